@@ -1,0 +1,44 @@
+# Helpers shared by every library, test and benchmark target.
+
+set(QH_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+# Sources are UTF-8; narrow literals become GBK, the program's internal text encoding.
+set(QH_CHARSET -finput-charset=UTF-8 -fexec-charset=GBK)
+
+function(qh_setup_target target)
+  target_compile_options(${target} PRIVATE ${QH_WARNINGS} ${QH_CHARSET})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# qh_library(name dir [DEPS lib...] [SYSTEM_LIBS lib...])
+# Every .cpp directly inside dir belongs to the library (subfolders are libraries of their own).
+function(qh_library name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS;SYSTEM_LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  qh_setup_target(${name})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_LIBS})
+  if(QH_UNITY)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  endif()
+endfunction()
+
+# qh_test(name dir lib...): one GoogleTest binary from every .cpp in dir (recursively).
+function(qh_test name dir)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  add_executable(${name} ${sources})
+  qh_setup_target(${name})
+  target_link_libraries(${name} PRIVATE ${ARGN} qh_testmain GTest::gtest GTest::gmock)
+  target_compile_definitions(${name} PRIVATE QH_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures")
+  if(QH_UNITY)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
+endfunction()
+
+# qh_bench(name source lib...)
+function(qh_bench name source)
+  add_executable(${name} ${source})
+  qh_setup_target(${name})
+  target_link_libraries(${name} PRIVATE ${ARGN} benchmark::benchmark)
+endfunction()

@@ -1,0 +1,62 @@
+// The default locale profile and the current format settings.
+#include "platform/rtl/FormatSettings.h"
+
+TFormatSettings DefaultFormatSettings()
+{
+  TFormatSettings s;
+  s.CurrencyString = "￥";
+  s.ShortDateFormat = "yyyy-M-d";
+  s.LongDateFormat = "yyyy'年'M'月'd'日'";
+  s.TimeAMString = "上午";
+  s.TimePMString = "下午";
+  s.ShortTimeFormat = "hh:nn";
+  s.LongTimeFormat = "hh:nn:ss";
+  static const char* const months[12] = {"一月", "二月", "三月", "四月", "五月", "六月",
+                                         "七月", "八月", "九月", "十月", "十一月", "十二月"};
+  static const char* const days[7] = {"星期日", "星期一", "星期二", "星期三",
+                                      "星期四", "星期五", "星期六"};
+  for (int i = 0; i < 12; ++i) {
+    s.ShortMonthNames[i] = months[i];
+    s.LongMonthNames[i] = months[i];
+  }
+  for (int i = 0; i < 7; ++i) {
+    s.ShortDayNames[i] = days[i];
+    s.LongDayNames[i] = days[i];
+  }
+  return s;
+}
+
+TFormatSettings InvariantFormatSettings()
+{
+  TFormatSettings s;
+  s.CurrencyString = "\xA4";
+  s.DateSeparator = '/';
+  s.ShortDateFormat = "MM/dd/yyyy";
+  s.LongDateFormat = "dddd, dd MMMMM yyyy HH:mm:ss";
+  s.TimeAMString = "AM";
+  s.TimePMString = "PM";
+  s.ShortTimeFormat = "hh:nn";
+  s.LongTimeFormat = "hh:nn:ss";
+  static const char* const shortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  static const char* const longMonths[12] = {"January", "February", "March",     "April",
+                                             "May",     "June",     "July",      "August",
+                                             "September", "October", "November", "December"};
+  static const char* const shortDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const longDays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                          "Thursday", "Friday", "Saturday"};
+  for (int i = 0; i < 12; ++i) {
+    s.ShortMonthNames[i] = shortMonths[i];
+    s.LongMonthNames[i] = longMonths[i];
+  }
+  for (int i = 0; i < 7; ++i) {
+    s.ShortDayNames[i] = shortDays[i];
+    s.LongDayNames[i] = longDays[i];
+  }
+  return s;
+}
+
+TFormatSettings FormatSettings = DefaultFormatSettings();
+TSysLocale SysLocale;
+
+void GetFormatSettings() { FormatSettings = DefaultFormatSettings(); }

@@ -1,0 +1,3 @@
+#include "platform/rtl/Units.h"
+
+void RegisterTestUnits() { RegisterRtlUnits(); }
