@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ObjectHandles.h"
 #include "platform/rtl/TypInfo.h"
 
 namespace {
@@ -52,7 +53,7 @@ TClass RegisterClassInfo(const std::type_info& type, const AnsiString& name, TCl
   return info;
 }
 
-TObject::~TObject() = default;
+TObject::~TObject() { ReleaseObjectHandle(this); }
 
 TClass TObject::ClassType() const
 {

@@ -1,0 +1,9 @@
+#include "platform/rtl/Units.h"
+
+void RegisterScriptUnits();
+
+void RegisterTestUnits()
+{
+  RegisterRtlUnits();
+  RegisterScriptUnits();
+}
