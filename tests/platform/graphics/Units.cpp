@@ -1,0 +1,9 @@
+#include "platform/rtl/Units.h"
+
+void RegisterGraphicsUnits();
+
+void RegisterTestUnits()
+{
+  RegisterRtlUnits();
+  RegisterGraphicsUnits();
+}
