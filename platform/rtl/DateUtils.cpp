@@ -2,10 +2,9 @@
 // parser. DateUtils.h states the rules; FormatSettings.h holds the names and pictures.
 #include "platform/rtl/DateUtils.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cmath>
+#include <time.h>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/RtlConsts.h"
@@ -24,18 +23,28 @@ constexpr Word MonthTable[2][12] = {
 
 // ---- Small text helpers (kept here so this unit stands on its own) ----------------------
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsLeadByte(unsigned char c)
+{
+  return c >= 0x81 && c <= 0xFE;
+}
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
+char AsciiUpper(char c)
+{
+  return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiLetter(char c)
+{
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // Replaces the first "%s" of a message text with the argument.
-AnsiString FormatMessage(const char* text, const AnsiString& arg)
+AnsiString MessageWithArgument(const char* text, const AnsiString& arg)
 {
   AnsiString result = text;
   auto at = result.find("%s");
-  if (at != AnsiString::npos) result.replace(at, 2, arg);
+  if (at != AnsiString::npos)
+    result.replace(at, 2, arg);
   return result;
 }
 
@@ -43,7 +52,8 @@ AnsiString FormatMessage(const char* text, const AnsiString& arg)
 void AppendNumber(AnsiString& out, Integer n, Integer digits)
 {
   AnsiString s = std::to_string(n);
-  if (Integer(s.size()) < digits) out.append(std::size_t(digits - Integer(s.size())), '0');
+  if (Integer(s.size()) < digits)
+    out.append(std::size_t(digits - Integer(s.size())), '0');
   out += s;
 }
 
@@ -51,15 +61,18 @@ void AppendNumber(AnsiString& out, Integer n, Integer digits)
 // compared without case; double-byte characters must match exactly.
 bool MatchesAt(const AnsiString& text, std::size_t pos, const AnsiString& word)
 {
-  if (word.empty() || pos + word.size() > text.size()) return false;
+  if (word.empty() || pos + word.size() > text.size())
+    return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
     unsigned char w = static_cast<unsigned char>(word[i]);
     if (IsLeadByte(w) && i + 1 < word.size()) {
-      if (text[pos + i] != word[i] || text[pos + i + 1] != word[i + 1]) return false;
+      if (text[pos + i] != word[i] || text[pos + i + 1] != word[i + 1])
+        return false;
       ++i;
       continue;
     }
-    if (AsciiUpper(text[pos + i]) != AsciiUpper(word[i])) return false;
+    if (AsciiUpper(text[pos + i]) != AsciiUpper(word[i]))
+      return false;
   }
   return true;
 }
@@ -73,13 +86,17 @@ struct TStamp {
   Integer MSec = 0;
 };
 
-bool LeapYear(Integer year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool LeapYear(Integer year)
+{
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 // Serial day of a valid date.
 Integer SerialDay(Integer year, Integer month, Integer day)
 {
   const Word* table = MonthTable[LeapYear(year)];
-  for (Integer i = 0; i < month - 1; ++i) day += table[i];
+  for (Integer i = 0; i < month - 1; ++i)
+    day += table[i];
   Integer y = year - 1;
   return y * 365 + y / 4 - y / 100 + y / 400 + day - DateDelta;
 }
@@ -110,7 +127,8 @@ void SerialDayToDate(Integer serialDay, Word& year, Word& month, Word& day)
   y += i;
   const Word* table = MonthTable[LeapYear(y)];
   Integer m = 0;
-  while (t >= table[m]) t -= table[m++];
+  while (t >= table[m])
+    t -= table[m++];
   year = Word(y);
   month = Word(m + 1);
   day = Word(t + 1);
@@ -118,9 +136,11 @@ void SerialDayToDate(Integer serialDay, Word& year, Word& month, Word& day)
 
 bool TrySplit(TDateTime value, TStamp& stamp)
 {
-  if (!std::isfinite(value)) return false;
+  if (!std::isfinite(value))
+    return false;
   double magnitude = std::fabs(value);
-  if (magnitude > double(MaxDay) + 2.0) return false;
+  if (magnitude > double(MaxDay) + 2.0)
+    return false;
   Int64 total = std::llround(magnitude * MSecsPerDay);
   Integer day = Integer(total / MSecsPerDay);
   stamp.MSec = Integer(total % MSecsPerDay);
@@ -131,7 +151,8 @@ bool TrySplit(TDateTime value, TStamp& stamp)
 TStamp Split(TDateTime value)
 {
   TStamp stamp;
-  if (!TrySplit(value, stamp)) throw EConvertError(SInvalidDateTimeValue);
+  if (!TrySplit(value, stamp))
+    throw EConvertError(SInvalidDateTimeValue);
   return stamp;
 }
 
@@ -145,7 +166,8 @@ TDateTime Join(Integer day, Integer msec)
 
 TDateTime JoinChecked(Int64 day, Integer msec)
 {
-  if (day < MinDay || day > MaxDay) throw EConvertError(SDateEncodeError);
+  if (day < MinDay || day > MaxDay)
+    throw EConvertError(SDateEncodeError);
   return Join(Integer(day), msec);
 }
 
@@ -203,7 +225,8 @@ private:
   static bool Uses12HourClock(const AnsiString& p, std::size_t i);
   void AppendNested(const AnsiString& picture, Integer level)
   {
-    if (level < 2) Append(picture, level + 1);
+    if (level < 2)
+      Append(picture, level + 1);
   }
   bool AppendAmPm(const AnsiString& p, std::size_t& i);
 
@@ -225,7 +248,8 @@ bool TDateTimeFormatter::Uses12HourClock(const AnsiString& p, std::size_t i)
       continue;
     }
     if (quote) {
-      if (c == quote) quote = 0;
+      if (c == quote)
+        quote = 0;
     } else if (c == '\'' || c == '"') {
       quote = c;
     } else if (c == 'a' || c == 'A') {
@@ -275,7 +299,8 @@ void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
     ++i;
     char token = AsciiUpper(starter);
     if (IsAsciiLetter(token)) {
-      if (token == 'M' && lastToken == 'H') token = 'N';
+      if (token == 'M' && lastToken == 'H')
+        token = 'N';
       lastToken = token;
     }
     switch (token) {
@@ -287,20 +312,40 @@ void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
       break;
     case 'M':
       switch (RunLength(p, i, starter)) {
-      case 1: AppendNumber(Result, FMonth, 0); break;
-      case 2: AppendNumber(Result, FMonth, 2); break;
-      case 3: Result += FSettings.ShortMonthNames[FMonth - 1]; break;
-      default: Result += FSettings.LongMonthNames[FMonth - 1]; break;
+      case 1:
+        AppendNumber(Result, FMonth, 0);
+        break;
+      case 2:
+        AppendNumber(Result, FMonth, 2);
+        break;
+      case 3:
+        Result += FSettings.ShortMonthNames[FMonth - 1];
+        break;
+      default:
+        Result += FSettings.LongMonthNames[FMonth - 1];
+        break;
       }
       break;
     case 'D':
       switch (RunLength(p, i, starter)) {
-      case 1: AppendNumber(Result, FDay, 0); break;
-      case 2: AppendNumber(Result, FDay, 2); break;
-      case 3: Result += FSettings.ShortDayNames[FDayOfWeek - 1]; break;
-      case 4: Result += FSettings.LongDayNames[FDayOfWeek - 1]; break;
-      case 5: AppendNested(FSettings.ShortDateFormat, level); break;
-      default: AppendNested(FSettings.LongDateFormat, level); break;
+      case 1:
+        AppendNumber(Result, FDay, 0);
+        break;
+      case 2:
+        AppendNumber(Result, FDay, 2);
+        break;
+      case 3:
+        Result += FSettings.ShortDayNames[FDayOfWeek - 1];
+        break;
+      case 4:
+        Result += FSettings.LongDayNames[FDayOfWeek - 1];
+        break;
+      case 5:
+        AppendNested(FSettings.ShortDateFormat, level);
+        break;
+      default:
+        AppendNested(FSettings.LongDateFormat, level);
+        break;
       }
       break;
     case 'H': {
@@ -308,15 +353,22 @@ void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
       Integer hour = FHour;
       if (ampmBefore || Uses12HourClock(p, i)) {
         hour %= 12;
-        if (hour == 0) hour = 12;
+        if (hour == 0)
+          hour = 12;
       }
       AppendNumber(Result, hour, digits);
       ampmBefore = false;
       break;
     }
-    case 'N': AppendNumber(Result, FMin, RunLength(p, i, starter) == 1 ? 0 : 2); break;
-    case 'S': AppendNumber(Result, FSec, RunLength(p, i, starter) == 1 ? 0 : 2); break;
-    case 'Z': AppendNumber(Result, FMSec, RunLength(p, i, starter) <= 2 ? 0 : 3); break;
+    case 'N':
+      AppendNumber(Result, FMin, RunLength(p, i, starter) == 1 ? 0 : 2);
+      break;
+    case 'S':
+      AppendNumber(Result, FSec, RunLength(p, i, starter) == 1 ? 0 : 2);
+      break;
+    case 'Z':
+      AppendNumber(Result, FMSec, RunLength(p, i, starter) <= 2 ? 0 : 3);
+      break;
     case 'T':
       if (RunLength(p, i, starter) == 1)
         AppendNested(FSettings.ShortTimeFormat, level);
@@ -338,10 +390,12 @@ void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
         Result += starter;
       break;
     case '/':
-      if (FSettings.DateSeparator != '\0') Result += FSettings.DateSeparator;
+      if (FSettings.DateSeparator != '\0')
+        Result += FSettings.DateSeparator;
       break;
     case ':':
-      if (FSettings.TimeSeparator != '\0') Result += FSettings.TimeSeparator;
+      if (FSettings.TimeSeparator != '\0')
+        Result += FSettings.TimeSeparator;
       break;
     case '\'':
     case '"': {
@@ -354,7 +408,9 @@ void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
       i = end < p.size() ? end + 1 : end;
       break;
     }
-    default: Result += starter; break;
+    default:
+      Result += starter;
+      break;
     }
   }
 }
@@ -374,17 +430,24 @@ TDateOrder DateOrder(const AnsiString& picture)
       continue;
     }
     if (quote) {
-      if (c == quote) quote = 0;
+      if (c == quote)
+        quote = 0;
       continue;
     }
     switch (AsciiUpper(c)) {
     case '\'':
-    case '"': quote = c; break;
+    case '"':
+      quote = c;
+      break;
     case 'E':
-    case 'Y': return doYMD;
-    case 'M': return doMDY;
-    case 'D': return doDMY;
-    default: break;
+    case 'Y':
+      return doYMD;
+    case 'M':
+      return doMDY;
+    case 'D':
+      return doDMY;
+    default:
+      break;
     }
   }
   return doMDY;
@@ -402,14 +465,16 @@ char PictureSeparator(const AnsiString& picture)
       continue;
     }
     if (quote) {
-      if (c == quote) quote = 0;
+      if (c == quote)
+        quote = 0;
       continue;
     }
     if (c == '\'' || c == '"') {
       quote = c;
       continue;
     }
-    if (IsAsciiLetter(c) || c == ' ' || c == '/') continue;
+    if (IsAsciiLetter(c) || c == ' ' || c == '/')
+      continue;
     return c;
   }
   return 0;
@@ -434,7 +499,8 @@ private:
   std::size_t SkipBlanks()
   {
     std::size_t start = FPos;
-    while (FPos < FText.size() && (FText[FPos] == ' ' || FText[FPos] == '\t')) ++FPos;
+    while (FPos < FText.size() && (FText[FPos] == ' ' || FText[FPos] == '\t'))
+      ++FPos;
     return FPos - start;
   }
   bool ScanNumber(Integer& number, Integer& digits);
@@ -459,7 +525,8 @@ bool TDateTimeScanner::ScanNumber(Integer& number, Integer& digits)
     n = n * 10 + (FText[FPos] - '0');
     ++FPos;
   }
-  if (FPos == start) return false;
+  if (FPos == start)
+    return false;
   number = n;
   digits = Integer(FPos - start);
   return true;
@@ -468,7 +535,8 @@ bool TDateTimeScanner::ScanNumber(Integer& number, Integer& digits)
 bool TDateTimeScanner::ScanChar(char c)
 {
   std::size_t blanks = SkipBlanks();
-  if (c == ' ') return blanks > 0;
+  if (c == ' ')
+    return blanks > 0;
   if (FPos < FText.size() && FText[FPos] == c) {
     ++FPos;
     return true;
@@ -479,10 +547,12 @@ bool TDateTimeScanner::ScanChar(char c)
 bool TDateTimeScanner::ScanDateSeparator()
 {
   std::size_t start = FPos;
-  if (ScanChar(FSettings.DateSeparator)) return true;
+  if (ScanChar(FSettings.DateSeparator))
+    return true;
   FPos = start;
   char own = PictureSeparator(FSettings.ShortDateFormat);
-  if (own != 0 && own != FSettings.DateSeparator && ScanChar(own)) return true;
+  if (own != 0 && own != FSettings.DateSeparator && ScanChar(own))
+    return true;
   FPos = start;
   return false;
 }
@@ -490,7 +560,8 @@ bool TDateTimeScanner::ScanDateSeparator()
 bool TDateTimeScanner::ScanString(const AnsiString& word)
 {
   SkipBlanks();
-  if (!MatchesAt(FText, FPos, word)) return false;
+  if (!MatchesAt(FText, FPos, word))
+    return false;
   FPos += word.size();
   return true;
 }
@@ -498,20 +569,25 @@ bool TDateTimeScanner::ScanString(const AnsiString& word)
 // 0 after an AM text, 12 after a PM text, -1 when neither follows.
 Integer TDateTimeScanner::ScanAmPm()
 {
-  if (ScanString(FSettings.TimeAMString) || ScanString("AM")) return 0;
-  if (ScanString(FSettings.TimePMString) || ScanString("PM")) return 12;
+  if (ScanString(FSettings.TimeAMString) || ScanString("AM"))
+    return 0;
+  if (ScanString(FSettings.TimePMString) || ScanString("PM"))
+    return 12;
   return -1;
 }
 
 bool TDateTimeScanner::ScanDate(TDateTime& date)
 {
   Integer n1 = 0, n2 = 0, n3 = 0, l1 = 0, l2 = 0, l3 = 0;
-  if (!ScanNumber(n1, l1) || !ScanDateSeparator() || !ScanNumber(n2, l2)) return false;
+  if (!ScanNumber(n1, l1) || !ScanDateSeparator() || !ScanNumber(n2, l2))
+    return false;
   TDateOrder order = DateOrder(FSettings.ShortDateFormat);
   Integer y = 0, m = n1, d = n2, yearDigits = 4;
-  if (order == doDMY) std::swap(m, d);
+  if (order == doDMY)
+    std::swap(m, d);
   if (ScanDateSeparator()) {
-    if (!ScanNumber(n3, l3)) return false;
+    if (!ScanNumber(n3, l3))
+      return false;
     if (order == doYMD) {
       y = n1;
       yearDigits = l1;
@@ -529,7 +605,8 @@ bool TDateTimeScanner::ScanDate(TDateTime& date)
     // TwoDigitYearCenturyWindow years before the current year.
     Integer pivot = YearOf(Now()) - FSettings.TwoDigitYearCenturyWindow;
     y += pivot / 100 * 100;
-    if (FSettings.TwoDigitYearCenturyWindow > 0 && y < pivot) y += 100;
+    if (FSettings.TwoDigitYearCenturyWindow > 0 && y < pivot)
+      y += 100;
   }
   return TryEncodeDate(y, m, d, date);
 }
@@ -538,21 +615,28 @@ bool TDateTimeScanner::ScanTime(TDateTime& time)
 {
   Integer base = ScanAmPm();
   Integer hour = 0, min = 0, sec = 0, msec = 0, digits = 0;
-  if (!ScanNumber(hour, digits)) return false;
+  if (!ScanNumber(hour, digits))
+    return false;
   if (ScanChar(FSettings.TimeSeparator)) {
-    if (!ScanNumber(min, digits)) return false;
+    if (!ScanNumber(min, digits))
+      return false;
     if (ScanChar(FSettings.TimeSeparator)) {
-      if (!ScanNumber(sec, digits)) return false;
+      if (!ScanNumber(sec, digits))
+        return false;
       if (ScanChar(FSettings.DecimalSeparator)) {
         // Fractional seconds: ".5" is 500 ms.
-        if (!ScanNumber(msec, digits) || digits > 3) return false;
-        for (; digits < 3; ++digits) msec *= 10;
+        if (!ScanNumber(msec, digits) || digits > 3)
+          return false;
+        for (; digits < 3; ++digits)
+          msec *= 10;
       }
     }
   }
-  if (base < 0) base = ScanAmPm();
+  if (base < 0)
+    base = ScanAmPm();
   if (base >= 0) {
-    if (hour == 0 || hour > 12) return false;
+    if (hour == 0 || hour > 12)
+      return false;
     hour = hour % 12 + base;
   }
   return TryEncodeTime(hour, min, sec, msec, time);
@@ -562,11 +646,20 @@ bool TDateTimeScanner::ScanTime(TDateTime& time)
 
 // ---- Encoding and decoding ------------------------------------------------------------------
 
-bool IsLeapYear(Word year) { return LeapYear(year); }
+bool IsLeapYear(Word year)
+{
+  return LeapYear(year);
+}
 
-Word DaysInMonth(Integer year, Integer month) { return MonthDays(LeapYear(year), month); }
+Word DaysInMonth(Integer year, Integer month)
+{
+  return MonthDays(LeapYear(year), month);
+}
 
-Word DaysInAMonth(Integer year, Integer month) { return DaysInMonth(year, month); }
+Word DaysInAMonth(Integer year, Integer month)
+{
+  return DaysInMonth(year, month);
+}
 
 Word DaysInMonth(TDateTime value)
 {
@@ -577,22 +670,25 @@ Word DaysInMonth(TDateTime value)
 
 Word MonthDays(bool leapYear, Integer month)
 {
-  if (month < 1 || month > 12) throw EConvertError(SDateEncodeError);
+  if (month < 1 || month > 12)
+    throw EConvertError(SDateEncodeError);
   return MonthTable[leapYear][month - 1];
 }
 
 bool TryEncodeDate(Integer year, Integer month, Integer day, TDateTime& result)
 {
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-  if (day > MonthTable[LeapYear(year)][month - 1]) return false;
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
+    return false;
+  if (day > MonthTable[LeapYear(year)][month - 1])
+    return false;
   result = SerialDay(year, month, day);
   return true;
 }
 
 bool TryEncodeTime(Integer hour, Integer min, Integer sec, Integer msec, TDateTime& result)
 {
-  if (hour < 0 || hour >= HoursPerDay || min < 0 || min >= 60 || sec < 0 || sec >= 60 ||
-      msec < 0 || msec >= 1000)
+  if (hour < 0 || hour >= HoursPerDay || min < 0 || min >= 60 || sec < 0 || sec >= 60 || msec < 0 ||
+      msec >= 1000)
     return false;
   result = double(((hour * 60 + min) * 60 + sec) * 1000 + msec) / MSecsPerDay;
   return true;
@@ -611,14 +707,16 @@ bool TryEncodeDateTime(Integer year, Integer month, Integer day, Integer hour, I
 TDateTime EncodeDate(Integer year, Integer month, Integer day)
 {
   TDateTime result;
-  if (!TryEncodeDate(year, month, day, result)) throw EConvertError(SDateEncodeError);
+  if (!TryEncodeDate(year, month, day, result))
+    throw EConvertError(SDateEncodeError);
   return result;
 }
 
 TDateTime EncodeTime(Integer hour, Integer min, Integer sec, Integer msec)
 {
   TDateTime result;
-  if (!TryEncodeTime(hour, min, sec, msec, result)) throw EConvertError(STimeEncodeError);
+  if (!TryEncodeTime(hour, min, sec, msec, result))
+    throw EConvertError(STimeEncodeError);
   return result;
 }
 
@@ -652,18 +750,27 @@ void DecodeTime(TDateTime value, Word& hour, Word& min, Word& sec, Word& msec)
   msec = Word(ms % 1000);
 }
 
-void DecodeDateTime(TDateTime value, Word& year, Word& month, Word& day, Word& hour,
-                    Word& min, Word& sec, Word& msec)
+void DecodeDateTime(TDateTime value, Word& year, Word& month, Word& day, Word& hour, Word& min,
+                    Word& sec, Word& msec)
 {
   DecodeDate(value, year, month, day);
   DecodeTime(value, hour, min, sec, msec);
 }
 
-Word DayOfWeek(TDateTime value) { return WeekDay(Split(value).Day); }
+Word DayOfWeek(TDateTime value)
+{
+  return WeekDay(Split(value).Day);
+}
 
-TDateTime DateOf(TDateTime value) { return Split(value).Day; }
+TDateTime DateOf(TDateTime value)
+{
+  return Split(value).Day;
+}
 
-TDateTime TimeOf(TDateTime value) { return double(Split(value).MSec) / MSecsPerDay; }
+TDateTime TimeOf(TDateTime value)
+{
+  return double(Split(value).MSec) / MSecsPerDay;
+}
 
 Word YearOf(TDateTime value)
 {
@@ -686,10 +793,22 @@ Word DayOf(TDateTime value)
   return d;
 }
 
-Word HourOf(TDateTime value) { return Word(Split(value).MSec / 3600000); }
-Word MinuteOf(TDateTime value) { return Word(Split(value).MSec / 60000 % 60); }
-Word SecondOf(TDateTime value) { return Word(Split(value).MSec / 1000 % 60); }
-Word MilliSecondOf(TDateTime value) { return Word(Split(value).MSec % 1000); }
+Word HourOf(TDateTime value)
+{
+  return Word(Split(value).MSec / 3600000);
+}
+Word MinuteOf(TDateTime value)
+{
+  return Word(Split(value).MSec / 60000 % 60);
+}
+Word SecondOf(TDateTime value)
+{
+  return Word(Split(value).MSec / 1000 % 60);
+}
+Word MilliSecondOf(TDateTime value)
+{
+  return Word(Split(value).MSec % 1000);
+}
 
 TDateTime IncMonth(TDateTime value, Integer numberOfMonths)
 {
@@ -699,7 +818,8 @@ TDateTime IncMonth(TDateTime value, Integer numberOfMonths)
   Int64 months = Int64(y) * 12 + (m - 1) + numberOfMonths;
   Int64 year = FloorDiv(months, 12);
   Integer month = Integer(months - year * 12) + 1;
-  if (year < 1 || year > 9999) throw EConvertError(SDateEncodeError);
+  if (year < 1 || year > 9999)
+    throw EConvertError(SDateEncodeError);
   Integer day = std::min<Integer>(d, DaysInMonth(Integer(year), month));
   return Join(SerialDay(Integer(year), month, day), stamp.MSec);
 }
@@ -707,7 +827,8 @@ TDateTime IncMonth(TDateTime value, Integer numberOfMonths)
 TDateTime IncYear(TDateTime value, Integer numberOfYears)
 {
   Int64 months = Int64(numberOfYears) * 12;
-  if (months > MaxInt || months < -MaxInt) throw EConvertError(SDateEncodeError);
+  if (months > MaxInt || months < -MaxInt)
+    throw EConvertError(SDateEncodeError);
   return IncMonth(value, Integer(months));
 }
 
@@ -742,13 +863,17 @@ TDateTime UnixToDateTime(Int64 value)
 {
   Int64 days = FloorDiv(value, SecsPerDay);
   Integer secs = Integer(value - days * SecsPerDay);
-  if (days > MaxDay) throw EConvertError(SDateEncodeError); // keeps the sum below from overflowing
+  if (days > MaxDay)
+    throw EConvertError(SDateEncodeError); // keeps the sum below from overflowing
   return JoinChecked(days + UnixDateDelta, secs * 1000);
 }
 
 // ---- The clock ----------------------------------------------------------------------------
 
-void SetClock(TClockFunction clock) { ClockSlot() = std::move(clock); }
+void SetClock(TClockFunction clock)
+{
+  ClockSlot() = std::move(clock);
+}
 
 TDateTime SystemClock()
 {
@@ -757,8 +882,7 @@ TDateTime SystemClock()
   tm local{};
   localtime_r(&now.tv_sec, &local);
   return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                        local.tm_min, std::min(local.tm_sec, 59),
-                        Integer(now.tv_nsec / 1000000));
+                        local.tm_min, std::min(local.tm_sec, 59), Integer(now.tv_nsec / 1000000));
 }
 
 TDateTime Now()
@@ -767,16 +891,23 @@ TDateTime Now()
   return clock ? clock() : SystemClock();
 }
 
-TDateTime Date() { return DateOf(Now()); }
+TDateTime Date()
+{
+  return DateOf(Now());
+}
 
-TDateTime Time() { return TimeOf(Now()); }
+TDateTime Time()
+{
+  return TimeOf(Now());
+}
 
 Cardinal GetTickCount()
 {
   const TClockFunction& clock = ClockSlot();
   if (clock) {
     TDateTime value = clock();
-    if (!std::isfinite(value)) return 0;
+    if (!std::isfinite(value))
+      return 0;
     return Cardinal(UInt64(std::llround(value * MSecsPerDay)));
   }
   timespec now{};
@@ -815,21 +946,30 @@ AnsiString DateToStr(TDateTime value, const TFormatSettings& settings)
   return FormatDateTime("ddddd", value, settings);
 }
 
-AnsiString DateToStr(TDateTime value) { return DateToStr(value, FormatSettings); }
+AnsiString DateToStr(TDateTime value)
+{
+  return DateToStr(value, FormatSettings);
+}
 
 AnsiString TimeToStr(TDateTime value, const TFormatSettings& settings)
 {
   return FormatDateTime("tt", value, settings);
 }
 
-AnsiString TimeToStr(TDateTime value) { return TimeToStr(value, FormatSettings); }
+AnsiString TimeToStr(TDateTime value)
+{
+  return TimeToStr(value, FormatSettings);
+}
 
 AnsiString DateTimeToStr(TDateTime value, const TFormatSettings& settings)
 {
   return FormatDateTime("c", value, settings);
 }
 
-AnsiString DateTimeToStr(TDateTime value) { return DateTimeToStr(value, FormatSettings); }
+AnsiString DateTimeToStr(TDateTime value)
+{
+  return DateTimeToStr(value, FormatSettings);
+}
 
 // ---- Parsing ---------------------------------------------------------------------------------
 
@@ -837,7 +977,8 @@ bool TryStrToDate(const AnsiString& text, TDateTime& value, const TFormatSetting
 {
   TDateTimeScanner scanner(text, settings);
   TDateTime date;
-  if (!scanner.ScanDate(date) || !scanner.AtEnd()) return false;
+  if (!scanner.ScanDate(date) || !scanner.AtEnd())
+    return false;
   value = date;
   return true;
 }
@@ -851,7 +992,8 @@ bool TryStrToTime(const AnsiString& text, TDateTime& value, const TFormatSetting
 {
   TDateTimeScanner scanner(text, settings);
   TDateTime time;
-  if (!scanner.ScanTime(time) || !scanner.AtEnd()) return false;
+  if (!scanner.ScanTime(time) || !scanner.AtEnd())
+    return false;
   value = time;
   return true;
 }
@@ -861,8 +1003,7 @@ bool TryStrToTime(const AnsiString& text, TDateTime& value)
   return TryStrToTime(text, value, FormatSettings);
 }
 
-bool TryStrToDateTime(const AnsiString& text, TDateTime& value,
-                      const TFormatSettings& settings)
+bool TryStrToDateTime(const AnsiString& text, TDateTime& value, const TFormatSettings& settings)
 {
   TDateTimeScanner scanner(text, settings);
   TDateTime date, time = 0;
@@ -881,30 +1022,41 @@ bool TryStrToDateTime(const AnsiString& text, TDateTime& value)
 TDateTime StrToDate(const AnsiString& text, const TFormatSettings& settings)
 {
   TDateTime value;
-  if (!TryStrToDate(text, value, settings)) throw EConvertError(FormatMessage(SInvalidDate, text));
+  if (!TryStrToDate(text, value, settings))
+    throw EConvertError(MessageWithArgument(SInvalidDate, text));
   return value;
 }
 
-TDateTime StrToDate(const AnsiString& text) { return StrToDate(text, FormatSettings); }
+TDateTime StrToDate(const AnsiString& text)
+{
+  return StrToDate(text, FormatSettings);
+}
 
 TDateTime StrToTime(const AnsiString& text, const TFormatSettings& settings)
 {
   TDateTime value;
-  if (!TryStrToTime(text, value, settings)) throw EConvertError(FormatMessage(SInvalidTime, text));
+  if (!TryStrToTime(text, value, settings))
+    throw EConvertError(MessageWithArgument(SInvalidTime, text));
   return value;
 }
 
-TDateTime StrToTime(const AnsiString& text) { return StrToTime(text, FormatSettings); }
+TDateTime StrToTime(const AnsiString& text)
+{
+  return StrToTime(text, FormatSettings);
+}
 
 TDateTime StrToDateTime(const AnsiString& text, const TFormatSettings& settings)
 {
   TDateTime value;
   if (!TryStrToDateTime(text, value, settings))
-    throw EConvertError(FormatMessage(SInvalidDateTime, text));
+    throw EConvertError(MessageWithArgument(SInvalidDateTime, text));
   return value;
 }
 
-TDateTime StrToDateTime(const AnsiString& text) { return StrToDateTime(text, FormatSettings); }
+TDateTime StrToDateTime(const AnsiString& text)
+{
+  return StrToDateTime(text, FormatSettings);
+}
 
 TDateTime StrToDateDef(const AnsiString& text, TDateTime defaultValue,
                        const TFormatSettings& settings)

@@ -59,8 +59,8 @@ void DecodeDate(TDateTime value, Word& year, Word& month, Word& day);
 // Also gives the day of the week (1 = Sunday); returns whether the year is a leap year.
 bool DecodeDateFully(TDateTime value, Word& year, Word& month, Word& day, Word& dow);
 void DecodeTime(TDateTime value, Word& hour, Word& min, Word& sec, Word& msec);
-void DecodeDateTime(TDateTime value, Word& year, Word& month, Word& day, Word& hour,
-                    Word& min, Word& sec, Word& msec);
+void DecodeDateTime(TDateTime value, Word& year, Word& month, Word& day, Word& hour, Word& min,
+                    Word& sec, Word& msec);
 
 // 1 = Sunday ... 7 = Saturday.
 Word DayOfWeek(TDateTime value);
@@ -146,8 +146,7 @@ bool TryStrToTime(const AnsiString& text, TDateTime& value, const TFormatSetting
 // A date, a date followed by a time, or a time alone. This is also the text-to-date rule
 // of Variant conversions.
 bool TryStrToDateTime(const AnsiString& text, TDateTime& value);
-bool TryStrToDateTime(const AnsiString& text, TDateTime& value,
-                      const TFormatSettings& settings);
+bool TryStrToDateTime(const AnsiString& text, TDateTime& value, const TFormatSettings& settings);
 
 TDateTime StrToDate(const AnsiString& text);
 TDateTime StrToDate(const AnsiString& text, const TFormatSettings& settings);

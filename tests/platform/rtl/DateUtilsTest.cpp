@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <time.h>
+#include "platform/rtl/DateUtils.h"
 
 #include <cmath>
+#include <gtest/gtest.h>
+#include <time.h>
 
-#include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {
@@ -24,8 +23,7 @@ protected:
 using DateClock = ClockFixture;
 using DateParse = ClockFixture;
 
-template <typename F>
-AnsiString ConvertErrorMessage(F&& f)
+template <typename F> AnsiString ConvertErrorMessage(F&& f)
 {
   try {
     f();
@@ -65,9 +63,9 @@ TEST(DateEncode, RoundTripsOverTheRangeAndLeapDays)
     TDateTime serial;
     Word dayOfWeek;
   } cases[] = {
-      {1899, 12, 30, 0, 7},      {1899, 12, 29, -1, 6},       {1, 1, 1, -693593, 2},
-      {9999, 12, 31, 2958465, 6}, {2013, 12, 5, 41613, 5},    {2000, 2, 29, 36585, 3},
-      {1900, 2, 28, 60, 4},       {1900, 3, 1, 61, 5},         {1600, 2, 29, -109512, 3},
+      {1899, 12, 30, 0, 7},       {1899, 12, 29, -1, 6},   {1, 1, 1, -693593, 2},
+      {9999, 12, 31, 2958465, 6}, {2013, 12, 5, 41613, 5}, {2000, 2, 29, 36585, 3},
+      {1900, 2, 28, 60, 4},       {1900, 3, 1, 61, 5},     {1600, 2, 29, -109512, 3},
       {1970, 1, 1, 25569, 5},     {2012, 2, 29, 40968, 4},
   };
   for (const Case& c : cases) {
@@ -101,9 +99,9 @@ TEST(DateEncode, EveryDayOfFourHundredYearsRoundTrips)
 
 TEST(DateEncode, BadArgumentsRaise)
 {
-  const Integer badDates[][3] = {{0, 1, 1},     {10000, 1, 1}, {2013, 2, 29}, {1900, 2, 29},
-                                 {2012, 2, 30}, {2013, 13, 1}, {2013, 0, 1},  {2013, 1, 0},
-                                 {2013, 4, 31}};
+  const Integer badDates[][3] = {{0, 1, 1},     {10000, 1, 1}, {2013, 2, 29},
+                                 {1900, 2, 29}, {2012, 2, 30}, {2013, 13, 1},
+                                 {2013, 0, 1},  {2013, 1, 0},  {2013, 4, 31}};
   for (const auto& b : badDates) {
     SCOPED_TRACE(testing::Message() << b[0] << "-" << b[1] << "-" << b[2]);
     TDateTime out = 123;
@@ -112,7 +110,7 @@ TEST(DateEncode, BadArgumentsRaise)
     EXPECT_EQ(ConvertErrorMessage([&] { EncodeDate(b[0], b[1], b[2]); }),
               "Invalid argument to date encode");
   }
-  const Integer badTimes[][4] = {{24, 0, 0, 0}, {0, 60, 0, 0}, {0, 0, 60, 0},
+  const Integer badTimes[][4] = {{24, 0, 0, 0},   {0, 60, 0, 0}, {0, 0, 60, 0},
                                  {0, 0, 0, 1000}, {-1, 0, 0, 0}, {0, 0, 0, -1}};
   for (const auto& b : badTimes) {
     SCOPED_TRACE(testing::Message() << b[0] << ":" << b[1] << ":" << b[2] << "." << b[3]);
@@ -190,7 +188,8 @@ TEST(DateCalendar, LeapYearsAndMonthLengths)
   EXPECT_FALSE(IsLeapYear(1900));
   EXPECT_FALSE(IsLeapYear(2013));
   const Word lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  for (Integer m = 1; m <= 12; ++m) EXPECT_EQ(DaysInMonth(2013, m), lengths[m - 1]) << m;
+  for (Integer m = 1; m <= 12; ++m)
+    EXPECT_EQ(DaysInMonth(2013, m), lengths[m - 1]) << m;
   EXPECT_EQ(DaysInMonth(2000, 2), 29);
   EXPECT_EQ(DaysInMonth(1900, 2), 28);
   EXPECT_EQ(DaysInMonth(EncodeDate(2012, 2, 10) + 0.5), 29);
@@ -210,10 +209,10 @@ TEST(DateCalendar, StepsClampTheDayKeepTheTimeAndRaiseAtTheEdges)
     Integer y, m, d, months;
     Integer ey, em, ed;
   } cases[] = {
-      {2013, 1, 31, 1, 2013, 2, 28},   {2012, 1, 31, 1, 2012, 2, 29},
-      {2013, 3, 31, -1, 2013, 2, 28},  {2013, 12, 5, 1, 2014, 1, 5},
+      {2013, 1, 31, 1, 2013, 2, 28},    {2012, 1, 31, 1, 2012, 2, 29},
+      {2013, 3, 31, -1, 2013, 2, 28},   {2013, 12, 5, 1, 2014, 1, 5},
       {2013, 1, 15, -13, 2011, 12, 15}, {2013, 5, 31, 12, 2014, 5, 31},
-      {2013, 8, 31, 0, 2013, 8, 31},   {1899, 12, 29, 1, 1900, 1, 29},
+      {2013, 8, 31, 0, 2013, 8, 31},    {1899, 12, 29, 1, 1900, 1, 29},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.y << "-" << c.m << "-" << c.d << " + " << c.months);
@@ -387,7 +386,9 @@ TEST(DateFormat, ChineseProfileNamesAndDoubleByteText)
       // Trail bytes that look like token letters ('d' 0x64, 'm' 0x6D, 'y' 0x79, 'a' 0x61)
       // belong to their characters.
       {"yyyy\x81\x64\x81\x6D\x81\x79\x81\x61", am, "2013\x81\x64\x81\x6D\x81\x79\x81\x61"},
-      {"'\x81\x27'yyyy", am, "\x81\x27" "2013"},
+      {"'\x81\x27'yyyy", am,
+       "\x81\x27"
+       "2013"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.picture);
@@ -432,7 +433,7 @@ TEST_F(DateParse, DatesRoundTripThroughTheirPictures)
                      s.ShortDateFormat = "dd.mm.yyyy"; // writes '.', DateSeparator stays '-'
                      return s;
                    }()}};
-  const TDateTime dates[] = {EncodeDate(2013, 12, 5), EncodeDate(1, 1, 1),
+  const TDateTime dates[] = {EncodeDate(2013, 12, 5),  EncodeDate(1, 1, 1),
                              EncodeDate(9999, 12, 31), EncodeDate(2000, 2, 29),
                              EncodeDate(1899, 12, 29), EncodeDate(1970, 1, 1)};
   for (const Profile& p : profiles) {
@@ -455,16 +456,11 @@ TEST_F(DateParse, DateFieldsFollowTheShortDatePicture)
     const char* text;
     Integer y, m, d;
   } cases[] = {
-      {"yyyy-mm-dd", "2013-12-05", 2013, 12, 5},
-      {"yyyy-mm-dd", " 2013 - 12 - 5 ", 2013, 12, 5},
-      {"yyyy-mm-dd", "12-5", 2026, 12, 5},
-      {"M/d/yyyy", "12-5-2013", 2013, 12, 5},
-      {"M/d/yyyy", "12-5", 2026, 12, 5},
-      {"d/M/yyyy", "5-12-2013", 2013, 12, 5},
-      {"d/M/yyyy", "5-12", 2026, 12, 5},
-      {"dd.mm.yyyy", "05.12.2013", 2013, 12, 5},
-      {"dd.mm.yyyy", "05-12-2013", 2013, 12, 5},
-      {"yyyy-mm-dd", "0033-01-01", 33, 1, 1},
+      {"yyyy-mm-dd", "2013-12-05", 2013, 12, 5}, {"yyyy-mm-dd", " 2013 - 12 - 5 ", 2013, 12, 5},
+      {"yyyy-mm-dd", "12-5", 2026, 12, 5},       {"M/d/yyyy", "12-5-2013", 2013, 12, 5},
+      {"M/d/yyyy", "12-5", 2026, 12, 5},         {"d/M/yyyy", "5-12-2013", 2013, 12, 5},
+      {"d/M/yyyy", "5-12", 2026, 12, 5},         {"dd.mm.yyyy", "05.12.2013", 2013, 12, 5},
+      {"dd.mm.yyyy", "05-12-2013", 2013, 12, 5}, {"yyyy-mm-dd", "0033-01-01", 33, 1, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.picture << " " << c.text);
@@ -503,10 +499,10 @@ TEST_F(DateParse, HoursMinutesSecondsAndAmPm)
     const char* text;
     Integer h, n, s, z;
   } cases[] = {
-      {"9:07", 9, 7, 0, 0},          {"09:07:03", 9, 7, 3, 0},   {"9", 9, 0, 0, 0},
+      {"9:07", 9, 7, 0, 0},          {"09:07:03", 9, 7, 3, 0},    {"9", 9, 0, 0, 0},
       {"09:07:03.045", 9, 7, 3, 45}, {"9:07:03.5", 9, 7, 3, 500}, {" 23:59:59 ", 23, 59, 59, 0},
-      {"9:07 PM", 21, 7, 0, 0},      {"9:07pm", 21, 7, 0, 0},    {"12:00 am", 0, 0, 0, 0},
-      {"12:30 PM", 12, 30, 0, 0},    {"AM 11:15", 11, 15, 0, 0}, {"下午 9:07", 21, 7, 0, 0},
+      {"9:07 PM", 21, 7, 0, 0},      {"9:07pm", 21, 7, 0, 0},     {"12:00 am", 0, 0, 0, 0},
+      {"12:30 PM", 12, 30, 0, 0},    {"AM 11:15", 11, 15, 0, 0},  {"下午 9:07", 21, 7, 0, 0},
       {"上午12:05", 0, 5, 0, 0},     {"9:07 下午", 21, 7, 0, 0},
   };
   for (const Case& c : cases) {
@@ -559,9 +555,12 @@ TEST_F(DateParse, BadTextsRaiseWithTheRuntimesMessages)
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     AnsiString message = ConvertErrorMessage([&] {
-      if (c.kind == 0) StrToDate(c.text, fs);
-      if (c.kind == 1) StrToTime(c.text, fs);
-      if (c.kind == 2) StrToDateTime(c.text, fs);
+      if (c.kind == 0)
+        StrToDate(c.text, fs);
+      if (c.kind == 1)
+        StrToTime(c.text, fs);
+      if (c.kind == 2)
+        StrToDateTime(c.text, fs);
     });
     EXPECT_EQ(message, c.message);
     TDateTime v = 7;
