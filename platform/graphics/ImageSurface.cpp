@@ -1,0 +1,503 @@
+// The raster backend: an integer rasteriser over 32-bit pixels with the platform's rules
+// (line end points excluded, right/bottom edges excluded, brushes anchored at the device
+// origin, raster operations on the pixel bits). cairo only owns the pixels for glyph
+// drawing and PNG output. See Surface.h.
+#include <algorithm>
+#include <cmath>
+
+#include <cairo.h>
+
+#include "platform/graphics/Surface.h"
+
+namespace {
+
+using TSpan = TRegion::TSpan;
+
+// 0x00BBGGRR <-> 0x00RRGGBB.
+inline std::uint32_t SwapRB(std::uint32_t c)
+{
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+// A binary raster operation over the colour bits: R2 code c - 1 is the truth table
+// indexed by pen bit * 2 + pixel bit.
+inline std::uint32_t Rop2(Integer code, std::uint32_t p, std::uint32_t d)
+{
+  unsigned t = static_cast<unsigned>(code - 1) & 15;
+  std::uint32_t r = 0;
+  if (t & 1)
+    r |= ~p & ~d;
+  if (t & 2)
+    r |= ~p & d;
+  if (t & 4)
+    r |= p & ~d;
+  if (t & 8)
+    r |= p & d;
+  return r & 0xFFFFFF;
+}
+
+// A ternary raster operation: truth-table bit (P << 2 | S << 1 | D) of the index byte.
+inline std::uint32_t Rop3(unsigned index, std::uint32_t p, std::uint32_t s, std::uint32_t d)
+{
+  std::uint32_t r = 0;
+  for (unsigned i = 0; i < 8; ++i) {
+    if (!((index >> i) & 1))
+      continue;
+    r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
+  }
+  return r & 0xFFFFFF;
+}
+
+TRect Normalized(TRect r)
+{
+  if (r.Right < r.Left)
+    std::swap(r.Left, r.Right);
+  if (r.Bottom < r.Top)
+    std::swap(r.Top, r.Bottom);
+  return r;
+}
+
+TRect Deflated(TRect r, Integer d)
+{
+  r.Left += d;
+  r.Top += d;
+  r.Right -= d;
+  r.Bottom -= d;
+  return r;
+}
+
+// Collects pixels into rows of spans for TRegion::FromRows.
+class TPixelSet {
+public:
+  void Add(Integer x, Integer y) { AddSpan(y, x, x + 1); }
+  void AddSpan(Integer y, Integer left, Integer right)
+  {
+    FItems.push_back({y, {left, right}});
+    FTop = std::min(FTop, y);
+    FBottom = std::max(FBottom, y + 1);
+  }
+  TRegion ToRegion() const
+  {
+    if (FItems.empty())
+      return TRegion();
+    std::vector<std::vector<TSpan>> rows(static_cast<size_t>(FBottom - FTop));
+    for (const auto& [y, span] : FItems)
+      rows[y - FTop].push_back(span);
+    return TRegion::FromRows(FTop, rows);
+  }
+
+private:
+  std::vector<std::pair<Integer, TSpan>> FItems;
+  Integer FTop = MaxInt;
+  Integer FBottom = -MaxInt;
+};
+
+// The point where the ray from the centre of box through p meets the ellipse in box.
+TPoint RadialPoint(const TRect& box, TPoint p)
+{
+  double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
+  double rx = std::max(0.5, box.Width() / 2.0 - 0.5), ry = std::max(0.5, box.Height() / 2.0 - 0.5);
+  double dx = p.X - cx, dy = p.Y - cy;
+  double len = std::sqrt((dx / rx) * (dx / rx) + (dy / ry) * (dy / ry));
+  if (len <= 0)
+    return {static_cast<Integer>(std::lround(cx + rx)), static_cast<Integer>(std::lround(cy))};
+  return {static_cast<Integer>(std::floor(cx + dx / len)), static_cast<Integer>(std::floor(cy + dy / len))};
+}
+
+// Pixels of a disc of the given diameter centred on a pixel, as row offsets.
+std::vector<std::pair<Integer, TSpan>> DiscSpans(Integer width)
+{
+  Integer h = width / 2;
+  TRegion disc = TRegion::Ellipse(Rect(-h, -h, width - h, width - h));
+  std::vector<std::pair<Integer, TSpan>> out;
+  for (const TRegion::TBand& b : disc.Bands())
+    for (Integer y = b.Top; y < b.Bottom; ++y)
+      for (const TSpan& s : b.Spans)
+        out.push_back({y, s});
+  return out;
+}
+
+void AddWideLine(TPixelSet& set, TPoint a, TPoint b, Integer width)
+{
+  static thread_local Integer cachedWidth = -1;
+  static thread_local std::vector<std::pair<Integer, TSpan>> disc;
+  if (cachedWidth != width) {
+    disc = DiscSpans(width);
+    cachedWidth = width;
+  }
+  std::vector<TPoint> pts = raster::LinePixels(a, b);
+  pts.push_back(b); // wide lines end in round caps on both ends
+  for (TPoint p : pts)
+    for (const auto& [dy, s] : disc)
+      set.AddSpan(p.Y + dy, p.X + s.Left, p.X + s.Right);
+}
+
+// The closed outline a one-pixel pen paints around a rectangle, as a polyline.
+std::vector<TPoint> RectOutline(const TRect& r)
+{
+  return {{r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1},
+          {r.Left, r.Bottom - 1}, {r.Left, r.Top}};
+}
+
+// The closed polylines of a shape drawn with lines (rectangles and polygons).
+std::vector<std::vector<TPoint>> OutlinePaths(const TShape& shape)
+{
+  std::vector<std::vector<TPoint>> paths;
+  if (shape.Kind == TShape::skRect) {
+    paths.push_back(RectOutline(shape.Box));
+    return paths;
+  }
+  std::vector<Integer> counts = shape.Counts;
+  if (counts.empty())
+    counts.push_back(static_cast<Integer>(shape.Points.size()));
+  size_t at = 0;
+  for (Integer n : counts) {
+    std::vector<TPoint> path(shape.Points.begin() + at, shape.Points.begin() + at + n);
+    if (!path.empty())
+      path.push_back(path.front());
+    paths.push_back(std::move(path));
+    at += n;
+  }
+  return paths;
+}
+
+TShape WithBox(const TShape& shape, const TRect& box)
+{
+  TShape s = shape;
+  s.Box = box;
+  return s;
+}
+
+// The pixels a solid pen paints for a shape's outline.
+TRegion OutlineArea(const TShape& shape, const TStroke& pen)
+{
+  Integer w = std::max<Integer>(1, pen.Width);
+  TPixelSet lines;
+  if (shape.Kind == TShape::skRect || shape.Kind == TShape::skPolygon) {
+    bool inside = pen.Style == psInsideFrame && shape.Kind == TShape::skRect && w > 1;
+    TRect box = inside ? Deflated(shape.Box, w / 2) : shape.Box;
+    TShape s = WithBox(shape, box);
+    for (const auto& path : OutlinePaths(s))
+      for (size_t i = 0; i + 1 < path.size(); ++i) {
+        if (w == 1)
+          for (TPoint p : raster::LinePixels(path[i], path[i + 1]))
+            lines.Add(p.X, p.Y);
+        else
+          AddWideLine(lines, path[i], path[i + 1], w);
+      }
+    TRegion area = lines.ToRegion();
+    return inside ? area.Intersect(shape.Box) : area;
+  }
+  // Curved shapes: the ring between the shape and the shape shrunk by the pen width.
+  TShape closed = shape;
+  if (shape.Kind == TShape::skArc)
+    closed.Kind = TShape::skEllipse;
+  TRect outer = shape.Box;
+  if (w > 1 && pen.Style != psInsideFrame)
+    outer = Deflated(outer, -(w / 2));
+  TShape inner = WithBox(closed, Deflated(outer, w));
+  if (closed.Kind == TShape::skRoundRect)
+    inner.P1 = {closed.P1.X - 2 * w, closed.P1.Y - 2 * w};
+  TShape full = closed;
+  full.Kind = TShape::skEllipse;
+  TRegion ring = raster::ShapeArea(WithBox(closed.Kind == TShape::skRoundRect ? closed : full, outer))
+                     .Combine(raster::ShapeArea(closed.Kind == TShape::skRoundRect ? inner
+                                                                                   : WithBox(full, inner.Box)),
+                              RGN_DIFF);
+  if (closed.Kind == TShape::skRoundRect || closed.Kind == TShape::skEllipse)
+    return ring;
+  // Arcs, pies and chords: the part of the ring inside the sector, plus straight edges.
+  ring = ring.Combine(TRegion::Pie(outer, shape.P1, shape.P2), RGN_AND);
+  TPoint a = RadialPoint(shape.Box, shape.P1), b = RadialPoint(shape.Box, shape.P2);
+  TPoint c = {(shape.Box.Left + shape.Box.Right) / 2, (shape.Box.Top + shape.Box.Bottom) / 2};
+  std::vector<std::pair<TPoint, TPoint>> edges;
+  if (shape.Kind == TShape::skPie)
+    edges = {{a, c}, {c, b}};
+  else if (shape.Kind == TShape::skChord)
+    edges = {{a, b}};
+  for (auto [p, q] : edges) {
+    if (w == 1) {
+      for (TPoint px : raster::LinePixels(p, q))
+        lines.Add(px.X, px.Y);
+      lines.Add(q.X, q.Y);
+    } else {
+      AddWideLine(lines, p, q, w);
+    }
+  }
+  return ring.Combine(lines.ToRegion(), RGN_OR);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Geometry
+
+namespace raster {
+
+std::vector<TPoint> LinePixels(TPoint a, TPoint b)
+{
+  std::vector<TPoint> out;
+  Integer dx = std::abs(b.X - a.X), dy = std::abs(b.Y - a.Y);
+  Integer sx = b.X >= a.X ? 1 : -1, sy = b.Y >= a.Y ? 1 : -1;
+  Integer steps = std::max(dx, dy);
+  out.reserve(static_cast<size_t>(steps));
+  // The minor coordinate of step i is the nearest integer to i * minor / major; exact
+  // halves go away from the start point.
+  for (Integer i = 0; i < steps; ++i) {
+    if (dx >= dy) {
+      Int64 off = (2 * Int64(i) * dy + dx) / (2 * Int64(dx));
+      out.push_back({a.X + sx * i, a.Y + sy * static_cast<Integer>(off)});
+    } else {
+      Int64 off = (2 * Int64(i) * dx + dy) / (2 * Int64(dy));
+      out.push_back({a.X + sx * static_cast<Integer>(off), a.Y + sy * i});
+    }
+  }
+  return out;
+}
+
+TRegion ShapeArea(const TShape& shape)
+{
+  TRect box = Normalized(shape.Box);
+  switch (shape.Kind) {
+  case TShape::skRect: return TRegion(box);
+  case TShape::skRoundRect: return TRegion::RoundRect(box, shape.P1.X, shape.P1.Y);
+  case TShape::skEllipse: return TRegion::Ellipse(box);
+  case TShape::skArc: return TRegion();
+  case TShape::skPie: return TRegion::Pie(box, shape.P1, shape.P2);
+  case TShape::skChord: return TRegion::Chord(box, shape.P1, shape.P2);
+  case TShape::skPolygon:
+    if (shape.Counts.empty())
+      return TRegion::Polygon(shape.Points.data(), static_cast<Integer>(shape.Points.size()),
+                              shape.FillMode);
+    return TRegion::PolyPolygon(shape.Points.data(), shape.Counts.data(),
+                                static_cast<Integer>(shape.Counts.size()), shape.FillMode);
+  }
+  return TRegion();
+}
+
+std::vector<Integer> DashPattern(TPenStyle style)
+{
+  switch (style) {
+  case psDash: return {18, 6};
+  case psDot: return {3, 3};
+  case psDashDot: return {9, 6, 3, 6};
+  case psDashDotDot: return {9, 3, 3, 3, 3, 3};
+  default: return {};
+  }
+}
+
+} // namespace raster
+
+// ---------------------------------------------------------------------------------------
+// TImageSurface
+
+TImageSurface::TImageSurface(Integer width, Integer height, TColor fill)
+{
+  Resize(width, height, fill);
+}
+
+TImageSurface::~TImageSurface()
+{
+  if (FCairo)
+    cairo_surface_destroy(FCairo);
+}
+
+void TImageSurface::Resize(Integer width, Integer height, TColor fill)
+{
+  width = std::max<Integer>(0, width);
+  height = std::max<Integer>(0, height);
+  if (FCairo) {
+    cairo_surface_destroy(FCairo);
+    FCairo = nullptr;
+  }
+  std::vector<std::uint32_t> bits(static_cast<size_t>(width) * height,
+                                  0xFF000000u | SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
+  Integer cw = std::min(width, FWidth), ch = std::min(height, FHeight);
+  for (Integer y = 0; y < ch; ++y)
+    std::copy_n(&FBits[static_cast<size_t>(y) * FWidth], cw, &bits[static_cast<size_t>(y) * width]);
+  FBits.swap(bits);
+  FWidth = width;
+  FHeight = height;
+}
+
+TColor TImageSurface::Pixel(Integer x, Integer y) const
+{
+  return static_cast<TColor>(SwapRB(FBits[static_cast<size_t>(y) * FWidth + x] & 0xFFFFFF));
+}
+
+TColor TImageSurface::GetPixel(Integer x, Integer y) const
+{
+  if (x < 0 || y < 0 || x >= FWidth || y >= FHeight)
+    return -1;
+  return Pixel(x, y);
+}
+
+void TImageSurface::SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc)
+{
+  if (x < 0 || y < 0 || x >= FWidth || y >= FHeight)
+    return;
+  if (gc.Clip && !gc.Clip->Contains(x, y))
+    return;
+  FBits[static_cast<size_t>(y) * FWidth + x] = 0xFF000000u | SwapRB(static_cast<std::uint32_t>(rgb) & 0xFFFFFF);
+}
+
+TRegion TImageSurface::ClipArea(const TGc& gc) const
+{
+  TRegion bounds(Rect(0, 0, FWidth, FHeight));
+  return gc.Clip ? gc.Clip->Combine(bounds, RGN_AND) : bounds;
+}
+
+void TImageSurface::Paint(const TRegion& area, const TFill& fill, Integer rop2)
+{
+  if (rop2 == R2_NOP)
+    return;
+  std::uint32_t solid = SwapRB(static_cast<std::uint32_t>(fill.Color) & 0xFFFFFF);
+  for (const TRegion::TBand& band : area.Bands())
+    for (Integer y = band.Top; y < band.Bottom; ++y) {
+      std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];
+      for (const TSpan& s : band.Spans)
+        for (Integer x = s.Left; x < s.Right; ++x) {
+          if (fill.Patterned && !fill.Paints(x, y))
+            continue;
+          std::uint32_t p = fill.Patterned ? SwapRB(static_cast<std::uint32_t>(fill.At(x, y)) & 0xFFFFFF) : solid;
+          row[x] = 0xFF000000u | (rop2 == R2_COPYPEN ? p : Rop2(rop2, p, row[x] & 0xFFFFFF));
+        }
+    }
+}
+
+void TImageSurface::StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc)
+{
+  if (pen.Style == psClear || count < 2)
+    return;
+  Integer w = std::max<Integer>(1, pen.Width);
+  TPixelSet on, off;
+  if (w > 1) {
+    for (Integer i = 0; i + 1 < count; ++i)
+      AddWideLine(on, points[i], points[i + 1], w);
+  } else {
+    std::vector<Integer> dashes = raster::DashPattern(pen.Style);
+    size_t dash = 0;
+    Integer left = dashes.empty() ? 0 : dashes[0];
+    for (Integer i = 0; i + 1 < count; ++i)
+      for (TPoint p : raster::LinePixels(points[i], points[i + 1])) {
+        if (dashes.empty()) {
+          on.Add(p.X, p.Y);
+          continue;
+        }
+        (dash % 2 == 0 ? on : off).Add(p.X, p.Y);
+        if (--left == 0) {
+          dash = (dash + 1) % dashes.size();
+          left = dashes[dash];
+        }
+      }
+  }
+  TRegion clip = ClipArea(gc);
+  if (gc.BkMode == OPAQUE)
+    Paint(off.ToRegion().Combine(clip, RGN_AND), TFill::Solid(gc.BkColor), gc.Rop2);
+  Paint(on.ToRegion().Combine(clip, RGN_AND), TFill::Solid(pen.Color), gc.Rop2);
+}
+
+void TImageSurface::FillShape(const TShape& shape, const TFill& fill, const TGc& gc)
+{
+  Paint(raster::ShapeArea(shape).Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
+}
+
+void TImageSurface::StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc)
+{
+  if (pen.Style == psClear)
+    return;
+  bool lined = shape.Kind == TShape::skRect || shape.Kind == TShape::skPolygon;
+  if (lined && pen.Width <= 1 && !raster::DashPattern(pen.Style).empty()) {
+    for (const auto& path : OutlinePaths(shape))
+      StrokeLines(path.data(), static_cast<Integer>(path.size()), pen, gc);
+    return;
+  }
+  Paint(OutlineArea(shape, pen).Combine(ClipArea(gc), RGN_AND), TFill::Solid(pen.Color), gc.Rop2);
+}
+
+void TImageSurface::FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+                                    const TGc& gc)
+{
+  TRegion area = raster::ShapeArea(shape);
+  if (pen.Style != psClear)
+    area = area.Combine(OutlineArea(shape, pen), RGN_DIFF);
+  Paint(area.Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
+}
+
+void TImageSurface::FillArea(const TRegion& area, const TFill& fill, const TGc& gc)
+{
+  Paint(area.Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
+}
+
+void TImageSurface::CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
+                             const TFill& pattern, TCopyMode rop, const TGc& gc)
+{
+  TRect d = Normalized(dest), s = Normalized(sourceRect);
+  Integer dw = d.Width(), dh = d.Height(), sw = s.Width(), sh = s.Height();
+  if (dw == 0 || dh == 0)
+    return;
+  unsigned index = (rop >> 16) & 0xFF;
+  bool usesSource = ((index >> 2) ^ index) & 0x33;
+  if (usesSource && (!source || sw == 0 || sh == 0))
+    return;
+  bool flipX = (dest.Right < dest.Left) != (sourceRect.Right < sourceRect.Left);
+  bool flipY = (dest.Bottom < dest.Top) != (sourceRect.Bottom < sourceRect.Top);
+  // Copying within one surface reads a snapshot, so overlapping areas copy correctly.
+  std::vector<std::uint32_t> snapshot;
+  const std::uint32_t* src = nullptr;
+  Integer srcWidth = 0, srcHeight = 0;
+  if (usesSource) {
+    if (source == this) {
+      snapshot = FBits;
+      src = snapshot.data();
+    } else {
+      src = source->FBits.data();
+    }
+    srcWidth = source->FWidth;
+    srcHeight = source->FHeight;
+  }
+  TRegion area = TRegion(d).Combine(ClipArea(gc), RGN_AND);
+  for (const TRegion::TBand& band : area.Bands())
+    for (Integer y = band.Top; y < band.Bottom; ++y) {
+      std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];
+      Integer v = static_cast<Integer>((Int64(y - d.Top) * sh) / dh);
+      Integer sy = s.Top + (flipY ? sh - 1 - v : v);
+      for (const TSpan& span : band.Spans)
+        for (Integer x = span.Left; x < span.Right; ++x) {
+          std::uint32_t sp = 0;
+          if (usesSource) {
+            Integer u = static_cast<Integer>((Int64(x - d.Left) * sw) / dw);
+            Integer sx = s.Left + (flipX ? sw - 1 - u : u);
+            if (sx >= 0 && sy >= 0 && sx < srcWidth && sy < srcHeight)
+              sp = src[static_cast<size_t>(sy) * srcWidth + sx] & 0xFFFFFF;
+          }
+          std::uint32_t pp = SwapRB(static_cast<std::uint32_t>(pattern.At(x, y)) & 0xFFFFFF);
+          row[x] = 0xFF000000u | (index == 0xCC ? sp : Rop3(index, pp, sp, row[x] & 0xFFFFFF));
+        }
+    }
+}
+
+cairo_surface_t* TImageSurface::CairoSurface()
+{
+  if (FWidth == 0 || FHeight == 0)
+    return nullptr;
+  if (!FCairo)
+    FCairo = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(FBits.data()),
+                                                 CAIRO_FORMAT_RGB24, FWidth, FHeight, FWidth * 4);
+  cairo_surface_mark_dirty(FCairo);
+  return FCairo;
+}
+
+void TImageSurface::CairoDone()
+{
+  if (FCairo)
+    cairo_surface_flush(FCairo);
+}
+
+bool TImageSurface::WritePng(const AnsiString& fileName)
+{
+  cairo_surface_t* s = CairoSurface();
+  if (!s)
+    return false;
+  return cairo_surface_write_to_png(s, fileName.c_str()) == CAIRO_STATUS_SUCCESS;
+}

@@ -1,0 +1,149 @@
+// Surfaces: what a canvas draws on. The canvas front end (Graphics.h) validates calls,
+// maps logical to device coordinates and resolves pens, brushes and colours; a surface
+// backend implements the few primitives below in device pixels. TImageSurface is the
+// raster backend: 32-bit pixels and our own integer rasteriser with the platform's rules.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Region.h"
+
+typedef struct _cairo_surface cairo_surface_t;
+
+// A brush resolved to pixels: one colour, or an 8x8 pattern anchored at the device
+// origin (pixel (x, y) takes entry (y mod 8) * 8 + (x mod 8)). Entries whose Mask bit is
+// clear are left alone (hatch gaps on a transparent background).
+struct TFill {
+  bool Patterned = false;
+  TColor Color = 0; // 0x00BBGGRR
+  std::array<TColor, 64> Pattern{};
+  std::uint64_t Mask = ~std::uint64_t(0);
+
+  static TFill Solid(TColor rgb)
+  {
+    TFill f;
+    f.Color = rgb;
+    return f;
+  }
+  TColor At(Integer x, Integer y) const { return Patterned ? Pattern[(y & 7) * 8 + (x & 7)] : Color; }
+  bool Paints(Integer x, Integer y) const { return (Mask >> ((y & 7) * 8 + (x & 7))) & 1u; }
+};
+
+// A pen resolved for the device: Width in device pixels (0 and 1 are one-pixel pens).
+struct TStroke {
+  TColor Color = 0;
+  Integer Width = 1;
+  TPenStyle Style = psSolid;
+};
+
+// Drawing state every primitive needs. Clip is in device pixels; null means the whole
+// surface.
+struct TGc {
+  const TRegion* Clip = nullptr;
+  Integer Rop2 = R2_COPYPEN;
+  Integer BkMode = OPAQUE;
+  TColor BkColor = 0xFFFFFF;
+};
+
+// Closed shapes and arcs, in device pixels. Box excludes its right and bottom edge.
+struct TShape {
+  enum TKind { skRect, skRoundRect, skEllipse, skArc, skPie, skChord, skPolygon };
+  TKind Kind = skRect;
+  TRect Box;
+  TPoint P1, P2; // corner ellipse size (round rectangles); radial points (arcs)
+  std::vector<TPoint> Points;
+  std::vector<Integer> Counts; // polygons of a poly-polygon; empty means one polygon
+  Integer FillMode = ALTERNATE;
+};
+
+enum TSurfaceKind { skRaster, skVector, skRecording };
+
+class TImageSurface;
+
+class TSurface {
+public:
+  virtual ~TSurface() = default;
+  virtual TSurfaceKind Kind() const = 0;
+  virtual Integer Width() const = 0;
+  virtual Integer Height() const = 0;
+  virtual Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
+
+  // Connected lines through the points; the last point is not painted.
+  virtual void StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc) = 0;
+  virtual void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) = 0;
+  // The outline of a closed shape, or an arc.
+  virtual void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) = 0;
+  // Shape fill without the pixels the pen outline will paint.
+  virtual void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+                               const TGc& gc) = 0;
+  virtual void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) = 0;
+  // Block copy with a ternary raster operation; source extents differing from dest
+  // stretch (nearest pixel), negative extents mirror. source may be null for operations
+  // that do not read it.
+  virtual void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
+                        const TFill& pattern, TCopyMode rop, const TGc& gc) = 0;
+  virtual TColor GetPixel(Integer x, Integer y) const = 0; // -1 (clNone-like) outside
+  virtual void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) = 0;
+  // The cairo surface glyphs are drawn on (null when the backend has none).
+  virtual cairo_surface_t* CairoSurface() { return nullptr; }
+  // Called after cairo drew into CairoSurface(), before pixels are read again.
+  virtual void CairoDone() {}
+};
+
+// 32-bit pixels 0x00RRGGBB, rows of Width() pixels, top row first.
+class TImageSurface final : public TSurface {
+public:
+  TImageSurface(Integer width, Integer height, TColor fill = 0xFFFFFF);
+  ~TImageSurface() override;
+  TImageSurface(const TImageSurface&) = delete;
+  TImageSurface& operator=(const TImageSurface&) = delete;
+
+  TSurfaceKind Kind() const override { return skRaster; }
+  Integer Width() const override { return FWidth; }
+  Integer Height() const override { return FHeight; }
+
+  // Resizing keeps the overlapping pixels and fills the new area.
+  void Resize(Integer width, Integer height, TColor fill);
+  std::uint32_t* Bits() { return FBits.data(); }
+  const std::uint32_t* Bits() const { return FBits.data(); }
+  // A pixel's colour as 0x00BBGGRR without bounds check.
+  TColor Pixel(Integer x, Integer y) const;
+
+  void StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc) override;
+  void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) override;
+  void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) override;
+  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+                       const TGc& gc) override;
+  void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) override;
+  void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
+                const TFill& pattern, TCopyMode rop, const TGc& gc) override;
+  TColor GetPixel(Integer x, Integer y) const override;
+  void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) override;
+  cairo_surface_t* CairoSurface() override;
+  void CairoDone() override;
+
+  // Writes the pixels as a PNG file (screenshots of tests); false on failure.
+  bool WritePng(const AnsiString& fileName);
+
+private:
+  TRegion ClipArea(const TGc& gc) const;
+  void Paint(const TRegion& area, const TFill& fill, Integer rop2);
+
+  Integer FWidth = 0;
+  Integer FHeight = 0;
+  std::vector<std::uint32_t> FBits;
+  cairo_surface_t* FCairo = nullptr;
+};
+
+// Geometry shared by the raster backend and tests.
+namespace raster {
+// The pixels of a one-pixel line from a towards b, b excluded.
+std::vector<TPoint> LinePixels(TPoint a, TPoint b);
+// The region a shape fills.
+TRegion ShapeArea(const TShape& shape);
+// Dash pattern of a pen style in device pixels (on, off, on, ...); empty for solid.
+std::vector<Integer> DashPattern(TPenStyle style);
+} // namespace raster
