@@ -1,4 +1,13 @@
-// The script engine's units in the system's unit order.
+// The script engine's units in the system's unit order: the tool unit with the language
+// registry, then the four grammars (so the languages are listed in this order).
 #include "platform/rtl/Units.h"
+#include "report/script/ScriptLanguages.h"
 
-void RegisterScriptUnits() {}
+void RegisterScriptUnits()
+{
+  RegisterUnit("fs_tools", InitializeScriptLanguages, FinalizeScriptLanguages);
+  RegisterUnit("fs_jscript", [] { RegisterScriptLanguage("JScript", fsJScriptGrammar); }, nullptr);
+  RegisterUnit("fs_basic", [] { RegisterScriptLanguage("BasicScript", fsBasicScriptGrammar); }, nullptr);
+  RegisterUnit("fs_cpp", [] { RegisterScriptLanguage("C++Script", fsCPPScriptGrammar); }, nullptr);
+  RegisterUnit("fs_pascal", [] { RegisterScriptLanguage("PascalScript", fsPascalScriptGrammar); }, nullptr);
+}

@@ -1,0 +1,645 @@
+// The grammar-driven first pass of the script compiler. A grammar is compiled once per
+// language selection into item records; MatchGrammarItem runs one item at the scanner's
+// position, backtracking freely, and collects the produced elements in a flat output list
+// that node items wrap. fsILParser.h describes the grammar format and the output tree.
+#include "report/script/fsILParser.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/rtl/Exceptions.h"
+#include "report/script/ScriptLanguages.h"
+
+namespace {
+
+const char* const SNestingTooDeep = "Nesting too deep";
+const char* const SSyntaxError = "Syntax error";
+
+// Ends a run at once: a lexical limit, the nesting limit, or a failing unit. The first pass
+// turns it into the compile error; no alternative can recover from it.
+struct TFatalSyntaxError {
+  AnsiString Message;
+  AnsiString Position;
+  AnsiString Near;
+  AnsiString Unit;
+};
+
+enum TItemKind {
+  ikRule,
+  ikChar,
+  ikKeyword,
+  ikIdent,
+  ikNumber,
+  ikString,
+  ikFRString,
+  ikEol,
+  ikSequence,
+  ikSwitch,
+  ikOptionalSwitch,
+  ikLoop,
+  ikOptionalLoop,
+  ikOptional,
+  ikReference
+};
+
+struct TKindName {
+  const char* Name;
+  TItemKind Kind;
+};
+
+const TKindName KindNames[] = {
+    {"char", ikChar},         {"keyword", ikKeyword},
+    {"ident", ikIdent},       {"number", ikNumber},
+    {"string", ikString},     {"frstring", ikFRString},
+    {"eol", ikEol},           {"sequence", ikSequence},
+    {"switch", ikSwitch},     {"optionalswitch", ikOptionalSwitch},
+    {"loop", ikLoop},         {"optionalloop", ikOptionalLoop},
+    {"optional", ikOptional},
+};
+
+AnsiString LowerAscii(AnsiString s)
+{
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c + 32);
+  return s;
+}
+
+bool SameText(const AnsiString& a, const AnsiString& b)
+{
+  return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
+}
+
+AnsiString Trim(const AnsiString& s)
+{
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= 32)
+    ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
+    --e;
+  return s.substr(b, e - b);
+}
+
+// A unit's text as lines joined with CR LF (line ends CR LF, LF or CR; no final line end).
+AnsiString JoinLines(const AnsiString& text, Integer& lineCount)
+{
+  AnsiString result;
+  lineCount = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t e = text.find_first_of("\r\n", i);
+    if (lineCount > 0)
+      result += "\r\n";
+    ++lineCount;
+    if (e == AnsiString::npos) {
+      result.append(text, i, AnsiString::npos);
+      break;
+    }
+    result.append(text, i, e - i);
+    i = e + ((text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n') ? 2 : 1);
+  }
+  return result;
+}
+
+AnsiString ReadUnitFile(const AnsiString& fileName)
+{
+  std::FILE* f = std::fopen(fileName.c_str(), "rb");
+  if (!f)
+    throw EFOpenError("Cannot open file \"" + fileName + "\". No such file or directory");
+  AnsiString text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
+
+std::unique_ptr<TfsXMLItem> NewElement(const AnsiString& name, const AnsiString& text)
+{
+  auto e = std::make_unique<TfsXMLItem>();
+  e->SetName(name);
+  e->SetText(text);
+  return e;
+}
+
+} // namespace
+
+// One compiled grammar item. Texts are lower case where the matching ignores case.
+struct TfsILParser::TGrammarItem {
+  TItemKind Kind = ikRule;
+  AnsiString Name;       // element name, lower case (a reference: the rule's name)
+  AnsiString Text;       // expected token or loop separator, lower case
+  bool HasText = false;
+  AnsiString Node;       // wrapping element, lower case
+  AnsiString Add;        // appended element
+  bool HasAdd = false;
+  AnsiString AddText;
+  bool HasAddText = false;
+  AnsiString Message;    // the err message; empty when none
+  bool Term = false;     // term="1"
+  bool NoSkip = false;   // char skip="0"
+  bool SkipLoop = false; // loop skip="1"
+  std::vector<const TGrammarItem*> Children;
+  mutable const TGrammarItem* Rule = nullptr; // a reference, once resolved
+};
+
+TfsILParser::TfsILParser(TfsScript* program)
+    : FGrammar(std::make_unique<TfsXMLDocument>()),
+      FSyntax(std::make_unique<TfsXMLDocument>()),
+      FLexer(std::make_unique<TfsParser>()),
+      FProgram(program)
+{
+}
+
+TfsILParser::~TfsILParser() = default;
+
+void TfsILParser::SelectLanguage(const AnsiString& name)
+{
+  FLexer->Clear();
+  FLanguageName = name;
+  FGrammar->LoadFromText(LanguageGrammarText(name));
+  FNeedDeclareVars = true;
+  TfsXMLItem* root = FGrammar->Root();
+  Integer parserIndex = root->Find("parser");
+  if (parserIndex >= 0) {
+    TfsXMLItem* parser = root->Items(parserIndex);
+    for (Integer i = 0; i < parser->Count(); ++i) {
+      TfsXMLItem* setting = parser->Items(i);
+      AnsiString kind = LowerAscii(setting->Name());
+      AnsiString value = setting->Prop("text");
+      if (kind == "keywords") {
+        for (Integer k = 0; k < setting->Count(); ++k)
+          FLexer->AddKeyword(setting->Items(k)->Name());
+      } else if (kind == "identchars") {
+        FLexer->SetIdentChars(value);
+      } else if (kind == "commentline1") {
+        FLexer->SetCommentLine1(value);
+      } else if (kind == "commentline2") {
+        FLexer->SetCommentLine2(value);
+      } else if (kind == "commentblock1") {
+        FLexer->SetCommentBlock1(value);
+      } else if (kind == "commentblock2") {
+        FLexer->SetCommentBlock2(value);
+      } else if (kind == "stringquotes") {
+        FLexer->SetStringQuotes(value);
+      } else if (kind == "hexsequence") {
+        FLexer->SetHexSequence(value);
+      } else if (kind == "skipchar") {
+        FLexer->SetSkipChar(value);
+      } else if (kind == "skipeol") {
+        FLexer->SetSkipEOL(value != "0");
+      } else if (kind == "declarevars") {
+        FNeedDeclareVars = value != "0";
+      }
+    }
+  }
+  CompileGrammar();
+}
+
+// Builds the item records of every rule. References stay unresolved until they are run, so
+// a grammar with a missing rule works up to the point where that rule is needed.
+void TfsILParser::CompileGrammar()
+{
+  FItems.clear();
+  FRules.clear();
+  FStartRule = nullptr;
+  FStartMessage.clear();
+  TfsXMLItem* root = FGrammar->Root();
+  TfsXMLItem* errors = nullptr;
+  if (Integer p = root->Find("parser"); p >= 0)
+    if (Integer e = root->Items(p)->Find("errors"); e >= 0)
+      errors = root->Items(p)->Items(e);
+
+  auto messageOf = [&](const AnsiString& err) -> AnsiString {
+    if (err.empty() || !errors)
+      return AnsiString();
+    Integer i = errors->Find(err);
+    return i >= 0 ? errors->Items(i)->Prop("text") : AnsiString();
+  };
+
+  // Elements nest no deeper than the XML reader allows, so the recursion is bounded.
+  auto compile = [&](auto&& self, TfsXMLItem* element, bool isRule) -> const TGrammarItem* {
+    auto item = std::make_unique<TGrammarItem>();
+    item->Name = LowerAscii(element->Name());
+    item->Kind = isRule ? ikRule : ikReference;
+    if (!isRule)
+      for (const TKindName& k : KindNames)
+        if (item->Name == k.Name)
+          item->Kind = k.Kind;
+    item->HasText = element->HasProp("text");
+    item->Text = LowerAscii(element->Prop("text"));
+    item->Node = LowerAscii(element->Prop("node"));
+    item->HasAdd = element->HasProp("add");
+    item->Add = element->Prop("add");
+    item->HasAddText = element->HasProp("addtext");
+    item->AddText = element->Prop("addtext");
+    item->Message = messageOf(element->Prop("err"));
+    item->Term = element->Prop("term") == "1";
+    AnsiString skip = element->Prop("skip");
+    item->NoSkip = skip == "0";
+    item->SkipLoop = skip == "1";
+    for (Integer i = 0; i < element->Count(); ++i)
+      item->Children.push_back(self(self, element->Items(i), false));
+    FItems.push_back(std::move(item));
+    return FItems.back().get();
+  };
+
+  for (Integer i = 0; i < root->Count(); ++i) {
+    TfsXMLItem* element = root->Items(i);
+    AnsiString name = LowerAscii(element->Name());
+    if (name == "parser" || name == "types")
+      continue;
+    const TGrammarItem* rule = compile(compile, element, true);
+    FRules.push_back(rule);
+    if (name == "program" && !FStartRule) {
+      FStartRule = rule;
+      FStartMessage = rule->Message;
+    }
+  }
+}
+
+const TfsILParser::TGrammarItem* TfsILParser::FindRule(const AnsiString& name) const
+{
+  for (const TGrammarItem* rule : FRules)
+    if (rule->Name == name)
+      return rule;
+  return nullptr;
+}
+
+bool TfsILParser::AcceptToken(const TGrammarItem* item, const AnsiString& token) const
+{
+  return !token.empty() && (!item->HasText || SameText(token, item->Text));
+}
+
+// Runs one grammar item at the scanner's position. On failure the scanner is back at the
+// entry position and nothing of what the item produced stays in the output.
+bool TfsILParser::MatchGrammarItem(const TGrammarItem* item)
+{
+  if (FDepth >= fsMaxParseDepth) {
+    Integer pos = FLexer->Position();
+    throw TFatalSyntaxError{SNestingTooDeep, FLexer->PositionTextAt(pos), FLexer->TokenNear(pos),
+                            AnsiString()};
+  }
+  struct TDepthGuard {
+    Integer& Depth;
+    explicit TDepthGuard(Integer& d) : Depth(d) { ++Depth; }
+    ~TDepthGuard() { --Depth; }
+  } guard(FDepth);
+
+  const Integer entryPos = FLexer->Position();
+  const size_t entryCount = FOutput.size();
+  bool matched = true;
+  AnsiString token;
+  switch (item->Kind) {
+  case ikRule:
+  case ikSequence:
+    break;
+  case ikChar:
+    if (!item->NoSkip)
+      FLexer->SkipBlanksAndComments();
+    token = FLexer->ReadChar();
+    matched = AcceptToken(item, token);
+    break;
+  case ikKeyword:
+    token = FLexer->ReadWord();
+    matched = AcceptToken(item, token);
+    break;
+  case ikIdent:
+    token = FLexer->ReadIdent();
+    matched = AcceptToken(item, token);
+    break;
+  case ikNumber:
+    token = FLexer->ReadNumber();
+    matched = AcceptToken(item, token);
+    break;
+  case ikString:
+    token = FLexer->ReadStringLiteral();
+    matched = AcceptToken(item, token);
+    break;
+  case ikFRString:
+    token = FLexer->ReadFRString();
+    matched = AcceptToken(item, token);
+    if (matched)
+      AppendGetCall(token);
+    break;
+  case ikEol:
+    matched = FLexer->SkipLineEnd();
+    break;
+  case ikSwitch:
+  case ikOptionalSwitch:
+    for (const TGrammarItem* child : item->Children)
+      if (MatchGrammarItem(child))
+        return true;
+    if (item->Kind == ikOptionalSwitch)
+      return true;
+    RecordSyntaxError(item, entryPos);
+    return false;
+  case ikLoop:
+  case ikOptionalLoop:
+    return MatchLoop(item, entryPos, entryCount);
+  case ikOptional:
+    for (const TGrammarItem* child : item->Children) {
+      if (!MatchGrammarItem(child)) {
+        FLexer->SetPosition(entryPos);
+        Truncate(entryCount);
+        return true;
+      }
+    }
+    return true;
+  case ikReference:
+    if (!item->Rule)
+      item->Rule = FindRule(item->Name);
+    if (!item->Rule)
+      throw Exception(SInvalidLanguage);
+    matched = MatchGrammarItem(item->Rule);
+    break;
+  }
+
+  bool result = matched;
+  if (!matched) {
+    RecordSyntaxError(item, entryPos);
+  } else {
+    if (item->Kind != ikRule)
+      WrapNodeOutput(item, true, entryPos, entryCount);
+    if (item->HasAdd)
+      AppendAdd(item->Add, item->HasAddText ? item->AddText : token);
+    for (const TGrammarItem* child : item->Children) {
+      if (!MatchGrammarItem(child)) {
+        result = false;
+        break;
+      }
+    }
+  }
+  if (!result) {
+    FLexer->SetPosition(entryPos);
+    Truncate(entryCount);
+  }
+  if (item->Kind == ikRule)
+    WrapNodeOutput(item, result, entryPos, entryCount);
+  return result;
+}
+
+// loop / optionalloop: rounds of the children, separated by the item's text when it has
+// one. More than one round is a success ending after the last round's children, even when
+// that round failed part-way (what it matched stays consumed).
+bool TfsILParser::MatchLoop(const TGrammarItem* item, Integer entryPos, size_t entryCount)
+{
+  const AnsiString& separator = item->Text;
+  Integer rounds = 0;
+  Integer endPos = entryPos;
+  bool ok = true;
+  bool messageBeforeRound = false;
+  for (;;) {
+    ++rounds;
+    const Integer roundStart = FLexer->Position();
+    messageBeforeRound = !FErrorMsg.empty();
+    ok = true;
+    for (const TGrammarItem* child : item->Children) {
+      if (!MatchGrammarItem(child)) {
+        ok = false;
+        break;
+      }
+    }
+    endPos = FLexer->Position();
+    if (!ok)
+      break;
+    if (!separator.empty()) {
+      FLexer->SkipBlanksAndComments();
+      if (FLexer->ReadChar() != separator) {
+        FLexer->SetPosition(endPos);
+        break;
+      }
+    }
+    if (FLexer->Position() == roundStart)
+      break;
+  }
+  bool result = ok;
+  if (rounds > 1) {
+    // A message left by the failed last round of a repeated loop is forgotten when the
+    // failure was in a term item or the loop skips failures.
+    if (!ok && !messageBeforeRound && (item->SkipLoop || FTermFlag)) {
+      FErrorMsg.clear();
+      FErrorPos.clear();
+      FErrorNear.clear();
+      FTermFlag = false;
+    }
+    FLexer->SetPosition(endPos);
+    result = true;
+  }
+  if (!result) {
+    FLexer->SetPosition(entryPos);
+    Truncate(entryCount);
+    return item->Kind == ikOptionalLoop;
+  }
+  return true;
+}
+
+AnsiString TfsILParser::PositionAfterBlanks(Integer pos)
+{
+  Integer saved = FLexer->Position();
+  FLexer->SetPosition(pos);
+  FLexer->SkipBlanksAndComments();
+  AnsiString text = FLexer->PositionText();
+  FLexer->SetPosition(saved);
+  return text;
+}
+
+void TfsILParser::WrapNodeOutput(const TGrammarItem* item, bool matched, Integer entryPos,
+                                 size_t entryCount)
+{
+  const AnsiString& node = item->Node;
+  if (node.empty())
+    return;
+  if (!matched) {
+    Truncate(entryCount);
+    return;
+  }
+  if (node == "uses") {
+    IncludeUsedUnits(entryCount);
+    return;
+  }
+  AnsiString attributes = "pos=\"" + PositionAfterBlanks(entryPos) + "\"";
+  if (node == "expr")
+    attributes += " pos1=\"" + FLexer->PositionText() + "\"";
+  auto element = NewElement(node, attributes);
+  for (size_t i = entryCount; i < FOutput.size(); ++i)
+    element->AddItem(FOutput[i].release());
+  Truncate(entryCount);
+  FOutput.push_back(std::move(element));
+}
+
+// The output from entryCount on holds the "file" elements of a uses clause. Each is replaced
+// by the unit it names, the last name first.
+void TfsILParser::IncludeUsedUnits(size_t entryCount)
+{
+  size_t insertAt = entryCount;
+  while (FOutput.size() > insertAt) {
+    AnsiString value = FOutput.back()->Prop("text");
+    FOutput.pop_back();
+    if (value.size() >= 2)
+      value = value.substr(1, value.size() - 2);
+    IncludeUnitAt(value, insertAt);
+  }
+}
+
+void TfsILParser::IncludeUnit(const AnsiString& name)
+{
+  size_t insertAt = FOutput.size();
+  IncludeUnitAt(name, insertAt);
+}
+
+void TfsILParser::IncludeUnitAt(const AnsiString& name, size_t& insertAt)
+{
+  for (const AnsiString& used : FUsesList)
+    if (SameText(used, name))
+      return;
+  FUsesList.push_back(name);
+
+  AnsiString source;
+  if (OnGetUnit)
+    OnGetUnit(FProgram, name, source);
+  else
+    source = ReadUnitFile(name);
+  Integer lineCount = 0;
+  source = JoinLines(source, lineCount);
+
+  auto uses = NewElement("uses", "unit=\"" + ScriptStrToXMLStrict(name) + "\"");
+  if (lineCount > 0) {
+    TfsILParser unit(FProgram);
+    unit.FUnitName = name;
+    unit.OnGetUnit = OnGetUnit;
+    unit.SelectLanguage(FLanguageName);
+    unit.FUsesList = FUsesList;
+    unit.FDepth = FDepth; // the nesting limit counts across units
+    if (!unit.SourceToSyntaxXml(source))
+      throw TFatalSyntaxError{unit.FErrorMsg, unit.FErrorPos, unit.FErrorNear,
+                              unit.FErrorUnit.empty() ? name : unit.FErrorUnit};
+    FUsesList = unit.FUsesList;
+    uses->Add()->Assign(unit.FSyntax->Root());
+  }
+  FOutput.insert(FOutput.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(uses));
+  ++insertAt;
+}
+
+void TfsILParser::AppendAdd(const AnsiString& name, const AnsiString& value)
+{
+  FOutput.push_back(NewElement(name, "text=\"" + ScriptStrToXMLStrict(value) + "\" pos=\"" +
+                                         FLexer->PositionText() + "\""));
+}
+
+// A bracketed report expression <x> becomes the call Get('x'), placed at the closing '>'.
+void TfsILParser::AppendGetCall(const AnsiString& expression)
+{
+  const AnsiString pos = "pos=\"" + FLexer->PositionText() + "\"";
+  auto dsgn = NewElement("dsgn", pos);
+  dsgn->AddItem(NewElement("node", "text=\"Get\" " + pos).release());
+  TfsXMLItem* expr = NewElement("expr", pos + " pos1" + pos.substr(3)).release();
+  dsgn->AddItem(expr);
+  expr->AddItem(
+      NewElement("string", "text=\"" + ScriptStrToXMLStrict("'" + expression + "'") + "\" " + pos)
+          .release());
+  FOutput.push_back(std::move(dsgn));
+}
+
+void TfsILParser::RecordSyntaxError(const TGrammarItem* item, Integer entryPos)
+{
+  if (item->Message.empty() || !FErrorMsg.empty())
+    return;
+  RecordError(item->Message, entryPos, item->Term);
+}
+
+// Records a message at the first character after blanks and comments from pos; the first
+// recorded message wins.
+void TfsILParser::RecordError(const AnsiString& message, Integer pos, bool term)
+{
+  Integer saved = FLexer->Position();
+  FLexer->SetPosition(pos);
+  FLexer->SkipBlanksAndComments();
+  FErrorMsg = message;
+  FErrorPos = FLexer->PositionText();
+  FErrorNear = FLexer->TokenNear(FLexer->Position());
+  FTermFlag = term;
+  FLexer->SetPosition(saved);
+}
+
+// The first position from pos on that is not a blank, a comment or a line end.
+Integer TfsILParser::FirstUnconsumed(Integer from)
+{
+  Integer saved = FLexer->Position();
+  FLexer->SetPosition(from);
+  while (FLexer->SkipLineEnd()) {
+  }
+  Integer pos = FLexer->Position();
+  FLexer->SetPosition(saved);
+  return pos;
+}
+
+bool TfsILParser::SourceToSyntaxXml(const AnsiString& text)
+{
+  FOutput.clear();
+  FErrorMsg.clear();
+  FErrorPos.clear();
+  FErrorUnit.clear();
+  FErrorNear.clear();
+  FTermFlag = false;
+  FSyntax->Root()->Clear();
+  FSyntax->Root()->SetName("program");
+  FSyntax->Root()->SetText(AnsiString());
+  try {
+    FLexer->SetText(text);
+    // "#language Name" as the very first characters selects the language of the text.
+    Integer start = 1;
+    if (FLexer->ReadChar() == "#" && SameText(FLexer->ReadIdent(), "language")) {
+      size_t cr = text.find('\r', static_cast<size_t>(FLexer->Position() - 1));
+      size_t from = static_cast<size_t>(FLexer->Position() - 1);
+      AnsiString name = Trim(text.substr(from, cr == AnsiString::npos ? AnsiString::npos : cr - from));
+      SelectLanguage(name);
+      start = cr == AnsiString::npos ? FLexer->Size() + 1
+                                     : std::min<Integer>(static_cast<Integer>(cr) + 3, FLexer->Size() + 1);
+    }
+    FLexer->SetPosition(start);
+    if (!FStartRule)
+      throw Exception(SInvalidLanguage);
+    bool matched = MatchGrammarItem(FStartRule);
+    if (FErrorMsg.empty() && !FStartMessage.empty() && matched) {
+      // Text that no statement could begin is an error where the start rule says so.
+      Integer rest = FirstUnconsumed(FLexer->Position());
+      if (rest <= FLexer->Size())
+        RecordError(FStartMessage, rest, false);
+    }
+    if (!matched && FErrorMsg.empty()) {
+      // The start rule failed without a message: an empty text is an empty program,
+      // anything else is refused at its first character.
+      Integer rest = FirstUnconsumed(start);
+      if (rest <= FLexer->Size())
+        RecordError(FStartMessage.empty() ? AnsiString(SSyntaxError) : FStartMessage, rest, false);
+      else
+        matched = true;
+    }
+    if (!matched || !FErrorMsg.empty()) {
+      FOutput.clear();
+      return false;
+    }
+  } catch (const TFatalSyntaxError& e) {
+    FOutput.clear();
+    FErrorMsg = e.Message;
+    FErrorPos = e.Position;
+    FErrorNear = e.Near;
+    FErrorUnit = e.Unit;
+    return false;
+  } catch (const EfsLexerError& e) {
+    FOutput.clear();
+    FErrorMsg = e.Message();
+    FErrorPos = e.Position;
+    FErrorNear = e.Near;
+    return false;
+  }
+  TfsXMLItem* root = FSyntax->Root();
+  for (auto& element : FOutput)
+    root->AddItem(element.release());
+  FOutput.clear();
+  if (Integer types = FGrammar->Root()->Find("types"); types >= 0)
+    root->Add()->Assign(FGrammar->Root()->Items(types));
+  return true;
+}

@@ -1,0 +1,416 @@
+// The script engine's XML tree: elements with raw attribute text, a tag reader that is not a
+// general XML parser (character data, comments and processing instructions are skipped) and
+// a writer. fsXMLDocument.h describes the model.
+#include "report/script/fsXMLDocument.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/RtlConsts.h"
+
+namespace {
+
+const char* const SInvalidFileFormat = "Invalid file format";
+const char* const SXMLHeader = "<?xml version=\"1.0\"?>";
+// Elements nested deeper than this are refused instead of exhausting the stack.
+constexpr int kMaxXMLDepth = 2000;
+const char* const SXMLTooDeep = "XML elements nested too deep";
+
+unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+
+bool SameNameAt(const AnsiString& text, size_t at, const AnsiString& name)
+{
+  if (at + name.size() > text.size())
+    return false;
+  for (size_t i = 0; i < name.size(); ++i)
+    if (Upper(text[at + i]) != Upper(name[i]))
+      return false;
+  return true;
+}
+
+bool SameName(const AnsiString& a, const AnsiString& b)
+{
+  return a.size() == b.size() && SameNameAt(a, 0, b);
+}
+
+AnsiString Escape(const AnsiString& text, bool ampersand)
+{
+  AnsiString result;
+  result.reserve(text.size());
+  for (unsigned char c : text) {
+    if (c == 10 || c == 13 || c == 34 || c == 60 || c == 62 || (ampersand && c == 38)) {
+      result += "&#";
+      result += std::to_string(c);
+      result += ';';
+    } else {
+      result += static_cast<char>(c);
+    }
+  }
+  return result;
+}
+
+[[noreturn]] void RaiseInvalidInteger(const AnsiString& digits)
+{
+  const AnsiString pattern = SInvalidInteger;
+  const size_t at = pattern.find("%s");
+  throw EConvertError(pattern.substr(0, at) + digits + pattern.substr(at + 2));
+}
+
+// Finds an attribute "name=" at the start of Text or after a blank; returns the index of
+// the first character of its value, or npos.
+size_t FindProp(const AnsiString& text, const AnsiString& name)
+{
+  if (name.empty())
+    return AnsiString::npos;
+  for (size_t i = 0; i + name.size() + 2 <= text.size(); ++i) {
+    if (i > 0 && text[i - 1] != ' ')
+      continue;
+    if (!SameNameAt(text, i, name))
+      continue;
+    if (text[i + name.size()] == '=' && text[i + name.size() + 1] == '"')
+      return i + name.size() + 2;
+  }
+  return AnsiString::npos;
+}
+
+// Reads tags from a text held in memory (the reader of a stream works the same way on its
+// buffer). Position is the index of the next byte.
+class TTagReader {
+public:
+  explicit TTagReader(const AnsiString& text) : FText(text) {}
+
+  // Reads one tag into name and text; returns false (empty name) at the end of the text.
+  bool ReadItem(AnsiString& name, AnsiString& text)
+  {
+    name.clear();
+    text.clear();
+    AnsiString tag;
+    for (;;) {
+      while (FPos < FText.size() && FText[FPos] != '<')
+        ++FPos;
+      if (FPos >= FText.size())
+        return false;
+      ++FPos;
+      tag.clear();
+      bool closed = false;
+      while (FPos < FText.size()) {
+        char c = FText[FPos++];
+        if (c == '>') {
+          closed = true;
+          break;
+        }
+        if (c == '<')
+          throw Exception(SInvalidFileFormat);
+        tag += c;
+        if (tag.size() == 3 && tag == "!--") {
+          SkipComment();
+          closed = true;
+          break;
+        }
+      }
+      if (!closed)
+        throw Exception(SInvalidFileFormat);
+      if (tag == "!--")
+        continue;
+      break;
+    }
+    if (!tag.empty() && tag.back() == ' ')
+      tag.pop_back();
+    size_t blank = tag.find(' ');
+    if (blank == AnsiString::npos) {
+      name = tag;
+    } else {
+      name = tag.substr(0, blank);
+      text = tag.substr(blank + 1);
+    }
+    return true;
+  }
+
+  // Reads element E and its descendants; returns false when the tag read was a closing
+  // tag (or the end of the text), whose name is then left in E's Name.
+  bool ReadElement(TfsXMLItem* e, int depth)
+  {
+    if (depth > kMaxXMLDepth)
+      throw Exception(SXMLTooDeep);
+    AnsiString name, text;
+    ReadItem(name, text);
+    e->SetName(name);
+    e->SetText(text);
+    if (name.empty() || name[0] == '/')
+      return false;
+    if (name.back() == '/') {
+      name.pop_back();
+      e->SetName(name);
+      return true;
+    }
+    if (!text.empty() && text.back() == '/') {
+      text.pop_back();
+      e->SetText(text);
+      return true;
+    }
+    for (;;) {
+      auto child = std::make_unique<TfsXMLItem>();
+      if (ReadElement(child.get(), depth + 1)) {
+        e->AddItem(child.release());
+        continue;
+      }
+      const AnsiString& closing = child->Name();
+      if (!closing.empty() && !SameName(closing, "/" + e->Name()))
+        throw Exception(SInvalidFileFormat);
+      return true;
+    }
+  }
+
+private:
+  // Skips the rest of a comment: once two dashes in a row were seen, a '>' closes it.
+  void SkipComment()
+  {
+    int dashes = 0;
+    bool armed = false;
+    while (FPos < FText.size()) {
+      char c = FText[FPos++];
+      if (c == '-') {
+        if (++dashes >= 2)
+          armed = true;
+      } else {
+        dashes = 0;
+        if (c == '>' && armed)
+          return;
+      }
+    }
+    throw Exception(SInvalidFileFormat);
+  }
+
+  const AnsiString& FText;
+  size_t FPos = 0;
+};
+
+void WriteElement(const TfsXMLItem* e, int level, bool indent, AnsiString& out)
+{
+  auto line = [&](const AnsiString& s) {
+    if (indent)
+      out.append(static_cast<size_t>(level) * 2, ' ');
+    out += s;
+    if (indent)
+      out += "\r\n";
+  };
+  AnsiString tag = "<" + e->Name();
+  if (!e->Text().empty()) {
+    if (e->Text()[0] != ' ')
+      tag += ' ';
+    tag += e->Text();
+  }
+  if (e->Count() == 0) {
+    line(tag + "/>");
+    return;
+  }
+  line(tag + ">");
+  for (Integer i = 0; i < e->Count(); ++i)
+    WriteElement(e->Items(i), level + 1, indent, out);
+  line("</" + e->Name() + ">");
+}
+
+} // namespace
+
+AnsiString ScriptStrToXML(const AnsiString& text) { return Escape(text, false); }
+
+AnsiString ScriptStrToXMLStrict(const AnsiString& text) { return Escape(text, true); }
+
+AnsiString ScriptXMLToStr(const AnsiString& text)
+{
+  AnsiString result;
+  result.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    // A reference needs '&', '#' and at least two more characters.
+    if (text[i] == '&' && i + 3 < text.size() && text[i + 1] == '#') {
+      size_t semi = text.find(';', i + 2);
+      if (semi != AnsiString::npos) {
+        AnsiString digits = text.substr(i + 2, semi - i - 2);
+        if (digits.empty() || digits.size() > 9 ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+          RaiseInvalidInteger(digits);
+        result += static_cast<char>(std::stoi(digits) & 0xFF);
+        i = semi + 1;
+        continue;
+      }
+    }
+    result += text[i++];
+  }
+  return result;
+}
+
+// ---- TfsXMLItem --------------------------------------------------------------------------
+
+TfsXMLItem::~TfsXMLItem()
+{
+  Clear();
+  Detach();
+}
+
+void TfsXMLItem::Detach()
+{
+  if (!FParent)
+    return;
+  auto& list = FParent->FItems;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it != list.end())
+    list.erase(it);
+  FParent = nullptr;
+}
+
+void TfsXMLItem::Clear()
+{
+  // Children remove themselves from the list as they die; take the list first.
+  std::vector<TfsXMLItem*> items;
+  items.swap(FItems);
+  for (TfsXMLItem* item : items) {
+    item->FParent = nullptr;
+    delete item;
+  }
+}
+
+TfsXMLItem* TfsXMLItem::Items(Integer index) const
+{
+  if (index < 0 || index >= Count())
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  return FItems[static_cast<size_t>(index)];
+}
+
+TfsXMLItem* TfsXMLItem::Add()
+{
+  auto* item = new TfsXMLItem();
+  AddItem(item);
+  return item;
+}
+
+void TfsXMLItem::AddItem(TfsXMLItem* item)
+{
+  item->Detach();
+  item->FParent = this;
+  FItems.push_back(item);
+}
+
+void TfsXMLItem::InsertItem(Integer index, TfsXMLItem* item)
+{
+  AddItem(item);
+  index = std::clamp<Integer>(index, 0, Count() - 1);
+  FItems.pop_back();
+  FItems.insert(FItems.begin() + index, item);
+}
+
+Integer TfsXMLItem::Find(const AnsiString& name) const
+{
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (SameName(FItems[i]->FName, name))
+      return static_cast<Integer>(i);
+  return -1;
+}
+
+TfsXMLItem* TfsXMLItem::FindItem(const AnsiString& name)
+{
+  Integer i = Find(name);
+  if (i >= 0)
+    return FItems[static_cast<size_t>(i)];
+  TfsXMLItem* item = Add();
+  item->FName = name;
+  return item;
+}
+
+Integer TfsXMLItem::IndexOf(const TfsXMLItem* item) const
+{
+  auto it = std::find(FItems.begin(), FItems.end(), item);
+  return it == FItems.end() ? -1 : static_cast<Integer>(it - FItems.begin());
+}
+
+AnsiString TfsXMLItem::Prop(const AnsiString& name) const
+{
+  size_t start = FindProp(FText, name);
+  if (start == AnsiString::npos)
+    return AnsiString();
+  size_t end = FText.find('"', start);
+  if (end == AnsiString::npos)
+    end = FText.size();
+  return ScriptXMLToStr(FText.substr(start, end - start));
+}
+
+bool TfsXMLItem::HasProp(const AnsiString& name) const
+{
+  return FindProp(FText, name) != AnsiString::npos;
+}
+
+TfsXMLItem* TfsXMLItem::Root()
+{
+  TfsXMLItem* item = this;
+  while (item->FParent)
+    item = item->FParent;
+  return item;
+}
+
+void TfsXMLItem::Assign(const TfsXMLItem* source)
+{
+  Clear();
+  if (!source)
+    return;
+  FName = source->FName;
+  FText = source->FText;
+  FData = source->FData;
+  for (const TfsXMLItem* child : source->FItems)
+    Add()->Assign(child);
+}
+
+// ---- TfsXMLDocument ----------------------------------------------------------------------
+
+TfsXMLDocument::TfsXMLDocument() : FRoot(new TfsXMLItem()) {}
+
+TfsXMLDocument::~TfsXMLDocument() { delete FRoot; }
+
+void TfsXMLDocument::LoadFromText(const AnsiString& text)
+{
+  FRoot->Clear();
+  FRoot->SetName(AnsiString());
+  FRoot->SetText(AnsiString());
+  TTagReader reader(text);
+  AnsiString name, attributes;
+  reader.ReadItem(name, attributes);
+  if (name.compare(0, 4, "?xml") != 0)
+    throw Exception(SInvalidFileFormat);
+  reader.ReadElement(FRoot, 0);
+}
+
+AnsiString TfsXMLDocument::SaveToText() const
+{
+  AnsiString out = SXMLHeader;
+  if (FAutoIndent)
+    out += "\r\n";
+  WriteElement(FRoot, 0, FAutoIndent, out);
+  return out;
+}
+
+void TfsXMLDocument::LoadFromFile(const AnsiString& fileName)
+{
+  std::FILE* f = std::fopen(fileName.c_str(), "rb");
+  if (!f)
+    throw EFOpenError("Cannot open file \"" + fileName + "\". No such file or directory");
+  AnsiString text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    text.append(buffer, n);
+  std::fclose(f);
+  LoadFromText(text);
+}
+
+void TfsXMLDocument::SaveToFile(const AnsiString& fileName) const
+{
+  std::FILE* f = std::fopen(fileName.c_str(), "wb");
+  if (!f)
+    throw EFCreateError("Cannot create file \"" + fileName + "\". Permission denied");
+  AnsiString text = SaveToText();
+  size_t written = std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+  if (written != text.size())
+    throw EWriteError(SWriteError);
+}
