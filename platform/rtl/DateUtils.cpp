@@ -193,8 +193,9 @@ TClockFunction& ClockSlot()
 
 // ---- Formatting ------------------------------------------------------------------------------
 
-// Formats one value through a picture. Nested pictures (c, t, tt, ddddd, dddddd) are
-// expanded at most two levels deep, so a picture that names itself cannot recurse forever.
+// Formats one value through a picture. The tokens that stand for pictures of the settings
+// (c, t, tt, ddddd, dddddd) are expanded in the given picture only, not inside those
+// pictures, so a setting that names itself cannot recurse.
 class TDateTimeFormatter {
 public:
   TDateTimeFormatter(TDateTime value, const TFormatSettings& settings) : FSettings(settings)
@@ -225,7 +226,7 @@ private:
   static bool Uses12HourClock(const AnsiString& p, std::size_t i);
   void AppendNested(const AnsiString& picture, Integer level)
   {
-    if (level < 2)
+    if (level == 0)
       Append(picture, level + 1);
   }
   bool AppendAmPm(const AnsiString& p, std::size_t& i);

@@ -408,10 +408,10 @@ TEST(DateFormat, ShortFormsUseTheirSettings)
   AnsiString s;
   DateTimeToString(s, "yyyy", v, fs);
   EXPECT_EQ(s, "2013");
-  // A picture that names itself stops after two levels instead of recursing.
+  // Setting pictures are expanded once: a picture that names itself does not recurse.
   TFormatSettings looping = fs;
-  looping.ShortDateFormat = "ddddd|";
-  EXPECT_EQ(FormatDateTime("ddddd", v, looping), "||");
+  looping.ShortDateFormat = "ddddd|tt";
+  EXPECT_EQ(FormatDateTime("ddddd", v, looping), "|");
   // Without settings: the current FormatSettings (the Chinese profile in tests).
   EXPECT_EQ(DateToStr(v), "2013-12-5");
   EXPECT_EQ(DateTimeToStr(v), "2013-12-5 09:07:03");
