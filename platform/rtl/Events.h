@@ -154,3 +154,52 @@ using TNotifyEvent = TEvent<void(TObject* Sender)>;
 using TGetStrProc = TEvent<void(const AnsiString& S)>;
 using TKeyEvent = TEvent<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
+
+// A handler of any event type, as reflection reads and writes method properties: a copy of
+// a TEvent<Signature> together with that signature. Two values compare equal when their
+// handlers do.
+class TMethod {
+public:
+  TMethod() = default;
+  TMethod(std::nullptr_t) {}
+  template <class Signature>
+  TMethod(const TEvent<Signature>& event)
+  {
+    if (!event)
+      return;
+    FSignature = &typeid(Signature);
+    FId = event.Identity();
+    FObject = event.Object();
+    FEvent = std::make_shared<TEvent<Signature>>(event);
+  }
+
+  bool Assigned() const { return FEvent != nullptr; }
+  explicit operator bool() const { return Assigned(); }
+  const TMethodIdentity& Identity() const { return FId; }
+  const void* Data() const { return FId.Data; }
+  TObject* Object() const { return FObject; }
+  // The signature of the handler; null when unassigned.
+  const std::type_info* Signature() const { return FSignature; }
+
+  // The handler as an event of type E; an unassigned value gives an unassigned event, a
+  // handler of another signature raises EPropertyError "Invalid property value".
+  template <class E>
+  E As() const
+  {
+    if (!FEvent)
+      return E();
+    if (*FSignature != typeid(typename E::Signature))
+      RaiseSignatureMismatch();
+    return *static_cast<const E*>(FEvent.get());
+  }
+
+  friend bool operator==(const TMethod& a, const TMethod& b) { return a.FId == b.FId; }
+
+private:
+  [[noreturn]] static void RaiseSignatureMismatch();
+
+  const std::type_info* FSignature = nullptr;
+  TMethodIdentity FId;
+  TObject* FObject = nullptr;
+  std::shared_ptr<const void> FEvent;
+};

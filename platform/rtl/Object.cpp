@@ -1,22 +1,75 @@
-// TObject and TPersistent, and the metadata records behind class references.
+// TObject and TPersistent, the metadata records behind class references, and the registry
+// of classes constructed by name.
 #include "platform/rtl/Object.h"
 
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/ObjectHandles.h"
+#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/TypInfo.h"
 
 namespace {
 
-std::unordered_map<std::type_index, TClassInfo*>& ClassInfoMap()
+struct ClassTables {
+  // Registered records by their C++ type.
+  std::unordered_map<std::type_index, TClassInfo*> ByType;
+  // Every record, in registration order.
+  std::vector<TClassInfo*> All;
+  // Dynamic types that never registered, mapped to their nearest registered class.
+  std::unordered_map<std::type_index, TClass> Nearest;
+  // Classes constructed by name: upper-cased name -> class.
+  std::unordered_map<AnsiString, TClass> ByName;
+};
+
+ClassTables& Tables()
 {
-  static std::unordered_map<std::type_index, TClassInfo*> map;
-  return map;
+  static ClassTables* tables = new ClassTables; // records live until the program ends
+  return *tables;
 }
 
+AnsiString NameKey(const AnsiString& name)
+{
+  AnsiString key = name;
+  for (char& ch : key)
+    if (ch >= 'a' && ch <= 'z')
+      ch = static_cast<char>(ch - 32);
+  return key;
+}
+
+int Depth(TClass cls)
+{
+  int depth = 0;
+  for (TClass c = cls; c; c = c->Parent)
+    ++depth;
+  return depth;
+}
+
+// The deepest registered class the object belongs to, for objects whose own class never
+// registered (a test's or a form's private subclass).
+TClass NearestRegisteredClass(const TObject* obj)
+{
+  TClass best = TObjectClass();
+  int bestDepth = 1;
+  for (TClassInfo* info : Tables().All) {
+    if (!info->IsInstance || !info->IsInstance(obj))
+      continue;
+    int depth = Depth(info);
+    if (depth > bestDepth) {
+      best = info;
+      bestDepth = depth;
+    }
+  }
+  return best;
+}
+
+bool IsObject(const TObject*) { return true; }
+
 } // namespace
+
+// ---- Class records ----
 
 bool TClassInfo::InheritsFrom(TClass other) const
 {
@@ -26,9 +79,22 @@ bool TClassInfo::InheritsFrom(TClass other) const
   return false;
 }
 
+bool TClassInfo::ClassNameIs(const AnsiString& name) const
+{
+  return NameKey(Name) == NameKey(name);
+}
+
+TObject* TClassInfo::Create(TComponent* owner) const
+{
+  if (!Factory)
+    throw EAbstractError(SAbstractError);
+  return Factory(owner);
+}
+
 TClass TObjectClass()
 {
-  static TClassInfo info{"TObject", nullptr, nullptr, &typeid(TObject)};
+  static TClassInfo info{"TObject", nullptr, nullptr, &typeid(TObject), nullptr, nullptr,
+                         &IsObject};
   return &info;
 }
 
@@ -36,29 +102,89 @@ TClass ClassInfoOf(const std::type_info& type)
 {
   if (type == typeid(TObject))
     return TObjectClass();
-  auto& map = ClassInfoMap();
+  auto& map = Tables().ByType;
   auto it = map.find(std::type_index(type));
   return it == map.end() ? nullptr : it->second;
 }
 
 TClass RegisterClassInfo(const std::type_info& type, const AnsiString& name, TClass parent,
-                         TClassFactory factory)
+                         TClassFactory factory, bool (*isInstance)(const TObject*))
 {
-  auto& map = ClassInfoMap();
-  auto it = map.find(std::type_index(type));
-  if (it != map.end())
-    return it->second;
+  if (TClass existing = ClassInfoOf(type))
+    return existing;
   auto* info = new TClassInfo{name, parent ? parent : TObjectClass(), factory, &type};
-  map.emplace(std::type_index(type), info);
+  info->IsInstance = isInstance;
+  ClassTables& t = Tables();
+  t.ByType.emplace(std::type_index(type), info);
+  t.All.push_back(info);
+  t.Nearest.clear(); // a new class may be nearer for types seen before
   return info;
 }
+
+namespace typinfo_detail {
+
+TClassInfo* MutableClass(TClass cls) { return const_cast<TClassInfo*>(cls); }
+
+} // namespace typinfo_detail
+
+// ---- Classes constructed by name ----
+
+void RegisterClass(TClass aClass)
+{
+  if (!aClass)
+    return;
+  Tables().ByName[NameKey(aClass->Name)] = aClass;
+}
+
+void RegisterClasses(std::initializer_list<TClass> classes)
+{
+  for (TClass c : classes)
+    RegisterClass(c);
+}
+
+void UnRegisterClass(TClass aClass)
+{
+  if (!aClass)
+    return;
+  auto& byName = Tables().ByName;
+  auto it = byName.find(NameKey(aClass->Name));
+  if (it != byName.end() && it->second == aClass)
+    byName.erase(it);
+}
+
+TClass GetClass(const AnsiString& name)
+{
+  auto& byName = Tables().ByName;
+  auto it = byName.find(NameKey(name));
+  return it == byName.end() ? nullptr : it->second;
+}
+
+TClass FindClass(const AnsiString& name)
+{
+  TClass cls = GetClass(name);
+  if (!cls)
+    throw EClassNotFound("Class " + name + " not found");
+  return cls;
+}
+
+void RaiseInvalidCast() { throw EInvalidCast(SInvalidCast); }
+
+// ---- TObject ----
 
 TObject::~TObject() { ReleaseObjectHandle(this); }
 
 TClass TObject::ClassType() const
 {
-  TClass c = ClassInfoOf(typeid(*this));
-  return c ? c : TObjectClass();
+  const std::type_info& type = typeid(*this);
+  if (TClass c = ClassInfoOf(type))
+    return c;
+  auto& nearest = Tables().Nearest;
+  auto it = nearest.find(std::type_index(type));
+  if (it != nearest.end())
+    return it->second;
+  TClass c = NearestRegisteredClass(this);
+  nearest.emplace(std::type_index(type), c);
+  return c;
 }
 
 AnsiString TObject::ClassName() const { return ClassType()->Name; }
@@ -67,22 +193,9 @@ TClass TObject::ClassParent() const { return ClassType()->Parent; }
 
 bool TObject::InheritsFrom(TClass aClass) const { return ClassType()->InheritsFrom(aClass); }
 
-bool TObject::ClassNameIs(const AnsiString& name) const
-{
-  const AnsiString& own = ClassType()->Name;
-  if (own.size() != name.size())
-    return false;
-  for (size_t i = 0; i < own.size(); ++i) {
-    unsigned char a = own[i], b = name[i];
-    if (a >= 'a' && a <= 'z')
-      a -= 32;
-    if (b >= 'a' && b <= 'z')
-      b -= 32;
-    if (a != b)
-      return false;
-  }
-  return true;
-}
+bool TObject::ClassNameIs(const AnsiString& name) const { return ClassType()->ClassNameIs(name); }
+
+// ---- TPersistent ----
 
 void TPersistent::Assign(TPersistent* Source)
 {

@@ -7,10 +7,7 @@ namespace {
 
 void SysUtilsInitialization() { GetFormatSettings(); }
 
-void ClassesInitialization()
-{
-  RegisterClassInfo(typeid(TPersistent), "TPersistent", TObjectClass(), nullptr);
-}
+void ClassesInitialization() { TClassRegistration<TPersistent>("TPersistent"); }
 
 } // namespace
 

@@ -14,6 +14,7 @@ class TSet {
   static_assert(std::is_enum_v<Enum>, "TSet is a set over an enumeration");
 
 public:
+  using ElementType = Enum;
   static constexpr int MaxElements = 256;
 
   constexpr TSet() = default;
