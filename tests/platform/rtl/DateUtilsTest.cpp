@@ -412,9 +412,10 @@ TEST(DateFormat, ShortFormsUseTheirSettings)
   TFormatSettings looping = fs;
   looping.ShortDateFormat = "ddddd|tt";
   EXPECT_EQ(FormatDateTime("ddddd", v, looping), "|");
-  // Without settings: the current FormatSettings (the Chinese profile in tests).
-  EXPECT_EQ(DateToStr(v), "2013-12-5");
-  EXPECT_EQ(DateTimeToStr(v), "2013-12-5 09:07:03");
+  // Without settings: the current FormatSettings.
+  EXPECT_EQ(DateToStr(v), FormatDateTime("ddddd", v, FormatSettings));
+  EXPECT_EQ(DateTimeToStr(v), FormatDateTime("c", v, FormatSettings));
+  EXPECT_EQ(TimeToStr(v), FormatDateTime("tt", v, FormatSettings));
 }
 
 // ---- Parsing -----------------------------------------------------------------------------
