@@ -1,0 +1,9 @@
+#include "platform/rtl/Units.h"
+
+void RegisterDataUnits();
+
+void RegisterTestUnits()
+{
+  RegisterRtlUnits();
+  RegisterDataUnits();
+}
