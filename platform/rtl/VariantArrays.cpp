@@ -8,7 +8,7 @@
 namespace {
 
 // More elements than this is a creation error rather than an attempt to allocate them.
-constexpr Int64 MaxArrayElements = Int64(1) << 28;
+constexpr Int64 MaxArrayElements = Int64(1) << 24;
 
 bool IsValidElementType(TVarType type)
 {

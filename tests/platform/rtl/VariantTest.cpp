@@ -217,6 +217,57 @@ TEST_F(VariantTest, VarAsTypeTable)
   }
 }
 
+// Every kind read as every common target (Null with strict conversion off).
+TEST_F(VariantTest, ConversionGrid)
+{
+  NullStrictGuard lenient(false);
+  const TVarType targets[] = {varInteger, varInt64,  varDouble, varCurrency,
+                              varBoolean, varDate,   varString, varOleStr};
+  const std::string overflow = "EVariantOverflowError: Variant overflow";
+  struct Row {
+    const char* name;
+    Variant v;
+    std::string expected[8];
+  } rows[] = {
+      {"Empty", Variant(), {"0", "0", "0", "0", "False", "0", "", ""}},
+      {"Null", Null(), {"0", "0", "0", "0", "False", "0", "", ""}},
+      {"Smallint", Variant(SmallInt(-3)), {"-3", "-3", "-3", "-3", "True", "-3", "-3", "-3"}},
+      {"Integer", Variant(7), {"7", "7", "7", "7", "True", "7", "7", "7"}},
+      {"Single", Variant(2.5f), {"2", "2", "2.5", "2.5", "True", "2.5", "2.5", "2.5"}},
+      {"Double", Variant(3.5), {"4", "4", "3.5", "3.5", "True", "3.5", "3.5", "3.5"}},
+      {"Currency", Curr(1.25), {"1", "1", "1.25", "1.25", "True", "1.25", "1.25", "1.25"}},
+      {"Date",
+       DateV(1.5),
+       {"2", "2", "1.5", "1.5", "True", "1.5", "1899-12-31 12:00:00", "1899-12-31 12:00:00"}},
+      {"Boolean", Variant(true), {"-1", "-1", "-1", "-1", "True", "-1", "True", "True"}},
+      {"ShortInt", Variant(ShortInt(-8)), {"-8", "-8", "-8", "-8", "True", "-8", "-8", "-8"}},
+      {"Byte", Variant(Byte(200)), {"200", "200", "200", "200", "True", "200", "200", "200"}},
+      {"Word",
+       Variant(Word(65535)),
+       {"65535", "65535", "65535", "65535", "True", "65535", "65535", "65535"}},
+      {"LongWord",
+       Variant(LongWord(4294967295u)),
+       {overflow, "4294967295", "4294967295", "4294967295", "True", "4294967295", "4294967295",
+        "4294967295"}},
+      {"Int64", Variant(Int64(-5)), {"-5", "-5", "-5", "-5", "True", "-5", "-5", "-5"}},
+      {"String", Variant(" 12.5 "), {"12", "12", "12.5", "12.5", "True", "12.5", " 12.5 ", " 12.5 "}},
+      {"OleStr", Variant(u"0"), {"0", "0", "0", "0", "False", "0", "0", "0"}},
+  };
+  for (const Row& row : rows) {
+    for (int t = 0; t < 8; ++t) {
+      SCOPED_TRACE(std::string(row.name) + " as " + VarTypeAsText(targets[t]));
+      std::string got;
+      std::string error = ErrorOf([&] {
+        Variant r = VarAsType(row.v, targets[t]);
+        EXPECT_EQ(VarType(r), targets[t]);
+        got = Show(r);
+        got = got.substr(got.find(':') + 1);
+      });
+      EXPECT_EQ(error == "no error" ? got : error, row.expected[t]);
+    }
+  }
+}
+
 TEST_F(VariantTest, NullReadsAsZeroOnlyWhenStrictConversionIsOff)
 {
   {
