@@ -50,12 +50,12 @@ char UpperFold(char c) { return ToUpperAscii(c); }
 char LowerFold(char c) { return ToLowerAscii(c); }
 
 // First match of pat in s at or after zero-based from that starts on a character
-// boundary; npos when none. Boundaries are counted from the start of s.
-size_t FindOnBoundary(std::string_view s, std::string_view pat, size_t from)
+// boundary; npos when none. boundary is a known character start at or before from (0 at
+// worst); it is advanced while scanning, so repeated searches stay linear.
+size_t FindOnBoundary(std::string_view s, std::string_view pat, size_t from, size_t& boundary)
 {
   if (pat.empty())
     return std::string_view::npos;
-  size_t boundary = 0; // the next character start at or after the scanned part
   while (boundary < from)
     boundary += CharSize(s, boundary);
   size_t p = s.find(pat, boundary);
@@ -67,6 +67,12 @@ size_t FindOnBoundary(std::string_view s, std::string_view pat, size_t from)
     p = s.find(pat, boundary); // the candidate started on a trail byte
   }
   return p;
+}
+
+size_t FindOnBoundary(std::string_view s, std::string_view pat, size_t from)
+{
+  size_t boundary = 0;
+  return FindOnBoundary(s, pat, from, boundary);
 }
 
 TAnsiCollation gCollation = &DefaultAnsiCollation;
@@ -454,8 +460,9 @@ AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern,
 
   AnsiString r;
   size_t from = 0;
+  size_t boundary = 0;
   for (;;) {
-    const size_t p = FindOnBoundary(hay, pat, from);
+    const size_t p = FindOnBoundary(hay, pat, from, boundary);
     if (p == std::string_view::npos)
       break;
     r.append(s, from, p - from);
