@@ -2,24 +2,14 @@
 #include "platform/rtl/Lists.h"
 
 #include <algorithm>
-#include <string>
 
 #include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TypInfo.h"
 
 namespace {
-
-// A list message with its one %d filled in.
-AnsiString ListMessage(const char* msg, Integer data)
-{
-  AnsiString text(msg);
-  const size_t at = text.find("%d");
-  if (at != AnsiString::npos)
-    text.replace(at, 2, std::to_string(data));
-  return text;
-}
 
 // The start of the character after p in a zero-terminated GBK text: a lead byte takes its
 // trail byte along unless the text ends there.
@@ -97,7 +87,7 @@ void QuickSortIndexes(Integer L, Integer R, const std::function<Integer(Integer,
 
 TList::~TList() { Clear(); }
 
-void TList::Error(const char* Msg, Integer Data) { throw EListError(ListMessage(Msg, Data)); }
+void TList::Error(const char* Msg, Integer Data) { throw EListError(Format(Msg, {Data})); }
 
 void TList::CheckIndex(Integer Index) const
 {
@@ -268,7 +258,7 @@ Integer TObjectList::FindInstanceOf(TClass AClass, bool AExact, Integer AStartAt
 
 TStrings::~TStrings() = default;
 
-void TStrings::Error(const char* Msg, Integer Data) { throw EStringListError(ListMessage(Msg, Data)); }
+void TStrings::Error(const char* Msg, Integer Data) { throw EStringListError(Format(Msg, {Data})); }
 
 Integer TStrings::Add(const AnsiString& S)
 {

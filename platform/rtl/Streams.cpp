@@ -14,31 +14,18 @@
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 
 namespace {
 
-// Fills the %s / %d directives of a message text in order.
-AnsiString FillMessage(const char* pattern, std::initializer_list<AnsiString> args)
-{
-  AnsiString out;
-  auto arg = args.begin();
-  for (const char* p = pattern; *p; ++p) {
-    if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && arg != args.end()) {
-      out += *arg++;
-      ++p;
-    } else {
-      out += *p;
-    }
-  }
-  return out;
-}
+constexpr const char* SResNotFound = "Resource %s not found";
 
 // The system's reason for an error number, always in English.
 AnsiString OsErrorText(int err)
 {
   const char* text = strerrordesc_np(err);
-  return text ? AnsiString(text) : "Unknown error " + std::to_string(err);
+  return text ? AnsiString(text) : Format("Unknown error %d", {err});
 }
 
 // File names are GBK inside the program; the file system takes UTF-8.
@@ -369,7 +356,7 @@ TFileStream::TFileStream(const AnsiString& FileName, Word Mode)
   if (Mode == fmCreate) {
     FHandle = ::open(osName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (FHandle < 0)
-      throw EFCreateError(FillMessage(SFCreateErrorEx, {FileName, OsErrorText(errno)}));
+      throw EFCreateError(Format(SFCreateErrorEx, {FileName, OsErrorText(errno)}));
     return;
   }
   int flags = O_RDONLY;
@@ -389,7 +376,7 @@ TFileStream::TFileStream(const AnsiString& FileName, Word Mode)
     }
   }
   if (FHandle < 0)
-    throw EFOpenError(FillMessage(SFOpenErrorEx, {FileName, OsErrorText(err)}));
+    throw EFOpenError(Format(SFOpenErrorEx, {FileName, OsErrorText(err)}));
 }
 
 TFileStream::~TFileStream()
@@ -421,6 +408,6 @@ void TResourceStream::Initialize(const AnsiString& ResName)
 {
   auto it = Resources().find(AnsiUpperCase(ResName));
   if (it == Resources().end())
-    throw EResNotFound(FillMessage("Resource %s not found", {ResName}));
+    throw EResNotFound(Format(SResNotFound, {ResName}));
   SetPointer(const_cast<void*>(it->second.Data), it->second.Size);
 }
