@@ -80,7 +80,8 @@ AnsiString Trim(const AnsiString& s)
   return s.substr(b, e - b);
 }
 
-// A unit's text as lines joined with CR LF (line ends CR LF, LF or CR; no final line end).
+// A unit's text as its lines, each followed by CR LF, as a script's lines are passed to the
+// compiler (line ends in the input may be CR LF, LF or CR).
 AnsiString JoinLines(const AnsiString& text, Integer& lineCount)
 {
   AnsiString result;
@@ -88,14 +89,14 @@ AnsiString JoinLines(const AnsiString& text, Integer& lineCount)
   size_t i = 0;
   while (i < text.size()) {
     size_t e = text.find_first_of("\r\n", i);
-    if (lineCount > 0)
-      result += "\r\n";
     ++lineCount;
     if (e == AnsiString::npos) {
       result.append(text, i, AnsiString::npos);
+      result += "\r\n";
       break;
     }
     result.append(text, i, e - i);
+    result += "\r\n";
     i = e + ((text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n') ? 2 : 1);
   }
   return result;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/RtlConsts.h"
@@ -128,42 +127,64 @@ public:
     return true;
   }
 
-  // Reads element E and its descendants; returns false when the tag read was a closing
-  // tag (or the end of the text), whose name is then left in E's Name.
-  bool ReadElement(TfsXMLItem* e, int depth)
+  // Reads one element into E: its tag, then (unless the tag is empty, '<a/>') its children
+  // up to its closing tag. Returns false when the tag read was a closing tag or the end of
+  // the text, whose name is then left in E's Name.
+  bool ReadElement(TfsXMLItem* e)
+  {
+    AnsiString name, text;
+    ReadItem(name, text);
+    if (name.empty() || name[0] == '/') {
+      e->SetName(name);
+      return false;
+    }
+    StoreTag(e, name, text);
+    if (!IsEmptyTag(name, text))
+      ReadChildren(e, 1);
+    return true;
+  }
+
+private:
+  static bool IsEmptyTag(const AnsiString& name, const AnsiString& text)
+  {
+    return name.back() == '/' || (!text.empty() && text.back() == '/');
+  }
+
+  // Name and Text of an element, without the '/' of an empty-element tag.
+  static void StoreTag(TfsXMLItem* e, AnsiString name, AnsiString text)
+  {
+    if (name.back() == '/')
+      name.pop_back();
+    else if (!text.empty() && text.back() == '/')
+      text.pop_back();
+    e->SetName(name);
+    e->SetText(text);
+  }
+
+  // Reads the children of E until its closing tag (or the end of the text, which is taken
+  // as closing every open element). Each tag is read before its element is created.
+  void ReadChildren(TfsXMLItem* e, int depth)
   {
     if (depth > kMaxXMLDepth)
       throw Exception(SXMLTooDeep);
     AnsiString name, text;
-    ReadItem(name, text);
-    e->SetName(name);
-    e->SetText(text);
-    if (name.empty() || name[0] == '/')
-      return false;
-    if (name.back() == '/') {
-      name.pop_back();
-      e->SetName(name);
-      return true;
-    }
-    if (!text.empty() && text.back() == '/') {
-      text.pop_back();
-      e->SetText(text);
-      return true;
-    }
     for (;;) {
-      auto child = std::make_unique<TfsXMLItem>();
-      if (ReadElement(child.get(), depth + 1)) {
-        e->AddItem(child.release());
-        continue;
+      ReadItem(name, text);
+      if (name.empty())
+        return;
+      if (name[0] == '/') {
+        if (!SameName(name, "/" + e->Name()))
+          throw Exception(SInvalidFileFormat);
+        return;
       }
-      const AnsiString& closing = child->Name();
-      if (!closing.empty() && !SameName(closing, "/" + e->Name()))
-        throw Exception(SInvalidFileFormat);
-      return true;
+      TfsXMLItem* child = e->Add();
+      bool empty = IsEmptyTag(name, text);
+      StoreTag(child, name, text);
+      if (!empty)
+        ReadChildren(child, depth + 1);
     }
   }
 
-private:
   // Skips the rest of a comment: once two dashes in a row were seen, a '>' closes it.
   void SkipComment()
   {
@@ -377,7 +398,7 @@ void TfsXMLDocument::LoadFromText(const AnsiString& text)
   reader.ReadItem(name, attributes);
   if (name.compare(0, 4, "?xml") != 0)
     throw Exception(SInvalidFileFormat);
-  reader.ReadElement(FRoot, 0);
+  reader.ReadElement(FRoot);
 }
 
 AnsiString TfsXMLDocument::SaveToText() const
