@@ -104,11 +104,16 @@ Currency CurrencyFromInt64(Int64 value)
 }
 
 // Date-time text: the date alone at midnight, the time alone when the date part is 0.
+// A serial outside the calendar's range is a failed conversion, not a date error.
 AnsiString DateText(TDateTime value)
 {
-  if (value > -1 && value < 1 && value != 0)
-    return TimeToStr(value);
-  return DateTimeToStr(value);
+  try {
+    if (value > -1 && value < 1 && value != 0)
+      return TimeToStr(value);
+    return DateTimeToStr(value);
+  } catch (const EConvertError&) {
+    VarCastError(varDate, varString);
+  }
 }
 
 Variant LowBits(const Variant& v, TVarType type)

@@ -288,13 +288,29 @@ TDateTime VarToDateTime(const Variant& v);
 TVarRec VarToVarRec(const Variant& v);
 TVarRec VarToVarRec(const Variant&& v) = delete;
 
-// Operators by code (the script engine's entry), negation and not.
+// Operators by code (the script engine's entry), negation and not. The operand kinds
+// decide the arithmetic:
+//   - Null: "and" with False gives False, "or" with True gives True, all else gives Null.
+//   - Empty acts as the other operand's zero (Empty with Empty stays Empty, but "/" raises
+//     EZeroDivide and div/mod raise EDivByZero).
+//   - integers and Booleans (True = -1): 32-bit; + - * that overflow give the exact Double;
+//     "/" always gives a Double; shl/shr take the count mod 32, shr fills with zeros.
+//   - text + text concatenates; any other operator with text, or with a real, works in
+//     Double (+ - * /) or on 32-bit integers (div mod shl shr and or xor).
+//   - Boolean with Boolean or text: and, or, xor are logical.
+//   - Currency with integers stays Currency, with reals or text gives Double; date +/-
+//     number gives a date, date - date a Double; 64-bit kinds (Word, LongWord, Int64) work
+//     in 64 bits and overflow to Double.
+// Arrays, dispatch, error and class values raise EVariantInvalidOpError.
 Variant VarOp(const Variant& left, const Variant& right, TVarOp op);
 Variant VarNeg(const Variant& v);
 Variant VarNot(const Variant& v);
 
 // Three-way comparison with the rules of = and <. Null equals Null and is less than any
-// other value; conversion failures raise (an EVariantError) for the caller to map.
+// other value; Empty compares as the other operand's zero; texts compare byte by byte
+// (case-sensitive); text against a number compares numerically, against a date as a date;
+// False < True, and against numbers True is -1. Conversion failures raise (an
+// EVariantError) for the caller to map.
 TVariantRelationship VarCompareValue(const Variant& a, const Variant& b);
 
 // Objects travel as 32-bit handles: VarType reports varInteger and AsInteger gives the

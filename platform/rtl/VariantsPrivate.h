@@ -38,13 +38,6 @@ struct TVariantAccess {
 
   static const Data& Get(const Variant& v) { return v.FData; }
 
-  // Replaces v by a scalar of the given kind (no payload).
-  static void SetScalar(Variant& v, TVarType type, Int64 raw)
-  {
-    v.Clear();
-    v.FType = type;
-    v.FData.VInt64 = raw;
-  }
   static Variant Scalar(TVarType type, Int64 raw)
   {
     Variant v;

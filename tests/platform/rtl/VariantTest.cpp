@@ -197,6 +197,7 @@ TEST_F(VariantTest, VarAsTypeTable)
       {"string of date", DateV(45000), varString, "String:2023-3-15"},
       {"string of time", DateV(0.5), varString, "String:12:00:00"},
       {"string of date-time", DateV(45000.5), varString, "String:2023-3-15 12:00:00"},
+      {"string of date out of range", DateV(1e10), varString, CastError("Date", "String")},
       {"string of wide", Variant(u"中文"), varString, "String:中文"},
       {"wide of text", Variant("中"), varOleStr, "OleStr:中"},
       {"empty reads as zero", Variant(), varInteger, "Integer:0"},
