@@ -108,8 +108,8 @@ enum TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
 // A GBK lead byte (0x81-0xFE). A lead byte at a character start always takes the next
 // byte with it, as the platform's character stepping does; a lone lead byte at the very
 // end of a text is its own (broken) character.
+// Takes the byte unsigned, so a char argument works as it is.
 constexpr bool IsDBCSLeadByte(unsigned char b) { return b >= 0x81 && b != 0xFF; }
-constexpr bool IsDBCSLeadByte(char c) { return IsDBCSLeadByte(static_cast<unsigned char>(c)); }
 
 // The role of the byte at 1-based position index; mbSingleByte outside the text.
 TMbcsByteType ByteType(const AnsiString& s, Integer index);
