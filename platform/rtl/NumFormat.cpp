@@ -72,8 +72,15 @@ TDecimal DecimalFromFloat(Extended value, int precision)
     return d;
   d.Negative = std::signbit(value);
   char buf[80];
-  auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific,
-                           precision - 1);
+  Extended magnitude = std::fabs(value);
+  // Most values come from doubles; the double conversion is much faster and, the value
+  // being the same, gives the same digits.
+  double narrow = static_cast<double>(magnitude);
+  auto res = static_cast<Extended>(narrow) == magnitude
+                 ? std::to_chars(buf, buf + sizeof buf, narrow, std::chars_format::scientific,
+                                 precision - 1)
+                 : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific,
+                                 precision - 1);
   std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
   std::size_t e = text.find('e');
   for (std::size_t i = 0; i < e; ++i)
