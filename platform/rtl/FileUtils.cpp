@@ -53,6 +53,19 @@ size_t LastSeparator(const AnsiString& s, const char* extra = "")
   return found;
 }
 
+// The name with every '\\' that is not a trail byte turned into '/'.
+AnsiString ForwardSlashes(const AnsiString& name)
+{
+  AnsiString s = name;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (IsLead(s[i]))
+      ++i;
+    else if (s[i] == '\\')
+      s[i] = '/';
+  }
+  return s;
+}
+
 struct stat* StatOf(const AnsiString& name, struct stat& st)
 {
   return ::stat(ToOsFileName(name).c_str(), &st) == 0 ? &st : nullptr;
@@ -248,17 +261,7 @@ bool FillNext(TSearchRec& sr)
 
 // ---- OS names ----
 
-UTF8String ToOsFileName(const AnsiString& fileName)
-{
-  AnsiString s = fileName;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (IsLead(s[i]))
-      ++i;
-    else if (s[i] == '\\')
-      s[i] = '/';
-  }
-  return GbkToUtf8(s);
-}
+UTF8String ToOsFileName(const AnsiString& fileName) { return GbkToUtf8(ForwardSlashes(fileName)); }
 
 AnsiString FromOsFileName(std::string_view osName) { return Utf8ToGbk(osName); }
 
