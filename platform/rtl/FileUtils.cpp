@@ -324,7 +324,7 @@ AnsiString ExpandFileName(const AnsiString& fileName)
 {
   if (fileName.empty())
     return AnsiString();
-  AnsiString s = FromOsFileName(ToOsFileName(fileName)); // '\' -> '/'
+  AnsiString s = ForwardSlashes(fileName);
   if (s[0] != '/')
     s = IncludeTrailingPathDelimiter(GetCurrentDir()) + s;
   const bool trailing = s.back() == '/';
