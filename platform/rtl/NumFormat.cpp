@@ -813,7 +813,7 @@ AnsiString TFormatter::Run()
       left = true;
       ++FPos;
     }
-    int width = -1;
+    int width = 0;
     if (haveNumber || ReadNumber(number))
       width = number;
     int precision = -1;
@@ -827,7 +827,7 @@ AnsiString TFormatter::Run()
     if (type >= 'a' && type <= 'z')
       type = static_cast<char>(type - 32);
     AnsiString text = Directive(type, precision, NextArg());
-    if (width < 0) {
+    if (width < 0) { // a negative width from '*' left-justifies
       left = true;
       width = -width;
     }

@@ -205,6 +205,9 @@ TEST(Format, DirectivesInUse)
       {"%u", {-1}, "4294967295"},
       {"%-5d|", {7}, "7    |"},
       {"%*d", {4, 7}, "   7"},
+      {"%*d|", {-4, 7}, "7   |"},
+      {"[%s]", {""}, "[]"},
+      {"%p", {nullptr}, "0000000000000000"},
       {"%.*f", {1, 2.25}, "2.3"},
       {"%1:s %0:s %s", {"a", "b"}, "b a b"},
       {"%e", {1234.5}, "1.23450000000000E+003"},
@@ -271,8 +274,9 @@ TEST(IntConversions, StrToIntTable)
     SCOPED_TRACE(c.text);
     Integer v = -999;
     EXPECT_EQ(TryStrToInt(c.text, v), c.ok);
-    if (c.ok)
+    if (c.ok) {
       EXPECT_EQ(v, c.value);
+    }
     EXPECT_EQ(StrToIntDef(c.text, -999), c.ok ? c.value : -999);
   }
   EXPECT_EQ(ConvertErrorOf([] { StrToInt("12a"); }), "'12a' is not a valid integer value");
@@ -308,8 +312,9 @@ TEST(FloatParsing, StrToFloatTable)
     SCOPED_TRACE(c.text);
     Extended v = -999;
     EXPECT_EQ(TryStrToFloat(c.text, v, NumTestSettings()), c.ok);
-    if (c.ok)
+    if (c.ok) {
       EXPECT_EQ(v, c.value);
+    }
   }
   EXPECT_EQ(ConvertErrorOf([] { StrToFloat("abc"); }), "'abc' is not a valid floating point value");
   EXPECT_EQ(StrToFloatDef("x", 7.5), 7.5L);
@@ -353,8 +358,9 @@ TEST(CurrencyText, ConversionsTable)
     SCOPED_TRACE(c.text);
     Currency v;
     EXPECT_EQ(TryStrToCurr(c.text, v, NumTestSettings()), c.ok);
-    if (c.ok)
+    if (c.ok) {
       EXPECT_EQ(v.Raw(), c.raw);
+    }
   }
   EXPECT_EQ(ConvertErrorOf([] { StrToCurr("x"); }), "'x' is not a valid floating point value");
   EXPECT_EQ(StrToCurrDef("x", Currency(3)), Currency(3));
@@ -392,8 +398,9 @@ TEST(BoolText, ConversionsTable)
     SCOPED_TRACE(c.text);
     bool v = !c.value;
     EXPECT_EQ(TryStrToBool(c.text, v), c.ok);
-    if (c.ok)
+    if (c.ok) {
       EXPECT_EQ(v, c.value);
+    }
   }
   EXPECT_EQ(ConvertErrorOf([] { StrToBool("yes"); }), "'yes' is not a valid boolean value");
   EXPECT_TRUE(StrToBoolDef("yes", true));
