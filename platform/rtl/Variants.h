@@ -3,7 +3,9 @@
 // comparison, Null and arrays. Object references travel as handles (ObjectHandles.h).
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/Currency.h"
