@@ -409,7 +409,8 @@ AnsiString RenderPicture(std::string_view section, const TPictureInfo& info, TDe
   std::string intDigits, fracDigits;
   if (info.Scientific) {
     RoundToSignificant(d, info.IntPlaceholders + info.FracPlaceholders);
-    for (int i = 0; i < info.IntPlaceholders; ++i)
+    // Zero has no leading digits; the '0' placeholders supply its "0".
+    for (int i = 0; i < info.IntPlaceholders && !d.IsZero(); ++i)
       intDigits += DigitAt(d, i);
     for (int i = 0; i < info.FracPlaceholders; ++i)
       fracDigits += DigitAt(d, info.IntPlaceholders + i);

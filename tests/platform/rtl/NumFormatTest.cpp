@@ -147,6 +147,8 @@ TEST(FormatFloat, PicturesTable)
       {"0.00E-00", 1234.5, "1.23E03"},
       {"0.00e-0", 0.00012345, "1.23e-4"},
       {"0.0E+0", 0, "0.0E+0"},
+      {"##0.0E+0", 0, "0.0E+0"},
+      {"##0.0E+0", 0.000123, "123.0E-6"},
       {"0.00 'kg'", 12.345, "12.35 kg"},
       {"\"#\"0", 5, "#5"},
       {"0.00;(0.00)", -12.5, "(12.50)"},
@@ -404,4 +406,21 @@ TEST(BoolText, ConversionsTable)
   }
   EXPECT_EQ(ConvertErrorOf([] { StrToBool("yes"); }), "'yes' is not a valid boolean value");
   EXPECT_TRUE(StrToBoolDef("yes", true));
+}
+
+TEST(Format, ArgumentKindsOfEveryIntegerType)
+{
+  EXPECT_EQ(TVarRec(short(-3)).VType(), TVarRec::vtInteger);
+  EXPECT_EQ(TVarRec(4294967295u).VType(), TVarRec::vtInt64);
+  EXPECT_EQ(TVarRec('a').VType(), TVarRec::vtChar);
+  EXPECT_EQ(TVarRec(true).VType(), TVarRec::vtBoolean);
+  EXPECT_EQ(TVarRec(1.5f).VType(), TVarRec::vtExtended);
+  int object = 0;
+  EXPECT_EQ(TVarRec(&object).VType(), TVarRec::vtPointer);
+  EXPECT_EQ(Format("%d", {4294967295u}), "4294967295");
+  EXPECT_EQ(Format("%d", {-MaxInt64 - 1}), "-9223372036854775808");
+  EXPECT_EQ(Format("%u", {~0ull}), "18446744073709551615");
+  EXPECT_EQ(Format("%x", {Int64(-1)}), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(Format("%d %d", {static_cast<unsigned char>(200), static_cast<signed char>(-5)}),
+            "200 -5");
 }
