@@ -56,38 +56,55 @@ Word IconvEncode(iconv_t cd, char16_t ch)
   return static_cast<Word>((g[0] << 8) | g[1]);
 }
 
+// Reads every double-byte code through dec into the tables. With fillOnly, only codes
+// and characters that have no mapping yet are added.
+void ReadCodes(TGbkTables& t, iconv_t dec, iconv_t enc, bool fillOnly)
+{
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F)
+        continue;
+      char16_t& slot = t.ToWide[(lead - 0x81) * kTrailCount + (trail - 0x40)];
+      if (slot != 0)
+        continue;
+      const char16_t w = IconvDecode(dec, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+      if (w < 0x80 || (w >= 0xD800 && w <= 0xDFFF))
+        continue; // a double-byte code must not turn into ASCII or half a pair
+      const Word code = static_cast<Word>((lead << 8) | trail);
+      Word& back = t.FromWide[w];
+      if (fillOnly && back != 0)
+        continue; // the character already has its code; keep the two directions in step
+      slot = w;
+      if (back == 0)
+        back = code;
+      else if (enc != reinterpret_cast<iconv_t>(-1) && IconvEncode(enc, w) == code)
+        back = code; // two codes for one character: the one iconv encodes to wins
+    }
+  }
+}
+
+// Code page 936 as iconv has it, then the double-byte codes it leaves out (user-defined
+// areas and a few symbols) as GB18030 maps them, mostly to private-use characters, so
+// that every well-formed GBK pair survives a trip through UTF-8 (database text).
 std::unique_ptr<TGbkTables> BuildTables()
 {
   auto t = std::make_unique<TGbkTables>();
+  const iconv_t none = reinterpret_cast<iconv_t>(-1);
   iconv_t dec = iconv_open("UTF-16LE", "CP936");
   iconv_t enc = iconv_open("CP936", "UTF-16LE");
-  if (dec != reinterpret_cast<iconv_t>(-1)) {
-    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-        if (trail == 0x7F)
-          continue;
-        const char16_t w = IconvDecode(dec, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
-        if (w < 0x80 || (w >= 0xD800 && w <= 0xDFFF))
-          continue; // a double-byte code must not turn into ASCII or half a pair
-        t->ToWide[(lead - 0x81) * kTrailCount + (trail - 0x40)] = w;
-        const Word code = static_cast<Word>((lead << 8) | trail);
-        Word& back = t->FromWide[w];
-        if (back == 0) {
-          back = code;
-        } else if (enc != reinterpret_cast<iconv_t>(-1)) {
-          const Word preferred = IconvEncode(enc, w); // two codes for one character
-          if (preferred == code)
-            back = code;
-        }
-      }
-    }
-  }
-  if (dec != reinterpret_cast<iconv_t>(-1))
+  if (dec != none) {
+    ReadCodes(*t, dec, enc, false);
     iconv_close(dec);
-  if (enc != reinterpret_cast<iconv_t>(-1))
+  }
+  if (enc != none)
     iconv_close(enc);
-  // The single byte 0x80 is the euro sign in code page 936.
+  // The single byte 0x80 is the euro sign in code page 936 (its GB18030 code stays unused).
   t->FromWide[0x20AC] = 0x80;
+  iconv_t fill = iconv_open("UTF-16LE", "GB18030");
+  if (fill != none) {
+    ReadCodes(*t, fill, none, true);
+    iconv_close(fill);
+  }
   return t;
 }
 
