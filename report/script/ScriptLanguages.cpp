@@ -4,8 +4,12 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Lists.h"
+#include "platform/rtl/NumFormat.h"
 
 namespace {
 
@@ -17,22 +21,6 @@ TLanguageList& Registry()
   if (!Languages)
     Languages = std::make_unique<TLanguageList>();
   return *Languages;
-}
-
-bool SameText(const AnsiString& a, const AnsiString& b)
-{
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z')
-      x -= 32;
-    if (y >= 'a' && y <= 'z')
-      y -= 32;
-    if (x != y)
-      return false;
-  }
-  return true;
 }
 
 const AnsiString* FindLanguage(const AnsiString& name)
@@ -56,16 +44,16 @@ AnsiString LanguageGrammarText(const AnsiString& name)
 {
   if (const AnsiString* text = FindLanguage(name))
     return *text;
-  const AnsiString pattern = SLangNotFound;
-  const size_t at = pattern.find("%s");
-  throw Exception(pattern.substr(0, at) + name + pattern.substr(at + 2));
+  throw Exception(Format(SLangNotFound, {name}));
 }
 
-void ListScriptLanguages(std::vector<AnsiString>& list)
+void ListScriptLanguages(TStrings* list)
 {
-  list.clear();
+  list->BeginUpdate();
+  list->Clear();
   for (const auto& entry : Registry())
-    list.push_back(entry.first);
+    list->Add(entry.first);
+  list->EndUpdate();
 }
 
 void InitializeScriptLanguages() { Registry(); }

@@ -3,16 +3,16 @@
 // described in fsILParser.h, where it is run.
 #pragma once
 
-#include <vector>
-
 #include "platform/rtl/Types.h"
+
+class TStrings;
 
 // Adds a language unless one of that name (case-insensitive) exists: the first wins.
 void RegisterScriptLanguage(const AnsiString& name, const AnsiString& grammarText);
 // The grammar of a language; raises "Language '<name>' not found" for an unknown one.
 AnsiString LanguageGrammarText(const AnsiString& name);
 // Replaces the list's content by the registered names in registration order.
-void ListScriptLanguages(std::vector<AnsiString>& list);
+void ListScriptLanguages(TStrings* list);
 
 // Creates and frees the registry (the script engine's tool unit).
 void InitializeScriptLanguages();

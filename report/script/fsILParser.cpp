@@ -5,9 +5,10 @@
 #include "report/script/fsILParser.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Lists.h"
 #include "report/script/ScriptLanguages.h"
 
 namespace {
@@ -57,65 +58,6 @@ const TKindName KindNames[] = {
     {"optional", ikOptional},
 };
 
-AnsiString LowerAscii(AnsiString s)
-{
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c + 32);
-  return s;
-}
-
-bool SameText(const AnsiString& a, const AnsiString& b)
-{
-  return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
-}
-
-AnsiString Trim(const AnsiString& s)
-{
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 32)
-    ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
-    --e;
-  return s.substr(b, e - b);
-}
-
-// A unit's text as its lines, each followed by CR LF, as a script's lines are passed to the
-// compiler (line ends in the input may be CR LF, LF or CR).
-AnsiString JoinLines(const AnsiString& text, Integer& lineCount)
-{
-  AnsiString result;
-  lineCount = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t e = text.find_first_of("\r\n", i);
-    ++lineCount;
-    if (e == AnsiString::npos) {
-      result.append(text, i, AnsiString::npos);
-      result += "\r\n";
-      break;
-    }
-    result.append(text, i, e - i);
-    result += "\r\n";
-    i = e + ((text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n') ? 2 : 1);
-  }
-  return result;
-}
-
-AnsiString ReadUnitFile(const AnsiString& fileName)
-{
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f)
-    throw EFOpenError("Cannot open file \"" + fileName + "\". No such file or directory");
-  AnsiString text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-    text.append(buffer, n);
-  std::fclose(f);
-  return text;
-}
-
 std::unique_ptr<TfsXMLItem> NewElement(const AnsiString& name, const AnsiString& text)
 {
   auto e = std::make_unique<TfsXMLItem>();
@@ -149,7 +91,8 @@ TfsILParser::TfsILParser(TfsScript* program)
     : FGrammar(std::make_unique<TfsXMLDocument>()),
       FSyntax(std::make_unique<TfsXMLDocument>()),
       FLexer(std::make_unique<TfsParser>()),
-      FProgram(program)
+      FProgram(program),
+      FUsesList(std::make_unique<TStringList>())
 {
 }
 
@@ -167,7 +110,7 @@ void TfsILParser::SelectLanguage(const AnsiString& name)
     TfsXMLItem* parser = root->Items(parserIndex);
     for (Integer i = 0; i < parser->Count(); ++i) {
       TfsXMLItem* setting = parser->Items(i);
-      AnsiString kind = LowerAscii(setting->Name());
+      AnsiString kind = LowerCase(setting->Name());
       AnsiString value = setting->Prop("text");
       if (kind == "keywords") {
         for (Integer k = 0; k < setting->Count(); ++k)
@@ -222,15 +165,15 @@ void TfsILParser::CompileGrammar()
   // Elements nest no deeper than the XML reader allows, so the recursion is bounded.
   auto compile = [&](auto&& self, TfsXMLItem* element, bool isRule) -> const TGrammarItem* {
     auto item = std::make_unique<TGrammarItem>();
-    item->Name = LowerAscii(element->Name());
+    item->Name = LowerCase(element->Name());
     item->Kind = isRule ? ikRule : ikReference;
     if (!isRule)
       for (const TKindName& k : KindNames)
         if (item->Name == k.Name)
           item->Kind = k.Kind;
     item->HasText = element->HasProp("text");
-    item->Text = LowerAscii(element->Prop("text"));
-    item->Node = LowerAscii(element->Prop("node"));
+    item->Text = LowerCase(element->Prop("text"));
+    item->Node = LowerCase(element->Prop("node"));
     item->HasAdd = element->HasProp("add");
     item->Add = element->Prop("add");
     item->HasAddText = element->HasProp("addtext");
@@ -248,7 +191,7 @@ void TfsILParser::CompileGrammar()
 
   for (Integer i = 0; i < root->Count(); ++i) {
     TfsXMLItem* element = root->Items(i);
-    AnsiString name = LowerAscii(element->Name());
+    AnsiString name = LowerCase(element->Name());
     if (name == "parser" || name == "types")
       continue;
     const TGrammarItem* rule = compile(compile, element, true);
@@ -492,31 +435,32 @@ void TfsILParser::IncludeUnit(const AnsiString& name)
 
 void TfsILParser::IncludeUnitAt(const AnsiString& name, size_t& insertAt)
 {
-  for (const AnsiString& used : FUsesList)
-    if (SameText(used, name))
-      return;
-  FUsesList.push_back(name);
+  if (FUsesList->IndexOf(name) >= 0)
+    return;
+  FUsesList->Add(name);
 
-  AnsiString source;
-  if (OnGetUnit)
-    OnGetUnit(FProgram, name, source);
-  else
-    source = ReadUnitFile(name);
-  Integer lineCount = 0;
-  source = JoinLines(source, lineCount);
+  // The unit's lines, each followed by CR LF, as a script's lines reach the compiler.
+  TStringList lines;
+  if (OnGetUnit) {
+    AnsiString text;
+    OnGetUnit(FProgram, name, text);
+    lines.SetText(text);
+  } else {
+    lines.LoadFromFile(name);
+  }
 
   auto uses = NewElement("uses", "unit=\"" + ScriptStrToXMLStrict(name) + "\"");
-  if (lineCount > 0) {
+  if (lines.Count() > 0) {
     TfsILParser unit(FProgram);
     unit.FUnitName = name;
     unit.OnGetUnit = OnGetUnit;
     unit.SelectLanguage(FLanguageName);
-    unit.FUsesList = FUsesList;
+    unit.FUsesList->Assign(FUsesList.get());
     unit.FDepth = FDepth; // the nesting limit counts across units
-    if (!unit.SourceToSyntaxXml(source))
+    if (!unit.SourceToSyntaxXml(lines.Text()))
       throw TFatalSyntaxError{unit.FErrorMsg, unit.FErrorPos, unit.FErrorNear,
                               unit.FErrorUnit.empty() ? name : unit.FErrorUnit};
-    FUsesList = unit.FUsesList;
+    FUsesList->Assign(unit.FUsesList.get());
     uses->Add()->Assign(unit.FSyntax->Root());
   }
   FOutput.insert(FOutput.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(uses));

@@ -34,6 +34,7 @@
 #include "report/script/fsXMLDocument.h"
 
 class TfsScript;
+class TStringList;
 
 // Supplies a unit's text (source text for OnGetUnit) for a unit name; the text is empty on
 // entry and an empty result means the unit is empty.
@@ -77,7 +78,7 @@ public:
   const AnsiString& UnitName() const { return FUnitName; }
   void SetUnitName(const AnsiString& value) { FUnitName = value; }
   // Names of the units included so far (compared case-insensitively).
-  const std::vector<AnsiString>& UsesList() const { return FUsesList; }
+  TStringList* UsesList() const { return FUsesList.get(); }
   TfsParser* Lexer() const { return FLexer.get(); }
   TfsScript* Program() const { return FProgram; }
 
@@ -112,7 +113,7 @@ private:
   std::unique_ptr<TfsParser> FLexer;
   TfsScript* FProgram = nullptr;
   AnsiString FUnitName;
-  std::vector<AnsiString> FUsesList;
+  std::unique_ptr<TStringList> FUsesList;
 
   // The compiled grammar: one record per item element, rules by lower-case name.
   std::vector<std::unique_ptr<TGrammarItem>> FItems;

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/NumFormat.h"
+
 namespace {
 
 const char* const STextTooLong = "Script text too long";
@@ -19,24 +22,10 @@ bool IsHexDigit(unsigned char c)
   return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+// Unlike the runtime's character stepping, a lead byte takes the next byte only when that
+// is a valid trail byte: in broken text a quote or line end after a stray lead byte must
+// stay a delimiter.
 bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
-
-// Upper case of ASCII letters only; a double-byte character is copied untouched, so a
-// trail byte that looks like a letter is never changed.
-AnsiString UpperAscii(const AnsiString& s)
-{
-  AnsiString r = s;
-  for (size_t i = 0; i < r.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(r[i]);
-    if (IsLeadByte(c) && i + 1 < r.size() && IsTrailByte(static_cast<unsigned char>(r[i + 1]))) {
-      ++i;
-      continue;
-    }
-    r[i] = static_cast<char>(Upper(c));
-  }
-  return r;
-}
 
 void SplitCommentPair(const AnsiString& value, AnsiString& open, AnsiString& close)
 {
@@ -98,11 +87,11 @@ void TfsParser::AddIdentChars(const AnsiString& value)
     FIdentChars[c] = true;
 }
 
-void TfsParser::AddKeyword(const AnsiString& word) { FKeywords.insert(UpperAscii(word)); }
+void TfsParser::AddKeyword(const AnsiString& word) { FKeywords.insert(AnsiUpperCase(word)); }
 
 bool TfsParser::IsKeyword(const AnsiString& word) const
 {
-  return !word.empty() && FKeywords.count(UpperAscii(word)) != 0;
+  return !word.empty() && FKeywords.count(AnsiUpperCase(word)) != 0;
 }
 
 void TfsParser::SetText(const AnsiString& value)
@@ -131,12 +120,14 @@ bool TfsParser::StartsWith(Integer pos, const AnsiString& s) const
 {
   if (s.empty() || pos < 1 || pos + static_cast<Integer>(s.size()) - 1 > FSize)
     return false;
+  if (At(pos) != s[0])
+    return false;
   return FText.compare(static_cast<size_t>(pos - 1), s.size(), s) == 0;
 }
 
 Integer TfsParser::CharLength(Integer pos) const
 {
-  if (pos < FSize && IsLeadByte(UAt(pos)) && IsTrailByte(UAt(pos + 1)))
+  if (pos < FSize && IsDBCSLeadByte(UAt(pos)) && IsTrailByte(UAt(pos + 1)))
     return 2;
   return 1;
 }
@@ -485,7 +476,7 @@ AnsiString TfsParser::PositionTextAt(Integer pos) const
   if (line < 1)
     line = 1;
   Integer column = pos - FLineStarts[static_cast<size_t>(line - 1)];
-  return std::to_string(line) + ":" + std::to_string(column);
+  return IntToStr(line) + ":" + IntToStr(column);
 }
 
 Integer TfsParser::PointToPosition(Integer column, Integer line) const

@@ -4,10 +4,12 @@
 #include "report/script/fsXMLDocument.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/Streams.h"
 
 namespace {
 
@@ -19,6 +21,7 @@ const char* const SXMLTooDeep = "XML elements nested too deep";
 
 unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
 
+// Case-insensitive match of name at text[at] (attribute names are ASCII).
 bool SameNameAt(const AnsiString& text, size_t at, const AnsiString& name)
 {
   if (at + name.size() > text.size())
@@ -29,11 +32,6 @@ bool SameNameAt(const AnsiString& text, size_t at, const AnsiString& name)
   return true;
 }
 
-bool SameName(const AnsiString& a, const AnsiString& b)
-{
-  return a.size() == b.size() && SameNameAt(a, 0, b);
-}
-
 AnsiString Escape(const AnsiString& text, bool ampersand)
 {
   AnsiString result;
@@ -41,20 +39,13 @@ AnsiString Escape(const AnsiString& text, bool ampersand)
   for (unsigned char c : text) {
     if (c == 10 || c == 13 || c == 34 || c == 60 || c == 62 || (ampersand && c == 38)) {
       result += "&#";
-      result += std::to_string(c);
+      result += IntToStr(static_cast<Integer>(c));
       result += ';';
     } else {
       result += static_cast<char>(c);
     }
   }
   return result;
-}
-
-[[noreturn]] void RaiseInvalidInteger(const AnsiString& digits)
-{
-  const AnsiString pattern = SInvalidInteger;
-  const size_t at = pattern.find("%s");
-  throw EConvertError(pattern.substr(0, at) + digits + pattern.substr(at + 2));
 }
 
 // Finds an attribute "name=" at the start of Text or after a blank; returns the index of
@@ -173,7 +164,7 @@ private:
       if (name.empty())
         return;
       if (name[0] == '/') {
-        if (!SameName(name, "/" + e->Name()))
+        if (!SameText(name, "/" + e->Name()))
           throw Exception(SInvalidFileFormat);
         return;
       }
@@ -249,11 +240,7 @@ AnsiString ScriptXMLToStr(const AnsiString& text)
     if (text[i] == '&' && i + 3 < text.size() && text[i + 1] == '#') {
       size_t semi = text.find(';', i + 2);
       if (semi != AnsiString::npos) {
-        AnsiString digits = text.substr(i + 2, semi - i - 2);
-        if (digits.empty() || digits.size() > 9 ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-          RaiseInvalidInteger(digits);
-        result += static_cast<char>(std::stoi(digits) & 0xFF);
+        result += static_cast<char>(StrToInt(text.substr(i + 2, semi - i - 2)) & 0xFF);
         i = semi + 1;
         continue;
       }
@@ -296,7 +283,7 @@ void TfsXMLItem::Clear()
 TfsXMLItem* TfsXMLItem::Items(Integer index) const
 {
   if (index < 0 || index >= Count())
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    throw EListError(Format(SListIndexError, {index}));
   return FItems[static_cast<size_t>(index)];
 }
 
@@ -325,7 +312,7 @@ void TfsXMLItem::InsertItem(Integer index, TfsXMLItem* item)
 Integer TfsXMLItem::Find(const AnsiString& name) const
 {
   for (size_t i = 0; i < FItems.size(); ++i)
-    if (SameName(FItems[i]->FName, name))
+    if (SameText(FItems[i]->FName, name))
       return static_cast<Integer>(i);
   return -1;
 }
@@ -410,28 +397,31 @@ AnsiString TfsXMLDocument::SaveToText() const
   return out;
 }
 
+void TfsXMLDocument::LoadFromStream(TStream* stream)
+{
+  const Int64 size = stream->Size() - stream->Position();
+  AnsiString text;
+  if (size > 0) {
+    text.resize(static_cast<size_t>(size));
+    text.resize(static_cast<size_t>(stream->Read(text.data(), static_cast<Integer>(size))));
+  }
+  LoadFromText(text);
+}
+
+void TfsXMLDocument::SaveToStream(TStream* stream) const
+{
+  const AnsiString text = SaveToText();
+  stream->WriteBuffer(text.data(), static_cast<Integer>(text.size()));
+}
+
 void TfsXMLDocument::LoadFromFile(const AnsiString& fileName)
 {
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f)
-    throw EFOpenError("Cannot open file \"" + fileName + "\". No such file or directory");
-  AnsiString text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-    text.append(buffer, n);
-  std::fclose(f);
-  LoadFromText(text);
+  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&stream);
 }
 
 void TfsXMLDocument::SaveToFile(const AnsiString& fileName) const
 {
-  std::FILE* f = std::fopen(fileName.c_str(), "wb");
-  if (!f)
-    throw EFCreateError("Cannot create file \"" + fileName + "\". Permission denied");
-  AnsiString text = SaveToText();
-  size_t written = std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
-  if (written != text.size())
-    throw EWriteError(SWriteError);
+  TFileStream stream(fileName, fmCreate);
+  SaveToStream(&stream);
 }

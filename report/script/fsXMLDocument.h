@@ -7,6 +7,8 @@
 
 #include "platform/rtl/Object.h"
 
+class TStream;
+
 // Escapes LF, CR, double quote, '<' and '>' as decimal character references. The ampersand
 // is left as it is, so a text that already holds "&#60;" does not survive a round trip;
 // ScriptStrToXMLStrict is the escaping that does.
@@ -70,13 +72,16 @@ public:
   void SetAutoIndent(bool value) { FAutoIndent = value; }
   TfsXMLItem* Root() const { return FRoot; }
 
-  // Clears Root, then reads the header and the root element with all its descendants.
-  // Structural errors raise "Invalid file format".
-  void LoadFromText(const AnsiString& text);
-  // The header and Root with all its descendants, indented when AutoIndent is set.
-  AnsiString SaveToText() const;
+  // Clears Root, then reads the header and the root element with all its descendants from
+  // the stream's position on. Structural errors raise "Invalid file format".
+  void LoadFromStream(TStream* stream);
+  // Writes the header and Root with all its descendants, indented when AutoIndent is set.
+  void SaveToStream(TStream* stream) const;
   void LoadFromFile(const AnsiString& fileName);
   void SaveToFile(const AnsiString& fileName) const;
+  // The same over a text held in memory.
+  void LoadFromText(const AnsiString& text);
+  AnsiString SaveToText() const;
 
 private:
   bool FAutoIndent = false;

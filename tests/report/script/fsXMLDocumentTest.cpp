@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
 #include "report/script/fsXMLDocument.h"
 
 TEST(fsXMLDocument, EscapingHelpers)
@@ -87,10 +88,16 @@ TEST(fsXMLDocument, WritesAndReadsBack)
   AnsiString indented = doc.SaveToText();
   EXPECT_EQ(indented, "<?xml version=\"1.0\"?>\r\n<program>\r\n  <a text=\"1\">\r\n    <b/>\r\n"
                       "  </a>\r\n</program>\r\n");
+  TStringStream stream;
+  doc.SaveToStream(&stream);
+  EXPECT_EQ(stream.DataString(), indented);
+  stream.SetPosition(0);
   TfsXMLDocument copy;
-  copy.LoadFromText(indented);
+  copy.LoadFromStream(&stream);
   EXPECT_EQ(copy.Root()->Items(0)->Prop("text"), "1");
   EXPECT_EQ(copy.Root()->Items(0)->Items(0)->Name(), "b");
+
+  EXPECT_THROW(copy.LoadFromFile("/nonexistent/x.xml"), EFOpenError);
 }
 
 TEST(fsXMLDocument, AssignRootAndOwnership)
