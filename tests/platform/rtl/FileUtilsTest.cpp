@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -181,6 +182,30 @@ TEST_F(FileUtilsDisk, CopyAndRename)
   for (const auto& e : std::filesystem::directory_iterator(FOsRoot))
     names.insert(e.path().filename().string());
   EXPECT_EQ(names, (std::set<std::string>{U8(u8"源.txt"), U8(u8"目标.txt"), U8(u8"新.txt")}));
+}
+
+TEST_F(FileUtilsDisk, CurrentFolder)
+{
+  const AnsiString saved = GetCurrentDir();
+  ASSERT_TRUE(ForceDirectories(FRoot + "当前"));
+  ASSERT_TRUE(SetCurrentDir(FRoot + "当前"));
+  EXPECT_EQ(GetCurrentDir(), FRoot + "当前");
+  WriteOs(U8(u8"当前/乗.txt"), "x");
+  EXPECT_TRUE(FileExists("乗.txt")); // relative to the current folder
+  EXPECT_EQ(ExpandFileName("..\\当前\\乗.txt"), FRoot + "当前/乗.txt");
+  EXPECT_FALSE(SetCurrentDir(FRoot + "missing"));
+  EXPECT_EQ(GetCurrentDir(), FRoot + "当前");
+  ASSERT_TRUE(SetCurrentDir(saved));
+}
+
+TEST_F(FileUtilsDisk, ProcessStartedWithoutWaitingRuns)
+{
+  const std::string marker = FOsRoot + U8(u8"/标记");
+  ASSERT_EQ(ExecuteProcess("sh", {"-c", "echo done > \"$1\"", "sh", FromOsFileName(marker)}, pwNoWait), 0);
+  // Bounded wait for the child: at most about ten seconds.
+  for (int i = 0; i < 1000 && ReadOs(U8(u8"标记")) != "done\n"; ++i)
+    ::usleep(10000);
+  EXPECT_EQ(ReadOs(U8(u8"标记")), "done\n");
 }
 
 TEST_F(FileUtilsDisk, FileDates)
