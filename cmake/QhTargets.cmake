@@ -9,11 +9,16 @@ function(qh_setup_target target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
-# qh_library(name dir [DEPS lib...] [SYSTEM_LIBS lib...])
-# Every .cpp directly inside dir belongs to the library (subfolders are libraries of their own).
+# qh_library(name dir [EXTRA_DIRS dir...] [DEPS lib...] [SYSTEM_LIBS lib...])
+# Every .cpp directly inside dir (and inside each EXTRA_DIRS folder) belongs to the library;
+# other subfolders are libraries of their own.
 function(qh_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS;SYSTEM_LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "EXTRA_DIRS;DEPS;SYSTEM_LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  foreach(extra ${ARG_EXTRA_DIRS})
+    file(GLOB extra_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${extra}/*.cpp)
+    list(APPEND sources ${extra_sources})
+  endforeach()
   add_library(${name} STATIC ${sources})
   qh_setup_target(${name})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_LIBS})

@@ -1,0 +1,11 @@
+#include "platform/rtl/Units.h"
+
+void RegisterGraphicsUnits();
+void RegisterUiUnits();
+
+void RegisterTestUnits()
+{
+  RegisterRtlUnits();
+  RegisterGraphicsUnits();
+  RegisterUiUnits();
+}
