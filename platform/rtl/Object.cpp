@@ -173,6 +173,14 @@ void RaiseInvalidCast() { throw EInvalidCast(SInvalidCast); }
 
 TObject::~TObject() { ReleaseObjectHandle(this); }
 
+void TObject::operator delete(TObject* obj, std::destroying_delete_t)
+{
+  obj->BeforeDestruction();
+  void* whole = dynamic_cast<void*>(obj); // the start of the allocation
+  obj->~TObject();
+  ::operator delete(whole);
+}
+
 TClass TObject::ClassType() const
 {
   const std::type_info& type = typeid(*this);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <new>
 #include <typeinfo>
 
 #include "platform/rtl/Types.h"
@@ -78,7 +79,12 @@ public:
   bool ClassNameIs(const AnsiString& name) const;
 
   virtual void AfterConstruction() {}
+  // Called by delete while the object is still whole (every override still in place),
+  // before the destructors run. Objects that are not deleted (locals, members) skip it.
   virtual void BeforeDestruction() {}
+
+  // delete runs BeforeDestruction, then the destructors, then frees the memory.
+  void operator delete(TObject* obj, std::destroying_delete_t);
 };
 
 // Frees an object; null is accepted.
@@ -126,6 +132,11 @@ bool Supports(U* obj)
 {
   return obj && dynamic_cast<I*>(obj) != nullptr;
 }
+
+// Metadata of a C++ class; null when it never was registered. TypInfo.h registers.
+TClass ClassInfoOf(const std::type_info& type);
+// Metadata of TObject itself.
+TClass TObjectClass();
 
 // The program-wide registry of classes constructed by name (streaming, the designer's
 // palette, scripts). Names are compared ignoring case.

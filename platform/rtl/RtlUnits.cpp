@@ -1,4 +1,5 @@
 // The runtime's own units, first in the system's unit order.
+#include "platform/rtl/Classes.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Units.h"
@@ -7,7 +8,27 @@ namespace {
 
 void SysUtilsInitialization() { GetFormatSettings(); }
 
-void ClassesInitialization() { TClassRegistration<TPersistent>("TPersistent"); }
+// The class records of the object model's own classes. The Name property is written by
+// the filers themselves, so it is not stored with the others.
+void ClassesInitialization()
+{
+  IsMainThread(); // the thread that initializes the units is the main thread
+  TClassRegistration<TPersistent>("TPersistent");
+  TClassRegistration<TComponent, TPersistent>("TComponent")
+      .Property("Name", &TComponent::Name, &TComponent::SetName)
+      .Type(TComponentNameTypeInfo())
+      .Stored(false)
+      .Property("Tag", &TComponent::Tag, &TComponent::SetTag)
+      .Type(IntegerTypeInfo())
+      .Default(0);
+  TClassRegistration<TCollectionItem, TPersistent>("TCollectionItem");
+  TClassRegistration<TCollection, TPersistent>("TCollection");
+  TClassRegistration<TOwnedCollection, TCollection>("TOwnedCollection");
+  TClassRegistration<TStrings, TPersistent>("TStrings");
+  TClassRegistration<TStringList, TStrings>("TStringList");
+  TClassRegistration<TStream>("TStream");
+  TClassRegistration<TMemoryStream, TStream>("TMemoryStream");
+}
 
 } // namespace
 

@@ -314,15 +314,11 @@ bool IsDefaultPropValue(TObject* obj, PPropInfo prop);
 // ---- Registration ----
 
 // Metadata of a C++ class; null when it never was registered.
-TClass ClassInfoOf(const std::type_info& type);
 template <class T>
 TClass ClassInfoOf()
 {
   return ClassInfoOf(typeid(T));
 }
-
-// Metadata of TObject itself.
-TClass TObjectClass();
 
 // Records the metadata of a class with its parent (registered before it); registering a
 // class again returns the existing record. isInstance answers whether an object is of the

@@ -1,0 +1,164 @@
+// Identifier tables that do not depend on graphics: modal results, cursors, virtual key
+// codes and shortcuts (text <-> 16-bit code). Colours and character sets live in the
+// graphics library; see Classes.h for the object model these tables serve.
+#pragma once
+
+#include <vector>
+
+#include "platform/rtl/Events.h"
+#include "platform/rtl/Types.h"
+
+// One entry of an identifier table: a value and its identifier.
+struct TIdentMapEntry {
+  Integer Value;
+  const char* Name;
+};
+
+// Table lookups; identifiers compare ignoring case. False when not found.
+bool IdentToInt(const AnsiString& Ident, Integer& Int, const TIdentMapEntry* Map, size_t Count);
+bool IntToIdent(Integer Int, AnsiString& Ident, const TIdentMapEntry* Map, size_t Count);
+
+// ---- Modal results ----
+
+using TModalResult = Integer;
+inline constexpr TModalResult mrNone = 0;
+inline constexpr TModalResult mrOk = 1;
+inline constexpr TModalResult mrCancel = 2;
+inline constexpr TModalResult mrAbort = 3;
+inline constexpr TModalResult mrRetry = 4;
+inline constexpr TModalResult mrIgnore = 5;
+inline constexpr TModalResult mrYes = 6;
+inline constexpr TModalResult mrNo = 7;
+inline constexpr TModalResult mrAll = 8;
+inline constexpr TModalResult mrNoToAll = 9;
+inline constexpr TModalResult mrYesToAll = 10;
+
+bool ModalResultToIdent(Integer ModalResult, AnsiString& Ident);
+bool IdentToModalResult(const AnsiString& Ident, Integer& ModalResult);
+// Calls Proc with "mrNone" .. "mrYesToAll" in value order.
+void GetModalResultValues(const TGetStrProc& Proc);
+
+// ---- Cursors ----
+
+using TCursor = Integer;
+inline constexpr TCursor crDefault = 0;
+inline constexpr TCursor crNone = -1;
+inline constexpr TCursor crArrow = -2;
+inline constexpr TCursor crCross = -3;
+inline constexpr TCursor crIBeam = -4;
+inline constexpr TCursor crSizeNESW = -6;
+inline constexpr TCursor crSizeNS = -7;
+inline constexpr TCursor crSizeNWSE = -8;
+inline constexpr TCursor crSizeWE = -9;
+inline constexpr TCursor crUpArrow = -10;
+inline constexpr TCursor crHourGlass = -11;
+inline constexpr TCursor crDrag = -12;
+inline constexpr TCursor crNoDrop = -13;
+inline constexpr TCursor crHSplit = -14;
+inline constexpr TCursor crVSplit = -15;
+inline constexpr TCursor crMultiDrag = -16;
+inline constexpr TCursor crSQLWait = -17;
+inline constexpr TCursor crNo = -18;
+inline constexpr TCursor crAppStart = -19;
+inline constexpr TCursor crHelp = -20;
+inline constexpr TCursor crHandPoint = -21;
+inline constexpr TCursor crSizeAll = -22;
+inline constexpr TCursor crSize = -22; // the same cursor as crSizeAll
+
+// crSizeAll names -22; "crSize" is accepted when reading.
+bool CursorToIdent(Integer Cursor, AnsiString& Ident);
+bool IdentToCursor(const AnsiString& Ident, Integer& Cursor);
+// The identifier, or the number as decimal text.
+AnsiString CursorToString(TCursor Cursor);
+// An identifier or a decimal number; anything else raises EConvertError.
+TCursor StringToCursor(const AnsiString& S);
+// Calls Proc with every cursor identifier, crDefault first.
+void GetCursorValues(const TGetStrProc& Proc);
+
+// ---- Virtual key codes ----
+
+inline constexpr Word VK_LBUTTON = 1;
+inline constexpr Word VK_RBUTTON = 2;
+inline constexpr Word VK_CANCEL = 3;
+inline constexpr Word VK_MBUTTON = 4;
+inline constexpr Word VK_BACK = 8;
+inline constexpr Word VK_TAB = 9;
+inline constexpr Word VK_CLEAR = 12;
+inline constexpr Word VK_RETURN = 13;
+inline constexpr Word VK_SHIFT = 16;
+inline constexpr Word VK_CONTROL = 17;
+inline constexpr Word VK_MENU = 18;
+inline constexpr Word VK_PAUSE = 19;
+inline constexpr Word VK_CAPITAL = 20;
+inline constexpr Word VK_ESCAPE = 27;
+inline constexpr Word VK_SPACE = 32;
+inline constexpr Word VK_PRIOR = 33;
+inline constexpr Word VK_NEXT = 34;
+inline constexpr Word VK_END = 35;
+inline constexpr Word VK_HOME = 36;
+inline constexpr Word VK_LEFT = 37;
+inline constexpr Word VK_UP = 38;
+inline constexpr Word VK_RIGHT = 39;
+inline constexpr Word VK_DOWN = 40;
+inline constexpr Word VK_SELECT = 41;
+inline constexpr Word VK_PRINT = 42;
+inline constexpr Word VK_EXECUTE = 43;
+inline constexpr Word VK_SNAPSHOT = 44;
+inline constexpr Word VK_INSERT = 45;
+inline constexpr Word VK_DELETE = 46;
+inline constexpr Word VK_HELP = 47;
+inline constexpr Word VK_LWIN = 91;
+inline constexpr Word VK_RWIN = 92;
+inline constexpr Word VK_APPS = 93;
+inline constexpr Word VK_NUMPAD0 = 96;
+inline constexpr Word VK_NUMPAD1 = 97;
+inline constexpr Word VK_NUMPAD2 = 98;
+inline constexpr Word VK_NUMPAD3 = 99;
+inline constexpr Word VK_NUMPAD4 = 100;
+inline constexpr Word VK_NUMPAD5 = 101;
+inline constexpr Word VK_NUMPAD6 = 102;
+inline constexpr Word VK_NUMPAD7 = 103;
+inline constexpr Word VK_NUMPAD8 = 104;
+inline constexpr Word VK_NUMPAD9 = 105;
+inline constexpr Word VK_MULTIPLY = 106;
+inline constexpr Word VK_ADD = 107;
+inline constexpr Word VK_SEPARATOR = 108;
+inline constexpr Word VK_SUBTRACT = 109;
+inline constexpr Word VK_DECIMAL = 110;
+inline constexpr Word VK_DIVIDE = 111;
+inline constexpr Word VK_F1 = 112;
+inline constexpr Word VK_F2 = 113;
+inline constexpr Word VK_F3 = 114;
+inline constexpr Word VK_F4 = 115;
+inline constexpr Word VK_F5 = 116;
+inline constexpr Word VK_F6 = 117;
+inline constexpr Word VK_F7 = 118;
+inline constexpr Word VK_F8 = 119;
+inline constexpr Word VK_F9 = 120;
+inline constexpr Word VK_F10 = 121;
+inline constexpr Word VK_F11 = 122;
+inline constexpr Word VK_F12 = 123;
+inline constexpr Word VK_NUMLOCK = 144;
+inline constexpr Word VK_SCROLL = 145;
+
+// ---- Shortcuts ----
+
+// A shortcut: the virtual key in the low byte, plus scShift, scCtrl and scAlt.
+using TShortCut = Word;
+inline constexpr TShortCut scShift = 0x2000;
+inline constexpr TShortCut scCtrl = 0x4000;
+inline constexpr TShortCut scAlt = 0x8000;
+inline constexpr TShortCut scNone = 0;
+
+TShortCut ShortCut(Word Key, TShiftState Shift);
+void ShortCutToKey(TShortCut ShortCut, Word& Key, TShiftState& Shift);
+// "Shift+Ctrl+Alt+" prefixes in that order, then the key's name: "Ctrl+A", "Shift+Ctrl+F1",
+// "Ins", "Del", "Alt+BkSp", "Ctrl+Enter". "" for 0 and for keys without a name.
+AnsiString ShortCutToText(TShortCut ShortCut);
+// The inverse, ignoring case and accepting the modifiers in any order; 0 for text that
+// names no key.
+TShortCut TextToShortCut(const AnsiString& Text);
+// The shortcuts designers offer, in order: Ctrl+A..Z, Ctrl+Alt+A..Z, F1..F12, Ctrl+F1..F12,
+// Shift+F1..F12, Shift+Ctrl+F1..F12, Ins, Shift+Ins, Ctrl+Ins, Del, Shift+Del, Ctrl+Del,
+// Alt+BkSp, Shift+Alt+BkSp (108 entries).
+const std::vector<TShortCut>& StandardShortCuts();

@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/TypInfo.h"
+
+namespace {
+
+std::vector<std::string> gLog;
+
+// A component that logs its notifications, its loading and its destruction, and keeps
+// one reference to another component through free notification.
+class TProbe : public TComponent {
+public:
+  explicit TProbe(TComponent* AOwner, const AnsiString& name = "") : TComponent(AOwner)
+  {
+    if (!name.empty())
+      SetName(name);
+  }
+  ~TProbe() override { gLog.push_back("destroy " + Name()); }
+
+  void SetLink(TComponent* value)
+  {
+    if (FLink)
+      FLink->RemoveFreeNotification(this);
+    FLink = value;
+    if (FLink)
+      FLink->FreeNotification(this);
+  }
+  TComponent* Link() const { return FLink; }
+  int LoadedCalls = 0;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override
+  {
+    TComponent::Notification(AComponent, Operation);
+    // A subscriber told of a removal sees the dying component still whole and marked.
+    std::string state =
+        AComponent->ComponentState().Contains(csDestroying) ? " destroying" : "";
+    gLog.push_back(Name() + (Operation == opInsert ? " insert " : " remove ") +
+                   AComponent->Name() + state);
+    if (Operation == opRemove && AComponent == FLink)
+      FLink = nullptr;
+  }
+  void Loaded() override
+  {
+    TComponent::Loaded();
+    ++LoadedCalls;
+  }
+
+private:
+  TComponent* FLink = nullptr;
+};
+
+class ComponentTest : public testing::Test {
+protected:
+  void SetUp() override
+  {
+    gLog.clear();
+    TClassRegistration<TProbe, TComponent>("TProbe")
+        .Factory([](TComponent* owner) -> TObject* { return new TProbe(owner); });
+    RegisterClass(ClassInfoOf<TProbe>());
+  }
+};
+
+template <class... T>
+std::vector<std::string> Log(T... lines)
+{
+  return {lines...};
+}
+
+} // namespace
+
+TEST_F(ComponentTest, OwnerDeletesItsComponentsLastToFirstExactlyOnce)
+{
+  auto* owner = new TProbe(nullptr, "Owner");
+  auto* a = new TProbe(owner, "A");
+  auto* b = new TProbe(owner, "B");
+  new TProbe(a, "A1");
+  ASSERT_EQ(owner->ComponentCount(), 2);
+  EXPECT_EQ(owner->Components(0), a);
+  EXPECT_EQ(owner->Components(1), b);
+  EXPECT_EQ(b->ComponentIndex(), 1);
+  gLog.clear();
+  delete owner;
+  EXPECT_EQ(gLog, Log("destroy Owner", "destroy B", "destroy A", "destroy A1"));
+}
+
+TEST_F(ComponentTest, AComponentFreedWhileReferencedIsClearedFromTheReference)
+{
+  TProbe holder(nullptr, "Holder");
+  auto* target = new TProbe(nullptr, "Target");
+  holder.SetLink(target);
+  EXPECT_TRUE(target->ComponentState().Contains(csFreeNotification));
+  gLog.clear();
+  delete target;
+  EXPECT_EQ(holder.Link(), nullptr);
+  EXPECT_EQ(gLog, Log("Holder remove Target destroying", "destroy Target"));
+}
+
+TEST_F(ComponentTest, FreeNotificationIsTwoWayAndDroppedWhenTheSubscriberDies)
+{
+  auto* target = new TProbe(nullptr, "Target");
+  auto* holder = new TProbe(nullptr, "Holder");
+  holder->SetLink(target);
+  delete holder; // the target must forget the dead subscriber
+  gLog.clear();
+  delete target;
+  EXPECT_EQ(gLog, Log("destroy Target"));
+
+  // Removing the notification by hand drops it on both sides as well.
+  TProbe t(nullptr, "T"), h(nullptr, "H");
+  h.SetLink(&t);
+  h.SetLink(nullptr);
+  gLog.clear();
+  auto* t2 = new TProbe(nullptr, "T2");
+  h.SetLink(t2);
+  h.SetLink(nullptr);
+  delete t2;
+  EXPECT_EQ(gLog, Log("destroy T2"));
+}
+
+TEST_F(ComponentTest, DestructionOrderSubscribersFirstThenOwnedThenTheOwner)
+{
+  TProbe form(nullptr, "Form");
+  auto* panel = new TProbe(&form, "Panel");
+  auto* button = new TProbe(panel, "Button");
+  auto* sibling = new TProbe(&form, "Sibling");
+  TProbe outside(nullptr, "Outside");
+  outside.SetLink(panel);
+  gLog.clear();
+  delete panel;
+  EXPECT_EQ(gLog, Log(
+                      // the subscriber, while the panel and its children are whole
+                      "Outside remove Panel destroying",
+                      // derived destructor, then the owned component
+                      "destroy Panel", "destroy Button",
+                      // the owner passes the removal to all it owns
+                      "Sibling remove Panel destroying", "Form remove Panel destroying"));
+  EXPECT_EQ(form.ComponentCount(), 1);
+  EXPECT_EQ(form.Components(0), sibling);
+  (void)button;
+}
+
+TEST_F(ComponentTest, DestroyingMarksOwnedComponents)
+{
+  TProbe owner(nullptr, "Owner");
+  auto* child = new TProbe(&owner, "Child");
+  owner.Destroying();
+  EXPECT_TRUE(owner.ComponentState().Contains(csDestroying));
+  EXPECT_TRUE(child->ComponentState().Contains(csDestroying));
+}
+
+TEST_F(ComponentTest, InsertionIsNotifiedThroughTheOwnersComponents)
+{
+  TProbe form(nullptr, "Form");
+  new TProbe(&form, "A");
+  gLog.clear();
+  new TProbe(&form, ""); // the name is set after insertion
+  EXPECT_EQ(gLog, Log("A insert ", "Form insert "));
+}
+
+TEST_F(ComponentTest, NameRules)
+{
+  TProbe form(nullptr, "Form");
+  auto* a = new TProbe(&form, "Edit1");
+  struct Case {
+    const char* Name;
+    const char* Message; // null: accepted
+  } cases[] = {
+      {"1Edit", "''1Edit'' is not a valid component name"},
+      {"Edit 2", "''Edit 2'' is not a valid component name"},
+      {"编辑", "''编辑'' is not a valid component name"},
+      {"EDIT1", "A component named EDIT1 already exists"},
+      {"_Edit2", nullptr},
+      {"", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TProbe* b = new TProbe(&form, "Other");
+    try {
+      b->SetName(c.Name);
+      EXPECT_EQ(c.Message, nullptr);
+      EXPECT_EQ(b->Name(), c.Name);
+    } catch (const EComponentError& e) {
+      ASSERT_NE(c.Message, nullptr);
+      EXPECT_EQ(e.Message(), c.Message);
+      EXPECT_EQ(b->Name(), "Other"); // unchanged
+    }
+    delete b;
+  }
+  a->SetName("EDIT1"); // renaming itself with another case is no clash
+  EXPECT_EQ(form.FindComponent("edit1"), a);
+  EXPECT_EQ(form.FindComponent(""), nullptr);
+  EXPECT_EQ(form.FindComponent("Missing"), nullptr);
+
+  // A component moving to another owner brings its name along; a clash leaves it where
+  // it was.
+  TProbe other(nullptr, "Other");
+  auto* c = new TProbe(&other, "Edit1");
+  EXPECT_THROW(form.InsertComponent(c), EComponentError);
+  EXPECT_EQ(c->Owner(), &other);
+  c->SetName("Edit2");
+  form.InsertComponent(c);
+  EXPECT_EQ(c->Owner(), &form);
+  EXPECT_EQ(other.ComponentCount(), 0);
+}
+
+TEST_F(ComponentTest, ComponentsIndexErrorsAndMoves)
+{
+  TProbe form(nullptr, "Form");
+  auto* a = new TProbe(&form, "A");
+  auto* b = new TProbe(&form, "B");
+  try {
+    form.Components(2);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_EQ(e.Message(), "List index out of bounds (2)");
+  }
+  b->SetComponentIndex(0);
+  EXPECT_EQ(form.Components(0), b);
+  EXPECT_EQ(a->ComponentIndex(), 1);
+  form.RemoveComponent(a);
+  EXPECT_EQ(a->Owner(), nullptr);
+  EXPECT_EQ(form.ComponentCount(), 1);
+  delete a;
+}
+
+TEST_F(ComponentTest, DestroyWatchSeesAHandlerFreeTheComponent)
+{
+  auto* c = new TProbe(nullptr, "C");
+  TNotifyEvent handler = [](TObject* sender) { delete sender; };
+  TDestroyWatch watch(c);
+  handler(c);
+  EXPECT_TRUE(watch.Destroyed());
+
+  TProbe alive(nullptr, "Alive");
+  TDestroyWatch other(&alive);
+  EXPECT_FALSE(other.Destroyed());
+}
+
+TEST_F(ComponentTest, LoadingBracketCallsLoadedOnEveryComponent)
+{
+  TProbe form(nullptr, "Form");
+  form.BeginLoading();
+  auto* a = new TProbe(&form, "A");
+  auto* a1 = new TProbe(a, "A1");
+  EXPECT_TRUE(a1->ComponentState().Contains(csLoading));
+  form.EndLoading();
+  EXPECT_EQ(form.LoadedCalls, 1);
+  EXPECT_EQ(a->LoadedCalls, 1);
+  EXPECT_EQ(a1->LoadedCalls, 1);
+  EXPECT_FALSE(a1->ComponentState().Contains(csLoading));
+  EXPECT_FALSE(form.ComponentState().Contains(csLoading));
+}
+
+TEST_F(ComponentTest, VirtualConstructionWithOwnerAndPublishedName)
+{
+  TProbe form(nullptr, "Form");
+  TObject* made = FindClass("tprobe")->Create(&form);
+  auto* probe = As<TProbe>(made);
+  EXPECT_EQ(probe->Owner(), &form);
+  SetStrProp(probe, "Name", "Made1");
+  EXPECT_EQ(form.FindComponent("MADE1"), probe);
+  SetOrdProp(probe, "Tag", 7);
+  EXPECT_EQ(probe->Tag(), 7);
+  EXPECT_EQ(GetPropInfo(probe, "Name")->PropType, TComponentNameTypeInfo());
+  EXPECT_FALSE(IsStoredProp(probe, GetPropInfo(probe, "Name")));
+  EXPECT_EQ(probe->GetNamePath(), "Made1");
+}
+
+TEST_F(ComponentTest, SynchronizeRunsTheMethodAtOnce)
+{
+  int calls = 0;
+  TThread::Synchronize(nullptr, [&calls] { ++calls; });
+  EXPECT_EQ(calls, 1);
+}

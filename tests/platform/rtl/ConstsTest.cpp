@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/rtl/Consts.h"
+#include "platform/rtl/Exceptions.h"
+
+TEST(ShortCuts, TextAndCodeBothWays)
+{
+  struct Case {
+    TShortCut Code;
+    const char* Text;
+  } cases[] = {
+      {scCtrl | 'A', "Ctrl+A"},
+      {scShift | scCtrl | VK_F1, "Shift+Ctrl+F1"},
+      {VK_INSERT, "Ins"},
+      {VK_DELETE, "Del"},
+      {16397, "Ctrl+Enter"},
+      {32808, "Alt+Down"},
+      {scCtrl | scAlt | 'Z', "Ctrl+Alt+Z"},
+      {scShift | scAlt | VK_BACK, "Shift+Alt+BkSp"},
+      {VK_F12, "F12"},
+      {scCtrl | '5', "Ctrl+5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(ShortCutToText(c.Code), c.Text);
+    EXPECT_EQ(TextToShortCut(c.Text), c.Code);
+  }
+  EXPECT_EQ(TextToShortCut("ctrl+shift+f1"), scShift | scCtrl | VK_F1); // any order and case
+  EXPECT_EQ(TextToShortCut("Ctrl+"), 0);
+  EXPECT_EQ(TextToShortCut("Ctrl+Nothing"), 0);
+  EXPECT_EQ(TextToShortCut(""), 0);
+  EXPECT_EQ(ShortCutToText(0), "");
+  EXPECT_EQ(ShortCutToText(scCtrl | 0xE5), ""); // a key without a name
+
+  EXPECT_EQ(ShortCut('A', TShiftState{ssCtrl, ssShift}), scCtrl | scShift | 'A');
+  Word key = 0;
+  TShiftState shift;
+  ShortCutToKey(32808, key, shift);
+  EXPECT_EQ(key, VK_DOWN);
+  EXPECT_EQ(shift, TShiftState{ssAlt});
+}
+
+TEST(ShortCuts, StandardListHas108EntriesInOrder)
+{
+  const std::vector<TShortCut>& list = StandardShortCuts();
+  ASSERT_EQ(list.size(), 108u);
+  EXPECT_EQ(ShortCutToText(list[0]), "Ctrl+A");
+  EXPECT_EQ(ShortCutToText(list[26]), "Ctrl+Alt+A");
+  EXPECT_EQ(ShortCutToText(list[52]), "F1");
+  EXPECT_EQ(ShortCutToText(list[64]), "Ctrl+F1");
+  EXPECT_EQ(ShortCutToText(list[76]), "Shift+F1");
+  EXPECT_EQ(ShortCutToText(list[88]), "Shift+Ctrl+F1");
+  EXPECT_EQ(ShortCutToText(list[100]), "Ins");
+  EXPECT_EQ(ShortCutToText(list[105]), "Ctrl+Del");
+  EXPECT_EQ(ShortCutToText(list[107]), "Shift+Alt+BkSp");
+}
+
+TEST(IdentTables, ModalResultsAndCursors)
+{
+  std::vector<AnsiString> names;
+  GetModalResultValues([&names](const AnsiString& s) { names.push_back(s); });
+  ASSERT_EQ(names.size(), 11u);
+  EXPECT_EQ(names[0], "mrNone");
+  EXPECT_EQ(names[10], "mrYesToAll");
+  Integer value = -1;
+  EXPECT_TRUE(IdentToModalResult("MRCANCEL", value));
+  EXPECT_EQ(value, mrCancel);
+  EXPECT_FALSE(ModalResultToIdent(11, names[0]));
+
+  AnsiString ident;
+  EXPECT_TRUE(CursorToIdent(-22, ident));
+  EXPECT_EQ(ident, "crSizeAll");
+  EXPECT_TRUE(IdentToCursor("crSize", value));
+  EXPECT_EQ(value, -22);
+  EXPECT_EQ(CursorToString(crHandPoint), "crHandPoint");
+  EXPECT_EQ(CursorToString(5), "5");
+  EXPECT_EQ(StringToCursor("crhourglass"), crHourGlass);
+  EXPECT_EQ(StringToCursor("-30"), -30);
+  EXPECT_THROW(StringToCursor("crBogus"), EConvertError);
+  int count = 0;
+  GetCursorValues([&count](const AnsiString&) { ++count; });
+  EXPECT_EQ(count, 22);
+}
