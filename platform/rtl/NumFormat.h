@@ -6,6 +6,7 @@
 
 #include <concepts>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "platform/rtl/Currency.h"
@@ -36,13 +37,11 @@ public:
     requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, char16_t>)
   TVarRec(T value)
   {
-    if constexpr (sizeof(T) < 4 || (sizeof(T) == 4 && std::is_signed_v<T>)) {
+    if constexpr (sizeof(T) < 4 || (sizeof(T) == 4 && std::is_signed_v<T>))
       FKind = vtInteger;
-      FInt = static_cast<Integer>(value);
-    } else {
+    else
       FKind = vtInt64;
-      FInt = static_cast<Int64>(value);
-    }
+    FInt = static_cast<Int64>(value);
   }
   TVarRec(bool value) : FKind(vtBoolean), FInt(value ? 1 : 0) {}
   TVarRec(char value) : FKind(vtChar), FInt(static_cast<unsigned char>(value)) {}
@@ -50,32 +49,48 @@ public:
   TVarRec(double value) : FKind(vtExtended), FFloat(value) {}
   TVarRec(long double value) : FKind(vtExtended), FFloat(value) {}
   TVarRec(Currency value) : FKind(vtCurrency), FInt(value.Raw()) {}
-  TVarRec(const char* value) : FKind(vtPChar), FText(value ? value : "") {}
-  TVarRec(const AnsiString& value) : FKind(vtAnsiString), FText(value) {}
-  TVarRec(const char16_t* value) : FKind(vtPWideChar), FWide(value ? value : u"") {}
-  TVarRec(const WideString& value) : FKind(vtWideString), FWide(value) {}
+  TVarRec(const char* value)
+      : FKind(vtPChar), FText{value ? value : "", value ? std::char_traits<char>::length(value) : 0}
+  {
+  }
+  TVarRec(const AnsiString& value) : FKind(vtAnsiString), FText{value.data(), value.size()} {}
+  TVarRec(const char16_t* value)
+      : FKind(vtPWideChar),
+        FWide{value ? value : u"", value ? std::char_traits<char16_t>::length(value) : 0}
+  {
+  }
+  TVarRec(const WideString& value) : FKind(vtWideString), FWide{value.data(), value.size()} {}
   TVarRec(const void* value) : FKind(vtPointer), FPointer(value) {}
   TVarRec(std::nullptr_t) : FKind(vtPointer), FPointer(nullptr) {}
 
   TKind VType() const { return FKind; }
   bool IsInteger() const { return FKind == vtInteger || FKind == vtInt64; }
   bool IsText() const;
-  Int64 AsInt64() const { return FInt; }
+  // Each accessor is meaningful only for the kinds it names.
+  Int64 AsInt64() const { return FInt; }           // vtInteger, vtInt64, vtBoolean, vtChar
   bool AsBoolean() const { return FInt != 0; }
   char AsChar() const { return static_cast<char>(FInt); }
-  Extended AsExtended() const { return FFloat; }
+  Extended AsExtended() const { return FFloat; }   // vtExtended
   Currency AsCurrency() const { return Currency::FromRaw(FInt); }
-  const void* AsPointer() const { return FPointer; }
-  std::string_view AsText() const { return FText; }
-  std::u16string_view AsWideText() const { return FWide; }
+  const void* AsPointer() const { return FPointer; } // vtPointer
+  std::string_view AsText() const { return {FText.Data, FText.Length}; } // vtPChar, vtAnsiString
+  std::u16string_view AsWideText() const { return {FWide.Data, FWide.Length}; }
 
 private:
+  template <class C>
+  struct TTextRef {
+    const C* Data;
+    std::size_t Length;
+  };
+
   TKind FKind = vtInteger;
-  Int64 FInt = 0;
-  Extended FFloat = 0;
-  const void* FPointer = nullptr;
-  std::string_view FText;
-  std::u16string_view FWide;
+  union {
+    Int64 FInt = 0;
+    Extended FFloat;
+    const void* FPointer;
+    TTextRef<char> FText;
+    TTextRef<char16_t> FWide;
+  };
 };
 
 using TVarRecs = std::initializer_list<TVarRec>;
