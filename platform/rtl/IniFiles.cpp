@@ -10,8 +10,8 @@
 #include <cerrno>
 
 #include "platform/rtl/AnsiStrings.h"
-#include "platform/rtl/Codec.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFilesPrivate.h"
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/NumFormat.h"
@@ -20,8 +20,8 @@ namespace {
 
 constexpr const char* SIniFileWriteError = "Unable to write to %s";
 
-// File names are GBK inside the program; the file system takes UTF-8.
-std::string OsFileName(const AnsiString& name) { return GbkToUtf8(name); }
+// File names are GBK inside the program; the file system takes UTF-8 ('\' becomes '/').
+std::string OsFileName(const AnsiString& name) { return ToOsFileName(name); }
 
 bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= ' '; }
 

@@ -13,7 +13,7 @@
 #include <stdexcept>
 
 #include "platform/rtl/AnsiStrings.h"
-#include "platform/rtl/Codec.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 
@@ -28,8 +28,8 @@ AnsiString OsErrorText(int err)
   return text ? AnsiString(text) : Format("Unknown error %d", {err});
 }
 
-// File names are GBK inside the program; the file system takes UTF-8.
-std::string OsFileName(const AnsiString& name) { return GbkToUtf8(name); }
+// File names are GBK inside the program; the file system takes UTF-8 ('\' becomes '/').
+std::string OsFileName(const AnsiString& name) { return ToOsFileName(name); }
 
 Int64 ClampSeek(Int64 offset, Word origin, Int64 position, Int64 size)
 {
