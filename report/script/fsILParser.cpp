@@ -520,6 +520,44 @@ Integer TfsILParser::FirstUnconsumed(Integer from)
   return pos;
 }
 
+// "#language Name" as the very first characters of the text selects the language of the
+// rest, which starts after the line end. Returns the position where parsing starts.
+Integer TfsILParser::ApplyLanguageDirective(const AnsiString& text)
+{
+  if (FLexer->ReadChar() != "#" || !SameText(FLexer->ReadIdent(), "language"))
+    return 1;
+  const size_t from = static_cast<size_t>(FLexer->Position() - 1);
+  const size_t cr = text.find('\r', from);
+  SelectLanguage(Trim(text.substr(from, cr == AnsiString::npos ? AnsiString::npos : cr - from)));
+  if (cr == AnsiString::npos)
+    return FLexer->Size() + 1;
+  return std::min<Integer>(static_cast<Integer>(cr) + 3, FLexer->Size() + 1); // after CR LF
+}
+
+// Runs the start rule from start; true when it matched and no message was recorded.
+bool TfsILParser::RunStartRule(Integer start)
+{
+  if (!FStartRule)
+    throw Exception(SInvalidLanguage);
+  FLexer->SetPosition(start);
+  bool matched = MatchGrammarItem(FStartRule);
+  if (matched && FErrorMsg.empty() && !FStartMessage.empty()) {
+    // Text that no statement could begin is an error where the start rule says so.
+    Integer rest = FirstUnconsumed(FLexer->Position());
+    if (rest <= FLexer->Size())
+      RecordError(FStartMessage, rest, false);
+  }
+  if (!matched && FErrorMsg.empty()) {
+    // The start rule failed without a message: an empty text is an empty program,
+    // anything else is refused at its first character.
+    Integer rest = FirstUnconsumed(start);
+    if (rest > FLexer->Size())
+      return true;
+    RecordError(FStartMessage.empty() ? AnsiString(SSyntaxError) : FStartMessage, rest, false);
+  }
+  return matched && FErrorMsg.empty();
+}
+
 bool TfsILParser::SourceToSyntaxXml(const AnsiString& text)
 {
   FOutput.clear();
@@ -528,63 +566,30 @@ bool TfsILParser::SourceToSyntaxXml(const AnsiString& text)
   FErrorUnit.clear();
   FErrorNear.clear();
   FTermFlag = false;
-  FSyntax->Root()->Clear();
-  FSyntax->Root()->SetName("program");
-  FSyntax->Root()->SetText(AnsiString());
+  TfsXMLItem* root = FSyntax->Root();
+  root->Clear();
+  root->SetName("program");
+  root->SetText(AnsiString());
+  bool ok = false;
   try {
     FLexer->SetText(text);
-    // "#language Name" as the very first characters selects the language of the text.
-    Integer start = 1;
-    if (FLexer->ReadChar() == "#" && SameText(FLexer->ReadIdent(), "language")) {
-      size_t cr = text.find('\r', static_cast<size_t>(FLexer->Position() - 1));
-      size_t from = static_cast<size_t>(FLexer->Position() - 1);
-      AnsiString name = Trim(text.substr(from, cr == AnsiString::npos ? AnsiString::npos : cr - from));
-      SelectLanguage(name);
-      start = cr == AnsiString::npos ? FLexer->Size() + 1
-                                     : std::min<Integer>(static_cast<Integer>(cr) + 3, FLexer->Size() + 1);
-    }
-    FLexer->SetPosition(start);
-    if (!FStartRule)
-      throw Exception(SInvalidLanguage);
-    bool matched = MatchGrammarItem(FStartRule);
-    if (FErrorMsg.empty() && !FStartMessage.empty() && matched) {
-      // Text that no statement could begin is an error where the start rule says so.
-      Integer rest = FirstUnconsumed(FLexer->Position());
-      if (rest <= FLexer->Size())
-        RecordError(FStartMessage, rest, false);
-    }
-    if (!matched && FErrorMsg.empty()) {
-      // The start rule failed without a message: an empty text is an empty program,
-      // anything else is refused at its first character.
-      Integer rest = FirstUnconsumed(start);
-      if (rest <= FLexer->Size())
-        RecordError(FStartMessage.empty() ? AnsiString(SSyntaxError) : FStartMessage, rest, false);
-      else
-        matched = true;
-    }
-    if (!matched || !FErrorMsg.empty()) {
-      FOutput.clear();
-      return false;
-    }
+    ok = RunStartRule(ApplyLanguageDirective(text));
   } catch (const TFatalSyntaxError& e) {
-    FOutput.clear();
     FErrorMsg = e.Message;
     FErrorPos = e.Position;
     FErrorNear = e.Near;
     FErrorUnit = e.Unit;
-    return false;
   } catch (const EfsLexerError& e) {
-    FOutput.clear();
     FErrorMsg = e.Message();
     FErrorPos = e.Position;
     FErrorNear = e.Near;
-    return false;
   }
-  TfsXMLItem* root = FSyntax->Root();
-  for (auto& element : FOutput)
-    root->AddItem(element.release());
+  if (ok) {
+    for (auto& element : FOutput)
+      root->AddItem(element.release());
+    if (Integer types = FGrammar->Root()->Find("types"); types >= 0)
+      root->Add()->Assign(FGrammar->Root()->Items(types));
+  }
   FOutput.clear();
-  if (Integer types = FGrammar->Root()->Find("types"); types >= 0)
-    root->Add()->Assign(FGrammar->Root()->Items(types));
-  return true;
+  return ok;
 }

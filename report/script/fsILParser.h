@@ -90,6 +90,8 @@ private:
   using TOutput = std::vector<std::unique_ptr<TfsXMLItem>>;
 
   void CompileGrammar();
+  Integer ApplyLanguageDirective(const AnsiString& text);
+  bool RunStartRule(Integer start);
   const TGrammarItem* FindRule(const AnsiString& name) const;
   bool MatchGrammarItem(const TGrammarItem* item);
   bool MatchLoop(const TGrammarItem* item, Integer entryPos, size_t entryCount);

@@ -151,6 +151,9 @@ TEST(fsILParser, CppTrees)
        "expr@1:33(dsgn@1:33(node[i]@1:34)))) repeatstmt@1:36(callstmt@1:39("
        "dsgn@1:39(node[x]@1:40) modificator[-]@1:42) expr@1:51(dsgn@1:51(node[x]@1:52) "
        "op[>]@1:54 number[0]@1:56) inverse[]@1:56))"},
+      {"empty for parts keep their places", "C++Script", "{ for (; x; ) y; }",
+       "compoundstmt@1:1(cppforstmt@1:3(compoundstmt@1:8(empty@1:8) expr@1:10(dsgn@1:10("
+       "node[x]@1:11)) compoundstmt@1:13(empty@1:13) callstmt@1:15(dsgn@1:15(node[y]@1:16))))"},
       {"define and function", "C++Script", "#define MAX 0x10\r\nvoid f(int a, int &b) { }\r\n{ }",
        "const@1:9(ident[MAX]@1:12 expr@1:13(number[$10]@1:17)) function@2:1(type[void]@2:5 "
        "name[f]@2:7 parameters@2:7(var@2:8(type[int]@2:11 ident[a]@2:13) "
@@ -225,6 +228,9 @@ TEST(fsILParser, JScriptTrees)
        "number[5]@1:18) callstmt@1:20(dsgn@1:20(node[i]@1:21) modificator[+]@1:23) "
        "assignstmt@1:25(dsgn@1:25(node[s]@1:26) modificator[+]@1:28 "
        "expr@1:30(dsgn@1:30(node[i]@1:31)))))"},
+      {"empty for parts keep their places", "JScript", "for (; x; ) y;",
+       "compoundstmt@1:1(cppforstmt@1:1(empty@1:6 expr@1:8(dsgn@1:8(node[x]@1:9)) empty@1:11 "
+       "callstmt@1:13(dsgn@1:13(node[y]@1:14))))"},
       {"empty text", "JScript", "", "compoundstmt@1:1"},
   };
   CheckTrees(cases, std::size(cases));
