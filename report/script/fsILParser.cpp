@@ -57,6 +57,8 @@ const TKindName KindNames[] = {
     {"loop", ikLoop},         {"optionalloop", ikOptionalLoop},
     {"optional", ikOptional},
 };
+// Every kind except rules and references has its element name in the table.
+static_assert(std::size(KindNames) == ikReference - ikChar, "KindNames and TItemKind out of step");
 
 std::unique_ptr<TfsXMLItem> NewElement(const AnsiString& name, const AnsiString& text)
 {
