@@ -685,10 +685,14 @@ bool TStringList::Find(const AnsiString& S, Integer& Index) const
 
 Integer TStringList::IndexOf(const AnsiString& S) const
 {
-  if (!FSorted)
-    return TStrings::IndexOf(S);
-  Integer index = -1;
-  return Find(S, index) ? index : -1;
+  if (FSorted) {
+    Integer index = -1;
+    return Find(S, index) ? index : -1;
+  }
+  for (size_t i = 0; i < FList.size(); ++i)
+    if (CompareStrings(FList[i].FString, S) == 0)
+      return static_cast<Integer>(i);
+  return -1;
 }
 
 AnsiString TStringList::Get(Integer Index) const

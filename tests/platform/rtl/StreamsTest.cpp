@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/rtl/Lists.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
@@ -209,4 +210,17 @@ TEST_F(StreamFiles, GbkNamesReachTheFileSystemAsUtf8)
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(Dir) / u8"运单.txt"));
   TFileStream f(name, fmOpenRead);
   EXPECT_EQ(f.Size(), 1);
+}
+
+TEST_F(StreamFiles, BackslashNamesAndStringListFiles)
+{
+  // Names from stored data may use '\' as the separator.
+  TStringList list;
+  list.SetCommaText("\"第一 行\",second");
+  list.SaveToFile(Dir + "\\list.txt");
+  EXPECT_EQ(std::filesystem::file_size(Path("list.txt")), 17u); // GBK bytes and CR LF
+  TStringList back;
+  back.LoadFromFile(Path("list.txt"));
+  EXPECT_TRUE(back.Equals(&list));
+  EXPECT_THROW(back.LoadFromFile(Path("none.txt")), EFOpenError);
 }
