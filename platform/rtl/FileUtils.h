@@ -62,7 +62,9 @@ bool FileSetDate(const AnsiString& fileName, TDateTime fileDateTime);
 // ---- Folder listings ----
 
 // Attribute bits. faHidden marks names starting with '.'; faSysFile anything that is
-// neither file nor folder (devices, pipes, sockets); faReadOnly files the user cannot write.
+// neither file nor folder (devices, pipes, sockets); faReadOnly files the user cannot
+// write; faSymLink symbolic links (described by what they point to). faVolumeID and
+// faArchive are never set.
 constexpr Integer faReadOnly = 0x01;
 constexpr Integer faHidden = 0x02;
 constexpr Integer faSysFile = 0x04;
