@@ -169,6 +169,10 @@ TEST_F(IniFiles, TypedValuesAndSections)
   EXPECT_FALSE(ini.ReadBool("db", "other", true));
   EXPECT_DOUBLE_EQ(ini.ReadFloat("db", "ratio", 0), 0.3);
   EXPECT_EQ(ini.ReadInteger("db", "mssqlPort", 0), -1433);
+  ini.WriteDate("d", "when", 41613); // 2013-12-05
+  EXPECT_EQ(ini.ReadDate("d", "when", 0), 41613);
+  EXPECT_EQ(ini.ReadDate("db", "ratio", 1.5), 1.5); // not a date: the default
+  ini.EraseSection("d");
 
   ini.WriteString("ToolBar.x", "Visible", "1");
   TStringList list;
