@@ -2,10 +2,14 @@
 // registry, then the four grammars (so the languages are listed in this order).
 #include "platform/rtl/Units.h"
 #include "report/script/ScriptLanguages.h"
+#include "report/script/fsILParser.h"
 
 void RegisterScriptUnits()
 {
-  RegisterUnit("fs_tools", InitializeScriptLanguages, FinalizeScriptLanguages);
+  RegisterUnit("fs_tools", InitializeScriptLanguages, [] {
+    ClearScriptGrammars();
+    FinalizeScriptLanguages();
+  });
   RegisterUnit("fs_jscript", [] { RegisterScriptLanguage("JScript", fsJScriptGrammar); }, nullptr);
   RegisterUnit("fs_basic", [] { RegisterScriptLanguage("BasicScript", fsBasicScriptGrammar); }, nullptr);
   RegisterUnit("fs_cpp", [] { RegisterScriptLanguage("C++Script", fsCPPScriptGrammar); }, nullptr);

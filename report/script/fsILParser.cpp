@@ -1,10 +1,11 @@
-// The grammar-driven first pass of the script compiler. A grammar is compiled once per
-// language selection into item records; MatchGrammarItem runs one item at the scanner's
+// The grammar-driven first pass of the script compiler. A grammar text is compiled once
+// into item records shared by every parser that selects it; MatchGrammarItem runs one item at the scanner's
 // position, backtracking freely, and collects the produced elements in a flat output list
 // that node items wrap. fsILParser.h describes the grammar format and the output tree.
 #include "report/script/fsILParser.h"
 
 #include <algorithm>
+#include <map>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
@@ -86,12 +87,120 @@ struct TfsILParser::TGrammarItem {
   bool NoSkip = false;   // char skip="0"
   bool SkipLoop = false; // loop skip="1"
   std::vector<const TGrammarItem*> Children;
-  mutable const TGrammarItem* Rule = nullptr; // a reference, once resolved
+  const TGrammarItem* Rule = nullptr; // a reference: its rule, null when there is none
 };
 
+// A language's grammar, compiled once and shared by every parser that selects it.
+struct TfsILParser::TGrammar {
+  TfsXMLDocument Document;
+  std::vector<std::unique_ptr<TGrammarItem>> Items;
+  std::vector<const TGrammarItem*> Rules;
+  const TGrammarItem* StartRule = nullptr;
+  AnsiString StartMessage; // the start rule's err: text no statement can begin
+};
+
+namespace {
+
+using TGrammarCache = std::map<AnsiString, std::shared_ptr<const TfsILParser::TGrammar>>;
+std::unique_ptr<TGrammarCache> GrammarCache;
+
+// The message an item's err attribute names under parser/errors; empty when none.
+AnsiString ErrorMessage(const TfsXMLItem* errors, const AnsiString& err)
+{
+  if (err.empty() || !errors)
+    return AnsiString();
+  Integer i = errors->Find(err);
+  return i >= 0 ? errors->Items(i)->Prop("text") : AnsiString();
+}
+
+// Builds the record of one item element and, recursively, of its children. Grammar
+// elements nest no deeper than the XML reader allows, so the recursion is bounded.
+const TfsILParser::TGrammarItem* CompileItem(TfsILParser::TGrammar& grammar,
+                                             const TfsXMLItem* errors, const TfsXMLItem* element,
+                                             bool isRule)
+{
+  auto item = std::make_unique<TfsILParser::TGrammarItem>();
+  item->Name = LowerCase(element->Name());
+  item->Kind = isRule ? ikRule : ikReference;
+  if (!isRule)
+    for (const TKindName& k : KindNames)
+      if (item->Name == k.Name)
+        item->Kind = k.Kind;
+  item->HasText = element->HasProp("text");
+  item->Text = LowerCase(element->Prop("text"));
+  item->Node = LowerCase(element->Prop("node"));
+  item->HasAdd = element->HasProp("add");
+  item->Add = element->Prop("add");
+  item->HasAddText = element->HasProp("addtext");
+  item->AddText = element->Prop("addtext");
+  item->Message = ErrorMessage(errors, element->Prop("err"));
+  item->Term = element->Prop("term") == "1";
+  const AnsiString skip = element->Prop("skip");
+  item->NoSkip = skip == "0";
+  item->SkipLoop = skip == "1";
+  for (Integer i = 0; i < element->Count(); ++i)
+    item->Children.push_back(CompileItem(grammar, errors, element->Items(i), false));
+  grammar.Items.push_back(std::move(item));
+  return grammar.Items.back().get();
+}
+
+// Compiles a grammar text: every child of the root but parser and types is a rule. A
+// reference to a missing rule stays unresolved; running it raises, so a broken grammar
+// works up to the point where that rule is needed.
+std::shared_ptr<const TfsILParser::TGrammar> CompileGrammar(const AnsiString& text)
+{
+  auto grammar = std::make_shared<TfsILParser::TGrammar>();
+  grammar->Document.LoadFromText(text);
+  const TfsXMLItem* root = grammar->Document.Root();
+  const TfsXMLItem* errors = nullptr;
+  if (Integer p = root->Find("parser"); p >= 0)
+    if (Integer e = root->Items(p)->Find("errors"); e >= 0)
+      errors = root->Items(p)->Items(e);
+  for (Integer i = 0; i < root->Count(); ++i) {
+    const TfsXMLItem* element = root->Items(i);
+    const AnsiString name = LowerCase(element->Name());
+    if (name == "parser" || name == "types")
+      continue;
+    const TfsILParser::TGrammarItem* rule = CompileItem(*grammar, errors, element, true);
+    grammar->Rules.push_back(rule);
+    if (name == "program" && !grammar->StartRule) {
+      grammar->StartRule = rule;
+      grammar->StartMessage = rule->Message;
+    }
+  }
+  for (auto& item : grammar->Items) {
+    if (item->Kind != ikReference)
+      continue;
+    for (const TfsILParser::TGrammarItem* rule : grammar->Rules) {
+      if (rule->Name == item->Name) {
+        item->Rule = rule;
+        break;
+      }
+    }
+  }
+  return grammar;
+}
+
+// The compiled grammar of a text, compiled on first use. Registered grammar texts never
+// change (the first registration of a name wins), so the text is the key.
+std::shared_ptr<const TfsILParser::TGrammar> FindGrammar(const AnsiString& text)
+{
+  if (!GrammarCache)
+    GrammarCache = std::make_unique<TGrammarCache>();
+  auto it = GrammarCache->find(text);
+  if (it != GrammarCache->end())
+    return it->second;
+  auto grammar = CompileGrammar(text);
+  GrammarCache->emplace(text, grammar);
+  return grammar;
+}
+
+} // namespace
+
+void ClearScriptGrammars() { GrammarCache.reset(); }
+
 TfsILParser::TfsILParser(TfsScript* program)
-    : FGrammar(std::make_unique<TfsXMLDocument>()),
-      FSyntax(std::make_unique<TfsXMLDocument>()),
+    : FSyntax(std::make_unique<TfsXMLDocument>()),
       FLexer(std::make_unique<TfsParser>()),
       FProgram(program),
       FUsesList(std::make_unique<TStringList>())
@@ -100,117 +209,53 @@ TfsILParser::TfsILParser(TfsScript* program)
 
 TfsILParser::~TfsILParser() = default;
 
+const TfsXMLDocument* TfsILParser::Grammar() const
+{
+  return FGrammar ? &FGrammar->Document : nullptr;
+}
+
+// Loads a language: its compiled grammar, the lexer settings and keywords of its parser
+// element, and the declaration flag.
 void TfsILParser::SelectLanguage(const AnsiString& name)
 {
   FLexer->Clear();
   FLanguageName = name;
-  FGrammar->LoadFromText(LanguageGrammarText(name));
+  FGrammar = FindGrammar(LanguageGrammarText(name));
   FNeedDeclareVars = true;
-  TfsXMLItem* root = FGrammar->Root();
-  Integer parserIndex = root->Find("parser");
-  if (parserIndex >= 0) {
-    TfsXMLItem* parser = root->Items(parserIndex);
-    for (Integer i = 0; i < parser->Count(); ++i) {
-      TfsXMLItem* setting = parser->Items(i);
-      AnsiString kind = LowerCase(setting->Name());
-      AnsiString value = setting->Prop("text");
-      if (kind == "keywords") {
-        for (Integer k = 0; k < setting->Count(); ++k)
-          FLexer->AddKeyword(setting->Items(k)->Name());
-      } else if (kind == "identchars") {
-        FLexer->SetIdentChars(value);
-      } else if (kind == "commentline1") {
-        FLexer->SetCommentLine1(value);
-      } else if (kind == "commentline2") {
-        FLexer->SetCommentLine2(value);
-      } else if (kind == "commentblock1") {
-        FLexer->SetCommentBlock1(value);
-      } else if (kind == "commentblock2") {
-        FLexer->SetCommentBlock2(value);
-      } else if (kind == "stringquotes") {
-        FLexer->SetStringQuotes(value);
-      } else if (kind == "hexsequence") {
-        FLexer->SetHexSequence(value);
-      } else if (kind == "skipchar") {
-        FLexer->SetSkipChar(value);
-      } else if (kind == "skipeol") {
-        FLexer->SetSkipEOL(value != "0");
-      } else if (kind == "declarevars") {
-        FNeedDeclareVars = value != "0";
-      }
+  const TfsXMLItem* root = FGrammar->Document.Root();
+  const Integer parserIndex = root->Find("parser");
+  if (parserIndex < 0)
+    return;
+  const TfsXMLItem* parser = root->Items(parserIndex);
+  for (Integer i = 0; i < parser->Count(); ++i) {
+    const TfsXMLItem* setting = parser->Items(i);
+    const AnsiString kind = LowerCase(setting->Name());
+    const AnsiString value = setting->Prop("text");
+    if (kind == "keywords") {
+      for (Integer k = 0; k < setting->Count(); ++k)
+        FLexer->AddKeyword(setting->Items(k)->Name());
+    } else if (kind == "identchars") {
+      FLexer->SetIdentChars(value);
+    } else if (kind == "commentline1") {
+      FLexer->SetCommentLine1(value);
+    } else if (kind == "commentline2") {
+      FLexer->SetCommentLine2(value);
+    } else if (kind == "commentblock1") {
+      FLexer->SetCommentBlock1(value);
+    } else if (kind == "commentblock2") {
+      FLexer->SetCommentBlock2(value);
+    } else if (kind == "stringquotes") {
+      FLexer->SetStringQuotes(value);
+    } else if (kind == "hexsequence") {
+      FLexer->SetHexSequence(value);
+    } else if (kind == "skipchar") {
+      FLexer->SetSkipChar(value);
+    } else if (kind == "skipeol") {
+      FLexer->SetSkipEOL(value != "0");
+    } else if (kind == "declarevars") {
+      FNeedDeclareVars = value != "0";
     }
   }
-  CompileGrammar();
-}
-
-// Builds the item records of every rule. References stay unresolved until they are run, so
-// a grammar with a missing rule works up to the point where that rule is needed.
-void TfsILParser::CompileGrammar()
-{
-  FItems.clear();
-  FRules.clear();
-  FStartRule = nullptr;
-  FStartMessage.clear();
-  TfsXMLItem* root = FGrammar->Root();
-  TfsXMLItem* errors = nullptr;
-  if (Integer p = root->Find("parser"); p >= 0)
-    if (Integer e = root->Items(p)->Find("errors"); e >= 0)
-      errors = root->Items(p)->Items(e);
-
-  auto messageOf = [&](const AnsiString& err) -> AnsiString {
-    if (err.empty() || !errors)
-      return AnsiString();
-    Integer i = errors->Find(err);
-    return i >= 0 ? errors->Items(i)->Prop("text") : AnsiString();
-  };
-
-  // Elements nest no deeper than the XML reader allows, so the recursion is bounded.
-  auto compile = [&](auto&& self, TfsXMLItem* element, bool isRule) -> const TGrammarItem* {
-    auto item = std::make_unique<TGrammarItem>();
-    item->Name = LowerCase(element->Name());
-    item->Kind = isRule ? ikRule : ikReference;
-    if (!isRule)
-      for (const TKindName& k : KindNames)
-        if (item->Name == k.Name)
-          item->Kind = k.Kind;
-    item->HasText = element->HasProp("text");
-    item->Text = LowerCase(element->Prop("text"));
-    item->Node = LowerCase(element->Prop("node"));
-    item->HasAdd = element->HasProp("add");
-    item->Add = element->Prop("add");
-    item->HasAddText = element->HasProp("addtext");
-    item->AddText = element->Prop("addtext");
-    item->Message = messageOf(element->Prop("err"));
-    item->Term = element->Prop("term") == "1";
-    AnsiString skip = element->Prop("skip");
-    item->NoSkip = skip == "0";
-    item->SkipLoop = skip == "1";
-    for (Integer i = 0; i < element->Count(); ++i)
-      item->Children.push_back(self(self, element->Items(i), false));
-    FItems.push_back(std::move(item));
-    return FItems.back().get();
-  };
-
-  for (Integer i = 0; i < root->Count(); ++i) {
-    TfsXMLItem* element = root->Items(i);
-    AnsiString name = LowerCase(element->Name());
-    if (name == "parser" || name == "types")
-      continue;
-    const TGrammarItem* rule = compile(compile, element, true);
-    FRules.push_back(rule);
-    if (name == "program" && !FStartRule) {
-      FStartRule = rule;
-      FStartMessage = rule->Message;
-    }
-  }
-}
-
-const TfsILParser::TGrammarItem* TfsILParser::FindRule(const AnsiString& name) const
-{
-  for (const TGrammarItem* rule : FRules)
-    if (rule->Name == name)
-      return rule;
-  return nullptr;
 }
 
 bool TfsILParser::AcceptToken(const TGrammarItem* item, const AnsiString& token) const
@@ -294,8 +339,6 @@ bool TfsILParser::MatchGrammarItem(const TGrammarItem* item)
     }
     return true;
   case ikReference:
-    if (!item->Rule)
-      item->Rule = FindRule(item->Name);
     if (!item->Rule)
       throw Exception(SInvalidLanguage);
     matched = MatchGrammarItem(item->Rule);
@@ -539,15 +582,16 @@ Integer TfsILParser::ApplyLanguageDirective(const AnsiString& text)
 // Runs the start rule from start; true when it matched and no message was recorded.
 bool TfsILParser::RunStartRule(Integer start)
 {
-  if (!FStartRule)
+  if (!FGrammar || !FGrammar->StartRule)
     throw Exception(SInvalidLanguage);
+  const AnsiString& startMessage = FGrammar->StartMessage;
   FLexer->SetPosition(start);
-  bool matched = MatchGrammarItem(FStartRule);
-  if (matched && FErrorMsg.empty() && !FStartMessage.empty()) {
+  bool matched = MatchGrammarItem(FGrammar->StartRule);
+  if (matched && FErrorMsg.empty() && !startMessage.empty()) {
     // Text that no statement could begin is an error where the start rule says so.
     Integer rest = FirstUnconsumed(FLexer->Position());
     if (rest <= FLexer->Size())
-      RecordError(FStartMessage, rest, false);
+      RecordError(startMessage, rest, false);
   }
   if (!matched && FErrorMsg.empty()) {
     // The start rule failed without a message: an empty text is an empty program,
@@ -555,7 +599,7 @@ bool TfsILParser::RunStartRule(Integer start)
     Integer rest = FirstUnconsumed(start);
     if (rest > FLexer->Size())
       return true;
-    RecordError(FStartMessage.empty() ? AnsiString(SSyntaxError) : FStartMessage, rest, false);
+    RecordError(startMessage.empty() ? AnsiString(SSyntaxError) : startMessage, rest, false);
   }
   return matched && FErrorMsg.empty();
 }
@@ -589,8 +633,9 @@ bool TfsILParser::SourceToSyntaxXml(const AnsiString& text)
   if (ok) {
     for (auto& element : FOutput)
       root->AddItem(element.release());
-    if (Integer types = FGrammar->Root()->Find("types"); types >= 0)
-      root->Add()->Assign(FGrammar->Root()->Items(types));
+    const TfsXMLItem* grammarRoot = FGrammar->Document.Root();
+    if (Integer types = grammarRoot->Find("types"); types >= 0)
+      root->Add()->Assign(grammarRoot->Items(types));
   }
   FOutput.clear();
   return ok;

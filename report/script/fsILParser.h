@@ -41,6 +41,9 @@ class TStringList;
 using TfsGetUnitEvent =
     TEvent<void(TfsScript* Sender, const AnsiString& UnitName, AnsiString& UnitText)>;
 
+// Frees the compiled grammars every parser shares (the script tool unit's finalization).
+void ClearScriptGrammars();
+
 // The deepest nesting of grammar items (and so of statements and expressions) accepted.
 constexpr Integer fsMaxParseDepth = 2500;
 
@@ -63,7 +66,8 @@ public:
 
   // ---- results ----
   TfsXMLDocument* SyntaxXml() const { return FSyntax.get(); }
-  TfsXMLDocument* Grammar() const { return FGrammar.get(); }
+  // The selected grammar (shared, read-only); null before a language is selected.
+  const TfsXMLDocument* Grammar() const;
   const AnsiString& ErrorMsg() const { return FErrorMsg; }
   const AnsiString& ErrorPos() const { return FErrorPos; }
   // The unit whose text holds the error; empty for the main text.
@@ -85,14 +89,13 @@ public:
   TfsGetUnitEvent OnGetUnit;
 
   struct TGrammarItem;
+  struct TGrammar;
 
 private:
   using TOutput = std::vector<std::unique_ptr<TfsXMLItem>>;
 
-  void CompileGrammar();
   Integer ApplyLanguageDirective(const AnsiString& text);
   bool RunStartRule(Integer start);
-  const TGrammarItem* FindRule(const AnsiString& name) const;
   bool MatchGrammarItem(const TGrammarItem* item);
   bool MatchLoop(const TGrammarItem* item, Integer entryPos, size_t entryCount);
   bool AcceptToken(const TGrammarItem* item, const AnsiString& token) const;
@@ -108,7 +111,7 @@ private:
   AnsiString PositionAfterBlanks(Integer pos);
 
   AnsiString FErrorPos;
-  std::unique_ptr<TfsXMLDocument> FGrammar;
+  std::shared_ptr<const TGrammar> FGrammar;
   std::unique_ptr<TfsXMLDocument> FSyntax;
   AnsiString FLanguageName;
   bool FNeedDeclareVars = true;
@@ -116,12 +119,6 @@ private:
   TfsScript* FProgram = nullptr;
   AnsiString FUnitName;
   std::unique_ptr<TStringList> FUsesList;
-
-  // The compiled grammar: one record per item element, rules by lower-case name.
-  std::vector<std::unique_ptr<TGrammarItem>> FItems;
-  std::vector<const TGrammarItem*> FRules;
-  const TGrammarItem* FStartRule = nullptr;
-  AnsiString FStartMessage;
 
   // State of one run of SourceToSyntaxXml.
   TOutput FOutput;
