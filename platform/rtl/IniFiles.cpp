@@ -20,18 +20,9 @@ namespace {
 
 constexpr const char* SIniFileWriteError = "Unable to write to %s";
 
-// File names are GBK inside the program; the file system takes UTF-8 ('\' becomes '/').
-std::string OsFileName(const AnsiString& name) { return ToOsFileName(name); }
-
 bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 bool IsQuoteChar(char c) { return c == '"' || c == '\''; }
-
-// Steps over one character of a GBK text (a lead byte takes its trail byte along).
-size_t NextChar(const AnsiString& s, size_t i)
-{
-  return IsDBCSLeadByte(s[i]) && i + 1 < s.size() ? i + 2 : i + 1;
-}
 
 bool WriteAll(int fd, const std::string& bytes)
 {
@@ -68,7 +59,7 @@ void FillStrings(TStrings* strings, const std::vector<AnsiString>& items)
 bool ReadFileBytes(const AnsiString& fileName, std::string& bytes)
 {
   bytes.clear();
-  const int fd = ::open(OsFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(ToOsFileName(fileName).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0)
     return false;
   char buffer[16384];
@@ -92,7 +83,7 @@ bool ReadFileBytes(const AnsiString& fileName, std::string& bytes)
 bool WriteFileAtomically(const AnsiString& fileName, const std::string& bytes)
 {
   static std::atomic<unsigned> serial{0};
-  const std::string target = OsFileName(fileName);
+  const std::string target = ToOsFileName(fileName);
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -167,29 +158,25 @@ void TIniDocument::Clear() { FLines.clear(); }
 
 TIniDocument::TLineKind TIniDocument::Parse(const AnsiString& text, AnsiString& name, AnsiString& value)
 {
-  size_t i = 0;
-  while (i < text.size() && IsBlankByte(text[i]))
-    ++i;
-  if (i == text.size() || text[i] == ';')
+  size_t start = 0;
+  while (start < text.size() && IsBlankByte(text[start]))
+    ++start;
+  if (start == text.size() || text[start] == ';')
     return lkOther;
-  if (text[i] == '[') {
+  const AnsiString line = text.substr(start);
+  if (line[0] == '[') {
     // The header runs to the last ']' that is a character of its own, not a trail byte.
-    size_t close = AnsiString::npos;
-    for (size_t k = i + 1; k < text.size(); k = NextChar(text, k))
-      if (text[k] == ']')
-        close = k;
-    if (close == AnsiString::npos)
+    const Integer close = LastDelimiter("]", line);
+    if (close < 2)
       return lkOther;
-    name = Trim(text.substr(i + 1, close - i - 1));
+    name = Trim(line.substr(1, static_cast<size_t>(close) - 2));
     return lkSection;
   }
-  size_t eq = i;
-  while (eq < text.size() && text[eq] != '=')
-    eq = NextChar(text, eq);
-  if (eq >= text.size())
+  const Integer eq = AnsiScanChar(line, '=');
+  if (eq == 0)
     return lkOther;
-  name = Trim(text.substr(i, eq - i));
-  value = Trim(text.substr(eq + 1));
+  name = Trim(line.substr(0, static_cast<size_t>(eq) - 1));
+  value = Trim(line.substr(static_cast<size_t>(eq)));
   return lkKey;
 }
 

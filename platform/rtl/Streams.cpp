@@ -28,9 +28,6 @@ AnsiString OsErrorText(int err)
   return text ? AnsiString(text) : Format("Unknown error %d", {err});
 }
 
-// File names are GBK inside the program; the file system takes UTF-8 ('\' becomes '/').
-std::string OsFileName(const AnsiString& name) { return ToOsFileName(name); }
-
 Int64 ClampSeek(Int64 offset, Word origin, Int64 position, Int64 size)
 {
   switch (origin) {
@@ -352,7 +349,7 @@ void THandleStream::SetSize(Int64 NewSize)
 TFileStream::TFileStream(const AnsiString& FileName, Word Mode)
     : THandleStream(-1), FFileName(FileName)
 {
-  const std::string osName = OsFileName(FileName);
+  const std::string osName = ToOsFileName(FileName);
   if (Mode == fmCreate) {
     FHandle = ::open(osName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (FHandle < 0)
