@@ -443,17 +443,34 @@ TEST(fsILParser, UnitsThroughOnGetUnit)
 
 TEST(fsILParser, ErrorInsideAUnit)
 {
-  TUnitTable table;
-  table.Units = {{"a.pas", "uses 'b.pas';\r\nbegin end."},
-                 {"b.pas", "procedure B;\r\nbegin\r\n  x := ;\r\nend;\r\nbegin end."}};
-  TfsILParser parser(nullptr);
-  table.Install(parser);
-  parser.SelectLanguage("PascalScript");
-  EXPECT_FALSE(parser.SourceToSyntaxXml("uses 'a.pas';\r\nbegin end."));
-  EXPECT_EQ(parser.ErrorMsg(), "Expression expected");
-  EXPECT_EQ(parser.ErrorPos(), "3:8");
-  EXPECT_EQ(parser.ErrorUnit(), "b.pas"); // the unit whose text holds the position
-  EXPECT_EQ(parser.ErrorNear(), ";");
+  const char* good = "procedure G; begin end;\r\nbegin end.";
+  const char* bad = "procedure B;\r\nbegin\r\n  x := ;\r\nend;\r\nbegin end.";
+  struct {
+    const char* Name;
+    const char* Main;
+    const char* A;
+    const char* B;
+    const char* Unit;
+  } cases[] = {
+      // Units are included from the last name of the clause to the first: a.pas is second.
+      {"second of two units", "uses 'a.pas', 'b.pas';\r\nbegin end.", bad, good, "a.pas"},
+      // The position lies in b.pas, which a.pas uses: that is the unit reported.
+      {"unit used by a unit", "uses 'a.pas';\r\nbegin end.", "uses 'b.pas';\r\nbegin end.", bad,
+       "b.pas"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TUnitTable table;
+    table.Units = {{"a.pas", c.A}, {"b.pas", c.B}};
+    TfsILParser parser(nullptr);
+    table.Install(parser);
+    parser.SelectLanguage("PascalScript");
+    EXPECT_FALSE(parser.SourceToSyntaxXml(c.Main));
+    EXPECT_EQ(parser.ErrorMsg(), "Expression expected");
+    EXPECT_EQ(parser.ErrorPos(), "3:8");
+    EXPECT_EQ(parser.ErrorUnit(), c.Unit);
+    EXPECT_EQ(parser.ErrorNear(), ";");
+  }
 }
 
 TEST(fsILParser, MissingUnitFileRaises)
