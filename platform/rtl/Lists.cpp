@@ -7,7 +7,6 @@
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/Streams.h"
-#include "platform/rtl/TypInfo.h"
 
 namespace {
 
@@ -776,19 +775,4 @@ void TStringList::SetCaseSensitive(bool Value)
 Integer TStringList::CompareStrings(const AnsiString& S1, const AnsiString& S2) const
 {
   return FCaseSensitive ? AnsiCompareStr(S1, S2) : AnsiCompareText(S1, S2);
-}
-
-// ---- Class records ----
-
-void RegisterListClasses()
-{
-  const TClass persistent =
-      RegisterClassInfo(typeid(TPersistent), "TPersistent", TObjectClass(), nullptr);
-  RegisterClassInfo(typeid(TList), "TList", TObjectClass(),
-                    [](TComponent*) -> TObject* { return new TList; });
-  RegisterClassInfo(typeid(TObjectList), "TObjectList", ClassInfoOf<TList>(),
-                    [](TComponent*) -> TObject* { return new TObjectList; });
-  const TClass strings = RegisterClassInfo(typeid(TStrings), "TStrings", persistent, nullptr);
-  RegisterClassInfo(typeid(TStringList), "TStringList", strings,
-                    [](TComponent*) -> TObject* { return new TStringList; });
 }

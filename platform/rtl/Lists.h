@@ -352,7 +352,3 @@ private:
   bool FSorted = false;
   bool FCaseSensitive = false;
 };
-
-// Registers the metadata records of TStrings and TStringList (called by the runtime's
-// unit start-up; calling it again does nothing).
-void RegisterListClasses();

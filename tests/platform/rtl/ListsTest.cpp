@@ -501,7 +501,6 @@ TEST(StringList, ChangeEventsAndUpdates)
 
 TEST(StringList, AssignAndAddStrings)
 {
-  RegisterListClasses();
   TStringList source;
   TObject obj;
   source.AddObject("b", &obj);
