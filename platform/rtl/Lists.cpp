@@ -733,30 +733,43 @@ void TStringList::SetCapacity(Integer NewCapacity)
 
 void TStringList::Sort()
 {
-  CustomSort([](TStringList* list, Integer a, Integer b) {
-    return list->CompareStrings(list->FList[a].FString, list->FList[b].FString);
-  });
+  // A sorted list is in order already.
+  if (!FSorted)
+    SortItems();
+}
+
+void TStringList::SortItems()
+{
+  if (GetCount() < 2)
+    return;
+  Changing();
+  QuickSortIndexes(
+      0, GetCount() - 1,
+      [this](Integer a, Integer b) { return CompareStrings(FList[a].FString, FList[b].FString); },
+      [this](Integer a, Integer b) { ExchangeItems(a, b); });
+  Changed();
 }
 
 void TStringList::CustomSort(const TStringListSortCompare& Compare)
 {
-  // A sorted list is in order already; sorting it by another rule would break Find.
+  // Sorting a sorted list by another rule would break Find.
   if (FSorted || GetCount() < 2)
     return;
   Changing();
   QuickSortIndexes(
       0, GetCount() - 1, [&](Integer a, Integer b) { return Compare(this, a, b); },
-      [&](Integer a, Integer b) { ExchangeItems(a, b); });
+      [this](Integer a, Integer b) { ExchangeItems(a, b); });
   Changed();
 }
 
+// Both setters fire OnChange last: the handler may free the list.
 void TStringList::SetSorted(bool Value)
 {
   if (FSorted == Value)
     return;
-  if (Value)
-    Sort();
   FSorted = Value;
+  if (Value)
+    SortItems();
 }
 
 void TStringList::SetCaseSensitive(bool Value)
@@ -765,11 +778,8 @@ void TStringList::SetCaseSensitive(bool Value)
     return;
   FCaseSensitive = Value;
   // The order changes with the comparison, so a sorted list sorts again.
-  if (FSorted) {
-    FSorted = false;
-    Sort();
-    FSorted = true;
-  }
+  if (FSorted)
+    SortItems();
 }
 
 Integer TStringList::CompareStrings(const AnsiString& S1, const AnsiString& S2) const

@@ -346,6 +346,8 @@ private:
   };
   void CheckIndex(Integer Index) const;
   void ExchangeItems(Integer Index1, Integer Index2);
+  // Sorts by CompareStrings whether or not the list is sorted.
+  void SortItems();
 
   std::vector<TStringItem> FList;
   TDuplicates FDuplicates = dupIgnore;
