@@ -1,0 +1,9 @@
+#include "platform/rtl/Units.h"
+
+void RegisterNetUnits();
+
+void RegisterTestUnits()
+{
+  RegisterRtlUnits();
+  RegisterNetUnits();
+}
