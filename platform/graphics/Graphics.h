@@ -4,7 +4,11 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
+#include "platform/rtl/Events.h"
+#include "platform/rtl/Object.h"
+#include "platform/rtl/Sets.h"
 #include "platform/rtl/Types.h"
 
 // ---------------------------------------------------------------------------------------
@@ -234,6 +238,7 @@ enum TBrushStyle {
 };
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
+using TFontStyles = TSet<TFontStyle>;
 
 // Binary raster operations (R2_*): how a pen or brush colour P combines with the pixel D.
 enum : Integer {
@@ -275,3 +280,283 @@ constexpr TCopyMode WHITENESS = cmWhiteness;
 
 // Background modes.
 enum : Integer { TRANSPARENT = 1, OPAQUE = 2 };
+
+// Font character sets (stored integers).
+enum : Integer {
+  ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, GB2312_CHARSET = 134,
+  CHINESEBIG5_CHARSET = 136
+};
+
+// ---------------------------------------------------------------------------------------
+// Pens, brushes and fonts. Setters compare, store and fire OnChange.
+
+class TBitmap;
+class TGraphic;
+class TSurface;
+class TImageSurface;
+class TRegion;
+class TTextEngine;
+struct TFontSpec;
+struct TTextMetric;
+struct TShape;
+struct TFill;
+struct TGc;
+
+class TGraphicsObject : public TPersistent {
+public:
+  TNotifyEvent OnChange;
+
+protected:
+  virtual void Changed();
+};
+
+class TPen : public TGraphicsObject {
+public:
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer value);
+  TPenStyle Style() const { return FStyle; }
+  void SetStyle(TPenStyle value);
+  TPenMode Mode() const { return FMode; }
+  void SetMode(TPenMode value);
+  void Assign(TPersistent* Source) override;
+
+private:
+  TColor FColor = clBlack;
+  Integer FWidth = 1;
+  TPenStyle FStyle = psSolid;
+  TPenMode FMode = pmCopy;
+};
+
+class TBrush : public TGraphicsObject {
+public:
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  TBrushStyle Style() const { return FStyle; }
+  void SetStyle(TBrushStyle value);
+  // An 8x8 pattern anchored at the device origin; the bitmap stays the caller's.
+  TBitmap* Bitmap() const { return FBitmap; }
+  void SetBitmap(TBitmap* value);
+  void Assign(TPersistent* Source) override;
+
+private:
+  TColor FColor = clWhite;
+  TBrushStyle FStyle = bsSolid;
+  TBitmap* FBitmap = nullptr;
+};
+
+class TFont : public TGraphicsObject {
+public:
+  TFont();
+
+  const AnsiString& Name() const { return FName; }
+  void SetName(const AnsiString& value);
+  // Points: Size = -MulDiv(Height, 72, PixelsPerInch).
+  Integer Size() const;
+  void SetSize(Integer value);
+  // Negative: the em height in pixels; positive: the cell height (em + internal leading).
+  Integer Height() const { return FHeight; }
+  void SetHeight(Integer value);
+  Integer PixelsPerInch() const { return FPixelsPerInch; }
+  void SetPixelsPerInch(Integer value);
+  TFontStyles Style() const { return FStyle; }
+  void SetStyle(TFontStyles value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  Integer Charset() const { return FCharset; }
+  void SetCharset(Integer value);
+  TFontPitch Pitch() const { return FPitch; }
+  void SetPitch(TFontPitch value);
+  // Tenths of a degree, counter-clockwise.
+  Integer Orientation() const { return FOrientation; }
+  void SetOrientation(Integer value);
+
+  void Assign(TPersistent* Source) override;
+
+private:
+  AnsiString FName;
+  Integer FHeight = 0;
+  Integer FPixelsPerInch = ScreenPixelsPerInch;
+  TFontStyles FStyle;
+  TColor FColor = clWindowText;
+  Integer FCharset = DEFAULT_CHARSET;
+  TFontPitch FPitch = fpDefault;
+  Integer FOrientation = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// TCanvas: the drawing front end. Coordinates are logical (device = logical - window
+// origin); the canvas checks its arguments, drops calls that draw nothing and hands the
+// rest to its surface (Surface.h) and text engine (TextEngine.h).
+
+// ExtTextOut options.
+enum : Cardinal { ETO_OPAQUE = 2, ETO_CLIPPED = 4, ETO_RTLREADING = 128 };
+// DrawText flags.
+enum : Cardinal {
+  DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_TOP = 0, DT_VCENTER = 4, DT_BOTTOM = 8,
+  DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_NOCLIP = 0x100,
+  DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800, DT_EDITCONTROL = 0x2000, DT_PATH_ELLIPSIS = 0x4000,
+  DT_END_ELLIPSIS = 0x8000, DT_RTLREADING = 0x20000
+};
+// DrawEdge edges and flags.
+enum : Cardinal {
+  BDR_RAISEDOUTER = 1, BDR_SUNKENOUTER = 2, BDR_RAISEDINNER = 4, BDR_SUNKENINNER = 8,
+  EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER, EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
+  EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER
+};
+enum : Cardinal {
+  BF_LEFT = 1, BF_TOP = 2, BF_RIGHT = 4, BF_BOTTOM = 8, BF_TOPLEFT = BF_LEFT | BF_TOP,
+  BF_BOTTOMRIGHT = BF_RIGHT | BF_BOTTOM, BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM,
+  BF_MIDDLE = 0x800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000, BF_FLAT = 0x4000, BF_MONO = 0x8000
+};
+
+class TCanvas : public TPersistent {
+public:
+  TCanvas();
+  explicit TCanvas(TSurface* surface);
+  ~TCanvas() override;
+
+  // The surface stays its owner's; a canvas without one raises EInvalidOperation
+  // "Canvas does not allow drawing" when asked to draw.
+  TSurface* Surface() const { return FSurface; }
+  void SetSurface(TSurface* surface);
+  bool HandleAllocated() const { return FSurface != nullptr; }
+
+  TPen* Pen() const { return FPen; }
+  TBrush* Brush() const { return FBrush; }
+  TFont* Font() const { return FFont; }
+  void SetPen(TPen* value) { FPen->Assign(value); }
+  void SetBrush(TBrush* value) { FBrush->Assign(value); }
+  void SetFont(TFont* value) { FFont->Assign(value); }
+  TTextEngine& TextEngine() const;
+  void SetTextEngine(TTextEngine* engine) { FTextEngine = engine; }
+
+  TPoint PenPos() const { return FPenPos; }
+  void SetPenPos(TPoint value) { FPenPos = value; }
+  TCopyMode CopyMode() const { return FCopyMode; }
+  void SetCopyMode(TCopyMode value) { FCopyMode = value; }
+  TPoint WindowOrg() const { return FWindowOrg; }
+  void SetWindowOrg(TPoint value) { FWindowOrg = value; }
+  // Text background: follows the brush (a solid brush paints behind text) unless set.
+  Integer BkMode() const;
+  void SetBkMode(Integer mode) { FBkModeOverride = mode; }
+
+  // Lines and shapes.
+  void MoveTo(Integer x, Integer y);
+  void LineTo(Integer x, Integer y);
+  void Polyline(const TPoint* points, Integer count);
+  void PolyPolyline(const TPoint* points, const Integer* counts, Integer lines);
+  void Polygon(const TPoint* points, Integer count);
+  void PolyPolygon(const TPoint* points, const Integer* counts, Integer polygons);
+  void Rectangle(Integer x1, Integer y1, Integer x2, Integer y2);
+  void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+  void RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3);
+  void Ellipse(Integer x1, Integer y1, Integer x2, Integer y2);
+  void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
+  void Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
+  void Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
+  void Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
+  void FillRect(const TRect& rect);
+  void FrameRect(const TRect& rect);
+  void FillRegion(const TRegion& region); // logical coordinates
+  void FrameRegion(const TRegion& region, Integer width, Integer height);
+  void InvertRect(const TRect& rect);
+  void DrawFocusRect(const TRect& rect);
+  TColor Pixels(Integer x, Integer y) const;
+  void SetPixels(Integer x, Integer y, TColor color);
+
+  // Pictures and block copies.
+  void Draw(Integer x, Integer y, TGraphic* graphic);
+  void StretchDraw(const TRect& rect, TGraphic* graphic);
+  void CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect);
+  void BitBlt(Integer x, Integer y, Integer width, Integer height, TCanvas* source, Integer sx, Integer sy,
+              TCopyMode rop);
+  void StretchBlt(const TRect& dest, TCanvas* source, const TRect& sourceRect, TCopyMode rop);
+  // Copies pixels of an image (stretched to dest, nearest pixel); source pixels of the
+  // colour transparent (0x00BBGGRR; clNone for none) are left out.
+  void CopyImage(const TRect& dest, const TImageSurface& image, const TRect& sourceRect, TCopyMode rop,
+                 TColor transparent = clNone);
+
+  // Clipping. Regions are in device pixels; rectangles in logical coordinates.
+  TRect ClipRect() const; // logical bounds of what may be painted
+  // Copies the clip region into region; false when there is none (everything paints).
+  bool GetClipRegion(TRegion& region) const;
+  void SelectClipRegion(const TRegion* region); // null removes the clip
+  void IntersectClipRect(const TRect& rect);
+  void ExcludeClipRect(const TRect& rect);
+  bool RectVisible(const TRect& rect) const;
+
+  // State: pen, brush, font, copy mode, origin, clip, pen position and background mode.
+  Integer SaveDC();
+  // A positive id restores that level; -1 the last one. False when there is none.
+  bool RestoreDC(Integer id = -1);
+
+  // Text. Positions are the top-left of the character cell.
+  void TextOut(Integer x, Integer y, const AnsiString& text);
+  void TextRect(const TRect& rect, Integer x, Integer y, const AnsiString& text);
+  TSize TextExtent(const AnsiString& text);
+  Integer TextWidth(const AnsiString& text) { return TextExtent(text).cx; }
+  Integer TextHeight(const AnsiString& text) { return TextExtent(text).cy; }
+  // dx: one advance per byte (a double-byte character advances by the sum of its two
+  // entries); null uses the font's own advances.
+  void ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect, const AnsiString& text,
+                  const Integer* dx = nullptr);
+  // Cumulative extents per byte (a trail byte repeats its lead byte's extent) and the
+  // number of bytes that fit in maxExtent (whole characters only). Returns the extent.
+  TSize GetTextExtentExPoint(const AnsiString& text, Integer maxExtent, Integer* fit,
+                             std::vector<Integer>* extents);
+  TTextMetric GetTextMetrics();
+  // Returns the height of the text; DT_CALCRECT only measures and sets rect's right and
+  // bottom to the drawn extent.
+  Integer DrawText(const AnsiString& text, TRect& rect, Cardinal format);
+
+  // The font as the current device sees it.
+  TFontSpec DeviceFont() const;
+  // Logical point to device pixel: the one place coordinates are mapped.
+  TPoint ToDevice(TPoint p) const { return {p.X - FWindowOrg.X, p.Y - FWindowOrg.Y}; }
+  TRect ToDevice(const TRect& r) const;
+
+  void Assign(TPersistent* Source) override;
+
+private:
+  struct TState;
+  TSurface& RequireSurface() const;
+  void StrokePath(const std::vector<TPoint>& devicePoints);
+  void DrawShape(TShape& shape);
+  TFill BrushFill() const;
+  TGc MakeGc(Integer rop2) const;
+  void DrawTextRun(Integer x, Integer y, const AnsiString& text, const std::vector<double>& offsets,
+                   double width, const TRect* opaque, const TRect* clip);
+
+  TSurface* FSurface = nullptr;
+  TPen* FPen;
+  TBrush* FBrush;
+  TFont* FFont;
+  TTextEngine* FTextEngine = nullptr;
+  TPoint FPenPos;
+  TCopyMode FCopyMode = cmSrcCopy;
+  TPoint FWindowOrg;
+  Integer FBkModeOverride = 0;
+  TRegion* FClip = nullptr; // device pixels; null: no clip
+  std::vector<TState>* FSaved;
+};
+
+// Saves a canvas's state and restores it when it goes out of scope.
+class TCanvasSaver {
+public:
+  explicit TCanvasSaver(TCanvas& canvas) : FCanvas(canvas), FId(canvas.SaveDC()) {}
+  ~TCanvasSaver() { FCanvas.RestoreDC(FId); }
+  TCanvasSaver(const TCanvasSaver&) = delete;
+  TCanvasSaver& operator=(const TCanvasSaver&) = delete;
+
+private:
+  TCanvas& FCanvas;
+  Integer FId;
+};
+
+// Bevels drawn with the system colours; rect shrinks by the drawn edges with BF_ADJUST.
+bool DrawEdge(TCanvas* canvas, TRect& rect, Cardinal edge, Cardinal flags);
+// Two-colour frame of the given width; rect shrinks by it.
+void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, Integer width);
+

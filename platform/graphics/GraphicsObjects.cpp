@@ -1,0 +1,204 @@
+// Pens, brushes and fonts: value holders that notify their owner (a canvas, a control)
+// through OnChange. See Graphics.h.
+#include "platform/graphics/Graphics.h"
+#include "platform/rtl/Math.h"
+
+void TGraphicsObject::Changed()
+{
+  if (OnChange)
+    OnChange(this);
+}
+
+Integer PenModeToRop2(TPenMode mode)
+{
+  static const Integer kRop2[] = {R2_BLACK,       R2_WHITE,       R2_NOP,       R2_NOT,
+                                  R2_COPYPEN,     R2_NOTCOPYPEN,  R2_MERGEPENNOT, R2_MASKPENNOT,
+                                  R2_MERGENOTPEN, R2_MASKNOTPEN,  R2_MERGEPEN,  R2_NOTMERGEPEN,
+                                  R2_MASKPEN,     R2_NOTMASKPEN,  R2_XORPEN,    R2_NOTXORPEN};
+  static_assert(sizeof(kRop2) / sizeof(kRop2[0]) == pmNotXor + 1, "one R2 code per pen mode");
+  return kRop2[mode];
+}
+
+// ---------------------------------------------------------------------------------------
+// TPen
+
+void TPen::SetColor(TColor value)
+{
+  if (FColor == value)
+    return;
+  FColor = value;
+  Changed();
+}
+
+void TPen::SetWidth(Integer value)
+{
+  if (value < 0)
+    value = 0;
+  if (FWidth == value)
+    return;
+  FWidth = value;
+  Changed();
+}
+
+void TPen::SetStyle(TPenStyle value)
+{
+  if (FStyle == value)
+    return;
+  FStyle = value;
+  Changed();
+}
+
+void TPen::SetMode(TPenMode value)
+{
+  if (FMode == value)
+    return;
+  FMode = value;
+  Changed();
+}
+
+void TPen::Assign(TPersistent* Source)
+{
+  auto* pen = dynamic_cast<TPen*>(Source);
+  if (!pen) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FColor = pen->FColor;
+  FWidth = pen->FWidth;
+  FStyle = pen->FStyle;
+  FMode = pen->FMode;
+  Changed();
+}
+
+// ---------------------------------------------------------------------------------------
+// TBrush
+
+void TBrush::SetColor(TColor value)
+{
+  if (FColor == value && FStyle != bsClear)
+    return;
+  FColor = value;
+  // A colour makes a clear brush solid again, as the platform's brush does.
+  if (FStyle == bsClear)
+    FStyle = bsSolid;
+  Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle value)
+{
+  if (FStyle == value)
+    return;
+  FStyle = value;
+  Changed();
+}
+
+void TBrush::SetBitmap(TBitmap* value)
+{
+  if (FBitmap == value)
+    return;
+  FBitmap = value;
+  Changed();
+}
+
+void TBrush::Assign(TPersistent* Source)
+{
+  auto* brush = dynamic_cast<TBrush*>(Source);
+  if (!brush) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FColor = brush->FColor;
+  FStyle = brush->FStyle;
+  FBitmap = brush->FBitmap;
+  Changed();
+}
+
+// ---------------------------------------------------------------------------------------
+// TFont
+
+TFont::TFont() : FName("宋体"), FHeight(-MulDiv(9, ScreenPixelsPerInch, 72)) {}
+
+void TFont::SetName(const AnsiString& value)
+{
+  if (FName == value || value.empty())
+    return;
+  FName = value;
+  Changed();
+}
+
+Integer TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+
+void TFont::SetSize(Integer value) { SetHeight(-MulDiv(value, FPixelsPerInch, 72)); }
+
+void TFont::SetHeight(Integer value)
+{
+  if (FHeight == value)
+    return;
+  FHeight = value;
+  Changed();
+}
+
+void TFont::SetPixelsPerInch(Integer value)
+{
+  if (value > 0)
+    FPixelsPerInch = value;
+}
+
+void TFont::SetStyle(TFontStyles value)
+{
+  if (FStyle == value)
+    return;
+  FStyle = value;
+  Changed();
+}
+
+void TFont::SetColor(TColor value)
+{
+  if (FColor == value)
+    return;
+  FColor = value;
+  Changed();
+}
+
+void TFont::SetCharset(Integer value)
+{
+  if (FCharset == value)
+    return;
+  FCharset = value;
+  Changed();
+}
+
+void TFont::SetPitch(TFontPitch value)
+{
+  if (FPitch == value)
+    return;
+  FPitch = value;
+  Changed();
+}
+
+void TFont::SetOrientation(Integer value)
+{
+  if (FOrientation == value)
+    return;
+  FOrientation = value;
+  Changed();
+}
+
+void TFont::Assign(TPersistent* Source)
+{
+  auto* font = dynamic_cast<TFont*>(Source);
+  if (!font) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FName = font->FName;
+  // The size in points carries over between devices of different resolution.
+  FHeight = font->FPixelsPerInch == FPixelsPerInch ? font->FHeight
+                                                   : -MulDiv(font->Size(), FPixelsPerInch, 72);
+  FStyle = font->FStyle;
+  FColor = font->FColor;
+  FCharset = font->FCharset;
+  FPitch = font->FPitch;
+  FOrientation = font->FOrientation;
+  Changed();
+}

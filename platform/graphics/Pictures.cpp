@@ -1,0 +1,653 @@
+// TGraphic, TBitmap with the BMP file format, and TPicture. JPEG and PNG are in
+// JpegImage.cpp and PngImage.cpp. See Pictures.h.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/graphics/Pictures.h"
+#include "platform/graphics/Surface.h"
+#include "platform/rtl/Streams.h"
+
+namespace {
+
+constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
+constexpr const char* SUnknownPictureFormat = "Unknown picture format";
+
+// Limits for pictures read from untrusted bytes.
+constexpr Integer kMaxSide = 16384;
+constexpr Int64 kMaxPixels = 64 * 1024 * 1024; // 256 MB at 4 bytes per pixel
+
+[[noreturn]] void InvalidBitmap() { throw EInvalidGraphic(SInvalidBitmap); }
+
+// The bytes from the stream's position to its end.
+std::string ReadRest(TStream* stream)
+{
+  Int64 n = stream->Size() - stream->Position();
+  if (n <= 0)
+    return std::string();
+  if (n > 0x7FFFFFFF)
+    throw EInvalidGraphic("Picture too large");
+  std::string bytes(static_cast<size_t>(n), '\0');
+  stream->ReadBuffer(bytes.data(), static_cast<Integer>(n));
+  return bytes;
+}
+
+// Reads little-endian fields at absolute offsets; every read is checked against the size.
+class TBytes {
+public:
+  explicit TBytes(const std::string& data) : FData(reinterpret_cast<const unsigned char*>(data.data())), FSize(data.size()) {}
+  size_t Size() const { return FSize; }
+  bool Has(size_t at, size_t count) const { return at <= FSize && count <= FSize - at; }
+  const unsigned char* At(size_t at, size_t count) const
+  {
+    if (!Has(at, count))
+      InvalidBitmap();
+    return FData + at;
+  }
+  std::uint16_t U16(size_t at) const
+  {
+    const unsigned char* p = At(at, 2);
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+  }
+  std::uint32_t U32(size_t at) const
+  {
+    const unsigned char* p = At(at, 4);
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
+  }
+  std::int32_t I32(size_t at) const { return static_cast<std::int32_t>(U32(at)); }
+
+private:
+  const unsigned char* FData;
+  size_t FSize;
+};
+
+void PutU16(std::string& s, std::uint16_t v)
+{
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>(v >> 8);
+}
+
+void PutU32(std::string& s, std::uint32_t v)
+{
+  for (int i = 0; i < 4; ++i)
+    s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+inline std::uint32_t Rgb(unsigned r, unsigned g, unsigned b) { return 0xFF000000u | (r << 16) | (g << 8) | b; }
+
+// Position of the lowest set bit and the width of a colour mask, for 16/32-bit fields.
+struct TMask {
+  std::uint32_t Mask = 0;
+  int Shift = 0;
+  int Bits = 0;
+  explicit TMask(std::uint32_t m = 0) : Mask(m)
+  {
+    if (!m)
+      return;
+    while (!((m >> Shift) & 1))
+      ++Shift;
+    while (Bits + Shift < 32 && ((m >> (Shift + Bits)) & 1))
+      ++Bits;
+  }
+  unsigned Extract(std::uint32_t v) const
+  {
+    if (!Mask || !Bits)
+      return 0;
+    std::uint32_t x = (v & Mask) >> Shift;
+    std::uint32_t max = Bits >= 32 ? 0xFFFFFFFFu : ((1u << Bits) - 1);
+    return static_cast<unsigned>((Int64(x) * 255 + max / 2) / max);
+  }
+};
+
+// BMP file layout (little-endian):
+//   offset size  field
+//   0      2     "BM"
+//   2      4     file size
+//   6      4     reserved
+//   10     4     offset of the pixel data
+//   14     4     header size: 12 (core), 40 (info), 52/56/108/124 (later versions)
+//   core:  18 u16 width, 20 i16 height, 22 u16 planes, 24 u16 bits per pixel
+//   info:  18 i32 width, 22 i32 height (negative: top-down), 26 u16 planes, 28 u16 bits,
+//          30 u32 compression (0 RGB, 1 RLE8, 2 RLE4, 3 bit fields), 34 image size,
+//          38/42 resolution, 46 colours used, 50 important colours;
+//          bit-field masks follow a 40-byte header or sit inside longer ones at 54.
+//   palette: 4-byte B G R 0 entries (3-byte B G R for core headers) after the header.
+//   rows: bottom-up unless the height is negative, each padded to 4 bytes.
+struct TBmpInfo {
+  Integer Width = 0;
+  Integer Height = 0;
+  bool TopDown = false;
+  Integer Bits = 0;
+  std::uint32_t Compression = 0;
+  std::vector<std::uint32_t> Palette;
+  TMask Red, Green, Blue;
+  size_t PixelOffset = 0;
+};
+
+TBmpInfo ReadBmpHeader(const TBytes& b)
+{
+  TBmpInfo info;
+  if (b.Size() < 26 || b.At(0, 2)[0] != 'B' || b.At(0, 2)[1] != 'M')
+    InvalidBitmap();
+  info.PixelOffset = b.U32(10);
+  std::uint32_t headerSize = b.U32(14);
+  size_t paletteAt = 14 + headerSize;
+  size_t entrySize = 4;
+  std::uint32_t colorsUsed = 0;
+  if (headerSize == 12) {
+    info.Width = b.U16(18);
+    info.Height = static_cast<std::int16_t>(b.U16(20));
+    info.Bits = b.U16(24);
+    entrySize = 3;
+  } else if (headerSize >= 40 && headerSize <= 1024) {
+    info.Width = b.I32(18);
+    info.Height = b.I32(22);
+    info.Bits = b.U16(28);
+    info.Compression = b.U32(30);
+    colorsUsed = b.U32(46);
+    if (info.Compression == 3) {
+      size_t masksAt = 54;
+      if (headerSize == 40)
+        paletteAt += 12;
+      info.Red = TMask(b.U32(masksAt));
+      info.Green = TMask(b.U32(masksAt + 4));
+      info.Blue = TMask(b.U32(masksAt + 8));
+    }
+  } else {
+    InvalidBitmap();
+  }
+  if (info.Height < 0) {
+    info.TopDown = true;
+    info.Height = -info.Height;
+  }
+  if (info.Width <= 0 || info.Height <= 0 || info.Width > kMaxSide || info.Height > kMaxSide ||
+      Int64(info.Width) * info.Height > kMaxPixels)
+    InvalidBitmap();
+  bool ok = false;
+  switch (info.Compression) {
+  case 0: ok = info.Bits == 1 || info.Bits == 4 || info.Bits == 8 || info.Bits == 16 || info.Bits == 24 || info.Bits == 32; break;
+  case 1: ok = info.Bits == 8 && !info.TopDown; break;
+  case 2: ok = info.Bits == 4 && !info.TopDown; break;
+  case 3: ok = info.Bits == 16 || info.Bits == 32; break;
+  }
+  if (!ok)
+    InvalidBitmap();
+  if (info.Compression == 0 && info.Bits == 16) {
+    info.Red = TMask(0x7C00);
+    info.Green = TMask(0x03E0);
+    info.Blue = TMask(0x001F);
+  }
+  if (info.Bits <= 8) {
+    std::uint32_t count = colorsUsed ? colorsUsed : (1u << info.Bits);
+    if (count > 256)
+      InvalidBitmap();
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const unsigned char* e = b.At(paletteAt + i * entrySize, entrySize);
+      info.Palette.push_back(Rgb(e[2], e[1], e[0]));
+    }
+  }
+  return info;
+}
+
+// Palette indexes of an RLE8/RLE4 picture, bottom row first.
+std::vector<Byte> DecodeRle(const TBytes& b, const TBmpInfo& info)
+{
+  std::vector<Byte> index(static_cast<size_t>(info.Width) * info.Height, 0);
+  size_t at = info.PixelOffset;
+  Integer x = 0, y = 0;
+  bool four = info.Bits == 4;
+  auto put = [&](Byte v) {
+    if (x < info.Width && y < info.Height)
+      index[static_cast<size_t>(y) * info.Width + x] = v;
+    ++x;
+  };
+  while (y < info.Height) {
+    const unsigned char* p = b.At(at, 2);
+    at += 2;
+    if (p[0] > 0) {
+      for (Integer i = 0; i < p[0]; ++i)
+        put(four ? ((i & 1) ? (p[1] & 0x0F) : (p[1] >> 4)) : p[1]);
+      continue;
+    }
+    if (p[1] == 0) { // end of line
+      x = 0;
+      ++y;
+    } else if (p[1] == 1) { // end of bitmap
+      break;
+    } else if (p[1] == 2) { // delta
+      const unsigned char* d = b.At(at, 2);
+      at += 2;
+      x += d[0];
+      y += d[1];
+    } else { // absolute run, padded to a word
+      Integer n = p[1];
+      size_t bytes = four ? (n + 1) / 2 : n;
+      const unsigned char* data = b.At(at, bytes);
+      for (Integer i = 0; i < n; ++i)
+        put(four ? ((i & 1) ? (data[i / 2] & 0x0F) : (data[i / 2] >> 4)) : data[i]);
+      at += (bytes + 1) & ~size_t(1);
+    }
+  }
+  return index;
+}
+
+void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& format)
+{
+  TBytes b(data);
+  TBmpInfo info = ReadBmpHeader(b);
+  surface.Resize(0, 0, 0);
+  surface.Resize(info.Width, info.Height, 0);
+  std::uint32_t* bits = surface.Bits();
+  auto color = [&](std::uint32_t i) { return i < info.Palette.size() ? info.Palette[i] : Rgb(0, 0, 0); };
+  if (info.Compression == 1 || info.Compression == 2) {
+    std::vector<Byte> index = DecodeRle(b, info);
+    for (Integer r = 0; r < info.Height; ++r)
+      for (Integer x = 0; x < info.Width; ++x)
+        bits[static_cast<size_t>(info.Height - 1 - r) * info.Width + x] = color(index[static_cast<size_t>(r) * info.Width + x]);
+  } else {
+    size_t stride = ((size_t(info.Width) * info.Bits + 31) / 32) * 4;
+    for (Integer r = 0; r < info.Height; ++r) {
+      const unsigned char* row = b.At(info.PixelOffset + stride * r, stride);
+      Integer y = info.TopDown ? r : info.Height - 1 - r;
+      std::uint32_t* out = bits + static_cast<size_t>(y) * info.Width;
+      for (Integer x = 0; x < info.Width; ++x) {
+        switch (info.Bits) {
+        case 1: out[x] = color((row[x / 8] >> (7 - x % 8)) & 1); break;
+        case 4: out[x] = color((x & 1) ? (row[x / 2] & 0x0F) : (row[x / 2] >> 4)); break;
+        case 8: out[x] = color(row[x]); break;
+        case 16: {
+          std::uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
+          out[x] = Rgb(info.Red.Extract(v), info.Green.Extract(v), info.Blue.Extract(v));
+          break;
+        }
+        case 24: out[x] = Rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); break;
+        case 32: {
+          const unsigned char* p = row + 4 * x;
+          if (info.Compression == 3) {
+            std::uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
+            out[x] = Rgb(info.Red.Extract(v), info.Green.Extract(v), info.Blue.Extract(v));
+          } else {
+            out[x] = Rgb(p[2], p[1], p[0]);
+          }
+          break;
+        }
+        }
+      }
+    }
+  }
+  switch (info.Bits) {
+  case 1: format = pf1bit; break;
+  case 4: format = pf4bit; break;
+  case 8: format = pf8bit; break;
+  case 16: format = pf16bit; break;
+  case 24: format = pf24bit; break;
+  default: format = pf32bit; break;
+  }
+}
+
+// Writes 1-bit (monochrome), 32-bit (pf32bit) or 24-bit (everything else) bottom-up rows.
+std::string EncodeBmp(const TImageSurface& surface, TPixelFormat format)
+{
+  Integer w = surface.Width(), h = surface.Height();
+  Integer bitsPerPixel = format == pf1bit ? 1 : format == pf32bit ? 32 : 24;
+  size_t stride = ((size_t(w) * bitsPerPixel + 31) / 32) * 4;
+  std::uint32_t paletteSize = bitsPerPixel == 1 ? 8 : 0;
+  std::uint32_t offset = 14 + 40 + paletteSize;
+  std::uint32_t imageSize = static_cast<std::uint32_t>(stride * h);
+  std::string s;
+  s.reserve(offset + imageSize);
+  s += "BM";
+  PutU32(s, offset + imageSize);
+  PutU32(s, 0);
+  PutU32(s, offset);
+  PutU32(s, 40);
+  PutU32(s, static_cast<std::uint32_t>(w));
+  PutU32(s, static_cast<std::uint32_t>(h));
+  PutU16(s, 1);
+  PutU16(s, static_cast<std::uint16_t>(bitsPerPixel));
+  PutU32(s, 0);
+  PutU32(s, imageSize);
+  PutU32(s, 0);
+  PutU32(s, 0);
+  PutU32(s, bitsPerPixel == 1 ? 2 : 0);
+  PutU32(s, 0);
+  if (bitsPerPixel == 1) {
+    PutU32(s, 0x000000);
+    PutU32(s, 0xFFFFFF);
+  }
+  const std::uint32_t* bits = surface.Bits();
+  std::string row(stride, '\0');
+  for (Integer r = h - 1; r >= 0; --r) {
+    std::fill(row.begin(), row.end(), '\0');
+    const std::uint32_t* in = bits + static_cast<size_t>(r) * w;
+    for (Integer x = 0; x < w; ++x) {
+      unsigned red = (in[x] >> 16) & 0xFF, green = (in[x] >> 8) & 0xFF, blue = in[x] & 0xFF;
+      if (bitsPerPixel == 1) {
+        if (red * 30 + green * 59 + blue * 11 >= 128 * 100)
+          row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+      } else {
+        char* p = &row[static_cast<size_t>(x) * (bitsPerPixel / 8)];
+        p[0] = static_cast<char>(blue);
+        p[1] = static_cast<char>(green);
+        p[2] = static_cast<char>(red);
+      }
+    }
+    s += row;
+  }
+  return s;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// TGraphic
+
+void TGraphic::SetTransparent(bool value)
+{
+  if (FTransparent == value)
+    return;
+  FTransparent = value;
+  Changed();
+}
+
+void TGraphic::SetModified(bool value)
+{
+  if (value)
+    Changed();
+  else
+    FModified = false;
+}
+
+void TGraphic::Changed()
+{
+  FModified = true;
+  if (OnChange)
+    OnChange(this);
+}
+
+void TGraphic::LoadFromFile(const AnsiString& fileName)
+{
+  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&stream);
+}
+
+void TGraphic::SaveToFile(const AnsiString& fileName)
+{
+  TFileStream stream(fileName, fmCreate);
+  SaveToStream(&stream);
+}
+
+// ---------------------------------------------------------------------------------------
+// TBitmap
+
+TBitmap::TBitmap() : FSurface(std::make_unique<TImageSurface>(0, 0)) {}
+
+TBitmap::TBitmap(Integer width, Integer height) : TBitmap() { SetSize(width, height); }
+
+TBitmap::~TBitmap() = default;
+
+bool TBitmap::Empty() const { return FSurface->Width() == 0 || FSurface->Height() == 0; }
+Integer TBitmap::Width() const { return FSurface->Width(); }
+Integer TBitmap::Height() const { return FSurface->Height(); }
+void TBitmap::SetWidth(Integer value) { SetSize(value, Height()); }
+void TBitmap::SetHeight(Integer value) { SetSize(Width(), value); }
+
+void TBitmap::SetSize(Integer width, Integer height)
+{
+  width = std::max<Integer>(0, width);
+  height = std::max<Integer>(0, height);
+  if (width == Width() && height == Height())
+    return;
+  if (width > kMaxSide || height > kMaxSide)
+    throw EOutOfMemory("Out of memory");
+  TColor fill = FCanvas ? ColorToRGB(FCanvas->Brush()->Color()) : clWhite;
+  FSurface->Resize(width, height, fill);
+  FOriginal.clear();
+  Changed();
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat value)
+{
+  if (FPixelFormat == value)
+    return;
+  FPixelFormat = value;
+  FOriginal.clear();
+  Changed();
+}
+
+void TBitmap::SetMonochrome(bool value)
+{
+  if (value == Monochrome())
+    return;
+  SetPixelFormat(value ? pf1bit : pfDevice);
+}
+
+TColor TBitmap::TransparentColor() const
+{
+  if (FTransparentMode == tmFixed && FTransparentColor != clDefault)
+    return FTransparentColor;
+  return Empty() ? clNone : FSurface->Pixel(0, Height() - 1);
+}
+
+void TBitmap::SetTransparentColor(TColor value)
+{
+  FTransparentColor = value;
+  FTransparentMode = value == clDefault ? tmAuto : tmFixed;
+  Changed();
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode value)
+{
+  if (FTransparentMode == value)
+    return;
+  FTransparentMode = value;
+  Changed();
+}
+
+TCanvas* TBitmap::Canvas()
+{
+  // Whoever takes the canvas may draw: the bitmap no longer matches the bytes it was read
+  // from.
+  FOriginal.clear();
+  if (!FCanvas)
+    FCanvas = std::make_unique<TCanvas>(FSurface.get());
+  return FCanvas.get();
+}
+
+TImageSurface& TBitmap::Surface()
+{
+  FOriginal.clear();
+  return *FSurface;
+}
+
+TColor TBitmap::Pixel(Integer x, Integer y) const { return FSurface->Pixel(x, y); }
+
+void TBitmap::Draw(TCanvas* canvas, const TRect& rect)
+{
+  if (Empty())
+    return;
+  canvas->CopyImage(rect, *FSurface, Rect(0, 0, Width(), Height()), canvas->CopyMode(),
+                    Transparent() ? TransparentColor() : clNone);
+}
+
+void TBitmap::LoadFromBytes(const std::string& bytes)
+{
+  auto surface = std::make_unique<TImageSurface>(0, 0);
+  TPixelFormat format = pfDevice;
+  DecodeBmp(bytes, *surface, format);
+  FSurface->Resize(0, 0, 0);
+  FSurface->Resize(surface->Width(), surface->Height(), 0);
+  std::copy_n(surface->Bits(), static_cast<size_t>(surface->Width()) * surface->Height(), FSurface->Bits());
+  FPixelFormat = format;
+  Changed();
+  FOriginal = bytes;
+}
+
+std::string TBitmap::SaveToBytes()
+{
+  if (!FOriginal.empty())
+    return FOriginal;
+  return EncodeBmp(*FSurface, FPixelFormat);
+}
+
+void TBitmap::LoadFromStream(TStream* stream) { LoadFromBytes(ReadRest(stream)); }
+
+void TBitmap::SaveToStream(TStream* stream)
+{
+  std::string bytes = SaveToBytes();
+  stream->WriteBuffer(bytes.data(), static_cast<Integer>(bytes.size()));
+}
+
+void TBitmap::Assign(TPersistent* Source)
+{
+  if (auto* bmp = dynamic_cast<TBitmap*>(Source)) {
+    if (bmp == this)
+      return;
+    FSurface->Resize(0, 0, 0);
+    FSurface->Resize(bmp->Width(), bmp->Height(), 0);
+    std::copy_n(bmp->FSurface->Bits(), static_cast<size_t>(bmp->Width()) * bmp->Height(), FSurface->Bits());
+    FPixelFormat = bmp->FPixelFormat;
+    FTransparentMode = bmp->FTransparentMode;
+    FTransparentColor = bmp->FTransparentColor;
+    SetTransparent(bmp->Transparent());
+    Changed();
+    FOriginal = bmp->FOriginal;
+    return;
+  }
+  if (auto* graphic = dynamic_cast<TGraphic*>(Source)) {
+    SetSize(0, 0);
+    SetSize(graphic->Width(), graphic->Height());
+    graphic->Draw(Canvas(), Rect(0, 0, Width(), Height()));
+    Changed();
+    return;
+  }
+  if (auto* picture = dynamic_cast<TPicture*>(Source)) {
+    if (picture->Graphic())
+      Assign(picture->Graphic());
+    else
+      SetSize(0, 0);
+    return;
+  }
+  TGraphic::Assign(Source);
+}
+
+void TBitmap::CanvasChanged(TObject*) { FOriginal.clear(); }
+
+// ---------------------------------------------------------------------------------------
+// TPicture
+
+namespace {
+
+// A new, empty graphic of the same class as g.
+std::unique_ptr<TGraphic> NewOfClass(const TGraphic* g)
+{
+  if (dynamic_cast<const TJPEGImage*>(g))
+    return std::make_unique<TJPEGImage>();
+  if (dynamic_cast<const TPngImage*>(g))
+    return std::make_unique<TPngImage>();
+  return std::make_unique<TBitmap>();
+}
+
+std::unique_ptr<TGraphic> GraphicFromBytes(const std::string& bytes)
+{
+  auto starts = [&](const char* sig, size_t n) { return bytes.size() >= n && std::memcmp(bytes.data(), sig, n) == 0; };
+  if (starts("BM", 2)) {
+    auto g = std::make_unique<TBitmap>();
+    g->LoadFromBytes(bytes);
+    return g;
+  }
+  if (starts("\xFF\xD8\xFF", 3)) {
+    auto g = std::make_unique<TJPEGImage>();
+    g->LoadFromBytes(bytes);
+    return g;
+  }
+  if (starts("\x89PNG\r\n\x1A\n", 8)) {
+    auto g = std::make_unique<TPngImage>();
+    g->LoadFromBytes(bytes);
+    return g;
+  }
+  throw EInvalidGraphic(SUnknownPictureFormat);
+}
+
+} // namespace
+
+TPicture::TPicture() = default;
+TPicture::~TPicture() = default;
+
+void TPicture::Changed()
+{
+  if (OnChange)
+    OnChange(this);
+}
+
+void TPicture::GraphicChanged(TObject*) { Changed(); }
+
+void TPicture::SetGraphic(TGraphic* value)
+{
+  if (!value) {
+    FGraphic.reset();
+    Changed();
+    return;
+  }
+  std::unique_ptr<TGraphic> copy = NewOfClass(value);
+  copy->Assign(value);
+  copy->OnChange = TNotifyEvent::Bind(this, &TPicture::GraphicChanged);
+  FGraphic = std::move(copy);
+  Changed();
+}
+
+TBitmap* TPicture::Bitmap()
+{
+  if (!dynamic_cast<TBitmap*>(FGraphic.get())) {
+    FGraphic = std::make_unique<TBitmap>();
+    FGraphic->OnChange = TNotifyEvent::Bind(this, &TPicture::GraphicChanged);
+    Changed();
+  }
+  return static_cast<TBitmap*>(FGraphic.get());
+}
+
+void TPicture::LoadFromStream(TStream* stream)
+{
+  std::string bytes = ReadRest(stream);
+  // Stored pictures may carry an 8-byte prefix: 01 00 00 01 and the data's length.
+  if (bytes.size() >= 8 && std::memcmp(bytes.data(), "\x01\x00\x00\x01", 4) == 0)
+    bytes.erase(0, 8);
+  std::unique_ptr<TGraphic> g = GraphicFromBytes(bytes);
+  g->OnChange = TNotifyEvent::Bind(this, &TPicture::GraphicChanged);
+  FGraphic = std::move(g);
+  Changed();
+}
+
+void TPicture::SaveToStream(TStream* stream)
+{
+  if (FGraphic)
+    FGraphic->SaveToStream(stream);
+}
+
+void TPicture::LoadFromFile(const AnsiString& fileName)
+{
+  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&stream);
+}
+
+void TPicture::SaveToFile(const AnsiString& fileName)
+{
+  TFileStream stream(fileName, fmCreate);
+  SaveToStream(&stream);
+}
+
+void TPicture::Assign(TPersistent* Source)
+{
+  if (!Source) {
+    SetGraphic(nullptr);
+    return;
+  }
+  if (auto* picture = dynamic_cast<TPicture*>(Source)) {
+    SetGraphic(picture->Graphic());
+    return;
+  }
+  if (auto* graphic = dynamic_cast<TGraphic*>(Source)) {
+    SetGraphic(graphic);
+    return;
+  }
+  TPersistent::Assign(Source);
+}

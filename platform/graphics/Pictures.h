@@ -1,0 +1,193 @@
+// Pictures: TGraphic and its kinds (TBitmap with BMP files, TJPEGImage, TPngImage) and
+// TPicture, which holds any of them and picks the decoder from a file's signature. The
+// canvas that draws them is in Graphics.h.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/rtl/Exceptions.h"
+
+class TStream;
+class TImageSurface;
+
+class TGraphic : public TPersistent {
+public:
+  TGraphic() = default;
+
+  virtual bool Empty() const = 0;
+  virtual Integer Width() const = 0;
+  virtual Integer Height() const = 0;
+  virtual void SetWidth(Integer value) = 0;
+  virtual void SetHeight(Integer value) = 0;
+  bool Transparent() const { return FTransparent; }
+  virtual void SetTransparent(bool value);
+  bool Modified() const { return FModified; }
+  void SetModified(bool value);
+
+  // Draws the picture into rect (stretching when the sizes differ).
+  virtual void Draw(TCanvas* canvas, const TRect& rect) = 0;
+  virtual void LoadFromStream(TStream* stream) = 0;
+  virtual void SaveToStream(TStream* stream) = 0;
+  void LoadFromFile(const AnsiString& fileName);
+  void SaveToFile(const AnsiString& fileName);
+
+  TNotifyEvent OnChange;
+
+protected:
+  virtual void Changed();
+
+private:
+  bool FTransparent = false;
+  bool FModified = false;
+};
+
+enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum TTransparentMode { tmAuto, tmFixed };
+
+// A bitmap: 32-bit pixels in memory whatever its PixelFormat, which decides how it is
+// written to a BMP file. A bitmap loaded from a stream and not changed since writes the
+// bytes it was read from.
+class TBitmap : public TGraphic {
+public:
+  TBitmap();
+  TBitmap(Integer width, Integer height);
+  ~TBitmap() override;
+
+  bool Empty() const override;
+  Integer Width() const override;
+  Integer Height() const override;
+  void SetWidth(Integer value) override;
+  void SetHeight(Integer value) override;
+  // Resizing keeps the pixels that stay and fills new ones with the canvas's brush colour.
+  void SetSize(Integer width, Integer height);
+
+  TPixelFormat PixelFormat() const { return FPixelFormat; }
+  void SetPixelFormat(TPixelFormat value);
+  bool Monochrome() const { return FPixelFormat == pf1bit; }
+  void SetMonochrome(bool value);
+  TColor TransparentColor() const; // tmAuto: the bottom-left pixel
+  void SetTransparentColor(TColor value);
+  TTransparentMode TransparentMode() const { return FTransparentMode; }
+  void SetTransparentMode(TTransparentMode value);
+
+  // Drawing on the canvas marks the bitmap modified.
+  TCanvas* Canvas();
+  TImageSurface& Surface();
+  TColor Pixel(Integer x, Integer y) const; // 0x00BBGGRR
+
+  void Draw(TCanvas* canvas, const TRect& rect) override;
+  void LoadFromStream(TStream* stream) override;
+  void SaveToStream(TStream* stream) override;
+  // BMP file bytes.
+  void LoadFromBytes(const std::string& bytes);
+  std::string SaveToBytes();
+  void Assign(TPersistent* Source) override;
+
+private:
+  void CanvasChanged(TObject* Sender);
+
+  std::unique_ptr<TImageSurface> FSurface;
+  std::unique_ptr<TCanvas> FCanvas;
+  TPixelFormat FPixelFormat = pfDevice;
+  TTransparentMode FTransparentMode = tmAuto;
+  TColor FTransparentColor = clDefault;
+  std::string FOriginal; // the BMP bytes this bitmap was read from, while unmodified
+};
+
+// A JPEG picture kept as its file bytes and decoded on demand.
+class TJPEGImage : public TGraphic {
+public:
+  TJPEGImage();
+  ~TJPEGImage() override;
+
+  bool Empty() const override { return FData.empty() && !FBitmap; }
+  Integer Width() const override;
+  Integer Height() const override;
+  void SetWidth(Integer) override {}
+  void SetHeight(Integer) override {}
+  Integer CompressionQuality() const { return FQuality; }
+  void SetCompressionQuality(Integer value) { FQuality = value; }
+  bool Grayscale() const { return FGrayscale; }
+  void SetGrayscale(bool value);
+
+  // Encodes the bitmap this image was assigned from.
+  void Compress();
+  // The decoded picture; raises EInvalidGraphic with the decoder's message.
+  TBitmap* Bitmap();
+  void Draw(TCanvas* canvas, const TRect& rect) override;
+  void LoadFromStream(TStream* stream) override;
+  void SaveToStream(TStream* stream) override;
+  void LoadFromBytes(const std::string& bytes);
+  const std::string& Data();
+  void Assign(TPersistent* Source) override;
+
+private:
+  void ReadHeader();
+
+  std::string FData;
+  std::unique_ptr<TBitmap> FBitmap;
+  Integer FWidth = 0;
+  Integer FHeight = 0;
+  Integer FQuality = 90;
+  bool FGrayscale = false;
+};
+
+// A PNG picture (read only: decoded into a bitmap; saving writes the bytes read).
+class TPngImage : public TGraphic {
+public:
+  TPngImage();
+  ~TPngImage() override;
+
+  bool Empty() const override { return !FBitmap; }
+  Integer Width() const override;
+  Integer Height() const override;
+  void SetWidth(Integer) override {}
+  void SetHeight(Integer) override {}
+  TBitmap* Bitmap() { return FBitmap.get(); }
+  void Draw(TCanvas* canvas, const TRect& rect) override;
+  void LoadFromStream(TStream* stream) override;
+  void SaveToStream(TStream* stream) override;
+  void LoadFromBytes(const std::string& bytes);
+
+private:
+  std::string FData;
+  std::unique_ptr<TBitmap> FBitmap;
+};
+
+// Holds one graphic of any kind.
+class TPicture : public TPersistent {
+public:
+  TPicture();
+  ~TPicture() override;
+
+  TGraphic* Graphic() const { return FGraphic.get(); }
+  void SetGraphic(TGraphic* value); // copies value
+  // The graphic as a bitmap, replacing any other kind with an empty bitmap.
+  TBitmap* Bitmap();
+  bool Empty() const { return !FGraphic || FGraphic->Empty(); }
+  Integer Width() const { return FGraphic ? FGraphic->Width() : 0; }
+  Integer Height() const { return FGraphic ? FGraphic->Height() : 0; }
+
+  // The decoder is chosen from the first bytes: "BM", FF D8 FF (JPEG) or the PNG
+  // signature; anything else raises EInvalidGraphic "Unknown picture format".
+  void LoadFromStream(TStream* stream);
+  void SaveToStream(TStream* stream);
+  void LoadFromFile(const AnsiString& fileName);
+  void SaveToFile(const AnsiString& fileName);
+  void Assign(TPersistent* Source) override;
+
+  TNotifyEvent OnChange;
+
+private:
+  void GraphicChanged(TObject* Sender);
+  void Changed();
+
+  std::unique_ptr<TGraphic> FGraphic;
+};
+
+QH_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
+QH_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
+// JPEG decoder and encoder failures, with the codec's message.
+QH_DECLARE_EXCEPTION(EJPEG, EInvalidGraphic);

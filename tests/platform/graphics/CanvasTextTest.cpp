@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Surface.h"
+#include "platform/graphics/TextEngine.h"
+
+namespace {
+
+// Fixed metrics: single-byte 7 px, double-byte 14 px, ascent 11, descent 2.
+struct TFixedText : ::testing::Test {
+  std::unique_ptr<TTextEngine> Engine = CreateFixedTextEngine(TFixedMetrics{});
+  TImageSurface Surface{120, 60, clWhite};
+  TCanvas Canvas{&Surface};
+  TFixedText()
+  {
+    Canvas.SetTextEngine(Engine.get());
+    Canvas.Brush()->SetStyle(bsClear);
+    Canvas.Font()->SetColor(clBlack);
+  }
+  TColor At(Integer x, Integer y) const { return Surface.GetPixel(x, y); }
+  // The x of the first and one past the last inked column of row y.
+  std::pair<Integer, Integer> InkSpan(Integer y) const
+  {
+    Integer first = -1, last = -1;
+    for (Integer x = 0; x < Surface.Width(); ++x)
+      if (At(x, y) != clWhite) {
+        if (first < 0)
+          first = x;
+        last = x + 1;
+      }
+    return {first, last};
+  }
+};
+
+} // namespace
+
+TEST_F(TFixedText, MeasuringIsExactAndInBytes)
+{
+  EXPECT_EQ(Canvas.TextWidth("ab国"), 28);
+  EXPECT_EQ(Canvas.TextHeight("ab国"), 13);
+  EXPECT_EQ(Canvas.TextExtent(""), (TSize{0, 13}));
+  Integer fit = -1;
+  std::vector<Integer> extents;
+  TSize size = Canvas.GetTextExtentExPoint("a国b", 20, &fit, &extents);
+  EXPECT_EQ(size.cx, 28);
+  EXPECT_EQ(extents, (std::vector<Integer>{7, 21, 21, 28}));
+  EXPECT_EQ(fit, 1); // the double-byte character does not fit whole, so it is out
+  Canvas.GetTextExtentExPoint("a国b", 21, &fit, nullptr);
+  EXPECT_EQ(fit, 3);
+  TTextMetric m = Canvas.GetTextMetrics();
+  EXPECT_EQ(m.tmAscent, 11);
+  EXPECT_EQ(m.tmDescent, 2);
+  EXPECT_EQ(m.tmHeight, 13);
+  EXPECT_EQ(m.tmAveCharWidth, 7);
+}
+
+TEST_F(TFixedText, ExplicitAdvancesPlaceEachCharacter)
+{
+  // "a国b" with advances per byte; the double-byte character advances by both entries.
+  Integer dx[] = {10, 12, 8, 5};
+  Canvas.ExtTextOut(4, 2, 0, nullptr, "a国b", dx);
+  // Glyph boxes: columns [x, x + font advance - 1) from x = 4, 14, 34.
+  EXPECT_EQ(At(4, 5), clBlack);
+  EXPECT_EQ(At(9, 5), clBlack); // a glyph keeps its own width, whatever its advance
+  EXPECT_EQ(At(10, 5), clWhite);
+  EXPECT_EQ(At(14, 5), clBlack);
+  EXPECT_EQ(At(26, 5), clBlack);
+  EXPECT_EQ(At(27, 5), clWhite);
+  EXPECT_EQ(At(34, 5), clBlack);
+  EXPECT_EQ(At(33, 5), clWhite);
+  EXPECT_EQ(At(4, 1), clWhite);  // cell top is y
+  EXPECT_EQ(At(4, 12), clBlack); // ascent 11: rows 2..12
+  EXPECT_EQ(At(4, 13), clWhite);
+}
+
+TEST_F(TFixedText, OpaqueAndClippedOutput)
+{
+  Canvas.Brush()->SetColor(clYellow);
+  TRect r = Rect(10, 10, 30, 20);
+  Canvas.ExtTextOut(5, 10, ETO_OPAQUE | ETO_CLIPPED, &r, "abcdef");
+  EXPECT_EQ(At(11, 19), clYellow);
+  EXPECT_EQ(At(29, 10), clBlack);
+  EXPECT_EQ(At(30, 12), clWhite); // clipped away
+  EXPECT_EQ(At(7, 12), clWhite);
+
+  // TextOut with a solid brush fills the character cells and moves the pen.
+  Canvas.Brush()->SetStyle(bsSolid);
+  Canvas.TextOut(40, 30, "ab");
+  EXPECT_EQ(At(46, 30), clYellow); // the gap column of the first box
+  EXPECT_EQ(At(53, 42), clYellow); // descent row
+  EXPECT_EQ(At(54, 42), clWhite);
+  EXPECT_EQ(Canvas.PenPos(), Point(54, 30));
+}
+
+TEST_F(TFixedText, DrawTextCalcRectEqualsTheDrawnExtent)
+{
+  struct Case {
+    const char* Name;
+    const char* Text;
+    Cardinal Format;
+    Integer Width, Height;
+  } cases[] = {
+      {"single", "abc", DT_SINGLELINE, 21, 13},
+      {"word break", "aaa bbb ccc", DT_WORDBREAK, 49, 26},
+      {"hard breaks", "a\r\nbb\ncc c", 0, 28, 39},
+      {"cjk breaks between characters", "国国国国国", DT_WORDBREAK, 42, 26},
+      {"prefix", "&Open", DT_SINGLELINE, 28, 13},
+      {"double ampersand", "a&&b", DT_SINGLELINE, 21, 13},
+      {"no prefix", "a&b", DT_SINGLELINE | DT_NOPREFIX, 21, 13},
+      {"tabs", "a\tb", DT_SINGLELINE | DT_EXPANDTABS, 63, 13},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRect calc = Rect(0, 0, 50, 0);
+    Integer h = Canvas.DrawText(c.Text, calc, c.Format | DT_CALCRECT);
+    EXPECT_EQ(h, c.Height);
+    EXPECT_EQ(calc, Rect(0, 0, c.Width, c.Height));
+
+    // Drawn in a fresh area, the ink stays inside the calculated rectangle and reaches
+    // its last line.
+    Surface.Resize(0, 0, clWhite);
+    Surface.Resize(120, 60, clWhite);
+    TRect draw = Rect(0, 0, 50, 60);
+    Canvas.DrawText(c.Text, draw, c.Format);
+    for (Integer y = 0; y < 60; ++y) {
+      auto [first, last] = InkSpan(y);
+      if (first < 0)
+        continue;
+      EXPECT_LE(last, c.Width) << y;
+      EXPECT_LT(y, c.Height);
+    }
+    EXPECT_NE(InkSpan(c.Height - 3).first, -1);
+  }
+}
+
+TEST_F(TFixedText, DrawTextAlignmentEllipsisAndPrefixUnderline)
+{
+  TRect r = Rect(0, 0, 100, 40);
+  Canvas.DrawText("ab", r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+  // 14 px wide in 100: starts at 43; 13 high in 40: top at 13.
+  EXPECT_EQ(InkSpan(20).first, 43);
+  EXPECT_EQ(At(43, 13), clBlack);
+  EXPECT_EQ(At(43, 12), clWhite);
+
+  Surface.Resize(0, 0, clWhite);
+  Surface.Resize(120, 60, clWhite);
+  r = Rect(0, 0, 100, 40);
+  Canvas.DrawText("ab", r, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+  EXPECT_EQ(InkSpan(30).second, 99); // the last box leaves its gap column
+  EXPECT_EQ(At(98, 27), clBlack);
+  EXPECT_EQ(At(98, 26), clWhite);
+
+  // End ellipsis: "abcdefghij" (70 px) in 50 px keeps "abcd" + "..." (49 px).
+  TRect calc = Rect(0, 0, 50, 0);
+  Canvas.DrawText("abcdefghij", calc, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
+  EXPECT_EQ(calc.Right, 49);
+  TRect path = Rect(0, 0, 70, 0);
+  Canvas.DrawText("c:\\dir\\sub\\file", path, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
+  EXPECT_EQ(path.Right, 70); // "c:\...\file" is 11 characters
+
+  // '&' underlines the next character one row below the baseline.
+  Surface.Resize(0, 0, clWhite);
+  Surface.Resize(120, 60, clWhite);
+  r = Rect(0, 0, 100, 40);
+  Canvas.DrawText("a&bc", r, DT_SINGLELINE);
+  EXPECT_EQ(At(7, 12), clBlack);  // underline of "b" spans columns 7..13
+  EXPECT_EQ(At(13, 12), clBlack);
+  EXPECT_EQ(At(14, 12), clWhite);
+  EXPECT_EQ(At(3, 12), clWhite);
+}
+
+// ---------------------------------------------------------------------------------------
+// Real fonts
+
+namespace {
+
+AnsiString BuildDir()
+{
+  char exe[4096];
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0)
+    return ".";
+  exe[n] = 0;
+  AnsiString path = exe;
+  return path.substr(0, path.rfind('/'));
+}
+
+Integer InkCount(const TImageSurface& s, const TRect& r)
+{
+  Integer n = 0;
+  for (Integer y = std::max(0, r.Top); y < std::min(s.Height(), r.Bottom); ++y)
+    for (Integer x = std::max(0, r.Left); x < std::min(s.Width(), r.Right); ++x)
+      n += s.GetPixel(x, y) != clWhite;
+  return n;
+}
+
+} // namespace
+
+TEST(PangoText, SubstitutionTable)
+{
+  EXPECT_EQ(SubstituteFontName("宋体"), "WenQuanYi Zen Hei Mono");
+  EXPECT_EQ(SubstituteFontName("simsun"), "WenQuanYi Zen Hei Mono");
+  EXPECT_EQ(SubstituteFontName("黑体"), "WenQuanYi Zen Hei");
+  EXPECT_EQ(SubstituteFontName("Arial"), "Liberation Sans");
+  EXPECT_EQ(SubstituteFontName("Times New Roman"), "Liberation Serif");
+  EXPECT_EQ(SubstituteFontName("Courier New"), "Liberation Mono");
+  EXPECT_EQ(SubstituteFontName("MS Sans Serif"), "DejaVu Sans");
+  EXPECT_EQ(SubstituteFontName("Default"), "WenQuanYi Zen Hei");
+  EXPECT_EQ(SubstituteFontName("Foo"), "Foo");
+  EXPECT_FALSE(ShippedFontConfigFile().empty());
+}
+
+TEST(PangoText, WidthsAddUpAndScaleWithTheFont)
+{
+  std::unique_ptr<TTextEngine> engine = CreatePangoTextEngine();
+  TImageSurface surface(10, 10);
+  TCanvas c(&surface);
+  c.SetTextEngine(engine.get());
+  c.Font()->SetName("宋体");
+  c.Font()->SetHeight(-12);
+  AnsiString text = "AVAWa国b测试To";
+  std::vector<Integer> extents;
+  TSize whole = c.GetTextExtentExPoint(text, MaxInt, nullptr, &extents);
+  EXPECT_EQ(extents.back(), whole.cx);
+  // Context-free: the text's width is the sum of its parts' (within rounding).
+  Integer parts = c.TextWidth("AVAWa") + c.TextWidth("国b测试") + c.TextWidth("To");
+  EXPECT_NEAR(whole.cx, parts, 2);
+  // The mono face: half-width Latin, full-width CJK.
+  EXPECT_NEAR(c.TextWidth("国"), 2 * c.TextWidth("a"), 1);
+  EXPECT_EQ(c.TextWidth("国"), 12);
+
+  // Twice the em gives twice the extents (up to rounding), at every position.
+  c.Font()->SetHeight(-24);
+  std::vector<Integer> doubled;
+  c.GetTextExtentExPoint(text, MaxInt, nullptr, &doubled);
+  ASSERT_EQ(doubled.size(), extents.size());
+  for (size_t i = 0; i < extents.size(); ++i)
+    EXPECT_NEAR(doubled[i], 2 * extents[i], 1) << i;
+
+  TTextMetric m = c.GetTextMetrics();
+  EXPECT_EQ(m.tmHeight, m.tmAscent + m.tmDescent);
+  EXPECT_GE(m.tmHeight, 24);
+  EXPECT_TRUE(m.tmPitchAndFamily & TMPF_TRUETYPE);
+}
+
+TEST(PangoText, TextDrawnWithExplicitAdvancesLandsWhereMeasured)
+{
+  std::unique_ptr<TTextEngine> engine = CreatePangoTextEngine();
+  TImageSurface surface(200, 40, clWhite);
+  TCanvas c(&surface);
+  c.SetTextEngine(engine.get());
+  c.Brush()->SetStyle(bsClear);
+  c.Font()->SetName("黑体");
+  c.Font()->SetHeight(-20);
+  c.Font()->SetColor(clBlack);
+  // Three characters spread 50 px apart: ink only within each character's own slot.
+  Integer dx[] = {50, 0, 50, 0, 50, 0};
+  c.ExtTextOut(10, 5, 0, nullptr, "国国国", dx);
+  for (Integer i = 0; i < 3; ++i) {
+    Integer left = 10 + 50 * i;
+    EXPECT_GT(InkCount(surface, Rect(left, 0, left + 20, 40)), 20) << i;
+    EXPECT_EQ(InkCount(surface, Rect(left + 22, 0, left + 50, 40)), 0) << i;
+  }
+  EXPECT_EQ(InkCount(surface, Rect(0, 0, 10, 40)), 0);
+}
+
+TEST(PangoText, ScreenshotWithChineseText)
+{
+  TImageSurface surface(360, 120, clWhite);
+  TCanvas c(&surface);
+  c.Font()->SetName("宋体");
+  c.Font()->SetSize(16);
+  c.Font()->SetColor(clBlack);
+  c.Brush()->SetStyle(bsClear);
+  c.TextOut(8, 8, "快递运单打印 ABC 123");
+  c.Font()->SetName("黑体");
+  c.Font()->SetColor(clNavy);
+  c.Font()->SetStyle({fsBold, fsUnderline});
+  c.TextOut(8, 44, "收件人：张三 北京市");
+  c.Font()->SetStyle({});
+  c.Font()->SetName("Arial");
+  c.Font()->SetHeight(-14);
+  c.Font()->SetOrientation(900);
+  c.TextOut(340, 112, "Arial 90");
+  c.Pen()->SetColor(clRed);
+  c.Brush()->SetStyle(bsClear);
+  c.Rectangle(2, 2, 300, 40);
+  EXPECT_GT(InkCount(surface, Rect(8, 8, 300, 40)), 200);
+  EXPECT_GT(InkCount(surface, Rect(320, 10, 360, 112)), 30); // the rotated run reads upwards
+  EXPECT_TRUE(surface.WritePng(BuildDir() + "/graphics-text-screenshot.png"));
+}

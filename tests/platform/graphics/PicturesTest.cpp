@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/graphics/Pictures.h"
+#include "platform/graphics/Surface.h"
+#include "platform/rtl/Streams.h"
+
+namespace {
+
+// A 5x3 bitmap with a distinct colour per pixel.
+std::unique_ptr<TBitmap> Sample(TPixelFormat format = pf24bit)
+{
+  auto b = std::make_unique<TBitmap>(5, 3);
+  b->SetPixelFormat(format);
+  for (Integer y = 0; y < 3; ++y)
+    for (Integer x = 0; x < 5; ++x)
+      b->Canvas()->SetPixels(x, y, RGB(static_cast<Byte>(40 * x), static_cast<Byte>(80 * y), 200));
+  return b;
+}
+
+std::string Bytes(std::initializer_list<int> values)
+{
+  std::string s;
+  for (int v : values)
+    s += static_cast<char>(v);
+  return s;
+}
+
+// 4x2, 8 bits per pixel, 2-entry palette (blue, red), bottom-up; hand-made.
+std::string PaletteBmp()
+{
+  std::string s = Bytes({'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,       // file header
+                         40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0,        // size, w, h, planes, bits
+                         0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,         // compression, image size
+                         2, 0, 0, 0, 0, 0, 0, 0,                                 // colours used
+                         0xFF, 0, 0, 0, 0, 0, 0xFF, 0,                           // palette: blue, red
+                         0, 1, 1, 0,                                             // bottom row
+                         1, 0, 0, 1});                                           // top row
+  return s;
+}
+
+std::string StreamBytes(TMemoryStream& m)
+{
+  return std::string(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+}
+
+} // namespace
+
+TEST(Bitmap, NewAreaTakesTheBrushColour)
+{
+  TBitmap b;
+  EXPECT_TRUE(b.Empty());
+  b.SetSize(3, 2);
+  EXPECT_EQ(b.Pixel(2, 1), clWhite);
+  b.Canvas()->Brush()->SetColor(clRed);
+  b.Canvas()->SetPixels(0, 0, clBlue);
+  b.SetSize(5, 2);
+  EXPECT_EQ(b.Pixel(0, 0), clBlue); // kept
+  EXPECT_EQ(b.Pixel(4, 0), clRed);  // new
+}
+
+TEST(Bitmap, BmpRoundTripInEachWrittenFormat)
+{
+  for (TPixelFormat format : {pf24bit, pf32bit, pfDevice}) {
+    SCOPED_TRACE(format);
+    auto b = Sample(format);
+    std::string bytes = b->SaveToBytes();
+    Integer bits = format == pf32bit ? 32 : 24;
+    size_t stride = ((5 * bits + 31) / 32) * 4;
+    ASSERT_EQ(bytes.size(), 54 + 3 * stride);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), bits);
+    TBitmap c;
+    c.LoadFromBytes(bytes);
+    ASSERT_EQ(c.Width(), 5);
+    ASSERT_EQ(c.Height(), 3);
+    for (Integer y = 0; y < 3; ++y)
+      for (Integer x = 0; x < 5; ++x)
+        EXPECT_EQ(c.Pixel(x, y), b->Pixel(x, y)) << x << "," << y;
+  }
+  // Monochrome: 1 bit per pixel with a black and white palette.
+  TBitmap mono;
+  mono.SetSize(10, 2);
+  mono.SetMonochrome(true);
+  mono.Canvas()->SetPixels(3, 1, clBlack);
+  TBitmap back;
+  back.LoadFromBytes(mono.SaveToBytes());
+  EXPECT_TRUE(back.Monochrome());
+  EXPECT_EQ(back.Pixel(3, 1), clBlack);
+  EXPECT_EQ(back.Pixel(4, 1), clWhite);
+}
+
+TEST(Bitmap, LoadedAndUnchangedSavesTheSameBytes)
+{
+  std::string original = PaletteBmp();
+  TBitmap b;
+  b.LoadFromBytes(original);
+  EXPECT_EQ(b.PixelFormat(), pf8bit);
+  EXPECT_EQ(b.Pixel(0, 0), clRed); // top row first index 1
+  EXPECT_EQ(b.Pixel(1, 0), clBlue);
+  EXPECT_EQ(b.Pixel(1, 1), clRed);
+  TMemoryStream out;
+  b.SaveToStream(&out);
+  EXPECT_EQ(StreamBytes(out), original);
+  // Drawing makes it a new picture, written in 24 bits.
+  b.Canvas()->SetPixels(0, 0, clLime);
+  std::string changed = b.SaveToBytes();
+  EXPECT_NE(changed, original);
+  EXPECT_EQ(static_cast<unsigned char>(changed[28]), 24);
+}
+
+TEST(Bitmap, MalformedFilesAreRefused)
+{
+  std::string good = PaletteBmp();
+  struct Case {
+    const char* Name;
+    std::string Bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"not a bitmap", "GIF89a" + good.substr(6)},
+      {"truncated pixels", good.substr(0, good.size() - 3)},
+      {"truncated header", good.substr(0, 20)},
+      {"huge", good.substr(0, 18) + Bytes({0, 0, 1, 0}) + good.substr(22)},
+      {"zero width", good.substr(0, 18) + Bytes({0, 0, 0, 0}) + good.substr(22)},
+      {"bad depth", good.substr(0, 28) + Bytes({7, 0}) + good.substr(30)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TBitmap b;
+    try {
+      b.LoadFromBytes(c.Bytes);
+      FAIL();
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), "Bitmap image is not valid");
+    }
+  }
+}
+
+TEST(Bitmap, ReadsRle8)
+{
+  // 4x2 RLE8: bottom row "1 1 1 0", top row absolute "0 1 0 1".
+  std::string s = PaletteBmp().substr(0, 62);
+  s[30] = 1; // compression RLE8
+  s += Bytes({3, 1, 1, 0, 0, 0, 0, 4, 0, 1, 0, 1, 0, 1});
+  TBitmap b;
+  b.LoadFromBytes(s);
+  EXPECT_EQ(b.Pixel(0, 1), clRed);
+  EXPECT_EQ(b.Pixel(3, 1), clBlue);
+  EXPECT_EQ(b.Pixel(0, 0), clBlue);
+  EXPECT_EQ(b.Pixel(3, 0), clRed);
+}
+
+TEST(Bitmap, DrawsTransparentAndStretched)
+{
+  auto b = std::make_unique<TBitmap>(2, 2);
+  b->Canvas()->Brush()->SetColor(clFuchsia);
+  b->Canvas()->FillRect(Rect(0, 0, 2, 2));
+  b->Canvas()->SetPixels(0, 0, clBlue);
+  b->SetTransparent(true); // the bottom-left pixel names the transparent colour
+  TImageSurface target(8, 8, clWhite);
+  TCanvas c(&target);
+  c.StretchDraw(Rect(0, 0, 8, 8), b.get());
+  EXPECT_EQ(target.GetPixel(0, 0), clBlue);
+  EXPECT_EQ(target.GetPixel(3, 3), clBlue);
+  EXPECT_EQ(target.GetPixel(4, 4), clWhite);
+  EXPECT_EQ(target.GetPixel(7, 0), clWhite);
+}
+
+TEST(Jpeg, RoundTripAtAQuality)
+{
+  auto b = std::make_unique<TBitmap>(32, 16);
+  b->Canvas()->Brush()->SetColor(RGB(200, 30, 30));
+  b->Canvas()->FillRect(Rect(0, 0, 16, 16));
+  b->Canvas()->Brush()->SetColor(RGB(20, 40, 220));
+  b->Canvas()->FillRect(Rect(16, 0, 32, 16));
+  TJPEGImage jpeg;
+  jpeg.Assign(b.get());
+  jpeg.SetCompressionQuality(95);
+  jpeg.Compress();
+  std::string bytes = jpeg.Data();
+  ASSERT_GT(bytes.size(), 100u);
+  EXPECT_EQ(bytes.substr(0, 3), "\xFF\xD8\xFF");
+
+  TJPEGImage back;
+  back.LoadFromBytes(bytes);
+  EXPECT_EQ(back.Width(), 32);
+  EXPECT_EQ(back.Height(), 16);
+  TColor left = back.Bitmap()->Pixel(4, 8), right = back.Bitmap()->Pixel(28, 8);
+  EXPECT_NEAR(GetRValue(left), 200, 8);
+  EXPECT_NEAR(GetBValue(left), 30, 8);
+  EXPECT_NEAR(GetBValue(right), 220, 8);
+
+  // A lower quality makes a smaller file; greyscale drops the colour.
+  jpeg.SetCompressionQuality(20);
+  jpeg.Compress();
+  EXPECT_LT(jpeg.Data().size(), bytes.size());
+  jpeg.SetGrayscale(true);
+  jpeg.Compress();
+  TJPEGImage gray;
+  gray.LoadFromBytes(jpeg.Data());
+  TColor g = gray.Bitmap()->Pixel(4, 8);
+  EXPECT_EQ(GetRValue(g), GetBValue(g));
+}
+
+TEST(Jpeg, TruncatedFileRaisesTheDecodersMessage)
+{
+  auto b = std::make_unique<TBitmap>(64, 64);
+  b->Canvas()->Ellipse(0, 0, 64, 64);
+  TJPEGImage jpeg;
+  jpeg.Assign(b.get());
+  std::string bytes = jpeg.Data();
+  TJPEGImage cut;
+  try {
+    cut.LoadFromBytes(bytes.substr(0, bytes.size() / 2));
+    FAIL();
+  } catch (const EJPEG& e) {
+    EXPECT_EQ(e.Message(), "Premature end of JPEG file");
+  }
+  try {
+    cut.LoadFromBytes(bytes.substr(0, 40));
+    FAIL();
+  } catch (const EJPEG& e) {
+    EXPECT_FALSE(e.Message().empty());
+  }
+}
+
+TEST(Picture, ChoosesTheDecoderFromTheSignature)
+{
+  auto b = Sample();
+  std::string bmp = b->SaveToBytes();
+  TJPEGImage jpegImage;
+  jpegImage.Assign(b.get());
+  std::string jpeg = jpegImage.Data();
+  TImageSurface pngSource(3, 2, clRed);
+  AnsiString pngFile = testing::TempDir() + "graphics-picture-test.png";
+  ASSERT_TRUE(pngSource.WritePng(pngFile));
+  TMemoryStream pngStream;
+  pngStream.LoadFromFile(pngFile);
+  std::string png = StreamBytes(pngStream);
+  std::remove(pngFile.c_str());
+
+  struct Case {
+    const char* Name;
+    std::string Bytes;
+    const char* Kind;
+    Integer Width;
+  } cases[] = {
+      {"bmp", bmp, "bmp", 5},
+      {"jpeg", jpeg, "jpeg", 5},
+      {"png", png, "png", 3},
+      {"prefixed bmp", Bytes({1, 0, 0, 1}) + Bytes({static_cast<int>(bmp.size()), 0, 0, 0}) + bmp, "bmp", 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TPicture picture;
+    int changes = 0;
+    picture.OnChange = [&](TObject*) { ++changes; };
+    TReadOnlyMemoryStream in(c.Bytes);
+    picture.LoadFromStream(&in);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(picture.Width(), c.Width);
+    AnsiString kind = dynamic_cast<TBitmap*>(picture.Graphic())      ? "bmp"
+                      : dynamic_cast<TJPEGImage*>(picture.Graphic()) ? "jpeg"
+                      : dynamic_cast<TPngImage*>(picture.Graphic())  ? "png"
+                                                                    : "?";
+    EXPECT_EQ(kind, c.Kind);
+  }
+  TPicture png2;
+  TReadOnlyMemoryStream pngIn(png);
+  png2.LoadFromStream(&pngIn);
+  EXPECT_EQ(static_cast<TPngImage*>(png2.Graphic())->Bitmap()->Pixel(1, 1), clRed);
+}
+
+TEST(Picture, UnknownAndTruncatedFilesGiveClearErrors)
+{
+  TPicture picture;
+  TReadOnlyMemoryStream gif(std::string("GIF89a\x01\x00\x01\x00", 10));
+  try {
+    picture.LoadFromStream(&gif);
+    FAIL();
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "Unknown picture format");
+  }
+  auto b = Sample();
+  TJPEGImage jpegImage;
+  jpegImage.Assign(b.get());
+  std::string jpeg = jpegImage.Data();
+  TReadOnlyMemoryStream cut(jpeg.substr(0, jpeg.size() - 20));
+  EXPECT_THROW(picture.LoadFromStream(&cut), EJPEG);
+  EXPECT_TRUE(picture.Empty());
+  TReadOnlyMemoryStream cutPng(std::string("\x89PNG\r\n\x1A\n\0\0", 10));
+  EXPECT_THROW(picture.LoadFromStream(&cutPng), EInvalidGraphic);
+}
