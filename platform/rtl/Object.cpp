@@ -173,6 +173,10 @@ void RaiseInvalidCast() { throw EInvalidCast(SInvalidCast); }
 
 TObject::~TObject() { ReleaseObjectHandle(this); }
 
+void* TObject::operator new(std::size_t size) { return ::operator new(size); }
+
+void TObject::operator delete(void* memory) { ::operator delete(memory); }
+
 void TObject::operator delete(TObject* obj, std::destroying_delete_t)
 {
   obj->BeforeDestruction();

@@ -83,8 +83,11 @@ public:
   // before the destructors run. Objects that are not deleted (locals, members) skip it.
   virtual void BeforeDestruction() {}
 
-  // delete runs BeforeDestruction, then the destructors, then frees the memory.
+  // delete runs BeforeDestruction, then the destructors, then frees the memory. The usual
+  // form frees the memory of an object whose constructor threw.
+  static void* operator new(std::size_t size);
   void operator delete(TObject* obj, std::destroying_delete_t);
+  void operator delete(void* memory);
 };
 
 // Frees an object; null is accepted.

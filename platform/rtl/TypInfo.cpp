@@ -7,6 +7,11 @@
 
 #include "platform/rtl/Exceptions.h"
 
+namespace typinfo_detail {
+// The C++ type of Variant, from TypInfoVariant.cpp (this unit does not see Variants.h).
+const std::type_info& VariantTypeId();
+} // namespace typinfo_detail
+
 namespace {
 
 const char* const SUnknownProperty = "Property %s does not exist";
@@ -109,7 +114,7 @@ void AddBuiltins(TypeTables& t)
   Bind(t, typeid(Currency), NewFloat(t, "Currency", ftCurr));
   Bind(t, typeid(AnsiString), NewType(t, tkLString, "String"));
   Bind(t, typeid(WideString), NewType(t, tkWString, "WideString"));
-  NewType(t, tkVariant, "Variant"); // bound to the C++ type by the Variant unit
+  Bind(t, typinfo_detail::VariantTypeId(), NewType(t, tkVariant, "Variant"));
   NewFloat(t, "TDateTime", ftDouble);
   NewFloat(t, "TDate", ftDouble);
   NewFloat(t, "TTime", ftDouble);
@@ -209,10 +214,7 @@ ListRefs EnsureLists(TClass cls)
 
 PPropInfo Require(TObject* obj, const AnsiString& name)
 {
-  PPropInfo prop = obj ? GetPropInfo(obj, name) : nullptr;
-  if (!prop)
-    throw EPropertyError(Fill(SUnknownProperty, name));
-  return prop;
+  return typinfo_detail::RequireProp(obj, name);
 }
 
 void CheckKind(PPropInfo prop, TTypeKinds kinds)
@@ -221,11 +223,7 @@ void CheckKind(PPropInfo prop, TTypeKinds kinds)
     RaiseInvalidPropType(prop);
 }
 
-void CheckWritable(PPropInfo prop)
-{
-  if (prop->ReadOnly())
-    throw EPropertyError(Fill(SPropertyReadOnly, prop->Name));
-}
+void CheckWritable(PPropInfo prop) { typinfo_detail::CheckWritable(prop); }
 
 constexpr TTypeKinds kOrdKinds{tkInteger, tkChar, tkWChar, tkEnumeration, tkSet, tkClass};
 constexpr TTypeKinds kInt64Kinds{tkInteger, tkChar, tkWChar, tkEnumeration, tkSet, tkInt64};
@@ -500,6 +498,20 @@ void RaiseConversion() { throw EPropertyError(SInvalidPropertyValue); }
 void RaiseReadOnly() { throw EPropertyError(Fill(SPropertyReadOnly, "")); }
 
 void ClassesChanged() { ++gGeneration; }
+
+PPropInfo RequireProp(TObject* obj, const AnsiString& name)
+{
+  PPropInfo prop = obj ? GetPropInfo(obj, name) : nullptr;
+  if (!prop)
+    throw EPropertyError(Fill(SUnknownProperty, name));
+  return prop;
+}
+
+void CheckWritable(PPropInfo prop)
+{
+  if (prop->ReadOnly())
+    throw EPropertyError(Fill(SPropertyReadOnly, prop->Name));
+}
 
 } // namespace typinfo_detail
 

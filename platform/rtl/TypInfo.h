@@ -288,9 +288,9 @@ void SetSetProp(TObject* obj, const AnsiString& name, const AnsiString& value);
 
 // The property's value with its exact C++ type T; another type raises
 // EPropertyError "Invalid property type: <type>".
-void RaiseInvalidPropType(PPropInfo prop);
+[[noreturn]] void RaiseInvalidPropType(PPropInfo prop);
 template <class T>
-T GetPropValue(TObject* obj, PPropInfo prop)
+T GetTypedProp(TObject* obj, PPropInfo prop)
 {
   T value{};
   if (!prop->Access->GetValue(obj, typeid(T), &value))
@@ -298,11 +298,28 @@ T GetPropValue(TObject* obj, PPropInfo prop)
   return value;
 }
 template <class T>
-void SetPropValue(TObject* obj, PPropInfo prop, const T& value)
+void SetTypedProp(TObject* obj, PPropInfo prop, const T& value)
 {
   if (!prop->Access->SetValue(obj, typeid(T), &value))
     RaiseInvalidPropType(prop);
 }
+
+// Variant access (TypInfoVariant.cpp; include Variants.h to call them).
+//  - Get/SetVariantProp: Variant properties.
+//  - Get/SetPropValue: any kind as a Variant. Integers, chars and Int64 as numbers,
+//    enumerations and sets as their names when preferStrings (else ordinals), floats,
+//    strings, Variants as they are, objects as object handles (VarFromObject). Writing
+//    takes the same forms back; an enumeration or set also accepts a number. Events
+//    raise EPropertyError "Invalid property type: <type>".
+class Variant;
+Variant GetVariantProp(TObject* obj, PPropInfo prop);
+void SetVariantProp(TObject* obj, PPropInfo prop, const Variant& value);
+Variant GetVariantProp(TObject* obj, const AnsiString& name);
+void SetVariantProp(TObject* obj, const AnsiString& name, const Variant& value);
+Variant GetPropValue(TObject* obj, PPropInfo prop, bool preferStrings = true);
+void SetPropValue(TObject* obj, PPropInfo prop, const Variant& value);
+Variant GetPropValue(TObject* obj, const AnsiString& name, bool preferStrings = true);
+void SetPropValue(TObject* obj, const AnsiString& name, const Variant& value);
 
 // The stored rule of the property for this object.
 bool IsStoredProp(TObject* obj, PPropInfo prop);
@@ -348,6 +365,9 @@ constexpr bool IsObjectPtr =
 [[noreturn]] void RaiseReadOnly();
 void ClassesChanged();
 TClassInfo* MutableClass(TClass cls);
+// EPropertyError "Property <name> does not exist" / "Property <name> is read-only".
+PPropInfo RequireProp(TObject* obj, const AnsiString& name);
+void CheckWritable(PPropInfo prop);
 
 template <class T>
 PTypeInfo DeduceTypeInfo()

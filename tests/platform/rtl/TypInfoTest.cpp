@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/rtl/Variants.h"
 
 namespace {
 
@@ -65,6 +66,11 @@ private:
 class TMoreKinds : public TKinds {
 public:
   Integer Extra() const { return 7; }
+  const Variant& Value() const { return FValue; }
+  void SetValue(const Variant& v) { FValue = v; }
+
+private:
+  Variant FValue;
 };
 
 struct TSink : TObject {
@@ -98,6 +104,7 @@ void RegisterTestTypes()
       });
   TClassRegistration<TMoreKinds, TKinds>("TMoreKinds")
       .Property("Extra", &TMoreKinds::Extra)
+      .Property("Value", &TMoreKinds::Value, &TMoreKinds::SetValue)
       .Redeclare("Width").Default(10);
 }
 
@@ -191,7 +198,7 @@ TEST_F(TypInfoTest, RoundTripOfEveryKindByName)
   EXPECT_EQ(k.Slot(1), 5);
   EXPECT_EQ(k.Slot(0), 0);
   EXPECT_EQ(GetPropInfo(&k, "Slot1")->Index, 1);
-  EXPECT_EQ(GetPropValue<Currency>(&k, GetPropInfo(&k, "Price")).Raw(), 123456);
+  EXPECT_EQ(GetTypedProp<Currency>(&k, GetPropInfo(&k, "Price")).Raw(), 123456);
 }
 
 TEST_F(TypInfoTest, MethodPropertiesCarryTheHandler)
@@ -249,7 +256,7 @@ TEST_F(TypInfoTest, DeclarationOrderBaseFirstAndRedeclaredKeepsPosition)
   std::vector<AnsiString> expected = {"Width",   "Big",  "Letter", "WLetter", "Align",
                                       "Visible", "Ratio", "Price", "Caption", "Hint",
                                       "Style",   "Link", "Color",  "Slot1",   "OnChange",
-                                      "Extra"};
+                                      "Extra",   "Value"};
   EXPECT_EQ(Names(GetPropInfos(ClassInfoOf<TMoreKinds>())), expected);
   PPropInfo width = GetPropInfo(ClassInfoOf<TMoreKinds>(), "Width");
   EXPECT_EQ(width->DeclaringClass, ClassInfoOf<TMoreKinds>());
@@ -316,4 +323,42 @@ TEST_F(TypInfoTest, EnumAndSetText)
   EXPECT_EQ(SetToString(styles, 0), "[]");
   EXPECT_EQ(StringToSet(styles, "[]"), 0);
   EXPECT_EQ(StringToSet(styles, " tsUnderline ,tsBold"), 5);
+}
+
+TEST_F(TypInfoTest, VariantPropertiesAndValuesOfEveryKindAsVariants)
+{
+  TMoreKinds k;
+  PPropInfo value = GetPropInfo(&k, "value");
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->Kind(), tkVariant);
+  EXPECT_EQ(value->PropType, VariantTypeInfo());
+  SetVariantProp(&k, value, Variant("abc"));
+  EXPECT_EQ(GetVariantProp(&k, "Value").AsString(), "abc");
+  EXPECT_THROW(GetVariantProp(&k, "Width"), EPropertyError);
+
+  SetPropValue(&k, "Align", Variant("taRight"));
+  EXPECT_EQ(k.Align(), taRight);
+  SetPropValue(&k, "Align", Variant(2));
+  EXPECT_EQ(GetPropValue(&k, "Align").AsString(), "taCenter");
+  EXPECT_EQ(GetPropValue(&k, "Align", false).AsInteger(), 2);
+  SetPropValue(&k, "Style", Variant(3)); // a set as its bit mask
+  EXPECT_EQ(GetPropValue(&k, "Style").AsString(), "tsBold,tsItalic");
+  SetPropValue(&k, "Width", Variant("12"));
+  EXPECT_EQ(k.Width(), 12);
+  SetPropValue(&k, "Ratio", Variant(2.5));
+  EXPECT_EQ(GetPropValue(&k, "Ratio").AsDouble(), 2.5);
+  SetPropValue(&k, "Caption", Variant(42));
+  EXPECT_EQ(k.Caption(), "42");
+
+  // Objects travel as handles; a freed object's handle is refused.
+  auto* linked = new TPersistent;
+  SetPropValue(&k, "Link", VarFromObject(linked));
+  EXPECT_EQ(k.Link(), linked);
+  Variant handle = GetPropValue(&k, "Link");
+  EXPECT_EQ(VarToObject(handle), linked);
+  k.SetLink(nullptr);
+  delete linked;
+  EXPECT_THROW(SetPropValue(&k, "Link", handle), EVariantError);
+  EXPECT_EQ(k.Link(), nullptr);
+  EXPECT_THROW(GetPropValue(&k, "OnChange"), EPropertyError);
 }
