@@ -1,0 +1,1232 @@
+// Fields, field definitions, the field list, parameters and the database errors of the
+// dataset model (DB.h). Values live in the dataset's records; a field converts them.
+#include <algorithm>
+
+#include "platform/data/DB.h"
+#include "platform/data/DBPrivate.h"
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Codec.h"
+#include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/NumFormat.h"
+
+using data_detail::SplitFieldNames;
+
+// ---- Errors ----
+
+void DatabaseError(const AnsiString& Message, TComponent* Component)
+{
+  if (Component && !Component->Name().empty())
+    throw EDatabaseError(Component->Name() + ": " + Message);
+  throw EDatabaseError(Message);
+}
+
+void DatabaseErrorFmt(const char* Message, const AnsiString& Arg, TComponent* Component)
+{
+  DatabaseError(Format(Message, {Arg}), Component);
+}
+
+AnsiString FieldTypeName(TFieldType type)
+{
+  static const char* const names[] = {
+      "Unknown",  "String",     "SmallInt",   "Integer",   "Word",      "Boolean",  "Float",
+      "Currency", "BCD",        "Date",       "Time",      "DateTime",  "Bytes",    "VarBytes",
+      "AutoInc",  "Blob",       "Memo",       "Graphic",   "FmtMemo",   "ParadoxOle", "DBaseOle",
+      "TypedBinary", "Cursor",  "FixedChar",  "WideString", "Largeint", "ADT",      "Array",
+      "Reference", "DataSet",   "OraBlob",    "OraClob",   "Variant",   "Interface", "IDispatch",
+      "Guid",     "TimeStamp",  "FMTBcd",     "WideMemo"};
+  static_assert(sizeof(names) / sizeof(names[0]) == ftWideMemo + 1, "one name per field type");
+  if (type < ftUnknown || type > ftWideMemo)
+    return "Unknown";
+  return names[type];
+}
+
+namespace data_detail {
+
+std::vector<AnsiString> SplitFieldNames(const AnsiString& Names)
+{
+  std::vector<AnsiString> result;
+  Integer pos = 1;
+  while (pos <= Length(Names)) {
+    AnsiString name = ExtractFieldName(Names, pos);
+    if (!name.empty())
+      result.push_back(name);
+  }
+  return result;
+}
+
+} // namespace data_detail
+
+// ---- Field definitions ----
+
+TFieldDef::TFieldDef(TFieldDefs* Owner, const AnsiString& Name, TFieldType DataType, Integer Size,
+                     bool Required)
+    : FOwner(Owner), FName(Name), FDataType(DataType), FSize(Size), FRequired(Required)
+{
+}
+
+Integer TFieldDef::Index() const
+{
+  for (Integer i = 0; i < FOwner->Count(); ++i)
+    if (FOwner->Items(i) == this)
+      return i;
+  return -1;
+}
+
+Integer TFieldDef::FieldNo() const { return Index() + 1; }
+
+TFieldDefs::~TFieldDefs() = default;
+
+TFieldDef* TFieldDefs::AddFieldDef(const AnsiString& Name, TFieldType DataType, Integer Size,
+                                   bool Required)
+{
+  if (IndexOf(Name) >= 0)
+    DatabaseErrorFmt(SDuplicateFieldName, Name, FDataSet);
+  FItems.push_back(std::make_unique<TFieldDef>(this, Name, DataType, Size, Required));
+  return FItems.back().get();
+}
+
+void TFieldDefs::Clear() { FItems.clear(); }
+
+TFieldDef* TFieldDefs::Items(Integer Index) const
+{
+  if (Index < 0 || Index >= Count())
+    DatabaseError(SFieldIndexError, FDataSet);
+  return FItems[Index].get();
+}
+
+Integer TFieldDefs::IndexOf(const AnsiString& Name) const
+{
+  for (Integer i = 0; i < Count(); ++i)
+    if (AnsiSameText(FItems[i]->Name(), Name))
+      return i;
+  return -1;
+}
+
+TFieldDef* TFieldDefs::Find(const AnsiString& Name) const
+{
+  Integer i = IndexOf(Name);
+  if (i < 0)
+    DatabaseErrorFmt(SFieldNotFound, Name, FDataSet);
+  return FItems[i].get();
+}
+
+void TFieldDefs::Update()
+{
+  if (FDataSet && !FDataSet->Active())
+    FDataSet->InternalInitFieldDefs();
+  FUpdated = true;
+}
+
+void TFieldDefs::Assign(TPersistent* Source)
+{
+  auto* src = dynamic_cast<TFieldDefs*>(Source);
+  if (!src) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  Clear();
+  for (Integer i = 0; i < src->Count(); ++i) {
+    TFieldDef* d = src->Items(i);
+    AddFieldDef(d->Name(), d->DataType(), d->Size(), d->Required())->SetPrecision(d->Precision());
+  }
+}
+
+// ---- TField ----
+
+TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
+
+TField::~TField()
+{
+  if (FDataSet)
+    FDataSet->FFields->Remove(this);
+  if (FLookupDataSet)
+    FLookupDataSet->RemoveFreeNotification(this);
+}
+
+void TField::SetDataSet(TDataSet* Value)
+{
+  if (Value == FDataSet)
+    return;
+  if (FDataSet && FDataSet->Active())
+    DatabaseError(SDataSetOpen, FDataSet);
+  if (Value && Value->Active())
+    DatabaseError(SDataSetOpen, Value);
+  if (FDataSet)
+    FDataSet->FFields->Remove(this);
+  if (Value) {
+    if (Value->FFields->FindField(FFieldName))
+      DatabaseErrorFmt(SDuplicateFieldName, FFieldName, Value);
+    Value->FFields->Add(this);
+  }
+}
+
+void TField::SetFieldName(const AnsiString& Value)
+{
+  if (FDataSet && FDataSet->Active())
+    DatabaseError(SDataSetOpen, FDataSet);
+  FFieldName = Value;
+}
+
+void TField::SetFieldKind(TFieldKind Value)
+{
+  if (FDataSet && FDataSet->Active())
+    DatabaseError(SDataSetOpen, FDataSet);
+  FFieldKind = Value;
+}
+
+void TField::SetSize(Integer Value)
+{
+  if (FDataSet && FDataSet->Active())
+    DatabaseError(SDataSetOpen, FDataSet);
+  FSize = Value;
+}
+
+void TField::SetLookupDataSet(TDataSet* Value)
+{
+  if (Value == FLookupDataSet)
+    return;
+  if (FLookupDataSet)
+    FLookupDataSet->RemoveFreeNotification(this);
+  FLookupDataSet = Value;
+  if (Value)
+    Value->FreeNotification(this);
+}
+
+void TField::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FLookupDataSet)
+    FLookupDataSet = nullptr;
+}
+
+void TField::PropertyChanged(bool LayoutAffected)
+{
+  if (FDataSet && FDataSet->Active() && LayoutAffected)
+    FDataSet->DataEvent(deLayoutChange, 0);
+}
+
+void TField::SetDisplayLabel(const AnsiString& Value)
+{
+  if (Value == FDisplayLabel)
+    return;
+  FDisplayLabel = Value == FFieldName ? AnsiString() : Value;
+  PropertyChanged(true);
+}
+
+Integer TField::DisplayWidth() const
+{
+  return FDisplayWidth > 0 ? FDisplayWidth : DefaultDisplayWidth();
+}
+
+void TField::SetDisplayWidth(Integer Value)
+{
+  if (Value == FDisplayWidth)
+    return;
+  FDisplayWidth = Value;
+  PropertyChanged(true);
+}
+
+void TField::SetAlignment(TAlignment Value)
+{
+  if (Value == FAlignment)
+    return;
+  FAlignment = Value;
+  PropertyChanged(true);
+}
+
+void TField::SetVisible(bool Value)
+{
+  if (Value == FVisible)
+    return;
+  FVisible = Value;
+  PropertyChanged(true);
+}
+
+Integer TField::Index() const { return FDataSet ? FDataSet->FFields->IndexOf(const_cast<TField*>(this)) : -1; }
+
+void TField::SetIndex(Integer Value)
+{
+  if (!FDataSet)
+    return;
+  FDataSet->FFields->MoveField(this, Value);
+  PropertyChanged(true);
+}
+
+bool TField::CanModify()
+{
+  if (FReadOnly || FFieldKind == fkCalculated || !FDataSet)
+    return false;
+  return FDataSet->CanModify();
+}
+
+void TField::FocusControl()
+{
+  if (!FDataSet || !FDataSet->Active())
+    return;
+  TField* field = this;
+  FDataSet->DataEvent(deFocusControl, reinterpret_cast<NativeInt>(&field));
+}
+
+void TField::Assign(TPersistent* Source)
+{
+  if (!Source) {
+    Clear();
+    return;
+  }
+  if (auto* f = dynamic_cast<TField*>(Source)) {
+    SetAsVariant(f->AsVariant());
+    return;
+  }
+  TComponent::Assign(Source);
+}
+
+Variant TField::GetAsVariant()
+{
+  if (!FDataSet)
+    DatabaseErrorFmt("Field '%s' has no dataset", DisplayName());
+  return FDataSet->GetFieldValue(this);
+}
+
+void TField::SetAsVariant(const Variant& V)
+{
+  if (VarIsNull(V) || VarIsEmpty(V)) {
+    StoreValue(::Null());
+    return;
+  }
+  StoreValue(ConvertValue(V));
+}
+
+bool TField::IsNull()
+{
+  Variant v = GetAsVariant();
+  return VarIsNull(v) || VarIsEmpty(v);
+}
+
+void TField::Clear() { SetAsVariant(::Null()); }
+
+void TField::StoreValue(const Variant& V)
+{
+  if (!FDataSet)
+    DatabaseErrorFmt("Field '%s' has no dataset", DisplayName());
+  FDataSet->SetFieldValue(this, V);
+}
+
+void TField::InvalidValue(const AnsiString& Text) const
+{
+  throw EDatabaseError(Format(SInvalidFieldValue, {Text, DisplayName()}));
+}
+
+Variant TField::ConvertValue(const Variant& V) { return V; }
+
+AnsiString TField::GetAsString()
+{
+  AnsiString text;
+  GetText(text, false);
+  return text;
+}
+
+void TField::SetAsStringValue(const AnsiString& V) { SetAsVariant(Variant(V)); }
+
+Integer TField::GetAsInteger()
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v))
+    return 0;
+  try {
+    return v.AsInteger();
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(v));
+  }
+}
+
+void TField::SetAsIntegerValue(Integer V) { SetAsVariant(Variant(V)); }
+
+Double TField::GetAsFloat()
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v))
+    return 0;
+  try {
+    return v.AsDouble();
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(v));
+  }
+}
+
+void TField::SetAsFloatValue(Double V) { SetAsVariant(Variant(V)); }
+
+bool TField::GetAsBoolean()
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v))
+    return false;
+  try {
+    return v.AsBoolean();
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(v));
+  }
+}
+
+void TField::SetAsBooleanValue(bool V) { SetAsVariant(Variant(V)); }
+
+WideString TField::AsWideString()
+{
+  Variant v = GetAsVariant();
+  if (v.Type() == varOleStr)
+    return v.AsWideString();
+  return GbkToWide(AsString());
+}
+
+void TField::SetAsWideString(const WideString& V) { SetAsVariant(Variant(V)); }
+
+Int64 TField::AsLargeInt()
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v))
+    return 0;
+  try {
+    return v.AsInt64();
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(v));
+  }
+}
+
+void TField::SetAsLargeInt(Int64 V) { SetAsVariant(Variant(V)); }
+
+Currency TField::AsCurrency()
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v))
+    return Currency();
+  try {
+    return v.AsCurrency();
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(v));
+  }
+}
+
+void TField::SetAsCurrency(Currency V) { SetAsVariant(Variant(V)); }
+
+TDateTime TField::AsDateTime()
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v))
+    return 0;
+  try {
+    return v.AsDateTime();
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(v));
+  }
+}
+
+void TField::SetAsDateTime(TDateTime V) { SetAsVariant(VarFromDateTime(V)); }
+
+void TField::GetText(AnsiString& Text, bool)
+{
+  Variant v = GetAsVariant();
+  Text = VarToStr(v);
+}
+
+AnsiString TField::Text()
+{
+  AnsiString text;
+  if (OnGetText)
+    OnGetText(this, text, false);
+  else
+    GetText(text, false);
+  return text;
+}
+
+void TField::SetText(const AnsiString& Value)
+{
+  if (OnSetText)
+    OnSetText(this, Value);
+  else
+    SetAsString(Value);
+}
+
+AnsiString TField::DisplayText()
+{
+  AnsiString text;
+  if (OnGetText)
+    OnGetText(this, text, true);
+  else
+    GetText(text, true);
+  return text;
+}
+
+bool TField::IsValidChar(char Ch) const { return static_cast<unsigned char>(Ch) >= 0x20 || Ch == '\t'; }
+
+// ---- String fields ----
+
+TStringField::TStringField(TComponent* AOwner) : TField(AOwner)
+{
+  SetDataType(ftString);
+  SetSizeDefault(20);
+}
+
+Variant TStringField::ConvertValue(const Variant& V)
+{
+  AnsiString s = VarToStr(V);
+  if (Size() > 0 && Length(s) > Size())
+    s = CutToBytes(s, Size());
+  return Variant(std::move(s));
+}
+
+TWideStringField::TWideStringField(TComponent* AOwner) : TStringField(AOwner)
+{
+  SetDataType(ftWideString);
+}
+
+Variant TWideStringField::ConvertValue(const Variant& V)
+{
+  WideString w = V.Type() == varOleStr ? V.AsWideString() : GbkToWide(VarToStr(V));
+  if (Size() > 0 && static_cast<Integer>(w.size()) > Size())
+    w.resize(Size());
+  return Variant(std::move(w));
+}
+
+// ---- Numbers ----
+
+TNumericField::TNumericField(TComponent* AOwner) : TField(AOwner)
+{
+  SetAlignmentDefault(taRightJustify);
+}
+
+void TNumericField::SetDisplayFormat(const AnsiString& Value)
+{
+  if (Value == FDisplayFormat)
+    return;
+  FDisplayFormat = Value;
+  PropertyChanged(true);
+}
+
+bool TNumericField::IsValidChar(char Ch) const
+{
+  return (Ch >= '0' && Ch <= '9') || Ch == '+' || Ch == '-' || Ch == 'e' || Ch == 'E' ||
+         Ch == FormatSettings.DecimalSeparator;
+}
+
+namespace {
+
+// Text typed into a number field: trimmed; empty text clears the field.
+bool EmptyNumberText(const Variant& V, AnsiString& Text)
+{
+  if (!VarIsStr(V))
+    return false;
+  Text = Trim(V.AsString());
+  return Text.empty();
+}
+
+} // namespace
+
+TIntegerField::TIntegerField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftInteger); }
+
+Variant TIntegerField::ConvertValue(const Variant& V)
+{
+  AnsiString text;
+  if (EmptyNumberText(V, text))
+    return ::Null();
+  Integer value = 0;
+  if (VarIsStr(V)) {
+    if (!TryStrToInt(text, value))
+      InvalidValue(text);
+  } else {
+    try {
+      value = V.AsInteger();
+    } catch (const EVariantError&) {
+      InvalidValue(VarToStr(V));
+    }
+  }
+  if ((MinValue() != 0 || MaxValue() != 0) && (value < MinValue() || value > MaxValue()))
+    InvalidValue(IntToStr(value));
+  return Variant(value);
+}
+
+void TIntegerField::GetText(AnsiString& Text, bool DisplayText)
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v)) {
+    Text.clear();
+    return;
+  }
+  AnsiString picture = DisplayText ? DisplayFormat() : EditFormat();
+  Text = picture.empty() ? IntToStr(v.AsInt64()) : FormatFloat(picture, v.AsDouble());
+}
+
+bool TIntegerField::IsValidChar(char Ch) const
+{
+  return (Ch >= '0' && Ch <= '9') || Ch == '+' || Ch == '-';
+}
+
+TSmallintField::TSmallintField(TComponent* AOwner) : TIntegerField(AOwner)
+{
+  SetDataType(ftSmallint);
+  SetMinValue(-32768);
+  SetMaxValue(32767);
+}
+
+TWordField::TWordField(TComponent* AOwner) : TIntegerField(AOwner)
+{
+  SetDataType(ftWord);
+  SetMinValue(0);
+  SetMaxValue(65535);
+}
+
+TAutoIncField::TAutoIncField(TComponent* AOwner) : TIntegerField(AOwner) { SetDataType(ftAutoInc); }
+
+TLargeintField::TLargeintField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftLargeint); }
+
+Variant TLargeintField::ConvertValue(const Variant& V)
+{
+  AnsiString text;
+  if (EmptyNumberText(V, text))
+    return ::Null();
+  Int64 value = 0;
+  if (VarIsStr(V)) {
+    if (!TryStrToInt64(text, value))
+      InvalidValue(text);
+    return Variant(value);
+  }
+  try {
+    return Variant(V.AsInt64());
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(V));
+  }
+}
+
+void TLargeintField::GetText(AnsiString& Text, bool DisplayText)
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v)) {
+    Text.clear();
+    return;
+  }
+  AnsiString picture = DisplayText ? DisplayFormat() : EditFormat();
+  Text = picture.empty() ? IntToStr(v.AsInt64()) : FormatFloat(picture, v.AsDouble());
+}
+
+TFloatField::TFloatField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftFloat); }
+
+void TFloatField::SetCurrency(bool Value)
+{
+  if (Value == FCurrency)
+    return;
+  FCurrency = Value;
+  PropertyChanged(false);
+}
+
+void TFloatField::SetPrecision(Integer Value)
+{
+  FPrecision = Value < 2 ? 2 : (Value > 15 ? 15 : Value);
+}
+
+Variant TFloatField::ConvertValue(const Variant& V)
+{
+  AnsiString text;
+  if (EmptyNumberText(V, text))
+    return ::Null();
+  if (VarIsStr(V)) {
+    Extended value = 0;
+    if (!TryStrToFloat(text, value))
+      InvalidValue(text);
+    return Variant(static_cast<Double>(value));
+  }
+  try {
+    return Variant(V.AsDouble());
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(V));
+  }
+}
+
+void TFloatField::GetText(AnsiString& Text, bool DisplayText)
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v)) {
+    Text.clear();
+    return;
+  }
+  Double value = v.AsDouble();
+  AnsiString picture = DisplayText ? DisplayFormat() : EditFormat();
+  if (!picture.empty())
+    Text = FormatFloat(picture, value);
+  else if (FCurrency && DisplayText)
+    Text = FloatToStrF(value, ffCurrency, FPrecision, FormatSettings.CurrencyDecimals);
+  else
+    Text = FloatToStrF(value, ffGeneral, FPrecision, 0);
+}
+
+TCurrencyField::TCurrencyField(TComponent* AOwner) : TFloatField(AOwner)
+{
+  SetDataType(ftCurrency);
+  SetCurrency(true);
+}
+
+TBCDField::TBCDField(TComponent* AOwner) : TNumericField(AOwner)
+{
+  SetDataType(ftBCD);
+  SetSizeDefault(4);
+}
+
+Variant TBCDField::ConvertValue(const Variant& V)
+{
+  AnsiString text;
+  if (EmptyNumberText(V, text))
+    return ::Null();
+  if (VarIsStr(V)) {
+    ::Currency value;
+    if (!TryStrToCurr(text, value))
+      InvalidValue(text);
+    return Variant(value);
+  }
+  try {
+    return Variant(V.AsCurrency());
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(V));
+  }
+}
+
+void TBCDField::GetText(AnsiString& Text, bool DisplayText)
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v)) {
+    Text.clear();
+    return;
+  }
+  AnsiString picture = DisplayText ? DisplayFormat() : EditFormat();
+  if (!picture.empty())
+    Text = FormatCurr(picture, v.AsCurrency());
+  else if (FCurrency && DisplayText)
+    Text = CurrToStrF(v.AsCurrency(), ffCurrency, FormatSettings.CurrencyDecimals);
+  else
+    Text = CurrToStr(v.AsCurrency());
+}
+
+TFMTBCDField::TFMTBCDField(TComponent* AOwner) : TBCDField(AOwner) { SetDataType(ftFMTBcd); }
+
+// ---- Boolean ----
+
+TBooleanField::TBooleanField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftBoolean); }
+
+void TBooleanField::SetDisplayValues(const AnsiString& Value)
+{
+  FDisplayValues = Value;
+  auto semi = Value.find(';');
+  FTrueText = Value.empty() ? AnsiString("True") : Value.substr(0, semi);
+  FFalseText = Value.empty() ? AnsiString("False")
+                             : (semi == AnsiString::npos ? AnsiString() : Value.substr(semi + 1));
+  PropertyChanged(true);
+}
+
+Variant TBooleanField::ConvertValue(const Variant& V)
+{
+  if (!VarIsStr(V)) {
+    try {
+      return Variant(V.AsBoolean());
+    } catch (const EVariantError&) {
+      InvalidValue(VarToStr(V));
+    }
+  }
+  AnsiString text = Trim(V.AsString());
+  if (text.empty())
+    return ::Null();
+  // A prefix of either display text selects it, as typing "T" or "F" does.
+  auto prefixOf = [&](const AnsiString& full) {
+    return !full.empty() && Length(text) <= Length(full) &&
+           AnsiSameText(text, Copy(full, 1, Length(text)));
+  };
+  if (prefixOf(FTrueText) || AnsiSameText(text, "True"))
+    return Variant(true);
+  if (prefixOf(FFalseText) || AnsiSameText(text, "False"))
+    return Variant(false);
+  InvalidValue(text);
+}
+
+void TBooleanField::GetText(AnsiString& Text, bool)
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v)) {
+    Text.clear();
+    return;
+  }
+  Text = v.AsBoolean() ? FTrueText : FFalseText;
+}
+
+// ---- Dates and times ----
+
+TDateTimeField::TDateTimeField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftDateTime); }
+
+void TDateTimeField::SetDisplayFormat(const AnsiString& Value)
+{
+  if (Value == FDisplayFormat)
+    return;
+  FDisplayFormat = Value;
+  PropertyChanged(true);
+}
+
+AnsiString TDateTimeField::DefaultFormat() const { return "c"; }
+
+Variant TDateTimeField::ConvertValue(const Variant& V)
+{
+  if (!VarIsStr(V)) {
+    try {
+      return VarFromDateTime(V.AsDateTime());
+    } catch (const EVariantError&) {
+      InvalidValue(VarToStr(V));
+    }
+  }
+  AnsiString text = Trim(V.AsString());
+  if (text.empty())
+    return ::Null();
+  TDateTime value = 0;
+  bool ok = DataType() == ftDate   ? TryStrToDate(text, value)
+            : DataType() == ftTime ? TryStrToTime(text, value)
+                                   : TryStrToDateTime(text, value);
+  if (!ok)
+    InvalidValue(text);
+  return VarFromDateTime(value);
+}
+
+void TDateTimeField::GetText(AnsiString& Text, bool DisplayText)
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v) || VarIsEmpty(v)) {
+    Text.clear();
+    return;
+  }
+  AnsiString picture = DisplayText && !FDisplayFormat.empty() ? FDisplayFormat : DefaultFormat();
+  Text = FormatDateTime(picture, v.AsDateTime());
+}
+
+TDateField::TDateField(TComponent* AOwner) : TDateTimeField(AOwner) { SetDataType(ftDate); }
+AnsiString TDateField::DefaultFormat() const { return FormatSettings.ShortDateFormat; }
+
+TTimeField::TTimeField(TComponent* AOwner) : TDateTimeField(AOwner) { SetDataType(ftTime); }
+AnsiString TTimeField::DefaultFormat() const { return FormatSettings.LongTimeFormat; }
+
+TSQLTimeStampField::TSQLTimeStampField(TComponent* AOwner) : TDateTimeField(AOwner)
+{
+  SetDataType(ftTimeStamp);
+}
+
+// ---- Blobs ----
+
+TBlobField::TBlobField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftBlob); }
+
+Variant TBlobField::ConvertValue(const Variant& V)
+{
+  if (V.Type() == varOleStr)
+    return Variant(WideToGbk(V.AsWideString()));
+  return Variant(VarToStr(V));
+}
+
+Integer TBlobField::BlobSize()
+{
+  Variant v = GetAsVariant();
+  return VarIsStr(v) ? Length(v.AsString()) : 0;
+}
+
+void TBlobField::LoadFromStream(TStream* Stream)
+{
+  AnsiString bytes;
+  Int64 size = Stream->Size() - Stream->Position();
+  if (size > 0) {
+    bytes.resize(static_cast<size_t>(size));
+    Stream->ReadBuffer(bytes.data(), static_cast<Integer>(size));
+  }
+  SetAsVariant(Variant(std::move(bytes)));
+  FModified = true;
+}
+
+void TBlobField::SaveToStream(TStream* Stream)
+{
+  AnsiString bytes = AsString();
+  if (!bytes.empty())
+    Stream->WriteBuffer(bytes.data(), Length(bytes));
+}
+
+void TBlobField::LoadFromFile(const AnsiString& FileName)
+{
+  TFileStream stream(FileName, fmOpenRead);
+  LoadFromStream(&stream);
+}
+
+void TBlobField::SaveToFile(const AnsiString& FileName)
+{
+  TFileStream stream(FileName, fmCreate);
+  SaveToStream(&stream);
+}
+
+void TBlobField::GetText(AnsiString& Text, bool DisplayText)
+{
+  if (!DisplayText) {
+    Text = VarToStr(GetAsVariant()); // the raw bytes, never transcoded
+    return;
+  }
+  Text = IsNull() ? "(blob)" : (DataType() == ftGraphic ? "(GRAPHIC)" : "(BLOB)");
+  if (DataType() == ftGraphic && IsNull())
+    Text = "(graphic)";
+}
+
+void TBlobField::AssignTo(TPersistent* Dest)
+{
+  if (auto* strings = dynamic_cast<TStrings*>(Dest)) {
+    strings->SetText(AsString());
+    return;
+  }
+  TField::AssignTo(Dest);
+}
+
+TMemoField::TMemoField(TComponent* AOwner) : TBlobField(AOwner) { SetDataType(ftMemo); }
+
+void TMemoField::GetText(AnsiString& Text, bool DisplayText)
+{
+  if (!DisplayText) {
+    Text = VarToStr(GetAsVariant());
+    return;
+  }
+  Text = IsNull() ? "(memo)" : "(MEMO)";
+}
+
+TWideMemoField::TWideMemoField(TComponent* AOwner) : TMemoField(AOwner) { SetDataType(ftWideMemo); }
+
+TGraphicField::TGraphicField(TComponent* AOwner) : TBlobField(AOwner) { SetDataType(ftGraphic); }
+
+TFieldClassFactory DefaultFieldClass(TFieldType type)
+{
+  switch (type) {
+  case ftString:
+  case ftFixedChar:
+  case ftGuid:
+    return [](TComponent* o) -> TField* { return new TStringField(o); };
+  case ftWideString:
+    return [](TComponent* o) -> TField* { return new TWideStringField(o); };
+  case ftSmallint:
+    return [](TComponent* o) -> TField* { return new TSmallintField(o); };
+  case ftInteger:
+    return [](TComponent* o) -> TField* { return new TIntegerField(o); };
+  case ftWord:
+    return [](TComponent* o) -> TField* { return new TWordField(o); };
+  case ftAutoInc:
+    return [](TComponent* o) -> TField* { return new TAutoIncField(o); };
+  case ftLargeint:
+    return [](TComponent* o) -> TField* { return new TLargeintField(o); };
+  case ftBoolean:
+    return [](TComponent* o) -> TField* { return new TBooleanField(o); };
+  case ftFloat:
+    return [](TComponent* o) -> TField* { return new TFloatField(o); };
+  case ftCurrency:
+    return [](TComponent* o) -> TField* { return new TCurrencyField(o); };
+  case ftBCD:
+    return [](TComponent* o) -> TField* { return new TBCDField(o); };
+  case ftFMTBcd:
+    return [](TComponent* o) -> TField* { return new TFMTBCDField(o); };
+  case ftDate:
+    return [](TComponent* o) -> TField* { return new TDateField(o); };
+  case ftTime:
+    return [](TComponent* o) -> TField* { return new TTimeField(o); };
+  case ftDateTime:
+    return [](TComponent* o) -> TField* { return new TDateTimeField(o); };
+  case ftTimeStamp:
+    return [](TComponent* o) -> TField* { return new TSQLTimeStampField(o); };
+  case ftBlob:
+  case ftBytes:
+  case ftVarBytes:
+  case ftTypedBinary:
+  case ftOraBlob:
+    return [](TComponent* o) -> TField* { return new TBlobField(o); };
+  case ftMemo:
+  case ftFmtMemo:
+  case ftOraClob:
+    return [](TComponent* o) -> TField* { return new TMemoField(o); };
+  case ftWideMemo:
+    return [](TComponent* o) -> TField* { return new TWideMemoField(o); };
+  case ftGraphic:
+    return [](TComponent* o) -> TField* { return new TGraphicField(o); };
+  default:
+    return nullptr;
+  }
+}
+
+// ---- TFields ----
+
+void TFields::Add(TField* Field)
+{
+  FList.push_back(Field);
+  Field->FDataSet = FDataSet;
+}
+
+void TFields::Remove(TField* Field)
+{
+  auto it = std::find(FList.begin(), FList.end(), Field);
+  if (it == FList.end())
+    return;
+  FList.erase(it);
+  Field->FDataSet = nullptr;
+}
+
+void TFields::Clear()
+{
+  for (TField* f : FList)
+    f->FDataSet = nullptr;
+  FList.clear();
+}
+
+TField* TFields::Fields(Integer Index) const
+{
+  if (Index < 0 || Index >= Count())
+    DatabaseError(SFieldIndexError, FDataSet);
+  return FList[Index];
+}
+
+Integer TFields::IndexOf(TField* Field) const
+{
+  auto it = std::find(FList.begin(), FList.end(), Field);
+  return it == FList.end() ? -1 : static_cast<Integer>(it - FList.begin());
+}
+
+TField* TFields::FindField(const AnsiString& FieldName) const
+{
+  for (TField* f : FList)
+    if (AnsiSameText(f->FieldName(), FieldName))
+      return f;
+  return nullptr;
+}
+
+TField* TFields::FieldByName(const AnsiString& FieldName) const
+{
+  TField* f = FindField(FieldName);
+  if (!f)
+    DatabaseErrorFmt(SFieldNotFound, FieldName, FDataSet);
+  return f;
+}
+
+TField* TFields::FieldByNumber(Integer FieldNo) const
+{
+  for (TField* f : FList)
+    if (f->FieldNo() == FieldNo)
+      return f;
+  return nullptr;
+}
+
+void TFields::GetFieldNames(TStrings* List) const
+{
+  List->BeginUpdate();
+  List->Clear();
+  for (TField* f : FList)
+    List->Add(f->FieldName());
+  List->EndUpdate();
+}
+
+void TFields::MoveField(TField* Field, Integer NewIndex)
+{
+  Integer cur = IndexOf(Field);
+  if (cur < 0)
+    return;
+  NewIndex = std::clamp(NewIndex, 0, Count() - 1);
+  FList.erase(FList.begin() + cur);
+  FList.insert(FList.begin() + NewIndex, Field);
+}
+
+// ---- Parameters ----
+
+TParam::TParam(TParams* Owner, const AnsiString& Name) : FOwner(Owner), FName(Name) {}
+
+void TParam::SetValue(const Variant& V)
+{
+  FValue = V;
+  if (FDataType != ftUnknown && FDataType != ftBlob)
+    return;
+  switch (V.Type()) {
+  case varString:
+    if (FDataType != ftBlob)
+      FDataType = ftString;
+    break;
+  case varOleStr:
+    FDataType = ftWideString;
+    break;
+  case varSmallint:
+  case varInteger:
+  case varShortInt:
+  case varByte:
+  case varWord:
+    FDataType = ftInteger;
+    break;
+  case varLongWord:
+  case varInt64:
+    FDataType = ftLargeint;
+    break;
+  case varSingle:
+  case varDouble:
+    FDataType = ftFloat;
+    break;
+  case varCurrency:
+    FDataType = ftBCD;
+    break;
+  case varBoolean:
+    FDataType = ftBoolean;
+    break;
+  case varDate:
+    FDataType = ftDateTime;
+    break;
+  default:
+    break;
+  }
+}
+
+void TParam::SetBlobData(const AnsiString& Bytes)
+{
+  FDataType = ftBlob;
+  FValue = Variant(Bytes);
+}
+
+void TParam::LoadFromStream(TStream* Stream, TFieldType BlobType)
+{
+  AnsiString bytes;
+  Stream->SetPosition(0);
+  Int64 size = Stream->Size();
+  if (size > 0) {
+    bytes.resize(static_cast<size_t>(size));
+    Stream->ReadBuffer(bytes.data(), static_cast<Integer>(size));
+  }
+  FDataType = BlobType;
+  FValue = Variant(std::move(bytes));
+}
+
+void TParam::Assign(TPersistent* Source)
+{
+  auto* p = dynamic_cast<TParam*>(Source);
+  if (!p) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FName = p->FName;
+  FValue = p->FValue;
+  FDataType = p->FDataType;
+  FParamType = p->FParamType;
+}
+
+TParams::~TParams() = default;
+
+TParam* TParams::CreateParam(TFieldType DataType, const AnsiString& Name, TParamType ParamType)
+{
+  FItems.push_back(std::make_unique<TParam>(this, Name));
+  TParam* p = FItems.back().get();
+  p->SetDataType(DataType);
+  p->SetParamType(ParamType);
+  return p;
+}
+
+TParam* TParams::AddParam(const AnsiString& Name)
+{
+  if (TParam* p = FindParam(Name))
+    return p;
+  return CreateParam(ftUnknown, Name, ptInput);
+}
+
+void TParams::Clear() { FItems.clear(); }
+
+TParam* TParams::Items(Integer Index) const
+{
+  if (Index < 0 || Index >= Count())
+    throw EListError(Format(SListIndexError, {Index}));
+  return FItems[Index].get();
+}
+
+TParam* TParams::FindParam(const AnsiString& Name) const
+{
+  for (const auto& p : FItems)
+    if (AnsiSameText(p->Name(), Name))
+      return p.get();
+  return nullptr;
+}
+
+TParam* TParams::ParamByName(const AnsiString& Name) const
+{
+  TParam* p = FindParam(Name);
+  if (!p)
+    DatabaseErrorFmt(SParameterNotFound, Name, dynamic_cast<TComponent*>(FOwner));
+  return p;
+}
+
+Variant TParams::ParamValues(const AnsiString& ParamName) const
+{
+  std::vector<AnsiString> names = SplitFieldNames(ParamName);
+  if (names.size() == 1)
+    return ParamByName(names[0])->Value();
+  std::vector<Variant> values;
+  for (const AnsiString& n : names)
+    values.push_back(ParamByName(n)->Value());
+  return VarArrayOf(values);
+}
+
+void TParams::SetParamValues(const AnsiString& ParamName, const Variant& Value)
+{
+  std::vector<AnsiString> names = SplitFieldNames(ParamName);
+  if (names.size() == 1) {
+    ParamByName(names[0])->SetValue(Value);
+    return;
+  }
+  for (size_t i = 0; i < names.size(); ++i)
+    ParamByName(names[i])->SetValue(VarArrayGet(Value, {static_cast<Integer>(i)}));
+}
+
+void TParams::AssignValues(TParams* Source)
+{
+  for (const auto& p : Source->FItems)
+    if (TParam* mine = FindParam(p->Name()))
+      mine->Assign(p.get());
+}
+
+void TParams::Assign(TPersistent* Source)
+{
+  auto* src = dynamic_cast<TParams*>(Source);
+  if (!src) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  Clear();
+  for (const auto& p : src->FItems)
+    CreateParam(p->DataType(), p->Name(), p->ParamType())->Assign(p.get());
+}
+
+// ---- Blob stream ----
+
+TBlobFieldStream::TBlobFieldStream(TField* Field, TBlobStreamMode Mode) : FField(Field), FMode(Mode)
+{
+  if (Mode != bmWrite) {
+    AnsiString bytes = Field->AsString();
+    if (!bytes.empty())
+      TMemoryStream::Write(bytes.data(), Length(bytes));
+    Seek(0, soFromBeginning);
+  }
+}
+
+TBlobFieldStream::~TBlobFieldStream()
+{
+  if (!FWritten || FMode == bmRead)
+    return;
+  AnsiString bytes(static_cast<const char*>(Memory()), static_cast<size_t>(Size()));
+  try {
+    FField->SetAsVariant(Variant(std::move(bytes)));
+  } catch (...) {
+    // A destructor cannot raise; the caller sees the value unchanged.
+  }
+}
+
+Integer TBlobFieldStream::Write(const void* Buffer, Integer Count)
+{
+  if (FMode == bmRead)
+    return 0;
+  FWritten = true;
+  return TMemoryStream::Write(Buffer, Count);
+}
+
+void TBlobFieldStream::SetSize(Int64 NewSize)
+{
+  if (FMode == bmRead)
+    return;
+  FWritten = true;
+  TMemoryStream::SetSize(NewSize);
+}
