@@ -127,7 +127,17 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const st
   TFontSpec font = DeviceFont();
   TPoint d = ToDevice(Point(x, y));
   TColor color = ColorToRGB(FFont->Color());
-  TextEngine().Draw(surface, font, d.X, d.Y, text, offsets, color, clipPtr);
+  TTextRun run;
+  run.Font = font;
+  run.X = d.X;
+  run.Y = d.Y;
+  run.Text = text;
+  run.Offsets = offsets;
+  run.Width = width;
+  run.Height = TextEngine().Metrics(font).tmHeight;
+  run.Color = color;
+  if (!surface.ShowText(run, clipPtr))
+    TextEngine().Draw(surface, font, d.X, d.Y, text, offsets, color, clipPtr);
   if (font.Orientation % 3600 != 0 || !(font.Style.Contains(fsUnderline) || font.Style.Contains(fsStrikeOut)))
     return;
   // Underline and strike-out lines from the font's metrics.

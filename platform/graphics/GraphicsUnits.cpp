@@ -1,6 +1,7 @@
 // The graphics library's units in the system's unit order: the Graphics unit registers the
 // enumerations and the class records with their published properties.
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Units.h"
@@ -70,6 +71,8 @@ void RegisterGraphicsClasses()
   TClassRegistration<TBitmap, TGraphic>("TBitmap");
   TClassRegistration<TJPEGImage, TGraphic>("TJPEGImage");
   TClassRegistration<TPngImage, TGraphic>("TPngImage");
+  TClassRegistration<TMetafile, TGraphic>("TMetafile");
+  TClassRegistration<TMetafileCanvas, TCanvas>("TMetafileCanvas").Factory(nullptr);
   TClassRegistration<TPicture, TPersistent>("TPicture");
 }
 

@@ -488,6 +488,12 @@ cairo_surface_t* TImageSurface::CairoSurface()
   return FCairo;
 }
 
+cairo_t* TImageSurface::CreateCairo()
+{
+  cairo_surface_t* s = CairoSurface();
+  return s ? cairo_create(s) : nullptr;
+}
+
 void TImageSurface::CairoDone()
 {
   if (FCairo)

@@ -250,11 +250,10 @@ void TPangoTextEngine::Draw(TSurface& surface, const TFontSpec& font, double x, 
   if (clip && clip->IsEmpty())
     return;
   Integer ascent = Metrics(font).tmAscent;
-  cairo_surface_t* target = surface.CairoSurface();
-  if (!target)
+  cairo_t* cr = surface.CreateCairo();
+  if (!cr)
     return;
   std::lock_guard<std::mutex> guard(FLock);
-  cairo_t* cr = cairo_create(target);
   if (clip) {
     for (const TRegion::TBand& band : clip->Bands())
       for (const TRegion::TSpan& s : band.Spans)

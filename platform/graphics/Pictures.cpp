@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/graphics/Pictures.h"
+#include "platform/graphics/Metafile.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
 
@@ -544,6 +545,8 @@ std::unique_ptr<TGraphic> NewOfClass(const TGraphic* g)
     return std::make_unique<TJPEGImage>();
   if (dynamic_cast<const TPngImage*>(g))
     return std::make_unique<TPngImage>();
+  if (dynamic_cast<const TMetafile*>(g))
+    return std::make_unique<TMetafile>();
   return std::make_unique<TBitmap>();
 }
 
@@ -563,6 +566,13 @@ std::unique_ptr<TGraphic> GraphicFromBytes(const std::string& bytes)
   if (starts("\x89PNG\r\n\x1A\n", 8)) {
     auto g = std::make_unique<TPngImage>();
     g->LoadFromBytes(bytes);
+    return g;
+  }
+  // Metafile files (placeable WMF, EMF) are kept as bytes.
+  if (starts("\xD7\xCD\xC6\x9A", 4) || (bytes.size() >= 44 && bytes.compare(40, 4, " EMF") == 0)) {
+    auto g = std::make_unique<TMetafile>();
+    TReadOnlyMemoryStream in(bytes);
+    g->LoadFromStream(&in);
     return g;
   }
   throw EInvalidGraphic(SUnknownPictureFormat);

@@ -170,8 +170,9 @@ public:
   Integer Width() const { return FGraphic ? FGraphic->Width() : 0; }
   Integer Height() const { return FGraphic ? FGraphic->Height() : 0; }
 
-  // The decoder is chosen from the first bytes: "BM", FF D8 FF (JPEG) or the PNG
-  // signature; anything else raises EInvalidGraphic "Unknown picture format".
+  // The decoder is chosen from the first bytes: "BM", FF D8 FF (JPEG), the PNG signature,
+  // a placeable WMF or an EMF (kept as bytes); anything else raises EInvalidGraphic
+  // "Unknown picture format". A stored 8-byte prefix 01 00 00 01 + length is skipped.
   void LoadFromStream(TStream* stream);
   void SaveToStream(TStream* stream);
   void LoadFromFile(const AnsiString& fileName);

@@ -10,8 +10,10 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Region.h"
+#include "platform/graphics/TextEngine.h"
 
 typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo cairo_t;
 
 // A brush resolved to pixels: one colour, or an 8x8 pattern anchored at the device
 // origin (pixel (x, y) takes entry (y mod 8) * 8 + (x mod 8)). Entries whose Mask bit is
@@ -61,6 +63,19 @@ struct TShape {
 
 enum TSurfaceKind { skRaster, skVector, skRecording };
 
+// A run of text as the canvas laid it out, in device pixels: the cell's top-left at (X, Y),
+// character i at X + Offsets[i] (per byte, trail bytes repeat their lead's).
+struct TTextRun {
+  TFontSpec Font;
+  double X = 0;
+  double Y = 0;
+  AnsiString Text;
+  std::vector<double> Offsets;
+  double Width = 0;
+  Integer Height = 0;
+  TColor Color = 0;
+};
+
 class TImageSurface;
 
 class TSurface {
@@ -87,9 +102,12 @@ public:
                         const TFill& pattern, TCopyMode rop, const TGc& gc) = 0;
   virtual TColor GetPixel(Integer x, Integer y) const = 0; // -1 (clNone-like) outside
   virtual void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) = 0;
-  // The cairo surface glyphs are drawn on (null when the backend has none).
-  virtual cairo_surface_t* CairoSurface() { return nullptr; }
-  // Called after cairo drew into CairoSurface(), before pixels are read again.
+  // Surfaces that keep text as text (recordings) take the run here and return true;
+  // the others return false and the text engine draws the glyphs.
+  virtual bool ShowText(const TTextRun& run, const TRegion* clip) { return false; }
+  // A cairo context whose user space is the device pixels, for drawing glyphs; null when
+  // the backend has none. The caller destroys it and then calls CairoDone().
+  virtual cairo_t* CreateCairo() { return nullptr; }
   virtual void CairoDone() {}
 };
 
@@ -122,8 +140,9 @@ public:
                 const TFill& pattern, TCopyMode rop, const TGc& gc) override;
   TColor GetPixel(Integer x, Integer y) const override;
   void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) override;
-  cairo_surface_t* CairoSurface() override;
+  cairo_t* CreateCairo() override;
   void CairoDone() override;
+  cairo_surface_t* CairoSurface();
 
   // Writes the pixels as a PNG file (screenshots of tests); false on failure.
   bool WritePng(const AnsiString& fileName);

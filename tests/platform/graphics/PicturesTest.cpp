@@ -266,6 +266,18 @@ TEST(Picture, ChoosesTheDecoderFromTheSignature)
                                                                     : "?";
     EXPECT_EQ(kind, c.Kind);
   }
+  // An EMF is recognised by " EMF" at byte 40 and kept byte for byte.
+  std::string emf(48, '\0');
+  emf[0] = 1;
+  emf.replace(40, 4, " EMF");
+  TPicture meta;
+  TReadOnlyMemoryStream emfIn(emf);
+  meta.LoadFromStream(&emfIn);
+  EXPECT_EQ(meta.Graphic()->ClassName(), "TMetafile");
+  TMemoryStream emfOut;
+  meta.SaveToStream(&emfOut);
+  EXPECT_EQ(StreamBytes(emfOut), emf);
+
   TPicture png2;
   TReadOnlyMemoryStream pngIn(png);
   png2.LoadFromStream(&pngIn);
