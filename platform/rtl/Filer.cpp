@@ -8,6 +8,7 @@
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/TypInfo.h"
 
 namespace {
 
@@ -125,6 +126,192 @@ void TWriter::DefineBinaryProperty(const AnsiString& Name, const TStreamProc& Re
 
 void TWriter::WriteDefinedProperties(TPersistent* Instance) { CallDefineProperties(Instance, this); }
 
+void TWriter::WriteProperties(TPersistent* Instance)
+{
+  auto* ancestor = dynamic_cast<TPersistent*>(Ancestor());
+  if (ancestor && ancestor->ClassType() != Instance->ClassType())
+    ancestor = nullptr;
+  for (PPropInfo prop : GetPropInfos(Instance->ClassType()))
+    WriteProperty(Instance, prop, ancestor);
+  WriteDefinedProperties(Instance);
+}
+
+// Writes one published property when it is stored and not at its default.
+void TWriter::WriteProperty(TPersistent* Instance, PPropInfo Prop, TPersistent* Ancestor)
+{
+  if (!IsStoredProp(Instance, Prop))
+    return;
+  const TPropAccessor& access = *Prop->Access;
+  PTypeInfo type = Prop->PropType;
+  TTypeKind kind = type->Kind;
+  if (kind == tkMethod || kind == tkVariant || kind == tkUnknown)
+    return;
+  if (kind != tkClass && Prop->ReadOnly())
+    return;
+  if (kind != tkClass) {
+    bool same = Ancestor ? false : IsDefaultPropValue(Instance, Prop);
+    if (Ancestor) {
+      switch (kind) {
+      case tkInt64:
+        same = access.GetInt64(Instance) == access.GetInt64(Ancestor);
+        break;
+      case tkFloat:
+        same = access.GetFloat(Instance) == access.GetFloat(Ancestor);
+        break;
+      case tkString:
+      case tkLString:
+        same = access.GetStr(Instance) == access.GetStr(Ancestor);
+        break;
+      case tkWString:
+        same = access.GetWideStr(Instance) == access.GetWideStr(Ancestor);
+        break;
+      default:
+        same = access.GetOrd(Instance) == access.GetOrd(Ancestor);
+      }
+    }
+    if (same)
+      return;
+  }
+  switch (kind) {
+  case tkInteger:
+    WritePropName(Prop->Name);
+    WriteInteger(access.GetOrd(Instance));
+    return;
+  case tkChar:
+    WritePropName(Prop->Name);
+    WriteString(AnsiString(1, static_cast<char>(access.GetOrd(Instance))));
+    return;
+  case tkWChar:
+    WritePropName(Prop->Name);
+    WriteWideString(WideString(1, static_cast<WideChar>(access.GetOrd(Instance))));
+    return;
+  case tkEnumeration:
+    WritePropName(Prop->Name);
+    WriteIdent(GetEnumName(type, static_cast<Integer>(access.GetOrd(Instance))));
+    return;
+  case tkSet: {
+    WritePropName(Prop->Name);
+    WriteValue(vaSet);
+    auto mask = static_cast<std::uint32_t>(access.GetOrd(Instance));
+    for (int bit = 0; bit < 32; ++bit)
+      if (mask >> bit & 1u)
+        WriteStr(GetEnumName(type->CompType, bit));
+    WriteStr(AnsiString());
+    return;
+  }
+  case tkInt64:
+    WritePropName(Prop->Name);
+    WriteInteger(access.GetInt64(Instance));
+    return;
+  case tkFloat: {
+    WritePropName(Prop->Name);
+    Extended value = access.GetFloat(Instance);
+    if (type->FloatType == ftSingle)
+      WriteSingle(static_cast<Single>(value));
+    else if (type->FloatType == ftCurr)
+      WriteCurrency(Currency(value));
+    else if (type->Name == "TDateTime" || type->Name == "TDate" || type->Name == "TTime")
+      WriteDate(static_cast<TDateTime>(value));
+    else
+      WriteFloat(value);
+    return;
+  }
+  case tkString:
+  case tkLString:
+    WritePropName(Prop->Name);
+    WriteString(access.GetStr(Instance));
+    return;
+  case tkWString:
+    WritePropName(Prop->Name);
+    WriteWideString(access.GetWideStr(Instance));
+    return;
+  case tkClass: {
+    TObject* value = access.GetObject(Instance);
+    if (auto* component = dynamic_cast<TComponent*>(value)) {
+      AnsiString name = ReferenceName(component);
+      if (name.empty())
+        return;
+      WritePropName(Prop->Name);
+      WriteIdent(name);
+    } else if (auto* collection = dynamic_cast<TCollection*>(value)) {
+      WritePropName(Prop->Name);
+      WriteCollection(collection);
+    } else if (auto* persistent = dynamic_cast<TPersistent*>(value)) {
+      AnsiString saved = FPropPath;
+      FPropPath += Prop->Name + ".";
+      TPersistent* savedAncestor = this->Ancestor();
+      SetAncestor(nullptr);
+      try {
+        WriteProperties(persistent);
+      } catch (...) {
+        FPropPath = saved;
+        SetAncestor(savedAncestor);
+        throw;
+      }
+      FPropPath = saved;
+      SetAncestor(savedAncestor);
+    }
+    return;
+  }
+  default:
+    return;
+  }
+}
+
+AnsiString TWriter::ReferenceName(TComponent* Value)
+{
+  if (Value->Name().empty())
+    return AnsiString();
+  if (Value == Root())
+    return "Owner";
+  if (!Value->Owner() || Value->Owner() == Root())
+    return Value->Name();
+  if (Value->Owner()->Name().empty())
+    return AnsiString();
+  return Value->Owner()->Name() + "." + Value->Name();
+}
+
+void TWriter::WriteCollection(TCollection* Value)
+{
+  WriteValue(vaCollection);
+  AnsiString saved = FPropPath;
+  FPropPath.clear();
+  for (Integer i = 0; i < Value->Count(); ++i) {
+    WriteListBegin();
+    WriteProperties(Value->Items(i));
+    WriteListEnd();
+  }
+  FPropPath = saved;
+  WriteListEnd();
+}
+
+void TWriter::WriteRootComponent(TComponent* Root)
+{
+  SetRoot(Root);
+  WriteComponent(Root);
+}
+
+void TWriter::WriteComponent(TComponent* Component)
+{
+  if (!Root())
+    SetRoot(Component);
+  Component->FComponentState.Include(csWriting);
+  try {
+    WriteStr(Component->ClassName());
+    WriteStr(Component->Name());
+    WriteProperties(Component);
+    WriteListEnd();
+    Component->GetChildren(TEvent<void(TComponent*)>::Bind(this, &TWriter::WriteChild), Root());
+    WriteListEnd();
+  } catch (...) {
+    Component->FComponentState.Exclude(csWriting);
+    throw;
+  }
+  Component->FComponentState.Exclude(csWriting);
+}
+
+void TWriter::WriteChild(TComponent* Child) { WriteComponent(Child); }
+
 void TWriter::Write(const void* Buffer, Integer Count) { Stream()->WriteBuffer(Buffer, Count); }
 
 void TWriter::WriteValue(TValueType Value)
@@ -227,7 +414,7 @@ void TWriter::WriteIdent(const AnsiString& Ident)
   }
 }
 
-void TWriter::WritePropName(const AnsiString& Name) { WriteStr(Name); }
+void TWriter::WritePropName(const AnsiString& Name) { WriteStr(FPropPath + Name); }
 
 void TWriter::WriteStr(const AnsiString& Value)
 {
@@ -266,13 +453,244 @@ void TReader::DefineBinaryProperty(const AnsiString& Name, const TStreamProc& Re
 
 void TReader::ReadProperty(TPersistent* Instance)
 {
-  FPropName = ReadStr();
+  AnsiString fullName = ReadStr();
+  auto unknown = [&]() {
+    SkipValue();
+    throw EReadError("Property " + fullName + " does not exist");
+  };
+  // A dotted name walks through the persistent objects held by properties.
+  TPersistent* target = Instance;
+  AnsiString name = fullName;
+  for (size_t dot = name.find('.'); dot != AnsiString::npos; dot = name.find('.')) {
+    PPropInfo holder = GetPropInfo(target, name.substr(0, dot));
+    TPersistent* next = nullptr;
+    if (holder && holder->Kind() == tkClass)
+      next = dynamic_cast<TPersistent*>(holder->Access->GetObject(target));
+    if (!next)
+      unknown();
+    target = next;
+    name.erase(0, dot + 1);
+  }
+  FPropName = name;
   FPropHandled = false;
-  CallDefineProperties(Instance, this);
+  CallDefineProperties(target, this);
   if (FPropHandled)
     return;
-  SkipValue();
-  throw EReadError("Property " + FPropName + " does not exist");
+  PPropInfo prop = GetPropInfo(target, name);
+  if (!prop)
+    unknown();
+  if (prop->Kind() == tkMethod || prop->Kind() == tkVariant) {
+    SkipValue(); // never written; tolerated in input
+    return;
+  }
+  ReadPublished(target, prop);
+}
+
+void TReader::ReadPublished(TPersistent* Instance, PPropInfo Prop)
+{
+  PTypeInfo type = Prop->PropType;
+  switch (type->Kind) {
+  case tkInteger:
+    SetOrdProp(Instance, Prop, ReadInteger());
+    return;
+  case tkChar: {
+    if (NextValue() == vaString || NextValue() == vaLString) {
+      AnsiString text = ReadString();
+      SetOrdProp(Instance, Prop, text.empty() ? 0 : static_cast<unsigned char>(text[0]));
+    } else {
+      SetOrdProp(Instance, Prop, ReadInteger());
+    }
+    return;
+  }
+  case tkWChar: {
+    WideString text = ReadWideString();
+    SetOrdProp(Instance, Prop, text.empty() ? 0 : text[0]);
+    return;
+  }
+  case tkEnumeration: {
+    Integer value = GetEnumValue(type, ReadIdent());
+    if (value < 0)
+      RaiseValueError();
+    SetOrdProp(Instance, Prop, value);
+    return;
+  }
+  case tkSet:
+    SetOrdProp(Instance, Prop, static_cast<std::uint32_t>(ReadSet(type)));
+    return;
+  case tkInt64:
+    SetInt64Prop(Instance, Prop, ReadInt64());
+    return;
+  case tkFloat:
+    SetFloatProp(Instance, Prop, ReadFloat());
+    return;
+  case tkString:
+  case tkLString:
+    SetStrProp(Instance, Prop, ReadString());
+    return;
+  case tkWString:
+    SetWideStrProp(Instance, Prop, ReadWideString());
+    return;
+  case tkClass: {
+    TValueType next = NextValue();
+    if (next == vaCollection) {
+      auto* collection = dynamic_cast<TCollection*>(Prop->Access->GetObject(Instance));
+      if (!collection)
+        RaiseValueError();
+      ReadCollection(collection);
+    } else if (next == vaNil) {
+      ReadValue();
+      SetObjectProp(Instance, Prop, nullptr);
+    } else {
+      AnsiString name = ReadIdent();
+      if (TComponent* found = FindReference(name))
+        SetObjectProp(Instance, Prop, found);
+      else
+        FFixups.push_back({Instance, Prop, name});
+    }
+    return;
+  }
+  default:
+    SkipValue();
+  }
+}
+
+Integer TReader::ReadSet(PTypeInfo SetType)
+{
+  CheckValue(vaSet);
+  std::uint32_t mask = 0;
+  bool bad = false;
+  for (AnsiString name = ReadStr(); !name.empty(); name = ReadStr()) {
+    Integer ord = GetEnumValue(SetType->CompType, name);
+    if (ord < 0 || ord > 31)
+      bad = true; // read on to the end of the set before failing
+    else
+      mask |= 1u << ord;
+  }
+  if (bad)
+    RaiseValueError();
+  return static_cast<Integer>(mask);
+}
+
+TComponent* TReader::FindReference(const AnsiString& Name)
+{
+  TComponent* root = Root();
+  if (!root)
+    return nullptr;
+  if (SameText(Name, "Owner"))
+    return root;
+  size_t dot = Name.find('.');
+  if (dot == AnsiString::npos)
+    return SameText(root->Name(), Name) ? root : root->FindComponent(Name);
+  // "Owner.Component": the owner is the root's or one of its components.
+  AnsiString ownerName = Name.substr(0, dot);
+  TComponent* owner = SameText(root->Name(), ownerName) ? root : root->FindComponent(ownerName);
+  return owner ? owner->FindComponent(Name.substr(dot + 1)) : nullptr;
+}
+
+void TReader::FixupReferences()
+{
+  std::vector<Fixup> pending;
+  pending.swap(FFixups);
+  for (const Fixup& f : pending)
+    if (TComponent* found = FindReference(f.Name))
+      SetObjectProp(f.Instance, f.Prop, found);
+}
+
+void TReader::ReadCollection(TCollection* Value)
+{
+  if (++FDepth > MaxNesting)
+    RaiseReadError();
+  CheckValue(vaCollection);
+  Value->BeginUpdate();
+  try {
+    Value->Clear();
+    while (!EndOfList()) {
+      TValueType next = NextValue();
+      if (next == vaInt8 || next == vaInt16 || next == vaInt32)
+        ReadInteger(); // an item order some writers put first; the order read is kept
+      TCollectionItem* item = Value->Add();
+      ReadListBegin();
+      while (!EndOfList())
+        ReadProperty(item);
+      ReadListEnd();
+    }
+    ReadListEnd();
+  } catch (...) {
+    Value->EndUpdate();
+    --FDepth;
+    throw;
+  }
+  Value->EndUpdate();
+  --FDepth;
+}
+
+TComponent* TReader::ReadComponent(TComponent* Component)
+{
+  if (++FDepth > MaxNesting)
+    RaiseReadError();
+  AnsiString className = ReadStr();
+  AnsiString name = ReadStr();
+  if (!Component) {
+    TObject* made = FindClass(className)->Create(Root());
+    Component = dynamic_cast<TComponent*>(made);
+    if (!Component) {
+      delete made;
+      RaiseValueError();
+    }
+    if (FParent)
+      Component->SetParentComponent(FParent);
+  }
+  Component->FComponentState.Include(csLoading);
+  Component->FComponentState.Include(csReading);
+  FLoaded.push_back(Component);
+  if (!name.empty())
+    Component->SetName(name);
+  ReadDefinedProperties(Component);
+  TComponent* savedParent = FParent;
+  FParent = Component;
+  while (!EndOfList())
+    ReadComponent(nullptr);
+  ReadListEnd();
+  FParent = savedParent;
+  --FDepth;
+  return Component;
+}
+
+TComponent* TReader::ReadRootComponent(TComponent* Root)
+{
+  if (!Root) {
+    Int64 start = Stream()->Position();
+    TObject* made = FindClass(ReadStr())->Create(nullptr);
+    Root = dynamic_cast<TComponent*>(made);
+    if (!Root) {
+      delete made;
+      RaiseValueError();
+    }
+    Stream()->SetPosition(start);
+  }
+  SetRoot(Root);
+  FLoaded.clear();
+  FFixups.clear();
+  FDepth = 0;
+  FParent = nullptr;
+  try {
+    ReadComponent(Root);
+    FixupReferences();
+  } catch (...) {
+    for (TComponent* c : FLoaded) {
+      c->FComponentState.Exclude(csReading);
+      c->FComponentState.Exclude(csLoading);
+    }
+    FLoaded.clear();
+    throw;
+  }
+  std::vector<TComponent*> loaded;
+  loaded.swap(FLoaded);
+  for (TComponent* c : loaded)
+    c->FComponentState.Exclude(csReading);
+  for (TComponent* c : loaded)
+    c->Loaded();
+  return Root;
 }
 
 void TReader::ReadDefinedProperties(TPersistent* Instance)

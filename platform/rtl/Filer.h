@@ -26,6 +26,17 @@
 //   0x11 vaDate        8 bytes (double)
 //   0x12 vaWString     Int32 length in UTF-16 units + units
 //   0x13 vaInt64       8 bytes, signed
+//
+// Published properties are written by kind: integers as integers, chars as one-character
+// strings, enumerations as identifiers (Booleans as vaFalse/vaTrue), sets as vaSet, floats
+// as vaExtended (Single vaSingle, Currency vaCurrency, TDateTime vaDate), strings, Int64.
+// A persistent object held by a property writes its own properties under the dotted name
+// ("Font.Name"); a collection is vaCollection with one list of properties per item; a
+// component reference is an identifier ("Edit1", "Owner" for the root, "Form2.Edit1" for
+// another owner's component), vaNil for none. Events and Variants are not streamed.
+//
+// Component form: class name and component name as short strings, the properties, vaNull,
+// then the children (GetChildren) in the same form, then vaNull.
 #pragma once
 
 #include "platform/rtl/Classes.h"
@@ -68,6 +79,9 @@ private:
 using TReaderProc = TEvent<void(TReader* Reader)>;
 using TWriterProc = TEvent<void(TWriter* Writer)>;
 using TStreamProc = TEvent<void(TStream* Stream)>;
+
+struct TPropInfo;
+struct TTypeInfo;
 
 class TFiler : public TObject {
 public:
@@ -113,6 +127,16 @@ public:
 
   // Writes every defined property of Instance that has data, as name + value.
   void WriteDefinedProperties(TPersistent* Instance);
+  // Writes the published properties of Instance that are stored and differ from their
+  // default (or, with an Ancestor of the same class, from the ancestor's value), then its
+  // defined properties. Ordinals without a default are always written; empty strings,
+  // zero floats and nil references are not.
+  void WriteProperties(TPersistent* Instance);
+  void WriteCollection(TCollection* Value);
+  // Writes Component, its properties and children (Root is the component itself when none
+  // is set), followed by nothing else.
+  void WriteComponent(TComponent* Component);
+  void WriteRootComponent(TComponent* Root);
 
   void WriteValue(TValueType Value);
   void WriteListBegin() { WriteValue(vaList); }
@@ -133,6 +157,13 @@ public:
   void WritePropName(const AnsiString& Name);
   void WriteStr(const AnsiString& Value);
   void Write(const void* Buffer, Integer Count);
+
+private:
+  void WriteProperty(TPersistent* Instance, const TPropInfo* Prop, TPersistent* Ancestor);
+  void WriteChild(TComponent* Child);
+  AnsiString ReferenceName(TComponent* Value);
+
+  AnsiString FPropPath; // "Font." while writing a nested object's properties
 };
 
 class TReader : public TFiler {
@@ -144,12 +175,26 @@ public:
   void DefineBinaryProperty(const AnsiString& Name, const TStreamProc& ReadData,
                             const TStreamProc& WriteData, bool HasData) override;
 
-  // Reads one property (name + value) into Instance through its defined properties. A name
-  // Instance does not define raises EReadError "Property <name> does not exist" (the value
+  // Reads one property (name + value) into Instance: a defined property, else a published
+  // one (a dotted name walks through the persistent objects held by properties). A name
+  // Instance has neither way raises EReadError "Property <name> does not exist" (the value
   // is skipped first, so the caller may go on with the next property).
   void ReadProperty(TPersistent* Instance);
   // Reads properties until the end of the data or a vaNull (which is consumed).
   void ReadDefinedProperties(TPersistent* Instance);
+  void ReadProperties(TPersistent* Instance) { ReadDefinedProperties(Instance); }
+  // Replaces the items of Value with the items read (vaCollection).
+  void ReadCollection(TCollection* Value);
+  // Reads one component. Component null: the class named in the stream is created (its
+  // owner is Root, its parent the component being read around it); an unknown class
+  // raises EClassNotFound. The component and its children are loading (csLoading,
+  // csReading) until the root's read ends with reference fix-up and Loaded.
+  TComponent* ReadComponent(TComponent* Component);
+  // Reads a root component (Root null: created from the stream) with its children.
+  TComponent* ReadRootComponent(TComponent* Root);
+  // Resolves the component references read so far against Root; names not found leave
+  // their properties unchanged.
+  void FixupReferences();
 
   // True when no byte is left.
   bool EndOfData();
@@ -179,9 +224,23 @@ public:
   void Require(Int64 Count);
 
 private:
+  struct Fixup {
+    TPersistent* Instance;
+    const TPropInfo* Prop;
+    AnsiString Name;
+  };
+
   void SkipValue(int Depth);
   Integer ReadLength();
+  void ReadPublished(TPersistent* Instance, const TPropInfo* Prop);
+  Integer ReadSet(const TTypeInfo* SetType);
+  TComponent* FindReference(const AnsiString& Name);
+  TComponent* ReadComponentData(TComponent* Component, TComponent* Parent);
 
   AnsiString FPropName;
   bool FPropHandled = false;
+  std::vector<Fixup> FFixups;
+  std::vector<TComponent*> FLoaded;
+  TComponent* FParent = nullptr;
+  int FDepth = 0;
 };

@@ -169,47 +169,31 @@ void BuildAll(TClass cls, std::vector<PPropInfo>& out)
   }
 }
 
-// Lists of classes without own properties are kept here, keyed by class.
-struct BareLists {
+// The lists derived for a class: declaration order, sorted order and a name index. They
+// are rebuilt when any class registered properties since they were made.
+struct PropLists {
   std::vector<PPropInfo> All;
   std::vector<PPropInfo> Sorted;
+  std::unordered_map<AnsiString, PPropInfo> ByName; // upper-cased name
   unsigned Generation = 0;
 };
-std::unordered_map<TClass, BareLists>& BareCache()
-{
-  static auto* cache = new std::unordered_map<TClass, BareLists>;
-  return *cache;
-}
 
-struct ListRefs {
-  std::vector<PPropInfo>* All;
-  std::vector<PPropInfo>* Sorted;
-};
-
-ListRefs EnsureLists(TClass cls)
+const PropLists& EnsureLists(TClass cls)
 {
-  std::vector<PPropInfo>* all;
-  std::vector<PPropInfo>* sorted;
-  unsigned* generation;
-  if (cls->Props) {
-    all = &cls->Props->AllCache;
-    sorted = &cls->Props->SortedCache;
-    generation = &cls->Props->CacheGeneration;
-  } else {
-    BareLists& bare = BareCache()[cls];
-    all = &bare.All;
-    sorted = &bare.Sorted;
-    generation = &bare.Generation;
-  }
-  if (*generation != gGeneration) {
-    BuildAll(cls, *all);
-    *sorted = *all;
-    std::stable_sort(sorted->begin(), sorted->end(), [](PPropInfo a, PPropInfo b) {
-      return ComparePropNames(a->Name, b->Name) < 0;
-    });
-    *generation = gGeneration;
-  }
-  return {all, sorted};
+  static auto* cache = new std::unordered_map<TClass, PropLists>;
+  PropLists& lists = (*cache)[cls];
+  if (lists.Generation == gGeneration)
+    return lists;
+  BuildAll(cls, lists.All);
+  lists.Sorted = lists.All;
+  std::stable_sort(lists.Sorted.begin(), lists.Sorted.end(), [](PPropInfo a, PPropInfo b) {
+    return ComparePropNames(a->Name, b->Name) < 0;
+  });
+  lists.ByName.clear();
+  for (PPropInfo p : lists.All)
+    lists.ByName.emplace(UpperKey(p->Name), p);
+  lists.Generation = gGeneration;
+  return lists;
 }
 
 PPropInfo Require(TObject* obj, const AnsiString& name)
@@ -427,7 +411,7 @@ const std::vector<PPropInfo>& GetPropInfos(TClass cls)
   static const std::vector<PPropInfo> none;
   if (!cls)
     return none;
-  return *EnsureLists(cls).All;
+  return EnsureLists(cls).All;
 }
 
 std::vector<PPropInfo> GetPropList(TClass cls, TTypeKinds kinds, bool sorted)
@@ -435,8 +419,8 @@ std::vector<PPropInfo> GetPropList(TClass cls, TTypeKinds kinds, bool sorted)
   std::vector<PPropInfo> result;
   if (!cls)
     return result;
-  ListRefs lists = EnsureLists(cls);
-  for (PPropInfo p : sorted ? *lists.Sorted : *lists.All)
+  const PropLists& lists = EnsureLists(cls);
+  for (PPropInfo p : sorted ? lists.Sorted : lists.All)
     if (kinds.Contains(p->Kind()))
       result.push_back(p);
   return result;
@@ -451,10 +435,9 @@ PPropInfo GetPropInfo(TClass cls, const AnsiString& name)
 {
   if (!cls)
     return nullptr;
-  for (PPropInfo p : *EnsureLists(cls).All)
-    if (SameName(p->Name, name))
-      return p;
-  return nullptr;
+  const PropLists& lists = EnsureLists(cls);
+  auto it = lists.ByName.find(UpperKey(name));
+  return it == lists.ByName.end() ? nullptr : it->second;
 }
 
 PPropInfo GetPropInfo(const TObject* obj, const AnsiString& name)

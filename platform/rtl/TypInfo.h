@@ -208,9 +208,6 @@ using PPropInfo = const TPropInfo*;
 class TClassProps {
 public:
   std::vector<std::unique_ptr<TPropInfo>> Own;
-  mutable std::vector<PPropInfo> AllCache;
-  mutable std::vector<PPropInfo> SortedCache;
-  mutable unsigned CacheGeneration = 0;
 };
 
 // The order of the sorted property list: letters compared without regard to case (folded to

@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "platform/rtl/Filer.h"
+#include "platform/rtl/TypInfo.h"
 
 namespace {
 
@@ -205,4 +208,257 @@ TEST(Filer, ByteCursorChecksCountsAgainstTheBytesLeft)
   EXPECT_EQ(c.ReadString(2), "ab");
   EXPECT_TRUE(c.AtEnd());
   EXPECT_THROW(c.ReadByte(), EReadError);
+}
+
+// ---- Published properties and components ----
+
+namespace {
+
+enum TFillKind { fkNone, fkSolid, fkHatch };
+enum TFontStyle { fsBold, fsItalic, fsUnderline };
+using TFontStyles = TSet<TFontStyle>;
+
+class TFontLike : public TPersistent {
+public:
+  const AnsiString& Name() const { return FName; }
+  void SetName(const AnsiString& v) { FName = v; }
+  TFontStyles Style() const { return FStyle; }
+  void SetStyle(TFontStyles v) { FStyle = v; }
+
+private:
+  AnsiString FName = "Arial";
+  TFontStyles FStyle;
+};
+
+class TBandItem : public TCollectionItem {
+public:
+  using TCollectionItem::TCollectionItem;
+  const AnsiString& Text() const { return FText; }
+  void SetText(const AnsiString& v) { FText = v; }
+
+private:
+  AnsiString FText;
+};
+
+// A component with a property of each streamed kind, a nested object, a collection, a
+// reference and children of its own.
+class TBox : public TComponent {
+public:
+  explicit TBox(TComponent* owner)
+      : TComponent(owner), FItems(this, CollectionItemClass<TBandItem>())
+  {
+  }
+  Integer Left() const { return FLeft; }
+  void SetLeft(Integer v) { FLeft = v; }
+  TFillKind Fill() const { return FFill; }
+  void SetFill(TFillKind v) { FFill = v; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool v) { FVisible = v; }
+  double Width() const { return FWidth; }
+  void SetWidth(double v) { FWidth = v; }
+  TDateTime Stamp() const { return FStamp; }
+  void SetStamp(TDateTime v) { FStamp = v; }
+  Int64 Big() const { return FBig; }
+  void SetBig(Int64 v) { FBig = v; }
+  char Mark() const { return FMark; }
+  void SetMark(char v) { FMark = v; }
+  const AnsiString& Caption() const { return FCaption; }
+  void SetCaption(const AnsiString& v) { FCaption = v; }
+  TFontLike* Font() { return &FFont; }
+  void SetFont(TFontLike* v) { FFont.SetName(v->Name()), FFont.SetStyle(v->Style()); }
+  TOwnedCollection* Items() { return &FItems; }
+  TBox* Next() const { return FNext; }
+  void SetNext(TBox* v) { FNext = v; }
+  int LoadedCalls = 0;
+  bool ReadingSeen = false;
+
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override
+  {
+    for (Integer i = 0; i < ComponentCount(); ++i)
+      Proc(Components(i));
+  }
+
+protected:
+  void Loaded() override
+  {
+    ReadingSeen = ComponentState().Contains(csReading);
+    TComponent::Loaded();
+    ++LoadedCalls;
+  }
+
+private:
+  Integer FLeft = 0;
+  TFillKind FFill = fkSolid;
+  bool FVisible = true;
+  double FWidth = 0;
+  TDateTime FStamp = 0;
+  Int64 FBig = 0;
+  char FMark = 'x';
+  AnsiString FCaption;
+  TFontLike FFont;
+  TOwnedCollection FItems;
+  TBox* FNext = nullptr;
+};
+
+std::vector<std::string> WrittenNames(TMemoryStream& s)
+{
+  std::vector<std::string> names;
+  s.SetPosition(0);
+  TReader r(&s);
+  while (!r.EndOfData()) {
+    names.push_back(r.ReadStr());
+    r.SkipValue();
+  }
+  return names;
+}
+
+class FilerStreaming : public testing::Test {
+protected:
+  void SetUp() override
+  {
+    RegisterEnumType<TFillKind>("TFillKind", {"fkNone", "fkSolid", "fkHatch"});
+    RegisterEnumType<TFontStyle>("TFontStyle", {"fsBold", "fsItalic", "fsUnderline"});
+    RegisterSetType<TFontStyles>("TFontStyles");
+    TClassRegistration<TFontLike, TPersistent>("TFontLike")
+        .Property("Name", &TFontLike::Name, &TFontLike::SetName)
+        .Property("Style", &TFontLike::Style, &TFontLike::SetStyle).Default(TFontStyles{});
+    TClassRegistration<TBandItem, TCollectionItem>("TBandItem")
+        .Property("Text", &TBandItem::Text, &TBandItem::SetText);
+    TClassRegistration<TBox, TComponent>("TBox")
+        .Property("Left", &TBox::Left, &TBox::SetLeft)
+        .Property("Fill", &TBox::Fill, &TBox::SetFill).Default(fkSolid)
+        .Property("Visible", &TBox::Visible, &TBox::SetVisible).Default(true)
+        .Property("Width", &TBox::Width, &TBox::SetWidth)
+        .Property("Stamp", &TBox::Stamp, &TBox::SetStamp).Type(TDateTimeTypeInfo())
+        .Property("Big", &TBox::Big, &TBox::SetBig)
+        .Property("Mark", &TBox::Mark, &TBox::SetMark).Default('x')
+        .Property("Caption", &TBox::Caption, &TBox::SetCaption)
+        .Property("Font", &TBox::Font, &TBox::SetFont)
+        .Property("Items", &TBox::Items)
+        .Property("Next", &TBox::Next, &TBox::SetNext);
+    RegisterClass(ClassInfoOf<TBox>());
+  }
+};
+
+} // namespace
+
+TEST_F(FilerStreaming, ComponentTreeRoundTrip)
+{
+  TBox source(nullptr);
+  source.SetName("Root");
+  auto* a = new TBox(&source);
+  a->SetName("A");
+  auto* b = new TBox(&source);
+  b->SetName("B");
+  a->SetNext(b); // a reference to a component read after it
+  b->SetNext(&source);
+  a->SetLeft(-5);
+  a->SetFill(fkHatch);
+  a->SetVisible(false);
+  a->SetWidth(94.48825);
+  a->SetStamp(41613.5);
+  a->SetBig(Int64(1) << 40);
+  a->SetMark('#');
+  a->SetCaption("运单");
+  a->Font()->SetName("宋体");
+  a->Font()->SetStyle({fsBold, fsUnderline});
+  static_cast<TBandItem*>(a->Items()->Add())->SetText("one");
+  static_cast<TBandItem*>(a->Items()->Add())->SetText("two");
+
+  TMemoryStream stream;
+  TWriter writer(&stream);
+  writer.WriteRootComponent(&source);
+  EXPECT_FALSE(source.ComponentState().Contains(csWriting));
+
+  stream.SetPosition(0);
+  TReader reader(&stream);
+  auto* copy = As<TBox>(reader.ReadRootComponent(nullptr));
+  std::unique_ptr<TBox> owned(copy);
+  EXPECT_TRUE(reader.EndOfData());
+  EXPECT_EQ(copy->Name(), "Root");
+  ASSERT_EQ(copy->ComponentCount(), 2);
+  auto* ca = As<TBox>(copy->FindComponent("a"));
+  auto* cb = As<TBox>(copy->FindComponent("B"));
+  ASSERT_TRUE(ca && cb);
+  EXPECT_EQ(ca->Left(), -5);
+  EXPECT_EQ(ca->Fill(), fkHatch);
+  EXPECT_FALSE(ca->Visible());
+  EXPECT_DOUBLE_EQ(ca->Width(), 94.48825);
+  EXPECT_EQ(ca->Stamp(), 41613.5);
+  EXPECT_EQ(ca->Big(), Int64(1) << 40);
+  EXPECT_EQ(ca->Mark(), '#');
+  EXPECT_EQ(ca->Caption(), "运单");
+  EXPECT_EQ(ca->Font()->Name(), "宋体");
+  EXPECT_EQ(ca->Font()->Style(), (TFontStyles{fsBold, fsUnderline}));
+  ASSERT_EQ(ca->Items()->Count(), 2);
+  EXPECT_EQ(static_cast<TBandItem*>(ca->Items()->Items(1))->Text(), "two");
+  EXPECT_EQ(ca->Next(), cb);   // resolved after B was read
+  EXPECT_EQ(cb->Next(), copy); // "Owner"
+  // Defaults were not written, so B keeps its own values.
+  EXPECT_EQ(cb->Fill(), fkSolid);
+  EXPECT_TRUE(cb->Visible());
+  // Loaded ran once per component, after reading ended.
+  EXPECT_EQ(copy->LoadedCalls, 1);
+  EXPECT_EQ(ca->LoadedCalls, 1);
+  EXPECT_FALSE(ca->ReadingSeen);
+  EXPECT_FALSE(ca->ComponentState().Contains(csLoading));
+}
+
+TEST_F(FilerStreaming, DefaultsAndAncestorLimitWhatIsWritten)
+{
+  TBox box(nullptr);
+  TMemoryStream plain;
+  TWriter w1(&plain);
+  w1.WriteProperties(&box);
+  // Left has no default: always written; defaults, zeros, empty strings, nil references
+  // and unstored Name are not; nested objects write under dotted names; collections always.
+  EXPECT_EQ(WrittenNames(plain), (std::vector<std::string>{"Left", "Font.Name", "Items"}));
+
+  TBox ancestor(nullptr);
+  ancestor.SetLeft(3);
+  box.SetLeft(3);
+  box.SetCaption("x");
+  TMemoryStream diff;
+  TWriter w2(&diff);
+  w2.SetAncestor(&ancestor);
+  w2.WriteProperties(&box);
+  // Of the component's own values only what differs from the ancestor; nested objects
+  // and collections follow their own defaults.
+  EXPECT_EQ(WrittenNames(diff), (std::vector<std::string>{"Caption", "Font.Name", "Items"}));
+}
+
+TEST_F(FilerStreaming, UnknownClassesAndBadValuesRaise)
+{
+  TMemoryStream s;
+  TWriter w(&s);
+  w.WriteStr("TNoSuchBox");
+  w.WriteStr("X");
+  w.WriteListEnd();
+  w.WriteListEnd();
+  s.SetPosition(0);
+  TReader r(&s);
+  try {
+    r.ReadRootComponent(nullptr);
+    FAIL();
+  } catch (const EClassNotFound& e) {
+    EXPECT_EQ(e.Message(), "Class TNoSuchBox not found");
+  }
+
+  TMemoryStream bad;
+  TWriter wb(&bad);
+  wb.WritePropName("Fill");
+  wb.WriteIdent("fkPlaid");
+  wb.WritePropName("Left");
+  wb.WriteInteger(9);
+  bad.SetPosition(0);
+  TBox box(nullptr);
+  TReader rb(&bad);
+  try {
+    rb.ReadProperty(&box);
+    FAIL();
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), "Invalid property value");
+  }
+  rb.ReadProperty(&box);
+  EXPECT_EQ(box.Left(), 9);
 }
