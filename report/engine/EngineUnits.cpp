@@ -1,4 +1,29 @@
 // The report engine's units in the system's unit order.
 #include "platform/rtl/Units.h"
+#include "report/engine/frxClass.h"
+#include "report/engine/frxDsgnIntf.h"
+#include "report/engine/frxRes.h"
+#include "report/engine/frxXMLSerializer.h"
 
-void RegisterReportEngineUnits() {}
+namespace {
+
+void DsgnIntfInitialization() { CreateDesignerRegistries(); }
+void DsgnIntfFinalization() { FreeDesignerRegistries(); }
+
+void ResInitialization() { ReportResources(); }
+void ResFinalization() { FreeReportResources(); }
+
+void ClassInitialization()
+{
+  RegisterSerializedPlatformClasses();
+  RegisterReportClasses();
+}
+
+} // namespace
+
+void RegisterReportEngineUnits()
+{
+  RegisterUnit("frxDsgnIntf", DsgnIntfInitialization, DsgnIntfFinalization);
+  RegisterUnit("frxRes", ResInitialization, ResFinalization);
+  RegisterUnit("frxClass", ClassInitialization, nullptr);
+}

@@ -1,0 +1,259 @@
+// Shared helpers of the report library; see frxUtils.h.
+#include "report/engine/frxUtils.h"
+
+#include <algorithm>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Pictures.h"
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/NumFormat.h"
+#include "platform/rtl/RtlConsts.h"
+#include "report/engine/frxClass.h"
+#include "report/engine/frxRes.h"
+
+namespace {
+
+TfrxFindModuleFunc GFindModule = nullptr;
+TfrxMessageBoxFunc GMessageBox = nullptr;
+
+AnsiString WithoutBlanks(const AnsiString& s)
+{
+  AnsiString result;
+  result.reserve(s.size());
+  for (char c : s)
+    if (c != ' ')
+      result += c;
+  return result;
+}
+
+// True when Text holds Sub at the 1-based position Pos.
+bool StartsAt(const AnsiString& Text, Integer Pos, const AnsiString& Sub)
+{
+  return !Sub.empty() && Text.compare(static_cast<size_t>(Pos - 1), Sub.size(), Sub) == 0;
+}
+
+int HexDigit(char c)
+{
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  return -1;
+}
+
+// Dotted names: the first part is a global module, the rest are owned components level by
+// level.
+TComponent* LocateDotted(const AnsiString& Name)
+{
+  TStringList parts;
+  SplitTextByChar(Name, &parts, '.');
+  TComponent* c = FindGlobalModule(parts.Strings(0));
+  for (Integer i = 1; c && i < parts.Count(); ++i)
+    c = c->FindComponent(parts.Strings(i));
+  return c;
+}
+
+} // namespace
+
+TfrxRect ExtendedRect(Extended ALeft, Extended ATop, Extended ARight, Extended ABottom)
+{
+  return {ALeft, ATop, ARight, ABottom};
+}
+
+TfrxPoint ExtendedPoint(Extended X, Extended Y) { return {X, Y}; }
+
+void ParsePageNumbers(const AnsiString& PageNumbers, TStrings* List, Integer PageCount)
+{
+  List->Clear();
+  AnsiString s = WithoutBlanks(PageNumbers);
+  if (s.empty())
+    return;
+  if (s.back() == '-')
+    s += IntToStr(PageCount);
+  TStringList items;
+  SplitTextByChar(s, &items, ',');
+  for (Integer i = 0; i < items.Count(); ++i) {
+    const AnsiString item = items.Strings(i);
+    size_t dash = item.find('-');
+    if (dash == AnsiString::npos) {
+      List->Add(IntToStr(StrToInt(item)));
+      continue;
+    }
+    Integer first = StrToInt(item.substr(0, dash));
+    Integer last = std::min(StrToInt(item.substr(dash + 1)), PageCount);
+    for (Integer n = first; n <= last; ++n)
+      List->Add(IntToStr(n));
+  }
+}
+
+void ExtractBracketed(const AnsiString& Text, const AnsiString& Open, const AnsiString& Close,
+                      AnsiString& Result, Integer& EndPos, Integer& StartPos)
+{
+  Result.clear();
+  EndPos = StartPos;
+  const Integer len = Length(Text);
+  if (len == 0 || StartPos > len || StartPos < 1)
+    return;
+  Integer depth = 0;
+  bool inDouble = false, inSingle = false;
+  Integer i = StartPos;
+  for (;;) {
+    const unsigned char c = static_cast<unsigned char>(Text[i - 1]);
+    if (IsDBCSLeadByte(c) && i < len) {
+      // A double-byte character is one unit: neither of its bytes opens, closes or quotes.
+      // When it is the last character, the scan stops on its first byte.
+      if (i + 1 >= len)
+        break;
+      i += 2;
+      continue;
+    }
+    if (!inDouble && !inSingle) {
+      if (StartsAt(Text, i, Open)) {
+        if (depth == 0)
+          StartPos = i;
+        ++depth;
+      } else if (StartsAt(Text, i, Close)) {
+        --depth;
+      }
+    }
+    if (c == '"' && !inSingle)
+      inDouble = !inDouble;
+    else if (c == '\'' && !inDouble)
+      inSingle = !inSingle;
+    if (depth == 0 || i >= len)
+      break;
+    ++i;
+  }
+  const Integer stop = i;
+  const Integer openLen = Length(Open);
+  Result = Copy(Text, StartPos + openLen, stop - StartPos - openLen);
+  EndPos = StartPos != stop ? stop + Length(Close) - 1 : stop;
+}
+
+void SetFindGlobalModule(TfrxFindModuleFunc Func) { GFindModule = Func; }
+
+TComponent* FindGlobalModule(const AnsiString& Name)
+{
+  return GFindModule && !Name.empty() ? GFindModule(Name) : nullptr;
+}
+
+TComponent* LocateComponent(TComponent* Owner, const AnsiString& Name)
+{
+  if (Name.empty())
+    return nullptr;
+  try {
+    if (Name.find('.') != AnsiString::npos)
+      return LocateDotted(Name);
+    if (!Owner)
+      return nullptr;
+    TComponent* result = Owner->FindComponent(Name);
+    if (!result)
+      if (auto* report = dynamic_cast<TfrxReport*>(Owner); report && report->Owner())
+        result = report->Owner()->FindComponent(Name);
+    return result;
+  } catch (const Exception&) {
+    throw EClassNotFound("Missing " + Name);
+  }
+}
+
+AnsiString ComponentReferenceName(TfrxReport* Report, TComponent* Component)
+{
+  if (!Component)
+    return AnsiString();
+  TComponent* owner = Component->Owner();
+  if (!owner || owner == Report || (Report && owner == Report->Owner()))
+    return Component->Name();
+  if (!owner->Name().empty() && FindGlobalModule(owner->Name()) == owner)
+    return owner->Name() + "." + Component->Name();
+  return AnsiString();
+}
+
+void SplitTextByChar(const AnsiString& Text, TStrings* List, char Delimiter)
+{
+  List->Clear();
+  size_t start = 0;
+  while (start < Text.size()) {
+    size_t stop = Text.find(Delimiter, start);
+    if (stop == AnsiString::npos) {
+      List->Add(Text.substr(start));
+      return;
+    }
+    List->Add(Text.substr(start, stop - start));
+    start = stop + 1;
+  }
+}
+
+Extended ParseFloatLenient(const AnsiString& Text)
+{
+  AnsiString s;
+  s.reserve(Text.size());
+  for (char c : Text) {
+    if (c == ' ')
+      continue;
+    s += (c == ',' || c == '.') ? FormatSettings.DecimalSeparator : c;
+  }
+  return StrToFloat(s);
+}
+
+AnsiString FloatToDisplayText(Extended Value)
+{
+  if (Value != static_cast<Extended>(static_cast<Int64>(Value)))
+    return Format("%2.2f", {Value});
+  return FloatToStr(Value);
+}
+
+AnsiString StreamToHex(TMemoryStream* Stream)
+{
+  static const char Digits[] = "0123456789ABCDEF";
+  const Int64 size = Stream->Size();
+  const auto* bytes = static_cast<const unsigned char*>(Stream->Memory());
+  AnsiString result(static_cast<size_t>(size) * 2, '0');
+  for (Int64 i = 0; i < size; ++i) {
+    result[i * 2] = Digits[bytes[i] >> 4];
+    result[i * 2 + 1] = Digits[bytes[i] & 15];
+  }
+  return result;
+}
+
+void HexToStream(const AnsiString& Text, TStream* Stream)
+{
+  const size_t count = Text.size() / 2;
+  AnsiString bytes(count, '\0');
+  for (size_t i = 0; i < count; ++i) {
+    int hi = HexDigit(Text[i * 2]);
+    int lo = HexDigit(Text[i * 2 + 1]);
+    if (hi < 0 || lo < 0)
+      throw EConvertError(Format(SInvalidInteger, {"$" + Text.substr(i * 2, 2)}));
+    bytes[i] = static_cast<char>(hi * 16 + lo);
+  }
+  Stream->SetSize(0);
+  Stream->SetPosition(0);
+  if (count > 0)
+    Stream->WriteBuffer(bytes.data(), static_cast<Integer>(count));
+  Stream->SetSize(static_cast<Int64>(count));
+}
+
+AnsiString TempFileNameIn(const AnsiString& Directory)
+{
+  return GetTempFileName(Directory.empty() ? AnsiString() : IncludeTrailingPathDelimiter(Directory),
+                         "fr");
+}
+
+void DrawGraphic(TCanvas* Canvas, const TRect& Rect, TGraphic* Graphic)
+{
+  if (!Canvas || !Graphic || Graphic->Empty())
+    return;
+  Canvas->StretchDraw(Rect, Graphic);
+}
+
+void SetErrorMessageBox(TfrxMessageBoxFunc Func) { GMessageBox = Func; }
+
+void ShowErrorMessage(const AnsiString& Text)
+{
+  if (GMessageBox)
+    GMessageBox(Text, ReportResources()->Lookup("mbError"));
+}

@@ -1,0 +1,459 @@
+// Report objects to XML elements and back; see frxXMLSerializer.h for the attribute forms.
+#include "report/engine/frxXMLSerializer.h"
+
+#include "platform/graphics/Graphics.h"
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Codec.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/NumFormat.h"
+#include "platform/rtl/Variants.h"
+#include "report/engine/frxClass.h"
+#include "report/engine/frxRes.h"
+#include "report/engine/frxUtils.h"
+#include "report/engine/frxXML.h"
+
+namespace {
+
+// Sets a component's Serializing flag while its attributes are produced.
+class TSerializingGuard {
+public:
+  explicit TSerializingGuard(TPersistent* Obj) : FComponent(dynamic_cast<TfrxComponent*>(Obj))
+  {
+    if (FComponent) {
+      FWas = FComponent->Serializing();
+      FComponent->SetSerializing(true);
+    }
+  }
+  ~TSerializingGuard()
+  {
+    if (FComponent)
+      FComponent->SetSerializing(FWas);
+  }
+  TSerializingGuard(const TSerializingGuard&) = delete;
+  TSerializingGuard& operator=(const TSerializingGuard&) = delete;
+
+private:
+  TfrxComponent* FComponent;
+  bool FWas = false;
+};
+
+AnsiString Attribute(const AnsiString& Prefix, const AnsiString& Name, const AnsiString& Value)
+{
+  AnsiString s;
+  s.reserve(Prefix.size() + Name.size() + Value.size() + 4);
+  s += ' ';
+  s += Prefix;
+  s += Name;
+  s += "=\"";
+  s += Value;
+  s += '"';
+  return s;
+}
+
+// The lines of a string list joined by CR LF, without a final line break.
+AnsiString StringsText(TStrings* Strings)
+{
+  AnsiString text = Strings->Text();
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+    text.resize(text.size() - 2);
+  return text;
+}
+
+} // namespace
+
+TfrxXMLSerializer::TfrxXMLSerializer(TStream* Stream)
+    : FErrors(std::make_unique<TStringList>()), FPropDataStream(std::make_unique<TMemoryStream>()),
+      FStream(Stream)
+{
+  FErrors->SetSorted(true);
+  FErrors->SetDuplicates(dupIgnore);
+}
+
+TfrxXMLSerializer::~TfrxXMLSerializer() = default;
+
+// ---- Writing ----
+
+AnsiString TfrxXMLSerializer::PropertyText(TObject* Obj, PPropInfo Prop, const AnsiString& Prefix,
+                                           bool& Written)
+{
+  Written = false;
+  switch (Prop->Kind()) {
+  case tkInteger:
+  case tkChar:
+  case tkWChar:
+  case tkEnumeration:
+  case tkSet: {
+    const NativeInt value = GetOrdProp(Obj, Prop);
+    if (!FSerializeDefaultValues && Prop->HasDefault && value == Prop->Default)
+      return AnsiString();
+    Written = true;
+    if (Prop->Kind() == tkEnumeration)
+      return GetEnumName(Prop->PropType, static_cast<Integer>(value));
+    return IntToStr(static_cast<Int64>(value));
+  }
+  case tkFloat:
+    Written = true;
+    return FloatToStr(GetFloatProp(Obj, Prop));
+  case tkString:
+  case tkLString:
+  case tkWString: {
+    AnsiString value = Prop->Kind() == tkWString ? WideToGbk(GetWideStrProp(Obj, Prop))
+                                                 : GetStrProp(Obj, Prop);
+    Written = !value.empty() || FSerializeDefaultValues;
+    return Written ? StrToXML(value) : AnsiString();
+  }
+  case tkVariant:
+    Written = true;
+    return StrToXML(VarToStr(GetVariantProp(Obj, Prop)));
+  default:
+    return AnsiString();
+  }
+}
+
+AnsiString TfrxXMLSerializer::ObjToXML(TPersistent* Obj, const AnsiString& Prefix)
+{
+  TSerializingGuard guard(Obj);
+  AnsiString result;
+  for (PPropInfo prop : GetPropInfos(Obj->ClassType())) {
+    if (!IsStoredProp(Obj, prop))
+      continue;
+    if (prop->Kind() != tkClass) {
+      bool written;
+      AnsiString value = PropertyText(Obj, prop, Prefix, written);
+      if (written)
+        result += Attribute(Prefix, prop->Name, value);
+      continue;
+    }
+    TObject* value = GetObjectProp(Obj, prop);
+    if (!value)
+      continue;
+    if (auto* component = dynamic_cast<TComponent*>(value)) {
+      auto* self = dynamic_cast<TfrxComponent*>(Obj);
+      TfrxReport* report = self ? self->Report() : dynamic_cast<TfrxReport*>(FOwner);
+      AnsiString name = ComponentReferenceName(report, component);
+      if (name.empty() && FOwner && component->Owner() == FOwner)
+        name = component->Name();
+      if (!name.empty())
+        result += Attribute(Prefix, prop->Name, StrToXML(name));
+    } else if (auto* strings = dynamic_cast<TStrings*>(value)) {
+      result += Attribute(Prefix, prop->Name + ".Text", StrToXML(StringsText(strings)));
+    } else if (auto* persistent = dynamic_cast<TPersistent*>(value)) {
+      result += ObjToXML(persistent, Prefix + prop->Name + ".");
+    }
+  }
+  TMemoryStream data;
+  {
+    TWriter writer(&data);
+    writer.WriteDefinedProperties(Obj);
+  }
+  if (data.Size() > 0)
+    result += Attribute(Prefix, "PropData", StreamToHex(&data));
+  return result;
+}
+
+void TfrxXMLSerializer::Write(TfrxComponent* Component, bool SaveChildren, TfrxXMLItem* Item)
+{
+  if (!Item) {
+    TfrxXMLDocument doc;
+    doc.SetAutoIndent(true);
+    Write(Component, SaveChildren, doc.Root());
+    doc.SaveToStream(FStream);
+    return;
+  }
+  std::vector<std::pair<TfrxComponent*, TfrxXMLItem*>> pending{{Component, Item}};
+  while (!pending.empty()) {
+    auto [obj, item] = pending.back();
+    pending.pop_back();
+    item->SetName(obj->ClassName());
+    item->SetText("Name=\"" + StrToXML(obj->Name()) + "\"" + ObjToXML(obj));
+    if (!SaveChildren)
+      continue;
+    TList* children = obj->Objects();
+    for (Integer i = 0; i < children->Count(); ++i)
+      pending.push_back({static_cast<TfrxComponent*>(children->Items(i)), item->Add()});
+  }
+}
+
+void TfrxXMLSerializer::WriteObjectElement(TfrxComponent* Obj)
+{
+  const AnsiString text = "<" + Obj->ClassName() + ObjToXML(Obj) + "/>";
+  FStream->WriteBuffer(text.data(), static_cast<Integer>(text.size()));
+}
+
+// ---- Reading ----
+
+void TfrxXMLSerializer::XMLToObj(const AnsiString& Text, TPersistent* Obj)
+{
+  size_t pos = 0;
+  while (pos < Text.size()) {
+    const size_t open = Text.find('"', pos);
+    if (open == AnsiString::npos)
+      break;
+    AnsiString name = Text.substr(pos, open - pos);
+    if (!name.empty())
+      name.pop_back(); // the '='
+    name = LowerCase(Trim(name));
+    if (name.empty())
+      break;
+    size_t close = Text.find('"', open + 1);
+    if (close == AnsiString::npos)
+      close = Text.size();
+    const AnsiString value = Text.substr(open + 1, close - open - 1);
+    pos = close + 2;
+    try {
+      ApplyAttribute(name, value, Obj);
+    } catch (const Exception& e) {
+      FErrors->Add(e.Message());
+    }
+  }
+}
+
+void TfrxXMLSerializer::ApplyAttribute(AnsiString Name, const AnsiString& Value, TPersistent* Obj)
+{
+  if (Name.size() == 1)
+    if (auto* component = dynamic_cast<TfrxComponent*>(Obj)) {
+      switch (Name[0]) {
+      case 'l': component->SetLeft(ParseFloatLenient(Value)); return;
+      case 't': component->SetTop(ParseFloatLenient(Value)); return;
+      case 'w': component->SetWidth(ParseFloatLenient(Value)); return;
+      case 'h': component->SetHeight(ParseFloatLenient(Value)); return;
+      case 'x':
+        // The text of a text object: its Memo lines.
+        if (PPropInfo memo = GetPropInfo(Obj, "Memo", TTypeKinds{tkClass}))
+          if (auto* lines = dynamic_cast<TStrings*>(GetObjectProp(Obj, memo)))
+            lines->SetText(XMLToStr(Value));
+        return;
+      default: break;
+      }
+    }
+  TObject* current = Obj;
+  for (size_t dot = Name.find('.'); dot != AnsiString::npos; dot = Name.find('.')) {
+    PPropInfo prop = GetPropInfo(current, Name.substr(0, dot), TTypeKinds{tkClass});
+    if (!prop)
+      return;
+    current = GetObjectProp(current, prop);
+    if (!current)
+      return;
+    Name.erase(0, dot + 1);
+  }
+  if (auto* strings = dynamic_cast<TStrings*>(current); strings && Name == "text") {
+    strings->SetText(XMLToStr(Value));
+    return;
+  }
+  if (Name == "propdata") {
+    if (auto* persistent = dynamic_cast<TPersistent*>(current))
+      ApplyPropData(Value, persistent);
+    return;
+  }
+  if (PPropInfo prop = GetPropInfo(current, Name))
+    ApplyProperty(current, prop, Value);
+}
+
+void TfrxXMLSerializer::ApplyProperty(TObject* Obj, PPropInfo Prop, const AnsiString& Value)
+{
+  switch (Prop->Kind()) {
+  case tkInteger:
+  case tkChar:
+  case tkWChar:
+  case tkSet:
+    SetOrdProp(Obj, Prop, StrToInt(Value));
+    return;
+  case tkEnumeration: {
+    Integer n;
+    if (TryStrToInt(Value, n))
+      SetOrdProp(Obj, Prop, n);
+    else
+      SetEnumProp(Obj, Prop, Value);
+    return;
+  }
+  case tkFloat:
+    SetFloatProp(Obj, Prop, ParseFloatLenient(Value));
+    return;
+  case tkString:
+  case tkLString:
+    SetStrProp(Obj, Prop, XMLToStr(Value));
+    return;
+  case tkWString:
+    SetWideStrProp(Obj, Prop, GbkToWide(XMLToStr(Value)));
+    return;
+  case tkVariant:
+    SetVariantProp(Obj, Prop, Variant(XMLToStr(Value)));
+    return;
+  case tkClass:
+    FFixups.push_back({Obj, Prop, Value});
+    return;
+  default:
+    return; // events, Int64 and the rest are not read from attributes
+  }
+}
+
+void TfrxXMLSerializer::ApplyPropData(const AnsiString& Value, TPersistent* Obj)
+{
+  HexToStream(Value, FPropDataStream.get());
+  FPropDataStream->SetPosition(0);
+  TReader reader(FPropDataStream.get());
+  try {
+    while (!reader.EndOfData())
+      reader.ReadProperty(Obj);
+  } catch (const Exception&) {
+    // Defined data that cannot be read is dropped from the first failing property on.
+  }
+}
+
+void TfrxXMLSerializer::ResolveFixups()
+{
+  std::vector<TfrxFixupItem> fixups;
+  fixups.swap(FFixups);
+  auto* root = dynamic_cast<TfrxComponent*>(FOwner);
+  for (const TfrxFixupItem& fixup : fixups) {
+    try {
+      TComponent* found = root ? root->FindObject(fixup.Value) : nullptr;
+      if (!found)
+        found = LocateComponent(FOwner, fixup.Value);
+      if (found)
+        SetObjectProp(fixup.Obj, fixup.Prop, found);
+    } catch (const Exception&) {
+      // A reference that cannot be resolved leaves the property as it was.
+    }
+  }
+}
+
+TfrxComponent* TfrxXMLSerializer::CreateObject(const AnsiString& ClassName, TComponent* AOwner,
+                                               bool Raise)
+{
+  TClass cls = Raise ? FindClass(ClassName) : GetClass(ClassName);
+  if (cls && !cls->InheritsFrom(ClassInfoOf<TfrxComponent>()))
+    cls = nullptr;
+  if (!cls) {
+    if (Raise)
+      throw EClassNotFound(Format("Class %s not found", {ClassName}));
+    return nullptr;
+  }
+  return static_cast<TfrxComponent*>(cls->Create(AOwner));
+}
+
+void TfrxXMLSerializer::FinishObject(TfrxComponent* Obj)
+{
+  if (!dynamic_cast<TfrxReport*>(Obj))
+    Obj->Loaded();
+}
+
+void TfrxXMLSerializer::Read(TfrxComponent* Component, TfrxXMLItem* Item)
+{
+  std::unique_ptr<TfrxXMLDocument> doc;
+  if (!Item) {
+    doc = std::make_unique<TfrxXMLDocument>();
+    doc->LoadFromStream(FStream);
+    Item = doc->Root();
+  }
+  if (!FOwner)
+    FOwner = Component;
+  std::vector<TfrxComponent*> loaded;
+  XMLToObj(Item->Text(), Component);
+  loaded.push_back(Component);
+
+  // Depth first in document order; each frame remembers the next child element to read.
+  struct TFrame {
+    TfrxXMLItem* Item;
+    TfrxComponent* Obj;
+    Integer Next;
+  };
+  std::vector<TFrame> stack{{Item, Component, 0}};
+  while (!stack.empty()) {
+    TFrame& top = stack.back();
+    if (top.Next >= top.Item->Count()) {
+      stack.pop_back();
+      continue;
+    }
+    TfrxXMLItem* childItem = top.Item->Items(top.Next++);
+    TfrxComponent* parent = top.Obj;
+    TfrxComponent* child = CreateObject(childItem->Name(), parent, false);
+    if (!child) {
+      FErrors->Add(ReportResources()->Lookup("xrCantFindClass") + " " + childItem->Name());
+      continue;
+    }
+    XMLToObj(childItem->Text(), child);
+    loaded.push_back(child);
+    stack.push_back({childItem, child, 0});
+  }
+  ResolveFixups();
+  for (TfrxComponent* obj : loaded)
+    FinishObject(obj);
+}
+
+TfrxComponent* TfrxXMLSerializer::ReadNewObject(TComponent* AOwner)
+{
+  AnsiString name, text;
+  {
+    TfrxXMLReader reader(FStream);
+    reader.ReadItem(name, text);
+  }
+  if (name.empty())
+    return nullptr;
+  if (name.back() == '/')
+    name.pop_back();
+  if (!text.empty() && text.back() == '/')
+    text.pop_back();
+  TfrxComponent* obj = CreateObject(name, AOwner, true);
+  if (!FOwner)
+    FOwner = AOwner;
+  XMLToObj(text, obj);
+  ResolveFixups();
+  FinishObject(obj);
+  return obj;
+}
+
+TfrxComponent* TfrxXMLSerializer::ReadObjectFromText(TComponent* AOwner, const AnsiString& Text)
+{
+  const AnsiString s = Trim(Text);
+  if (s.empty())
+    return nullptr;
+  const size_t blank = s.find(' ');
+  const AnsiString className = s.substr(0, blank);
+  const AnsiString attributes = blank == AnsiString::npos ? AnsiString() : s.substr(blank + 1);
+  TfrxComponent* obj = CreateObject(className, AOwner, true);
+  FOwner = AOwner;
+  try {
+    XMLToObj(attributes, obj);
+  } catch (...) {
+    ResolveFixups();
+    FinishObject(obj);
+    throw;
+  }
+  ResolveFixups();
+  FinishObject(obj);
+  return obj;
+}
+
+void TfrxXMLSerializer::ReadPersistent(TComponent* AOwner, TPersistent* Item, const AnsiString& Text)
+{
+  if (!FOwner)
+    FOwner = AOwner;
+  XMLToObj(Text, Item);
+  ResolveFixups();
+}
+
+// ---- Platform classes ----
+
+void RegisterSerializedPlatformClasses()
+{
+  if (!ClassInfoOf<TGraphicsObject>())
+    TClassRegistration<TGraphicsObject, TPersistent>("TGraphicsObject");
+  if (ClassInfoOf<TFont>())
+    return;
+  RegisterEnumType<TFontPitch>("TFontPitch", {"fpDefault", "fpVariable", "fpFixed"});
+  RegisterEnumType<TFontStyle>("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
+  RegisterSetType<TFontStyles>("TFontStyles");
+  // Size is read (older files carry it) but not written: Height holds the same value.
+  TClassRegistration<TFont, TGraphicsObject>("TFont")
+      .Property("Charset", &TFont::Charset, &TFont::SetCharset)
+      .Property("Color", &TFont::Color, &TFont::SetColor)
+      .Type(TColorTypeInfo())
+      .Property("Height", &TFont::Height, &TFont::SetHeight)
+      .Property("Name", &TFont::Name, &TFont::SetName)
+      .Property("Pitch", &TFont::Pitch, &TFont::SetPitch)
+      .Default(fpDefault)
+      .Property("Size", &TFont::Size, &TFont::SetSize)
+      .Stored(false)
+      .Property("Style", &TFont::Style, &TFont::SetStyle);
+}

@@ -1,0 +1,94 @@
+// The report definition file: report objects become XML elements named by their class,
+// their published properties become attributes, in the order reflection lists them. The
+// serializer knows nothing of report classes; each class describes itself through its
+// published properties (TypInfo.h). frxXML.h holds the tree, frxClass.h the objects.
+//
+// Attribute forms:
+//   ordinals     decimal (sets as their bit mask, colours as integers), enumerations by
+//                value name ("True", "baLeft"); skipped at their default
+//   floats       always, 15 significant digits, the current decimal separator
+//   strings      escaped, skipped when empty
+//   variants     always, as text
+//   components   the reference name; nothing for nil
+//   string lists Prop.Text="line1&#13;&#10;line2"
+//   persistents  their own attributes under the prefix Prop. ('Font.Name="Arial"')
+//   PropData     the defined (non-published) properties in the binary property format, as
+//                two upper-case hex digits per byte
+// Reading is lenient: a problem goes to Errors and the read goes on.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/TypInfo.h"
+
+class TReader;
+class TfrxComponent;
+class TfrxXMLItem;
+
+// An object reference waiting for the whole tree to be read.
+struct TfrxFixupItem {
+  TObject* Obj = nullptr;
+  PPropInfo Prop = nullptr;
+  AnsiString Value;
+};
+
+class TfrxXMLSerializer : public TObject {
+public:
+  explicit TfrxXMLSerializer(TStream* Stream);
+  ~TfrxXMLSerializer() override;
+
+  // Problems met while reading: sorted, duplicates dropped.
+  TStringList* Errors() const { return FErrors.get(); }
+  // References resolve against Owner; normally the report.
+  TComponent* Owner() const { return FOwner; }
+  void SetOwner(TComponent* Value) { FOwner = Value; }
+  // Writes ordinals at their default and empty strings too.
+  bool SerializeDefaultValues() const { return FSerializeDefaultValues; }
+  void SetSerializeDefaultValues(bool Value) { FSerializeDefaultValues = Value; }
+  TStream* Stream() const { return FStream; }
+
+  // The attribute text of Obj, each attribute preceded by one blank.
+  AnsiString ObjToXML(TPersistent* Obj, const AnsiString& Prefix = AnsiString());
+  // Applies an attribute text to Obj; problems go to Errors.
+  void XMLToObj(const AnsiString& Text, TPersistent* Obj);
+
+  // Writes Component (and with SaveChildren its descendants) into Item; without an item,
+  // into a new indented document saved to Stream.
+  void Write(TfrxComponent* Component, bool SaveChildren = true, TfrxXMLItem* Item = nullptr);
+  // Fills Component from Item (without one, from the document in Stream): the root element
+  // applies to Component, every other element becomes a new object of its class under its
+  // parent's object. An unregistered class is one error line; its element is skipped.
+  void Read(TfrxComponent* Component, TfrxXMLItem* Item = nullptr);
+
+  // '<Class attributes/>' of one object, straight to Stream.
+  void WriteObjectElement(TfrxComponent* Obj);
+  // One object from the next tag of Stream (its children ignored); null at the end. An
+  // unregistered class raises EClassNotFound.
+  TfrxComponent* ReadNewObject(TComponent* AOwner);
+  // One object from "ClassName attributes"; null for a blank text.
+  TfrxComponent* ReadObjectFromText(TComponent* AOwner, const AnsiString& Text);
+  // Applies an attribute text to a collection item, then resolves references.
+  void ReadPersistent(TComponent* AOwner, TPersistent* Item, const AnsiString& Text);
+
+private:
+  void ApplyAttribute(AnsiString Name, const AnsiString& Value, TPersistent* Obj);
+  void ApplyProperty(TObject* Obj, PPropInfo Prop, const AnsiString& Value);
+  void ApplyPropData(const AnsiString& Value, TPersistent* Obj);
+  AnsiString PropertyText(TObject* Obj, PPropInfo Prop, const AnsiString& Prefix, bool& Written);
+  void ResolveFixups();
+  TfrxComponent* CreateObject(const AnsiString& ClassName, TComponent* AOwner, bool Raise);
+  void FinishObject(TfrxComponent* Obj);
+
+  std::unique_ptr<TStringList> FErrors;
+  std::vector<TfrxFixupItem> FFixups;
+  TComponent* FOwner = nullptr;
+  std::unique_ptr<TMemoryStream> FPropDataStream;
+  bool FSerializeDefaultValues = false;
+  TStream* FStream;
+};
+
+// The class records of the platform classes report files carry (the font's published
+// properties), unless the graphics library registered them itself.
+void RegisterSerializedPlatformClasses();
