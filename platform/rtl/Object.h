@@ -70,8 +70,8 @@ public:
   TObject& operator=(const TObject&) = delete;
   virtual ~TObject();
 
-  // The metadata record of the object's class: its own when registered, otherwise that
-  // of TObject.
+  // The metadata record of the object's class: its own when registered, otherwise that of
+  // its nearest registered ancestor (TObject at worst).
   TClass ClassType() const;
   AnsiString ClassName() const;
   TClass ClassParent() const;
@@ -150,6 +150,9 @@ void UnRegisterClass(TClass aClass);
 TClass GetClass(const AnsiString& name);
 // Raises EClassNotFound "Class <name> not found" when no class of that name is registered.
 TClass FindClass(const AnsiString& name);
+// Class groups do not exist here: every registered class is visible to every lookup.
+inline void StartClassGroup(TClass) {}
+inline void GroupDescendentsWith(TClass, TClass) {}
 
 class TPersistent : public TObject {
 public:

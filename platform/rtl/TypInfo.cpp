@@ -5,6 +5,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "platform/rtl/Codec.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace typinfo_detail {
@@ -555,28 +556,38 @@ void SetFloatProp(TObject* obj, PPropInfo prop, Extended value)
 
 AnsiString GetStrProp(TObject* obj, PPropInfo prop)
 {
-  CheckKind(prop, TTypeKinds{tkString, tkLString});
+  CheckKind(prop, tkStrings);
+  if (prop->Kind() == tkWString)
+    return WideToGbk(prop->Access->GetWideStr(obj));
   return prop->Access->GetStr(obj);
 }
 
 void SetStrProp(TObject* obj, PPropInfo prop, const AnsiString& value)
 {
-  CheckKind(prop, TTypeKinds{tkString, tkLString});
+  CheckKind(prop, tkStrings);
   CheckWritable(prop);
-  prop->Access->SetStr(obj, value);
+  if (prop->Kind() == tkWString)
+    prop->Access->SetWideStr(obj, GbkToWide(value));
+  else
+    prop->Access->SetStr(obj, value);
 }
 
 WideString GetWideStrProp(TObject* obj, PPropInfo prop)
 {
-  CheckKind(prop, TTypeKinds{tkWString});
+  CheckKind(prop, tkStrings);
+  if (prop->Kind() != tkWString)
+    return GbkToWide(prop->Access->GetStr(obj));
   return prop->Access->GetWideStr(obj);
 }
 
 void SetWideStrProp(TObject* obj, PPropInfo prop, const WideString& value)
 {
-  CheckKind(prop, TTypeKinds{tkWString});
+  CheckKind(prop, tkStrings);
   CheckWritable(prop);
-  prop->Access->SetWideStr(obj, value);
+  if (prop->Kind() != tkWString)
+    prop->Access->SetStr(obj, WideToGbk(value));
+  else
+    prop->Access->SetWideStr(obj, value);
 }
 
 TObject* GetObjectProp(TObject* obj, PPropInfo prop)

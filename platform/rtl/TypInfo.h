@@ -240,7 +240,7 @@ bool PropIsType(const TObject* obj, const AnsiString& name, TTypeKind kind);
 //    EPropertyError "Invalid property value".
 //  - Int64: Int64 and the ordinal kinds.
 //  - Float: float kinds (Single, Double, Extended, Currency, TDateTime).
-//  - Str: 8-bit strings; WideStr: wide strings.
+//  - Str and WideStr: 8-bit and wide strings, converted (GBK <-> UTF-16) across forms.
 //  - Object: class kind; writing an object of the wrong class raises
 //    EPropertyError "Invalid property value".
 //  - Method: event kind.

@@ -184,6 +184,10 @@ TEST_F(TypInfoTest, RoundTripOfEveryKindByName)
   EXPECT_EQ(GetStrProp(&k, "Caption"), "确定");
   SetWideStrProp(&k, "Hint", u"提示");
   EXPECT_EQ(GetWideStrProp(&k, "Hint"), u"提示");
+  EXPECT_EQ(GetStrProp(&k, "Hint"), "提示"); // the two string forms convert
+  SetStrProp(&k, "Hint", "说明");
+  EXPECT_EQ(k.Hint(), u"说明");
+  EXPECT_EQ(GetWideStrProp(&k, "Caption"), u"确定");
   SetSetProp(&k, "Style", "[tsItalic, tsUnderline]");
   EXPECT_EQ(k.Style(), (TTestStyles{tsItalic, tsUnderline}));
   EXPECT_EQ(GetOrdProp(&k, "Style"), 6);
