@@ -166,3 +166,50 @@ TRegion ShapeArea(const TShape& shape);
 // Dash pattern of a pen style in device pixels (on, off, on, ...); empty for solid.
 std::vector<Integer> DashPattern(TPenStyle style);
 } // namespace raster
+
+// Vector output through cairo: PDF files for printer jobs and print-to-file. The user space
+// is device pixels at PixelsPerInch(); lines, shapes and text stay vectors (no raster
+// rules, no XOR: raster operations other than copies paint as copies).
+class TVectorSurface final : public TSurface {
+public:
+  // A PDF file whose pages are width x height device pixels at dpi.
+  static std::unique_ptr<TVectorSurface> CreatePdf(const AnsiString& fileName, Integer width, Integer height,
+                                                   Integer dpi);
+  ~TVectorSurface() override;
+  TVectorSurface(const TVectorSurface&) = delete;
+  TVectorSurface& operator=(const TVectorSurface&) = delete;
+
+  TSurfaceKind Kind() const override { return skVector; }
+  Integer Width() const override { return FWidth; }
+  Integer Height() const override { return FHeight; }
+  Integer PixelsPerInch() const override { return FDpi; }
+
+  // Ends the current page; the next one has the given size (0: unchanged).
+  void NewPage(Integer width = 0, Integer height = 0);
+  // Writes the file; drawing afterwards does nothing.
+  void Finish();
+
+  void StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc) override;
+  void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) override;
+  void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) override;
+  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill, const TGc& gc) override;
+  void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) override;
+  void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect, const TFill& pattern,
+                TCopyMode rop, const TGc& gc) override;
+  TColor GetPixel(Integer, Integer) const override { return -1; }
+  void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) override;
+  cairo_t* CreateCairo() override;
+
+private:
+  TVectorSurface() = default;
+  bool Begin(const TGc& gc);
+  void End();
+  void SetSource(const TFill& fill);
+
+  cairo_surface_t* FSurface = nullptr;
+  cairo_t* FCr = nullptr;
+  Integer FWidth = 0;
+  Integer FHeight = 0;
+  Integer FDpi = 600;
+  bool FFinished = false;
+};
