@@ -1,0 +1,101 @@
+// Test support for the program's units: a temporary program directory (cfg.ini, the
+// settings store's files) and a recorder that answers message boxes.
+#pragma once
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/qhLib.h"
+#include "app/qhProj.h"
+#include "platform/rtl/Registry.h"
+
+// Points the program directory ($QHWBP_HOME) and the settings store at a fresh temporary
+// folder for the test's life.
+class TProgramDirTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    char pattern[] = "/tmp/qhwbp-app-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    Dir = std::string(pattern) + "/";
+    setenv("QHWBP_HOME", pattern, 1);
+    SetRegistryRoots(Dir + "registry.ini", Dir + "registry-HKLM.ini");
+    FSavedShortName = ProductShortName;
+    ProductShortName = "qhwbp";
+  }
+
+  void TearDown() override
+  {
+    ProductShortName = FSavedShortName;
+    SetRegistryRoots("", "");
+    unsetenv("QHWBP_HOME");
+    if (DIR* d = opendir(Dir.c_str())) {
+      while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..")
+          unlink((Dir + name).c_str());
+      }
+      closedir(d);
+    }
+    rmdir(Dir.c_str());
+  }
+
+  static std::string ReadFile(const std::string& path)
+  {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+
+  static void WriteFile(const std::string& path, const std::string& bytes)
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+
+  // Copies tests/fixtures/app/<name> to cfg.ini in the program directory.
+  void UseConfig(const std::string& name)
+  {
+    WriteFile(Dir + "cfg.ini", ReadFile(std::string(QH_FIXTURES) + "/app/" + name));
+  }
+
+  std::string ConfigText() const { return ReadFile(Dir + "cfg.ini"); }
+
+  std::string Dir;
+
+private:
+  AnsiString FSavedShortName;
+};
+
+// Records every message box and answers it with Answer.
+class TMessageBoxRecorder {
+public:
+  struct TBox {
+    AnsiString Text;
+    AnsiString Caption;
+    Cardinal Flags;
+  };
+
+  explicit TMessageBoxRecorder(Integer answer = 1 /* IDOK */) : Answer(answer)
+  {
+    FPrevious = SetAppMessageBox([this](const AnsiString& text, const AnsiString& caption, Cardinal flags) {
+      Boxes.push_back({text, caption, flags});
+      return Answer;
+    });
+  }
+  ~TMessageBoxRecorder() { SetAppMessageBox(FPrevious); }
+
+  Integer Answer;
+  std::vector<TBox> Boxes;
+
+private:
+  TAppMessageBox FPrevious;
+};
