@@ -169,6 +169,14 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
     }
   } else {
     TextEngine().Advances(font, text, adv);
+    if (FJustifyBreaks > 0) {
+      Integer blank = 0;
+      for (size_t i = 0; i < text.size(); i += CharLen(text, i))
+        if (text[i] == ' ') {
+          adv[i] += FJustifyExtra / FJustifyBreaks + (blank < FJustifyExtra % FJustifyBreaks ? 1 : 0);
+          ++blank;
+        }
+    }
   }
   double total = Offsets(text, adv, offsets);
   TRect cell;
@@ -180,6 +188,66 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
     opaque = &cell;
   }
   DrawTextRun(x, y, text, offsets, total, opaque, (options & ETO_CLIPPED) && rect ? rect : nullptr);
+}
+
+void TCanvas::SetTextJustification(Integer extra, Integer breaks)
+{
+  FJustifyExtra = breaks > 0 ? std::max<Integer>(0, extra) : 0;
+  FJustifyBreaks = std::max<Integer>(0, breaks);
+}
+
+double TCanvas::TabbedAdvances(const AnsiString& text, const std::vector<Integer>& tabStops, Integer startX,
+                               std::vector<double>& adv)
+{
+  TFontSpec font = DeviceFont();
+  TextEngine().Advances(font, text, adv);
+  Integer interval = 8 * std::max<Integer>(1, TextEngine().Metrics(font).tmAveCharWidth);
+  double x = startX;
+  for (size_t i = 0; i < text.size(); i += CharLen(text, i)) {
+    if (text[i] != '\t') {
+      x += adv[i];
+      continue;
+    }
+    double next = -1;
+    if (tabStops.size() == 1 && tabStops[0] > 0) {
+      next = (std::floor(x / tabStops[0]) + 1) * tabStops[0];
+    } else {
+      for (Integer stop : tabStops)
+        if (stop > x + 1e-9) {
+          next = stop;
+          break;
+        }
+    }
+    if (next < 0)
+      next = (std::floor(x / interval) + 1) * interval;
+    adv[i] = next - x;
+    x = next;
+  }
+  return x - startX;
+}
+
+TSize TCanvas::GetTabbedTextExtent(const AnsiString& text, const std::vector<Integer>& tabStops)
+{
+  std::vector<double> adv;
+  double width = TabbedAdvances(text, tabStops, 0, adv);
+  return {RoundPx(width), GetTextMetrics().tmHeight};
+}
+
+TSize TCanvas::TabbedTextOut(Integer x, Integer y, const AnsiString& text, const std::vector<Integer>& tabStops,
+                             Integer tabOrigin)
+{
+  RequireSurface();
+  std::vector<double> adv, offsets;
+  double width = TabbedAdvances(text, tabStops, x - tabOrigin, adv);
+  Offsets(text, adv, offsets);
+  AnsiString shown = text;
+  for (char& c : shown)
+    if (c == '\t')
+      c = ' ';
+  Integer height = GetTextMetrics().tmHeight;
+  TRect cell = Rect(x, y, x + RoundPx(width), y + height);
+  DrawTextRun(x, y, shown, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, nullptr);
+  return {RoundPx(width), height};
 }
 
 void TCanvas::TextOut(Integer x, Integer y, const AnsiString& text)

@@ -507,6 +507,17 @@ public:
   TSize GetTextExtentExPoint(const AnsiString& text, Integer maxExtent, Integer* fit,
                              std::vector<Integer>* extents);
   TTextMetric GetTextMetrics();
+  // Text with tabs: a tab moves to the next stop. One stop is an interval repeated from the
+  // origin; several are positions, after the last of which tabs use the default interval
+  // (8 average character widths), as they do when there are none. Stops count from
+  // tabOrigin in TabbedTextOut and from 0 in GetTabbedTextExtent. Both return the extent.
+  TSize GetTabbedTextExtent(const AnsiString& text, const std::vector<Integer>& tabStops);
+  TSize TabbedTextOut(Integer x, Integer y, const AnsiString& text, const std::vector<Integer>& tabStops,
+                      Integer tabOrigin);
+  // Spreads extra pixels over the break characters (blanks) of the next outputs whose
+  // advances come from the font: each blank gets extra / breaks, the first extra mod
+  // breaks blanks one more. (0, 0) ends it.
+  void SetTextJustification(Integer extra, Integer breaks);
   // Returns the height of the text; DT_CALCRECT only measures and sets rect's right and
   // bottom to the drawn extent.
   Integer DrawText(const AnsiString& text, TRect& rect, Cardinal format);
@@ -526,6 +537,8 @@ private:
   void DrawShape(TShape& shape);
   TFill BrushFill() const;
   TGc MakeGc(Integer rop2) const;
+  double TabbedAdvances(const AnsiString& text, const std::vector<Integer>& tabStops, Integer startX,
+                        std::vector<double>& advances);
   void DrawTextRun(Integer x, Integer y, const AnsiString& text, const std::vector<double>& offsets,
                    double width, const TRect* opaque, const TRect* clip);
 
@@ -539,6 +552,8 @@ private:
   TPoint FWindowOrg;
   Integer FBkModeOverride = 0;
   TRegion* FClip = nullptr; // device pixels; null: no clip
+  Integer FJustifyExtra = 0;
+  Integer FJustifyBreaks = 0;
   std::vector<TState>* FSaved;
 };
 

@@ -3,6 +3,7 @@
 // result maps back to GBK bytes. Advances are measured per character, unhinted and without
 // kerning or ligatures, at a fixed reference size and scaled: the same text measures
 // proportionally at every device resolution. See TextEngine.h.
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -15,6 +16,7 @@
 
 #include "platform/graphics/Surface.h"
 #include "platform/graphics/TextEngine.h"
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
 
 namespace {
@@ -318,6 +320,35 @@ AnsiString ShippedFontConfigFile()
     if (FileExists(c))
       return c;
   return AnsiString();
+}
+
+std::vector<AnsiString> ScreenFonts()
+{
+  DefaultTextEngine(); // loads the shipped configuration
+  std::vector<AnsiString> names;
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+  for (int i = 0; fonts && i < fonts->nfont; ++i) {
+    FcChar8* family = nullptr;
+    // A font may list several family names (localised ones); each is offered.
+    for (int k = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, k, &family) == FcResultMatch; ++k) {
+      Integer lost = 0;
+      AnsiString name = Utf8ToGbk(reinterpret_cast<const char*>(family), cfDrop, &lost);
+      if (lost == 0 && !name.empty())
+        names.push_back(name);
+    }
+  }
+  if (fonts)
+    FcFontSetDestroy(fonts);
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  for (const TSubstitute& sub : kSubstitutes)
+    names.push_back(sub.From);
+  std::sort(names.begin(), names.end(), [](const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) < 0; });
+  names.erase(std::unique(names.begin(), names.end(), [](const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) == 0; }),
+              names.end());
+  return names;
 }
 
 std::unique_ptr<TTextEngine> CreatePangoTextEngine() { return std::make_unique<TPangoTextEngine>(); }

@@ -89,6 +89,10 @@ std::unique_ptr<TTextEngine> CreateFixedTextEngine(const TFixedMetrics& metrics)
 // "WenQuanYi Zen Hei Mono"); unknown names come back unchanged, "Default" and "" give the
 // default face.
 AnsiString SubstituteFontName(const AnsiString& name);
+// The font names offered to users (the screen's and the printers' list): the installed
+// families whose names GBK can hold, and the substituted platform names, sorted without
+// regard to case, each once.
+std::vector<AnsiString> ScreenFonts();
 // The fontconfig file shipped with the program (platform/graphics/fonts.conf or beside the
 // executable); empty when not found.
 AnsiString ShippedFontConfigFile();

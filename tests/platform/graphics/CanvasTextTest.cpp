@@ -5,6 +5,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Surface.h"
 #include "platform/graphics/TextEngine.h"
+#include "platform/rtl/AnsiStrings.h"
 
 namespace {
 
@@ -171,6 +172,29 @@ TEST_F(TFixedText, DrawTextAlignmentEllipsisAndPrefixUnderline)
   EXPECT_EQ(At(3, 12), clWhite);
 }
 
+TEST_F(TFixedText, TabsAndJustification)
+{
+  EXPECT_EQ(Canvas.GetTabbedTextExtent("a\tb", {}).cx, 63); // default stops every 56 px
+  EXPECT_EQ(Canvas.GetTabbedTextExtent("a\tb", {20}).cx, 27);
+  EXPECT_EQ(Canvas.GetTabbedTextExtent("a\tb\tc", {10, 30}).cx, 37);
+  EXPECT_EQ(Canvas.GetTabbedTextExtent("\t\t\t", {10, 30}).cx, 56); // past the last stop
+  // Stops count from the tab origin: "b" lands on 20.
+  TSize drawn = Canvas.TabbedTextOut(5, 0, "a\tb", {20}, 0);
+  EXPECT_EQ(drawn.cx, 22);
+  EXPECT_EQ(At(19, 5), clWhite);
+  EXPECT_EQ(At(20, 5), clBlack);
+
+  // 5 extra pixels over 2 blanks: the first gets 3, the second 2.
+  Canvas.SetTextJustification(5, 2);
+  Canvas.ExtTextOut(0, 20, 0, nullptr, "a b c");
+  EXPECT_EQ(At(16, 25), clWhite);
+  EXPECT_EQ(At(17, 25), clBlack); // "b" at 7 + 7 + 3
+  EXPECT_EQ(At(32, 25), clWhite);
+  EXPECT_EQ(At(33, 25), clBlack); // "c" at 17 + 7 + 7 + 2
+  Canvas.SetTextJustification(0, 0);
+  EXPECT_EQ(Canvas.TextWidth("a b c"), 35);
+}
+
 // ---------------------------------------------------------------------------------------
 // Real fonts
 
@@ -210,6 +234,19 @@ TEST(PangoText, SubstitutionTable)
   EXPECT_EQ(SubstituteFontName("Default"), "WenQuanYi Zen Hei");
   EXPECT_EQ(SubstituteFontName("Foo"), "Foo");
   EXPECT_FALSE(ShippedFontConfigFile().empty());
+}
+
+TEST(PangoText, ScreenFontsOfferInstalledAndPlatformNames)
+{
+  std::vector<AnsiString> fonts = ScreenFonts();
+  auto has = [&](const AnsiString& name) { return std::find(fonts.begin(), fonts.end(), name) != fonts.end(); };
+  EXPECT_TRUE(has("宋体"));
+  EXPECT_TRUE(has("Arial"));
+  EXPECT_TRUE(has("WenQuanYi Zen Hei"));
+  EXPECT_TRUE(has("DejaVu Sans"));
+  EXPECT_TRUE(has("文泉驿正黑")); // a localised family name GBK can hold
+  for (size_t i = 1; i < fonts.size(); ++i)
+    EXPECT_LT(AnsiCompareText(fonts[i - 1], fonts[i]), 0) << fonts[i - 1] << " / " << fonts[i];
 }
 
 TEST(PangoText, WidthsAddUpAndScaleWithTheFont)
