@@ -4,7 +4,6 @@
 // the same object; reflection (TypInfo.h) moves them around type-erased as TMethod.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -39,9 +38,10 @@ namespace events_detail {
 // Identity kind of handlers made from lambdas and functors.
 struct LambdaKind {};
 
+// Handlers are made on the main thread only, so a plain counter serves.
 inline std::uintptr_t NextLambdaSerial()
 {
-  static std::atomic<std::uintptr_t> serial{0};
+  static std::uintptr_t serial = 0;
   return ++serial;
 }
 
