@@ -26,6 +26,7 @@ enum TComponentStateElement {
 using TComponentState = TSet<TComponentStateElement>;
 
 using TGetChildProc = TEvent<void(TComponent* Child)>;
+using TComponentName = AnsiString;
 
 // A component: owned by another component (its owner deletes it), named uniquely among its
 // owner's components, and told when components it cares about go away.

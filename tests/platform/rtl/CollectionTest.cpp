@@ -162,6 +162,15 @@ TEST_F(CollectionTest, AssignCopiesItemByItem)
   EXPECT_THROW(dest.Assign(&unrelated), EConvertError);
 }
 
+TEST_F(CollectionTest, ItemsOfAClassKnownOnlyByItsRecord)
+{
+  TCollection cols(TCollectionItemClass{ClassInfoOf<TColumn>(), nullptr});
+  TCollectionItem* item = cols.Add(); // the record's constructor, then joined
+  EXPECT_EQ(item->ClassType(), ClassInfoOf<TColumn>());
+  EXPECT_EQ(item->Collection(), &cols);
+  EXPECT_EQ(cols.Count(), 1);
+}
+
 TEST_F(CollectionTest, NamesAndOwner)
 {
   TGrid grid(nullptr);

@@ -272,6 +272,20 @@ TEST_F(ComponentTest, VirtualConstructionWithOwnerAndPublishedName)
   EXPECT_EQ(probe->GetNamePath(), "Made1");
 }
 
+TEST_F(ComponentTest, DesigningSpreadsToOwnedAndLaterInsertedComponents)
+{
+  TProbe form(nullptr, "Form");
+  auto* a = new TProbe(&form, "A");
+  auto* a1 = new TProbe(a, "A1");
+  form.SetDesigning(true);
+  EXPECT_TRUE(a1->ComponentState().Contains(csDesigning));
+  auto* b = new TProbe(&form, "B");
+  EXPECT_TRUE(b->ComponentState().Contains(csDesigning));
+  a->SetDesigning(false, false);
+  EXPECT_FALSE(a->ComponentState().Contains(csDesigning));
+  EXPECT_TRUE(a1->ComponentState().Contains(csDesigning));
+}
+
 TEST_F(ComponentTest, SynchronizeRunsTheMethodAtOnce)
 {
   int calls = 0;
