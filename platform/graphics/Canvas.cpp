@@ -10,6 +10,7 @@
 #include "platform/graphics/Surface.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Math.h"
 
 namespace {
 
@@ -499,6 +500,29 @@ bool TCanvas::RectVisible(const TRect& rect) const
   TRegion bounds(Rect(0, 0, FSurface->Width(), FSurface->Height()));
   const TRegion area = FClip ? FClip->Combine(bounds, RGN_AND) : bounds;
   return area.Intersects(ToDevice(rect));
+}
+
+Integer TCanvas::GetDeviceCaps(Integer index) const
+{
+  if (!FSurface)
+    return 0;
+  Integer ppi = FSurface->PixelsPerInch();
+  switch (index) {
+  case TECHNOLOGY:
+    return FSurface->Kind() == skRaster ? DT_RASDISPLAY : FSurface->Kind() == skVector ? DT_RASPRINTER : DT_METAFILE;
+  case HORZSIZE: return MulDiv(FSurface->Width(), 254, ppi * 10);
+  case VERTSIZE: return MulDiv(FSurface->Height(), 254, ppi * 10);
+  case HORZRES:
+  case PHYSICALWIDTH: return FSurface->Width();
+  case VERTRES:
+  case PHYSICALHEIGHT: return FSurface->Height();
+  case BITSPIXEL: return 32;
+  case PLANES: return 1;
+  case NUMCOLORS: return -1;
+  case LOGPIXELSX:
+  case LOGPIXELSY: return ppi;
+  default: return 0;
+  }
 }
 
 Integer TCanvas::SaveDC()

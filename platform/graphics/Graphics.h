@@ -487,6 +487,15 @@ public:
   void ExcludeClipRect(const TRect& rect);
   bool RectVisible(const TRect& rect) const;
 
+  // What the device is: resolution, size in pixels and millimetres, colours (true colour:
+  // NUMCOLORS is -1), technology. Printer margins are the print module's business: the
+  // physical offsets are 0 here.
+  Integer GetDeviceCaps(Integer index) const;
+  // Lock/Unlock bracket drawing from another thread; the canvas only counts them.
+  void Lock() { ++FLockCount; }
+  void Unlock() { --FLockCount; }
+  Integer LockCount() const { return FLockCount; }
+
   // State: pen, brush, font, copy mode, origin, clip, pen position and background mode.
   Integer SaveDC();
   // A positive id restores that level; -1 the last one. False when there is none.
@@ -552,10 +561,20 @@ private:
   TPoint FWindowOrg;
   Integer FBkModeOverride = 0;
   TRegion* FClip = nullptr; // device pixels; null: no clip
+  Integer FLockCount = 0;
   Integer FJustifyExtra = 0;
   Integer FJustifyBreaks = 0;
   std::vector<TState>* FSaved;
 };
+
+// Device capability indexes for TCanvas::GetDeviceCaps.
+enum : Integer {
+  TECHNOLOGY = 2, HORZSIZE = 4, VERTSIZE = 6, HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, PLANES = 14,
+  NUMCOLORS = 24, LOGPIXELSX = 88, LOGPIXELSY = 90, PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111,
+  PHYSICALOFFSETX = 112, PHYSICALOFFSETY = 113
+};
+// TECHNOLOGY values.
+enum : Integer { DT_RASDISPLAY = 1, DT_RASPRINTER = 2, DT_METAFILE = 5 };
 
 // Saves a canvas's state and restores it when it goes out of scope.
 class TCanvasSaver {

@@ -168,63 +168,70 @@ TShape WithBox(const TShape& shape, const TRect& box)
   return s;
 }
 
-// The pixels a solid pen paints for a shape's outline.
-TRegion OutlineArea(const TShape& shape, const TStroke& pen)
+void AddLine(TPixelSet& set, TPoint a, TPoint b, Integer width, bool withEnd)
 {
-  Integer w = std::max<Integer>(1, pen.Width);
-  TPixelSet lines;
-  if (shape.Kind == TShape::skRect || shape.Kind == TShape::skPolygon) {
-    bool inside = pen.Style == psInsideFrame && shape.Kind == TShape::skRect && w > 1;
-    TRect box = inside ? Deflated(shape.Box, w / 2) : shape.Box;
-    TShape s = WithBox(shape, box);
-    for (const auto& path : OutlinePaths(s))
-      for (size_t i = 0; i + 1 < path.size(); ++i) {
-        if (w == 1)
-          for (TPoint p : raster::LinePixels(path[i], path[i + 1]))
-            lines.Add(p.X, p.Y);
-        else
-          AddWideLine(lines, path[i], path[i + 1], w);
-      }
-    TRegion area = lines.ToRegion();
-    return inside ? area.Intersect(shape.Box) : area;
+  if (width > 1) {
+    AddWideLine(set, a, b, width);
+    return;
   }
-  // Curved shapes: the ring between the shape and the shape shrunk by the pen width.
-  TShape closed = shape;
-  if (shape.Kind == TShape::skArc)
-    closed.Kind = TShape::skEllipse;
+  for (TPoint p : raster::LinePixels(a, b))
+    set.Add(p.X, p.Y);
+  if (withEnd)
+    set.Add(b.X, b.Y);
+}
+
+// Outlines drawn as lines: rectangles and polygons. An inside-frame pen on a rectangle
+// keeps within the rectangle.
+TRegion LinedOutline(const TShape& shape, const TStroke& pen, Integer width)
+{
+  bool inside = pen.Style == psInsideFrame && shape.Kind == TShape::skRect && width > 1;
+  TPixelSet lines;
+  for (const auto& path : OutlinePaths(WithBox(shape, inside ? Deflated(shape.Box, width / 2) : shape.Box)))
+    for (size_t i = 0; i + 1 < path.size(); ++i)
+      AddLine(lines, path[i], path[i + 1], width, false);
+  TRegion area = lines.ToRegion();
+  return inside ? area.Intersect(shape.Box) : area;
+}
+
+// Curved outlines: the ring between the shape and the shape shrunk by the pen width (a
+// centred pen grows the shape by half its width first). Arcs, pies and chords keep the
+// part of the ellipse's ring inside their sector and add their straight edges.
+TRegion CurvedOutline(const TShape& shape, const TStroke& pen, Integer width)
+{
   TRect outer = shape.Box;
-  if (w > 1 && pen.Style != psInsideFrame)
-    outer = Deflated(outer, -(w / 2));
-  TShape inner = WithBox(closed, Deflated(outer, w));
-  if (closed.Kind == TShape::skRoundRect)
-    inner.P1 = {closed.P1.X - 2 * w, closed.P1.Y - 2 * w};
-  TShape full = closed;
-  full.Kind = TShape::skEllipse;
-  TRegion ring = raster::ShapeArea(WithBox(closed.Kind == TShape::skRoundRect ? closed : full, outer))
-                     .Combine(raster::ShapeArea(closed.Kind == TShape::skRoundRect ? inner
-                                                                                   : WithBox(full, inner.Box)),
-                              RGN_DIFF);
-  if (closed.Kind == TShape::skRoundRect || closed.Kind == TShape::skEllipse)
+  if (width > 1 && pen.Style != psInsideFrame)
+    outer = Deflated(outer, -(width / 2));
+  TShape outerShape = WithBox(shape, outer);
+  TShape innerShape = WithBox(shape, Deflated(outer, width));
+  if (shape.Kind == TShape::skRoundRect) {
+    innerShape.P1 = {shape.P1.X - 2 * width, shape.P1.Y - 2 * width};
+  } else {
+    outerShape.Kind = TShape::skEllipse;
+    innerShape.Kind = TShape::skEllipse;
+  }
+  TRegion ring = raster::ShapeArea(outerShape).Combine(raster::ShapeArea(innerShape), RGN_DIFF);
+  if (shape.Kind == TShape::skRoundRect || shape.Kind == TShape::skEllipse)
     return ring;
-  // Arcs, pies and chords: the part of the ring inside the sector, plus straight edges.
   ring = ring.Combine(TRegion::Pie(outer, shape.P1, shape.P2), RGN_AND);
   TPoint a = RadialPoint(shape.Box, shape.P1), b = RadialPoint(shape.Box, shape.P2);
   TPoint c = {(shape.Box.Left + shape.Box.Right) / 2, (shape.Box.Top + shape.Box.Bottom) / 2};
-  std::vector<std::pair<TPoint, TPoint>> edges;
-  if (shape.Kind == TShape::skPie)
-    edges = {{a, c}, {c, b}};
-  else if (shape.Kind == TShape::skChord)
-    edges = {{a, b}};
-  for (auto [p, q] : edges) {
-    if (w == 1) {
-      for (TPoint px : raster::LinePixels(p, q))
-        lines.Add(px.X, px.Y);
-      lines.Add(q.X, q.Y);
-    } else {
-      AddWideLine(lines, p, q, w);
-    }
+  TPixelSet edges;
+  if (shape.Kind == TShape::skPie) {
+    AddLine(edges, a, c, width, true);
+    AddLine(edges, c, b, width, true);
+  } else if (shape.Kind == TShape::skChord) {
+    AddLine(edges, a, b, width, true);
   }
-  return ring.Combine(lines.ToRegion(), RGN_OR);
+  return ring.Combine(edges.ToRegion(), RGN_OR);
+}
+
+// The pixels a solid pen paints for a shape's outline.
+TRegion OutlineArea(const TShape& shape, const TStroke& pen)
+{
+  Integer width = std::max<Integer>(1, pen.Width);
+  if (shape.Kind == TShape::skRect || shape.Kind == TShape::skPolygon)
+    return LinedOutline(shape, pen, width);
+  return CurvedOutline(shape, pen, width);
 }
 
 } // namespace

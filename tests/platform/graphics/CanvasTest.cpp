@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -388,6 +389,34 @@ TEST(Canvas, DrawEdgeUsesTheSystemColoursPerSide)
   EXPECT_EQ(s, Rect(2, 2, 12, 10)); // no BF_ADJUST
   EXPECT_EQ(g.Canvas.Brush()->Color(), clWhite); // the canvas state is restored
   ResetSysColors();
+}
+
+TEST(Canvas, MonochromePatternTakesTextAndBackgroundColours)
+{
+  TBitmap pattern(8, 8);
+  pattern.SetMonochrome(true);
+  for (Integer y = 0; y < 8; ++y)
+    for (Integer x = 0; x < 8; ++x)
+      pattern.Canvas()->SetPixels(x, y, (x + y) % 2 ? clWhite : clBlack);
+  TFixture f;
+  f.Canvas.Font()->SetColor(clRed);
+  f.Canvas.Brush()->SetColor(clYellow);
+  f.Canvas.Brush()->SetBitmap(&pattern);
+  f.Canvas.FillRect(Rect(3, 3, 11, 11));
+  EXPECT_EQ(f.At(3, 3), clRed);
+  EXPECT_EQ(f.At(4, 3), clYellow);
+  EXPECT_EQ(f.At(10, 10), clRed);
+  EXPECT_EQ(f.Count(clRed), 32);
+}
+
+TEST(Canvas, DeviceCaps)
+{
+  TFixture f(40, 30);
+  EXPECT_EQ(f.Canvas.GetDeviceCaps(LOGPIXELSY), 96);
+  EXPECT_EQ(f.Canvas.GetDeviceCaps(HORZRES), 40);
+  EXPECT_EQ(f.Canvas.GetDeviceCaps(VERTRES), 30);
+  EXPECT_EQ(f.Canvas.GetDeviceCaps(NUMCOLORS), -1);
+  EXPECT_EQ(f.Canvas.GetDeviceCaps(TECHNOLOGY), DT_RASDISPLAY);
 }
 
 TEST(Canvas, WithoutSurfaceRefusesToDraw)
