@@ -6,6 +6,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/VirtualKeys.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include "platform/rtl/Consts.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/VirtualKeys.h"
 
 TEST(ShortCuts, TextAndCodeBothWays)
 {
