@@ -1,0 +1,79 @@
+// The window manager's side of a display backend: what a backend is told (top-level
+// windows appearing, moving, repainted) and what it feeds (input in screen coordinates).
+// The headless backend (backend/headless/Headless.h) keeps the screen in memory for tests;
+// a display backend shows each top-level window natively and blits its surface. Drawing,
+// messages and controls are the same in both.
+#pragma once
+
+#include <vector>
+
+#include "platform/ui/Windows.h"
+
+class TImageSurface;
+
+class TWindowBackend {
+public:
+  virtual ~TWindowBackend() = default;
+
+  // The virtual screen's size in pixels.
+  virtual TSize ScreenSize() const = 0;
+
+  // A top-level window was shown, hidden, moved or sized, or is being destroyed.
+  virtual void WindowShown(HWND hwnd) {}
+  virtual void WindowHidden(HWND hwnd) {}
+  virtual void WindowMoved(HWND hwnd) {}
+  virtual void WindowDestroyed(HWND hwnd) {}
+  // Pixels of a top-level window's surface changed (window coordinates).
+  virtual void SurfaceChanged(HWND hwnd, const TRect& area) {}
+  virtual void CaptureChanged(HWND hwnd) {}
+  virtual void Beep() {}
+
+  // A message loop found nothing to do: no message, no paint, no due timer. The backend
+  // waits until input arrives or the next timer is due (timeoutMs milliseconds away; -1 when
+  // no timer is set) and returns; it may instead raise an exception when nothing can ever
+  // come (the headless backend does, so a test cannot hang). waiter names the loop.
+  virtual void WaitForInput(Integer timeoutMs, const char* waiter) = 0;
+};
+
+// The active backend; the window manager starts with none and then refuses to wait.
+TWindowBackend* WindowBackend();
+void SetWindowBackend(TWindowBackend* backend);
+
+// Input fed by a backend, in screen coordinates. Each call does what the platform's input
+// processing does: hit testing, capture, activation on click, double-click detection, then
+// posts the message to the window's queue.
+enum TMouseButtonKind { mbkLeft, mbkRight, mbkMiddle };
+void InputMouseMove(TPoint screen);
+void InputMouseButton(TMouseButtonKind button, bool down, TPoint screen);
+// Delta in the platform's units (120 = one notch); smaller deltas add up.
+void InputMouseWheel(Integer delta, TPoint screen);
+void InputKey(Word vk, bool down);
+// A character committed by an input method, as its GBK code (lead byte high for a
+// double-byte character).
+void InputImeChar(Word gbk);
+// The whole application was activated or deactivated (another program came to the front).
+void InputActivateApp(bool active);
+
+// The application's own pre-processing of a message taken from the queue (keyboard
+// interface, dialog keys, hints); returns true when it handled the message, which then is
+// neither translated nor dispatched. Loops outside the application (the headless pump)
+// call it through ProcessQueuedMessage.
+using TMessageFilter = bool (*)(MSG& msg);
+void SetMessageFilter(TMessageFilter filter);
+// Takes one message (paints and due timers included) and processes it as the
+// application's loop would; false when there was none, or a WM_QUIT (left queued).
+bool ProcessQueuedMessage();
+
+// The backing surface of a top-level window (window coordinates); null for others.
+TImageSurface* WindowSurface(HWND hwnd);
+// Paints the screen: the desktop colour, then every visible top-level window bottom to
+// top, clipped to its window region.
+void ComposeScreen(TImageSurface& screen);
+// Top-level windows in z-order, front first (hidden ones included).
+void EnumTopLevelWindows(std::vector<HWND>& result);
+// The number of MessageBeep calls since the window manager was reset.
+Integer BeepCount();
+// Destroys every window and forgets timers, hooks, queued messages and input state.
+void ResetWindowManager();
+// The next timer due, in milliseconds from now (0 when one is due; -1 when none is set).
+Integer NextTimerDue();

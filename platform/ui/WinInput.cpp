@@ -1,0 +1,529 @@
+// Input: mouse capture, keyboard focus and activation in the platform's message order, key
+// state, and the processing of raw input a backend feeds (hit testing, activation on click,
+// double clicks, wheel notches, key messages, input-method characters). Backend.h and
+// Windows.h describe the interface.
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/ui/WindowsPrivate.h"
+
+using namespace wm;
+
+namespace {
+
+constexpr UINT DoubleClickTime = 500;
+
+bool NoActivate(const TWnd* top)
+{
+  if (top->ExStyle & WS_EX_NOACTIVATE)
+    return true;
+  return (top->ExStyle & WS_EX_TOOLWINDOW) && (top->Style & WS_POPUP) &&
+         (top->Style & WS_CAPTION) != WS_CAPTION;
+}
+
+bool Activatable(const TWnd* top)
+{
+  return top && !top->Parent && !top->MessageOnly && !top->Destroying && (top->Style & WS_VISIBLE) &&
+         !(top->Style & WS_DISABLED) && !NoActivate(top);
+}
+
+UINT MouseKeyFlags()
+{
+  const Byte* k = State().Keys;
+  UINT f = 0;
+  if (k[VK_LBUTTON] & 0x80)
+    f |= MK_LBUTTON;
+  if (k[VK_RBUTTON] & 0x80)
+    f |= MK_RBUTTON;
+  if (k[VK_MBUTTON] & 0x80)
+    f |= MK_MBUTTON;
+  if (k[VK_SHIFT] & 0x80)
+    f |= MK_SHIFT;
+  if (k[VK_CONTROL] & 0x80)
+    f |= MK_CONTROL;
+  return f;
+}
+
+void Deactivate(TWnd* w, HWND next)
+{
+  HWND h = w->Handle;
+  Send(w, WM_NCACTIVATE, 0, static_cast<LPARAM>(next));
+  if ((w = FromHandle(h)))
+    Send(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (w->Style & WS_MINIMIZE) ? 1 : 0), static_cast<LPARAM>(next));
+}
+
+// The window that takes over when top goes away: its owner, else the front-most other window.
+TWnd* NextActive(TWnd* top)
+{
+  if (top->Owner && Activatable(top->Owner) && !InSubtree(top->Owner, top))
+    return top->Owner;
+  for (TWnd* w : State().TopLevels)
+    if (w != top && Activatable(w) && w->Owner != top)
+      return w;
+  return nullptr;
+}
+
+void PostInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  PostMessage(hwnd, msg, wParam, lParam);
+}
+
+// The window mouse input at a screen point goes to, and its hit-test code.
+HWND MouseTarget(TPoint screen, LRESULT& hit)
+{
+  TState& s = State();
+  hit = HTCLIENT;
+  if (TWnd* c = FromHandle(s.Capture))
+    return c->Handle;
+  HWND h = WindowFromPoint(screen);
+  TWnd* w = FromHandle(h);
+  if (!w)
+    return 0;
+  hit = Send(w, WM_NCHITTEST, 0, PointToLParam(screen));
+  return FromHandle(h) ? h : 0;
+}
+
+} // namespace
+
+namespace wm {
+
+void ActivateTopLevel(TWnd* w, Integer how)
+{
+  TState& s = State();
+  w = TopLevelOf(w);
+  if (!w || w->MessageOnly)
+    return;
+  HWND h = w->Handle;
+  HWND old = s.Active;
+  if (old == h)
+    return;
+  if (!s.AppActive) {
+    s.AppActive = true;
+    BroadcastMessage(WM_ACTIVATEAPP, 1, 0);
+    if (!(w = FromHandle(h)))
+      return;
+  }
+  if (TWnd* o = FromHandle(old))
+    Deactivate(o, h);
+  if (!(w = FromHandle(h)))
+    return;
+  s.Active = h;
+  SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (!(w = FromHandle(h)))
+    return;
+  Send(w, WM_NCACTIVATE, 1, static_cast<LPARAM>(old));
+  if (!(w = FromHandle(h)))
+    return;
+  Send(w, WM_ACTIVATE, MAKEWPARAM(how, (w->Style & WS_MINIMIZE) ? 1 : 0), static_cast<LPARAM>(old));
+  // Focus left behind in the window that lost activation goes away.
+  TWnd* f = FromHandle(s.Focus);
+  TWnd* oldTop = FromHandle(old);
+  if (f && oldTop && TopLevelOf(f) == oldTop && s.Active == h)
+    SetFocus(0);
+}
+
+void WindowGoingAway(TWnd* w)
+{
+  TState& s = State();
+  HWND h = w->Handle;
+  if (TWnd* c = FromHandle(s.Capture); c && InSubtree(c, w))
+    ReleaseCapture();
+  if (!(w = FromHandle(h)))
+    return;
+  if (TWnd* f = FromHandle(s.Focus); f && InSubtree(f, w)) {
+    TWnd* top = TopLevelOf(w);
+    if (w->Parent && !w->Destroying && VisibleChain(top) && top != w)
+      SetFocus(top->Handle);
+    else
+      SetFocus(0);
+  }
+  if (!(w = FromHandle(h)))
+    return;
+  if (!w->Parent && s.Active == h) {
+    TWnd* next = NextActive(w);
+    if (next) {
+      ActivateTopLevel(next, WA_ACTIVE);
+    } else {
+      Deactivate(w, 0);
+      s.Active = 0;
+    }
+  }
+  if (!(w = FromHandle(h)) || !w->Destroying)
+    return;
+  auto& timers = s.Timers;
+  timers.erase(std::remove_if(timers.begin(), timers.end(), [h](const TTimerRec& t) { return t.Window == h; }),
+               timers.end());
+  auto& q = s.Queue;
+  q.erase(std::remove_if(q.begin(), q.end(), [h](const MSG& m) { return m.hwnd == h; }), q.end());
+  if (s.CursorWindow == h)
+    s.CursorWindow = 0;
+}
+
+void CancelModeOnDisable(TWnd* w)
+{
+  TState& s = State();
+  HWND h = w->Handle;
+  if (TWnd* c = FromHandle(s.Capture); c && InSubtree(c, w))
+    Send(c, WM_CANCELMODE, 0, 0);
+  if (!(w = FromHandle(h)))
+    return;
+  if (TWnd* f = FromHandle(s.Focus); f && InSubtree(f, w))
+    SetFocus(0);
+}
+
+} // namespace wm
+
+// ---- Capture -----------------------------------------------------------------------------------
+
+HWND SetCapture(HWND hwnd)
+{
+  TState& s = State();
+  HWND old = s.Capture;
+  if (hwnd && !FromHandle(hwnd))
+    return old;
+  if (old == hwnd)
+    return old;
+  s.Capture = hwnd;
+  if (TWnd* o = FromHandle(old))
+    Send(o, WM_CAPTURECHANGED, 0, static_cast<LPARAM>(hwnd));
+  if (TWindowBackend* b = WindowBackend())
+    b->CaptureChanged(s.Capture);
+  return old;
+}
+
+bool ReleaseCapture()
+{
+  TState& s = State();
+  HWND old = s.Capture;
+  if (!old)
+    return true;
+  s.Capture = 0;
+  if (TWnd* o = FromHandle(old))
+    Send(o, WM_CAPTURECHANGED, 0, 0);
+  if (TWindowBackend* b = WindowBackend())
+    b->CaptureChanged(0);
+  return true;
+}
+
+HWND GetCapture() { return FromHandle(State().Capture) ? State().Capture : 0; }
+
+// ---- Focus and activation ------------------------------------------------------------------
+
+HWND SetFocus(HWND hwnd)
+{
+  TState& s = State();
+  HWND old = FromHandle(s.Focus) ? s.Focus : 0;
+  TWnd* w = FromHandle(hwnd);
+  if (hwnd && !w)
+    return 0;
+  if (w) {
+    TWnd* top = TopLevelOf(w);
+    if (!NoActivate(top) && s.Active != top->Handle) {
+      ActivateTopLevel(top, WA_ACTIVE);
+      old = FromHandle(s.Focus) ? s.Focus : 0;
+      if (!FromHandle(hwnd))
+        return old;
+    }
+  }
+  if (old == hwnd)
+    return old;
+  if (TWnd* o = FromHandle(old)) {
+    s.Focus = 0;
+    Send(o, WM_KILLFOCUS, static_cast<WPARAM>(hwnd), 0);
+  }
+  if (!(w = FromHandle(hwnd))) {
+    s.Focus = 0;
+    return old;
+  }
+  s.Focus = hwnd;
+  Send(w, WM_SETFOCUS, static_cast<WPARAM>(old), 0);
+  return old;
+}
+
+HWND GetFocus() { return FromHandle(State().Focus) ? State().Focus : 0; }
+
+HWND SetActiveWindow(HWND hwnd)
+{
+  HWND old = GetActiveWindow();
+  TWnd* w = FromHandle(hwnd);
+  if (!w)
+    return old;
+  ActivateTopLevel(TopLevelOf(w), WA_ACTIVE);
+  return old;
+}
+
+HWND GetActiveWindow() { return FromHandle(State().Active) ? State().Active : 0; }
+
+bool SetForegroundWindow(HWND hwnd)
+{
+  if (!FromHandle(hwnd))
+    return false;
+  SetActiveWindow(hwnd);
+  return true;
+}
+
+HWND GetForegroundWindow() { return State().AppActive ? GetActiveWindow() : 0; }
+
+// ---- Key and pointer state -----------------------------------------------------------------
+
+namespace wm {
+
+void SyncKeyState(const MSG& msg)
+{
+  Byte* keys = State().SyncKeys;
+  auto set = [keys](Integer vk, bool down) {
+    if (down) {
+      if (!(keys[vk] & 0x80))
+        keys[vk] ^= 0x01;
+      keys[vk] |= 0x80;
+    } else {
+      keys[vk] &= ~0x80;
+    }
+  };
+  switch (msg.message) {
+  case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_SYSKEYUP: {
+    bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    Integer vk = static_cast<Integer>(msg.wParam & 0xFF);
+    set(vk, down);
+    if (vk == VK_LSHIFT || vk == VK_RSHIFT)
+      set(VK_SHIFT, down);
+    if (vk == VK_LCONTROL || vk == VK_RCONTROL)
+      set(VK_CONTROL, down);
+    if (vk == VK_LMENU || vk == VK_RMENU)
+      set(VK_MENU, down);
+    break;
+  }
+  case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
+    set(VK_LBUTTON, true);
+    break;
+  case WM_LBUTTONUP: case WM_NCLBUTTONUP:
+    set(VK_LBUTTON, false);
+    break;
+  case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
+    set(VK_RBUTTON, true);
+    break;
+  case WM_RBUTTONUP: case WM_NCRBUTTONUP:
+    set(VK_RBUTTON, false);
+    break;
+  case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK:
+    set(VK_MBUTTON, true);
+    break;
+  case WM_MBUTTONUP: case WM_NCMBUTTONUP:
+    set(VK_MBUTTON, false);
+    break;
+  }
+}
+
+} // namespace wm
+
+SmallInt GetKeyState(Integer vk)
+{
+  if (vk < 0 || vk > 255)
+    return 0;
+  Byte k = State().SyncKeys[vk];
+  return static_cast<SmallInt>(((k & 0x80) ? 0x8000 : 0) | (k & 1));
+}
+
+SmallInt GetAsyncKeyState(Integer vk)
+{
+  if (vk < 0 || vk > 255)
+    return 0;
+  return (State().Keys[vk] & 0x80) ? static_cast<SmallInt>(0x8000) : 0;
+}
+
+bool GetKeyboardState(Byte state[256])
+{
+  std::copy(State().SyncKeys, State().SyncKeys + 256, state);
+  return true;
+}
+
+bool GetCursorPos(TPoint& point)
+{
+  point = State().Cursor;
+  return true;
+}
+
+bool SetCursorPos(Integer x, Integer y)
+{
+  InputMouseMove({x, y});
+  return true;
+}
+
+UINT GetDoubleClickTime() { return DoubleClickTime; }
+
+// ---- Raw input ------------------------------------------------------------------------------
+
+void InputMouseMove(TPoint screen)
+{
+  TState& s = State();
+  s.Cursor = screen;
+  LRESULT hit = HTCLIENT;
+  HWND target = MouseTarget(screen, hit);
+  TWnd* w = FromHandle(target);
+  if (!w)
+    return;
+  if (!s.Capture) {
+    if (!EnabledChain(w))
+      return;
+    Send(w, WM_SETCURSOR, target, MAKELPARAM(static_cast<Integer>(hit), WM_MOUSEMOVE));
+    if (!(w = FromHandle(target)))
+      return;
+  }
+  s.CursorWindow = target;
+  if (hit == HTCLIENT) {
+    TPoint p = screen;
+    ScreenToClient(target, p);
+    PostInput(target, WM_MOUSEMOVE, MouseKeyFlags(), PointToLParam(p));
+  } else {
+    PostInput(target, WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), PointToLParam(screen));
+  }
+}
+
+void InputMouseButton(TMouseButtonKind button, bool down, TPoint screen)
+{
+  TState& s = State();
+  s.Cursor = screen;
+  static const Word vks[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+  static const UINT clientBase[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+  static const UINT ncBase[] = {WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN};
+  if (down)
+    s.Keys[vks[button]] |= 0x80;
+  else
+    s.Keys[vks[button]] &= ~0x80;
+
+  LRESULT hit = HTCLIENT;
+  HWND target = MouseTarget(screen, hit);
+  TWnd* w = FromHandle(target);
+  if (!w)
+    return;
+  bool captured = s.Capture != 0;
+  if (!captured && !EnabledChain(w)) {
+    if (down)
+      MessageBeep(0);
+    return;
+  }
+  if (down && !captured) {
+    TWnd* top = TopLevelOf(w);
+    if (s.Active != top->Handle && Activatable(top)) {
+      LRESULT answer = Send(w, WM_MOUSEACTIVATE, top->Handle,
+                            MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
+      if (!(w = FromHandle(target)))
+        return;
+      if (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT)
+        ActivateTopLevel(top, WA_CLICKACTIVE);
+      if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT)
+        return;
+      if (!(w = FromHandle(target)))
+        return;
+    }
+    Send(w, WM_SETCURSOR, target, MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
+    if (!(w = FromHandle(target)))
+      return;
+  }
+  bool client = hit == HTCLIENT;
+  UINT msg = (client ? clientBase[button] : ncBase[button]) + (down ? 0 : 1);
+  if (down) {
+    DWORD now = GetTickCount();
+    bool sameSpot = std::abs(screen.X - s.LastDownPos.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                    std::abs(screen.Y - s.LastDownPos.Y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    bool dbl = !s.LastWasDouble && s.LastDownMsg == msg && s.LastDownWnd == target && sameSpot &&
+               now - s.LastDownTime <= DoubleClickTime && (!client || (w->ClassStyle & CS_DBLCLKS));
+    s.LastDownMsg = msg;
+    s.LastDownWnd = target;
+    s.LastDownTime = now;
+    s.LastDownPos = screen;
+    s.LastWasDouble = dbl;
+    if (dbl)
+      msg += 2;
+  }
+  if (client) {
+    TPoint p = screen;
+    ScreenToClient(target, p);
+    PostInput(target, msg, MouseKeyFlags(), PointToLParam(p));
+  } else {
+    PostInput(target, msg, static_cast<WPARAM>(hit), PointToLParam(screen));
+  }
+}
+
+void InputMouseWheel(Integer delta, TPoint screen)
+{
+  TState& s = State();
+  s.Cursor = screen;
+  s.WheelRemainder += delta;
+  Integer notches = s.WheelRemainder / WHEEL_DELTA;
+  if (notches == 0)
+    return;
+  s.WheelRemainder -= notches * WHEEL_DELTA;
+  HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
+  if (!target)
+    return;
+  PostInput(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<Integer>(MouseKeyFlags()), notches * WHEEL_DELTA),
+            PointToLParam(screen));
+}
+
+void InputKey(Word vk, bool down)
+{
+  TState& s = State();
+  auto setKey = [&](Word k) {
+    if (down) {
+      if (!(s.Keys[k] & 0x80))
+        s.Keys[k] ^= 0x01; // toggle state flips on each press
+      s.Keys[k] |= 0x80;
+    } else {
+      s.Keys[k] &= ~0x80;
+    }
+  };
+  setKey(vk);
+  if (vk == VK_LSHIFT || vk == VK_RSHIFT)
+    setKey(VK_SHIFT);
+  if (vk == VK_LCONTROL || vk == VK_RCONTROL)
+    setKey(VK_CONTROL);
+  if (vk == VK_LMENU || vk == VK_RMENU)
+    setKey(VK_MENU);
+  HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
+  if (!target)
+    return;
+  bool alt = (s.Keys[VK_MENU] & 0x80) || (vk == VK_MENU && !down);
+  bool ctrl = s.Keys[VK_CONTROL] & 0x80;
+  bool sys = (alt && !ctrl) || vk == VK_F10;
+  UINT msg = sys ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+  LPARAM lp = 1 | (alt ? (1 << 29) : 0) | (down ? 0 : static_cast<LPARAM>(0xC0000000u));
+  PostInput(target, msg, vk, lp);
+}
+
+void InputImeChar(Word gbk)
+{
+  HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
+  if (!target)
+    return;
+  if (gbk > 0xFF)
+    PostInput(target, WM_IME_CHAR, gbk, 1);
+  else
+    PostInput(target, WM_CHAR, gbk, 1);
+}
+
+void InputActivateApp(bool active)
+{
+  TState& s = State();
+  if (active == s.AppActive)
+    return;
+  if (!active) {
+    HWND old = GetActiveWindow();
+    if (TWnd* w = FromHandle(old))
+      Deactivate(w, 0);
+    s.AppActive = false;
+    BroadcastMessage(WM_ACTIVATEAPP, 0, 0);
+    // The active window is remembered: activation comes back to it.
+    return;
+  }
+  s.AppActive = true;
+  BroadcastMessage(WM_ACTIVATEAPP, 1, 0);
+  HWND h = GetActiveWindow();
+  if (TWnd* w = FromHandle(h)) {
+    Send(w, WM_NCACTIVATE, 1, 0);
+    if ((w = FromHandle(h)))
+      Send(w, WM_ACTIVATE, WA_ACTIVE, 0);
+  }
+}

@@ -1,0 +1,661 @@
+// Messages: sending (synchronous, re-entrant), the posted queue, PeekMessage/GetMessage
+// with paint and timer messages made up when the queue is empty, key translation, the
+// default window procedure, timers on the runtime clock, and hooks. Windows.h describes
+// the interface.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/ui/WindowsPrivate.h"
+
+namespace {
+
+TWindowBackend* gBackend = nullptr;
+TMessageFilter gFilter = nullptr;
+
+bool IsMouseButtonMessage(UINT m)
+{
+  switch (m) {
+  case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+  case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
+  case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
+    return true;
+  }
+  return false;
+}
+
+bool InRange(UINT m, UINT first, UINT last)
+{
+  if (first == 0 && last == 0)
+    return true;
+  return m >= first && m <= last;
+}
+
+bool WindowMatches(HWND filter, HWND hwnd)
+{
+  if (filter == 0)
+    return true;
+  return hwnd == filter || IsChild(filter, hwnd);
+}
+
+// Signed distance from now to a tick count, wrap-safe.
+Integer TicksUntil(Cardinal due, Cardinal now) { return static_cast<Integer>(due - now); }
+
+wm::TTimerRec* DueTimer(HWND filter)
+{
+  wm::TState& s = wm::State();
+  Cardinal now = GetTickCount();
+  wm::TTimerRec* best = nullptr;
+  for (wm::TTimerRec& t : s.Timers) {
+    if (TicksUntil(t.Due, now) > 0)
+      continue;
+    if (filter && !WindowMatches(filter, t.Window))
+      continue;
+    if (!best || TicksUntil(t.Due, best->Due) < 0)
+      best = &t;
+  }
+  return best;
+}
+
+} // namespace
+
+namespace wm {
+
+bool InSubtree(const TWnd* w, const TWnd* root)
+{
+  for (; w; w = w->Parent)
+    if (w == root)
+      return true;
+  return false;
+}
+
+LRESULT RunHooks(Integer kind, Integer code, WPARAM wParam, LPARAM lParam)
+{
+  for (const THookRec& h : State().Hooks)
+    if (h.Kind == kind)
+      return h.Proc(code, wParam, lParam);
+  return 0;
+}
+
+LRESULT CallProc(TWnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  HWND h = w->Handle;
+  if (!State().Hooks.empty()) {
+    CWPSTRUCT cwp;
+    cwp.hwnd = h;
+    cwp.message = msg;
+    cwp.wParam = wParam;
+    cwp.lParam = lParam;
+    RunHooks(WH_CALLWNDPROC, HC_ACTION, State().SendDepth > 0 ? 1 : 0, reinterpret_cast<LPARAM>(&cwp));
+    if (!(w = FromHandle(h)))
+      return 0;
+  }
+  return w->Proc(h, msg, wParam, lParam);
+}
+
+LRESULT Send(TWnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  TState& s = State();
+  ++s.SendDepth;
+  struct TDepth {
+    ~TDepth() { --State().SendDepth; }
+  } depth;
+  return CallProc(w, msg, wParam, lParam);
+}
+
+void PostFront(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  MSG m;
+  m.hwnd = hwnd;
+  m.message = msg;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  m.time = GetTickCount();
+  m.pt = State().Cursor;
+  State().Queue.push_front(m);
+}
+
+void ResetState()
+{
+  TState& s = State();
+  s.TopLevels.clear();
+  s.MessageOnly.clear();
+  s.Queue.clear();
+  s.QuitPending = false;
+  s.QuitCode = 0;
+  s.Timers.clear();
+  s.Hooks.clear();
+  s.Capture = s.Focus = s.Active = 0;
+  s.AppActive = false;
+  std::memset(s.Keys, 0, sizeof s.Keys);
+  std::memset(s.SyncKeys, 0, sizeof s.SyncKeys);
+  s.Cursor = {};
+  s.CursorWindow = 0;
+  s.Current = MSG();
+  s.LastDownMsg = 0;
+  s.LastDownWnd = 0;
+  s.LastDownTime = 0;
+  s.LastWasDouble = false;
+  s.WheelRemainder = 0;
+  s.Dcs.clear();
+  s.Beeps = 0;
+}
+
+} // namespace wm
+
+using namespace wm;
+
+TWindowBackend* WindowBackend() { return gBackend; }
+void SetWindowBackend(TWindowBackend* backend) { gBackend = backend; }
+
+void SetMessageFilter(TMessageFilter filter) { gFilter = filter; }
+
+bool ProcessQueuedMessage()
+{
+  MSG msg;
+  if (!PeekMessage(msg, 0, 0, 0, PM_NOREMOVE) || msg.message == WM_QUIT)
+    return false;
+  if (!PeekMessage(msg, 0, 0, 0, PM_REMOVE))
+    return false;
+  if (gFilter && gFilter(msg))
+    return true;
+  TranslateMessage(msg);
+  DispatchMessage(msg);
+  return true;
+}
+
+Integer BeepCount() { return State().Beeps; }
+
+bool MessageBeep(UINT)
+{
+  ++State().Beeps;
+  if (gBackend)
+    gBackend->Beep();
+  return true;
+}
+
+// ---- Sending and posting -------------------------------------------------------------------
+
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  TWnd* w = FromHandle(hwnd);
+  if (!w)
+    return 0;
+  return Send(w, msg, wParam, lParam);
+}
+
+bool SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  TWnd* w = FromHandle(hwnd);
+  if (!w)
+    return false;
+  Send(w, msg, wParam, lParam);
+  return true;
+}
+
+bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (hwnd && !FromHandle(hwnd))
+    return false;
+  if (msg == WM_QUIT && hwnd == 0) {
+    PostQuitMessage(static_cast<Integer>(wParam));
+    return true;
+  }
+  MSG m;
+  m.hwnd = hwnd;
+  m.message = msg;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  m.time = GetTickCount();
+  m.pt = State().Cursor;
+  State().Queue.push_back(m);
+  return true;
+}
+
+bool PostThreadMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return PostMessage(0, msg, wParam, lParam); }
+
+void PostQuitMessage(Integer exitCode)
+{
+  State().QuitPending = true;
+  State().QuitCode = exitCode;
+}
+
+bool InSendMessage() { return State().SendDepth > 0; }
+
+void BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  std::vector<HWND> targets;
+  EnumTopLevelWindows(targets);
+  for (TWnd* w : State().MessageOnly)
+    targets.push_back(w->Handle);
+  for (HWND h : targets)
+    SendMessage(h, msg, wParam, lParam);
+}
+
+// ---- Retrieval ---------------------------------------------------------------------------------
+
+bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT flags)
+{
+  TState& s = State();
+  bool remove = (flags & PM_REMOVE) != 0;
+  for (std::size_t i = 0; i < s.Queue.size();) {
+    MSG m = s.Queue[i];
+    if (!WindowMatches(hwnd, m.hwnd) || !InRange(m.message, first, last)) {
+      ++i;
+      continue;
+    }
+    if (remove)
+      s.Queue.erase(s.Queue.begin() + static_cast<std::ptrdiff_t>(i));
+    if (m.hwnd && !FromHandle(m.hwnd)) {
+      if (!remove)
+        ++i;
+      continue; // its window is gone
+    }
+    if (remove && IsMouseButtonMessage(m.message) && !s.Hooks.empty()) {
+      MOUSEHOOKSTRUCT mh;
+      mh.pt = m.pt;
+      mh.hwnd = m.hwnd;
+      mh.wHitTestCode = m.message >= WM_MOUSEFIRST ? UINT(HTCLIENT) : static_cast<UINT>(m.wParam);
+      if (RunHooks(WH_MOUSE, HC_ACTION, m.message, reinterpret_cast<LPARAM>(&mh)) != 0)
+        continue; // discarded by the hook
+    }
+    if (remove) {
+      SyncKeyState(m);
+      if (!s.Hooks.empty())
+        RunHooks(WH_GETMESSAGE, HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&m));
+      s.Current = m;
+    }
+    msg = m;
+    return true;
+  }
+  bool filtered = hwnd != 0 || first != 0 || last != 0;
+  if (s.QuitPending) {
+    msg = MSG();
+    msg.message = WM_QUIT;
+    msg.wParam = static_cast<WPARAM>(s.QuitCode);
+    msg.time = GetTickCount();
+    // A filtered peek leaves the quit request for the loop that owns it.
+    if (remove && !filtered)
+      s.QuitPending = false;
+    return true;
+  }
+  if (InRange(WM_PAINT, first, last)) {
+    for (;;) {
+      TWnd* w = NextPaintWindow();
+      if (!w)
+        break;
+      if (hwnd && !WindowMatches(hwnd, w->Handle))
+        break;
+      if (w->Update.IsEmpty() && w->FrameNeeded) {
+        // Only the frame is out of date: paint it here and look again.
+        w->FrameNeeded = false;
+        HWND h = w->Handle;
+        Send(w, WM_NCPAINT, 1, 0);
+        (void)h;
+        continue;
+      }
+      msg = MSG();
+      msg.hwnd = w->Handle;
+      msg.message = WM_PAINT;
+      msg.time = GetTickCount();
+      msg.pt = s.Cursor;
+      if (remove)
+        s.Current = msg;
+      return true;
+    }
+  }
+  if (InRange(WM_TIMER, first, last)) {
+    if (TTimerRec* t = DueTimer(hwnd)) {
+      msg = MSG();
+      msg.hwnd = t->Window;
+      msg.message = WM_TIMER;
+      msg.wParam = t->Id;
+      msg.lParam = reinterpret_cast<LPARAM>(t->Proc);
+      msg.time = GetTickCount();
+      msg.pt = s.Cursor;
+      if (remove) {
+        t->Due = msg.time + t->Elapse;
+        s.Current = msg;
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+Integer NextTimerDue()
+{
+  TState& s = State();
+  if (s.Timers.empty())
+    return -1;
+  Cardinal now = GetTickCount();
+  Integer best = MaxInt;
+  for (const TTimerRec& t : s.Timers)
+    best = std::min(best, std::max(TicksUntil(t.Due, now), 0));
+  return best;
+}
+
+bool WaitMessage()
+{
+  MSG m;
+  while (!PeekMessage(m, 0, 0, 0, PM_NOREMOVE)) {
+    if (!gBackend)
+      throw EInvalidOperation("WaitMessage would block: no window backend is installed");
+    gBackend->WaitForInput(NextTimerDue(), "WaitMessage");
+  }
+  return true;
+}
+
+bool GetMessage(MSG& msg, HWND hwnd, UINT first, UINT last)
+{
+  while (!PeekMessage(msg, hwnd, first, last, PM_REMOVE)) {
+    if (!gBackend)
+      throw EInvalidOperation("GetMessage would block: no window backend is installed");
+    gBackend->WaitForInput(NextTimerDue(), "GetMessage");
+  }
+  return msg.message != WM_QUIT;
+}
+
+DWORD GetMessageTime() { return State().Current.time; }
+TPoint GetMessagePos() { return State().Current.pt; }
+
+namespace {
+
+// The character a key stroke types (US layout), 0 for none.
+Integer KeyToChar(Word vk, bool shift, bool ctrl, bool caps)
+{
+  if (vk >= 'A' && vk <= 'Z') {
+    if (ctrl)
+      return vk - 'A' + 1;
+    bool upper = shift != caps;
+    return upper ? vk : vk + 32;
+  }
+  if (ctrl) {
+    switch (vk) {
+    case VK_BACK: return 127;
+    case VK_RETURN: return 10;
+    case VK_ESCAPE: return 27;
+    case VK_OEM_4: return 27;
+    case VK_OEM_5: return 28;
+    case VK_OEM_6: return 29;
+    }
+    return 0;
+  }
+  if (vk >= '0' && vk <= '9') {
+    static const char shifted[] = ")!@#$%^&*(";
+    return shift ? shifted[vk - '0'] : vk;
+  }
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9)
+    return '0' + (vk - VK_NUMPAD0);
+  struct TOem {
+    Word Vk;
+    char Plain, Shifted;
+  };
+  static const TOem oem[] = {
+      {VK_SPACE, ' ', ' '},     {VK_OEM_1, ';', ':'},      {VK_OEM_PLUS, '=', '+'},
+      {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'},  {VK_OEM_PERIOD, '.', '>'},
+      {VK_OEM_2, '/', '?'},     {VK_OEM_3, '`', '~'},      {VK_OEM_4, '[', '{'},
+      {VK_OEM_5, '\\', '|'},    {VK_OEM_6, ']', '}'},      {VK_OEM_7, '\'', '"'},
+      {VK_MULTIPLY, '*', '*'},  {VK_ADD, '+', '+'},        {VK_SUBTRACT, '-', '-'},
+      {VK_DECIMAL, '.', '.'},   {VK_DIVIDE, '/', '/'},     {VK_BACK, 8, 8},
+      {VK_TAB, 9, 9},           {VK_RETURN, 13, 13},       {VK_ESCAPE, 27, 27},
+  };
+  for (const TOem& o : oem)
+    if (o.Vk == vk)
+      return shift ? o.Shifted : o.Plain;
+  return 0;
+}
+
+} // namespace
+
+bool TranslateMessage(const MSG& msg)
+{
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
+    return false;
+  const Byte* keys = State().SyncKeys;
+  bool shift = keys[VK_SHIFT] & 0x80;
+  bool ctrl = keys[VK_CONTROL] & 0x80;
+  bool alt = keys[VK_MENU] & 0x80;
+  bool caps = keys[VK_CAPITAL] & 0x01;
+  Word vk = static_cast<Word>(msg.wParam);
+  if (vk == VK_PROCESSKEY)
+    return false;
+  Integer ch = KeyToChar(vk, shift, ctrl && !alt, caps);
+  if (ch == 0)
+    return false;
+  PostFront(msg.hwnd, msg.message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR, static_cast<WPARAM>(ch),
+            msg.lParam);
+  return true;
+}
+
+LRESULT DispatchMessage(const MSG& msg)
+{
+  if (msg.message == WM_TIMER && msg.lParam != 0) {
+    reinterpret_cast<TIMERPROC>(msg.lParam)(msg.hwnd, WM_TIMER, msg.wParam, msg.time);
+    return 0;
+  }
+  TWnd* w = FromHandle(msg.hwnd);
+  if (!w)
+    return 0;
+  LRESULT result = CallProc(w, msg.message, msg.wParam, msg.lParam);
+  if (msg.message == WM_PAINT && (w = FromHandle(msg.hwnd)) && !w->Update.IsEmpty()) {
+    // A procedure that ignored WM_PAINT would otherwise be asked forever.
+    w->Update = TRegion();
+    w->EraseNeeded = false;
+  }
+  return result;
+}
+
+// ---- Default processing --------------------------------------------------------------------
+
+namespace {
+
+void CopyText(const AnsiString& text, WPARAM size, LPARAM buffer, LRESULT& result)
+{
+  if (size == 0 || buffer == 0) {
+    result = 0;
+    return;
+  }
+  std::size_t n = std::min<std::size_t>(text.size(), size - 1);
+  char* out = reinterpret_cast<char*>(buffer);
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
+  result = static_cast<LRESULT>(n);
+}
+
+} // namespace
+
+LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  TWnd* w = FromHandle(hwnd);
+  if (!w)
+    return 0;
+  switch (msg) {
+  case WM_NCCREATE:
+    return 1;
+  case WM_NCCALCSIZE: {
+    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+    TFrameMetrics f = FrameMetrics(w);
+    TRect& r = params->rgrc[0];
+    r.Left += f.Border + f.Edge;
+    r.Right -= f.Border + f.Edge + f.VScroll;
+    r.Top += f.Border + f.Caption + f.Edge;
+    r.Bottom -= f.Border + f.Edge + f.HScroll;
+    return 0;
+  }
+  case WM_NCHITTEST:
+    return DefNcHitTest(w, PointFromLParam(lParam));
+  case WM_SETTEXT:
+    w->Text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+    if ((w->Style & WS_CAPTION) == WS_CAPTION && (w->Style & WS_VISIBLE)) {
+      w->FrameNeeded = true;
+      Send(w, WM_NCPAINT, 1, 0);
+    }
+    return 1;
+  case WM_GETTEXT: {
+    LRESULT result = 0;
+    CopyText(w->Text, wParam, lParam, result);
+    return result;
+  }
+  case WM_GETTEXTLENGTH:
+    return static_cast<LRESULT>(w->Text.size());
+  case WM_ERASEBKGND: {
+    if (w->Background == 0)
+      return 0;
+    TCanvas* canvas = CanvasFromDC(static_cast<HDC>(wParam));
+    if (!canvas)
+      return 0;
+    canvas->Brush()->SetColor(static_cast<TColor>(w->Background - 1));
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->FillRect(Rect(0, 0, w->Client.Width(), w->Client.Height()));
+    return 1;
+  }
+  case WM_PAINT: {
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, ps);
+    EndPaint(hwnd, ps);
+    return 0;
+  }
+  case WM_NCPAINT:
+    DrawFrame(w);
+    return 0;
+  case WM_NCACTIVATE:
+    if ((w->Style & WS_CAPTION) == WS_CAPTION)
+      DrawFrame(w);
+    return 1;
+  case WM_ACTIVATE:
+    if (LOWORD(wParam) != WA_INACTIVE && !(w->Style & WS_MINIMIZE))
+      SetFocus(hwnd);
+    return 0;
+  case WM_MOUSEACTIVATE:
+    if (w->Parent) {
+      LRESULT r = Send(w->Parent, WM_MOUSEACTIVATE, wParam, lParam);
+      if (r)
+        return r;
+    }
+    return MA_ACTIVATE;
+  case WM_SETCURSOR:
+    if (w->Parent)
+      return Send(w->Parent, WM_SETCURSOR, wParam, lParam);
+    return 0;
+  case WM_CONTEXTMENU:
+  case WM_MOUSEWHEEL:
+    if (w->Parent)
+      return Send(w->Parent, msg, wParam, lParam);
+    return 0;
+  case WM_WINDOWPOSCHANGED: {
+    auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
+    if (!(wp->flags & SWP_NOMOVE))
+      Send(w, WM_MOVE, 0, MAKELPARAM(w->Rect.Left + w->Client.Left, w->Rect.Top + w->Client.Top));
+    if ((w = FromHandle(hwnd)) && !(wp->flags & SWP_NOSIZE))
+      Send(w, WM_SIZE, static_cast<WPARAM>((w->Style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED),
+           MAKELPARAM(w->Client.Width(), w->Client.Height()));
+    return 0;
+  }
+  case WM_CLOSE:
+    DestroyWindow(hwnd);
+    return 0;
+  case WM_SYSCOMMAND:
+    if ((wParam & 0xFFF0) == SC_CLOSE)
+      Send(w, WM_CLOSE, 0, 0);
+    return 0;
+  case WM_IME_CHAR: {
+    // Lead then trail byte, ahead of anything queued later.
+    Word code = static_cast<Word>(wParam);
+    if (code > 0xFF) {
+      PostFront(hwnd, WM_CHAR, code & 0xFF, 1);
+      PostFront(hwnd, WM_CHAR, code >> 8, 1);
+    } else {
+      PostFront(hwnd, WM_CHAR, code, 1);
+    }
+    return 0;
+  }
+  case WM_CANCELMODE:
+    if (State().Capture == hwnd)
+      ReleaseCapture();
+    return 0;
+  }
+  return 0;
+}
+
+// ---- Timers ---------------------------------------------------------------------------------
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
+{
+  if (hwnd && !FromHandle(hwnd))
+    return 0;
+  TState& s = State();
+  elapse = std::max<UINT>(elapse, 10);
+  Cardinal due = GetTickCount() + elapse;
+  if (hwnd) {
+    for (TTimerRec& t : s.Timers)
+      if (t.Window == hwnd && t.Id == id) {
+        t.Elapse = elapse;
+        t.Proc = proc;
+        t.Due = due;
+        return id;
+      }
+  } else {
+    id = ++s.NextThreadTimer;
+  }
+  TTimerRec t;
+  t.Window = hwnd;
+  t.Id = id;
+  t.Elapse = elapse;
+  t.Proc = proc;
+  t.Due = due;
+  s.Timers.push_back(t);
+  return hwnd ? (id ? id : 1) : id;
+}
+
+bool KillTimer(HWND hwnd, UINT_PTR id)
+{
+  auto& timers = State().Timers;
+  for (auto it = timers.begin(); it != timers.end(); ++it)
+    if (it->Window == hwnd && it->Id == id) {
+      timers.erase(it);
+      return true;
+    }
+  return false;
+}
+
+// ---- Hooks ------------------------------------------------------------------------------------
+
+HHOOK SetWindowsHookEx(Integer idHook, HOOKPROC proc)
+{
+  if (!proc)
+    return 0;
+  TState& s = State();
+  THookRec h;
+  h.Handle = s.NextHook++;
+  h.Kind = idHook;
+  h.Proc = proc;
+  s.Hooks.insert(s.Hooks.begin(), h);
+  return h.Handle;
+}
+
+bool UnhookWindowsHookEx(HHOOK hook)
+{
+  auto& hooks = State().Hooks;
+  for (auto it = hooks.begin(); it != hooks.end(); ++it)
+    if (it->Handle == hook) {
+      hooks.erase(it);
+      return true;
+    }
+  return false;
+}
+
+LRESULT CallNextHookEx(HHOOK hook, Integer code, WPARAM wParam, LPARAM lParam)
+{
+  auto& hooks = State().Hooks;
+  auto it = std::find_if(hooks.begin(), hooks.end(), [&](const THookRec& h) { return h.Handle == hook; });
+  if (it == hooks.end())
+    return 0;
+  Integer kind = it->Kind;
+  for (++it; it != hooks.end(); ++it)
+    if (it->Kind == kind)
+      return it->Proc(code, wParam, lParam);
+  return 0;
+}

@@ -1,0 +1,573 @@
+// The window layer's programming interface: handle and message types, the platform's
+// message and constant numbers (one table for the whole system), and the window manager's
+// functions. The window manager itself is spread over WinTree.cpp (windows, geometry),
+// WinMessages.cpp (queue, timers, hooks), WinInput.cpp (mouse, keys, focus, activation)
+// and WinPaint.cpp (update regions, device contexts, scroll bars); Controls.h builds the
+// component framework on top.
+#pragma once
+
+#include "platform/rtl/Types.h"
+
+class TCanvas;
+class TRegion;
+class TObject;
+
+// ---------------------------------------------------------------------------------------
+// Handles and message parameters
+
+// A window handle: slot number in the low 16 bits, the slot's generation above it, so a
+// handle of a destroyed window never names a new one. 0 is no window.
+using HWND = NativeUInt;
+// A device context handle (BeginPaint, GetDC); 0 is none.
+using HDC = NativeUInt;
+using UINT = Cardinal;
+using DWORD = Cardinal;
+using WPARAM = NativeUInt;
+using LPARAM = NativeInt;
+using LRESULT = NativeInt;
+using BOOL = Integer;
+using UINT_PTR = NativeUInt;
+using LONG_PTR = NativeInt;
+using HHOOK = NativeUInt;
+
+using WNDPROC = LRESULT (*)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+using TIMERPROC = void (*)(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
+using HOOKPROC = LRESULT (*)(Integer code, WPARAM wParam, LPARAM lParam);
+
+constexpr HWND HWND_TOP = 0;
+constexpr HWND HWND_BOTTOM = 1;
+constexpr HWND HWND_TOPMOST = static_cast<HWND>(-1);
+constexpr HWND HWND_NOTOPMOST = static_cast<HWND>(-2);
+constexpr HWND HWND_MESSAGE = static_cast<HWND>(-3);
+constexpr HWND HWND_BROADCAST = 0xFFFF;
+
+// Packing of two 16-bit halves; mouse points are signed 16-bit values.
+constexpr LPARAM MAKELPARAM(Integer lo, Integer hi)
+{
+  return static_cast<LPARAM>(static_cast<Cardinal>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16)));
+}
+constexpr WPARAM MAKEWPARAM(Integer lo, Integer hi)
+{
+  return static_cast<WPARAM>(static_cast<Cardinal>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16)));
+}
+constexpr Word LOWORD(NativeInt v) { return static_cast<Word>(v & 0xFFFF); }
+constexpr Word HIWORD(NativeInt v) { return static_cast<Word>((v >> 16) & 0xFFFF); }
+constexpr Integer GET_X_LPARAM(LPARAM v) { return static_cast<SmallInt>(v & 0xFFFF); }
+constexpr Integer GET_Y_LPARAM(LPARAM v) { return static_cast<SmallInt>((v >> 16) & 0xFFFF); }
+constexpr Integer GET_WHEEL_DELTA_WPARAM(WPARAM v) { return static_cast<SmallInt>((v >> 16) & 0xFFFF); }
+inline TPoint PointFromLParam(LPARAM v) { return {GET_X_LPARAM(v), GET_Y_LPARAM(v)}; }
+inline LPARAM PointToLParam(TPoint p) { return MAKELPARAM(p.X, p.Y); }
+
+// A queued message as the loops see it.
+struct MSG {
+  HWND hwnd = 0;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  DWORD time = 0;
+  TPoint pt;
+};
+
+// The component framework's message record.
+struct TMessage {
+  Cardinal Msg = 0;
+  WPARAM WParam = 0;
+  LPARAM LParam = 0;
+  LRESULT Result = 0;
+};
+
+struct WNDCLASS {
+  UINT style = 0;
+  WNDPROC lpfnWndProc = nullptr;
+  Integer cbClsExtra = 0;
+  Integer cbWndExtra = 0;
+  Integer hCursor = 0;
+  Integer hbrBackground = 0; // a TColor + 1 (0: no background is erased)
+  AnsiString lpszClassName;
+};
+
+struct CREATESTRUCT {
+  void* lpCreateParams = nullptr;
+  HWND hwndParent = 0;
+  Integer cy = 0, cx = 0, y = 0, x = 0;
+  LONG_PTR style = 0;
+  AnsiString lpszName;
+  AnsiString lpszClass;
+  DWORD dwExStyle = 0;
+};
+
+struct WINDOWPOS {
+  HWND hwnd = 0;
+  HWND hwndInsertAfter = 0;
+  Integer x = 0, y = 0, cx = 0, cy = 0;
+  UINT flags = 0;
+};
+
+// WM_NCCALCSIZE: rgrc[0] comes in as the new window rectangle (parent client
+// coordinates) and goes out as the client rectangle.
+struct NCCALCSIZE_PARAMS {
+  TRect rgrc[3];
+  WINDOWPOS* lppos = nullptr;
+};
+
+struct MINMAXINFO {
+  TPoint ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
+};
+
+struct PAINTSTRUCT {
+  HDC hdc = 0;
+  BOOL fErase = 0;
+  TRect rcPaint;
+};
+
+struct SCROLLINFO {
+  UINT cbSize = 28;
+  UINT fMask = 0;
+  Integer nMin = 0;
+  Integer nMax = 0;
+  UINT nPage = 0;
+  Integer nPos = 0;
+  Integer nTrackPos = 0;
+};
+
+struct SCROLLBARINFO {
+  DWORD cbSize = 60;
+  TRect rcScrollBar; // screen coordinates
+  Integer dxyLineButton = 0;
+  Integer xyThumbTop = 0;
+  Integer xyThumbBottom = 0;
+  Integer reserved = 0;
+  DWORD rgstate[6] = {0, 0, 0, 0, 0, 0};
+};
+
+struct CWPSTRUCT {
+  LPARAM lParam = 0;
+  WPARAM wParam = 0;
+  UINT message = 0;
+  HWND hwnd = 0;
+};
+
+struct MOUSEHOOKSTRUCT {
+  TPoint pt;
+  HWND hwnd = 0;
+  UINT wHitTestCode = 0;
+  NativeUInt dwExtraInfo = 0;
+};
+
+struct WINDOWPLACEMENT {
+  UINT length = 44;
+  UINT flags = 0;
+  UINT showCmd = 0;
+  TPoint ptMinPosition, ptMaxPosition;
+  TRect rcNormalPosition;
+};
+
+// ---------------------------------------------------------------------------------------
+// Window messages (the platform's numbers)
+
+enum : UINT {
+  WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_MOVE = 0x0003,
+  WM_SIZE = 0x0005, WM_ACTIVATE = 0x0006, WM_SETFOCUS = 0x0007, WM_KILLFOCUS = 0x0008,
+  WM_ENABLE = 0x000A, WM_SETREDRAW = 0x000B, WM_SETTEXT = 0x000C, WM_GETTEXT = 0x000D,
+  WM_GETTEXTLENGTH = 0x000E, WM_PAINT = 0x000F, WM_CLOSE = 0x0010, WM_QUERYENDSESSION = 0x0011,
+  WM_QUIT = 0x0012, WM_QUERYOPEN = 0x0013, WM_ERASEBKGND = 0x0014, WM_SYSCOLORCHANGE = 0x0015,
+  WM_ENDSESSION = 0x0016, WM_SHOWWINDOW = 0x0018, WM_SETTINGCHANGE = 0x001A,
+  WM_WININICHANGE = 0x001A, WM_ACTIVATEAPP = 0x001C, WM_FONTCHANGE = 0x001D,
+  WM_TIMECHANGE = 0x001E, WM_CANCELMODE = 0x001F, WM_SETCURSOR = 0x0020,
+  WM_MOUSEACTIVATE = 0x0021, WM_CHILDACTIVATE = 0x0022, WM_GETMINMAXINFO = 0x0024,
+  WM_NEXTDLGCTL = 0x0028, WM_DRAWITEM = 0x002B, WM_MEASUREITEM = 0x002C,
+  WM_DELETEITEM = 0x002D, WM_VKEYTOITEM = 0x002E, WM_CHARTOITEM = 0x002F, WM_SETFONT = 0x0030,
+  WM_GETFONT = 0x0031, WM_COMPAREITEM = 0x0039, WM_WINDOWPOSCHANGING = 0x0046,
+  WM_WINDOWPOSCHANGED = 0x0047, WM_COPYDATA = 0x004A, WM_NOTIFY = 0x004E, WM_HELP = 0x0053,
+  WM_CONTEXTMENU = 0x007B, WM_STYLECHANGING = 0x007C, WM_STYLECHANGED = 0x007D,
+  WM_DISPLAYCHANGE = 0x007E, WM_GETICON = 0x007F, WM_SETICON = 0x0080, WM_NCCREATE = 0x0081,
+  WM_NCDESTROY = 0x0082, WM_NCCALCSIZE = 0x0083, WM_NCHITTEST = 0x0084, WM_NCPAINT = 0x0085,
+  WM_NCACTIVATE = 0x0086, WM_GETDLGCODE = 0x0087, WM_NCMOUSEMOVE = 0x00A0,
+  WM_NCLBUTTONDOWN = 0x00A1, WM_NCLBUTTONUP = 0x00A2, WM_NCLBUTTONDBLCLK = 0x00A3,
+  WM_NCRBUTTONDOWN = 0x00A4, WM_NCRBUTTONUP = 0x00A5, WM_NCRBUTTONDBLCLK = 0x00A6,
+  WM_NCMBUTTONDOWN = 0x00A7, WM_NCMBUTTONUP = 0x00A8, WM_NCMBUTTONDBLCLK = 0x00A9,
+  WM_KEYFIRST = 0x0100, WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101, WM_CHAR = 0x0102,
+  WM_DEADCHAR = 0x0103, WM_SYSKEYDOWN = 0x0104, WM_SYSKEYUP = 0x0105, WM_SYSCHAR = 0x0106,
+  WM_SYSDEADCHAR = 0x0107, WM_KEYLAST = 0x0108, WM_IME_STARTCOMPOSITION = 0x010D,
+  WM_IME_ENDCOMPOSITION = 0x010E, WM_IME_COMPOSITION = 0x010F, WM_INITDIALOG = 0x0110,
+  WM_COMMAND = 0x0111, WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113, WM_HSCROLL = 0x0114,
+  WM_VSCROLL = 0x0115, WM_INITMENU = 0x0116, WM_INITMENUPOPUP = 0x0117, WM_MENUSELECT = 0x011F,
+  WM_MENUCHAR = 0x0120, WM_ENTERIDLE = 0x0121, WM_CTLCOLORMSGBOX = 0x0132,
+  WM_CTLCOLOREDIT = 0x0133, WM_CTLCOLORLISTBOX = 0x0134, WM_CTLCOLORBTN = 0x0135,
+  WM_CTLCOLORDLG = 0x0136, WM_CTLCOLORSCROLLBAR = 0x0137, WM_CTLCOLORSTATIC = 0x0138,
+  WM_MOUSEFIRST = 0x0200, WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202,
+  WM_LBUTTONDBLCLK = 0x0203, WM_RBUTTONDOWN = 0x0204, WM_RBUTTONUP = 0x0205,
+  WM_RBUTTONDBLCLK = 0x0206, WM_MBUTTONDOWN = 0x0207, WM_MBUTTONUP = 0x0208,
+  WM_MBUTTONDBLCLK = 0x0209, WM_MOUSEWHEEL = 0x020A, WM_MOUSELAST = 0x020A,
+  WM_MOUSEHWHEEL = 0x020E, WM_PARENTNOTIFY = 0x0210, WM_ENTERMENULOOP = 0x0211,
+  WM_EXITMENULOOP = 0x0212, WM_SIZING = 0x0214, WM_CAPTURECHANGED = 0x0215, WM_MOVING = 0x0216,
+  WM_MDICREATE = 0x0220, WM_MDIDESTROY = 0x0221, WM_MDIACTIVATE = 0x0222,
+  WM_MDIRESTORE = 0x0223, WM_MDINEXT = 0x0224, WM_MDIMAXIMIZE = 0x0225, WM_MDITILE = 0x0226,
+  WM_MDICASCADE = 0x0227, WM_MDIICONARRANGE = 0x0228, WM_MDIGETACTIVE = 0x0229,
+  WM_MDISETMENU = 0x0230, WM_ENTERSIZEMOVE = 0x0231, WM_EXITSIZEMOVE = 0x0232,
+  WM_DROPFILES = 0x0233, WM_MDIREFRESHMENU = 0x0234, WM_IME_SETCONTEXT = 0x0281,
+  WM_IME_NOTIFY = 0x0282, WM_IME_CHAR = 0x0286, WM_MOUSEHOVER = 0x02A1,
+  WM_NCMOUSELEAVE = 0x02A2, WM_MOUSELEAVE = 0x02A3, WM_CUT = 0x0300, WM_COPY = 0x0301,
+  WM_PASTE = 0x0302, WM_CLEAR = 0x0303, WM_UNDO = 0x0304, WM_PRINT = 0x0317,
+  WM_PRINTCLIENT = 0x0318, WM_THEMECHANGED = 0x031A, WM_USER = 0x0400, WM_APP = 0x8000
+};
+
+// The component framework's own messages (CM_*) and the notifications a parent reflects
+// back to the child control that sent them (CN_* = the window message + CN_BASE).
+constexpr UINT CM_BASE = 0xB000;
+enum : UINT {
+  CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE, CM_GOTFOCUS, CM_LOSTFOCUS, CM_CANCELMODE,
+  CM_DIALOGKEY, CM_DIALOGCHAR, CM_FOCUSCHANGED, CM_PARENTFONTCHANGED, CM_PARENTCOLORCHANGED,
+  CM_HITTEST, CM_VISIBLECHANGED, CM_ENABLEDCHANGED, CM_COLORCHANGED, CM_FONTCHANGED,
+  CM_CURSORCHANGED, CM_CTL3DCHANGED, CM_PARENTCTL3DCHANGED, CM_TEXTCHANGED, CM_MOUSEENTER,
+  CM_MOUSELEAVE, CM_MENUCHANGED, CM_APPKEYDOWN, CM_APPSYSCOMMAND, CM_BUTTONPRESSED,
+  CM_SHOWINGCHANGED, CM_ENTER, CM_EXIT, CM_DESIGNHITTEST, CM_ICONCHANGED, CM_WANTSPECIALKEY,
+  CM_INVOKEHELP, CM_WINDOWHOOK, CM_RELEASE, CM_SHOWHINTCHANGED, CM_PARENTSHOWHINTCHANGED,
+  CM_SYSCOLORCHANGE, CM_WININICHANGE, CM_FONTCHANGE, CM_TIMECHANGE, CM_TABSTOPCHANGED,
+  CM_UIACTIVATE, CM_UIDEACTIVATE, CM_DOCWINDOWACTIVATE, CM_CONTROLLISTCHANGE, CM_GETDATALINK,
+  CM_CHILDKEY, CM_DRAG, CM_HINTSHOW, CM_DIALOGHANDLE, CM_ISTOOLCONTROL, CM_RECREATEWND,
+  CM_INVALIDATE, CM_SYSFONTCHANGED, CM_CONTROLCHANGE, CM_CHANGED, CM_DOCKCLIENT,
+  CM_UNDOCKCLIENT, CM_FLOAT, CM_BORDERCHANGED, CM_BIDIMODECHANGED, CM_PARENTBIDIMODECHANGED,
+  CM_ALLCHILDRENFLIPPED, CM_ACTIONUPDATE, CM_ACTIONEXECUTE, CM_HINTSHOWPAUSE,
+  CM_DOCKNOTIFICATION, CM_MOUSEWHEEL, CM_ISSHORTCUT, CM_PARENTBACKGROUNDCHANGED,
+  CM_SETACTIVECONTROL, CM_MOUSEACTIVATE
+};
+
+constexpr UINT CN_BASE = 0xBC00;
+enum : UINT {
+  CN_CHARTOITEM = CN_BASE + WM_CHARTOITEM, CN_COMMAND = CN_BASE + WM_COMMAND,
+  CN_COMPAREITEM = CN_BASE + WM_COMPAREITEM, CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN,
+  CN_CTLCOLORDLG = CN_BASE + WM_CTLCOLORDLG, CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT,
+  CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX,
+  CN_CTLCOLORMSGBOX = CN_BASE + WM_CTLCOLORMSGBOX,
+  CN_CTLCOLORSCROLLBAR = CN_BASE + WM_CTLCOLORSCROLLBAR,
+  CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC, CN_DELETEITEM = CN_BASE + WM_DELETEITEM,
+  CN_DRAWITEM = CN_BASE + WM_DRAWITEM, CN_HSCROLL = CN_BASE + WM_HSCROLL,
+  CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM, CN_PARENTNOTIFY = CN_BASE + WM_PARENTNOTIFY,
+  CN_VKEYTOITEM = CN_BASE + WM_VKEYTOITEM, CN_VSCROLL = CN_BASE + WM_VSCROLL,
+  CN_KEYDOWN = CN_BASE + WM_KEYDOWN, CN_KEYUP = CN_BASE + WM_KEYUP, CN_CHAR = CN_BASE + WM_CHAR,
+  CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN, CN_SYSCHAR = CN_BASE + WM_SYSCHAR,
+  CN_NOTIFY = CN_BASE + WM_NOTIFY
+};
+
+// ---------------------------------------------------------------------------------------
+// Constants
+
+// Window styles.
+enum : DWORD {
+  WS_OVERLAPPED = 0x00000000, WS_POPUP = 0x80000000, WS_CHILD = 0x40000000,
+  WS_MINIMIZE = 0x20000000, WS_VISIBLE = 0x10000000, WS_DISABLED = 0x08000000,
+  WS_CLIPSIBLINGS = 0x04000000, WS_CLIPCHILDREN = 0x02000000, WS_MAXIMIZE = 0x01000000,
+  WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000, WS_DLGFRAME = 0x00400000,
+  WS_VSCROLL = 0x00200000, WS_HSCROLL = 0x00100000, WS_SYSMENU = 0x00080000,
+  WS_THICKFRAME = 0x00040000, WS_GROUP = 0x00020000, WS_TABSTOP = 0x00010000,
+  WS_MINIMIZEBOX = 0x00020000, WS_MAXIMIZEBOX = 0x00010000,
+  WS_OVERLAPPEDWINDOW = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+  WS_POPUPWINDOW = WS_POPUP | WS_BORDER | WS_SYSMENU
+};
+// Extended window styles.
+enum : DWORD {
+  WS_EX_DLGMODALFRAME = 0x00000001, WS_EX_NOPARENTNOTIFY = 0x00000004, WS_EX_TOPMOST = 0x00000008,
+  WS_EX_ACCEPTFILES = 0x00000010, WS_EX_TRANSPARENT = 0x00000020, WS_EX_MDICHILD = 0x00000040,
+  WS_EX_TOOLWINDOW = 0x00000080, WS_EX_WINDOWEDGE = 0x00000100, WS_EX_CLIENTEDGE = 0x00000200,
+  WS_EX_CONTEXTHELP = 0x00000400, WS_EX_RIGHT = 0x00001000, WS_EX_RTLREADING = 0x00002000,
+  WS_EX_LEFTSCROLLBAR = 0x00004000, WS_EX_CONTROLPARENT = 0x00010000,
+  WS_EX_STATICEDGE = 0x00020000, WS_EX_APPWINDOW = 0x00040000, WS_EX_LAYERED = 0x00080000,
+  WS_EX_NOACTIVATE = 0x08000000
+};
+// Class styles.
+enum : UINT {
+  CS_VREDRAW = 0x0001, CS_HREDRAW = 0x0002, CS_DBLCLKS = 0x0008, CS_OWNDC = 0x0020,
+  CS_CLASSDC = 0x0040, CS_PARENTDC = 0x0080, CS_NOCLOSE = 0x0200, CS_SAVEBITS = 0x0800,
+  CS_GLOBALCLASS = 0x4000, CS_DROPSHADOW = 0x00020000
+};
+// Hit-test codes (WM_NCHITTEST).
+enum : Integer {
+  HTERROR = -2, HTTRANSPARENT = -1, HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2, HTSYSMENU = 3,
+  HTGROWBOX = 4, HTSIZE = 4, HTMENU = 5, HTHSCROLL = 6, HTVSCROLL = 7, HTMINBUTTON = 8,
+  HTMAXBUTTON = 9, HTLEFT = 10, HTRIGHT = 11, HTTOP = 12, HTTOPLEFT = 13, HTTOPRIGHT = 14,
+  HTBOTTOM = 15, HTBOTTOMLEFT = 16, HTBOTTOMRIGHT = 17, HTBORDER = 18, HTCLOSE = 20, HTHELP = 21
+};
+// Virtual keys.
+enum : Word {
+  VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MBUTTON = 0x04, VK_BACK = 0x08,
+  VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
+  VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
+  VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26,
+  VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_SELECT = 0x29, VK_PRINT = 0x2A, VK_EXECUTE = 0x2B,
+  VK_SNAPSHOT = 0x2C, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_HELP = 0x2F, VK_LWIN = 0x5B,
+  VK_RWIN = 0x5C, VK_APPS = 0x5D, VK_NUMPAD0 = 0x60, VK_NUMPAD1, VK_NUMPAD2, VK_NUMPAD3,
+  VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6, VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, VK_MULTIPLY = 0x6A,
+  VK_ADD = 0x6B, VK_SEPARATOR = 0x6C, VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F,
+  VK_F1 = 0x70, VK_F2, VK_F3, VK_F4, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9, VK_F10, VK_F11, VK_F12,
+  VK_NUMLOCK = 0x90, VK_SCROLL = 0x91, VK_LSHIFT = 0xA0, VK_RSHIFT = 0xA1, VK_LCONTROL = 0xA2,
+  VK_RCONTROL = 0xA3, VK_LMENU = 0xA4, VK_RMENU = 0xA5, VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB,
+  VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD, VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF,
+  VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB, VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE,
+  VK_PROCESSKEY = 0xE5
+};
+// ShowWindow commands.
+enum : Integer {
+  SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_NORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3,
+  SW_MAXIMIZE = 3, SW_SHOWNOACTIVATE = 4, SW_SHOW = 5, SW_MINIMIZE = 6, SW_SHOWMINNOACTIVE = 7,
+  SW_SHOWNA = 8, SW_RESTORE = 9, SW_SHOWDEFAULT = 10
+};
+// SetWindowPos flags.
+enum : UINT {
+  SWP_NOSIZE = 0x0001, SWP_NOMOVE = 0x0002, SWP_NOZORDER = 0x0004, SWP_NOREDRAW = 0x0008,
+  SWP_NOACTIVATE = 0x0010, SWP_FRAMECHANGED = 0x0020, SWP_SHOWWINDOW = 0x0040,
+  SWP_HIDEWINDOW = 0x0080, SWP_NOCOPYBITS = 0x0100, SWP_NOOWNERZORDER = 0x0200,
+  SWP_NOSENDCHANGING = 0x0400
+};
+// Scroll bars: bars, commands, SCROLLINFO masks, EnableScrollBar arrows, object ids.
+enum : Integer { SB_HORZ = 0, SB_VERT = 1, SB_CTL = 2, SB_BOTH = 3 };
+enum : Integer {
+  SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2,
+  SB_PAGELEFT = 2, SB_PAGEDOWN = 3, SB_PAGERIGHT = 3, SB_THUMBPOSITION = 4, SB_THUMBTRACK = 5,
+  SB_TOP = 6, SB_LEFT = 6, SB_BOTTOM = 7, SB_RIGHT = 7, SB_ENDSCROLL = 8
+};
+enum : UINT {
+  SIF_RANGE = 0x01, SIF_PAGE = 0x02, SIF_POS = 0x04, SIF_DISABLENOSCROLL = 0x08,
+  SIF_TRACKPOS = 0x10, SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS
+};
+enum : UINT { ESB_ENABLE_BOTH = 0, ESB_DISABLE_LTUP = 1, ESB_DISABLE_RTDN = 2, ESB_DISABLE_BOTH = 3 };
+enum : Integer { OBJID_HSCROLL = -6, OBJID_VSCROLL = -5, OBJID_CLIENT = -4 };
+enum : DWORD {
+  STATE_SYSTEM_UNAVAILABLE = 0x0001, STATE_SYSTEM_PRESSED = 0x0008,
+  STATE_SYSTEM_INVISIBLE = 0x8000, STATE_SYSTEM_OFFSCREEN = 0x10000
+};
+// WM_GETDLGCODE answers.
+enum : UINT {
+  DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKEYS = 0x0004,
+  DLGC_WANTMESSAGE = 0x0004, DLGC_HASSETSEL = 0x0008, DLGC_DEFPUSHBUTTON = 0x0010,
+  DLGC_UNDEFPUSHBUTTON = 0x0020, DLGC_RADIOBUTTON = 0x0040, DLGC_WANTCHARS = 0x0080,
+  DLGC_STATIC = 0x0100, DLGC_BUTTON = 0x2000
+};
+// Mouse key flags of mouse messages.
+enum : UINT { MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08, MK_MBUTTON = 0x10 };
+constexpr Integer WHEEL_DELTA = 120;
+// WM_ACTIVATE states and WM_MOUSEACTIVATE answers.
+enum : Integer { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
+enum : Integer { MA_ACTIVATE = 1, MA_ACTIVATEANDEAT = 2, MA_NOACTIVATE = 3, MA_NOACTIVATEANDEAT = 4 };
+// WM_SIZE kinds.
+enum : Integer { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
+// PeekMessage flags.
+enum : UINT { PM_NOREMOVE = 0x0000, PM_REMOVE = 0x0001, PM_NOYIELD = 0x0002 };
+// Hooks.
+enum : Integer {
+  WH_MSGFILTER = -1, WH_KEYBOARD = 2, WH_GETMESSAGE = 3, WH_CALLWNDPROC = 4, WH_CBT = 5,
+  WH_MOUSE = 7, WH_CALLWNDPROCRET = 12
+};
+enum : Integer { HC_ACTION = 0 };
+// Window longs.
+enum : Integer {
+  GWL_WNDPROC = -4, GWL_HINSTANCE = -6, GWL_HWNDPARENT = -8, GWL_ID = -12, GWL_STYLE = -16,
+  GWL_EXSTYLE = -20, GWL_USERDATA = -21
+};
+// GetWindow relations and GetAncestor kinds.
+enum : UINT {
+  GW_HWNDFIRST = 0, GW_HWNDLAST = 1, GW_HWNDNEXT = 2, GW_HWNDPREV = 3, GW_OWNER = 4, GW_CHILD = 5
+};
+enum : UINT { GA_PARENT = 1, GA_ROOT = 2, GA_ROOTOWNER = 3 };
+// System commands (WM_SYSCOMMAND; the low four bits are ours to use).
+enum : UINT {
+  SC_SIZE = 0xF000, SC_MOVE = 0xF010, SC_MINIMIZE = 0xF020, SC_MAXIMIZE = 0xF030,
+  SC_NEXTWINDOW = 0xF040, SC_PREVWINDOW = 0xF050, SC_CLOSE = 0xF060, SC_VSCROLL = 0xF070,
+  SC_HSCROLL = 0xF080, SC_MOUSEMENU = 0xF090, SC_KEYMENU = 0xF100, SC_RESTORE = 0xF120,
+  SC_TASKLIST = 0xF130, SC_DEFAULT = 0xF160, SC_CONTEXTHELP = 0xF180
+};
+// RedrawWindow flags; ScrollWindowEx flags.
+enum : UINT {
+  RDW_INVALIDATE = 0x0001, RDW_INTERNALPAINT = 0x0002, RDW_ERASE = 0x0004, RDW_VALIDATE = 0x0008,
+  RDW_NOINTERNALPAINT = 0x0010, RDW_NOERASE = 0x0020, RDW_NOCHILDREN = 0x0040,
+  RDW_ALLCHILDREN = 0x0080, RDW_UPDATENOW = 0x0100, RDW_ERASENOW = 0x0200, RDW_FRAME = 0x0400,
+  RDW_NOFRAME = 0x0800
+};
+enum : UINT { SW_SCROLLCHILDREN = 0x0001, SW_INVALIDATE = 0x0002, SW_ERASE = 0x0004 };
+// Dialog and message box results and flags.
+enum : Integer {
+  IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7, IDCLOSE = 8,
+  IDHELP = 9
+};
+enum : UINT {
+  MB_OK = 0x00, MB_OKCANCEL = 0x01, MB_ABORTRETRYIGNORE = 0x02, MB_YESNOCANCEL = 0x03,
+  MB_YESNO = 0x04, MB_RETRYCANCEL = 0x05, MB_ICONHAND = 0x10, MB_ICONERROR = 0x10,
+  MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30,
+  MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40, MB_DEFBUTTON2 = 0x100,
+  MB_DEFBUTTON3 = 0x200, MB_SYSTEMMODAL = 0x1000, MB_TASKMODAL = 0x2000
+};
+// Notification codes carried by WM_COMMAND.
+enum : Word {
+  BN_CLICKED = 0, BN_DOUBLECLICKED = 5, EN_SETFOCUS = 0x0100, EN_KILLFOCUS = 0x0200,
+  EN_CHANGE = 0x0300, EN_UPDATE = 0x0400, EN_HSCROLL = 0x0601, EN_VSCROLL = 0x0602,
+  LBN_SELCHANGE = 1, LBN_DBLCLK = 2, CBN_SELCHANGE = 1, CBN_DBLCLK = 2, CBN_SETFOCUS = 3,
+  CBN_KILLFOCUS = 4, CBN_EDITCHANGE = 5, CBN_DROPDOWN = 7, CBN_CLOSEUP = 8
+};
+// WM_SETTINGCHANGE parameters.
+enum : UINT { SPI_GETWORKAREA = 0x0030, SPI_GETWHEELSCROLLLINES = 0x0068, SPI_SETNONCLIENTMETRICS = 0x002A };
+// The application's message ranges pinned by its libraries (kept free here).
+constexpr UINT WM_USER_RUNLATER = WM_USER + 1;
+
+// ---------------------------------------------------------------------------------------
+// Window classes and windows
+
+// Registers a class; false when the name is taken. Class names compare ignoring case.
+bool RegisterClass(const WNDCLASS& wc);
+bool UnregisterClass(const AnsiString& className);
+bool GetClassInfo(const AnsiString& className, WNDCLASS& wc);
+AnsiString GetClassName(HWND hwnd);
+
+// Creates a window (parent: for WS_CHILD windows the parent, otherwise the owner). Sends
+// WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE (a -1 answer destroys it and returns 0), then
+// WM_SIZE and WM_MOVE; a WS_VISIBLE window is shown. Raises EOSError for an unknown class.
+HWND CreateWindowEx(DWORD exStyle, const AnsiString& className, const AnsiString& windowName,
+                    DWORD style, Integer x, Integer y, Integer width, Integer height,
+                    HWND parent, void* param = nullptr);
+// Destroys the window and its children and owned windows: WM_DESTROY to the window before its
+// children, WM_NCDESTROY after them. False for a stale handle.
+bool DestroyWindow(HWND hwnd);
+bool IsWindow(HWND hwnd);
+
+HWND GetParent(HWND hwnd);   // the parent of a child, the owner of a top-level window
+HWND GetAncestor(HWND hwnd, UINT flags);
+HWND GetWindow(HWND hwnd, UINT relation);
+HWND GetTopWindow(HWND hwnd); // the first child in z-order; 0: the topmost top-level window
+HWND SetParent(HWND child, HWND newParent); // returns the old parent; 0 makes it top-level
+bool IsChild(HWND parent, HWND hwnd);
+HWND GetDesktopWindow();
+// A top-level window of the class (empty: any) and caption (empty: any); 0 when none.
+HWND FindWindow(const AnsiString& className, const AnsiString& windowName);
+
+LONG_PTR GetWindowLong(HWND hwnd, Integer index);
+// Style changes send WM_STYLECHANGING/WM_STYLECHANGED; GWL_WNDPROC returns the old procedure.
+LONG_PTR SetWindowLong(HWND hwnd, Integer index, LONG_PTR value);
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The object a window belongs to (the control behind it); null when none.
+void SetWindowObject(HWND hwnd, TObject* obj);
+TObject* GetWindowObject(HWND hwnd);
+
+AnsiString GetWindowText(HWND hwnd);
+bool SetWindowText(HWND hwnd, const AnsiString& text);
+
+bool ShowWindow(HWND hwnd, Integer cmd); // returns the previous visibility
+bool IsWindowVisible(HWND hwnd);       // the window and all its parents are visible
+bool EnableWindow(HWND hwnd, bool enable); // returns true when it was disabled
+bool IsWindowEnabled(HWND hwnd);
+bool IsIconic(HWND hwnd);
+bool IsZoomed(HWND hwnd);
+
+bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx, Integer cy, UINT flags);
+bool MoveWindow(HWND hwnd, Integer x, Integer y, Integer width, Integer height, bool repaint = true);
+bool BringWindowToTop(HWND hwnd);
+bool GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT& wp);
+bool SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT& wp);
+
+// Screen coordinates of the whole window.
+bool GetWindowRect(HWND hwnd, TRect& rect);
+// The client area in client coordinates (Left = Top = 0).
+bool GetClientRect(HWND hwnd, TRect& rect);
+// Converts points from one window's client coordinates to another's (0 = screen); returns
+// the horizontal offset in the low word and the vertical one in the high word.
+Integer MapWindowPoints(HWND from, HWND to, TPoint* points, Integer count);
+bool ClientToScreen(HWND hwnd, TPoint& point);
+bool ScreenToClient(HWND hwnd, TPoint& point);
+// The deepest visible, enabled window under a screen point that does not answer
+// HTTRANSPARENT; 0 over the desktop.
+HWND WindowFromPoint(TPoint screenPoint);
+// The child under a point of the parent's client area (the parent itself when none).
+HWND ChildWindowFromPoint(HWND parent, TPoint clientPoint);
+
+// Window regions (window coordinates: 0,0 is the window's top-left). Null removes it; the
+// window keeps a copy.
+bool SetWindowRgn(HWND hwnd, const TRegion* region, bool redraw = true);
+bool GetWindowRgn(HWND hwnd, TRegion& region); // false when the window has none
+
+// ---------------------------------------------------------------------------------------
+// Messages
+
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+bool SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// A posted message to a stale window is refused (false); hwnd 0 posts a thread message.
+bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+bool PostThreadMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(Integer exitCode);
+// Filters: hwnd 0 takes every message; first = last = 0 takes every number. A WM_QUIT is
+// returned whatever the filters say.
+bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT flags);
+// Waits (through the backend) until a message arrives; false for WM_QUIT.
+bool GetMessage(MSG& msg, HWND hwnd, UINT first, UINT last);
+bool WaitMessage();
+bool TranslateMessage(const MSG& msg);
+LRESULT DispatchMessage(const MSG& msg);
+DWORD GetMessageTime();
+TPoint GetMessagePos();
+bool InSendMessage();
+LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Sends to every top-level window (hidden and message-only ones included).
+void BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Timers: window timers are (window, id) pairs, thread timers (hwnd 0) get their own id.
+// A due timer yields one WM_TIMER when the queue is otherwise empty; the time is the
+// runtime clock (GetTickCount).
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc = nullptr);
+bool KillTimer(HWND hwnd, UINT_PTR id);
+
+HHOOK SetWindowsHookEx(Integer idHook, HOOKPROC proc);
+bool UnhookWindowsHookEx(HHOOK hook);
+LRESULT CallNextHookEx(HHOOK hook, Integer code, WPARAM wParam, LPARAM lParam);
+
+// ---------------------------------------------------------------------------------------
+// Input
+
+HWND SetCapture(HWND hwnd);
+bool ReleaseCapture();
+HWND GetCapture();
+HWND SetFocus(HWND hwnd); // returns the previous focus window
+HWND GetFocus();
+HWND SetActiveWindow(HWND hwnd);
+HWND GetActiveWindow();
+bool SetForegroundWindow(HWND hwnd);
+HWND GetForegroundWindow();
+// Key state: bit 15 (negative) = down, bit 0 = toggled.
+SmallInt GetKeyState(Integer vk);
+SmallInt GetAsyncKeyState(Integer vk);
+bool GetKeyboardState(Byte state[256]);
+bool GetCursorPos(TPoint& point);
+bool SetCursorPos(Integer x, Integer y);
+UINT GetDoubleClickTime();
+bool MessageBeep(UINT type);
+
+// ---------------------------------------------------------------------------------------
+// Painting
+
+bool InvalidateRect(HWND hwnd, const TRect* rect, bool erase); // client coordinates; null = all
+bool InvalidateRgn(HWND hwnd, const TRegion* region, bool erase);
+bool ValidateRect(HWND hwnd, const TRect* rect);
+bool RedrawWindow(HWND hwnd, const TRect* rect, const TRegion* region, UINT flags);
+bool UpdateWindow(HWND hwnd); // paints now when the window has an update region
+bool GetUpdateRect(HWND hwnd, TRect* rect, bool erase);
+bool GetUpdateRgn(HWND hwnd, TRegion& region); // client coordinates; false when empty
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT& ps);
+bool EndPaint(HWND hwnd, const PAINTSTRUCT& ps);
+// A context on the window's client area, drawing straight into its backing surface (0:
+// a 1x1 screen context for measuring). Release it with ReleaseDC.
+HDC GetDC(HWND hwnd);
+HDC GetWindowDC(HWND hwnd);
+Integer ReleaseDC(HWND hwnd, HDC dc);
+// The canvas of a device context (origin at the window's client top-left); null for 0 or
+// a released context.
+TCanvas* CanvasFromDC(HDC dc);
+// Moves the pixels of the client area (or rect) by dx, dy and invalidates what was uncovered.
+Integer ScrollWindowEx(HWND hwnd, Integer dx, Integer dy, const TRect* rect, const TRect* clip,
+                       TRegion* updateRegion, TRect* updateRect, UINT flags);
+
+// Window scroll bars (WS_HSCROLL / WS_VSCROLL).
+Integer SetScrollInfo(HWND hwnd, Integer bar, const SCROLLINFO& si, bool redraw);
+bool GetScrollInfo(HWND hwnd, Integer bar, SCROLLINFO& si);
+Integer SetScrollPos(HWND hwnd, Integer bar, Integer pos, bool redraw);
+Integer GetScrollPos(HWND hwnd, Integer bar);
+bool SetScrollRange(HWND hwnd, Integer bar, Integer minPos, Integer maxPos, bool redraw);
+bool GetScrollRange(HWND hwnd, Integer bar, Integer& minPos, Integer& maxPos);
+bool ShowScrollBar(HWND hwnd, Integer bar, bool show);
+bool EnableScrollBar(HWND hwnd, UINT bar, UINT arrows);
+bool GetScrollBarInfo(HWND hwnd, Integer objectId, SCROLLBARINFO& info);
