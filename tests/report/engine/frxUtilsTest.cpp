@@ -1,0 +1,145 @@
+// Page ranges, the bracket scanner, hex streams and lenient numbers.
+#include <gtest/gtest.h>
+
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/FormatSettings.h"
+#include "report/engine/frxUtils.h"
+
+namespace {
+
+AnsiString Joined(TStrings* list)
+{
+  AnsiString s;
+  for (Integer i = 0; i < list->Count(); ++i)
+    s += (i ? "," : "") + list->Strings(i);
+  return s;
+}
+
+TEST(frxUtils, ParsePageNumbers)
+{
+  struct Case {
+    const char* text;
+    Integer pages;
+    const char* expected;
+  } cases[] = {
+      {"1,3,5-12", 20, "1,3,5,6,7,8,9,10,11,12"},
+      {"5-", 7, "5,6,7"},
+      {" 2 - 4 ", 9, "2,3,4"},
+      {"4-2", 9, ""},
+      {"", 9, ""},
+      {"3,3,30", 5, "3,3,30"},            // single numbers are kept as written
+      {"1-2000000000", 3, "1,2,3"},       // a range never runs past the page count
+      {"4-9,1", 5, "4,5,1"},
+  };
+  TStringList list;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ParsePageNumbers(c.text, &list, c.pages);
+    EXPECT_EQ(Joined(&list), c.expected);
+  }
+  EXPECT_THROW(ParsePageNumbers("1,x", &list, 5), EConvertError);
+  EXPECT_THROW(ParsePageNumbers("-3", &list, 5), EConvertError);
+}
+
+TEST(frxUtils, ExtractBracketed)
+{
+  struct Case {
+    const char* name;
+    AnsiString text;
+    Integer start;
+    const char* result;
+    Integer endPos;
+    Integer startAfter;
+  } cases[] = {
+      {"nested", "[a[b]c]", 1, "a[b]c", 7, 1},
+      {"later start", "xy[ab]", 3, "ab", 6, 3},
+      {"no open at start", "abc[d]", 1, "", 1, 1},
+      {"unclosed", "[abc", 1, "ab", 4, 1},
+      {"quoted close", "[a']'b]", 1, "a']'b", 7, 1},
+      {"double quoted close", "[\"]\"]", 1, "\"]\"", 5, 1},
+      // 乚 is 81 5D: its trail byte has the value of ']' and must not close the bracket.
+      {"GBK trail ]", "[\x81\x5D" "x]", 1, "\x81\x5D" "x", 5, 1},
+      // A trail byte equal to a lead byte value does not start a character either.
+      {"GBK trail lead", "[\xB0\xA1\xB0\xA1]z", 1, "\xB0\xA1\xB0\xA1", 6, 1},
+      {"unclosed ending in GBK", "[a\xB0\xA1", 1, "a", 3, 1},
+      {"start past end", "[a]", 9, "", 9, 9},
+      {"multi-char delimiters", "<%a<%b%>%>", 1, "a<%b%>", 10, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool twoChar = AnsiString(c.name) == "multi-char delimiters";
+    AnsiString result = "junk";
+    Integer endPos = -1, startPos = c.start;
+    ExtractBracketed(c.text, twoChar ? "<%" : "[", twoChar ? "%>" : "]", result, endPos, startPos);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(endPos, c.endPos);
+    EXPECT_EQ(startPos, c.startAfter);
+  }
+}
+
+TEST(frxUtils, HexStreamsRoundTripAndReplaceOldContent)
+{
+  TMemoryStream source;
+  const unsigned char bytes[] = {0x00, 0x7F, 0x80, 0xAB, 0xFF, 0x0A};
+  source.WriteBuffer(bytes, sizeof bytes);
+  const AnsiString hex = StreamToHex(&source);
+  EXPECT_EQ(hex, "007F80ABFF0A");
+
+  // The target holds a longer, older content: none of it may survive the decode.
+  TMemoryStream target;
+  const AnsiString old(64, 'Z');
+  target.WriteBuffer(old.data(), static_cast<Integer>(old.size()));
+  HexToStream(hex, &target);
+  ASSERT_EQ(target.Size(), 6);
+  EXPECT_EQ(StreamToHex(&target), hex);
+
+  HexToStream("abc", &target); // lower case accepted, an odd last digit ignored
+  EXPECT_EQ(StreamToHex(&target), "AB");
+  HexToStream("", &target);
+  EXPECT_EQ(target.Size(), 0);
+  EXPECT_THROW(HexToStream("0G", &target), EConvertError);
+}
+
+TEST(frxUtils, NumbersAndPieces)
+{
+  const char separator = FormatSettings.DecimalSeparator;
+  for (char s : {'.', ','}) {
+    FormatSettings.DecimalSeparator = s;
+    EXPECT_DOUBLE_EQ(static_cast<double>(ParseFloatLenient("1 234,5")), 1234.5);
+    EXPECT_DOUBLE_EQ(static_cast<double>(ParseFloatLenient("94.48825")), 94.48825);
+  }
+  FormatSettings.DecimalSeparator = separator;
+  EXPECT_THROW(ParseFloatLenient("1.2.3x"), EConvertError);
+
+  EXPECT_EQ(FloatToDisplayText(2.5), "2.50");
+  EXPECT_EQ(FloatToDisplayText(3), "3");
+
+  TStringList list;
+  SplitTextByChar("a,,b,", &list, ',');
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Strings(1), "");
+  EXPECT_EQ(list.Strings(2), "b");
+}
+
+TEST(frxUtils, LocateComponentAndReferenceNames)
+{
+  TComponent owner(nullptr);
+  auto* table = new TComponent(&owner);
+  table->SetName("Table1");
+  EXPECT_EQ(LocateComponent(&owner, "table1"), table);
+  EXPECT_EQ(LocateComponent(&owner, "Missing1"), nullptr);
+
+  static TComponent* module = nullptr;
+  module = &owner;
+  owner.SetName("Module1");
+  SetFindGlobalModule([](const AnsiString& name) -> TComponent* {
+    return name == "Module1" ? module : nullptr;
+  });
+  EXPECT_EQ(LocateComponent(nullptr, "Module1.Table1"), table);
+  EXPECT_EQ(LocateComponent(nullptr, "Nowhere.Table1"), nullptr);
+  EXPECT_EQ(ComponentReferenceName(nullptr, table), "Module1.Table1");
+  EXPECT_EQ(ComponentReferenceName(nullptr, nullptr), "");
+  SetFindGlobalModule(nullptr);
+}
+
+} // namespace
