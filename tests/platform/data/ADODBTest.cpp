@@ -1,0 +1,517 @@
+// The connection classes: connection strings, the ":Name" parameter parser, the dialect
+// rewrite, and one statement suite run against an SQLite file and against a PostgreSQL
+// server that the suite starts on a Unix socket in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/data/ADODB.h"
+#include "platform/data/DriverPrivate.h"
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/NumFormat.h"
+
+using data_detail::RewriteSql;
+using data_detail::sdPostgreSQL;
+using data_detail::sdSQLite;
+
+// ---- Text layer ----
+
+TEST(ConnectionString, ItemsTable)
+{
+  struct Case {
+    const char* Text;
+    const char* Key;
+    const char* Value;
+  };
+  const Case cases[] = {
+      {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/a/b.mdb", "data source", "/a/b.mdb"},
+      {"Provider=X; Mode = ReadWrite ;User ID=sa", "mode", "ReadWrite"},
+      {"Password=\"a;b=c\";User ID=sa", "Password", "a;b=c"},
+      {"Password='it''s';User ID=sa", "password", "it's"},
+      {"Password=\"say \"\"hi\"\"\"", "Password", "say \"hi\""},
+      {"Data Source=srv", "Provider", ""},
+      {"Data Source=srv;", "Data Source", "srv"},
+      {";;Data Source = 数据库 ;", "DATA SOURCE", "数据库"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(ConnectionItemValue(ParseConnectionString(c.Text), c.Key), c.Value);
+  }
+}
+
+TEST(SqlParams, ParserTable)
+{
+  struct Case {
+    const char* Sql;
+    std::vector<AnsiString> Names;
+  };
+  const Case cases[] = {
+      {"select * from t where a=:A and b = :b_2", {"A", "b_2"}},
+      {"update t set x=:TemData where y=:temdata", {"TemData"}},            // one value for both
+      {"select ':no', \":no\", [a:b] from t -- :no\nwhere c=:yes", {"yes"}}, // literals, comments
+      {"select 1::integer /* :no */", {}},                                  // '::' is a cast
+      {"insert into t values (:a,:b,:a)", {"a", "b"}},
+      {"select 'it''s :no' || :x", {"x"}},
+      {"select * from t where name = '北京:市' and x = :中文", {"中文"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Sql);
+    EXPECT_EQ(ParseSqlParamNames(c.Sql), c.Names);
+  }
+}
+
+TEST(SqlParams, DialectRewriteTable)
+{
+  struct Case {
+    const char* Sql;
+    const char* SQLite;
+    const char* PostgreSQL;
+  };
+  const Case cases[] = {
+      {"select top 1 * from t where a=:a and b=:B or c=:A", "select * from t where a=?1 and b=?2 or c=?1 limit 1",
+       "select * from t where a=$1 and b=$2 or c=$1 limit 1"},
+      {"SELECT DISTINCT TOP 5 [Name] FROM [Company];", "SELECT DISTINCT [Name] FROM [Company] limit 5;",
+       "SELECT DISTINCT Name FROM Company limit 5;"},
+      {"select [Order Date] from t", "select [Order Date] from t", "select \"Order Date\" from t"},
+      {"select 'top 1 [x] :y' from t", "select 'top 1 [x] :y' from t", "select 'top 1 [x] :y' from t"},
+      {"select topx from t", "select topx from t", "select topx from t"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Sql);
+    std::vector<AnsiString> names = ParseSqlParamNames(c.Sql);
+    EXPECT_EQ(RewriteSql(c.Sql, sdSQLite, names), c.SQLite);
+    EXPECT_EQ(RewriteSql(c.Sql, sdPostgreSQL, names), c.PostgreSQL);
+  }
+}
+
+TEST(SqlParams, QueryParamsFollowTheSqlAndKeepValues)
+{
+  TADOQuery q;
+  q.SetName("Q");
+  q.SQL()->SetText("select * from t where a = :Alpha and b = :beta");
+  ASSERT_EQ(q.Params()->Count(), 2);
+  q.ParamByName("ALPHA")->SetValue(Variant(5));
+  q.SQL()->SetText("select * from t where a = :alpha");
+  ASSERT_EQ(q.Params()->Count(), 1);
+  EXPECT_EQ(q.Params()->Items(0)->Value().AsInteger(), 5);
+  try {
+    q.ParamByName("beta");
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), "Q: Parameter 'beta' not found");
+  }
+  EXPECT_NE(q.ClassName().find("Query"), AnsiString::npos);
+}
+
+// ---- The PostgreSQL server of the suite ----
+
+namespace {
+
+// Runs argv with output discarded (into Log when given); returns the exit code.
+int RunQuiet(const std::vector<std::string>& Args, const std::string& Log = "/dev/null")
+{
+  pid_t pid = ::fork();
+  if (pid < 0)
+    return -1;
+  if (pid == 0) {
+    int fd = ::open(Log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (fd >= 0) {
+      ::dup2(fd, 1);
+      ::dup2(fd, 2);
+    }
+    std::vector<char*> argv;
+    for (const auto& a : Args)
+      argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+// One throw-away cluster for the whole test binary: started by the first test that needs
+// it, stopped when the tests end.
+class TPgServer {
+public:
+  static TPgServer& Instance()
+  {
+    static TPgServer server;
+    return server;
+  }
+
+  bool Running() const { return FRunning; }
+  const std::string& Error() const { return FError; }
+  const std::string& SocketDir() const { return FDir; }
+
+  void Stop()
+  {
+    if (FRunning)
+      RunQuiet(AsPostgres({Bin("pg_ctl"), "-D", FDir + "/data", "-m", "immediate", "-w", "stop"}));
+    FRunning = false;
+    if (!FDir.empty())
+      RunQuiet({"rm", "-rf", FDir});
+    FDir.clear();
+  }
+
+private:
+  TPgServer() { Start(); }
+
+  static std::string Bin(const char* Name) { return std::string("/usr/lib/postgresql/15/bin/") + Name; }
+
+  // Commands run as the postgres user when the tests run as root (the server refuses root).
+  std::vector<std::string> AsPostgres(std::vector<std::string> Args) const
+  {
+    if (::geteuid() != 0)
+      return Args;
+    std::vector<std::string> full{"runuser", "-u", "postgres", "--"};
+    full.insert(full.end(), Args.begin(), Args.end());
+    return full;
+  }
+
+  void Start()
+  {
+    char templ[] = "/tmp/qhpgXXXXXX";
+    if (!::mkdtemp(templ)) {
+      FError = "cannot create a temporary folder";
+      return;
+    }
+    FDir = templ;
+    if (::geteuid() == 0) {
+      passwd* pw = ::getpwnam("postgres");
+      if (!pw || ::chown(FDir.c_str(), pw->pw_uid, pw->pw_gid) != 0) {
+        FError = "running as root, but there is no postgres user to run the server as";
+        return;
+      }
+    }
+    std::string log = FDir + "/server.log";
+    if (RunQuiet(AsPostgres({Bin("initdb"), "-D", FDir + "/data", "-U", "postgres", "-A", "trust", "-E", "UTF8",
+                             "--locale=C", "--no-sync"}),
+                 "/dev/null") != 0) {
+      FError = "initdb failed in " + FDir;
+      return;
+    }
+    std::string options = "-k " + FDir + " -c listen_addresses= -c fsync=off";
+    if (RunQuiet(AsPostgres({Bin("pg_ctl"), "-D", FDir + "/data", "-l", log, "-o", options, "-w", "-t", "60", "start"})) !=
+        0) {
+      FError = "pg_ctl could not start the server (see " + log + ")";
+      return;
+    }
+    FRunning = true;
+  }
+
+  bool FRunning = false;
+  std::string FDir;
+  std::string FError;
+};
+
+class TPgServerEnvironment : public testing::Environment {
+public:
+  void TearDown() override
+  {
+    if (FUsed)
+      TPgServer::Instance().Stop();
+  }
+  static bool FUsed;
+};
+bool TPgServerEnvironment::FUsed = false;
+
+[[maybe_unused]] testing::Environment* const PgEnvironment = testing::AddGlobalTestEnvironment(new TPgServerEnvironment);
+
+// ---- The statement suite ----
+
+enum TBackend { beSQLite, bePostgreSQL };
+
+AnsiString BackendName(const testing::TestParamInfo<TBackend>& Info)
+{
+  return Info.param == beSQLite ? "SQLite" : "PostgreSQL";
+}
+
+class StatementSuite : public testing::TestWithParam<TBackend> {
+protected:
+  void SetUp() override
+  {
+    Conn.SetName("Conn");
+    Conn.SetLoginPrompt(false);
+    Conn.SetCommandTimeout(300);
+    Conn.SetConnectionTimeout(120);
+    if (GetParam() == beSQLite) {
+      FFile = GetTempFileName("", "qhdb"); // an empty file is an empty SQLite database
+      ASSERT_FALSE(FFile.empty());
+      Conn.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FFile +
+                               ";Persist Security Info=False;Jet OLEDB:Database Password=x");
+    } else {
+      TPgServerEnvironment::FUsed = true;
+      TPgServer& server = TPgServer::Instance();
+      ASSERT_TRUE(server.Running()) << "the PostgreSQL test server did not start: " << server.Error();
+      Conn.SetConnectionString("Provider=SQLOLEDB.1;Persist Security Info=True;User ID=postgres;Password=;"
+                               "Initial Catalog=postgres;Data Source=" +
+                               server.SocketDir() + ";Use Procedure for Prepare=1;Auto Translate=True");
+    }
+    Conn.Open();
+    Exec("drop table if exists t");
+    if (GetParam() == beSQLite) {
+      Exec("create table t (id integer primary key, name varchar(50), login varchar(20) collate nocase, "
+           "flag boolean, stamp datetime, data blob, amount real, memo text)");
+    } else {
+      Exec("create extension if not exists citext");
+      Exec("create table t (id integer primary key, name varchar(50), login citext, flag boolean, "
+           "stamp timestamp, data bytea, amount double precision, memo text)");
+    }
+    Exec("insert into t (id, name, login, flag, amount) values (1, 'one', 'Admin', 1=1, 1.5)");
+    Exec("insert into t (id, name, login, flag, amount) values (2, '二', 'sa', 1=0, 2.5)");
+  }
+
+  void TearDown() override
+  {
+    Conn.Close();
+    if (!FFile.empty())
+      DeleteFile(FFile);
+  }
+
+  Integer Exec(const AnsiString& Sql) { return Conn.Execute(Sql); }
+
+  // Runs a statement with named values the way the application does.
+  Integer ExecSql(const AnsiString& Sql, std::vector<std::pair<AnsiString, Variant>> Values)
+  {
+    TADOQuery q;
+    q.SetConnection(&Conn);
+    q.SQL()->SetText(Sql);
+    q.SetExecuteOptions({eoExecuteNoRecords});
+    for (auto& [name, value] : Values)
+      q.ParamByName(name)->SetValue(value);
+    q.SetPrepared(true);
+    return q.ExecSQL();
+  }
+
+  std::unique_ptr<TADOQuery> Open(const AnsiString& Sql, std::vector<std::pair<AnsiString, Variant>> Values = {})
+  {
+    auto q = std::make_unique<TADOQuery>();
+    q->SetConnection(&Conn);
+    q->SetLockType(ltBatchOptimistic);
+    q->SQL()->SetText(Sql);
+    for (auto& [name, value] : Values)
+      q->ParamByName(name)->SetValue(value);
+    q->Open();
+    return q;
+  }
+
+  TADOConnection Conn;
+  AnsiString FFile;
+};
+
+} // namespace
+
+TEST_P(StatementSuite, RowsAffected)
+{
+  EXPECT_EQ(ExecSql("update t set name = :n where id = :id", {{"n", Variant("x")}, {"id", Variant(99)}}), 0);
+  EXPECT_EQ(ExecSql("update t set name = :n where id > :id", {{"n", Variant("x")}, {"id", Variant(0)}}), 2);
+  EXPECT_EQ(ExecSql("delete from t where id = :id", {{"id", Variant(2)}}), 1);
+}
+
+TEST_P(StatementSuite, ParametersByNameIgnoringCaseAndRepeated)
+{
+  EXPECT_EQ(ExecSql("insert into t (id, name, memo) values (:ID, :TemData, :temdata)",
+                    {{"id", Variant(3)}, {"Temdata", Variant("same")}}),
+            1);
+  auto q = Open("select name, memo from t where id = :Id", {{"ID", Variant(3)}});
+  EXPECT_EQ(q->FieldByName("name")->AsString(), "same");
+  EXPECT_EQ(q->FieldByName("MEMO")->AsString(), "same");
+  TADOQuery bad;
+  bad.SetConnection(&Conn);
+  bad.SQL()->SetText("select * from t where id = :id");
+  EXPECT_THROW(bad.ParamByName("nope"), EDatabaseError);
+}
+
+TEST_P(StatementSuite, BlobsIncludingAnEmptyOne)
+{
+  AnsiString bytes("\x00\x01\xFF<xml>中</xml>", 16);
+  TADOQuery q;
+  q.SetConnection(&Conn);
+  q.SQL()->SetText("update t set data = :d where id = :id");
+  TMemoryStream full;
+  full.WriteBuffer(bytes.data(), Length(bytes));
+  q.ParamByName("d")->LoadFromStream(&full, ftBlob);
+  q.ParamByName("id")->SetValue(Variant(1));
+  EXPECT_EQ(q.ExecSQL(), 1);
+  TMemoryStream empty;
+  q.ParamByName("d")->LoadFromStream(&empty, ftBlob);
+  q.ParamByName("id")->SetValue(Variant(2));
+  EXPECT_EQ(q.ExecSQL(), 1);
+  auto r = Open("select id, data from t order by id");
+  TField* data = r->FieldByName("data");
+  EXPECT_TRUE(data->IsBlob());
+  EXPECT_EQ(data->AsString(), bytes);
+  r->Next();
+  EXPECT_FALSE(data->IsNull());
+  EXPECT_EQ(static_cast<TBlobField*>(data)->BlobSize(), 0);
+  auto n = Open("select count(*) as c from t where data is null");
+  EXPECT_EQ(n->FieldByName("c")->AsInteger(), 0);
+}
+
+TEST_P(StatementSuite, GbkTextRoundTripAndTypes)
+{
+  AnsiString text = "北京市海淀区 Ω€";
+  TDateTime stamp = EncodeDateTime(2026, 12, 10, 13, 45, 30, 0);
+  EXPECT_EQ(ExecSql("insert into t (id, name, flag, stamp, amount) values (:id, :n, :f, :s, :a)",
+                    {{"id", Variant(7)}, {"n", Variant(text)}, {"f", Variant(true)}, {"s", VarFromDateTime(stamp)},
+                     {"a", Variant(12.25)}}),
+            1);
+  auto q = Open("select * from t where name = :n", {{"n", Variant(text)}});
+  ASSERT_EQ(q->RecordCount(), 1);
+  EXPECT_EQ(q->FieldByName("NAME")->AsString(), text);
+  EXPECT_TRUE(q->FieldByName("flag")->AsBoolean());
+  EXPECT_EQ(q->FieldByName("stamp")->AsDateTime(), stamp);
+  EXPECT_DOUBLE_EQ(q->FieldByName("amount")->AsFloat(), 12.25);
+  EXPECT_TRUE(q->FieldByName("memo")->IsNull());
+  EXPECT_EQ(q->FieldByName("id")->DataType(), ftInteger);
+  EXPECT_EQ(q->FieldByName("name")->DataType(), ftString);
+  EXPECT_EQ(q->FieldByName("memo")->DataType(), ftMemo);
+  EXPECT_EQ(q->FieldByName("flag")->DataType(), ftBoolean);
+  EXPECT_EQ(q->FieldByName("stamp")->DataType(), ftDateTime);
+  auto f = Open("select flag from t where id = 2");
+  EXPECT_FALSE(f->FieldByName("flag")->AsBoolean());
+}
+
+TEST_P(StatementSuite, FailingStatementCarriesTheDatabaseMessage)
+{
+  try {
+    Exec("select * from missing_table");
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(e.Message().find("missing_table"), AnsiString::npos) << e.Message();
+  }
+  TADOQuery q;
+  q.SetConnection(&Conn);
+  q.SQL()->SetText("select nothing from t");
+  EXPECT_THROW(q.Open(), EDatabaseError);
+  EXPECT_FALSE(q.Active());
+  EXPECT_THROW(q.RecordCount(), EDatabaseError); // the closed-set error after a failed open
+}
+
+TEST_P(StatementSuite, Transactions)
+{
+  Conn.BeginTrans();
+  EXPECT_TRUE(Conn.InTransaction());
+  ExecSql("insert into t (id, name) values (:id, 'tx')", {{"id", Variant(10)}});
+  Conn.RollbackTrans();
+  EXPECT_EQ(Open("select * from t where id = 10")->RecordCount(), 0);
+  Conn.BeginTrans();
+  ExecSql("insert into t (id, name) values (:id, 'tx')", {{"id", Variant(11)}});
+  Conn.CommitTrans();
+  EXPECT_EQ(Open("select * from t where id = 11")->RecordCount(), 1);
+  // After a failure inside a transaction, rolling back clears it.
+  Conn.BeginTrans();
+  EXPECT_THROW(Exec("insert into t (id) values (1)"), EDatabaseError); // duplicate key
+  Conn.RollbackTrans();
+  EXPECT_EQ(ExecSql("update t set name = 'ok' where id = :id", {{"id", Variant(1)}}), 1);
+}
+
+TEST_P(StatementSuite, TopBracketsAndCaseInsensitiveLogins)
+{
+  auto top = Open("select top 1 [id], [name] from t order by [id] desc");
+  ASSERT_EQ(top->RecordCount(), 1);
+  EXPECT_EQ(top->FieldByName("ID")->AsInteger(), 2);
+  EXPECT_EQ(Open("select * from t where login = :l", {{"l", Variant("ADMIN")}})->RecordCount(), 1);
+  EXPECT_EQ(Open("select * from t where login = :l", {{"l", Variant("SA")}})->FieldByName("id")->AsInteger(), 2);
+}
+
+TEST_P(StatementSuite, LocalEditsNeverReachTheDatabase)
+{
+  auto q = Open("select id, name from t order by id");
+  EXPECT_EQ(q->RecordCount(), 2);
+  q->Edit();
+  q->FieldByName("name")->SetAsString("local");
+  q->Post();
+  q->AppendRecord({Variant(50), Variant("new")});
+  q->First();
+  q->Delete();
+  EXPECT_EQ(q->RecordCount(), 2);
+  // Bookmarks and Prior work on the fetched result.
+  q->Last();
+  TBookmark b = q->Bookmark();
+  q->Prior();
+  EXPECT_EQ(q->FieldByName("name")->AsString(), "二"); // the edited first record was deleted
+  q->GotoBookmark(b);
+  EXPECT_EQ(q->FieldByName("id")->AsInteger(), 50);
+  auto check = Open("select name from t order by id");
+  EXPECT_EQ(check->RecordCount(), 2);
+  EXPECT_EQ(check->FieldByName("name")->AsString(), "one");
+}
+
+TEST_P(StatementSuite, DataSetCommandAndExpressionColumns)
+{
+  TADODataSet ds;
+  ds.SetConnection(&Conn);
+  ds.SetCommandText("select count(*) as n, max(name) as m, null as z from t where id < :lim");
+  ds.Params()->ParamByName("lim")->SetValue(Variant(100));
+  ds.Open();
+  EXPECT_EQ(ds.FieldByName("n")->AsInteger(), 2);
+  EXPECT_EQ(ds.FieldByName("m")->AsString(), "二"); // compared as UTF-8 bytes by both databases
+  EXPECT_TRUE(ds.FieldByName("z")->IsNull());
+  TADOCommand cmd;
+  cmd.SetConnection(&Conn);
+  cmd.SetCommandText("delete from t where id = :id");
+  cmd.Params()->ParamByName("id")->SetValue(Variant(1));
+  cmd.SetExecuteOptions({eoExecuteNoRecords});
+  EXPECT_EQ(cmd.Execute(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StatementSuite, testing::Values(beSQLite, bePostgreSQL), BackendName);
+
+// ---- SQLite specifics ----
+
+TEST(SQLiteConnection, MissingFileFailsAndIsNotCreated)
+{
+  AnsiString path = GetTempPath() + "qh-no-such-db.mdb";
+  DeleteFile(path);
+  TADOConnection conn;
+  conn.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"" + path + "\";Mode=Share Deny None");
+  EXPECT_THROW(conn.Open(), EDatabaseError);
+  EXPECT_FALSE(conn.Connected());
+  EXPECT_FALSE(FileExists(path));
+}
+
+TEST(SQLiteConnection, OnlineBackupAndValidatedRestore)
+{
+  AnsiString db = GetTempFileName("", "qhdb");
+  AnsiString backup = db + ".bak";
+  TADOConnection conn;
+  conn.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db);
+  conn.Open();
+  conn.Execute("create table backup (id integer)");
+  conn.Execute("insert into backup values (1)");
+  conn.BackupTo(backup);
+  conn.Execute("delete from backup");
+  // A file that is no database is refused and the database stays as it was.
+  AnsiString junk = db + ".junk";
+  {
+    TFileStream f(junk, fmCreate);
+    f.WriteBuffer("not a database at all, just text......", 38);
+  }
+  EXPECT_THROW(conn.RestoreFrom(junk, {"backup"}), EDatabaseError);
+  EXPECT_THROW(conn.RestoreFrom(backup, {"backup", "templates"}), EDatabaseError);
+  TADOQuery q;
+  q.SetConnection(&conn);
+  q.SQL()->SetText("select count(*) as c from backup");
+  q.Open();
+  EXPECT_EQ(q.FieldByName("c")->AsInteger(), 0);
+  conn.RestoreFrom(backup, {"backup"});
+  EXPECT_TRUE(conn.Connected());
+  q.Open();
+  EXPECT_EQ(q.FieldByName("c")->AsInteger(), 1);
+  conn.Close();
+  for (const AnsiString& f : {db, backup, junk})
+    DeleteFile(f);
+}
