@@ -145,6 +145,22 @@ TEST_F(ComponentTest, DestructionOrderSubscribersFirstThenOwnedThenTheOwner)
   (void)button;
 }
 
+TEST_F(ComponentTest, ReferencesToComponentsOfADeletedOwnerAreCleared)
+{
+  auto* form = new TProbe(nullptr, "Form");
+  auto* edit = new TProbe(form, "Edit");
+  new TProbe(form, "Label");
+  TProbe outside(nullptr, "Outside");
+  outside.SetLink(edit);
+  gLog.clear();
+  delete form;
+  EXPECT_EQ(outside.Link(), nullptr);
+  // Last first: Label leaves quietly; Edit, which others watch, leaves through the owner
+  // (which tells everything it still owns, Edit included), then its watchers are told.
+  EXPECT_EQ(gLog, Log("destroy Form", "destroy Label", "Edit remove Edit destroying",
+                      "Outside remove Edit destroying", "destroy Edit"));
+}
+
 TEST_F(ComponentTest, DestroyingMarksOwnedComponents)
 {
   TProbe owner(nullptr, "Owner");
