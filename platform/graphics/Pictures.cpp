@@ -7,6 +7,7 @@
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/TypInfo.h"
 
 namespace {
 
@@ -550,6 +551,28 @@ std::unique_ptr<TGraphic> NewOfClass(const TGraphic* g)
   return std::make_unique<TBitmap>();
 }
 
+// A graphic of the named class read from bytes; null when the name is unknown or the
+// bytes are not of that kind.
+std::unique_ptr<TGraphic> GraphicOfClass(const AnsiString& name, const std::string& bytes)
+{
+  std::unique_ptr<TGraphic> g;
+  if (name == "TBitmap")
+    g = std::make_unique<TBitmap>();
+  else if (name == "TJPEGImage")
+    g = std::make_unique<TJPEGImage>();
+  else if (name == "TPngImage")
+    g = std::make_unique<TPngImage>();
+  if (!g)
+    return nullptr;
+  try {
+    TReadOnlyMemoryStream in(bytes);
+    g->LoadFromStream(&in);
+  } catch (const EInvalidGraphic&) {
+    return nullptr;
+  }
+  return g;
+}
+
 std::unique_ptr<TGraphic> GraphicFromBytes(const std::string& bytes)
 {
   auto starts = [&](const char* sig, size_t n) { return bytes.size() >= n && std::memcmp(bytes.data(), sig, n) == 0; };
@@ -643,6 +666,120 @@ void TPicture::SaveToFile(const AnsiString& fileName)
 {
   TFileStream stream(fileName, fmCreate);
   SaveToStream(&stream);
+}
+
+void TPicture::ReadData(TStream* stream)
+{
+  Byte length = 0;
+  stream->ReadBuffer(&length, 1);
+  AnsiString name(length, '\0');
+  if (length)
+    stream->ReadBuffer(name.data(), length);
+  if (name.empty()) {
+    SetGraphic(nullptr);
+    return;
+  }
+  std::int32_t size = 0;
+  stream->ReadBuffer(&size, 4);
+  if (size < 0 || size > stream->Size() - stream->Position())
+    throw EInvalidGraphic("Picture data is not valid");
+  std::string bytes(static_cast<size_t>(size), '\0');
+  if (size)
+    stream->ReadBuffer(bytes.data(), size);
+  if (bytes.size() >= 8 && std::memcmp(bytes.data(), "\x01\x00\x00\x01", 4) == 0)
+    bytes.erase(0, 8);
+  std::unique_ptr<TGraphic> g = GraphicOfClass(name, bytes);
+  if (!g)
+    g = GraphicFromBytes(bytes);
+  g->OnChange = TNotifyEvent::Bind(this, &TPicture::GraphicChanged);
+  FGraphic = std::move(g);
+  Changed();
+}
+
+void TPicture::WriteData(TStream* stream)
+{
+  AnsiString name = FGraphic ? FGraphic->ClassName() : AnsiString();
+  Byte length = static_cast<Byte>(name.size());
+  stream->WriteBuffer(&length, 1);
+  if (!FGraphic)
+    return;
+  stream->WriteBuffer(name.data(), length);
+  TMemoryStream image;
+  FGraphic->SaveToStream(&image);
+  std::int32_t size = static_cast<std::int32_t>(image.Size());
+  stream->WriteBuffer(&size, 4);
+  if (size)
+    stream->WriteBuffer(image.Memory(), size);
+}
+
+namespace {
+
+struct TGraphicKind {
+  const char* ClassName;
+  const char* Description;
+  const char* Extensions; // the first is the default extension
+};
+
+// ORDER: the registration order of the picture classes.
+const TGraphicKind kGraphicKinds[] = {
+    {"TBitmap", "Bitmaps", "bmp"},
+    {"TMetafile", "Metafiles", "emf;wmf"},
+    {"TJPEGImage", "JPEG Image File", "jpg;jpeg"},
+    {"TPngImage", "Portable Network Graphics", "png"},
+};
+
+AnsiString Patterns(const AnsiString& extensions)
+{
+  AnsiString out;
+  size_t start = 0;
+  while (start <= extensions.size()) {
+    size_t end = extensions.find(';', start);
+    if (end == AnsiString::npos)
+      end = extensions.size();
+    if (!out.empty())
+      out += ';';
+    out += "*." + extensions.substr(start, end - start);
+    start = end + 1;
+  }
+  return out;
+}
+
+bool KindBelongs(const TGraphicKind& kind, TClass graphicClass)
+{
+  for (TClass c = graphicClass; c; c = c->Parent)
+    if (c->Name == kind.ClassName)
+      return true;
+  return false;
+}
+
+} // namespace
+
+AnsiString GraphicFilter(TClass graphicClass)
+{
+  AnsiString all, entries;
+  Integer count = 0;
+  for (const TGraphicKind& kind : kGraphicKinds) {
+    bool any = graphicClass && graphicClass->Name == "TGraphic";
+    if (!any && !KindBelongs(kind, graphicClass))
+      continue;
+    AnsiString patterns = Patterns(kind.Extensions);
+    all += (all.empty() ? "" : ";") + patterns;
+    entries += (entries.empty() ? "" : "|") + AnsiString(kind.Description) + " (" + patterns + ")|" + patterns;
+    ++count;
+  }
+  if (count > 1)
+    return "All (" + all + ")|" + all + "|" + entries;
+  return entries;
+}
+
+AnsiString GraphicExtension(TClass graphicClass)
+{
+  for (const TGraphicKind& kind : kGraphicKinds)
+    if (KindBelongs(kind, graphicClass)) {
+      AnsiString ext = kind.Extensions;
+      return ext.substr(0, ext.find(';'));
+    }
+  return AnsiString();
 }
 
 void TPicture::Assign(TPersistent* Source)

@@ -179,6 +179,12 @@ public:
   void SaveToFile(const AnsiString& fileName);
   void Assign(TPersistent* Source) override;
 
+  // The stored form ("Data"): the class name (a length byte and its characters), then an
+  // Int32 size and the file image. Reading trusts the bytes over the name: the named
+  // class decodes first, and when it cannot, the signature picks the decoder.
+  void ReadData(TStream* stream);
+  void WriteData(TStream* stream);
+
   TNotifyEvent OnChange;
 
 private:
@@ -189,6 +195,13 @@ private:
 };
 
 QH_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
+
+// Open-dialog filters and default extensions of the picture classes, in registration order
+// (bitmaps, metafiles, JPEG, PNG). GraphicFilter of TGraphic itself starts with an "All"
+// entry covering every class.
+class TGraphic;
+AnsiString GraphicFilter(TClass graphicClass);
+AnsiString GraphicExtension(TClass graphicClass);
 QH_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
 // JPEG decoder and encoder failures, with the codec's message.
 QH_DECLARE_EXCEPTION(EJPEG, EInvalidGraphic);

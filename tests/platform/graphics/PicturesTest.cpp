@@ -304,3 +304,54 @@ TEST(Picture, UnknownAndTruncatedFilesGiveClearErrors)
   TReadOnlyMemoryStream cutPng(std::string("\x89PNG\r\n\x1A\n\0\0", 10));
   EXPECT_THROW(picture.LoadFromStream(&cutPng), EInvalidGraphic);
 }
+
+TEST(Picture, StoredDataRoundTripsAndTrustsTheBytesOverTheName)
+{
+  TPicture picture;
+  picture.SetGraphic(Sample().get());
+  TMemoryStream data;
+  picture.WriteData(&data);
+  std::string bytes = StreamBytes(data);
+  EXPECT_EQ(bytes.substr(0, 8), "\x07TBitmap");
+  TPicture back;
+  data.SetPosition(0);
+  back.ReadData(&data);
+  ASSERT_NE(dynamic_cast<TBitmap*>(back.Graphic()), nullptr);
+  EXPECT_EQ(back.Bitmap()->Pixel(4, 2), Sample()->Pixel(4, 2));
+
+  // A JPEG stored under the bitmap's name is still read as a JPEG.
+  TJPEGImage jpeg;
+  jpeg.Assign(Sample().get());
+  std::string image = jpeg.Data();
+  std::string mislabelled = "\x07TBitmap";
+  std::int32_t size = static_cast<std::int32_t>(image.size());
+  mislabelled.append(reinterpret_cast<const char*>(&size), 4);
+  mislabelled += image;
+  TReadOnlyMemoryStream in(mislabelled);
+  back.ReadData(&in);
+  EXPECT_EQ(back.Graphic()->ClassName(), "TJPEGImage");
+  EXPECT_EQ(back.Width(), 5);
+
+  // An empty picture stores only an empty class name.
+  TPicture empty;
+  TMemoryStream none;
+  empty.WriteData(&none);
+  EXPECT_EQ(StreamBytes(none), std::string(1, '\0'));
+
+  // A size beyond the stream is refused.
+  std::string bad = "\x07TBitmap" + Bytes({0x10, 0, 0, 0x10}) + "BM";
+  TReadOnlyMemoryStream badIn(bad);
+  EXPECT_THROW(back.ReadData(&badIn), EInvalidGraphic);
+}
+
+TEST(Picture, FiltersAndExtensions)
+{
+  TBitmap bmp;
+  TJPEGImage jpeg;
+  EXPECT_EQ(GraphicFilter(bmp.ClassType()), "Bitmaps (*.bmp)|*.bmp");
+  EXPECT_EQ(GraphicExtension(jpeg.ClassType()), "jpg");
+  EXPECT_EQ(GraphicFilter(bmp.ClassParent()),
+            "All (*.bmp;*.emf;*.wmf;*.jpg;*.jpeg;*.png)|*.bmp;*.emf;*.wmf;*.jpg;*.jpeg;*.png|"
+            "Bitmaps (*.bmp)|*.bmp|Metafiles (*.emf;*.wmf)|*.emf;*.wmf|"
+            "JPEG Image File (*.jpg;*.jpeg)|*.jpg;*.jpeg|Portable Network Graphics (*.png)|*.png");
+}
