@@ -1,7 +1,10 @@
 // Type information records, the derived property lists and access to properties by kind.
 #include "platform/rtl/TypInfo.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <unordered_map>
 
@@ -30,6 +33,16 @@ AnsiString Fill(const char* message, const AnsiString& arg)
   if (at != AnsiString::npos)
     text.replace(at, 2, arg);
   return text;
+}
+
+// The C++ name of a type, for messages about registration mistakes.
+AnsiString TypeName(const std::type_info& type)
+{
+  int status = 0;
+  char* readable = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+  AnsiString name = status == 0 && readable ? readable : type.name();
+  std::free(readable);
+  return name;
 }
 
 unsigned char FoldLower(unsigned char ch) { return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch; }
@@ -474,7 +487,12 @@ namespace typinfo_detail {
 
 void RaiseMissingTypeInfo(const std::type_info& type)
 {
-  throw EPropertyError(Fill(SNoTypeInfo, type.name()));
+  throw EPropertyError(Fill(SNoTypeInfo, TypeName(type)));
+}
+
+void RaiseUnregisteredClass(const std::type_info& type)
+{
+  throw EPropertyError("Class " + TypeName(type) + " is not registered");
 }
 
 void RaiseConversion() { throw EPropertyError(SInvalidPropertyValue); }

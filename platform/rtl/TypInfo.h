@@ -357,7 +357,9 @@ template <class T>
 constexpr bool IsObjectPtr =
     std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_pointer_t<T>>;
 
+// EPropertyError "No type information for <type>" / "Class <type> is not registered".
 [[noreturn]] void RaiseMissingTypeInfo(const std::type_info& type);
+[[noreturn]] void RaiseUnregisteredClass(const std::type_info& type);
 [[noreturn]] void RaiseConversion(); // EPropertyError "Invalid property value"
 [[noreturn]] void RaiseReadOnly();
 void ClassesChanged();
@@ -572,7 +574,7 @@ public:
   {
     TClass parent = ClassInfoOf<P>();
     if (!parent)
-      typinfo_detail::RaiseMissingTypeInfo(typeid(P));
+      typinfo_detail::RaiseUnregisteredClass(typeid(P));
     FExisted = ClassInfoOf<C>() != nullptr;
     FClass = typinfo_detail::MutableClass(
         RegisterClassInfo(typeid(C), name, parent, DefaultFactory(), &IsInstance));
@@ -638,7 +640,7 @@ public:
       return *this;
     PPropInfo base = GetPropInfo(FClass->Parent, name);
     if (!base)
-      typinfo_detail::RaiseMissingTypeInfo(typeid(C));
+      typinfo_detail::RequireProp(nullptr, name); // raises "Property <name> does not exist"
     auto prop = std::make_unique<TPropInfo>(*base);
     prop->DeclaringClass = FClass;
     Append(std::move(prop));

@@ -366,3 +366,40 @@ TEST_F(TypInfoTest, VariantPropertiesAndValuesOfEveryKindAsVariants)
   EXPECT_EQ(k.Link(), nullptr);
   EXPECT_THROW(GetPropValue(&k, "OnChange"), EPropertyError);
 }
+
+namespace {
+
+enum TUnregisteredEnum { ueA, ueB };
+struct TUnregisteredBase : TPersistent {};
+struct TBadProps : TPersistent {
+  TUnregisteredEnum Value() const { return ueA; }
+  void SetValue(TUnregisteredEnum) {}
+};
+struct TOrphan : TUnregisteredBase {};
+
+} // namespace
+
+TEST_F(TypInfoTest, RegistrationMistakesAreReportedByName)
+{
+  try {
+    TClassRegistration<TBadProps, TPersistent>("TBadProps")
+        .Property("Value", &TBadProps::Value, &TBadProps::SetValue);
+    FAIL();
+  } catch (const EPropertyError& e) {
+    EXPECT_EQ(e.Message(), "No type information for (anonymous namespace)::TUnregisteredEnum");
+  }
+  try {
+    TClassRegistration<TOrphan, TUnregisteredBase>("TOrphan");
+    FAIL();
+  } catch (const EPropertyError& e) {
+    EXPECT_EQ(e.Message(), "Class (anonymous namespace)::TUnregisteredBase is not registered");
+  }
+  try {
+    TClassRegistration<TMoreKinds, TKinds>("TMoreKinds2"); // exists already: nothing changes
+    TClassRegistration<TUnregisteredBase, TPersistent>("TUnregisteredBase").Redeclare("Nope");
+    FAIL();
+  } catch (const EPropertyError& e) {
+    EXPECT_EQ(e.Message(), "Property Nope does not exist");
+  }
+  EXPECT_EQ(ClassInfoOf<TMoreKinds>()->Name, "TMoreKinds");
+}
