@@ -179,6 +179,8 @@ void TObject::operator delete(void* memory) { ::operator delete(memory); }
 
 void TObject::operator delete(TObject* obj, std::destroying_delete_t)
 {
+  if (!obj) // whether delete of null reaches here is left to the compiler
+    return;
   obj->BeforeDestruction();
   void* whole = dynamic_cast<void*>(obj); // the start of the allocation
   obj->~TObject();
