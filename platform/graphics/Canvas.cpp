@@ -438,6 +438,15 @@ void TCanvas::CopyImage(const TRect& dest, const TImageSurface& image, const TRe
   surface.CopyBits(d, &image, sourceRect, BrushFill(), rop, gc);
 }
 
+void TCanvas::BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source, TColor color)
+{
+  RequireSurface();
+  if (!bitmap || bitmap->Empty())
+    return;
+  FillRect(dest);
+  CopyImage(dest, static_cast<const TBitmap*>(bitmap)->Surface(), source, SRCCOPY, ColorToRGB(color));
+}
+
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect)
 {
   StretchBlt(dest, source, sourceRect, FCopyMode);

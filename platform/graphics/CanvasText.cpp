@@ -70,6 +70,18 @@ TFontSpec TCanvas::DeviceFont() const
   return f;
 }
 
+TFontSpec LayoutFontSpec(const TFont& font)
+{
+  TFontSpec f;
+  f.Name = font.Name();
+  f.Style = font.Style();
+  f.Pitch = font.Pitch();
+  f.Charset = font.Charset();
+  f.Orientation = font.Orientation();
+  f.EmHeight = std::floor(std::abs(font.Size()) * double(LayoutPixelsPerInch) / 72 + 0.5);
+  return f;
+}
+
 TTextMetric TCanvas::GetTextMetrics() { return TextEngine().Metrics(DeviceFont()); }
 
 TSize TCanvas::TextExtent(const AnsiString& text)

@@ -473,6 +473,8 @@ public:
   void BitBlt(Integer x, Integer y, Integer width, Integer height, TCanvas* source, Integer sx, Integer sy,
               TCopyMode rop);
   void StretchBlt(const TRect& dest, TCanvas* source, const TRect& sourceRect, TCopyMode rop);
+  // Copies part of a bitmap, the pixels of colour showing the brush instead.
+  void BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source, TColor color);
   // Copies pixels of an image (stretched to dest, nearest pixel); source pixels of the
   // colour transparent (0x00BBGGRR; clNone for none) are left out.
   void CopyImage(const TRect& dest, const TImageSurface& image, const TRect& sourceRect, TCopyMode rop,

@@ -74,7 +74,9 @@ public:
 
   // Drawing on the canvas marks the bitmap modified.
   TCanvas* Canvas();
+  // The pixels; the non-const access counts as a change (see SaveToStream).
   TImageSurface& Surface();
+  const TImageSurface& Surface() const { return *FSurface; }
   TColor Pixel(Integer x, Integer y) const; // 0x00BBGGRR
 
   void Draw(TCanvas* canvas, const TRect& rect) override;

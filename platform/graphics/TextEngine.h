@@ -63,6 +63,12 @@ public:
                     const std::vector<double>& offsets, TColor rgb, const TRegion* clip) = 0;
 };
 
+// Report layout measures at a fixed 600 pixels per inch, whatever the device, so that the
+// same text measures the same on screen and printer: the em is Round(Size * 600 / 72)
+// pixels (the font's height in points when it is given as a pixel height).
+constexpr Integer LayoutPixelsPerInch = 600;
+TFontSpec LayoutFontSpec(const TFont& font);
+
 // The engine canvases use unless given their own. Tests may install another one
 // (the caller keeps ownership; null restores the pango engine).
 TTextEngine& DefaultTextEngine();

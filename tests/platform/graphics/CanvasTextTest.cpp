@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <unistd.h>
 
 #include "platform/graphics/Graphics.h"
@@ -327,4 +328,56 @@ TEST(PangoText, ScreenshotWithChineseText)
   EXPECT_GT(InkCount(surface, Rect(8, 8, 300, 40)), 200);
   EXPECT_GT(InkCount(surface, Rect(320, 10, 360, 112)), 30); // the rotated run reads upwards
   EXPECT_TRUE(surface.WritePng(BuildDir() + "/graphics-text-screenshot.png"));
+}
+
+TEST(PangoText, MeasuredAt600DpiDrawnAtZoomOneAndTwoIsProportional)
+{
+  TFont font;
+  font.SetName("黑体");
+  font.SetSize(12);
+  TFontSpec layout = LayoutFontSpec(font);
+  EXPECT_EQ(layout.EmHeight, 100);
+  AnsiString text = "国a国W";
+  std::vector<double> adv;
+  DefaultTextEngine().Advances(layout, text, adv);
+
+  // Character starts at zoom z: the 600-dpi offsets scaled to 96 dpi times z.
+  auto draw = [&](Integer zoom, TImageSurface& surface) {
+    TCanvas c(&surface);
+    c.Brush()->SetStyle(bsClear);
+    c.Font()->Assign(&font);
+    c.Font()->SetHeight(-16 * zoom);
+    std::vector<Integer> dx(text.size(), 0);
+    double x = 0;
+    Integer placed = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      x += adv[i] * 96.0 / 600.0 * zoom;
+      Integer next = static_cast<Integer>(std::floor(x + 0.5));
+      dx[i] = next - placed;
+      placed = next;
+    }
+    c.ExtTextOut(0, 0, 0, nullptr, text, dx.data());
+  };
+  TImageSurface one(100, 30, clWhite), two(200, 60, clWhite);
+  draw(1, one);
+  draw(2, two);
+  // The leftmost ink of each character's slot doubles with the zoom.
+  double start = 0;
+  for (size_t i = 0; i < text.size();) {
+    size_t n = static_cast<unsigned char>(text[i]) >= 0x81 ? 2 : 1;
+    double end = start + adv[i] * 96.0 / 600.0;
+    auto firstInk = [](const TImageSurface& s, Integer from, Integer to) {
+      for (Integer x = from; x < to; ++x)
+        for (Integer y = 0; y < s.Height(); ++y)
+          if (s.GetPixel(x, y) != clWhite)
+            return x;
+      return -1;
+    };
+    Integer a = firstInk(one, static_cast<Integer>(start), static_cast<Integer>(end));
+    Integer b = firstInk(two, static_cast<Integer>(2 * start), static_cast<Integer>(2 * end));
+    ASSERT_GE(a, 0) << i;
+    EXPECT_NEAR(b, 2 * a, 2) << i;
+    start = end;
+    i += n;
+  }
 }

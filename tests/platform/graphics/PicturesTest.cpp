@@ -355,3 +355,17 @@ TEST(Picture, FiltersAndExtensions)
             "Bitmaps (*.bmp)|*.bmp|Metafiles (*.emf;*.wmf)|*.emf;*.wmf|"
             "JPEG Image File (*.jpg;*.jpeg)|*.jpg;*.jpeg|Portable Network Graphics (*.png)|*.png");
 }
+
+TEST(Bitmap, BrushCopyShowsTheBrushForOneColour)
+{
+  TBitmap b(2, 1);
+  b.Canvas()->SetPixels(0, 0, clRed);
+  b.Canvas()->SetPixels(1, 0, clFuchsia);
+  TImageSurface target(4, 1, clWhite);
+  TCanvas c(&target);
+  c.Brush()->SetColor(clYellow);
+  c.BrushCopy(Rect(0, 0, 4, 1), &b, Rect(0, 0, 2, 1), clFuchsia);
+  EXPECT_EQ(target.GetPixel(1, 0), clRed);
+  EXPECT_EQ(target.GetPixel(2, 0), clYellow);
+  EXPECT_EQ(target.GetPixel(3, 0), clYellow);
+}
