@@ -1,0 +1,214 @@
+// Input through the real path: hit testing, capture, double clicks, wheel, key state,
+// focus and activation order.
+#include "tests/platform/ui/UiTestKit.h"
+
+using Input = UiTest;
+
+TEST_F(Input, CapturedWindowGetsTheReleaseOutside)
+{
+  HWND top = Top(100, 100, 300, 200);
+  HWND child = Child(top, 10, 10, 50, 50);
+  Handlers[child] = [child](UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m == WM_LBUTTONDOWN)
+      SetCapture(child);
+    if (m == WM_LBUTTONUP)
+      ReleaseCapture();
+    return false;
+  };
+  Headless().ProcessMessages();
+  Log.clear();
+  Headless().Press(hbLeft, At(child, 20, 20));
+  EXPECT_EQ(GetCapture(), child);
+  Headless().Release(hbLeft, {700, 600}); // outside the child and its top-level window
+  auto ups = Only({WM_LBUTTONUP, WM_CAPTURECHANGED});
+  ASSERT_EQ(ups.size(), 2u);
+  EXPECT_EQ(ups[0].Hwnd, child);
+  EXPECT_EQ(PointFromLParam(ups[0].LParam), Point(700 - 110, 600 - 110)) << "in the captured window's coordinates";
+  EXPECT_EQ(ups[1].Msg, WM_CAPTURECHANGED);
+  EXPECT_EQ(GetCapture(), 0u);
+
+  // Without capture, the release goes to the window under the pointer.
+  Handlers.clear();
+  Log.clear();
+  Headless().Advance(1000);
+  Headless().Press(hbLeft, At(child, 20, 20));
+  Headless().Release(hbLeft, At(top, 200, 100));
+  auto plain = Only({WM_LBUTTONUP});
+  ASSERT_EQ(plain.size(), 1u);
+  EXPECT_EQ(plain[0].Hwnd, top);
+}
+
+TEST_F(Input, HitTestRoutesNonClientClicks)
+{
+  HWND top = Top(100, 100, 300, 200, WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_VISIBLE);
+  Headless().ProcessMessages();
+  struct TCase {
+    const char* Name;
+    TPoint Screen;
+    UINT Msg;
+    WPARAM Hit;
+  };
+  const TCase cases[] = {
+      {"caption", {200, 110}, WM_NCLBUTTONDOWN, HTCAPTION},
+      {"left border", {101, 200}, WM_NCLBUTTONDOWN, HTLEFT},
+      {"bottom-right corner", {398, 298}, WM_NCLBUTTONDOWN, HTBOTTOMRIGHT},
+      {"client", {200, 200}, WM_LBUTTONDOWN, MK_LBUTTON},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Log.clear();
+    Headless().Advance(1000);
+    Headless().Click(c.Screen);
+    auto downs = Only({WM_LBUTTONDOWN, WM_NCLBUTTONDOWN});
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0].Msg, c.Msg);
+    EXPECT_EQ(downs[0].WParam, c.Hit);
+  }
+  (void)top;
+}
+
+TEST_F(Input, DoubleClicksByClassTimeAndDistance)
+{
+  HWND top = Top(0, 0, 300, 200);
+  HWND dbl = Child(top, 0, 0, 100, 100);
+  HWND plain = Child(top, 150, 0, 100, 100, WS_CHILD | WS_VISIBLE, "UiTestPlain");
+  Headless().ProcessMessages();
+  struct TCase {
+    const char* Name;
+    HWND Target;
+    Int64 Gap;
+    Integer Dx;
+    bool Double;
+  };
+  const TCase cases[] = {
+      {"quick, same spot", dbl, 100, 0, true},
+      {"too slow", dbl, 600, 0, false},
+      {"too far", dbl, 100, 5, false},
+      {"class without double clicks", plain, 100, 0, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Headless().Advance(5000);
+    Log.clear();
+    Headless().Click(At(c.Target, 20, 20));
+    Headless().Advance(c.Gap);
+    Headless().Click(At(c.Target, 20 + c.Dx, 20));
+    EXPECT_EQ(Only({WM_LBUTTONDBLCLK}).size(), c.Double ? 1u : 0u);
+    EXPECT_EQ(Only({WM_LBUTTONDOWN}).size(), c.Double ? 1u : 2u);
+  }
+}
+
+TEST_F(Input, WheelNotchesAddUpAndKeyStateFollowsTheQueue)
+{
+  HWND top = Top(0, 0, 100, 100);
+  Headless().ProcessMessages();
+  ASSERT_EQ(GetFocus(), top);
+  Log.clear();
+  InputMouseWheel(60, {10, 10});
+  Headless().ProcessMessages();
+  EXPECT_TRUE(Only({WM_MOUSEWHEEL}).empty()) << "half a notch sends nothing yet";
+  InputMouseWheel(-300, {10, 10});
+  Headless().ProcessMessages();
+  auto wheel = Only({WM_MOUSEWHEEL});
+  ASSERT_EQ(wheel.size(), 1u);
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(wheel[0].WParam), -240);
+
+  static SmallInt shiftDuringKey = 0;
+  Handlers[top] = [](UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m == WM_KEYDOWN)
+      shiftDuringKey = GetKeyState(VK_SHIFT);
+    return false;
+  };
+  Headless().Key('A', true);
+  EXPECT_LT(shiftDuringKey, 0) << "the state as of the message, though Shift is up by now";
+  EXPECT_GE(GetKeyState(VK_SHIFT), 0);
+}
+
+TEST_F(Input, FocusMessagesNameEachOther)
+{
+  HWND top = Top(0, 0, 300, 200);
+  HWND a = Child(top, 0, 0, 50, 50);
+  HWND b = Child(top, 60, 0, 50, 50);
+  Headless().ProcessMessages();
+  SetFocus(a);
+  Log.clear();
+  EXPECT_EQ(SetFocus(b), a);
+  auto f = Only({WM_KILLFOCUS, WM_SETFOCUS});
+  ASSERT_EQ(f.size(), 2u);
+  EXPECT_EQ(f[0].Msg, WM_KILLFOCUS);
+  EXPECT_EQ(f[0].Hwnd, a);
+  EXPECT_EQ(f[0].WParam, b);
+  EXPECT_EQ(f[1].Msg, WM_SETFOCUS);
+  EXPECT_EQ(f[1].Hwnd, b);
+  EXPECT_EQ(f[1].WParam, a);
+  // Hiding or disabling the focus window takes the focus away.
+  ShowWindow(b, SW_HIDE);
+  EXPECT_EQ(GetFocus(), top);
+  SetFocus(a);
+  EnableWindow(a, false);
+  EXPECT_EQ(GetFocus(), 0u);
+}
+
+TEST_F(Input, ClickActivationOrder)
+{
+  HWND first = Top(0, 0, 200, 200);
+  HWND second = Top(300, 0, 200, 200);
+  SetActiveWindow(first);
+  Headless().ProcessMessages();
+  ASSERT_EQ(GetActiveWindow(), first);
+  ASSERT_EQ(GetFocus(), first);
+  Log.clear();
+  Headless().Click(At(second, 10, 10));
+  auto a = Only({WM_NCACTIVATE, WM_ACTIVATE, WM_KILLFOCUS, WM_SETFOCUS, WM_LBUTTONDOWN});
+  struct TExpected {
+    HWND Hwnd;
+    UINT Msg;
+    WPARAM WParam;
+  };
+  const TExpected expected[] = {
+      {first, WM_NCACTIVATE, 0},          {first, WM_ACTIVATE, WA_INACTIVE},
+      {second, WM_NCACTIVATE, 1},         {second, WM_ACTIVATE, WA_CLICKACTIVE},
+      {first, WM_KILLFOCUS, second},      {second, WM_SETFOCUS, first},
+      {second, WM_LBUTTONDOWN, MK_LBUTTON},
+  };
+  ASSERT_EQ(a.size(), std::size(expected));
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(a[i].Hwnd, expected[i].Hwnd);
+    EXPECT_EQ(a[i].Msg, expected[i].Msg);
+    EXPECT_EQ(a[i].WParam, expected[i].WParam);
+  }
+  EXPECT_EQ(static_cast<HWND>(a[1].LParam), second) << "the window losing activation names the other";
+  EXPECT_EQ(static_cast<HWND>(a[3].LParam), first);
+}
+
+TEST_F(Input, PopupsAndDisabledWindowsDoNotActivate)
+{
+  HWND main = Top(0, 0, 200, 200);
+  HWND popup = Top(300, 0, 100, 100, WS_POPUP | WS_VISIBLE, WS_EX_NOACTIVATE, main);
+  SetActiveWindow(main);
+  Headless().ProcessMessages();
+  Log.clear();
+  Headless().Click(At(popup, 5, 5));
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_EQ(Only({WM_LBUTTONDOWN}).size(), 1u) << "the popup still gets the click";
+
+  HWND other = Top(600, 0, 100, 100);
+  SetActiveWindow(main);
+  EnableWindow(other, false);
+  Log.clear();
+  Integer beeps = BeepCount();
+  Headless().Click(At(other, 5, 5));
+  EXPECT_TRUE(Only({WM_LBUTTONDOWN}).empty());
+  EXPECT_EQ(GetActiveWindow(), main);
+  EXPECT_EQ(BeepCount(), beeps + 1);
+
+  Log.clear();
+  Headless().ActivateOtherApplication();
+  EXPECT_EQ(GetForegroundWindow(), 0u);
+  auto app = Only({WM_ACTIVATE});
+  ASSERT_FALSE(app.empty());
+  EXPECT_EQ(app[0].WParam, WPARAM(WA_INACTIVE));
+  Headless().ActivateOtherApplication(true);
+  EXPECT_EQ(GetForegroundWindow(), main);
+}

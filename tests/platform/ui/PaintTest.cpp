@@ -1,0 +1,162 @@
+// The paint model: erase then paint, parents before children, clipping of children and
+// siblings, drawing outside WM_PAINT, scrolling pixels, window scroll bars.
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Surface.h"
+#include "tests/platform/ui/UiTestKit.h"
+
+namespace {
+
+constexpr UINT PaintedMarker = 0xFFFE;
+
+// A paint handler that fills the whole client area with one colour and logs itself.
+std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> Filler(HWND h, TColor color)
+{
+  return [h, color](UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m != WM_PAINT)
+      return false;
+    PAINTSTRUCT ps;
+    BeginPaint(h, ps);
+    UiTest::Log.push_back({h, PaintedMarker, 0, 0});
+    TCanvas* c = CanvasFromDC(ps.hdc);
+    TRect r;
+    GetClientRect(h, r);
+    c->Brush()->SetColor(color);
+    c->FillRect(r);
+    EndPaint(h, ps);
+    return true;
+  };
+}
+
+} // namespace
+
+using Paint = UiTest;
+
+TEST_F(Paint, EraseBeforePaintParentsBeforeChildrenClipped)
+{
+  HWND top = Top(100, 100, 200, 150, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND child = Child(top, 20, 30, 40, 50);
+  Handlers[top] = Filler(top, clRed);
+  Handlers[child] = Filler(child, clBlue);
+  Log.clear();
+  Headless().ProcessMessages();
+  auto order = Only({WM_ERASEBKGND, PaintedMarker});
+  ASSERT_EQ(order.size(), 4u);
+  EXPECT_EQ(order[0].Hwnd, top);
+  EXPECT_EQ(order[0].Msg, WM_ERASEBKGND);
+  EXPECT_EQ(order[1].Msg, PaintedMarker);
+  EXPECT_EQ(order[2].Hwnd, child);
+  EXPECT_EQ(order[2].Msg, WM_ERASEBKGND);
+  EXPECT_EQ(order[3].Hwnd, child);
+  EXPECT_EQ(order[3].Msg, PaintedMarker);
+  EXPECT_EQ(Headless().ScreenPixel({100 + 20 + 5, 100 + 30 + 5}), clBlue);
+  EXPECT_EQ(Headless().ScreenPixel({100 + 5, 100 + 5}), clRed);
+  EXPECT_EQ(Headless().ScreenPixel({100 + 59, 100 + 79}), clBlue) << "the child's last pixel";
+  EXPECT_EQ(Headless().ScreenPixel({100 + 60, 100 + 79}), clRed);
+  EXPECT_EQ(Headless().ScreenPixel({100 + 59, 100 + 80}), clRed);
+
+  // The parent repaints alone: its fill leaves the child's pixels alone.
+  InvalidateRect(top, nullptr, true);
+  ValidateRect(child, nullptr);
+  Log.clear();
+  Headless().ProcessMessages();
+  EXPECT_EQ(Only({WM_PAINT}).size(), 1u);
+  EXPECT_EQ(Headless().ScreenPixel({100 + 20 + 5, 100 + 30 + 5}), clBlue);
+}
+
+TEST_F(Paint, HigherSiblingsClipLowerOnes)
+{
+  HWND top = Top(0, 0, 200, 200);
+  HWND upper = Child(top, 10, 10, 60, 60);
+  HWND lower = Child(top, 40, 40, 60, 60);
+  SetWindowPos(upper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  Handlers[upper] = Filler(upper, clYellow);
+  Handlers[lower] = Filler(lower, clGreen);
+  Headless().ProcessMessages();
+  EXPECT_EQ(Headless().ScreenPixel({50, 50}), clYellow);
+  InvalidateRect(lower, nullptr, true);
+  Headless().ProcessMessages();
+  EXPECT_EQ(Headless().ScreenPixel({50, 50}), clYellow) << "the overlap belongs to the higher sibling";
+  EXPECT_EQ(Headless().ScreenPixel({90, 90}), clGreen);
+}
+
+TEST_F(Paint, UpdateWindowPaintsNowAndDrawingOutsidePaintStays)
+{
+  HWND top = Top(0, 0, 100, 100);
+  Handlers[top] = Filler(top, clNavy);
+  ASSERT_TRUE(GetUpdateRect(top, nullptr, false));
+  UpdateWindow(top);
+  EXPECT_FALSE(GetUpdateRect(top, nullptr, false));
+  EXPECT_EQ(Only({WM_PAINT}).size(), 1u);
+
+  HDC dc = GetDC(top);
+  TCanvas* c = CanvasFromDC(dc);
+  ASSERT_NE(c, nullptr);
+  c->Brush()->SetColor(clLime);
+  c->FillRect(Rect(10, 10, 20, 20));
+  ReleaseDC(top, dc);
+  EXPECT_EQ(CanvasFromDC(dc), nullptr);
+  EXPECT_EQ(Headless().ScreenPixel({15, 15}), clLime);
+  EXPECT_EQ(Headless().ScreenPixel({25, 25}), clNavy);
+}
+
+TEST_F(Paint, ScrollWindowMovesPixelsAndInvalidatesTheStrip)
+{
+  HWND top = Top(0, 0, 100, 100);
+  Handlers[top] = Filler(top, clWhite);
+  Headless().ProcessMessages();
+  HDC dc = GetDC(top);
+  CanvasFromDC(dc)->Brush()->SetColor(clRed);
+  CanvasFromDC(dc)->FillRect(Rect(0, 50, 100, 60));
+  ReleaseDC(top, dc);
+  TRegion uncovered;
+  ScrollWindowEx(top, 0, -20, nullptr, nullptr, &uncovered, nullptr, SW_INVALIDATE | SW_ERASE);
+  EXPECT_EQ(uncovered.Bounds(), Rect(0, 80, 100, 100));
+  TRect upd;
+  ASSERT_TRUE(GetUpdateRect(top, &upd, false));
+  EXPECT_EQ(upd, Rect(0, 80, 100, 100));
+  auto shot = Headless().Screenshot();
+  EXPECT_EQ(shot->GetPixel(50, 35), clRed) << "the band moved up by 20";
+  EXPECT_EQ(shot->GetPixel(50, 55), clWhite);
+}
+
+TEST_F(Paint, WindowScrollBarsShowHideAndClamp)
+{
+  HWND top = Top(100, 100, 200, 100);
+  TRect client;
+  GetClientRect(top, client);
+  EXPECT_EQ(client.Width(), 200);
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  si.nMax = 99;
+  si.nPage = 10;
+  si.nPos = 95;
+  EXPECT_EQ(SetScrollInfo(top, SB_VERT, si, true), 90) << "the position stops a page before the end";
+  EXPECT_TRUE(GetWindowLong(top, GWL_STYLE) & WS_VSCROLL) << "a needed bar appears";
+  GetClientRect(top, client);
+  EXPECT_EQ(client.Width(), 200 - 17);
+  SCROLLINFO back;
+  back.fMask = SIF_ALL;
+  GetScrollInfo(top, SB_VERT, back);
+  EXPECT_EQ(back.nMax, 99);
+  EXPECT_EQ(back.nPage, 10u);
+  EXPECT_EQ(back.nPos, 90);
+  SCROLLBARINFO info;
+  ASSERT_TRUE(GetScrollBarInfo(top, OBJID_VSCROLL, info));
+  EXPECT_EQ(info.rcScrollBar, Rect(100 + 183, 100, 300, 200)) << "screen coordinates";
+  EXPECT_EQ(info.rgstate[0], 0u);
+
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
+  si.nMax = 5;
+  SetScrollInfo(top, SB_VERT, si, true);
+  GetScrollBarInfo(top, OBJID_VSCROLL, info);
+  EXPECT_TRUE(GetWindowLong(top, GWL_STYLE) & WS_VSCROLL) << "kept, but disabled";
+  EXPECT_EQ(info.rgstate[0], DWORD(STATE_SYSTEM_UNAVAILABLE));
+  si.fMask = SIF_RANGE | SIF_PAGE;
+  SetScrollInfo(top, SB_VERT, si, true);
+  EXPECT_FALSE(GetWindowLong(top, GWL_STYLE) & WS_VSCROLL) << "not needed: hidden";
+  GetScrollBarInfo(top, OBJID_VSCROLL, info);
+  EXPECT_TRUE(info.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+  info.cbSize = 10;
+  EXPECT_FALSE(GetScrollBarInfo(top, OBJID_VSCROLL, info));
+}
