@@ -98,7 +98,18 @@ public:
     return BindMember<const B, R (B::*)(Args...) const>(obj, method);
   }
 
-  R operator()(Args... args) const { return FThunk(*this, std::forward<Args>(args)...); }
+  // Calls the handler. An unassigned delegate does nothing (and returns R()), so a
+  // forgotten test cannot jump through a null pointer.
+  R operator()(Args... args) const
+  {
+    if (!FThunk) {
+      if constexpr (std::is_void_v<R>)
+        return;
+      else
+        return R();
+    }
+    return FThunk(*this, std::forward<Args>(args)...);
+  }
 
   bool Assigned() const { return FThunk != nullptr; }
   explicit operator bool() const { return Assigned(); }

@@ -43,6 +43,9 @@ TEST(Events, NullAndAssigned)
   EXPECT_EQ(e, TNotifyEvent());
   TListener* none = nullptr;
   EXPECT_FALSE(TNotifyEvent::Bind(none, &TListener::Changed)); // binding to nil gives nil
+  e(nullptr); // calling an unassigned event does nothing
+  TEvent<int(int)> f;
+  EXPECT_EQ(f(5), 0);
 }
 
 TEST(Events, BoundMethodsCallAndCompareByObjectAndMethod)
