@@ -1,0 +1,16 @@
+// The databases the data tests run against: a fresh SQLite file, and one throw-away
+// PostgreSQL server per test binary, started on a Unix socket in a temporary folder by the
+// first test that asks for it and stopped when the tests end.
+#pragma once
+
+#include <string>
+
+#include "platform/rtl/Types.h"
+
+// The connection string of a new, empty SQLite database file (File receives its path; the
+// caller deletes it).
+AnsiString NewSQLiteDatabase(AnsiString& File);
+
+// The connection string of the test server's "postgres" database. False, with Error
+// telling why, when the server could not be started.
+bool PostgreSQLTestDatabase(AnsiString& ConnectionString, std::string& Error);
