@@ -30,11 +30,21 @@
 
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Object.h"
+#include "platform/rtl/Variants.h"
 #include "report/script/fsParser.h"
 #include "report/script/fsXMLDocument.h"
 
 class TfsScript;
 class TStringList;
+class TfsCustomVariable;
+class TfsDesignator;
+class TfsExpression;
+class TfsSetExpression;
+class TfsStatement;
+class TfsProcVariable;
+class TfsWithStmt;
+class TfsClassVariable;
+enum TfsVarType : int;
 
 // Supplies a unit's text (source text for OnGetUnit) for a unit name; the text is empty on
 // entry and an empty result means the unit is empty.
@@ -88,6 +98,14 @@ public:
 
   TfsGetUnitEvent OnGetUnit;
 
+  // ---- second pass: the program builder (fsProgramBuilder.cpp) ----
+  // Turns the intermediate syntax tree into the program's items and statements. The first
+  // failure ends the pass: the program's error message, position and unit describe it.
+  void SyntaxXmlToProgram();
+  // Builds a designator that was left pending while compiling (names resolved through a
+  // value only known at run time); failures raise.
+  TfsDesignator* BuildLateDesignator(TfsXMLItem* element, TfsScript* script);
+
   struct TGrammarItem;
   struct TGrammar;
 
@@ -119,6 +137,58 @@ private:
   TfsScript* FProgram = nullptr;
   AnsiString FUnitName;
   std::unique_ptr<TStringList> FUsesList;
+
+  // ---- the program builder ----
+  enum TDesignatorMode { dmPlain, dmNew, dmFree };
+  struct TWithEntry {
+    AnsiString Name;
+    TfsCustomVariable* Variable;
+  };
+  void BuildProgram(TfsXMLItem* element, TfsScript* script);
+  void DeclareRoutines(TfsXMLItem* element, TfsScript* script);
+  void DeclareRoutine(TfsXMLItem* element, TfsScript* script, bool isFunction);
+  void DeclareParameters(TfsXMLItem* element, TfsProcVariable* proc);
+  TfsCustomVariable* DeclareVariable(TfsXMLItem* element, TfsScript* script, bool isVarParam,
+                                     bool isParameter, TfsStatement* list, const AnsiString& name);
+  Variant BuildArray(TfsXMLItem* element, TfsScript* script, TfsVarType typ,
+                     const AnsiString& typeName, TfsCustomVariable*& helper);
+  void BuildStatementList(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildStatement(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildAssignment(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildCall(TfsXMLItem* element, TfsScript* script, TfsStatement* list, bool isDelete);
+  void BuildIf(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildCase(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildFor(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildVbFor(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildCppFor(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildWhile(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildRepeat(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildTry(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildReturn(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildWith(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildUses(TfsXMLItem* element, TfsScript* script);
+  void BuildVar(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
+  void BuildConst(TfsXMLItem* element, TfsScript* script);
+  TfsDesignator* BuildDesignator(TfsXMLItem* element, TfsScript* script, TDesignatorMode mode);
+  bool ResolveThroughWith(TfsDesignator* designator, TfsXMLItem* element, TfsScript* script,
+                          const AnsiString& name);
+  void AddLaterElement(TfsDesignator* designator, TfsScript* script, const AnsiString& name);
+  void CheckArguments(TfsDesignator* designator);
+  TfsExpression* BuildExpression(TfsXMLItem* element, TfsScript* script);
+  void AddExpressionItems(TfsExpression* expression, TfsXMLItem* element, TfsScript* script);
+  TfsSetExpression* BuildSet(TfsXMLItem* element, TfsScript* script);
+  TfsExpression* BuildCondition(TfsXMLItem* element, TfsScript* script);
+  void RememberPosition(const TfsXMLItem* element);
+  void CheckRedeclared(TfsScript* script, const AnsiString& name);
+  TfsClassVariable* FindClass(const AnsiString& name);
+  void CheckTypes(TfsCustomVariable* target, TfsCustomVariable* expression);
+  TfsCustomVariable* FindVariable(TfsScript* script, const AnsiString& name);
+  TfsVarType TypeCode(const AnsiString& typeName);
+  void AddStatement(TfsStatement* list, TfsStatement* statement, bool executable = true);
+
+  TfsXMLItem* FProgRoot = nullptr;
+  std::vector<TWithEntry> FWithList;
+  bool FLateBinding = false;
 
   // State of one run of SourceToSyntaxXml.
   TOutput FOutput;

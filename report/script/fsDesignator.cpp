@@ -1,0 +1,238 @@
+// Reading and writing designators: the general element walk (with the argument passing of
+// routine calls and the save of a recursive routine's locals) and the three fast forms.
+// fsDesignator.h describes them.
+#include "report/script/fsDesignator.h"
+
+#include <utility>
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/RtlConsts.h"
+#include "report/script/fsExpression.h"
+#include "report/script/fsXMLDocument.h"
+
+TfsExpression* TfsDesignatorItem::Args(Integer index) const
+{
+  return static_cast<TfsExpression*>(Items(index));
+}
+
+TfsDesignator::TfsDesignator(TfsScript* script) : TfsCustomVariable("", fvtVariant, ""), FScript(script)
+{
+}
+
+TfsDesignator::~TfsDesignator() { delete FLateBindingXML; }
+
+TfsDesignatorItem* TfsDesignator::ElementAt(Integer index) const
+{
+  return static_cast<TfsDesignatorItem*>(Items(index));
+}
+
+void TfsDesignator::SetLateBindingXML(TfsXMLItem* value)
+{
+  delete FLateBindingXML;
+  FLateBindingXML = value;
+}
+
+void TfsDesignator::FinishDesignator()
+{
+  const Integer count = Count();
+  if (count == 0)
+    return;
+  TfsCustomVariable* last = ElementAt(count - 1)->Ref();
+  FTyp = last->Typ();
+  FTypeName = last->TypeName();
+  if (FTyp == fvtConstructor) {
+    FTyp = fvtClass;
+    if (count > 1)
+      FTypeName = ElementAt(count - 2)->Ref()->TypeName();
+  }
+  FIsReadOnly = last->IsReadOnly();
+
+  TfsCustomVariable* first = ElementAt(0)->Ref();
+  // A parameter is read and written like a variable, so it takes the fast form too.
+  const bool isVariable = dynamic_cast<TfsVariable*>(first) || dynamic_cast<TfsParamItem*>(first);
+  FKind = dkOther;
+  if (count == 1 && isVariable) {
+    FKind = dkVariable;
+    FRefItem = first;
+  } else if (count == 2 && dynamic_cast<TfsStringVariable*>(first) &&
+             dynamic_cast<TfsStringHelper*>(ElementAt(1)->Ref()) && ElementAt(1)->Count() > 0) {
+    FKind = dkStringArray;
+    FRefItem = first;
+    FIndexSource = ElementAt(1)->Args(0);
+  } else if (count == 2 && dynamic_cast<TfsVariable*>(first) && first->Typ() == fvtArray &&
+             dynamic_cast<TfsArrayHelper*>(first->RefItem())) {
+    FKind = dkArray;
+    FRefItem = first;
+    FIndexSource = first->RefItem();
+    FIndexList = ElementAt(1);
+  }
+}
+
+void TfsDesignator::AdoptFrom(TfsDesignator* other)
+{
+  std::swap(FItems, other->FItems);
+  FKind = other->FKind;
+  FIndexSource = other->FIndexSource;
+  FIndexList = other->FIndexList;
+  FTyp = other->FTyp;
+  FTypeName = other->FTypeName;
+  FIsReadOnly = other->FIsReadOnly;
+  FRefItem = other->FRefItem;
+}
+
+// Builds the elements of a designator that could not be resolved while compiling.
+void TfsDesignator::BuildLate()
+{
+  std::unique_ptr<TfsXMLItem> xml(FLateBindingXML);
+  FLateBindingXML = nullptr;
+  TfsILParser parser(FScript);
+  std::unique_ptr<TfsDesignator> built(parser.BuildLateDesignator(xml.get(), FScript));
+  AdoptFrom(built.get());
+}
+
+namespace {
+
+// The values of a recursive routine's locals and parameters, put back when the inner call
+// ends, also when it fails.
+class TLocalsGuard {
+public:
+  void Save(TfsScript* local)
+  {
+    for (Integer i = 0; i < local->ItemCount(); ++i) {
+      TfsCustomVariable* item = local->ItemAt(i);
+      if (item->IsReadOnly())
+        continue;
+      if (dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item))
+        FSaved.emplace_back(item, item->GetValue());
+    }
+  }
+  ~TLocalsGuard()
+  {
+    for (auto& [item, value] : FSaved)
+      item->SetValue(value);
+  }
+
+private:
+  std::vector<std::pair<TfsCustomVariable*, Variant>> FSaved;
+};
+
+} // namespace
+
+Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
+{
+  TfsStackGuard::CheckStack();
+  if (FLateBindingXML)
+    BuildLate();
+  Variant running = Null();
+  TfsCustomVariable* previous = nullptr;
+  const Integer count = Count();
+  for (Integer i = 0; i < count; ++i) {
+    TfsDesignatorItem* element = ElementAt(i);
+    TfsCustomVariable* item = element->Ref();
+    if (auto* inner = dynamic_cast<TfsDesignator*>(item)) {
+      running = inner->GetValue();
+      previous = item;
+      continue;
+    }
+
+    TLocalsGuard locals;
+    if (auto* proc = dynamic_cast<TfsProcVariable*>(item); proc && proc->Executing())
+      locals.Save(proc->Prog());
+
+    const Integer argCount = std::min(item->Count(), element->Count());
+    if (argCount > 0) {
+      std::vector<Variant> args;
+      args.reserve(static_cast<size_t>(argCount));
+      for (Integer a = 0; a < argCount; ++a) {
+        TfsExpression* arg = element->Args(a);
+        args.push_back(item->IsMacro() ? Variant(arg->Source()) : arg->GetValue());
+      }
+      for (Integer a = 0; a < argCount; ++a)
+        item->Params(a)->SetValue(args[static_cast<size_t>(a)]);
+    }
+
+    if (auto* helper = dynamic_cast<TfsCustomHelper*>(item)) {
+      helper->SetParentRef(previous);
+      helper->SetParentValue(running);
+      helper->SetProg(FScript);
+    }
+    previous = item;
+
+    const bool last = i == count - 1;
+    if (last && writing) {
+      item->SetValue(value);
+    } else {
+      item->SetNeedResult(!last || FNeedResult);
+      running = item->GetValue();
+    }
+
+    for (Integer a = 0; a < argCount; ++a)
+      if (item->Params(a)->IsVarParam())
+        element->Args(a)->SetValue(item->Params(a)->GetValue());
+  }
+  return running;
+}
+
+Variant TfsDesignator::GetValue() { return Evaluate(false, Variant()); }
+
+void TfsDesignator::SetValue(const Variant& value) { Evaluate(true, value); }
+
+// ---- fast forms ----
+
+Variant TfsVariableDesignator::GetValue() { return FRefItem->GetValue(); }
+
+void TfsVariableDesignator::SetValue(const Variant& value) { FRefItem->SetValue(value); }
+
+namespace {
+
+size_t CheckedIndex(const AnsiString& text, const Variant& index)
+{
+  const Integer i = index.AsInteger();
+  if (i < 1 || static_cast<size_t>(i) > text.size())
+    throw ERangeError(SRangeError);
+  return static_cast<size_t>(i - 1);
+}
+
+} // namespace
+
+Variant TfsStringDesignator::GetValue()
+{
+  const AnsiString& text = static_cast<TfsStringVariable*>(FRefItem)->Str();
+  const size_t at = CheckedIndex(text, FIndexSource->GetValue());
+  return Variant(AnsiString(1, text[at]));
+}
+
+void TfsStringDesignator::SetValue(const Variant& value)
+{
+  AnsiString& text = static_cast<TfsStringVariable*>(FRefItem)->Str();
+  const size_t at = CheckedIndex(text, FIndexSource->GetValue());
+  const AnsiString ch = VarToStr(value);
+  if (ch.empty())
+    throw ERangeError(SRangeError);
+  text[at] = ch[0];
+}
+
+namespace {
+
+void SetArrayIndices(TfsCustomVariable* helper, TfsDesignatorItem* indexList,
+                     TfsCustomVariable* array)
+{
+  static_cast<TfsCustomHelper*>(helper)->SetParentRef(array);
+  const Integer count = std::min(helper->Count(), indexList->Count());
+  for (Integer i = 0; i < count; ++i)
+    helper->Params(i)->SetValue(indexList->Args(i)->GetValue());
+}
+
+} // namespace
+
+Variant TfsArrayDesignator::GetValue()
+{
+  SetArrayIndices(FIndexSource, FIndexList, FRefItem);
+  return FIndexSource->GetValue();
+}
+
+void TfsArrayDesignator::SetValue(const Variant& value)
+{
+  SetArrayIndices(FIndexSource, FIndexList, FRefItem);
+  FIndexSource->SetValue(value);
+}

@@ -1,0 +1,87 @@
+// Designators: every use of a name in a compiled script (x, s[i], a[1, 2], F(x), a.b[1].c)
+// is a chain of elements read from left to right, each receiving the value of the one
+// before as its parent value; writing assigns to the last element. Three fast forms skip
+// the walk for a plain variable, a character of a string variable and an array element.
+#pragma once
+
+#include "report/script/fsScript.h"
+
+class TfsExpression;
+class TfsXMLItem;
+
+// One step of a name path; its children are the argument expressions.
+class TfsDesignatorItem : public TfsItemList {
+public:
+  TfsExpression* Args(Integer index) const;
+  TfsCustomVariable* Ref() const { return FRef; }
+  void SetRef(TfsCustomVariable* value) { FRef = value; }
+  bool Flag() const { return FFlag; } // reached with '[' (default or index property)
+  void SetFlag(bool value) { FFlag = value; }
+  const AnsiString& SourcePos() const { return FSourcePos; }
+  void SetSourcePos(const AnsiString& value) { FSourcePos = value; }
+
+private:
+  bool FFlag = false;
+  TfsCustomVariable* FRef = nullptr;
+  AnsiString FSourcePos;
+};
+
+enum TfsDesignatorKind { dkOther, dkVariable, dkStringArray, dkArray };
+
+class TfsDesignator : public TfsCustomVariable {
+public:
+  explicit TfsDesignator(TfsScript* script);
+  ~TfsDesignator() override;
+
+  // Takes kind, types, target and read-only flag from the elements.
+  void FinishDesignator();
+  // Takes over the other's elements (the lists are exchanged) and its finished state.
+  void AdoptFrom(TfsDesignator* other);
+  TfsDesignatorItem* ElementAt(Integer index) const;
+
+  Variant GetValue() override;
+  void SetValue(const Variant& value) override;
+
+  TfsDesignatorKind Kind() const { return FKind; }
+  TfsScript* Script() const { return FScript; }
+  // A copy of the dsgn element built at first use (names that could not be resolved while
+  // compiling); the designator owns it.
+  void SetLateBindingXML(TfsXMLItem* value);
+  // For s[i] the index expression, for a[i, j] the array's indexing helper.
+  TfsCustomVariable* IndexSource() const { return FIndexSource; }
+
+protected:
+  Variant Evaluate(bool writing, const Variant& value);
+  void BuildLate();
+
+  TfsDesignatorKind FKind = dkOther;
+  TfsScript* FScript;
+  TfsCustomVariable* FIndexSource = nullptr;
+  TfsDesignatorItem* FIndexList = nullptr;
+  TfsXMLItem* FLateBindingXML = nullptr;
+};
+
+// A plain variable.
+class TfsVariableDesignator : public TfsDesignator {
+public:
+  using TfsDesignator::TfsDesignator;
+  Variant GetValue() override;
+  void SetValue(const Variant& value) override;
+};
+
+// A character of a string variable: s[i]. An index outside 1..Length(s), or an empty text
+// assigned to a character, raises a script error.
+class TfsStringDesignator : public TfsDesignator {
+public:
+  using TfsDesignator::TfsDesignator;
+  Variant GetValue() override;
+  void SetValue(const Variant& value) override;
+};
+
+// An element of an array variable: a[i, j, k].
+class TfsArrayDesignator : public TfsDesignator {
+public:
+  using TfsDesignator::TfsDesignator;
+  Variant GetValue() override;
+  void SetValue(const Variant& value) override;
+};

@@ -1,0 +1,594 @@
+// Expression trees: precedence insertion, the static type check with its integer and
+// boolean fast paths, evaluation on Variants, and set constructors. fsExpression.h
+// describes the interface.
+#include "report/script/fsExpression.h"
+
+#include <cstdint>
+
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Math.h"
+#include "report/script/fsDesignator.h"
+#include "report/script/fsTools.h"
+
+// One node of an expression tree. The expression owns every node and frees them without
+// recursion, so nodes never free their children.
+class TfsExpressionNode : public TfsCustomVariable {
+public:
+  TfsExpressionNode() : TfsCustomVariable("", fvtInt, "") {}
+  virtual Integer Priority() const = 0;
+
+  TfsExpressionNode* FLeft = nullptr;
+  TfsExpressionNode* FRight = nullptr;
+  TfsExpressionNode* FParent = nullptr;
+};
+
+namespace {
+
+// A constant.
+class TfsOperandNode : public TfsExpressionNode {
+public:
+  explicit TfsOperandNode(const Variant& value)
+  {
+    FValue = value;
+    switch (VarType(value)) {
+    case varBoolean:
+      FTyp = fvtBool;
+      break;
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+      FTyp = fvtFloat;
+      break;
+    case varString:
+    case varOleStr:
+      FTyp = fvtString;
+      break;
+    default:
+      FTyp = fvtInt;
+    }
+  }
+  Integer Priority() const override { return 0; }
+};
+
+// A designator; a plain variable is read directly.
+class TfsDesignatorNode : public TfsOperandNode {
+public:
+  explicit TfsDesignatorNode(TfsDesignator* designator)
+      : TfsOperandNode(Null()), FDesignator(designator)
+  {
+    FTyp = designator->Typ();
+    FTypeName = designator->TypeName();
+    FVar = designator;
+    if (designator->Kind() == dkVariable && designator->RefItem())
+      FVar = designator->RefItem();
+  }
+  ~TfsDesignatorNode() override { delete FDesignator; }
+  Variant GetValue() override { return FVar->GetValue(); }
+  TfsDesignator* Designator() const { return FDesignator; }
+
+private:
+  TfsDesignator* FDesignator;
+  TfsCustomVariable* FVar;
+};
+
+class TfsSetNode : public TfsOperandNode {
+public:
+  explicit TfsSetNode(TfsSetExpression* set) : TfsOperandNode(Null()), FSet(set)
+  {
+    FTyp = fvtVariant;
+  }
+  ~TfsSetNode() override { delete FSet; }
+  Variant GetValue() override { return FSet->GetValue(); }
+  TfsSetExpression* Set() const { return FSet; }
+
+private:
+  TfsSetExpression* FSet;
+};
+
+struct TOperatorInfo {
+  const char* Text;
+  TfsOperatorKind Kind;
+  Integer Priority;
+};
+
+// Every operator text of the four languages, with one priority table for all of them.
+const TOperatorInfo Operators[] = {
+    {" ", okNone, 7},         {">", okGreat, 4},       {"<", okLess, 4},
+    {"<=", okLessEq, 4},      {">=", okGreatEq, 4},    {"<>", okNonEq, 4},
+    {"=", okEq, 4},           {"+", okPlus, 3},        {"strcat", okPlus, 3},
+    {"-", okMinus, 3},        {"or", okOr, 3},         {"xor", okXor, 3},
+    {"*", okMul, 2},          {"/", okDivFloat, 2},    {"div", okDivInt, 2},
+    {"mod", okMod, 2},        {"and", okAnd, 2},       {"shl", okShl, 2},
+    {"shr", okShr, 2},        {"(", okLeftBracket, 6}, {")", okRightBracket, 5},
+    {"not", okNot, 1},        {"unminus", okUnMinus, 1}, {"in", okIn, 4},
+    {"is", okIs, 4},
+};
+
+bool IsComparison(TfsOperatorKind kind) { return kind >= okGreat && kind <= okEq; }
+
+// A 32-bit integer operand of the fast path; wider values keep their low 32 bits.
+inline Integer IntOperand(const Variant& v)
+{
+  if (VarType(v) == varInteger)
+    return v.AsInteger();
+  return static_cast<Integer>(static_cast<std::uint32_t>(v.AsInt64()));
+}
+
+inline Integer Wrap(std::uint32_t value) { return static_cast<Integer>(value); }
+
+class TfsOperatorNode : public TfsExpressionNode {
+public:
+  TfsOperatorNode(TfsOperatorKind kind, Integer priority, bool strCat)
+      : FKind(kind), FPriority(priority), FStrCat(strCat)
+  {
+  }
+  Integer Priority() const override { return FPriority; }
+  Variant GetValue() override;
+
+  TfsOperatorKind FKind;
+  Integer FPriority;
+  bool FStrCat;
+  bool FOptimizeInt = false;
+  bool FOptimizeBool = false;
+
+private:
+  Variant IntegerPath();
+  Variant Membership();
+};
+
+Variant TfsOperatorNode::IntegerPath()
+{
+  const Integer l = IntOperand(FLeft->GetValue());
+  const Integer r = IntOperand(FRight->GetValue());
+  const auto ul = static_cast<std::uint32_t>(l);
+  const auto ur = static_cast<std::uint32_t>(r);
+  switch (FKind) {
+  case okPlus:
+    return Variant(Wrap(ul + ur));
+  case okMinus:
+    return Variant(Wrap(ul - ur));
+  case okMul:
+    return Variant(Wrap(ul * ur));
+  case okDivInt:
+    return Variant(IntDivide(l, r));
+  default: // okMod
+    return Variant(IntModulo(l, r));
+  }
+}
+
+// "in" and "is": the right side is a set constructor or a class name.
+Variant TfsOperatorNode::Membership()
+{
+  const Variant left = FLeft->GetValue();
+  if (FKind == okIn) {
+    auto* set = dynamic_cast<TfsSetNode*>(FRight);
+    return Variant(set != nullptr && set->Set()->Contains(left));
+  }
+  auto* node = dynamic_cast<TfsDesignatorNode*>(FRight);
+  TfsClassVariable* cls = nullptr;
+  if (node && node->Designator()->Count() > 0)
+    cls = dynamic_cast<TfsClassVariable*>(node->Designator()->ElementAt(0)->Ref());
+  TObject* obj = VarToObject(left);
+  return Variant(obj != nullptr && cls != nullptr && obj->InheritsFrom(cls->ClassRef()));
+}
+
+Variant TfsOperatorNode::GetValue()
+{
+  switch (FKind) {
+  case okNone:
+  case okLeftBracket:
+  case okRightBracket:
+    return FLeft ? FLeft->GetValue() : Null();
+  case okNot:
+    return VarNot(FLeft->GetValue());
+  case okUnMinus:
+    return VarNeg(FLeft->GetValue());
+  case okIn:
+  case okIs:
+    return Membership();
+  case okOr:
+  case okAnd:
+    if (FOptimizeBool) {
+      Variant left = FLeft->GetValue();
+      if (left.AsBoolean() == (FKind == okOr))
+        return left;
+      return FRight->GetValue();
+    }
+    break;
+  case okPlus:
+  case okMinus:
+  case okMul:
+  case okDivInt:
+  case okMod:
+    if (FOptimizeInt)
+      return IntegerPath();
+    break;
+  default:
+    break;
+  }
+
+  const Variant left = FLeft->GetValue();
+  const Variant right = FRight->GetValue();
+  switch (FKind) {
+  case okGreat:
+    return Variant(left > right);
+  case okLess:
+    return Variant(left < right);
+  case okLessEq:
+    return Variant(left <= right);
+  case okGreatEq:
+    return Variant(left >= right);
+  case okNonEq:
+    return Variant(left != right);
+  case okEq:
+    return Variant(left == right);
+  case okPlus:
+    if (FStrCat && VarType(left) == varString)
+      return Variant(left.StringRef() + VarToStr(right));
+    return VarOp(left, right, ::opAdd);
+  case okMinus:
+    return VarOp(left, right, ::opSubtract);
+  case okOr:
+    return VarOp(left, right, ::opOr);
+  case okXor:
+    return VarOp(left, right, ::opXor);
+  case okMul:
+    return VarOp(left, right, ::opMultiply);
+  case okDivFloat:
+    return VarOp(left, right, ::opDivide);
+  case okDivInt:
+    return VarOp(left, right, ::opIntDivide);
+  case okMod:
+    return VarOp(left, right, ::opModulus);
+  case okAnd:
+    return VarOp(left, right, ::opAnd);
+  case okShl:
+    return VarOp(left, right, ::opShiftLeft);
+  case okShr:
+    return VarOp(left, right, ::opShiftRight);
+  default:
+    return Null();
+  }
+}
+
+TfsOperatorNode* NewOperatorNode(const AnsiString& text)
+{
+  for (const TOperatorInfo& op : Operators)
+    if (SameText(text, op.Text))
+      return new TfsOperatorNode(op.Kind, op.Priority, SameText(text, "strcat"));
+  return nullptr;
+}
+
+TfsOperatorNode* AsOperator(TfsExpressionNode* node) { return dynamic_cast<TfsOperatorNode*>(node); }
+
+// Frees a subtree without recursion.
+void FreeTree(TfsExpressionNode* root)
+{
+  std::vector<TfsExpressionNode*> pending;
+  if (root)
+    pending.push_back(root);
+  while (!pending.empty()) {
+    TfsExpressionNode* node = pending.back();
+    pending.pop_back();
+    if (node->FLeft)
+      pending.push_back(node->FLeft);
+    if (node->FRight)
+      pending.push_back(node->FRight);
+    delete node;
+  }
+}
+
+// The depth of a tree, measured without recursion.
+Integer TreeDepth(TfsExpressionNode* root)
+{
+  Integer depth = 0;
+  std::vector<std::pair<TfsExpressionNode*, Integer>> pending;
+  if (root)
+    pending.push_back({root, 1});
+  while (!pending.empty()) {
+    auto [node, level] = pending.back();
+    pending.pop_back();
+    depth = std::max(depth, level);
+    if (node->FLeft)
+      pending.push_back({node->FLeft, level + 1});
+    if (node->FRight)
+      pending.push_back({node->FRight, level + 1});
+  }
+  return depth;
+}
+
+// Puts replacement where child hangs under parent.
+void ReplaceChild(TfsExpressionNode* parent, TfsExpressionNode* child,
+                  TfsExpressionNode* replacement)
+{
+  if (parent->FLeft == child)
+    parent->FLeft = replacement;
+  else
+    parent->FRight = replacement;
+  if (replacement)
+    replacement->FParent = parent;
+}
+
+// Static types bottom-up; records the position of the first refused operator.
+void CheckTypes(TfsExpressionNode* node, TfsScript* script, AnsiString& errorPos)
+{
+  TfsOperatorNode* op = AsOperator(node);
+  if (!op)
+    return;
+  TfsVarType l = fvtVariant;
+  TfsVarType r = fvtVariant;
+  AnsiString leftName;
+  AnsiString rightName;
+  if (op->FLeft) {
+    CheckTypes(op->FLeft, script, errorPos);
+    l = op->FLeft->Typ();
+    leftName = op->FLeft->TypeName();
+  }
+  if (op->FRight) {
+    CheckTypes(op->FRight, script, errorPos);
+    r = op->FRight->Typ();
+    rightName = op->FRight->TypeName();
+  }
+  const TfsOperatorKind kind = op->FKind;
+  op->FOptimizeInt = l == fvtInt && r == fvtInt;
+  op->FOptimizeBool = l == fvtBool && r == fvtBool;
+
+  bool accepted = false;
+  if (kind == okIs && l == fvtClass && r == fvtClass) {
+    accepted = true;
+  } else if (IsTypeCompatible({l, leftName}, {r, rightName}, script)) {
+    switch (l) {
+    case fvtBool:
+      accepted = kind == okNonEq || kind == okEq || kind == okOr || kind == okXor ||
+                 kind == okAnd || kind == okNot;
+      break;
+    case fvtChar:
+    case fvtString:
+      accepted = IsComparison(kind) || kind == okPlus || kind == okIn;
+      break;
+    case fvtClass:
+    case fvtArray:
+      accepted = kind == okNonEq || kind == okEq;
+      break;
+    default:
+      accepted = true;
+    }
+  }
+  if (!accepted) {
+    if (errorPos.empty())
+      errorPos = op->SourcePos();
+    return;
+  }
+  op->SetTyp(l);
+  op->SetTypeName(leftName);
+  if ((l == fvtInt && r == fvtFloat) || (l == fvtFloat && r == fvtInt))
+    op->SetTyp(fvtFloat);
+  if (IsComparison(kind) || kind == okIn || kind == okIs) {
+    op->SetTyp(fvtBool);
+    op->SetTypeName("");
+  }
+}
+
+} // namespace
+
+// ---- TfsExpression ----
+
+TfsExpression::TfsExpression(TfsScript* script)
+    : TfsCustomExpression("", fvtVariant, ""), FScript(script)
+{
+  FRoot = new TfsOperatorNode(okNone, 7, false);
+  FCurNode = FRoot;
+}
+
+TfsExpression::~TfsExpression() { FreeTree(FRoot); }
+
+void TfsExpression::AddNode(TfsExpressionNode* node)
+{
+  node->SetSourcePos(FSourcePos);
+  if (!FCurNode->FLeft)
+    FCurNode->FLeft = node;
+  else
+    FCurNode->FRight = node;
+  node->FParent = FCurNode;
+  FCurNode = node;
+}
+
+void TfsExpression::AddOperand(const Variant& value) { AddNode(new TfsOperandNode(value)); }
+
+void TfsExpression::AddDesignator(TfsDesignator* designator)
+{
+  AddNode(new TfsDesignatorNode(designator));
+}
+
+void TfsExpression::AddSet(TfsSetExpression* set) { AddNode(new TfsSetNode(set)); }
+
+void TfsExpression::AddOperator(const AnsiString& op)
+{
+  TfsOperatorNode* node = NewOperatorNode(op);
+  if (!node)
+    return;
+  node->SetSourcePos(FSourcePos);
+  const TfsOperatorKind kind = node->FKind;
+  if (kind == okLeftBracket || kind == okUnMinus || kind == okNot) {
+    AddNode(node);
+    return;
+  }
+  if (kind == okRightBracket) {
+    delete node;
+    TfsExpressionNode* bracket = FCurNode;
+    while (bracket->Priority() <= 5)
+      bracket = bracket->FParent;
+    if (bracket == FRoot)
+      return; // unbalanced: the grammar never produces it
+    TfsExpressionNode* inner = bracket->FLeft;
+    ReplaceChild(bracket->FParent, bracket, inner);
+    bracket->FLeft = nullptr;
+    delete bracket;
+    FCurNode = inner ? inner : FRoot;
+    return;
+  }
+  if (FCurNode == FRoot) {
+    AddNode(node);
+    return;
+  }
+  TfsExpressionNode* candidate = nullptr;
+  TfsExpressionNode* anchor = FCurNode;
+  if (FCurNode->Priority() != 6) {
+    candidate = FCurNode;
+    anchor = FCurNode->FParent;
+  }
+  while (anchor->Priority() <= node->Priority()) {
+    candidate = anchor;
+    anchor = anchor->FParent;
+  }
+  if (candidate) {
+    ReplaceChild(anchor, candidate, node);
+    node->FLeft = candidate;
+    candidate->FParent = node;
+  } else {
+    if (!anchor->FLeft)
+      anchor->FLeft = node;
+    else
+      anchor->FRight = node;
+    node->FParent = anchor;
+  }
+  FCurNode = node;
+}
+
+AnsiString TfsExpression::FinishExpression()
+{
+  TfsExpressionNode* placeholder = FRoot;
+  FRoot = placeholder->FLeft;
+  placeholder->FLeft = nullptr;
+  FreeTree(placeholder);
+  if (!FRoot) {
+    // An empty expression (never produced by a grammar) reads as Null.
+    FRoot = new TfsOperandNode(Null());
+  }
+  FRoot->FParent = nullptr;
+  FCurNode = FRoot;
+  if (TreeDepth(FRoot) > fsMaxExpressionDepth)
+    RaiseScriptError("Stack overflow");
+
+  AnsiString errorPos;
+  CheckTypes(FRoot, FScript, errorPos);
+  FTyp = FRoot->Typ();
+  FTypeName = FRoot->TypeName();
+  FIsReadOnly = true;
+  if (auto* node = dynamic_cast<TfsDesignatorNode*>(FRoot))
+    FIsReadOnly = node->Designator()->IsReadOnly();
+  return errorPos;
+}
+
+namespace {
+
+// The variable a designator node stands for when it is a plain variable designator.
+TfsCustomVariable* PlainVariable(TfsExpressionNode* node)
+{
+  auto* d = dynamic_cast<TfsDesignatorNode*>(node);
+  if (!d || d->Designator()->Kind() != dkVariable)
+    return nullptr;
+  return d->Designator()->RefItem();
+}
+
+} // namespace
+
+AnsiString TfsExpression::FoldSelfAssignment(TfsDesignator* target)
+{
+  TfsOperatorNode* op = AsOperator(FRoot);
+  if (!op || !target->RefItem())
+    return " ";
+  const char* result = nullptr;
+  switch (op->FKind) {
+  case okPlus:
+    result = "+";
+    break;
+  case okMinus:
+    result = "-";
+    break;
+  case okMul:
+    result = "*";
+    break;
+  case okDivFloat:
+    result = "/";
+    break;
+  default:
+    return " ";
+  }
+  TfsCustomVariable* var = target->RefItem();
+  TfsExpressionNode* keep = nullptr;
+  if (PlainVariable(op->FLeft) == var) {
+    keep = op->FRight;
+    op->FRight = nullptr;
+  } else if (PlainVariable(op->FRight) == var && (op->FKind == okPlus || op->FKind == okMul) &&
+             var->Typ() != fvtString) {
+    keep = op->FLeft;
+    op->FLeft = nullptr;
+  } else {
+    return " ";
+  }
+  FreeTree(op);
+  FRoot = keep;
+  FRoot->FParent = nullptr;
+  FCurNode = FRoot;
+  return result;
+}
+
+TfsCustomVariable* TfsExpression::SingleItem() const
+{
+  if (auto* node = dynamic_cast<TfsDesignatorNode*>(FRoot)) {
+    TfsDesignator* d = node->Designator();
+    if (d->Kind() == dkVariable && d->RefItem())
+      return d->RefItem();
+    return d;
+  }
+  if (dynamic_cast<TfsSetNode*>(FRoot) == nullptr && dynamic_cast<TfsOperandNode*>(FRoot))
+    return FRoot;
+  return nullptr;
+}
+
+Variant TfsExpression::GetValue() { return FRoot->GetValue(); }
+
+void TfsExpression::SetValue(const Variant& value)
+{
+  if (FIsReadOnly)
+    return;
+  if (auto* node = dynamic_cast<TfsDesignatorNode*>(FRoot))
+    node->Designator()->SetValue(value);
+}
+
+// ---- TfsSetExpression ----
+
+TfsSetExpression::TfsSetExpression() : TfsCustomVariable("", fvtVariant, "") {}
+
+bool TfsSetExpression::Contains(const Variant& value)
+{
+  const Integer count = Count();
+  for (Integer i = 0; i < count; ++i) {
+    auto* element = static_cast<TfsCustomVariable*>(Items(i));
+    if (!element)
+      continue;
+    if (i + 2 < count && Items(i + 1) == nullptr) {
+      auto* upper = static_cast<TfsCustomVariable*>(Items(i + 2));
+      if (value >= element->GetValue() && value <= upper->GetValue())
+        return true;
+      i += 2;
+      continue;
+    }
+    if (value == element->GetValue())
+      return true;
+  }
+  return false;
+}
+
+Variant TfsSetExpression::GetValue()
+{
+  const Integer count = Count();
+  Variant result = VarArrayCreate({0, count - 1}, varVariant);
+  for (Integer i = 0; i < count; ++i) {
+    auto* element = static_cast<TfsCustomVariable*>(Items(i));
+    VarArrayPut(result, element ? element->GetValue() : Variant(0), {i});
+  }
+  return result;
+}

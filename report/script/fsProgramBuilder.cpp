@@ -1,0 +1,1041 @@
+// The second pass of the script compiler: walks the intermediate syntax tree that the
+// first pass (fsILParser.cpp) produced and builds the program's variables, routines,
+// statements, designators and expressions, checking what the grammar cannot (declared
+// names, types, assignability). The first failure ends the pass with a positioned message.
+#include <memory>
+
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/NumFormat.h"
+#include "report/script/ScriptLanguages.h"
+#include "report/script/fsDesignator.h"
+#include "report/script/fsExpression.h"
+#include "report/script/fsILParser.h"
+#include "report/script/fsScript.h"
+#include "report/script/fsStatement.h"
+#include "report/script/fsTools.h"
+
+namespace {
+
+bool IsNamed(const TfsXMLItem* element, const char* name) { return SameText(element->Name(), name); }
+
+// The first child of that name, or null.
+TfsXMLItem* ChildNamed(const TfsXMLItem* element, const char* name)
+{
+  const Integer i = element->Find(name);
+  return i >= 0 ? element->Items(i) : nullptr;
+}
+
+[[noreturn]] void RaiseNamed(const char* message, const AnsiString& name)
+{
+  throw Exception(AnsiString(message) + "'" + name + "'");
+}
+
+} // namespace
+
+// ---- entry points ----
+
+void TfsILParser::SyntaxXmlToProgram()
+{
+  FWithList.clear();
+  FProgram->SetErrorUnit(AnsiString());
+  FUnitName.clear();
+  try {
+    BuildProgram(FSyntax->Root(), FProgram);
+    FProgram->SetErrorPos(AnsiString());
+  } catch (const Exception& e) {
+    FProgram->SetError(e.Message(), FErrorPos, FUnitName);
+  }
+}
+
+TfsDesignator* TfsILParser::BuildLateDesignator(TfsXMLItem* element, TfsScript* script)
+{
+  FNeedDeclareVars = false;
+  FLateBinding = true;
+  return BuildDesignator(element, script, dmPlain);
+}
+
+void TfsILParser::BuildProgram(TfsXMLItem* element, TfsScript* script)
+{
+  TfsXMLItem* saved = FProgRoot;
+  FProgRoot = element;
+  DeclareRoutines(element, script);
+  for (Integer i = 0; i < element->Count(); ++i)
+    BuildStatement(element->Items(i), script, script->Statement());
+  FProgRoot = saved;
+}
+
+// ---- helpers ----
+
+void TfsILParser::RememberPosition(const TfsXMLItem* element)
+{
+  if (element->HasProp("pos"))
+    FErrorPos = element->Prop("pos");
+}
+
+void TfsILParser::CheckRedeclared(TfsScript* script, const AnsiString& name)
+{
+  if (script->LookupOwnItem(name))
+    RaiseNamed(SIdentRedeclared, name);
+}
+
+TfsClassVariable* TfsILParser::FindClass(const AnsiString& name)
+{
+  TfsClassVariable* cls = FProgram->FindScriptClass(name);
+  if (!cls)
+    RaiseNamed(SUnknownType, name);
+  return cls;
+}
+
+void TfsILParser::CheckTypes(TfsCustomVariable* target, TfsCustomVariable* expression)
+{
+  if (!IsAssignCompatible(target, expression, FProgram))
+    throw Exception(AnsiString(SIncompatibleTypes) + ": '" + TypeNameText(target) + "', '" +
+                    TypeNameText(expression) + "'");
+}
+
+TfsCustomVariable* TfsILParser::FindVariable(TfsScript* script, const AnsiString& name)
+{
+  if (TfsCustomVariable* item = script->LookupItem(name))
+    return item;
+  if (FNeedDeclareVars)
+    RaiseNamed(SUndeclaredIdent, name);
+  auto* item = new TfsVariable(name, fvtVariant, "");
+  script->AddItem(name, item);
+  return item;
+}
+
+// The language's own type names (C++ "int") map to the engine's through the types element
+// of the program or unit being built; a routine body uses that of its program.
+TfsVarType TfsILParser::TypeCode(const AnsiString& typeName)
+{
+  AnsiString name = typeName;
+  for (const TfsXMLItem* e = FProgRoot; e; e = e->Parent()) {
+    if (const TfsXMLItem* types = ChildNamed(e, "types")) {
+      if (const TfsXMLItem* mapped = ChildNamed(types, name.c_str()))
+        name = mapped->Prop("type");
+      break;
+    }
+  }
+  const TfsVarType code = TypeNameToCode(name, FProgram);
+  if (code == fvtClass)
+    FindClass(name);
+  return code;
+}
+
+void TfsILParser::AddStatement(TfsStatement* list, TfsStatement* statement, bool executable)
+{
+  list->Add(statement);
+  if (executable)
+    FProgram->AddCodeLine(FUnitName, statement->SourcePos());
+}
+
+// ---- declarations ----
+
+void TfsILParser::DeclareRoutines(TfsXMLItem* element, TfsScript* script)
+{
+  for (Integer i = 0; i < element->Count(); ++i) {
+    TfsXMLItem* child = element->Items(i);
+    if (IsNamed(child, "compoundstmt"))
+      DeclareRoutines(child, script);
+    else if (IsNamed(child, "procedure"))
+      DeclareRoutine(child, script, false);
+    else if (IsNamed(child, "function"))
+      DeclareRoutine(child, script, true);
+  }
+}
+
+// A function without a result type (every JScript function, a BasicScript Function
+// without As) returns a Variant, so it may return any value.
+void TfsILParser::DeclareRoutine(TfsXMLItem* element, TfsScript* script, bool isFunction)
+{
+  RememberPosition(element);
+  AnsiString name;
+  AnsiString typeName;
+  TfsVarType typ = fvtInt;
+  bool isFunc = false;
+  if (isFunction) {
+    const TfsXMLItem* nameElement = ChildNamed(element, "name");
+    name = nameElement ? nameElement->Prop("text") : AnsiString();
+    isFunc = true;
+    typ = fvtVariant;
+    typeName = "Variant";
+    if (const TfsXMLItem* type = ChildNamed(element, "type")) {
+      RememberPosition(type);
+      typeName = type->Prop("text");
+      typ = TypeCode(typeName);
+      isFunc = !SameText(typeName, "void");
+    }
+  } else if (element->Count() > 0) {
+    name = element->Items(0)->Prop("text");
+  }
+  RememberPosition(element);
+  CheckRedeclared(script, name);
+  auto* proc = new TfsProcVariable(name, typ, typeName, script, isFunc);
+  proc->SetSourcePos(FErrorPos);
+  script->AddItem(name, proc);
+  if (TfsXMLItem* params = ChildNamed(element, "parameters"))
+    DeclareParameters(params, proc);
+}
+
+void TfsILParser::DeclareParameters(TfsXMLItem* element, TfsProcVariable* proc)
+{
+  bool varGroup = false;
+  for (Integer i = 0; i < element->Count(); ++i) {
+    TfsXMLItem* child = element->Items(i);
+    if (IsNamed(child, "varparams")) {
+      varGroup = true;
+      continue;
+    }
+    if (!IsNamed(child, "var"))
+      continue;
+    bool varParam = varGroup;
+    varGroup = false;
+    for (Integer j = 0; j < child->Count(); ++j) {
+      TfsXMLItem* item = child->Items(j);
+      if (IsNamed(item, "varparam")) {
+        varParam = true;
+        continue;
+      }
+      if (!IsNamed(item, "ident"))
+        continue;
+      RememberPosition(item);
+      const AnsiString name = item->Prop("text");
+      CheckRedeclared(proc->Prog(), name);
+      auto* param = static_cast<TfsParamItem*>(
+          DeclareVariable(child, proc->Prog(), varParam, true, nullptr, name));
+      param->SetDefValue(param->GetValue());
+      proc->AddParam(param);
+    }
+  }
+}
+
+TfsCustomVariable* TfsILParser::DeclareVariable(TfsXMLItem* element, TfsScript* script,
+                                                bool isVarParam, bool isParameter,
+                                                TfsStatement* list, const AnsiString& name)
+{
+  const Integer typeIndex = element->Find("type");
+  const TfsXMLItem* typeElement = typeIndex >= 0 ? element->Items(typeIndex) : nullptr;
+  const AnsiString typeName = typeElement ? typeElement->Prop("text") : AnsiString("Variant");
+  const bool typeFirst = typeIndex == 0;
+  if (typeElement)
+    RememberPosition(typeElement);
+  TfsVarType typ = TypeCode(typeName);
+
+  Variant value;
+  switch (typ) {
+  case fvtBool:
+    value = Variant(false);
+    break;
+  case fvtChar:
+  case fvtString:
+    value = Variant(AnsiString());
+    break;
+  case fvtInt:
+  case fvtFloat:
+  case fvtClass:
+    value = Variant(0);
+    break;
+  default:
+    value = Null();
+  }
+
+  Integer nameIndex = 0;
+  while (nameIndex < element->Count() && !SameText(element->Items(nameIndex)->Prop("text"), name))
+    ++nameIndex;
+  TfsXMLItem* init = nullptr;
+  TfsCustomVariable* arrayHelper = nullptr;
+  for (Integer i = nameIndex + 1; i < element->Count(); ++i) {
+    TfsXMLItem* child = element->Items(i);
+    if ((typeFirst || !typeElement) && IsNamed(child, "ident"))
+      break;
+    if (IsNamed(child, "array")) {
+      value = BuildArray(child, script, typ, typeName, arrayHelper);
+      typ = fvtArray;
+    } else if (IsNamed(child, "init")) {
+      init = child;
+      if (!list && child->Count() > 0) {
+        std::unique_ptr<TfsExpression> expr(BuildExpression(child->Items(0), script));
+        TfsVariable temp("", typ, typeName);
+        CheckTypes(&temp, expr.get());
+        value = expr->GetValue();
+      }
+    }
+  }
+
+  TfsCustomVariable* item;
+  const TfsVarType itemType = typ;
+  if (isParameter)
+    item = new TfsParamItem(name, itemType, typeName, init != nullptr, isVarParam);
+  else if (itemType == fvtChar || itemType == fvtString)
+    item = new TfsStringVariable(name, itemType, typeName);
+  else
+    item = new TfsVariable(name, itemType, typeName);
+  item->SetValue(value);
+  if (arrayHelper)
+    item->SetRefItem(arrayHelper);
+
+  if (init && list && init->Count() > 0) {
+    std::unique_ptr<TfsCustomVariable> owned(item);
+    auto* stmt = new TfsAssignmentStmt(script, FUnitName, element->Prop("pos"));
+    std::unique_ptr<TfsAssignmentStmt> guard(stmt);
+    auto* target = new TfsVariableDesignator(script);
+    stmt->SetDesignator(target);
+    auto* element0 = new TfsDesignatorItem();
+    element0->SetRef(item);
+    target->Add(element0);
+    target->FinishDesignator();
+    stmt->SetExpression(BuildExpression(init->Items(0), script));
+    CheckTypes(item, stmt->Expression());
+    stmt->PrepareAssignment();
+    list->Add(guard.release());
+    owned.release();
+  }
+  return item;
+}
+
+// array[1..3, 0..1] (bounds), C-style [n] (0..n-1) or 'array of X' (0..0): a Variant array
+// of Variants and an unnamed indexing helper with one parameter per dimension.
+Variant TfsILParser::BuildArray(TfsXMLItem* element, TfsScript* script, TfsVarType typ,
+                                const AnsiString& typeName, TfsCustomVariable*& helper)
+{
+  std::vector<Integer> bounds;
+  for (Integer i = 0; i < element->Count(); ++i) {
+    TfsXMLItem* dim = element->Items(i);
+    if (!IsNamed(dim, "dim"))
+      continue;
+    RememberPosition(dim);
+    std::vector<Integer> values;
+    for (Integer j = 0; j < dim->Count(); ++j) {
+      if (!IsNamed(dim->Items(j), "expr"))
+        continue;
+      std::unique_ptr<TfsExpression> expr(BuildExpression(dim->Items(j), script));
+      values.push_back(expr->GetValue().AsInteger());
+    }
+    if (values.size() >= 2) {
+      bounds.push_back(values[0]);
+      bounds.push_back(values[1]);
+    } else if (values.size() == 1) {
+      bounds.push_back(0);
+      bounds.push_back(values[0] - 1);
+    }
+  }
+  if (bounds.empty())
+    bounds = {0, 0};
+  const Integer dims = static_cast<Integer>(bounds.size() / 2);
+  Variant value = VarArrayCreate(bounds, varVariant);
+  auto* arrayHelper = new TfsArrayHelper("", dims, typ, typeName);
+  script->AddItem(AnsiString(), arrayHelper);
+  helper = arrayHelper;
+  return value;
+}
+
+void TfsILParser::BuildVar(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  for (Integer i = 0; i < element->Count(); ++i) {
+    TfsXMLItem* child = element->Items(i);
+    if (!IsNamed(child, "ident"))
+      continue;
+    RememberPosition(child);
+    const AnsiString name = child->Prop("text");
+    CheckRedeclared(script, name);
+    script->AddItem(name, DeclareVariable(element, script, false, false, list, name));
+  }
+}
+
+void TfsILParser::BuildConst(TfsXMLItem* element, TfsScript* script)
+{
+  if (element->Count() < 2)
+    return;
+  const AnsiString name = element->Items(0)->Prop("text");
+  RememberPosition(element->Items(0));
+  CheckRedeclared(script, name);
+  std::unique_ptr<TfsExpression> expr(BuildExpression(element->Items(1), script));
+  auto* item = new TfsVariable(name, expr->Typ(), expr->TypeName());
+  item->SetValue(expr->GetValue());
+  item->SetIsReadOnly(true);
+  script->AddItem(name, item);
+}
+
+// ---- statements ----
+
+void TfsILParser::BuildStatementList(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  for (Integer i = 0; i < element->Count(); ++i)
+    BuildStatement(element->Items(i), script, list);
+}
+
+void TfsILParser::BuildStatement(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  TfsStackGuard::CheckStack();
+  RememberPosition(element);
+  const AnsiString name = LowerCase(element->Name());
+  const AnsiString pos = element->Prop("pos");
+  if (name == "assignstmt") {
+    BuildAssignment(element, script, list);
+  } else if (name == "callstmt") {
+    BuildCall(element, script, list, false);
+  } else if (name == "delete") {
+    BuildCall(element, script, list, true);
+  } else if (name == "ifstmt") {
+    BuildIf(element, script, list);
+  } else if (name == "casestmt") {
+    BuildCase(element, script, list);
+  } else if (name == "forstmt") {
+    BuildFor(element, script, list);
+  } else if (name == "vbforstmt") {
+    BuildVbFor(element, script, list);
+  } else if (name == "cppforstmt") {
+    BuildCppFor(element, script, list);
+  } else if (name == "whilestmt") {
+    BuildWhile(element, script, list);
+  } else if (name == "repeatstmt") {
+    BuildRepeat(element, script, list);
+  } else if (name == "trystmt") {
+    BuildTry(element, script, list);
+  } else if (name == "break") {
+    AddStatement(list, new TfsBreakStmt(script, FUnitName, pos));
+  } else if (name == "continue") {
+    AddStatement(list, new TfsContinueStmt(script, FUnitName, pos));
+  } else if (name == "exit") {
+    AddStatement(list, new TfsExitStmt(script, FUnitName, pos));
+  } else if (name == "return") {
+    BuildReturn(element, script, list);
+  } else if (name == "with") {
+    BuildWith(element, script, list);
+  } else if (name == "compoundstmt") {
+    BuildStatementList(element, script, list);
+  } else if (name == "uses") {
+    BuildUses(element, script);
+  } else if (name == "var") {
+    BuildVar(element, script, list);
+  } else if (name == "const") {
+    BuildConst(element, script);
+  } else if (name == "procedure" || name == "function") {
+    const TfsXMLItem* nameElement =
+        name == "function" ? ChildNamed(element, "name") : (element->Count() ? element->Items(0) : nullptr);
+    if (!nameElement)
+      return;
+    auto* proc = dynamic_cast<TfsProcVariable*>(FindVariable(script, nameElement->Prop("text")));
+    if (proc)
+      BuildProgram(element, proc->Prog());
+  }
+}
+
+void TfsILParser::BuildAssignment(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  if (element->Count() < 2)
+    return;
+  TfsXMLItem* target = element->Items(0);
+  TfsXMLItem* source = element->Items(element->Count() - 1);
+  const TfsXMLItem* modificator = ChildNamed(element, "modificator");
+
+  std::unique_ptr<TfsDesignator> designator(BuildDesignator(target, script, dmPlain));
+  RememberPosition(target);
+  if (designator->IsReadOnly())
+    throw Exception(SLeftCantAssigned);
+  std::unique_ptr<TfsExpression> expression(BuildExpression(source, script));
+  RememberPosition(source);
+  CheckTypes(designator.get(), expression.get());
+
+  AnsiString modifier = modificator ? modificator->Prop("text") : AnsiString(" ");
+  if (!modificator && designator->Kind() == dkVariable)
+    modifier = expression->FoldSelfAssignment(designator.get());
+  const AnsiString pos = element->Prop("pos");
+  TfsAssignmentStmt* stmt;
+  switch (modifier.empty() ? ' ' : modifier[0]) {
+  case '*':
+    stmt = new TfsAssignMulStmt(script, FUnitName, pos);
+    break;
+  case '+':
+    stmt = new TfsAssignPlusStmt(script, FUnitName, pos);
+    break;
+  case '-':
+    stmt = new TfsAssignMinusStmt(script, FUnitName, pos);
+    break;
+  case '/':
+    stmt = new TfsAssignDivStmt(script, FUnitName, pos);
+    break;
+  default:
+    stmt = new TfsAssignmentStmt(script, FUnitName, pos);
+  }
+  stmt->SetDesignator(designator.release());
+  stmt->SetExpression(expression.release());
+  stmt->PrepareAssignment();
+  AddStatement(list, stmt);
+}
+
+void TfsILParser::BuildCall(TfsXMLItem* element, TfsScript* script, TfsStatement* list,
+                            bool isDelete)
+{
+  if (element->Count() < 1)
+    return;
+  std::unique_ptr<TfsDesignator> designator(
+      BuildDesignator(element->Items(0), script, isDelete ? dmFree : dmPlain));
+  auto stmt = std::make_unique<TfsCallStmt>(script, FUnitName, element->Prop("pos"));
+  if (!isDelete && element->Count() > 1) {
+    RememberPosition(element->Items(0));
+    if (designator->IsReadOnly())
+      throw Exception(SLeftCantAssigned);
+    stmt->SetModificator(element->Items(1)->Prop("text"));
+  }
+  stmt->SetDesignator(designator.release());
+  AddStatement(list, stmt.release());
+}
+
+TfsExpression* TfsILParser::BuildCondition(TfsXMLItem* element, TfsScript* script)
+{
+  return BuildExpression(element, script);
+}
+
+void TfsILParser::BuildIf(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  auto stmt = std::make_unique<TfsIfStmt>(script, FUnitName, element->Prop("pos"));
+  stmt->SetCondition(BuildCondition(element->Items(0), script));
+  for (Integer i = 1; i < element->Count(); ++i) {
+    TfsXMLItem* child = element->Items(i);
+    if (IsNamed(child, "thenstmt"))
+      BuildStatementList(child, script, stmt.get());
+    else if (IsNamed(child, "elsestmt"))
+      BuildStatementList(child, script, stmt->ElseStmt());
+  }
+  AddStatement(list, stmt.release());
+}
+
+// A selector whose branch is empty ('1: ;') stays a selector that does nothing, so its
+// values do not fall into the else branch.
+void TfsILParser::BuildCase(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  auto stmt = std::make_unique<TfsCaseStmt>(script, FUnitName, element->Prop("pos"));
+  stmt->SetCondition(BuildCondition(element->Items(0), script));
+  const Integer count = element->Count();
+  for (Integer i = 1; i < count; ++i) {
+    TfsXMLItem* child = element->Items(i);
+    RememberPosition(child);
+    if (IsNamed(child, "caseselector")) {
+      if (child->Count() < 1 || child->Count() > 2)
+        continue;
+      auto selector = std::make_unique<TfsCaseSelector>(script, FUnitName, child->Prop("pos"));
+      selector->SetSetExpression(BuildSet(child->Items(0), script));
+      if (child->Count() == 2)
+        BuildStatement(child->Items(1), script, selector.get());
+      stmt->Add(selector.release());
+    } else if (i == count - 1) {
+      BuildStatement(child, script, stmt->ElseStmt());
+    }
+  }
+  AddStatement(list, stmt.release());
+}
+
+namespace {
+
+bool IsLoopVariable(TfsCustomVariable* item)
+{
+  if (!dynamic_cast<TfsVariable*>(item))
+    return false;
+  const TfsVarType t = item->Typ();
+  return t == fvtInt || t == fvtFloat || t == fvtVariant;
+}
+
+} // namespace
+
+void TfsILParser::BuildFor(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  auto stmt = std::make_unique<TfsForStmt>(script, FUnitName, element->Prop("pos"));
+  RememberPosition(element->Items(0));
+  TfsCustomVariable* var = FindVariable(script, element->Items(0)->Prop("text"));
+  if (!IsLoopVariable(var))
+    throw Exception(SForError);
+  stmt->SetVariable(var);
+  Integer i = 1;
+  stmt->SetBeginValue(BuildExpression(element->Items(i), script));
+  CheckTypes(var, stmt->BeginValue());
+  ++i;
+  if (i < element->Count() && IsNamed(element->Items(i), "downto")) {
+    stmt->SetDown(true);
+    ++i;
+  } else if (i < element->Count() && IsNamed(element->Items(i), "to")) {
+    ++i;
+  }
+  stmt->SetEndValue(BuildExpression(element->Items(i), script));
+  CheckTypes(var, stmt->EndValue());
+  ++i;
+  if (i < element->Count())
+    BuildStatement(element->Items(i), script, stmt.get());
+  AddStatement(list, stmt.release());
+}
+
+void TfsILParser::BuildVbFor(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  auto stmt = std::make_unique<TfsVbForStmt>(script, FUnitName, element->Prop("pos"));
+  RememberPosition(element->Items(0));
+  TfsCustomVariable* var = FindVariable(script, element->Items(0)->Prop("text"));
+  if (!IsLoopVariable(var))
+    throw Exception(SForError);
+  stmt->SetVariable(var);
+  stmt->SetBeginValue(BuildExpression(element->Items(1), script));
+  CheckTypes(var, stmt->BeginValue());
+  stmt->SetEndValue(BuildExpression(element->Items(2), script));
+  CheckTypes(var, stmt->EndValue());
+  Integer i = 3;
+  if (i < element->Count() && IsNamed(element->Items(i), "expr")) {
+    stmt->SetStep(BuildExpression(element->Items(i), script));
+    CheckTypes(var, stmt->Step());
+    ++i;
+  }
+  if (i < element->Count())
+    BuildStatement(element->Items(i), script, stmt.get());
+  AddStatement(list, stmt.release());
+}
+
+void TfsILParser::BuildCppFor(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  auto stmt = std::make_unique<TfsCppForStmt>(script, FUnitName, element->Prop("pos"));
+  if (element->Count() > 0)
+    BuildStatement(element->Items(0), script, stmt->FirstStmt());
+  if (element->Count() > 1 && IsNamed(element->Items(1), "expr"))
+    stmt->SetCondition(BuildExpression(element->Items(1), script));
+  if (element->Count() > 2)
+    BuildStatement(element->Items(2), script, stmt->SecondStmt());
+  if (element->Count() > 3)
+    BuildStatement(element->Items(3), script, stmt.get());
+  AddStatement(list, stmt.release());
+}
+
+void TfsILParser::BuildWhile(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  auto stmt = std::make_unique<TfsWhileStmt>(script, FUnitName, element->Prop("pos"));
+  stmt->SetCondition(BuildCondition(element->Items(0), script));
+  if (element->Count() > 1)
+    BuildStatement(element->Items(1), script, stmt.get());
+  AddStatement(list, stmt.release());
+}
+
+void TfsILParser::BuildRepeat(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  auto stmt = std::make_unique<TfsRepeatStmt>(script, FUnitName, element->Prop("pos"));
+  Integer condition = element->Count() - 1;
+  if (condition >= 0 && IsNamed(element->Items(condition), "inverse")) {
+    stmt->SetInverseCondition(true);
+    --condition;
+  }
+  for (Integer i = 0; i < condition; ++i)
+    BuildStatement(element->Items(i), script, stmt.get());
+  stmt->SetCondition(BuildCondition(element->Items(condition), script));
+  AddStatement(list, stmt.release());
+}
+
+void TfsILParser::BuildTry(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  auto stmt = std::make_unique<TfsTryStmt>(script, FUnitName, element->Prop("pos"));
+  for (Integer i = 0; i < element->Count(); ++i) {
+    TfsXMLItem* child = element->Items(i);
+    if (IsNamed(child, "exceptstmt")) {
+      stmt->SetIsExcept(true);
+      BuildStatementList(child, script, stmt->ExceptStmt());
+    } else if (IsNamed(child, "finallystmt")) {
+      BuildStatementList(child, script, stmt->ExceptStmt());
+    } else {
+      BuildStatement(child, script, stmt.get());
+    }
+  }
+  AddStatement(list, stmt.release());
+}
+
+// return e: an assignment to Result, then an exit.
+void TfsILParser::BuildReturn(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  if (element->Count() > 0) {
+    TfsXMLItem* value = element->Items(0);
+    const AnsiString pos = value->Prop("pos");
+    TfsXMLItem assign;
+    assign.SetName("assignstmt");
+    assign.SetText("pos=\"" + pos + "\"");
+    TfsXMLItem* dsgn = assign.Add();
+    dsgn->SetName("dsgn");
+    dsgn->SetText("pos=\"" + pos + "\"");
+    TfsXMLItem* node = dsgn->Add();
+    node->SetName("node");
+    node->SetText("text=\"Result\" pos=\"" + pos + "\"");
+    TfsXMLItem* copy = assign.Add();
+    copy->Assign(value);
+    BuildAssignment(&assign, script, list);
+  }
+  AddStatement(list, new TfsExitStmt(script, FUnitName, element->Prop("pos")));
+}
+
+void TfsILParser::BuildWith(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
+{
+  size_t opened = 0;
+  const Integer count = element->Count();
+  for (Integer i = 0; i < count; ++i) {
+    TfsXMLItem* child = element->Items(i);
+    if (!IsNamed(child, "dsgn")) {
+      BuildStatement(child, script, list);
+      continue;
+    }
+    std::unique_ptr<TfsDesignator> designator(BuildDesignator(child, script, dmPlain));
+    RememberPosition(child);
+    if (designator->Typ() != fvtClass && designator->Typ() != fvtVariant)
+      throw Exception(SClassRequired);
+    AnsiString name;
+    for (Integer n = 0;; ++n) {
+      name = IntToStr(n);
+      bool open = false;
+      for (const TWithEntry& entry : FWithList)
+        open = open || entry.Name == name;
+      if (!open && !script->LookupOwnItem(name))
+        break;
+    }
+    auto* var = new TfsVariable(name, designator->Typ(), designator->TypeName());
+    script->AddItem(name, var);
+    auto* stmt = new TfsWithStmt(script, FUnitName, child->Prop("pos"));
+    stmt->SetDesignator(designator.release());
+    stmt->SetVariable(var);
+    AddStatement(list, stmt);
+    FWithList.push_back({name, var});
+    ++opened;
+  }
+  FWithList.resize(FWithList.size() - std::min(opened, FWithList.size()));
+}
+
+// A used unit's declarations and statements join the script at the place of the uses
+// element. A failure inside it is reported with the unit's name.
+void TfsILParser::BuildUses(TfsXMLItem* element, TfsScript* script)
+{
+  const AnsiString saved = FUnitName;
+  FUnitName = element->Prop("unit");
+  bool built = false;
+  if (FProgram->OnGetILUnit) {
+    AnsiString text;
+    FProgram->OnGetILUnit(FProgram, FUnitName, text);
+    if (!text.empty()) {
+      if (text.compare(0, 5, "<?xml") != 0)
+        throw Exception("Invalid file format");
+      TfsXMLDocument unit;
+      unit.LoadFromText(text);
+      BuildProgram(unit.Root(), script);
+      built = true;
+    }
+  }
+  if (!built)
+    for (Integer i = 0; i < element->Count(); ++i)
+      BuildProgram(element->Items(i), script);
+  FUnitName = saved;
+}
+
+// ---- designators ----
+
+// Resolves the first name of a designator through the open WITH statements, innermost
+// first. Returns true when the designator is complete (a pending path through a Variant
+// WITH object) or the name was resolved as a member of a WITH object.
+bool TfsILParser::ResolveThroughWith(TfsDesignator* designator, TfsXMLItem* element,
+                                     TfsScript* script, const AnsiString& name)
+{
+  for (auto it = FWithList.rbegin(); it != FWithList.rend(); ++it) {
+    TfsCustomVariable* var = script->LookupOwnItem(it->Name);
+    if (!var)
+      continue;
+    if (var->Typ() == fvtVariant) {
+      if (script->LookupItem(name))
+        return false;
+      auto* item = new TfsDesignatorItem();
+      item->SetRef(var);
+      item->SetSourcePos(FErrorPos);
+      designator->Add(item);
+      designator->FinishDesignator();
+      auto* pending = new TfsXMLItem();
+      pending->Assign(element);
+      TfsXMLItem* first = new TfsXMLItem();
+      first->SetName("node");
+      first->SetText("text=\"" + ScriptStrToXMLStrict(it->Name) + "\" pos=\"" + FErrorPos + "\"");
+      pending->InsertItem(0, first);
+      designator->SetLateBindingXML(pending);
+      return true;
+    }
+    TfsCustomHelper* member = FindClass(var->TypeName())->FindMember(name);
+    if (!member)
+      continue;
+    auto* object = new TfsDesignatorItem();
+    object->SetRef(var);
+    object->SetSourcePos(FErrorPos);
+    designator->Add(object);
+    auto* item = new TfsDesignatorItem();
+    item->SetRef(member);
+    item->SetSourcePos(FErrorPos);
+    designator->Add(item);
+    return false;
+  }
+  return false;
+}
+
+// A later step a.T of a designator, decided by the type of the item before it.
+void TfsILParser::AddLaterElement(TfsDesignator* designator, TfsScript* script,
+                                  const AnsiString& name)
+{
+  TfsDesignatorItem* previous = designator->ElementAt(designator->Count() - 1);
+  TfsCustomVariable* ref = previous->Ref();
+  auto* method = dynamic_cast<TfsMethodHelper*>(ref);
+  if (method && method->IndexMethod() && !previous->Flag()) {
+    previous->SetFlag(true);
+    FErrorPos = previous->SourcePos();
+    if (name != "[")
+      throw Exception(SIndexRequired);
+    return;
+  }
+  TfsVarType typ = ref->Typ();
+  auto element = std::make_unique<TfsDesignatorItem>();
+  element->SetSourcePos(FErrorPos);
+  if (typ == fvtVariant) {
+    // The value the item holds while compiling decides what the path means.
+    const bool hasValue = dynamic_cast<TfsVariable*>(ref) || dynamic_cast<TfsParamItem*>(ref);
+    const Variant value = hasValue ? ref->StoredValue() : Null();
+    if (VarIsArray(value)) {
+      if (name != "[")
+        throw Exception(SIndexRequired);
+      element->SetRef(script->LookupItem("__ArrayHelper"));
+      designator->Add(element.release());
+      return;
+    }
+    if (VarType(value) == varString) {
+      typ = fvtString;
+    } else if (VarType(value) == varInteger && value.AsInteger() != 0) {
+      TObject* obj = VarToObject(value);
+      ref->SetTypeName(obj->ClassName());
+      typ = fvtClass;
+    } else {
+      throw Exception(SClassRequired);
+    }
+  }
+  switch (typ) {
+  case fvtString:
+    if (name != "[")
+      throw Exception(SStringError);
+    element->SetRef(script->LookupItem("__StringHelper"));
+    break;
+  case fvtClass: {
+    TfsClassVariable* cls = FindClass(ref->TypeName());
+    if (name != "[") {
+      TfsCustomHelper* member = cls->FindMember(name);
+      if (!member)
+        RaiseNamed(SUndeclaredIdent, name);
+      element->SetRef(member);
+    } else {
+      element->SetFlag(true);
+      if (!cls->DefProperty())
+        throw Exception(Format(SClassError, {cls->Name()}));
+      element->SetRef(cls->DefProperty());
+    }
+    break;
+  }
+  case fvtArray:
+    element->SetRef(ref->RefItem());
+    break;
+  default:
+    throw Exception(SArrayRequired);
+  }
+  designator->Add(element.release());
+}
+
+TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* script,
+                                            TDesignatorMode mode)
+{
+  TfsStackGuard::CheckStack();
+  auto designator = std::make_unique<TfsDesignator>(script);
+  const Integer count = element->Count();
+  for (Integer i = 0; i < count; ++i) {
+    TfsXMLItem* child = element->Items(i);
+    RememberPosition(child);
+    if (IsNamed(child, "node")) {
+      const AnsiString name = child->Prop("text");
+      if (designator->Count() > 0) {
+        AddLaterElement(designator.get(), script, name);
+        continue;
+      }
+      // A Variant holding Null while compiling leaves the path to be built at first use.
+      if (ResolveThroughWith(designator.get(), element, script, name))
+        return designator.release();
+      if (designator->Count() == 0) {
+        TfsCustomVariable* item = FindVariable(script, name);
+        if (!FLateBinding && i + 1 < count && IsNamed(element->Items(i + 1), "node") &&
+            item->Typ() == fvtVariant &&
+            (dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item)) &&
+            VarIsNull(item->StoredValue())) {
+          auto* first = new TfsDesignatorItem();
+          first->SetRef(item);
+          first->SetSourcePos(FErrorPos);
+          designator->Add(first);
+          designator->FinishDesignator();
+          auto* pending = new TfsXMLItem();
+          pending->Assign(element);
+          designator->SetLateBindingXML(pending);
+          return designator.release();
+        }
+        auto* first = new TfsDesignatorItem();
+        first->SetRef(item);
+        first->SetSourcePos(FErrorPos);
+        designator->Add(first);
+      }
+      if (mode == dmNew) {
+        auto* cls = dynamic_cast<TfsClassVariable*>(designator->ElementAt(0)->Ref());
+        if (!cls)
+          throw Exception(SClassRequired);
+        TfsCustomHelper* ctor = cls->FindMember("Create");
+        if (!ctor)
+          RaiseNamed(SUndeclaredIdent, "Create");
+        auto* create = new TfsDesignatorItem();
+        create->SetRef(ctor);
+        create->SetSourcePos(FErrorPos);
+        designator->Add(create);
+      }
+    } else if (IsNamed(child, "expr")) {
+      if (designator->Count() == 0)
+        continue;
+      TfsExpression* arg = BuildExpression(child, script);
+      designator->ElementAt(designator->Count() - 1)->Add(arg);
+    } else if (IsNamed(child, "addr")) {
+      if (count != 2)
+        throw Exception(SVarRequired);
+      const TfsXMLItem* node = element->Items(i == 0 ? 1 : 0);
+      auto* text = new TfsStringVariable("", fvtString, "String");
+      text->SetValue(Variant(node->Prop("text")));
+      script->AddItem(AnsiString(), text);
+      auto* item = new TfsDesignatorItem();
+      item->SetRef(text);
+      item->SetSourcePos(FErrorPos);
+      designator->Add(item);
+      break;
+    }
+  }
+  if (designator->Count() == 0)
+    throw Exception(SVarRequired);
+
+  if (mode == dmFree) {
+    TfsCustomVariable* last = designator->ElementAt(designator->Count() - 1)->Ref();
+    if (last->Typ() != fvtClass && last->Typ() != fvtVariant)
+      throw Exception(SClassRequired);
+    TfsCustomHelper* freeMember = FindClass("TObject")->FindMember("Free");
+    if (!freeMember)
+      RaiseNamed(SUndeclaredIdent, "Free");
+    auto* item = new TfsDesignatorItem();
+    item->SetRef(freeMember);
+    item->SetSourcePos(FErrorPos);
+    designator->Add(item);
+  }
+
+  designator->FinishDesignator();
+  std::unique_ptr<TfsDesignator> result;
+  switch (designator->Kind()) {
+  case dkVariable:
+    result = std::make_unique<TfsVariableDesignator>(script);
+    break;
+  case dkStringArray:
+    result = std::make_unique<TfsStringDesignator>(script);
+    break;
+  case dkArray:
+    result = std::make_unique<TfsArrayDesignator>(script);
+    break;
+  default:
+    break;
+  }
+  if (result) {
+    result->AdoptFrom(designator.get());
+    designator = std::move(result);
+  }
+  CheckArguments(designator.get());
+  return designator.release();
+}
+
+// Argument counts and types of every element; missing optional arguments get their
+// parameter's default value.
+void TfsILParser::CheckArguments(TfsDesignator* designator)
+{
+  for (Integer i = 0; i < designator->Count(); ++i) {
+    TfsDesignatorItem* element = designator->ElementAt(i);
+    TfsCustomVariable* item = element->Ref();
+    if (dynamic_cast<TfsDesignator*>(item))
+      continue;
+    FErrorPos = element->SourcePos();
+    if (element->Count() < RequiredParamCount(item))
+      throw Exception(SNotEnoughParams);
+    if (element->Count() > item->Count())
+      throw Exception(STooManyParams);
+    for (Integer p = element->Count(); p < item->Count(); ++p) {
+      auto* def = new TfsExpression(FProgram);
+      def->AddOperand(item->Params(p)->DefValue());
+      def->FinishExpression();
+      element->Add(def);
+    }
+    for (Integer p = 0; p < element->Count(); ++p) {
+      TfsExpression* arg = element->Args(p);
+      if (!arg->SourcePos().empty())
+        FErrorPos = arg->SourcePos();
+      CheckTypes(item->Params(p), arg);
+    }
+  }
+}
+
+// ---- expressions ----
+
+TfsExpression* TfsILParser::BuildExpression(TfsXMLItem* element, TfsScript* script)
+{
+  TfsStackGuard::CheckStack();
+  auto expr = std::make_unique<TfsExpression>(FProgram);
+  AddExpressionItems(expr.get(), element, script);
+
+  if (FUnitName.empty() && element->HasProp("pos") && element->HasProp("pos1")) {
+    const TPoint from = PositionTextToPoint(element->Prop("pos"));
+    const TPoint to = PositionTextToPoint(element->Prop("pos1"));
+    const Integer a = FLexer->PointToPosition(from.X, from.Y);
+    const Integer b = FLexer->PointToPosition(to.X, to.Y);
+    const AnsiString& text = FLexer->Text();
+    if (a >= 1 && b >= a && static_cast<size_t>(b - 1) <= text.size())
+      expr->SetSource(Trim(text.substr(static_cast<size_t>(a - 1), static_cast<size_t>(b - a))));
+  }
+
+  const AnsiString errorPos = expr->FinishExpression();
+  if (!errorPos.empty()) {
+    FErrorPos = errorPos;
+    throw Exception(SIncompatibleTypes);
+  }
+  if (element->HasProp("pos"))
+    expr->SetSourcePos(element->Prop("pos"));
+  return expr.release();
+}
+
+void TfsILParser::AddExpressionItems(TfsExpression* expr, TfsXMLItem* element, TfsScript* script)
+{
+  for (Integer i = 0; i < element->Count(); ++i) {
+    TfsXMLItem* child = element->Items(i);
+    RememberPosition(child);
+    expr->SetSourcePos(FErrorPos);
+    const AnsiString name = LowerCase(child->Name());
+    if (name == "op") {
+      expr->AddOperator(LowerCase(child->Prop("text")));
+    } else if (name == "number" || name == "string") {
+      expr->AddOperand(ParseLiteral(child->Prop("text")));
+    } else if (name == "dsgn") {
+      expr->AddDesignator(BuildDesignator(child, script, dmPlain));
+    } else if (name == "set") {
+      expr->AddSet(BuildSet(child, script));
+    } else if (name == "new") {
+      if (child->Count() > 0)
+        expr->AddDesignator(BuildDesignator(child->Items(0), script, dmNew));
+    } else if (name == "expr") {
+      AddExpressionItems(expr, child, script);
+    }
+  }
+}
+
+TfsSetExpression* TfsILParser::BuildSet(TfsXMLItem* element, TfsScript* script)
+{
+  auto set = std::make_unique<TfsSetExpression>();
+  for (Integer i = 0; i < element->Count(); ++i) {
+    TfsXMLItem* child = element->Items(i);
+    if (IsNamed(child, "expr"))
+      set->Add(BuildExpression(child, script));
+    else if (IsNamed(child, "range"))
+      set->Add(nullptr);
+  }
+  return set.release();
+}

@@ -1,0 +1,819 @@
+// The program model: items, the name table with its parent chain, routine calls, the
+// indexing helpers, bound functions, and the script's compile/run/stop/evaluate entry
+// points. fsScript.h describes the model.
+#include "report/script/fsScript.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Lists.h"
+#include "platform/rtl/NumFormat.h"
+#include "platform/rtl/RtlConsts.h"
+#include "report/script/ScriptLanguages.h"
+#include "report/script/fsStatement.h"
+#include "report/script/fsTools.h"
+
+namespace {
+
+const char* const SStackOverflow = "Stack overflow";
+
+// Stack left below the current frame before the engine refuses to go deeper.
+constexpr size_t StackSafetyMargin = 256 * 1024;
+
+// The lowest usable address of the calling thread's stack, found once per thread.
+const char* StackLimit()
+{
+  thread_local const char* limit = [] {
+    const char* result = nullptr;
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+      void* addr = nullptr;
+      size_t size = 0;
+      if (pthread_attr_getstack(&attr, &addr, &size) == 0)
+        result = static_cast<const char*>(addr);
+      pthread_attr_destroy(&attr);
+    }
+    return result;
+  }();
+  return limit;
+}
+
+TfsScript* GlobalUnit = nullptr;
+bool InterpreterFinalized = false;
+
+} // namespace
+
+// ---- TfsStackGuard ----
+
+thread_local Integer TfsStackGuard::FDepth = 0;
+
+TfsStackGuard::TfsStackGuard(Integer limit)
+{
+  if (FDepth >= limit)
+    RaiseScriptError(SStackOverflow);
+  CheckStack();
+  ++FDepth;
+}
+
+void TfsStackGuard::CheckStack()
+{
+  char here = 0;
+  const char* limit = StackLimit();
+  if (limit && &here < limit + StackSafetyMargin)
+    RaiseScriptError(SStackOverflow);
+}
+
+void RaiseScriptError(const AnsiString& message) { throw Exception(message); }
+
+// ---- TfsItemList ----
+
+TfsItemList::~TfsItemList() { TfsItemList::Clear(); }
+
+void TfsItemList::Clear()
+{
+  std::vector<TObject*> items;
+  items.swap(FItems);
+  for (TObject* item : items)
+    delete item;
+}
+
+void TfsItemList::Remove(TObject* item)
+{
+  auto it = std::find(FItems.begin(), FItems.end(), item);
+  if (it != FItems.end())
+    FItems.erase(it);
+}
+
+// ---- TfsCustomVariable and the plain items ----
+
+TfsCustomVariable::TfsCustomVariable(const AnsiString& name, TfsVarType typ,
+                                     const AnsiString& typeName)
+    : FName(name), FTyp(typ), FTypeName(typeName), FValue(Null())
+{
+}
+
+void TfsCustomVariable::SetValue(const Variant& value)
+{
+  if (!FIsReadOnly)
+    FValue = value;
+}
+
+Variant TfsCustomVariable::GetValue() { return FValue; }
+
+TfsParamItem* TfsCustomVariable::Params(Integer index) const
+{
+  return static_cast<TfsParamItem*>(Items(index));
+}
+
+void TfsStringVariable::SetValue(const Variant& value)
+{
+  if (!FIsReadOnly)
+    FStr = VarToStr(value);
+}
+
+Variant TfsStringVariable::GetValue() { return Variant(FStr); }
+
+TfsParamItem::TfsParamItem(const AnsiString& name, TfsVarType typ, const AnsiString& typeName,
+                           bool isOptional, bool isVarParam)
+    : TfsCustomVariable(name, typ, typeName), FDefValue(Null()), FIsOptional(isOptional),
+      FIsVarParam(isVarParam)
+{
+}
+
+// ---- routines ----
+
+TfsProcVariable::TfsProcVariable(const AnsiString& name, TfsVarType typ,
+                                 const AnsiString& typeName, TfsScript* parentScript, bool isFunc)
+    : TfsCustomVariable(name, typ, typeName), FIsFunc(isFunc),
+      FProgram(std::make_unique<TfsScript>())
+{
+  FIsReadOnly = true;
+  FProgram->SetParent(parentScript);
+  if (FIsFunc) {
+    FRefItem = new TfsVariable("Result", typ, typeName);
+    FProgram->AddItem("Result", FRefItem);
+  }
+}
+
+TfsProcVariable::~TfsProcVariable()
+{
+  for (TObject* param : FItems)
+    FProgram->RemoveItem(static_cast<TfsCustomVariable*>(param));
+  FProgram.reset();
+}
+
+void TfsProcVariable::AddParam(TfsParamItem* param)
+{
+  Add(param);
+  FProgram->AddItem(param->Name(), param);
+}
+
+// Runs the body in the local script. The control flags are cleared on entry and on the
+// way out, so a stray break or continue can never leak into a later call; the main
+// program's running local script and the executing flag are restored also on failure.
+Variant TfsProcVariable::GetValue()
+{
+  TfsStackGuard depth;
+  TfsScript* prog = FProgram.get();
+  TfsScript* mainProg = nullptr;
+  for (TfsScript* s = prog; s; s = s->Parent())
+    if (s->MainProg) {
+      mainProg = s;
+      break;
+    }
+
+  struct TCallScope {
+    TfsProcVariable* Proc;
+    TfsScript* Prog;
+    TfsScript* Main;
+    TfsScript* SavedRunning;
+    bool SavedExecuting;
+    ~TCallScope()
+    {
+      Prog->ExitCalled = Prog->Terminated = Prog->BreakCalled = Prog->ContinueCalled = false;
+      Prog->IsRunning = false;
+      if (Main)
+        Main->ProgRunning = SavedRunning;
+      Proc->FExecuting = SavedExecuting;
+    }
+  } scope{this, prog, mainProg, mainProg ? mainProg->ProgRunning : nullptr, FExecuting};
+
+  FExecuting = true;
+  if (mainProg)
+    mainProg->ProgRunning = prog;
+  prog->ExitCalled = prog->Terminated = prog->BreakCalled = prog->ContinueCalled = false;
+  prog->IsRunning = true;
+  prog->Statement()->Execute();
+  return FIsFunc ? FRefItem->GetValue() : Null();
+}
+
+// ---- indexing helpers ----
+
+TfsArrayHelper::TfsArrayHelper(const AnsiString& name, Integer paramCount, TfsVarType typ,
+                               const AnsiString& typeName)
+    : TfsCustomHelper(name, typ, typeName)
+{
+  if (paramCount < 0) {
+    Add(new TfsParamItem("", fvtInt, "", false, false));
+    for (Integer i = 0; i < 2; ++i) {
+      auto* p = new TfsParamItem("", fvtInt, "", true, false);
+      p->SetDefValue(Variant(0));
+      Add(p);
+    }
+    return;
+  }
+  for (Integer i = 0; i < paramCount; ++i)
+    Add(new TfsParamItem("", fvtInt, "", false, false));
+}
+
+namespace {
+
+// The indices of an array helper call for an array of dims dimensions (1 to 3).
+std::vector<Integer> ArrayIndices(TfsCustomVariable* helper, Integer dims)
+{
+  std::vector<Integer> indices;
+  for (Integer i = 0; i < dims; ++i)
+    indices.push_back(helper->Params(i)->GetValue().AsInteger());
+  return indices;
+}
+
+} // namespace
+
+Variant TfsArrayHelper::GetValue()
+{
+  Variant& array = FParentRef->StoredValue();
+  const Integer dims = VarArrayDimCount(array);
+  if (dims < 1 || dims > 3 || dims > Count())
+    return Null();
+  return VarArrayGet(array, ArrayIndices(this, dims));
+}
+
+void TfsArrayHelper::SetValue(const Variant& value)
+{
+  Variant& array = FParentRef->StoredValue();
+  const Integer dims = VarArrayDimCount(array);
+  if (dims < 1 || dims > 3 || dims > Count())
+    return;
+  VarArrayPut(array, value, ArrayIndices(this, dims));
+}
+
+TfsStringHelper::TfsStringHelper() : TfsCustomHelper("__StringHelper", fvtChar, "Char")
+{
+  Add(new TfsParamItem("", fvtInt, "", false, false));
+}
+
+namespace {
+
+// The 0-based offset of the 1-based character index into text; outside the text raises.
+size_t CheckedCharIndex(const AnsiString& text, const Variant& index)
+{
+  const Integer i = index.AsInteger();
+  if (i < 1 || static_cast<size_t>(i) > text.size())
+    throw ERangeError(SRangeError);
+  return static_cast<size_t>(i - 1);
+}
+
+} // namespace
+
+Variant TfsStringHelper::GetValue()
+{
+  const AnsiString text = VarToStr(FParentValue);
+  return Variant(AnsiString(1, text[CheckedCharIndex(text, Params(0)->GetValue())]));
+}
+
+void TfsStringHelper::SetValue(const Variant& value)
+{
+  AnsiString text = VarToStr(FParentValue);
+  const size_t at = CheckedCharIndex(text, Params(0)->GetValue());
+  const AnsiString ch = VarToStr(value);
+  if (ch.empty())
+    throw ERangeError(SRangeError);
+  text[at] = ch[0];
+  FParentRef->SetValue(Variant(text));
+}
+
+// ---- bound functions and classes ----
+
+TfsMethodHelper::TfsMethodHelper(const AnsiString& signature, TfsScript* script)
+    : TfsCustomHelper("", fvtInt, ""), FSyntax(signature)
+{
+  std::unique_ptr<TfsCustomVariable> parsed(ParseMethodSignature(signature, script));
+  FName = parsed->Name();
+  FUpperName = UpperCase(FName);
+  FTyp = parsed->Typ();
+  FTypeName = parsed->TypeName();
+  FIsMacro = parsed->IsMacro();
+  FIsReadOnly = true;
+  while (parsed->Count() > 0) {
+    TObject* param = parsed->Items(0);
+    parsed->Remove(param);
+    Add(param);
+  }
+}
+
+Variant TfsMethodHelper::GetValue()
+{
+  if (!OnCall)
+    return Variant(0);
+  const Integer count = Count();
+  Variant args = VarArrayCreate({0, count - 1}, varVariant);
+  for (Integer i = 0; i < count; ++i)
+    VarArrayPut(args, Params(i)->GetValue(), {i});
+  TObject* instance = VarIsNull(FParentValue) ? nullptr : VarToObject(FParentValue);
+  Variant result =
+      OnCall(instance, FClassRef, FIndexMethod ? FUpperName + ".GET" : FUpperName, args);
+  for (Integer i = 0; i < count; ++i)
+    if (Params(i)->IsVarParam())
+      Params(i)->SetValue(VarArrayGet(args, {i}));
+  return result;
+}
+
+void TfsMethodHelper::SetValue(const Variant& value)
+{
+  if (!OnCall || !FIndexMethod)
+    return;
+  const Integer count = Count();
+  Variant args = VarArrayCreate({0, count}, varVariant);
+  for (Integer i = 0; i < count; ++i)
+    VarArrayPut(args, Params(i)->GetValue(), {i});
+  VarArrayPut(args, value, {count});
+  OnCall(VarToObject(FParentValue), FClassRef, FUpperName + ".SET", args);
+}
+
+TfsClassVariable::TfsClassVariable(TClass classRef, const AnsiString& ancestor,
+                                   TfsScript* script)
+    : TfsCustomVariable(classRef->Name, fvtClass, classRef->Name), FAncestor(ancestor),
+      FClassRef(classRef), FProgram(script)
+{
+  Add(new TfsParamItem("", fvtVariant, "", true, false));
+}
+
+TfsClassVariable::~TfsClassVariable()
+{
+  for (TfsCustomHelper* member : FMembers)
+    delete member;
+}
+
+void TfsClassVariable::AddMember(TfsCustomHelper* member) { FMembers.push_back(member); }
+
+TfsCustomHelper* TfsClassVariable::FindMember(const AnsiString& name) const
+{
+  const TfsClassVariable* entry = this;
+  for (Integer guard = 0; entry && guard < 256; ++guard) {
+    for (TfsCustomHelper* member : entry->FMembers)
+      if (SameText(member->Name(), name))
+        return member;
+    entry = entry->FAncestor.empty() ? nullptr : FProgram->FindScriptClass(entry->FAncestor);
+  }
+  return nullptr;
+}
+
+// Without an argument the value is the class itself (for a constructor to build on); with
+// one it is a typecast, which checks the object behind the handle against the class.
+Variant TfsClassVariable::GetValue()
+{
+  TfsParamItem* param = Params(0);
+  Variant value = param->StoredValue();
+  param->StoredValue() = Null();
+  if (VarIsNull(value))
+    return VarFromClass(FClassRef);
+  TObject* obj = VarToObject(value);
+  if (obj && !obj->InheritsFrom(FClassRef))
+    RaiseInvalidCast();
+  return value;
+}
+
+// ---- TfsScript ----
+
+// The sorted, case-insensitive name table, plus the items that have no name or lost to an
+// earlier item of their name (owned, never looked up).
+struct TfsScript::TItemTable {
+  TStringList Names;
+  std::vector<TfsCustomVariable*> Hidden;
+
+  TItemTable()
+  {
+    Names.SetCaseSensitive(false);
+    Names.SetSorted(true);
+  }
+};
+
+TfsScript::TfsScript(TComponent* AOwner)
+    : TComponent(AOwner), FItems(std::make_unique<TItemTable>()),
+      FLines(std::make_unique<TStringList>()), FSyntaxType("PascalScript"),
+      FUnitLines(std::make_unique<TStringList>())
+{
+  FStatement = std::make_unique<TfsStatement>(this, AnsiString(), AnsiString());
+  AddIndexingItems();
+}
+
+TfsScript::~TfsScript()
+{
+  ClearTable();
+  FStatement.reset();
+}
+
+void TfsScript::AddItem(const AnsiString& name, TfsCustomVariable* item)
+{
+  item->SetAddedBy(FAddedBy);
+  Integer index = 0;
+  if (name.empty() || FItems->Names.Find(name, index)) {
+    FItems->Hidden.push_back(item);
+    return;
+  }
+  FItems->Names.AddObject(name, item);
+}
+
+void TfsScript::RemoveItem(TfsCustomVariable* item)
+{
+  auto& hidden = FItems->Hidden;
+  hidden.erase(std::remove(hidden.begin(), hidden.end(), item), hidden.end());
+  const Integer index = FItems->Names.IndexOfObject(item);
+  if (index >= 0)
+    FItems->Names.Delete(index);
+}
+
+Integer TfsScript::ItemCount() const { return FItems->Names.Count(); }
+
+TfsCustomVariable* TfsScript::ItemAt(Integer index) const
+{
+  return static_cast<TfsCustomVariable*>(FItems->Names.Objects(index));
+}
+
+TfsCustomVariable* TfsScript::LookupOwnItem(const AnsiString& name) const
+{
+  Integer index = 0;
+  if (!FItems->Names.Find(name, index))
+    return nullptr;
+  return ItemAt(index);
+}
+
+TfsCustomVariable* TfsScript::LookupItem(const AnsiString& name) const
+{
+  for (const TfsScript* s = this; s; s = s->FParent)
+    if (TfsCustomVariable* item = s->LookupOwnItem(name))
+      return item;
+  return nullptr;
+}
+
+TfsClassVariable* TfsScript::FindScriptClass(const AnsiString& name) const
+{
+  return dynamic_cast<TfsClassVariable*>(LookupItem(name));
+}
+
+void TfsScript::RemoveItemsOwnedBy(TObject* owner)
+{
+  for (Integer i = FItems->Names.Count() - 1; i >= 0; --i) {
+    TfsCustomVariable* item = ItemAt(i);
+    if (item->AddedBy() == owner) {
+      FItems->Names.Delete(i);
+      delete item;
+    }
+  }
+  auto& hidden = FItems->Hidden;
+  for (size_t i = hidden.size(); i-- > 0;) {
+    if (hidden[i]->AddedBy() == owner) {
+      TfsCustomVariable* item = hidden[i];
+      hidden.erase(hidden.begin() + static_cast<std::ptrdiff_t>(i));
+      delete item;
+    }
+  }
+}
+
+void TfsScript::ClearTable()
+{
+  // Statements refer to items, so they go first.
+  FStatement->Clear();
+  FUnitLines->Clear();
+  std::vector<TfsCustomVariable*> items;
+  for (Integer i = 0; i < FItems->Names.Count(); ++i)
+    items.push_back(ItemAt(i));
+  items.insert(items.end(), FItems->Hidden.begin(), FItems->Hidden.end());
+  FItems->Names.Clear();
+  FItems->Hidden.clear();
+  for (auto it = items.rbegin(); it != items.rend(); ++it)
+    delete *it;
+}
+
+void TfsScript::ClearItems()
+{
+  ClearTable();
+  AddIndexingItems();
+}
+
+// Every script has the two items the compiler places in s[i] and a[i, j, k].
+void TfsScript::AddIndexingItems()
+{
+  AddItem("__StringHelper", new TfsStringHelper());
+  AddItem("__ArrayHelper", new TfsArrayHelper("__ArrayHelper", -1, fvtVariant, "Variant"));
+}
+
+void TfsScript::ClearItemsOwnedBy(TObject* owner)
+{
+  FStatement->Clear();
+  RemoveItemsOwnedBy(owner);
+  FUnitLines->Clear();
+}
+
+TStrings* TfsScript::Lines() const { return FLines.get(); }
+
+void TfsScript::SetLines(TStrings* value) { FLines->Assign(value); }
+
+void TfsScript::SetError(const AnsiString& msg, const AnsiString& pos, const AnsiString& unit)
+{
+  FErrorMsg = msg;
+  FErrorPos = pos;
+  FErrorUnit = unit;
+}
+
+// ---- registration ----
+
+void TfsScript::RegisterScriptType(const AnsiString& name, TfsVarType typ)
+{
+  if (LookupItem(name))
+    return;
+  AddItem(name, new TfsTypeVariable(name, typ, ""));
+}
+
+void TfsScript::RegisterScriptConst(const AnsiString& name, const AnsiString& typeName,
+                                    const Variant& value)
+{
+  if (LookupItem(name))
+    return;
+  auto* item = new TfsVariable(name, TypeNameToCode(typeName, this), typeName);
+  item->SetValue(value);
+  item->SetIsReadOnly(true);
+  AddItem(name, item);
+}
+
+void TfsScript::RegisterScriptVariable(const AnsiString& name, const AnsiString& typeName,
+                                       const Variant& value)
+{
+  if (LookupItem(name))
+    return;
+  auto* item = new TfsVariable(name, TypeNameToCode(typeName, this), typeName);
+  item->SetValue(value);
+  AddItem(name, item);
+}
+
+void TfsScript::RegisterScriptObject(const AnsiString& name, TObject* obj)
+{
+  RegisterScriptVariable(name, obj ? obj->ClassName() : AnsiString("TObject"),
+                         VarFromObject(obj));
+}
+
+namespace {
+
+void RegisterEnumValues(TfsScript* script, const AnsiString& typeName, const AnsiString& names,
+                        bool bitSet)
+{
+  script->AddItem(typeName, new TfsVariable(typeName, fvtEnum, typeName));
+  Integer value = 0;
+  size_t i = 0;
+  while (i < names.size()) {
+    size_t end = names.find_first_of(", ", i);
+    if (end == AnsiString::npos)
+      end = names.size();
+    const AnsiString name = Trim(names.substr(i, end - i));
+    i = end + 1;
+    if (name.empty())
+      continue;
+    auto* item = new TfsVariable(name, fvtEnum, typeName);
+    item->SetValue(Variant(bitSet ? Integer(1) << (value & 31) : value));
+    item->SetIsReadOnly(true);
+    script->AddItem(name, item);
+    ++value;
+  }
+}
+
+} // namespace
+
+void TfsScript::RegisterScriptEnum(const AnsiString& typeName, const AnsiString& names)
+{
+  RegisterEnumValues(this, typeName, names, false);
+}
+
+void TfsScript::RegisterScriptEnumSet(const AnsiString& typeName, const AnsiString& names)
+{
+  RegisterEnumValues(this, typeName, names, true);
+}
+
+TfsMethodHelper* TfsScript::RegisterScriptMethod(const AnsiString& signature,
+                                                 const AnsiString& category,
+                                                 const AnsiString& description,
+                                                 const TfsCallMethodEvent& callback)
+{
+  auto* helper = new TfsMethodHelper(signature, this);
+  helper->SetCategory(category);
+  helper->SetDescription(description.empty() ? helper->Name() : description);
+  helper->OnCall = callback;
+  AddItem(helper->Name(), helper);
+  return helper;
+}
+
+// ---- compiling and running ----
+
+bool TfsScript::CompileScript()
+{
+  FErrorMsg.clear();
+  TfsILParser parser(this);
+  parser.OnGetUnit = OnGetUnit;
+  parser.SelectLanguage(FSyntaxType);
+  if (parser.SourceToSyntaxXml(FLines->Text()))
+    parser.SyntaxXmlToProgram();
+  else
+    SetError(parser.ErrorMsg(), parser.ErrorPos(), parser.ErrorUnit());
+  if (!FErrorMsg.empty())
+    return false;
+  FErrorPos.clear();
+  return true;
+}
+
+void TfsScript::RunScript()
+{
+  struct TRunScope {
+    TfsScript* Script;
+    ~TRunScope()
+    {
+      Script->ExitCalled = Script->Terminated = false;
+      Script->BreakCalled = Script->ContinueCalled = false;
+      Script->IsRunning = false;
+    }
+  } scope{this};
+  ExitCalled = Terminated = BreakCalled = ContinueCalled = false;
+  IsRunning = true;
+  MainProg = true;
+  FStatement->Execute();
+}
+
+void TfsScript::StopScript()
+{
+  ExitCalled = true;
+  Terminated = true;
+  for (Integer i = 0; i < ItemCount(); ++i)
+    if (auto* proc = dynamic_cast<TfsProcVariable*>(ItemAt(i)))
+      proc->Prog()->StopScript();
+}
+
+void TfsScript::RunLine(const AnsiString& unitName, const AnsiString& sourcePos)
+{
+  for (TfsScript* s = this; s; s = s->FParent)
+    if (s->OnRunLine) {
+      s->OnRunLine(this, unitName, sourcePos);
+      return;
+    }
+}
+
+namespace {
+
+// The index of the executable-line entry of a unit ("unit=12,15,"), -1 when none.
+Integer FindUnitLines(const TStringList* lines, const AnsiString& unitName)
+{
+  for (Integer i = 0; i < lines->Count(); ++i) {
+    const AnsiString& entry = lines->Strings(i);
+    const size_t eq = entry.find('=');
+    if (eq != AnsiString::npos && SameText(entry.substr(0, eq), unitName))
+      return i;
+  }
+  return -1;
+}
+
+} // namespace
+
+void TfsScript::AddCodeLine(const AnsiString& unitName, const AnsiString& sourcePos)
+{
+  Integer index = FindUnitLines(FUnitLines.get(), unitName);
+  if (index < 0)
+    index = FUnitLines->Add(unitName + "=");
+  const AnsiString line = sourcePos.substr(0, sourcePos.find(':')) + ",";
+  AnsiString entry = FUnitLines->Strings(index);
+  const AnsiString list = "," + entry.substr(entry.find('=') + 1);
+  if (list.find("," + line) != AnsiString::npos)
+    return;
+  FUnitLines->SetStrings(index, entry + line);
+}
+
+bool TfsScript::IsExecutableLine(Integer line, const AnsiString& unitName) const
+{
+  const Integer index = FindUnitLines(FUnitLines.get(), unitName);
+  if (index < 0)
+    return false;
+  const AnsiString& entry = FUnitLines->Strings(index);
+  const AnsiString list = "," + entry.substr(entry.find('=') + 1);
+  return list.find("," + IntToStr(line) + ",") != AnsiString::npos;
+}
+
+Variant TfsScript::EvaluateExpressionText(const AnsiString& text)
+{
+  TfsScript* parent = ProgRunning ? ProgRunning : this;
+  struct TRunLineScope {
+    TfsScript* Script;
+    TfsRunLineEvent Saved;
+    ~TRunLineScope() { Script->OnRunLine = Saved; }
+  } scope{this, OnRunLine};
+  OnRunLine = nullptr;
+
+  TfsScript temp;
+  temp.SetParent(parent);
+  temp.Lines()->SetText("function __f__: Variant; begin Result := " + text +
+                        " end; begin end.");
+  if (!temp.CompileScript())
+    return Variant(temp.ErrorMsg());
+  TfsCustomVariable* f = temp.LookupOwnItem("__f__");
+  return f ? f->GetValue() : Null();
+}
+
+namespace {
+
+TfsProcVariable* SetCallArguments(TfsScript* script, const AnsiString& name, const Variant& params)
+{
+  auto* proc = dynamic_cast<TfsProcVariable*>(script->LookupOwnItem(name));
+  if (!proc || !VarIsArray(params))
+    return proc;
+  const Integer high = VarArrayHighBound(params, 1);
+  for (Integer i = 0; i <= high; ++i) {
+    if (i >= proc->Count())
+      throw EListError(Format(SListIndexError, {i}));
+    proc->Params(i)->SetValue(VarArrayGet(params, {i}));
+  }
+  return proc;
+}
+
+} // namespace
+
+Variant TfsScript::CallScriptFunction(const AnsiString& name, const Variant& params)
+{
+  TfsProcVariable* proc = SetCallArguments(this, name, params);
+  return proc ? proc->GetValue() : Null();
+}
+
+Variant TfsScript::CallScriptFunctionVar(const AnsiString& name, Variant& params)
+{
+  TfsProcVariable* proc = SetCallArguments(this, name, params);
+  if (!proc)
+    return Null();
+  Variant result = proc->GetValue();
+  if (VarIsArray(params)) {
+    const Integer high = std::min(VarArrayHighBound(params, 1), proc->Count() - 1);
+    for (Integer i = 0; i <= high; ++i)
+      VarArrayPut(params, proc->Params(i)->GetValue(), {i});
+  }
+  return result;
+}
+
+// ---- the global unit ----
+
+TfsScript* GlobalScriptUnit()
+{
+  if (!GlobalUnit && !InterpreterFinalized) {
+    GlobalUnit = new TfsScript();
+    const struct {
+      const char* Name;
+      TfsVarType Typ;
+    } types[] = {{"Byte", fvtInt},      {"Word", fvtInt},          {"Integer", fvtInt},
+                 {"Longint", fvtInt},   {"Cardinal", fvtInt},      {"TColor", fvtInt},
+                 {"Boolean", fvtBool},  {"Real", fvtFloat},        {"Single", fvtFloat},
+                 {"Double", fvtFloat},  {"Extended", fvtFloat},    {"Currency", fvtFloat},
+                 {"TDate", fvtFloat},   {"TTime", fvtFloat},       {"TDateTime", fvtFloat},
+                 {"Char", fvtChar},     {"String", fvtString},     {"Variant", fvtVariant},
+                 {"Pointer", fvtVariant}, {"Array", fvtArray},     {"Constructor", fvtConstructor}};
+    for (const auto& t : types)
+      GlobalUnit->RegisterScriptType(t.Name, t.Typ);
+    GlobalUnit->RegisterScriptConst("True", "Boolean", Variant(true));
+    GlobalUnit->RegisterScriptConst("False", "Boolean", Variant(false));
+    GlobalUnit->RegisterScriptConst("nil", "Variant", Variant(0));
+    GlobalUnit->RegisterScriptConst("Null", "Variant", Null());
+  }
+  return GlobalUnit;
+}
+
+void InitializeScriptInterpreter()
+{
+  InterpreterFinalized = false;
+  GlobalScriptUnit();
+}
+
+void FinalizeScriptInterpreter()
+{
+  delete GlobalUnit;
+  GlobalUnit = nullptr;
+  InterpreterFinalized = true;
+}
+
+AnsiString TypeNameText(const TfsCustomVariable* item)
+{
+  switch (item->Typ()) {
+  case fvtInt:
+    return "Integer";
+  case fvtBool:
+    return "Boolean";
+  case fvtFloat:
+    return "Extended";
+  case fvtChar:
+    return "Char";
+  case fvtString:
+    return "String";
+  case fvtClass:
+    return "Class " + item->TypeName();
+  case fvtArray:
+    return "Array";
+  case fvtEnum:
+    return item->TypeName();
+  case fvtVariant:
+  case fvtConstructor:
+    break;
+  }
+  return "Variant";
+}
+
+Integer RequiredParamCount(const TfsCustomVariable* item)
+{
+  Integer result = 0;
+  for (Integer i = 0; i < item->Count(); ++i)
+    if (!item->Params(i)->IsOptional())
+      ++result;
+  return result;
+}

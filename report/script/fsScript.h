@@ -1,0 +1,406 @@
+// The script program model: TfsScript (one compiled program with its symbol table and the
+// parent chain names are looked up through), the items a table holds, the shared root script
+// GlobalScriptUnit, and the entry points to compile, run, stop and evaluate. Expressions are
+// in fsExpression.h, statements in fsStatement.h, designators in fsDesignator.h.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/Events.h"
+#include "platform/rtl/Variants.h"
+#include "report/script/fsILParser.h"
+
+class TfsScript;
+class TfsStatement;
+class TfsParamItem;
+class TfsClassVariable;
+class TStringList;
+class TStrings;
+
+// Static type codes of items and expressions (the catalogue prints them by TypeNameText).
+enum TfsVarType : int {
+  fvtInt,        // "Integer"
+  fvtBool,       // "Boolean"
+  fvtFloat,      // "Extended"
+  fvtChar,       // "Char"
+  fvtString,     // "String"
+  fvtClass,      // "Class " + type name
+  fvtArray,      // "Array"
+  fvtVariant,    // "Variant"
+  fvtEnum,       // the type name itself (enumerations and sets)
+  fvtConstructor // "Variant"; the result of a class's constructor
+};
+
+// ---- limits ----
+
+// Nested script routine calls allowed before a run fails with "Stack overflow".
+constexpr Integer fsMaxCallDepth = 1000;
+// Nesting of one expression tree (operators and brackets) before compiling fails with
+// "Stack overflow".
+constexpr Integer fsMaxExpressionDepth = 2000;
+
+// Guards every recursion of the engine that a script controls (routine calls, expression
+// and designator evaluation, the program builder). It counts the depth and also watches
+// the thread's remaining stack, so that deep recursion ends in the script error
+// "Stack overflow" rather than in a crash. Calls nest as the C++ frames do.
+class TfsStackGuard {
+public:
+  explicit TfsStackGuard(Integer limit = fsMaxCallDepth);
+  ~TfsStackGuard() { --FDepth; }
+  TfsStackGuard(const TfsStackGuard&) = delete;
+  TfsStackGuard& operator=(const TfsStackGuard&) = delete;
+  // Raises "Stack overflow" when less than a safety margin of the thread's stack is left.
+  static void CheckStack();
+
+private:
+  static thread_local Integer FDepth;
+};
+
+// Raises the run-time script error of the engine (an Exception with the message).
+[[noreturn]] void RaiseScriptError(const AnsiString& message);
+
+// ---- items ----
+
+// Base of items and statements: owns a list of child objects (parameters, arguments,
+// statements, set elements; a null child is allowed and marks a set range).
+class TfsItemList : public TObject {
+public:
+  TfsItemList() = default;
+  ~TfsItemList() override;
+  // Frees every child.
+  virtual void Clear();
+  void Add(TObject* item) { FItems.push_back(item); }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TObject* Items(Integer index) const { return FItems[static_cast<size_t>(index)]; }
+  // Takes a child out of the list without freeing it.
+  void Remove(TObject* item);
+
+protected:
+  std::vector<TObject*> FItems;
+};
+
+// Base of every named item. Values are Variants; the children of a routine are its
+// parameters (TfsParamItem).
+class TfsCustomVariable : public TfsItemList {
+public:
+  TfsCustomVariable(const AnsiString& name, TfsVarType typ, const AnsiString& typeName);
+
+  virtual void SetValue(const Variant& value);
+  virtual Variant GetValue();
+
+  TfsParamItem* Params(Integer index) const;
+
+  TObject* AddedBy() const { return FAddedBy; }
+  void SetAddedBy(TObject* value) { FAddedBy = value; }
+  bool IsMacro() const { return FIsMacro; }
+  void SetIsMacro(bool value) { FIsMacro = value; }
+  bool IsReadOnly() const { return FIsReadOnly; }
+  void SetIsReadOnly(bool value) { FIsReadOnly = value; }
+  const AnsiString& Name() const { return FName; }
+  bool NeedResult() const { return FNeedResult; }
+  void SetNeedResult(bool value) { FNeedResult = value; }
+  TfsCustomVariable* RefItem() const { return FRefItem; }
+  void SetRefItem(TfsCustomVariable* value) { FRefItem = value; }
+  const AnsiString& SourcePos() const { return FSourcePos; }
+  void SetSourcePos(const AnsiString& value) { FSourcePos = value; }
+  TfsVarType Typ() const { return FTyp; }
+  void SetTyp(TfsVarType value) { FTyp = value; }
+  const AnsiString& TypeName() const { return FTypeName; }
+  void SetTypeName(const AnsiString& value) { FTypeName = value; }
+  // The stored value itself, without the item's own GetValue logic.
+  Variant& StoredValue() { return FValue; }
+
+protected:
+  TObject* FAddedBy = nullptr;
+  bool FIsMacro = false;
+  bool FIsReadOnly = false;
+  AnsiString FName;
+  bool FNeedResult = true;
+  TfsCustomVariable* FRefItem = nullptr;
+  AnsiString FSourcePos;
+  TfsVarType FTyp;
+  AnsiString FTypeName;
+  Variant FValue;
+};
+
+// A variable or, with the read-only flag, a constant.
+class TfsVariable : public TfsCustomVariable {
+public:
+  using TfsCustomVariable::TfsCustomVariable;
+};
+
+// A type name; its type code is the type's code.
+class TfsTypeVariable : public TfsCustomVariable {
+public:
+  using TfsCustomVariable::TfsCustomVariable;
+};
+
+// A Char or String variable: keeps its value as text (s[i] works on it in place).
+class TfsStringVariable : public TfsVariable {
+public:
+  using TfsVariable::TfsVariable;
+  void SetValue(const Variant& value) override;
+  Variant GetValue() override;
+  AnsiString& Str() { return FStr; }
+
+private:
+  AnsiString FStr;
+};
+
+// A formal parameter of a routine or bound method.
+class TfsParamItem : public TfsCustomVariable {
+public:
+  TfsParamItem(const AnsiString& name, TfsVarType typ, const AnsiString& typeName,
+               bool isOptional, bool isVarParam);
+  const Variant& DefValue() const { return FDefValue; }
+  void SetDefValue(const Variant& value) { FDefValue = value; }
+  bool IsOptional() const { return FIsOptional; }
+  void SetIsOptional(bool value) { FIsOptional = value; }
+  bool IsVarParam() const { return FIsVarParam; }
+
+private:
+  Variant FDefValue;
+  bool FIsOptional;
+  bool FIsVarParam;
+};
+
+// A procedure or function of a script. Its parameters are its children and are also
+// entered in its local script, whose parent is the declaring script; a function's local
+// script holds "Result" (the item's RefItem). Reading the item calls the routine.
+class TfsProcVariable : public TfsCustomVariable {
+public:
+  TfsProcVariable(const AnsiString& name, TfsVarType typ, const AnsiString& typeName,
+                  TfsScript* parentScript, bool isFunc);
+  ~TfsProcVariable() override;
+  Variant GetValue() override;
+  bool Executing() const { return FExecuting; }
+  bool IsFunc() const { return FIsFunc; }
+  TfsScript* Prog() const { return FProgram.get(); }
+  // Appends a parameter and enters it in the local script under its name.
+  void AddParam(TfsParamItem* param);
+
+private:
+  bool FExecuting = false;
+  bool FIsFunc;
+  std::unique_ptr<TfsScript> FProgram;
+};
+
+// Base of expressions (fsExpression.h).
+class TfsCustomExpression : public TfsCustomVariable {
+public:
+  using TfsCustomVariable::TfsCustomVariable;
+};
+
+// Base of members reached through a parent value (indexing helpers, class members).
+class TfsCustomHelper : public TfsCustomVariable {
+public:
+  using TfsCustomVariable::TfsCustomVariable;
+  TfsCustomVariable* ParentRef() const { return FParentRef; }
+  void SetParentRef(TfsCustomVariable* value) { FParentRef = value; }
+  const Variant& ParentValue() const { return FParentValue; }
+  void SetParentValue(const Variant& value) { FParentValue = value; }
+  TfsScript* Prog() const { return FProgram; }
+  void SetProg(TfsScript* value) { FProgram = value; }
+
+protected:
+  TfsCustomVariable* FParentRef = nullptr;
+  Variant FParentValue;
+  TfsScript* FProgram = nullptr;
+};
+
+// a[i, j, k] on the parent item's stored Variant array of one to three dimensions.
+class TfsArrayHelper : public TfsCustomHelper {
+public:
+  // paramCount -1 gives the script-wide form: three parameters, the last two optional.
+  TfsArrayHelper(const AnsiString& name, Integer paramCount, TfsVarType typ,
+                 const AnsiString& typeName);
+  void SetValue(const Variant& value) override;
+  Variant GetValue() override;
+};
+
+// s[i] on the parent value as text, written back through the parent item.
+class TfsStringHelper : public TfsCustomHelper {
+public:
+  TfsStringHelper();
+  void SetValue(const Variant& value) override;
+  Variant GetValue() override;
+};
+
+// The callback of bound functions and methods: the instance (nil for global functions),
+// the class the member was registered on, the member name in upper case and the arguments
+// as a Variant array, whose elements it may write to return var arguments.
+using TfsCallMethodEvent = TEvent<Variant(TObject* Instance, TClass ClassType,
+                                          const AnsiString& MethodName, Variant& Params)>;
+
+// A bound function or method, parsed from its signature; its children are the parameters.
+class TfsMethodHelper : public TfsCustomHelper {
+public:
+  // Takes the name, result type, macro flag and parameters of the parsed signature.
+  TfsMethodHelper(const AnsiString& signature, TfsScript* script);
+  Variant GetValue() override;
+  void SetValue(const Variant& value) override;
+
+  const AnsiString& Category() const { return FCategory; }
+  void SetCategory(const AnsiString& value) { FCategory = value; }
+  TClass ClassRef() const { return FClassRef; }
+  void SetClassRef(TClass value) { FClassRef = value; }
+  const AnsiString& Description() const { return FDescription; }
+  void SetDescription(const AnsiString& value) { FDescription = value; }
+  bool IndexMethod() const { return FIndexMethod; }
+  void SetIndexMethod(bool value) { FIndexMethod = value; }
+  const AnsiString& Syntax() const { return FSyntax; }
+  TfsCallMethodEvent OnCall;
+
+private:
+  AnsiString FCategory;
+  TClass FClassRef = nullptr;
+  AnsiString FDescription;
+  bool FIndexMethod = false;
+  AnsiString FSyntax;
+  AnsiString FUpperName;
+};
+
+// A bound class: its members are helpers found by name up the ancestor chain. Reading it
+// with its one optional argument set is a typecast of that argument to the class.
+class TfsClassVariable : public TfsCustomVariable {
+public:
+  TfsClassVariable(TClass classRef, const AnsiString& ancestor, TfsScript* script);
+  ~TfsClassVariable() override;
+  Variant GetValue() override;
+
+  // Appends a member; the class entry owns it.
+  void AddMember(TfsCustomHelper* member);
+  Integer MemberCount() const { return static_cast<Integer>(FMembers.size()); }
+  TfsCustomHelper* MemberAt(Integer index) const { return FMembers[static_cast<size_t>(index)]; }
+  // The member of that name here or in an ancestor entry; nil when none.
+  TfsCustomHelper* FindMember(const AnsiString& name) const;
+
+  const AnsiString& Ancestor() const { return FAncestor; }
+  TClass ClassRef() const { return FClassRef; }
+  TfsCustomHelper* DefProperty() const { return FDefProperty; }
+  void SetDefProperty(TfsCustomHelper* value) { FDefProperty = value; }
+  TfsScript* Prog() const { return FProgram; }
+
+private:
+  AnsiString FAncestor;
+  TClass FClassRef;
+  TfsCustomHelper* FDefProperty = nullptr;
+  std::vector<TfsCustomHelper*> FMembers;
+  TfsScript* FProgram;
+};
+
+// ---- the script ----
+
+using TfsRunLineEvent =
+    TEvent<void(TfsScript* Sender, const AnsiString& UnitName, const AnsiString& SourcePos)>;
+
+class TfsScript : public TComponent {
+public:
+  explicit TfsScript(TComponent* AOwner = nullptr);
+  ~TfsScript() override;
+
+  // ---- the item table ----
+  // Takes ownership of the item and stamps it with the registering owner. An item without
+  // a name, or whose name is already in the table, is kept (and freed with the script) but
+  // cannot be looked up: the earlier item of a name stays.
+  void AddItem(const AnsiString& name, TfsCustomVariable* item);
+  // Takes the item out of the table without freeing it.
+  void RemoveItem(TfsCustomVariable* item);
+  Integer ItemCount() const;
+  TfsCustomVariable* ItemAt(Integer index) const;
+  TfsCustomVariable* LookupOwnItem(const AnsiString& name) const;
+  // This script's item of the name, else the parent chain's; nil when nobody has it.
+  TfsCustomVariable* LookupItem(const AnsiString& name) const;
+  TfsClassVariable* FindScriptClass(const AnsiString& name) const;
+  void RemoveItemsOwnedBy(TObject* owner);
+  void ClearItems();
+  void ClearItemsOwnedBy(TObject* owner);
+
+  // ---- registration ----
+  void RegisterScriptType(const AnsiString& name, TfsVarType typ);
+  void RegisterScriptConst(const AnsiString& name, const AnsiString& typeName, const Variant& value);
+  void RegisterScriptVariable(const AnsiString& name, const AnsiString& typeName,
+                              const Variant& value);
+  // The object's handle under its class name; a freed object reads as an invalid reference.
+  void RegisterScriptObject(const AnsiString& name, TObject* obj);
+  void RegisterScriptEnum(const AnsiString& typeName, const AnsiString& names);
+  void RegisterScriptEnumSet(const AnsiString& typeName, const AnsiString& names);
+  // A global function; the description defaults to its name.
+  TfsMethodHelper* RegisterScriptMethod(const AnsiString& signature, const AnsiString& category,
+                                        const AnsiString& description,
+                                        const TfsCallMethodEvent& callback);
+
+  // ---- compiling and running ----
+  bool CompileScript();
+  void RunScript();
+  void StopScript();
+  void RunLine(const AnsiString& unitName, const AnsiString& sourcePos);
+  void AddCodeLine(const AnsiString& unitName, const AnsiString& sourcePos);
+  bool IsExecutableLine(Integer line, const AnsiString& unitName = AnsiString()) const;
+  // The value of a PascalScript expression seen from the running routine (or the script);
+  // a text that does not compile gives its error message as the value.
+  Variant EvaluateExpressionText(const AnsiString& text);
+  Variant CallScriptFunction(const AnsiString& name, const Variant& params);
+  Variant CallScriptFunctionVar(const AnsiString& name, Variant& params);
+
+  // ---- properties ----
+  TStrings* Lines() const;
+  void SetLines(TStrings* value);
+  const AnsiString& SyntaxType() const { return FSyntaxType; }
+  void SetSyntaxType(const AnsiString& value) { FSyntaxType = value; }
+  TfsScript* Parent() const { return FParent; }
+  void SetParent(TfsScript* value) { FParent = value; }
+  TfsStatement* Statement() const { return FStatement.get(); }
+  TObject* AddedBy() const { return FAddedBy; }
+  void SetAddedBy(TObject* value) { FAddedBy = value; }
+
+  const AnsiString& ErrorMsg() const { return FErrorMsg; }
+  const AnsiString& ErrorPos() const { return FErrorPos; }
+  const AnsiString& ErrorUnit() const { return FErrorUnit; }
+  void SetError(const AnsiString& msg, const AnsiString& pos, const AnsiString& unit);
+  void SetErrorPos(const AnsiString& value) { FErrorPos = value; }
+  void SetErrorUnit(const AnsiString& value) { FErrorUnit = value; }
+
+  // ---- control flags ----
+  bool BreakCalled = false;
+  bool ContinueCalled = false;
+  bool ExitCalled = false;
+  bool Terminated = false;
+  bool IsRunning = false;
+  bool MainProg = false;
+  // The local script of the routine running under this main program, or nil.
+  TfsScript* ProgRunning = nullptr;
+
+  TfsGetUnitEvent OnGetILUnit;
+  TfsGetUnitEvent OnGetUnit;
+  TfsRunLineEvent OnRunLine;
+
+private:
+  struct TItemTable;
+  void ClearTable();
+  void AddIndexingItems();
+
+  TObject* FAddedBy = nullptr;
+  AnsiString FErrorMsg;
+  AnsiString FErrorPos;
+  AnsiString FErrorUnit;
+  std::unique_ptr<TItemTable> FItems;
+  std::unique_ptr<TStringList> FLines;
+  TfsScript* FParent = nullptr;
+  std::unique_ptr<TfsStatement> FStatement;
+  AnsiString FSyntaxType;
+  std::unique_ptr<TStringList> FUnitLines;
+};
+
+// The root of every lookup chain: base types and constants and what the library units
+// register. Created by the interpreter unit's start-up; nil after its shutdown.
+TfsScript* GlobalScriptUnit();
+void InitializeScriptInterpreter();
+void FinalizeScriptInterpreter();
+
+// "Integer", "Class TStringList", the enumeration's name ... of an item's static type.
+AnsiString TypeNameText(const TfsCustomVariable* item);
+// The parameters of a routine that are not optional.
+Integer RequiredParamCount(const TfsCustomVariable* item);

@@ -1,0 +1,353 @@
+// Execution of the statement objects (fsStatement.h). Each statement but lists, case
+// selectors, break, continue, exit and with passes the line hook first.
+#include "report/script/fsStatement.h"
+
+#include "platform/rtl/Exceptions.h"
+#include "report/script/fsDesignator.h"
+#include "report/script/fsExpression.h"
+
+namespace {
+
+// Saves, clears and restores the break, continue and exit flags around a finally handler,
+// so that a jump out of the protected part neither cuts the handler short nor is lost.
+struct TFlagScope {
+  TfsScript* Prog;
+  bool Break, Continue, Exit;
+  explicit TFlagScope(TfsScript* prog)
+      : Prog(prog), Break(prog->BreakCalled), Continue(prog->ContinueCalled),
+        Exit(prog->ExitCalled)
+  {
+    Prog->BreakCalled = Prog->ContinueCalled = Prog->ExitCalled = false;
+  }
+  ~TFlagScope()
+  {
+    Prog->BreakCalled = Break;
+    Prog->ContinueCalled = Continue;
+    Prog->ExitCalled = Exit;
+  }
+};
+
+bool IsTrue(TfsExpression* condition) { return condition->GetValue().AsBoolean(); }
+
+} // namespace
+
+TfsStatement::TfsStatement(TfsScript* program, const AnsiString& unitName,
+                           const AnsiString& sourcePos)
+    : FProgram(program), FSourcePos(sourcePos), FUnitName(unitName)
+{
+}
+
+void TfsStatement::Execute()
+{
+  TfsScript* prog = FProgram;
+  for (TObject* item : FItems) {
+    if (prog->Terminated)
+      break;
+    static_cast<TfsStatement*>(item)->Execute();
+    if (prog->BreakCalled || prog->ContinueCalled || prog->ExitCalled)
+      break;
+  }
+}
+
+bool TfsStatement::RunLine()
+{
+  FProgram->RunLine(FUnitName, FSourcePos);
+  return !FProgram->Terminated;
+}
+
+// ---- assignments ----
+
+TfsAssignmentStmt::~TfsAssignmentStmt()
+{
+  delete FDesignator;
+  delete FExpression;
+}
+
+void TfsAssignmentStmt::PrepareAssignment()
+{
+  FVar = FDesignator;
+  if (FDesignator->Kind() == dkVariable && FDesignator->RefItem())
+    FVar = FDesignator->RefItem();
+  FExpr = FExpression->SingleItem();
+  if (!FExpr)
+    FExpr = FExpression;
+}
+
+void TfsAssignmentStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  FVar->SetValue(FExpr->GetValue());
+}
+
+void TfsAssignPlusStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  FVar->SetValue(VarOp(FVar->GetValue(), FExpr->GetValue(), opAdd));
+}
+
+void TfsAssignMinusStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  FVar->SetValue(VarOp(FVar->GetValue(), FExpr->GetValue(), opSubtract));
+}
+
+void TfsAssignMulStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  FVar->SetValue(VarOp(FVar->GetValue(), FExpr->GetValue(), opMultiply));
+}
+
+void TfsAssignDivStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  FVar->SetValue(VarOp(FVar->GetValue(), FExpr->GetValue(), opDivide));
+}
+
+// ---- calls ----
+
+TfsCallStmt::~TfsCallStmt() { delete FDesignator; }
+
+void TfsCallStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  if (FModificator.empty()) {
+    FDesignator->SetNeedResult(false);
+    FDesignator->GetValue();
+  } else if (FModificator == "+") {
+    FDesignator->SetValue(VarOp(FDesignator->GetValue(), Variant(1), opAdd));
+  } else {
+    FDesignator->SetValue(VarOp(FDesignator->GetValue(), Variant(1), opSubtract));
+  }
+}
+
+// ---- if, case ----
+
+TfsIfStmt::TfsIfStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos)
+    : TfsStatement(program, unitName, sourcePos),
+      FElseStmt(std::make_unique<TfsStatement>(program, unitName, sourcePos))
+{
+}
+
+TfsIfStmt::~TfsIfStmt() { delete FCondition; }
+
+void TfsIfStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  if (IsTrue(FCondition))
+    TfsStatement::Execute();
+  else
+    FElseStmt->Execute();
+}
+
+TfsCaseSelector::~TfsCaseSelector() { delete FSetExpression; }
+
+bool TfsCaseSelector::Check(const Variant& value) { return FSetExpression->Contains(value); }
+
+TfsCaseStmt::TfsCaseStmt(TfsScript* program, const AnsiString& unitName,
+                         const AnsiString& sourcePos)
+    : TfsStatement(program, unitName, sourcePos),
+      FElseStmt(std::make_unique<TfsStatement>(program, unitName, sourcePos))
+{
+}
+
+TfsCaseStmt::~TfsCaseStmt() { delete FCondition; }
+
+void TfsCaseStmt::Execute()
+{
+  const Variant value = FCondition->GetValue();
+  if (!RunLine())
+    return;
+  for (TObject* item : FItems) {
+    auto* selector = static_cast<TfsCaseSelector*>(item);
+    if (selector->Check(value)) {
+      selector->TfsStatement::Execute();
+      return;
+    }
+  }
+  FElseStmt->Execute();
+}
+
+// ---- loops ----
+
+TfsRepeatStmt::~TfsRepeatStmt() { delete FCondition; }
+
+void TfsRepeatStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  TfsScript* prog = FProgram;
+  for (;;) {
+    TfsStatement::Execute();
+    if (prog->BreakCalled || prog->ExitCalled)
+      break;
+    prog->ContinueCalled = false;
+    if (IsTrue(FCondition) != FInverseCondition)
+      break;
+  }
+  prog->BreakCalled = false;
+}
+
+TfsWhileStmt::~TfsWhileStmt() { delete FCondition; }
+
+void TfsWhileStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  TfsScript* prog = FProgram;
+  while (IsTrue(FCondition)) {
+    TfsStatement::Execute();
+    if (prog->BreakCalled || prog->ExitCalled)
+      break;
+    prog->ContinueCalled = false;
+  }
+  prog->BreakCalled = false;
+}
+
+TfsForStmt::~TfsForStmt()
+{
+  delete FBeginValue;
+  delete FEndValue;
+}
+
+// The counter runs over a range fixed before the first round; the variable receives each
+// value directly (not through its SetValue), so assignments in the body do not change the
+// number of rounds.
+void TfsForStmt::Execute()
+{
+  const Integer first = FBeginValue->GetValue().AsInteger();
+  const Integer last = FEndValue->GetValue().AsInteger();
+  if (!RunLine())
+    return;
+  TfsScript* prog = FProgram;
+  if (FDown ? first < last : first > last)
+    return;
+  Variant& counter = FVariable->StoredValue();
+  Int64 i = first;
+  for (;;) {
+    counter = Variant(static_cast<Integer>(i));
+    TfsStatement::Execute();
+    if (prog->BreakCalled || prog->ExitCalled)
+      break;
+    prog->ContinueCalled = false;
+    if (i == last)
+      break;
+    i += FDown ? -1 : 1;
+  }
+  prog->BreakCalled = false;
+}
+
+TfsVbForStmt::~TfsVbForStmt()
+{
+  delete FBeginValue;
+  delete FEndValue;
+  delete FStep;
+}
+
+void TfsVbForStmt::Execute()
+{
+  Variant current = FBeginValue->GetValue();
+  const Variant last = FEndValue->GetValue();
+  const Variant step = FStep ? FStep->GetValue() : Variant(1);
+  if (!RunLine())
+    return;
+  TfsScript* prog = FProgram;
+  const bool down = step < Variant(0);
+  while (down ? current >= last : current <= last) {
+    FVariable->StoredValue() = current;
+    TfsStatement::Execute();
+    if (prog->BreakCalled || prog->ExitCalled)
+      break;
+    prog->ContinueCalled = false;
+    current = VarOp(current, step, opAdd);
+  }
+  prog->BreakCalled = false;
+}
+
+TfsCppForStmt::TfsCppForStmt(TfsScript* program, const AnsiString& unitName,
+                             const AnsiString& sourcePos)
+    : TfsStatement(program, unitName, sourcePos),
+      FFirstStmt(std::make_unique<TfsStatement>(program, unitName, sourcePos)),
+      FSecondStmt(std::make_unique<TfsStatement>(program, unitName, sourcePos))
+{
+}
+
+TfsCppForStmt::~TfsCppForStmt() { delete FExpression; }
+
+void TfsCppForStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  TfsScript* prog = FProgram;
+  FFirstStmt->Execute();
+  if (prog->Terminated)
+    return;
+  while (!FExpression || IsTrue(FExpression)) {
+    TfsStatement::Execute();
+    if (prog->BreakCalled || prog->ExitCalled)
+      break;
+    prog->ContinueCalled = false;
+    FSecondStmt->Execute();
+  }
+  prog->BreakCalled = false;
+}
+
+// ---- try ----
+
+TfsTryStmt::TfsTryStmt(TfsScript* program, const AnsiString& unitName,
+                       const AnsiString& sourcePos)
+    : TfsStatement(program, unitName, sourcePos),
+      FExceptStmt(std::make_unique<TfsStatement>(program, unitName, sourcePos))
+{
+}
+
+// Any failure of the protected part (platform exceptions included) is consumed by an
+// except handler, and passed on after a finally handler has run.
+void TfsTryStmt::Execute()
+{
+  if (!RunLine())
+    return;
+  if (FIsExcept) {
+    try {
+      TfsStatement::Execute();
+    } catch (const std::exception&) {
+      FExceptStmt->Execute();
+    }
+    return;
+  }
+  try {
+    TfsStatement::Execute();
+  } catch (...) {
+    {
+      TFlagScope flags(FProgram);
+      FExceptStmt->Execute();
+    }
+    throw;
+  }
+  TFlagScope flags(FProgram);
+  FExceptStmt->Execute();
+}
+
+// ---- jumps ----
+
+void TfsBreakStmt::Execute() { FProgram->BreakCalled = true; }
+
+void TfsContinueStmt::Execute() { FProgram->ContinueCalled = true; }
+
+void TfsExitStmt::Execute() { FProgram->ExitCalled = true; }
+
+// ---- with ----
+
+TfsWithStmt::~TfsWithStmt() { delete FDesignator; }
+
+void TfsWithStmt::Execute()
+{
+  TfsStatement::Execute();
+  FVariable->SetValue(FDesignator->GetValue());
+}

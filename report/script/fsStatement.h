@@ -1,0 +1,251 @@
+// Statements of compiled scripts, the same objects for all four languages. A TfsStatement is
+// a statement list; every other statement is a TfsStatement subclass whose own list is its
+// body. Control flow (break, continue, exit, stop) runs through flags on the statement's
+// program, so a break inside a routine acts on the routine's local script.
+#pragma once
+
+#include "report/script/fsScript.h"
+
+class TfsExpression;
+class TfsDesignator;
+class TfsSetExpression;
+
+class TfsStatement : public TfsItemList {
+public:
+  TfsStatement(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
+  // Runs the children in order; stops at a break, continue, exit or stop.
+  virtual void Execute();
+
+  TfsStatement* Statements(Integer index) const
+  {
+    return static_cast<TfsStatement*>(FItems[static_cast<size_t>(index)]);
+  }
+  TfsScript* Prog() const { return FProgram; }
+  const AnsiString& SourcePos() const { return FSourcePos; }
+  const AnsiString& UnitName() const { return FUnitName; }
+
+protected:
+  // The line hook; false when the script was stopped and the statement must not run.
+  bool RunLine();
+  void RunList(TfsStatement* list) { list->Execute(); }
+
+  TfsScript* FProgram;
+  AnsiString FSourcePos;
+  AnsiString FUnitName;
+};
+
+class TfsAssignmentStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  ~TfsAssignmentStmt() override;
+  void Execute() override;
+  // Chooses the direct source and target once the compiler has set both.
+  void PrepareAssignment();
+  void SetDesignator(TfsDesignator* value) { FDesignator = value; }
+  void SetExpression(TfsExpression* value) { FExpression = value; }
+  TfsDesignator* Designator() const { return FDesignator; }
+  TfsExpression* Expression() const { return FExpression; }
+
+protected:
+  TfsDesignator* FDesignator = nullptr;
+  TfsExpression* FExpression = nullptr;
+  TfsCustomVariable* FVar = nullptr;
+  TfsCustomVariable* FExpr = nullptr;
+};
+
+// x += e, x -= e, x *= e, x /= e (also x := x + e, folded by the compiler).
+class TfsAssignPlusStmt : public TfsAssignmentStmt {
+public:
+  using TfsAssignmentStmt::TfsAssignmentStmt;
+  void Execute() override;
+};
+class TfsAssignMinusStmt : public TfsAssignmentStmt {
+public:
+  using TfsAssignmentStmt::TfsAssignmentStmt;
+  void Execute() override;
+};
+class TfsAssignMulStmt : public TfsAssignmentStmt {
+public:
+  using TfsAssignmentStmt::TfsAssignmentStmt;
+  void Execute() override;
+};
+class TfsAssignDivStmt : public TfsAssignmentStmt {
+public:
+  using TfsAssignmentStmt::TfsAssignmentStmt;
+  void Execute() override;
+};
+
+// A call (or any designator read for its effect); with modifier "+" or "-", x++ / x--.
+class TfsCallStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  ~TfsCallStmt() override;
+  void Execute() override;
+  void SetDesignator(TfsDesignator* value) { FDesignator = value; }
+  void SetModificator(const AnsiString& value) { FModificator = value; }
+
+private:
+  TfsDesignator* FDesignator = nullptr;
+  AnsiString FModificator;
+};
+
+class TfsIfStmt : public TfsStatement {
+public:
+  TfsIfStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
+  ~TfsIfStmt() override;
+  void Execute() override;
+  void SetCondition(TfsExpression* value) { FCondition = value; }
+  TfsStatement* ElseStmt() const { return FElseStmt.get(); }
+
+private:
+  TfsExpression* FCondition = nullptr;
+  std::unique_ptr<TfsStatement> FElseStmt;
+};
+
+class TfsCaseSelector : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  ~TfsCaseSelector() override;
+  bool Check(const Variant& value);
+  void SetSetExpression(TfsSetExpression* value) { FSetExpression = value; }
+
+private:
+  TfsSetExpression* FSetExpression = nullptr;
+};
+
+class TfsCaseStmt : public TfsStatement {
+public:
+  TfsCaseStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
+  ~TfsCaseStmt() override;
+  void Execute() override;
+  void SetCondition(TfsExpression* value) { FCondition = value; }
+  TfsStatement* ElseStmt() const { return FElseStmt.get(); }
+
+private:
+  TfsExpression* FCondition = nullptr;
+  std::unique_ptr<TfsStatement> FElseStmt;
+};
+
+// repeat ... until (inverse clear) and do ... while (inverse set).
+class TfsRepeatStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  ~TfsRepeatStmt() override;
+  void Execute() override;
+  void SetCondition(TfsExpression* value) { FCondition = value; }
+  void SetInverseCondition(bool value) { FInverseCondition = value; }
+
+private:
+  TfsExpression* FCondition = nullptr;
+  bool FInverseCondition = false;
+};
+
+class TfsWhileStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  ~TfsWhileStmt() override;
+  void Execute() override;
+  void SetCondition(TfsExpression* value) { FCondition = value; }
+
+private:
+  TfsExpression* FCondition = nullptr;
+};
+
+class TfsForStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  ~TfsForStmt() override;
+  void Execute() override;
+  void SetBeginValue(TfsExpression* value) { FBeginValue = value; }
+  void SetEndValue(TfsExpression* value) { FEndValue = value; }
+  TfsExpression* BeginValue() const { return FBeginValue; }
+  TfsExpression* EndValue() const { return FEndValue; }
+  void SetDown(bool value) { FDown = value; }
+  void SetVariable(TfsCustomVariable* value) { FVariable = value; }
+
+private:
+  TfsExpression* FBeginValue = nullptr;
+  bool FDown = false;
+  TfsExpression* FEndValue = nullptr;
+  TfsCustomVariable* FVariable = nullptr;
+};
+
+class TfsVbForStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  ~TfsVbForStmt() override;
+  void Execute() override;
+  void SetBeginValue(TfsExpression* value) { FBeginValue = value; }
+  void SetEndValue(TfsExpression* value) { FEndValue = value; }
+  void SetStep(TfsExpression* value) { FStep = value; }
+  TfsExpression* BeginValue() const { return FBeginValue; }
+  TfsExpression* EndValue() const { return FEndValue; }
+  TfsExpression* Step() const { return FStep; }
+  void SetVariable(TfsCustomVariable* value) { FVariable = value; }
+
+private:
+  TfsExpression* FBeginValue = nullptr;
+  TfsExpression* FEndValue = nullptr;
+  TfsExpression* FStep = nullptr;
+  TfsCustomVariable* FVariable = nullptr;
+};
+
+class TfsCppForStmt : public TfsStatement {
+public:
+  TfsCppForStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
+  ~TfsCppForStmt() override;
+  void Execute() override;
+  void SetCondition(TfsExpression* value) { FExpression = value; }
+  TfsStatement* FirstStmt() const { return FFirstStmt.get(); }
+  TfsStatement* SecondStmt() const { return FSecondStmt.get(); }
+
+private:
+  std::unique_ptr<TfsStatement> FFirstStmt;
+  TfsExpression* FExpression = nullptr;
+  std::unique_ptr<TfsStatement> FSecondStmt;
+};
+
+// try ... except (except flag set) or try ... finally; the handler is ExceptStmt.
+class TfsTryStmt : public TfsStatement {
+public:
+  TfsTryStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
+  void Execute() override;
+  void SetIsExcept(bool value) { FIsExcept = value; }
+  TfsStatement* ExceptStmt() const { return FExceptStmt.get(); }
+
+private:
+  bool FIsExcept = false;
+  std::unique_ptr<TfsStatement> FExceptStmt;
+};
+
+class TfsBreakStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  void Execute() override;
+};
+
+class TfsContinueStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  void Execute() override;
+};
+
+class TfsExitStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  void Execute() override;
+};
+
+// Stores the object of a with-designator into the hidden variable the body reads.
+class TfsWithStmt : public TfsStatement {
+public:
+  using TfsStatement::TfsStatement;
+  ~TfsWithStmt() override;
+  void Execute() override;
+  void SetDesignator(TfsDesignator* value) { FDesignator = value; }
+  void SetVariable(TfsCustomVariable* value) { FVariable = value; }
+
+private:
+  TfsDesignator* FDesignator = nullptr;
+  TfsCustomVariable* FVariable = nullptr;
+};

@@ -1,0 +1,63 @@
+// Shared helpers of the script engine tests: compile and run a program in a language and
+// collect what it logs through the test function Log.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/rtl/Lists.h"
+#include "report/script/fsScript.h"
+
+// A script under test: its parent is the global unit and it has Log(v) appending the
+// value's text (comma-separated) to Output.
+class TTestScript {
+public:
+  explicit TTestScript(const char* language = "PascalScript")
+  {
+    Script = std::make_unique<TfsScript>();
+    Script->SetParent(GlobalScriptUnit());
+    Script->SetSyntaxType(language);
+    Script->RegisterScriptMethod(
+        "procedure Log(v: Variant)", "ctOther", "",
+        [this](TObject*, TClass, const AnsiString&, Variant& params) -> Variant {
+          if (!Output.empty())
+            Output += ",";
+          Output += VarToStr(VarArrayGet(params, {0}));
+          return Null();
+        });
+  }
+
+  // Compiles text; false with the error in Error ("message at pos").
+  bool Compile(const std::string& text)
+  {
+    Script->Lines()->SetText(text);
+    const bool ok = Script->CompileScript();
+    Error = ok ? std::string() : Script->ErrorMsg() + " at " + Script->ErrorPos();
+    return ok;
+  }
+
+  // Compiles and runs; returns the log, or "compile: <error>" / "run: <message>".
+  std::string Run(const std::string& text)
+  {
+    if (!Compile(text))
+      return "compile: " + Error;
+    return RunAgain();
+  }
+
+  std::string RunAgain()
+  {
+    Output.clear();
+    try {
+      Script->RunScript();
+    } catch (const Exception& e) {
+      return Output + (Output.empty() ? "" : "|") + "run: " + e.Message();
+    }
+    return Output;
+  }
+
+  std::unique_ptr<TfsScript> Script;
+  std::string Output;
+  std::string Error;
+};
