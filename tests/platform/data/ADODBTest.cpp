@@ -11,6 +11,7 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/Registry.h"
 #include "tests/platform/data/TestDatabases.h"
 
 using data_detail::RewriteSql;
@@ -388,4 +389,70 @@ TEST(SQLiteConnection, OnlineBackupAndValidatedRestore)
   conn.Close();
   for (const AnsiString& f : {db, backup, junk})
     DeleteFile(f);
+}
+
+// ---- PostgreSQL specifics ----
+
+TEST(PostgreSQLConnection, ServerThroughTheClientAliasOrHostAndPort)
+{
+  AnsiString connection;
+  std::string error;
+  ASSERT_TRUE(PostgreSQLTestDatabase(connection, error)) << "the PostgreSQL test server did not start: " << error;
+  std::vector<TConnectionItem> items = ParseConnectionString(connection);
+  AnsiString socketDir = ConnectionItemValue(items, "Data Source");
+  AnsiString machine = GetTempFileName("", "qhreg");
+  AnsiString user = GetTempFileName("", "qhreg");
+  SetRegistryRoots(user, machine);
+  {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo", true));
+    reg.WriteString("QHSERVER", "DBMSSOCN," + socketDir + ",5432");
+    reg.WriteString("WRONGPORT", "DBMSSOCN," + socketDir + ",5999");
+  }
+  struct Case {
+    AnsiString DataSource;
+    bool Connects;
+  };
+  const Case cases[] = {
+      {"QHSERVER", true},           // alias with host and port
+      {socketDir + ",5432", true},  // host and port without alias
+      {"WRONGPORT", false},         // the alias wins over the name
+      {socketDir + ",5999", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.DataSource);
+    TADOConnection conn;
+    conn.SetConnectionString("Provider=SQLOLEDB.1;User ID=postgres;Password=;Initial Catalog=postgres;"
+                             "Data Source=" + c.DataSource + ";Workstation ID=qh;Packet Size=4096");
+    if (c.Connects) {
+      EXPECT_NO_THROW(conn.Open());
+      EXPECT_EQ(conn.DefaultDatabase(), "postgres");
+    } else {
+      EXPECT_THROW(conn.Open(), EDatabaseError);
+    }
+  }
+  SetRegistryRoots("", "");
+  DeleteFile(machine);
+  DeleteFile(user);
+}
+
+TEST(PostgreSQLConnection, AbortedTransactionNeedsRollback)
+{
+  AnsiString connection;
+  std::string error;
+  ASSERT_TRUE(PostgreSQLTestDatabase(connection, error)) << "the PostgreSQL test server did not start: " << error;
+  TADOConnection conn;
+  conn.SetConnectionString(connection);
+  conn.Open();
+  conn.BeginTrans();
+  EXPECT_THROW(conn.Execute("select * from no_such_table"), EDatabaseError);
+  try {
+    conn.Execute("select 1");
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(e.Message().find("aborted"), AnsiString::npos) << e.Message();
+  }
+  conn.RollbackTrans();
+  EXPECT_NO_THROW(conn.Execute("select 1"));
 }
