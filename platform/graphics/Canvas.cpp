@@ -41,6 +41,7 @@ struct TCanvas::TState {
   std::unique_ptr<TFont> Font = std::make_unique<TFont>();
   TCopyMode CopyMode = cmSrcCopy;
   TPoint WindowOrg;
+  TPoint ViewportOrg;
   TPoint PenPos;
   Integer BkModeOverride = 0;
   bool HasClip = false;
@@ -312,7 +313,7 @@ void TCanvas::FillRegion(const TRegion& region)
   if (region.IsEmpty() || FBrush->Style() == bsClear)
     return;
   TRegion d = region;
-  d.Offset(-FWindowOrg.X, -FWindowOrg.Y);
+  d.Offset(FViewportOrg.X - FWindowOrg.X, FViewportOrg.Y - FWindowOrg.Y);
   surface.FillArea(d, BrushFill(), MakeGc(R2_COPYPEN));
 }
 
@@ -322,7 +323,7 @@ void TCanvas::FrameRegion(const TRegion& region, Integer width, Integer height)
   if (region.IsEmpty() || width <= 0 || height <= 0)
     return;
   TRegion d = region;
-  d.Offset(-FWindowOrg.X, -FWindowOrg.Y);
+  d.Offset(FViewportOrg.X - FWindowOrg.X, FViewportOrg.Y - FWindowOrg.Y);
   // The inside is what stays in the region when it is shifted by up to the frame size in
   // each direction.
   TRegion inside = d;
@@ -467,7 +468,7 @@ TRect TCanvas::ClipRect() const
     return TRect();
   TRegion bounds(Rect(0, 0, FSurface->Width(), FSurface->Height()));
   TRect r = (FClip ? FClip->Combine(bounds, RGN_AND) : bounds).Bounds();
-  OffsetRect(r, FWindowOrg.X, FWindowOrg.Y);
+  OffsetRect(r, FWindowOrg.X - FViewportOrg.X, FWindowOrg.Y - FViewportOrg.Y);
   return r;
 }
 
@@ -543,6 +544,7 @@ Integer TCanvas::SaveDC()
   s.Font->Assign(FFont);
   s.CopyMode = FCopyMode;
   s.WindowOrg = FWindowOrg;
+  s.ViewportOrg = FViewportOrg;
   s.PenPos = FPenPos;
   s.BkModeOverride = FBkModeOverride;
   s.HasClip = FClip != nullptr;
@@ -565,6 +567,7 @@ bool TCanvas::RestoreDC(Integer id)
   FFont->Assign(s.Font.get());
   FCopyMode = s.CopyMode;
   FWindowOrg = s.WindowOrg;
+  FViewportOrg = s.ViewportOrg;
   FPenPos = s.PenPos;
   FBkModeOverride = s.BkModeOverride;
   SelectClipRegion(s.HasClip ? &s.Clip : nullptr);

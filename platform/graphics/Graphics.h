@@ -436,8 +436,11 @@ public:
   void SetPenPos(TPoint value) { FPenPos = value; }
   TCopyMode CopyMode() const { return FCopyMode; }
   void SetCopyMode(TCopyMode value) { FCopyMode = value; }
+  // Logical point p lands on device pixel p - WindowOrg + ViewportOrg.
   TPoint WindowOrg() const { return FWindowOrg; }
   void SetWindowOrg(TPoint value) { FWindowOrg = value; }
+  TPoint ViewportOrg() const { return FViewportOrg; }
+  void SetViewportOrg(TPoint value) { FViewportOrg = value; }
   // Text background: follows the brush (a solid brush paints behind text) unless set.
   Integer BkMode() const;
   void SetBkMode(Integer mode) { FBkModeOverride = mode; }
@@ -536,7 +539,10 @@ public:
   // The font as the current device sees it.
   TFontSpec DeviceFont() const;
   // Logical point to device pixel: the one place coordinates are mapped.
-  TPoint ToDevice(TPoint p) const { return {p.X - FWindowOrg.X, p.Y - FWindowOrg.Y}; }
+  TPoint ToDevice(TPoint p) const
+  {
+    return {p.X - FWindowOrg.X + FViewportOrg.X, p.Y - FWindowOrg.Y + FViewportOrg.Y};
+  }
   TRect ToDevice(const TRect& r) const;
 
   void Assign(TPersistent* Source) override;
@@ -561,6 +567,7 @@ private:
   TPoint FPenPos;
   TCopyMode FCopyMode = cmSrcCopy;
   TPoint FWindowOrg;
+  TPoint FViewportOrg;
   Integer FBkModeOverride = 0;
   TRegion* FClip = nullptr; // device pixels; null: no clip
   Integer FLockCount = 0;

@@ -270,6 +270,19 @@ TEST(Canvas, ClippingByRegionAndSaveRestore)
   EXPECT_EQ(g.Count(clRed), 25);
   EXPECT_EQ(g.At(4, 4), clRed);
   EXPECT_EQ(g.Canvas.ClipRect(), Rect(5, 5, 10, 10));
+
+  // The viewport origin moves the other way; both are saved and restored.
+  TFixture v;
+  {
+    TCanvasSaver saver(v.Canvas);
+    v.Canvas.SetWindowOrg(Point(2, 0));
+    v.Canvas.SetViewportOrg(Point(10, 3));
+    v.Canvas.SetPixels(2, 0, clRed);
+    EXPECT_EQ(v.At(10, 3), clRed);
+    EXPECT_EQ(v.Canvas.ClipRect(), Rect(-8, -3, 12, 17));
+  }
+  EXPECT_EQ(v.Canvas.ViewportOrg(), Point(0, 0));
+  EXPECT_EQ(v.Canvas.WindowOrg(), Point(0, 0));
 }
 
 TEST(Canvas, CurvedShapes)
