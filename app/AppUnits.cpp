@@ -1,4 +1,8 @@
 // The program's own units, last in the system's unit order.
+#include "app/Database.h"
 #include "platform/rtl/Units.h"
 
-void RegisterAppUnits() {}
+void RegisterAppUnits()
+{
+  RegisterUnit("Database", DatabaseInitialization, DatabaseFinalization);
+}
