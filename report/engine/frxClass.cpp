@@ -136,11 +136,18 @@ TList* TfrxComponent::AllObjects()
 
 TfrxComponent* TfrxComponent::FindObject(const AnsiString& AName)
 {
-  TList* all = AllObjects();
-  for (Integer i = 0; i < all->Count(); ++i) {
-    auto* c = static_cast<TfrxComponent*>(all->Items(i));
-    if (SameText(c->Name(), AName))
-      return c;
+  // The same walk as AllObjects, without building the list.
+  std::vector<std::pair<TfrxComponent*, Integer>> stack{{this, 0}};
+  while (!stack.empty()) {
+    auto& [node, next] = stack.back();
+    if (next >= node->FObjects->Count()) {
+      stack.pop_back();
+      continue;
+    }
+    auto* child = static_cast<TfrxComponent*>(node->FObjects->Items(next++));
+    if (SameText(child->Name(), AName))
+      return child;
+    stack.push_back({child, 0});
   }
   return nullptr;
 }
@@ -260,7 +267,7 @@ AnsiString TfrxComponent::BaseName() const
 
 void TfrxComponent::SetName(const AnsiString& NewName)
 {
-  if (!NewName.empty())
+  if (!NewName.empty() && !SameText(NewName, Name()))
     if (TfrxReport* report = Report(); report && report != this) {
       TfrxComponent* other = report->FindObject(NewName);
       if (other && other != this)
@@ -383,8 +390,9 @@ TfrxReport::TfrxReport(TComponent* AOwner)
 
 TfrxReport::~TfrxReport()
 {
-  // The objects go while the report is still whole: they look it up as they leave.
-  Clear();
+  // The objects go while the report is still whole. Deleting the owned components last
+  // first removes children before their parents and each one quietly, instead of telling
+  // every remaining object about every removal.
   DestroyComponents();
 }
 
