@@ -399,7 +399,9 @@ void TBitmap::SetSize(Integer width, Integer height)
   height = std::max<Integer>(0, height);
   if (width == Width() && height == Height())
     return;
-  if (width > kMaxSide || height > kMaxSide)
+  // Programs may make bigger bitmaps than files may bring (a page at printer resolution),
+  // but not unbounded ones.
+  if (Int64(width) * height > 2 * kMaxPixels)
     throw EOutOfMemory("Out of memory");
   TColor fill = FCanvas ? ColorToRGB(FCanvas->Brush()->Color()) : clWhite;
   FSurface->Resize(width, height, fill);

@@ -152,6 +152,7 @@ public:
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
   void LoadFromBytes(const std::string& bytes);
+  void Assign(TPersistent* Source) override;
 
 private:
   std::string FData;

@@ -76,3 +76,19 @@ void TPngImage::SaveToStream(TStream* stream)
     throw EInvalidGraphicOperation("Cannot save a PNG image that was not read from a file");
   stream->WriteBuffer(FData.data(), static_cast<Integer>(FData.size()));
 }
+
+void TPngImage::Assign(TPersistent* Source)
+{
+  auto* png = dynamic_cast<TPngImage*>(Source);
+  if (!png) {
+    TGraphic::Assign(Source);
+    return;
+  }
+  FData = png->FData;
+  FBitmap.reset();
+  if (png->FBitmap) {
+    FBitmap = std::make_unique<TBitmap>();
+    FBitmap->Assign(png->FBitmap.get());
+  }
+  Changed();
+}

@@ -282,6 +282,11 @@ TEST(Picture, ChoosesTheDecoderFromTheSignature)
   TReadOnlyMemoryStream pngIn(png);
   png2.LoadFromStream(&pngIn);
   EXPECT_EQ(static_cast<TPngImage*>(png2.Graphic())->Bitmap()->Pixel(1, 1), clRed);
+  TPicture copy;
+  copy.Assign(&png2); // copies of every kind keep their class and bytes
+  TMemoryStream copyOut;
+  copy.SaveToStream(&copyOut);
+  EXPECT_EQ(StreamBytes(copyOut), png);
 }
 
 TEST(Picture, UnknownAndTruncatedFilesGiveClearErrors)
