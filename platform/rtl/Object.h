@@ -88,6 +88,9 @@ public:
   static void* operator new(std::size_t size);
   void operator delete(TObject* obj, std::destroying_delete_t);
   void operator delete(void* memory);
+  // Construction in place stays available (the class-level forms hide the global ones).
+  static void* operator new(std::size_t, void* place) noexcept { return place; }
+  static void operator delete(void*, void*) noexcept {}
 };
 
 // Frees an object; null is accepted.

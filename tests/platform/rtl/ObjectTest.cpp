@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TypInfo.h"
@@ -124,6 +126,48 @@ TEST_F(ObjectTest, IsAsAndSupports)
   EXPECT_TRUE(Supports(s, drawable));
   EXPECT_EQ(drawable->Draw(), 4);
   EXPECT_FALSE(Supports<IDrawable>(c));
+}
+
+namespace {
+
+struct TTracked : TObject {
+  explicit TTracked(std::vector<std::string>& log, bool fail = false) : Log(log)
+  {
+    if (fail)
+      throw EAbort("no");
+  }
+  ~TTracked() override { Log.push_back("destructor"); }
+  void BeforeDestruction() override { Log.push_back("before " + Name()); }
+  virtual std::string Name() const { return "tracked"; }
+  std::vector<std::string>& Log;
+};
+
+struct TTrackedChild : TTracked {
+  using TTracked::TTracked;
+  std::string Name() const override { return "child"; }
+};
+
+} // namespace
+
+TEST_F(ObjectTest, DeleteRunsBeforeDestructionOnTheWholeObject)
+{
+  std::vector<std::string> log;
+  TTracked* obj = new TTrackedChild(log);
+  delete obj;
+  EXPECT_EQ(log, (std::vector<std::string>{"before child", "destructor"}));
+
+  log.clear();
+  { TTrackedChild local(log); } // not deleted: no BeforeDestruction
+  EXPECT_EQ(log, (std::vector<std::string>{"destructor"}));
+
+  log.clear();
+  EXPECT_THROW(new TTrackedChild(log, true), EAbort); // the memory is freed, no destructor
+  EXPECT_TRUE(log.empty());
+
+  alignas(TTrackedChild) unsigned char place[sizeof(TTrackedChild)];
+  auto* inPlace = new (place) TTrackedChild(log);
+  inPlace->~TTrackedChild();
+  EXPECT_EQ(log, (std::vector<std::string>{"destructor"}));
 }
 
 TEST_F(ObjectTest, FreeAcceptsNullAndFreeAndNilClears)
