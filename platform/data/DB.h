@@ -156,6 +156,7 @@ inline constexpr const char* SInvalidFieldKind = "Invalid field kind";
 inline constexpr const char* SNoFieldDefs = "No fields defined for dataset";
 inline constexpr const char* SFilterSyntax = "Invalid filter expression: %s";
 inline constexpr const char* SNoDataSet = "Missing data source or dataset";
+inline constexpr const char* SDataSourceFixed = "Operation not allowed in a DBCtrlGrid";
 
 // Raises EDatabaseError; with a component (having a name) the message is prefixed "Name: ".
 [[noreturn]] void DatabaseError(const AnsiString& Message, TComponent* Component = nullptr);
@@ -783,7 +784,8 @@ public:
 
   bool VisualControl() const { return FVisualControl; }
   void SetVisualControl(bool Value) { FVisualControl = Value; }
-  // A link whose data source may not be changed (the source belongs to the control).
+  // A link whose data source may not be changed (the source belongs to the control):
+  // SetDataSource raises "Operation not allowed in a DBCtrlGrid".
   bool DataSourceFixed() const { return FDataSourceFixed; }
   void SetDataSourceFixed(bool Value) { FDataSourceFixed = Value; }
   // The control's name used in field errors ("Name: Field 'x' not found").

@@ -166,6 +166,8 @@ void TDataLink::SetDataSource(TDataSource* Value)
 {
   if (Value == FDataSource)
     return;
+  if (FDataSourceFixed)
+    DatabaseError(SDataSourceFixed, FControl);
   if (FDataSource)
     FDataSource->RemoveDataLink(this);
   if (Value)

@@ -343,6 +343,37 @@ TEST_P(StatementSuite, DataSetCommandAndExpressionColumns)
   EXPECT_EQ(cmd.Execute(), 1);
 }
 
+TEST_P(StatementSuite, DetailQueryRefreshAndFieldDefs)
+{
+  auto master = Open("select id from t order by id");
+  TDataSource source;
+  source.SetDataSet(master.get());
+  TADOQuery detail;
+  detail.SetConnection(&Conn);
+  detail.SQL()->SetText("select name from t where id = :id");
+  detail.SetDataSource(&source);
+  detail.Open();
+  EXPECT_EQ(detail.FieldByName("name")->AsString(), "one");
+  master->Next();
+  EXPECT_EQ(detail.FieldByName("name")->AsString(), "二");
+  EXPECT_EQ(detail.DataSource(), &source);
+
+  auto all = Open("select id from t order by id");
+  ExecSql("insert into t (id) values (:id)", {{"id", Variant(3)}});
+  EXPECT_EQ(all->RecordCount(), 2);
+  all->Refresh();
+  EXPECT_EQ(all->RecordCount(), 3);
+
+  TADOQuery closed;
+  closed.SetConnection(&Conn);
+  closed.SQL()->SetText("select * from t");
+  closed.FieldDefs()->Update();
+  EXPECT_FALSE(closed.Active());
+  ASSERT_EQ(closed.FieldDefs()->Count(), 8);
+  EXPECT_EQ(closed.FieldDefs()->Items(1)->DataType(), ftString);
+  EXPECT_EQ(closed.FieldDefs()->Items(1)->Size(), 100); // varchar(50): 50 characters, 100 GBK bytes
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, StatementSuite, testing::Values(beSQLite, bePostgreSQL), BackendName);
 
 // ---- SQLite specifics ----

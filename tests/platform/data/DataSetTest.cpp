@@ -624,3 +624,88 @@ TEST(DataSetUnsequenced, HasNoRecordNumbers)
   EXPECT_EQ(ds->RecNo(), -1);
   EXPECT_EQ(ds->RecordCount(), 1);
 }
+
+// ---- Field events, layout and values ----
+
+TEST(DataSetFields, EventsOfAField)
+{
+  TLinked t(2, 1);
+  TField* name = t.Set->FieldByName("Name");
+  name->OnGetText = [](TField* f, AnsiString& text, bool display) {
+    text = (display ? "[" : "(") + VarToStr(f->AsVariant()) + (display ? "]" : ")");
+  };
+  EXPECT_EQ(name->DisplayText(), "[r1]");
+  EXPECT_EQ(name->Text(), "(r1)");
+  name->OnSetText = [](TField* f, const AnsiString& text) { f->SetAsString(text + "!"); };
+  std::vector<AnsiString> log;
+  name->OnValidate = [&](TField* f) {
+    log.push_back("validate " + f->AsString()); // sees the new value
+    if (f->AsString() == "bad!")
+      throw EDatabaseError("refused");
+  };
+  name->OnChange = [&](TField* f) { log.push_back("change " + f->AsString()); };
+  t.Set->Edit();
+  name->SetText("ok");
+  EXPECT_THROW(name->SetText("bad"), EDatabaseError);
+  EXPECT_EQ(name->AsString(), "ok!"); // the refused value is not kept
+  EXPECT_EQ(log, (std::vector<AnsiString>{"validate ok!", "change ok!", "validate bad!"}));
+  t.Set->Cancel();
+  t.Link.Events.clear();
+  name->SetDisplayLabel("名称");
+  name->SetVisible(false);
+  EXPECT_EQ(name->DisplayName(), "名称");
+  EXPECT_EQ(t.Link.Events, (std::vector<TLinkEvent>{{"layout", 0}, {"layout", 0}}));
+  name->SetIndex(0);
+  EXPECT_EQ(t.Set->Fields()->Fields(0), name);
+}
+
+TEST(DataSetFields, MultiFieldValuesAndBlobStreams)
+{
+  TMemDataSet ds;
+  ds.FieldDefs()->Add("A", ftInteger);
+  ds.FieldDefs()->Add("B", ftString, 10);
+  ds.FieldDefs()->Add("Pic", ftGraphic);
+  ds.CreateDataSet();
+  ds.Append();
+  ds.SetFieldValues("a;b", VarArrayOf({Variant(3), Variant("x")}));
+  Variant both = ds.FieldValues("A;B");
+  EXPECT_EQ(VarArrayGet(both, {0}).AsInteger(), 3);
+  EXPECT_EQ(VarArrayGet(both, {1}).AsString(), "x");
+  {
+    std::unique_ptr<TBlobFieldStream> out(ds.CreateBlobStream(ds.FieldByName("Pic"), bmWrite));
+    out->WriteBuffer("\x89PNG", 4);
+  }
+  ds.Post();
+  std::unique_ptr<TBlobFieldStream> in(ds.CreateBlobStream(ds.FieldByName("Pic"), bmRead));
+  char buf[8] = {};
+  EXPECT_EQ(in->Read(buf, 8), 4);
+  EXPECT_EQ(AnsiString(buf, 4), "\x89PNG");
+  EXPECT_TRUE(Is<TGraphicField>(ds.FieldByName("Pic")));
+  EXPECT_TRUE(Is<TBlobField>(ds.FieldByName("Pic")));
+  TParams params;
+  params.AddParam("x");
+  params.AddParam("Y");
+  params.SetParamValues("X;y", VarArrayOf({Variant(1), Variant("two")}));
+  EXPECT_EQ(params.ParamByName("y")->AsString(), "two");
+  EXPECT_EQ(VarArrayGet(params.ParamValues("x;Y"), {0}).AsInteger(), 1);
+}
+
+TEST(DataLinkWindow, FixedSourceAndFieldLookupErrors)
+{
+  TLinked t(2, 1);
+  TDataSource other;
+  TMemDataSet control;
+  control.SetName("Grid1");
+  t.Link.SetControl(&control);
+  t.Link.SetDataSourceFixed(true);
+  EXPECT_THROW(t.Link.SetDataSource(&other), EDatabaseError);
+  EXPECT_EQ(t.Link.DataSource(), t.Source.get());
+  t.Link.SetDataSourceFixed(false);
+  try {
+    t.Link.GetFieldByName("Nope");
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), "Grid1: Field 'Nope' not found");
+  }
+  t.Link.SetControl(nullptr);
+}
