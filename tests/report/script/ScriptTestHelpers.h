@@ -10,16 +10,18 @@
 #include "platform/rtl/Lists.h"
 #include "report/script/fsScript.h"
 
-// A script under test: its parent is the global unit and it has Log(v) appending the
-// value's text (comma-separated) to Output.
+// A script under test. Its parent holds Log(v), which appends the value's text
+// (comma-separated) to Output, and has the global unit as its parent.
 class TTestScript {
 public:
   explicit TTestScript(const char* language = "PascalScript")
   {
+    Host = std::make_unique<TfsScript>();
+    Host->SetParent(GlobalScriptUnit());
     Script = std::make_unique<TfsScript>();
-    Script->SetParent(GlobalScriptUnit());
+    Script->SetParent(Host.get());
     Script->SetSyntaxType(language);
-    Script->RegisterScriptMethod(
+    Host->RegisterScriptMethod(
         "procedure Log(v: Variant)", "ctOther", "",
         [this](TObject*, TClass, const AnsiString&, Variant& params) -> Variant {
           if (!Output.empty())
@@ -29,9 +31,10 @@ public:
         });
   }
 
-  // Compiles text; false with the error in Error ("message at pos").
+  // Compiles text into the emptied script; false with the error in Error ("message at pos").
   bool Compile(const std::string& text)
   {
+    Script->ClearItems();
     Script->Lines()->SetText(text);
     const bool ok = Script->CompileScript();
     Error = ok ? std::string() : Script->ErrorMsg() + " at " + Script->ErrorPos();
@@ -57,6 +60,7 @@ public:
     return Output;
   }
 
+  std::unique_ptr<TfsScript> Host;
   std::unique_ptr<TfsScript> Script;
   std::string Output;
   std::string Error;

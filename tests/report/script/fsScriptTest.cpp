@@ -80,3 +80,135 @@ TEST(fsScript, SampleProgramInEveryLanguage)
     EXPECT_EQ(t.Run(c.Text), "55,120,[cxd]");
   }
 }
+
+namespace {
+
+struct TRunCase {
+  const char* Name;
+  const char* Text;
+  const char* Log;
+};
+
+void CheckRuns(const char* language, const TRunCase* cases, size_t count)
+{
+  for (size_t i = 0; i < count; ++i) {
+    SCOPED_TRACE(cases[i].Name);
+    TTestScript t(language);
+    EXPECT_EQ(t.Run(cases[i].Text), cases[i].Log);
+  }
+}
+
+} // namespace
+
+TEST(fsScript, PascalStatements)
+{
+  const TRunCase cases[] = {
+      {"if else", "begin if 1 > 2 then Log('a') else Log('b'); if True then Log('c') end.", "b,c"},
+      {"case with ranges and else",
+       "var i: Integer; begin for i := 1 to 7 do case i of 1, 2: Log('a'); 4..5: Log('b'); "
+       "else Log('-') end end.",
+       "a,a,-,b,b,-,-"},
+      {"empty case branch does nothing",
+       "begin case 2 of 1: Log('one'); 2: ; else Log('else') end; Log('end') end.", "end"},
+      {"while", "var i: Integer; begin i := 0; while i < 3 do i := i + 1; Log(i) end.", "3"},
+      {"repeat runs once", "var i: Integer; begin i := 0; repeat i := i + 1 until True; Log(i) end.",
+       "1"},
+      {"for up and down",
+       "var i: Integer; begin for i := 1 to 3 do Log(i); for i := 3 downto 1 do Log(i); Log(i) end.",
+       "1,2,3,3,2,1,1"},
+      {"for without rounds leaves the variable",
+       "var i: Integer; begin i := 7; for i := 1 to 0 do Log('x'); Log(i) end.", "7"},
+      {"for rounds fixed before the first",
+       "var i, n: Integer; begin n := 0; for i := 1 to 3 do begin i := 10; n := n + 1 end; Log(n) end.",
+       "3"},
+      {"break and continue",
+       "var i: Integer; begin for i := 1 to 10 do begin if i = 2 then continue; if i = 4 then break; "
+       "Log(i) end; Log('after') end.",
+       "1,3,after"},
+      {"break inside case leaves the loop",
+       "var i: Integer; begin for i := 1 to 5 do case i of 3: break; else Log(i) end; Log('x') end.",
+       "1,2,x"},
+      {"exit leaves the routine",
+       "procedure P; begin Log('a'); exit; Log('b') end; begin P; Log('c') end.", "a,c"},
+      {"try except continues after the statement",
+       "begin try Log('a'); RaiseException('boom'); Log('b') except Log('handled') end; Log('c') end.",
+       "a,handled,c"},
+      {"platform errors are caught too",
+       "var i: Integer; begin i := 0; try i := 1 div i except Log('div') end end.", "div"},
+      {"finally runs and the error goes on",
+       "begin try RaiseException('boom') finally Log('f') end; Log('not reached') end.",
+       "f|run: boom"},
+      {"exit inside finally's protected part runs the whole handler",
+       "procedure P; begin try exit finally Log('f1'); Log('f2') end; Log('x') end; "
+       "begin P; Log('after') end.",
+       "f1,f2,after"},
+      {"break inside the protected part runs the whole handler",
+       "var i: Integer; begin for i := 1 to 3 do try break finally Log('f1'); Log('f2') end; "
+       "Log(i) end.",
+       "f1,f2,1"},
+      {"continue inside the protected part runs the whole handler",
+       "var i: Integer; begin for i := 1 to 2 do try continue finally Log('f'); Log(i) end end.",
+       "f,1,f,2"},
+      {"compound assignments",
+       "var i: Integer; e: Extended; begin i := 5; i := i + 2; i := 3 * i; i := i - 1; e := 10; "
+       "e := e / 4; Log(i); Log(e) end.",
+       "20,2.5"},
+      {"locals keep their values between calls",
+       "procedure P; var n: Integer; begin n := n + 1; Log(n) end; begin P; P end.", "1,2"},
+      {"initialised local assigned at each call",
+       "procedure P; var x: Integer = 5; begin Log(x); x := 9 end; begin P; P end.", "5,5"},
+      {"var parameter",
+       "var x: Integer; procedure Inc2(var a: Integer); begin a := a + 2 end; "
+       "begin x := 1; Inc2(x); Log(x); Inc2(x + 1); Log(x) end.",
+       "3,3"},
+      {"call before the routine's text",
+       "procedure A; begin B end; procedure B; begin Log('b') end; begin A end.", "b"},
+      {"arrays",
+       "var a: array[1..3] of Integer; m: array[0..1, 0..1] of Integer; i: Integer; "
+       "begin for i := 1 to 3 do a[i] := i * i; m[1, 0] := 7; Log(a[2] + a[3]); Log(m[1, 0]); "
+       "Log(Length(a)) end.",
+       "13,7,3"},
+      {"string characters",
+       "var s: String; begin s := 'abc'; s[1] := 'X'; Log(s); Log(s[2]) end.", "Xbc,b"},
+      {"in with a set", "var x: Integer; begin for x := 1 to 6 do if x in [1, 3..5] then Log(x) end.",
+       "1,3,4,5"},
+      {"strcat-free text and numbers", "begin Log('a' + 'b'); Log(7 / 2); Log(7 div 2) end.",
+       "ab,3.5,3"},
+      {"uses of constants", "const N = 3; S = 'x'; begin Log(N * 2); Log(S + S) end.", "6,xx"},
+      {"variables are not coerced on assignment",
+       "var i: Integer; v: Variant; begin v := 'abc'; i := v; Log(i) end.", "abc"},
+  };
+  CheckRuns("PascalScript", cases, std::size(cases));
+}
+
+// The same statements through the other grammars' forms.
+TEST(fsScript, OtherLanguagesStatements)
+{
+  const TRunCase cpp[] = {
+      {"do-while runs once", "{ int i = 0; do i++; while (i > 5); Log(i); }", "1"},
+      {"continue still runs the increment",
+       "{ int i; for (i = 0; i < 4; i++) { if (i == 1) continue; Log(i); } }", "0,2,3"},
+      {"switch", "{ switch (2) { case 1: Log(1); case 2: Log(2); default: Log(0); } }", "2"},
+      {"try", "{ try { RaiseException(\"x\"); } except { Log(\"c\"); } }", "c"},
+  };
+  CheckRuns("C++Script", cpp, std::size(cpp));
+  const TRunCase basic[] = {
+      {"for with negative step", "For i = 3 To 1 Step -1\r\n  Log(i)\r\nNext\r\n", "3,2,1"},
+      {"do loop while runs once", "i = 0\r\nDo\r\n  i = i + 1\r\nLoop While i > 5\r\nLog(i)\r\n", "1"},
+      {"select case",
+       "Select Case 2\r\nCase 1:\r\nLog(1)\r\nCase 2, 3:\r\nLog(23)\r\nCase Else:\r\nLog(0)\r\n"
+       "End Select\r\n",
+       "23"},
+      {"sub and function without As",
+       "Sub P(a)\r\n  Log(a)\r\nEnd Sub\r\nFunction F(x)\r\n  Return x & \"!\"\r\nEnd Function\r\n"
+       "P(F(\"hi\"))\r\n",
+       "hi!"},
+  };
+  CheckRuns("BasicScript", basic, std::size(basic));
+  const TRunCase js[] = {
+      {"function returning text and float",
+       "function T() { return \"t\"; } function F() { return 1.5; } Log(T()); Log(F());", "t,1.5"},
+      {"while and break", "var i = 0; while (true) { i++; if (i == 3) break; } Log(i);", "3"},
+  };
+  CheckRuns("JScript", js, std::size(js));
+}
