@@ -47,10 +47,17 @@ void TfsDesignator::FinishDesignator()
   }
   FIsReadOnly = last->IsReadOnly();
 
+  FKind = dkOther;
+  if (FLateBindingXML) {
+    // Built at first use: nothing is known about the path yet.
+    FTyp = fvtVariant;
+    FTypeName.clear();
+    FIsReadOnly = false;
+    return;
+  }
   TfsCustomVariable* first = ElementAt(0)->Ref();
   // A parameter is read and written like a variable, so it takes the fast form too.
   const bool isVariable = dynamic_cast<TfsVariable*>(first) || dynamic_cast<TfsParamItem*>(first);
-  FKind = dkOther;
   if (count == 1 && isVariable) {
     FKind = dkVariable;
     FRefItem = first;

@@ -743,7 +743,6 @@ bool TfsILParser::ResolveThroughWith(TfsDesignator* designator, TfsXMLItem* elem
       item->SetRef(var);
       item->SetSourcePos(FErrorPos);
       designator->Add(item);
-      designator->FinishDesignator();
       auto* pending = new TfsXMLItem();
       pending->Assign(element);
       TfsXMLItem* first = new TfsXMLItem();
@@ -751,6 +750,7 @@ bool TfsILParser::ResolveThroughWith(TfsDesignator* designator, TfsXMLItem* elem
       first->SetText("text=\"" + ScriptStrToXMLStrict(it->Name) + "\" pos=\"" + FErrorPos + "\"");
       pending->InsertItem(0, first);
       designator->SetLateBindingXML(pending);
+      designator->FinishDesignator();
       return true;
     }
     TfsCustomHelper* member = FindClass(var->TypeName())->FindMember(name);
@@ -865,10 +865,10 @@ TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* scri
           first->SetRef(item);
           first->SetSourcePos(FErrorPos);
           designator->Add(first);
-          designator->FinishDesignator();
           auto* pending = new TfsXMLItem();
           pending->Assign(element);
           designator->SetLateBindingXML(pending);
+          designator->FinishDesignator();
           return designator.release();
         }
         auto* first = new TfsDesignatorItem();

@@ -212,3 +212,95 @@ TEST(fsScript, OtherLanguagesStatements)
   };
   CheckRuns("JScript", js, std::size(js));
 }
+
+// Faults that once crashed or misbehaved, each with the sound behaviour.
+TEST(fsScript, RuntimeFaults)
+{
+  const TRunCase cases[] = {
+      {"deep recursion ends in a script error",
+       "function F(n: Integer): Integer; begin Result := F(n + 1) end; begin F(0) end.",
+       "run: Stack overflow"},
+      {"the stack overflow can be caught",
+       "function F(n: Integer): Integer; begin Result := F(n + 1) end; "
+       "begin try F(0) except Log('caught') end; Log('on') end.",
+       "caught,on"},
+      {"a recursive call's locals are restored when it fails",
+       "function F(n: Integer): Integer; var k: Integer;\r\n"
+       "begin k := n * 10; if n = 3 then RaiseException('deep');\r\n"
+       "  try F(n + 1) except end; Result := k end;\r\n"
+       "begin Log(F(1)) end.",
+       "10"},
+      {"string index below the text", "var s: String; begin s := 'abc'; Log(s[0]) end.",
+       "run: Range check error"},
+      {"string index beyond the text", "var s: String; begin s := 'abc'; s[4] := 'x' end.",
+       "run: Range check error"},
+      {"empty text into a character", "var s: String; begin s := 'abc'; s[1] := '' end.",
+       "run: Range check error"},
+      {"index through a Variant holding text",
+       "var v: Variant; begin v := 'abc'; Log(v[2]); Log(v[9]) end.", "b|run: Range check error"},
+      {"Format of integer literals and long texts",
+       "var s: String; i: Integer; begin for i := 1 to 300 do s := s + 'x';\r\n"
+       "Log(Format('%d|%s|%d', [5, 'ab', 5000000000])); Log(Length(Format('%s', [s]))) end.",
+       "5|ab|5000000000,300"},
+      {"DaysInMonth in and out of range",
+       "begin Log(DaysInMonth(2000, 2)); Log(DaysInMonth(1900, 2)); Log(DaysInMonth(2000, 13)) end.",
+       "29,28|run: Range check error"},
+      {"Round and Trunc beyond 32 bits",
+       "begin Log(Round(2.5)); Log(Round(3.5)); Log(Round(-2.5)); Log(Trunc(-2.7)); "
+       "Log(Round(5000000000.4)); Log(Trunc(-6000000000.9)) end.",
+       "2,4,-2,-2,5000000000,-6000000000"},
+  };
+  CheckRuns("PascalScript", cases, std::size(cases));
+}
+
+// A break or continue outside any loop must not leave a flag that cuts later runs and
+// calls short.
+TEST(fsScript, StrayJumpFlagsAreCleared)
+{
+  TTestScript t;
+  ASSERT_TRUE(t.Compile("procedure P; begin break; Log('p-after') end;\r\n"
+                        "procedure Q; begin Log('q1'); Log('q2') end;\r\n"
+                        "begin Log('a'); continue; Log('b') end."));
+  EXPECT_EQ(t.RunAgain(), "a");
+  EXPECT_EQ(t.RunAgain(), "a");
+  t.Output.clear();
+  t.Script->CallScriptFunction("P", Variant());
+  t.Script->CallScriptFunction("Q", Variant());
+  t.Script->CallScriptFunction("Q", Variant());
+  EXPECT_EQ(t.Output, "q1,q2,q1,q2");
+}
+
+TEST(fsScript, CompileErrorsWithPositions)
+{
+  struct {
+    const char* Language;
+    const char* Text;
+    const char* Error;
+  } cases[] = {
+      {"PascalScript", "begin x := 1 end.", "Undeclared identifier: 'x' at 1:8"},
+      {"PascalScript", "var a: Integer;\r\nvar a: String;\r\nbegin end.",
+       "Identifier redeclared: 'a' at 2:6"},
+      {"PascalScript", "const N = 3;\r\nbegin\r\n  N := 4\r\nend.",
+       "Left side cannot be assigned to at 3:3"},
+      {"PascalScript", "var s: String; begin for s := 1 to 3 do end.",
+       "For loop variable must be numeric variable at 1:27"},
+      {"PascalScript", "begin Log(Copy('a')) end.", "Not enough actual parameters at 1:15"},
+      {"PascalScript", "var i: Integer; begin i(1) end.", "Too many actual parameters at 1:24"},
+      {"PascalScript", "var s: String; begin s.Length end.",
+       "Strings doesn't have properties or methods at 1:30"},
+      {"PascalScript", "var i: Integer; begin i[1] := 2 end.", "Array type required at 1:25"},
+      {"PascalScript", "var x: TNoSuchType; begin end.", "Unknown type: 'TNoSuchType' at 1:19"},
+      {"PascalScript", "begin @Log.x end.", "Variable required at 1:8"},
+      {"BasicScript", "x = 1\r\ny = x +\r\n", "End of line expected at 2:7"},
+      {"JScript", "function f() { return \"a\"; }\r\nLog(f(), 2);", "Too many actual parameters at 2:4"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    TTestScript t(c.Language);
+    EXPECT_FALSE(t.Compile(c.Text));
+    EXPECT_EQ(t.Error, c.Error);
+  }
+  // Languages without declarations create Variant variables for new names.
+  TTestScript basic("BasicScript");
+  EXPECT_EQ(basic.Run("x = 1\r\nLog(x)\r\n"), "1");
+}
