@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/Database.h"
 #include "platform/rtl/Types.h"
 
 class TMemoryStream;
@@ -31,10 +32,12 @@ struct RTemplate {
 
 using RTemplates = std::vector<RTemplate>;
 
-// Class-level statements; each returns true when it affected (or found) exactly one row.
-// Statement failures raise the database layer's errors.
-class TTemplateSet {
+// Class-level statements (the set itself holds nothing); each returns true when it
+// affected (or found) exactly one row. Statement failures raise the database layer's errors.
+class TTemplateSet : public TQuerySet {
 public:
+  using TQuerySet::TQuerySet;
+
   // Inserts the template with the picture file named by ImgName; Template.Id receives the
   // new key. A picture file that cannot be read raises before anything is written.
   static bool AddTemplate(RTemplate& Template);

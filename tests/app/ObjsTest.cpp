@@ -14,6 +14,7 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
+#include "tests/app/AppDbSupport.h"
 
 namespace {
 
@@ -34,24 +35,40 @@ AnsiString StreamBytes(TMemoryStream* Stream)
   return bytes;
 }
 
-// Each test works on a fresh database file holding the application's schema.
-class TemplateStore : public testing::Test {
+// Each test works on a database holding the application's schema and nothing else: a new
+// SQLite file, or the tables made afresh on the test binary's PostgreSQL server.
+class TemplateStore : public testing::TestWithParam<app_test::TBackend> {
 protected:
   void SetUp() override
   {
-    char folder[] = "/tmp/qh-templates-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    FFolder = folder;
-    FDatabase = FFolder + "/qhwbp.mdb";
-    CreateDatabaseFile(FDatabase);
-    ASSERT_TRUE(Db->Connect(GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FDatabase + ";")));
+    if (GetParam() == app_test::beSQLite) {
+      char folder[] = "/tmp/qh-templates-XXXXXX";
+      ASSERT_NE(mkdtemp(folder), nullptr);
+      FFolder = folder;
+      FDatabase = FFolder + "/qhwbp.mdb";
+      CreateDatabaseFile(FDatabase);
+      ASSERT_TRUE(Db->Connect(GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FDatabase + ";")));
+      return;
+    }
+    app_test::TPgTestServerEnvironment::Used = true;
+    app_test::TPgTestServer& server = app_test::TPgTestServer::Instance();
+    ASSERT_TRUE(server.Running()) << "the PostgreSQL test server did not start: " << server.Error();
+    ASSERT_TRUE(Db->Connect(GbkToWide("Provider=SQLOLEDB.1;Data Source=" + server.SocketDir() +
+                                      ";User ID=postgres;Password=;Initial Catalog=postgres;")));
+    const std::vector<AnsiString>& tables = SchemaTables();
+    for (auto table = tables.rbegin(); table != tables.rend(); ++table)
+      Db->Connection()->Execute("drop table if exists " + *table);
+    CreateSchema(Db->Connection());
   }
 
   void TearDown() override
   {
+    SharedRecordSet->DataSet()->Close();
     Db->SetConnected(false);
-    DeleteFile(FDatabase);
-    RemoveDir(FFolder);
+    if (!FDatabase.empty())
+      DeleteFile(FDatabase);
+    if (!FFolder.empty())
+      RemoveDir(FFolder);
   }
 
   static RTemplate MakeTemplate(const char* Name, const char* Picture)
@@ -72,13 +89,25 @@ protected:
     return templates;
   }
 
+  // The listed template with key Id (rows come in the database's order, which an update
+  // may change).
+  static const RTemplate& Listed(const RTemplates& Templates, Integer Id)
+  {
+    for (const RTemplate& t : Templates)
+      if (t.Id == Id)
+        return t;
+    ADD_FAILURE() << "no template " << Id;
+    static const RTemplate none;
+    return none;
+  }
+
   AnsiString FFolder;
   AnsiString FDatabase;
 };
 
 } // namespace
 
-TEST_F(TemplateStore, AddedTemplatesListWithEveryField)
+TEST_P(TemplateStore, AddedTemplatesListWithEveryField)
 {
   RTemplate first = MakeTemplate("圆通 快递单", "template-4x3.png");
   ASSERT_TRUE(TTemplateSet::AddTemplate(first));
@@ -91,7 +120,7 @@ TEST_F(TemplateStore, AddedTemplatesListWithEveryField)
   const RTemplates listed = List();
   ASSERT_EQ(listed.size(), 2u);
   for (const RTemplate* expected : {&first, &second}) {
-    const RTemplate& actual = listed[expected->Id - 1];
+    const RTemplate& actual = Listed(listed, expected->Id);
     SCOPED_TRACE(expected->Id);
     EXPECT_EQ(actual.Id, expected->Id);
     EXPECT_EQ(actual.BillName, expected->BillName);
@@ -102,7 +131,7 @@ TEST_F(TemplateStore, AddedTemplatesListWithEveryField)
   }
 }
 
-TEST_F(TemplateStore, NewKeysFollowTheHighestOne)
+TEST_P(TemplateStore, NewKeysFollowTheHighestOne)
 {
   for (Integer expected : {1, 2, 3}) {
     RTemplate t = MakeTemplate("t", "template-4x3.png");
@@ -119,7 +148,7 @@ TEST_F(TemplateStore, NewKeysFollowTheHighestOne)
   EXPECT_EQ(after.Id, 4);
 }
 
-TEST_F(TemplateStore, RenameUpdateAndDeleteTouchOneRow)
+TEST_P(TemplateStore, RenameUpdateAndDeleteTouchOneRow)
 {
   RTemplate a = MakeTemplate("甲", "template-4x3.png");
   RTemplate b = MakeTemplate("乙", "template-4x3.bmp");
@@ -137,11 +166,11 @@ TEST_F(TemplateStore, RenameUpdateAndDeleteTouchOneRow)
 
   RTemplates listed = List();
   ASSERT_EQ(listed.size(), 2u);
-  EXPECT_EQ(listed[0].BillName, GbkToWide("甲 改名"));
-  EXPECT_EQ(listed[0].Temdata, a.Temdata);
-  EXPECT_EQ(listed[1].BillName, GbkToWide("乙"));
-  EXPECT_EQ(listed[1].Temdata, b.Temdata);
-  EXPECT_EQ(listed[1].Billman, "op2");
+  EXPECT_EQ(Listed(listed, a.Id).BillName, GbkToWide("甲 改名"));
+  EXPECT_EQ(Listed(listed, a.Id).Temdata, a.Temdata);
+  EXPECT_EQ(Listed(listed, b.Id).BillName, GbkToWide("乙"));
+  EXPECT_EQ(Listed(listed, b.Id).Temdata, b.Temdata);
+  EXPECT_EQ(Listed(listed, b.Id).Billman, "op2");
 
   EXPECT_TRUE(TTemplateSet::DeleteTemplate(a.Id));
   EXPECT_FALSE(TTemplateSet::DeleteTemplate(a.Id));
@@ -150,7 +179,7 @@ TEST_F(TemplateStore, RenameUpdateAndDeleteTouchOneRow)
   EXPECT_EQ(listed[0].Id, b.Id);
 }
 
-TEST_F(TemplateStore, PictureBytesAreKept)
+TEST_P(TemplateStore, PictureBytesAreKept)
 {
   const char* pictures[] = {"template-4x3.png", "template-4x3.bmp", "waybill-three-labels.xml"};
   for (const char* picture : pictures) {
@@ -171,7 +200,7 @@ TEST_F(TemplateStore, PictureBytesAreKept)
   EXPECT_EQ(missing, nullptr);
 }
 
-TEST_F(TemplateStore, MissingPictureFileFailsBeforeAnyInsert)
+TEST_P(TemplateStore, MissingPictureFileFailsBeforeAnyInsert)
 {
   RTemplate t = MakeTemplate("t", "no-such-picture.jpg");
   EXPECT_THROW(TTemplateSet::AddTemplate(t), EFOpenError);
@@ -181,7 +210,7 @@ TEST_F(TemplateStore, MissingPictureFileFailsBeforeAnyInsert)
   EXPECT_EQ(next.Id, 1);
 }
 
-TEST_F(TemplateStore, PngAndBmpTemplatesReopen)
+TEST_P(TemplateStore, PngAndBmpTemplatesReopen)
 {
   for (const char* file : {"template-4x3.png", "template-4x3.bmp"}) {
     SCOPED_TRACE(file);
@@ -210,7 +239,7 @@ TEST_F(TemplateStore, PngAndBmpTemplatesReopen)
   EXPECT_TRUE(untouched.Empty());
 }
 
-TEST_F(TemplateStore, TemplateListShowsTheStoredTemplates)
+TEST_P(TemplateStore, TemplateListShowsTheStoredTemplates)
 {
   RTemplate a = MakeTemplate("甲", "template-4x3.png");
   RTemplate b = MakeTemplate("乙", "template-4x3.bmp");
@@ -224,3 +253,6 @@ TEST_F(TemplateStore, TemplateListShowsTheStoredTemplates)
   EXPECT_EQ(nodes.Data(1).Id, b.Id);
   EXPECT_EQ(nodes.Data(1).Temdata, b.Temdata);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, TemplateStore, testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
+                         app_test::BackendName);
