@@ -117,7 +117,7 @@ std::vector<std::pair<Integer, TSpan>> DiscSpans(Integer width)
   return out;
 }
 
-void AddWideLine(TPixelSet& set, TPoint a, TPoint b, Integer width)
+void AddWideLine(TPixelSet& set, TPoint a, TPoint b, Integer width, const TRect* limit)
 {
   static thread_local Integer cachedWidth = -1;
   static thread_local std::vector<std::pair<Integer, TSpan>> disc;
@@ -125,7 +125,12 @@ void AddWideLine(TPixelSet& set, TPoint a, TPoint b, Integer width)
     disc = DiscSpans(width);
     cachedWidth = width;
   }
-  std::vector<TPoint> pts = raster::LinePixels(a, b);
+  TRect near;
+  if (limit) {
+    near = *limit;
+    InflateRect(near, width, width);
+  }
+  std::vector<TPoint> pts = raster::LinePixels(a, b, limit ? &near : nullptr);
   pts.push_back(b); // wide lines end in round caps on both ends
   for (TPoint p : pts)
     for (const auto& [dy, s] : disc)
@@ -168,13 +173,13 @@ TShape WithBox(const TShape& shape, const TRect& box)
   return s;
 }
 
-void AddLine(TPixelSet& set, TPoint a, TPoint b, Integer width, bool withEnd)
+void AddLine(TPixelSet& set, TPoint a, TPoint b, Integer width, bool withEnd, const TRect* limit)
 {
   if (width > 1) {
-    AddWideLine(set, a, b, width);
+    AddWideLine(set, a, b, width, limit);
     return;
   }
-  for (TPoint p : raster::LinePixels(a, b))
+  for (TPoint p : raster::LinePixels(a, b, limit))
     set.Add(p.X, p.Y);
   if (withEnd)
     set.Add(b.X, b.Y);
@@ -182,13 +187,13 @@ void AddLine(TPixelSet& set, TPoint a, TPoint b, Integer width, bool withEnd)
 
 // Outlines drawn as lines: rectangles and polygons. An inside-frame pen on a rectangle
 // keeps within the rectangle.
-TRegion LinedOutline(const TShape& shape, const TStroke& pen, Integer width)
+TRegion LinedOutline(const TShape& shape, const TStroke& pen, Integer width, const TRect* limit)
 {
   bool inside = pen.Style == psInsideFrame && shape.Kind == TShape::skRect && width > 1;
   TPixelSet lines;
   for (const auto& path : OutlinePaths(WithBox(shape, inside ? Deflated(shape.Box, width / 2) : shape.Box)))
     for (size_t i = 0; i + 1 < path.size(); ++i)
-      AddLine(lines, path[i], path[i + 1], width, false);
+      AddLine(lines, path[i], path[i + 1], width, false, limit);
   TRegion area = lines.ToRegion();
   return inside ? area.Intersect(shape.Box) : area;
 }
@@ -196,7 +201,7 @@ TRegion LinedOutline(const TShape& shape, const TStroke& pen, Integer width)
 // Curved outlines: the ring between the shape and the shape shrunk by the pen width (a
 // centred pen grows the shape by half its width first). Arcs, pies and chords keep the
 // part of the ellipse's ring inside their sector and add their straight edges.
-TRegion CurvedOutline(const TShape& shape, const TStroke& pen, Integer width)
+TRegion CurvedOutline(const TShape& shape, const TStroke& pen, Integer width, const TRect* limit)
 {
   TRect outer = shape.Box;
   if (width > 1 && pen.Style != psInsideFrame)
@@ -209,29 +214,29 @@ TRegion CurvedOutline(const TShape& shape, const TStroke& pen, Integer width)
     outerShape.Kind = TShape::skEllipse;
     innerShape.Kind = TShape::skEllipse;
   }
-  TRegion ring = raster::ShapeArea(outerShape).Combine(raster::ShapeArea(innerShape), RGN_DIFF);
+  TRegion ring = raster::ShapeArea(outerShape, limit).Combine(raster::ShapeArea(innerShape, limit), RGN_DIFF);
   if (shape.Kind == TShape::skRoundRect || shape.Kind == TShape::skEllipse)
     return ring;
-  ring = ring.Combine(TRegion::Pie(outer, shape.P1, shape.P2), RGN_AND);
+  ring = ring.Combine(TRegion::Pie(outer, shape.P1, shape.P2, limit), RGN_AND);
   TPoint a = RadialPoint(shape.Box, shape.P1), b = RadialPoint(shape.Box, shape.P2);
   TPoint c = {(shape.Box.Left + shape.Box.Right) / 2, (shape.Box.Top + shape.Box.Bottom) / 2};
   TPixelSet edges;
   if (shape.Kind == TShape::skPie) {
-    AddLine(edges, a, c, width, true);
-    AddLine(edges, c, b, width, true);
+    AddLine(edges, a, c, width, true, limit);
+    AddLine(edges, c, b, width, true, limit);
   } else if (shape.Kind == TShape::skChord) {
-    AddLine(edges, a, b, width, true);
+    AddLine(edges, a, b, width, true, limit);
   }
   return ring.Combine(edges.ToRegion(), RGN_OR);
 }
 
 // The pixels a solid pen paints for a shape's outline.
-TRegion OutlineArea(const TShape& shape, const TStroke& pen)
+TRegion OutlineArea(const TShape& shape, const TStroke& pen, const TRect* limit)
 {
   Integer width = std::max<Integer>(1, pen.Width);
   if (shape.Kind == TShape::skRect || shape.Kind == TShape::skPolygon)
-    return LinedOutline(shape, pen, width);
-  return CurvedOutline(shape, pen, width);
+    return LinedOutline(shape, pen, width, limit);
+  return CurvedOutline(shape, pen, width, limit);
 }
 
 } // namespace
@@ -241,43 +246,61 @@ TRegion OutlineArea(const TShape& shape, const TStroke& pen)
 
 namespace raster {
 
-std::vector<TPoint> LinePixels(TPoint a, TPoint b)
+std::vector<TPoint> LinePixels(TPoint a, TPoint b, const TRect* limit, std::vector<Int64>* steps)
 {
   std::vector<TPoint> out;
-  Integer dx = std::abs(b.X - a.X), dy = std::abs(b.Y - a.Y);
-  Integer sx = b.X >= a.X ? 1 : -1, sy = b.Y >= a.Y ? 1 : -1;
-  Integer steps = std::max(dx, dy);
-  out.reserve(static_cast<size_t>(steps));
+  if (steps)
+    steps->clear();
+  Int64 dx = std::abs(Int64(b.X) - a.X), dy = std::abs(Int64(b.Y) - a.Y);
+  Int64 sx = b.X >= a.X ? 1 : -1, sy = b.Y >= a.Y ? 1 : -1;
+  bool xMajor = dx >= dy;
+  Int64 count = std::max(dx, dy);
+  // Only the steps whose major coordinate falls inside the limit are walked; the minor
+  // coordinate is checked per pixel. Pixels stay where the whole line puts them.
+  Int64 first = 0, last = count - 1;
+  if (limit) {
+    Int64 start = xMajor ? a.X : a.Y, sign = xMajor ? sx : sy;
+    Int64 lo = xMajor ? limit->Left : limit->Top, hi = (xMajor ? limit->Right : limit->Bottom) - 1;
+    Int64 i0 = sign > 0 ? lo - start : start - hi, i1 = sign > 0 ? hi - start : start - lo;
+    first = std::max<Int64>(first, i0);
+    last = std::min<Int64>(last, i1);
+  }
   // The minor coordinate of step i is the nearest integer to i * minor / major; exact
   // halves go away from the start point.
-  for (Integer i = 0; i < steps; ++i) {
-    if (dx >= dy) {
-      Int64 off = (2 * Int64(i) * dy + dx) / (2 * Int64(dx));
-      out.push_back({a.X + sx * i, a.Y + sy * static_cast<Integer>(off)});
+  for (Int64 i = first; i <= last; ++i) {
+    TPoint p;
+    if (xMajor) {
+      Int64 off = (2 * i * dy + dx) / (2 * dx);
+      p = {static_cast<Integer>(a.X + sx * i), static_cast<Integer>(a.Y + sy * off)};
     } else {
-      Int64 off = (2 * Int64(i) * dx + dy) / (2 * Int64(dy));
-      out.push_back({a.X + sx * static_cast<Integer>(off), a.Y + sy * i});
+      Int64 off = (2 * i * dx + dy) / (2 * dy);
+      p = {static_cast<Integer>(a.X + sx * off), static_cast<Integer>(a.Y + sy * i)};
     }
+    if (limit && !PtInRect(*limit, p))
+      continue;
+    out.push_back(p);
+    if (steps)
+      steps->push_back(i);
   }
   return out;
 }
 
-TRegion ShapeArea(const TShape& shape)
+TRegion ShapeArea(const TShape& shape, const TRect* limit)
 {
   TRect box = Normalized(shape.Box);
   switch (shape.Kind) {
-  case TShape::skRect: return TRegion(box);
-  case TShape::skRoundRect: return TRegion::RoundRect(box, shape.P1.X, shape.P1.Y);
-  case TShape::skEllipse: return TRegion::Ellipse(box);
+  case TShape::skRect: return limit ? TRegion(box).Intersect(*limit) : TRegion(box);
+  case TShape::skRoundRect: return TRegion::RoundRect(box, shape.P1.X, shape.P1.Y, limit);
+  case TShape::skEllipse: return TRegion::Ellipse(box, limit);
   case TShape::skArc: return TRegion();
-  case TShape::skPie: return TRegion::Pie(box, shape.P1, shape.P2);
-  case TShape::skChord: return TRegion::Chord(box, shape.P1, shape.P2);
+  case TShape::skPie: return TRegion::Pie(box, shape.P1, shape.P2, limit);
+  case TShape::skChord: return TRegion::Chord(box, shape.P1, shape.P2, limit);
   case TShape::skPolygon:
     if (shape.Counts.empty())
       return TRegion::Polygon(shape.Points.data(), static_cast<Integer>(shape.Points.size()),
-                              shape.FillMode);
+                              shape.FillMode, limit);
     return TRegion::PolyPolygon(shape.Points.data(), shape.Counts.data(),
-                                static_cast<Integer>(shape.Counts.size()), shape.FillMode);
+                                static_cast<Integer>(shape.Counts.size()), shape.FillMode, limit);
   }
   return TRegion();
 }
@@ -377,26 +400,34 @@ void TImageSurface::StrokeLines(const TPoint* points, Integer count, const TStro
   if (pen.Style == psClear || count < 2)
     return;
   Integer w = std::max<Integer>(1, pen.Width);
+  TRect limit = Limit();
   TPixelSet on, off;
   if (w > 1) {
     for (Integer i = 0; i + 1 < count; ++i)
-      AddWideLine(on, points[i], points[i + 1], w);
+      AddWideLine(on, points[i], points[i + 1], w, &limit);
   } else {
+    // The dash pattern runs on along the whole polyline.
     std::vector<Integer> dashes = raster::DashPattern(pen.Style);
-    size_t dash = 0;
-    Integer left = dashes.empty() ? 0 : dashes[0];
-    for (Integer i = 0; i + 1 < count; ++i)
-      for (TPoint p : raster::LinePixels(points[i], points[i + 1])) {
-        if (dashes.empty()) {
-          on.Add(p.X, p.Y);
-          continue;
+    Int64 period = 0;
+    for (Integer d : dashes)
+      period += d;
+    Int64 walked = 0;
+    std::vector<Int64> steps;
+    for (Integer i = 0; i + 1 < count; ++i) {
+      std::vector<TPoint> pixels = raster::LinePixels(points[i], points[i + 1], &limit, &steps);
+      for (size_t k = 0; k < pixels.size(); ++k) {
+        bool dashOn = true;
+        if (period > 0) {
+          Int64 at = (walked + steps[k]) % period;
+          size_t dash = 0;
+          while (at >= dashes[dash])
+            at -= dashes[dash++];
+          dashOn = dash % 2 == 0;
         }
-        (dash % 2 == 0 ? on : off).Add(p.X, p.Y);
-        if (--left == 0) {
-          dash = (dash + 1) % dashes.size();
-          left = dashes[dash];
-        }
+        (dashOn ? on : off).Add(pixels[k].X, pixels[k].Y);
       }
+      walked += std::max(std::abs(Int64(points[i + 1].X) - points[i].X), std::abs(Int64(points[i + 1].Y) - points[i].Y));
+    }
   }
   TRegion clip = ClipArea(gc);
   if (gc.BkMode == OPAQUE)
@@ -406,7 +437,8 @@ void TImageSurface::StrokeLines(const TPoint* points, Integer count, const TStro
 
 void TImageSurface::FillShape(const TShape& shape, const TFill& fill, const TGc& gc)
 {
-  Paint(raster::ShapeArea(shape).Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
+  TRect limit = Limit();
+  Paint(raster::ShapeArea(shape, &limit).Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
 }
 
 void TImageSurface::StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc)
@@ -419,15 +451,17 @@ void TImageSurface::StrokeShape(const TShape& shape, const TStroke& pen, const T
       StrokeLines(path.data(), static_cast<Integer>(path.size()), pen, gc);
     return;
   }
-  Paint(OutlineArea(shape, pen).Combine(ClipArea(gc), RGN_AND), TFill::Solid(pen.Color), gc.Rop2);
+  TRect limit = Limit();
+  Paint(OutlineArea(shape, pen, &limit).Combine(ClipArea(gc), RGN_AND), TFill::Solid(pen.Color), gc.Rop2);
 }
 
 void TImageSurface::FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
                                     const TGc& gc)
 {
-  TRegion area = raster::ShapeArea(shape);
+  TRect limit = Limit();
+  TRegion area = raster::ShapeArea(shape, &limit);
   if (pen.Style != psClear)
-    area = area.Combine(OutlineArea(shape, pen), RGN_DIFF);
+    area = area.Combine(OutlineArea(shape, pen, &limit), RGN_DIFF);
   Paint(area.Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
 }
 

@@ -92,6 +92,30 @@ TSpan CentreSpan(double from, double to)
   return {l, std::max(l, r)};
 }
 
+// The rows [top, bottom) of box that lie in limit, and the columns to keep.
+struct TWindow {
+  Integer Top, Bottom, Left, Right;
+  TWindow(const TRect& box, const TRect* limit)
+      : Top(box.Top), Bottom(box.Bottom), Left(-MaxInt), Right(MaxInt)
+  {
+    if (!limit)
+      return;
+    Top = std::max(Top, limit->Top);
+    Bottom = std::max(Top, std::min(Bottom, limit->Bottom));
+    Left = limit->Left;
+    Right = limit->Right;
+  }
+  Integer Rows() const { return Bottom - Top; }
+  // Appends span clipped to the columns, if anything is left.
+  void Add(std::vector<TSpan>& row, TSpan span) const
+  {
+    span.Left = std::max(span.Left, Left);
+    span.Right = std::min(span.Right, Right);
+    if (span.Right > span.Left)
+      row.push_back(span);
+  }
+};
+
 // Half the chord of an ellipse with radii rx, ry at vertical distance dy from its centre.
 double HalfChord(double rx, double ry, double dy)
 {
@@ -161,27 +185,29 @@ TRegion TRegion::FromRows(Integer top, std::vector<std::vector<TSpan>>& rows)
   return r;
 }
 
-TRegion TRegion::Ellipse(const TRect& box)
+TRegion TRegion::Ellipse(const TRect& box, const TRect* limit)
 {
   double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
   double rx = (box.Right - box.Left) / 2.0, ry = (box.Bottom - box.Top) / 2.0;
-  std::vector<TSpanList> rows(static_cast<size_t>(std::max(0, box.Height())));
-  for (Integer y = box.Top; y < box.Bottom; ++y) {
+  TWindow w(box, limit);
+  std::vector<TSpanList> rows(static_cast<size_t>(std::max(0, w.Rows())));
+  for (Integer y = w.Top; y < w.Bottom; ++y) {
     double hw = HalfChord(rx, ry, y + 0.5 - cy);
     if (hw >= 0)
-      rows[y - box.Top].push_back(CentreSpan(cx - hw, cx + hw));
+      w.Add(rows[y - w.Top], CentreSpan(cx - hw, cx + hw));
   }
-  return FromRows(box.Top, rows);
+  return FromRows(w.Top, rows);
 }
 
-TRegion TRegion::RoundRect(const TRect& box, Integer ellipseWidth, Integer ellipseHeight)
+TRegion TRegion::RoundRect(const TRect& box, Integer ellipseWidth, Integer ellipseHeight, const TRect* limit)
 {
   double rx = std::min(std::abs(ellipseWidth), box.Width()) / 2.0;
   double ry = std::min(std::abs(ellipseHeight), box.Height()) / 2.0;
   if (rx <= 0 || ry <= 0)
-    return TRegion(box);
-  std::vector<TSpanList> rows(static_cast<size_t>(std::max(0, box.Height())));
-  for (Integer y = box.Top; y < box.Bottom; ++y) {
+    return limit ? TRegion(box).Intersect(*limit) : TRegion(box);
+  TWindow w(box, limit);
+  std::vector<TSpanList> rows(static_cast<size_t>(std::max(0, w.Rows())));
+  for (Integer y = w.Top; y < w.Bottom; ++y) {
     double yc = y + 0.5;
     double inset = 0;
     if (yc < box.Top + ry)
@@ -190,18 +216,18 @@ TRegion TRegion::RoundRect(const TRect& box, Integer ellipseWidth, Integer ellip
       inset = rx - HalfChord(rx, ry, yc - (box.Bottom - ry));
     if (inset > rx)
       continue;
-    rows[y - box.Top].push_back(CentreSpan(box.Left + inset, box.Right - inset));
+    w.Add(rows[y - w.Top], CentreSpan(box.Left + inset, box.Right - inset));
   }
-  return FromRows(box.Top, rows);
+  return FromRows(w.Top, rows);
 }
 
-TRegion TRegion::Polygon(const TPoint* points, Integer count, Integer fillMode)
+TRegion TRegion::Polygon(const TPoint* points, Integer count, Integer fillMode, const TRect* limit)
 {
-  return PolyPolygon(points, &count, 1, fillMode);
+  return PolyPolygon(points, &count, 1, fillMode, limit);
 }
 
 TRegion TRegion::PolyPolygon(const TPoint* points, const Integer* counts, Integer polygons,
-                             Integer fillMode)
+                             Integer fillMode, const TRect* limit)
 {
   struct TEdge {
     double X0, Y0, X1, Y1;
@@ -227,9 +253,10 @@ TRegion TRegion::PolyPolygon(const TPoint* points, const Integer* counts, Intege
   }
   if (edges.empty())
     return TRegion();
-  std::vector<TSpanList> rows(static_cast<size_t>(bottom - top));
+  TWindow w(Rect(0, top, 0, bottom), limit);
+  std::vector<TSpanList> rows(static_cast<size_t>(std::max(0, w.Rows())));
   std::vector<std::pair<double, int>> xs;
-  for (Integer y = top; y < bottom; ++y) {
+  for (Integer y = w.Top; y < w.Bottom; ++y) {
     double yc = y + 0.5;
     xs.clear();
     for (const TEdge& e : edges)
@@ -246,20 +273,20 @@ TRegion TRegion::PolyPolygon(const TPoint* points, const Integer* counts, Intege
       Integer l = static_cast<Integer>(std::ceil(xs[i].first - 0.5 - kEps));
       Integer r = static_cast<Integer>(std::ceil(xs[i + 1].first - 0.5 - kEps));
       if (r > l)
-        rows[y - top].push_back({l, r});
+        w.Add(rows[y - w.Top], {l, r});
     }
   }
-  return FromRows(top, rows);
+  return FromRows(w.Top, rows);
 }
 
-TRegion TRegion::Pie(const TRect& box, TPoint start, TPoint end)
+TRegion TRegion::Pie(const TRect& box, TPoint start, TPoint end, const TRect* limit)
 {
   double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
   double a0 = AngleOf(start.X - cx, start.Y - cy);
   double sweep = AngleOf(end.X - cx, end.Y - cy) - a0;
   if (sweep <= kEps)
     sweep += 2 * M_PI;
-  return Filter(Ellipse(box), [=](double x, double y) {
+  return Filter(Ellipse(box, limit), [=](double x, double y) {
     double a = AngleOf(x - cx, y - cy) - a0;
     if (a < 0)
       a += 2 * M_PI;
@@ -267,7 +294,7 @@ TRegion TRegion::Pie(const TRect& box, TPoint start, TPoint end)
   });
 }
 
-TRegion TRegion::Chord(const TRect& box, TPoint start, TPoint end)
+TRegion TRegion::Chord(const TRect& box, TPoint start, TPoint end, const TRect* limit)
 {
   double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
   double rx = box.Width() / 2.0, ry = box.Height() / 2.0;
@@ -288,7 +315,7 @@ TRegion TRegion::Chord(const TRect& box, TPoint start, TPoint end)
   double sx, sy, ex, ey;
   onEllipse(start, sx, sy);
   onEllipse(end, ex, ey);
-  return Filter(Ellipse(box), [=](double x, double y) {
+  return Filter(Ellipse(box, limit), [=](double x, double y) {
     double px = x - cx, py = -(y - cy);
     return (ex - sx) * (py - sy) - (ey - sy) * (px - sx) <= kEps;
   });

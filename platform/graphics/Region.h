@@ -33,17 +33,21 @@ public:
 
   // Shapes rasterised by pixel centres: a pixel belongs to the shape when its centre
   // (x + 0.5, y + 0.5) lies inside. Bounding boxes exclude their right and bottom edge.
-  static TRegion Ellipse(const TRect& box);
-  static TRegion RoundRect(const TRect& box, Integer ellipseWidth, Integer ellipseHeight);
-  static TRegion Polygon(const TPoint* points, Integer count, Integer fillMode = ALTERNATE);
+  // With a limit, only the part of the shape inside it is made (the cost follows the
+  // limit, not the shape).
+  static TRegion Ellipse(const TRect& box, const TRect* limit = nullptr);
+  static TRegion RoundRect(const TRect& box, Integer ellipseWidth, Integer ellipseHeight,
+                           const TRect* limit = nullptr);
+  static TRegion Polygon(const TPoint* points, Integer count, Integer fillMode = ALTERNATE,
+                         const TRect* limit = nullptr);
   static TRegion PolyPolygon(const TPoint* points, const Integer* counts, Integer polygons,
-                             Integer fillMode = ALTERNATE);
+                             Integer fillMode = ALTERNATE, const TRect* limit = nullptr);
   // The part of the ellipse in box whose pixel centres lie counter-clockwise from the
   // radial through start to the radial through end (a pie slice).
-  static TRegion Pie(const TRect& box, TPoint start, TPoint end);
+  static TRegion Pie(const TRect& box, TPoint start, TPoint end, const TRect* limit = nullptr);
   // The part of the ellipse on the left of the chord from start to end (as seen walking
   // from the start radial's point to the end radial's point counter-clockwise).
-  static TRegion Chord(const TRect& box, TPoint start, TPoint end);
+  static TRegion Chord(const TRect& box, TPoint start, TPoint end, const TRect* limit = nullptr);
   // Rows of spans: row r of rows holds the spans of y = top + r; spans may overlap and
   // come in any order.
   static TRegion FromRows(Integer top, std::vector<std::vector<TSpan>>& rows);

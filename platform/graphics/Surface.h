@@ -149,6 +149,8 @@ public:
 
 private:
   TRegion ClipArea(const TGc& gc) const;
+  // The surface with a margin: geometry outside it is never computed.
+  TRect Limit() const { return Rect(-2, -2, FWidth + 2, FHeight + 2); }
   void Paint(const TRegion& area, const TFill& fill, Integer rop2);
 
   Integer FWidth = 0;
@@ -159,10 +161,11 @@ private:
 
 // Geometry shared by the raster backend and tests.
 namespace raster {
-// The pixels of a one-pixel line from a towards b, b excluded.
-std::vector<TPoint> LinePixels(TPoint a, TPoint b);
-// The region a shape fills.
-TRegion ShapeArea(const TShape& shape);
+// The pixels of a one-pixel line from a towards b, b excluded. With a limit, only the
+// pixels inside it, and in steps their step numbers counted from a.
+std::vector<TPoint> LinePixels(TPoint a, TPoint b, const TRect* limit = nullptr, std::vector<Int64>* steps = nullptr);
+// The region a shape fills (only its part inside limit, when given).
+TRegion ShapeArea(const TShape& shape, const TRect* limit = nullptr);
 // Dash pattern of a pen style in device pixels (on, off, on, ...); empty for solid.
 std::vector<Integer> DashPattern(TPenStyle style);
 } // namespace raster

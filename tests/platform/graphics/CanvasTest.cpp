@@ -432,6 +432,34 @@ TEST(Canvas, DeviceCaps)
   EXPECT_EQ(f.Canvas.GetDeviceCaps(TECHNOLOGY), DT_RASDISPLAY);
 }
 
+TEST(Canvas, HugeGeometryCostsOnlyWhatIsVisible)
+{
+  TFixture f;
+  f.Canvas.Brush()->SetColor(clRed);
+  f.Canvas.Ellipse(-100000000, -100000000, 100000000, 100000000);
+  EXPECT_EQ(f.Count(clRed), 400);
+  f.Canvas.MoveTo(-200000000, 10);
+  f.Canvas.LineTo(200000000, 10);
+  EXPECT_EQ(f.Count(clBlack), 20);
+  TPoint big[] = {{-90000000, 0}, {90000000, 0}, {0, 90000000}};
+  f.Canvas.Brush()->SetColor(clBlue);
+  f.Canvas.Polygon(big, 3);
+  EXPECT_EQ(f.At(10, 15), clBlue);
+
+  // Clipped dashes keep the phase of the whole line: x = 0 is step 100 of a dotted line
+  // starting at -100 (100 mod 6 = 4: a gap), x = 2 starts a dot.
+  TFixture d;
+  d.Canvas.Pen()->SetStyle(psDot);
+  d.Canvas.Brush()->SetStyle(bsClear);
+  d.Canvas.MoveTo(-100, 5);
+  d.Canvas.LineTo(100, 5);
+  EXPECT_EQ(d.At(0, 5), clWhite);
+  EXPECT_EQ(d.At(1, 5), clWhite);
+  EXPECT_EQ(d.At(2, 5), clBlack);
+  EXPECT_EQ(d.At(4, 5), clBlack);
+  EXPECT_EQ(d.At(5, 5), clWhite);
+}
+
 TEST(Canvas, WithoutSurfaceRefusesToDraw)
 {
   TCanvas c;
