@@ -304,3 +304,96 @@ TEST(fsScript, CompileErrorsWithPositions)
   TTestScript basic("BasicScript");
   EXPECT_EQ(basic.Run("x = 1\r\nLog(x)\r\n"), "1");
 }
+
+TEST(fsScript, EvaluateExpressionText)
+{
+  TTestScript t;
+  ASSERT_TRUE(t.Compile("var g: Integer;\r\n"
+                        "procedure P(n: Integer);\r\n"
+                        "var k: Integer;\r\n"
+                        "begin\r\n"
+                        "  k := n * 2;\r\n"
+                        "  Log(k)\r\n"
+                        "end;\r\n"
+                        "begin g := 7; P(5) end."));
+  TfsScript* script = t.Script.get();
+  EXPECT_EQ(VarToStr(script->EvaluateExpressionText("1 + 2 * 3")), "7");
+  // An incomplete text gives the compiler's message as the value.
+  EXPECT_EQ(VarToStr(script->EvaluateExpressionText("1 +")), "';' expected");
+
+  // From the line hook, the running routine's locals are visible; the hook is suspended
+  // while evaluating.
+  std::string seen;
+  Integer hooks = 0;
+  script->OnRunLine = [&](TfsScript*, const AnsiString&, const AnsiString& pos) {
+    ++hooks;
+    if (pos.substr(0, 2) == "6:")
+      seen = VarToStr(script->EvaluateExpressionText("k + n + g"));
+  };
+  EXPECT_EQ(t.RunAgain(), "10");
+  EXPECT_EQ(seen, "22");
+  EXPECT_EQ(hooks, 4);
+  EXPECT_TRUE(script->OnRunLine.Assigned());
+}
+
+TEST(fsScript, CallScriptFunction)
+{
+  TTestScript t;
+  ASSERT_TRUE(t.Compile("function Add(a, b: Integer): Integer; begin Result := a + b end;\r\n"
+                        "procedure Twice(var x: Integer); begin x := x * 2 end;\r\n"
+                        "begin end."));
+  TfsScript* script = t.Script.get();
+  EXPECT_EQ(VarToStr(script->CallScriptFunction("add", VarArrayOf({Variant(2), Variant(3)}))), "5");
+  Variant args = VarArrayOf({Variant(21)});
+  EXPECT_TRUE(VarIsNull(script->CallScriptFunctionVar("Twice", args)));
+  EXPECT_EQ(VarToStr(VarArrayGet(args, {0})), "42");
+  // Only the script's own routines are called; a name of the parent chain gives Null.
+  EXPECT_TRUE(VarIsNull(script->CallScriptFunction("Log", VarArrayOf({Variant(1)}))));
+  try {
+    script->CallScriptFunction("Twice", VarArrayOf({Variant(1), Variant(2)}));
+    ADD_FAILURE() << "no exception";
+  } catch (const EListError& e) {
+    EXPECT_EQ(e.Message(), "List index out of bounds (1)");
+  }
+}
+
+// StopScript from the line hook stops the routine and every caller up to the main program.
+TEST(fsScript, StopFromTheLineHook)
+{
+  TTestScript t;
+  ASSERT_TRUE(t.Compile("procedure Inner; begin Log('i1'); Log('i2') end;\r\n"
+                        "procedure Outer; begin Inner; Log('o') end;\r\n"
+                        "begin Outer; Log('main') end."));
+  TfsScript* script = t.Script.get();
+  script->OnRunLine = [&](TfsScript*, const AnsiString&, const AnsiString&) {
+    if (t.Output == "i1")
+      script->StopScript();
+  };
+  EXPECT_EQ(t.RunAgain(), "i1");
+  script->OnRunLine = nullptr;
+  EXPECT_EQ(t.RunAgain(), "i1,i2,o,main");
+}
+
+TEST(fsScript, ExecutableLinesAndUnits)
+{
+  TTestScript t;
+  t.Script->OnGetUnit = [](TfsScript*, const AnsiString& name, AnsiString& text) {
+    if (name == "a.pas")
+      text = "var fromA: Integer;\r\nprocedure HelloA; begin Log('A') end;\r\nbegin fromA := 1 end.";
+  };
+  ASSERT_TRUE(t.Compile("uses 'a.pas';\r\nbegin\r\n  HelloA;\r\n\r\n  Log(fromA)\r\nend."));
+  EXPECT_EQ(t.RunAgain(), "A,1");
+  EXPECT_TRUE(t.Script->IsExecutableLine(3));
+  EXPECT_FALSE(t.Script->IsExecutableLine(4));
+  EXPECT_TRUE(t.Script->IsExecutableLine(5));
+  EXPECT_TRUE(t.Script->IsExecutableLine(3, "a.pas"));
+
+  // An error inside a unit names the unit.
+  TTestScript bad;
+  bad.Script->OnGetUnit = [](TfsScript*, const AnsiString&, AnsiString& text) {
+    text = "begin\r\n  y := 1\r\nend.";
+  };
+  EXPECT_FALSE(bad.Compile("uses 'b.pas'; begin end."));
+  EXPECT_EQ(bad.Error, "Undeclared identifier: 'y' at 2:4");
+  EXPECT_EQ(bad.Script->ErrorUnit(), "b.pas");
+}
