@@ -709,3 +709,34 @@ TEST(DataLinkWindow, FixedSourceAndFieldLookupErrors)
   }
   t.Link.SetControl(nullptr);
 }
+
+TEST(DataLinkWindow, RecordReturnsToItsBufferRowAfterAWalk)
+{
+  // The control library saves (bookmark, buffer row), walks the dataset, then goes back
+  // to the bookmark and moves so that the record lands on its old row.
+  TLinked t(20, 5);
+  t.Set->MoveBy(9); // ID 10 on the last row
+  ASSERT_EQ(t.Set->ActiveRecord(), 4);
+  TBookmark saved = t.Set->Bookmark();
+  Integer row = t.Set->ActiveRecord();
+  for (t.Set->First(); !t.Set->Eof(); t.Set->Next()) {
+  }
+  t.Set->GotoBookmark(saved);
+  EXPECT_EQ(t.Set->ActiveRecord(), 2); // centred by the jump
+  Integer buffers = t.Set->BufferCount();
+  if (t.Set->ActiveRecord() > row) {
+    t.Set->MoveBy(buffers - 1 - row);
+    t.Set->MoveBy(row - buffers + 1);
+  } else if (t.Set->ActiveRecord() < row) {
+    t.Set->MoveBy(-row);
+    t.Set->MoveBy(row);
+  }
+  EXPECT_EQ(t.Set->ActiveRecord(), row);
+  EXPECT_EQ(t.CurrentID(), 10);
+  std::vector<Integer> window;
+  for (Integer r = 0; r < t.Link.RecordCount(); ++r) {
+    t.Link.SetActiveRecord(r);
+    window.push_back(t.CurrentID());
+  }
+  EXPECT_EQ(window, (std::vector<Integer>{6, 7, 8, 9, 10}));
+}
