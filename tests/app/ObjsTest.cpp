@@ -239,6 +239,31 @@ TEST_P(TemplateStore, PngAndBmpTemplatesReopen)
   EXPECT_TRUE(untouched.Empty());
 }
 
+TEST_P(TemplateStore, JpegTemplateReopensAfterAPng)
+{
+  TBitmap source(8, 6);
+  TJPEGImage encoded;
+  encoded.Assign(&source);
+  encoded.Compress();
+  const AnsiString file = GetTempFileName("", "qhjpeg");
+  ASSERT_FALSE(file.empty());
+  encoded.SaveToFile(file);
+  RTemplate jpeg = MakeTemplate("t", "template-4x3.png");
+  jpeg.ImgName = file;
+  const bool added = TTemplateSet::AddTemplate(jpeg);
+  DeleteFile(file);
+  ASSERT_TRUE(added);
+  RTemplate png = MakeTemplate("t", "template-4x3.png");
+  ASSERT_TRUE(TTemplateSet::AddTemplate(png));
+
+  TPicture picture;
+  ASSERT_TRUE(LoadTemplatePicture(png.Id, &picture));
+  ASSERT_TRUE(LoadTemplatePicture(jpeg.Id, &picture));
+  EXPECT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr);
+  EXPECT_EQ(picture.Width(), 8);
+  EXPECT_EQ(picture.Height(), 6);
+}
+
 TEST_P(TemplateStore, TemplateListShowsTheStoredTemplates)
 {
   RTemplate a = MakeTemplate("甲", "template-4x3.png");
