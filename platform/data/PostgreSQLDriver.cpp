@@ -135,6 +135,76 @@ AnsiString NumberText(const Variant& V)
   return FloatToStr(V.AsDouble(), InvariantFormatSettings());
 }
 
+// The parameters of one statement in libpq's form: texts (UTF-8) and numbers in text form
+// with the type left to the server, Booleans and date-times typed, blobs as binary bytea.
+struct TWireParams {
+  std::vector<UTF8String> Values;
+  std::vector<const char*> Pointers;
+  std::vector<int> Lengths, Formats;
+  std::vector<Oid> Types;
+
+  TWireParams(const UTF8String& Sql, const std::vector<TBoundParam>& Params)
+      : Values(Params.size()), Pointers(Params.size(), nullptr), Lengths(Params.size(), 0),
+        Formats(Params.size(), 0), Types(Params.size(), 0)
+  {
+    for (size_t i = 0; i < Params.size(); ++i) {
+      const Variant& v = Params[i].Value;
+      if (VarIsNull(v) || VarIsEmpty(v))
+        continue; // a null pointer is SQL NULL
+      Encode(i, Params[i]);
+      // A text used at several places must have one type for all of them.
+      if (Types[i] == 0 && (v.Type() == varString || v.Type() == varOleStr) && Occurrences(Sql, i + 1) > 1)
+        Types[i] = TextOid;
+      Pointers[i] = Values[i].data();
+      Lengths[i] = static_cast<int>(Values[i].size());
+    }
+  }
+
+  void Encode(size_t i, const TBoundParam& P)
+  {
+    const Variant& v = P.Value;
+    TFieldType t = P.DataType;
+    if (t == ftBlob || t == ftGraphic || t == ftBytes || t == ftVarBytes || t == ftTypedBinary) {
+      Values[i] = v.Type() == varOleStr ? WideToGbk(v.AsWideString()) : VarToStr(v);
+      Types[i] = ByteaOid;
+      Formats[i] = 1; // binary: the bytes as they are, an empty value stays empty
+      return;
+    }
+    switch (v.Type()) {
+    case varBoolean:
+      Values[i] = v.AsBoolean() ? "t" : "f";
+      Types[i] = BoolOid;
+      break;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+      Values[i] = IntToStr(v.AsInt64());
+      break;
+    case varSingle:
+    case varDouble:
+      Values[i] = NumberText(v);
+      break;
+    case varCurrency:
+      Values[i] = CurrToStr(v.AsCurrency(), InvariantFormatSettings());
+      break;
+    case varDate:
+      Values[i] = DateTimeToSqlText(v.AsDateTime());
+      Types[i] = TimestampOid;
+      break;
+    case varOleStr:
+      Values[i] = WideToUtf8(v.AsWideString());
+      break;
+    default:
+      Values[i] = GbkToUtf8(VarToStr(v));
+      break;
+    }
+  }
+};
+
 class TPostgreSQLDriver : public TDriver {
 public:
   TPostgreSQLDriver(const std::vector<TConnectionItem>& Items, Integer ConnectionTimeout, Integer CommandTimeout);
@@ -345,64 +415,9 @@ TResultSet TPostgreSQLDriver::Execute(const AnsiString& Sql, const std::vector<T
 {
   SetTimeout(TimeoutSeconds);
   UTF8String text = GbkToUtf8(Sql);
-  size_t n = Params.size();
-  std::vector<UTF8String> values(n);
-  std::vector<const char*> pointers(n, nullptr);
-  std::vector<int> lengths(n, 0), formats(n, 0);
-  std::vector<Oid> types(n, 0);
-  for (size_t i = 0; i < n; ++i) {
-    const TBoundParam& p = Params[i];
-    const Variant& v = p.Value;
-    if (VarIsNull(v) || VarIsEmpty(v))
-      continue;
-    bool blob = p.DataType == ftBlob || p.DataType == ftGraphic || p.DataType == ftBytes ||
-                p.DataType == ftVarBytes || p.DataType == ftTypedBinary;
-    if (blob) {
-      values[i] = v.Type() == varOleStr ? WideToGbk(v.AsWideString()) : VarToStr(v);
-      types[i] = ByteaOid;
-      formats[i] = 1; // binary: the bytes as they are, an empty value stays empty
-    } else {
-      switch (v.Type()) {
-      case varBoolean:
-        values[i] = v.AsBoolean() ? "t" : "f";
-        types[i] = BoolOid;
-        break;
-      case varSmallint:
-      case varInteger:
-      case varShortInt:
-      case varByte:
-      case varWord:
-      case varLongWord:
-      case varInt64:
-        values[i] = IntToStr(v.AsInt64());
-        break;
-      case varSingle:
-      case varDouble:
-        values[i] = NumberText(v);
-        break;
-      case varCurrency:
-        values[i] = CurrToStr(v.AsCurrency(), InvariantFormatSettings());
-        break;
-      case varDate:
-        values[i] = DateTimeToSqlText(v.AsDateTime());
-        types[i] = TimestampOid;
-        break;
-      case varOleStr:
-        values[i] = WideToUtf8(v.AsWideString());
-        break;
-      default:
-        values[i] = GbkToUtf8(VarToStr(v));
-        break;
-      }
-    }
-    // A text used at several places must have one type for all of them.
-    if (types[i] == 0 && (v.Type() == varString || v.Type() == varOleStr) && Occurrences(text, i + 1) > 1)
-      types[i] = TextOid;
-    pointers[i] = values[i].data();
-    lengths[i] = static_cast<int>(values[i].size());
-  }
-  TResultPtr res(PQexecParams(FConn, text.c_str(), static_cast<int>(n), types.data(), pointers.data(),
-                              lengths.data(), formats.data(), 0));
+  TWireParams wire(text, Params);
+  TResultPtr res(PQexecParams(FConn, text.c_str(), static_cast<int>(wire.Types.size()), wire.Types.data(),
+                              wire.Pointers.data(), wire.Lengths.data(), wire.Formats.data(), 0));
   ExecStatusType st = PQresultStatus(res.get());
   if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)
     Fail(res.get());

@@ -199,6 +199,46 @@ void Bind(sqlite3* Db, sqlite3_stmt* St, int Index, const TBoundParam& P)
     Fail(Db);
 }
 
+// A column without a declared type (an expression) takes the kind of its first non-null
+// value: integers (64-bit when a value needs it), floats, otherwise strings; all NULL
+// gives a string. The values are converted to that kind.
+void SettleUntypedColumn(TResultSet& Result, int Col)
+{
+  TColumn& col = Result.Columns[Col];
+  col.DataType = ftString;
+  Integer longest = 0;
+  bool decided = false;
+  bool wide = false;
+  for (auto& row : Result.Rows) {
+    const Variant& v = row[Col];
+    if (VarIsNull(v))
+      continue;
+    if (!decided) {
+      col.DataType = v.Type() == varInt64 ? ftInteger : v.Type() == varDouble ? ftFloat : ftString;
+      decided = true;
+    }
+    if (v.Type() == varInt64 && (v.AsInt64() > MaxInt || v.AsInt64() < -MaxInt - 1))
+      wide = true;
+    if (VarIsStr(v))
+      longest = std::max(longest, Length(v.AsString()));
+  }
+  if (col.DataType == ftInteger && wide)
+    col.DataType = ftLargeint;
+  if (col.DataType == ftString)
+    col.Size = std::max(longest, 255);
+  for (auto& row : Result.Rows) {
+    Variant& v = row[Col];
+    if (VarIsNull(v))
+      continue;
+    if (col.DataType == ftInteger && v.Type() == varInt64)
+      v = Variant(static_cast<Integer>(v.AsInt64()));
+    else if (col.DataType == ftString && !VarIsStr(v))
+      v = Variant(VarToStr(v));
+    else if (col.DataType == ftFloat && v.Type() != varDouble)
+      v = VarIsStr(v) ? Variant(static_cast<Double>(StrToFloatDef(v.AsString(), 0))) : Variant(v.AsDouble());
+  }
+}
+
 class TSQLiteDriver : public TDriver {
 public:
   TSQLiteDriver(const AnsiString& Path, Integer ConnectionTimeout) : FPath(Path), FTimeout(ConnectionTimeout)
@@ -307,46 +347,10 @@ TResultSet TSQLiteDriver::Execute(const AnsiString& Sql, const std::vector<TBoun
     if (first || columns == 0)
       result.RowsAffected = sqlite3_changes(FDb);
     first = false;
-    if (WantRows && columns > 0) {
-      // Columns without a declared type take the kind of their first non-null value.
-      for (int c = 0; c < columns; ++c) {
-        if (kinds[c] != ftUnknown)
-          continue;
-        TColumn& col = result.Columns[c];
-        col.DataType = ftString;
-        Integer longest = 0;
-        bool decided = false;
-        bool wide = false;
-        for (auto& row : result.Rows) {
-          Variant& v = row[c];
-          if (VarIsNull(v))
-            continue;
-          if (!decided) {
-            col.DataType = v.Type() == varInt64 ? ftInteger : v.Type() == varDouble ? ftFloat : ftString;
-            decided = true;
-          }
-          if (v.Type() == varInt64 && (v.AsInt64() > MaxInt || v.AsInt64() < -MaxInt - 1))
-            wide = true;
-          if (VarIsStr(v))
-            longest = std::max(longest, Length(v.AsString()));
-        }
-        if (col.DataType == ftInteger && wide)
-          col.DataType = ftLargeint;
-        if (col.DataType == ftString)
-          col.Size = std::max(longest, 255);
-        for (auto& row : result.Rows) {
-          Variant& v = row[c];
-          if (VarIsNull(v))
-            continue;
-          if (col.DataType == ftInteger && v.Type() == varInt64)
-            v = Variant(static_cast<Integer>(v.AsInt64()));
-          else if (col.DataType == ftString && !VarIsStr(v))
-            v = Variant(VarToStr(v));
-          else if (col.DataType == ftFloat && v.Type() != varDouble)
-            v = VarIsStr(v) ? Variant(static_cast<Double>(StrToFloatDef(v.AsString(), 0))) : Variant(v.AsDouble());
-        }
-      }
-    }
+    if (WantRows && columns > 0)
+      for (int c = 0; c < columns; ++c)
+        if (kinds[c] == ftUnknown)
+          SettleUntypedColumn(result, c);
   }
   return result;
 }
