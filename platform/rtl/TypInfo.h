@@ -550,6 +550,8 @@ private:
   {
     if constexpr (std::is_same_v<S, std::nullptr_t>)
       RaiseReadOnly();
+    else if constexpr (std::is_member_object_pointer_v<S>)
+      Self(obj)->*FSetter = value;
     else
       std::invoke(FSetter, Self(obj), value);
   }
@@ -601,7 +603,8 @@ public:
   }
 
   // A property read by getter and written by setter. Each may be a member function, a
-  // data member or a callable taking C*; the setter takes the getter's value type.
+  // data member (an event: .Property("OnChange", &TFoo::OnChange, &TFoo::OnChange)) or a
+  // callable taking C* (and, for the setter, the getter's value type).
   template <class G, class S>
   TClassRegistration& Property(const AnsiString& name, G getter, S setter)
   {

@@ -99,9 +99,7 @@ void RegisterTestTypes()
       .Property("Link", &TKinds::Link, &TKinds::SetLink)
       .Property("Color", &TKinds::Color, &TKinds::SetColor).Type(TColorTypeInfo())
       .IndexedProperty("Slot1", 1, &TKinds::Slot, &TKinds::SetSlot)
-      .Property("OnChange", &TKinds::OnChange, [](TKinds* k, const TNotifyEvent& e) {
-        k->OnChange = e;
-      });
+      .Property("OnChange", &TKinds::OnChange, &TKinds::OnChange);
   TClassRegistration<TMoreKinds, TKinds>("TMoreKinds")
       .Property("Extra", &TMoreKinds::Extra)
       .Property("Value", &TMoreKinds::Value, &TMoreKinds::SetValue)
