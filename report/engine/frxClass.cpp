@@ -10,6 +10,7 @@
 #include "platform/rtl/TypInfo.h"
 #include "report/engine/frxDsgnIntf.h"
 #include "report/engine/frxRes.h"
+#include "report/engine/frxXML.h"
 #include "report/engine/frxXMLSerializer.h"
 
 TfrxDesignerClass ReportDesignerClass = nullptr;
@@ -352,6 +353,65 @@ void TfrxComponent::CloneFrom(TfrxComponent* Source)
   Source->SaveToStream(&stream, true, true);
   stream.SetPosition(0);
   LoadFromStream(&stream);
+}
+
+AnsiString TfrxComponent::Diff(TfrxComponent* Source)
+{
+  return DiffOf(Source, {dpLeft, dpWidth});
+}
+
+AnsiString TfrxComponent::DiffOf(TfrxComponent* Source, TfrxDiffParts Parts)
+{
+  if (!Source)
+    return AnsiString();
+  AnsiString result;
+  auto add = [&result](const char* name, const AnsiString& value) {
+    result += ' ';
+    result += name;
+    result += "=\"";
+    result += value;
+    result += '"';
+  };
+  auto differs = [](Extended a, Extended b) { return std::fabs(a - b) > 0.0001L; };
+  if (Parts.Contains(dpLeft) && differs(FLeft, Source->FLeft))
+    add("l", FloatToStr(FLeft));
+  if (Parts.Contains(dpAlwaysTop) || differs(FTop, Source->FTop))
+    add("t", FloatToStr(FTop));
+  if (Parts.Contains(dpWidth) && differs(FWidth, Source->FWidth))
+    add("w", FloatToStr(FWidth));
+  if (differs(FHeight, Source->FHeight))
+    add("h", FloatToStr(FHeight));
+  if (FVisible != Source->FVisible)
+    add("Visible", FVisible ? "1" : "0");
+  if (!FParentFont) {
+    const TFont* f = FFont.get();
+    const TFont* g = Source->FFont.get();
+    if (f->Name() != g->Name())
+      add("Font.Name", StrToXML(f->Name()));
+    if (f->Size() != g->Size())
+      add("Font.Size", IntToStr(f->Size()));
+    if (f->Color() != g->Color())
+      add("Font.Color", IntToStr(f->Color()));
+    if (f->Style() != g->Style())
+      add("Font.Style", IntToStr(static_cast<Int64>(f->Style().Raw())));
+    if (f->Charset() != g->Charset())
+      add("Font.Charset", IntToStr(f->Charset()));
+  }
+  if (FParentFont != Source->FParentFont)
+    add("ParentFont", FParentFont ? "1" : "0");
+  if (Tag() != Source->Tag())
+    add("Tag", IntToStr(static_cast<Int64>(Tag())));
+  return result;
+}
+
+AnsiString TfrxComponent::AllDiff(TfrxComponent* Source)
+{
+  TfrxXMLSerializer serializer(nullptr);
+  serializer.SetOwner(Report());
+  AnsiString result = serializer.ObjToXML(this);
+  if (Source)
+    result += " " + Diff(Source);
+  return result;
 }
 
 void TfrxComponent::GetChildren(TGetChildProc Proc, TComponent*)

@@ -120,12 +120,27 @@ public:
   // The same with the source's children.
   void CloneFrom(TfrxComponent* Source);
 
+  // The attributes in which this object differs from Source (each preceded by a blank),
+  // as the prepared pages store them: l, t, w, h beyond 0.0001, Visible, the font while it
+  // is not inherited, ParentFont and Tag. Descendants add their own attributes and choose
+  // which position parts take part through DiffOf.
+  virtual AnsiString Diff(TfrxComponent* Source);
+  // The object's full attribute text, followed (with a source) by a blank and Diff(Source).
+  AnsiString AllDiff(TfrxComponent* Source);
+
   void GetChildren(TGetChildProc Proc, TComponent* Root) override;
   TComponent* GetParentComponent() const override { return FParent; }
   bool HasParent() const override { return FParent != nullptr; }
 
 protected:
   void SetStoreAllProperties(bool Value) { FStoreAllProperties = Value; }
+
+  // The position parts of a difference text: Left (objects aligned inside their parent
+  // leave it out), Top written even when equal (bands), Width (auto-sized texts leave it
+  // out).
+  enum TfrxDiffPart { dpLeft, dpAlwaysTop, dpWidth };
+  using TfrxDiffParts = TSet<TfrxDiffPart>;
+  AnsiString DiffOf(TfrxComponent* Source, TfrxDiffParts Parts);
 
 private:
   static TComponent* PlatformOwner(TComponent* AOwner);

@@ -30,7 +30,7 @@ private:
 
 // The program-wide text store, created on first use and freed at shut-down.
 TfrxResources* ReportResources();
-// Frees the store (the next use creates it again, empty).
+// Frees the store; the next use creates it again with the core table.
 void FreeReportResources();
-// Adds the library's core text table.
+// Adds the library's core text table (done when the store is created).
 void AddCoreResources(TfrxResources* Resources);

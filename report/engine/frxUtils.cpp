@@ -7,11 +7,13 @@
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 #include "report/engine/frxClass.h"
 #include "report/engine/frxRes.h"
+#include "report/engine/frxXMLSerializer.h"
 
 namespace {
 
@@ -176,15 +178,21 @@ void SplitTextByChar(const AnsiString& Text, TStrings* List, char Delimiter)
 {
   List->Clear();
   size_t start = 0;
-  while (start < Text.size()) {
-    size_t stop = Text.find(Delimiter, start);
-    if (stop == AnsiString::npos) {
-      List->Add(Text.substr(start));
-      return;
+  size_t i = 0;
+  while (i < Text.size()) {
+    const auto c = static_cast<unsigned char>(Text[i]);
+    if (IsDBCSLeadByte(c) && i + 1 < Text.size()) {
+      i += 2; // a trail byte never splits
+      continue;
     }
-    List->Add(Text.substr(start, stop - start));
-    start = stop + 1;
+    if (Text[i] == Delimiter) {
+      List->Add(Text.substr(start, i - start));
+      start = i + 1;
+    }
+    ++i;
   }
+  if (start < Text.size())
+    List->Add(Text.substr(start));
 }
 
 Extended ParseFloatLenient(const AnsiString& Text)
@@ -241,6 +249,48 @@ AnsiString TempFileNameIn(const AnsiString& Directory)
 {
   return GetTempFileName(Directory.empty() ? AnsiString() : IncludeTrailingPathDelimiter(Directory),
                          "fr");
+}
+
+void WriteCollectionProperty(TCollection* Collection, TWriter* Writer, TfrxReport* Report)
+{
+  TfrxXMLSerializer serializer(nullptr);
+  serializer.SetOwner(Report);
+  Writer->WriteListBegin();
+  for (Integer i = 0; i < Collection->Count(); ++i) {
+    Writer->WriteListBegin();
+    const AnsiString text = serializer.ObjToXML(Collection->Items(i));
+    const auto length = static_cast<Integer>(text.size());
+    Writer->WriteValue(vaLString);
+    Writer->Write(&length, sizeof length);
+    Writer->Write(text.data(), length);
+    Writer->WriteListEnd();
+  }
+  Writer->WriteListEnd();
+}
+
+void ReadCollectionProperty(TCollection* Collection, TReader* Reader, TfrxReport* Report)
+{
+  if (Reader->NextValue() == vaCollection) {
+    Reader->SkipValue();
+    return;
+  }
+  Collection->Clear();
+  Reader->ReadListBegin();
+  while (!Reader->EndOfList()) {
+    Reader->ReadListBegin();
+    while (!Reader->EndOfList()) {
+      const AnsiString text = Reader->ReadString();
+      TCollectionItem* item = Collection->Add();
+      if (TfrxXMLSerializer* current = Report ? Report->XMLSerializer() : nullptr) {
+        current->XMLToObj(text, item);
+      } else {
+        TfrxXMLSerializer serializer(nullptr);
+        serializer.ReadPersistent(Report, item, text);
+      }
+    }
+    Reader->ReadListEnd();
+  }
+  Reader->ReadListEnd();
 }
 
 void DrawGraphic(TCanvas* Canvas, const TRect& Rect, TGraphic* Graphic)

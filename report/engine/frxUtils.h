@@ -7,6 +7,8 @@
 
 class TCanvas;
 class TGraphic;
+class TReader;
+class TWriter;
 class TfrxReport;
 
 // A rectangle and a point in report units.
@@ -62,7 +64,8 @@ AnsiString ComponentReferenceName(TfrxReport* Report, TComponent* Component);
 // ---- Text and numbers ----
 
 // Clears List and adds the pieces of Text between delimiters; empty pieces stay, a
-// delimiter at the very end adds none.
+// delimiter at the very end adds none. A trail byte equal to the delimiter is part of its
+// double-byte character.
 void SplitTextByChar(const AnsiString& Text, TStrings* List, char Delimiter);
 
 // Reads a number whatever decimal separator it was written with: "," and "." both count as
@@ -84,6 +87,21 @@ void HexToStream(const AnsiString& Text, TStream* Stream);
 // A new, empty temporary file "fr..." in Directory (the system's temporary folder when
 // empty); '' when it cannot be created.
 AnsiString TempFileNameIn(const AnsiString& Directory);
+
+// ---- Collections inside report files ----
+//
+// A collection among the defined properties of a report (its datasets, variables, styles)
+// is a list of items, each a list holding one long string (tag 0x0C) with the item's
+// attribute text:  01 [ 01 0C <length:4> <attributes> 00 ]... 00
+
+// Writes Collection in the list form; the attribute texts are written by a serializer
+// owned by Report.
+void WriteCollectionProperty(TCollection* Collection, TWriter* Writer, TfrxReport* Report);
+// Replaces the items of Collection by those of the list form, applying each attribute
+// text through the serializer reading Report at the time, or a serializer of its own that
+// also resolves references. A value in the platform's binary collection form (tag 0x0E)
+// is skipped: report files never hold one, and nothing here reads that form.
+void ReadCollectionProperty(TCollection* Collection, TReader* Reader, TfrxReport* Report);
 
 // ---- Drawing and messages ----
 

@@ -7,6 +7,7 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Variants.h"
 #include "report/engine/frxClass.h"
+#include "report/engine/frxUtils.h"
 #include "report/engine/frxXML.h"
 #include "report/engine/frxXMLSerializer.h"
 
@@ -61,6 +62,38 @@ public:
   using TfrxProbeView::TfrxProbeView;
 };
 
+// A collection item as report variables and styles have them, with a reference.
+class TProbeItem : public TCollectionItem {
+public:
+  using TCollectionItem::TCollectionItem;
+  AnsiString Caption;
+  TfrxComponent* Target = nullptr;
+};
+
+// A report carrying three collections among its defined properties.
+class TfrxProbeReport : public TfrxReport {
+public:
+  explicit TfrxProbeReport(TComponent* AOwner)
+      : TfrxReport(AOwner), Datasets(CollectionItemClass<TProbeItem>()),
+        Variables(CollectionItemClass<TProbeItem>()), Style(CollectionItemClass<TProbeItem>())
+  {
+  }
+  TCollection Datasets, Variables, Style;
+
+protected:
+  void DefineProperties(TFiler* Filer) override
+  {
+    auto define = [&](const char* name, TCollection* c) {
+      Filer->DefineProperty(
+          name, [this, c](TReader* r) { ReadCollectionProperty(c, r, this); },
+          [this, c](TWriter* w) { WriteCollectionProperty(c, w, this); }, true);
+    };
+    define("Datasets", &Datasets);
+    define("Variables", &Variables);
+    define("Style", &Style);
+  }
+};
+
 template <class C, class T>
 auto Setter(T C::*member)
 {
@@ -95,6 +128,10 @@ void RegisterProbeClasses()
       .Default(true)
       .Property("OnBeforePrint", &P::OnBeforePrint, Setter(&P::OnBeforePrint));
   TClassRegistration<TfrxBoxView, TfrxProbeView>("TfrxBoxView");
+  TClassRegistration<TProbeItem, TCollectionItem>("TProbeItem")
+      .Property("Caption", &TProbeItem::Caption, Setter(&TProbeItem::Caption))
+      .Property("Target", &TProbeItem::Target, Setter(&TProbeItem::Target));
+  TClassRegistration<TfrxProbeReport, TfrxReport>("TfrxProbeReport");
   RegisterClasses({ClassInfoOf<TfrxProbeView>(), ClassInfoOf<TfrxBoxView>(),
                    ClassInfoOf<TfrxPage>()});
 }
@@ -411,6 +448,63 @@ TEST_F(frxClassTest, SaveStateRestoreState)
   v->RestoreState();
   EXPECT_EQ(v->Left(), 1);
   EXPECT_EQ(v->Height(), 4);
+}
+
+TEST_F(frxClassTest, CollectionsInsideTheReport)
+{
+  TfrxProbeReport empty(nullptr);
+  TStringStream out;
+  empty.SaveToStream(&out);
+  EXPECT_NE(out.DataString().find(
+                " PropData=\"0844617461736574730100095661726961626C65730100055374796C650100\""),
+            AnsiString::npos);
+
+  TfrxProbeReport source(nullptr);
+  auto* p = new TfrxPage(&source);
+  p->SetName("Page1");
+  auto* item = static_cast<TProbeItem*>(source.Variables.Add());
+  item->Caption = "第一 \"x\"";
+  item->Target = p;
+  static_cast<TProbeItem*>(source.Variables.Add())->Caption = AnsiString(300, 'v');
+  static_cast<TProbeItem*>(source.Style.Add())->Caption = "s";
+  TStringStream full;
+  source.SaveToStream(&full);
+
+  TfrxProbeReport loaded(nullptr);
+  static_cast<TProbeItem*>(loaded.Style.Add())->Caption = "stale";
+  static_cast<TProbeItem*>(loaded.Style.Add())->Caption = "stale";
+  full.SetPosition(0);
+  loaded.LoadFromStream(&full);
+  EXPECT_EQ(loaded.Errors()->Count(), 0) << loaded.Errors()->Text();
+  ASSERT_EQ(loaded.Variables.Count(), 2);
+  auto* first = static_cast<TProbeItem*>(loaded.Variables.Items(0));
+  EXPECT_EQ(first->Caption, "第一 \"x\"");
+  EXPECT_EQ(first->Target, loaded.FindObject("Page1")); // resolved after the whole tree
+  EXPECT_EQ(static_cast<TProbeItem*>(loaded.Variables.Items(1))->Caption, AnsiString(300, 'v'));
+  ASSERT_EQ(loaded.Style.Count(), 1);
+  EXPECT_EQ(static_cast<TProbeItem*>(loaded.Style.Items(0))->Caption, "s");
+  EXPECT_EQ(loaded.Datasets.Count(), 0);
+}
+
+TEST_F(frxClassTest, DifferenceText)
+{
+  auto* source = NewView(page, "Source");
+  auto* copy = NewView(page, "Copy");
+  source->SetBounds(10, 20, 30, 40);
+  copy->SetBounds(10.00001L, 25, 30, 41.5);
+  EXPECT_EQ(copy->Diff(source), " t=\"25\" h=\"41.5\"");
+
+  copy->SetVisible(false);
+  copy->Font()->SetName("宋体");
+  copy->Font()->SetStyle({fsBold, fsUnderline});
+  copy->SetTag(3);
+  EXPECT_EQ(copy->Diff(source), " t=\"25\" h=\"41.5\" Visible=\"0\" Font.Name=\"宋体\" "
+                                "Font.Style=\"5\" ParentFont=\"0\" Tag=\"3\"");
+  EXPECT_EQ(source->Diff(source), "");
+
+  TfrxXMLSerializer serializer(nullptr);
+  EXPECT_EQ(copy->AllDiff(nullptr), serializer.ObjToXML(copy));
+  EXPECT_EQ(copy->AllDiff(source), serializer.ObjToXML(copy) + " " + copy->Diff(source));
 }
 
 } // namespace

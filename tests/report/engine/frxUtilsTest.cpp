@@ -119,6 +119,13 @@ TEST(frxUtils, NumbersAndPieces)
   ASSERT_EQ(list.Count(), 3);
   EXPECT_EQ(list.Strings(1), "");
   EXPECT_EQ(list.Strings(2), "b");
+  // 0x7C is '|' and also a trail byte: it does not split the character.
+  SplitTextByChar("\x81\x7C|b", &list, '|');
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Strings(0), "\x81\x7C");
+  SplitTextByChar(",", &list, ',');
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Strings(0), "");
 }
 
 TEST(frxUtils, LocateComponentAndReferenceNames)
