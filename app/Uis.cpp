@@ -1,7 +1,6 @@
 #include "app/Uis.h"
 
 #include "platform/rtl/Codec.h"
-#include "platform/rtl/Lists.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 

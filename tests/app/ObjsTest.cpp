@@ -237,6 +237,10 @@ TEST_P(TemplateStore, PngAndBmpTemplatesReopen)
   TPicture untouched;
   EXPECT_FALSE(LoadTemplatePicture(42, &untouched));
   EXPECT_TRUE(untouched.Empty());
+  // Stored bytes of no picture kind are refused by the picture, not misread.
+  RTemplate text = MakeTemplate("t", "waybill-three-labels.xml");
+  ASSERT_TRUE(TTemplateSet::AddTemplate(text));
+  EXPECT_THROW(LoadTemplatePicture(text.Id, &untouched), EInvalidGraphic);
 }
 
 TEST_P(TemplateStore, JpegTemplateReopensAfterAPng)
