@@ -298,8 +298,8 @@ private:
   TFontSpec FFont;
 };
 
-// Removes '&' prefixes ("&&" stays one '&') and expands tabs to every 8th column.
-AnsiString Prepare(const AnsiString& text, Cardinal format, Integer& underline)
+// Removes '&' prefixes ("&&" stays one '&') and expands tabs to every tabColumns-th column.
+AnsiString Prepare(const AnsiString& text, Cardinal format, Integer tabColumns, Integer& underline)
 {
   AnsiString out;
   underline = -1;
@@ -322,7 +322,7 @@ AnsiString Prepare(const AnsiString& text, Cardinal format, Integer& underline)
       do {
         out += ' ';
         ++column;
-      } while (column % 8 != 0);
+      } while (column % tabColumns != 0);
       ++i;
       continue;
     }
@@ -430,12 +430,33 @@ AnsiString Ellipsis(TLayout& layout, const AnsiString& line, double limit, bool 
 
 Integer TCanvas::DrawText(const AnsiString& text, TRect& rect, Cardinal format)
 {
+  return LayoutText(text, rect, format, 8);
+}
+
+Integer TCanvas::DrawTextEx(const AnsiString& text, TRect& rect, Cardinal format, TDrawTextParams* params)
+{
+  if (!params)
+    return LayoutText(text, rect, format, 8);
+  TRect inner = rect;
+  inner.Left += params->iLeftMargin;
+  inner.Right -= params->iRightMargin;
+  Integer height = LayoutText(text, inner, format, params->iTabLength > 0 ? params->iTabLength : 8);
+  if (format & DT_CALCRECT) {
+    rect.Right = inner.Right + params->iRightMargin;
+    rect.Bottom = inner.Bottom;
+  }
+  params->uiLengthDrawn = static_cast<Integer>(text.size());
+  return height;
+}
+
+Integer TCanvas::LayoutText(const AnsiString& text, TRect& rect, Cardinal format, Integer tabColumns)
+{
   TFontSpec font = DeviceFont();
   TLayout layout(TextEngine(), font);
   TTextMetric m = TextEngine().Metrics(font);
   Integer lineHeight = m.tmHeight;
   Integer underline;
-  AnsiString s = Prepare(text, format, underline);
+  AnsiString s = Prepare(text, format, tabColumns, underline);
 
   // Lines as byte ranges of s.
   std::vector<std::pair<size_t, size_t>> ranges;

@@ -411,6 +411,14 @@ enum : Cardinal {
   BF_MIDDLE = 0x800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000, BF_FLAT = 0x4000, BF_MONO = 0x8000
 };
 
+// Margins and tab length of DrawTextEx.
+struct TDrawTextParams {
+  Integer iTabLength = 0; // 0: 8
+  Integer iLeftMargin = 0;
+  Integer iRightMargin = 0;
+  Integer uiLengthDrawn = 0;
+};
+
 class TCanvas : public TPersistent {
 public:
   TCanvas();
@@ -535,6 +543,9 @@ public:
   // Returns the height of the text; DT_CALCRECT only measures and sets rect's right and
   // bottom to the drawn extent.
   Integer DrawText(const AnsiString& text, TRect& rect, Cardinal format);
+  // DrawText with margins inside rect and tab stops every iTabLength average character
+  // widths (with DT_EXPANDTABS); uiLengthDrawn receives the bytes processed.
+  Integer DrawTextEx(const AnsiString& text, TRect& rect, Cardinal format, TDrawTextParams* params);
 
   // The font as the current device sees it.
   TFontSpec DeviceFont() const;
@@ -554,6 +565,7 @@ private:
   void DrawShape(TShape& shape);
   TFill BrushFill() const;
   TGc MakeGc(Integer rop2) const;
+  Integer LayoutText(const AnsiString& text, TRect& rect, Cardinal format, Integer tabColumns);
   double TabbedAdvances(const AnsiString& text, const std::vector<Integer>& tabStops, Integer startX,
                         std::vector<double>& advances);
   void DrawTextRun(Integer x, Integer y, const AnsiString& text, const std::vector<double>& offsets,

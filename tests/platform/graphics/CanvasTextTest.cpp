@@ -173,6 +173,21 @@ TEST_F(TFixedText, DrawTextAlignmentEllipsisAndPrefixUnderline)
   EXPECT_EQ(At(3, 12), clWhite);
 }
 
+TEST_F(TFixedText, DrawTextExMargins)
+{
+  TDrawTextParams params;
+  params.iLeftMargin = 5;
+  params.iRightMargin = 3;
+  params.iTabLength = 2;
+  TRect calc = Rect(0, 0, 100, 0);
+  Canvas.DrawTextEx("a\tb", calc, DT_SINGLELINE | DT_EXPANDTABS | DT_CALCRECT, &params);
+  EXPECT_EQ(calc, Rect(0, 0, 5 + 21 + 3, 13)); // "a", one blank to column 2, "b"
+  EXPECT_EQ(params.uiLengthDrawn, 3);
+  TRect r = Rect(0, 0, 100, 20);
+  Canvas.DrawTextEx("ab", r, DT_SINGLELINE | DT_RIGHT, &params);
+  EXPECT_EQ(InkSpan(5).second, 100 - 3 - 1);
+}
+
 TEST_F(TFixedText, TabsAndJustification)
 {
   EXPECT_EQ(Canvas.GetTabbedTextExtent("a\tb", {}).cx, 63); // default stops every 56 px
