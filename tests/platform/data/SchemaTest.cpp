@@ -6,6 +6,7 @@
 
 #include "platform/data/ADODB.h"
 #include "platform/data/Schema.h"
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
 #include "tests/platform/data/TestDatabases.h"
@@ -143,6 +144,110 @@ TEST_P(SchemaSuite, ProgramStatementsRun)
                  {{"Id", Variant(1)}, {"GrpId", Variant(1001)}, {"Title", Variant("月报")}}),
             1);
   EXPECT_EQ(Open("select Id, Title from report where GrpId=:GrpId", {{"GrpId", Variant(1001)}})->RecordCount(), 1);
+}
+
+// Every statement form the program runs, in an order that gives each something to do.
+TEST_P(SchemaSuite, EveryProgramStatementRuns)
+{
+  const char* const statements[] = {
+      "select * from Company",
+      "select 1 from Company where Id=:Id",
+      "insert into Company(Id,CompanyName,Manager,Tel,Fax,Address,Zip,Profile,Updated)values"
+      "(:Id,:CompanyName,:Manager,:Tel,:Fax,:Address,:Zip,:Profile,:Updated)",
+      "update Company set CompanyName=:CompanyName,Manager=:Manager,Tel=:Tel,Fax=:Fax,Address=:Address,Zip=:Zip,"
+      "Profile=:Profile,Updated=:Updated where Id=:Id",
+      "update Company set UseCount=:q1 where Id=:Id",
+      "select * from [backup]",
+      "update [backup] set TypeId=:TypeId, BackDir=:BackDir",
+      "insert into keyvalue(KeyId) values (:KeyId)",
+      "update keyvalue set Vstr=:Vstr, Vint=:Vint, Vfloat=:Vfloat, Vbool=:Vbool where KeyId=:KeyId",
+      "insert into keyvalue(Vstr, Vint, Vfloat, Vbool, KeyId)values(:Vstr, :Vint, :Vfloat, :Vbool, :KeyId2)",
+      "select * from keyvalue",
+      "insert into operator(LoginId,[Password],Name,Contact,[Note],Rights)values"
+      "(:LoginId,:Password,:Name,:Contact,:Note,:Rights)",
+      "update operator set [Password]=:Password where LoginId=:LoginId",
+      "update operator set [Password]=:Password,Name=:Name,Contact=:Contact,[Note]=:Note,Rights=:Rights "
+      "where LoginId=:LoginId",
+      "select * from operator where LoginId<>'sa'",
+      "select LoginId,Password,Name,Contact,[Note],Rights from operator where LoginId=:LoginId",
+      "insert into options([Key], List) values (:Key, :List)",
+      "select * from options order by [Key]",
+      "select max([Key]) from options",
+      "select max(Id) from templates",
+      "insert into templates(BillName, AddTime, ImgName, ImgData, Billman, Temdata, Id)values"
+      "(:BillName,:AddTime,:ImgName,:ImgData,:Billman,:Temdata,:Id)",
+      "update templates set BillName=:BillName where Id=:Id",
+      "update templates set BillName=:BillName,AddTime=:AddTime,ImgName=:ImgName,Billman=:Billman,TemData=:TemData "
+      "where Id=:Id",
+      "select Id, ImgName, AddTime, Billman, Temdata, BillName from templates where 1=1",
+      "select ImgData from templates where Id=:Id",
+      "insert into report(Id,GrpId,Title)values(:Id,:GroupId,:Title)",
+      "update report set Title=:Title where Id=:Id",
+      "update report set Va3File=:Va3File where Id=:Id",
+      "insert into report (Va3File,Id)values(:Va3File,:Id2)",
+      "select 1 from report where Id=:Id",
+      "select * from report where Id=:Id",
+      "select Id,Title from report where GrpId=:GroupId order by Title",
+      "select top 1 Id from report order by Id desc",
+      "delete from report where Id=:Id",
+      "delete from templates where Id=:Id",
+      "delete from operator where LoginId=:LoginId",
+  };
+  AnsiString xml = "<?xml version=\"1.0\" encoding=\"gb2312\"?><报表/>";
+  auto valueOf = [&](const AnsiString& name) -> Variant {
+    static const char* const texts[] = {"CompanyName", "Manager", "Tel", "Fax", "Address", "Zip", "Profile",
+                                        "Vstr", "Name", "Contact", "Note", "Rights", "BillName", "ImgName",
+                                        "Billman", "Temdata", "Title"};
+    for (const char* t : texts)
+      if (SameText(name, t))
+        return Variant("值" + name);
+    if (SameText(name, "Updated") || SameText(name, "Vbool"))
+      return Variant(true);
+    if (SameText(name, "Vfloat"))
+      return Variant(2.5);
+    if (SameText(name, "AddTime"))
+      return VarFromDateTime(EncodeDateTime(2026, 12, 10, 8, 0, 0, 0));
+    if (SameText(name, "LoginId"))
+      return Variant("clerk");
+    if (SameText(name, "Password") || SameText(name, "BackDir"))
+      return Variant("");
+    if (SameText(name, "List"))
+      return ::Null();
+    if (SameText(name, "GroupId"))
+      return Variant(1001);
+    if (SameText(name, "KeyId2") || SameText(name, "Id2"))
+      return Variant(2);
+    return Variant(1); // Id, KeyId, Key, Vint, q1, TypeId
+  };
+  for (const char* sql : statements) {
+    SCOPED_TRACE(sql);
+    TADOQuery q;
+    q.SetConnection(&Conn);
+    q.SQL()->SetText(sql);
+    for (Integer i = 0; i < q.Params()->Count(); ++i) {
+      TParam* p = q.Params()->Items(i);
+      if (SameText(p->Name(), "ImgData") || SameText(p->Name(), "Va3File")) {
+        TMemoryStream bytes;
+        bytes.WriteBuffer(xml.data(), Length(xml));
+        p->LoadFromStream(&bytes, ftBlob);
+      } else {
+        p->SetValue(valueOf(p->Name()));
+      }
+    }
+    try {
+      if (AnsiString(sql).rfind("select", 0) == 0)
+        q.Open();
+      else
+        q.ExecSQL();
+    } catch (const Exception& e) {
+      ADD_FAILURE() << e.Message();
+    }
+  }
+  auto report = Open("select Va3File from report where Id=:Id", {{"Id", Variant(2)}});
+  EXPECT_EQ(report->FieldByName("Va3File")->AsString(), xml);
+  // Clearing: every table emptied.
+  for (const AnsiString& table : SchemaTables())
+    EXPECT_NO_THROW(Exec("delete from [" + table + "]")) << table;
 }
 
 TEST_P(SchemaSuite, BackupAndRestore)
