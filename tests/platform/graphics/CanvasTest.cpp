@@ -401,6 +401,29 @@ TEST(Canvas, DrawEdgeUsesTheSystemColoursPerSide)
   EXPECT_EQ(g.At(11, 9), clWhite);
   EXPECT_EQ(s, Rect(2, 2, 12, 10)); // no BF_ADJUST
   EXPECT_EQ(g.Canvas.Brush()->Color(), clWhite); // the canvas state is restored
+
+  // Each edge kind: outer top-left, outer bottom-right, inner top-left, inner bottom-right.
+  struct Case {
+    const char* Name;
+    Cardinal Edge, Flags;
+    Integer OuterTL, OuterBR, InnerTL, InnerBR;
+  } cases[] = {
+      {"etched", EDGE_ETCHED, BF_RECT, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW},
+      {"bump", EDGE_BUMP, BF_RECT, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DDKSHADOW, COLOR_3DLIGHT},
+      {"soft raised", EDGE_RAISED, BF_RECT | BF_SOFT, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT,
+       COLOR_BTNSHADOW},
+      {"flat", EDGE_SUNKEN, BF_RECT | BF_FLAT, COLOR_BTNSHADOW, COLOR_BTNSHADOW, COLOR_BTNFACE, COLOR_BTNFACE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TFixture h;
+    TRect e = Rect(2, 2, 12, 10);
+    DrawEdge(&h.Canvas, e, c.Edge, c.Flags);
+    EXPECT_EQ(h.At(2, 5), GetSysColor(c.OuterTL));
+    EXPECT_EQ(h.At(11, 5), GetSysColor(c.OuterBR));
+    EXPECT_EQ(h.At(3, 5), GetSysColor(c.InnerTL));
+    EXPECT_EQ(h.At(10, 5), GetSysColor(c.InnerBR));
+  }
   ResetSysColors();
 }
 
