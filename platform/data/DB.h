@@ -1026,6 +1026,8 @@ private:
   TRecord* BufferRecord(Integer Index) const;
   TRecord* ActiveRecordData() const;
   Integer ViewIndexOf(const TRecord* Rec) const;
+  Integer ViewIndexOfSerial(Int64 Serial) const;
+  Integer StoredIndexOfSerial(Int64 Serial) const;
   Integer CurrentViewIndex() const;
   void Resync(TResyncMode Mode);
   void ResyncAt(Integer ViewIndex, TResyncMode Mode);
@@ -1056,6 +1058,8 @@ private:
   std::vector<TRecord*> FView;                    // visible records, in order
   mutable std::vector<Integer> FViewPos;          // record serial -> view index cache
   mutable bool FViewPosValid = false;
+  mutable std::vector<Integer> FRecordPos;        // record serial -> FRecords index cache
+  mutable bool FRecordPosValid = false;
   std::unique_ptr<TRecord> FEditRecord; // the record being edited or inserted
   std::unique_ptr<data_detail::TFilterExpr> FFilterExpr;
   Int64 FNextSerial = 1;

@@ -303,6 +303,7 @@ void TDataSet::AddStoredRecord(std::vector<Variant> Values)
   if (FState != dsOpening && FState != dsInactive)
     rec->Values.resize(FDataSlots + FCalcSlots, ::Null());
   FRecords.push_back(std::move(rec));
+  FRecordPosValid = false;
 }
 
 void TDataSet::ClearStoredRecords()
@@ -310,6 +311,7 @@ void TDataSet::ClearStoredRecords()
   FView.clear();
   FRecords.clear();
   FViewPosValid = false;
+  FRecordPosValid = false;
 }
 
 Integer TDataSet::StoredRecordCount() const { return static_cast<Integer>(FRecords.size()); }
@@ -341,19 +343,32 @@ void TDataSet::RebuildView()
   FViewPosValid = false;
 }
 
-Integer TDataSet::ViewIndexOf(const TRecord* Rec) const
+Integer TDataSet::ViewIndexOf(const TRecord* Rec) const { return Rec ? ViewIndexOfSerial(Rec->Serial) : -1; }
+
+Integer TDataSet::ViewIndexOfSerial(Int64 Serial) const
 {
-  if (!Rec)
-    return -1;
   if (!FViewPosValid) {
     FViewPos.assign(static_cast<size_t>(FNextSerial), -1);
     for (size_t i = 0; i < FView.size(); ++i)
       FViewPos[static_cast<size_t>(FView[i]->Serial)] = static_cast<Integer>(i);
     FViewPosValid = true;
   }
-  if (Rec->Serial <= 0 || Rec->Serial >= static_cast<Int64>(FViewPos.size()))
+  if (Serial <= 0 || Serial >= static_cast<Int64>(FViewPos.size()))
     return -1;
-  return FViewPos[static_cast<size_t>(Rec->Serial)];
+  return FViewPos[static_cast<size_t>(Serial)];
+}
+
+Integer TDataSet::StoredIndexOfSerial(Int64 Serial) const
+{
+  if (!FRecordPosValid) {
+    FRecordPos.assign(static_cast<size_t>(FNextSerial), -1);
+    for (size_t i = 0; i < FRecords.size(); ++i)
+      FRecordPos[static_cast<size_t>(FRecords[i]->Serial)] = static_cast<Integer>(i);
+    FRecordPosValid = true;
+  }
+  if (Serial <= 0 || Serial >= static_cast<Int64>(FRecordPos.size()))
+    return -1;
+  return FRecordPos[static_cast<size_t>(Serial)];
 }
 
 void TDataSet::ApplyRange()
@@ -735,15 +750,14 @@ void TDataSet::Post()
     Integer n = static_cast<Integer>(FView.size());
     pos = FInsertAtEnd ? n : std::clamp(FInsertPos, 0, n);
     if (pos < n) {
-      TRecord* before = FView[pos];
-      auto it = std::find_if(FRecords.begin(), FRecords.end(),
-                             [&](const auto& r) { return r.get() == before; });
-      FRecords.insert(it, std::move(rec));
+      Integer at = StoredIndexOfSerial(FView[pos]->Serial);
+      FRecords.insert(FRecords.begin() + at, std::move(rec));
     } else {
       FRecords.push_back(std::move(rec));
     }
     FView.insert(FView.begin() + pos, added);
     FViewPosValid = false;
+    FRecordPosValid = false;
   }
   FEditRecord.reset();
   FEditOriginal = nullptr;
@@ -794,9 +808,9 @@ void TDataSet::Delete()
   FEditOriginal = nullptr;
   if (pos >= 0)
     FView.erase(FView.begin() + pos);
-  FRecords.erase(std::find_if(FRecords.begin(), FRecords.end(),
-                              [&](const auto& r) { return r.get() == rec; }));
+  FRecords.erase(FRecords.begin() + StoredIndexOfSerial(rec->Serial));
   FViewPosValid = false;
+  FRecordPosValid = false;
   SetState(dsBrowse);
   ResyncAt(pos, {});
   if (AfterDelete)
@@ -992,13 +1006,7 @@ Int64 BookmarkSerial(const TBookmarkStr& Value)
 void TDataSet::SetBookmark(const TBookmarkStr& Value)
 {
   CheckBrowseMode();
-  Int64 serial = BookmarkSerial(Value);
-  Integer pos = -1;
-  for (size_t i = 0; serial && i < FView.size(); ++i)
-    if (FView[i]->Serial == serial) {
-      pos = static_cast<Integer>(i);
-      break;
-    }
+  Integer pos = ViewIndexOfSerial(BookmarkSerial(Value));
   if (pos < 0)
     DatabaseError(SRecordNotFound, this);
   if (BeforeScroll)
@@ -1016,24 +1024,17 @@ Integer TDataSet::CompareBookmarks(const TBookmark& A, const TBookmark& B)
     return 0;
   if (!a || !b)
     return a ? 1 : -1;
-  for (const auto& rec : FRecords) {
-    if (rec->Serial == a)
-      return -1;
-    if (rec->Serial == b)
-      return 1;
-  }
-  return a < b ? -1 : 1;
+  Integer x = StoredIndexOfSerial(a);
+  Integer y = StoredIndexOfSerial(b);
+  if (x < 0 || y < 0) // a deleted record: serials still give a stable order
+    return a < b ? -1 : 1;
+  return x < y ? -1 : 1;
 }
 
 bool TDataSet::BookmarkValid(const TBookmark& Value)
 {
   Int64 serial = BookmarkSerial(Value);
-  if (!serial || !Active())
-    return false;
-  for (TRecord* rec : FView)
-    if (rec->Serial == serial)
-      return true;
-  return false;
+  return serial && Active() && ViewIndexOfSerial(serial) >= 0;
 }
 
 bool TDataSet::BookmarkAvailable() { return Active() && FState != dsInsert && FRecordCount > 0; }
