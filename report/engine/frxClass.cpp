@@ -159,6 +159,86 @@ void TfrxComponent::Clear()
     delete static_cast<TfrxComponent*>(FObjects->Last());
 }
 
+namespace {
+
+// Two objects share a line unless one starts at or below the other's bottom.
+bool OverlapVertically(const TfrxComponent* a, const TfrxComponent* b)
+{
+  const Extended aTop = a->AbsTop(), bTop = b->AbsTop();
+  return !(aTop >= bTop + b->Height() || bTop >= aTop + a->Height());
+}
+
+// The nearest earlier entry on the object's line that starts left of it.
+TfrxComponent* LeftNeighbour(TStrings* List, Integer Index)
+{
+  auto* obj = static_cast<TfrxComponent*>(List->Objects(Index));
+  for (Integer j = Index - 1; j >= 0; --j) {
+    auto* other = static_cast<TfrxComponent*>(List->Objects(j));
+    if (OverlapVertically(obj, other) && other->AbsLeft() < obj->AbsLeft())
+      return other;
+  }
+  return nullptr;
+}
+
+// The first later entry on the object's line whose right edge lies beyond the object's.
+TfrxComponent* RightNeighbour(TStrings* List, Integer Index)
+{
+  auto* obj = static_cast<TfrxComponent*>(List->Objects(Index));
+  for (Integer j = Index + 1; j < List->Count(); ++j) {
+    auto* other = static_cast<TfrxComponent*>(List->Objects(j));
+    if (OverlapVertically(obj, other) &&
+        other->AbsLeft() + other->Width() > obj->AbsLeft() + obj->Width())
+      return other;
+  }
+  return nullptr;
+}
+
+} // namespace
+
+void TfrxComponent::AlignChildren()
+{
+  // The order is fixed once, by a text key of Left, before anything moves.
+  TStringList list;
+  list.SetSorted(true);
+  list.SetDuplicates(dupAccept);
+  for (Integer i = 0; i < FObjects->Count(); ++i) {
+    auto* child = static_cast<TfrxComponent*>(FObjects->Items(i));
+    if (child->IsBand())
+      continue;
+    const Extended left = child->Left();
+    const AnsiString key = left > 0 ? "1" + Format("%9.2f", {left}) : "0" + Format("%9.2f", {-left});
+    list.AddObject(key, child);
+  }
+  for (Integer i = 0; i < list.Count(); ++i) {
+    auto* obj = static_cast<TfrxComponent*>(list.Objects(i));
+    switch (obj->Align()) {
+    case baLeft:
+    case baWidth: {
+      TfrxComponent* left = LeftNeighbour(&list, i);
+      obj->SetLeft(left ? left->Left() + left->Width() : 0);
+      if (obj->Align() == baLeft)
+        break;
+      TfrxComponent* right = RightNeighbour(&list, i);
+      obj->SetWidth((right ? right->Left() : FWidth) - obj->Left());
+      break;
+    }
+    case baRight: {
+      TfrxComponent* right = RightNeighbour(&list, i);
+      obj->SetLeft((right ? right->Left() : FWidth) - obj->Width());
+      break;
+    }
+    case baCenter:
+      obj->SetLeft((FWidth - obj->Width()) / 2);
+      break;
+    case baBottom:
+      obj->SetTop(FHeight - obj->Height());
+      break;
+    case baNone:
+      break;
+    }
+  }
+}
+
 TfrxPage* TfrxComponent::Page()
 {
   for (TfrxComponent* c = this; c; c = c->FParent)
@@ -357,7 +437,12 @@ void TfrxComponent::CloneFrom(TfrxComponent* Source)
 
 AnsiString TfrxComponent::Diff(TfrxComponent* Source)
 {
-  return DiffOf(Source, {dpLeft, dpWidth});
+  TfrxDiffParts parts{dpWidth};
+  if (Align() == baNone)
+    parts.Include(dpLeft);
+  if (IsBand())
+    parts.Include(dpAlwaysTop);
+  return DiffOf(Source, parts);
 }
 
 AnsiString TfrxComponent::DiffOf(TfrxComponent* Source, TfrxDiffParts Parts)

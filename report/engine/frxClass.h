@@ -26,6 +26,9 @@ class TfrxCustomPreviewPages;
 enum TfrxRestriction { rfDontModify, rfDontSize, rfDontMove, rfDontDelete };
 using TfrxRestrictions = TSet<TfrxRestriction>;
 
+// How a visual object places itself inside its parent (AlignChildren).
+enum TfrxAlign { baNone, baLeft, baRight, baCenter, baWidth, baBottom };
+
 class TfrxComponent : public TComponent {
 public:
   explicit TfrxComponent(TComponent* AOwner);
@@ -49,6 +52,15 @@ public:
   TfrxComponent* FindObject(const AnsiString& AName);
   // Destroys all children.
   virtual void Clear();
+  // Places the children by their Align, in the order of their Left values before any of
+  // them moves: baLeft against the nearest neighbour on the left that shares a line,
+  // baRight against the first on the right, baWidth between both, baCenter in the
+  // middle, baBottom at the bottom. Bands take no part.
+  virtual void AlignChildren();
+  // The object's alignment inside its parent: baNone here; visual objects override.
+  virtual TfrxAlign Align() const { return baNone; }
+  // True for bands, which aligning and difference texts treat apart.
+  virtual bool IsBand() const { return false; }
   // The nearest page / report among the object and its parents.
   TfrxPage* Page();
   TfrxReport* Report();
@@ -121,9 +133,9 @@ public:
   void CloneFrom(TfrxComponent* Source);
 
   // The attributes in which this object differs from Source (each preceded by a blank),
-  // as the prepared pages store them: l, t, w, h beyond 0.0001, Visible, the font while it
-  // is not inherited, ParentFont and Tag. Descendants add their own attributes and choose
-  // which position parts take part through DiffOf.
+  // as the prepared pages store them: l (not for aligned objects), t (always for bands),
+  // w, h beyond 0.0001, Visible, the font while it is not inherited, ParentFont and Tag.
+  // Descendants add their own attributes and may choose the position parts through DiffOf.
   virtual AnsiString Diff(TfrxComponent* Source);
   // The object's full attribute text, followed (with a source) by a blank and Diff(Source).
   AnsiString AllDiff(TfrxComponent* Source);

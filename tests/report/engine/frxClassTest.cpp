@@ -39,6 +39,11 @@ public:
   AnsiString OnBeforePrint;
   AnsiString SecretA, SecretB; // defined properties
   Integer LoadedCalls = 0;
+  TfrxAlign AlignValue = baNone;
+  bool Band = false;
+
+  TfrxAlign Align() const override { return AlignValue; }
+  bool IsBand() const override { return Band; }
 
 protected:
   void DefineProperties(TFiler* Filer) override
@@ -505,6 +510,44 @@ TEST_F(frxClassTest, DifferenceText)
   TfrxXMLSerializer serializer(nullptr);
   EXPECT_EQ(copy->AllDiff(nullptr), serializer.ObjToXML(copy));
   EXPECT_EQ(copy->AllDiff(source), serializer.ObjToXML(copy) + " " + copy->Diff(source));
+}
+
+TEST_F(frxClassTest, AlignChildren)
+{
+  auto* band = NewView(page, "Band1");
+  band->SetBounds(0, 0, 200, 50);
+  auto make = [&](const char* name, Extended left, Extended top, Extended width, TfrxAlign align) {
+    auto* v = NewView(band, name);
+    v->SetBounds(left, top, width, 10);
+    v->AlignValue = align;
+    return v;
+  };
+  // Created right to left: the order comes from Left, not from creation.
+  auto* b = make("B", 100, 0, 30, baLeft);
+  auto* a = make("A", 50, 0, 20, baLeft);
+  auto* r = make("R", 120, 0, 25, baRight);
+  auto* w = make("W", 60, 20, 10, baWidth);
+  auto* wr = make("WR", 150, 20, 20, baNone);
+  auto* c = make("C", 0, 40, 40, baCenter);
+  auto* bottom = make("Bottom", 5, 0, 5, baBottom);
+  auto* innerBand = make("Inner", 0, 0, 500, baNone);
+  innerBand->Band = true; // bands take no part, so it is nobody's neighbour
+
+  band->AlignChildren();
+  EXPECT_EQ(a->Left(), 0);
+  EXPECT_EQ(b->Left(), 20);  // right after A
+  EXPECT_EQ(r->Left(), 175); // the band's right edge
+  EXPECT_EQ(w->Left(), 0);
+  EXPECT_EQ(w->Width(), 150); // up to WR
+  EXPECT_EQ(wr->Left(), 150);
+  EXPECT_EQ(c->Left(), 80);
+  EXPECT_EQ(bottom->Top(), 40);
+
+  // An aligned object leaves Left out of its difference text; a band always has Top.
+  auto* twin = make("Twin", 1, 40, 5, baNone);
+  EXPECT_EQ(bottom->Diff(twin), "");
+  innerBand->SetTop(40);
+  EXPECT_EQ(innerBand->Diff(twin), " l=\"0\" t=\"40\" w=\"500\"");
 }
 
 } // namespace
