@@ -2,6 +2,7 @@
 #include "platform/rtl/Filer.h"
 
 #include <cstring>
+#include <memory>
 #include <limits>
 
 #include "platform/rtl/AnsiStrings.h"
@@ -658,6 +659,7 @@ TComponent* TReader::ReadComponent(TComponent* Component)
 
 TComponent* TReader::ReadRootComponent(TComponent* Root)
 {
+  std::unique_ptr<TComponent> created; // a root made here dies with a failed read
   if (!Root) {
     Int64 start = Stream()->Position();
     TObject* made = FindClass(ReadStr())->Create(nullptr);
@@ -666,6 +668,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root)
       delete made;
       RaiseValueError();
     }
+    created.reset(Root);
     Stream()->SetPosition(start);
   }
   SetRoot(Root);
@@ -688,6 +691,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root)
   loaded.swap(FLoaded);
   for (TComponent* c : loaded)
     c->FComponentState.Exclude(csReading);
+  created.release();
   for (TComponent* c : loaded)
     c->Loaded();
   return Root;

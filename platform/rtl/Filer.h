@@ -190,7 +190,8 @@ public:
   // raises EClassNotFound. The component and its children are loading (csLoading,
   // csReading) until the root's read ends with reference fix-up and Loaded.
   TComponent* ReadComponent(TComponent* Component);
-  // Reads a root component (Root null: created from the stream) with its children.
+  // Reads a root component (Root null: created from the stream, and deleted again when the
+  // read fails) with its children.
   TComponent* ReadRootComponent(TComponent* Root);
   // Resolves the component references read so far against Root; names not found leave
   // their properties unchanged.

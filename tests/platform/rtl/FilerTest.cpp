@@ -444,6 +444,18 @@ TEST_F(FilerStreaming, UnknownClassesAndBadValuesRaise)
     EXPECT_EQ(e.Message(), "Class TNoSuchBox not found");
   }
 
+  // A root the reader made is deleted when the data behind it is broken.
+  TBox probe(nullptr);
+  probe.SetName("Probe");
+  TMemoryStream good;
+  TWriter wg(&good);
+  wg.WriteRootComponent(&probe);
+  TMemoryStream cut;
+  cut.WriteBuffer(good.Memory(), static_cast<Integer>(good.Size() - 1));
+  cut.SetPosition(0);
+  TReader rc(&cut);
+  EXPECT_THROW(rc.ReadRootComponent(nullptr), EReadError); // and no leak under the sanitizer
+
   TMemoryStream bad;
   TWriter wb(&bad);
   wb.WritePropName("Fill");
