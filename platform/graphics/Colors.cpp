@@ -2,12 +2,11 @@
 // metrics tables with their change notification. See Graphics.h.
 #include <cstdio>
 #include <map>
-#include <mutex>
 #include <vector>
 
 #include "platform/graphics/Graphics.h"
-#include "platform/rtl/Exceptions.h"
-#include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/NumFormat.h"
 
 namespace {
 
@@ -172,63 +171,13 @@ void Broadcast(TSystemChange change)
     handler(change);
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameAsciiText(const AnsiString& a, const char* b)
-{
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i]))
-      return false;
-  return i == a.size() && b[i] == 0;
-}
-
-// Integer text as the runtime reads it: optional sign, decimal or '$'/"0x" hexadecimal.
-bool TryParseInteger(const AnsiString& text, TColor& value)
-{
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ')
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-    negative = text[i++] == '-';
-  int base = 10;
-  if (i < text.size() && text[i] == '$') {
-    base = 16;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
-  if (i >= text.size())
-    return false;
-  Int64 n = 0;
-  for (; i < text.size(); ++i) {
-    char c = LowerAscii(text[i]);
-    int d;
-    if (c >= '0' && c <= '9')
-      d = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      d = c - 'a' + 10;
-    else
-      return false;
-    n = n * base + d;
-    if (n > 0xFFFFFFFFLL)
-      return false;
-  }
-  if (base == 10 && n > (negative ? 0x80000000LL : 0x7FFFFFFFLL))
-    return false;
-  value = static_cast<TColor>(static_cast<std::uint32_t>(negative ? -n : n));
-  return true;
-}
-
 } // namespace
 
 TColor ColorToRGB(TColor color)
 {
   if (color < 0)
     return GetSysColor(color & 0xFF);
-  return color & 0xFFFFFF;
+  return color;
 }
 
 Integer ColorIdentCount() { return static_cast<Integer>(sizeof(kColors) / sizeof(kColors[0])); }
@@ -238,7 +187,7 @@ const TIdentMapEntry& ColorIdent(Integer index) { return kColors[index]; }
 bool IdentToColor(const AnsiString& ident, TColor& color)
 {
   for (const TIdentMapEntry& e : kColors)
-    if (SameAsciiText(ident, e.Name)) {
+    if (SameText(ident, e.Name)) {
       color = e.Value;
       return true;
     }
@@ -268,11 +217,9 @@ AnsiString ColorToString(TColor color)
 TColor StringToColor(const AnsiString& text)
 {
   TColor color;
-  if (IdentToColor(text, color) || TryParseInteger(text, color))
+  if (IdentToColor(text, color))
     return color;
-  AnsiString message = SInvalidInteger;
-  message.replace(message.find("%s"), 2, text);
-  throw EConvertError(message);
+  return StrToInt(text);
 }
 
 TColor GetSysColor(Integer index)

@@ -119,8 +119,9 @@ constexpr Byte GetRValue(TColor c) { return static_cast<Byte>(c & 0xFF); }
 constexpr Byte GetGValue(TColor c) { return static_cast<Byte>((c >> 8) & 0xFF); }
 constexpr Byte GetBValue(TColor c) { return static_cast<Byte>((c >> 16) & 0xFF); }
 
-// A plain 0x00BBGGRR colour: system colours through the current table, others masked to
-// their low 24 bits (clNone and clDefault included, as the platform does).
+// A plain colour: system colours resolve through the current table; every other value
+// comes back unchanged (clNone and clDefault too: callers test for them first; drawing
+// uses the low 24 bits).
 TColor ColorToRGB(TColor color);
 
 // The named-colour table: 52 entries "clBlack" .. "clWindowText" in the platform's order.

@@ -47,15 +47,6 @@ constexpr const char* kDefaultFace = "WenQuanYi Zen Hei";
 // Advances and metrics are measured at this em size (pixels) and scaled.
 constexpr double kReferenceEm = 1000.0;
 
-bool SameAscii(const AnsiString& a, const char* b)
-{
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return i == a.size() && b[i] == 0;
-}
-
 bool FileExists(const AnsiString& path) { return !path.empty() && access(path.c_str(), R_OK) == 0; }
 
 AnsiString DirectoryOf(const AnsiString& path)
@@ -295,10 +286,10 @@ TTextEngine* gDefaultOverride = nullptr;
 
 AnsiString SubstituteFontName(const AnsiString& name)
 {
-  if (name.empty() || SameAscii(name, "Default"))
+  if (name.empty() || SameText(name, "Default"))
     return kDefaultFace;
   for (const TSubstitute& s : kSubstitutes)
-    if (name == s.From || SameAscii(name, s.From))
+    if (name == s.From || SameText(name, s.From))
       return s.To;
   return name;
 }

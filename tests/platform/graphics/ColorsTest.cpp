@@ -67,7 +67,7 @@ TEST(Colors, SystemColoursResolveThroughTheCurrentTable)
   SetSysColor(COLOR_BTNFACE, 0x010203);
   EXPECT_EQ(ColorToRGB(clBtnFace), 0x010203);
   EXPECT_EQ(ColorToRGB(clRed), clRed);
-  EXPECT_EQ(ColorToRGB(clNone), 0xFFFFFF);
+  EXPECT_EQ(ColorToRGB(clNone), clNone);
   SetSystemMetrics(SM_CXVSCROLL, 20);
   EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL), 20);
   ResetSysColors();
