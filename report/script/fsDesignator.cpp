@@ -15,6 +15,21 @@ TfsExpression* TfsDesignatorItem::Args(Integer index) const
   return static_cast<TfsExpression*>(Items(index));
 }
 
+TfsDesignatorItem::TRefKind TfsDesignatorItem::RefKind()
+{
+  if (FRefKind == rkUnknown) {
+    if (dynamic_cast<TfsDesignator*>(FRef))
+      FRefKind = rkDesignator;
+    else if (dynamic_cast<TfsProcVariable*>(FRef))
+      FRefKind = rkProc;
+    else if (dynamic_cast<TfsCustomHelper*>(FRef))
+      FRefKind = rkHelper;
+    else
+      FRefKind = rkOther;
+  }
+  return FRefKind;
+}
+
 TfsDesignator::TfsDesignator(TfsScript* script) : TfsCustomVariable("", fvtVariant, ""), FScript(script)
 {
 }
@@ -136,15 +151,19 @@ Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
   for (Integer i = 0; i < count; ++i) {
     TfsDesignatorItem* element = ElementAt(i);
     TfsCustomVariable* item = element->Ref();
-    if (auto* inner = dynamic_cast<TfsDesignator*>(item)) {
-      running = inner->GetValue();
+    const TfsDesignatorItem::TRefKind kind = element->RefKind();
+    if (kind == TfsDesignatorItem::rkDesignator) {
+      running = item->GetValue();
       previous = item;
       continue;
     }
 
     TLocalsGuard locals;
-    if (auto* proc = dynamic_cast<TfsProcVariable*>(item); proc && proc->Executing())
-      locals.Save(proc->Prog());
+    if (kind == TfsDesignatorItem::rkProc) {
+      auto* proc = static_cast<TfsProcVariable*>(item);
+      if (proc->Executing())
+        locals.Save(proc->Prog());
+    }
 
     const Integer argCount = std::min(item->Count(), element->Count());
     if (argCount > 0) {
@@ -158,7 +177,8 @@ Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
         item->Params(a)->SetValue(args[static_cast<size_t>(a)]);
     }
 
-    if (auto* helper = dynamic_cast<TfsCustomHelper*>(item)) {
+    if (kind == TfsDesignatorItem::rkHelper) {
+      auto* helper = static_cast<TfsCustomHelper*>(item);
       helper->SetParentRef(previous);
       helper->SetParentValue(running);
       helper->SetProg(FScript);

@@ -14,7 +14,14 @@ class TfsDesignatorItem : public TfsItemList {
 public:
   TfsExpression* Args(Integer index) const;
   TfsCustomVariable* Ref() const { return FRef; }
-  void SetRef(TfsCustomVariable* value) { FRef = value; }
+  void SetRef(TfsCustomVariable* value)
+  {
+    FRef = value;
+    FRefKind = rkUnknown;
+  }
+  // What the named item is, as the element walk needs it; worked out once.
+  enum TRefKind { rkUnknown, rkDesignator, rkProc, rkHelper, rkOther };
+  TRefKind RefKind();
   bool Flag() const { return FFlag; } // reached with '[' (default or index property)
   void SetFlag(bool value) { FFlag = value; }
   const AnsiString& SourcePos() const { return FSourcePos; }
@@ -23,6 +30,7 @@ public:
 private:
   bool FFlag = false;
   TfsCustomVariable* FRef = nullptr;
+  TRefKind FRefKind = rkUnknown;
   AnsiString FSourcePos;
 };
 

@@ -21,7 +21,7 @@ namespace {
 const char* const SStackOverflow = "Stack overflow";
 
 // Stack left below the current frame before the engine refuses to go deeper.
-constexpr size_t StackSafetyMargin = 256 * 1024;
+constexpr size_t StackSafetyMargin = 512 * 1024;
 
 // The lowest usable address of the calling thread's stack, found once per thread.
 const char* StackLimit()

@@ -397,3 +397,16 @@ TEST(fsScript, ExecutableLinesAndUnits)
   EXPECT_EQ(bad.Error, "Undeclared identifier: 'y' at 2:4");
   EXPECT_EQ(bad.Script->ErrorUnit(), "b.pas");
 }
+
+// A macro routine receives its arguments as written; @Name gives a routine's name as text.
+TEST(fsScript, MacroArgumentsAndAddresses)
+{
+  TTestScript t;
+  t.Host->RegisterScriptMethod("macrofunction Text(x: Variant): String", "ctOther", "",
+                               [](TObject*, TClass, const AnsiString&, Variant& params) -> Variant {
+                                 return VarArrayGet(params, {0});
+                               });
+  EXPECT_EQ(t.Run("var a, b: Integer;\r\nprocedure OnIt; begin end;\r\n"
+                  "begin a := 1; b := 2; Log(Text(a + b)); Log(Text( a*(b) )); Log(@OnIt) end."),
+            "a + b,a*(b),OnIt");
+}
