@@ -1,8 +1,10 @@
 // The graphics library's units in the system's unit order: the Graphics unit registers the
-// enumerations and the class records with their published properties.
+// enumerations and the class records with their published properties, and resets the
+// system colour and metrics tables.
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/graphics/TextEngine.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Units.h"
 
@@ -76,12 +78,17 @@ void RegisterGraphicsClasses()
   TClassRegistration<TPicture, TPersistent>("TPicture");
 }
 
+// A fresh start (tests reinitialize the units): the built-in colour scheme and metrics.
 void GraphicsInitialization()
 {
   RegisterGraphicsTypes();
   RegisterGraphicsClasses();
+  ResetSysColors();
+  ResetSystemMetrics();
 }
+
+void GraphicsFinalization() { SetDefaultTextEngine(nullptr); }
 
 } // namespace
 
-void RegisterGraphicsUnits() { RegisterUnit("Graphics", GraphicsInitialization, nullptr); }
+void RegisterGraphicsUnits() { RegisterUnit("Graphics", GraphicsInitialization, GraphicsFinalization); }
