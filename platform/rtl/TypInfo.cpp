@@ -319,6 +319,7 @@ PTypeInfo ClassTypeInfo(TClass cls)
   info->ClassType = cls;
   PTypeInfo raw = info.get();
   classTypes.emplace(cls, std::move(info));
+  AddNamedTypeInfo(raw); // "TFont" finds the class type once a property has used it
   return raw;
 }
 

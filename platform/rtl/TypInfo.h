@@ -119,7 +119,8 @@ PTypeInfo RegisterEventType(const AnsiString& name)
   return info;
 }
 
-// The class type of a class reference (kind tkClass, named after the class).
+// The class type of a class reference (kind tkClass, named after the class; known to
+// FindTypeInfo by that name from its first use on).
 PTypeInfo ClassTypeInfo(TClass cls);
 
 // Built-in and named types.
