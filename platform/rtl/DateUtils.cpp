@@ -7,6 +7,7 @@
 #include <time.h>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 
 namespace {
@@ -38,15 +39,6 @@ bool IsAsciiLetter(char c)
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Replaces the first "%s" of a message text with the argument.
-AnsiString MessageWithArgument(const char* text, const AnsiString& arg)
-{
-  AnsiString result = text;
-  auto at = result.find("%s");
-  if (at != AnsiString::npos)
-    result.replace(at, 2, arg);
-  return result;
-}
 
 // Appends n in decimal, padded with zeros to at least `digits` digits.
 void AppendNumber(AnsiString& out, Integer n, Integer digits)
@@ -1020,12 +1012,24 @@ bool TryStrToDateTime(const AnsiString& text, TDateTime& value)
   return TryStrToDateTime(text, value, FormatSettings);
 }
 
-TDateTime StrToDate(const AnsiString& text, const TFormatSettings& settings)
+namespace {
+
+using TTryParse = bool (*)(const AnsiString&, TDateTime&, const TFormatSettings&);
+
+TDateTime ParseOrRaise(TTryParse tryParse, const char* message, const AnsiString& text,
+                       const TFormatSettings& settings)
 {
   TDateTime value;
-  if (!TryStrToDate(text, value, settings))
-    throw EConvertError(MessageWithArgument(SInvalidDate, text));
+  if (!tryParse(text, value, settings))
+    throw EConvertError(Format(message, {text}));
   return value;
+}
+
+} // namespace
+
+TDateTime StrToDate(const AnsiString& text, const TFormatSettings& settings)
+{
+  return ParseOrRaise(TryStrToDate, SInvalidDate, text, settings);
 }
 
 TDateTime StrToDate(const AnsiString& text)
@@ -1035,10 +1039,7 @@ TDateTime StrToDate(const AnsiString& text)
 
 TDateTime StrToTime(const AnsiString& text, const TFormatSettings& settings)
 {
-  TDateTime value;
-  if (!TryStrToTime(text, value, settings))
-    throw EConvertError(MessageWithArgument(SInvalidTime, text));
-  return value;
+  return ParseOrRaise(TryStrToTime, SInvalidTime, text, settings);
 }
 
 TDateTime StrToTime(const AnsiString& text)
@@ -1048,10 +1049,7 @@ TDateTime StrToTime(const AnsiString& text)
 
 TDateTime StrToDateTime(const AnsiString& text, const TFormatSettings& settings)
 {
-  TDateTime value;
-  if (!TryStrToDateTime(text, value, settings))
-    throw EConvertError(MessageWithArgument(SInvalidDateTime, text));
-  return value;
+  return ParseOrRaise(TryStrToDateTime, SInvalidDateTime, text, settings);
 }
 
 TDateTime StrToDateTime(const AnsiString& text)
