@@ -367,8 +367,15 @@ void TfrxXMLReader::ReadTree(TfrxXMLItem* Item, bool KeepLoaded, bool KeepRootLo
     FinishItem(e, offset, KeepLoaded || (KeepRootLoaded && e == Item));
   };
 
-  Int64 offset = FPosition;
-  ReadItem(Item->FName, Item->FText);
+  // Processing instructions and declarations ('<?...?>', '<!...>') are not elements.
+  auto isInstruction = [](const AnsiString& name) {
+    return !name.empty() && (name[0] == '?' || name[0] == '!');
+  };
+  Int64 offset;
+  do {
+    offset = FPosition;
+    ReadItem(Item->FName, Item->FText);
+  } while (isInstruction(Item->FName));
   if (Item->FName.empty() || Item->FName[0] == '/')
     return;
   if (isEmptyElement(Item)) {
@@ -388,6 +395,8 @@ void TfrxXMLReader::ReadTree(TfrxXMLItem* Item, bool KeepLoaded, bool KeepRootLo
       }
       break;
     }
+    if (isInstruction(name))
+      continue;
     if (name[0] == '/') {
       TOpen top = open.back();
       if (!SameText(name.substr(1), top.Item->FName))

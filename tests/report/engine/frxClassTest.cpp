@@ -5,6 +5,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Filer.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Variants.h"
 #include "report/engine/frxClass.h"
 #include "report/engine/frxUtils.h"
@@ -248,6 +249,26 @@ TEST_F(frxClassTest, EveryPropertyKindRoundTrips)
   EXPECT_EQ(again.DataString(), text);
 }
 
+TEST_F(frxClassTest, NamesAndDecimalSeparatorsAcrossSaveAndLoad)
+{
+  auto* v = NewView(page, "Memo1");
+  v->SetWidth(94.48825);
+  TStringStream out;
+  v->SaveToStream(&out);
+  EXPECT_NE(out.DataString().find("<TfrxProbeView Name=\"\""), AnsiString::npos);
+  EXPECT_EQ(v->Name(), "Memo1");
+
+  // Written with a comma, read with a point.
+  const char separator = FormatSettings.DecimalSeparator;
+  FormatSettings.DecimalSeparator = ',';
+  const AnsiString text = SaveReport();
+  FormatSettings.DecimalSeparator = '.';
+  EXPECT_NE(text.find("Width=\"94,48825\""), AnsiString::npos);
+  auto loaded = LoadReport(text);
+  FormatSettings.DecimalSeparator = separator;
+  EXPECT_NEAR(static_cast<double>(loaded->FindObject("Memo1")->Width()), 94.48825, 1e-12);
+}
+
 TEST_F(frxClassTest, DefaultsAreNotWritten)
 {
   auto* v = NewView(page, "Memo1");
@@ -328,6 +349,24 @@ TEST_F(frxClassTest, SingleObjectForms)
   EXPECT_EQ(static_cast<TfrxProbeView*>(copy)->Count, 3);
   EXPECT_EQ(copy->Parent(), page);
   EXPECT_EQ(reader.ReadNewObject(page), nullptr);
+
+  // Objects written one after another are read one after another: the reader leaves the
+  // stream right after the tag it consumed, although it reads ahead in blocks.
+  TStringStream two;
+  TfrxXMLSerializer pairWriter(&two);
+  v->Count = 1;
+  pairWriter.WriteObjectElement(v);
+  v->Count = 2;
+  pairWriter.WriteObjectElement(v);
+  two.SetPosition(0);
+  TfrxXMLSerializer pairReader(&two);
+  auto* one = static_cast<TfrxProbeView*>(pairReader.ReadNewObject(page));
+  auto* second = static_cast<TfrxProbeView*>(pairReader.ReadNewObject(page));
+  ASSERT_TRUE(one && second);
+  EXPECT_EQ(one->Count, 1);
+  EXPECT_EQ(second->Count, 2);
+  TStringStream unknown("<TfrxNoSuchView/>");
+  EXPECT_THROW(TfrxXMLSerializer(&unknown).ReadNewObject(page), EClassNotFound);
 
   TfrxXMLSerializer text(nullptr);
   EXPECT_EQ(text.ReadObjectFromText(page, "   "), nullptr);

@@ -1,6 +1,8 @@
 // Page ranges, the bracket scanner, hex streams and lenient numbers.
 #include <gtest/gtest.h>
 
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FormatSettings.h"
 #include "report/engine/frxUtils.h"
@@ -147,6 +149,40 @@ TEST(frxUtils, LocateComponentAndReferenceNames)
   EXPECT_EQ(ComponentReferenceName(nullptr, table), "Module1.Table1");
   EXPECT_EQ(ComponentReferenceName(nullptr, nullptr), "");
   SetFindGlobalModule(nullptr);
+}
+
+TEST(frxUtils, ErrorMessageBox)
+{
+  static AnsiString shown, caption;
+  ShowErrorMessage("nobody listens"); // without a message box nothing happens
+  SetErrorMessageBox([](const AnsiString& text, const AnsiString& title) {
+    shown = text;
+    caption = title;
+  });
+  ShowErrorMessage("坏了");
+  SetErrorMessageBox(nullptr);
+  EXPECT_EQ(shown, "坏了");
+  EXPECT_EQ(caption, "错误");
+}
+
+TEST(frxUtils, DrawGraphicStretches)
+{
+  TBitmap target(20, 20);
+  target.Canvas()->Brush()->SetColor(clWhite);
+  target.Canvas()->FillRect(Rect(0, 0, 20, 20));
+  TBitmap picture(2, 2);
+  picture.Canvas()->Brush()->SetColor(clRed);
+  picture.Canvas()->FillRect(Rect(0, 0, 2, 2));
+
+  DrawGraphic(target.Canvas(), Rect(5, 5, 15, 15), &picture);
+  EXPECT_EQ(target.Pixel(5, 5), clRed);
+  EXPECT_EQ(target.Pixel(14, 14), clRed);
+  EXPECT_EQ(target.Pixel(15, 15), clWhite);
+  EXPECT_EQ(target.Pixel(4, 10), clWhite);
+
+  TBitmap empty;
+  DrawGraphic(target.Canvas(), Rect(0, 0, 20, 20), &empty); // draws nothing
+  EXPECT_EQ(target.Pixel(0, 0), clWhite);
 }
 
 } // namespace

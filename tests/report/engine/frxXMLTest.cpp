@@ -135,6 +135,7 @@ TEST(frxXML, LenientReading)
       {"comments skipped", "<r><!-- <no> -- --><a/><!----></r>", "r(a)"},
       {"truncated file", "<r><a><b/>", "r(a(b))"},
       {"stray text at end", "<r/>trailing", "r"},
+      {"instructions skipped", "<?pi x?><!DOCTYPE r><r><?pi?><a/></r>", "r(a)"},
   };
   std::function<AnsiString(TfrxXMLItem*)> shape = [&](TfrxXMLItem* item) {
     AnsiString s = item->Name();
