@@ -8,8 +8,9 @@
 
 namespace {
 
-// Saves, clears and restores the break, continue and exit flags around a finally handler,
-// so that a jump out of the protected part neither cuts the handler short nor is lost.
+// Saves and clears the break, continue and exit flags around a finally handler, so that a
+// jump out of the protected part neither cuts the handler short nor is lost; a jump made by
+// the handler itself stays in force.
 struct TFlagScope {
   TfsScript* Prog;
   bool Break, Continue, Exit;
@@ -21,9 +22,9 @@ struct TFlagScope {
   }
   ~TFlagScope()
   {
-    Prog->BreakCalled = Break;
-    Prog->ContinueCalled = Continue;
-    Prog->ExitCalled = Exit;
+    Prog->BreakCalled = Prog->BreakCalled || Break;
+    Prog->ContinueCalled = Prog->ContinueCalled || Continue;
+    Prog->ExitCalled = Prog->ExitCalled || Exit;
   }
 };
 

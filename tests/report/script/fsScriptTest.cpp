@@ -149,6 +149,9 @@ TEST(fsScript, PascalStatements)
       {"continue inside the protected part runs the whole handler",
        "var i: Integer; begin for i := 1 to 2 do try continue finally Log('f'); Log(i) end end.",
        "f,1,f,2"},
+      {"a jump inside the finally handler stays in force",
+       "var i: Integer; begin for i := 1 to 3 do try Log(i) finally break end; Log('x') end.",
+       "1,x"},
       {"compound assignments",
        "var i: Integer; e: Extended; begin i := 5; i := i + 2; i := 3 * i; i := i - 1; e := 10; "
        "e := e / 4; Log(i); Log(e) end.",
@@ -168,6 +171,15 @@ TEST(fsScript, PascalStatements)
        "begin for i := 1 to 3 do a[i] := i * i; m[1, 0] := 7; Log(a[2] + a[3]); Log(m[1, 0]); "
        "Log(Length(a)) end.",
        "13,7,3"},
+      {"default parameter values",
+       "procedure P(a: Integer; b: String = 'd'); begin Log(b + IntToStr(a)) end; "
+       "begin P(1); P(2, 'x') end.",
+       "d1,x2"},
+      {"array index out of bounds", "var a: array[1..3] of Integer; begin a[4] := 1 end.",
+       "run: Variant or safe array index out of bounds"},
+      {"arrays of more than three dimensions read as Null",
+       "var a: array[0..1, 0..1, 0..1, 0..1] of Integer; begin Log(VarType(a[1, 1, 1, 1])) end.",
+       "1"},
       {"string characters",
        "var s: String; begin s := 'abc'; s[1] := 'X'; Log(s); Log(s[2]) end.", "Xbc,b"},
       {"in with a set", "var x: Integer; begin for x := 1 to 6 do if x in [1, 3..5] then Log(x) end.",
