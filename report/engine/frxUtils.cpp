@@ -17,7 +17,7 @@
 
 namespace {
 
-TfrxFindModuleFunc GFindModule = nullptr;
+TfrxGlobalModulesFunc GModules = nullptr;
 TfrxMessageBoxFunc GMessageBox = nullptr;
 
 AnsiString WithoutBlanks(const AnsiString& s)
@@ -136,11 +136,36 @@ void ExtractBracketed(const AnsiString& Text, const AnsiString& Open, const Ansi
   EndPos = StartPos != stop ? stop + Length(Close) - 1 : stop;
 }
 
-void SetFindGlobalModule(TfrxFindModuleFunc Func) { GFindModule = Func; }
+void SetGlobalModules(TfrxGlobalModulesFunc Func) { GModules = Func; }
+
+std::vector<TComponent*> GlobalModules()
+{
+  return GModules ? GModules() : std::vector<TComponent*>();
+}
 
 TComponent* FindGlobalModule(const AnsiString& Name)
 {
-  return GFindModule && !Name.empty() ? GFindModule(Name) : nullptr;
+  if (Name.empty())
+    return nullptr;
+  for (TComponent* module : GlobalModules())
+    if (module && SameText(module->Name(), Name))
+      return module;
+  return nullptr;
+}
+
+void ListComponentsOfClass(TfrxReport* Report, TClass Cls, TStrings* List, TComponent* Exclude)
+{
+  List->Clear();
+  auto addOwnedBy = [&](TComponent* owner) {
+    for (Integer i = 0; owner && i < owner->ComponentCount(); ++i) {
+      TComponent* c = owner->Components(i);
+      if (c != Exclude && c->InheritsFrom(Cls))
+        List->AddObject(ComponentReferenceName(Report, c), c);
+    }
+  };
+  addOwnedBy(Report);
+  for (TComponent* module : GlobalModules())
+    addOwnedBy(module);
 }
 
 TComponent* LocateComponent(TComponent* Owner, const AnsiString& Name)
@@ -169,7 +194,7 @@ AnsiString ComponentReferenceName(TfrxReport* Report, TComponent* Component)
   TComponent* owner = Component->Owner();
   if (!owner || owner == Report || (Report && owner == Report->Owner()))
     return Component->Name();
-  if (!owner->Name().empty() && FindGlobalModule(owner->Name()) == owner)
+  if (FindGlobalModule(owner->Name()) == owner)
     return owner->Name() + "." + Component->Name();
   return AnsiString();
 }

@@ -3,6 +3,8 @@
 // streams and the error message box. frxClass.h holds the component tree that uses them.
 #pragma once
 
+#include <vector>
+
 #include "platform/rtl/Classes.h"
 
 class TCanvas;
@@ -44,11 +46,12 @@ void ExtractBracketed(const AnsiString& Text, const AnsiString& Open, const Ansi
 
 // ---- Component lookup ----
 
-// The program's forms and data modules by name, for dotted references such as
-// "Form1.Table1". The window library installs the lookup; without one, dotted names find
-// nothing.
-using TfrxFindModuleFunc = TComponent* (*)(const AnsiString& Name);
-void SetFindGlobalModule(TfrxFindModuleFunc Func);
+// The program's open forms, then its data modules, for references such as
+// "Form1.Table1". The window library installs the list; without one there are none.
+using TfrxGlobalModulesFunc = std::vector<TComponent*> (*)();
+void SetGlobalModules(TfrxGlobalModulesFunc Func);
+std::vector<TComponent*> GlobalModules();
+// The global module of that name (ignoring case); null when none.
 TComponent* FindGlobalModule(const AnsiString& Name);
 
 // Finds a component by name: Form.Component or Form.Module.Component through the global
@@ -60,6 +63,10 @@ TComponent* LocateComponent(TComponent* Owner, const AnsiString& Name);
 // or is owned by the report or the report's owner; Module.Name when its owner is a global
 // module; '' otherwise and for nil.
 AnsiString ComponentReferenceName(TfrxReport* Report, TComponent* Component);
+
+// Clears List and adds (reference name, component) for every component of class Cls
+// except Exclude: first those the report owns, then those of each global module.
+void ListComponentsOfClass(TfrxReport* Report, TClass Cls, TStrings* List, TComponent* Exclude);
 
 // ---- Text and numbers ----
 

@@ -5,6 +5,8 @@
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/TypInfo.h"
+#include "report/engine/frxClass.h"
 #include "report/engine/frxUtils.h"
 
 namespace {
@@ -141,14 +143,26 @@ TEST(frxUtils, LocateComponentAndReferenceNames)
   static TComponent* module = nullptr;
   module = &owner;
   owner.SetName("Module1");
-  SetFindGlobalModule([](const AnsiString& name) -> TComponent* {
-    return name == "Module1" ? module : nullptr;
-  });
-  EXPECT_EQ(LocateComponent(nullptr, "Module1.Table1"), table);
+  SetGlobalModules([] { return std::vector<TComponent*>{module}; });
+  EXPECT_EQ(LocateComponent(nullptr, "module1.Table1"), table);
   EXPECT_EQ(LocateComponent(nullptr, "Nowhere.Table1"), nullptr);
   EXPECT_EQ(ComponentReferenceName(nullptr, table), "Module1.Table1");
   EXPECT_EQ(ComponentReferenceName(nullptr, nullptr), "");
-  SetFindGlobalModule(nullptr);
+
+  TfrxReport report(nullptr);
+  auto* mine = new TComponent(&report);
+  mine->SetName("Mine");
+  auto* excluded = new TComponent(&report);
+  excluded->SetName("Excluded");
+  TStringList list;
+  ListComponentsOfClass(&report, ClassInfoOf<TComponent>(), &list, excluded);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Strings(0), "Mine");
+  EXPECT_EQ(list.Objects(0), mine);
+  EXPECT_EQ(list.Strings(1), "Module1.Table1");
+  ListComponentsOfClass(&report, ClassInfoOf<TfrxReport>(), &list, nullptr);
+  EXPECT_EQ(list.Count(), 0);
+  SetGlobalModules(nullptr);
 }
 
 TEST(frxUtils, ErrorMessageBox)
