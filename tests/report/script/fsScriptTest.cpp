@@ -200,6 +200,7 @@ TEST(fsScript, OtherLanguagesStatements)
       {"do-while runs once", "{ int i = 0; do i++; while (i > 5); Log(i); }", "1"},
       {"continue still runs the increment",
        "{ int i; for (i = 0; i < 4; i++) { if (i == 1) continue; Log(i); } }", "0,2,3"},
+      {"C-style array", "int a[3]; { a[2] = 5; Log(a[2]); Log(Length(a)); }", "5,3"},
       {"switch", "{ switch (2) { case 1: Log(1); case 2: Log(2); default: Log(0); } }", "2"},
       {"try", "{ try { RaiseException(\"x\"); } except { Log(\"c\"); } }", "c"},
   };
