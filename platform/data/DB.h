@@ -4,6 +4,7 @@
 // datasets in ADODB.h) is a TDataSet; controls and reports read records through links.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -351,6 +352,8 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Raises the conversion error "'text' is not a valid value for field 'name'".
   [[noreturn]] void InvalidValue(const AnsiString& Text) const;
+  // The list of the dataset that holds this field: AggFields for aggregates, else Fields.
+  TFields* OwnerList() const;
   // Writes a converted value through the dataset.
   void StoreValue(const Variant& V);
   void PropertyChanged(bool LayoutAffected);
@@ -602,6 +605,35 @@ public:
 class TGraphicField : public TBlobField {
 public:
   explicit TGraphicField(TComponent* AOwner);
+};
+
+// A value summarised over the dataset's visible records: Expression is "SUM(field)",
+// "AVG(field)", "MIN(field)", "MAX(field)" or "COUNT(*)" / "COUNT(field)" (non-null values);
+// Null while inactive, on a closed dataset, or over no values.
+class TAggregateField : public TField {
+public:
+  explicit TAggregateField(TComponent* AOwner);
+  AnsiString Expression() const { return FExpression; }
+  void SetExpression(const AnsiString& Value) { FExpression = Value; }
+  bool Active() const { return FActive; }
+  void SetActive(bool Value) { FActive = Value; }
+  AnsiString DisplayFormat() const { return FDisplayFormat; }
+  void SetDisplayFormat(const AnsiString& Value);
+  bool Currency() const { return FCurrency; }
+  void SetCurrency(bool Value) { FCurrency = Value; }
+  Integer Precision() const { return FPrecision; }
+  void SetPrecision(Integer Value) { FPrecision = Value; }
+
+protected:
+  Variant GetAsVariant() override;
+  void GetText(AnsiString& Text, bool DisplayText) override;
+
+private:
+  AnsiString FExpression;
+  AnsiString FDisplayFormat;
+  bool FActive = false;
+  bool FCurrency = false;
+  Integer FPrecision = 15;
 };
 
 // The field class a dataset creates for a column type by default (TStringField for
@@ -918,6 +950,8 @@ public:
 
   // Fields.
   TFields* Fields() const { return FFields.get(); }
+  // Aggregate fields attached to the dataset (they are not among Fields).
+  TFields* AggFields() const { return FAggFields.get(); }
   Integer FieldCount() const { return FFields->Count(); }
   TFieldDefs* FieldDefs() const { return FFieldDefs.get(); }
   TField* FindField(const AnsiString& FieldName) const { return FFields->FindField(FieldName); }
@@ -1011,6 +1045,7 @@ private:
   friend class TDataLink;
   friend class TMasterDataLink;
   friend class TBlobFieldStream;
+  friend class TAggregateField;
 
   // State.
   void SetState(TDataSetState Value);
@@ -1049,9 +1084,12 @@ private:
   void CheckRequiredFields();
   Integer LocateRecord(const AnsiString& KeyFields, const Variant& KeyValues,
                        TLocateOptions Options);
+  // Calls Visit with the fields reading each visible record in turn.
+  void ForEachVisibleRecord(const std::function<void()>& Visit);
   void UpdateLinkBufferCounts();
 
   std::unique_ptr<TFields> FFields;
+  std::unique_ptr<TFields> FAggFields;
   std::unique_ptr<TFieldDefs> FFieldDefs;
   std::vector<TDataSource*> FDataSources;
   std::vector<std::unique_ptr<TRecord>> FRecords; // stored records in dataset order

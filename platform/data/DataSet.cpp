@@ -46,7 +46,7 @@ private:
 } // namespace
 
 TDataSet::TDataSet(TComponent* AOwner)
-    : TComponent(AOwner), FFields(std::make_unique<TFields>(this)),
+    : TComponent(AOwner), FFields(std::make_unique<TFields>(this)), FAggFields(std::make_unique<TFields>(this)),
       FFieldDefs(std::make_unique<TFieldDefs>(this))
 {
 }
@@ -65,6 +65,7 @@ TDataSet::~TDataSet()
   // reach back into a dataset that is gone.
   DestroyFields();
   FFields->Clear();
+  FAggFields->Clear();
 }
 
 // ---- State ----
@@ -912,6 +913,8 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value)
     DatabaseError(SNotEditing, this);
   if (!IsEditState(FState))
     DatabaseError(SNotEditing, this);
+  if (Field->FFieldKind == fkAggregate)
+    DatabaseErrorFmt(SFieldReadOnly, Field->DisplayName(), this);
   if (Field->FSlot < 0)
     DatabaseErrorFmt(SFieldNotFound, Field->FieldName(), this);
   if (Field->FFieldKind == fkLookup) {
@@ -1095,6 +1098,16 @@ Integer TDataSet::LocateRecord(const AnsiString& KeyFields, const Variant& KeyVa
       return static_cast<Integer>(r);
   }
   return -1;
+}
+
+void TDataSet::ForEachVisibleRecord(const std::function<void()>& Visit)
+{
+  TStateSaver saver(FState, FCalcRecord);
+  FState = dsFilter;
+  for (TRecord* rec : FView) {
+    FCalcRecord = rec;
+    Visit();
+  }
 }
 
 bool TDataSet::Locate(const AnsiString& KeyFields, const Variant& KeyValues, TLocateOptions Options)

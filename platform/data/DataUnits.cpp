@@ -60,6 +60,15 @@ void RegisterFieldClasses()
   TClassRegistration<TDateField, TDateTimeField>("TDateField");
   TClassRegistration<TTimeField, TDateTimeField>("TTimeField");
   TClassRegistration<TSQLTimeStampField, TDateTimeField>("TSQLTimeStampField");
+  TClassRegistration<TAggregateField, TField>("TAggregateField")
+      .Property("Expression", &TAggregateField::Expression, &TAggregateField::SetExpression)
+      .Property("Active", &TAggregateField::Active, &TAggregateField::SetActive)
+      .Default(false)
+      .Property("DisplayFormat", &TAggregateField::DisplayFormat, &TAggregateField::SetDisplayFormat)
+      .Property("currency", &TAggregateField::Currency, &TAggregateField::SetCurrency)
+      .Default(false)
+      .Property("Precision", &TAggregateField::Precision, &TAggregateField::SetPrecision)
+      .Default(15);
   TClassRegistration<TBlobField, TField>("TBlobField");
   TClassRegistration<TMemoField, TBlobField>("TMemoField");
   TClassRegistration<TWideMemoField, TMemoField>("TWideMemoField");

@@ -139,7 +139,7 @@ TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
 TField::~TField()
 {
   if (FDataSet)
-    FDataSet->FFields->Remove(this);
+    OwnerList()->Remove(this);
   if (FLookupDataSet)
     FLookupDataSet->RemoveFreeNotification(this);
 }
@@ -153,12 +153,18 @@ void TField::SetDataSet(TDataSet* Value)
   if (Value && Value->Active())
     DatabaseError(SDataSetOpen, Value);
   if (FDataSet)
-    FDataSet->FFields->Remove(this);
+    OwnerList()->Remove(this);
   if (Value) {
-    if (Value->FFields->FindField(FFieldName))
+    TFields* list = FFieldKind == fkAggregate ? Value->FAggFields.get() : Value->FFields.get();
+    if (list->FindField(FFieldName))
       DatabaseErrorFmt(SDuplicateFieldName, FFieldName, Value);
-    Value->FFields->Add(this);
+    list->Add(this);
   }
+}
+
+TFields* TField::OwnerList() const
+{
+  return FFieldKind == fkAggregate ? FDataSet->FAggFields.get() : FDataSet->FFields.get();
 }
 
 void TField::SetFieldName(const AnsiString& Value)
@@ -170,9 +176,16 @@ void TField::SetFieldName(const AnsiString& Value)
 
 void TField::SetFieldKind(TFieldKind Value)
 {
-  if (FDataSet && FDataSet->Active())
-    DatabaseError(SDataSetOpen, FDataSet);
+  if (Value == FFieldKind)
+    return;
+  TDataSet* ds = FDataSet;
+  if (ds && ds->Active())
+    DatabaseError(SDataSetOpen, ds);
+  if (ds)
+    OwnerList()->Remove(this); // aggregates and other fields live in different lists
   FFieldKind = Value;
+  if (ds)
+    (Value == fkAggregate ? ds->FAggFields : ds->FFields)->Add(this);
 }
 
 void TField::SetSize(Integer Value)
@@ -243,13 +256,13 @@ void TField::SetVisible(bool Value)
   PropertyChanged(true);
 }
 
-Integer TField::Index() const { return FDataSet ? FDataSet->FFields->IndexOf(const_cast<TField*>(this)) : -1; }
+Integer TField::Index() const { return FDataSet ? OwnerList()->IndexOf(const_cast<TField*>(this)) : -1; }
 
 void TField::SetIndex(Integer Value)
 {
   if (!FDataSet)
     return;
-  FDataSet->FFields->MoveField(this, Value);
+  OwnerList()->MoveField(this, Value);
   PropertyChanged(true);
 }
 
@@ -892,6 +905,78 @@ void TMemoField::GetText(AnsiString& Text, bool DisplayText)
 TWideMemoField::TWideMemoField(TComponent* AOwner) : TMemoField(AOwner) { SetDataType(ftWideMemo); }
 
 TGraphicField::TGraphicField(TComponent* AOwner) : TBlobField(AOwner) { SetDataType(ftGraphic); }
+
+// ---- Aggregates ----
+
+TAggregateField::TAggregateField(TComponent* AOwner) : TField(AOwner)
+{
+  SetDataType(ftFloat);
+  SetFieldKind(fkAggregate);
+  SetAlignmentDefault(taRightJustify);
+}
+
+void TAggregateField::SetDisplayFormat(const AnsiString& Value)
+{
+  if (Value == FDisplayFormat)
+    return;
+  FDisplayFormat = Value;
+  PropertyChanged(true);
+}
+
+Variant TAggregateField::GetAsVariant()
+{
+  TDataSet* ds = DataSet();
+  if (!FActive || !ds || !ds->Active())
+    return ::Null();
+  AnsiString text = Trim(FExpression);
+  size_t open = text.find('(');
+  size_t close = text.rfind(')');
+  if (open == AnsiString::npos || close == AnsiString::npos || close < open)
+    InvalidValue(FExpression);
+  AnsiString function = UpperCase(Trim(text.substr(0, open)));
+  AnsiString argument = Trim(text.substr(open + 1, close - open - 1));
+  TField* source = argument == "*" ? nullptr : ds->FieldByName(argument);
+  if (!source && function != "COUNT")
+    InvalidValue(FExpression);
+  Integer count = 0;
+  Variant result = ::Null();
+  ds->ForEachVisibleRecord([&] {
+    if (source && source->IsNull())
+      return;
+    ++count;
+    if (!source)
+      return;
+    Variant v = source->AsVariant();
+    if (VarIsNull(result))
+      result = v;
+    else if (function == "SUM" || function == "AVG")
+      result = result + v;
+    else if (function == "MIN" ? v < result : function == "MAX" && v > result)
+      result = v;
+  });
+  if (function == "COUNT")
+    return Variant(count);
+  if (function == "AVG")
+    return count ? Variant(result.AsDouble() / count) : ::Null();
+  if (function != "SUM" && function != "MIN" && function != "MAX")
+    InvalidValue(FExpression);
+  return result;
+}
+
+void TAggregateField::GetText(AnsiString& Text, bool DisplayText)
+{
+  Variant v = GetAsVariant();
+  if (VarIsNull(v)) {
+    Text.clear();
+    return;
+  }
+  if (DisplayText && !FDisplayFormat.empty() && VarIsNumeric(v))
+    Text = FormatFloat(FDisplayFormat, v.AsDouble());
+  else if (DisplayText && FCurrency && VarIsNumeric(v))
+    Text = FloatToStrF(v.AsDouble(), ffCurrency, FPrecision, FormatSettings.CurrencyDecimals);
+  else
+    Text = VarToStr(v);
+}
 
 TFieldClassFactory DefaultFieldClass(TFieldType type)
 {

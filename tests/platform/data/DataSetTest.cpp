@@ -740,3 +740,37 @@ TEST(DataLinkWindow, RecordReturnsToItsBufferRowAfterAWalk)
   }
   EXPECT_EQ(window, (std::vector<Integer>{6, 7, 8, 9, 10}));
 }
+
+TEST(DataSetFields, AggregatesSummariseVisibleRecords)
+{
+  auto ds = MakeSet(0);
+  ds->Close();
+  auto* total = new TAggregateField(ds.get());
+  total->SetFieldName("Total");
+  total->SetExpression("SUM(ID)");
+  total->SetDataSet(ds.get());
+  auto* count = new TAggregateField(ds.get());
+  count->SetFieldName("Count");
+  count->SetExpression("count(Name)");
+  count->SetActive(true);
+  count->SetDataSet(ds.get());
+  ds->Open();
+  EXPECT_EQ(ds->AggFields()->Count(), 2);
+  EXPECT_EQ(ds->FindField("Total"), nullptr); // not among the ordinary fields
+  for (Integer i = 1; i <= 4; ++i)
+    ds->AppendRecord({Variant(i), i == 2 ? ::Null() : Variant("n")});
+  EXPECT_TRUE(total->IsNull()); // inactive
+  total->SetActive(true);
+  total->SetDisplayFormat("0.00");
+  EXPECT_EQ(total->AsInteger(), 10);
+  EXPECT_EQ(total->DisplayText(), "10.00");
+  EXPECT_EQ(count->AsInteger(), 3);
+  ds->SetFilter("ID > 2");
+  ds->SetFiltered(true);
+  EXPECT_EQ(total->AsInteger(), 7);
+  total->SetExpression("MAX(ID)");
+  EXPECT_EQ(total->AsInteger(), 4);
+  ds->Edit();
+  EXPECT_THROW(total->SetAsInteger(1), EDatabaseError);
+  ds->Cancel();
+}
