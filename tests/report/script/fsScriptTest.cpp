@@ -423,3 +423,57 @@ TEST(fsScript, MacroArgumentsAndAddresses)
                   "begin a := 1; b := 2; Log(Text(a + b)); Log(Text( a*(b) )); Log(@OnIt) end."),
             "a + b,a*(b),OnIt");
 }
+
+// The same programs in the four languages give the same log.
+TEST(fsScript, SameProgramsInEveryLanguage)
+{
+  struct {
+    const char* Name;
+    const char* Texts[4]; // PascalScript, C++Script, BasicScript, JScript
+    const char* Log;
+  } cases[] = {
+      {"break and continue",
+       {"var i: Integer; begin for i := 1 to 10 do begin if i = 2 then continue; "
+        "if i = 4 then break; Log(i) end end.",
+        "{ int i; for (i = 1; i <= 10; i++) { if (i == 2) continue; if (i == 4) break; Log(i); } }",
+        "For i = 1 To 10\r\n  If i = 2 Then Continue\r\n  If i = 4 Then Break\r\n  Log(i)\r\nNext\r\n",
+        "for (i = 1; i <= 10; i++) { if (i == 2) continue; if (i == 4) break; Log(i); }"},
+       "1,3"},
+      {"errors caught and finally handlers run",
+       {"begin try try RaiseException('e') finally Log('f') end except Log('c') end end.",
+        "{ try { try { RaiseException(\"e\"); } finally { Log(\"f\"); } } except { Log(\"c\"); } }",
+        "Try\r\n  Try\r\n    RaiseException(\"e\")\r\n  Finally\r\n    Log(\"f\")\r\n  End Try\r\n"
+        "Catch\r\n  Log(\"c\")\r\nEnd Try\r\n",
+        "try { try { RaiseException(\"e\"); } finally { Log(\"f\"); } } except { Log(\"c\"); }"},
+       "f,c"},
+      {"an empty handler consumes the error",
+       {"begin try RaiseException('e') except end; Log('on') end.",
+        "{ try { RaiseException(\"e\"); } except { } Log(\"on\"); }",
+        "Try\r\n  RaiseException(\"e\")\r\nCatch\r\nEnd Try\r\nLog(\"on\")\r\n",
+        "try { RaiseException(\"e\"); } except { } Log(\"on\");"},
+       "on"},
+      {"var parameters",
+       {"var x: Integer; procedure Twice(var a: Integer); begin a := a * 2 end; "
+        "begin x := 4; Twice(x); Log(x) end.",
+        "int x; void Twice(int &a) { a = a * 2; } { x = 4; Twice(x); Log(x); }",
+        "Sub Twice(ByRef a)\r\n  a = a * 2\r\nEnd Sub\r\nx = 4\r\nTwice(x)\r\nLog(x)\r\n",
+        "function Twice(&a) { a = a * 2; } var x = 4; Twice(x); Log(x);"},
+       "8"},
+      {"recursion keeps the outer call's values",
+       {"function Sum(n: Integer): Integer; var k: Integer; begin k := n; if n = 0 then Result := 0 "
+        "else Result := Sum(n - 1) + k end; begin Log(Sum(4)) end.",
+        "int Sum(int n) { int k; k = n; if (n == 0) return 0; return Sum(n - 1) + k; } "
+        "{ Log(Sum(4)); }",
+        "Function Sum(n)\r\n  Dim k\r\n  k = n\r\n  If n = 0 Then\r\n    Return 0\r\n  End If\r\n"
+        "  Return Sum(n - 1) + k\r\nEnd Function\r\nLog(Sum(4))\r\n",
+        "function Sum(n) { var k; k = n; if (n == 0) return 0; return Sum(n - 1) + k; } Log(Sum(4));"},
+       "10"},
+  };
+  const char* languages[] = {"PascalScript", "C++Script", "BasicScript", "JScript"};
+  for (const auto& c : cases)
+    for (int l = 0; l < 4; ++l) {
+      SCOPED_TRACE(std::string(c.Name) + " / " + languages[l]);
+      TTestScript t(languages[l]);
+      EXPECT_EQ(t.Run(c.Texts[l]), c.Log);
+    }
+}
