@@ -204,6 +204,7 @@ void TJPEGImage::LoadFromBytes(const std::string& bytes)
   FBitmap->SetSize(d.Width, d.Height);
   std::copy(d.Pixels.begin(), d.Pixels.end(), FBitmap->Surface().Bits());
   Changed();
+  SetModified(false);
 }
 
 void TJPEGImage::Compress()

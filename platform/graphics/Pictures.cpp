@@ -483,6 +483,7 @@ void TBitmap::LoadFromBytes(const std::string& bytes)
   std::copy_n(surface->Bits(), static_cast<size_t>(surface->Width()) * surface->Height(), FSurface->Bits());
   FPixelFormat = format;
   Changed();
+  SetModified(false);
   FOriginal = bytes;
 }
 
@@ -533,8 +534,6 @@ void TBitmap::Assign(TPersistent* Source)
   }
   TGraphic::Assign(Source);
 }
-
-void TBitmap::CanvasChanged(TObject*) { FOriginal.clear(); }
 
 // ---------------------------------------------------------------------------------------
 // TPicture

@@ -88,8 +88,6 @@ public:
   void Assign(TPersistent* Source) override;
 
 private:
-  void CanvasChanged(TObject* Sender);
-
   std::unique_ptr<TImageSurface> FSurface;
   std::unique_ptr<TCanvas> FCanvas;
   TPixelFormat FPixelFormat = pfDevice;

@@ -53,6 +53,7 @@ void TPngImage::LoadFromBytes(const std::string& bytes)
   FBitmap = std::move(bitmap);
   FData = bytes;
   Changed();
+  SetModified(false);
 }
 
 void TPngImage::Draw(TCanvas* canvas, const TRect& rect)

@@ -151,6 +151,26 @@ TEST(Bitmap, ReadsRle8)
   EXPECT_EQ(b.Pixel(3, 0), clRed);
 }
 
+TEST(Bitmap, ReadsBitFieldsAndTopDownRows)
+{
+  // 2x2, 16 bits with 5-6-5 masks, top-down: red, green / blue, white.
+  std::string s = Bytes({'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0,
+                         40, 0, 0, 0, 2, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 16, 0,
+                         3, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                         0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0x00, 0, 0,
+                         0x00, 0xF8, 0xE0, 0x07,
+                         0x1F, 0x00, 0xFF, 0xFF});
+  TBitmap b;
+  b.LoadFromBytes(s);
+  EXPECT_FALSE(b.Modified());
+  EXPECT_EQ(b.PixelFormat(), pf16bit);
+  EXPECT_EQ(b.Pixel(0, 0), clRed);
+  EXPECT_EQ(b.Pixel(1, 0), clLime);
+  EXPECT_EQ(b.Pixel(0, 1), clBlue);
+  EXPECT_EQ(b.Pixel(1, 1), clWhite);
+  EXPECT_EQ(b.SaveToBytes(), s);
+}
+
 TEST(Bitmap, DrawsTransparentAndStretched)
 {
   auto b = std::make_unique<TBitmap>(2, 2);
