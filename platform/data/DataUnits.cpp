@@ -73,6 +73,13 @@ void RegisterFieldClasses()
   TClassRegistration<TMemoField, TBlobField>("TMemoField");
   TClassRegistration<TWideMemoField, TMemoField>("TWideMemoField");
   TClassRegistration<TGraphicField, TBlobField>("TGraphicField");
+  RegisterClasses({ClassInfoOf<TStringField>(), ClassInfoOf<TWideStringField>(), ClassInfoOf<TSmallintField>(),
+                   ClassInfoOf<TIntegerField>(), ClassInfoOf<TWordField>(), ClassInfoOf<TAutoIncField>(),
+                   ClassInfoOf<TLargeintField>(), ClassInfoOf<TFloatField>(), ClassInfoOf<TCurrencyField>(),
+                   ClassInfoOf<TBCDField>(), ClassInfoOf<TFMTBCDField>(), ClassInfoOf<TBooleanField>(),
+                   ClassInfoOf<TDateTimeField>(), ClassInfoOf<TDateField>(), ClassInfoOf<TTimeField>(),
+                   ClassInfoOf<TSQLTimeStampField>(), ClassInfoOf<TAggregateField>(), ClassInfoOf<TBlobField>(),
+                   ClassInfoOf<TMemoField>(), ClassInfoOf<TWideMemoField>(), ClassInfoOf<TGraphicField>()});
 }
 
 void DBInitialization()
@@ -97,6 +104,7 @@ void DBInitialization()
       .Property("MasterFields", &TMemDataSet::MasterFields, &TMemDataSet::SetMasterFields)
       .Property("DetailFields", &TMemDataSet::DetailFields, &TMemDataSet::SetDetailFields);
   RegisterFieldClasses();
+  RegisterClasses({ClassInfoOf<TDataSource>(), ClassInfoOf<TMemDataSet>()});
 }
 
 void ADODBInitialization()
@@ -121,6 +129,8 @@ void ADODBInitialization()
       .Property("Connection", &TADOCommand::Connection, &TADOCommand::SetConnection)
       .Property("CommandText", &TADOCommand::CommandText, &TADOCommand::SetCommandText)
       .Property("Params", &TADOCommand::Params);
+  RegisterClasses({ClassInfoOf<TADOConnection>(), ClassInfoOf<TADOQuery>(), ClassInfoOf<TADODataSet>(),
+                   ClassInfoOf<TADOCommand>()});
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/data/DB.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/TypInfo.h"
 
 namespace {
 
@@ -773,4 +774,22 @@ TEST(DataSetFields, AggregatesSummariseVisibleRecords)
   ds->Edit();
   EXPECT_THROW(total->SetAsInteger(1), EDatabaseError);
   ds->Cancel();
+}
+
+TEST(DataSetClasses, PublishedPropertiesLibrariesLookUpByName)
+{
+  TMemDataSet detail;
+  TDataSource source;
+  detail.SetMasterSource(&source);
+  EXPECT_EQ(GetObjectProp(&detail, "MasterSource"), &source);
+  detail.SetMasterSource(nullptr);
+  TFloatField money(nullptr);
+  money.SetCurrency(true);
+  EXPECT_TRUE(GetPropValue(&money, "CURRENCY").AsBoolean());
+  EXPECT_EQ(detail.ClassName(), "TMemDataSet");
+  EXPECT_EQ(detail.ClassParent()->ClassName(), "TDataSet");
+  // Field classes are constructed by name (stored layouts, the report designer).
+  std::unique_ptr<TObject> made(FindClass("TStringField")->Create(nullptr));
+  EXPECT_TRUE(Is<TStringField>(made.get()));
+  EXPECT_EQ(money.ClassName(), "TFloatField");
 }
