@@ -1,6 +1,7 @@
-// TfsILParser, first pass of the script compiler: runs a language's grammar over the source
-// text with the scanner (fsParser.h) and builds the intermediate syntax tree that the program
-// builder turns into program objects. The parser has no code of its own for any language.
+// TfsILParser, the script compiler. Its first pass runs a language's grammar over the source
+// text with the scanner (fsParser.h) and builds the intermediate syntax tree; it has no code
+// of its own for any language. Its second pass, the program builder (fsProgramBuilder.cpp),
+// turns that tree into the program objects of fsScript.h.
 //
 // Grammar format (one script XML document per language, registered in ScriptLanguages.h):
 //   <language text="name">
@@ -170,6 +171,8 @@ private:
   void BuildVar(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
   void BuildConst(TfsXMLItem* element, TfsScript* script);
   TfsDesignator* BuildDesignator(TfsXMLItem* element, TfsScript* script, TDesignatorMode mode);
+  bool AddFirstElement(TfsDesignator* designator, TfsXMLItem* element, TfsScript* script,
+                       Integer index, TDesignatorMode mode);
   bool ResolveThroughWith(TfsDesignator* designator, TfsXMLItem* element, TfsScript* script,
                           const AnsiString& name);
   void AddLaterElement(TfsDesignator* designator, TfsScript* script, const AnsiString& name);

@@ -837,6 +837,74 @@ void TfsILParser::AddLaterElement(TfsDesignator* designator, TfsScript* script,
   designator->Add(element.release());
 }
 
+namespace {
+
+TfsDesignatorItem* NewElement(TfsCustomVariable* ref, const AnsiString& pos)
+{
+  auto* element = new TfsDesignatorItem();
+  element->SetRef(ref);
+  element->SetSourcePos(pos);
+  return element;
+}
+
+// The designator replaced by the fast class of its kind, when it has one.
+TfsDesignator* AsFastKind(std::unique_ptr<TfsDesignator> designator, TfsScript* script)
+{
+  std::unique_ptr<TfsDesignator> result;
+  switch (designator->Kind()) {
+  case dkVariable:
+    result = std::make_unique<TfsVariableDesignator>(script);
+    break;
+  case dkStringArray:
+    result = std::make_unique<TfsStringDesignator>(script);
+    break;
+  case dkArray:
+    result = std::make_unique<TfsArrayDesignator>(script);
+    break;
+  default:
+    return designator.release();
+  }
+  result->AdoptFrom(designator.get());
+  return result.release();
+}
+
+} // namespace
+
+// The first name of a path: through the open WITH statements, else a visible item (or a
+// new Variant where declarations are not required). Returns true when the designator is
+// complete: a member path on a Variant that holds Null while compiling is built at first use.
+bool TfsILParser::AddFirstElement(TfsDesignator* designator, TfsXMLItem* element,
+                                  TfsScript* script, Integer index, TDesignatorMode mode)
+{
+  const AnsiString name = element->Items(index)->Prop("text");
+  if (ResolveThroughWith(designator, element, script, name))
+    return true;
+  if (designator->Count() == 0) {
+    TfsCustomVariable* item = FindVariable(script, name);
+    designator->Add(NewElement(item, FErrorPos));
+    const bool followed = index + 1 < element->Count() && IsNamed(element->Items(index + 1), "node");
+    const bool holdsValue = dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item);
+    if (!FLateBinding && followed && holdsValue && item->Typ() == fvtVariant &&
+        VarIsNull(item->StoredValue())) {
+      auto* pending = new TfsXMLItem();
+      pending->Assign(element);
+      designator->SetLateBindingXML(pending);
+      designator->FinishDesignator();
+      return true;
+    }
+  }
+  if (mode == dmNew) {
+    auto* cls = dynamic_cast<TfsClassVariable*>(designator->ElementAt(0)->Ref());
+    if (!cls)
+      throw Exception(SClassRequired);
+    TfsCustomHelper* ctor = cls->FindMember("Create");
+    if (!ctor)
+      RaiseNamed(SUndeclaredIdent, "Create");
+    designator->Add(NewElement(ctor, FErrorPos));
+  }
+  return false;
+}
+
 TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* script,
                                             TDesignatorMode mode)
 {
@@ -847,63 +915,21 @@ TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* scri
     TfsXMLItem* child = element->Items(i);
     RememberPosition(child);
     if (IsNamed(child, "node")) {
-      const AnsiString name = child->Prop("text");
-      if (designator->Count() > 0) {
-        AddLaterElement(designator.get(), script, name);
-        continue;
-      }
-      // A Variant holding Null while compiling leaves the path to be built at first use.
-      if (ResolveThroughWith(designator.get(), element, script, name))
+      if (designator->Count() > 0)
+        AddLaterElement(designator.get(), script, child->Prop("text"));
+      else if (AddFirstElement(designator.get(), element, script, i, mode))
         return designator.release();
-      if (designator->Count() == 0) {
-        TfsCustomVariable* item = FindVariable(script, name);
-        if (!FLateBinding && i + 1 < count && IsNamed(element->Items(i + 1), "node") &&
-            item->Typ() == fvtVariant &&
-            (dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item)) &&
-            VarIsNull(item->StoredValue())) {
-          auto* first = new TfsDesignatorItem();
-          first->SetRef(item);
-          first->SetSourcePos(FErrorPos);
-          designator->Add(first);
-          auto* pending = new TfsXMLItem();
-          pending->Assign(element);
-          designator->SetLateBindingXML(pending);
-          designator->FinishDesignator();
-          return designator.release();
-        }
-        auto* first = new TfsDesignatorItem();
-        first->SetRef(item);
-        first->SetSourcePos(FErrorPos);
-        designator->Add(first);
-      }
-      if (mode == dmNew) {
-        auto* cls = dynamic_cast<TfsClassVariable*>(designator->ElementAt(0)->Ref());
-        if (!cls)
-          throw Exception(SClassRequired);
-        TfsCustomHelper* ctor = cls->FindMember("Create");
-        if (!ctor)
-          RaiseNamed(SUndeclaredIdent, "Create");
-        auto* create = new TfsDesignatorItem();
-        create->SetRef(ctor);
-        create->SetSourcePos(FErrorPos);
-        designator->Add(create);
-      }
     } else if (IsNamed(child, "expr")) {
-      if (designator->Count() == 0)
-        continue;
-      TfsExpression* arg = BuildExpression(child, script);
-      designator->ElementAt(designator->Count() - 1)->Add(arg);
+      if (designator->Count() > 0)
+        designator->ElementAt(designator->Count() - 1)->Add(BuildExpression(child, script));
     } else if (IsNamed(child, "addr")) {
+      // @Name: the name as text (how scripts name event handlers).
       if (count != 2)
         throw Exception(SVarRequired);
-      const TfsXMLItem* node = element->Items(i == 0 ? 1 : 0);
       auto* text = new TfsStringVariable("", fvtString, "String");
-      text->SetValue(Variant(node->Prop("text")));
+      text->SetValue(Variant(element->Items(i == 0 ? 1 : 0)->Prop("text")));
       script->AddItem(AnsiString(), text);
-      auto* item = new TfsDesignatorItem();
-      item->SetRef(text);
-      item->SetSourcePos(FErrorPos);
-      designator->Add(item);
+      designator->Add(NewElement(text, FErrorPos));
       break;
     }
   }
@@ -917,33 +943,13 @@ TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* scri
     TfsCustomHelper* freeMember = FindClass("TObject")->FindMember("Free");
     if (!freeMember)
       RaiseNamed(SUndeclaredIdent, "Free");
-    auto* item = new TfsDesignatorItem();
-    item->SetRef(freeMember);
-    item->SetSourcePos(FErrorPos);
-    designator->Add(item);
+    designator->Add(NewElement(freeMember, FErrorPos));
   }
 
   designator->FinishDesignator();
-  std::unique_ptr<TfsDesignator> result;
-  switch (designator->Kind()) {
-  case dkVariable:
-    result = std::make_unique<TfsVariableDesignator>(script);
-    break;
-  case dkStringArray:
-    result = std::make_unique<TfsStringDesignator>(script);
-    break;
-  case dkArray:
-    result = std::make_unique<TfsArrayDesignator>(script);
-    break;
-  default:
-    break;
-  }
-  if (result) {
-    result->AdoptFrom(designator.get());
-    designator = std::move(result);
-  }
-  CheckArguments(designator.get());
-  return designator.release();
+  std::unique_ptr<TfsDesignator> result(AsFastKind(std::move(designator), script));
+  CheckArguments(result.get());
+  return result.release();
 }
 
 // Argument counts and types of every element; missing optional arguments get their
