@@ -912,6 +912,9 @@ public:
   void SetActive(bool Value);
   TDataSetState State() const { return FState; }
   void Refresh();
+  // Rebuilds the buffered records around the current one (rmCenter: centred in the
+  // window, otherwise on its present row) and tells the links the dataset changed.
+  void Resync(TResyncMode Mode);
 
   // Navigation.
   void First();
@@ -1064,7 +1067,6 @@ private:
   Integer ViewIndexOfSerial(Int64 Serial) const;
   Integer StoredIndexOfSerial(Int64 Serial) const;
   Integer CurrentViewIndex() const;
-  void Resync(TResyncMode Mode);
   void ResyncAt(Integer ViewIndex, TResyncMode Mode);
   void ClearWindow();
   void SetBufferCount(Integer Value);
