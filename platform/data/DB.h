@@ -397,6 +397,8 @@ public:
 
 protected:
   Variant ConvertValue(const Variant& V) override;
+  // Display text goes through EditMask when one is set.
+  void GetText(AnsiString& Text, bool DisplayText) override;
   Integer DefaultDisplayWidth() const override { return Size(); }
 
 private:

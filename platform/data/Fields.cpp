@@ -8,6 +8,7 @@
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/MaskUtils.h"
 #include "platform/rtl/NumFormat.h"
 
 using data_detail::SplitFieldNames;
@@ -485,6 +486,13 @@ Variant TStringField::ConvertValue(const Variant& V)
   if (Size() > 0 && Length(s) > Size())
     s = CutToBytes(s, Size());
   return Variant(std::move(s));
+}
+
+void TStringField::GetText(AnsiString& Text, bool DisplayText)
+{
+  Text = VarToStr(GetAsVariant());
+  if (DisplayText && !EditMask().empty())
+    Text = FormatMaskText(EditMask(), Text);
 }
 
 TWideStringField::TWideStringField(TComponent* AOwner) : TStringField(AOwner)

@@ -387,6 +387,10 @@ TEST(DataSetFields, KindsConvertAndFormat)
   ds.Append();
   ds.FieldByName("S")->SetAsString("中文字");  // 6 GBK bytes into 4: whole characters only
   EXPECT_EQ(ds.FieldByName("S")->AsString(), "中文");
+  ds.FieldByName("S")->SetAsString("1234");
+  ds.FieldByName("S")->SetEditMask("00-00;0;_");
+  EXPECT_EQ(ds.FieldByName("S")->DisplayText(), "12-34");
+  EXPECT_EQ(ds.FieldByName("S")->Text(), "1234");
   auto* f = dynamic_cast<TFloatField*>(ds.FieldByName("F"));
   ASSERT_NE(f, nullptr);
   f->SetAsString("1234.5");
