@@ -151,9 +151,7 @@ inline constexpr const char* SFieldIndexError = "Field index out of range";
 inline constexpr const char* SParameterNotFound = "Parameter '%s' not found";
 inline constexpr const char* SCircularDataLink = "Circular datalinks are not allowed";
 inline constexpr const char* SRecordNotFound = "Record not found";
-inline constexpr const char* SBookmarkNotFound = "Bookmark not found for dataset";
 inline constexpr const char* SInvalidFieldValue = "'%s' is not a valid value for field '%s'";
-inline constexpr const char* SInvalidFieldKind = "Invalid field kind";
 inline constexpr const char* SNoFieldDefs = "No fields defined for dataset";
 inline constexpr const char* SFilterSyntax = "Invalid filter expression: %s";
 inline constexpr const char* SNoDataSet = "Missing data source or dataset";
@@ -383,8 +381,6 @@ private:
   AnsiString FKeyFields;
 
 protected:
-  bool FValidating = false;
-  Integer FDefaultWidthBias = 0;
   void SetAlignmentDefault(TAlignment Value) { FAlignment = Value; }
   void SetSizeDefault(Integer Value) { FSize = Value; }
 };
