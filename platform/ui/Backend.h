@@ -7,9 +7,14 @@
 
 #include <vector>
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/ui/Windows.h"
 
 class TImageSurface;
+
+// Raised by a backend when a loop waits for input that can never come; message loops let
+// it through instead of reporting it as an error of the program.
+QH_DECLARE_EXCEPTION(EInputBlocked, Exception);
 
 class TWindowBackend {
 public:
@@ -63,6 +68,11 @@ void SetMessageFilter(TMessageFilter filter);
 // Takes one message (paints and due timers included) and processes it as the
 // application's loop would; false when there was none, or a WM_QUIT (left queued).
 bool ProcessQueuedMessage();
+
+// Work done when a loop runs out of messages (the application tracks the control under
+// the mouse there); loops outside the application call RunIdleHook.
+void SetIdleHook(void (*hook)());
+void RunIdleHook();
 
 // The backing surface of a top-level window (window coordinates); null for others.
 TImageSurface* WindowSurface(HWND hwnd);

@@ -1,4 +1,12 @@
 // The window layer's units in the system's unit order.
 #include "platform/rtl/Units.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Forms.h"
 
-void RegisterUiUnits() {}
+void RegisterUiUnits()
+{
+  RegisterUnit("Controls", &RegisterControlsClasses, nullptr);
+  RegisterUnit("Forms", &InitializeForms, &FinalizeForms);
+  RegisterUnit("ExtCtrls", &RegisterExtCtrlsClasses, nullptr);
+}

@@ -14,6 +14,7 @@ namespace {
 
 TWindowBackend* gBackend = nullptr;
 TMessageFilter gFilter = nullptr;
+void (*gIdleHook)() = nullptr;
 
 bool IsMouseButtonMessage(UINT m)
 {
@@ -151,6 +152,13 @@ TWindowBackend* WindowBackend() { return gBackend; }
 void SetWindowBackend(TWindowBackend* backend) { gBackend = backend; }
 
 void SetMessageFilter(TMessageFilter filter) { gFilter = filter; }
+void SetIdleHook(void (*hook)()) { gIdleHook = hook; }
+
+void RunIdleHook()
+{
+  if (gIdleHook)
+    gIdleHook();
+}
 
 bool ProcessQueuedMessage()
 {

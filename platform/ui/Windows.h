@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/rtl/Types.h"
+#include "platform/rtl/VirtualKeys.h"
 
 class TCanvas;
 class TRegion;
@@ -288,24 +289,25 @@ enum : Integer {
   HTMAXBUTTON = 9, HTLEFT = 10, HTRIGHT = 11, HTTOP = 12, HTTOPLEFT = 13, HTTOPRIGHT = 14,
   HTBOTTOM = 15, HTBOTTOMLEFT = 16, HTBOTTOMRIGHT = 17, HTBORDER = 18, HTCLOSE = 20, HTHELP = 21
 };
-// Virtual keys.
-enum : Word {
-  VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MBUTTON = 0x04, VK_BACK = 0x08,
-  VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
-  VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
-  VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26,
-  VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_SELECT = 0x29, VK_PRINT = 0x2A, VK_EXECUTE = 0x2B,
-  VK_SNAPSHOT = 0x2C, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_HELP = 0x2F, VK_LWIN = 0x5B,
-  VK_RWIN = 0x5C, VK_APPS = 0x5D, VK_NUMPAD0 = 0x60, VK_NUMPAD1, VK_NUMPAD2, VK_NUMPAD3,
-  VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6, VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, VK_MULTIPLY = 0x6A,
-  VK_ADD = 0x6B, VK_SEPARATOR = 0x6C, VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F,
-  VK_F1 = 0x70, VK_F2, VK_F3, VK_F4, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9, VK_F10, VK_F11, VK_F12,
-  VK_NUMLOCK = 0x90, VK_SCROLL = 0x91, VK_LSHIFT = 0xA0, VK_RSHIFT = 0xA1, VK_LCONTROL = 0xA2,
-  VK_RCONTROL = 0xA3, VK_LMENU = 0xA4, VK_RMENU = 0xA5, VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB,
-  VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD, VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF,
-  VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB, VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE,
-  VK_PROCESSKEY = 0xE5
-};
+// Virtual keys: VirtualKeys.h has the common ones; these are the rest the window layer uses.
+inline constexpr Word VK_LSHIFT = 0xA0;
+inline constexpr Word VK_RSHIFT = 0xA1;
+inline constexpr Word VK_LCONTROL = 0xA2;
+inline constexpr Word VK_RCONTROL = 0xA3;
+inline constexpr Word VK_LMENU = 0xA4;
+inline constexpr Word VK_RMENU = 0xA5;
+inline constexpr Word VK_OEM_1 = 0xBA;      // ;:
+inline constexpr Word VK_OEM_PLUS = 0xBB;   // =+
+inline constexpr Word VK_OEM_COMMA = 0xBC;  // ,<
+inline constexpr Word VK_OEM_MINUS = 0xBD;  // -_
+inline constexpr Word VK_OEM_PERIOD = 0xBE; // .>
+inline constexpr Word VK_OEM_2 = 0xBF;      // /?
+inline constexpr Word VK_OEM_3 = 0xC0;      // `~
+inline constexpr Word VK_OEM_4 = 0xDB;      // [{
+inline constexpr Word VK_OEM_5 = 0xDC;      // \|
+inline constexpr Word VK_OEM_6 = 0xDD;      // ]}
+inline constexpr Word VK_OEM_7 = 0xDE;      // '"
+inline constexpr Word VK_PROCESSKEY = 0xE5; // a key the input method is composing with
 // ShowWindow commands.
 enum : Integer {
   SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_NORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3,

@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/ui/Forms.h"
 #include "platform/ui/Windows.h"
 #include "platform/ui/backend/headless/Headless.h"
 
@@ -67,6 +68,12 @@ protected:
   }
   void TearDown() override
   {
+    // Forms a test left behind go before their windows do.
+    while (Screen()->FormCount() > 0)
+      delete Screen()->Forms(Screen()->FormCount() - 1);
+    Application()->Restart();
+    Application()->OnIdle = nullptr;
+    Application()->OnException = nullptr;
     Headless().Reset();
     Handlers.clear();
   }

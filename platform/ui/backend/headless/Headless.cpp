@@ -197,6 +197,9 @@ void THeadlessBackend::ProcessMessages()
   // A bounded number of rounds: a window that keeps invalidating itself cannot hang a test.
   for (int i = 0; i < 100000 && ProcessQueuedMessage(); ++i) {
   }
+  RunIdleHook();
+  for (int i = 0; i < 100000 && ProcessQueuedMessage(); ++i) {
+  }
 }
 
 // ---- Input -------------------------------------------------------------------------------------

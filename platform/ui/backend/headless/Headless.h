@@ -15,7 +15,7 @@
 
 class TImageSurface;
 
-QH_DECLARE_EXCEPTION(EHeadlessBlocked, Exception);
+using EHeadlessBlocked = EInputBlocked;
 
 enum THeadlessButton { hbLeft, hbRight, hbMiddle };
 

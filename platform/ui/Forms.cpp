@@ -1,0 +1,925 @@
+// Forms, the application object, the screen object and the message box. Forms.h describes
+// them; Controls.cpp holds the control base they build on.
+#include "platform/ui/Forms.h"
+
+#include <algorithm>
+
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/TypInfo.h"
+#include "platform/ui/Backend.h"
+
+namespace {
+
+TApplication* gApplication = nullptr;
+TScreen* gScreen = nullptr;
+
+// The buttons of the message box: a caption, a modal result, and Enter/Esc as default
+// and cancel keys.
+class TMessageButton final : public TCustomControl {
+public:
+  TMessageButton(TComponent* AOwner, const AnsiString& ACaption, TModalResult AResult, bool ADefault, bool ACancel)
+      : TCustomControl(AOwner), FResult(AResult), FDefault(ADefault), FCancel(ACancel)
+  {
+    SetTabStop(true);
+    SetCaption(ACaption);
+    SetColor(clBtnFace);
+  }
+
+  void Click() override
+  {
+    if (TCustomForm* form = GetParentForm(this))
+      form->SetModalResult(FResult);
+    TCustomControl::Click();
+  }
+
+protected:
+  void Paint() override
+  {
+    TCanvas* c = Canvas();
+    TRect r = ClientRect();
+    c->Brush()->SetColor(clBtnFace);
+    c->FillRect(r);
+    TRect edge = r;
+    if (FDefault || Focused()) {
+      c->Brush()->SetColor(clWindowFrame);
+      c->FrameRect(edge);
+      InflateRect(edge, -1, -1);
+    }
+    DrawEdge(c, edge, EDGE_RAISED, BF_RECT);
+    c->Brush()->SetStyle(bsClear);
+    c->Font()->SetColor(clBtnText);
+    TRect text = r;
+    c->DrawText(Caption(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+
+  void KeyDown(Word& Key, TShiftState Shift) override
+  {
+    TCustomControl::KeyDown(Key, Shift);
+    if (Key == VK_SPACE || Key == VK_RETURN) {
+      Key = 0;
+      Click();
+    }
+  }
+
+  void Dispatch(TMessage& Message) override
+  {
+    if (Message.Msg == CM_DIALOGKEY) {
+      Word key = static_cast<Word>(Message.WParam);
+      if ((key == VK_RETURN && (FDefault || Focused())) || (key == VK_ESCAPE && FCancel)) {
+        Message.Result = 1;
+        Click();
+      }
+      return;
+    }
+    if (Message.Msg == WM_GETDLGCODE) {
+      Message.Result = FDefault ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON;
+      return;
+    }
+    TCustomControl::Dispatch(Message);
+  }
+
+private:
+  TModalResult FResult;
+  bool FDefault;
+  bool FCancel;
+};
+
+// The message box: the text above a row of buttons, centred on the screen.
+class TMessageForm final : public TCustomForm {
+public:
+  TMessageForm(const AnsiString& Text, const AnsiString& ACaption, UINT Flags) : TCustomForm(nullptr), FMessage(Text)
+  {
+    BeginLoading();
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    SetCaption(ACaption);
+    struct TButtonSpec {
+      const char* Caption;
+      TModalResult Result;
+    };
+    std::vector<TButtonSpec> buttons;
+    switch (Flags & 0x0F) {
+    case MB_OKCANCEL: buttons = {{"确定", mrOk}, {"取消", mrCancel}}; break;
+    case MB_ABORTRETRYIGNORE: buttons = {{"中止", mrAbort}, {"重试", mrRetry}, {"忽略", mrIgnore}}; break;
+    case MB_YESNOCANCEL: buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}, {"取消", mrCancel}}; break;
+    case MB_YESNO: buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}}; break;
+    case MB_RETRYCANCEL: buttons = {{"重试", mrRetry}, {"取消", mrCancel}}; break;
+    default: buttons = {{"确定", mrOk}}; break;
+    }
+    Integer defaultIndex = (Flags & MB_DEFBUTTON3) ? 2 : (Flags & MB_DEFBUTTON2) ? 1 : 0;
+    defaultIndex = std::min<Integer>(defaultIndex, static_cast<Integer>(buttons.size()) - 1);
+    bool hasCancel = std::any_of(buttons.begin(), buttons.end(), [](const TButtonSpec& b) { return b.Result == mrCancel; });
+
+    HDC dc = GetDC(0);
+    TCanvas* measure = CanvasFromDC(dc);
+    measure->SetFont(Font());
+    TRect textRect = Rect(0, 0, 360, 0);
+    measure->DrawText(FMessage, textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ReleaseDC(0, dc);
+    constexpr Integer buttonWidth = 75, buttonHeight = 25, gap = 8, margin = 16;
+    Integer rowWidth = static_cast<Integer>(buttons.size()) * (buttonWidth + gap) - gap;
+    Integer clientWidth = std::max(textRect.Width(), rowWidth) + 2 * margin;
+    Integer clientHeight = margin + textRect.Height() + margin + buttonHeight + margin;
+    FTextRect = Bounds(margin, margin, textRect.Width(), textRect.Height());
+    SetBounds(0, 0, clientWidth + 6, clientHeight + 6 + GetSystemMetrics(SM_CYCAPTION));
+    Integer x = (clientWidth - rowWidth) / 2;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+      bool isCancel = buttons[i].Result == mrCancel || (!hasCancel && buttons.size() == 1);
+      auto* b = new TMessageButton(this, buttons[i].Caption, buttons[i].Result, static_cast<Integer>(i) == defaultIndex,
+                                   isCancel);
+      b->SetBounds(x, clientHeight - margin - buttonHeight, buttonWidth, buttonHeight);
+      b->SetParent(this);
+      if (static_cast<Integer>(i) == defaultIndex)
+        SetActiveControl(b);
+      x += buttonWidth + gap;
+    }
+    EndLoading();
+  }
+
+protected:
+  void Paint() override
+  {
+    TCanvas* c = Canvas();
+    c->Brush()->SetStyle(bsClear);
+    TRect r = FTextRect;
+    c->DrawText(FMessage, r, DT_WORDBREAK | DT_NOPREFIX);
+  }
+
+private:
+  AnsiString FMessage;
+  TRect FTextRect;
+};
+
+} // namespace
+
+TCustomForm* GetParentForm(TControl* Control)
+{
+  while (Control && Control->Parent())
+    Control = Control->Parent();
+  return dynamic_cast<TCustomForm*>(Control);
+}
+
+TApplication* Application() { return gApplication; }
+TScreen* Screen() { return gScreen; }
+
+// ---- TCustomForm ---------------------------------------------------------------------------
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
+{
+  FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  FVisible = false;
+  FParentColor = false;
+  FParentFont = false;
+  FColor = clBtnFace;
+  FBrush->SetColor(clBtnFace);
+  FFont->SetName("宋体");
+  FFont->SetHeight(-12);
+  FFont->SetCharset(GB2312_CHARSET);
+  FParentFont = false;
+  FWidth = 320;
+  FHeight = 240;
+  FCanvas = new TCanvas();
+  if (gScreen)
+    gScreen->AddForm(this);
+}
+
+TCustomForm::~TCustomForm()
+{
+  if (gScreen)
+    gScreen->RemoveForm(this);
+  if (gApplication && gApplication->FMainForm == this)
+    gApplication->FMainForm = nullptr;
+  delete FCanvas;
+}
+
+void TCustomForm::AfterConstruction()
+{
+  TWinControl::AfterConstruction();
+  if (OnCreate)
+    OnCreate(this);
+}
+
+void TCustomForm::BeforeDestruction()
+{
+  if (OnDestroy)
+    OnDestroy(this);
+  TWinControl::BeforeDestruction();
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove)
+    return;
+  if (AComponent == FActiveControl)
+    FActiveControl = nullptr;
+  if (AComponent == FFocusedControl)
+    FFocusedControl = nullptr;
+}
+
+void TCustomForm::CreateParams(TCreateParams& Params)
+{
+  TWinControl::CreateParams(Params);
+  Params.Style &= ~(WS_VISIBLE | WS_TABSTOP);
+  if (FParent) {
+    Params.Style |= WS_CLIPCHILDREN;
+    return;
+  }
+  Params.Style = (Params.Style & ~WS_CHILD) | WS_POPUP | WS_CLIPCHILDREN;
+  switch (FBorderStyle) {
+  case bsNone: break;
+  case bsSingle: Params.Style |= WS_CAPTION; break;
+  case bsSizeable: Params.Style |= WS_CAPTION | WS_THICKFRAME; break;
+  case bsDialog:
+    Params.Style |= WS_CAPTION;
+    Params.ExStyle |= WS_EX_DLGMODALFRAME;
+    break;
+  case bsToolWindow:
+    Params.Style |= WS_CAPTION;
+    Params.ExStyle |= WS_EX_TOOLWINDOW;
+    break;
+  case bsSizeToolWin:
+    Params.Style |= WS_CAPTION | WS_THICKFRAME;
+    Params.ExStyle |= WS_EX_TOOLWINDOW;
+    break;
+  }
+  if (FBorderStyle != bsNone && FBorderIcons.Contains(biSystemMenu))
+    Params.Style |= WS_SYSMENU;
+  if (FFormStyle == fsStayOnTop)
+    Params.ExStyle |= WS_EX_TOPMOST;
+  if (!Params.WndParent && gApplication && gApplication->MainForm() && gApplication->MainForm() != this &&
+      gApplication->MainForm()->HandleAllocated())
+    Params.WndParent = gApplication->MainForm()->Handle();
+}
+
+void TCustomForm::CreateWnd()
+{
+  TWinControl::CreateWnd();
+  if (FFormStyle == fsMDIForm && !FClientWindow) {
+    FClientWindow = new TWinControl(this);
+    FClientWindow->SetColor(clAppWorkSpace);
+    FClientWindow->SetAlign(alClient);
+    FClientWindow->SetParent(this);
+  }
+}
+
+void TCustomForm::PaintWindow(HDC DC)
+{
+  BindCanvasToDC(*FCanvas, DC);
+  FCanvas->SetFont(FFont);
+  FCanvas->Brush()->SetColor(FColor);
+  TDestroyWatch watch(this);
+  Paint();
+  if (!watch.Destroyed())
+    BindCanvasToDC(*FCanvas, 0);
+}
+
+void TCustomForm::Paint()
+{
+  if (OnPaint)
+    OnPaint(this);
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle Value)
+{
+  if (Value == FBorderStyle)
+    return;
+  FBorderStyle = Value;
+  RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons Value)
+{
+  if (Value == FBorderIcons)
+    return;
+  FBorderIcons = Value;
+  RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle Value)
+{
+  if (Value == FFormStyle)
+    return;
+  FFormStyle = Value;
+  if (FHandle && !FParent)
+    SetWindowPos(FHandle, Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TCustomForm::SetWindowState(TWindowState Value)
+{
+  if (Value == FWindowState)
+    return;
+  FWindowState = Value;
+  if (FHandle && Showing())
+    ShowWindow(FHandle, Value == wsMaximized ? SW_SHOWMAXIMIZED : Value == wsMinimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+// ---- Showing and closing --------------------------------------------------------------------
+
+void TCustomForm::Show()
+{
+  SetVisible(true);
+  BringToFront();
+}
+
+void TCustomForm::Hide() { SetVisible(false); }
+
+void TCustomForm::DoShow()
+{
+  if (OnShow)
+    OnShow(this);
+}
+
+void TCustomForm::DoHide()
+{
+  if (OnHide)
+    OnHide(this);
+}
+
+void TCustomForm::ApplyPosition()
+{
+  TSize screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  TRect over = Rect(0, 0, screen.cx, screen.cy);
+  TPosition pos = FPosition;
+  TCustomForm* reference = nullptr;
+  if (pos == poOwnerFormCenter)
+    reference = dynamic_cast<TCustomForm*>(Owner());
+  if ((pos == poMainFormCenter || (pos == poOwnerFormCenter && !reference)) && gApplication)
+    reference = gApplication->MainForm();
+  if (pos == poMainFormCenter || pos == poOwnerFormCenter) {
+    if (reference && reference != this && reference->HandleAllocated())
+      GetWindowRect(reference->Handle(), over);
+    pos = poScreenCenter;
+  }
+  if (pos != poScreenCenter && pos != poDesktopCenter)
+    return;
+  SetBounds(over.Left + (over.Width() - FWidth) / 2, over.Top + (over.Height() - FHeight) / 2, FWidth, FHeight);
+}
+
+void TCustomForm::CMVisibleChanged(TMessage&)
+{
+  if (FParent) {
+    UpdateShowing();
+    return;
+  }
+  TDestroyWatch watch(this);
+  if (FVisible) {
+    HandleNeeded();
+    TRect before = BoundsRect();
+    DoShow();
+    if (watch.Destroyed())
+      return;
+    // A placement made by the show handler wins over Position.
+    if (!FShownOnce && BoundsRect() == before)
+      ApplyPosition();
+    FShownOnce = true;
+    ShowWindow(FHandle, FWindowState == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOW);
+  } else {
+    DoHide();
+    if (!watch.Destroyed() && FHandle)
+      ShowWindow(FHandle, SW_HIDE);
+  }
+}
+
+bool TCustomForm::CloseQuery()
+{
+  bool canClose = true;
+  if (FFormStyle == fsMDIForm)
+    for (Integer i = 0; i < MDIChildCount() && canClose; ++i)
+      canClose = MDIChildren(i)->CloseQuery();
+  if (canClose && OnCloseQuery)
+    OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::DoClose(TCloseAction& Action)
+{
+  if (OnClose)
+    OnClose(this, Action);
+}
+
+void TCustomForm::Close()
+{
+  if (FFormState.Contains(fsModal)) {
+    FModalResult = mrCancel;
+    return;
+  }
+  TDestroyWatch watch(this);
+  if (!CloseQuery() || watch.Destroyed())
+    return;
+  TCloseAction action = FFormStyle == fsMDIChild ? caMinimize : caHide;
+  DoClose(action);
+  if (watch.Destroyed() || action == caNone)
+    return;
+  if (gApplication && gApplication->MainForm() == this) {
+    gApplication->Terminate();
+    if (action == caFree)
+      Release();
+    return;
+  }
+  switch (action) {
+  case caHide: Hide(); break;
+  case caMinimize: SetWindowState(wsMinimized); break;
+  case caFree: Release(); break;
+  default: break;
+  }
+}
+
+void TCustomForm::Release()
+{
+  if (FHandle)
+    PostMessage(FHandle, CM_RELEASE, 0, 0);
+  else
+    delete this;
+}
+
+void TCustomForm::CMRelease(TMessage&) { delete this; }
+
+void TCustomForm::CloseModal()
+{
+  TDestroyWatch watch(this);
+  TCloseAction action = caNone;
+  if (CloseQuery() && !watch.Destroyed()) {
+    action = caHide;
+    DoClose(action);
+  }
+  if (watch.Destroyed())
+    return;
+  if (action == caNone)
+    FModalResult = 0;
+}
+
+TModalResult TCustomForm::ShowModal()
+{
+  if (FVisible || !FEnabled || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
+    throw EInvalidOperation("Cannot make a visible window modal");
+  if (HWND capture = GetCapture()) {
+    SendMessage(capture, WM_CANCELMODE, 0, 0);
+    ReleaseCapture();
+  }
+  HWND previousActive = GetActiveWindow();
+  HWND self = Handle();
+  std::vector<HWND> disabled;
+  std::vector<HWND> windows;
+  EnumTopLevelWindows(windows);
+  for (HWND h : windows)
+    if (h != self && IsWindowVisible(h) && IsWindowEnabled(h)) {
+      EnableWindow(h, false);
+      disabled.push_back(h);
+    }
+  FFormState.Include(fsModal);
+  if (gApplication)
+    ++gApplication->FModalLevel;
+  TDestroyWatch watch(this);
+  // Whatever ends the loop, the other windows come back.
+  struct TRestore {
+    TCustomForm* Form;
+    TDestroyWatch& Watch;
+    std::vector<HWND>& Disabled;
+    HWND Previous;
+    ~TRestore()
+    {
+      for (HWND h : Disabled)
+        if (IsWindow(h))
+          EnableWindow(h, true);
+      if (gApplication)
+        --gApplication->FModalLevel;
+      if (!Watch.Destroyed()) {
+        Form->FFormState.Exclude(fsModal);
+        Form->Hide();
+      }
+      if (IsWindow(Previous))
+        SetActiveWindow(Previous);
+    }
+  } restore{this, watch, disabled, previousActive};
+  Show();
+  FModalResult = 0;
+  while (!watch.Destroyed()) {
+    gApplication->HandleMessage();
+    if (watch.Destroyed())
+      break;
+    if (gApplication->Terminated())
+      FModalResult = mrCancel;
+    else if (FModalResult != 0)
+      CloseModal();
+    if (watch.Destroyed() || FModalResult != 0)
+      break;
+  }
+  return watch.Destroyed() ? mrCancel : FModalResult;
+}
+
+// ---- Focus -----------------------------------------------------------------------------------
+
+void TCustomForm::SetActiveControl(TWinControl* Control)
+{
+  if (Control == FActiveControl)
+    return;
+  if (Control && (Control == this || GetParentForm(Control) != this ||
+                  (!ComponentState().Contains(csLoading) && !Control->CanFocus())))
+    throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  FActiveControl = Control;
+  if (Control)
+    Control->FreeNotification(this);
+  if (FActive && !ComponentState().Contains(csLoading))
+    SetWindowFocus();
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* Control)
+{
+  if (Control == this)
+    Control = nullptr;
+  if (gScreen) {
+    gScreen->FActiveControl = Control;
+    gScreen->FActiveForm = this;
+  }
+  if (Control)
+    FActiveControl = Control;
+  if (Control == FFocusedControl)
+    return true;
+  TWinControl* old = FFocusedControl;
+  FFocusedControl = Control;
+  if (Control)
+    Control->FreeNotification(this);
+  TDestroyWatch self(this);
+  if (old) {
+    TDestroyWatch oldWatch(old);
+    old->Perform(CM_EXIT, 0, 0);
+    if (self.Destroyed())
+      return false;
+  }
+  if (Control && FFocusedControl == Control)
+    Control->Perform(CM_ENTER, 0, 0);
+  return !self.Destroyed();
+}
+
+void TCustomForm::FocusControl(TWinControl* Control)
+{
+  bool wasActive = FActive;
+  SetActiveControl(Control);
+  if (!wasActive && FVisible)
+    SetFocus();
+}
+
+void TCustomForm::DefocusControl(TWinControl* Control, bool Removing)
+{
+  if (Removing && FActiveControl && Control->ContainsControl(FActiveControl))
+    FActiveControl = Control->Parent() && Control->Parent() != this ? Control->Parent() : nullptr;
+  if (FFocusedControl && Control->ContainsControl(FFocusedControl))
+    FFocusedControl = nullptr;
+  if (gScreen && gScreen->FActiveControl && Control->ContainsControl(gScreen->FActiveControl))
+    gScreen->FActiveControl = nullptr;
+}
+
+void TCustomForm::SetFocus()
+{
+  if (!FVisible || !FEnabled)
+    throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  if (FParent) {
+    TWinControl::SetFocus();
+    return;
+  }
+  if (!FActive)
+    SetActiveWindow(Handle());
+  else
+    SetWindowFocus();
+}
+
+void TCustomForm::SetWindowFocus()
+{
+  if (FActiveControl && FActiveControl->HandleAllocated() && FActiveControl->CanFocus())
+    ::SetFocus(FActiveControl->Handle());
+  else if (FHandle)
+    ::SetFocus(FHandle);
+}
+
+void TCustomForm::Activate()
+{
+  if (OnActivate)
+    OnActivate(this);
+}
+
+void TCustomForm::Deactivate()
+{
+  if (OnDeactivate)
+    OnDeactivate(this);
+}
+
+// ---- MDI --------------------------------------------------------------------------------------
+
+Integer TCustomForm::MDIChildCount() const
+{
+  if (FFormStyle != fsMDIForm || !gScreen)
+    return 0;
+  Integer n = 0;
+  for (TCustomForm* f : gScreen->FForms)
+    if (f->FFormStyle == fsMDIChild)
+      ++n;
+  return n;
+}
+
+TCustomForm* TCustomForm::MDIChildren(Integer Index) const
+{
+  if (FFormStyle == fsMDIForm && gScreen)
+    for (TCustomForm* f : gScreen->FForms)
+      if (f->FFormStyle == fsMDIChild && Index-- == 0)
+        return f;
+  return nullptr;
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const
+{
+  TCustomForm* active = nullptr;
+  for (Integer i = 0; i < MDIChildCount(); ++i)
+    if (TCustomForm* f = MDIChildren(i); f->Visible() && (!active || f->FActive))
+      active = f;
+  return active;
+}
+
+// ---- Messages ---------------------------------------------------------------------------------
+
+void TCustomForm::Dispatch(TMessage& Message)
+{
+  switch (Message.Msg) {
+  case WM_ACTIVATE: WMActivate(Message); break;
+  case WM_CLOSE: WMClose(Message); break;
+  case WM_SYSCOMMAND: WMSysCommand(Message); break;
+  case CM_RELEASE: CMRelease(Message); break;
+  default: TWinControl::Dispatch(Message); break;
+  }
+}
+
+void TCustomForm::WMActivate(TMessage& Message)
+{
+  bool active = LOWORD(static_cast<NativeInt>(Message.WParam)) != WA_INACTIVE;
+  FActive = active;
+  TDestroyWatch watch(this);
+  if (active) {
+    if (gScreen) {
+      gScreen->FActiveForm = this;
+      gScreen->FActiveControl = FActiveControl;
+    }
+    FFormState.Include(fsActivated);
+    Activate();
+    if (!watch.Destroyed() && FActive)
+      SetWindowFocus();
+  } else {
+    Deactivate();
+  }
+}
+
+void TCustomForm::WMClose(TMessage&) { Close(); }
+
+void TCustomForm::WMSysCommand(TMessage& Message) { DefaultHandler(Message); }
+
+void TCustomForm::CMDialogKey(TMessage& Message)
+{
+  if (GetKeyState(VK_MENU) >= 0) {
+    switch (static_cast<Word>(Message.WParam)) {
+    case VK_TAB:
+      SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
+      Message.Result = 1;
+      return;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+      if (FActiveControl && FActiveControl->Parent()) {
+        bool forward = Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN;
+        FActiveControl->Parent()->SelectNext(FActiveControl, forward, false);
+        Message.Result = 1;
+      }
+      return;
+    }
+  }
+  TWinControl::CMDialogKey(Message);
+}
+
+// ---- TApplication -------------------------------------------------------------------------------
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
+{
+  SetMessageFilter(&TApplication::FilterMessage);
+  SetIdleHook(&UpdateMouseControl);
+}
+
+TApplication::~TApplication()
+{
+  SetMessageFilter(nullptr);
+  SetIdleHook(nullptr);
+  FMainForm = nullptr;
+}
+
+AnsiString TApplication::ExeName() const { return ParamStr(0); }
+
+void TApplication::SetMainForm(TCustomForm* Form)
+{
+  FMainForm = Form;
+  if (Form)
+    Form->FreeNotification(this);
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FMainForm)
+    FMainForm = nullptr;
+}
+
+void TApplication::Restart()
+{
+  FTerminated = false;
+  FMainForm = nullptr;
+  FModalLevel = 0;
+}
+
+void TApplication::Run()
+{
+  if (FMainForm)
+    FMainForm->Show();
+  while (!FTerminated)
+    HandleMessage();
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+// Keys go to the focused control as CN_* first; a non-zero answer eats them.
+bool TApplication::IsKeyMsg(MSG& Msg)
+{
+  switch (Msg.message) {
+  case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_CHAR: case WM_SYSCHAR:
+    break;
+  default:
+    return false;
+  }
+  HWND h = Msg.hwnd;
+  while (h && !FindControl(h))
+    h = GetParent(h);
+  if (!h)
+    return false;
+  return SendMessage(h, CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
+}
+
+bool TApplication::FilterMessage(MSG& Msg)
+{
+  if (!gApplication)
+    return false;
+  if (gApplication->IsKeyMsg(Msg))
+    return true;
+  if (Msg.message == WM_MOUSEMOVE || Msg.message == WM_NCMOUSEMOVE) {
+    DispatchMessage(Msg);
+    UpdateMouseControl();
+    return true;
+  }
+  return false;
+}
+
+bool TApplication::ProcessMessage(MSG& Msg)
+{
+  if (!PeekMessage(Msg, 0, 0, 0, PM_REMOVE))
+    return false;
+  if (Msg.message == WM_QUIT) {
+    FTerminated = true;
+    return true;
+  }
+  try {
+    if (!FilterMessage(Msg)) {
+      TranslateMessage(Msg);
+      DispatchMessage(Msg);
+    }
+  } catch (...) {
+    HandleException(this);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages()
+{
+  MSG msg;
+  while (ProcessMessage(msg)) {
+  }
+}
+
+void TApplication::HandleMessage()
+{
+  MSG msg;
+  if (!ProcessMessage(msg))
+    Idle();
+}
+
+void TApplication::Idle()
+{
+  UpdateMouseControl();
+  bool done = true;
+  if (OnIdle) {
+    try {
+      OnIdle(this, done);
+    } catch (...) {
+      HandleException(this);
+    }
+  }
+  if (done)
+    WaitMessage();
+}
+
+void TApplication::HandleException(TObject* Sender)
+{
+  try {
+    throw;
+  } catch (EInputBlocked&) {
+    throw; // a test waiting for input nobody scripted ends here, not in a message box
+  } catch (EAbort&) {
+  } catch (Exception& e) {
+    if (OnException)
+      OnException(Sender, &e);
+    else
+      ShowException(&e);
+  } catch (std::exception& e) {
+    Exception wrapped(e.what());
+    if (OnException)
+      OnException(Sender, &wrapped);
+    else
+      ShowException(&wrapped);
+  }
+}
+
+void TApplication::ShowException(Exception* E)
+{
+  AnsiString text = E->Message();
+  if (!text.empty() && text.back() != '.')
+    text += '.';
+  MessageBox(text, FTitle, MB_OK | MB_ICONERROR);
+}
+
+Integer TApplication::MessageBox(const AnsiString& Text, const AnsiString& Caption, UINT Flags)
+{
+  auto* box = new TMessageForm(Text, Caption, Flags);
+  TDestroyWatch watch(box);
+  Integer result = IDCANCEL;
+  try {
+    result = box->ShowModal();
+  } catch (...) {
+    if (!watch.Destroyed())
+      delete box;
+    throw;
+  }
+  if (!watch.Destroyed())
+    delete box;
+  return result;
+}
+
+// ---- TScreen ----------------------------------------------------------------------------------------
+
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+TScreen::~TScreen() = default;
+
+Integer TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+Integer TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+TRect TScreen::DesktopRect() const { return Rect(0, 0, Width(), Height()); }
+
+TCustomForm* TScreen::Forms(Integer Index) const
+{
+  if (Index < 0 || Index >= FormCount())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return FForms[static_cast<std::size_t>(Index)];
+}
+
+void TScreen::AddForm(TCustomForm* Form) { FForms.push_back(Form); }
+
+void TScreen::RemoveForm(TCustomForm* Form)
+{
+  FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end());
+  if (FActiveForm == Form) {
+    FActiveForm = nullptr;
+    FActiveControl = nullptr;
+  }
+}
+
+// ---- Unit ---------------------------------------------------------------------------------------------
+
+void RegisterFormsClasses()
+{
+  TClassRegistration<TCustomForm, TWinControl>("TCustomForm");
+  TClassRegistration<TForm, TCustomForm>("TForm");
+  TClassRegistration<TApplication, TComponent>("TApplication");
+  TClassRegistration<TScreen, TComponent>("TScreen");
+}
+
+void InitializeForms()
+{
+  RegisterFormsClasses();
+  if (!gScreen)
+    gScreen = new TScreen(nullptr);
+  if (!gApplication)
+    gApplication = new TApplication(nullptr);
+}
+
+void FinalizeForms()
+{
+  delete gApplication;
+  gApplication = nullptr;
+  while (gScreen && gScreen->FormCount() > 0)
+    delete gScreen->Forms(gScreen->FormCount() - 1);
+  delete gScreen;
+  gScreen = nullptr;
+}

@@ -1,0 +1,254 @@
+// Forms, the application and the screen: TCustomForm/TForm (top-level windows with
+// caption and border, show and hide, modal loops with modal results, closing with close
+// queries and actions, placement, the active control and key preview), TApplication (the
+// message loop, idle processing, exception handling, message boxes) and TScreen (forms,
+// the active form and control, cursors, screen size). Controls.h holds the control base.
+#pragma once
+
+#include "platform/ui/Controls.h"
+
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
+enum TPosition {
+  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+  poMainFormCenter, poOwnerFormCenter
+};
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TFormStateElement { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
+using TFormState = TSet<TFormStateElement>;
+
+using TCloseEvent = TEvent<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+public:
+  explicit TCustomForm(TComponent* AOwner);
+  ~TCustomForm() override;
+  void AfterConstruction() override; // fires OnCreate
+  void BeforeDestruction() override; // fires OnDestroy
+
+  // ---- Showing and closing ----
+  void Show();
+  void Hide();
+  // Closes as the user would: a modal form ends its loop with mrCancel; otherwise
+  // CloseQuery, then OnClose picks the action (the main form ends the application).
+  void Close();
+  // Deletes the form once the current message is done.
+  void Release();
+  // Runs a modal loop until ModalResult is set (and the close query agrees); the
+  // application's other windows are disabled meanwhile.
+  TModalResult ShowModal();
+  virtual bool CloseQuery();
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult Value) { FModalResult = Value; }
+  TFormState FormState() const { return FFormState; }
+
+  // ---- Look and placement ----
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle Value);
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  void SetBorderIcons(TBorderIcons Value);
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition Value) { FPosition = Value; }
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle Value);
+  TWindowState WindowState() const { return FWindowState; }
+  void SetWindowState(TWindowState Value);
+  bool KeyPreview() const { return FKeyPreview; }
+  void SetKeyPreview(bool Value) { FKeyPreview = Value; }
+  // The canvas of the form's client area (valid while painting).
+  TCanvas* Canvas() const { return FCanvas; }
+  bool Active() const { return FActive; }
+  Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
+
+  // ---- Focus ----
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* Control);
+  // Records Control as the focused control (CM_EXIT to the old one, CM_ENTER to the new);
+  // false refuses the focus.
+  virtual bool SetFocusedControl(TWinControl* Control);
+  void FocusControl(TWinControl* Control);
+  void DefocusControl(TWinControl* Control, bool Removing);
+  void SetFocus() override;
+
+  // ---- MDI ----
+  Integer MDIChildCount() const;
+  TCustomForm* MDIChildren(Integer Index) const;
+  TCustomForm* ActiveMDIChild() const;
+  // The frame's client area that hosts the children (a window of its own).
+  TWinControl* ClientWindow() const { return FClientWindow; }
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+  TNotifyEvent OnPaint;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void PaintWindow(HDC DC) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  virtual void Paint();
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void DoClose(TCloseAction& Action);
+  virtual void Activate();
+  virtual void Deactivate();
+  void CloseModal();
+  void ApplyPosition();
+
+  void Dispatch(TMessage& Message) override;
+  void CMVisibleChanged(TMessage& Message) override;
+  void CMDialogKey(TMessage& Message) override;
+  virtual void WMActivate(TMessage& Message);
+  virtual void WMClose(TMessage& Message);
+  virtual void WMSysCommand(TMessage& Message);
+  virtual void CMRelease(TMessage& Message);
+
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
+  TPosition FPosition = poDesigned;
+  TFormStyle FFormStyle = fsNormal;
+  TWindowState FWindowState = wsNormal;
+  TFormState FFormState;
+  TModalResult FModalResult = 0;
+  bool FKeyPreview = false;
+  bool FActive = false;
+  bool FShownOnce = false;
+  TWinControl* FActiveControl = nullptr;
+  TWinControl* FFocusedControl = nullptr;
+  TWinControl* FClientWindow = nullptr;
+  TCanvas* FCanvas = nullptr;
+
+private:
+  void SetWindowFocus();
+  friend class TApplication;
+};
+
+class TForm : public TCustomForm {
+public:
+  explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+};
+
+// The form a control sits on (null when none).
+TCustomForm* GetParentForm(TControl* Control);
+
+using TIdleEvent = TEvent<void(TObject* Sender, bool& Done)>;
+using TExceptionEvent = TEvent<void(TObject* Sender, Exception* E)>;
+
+class TApplication : public TComponent {
+public:
+  explicit TApplication(TComponent* AOwner);
+  ~TApplication() override;
+
+  void Initialize() {}
+  const AnsiString& Title() const { return FTitle; }
+  void SetTitle(const AnsiString& Value) { FTitle = Value; }
+  const AnsiString& HelpFile() const { return FHelpFile; }
+  void SetHelpFile(const AnsiString& Value) { FHelpFile = Value; }
+  AnsiString ExeName() const;
+  TCustomForm* MainForm() const { return FMainForm; }
+
+  // Creates a form owned by the application; the first one becomes the main form.
+  template <class T>
+  void CreateForm(T*& Reference)
+  {
+    T* form = new T(this);
+    Reference = form;
+    if (!FMainForm)
+      SetMainForm(form);
+    form->AfterConstruction();
+  }
+
+  // Shows the main form and processes messages until the application terminates.
+  void Run();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  // Processes every message that is waiting, then returns.
+  void ProcessMessages();
+  // Processes one message, or idles (waits) when there is none.
+  void HandleMessage();
+  // Handles the exception being caught: EAbort is silent, OnException when assigned,
+  // otherwise a message box. Call it from a catch block.
+  void HandleException(TObject* Sender);
+  void ShowException(Exception* E);
+  // A message box with the application's look: returns IDOK, IDCANCEL, IDYES, ...
+  Integer MessageBox(const AnsiString& Text, const AnsiString& Caption, UINT Flags);
+  Integer ModalLevel() const { return FModalLevel; }
+  bool Active() const { return GetForegroundWindow() != 0; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value) { FShowHint = Value; }
+
+  // A program terminates once; tests run many loops: forgets the terminated state and the
+  // main form.
+  void Restart();
+
+  TIdleEvent OnIdle;
+  TExceptionEvent OnException;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  void SetMainForm(TCustomForm* Form);
+  bool ProcessMessage(MSG& Msg);
+  void Idle();
+  static bool FilterMessage(MSG& Msg);
+  bool IsKeyMsg(MSG& Msg);
+
+  AnsiString FTitle;
+  AnsiString FHelpFile;
+  TCustomForm* FMainForm = nullptr;
+  bool FTerminated = false;
+  bool FShowHint = true;
+  Integer FModalLevel = 0;
+
+  friend class TCustomForm;
+};
+
+class TScreen : public TComponent {
+public:
+  explicit TScreen(TComponent* AOwner);
+  ~TScreen() override;
+
+  Integer Width() const;
+  Integer Height() const;
+  Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
+  TRect DesktopRect() const;
+  TRect WorkAreaRect() const { return DesktopRect(); }
+  Integer FormCount() const { return static_cast<Integer>(FForms.size()); }
+  TCustomForm* Forms(Integer Index) const;
+  TCustomForm* ActiveForm() const { return FActiveForm; }
+  TCustomForm* ActiveCustomForm() const { return FActiveForm; }
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  // The cursor shown everywhere while not crDefault (an hourglass during long work).
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value) { FCursor = Value; }
+
+private:
+  void AddForm(TCustomForm* Form);
+  void RemoveForm(TCustomForm* Form);
+
+  std::vector<TCustomForm*> FForms;
+  TCustomForm* FActiveForm = nullptr;
+  TWinControl* FActiveControl = nullptr;
+  TCursor FCursor = 0;
+
+  friend class TCustomForm;
+};
+
+TApplication* Application();
+TScreen* Screen();
+
+// The class records of this unit, and the unit's start-up (Application, Screen).
+void RegisterFormsClasses();
+void InitializeForms();
+void FinalizeForms();

@@ -1,0 +1,463 @@
+// The control framework driven through scripted input: clicks and capture on windowed and
+// windowless controls, mouse enter/leave, focus, keys and key preview, activation, modal
+// dialogs answered by the test (nested, refused close, message boxes), timers, the
+// application loop with its exception handling, alignment, and a screenshot.
+#include <filesystem>
+#include <string>
+
+#include "platform/graphics/Surface.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/ExtCtrls.h"
+#include "tests/platform/ui/UiTestKit.h"
+
+namespace {
+
+using TTrace = std::vector<std::string>;
+
+// A windowless control that paints through OnPaint.
+class TTestPaintBox : public TGraphicControl {
+public:
+  using TGraphicControl::TGraphicControl;
+  TNotifyEvent OnPaint;
+
+protected:
+  void Paint() override
+  {
+    if (OnPaint)
+      OnPaint(this);
+  }
+};
+
+// A push button: sets its form's modal result before OnClick runs.
+class TTestButton : public TCustomControl {
+public:
+  TTestButton(TComponent* AOwner, const AnsiString& ACaption, TModalResult AResult = mrNone)
+      : TCustomControl(AOwner), ModalResult(AResult)
+  {
+    SetTabStop(true);
+    SetCaption(ACaption);
+    SetColor(clBtnFace);
+  }
+  TModalResult ModalResult;
+
+  void Click() override
+  {
+    if (ModalResult != mrNone)
+      if (TCustomForm* form = GetParentForm(this))
+        form->SetModalResult(ModalResult);
+    TCustomControl::Click();
+  }
+
+protected:
+  void Paint() override
+  {
+    TRect r = ClientRect();
+    DrawEdge(Canvas(), r, EDGE_RAISED, BF_RECT);
+  }
+};
+
+void Trace(TTrace& t, TControl* c, const char* name)
+{
+  std::string n = name;
+  c->OnMouseDown = [&t, n](TObject*, TMouseButton, TShiftState, Integer x, Integer y) {
+    t.push_back(n + ".down(" + std::to_string(x) + "," + std::to_string(y) + ")");
+  };
+  c->OnMouseUp = [&t, n](TObject*, TMouseButton, TShiftState, Integer x, Integer y) {
+    t.push_back(n + ".up(" + std::to_string(x) + "," + std::to_string(y) + ")");
+  };
+  c->OnClick = [&t, n](TObject*) { t.push_back(n + ".click"); };
+}
+
+void TraceEnterLeave(TTrace& t, TControl* c, const char* name)
+{
+  std::string n = name;
+  c->OnMouseEnter = [&t, n](TObject*) { t.push_back(n + ".enter"); };
+  c->OnMouseLeave = [&t, n](TObject*) { t.push_back(n + ".leave"); };
+}
+
+template <class T, class... Args>
+T* Make(TWinControl* parent, TRect bounds, Args&&... args)
+{
+  T* c = new T(parent, std::forward<Args>(args)...);
+  c->SetBoundsRect(bounds);
+  c->SetParent(parent);
+  return c;
+}
+
+TForm* MakeForm(const AnsiString& caption, TRect bounds)
+{
+  auto* f = new TForm(nullptr);
+  f->SetCaption(caption);
+  f->SetBoundsRect(bounds);
+  return f;
+}
+
+TPoint CenterOf(TControl* c) { return c->ClientToScreen({c->Width() / 2, c->Height() / 2}); }
+
+} // namespace
+
+using FormControls = UiTest;
+
+TEST_F(FormControls, ClicksAndCaptureOnWindowedAndWindowlessControls)
+{
+  TTrace t;
+  TForm* form = MakeForm("测试", Bounds(100, 100, 400, 300));
+  auto* a = Make<TCustomControl>(form, Bounds(10, 10, 100, 50));
+  auto* g = Make<TTestPaintBox>(form, Bounds(200, 10, 80, 40));
+  Trace(t, a, "a");
+  Trace(t, g, "g");
+  Trace(t, form, "form");
+  form->Show();
+  Headless().ProcessMessages();
+  ASSERT_TRUE(a->HandleAllocated());
+  EXPECT_EQ(GetParent(a->Handle()), form->Handle());
+
+  Headless().Click(a->ClientToScreen({5, 6}));
+  EXPECT_EQ(t, (TTrace{"a.down(5,6)", "a.click", "a.up(5,6)"}));
+
+  // Pressed inside, released outside the form: the captured control gets the release,
+  // and no click.
+  t.clear();
+  Headless().Advance(1000);
+  Headless().Press(hbLeft, a->ClientToScreen({5, 6}));
+  Headless().Release(hbLeft, {700, 600});
+  TPoint outside = a->ScreenToClient({700, 600});
+  EXPECT_EQ(t, (TTrace{"a.down(5,6)", "a.up(" + std::to_string(outside.X) + "," + std::to_string(outside.Y) + ")"}));
+  EXPECT_EQ(GetCapture(), 0u);
+
+  // The same through the parent for a windowless control.
+  t.clear();
+  Headless().Advance(1000);
+  Headless().Press(hbLeft, g->ClientToScreen({3, 4}));
+  EXPECT_TRUE(g->MouseCapture());
+  Headless().Release(hbLeft, g->ClientToScreen({300, 4}));
+  EXPECT_EQ(t, (TTrace{"g.down(3,4)", "g.up(300,4)"}));
+  t.clear();
+  Headless().Advance(1000);
+  Headless().Click(g->ClientToScreen({3, 4}));
+  EXPECT_EQ(t, (TTrace{"g.down(3,4)", "g.click", "g.up(3,4)"}));
+
+  // A disabled control lets the press through to its parent.
+  g->SetEnabled(false);
+  t.clear();
+  Headless().Advance(1000);
+  Headless().Click(g->ClientToScreen({3, 4}));
+  EXPECT_EQ(t, (TTrace{"form.down(203,14)", "form.click", "form.up(203,14)"}));
+}
+
+TEST_F(FormControls, MouseEnterAndLeave)
+{
+  TTrace t;
+  TForm* form = MakeForm("测试", Bounds(100, 100, 400, 300));
+  auto* a = Make<TCustomControl>(form, Bounds(10, 10, 100, 50));
+  auto* g = Make<TTestPaintBox>(form, Bounds(200, 10, 80, 40));
+  TraceEnterLeave(t, a, "a");
+  TraceEnterLeave(t, g, "g");
+  form->Show();
+  Headless().ProcessMessages();
+  Headless().Move(CenterOf(g));
+  Headless().Move(g->ClientToScreen({1, 1}));
+  Headless().Move(CenterOf(a));
+  Headless().Move({900, 700});
+  EXPECT_EQ(t, (TTrace{"g.enter", "g.leave", "a.enter", "a.leave"}));
+  EXPECT_EQ(MouseControl(), nullptr);
+}
+
+TEST_F(FormControls, FocusEnterExitTabAndKeyPreview)
+{
+  TTrace t;
+  TForm* form = MakeForm("测试", Bounds(100, 100, 400, 300));
+  auto* a = Make<TCustomControl>(form, Bounds(10, 10, 100, 30));
+  auto* b = Make<TCustomControl>(form, Bounds(10, 50, 100, 30));
+  auto* c = Make<TCustomControl>(form, Bounds(10, 90, 100, 30));
+  for (auto [ctl, name] : {std::pair{a, "a"}, {b, "b"}, {c, "c"}}) {
+    std::string n = name;
+    ctl->SetTabStop(true);
+    ctl->OnEnter = [&t, n](TObject*) { t.push_back(n + ".enter"); };
+    ctl->OnExit = [&t, n](TObject*) { t.push_back(n + ".exit"); };
+    ctl->OnKeyDown = [&t, n](TObject*, Word& key, TShiftState) { t.push_back(n + ".key" + std::to_string(key)); };
+    ctl->OnKeyPress = [&t, n](TObject*, char& key) {
+      t.push_back(n + ".char" + std::to_string(static_cast<unsigned char>(key)));
+    };
+  }
+  b->SetEnabled(false);
+  form->Show();
+  Headless().ProcessMessages();
+  Headless().Click(CenterOf(a));
+  EXPECT_TRUE(a->Focused()) << "a focusable control takes the focus when pressed";
+  EXPECT_EQ(form->ActiveControl(), a);
+  Headless().Key(VK_TAB);
+  EXPECT_TRUE(c->Focused()) << "Tab skips the disabled control";
+  EXPECT_EQ(t, (TTrace{"a.enter", "a.exit", "c.enter"}));
+  Headless().Key(VK_TAB, true);
+  EXPECT_TRUE(a->Focused());
+
+  t.clear();
+  Headless().Type("x中");
+  const AnsiString zhong = "中";
+  EXPECT_EQ(t, (TTrace{"a.key88", "a.char120", "a.key229",
+                       "a.char" + std::to_string(static_cast<unsigned char>(zhong[0])),
+                       "a.char" + std::to_string(static_cast<unsigned char>(zhong[1]))}));
+
+  // The form sees keys first and may take them.
+  t.clear();
+  form->SetKeyPreview(true);
+  form->OnKeyDown = [&t](TObject*, Word& key, TShiftState shift) {
+    t.push_back("form.key" + std::to_string(key));
+    if (key == VK_F2 && shift.Contains(ssCtrl))
+      key = 0;
+  };
+  Headless().Key(VK_F2, false, true);
+  Headless().Key(VK_F3);
+  EXPECT_EQ(t, (TTrace{"form.key17", "a.key17", "form.key113", "form.key114", "a.key114"}));
+}
+
+TEST_F(FormControls, ActivationFollowsTheForms)
+{
+  TTrace t;
+  TForm* one = MakeForm("一", Bounds(0, 0, 200, 200));
+  TForm* two = MakeForm("二", Bounds(300, 0, 200, 200));
+  for (auto [f, n] : {std::pair{one, "one"}, {two, "two"}}) {
+    std::string name = n;
+    f->OnActivate = [&t, name](TObject*) { t.push_back(name + ".activate"); };
+    f->OnDeactivate = [&t, name](TObject*) { t.push_back(name + ".deactivate"); };
+  }
+  one->Show();
+  two->Show();
+  Headless().ProcessMessages();
+  EXPECT_EQ(Screen()->ActiveForm(), two);
+  Headless().Click({50, 100});
+  EXPECT_EQ(Screen()->ActiveForm(), one);
+  EXPECT_EQ(t, (TTrace{"one.activate", "one.deactivate", "two.activate", "two.deactivate", "one.activate"}));
+  delete one; // while the trace its handlers write to still exists
+  delete two;
+}
+
+// ---- Modal loops ----------------------------------------------------------------------------
+
+using ModalDialogs = UiTest;
+
+namespace {
+
+struct TDialog {
+  TForm* Form;
+  TTestButton* Ok;
+  TTestButton* Cancel;
+};
+
+TDialog MakeDialog(const AnsiString& caption)
+{
+  TDialog d;
+  d.Form = MakeForm(caption, Bounds(0, 0, 240, 160));
+  d.Form->SetBorderStyle(bsDialog);
+  d.Form->SetPosition(poMainFormCenter);
+  d.Ok = Make<TTestButton>(d.Form, Bounds(20, 50, 75, 25), "确定", mrOk);
+  d.Cancel = Make<TTestButton>(d.Form, Bounds(120, 50, 75, 25), "取消", mrCancel);
+  return d;
+}
+
+} // namespace
+
+TEST_F(ModalDialogs, AnsweredByTheTest)
+{
+  TForm* main = nullptr;
+  Application()->CreateForm(main);
+  main->SetCaption("主窗口");
+  main->SetBounds(100, 100, 500, 400);
+  main->Show();
+  TDialog d = MakeDialog("确认");
+  bool mainDisabledMeanwhile = false;
+  d.Form->OnShow = [&](TObject*) { mainDisabledMeanwhile = !IsWindowEnabled(main->Handle()); };
+  Headless().AnswerModal("确认", "确定");
+  EXPECT_EQ(d.Form->ShowModal(), mrOk);
+  EXPECT_TRUE(mainDisabledMeanwhile);
+  EXPECT_TRUE(IsWindowEnabled(main->Handle()));
+  EXPECT_FALSE(d.Form->Visible());
+  EXPECT_EQ(GetActiveWindow(), main->Handle());
+  TRect r;
+  GetWindowRect(d.Form->Handle(), r);
+  EXPECT_EQ(r.Left, 100 + (500 - 240) / 2) << "centred on the main form";
+  EXPECT_THROW(main->ShowModal(), EInvalidOperation) << "a visible form cannot go modal";
+}
+
+TEST_F(ModalDialogs, NestedLoops)
+{
+  TForm* main = MakeForm("主窗口", Bounds(100, 100, 500, 400));
+  main->Show();
+  TDialog outer = MakeDialog("外层");
+  auto* open = Make<TTestButton>(outer.Form, Bounds(20, 85, 75, 25), "打开");
+  TDialog inner = MakeDialog("内层");
+  TModalResult innerResult = mrNone;
+  open->OnClick = [&](TObject*) { innerResult = inner.Form->ShowModal(); };
+  Headless().AnswerModal("外层", "打开");
+  Headless().AnswerModal("内层", "确定");
+  Headless().AnswerModal("外层", "取消");
+  EXPECT_EQ(outer.Form->ShowModal(), mrCancel);
+  EXPECT_EQ(innerResult, mrOk);
+  EXPECT_EQ(Headless().PendingResponders(), 0);
+  EXPECT_TRUE(IsWindowEnabled(main->Handle()));
+}
+
+TEST_F(ModalDialogs, CloseQueryCanKeepTheDialogOpen)
+{
+  TDialog d = MakeDialog("确认");
+  int asked = 0;
+  d.Form->OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++asked > 1; };
+  TCloseAction seen = caNone;
+  d.Form->OnClose = [&](TObject*, TCloseAction& action) { seen = action; };
+  Headless().AnswerModal("确认", "确定");
+  Headless().AnswerModal("确认", "取消");
+  EXPECT_EQ(d.Form->ShowModal(), mrCancel);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(seen, caHide);
+}
+
+TEST_F(ModalDialogs, MessageBoxesWithChineseButtons)
+{
+  Headless().AnswerModal("确认", "否(&N)");
+  EXPECT_EQ(Application()->MessageBox("保存修改吗？", "确认", MB_YESNO | MB_ICONQUESTION), IDNO);
+  // Esc picks the cancel button, Enter the default one.
+  Headless().OnWindow("提示", [](HWND) { Headless().Key(VK_ESCAPE); });
+  EXPECT_EQ(Application()->MessageBox("继续？", "提示", MB_OKCANCEL), IDCANCEL);
+  Headless().OnWindow("提示", [](HWND) { Headless().Key(VK_RETURN); });
+  EXPECT_EQ(Application()->MessageBox("继续？", "提示", MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
+  Headless().OnWindow("提示", [](HWND) { Headless().Key(VK_RETURN); });
+  EXPECT_EQ(Application()->MessageBox("完成", "提示", MB_OK), IDOK);
+}
+
+TEST_F(ModalDialogs, AnUnansweredDialogFailsInsteadOfHanging)
+{
+  TForm* main = MakeForm("主窗口", Bounds(100, 100, 500, 400));
+  main->Show();
+  TDialog d = MakeDialog("无人回答");
+  EXPECT_THROW(d.Form->ShowModal(), EHeadlessBlocked);
+  EXPECT_TRUE(IsWindowEnabled(main->Handle())) << "the loop cleaned up on the way out";
+  EXPECT_FALSE(d.Form->Visible());
+}
+
+// ---- Timers and the application loop ---------------------------------------------------------------
+
+using Application_ = UiTest;
+
+TEST_F(Application_, TimersFireOnTheVirtualClockAndMayFreeThemselves)
+{
+  auto* timer = new TTimer(nullptr);
+  int ticks = 0;
+  timer->SetInterval(100);
+  timer->SetOnTimer([&](TObject*) { ++ticks; });
+  Headless().AdvanceAndProcess(1000);
+  EXPECT_EQ(ticks, 10);
+  timer->SetEnabled(false);
+  Headless().AdvanceAndProcess(1000);
+  EXPECT_EQ(ticks, 10);
+
+  // Freed inside its own handler.
+  timer->SetEnabled(true);
+  timer->SetOnTimer([&](TObject* sender) {
+    ++ticks;
+    delete static_cast<TTimer*>(sender);
+  });
+  Headless().AdvanceAndProcess(1000);
+  EXPECT_EQ(ticks, 11);
+  EXPECT_EQ(NextTimerDue(), -1);
+}
+
+TEST_F(Application_, RunUntilTerminatedWithExceptionsShownInAMessageBox)
+{
+  Application()->SetTitle("测试程序");
+  TForm* main = nullptr;
+  Application()->CreateForm(main);
+  main->SetCaption("主窗口");
+  main->SetBounds(100, 100, 400, 300);
+  auto* bad = Make<TTestButton>(main, Bounds(10, 10, 80, 25), "出错");
+  bad->OnClick = [](TObject*) { throw EConvertError("'abc' is not a valid integer value"); };
+  int idle = 0;
+  Application()->OnIdle = [&](TObject*, bool&) { ++idle; };
+  Headless().QueueStep([&] { Headless().Click(CenterOf(bad)); });
+  Headless().AnswerModal("测试程序", "确定");
+  Headless().QueueStep([&] { main->Close(); });
+  Application()->Run();
+  EXPECT_TRUE(Application()->Terminated());
+  EXPECT_EQ(Headless().PendingResponders(), 0) << "the error was shown and answered";
+  EXPECT_GT(idle, 0);
+}
+
+TEST_F(Application_, AlignAndAnchorsFollowTheForm)
+{
+  TForm* form = MakeForm("布局", Bounds(0, 0, 400, 300));
+  form->SetBorderStyle(bsNone);
+  auto* top = Make<TCustomControl>(form, Bounds(0, 0, 10, 30));
+  auto* bottom = Make<TCustomControl>(form, Bounds(0, 0, 10, 20));
+  auto* left = Make<TTestPaintBox>(form, Bounds(0, 0, 50, 10));
+  auto* client = Make<TCustomControl>(form, Bounds(0, 0, 10, 10));
+  auto* corner = Make<TCustomControl>(form, Bounds(300, 250, 80, 20));
+  top->SetAlign(alTop);
+  bottom->SetAlign(alBottom);
+  left->SetAlign(alLeft);
+  client->SetAlign(alClient);
+  corner->SetAnchors({akRight, akBottom});
+  form->Show();
+  EXPECT_EQ(top->BoundsRect(), Rect(0, 0, 400, 30));
+  EXPECT_EQ(bottom->BoundsRect(), Rect(0, 280, 400, 300));
+  EXPECT_EQ(left->BoundsRect(), Rect(0, 30, 50, 280));
+  EXPECT_EQ(client->BoundsRect(), Rect(50, 30, 400, 280));
+  form->SetBounds(0, 0, 500, 400);
+  EXPECT_EQ(client->BoundsRect(), Rect(50, 30, 500, 380));
+  EXPECT_EQ(corner->BoundsRect(), Rect(400, 350, 480, 370)) << "keeps its distance to the right and bottom";
+  TRect r;
+  GetWindowRect(client->Handle(), r);
+  EXPECT_EQ(r, Rect(50, 30, 500, 380));
+}
+
+// ---- A screenshot -----------------------------------------------------------------------------------
+
+TEST_F(Application_, ScreenshotOfAFormWithChineseText)
+{
+  TForm* form = MakeForm("运单打印 - 预览", Bounds(40, 30, 360, 220));
+  form->SetBorderStyle(bsDialog);
+  auto* box = Make<TTestPaintBox>(form, Bounds(10, 10, 330, 140));
+  box->OnPaint = [box](TObject*) {
+    TCanvas* c = box->Canvas();
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(box->ClientRect());
+    c->Font()->SetName("宋体");
+    c->Font()->SetHeight(-14);
+    c->Font()->SetColor(clBlack);
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(8, 8, "收件人：张三  电话：13800138000");
+    c->TextOut(8, 30, "地址：北京市海淀区中关村大街1号");
+    c->Pen()->SetColor(clRed);
+    c->Brush()->SetStyle(bsClear);
+    c->Rectangle(8, 60, 120, 130);
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(clBlue);
+    c->Ellipse(140, 60, 220, 130);
+    c->Pen()->SetColor(clGreen);
+    c->Pen()->SetWidth(3);
+    c->MoveTo(240, 60);
+    c->LineTo(320, 130);
+  };
+  Make<TTestButton>(form, Bounds(265, 160, 75, 25), "确定", mrOk);
+  form->Show();
+  std::filesystem::path dir = std::filesystem::path(ParamStr(0)).parent_path();
+  AnsiString file = (dir / "ui_form_screenshot.png").string();
+  ASSERT_TRUE(Headless().SaveScreenshot(file));
+  ASSERT_TRUE(Headless().SaveWindowShot(form->Handle(), (dir / "ui_form_window.png").string()));
+  EXPECT_TRUE(std::filesystem::file_size(file) > 1000);
+
+  TPoint origin = box->ClientToScreen({0, 0});
+  auto shot = Headless().Screenshot();
+  auto at = [&](Integer x, Integer y) { return shot->GetPixel(origin.X + x, origin.Y + y); };
+  EXPECT_EQ(at(180, 95), clBlue) << "inside the ellipse";
+  EXPECT_EQ(at(8, 95), clRed) << "the rectangle's left edge";
+  EXPECT_EQ(at(60, 95), clWhite) << "inside the rectangle outline";
+  EXPECT_EQ(at(280, 95), clGreen) << "on the line";
+  int ink = 0;
+  for (Integer y = 8; y < 26; ++y)
+    for (Integer x = 8; x < 300; ++x)
+      ink += at(x, y) != clWhite;
+  EXPECT_GT(ink, 200) << "the text left its marks";
+  TPoint caption{45, 40};
+  EXPECT_EQ(shot->GetPixel(caption.X + 200, caption.Y), ColorToRGB(clActiveCaption));
+  EXPECT_EQ(shot->GetPixel(5, 5), ColorToRGB(clBackground)) << "the desktop around it";
+}
