@@ -89,6 +89,64 @@ HWND MouseTarget(TPoint screen, LRESULT& hit)
 
 namespace wm {
 
+// The interactive move/size loop: the window follows the pointer (moving, or dragging the
+// edges hit names) until the left button is released; Esc puts it back. It runs on the
+// one queue, so timers and posted messages keep being dispatched meanwhile.
+void MoveSizeLoop(HWND hwnd, LRESULT hit)
+{
+  TState& s = State();
+  TWnd* w = FromHandle(hwnd);
+  if (!w || !(s.Keys[VK_LBUTTON] & 0x80))
+    return;
+  const TPoint start = s.Cursor;
+  const TRect startRect = w->Rect;
+  SetCapture(hwnd);
+  SendMessage(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+  auto follow = [&](TPoint p) {
+    Integer dx = p.X - start.X, dy = p.Y - start.Y;
+    TRect r = startRect;
+    if (hit == HTCAPTION) {
+      OffsetRect(r, dx, dy);
+    } else {
+      if (hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT)
+        r.Left = std::min(r.Left + dx, r.Right - 1);
+      if (hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT)
+        r.Right = std::max(r.Right + dx, r.Left + 1);
+      if (hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT)
+        r.Top = std::min(r.Top + dy, r.Bottom - 1);
+      if (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT)
+        r.Bottom = std::max(r.Bottom + dy, r.Top + 1);
+    }
+    SetWindowPos(hwnd, 0, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  while (GetCapture() == hwnd) {
+    MSG m;
+    if (!GetMessage(m, 0, 0, 0)) {
+      PostQuitMessage(static_cast<Integer>(m.wParam));
+      break;
+    }
+    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP || m.message == WM_NCMOUSEMOVE) {
+      follow(m.pt);
+      if (m.message == WM_LBUTTONUP)
+        break;
+      continue;
+    }
+    if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) {
+      SetWindowPos(hwnd, 0, startRect.Left, startRect.Top, startRect.Width(), startRect.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
+        (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK))
+      continue; // other buttons do nothing while moving
+    TranslateMessage(m);
+    DispatchMessage(m);
+  }
+  if (GetCapture() == hwnd)
+    ReleaseCapture();
+  SendMessage(hwnd, WM_EXITSIZEMOVE, 0, 0);
+}
+
 void ActivateTopLevel(TWnd* w, Integer how)
 {
   TState& s = State();

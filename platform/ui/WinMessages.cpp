@@ -565,10 +565,35 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_CLOSE:
     DestroyWindow(hwnd);
     return 0;
-  case WM_SYSCOMMAND:
-    if ((wParam & 0xFFF0) == SC_CLOSE)
+  case WM_SYSCOMMAND: {
+    UINT cmd = static_cast<UINT>(wParam & 0xFFF0);
+    // 0xF009 moves a window (a child control too) by the pointer, as SC_MOVE does.
+    if (wParam == SC_DRAGMOVE_CONTROL || cmd == SC_MOVE)
+      MoveSizeLoop(hwnd, HTCAPTION);
+    else if (cmd == SC_SIZE && (wParam & 0x0F) >= 1 && (wParam & 0x0F) <= 8)
+      MoveSizeLoop(hwnd, static_cast<LRESULT>(HTLEFT + (wParam & 0x0F) - 1));
+    else if (cmd == SC_CLOSE)
       Send(w, WM_CLOSE, 0, 0);
+    else if (cmd == SC_MAXIMIZE)
+      ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+    else if (cmd == SC_RESTORE)
+      ShowWindow(hwnd, SW_RESTORE);
+    else if (cmd == SC_MINIMIZE)
+      ShowWindow(hwnd, SW_MINIMIZE);
     return 0;
+  }
+  case WM_NCLBUTTONDOWN:
+    if (wParam == HTCAPTION)
+      Send(w, WM_SYSCOMMAND, static_cast<WPARAM>(SC_MOVE) + HTCAPTION, lParam);
+    else if (wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT)
+      Send(w, WM_SYSCOMMAND, SC_SIZE + (wParam - HTLEFT + 1), lParam);
+    return 0;
+  case WM_RBUTTONUP: {
+    TPoint p = PointFromLParam(lParam);
+    ClientToScreen(hwnd, p);
+    Send(w, WM_CONTEXTMENU, hwnd, PointToLParam(p));
+    return 0;
+  }
   case WM_IME_CHAR: {
     // Lead then trail byte, ahead of anything queued later.
     Word code = static_cast<Word>(wParam);

@@ -165,6 +165,8 @@ void ReleaseDcsOf(HWND hwnd);
 // Input and focus side effects of tree changes.
 void WindowGoingAway(TWnd* w); // clears capture, focus, activation; kills its timers
 void ActivateTopLevel(TWnd* w, Integer how);
+// Moves (hit = HTCAPTION) or sizes (an edge's hit code) the window with the pointer.
+void MoveSizeLoop(HWND hwnd, LRESULT hit);
 void CancelModeOnDisable(TWnd* w);
 
 void ResetState();

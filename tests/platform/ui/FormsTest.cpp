@@ -461,3 +461,24 @@ TEST_F(Application_, ScreenshotOfAFormWithChineseText)
   EXPECT_EQ(shot->GetPixel(caption.X + 200, caption.Y), ColorToRGB(clActiveCaption));
   EXPECT_EQ(shot->GetPixel(5, 5), ColorToRGB(clBackground)) << "the desktop around it";
 }
+
+// ---- The move loop -------------------------------------------------------------------------------
+
+TEST_F(FormControls, MoveLoopMovesAControlByThePointersOffset)
+{
+  TForm* form = MakeForm("拖动", Bounds(100, 100, 400, 300));
+  auto* label = Make<TCustomControl>(form, Bounds(20, 30, 80, 20));
+  label->OnMouseDown = [label](TObject*, TMouseButton, TShiftState, Integer, Integer) {
+    ReleaseCapture();
+    label->Perform(WM_SYSCOMMAND, SC_DRAGMOVE_CONTROL, 0);
+  };
+  form->Show();
+  Headless().ProcessMessages();
+  TPoint grab = label->ClientToScreen({10, 5});
+  Headless().QueueStep([&] { Headless().Move({grab.X + 15, grab.Y + 4}); });
+  Headless().QueueStep([&] { Headless().Move({grab.X + 37, grab.Y - 12}); });
+  Headless().QueueStep([&] { Headless().Release(hbLeft, {grab.X + 37, grab.Y - 12}); });
+  Headless().Press(hbLeft, grab);
+  EXPECT_EQ(label->BoundsRect(), Bounds(20 + 37, 30 - 12, 80, 20));
+  EXPECT_EQ(GetCapture(), 0u);
+}

@@ -41,6 +41,8 @@ TEST_F(Input, CapturedWindowGetsTheReleaseOutside)
 TEST_F(Input, HitTestRoutesNonClientClicks)
 {
   HWND top = Top(100, 100, 300, 200, WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_VISIBLE);
+  // Taken here, so the default move/size loop does not start.
+  Handlers[top] = [](UINT m, WPARAM, LPARAM, LRESULT&) { return m == WM_NCLBUTTONDOWN; };
   Headless().ProcessMessages();
   struct TCase {
     const char* Name;
@@ -64,7 +66,6 @@ TEST_F(Input, HitTestRoutesNonClientClicks)
     EXPECT_EQ(downs[0].Msg, c.Msg);
     EXPECT_EQ(downs[0].WParam, c.Hit);
   }
-  (void)top;
 }
 
 TEST_F(Input, DoubleClicksByClassTimeAndDistance)
@@ -211,4 +212,36 @@ TEST_F(Input, PopupsAndDisabledWindowsDoNotActivate)
   EXPECT_EQ(app[0].WParam, WPARAM(WA_INACTIVE));
   Headless().ActivateOtherApplication(true);
   EXPECT_EQ(GetForegroundWindow(), main);
+}
+
+TEST_F(Input, CaptionDragMovesAndEdgeDragSizesTopLevelWindows)
+{
+  HWND top = Top(100, 100, 300, 200, WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_VISIBLE);
+  Headless().ProcessMessages();
+  Log.clear();
+  Headless().QueueStep([] { Headless().Move({250, 130}); });
+  Headless().QueueStep([] { Headless().Release(hbLeft, {250, 130}); });
+  Headless().Press(hbLeft, {200, 110}); // on the caption
+  TRect r;
+  GetWindowRect(top, r);
+  EXPECT_EQ(r, Bounds(150, 120, 300, 200));
+  auto loop = Only({WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE});
+  ASSERT_EQ(loop.size(), 2u);
+  EXPECT_EQ(loop[1].Msg, WM_EXITSIZEMOVE);
+
+  Headless().Advance(1000);
+  Headless().QueueStep([] { Headless().Move({460, 330}); });
+  Headless().QueueStep([] { Headless().Release(hbLeft, {460, 330}); });
+  Headless().Press(hbLeft, {448, 318}); // the bottom-right corner
+  GetWindowRect(top, r);
+  EXPECT_EQ(r, Bounds(150, 120, 312, 212));
+
+  // Esc puts the window back.
+  Headless().Advance(1000);
+  Headless().QueueStep([] { Headless().Move({400, 300}); });
+  Headless().QueueStep([] { Headless().Key(VK_ESCAPE); });
+  Headless().Press(hbLeft, {250, 130});
+  GetWindowRect(top, r);
+  EXPECT_EQ(r, Bounds(150, 120, 312, 212));
+  Headless().Release(hbLeft, {400, 300});
 }
