@@ -1,8 +1,10 @@
 // The program's own units, last in the system's unit order.
 #include "app/Database.h"
+#include "app/qhProj.h"
 #include "platform/rtl/Units.h"
 
 void RegisterAppUnits()
 {
   RegisterUnit("Database", DatabaseInitialization, DatabaseFinalization);
+  RegisterUnit("qhProj", qhProjInitialization, qhProjFinalization);
 }

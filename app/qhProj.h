@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/Database.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
 
@@ -99,3 +100,172 @@ AnsiString DipConnectionString(const AnsiString& Server, const AnsiString& User,
 // The default database: "<program dir>/<ProductShortName>.mdb", or the executable's path
 // with ".mdb" when the short name is empty.
 AnsiString DefaultDatabaseFileName();
+
+// ---------------------------------------------------------------------------------------
+// Records
+
+// Right codes (see TOperator::HasRight).
+constexpr Integer RightClearData = 100;
+constexpr Integer RightCompanyInfo = 10000;
+constexpr Integer RightOperators = 100001;
+constexpr Integer RightPrint = 10002;
+constexpr Integer RightPrintDesign = 10003;
+constexpr Integer RightDataExport = 10004;
+constexpr Integer RightBackupSettings = 10005;
+constexpr Integer RightColumnStyleSave = 10006;
+constexpr Integer RightToolMenuSettings = 10007;
+constexpr Integer RightColumnSelect = 10008;
+
+// The one company row.
+class TCompany : public TObject {
+public:
+  Integer Id = 0;
+  AnsiString CompanyName;
+  AnsiString Manager;
+  AnsiString Tel;
+  AnsiString Fax;
+  AnsiString Address;
+  AnsiString Zip;
+  WideString Profile;
+  Integer UseCount = 0;
+  // Read from the row and written back unchanged.
+  bool Updated = false;
+
+  // Reads the first row of Company (no row: zeros, empty texts, false).
+  void LoadCompany();
+  // Updates the row of Id, or inserts it when there is none.
+  void SaveCompany();
+  bool CompanyExists();
+  // Stores N as the row's use count and keeps it.
+  void SetUseCount(Integer N);
+  // The name is longer than 7 bytes (at least four Chinese characters).
+  bool IsCompanyFilled() const;
+  // Every field and the use count, each followed by CR LF.
+  WideString CompanyText() const;
+};
+
+// An operator and the rights model: Rights holds ",code," for every granted right; the
+// login id "sa" (exactly) has every right.
+class TOperator : public TObject {
+public:
+  AnsiString LoginId;
+  AnsiString Password;
+  AnsiString Name;
+  AnsiString Contact;
+  AnsiString Note;
+  WideString Rights;
+
+  // Empties every field.
+  void Clear();
+  // Loads the operator of that id. The fields are emptied first, so an id that does not
+  // exist leaves an operator whose password check fails.
+  void LoadOperator(const AnsiString& ALoginId);
+  // True when an operator is loaded and the password matches exactly.
+  bool CheckPassword(const AnsiString& APassword) const;
+  bool HasRight(Integer Code) const;
+  // HasRight; otherwise shows the refusal and, with Abort, ends the command silently
+  // (EAbort), else returns false.
+  bool CheckRight(Integer Code, bool Abort);
+  // Stores a new password for this operator.
+  void SavePassword(const AnsiString& NewPassword);
+};
+
+// The operator list (without "sa"), kept in step with the table by its own methods.
+class TOperatorSet : public TRecordSet {
+public:
+  TOperatorSet();
+
+  TStringField* UserIdField() const { return FUserIdField; }
+  TStringField* PasswdField() const { return FPasswdField; }
+  TStringField* NameField() const { return FNameField; }
+  TStringField* ContactField() const { return FContactField; }
+  TStringField* NoteField() const { return FNoteField; }
+  TMemoField* RightsField() const { return FRightsField; }
+
+  void AddOperator(const AnsiString& LoginId, const AnsiString& Password, const WideString& Rights,
+                   const AnsiString& Note, const AnsiString& Contact, const AnsiString& Name);
+  void UpdateOperator(const AnsiString& LoginId, const AnsiString& Password, const WideString& Rights,
+                      const AnsiString& Note, const AnsiString& Contact, const AnsiString& Name);
+  void DeleteOperator(const AnsiString& LoginId);
+
+private:
+  void SetValues(const AnsiString& LoginId, const AnsiString& Password, const WideString& Rights,
+                 const AnsiString& Note, const AnsiString& Contact, const AnsiString& Name);
+
+  TStringField* FUserIdField;
+  TStringField* FPasswdField;
+  TStringField* FNameField;
+  TStringField* FContactField;
+  TStringField* FNoteField;
+  TMemoField* FRightsField;
+};
+
+// Per-key settings: one keyvalue row per key, the set opened on first use and kept open.
+class TKeyValue2 : public TRecordSet {
+public:
+  TKeyValue2();
+
+  // Key 0: show the feedback form at exit; 1: the tip of the day at start; 2: unused.
+  bool FeedbackPrompt() { return GetFlag(0); }
+  void SetFeedbackPrompt(bool Value) { SetFlag(0, Value); }
+  bool DailyTipPrompt() { return GetFlag(1); }
+  void SetDailyTipPrompt(bool Value) { SetFlag(1, Value); }
+  bool GetStartPrompt() { return GetFlag(2); }
+  void SetGetStartPrompt(bool Value) { SetFlag(2, Value); }
+
+  void EnsureOpen();
+  // Makes the key's row current, inserting the row first when it is missing.
+  void SeekKey(Integer Key);
+  // Updates the key's row, or inserts it when the update touched none; true when one row
+  // was written.
+  static bool StoreKeyValue(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat, Integer Vint);
+  // StoreKeyValue, then the same values in the current row of the set.
+  bool StoreValues(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat, Integer Vint);
+
+  TIntegerField* KeyIdField() const { return FKeyId; }
+  TIntegerField* VintField() const { return FVint; }
+  TMemoField* VstrField() const { return FVstr; }
+  TFloatField* VfloatField() const { return FVfloat; }
+  TBooleanField* VboolField() const { return FVbool; }
+
+private:
+  bool GetFlag(Integer Key);
+  void SetFlag(Integer Key, bool Value);
+
+  TIntegerField* FKeyId;
+  TIntegerField* FVint;
+  TMemoField* FVstr;
+  TFloatField* FVfloat;
+  TBooleanField* FVbool;
+};
+
+// The pick lists: one options row per list, keys counting up from 1.
+class TPickListSet : public TRecordSet {
+public:
+  TPickListSet();
+
+  void EnsureOpen(bool Force);
+  Integer Count();
+  // Adds empty lists until there are N; never removes any.
+  void SetCount(Integer N);
+
+  TIntegerField* KeyField() const { return FKey; }
+  TWideStringField* LabelField() const { return FLabel; }
+  TMemoField* ListField() const { return FList; }
+
+private:
+  TIntegerField* FKey;
+  TWideStringField* FLabel;
+  TMemoField* FList;
+};
+
+// The program-wide records, from the unit's initialization to its finalization.
+extern TCompany* CurrentCompany;
+extern TOperator* CurrentOperator;
+extern TKeyValue2* KeyValues;
+extern TPickListSet* PickLists;
+
+// Unit start-up: the date formats, Null read as 0 or empty, the program-wide records.
+void qhProjInitialization();
+// Frees the program-wide records and clears the identity texts.
+void qhProjFinalization();
