@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/Streams.h"
@@ -293,6 +294,34 @@ void TStrings::Assign(TPersistent* Source)
   TUpdateScope update(this);
   Clear();
   AddStrings(source);
+}
+
+void TStrings::DefineProperties(TFiler* Filer)
+{
+  bool hasData = Count() > 0;
+  if (auto* ancestor = dynamic_cast<TStrings*>(Filer->Ancestor()))
+    hasData = !Equals(ancestor);
+  Filer->DefineProperty("Strings", TReaderProc::Bind(this, &TStrings::ReadData),
+                        TWriterProc::Bind(this, &TStrings::WriteData), hasData);
+}
+
+void TStrings::ReadData(TReader* Reader)
+{
+  Reader->ReadListBegin();
+  TUpdateScope update(this);
+  Clear();
+  while (!Reader->EndOfList())
+    Add(Reader->ReadString());
+  Reader->ReadListEnd();
+}
+
+void TStrings::WriteData(TWriter* Writer)
+{
+  Writer->WriteListBegin();
+  const Integer n = Count();
+  for (Integer i = 0; i < n; ++i)
+    Writer->WriteString(Strings(i));
+  Writer->WriteListEnd();
 }
 
 void TStrings::BeginUpdate()

@@ -13,6 +13,8 @@
 #include "platform/rtl/Types.h"
 
 class TStream;
+class TReader;
+class TWriter;
 
 // Sorting over a comparator that may be inconsistent (user handlers, mixed comparisons):
 // a quicksort with the middle element as pivot whose scans never leave the range, so it
@@ -270,8 +272,13 @@ protected:
   Integer UpdateCount() const { return FUpdateCount; }
   // Raises EStringListError with Msg (a text with one %d) and Data.
   [[noreturn]] static void Error(const char* Msg, Integer Data);
+  // The items stream as the defined property "Strings": a list of strings, written when
+  // the list has items (or, against an ancestor list, differs from it).
+  void DefineProperties(TFiler* Filer) override;
 
 private:
+  void ReadData(TReader* Reader);
+  void WriteData(TWriter* Writer);
   // Position of the name/value separator in S (0-based; npos when absent).
   size_t SeparatorPos(const AnsiString& S) const;
   AnsiString JoinDelimited(char Delim, char Quote) const;

@@ -1,6 +1,8 @@
 // The runtime's own units, first in the system's unit order.
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Registry.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Units.h"
 
@@ -26,8 +28,33 @@ void ClassesInitialization()
   TClassRegistration<TOwnedCollection, TCollection>("TOwnedCollection");
   TClassRegistration<TStrings, TPersistent>("TStrings");
   TClassRegistration<TStringList, TStrings>("TStringList");
+  TClassRegistration<TList>("TList");
+  // The owner argument of a class reference's constructor is not an OwnsObjects flag.
+  TClassRegistration<TObjectList, TList>("TObjectList").Factory([](TComponent*) -> TObject* {
+    return new TObjectList();
+  });
+  TClassRegistration<TThread>("TThread");
   TClassRegistration<TStream>("TStream");
-  TClassRegistration<TMemoryStream, TStream>("TMemoryStream");
+  TClassRegistration<TCustomMemoryStream, TStream>("TCustomMemoryStream");
+  TClassRegistration<TMemoryStream, TCustomMemoryStream>("TMemoryStream");
+  TClassRegistration<TReadOnlyMemoryStream, TCustomMemoryStream>("TReadOnlyMemoryStream");
+  TClassRegistration<TResourceStream, TCustomMemoryStream>("TResourceStream");
+  TClassRegistration<TStringStream, TStream>("TStringStream");
+  TClassRegistration<THandleStream, TStream>("THandleStream");
+  TClassRegistration<TFileStream, THandleStream>("TFileStream");
+}
+
+void IniFilesInitialization()
+{
+  TClassRegistration<TCustomIniFile>("TCustomIniFile");
+  TClassRegistration<TIniFile, TCustomIniFile>("TIniFile");
+  TClassRegistration<TMemIniFile, TCustomIniFile>("TMemIniFile");
+}
+
+void RegistryInitialization()
+{
+  TClassRegistration<TRegistry>("TRegistry");
+  TClassRegistration<TRegistryIniFile, TCustomIniFile>("TRegistryIniFile");
 }
 
 } // namespace
@@ -36,4 +63,6 @@ void RegisterRtlUnits()
 {
   RegisterUnit("SysUtils", SysUtilsInitialization, nullptr);
   RegisterUnit("Classes", ClassesInitialization, nullptr);
+  RegisterUnit("IniFiles", IniFilesInitialization, nullptr);
+  RegisterUnit("Registry", RegistryInitialization, nullptr);
 }

@@ -474,3 +474,107 @@ TEST_F(FilerStreaming, UnknownClassesAndBadValuesRaise)
   rb.ReadProperty(&box);
   EXPECT_EQ(box.Left(), 9);
 }
+
+namespace {
+
+// A memo-like component: its lines are a string list held by a published property.
+class TMemoLike : public TComponent {
+public:
+  using TComponent::TComponent;
+  TStrings* Lines() { return &FLines; }
+  void SetLines(TStrings* v) { FLines.Assign(v); }
+
+private:
+  TStringList FLines;
+};
+
+class FilerStrings : public testing::Test {
+protected:
+  void SetUp() override
+  {
+    TClassRegistration<TMemoLike, TComponent>("TMemoLike")
+        .Property("Lines", &TMemoLike::Lines, &TMemoLike::SetLines);
+  }
+};
+
+} // namespace
+
+TEST_F(FilerStrings, StringListPropertiesRoundTripItemByItem)
+{
+  struct Case {
+    const char* Label;
+    std::vector<std::string> Items;
+  } cases[] = {
+      {"plain", {"a", "b"}},
+      {"GBK with trail bytes like ASCII", {"运单", "\x81\x5C\x81\x7C", "癬"}},
+      {"empty items kept", {"", "x", ""}},
+      // Line breaks inside an item must not split it: the list is streamed item by item,
+      // not through Text.
+      {"line breaks inside items", {"one\r\ntwo", "three\rfour"}},
+      {"long item", {std::string(300, 'z')}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Label);
+    TMemoLike source(nullptr);
+    for (const std::string& item : c.Items)
+      source.Lines()->Add(item);
+    TMemoryStream stream;
+    TWriter writer(&stream);
+    writer.WriteProperties(&source);
+    EXPECT_EQ(WrittenNames(stream), (std::vector<std::string>{"Lines.Strings"}));
+
+    TMemoLike dest(nullptr);
+    dest.Lines()->Add("stale");
+    stream.SetPosition(0);
+    TReader reader(&stream);
+    reader.ReadProperties(&dest);
+    ASSERT_EQ(dest.Lines()->Count(), static_cast<Integer>(c.Items.size()));
+    for (size_t i = 0; i < c.Items.size(); ++i)
+      EXPECT_EQ(dest.Lines()->Strings(static_cast<Integer>(i)), c.Items[i]);
+  }
+}
+
+TEST_F(FilerStrings, StringsAreAListOfStringsWrittenOnlyWithData)
+{
+  TMemoLike memo(nullptr);
+  TMemoryStream empty;
+  TWriter w1(&empty);
+  w1.WriteProperties(&memo);
+  EXPECT_EQ(empty.Size(), 0); // an empty list writes nothing
+
+  memo.Lines()->Add("a");
+  TMemoryStream one;
+  TWriter w2(&one);
+  w2.WriteProperties(&memo);
+  // "Lines.Strings", vaList, vaString "a", vaNull.
+  EXPECT_EQ(Hex(one), "0D4C696E65732E537472696E67730106016100");
+
+  // Against an ancestor list with the same items nothing is written; a difference writes all.
+  TStringList list;
+  list.Add("x");
+  TStringList ancestor;
+  ancestor.Add("x");
+  TMemoryStream same;
+  TWriter w3(&same);
+  w3.SetAncestor(&ancestor);
+  w3.WriteDefinedProperties(&list);
+  EXPECT_EQ(same.Size(), 0);
+  ancestor.Add("y");
+  TMemoryStream differs;
+  TWriter w4(&differs);
+  w4.SetAncestor(&ancestor);
+  w4.WriteDefinedProperties(&list);
+  EXPECT_EQ(WrittenNames(differs), (std::vector<std::string>{"Strings"}));
+}
+
+TEST_F(FilerStrings, StringsOfAnotherKindRaiseReadError)
+{
+  TMemoryStream s;
+  TWriter w(&s);
+  w.WritePropName("Lines.Strings");
+  w.WriteInteger(5); // not a list
+  s.SetPosition(0);
+  TMemoLike memo(nullptr);
+  TReader r(&s);
+  EXPECT_THROW(r.ReadProperty(&memo), EReadError);
+}
