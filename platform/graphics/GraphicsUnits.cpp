@@ -2,6 +2,7 @@
 // enumerations and the class records with their published properties, and resets the
 // system colour and metrics tables.
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/ImgList.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/TextEngine.h"
@@ -25,6 +26,8 @@ void RegisterGraphicsTypes()
   RegisterEnumType<TPixelFormat>("TPixelFormat", {"pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit",
                                                   "pf16bit", "pf24bit", "pf32bit", "pfCustom"});
   RegisterEnumType<TTransparentMode>("TTransparentMode", {"tmAuto", "tmFixed"});
+  RegisterEnumType<TDrawingStyle>("TDrawingStyle", {"dsFocus", "dsSelected", "dsNormal", "dsTransparent"});
+  RegisterEnumType<TImageType>("TImageType", {"itImage", "itMask"});
 }
 
 // Published properties in the platform's order.
@@ -76,6 +79,24 @@ void RegisterGraphicsClasses()
   TClassRegistration<TMetafile, TGraphic>("TMetafile");
   TClassRegistration<TMetafileCanvas, TCanvas>("TMetafileCanvas").Factory(nullptr);
   TClassRegistration<TPicture, TPersistent>("TPicture");
+  TClassRegistration<TCustomImageList, TComponent>("TCustomImageList")
+      .Property("BkColor", &TCustomImageList::BkColor, &TCustomImageList::SetBkColor)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
+      .Property("BlendColor", &TCustomImageList::BlendColor, &TCustomImageList::SetBlendColor)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
+      .Property("DrawingStyle", &TCustomImageList::DrawingStyle, &TCustomImageList::SetDrawingStyle)
+      .Default(dsNormal)
+      .Property("Height", &TCustomImageList::Height, &TCustomImageList::SetHeight)
+      .Default(16)
+      .Property("ImageType", &TCustomImageList::ImageType, &TCustomImageList::SetImageType)
+      .Default(itImage)
+      .Property("Masked", &TCustomImageList::Masked, &TCustomImageList::SetMasked)
+      .Default(true)
+      .Property("Width", &TCustomImageList::Width, &TCustomImageList::SetWidth)
+      .Default(16);
+  TClassRegistration<TImageList, TCustomImageList>("TImageList");
 }
 
 // A fresh start (tests reinitialize the units): the built-in colour scheme and metrics.
