@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Database.h"
+#include "platform/data/Schema.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/FileUtils.h"
 #include "tests/app/AppTestSupport.h"
@@ -137,35 +138,17 @@ inline std::string BackendName(const testing::TestParamInfo<TBackend>& info)
   return info.param == beSQLite ? "SQLite" : "PostgreSQL";
 }
 
-// The program's administrative tables.
-inline const char* const SchemaSQLite[] = {
-    "create table Company (Id integer primary key, CompanyName varchar(100), Manager varchar(50), "
-    "Tel varchar(50), Fax varchar(50), Address varchar(200), Zip varchar(20), Profile text, "
-    "UseCount integer, Updated boolean)",
-    "create table operator (LoginId varchar(50) primary key, [Password] varchar(50), Name varchar(50), "
-    "Contact varchar(100), [Note] varchar(200), Rights text)",
-    "create table keyvalue (KeyId integer primary key, Vint integer, Vstr text, Vfloat float, Vbool boolean)",
-    "create table options ([Key] integer primary key, Label varchar(100), List text)",
-};
-inline const char* const SchemaPostgreSQL[] = {
-    "create table Company (Id integer primary key, CompanyName varchar(100), Manager varchar(50), "
-    "Tel varchar(50), Fax varchar(50), Address varchar(200), Zip varchar(20), Profile text, "
-    "UseCount integer, Updated boolean)",
-    "create table operator (LoginId varchar(50) primary key, Password varchar(50), Name varchar(50), "
-    "Contact varchar(100), Note varchar(200), Rights text)",
-    "create table keyvalue (KeyId integer primary key, Vint integer, Vstr text, Vfloat double precision, "
-    "Vbool boolean)",
-    "create table options (Key integer primary key, Label varchar(100), List text)",
-};
-
-// Connects Db to a database of the test's backend holding the program's empty tables.
+// Connects Db to a new database of the test's backend made by the set-up's schema code
+// (the program's tables with their seed rows: operator "sa", the backup plan).
 class TAppDatabaseTest : public testing::TestWithParam<TBackend> {
 protected:
   void SetUp() override
   {
     if (GetParam() == beSQLite) {
-      FFile = GetTempFileName("", "qhapp"); // an empty file is an empty SQLite database
+      FFile = GetTempFileName("", "qhapp");
       ASSERT_FALSE(FFile.empty());
+      DeleteFile(FFile);
+      CreateDatabaseFile(FFile);
       ConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FFile +
                          ";Jet OLEDB:Database Password=tinfoxes;Persist Security Info=True";
     } else {
@@ -177,14 +160,11 @@ protected:
     }
     TMessageBoxRecorder boxes;
     ASSERT_TRUE(Db->Connect(GbkToWide(ConnectionString))) << (boxes.Boxes.empty() ? "" : boxes.Boxes[0].Text);
-    for (const char* table : {"Company", "operator", "keyvalue", "options", "pictures"})
-      Db->Connection()->Execute(AnsiString("drop table if exists ") + table);
-    if (GetParam() == beSQLite)
-      for (const char* sql : SchemaSQLite)
-        Db->Connection()->Execute(sql);
-    else
-      for (const char* sql : SchemaPostgreSQL)
-        Db->Connection()->Execute(sql);
+    if (GetParam() == bePostgreSQL) {
+      for (const AnsiString& table : SchemaTables())
+        Db->Connection()->Execute("drop table if exists " + table);
+      CreateSchema(Db->Connection());
+    }
   }
 
   void TearDown() override

@@ -130,10 +130,9 @@ TEST_P(Records, CheckRightShowsTheRefusalAndAborts)
 
 TEST_P(Records, OperatorSetKeepsItsListInStep)
 {
-  InsertOperator("sa", "", u"");
   InsertOperator("op1", "a", u",10002,");
   TOperatorSet set;
-  EXPECT_EQ(set.DataSet()->RecordCount(), 1); // "sa" is never listed
+  EXPECT_EQ(set.DataSet()->RecordCount(), 1); // "sa", seeded by the set-up, is never listed
   EXPECT_EQ(set.UserIdField()->DisplayLabel(), "登陆名");
   EXPECT_EQ(set.RightsField()->DisplayLabel(), "权限");
 
