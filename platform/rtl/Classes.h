@@ -96,6 +96,9 @@ public:
 protected:
   // The end of loading: clears csLoading.
   virtual void Loaded();
+  // Reads the component's properties and children from Reader (Reader->ReadData); an
+  // override may prepare before and tidy up after calling it.
+  virtual void ReadState(TReader* Reader);
   // AComponent was inserted or is going away. The base drops a free-notification link to
   // a removed component and passes the call on to every owned component.
   virtual void Notification(TComponent* AComponent, TOperation Operation);

@@ -646,15 +646,22 @@ TComponent* TReader::ReadComponent(TComponent* Component)
   FLoaded.push_back(Component);
   if (!name.empty())
     Component->SetName(name);
-  ReadDefinedProperties(Component);
+  Component->ReadState(this);
+  --FDepth;
+  return Component;
+}
+
+void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
+
+void TReader::ReadData(TComponent* Instance)
+{
+  ReadDefinedProperties(Instance);
   TComponent* savedParent = FParent;
-  FParent = Component;
+  FParent = Instance;
   while (!EndOfList())
     ReadComponent(nullptr);
   ReadListEnd();
   FParent = savedParent;
-  --FDepth;
-  return Component;
 }
 
 TComponent* TReader::ReadRootComponent(TComponent* Root)

@@ -190,6 +190,9 @@ public:
   // raises EClassNotFound. The component and its children are loading (csLoading,
   // csReading) until the root's read ends with reference fix-up and Loaded.
   TComponent* ReadComponent(TComponent* Component);
+  // Reads what follows a component's class and name: its properties, then its children
+  // up to the end of the list. TComponent::ReadState calls it.
+  void ReadData(TComponent* Instance);
   // Reads a root component (Root null: created from the stream, and deleted again when the
   // read fails) with its children.
   TComponent* ReadRootComponent(TComponent* Root);

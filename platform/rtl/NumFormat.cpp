@@ -703,22 +703,6 @@ bool ParseCurrency(std::string_view s, char decimalSep, Currency& value)
   return true;
 }
 
-bool SameTextAscii(std::string_view a, std::string_view b)
-{
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z')
-      x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z')
-      y = static_cast<char>(y - 32);
-    if (x != y)
-      return false;
-  }
-  return true;
-}
-
 // ---------------------------------------------------------------------------------------
 // Format
 
@@ -1179,10 +1163,35 @@ Currency StrToCurrDef(const AnsiString& s, Currency defaultValue)
   return StrToCurrDef(s, defaultValue, FormatSettings);
 }
 
+std::vector<AnsiString> TrueBoolStrs{"True"};
+std::vector<AnsiString> FalseBoolStrs{"False"};
+
+namespace {
+
+const std::vector<AnsiString>& BoolStrs(bool value)
+{
+  static const std::vector<AnsiString> defaultTrue{"True"};
+  static const std::vector<AnsiString> defaultFalse{"False"};
+  const std::vector<AnsiString>& strs = value ? TrueBoolStrs : FalseBoolStrs;
+  if (!strs.empty())
+    return strs;
+  return value ? defaultTrue : defaultFalse;
+}
+
+bool InBoolStrs(const AnsiString& s, bool value)
+{
+  for (const AnsiString& text : BoolStrs(value))
+    if (AnsiSameText(s, text))
+      return true;
+  return false;
+}
+
+} // namespace
+
 AnsiString BoolToStr(bool value, bool useBoolStrs)
 {
   if (useBoolStrs)
-    return value ? "True" : "False";
+    return BoolStrs(value).front();
   return value ? "-1" : "0";
 }
 
@@ -1193,13 +1202,11 @@ bool TryStrToBool(const AnsiString& s, bool& value)
     value = number != 0;
     return true;
   }
-  if (SameTextAscii(s, "True")) {
-    value = true;
-    return true;
-  }
-  if (SameTextAscii(s, "False")) {
-    value = false;
-    return true;
+  for (bool candidate : {true, false}) {
+    if (InBoolStrs(s, candidate)) {
+      value = candidate;
+      return true;
+    }
   }
   return false;
 }

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/FormatSettings.h"
@@ -173,10 +174,16 @@ Currency StrToCurrDef(const AnsiString& s, Currency defaultValue, const TFormatS
 bool TryStrToCurr(const AnsiString& s, Currency& value);
 bool TryStrToCurr(const AnsiString& s, Currency& value, const TFormatSettings& settings);
 
-// "-1"/"0", or "True"/"False" with useBoolStrs.
+// The texts of the two Boolean values: BoolToStr writes the first of each, StrToBool reads
+// any of them ignoring case. They start as {"True"} and {"False"}; an emptied list counts
+// as its default.
+extern std::vector<AnsiString> TrueBoolStrs;
+extern std::vector<AnsiString> FalseBoolStrs;
+
+// "-1"/"0", or the first TrueBoolStrs/FalseBoolStrs entry with useBoolStrs.
 AnsiString BoolToStr(bool value, bool useBoolStrs = false);
-// "True"/"False" in any case, or an integer (0 is false, any other true); otherwise
-// EConvertError SInvalidBoolean.
+// An entry of TrueBoolStrs/FalseBoolStrs in any case, or an integer (0 is false, any other
+// true); otherwise EConvertError SInvalidBoolean.
 bool StrToBool(const AnsiString& s);
 bool StrToBoolDef(const AnsiString& s, bool defaultValue);
 bool TryStrToBool(const AnsiString& s, bool& value);

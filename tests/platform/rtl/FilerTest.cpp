@@ -578,3 +578,58 @@ TEST_F(FilerStrings, StringsOfAnotherKindRaiseReadError)
   TReader r(&s);
   EXPECT_THROW(r.ReadProperty(&memo), EReadError);
 }
+
+namespace {
+
+// A component that tidies up around reading its state, as list-holding components do.
+class TStateBox : public TComponent {
+public:
+  using TComponent::TComponent;
+  Integer Left() const { return FLeft; }
+  void SetLeft(Integer v) { FLeft = v; }
+  std::vector<std::string> Log;
+
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override
+  {
+    for (Integer i = 0; i < ComponentCount(); ++i)
+      Proc(Components(i));
+  }
+
+protected:
+  void ReadState(TReader* Reader) override
+  {
+    Log.push_back(ComponentState().Contains(csReading) ? "before, reading" : "before");
+    TComponent::ReadState(Reader);
+    Log.push_back("after, left " + std::to_string(FLeft) + ", children " +
+                  std::to_string(ComponentCount()));
+  }
+
+private:
+  Integer FLeft = 0;
+};
+
+} // namespace
+
+TEST(FilerReadState, ComponentsReadTheirStateThroughReadState)
+{
+  TClassRegistration<TStateBox, TComponent>("TStateBox")
+      .Property("Left", &TStateBox::Left, &TStateBox::SetLeft);
+  RegisterClass(ClassInfoOf<TStateBox>());
+  TStateBox source(nullptr);
+  source.SetName("Root");
+  source.SetLeft(7);
+  (new TStateBox(&source))->SetName("Child");
+
+  TMemoryStream stream;
+  TWriter writer(&stream);
+  writer.WriteRootComponent(&source);
+  stream.SetPosition(0);
+  TStateBox copy(nullptr);
+  TReader reader(&stream);
+  reader.ReadRootComponent(&copy);
+  EXPECT_EQ(copy.Log, (std::vector<std::string>{"before, reading", "after, left 7, children 1"}));
+  auto* child = As<TStateBox>(copy.FindComponent("Child"));
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(child->Log.size(), 2u);
+  EXPECT_TRUE(reader.EndOfData());
+}

@@ -408,6 +408,38 @@ TEST(BoolText, ConversionsTable)
   EXPECT_TRUE(StrToBoolDef("yes", true));
 }
 
+TEST(NumFormat, BooleanTextsComeFromTheBoolStrLists)
+{
+  const auto savedTrue = TrueBoolStrs;
+  const auto savedFalse = FalseBoolStrs;
+  TrueBoolStrs = {"Yes", "是"};
+  FalseBoolStrs = {"No", "否"};
+  EXPECT_EQ(BoolToStr(true, true), "Yes");
+  EXPECT_EQ(BoolToStr(false, true), "No");
+  EXPECT_EQ(BoolToStr(true), "-1"); // the numeric form does not change
+  struct Case {
+    const char* text;
+    bool ok;
+    bool value;
+  } cases[] = {{"yes", true, true}, {"是", true, true}, {"NO", true, false},
+               {"否", true, false}, {"True", false, false}, {"7", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    bool v = !c.value;
+    EXPECT_EQ(TryStrToBool(c.text, v), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(v, c.value);
+    }
+  }
+  // Emptied lists fall back to "True" and "False".
+  TrueBoolStrs.clear();
+  FalseBoolStrs.clear();
+  EXPECT_EQ(BoolToStr(true, true), "True");
+  EXPECT_FALSE(StrToBool("false"));
+  TrueBoolStrs = savedTrue;
+  FalseBoolStrs = savedFalse;
+}
+
 TEST(Format, ArgumentKindsOfEveryIntegerType)
 {
   EXPECT_EQ(TVarRec(short(-3)).VType(), TVarRec::vtInteger);
