@@ -1,6 +1,7 @@
 #include "app/qhLib.h"
 
 #include "platform/rtl/NumFormat.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/Windows.h"
 
 namespace {
@@ -30,6 +31,8 @@ Integer AppMessageBox(const AnsiString& Text, const AnsiString& Caption, Cardina
 {
   if (MessageBoxHandler())
     return MessageBoxHandler()(Text, Caption, Flags);
+  if (TApplication* application = Application())
+    return application->MessageBox(Text, Caption, Flags);
   return (Flags & 0x0F) == MB_OK ? IDOK : IDCANCEL;
 }
 

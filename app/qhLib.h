@@ -7,9 +7,9 @@
 #include "platform/rtl/Types.h"
 
 // Shows a message box (Text, Caption, MB_* flags) and returns the ID* of the button
-// pressed. The program's windows install the real one; tests install one that records
-// the box and answers it. Without one, boxes are not shown and the cautious answer is
-// returned: IDOK for a box with only OK, IDCANCEL otherwise.
+// pressed: the application's message box, unless a handler is installed (tests install
+// one that records the box and answers it). Without an application object, nothing is
+// shown and the cautious answer is returned: IDOK for a box with only OK, else IDCANCEL.
 using TAppMessageBox = std::function<Integer(const AnsiString& Text, const AnsiString& Caption,
                                              Cardinal Flags)>;
 // Installs Handler (an empty one restores the default) and returns the previous one.

@@ -2,6 +2,7 @@
 
 #include "app/qhLib.h"
 #include "platform/ui/Windows.h"
+#include "platform/ui/backend/headless/Headless.h"
 #include "tests/app/AppTestSupport.h"
 
 TEST(ScrambleText, KeyDigitsByPosition)
@@ -64,10 +65,19 @@ TEST(ConfirmDelete, AnswersAndSubjects)
   }
 }
 
-TEST(AppMessageBox, WithoutHandlerGivesTheCautiousAnswer)
+// Without an installed handler the boxes are the application's own, answered here through
+// the headless window layer.
+TEST(AppMessageBox, ApplicationBoxesAnswered)
 {
   TAppMessageBox previous = SetAppMessageBox(nullptr);
-  EXPECT_FALSE(ConfirmDelete("x"));
-  EXPECT_EQ(AppMessageBox("t", "c", MB_OK), IDOK);
+  Headless().Reset();
+  Headless().AnswerModal("警告", "取消");
+  EXPECT_FALSE(ConfirmDelete("模板A"));
+  Headless().AnswerModal("警告", "确定");
+  EXPECT_TRUE(ConfirmDelete(""));
+  Headless().AnswerModal("信息", "确定");
+  ShowInfo("完成");
+  EXPECT_EQ(Headless().PendingResponders(), 0);
+  Headless().Reset();
   SetAppMessageBox(previous);
 }
