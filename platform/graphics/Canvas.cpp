@@ -44,6 +44,7 @@ struct TCanvas::TState {
   TPoint ViewportOrg;
   TPoint PenPos;
   Integer BkModeOverride = 0;
+  TColor BkColorOverride = clNone;
   bool HasClip = false;
   TRegion Clip;
 };
@@ -93,6 +94,14 @@ Integer TCanvas::BkMode() const
   return FBrush->Style() == bsSolid ? OPAQUE : TRANSPARENT;
 }
 
+TColor TCanvas::BkColor() const
+{
+  if (FBkColorOverride != clNone)
+    return ColorToRGB(FBkColorOverride);
+  TColor brush = ColorToRGB(FBrush->Color());
+  return FBrush->Style() == bsSolid ? brush : ~brush & 0xFFFFFF;
+}
+
 TRect TCanvas::ToDevice(const TRect& r) const
 {
   TPoint a = ToDevice(r.TopLeft()), b = ToDevice(r.BottomRight());
@@ -105,7 +114,7 @@ TGc TCanvas::MakeGc(Integer rop2) const
   gc.Clip = FClip;
   gc.Rop2 = rop2;
   gc.BkMode = BkMode();
-  gc.BkColor = ColorToRGB(FBrush->Color());
+  gc.BkColor = BkColor();
   return gc;
 }
 
@@ -134,7 +143,7 @@ TFill TCanvas::BrushFill() const
   for (Integer y = 0; y < 8; ++y)
     for (Integer x = 0; x < 8; ++x) {
       bool line = HatchBit(FBrush->Style(), x, y);
-      fill.Pattern[y * 8 + x] = line ? color : ColorToRGB(FBrush->Color());
+      fill.Pattern[y * 8 + x] = line ? color : BkColor();
       if (line || opaque)
         fill.Mask |= std::uint64_t(1) << (y * 8 + x);
     }
@@ -517,15 +526,22 @@ Integer TCanvas::GetDeviceCaps(Integer index) const
   if (!FSurface)
     return 0;
   Integer ppi = FSurface->PixelsPerInch();
+  const TPageMedia* media = FSurface->Media();
+  Integer width = media ? media->PrintableWidth : FSurface->Width();
+  Integer height = media ? media->PrintableHeight : FSurface->Height();
   switch (index) {
   case TECHNOLOGY:
-    return FSurface->Kind() == skRaster ? DT_RASDISPLAY : FSurface->Kind() == skVector ? DT_RASPRINTER : DT_METAFILE;
-  case HORZSIZE: return MulDiv(FSurface->Width(), 254, ppi * 10);
-  case VERTSIZE: return MulDiv(FSurface->Height(), 254, ppi * 10);
-  case HORZRES:
-  case PHYSICALWIDTH: return FSurface->Width();
-  case VERTRES:
-  case PHYSICALHEIGHT: return FSurface->Height();
+    if (FSurface->IsPrinter())
+      return DT_RASPRINTER;
+    return FSurface->Kind() == skRecording ? DT_METAFILE : DT_RASDISPLAY;
+  case HORZSIZE: return MulDiv(width, 254, ppi * 10);
+  case VERTSIZE: return MulDiv(height, 254, ppi * 10);
+  case HORZRES: return width;
+  case VERTRES: return height;
+  case PHYSICALWIDTH: return media ? media->PhysicalWidth : width;
+  case PHYSICALHEIGHT: return media ? media->PhysicalHeight : height;
+  case PHYSICALOFFSETX: return media ? media->OffsetX : 0;
+  case PHYSICALOFFSETY: return media ? media->OffsetY : 0;
   case BITSPIXEL: return 32;
   case PLANES: return 1;
   case NUMCOLORS: return -1;
@@ -547,6 +563,7 @@ Integer TCanvas::SaveDC()
   s.ViewportOrg = FViewportOrg;
   s.PenPos = FPenPos;
   s.BkModeOverride = FBkModeOverride;
+  s.BkColorOverride = FBkColorOverride;
   s.HasClip = FClip != nullptr;
   if (FClip)
     s.Clip = *FClip;
@@ -570,6 +587,7 @@ bool TCanvas::RestoreDC(Integer id)
   FViewportOrg = s.ViewportOrg;
   FPenPos = s.PenPos;
   FBkModeOverride = s.BkModeOverride;
+  FBkColorOverride = s.BkColorOverride;
   SelectClipRegion(s.HasClip ? &s.Clip : nullptr);
   FSaved->resize(index);
   return true;

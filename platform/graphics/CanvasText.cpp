@@ -133,7 +133,8 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const st
   TGc gc = MakeGc(R2_COPYPEN);
   gc.Clip = clipPtr;
   if (opaque && !IsRectEmpty(*opaque))
-    surface.FillArea(TRegion(ToDevice(*opaque)), TFill::Solid(ColorToRGB(FBrush->Color())), gc);
+    surface.FillArea(TRegion(ToDevice(*opaque)),
+                     TFill::Solid(ColorToRGB(FBkColorOverride != clNone ? FBkColorOverride : FBrush->Color())), gc);
   if (text.empty())
     return;
   TFontSpec font = DeviceFont();
@@ -150,20 +151,32 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const st
   run.Color = color;
   if (!surface.ShowText(run, clipPtr))
     TextEngine().Draw(surface, font, d.X, d.Y, text, offsets, color, clipPtr);
-  if (font.Orientation % 3600 != 0 || !(font.Style.Contains(fsUnderline) || font.Style.Contains(fsStrikeOut)))
+  if (!(font.Style.Contains(fsUnderline) || font.Style.Contains(fsStrikeOut)))
     return;
-  // Underline and strike-out lines from the font's metrics.
+  // Underline and strike-out lines from the font's metrics, turned with the text about its
+  // start point.
   TTextMetric m = TextEngine().Metrics(font);
   Integer thickness = std::max<Integer>(1, RoundPx(font.EmHeight / 16));
-  Integer right = d.X + RoundPx(width);
-  if (font.Style.Contains(fsUnderline)) {
-    Integer uy = d.Y + m.tmAscent + std::max<Integer>(1, m.tmDescent / 3);
-    surface.FillArea(TRegion(Rect(d.X, uy, right, uy + thickness)), TFill::Solid(color), gc);
-  }
-  if (font.Style.Contains(fsStrikeOut)) {
-    Integer sy = d.Y + m.tmAscent - RoundPx(m.tmAscent * 0.3);
-    surface.FillArea(TRegion(Rect(d.X, sy, right, sy + thickness)), TFill::Solid(color), gc);
-  }
+  Integer length = RoundPx(width);
+  auto line = [&](Integer top) {
+    if (font.Orientation % 3600 == 0) {
+      surface.FillArea(TRegion(Rect(d.X, d.Y + top, d.X + length, d.Y + top + thickness)), TFill::Solid(color), gc);
+      return;
+    }
+    // Text-frame point (u, v) lands at (x + u cos a + v sin a, y - u sin a + v cos a).
+    double a = font.Orientation * M_PI / 1800.0, c = std::cos(a), sn = std::sin(a);
+    TShape band;
+    band.Kind = TShape::skPolygon;
+    for (auto [u, v] : {std::pair<double, double>{0, top}, {double(length), double(top)},
+                        {double(length), double(top + thickness)}, {0, double(top + thickness)}})
+      band.Points.push_back(Point(RoundPx(d.X + u * c + v * sn), RoundPx(d.Y - u * sn + v * c)));
+    band.Box = TRegion::Polygon(band.Points.data(), 4).Bounds();
+    surface.FillShape(band, TFill::Solid(color), gc);
+  };
+  if (font.Style.Contains(fsUnderline))
+    line(m.tmAscent + std::max<Integer>(1, m.tmDescent / 3));
+  if (font.Style.Contains(fsStrikeOut))
+    line(m.tmAscent - RoundPx(m.tmAscent * 0.3));
 }
 
 void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect, const AnsiString& text,

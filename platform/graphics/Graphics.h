@@ -453,6 +453,11 @@ public:
   // Text background: follows the brush (a solid brush paints behind text) unless set.
   Integer BkMode() const;
   void SetBkMode(Integer mode) { FBkModeOverride = mode; }
+  // Colour behind text and in the gaps of hatches when the background is opaque: the brush
+  // colour for a solid brush, its inverse for the others, unless set (clNone: follow the
+  // brush again).
+  TColor BkColor() const;
+  void SetBkColor(TColor color) { FBkColorOverride = color; }
 
   // Lines and shapes.
   void MoveTo(Integer x, Integer y);
@@ -502,8 +507,9 @@ public:
   bool RectVisible(const TRect& rect) const;
 
   // What the device is: resolution, size in pixels and millimetres, colours (true colour:
-  // NUMCOLORS is -1), technology. Printer margins are the print module's business: the
-  // physical offsets are 0 here.
+  // NUMCOLORS is -1), technology (DT_RASPRINTER for printer pages and printer information
+  // contexts). Printers answer the sheet size, margins and printable area of their page's
+  // media (Surface.h); other devices have no margins.
   Integer GetDeviceCaps(Integer index) const;
   // Lock/Unlock bracket drawing from another thread; the canvas only counts them.
   void Lock() { ++FLockCount; }
@@ -582,6 +588,7 @@ private:
   TPoint FWindowOrg;
   TPoint FViewportOrg;
   Integer FBkModeOverride = 0;
+  TColor FBkColorOverride = clNone;
   TRegion* FClip = nullptr; // device pixels; null: no clip
   Integer FLockCount = 0;
   Integer FJustifyExtra = 0;

@@ -326,6 +326,15 @@ TImageSurface::TImageSurface(Integer width, Integer height, TColor fill)
   Resize(width, height, fill);
 }
 
+std::unique_ptr<TImageSurface> TImageSurface::CreateInformationContext(const TPageMedia& media, Integer dpi)
+{
+  auto s = std::make_unique<TImageSurface>(16, 16);
+  s->FDpi = dpi > 0 ? dpi : ScreenPixelsPerInch;
+  s->FPrinter = true;
+  s->FMedia = media;
+  return s;
+}
+
 TImageSurface::~TImageSurface()
 {
   if (FCairo)

@@ -76,6 +76,27 @@ struct TTextRun {
   TColor Color = 0;
 };
 
+// A printer's page in device pixels at the printer's resolution: the whole sheet and the
+// printable area inside it. Device coordinates start at the printable area's top-left, as
+// they do on the platform's printers; a landscape page is given with its sides swapped.
+struct TPageMedia {
+  Integer PhysicalWidth = 0;   // PHYSICALWIDTH
+  Integer PhysicalHeight = 0;  // PHYSICALHEIGHT
+  Integer OffsetX = 0;         // PHYSICALOFFSETX: left margin
+  Integer OffsetY = 0;         // PHYSICALOFFSETY: top margin
+  Integer PrintableWidth = 0;  // HORZRES
+  Integer PrintableHeight = 0; // VERTRES
+
+  // A sheet printable to its edges.
+  static TPageMedia Sheet(Integer width, Integer height) { return {width, height, 0, 0, width, height}; }
+  // The same sheet turned a quarter (portrait to landscape): sides and margins swap.
+  TPageMedia Turned() const
+  {
+    return {PhysicalHeight, PhysicalWidth, OffsetY, OffsetX, PrintableHeight, PrintableWidth};
+  }
+  friend bool operator==(const TPageMedia&, const TPageMedia&) = default;
+};
+
 class TImageSurface;
 
 class TSurface {
@@ -85,6 +106,10 @@ public:
   virtual Integer Width() const = 0;
   virtual Integer Height() const = 0;
   virtual Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
+  // Printer pages (and information contexts of printers) answer their media; null for
+  // screens and bitmaps.
+  virtual const TPageMedia* Media() const { return nullptr; }
+  virtual bool IsPrinter() const { return false; }
 
   // Connected lines through the points; the last point is not painted.
   virtual void StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc) = 0;
@@ -116,12 +141,18 @@ class TImageSurface final : public TSurface {
 public:
   TImageSurface(Integer width, Integer height, TColor fill = 0xFFFFFF);
   ~TImageSurface() override;
+  // An information context of a printer: a small surface that measures text and answers
+  // device capabilities at the printer's resolution and page, outside a print job.
+  static std::unique_ptr<TImageSurface> CreateInformationContext(const TPageMedia& media, Integer dpi);
   TImageSurface(const TImageSurface&) = delete;
   TImageSurface& operator=(const TImageSurface&) = delete;
 
   TSurfaceKind Kind() const override { return skRaster; }
   Integer Width() const override { return FWidth; }
   Integer Height() const override { return FHeight; }
+  Integer PixelsPerInch() const override { return FDpi; }
+  const TPageMedia* Media() const override { return FPrinter ? &FMedia : nullptr; }
+  bool IsPrinter() const override { return FPrinter; }
 
   // Resizing keeps the overlapping pixels and fills the new area.
   void Resize(Integer width, Integer height, TColor fill);
@@ -157,6 +188,9 @@ private:
   Integer FHeight = 0;
   std::vector<std::uint32_t> FBits;
   cairo_surface_t* FCairo = nullptr;
+  Integer FDpi = ScreenPixelsPerInch;
+  bool FPrinter = false;
+  TPageMedia FMedia;
 };
 
 // Geometry shared by the raster backend and tests.
@@ -171,12 +205,16 @@ std::vector<Integer> DashPattern(TPenStyle style);
 } // namespace raster
 
 // Vector output through cairo: PDF files for printer jobs and print-to-file. The user space
-// is device pixels at PixelsPerInch(); lines, shapes and text stay vectors (no raster
-// rules, no XOR: raster operations other than copies paint as copies).
+// is device pixels at PixelsPerInch(), starting at the printable area of the page's media
+// (Width() and Height() are the printable size); lines, shapes and text stay vectors (no
+// raster rules, no XOR: raster operations other than copies paint as copies).
 class TVectorSurface final : public TSurface {
 public:
   // A PDF file whose pages are width x height device pixels at dpi.
   static std::unique_ptr<TVectorSurface> CreatePdf(const AnsiString& fileName, Integer width, Integer height,
+                                                   Integer dpi);
+  // A PDF file whose first page is the given media at dpi.
+  static std::unique_ptr<TVectorSurface> CreatePdf(const AnsiString& fileName, const TPageMedia& media,
                                                    Integer dpi);
   ~TVectorSurface() override;
   TVectorSurface(const TVectorSurface&) = delete;
@@ -186,9 +224,14 @@ public:
   Integer Width() const override { return FWidth; }
   Integer Height() const override { return FHeight; }
   Integer PixelsPerInch() const override { return FDpi; }
+  const TPageMedia* Media() const override { return &FMedia; }
+  bool IsPrinter() const override { return true; }
 
   // Ends the current page; the next one has the given size (0: unchanged).
   void NewPage(Integer width = 0, Integer height = 0);
+  // Ends the current page; the next one is printed on media (paper size, orientation and
+  // margins may change from page to page).
+  void NewPage(const TPageMedia& media);
   // Writes the file; drawing afterwards does nothing.
   void Finish();
 
@@ -205,6 +248,7 @@ public:
 
 private:
   TVectorSurface() = default;
+  void SetPageMatrix(cairo_t* cr) const;
   bool Begin(const TGc& gc);
   void End();
   void SetSource(const TFill& fill);
@@ -214,5 +258,6 @@ private:
   Integer FWidth = 0;
   Integer FHeight = 0;
   Integer FDpi = 600;
+  TPageMedia FMedia;
   bool FFinished = false;
 };

@@ -107,14 +107,31 @@ void SetPen(cairo_t* cr, const TStroke& pen)
 std::unique_ptr<TVectorSurface> TVectorSurface::CreatePdf(const AnsiString& fileName, Integer width, Integer height,
                                                           Integer dpi)
 {
+  return CreatePdf(fileName, TPageMedia::Sheet(width, height), dpi);
+}
+
+std::unique_ptr<TVectorSurface> TVectorSurface::CreatePdf(const AnsiString& fileName, const TPageMedia& media,
+                                                          Integer dpi)
+{
   std::unique_ptr<TVectorSurface> s(new TVectorSurface());
-  s->FWidth = width;
-  s->FHeight = height;
   s->FDpi = dpi > 0 ? dpi : 600;
-  s->FSurface = cairo_pdf_surface_create(fileName.c_str(), width * 72.0 / s->FDpi, height * 72.0 / s->FDpi);
+  s->FMedia = media;
+  s->FWidth = media.PrintableWidth;
+  s->FHeight = media.PrintableHeight;
+  double scale = 72.0 / s->FDpi;
+  s->FSurface = cairo_pdf_surface_create(fileName.c_str(), std::max(1, media.PhysicalWidth) * scale,
+                                         std::max(1, media.PhysicalHeight) * scale);
   s->FCr = cairo_create(s->FSurface);
-  cairo_scale(s->FCr, 72.0 / s->FDpi, 72.0 / s->FDpi);
+  s->SetPageMatrix(s->FCr);
   return s;
+}
+
+// Device pixels at the printer's resolution, from the printable area's top-left.
+void TVectorSurface::SetPageMatrix(cairo_t* cr) const
+{
+  cairo_identity_matrix(cr);
+  cairo_scale(cr, 72.0 / FDpi, 72.0 / FDpi);
+  cairo_translate(cr, FMedia.OffsetX, FMedia.OffsetY);
 }
 
 TVectorSurface::~TVectorSurface()
@@ -126,13 +143,24 @@ TVectorSurface::~TVectorSurface()
 
 void TVectorSurface::NewPage(Integer width, Integer height)
 {
+  if (width > 0 && height > 0)
+    NewPage(TPageMedia::Sheet(width, height));
+  else
+    NewPage(FMedia);
+}
+
+void TVectorSurface::NewPage(const TPageMedia& media)
+{
   if (FFinished)
     return;
   cairo_show_page(FCr);
-  if (width > 0 && height > 0 && (width != FWidth || height != FHeight)) {
-    FWidth = width;
-    FHeight = height;
-    cairo_pdf_surface_set_size(FSurface, width * 72.0 / FDpi, height * 72.0 / FDpi);
+  if (media.PhysicalWidth > 0 && media.PhysicalHeight > 0 && !(media == FMedia)) {
+    if (media.PhysicalWidth != FMedia.PhysicalWidth || media.PhysicalHeight != FMedia.PhysicalHeight)
+      cairo_pdf_surface_set_size(FSurface, media.PhysicalWidth * 72.0 / FDpi, media.PhysicalHeight * 72.0 / FDpi);
+    FMedia = media;
+    FWidth = media.PrintableWidth;
+    FHeight = media.PrintableHeight;
+    SetPageMatrix(FCr);
   }
 }
 
@@ -292,6 +320,6 @@ cairo_t* TVectorSurface::CreateCairo()
   if (FFinished)
     return nullptr;
   cairo_t* cr = cairo_create(FSurface);
-  cairo_scale(cr, 72.0 / FDpi, 72.0 / FDpi);
+  SetPageMatrix(cr);
   return cr;
 }
