@@ -31,6 +31,9 @@ public:
   // Pixels of a top-level window's surface changed (window coordinates).
   virtual void SurfaceChanged(HWND hwnd, const TRect& area) {}
   virtual void CaptureChanged(HWND hwnd) {}
+  virtual void CursorChanged(HCURSOR cursor) {}
+  // The caret moved, appeared or went away (an input method places its window there).
+  virtual void CaretChanged(HWND owner, const TRect& screenRect, bool visible) {}
   virtual void Beep() {}
 
   // A message loop found nothing to do: no message, no paint, no due timer. The backend

@@ -1509,7 +1509,29 @@ void TWinControl::WMCommand(TMessage& Message)
   DefaultHandler(Message);
 }
 
-void TWinControl::WMSetCursor(TMessage& Message) { DefaultHandler(Message); }
+// The screen's cursor overrides everything; otherwise the control under the pointer
+// (a windowless child, or this control) picks its own, and crDefault asks the parent.
+void TWinControl::WMSetCursor(TMessage& Message)
+{
+  if (static_cast<SmallInt>(LOWORD(Message.LParam)) == HTCLIENT) {
+    TCursor cursor = Screen() ? Screen()->Cursor() : crDefault;
+    if (cursor == crDefault) {
+      TPoint p;
+      GetCursorPos(p);
+      TControl* c = ControlAtPos(ScreenToClient(p), false);
+      if (c && !dynamic_cast<TWinControl*>(c))
+        cursor = c->Cursor();
+      if (cursor == crDefault)
+        cursor = FCursor;
+    }
+    if (cursor != crDefault) {
+      ::SetCursor(Screen() ? Screen()->Cursors(cursor) : cursor);
+      Message.Result = 1;
+      return;
+    }
+  }
+  DefaultHandler(Message);
+}
 
 void TWinControl::WMNCDestroy(TMessage& Message)
 {

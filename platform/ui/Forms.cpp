@@ -644,6 +644,8 @@ void TCustomForm::Dispatch(TMessage& Message)
   case WM_ACTIVATE: WMActivate(Message); break;
   case WM_CLOSE: WMClose(Message); break;
   case WM_SYSCOMMAND: WMSysCommand(Message); break;
+  case WM_SYSCOLORCHANGE: WMSysColorChange(Message); break;
+  case WM_SETTINGCHANGE: WMSettingChange(Message); break;
   case CM_RELEASE: CMRelease(Message); break;
   default: TWinControl::Dispatch(Message); break;
   }
@@ -671,6 +673,37 @@ void TCustomForm::WMActivate(TMessage& Message)
 void TCustomForm::WMClose(TMessage&) { Close(); }
 
 void TCustomForm::WMSysCommand(TMessage& Message) { DefaultHandler(Message); }
+
+namespace {
+
+// Sends a message to every control below Parent, depth first.
+void NotifyTree(TWinControl* Parent, TMessage& Message)
+{
+  for (Integer i = 0; i < Parent->ControlCount(); ++i) {
+    TControl* c = Parent->Controls(i);
+    TMessage m = Message;
+    c->WindowProc(m);
+    if (auto* w = dynamic_cast<TWinControl*>(c))
+      NotifyTree(w, Message);
+  }
+}
+
+} // namespace
+
+// The system's colours or settings changed: the form's controls hear of it as CM_* messages.
+void TCustomForm::WMSysColorChange(TMessage& Message)
+{
+  TMessage m{CM_SYSCOLORCHANGE, 0, 0, 0};
+  NotifyTree(this, m);
+  DefaultHandler(Message);
+}
+
+void TCustomForm::WMSettingChange(TMessage& Message)
+{
+  TMessage m{CM_WININICHANGE, Message.WParam, Message.LParam, 0};
+  NotifyTree(this, m);
+  DefaultHandler(Message);
+}
 
 void TCustomForm::CMDialogKey(TMessage& Message)
 {
@@ -701,12 +734,20 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
 {
   SetMessageFilter(&TApplication::FilterMessage);
   SetIdleHook(&UpdateMouseControl);
+  // Changes of the system tables reach every top-level window, hidden ones included.
+  FSystemChangeCookie = AddSystemChangeHandler([](TSystemChange change) {
+    if (change == scColors)
+      BroadcastMessage(WM_SYSCOLORCHANGE, 0, 0);
+    else
+      BroadcastMessage(WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  });
 }
 
 TApplication::~TApplication()
 {
   SetMessageFilter(nullptr);
   SetIdleHook(nullptr);
+  RemoveSystemChangeHandler(FSystemChangeCookie);
   FMainForm = nullptr;
 }
 
@@ -876,6 +917,40 @@ TScreen::~TScreen() = default;
 Integer TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 Integer TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
 TRect TScreen::DesktopRect() const { return Rect(0, 0, Width(), Height()); }
+
+void TScreen::SetCursor(TCursor Value)
+{
+  if (Value == FCursor)
+    return;
+  FCursor = Value;
+  // The pointer shows the new cursor at once, not only when it next moves.
+  TPoint p;
+  GetCursorPos(p);
+  if (HWND h = WindowFromPoint(p))
+    SendMessage(h, WM_SETCURSOR, h, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+HCURSOR TScreen::Cursors(TCursor Index) const
+{
+  if (Index <= 0 && Index >= -22)
+    return Index == crDefault ? crArrow : Index;
+  for (const auto& c : FCursors)
+    if (c.first == Index)
+      return c.second;
+  return crArrow;
+}
+
+void TScreen::SetCursors(TCursor Index, HCURSOR Value)
+{
+  if (Index <= 0 && Index >= -22)
+    return;
+  for (auto& c : FCursors)
+    if (c.first == Index) {
+      c.second = Value;
+      return;
+    }
+  FCursors.emplace_back(Index, Value);
+}
 
 TCustomForm* TScreen::Forms(Integer Index) const
 {

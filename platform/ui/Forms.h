@@ -111,6 +111,8 @@ protected:
   virtual void WMActivate(TMessage& Message);
   virtual void WMClose(TMessage& Message);
   virtual void WMSysCommand(TMessage& Message);
+  virtual void WMSysColorChange(TMessage& Message);
+  virtual void WMSettingChange(TMessage& Message);
   virtual void CMRelease(TMessage& Message);
 
   TFormBorderStyle FBorderStyle = bsSizeable;
@@ -210,6 +212,7 @@ private:
   bool FTerminated = false;
   bool FShowHint = true;
   Integer FModalLevel = 0;
+  Integer FSystemChangeCookie = 0;
 
   friend class TCustomForm;
 };
@@ -231,13 +234,18 @@ public:
   TWinControl* ActiveControl() const { return FActiveControl; }
   // The cursor shown everywhere while not crDefault (an hourglass during long work).
   TCursor Cursor() const { return FCursor; }
-  void SetCursor(TCursor Value) { FCursor = Value; }
+  void SetCursor(TCursor Value);
+  // The cursor handle of an id; ids nobody registered give the arrow. Registering 0 or
+  // a standard id is refused.
+  HCURSOR Cursors(TCursor Index) const;
+  void SetCursors(TCursor Index, HCURSOR Value);
 
 private:
   void AddForm(TCustomForm* Form);
   void RemoveForm(TCustomForm* Form);
 
   std::vector<TCustomForm*> FForms;
+  std::vector<std::pair<TCursor, HCURSOR>> FCursors; // our own cursors by id
   TCustomForm* FActiveForm = nullptr;
   TWinControl* FActiveControl = nullptr;
   TCursor FCursor = 0;

@@ -217,6 +217,11 @@ void WindowGoingAway(TWnd* w)
   q.erase(std::remove_if(q.begin(), q.end(), [h](const MSG& m) { return m.hwnd == h; }), q.end());
   if (s.CursorWindow == h)
     s.CursorWindow = 0;
+  if (s.CaretWnd == h) {
+    s.CaretWnd = 0;
+    s.CaretDrawn = false;
+    s.CaretHidden = 1;
+  }
 }
 
 void CancelModeOnDisable(TWnd* w)

@@ -142,6 +142,11 @@ void ResetState()
   s.WheelRemainder = 0;
   s.Dcs.clear();
   s.Beeps = 0;
+  s.Cursor_ = -2;
+  s.CaretWnd = 0;
+  s.CaretRect = TRect();
+  s.CaretHidden = 1;
+  s.CaretDrawn = false;
 }
 
 } // namespace wm
@@ -173,6 +178,17 @@ bool ProcessQueuedMessage()
   DispatchMessage(msg);
   return true;
 }
+
+HCURSOR SetCursor(HCURSOR cursor)
+{
+  HCURSOR old = State().Cursor_;
+  State().Cursor_ = cursor;
+  if (gBackend && old != cursor)
+    gBackend->CursorChanged(cursor);
+  return old;
+}
+
+HCURSOR GetCursor() { return State().Cursor_; }
 
 Integer BeepCount() { return State().Beeps; }
 
@@ -544,9 +560,25 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return r;
     }
     return MA_ACTIVATE;
-  case WM_SETCURSOR:
-    if (w->Parent)
-      return Send(w->Parent, WM_SETCURSOR, wParam, lParam);
+  case WM_SETCURSOR: {
+    if (w->Parent) {
+      LRESULT r = Send(w->Parent, WM_SETCURSOR, wParam, lParam);
+      if (r)
+        return r;
+    }
+    // Edges show the sizing cursors; everything else the arrow.
+    constexpr HCURSOR arrow = -2, sizeNESW = -6, sizeNS = -7, sizeNWSE = -8, sizeWE = -9;
+    switch (static_cast<SmallInt>(LOWORD(lParam))) {
+    case HTLEFT: case HTRIGHT: SetCursor(sizeWE); break;
+    case HTTOP: case HTBOTTOM: SetCursor(sizeNS); break;
+    case HTTOPLEFT: case HTBOTTOMRIGHT: SetCursor(sizeNWSE); break;
+    case HTTOPRIGHT: case HTBOTTOMLEFT: SetCursor(sizeNESW); break;
+    default: SetCursor(arrow); break;
+    }
+    return 0;
+  }
+  case WM_SYSCOLORCHANGE:
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     return 0;
   case WM_CONTEXTMENU:
   case WM_MOUSEWHEEL:

@@ -160,6 +160,55 @@ void UpdateBarVisibility(TWnd* w, Integer bar, bool disableNoScroll)
   SetWindowPos(w->Handle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+// Inverts the caret's rectangle in its window's surface (drawing and erasing are the same).
+void InvertCaret()
+{
+  TState& s = State();
+  TWnd* w = FromHandle(s.CaretWnd);
+  if (!w)
+    return;
+  HDC dc = MakeDc(w, false, nullptr);
+  CanvasFromDC(dc)->InvertRect(s.CaretRect);
+  ReleaseDC(w->Handle, dc);
+  s.CaretDrawn = !s.CaretDrawn;
+}
+
+bool CaretShouldShow()
+{
+  TState& s = State();
+  TWnd* w = FromHandle(s.CaretWnd);
+  return w && s.CaretHidden == 0 && VisibleChain(w);
+}
+
+void CaretNotify()
+{
+  TState& s = State();
+  TWindowBackend* b = WindowBackend();
+  TWnd* w = FromHandle(s.CaretWnd);
+  if (!b || !w)
+    return;
+  TRect r = s.CaretRect;
+  TPoint o = ClientOrigin(w);
+  OffsetRect(r, o.X, o.Y);
+  b->CaretChanged(w->Handle, r, CaretShouldShow());
+}
+
+// Painting over the caret's window (or a window around it) erases the caret first ...
+void CaretBeforePaint(const TWnd* painting)
+{
+  TState& s = State();
+  TWnd* caret = FromHandle(s.CaretWnd);
+  if (s.CaretDrawn && caret && InSubtree(caret, painting))
+    InvertCaret();
+}
+
+// ... and it comes back when the painting is done.
+void CaretAfterPaint()
+{
+  if (!State().CaretDrawn && CaretShouldShow())
+    InvertCaret();
+}
+
 } // namespace
 
 namespace wm {
@@ -479,6 +528,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT& ps)
     if (!(w = FromHandle(hwnd)))
       return 0;
   }
+  CaretBeforePaint(w);
   TRegion area = w->Update;
   bool erase = w->EraseNeeded;
   w->Update = TRegion();
@@ -503,8 +553,90 @@ bool EndPaint(HWND hwnd, const PAINTSTRUCT& ps)
   TRect r = ps.rcPaint;
   OffsetRect(r, w->Client.Left, w->Client.Top);
   Present(w, r);
+  CaretAfterPaint();
   return true;
 }
+
+// ---- Caret -----------------------------------------------------------------------------------
+
+bool CreateCaret(HWND hwnd, Integer width, Integer height)
+{
+  TWnd* w = FromHandle(hwnd);
+  if (!w)
+    return false;
+  DestroyCaret();
+  TState& s = State();
+  s.CaretWnd = hwnd;
+  s.CaretRect = Rect(0, 0, width > 0 ? width : GetSystemMetrics(SM_CXBORDER), height);
+  s.CaretHidden = 1;
+  s.CaretDrawn = false;
+  return true;
+}
+
+bool DestroyCaret()
+{
+  TState& s = State();
+  if (!s.CaretWnd)
+    return false;
+  if (s.CaretDrawn)
+    InvertCaret();
+  s.CaretHidden = 1;
+  CaretNotify();
+  s.CaretWnd = 0;
+  return true;
+}
+
+bool SetCaretPos(Integer x, Integer y)
+{
+  TState& s = State();
+  if (!FromHandle(s.CaretWnd))
+    return false;
+  bool drawn = s.CaretDrawn;
+  if (drawn)
+    InvertCaret();
+  OffsetRect(s.CaretRect, x - s.CaretRect.Left, y - s.CaretRect.Top);
+  if (drawn || CaretShouldShow())
+    CaretAfterPaint();
+  CaretNotify();
+  return true;
+}
+
+bool GetCaretPos(TPoint& point)
+{
+  TState& s = State();
+  if (!FromHandle(s.CaretWnd))
+    return false;
+  point = s.CaretRect.TopLeft();
+  return true;
+}
+
+bool ShowCaret(HWND hwnd)
+{
+  TState& s = State();
+  if (!FromHandle(s.CaretWnd) || (hwnd && hwnd != s.CaretWnd) || s.CaretHidden == 0)
+    return false;
+  if (--s.CaretHidden == 0) {
+    CaretAfterPaint();
+    CaretNotify();
+  }
+  return true;
+}
+
+bool HideCaret(HWND hwnd)
+{
+  TState& s = State();
+  if (!FromHandle(s.CaretWnd) || (hwnd && hwnd != s.CaretWnd))
+    return false;
+  if (s.CaretHidden++ == 0) {
+    if (s.CaretDrawn)
+      InvertCaret();
+    CaretNotify();
+  }
+  return true;
+}
+
+// Blinking is the display backend's business; the headless screen shows a steady caret.
+UINT GetCaretBlinkTime() { return 530; }
 
 HDC GetDC(HWND hwnd)
 {

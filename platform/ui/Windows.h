@@ -541,6 +541,23 @@ bool SetCursorPos(Integer x, Integer y);
 UINT GetDoubleClickTime();
 bool MessageBeep(UINT type);
 
+// Cursors: a cursor handle is the cursor's id in the screen's cursor table (crArrow = -2,
+// crIBeam = -4, crHandPoint = -21, ...). The window under the pointer picks one when asked
+// with WM_SETCURSOR.
+using HCURSOR = NativeInt;
+HCURSOR SetCursor(HCURSOR cursor); // returns the previous cursor
+HCURSOR GetCursor();
+
+// The caret: one per program, owned by a window, drawn by inverting its rectangle after
+// the window paints. It starts hidden; ShowCaret and HideCaret nest.
+bool CreateCaret(HWND hwnd, Integer width, Integer height);
+bool DestroyCaret();
+bool SetCaretPos(Integer x, Integer y); // client coordinates of the owner
+bool GetCaretPos(TPoint& point);
+bool ShowCaret(HWND hwnd);
+bool HideCaret(HWND hwnd);
+UINT GetCaretBlinkTime();
+
 // ---------------------------------------------------------------------------------------
 // Painting
 

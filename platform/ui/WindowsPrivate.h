@@ -108,6 +108,11 @@ struct TState {
   std::vector<std::unique_ptr<TDc>> Dcs;
   HDC NextDc = 1;
   Integer Beeps = 0;
+  HCURSOR Cursor_ = -2;       // the cursor shown (crArrow)
+  HWND CaretWnd = 0;
+  TRect CaretRect;            // client coordinates of CaretWnd
+  Integer CaretHidden = 1;    // shown when 0
+  bool CaretDrawn = false;    // currently inverted into the surface
 };
 
 TState& State();

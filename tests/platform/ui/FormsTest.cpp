@@ -482,3 +482,30 @@ TEST_F(FormControls, MoveLoopMovesAControlByThePointersOffset)
   EXPECT_EQ(label->BoundsRect(), Bounds(20 + 37, 30 - 12, 80, 20));
   EXPECT_EQ(GetCapture(), 0u);
 }
+
+TEST_F(FormControls, CursorOfTheControlUnderThePointer)
+{
+  TForm* form = MakeForm("光标", Bounds(100, 100, 400, 300));
+  auto* a = Make<TCustomControl>(form, Bounds(10, 10, 100, 50));
+  auto* g = Make<TTestPaintBox>(form, Bounds(200, 10, 80, 40));
+  a->SetCursor(crHandPoint);
+  g->SetCursor(crIBeam);
+  form->Show();
+  Headless().ProcessMessages();
+  Headless().Move(CenterOf(a));
+  EXPECT_EQ(GetCursor(), crHandPoint);
+  Headless().Move(CenterOf(g));
+  EXPECT_EQ(GetCursor(), crIBeam);
+  Headless().Move(form->ClientToScreen({150, 150}));
+  EXPECT_EQ(GetCursor(), crArrow);
+  Screen()->SetCursor(crHourGlass);
+  EXPECT_EQ(GetCursor(), crHourGlass) << "the screen's cursor shows at once";
+  Headless().Move(CenterOf(a));
+  EXPECT_EQ(GetCursor(), crHourGlass);
+  Screen()->SetCursor(crDefault);
+  Screen()->SetCursors(51, 5001);
+  EXPECT_EQ(Screen()->Cursors(51), 5001);
+  EXPECT_EQ(Screen()->Cursors(52), crArrow);
+  Headless().Move({200, 101}); // the form's top border
+  EXPECT_EQ(GetCursor(), crSizeNS);
+}

@@ -160,3 +160,66 @@ TEST_F(Paint, WindowScrollBarsShowHideAndClamp)
   info.cbSize = 10;
   EXPECT_FALSE(GetScrollBarInfo(top, OBJID_VSCROLL, info));
 }
+
+TEST_F(Paint, CaretInvertsItsRectangleAndSurvivesRepaints)
+{
+  HWND top = Top(0, 0, 100, 100);
+  Handlers[top] = Filler(top, clWhite);
+  Headless().ProcessMessages();
+  ASSERT_TRUE(CreateCaret(top, 2, 14));
+  SetCaretPos(10, 20);
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clWhite) << "a new caret is hidden";
+  ShowCaret(top);
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clBlack);
+  EXPECT_EQ(Headless().ScreenPixel({11, 33}), clBlack);
+  EXPECT_EQ(Headless().ScreenPixel({12, 20}), clWhite);
+  InvalidateRect(top, nullptr, true);
+  Headless().ProcessMessages();
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clBlack) << "back after the window painted";
+  SetCaretPos(50, 20);
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clWhite);
+  EXPECT_EQ(Headless().ScreenPixel({50, 20}), clBlack);
+  TPoint p;
+  GetCaretPos(p);
+  EXPECT_EQ(p, Point(50, 20));
+  HideCaret(top);
+  HideCaret(top);
+  ShowCaret(top);
+  EXPECT_EQ(Headless().ScreenPixel({50, 20}), clWhite) << "hiding nests";
+  ShowCaret(top);
+  EXPECT_EQ(Headless().ScreenPixel({50, 20}), clBlack);
+  DestroyCaret();
+  EXPECT_EQ(Headless().ScreenPixel({50, 20}), clWhite);
+  EXPECT_FALSE(GetCaretPos(p));
+}
+
+TEST_F(Paint, SystemColourChangesReachEveryTopLevelWindow)
+{
+  HWND visible = Top(0, 0, 50, 50);
+  HWND hidden = Top(0, 0, 50, 50, WS_POPUP);
+  int utility = 0;
+  HWND util = AllocateHWnd([&](TMessage& m) {
+    if (m.Msg == WM_SYSCOLORCHANGE)
+      ++utility;
+  });
+  TForm form(nullptr);
+  auto* child = new TCustomControl(&form);
+  child->SetParent(&form);
+  int childHeard = 0;
+  child->WindowProc = [&, child](TMessage& m) {
+    if (m.Msg == CM_SYSCOLORCHANGE)
+      ++childHeard;
+    child->WndProc(m);
+  };
+  form.Show();
+  Headless().ProcessMessages();
+  Log.clear();
+  SetSysColor(COLOR_BTNFACE, RGB(1, 2, 3));
+  ResetSysColors();
+  EXPECT_EQ(Only({WM_SYSCOLORCHANGE}).size(), 4u) << "both windows, twice";
+  EXPECT_EQ(utility, 2);
+  EXPECT_EQ(childHeard, 2);
+  DeallocateHWnd(util);
+  (void)visible;
+  (void)hidden;
+}
