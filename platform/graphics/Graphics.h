@@ -288,6 +288,30 @@ enum : Integer {
   CHINESEBIG5_CHARSET = 136
 };
 
+// Font weights and pitches of a logical font.
+enum : Integer { FW_DONTCARE = 0, FW_NORMAL = 400, FW_SEMIBOLD = 600, FW_BOLD = 700 };
+enum : Byte { DEFAULT_PITCH = 0, FIXED_PITCH = 1, VARIABLE_PITCH = 2 };
+
+// A font described as the platform describes it to a device: heights in device pixels
+// (negative: the em), escapement and orientation in tenths of a degree, counter-clockwise.
+struct TLogFont {
+  Integer lfHeight = 0;
+  Integer lfWidth = 0;
+  Integer lfEscapement = 0;
+  Integer lfOrientation = 0;
+  Integer lfWeight = FW_NORMAL;
+  Byte lfItalic = 0;
+  Byte lfUnderline = 0;
+  Byte lfStrikeOut = 0;
+  Byte lfCharSet = 1;
+  Byte lfOutPrecision = 0;
+  Byte lfClipPrecision = 0;
+  Byte lfQuality = 0;
+  Byte lfPitchAndFamily = DEFAULT_PITCH;
+  AnsiString lfFaceName;
+  friend bool operator==(const TLogFont&, const TLogFont&) = default;
+};
+
 // ---------------------------------------------------------------------------------------
 // Pens, brushes and fonts. Setters compare, store and fire OnChange.
 
@@ -372,6 +396,12 @@ public:
   // Tenths of a degree, counter-clockwise.
   Integer Orientation() const { return FOrientation; }
   void SetOrientation(Integer value);
+
+  // The font as a logical-font record, and back: setting a record takes its face, height,
+  // weight (FW_BOLD and above is bold), italic, underline, strike-out, charset, pitch and
+  // escapement (as the orientation) and fires OnChange once. The colour stays.
+  TLogFont Handle() const;
+  void SetHandle(const TLogFont& value);
 
   void Assign(TPersistent* Source) override;
 

@@ -184,6 +184,48 @@ void TFont::SetOrientation(Integer value)
   Changed();
 }
 
+TLogFont TFont::Handle() const
+{
+  TLogFont lf;
+  lf.lfHeight = FHeight;
+  lf.lfEscapement = FOrientation;
+  lf.lfOrientation = FOrientation;
+  lf.lfWeight = FStyle.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = FStyle.Contains(fsItalic);
+  lf.lfUnderline = FStyle.Contains(fsUnderline);
+  lf.lfStrikeOut = FStyle.Contains(fsStrikeOut);
+  lf.lfCharSet = static_cast<Byte>(FCharset);
+  lf.lfPitchAndFamily = FPitch == fpFixed ? FIXED_PITCH : FPitch == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
+  lf.lfFaceName = FName;
+  return lf;
+}
+
+void TFont::SetHandle(const TLogFont& value)
+{
+  TFontStyles style;
+  if (value.lfWeight >= FW_BOLD)
+    style.Include(fsBold);
+  if (value.lfItalic)
+    style.Include(fsItalic);
+  if (value.lfUnderline)
+    style.Include(fsUnderline);
+  if (value.lfStrikeOut)
+    style.Include(fsStrikeOut);
+  Byte pitch = value.lfPitchAndFamily & 3;
+  TFontPitch newPitch = pitch == FIXED_PITCH ? fpFixed : pitch == VARIABLE_PITCH ? fpVariable : fpDefault;
+  AnsiString name = value.lfFaceName.empty() ? FName : value.lfFaceName;
+  if (name == FName && value.lfHeight == FHeight && style == FStyle && value.lfCharSet == FCharset &&
+      newPitch == FPitch && value.lfEscapement == FOrientation)
+    return;
+  FName = name;
+  FHeight = value.lfHeight;
+  FStyle = style;
+  FCharset = value.lfCharSet;
+  FPitch = newPitch;
+  FOrientation = value.lfEscapement;
+  Changed();
+}
+
 void TFont::Assign(TPersistent* Source)
 {
   auto* font = dynamic_cast<TFont*>(Source);

@@ -55,6 +55,40 @@ TEST(Font, OnChangeFiresOncePerRealChange)
   EXPECT_TRUE(g.Style().Contains(fsItalic));
 }
 
+TEST(Font, HandleDescribesTheFontAsALogicalFontAndSetsItBack)
+{
+  TFont f;
+  f.SetName("Arial");
+  f.SetHeight(-16);
+  f.SetStyle({fsBold, fsUnderline});
+  f.SetCharset(GB2312_CHARSET);
+  f.SetPitch(fpFixed);
+  TLogFont lf = f.Handle();
+  EXPECT_EQ(lf.lfFaceName, "Arial");
+  EXPECT_EQ(lf.lfHeight, -16);
+  EXPECT_EQ(lf.lfWeight, FW_BOLD);
+  EXPECT_EQ(lf.lfItalic, 0);
+  EXPECT_EQ(lf.lfUnderline, 1);
+  EXPECT_EQ(lf.lfStrikeOut, 0);
+  EXPECT_EQ(lf.lfCharSet, 134);
+  EXPECT_EQ(lf.lfPitchAndFamily, FIXED_PITCH);
+  EXPECT_EQ(lf.lfEscapement, 0);
+
+  // The usual way to turn a font: read its record, set the escapement, set it back.
+  int changes = 0;
+  f.OnChange = [&](TObject*) { ++changes; };
+  lf.lfEscapement = lf.lfOrientation = 2700;
+  lf.lfWeight = FW_SEMIBOLD; // below bold
+  lf.lfItalic = 1;
+  f.SetHandle(lf);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(f.Orientation(), 2700);
+  EXPECT_EQ(f.Style(), (TFontStyles{fsItalic, fsUnderline}));
+  EXPECT_EQ(f.Name(), "Arial");
+  f.SetHandle(f.Handle());
+  EXPECT_EQ(changes, 1); // the same record changes nothing
+}
+
 TEST(PenAndBrush, DefaultsAssignAndRasterCodes)
 {
   TPen p;
