@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <memory>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,14 +18,15 @@
 #include "app/qhProj.h"
 #include "platform/rtl/Registry.h"
 
-// Points the program directory ($QHWBP_HOME) and the settings store at a fresh temporary
-// folder for the test's life.
-class TProgramDirTest : public ::testing::Test {
-protected:
-  void SetUp() override
+// A temporary program directory ($QHWBP_HOME) with the settings store's files in it, for
+// one test's life.
+class TTempProgramDir {
+public:
+  TTempProgramDir()
   {
     char pattern[] = "/tmp/qhwbp-app-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
+    if (!mkdtemp(pattern))
+      throw std::runtime_error("mkdtemp");
     Dir = std::string(pattern) + "/";
     setenv("QHWBP_HOME", pattern, 1);
     SetRegistryRoots(Dir + "registry.ini", Dir + "registry-HKLM.ini");
@@ -31,7 +34,7 @@ protected:
     ProductShortName = "qhwbp";
   }
 
-  void TearDown() override
+  ~TTempProgramDir()
   {
     ProductShortName = FSavedShortName;
     SetRegistryRoots("", "");
@@ -47,19 +50,38 @@ protected:
     rmdir(Dir.c_str());
   }
 
-  static std::string ReadFile(const std::string& path)
-  {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
+  std::string Dir;
 
-  static void WriteFile(const std::string& path, const std::string& bytes)
+private:
+  AnsiString FSavedShortName;
+};
+
+inline std::string ReadFileBytes(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+inline void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// A test with its own program directory.
+class TProgramDirTest : public ::testing::Test {
+protected:
+  void SetUp() override
   {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    FDir = std::make_unique<TTempProgramDir>();
+    Dir = FDir->Dir;
   }
+  void TearDown() override { FDir.reset(); }
+
+  static std::string ReadFile(const std::string& path) { return ReadFileBytes(path); }
+  static void WriteFile(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
 
   // Copies tests/fixtures/app/<name> to cfg.ini in the program directory.
   void UseConfig(const std::string& name)
@@ -72,7 +94,7 @@ protected:
   std::string Dir;
 
 private:
-  AnsiString FSavedShortName;
+  std::unique_ptr<TTempProgramDir> FDir;
 };
 
 // Records every message box and answers it with Answer.

@@ -209,6 +209,19 @@ TEST_F(ConfigerTest, ClientAliasWithAndWithoutPort)
   EXPECT_EQ(ClientAlias("db2"), "DBMSSOCN,db2,1500");
 }
 
+TEST_F(ConfigerTest, UnwritableStoreLeavesTheAliasSilently)
+{
+  // The machine store's folder is a file: nothing can be written there, even by root.
+  WriteFile(Dir + "blocked", "");
+  SetRegistryRoots(Dir + "registry.ini", Dir + "blocked/registry-HKLM.ini");
+  TMessageBoxRecorder boxes;
+  TConfiger cfg;
+  EXPECT_NO_THROW(cfg.SetClientAlias("db1", "1500", false));
+  EXPECT_NO_THROW(cfg.SetClientAlias("db1", "", true));
+  EXPECT_EQ(ClientAlias("db1"), "<none>");
+  EXPECT_TRUE(boxes.Boxes.empty());
+}
+
 TEST_F(ConfigerTest, LastLoginIdRoundTrips)
 {
   UseConfig("cfg-server.ini");
