@@ -125,9 +125,10 @@ void MoveSizeLoop(HWND hwnd, LRESULT hit)
       PostQuitMessage(static_cast<Integer>(m.wParam));
       break;
     }
-    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP || m.message == WM_NCMOUSEMOVE) {
+    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP || m.message == WM_NCMOUSEMOVE ||
+        m.message == WM_NCLBUTTONUP) {
       follow(m.pt);
-      if (m.message == WM_LBUTTONUP)
+      if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP)
         break;
       continue;
     }

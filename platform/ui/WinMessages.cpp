@@ -615,7 +615,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
   }
   case WM_NCLBUTTONDOWN:
-    if (wParam == HTCAPTION)
+    if (wParam == HTVSCROLL || wParam == HTHSCROLL)
+      ScrollBarTrack(hwnd, wParam == HTVSCROLL ? SB_VERT : SB_HORZ, PointFromLParam(lParam));
+    else if (wParam == HTCAPTION)
       Send(w, WM_SYSCOMMAND, static_cast<WPARAM>(SC_MOVE) + HTCAPTION, lParam);
     else if (wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT)
       Send(w, WM_SYSCOMMAND, SC_SIZE + (wParam - HTLEFT + 1), lParam);

@@ -213,6 +213,96 @@ void CaretAfterPaint()
 
 namespace wm {
 
+// Pressing a window's scroll bar: arrows and the page areas send their command at once
+// and again while held (after 400 ms, then every 100 ms, while the pointer stays on that
+// part); the thumb sends SB_THUMBTRACK while dragged and SB_THUMBPOSITION when let go.
+// SB_ENDSCROLL ends every interaction.
+void ScrollBarTrack(HWND hwnd, Integer bar, TPoint screen)
+{
+  constexpr UINT_PTR repeatTimer = 0xFFF0;
+  TWnd* w = FromHandle(hwnd);
+  if (!w)
+    return;
+  TBarGeometry g = BarGeometry(w, bar);
+  if (!g.Usable)
+    return;
+  const UINT msg = bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
+  auto along = [&](TPoint pt) {
+    TPoint o = WindowOrigin(w);
+    return bar == SB_VERT ? pt.Y - o.Y - g.Bar.Top : pt.X - o.X - g.Bar.Left;
+  };
+  const Integer length = bar == SB_VERT ? g.Bar.Height() : g.Bar.Width();
+  auto partAt = [&](Integer a) -> Integer {
+    if (a < g.Arrow)
+      return SB_LINEUP;
+    if (a >= length - g.Arrow)
+      return SB_LINEDOWN;
+    if (a >= g.ThumbTop && a < g.ThumbBottom)
+      return SB_THUMBTRACK;
+    return a < g.ThumbTop ? SB_PAGEUP : SB_PAGEDOWN;
+  };
+  const Integer part = partAt(along(screen));
+  const Integer grab = along(screen) - g.ThumbTop;
+  SetCapture(hwnd);
+  if (part != SB_THUMBTRACK) {
+    SendMessage(hwnd, msg, static_cast<WPARAM>(part), 0);
+    SetTimer(hwnd, repeatTimer, 400);
+  }
+  TPoint pointer = screen;
+  Integer trackPos = w->Scroll[bar].nPos;
+  while (GetCapture() == hwnd) {
+    MSG m;
+    if (!GetMessage(m, 0, 0, 0)) {
+      PostQuitMessage(static_cast<Integer>(m.wParam));
+      break;
+    }
+    if (m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == repeatTimer) {
+      if (!(w = FromHandle(hwnd)))
+        break;
+      g = BarGeometry(w, bar);
+      if (partAt(along(pointer)) == part)
+        SendMessage(hwnd, msg, static_cast<WPARAM>(part), 0);
+      SetTimer(hwnd, repeatTimer, 100);
+      continue;
+    }
+    // A release queued before the capture began arrives as a non-client release.
+    if (m.message == WM_NCLBUTTONUP)
+      m.message = WM_LBUTTONUP;
+    if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE || m.message == WM_LBUTTONUP) {
+      if (m.message == WM_NCMOUSEMOVE)
+        m.message = WM_MOUSEMOVE;
+      pointer = m.pt;
+      if (part == SB_THUMBTRACK && (w = FromHandle(hwnd))) {
+        const SCROLLINFO& si = w->Scroll[bar];
+        Integer thumb = g.ThumbBottom - g.ThumbTop;
+        Integer track = length - 2 * g.Arrow - thumb;
+        Integer maxPos = si.nMax - std::max<Integer>(static_cast<Integer>(si.nPage) - 1, 0);
+        Integer offset = std::clamp(along(pointer) - grab - g.Arrow, 0, std::max(track, 0));
+        Integer pos = track > 0 ? si.nMin + static_cast<Integer>(Int64(offset) * (maxPos - si.nMin) / track) : si.nMin;
+        if (m.message == WM_MOUSEMOVE && pos != trackPos) {
+          trackPos = pos;
+          w->Scroll[bar].nTrackPos = pos;
+          SendMessage(hwnd, msg, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
+        }
+      }
+      if (m.message == WM_LBUTTONUP)
+        break;
+      continue;
+    }
+    if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
+        (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK))
+      continue;
+    TranslateMessage(m);
+    DispatchMessage(m);
+  }
+  KillTimer(hwnd, repeatTimer);
+  if (GetCapture() == hwnd)
+    ReleaseCapture();
+  if (part == SB_THUMBTRACK)
+    SendMessage(hwnd, msg, MAKEWPARAM(SB_THUMBPOSITION, trackPos), 0);
+  SendMessage(hwnd, msg, SB_ENDSCROLL, 0);
+}
+
 TFrameMetrics FrameMetrics(const TWnd* w)
 {
   TFrameMetrics f;

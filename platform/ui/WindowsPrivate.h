@@ -159,6 +159,8 @@ struct TFrameMetrics {
 };
 TFrameMetrics FrameMetrics(const TWnd* w);
 LRESULT DefNcHitTest(TWnd* w, TPoint screen);
+// Runs the interaction of a press on a window scroll bar (SB_HORZ or SB_VERT).
+void ScrollBarTrack(HWND hwnd, Integer bar, TPoint screen);
 // Inserts a message at the front of the queue (characters made from a key stroke go
 // ahead of later input).
 void PostFront(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

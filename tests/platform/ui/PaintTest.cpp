@@ -223,3 +223,66 @@ TEST_F(Paint, SystemColourChangesReachEveryTopLevelWindow)
   (void)visible;
   (void)hidden;
 }
+
+TEST_F(Paint, PressingScrollBarPartsSendsScrollCommands)
+{
+  HWND top = Top(100, 100, 200, 220, WS_POPUP | WS_VSCROLL | WS_VISIBLE);
+  SCROLLINFO si;
+  si.fMask = SIF_ALL;
+  si.nMax = 99;
+  si.nPage = 10;
+  SetScrollInfo(top, SB_VERT, si, true);
+  // The window scrolls itself as a list would.
+  Handlers[top] = [top](UINT m, WPARAM w, LPARAM, LRESULT&) {
+    if (m != WM_VSCROLL)
+      return false;
+    Integer pos = GetScrollPos(top, SB_VERT);
+    switch (LOWORD(static_cast<NativeInt>(w))) {
+    case SB_LINEDOWN: pos += 1; break;
+    case SB_LINEUP: pos -= 1; break;
+    case SB_PAGEDOWN: pos += 10; break;
+    case SB_THUMBTRACK: pos = HIWORD(static_cast<NativeInt>(w)); break;
+    }
+    SetScrollPos(top, SB_VERT, pos, true);
+    return true;
+  };
+  Headless().ProcessMessages();
+  auto codes = [] {
+    std::vector<Integer> c;
+    for (auto& m : Only({WM_VSCROLL}))
+      c.push_back(LOWORD(static_cast<NativeInt>(m.WParam)));
+    return c;
+  };
+  // A click on the down arrow: one line, then the end.
+  Log.clear();
+  Headless().Click({290, 310});
+  EXPECT_EQ(codes(), (std::vector<Integer>{SB_LINEDOWN, SB_ENDSCROLL}));
+  EXPECT_EQ(GetScrollPos(top, SB_VERT), 1);
+
+  // Held down: repeats after 400 ms, then every 100 ms.
+  Log.clear();
+  Headless().Advance(1000);
+  Headless().QueueStep([] { Headless().Advance(400); });
+  Headless().QueueStep([] { Headless().Advance(100); });
+  Headless().QueueStep([] { Headless().Advance(100); });
+  Headless().QueueStep([] { Headless().Release(hbLeft, {290, 310}); });
+  Headless().Press(hbLeft, {290, 310});
+  EXPECT_EQ(codes(), (std::vector<Integer>{SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN, SB_ENDSCROLL}));
+  EXPECT_EQ(GetScrollPos(top, SB_VERT), 5);
+
+  // Dragging the thumb to the bottom of the track.
+  Log.clear();
+  Headless().Advance(1000);
+  SCROLLBARINFO info;
+  GetScrollBarInfo(top, OBJID_VSCROLL, info);
+  TPoint thumb{290, info.rcScrollBar.Top + (info.xyThumbTop + info.xyThumbBottom) / 2};
+  Headless().QueueStep([&] { Headless().Move({thumb.X, thumb.Y + 500}); });
+  Headless().QueueStep([&] { Headless().Release(hbLeft, {thumb.X, thumb.Y + 500}); });
+  Headless().Press(hbLeft, thumb);
+  auto c = codes();
+  ASSERT_EQ(c.size(), 3u);
+  EXPECT_EQ(c[0], SB_THUMBTRACK);
+  EXPECT_EQ(c[1], SB_THUMBPOSITION);
+  EXPECT_EQ(c[2], SB_ENDSCROLL);
+  EXPECT_EQ(GetScrollPos(top, SB_VERT), 90);
+}

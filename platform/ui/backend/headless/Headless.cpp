@@ -232,10 +232,15 @@ void THeadlessBackend::Release(THeadlessButton button, TPoint screen)
   });
 }
 
+// Both halves are queued before anything runs, as a quick click arrives: a tracking loop
+// the press starts finds the release already waiting.
 void THeadlessBackend::Click(TPoint screen, THeadlessButton button)
 {
-  Press(button, screen);
-  Release(button, screen);
+  Feed([&] {
+    InputMouseMove(screen);
+    InputMouseButton(static_cast<TMouseButtonKind>(button), true, screen);
+    InputMouseButton(static_cast<TMouseButtonKind>(button), false, screen);
+  });
 }
 
 void THeadlessBackend::DoubleClick(TPoint screen, THeadlessButton button)

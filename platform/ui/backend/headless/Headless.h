@@ -55,6 +55,8 @@ public:
   void Move(TPoint screen);
   void Press(THeadlessButton button, TPoint screen);
   void Release(THeadlessButton button, TPoint screen);
+  // Press and release queued together (a tracking loop started by the press sees the
+  // release), then processed.
   void Click(TPoint screen, THeadlessButton button = hbLeft);
   void DoubleClick(TPoint screen, THeadlessButton button = hbLeft);
   // Notches of 120; positive turns the wheel away from the user.
