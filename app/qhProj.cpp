@@ -1,14 +1,16 @@
 #include "app/qhProj.h"
 
+#include <vector>
+
 #include "app/Database.h"
 #include "app/qhLib.h"
 #include "platform/net/HttpClient.h"
 #include "platform/net/UrlUtils.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/NumFormat.h"
-#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/Variants.h"
 
@@ -33,12 +35,6 @@ constexpr char WorkstationId[] = "QHWBP";
 // The password of the default database.
 constexpr char DefaultJetPassword[] = "tinfoxes";
 
-const AnsiString& Q(const AnsiString& value, AnsiString& store)
-{
-  store = QuoteConnectionValue(value);
-  return store;
-}
-
 // Splits a reply into lines at CR LF, CR or LF; a final line break starts no new line.
 std::vector<AnsiString> SplitLines(const AnsiString& text)
 {
@@ -62,40 +58,48 @@ std::vector<AnsiString> SplitLines(const AnsiString& text)
 
 } // namespace
 
+// Format borrows its text arguments, so the quoted values are named locals.
 AnsiString SqlServerConnectionString(const AnsiString& User, const AnsiString& Password,
                                      const AnsiString& Database, const AnsiString& Server)
 {
-  AnsiString u, p, d, s;
+  const AnsiString user = QuoteConnectionValue(User);
+  const AnsiString password = QuoteConnectionValue(Password);
+  const AnsiString database = QuoteConnectionValue(Database);
+  const AnsiString server = QuoteConnectionValue(Server);
   return Format("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=%s;Password=%s;"
                 "Initial Catalog=%s;Data Source=%s;Use Procedure for Prepare=1;"
                 "Auto Translate=True;Packet Size=4096;Workstation ID=%s;"
                 "Use Encryption for Data=False;Tag with column collation when possible=False",
-                {Q(User, u), Q(Password, p), Q(Database, d), Q(Server, s), WorkstationId});
+                {user, password, database, server, WorkstationId});
 }
 
 AnsiString JetConnectionString(const AnsiString& Password, const AnsiString& FileName)
 {
-  AnsiString p, f;
+  const AnsiString password = QuoteConnectionValue(Password);
+  const AnsiString file = QuoteConnectionValue(FileName);
   return Format("Provider=Microsoft.Jet.OLEDB.4.0;Mode = ReadWrite;"
                 "Jet OLEDB:Database Password=%s;Data Source=%s;Persist Security Info=True",
-                {Q(Password, p), Q(FileName, f)});
+                {password, file});
 }
 
 AnsiString DefaultJetConnectionString(const AnsiString& FileName)
 {
-  AnsiString f;
+  const AnsiString file = QuoteConnectionValue(FileName);
   return Format("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s;"
                 "Jet OLEDB:Database Password=%s;Persist Security Info=True",
-                {Q(FileName, f), DefaultJetPassword});
+                {file, DefaultJetPassword});
 }
 
 AnsiString DipConnectionString(const AnsiString& Server, const AnsiString& User,
                                const AnsiString& Password, const AnsiString& Database)
 {
-  AnsiString s, u, p, d;
+  const AnsiString server = QuoteConnectionValue(Server);
+  const AnsiString user = QuoteConnectionValue(User);
+  const AnsiString password = QuoteConnectionValue(Password);
+  const AnsiString database = QuoteConnectionValue(Database);
   return Format("Provider=SQLOLEDB.1;Data Source=%s;User ID=%s;Password=%s;"
                 "Initial Catalog=%s;Persist Security Info=True",
-                {Q(Server, s), Q(User, u), Q(Password, p), Q(Database, d)});
+                {server, user, password, database});
 }
 
 AnsiString DefaultDatabaseFileName()
