@@ -11,6 +11,7 @@
 #include "platform/ui/Windows.h"
 
 class TImageSurface;
+class TRegion;
 
 // Raised by a backend when a loop waits for input that can never come; message loops let
 // it through instead of reporting it as an error of the program.
@@ -31,6 +32,8 @@ public:
   // Pixels of a top-level window's surface changed (window coordinates).
   virtual void SurfaceChanged(HWND hwnd, const TRect& area) {}
   virtual void CaptureChanged(HWND hwnd) {}
+  // A part of a window's client area was invalidated (client coordinates).
+  virtual void Invalidated(HWND hwnd, const TRegion& area) {}
   virtual void CursorChanged(HCURSOR cursor) {}
   // The caret moved, appeared or went away (an input method places its window there).
   virtual void CaretChanged(HWND owner, const TRect& screenRect, bool visible) {}

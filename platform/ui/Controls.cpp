@@ -1422,6 +1422,23 @@ void TWinControl::PaintHandler(TMessage& Message)
 
 void TWinControl::WMPaint(TMessage& Message) { PaintHandler(Message); }
 
+void TWinControl::PaintTo(TCanvas* Canvas, Integer X, Integer Y)
+{
+  HDC dc = CreateCanvasDC(Canvas);
+  TCanvas* c = CanvasFromDC(dc);
+  if (!c)
+    return;
+  TPoint org = c->WindowOrg();
+  c->SetWindowOrg({org.X - X, org.Y - Y});
+  c->IntersectClipRect(ClientRect());
+  Perform(WM_ERASEBKGND, static_cast<WPARAM>(dc), static_cast<LPARAM>(dc));
+  Perform(WM_PAINT, static_cast<WPARAM>(dc), 0);
+  DeleteDC(dc);
+  for (TControl* child : std::vector<TControl*>(FControls))
+    if (auto* w = dynamic_cast<TWinControl*>(child); w && w->FVisible)
+      w->PaintTo(Canvas, X + w->FLeft, Y + w->FTop);
+}
+
 void TWinControl::WMEraseBkgnd(TMessage& Message)
 {
   TCanvas* canvas = CanvasFromDC(static_cast<HDC>(Message.WParam));

@@ -296,6 +296,9 @@ public:
   void Realign();
   void DisableAlign() { ++FAlignLevel; }
   void EnableAlign();
+  // Renders the control and its children into a canvas with the control's top-left at
+  // (X, Y): background, painting, then windowless and windowed children.
+  void PaintTo(TCanvas* Canvas, Integer X, Integer Y);
 
   // ---- Focus and tab order ----
   bool CanFocus() const;

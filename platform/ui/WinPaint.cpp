@@ -425,6 +425,8 @@ void Invalidate(TWnd* w, const TRegion& clientArea, bool erase)
   if (!area.IsEmpty()) {
     w->Update = w->Update.Combine(area, RGN_OR);
     w->EraseNeeded = w->EraseNeeded || erase;
+    if (TWindowBackend* b = WindowBackend())
+      b->Invalidated(w->Handle, area);
   }
   for (TWnd* c : w->Children) {
     if (!(c->Style & WS_VISIBLE))
@@ -769,6 +771,34 @@ TCanvas* CanvasFromDC(HDC dc)
     if (d->Handle == dc)
       return d->Canvas.get();
   return nullptr;
+}
+
+HDC CreateCanvasDC(TCanvas* canvas)
+{
+  if (!canvas || !canvas->Surface())
+    return 0;
+  TState& s = State();
+  auto dc = std::make_unique<TDc>();
+  dc->Handle = s.NextDc++;
+  dc->Canvas = std::make_unique<TCanvas>(canvas->Surface());
+  dc->Canvas->SetWindowOrg(canvas->WindowOrg());
+  TRegion clip;
+  if (canvas->GetClipRegion(clip))
+    dc->Canvas->SelectClipRegion(&clip);
+  HDC h = dc->Handle;
+  s.Dcs.push_back(std::move(dc));
+  return h;
+}
+
+bool DeleteDC(HDC dc)
+{
+  auto& dcs = State().Dcs;
+  for (auto it = dcs.begin(); it != dcs.end(); ++it)
+    if ((*it)->Handle == dc && (*it)->Window == 0) {
+      dcs.erase(it);
+      return true;
+    }
+  return false;
 }
 
 Integer ScrollWindowEx(HWND hwnd, Integer dx, Integer dy, const TRect* rect, const TRect* clip,

@@ -578,6 +578,10 @@ Integer ReleaseDC(HWND hwnd, HDC dc);
 // The canvas of a device context (origin at the window's client top-left); null for 0 or
 // a released context.
 TCanvas* CanvasFromDC(HDC dc);
+// A device context drawing on a canvas's surface with its origin and clip (painting a
+// control into a bitmap or a printout: PaintTo, WM_PRINTCLIENT); free it with DeleteDC.
+HDC CreateCanvasDC(TCanvas* canvas);
+bool DeleteDC(HDC dc);
 // Moves the pixels of the client area (or rect) by dx, dy and invalidates what was uncovered.
 Integer ScrollWindowEx(HWND hwnd, Integer dx, Integer dy, const TRect* rect, const TRect* clip,
                        TRegion* updateRegion, TRect* updateRect, UINT flags);

@@ -509,3 +509,35 @@ TEST_F(FormControls, CursorOfTheControlUnderThePointer)
   Headless().Move({200, 101}); // the form's top border
   EXPECT_EQ(GetCursor(), crSizeNS);
 }
+
+TEST_F(FormControls, PaintToRendersTheTreeAndInvalidationsAreRecorded)
+{
+  TForm* form = MakeForm("绘制", Bounds(100, 100, 300, 200));
+  form->SetBorderStyle(bsNone);
+  form->SetColor(clYellow);
+  auto* panel = Make<TCustomControl>(form, Bounds(20, 20, 100, 80));
+  panel->SetColor(clBlue);
+  auto* box = Make<TTestPaintBox>(panel, Bounds(10, 10, 30, 30));
+  box->OnPaint = [box](TObject*) {
+    box->Canvas()->Brush()->SetColor(clRed);
+    box->Canvas()->FillRect(box->ClientRect());
+  };
+  panel->SetControlStyle(panel->ControlStyle() + TControlStyle{csAcceptsControls});
+  form->Show();
+  Headless().ProcessMessages();
+
+  // The form is rendered into a bitmap without touching the screen.
+  TImageSurface bitmap(400, 300, 0xFFFFFF);
+  TCanvas canvas(&bitmap);
+  form->PaintTo(&canvas, 50, 40);
+  EXPECT_EQ(bitmap.GetPixel(55, 45), clYellow);
+  EXPECT_EQ(bitmap.GetPixel(50 + 25, 40 + 25), clBlue);
+  EXPECT_EQ(bitmap.GetPixel(50 + 35, 40 + 35), clRed);
+  EXPECT_EQ(bitmap.GetPixel(45, 35), clWhite) << "nothing outside";
+
+  Headless().ForgetInvalidations();
+  box->Invalidate();
+  EXPECT_TRUE(Headless().WasInvalidated(panel->Handle(), Bounds(15, 15, 2, 2)));
+  EXPECT_FALSE(Headless().WasInvalidated(panel->Handle(), Bounds(60, 60, 5, 5)));
+  EXPECT_FALSE(Headless().WasInvalidated(form->Handle(), Bounds(0, 0, 300, 200)));
+}

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/graphics/Region.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/DateUtils.h"
@@ -109,6 +110,7 @@ THeadlessBackend::~THeadlessBackend()
 
 void THeadlessBackend::Reset()
 {
+  FInvalidated.clear();
   FSteps.clear();
   FResponders.clear();
   ResetWindowManager();
@@ -349,6 +351,27 @@ void THeadlessBackend::AnswerModal(const AnsiString& caption, const AnsiString& 
 }
 
 HWND THeadlessBackend::FindChildByText(HWND hwnd, const AnsiString& text) { return FindChildIn(hwnd, text); }
+
+// ---- Invalidation ----------------------------------------------------------------------------
+
+void THeadlessBackend::Invalidated(HWND hwnd, const TRegion& area)
+{
+  for (const TRegion::TBand& band : area.Bands())
+    for (const TRegion::TSpan& span : band.Spans)
+      FInvalidated.push_back({hwnd, Rect(span.Left, band.Top, span.Right, band.Bottom)});
+}
+
+bool THeadlessBackend::WasInvalidated(HWND hwnd, const TRect& rect) const
+{
+  for (const auto& entry : FInvalidated) {
+    TRect common;
+    if (entry.first == hwnd && IntersectRect(common, entry.second, rect))
+      return true;
+  }
+  return false;
+}
+
+void THeadlessBackend::ForgetInvalidations() { FInvalidated.clear(); }
 
 // ---- Screenshots --------------------------------------------------------------------------------
 

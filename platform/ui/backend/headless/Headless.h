@@ -86,6 +86,13 @@ public:
   static HWND FindChildByText(HWND hwnd, const AnsiString& text);
   Integer PendingResponders() const { return static_cast<Integer>(FResponders.size()); }
 
+  // ---- Invalidation ----
+  void Invalidated(HWND hwnd, const TRegion& area) override;
+  // True when some of rect (client coordinates) was invalidated since the last
+  // ForgetInvalidations (or Reset).
+  bool WasInvalidated(HWND hwnd, const TRect& rect) const;
+  void ForgetInvalidations();
+
   // ---- Screenshots ----
   std::unique_ptr<TImageSurface> Screenshot();
   // 0x00BBGGRR of a screen pixel (after processing pending paints).
@@ -110,6 +117,7 @@ private:
   Integer FWaitDepth = 0;
   std::vector<std::function<void()>> FSteps;
   std::vector<TResponder> FResponders;
+  std::vector<std::pair<HWND, TRect>> FInvalidated;
 };
 
 // The headless backend, installed as the window backend (and its clock as the runtime's
