@@ -236,6 +236,14 @@ void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& fo
 {
   TBytes b(data);
   TBmpInfo info = ReadBmpHeader(b);
+  // Rows the file claims must be there before anything is allocated for them.
+  if (info.Compression != 1 && info.Compression != 2) {
+    size_t stride = ((size_t(info.Width) * info.Bits + 31) / 32) * 4;
+    if (!b.Has(info.PixelOffset, stride * static_cast<size_t>(info.Height)))
+      InvalidBitmap();
+  } else if (!b.Has(info.PixelOffset, 2)) {
+    InvalidBitmap();
+  }
   surface.Resize(0, 0, 0);
   surface.Resize(info.Width, info.Height, 0);
   std::uint32_t* bits = surface.Bits();

@@ -134,7 +134,8 @@ private:
   bool FGrayscale = false;
 };
 
-// A PNG picture (read only: decoded into a bitmap; saving writes the bytes read).
+// A PNG picture decoded into a bitmap. Saving writes the bytes read while the picture is
+// unchanged, and encodes the bitmap otherwise (a picture assigned from another graphic).
 class TPngImage : public TGraphic {
 public:
   TPngImage();
@@ -150,10 +151,16 @@ public:
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
   void LoadFromBytes(const std::string& bytes);
+  // The bytes read while the pixels are still the ones decoded from them; otherwise the
+  // bitmap encoded as 8-bit RGB.
+  std::string SaveToBytes();
   void Assign(TPersistent* Source) override;
 
 private:
+  std::uint64_t PixelHash() const;
+
   std::string FData;
+  std::uint64_t FDataHash = 0; // PixelHash() of the pixels decoded from FData
   std::unique_ptr<TBitmap> FBitmap;
 };
 

@@ -1,6 +1,8 @@
 // TPngImage over libpng: decodes PNG files into a bitmap (transparent pixels composed on
-// white) and keeps the file bytes for saving. See Pictures.h.
+// white), keeps the file bytes for saving an unchanged picture and encodes the bitmap
+// (8-bit RGB) otherwise. See Pictures.h.
 #include <cstring>
+#include <utility>
 
 #include <png.h>
 
@@ -12,6 +14,9 @@ namespace {
 
 constexpr png_uint_32 kMaxSide = 16384;
 constexpr Int64 kMaxPixels = 64 * 1024 * 1024;
+// Deflate expands a byte to at most about 1032 bytes and a byte holds up to 8 pixels: a
+// file claiming more pixels than that cannot hold them, whatever its header says.
+constexpr Int64 kMaxInflation = 1032 * 8;
 
 } // namespace
 
@@ -29,7 +34,8 @@ void TPngImage::LoadFromBytes(const std::string& bytes)
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
     throw EInvalidGraphic(AnsiString("PNG: ") + image.message);
   if (image.width == 0 || image.height == 0 || image.width > kMaxSide || image.height > kMaxSide ||
-      Int64(image.width) * image.height > kMaxPixels) {
+      Int64(image.width) * image.height > kMaxPixels ||
+      Int64(image.width) * image.height > Int64(bytes.size()) * kMaxInflation) {
     png_image_free(&image);
     throw EInvalidGraphic("PNG image too large");
   }
@@ -52,8 +58,60 @@ void TPngImage::LoadFromBytes(const std::string& bytes)
   }
   FBitmap = std::move(bitmap);
   FData = bytes;
+  FDataHash = PixelHash();
   Changed();
   SetModified(false);
+}
+
+std::string TPngImage::SaveToBytes()
+{
+  if (!FData.empty() && PixelHash() == FDataHash)
+    return FData;
+  if (!FBitmap || FBitmap->Empty())
+    throw EInvalidGraphicOperation("Cannot save an empty PNG image");
+  Integer w = FBitmap->Width(), h = FBitmap->Height();
+  std::vector<png_byte> rgb(static_cast<size_t>(w) * h * 3);
+  const std::uint32_t* bits = FBitmap->Surface().Bits();
+  for (size_t i = 0; i < size_t(w) * h; ++i) {
+    rgb[3 * i] = static_cast<png_byte>(bits[i] >> 16);
+    rgb[3 * i + 1] = static_cast<png_byte>(bits[i] >> 8);
+    rgb[3 * i + 2] = static_cast<png_byte>(bits[i]);
+  }
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(w);
+  image.height = static_cast<png_uint_32>(h);
+  image.format = PNG_FORMAT_RGB;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr))
+    throw EInvalidGraphic(AnsiString("PNG: ") + image.message);
+  std::string out(size, '\0');
+  if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr))
+    throw EInvalidGraphic(AnsiString("PNG: ") + image.message);
+  out.resize(size);
+  return out;
+}
+
+// FNV-1a over the size and the colour bytes of every pixel.
+std::uint64_t TPngImage::PixelHash() const
+{
+  if (!FBitmap)
+    return 0;
+  std::uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+      h ^= (v >> (8 * i)) & 0xFF;
+      h *= 1099511628211ull;
+    }
+  };
+  mix(static_cast<std::uint32_t>(FBitmap->Width()));
+  mix(static_cast<std::uint32_t>(FBitmap->Height()));
+  const TImageSurface& surface = std::as_const(*FBitmap).Surface();
+  const std::uint32_t* bits = surface.Bits();
+  for (size_t i = 0; i < size_t(surface.Width()) * surface.Height(); ++i)
+    mix(bits[i] & 0xFFFFFF);
+  return h;
 }
 
 void TPngImage::Draw(TCanvas* canvas, const TRect& rect)
@@ -73,23 +131,32 @@ void TPngImage::LoadFromStream(TStream* stream)
 
 void TPngImage::SaveToStream(TStream* stream)
 {
-  if (FData.empty())
-    throw EInvalidGraphicOperation("Cannot save a PNG image that was not read from a file");
-  stream->WriteBuffer(FData.data(), static_cast<Integer>(FData.size()));
+  std::string bytes = SaveToBytes();
+  stream->WriteBuffer(bytes.data(), static_cast<Integer>(bytes.size()));
 }
 
 void TPngImage::Assign(TPersistent* Source)
 {
-  auto* png = dynamic_cast<TPngImage*>(Source);
-  if (!png) {
-    TGraphic::Assign(Source);
+  if (auto* png = dynamic_cast<TPngImage*>(Source)) {
+    FData = png->FData;
+    FDataHash = png->FDataHash;
+    FBitmap.reset();
+    if (png->FBitmap) {
+      FBitmap = std::make_unique<TBitmap>();
+      FBitmap->Assign(png->FBitmap.get());
+    }
+    Changed();
+    if (!png->Modified())
+      SetModified(false);
     return;
   }
-  FData = png->FData;
-  FBitmap.reset();
-  if (png->FBitmap) {
+  if (auto* graphic = dynamic_cast<TGraphic*>(Source)) {
+    // A new picture, encoded when saved.
+    FData.clear();
     FBitmap = std::make_unique<TBitmap>();
-    FBitmap->Assign(png->FBitmap.get());
+    FBitmap->Assign(graphic);
+    Changed();
+    return;
   }
-  Changed();
+  TGraphic::Assign(Source);
 }

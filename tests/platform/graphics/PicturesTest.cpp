@@ -123,6 +123,8 @@ TEST(Bitmap, MalformedFilesAreRefused)
       {"truncated header", good.substr(0, 20)},
       {"huge", good.substr(0, 18) + Bytes({0, 0, 1, 0}) + good.substr(22)},
       {"zero width", good.substr(0, 18) + Bytes({0, 0, 0, 0}) + good.substr(22)},
+      // 8000 x 8000 is within the limits, but its 64 MB of rows are not in the file.
+      {"rows missing", good.substr(0, 18) + Bytes({0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0}) + good.substr(26)},
       {"bad depth", good.substr(0, 28) + Bytes({7, 0}) + good.substr(30)},
   };
   for (const Case& c : cases) {
@@ -393,4 +395,66 @@ TEST(Bitmap, BrushCopyShowsTheBrushForOneColour)
   EXPECT_EQ(target.GetPixel(1, 0), clRed);
   EXPECT_EQ(target.GetPixel(2, 0), clYellow);
   EXPECT_EQ(target.GetPixel(3, 0), clYellow);
+}
+
+TEST(PngImage, WritesPicturesMadeHereAndKeepsTheBytesOfUnchangedOnes)
+{
+  auto source = Sample(pf32bit);
+  TPngImage png;
+  png.Assign(source.get());
+  EXPECT_EQ(png.Width(), 5);
+  std::string encoded = png.SaveToBytes();
+  ASSERT_EQ(encoded.compare(0, 8, "\x89PNG\r\n\x1A\n"), 0);
+
+  TPngImage back;
+  back.LoadFromBytes(encoded);
+  ASSERT_EQ(back.Width(), 5);
+  ASSERT_EQ(back.Height(), 3);
+  TMemoryStream saved;
+  back.SaveToStream(&saved);
+  EXPECT_EQ(StreamBytes(saved), encoded); // unchanged: the same bytes
+  for (Integer y = 0; y < 3; ++y)
+    for (Integer x = 0; x < 5; ++x)
+      EXPECT_EQ(back.Bitmap()->Pixel(x, y), source->Pixel(x, y)) << x << "," << y;
+
+  back.Bitmap()->Canvas()->SetPixels(0, 0, clLime);
+  TPngImage changed;
+  changed.LoadFromBytes(back.SaveToBytes());
+  EXPECT_EQ(changed.Bitmap()->Pixel(0, 0), clLime);
+
+  // Through a picture and its stored form.
+  TPicture picture;
+  picture.SetGraphic(&png);
+  TMemoryStream data;
+  picture.WriteData(&data);
+  data.SetPosition(0);
+  TPicture read;
+  read.ReadData(&data);
+  ASSERT_NE(dynamic_cast<TPngImage*>(read.Graphic()), nullptr);
+  EXPECT_EQ(static_cast<TPngImage*>(read.Graphic())->Bitmap()->Pixel(4, 2), source->Pixel(4, 2));
+
+  TPngImage empty;
+  EXPECT_THROW(empty.SaveToBytes(), EInvalidGraphicOperation);
+
+  // A header claiming 16000 x 4000 pixels in a file of a few bytes is refused before any
+  // allocation, and the picture keeps what it had.
+  std::string hostile = encoded;
+  const unsigned char size[] = {0, 0, 0x3E, 0x80, 0, 0, 0x0F, 0xA0};
+  hostile.replace(16, 8, reinterpret_cast<const char*>(size), 8);
+  std::uint32_t crc = 0xFFFFFFFFu; // over the chunk type and data, bytes 12..28
+  for (size_t i = 12; i < 29; ++i) {
+    crc ^= static_cast<unsigned char>(hostile[i]);
+    for (int k = 0; k < 8; ++k)
+      crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  crc = ~crc;
+  for (int i = 0; i < 4; ++i)
+    hostile[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  try {
+    back.LoadFromBytes(hostile);
+    FAIL();
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "PNG image too large");
+  }
+  EXPECT_EQ(back.Width(), 5);
 }
