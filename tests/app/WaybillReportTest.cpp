@@ -55,7 +55,8 @@ AnsiString AttributeOf(const AnsiString& Element, const AnsiString& Name)
 
 // Restores the current format settings when a test has changed them.
 struct TFormatSettingsGuard {
-  ~TFormatSettingsGuard() { GetFormatSettings(); }
+  TFormatSettings Saved = FormatSettings;
+  ~TFormatSettingsGuard() { FormatSettings = Saved; }
 };
 
 } // namespace
