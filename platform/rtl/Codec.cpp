@@ -307,74 +307,46 @@ bool IsAscii(std::u16string_view s)
   return true;
 }
 
-WideString WidenAscii(std::string_view s) { return WideString(s.begin(), s.end()); }
-
-std::string NarrowAscii(std::u16string_view s)
+// Text that is all ASCII reads the same in every encoding: it is copied unit by unit
+// without a table lookup. Anything else goes through Convert.
+template <class Out, class In, class Decoder, class Encoder>
+Out Transcode(In in, TCodecFallback fallback, Integer* lost, Decoder decode, Encoder encode)
 {
-  std::string r(s.size(), '\0');
-  for (size_t i = 0; i < s.size(); ++i)
-    r[i] = static_cast<char>(s[i]);
-  return r;
-}
-
-void NoLoss(Integer* lost)
-{
+  if (!IsAscii(in))
+    return Convert<Out>(in, fallback, lost, decode, encode);
   if (lost)
     *lost = 0;
+  return Out(in.begin(), in.end());
 }
 
 } // namespace
 
 UTF8String GbkToUtf8(std::string_view gbk, TCodecFallback fallback, Integer* lost)
 {
-  if (IsAscii(gbk)) {
-    NoLoss(lost);
-    return UTF8String(gbk);
-  }
-  return Convert<UTF8String>(gbk, fallback, lost, TGbkDecoder(), TUtf8Encoder());
+  return Transcode<UTF8String>(gbk, fallback, lost, TGbkDecoder(), TUtf8Encoder());
 }
 
 AnsiString Utf8ToGbk(std::string_view utf8, TCodecFallback fallback, Integer* lost)
 {
-  if (IsAscii(utf8)) {
-    NoLoss(lost);
-    return AnsiString(utf8);
-  }
-  return Convert<AnsiString>(utf8, fallback, lost, TUtf8Decoder(), TGbkEncoder());
+  return Transcode<AnsiString>(utf8, fallback, lost, TUtf8Decoder(), TGbkEncoder());
 }
 
 WideString GbkToWide(std::string_view gbk, TCodecFallback fallback, Integer* lost)
 {
-  if (IsAscii(gbk)) {
-    NoLoss(lost);
-    return WidenAscii(gbk);
-  }
-  return Convert<WideString>(gbk, fallback, lost, TGbkDecoder(), TUtf16Encoder());
+  return Transcode<WideString>(gbk, fallback, lost, TGbkDecoder(), TUtf16Encoder());
 }
 
 AnsiString WideToGbk(std::u16string_view wide, TCodecFallback fallback, Integer* lost)
 {
-  if (IsAscii(wide)) {
-    NoLoss(lost);
-    return NarrowAscii(wide);
-  }
-  return Convert<AnsiString>(wide, fallback, lost, TUtf16Decoder(), TGbkEncoder());
+  return Transcode<AnsiString>(wide, fallback, lost, TUtf16Decoder(), TGbkEncoder());
 }
 
 WideString Utf8ToWide(std::string_view utf8, TCodecFallback fallback, Integer* lost)
 {
-  if (IsAscii(utf8)) {
-    NoLoss(lost);
-    return WidenAscii(utf8);
-  }
-  return Convert<WideString>(utf8, fallback, lost, TUtf8Decoder(), TUtf16Encoder());
+  return Transcode<WideString>(utf8, fallback, lost, TUtf8Decoder(), TUtf16Encoder());
 }
 
 UTF8String WideToUtf8(std::u16string_view wide, TCodecFallback fallback, Integer* lost)
 {
-  if (IsAscii(wide)) {
-    NoLoss(lost);
-    return NarrowAscii(wide);
-  }
-  return Convert<UTF8String>(wide, fallback, lost, TUtf16Decoder(), TUtf8Encoder());
+  return Transcode<UTF8String>(wide, fallback, lost, TUtf16Decoder(), TUtf8Encoder());
 }

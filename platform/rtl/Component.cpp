@@ -6,19 +6,10 @@
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 
 namespace {
-
-// Substitutes the one %s or %d of a message.
-AnsiString Fill(const char* message, const AnsiString& arg)
-{
-  AnsiString text = message;
-  size_t at = text.find('%');
-  if (at != AnsiString::npos && at + 1 < text.size())
-    text.replace(at, 2, arg);
-  return text;
-}
 
 void EraseOne(std::vector<TComponent*>& list, TComponent* item)
 {
@@ -67,7 +58,7 @@ void TComponent::NotifySubscribers()
 TComponent* TComponent::Components(Integer Index) const
 {
   if (Index < 0 || Index >= ComponentCount())
-    throw EListError(Fill(SListIndexError, std::to_string(Index)));
+    throw EListError(Format(SListIndexError, {Index}));
   return FComponents[static_cast<size_t>(Index)];
 }
 
@@ -100,7 +91,7 @@ void TComponent::SetName(const AnsiString& NewName)
   if (FName == NewName)
     return;
   if (!NewName.empty() && !IsValidIdent(NewName))
-    throw EComponentError(Fill(SInvalidName, NewName));
+    throw EComponentError(Format(SInvalidName, {NewName}));
   if (FOwner)
     FOwner->ValidateRename(this, FName, NewName);
   else
@@ -113,7 +104,7 @@ void TComponent::ValidateRename(TComponent* AComponent, const AnsiString& CurNam
 {
   if (AComponent && !SameText(CurName, NewName) && AComponent->FOwner == this &&
       FindComponent(NewName))
-    throw EComponentError(Fill(SDuplicateName, NewName));
+    throw EComponentError(Format(SDuplicateName, {NewName}));
 }
 
 TComponent* TComponent::FindComponent(const AnsiString& AName) const
@@ -133,7 +124,7 @@ void TComponent::InsertComponent(TComponent* AComponent)
   // The name must be free here before the component leaves its old owner, so a refused
   // insertion changes nothing.
   if (FindComponent(AComponent->FName))
-    throw EComponentError(Fill(SDuplicateName, AComponent->FName));
+    throw EComponentError(Format(SDuplicateName, {AComponent->FName}));
   if (AComponent->FOwner)
     AComponent->FOwner->RemoveComponent(AComponent);
   Insert(AComponent);

@@ -44,6 +44,27 @@ const TIdentMapEntry Cursors[] = {
     {crSizeAll, "crSizeAll"},
 };
 
+// The virtual keys scripts know by name, in the order they are offered.
+const TIdentMapEntry VirtualKeys[] = {
+    {VK_RBUTTON, "VK_RBUTTON"}, {VK_CANCEL, "VK_CANCEL"}, {VK_MBUTTON, "VK_MBUTTON"},
+    {VK_BACK, "VK_BACK"}, {VK_TAB, "VK_TAB"}, {VK_RETURN, "VK_RETURN"},
+    {VK_SHIFT, "VK_SHIFT"}, {VK_CONTROL, "VK_CONTROL"}, {VK_MENU, "VK_MENU"},
+    {VK_PAUSE, "VK_PAUSE"}, {VK_CAPITAL, "VK_CAPITAL"}, {VK_ESCAPE, "VK_ESCAPE"},
+    {VK_SPACE, "VK_SPACE"}, {VK_PRIOR, "VK_PRIOR"}, {VK_NEXT, "VK_NEXT"}, {VK_END, "VK_END"},
+    {VK_HOME, "VK_HOME"}, {VK_LEFT, "VK_LEFT"}, {VK_UP, "VK_UP"}, {VK_RIGHT, "VK_RIGHT"},
+    {VK_DOWN, "VK_DOWN"}, {VK_INSERT, "VK_INSERT"}, {VK_DELETE, "VK_DELETE"},
+    {VK_HELP, "VK_HELP"}, {VK_LWIN, "VK_LWIN"}, {VK_RWIN, "VK_RWIN"}, {VK_APPS, "VK_APPS"},
+    {VK_NUMPAD0, "VK_NUMPAD0"}, {VK_NUMPAD1, "VK_NUMPAD1"}, {VK_NUMPAD2, "VK_NUMPAD2"},
+    {VK_NUMPAD3, "VK_NUMPAD3"}, {VK_NUMPAD4, "VK_NUMPAD4"}, {VK_NUMPAD5, "VK_NUMPAD5"},
+    {VK_NUMPAD6, "VK_NUMPAD6"}, {VK_NUMPAD7, "VK_NUMPAD7"}, {VK_NUMPAD8, "VK_NUMPAD8"},
+    {VK_NUMPAD9, "VK_NUMPAD9"}, {VK_MULTIPLY, "VK_MULTIPLY"}, {VK_ADD, "VK_ADD"},
+    {VK_SEPARATOR, "VK_SEPARATOR"}, {VK_SUBTRACT, "VK_SUBTRACT"}, {VK_DECIMAL, "VK_DECIMAL"},
+    {VK_DIVIDE, "VK_DIVIDE"}, {VK_F1, "VK_F1"}, {VK_F2, "VK_F2"}, {VK_F3, "VK_F3"},
+    {VK_F4, "VK_F4"}, {VK_F5, "VK_F5"}, {VK_F6, "VK_F6"}, {VK_F7, "VK_F7"}, {VK_F8, "VK_F8"},
+    {VK_F9, "VK_F9"}, {VK_F10, "VK_F10"}, {VK_F11, "VK_F11"}, {VK_F12, "VK_F12"},
+    {VK_NUMLOCK, "VK_NUMLOCK"}, {VK_SCROLL, "VK_SCROLL"},
+};
+
 // Names of keys that are not letters, digits or function keys.
 const TIdentMapEntry KeyNames[] = {
     {VK_BACK, "BkSp"},  {VK_TAB, "Tab"},    {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},
@@ -110,6 +131,24 @@ bool IdentToModalResult(const AnsiString& Ident, Integer& ModalResult)
 void GetModalResultValues(const TGetStrProc& Proc)
 {
   for (const TIdentMapEntry& e : ModalResults)
+    Proc(e.Name);
+}
+
+// ---- Virtual keys ----
+
+bool VirtualKeyToIdent(Integer Key, AnsiString& Ident)
+{
+  return IntToIdent(Key, Ident, VirtualKeys, std::size(VirtualKeys));
+}
+
+bool IdentToVirtualKey(const AnsiString& Ident, Integer& Key)
+{
+  return IdentToInt(Ident, Key, VirtualKeys, std::size(VirtualKeys));
+}
+
+void GetVirtualKeyValues(const TGetStrProc& Proc)
+{
+  for (const TIdentMapEntry& e : VirtualKeys)
     Proc(e.Name);
 }
 

@@ -1,6 +1,7 @@
-// Identifier tables that do not depend on graphics: modal results, cursors and shortcuts
-// (text <-> 16-bit code; the key codes are in VirtualKeys.h). Colours and character sets
-// live in the graphics library; see Classes.h for the object model these tables serve.
+// Identifier tables that do not depend on graphics: modal results, cursors, virtual-key
+// names and shortcuts (text <-> 16-bit code; the key codes are in VirtualKeys.h). Colours
+// and character sets live in the graphics library; see Classes.h for the object model
+// these tables serve.
 #pragma once
 
 #include <vector>
@@ -74,6 +75,15 @@ AnsiString CursorToString(TCursor Cursor);
 TCursor StringToCursor(const AnsiString& S);
 // Calls Proc with every cursor identifier, crDefault first.
 void GetCursorValues(const TGetStrProc& Proc);
+
+// ---- Virtual keys ----
+
+// The names of the key codes of VirtualKeys.h that scripts know ("VK_RETURN" 13 ...);
+// VK_LBUTTON and the keys without a script name have none.
+bool VirtualKeyToIdent(Integer Key, AnsiString& Ident);
+bool IdentToVirtualKey(const AnsiString& Ident, Integer& Key);
+// Calls Proc with every name, "VK_RBUTTON" first and "VK_SCROLL" last.
+void GetVirtualKeyValues(const TGetStrProc& Proc);
 
 // ---- Shortcuts ----
 

@@ -21,12 +21,26 @@ constexpr int MaxNesting = 256;
 [[noreturn]] void RaiseReadError() { throw EReadError(SReadError); }
 [[noreturn]] void RaiseValueError() { throw EReadError(SInvalidPropertyValue); }
 
+// The next sizeof(T) bytes of the cursor as a T; the formats are little-endian, as is the
+// host.
 template <class T>
-T LoadLE(const Byte* p)
+T TakeLE(TByteCursor& cursor)
 {
   T value{};
-  std::memcpy(&value, p, sizeof(T)); // the formats are little-endian, as is the host
+  cursor.Read(&value, sizeof(T));
   return value;
+}
+
+// Reads a value of tag Tag whose payload is the bytes of one T; false, with nothing read,
+// when the next value has another tag (the caller then reads it as an integer).
+template <class T>
+bool ReadFixed(TReader& Reader, TValueType Tag, T& Value)
+{
+  if (Reader.NextValue() != Tag)
+    return false;
+  Reader.ReadValue();
+  Reader.Read(&Value, sizeof(T));
+  return true;
 }
 
 } // namespace
@@ -61,33 +75,13 @@ Byte TByteCursor::ReadByte()
   return FData[FPos++];
 }
 
-Word TByteCursor::ReadWord()
-{
-  Require(2);
-  FPos += 2;
-  return LoadLE<Word>(FData + FPos - 2);
-}
+Word TByteCursor::ReadWord() { return TakeLE<Word>(*this); }
 
-Integer TByteCursor::ReadInt32()
-{
-  Require(4);
-  FPos += 4;
-  return LoadLE<Integer>(FData + FPos - 4);
-}
+Integer TByteCursor::ReadInt32() { return TakeLE<Integer>(*this); }
 
-Cardinal TByteCursor::ReadCardinal()
-{
-  Require(4);
-  FPos += 4;
-  return LoadLE<Cardinal>(FData + FPos - 4);
-}
+Cardinal TByteCursor::ReadCardinal() { return TakeLE<Cardinal>(*this); }
 
-Int64 TByteCursor::ReadInt64()
-{
-  Require(8);
-  FPos += 8;
-  return LoadLE<Int64>(FData + FPos - 8);
-}
+Int64 TByteCursor::ReadInt64() { return TakeLE<Int64>(*this); }
 
 AnsiString TByteCursor::ReadString(size_t Count)
 {
@@ -863,32 +857,20 @@ Extended TReader::ReadFloat()
 
 Single TReader::ReadSingle()
 {
-  if (NextValue() != vaSingle)
-    return static_cast<Single>(ReadInt64());
-  ReadValue();
   Single v;
-  Read(&v, 4);
-  return v;
+  return ReadFixed(*this, vaSingle, v) ? v : static_cast<Single>(ReadInt64());
 }
 
 Currency TReader::ReadCurrency()
 {
-  if (NextValue() != vaCurrency)
-    return Currency(ReadInt64());
-  ReadValue();
   Int64 raw;
-  Read(&raw, 8);
-  return Currency::FromRaw(raw);
+  return ReadFixed(*this, vaCurrency, raw) ? Currency::FromRaw(raw) : Currency(ReadInt64());
 }
 
 TDateTime TReader::ReadDate()
 {
-  if (NextValue() != vaDate)
-    return static_cast<TDateTime>(ReadInt64());
-  ReadValue();
   double v;
-  Read(&v, 8);
-  return v;
+  return ReadFixed(*this, vaDate, v) ? v : static_cast<TDateTime>(ReadInt64());
 }
 
 AnsiString TReader::ReadIdent()

@@ -1,6 +1,26 @@
 // The default locale profile and the current format settings.
 #include "platform/rtl/FormatSettings.h"
 
+namespace {
+
+using TMonthNames = const char* const[12];
+using TDayNames = const char* const[7];
+
+void SetNames(TFormatSettings& s, TMonthNames& shortMonths, TMonthNames& longMonths,
+              TDayNames& shortDays, TDayNames& longDays)
+{
+  for (int i = 0; i < 12; ++i) {
+    s.ShortMonthNames[i] = shortMonths[i];
+    s.LongMonthNames[i] = longMonths[i];
+  }
+  for (int i = 0; i < 7; ++i) {
+    s.ShortDayNames[i] = shortDays[i];
+    s.LongDayNames[i] = longDays[i];
+  }
+}
+
+} // namespace
+
 TFormatSettings DefaultFormatSettings()
 {
   TFormatSettings s;
@@ -15,14 +35,7 @@ TFormatSettings DefaultFormatSettings()
                                          "七月", "八月", "九月", "十月", "十一月", "十二月"};
   static const char* const days[7] = {"星期日", "星期一", "星期二", "星期三",
                                       "星期四", "星期五", "星期六"};
-  for (int i = 0; i < 12; ++i) {
-    s.ShortMonthNames[i] = months[i];
-    s.LongMonthNames[i] = months[i];
-  }
-  for (int i = 0; i < 7; ++i) {
-    s.ShortDayNames[i] = days[i];
-    s.LongDayNames[i] = days[i];
-  }
+  SetNames(s, months, months, days, days);
   return s;
 }
 
@@ -45,14 +58,7 @@ TFormatSettings InvariantFormatSettings()
   static const char* const shortDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const longDays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                           "Thursday", "Friday", "Saturday"};
-  for (int i = 0; i < 12; ++i) {
-    s.ShortMonthNames[i] = shortMonths[i];
-    s.LongMonthNames[i] = longMonths[i];
-  }
-  for (int i = 0; i < 7; ++i) {
-    s.ShortDayNames[i] = shortDays[i];
-    s.LongDayNames[i] = longDays[i];
-  }
+  SetNames(s, shortMonths, longMonths, shortDays, longDays);
   return s;
 }
 

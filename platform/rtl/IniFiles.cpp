@@ -52,6 +52,15 @@ void FillStrings(TStrings* strings, const std::vector<AnsiString>& items)
   strings->EndUpdate();
 }
 
+// The value text parses to, or Default when text is empty or does not parse: a malformed
+// entry reads as the caller's default, never as an error.
+template <class T, class Parse>
+T ParsedOr(const AnsiString& text, T Default, Parse parse)
+{
+  T value{};
+  return !text.empty() && parse(text, value) ? value : Default;
+}
+
 } // namespace
 
 // ---- Files ----
@@ -370,9 +379,8 @@ void TCustomIniFile::WriteBool(const AnsiString& Section, const AnsiString& Iden
 
 double TCustomIniFile::ReadFloat(const AnsiString& Section, const AnsiString& Ident, double Default)
 {
-  double value = 0;
-  const AnsiString s = ReadString(Section, Ident, AnsiString());
-  return !s.empty() && TryStrToFloat(s, value) ? value : Default;
+  return ParsedOr(ReadString(Section, Ident, AnsiString()), Default,
+                  [](const AnsiString& s, double& v) { return TryStrToFloat(s, v); });
 }
 
 void TCustomIniFile::WriteFloat(const AnsiString& Section, const AnsiString& Ident, double Value)
@@ -382,24 +390,21 @@ void TCustomIniFile::WriteFloat(const AnsiString& Section, const AnsiString& Ide
 
 TDateTime TCustomIniFile::ReadDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Default)
 {
-  TDateTime value = 0;
-  const AnsiString s = ReadString(Section, Ident, AnsiString());
-  return !s.empty() && TryStrToDate(s, value) ? value : Default;
+  return ParsedOr(ReadString(Section, Ident, AnsiString()), Default,
+                  [](const AnsiString& s, TDateTime& v) { return TryStrToDate(s, v); });
 }
 
 TDateTime TCustomIniFile::ReadDateTime(const AnsiString& Section, const AnsiString& Ident,
                                        TDateTime Default)
 {
-  TDateTime value = 0;
-  const AnsiString s = ReadString(Section, Ident, AnsiString());
-  return !s.empty() && TryStrToDateTime(s, value) ? value : Default;
+  return ParsedOr(ReadString(Section, Ident, AnsiString()), Default,
+                  [](const AnsiString& s, TDateTime& v) { return TryStrToDateTime(s, v); });
 }
 
 TDateTime TCustomIniFile::ReadTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default)
 {
-  TDateTime value = 0;
-  const AnsiString s = ReadString(Section, Ident, AnsiString());
-  return !s.empty() && TryStrToTime(s, value) ? value : Default;
+  return ParsedOr(ReadString(Section, Ident, AnsiString()), Default,
+                  [](const AnsiString& s, TDateTime& v) { return TryStrToTime(s, v); });
 }
 
 void TCustomIniFile::WriteDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Value)

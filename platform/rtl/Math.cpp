@@ -39,6 +39,29 @@ Extended CheckResult(Extended argument, Extended result)
 constexpr double DoubleResolution = 1E-15 * 1000;
 constexpr Extended ExtendedResolution = 1E-19L * 1000;
 
+// Integer div and mod truncating toward zero, with the runtime's errors for a zero divisor
+// and for the one quotient that does not fit (the minimum divided by -1). The modulo of
+// that pair is 0, computed without the overflowing division.
+template <class T>
+T CheckedDivide(T a, T b)
+{
+  if (b == 0)
+    throw EDivByZero(SDivByZero);
+  if (b == -1 && a == std::numeric_limits<T>::min())
+    throw EIntOverflow(SIntOverflow);
+  return a / b;
+}
+
+template <class T>
+T CheckedModulo(T a, T b)
+{
+  if (b == 0)
+    throw EDivByZero(SDivByZero);
+  if (b == -1)
+    return 0;
+  return a % b;
+}
+
 } // namespace
 
 Int64 Round(Extended x)
@@ -204,41 +227,10 @@ Extended CheckFloat(Extended x)
   return x;
 }
 
-Integer IntDivide(Integer a, Integer b)
-{
-  if (b == 0)
-    throw EDivByZero(SDivByZero);
-  if (b == -1 && a == -MaxInt - 1)
-    throw EIntOverflow(SIntOverflow);
-  return a / b;
-}
-
-Integer IntModulo(Integer a, Integer b)
-{
-  if (b == 0)
-    throw EDivByZero(SDivByZero);
-  if (b == -1)
-    return 0;
-  return a % b;
-}
-
-Int64 IntDivide(Int64 a, Int64 b)
-{
-  if (b == 0)
-    throw EDivByZero(SDivByZero);
-  if (b == -1 && a == -MaxInt64 - 1)
-    throw EIntOverflow(SIntOverflow);
-  return a / b;
-}
-
-Int64 IntModulo(Int64 a, Int64 b)
-{
-  if (b == 0)
-    throw EDivByZero(SDivByZero);
-  if (b == -1)
-    return 0;
-  return a % b;
-}
+Integer IntDivide(Integer a, Integer b) { return CheckedDivide(a, b); }
+Integer IntModulo(Integer a, Integer b) { return CheckedModulo(a, b); }
+Int64 IntDivide(Int64 a, Int64 b) { return CheckedDivide(a, b); }
+Int64 IntModulo(Int64 a, Int64 b) { return CheckedModulo(a, b); }
 
 Int64 FloorDivide(Int64 a, Int64 b)
 {

@@ -6,7 +6,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/ObjectHandles.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/TypInfo.h"
@@ -28,15 +30,6 @@ ClassTables& Tables()
 {
   static ClassTables* tables = new ClassTables; // records live until the program ends
   return *tables;
-}
-
-AnsiString NameKey(const AnsiString& name)
-{
-  AnsiString key = name;
-  for (char& ch : key)
-    if (ch >= 'a' && ch <= 'z')
-      ch = static_cast<char>(ch - 32);
-  return key;
 }
 
 int Depth(TClass cls)
@@ -81,7 +74,7 @@ bool TClassInfo::InheritsFrom(TClass other) const
 
 bool TClassInfo::ClassNameIs(const AnsiString& name) const
 {
-  return NameKey(Name) == NameKey(name);
+  return SameText(Name, name);
 }
 
 TObject* TClassInfo::Create(TComponent* owner) const
@@ -133,7 +126,7 @@ void RegisterClass(TClass aClass)
 {
   if (!aClass)
     return;
-  Tables().ByName[NameKey(aClass->Name)] = aClass;
+  Tables().ByName[UpperCase(aClass->Name)] = aClass;
 }
 
 void RegisterClasses(std::initializer_list<TClass> classes)
@@ -147,7 +140,7 @@ void UnRegisterClass(TClass aClass)
   if (!aClass)
     return;
   auto& byName = Tables().ByName;
-  auto it = byName.find(NameKey(aClass->Name));
+  auto it = byName.find(UpperCase(aClass->Name));
   if (it != byName.end() && it->second == aClass)
     byName.erase(it);
 }
@@ -155,7 +148,7 @@ void UnRegisterClass(TClass aClass)
 TClass GetClass(const AnsiString& name)
 {
   auto& byName = Tables().ByName;
-  auto it = byName.find(NameKey(name));
+  auto it = byName.find(UpperCase(name));
   return it == byName.end() ? nullptr : it->second;
 }
 
@@ -163,7 +156,7 @@ TClass FindClass(const AnsiString& name)
 {
   TClass cls = GetClass(name);
   if (!cls)
-    throw EClassNotFound("Class " + name + " not found");
+    throw EClassNotFound(Format(SClassNotFound, {name}));
   return cls;
 }
 

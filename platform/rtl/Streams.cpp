@@ -53,6 +53,24 @@ std::map<AnsiString, TResourceBlock>& Resources()
   return resources;
 }
 
+// Repeats a read or write call until Count bytes are moved, the call reports the end
+// (0) or it fails with anything but an interruption; returns the bytes moved.
+// transfer(done, left) moves up to left bytes at offset done and returns the system's result.
+template <class Transfer>
+Integer TransferAll(Integer Count, Transfer transfer)
+{
+  Integer done = 0;
+  while (done < Count) {
+    const ssize_t n = transfer(done, Count - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      break;
+    done += static_cast<Integer>(n);
+  }
+  return done;
+}
+
 } // namespace
 
 // ---- TStream ----
@@ -285,36 +303,16 @@ void TStringStream::WriteString(const AnsiString& AString)
 
 Integer THandleStream::Read(void* Buffer, Integer Count)
 {
-  if (Count <= 0)
-    return 0;
-  char* dst = static_cast<char*>(Buffer);
-  Integer done = 0;
-  while (done < Count) {
-    const ssize_t n = ::read(FHandle, dst + done, static_cast<size_t>(Count - done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      break;
-    done += static_cast<Integer>(n);
-  }
-  return done;
+  return TransferAll(Count, [&](Integer done, Integer left) {
+    return ::read(FHandle, static_cast<char*>(Buffer) + done, static_cast<size_t>(left));
+  });
 }
 
 Integer THandleStream::Write(const void* Buffer, Integer Count)
 {
-  if (Count <= 0)
-    return 0;
-  const char* src = static_cast<const char*>(Buffer);
-  Integer done = 0;
-  while (done < Count) {
-    const ssize_t n = ::write(FHandle, src + done, static_cast<size_t>(Count - done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      break;
-    done += static_cast<Integer>(n);
-  }
-  return done;
+  return TransferAll(Count, [&](Integer done, Integer left) {
+    return ::write(FHandle, static_cast<const char*>(Buffer) + done, static_cast<size_t>(left));
+  });
 }
 
 Int64 THandleStream::Seek(Int64 Offset, Word Origin)

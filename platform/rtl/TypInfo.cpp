@@ -8,8 +8,10 @@
 #include <map>
 #include <unordered_map>
 
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/NumFormat.h"
 
 namespace typinfo_detail {
 // The C++ type of Variant, from TypInfoVariant.cpp (this unit does not see Variants.h).
@@ -25,16 +27,6 @@ const char* const SInvalidPropertyElement = "Invalid property element: %s";
 const char* const SPropertyReadOnly = "Property %s is read-only";
 const char* const SNoTypeInfo = "No type information for %s";
 
-// Substitutes the one %s of a message.
-AnsiString Fill(const char* message, const AnsiString& arg)
-{
-  AnsiString text = message;
-  size_t at = text.find("%s");
-  if (at != AnsiString::npos)
-    text.replace(at, 2, arg);
-  return text;
-}
-
 // The C++ name of a type, for messages about registration mistakes.
 AnsiString TypeName(const std::type_info& type)
 {
@@ -46,25 +38,6 @@ AnsiString TypeName(const std::type_info& type)
 }
 
 unsigned char FoldLower(unsigned char ch) { return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch; }
-
-AnsiString UpperKey(const AnsiString& name)
-{
-  AnsiString key = name;
-  for (char& ch : key)
-    if (ch >= 'a' && ch <= 'z')
-      ch = static_cast<char>(ch - 32);
-  return key;
-}
-
-bool SameName(const AnsiString& a, const AnsiString& b)
-{
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldLower(a[i]) != FoldLower(b[i]))
-      return false;
-  return true;
-}
 
 struct TypeTables {
   std::unordered_map<std::type_index, PTypeInfo> ByType;
@@ -80,7 +53,7 @@ TTypeInfo* NewType(TypeTables& t, TTypeKind kind, const AnsiString& name)
   info->Name = name;
   TTypeInfo* raw = info.get();
   t.Owned.push_back(std::move(info));
-  t.ByName.emplace(UpperKey(name), raw);
+  t.ByName.emplace(UpperCase(name), raw);
   return raw;
 }
 
@@ -175,7 +148,7 @@ void BuildAll(TClass cls, std::vector<PPropInfo>& out)
     return;
   for (const auto& own : cls->Props->Own) {
     auto same = std::find_if(out.begin(), out.end(),
-                             [&](PPropInfo p) { return SameName(p->Name, own->Name); });
+                             [&](PPropInfo p) { return SameText(p->Name, own->Name); });
     if (same != out.end())
       *same = own.get();
     else
@@ -205,7 +178,7 @@ const PropLists& EnsureLists(TClass cls)
   });
   lists.ByName.clear();
   for (PPropInfo p : lists.All)
-    lists.ByName.emplace(UpperKey(p->Name), p);
+    lists.ByName.emplace(UpperCase(p->Name), p);
   lists.Generation = gGeneration;
   return lists;
 }
@@ -250,7 +223,7 @@ PTypeInfo FindTypeInfo(const std::type_info& type)
 PTypeInfo FindTypeInfo(const AnsiString& name)
 {
   auto& byName = Types().ByName;
-  auto it = byName.find(UpperKey(name));
+  auto it = byName.find(UpperCase(name));
   return it == byName.end() ? nullptr : it->second;
 }
 
@@ -263,7 +236,7 @@ void BindTypeInfo(const std::type_info& type, PTypeInfo info)
 void AddNamedTypeInfo(PTypeInfo info)
 {
   if (info && !info->Name.empty())
-    Types().ByName.emplace(UpperKey(info->Name), info);
+    Types().ByName.emplace(UpperCase(info->Name), info);
 }
 
 PTypeInfo DefineNamedType(const AnsiString& name, PTypeInfo base)
@@ -293,7 +266,7 @@ PTypeInfo MakeEnumTypeInfo(const AnsiString& name, std::initializer_list<const c
 PTypeInfo MakeSetTypeInfo(const AnsiString& name, PTypeInfo elementType)
 {
   if (!elementType || elementType->Kind != tkEnumeration)
-    throw EPropertyError(Fill(SNoTypeInfo, "the elements of " + name));
+    throw EPropertyError(Format(SNoTypeInfo, {"the elements of " + name}));
   TTypeInfo* info = NewType(Types(), tkSet, name);
   info->CompType = elementType;
   info->OrdType = otULong;
@@ -358,7 +331,7 @@ Integer GetEnumValue(PTypeInfo typeInfo, const AnsiString& name)
   if (!typeInfo || typeInfo->Kind != tkEnumeration)
     return -1;
   for (size_t i = 0; i < typeInfo->EnumNames.size(); ++i)
-    if (SameName(typeInfo->EnumNames[i], name))
+    if (SameText(typeInfo->EnumNames[i], name))
       return typeInfo->MinValue + static_cast<Integer>(i);
   return -1;
 }
@@ -398,7 +371,7 @@ Integer StringToSet(PTypeInfo typeInfo, const AnsiString& value)
     if (!name.empty()) {
       Integer ord = GetEnumValue(element, name);
       if (ord < 0 || ord > 31)
-        throw EPropertyConvertError(Fill(SInvalidPropertyElement, name));
+        throw EPropertyConvertError(Format(SInvalidPropertyElement, {name}));
       result |= 1u << ord;
     }
     start = comma + 1;
@@ -451,7 +424,7 @@ PPropInfo GetPropInfo(TClass cls, const AnsiString& name)
   if (!cls)
     return nullptr;
   const PropLists& lists = EnsureLists(cls);
-  auto it = lists.ByName.find(UpperKey(name));
+  auto it = lists.ByName.find(UpperCase(name));
   return it == lists.ByName.end() ? nullptr : it->second;
 }
 
@@ -475,7 +448,7 @@ TTypeKind PropType(const TObject* obj, const AnsiString& name)
 {
   PPropInfo prop = GetPropInfo(obj, name);
   if (!prop)
-    throw EPropertyError(Fill(SUnknownProperty, name));
+    throw EPropertyError(Format(SUnknownProperty, {name}));
   return prop->Kind();
 }
 
@@ -488,7 +461,7 @@ namespace typinfo_detail {
 
 void RaiseMissingTypeInfo(const std::type_info& type)
 {
-  throw EPropertyError(Fill(SNoTypeInfo, TypeName(type)));
+  throw EPropertyError(Format(SNoTypeInfo, {TypeName(type)}));
 }
 
 void RaiseUnregisteredClass(const std::type_info& type)
@@ -498,7 +471,7 @@ void RaiseUnregisteredClass(const std::type_info& type)
 
 void RaiseConversion() { throw EPropertyError(SInvalidPropertyValue); }
 
-void RaiseReadOnly() { throw EPropertyError(Fill(SPropertyReadOnly, "")); }
+void RaiseReadOnly() { throw EPropertyError(Format(SPropertyReadOnly, {""})); }
 
 void ClassesChanged() { ++gGeneration; }
 
@@ -506,14 +479,14 @@ PPropInfo RequireProp(TObject* obj, const AnsiString& name)
 {
   PPropInfo prop = obj ? GetPropInfo(obj, name) : nullptr;
   if (!prop)
-    throw EPropertyError(Fill(SUnknownProperty, name));
+    throw EPropertyError(Format(SUnknownProperty, {name}));
   return prop;
 }
 
 void CheckWritable(PPropInfo prop)
 {
   if (prop->ReadOnly())
-    throw EPropertyError(Fill(SPropertyReadOnly, prop->Name));
+    throw EPropertyError(Format(SPropertyReadOnly, {prop->Name}));
 }
 
 } // namespace typinfo_detail
@@ -524,7 +497,7 @@ void TMethod::RaiseSignatureMismatch() { throw EPropertyError(SInvalidPropertyVa
 
 void RaiseInvalidPropType(PPropInfo prop)
 {
-  throw EPropertyError(Fill(SInvalidPropertyType, prop->PropType->Name));
+  throw EPropertyError(Format(SInvalidPropertyType, {prop->PropType->Name}));
 }
 
 NativeInt GetOrdProp(TObject* obj, PPropInfo prop)
@@ -646,7 +619,7 @@ void SetEnumProp(TObject* obj, PPropInfo prop, const AnsiString& value)
   CheckKind(prop, TTypeKinds{tkEnumeration});
   Integer ord = GetEnumValue(prop->PropType, TrimBlanks(value));
   if (ord < 0)
-    throw EPropertyConvertError(Fill(SInvalidPropertyElement, value));
+    throw EPropertyConvertError(Format(SInvalidPropertyElement, {value}));
   SetOrdProp(obj, prop, ord);
 }
 

@@ -84,3 +84,35 @@ TEST(IdentTables, ModalResultsAndCursors)
   GetCursorValues([&count](const AnsiString&) { ++count; });
   EXPECT_EQ(count, 22);
 }
+
+TEST(VirtualKeyIdents, NamesAndCodesBothWaysInTheirOrder)
+{
+  struct Case {
+    const char* Name;
+    Integer Code;
+  } cases[] = {{"VK_RBUTTON", 2}, {"VK_RETURN", 13}, {"VK_ESCAPE", 27}, {"VK_PRIOR", 33},
+               {"VK_DELETE", 46}, {"VK_HELP", 47}, {"VK_APPS", 93}, {"VK_NUMPAD0", 96},
+               {"VK_NUMPAD9", 105}, {"VK_DIVIDE", 111}, {"VK_F1", 112}, {"VK_F12", 123},
+               {"VK_NUMLOCK", 144}, {"VK_SCROLL", 145}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    AnsiString name;
+    EXPECT_TRUE(VirtualKeyToIdent(c.Code, name));
+    EXPECT_EQ(name, c.Name);
+    Integer code = -1;
+    EXPECT_TRUE(IdentToVirtualKey(AnsiString(c.Name), code));
+    EXPECT_EQ(code, c.Code);
+  }
+  Integer code = 0;
+  EXPECT_TRUE(IdentToVirtualKey("vk_return", code)); // case does not matter
+  AnsiString name;
+  EXPECT_FALSE(VirtualKeyToIdent(VK_LBUTTON, name)); // scripts have no name for it
+  EXPECT_FALSE(IdentToVirtualKey("VK_NOSUCHKEY", code));
+
+  std::vector<AnsiString> names;
+  GetVirtualKeyValues([&](const AnsiString& s) { names.push_back(s); });
+  ASSERT_EQ(names.size(), 57u);
+  EXPECT_EQ(names.front(), "VK_RBUTTON");
+  EXPECT_EQ(names[26], "VK_APPS");
+  EXPECT_EQ(names.back(), "VK_SCROLL");
+}

@@ -144,6 +144,26 @@ TEST(Filer, ValuesRoundTripInTheirSmallestForm)
   EXPECT_TRUE(r.EndOfData());
 }
 
+TEST(Filer, FixedSizeValuesReadTheirTagOrAnInteger)
+{
+  TMemoryStream stream;
+  TWriter w(&stream);
+  w.WriteSingle(1.5f);
+  w.WriteCurrency(Currency::FromRaw(-25));
+  w.WriteDate(41613.5);
+  for (int i = 0; i < 3; ++i)
+    w.WriteInteger(300 + i); // an integer stands for each of them too
+  stream.SetPosition(0);
+  TReader r(&stream);
+  EXPECT_EQ(r.ReadSingle(), 1.5f);
+  EXPECT_EQ(r.ReadCurrency().Raw(), -25);
+  EXPECT_EQ(r.ReadDate(), 41613.5);
+  EXPECT_EQ(r.ReadSingle(), 300.0f);
+  EXPECT_EQ(r.ReadCurrency(), Currency(301));
+  EXPECT_EQ(r.ReadDate(), 302.0);
+  EXPECT_TRUE(r.EndOfData());
+}
+
 TEST(Filer, UnknownDefinedPropertyIsSkippedAndReported)
 {
   // "Other" = list [1], then "pLeft" = 5.
