@@ -1843,8 +1843,69 @@ TMouse* Mouse()
 
 void RegisterControlsClasses()
 {
-  TClassRegistration<TControl, TComponent>("TControl").Abstract();
-  TClassRegistration<TWinControl, TControl>("TWinControl");
+  RegisterEnumType<TAlign>("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"});
+  RegisterEnumType<TAnchorKind>("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
+  RegisterSetType<TAnchors>("TAnchors");
+  RegisterEnumType<TMouseButton>("TMouseButton", {"mbLeft", "mbRight", "mbMiddle"});
+  RegisterEventType<TMouseEvent>("TMouseEvent");
+  RegisterEventType<TMouseMoveEvent>("TMouseMoveEvent");
+  RegisterEventType<TMouseWheelEvent>("TMouseWheelEvent");
+  RegisterEventType<TContextPopupEvent>("TContextPopupEvent");
+  RegisterEventType<TCanResizeEvent>("TCanResizeEvent");
+  RegisterEventType<TKeyPressEvent>("TKeyPressEvent");
+
+  // Published properties in the platform's order (descendants publish the rest).
+  TClassRegistration<TControl, TComponent>("TControl")
+      .Abstract()
+      .Property("Left", &TControl::Left, &TControl::SetLeft)
+      .Property("Top", &TControl::Top, &TControl::SetTop)
+      .Property("Width", &TControl::Width, &TControl::SetWidth)
+      .Property("Height", &TControl::Height, &TControl::SetHeight)
+      .Property("Align", &TControl::Align, &TControl::SetAlign)
+      .Default(alNone)
+      .Property("Anchors", &TControl::Anchors, &TControl::SetAnchors)
+      .Property("Caption", &TControl::Caption, &TControl::SetCaption)
+      .Property("Color", &TControl::Color, &TControl::SetColor)
+      .Type(TColorTypeInfo())
+      .Stored([](TControl* c) { return !c->ParentColor(); })
+      .Property("Cursor", &TControl::Cursor, &TControl::SetCursor)
+      .Type(TCursorTypeInfo())
+      .Default(0)
+      .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
+      .Default(true)
+      .Property("Font", &TControl::Font, &TControl::SetFont)
+      .Stored([](TControl* c) { return !c->ParentFont(); })
+      .Property("Hint", &TControl::Hint, &TControl::SetHint)
+      .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor)
+      .Default(true)
+      .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
+      .Default(true)
+      .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint)
+      .Default(true)
+      .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
+      .Stored([](TControl* c) { return !c->ParentShowHint(); })
+      .Property("Visible", &TControl::Visible, &TControl::SetVisible)
+      .Default(true)
+      .Property("OnClick", &TControl::OnClick, &TControl::OnClick)
+      .Property("OnDblClick", &TControl::OnDblClick, &TControl::OnDblClick)
+      .Property("OnMouseDown", &TControl::OnMouseDown, &TControl::OnMouseDown)
+      .Property("OnMouseMove", &TControl::OnMouseMove, &TControl::OnMouseMove)
+      .Property("OnMouseUp", &TControl::OnMouseUp, &TControl::OnMouseUp)
+      .Property("OnMouseEnter", &TControl::OnMouseEnter, &TControl::OnMouseEnter)
+      .Property("OnMouseLeave", &TControl::OnMouseLeave, &TControl::OnMouseLeave)
+      .Property("OnMouseWheel", &TControl::OnMouseWheel, &TControl::OnMouseWheel)
+      .Property("OnResize", &TControl::OnResize, &TControl::OnResize)
+      .Property("OnContextPopup", &TControl::OnContextPopup, &TControl::OnContextPopup);
+  TClassRegistration<TWinControl, TControl>("TWinControl")
+      .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+      .Stored(false)
+      .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+      .Default(false)
+      .Property("OnEnter", &TWinControl::OnEnter, &TWinControl::OnEnter)
+      .Property("OnExit", &TWinControl::OnExit, &TWinControl::OnExit)
+      .Property("OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::OnKeyDown)
+      .Property("OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::OnKeyPress)
+      .Property("OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::OnKeyUp);
   TClassRegistration<TGraphicControl, TControl>("TGraphicControl");
   TClassRegistration<TCustomControl, TWinControl>("TCustomControl");
 }

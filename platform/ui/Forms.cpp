@@ -974,8 +974,44 @@ void TScreen::RemoveForm(TCustomForm* Form)
 
 void RegisterFormsClasses()
 {
-  TClassRegistration<TCustomForm, TWinControl>("TCustomForm");
-  TClassRegistration<TForm, TCustomForm>("TForm");
+  RegisterEnumType<TFormStyle>("TFormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"});
+  RegisterEnumType<TFormBorderStyle>("TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog",
+                                                          "bsToolWindow", "bsSizeToolWin"});
+  RegisterEnumType<TBorderIcon>("TBorderIcon", {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
+  RegisterSetType<TBorderIcons>("TBorderIcons");
+  RegisterEnumType<TPosition>("TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+                                            "poScreenCenter", "poDesktopCenter", "poMainFormCenter",
+                                            "poOwnerFormCenter"});
+  RegisterEnumType<TWindowState>("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"});
+  RegisterEnumType<TCloseAction>("TCloseAction", {"caNone", "caHide", "caFree", "caMinimize"});
+  RegisterEventType<TCloseEvent>("TCloseEvent");
+  RegisterEventType<TCloseQueryEvent>("TCloseQueryEvent");
+
+  TClassRegistration<TCustomForm, TWinControl>("TCustomForm")
+      .Property("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
+      .Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle)
+      .Default(bsSizeable)
+      .Property("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight)
+      .Property("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth)
+      .Property("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle)
+      .Default(fsNormal)
+      .Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview)
+      .Default(false)
+      .Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition)
+      .Default(poDesigned)
+      .Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState)
+      .Default(wsNormal)
+      .Property("OnActivate", &TCustomForm::OnActivate, &TCustomForm::OnActivate)
+      .Property("OnClose", &TCustomForm::OnClose, &TCustomForm::OnClose)
+      .Property("OnCloseQuery", &TCustomForm::OnCloseQuery, &TCustomForm::OnCloseQuery)
+      .Property("OnCreate", &TCustomForm::OnCreate, &TCustomForm::OnCreate)
+      .Property("OnDeactivate", &TCustomForm::OnDeactivate, &TCustomForm::OnDeactivate)
+      .Property("OnDestroy", &TCustomForm::OnDestroy, &TCustomForm::OnDestroy)
+      .Property("OnHide", &TCustomForm::OnHide, &TCustomForm::OnHide)
+      .Property("OnPaint", &TCustomForm::OnPaint, &TCustomForm::OnPaint)
+      .Property("OnShow", &TCustomForm::OnShow, &TCustomForm::OnShow);
+  TClass form = TClassRegistration<TForm, TCustomForm>("TForm");
+  RegisterClass(form); // forms are created by name (scripts, the designer)
   TClassRegistration<TApplication, TComponent>("TApplication");
   TClassRegistration<TScreen, TComponent>("TScreen");
 }

@@ -7,6 +7,7 @@
 
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/TypInfo.h"
 #include "platform/ui/ExtCtrls.h"
 #include "tests/platform/ui/UiTestKit.h"
 
@@ -540,4 +541,29 @@ TEST_F(FormControls, PaintToRendersTheTreeAndInvalidationsAreRecorded)
   EXPECT_TRUE(Headless().WasInvalidated(panel->Handle(), Bounds(15, 15, 2, 2)));
   EXPECT_FALSE(Headless().WasInvalidated(panel->Handle(), Bounds(60, 60, 5, 5)));
   EXPECT_FALSE(Headless().WasInvalidated(form->Handle(), Bounds(0, 0, 300, 200)));
+}
+
+TEST_F(FormControls, PublishedPropertiesReachTheControls)
+{
+  TClass formClass = GetClass("TForm");
+  ASSERT_NE(formClass, nullptr);
+  std::unique_ptr<TObject> obj(formClass->Create(nullptr));
+  auto* form = dynamic_cast<TForm*>(obj.get());
+  ASSERT_NE(form, nullptr);
+  SetStrProp(form, GetPropInfo(form, "Caption"), "设置");
+  SetOrdProp(form, GetPropInfo(form, "Width"), 333);
+  SetEnumProp(form, GetPropInfo(form, "BorderStyle"), "bsDialog");
+  SetOrdProp(form, GetPropInfo(form, "Color"), clRed);
+  EXPECT_EQ(form->Caption(), "设置");
+  EXPECT_EQ(form->Width(), 333);
+  EXPECT_EQ(form->BorderStyle(), bsDialog);
+  EXPECT_EQ(form->Color(), clRed);
+  EXPECT_FALSE(form->ParentColor());
+  EXPECT_EQ(GetEnumProp(form, GetPropInfo(form, "Position")), "poDesigned");
+  form->Show();
+  EXPECT_EQ(GetWindowText(form->Handle()), "设置");
+  EXPECT_EQ(GetStrProp(form, GetPropInfo(form, "caption")), "设置") << "names ignore case";
+  PPropInfo onClick = GetPropInfo(form, "OnClick");
+  ASSERT_NE(onClick, nullptr);
+  EXPECT_EQ(GetPropInfo(form, "Anchors")->PropType->Name, "TAnchors");
 }
