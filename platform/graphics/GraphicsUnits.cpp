@@ -1,6 +1,6 @@
 // The graphics library's units in the system's unit order: the Graphics unit registers the
-// enumerations and the class records with their published properties, and resets the
-// system colour and metrics tables.
+// enumerations and the class records with their published properties, resets the system
+// colour and metrics tables and registers the built-in bitmaps.
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/ImgList.h"
 #include "platform/graphics/Metafile.h"
@@ -8,6 +8,8 @@
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Units.h"
+
+void RegisterBuiltInBitmaps(); // BitmapResources.cpp
 
 namespace {
 
@@ -106,6 +108,7 @@ void GraphicsInitialization()
   RegisterGraphicsClasses();
   ResetSysColors();
   ResetSystemMetrics();
+  RegisterBuiltInBitmaps();
 }
 
 void GraphicsFinalization() { SetDefaultTextEngine(nullptr); }

@@ -504,6 +504,12 @@ std::string TBitmap::SaveToBytes()
 
 void TBitmap::LoadFromStream(TStream* stream) { LoadFromBytes(ReadRest(stream)); }
 
+void TBitmap::LoadFromResourceName(NativeUInt instance, const AnsiString& name)
+{
+  TResourceStream stream(instance, name, "BITMAP");
+  LoadFromStream(&stream);
+}
+
 void TBitmap::SaveToStream(TStream* stream)
 {
   std::string bytes = SaveToBytes();

@@ -85,6 +85,11 @@ public:
   // BMP file bytes.
   void LoadFromBytes(const std::string& bytes);
   std::string SaveToBytes();
+  // A bitmap compiled into the program (a BMP resource, Streams.h); the instance plays no
+  // part. An unknown name raises EResNotFound "Resource <name> not found".
+  void LoadFromResourceName(NativeUInt instance, const AnsiString& name);
+  // Frees what can be made again; here pixels are all there is, so nothing changes.
+  void Dormant() {}
   void Assign(TPersistent* Source) override;
 
 private:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
@@ -457,4 +458,41 @@ TEST(PngImage, WritesPicturesMadeHereAndKeepsTheBytesOfUnchangedOnes)
     EXPECT_EQ(e.Message(), "PNG image too large");
   }
   EXPECT_EQ(back.Width(), 5);
+}
+
+TEST(Bitmap, BuiltInBitmapsLoadByName)
+{
+  struct Case {
+    const char* Name;
+    Integer Width, Height;
+  } cases[] = {{"frxBUTTONS", 16 * 2 * 96, 16}, {"frxOBJECTS", 22 * 40, 22}, {"frxEMPTY", 16, 16},
+               {"frxBAND", 16, 12}, {"FRXTRUETYPE_FNT", 16, 12}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TBitmap b;
+    b.LoadFromResourceName(0, c.Name);
+    EXPECT_EQ(b.Width(), c.Width);
+    EXPECT_EQ(b.Height(), c.Height);
+    EXPECT_EQ(b.Pixel(0, c.Height - 1), clFuchsia); // the transparent colour of the strips
+  }
+  // Every button tile differs from the others, so the lists show distinct glyphs.
+  TBitmap strip;
+  strip.LoadFromResourceName(0, "frxbuttons"); // names ignore case
+  std::set<std::string> tiles;
+  for (Integer t = 0; t < 2 * 96; t += 2) {
+    std::string tile;
+    for (Integer y = 0; y < 16; ++y)
+      for (Integer x = 0; x < 16; ++x)
+        tile += std::to_string(strip.Pixel(16 * t + x, y)) + ",";
+    tiles.insert(tile);
+  }
+  EXPECT_EQ(tiles.size(), 96u);
+
+  TBitmap none;
+  try {
+    none.LoadFromResourceName(0, "frxNOSUCH");
+    FAIL();
+  } catch (const EResNotFound& e) {
+    EXPECT_EQ(e.Message(), "Resource frxNOSUCH not found");
+  }
 }
