@@ -812,8 +812,13 @@ void TWinControl::RecreateWnd()
 {
   if (!FHandle)
     return;
+  // A top-level window comes back as it was: shown and active if it was.
+  bool wasShown = !FParent && IsWindowVisible(FHandle);
+  bool wasActive = wasShown && GetActiveWindow() == FHandle;
   DestroyHandle();
   CreateHandle();
+  if (wasShown)
+    ShowWindow(FHandle, wasActive ? SW_SHOW : SW_SHOWNA);
 }
 
 AnsiString TWinControl::GetText() const { return FHandle ? GetWindowText(FHandle) : FText; }

@@ -909,6 +909,36 @@ Integer TApplication::MessageBox(const AnsiString& Text, const AnsiString& Capti
   return result;
 }
 
+// ---- TDataModule ----------------------------------------------------------------------------------
+
+TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner)
+{
+  if (gScreen)
+    gScreen->FDataModules.push_back(this);
+}
+
+TDataModule::~TDataModule()
+{
+  if (gScreen) {
+    auto& list = gScreen->FDataModules;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  }
+}
+
+void TDataModule::AfterConstruction()
+{
+  TComponent::AfterConstruction();
+  if (OnCreate)
+    OnCreate(this);
+}
+
+void TDataModule::BeforeDestruction()
+{
+  if (OnDestroy)
+    OnDestroy(this);
+  TComponent::BeforeDestruction();
+}
+
 // ---- TScreen ----------------------------------------------------------------------------------------
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
@@ -957,6 +987,13 @@ TCustomForm* TScreen::Forms(Integer Index) const
   if (Index < 0 || Index >= FormCount())
     throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   return FForms[static_cast<std::size_t>(Index)];
+}
+
+TDataModule* TScreen::DataModules(Integer Index) const
+{
+  if (Index < 0 || Index >= DataModuleCount())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return FDataModules[static_cast<std::size_t>(Index)];
 }
 
 void TScreen::AddForm(TCustomForm* Form) { FForms.push_back(Form); }
@@ -1012,6 +1049,9 @@ void RegisterFormsClasses()
       .Property("OnShow", &TCustomForm::OnShow, &TCustomForm::OnShow);
   TClass form = TClassRegistration<TForm, TCustomForm>("TForm");
   RegisterClass(form); // forms are created by name (scripts, the designer)
+  TClassRegistration<TDataModule, TComponent>("TDataModule")
+      .Property("OnCreate", &TDataModule::OnCreate, &TDataModule::OnCreate)
+      .Property("OnDestroy", &TDataModule::OnDestroy, &TDataModule::OnDestroy);
   TClassRegistration<TApplication, TComponent>("TApplication");
   TClassRegistration<TScreen, TComponent>("TScreen");
 }

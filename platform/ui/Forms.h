@@ -140,6 +140,18 @@ public:
   explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
 };
 
+// A container of non-visual components (connections, datasets), listed by the screen.
+class TDataModule : public TComponent {
+public:
+  explicit TDataModule(TComponent* AOwner);
+  ~TDataModule() override;
+  void AfterConstruction() override; // fires OnCreate
+  void BeforeDestruction() override; // fires OnDestroy
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+};
+
 // The form a control sits on (null when none).
 TCustomForm* GetParentForm(TControl* Control);
 
@@ -159,14 +171,16 @@ public:
   AnsiString ExeName() const;
   TCustomForm* MainForm() const { return FMainForm; }
 
-  // Creates a form owned by the application; the first one becomes the main form.
+  // Creates a form (or data module) owned by the application; the first form becomes the
+  // main form.
   template <class T>
   void CreateForm(T*& Reference)
   {
     T* form = new T(this);
     Reference = form;
-    if (!FMainForm)
-      SetMainForm(form);
+    if constexpr (std::is_base_of_v<TCustomForm, T>)
+      if (!FMainForm)
+        SetMainForm(form);
     form->AfterConstruction();
   }
 
@@ -229,6 +243,8 @@ public:
   TRect WorkAreaRect() const { return DesktopRect(); }
   Integer FormCount() const { return static_cast<Integer>(FForms.size()); }
   TCustomForm* Forms(Integer Index) const;
+  Integer DataModuleCount() const { return static_cast<Integer>(FDataModules.size()); }
+  TDataModule* DataModules(Integer Index) const;
   TCustomForm* ActiveForm() const { return FActiveForm; }
   TCustomForm* ActiveCustomForm() const { return FActiveForm; }
   TWinControl* ActiveControl() const { return FActiveControl; }
@@ -245,12 +261,14 @@ private:
   void RemoveForm(TCustomForm* Form);
 
   std::vector<TCustomForm*> FForms;
+  std::vector<TDataModule*> FDataModules;
   std::vector<std::pair<TCursor, HCURSOR>> FCursors; // our own cursors by id
   TCustomForm* FActiveForm = nullptr;
   TWinControl* FActiveControl = nullptr;
   TCursor FCursor = 0;
 
   friend class TCustomForm;
+  friend class TDataModule;
 };
 
 TApplication* Application();

@@ -567,3 +567,53 @@ TEST_F(FormControls, PublishedPropertiesReachTheControls)
   ASSERT_NE(onClick, nullptr);
   EXPECT_EQ(GetPropInfo(form, "Anchors")->PropType->Name, "TAnchors");
 }
+
+// ---- Controls that go away inside their own handlers -----------------------------------------------
+
+TEST_F(FormControls, HandlersMayFreeTheirOwnControlOrForm)
+{
+  TForm* form = MakeForm("释放", Bounds(100, 100, 300, 200));
+  auto* selfDeleting = Make<TTestButton>(form, Bounds(10, 10, 80, 25), "删除");
+  selfDeleting->OnClick = [](TObject* sender) { delete static_cast<TControl*>(sender); };
+  auto* closer = Make<TTestButton>(form, Bounds(10, 50, 80, 25), "关闭");
+  bool destroyed = false;
+  form->OnDestroy = [&](TObject*) { destroyed = true; };
+  closer->OnClick = [form](TObject*) { form->Release(); };
+  form->Show();
+  Headless().ProcessMessages();
+  Headless().Click(CenterOf(selfDeleting));
+  EXPECT_EQ(form->ControlCount(), 1);
+  TPoint at = CenterOf(closer);
+  HWND h = form->Handle();
+  Headless().Advance(1000);
+  Headless().Click(at);
+  EXPECT_TRUE(destroyed) << "released once the click was done";
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_EQ(Screen()->FormCount(), 0);
+}
+
+TEST_F(FormControls, AFormMovesIntoAnotherWindowAndBack)
+{
+  TForm* host = MakeForm("宿主", Bounds(100, 100, 400, 300));
+  TForm* guest = MakeForm("客人", Bounds(0, 0, 200, 150));
+  auto* inner = Make<TCustomControl>(guest, Bounds(5, 5, 50, 20));
+  host->Show();
+  guest->Show();
+  guest->SetBorderStyle(bsNone);
+  HWND innerHandle = inner->Handle();
+  guest->SetParent(host);
+  guest->SetBounds(10, 10, 200, 150);
+  EXPECT_TRUE(IsChild(host->Handle(), guest->Handle()));
+  EXPECT_EQ(inner->Handle(), innerHandle) << "its children keep their windows";
+  EXPECT_EQ(WindowFromPoint(inner->ClientToScreen({1, 1})), inner->Handle());
+  guest->SetParent(nullptr);
+  EXPECT_FALSE(IsChild(host->Handle(), guest->Handle()));
+  EXPECT_EQ(GetAncestor(guest->Handle(), GA_ROOT), guest->Handle());
+
+  TDataModule* module = nullptr;
+  Application()->CreateForm(module);
+  EXPECT_EQ(Screen()->DataModuleCount(), 1);
+  EXPECT_EQ(Screen()->DataModules(0), module);
+  delete module;
+  EXPECT_EQ(Screen()->DataModuleCount(), 0);
+}
