@@ -66,3 +66,19 @@ TFormatSettings FormatSettings = DefaultFormatSettings();
 TSysLocale SysLocale;
 
 void GetFormatSettings() { FormatSettings = DefaultFormatSettings(); }
+
+Integer Win32Platform = VER_PLATFORM_WIN32_NT;
+Integer Win32MajorVersion = 5;
+Integer Win32MinorVersion = 1;
+
+AnsiString GetLocaleStr(Integer /*Locale*/, Integer LocaleType, const AnsiString& Default)
+{
+  switch (LocaleType) {
+  case LOCALE_IFIRSTDAYOFWEEK:
+    return std::to_string(SysLocale.FirstDayOfWeek);
+  case LOCALE_SISO639LANGNAME:
+    return SysLocale.LanguageCode;
+  default:
+    return Default;
+  }
+}

@@ -51,3 +51,20 @@ struct TSysLocale {
   AnsiString LanguageCode = "zh";
 };
 extern TSysLocale SysLocale;
+
+// Locale queries by the platform's LOCALE_* numbers. There is one locale profile, so the
+// locale argument (LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT, a thread locale) plays no
+// part: LOCALE_IFIRSTDAYOFWEEK gives SysLocale.FirstDayOfWeek as text ("0" = Monday),
+// LOCALE_SISO639LANGNAME SysLocale.LanguageCode; any other query gives Default.
+inline constexpr Integer LOCALE_USER_DEFAULT = 0x0400;
+inline constexpr Integer LOCALE_SYSTEM_DEFAULT = 0x0800;
+inline constexpr Integer LOCALE_SISO639LANGNAME = 0x0059;
+inline constexpr Integer LOCALE_IFIRSTDAYOFWEEK = 0x100C;
+AnsiString GetLocaleStr(Integer Locale, Integer LocaleType, const AnsiString& Default);
+
+// The platform the program reports it runs on: the NT family, version 5.1. Tests may set
+// other versions; unit start-up restores these.
+inline constexpr Integer VER_PLATFORM_WIN32_NT = 2;
+extern Integer Win32Platform;
+extern Integer Win32MajorVersion;
+extern Integer Win32MinorVersion;

@@ -2,13 +2,23 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Units.h"
 
 namespace {
 
-void SysUtilsInitialization() { GetFormatSettings(); }
+void SysUtilsInitialization()
+{
+  GetFormatSettings();
+  SysLocale = TSysLocale();
+  Win32Platform = VER_PLATFORM_WIN32_NT;
+  Win32MajorVersion = 5;
+  Win32MinorVersion = 1;
+  TrueBoolStrs = {"True"};
+  FalseBoolStrs = {"False"};
+}
 
 // The class records of the object model's own classes. The Name property is written by
 // the filers themselves, so it is not stored with the others.

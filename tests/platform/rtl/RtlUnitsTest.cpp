@@ -4,9 +4,12 @@
 #include <typeinfo>
 
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/rtl/Units.h"
 
 // The runtime's own classes have class records (scripts, the designer and ClassName rely
 // on them): the right name and parent, and a virtual constructor only where an object can
@@ -61,4 +64,43 @@ TEST(RtlUnits, ObjectListMadeByReferenceOwnsItsObjects)
   // the list's OwnsObjects flag.
   std::unique_ptr<TObject> made(ClassInfoOf(typeid(TObjectList))->Create(nullptr));
   EXPECT_TRUE(As<TObjectList>(made.get())->OwnsObjects());
+}
+
+TEST(RtlUnits, LocaleQueriesAnswerFromTheOneProfile)
+{
+  struct Case {
+    Integer Locale;
+    Integer Type;
+    const char* Expected;
+  } cases[] = {
+      {LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, "0"}, // Monday
+      {LOCALE_SYSTEM_DEFAULT, LOCALE_SISO639LANGNAME, "zh"},
+      {0x0804, LOCALE_SISO639LANGNAME, "zh"}, // any locale id: there is one profile
+      {LOCALE_USER_DEFAULT, 0x7777, "fallback"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Type);
+    EXPECT_EQ(GetLocaleStr(c.Locale, c.Type, "fallback"), c.Expected);
+  }
+  SysLocale.FirstDayOfWeek = 6;
+  EXPECT_EQ(GetLocaleStr(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, "0"), "6");
+  SysLocale = TSysLocale();
+}
+
+TEST(RtlUnits, RestartingTheUnitsRestoresProgramWideSettings)
+{
+  EXPECT_EQ(Win32Platform, VER_PLATFORM_WIN32_NT);
+  EXPECT_EQ(Win32MajorVersion, 5);
+  EXPECT_EQ(Win32MinorVersion, 1);
+  Win32MajorVersion = 6; // a test that pretends a newer platform
+  Win32MinorVersion = 0;
+  FormatSettings.DateSeparator = '/';
+  SysLocale.FarEast = false;
+  TrueBoolStrs = {"Yes"};
+  ReinitializeUnits();
+  EXPECT_EQ(Win32MajorVersion, 5);
+  EXPECT_EQ(Win32MinorVersion, 1);
+  EXPECT_EQ(FormatSettings.DateSeparator, '-');
+  EXPECT_TRUE(SysLocale.FarEast);
+  EXPECT_EQ(BoolToStr(true, true), "True");
 }
