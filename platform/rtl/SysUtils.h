@@ -1,7 +1,7 @@
 // The runtime's general-purpose unit in one header: basic types, exceptions and their
 // message texts, format settings, GBK string functions and text conversion, number and
-// date formatting and parsing, the arithmetic the runtime offers, and files, paths and the
-// program's directory. Each topic has its own header, which code may include alone;
+// date formatting and parsing, the arithmetic the runtime offers, resource strings, and
+// files, paths and the program's directory. Each topic has its own header, which code may include alone;
 // Classes.h gathers the object model the same way.
 #pragma once
 
@@ -14,5 +14,6 @@
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/ResStrings.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/Types.h"
