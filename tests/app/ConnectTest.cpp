@@ -34,19 +34,18 @@ TEST_P(SettingsToDatabase, ConnectsWithTheSavedSettings)
     entries.ProviderIdx = 1;
     entries.DefaultCon = true;
   } else {
-    app_test::TPgTestServerEnvironment::Used = true;
-    app_test::TPgTestServer& server = app_test::TPgTestServer::Instance();
-    ASSERT_TRUE(server.Running()) << server.Error();
+    std::string socketDir, error;
+    ASSERT_TRUE(PostgreSQLTestServer(socketDir, error)) << "the PostgreSQL test server did not start: " << error;
     // A database of its own, so that the schema can be created afresh.
     TADOConnection admin;
-    admin.SetConnectionString("Provider=SQLOLEDB.1;Data Source=" + server.SocketDir() +
+    admin.SetConnectionString("Provider=SQLOLEDB.1;Data Source=" + socketDir +
                               ";User ID=postgres;Password=;Initial Catalog=postgres;");
     admin.Open();
     admin.Execute("drop database if exists qhwbp_settings");
     admin.Execute("create database qhwbp_settings");
     admin.Close();
     entries.ProviderIdx = 0;
-    entries.MssqlServer = server.SocketDir();
+    entries.MssqlServer = socketDir;
     entries.MssqlDb = "qhwbp_settings";
     entries.MssqlUser = "postgres";
     entries.MssqlPw = "ignored;\"quoted\""; // trust authentication: only the quoting matters

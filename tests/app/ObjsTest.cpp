@@ -50,10 +50,9 @@ protected:
       ASSERT_TRUE(Db->Connect(GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FDatabase + ";")));
       return;
     }
-    app_test::TPgTestServerEnvironment::Used = true;
-    app_test::TPgTestServer& server = app_test::TPgTestServer::Instance();
-    ASSERT_TRUE(server.Running()) << "the PostgreSQL test server did not start: " << server.Error();
-    ASSERT_TRUE(Db->Connect(GbkToWide("Provider=SQLOLEDB.1;Data Source=" + server.SocketDir() +
+    std::string socketDir, error;
+    ASSERT_TRUE(PostgreSQLTestServer(socketDir, error)) << "the PostgreSQL test server did not start: " << error;
+    ASSERT_TRUE(Db->Connect(GbkToWide("Provider=SQLOLEDB.1;Data Source=" + socketDir +
                                       ";User ID=postgres;Password=;Initial Catalog=postgres;")));
     const std::vector<AnsiString>& tables = SchemaTables();
     for (auto table = tables.rbegin(); table != tables.rend(); ++table)

@@ -12,7 +12,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Registry.h"
-#include "tests/platform/data/TestDatabases.h"
+#include "tests/support/TestDatabases.h"
 
 using data_detail::RewriteSql;
 using data_detail::sdPostgreSQL;

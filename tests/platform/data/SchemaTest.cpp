@@ -9,7 +9,7 @@
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
-#include "tests/platform/data/TestDatabases.h"
+#include "tests/support/TestDatabases.h"
 
 namespace {
 

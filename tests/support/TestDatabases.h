@@ -14,3 +14,7 @@ AnsiString NewSQLiteDatabase(AnsiString& File);
 // The connection string of the test server's "postgres" database. False, with Error
 // telling why, when the server could not be started.
 bool PostgreSQLTestDatabase(AnsiString& ConnectionString, std::string& Error);
+
+// The folder of the test server's Unix socket, which connection strings give as the host.
+// False, with Error telling why, when the server could not be started.
+bool PostgreSQLTestServer(std::string& SocketDir, std::string& Error);

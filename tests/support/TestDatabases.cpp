@@ -1,5 +1,5 @@
-// The test databases (TestDatabases.h).
-#include "tests/platform/data/TestDatabases.h"
+// The test databases shared by the test binaries (TestDatabases.h).
+#include "tests/support/TestDatabases.h"
 
 #include <gtest/gtest.h>
 
@@ -135,7 +135,7 @@ AnsiString NewSQLiteDatabase(AnsiString& File)
          ";Persist Security Info=False;Jet OLEDB:Database Password=x";
 }
 
-bool PostgreSQLTestDatabase(AnsiString& ConnectionString, std::string& Error)
+bool PostgreSQLTestServer(std::string& SocketDir, std::string& Error)
 {
   ServerUsed = true;
   TPgServer& server = TPgServer::Instance();
@@ -143,8 +143,17 @@ bool PostgreSQLTestDatabase(AnsiString& ConnectionString, std::string& Error)
     Error = server.Error();
     return false;
   }
+  SocketDir = server.SocketDir();
+  return true;
+}
+
+bool PostgreSQLTestDatabase(AnsiString& ConnectionString, std::string& Error)
+{
+  std::string socketDir;
+  if (!PostgreSQLTestServer(socketDir, Error))
+    return false;
   ConnectionString = "Provider=SQLOLEDB.1;Persist Security Info=True;User ID=postgres;Password=;"
                      "Initial Catalog=postgres;Data Source=" +
-                     server.SocketDir() + ";Use Procedure for Prepare=1;Auto Translate=True";
+                     socketDir + ";Use Procedure for Prepare=1;Auto Translate=True";
   return true;
 }
