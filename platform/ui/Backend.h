@@ -80,6 +80,10 @@ bool ProcessQueuedMessage();
 void SetIdleHook(void (*hook)());
 void RunIdleHook();
 
+// What the innermost loop is (a modal form, the application's loop ...), named in the
+// headless backend's "would block forever" failure. Returns the previous name.
+AnsiString SetWaiterName(const AnsiString& name);
+
 // The backing surface of a top-level window (window coordinates); null for others.
 TImageSurface* WindowSurface(HWND hwnd);
 // Paints the screen: the desktop colour, then every visible top-level window bottom to

@@ -185,8 +185,12 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
 
 TCustomForm::~TCustomForm()
 {
-  if (gScreen)
+  if (gScreen) {
+    for (TCustomForm* f : gScreen->FForms)
+      if (f->FActiveMDIChild == this)
+        f->FActiveMDIChild = nullptr;
     gScreen->RemoveForm(this);
+  }
   if (gApplication && gApplication->FMainForm == this)
     gApplication->FMainForm = nullptr;
   delete FCanvas;
@@ -195,8 +199,12 @@ TCustomForm::~TCustomForm()
 void TCustomForm::AfterConstruction()
 {
   TWinControl::AfterConstruction();
+  TDestroyWatch watch(this);
   if (OnCreate)
     OnCreate(this);
+  // MDI children appear as soon as they exist.
+  if (!watch.Destroyed() && FFormStyle == fsMDIChild && !FVisible)
+    Show();
 }
 
 void TCustomForm::BeforeDestruction()
@@ -221,6 +229,16 @@ void TCustomForm::CreateParams(TCreateParams& Params)
 {
   TWinControl::CreateParams(Params);
   Params.Style &= ~(WS_VISIBLE | WS_TABSTOP);
+  if (FFormStyle == fsMDIChild) {
+    TCustomForm* frame = gApplication ? gApplication->MainForm() : nullptr;
+    if (!frame || frame->FFormStyle != fsMDIForm || frame == this)
+      throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+    frame->HandleNeeded();
+    Params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU;
+    Params.ExStyle |= WS_EX_MDICHILD;
+    Params.WndParent = frame->FClientWindow->Handle();
+    return;
+  }
   if (FParent) {
     Params.Style |= WS_CLIPCHILDREN;
     return;
@@ -321,6 +339,34 @@ void TCustomForm::Show()
 {
   SetVisible(true);
   BringToFront();
+  if (FFormStyle == fsMDIChild)
+    MDIActivate();
+}
+
+void TCustomForm::MDIActivate()
+{
+  TCustomForm* frame = gApplication ? gApplication->MainForm() : nullptr;
+  if (FFormStyle != fsMDIChild || !frame || frame->FActiveMDIChild == this)
+    return;
+  TCustomForm* previous = frame->FActiveMDIChild;
+  frame->FActiveMDIChild = this;
+  BringToFront();
+  TDestroyWatch watch(this);
+  if (previous) {
+    previous->FActive = false;
+    previous->Deactivate();
+  }
+  if (watch.Destroyed())
+    return;
+  FActive = true;
+  Activate();
+}
+
+void TCustomForm::WMMouseActivate(TMessage& Message)
+{
+  if (FFormStyle == fsMDIChild)
+    MDIActivate();
+  DefaultHandler(Message);
 }
 
 void TCustomForm::Hide() { SetVisible(false); }
@@ -493,6 +539,10 @@ TModalResult TCustomForm::ShowModal()
         SetActiveWindow(Previous);
     }
   } restore{this, watch, disabled, previousActive};
+  struct TWaiter {
+    AnsiString Previous;
+    ~TWaiter() { SetWaiterName(Previous); }
+  } waiter{SetWaiterName("the modal loop of " + ClassName() + " \"" + Caption() + "\"")};
   Show();
   FModalResult = 0;
   while (!watch.Destroyed()) {
@@ -607,34 +657,27 @@ void TCustomForm::Deactivate()
 
 // ---- MDI --------------------------------------------------------------------------------------
 
+// MDI children are the client window's children, front first.
 Integer TCustomForm::MDIChildCount() const
 {
-  if (FFormStyle != fsMDIForm || !gScreen)
-    return 0;
   Integer n = 0;
-  for (TCustomForm* f : gScreen->FForms)
-    if (f->FFormStyle == fsMDIChild)
-      ++n;
+  while (MDIChildren(n))
+    ++n;
   return n;
 }
 
 TCustomForm* TCustomForm::MDIChildren(Integer Index) const
 {
-  if (FFormStyle == fsMDIForm && gScreen)
-    for (TCustomForm* f : gScreen->FForms)
-      if (f->FFormStyle == fsMDIChild && Index-- == 0)
-        return f;
+  if (FFormStyle != fsMDIForm || !FClientWindow || !FClientWindow->HandleAllocated() || Index < 0)
+    return nullptr;
+  HWND client = const_cast<TWinControl*>(FClientWindow)->Handle();
+  for (HWND h = GetWindow(client, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (auto* f = dynamic_cast<TCustomForm*>(FindControl(h)); f && f->FFormStyle == fsMDIChild && Index-- == 0)
+      return f;
   return nullptr;
 }
 
-TCustomForm* TCustomForm::ActiveMDIChild() const
-{
-  TCustomForm* active = nullptr;
-  for (Integer i = 0; i < MDIChildCount(); ++i)
-    if (TCustomForm* f = MDIChildren(i); f->Visible() && (!active || f->FActive))
-      active = f;
-  return active;
-}
+TCustomForm* TCustomForm::ActiveMDIChild() const { return FFormStyle == fsMDIForm ? FActiveMDIChild : nullptr; }
 
 // ---- Messages ---------------------------------------------------------------------------------
 
@@ -647,6 +690,7 @@ void TCustomForm::Dispatch(TMessage& Message)
   case WM_SYSCOLORCHANGE: WMSysColorChange(Message); break;
   case WM_SETTINGCHANGE: WMSettingChange(Message); break;
   case CM_RELEASE: CMRelease(Message); break;
+  case WM_MOUSEACTIVATE: WMMouseActivate(Message); break;
   default: TWinControl::Dispatch(Message); break;
   }
 }

@@ -104,6 +104,8 @@ protected:
   virtual void Deactivate();
   void CloseModal();
   void ApplyPosition();
+  // An MDI child comes to the front of its frame and becomes the active child.
+  void MDIActivate();
 
   void Dispatch(TMessage& Message) override;
   void CMVisibleChanged(TMessage& Message) override;
@@ -114,6 +116,7 @@ protected:
   virtual void WMSysColorChange(TMessage& Message);
   virtual void WMSettingChange(TMessage& Message);
   virtual void CMRelease(TMessage& Message);
+  virtual void WMMouseActivate(TMessage& Message);
 
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
@@ -128,6 +131,7 @@ protected:
   TWinControl* FActiveControl = nullptr;
   TWinControl* FFocusedControl = nullptr;
   TWinControl* FClientWindow = nullptr;
+  TCustomForm* FActiveMDIChild = nullptr;
   TCanvas* FCanvas = nullptr;
 
 private:

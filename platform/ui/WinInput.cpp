@@ -469,19 +469,19 @@ void InputMouseButton(TMouseButtonKind button, bool down, TPoint screen)
     return;
   }
   if (down && !captured) {
+    // Every press asks the window (and through it its parents, where MDI children take
+    // the activation among themselves); the top-level window activates when it is not.
     TWnd* top = TopLevelOf(w);
-    if (s.Active != top->Handle && Activatable(top)) {
-      LRESULT answer = Send(w, WM_MOUSEACTIVATE, top->Handle,
-                            MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
-      if (!(w = FromHandle(target)))
-        return;
-      if (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT)
-        ActivateTopLevel(top, WA_CLICKACTIVE);
-      if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT)
-        return;
-      if (!(w = FromHandle(target)))
-        return;
-    }
+    HWND topHandle = top->Handle;
+    LRESULT answer = Send(w, WM_MOUSEACTIVATE, topHandle, MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
+    if (!(w = FromHandle(target)) || !(top = FromHandle(topHandle)))
+      return;
+    if (s.Active != topHandle && Activatable(top) && (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT))
+      ActivateTopLevel(top, WA_CLICKACTIVE);
+    if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT)
+      return;
+    if (!(w = FromHandle(target)))
+      return;
     Send(w, WM_SETCURSOR, target, MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
     if (!(w = FromHandle(target)))
       return;

@@ -14,6 +14,7 @@ namespace {
 
 TWindowBackend* gBackend = nullptr;
 TMessageFilter gFilter = nullptr;
+AnsiString gWaiter;
 void (*gIdleHook)() = nullptr;
 
 bool IsMouseButtonMessage(UINT m)
@@ -157,6 +158,13 @@ TWindowBackend* WindowBackend() { return gBackend; }
 void SetWindowBackend(TWindowBackend* backend) { gBackend = backend; }
 
 void SetMessageFilter(TMessageFilter filter) { gFilter = filter; }
+
+AnsiString SetWaiterName(const AnsiString& name)
+{
+  AnsiString old = gWaiter;
+  gWaiter = name;
+  return old;
+}
 void SetIdleHook(void (*hook)()) { gIdleHook = hook; }
 
 void RunIdleHook()
@@ -367,7 +375,7 @@ bool WaitMessage()
   while (!PeekMessage(m, 0, 0, 0, PM_NOREMOVE)) {
     if (!gBackend)
       throw EInvalidOperation("WaitMessage would block: no window backend is installed");
-    gBackend->WaitForInput(NextTimerDue(), "WaitMessage");
+    gBackend->WaitForInput(NextTimerDue(), gWaiter.empty() ? "WaitMessage" : gWaiter.c_str());
   }
   return true;
 }
@@ -377,7 +385,7 @@ bool GetMessage(MSG& msg, HWND hwnd, UINT first, UINT last)
   while (!PeekMessage(msg, hwnd, first, last, PM_REMOVE)) {
     if (!gBackend)
       throw EInvalidOperation("GetMessage would block: no window backend is installed");
-    gBackend->WaitForInput(NextTimerDue(), "GetMessage");
+    gBackend->WaitForInput(NextTimerDue(), gWaiter.empty() ? "GetMessage" : gWaiter.c_str());
   }
   return msg.message != WM_QUIT;
 }

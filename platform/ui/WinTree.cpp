@@ -711,13 +711,16 @@ bool ShowWindow(HWND hwnd, Integer cmd)
   if (!activate || w->Parent)
     flags |= SWP_NOACTIVATE | SWP_NOZORDER;
   TRect target = w->Rect;
-  if (cmd == SW_SHOWMAXIMIZED && !w->Parent) {
+  if (cmd == SW_SHOWMAXIMIZED) {
     if (w->ShowState != SW_SHOWMAXIMIZED)
       w->NormalRect = w->Rect;
     w->ShowState = SW_SHOWMAXIMIZED;
     w->Style |= WS_MAXIMIZE;
-    TSize screen = WindowBackend() ? WindowBackend()->ScreenSize() : TSize{1024, 768};
-    target = Bounds(0, 0, screen.cx, screen.cy);
+    // A maximized child fills its parent's client area, a top-level window the screen.
+    TSize area = WindowBackend() ? WindowBackend()->ScreenSize() : TSize{1024, 768};
+    if (w->Parent)
+      area = {w->Parent->Client.Width(), w->Parent->Client.Height()};
+    target = Bounds(0, 0, area.cx, area.cy);
     flags &= ~(SWP_NOSIZE | SWP_NOMOVE);
   } else if ((cmd == SW_RESTORE || cmd == SW_SHOWNORMAL) && w->ShowState != SW_SHOWNORMAL) {
     w->ShowState = SW_SHOWNORMAL;

@@ -331,7 +331,12 @@ TEST_F(ModalDialogs, AnUnansweredDialogFailsInsteadOfHanging)
   TForm* main = MakeForm("主窗口", Bounds(100, 100, 500, 400));
   main->Show();
   TDialog d = MakeDialog("无人回答");
-  EXPECT_THROW(d.Form->ShowModal(), EHeadlessBlocked);
+  try {
+    d.Form->ShowModal();
+    ADD_FAILURE() << "the modal loop returned";
+  } catch (EHeadlessBlocked& e) {
+    EXPECT_NE(e.Message().find("the modal loop of TForm \"无人回答\""), AnsiString::npos) << e.Message();
+  }
   EXPECT_TRUE(IsWindowEnabled(main->Handle())) << "the loop cleaned up on the way out";
   EXPECT_FALSE(d.Form->Visible());
 }
@@ -616,4 +621,66 @@ TEST_F(FormControls, AFormMovesIntoAnotherWindowAndBack)
   EXPECT_EQ(Screen()->DataModules(0), module);
   delete module;
   EXPECT_EQ(Screen()->DataModuleCount(), 0);
+}
+
+// ---- MDI --------------------------------------------------------------------------------------------
+
+namespace {
+
+class TFrameForm : public TForm {
+public:
+  explicit TFrameForm(TComponent* AOwner) : TForm(AOwner)
+  {
+    SetFormStyle(fsMDIForm);
+    SetCaption("运单管理");
+    SetBounds(0, 0, 600, 400);
+  }
+};
+
+class TChildForm : public TForm {
+public:
+  explicit TChildForm(TComponent* AOwner) : TForm(AOwner)
+  {
+    SetFormStyle(fsMDIChild);
+    SetBounds(10, 10, 200, 150);
+  }
+};
+
+} // namespace
+
+TEST_F(FormControls, MDIChildrenLiveInTheFramesClientArea)
+{
+  TFrameForm* frame = nullptr;
+  Application()->CreateForm(frame);
+  frame->Show();
+  TChildForm* first = nullptr;
+  TChildForm* second = nullptr;
+  Application()->CreateForm(first);
+  first->SetCaption("预览一");
+  Application()->CreateForm(second);
+  second->SetCaption("预览二");
+  second->SetBounds(250, 10, 200, 150);
+  Headless().ProcessMessages();
+  ASSERT_NE(frame->ClientWindow(), nullptr);
+  EXPECT_TRUE(IsChild(frame->ClientWindow()->Handle(), first->Handle()));
+  EXPECT_EQ(frame->MDIChildCount(), 2);
+  EXPECT_EQ(frame->MDIChildren(0), second) << "front first";
+  EXPECT_EQ(frame->ActiveMDIChild(), second);
+  EXPECT_EQ(GetActiveWindow(), frame->Handle()) << "the frame stays the active window";
+
+  Headless().Click(first->ClientToScreen({20, 20}));
+  EXPECT_EQ(frame->ActiveMDIChild(), first);
+  EXPECT_EQ(frame->MDIChildren(0), first);
+
+  first->SetWindowState(wsMaximized);
+  TRect client = frame->ClientWindow()->ClientRect();
+  EXPECT_EQ(first->BoundsRect(), Rect(0, 0, client.Width(), client.Height()));
+
+  TCloseAction action = caNone;
+  second->OnClose = [&](TObject*, TCloseAction& a) { action = a; };
+  second->Close();
+  EXPECT_EQ(action, caMinimize) << "an MDI child minimizes by default";
+  TForm* stray = new TChildForm(nullptr);
+  EXPECT_NO_THROW(stray->HandleNeeded());
+  delete stray;
 }
