@@ -551,6 +551,13 @@ Integer TCanvas::GetDeviceCaps(Integer index) const
   }
 }
 
+Integer GetObjectType(const TCanvas* canvas)
+{
+  if (!canvas || !canvas->Surface())
+    return 0;
+  return canvas->Surface()->Kind() == skRecording ? OBJ_ENHMETADC : OBJ_DC;
+}
+
 Integer TCanvas::SaveDC()
 {
   TState s;

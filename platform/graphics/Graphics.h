@@ -371,6 +371,11 @@ private:
   TBitmap* FBitmap = nullptr;
 };
 
+// A program-wide solid brush of system colour index (0..30), following changes of the
+// colour table; null for other indexes. The brush belongs to the table: callers assign it,
+// never change or free it.
+TBrush* GetSysColorBrush(Integer index);
+
 class TFont : public TGraphicsObject {
 public:
   TFont();
@@ -634,6 +639,12 @@ enum : Integer {
 };
 // TECHNOLOGY values.
 enum : Integer { DT_RASDISPLAY = 1, DT_RASPRINTER = 2, DT_METAFILE = 5 };
+
+// What kind of device a canvas draws on: OBJ_ENHMETADC for metafile canvases, OBJ_DC for
+// the others (screens, bitmaps, printers; GetDeviceCaps(TECHNOLOGY) tells printers apart);
+// 0 for a canvas without a surface.
+enum : Integer { OBJ_DC = 3, OBJ_METADC = 4, OBJ_MEMDC = 10, OBJ_ENHMETADC = 12 };
+Integer GetObjectType(const TCanvas* canvas);
 
 // Saves a canvas's state and restores it when it goes out of scope.
 class TCanvasSaver {

@@ -113,6 +113,18 @@ void TBrush::Assign(TPersistent* Source)
   Changed();
 }
 
+TBrush* GetSysColorBrush(Integer index)
+{
+  static TBrush* brushes[COLOR_ENDCOLORS + 1] = {};
+  if (index < 0 || index > COLOR_ENDCOLORS)
+    return nullptr;
+  if (!brushes[index]) {
+    brushes[index] = new TBrush(); // lives as long as the program
+    brushes[index]->SetColor(clSystemColor | index);
+  }
+  return brushes[index];
+}
+
 // ---------------------------------------------------------------------------------------
 // TFont
 

@@ -342,6 +342,14 @@ std::vector<AnsiString> ScreenFonts()
   return names;
 }
 
+std::vector<TFontFamilyInfo> EnumFontFamilies()
+{
+  std::vector<TFontFamilyInfo> families;
+  for (const AnsiString& name : ScreenFonts())
+    families.push_back({name, TRUETYPE_FONTTYPE});
+  return families;
+}
+
 std::unique_ptr<TTextEngine> CreatePangoTextEngine() { return std::make_unique<TPangoTextEngine>(); }
 
 TTextEngine& DefaultTextEngine()

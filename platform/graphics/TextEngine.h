@@ -99,6 +99,15 @@ AnsiString SubstituteFontName(const AnsiString& name);
 // families whose names GBK can hold, and the substituted platform names, sorted without
 // regard to case, each once.
 std::vector<AnsiString> ScreenFonts();
+// Font type flags of the font enumeration.
+enum : Integer { RASTER_FONTTYPE = 1, DEVICE_FONTTYPE = 2, TRUETYPE_FONTTYPE = 4 };
+struct TFontFamilyInfo {
+  AnsiString Name;
+  Integer FontType = TRUETYPE_FONTTYPE;
+};
+// The font enumeration of screens and printers (one list): the names of ScreenFonts, each
+// scalable and so flagged TrueType.
+std::vector<TFontFamilyInfo> EnumFontFamilies();
 // The fontconfig file shipped with the program (platform/graphics/fonts.conf or beside the
 // executable); empty when not found.
 AnsiString ShippedFontConfigFile();

@@ -263,6 +263,13 @@ TEST(PangoText, ScreenFontsOfferInstalledAndPlatformNames)
   EXPECT_TRUE(has("文泉驿正黑")); // a localised family name GBK can hold
   for (size_t i = 1; i < fonts.size(); ++i)
     EXPECT_LT(AnsiCompareText(fonts[i - 1], fonts[i]), 0) << fonts[i - 1] << " / " << fonts[i];
+  // The enumeration offers the same names, every one scalable.
+  std::vector<TFontFamilyInfo> families = EnumFontFamilies();
+  ASSERT_EQ(families.size(), fonts.size());
+  for (size_t i = 0; i < families.size(); ++i) {
+    EXPECT_EQ(families[i].Name, fonts[i]);
+    EXPECT_EQ(families[i].FontType & TRUETYPE_FONTTYPE, TRUETYPE_FONTTYPE);
+  }
 }
 
 TEST(PangoText, WidthsAddUpAndScaleWithTheFont)

@@ -89,6 +89,21 @@ TEST(Font, HandleDescribesTheFontAsALogicalFontAndSetsItBack)
   EXPECT_EQ(changes, 1); // the same record changes nothing
 }
 
+TEST(PenAndBrush, SystemColourBrushesFollowTheTable)
+{
+  ASSERT_NE(GetSysColorBrush(COLOR_BTNFACE), nullptr);
+  EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), GetSysColorBrush(COLOR_BTNFACE));
+  EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE)->Color(), clBtnFace);
+  EXPECT_EQ(GetSysColorBrush(31), nullptr);
+  EXPECT_EQ(GetSysColorBrush(-1), nullptr);
+  SetSysColor(COLOR_INFOBK, RGB(9, 8, 7));
+  TBitmap b(2, 2);
+  b.Canvas()->Brush()->Assign(GetSysColorBrush(COLOR_INFOBK));
+  b.Canvas()->FillRect(Rect(0, 0, 2, 2));
+  ResetSysColors();
+  EXPECT_EQ(b.Pixel(1, 1), RGB(9, 8, 7));
+}
+
 TEST(PenAndBrush, DefaultsAssignAndRasterCodes)
 {
   TPen p;

@@ -127,3 +127,16 @@ TEST(Metafile, TextRecordsKeepTextAndBounds)
   EXPECT_EQ(target.GetPixel(19, 40), clWhite);
   EXPECT_EQ(target.GetPixel(48, 41), clBlack); // the double-byte box starts at 10 + 14 doubled
 }
+
+TEST(Metafile, CanvasesTellWhatTheyDrawOn)
+{
+  TMetafile mf;
+  TMetafileCanvas mc(&mf, 0);
+  EXPECT_EQ(GetObjectType(&mc), OBJ_ENHMETADC);
+  EXPECT_EQ(mc.GetDeviceCaps(TECHNOLOGY), DT_METAFILE);
+  TImageSurface screen(4, 4);
+  TCanvas sc(&screen);
+  EXPECT_EQ(GetObjectType(&sc), OBJ_DC);
+  TCanvas none;
+  EXPECT_EQ(GetObjectType(&none), 0);
+}
