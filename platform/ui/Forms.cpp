@@ -691,6 +691,7 @@ void TCustomForm::Dispatch(TMessage& Message)
   case WM_SETTINGCHANGE: WMSettingChange(Message); break;
   case CM_RELEASE: CMRelease(Message); break;
   case WM_MOUSEACTIVATE: WMMouseActivate(Message); break;
+  case WM_NEXTDLGCTL: WMNextDlgCtl(Message); break;
   default: TWinControl::Dispatch(Message); break;
   }
 }
@@ -715,6 +716,18 @@ void TCustomForm::WMActivate(TMessage& Message)
 }
 
 void TCustomForm::WMClose(TMessage&) { Close(); }
+
+// WParam is a window to focus when LParam is non-zero; otherwise 0 moves forward and any
+// other value back (posted by controls, so it runs after the key that asked for it).
+void TCustomForm::WMNextDlgCtl(TMessage& Message)
+{
+  if (Message.LParam) {
+    if (TWinControl* c = FindControl(static_cast<HWND>(Message.WParam)); c && c->CanFocus())
+      c->SetFocus();
+    return;
+  }
+  SelectNext(FActiveControl, Message.WParam == 0, true);
+}
 
 void TCustomForm::WMSysCommand(TMessage& Message) { DefaultHandler(Message); }
 

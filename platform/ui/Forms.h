@@ -117,6 +117,7 @@ protected:
   virtual void WMSettingChange(TMessage& Message);
   virtual void CMRelease(TMessage& Message);
   virtual void WMMouseActivate(TMessage& Message);
+  virtual void WMNextDlgCtl(TMessage& Message);
 
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};

@@ -192,6 +192,12 @@ TEST_F(FormControls, FocusEnterExitTabAndKeyPreview)
   EXPECT_EQ(t, (TTrace{"a.enter", "a.exit", "c.enter"}));
   Headless().Key(VK_TAB, true);
   EXPECT_TRUE(a->Focused());
+  PostMessage(form->Handle(), WM_NEXTDLGCTL, 0, 0);
+  Headless().ProcessMessages();
+  EXPECT_TRUE(c->Focused()) << "a posted WM_NEXTDLGCTL moves on";
+  PostMessage(form->Handle(), WM_NEXTDLGCTL, a->Handle(), 1);
+  Headless().ProcessMessages();
+  EXPECT_TRUE(a->Focused());
 
   t.clear();
   Headless().Type("x中");
