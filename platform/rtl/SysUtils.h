@@ -1,8 +1,8 @@
 // The runtime's general-purpose unit in one header: basic types, exceptions and their
 // message texts, format settings, GBK string functions and text conversion, number and
 // date formatting and parsing, the arithmetic the runtime offers, resource strings, and
-// files, paths and the program's directory. Each topic has its own header, which code may include alone;
-// Classes.h gathers the object model the same way.
+// files, paths and the program's directory. Each topic has its own header, which code may
+// include alone; Classes.h gathers the object model the same way.
 #pragma once
 
 #include "platform/rtl/AnsiStrings.h"
