@@ -546,6 +546,9 @@ public:
   // contexts). Printers answer the sheet size, margins and printable area of their page's
   // media (Surface.h); other devices have no margins.
   Integer GetDeviceCaps(Integer index) const;
+  // Drops cached drawing objects so the next call picks up the pen, brush and font anew;
+  // nothing is cached here, so it does nothing.
+  void Refresh() {}
   // Lock/Unlock bracket drawing from another thread; the canvas only counts them.
   void Lock() { ++FLockCount; }
   void Unlock() { --FLockCount; }

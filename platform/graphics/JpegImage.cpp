@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -78,8 +79,19 @@ bool Decode(const std::string& data, bool headerOnly, TDecoded& out, char* messa
   bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   jpeg_start_decompress(&info);
-  out.Pixels.resize(static_cast<size_t>(out.Width) * out.Height);
-  row = static_cast<JSAMPROW>(std::malloc(static_cast<size_t>(out.Width) * info.output_components));
+  bool allocated = true;
+  try {
+    out.Pixels.resize(static_cast<size_t>(out.Width) * out.Height);
+  } catch (const std::bad_alloc&) {
+    allocated = false;
+  }
+  row = allocated ? static_cast<JSAMPROW>(std::malloc(static_cast<size_t>(out.Width) * info.output_components))
+                  : nullptr;
+  if (!row) {
+    std::strcpy(message, "JPEG image too large");
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
   while (info.output_scanline < info.output_height) {
     Integer y = static_cast<Integer>(info.output_scanline);
     jpeg_read_scanlines(&info, &row, 1);
@@ -194,15 +206,22 @@ void TJPEGImage::LoadFromBytes(const std::string& bytes)
 {
   TDecoded d;
   char message[JMSG_LENGTH_MAX] = "";
-  if (!Decode(bytes, false, d, message))
-    throw EJPEG(message);
+  std::unique_ptr<TBitmap> bitmap;
+  try {
+    if (!Decode(bytes, false, d, message))
+      throw EJPEG(message);
+    bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    bitmap->SetSize(d.Width, d.Height);
+  } catch (const std::bad_alloc&) {
+    // A picture that does not fit in memory is as unreadable as a damaged one.
+    throw EJPEG("JPEG image too large");
+  }
+  std::copy(d.Pixels.begin(), d.Pixels.end(), bitmap->Surface().Bits());
   FData = bytes;
   FWidth = d.Width;
   FHeight = d.Height;
-  FBitmap = std::make_unique<TBitmap>();
-  FBitmap->SetPixelFormat(pf24bit);
-  FBitmap->SetSize(d.Width, d.Height);
-  std::copy(d.Pixels.begin(), d.Pixels.end(), FBitmap->Surface().Bits());
+  FBitmap = std::move(bitmap);
   Changed();
   SetModified(false);
 }

@@ -2,6 +2,7 @@
 // JpegImage.cpp and PngImage.cpp. See Pictures.h.
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Metafile.h"
@@ -485,7 +486,12 @@ void TBitmap::LoadFromBytes(const std::string& bytes)
 {
   auto surface = std::make_unique<TImageSurface>(0, 0);
   TPixelFormat format = pfDevice;
-  DecodeBmp(bytes, *surface, format);
+  try {
+    DecodeBmp(bytes, *surface, format);
+  } catch (const std::bad_alloc&) {
+    // A picture that does not fit in memory is as unreadable as a damaged one.
+    InvalidBitmap();
+  }
   FSurface->Resize(0, 0, 0);
   FSurface->Resize(surface->Width(), surface->Height(), 0);
   std::copy_n(surface->Bits(), static_cast<size_t>(surface->Width()) * surface->Height(), FSurface->Bits());

@@ -2,6 +2,7 @@
 // white), keeps the file bytes for saving an unchanged picture and encodes the bitmap
 // (8-bit RGB) otherwise. See Pictures.h.
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include <png.h>
@@ -40,15 +41,23 @@ void TPngImage::LoadFromBytes(const std::string& bytes)
     throw EInvalidGraphic("PNG image too large");
   }
   image.format = PNG_FORMAT_BGRA;
-  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+  std::vector<png_byte> pixels;
+  std::unique_ptr<TBitmap> bitmap;
+  try {
+    pixels.resize(PNG_IMAGE_SIZE(image));
+    bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf32bit);
+    bitmap->SetSize(static_cast<Integer>(image.width), static_cast<Integer>(image.height));
+  } catch (const std::bad_alloc&) {
+    // A picture that does not fit in memory is as unreadable as a damaged one.
+    png_image_free(&image);
+    throw EInvalidGraphic("PNG image too large");
+  }
   if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
     AnsiString message = image.message;
     png_image_free(&image);
     throw EInvalidGraphic("PNG: " + message);
   }
-  auto bitmap = std::make_unique<TBitmap>();
-  bitmap->SetPixelFormat(pf32bit);
-  bitmap->SetSize(static_cast<Integer>(image.width), static_cast<Integer>(image.height));
   std::uint32_t* bits = bitmap->Surface().Bits();
   for (size_t i = 0; i < size_t(image.width) * image.height; ++i) {
     const png_byte* p = &pixels[i * 4];

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/graphics/ImgList.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
 
@@ -286,6 +287,14 @@ TEST(PrinterPage, HatchesAndPicturesOnPaper)
     picture.SetTransparent(true);              // transparent colour: the bottom-left pixel
     picture.Canvas()->SetPixels(0, 3, clFuchsia);
     c.StretchDraw(Rect(100, 0, 140, 40), &picture);
+    TBitmap glyph(8, 8); // transparent bitmaps reach paper through image lists
+    glyph.Canvas()->Brush()->SetColor(clRed);
+    glyph.Canvas()->FillRect(Rect(0, 0, 8, 8));
+    glyph.Canvas()->Brush()->SetColor(clFuchsia);
+    glyph.Canvas()->FillRect(Rect(0, 0, 4, 4));
+    TImageList list(8, 8, nullptr);
+    list.AddMasked(&glyph, clFuchsia);
+    list.Draw(&c, 150, 0, 0);
   }
   TPpm page = RenderPage(pdf, 96);
   ASSERT_EQ(page.Width, 200);
@@ -294,7 +303,8 @@ TEST(PrinterPage, HatchesAndPicturesOnPaper)
     TColor Color;
   } probes[] = {{8, 3, clBlue},   {16, 13, clBlue}, {3, 3, clYellow},  {12, 12, clYellow}, {45, 5, clWhite},
                 {55, 5, clFuchsia}, {75, 5, clRed},  {55, 35, clRed},   {105, 5, clWhite},  {125, 5, clRed},
-                {105, 35, clWhite}, {115, 35, clRed}};
+                {105, 35, clWhite}, {115, 35, clRed},  {151, 1, clWhite},  {156, 6, clRed},
+                {156, 1, clRed},    {151, 6, clRed}};
   for (const Probe& p : probes)
     EXPECT_TRUE(Near(page.At(p.X, p.Y), p.Color)) << p.X << "," << p.Y << ": " << std::hex << page.At(p.X, p.Y);
   std::remove(pdf.c_str());
