@@ -296,6 +296,26 @@ void TCustomImageList::Draw(TCanvas* canvas, Integer x, Integer y, Integer index
   PaintFlagged(canvas, x, y, pixels, opaque);
 }
 
+void TCustomImageList::Assign(TPersistent* Source)
+{
+  auto* list = dynamic_cast<TCustomImageList*>(Source);
+  if (!list) {
+    TComponent::Assign(Source);
+    return;
+  }
+  if (list == this)
+    return;
+  FWidth = list->FWidth;
+  FHeight = list->FHeight;
+  FImages = list->FImages;
+  FBkColor = list->FBkColor;
+  FBlendColor = list->FBlendColor;
+  FDrawingStyle = list->FDrawingStyle;
+  FImageType = list->FImageType;
+  FMasked = list->FMasked;
+  Change();
+}
+
 void TCustomImageList::RegisterChanges(TChangeLink* link)
 {
   if (!link || std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end())

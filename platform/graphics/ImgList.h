@@ -89,6 +89,9 @@ public:
   void Draw(TCanvas* canvas, Integer x, Integer y, Integer index, TDrawingStyle style, TImageType type,
             bool enabled = true);
 
+  // Copies another list's size, images and drawing settings.
+  void Assign(TPersistent* Source) override;
+
   void RegisterChanges(TChangeLink* link);
   void UnRegisterChanges(TChangeLink* link);
   TNotifyEvent OnChange;

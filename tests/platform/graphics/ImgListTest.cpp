@@ -82,6 +82,15 @@ TEST(ImageList, AddTakesWhiteMaskPixelsAsTransparent)
   ASSERT_EQ(got.Width(), 4);
   EXPECT_EQ(got.Pixel(1, 2), clRed);
   EXPECT_EQ(got.Pixel(0, 0), clFuchsia);
+
+  TImageList copy(nullptr); // 16 x 16 until assigned
+  copy.Assign(&list);
+  ASSERT_EQ(copy.Count(), 2);
+  EXPECT_EQ(copy.Width(), 4);
+  Target t2;
+  copy.Draw(&t2.Canvas, 0, 0, 0);
+  EXPECT_EQ(t2.At(1, 0), kBackground);
+  EXPECT_EQ(t2.At(1, 1), clRed);
 }
 
 TEST(ImageList, DisabledImagesAreDrawnAsAnEmbossedShape)
