@@ -448,6 +448,35 @@ private:
   TCanvas* FCanvas = nullptr;
 };
 
+// What the hint manager is about to show; controls may change it when asked with
+// CM_HINTSHOW (LParam points at it; a non-zero answer shows nothing).
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  TPoint HintPos;        // screen position of the hint window's top-left
+  Integer HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  TRect CursorRect;      // client coordinates of HintControl; leaving it ends the hint
+  TPoint CursorPos;      // client coordinates of HintControl
+  Integer ReshowTimeout = 0;
+  Integer HideTimeout = -1;
+  AnsiString HintStr;
+};
+
+// The small topmost window that shows a hint: never activated, never focused.
+class THintWindow : public TCustomControl {
+public:
+  explicit THintWindow(TComponent* AOwner);
+  // Shows Hint in Rect (screen coordinates), in front of everything, without activation.
+  virtual void ActivateHint(TRect Rect, const AnsiString& Hint);
+  // The size the text needs within MaxWidth: the measured text plus 6 wide and 2 high.
+  virtual TRect CalcHintRect(Integer MaxWidth, const AnsiString& Hint);
+  void ReleaseHandle() { DestroyHandle(); }
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+};
+
 // The control behind a window of ours; null for 0 and for windows of no control.
 TWinControl* FindControl(HWND Handle);
 // The control (windowed or not) under a screen point.

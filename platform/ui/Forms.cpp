@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Backend.h"
@@ -802,6 +803,8 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
 
 TApplication::~TApplication()
 {
+  if (FHintTimerWnd)
+    DeallocateHWnd(FHintTimerWnd);
   SetMessageFilter(nullptr);
   SetIdleHook(nullptr);
   RemoveSystemChangeHandler(FSystemChangeCookie);
@@ -820,8 +823,122 @@ void TApplication::SetMainForm(TCustomForm* Form)
 void TApplication::Notification(TComponent* AComponent, TOperation Operation)
 {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FMainForm)
+  if (Operation != opRemove)
+    return;
+  if (AComponent == FMainForm)
     FMainForm = nullptr;
+  if (AComponent == FHintControl) {
+    FHintControl = nullptr;
+    CancelHint();
+  }
+  if (AComponent == FHintWindow)
+    FHintWindow = nullptr;
+}
+
+// ---- Hints ---------------------------------------------------------------------------------------
+
+void TApplication::SetShowHint(bool Value)
+{
+  if (Value == FShowHint)
+    return;
+  FShowHint = Value;
+  if (!Value)
+    CancelHint();
+}
+
+void TApplication::StartHintTimer(Integer Delay, bool Show)
+{
+  if (!FHintTimerWnd)
+    FHintTimerWnd = AllocateHWnd(TWndMethod::Bind(this, &TApplication::HintTimerProc));
+  FHintTimerShows = Show;
+  SetTimer(FHintTimerWnd, 1, static_cast<UINT>(std::max(Delay, 1)));
+}
+
+void TApplication::HintTimerProc(TMessage& Message)
+{
+  if (Message.Msg != WM_TIMER) {
+    Message.Result = DefWindowProc(FHintTimerWnd, Message.Msg, Message.WParam, Message.LParam);
+    return;
+  }
+  KillTimer(FHintTimerWnd, 1);
+  if (FHintTimerShows) {
+    TPoint p;
+    GetCursorPos(p);
+    ActivateHint(p);
+  } else {
+    CancelHint();
+  }
+}
+
+// The pointer moved over Control: a new control starts the pause before its hint (a
+// short one when a hint was just showing); leaving the hint's area ends it.
+void TApplication::HintMouseMessage(TControl* Control, TPoint CursorPos)
+{
+  if (!FShowHint)
+    return;
+  if (Control && Control == FHintControl) {
+    if (FHintActive && !PtInRect(FHintCursorRect, CursorPos))
+      CancelHint();
+    return;
+  }
+  bool wasActive = FHintActive;
+  CancelHint();
+  if (FHintControl)
+    FHintControl->RemoveFreeNotification(this);
+  FHintControl = Control;
+  if (!Control)
+    return;
+  Control->FreeNotification(this);
+  if (!Control->ShowHint() || GetShortHint(Control->Hint()).empty())
+    return;
+  Integer pause = wasActive ? FHintShortPause : FHintPause;
+  Control->Perform(CM_HINTSHOWPAUSE, wasActive ? 1 : 0, reinterpret_cast<LPARAM>(&pause));
+  if (FHintControl == Control)
+    StartHintTimer(pause, true);
+}
+
+void TApplication::ActivateHint(TPoint CursorPos)
+{
+  TControl* c = FHintControl;
+  if (!c || !FShowHint)
+    return;
+  constexpr Integer cursorDepth = 20; // the arrow's height below its hot spot
+  THintInfo info;
+  info.HintControl = c;
+  info.HintStr = GetShortHint(c->Hint());
+  info.CursorPos = c->ScreenToClient(CursorPos);
+  info.CursorRect = c->ClientRect();
+  info.HintMaxWidth = gScreen ? gScreen->Width() : 1024;
+  info.HintColor = FHintColor;
+  info.HintPos = {CursorPos.X, CursorPos.Y + cursorDepth};
+  info.HideTimeout = FHintHidePause;
+  TDestroyWatch watch(c);
+  if (c->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || watch.Destroyed() ||
+      info.HintStr.empty())
+    return;
+  if (!FHintWindow) {
+    FHintWindow = new THintWindow(this);
+    FHintWindow->FreeNotification(this);
+  }
+  FHintWindow->SetColor(info.HintColor);
+  TRect r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr);
+  OffsetRect(r, info.HintPos.X, info.HintPos.Y);
+  FHintWindow->ActivateHint(r, info.HintStr);
+  FHintActive = true;
+  TPoint origin = c->ClientToScreen({0, 0});
+  FHintCursorRect = info.CursorRect;
+  OffsetRect(FHintCursorRect, origin.X, origin.Y);
+  if (info.HideTimeout > 0)
+    StartHintTimer(info.HideTimeout, false);
+}
+
+void TApplication::CancelHint()
+{
+  if (FHintTimerWnd)
+    KillTimer(FHintTimerWnd, 1);
+  FHintActive = false;
+  if (FHintWindow && FHintWindow->HandleAllocated() && IsWindowVisible(FHintWindow->Handle()))
+    ShowWindow(FHintWindow->Handle(), SW_HIDE);
 }
 
 void TApplication::Restart()
@@ -862,11 +979,20 @@ bool TApplication::FilterMessage(MSG& Msg)
 {
   if (!gApplication)
     return false;
+  switch (Msg.message) {
+  case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+  case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_MOUSEWHEEL:
+    gApplication->CancelHint();
+    break;
+  }
   if (gApplication->IsKeyMsg(Msg))
     return true;
   if (Msg.message == WM_MOUSEMOVE || Msg.message == WM_NCMOUSEMOVE) {
     DispatchMessage(Msg);
+    if (!gApplication)
+      return true;
     UpdateMouseControl();
+    gApplication->HintMouseMessage(MouseControl(), Msg.pt);
     return true;
   }
   return false;

@@ -205,8 +205,22 @@ public:
   Integer MessageBox(const AnsiString& Text, const AnsiString& Caption, UINT Flags);
   Integer ModalLevel() const { return FModalLevel; }
   bool Active() const { return GetForegroundWindow() != 0; }
+  // ---- Hints ----
   bool ShowHint() const { return FShowHint; }
-  void SetShowHint(bool Value) { FShowHint = Value; }
+  void SetShowHint(bool Value);
+  Integer HintPause() const { return FHintPause; }
+  void SetHintPause(Integer Value) { FHintPause = Value; }
+  Integer HintShortPause() const { return FHintShortPause; }
+  void SetHintShortPause(Integer Value) { FHintShortPause = Value; }
+  Integer HintHidePause() const { return FHintHidePause; }
+  void SetHintHidePause(Integer Value) { FHintHidePause = Value; }
+  TColor HintColor() const { return FHintColor; }
+  void SetHintColor(TColor Value) { FHintColor = Value; }
+  // Shows the hint of the control under the pointer now; CancelHint takes it away.
+  void ActivateHint(TPoint CursorPos);
+  void CancelHint();
+  // The hint window in use (null before the first hint).
+  THintWindow* HintWindow() const { return FHintWindow; }
 
   // A program terminates once; tests run many loops: forgets the terminated state and the
   // main form.
@@ -224,6 +238,9 @@ private:
   void Idle();
   static bool FilterMessage(MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
+  void HintMouseMessage(TControl* Control, TPoint CursorPos);
+  void StartHintTimer(Integer Delay, bool Show);
+  void HintTimerProc(TMessage& Message);
 
   AnsiString FTitle;
   AnsiString FHelpFile;
@@ -232,6 +249,16 @@ private:
   bool FShowHint = true;
   Integer FModalLevel = 0;
   Integer FSystemChangeCookie = 0;
+  Integer FHintPause = 500;
+  Integer FHintShortPause = 50;
+  Integer FHintHidePause = 2500;
+  TColor FHintColor = clInfoBk;
+  THintWindow* FHintWindow = nullptr;
+  TControl* FHintControl = nullptr;
+  bool FHintActive = false;
+  bool FHintTimerShows = false;
+  TRect FHintCursorRect; // screen coordinates
+  HWND FHintTimerWnd = 0;
 
   friend class TCustomForm;
 };

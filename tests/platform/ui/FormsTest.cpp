@@ -690,3 +690,67 @@ TEST_F(FormControls, MDIChildrenLiveInTheFramesClientArea)
   EXPECT_NO_THROW(stray->HandleNeeded());
   delete stray;
 }
+
+// ---- Hints ------------------------------------------------------------------------------------------
+
+TEST_F(FormControls, HintsAfterThePauseUntilThePointerLeaves)
+{
+  TForm* form = MakeForm("提示", Bounds(100, 100, 400, 300));
+  auto* a = Make<TCustomControl>(form, Bounds(10, 10, 100, 50));
+  auto* b = Make<TTestPaintBox>(form, Bounds(200, 10, 80, 40));
+  a->SetHint("打印运单|把选中的运单送到打印机");
+  a->SetShowHint(true);
+  b->SetHint("预览");
+  b->SetShowHint(true);
+  bool suppress = false;
+  b->WindowProc = [&, b](TMessage& m) {
+    if (m.Msg == CM_HINTSHOW && suppress) {
+      m.Result = 1;
+      return;
+    }
+    if (m.Msg == CM_HINTSHOW)
+      reinterpret_cast<THintInfo*>(m.LParam)->HintStr += "!";
+    b->WndProc(m);
+  };
+  form->Show();
+  Headless().ProcessMessages();
+  auto hintShown = [] {
+    THintWindow* w = Application()->HintWindow();
+    return w && w->HandleAllocated() && IsWindowVisible(w->Handle());
+  };
+  TPoint over = a->ClientToScreen({30, 20});
+  Headless().Move(over);
+  Headless().AdvanceAndProcess(499);
+  EXPECT_FALSE(hintShown()) << "not before the pause";
+  Headless().AdvanceAndProcess(2);
+  ASSERT_TRUE(hintShown());
+  THintWindow* hint = Application()->HintWindow();
+  EXPECT_EQ(hint->Caption(), "打印运单") << "the short part";
+  TRect r;
+  GetWindowRect(hint->Handle(), r);
+  EXPECT_EQ(r.TopLeft(), Point(over.X, over.Y + 20)) << "below the pointer";
+  EXPECT_EQ(GetActiveWindow(), form->Handle()) << "a hint never takes the activation";
+  EXPECT_EQ(WindowFromPoint({r.Left + 2, r.Top + 2}), hint->Handle()) << "in front of the form";
+
+  // Over another control a hint follows after the short pause; its control may change it.
+  Headless().Move(b->ClientToScreen({5, 5}));
+  EXPECT_FALSE(hintShown());
+  Headless().AdvanceAndProcess(60);
+  ASSERT_TRUE(hintShown());
+  EXPECT_EQ(hint->Caption(), "预览!");
+  Headless().AdvanceAndProcess(2500);
+  EXPECT_FALSE(hintShown()) << "gone after the hide pause";
+
+  // A control that answers CM_HINTSHOW keeps its hint to itself; a press ends a hint.
+  suppress = true;
+  Headless().Move(a->ClientToScreen({5, 5}));
+  Headless().Move(b->ClientToScreen({6, 6}));
+  Headless().AdvanceAndProcess(600);
+  EXPECT_FALSE(hintShown());
+  Headless().Move(a->ClientToScreen({6, 6}));
+  Headless().AdvanceAndProcess(600);
+  ASSERT_TRUE(hintShown());
+  Headless().Click(a->ClientToScreen({6, 6}));
+  EXPECT_FALSE(hintShown());
+  b->WindowProc = TWndMethod::Bind(static_cast<TControl*>(b), &TControl::WndProc);
+}
