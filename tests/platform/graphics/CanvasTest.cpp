@@ -352,6 +352,10 @@ TEST(Canvas, BlockCopiesWithRasterOperations)
       {"dstinvert", DSTINVERT, clYellow, {clBlue, clBlue, clBlue, clBlue}},
       {"patcopy", PATCOPY, clYellow, {clNavy, clNavy, clNavy, clNavy}},
       {"patinvert", PATINVERT, clWhite, {RGB(255, 255, 127), RGB(255, 255, 127), RGB(255, 255, 127), RGB(255, 255, 127)}},
+      // (S & (D ^ P)) ^ P: white source bits keep the destination, black ones take the brush.
+      {"mask through brush", 0x00B8074A, clYellow, {RGB(255, 0, 128), RGB(0, 128, 128), clBlack, clNavy}},
+      // (S & P) | (~S & D): white source bits take the brush, black ones keep the destination.
+      {"masked recolouring", 0x00E20746, clYellow, {clLime, RGB(255, 127, 0), RGB(255, 255, 128), clYellow}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
