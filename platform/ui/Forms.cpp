@@ -525,8 +525,13 @@ TModalResult TCustomForm::ShowModal()
     TDestroyWatch& Watch;
     std::vector<HWND>& Disabled;
     HWND Previous;
-    ~TRestore()
+    bool Done = false;
+    ~TRestore() { Run(); }
+    void Run()
     {
+      if (Done)
+        return;
+      Done = true;
       for (HWND h : Disabled)
         if (IsWindow(h))
           EnableWindow(h, true);
@@ -557,6 +562,8 @@ TModalResult TCustomForm::ShowModal()
     if (watch.Destroyed() || FModalResult != 0)
       break;
   }
+  // The form hides before the result is read: an OnHide handler may still change it.
+  restore.Run();
   return watch.Destroyed() ? mrCancel : FModalResult;
 }
 

@@ -317,6 +317,11 @@ TEST_F(ModalDialogs, CloseQueryCanKeepTheDialogOpen)
   EXPECT_EQ(d.Form->ShowModal(), mrCancel);
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(seen, caHide);
+
+  // The result can still change while the form hides.
+  d.Form->OnHide = [&](TObject*) { d.Form->SetModalResult(mrYes); };
+  Headless().AnswerModal("确认", "确定");
+  EXPECT_EQ(d.Form->ShowModal(), mrYes);
 }
 
 TEST_F(ModalDialogs, MessageBoxesWithChineseButtons)
