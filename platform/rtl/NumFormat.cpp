@@ -201,7 +201,7 @@ AnsiString GeneralText(const TDecimal& d, int precision, int expDigits, char dec
     return "0";
   AnsiString out;
   int count = static_cast<int>(d.Digits.size());
-  if (d.Exponent > precision || d.Exponent < -4) {
+  if (d.Exponent > precision || d.Exponent < -3) {
     out += d.Digits[0];
     if (count > 1) {
       out += decimalSep;

@@ -124,7 +124,7 @@ bool TryStrToInt64(const AnsiString& s, Int64& value);
 enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 
 // General form, 15 significant digits, trailing zeros dropped: fixed notation while the
-// integer digits are at most 15 and |x| >= 0.00001, else d.dddE[-]x ("1E20", "1E-6").
+// integer digits are at most 15 and |x| >= 0.0001, else d.dddE[-]x ("1E20", "1E-5").
 // NaN gives "NAN", infinities "INF" and "-INF"; -0 gives "0".
 AnsiString FloatToStr(Extended value);
 AnsiString FloatToStr(Extended value, const TFormatSettings& settings);
