@@ -125,9 +125,6 @@ enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
 
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
 
-// Horizontal alignment of a field's text (the runtime keeps it beside the components).
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-
 // A bookmark: an opaque text naming one record for as long as the record exists.
 using TBookmarkStr = AnsiString;
 using TBookmark = AnsiString;

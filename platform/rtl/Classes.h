@@ -19,6 +19,9 @@ class TWriter;
 
 enum TOperation { opInsert, opRemove };
 
+// Horizontal alignment of text, shared by fields, controls and report objects.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 enum TComponentStateElement {
   csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating,
   csFixups, csFreeNotification, csInline, csDesignInstance
