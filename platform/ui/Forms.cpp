@@ -855,7 +855,7 @@ void TApplication::SetShowHint(bool Value)
 
 void TApplication::StartHintTimer(Integer Delay, bool Show)
 {
-  if (!FHintTimerWnd)
+  if (!IsWindow(FHintTimerWnd))
     FHintTimerWnd = AllocateHWnd(TWndMethod::Bind(this, &TApplication::HintTimerProc));
   FHintTimerShows = Show;
   SetTimer(FHintTimerWnd, 1, static_cast<UINT>(std::max(Delay, 1)));
