@@ -70,6 +70,29 @@ TFontSpec TCanvas::DeviceFont() const
   return f;
 }
 
+TOutlineTextMetric TTextEngine::OutlineMetrics(const TFontSpec& font)
+{
+  TTextMetric m = Metrics(font);
+  TOutlineTextMetric o;
+  o.otmTextMetrics = m;
+  o.otmEMSquare = RoundPx(font.EmHeight);
+  if (font.Style.Contains(fsItalic)) {
+    o.otmsCharSlopeRise = 5;
+    o.otmsCharSlopeRun = 1;
+    o.otmItalicAngle = -113;
+  }
+  o.otmAscent = m.tmAscent;
+  o.otmDescent = -m.tmDescent;
+  o.otmLineGap = m.tmExternalLeading;
+  o.otmsCapEmHeight = RoundPx(m.tmAscent * 0.7);
+  o.otmsXHeight = RoundPx(m.tmAscent * 0.5);
+  o.otmrcFontBox = Rect(0, m.tmAscent, m.tmMaxCharWidth, -m.tmDescent);
+  o.otmsUnderscoreSize = o.otmsStrikeoutSize = std::max<Integer>(1, RoundPx(font.EmHeight / 16));
+  o.otmsUnderscorePosition = -std::max<Integer>(1, m.tmDescent / 3);
+  o.otmsStrikeoutPosition = RoundPx(m.tmAscent * 0.3);
+  return o;
+}
+
 TFontSpec LayoutFontSpec(const TFont& font)
 {
   TFontSpec f;
@@ -83,6 +106,8 @@ TFontSpec LayoutFontSpec(const TFont& font)
 }
 
 TTextMetric TCanvas::GetTextMetrics() { return TextEngine().Metrics(DeviceFont()); }
+
+TOutlineTextMetric TCanvas::GetOutlineTextMetrics() { return TextEngine().OutlineMetrics(DeviceFont()); }
 
 TSize TCanvas::TextExtent(const AnsiString& text)
 {
@@ -155,10 +180,10 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const st
     return;
   // Underline and strike-out lines from the font's metrics, turned with the text about its
   // start point.
-  TTextMetric m = TextEngine().Metrics(font);
-  Integer thickness = std::max<Integer>(1, RoundPx(font.EmHeight / 16));
+  TOutlineTextMetric m = TextEngine().OutlineMetrics(font);
+  Integer ascent = m.otmTextMetrics.tmAscent;
   Integer length = RoundPx(width);
-  auto line = [&](Integer top) {
+  auto line = [&](Integer top, Integer thickness) {
     if (font.Orientation % 3600 == 0) {
       surface.FillArea(TRegion(Rect(d.X, d.Y + top, d.X + length, d.Y + top + thickness)), TFill::Solid(color), gc);
       return;
@@ -174,9 +199,9 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const st
     surface.FillShape(band, TFill::Solid(color), gc);
   };
   if (font.Style.Contains(fsUnderline))
-    line(m.tmAscent + std::max<Integer>(1, m.tmDescent / 3));
+    line(ascent - m.otmsUnderscorePosition, std::max<Integer>(1, m.otmsUnderscoreSize));
   if (font.Style.Contains(fsStrikeOut))
-    line(m.tmAscent - RoundPx(m.tmAscent * 0.3));
+    line(ascent - m.otmsStrikeoutPosition, std::max<Integer>(1, m.otmsStrikeoutSize));
 }
 
 void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect, const AnsiString& text,

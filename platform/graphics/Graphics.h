@@ -323,6 +323,7 @@ class TRegion;
 class TTextEngine;
 struct TFontSpec;
 struct TTextMetric;
+struct TOutlineTextMetric;
 struct TShape;
 struct TFill;
 struct TGc;
@@ -574,6 +575,7 @@ public:
   TSize GetTextExtentExPoint(const AnsiString& text, Integer maxExtent, Integer* fit,
                              std::vector<Integer>* extents);
   TTextMetric GetTextMetrics();
+  TOutlineTextMetric GetOutlineTextMetrics();
   // Text with tabs: a tab moves to the next stop. One stop is an interval repeated from the
   // origin; several are positions, after the last of which tabs use the default interval
   // (8 average character widths), as they do when there are none. Stops count from

@@ -85,11 +85,18 @@ void PrepareContext(PangoContext* context, cairo_font_options_t* options)
   pango_context_set_language(context, pango_language_from_string("zh-cn"));
 }
 
+// A face's metrics at the reference em; line positions count upward from the baseline.
 struct TFaceMetrics {
   double Ascent = 0;
   double Descent = 0;
   double AverageWidth = 0;
   double MaxWidth = 0;
+  double UnderlinePosition = 0; // top of the underline
+  double UnderlineThickness = 0;
+  double StrikePosition = 0;    // top of the strike-out line
+  double StrikeThickness = 0;
+  double CapHeight = 0;
+  double XHeight = 0;
 };
 
 class TPangoTextEngine final : public TTextEngine {
@@ -114,6 +121,7 @@ public:
   void Advances(const TFontSpec& font, const AnsiString& text, std::vector<double>& perByte) override;
   void Draw(TSurface& surface, const TFontSpec& font, double x, double y, const AnsiString& text,
             const std::vector<double>& offsets, TColor rgb, const TRegion* clip) override;
+  TOutlineTextMetric OutlineMetrics(const TFontSpec& font) override;
 
 private:
   // The face pango is asked for (UTF-8), after substitution.
@@ -153,6 +161,7 @@ private:
     g_free(families);
   }
   double MeasureAtReference(const std::string& key, const TFontSpec& font, const std::string& utf8);
+  double InkHeightAtReference(const TFontSpec& font, const char* utf8);
   const TFaceMetrics& FaceMetrics(const TFontSpec& font);
 
   std::mutex FLock;
@@ -194,9 +203,47 @@ const TFaceMetrics& TPangoTextEngine::FaceMetrics(const TFontSpec& font)
   m.Ascent = double(pango_font_metrics_get_ascent(pm)) / PANGO_SCALE;
   m.Descent = double(pango_font_metrics_get_descent(pm)) / PANGO_SCALE;
   m.AverageWidth = double(pango_font_metrics_get_approximate_char_width(pm)) / PANGO_SCALE;
+  m.UnderlinePosition = double(pango_font_metrics_get_underline_position(pm)) / PANGO_SCALE;
+  m.UnderlineThickness = double(pango_font_metrics_get_underline_thickness(pm)) / PANGO_SCALE;
+  m.StrikePosition = double(pango_font_metrics_get_strikethrough_position(pm)) / PANGO_SCALE;
+  m.StrikeThickness = double(pango_font_metrics_get_strikethrough_thickness(pm)) / PANGO_SCALE;
   pango_font_metrics_unref(pm);
   m.MaxWidth = std::max({m.AverageWidth, MeasureAtReference(key, font, "W"), MeasureAtReference(key, font, reinterpret_cast<const char*>(u8"国"))});
+  m.CapHeight = InkHeightAtReference(font, "H");
+  m.XHeight = InkHeightAtReference(font, "x");
   return FMetrics.emplace(key, m).first->second;
+}
+
+// How far the ink of the text rises above the baseline, at the reference em.
+double TPangoTextEngine::InkHeightAtReference(const TFontSpec& font, const char* utf8)
+{
+  PangoFontDescription* d = Description(font, kReferenceEm);
+  pango_layout_set_font_description(FLayout, d);
+  pango_font_description_free(d);
+  pango_layout_set_text(FLayout, utf8, -1);
+  PangoRectangle ink;
+  pango_layout_get_extents(FLayout, &ink, nullptr);
+  return double(pango_layout_get_baseline(FLayout) - ink.y) / PANGO_SCALE;
+}
+
+TOutlineTextMetric TPangoTextEngine::OutlineMetrics(const TFontSpec& font)
+{
+  TOutlineTextMetric o = TTextEngine::OutlineMetrics(font);
+  std::lock_guard<std::mutex> guard(FLock);
+  const TFaceMetrics& f = FaceMetrics(font);
+  double k = font.EmHeight / kReferenceEm;
+  auto px = [k](double v) { return static_cast<Integer>(std::lround(v * k)); };
+  o.otmsCapEmHeight = px(f.CapHeight);
+  o.otmsXHeight = px(f.XHeight);
+  if (f.UnderlineThickness > 0) {
+    o.otmsUnderscoreSize = std::max<Integer>(1, px(f.UnderlineThickness));
+    o.otmsUnderscorePosition = std::min<Integer>(-1, px(f.UnderlinePosition));
+  }
+  if (f.StrikeThickness > 0) {
+    o.otmsStrikeoutSize = std::max<Integer>(1, px(f.StrikeThickness));
+    o.otmsStrikeoutPosition = px(f.StrikePosition);
+  }
+  return o;
 }
 
 TTextMetric TPangoTextEngine::Metrics(const TFontSpec& font)

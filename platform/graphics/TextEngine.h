@@ -44,6 +44,26 @@ struct TTextMetric {
   Byte tmCharSet = 134;
 };
 
+// Outline metrics in device pixels, named as the platform names them. Vertical positions
+// count upward from the baseline: descents and the underline position are negative.
+struct TOutlineTextMetric {
+  TTextMetric otmTextMetrics;
+  Integer otmEMSquare = 0;     // the em
+  Integer otmItalicAngle = 0;  // tenths of a degree; negative leans to the right
+  Integer otmsCharSlopeRise = 1;
+  Integer otmsCharSlopeRun = 0;
+  Integer otmAscent = 0;
+  Integer otmDescent = 0;
+  Integer otmLineGap = 0;
+  Integer otmsCapEmHeight = 0;
+  Integer otmsXHeight = 0;
+  TRect otmrcFontBox;          // left, top (ascent), right, bottom (descent)
+  Integer otmsStrikeoutSize = 1;
+  Integer otmsStrikeoutPosition = 0; // top of the strike-out line
+  Integer otmsUnderscoreSize = 1;
+  Integer otmsUnderscorePosition = 0; // top of the underline
+};
+
 // tmPitchAndFamily bits.
 enum : Byte { TMPF_FIXED_PITCH = 1, TMPF_VECTOR = 2, TMPF_TRUETYPE = 4, TMPF_DEVICE = 8 };
 
@@ -61,6 +81,10 @@ public:
   // orientation about (x, y). Pixels outside clip (null: the whole surface) stay untouched.
   virtual void Draw(TSurface& surface, const TFontSpec& font, double x, double y, const AnsiString& text,
                     const std::vector<double>& offsets, TColor rgb, const TRegion* clip) = 0;
+  // Outline metrics; engines without outlines derive them from Metrics (underline a third
+  // of the descent below the baseline, strike-out at 0.3 of the ascent, lines an
+  // sixteenth of the em thick, italics slanted 1 in 5).
+  virtual TOutlineTextMetric OutlineMetrics(const TFontSpec& font);
 };
 
 // Report layout measures at a fixed 600 pixels per inch, whatever the device, so that the

@@ -272,6 +272,57 @@ TEST(PangoText, ScreenFontsOfferInstalledAndPlatformNames)
   }
 }
 
+TEST_F(TFixedText, UnderlineAndStrikeOutFollowTheOutlineMetricsAlsoWhenTurned)
+{
+  Canvas.Font()->SetHeight(-12);
+  TOutlineTextMetric o = Canvas.GetOutlineTextMetrics();
+  EXPECT_EQ(o.otmAscent, 11);
+  EXPECT_EQ(o.otmDescent, -2);
+  EXPECT_EQ(o.otmsUnderscorePosition, -1);
+  EXPECT_EQ(o.otmsStrikeoutPosition, 3);
+  EXPECT_EQ(o.otmsUnderscoreSize, 1);
+  Canvas.Font()->SetStyle(TFontStyles{fsUnderline, fsStrikeOut});
+  Canvas.TextOut(10, 10, "ab"); // cell rows 10..22, baseline 21
+  EXPECT_EQ(At(20, 22), clBlack); // underline: the row below the baseline's
+  EXPECT_EQ(At(23, 22), clBlack);
+  EXPECT_EQ(At(24, 22), clWhite); // ends with the text (14 px)
+  EXPECT_EQ(At(13, 23), clWhite);
+  EXPECT_EQ(At(16, 18), clBlack); // strike-out, 3 rows above the baseline, in a glyph gap
+  EXPECT_EQ(At(16, 17), clWhite);
+  // Turned a quarter: the text reads upward from (60, 50) and its underline is a column
+  // right of the glyphs, 12 pixels from the start point, rows 36..49. (This engine draws
+  // its glyph boxes unturned, below y = 50.)
+  Canvas.Font()->SetStyle(TFontStyles{fsUnderline});
+  Canvas.Font()->SetOrientation(900);
+  Canvas.TextOut(60, 50, "ab");
+  EXPECT_EQ(At(72, 45), clBlack);
+  EXPECT_EQ(At(72, 37), clBlack);
+  EXPECT_EQ(At(72, 35), clWhite);
+  EXPECT_EQ(At(73, 45), clWhite);
+}
+
+TEST(PangoText, OutlineMetricsComeFromTheFace)
+{
+  std::unique_ptr<TTextEngine> engine = CreatePangoTextEngine();
+  TFontSpec font;
+  font.Name = "Arial";
+  font.EmHeight = 1000;
+  TOutlineTextMetric o = engine->OutlineMetrics(font);
+  EXPECT_GT(o.otmsCapEmHeight, 600);
+  EXPECT_LT(o.otmsCapEmHeight, 800);
+  EXPECT_GT(o.otmsXHeight, 400);
+  EXPECT_LT(o.otmsXHeight, o.otmsCapEmHeight);
+  EXPECT_LT(o.otmsUnderscorePosition, 0);
+  EXPECT_GT(o.otmsUnderscorePosition, o.otmDescent);
+  EXPECT_GT(o.otmsStrikeoutPosition, 0);
+  EXPECT_LT(o.otmsStrikeoutPosition, o.otmsCapEmHeight);
+  EXPECT_GT(o.otmsUnderscoreSize, 20);
+  EXPECT_LT(o.otmsUnderscoreSize, 150);
+  EXPECT_EQ(o.otmsCharSlopeRun, 0);
+  font.Style = TFontStyles{fsItalic};
+  EXPECT_GT(engine->OutlineMetrics(font).otmsCharSlopeRun, 0);
+}
+
 TEST(PangoText, WidthsAddUpAndScaleWithTheFont)
 {
   std::unique_ptr<TTextEngine> engine = CreatePangoTextEngine();
