@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/data/DriverPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Registry.h"
@@ -69,51 +69,14 @@ void ResolveServer(const AnsiString& DataSource, AnsiString& Host, AnsiString& P
 // the program's error output when it fails.
 void RunClientTool(const AnsiString& Program, const std::vector<AnsiString>& Args, const AnsiString& Password)
 {
-  int errPipe[2];
-  if (::pipe(errPipe) != 0)
-    throw EDatabaseError("Cannot start " + Program);
-  std::vector<UTF8String> argv8{GbkToUtf8(Program)};
-  for (const AnsiString& a : Args)
-    argv8.push_back(GbkToUtf8(a));
-  std::vector<char*> argv;
-  for (auto& a : argv8)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  UTF8String password = GbkToUtf8(Password);
-  pid_t pid = ::fork();
-  if (pid < 0) {
-    ::close(errPipe[0]);
-    ::close(errPipe[1]);
-    throw EDatabaseError("Cannot start " + Program);
-  }
-  if (pid == 0) {
-    ::dup2(errPipe[1], 2);
-    ::close(errPipe[0]);
-    ::close(errPipe[1]);
-    if (!password.empty())
-      ::setenv("PGPASSWORD", password.c_str(), 1);
-    else
-      ::unsetenv("PGPASSWORD");
-    ::execvp(argv[0], argv.data());
-    const char msg[] = "cannot run the program\n";
-    (void)!::write(2, msg, sizeof msg - 1);
-    ::_exit(127);
-  }
-  ::close(errPipe[1]);
+  TProcessOptions options;
+  options.Environment.push_back({"PGPASSWORD", Password});
   std::string errors;
-  char buf[4096];
-  for (;;) {
-    ssize_t n = ::read(errPipe[0], buf, sizeof buf);
-    if (n > 0)
-      errors.append(buf, static_cast<size_t>(n));
-    else if (n == 0 || errno != EINTR)
-      break;
-  }
-  ::close(errPipe[0]);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+  options.ErrorOutput = &errors;
+  const Integer code = ExecuteProcess(Program, Args, options);
+  if (code < 0)
+    throw EDatabaseError("Cannot start " + Program);
+  if (code != 0)
     throw EDatabaseError(Program + ": " + TrimMessage(errors.c_str()));
 }
 

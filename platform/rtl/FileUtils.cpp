@@ -644,29 +644,28 @@ AnsiString GetTempFileName(const AnsiString& dir, const AnsiString& prefix)
   return FromOsFileName(templ);
 }
 
-Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>& args, TProcessWait wait)
-{
-  if (program.empty())
-    return -1;
-  std::vector<std::string> osArgs;
-  osArgs.push_back(ToOsFileName(program));
-  for (const AnsiString& a : args)
-    osArgs.push_back(GbkToUtf8(a));
-  std::vector<char*> argv;
-  for (std::string& a : osArgs)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-    return -1;
-  if (wait == pwNoWait) {
-    std::thread([pid] {
-      int status;
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-    }).detach(); // reaps the child so it does not linger as a zombie
-    return 0;
+namespace {
+
+// The UTF-8 argument vector of a child process; Argv() points into Strings.
+struct TChildArgs {
+  std::vector<std::string> Strings;
+  std::vector<char*> Pointers;
+
+  TChildArgs(const AnsiString& program, const std::vector<AnsiString>& args)
+  {
+    Strings.push_back(ToOsFileName(program));
+    for (const AnsiString& a : args)
+      Strings.push_back(GbkToUtf8(a));
+    for (std::string& a : Strings)
+      Pointers.push_back(a.data());
+    Pointers.push_back(nullptr);
   }
+  char** Argv() { return Pointers.data(); }
+};
+
+// Waits for a child; its exit code, 128 + signal when killed, -1 when waiting fails.
+Integer WaitForChild(pid_t pid)
+{
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR)
@@ -677,4 +676,89 @@ Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>&
   if (WIFSIGNALED(status))
     return 128 + WTERMSIG(status);
   return -1;
+}
+
+// The parent's environment with the given variables set or (empty value) removed.
+std::vector<std::string> ChildEnvironment(const std::vector<std::pair<AnsiString, AnsiString>>& changes)
+{
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    bool changed = false;
+    for (const auto& change : changes)
+      changed = changed || GbkToUtf8(change.first) == name;
+    if (!changed)
+      env.push_back(entry);
+  }
+  for (const auto& change : changes)
+    if (!change.second.empty())
+      env.push_back(GbkToUtf8(change.first) + "=" + GbkToUtf8(change.second));
+  return env;
+}
+
+} // namespace
+
+Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>& args, TProcessWait wait)
+{
+  if (program.empty())
+    return -1;
+  TChildArgs argv(program, args);
+  pid_t pid = 0;
+  if (::posix_spawnp(&pid, argv.Argv()[0], nullptr, nullptr, argv.Argv(), environ) != 0)
+    return -1;
+  if (wait == pwNoWait) {
+    std::thread([pid] { WaitForChild(pid); }).detach(); // reaps the child: no zombie is left
+    return 0;
+  }
+  return WaitForChild(pid);
+}
+
+Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>& args,
+                       const TProcessOptions& options)
+{
+  if (program.empty())
+    return -1;
+  TChildArgs argv(program, args);
+  std::vector<std::string> envStrings = ChildEnvironment(options.Environment);
+  std::vector<char*> envp;
+  for (std::string& e : envStrings)
+    envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  const std::string outputFile = ToOsFileName(options.OutputFile);
+  if (!options.OutputFile.empty()) {
+    ::posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ::posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  }
+  int errPipe[2] = {-1, -1};
+  if (options.ErrorOutput) {
+    if (::pipe2(errPipe, O_CLOEXEC) != 0) {
+      ::posix_spawn_file_actions_destroy(&actions);
+      return -1;
+    }
+    ::posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+  }
+  pid_t pid = 0;
+  const int spawned = ::posix_spawnp(&pid, argv.Argv()[0], &actions, nullptr, argv.Argv(), envp.data());
+  ::posix_spawn_file_actions_destroy(&actions);
+  if (options.ErrorOutput) {
+    ::close(errPipe[1]);
+    if (spawned == 0) {
+      char buf[4096];
+      for (;;) {
+        const ssize_t n = ::read(errPipe[0], buf, sizeof buf);
+        if (n > 0)
+          options.ErrorOutput->append(buf, static_cast<size_t>(n));
+        else if (n == 0 || errno != EINTR)
+          break;
+      }
+    }
+    ::close(errPipe[0]);
+  }
+  if (spawned != 0)
+    return -1;
+  return WaitForChild(pid);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/Codec.h"
@@ -122,3 +123,17 @@ enum TProcessWait { pwWait, pwNoWait };
 // started. -1 when it cannot be started.
 Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>& args,
                        TProcessWait wait = pwWait);
+
+// What a waited-for child gets besides its arguments.
+struct TProcessOptions {
+  // Variables set in the child's environment only; an empty value removes the variable.
+  std::vector<std::pair<AnsiString, AnsiString>> Environment;
+  // When not empty: the child's standard output and error are appended to this file.
+  AnsiString OutputFile;
+  // When given: receives the child's standard error (OutputFile then takes only the output).
+  std::string* ErrorOutput = nullptr;
+};
+// Starts program like ExecuteProcess and waits for it; returns its exit code (128 + signal
+// when killed), -1 when it cannot be started.
+Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>& args,
+                       const TProcessOptions& options);

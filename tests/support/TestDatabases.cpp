@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,29 +13,12 @@
 
 namespace {
 
-// Runs argv with output discarded (or appended to Log); returns the exit code.
+// Runs argv with its output appended to Log (discarded by default); returns the exit code.
 int RunQuiet(const std::vector<std::string>& Args, const std::string& Log = "/dev/null")
 {
-  pid_t pid = ::fork();
-  if (pid < 0)
-    return -1;
-  if (pid == 0) {
-    int fd = ::open(Log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (fd >= 0) {
-      ::dup2(fd, 1);
-      ::dup2(fd, 2);
-    }
-    std::vector<char*> argv;
-    for (const auto& a : Args)
-      argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+  TProcessOptions options;
+  options.OutputFile = Log;
+  return ExecuteProcess(Args[0], std::vector<AnsiString>(Args.begin() + 1, Args.end()), options);
 }
 
 class TPgServer {

@@ -349,4 +349,35 @@ TEST(FileUtilsProgram, ExecuteProcessPassesArgumentsVerbatim)
   EXPECT_EQ(ExecuteProcess("true", {}, pwNoWait), 0);
 }
 
+TEST(FileUtilsProgram, ExecuteProcessWithEnvironmentAndCapturedOutput)
+{
+  ::setenv("QH_TEST_INHERITED", "kept", 1);
+  ::setenv("QH_TEST_REMOVED", "parent", 1);
+  TProcessOptions options;
+  options.Environment = {{"QH_TEST_SECRET", "s3cret"}, {"QH_TEST_REMOVED", ""}};
+  std::string errors;
+  options.ErrorOutput = &errors;
+  EXPECT_EQ(ExecuteProcess("sh",
+                           {"-c", "echo \"$QH_TEST_SECRET/$QH_TEST_INHERITED/${QH_TEST_REMOVED-unset}\" >&2; exit 4"},
+                           options),
+            4);
+  EXPECT_EQ(errors, "s3cret/kept/unset\n");
+  // The variables reach the child only.
+  EXPECT_EQ(getenv("QH_TEST_SECRET"), nullptr);
+  EXPECT_STREQ(getenv("QH_TEST_REMOVED"), "parent");
+
+  const AnsiString log = GetTempFileName("", "qhlog");
+  TProcessOptions toFile;
+  toFile.OutputFile = log;
+  EXPECT_EQ(ExecuteProcess("sh", {"-c", "echo out; echo err >&2"}, toFile), 0);
+  EXPECT_EQ(ExecuteProcess("sh", {"-c", "echo again"}, toFile), 0);
+  std::ifstream in(ToOsFileName(log));
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "out\nerr\nagain\n");
+  DeleteFile(log);
+  EXPECT_EQ(ExecuteProcess("/nonexistent/program", {}, TProcessOptions{}), -1);
+  ::unsetenv("QH_TEST_INHERITED");
+  ::unsetenv("QH_TEST_REMOVED");
+}
+
 } // namespace
