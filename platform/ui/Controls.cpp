@@ -7,6 +7,7 @@
 #include <map>
 
 #include "platform/graphics/Region.h"
+#include "platform/graphics/Surface.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Forms.h"
 
@@ -1425,7 +1426,32 @@ void TWinControl::PaintHandler(TMessage& Message)
   EndPaint(h, ps);
 }
 
-void TWinControl::WMPaint(TMessage& Message) { PaintHandler(Message); }
+// Double-buffered controls paint into a memory surface first (background with
+// WParam = LParam = the memory context, then the painting) and copy it to the window at once.
+void TWinControl::WMPaint(TMessage& Message)
+{
+  if (!FDoubleBuffered || Message.WParam) {
+    PaintHandler(Message);
+    return;
+  }
+  PAINTSTRUCT ps;
+  HWND h = FHandle;
+  HDC dc = BeginPaint(h, ps);
+  TRect client = ClientRect();
+  TImageSurface memory(std::max(client.Width(), 1), std::max(client.Height(), 1), 0xFFFFFF);
+  TCanvas memoryCanvas(&memory);
+  HDC mem = CreateCanvasDC(&memoryCanvas);
+  TDestroyWatch watch(this);
+  Perform(WM_ERASEBKGND, static_cast<WPARAM>(mem), static_cast<LPARAM>(mem));
+  if (!watch.Destroyed()) {
+    TMessage paint{WM_PAINT, static_cast<WPARAM>(mem), 0, 0};
+    PaintHandler(paint);
+  }
+  DeleteDC(mem);
+  if (TCanvas* c = CanvasFromDC(dc))
+    c->CopyImage(client, memory, client, cmSrcCopy);
+  EndPaint(h, ps);
+}
 
 void TWinControl::PaintTo(TCanvas* Canvas, Integer X, Integer Y)
 {
@@ -1446,6 +1472,11 @@ void TWinControl::PaintTo(TCanvas* Canvas, Integer X, Integer Y)
 
 void TWinControl::WMEraseBkgnd(TMessage& Message)
 {
+  // A double-buffered control erases in its memory surface only.
+  if (FDoubleBuffered && Message.WParam != static_cast<WPARAM>(Message.LParam)) {
+    Message.Result = 1;
+    return;
+  }
   TCanvas* canvas = CanvasFromDC(static_cast<HDC>(Message.WParam));
   if (!canvas) {
     Message.Result = 0;

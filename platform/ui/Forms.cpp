@@ -1138,6 +1138,13 @@ Integer TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 Integer TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
 TRect TScreen::DesktopRect() const { return Rect(0, 0, Width(), Height()); }
 
+TRect TScreen::WorkAreaRect() const
+{
+  TRect r;
+  SystemParametersInfo(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
 void TScreen::SetCursor(TCursor Value)
 {
   if (Value == FCursor)

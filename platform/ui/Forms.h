@@ -272,7 +272,7 @@ public:
   Integer Height() const;
   Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
   TRect DesktopRect() const;
-  TRect WorkAreaRect() const { return DesktopRect(); }
+  TRect WorkAreaRect() const;
   Integer FormCount() const { return static_cast<Integer>(FForms.size()); }
   TCustomForm* Forms(Integer Index) const;
   Integer DataModuleCount() const { return static_cast<Integer>(FDataModules.size()); }

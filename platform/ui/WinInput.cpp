@@ -164,6 +164,12 @@ void ActivateTopLevel(TWnd* w, Integer how)
     if (!(w = FromHandle(h)))
       return;
   }
+  // A capture held elsewhere ends when another window takes the activation.
+  if (TWnd* c = FromHandle(s.Capture); c && TopLevelOf(c) != w) {
+    Send(c, WM_CANCELMODE, 0, 0);
+    if (!(w = FromHandle(h)))
+      return;
+  }
   if (TWnd* o = FromHandle(old))
     Deactivate(o, h);
   if (!(w = FromHandle(h)))
@@ -416,6 +422,68 @@ bool SetCursorPos(Integer x, Integer y)
 }
 
 UINT GetDoubleClickTime() { return DoubleClickTime; }
+
+// ---- Monitors -----------------------------------------------------------------------------------
+
+namespace {
+
+constexpr HMONITOR PrimaryMonitor = 1;
+
+TRect& WorkAreaOverride()
+{
+  static TRect area;
+  return area;
+}
+
+TRect ScreenBounds() { return Rect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)); }
+
+} // namespace
+
+void SetWorkArea(const TRect& area) { WorkAreaOverride() = area; }
+
+HMONITOR MonitorFromPoint(TPoint point, DWORD flags)
+{
+  if (flags == MONITOR_DEFAULTTONULL && !PtInRect(ScreenBounds(), point))
+    return 0;
+  return PrimaryMonitor;
+}
+
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags)
+{
+  TRect r;
+  if (!GetWindowRect(hwnd, r))
+    return flags == MONITOR_DEFAULTTONULL ? 0 : PrimaryMonitor;
+  TRect common;
+  if (flags == MONITOR_DEFAULTTONULL && !IntersectRect(common, r, ScreenBounds()))
+    return 0;
+  return PrimaryMonitor;
+}
+
+bool GetMonitorInfo(HMONITOR monitor, MONITORINFO& info)
+{
+  if (monitor != PrimaryMonitor)
+    return false;
+  info.rcMonitor = ScreenBounds();
+  info.rcWork = IsRectEmpty(WorkAreaOverride()) ? info.rcMonitor : WorkAreaOverride();
+  info.dwFlags = MONITORINFOF_PRIMARY;
+  return true;
+}
+
+bool SystemParametersInfo(UINT action, UINT, void* data, UINT)
+{
+  switch (action) {
+  case SPI_GETWORKAREA: {
+    MONITORINFO mi;
+    GetMonitorInfo(PrimaryMonitor, mi);
+    *static_cast<TRect*>(data) = mi.rcWork;
+    return true;
+  }
+  case SPI_GETWHEELSCROLLLINES:
+    *static_cast<UINT*>(data) = 3;
+    return true;
+  }
+  return false;
+}
 
 // ---- Raw input ------------------------------------------------------------------------------
 

@@ -559,6 +559,26 @@ bool HideCaret(HWND hwnd);
 UINT GetCaretBlinkTime();
 
 // ---------------------------------------------------------------------------------------
+// Monitors and system parameters (one monitor: the virtual screen)
+
+using HMONITOR = NativeUInt;
+enum : DWORD { MONITOR_DEFAULTTONULL = 0, MONITOR_DEFAULTTOPRIMARY = 1, MONITOR_DEFAULTTONEAREST = 2 };
+enum : DWORD { MONITORINFOF_PRIMARY = 1 };
+struct MONITORINFO {
+  DWORD cbSize = 40;
+  TRect rcMonitor;
+  TRect rcWork;
+  DWORD dwFlags = 0;
+};
+HMONITOR MonitorFromPoint(TPoint point, DWORD flags);
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags);
+bool GetMonitorInfo(HMONITOR monitor, MONITORINFO& info);
+// The work area of the screen (tests may shrink it, as a task bar would).
+void SetWorkArea(const TRect& area);
+// SPI_GETWORKAREA fills a TRect, SPI_GETWHEELSCROLLLINES a UINT.
+bool SystemParametersInfo(UINT action, UINT param, void* data, UINT winIni);
+
+// ---------------------------------------------------------------------------------------
 // Painting
 
 bool InvalidateRect(HWND hwnd, const TRect* rect, bool erase); // client coordinates; null = all

@@ -759,3 +759,26 @@ TEST_F(FormControls, HintsAfterThePauseUntilThePointerLeaves)
   EXPECT_FALSE(hintShown());
   b->WindowProc = TWndMethod::Bind(static_cast<TControl*>(b), &TControl::WndProc);
 }
+
+TEST_F(FormControls, DoubleBufferedControlsPaintThroughMemory)
+{
+  TForm* form = MakeForm("缓冲", Bounds(100, 100, 300, 200));
+  form->SetBorderStyle(bsNone);
+  auto* panel = Make<TTestButton>(form, Bounds(20, 20, 100, 60), "");
+  panel->SetColor(clTeal);
+  panel->SetDoubleBuffered(true);
+  std::vector<std::pair<WPARAM, LPARAM>> erases;
+  panel->WindowProc = [&, panel](TMessage& m) {
+    if (m.Msg == WM_ERASEBKGND)
+      erases.push_back({m.WParam, m.LParam});
+    panel->WndProc(m);
+  };
+  form->Show();
+  Headless().ProcessMessages();
+  ASSERT_EQ(erases.size(), 2u);
+  EXPECT_NE(erases[0].first, static_cast<WPARAM>(erases[0].second)) << "the window's own erase is skipped";
+  EXPECT_EQ(erases[1].first, static_cast<WPARAM>(erases[1].second)) << "the memory context erases";
+  EXPECT_EQ(Headless().ScreenPixel(panel->ClientToScreen({50, 30})), clTeal);
+  EXPECT_NE(Headless().ScreenPixel(panel->ClientToScreen({0, 0})), clTeal) << "the edge painted over the background";
+  panel->WindowProc = TWndMethod::Bind(static_cast<TControl*>(panel), &TControl::WndProc);
+}

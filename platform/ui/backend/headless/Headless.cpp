@@ -120,6 +120,7 @@ void THeadlessBackend::Reset()
   FBeeps = 0;
   FWaitDepth = 0;
   SetScreenSize({1024, 768});
+  SetWorkArea(TRect());
 }
 
 void THeadlessBackend::SetScreenSize(TSize size)
