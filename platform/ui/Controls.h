@@ -252,6 +252,7 @@ private:
   void DoMouseUp(TMessage& Message, TMouseButton Button);
 
   friend class TWinControl;
+  friend class TScrollingWinControl;
 };
 
 // Window creation parameters a control fills in before its window is made.

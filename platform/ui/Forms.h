@@ -5,6 +5,8 @@
 // the active form and control, cursors, screen size). Controls.h holds the control base.
 #pragma once
 
+#include <algorithm>
+
 #include "platform/ui/Controls.h"
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
@@ -22,6 +24,98 @@ using TFormState = TSet<TFormStateElement>;
 
 using TCloseEvent = TEvent<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
+
+// ---- Scrolling containers ----
+
+enum TScrollBarKind { sbHorizontal, sbVertical };
+class TScrollingWinControl;
+
+// One scroll bar of a scrolling container: the range its children cover and how far the
+// view has moved into it. Changing Position moves the children.
+class TControlScrollBar : public TPersistent {
+public:
+  TControlScrollBar(TScrollingWinControl* Control, TScrollBarKind Kind) : FControl(Control), FKind(Kind) {}
+
+  TScrollBarKind Kind() const { return FKind; }
+  Integer Position() const { return FPosition; }
+  void SetPosition(Integer Value);
+  Integer Range() const { return FRange; }
+  void SetRange(Integer Value);
+  Integer Increment() const { return FIncrement; }
+  void SetIncrement(Integer Value) { FIncrement = std::max(Value, 1); }
+  bool Tracking() const { return FTracking; }
+  void SetTracking(bool Value) { FTracking = Value; }
+  Integer Margin() const { return FMargin; }
+  void SetMargin(Integer Value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  // True when the bar shows: visible and the range exceeds the client size.
+  bool IsScrollBarVisible() const;
+  void Assign(TPersistent* Source) override;
+
+private:
+  Integer ClientSize() const;
+  Integer MaxPosition() const;
+  void Update();
+  void ScrollMessage(TMessage& Message);
+
+  TScrollingWinControl* FControl;
+  TScrollBarKind FKind;
+  Integer FPosition = 0;
+  Integer FRange = 0;
+  Integer FIncrement = 8;
+  Integer FMargin = 0;
+  bool FTracking = false;
+  bool FVisible = true;
+  bool FAutoRange = false; // the range was computed by AutoScroll
+
+  friend class TScrollingWinControl;
+};
+
+class TScrollingWinControl : public TWinControl {
+public:
+  explicit TScrollingWinControl(TComponent* AOwner);
+  ~TScrollingWinControl() override;
+
+  TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar; }
+  TControlScrollBar* VertScrollBar() const { return FVertScrollBar; }
+  // With AutoScroll the ranges follow the children's extent.
+  bool AutoScroll() const { return FAutoScroll; }
+  void SetAutoScroll(bool Value);
+  // Scrolls so that the control (a descendant) is fully in view.
+  void ScrollInView(TControl* AControl);
+  // Moves every child by (DeltaX, DeltaY).
+  void ScrollBy(Integer DeltaX, Integer DeltaY);
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void Dispatch(TMessage& Message) override;
+  virtual void WMHScroll(TMessage& Message);
+  virtual void WMVScroll(TMessage& Message);
+  // Computes the ranges from the children (AutoScroll) and updates both bars.
+  void UpdateScrollBars();
+
+private:
+  TControlScrollBar* FHorzScrollBar;
+  TControlScrollBar* FVertScrollBar;
+  bool FAutoScroll = true;
+  bool FUpdatingBars = false;
+
+  friend class TControlScrollBar;
+};
+
+// A scrolling container with a sunken border; Tab and arrows stay with it (WM_GETDLGCODE).
+class TScrollBox : public TScrollingWinControl {
+public:
+  explicit TScrollBox(TComponent* AOwner);
+  void Dispatch(TMessage& Message) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+};
 
 class TCustomForm : public TWinControl {
 public:

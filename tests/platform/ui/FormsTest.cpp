@@ -782,3 +782,43 @@ TEST_F(FormControls, DoubleBufferedControlsPaintThroughMemory)
   EXPECT_NE(Headless().ScreenPixel(panel->ClientToScreen({0, 0})), clTeal) << "the edge painted over the background";
   panel->WindowProc = TWndMethod::Bind(static_cast<TControl*>(panel), &TControl::WndProc);
 }
+
+// ---- Scroll boxes -----------------------------------------------------------------------------------
+
+TEST_F(FormControls, ScrollBoxScrollsItsChildren)
+{
+  TForm* form = MakeForm("滚动", Bounds(100, 100, 400, 300));
+  form->SetBorderStyle(bsNone);
+  auto* box = Make<TScrollBox>(form, Bounds(10, 10, 204, 154));
+  auto* far = Make<TCustomControl>(box, Bounds(20, 400, 50, 30));
+  auto* near = Make<TCustomControl>(box, Bounds(20, 20, 50, 30));
+  form->Show();
+  Headless().ProcessMessages();
+  EXPECT_EQ(box->ClientWidth(), 200 - 17) << "a vertical bar appeared";
+  EXPECT_TRUE(box->VertScrollBar()->IsScrollBarVisible());
+  EXPECT_FALSE(box->HorzScrollBar()->IsScrollBarVisible());
+  EXPECT_EQ(box->VertScrollBar()->Range(), 430);
+
+  box->VertScrollBar()->SetPosition(100);
+  EXPECT_EQ(near->Top(), -80);
+  EXPECT_EQ(far->Top(), 300);
+  box->VertScrollBar()->SetPosition(10000);
+  EXPECT_EQ(box->VertScrollBar()->Position(), 430 - 150) << "stops at the end";
+  EXPECT_EQ(far->Top() + far->Height(), 150);
+
+  // The window's own bar drives it: a click on the up arrow scrolls by Increment.
+  SCROLLBARINFO info;
+  GetScrollBarInfo(box->Handle(), OBJID_VSCROLL, info);
+  Headless().Click({info.rcScrollBar.Left + 5, info.rcScrollBar.Top + 5});
+  EXPECT_EQ(box->VertScrollBar()->Position(), 430 - 150 - 8);
+  box->ScrollInView(near);
+  EXPECT_EQ(box->VertScrollBar()->Position(), 20);
+  EXPECT_EQ(near->Top(), 0);
+  // The wheel goes to the focused control and up to the box: three increments a notch.
+  near->SetTabStop(true);
+  Headless().Click(near->ClientToScreen({1, 1}));
+  ASSERT_TRUE(near->Focused());
+  Headless().Wheel(-1, box->ClientToScreen({100, 100}));
+  EXPECT_EQ(box->VertScrollBar()->Position(), 20 + 24);
+  EXPECT_EQ(box->Perform(WM_GETDLGCODE, 0, 0), LRESULT(DLGC_WANTARROWS | DLGC_WANTTAB));
+}
