@@ -1340,6 +1340,9 @@ void TWinControl::Dispatch(TMessage& Message)
   case WM_SYSKEYUP: WMSysKeyUp(Message); break;
   case WM_CHAR: WMChar(Message); break;
   case WM_COMMAND: WMCommand(Message); break;
+  case WM_HSCROLL:
+  case WM_VSCROLL: WMScroll(Message); break;
+  case WM_PRINTCLIENT: PaintHandler(Message); break;
   case WM_SETCURSOR: WMSetCursor(Message); break;
   case WM_NCDESTROY: WMNCDestroy(Message); break;
   case WM_CAPTURECHANGED: WMCaptureChanged(Message); break;
@@ -1564,6 +1567,18 @@ void TWinControl::WMCommand(TMessage& Message)
 
 // The screen's cursor overrides everything; otherwise the control under the pointer
 // (a windowless child, or this control) picks its own, and crDefault asks the parent.
+// A scroll bar control's notifications go back to it as CN_HSCROLL/CN_VSCROLL.
+void TWinControl::WMScroll(TMessage& Message)
+{
+  if (Message.LParam) {
+    if (TWinControl* bar = FindControl(static_cast<HWND>(Message.LParam))) {
+      Message.Result = bar->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+      return;
+    }
+  }
+  DefaultHandler(Message);
+}
+
 void TWinControl::WMSetCursor(TMessage& Message)
 {
   if (static_cast<SmallInt>(LOWORD(Message.LParam)) == HTCLIENT) {

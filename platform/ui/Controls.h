@@ -377,6 +377,7 @@ protected:
   virtual void WMSysKeyUp(TMessage& Message);
   virtual void WMChar(TMessage& Message);
   virtual void WMCommand(TMessage& Message);
+  virtual void WMScroll(TMessage& Message);
   virtual void WMSetCursor(TMessage& Message);
   virtual void WMNCDestroy(TMessage& Message);
   virtual void WMCaptureChanged(TMessage& Message);

@@ -387,7 +387,7 @@ void TScrollingWinControl::WMHScroll(TMessage& Message)
   if (Message.LParam == 0)
     FHorzScrollBar->ScrollMessage(Message);
   else
-    TWinControl::Dispatch(Message);
+    WMScroll(Message);
 }
 
 void TScrollingWinControl::WMVScroll(TMessage& Message)
@@ -395,7 +395,7 @@ void TScrollingWinControl::WMVScroll(TMessage& Message)
   if (Message.LParam == 0)
     FVertScrollBar->ScrollMessage(Message);
   else
-    TWinControl::Dispatch(Message);
+    WMScroll(Message);
 }
 
 TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner)
@@ -865,16 +865,35 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
   FFocusedControl = Control;
   if (Control)
     Control->FreeNotification(this);
+  // CM_EXIT goes to the old control and each of its containers that does not hold the new
+  // one, innermost first; CM_ENTER then to each container of the new control below the
+  // common one, outermost first, and to the control itself.
   TDestroyWatch self(this);
-  if (old) {
-    TDestroyWatch oldWatch(old);
-    old->Perform(CM_EXIT, 0, 0);
+  std::vector<TWinControl*> exits;
+  for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control)); c = c->Parent())
+    exits.push_back(c);
+  std::vector<TWinControl*> enters;
+  for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
+    enters.insert(enters.begin(), c);
+  for (TWinControl* c : exits) {
+    TDestroyWatch watch(c);
+    c->Perform(CM_EXIT, 0, 0);
     if (self.Destroyed())
       return false;
+    if (watch.Destroyed())
+      break;
   }
-  if (Control && FFocusedControl == Control)
-    Control->Perform(CM_ENTER, 0, 0);
-  return !self.Destroyed();
+  for (TWinControl* c : enters) {
+    if (FFocusedControl != Control)
+      break; // an exit handler moved the focus elsewhere
+    TDestroyWatch watch(c);
+    c->Perform(CM_ENTER, 0, 0);
+    if (self.Destroyed())
+      return false;
+    if (watch.Destroyed())
+      break;
+  }
+  return true;
 }
 
 void TCustomForm::FocusControl(TWinControl* Control)

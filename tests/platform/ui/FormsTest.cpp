@@ -822,3 +822,29 @@ TEST_F(FormControls, ScrollBoxScrollsItsChildren)
   EXPECT_EQ(box->VertScrollBar()->Position(), 20 + 24);
   EXPECT_EQ(box->Perform(WM_GETDLGCODE, 0, 0), LRESULT(DLGC_WANTARROWS | DLGC_WANTTAB));
 }
+
+TEST_F(FormControls, EnterAndExitFollowTheContainers)
+{
+  TTrace t;
+  TForm* form = MakeForm("容器", Bounds(100, 100, 400, 300));
+  auto* left = Make<TCustomControl>(form, Bounds(0, 0, 190, 300));
+  auto* right = Make<TCustomControl>(form, Bounds(200, 0, 190, 300));
+  auto* a = Make<TCustomControl>(left, Bounds(10, 10, 50, 20));
+  auto* b = Make<TCustomControl>(left, Bounds(10, 50, 50, 20));
+  auto* c = Make<TCustomControl>(right, Bounds(10, 10, 50, 20));
+  for (auto [ctl, name] : {std::pair{left, "left"}, {right, "right"}, {a, "a"}, {b, "b"}, {c, "c"}}) {
+    std::string n = name;
+    ctl->OnEnter = [&t, n](TObject*) { t.push_back(n + ".enter"); };
+    ctl->OnExit = [&t, n](TObject*) { t.push_back(n + ".exit"); };
+  }
+  for (TCustomControl* ctl : {a, b, c})
+    ctl->SetTabStop(true);
+  form->Show();
+  Headless().ProcessMessages();
+  a->SetFocus();
+  b->SetFocus();
+  c->SetFocus();
+  EXPECT_EQ(t, (TTrace{"left.enter", "a.enter", "a.exit", "b.enter", "b.exit", "left.exit", "right.enter",
+                       "c.enter"}));
+  delete form;
+}
