@@ -144,8 +144,33 @@ TSize TCanvas::GetTextExtentExPoint(const AnsiString& text, Integer maxExtent, I
   return {RoundPx(x), TextEngine().Metrics(font).tmHeight};
 }
 
+namespace {
+
+// Fills the band u0 <= u < u1, v0 <= v < v1 of a text frame whose origin is the device
+// point origin and whose u axis runs along the text, turned by orientation (tenths of a
+// degree, counter-clockwise): frame point (u, v) lands at
+// (x + u cos a + v sin a, y - u sin a + v cos a).
+void FillTextBand(TSurface& surface, TPoint origin, Integer orientation, double u0, double u1, double v0, double v1,
+                  TColor rgb, const TGc& gc)
+{
+  if (orientation % 3600 == 0) {
+    TRect r = Rect(origin.X + RoundPx(u0), origin.Y + RoundPx(v0), origin.X + RoundPx(u1), origin.Y + RoundPx(v1));
+    surface.FillArea(TRegion(r), TFill::Solid(rgb), gc);
+    return;
+  }
+  double a = orientation * M_PI / 1800.0, c = std::cos(a), sn = std::sin(a);
+  TShape band;
+  band.Kind = TShape::skPolygon;
+  for (auto [u, v] : {std::pair<double, double>{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}})
+    band.Points.push_back(Point(RoundPx(origin.X + u * c + v * sn), RoundPx(origin.Y - u * sn + v * c)));
+  band.Box = TRegion::Polygon(band.Points.data(), 4).Bounds();
+  surface.FillShape(band, TFill::Solid(rgb), gc);
+}
+
+} // namespace
+
 void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const std::vector<double>& offsets,
-                          double width, const TRect* opaque, const TRect* clip)
+                          double width, const TRect* opaque, const TRect* clip, TTextBackground background)
 {
   TSurface& surface = RequireSurface();
   TRegion clipArea;
@@ -157,13 +182,17 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const st
   }
   TGc gc = MakeGc(R2_COPYPEN);
   gc.Clip = clipPtr;
-  if (opaque && !IsRectEmpty(*opaque))
-    surface.FillArea(TRegion(ToDevice(*opaque)),
-                     TFill::Solid(ColorToRGB(FBkColorOverride != clNone ? FBkColorOverride : FBrush->Color())), gc);
-  if (text.empty())
-    return;
   TFontSpec font = DeviceFont();
   TPoint d = ToDevice(Point(x, y));
+  if (opaque && !IsRectEmpty(*opaque)) {
+    TColor back = ColorToRGB(FBkColorOverride != clNone ? FBkColorOverride : FBrush->Color());
+    if (background == tbTextCell) // the cell turns with the text
+      FillTextBand(surface, d, font.Orientation, 0, opaque->Width(), 0, opaque->Height(), back, gc);
+    else
+      surface.FillArea(TRegion(ToDevice(*opaque)), TFill::Solid(back), gc);
+  }
+  if (text.empty())
+    return;
   TColor color = ColorToRGB(FFont->Color());
   TTextRun run;
   run.Font = font;
@@ -178,25 +207,13 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const st
     TextEngine().Draw(surface, font, d.X, d.Y, text, offsets, color, clipPtr);
   if (!(font.Style.Contains(fsUnderline) || font.Style.Contains(fsStrikeOut)))
     return;
-  // Underline and strike-out lines from the font's metrics, turned with the text about its
-  // start point.
+  // Underline and strike-out lines from the font's outline metrics, turned with the text
+  // about its start point.
   TOutlineTextMetric m = TextEngine().OutlineMetrics(font);
   Integer ascent = m.otmTextMetrics.tmAscent;
-  Integer length = RoundPx(width);
+  double length = RoundPx(width);
   auto line = [&](Integer top, Integer thickness) {
-    if (font.Orientation % 3600 == 0) {
-      surface.FillArea(TRegion(Rect(d.X, d.Y + top, d.X + length, d.Y + top + thickness)), TFill::Solid(color), gc);
-      return;
-    }
-    // Text-frame point (u, v) lands at (x + u cos a + v sin a, y - u sin a + v cos a).
-    double a = font.Orientation * M_PI / 1800.0, c = std::cos(a), sn = std::sin(a);
-    TShape band;
-    band.Kind = TShape::skPolygon;
-    for (auto [u, v] : {std::pair<double, double>{0, top}, {double(length), double(top)},
-                        {double(length), double(top + thickness)}, {0, double(top + thickness)}})
-      band.Points.push_back(Point(RoundPx(d.X + u * c + v * sn), RoundPx(d.Y - u * sn + v * c)));
-    band.Box = TRegion::Polygon(band.Points.data(), 4).Bounds();
-    surface.FillShape(band, TFill::Solid(color), gc);
+    FillTextBand(surface, d, font.Orientation, 0, length, top, top + thickness, color, gc);
   };
   if (font.Style.Contains(fsUnderline))
     line(ascent - m.otmsUnderscorePosition, std::max<Integer>(1, m.otmsUnderscoreSize));
@@ -231,13 +248,15 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
   double total = Offsets(text, adv, offsets);
   TRect cell;
   const TRect* opaque = nullptr;
+  TTextBackground background = tbRect;
   if ((options & ETO_OPAQUE) && rect) {
     opaque = rect;
-  } else if (BkMode() == OPAQUE && font.Orientation % 3600 == 0) {
+  } else if (BkMode() == OPAQUE) {
     cell = Rect(x, y, x + RoundPx(total), y + TextEngine().Metrics(font).tmHeight);
     opaque = &cell;
+    background = tbTextCell;
   }
-  DrawTextRun(x, y, text, offsets, total, opaque, (options & ETO_CLIPPED) && rect ? rect : nullptr);
+  DrawTextRun(x, y, text, offsets, total, opaque, (options & ETO_CLIPPED) && rect ? rect : nullptr, background);
 }
 
 void TCanvas::SetTextJustification(Integer extra, Integer breaks)
@@ -296,7 +315,7 @@ TSize TCanvas::TabbedTextOut(Integer x, Integer y, const AnsiString& text, const
       c = ' ';
   Integer height = GetTextMetrics().tmHeight;
   TRect cell = Rect(x, y, x + RoundPx(width), y + height);
-  DrawTextRun(x, y, shown, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, nullptr);
+  DrawTextRun(x, y, shown, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, nullptr, tbTextCell);
   return {RoundPx(width), height};
 }
 
@@ -562,7 +581,7 @@ Integer TCanvas::LayoutText(const AnsiString& text, TRect& rect, Cardinal format
     else if (format & DT_RIGHT)
       x = rect.Right - w;
     TRect cell = Rect(x, y, x + w, y + lineHeight);
-    DrawTextRun(x, y, line.Text, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, clip);
+    DrawTextRun(x, y, line.Text, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, clip, tbTextCell);
     if (line.Underline >= 0) {
       Integer ux = x + RoundPx(offsets[line.Underline]);
       Integer uw = std::max<Integer>(1, RoundPx(adv[line.Underline]));

@@ -615,8 +615,11 @@ private:
   Integer LayoutText(const AnsiString& text, TRect& rect, Cardinal format, Integer tabColumns);
   double TabbedAdvances(const AnsiString& text, const std::vector<Integer>& tabStops, Integer startX,
                         std::vector<double>& advances);
+  // What an opaque rectangle behind a text run is: a rectangle of the device, or the text's
+  // own cell, which turns with a turned font.
+  enum TTextBackground { tbRect, tbTextCell };
   void DrawTextRun(Integer x, Integer y, const AnsiString& text, const std::vector<double>& offsets,
-                   double width, const TRect* opaque, const TRect* clip);
+                   double width, const TRect* opaque, const TRect* clip, TTextBackground background = tbRect);
 
   TSurface* FSurface = nullptr;
   TPen* FPen;

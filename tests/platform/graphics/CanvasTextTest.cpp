@@ -299,6 +299,15 @@ TEST_F(TFixedText, UnderlineAndStrikeOutFollowTheOutlineMetricsAlsoWhenTurned)
   EXPECT_EQ(At(72, 37), clBlack);
   EXPECT_EQ(At(72, 35), clWhite);
   EXPECT_EQ(At(73, 45), clWhite);
+  // An opaque background is the text's cell, turned with it: columns 90..102, rows 36..49.
+  Canvas.Font()->SetStyle(TFontStyles{});
+  Canvas.Brush()->SetStyle(bsSolid);
+  Canvas.Brush()->SetColor(clYellow);
+  Canvas.TextOut(90, 50, "ab");
+  EXPECT_EQ(At(90, 36), clYellow);
+  EXPECT_EQ(At(102, 49), clYellow);
+  EXPECT_EQ(At(103, 40), clWhite);
+  EXPECT_EQ(At(95, 35), clWhite);
 }
 
 TEST(PangoText, OutlineMetricsComeFromTheFace)
