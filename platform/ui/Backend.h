@@ -5,6 +5,8 @@
 // messages and controls are the same in both.
 #pragma once
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
@@ -16,6 +18,9 @@ class TRegion;
 // Raised by a backend when a loop waits for input that can never come; message loops let
 // it through instead of reporting it as an error of the program.
 QH_DECLARE_EXCEPTION(EInputBlocked, Exception);
+
+// The clipboard's content: the bytes of each format it holds, in the order they were set.
+using TClipboardContent = std::vector<std::pair<UINT, std::string>>;
 
 class TWindowBackend {
 public:
@@ -38,6 +43,11 @@ public:
   // The caret moved, appeared or went away (an input method places its window there).
   virtual void CaretChanged(HWND owner, const TRect& screenRect, bool visible) {}
   virtual void Beep() {}
+
+  // The system clipboard. The default keeps it inside the program (headless); a display
+  // backend bridges it to the desktop's clipboard.
+  virtual void SetClipboardContent(const TClipboardContent& content);
+  virtual TClipboardContent ClipboardContent() const;
 
   // A message loop found nothing to do: no message, no paint, no due timer. The backend
   // waits until input arrives or the next timer is due (timeoutMs milliseconds away; -1 when

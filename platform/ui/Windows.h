@@ -559,6 +559,15 @@ bool HideCaret(HWND hwnd);
 UINT GetCaretBlinkTime();
 
 // ---------------------------------------------------------------------------------------
+// Clipboard formats (the data itself goes through TClipboard, Clipbrd.h)
+
+enum : UINT { CF_TEXT = 1, CF_BITMAP = 2, CF_METAFILEPICT = 3, CF_UNICODETEXT = 13 };
+// The id of a named format (0xC000 and up; one id per name, case ignored); 0 for "".
+UINT RegisterClipboardFormat(const AnsiString& name);
+// The name of a registered format; "" for the standard ones and unknown ids.
+AnsiString GetClipboardFormatName(UINT format);
+
+// ---------------------------------------------------------------------------------------
 // Monitors and system parameters (one monitor: the virtual screen)
 
 using HMONITOR = NativeUInt;

@@ -121,6 +121,7 @@ void THeadlessBackend::Reset()
   FWaitDepth = 0;
   SetScreenSize({1024, 768});
   SetWorkArea(TRect());
+  SetClipboardContent({});
 }
 
 void THeadlessBackend::SetScreenSize(TSize size)
