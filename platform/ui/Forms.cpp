@@ -528,8 +528,15 @@ void TCustomForm::CreateParams(TCreateParams& Params)
     Params.ExStyle |= WS_EX_TOOLWINDOW;
     break;
   }
-  if (FBorderStyle != bsNone && FBorderIcons.Contains(biSystemMenu))
+  if (FBorderStyle != bsNone && FBorderIcons.Contains(biSystemMenu)) {
     Params.Style |= WS_SYSMENU;
+    if (FBorderStyle == bsSingle || FBorderStyle == bsSizeable) {
+      if (FBorderIcons.Contains(biMinimize))
+        Params.Style |= WS_MINIMIZEBOX;
+      if (FBorderIcons.Contains(biMaximize))
+        Params.Style |= WS_MAXIMIZEBOX;
+    }
+  }
   if (FFormStyle == fsStayOnTop)
     Params.ExStyle |= WS_EX_TOPMOST;
   if (!Params.WndParent && gApplication && gApplication->MainForm() && gApplication->MainForm() != this &&
@@ -1022,7 +1029,16 @@ void TCustomForm::WMNextDlgCtl(TMessage& Message)
   SelectNext(FActiveControl, Message.WParam == 0, true);
 }
 
-void TCustomForm::WMSysCommand(TMessage& Message) { DefaultHandler(Message); }
+// Maximize, minimize and restore go through WindowState, so the form knows its state.
+void TCustomForm::WMSysCommand(TMessage& Message)
+{
+  switch (static_cast<UINT>(Message.WParam & 0xFFF0)) {
+  case SC_MAXIMIZE: SetWindowState(wsMaximized); break;
+  case SC_MINIMIZE: SetWindowState(wsMinimized); break;
+  case SC_RESTORE: SetWindowState(wsNormal); break;
+  default: DefaultHandler(Message); break;
+  }
+}
 
 namespace {
 

@@ -625,10 +625,18 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_NCLBUTTONDOWN:
     if (wParam == HTVSCROLL || wParam == HTHSCROLL)
       ScrollBarTrack(hwnd, wParam == HTVSCROLL ? SB_VERT : SB_HORZ, PointFromLParam(lParam));
+    else if (wParam == HTCLOSE || wParam == HTMAXBUTTON || wParam == HTMINBUTTON)
+      CaptionButtonTrack(hwnd, static_cast<LRESULT>(wParam));
     else if (wParam == HTCAPTION)
       Send(w, WM_SYSCOMMAND, static_cast<WPARAM>(SC_MOVE) + HTCAPTION, lParam);
     else if (wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT)
       Send(w, WM_SYSCOMMAND, SC_SIZE + (wParam - HTLEFT + 1), lParam);
+    return 0;
+  case WM_NCLBUTTONDBLCLK:
+    // WS_MAXIMIZEBOX shares its bit with WS_TABSTOP: it counts for top-level windows and
+    // MDI children only.
+    if (wParam == HTCAPTION && (w->Style & WS_MAXIMIZEBOX) && (!w->Parent || (w->ExStyle & WS_EX_MDICHILD)))
+      Send(w, WM_SYSCOMMAND, (w->Style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
     return 0;
   case WM_RBUTTONUP: {
     TPoint p = PointFromLParam(lParam);

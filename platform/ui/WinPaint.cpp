@@ -160,6 +160,66 @@ void UpdateBarVisibility(TWnd* w, Integer bar, bool disableNoScroll)
   SetWindowPos(w->Handle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+// The caption buttons of a window, right to left: close, maximize, minimize (window
+// coordinates; empty when the window has no such button).
+enum TCaptionButton { cbClose, cbMaximize, cbMinimize };
+
+TRect CaptionButtonRect(const TWnd* w, TCaptionButton which)
+{
+  TFrameMetrics f = FrameMetrics(w);
+  if (!f.Caption || !(w->Style & WS_SYSMENU))
+    return {};
+  bool tool = (w->ExStyle & WS_EX_TOOLWINDOW) != 0;
+  if (which == cbMaximize && (tool || !(w->Style & WS_MAXIMIZEBOX)))
+    return {};
+  if (which == cbMinimize && (tool || !(w->Style & WS_MINIMIZEBOX)))
+    return {};
+  Integer h = std::max(f.Caption - 4, 8);
+  Integer wd = h + 2;
+  Integer right = w->Rect.Width() - f.Border - 2;
+  Integer top = f.Border + 2;
+  if (which != cbClose) {
+    right -= wd + 2;
+    if (which == cbMinimize && (w->Style & WS_MAXIMIZEBOX))
+      right -= wd;
+  }
+  return Rect(right - wd, top, right, top + h);
+}
+
+void DrawCaptionButton(TCanvas& c, const TWnd* w, TCaptionButton which)
+{
+  TRect r = CaptionButtonRect(w, which);
+  if (IsRectEmpty(r))
+    return;
+  c.Brush()->SetStyle(bsSolid);
+  c.Brush()->SetColor(clBtnFace);
+  c.FillRect(r);
+  TRect e = r;
+  DrawEdge(&c, e, EDGE_RAISED, BF_RECT);
+  c.Pen()->SetColor(clBtnText);
+  c.Pen()->SetWidth(1);
+  Integer l = r.Left + 4, t = r.Top + 3, rr = r.Right - 5, b = r.Bottom - 4;
+  switch (which) {
+  case cbClose:
+    for (Integer d = 0; d < 2; ++d) {
+      c.MoveTo(l + d, t);
+      c.LineTo(rr + d, b + 1);
+      c.MoveTo(rr - 1 + d, t);
+      c.LineTo(l - 1 + d, b + 1);
+    }
+    break;
+  case cbMaximize:
+    c.Brush()->SetColor(clBtnText);
+    c.FrameRect(Rect(l, t, rr + 1, b + 1));
+    c.FillRect(Rect(l, t, rr + 1, t + 2));
+    break;
+  case cbMinimize:
+    c.Brush()->SetColor(clBtnText);
+    c.FillRect(Rect(l, b - 1, rr - 2, b + 1));
+    break;
+  }
+}
+
 // Inverts the caret's rectangle in its window's surface (drawing and erasing are the same).
 void InvertCaret()
 {
@@ -303,6 +363,38 @@ void ScrollBarTrack(HWND hwnd, Integer bar, TPoint screen)
   SendMessage(hwnd, msg, SB_ENDSCROLL, 0);
 }
 
+// A press on a caption button: the command runs when the button is released over it.
+void CaptionButtonTrack(HWND hwnd, LRESULT hit)
+{
+  SetCapture(hwnd);
+  TPoint release;
+  bool released = false;
+  while (GetCapture() == hwnd) {
+    MSG m;
+    if (!GetMessage(m, 0, 0, 0)) {
+      PostQuitMessage(static_cast<Integer>(m.wParam));
+      break;
+    }
+    if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP) {
+      release = m.pt;
+      released = true;
+      break;
+    }
+    if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
+        (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK))
+      continue;
+    TranslateMessage(m);
+    DispatchMessage(m);
+  }
+  if (GetCapture() == hwnd)
+    ReleaseCapture();
+  TWnd* w = FromHandle(hwnd);
+  if (!released || !w || DefNcHitTest(w, release) != hit)
+    return;
+  WPARAM cmd = hit == HTCLOSE ? SC_CLOSE : hit == HTMINBUTTON ? SC_MINIMIZE : IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE;
+  SendMessage(hwnd, WM_SYSCOMMAND, cmd, PointToLParam(release));
+}
+
 TFrameMetrics FrameMetrics(const TWnd* w)
 {
   TFrameMetrics f;
@@ -360,8 +452,15 @@ LRESULT DefNcHitTest(TWnd* w, TPoint screen)
     if (bottom)
       return HTBOTTOM;
   }
-  if (f.Caption && p.Y >= f.Border && p.Y < f.Border + f.Caption)
+  if (f.Caption && p.Y >= f.Border && p.Y < f.Border + f.Caption) {
+    if (PtInRect(CaptionButtonRect(w, cbClose), p))
+      return HTCLOSE;
+    if (PtInRect(CaptionButtonRect(w, cbMaximize), p))
+      return HTMAXBUTTON;
+    if (PtInRect(CaptionButtonRect(w, cbMinimize), p))
+      return HTMINBUTTON;
     return HTCAPTION;
+  }
   return HTBORDER;
 }
 
@@ -396,8 +495,17 @@ void DrawFrame(TWnd* w)
     c.Brush()->SetStyle(bsClear);
     TRect text = cap;
     text.Left += 4;
+    TRect buttons = CaptionButtonRect(w, cbMinimize);
+    if (IsRectEmpty(buttons))
+      buttons = CaptionButtonRect(w, cbMaximize);
+    if (IsRectEmpty(buttons))
+      buttons = CaptionButtonRect(w, cbClose);
+    if (!IsRectEmpty(buttons))
+      text.Right = buttons.Left - 2;
     c.DrawText(w->Text, text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     c.Brush()->SetStyle(bsSolid);
+    for (TCaptionButton b : {cbClose, cbMaximize, cbMinimize})
+      DrawCaptionButton(c, w, b);
     r.Top += f.Caption;
   }
   if (f.Edge) {

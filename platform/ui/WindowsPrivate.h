@@ -161,6 +161,8 @@ TFrameMetrics FrameMetrics(const TWnd* w);
 LRESULT DefNcHitTest(TWnd* w, TPoint screen);
 // Runs the interaction of a press on a window scroll bar (SB_HORZ or SB_VERT).
 void ScrollBarTrack(HWND hwnd, Integer bar, TPoint screen);
+// Runs a press on a caption button (HTCLOSE, HTMAXBUTTON, HTMINBUTTON).
+void CaptionButtonTrack(HWND hwnd, LRESULT hit);
 // Inserts a message at the front of the queue (characters made from a key stroke go
 // ahead of later input).
 void PostFront(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -848,3 +848,33 @@ TEST_F(FormControls, EnterAndExitFollowTheContainers)
                        "c.enter"}));
   delete form;
 }
+
+TEST_F(FormControls, CaptionButtonsCloseMaximizeAndRestore)
+{
+  TForm* form = MakeForm("按钮", Bounds(100, 100, 300, 200));
+  int queries = 0;
+  form->OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++queries > 1; };
+  form->Show();
+  Headless().ProcessMessages();
+  std::filesystem::path dir = std::filesystem::path(ParamStr(0)).parent_path();
+  Headless().SaveWindowShot(form->Handle(), (dir / "ui_caption_buttons.png").string());
+  // Frame 4, caption 19: buttons 15 high, 17 wide, 2 from the right edge of the caption.
+  TPoint close{100 + 300 - 4 - 2 - 8, 100 + 4 + 2 + 7};
+  TPoint maximize{close.X - 19, close.Y};
+  Headless().Click(close);
+  EXPECT_TRUE(form->Visible()) << "the close query said no";
+  Headless().Advance(1000);
+  Headless().Click(close);
+  EXPECT_FALSE(form->Visible());
+  EXPECT_EQ(queries, 2);
+
+  form->Show();
+  Headless().Advance(1000);
+  Headless().Click(maximize);
+  EXPECT_EQ(form->WindowState(), wsMaximized);
+  EXPECT_EQ(form->BoundsRect(), Rect(0, 0, 1024, 768));
+  Headless().Advance(1000);
+  Headless().DoubleClick({500, 10}); // the caption of the maximized form
+  EXPECT_EQ(form->WindowState(), wsNormal);
+  EXPECT_EQ(form->BoundsRect(), Bounds(100, 100, 300, 200));
+}
