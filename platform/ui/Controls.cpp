@@ -684,6 +684,8 @@ TWinControl::~TWinControl()
 void TWinControl::BeforeDestruction()
 {
   TControl::BeforeDestruction();
+  if (TCustomForm* form = GetParentForm(this); form && form != this)
+    form->DefocusControl(this, true);
   // Children go first (whoever owns them), then the window.
   while (!FControls.empty()) {
     TControl* c = FControls.back();
@@ -861,11 +863,13 @@ void TWinControl::RemoveControl(TControl* AControl)
   if (it == FControls.end())
     return;
   AControl->Invalidate();
-  if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
+  if (auto* w = dynamic_cast<TWinControl*>(AControl))
     if (TCustomForm* form = GetParentForm(this))
       form->DefocusControl(w, true);
-    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), w), FTabList.end());
-  }
+  // By address: a control being destroyed no longer answers dynamic_cast as what it was.
+  FTabList.erase(std::remove_if(FTabList.begin(), FTabList.end(),
+                                [AControl](TWinControl* w) { return static_cast<TControl*>(w) == AControl; }),
+                 FTabList.end());
   FControls.erase(std::find(FControls.begin(), FControls.end(), AControl));
   AControl->FParent = nullptr;
   Realign();

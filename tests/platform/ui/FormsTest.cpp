@@ -878,3 +878,22 @@ TEST_F(FormControls, CaptionButtonsCloseMaximizeAndRestore)
   EXPECT_EQ(form->WindowState(), wsNormal);
   EXPECT_EQ(form->BoundsRect(), Bounds(100, 100, 300, 200));
 }
+
+TEST_F(FormControls, DeletingTheFocusedControlLeavesNothingBehind)
+{
+  TForm* form = MakeForm("删除", Bounds(100, 100, 300, 200));
+  auto* a = Make<TCustomControl>(form, Bounds(10, 10, 50, 20));
+  auto* b = Make<TCustomControl>(form, Bounds(10, 40, 50, 20));
+  a->SetTabStop(true);
+  b->SetTabStop(true);
+  form->Show();
+  a->SetFocus();
+  ASSERT_EQ(Screen()->ActiveControl(), a);
+  delete a;
+  EXPECT_EQ(form->ActiveControl(), nullptr);
+  EXPECT_EQ(Screen()->ActiveControl(), nullptr);
+  EXPECT_EQ(GetFocus(), form->Handle()) << "the focus falls back to the form";
+  Headless().Key(VK_TAB);
+  EXPECT_TRUE(b->Focused()) << "the tab order no longer holds it";
+  EXPECT_EQ(b->TabOrder(), 0);
+}
