@@ -420,6 +420,8 @@ void TCanvas::CopyImage(const TRect& dest, const TImageSurface& image, const TRe
     return;
   TRect d = ToDevice(dest);
   TGc gc = MakeGc(R2_COPYPEN);
+  if (transparent != clNone && (rop == cmSrcCopy) && surface.CopyBitsTransparent(d, image, sourceRect, transparent, gc))
+    return;
   TRegion visible;
   if (transparent != clNone) {
     // The destination pixels whose source pixel is not the transparent colour.

@@ -125,6 +125,14 @@ public:
   // that do not read it.
   virtual void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
                         const TFill& pattern, TCopyMode rop, const TGc& gc) = 0;
+  // A copy (stretched as CopyBits) that leaves out the source pixels of colour transparent
+  // (0x00BBGGRR). Surfaces that mask images themselves do it and return true; for the
+  // others (false) the canvas clips the copy to the pixels to paint.
+  virtual bool CopyBitsTransparent(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
+                                   TColor transparent, const TGc& gc)
+  {
+    return false;
+  }
   virtual TColor GetPixel(Integer x, Integer y) const = 0; // -1 (clNone-like) outside
   virtual void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) = 0;
   // Surfaces that keep text as text (recordings) take the run here and return true;
@@ -242,6 +250,9 @@ public:
   void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) override;
   void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect, const TFill& pattern,
                 TCopyMode rop, const TGc& gc) override;
+  // The image goes to paper once, with a mask of its transparent pixels.
+  bool CopyBitsTransparent(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
+                           TColor transparent, const TGc& gc) override;
   TColor GetPixel(Integer, Integer) const override { return -1; }
   void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) override;
   cairo_t* CreateCairo() override;
@@ -252,6 +263,7 @@ private:
   bool Begin(const TGc& gc);
   void End();
   void SetSource(const TFill& fill);
+  void PaintImage(const TRect& dest, const TImageSurface& source, const TRect& sourceRect, TColor transparent);
 
   cairo_surface_t* FSurface = nullptr;
   cairo_t* FCr = nullptr;

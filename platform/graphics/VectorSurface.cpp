@@ -286,17 +286,41 @@ void TVectorSurface::CopyBits(const TRect& dest, const TImageSurface* source, co
   if (!source || sourceRect.Width() == 0 || sourceRect.Height() == 0 || dest.Width() == 0 || dest.Height() == 0 ||
       !Begin(gc))
     return;
-  // The source pixels as an image, stretched (nearest pixel) onto the destination.
+  PaintImage(dest, *source, sourceRect, clNone);
+  End();
+}
+
+bool TVectorSurface::CopyBitsTransparent(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
+                                         TColor transparent, const TGc& gc)
+{
+  if (sourceRect.Width() == 0 || sourceRect.Height() == 0 || dest.Width() == 0 || dest.Height() == 0 || !Begin(gc))
+    return true;
+  PaintImage(dest, source, sourceRect, transparent);
+  End();
+  return true;
+}
+
+// The source pixels as an image, stretched (nearest pixel) onto the destination; pixels of
+// colour transparent (clNone: none) are left out through the image's alpha.
+void TVectorSurface::PaintImage(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
+                                TColor transparent)
+{
   TRect s = {std::min(sourceRect.Left, sourceRect.Right), std::min(sourceRect.Top, sourceRect.Bottom),
              std::max(sourceRect.Left, sourceRect.Right), std::max(sourceRect.Top, sourceRect.Bottom)};
-  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, s.Width(), s.Height());
+  bool masked = transparent != clNone;
+  std::uint32_t key = masked ? (GetRValue(transparent) << 16) | (GetGValue(transparent) << 8) | GetBValue(transparent)
+                             : 0;
+  cairo_surface_t* image =
+      cairo_image_surface_create(masked ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, s.Width(), s.Height());
   auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image));
   int stride = cairo_image_surface_get_stride(image) / 4;
   for (Integer y = 0; y < s.Height(); ++y)
     for (Integer x = 0; x < s.Width(); ++x) {
       Integer sx = s.Left + x, sy = s.Top + y;
-      bool inside = sx >= 0 && sy >= 0 && sx < source->Width() && sy < source->Height();
-      data[y * stride + x] = inside ? source->Bits()[static_cast<size_t>(sy) * source->Width() + sx] : 0xFF000000u;
+      bool inside = sx >= 0 && sy >= 0 && sx < source.Width() && sy < source.Height();
+      std::uint32_t rgb = inside ? source.Bits()[static_cast<size_t>(sy) * source.Width() + sx] & 0xFFFFFF : 0;
+      // Pixels outside the source paint black, as the raster copy does.
+      data[y * stride + x] = masked && inside && rgb == key ? 0 : 0xFF000000u | rgb;
     }
   cairo_surface_mark_dirty(image);
   cairo_translate(FCr, dest.Left, dest.Top);
@@ -307,7 +331,6 @@ void TVectorSurface::CopyBits(const TRect& dest, const TImageSurface* source, co
   cairo_rectangle(FCr, 0, 0, s.Width(), s.Height());
   cairo_fill(FCr);
   cairo_surface_destroy(image);
-  End();
 }
 
 void TVectorSurface::SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc)

@@ -296,6 +296,9 @@ TEST(PrinterPage, HatchesAndPicturesOnPaper)
     list.AddMasked(&glyph, clFuchsia);
     list.Draw(&c, 150, 0, 0);
   }
+  // The transparent bitmap is one image with a soft mask, not a clip of its pixels.
+  std::string images = RunCommand("pdfimages -list '" + pdf + "' 2>&1");
+  EXPECT_NE(images.find("smask"), std::string::npos) << images;
   TPpm page = RenderPage(pdf, 96);
   ASSERT_EQ(page.Width, 200);
   struct Probe {
