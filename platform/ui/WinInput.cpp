@@ -7,6 +7,7 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/ui/WindowsPrivate.h"
 
 using namespace wm;
@@ -466,6 +467,16 @@ bool GetMonitorInfo(HMONITOR monitor, MONITORINFO& info)
   info.rcMonitor = ScreenBounds();
   info.rcWork = IsRectEmpty(WorkAreaOverride()) ? info.rcMonitor : WorkAreaOverride();
   info.dwFlags = MONITORINFOF_PRIMARY;
+  return true;
+}
+
+bool GetVersionEx(OSVERSIONINFO& info)
+{
+  info.dwMajorVersion = static_cast<DWORD>(Win32MajorVersion);
+  info.dwMinorVersion = static_cast<DWORD>(Win32MinorVersion);
+  info.dwBuildNumber = 2600;
+  info.dwPlatformId = static_cast<DWORD>(Win32Platform);
+  info.szCSDVersion = "Service Pack 3";
   return true;
 }
 

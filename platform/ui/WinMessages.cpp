@@ -638,6 +638,13 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (wParam == HTCAPTION && (w->Style & WS_MAXIMIZEBOX) && (!w->Parent || (w->ExStyle & WS_EX_MDICHILD)))
       Send(w, WM_SYSCOMMAND, (w->Style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
     return 0;
+  case WM_KEYUP:
+  case WM_SYSKEYDOWN:
+    // The menu key and Shift+F10 ask for a context menu at the focus (-1, -1).
+    if ((msg == WM_KEYUP && wParam == VK_APPS) ||
+        (msg == WM_SYSKEYDOWN && wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0))
+      Send(w, WM_CONTEXTMENU, hwnd, MAKELPARAM(-1, -1));
+    return 0;
   case WM_RBUTTONUP: {
     TPoint p = PointFromLParam(lParam);
     ClientToScreen(hwnd, p);

@@ -587,6 +587,17 @@ void SetWorkArea(const TRect& area);
 // SPI_GETWORKAREA fills a TRect, SPI_GETWHEELSCROLLLINES a UINT.
 bool SystemParametersInfo(UINT action, UINT param, void* data, UINT winIni);
 
+// The platform version the runtime reports (Win32MajorVersion etc. in FormatSettings.h).
+struct OSVERSIONINFO {
+  DWORD dwOSVersionInfoSize = 148;
+  DWORD dwMajorVersion = 0;
+  DWORD dwMinorVersion = 0;
+  DWORD dwBuildNumber = 0;
+  DWORD dwPlatformId = 0;
+  AnsiString szCSDVersion;
+};
+bool GetVersionEx(OSVERSIONINFO& info);
+
 // ---------------------------------------------------------------------------------------
 // Painting
 

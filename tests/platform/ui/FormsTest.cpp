@@ -897,3 +897,39 @@ TEST_F(FormControls, DeletingTheFocusedControlLeavesNothingBehind)
   EXPECT_TRUE(b->Focused()) << "the tab order no longer holds it";
   EXPECT_EQ(b->TabOrder(), 0);
 }
+
+TEST_F(FormControls, CancelModeContextMenusAndVersion)
+{
+  TForm* form = MakeForm("杂项", Bounds(100, 100, 300, 200));
+  auto* a = Make<TCustomControl>(form, Bounds(10, 10, 50, 20));
+  auto* b = Make<TCustomControl>(form, Bounds(10, 40, 50, 20));
+  a->SetTabStop(true);
+  TControl* cancelSender = nullptr;
+  std::vector<TPoint> menus;
+  a->WindowProc = [&, a](TMessage& m) {
+    if (m.Msg == CM_CANCELMODE)
+      cancelSender = reinterpret_cast<TControl*>(m.LParam);
+    a->WndProc(m);
+  };
+  a->OnContextPopup = [&](TObject*, TPoint p, bool& handled) {
+    menus.push_back(p);
+    handled = true;
+  };
+  form->Show();
+  a->SetFocus();
+  Headless().Click(CenterOf(b));
+  EXPECT_EQ(cancelSender, b) << "the focused control hears that another one was pressed";
+
+  Headless().Click(a->ClientToScreen({7, 8}), hbRight);
+  Headless().Key(VK_APPS);
+  Headless().Key(VK_F10, true);
+  ASSERT_EQ(menus.size(), 3u);
+  EXPECT_EQ(menus[0], Point(7, 8)) << "at the pointer, in client coordinates";
+  EXPECT_EQ(menus[1], Point(-1, -1)) << "from the keyboard";
+  EXPECT_EQ(menus[2], Point(-1, -1));
+  a->WindowProc = TWndMethod::Bind(static_cast<TControl*>(a), &TControl::WndProc);
+
+  OSVERSIONINFO v;
+  ASSERT_TRUE(GetVersionEx(v));
+  EXPECT_EQ(v.dwMajorVersion * 10 + v.dwMinorVersion, 51u);
+}
