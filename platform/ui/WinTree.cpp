@@ -254,14 +254,12 @@ HWND HitTestIn(const std::vector<TWnd*>& list, TPoint pt, bool topLevel)
       continue;
     if (w->WindowRgn && !w->WindowRgn->Contains(pt.X - r.Left, pt.Y - r.Top))
       continue;
-    TPoint co = ClientOrigin(w);
     TRect client = w->Client;
     OffsetRect(client, r.Left, r.Top);
     if (PtInRect(client, pt) && !(topLevel && (w->Style & WS_DISABLED))) {
       if (HWND inner = HitTestIn(w->Children, pt, false))
         return inner;
     }
-    (void)co;
     LRESULT ht = Send(w, WM_NCHITTEST, 0, PointToLParam(pt));
     if (ht == HTTRANSPARENT)
       continue;

@@ -409,8 +409,6 @@ enum : Word {
 };
 // WM_SETTINGCHANGE parameters.
 enum : UINT { SPI_GETWORKAREA = 0x0030, SPI_GETWHEELSCROLLLINES = 0x0068, SPI_SETNONCLIENTMETRICS = 0x002A };
-// The application's message ranges pinned by its libraries (kept free here).
-constexpr UINT WM_USER_RUNLATER = WM_USER + 1;
 
 // ---------------------------------------------------------------------------------------
 // Window classes and windows
