@@ -36,6 +36,8 @@ public:
   virtual void WindowDestroyed(HWND hwnd) {}
   // Pixels of a top-level window's surface changed (window coordinates).
   virtual void SurfaceChanged(HWND hwnd, const TRect& area) {}
+  // An overlay item appeared, changed, moved or went away (screen coordinates).
+  virtual void OverlayChanged(const TRect& screenArea) {}
   virtual void CaptureChanged(HWND hwnd) {}
   // A part of a window's client area was invalidated (client coordinates).
   virtual void Invalidated(HWND hwnd, const TRegion& area) {}

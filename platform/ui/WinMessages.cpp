@@ -148,6 +148,7 @@ void ResetState()
   s.CaretRect = TRect();
   s.CaretHidden = 1;
   s.CaretDrawn = false;
+  s.Overlays.clear();
 }
 
 } // namespace wm

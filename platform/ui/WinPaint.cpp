@@ -1110,6 +1110,87 @@ bool GetScrollBarInfo(HWND hwnd, Integer objectId, SCROLLBARINFO& info)
   return true;
 }
 
+// ---- The screen overlay -------------------------------------------------------------------------
+
+namespace {
+
+TOverlayItem* FindOverlay(HOVERLAY overlay)
+{
+  for (TOverlayItem& item : State().Overlays)
+    if (item.Handle == overlay)
+      return &item;
+  return nullptr;
+}
+
+void NotifyOverlay(const TRect& area)
+{
+  if (TWindowBackend* b = WindowBackend())
+    b->OverlayChanged(area);
+}
+
+} // namespace
+
+HOVERLAY CreateOverlay(const TRect& screenRect, TOverlayMode mode, Integer transparentRgb)
+{
+  if (screenRect.Width() <= 0 || screenRect.Height() <= 0)
+    return 0;
+  TState& s = State();
+  TOverlayItem item;
+  item.Handle = s.NextOverlay++;
+  item.Rect = screenRect;
+  item.Mode = mode;
+  item.Transparent = transparentRgb;
+  // XOR items start as "no change"; copy items as their transparent colour.
+  TColor fill = mode == omXor ? 0 : (transparentRgb >= 0 ? transparentRgb : 0xFFFFFF);
+  item.Surface = std::make_unique<TImageSurface>(screenRect.Width(), screenRect.Height(), fill);
+  item.Canvas = std::make_unique<TCanvas>(item.Surface.get());
+  HOVERLAY h = item.Handle;
+  s.Overlays.push_back(std::move(item));
+  NotifyOverlay(screenRect);
+  return h;
+}
+
+TCanvas* OverlayCanvas(HOVERLAY overlay)
+{
+  TOverlayItem* item = FindOverlay(overlay);
+  return item ? item->Canvas.get() : nullptr;
+}
+
+bool OverlayChanged(HOVERLAY overlay)
+{
+  TOverlayItem* item = FindOverlay(overlay);
+  if (!item)
+    return false;
+  NotifyOverlay(item->Rect);
+  return true;
+}
+
+bool MoveOverlay(HOVERLAY overlay, TPoint topLeft)
+{
+  TOverlayItem* item = FindOverlay(overlay);
+  if (!item)
+    return false;
+  TRect old = item->Rect;
+  OffsetRect(item->Rect, topLeft.X - old.Left, topLeft.Y - old.Top);
+  TRect both;
+  UnionRect(both, old, item->Rect);
+  NotifyOverlay(both);
+  return true;
+}
+
+bool DestroyOverlay(HOVERLAY overlay)
+{
+  auto& items = State().Overlays;
+  for (auto it = items.begin(); it != items.end(); ++it)
+    if (it->Handle == overlay) {
+      TRect area = it->Rect;
+      items.erase(it);
+      NotifyOverlay(area);
+      return true;
+    }
+  return false;
+}
+
 // ---- The screen --------------------------------------------------------------------------------
 
 void ComposeScreen(TImageSurface& screen)
@@ -1132,5 +1213,29 @@ void ComposeScreen(TImageSurface& screen)
     TGc wgc;
     wgc.Clip = &clip;
     screen.CopyBits(dest, w->Surface.get(), Rect(0, 0, dest.Width(), dest.Height()), TFill(), cmSrcCopy, wgc);
+  }
+  // The overlay goes on top, pixel by pixel (both surfaces hold 0x00RRGGBB).
+  for (const TOverlayItem& item : State().Overlays) {
+    const TImageSurface& src = *item.Surface;
+    std::uint32_t key = 0xFFFFFFFF;
+    if (item.Transparent >= 0)
+      key = static_cast<std::uint32_t>(((item.Transparent & 0xFF) << 16) | (item.Transparent & 0xFF00) |
+                                       ((item.Transparent >> 16) & 0xFF));
+    for (Integer y = 0; y < src.Height(); ++y) {
+      Integer sy = item.Rect.Top + y;
+      if (sy < 0 || sy >= screen.Height())
+        continue;
+      for (Integer x = 0; x < src.Width(); ++x) {
+        Integer sx = item.Rect.Left + x;
+        if (sx < 0 || sx >= screen.Width())
+          continue;
+        std::uint32_t p = src.Bits()[std::size_t(y) * std::size_t(src.Width()) + std::size_t(x)] & 0xFFFFFF;
+        std::uint32_t& d = screen.Bits()[std::size_t(sy) * std::size_t(screen.Width()) + std::size_t(sx)];
+        if (item.Mode == omXor)
+          d = (d ^ p) & 0xFFFFFF;
+        else if (p != key)
+          d = p;
+      }
+    }
   }
 }

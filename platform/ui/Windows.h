@@ -557,6 +557,22 @@ bool HideCaret(HWND hwnd);
 UINT GetCaretBlinkTime();
 
 // ---------------------------------------------------------------------------------------
+// The screen overlay: pictures above every window (drag images, drop marks, sizing frames
+// drawn on the screen). A copy item shows its pixels except those of its transparent
+// colour (0x00BBGGRR; -1 for none); an XOR item inverts, by its pixel values, what lies
+// below it. Items are drawn in creation order.
+
+using HOVERLAY = NativeUInt;
+enum TOverlayMode { omCopy, omXor };
+HOVERLAY CreateOverlay(const TRect& screenRect, TOverlayMode mode, Integer transparentRgb = -1);
+// A canvas on the item (origin at its top-left); nothing shows until OverlayChanged.
+TCanvas* OverlayCanvas(HOVERLAY overlay);
+// Tells the screen that the item's pixels changed.
+bool OverlayChanged(HOVERLAY overlay);
+bool MoveOverlay(HOVERLAY overlay, TPoint topLeft);
+bool DestroyOverlay(HOVERLAY overlay);
+
+// ---------------------------------------------------------------------------------------
 // Clipboard formats (the data itself goes through TClipboard, Clipbrd.h)
 
 enum : UINT { CF_TEXT = 1, CF_BITMAP = 2, CF_METAFILEPICT = 3, CF_UNICODETEXT = 13 };

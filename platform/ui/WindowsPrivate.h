@@ -72,6 +72,15 @@ struct TDc {
   std::unique_ptr<TImageSurface> Own; // the 1x1 screen context of GetDC(0)
 };
 
+struct TOverlayItem {
+  HOVERLAY Handle = 0;
+  TRect Rect; // screen coordinates
+  TOverlayMode Mode = omCopy;
+  Integer Transparent = -1;
+  std::unique_ptr<TImageSurface> Surface;
+  std::unique_ptr<TCanvas> Canvas;
+};
+
 struct TState {
   struct TSlot {
     std::unique_ptr<TWnd> Wnd;
@@ -113,6 +122,8 @@ struct TState {
   TRect CaretRect;            // client coordinates of CaretWnd
   Integer CaretHidden = 1;    // shown when 0
   bool CaretDrawn = false;    // currently inverted into the surface
+  std::vector<TOverlayItem> Overlays;
+  HOVERLAY NextOverlay = 1;
 };
 
 TState& State();

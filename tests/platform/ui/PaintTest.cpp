@@ -286,3 +286,34 @@ TEST_F(Paint, PressingScrollBarPartsSendsScrollCommands)
   EXPECT_EQ(c[2], SB_ENDSCROLL);
   EXPECT_EQ(GetScrollPos(top, SB_VERT), 90);
 }
+
+TEST_F(Paint, ScreenOverlayAboveAllWindows)
+{
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
+  Handlers[top] = Filler(top, clWhite);
+  Headless().ProcessMessages();
+  // A drag image with a transparent background.
+  HOVERLAY image = CreateOverlay(Bounds(50, 50, 20, 20), omCopy, clFuchsia);
+  TCanvas* c = OverlayCanvas(image);
+  c->Brush()->SetColor(clRed);
+  c->FillRect(Rect(5, 5, 15, 15));
+  OverlayChanged(image);
+  EXPECT_EQ(Headless().ScreenPixel({60, 60}), clRed);
+  EXPECT_EQ(Headless().ScreenPixel({51, 51}), clWhite) << "transparent around it";
+  MoveOverlay(image, {100, 100});
+  EXPECT_EQ(Headless().ScreenPixel({60, 60}), clWhite);
+  EXPECT_EQ(Headless().ScreenPixel({110, 110}), clRed);
+
+  // A sizing frame inverts what lies below, twice gives it back.
+  HOVERLAY frame = CreateOverlay(Bounds(10, 10, 30, 30), omXor);
+  OverlayCanvas(frame)->Brush()->SetColor(clWhite);
+  OverlayCanvas(frame)->FrameRect(Rect(0, 0, 30, 30));
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clBlack);
+  EXPECT_EQ(Headless().ScreenPixel({20, 20}), clWhite);
+  EXPECT_EQ(Headless().ScreenPixel({300, 10}), ColorToRGB(clBackground)) << "the desktop is untouched";
+  DestroyOverlay(frame);
+  DestroyOverlay(image);
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clWhite);
+  EXPECT_EQ(Headless().ScreenPixel({110, 110}), clWhite);
+  EXPECT_FALSE(DestroyOverlay(image));
+}
