@@ -1,5 +1,7 @@
 // Input through the real path: hit testing, capture, double clicks, wheel, key state,
 // focus and activation order.
+#include <algorithm>
+
 #include "tests/platform/ui/UiTestKit.h"
 
 using Input = UiTest;
@@ -244,4 +246,33 @@ TEST_F(Input, CaptionDragMovesAndEdgeDragSizesTopLevelWindows)
   GetWindowRect(top, r);
   EXPECT_EQ(r, Bounds(150, 120, 312, 212));
   Headless().Release(hbLeft, {400, 300});
+}
+
+TEST_F(Input, DragFeedsCapturedWindowsAndTrackingLoops)
+{
+  HWND top = Top(100, 100, 300, 200, WS_POPUP | WS_CAPTION | WS_VISIBLE);
+  HWND child = Child(top, 10, 10, 100, 100);
+  std::vector<TPoint> moves;
+  Handlers[child] = [child, &moves](UINT m, WPARAM, LPARAM l, LRESULT&) {
+    if (m == WM_LBUTTONDOWN)
+      SetCapture(child);
+    if (m == WM_MOUSEMOVE && GetCapture() == child)
+      moves.push_back(PointFromLParam(l));
+    if (m == WM_LBUTTONUP)
+      ReleaseCapture();
+    return false;
+  };
+  Headless().ProcessMessages();
+  TPoint from = At(child, 10, 10);
+  Headless().Drag(from, {from.X + 200, from.Y + 40}, 2);
+  ASSERT_GE(moves.size(), 2u);
+  EXPECT_NE(std::find(moves.begin(), moves.end(), Point(110, 30)), moves.end()) << "the step half way";
+  EXPECT_EQ(moves.back(), Point(210, 50)) << "outside the child, still its coordinates";
+  EXPECT_EQ(GetCapture(), 0u);
+
+  Headless().Advance(1000);
+  Headless().Drag({200, 110}, {260, 150}); // the caption: the move loop takes the moves
+  TRect r;
+  GetWindowRect(top, r);
+  EXPECT_EQ(r.TopLeft(), Point(160, 140));
 }

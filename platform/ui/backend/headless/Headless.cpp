@@ -3,6 +3,7 @@
 #include "platform/ui/backend/headless/Headless.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/graphics/Region.h"
 #include "platform/graphics/Surface.h"
@@ -252,6 +253,33 @@ void THeadlessBackend::DoubleClick(TPoint screen, THeadlessButton button)
   Click(screen, button);
   FNowMs += 50;
   Click(screen, button);
+}
+
+void THeadlessBackend::Drag(TPoint from, TPoint to, Integer steps, THeadlessButton button)
+{
+  steps = std::max<Integer>(steps, 1);
+  // The moves and the release go first in the script: a loop the press starts runs them
+  // as it waits; otherwise they run here, one by one, after the press.
+  auto remaining = std::make_shared<Integer>(steps + 1);
+  std::vector<std::function<void()>> mine;
+  for (Integer i = 1; i <= steps; ++i) {
+    TPoint p{from.X + (to.X - from.X) * i / steps, from.Y + (to.Y - from.Y) * i / steps};
+    mine.push_back([this, p, remaining] {
+      --*remaining;
+      Move(p);
+    });
+  }
+  mine.push_back([this, to, button, remaining] {
+    --*remaining;
+    Release(button, to);
+  });
+  FSteps.insert(FSteps.begin(), mine.begin(), mine.end());
+  Press(button, from);
+  while (*remaining > 0 && !FSteps.empty()) {
+    std::function<void()> step = std::move(FSteps.front());
+    FSteps.erase(FSteps.begin());
+    step();
+  }
 }
 
 void THeadlessBackend::Wheel(Integer notches, TPoint screen)

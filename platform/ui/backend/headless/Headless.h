@@ -59,6 +59,9 @@ public:
   // release), then processed.
   void Click(TPoint screen, THeadlessButton button = hbLeft);
   void DoubleClick(TPoint screen, THeadlessButton button = hbLeft);
+  // Press at from, move there to in steps, release: works whether the press starts a
+  // tracking loop (the moves then feed the loop) or only captures the mouse.
+  void Drag(TPoint from, TPoint to, Integer steps = 4, THeadlessButton button = hbLeft);
   // Notches of 120; positive turns the wheel away from the user.
   void Wheel(Integer notches, TPoint screen);
   void KeyDown(Word vk);
