@@ -105,6 +105,10 @@ const TOperatorInfo Operators[] = {
     {"is", okIs, 4},
 };
 
+// An operator without its operands; the grammars never produce one, but a tree that
+// would read a missing operand must not be run.
+const char* const SExpressionExpected = "Expression expected";
+
 bool IsComparison(TfsOperatorKind kind) { return kind >= okGreat && kind <= okEq; }
 
 // A 32-bit integer operand of the fast path; wider values keep their low 32 bits.
@@ -331,6 +335,9 @@ void CheckTypes(TfsExpressionNode* node, TfsScript* script, AnsiString& errorPos
     rightName = op->FRight->TypeName();
   }
   const TfsOperatorKind kind = op->FKind;
+  const bool unary = kind == okNot || kind == okUnMinus;
+  if (!op->FLeft || (!unary && !op->FRight))
+    RaiseScriptError(SExpressionExpected);
   op->FOptimizeInt = l == fvtInt && r == fvtInt;
   op->FOptimizeBool = l == fvtBool && r == fvtBool;
 

@@ -305,6 +305,8 @@ TEST(fsScript, CompileErrorsWithPositions)
       {"PascalScript", "var x: TNoSuchType; begin end.", "Unknown type: 'TNoSuchType' at 1:19"},
       {"PascalScript", "begin @Log.x end.", "Variable required at 1:8"},
       {"BasicScript", "x = 1\r\ny = x +\r\n", "End of line expected at 2:7"},
+      // The grammar lets an operator end an argument; such a tree is refused, never run.
+      {"BasicScript", "Log(1 & 2 & ,)\r\n", "Expression expected at 1:12"},
       {"JScript", "function f() { return \"a\"; }\r\nLog(f(), 2);", "Too many actual parameters at 2:4"},
   };
   for (const auto& c : cases) {
