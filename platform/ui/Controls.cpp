@@ -4,6 +4,7 @@
 #include "platform/ui/Controls.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 #include "platform/graphics/Region.h"
@@ -14,6 +15,9 @@
 namespace {
 
 TWinControl* gCreating = nullptr;     // the control whose window is being created
+TDragObject* gDragObject = nullptr;   // what is being dragged
+TControl* gDragControl = nullptr;     // the control whose drag loop runs
+bool gDragCancelled = false;
 TControl* gCaptureControl = nullptr;  // a windowless control holding its parent's capture
 TControl* gMouseControl = nullptr;    // the control under the mouse (enter/leave)
 
@@ -96,6 +100,8 @@ TControl::~TControl()
 {
   if (gCaptureControl == this)
     gCaptureControl = nullptr;
+  if (gDragControl == this)
+    CancelDrag();
   if (gMouseControl == this)
     gMouseControl = nullptr;
   if (FParent)
@@ -536,6 +542,10 @@ void TControl::WMLButtonDown(TMessage& Message)
   SendCancelMode(this);
   if (watch.Destroyed())
     return;
+  if (FDragMode == dmAutomatic) {
+    BeginDrag(false);
+    return;
+  }
   FControlState.Include(csLButtonDown);
   DoMouseDown(Message, mbLeft, {});
 }
@@ -657,6 +667,203 @@ void TControl::CMMouseWheel(TMessage& Message)
   TShiftState shift = KeysToShiftState(LOWORD(static_cast<NativeInt>(Message.WParam)));
   Message.Result = DoMouseWheel(shift, GET_WHEEL_DELTA_WPARAM(Message.WParam), MessagePoint(Message)) ? 1 : 0;
 }
+
+// ---- Dragging ------------------------------------------------------------------------------
+
+TCursor TDragObject::GetDragCursor(bool Accepted, Integer, Integer) { return Accepted ? crDrag : crNoDrop; }
+
+bool TControl::Dragging() const { return gDragControl == this; }
+
+void TControl::DoStartDrag(TDragObject*& DragObject)
+{
+  if (OnStartDrag)
+    OnStartDrag(this, DragObject);
+}
+
+void TControl::DoEndDrag(TObject* Target, Integer X, Integer Y)
+{
+  if (OnEndDrag)
+    OnEndDrag(this, Target, X, Y);
+}
+
+void TControl::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)
+{
+  if (OnDragOver)
+    OnDragOver(this, Source, X, Y, State, Accept);
+}
+
+void TControl::DragDrop(TObject* Source, Integer X, Integer Y)
+{
+  if (OnDragDrop)
+    OnDragDrop(this, Source, X, Y);
+}
+
+// The drag loop: waits for the threshold (unless immediate), then follows the pointer,
+// asking the control under it whether it accepts, until the button is released (a drop
+// on an accepting target) or Esc is pressed. A release before the drag began is handed on,
+// so a press without a drag stays a click.
+struct TDragLoop {
+  TControl* Source;
+  TDestroyWatch SourceWatch;
+  TDragObject* Object = nullptr;
+  bool OwnObject = false;
+  TControl* Target = nullptr;
+  bool Accepted = false;
+  TPoint Pos;
+
+  explicit TDragLoop(TControl* source) : Source(source), SourceWatch(source) {}
+
+  // What handlers see as the source: the control itself for a control dragging itself.
+  TObject* SourceObject() const
+  {
+    if (auto* c = dynamic_cast<TDragControlObject*>(Object))
+      return c->Control();
+    return Object;
+  }
+
+  void Start()
+  {
+    Source->DoStartDrag(Object);
+    if (!Object) {
+      Object = new TDragControlObject(Source);
+      OwnObject = true;
+    }
+    gDragObject = Object;
+    gDragControl = Source;
+  }
+
+  void Over(TPoint p)
+  {
+    Pos = p;
+    TControl* t = FindDragTarget(p, false);
+    TDragState state = dsDragMove;
+    if (t != Target) {
+      if (Target) {
+        bool ignored = false;
+        TPoint lp = Target->ScreenToClient(p);
+        Target->DragOver(SourceObject(), lp.X, lp.Y, dsDragLeave, ignored);
+      }
+      Target = t;
+      state = dsDragEnter;
+    }
+    Accepted = false;
+    if (Target) {
+      TPoint lp = Target->ScreenToClient(p);
+      Accepted = static_cast<bool>(Target->OnDragOver);
+      Target->DragOver(SourceObject(), lp.X, lp.Y, state, Accepted);
+    }
+    Object->FDragTarget = Target;
+    Object->FDragPos = p;
+    ::SetCursor(Object->GetDragCursor(Accepted, p.X, p.Y));
+  }
+
+  void Run(bool immediate, Integer threshold)
+  {
+    TPoint start;
+    GetCursorPos(start);
+    Pos = start;
+    SetCaptureControl(Source);
+    HWND captureWindow = GetCapture();
+    gDragCancelled = false;
+    bool started = false;
+    if (immediate) {
+      Start();
+      started = true;
+      Over(start);
+    }
+    bool drop = false;
+    MSG replay;
+    bool hasReplay = false;
+    while (GetCapture() == captureWindow && captureWindow && !gDragCancelled && !SourceWatch.Destroyed()) {
+      MSG m;
+      if (!GetMessage(m, 0, 0, 0)) {
+        PostQuitMessage(static_cast<Integer>(m.wParam));
+        break;
+      }
+      bool move = m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE;
+      bool up = m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP;
+      if (move) {
+        if (!started) {
+          if (std::abs(m.pt.X - start.X) < threshold && std::abs(m.pt.Y - start.Y) < threshold)
+            continue;
+          Start();
+          started = true;
+        }
+        Over(m.pt);
+        continue;
+      }
+      if (up) {
+        if (!started) {
+          replay = m;
+          hasReplay = true;
+        } else {
+          Over(m.pt);
+          drop = Accepted;
+        }
+        break;
+      }
+      if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE)
+        break;
+      if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
+          (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK))
+        continue;
+      TranslateMessage(m);
+      DispatchMessage(m);
+    }
+    if (!SourceWatch.Destroyed() && Source->MouseCapture())
+      SetCaptureControl(nullptr);
+    else if (GetCapture() == captureWindow)
+      ReleaseCapture();
+    if (started)
+      Finish(drop && !gDragCancelled);
+    if (hasReplay)
+      DispatchMessage(replay);
+  }
+
+  void Finish(bool drop)
+  {
+    TControl* dropTarget = drop ? Target : nullptr;
+    TDestroyWatch targetWatch(Target);
+    if (Target && !dropTarget) {
+      bool ignored = false;
+      TPoint lp = Target->ScreenToClient(Pos);
+      Target->DragOver(SourceObject(), lp.X, lp.Y, dsDragLeave, ignored);
+    }
+    Object->FFinished = true;
+    TPoint lp = Pos;
+    if (dropTarget && !targetWatch.Destroyed()) {
+      lp = dropTarget->ScreenToClient(Pos);
+      dropTarget->DragDrop(SourceObject(), lp.X, lp.Y);
+    }
+    gDragObject = nullptr;
+    gDragControl = nullptr;
+    ::SetCursor(crArrow);
+    if (!SourceWatch.Destroyed())
+      Source->DoEndDrag(dropTarget && !targetWatch.Destroyed() ? dropTarget : nullptr, lp.X, lp.Y);
+    if (OwnObject)
+      delete Object;
+  }
+};
+
+void TControl::BeginDrag(bool Immediate, Integer Threshold)
+{
+  if (gDragControl)
+    return;
+  if (Threshold < 0)
+    Threshold = Mouse()->DragThreshold();
+  TDragLoop loop(this);
+  loop.Run(Immediate, std::max<Integer>(Threshold, 1));
+}
+
+void CancelDrag()
+{
+  if (!gDragControl)
+    return;
+  gDragCancelled = true;
+  PostMessage(0, WM_NULL, 0, 0); // wakes the loop
+}
+
+TDragObject* DragObject() { return gDragObject; }
 
 // ---- TWinControl -----------------------------------------------------------------------------
 
@@ -1972,6 +2179,12 @@ void RegisterControlsClasses()
   RegisterEventType<TContextPopupEvent>("TContextPopupEvent");
   RegisterEventType<TCanResizeEvent>("TCanResizeEvent");
   RegisterEventType<TKeyPressEvent>("TKeyPressEvent");
+  RegisterEnumType<TDragMode>("TDragMode", {"dmManual", "dmAutomatic"});
+  RegisterEnumType<TDragState>("TDragState", {"dsDragEnter", "dsDragLeave", "dsDragMove"});
+  RegisterEventType<TStartDragEvent>("TStartDragEvent");
+  RegisterEventType<TDragOverEvent>("TDragOverEvent");
+  RegisterEventType<TDragDropEvent>("TDragDropEvent");
+  RegisterEventType<TEndDragEvent>("TEndDragEvent");
 
   // Published properties in the platform's order (descendants publish the rest).
   TClassRegistration<TControl, TComponent>("TControl")
@@ -2014,7 +2227,16 @@ void RegisterControlsClasses()
       .Property("OnMouseLeave", &TControl::OnMouseLeave, &TControl::OnMouseLeave)
       .Property("OnMouseWheel", &TControl::OnMouseWheel, &TControl::OnMouseWheel)
       .Property("OnResize", &TControl::OnResize, &TControl::OnResize)
-      .Property("OnContextPopup", &TControl::OnContextPopup, &TControl::OnContextPopup);
+      .Property("OnContextPopup", &TControl::OnContextPopup, &TControl::OnContextPopup)
+      .Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor)
+      .Type(TCursorTypeInfo())
+      .Default(-12)
+      .Property("DragMode", &TControl::DragMode, &TControl::SetDragMode)
+      .Default(dmManual)
+      .Property("OnStartDrag", &TControl::OnStartDrag, &TControl::OnStartDrag)
+      .Property("OnDragOver", &TControl::OnDragOver, &TControl::OnDragOver)
+      .Property("OnDragDrop", &TControl::OnDragDrop, &TControl::OnDragDrop)
+      .Property("OnEndDrag", &TControl::OnEndDrag, &TControl::OnEndDrag);
   TClassRegistration<TWinControl, TControl>("TWinControl")
       .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
       .Stored(false)

@@ -24,6 +24,7 @@
 #include "platform/rtl/Consts.h"
 #undef TIdentMapEntry
 
+class TControl;
 class TWinControl;
 class TCustomForm;
 
@@ -52,6 +53,44 @@ using TMouseWheelEvent =
     TEvent<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
 using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 using TCanResizeEvent = TEvent<void(TObject* Sender, Integer& NewWidth, Integer& NewHeight, bool& Resize)>;
+
+// ---- Dragging ----
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
+// What is being dragged. The drag loop fills in where it is and over what.
+class TDragObject : public TObject {
+public:
+  // The cursor while dragging: crDrag over a target that accepts, crNoDrop elsewhere.
+  virtual TCursor GetDragCursor(bool Accepted, Integer X, Integer Y);
+  TControl* DragTarget() const { return FDragTarget; }
+  TPoint DragPos() const { return FDragPos; }
+  // True once the drag ended (dropped or cancelled).
+  bool Finished() const { return FFinished; }
+
+private:
+  TControl* FDragTarget = nullptr;
+  TPoint FDragPos;
+  bool FFinished = false;
+  friend class TControl;
+  friend struct TDragLoop;
+};
+
+// The default drag object: a control dragging itself.
+class TDragControlObject : public TDragObject {
+public:
+  explicit TDragControlObject(TControl* AControl) : FControl(AControl) {}
+  TControl* Control() const { return FControl; }
+
+private:
+  TControl* FControl;
+};
+
+using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+using TDragOverEvent =
+    TEvent<void(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
 
 // The shift state of a key message's key data, or of mouse key flags.
 TShiftState KeyDataToShiftState(LPARAM KeyData);
@@ -162,6 +201,20 @@ public:
   virtual void Click();
   virtual void DblClick();
 
+  // ---- Dragging ----
+  TDragMode DragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode Value) { FDragMode = Value; }
+  TCursor DragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  // Starts dragging this control: at once, or once the pointer has moved Threshold pixels
+  // with the button down (-1: the mouse's drag threshold). Returns when the drag is over.
+  void BeginDrag(bool Immediate, Integer Threshold = -1);
+  bool Dragging() const;
+  // Asked while something is dragged over the control (client coordinates); Accept starts
+  // as "has an OnDragOver handler".
+  virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, Integer X, Integer Y);
+
   // ---- Events ----
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -174,8 +227,14 @@ public:
   TNotifyEvent OnResize;
   TCanResizeEvent OnCanResize;
   TContextPopupEvent OnContextPopup;
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
 
 protected:
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
   virtual AnsiString GetText() const { return FText; }
   virtual void SetTextInternal(const AnsiString& Value) { FText = Value; }
   virtual void SetZOrder(bool TopMost);
@@ -243,6 +302,8 @@ protected:
   bool FParentShowHint = true;
   TCursor FCursor = 0;
   NativeInt FHelpContext = 0;
+  TDragMode FDragMode = dmManual;
+  TCursor FDragCursor = -12; // crDrag
   TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   TControlState FControlState;
 
@@ -253,6 +314,7 @@ private:
 
   friend class TWinControl;
   friend class TScrollingWinControl;
+  friend struct TDragLoop;
 };
 
 // Window creation parameters a control fills in before its window is made.
@@ -483,6 +545,11 @@ protected:
 TWinControl* FindControl(HWND Handle);
 // The control (windowed or not) under a screen point.
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
+// Ends the drag in progress without a drop.
+void CancelDrag();
+// The object being dragged (null when nothing is).
+TDragObject* DragObject();
+
 // The control that has the mouse captured (a windowless control through its parent).
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);

@@ -933,3 +933,68 @@ TEST_F(FormControls, CancelModeContextMenusAndVersion)
   ASSERT_TRUE(GetVersionEx(v));
   EXPECT_EQ(v.dwMajorVersion * 10 + v.dwMinorVersion, 51u);
 }
+
+// ---- Drag and drop ------------------------------------------------------------------------------------
+
+TEST_F(FormControls, DragAndDropBetweenControls)
+{
+  TTrace t;
+  TForm* form = MakeForm("拖放", Bounds(100, 100, 400, 300));
+  auto* source = Make<TCustomControl>(form, Bounds(10, 10, 80, 40));
+  auto* target = Make<TTestPaintBox>(form, Bounds(200, 10, 100, 100));
+  auto* other = Make<TCustomControl>(form, Bounds(10, 150, 80, 40));
+  source->SetDragMode(dmAutomatic);
+  source->OnClick = [&](TObject*) { t.push_back("click"); };
+  source->OnStartDrag = [&](TObject*, TDragObject*&) { t.push_back("start"); };
+  source->OnEndDrag = [&](TObject*, TObject* into, Integer x, Integer y) {
+    t.push_back(std::string("end ") + (into == target ? "target" : into ? "?" : "nothing") + " " +
+                std::to_string(x) + "," + std::to_string(y));
+  };
+  TCursor cursorOverTarget = 0;
+  target->OnDragOver = [&](TObject*, TObject* src, Integer, Integer, TDragState state, bool& accept) {
+    static const char* names[] = {"enter", "leave", "move"};
+    if (t.empty() || t.back() != std::string("over ") + names[state])
+      t.push_back(std::string("over ") + names[state]);
+    accept = src == source;
+  };
+  target->OnDragDrop = [&](TObject*, TObject* src, Integer x, Integer y) {
+    cursorOverTarget = GetCursor();
+    t.push_back("drop " + std::to_string(x) + "," + std::to_string(y) + (src == source ? " source" : ""));
+  };
+  form->Show();
+  Headless().ProcessMessages();
+
+  // A press without a move stays a click.
+  Headless().Click(CenterOf(source));
+  EXPECT_EQ(t, (TTrace{"click"}));
+
+  // Dragged onto the target.
+  t.clear();
+  Headless().Advance(1000);
+  Headless().Drag(CenterOf(source), target->ClientToScreen({30, 40}), 5);
+  EXPECT_EQ(t, (TTrace{"start", "over enter", "over move", "drop 30,40 source", "end target 30,40"}));
+  EXPECT_EQ(cursorOverTarget, crDrag);
+  EXPECT_EQ(DragObject(), nullptr);
+  EXPECT_FALSE(source->Dragging());
+
+  // Dropped where nobody accepts: the target hears it left, the source that it ended.
+  t.clear();
+  Headless().Advance(1000);
+  Headless().Drag(CenterOf(source), CenterOf(other), 3);
+  ASSERT_FALSE(t.empty());
+  EXPECT_EQ(t.front(), "start");
+  EXPECT_EQ(t.back().substr(0, 11), "end nothing");
+
+  // Esc cancels.
+  t.clear();
+  Headless().Advance(1000);
+  Headless().QueueStep([&] { Headless().Move(target->ClientToScreen({5, 5})); });
+  Headless().QueueStep([&] { Headless().Key(VK_ESCAPE); });
+  source->BeginDrag(true);
+  Headless().ProcessMessages();
+  EXPECT_EQ(t.front(), "start");
+  EXPECT_EQ(std::count(t.begin(), t.end(), "drop 5,5 source"), 0);
+  EXPECT_EQ(t.back().substr(0, 11), "end nothing");
+  EXPECT_EQ(std::count(t.begin(), t.end(), "over leave"), 1);
+  delete form;
+}
