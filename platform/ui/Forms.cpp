@@ -1383,18 +1383,50 @@ void TApplication::ShowException(Exception* E)
   MessageBox(text, FTitle, MB_OK | MB_ICONERROR);
 }
 
+void TApplication::NormalizeTopMosts()
+{
+  if (FTopMostLevel++ > 0)
+    return;
+  FTopMostList.clear();
+  std::vector<HWND> windows;
+  EnumTopLevelWindows(windows);
+  for (HWND h : windows) {
+    if (!IsWindowVisible(h) || !(GetWindowLong(h, GWL_EXSTYLE) & WS_EX_TOPMOST))
+      continue;
+    if (FHintWindow && FHintWindow->HandleAllocated() && FHintWindow->Handle() == h)
+      continue;
+    FTopMostList.push_back(h);
+  }
+  // Bottom first, so they keep their order in the normal band.
+  for (auto it = FTopMostList.rbegin(); it != FTopMostList.rend(); ++it)
+    SetWindowPos(*it, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TApplication::RestoreTopMosts()
+{
+  if (FTopMostLevel == 0 || --FTopMostLevel > 0)
+    return;
+  for (auto it = FTopMostList.rbegin(); it != FTopMostList.rend(); ++it)
+    if (IsWindow(*it))
+      SetWindowPos(*it, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  FTopMostList.clear();
+}
+
 Integer TApplication::MessageBox(const AnsiString& Text, const AnsiString& Caption, UINT Flags)
 {
   auto* box = new TMessageForm(Text, Caption, Flags);
   TDestroyWatch watch(box);
   Integer result = IDCANCEL;
+  NormalizeTopMosts();
   try {
     result = box->ShowModal();
   } catch (...) {
+    RestoreTopMosts();
     if (!watch.Destroyed())
       delete box;
     throw;
   }
+  RestoreTopMosts();
   if (!watch.Destroyed())
     delete box;
   return result;

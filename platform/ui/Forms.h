@@ -295,6 +295,10 @@ public:
   // otherwise a message box. Call it from a catch block.
   void HandleException(TObject* Sender);
   void ShowException(Exception* E);
+  // Stay-on-top windows step back into the normal band (so a message box can come in
+  // front of them) and return; calls nest.
+  void NormalizeTopMosts();
+  void RestoreTopMosts();
   // A message box with the application's look: returns IDOK, IDCANCEL, IDYES, ...
   Integer MessageBox(const AnsiString& Text, const AnsiString& Caption, UINT Flags);
   Integer ModalLevel() const { return FModalLevel; }
@@ -353,6 +357,8 @@ private:
   bool FHintTimerShows = false;
   TRect FHintCursorRect; // screen coordinates
   HWND FHintTimerWnd = 0;
+  Integer FTopMostLevel = 0;
+  std::vector<HWND> FTopMostList;
 
   friend class TCustomForm;
 };

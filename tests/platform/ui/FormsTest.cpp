@@ -998,3 +998,23 @@ TEST_F(FormControls, DragAndDropBetweenControls)
   EXPECT_EQ(std::count(t.begin(), t.end(), "over leave"), 1);
   delete form;
 }
+
+TEST_F(ModalDialogs, MessageBoxesComeInFrontOfStayOnTopForms)
+{
+  TForm* onTop = MakeForm("置顶", Bounds(0, 0, 1024, 768));
+  onTop->SetFormStyle(fsStayOnTop);
+  onTop->Show();
+  bool boxInFront = false;
+  Headless().OnWindow("提示", [&](HWND box) {
+    TRect r;
+    GetWindowRect(box, r);
+    boxInFront = WindowFromPoint({r.Left + r.Width() / 2, r.Top + 10}) == box;
+    HWND ok = THeadlessBackend::FindChildByText(box, "确定");
+    TRect b;
+    GetClientRect(ok, b);
+    Headless().Click(THeadlessBackend::ScreenPoint(ok, {b.Width() / 2, b.Height() / 2}));
+  });
+  EXPECT_EQ(Application()->MessageBox("完成", "提示", MB_OK), IDOK);
+  EXPECT_TRUE(boxInFront);
+  EXPECT_TRUE(GetWindowLong(onTop->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "back on top afterwards";
+}
