@@ -865,6 +865,19 @@ void CancelDrag()
 
 TDragObject* DragObject() { return gDragObject; }
 
+TPoint PopupPosition(const TRect& Anchor, TSize Size)
+{
+  MONITORINFO mi;
+  GetMonitorInfo(MonitorFromPoint(Anchor.TopLeft(), MONITOR_DEFAULTTONEAREST), mi);
+  const TRect& work = mi.rcWork;
+  TPoint p{Anchor.Left, Anchor.Bottom};
+  if (p.Y + Size.cy > work.Bottom && Anchor.Top - Size.cy >= work.Top)
+    p.Y = Anchor.Top - Size.cy; // flips above when only there is room
+  p.Y = std::clamp(p.Y, work.Top, std::max(work.Top, work.Bottom - Size.cy));
+  p.X = std::clamp(p.X, work.Left, std::max(work.Left, work.Right - Size.cx));
+  return p;
+}
+
 // ---- TWinControl -----------------------------------------------------------------------------
 
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner)

@@ -545,6 +545,10 @@ protected:
 TWinControl* FindControl(HWND Handle);
 // The control (windowed or not) under a screen point.
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
+// Where a popup of Size goes for an anchor (screen coordinates): below the anchor, left
+// edges aligned, or above it when there is no room below; kept inside the work area.
+TPoint PopupPosition(const TRect& Anchor, TSize Size);
+
 // Ends the drag in progress without a drop.
 void CancelDrag();
 // The object being dragged (null when nothing is).

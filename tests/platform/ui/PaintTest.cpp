@@ -2,6 +2,7 @@
 // siblings, drawing outside WM_PAINT, scrolling pixels, window scroll bars.
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Surface.h"
+#include "platform/ui/Controls.h"
 #include "tests/platform/ui/UiTestKit.h"
 
 namespace {
@@ -316,4 +317,28 @@ TEST_F(Paint, ScreenOverlayAboveAllWindows)
   EXPECT_EQ(Headless().ScreenPixel({10, 20}), clWhite);
   EXPECT_EQ(Headless().ScreenPixel({110, 110}), clWhite);
   EXPECT_FALSE(DestroyOverlay(image));
+}
+
+TEST_F(Paint, PopupPlacementStaysInTheWorkArea)
+{
+  SetWorkArea(Rect(0, 0, 1024, 738)); // a task bar at the bottom
+  struct TCase {
+    const char* Name;
+    TRect Anchor;
+    TSize Size;
+    TPoint Expected;
+  };
+  const TCase cases[] = {
+      {"room below", Rect(100, 100, 200, 120), {150, 200}, {100, 120}},
+      {"flips above", Rect(100, 600, 200, 620), {150, 200}, {100, 400}},
+      {"pushed left at the right edge", Rect(950, 100, 1000, 120), {150, 200}, {874, 120}},
+      {"no room either way", Rect(0, 300, 50, 320), {100, 700}, {0, 38}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(PopupPosition(c.Anchor, c.Size), c.Expected);
+  }
+  TRect work;
+  SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(work, Rect(0, 0, 1024, 738));
 }
