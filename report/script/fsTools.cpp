@@ -138,7 +138,7 @@ public:
   }
 
 private:
-  const AnsiString& FText;
+  AnsiString FText;
   size_t FPos = 0;
 };
 
