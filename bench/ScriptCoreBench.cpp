@@ -63,6 +63,19 @@ void BM_CompiledExpression(benchmark::State& state)
 }
 BENCHMARK(BM_CompiledExpression);
 
+// An expression text compiled and run from scratch each time (no cache).
+void BM_EvaluateExpressionText(benchmark::State& state)
+{
+  StartUnits();
+  TfsScript script;
+  script.SetParent(GlobalScriptUnit());
+  for (auto _ : state) {
+    Variant v = script.EvaluateExpressionText("21 * 2 + Length('hello')");
+    benchmark::DoNotOptimize(v);
+  }
+}
+BENCHMARK(BM_EvaluateExpressionText)->Unit(benchmark::kMicrosecond);
+
 // Ten million rounds of integer arithmetic in a counted loop.
 void BM_IntegerLoop(benchmark::State& state)
 {
