@@ -429,6 +429,19 @@ TCustomForm* GetParentForm(TControl* Control)
 TApplication* Application() { return gApplication; }
 TScreen* Screen() { return gScreen; }
 
+TComponent* FindGlobalComponent(const AnsiString& Name)
+{
+  if (!gScreen || Name.empty())
+    return nullptr;
+  for (Integer i = 0; i < gScreen->FormCount(); ++i)
+    if (AnsiCompareText(gScreen->Forms(i)->Name(), Name) == 0)
+      return gScreen->Forms(i);
+  for (Integer i = 0; i < gScreen->DataModuleCount(); ++i)
+    if (AnsiCompareText(gScreen->DataModules(i)->Name(), Name) == 0)
+      return gScreen->DataModules(i);
+  return nullptr;
+}
+
 // ---- TCustomForm ---------------------------------------------------------------------------
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
@@ -1145,6 +1158,17 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation)
 
 // ---- Hints ---------------------------------------------------------------------------------------
 
+void TApplication::SetHintWindowClass(THintWindowClass Value)
+{
+  if (Value == FHintWindowClass)
+    return;
+  FHintWindowClass = Value;
+  // The next hint makes a window of the new class.
+  CancelHint();
+  delete FHintWindow;
+  FHintWindow = nullptr;
+}
+
 void TApplication::SetShowHint(bool Value)
 {
   if (Value == FShowHint)
@@ -1225,7 +1249,7 @@ void TApplication::ActivateHint(TPoint CursorPos)
       info.HintStr.empty())
     return;
   if (!FHintWindow) {
-    FHintWindow = new THintWindow(this);
+    FHintWindow = FHintWindowClass ? FHintWindowClass(this) : new THintWindow(this);
     FHintWindow->FreeNotification(this);
   }
   FHintWindow->SetColor(info.HintColor);

@@ -255,6 +255,8 @@ public:
 TCustomForm* GetParentForm(TControl* Control);
 
 using TIdleEvent = TEvent<void(TObject* Sender, bool& Done)>;
+// Makes the application's hint window (a THintWindow or a descendant).
+using THintWindowClass = THintWindow* (*)(TComponent* Owner);
 using TExceptionEvent = TEvent<void(TObject* Sender, Exception* E)>;
 
 class TApplication : public TComponent {
@@ -314,6 +316,8 @@ public:
   void SetHintHidePause(Integer Value) { FHintHidePause = Value; }
   TColor HintColor() const { return FHintColor; }
   void SetHintColor(TColor Value) { FHintColor = Value; }
+  THintWindowClass HintWindowClass() const { return FHintWindowClass; }
+  void SetHintWindowClass(THintWindowClass Value);
   // Shows the hint of the control under the pointer now; CancelHint takes it away.
   void ActivateHint(TPoint CursorPos);
   void CancelHint();
@@ -352,6 +356,7 @@ private:
   Integer FHintHidePause = 2500;
   TColor FHintColor = clInfoBk;
   THintWindow* FHintWindow = nullptr;
+  THintWindowClass FHintWindowClass = nullptr;
   TControl* FHintControl = nullptr;
   bool FHintActive = false;
   bool FHintTimerShows = false;
@@ -405,6 +410,8 @@ private:
 
 TApplication* Application();
 TScreen* Screen();
+// A form or data module by name (case ignored); null when none has it.
+TComponent* FindGlobalComponent(const AnsiString& Name);
 
 // The class records of this unit, and the unit's start-up (Application, Screen).
 void RegisterFormsClasses();

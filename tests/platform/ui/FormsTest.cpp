@@ -630,6 +630,11 @@ TEST_F(FormControls, AFormMovesIntoAnotherWindowAndBack)
   Application()->CreateForm(module);
   EXPECT_EQ(Screen()->DataModuleCount(), 1);
   EXPECT_EQ(Screen()->DataModules(0), module);
+  module->SetName("dmMain");
+  host->SetName("frmHost");
+  EXPECT_EQ(FindGlobalComponent("DMMAIN"), module);
+  EXPECT_EQ(FindGlobalComponent("frmhost"), host);
+  EXPECT_EQ(FindGlobalComponent("nobody"), nullptr);
   delete module;
   EXPECT_EQ(Screen()->DataModuleCount(), 0);
 }
@@ -758,6 +763,20 @@ TEST_F(FormControls, HintsAfterThePauseUntilThePointerLeaves)
   Headless().Click(a->ClientToScreen({6, 6}));
   EXPECT_FALSE(hintShown());
   b->WindowProc = TWndMethod::Bind(static_cast<TControl*>(b), &TControl::WndProc);
+
+  // The application's hint window class can be replaced.
+  static int made = 0;
+  made = 0;
+  Application()->SetHintWindowClass([](TComponent* owner) -> THintWindow* {
+    ++made;
+    return new THintWindow(owner);
+  });
+  Headless().Move(form->ClientToScreen({150, 200})); // off the control, then back
+  Headless().Move(a->ClientToScreen({31, 5}));
+  Headless().AdvanceAndProcess(600);
+  EXPECT_TRUE(hintShown());
+  EXPECT_EQ(made, 1);
+  Application()->SetHintWindowClass(nullptr);
 }
 
 TEST_F(FormControls, DoubleBufferedControlsPaintThroughMemory)

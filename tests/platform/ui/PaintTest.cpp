@@ -1,5 +1,6 @@
 // The paint model: erase then paint, parents before children, clipping of children and
-// siblings, drawing outside WM_PAINT, scrolling pixels, window scroll bars.
+// siblings, drawing outside WM_PAINT, scrolling pixels, window scroll bars, the caret,
+// system colour broadcasts, the screen overlay and popup placement.
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Surface.h"
 #include "platform/ui/Controls.h"
