@@ -3,7 +3,10 @@
 // fsDesignator.h describes them.
 #include "report/script/fsDesignator.h"
 
+#include <algorithm>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/RtlConsts.h"

@@ -3,7 +3,10 @@
 // describes the interface.
 #include "report/script/fsExpression.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"

@@ -3,6 +3,8 @@
 // come as a Variant array, var arguments go back by writing its elements.
 #include "report/script/fsFunctions.h"
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 
 #include "platform/rtl/AnsiStrings.h"

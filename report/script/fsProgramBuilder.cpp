@@ -2,7 +2,9 @@
 // first pass (fsILParser.cpp) produced and builds the program's variables, routines,
 // statements, designators and expressions, checking what the grammar cannot (declared
 // names, types, assignability). The first failure ends the pass with a positioned message.
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
