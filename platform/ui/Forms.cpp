@@ -1113,6 +1113,7 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
 {
   SetMessageFilter(&TApplication::FilterMessage);
   SetIdleHook(&UpdateMouseControl);
+  FAppWindow = AllocateHWnd(TWndMethod::Bind(this, &TApplication::AppWndProc));
   // Changes of the system tables reach every top-level window, hidden ones included.
   FSystemChangeCookie = AddSystemChangeHandler([](TSystemChange change) {
     if (change == scColors)
@@ -1124,6 +1125,8 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
 
 TApplication::~TApplication()
 {
+  if (IsWindow(FAppWindow))
+    DeallocateHWnd(FAppWindow);
   if (FHintTimerWnd)
     DeallocateHWnd(FHintTimerWnd);
   SetMessageFilter(nullptr);
@@ -1157,6 +1160,23 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation)
 }
 
 // ---- Hints ---------------------------------------------------------------------------------------
+
+// The application's hidden window: WM_ACTIVATEAPP becomes OnActivate/OnDeactivate.
+void TApplication::AppWndProc(TMessage& Message)
+{
+  if (Message.Msg == WM_ACTIVATEAPP) {
+    if (Message.WParam) {
+      if (OnActivate)
+        OnActivate(this);
+    } else {
+      CancelHint();
+      if (OnDeactivate)
+        OnDeactivate(this);
+    }
+    return;
+  }
+  Message.Result = DefWindowProc(FAppWindow, Message.Msg, Message.WParam, Message.LParam);
+}
 
 void TApplication::SetHintWindowClass(THintWindowClass Value)
 {
@@ -1275,6 +1295,10 @@ void TApplication::CancelHint()
 
 void TApplication::Restart()
 {
+  if (!IsWindow(FAppWindow))
+    FAppWindow = AllocateHWnd(TWndMethod::Bind(this, &TApplication::AppWndProc));
+  OnActivate = nullptr;
+  OnDeactivate = nullptr;
   FTerminated = false;
   FMainForm = nullptr;
   FModalLevel = 0;

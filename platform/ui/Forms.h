@@ -330,6 +330,9 @@ public:
 
   TIdleEvent OnIdle;
   TExceptionEvent OnException;
+  // The application as a whole gained or lost the activation (another program came forward).
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -343,6 +346,7 @@ private:
   void HintMouseMessage(TControl* Control, TPoint CursorPos);
   void StartHintTimer(Integer Delay, bool Show);
   void HintTimerProc(TMessage& Message);
+  void AppWndProc(TMessage& Message);
 
   AnsiString FTitle;
   AnsiString FHelpFile;
@@ -363,6 +367,7 @@ private:
   TRect FHintCursorRect; // screen coordinates
   HWND FHintTimerWnd = 0;
   Integer FTopMostLevel = 0;
+  HWND FAppWindow = 0; // hears WM_ACTIVATEAPP
   std::vector<HWND> FTopMostList;
 
   friend class TCustomForm;

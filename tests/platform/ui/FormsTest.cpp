@@ -222,6 +222,8 @@ TEST_F(FormControls, FocusEnterExitTabAndKeyPreview)
 TEST_F(FormControls, ActivationFollowsTheForms)
 {
   TTrace t;
+  Application()->OnActivate = [&](TObject*) { t.push_back("app.activate"); };
+  Application()->OnDeactivate = [&](TObject*) { t.push_back("app.deactivate"); };
   TForm* one = MakeForm("一", Bounds(0, 0, 200, 200));
   TForm* two = MakeForm("二", Bounds(300, 0, 200, 200));
   for (auto [f, n] : {std::pair{one, "one"}, {two, "two"}}) {
@@ -235,7 +237,14 @@ TEST_F(FormControls, ActivationFollowsTheForms)
   EXPECT_EQ(Screen()->ActiveForm(), two);
   Headless().Click({50, 100});
   EXPECT_EQ(Screen()->ActiveForm(), one);
-  EXPECT_EQ(t, (TTrace{"one.activate", "one.deactivate", "two.activate", "two.deactivate", "one.activate"}));
+  EXPECT_EQ(t, (TTrace{"app.activate", "one.activate", "one.deactivate", "two.activate", "two.deactivate",
+                       "one.activate"}));
+  t.clear();
+  Headless().ActivateOtherApplication();
+  Headless().ActivateOtherApplication(true);
+  EXPECT_EQ(t, (TTrace{"one.deactivate", "app.deactivate", "app.activate", "one.activate"}));
+  Application()->OnActivate = nullptr;
+  Application()->OnDeactivate = nullptr;
   delete one; // while the trace its handlers write to still exists
   delete two;
 }

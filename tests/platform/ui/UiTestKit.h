@@ -53,6 +53,7 @@ protected:
   void SetUp() override
   {
     Headless().Reset();
+    Application()->Restart();
     Log.clear();
     Handlers.clear();
     WNDCLASS wc;
