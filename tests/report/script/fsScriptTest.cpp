@@ -4,6 +4,7 @@
 #include "tests/report/script/ScriptTestHelpers.h"
 
 #include "report/script/fsScript.h"
+#include "report/script/fsXMLDocument.h"
 
 namespace {
 
@@ -402,6 +403,19 @@ TEST(fsScript, ExecutableLinesAndUnits)
   EXPECT_FALSE(t.Script->IsExecutableLine(4));
   EXPECT_TRUE(t.Script->IsExecutableLine(5));
   EXPECT_TRUE(t.Script->IsExecutableLine(3, "a.pas"));
+
+  // A unit can also come already compiled to the intermediate syntax.
+  TfsILParser unitParser(nullptr);
+  unitParser.SelectLanguage("PascalScript");
+  ASSERT_TRUE(unitParser.SourceToSyntaxXml("procedure FromIL; begin Log('il') end; begin end."));
+  const AnsiString il = unitParser.SyntaxXml()->SaveToText();
+  TTestScript pre;
+  pre.Script->OnGetUnit = [](TfsScript*, const AnsiString&, AnsiString& text) { text.clear(); };
+  pre.Script->OnGetILUnit = [&](TfsScript*, const AnsiString& name, AnsiString& text) {
+    if (name == "c.pas")
+      text = il;
+  };
+  EXPECT_EQ(pre.Run("uses 'c.pas'; begin FromIL end."), "il");
 
   // An error inside a unit names the unit.
   TTestScript bad;
