@@ -12,6 +12,7 @@
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/TypInfo.h"
 #include "report/script/ScriptLanguages.h"
 #include "report/script/fsStatement.h"
 #include "report/script/fsTools.h"
@@ -772,6 +773,15 @@ TfsScript* GlobalScriptUnit()
 
 void InitializeScriptInterpreter()
 {
+  // The component's streamed interface.
+  RegisterEventType<TfsGetUnitEvent>("TfsGetUnitEvent");
+  RegisterEventType<TfsRunLineEvent>("TfsRunLineEvent");
+  TClassRegistration<TfsScript, TComponent>("TfsScript")
+      .Property("Lines", &TfsScript::Lines, &TfsScript::SetLines)
+      .Property("SyntaxType", &TfsScript::SyntaxType, &TfsScript::SetSyntaxType)
+      .Property("OnGetILUnit", &TfsScript::OnGetILUnit, &TfsScript::OnGetILUnit)
+      .Property("OnGetUnit", &TfsScript::OnGetUnit, &TfsScript::OnGetUnit)
+      .Property("OnRunLine", &TfsScript::OnRunLine, &TfsScript::OnRunLine);
   InterpreterFinalized = false;
   GlobalScriptUnit();
 }

@@ -4,6 +4,7 @@
 
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/TypInfo.h"
 #include "report/script/fsTools.h"
 #include "report/script/fsXMLDocument.h"
 
@@ -159,4 +160,16 @@ TEST(fsScript, GlobalUnitLookup)
   EXPECT_EQ(t.Script->LookupOwnItem("Owned"), nullptr);
   EXPECT_NE(t.Script->LookupOwnItem("Free1"), nullptr);
   EXPECT_EQ(TypeNameText(t.Script->LookupOwnItem("Free1")), "Integer");
+}
+
+// The script component's published interface, as the object serializer sees it.
+TEST(fsScript, PublishedProperties)
+{
+  TfsScript script;
+  EXPECT_EQ(script.ClassName(), "TfsScript");
+  EXPECT_EQ(GetStrProp(&script, GetPropInfo(&script, "SyntaxType")), "PascalScript");
+  SetStrProp(&script, GetPropInfo(&script, "SyntaxType"), "JScript");
+  EXPECT_EQ(script.SyntaxType(), "JScript");
+  EXPECT_NE(GetPropInfo(&script, "Lines"), nullptr);
+  EXPECT_NE(GetPropInfo(&script, "OnRunLine"), nullptr);
 }
