@@ -89,25 +89,6 @@ private:
   TfsSetExpression* FSet;
 };
 
-struct TOperatorInfo {
-  const char* Text;
-  TfsOperatorKind Kind;
-  Integer Priority;
-};
-
-// Every operator text of the four languages, with one priority table for all of them.
-const TOperatorInfo Operators[] = {
-    {" ", okNone, 7},         {">", okGreat, 4},       {"<", okLess, 4},
-    {"<=", okLessEq, 4},      {">=", okGreatEq, 4},    {"<>", okNonEq, 4},
-    {"=", okEq, 4},           {"+", okPlus, 3},        {"strcat", okPlus, 3},
-    {"-", okMinus, 3},        {"or", okOr, 3},         {"xor", okXor, 3},
-    {"*", okMul, 2},          {"/", okDivFloat, 2},    {"div", okDivInt, 2},
-    {"mod", okMod, 2},        {"and", okAnd, 2},       {"shl", okShl, 2},
-    {"shr", okShr, 2},        {"(", okLeftBracket, 6}, {")", okRightBracket, 5},
-    {"not", okNot, 1},        {"unminus", okUnMinus, 1}, {"in", okIn, 4},
-    {"is", okIs, 4},
-};
-
 // An operator without its operands; the grammars never produce one, but a tree that
 // would read a missing operand must not be run.
 const char* const SExpressionExpected = "Expression expected";
@@ -126,7 +107,7 @@ inline Integer Wrap(std::uint32_t value) { return static_cast<Integer>(value); }
 
 class TfsOperatorNode : public TfsExpressionNode {
 public:
-  TfsOperatorNode(TfsOperatorKind kind, Integer priority, bool strCat)
+  TfsOperatorNode(TfsOperatorKind kind, Integer priority, bool strCat = false)
       : FKind(kind), FPriority(priority), FStrCat(strCat)
   {
   }
@@ -259,11 +240,155 @@ Variant TfsOperatorNode::GetValue()
   }
 }
 
+// One class per operator. They differ only in kind and priority (a smaller priority binds
+// tighter; 7 and 6 only stop the climbing of the insertion) and share the evaluation.
+class TNoneNode final : public TfsOperatorNode {
+public:
+  TNoneNode() : TfsOperatorNode(okNone, 7) {}
+};
+class TGreatNode final : public TfsOperatorNode {
+public:
+  TGreatNode() : TfsOperatorNode(okGreat, 4) {}
+};
+class TLessNode final : public TfsOperatorNode {
+public:
+  TLessNode() : TfsOperatorNode(okLess, 4) {}
+};
+class TLessEqNode final : public TfsOperatorNode {
+public:
+  TLessEqNode() : TfsOperatorNode(okLessEq, 4) {}
+};
+class TGreatEqNode final : public TfsOperatorNode {
+public:
+  TGreatEqNode() : TfsOperatorNode(okGreatEq, 4) {}
+};
+class TNonEqNode final : public TfsOperatorNode {
+public:
+  TNonEqNode() : TfsOperatorNode(okNonEq, 4) {}
+};
+class TEqNode final : public TfsOperatorNode {
+public:
+  TEqNode() : TfsOperatorNode(okEq, 4) {}
+};
+class TPlusNode final : public TfsOperatorNode {
+public:
+  TPlusNode() : TfsOperatorNode(okPlus, 3) {}
+};
+// "strcat": "+", except that a left side holding text concatenates the right side's text.
+class TStrCatNode final : public TfsOperatorNode {
+public:
+  TStrCatNode() : TfsOperatorNode(okPlus, 3, true) {}
+};
+class TMinusNode final : public TfsOperatorNode {
+public:
+  TMinusNode() : TfsOperatorNode(okMinus, 3) {}
+};
+class TOrNode final : public TfsOperatorNode {
+public:
+  TOrNode() : TfsOperatorNode(okOr, 3) {}
+};
+class TXorNode final : public TfsOperatorNode {
+public:
+  TXorNode() : TfsOperatorNode(okXor, 3) {}
+};
+class TMulNode final : public TfsOperatorNode {
+public:
+  TMulNode() : TfsOperatorNode(okMul, 2) {}
+};
+class TDivFloatNode final : public TfsOperatorNode {
+public:
+  TDivFloatNode() : TfsOperatorNode(okDivFloat, 2) {}
+};
+class TDivIntNode final : public TfsOperatorNode {
+public:
+  TDivIntNode() : TfsOperatorNode(okDivInt, 2) {}
+};
+class TModNode final : public TfsOperatorNode {
+public:
+  TModNode() : TfsOperatorNode(okMod, 2) {}
+};
+class TAndNode final : public TfsOperatorNode {
+public:
+  TAndNode() : TfsOperatorNode(okAnd, 2) {}
+};
+class TShlNode final : public TfsOperatorNode {
+public:
+  TShlNode() : TfsOperatorNode(okShl, 2) {}
+};
+class TShrNode final : public TfsOperatorNode {
+public:
+  TShrNode() : TfsOperatorNode(okShr, 2) {}
+};
+class TLeftBracketNode final : public TfsOperatorNode {
+public:
+  TLeftBracketNode() : TfsOperatorNode(okLeftBracket, 6) {}
+};
+class TRightBracketNode final : public TfsOperatorNode {
+public:
+  TRightBracketNode() : TfsOperatorNode(okRightBracket, 5) {}
+};
+class TNotNode final : public TfsOperatorNode {
+public:
+  TNotNode() : TfsOperatorNode(okNot, 1) {}
+};
+class TUnMinusNode final : public TfsOperatorNode {
+public:
+  TUnMinusNode() : TfsOperatorNode(okUnMinus, 1) {}
+};
+class TInNode final : public TfsOperatorNode {
+public:
+  TInNode() : TfsOperatorNode(okIn, 4) {}
+};
+class TIsNode final : public TfsOperatorNode {
+public:
+  TIsNode() : TfsOperatorNode(okIs, 4) {}
+};
+
+template <class N>
+TfsOperatorNode* MakeNode()
+{
+  return new N();
+}
+
+struct TOperatorInfo {
+  const char* Text;
+  TfsOperatorNode* (*Create)();
+};
+
+// Every operator text of the four languages, with one priority table for all of them.
+const TOperatorInfo Operators[] = {
+    {" ", MakeNode<TNoneNode>},
+    {">", MakeNode<TGreatNode>},
+    {"<", MakeNode<TLessNode>},
+    {"<=", MakeNode<TLessEqNode>},
+    {">=", MakeNode<TGreatEqNode>},
+    {"<>", MakeNode<TNonEqNode>},
+    {"=", MakeNode<TEqNode>},
+    {"+", MakeNode<TPlusNode>},
+    {"strcat", MakeNode<TStrCatNode>},
+    {"-", MakeNode<TMinusNode>},
+    {"or", MakeNode<TOrNode>},
+    {"xor", MakeNode<TXorNode>},
+    {"*", MakeNode<TMulNode>},
+    {"/", MakeNode<TDivFloatNode>},
+    {"div", MakeNode<TDivIntNode>},
+    {"mod", MakeNode<TModNode>},
+    {"and", MakeNode<TAndNode>},
+    {"shl", MakeNode<TShlNode>},
+    {"shr", MakeNode<TShrNode>},
+    {"(", MakeNode<TLeftBracketNode>},
+    {")", MakeNode<TRightBracketNode>},
+    {"not", MakeNode<TNotNode>},
+    {"unminus", MakeNode<TUnMinusNode>},
+    {"in", MakeNode<TInNode>},
+    {"is", MakeNode<TIsNode>},
+};
+
 TfsOperatorNode* NewOperatorNode(const AnsiString& text)
 {
   for (const TOperatorInfo& op : Operators)
     if (SameText(text, op.Text))
-      return new TfsOperatorNode(op.Kind, op.Priority, SameText(text, "strcat"));
+      return op.Create();
   return nullptr;
 }
 
@@ -387,7 +512,7 @@ void CheckTypes(TfsExpressionNode* node, TfsScript* script, AnsiString& errorPos
 TfsExpression::TfsExpression(TfsScript* script)
     : TfsCustomExpression("", fvtVariant, ""), FScript(script)
 {
-  FRoot = new TfsOperatorNode(okNone, 7, false);
+  FRoot = new TNoneNode();
   FCurNode = FRoot;
 }
 
