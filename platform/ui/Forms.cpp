@@ -1299,9 +1299,47 @@ void TApplication::Restart()
     FAppWindow = AllocateHWnd(TWndMethod::Bind(this, &TApplication::AppWndProc));
   OnActivate = nullptr;
   OnDeactivate = nullptr;
+  OnMinimize = nullptr;
+  OnRestore = nullptr;
+  FMinimized = false;
+  FMinimizedWindows.clear();
   FTerminated = false;
   FMainForm = nullptr;
   FModalLevel = 0;
+}
+
+void TApplication::Minimize()
+{
+  if (FMinimized)
+    return;
+  FMinimized = true;
+  CancelHint();
+  FMinimizedWindows.clear();
+  for (Integer i = 0; gScreen && i < gScreen->FormCount(); ++i) {
+    TCustomForm* f = gScreen->Forms(i);
+    if (f->HandleAllocated() && !f->Parent() && f->FormStyle() != fsMDIChild && IsWindowVisible(f->Handle()) &&
+        !IsIconic(f->Handle()))
+      FMinimizedWindows.push_back(f->Handle());
+  }
+  for (HWND h : FMinimizedWindows)
+    ShowWindow(h, SW_MINIMIZE);
+  InputActivateApp(false);
+  if (OnMinimize)
+    OnMinimize(this);
+}
+
+void TApplication::Restore()
+{
+  if (!FMinimized)
+    return;
+  FMinimized = false;
+  for (HWND h : FMinimizedWindows)
+    if (IsWindow(h))
+      ShowWindow(h, SW_RESTORE);
+  FMinimizedWindows.clear();
+  InputActivateApp(true);
+  if (OnRestore)
+    OnRestore(this);
 }
 
 void TApplication::Run()

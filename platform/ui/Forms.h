@@ -181,6 +181,8 @@ public:
   TNotifyEvent OnHide;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
   TNotifyEvent OnPaint;
@@ -304,6 +306,10 @@ public:
   // A message box with the application's look: returns IDOK, IDCANCEL, IDYES, ...
   Integer MessageBox(const AnsiString& Text, const AnsiString& Caption, UINT Flags);
   Integer ModalLevel() const { return FModalLevel; }
+  // Minimizes every shown form of the program (Restore brings them back as they were).
+  void Minimize();
+  void Restore();
+  bool Minimized() const { return FMinimized; }
   bool Active() const { return GetForegroundWindow() != 0; }
   // ---- Hints ----
   bool ShowHint() const { return FShowHint; }
@@ -333,6 +339,8 @@ public:
   // The application as a whole gained or lost the activation (another program came forward).
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -368,6 +376,8 @@ private:
   HWND FHintTimerWnd = 0;
   Integer FTopMostLevel = 0;
   HWND FAppWindow = 0; // hears WM_ACTIVATEAPP
+  bool FMinimized = false;
+  std::vector<HWND> FMinimizedWindows;
   std::vector<HWND> FTopMostList;
 
   friend class TCustomForm;

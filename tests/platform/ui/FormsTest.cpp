@@ -1046,3 +1046,24 @@ TEST_F(ModalDialogs, MessageBoxesComeInFrontOfStayOnTopForms)
   EXPECT_TRUE(boxInFront);
   EXPECT_TRUE(GetWindowLong(onTop->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "back on top afterwards";
 }
+
+TEST_F(Application_, MinimizeAndRestoreTheProgram)
+{
+  TForm* main = MakeForm("主窗口", Bounds(100, 100, 300, 200));
+  TForm* tool = MakeForm("工具", Bounds(500, 100, 200, 200));
+  main->Show();
+  tool->Show();
+  int events = 0;
+  Application()->OnMinimize = [&](TObject*) { ++events; };
+  Application()->OnRestore = [&](TObject*) { events += 10; };
+  Application()->Minimize();
+  EXPECT_TRUE(Application()->Minimized());
+  EXPECT_TRUE(IsIconic(main->Handle()));
+  EXPECT_TRUE(IsIconic(tool->Handle()));
+  EXPECT_EQ(GetForegroundWindow(), 0u);
+  Application()->Restore();
+  EXPECT_FALSE(IsIconic(main->Handle()));
+  EXPECT_EQ(main->BoundsRect(), Bounds(100, 100, 300, 200));
+  EXPECT_NE(GetForegroundWindow(), 0u);
+  EXPECT_EQ(events, 11);
+}
