@@ -6,6 +6,7 @@
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/graphics/TextEngine.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Backend.h"
 
@@ -1551,7 +1552,17 @@ void TDataModule::BeforeDestruction()
 // ---- TScreen ----------------------------------------------------------------------------------------
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
-TScreen::~TScreen() = default;
+TScreen::~TScreen() { delete FFonts; }
+
+TStrings* TScreen::Fonts()
+{
+  if (!FFonts) {
+    FFonts = new TStringList();
+    for (const AnsiString& name : ScreenFonts())
+      FFonts->Add(name);
+  }
+  return FFonts;
+}
 
 Integer TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 Integer TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }

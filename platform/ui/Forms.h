@@ -400,6 +400,8 @@ public:
   TCustomForm* ActiveForm() const { return FActiveForm; }
   TCustomForm* ActiveCustomForm() const { return FActiveForm; }
   TWinControl* ActiveControl() const { return FActiveControl; }
+  // The font names users can pick, sorted (read once, on first use).
+  TStrings* Fonts();
   // The cursor shown everywhere while not crDefault (an hourglass during long work).
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor Value);
@@ -414,6 +416,7 @@ private:
 
   std::vector<TCustomForm*> FForms;
   std::vector<TDataModule*> FDataModules;
+  TStringList* FFonts = nullptr;
   std::vector<std::pair<TCursor, HCURSOR>> FCursors; // our own cursors by id
   TCustomForm* FActiveForm = nullptr;
   TWinControl* FActiveControl = nullptr;

@@ -1067,3 +1067,15 @@ TEST_F(Application_, MinimizeAndRestoreTheProgram)
   EXPECT_NE(GetForegroundWindow(), 0u);
   EXPECT_EQ(events, 11);
 }
+
+TEST_F(Application_, ScreenListsFontsAndSizes)
+{
+  EXPECT_EQ(Screen()->Width(), 1024);
+  EXPECT_EQ(Screen()->Height(), 768);
+  EXPECT_EQ(Screen()->PixelsPerInch(), 96);
+  TStrings* fonts = Screen()->Fonts();
+  ASSERT_GT(fonts->Count(), 0);
+  EXPECT_GE(fonts->IndexOf("宋体"), 0);
+  EXPECT_EQ(Mouse()->DragThreshold(), 5);
+  EXPECT_EQ(Mouse()->WheelScrollLines(), 3);
+}
