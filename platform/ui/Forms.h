@@ -157,6 +157,15 @@ public:
   TCanvas* Canvas() const { return FCanvas; }
   bool Active() const { return FActive; }
   Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
+  // Kept for the forms that set them; windows are drawn opaque.
+  bool AlphaBlend() const { return FAlphaBlend; }
+  void SetAlphaBlend(bool Value) { FAlphaBlend = Value; }
+  Byte AlphaBlendValue() const { return FAlphaBlendValue; }
+  void SetAlphaBlendValue(Byte Value) { FAlphaBlendValue = Value; }
+  bool TransparentColor() const { return FTransparentColor; }
+  void SetTransparentColor(bool Value) { FTransparentColor = Value; }
+  TColor TransparentColorValue() const { return FTransparentColorValue; }
+  void SetTransparentColorValue(TColor Value) { FTransparentColorValue = Value; }
 
   // ---- Focus ----
   TWinControl* ActiveControl() const { return FActiveControl; }
@@ -225,6 +234,10 @@ protected:
   bool FKeyPreview = false;
   bool FActive = false;
   bool FShownOnce = false;
+  bool FAlphaBlend = false;
+  Byte FAlphaBlendValue = 255;
+  bool FTransparentColor = false;
+  TColor FTransparentColorValue = 0;
   TWinControl* FActiveControl = nullptr;
   TWinControl* FFocusedControl = nullptr;
   TWinControl* FClientWindow = nullptr;
