@@ -1570,6 +1570,8 @@ void TWinControl::Dispatch(TMessage& Message)
   case WM_SETCURSOR: WMSetCursor(Message); break;
   case WM_NCDESTROY: WMNCDestroy(Message); break;
   case WM_CAPTURECHANGED: WMCaptureChanged(Message); break;
+  case WM_NCCALCSIZE: WMNCCalcSize(Message); break;
+  case WM_NCPAINT: WMNCPaint(Message); break;
   case CN_KEYDOWN:
   case CN_SYSKEYDOWN: CNKeyDown(Message); break;
   case CN_KEYUP: CNKeyUp(Message); break;
@@ -1831,6 +1833,49 @@ void TWinControl::WMNCDestroy(TMessage& Message)
   if (FHandle)
     SetWindowObject(FHandle, nullptr);
   FHandle = 0;
+}
+
+void TWinControl::SetBorderWidth(Integer Value)
+{
+  Value = std::max(Value, 0);
+  if (Value == FBorderWidth)
+    return;
+  FBorderWidth = Value;
+  if (FHandle)
+    SetWindowPos(FHandle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  Realign();
+}
+
+void TWinControl::WMNCCalcSize(TMessage& Message)
+{
+  DefaultHandler(Message);
+  if (FBorderWidth > 0 && Message.LParam) {
+    TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0];
+    InflateRect(r, -FBorderWidth, -FBorderWidth);
+  }
+}
+
+void TWinControl::WMNCPaint(TMessage& Message)
+{
+  DefaultHandler(Message);
+  if (FBorderWidth <= 0 || !FHandle)
+    return;
+  // The border band: inside the window's own frame, around the client area.
+  HDC dc = GetWindowDC(FHandle);
+  if (TCanvas* c = CanvasFromDC(dc)) {
+    TRect window;
+    GetWindowRect(FHandle, window);
+    TPoint origin{0, 0};
+    ::ClientToScreen(FHandle, origin);
+    TRect client = ClientRect();
+    OffsetRect(client, origin.X - window.Left, origin.Y - window.Top);
+    TRect band = client;
+    InflateRect(band, FBorderWidth, FBorderWidth);
+    TRegion area = TRegion(band).Combine(TRegion(client), RGN_DIFF);
+    c->Brush()->SetColor(FColor);
+    c->FillRegion(area);
+  }
+  ReleaseDC(FHandle, dc);
 }
 
 void TWinControl::WMCaptureChanged(TMessage& Message)
@@ -2251,6 +2296,8 @@ void RegisterControlsClasses()
       .Property("OnDragDrop", &TControl::OnDragDrop, &TControl::OnDragDrop)
       .Property("OnEndDrag", &TControl::OnEndDrag, &TControl::OnEndDrag);
   TClassRegistration<TWinControl, TControl>("TWinControl")
+      .Property("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth)
+      .Default(0)
       .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
       .Stored(false)
       .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)

@@ -378,6 +378,9 @@ public:
   void SelectFirst();
 
   TBrush* Brush() const { return FBrush; }
+  // A frame of the control's colour inside its window, around the client area.
+  Integer BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(Integer Value);
   bool DoubleBuffered() const { return FDoubleBuffered; }
   void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
 
@@ -443,6 +446,8 @@ protected:
   virtual void WMSetCursor(TMessage& Message);
   virtual void WMNCDestroy(TMessage& Message);
   virtual void WMCaptureChanged(TMessage& Message);
+  virtual void WMNCCalcSize(TMessage& Message);
+  virtual void WMNCPaint(TMessage& Message);
   virtual void CNKeyDown(TMessage& Message);
   virtual void CNKeyUp(TMessage& Message);
   virtual void CNChar(TMessage& Message);
@@ -465,6 +470,7 @@ protected:
   bool FTabStop = false;
   TBrush* FBrush = nullptr;
   bool FDoubleBuffered = false;
+  Integer FBorderWidth = 0;
   Integer FAlignLevel = 0;
   bool FShowing = false;
 

@@ -686,6 +686,19 @@ void TCustomForm::ApplyPosition()
       GetWindowRect(reference->Handle(), over);
     pos = poScreenCenter;
   }
+  if (pos == poDefault || pos == poDefaultPosOnly) {
+    // Default places cascade down and right, starting again when they leave the screen.
+    static Integer cascade = 0;
+    Integer step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+    Integer at = 8 + cascade * step;
+    if (at + FWidth > over.Right || at + FHeight > over.Bottom) {
+      cascade = 0;
+      at = 8;
+    }
+    ++cascade;
+    SetBounds(at, at, FWidth, FHeight);
+    return;
+  }
   if (pos != poScreenCenter && pos != poDesktopCenter)
     return;
   SetBounds(over.Left + (over.Width() - FWidth) / 2, over.Top + (over.Height() - FHeight) / 2, FWidth, FHeight);

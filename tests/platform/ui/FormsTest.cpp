@@ -1079,3 +1079,28 @@ TEST_F(Application_, ScreenListsFontsAndSizes)
   EXPECT_EQ(Mouse()->DragThreshold(), 5);
   EXPECT_EQ(Mouse()->WheelScrollLines(), 3);
 }
+
+TEST_F(FormControls, BorderWidthAndDefaultPositions)
+{
+  TForm* form = MakeForm("边框", Bounds(100, 100, 300, 200));
+  form->SetBorderStyle(bsNone);
+  form->SetColor(clNavy);
+  form->SetBorderWidth(6);
+  auto* fill = Make<TCustomControl>(form, Bounds(0, 0, 10, 10));
+  fill->SetAlign(alClient);
+  fill->SetColor(clYellow);
+  form->Show();
+  EXPECT_EQ(form->ClientWidth(), 300 - 12);
+  EXPECT_EQ(fill->BoundsRect(), Rect(0, 0, 288, 188));
+  EXPECT_EQ(Headless().ScreenPixel({100 + 3, 100 + 3}), clNavy) << "the border band";
+  EXPECT_EQ(Headless().ScreenPixel({100 + 6, 100 + 6}), clYellow);
+
+  TForm* first = MakeForm("一", Bounds(0, 0, 200, 100));
+  TForm* second = MakeForm("二", Bounds(0, 0, 200, 100));
+  first->SetPosition(poDefault);
+  second->SetPosition(poDefault);
+  first->Show();
+  second->Show();
+  EXPECT_GT(second->Left(), first->Left()) << "default places cascade";
+  EXPECT_GT(second->Top(), first->Top());
+}
