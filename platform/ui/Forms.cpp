@@ -1243,8 +1243,14 @@ void TApplication::HintMouseMessage(TControl* Control, TPoint CursorPos)
   if (!FShowHint)
     return;
   if (Control && Control == FHintControl) {
-    if (FHintActive && !PtInRect(FHintCursorRect, CursorPos))
+    // Leaving the hint's area (a cell of a grid, say) shows the next hint after the short
+    // pause.
+    if (FHintActive && !PtInRect(FHintCursorRect, CursorPos)) {
       CancelHint();
+      Integer pause = FHintShortPause;
+      Control->Perform(CM_HINTSHOWPAUSE, 1, reinterpret_cast<LPARAM>(&pause));
+      StartHintTimer(pause, true);
+    }
     return;
   }
   bool wasActive = FHintActive;

@@ -650,3 +650,24 @@ bool GetScrollRange(HWND hwnd, Integer bar, Integer& minPos, Integer& maxPos);
 bool ShowScrollBar(HWND hwnd, Integer bar, bool show);
 bool EnableScrollBar(HWND hwnd, UINT bar, UINT arrows);
 bool GetScrollBarInfo(HWND hwnd, Integer objectId, SCROLLBARINFO& info);
+
+// The flat scroll bar interface: the same bars (they are drawn flat already).
+inline bool InitializeFlatSB(HWND) { return true; }
+inline bool UninitializeFlatSB(HWND) { return true; }
+inline bool FlatSB_SetScrollProp(HWND, UINT, NativeInt, bool) { return true; }
+inline Integer FlatSB_SetScrollInfo(HWND hwnd, Integer bar, const SCROLLINFO& si, bool redraw)
+{
+  return SetScrollInfo(hwnd, bar, si, redraw);
+}
+inline bool FlatSB_GetScrollInfo(HWND hwnd, Integer bar, SCROLLINFO& si) { return GetScrollInfo(hwnd, bar, si); }
+inline Integer FlatSB_SetScrollPos(HWND hwnd, Integer bar, Integer pos, bool redraw)
+{
+  return SetScrollPos(hwnd, bar, pos, redraw);
+}
+inline Integer FlatSB_GetScrollPos(HWND hwnd, Integer bar) { return GetScrollPos(hwnd, bar); }
+inline bool FlatSB_SetScrollRange(HWND hwnd, Integer bar, Integer minPos, Integer maxPos, bool redraw)
+{
+  return SetScrollRange(hwnd, bar, minPos, maxPos, redraw);
+}
+inline bool FlatSB_ShowScrollBar(HWND hwnd, Integer bar, bool show) { return ShowScrollBar(hwnd, bar, show); }
+inline bool FlatSB_EnableScrollBar(HWND hwnd, UINT bar, UINT arrows) { return EnableScrollBar(hwnd, bar, arrows); }

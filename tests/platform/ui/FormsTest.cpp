@@ -1104,3 +1104,34 @@ TEST_F(FormControls, BorderWidthAndDefaultPositions)
   EXPECT_GT(second->Left(), first->Left()) << "default places cascade";
   EXPECT_GT(second->Top(), first->Top());
 }
+
+TEST_F(FormControls, HintAreasSmallerThanTheControl)
+{
+  TForm* form = MakeForm("格子", Bounds(100, 100, 400, 300));
+  auto* grid = Make<TCustomControl>(form, Bounds(10, 10, 200, 100));
+  grid->SetShowHint(true);
+  grid->SetHint("格子");
+  // Each 50-pixel column is a hint area of its own, with its own text.
+  grid->WindowProc = [grid](TMessage& m) {
+    if (m.Msg == CM_HINTSHOW) {
+      auto* info = reinterpret_cast<THintInfo*>(m.LParam);
+      Integer column = info->CursorPos.X / 50;
+      info->CursorRect = Rect(column * 50, 0, column * 50 + 50, 100);
+      info->HintStr = "第" + std::to_string(column + 1) + "列";
+    }
+    grid->WndProc(m);
+  };
+  form->Show();
+  Headless().ProcessMessages();
+  Headless().Move(grid->ClientToScreen({10, 10}));
+  Headless().AdvanceAndProcess(600);
+  THintWindow* hint = Application()->HintWindow();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_EQ(hint->Caption(), "第1列");
+  Headless().Move(grid->ClientToScreen({60, 10}));
+  EXPECT_FALSE(IsWindowVisible(hint->Handle()));
+  Headless().AdvanceAndProcess(60);
+  EXPECT_TRUE(IsWindowVisible(hint->Handle()));
+  EXPECT_EQ(hint->Caption(), "第2列");
+  grid->WindowProc = TWndMethod::Bind(static_cast<TControl*>(grid), &TControl::WndProc);
+}
