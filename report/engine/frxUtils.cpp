@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/ImgList.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
@@ -323,6 +324,46 @@ void DrawGraphic(TCanvas* Canvas, const TRect& Rect, TGraphic* Graphic)
   if (!Canvas || !Graphic || Graphic->Empty())
     return;
   Canvas->StretchDraw(Rect, Graphic);
+}
+
+void DrawBitmapStretched(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap)
+{
+  DrawGraphic(Canvas, Rect, Bitmap);
+}
+
+void DrawTransparentBitmap(TCanvas* Canvas, Integer X, Integer Y, TBitmap* Bitmap)
+{
+  if (!Canvas || !Bitmap || Bitmap->Empty())
+    return;
+  TCustomImageList list(Bitmap->Width(), Bitmap->Height(), nullptr);
+  list.AddMasked(Bitmap, Bitmap->TransparentColor());
+  list.Draw(Canvas, X, Y, 0);
+}
+
+void SplitBitmapToImageList(TBitmap* Strip, Integer TileWidth, Integer TileHeight,
+                            TCustomImageList* Second, TCustomImageList* List)
+{
+  if (!Strip || !List || TileWidth <= 0 || TileHeight <= 0)
+    return;
+  bool toSecond = false;
+  for (Integer top = 0; top < Strip->Height(); top += TileHeight) {
+    for (Integer left = 0; left + TileWidth <= Strip->Width(); left += TileWidth) {
+      TBitmap tile(TileWidth, TileHeight);
+      tile.Canvas()->CopyRect(Rect(0, 0, TileWidth, TileHeight), Strip->Canvas(),
+                              Rect(left, top, left + TileWidth, top + TileHeight));
+      if (Second && toSecond) {
+        for (Integer y = 0; y < TileHeight; ++y)
+          for (Integer x = 0; x < TileWidth; ++x)
+            if (tile.Pixel(x, y) == 0xFFFFFF)
+              tile.Canvas()->SetPixels(x, y, 0xE0E0E0);
+        Second->AddMasked(&tile, tile.TransparentColor());
+      } else {
+        List->AddMasked(&tile, tile.TransparentColor());
+      }
+      if (Second)
+        toSecond = !toSecond;
+    }
+  }
 }
 
 void SetErrorMessageBox(TfrxMessageBoxFunc Func) { GMessageBox = Func; }

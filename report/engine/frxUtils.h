@@ -8,6 +8,8 @@
 #include "platform/rtl/Classes.h"
 
 class TCanvas;
+class TCustomImageList;
+class TBitmap;
 class TGraphic;
 class TReader;
 class TWriter;
@@ -114,6 +116,16 @@ void ReadCollectionProperty(TCollection* Collection, TReader* Reader, TfrxReport
 
 // Draws Graphic stretched into Rect; an empty graphic draws nothing.
 void DrawGraphic(TCanvas* Canvas, const TRect& Rect, TGraphic* Graphic);
+// Draws Bitmap stretched into Rect, on screen and printer canvases alike.
+void DrawBitmapStretched(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap);
+// Draws Bitmap at (X, Y) with its transparent colour left out.
+void DrawTransparentBitmap(TCanvas* Canvas, Integer X, Integer Y, TBitmap* Bitmap);
+// Cuts Strip into TileWidth x TileHeight tiles, left to right and row by row while a row's
+// top lies inside the strip, and adds each to List masked with the tile's transparent
+// colour. With Second, the strip holds pairs: the tile after each tile goes to Second
+// instead, its pure white pixels turned light grey (0xE0E0E0).
+void SplitBitmapToImageList(TBitmap* Strip, Integer TileWidth, Integer TileHeight,
+                            TCustomImageList* Second, TCustomImageList* List);
 
 // The message box of the program: text, caption and whether it is an error. The window
 // library installs it; without one, messages go nowhere.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/ImgList.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FormatSettings.h"
@@ -197,6 +198,53 @@ TEST(frxUtils, DrawGraphicStretches)
   TBitmap empty;
   DrawGraphic(target.Canvas(), Rect(0, 0, 20, 20), &empty); // draws nothing
   EXPECT_EQ(target.Pixel(0, 0), clWhite);
+}
+
+// A strip of 2x2 tiles, each a coloured pixel on a fuchsia ground (the bottom-left pixel,
+// so the tile's transparent colour).
+void PaintTile(TBitmap& strip, Integer index, TColor color)
+{
+  const Integer left = index * 2;
+  strip.Canvas()->Brush()->SetColor(clFuchsia);
+  strip.Canvas()->FillRect(Rect(left, 0, left + 2, 2));
+  strip.Canvas()->SetPixels(left + 1, 0, color);
+}
+
+TEST(frxUtils, SplitBitmapToImageListCutsTilesAndPairs)
+{
+  TBitmap strip(8, 2);
+  PaintTile(strip, 0, clRed);
+  PaintTile(strip, 1, clWhite);
+  PaintTile(strip, 2, clBlue);
+  PaintTile(strip, 3, clWhite);
+
+  TCustomImageList single(2, 2, nullptr);
+  SplitBitmapToImageList(&strip, 2, 2, nullptr, &single);
+  EXPECT_EQ(single.Count(), 4);
+
+  TCustomImageList normal(2, 2, nullptr), alternative(2, 2, nullptr);
+  SplitBitmapToImageList(&strip, 2, 2, &alternative, &normal);
+  ASSERT_EQ(normal.Count(), 2);
+  ASSERT_EQ(alternative.Count(), 2);
+  TBitmap image;
+  normal.GetBitmap(1, &image);
+  EXPECT_EQ(image.Pixel(1, 0), clBlue);
+  alternative.GetBitmap(0, &image);
+  EXPECT_EQ(image.Pixel(1, 0), TColor(0xE0E0E0)); // pure white turned light grey
+}
+
+TEST(frxUtils, DrawTransparentBitmapLeavesTheTransparentColourOut)
+{
+  TBitmap target(4, 4);
+  target.Canvas()->Brush()->SetColor(clLime);
+  target.Canvas()->FillRect(Rect(0, 0, 4, 4));
+  TBitmap tile(2, 2);
+  PaintTile(tile, 0, clRed);
+
+  DrawTransparentBitmap(target.Canvas(), 1, 1, &tile);
+  EXPECT_EQ(target.Pixel(2, 1), clRed);
+  EXPECT_EQ(target.Pixel(1, 1), clLime);
+  EXPECT_EQ(target.Pixel(1, 2), clLime);
 }
 
 } // namespace
