@@ -1,8 +1,11 @@
 // The report library's text store and its core table; see frxRes.h.
 #include "report/engine/frxRes.h"
 
+#include "platform/graphics/ImgList.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/TypInfo.h"
+#include "report/engine/frxUtils.h"
 
 namespace {
 
@@ -78,6 +81,56 @@ TfrxResources::TfrxResources() : FNames(std::make_unique<TStringList>())
 }
 
 TfrxResources::~TfrxResources() = default;
+
+void TfrxResources::LoadButtonImages(TBitmap* Strip, bool Clear)
+{
+  if (!FButtonImages) {
+    FButtonImages = std::make_unique<TCustomImageList>(16, 16, nullptr);
+    FDisabledButtonImages = std::make_unique<TCustomImageList>(16, 16, nullptr);
+  }
+  if (Clear) {
+    FButtonImages->Clear();
+    FDisabledButtonImages->Clear();
+  }
+  SplitBitmapToImageList(Strip, 16, 16, FDisabledButtonImages.get(), FButtonImages.get());
+}
+
+void TfrxResources::LoadObjectImages(TBitmap* Strip, bool Clear)
+{
+  if (!FObjectImages)
+    FObjectImages = std::make_unique<TCustomImageList>(22, 22, nullptr);
+  if (Clear)
+    FObjectImages->Clear();
+  SplitBitmapToImageList(Strip, 22, 22, nullptr, FObjectImages.get());
+}
+
+TCustomImageList* TfrxResources::ButtonImages()
+{
+  if (!FButtonsLoaded) {
+    FButtonsLoaded = true;
+    TBitmap strip;
+    strip.LoadFromResourceName(0, "frxBUTTONS");
+    LoadButtonImages(&strip, false);
+  }
+  return FButtonImages.get();
+}
+
+TCustomImageList* TfrxResources::DisabledButtonImages()
+{
+  ButtonImages();
+  return FDisabledButtonImages.get();
+}
+
+TCustomImageList* TfrxResources::ObjectImages()
+{
+  if (!FObjectsLoaded) {
+    FObjectsLoaded = true;
+    TBitmap strip;
+    strip.LoadFromResourceName(0, "frxOBJECTS");
+    LoadObjectImages(&strip, false);
+  }
+  return FObjectImages.get();
+}
 
 void TfrxResources::Add(const AnsiString& Identifier, const AnsiString& Text)
 {

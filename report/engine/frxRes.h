@@ -7,6 +7,9 @@
 
 #include "platform/rtl/Classes.h"
 
+class TBitmap;
+class TCustomImageList;
+
 class TfrxResources : public TObject {
 public:
   TfrxResources();
@@ -23,9 +26,25 @@ public:
   // property that is not a string are skipped.
   void LocalizeForm(TComponent* Form) const;
 
+  // The 16 x 16 toolbar glyphs, loaded from the "frxBUTTONS" strip on first use.
+  TCustomImageList* ButtonImages();
+  // The alternative glyphs: the second image of each pair in the button strip.
+  TCustomImageList* DisabledButtonImages();
+  // The 22 x 22 object glyphs, loaded from the "frxOBJECTS" strip on first use.
+  TCustomImageList* ObjectImages();
+  // Cut a strip into the button lists (pairs of 16 x 16 tiles) or the object list
+  // (22 x 22 tiles); Clear empties the lists first.
+  void LoadButtonImages(TBitmap* Strip, bool Clear);
+  void LoadObjectImages(TBitmap* Strip, bool Clear);
+
 private:
+  std::unique_ptr<TCustomImageList> FDisabledButtonImages;
+  std::unique_ptr<TCustomImageList> FButtonImages;
   std::unique_ptr<TStringList> FNames; // sorted; the object is the index into FValues
+  std::unique_ptr<TCustomImageList> FObjectImages;
   std::vector<AnsiString> FValues;     // texts in the order they were first added
+  bool FButtonsLoaded = false;
+  bool FObjectsLoaded = false;
 };
 
 // The program-wide text store, created on first use and freed at shut-down.

@@ -1,6 +1,8 @@
 // The text store: look-up by identifier, replacement, and form blocks.
 #include <gtest/gtest.h>
 
+#include "platform/graphics/ImgList.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/engine/frxRes.h"
 
@@ -64,6 +66,28 @@ TEST(frxRes, LocalizeForm)
   res.LocalizeForm(&form);
   EXPECT_EQ(form.Caption(), "打印");
   EXPECT_EQ(button->Caption(), "全部(&A)");
+}
+
+} // namespace
+
+namespace {
+
+TEST(frxRes, GlyphListsLoadOnceFromTheBuiltInStrips)
+{
+  TfrxResources resources;
+  TCustomImageList* buttons = resources.ButtonImages();
+  ASSERT_NE(buttons, nullptr);
+  const Integer count = buttons->Count();
+  EXPECT_GT(count, 0);
+  EXPECT_EQ(resources.DisabledButtonImages()->Count(), count); // one alternative per glyph
+  EXPECT_EQ(resources.ButtonImages()->Count(), count);         // a second call loads nothing
+  EXPECT_EQ(buttons->Width(), 16);
+  EXPECT_GT(resources.ObjectImages()->Count(), 0);
+  EXPECT_EQ(resources.ObjectImages()->Height(), 22);
+
+  TBitmap strip(64, 16);
+  resources.LoadButtonImages(&strip, true);
+  EXPECT_EQ(buttons->Count(), 2);
 }
 
 } // namespace
