@@ -10,6 +10,7 @@
 #include "platform/graphics/Region.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Forms.h"
 
 namespace {
@@ -106,6 +107,7 @@ TControl::~TControl()
     gMouseControl = nullptr;
   if (FParent)
     FParent->RemoveControl(this);
+  delete FActionLink;
   delete FFont;
 }
 
@@ -466,8 +468,35 @@ void TControl::SetZOrder(bool TopMost)
 
 void TControl::Click()
 {
+  if (FActionLink && FActionLink->Action() &&
+      (!OnClick || OnClick == FActionLink->Action()->OnExecute)) {
+    FActionLink->Execute(this);
+    return;
+  }
   if (OnClick)
     OnClick(this);
+}
+
+TBasicAction* TControl::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
+
+void TControl::SetAction(TBasicAction* Value)
+{
+  if (!Value) {
+    delete FActionLink;
+    FActionLink = nullptr;
+    return;
+  }
+  if (!FActionLink)
+    FActionLink = new TControlActionLink(this);
+  FActionLink->SetAction(Value);
+  Value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && FActionLink && AComponent == FActionLink->Action())
+    SetAction(nullptr);
 }
 
 void TControl::DblClick()
@@ -1892,6 +1921,12 @@ void TWinControl::CNKeyDown(TMessage& Message)
   Message.Result = 1;
   Word key = static_cast<Word>(Message.WParam);
   TDestroyWatch watch(this);
+  // Shortcuts of the form (its action lists) come before everything else.
+  if (TCustomForm* form = GetParentForm(this)) {
+    TDestroyWatch formWatch(form);
+    if (form->IsShortCut(key, KeyDataToShiftState(Message.LParam)) || watch.Destroyed())
+      return;
+  }
   if (Perform(CM_CHILDKEY, key, reinterpret_cast<LPARAM>(this)) != 0 || watch.Destroyed())
     return;
   UINT mask = 0;

@@ -27,6 +27,8 @@
 class TControl;
 class TWinControl;
 class TCustomForm;
+class TBasicAction;
+class TControlActionLink;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -198,8 +200,13 @@ public:
   void BringToFront() { SetZOrder(true); }
   void SendToBack() { SetZOrder(false); }
 
+  // A click executes the linked action (with it as the sender) unless OnClick was set to
+  // something else.
   virtual void Click();
   virtual void DblClick();
+  // The action the control follows (caption, enabled, hint, visible) and runs when clicked.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
 
   // ---- Dragging ----
   TDragMode DragMode() const { return FDragMode; }
@@ -233,6 +240,7 @@ public:
   TEndDragEvent OnEndDrag;
 
 protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual void DoStartDrag(TDragObject*& DragObject);
   virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
   virtual AnsiString GetText() const { return FText; }
@@ -303,6 +311,7 @@ protected:
   TCursor FCursor = 0;
   NativeInt FHelpContext = 0;
   TDragMode FDragMode = dmManual;
+  TControlActionLink* FActionLink = nullptr;
   TCursor FDragCursor = -12; // crDrag
   TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   TControlState FControlState;

@@ -8,6 +8,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Backend.h"
 
 namespace {
@@ -980,6 +981,23 @@ void TCustomForm::Deactivate()
 {
   if (OnDeactivate)
     OnDeactivate(this);
+}
+
+bool TCustomForm::IsShortCut(Word Key, TShiftState Shift)
+{
+  TDestroyWatch watch(this);
+  if (OnShortCut) {
+    Word key = Key;
+    OnShortCut(this, key, Shift);
+    if (key == 0 || watch.Destroyed())
+      return true;
+  }
+  TShortCut shortCut = ::ShortCut(Key, Shift);
+  for (Integer i = 0; i < ComponentCount(); ++i)
+    if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)))
+      if (list->IsShortCut(shortCut))
+        return true;
+  return false;
 }
 
 // ---- MDI --------------------------------------------------------------------------------------

@@ -177,6 +177,12 @@ public:
   void DefocusControl(TWinControl* Control, bool Removing);
   void SetFocus() override;
 
+  // ---- Keys ----
+  // A key that may be a shortcut: OnShortCut, then the action lists the form owns. True
+  // when something took it.
+  virtual bool IsShortCut(Word Key, TShiftState Shift);
+  TKeyEvent OnShortCut;
+
   // ---- MDI ----
   Integer MDIChildCount() const;
   TCustomForm* MDIChildren(Integer Index) const;

@@ -1,5 +1,6 @@
 // The window layer's units in the system's unit order.
 #include "platform/rtl/Units.h"
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
@@ -9,4 +10,5 @@ void RegisterUiUnits()
   RegisterUnit("Controls", &RegisterControlsClasses, nullptr);
   RegisterUnit("Forms", &InitializeForms, &FinalizeForms);
   RegisterUnit("ExtCtrls", &RegisterExtCtrlsClasses, nullptr);
+  RegisterUnit("ActnList", &RegisterActnListClasses, nullptr);
 }
