@@ -27,17 +27,19 @@ function(qh_library name dir)
   endif()
 endfunction()
 
-# qh_test(name dir lib...): one GoogleTest binary from every .cpp in dir (recursively).
+# qh_test(name dir lib... [WRAPPER command...]): one GoogleTest binary from every .cpp in
+# dir (recursively); WRAPPER runs it through another command (e.g. a virtual display).
 function(qh_test name dir)
+  cmake_parse_arguments(ARG "" "" "WRAPPER" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
   add_executable(${name} ${sources})
   qh_setup_target(${name})
-  target_link_libraries(${name} PRIVATE ${ARGN} qh_testmain GTest::gtest GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_UNPARSED_ARGUMENTS} qh_testmain GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE QH_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures")
   if(QH_UNITY)
     set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
   endif()
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  add_test(NAME ${name} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${name}> --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()
 
