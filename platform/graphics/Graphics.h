@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/rtl/Consts.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Sets.h"
@@ -124,11 +125,8 @@ constexpr Byte GetBValue(TColor c) { return static_cast<Byte>((c >> 16) & 0xFF);
 // uses the low 24 bits).
 TColor ColorToRGB(TColor color);
 
-// The named-colour table: 52 entries "clBlack" .. "clWindowText" in the platform's order.
-struct TIdentMapEntry {
-  TColor Value;
-  const char* Name;
-};
+// The named-colour table: 52 entries "clBlack" .. "clWindowText" in the platform's order
+// (TIdentMapEntry is the runtime's identifier-table record, Consts.h).
 Integer ColorIdentCount();
 const TIdentMapEntry& ColorIdent(Integer index);
 

@@ -67,3 +67,23 @@ inline constexpr Word VK_F11 = 122;
 inline constexpr Word VK_F12 = 123;
 inline constexpr Word VK_NUMLOCK = 144;
 inline constexpr Word VK_SCROLL = 145;
+// Left and right modifier keys, the punctuation keys of the main block (US layout shown)
+// and the key an input method reports while it composes.
+inline constexpr Word VK_LSHIFT = 0xA0;
+inline constexpr Word VK_RSHIFT = 0xA1;
+inline constexpr Word VK_LCONTROL = 0xA2;
+inline constexpr Word VK_RCONTROL = 0xA3;
+inline constexpr Word VK_LMENU = 0xA4;
+inline constexpr Word VK_RMENU = 0xA5;
+inline constexpr Word VK_OEM_1 = 0xBA;      // ;:
+inline constexpr Word VK_OEM_PLUS = 0xBB;   // =+
+inline constexpr Word VK_OEM_COMMA = 0xBC;  // ,<
+inline constexpr Word VK_OEM_MINUS = 0xBD;  // -_
+inline constexpr Word VK_OEM_PERIOD = 0xBE; // .>
+inline constexpr Word VK_OEM_2 = 0xBF;      // /?
+inline constexpr Word VK_OEM_3 = 0xC0;      // `~
+inline constexpr Word VK_OEM_4 = 0xDB;      // [{
+inline constexpr Word VK_OEM_5 = 0xDC;      // \|
+inline constexpr Word VK_OEM_6 = 0xDD;      // ]}
+inline constexpr Word VK_OEM_7 = 0xDE;      // '"
+inline constexpr Word VK_PROCESSKEY = 0xE5; // a key the input method is composing with

@@ -16,13 +16,8 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Classes.h"
-#include "platform/ui/Windows.h"
-
-// FIXME: Consts.h and Graphics.h both define TIdentMapEntry; until one of them renames it,
-// the window layer reads Consts.h with that record renamed (it uses none of its tables).
-#define TIdentMapEntry TConstsIdentMapEntry
 #include "platform/rtl/Consts.h"
-#undef TIdentMapEntry
+#include "platform/ui/Windows.h"
 
 class TControl;
 class TWinControl;

@@ -289,25 +289,6 @@ enum : Integer {
   HTMAXBUTTON = 9, HTLEFT = 10, HTRIGHT = 11, HTTOP = 12, HTTOPLEFT = 13, HTTOPRIGHT = 14,
   HTBOTTOM = 15, HTBOTTOMLEFT = 16, HTBOTTOMRIGHT = 17, HTBORDER = 18, HTCLOSE = 20, HTHELP = 21
 };
-// Virtual keys: VirtualKeys.h has the common ones; these are the rest the window layer uses.
-inline constexpr Word VK_LSHIFT = 0xA0;
-inline constexpr Word VK_RSHIFT = 0xA1;
-inline constexpr Word VK_LCONTROL = 0xA2;
-inline constexpr Word VK_RCONTROL = 0xA3;
-inline constexpr Word VK_LMENU = 0xA4;
-inline constexpr Word VK_RMENU = 0xA5;
-inline constexpr Word VK_OEM_1 = 0xBA;      // ;:
-inline constexpr Word VK_OEM_PLUS = 0xBB;   // =+
-inline constexpr Word VK_OEM_COMMA = 0xBC;  // ,<
-inline constexpr Word VK_OEM_MINUS = 0xBD;  // -_
-inline constexpr Word VK_OEM_PERIOD = 0xBE; // .>
-inline constexpr Word VK_OEM_2 = 0xBF;      // /?
-inline constexpr Word VK_OEM_3 = 0xC0;      // `~
-inline constexpr Word VK_OEM_4 = 0xDB;      // [{
-inline constexpr Word VK_OEM_5 = 0xDC;      // \|
-inline constexpr Word VK_OEM_6 = 0xDD;      // ]}
-inline constexpr Word VK_OEM_7 = 0xDE;      // '"
-inline constexpr Word VK_PROCESSKEY = 0xE5; // a key the input method is composing with
 // ShowWindow commands.
 enum : Integer {
   SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_NORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3,
@@ -407,6 +388,27 @@ enum : Word {
   LBN_SELCHANGE = 1, LBN_DBLCLK = 2, CBN_SELCHANGE = 1, CBN_DBLCLK = 2, CBN_SETFOCUS = 3,
   CBN_KILLFOCUS = 4, CBN_EDITCHANGE = 5, CBN_DROPDOWN = 7, CBN_CLOSEUP = 8
 };
+// Edit control messages and styles.
+enum : UINT {
+  EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_GETRECT = 0x00B2, EM_SETRECT = 0x00B3,
+  EM_SETRECTNP = 0x00B4, EM_SCROLL = 0x00B5, EM_LINESCROLL = 0x00B6, EM_SCROLLCARET = 0x00B7,
+  EM_GETMODIFY = 0x00B8, EM_SETMODIFY = 0x00B9, EM_GETLINECOUNT = 0x00BA, EM_LINEINDEX = 0x00BB,
+  EM_LINELENGTH = 0x00C1, EM_REPLACESEL = 0x00C2, EM_GETLINE = 0x00C4, EM_LIMITTEXT = 0x00C5,
+  EM_SETLIMITTEXT = 0x00C5, EM_CANUNDO = 0x00C6, EM_UNDO = 0x00C7, EM_LINEFROMCHAR = 0x00C9,
+  EM_EMPTYUNDOBUFFER = 0x00CD, EM_SETPASSWORDCHAR = 0x00CC, EM_GETFIRSTVISIBLELINE = 0x00CE,
+  EM_SETREADONLY = 0x00CF, EM_GETPASSWORDCHAR = 0x00D2, EM_SETMARGINS = 0x00D3,
+  EM_GETMARGINS = 0x00D4, EM_GETLIMITTEXT = 0x00D5, EM_POSFROMCHAR = 0x00D6, EM_CHARFROMPOS = 0x00D7
+};
+enum : DWORD {
+  ES_LEFT = 0x0000, ES_CENTER = 0x0001, ES_RIGHT = 0x0002, ES_MULTILINE = 0x0004,
+  ES_UPPERCASE = 0x0008, ES_LOWERCASE = 0x0010, ES_PASSWORD = 0x0020, ES_AUTOVSCROLL = 0x0040,
+  ES_AUTOHSCROLL = 0x0080, ES_NOHIDESEL = 0x0100, ES_OEMCONVERT = 0x0400, ES_READONLY = 0x0800,
+  ES_WANTRETURN = 0x1000
+};
+// Button messages and styles.
+enum : UINT { BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1, BM_GETSTATE = 0x00F2, BM_SETSTATE = 0x00F3,
+              BM_SETSTYLE = 0x00F4, BM_CLICK = 0x00F5 };
+enum : DWORD { BS_PUSHBUTTON = 0x0000, BS_DEFPUSHBUTTON = 0x0001, BS_OWNERDRAW = 0x000B };
 // WM_SETTINGCHANGE parameters.
 enum : UINT { SPI_GETWORKAREA = 0x0030, SPI_GETWHEELSCROLLLINES = 0x0068, SPI_SETNONCLIENTMETRICS = 0x002A };
 
