@@ -1948,12 +1948,13 @@ void TWinControl::CNKeyDown(TMessage& Message)
 
 void TWinControl::CNKeyUp(TMessage& Message) { Message.Result = 0; }
 
-// A character the control does not take may be a dialog accelerator.
+// A character the control does not take may be a dialog accelerator; with Alt held
+// (CN_SYSCHAR) it always is one, even from a control that takes characters.
 void TWinControl::CNChar(TMessage& Message)
 {
   Message.Result = 1;
   TDestroyWatch watch(this);
-  if ((Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0 && !watch.Destroyed()) {
+  if ((Message.Msg == CN_SYSCHAR || (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0) && !watch.Destroyed()) {
     TCustomForm* form = GetParentForm(this);
     if (form && form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0)
       return;

@@ -963,8 +963,14 @@ void TCustomForm::SetFocus()
     SetWindowFocus();
 }
 
+// Activation focuses the active control; a form without one takes its first tab stop.
 void TCustomForm::SetWindowFocus()
 {
+  if (!FActiveControl && FFormStyle != fsMDIForm) {
+    TWinControl* first = FindNextControl(nullptr, true, true, false);
+    if (first && first->CanFocus())
+      SetActiveControl(first);
+  }
   if (FActiveControl && FActiveControl->HandleAllocated() && FActiveControl->CanFocus())
     ::SetFocus(FActiveControl->Handle());
   else if (FHandle)

@@ -4,11 +4,13 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 
 void RegisterUiUnits()
 {
   RegisterUnit("Controls", &RegisterControlsClasses, nullptr);
   RegisterUnit("Forms", &InitializeForms, &FinalizeForms);
+  RegisterUnit("StdCtrls", &RegisterStdCtrlsClasses, nullptr);
   RegisterUnit("ExtCtrls", &RegisterExtCtrlsClasses, nullptr);
   RegisterUnit("ActnList", &RegisterActnListClasses, nullptr);
 }
