@@ -441,6 +441,13 @@ TEST_F(DrawTextTest, AlignsAndJustifies)
   EXPECT_EQ(block.Runs[0].Offsets, (std::vector<double>{0, 8, 16, 33, 41, 49, 65, 73}));
   EXPECT_EQ(block.Runs[1].Offsets, (std::vector<double>{0, 8})); // the last line is not stretched
 
+  // Right to left, the last line of a justified paragraph goes to the right.
+  FDraw.SetOptions(true, true, 0, false, true);
+  TRunLog rtl(400, 400);
+  Draw(rtl, Rect(0, 0, 80, 100), 1, haBlock);
+  EXPECT_DOUBLE_EQ(rtl.Runs[1].X, 80 - 16 + 1);
+  EXPECT_DOUBLE_EQ(rtl.Runs[0].X, 0);
+
   Layout({"abcdefghijkl"}, 80);
   TRunLog noBlanks(400, 400);
   Draw(noBlanks, Rect(0, 0, 80, 100), 1, haBlock);
@@ -469,6 +476,12 @@ TEST_F(DrawTextTest, VerticalAlignmentAndRotation)
   EXPECT_DOUBLE_EQ(up.Runs[1].Y, 120);
   Draw(upBottom, Rect(10, 20, 90, 120), 1, haLeft, vaBottom);
   EXPECT_DOUBLE_EQ(upBottom.Runs[0].X, 10 + 80 - 32);
+
+  // Turned a quarter, the lines are as long as the rectangle is high.
+  Layout({"hello world foo"}, 200, 81, true, true, false, 90);
+  EXPECT_EQ(LinesOf(FDraw), (std::vector<AnsiString>{"hello", "world foo"}));
+  Layout({"hello world foo"}, 200, 81, true, true, false, 45);
+  EXPECT_EQ(FDraw.LineCount(), 1);
 
   Layout({"hello"}, 80, 100, true, true, false, 180);
   TRunLog down(400, 400);
