@@ -1,6 +1,7 @@
 // The report engine's units in the system's unit order.
 #include "platform/rtl/Units.h"
 #include "report/engine/frxClass.h"
+#include "report/engine/frxDMPClass.h"
 #include "report/engine/frxDsgnIntf.h"
 #include "report/engine/frxRes.h"
 #include "report/engine/frxXMLSerializer.h"
@@ -19,6 +20,8 @@ void ClassInitialization()
   RegisterReportClasses();
 }
 
+void DMPClassInitialization() { RegisterDMPClasses(); }
+
 } // namespace
 
 void RegisterReportEngineUnits()
@@ -26,4 +29,5 @@ void RegisterReportEngineUnits()
   RegisterUnit("frxDsgnIntf", DsgnIntfInitialization, DsgnIntfFinalization);
   RegisterUnit("frxRes", ResInitialization, ResFinalization);
   RegisterUnit("frxClass", ClassInitialization, nullptr);
+  RegisterUnit("frxDMPClass", DMPClassInitialization, nullptr);
 }

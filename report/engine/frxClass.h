@@ -12,12 +12,12 @@
 
 #include <memory>
 
+#include "platform/graphics/Graphics.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/Consts.h"
 #include "platform/rtl/Variants.h"
 #include "report/engine/frxUtils.h"
 
-class TCanvas;
-class TFont;
 class TfrxPage;
 class TfrxReport;
 class TfrxXMLSerializer;
@@ -37,7 +37,10 @@ public:
   // Creates an object of class Cls the way the designer does: IsDesigning is set before
   // construction, so Restrictions hold from the start. Null for a class that is not a
   // TfrxComponent.
-  static TfrxComponent* CreateForDesign(TClass Cls, TComponent* AOwner);
+  // Flags are the palette entry's (a line's diagonal, a shape's kind: ApplyDesignFlags).
+  static TfrxComponent* CreateForDesign(TClass Cls, TComponent* AOwner, Word Flags = 0);
+  // Takes the palette entry's flags; nothing here.
+  virtual void ApplyDesignFlags(Word) {}
 
   // ---- Tree ----
   TfrxComponent* Parent() const { return FParent; }
@@ -196,17 +199,935 @@ private:
   Extended FOriginalRect[4] = {0, 0, 0, 0};
 };
 
+// ---- Settings objects of views ----
+
+enum TfrxFrameStyle { fsSolid, fsDash, fsDot, fsDashDot, fsDashDotDot, fsDouble };
+enum TfrxFrameType { ftLeft, ftRight, ftTop, ftBottom };
+using TfrxFrameTypes = TSet<TfrxFrameType>;
+enum TfrxFormatKind { fkText, fkNumeric, fkDateTime, fkBoolean };
+enum TfrxShiftMode { smDontShift, smAlways, smWhenOverlapped };
+enum TfrxStretchMode { smDontStretch, smActualHeight, smMaxHeight };
+enum TfrxHAlign { haLeft, haRight, haCenter, haBlock };
+enum TfrxVAlign { vaTop, vaBottom, vaCenter };
+enum TfrxShapeKind { skRectangle, skRoundRectangle, skEllipse, skTriangle, skDiamond,
+                     skDiagonal1, skDiagonal2 };
+enum TfrxDuplexMode { dmNone, dmVertical, dmHorizontal };
+enum TPrinterOrientation { poPortrait, poLandscape };
+enum TfrxRangeBegin { rbFirst, rbCurrent };
+enum TfrxRangeEnd { reLast, reCurrent, reCount };
+enum TfrxFieldType { fftNumeric, fftString, fftBoolean };
+
+// The frame of a view (lines on chosen sides, with an optional drop shadow).
+class TfrxFrame : public TPersistent {
+public:
+  TfrxFrame() = default;
+  void Assign(TPersistent* Source) override;
+
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value) { FColor = Value; }
+  bool DropShadow() const { return FDropShadow; }
+  void SetDropShadow(bool Value) { FDropShadow = Value; }
+  TColor ShadowColor() const { return FShadowColor; }
+  void SetShadowColor(TColor Value) { FShadowColor = Value; }
+  Extended ShadowWidth() const { return FShadowWidth; }
+  void SetShadowWidth(Extended Value) { FShadowWidth = Value; }
+  TfrxFrameStyle Style() const { return FStyle; }
+  void SetStyle(TfrxFrameStyle Value) { FStyle = Value; }
+  TfrxFrameTypes Typ() const { return FTyp; }
+  void SetTyp(TfrxFrameTypes Value) { FTyp = Value; }
+  Extended Width() const { return FWidth; }
+  void SetWidth(Extended Value) { FWidth = Value; }
+
+  bool IsShadowWidthStored() const { return FShadowWidth != 4; }
+  bool IsTypStored() const { return !FTyp.Empty(); }
+  bool IsWidthStored() const { return FWidth != 1; }
+  // The attributes in which the frame differs from Source ("Frame.Color" ...), each
+  // preceded by a blank.
+  AnsiString Diff(const TfrxFrame* Source) const;
+
+private:
+  TColor FColor = 0;
+  bool FDropShadow = false;
+  TColor FShadowColor = 0;
+  Extended FShadowWidth = 4;
+  TfrxFrameStyle FStyle = fsSolid;
+  TfrxFrameTypes FTyp;
+  Extended FWidth = 1;
+};
+
+// The conditional appearance of a text object: font and fill used while Active.
+class TfrxHighlight : public TPersistent {
+public:
+  TfrxHighlight();
+  ~TfrxHighlight() override;
+  // Copies Font, Color and Condition; Active stays.
+  void Assign(TPersistent* Source) override;
+
+  bool Active() const { return FActive; }
+  void SetActive(bool Value) { FActive = Value; }
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(TFont* Value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value) { FColor = Value; }
+  const AnsiString& Condition() const { return FCondition; }
+  void SetCondition(const AnsiString& Value) { FCondition = Value; }
+
+private:
+  bool FActive = false;
+  std::unique_ptr<TFont> FFont;
+  TColor FColor;
+  AnsiString FCondition;
+};
+
+// The display format of a text object's values.
+class TfrxFormat : public TPersistent {
+public:
+  TfrxFormat() = default;
+  void Assign(TPersistent* Source) override;
+
+  const AnsiString& DecimalSeparator() const { return FDecimalSeparator; }
+  void SetDecimalSeparator(const AnsiString& Value) { FDecimalSeparator = Value; }
+  const AnsiString& FormatStr() const { return FFormatStr; }
+  void SetFormatStr(const AnsiString& Value) { FFormatStr = Value; }
+  TfrxFormatKind Kind() const { return FKind; }
+  void SetKind(TfrxFormatKind Value) { FKind = Value; }
+
+private:
+  AnsiString FDecimalSeparator;
+  AnsiString FFormatStr;
+  TfrxFormatKind FKind = fkText;
+};
+
+class TfrxDataSet;
+
+// ---- Visual objects ----
+
+// The base of every object placed on a report page: fill, frame, alignment, data
+// binding, hyperlink and tag, and the drawing sequence background then frame.
+class TfrxView : public TfrxReportComponent {
+public:
+  explicit TfrxView(TComponent* AOwner);
+  ~TfrxView() override;
+
+  TfrxAlign Align() const override { return FAlign; }
+  void SetAlign(TfrxAlign Value) { FAlign = Value; }
+  TBrushStyle BrushStyle() const { return FBrushStyle; }
+  void SetBrushStyle(TBrushStyle Value) { FBrushStyle = Value; }
+  TColor Color() const { return FColor; }
+  virtual void SetColor(TColor Value) { FColor = Value; }
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value) { FCursor = Value; }
+  const AnsiString& DataField() const { return FDataField; }
+  void SetDataField(const AnsiString& Value) { FDataField = Value; }
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  // Stores the reference; DataSetName becomes its user name ('' for nil).
+  void SetDataSet(TfrxDataSet* Value);
+  // The dataset's user name while one is set, else the stored name.
+  AnsiString DataSetName() const;
+  // Stores the name and resolves it (FindDataSet); nothing found keeps the reference.
+  void SetDataSetName(const AnsiString& Value);
+  TfrxFrame* Frame() const { return FFrame.get(); }
+  void SetFrame(TfrxFrame* Value) { FFrame->Assign(Value); }
+  bool Printable() const { return FPrintable; }
+  void SetPrintable(bool Value) { FPrintable = Value; }
+  TfrxShiftMode ShiftMode() const { return FShiftMode; }
+  void SetShiftMode(TfrxShiftMode Value) { FShiftMode = Value; }
+  const AnsiString& TagStr() const { return FTagStr; }
+  void SetTagStr(const AnsiString& Value) { FTagStr = Value; }
+  const AnsiString& URL() const { return FURL; }
+  void SetURL(const AnsiString& Value) { FURL = Value; }
+  bool HasDataBinding() const { return FDataSet && !FDataField.empty(); }
+
+  // Script procedure names.
+  AnsiString OnAfterData, OnAfterPrint, OnBeforePrint, OnPreviewClick;
+
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+            Extended OffsetY) override;
+  // Computes the device rectangle X, Y, X1, Y1 (DX, DY) and FrameWidth.
+  virtual void BeginDraw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                         Extended OffsetY);
+  virtual void DrawBackground();
+  virtual void DrawFrame();
+  void SaveState() override;
+  void RestoreState() override;
+  AnsiString Diff(TfrxComponent* Source) override;
+
+  // The device rectangle of the last BeginDraw.
+  Integer X() const { return FX; }
+  Integer Y() const { return FY; }
+  Integer X1() const { return FX1; }
+  Integer Y1() const { return FY1; }
+  Integer DX() const { return FDX; }
+  Integer DY() const { return FDY; }
+  Integer FrameWidth() const { return FFrameWidth; }
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The view's own part of the difference text (after the base part).
+  AnsiString ViewDiff(TfrxView* Source);
+  // A line of width Width drawn as parallel one-pixel lines across its direction.
+  void DrawThickLine(Integer X0, Integer Y0, Integer X2, Integer Y2, Integer Width);
+
+  TCanvas* FCanvas = nullptr;
+  Extended FScaleX = 1, FScaleY = 1, FOffsetX = 0, FOffsetY = 0;
+  Integer FX = 0, FY = 0, FX1 = 0, FY1 = 0, FDX = 0, FDY = 0, FFrameWidth = 0;
+
+private:
+  void DrawFrameSide(TfrxFrameType Side);
+
+  TfrxAlign FAlign = baNone;
+  TBrushStyle FBrushStyle = bsSolid;
+  TColor FColor;
+  TCursor FCursor = 0;
+  AnsiString FDataField;
+  TfrxDataSet* FDataSet = nullptr;
+  AnsiString FDataSetName;
+  std::unique_ptr<TfrxFrame> FFrame;
+  bool FPrintable = true;
+  TfrxShiftMode FShiftMode = smAlways;
+  AnsiString FTagStr, FURL;
+  AnsiString FSavedTagStr, FSavedURL;
+};
+
+// A view that grows with its content and splits across pages.
+class TfrxStretcheable : public TfrxView {
+public:
+  explicit TfrxStretcheable(TComponent* AOwner) : TfrxView(AOwner) {}
+
+  TfrxStretchMode StretchMode() const { return FStretchMode; }
+  void SetStretchMode(TfrxStretchMode Value) { FStretchMode = Value; }
+  // The height the content needs; here the current Height.
+  virtual Extended CalcHeight() { return Height(); }
+  // Fits one part into the object; the height left over. Here 0.
+  virtual Extended FitPart() { return 0; }
+  virtual void BeginSplit() {}
+
+private:
+  TfrxStretchMode FStretchMode = smDontStretch;
+};
+
+class TfrxCustomMemoView;
+
+// Lays out, measures and draws the text of text objects. The text layout unit installs
+// one (SetMemoTextRenderer); without it a text object draws its background and frame
+// only and measures as its own size.
+class TfrxMemoTextRenderer {
+public:
+  virtual ~TfrxMemoTextRenderer() = default;
+  // Draws the text inside Memo's text rectangle (after background and frame).
+  virtual void DrawText(TfrxCustomMemoView* Memo, TCanvas* Canvas, Extended ScaleX,
+                        Extended ScaleY, Extended OffsetX, Extended OffsetY) = 0;
+  virtual Extended CalcHeight(TfrxCustomMemoView* Memo) = 0;
+  virtual Extended CalcWidth(TfrxCustomMemoView* Memo) = 0;
+  // Fills Memo with the lines that fit, keeps the rest in Remaining; the height left.
+  virtual Extended FitPart(TfrxCustomMemoView* Memo, AnsiString& Remaining) = 0;
+};
+// Installs the renderer (not owned; null removes it) and gives the one before.
+TfrxMemoTextRenderer* SetMemoTextRenderer(TfrxMemoTextRenderer* Renderer);
+TfrxMemoTextRenderer* MemoTextRenderer();
+
+// The text object: fixed text, field values or bracketed expressions, formatted,
+// highlighted, wrapped, rotated, grown and split.
+class TfrxCustomMemoView : public TfrxStretcheable {
+public:
+  explicit TfrxCustomMemoView(TComponent* AOwner);
+  ~TfrxCustomMemoView() override;
+
+  TStrings* Memo() const { return FMemo.get(); }
+  void SetMemo(TStrings* Value) { FMemo->Assign(Value); }
+  // The lines joined by CR LF.
+  AnsiString Text() const;
+  void SetText(const AnsiString& Value);
+  TStrings* Lines() const { return FMemo.get(); }
+
+  bool AllowExpressions() const { return FAllowExpressions; }
+  void SetAllowExpressions(bool Value) { FAllowExpressions = Value; }
+  bool AllowHTMLTags() const { return FAllowHTMLTags; }
+  void SetAllowHTMLTags(bool Value) { FAllowHTMLTags = Value; }
+  bool AutoWidth() const { return FAutoWidth; }
+  void SetAutoWidth(bool Value) { FAutoWidth = Value; }
+  Extended CharSpacing() const { return FCharSpacing; }
+  void SetCharSpacing(Extended Value) { FCharSpacing = Value; }
+  TfrxFormat* DisplayFormat() const { return FDisplayFormat.get(); }
+  void SetDisplayFormat(TfrxFormat* Value) { FDisplayFormat->Assign(Value); }
+  const AnsiString& ExpressionDelimiters() const { return FExpressionDelimiters; }
+  void SetExpressionDelimiters(const AnsiString& Value) { FExpressionDelimiters = Value; }
+  TfrxCustomMemoView* FlowTo() const { return FFlowTo; }
+  void SetFlowTo(TfrxCustomMemoView* Value);
+  Extended GapX() const { return FGapX; }
+  void SetGapX(Extended Value) { FGapX = Value; }
+  Extended GapY() const { return FGapY; }
+  void SetGapY(Extended Value) { FGapY = Value; }
+  TfrxHAlign HAlign() const { return FHAlign; }
+  void SetHAlign(TfrxHAlign Value) { FHAlign = Value; }
+  TfrxVAlign VAlign() const { return FVAlign; }
+  void SetVAlign(TfrxVAlign Value) { FVAlign = Value; }
+  bool HideZeros() const { return FHideZeros; }
+  void SetHideZeros(bool Value) { FHideZeros = Value; }
+  TfrxHighlight* Highlight() const { return FHighlight.get(); }
+  void SetHighlight(TfrxHighlight* Value) { FHighlight->Assign(Value); }
+  Extended LineSpacing() const { return FLineSpacing; }
+  void SetLineSpacing(Extended Value) { FLineSpacing = Value; }
+  Extended ParagraphGap() const { return FParagraphGap; }
+  void SetParagraphGap(Extended Value) { FParagraphGap = Value; }
+  Integer Rotation() const { return FRotation; }
+  // Kept modulo 360, the sign staying (-90 stays -90, 450 becomes 90).
+  void SetRotation(Integer Value) { FRotation = Value % 360; }
+  bool RTLReading() const { return FRTLReading; }
+  void SetRTLReading(bool Value) { FRTLReading = Value; }
+  const AnsiString& Style() const { return FStyle; }
+  // Stores the style name (the report's style sheet applies it when it has the item).
+  void SetStyle(const AnsiString& Value) { FStyle = Value; }
+  bool SuppressRepeated() const { return FSuppressRepeated; }
+  void SetSuppressRepeated(bool Value) { FSuppressRepeated = Value; }
+  bool Underlines() const { return FUnderlines; }
+  void SetUnderlines(bool Value) { FUnderlines = Value; }
+  bool WordBreak() const { return FWordBreak; }
+  void SetWordBreak(bool Value) { FWordBreak = Value; }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value) { FWordWrap = Value; }
+  const Variant& Value() const { return FValue; }
+  void SetValue(const Variant& Value) { FValue = Value; }
+  const Variant& LastValue() const { return FLastValue; }
+  Integer TotalPages() const { return FTotalPages; }
+  void SetTotalPages(Integer Value) { FTotalPages = Value; }
+
+  bool IsCharSpacingStored() const { return FCharSpacing != 0; }
+  bool IsExpressionDelimitersStored() const { return FExpressionDelimiters != "[,]"; }
+  bool IsGapXStored() const { return FGapX != 2; }
+  bool IsGapYStored() const { return FGapY != 1; }
+  bool IsHighlightStored() const;
+  bool IsLineSpacingStored() const { return FLineSpacing != 2; }
+  bool IsParagraphGapStored() const { return FParagraphGap != 0; }
+
+  // The value as text by Format (null: DisplayFormat); a formatter failure gives the
+  // value's plain text.
+  AnsiString FormatData(const Variant& Value, TfrxFormat* Format = nullptr);
+  // The device text rectangle inside frame and gaps of the last BeginDraw.
+  TRect TextRect() const { return FTextRect; }
+  // The horizontal and vertical room frame, gaps and shadow take from the object.
+  Extended HorizontalGaps() const;
+  Extended VerticalGaps() const;
+
+  void BeginDraw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                 Extended OffsetY) override;
+  // Background and frame, then the text through the installed text renderer.
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+            Extended OffsetY) override;
+  Extended CalcHeight() override;
+  virtual Extended CalcWidth();
+  void BeginSplit() override;
+  Extended FitPart() override;
+  const AnsiString& RemainingText() const { return FPartMemo; }
+
+  void SaveState() override;
+  void RestoreState() override;
+  AnsiString PlainText() override;
+  AnsiString Diff(TfrxComponent* Source) override;
+  AnsiString GetDescription() override;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  std::unique_ptr<TStringList> FMemo;
+  bool FAllowExpressions = true;
+  bool FAllowHTMLTags = false;
+  bool FAutoWidth = false;
+  Extended FCharSpacing = 0;
+  std::unique_ptr<TfrxFormat> FDisplayFormat;
+  AnsiString FExpressionDelimiters = "[,]";
+  TfrxCustomMemoView* FFlowTo = nullptr;
+  Extended FGapX = 2, FGapY = 1;
+  TfrxHAlign FHAlign = haLeft;
+  TfrxVAlign FVAlign = vaTop;
+  bool FHideZeros = false;
+  std::unique_ptr<TfrxHighlight> FHighlight;
+  Extended FLineSpacing = 2, FParagraphGap = 0;
+  Integer FRotation = 0;
+  bool FRTLReading = false;
+  AnsiString FStyle;
+  bool FSuppressRepeated = false, FUnderlines = false, FWordBreak = false, FWordWrap = true;
+  Variant FValue;
+  Variant FLastValue;
+  AnsiString FPartMemo, FSavedText;
+  Integer FTotalPages = 0;
+  TRect FTextRect{};
+};
+
+class TfrxMemoView : public TfrxCustomMemoView {
+public:
+  explicit TfrxMemoView(TComponent* AOwner) : TfrxCustomMemoView(AOwner) {}
+};
+
+// A text object for system values and totals.
+class TfrxSysMemoView : public TfrxCustomMemoView {
+public:
+  explicit TfrxSysMemoView(TComponent* AOwner) : TfrxCustomMemoView(AOwner) {}
+  AnsiString GetDescription() override;
+};
+
+// A straight line; colour, width and style are its frame's.
+class TfrxCustomLineView : public TfrxStretcheable {
+public:
+  explicit TfrxCustomLineView(TComponent* AOwner) : TfrxStretcheable(AOwner) {}
+  bool Diagonal() const { return FDiagonal; }
+  void SetDiagonal(bool Value) { FDiagonal = Value; }
+  void ApplyDesignFlags(Word Flags) override { FDiagonal = Flags != 0; }
+  // A line that is not diagonal is first made vertical or horizontal.
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+            Extended OffsetY) override;
+  AnsiString GetDescription() override;
+
+private:
+  bool FDiagonal = false;
+};
+
+class TfrxLineView : public TfrxCustomLineView {
+public:
+  explicit TfrxLineView(TComponent* AOwner) : TfrxCustomLineView(AOwner) {}
+};
+
+class TPicture;
+
+class TfrxPictureView : public TfrxView {
+public:
+  explicit TfrxPictureView(TComponent* AOwner);
+  ~TfrxPictureView() override;
+
+  TPicture* Picture() const { return FPicture.get(); }
+  void SetPicture(TPicture* Value);
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  bool Center() const { return FCenter; }
+  void SetCenter(bool Value) { FCenter = Value; }
+  bool KeepAspectRatio() const { return FKeepAspectRatio; }
+  void SetKeepAspectRatio(bool Value) { FKeepAspectRatio = Value; }
+  bool Stretched() const { return FStretched; }
+  void SetStretched(bool Value) { FStretched = Value; }
+  bool PictureChanged() const { return FPictureChanged; }
+  void LoadFromFile(const AnsiString& FileName);
+
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+            Extended OffsetY) override;
+  AnsiString Diff(TfrxComponent* Source) override;
+  AnsiString GetDescription() override;
+
+private:
+  void PictureChangedHandler(TObject* Sender);
+
+  std::unique_ptr<TPicture> FPicture;
+  bool FAutoSize = false, FCenter = false, FKeepAspectRatio = true, FStretched = true;
+  bool FPictureChanged = false;
+};
+
+class TfrxShapeView : public TfrxView {
+public:
+  explicit TfrxShapeView(TComponent* AOwner) : TfrxView(AOwner) {}
+  TfrxShapeKind Shape() const { return FShape; }
+  void SetShape(TfrxShapeKind Value) { FShape = Value; }
+  void ApplyDesignFlags(Word Flags) override { FShape = static_cast<TfrxShapeKind>(Flags); }
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+            Extended OffsetY) override;
+  AnsiString Diff(TfrxComponent* Source) override;
+  AnsiString GetDescription() override;
+
+private:
+  TfrxShapeKind FShape = skRectangle;
+};
+
+class TfrxReportPage;
+
+// Stands for a report page printed in its place.
+class TfrxSubreport : public TfrxView {
+public:
+  explicit TfrxSubreport(TComponent* AOwner);
+  ~TfrxSubreport() override;
+  TfrxReportPage* Page() const { return FPage; }
+  // Stores the page and makes this object the page's subreport.
+  void SetPage(TfrxReportPage* Value);
+  bool PrintOnParent() const { return FPrintOnParent; }
+  void SetPrintOnParent(bool Value) { FPrintOnParent = Value; }
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+            Extended OffsetY) override;
+  AnsiString GetDescription() override;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  TfrxReportPage* FPage = nullptr;
+  bool FPrintOnParent = false;
+};
+
+// ---- Bands ----
+
+class TfrxChild;
+
+// A horizontal (or vertical) strip of a page printed as a unit; its objects are its
+// children. A band does not draw itself.
+class TfrxBand : public TfrxReportComponent {
+public:
+  explicit TfrxBand(TComponent* AOwner) : TfrxReportComponent(AOwner) {}
+
+  bool IsBand() const override { return true; }
+  bool AllowSplit() const { return FAllowSplit; }
+  void SetAllowSplit(bool Value) { FAllowSplit = Value; }
+  TfrxChild* Child() const { return FChild; }
+  void SetChild(TfrxChild* Value);
+  bool KeepChild() const { return FKeepChild; }
+  void SetKeepChild(bool Value) { FKeepChild = Value; }
+  const AnsiString& OutlineText() const { return FOutlineText; }
+  void SetOutlineText(const AnsiString& Value) { FOutlineText = Value; }
+  bool Overflow() const { return FOverflow; }
+  void SetOverflow(bool Value) { FOverflow = Value; }
+  bool StartNewPage() const { return FStartNewPage; }
+  void SetStartNewPage(bool Value) { FStartNewPage = Value; }
+  bool Stretched() const { return FStretched; }
+  void SetStretched(bool Value) { FStretched = Value; }
+  bool PrintChildIfInvisible() const { return FPrintChildIfInvisible; }
+  void SetPrintChildIfInvisible(bool Value) { FPrintChildIfInvisible = Value; }
+  bool Vertical() const { return FVertical; }
+  void SetVertical(bool Value) { FVertical = Value; }
+  Integer OriginalObjectsCount() const { return FOriginalObjectsCount; }
+  void SetOriginalObjectsCount(Integer Value) { FOriginalObjectsCount = Value; }
+  TList* BandList() { return &FBandList; }
+
+  // Script procedure names.
+  AnsiString OnAfterCalcHeight, OnAfterPrint, OnBeforePrint;
+
+  // Snapped to the character grid on a dot-matrix page.
+  void SetLeft(Extended Value) override;
+  void SetTop(Extended Value) override;
+  void SetHeight(Extended Value) override;
+  // The band's index in the fixed table of band kinds (0 when none matches).
+  Integer KindIndex() const;
+  // The class name without the first "Tfrx" and the first "Band".
+  AnsiString ShortClassName() const;
+  void Draw(TCanvas*, Extended, Extended, Extended, Extended) override {}
+  AnsiString GetDescription() override;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  bool FAllowSplit = false;
+  TfrxChild* FChild = nullptr;
+  bool FKeepChild = false;
+  AnsiString FOutlineText;
+  bool FOverflow = false, FStartNewPage = false, FStretched = false;
+  bool FPrintChildIfInvisible = false, FVertical = false;
+  Integer FOriginalObjectsCount = -1;
+  TList FBandList;
+};
+
+#define FRX_BAND_CLASS(Name, Base)                                                          \
+  class Name : public Base {                                                               \
+  public:                                                                                  \
+    explicit Name(TComponent* AOwner) : Base(AOwner) {}                                    \
+  };
+
+FRX_BAND_CLASS(TfrxReportTitle, TfrxBand)
+FRX_BAND_CLASS(TfrxReportSummary, TfrxBand)
+FRX_BAND_CLASS(TfrxFooter, TfrxBand)
+FRX_BAND_CLASS(TfrxGroupFooter, TfrxBand)
+FRX_BAND_CLASS(TfrxChild, TfrxBand)
+FRX_BAND_CLASS(TfrxColumnHeader, TfrxBand)
+FRX_BAND_CLASS(TfrxColumnFooter, TfrxBand)
+FRX_BAND_CLASS(TfrxOverlay, TfrxBand)
+FRX_BAND_CLASS(TfrxNullBand, TfrxBand)
+
+class TfrxHeader : public TfrxBand {
+public:
+  explicit TfrxHeader(TComponent* AOwner) : TfrxBand(AOwner) {}
+  bool ReprintOnNewPage() const { return FReprintOnNewPage; }
+  void SetReprintOnNewPage(bool Value) { FReprintOnNewPage = Value; }
+
+private:
+  bool FReprintOnNewPage = false;
+};
+
+class TfrxPageHeader : public TfrxBand {
+public:
+  explicit TfrxPageHeader(TComponent* AOwner) : TfrxBand(AOwner) {}
+  bool PrintOnFirstPage() const { return FPrintOnFirstPage; }
+  void SetPrintOnFirstPage(bool Value) { FPrintOnFirstPage = Value; }
+
+private:
+  bool FPrintOnFirstPage = true;
+};
+
+class TfrxPageFooter : public TfrxBand {
+public:
+  explicit TfrxPageFooter(TComponent* AOwner) : TfrxBand(AOwner) {}
+  bool PrintOnFirstPage() const { return FPrintOnFirstPage; }
+  void SetPrintOnFirstPage(bool Value) { FPrintOnFirstPage = Value; }
+  bool PrintOnLastPage() const { return FPrintOnLastPage; }
+  void SetPrintOnLastPage(bool Value) { FPrintOnLastPage = Value; }
+
+private:
+  bool FPrintOnFirstPage = true, FPrintOnLastPage = true;
+};
+
+class TfrxUserDataSet;
+
+// A band printed once per record of its dataset (or RowCount times without one).
+class TfrxDataBand : public TfrxBand {
+public:
+  explicit TfrxDataBand(TComponent* AOwner);
+  ~TfrxDataBand() override;
+
+  Integer Columns() const { return FColumns; }
+  void SetColumns(Integer Value) { FColumns = Value; }
+  Extended ColumnWidth() const { return FColumnWidth; }
+  void SetColumnWidth(Extended Value) { FColumnWidth = Value; }
+  Extended ColumnGap() const { return FColumnGap; }
+  void SetColumnGap(Extended Value) { FColumnGap = Value; }
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TfrxDataSet* Value);
+  AnsiString DataSetName() const;
+  void SetDataSetName(const AnsiString& Value);
+  bool FooterAfterEach() const { return FFooterAfterEach; }
+  void SetFooterAfterEach(bool Value) { FFooterAfterEach = Value; }
+  bool KeepFooter() const { return FKeepFooter; }
+  void SetKeepFooter(bool Value) { FKeepFooter = Value; }
+  bool KeepHeader() const { return FKeepHeader; }
+  void SetKeepHeader(bool Value) { FKeepHeader = Value; }
+  bool KeepTogether() const { return FKeepTogether; }
+  void SetKeepTogether(bool Value) { FKeepTogether = Value; }
+  bool PrintIfDetailEmpty() const { return FPrintIfDetailEmpty; }
+  void SetPrintIfDetailEmpty(bool Value) { FPrintIfDetailEmpty = Value; }
+  Integer RowCount() const { return FRowCount; }
+  // Also the number of rows the band's own row dataset gives.
+  void SetRowCount(Integer Value);
+  Integer CurColumn() const { return FCurColumn; }
+  // A value above Columns becomes 1; the band moves to its column.
+  void SetCurColumn(Integer Value);
+  TfrxUserDataSet* VirtualDataSet() const { return FVirtualDataSet.get(); }
+  AnsiString GetDescription() override;
+
+  // Script procedure name.
+  AnsiString OnMasterDetail;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  Integer FColumns = 0;
+  Extended FColumnWidth = 0, FColumnGap = 0;
+  TfrxDataSet* FDataSet = nullptr;
+  AnsiString FDataSetName;
+  bool FFooterAfterEach = false, FKeepFooter = false, FKeepHeader = false;
+  bool FKeepTogether = false, FPrintIfDetailEmpty = false;
+  Integer FRowCount = 0;
+  Integer FCurColumn = 1;
+  std::unique_ptr<TfrxUserDataSet> FVirtualDataSet;
+};
+
+FRX_BAND_CLASS(TfrxMasterData, TfrxDataBand)
+FRX_BAND_CLASS(TfrxDetailData, TfrxDataBand)
+FRX_BAND_CLASS(TfrxSubdetailData, TfrxDataBand)
+FRX_BAND_CLASS(TfrxDataBand4, TfrxDataBand)
+FRX_BAND_CLASS(TfrxDataBand5, TfrxDataBand)
+FRX_BAND_CLASS(TfrxDataBand6, TfrxDataBand)
+
+class TfrxGroupHeader : public TfrxBand {
+public:
+  explicit TfrxGroupHeader(TComponent* AOwner) : TfrxBand(AOwner) {}
+  const AnsiString& Condition() const { return FCondition; }
+  void SetCondition(const AnsiString& Value) { FCondition = Value; }
+  bool KeepTogether() const { return FKeepTogether; }
+  void SetKeepTogether(bool Value) { FKeepTogether = Value; }
+  bool ReprintOnNewPage() const { return FReprintOnNewPage; }
+  void SetReprintOnNewPage(bool Value) { FReprintOnNewPage = Value; }
+
+private:
+  AnsiString FCondition;
+  bool FKeepTogether = false, FReprintOnNewPage = false;
+};
+
+#undef FRX_BAND_CLASS
+
+// ---- Pages ----
+
 // A page of a report. The page classes with paper, bands and dialogs derive from it.
 class TfrxPage : public TfrxComponent {
 public:
   explicit TfrxPage(TComponent* AOwner);
 };
 
-// A page holding a dialog window; positions of its objects are relative to it alone.
+// A printable page: paper, margins, columns, bins, background, guides; its children are
+// bands and loose objects. Width and Height are the paper size in report pixels.
+class TfrxReportPage : public TfrxPage {
+public:
+  explicit TfrxReportPage(TComponent* AOwner);
+  ~TfrxReportPage() override;
+
+  TPrinterOrientation Orientation() const { return FOrientation; }
+  // Swaps the paper dimensions and turns the margins with the paper.
+  void SetOrientation(TPrinterOrientation Value);
+  Extended PaperWidth() const { return FPaperWidth; }
+  virtual void SetPaperWidth(Extended Value);
+  Extended PaperHeight() const { return FPaperHeight; }
+  virtual void SetPaperHeight(Extended Value);
+  Integer PaperSize() const { return FPaperSize; }
+  // Below 256 the dimensions come from the paper table; 256 (custom) keeps them.
+  virtual void SetPaperSize(Integer Value);
+  Extended LeftMargin() const { return FLeftMargin; }
+  void SetLeftMargin(Extended Value) { FLeftMargin = Value; }
+  Extended RightMargin() const { return FRightMargin; }
+  void SetRightMargin(Extended Value) { FRightMargin = Value; }
+  Extended TopMargin() const { return FTopMargin; }
+  void SetTopMargin(Extended Value) { FTopMargin = Value; }
+  Extended BottomMargin() const { return FBottomMargin; }
+  void SetBottomMargin(Extended Value) { FBottomMargin = Value; }
+  bool MirrorMargins() const { return FMirrorMargins; }
+  void SetMirrorMargins(bool Value) { FMirrorMargins = Value; }
+  Integer Columns() const { return FColumns; }
+  // Divides the printable width into Value equal columns.
+  void SetColumns(Integer Value);
+  Extended ColumnWidth() const { return FColumnWidth; }
+  void SetColumnWidth(Extended Value) { FColumnWidth = Value; }
+  TStrings* ColumnPositions() const { return FColumnPositions.get(); }
+  void SetColumnPositions(TStrings* Value) { FColumnPositions->Assign(Value); }
+  Integer Bin() const { return FBin; }
+  void SetBin(Integer Value) { FBin = Value; }
+  Integer BinOtherPages() const { return FBinOtherPages; }
+  void SetBinOtherPages(Integer Value) { FBinOtherPages = Value; }
+  TPicture* BackPicture() const;
+  void SetBackPicture(TPicture* Value);
+  TColor Color() const;
+  void SetColor(TColor Value);
+  TfrxFrame* Frame() const;
+  void SetFrame(TfrxFrame* Value);
+  TfrxPictureView* BackgroundObject() const { return FBackPicture.get(); }
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TfrxDataSet* Value);
+  AnsiString DataSetName() const;
+  void SetDataSetName(const AnsiString& Value);
+  TfrxDuplexMode Duplex() const { return FDuplex; }
+  void SetDuplex(TfrxDuplexMode Value) { FDuplex = Value; }
+  bool LargeDesignHeight() const { return FLargeDesignHeight; }
+  void SetLargeDesignHeight(bool Value) { FLargeDesignHeight = Value; }
+  const AnsiString& OutlineText() const { return FOutlineText; }
+  void SetOutlineText(const AnsiString& Value) { FOutlineText = Value; }
+  bool PrintIfEmpty() const { return FPrintIfEmpty; }
+  void SetPrintIfEmpty(bool Value) { FPrintIfEmpty = Value; }
+  bool PrintOnPreviousPage() const { return FPrintOnPreviousPage; }
+  void SetPrintOnPreviousPage(bool Value) { FPrintOnPreviousPage = Value; }
+  bool TitleBeforeHeader() const { return FTitleBeforeHeader; }
+  void SetTitleBeforeHeader(bool Value) { FTitleBeforeHeader = Value; }
+  TStrings* HGuides() const { return FHGuides.get(); }
+  void SetHGuides(TStrings* Value) { FHGuides->Assign(Value); }
+  TStrings* VGuides() const { return FVGuides.get(); }
+  void SetVGuides(TStrings* Value) { FVGuides->Assign(Value); }
+  void ClearGuides();
+  TfrxSubreport* Subreport() const { return FSubReport; }
+  void SetSubreport(TfrxSubreport* Value) { FSubReport = Value; }
+  bool IsSubreportPage() const { return FSubReport != nullptr; }
+  // The first child band of class BandClass; null when none.
+  TfrxBand* FindBand(TClass BandClass);
+  // Margins 10 mm, A4 portrait (the printer's paper once the printer layer supplies it).
+  virtual void ApplyPrinterDefaults();
+  void AlignChildren() override;
+  // Draws the background (colour, picture, frame) inside the margins.
+  void DrawBackground(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                      Extended OffsetY);
+  AnsiString GetDescription() override;
+
+  // Script procedure names.
+  AnsiString OnAfterPrint, OnBeforePrint, OnManualBuild;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Width and Height from the paper size.
+  void UpdateDimensions();
+  // Sets the paper number alone, keeping the dimensions.
+  void SetPaperSizeNumber(Integer Value) { FPaperSize = Value; }
+
+private:
+  TPrinterOrientation FOrientation = poPortrait;
+  Extended FPaperWidth = 0, FPaperHeight = 0;
+  Integer FPaperSize = 0;
+  Extended FLeftMargin = 0, FRightMargin = 0, FTopMargin = 0, FBottomMargin = 0;
+  bool FMirrorMargins = false;
+  Integer FColumns = 0;
+  Extended FColumnWidth = 0;
+  std::unique_ptr<TStringList> FColumnPositions;
+  Integer FBin = 7, FBinOtherPages = 7;
+  std::unique_ptr<TfrxPictureView> FBackPicture;
+  TfrxDataSet* FDataSet = nullptr;
+  AnsiString FDataSetName;
+  TfrxDuplexMode FDuplex = dmNone;
+  bool FLargeDesignHeight = false;
+  AnsiString FOutlineText;
+  bool FPrintIfEmpty = true, FPrintOnPreviousPage = false, FTitleBeforeHeader = true;
+  std::unique_ptr<TStringList> FHGuides, FVGuides;
+  TfrxSubreport* FSubReport = nullptr;
+};
+
+// A page holding a dialog window; positions of its objects are relative to it alone. The
+// window itself belongs to the window layer; the page keeps the settings it is shown with.
 class TfrxDialogPage : public TfrxPage {
 public:
   explicit TfrxDialogPage(TComponent* AOwner);
+
+  // The form's border style, position and window state as the window layer numbers them
+  // (TFormBorderStyle, TPosition, TWindowState).
+  Integer BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(Integer Value) { FBorderStyle = Value; }
+  const AnsiString& Caption() const { return FCaption; }
+  void SetCaption(const AnsiString& Value) { FCaption = Value; }
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value) { FColor = Value; }
+  Integer Position() const { return FPosition; }
+  void SetPosition(Integer Value) { FPosition = Value; }
+  Integer WindowState() const { return FWindowState; }
+  void SetWindowState(Integer Value) { FWindowState = Value; }
+  AnsiString GetDescription() override;
+
+  // Script procedure names.
+  AnsiString OnActivate, OnClick, OnCloseQuery, OnDeactivate, OnHide, OnKeyDown, OnKeyPress,
+      OnKeyUp, OnShow, OnResize;
+
+private:
+  Integer FBorderStyle = 2; // bsSizeable
+  AnsiString FCaption;
+  TColor FColor;
+  Integer FPosition = 4;    // poScreenCenter
+  Integer FWindowState = 0; // wsNormal
 };
+
+// A non-visual component of a dialog page, shown there as a 28 x 28 icon.
+class TfrxDialogComponent : public TfrxReportComponent {
+public:
+  explicit TfrxDialogComponent(TComponent* AOwner);
+  ~TfrxDialogComponent() override;
+
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value) { FImageIndex = Value; }
+  TComponent* Component() const { return FComponent; }
+  // Takes ownership of the wrapped platform component.
+  void SetComponent(TComponent* Value);
+  // Resets the icon size to 28 x 28; the icon itself is the designer's to paint.
+  void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+            Extended OffsetY) override;
+
+protected:
+  // The designer position as "pLeft" and "pTop" while the component belongs to a report.
+  void DefineProperties(TFiler* Filer) override;
+
+private:
+  Integer FImageIndex = -1;
+  TComponent* FComponent = nullptr;
+};
+
+// ---- Datasets ----
+
+using TfrxCheckEOFEvent = TEvent<void(TObject* Sender, bool& Eof)>;
+using TfrxUserDSGetValueEvent = TEvent<void(const Variant& VarName, Variant& Value)>;
+
+// The data interface the engine and the text objects use. Every dataset is also in one
+// program-wide list, through which report objects find datasets by their user name.
+class TfrxDataSet : public TfrxDialogComponent {
+public:
+  explicit TfrxDataSet(TComponent* AOwner);
+  ~TfrxDataSet() override;
+
+  bool CloseDataSource() const { return FCloseDataSource; }
+  void SetCloseDataSource(bool Value) { FCloseDataSource = Value; }
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value) { FEnabled = Value; }
+  bool OpenDataSource() const { return FOpenDataSource; }
+  void SetOpenDataSource(bool Value) { FOpenDataSource = Value; }
+  TfrxRangeBegin RangeBegin() const { return FRangeBegin; }
+  void SetRangeBegin(TfrxRangeBegin Value) { FRangeBegin = Value; }
+  TfrxRangeEnd RangeEnd() const { return FRangeEnd; }
+  void SetRangeEnd(TfrxRangeEnd Value) { FRangeEnd = Value; }
+  Integer RangeEndCount() const { return FRangeEndCount; }
+  void SetRangeEndCount(Integer Value) { FRangeEndCount = Value; }
+  const AnsiString& UserName() const { return FUserName; }
+  Integer RecNo() const { return FRecNo; }
+
+  TfrxCheckEOFEvent OnCheckEOF;
+  TNotifyEvent OnFirst, OnNext, OnPrior, OnOpen, OnClose;
+
+  // UserName follows the name while it was empty or equal to it.
+  void SetName(const AnsiString& NewName) override;
+
+  virtual AnsiString DisplayText(const AnsiString& Index);
+  virtual Integer DisplayWidth(const AnsiString& Index);
+  virtual TfrxFieldType FieldType(const AnsiString& Index);
+  virtual Variant Value(const AnsiString& Index);
+  // A blank name raises the "prInvProp" text.
+  virtual void SetUserName(const AnsiString& Value);
+  virtual void OpenForReport() {}
+  virtual void CloseForReport() {}
+  virtual void Open();
+  virtual void Close();
+  virtual void First();
+  virtual void Next();
+  virtual void Prior();
+  virtual bool Eof();
+  virtual Integer FieldsCount();
+  virtual bool IsBlobField(const AnsiString& Field);
+  virtual void AssignBlobTo(const AnsiString& Field, TObject* Target);
+  virtual void GetFieldList(TStrings* List);
+  // True when GetFieldList gives the name (ignoring case).
+  bool HasField(const AnsiString& FieldName);
+
+private:
+  bool FCloseDataSource = false, FEnabled = true, FOpenDataSource = true;
+  TfrxRangeBegin FRangeBegin = rbFirst;
+  TfrxRangeEnd FRangeEnd = reLast;
+  Integer FRangeEndCount = 0;
+  AnsiString FUserName;
+  Integer FRecNo = 0;
+};
+
+// A dataset whose records and values come from the host program's handlers.
+class TfrxUserDataSet : public TfrxDataSet {
+public:
+  explicit TfrxUserDataSet(TComponent* AOwner);
+  ~TfrxUserDataSet() override;
+
+  TStrings* Fields() const { return FFields.get(); }
+  void SetFields(TStrings* Value) { FFields->Assign(Value); }
+  TfrxUserDSGetValueEvent OnGetValue;
+
+  AnsiString DisplayText(const AnsiString& Index) override;
+  Variant Value(const AnsiString& Index) override;
+  Integer FieldsCount() override { return FFields->Count(); }
+  void GetFieldList(TStrings* List) override { List->Assign(FFields.get()); }
+
+private:
+  std::unique_ptr<TStringList> FFields;
+};
+
+// The base of datasets over database tables.
+class TfrxCustomDBDataSet : public TfrxDataSet {
+public:
+  explicit TfrxCustomDBDataSet(TComponent* AOwner);
+  ~TfrxCustomDBDataSet() override;
+
+  TStrings* FieldAliases() const { return FAliases.get(); }
+  void SetFieldAliases(TStrings* Value) { FAliases->Assign(Value); }
+  // The field of the first alias line naming Alias (ignoring case); Alias without one.
+  AnsiString FieldNameByAlias(const AnsiString& Alias);
+  Integer FieldsCount() override;
+  TStringList* Fields() const { return FFields.get(); }
+
+private:
+  std::unique_ptr<TStringList> FAliases;
+  std::unique_ptr<TStringList> FFields;
+};
+
+// The dataset called Name (ignoring case) among those not owned by another report; nil
+// for an empty name, Current when nothing matches or there is no report.
+TfrxDataSet* FindDataSet(TfrxDataSet* Current, const AnsiString& Name, TfrxReport* Report);
+// Fills List with the user names of the enabled, named datasets (objects: the datasets).
+void ListGlobalDataSets(TStrings* List);
+
 
 // The report document: the root of the tree, the owner of every object in it, and the
 // keeper of the problems met while loading (Errors: sorted, duplicates dropped).

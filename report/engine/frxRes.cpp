@@ -59,6 +59,7 @@ const TCoreText CoreTexts[] = {
     {"prPrinting", "正打印第 %d 页"},
     {"prExporting", "正输出第 %d 页"},
     // The duplicate-name message of the component tree.
+    {"prInvProp", "非法属性值"},
     {"prDupl", "重复命名"},
 };
 
