@@ -90,28 +90,16 @@ private:
 // The message box: the text above a row of buttons, centred on the screen.
 class TMessageForm final : public TCustomForm {
 public:
-  TMessageForm(const AnsiString& Text, const AnsiString& ACaption, UINT Flags) : TCustomForm(nullptr), FMessage(Text)
+  TMessageForm(const AnsiString& Text, const AnsiString& ACaption, const std::vector<TMessageBoxButton>& buttons,
+               Integer defaultIndex)
+      : TCustomForm(nullptr), FMessage(Text)
   {
     BeginLoading();
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
     SetCaption(ACaption);
-    struct TButtonSpec {
-      const char* Caption;
-      TModalResult Result;
-    };
-    std::vector<TButtonSpec> buttons;
-    switch (Flags & 0x0F) {
-    case MB_OKCANCEL: buttons = {{"确定", mrOk}, {"取消", mrCancel}}; break;
-    case MB_ABORTRETRYIGNORE: buttons = {{"中止", mrAbort}, {"重试", mrRetry}, {"忽略", mrIgnore}}; break;
-    case MB_YESNOCANCEL: buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}, {"取消", mrCancel}}; break;
-    case MB_YESNO: buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}}; break;
-    case MB_RETRYCANCEL: buttons = {{"重试", mrRetry}, {"取消", mrCancel}}; break;
-    default: buttons = {{"确定", mrOk}}; break;
-    }
-    Integer defaultIndex = (Flags & MB_DEFBUTTON3) ? 2 : (Flags & MB_DEFBUTTON2) ? 1 : 0;
-    defaultIndex = std::min<Integer>(defaultIndex, static_cast<Integer>(buttons.size()) - 1);
-    bool hasCancel = std::any_of(buttons.begin(), buttons.end(), [](const TButtonSpec& b) { return b.Result == mrCancel; });
+    defaultIndex = std::clamp<Integer>(defaultIndex, 0, static_cast<Integer>(buttons.size()) - 1);
+    bool hasCancel = std::any_of(buttons.begin(), buttons.end(), [](const TMessageBoxButton& b) { return b.Result == mrCancel; });
 
     HDC dc = GetDC(0);
     TCanvas* measure = CanvasFromDC(dc);
@@ -1544,19 +1532,41 @@ void TApplication::RestoreTopMosts()
 
 Integer TApplication::MessageBox(const AnsiString& Text, const AnsiString& Caption, UINT Flags)
 {
-  auto* box = new TMessageForm(Text, Caption, Flags);
+  std::vector<TMessageBoxButton> buttons;
+  switch (Flags & 0x0F) {
+  case MB_OKCANCEL: buttons = {{"确定", mrOk}, {"取消", mrCancel}}; break;
+  case MB_ABORTRETRYIGNORE: buttons = {{"中止", mrAbort}, {"重试", mrRetry}, {"忽略", mrIgnore}}; break;
+  case MB_YESNOCANCEL: buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}, {"取消", mrCancel}}; break;
+  case MB_YESNO: buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}}; break;
+  case MB_RETRYCANCEL: buttons = {{"重试", mrRetry}, {"取消", mrCancel}}; break;
+  default: buttons = {{"确定", mrOk}}; break;
+  }
+  Integer defaultIndex = (Flags & MB_DEFBUTTON3) ? 2 : (Flags & MB_DEFBUTTON2) ? 1 : 0;
+  return ShowMessageBox(Text, Caption, buttons, defaultIndex);
+}
+
+TModalResult ShowMessageBox(const AnsiString& Text, const AnsiString& Caption,
+                            const std::vector<TMessageBoxButton>& Buttons, Integer DefaultIndex)
+{
+  if (Buttons.empty())
+    return ShowMessageBox(Text, Caption, {{"确定", mrOk}}, 0);
+  auto* box = new TMessageForm(Text, Caption, Buttons, DefaultIndex);
   TDestroyWatch watch(box);
-  Integer result = IDCANCEL;
-  NormalizeTopMosts();
+  TModalResult result = mrCancel;
+  TApplication* app = Application();
+  if (app)
+    app->NormalizeTopMosts();
   try {
     result = box->ShowModal();
   } catch (...) {
-    RestoreTopMosts();
+    if (app)
+      app->RestoreTopMosts();
     if (!watch.Destroyed())
       delete box;
     throw;
   }
-  RestoreTopMosts();
+  if (app)
+    app->RestoreTopMosts();
   if (!watch.Destroyed())
     delete box;
   return result;

@@ -450,6 +450,18 @@ TScreen* Screen();
 // A form or data module by name (case ignored); null when none has it.
 TComponent* FindGlobalComponent(const AnsiString& Name);
 
+// One button of a message box: its text and the modal result it closes the box with.
+struct TMessageBoxButton {
+  AnsiString Caption;
+  TModalResult Result;
+};
+// Shows a modal message box with the text above a row of buttons, centred on the screen,
+// in front of stay-on-top forms. The button at DefaultIndex has the focus and answers
+// Enter; the mrCancel button (or a lone button) answers Esc and the close box. Returns the
+// modal result of the button pressed.
+TModalResult ShowMessageBox(const AnsiString& Text, const AnsiString& Caption,
+                            const std::vector<TMessageBoxButton>& Buttons, Integer DefaultIndex);
+
 // The class records of this unit, and the unit's start-up (Application, Screen).
 void RegisterFormsClasses();
 void InitializeForms();

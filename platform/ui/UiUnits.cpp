@@ -2,6 +2,7 @@
 #include "platform/rtl/Units.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
@@ -11,6 +12,7 @@ void RegisterUiUnits()
   RegisterUnit("Controls", &RegisterControlsClasses, nullptr);
   RegisterUnit("Forms", &InitializeForms, &FinalizeForms);
   RegisterUnit("StdCtrls", &RegisterStdCtrlsClasses, nullptr);
+  RegisterUnit("Dialogs", &RegisterDialogsClasses, nullptr);
   RegisterUnit("ExtCtrls", &RegisterExtCtrlsClasses, nullptr);
   RegisterUnit("ActnList", &RegisterActnListClasses, nullptr);
 }
