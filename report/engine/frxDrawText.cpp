@@ -138,10 +138,13 @@ void TfrxHTMLTagsList::SplitLine(Integer count, bool addHyphen)
   TfrxHTMLTags& last = *FLines.back();
   if (count >= last.Count())
     return;
+  // The tail moves to the new line whole; only the first count records are copied back.
   auto rest = std::make_unique<TfrxHTMLTags>();
-  for (Integer k = count; k < last.Count(); ++k)
-    rest->Add(last.Items(k));
-  last.Truncate(count);
+  rest->FItems.swap(last.FItems);
+  for (Integer k = 0; k < count; ++k) {
+    last.FItems.push_back(rest->FItems.front());
+    rest->FItems.pop_front();
+  }
   if (addHyphen && count > 0)
     last.Add(last.Items(count - 1));
   FLines.push_back(std::move(rest));
@@ -854,6 +857,16 @@ void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign 
 
   const TfrxHTMLTags* tags = index < FTags.Count() ? &FTags.Items(index) : nullptr;
   Integer tagCount = tags ? tags->Count() : 0;
+  auto applyFormat = [&](const TfrxHTMLTag& t) {
+    font->SetHeight(DeviceFontHeight(canvas, t.Size));
+    font->SetStyle(t.Style);
+    font->SetColor(t.Color);
+    if (FRotation != 0)
+      SelectRotatedFont(canvas);
+  };
+  // A line that starts with a change of format starts with that format.
+  if (tagCount > 0 && !tags->Items(0).Default)
+    applyFormat(tags->Items(0));
   Integer shift = tagCount > 0 ? RoundInt(tags->Items(0).AddY * tags->Items(0).Size * FScaleY) : 0;
   Integer w = 0;
   while (w < count) {
@@ -865,14 +878,11 @@ void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign 
     if (i >= count)
       break;
     const TfrxHTMLTag& t = tags->Items(i);
-    font->SetHeight(DeviceFontHeight(canvas, t.Size));
-    font->SetStyle(t.Style);
-    font->SetColor(t.Color);
+    applyFormat(t);
     Integer h = 0;
     for (Integer k = w; k < i; ++k)
       h += widths[k];
     if (FRotation != 0) {
-      SelectRotatedFont(canvas);
       y -= RoundInt(sn * h);
       x += RoundInt(cs * h);
     } else

@@ -12,6 +12,7 @@
 // record (a double-byte character has two equal records), so positions count bytes.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -43,10 +44,11 @@ public:
   TfrxHTMLTag& Items(Integer index) { return FItems.at(index); }
   const TfrxHTMLTag& Items(Integer index) const { return FItems.at(index); }
   void Add(const TfrxHTMLTag& tag) { FItems.push_back(tag); }
-  void Truncate(Integer count) { FItems.resize(count); }
 
 private:
-  std::vector<TfrxHTMLTag> FItems;
+  friend class TfrxHTMLTagsList;
+  // A deque, so that splitting a long line costs only the records that stay behind.
+  std::deque<TfrxHTMLTag> FItems;
 };
 
 // Tag parsing and the tag lines of a layout. Understood tags: <b> <i> <u> <strike>, their

@@ -513,6 +513,24 @@ TEST_F(DrawTextTest, RunsCarryTheirFormatting)
   EXPECT_EQ(log.Runs[0].Color, ColorToRGB(clBlack));
 }
 
+TEST_F(DrawTextTest, GlyphsLandOnAnImageSurfaceWhereLaidOut)
+{
+  // Fixed-metric glyphs are solid boxes: columns [x, x + advance - 1), rows [y, y + ascent).
+  Layout({"a<font color=Red>b</font>", "c"}, 80);
+  TImageSurface image(100, 60);
+  TCanvas canvas(&image);
+  FDraw.SetDimensions(Rect(0, 0, 0, 0), Rect(10, 20, 90, 60), 1, 1);
+  FDraw.DrawText(&canvas, haLeft, vaTop);
+  EXPECT_EQ(image.Pixel(10, 20), clBlack);
+  EXPECT_EQ(image.Pixel(16, 31), clBlack);
+  EXPECT_EQ(image.Pixel(17, 20), clWhite);
+  EXPECT_EQ(image.Pixel(10, 32), clWhite);
+  EXPECT_EQ(image.Pixel(18, 25), clRed);
+  EXPECT_EQ(image.Pixel(24, 25), clRed);
+  EXPECT_EQ(image.Pixel(10, 36), clBlack); // the second line, 16 pixels lower
+  EXPECT_EQ(image.Pixel(9, 36), clWhite);
+}
+
 TEST_F(DrawTextTest, PrinterRunsUseThePrinterResolution)
 {
   Layout({"hello world foo"}, 80);
