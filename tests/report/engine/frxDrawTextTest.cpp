@@ -490,6 +490,29 @@ TEST_F(DrawTextTest, VerticalAlignmentAndRotation)
   EXPECT_DOUBLE_EQ(down.Runs[0].Y, 120);
 }
 
+TEST_F(DrawTextTest, TurnedBlocksStartAtTheirCorner)
+{
+  // One line, 16 pixels high, in the device rectangle (10, 20, 90, 120); oblique lines are
+  // as long as the width allows after the block's own extent.
+  struct TCase {
+    Integer Rotation;
+    double X, Y;
+  };
+  const TCase cases[] = {
+      {0, 10, 20}, {45, 10, 89}, {90, 10, 120}, {135, 79, 120},
+      {180, 90, 120}, {225, 90, 51}, {270, 90, 20}, {315, 21, 20},
+  };
+  for (const TCase& c : cases) {
+    Layout({"hello"}, 80, 100, false, true, false, c.Rotation);
+    TRunLog log(400, 400);
+    Draw(log, Rect(10, 20, 90, 120), 1);
+    ASSERT_EQ(log.Runs.size(), 1u) << c.Rotation;
+    EXPECT_DOUBLE_EQ(log.Runs[0].X, c.X) << c.Rotation;
+    EXPECT_DOUBLE_EQ(log.Runs[0].Y, c.Y) << c.Rotation;
+    EXPECT_EQ(log.Runs[0].Font.Orientation, c.Rotation * 10) << c.Rotation;
+  }
+}
+
 TEST_F(DrawTextTest, RunsCarryTheirFormatting)
 {
   Layout({"H<sub>2</sub>O x<sup>2</sup> <b><font color=Red>bold</font></b>"}, 400);
