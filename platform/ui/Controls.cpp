@@ -256,6 +256,24 @@ void TControl::SetText(const AnsiString& Value)
   Perform(CM_TEXTCHANGED, 0, 0);
 }
 
+void TControl::SetCtl3D(bool Value)
+{
+  FParentCtl3D = false;
+  if (Value == FCtl3D)
+    return;
+  FCtl3D = Value;
+  Perform(CM_CTL3DCHANGED, 0, 0);
+}
+
+void TControl::SetBiDiMode(TBiDiMode Value)
+{
+  FParentBiDiMode = false;
+  if (Value == FBiDiMode)
+    return;
+  FBiDiMode = Value;
+  Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
 void TControl::SetColor(TColor Value)
 {
   if (Value == FColor && !FParentColor)
@@ -2279,6 +2297,11 @@ void RegisterControlsClasses()
   RegisterEventType<TDragOverEvent>("TDragOverEvent");
   RegisterEventType<TDragDropEvent>("TDragDropEvent");
   RegisterEventType<TEndDragEvent>("TEndDragEvent");
+  RegisterEnumType<TBiDiMode>("TBiDiMode",
+                              {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"});
+  RegisterEnumType<TDragKind>("TDragKind", {"dkDrag", "dkDock"});
+  RegisterEnumType<TImeMode>("TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
+                                          "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel"});
 
   // Published properties in the platform's order (descendants publish the rest).
   TClassRegistration<TControl, TComponent>("TControl")
@@ -2330,7 +2353,13 @@ void RegisterControlsClasses()
       .Property("OnStartDrag", &TControl::OnStartDrag, &TControl::OnStartDrag)
       .Property("OnDragOver", &TControl::OnDragOver, &TControl::OnDragOver)
       .Property("OnDragDrop", &TControl::OnDragDrop, &TControl::OnDragDrop)
-      .Property("OnEndDrag", &TControl::OnEndDrag, &TControl::OnEndDrag);
+      .Property("OnEndDrag", &TControl::OnEndDrag, &TControl::OnEndDrag)
+      .Property("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode)
+      .Stored([](TControl* c) { return !c->ParentBiDiMode(); })
+      .Property("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode)
+      .Default(true)
+      .Property("DragKind", &TControl::DragKind, &TControl::SetDragKind)
+      .Default(dkDrag);
   TClassRegistration<TWinControl, TControl>("TWinControl")
       .Property("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth)
       .Default(0)
@@ -2342,7 +2371,16 @@ void RegisterControlsClasses()
       .Property("OnExit", &TWinControl::OnExit, &TWinControl::OnExit)
       .Property("OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::OnKeyDown)
       .Property("OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::OnKeyPress)
-      .Property("OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::OnKeyUp);
+      .Property("OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::OnKeyUp)
+      .Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D)
+      .Stored([](TWinControl* c) { return !c->ParentCtl3D(); })
+      .Property("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D)
+      .Default(true)
+      .Property("ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground)
+      .Default(true)
+      .Property("ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode)
+      .Default(imDontCare)
+      .Property("ImeName", &TWinControl::ImeName, &TWinControl::SetImeName);
   TClassRegistration<TGraphicControl, TControl>("TGraphicControl");
   TClassRegistration<TCustomControl, TWinControl>("TCustomControl");
   TClassRegistration<THintWindow, TCustomControl>("THintWindow");

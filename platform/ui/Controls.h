@@ -29,6 +29,12 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum TDragKind { dkDrag, dkDock };
+enum TImeMode {
+  imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel,
+  imHanguel
+};
 
 enum TControlStyleElement {
   csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
@@ -176,6 +182,16 @@ public:
   void SetMouseCapture(bool Value);
   NativeInt HelpContext() const { return FHelpContext; }
   void SetHelpContext(NativeInt Value) { FHelpContext = Value; }
+  // Kept for the forms and libraries that set them: every control is drawn with the same
+  // bevels whatever Ctl3D says, and text always runs left to right.
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool Value);
+  bool ParentCtl3D() const { return FParentCtl3D; }
+  void SetParentCtl3D(bool Value) { FParentCtl3D = Value; }
+  TBiDiMode BiDiMode() const { return FBiDiMode; }
+  void SetBiDiMode(TBiDiMode Value);
+  bool ParentBiDiMode() const { return FParentBiDiMode; }
+  void SetParentBiDiMode(bool Value) { FParentBiDiMode = Value; }
 
   // ---- Messages ----
   // Sends a message straight to WindowProc; returns its result.
@@ -208,6 +224,9 @@ public:
   void SetDragMode(TDragMode Value) { FDragMode = Value; }
   TCursor DragCursor() const { return FDragCursor; }
   void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  // Whether dragging moves the control as a drag (dkDrag) or docks it (dkDock).
+  TDragKind DragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind Value) { FDragKind = Value; }
   // Starts dragging this control: at once, or once the pointer has moved Threshold pixels
   // with the button down (-1: the mouse's drag threshold). Returns when the drag is over.
   void BeginDrag(bool Immediate, Integer Threshold = -1);
@@ -306,6 +325,11 @@ protected:
   TCursor FCursor = 0;
   NativeInt FHelpContext = 0;
   TDragMode FDragMode = dmManual;
+  TDragKind FDragKind = dkDrag;
+  bool FCtl3D = true;
+  bool FParentCtl3D = true;
+  TBiDiMode FBiDiMode = bdLeftToRight;
+  bool FParentBiDiMode = true;
   TControlActionLink* FActionLink = nullptr;
   TCursor FDragCursor = -12; // crDrag
   TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
@@ -387,6 +411,16 @@ public:
   void SetBorderWidth(Integer Value);
   bool DoubleBuffered() const { return FDoubleBuffered; }
   void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
+  // Whether a themed parent's background shows through; kept, as every control paints its
+  // own background.
+  bool ParentBackground() const { return FParentBackground; }
+  void SetParentBackground(bool Value) { FParentBackground = Value; }
+  // The input method the control asks for while it has the focus, for the backend's input
+  // method bridge (imDisable and imClose mean off). ImeName is kept for the forms that set it.
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode Value) { FImeMode = Value; }
+  const AnsiString& ImeName() const { return FImeName; }
+  void SetImeName(const AnsiString& Value) { FImeName = Value; }
 
   void SetParent(TWinControl* AParent) override;
   void Invalidate() override;
@@ -474,6 +508,9 @@ protected:
   bool FTabStop = false;
   TBrush* FBrush = nullptr;
   bool FDoubleBuffered = false;
+  bool FParentBackground = true;
+  TImeMode FImeMode = imDontCare;
+  AnsiString FImeName;
   Integer FBorderWidth = 0;
   Integer FAlignLevel = 0;
   bool FShowing = false;
@@ -542,6 +579,8 @@ public:
   explicit THintWindow(TComponent* AOwner);
   // Shows Hint in Rect (screen coordinates), in front of everything, without activation.
   virtual void ActivateHint(TRect Rect, const AnsiString& Hint);
+  // ActivateHint with data a descendant's own hint window reads (the default ignores it).
+  virtual void ActivateHintData(TRect Rect, const AnsiString& Hint, void* Data) { ActivateHint(Rect, Hint); }
   // The size the text needs within MaxWidth: the measured text plus 6 wide and 2 high.
   virtual TRect CalcHintRect(Integer MaxWidth, const AnsiString& Hint);
   void ReleaseHandle() { DestroyHandle(); }

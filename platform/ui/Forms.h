@@ -258,6 +258,9 @@ private:
 class TForm : public TCustomForm {
 public:
   explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+  // CreateNew: a form without a form description, which with forms built in code is the
+  // plain constructor.
+  TForm(TComponent* AOwner, Integer Dummy) : TCustomForm(AOwner) { (void)Dummy; }
 };
 
 // A container of non-visual components (connections, datasets), listed by the screen.
@@ -288,6 +291,10 @@ public:
   void Initialize() {}
   const AnsiString& Title() const { return FTitle; }
   void SetTitle(const AnsiString& Value) { FTitle = Value; }
+  // Whether a changed locale setting reloads the format settings; our one locale profile
+  // never changes, so the flag is kept for the program that sets it.
+  bool UpdateFormatSettings() const { return FUpdateFormatSettings; }
+  void SetUpdateFormatSettings(bool Value) { FUpdateFormatSettings = Value; }
   const AnsiString& HelpFile() const { return FHelpFile; }
   void SetHelpFile(const AnsiString& Value) { FHelpFile = Value; }
   AnsiString ExeName() const;
@@ -377,6 +384,7 @@ private:
 
   AnsiString FTitle;
   AnsiString FHelpFile;
+  bool FUpdateFormatSettings = true;
   TCustomForm* FMainForm = nullptr;
   bool FTerminated = false;
   bool FShowHint = true;

@@ -373,6 +373,16 @@ TEST(StdCtrlsReflection, PublishedPropertiesByName)
   EXPECT_NE(GetPropInfo(button, "Default"), nullptr);
   EXPECT_NE(GetPropInfo(edit, "PasswordChar"), nullptr);
   EXPECT_NE(GetPropInfo(label, "Caption"), nullptr);
+
+  // Settings the platform keeps without acting on them are still published.
+  SetOrdProp(edit, GetPropInfo(edit, "ImeMode"), imClose);
+  SetOrdProp(edit, GetPropInfo(edit, "Ctl3D"), false);
+  SetOrdProp(label, GetPropInfo(label, "DragKind"), dkDock);
+  EXPECT_EQ(edit->ImeMode(), imClose);
+  EXPECT_FALSE(edit->Ctl3D());
+  EXPECT_FALSE(edit->ParentCtl3D());
+  EXPECT_EQ(label->DragKind(), dkDock);
+  EXPECT_EQ(GetPropInfo(label, "ImeMode"), nullptr) << "windowed controls only";
 }
 
 TEST(AccelChars, MarkedCharacterOnly)
