@@ -1,0 +1,796 @@
+// The GTK 3 backend: native windows for top-level windows, display input fed into the
+// window manager's input path, the GLib main context as the message loop's wait, and the
+// desktop's clipboard, beep and monitors. GtkBackend.h describes it; Backend.h is the
+// interface between window manager and backends.
+#include "platform/ui/backend/gtk/GtkBackend.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Surface.h"
+#include "platform/rtl/Codec.h"
+#include "platform/ui/WindowsPrivate.h"
+
+namespace {
+
+gpointer ToPointer(HWND hwnd) { return reinterpret_cast<gpointer>(static_cast<std::uintptr_t>(hwnd)); }
+HWND ToHwnd(gpointer data) { return static_cast<HWND>(reinterpret_cast<std::uintptr_t>(data)); }
+
+TPoint RootPoint(gdouble x, gdouble y)
+{
+  return {static_cast<Integer>(std::floor(x)), static_cast<Integer>(std::floor(y))};
+}
+
+// ---- Key values ------------------------------------------------------------------------------
+
+// The virtual-key code of a GDK key value; 0 for keys the platform has no code for.
+Word KeyvalToVk(guint keyval)
+{
+  if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z)
+    return static_cast<Word>('A' + (keyval - GDK_KEY_a));
+  if (keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z)
+    return static_cast<Word>(keyval);
+  if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9)
+    return static_cast<Word>(keyval);
+  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12)
+    return static_cast<Word>(VK_F1 + (keyval - GDK_KEY_F1));
+  if (keyval >= GDK_KEY_KP_0 && keyval <= GDK_KEY_KP_9)
+    return static_cast<Word>(VK_NUMPAD0 + (keyval - GDK_KEY_KP_0));
+  struct TMap {
+    guint Keyval;
+    Word Vk;
+  };
+  static const TMap map[] = {
+      {GDK_KEY_BackSpace, VK_BACK},     {GDK_KEY_Tab, VK_TAB},           {GDK_KEY_ISO_Left_Tab, VK_TAB},
+      {GDK_KEY_Return, VK_RETURN},      {GDK_KEY_KP_Enter, VK_RETURN},   {GDK_KEY_Escape, VK_ESCAPE},
+      {GDK_KEY_space, VK_SPACE},        {GDK_KEY_KP_Space, VK_SPACE},    {GDK_KEY_Shift_L, VK_SHIFT},
+      {GDK_KEY_Shift_R, VK_SHIFT},      {GDK_KEY_Control_L, VK_CONTROL}, {GDK_KEY_Control_R, VK_CONTROL},
+      {GDK_KEY_Alt_L, VK_MENU},         {GDK_KEY_Alt_R, VK_MENU},        {GDK_KEY_Meta_L, VK_MENU},
+      {GDK_KEY_Super_L, VK_LWIN},       {GDK_KEY_Super_R, VK_RWIN},      {GDK_KEY_Menu, VK_APPS},
+      {GDK_KEY_Pause, VK_PAUSE},        {GDK_KEY_Print, VK_SNAPSHOT},    {GDK_KEY_Caps_Lock, VK_CAPITAL},
+      {GDK_KEY_Num_Lock, VK_NUMLOCK},   {GDK_KEY_Scroll_Lock, VK_SCROLL}, {GDK_KEY_Insert, VK_INSERT},
+      {GDK_KEY_KP_Insert, VK_INSERT},   {GDK_KEY_Delete, VK_DELETE},     {GDK_KEY_KP_Delete, VK_DELETE},
+      {GDK_KEY_Home, VK_HOME},          {GDK_KEY_KP_Home, VK_HOME},      {GDK_KEY_End, VK_END},
+      {GDK_KEY_KP_End, VK_END},         {GDK_KEY_Page_Up, VK_PRIOR},     {GDK_KEY_KP_Page_Up, VK_PRIOR},
+      {GDK_KEY_Page_Down, VK_NEXT},     {GDK_KEY_KP_Page_Down, VK_NEXT}, {GDK_KEY_Left, VK_LEFT},
+      {GDK_KEY_KP_Left, VK_LEFT},       {GDK_KEY_Right, VK_RIGHT},       {GDK_KEY_KP_Right, VK_RIGHT},
+      {GDK_KEY_Up, VK_UP},              {GDK_KEY_KP_Up, VK_UP},          {GDK_KEY_Down, VK_DOWN},
+      {GDK_KEY_KP_Down, VK_DOWN},       {GDK_KEY_KP_Multiply, VK_MULTIPLY}, {GDK_KEY_KP_Add, VK_ADD},
+      {GDK_KEY_KP_Separator, VK_SEPARATOR}, {GDK_KEY_KP_Subtract, VK_SUBTRACT}, {GDK_KEY_KP_Decimal, VK_DECIMAL},
+      {GDK_KEY_KP_Divide, VK_DIVIDE},   {GDK_KEY_Help, VK_HELP},         {GDK_KEY_Clear, VK_CLEAR},
+      {GDK_KEY_semicolon, VK_OEM_1},    {GDK_KEY_colon, VK_OEM_1},       {GDK_KEY_equal, VK_OEM_PLUS},
+      {GDK_KEY_plus, VK_OEM_PLUS},      {GDK_KEY_comma, VK_OEM_COMMA},   {GDK_KEY_less, VK_OEM_COMMA},
+      {GDK_KEY_minus, VK_OEM_MINUS},    {GDK_KEY_underscore, VK_OEM_MINUS}, {GDK_KEY_period, VK_OEM_PERIOD},
+      {GDK_KEY_greater, VK_OEM_PERIOD}, {GDK_KEY_slash, VK_OEM_2},       {GDK_KEY_question, VK_OEM_2},
+      {GDK_KEY_grave, VK_OEM_3},        {GDK_KEY_asciitilde, VK_OEM_3},  {GDK_KEY_bracketleft, VK_OEM_4},
+      {GDK_KEY_braceleft, VK_OEM_4},    {GDK_KEY_backslash, VK_OEM_5},   {GDK_KEY_bar, VK_OEM_5},
+      {GDK_KEY_bracketright, VK_OEM_6}, {GDK_KEY_braceright, VK_OEM_6},  {GDK_KEY_apostrophe, VK_OEM_7},
+      {GDK_KEY_quotedbl, VK_OEM_7},     {GDK_KEY_exclam, '1'},           {GDK_KEY_at, '2'},
+      {GDK_KEY_numbersign, '3'},        {GDK_KEY_dollar, '4'},           {GDK_KEY_percent, '5'},
+      {GDK_KEY_asciicircum, '6'},       {GDK_KEY_ampersand, '7'},        {GDK_KEY_asterisk, '8'},
+      {GDK_KEY_parenleft, '9'},         {GDK_KEY_parenright, '0'},
+  };
+  for (const TMap& m : map)
+    if (m.Keyval == keyval)
+      return m.Vk;
+  return 0;
+}
+
+// The cursor name of a standard cursor id (the desktop's cursor theme draws it).
+const char* CursorName(HCURSOR cursor)
+{
+  switch (cursor) {
+  case -1: return "none";
+  case -3: return "crosshair";
+  case -4: return "text";
+  case -6: return "nesw-resize";
+  case -7: return "ns-resize";
+  case -8: return "nwse-resize";
+  case -9: return "ew-resize";
+  case -10: return "n-resize";
+  case -11: return "wait";
+  case -12: case -16: return "grabbing";
+  case -13: case -18: return "not-allowed";
+  case -14: return "col-resize";
+  case -15: return "row-resize";
+  case -17: case -19: return "progress";
+  case -20: return "help";
+  case -21: return "pointer";
+  case -22: return "move";
+  default: return "default";
+  }
+}
+
+// ---- The backend ---------------------------------------------------------------------------------
+
+// One native window showing a top-level window.
+struct TNative {
+  HWND Handle = 0;
+  GtkWidget* Window = nullptr;
+  bool Popup = false;
+  bool KeepAbove = false;
+  TRect Requested;     // the geometry last asked of the display, screen coordinates
+  gint64 RequestedAt = 0; // when (monotonic microseconds); 0 once the display confirmed it
+  AnsiString Title;
+  HWND TransientFor = 0;
+};
+
+class TGtkBackend final : public TWindowBackend {
+public:
+  TGtkBackend();
+  ~TGtkBackend() override;
+
+  TSize ScreenSize() const override { return FScreen; }
+  void WindowShown(HWND hwnd) override;
+  void WindowHidden(HWND hwnd) override;
+  void WindowMoved(HWND hwnd) override;
+  void WindowDestroyed(HWND hwnd) override;
+  void SurfaceChanged(HWND hwnd, const TRect& area) override;
+  void CaptureChanged(HWND hwnd) override;
+  void CursorChanged(HCURSOR cursor) override;
+  void CaretChanged(HWND owner, const TRect& screenRect, bool visible) override;
+  void Beep() override { gdk_display_beep(gdk_display_get_default()); }
+  void SetClipboardContent(const TClipboardContent& content) override;
+  TClipboardContent ClipboardContent() const override;
+  void WaitForInput(Integer timeoutMs, const char* waiter) override;
+
+  GtkWidget* WindowOf(HWND hwnd) const;
+  void UpdateMonitors();
+
+private:
+  TNative* Find(HWND hwnd);
+  TNative& Ensure(HWND hwnd);
+  void Sync(TNative& n);
+  void SyncGeometry(TNative& n);
+  void SyncTitles();
+  void SyncModifiers(guint state, Word eventVk);
+  void CommitText(const char* utf8);
+  void CheckAppActive();
+  void FocusIm(GtkWidget* widget, HWND hwnd);
+
+  static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  static gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer data);
+  static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer data);
+  static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer data);
+  static gboolean OnCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer data);
+  static gboolean OnScroll(GtkWidget* widget, GdkEventScroll* event, gpointer data);
+  static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data);
+  static gboolean OnFocus(GtkWidget* widget, GdkEventFocus* event, gpointer data);
+  static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
+  static void OnCommit(GtkIMContext* im, const gchar* text, gpointer data);
+  static void OnPreeditChanged(GtkIMContext* im, gpointer data);
+  static void OnClipboardGet(GtkClipboard* clipboard, GtkSelectionData* selection, guint info, gpointer data);
+  static void OnClipboardClear(GtkClipboard* clipboard, gpointer data);
+
+  TSize FScreen{1024, 768};
+  std::map<HWND, TNative> FNatives;
+  GtkIMContext* FIm = nullptr;
+  HWND FImClient = 0;
+  bool FComposing = false;
+  bool FInKey = false;       // a key event is being filtered by the input method
+  std::string FKeyCommit;    // what the input method committed while filtering it
+  bool FGrabbed = false;
+  HCURSOR FCursor = -2;
+  UTF8String FClipText;      // our clipboard text as the desktop reads it
+  bool FClipOwned = false;   // the desktop's clipboard holds what we set
+  guint FActiveCheck = 0;
+};
+
+TGtkBackend* gBackend = nullptr;
+
+TGtkBackend::TGtkBackend()
+{
+  FIm = gtk_im_multicontext_new();
+  // The input method shows its composition itself, at the caret we report.
+  gtk_im_context_set_use_preedit(FIm, FALSE);
+  g_signal_connect(FIm, "commit", G_CALLBACK(OnCommit), this);
+  g_signal_connect(FIm, "preedit-start", G_CALLBACK(OnPreeditChanged), this);
+  g_signal_connect(FIm, "preedit-changed", G_CALLBACK(OnPreeditChanged), this);
+  g_signal_connect(FIm, "preedit-end", G_CALLBACK(OnPreeditChanged), this);
+  GdkDisplay* display = gdk_display_get_default();
+  auto monitorsChanged = +[](GdkDisplay*, GdkMonitor*, gpointer self) {
+    static_cast<TGtkBackend*>(self)->UpdateMonitors();
+  };
+  g_signal_connect(display, "monitor-added", G_CALLBACK(monitorsChanged), this);
+  g_signal_connect(display, "monitor-removed", G_CALLBACK(monitorsChanged), this);
+}
+
+TGtkBackend::~TGtkBackend()
+{
+  for (auto& [h, n] : FNatives)
+    gtk_widget_destroy(n.Window);
+  g_object_unref(FIm);
+}
+
+void TGtkBackend::UpdateMonitors()
+{
+  GdkDisplay* display = gdk_display_get_default();
+  Integer count = gdk_display_get_n_monitors(display);
+  if (count <= 0)
+    return;
+  GdkRectangle all{0, 0, 0, 0};
+  for (Integer i = 0; i < count; ++i) {
+    GdkRectangle g;
+    gdk_monitor_get_geometry(gdk_display_get_monitor(display, i), &g);
+    gdk_rectangle_union(&all, &g, &all);
+  }
+  FScreen = {all.x + all.width, all.y + all.height};
+  SetSystemMetrics(SM_CXSCREEN, FScreen.cx);
+  SetSystemMetrics(SM_CYSCREEN, FScreen.cy);
+  GdkMonitor* primary = gdk_display_get_primary_monitor(display);
+  if (!primary)
+    primary = gdk_display_get_monitor(display, 0);
+  GdkRectangle work;
+  gdk_monitor_get_workarea(primary, &work);
+  SetWorkArea(Rect(work.x, work.y, work.x + work.width, work.y + work.height));
+}
+
+TNative* TGtkBackend::Find(HWND hwnd)
+{
+  auto it = FNatives.find(hwnd);
+  return it == FNatives.end() ? nullptr : &it->second;
+}
+
+GtkWidget* TGtkBackend::WindowOf(HWND hwnd) const
+{
+  auto it = FNatives.find(hwnd);
+  return it == FNatives.end() ? nullptr : it->second.Window;
+}
+
+// Popups, hints and drop-downs (non-activating captionless popups) become override-redirect
+// windows the desktop's window manager leaves alone; every other top-level window is a
+// normal toplevel without the desktop's decoration (we draw our own frame).
+TNative& TGtkBackend::Ensure(HWND hwnd)
+{
+  if (TNative* n = Find(hwnd))
+    return *n;
+  DWORD style = static_cast<DWORD>(GetWindowLong(hwnd, GWL_STYLE));
+  DWORD exStyle = static_cast<DWORD>(GetWindowLong(hwnd, GWL_EXSTYLE));
+  TNative& n = FNatives[hwnd];
+  n.Handle = hwnd;
+  n.Popup = (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION &&
+            (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE));
+  n.Window = gtk_window_new(n.Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
+  GtkWindow* win = GTK_WINDOW(n.Window);
+  gtk_window_set_decorated(win, FALSE);
+  gtk_widget_set_app_paintable(n.Window, TRUE);
+  gtk_widget_set_can_focus(n.Window, TRUE);
+  if (n.Popup) {
+    gtk_window_set_accept_focus(win, FALSE);
+    gtk_window_set_type_hint(win, GDK_WINDOW_TYPE_HINT_POPUP_MENU);
+  }
+  gtk_widget_add_events(n.Window, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                      GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_ENTER_NOTIFY_MASK |
+                                      GDK_LEAVE_NOTIFY_MASK | GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
+                                      GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
+  gpointer data = ToPointer(hwnd);
+  g_signal_connect(n.Window, "draw", G_CALLBACK(OnDraw), data);
+  g_signal_connect(n.Window, "configure-event", G_CALLBACK(OnConfigure), data);
+  g_signal_connect(n.Window, "button-press-event", G_CALLBACK(OnButton), data);
+  g_signal_connect(n.Window, "button-release-event", G_CALLBACK(OnButton), data);
+  g_signal_connect(n.Window, "motion-notify-event", G_CALLBACK(OnMotion), data);
+  g_signal_connect(n.Window, "enter-notify-event", G_CALLBACK(OnCrossing), data);
+  g_signal_connect(n.Window, "leave-notify-event", G_CALLBACK(OnCrossing), data);
+  g_signal_connect(n.Window, "scroll-event", G_CALLBACK(OnScroll), data);
+  g_signal_connect(n.Window, "key-press-event", G_CALLBACK(OnKey), data);
+  g_signal_connect(n.Window, "key-release-event", G_CALLBACK(OnKey), data);
+  g_signal_connect(n.Window, "focus-in-event", G_CALLBACK(OnFocus), data);
+  g_signal_connect(n.Window, "focus-out-event", G_CALLBACK(OnFocus), data);
+  g_signal_connect(n.Window, "delete-event", G_CALLBACK(OnDelete), data);
+  return n;
+}
+
+void TGtkBackend::SyncGeometry(TNative& n)
+{
+  TRect r;
+  if (!GetWindowRect(n.Handle, r) || r == n.Requested)
+    return;
+  n.Requested = r;
+  n.RequestedAt = g_get_monotonic_time();
+  GtkWindow* win = GTK_WINDOW(n.Window);
+  gtk_window_move(win, r.Left, r.Top);
+  gtk_window_resize(win, std::max<Integer>(r.Width(), 1), std::max<Integer>(r.Height(), 1));
+}
+
+// Title, stacking and owner follow the window manager's state.
+void TGtkBackend::Sync(TNative& n)
+{
+  SyncGeometry(n);
+  GtkWindow* win = GTK_WINDOW(n.Window);
+  AnsiString title = GetWindowText(n.Handle);
+  if (title != n.Title) {
+    n.Title = title;
+    gtk_window_set_title(win, GbkToUtf8(title).c_str());
+  }
+  bool above = (GetWindowLong(n.Handle, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  if (above != n.KeepAbove) {
+    n.KeepAbove = above;
+    gtk_window_set_keep_above(win, above);
+  }
+  HWND owner = GetWindow(n.Handle, GW_OWNER);
+  TNative* o = Find(owner);
+  if (owner != n.TransientFor && o) {
+    n.TransientFor = owner;
+    gtk_window_set_transient_for(win, GTK_WINDOW(o->Window));
+  }
+}
+
+void TGtkBackend::SyncTitles()
+{
+  for (auto& [h, n] : FNatives)
+    if (gtk_widget_get_visible(n.Window))
+      Sync(n);
+}
+
+void TGtkBackend::WindowShown(HWND hwnd)
+{
+  TNative& n = Ensure(hwnd);
+  Sync(n);
+  gtk_widget_show(n.Window);
+  if (n.Popup)
+    return;
+  gtk_window_present(GTK_WINDOW(n.Window));
+}
+
+void TGtkBackend::WindowHidden(HWND hwnd)
+{
+  if (TNative* n = Find(hwnd))
+    gtk_widget_hide(n->Window);
+}
+
+void TGtkBackend::WindowMoved(HWND hwnd)
+{
+  if (TNative* n = Find(hwnd))
+    Sync(*n);
+}
+
+void TGtkBackend::WindowDestroyed(HWND hwnd)
+{
+  TNative* n = Find(hwnd);
+  if (!n)
+    return;
+  if (FImClient == hwnd) {
+    gtk_im_context_set_client_window(FIm, nullptr);
+    FImClient = 0;
+  }
+  GtkWidget* window = n->Window;
+  FNatives.erase(hwnd);
+  gtk_widget_destroy(window);
+}
+
+void TGtkBackend::SurfaceChanged(HWND hwnd, const TRect& area)
+{
+  TNative* n = Find(hwnd);
+  if (!n)
+    return;
+  // The caption may have been redrawn for a new text.
+  Sync(*n);
+  gtk_widget_queue_draw_area(n->Window, area.Left, area.Top, area.Width(), area.Height());
+}
+
+// Capture holds the pointer: every pointer event comes to us until it is released, also
+// outside our windows (owner events keep reporting our own windows' events to them).
+void TGtkBackend::CaptureChanged(HWND hwnd)
+{
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+  if (FGrabbed) {
+    gdk_seat_ungrab(seat);
+    FGrabbed = false;
+  }
+  wm::TWnd* w = wm::TopLevelOf(wm::FromHandle(hwnd));
+  TNative* n = w ? Find(w->Handle) : nullptr;
+  if (!n || !gtk_widget_get_realized(n->Window) || !gtk_widget_get_visible(n->Window))
+    return;
+  GdkGrabStatus status = gdk_seat_grab(seat, gtk_widget_get_window(n->Window), GDK_SEAT_CAPABILITY_ALL_POINTING,
+                                       TRUE, nullptr, nullptr, nullptr, nullptr);
+  FGrabbed = status == GDK_GRAB_SUCCESS;
+}
+
+void TGtkBackend::CursorChanged(HCURSOR cursor)
+{
+  FCursor = cursor;
+  GdkDisplay* display = gdk_display_get_default();
+  GdkCursor* c = gdk_cursor_new_from_name(display, CursorName(cursor));
+  if (!c)
+    c = gdk_cursor_new_from_name(display, "default");
+  for (auto& [h, n] : FNatives)
+    if (GdkWindow* gw = gtk_widget_get_window(n.Window))
+      gdk_window_set_cursor(gw, c);
+  if (c)
+    g_object_unref(c);
+}
+
+// The input method puts its composition window at the caret.
+void TGtkBackend::CaretChanged(HWND owner, const TRect& screenRect, bool visible)
+{
+  if (!visible || !FImClient)
+    return;
+  TRect client;
+  if (!GetWindowRect(FImClient, client))
+    return;
+  GdkRectangle r{screenRect.Left - client.Left, screenRect.Top - client.Top, screenRect.Width(),
+                 screenRect.Height()};
+  gtk_im_context_set_cursor_location(FIm, &r);
+}
+
+// ---- Waiting ---------------------------------------------------------------------------------------
+
+// Our queue is empty: run the GLib main context until an event arrives or our next timer
+// is due. Events already waiting are handled without blocking.
+void TGtkBackend::WaitForInput(Integer timeoutMs, const char*)
+{
+  SyncTitles();
+  GMainContext* context = g_main_context_default();
+  if (g_main_context_pending(context) || timeoutMs == 0) {
+    for (int i = 0; i < 1000 && g_main_context_iteration(context, FALSE); ++i) {
+    }
+    return;
+  }
+  bool fired = false;
+  guint source = 0;
+  if (timeoutMs > 0)
+    source = g_timeout_add_full(
+        G_PRIORITY_HIGH, static_cast<guint>(timeoutMs),
+        +[](gpointer p) -> gboolean {
+          *static_cast<bool*>(p) = true;
+          return G_SOURCE_REMOVE;
+        },
+        &fired, nullptr);
+  g_main_context_iteration(context, TRUE);
+  if (source && !fired)
+    g_source_remove(source);
+}
+
+// ---- Native events -------------------------------------------------------------------------------
+
+gboolean TGtkBackend::OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
+{
+  TImageSurface* surface = WindowSurface(ToHwnd(data));
+  if (!surface || surface->Width() <= 0 || surface->Height() <= 0)
+    return TRUE;
+  // Our pixels are 0x00RRGGBB words, which is cairo's RGB24 layout.
+  cairo_surface_t* image =
+      cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(surface->Bits()), CAIRO_FORMAT_RGB24,
+                                          surface->Width(), surface->Height(), surface->Width() * 4);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, image, 0, 0);
+  cairo_paint(cr);
+  cairo_surface_destroy(image);
+  return TRUE;
+}
+
+// The desktop moved or sized the window: our window follows. Configurations that answer
+// our own recent request are not news.
+gboolean TGtkBackend::OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer data)
+{
+  HWND hwnd = ToHwnd(data);
+  TNative* n = gBackend->Find(hwnd);
+  GdkWindow* gw = gtk_widget_get_window(widget);
+  if (!n || !gw)
+    return FALSE;
+  gint x = 0, y = 0;
+  gdk_window_get_origin(gw, &x, &y);
+  TRect r = Rect(x, y, x + event->width, y + event->height);
+  if (r == n->Requested) {
+    n->RequestedAt = 0;
+    return FALSE;
+  }
+  if (n->RequestedAt && g_get_monotonic_time() - n->RequestedAt < 500000)
+    return FALSE;
+  TRect ours;
+  if (!GetWindowRect(hwnd, ours) || ours == r)
+    return FALSE;
+  n->Requested = r;
+  n->RequestedAt = 0;
+  SetWindowPos(hwnd, 0, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  return FALSE;
+}
+
+void TGtkBackend::SyncModifiers(guint state, Word eventVk)
+{
+  struct TMod {
+    guint Mask;
+    Word Vk;
+  };
+  static const TMod mods[] = {{GDK_SHIFT_MASK, VK_SHIFT}, {GDK_CONTROL_MASK, VK_CONTROL}, {GDK_MOD1_MASK, VK_MENU}};
+  for (const TMod& m : mods) {
+    if (m.Vk == eventVk)
+      continue;
+    bool want = (state & m.Mask) != 0;
+    bool have = (GetAsyncKeyState(m.Vk) & 0x8000) != 0;
+    if (want != have)
+      InputKey(m.Vk, want);
+  }
+}
+
+gboolean TGtkBackend::OnButton(GtkWidget*, GdkEventButton* event, gpointer)
+{
+  // The window manager counts double clicks by its own timing.
+  if (event->type != GDK_BUTTON_PRESS && event->type != GDK_BUTTON_RELEASE)
+    return TRUE;
+  TMouseButtonKind kind;
+  switch (event->button) {
+  case 1: kind = mbkLeft; break;
+  case 2: kind = mbkMiddle; break;
+  case 3: kind = mbkRight; break;
+  default: return TRUE;
+  }
+  gBackend->SyncModifiers(event->state, 0);
+  TPoint p = RootPoint(event->x_root, event->y_root);
+  TPoint cursor;
+  GetCursorPos(cursor);
+  if (p != cursor)
+    InputMouseMove(p);
+  InputMouseButton(kind, event->type == GDK_BUTTON_PRESS, p);
+  return TRUE;
+}
+
+gboolean TGtkBackend::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer)
+{
+  InputMouseMove(RootPoint(event->x_root, event->y_root));
+  gdk_event_request_motions(event);
+  return TRUE;
+}
+
+gboolean TGtkBackend::OnCrossing(GtkWidget*, GdkEventCrossing* event, gpointer)
+{
+  if (event->detail == GDK_NOTIFY_INFERIOR || event->mode != GDK_CROSSING_NORMAL)
+    return TRUE;
+  // Leaving to a place outside our windows moves our pointer there too, so the control it
+  // was over hears that the mouse left.
+  InputMouseMove(RootPoint(event->x_root, event->y_root));
+  return TRUE;
+}
+
+gboolean TGtkBackend::OnScroll(GtkWidget*, GdkEventScroll* event, gpointer)
+{
+  Integer delta = 0;
+  switch (event->direction) {
+  case GDK_SCROLL_UP: delta = WHEEL_DELTA; break;
+  case GDK_SCROLL_DOWN: delta = -WHEEL_DELTA; break;
+  case GDK_SCROLL_SMOOTH: delta = static_cast<Integer>(std::lround(-event->delta_y * WHEEL_DELTA)); break;
+  default: return TRUE;
+  }
+  gBackend->SyncModifiers(event->state, 0);
+  if (delta)
+    InputMouseWheel(delta, RootPoint(event->x_root, event->y_root));
+  return TRUE;
+}
+
+// Keys go through the input method first. A plain key whose character the method passed
+// straight through takes the platform's path (key down, translated into WM_CHAR); keys the
+// method keeps while composing arrive as VK_PROCESSKEY, and text it commits as characters.
+gboolean TGtkBackend::OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data)
+{
+  TGtkBackend* self = gBackend;
+  // Keys come to the toplevel with the keyboard; the input method works for it.
+  if (self->FImClient != ToHwnd(data))
+    self->FocusIm(widget, ToHwnd(data));
+  bool down = event->type == GDK_KEY_PRESS;
+  Word vk = KeyvalToVk(event->keyval);
+  self->SyncModifiers(event->state, vk);
+  bool wasComposing = self->FComposing;
+  self->FInKey = true;
+  self->FKeyCommit.clear();
+  bool filtered = gtk_im_context_filter_keypress(self->FIm, event);
+  self->FInKey = false;
+  std::string commit = std::move(self->FKeyCommit);
+  self->FKeyCommit.clear();
+  if (filtered) {
+    gunichar plain = gdk_keyval_to_unicode(event->keyval);
+    bool passedThrough = !wasComposing && !self->FComposing && vk && plain > 0 && plain < 0x80 &&
+                         commit.size() == 1 && static_cast<gunichar>(commit[0]) == plain;
+    if (passedThrough) {
+      InputKey(vk, down);
+      return TRUE;
+    }
+    if (!commit.empty() || down)
+      InputKey(VK_PROCESSKEY, true);
+    if (!commit.empty() || !down)
+      InputKey(VK_PROCESSKEY, false);
+    if (!commit.empty())
+      self->CommitText(commit.c_str());
+    return TRUE;
+  }
+  if (vk)
+    InputKey(vk, down);
+  return TRUE;
+}
+
+// Committed text reaches the focus window one character at a time as its GBK code; a
+// character GBK cannot hold is dropped with a beep.
+void TGtkBackend::CommitText(const char* utf8)
+{
+  for (const char* p = utf8; *p; p = g_utf8_next_char(p)) {
+    std::string_view one(p, static_cast<std::size_t>(g_utf8_next_char(p) - p));
+    Integer lost = 0;
+    AnsiString gbk = Utf8ToGbk(one, cfDrop, &lost);
+    if (lost || gbk.empty()) {
+      MessageBeep(0);
+      continue;
+    }
+    if (gbk.size() == 2)
+      InputImeChar(static_cast<Word>((static_cast<unsigned char>(gbk[0]) << 8) | static_cast<unsigned char>(gbk[1])));
+    else
+      InputImeChar(static_cast<unsigned char>(gbk[0]));
+  }
+}
+
+void TGtkBackend::OnCommit(GtkIMContext*, const gchar* text, gpointer data)
+{
+  auto* self = static_cast<TGtkBackend*>(data);
+  if (self->FInKey) {
+    self->FKeyCommit += text;
+    return;
+  }
+  self->CommitText(text);
+}
+
+void TGtkBackend::OnPreeditChanged(GtkIMContext* im, gpointer data)
+{
+  gchar* text = nullptr;
+  gtk_im_context_get_preedit_string(im, &text, nullptr, nullptr);
+  static_cast<TGtkBackend*>(data)->FComposing = text && *text;
+  g_free(text);
+}
+
+gboolean TGtkBackend::OnFocus(GtkWidget* widget, GdkEventFocus* event, gpointer data)
+{
+  TGtkBackend* self = gBackend;
+  if (event->in) {
+    self->FocusIm(widget, ToHwnd(data));
+    InputActivateApp(true);
+    return FALSE;
+  }
+  gtk_im_context_focus_out(self->FIm);
+  // Focus may only be moving between our own windows: look once the display settled.
+  if (!self->FActiveCheck)
+    self->FActiveCheck = g_idle_add(
+        +[](gpointer) -> gboolean {
+          gBackend->FActiveCheck = 0;
+          gBackend->CheckAppActive();
+          return G_SOURCE_REMOVE;
+        },
+        nullptr);
+  return FALSE;
+}
+
+void TGtkBackend::FocusIm(GtkWidget* widget, HWND hwnd)
+{
+  if (FImClient != hwnd) {
+    FImClient = hwnd;
+    gtk_im_context_set_client_window(FIm, gtk_widget_get_window(widget));
+  }
+  gtk_im_context_focus_in(FIm);
+}
+
+void TGtkBackend::CheckAppActive()
+{
+  for (auto& [h, n] : FNatives)
+    if (gtk_window_is_active(GTK_WINDOW(n.Window)))
+      return;
+  InputActivateApp(false);
+}
+
+gboolean TGtkBackend::OnDelete(GtkWidget*, GdkEvent*, gpointer data)
+{
+  PostMessage(ToHwnd(data), WM_SYSCOMMAND, SC_CLOSE, 0);
+  return TRUE;
+}
+
+// ---- Clipboard --------------------------------------------------------------------------------------
+
+// Text leaves as UTF-8 with LF line breaks and comes back as GBK with CR LF ("?" for
+// characters GBK cannot hold). Other formats stay inside the program while we own the
+// desktop's clipboard.
+void TGtkBackend::SetClipboardContent(const TClipboardContent& content)
+{
+  TWindowBackend::SetClipboardContent(content);
+  UTF8String text;
+  for (const auto& [format, data] : content) {
+    if (format == CF_TEXT) {
+      text = GbkToUtf8(data);
+      break;
+    }
+    if (format == CF_UNICODETEXT) {
+      std::u16string w(data.size() / 2, u'\0');
+      for (std::size_t i = 0; i < w.size(); ++i)
+        w[i] = static_cast<char16_t>(static_cast<unsigned char>(data[2 * i]) |
+                                     (static_cast<unsigned char>(data[2 * i + 1]) << 8));
+      text = WideToUtf8(w);
+    }
+  }
+  while (!text.empty() && text.back() == '\0')
+    text.pop_back();
+  FClipText.clear();
+  for (char c : text)
+    if (c != '\r')
+      FClipText += c;
+  GtkTargetList* list = gtk_target_list_new(nullptr, 0);
+  gtk_target_list_add_text_targets(list, 0);
+  gint count = 0;
+  GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
+  GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+  FClipOwned = false;
+  if (gtk_clipboard_set_with_data(clipboard, targets, static_cast<guint>(count), OnClipboardGet, OnClipboardClear,
+                                  this))
+    FClipOwned = true;
+  gtk_target_table_free(targets, count);
+  gtk_target_list_unref(list);
+}
+
+void TGtkBackend::OnClipboardGet(GtkClipboard*, GtkSelectionData* selection, guint, gpointer data)
+{
+  const UTF8String& text = static_cast<TGtkBackend*>(data)->FClipText;
+  gtk_selection_data_set_text(selection, text.c_str(), static_cast<gint>(text.size()));
+}
+
+void TGtkBackend::OnClipboardClear(GtkClipboard*, gpointer data) { static_cast<TGtkBackend*>(data)->FClipOwned = false; }
+
+TClipboardContent TGtkBackend::ClipboardContent() const
+{
+  if (FClipOwned)
+    return TWindowBackend::ClipboardContent();
+  gchar* utf8 = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+  if (!utf8)
+    return {};
+  std::string crlf;
+  for (const char* p = utf8; *p; ++p) {
+    if (*p == '\r')
+      continue;
+    if (*p == '\n')
+      crlf += '\r';
+    crlf += *p;
+  }
+  g_free(utf8);
+  WideString wide = Utf8ToWide(crlf);
+  std::string unicode;
+  for (char16_t c : wide) {
+    unicode += static_cast<char>(c & 0xFF);
+    unicode += static_cast<char>(c >> 8);
+  }
+  return {{CF_TEXT, Utf8ToGbk(crlf, cfQuestionMark)}, {CF_UNICODETEXT, unicode}};
+}
+
+} // namespace
+
+// ---- Public functions ---------------------------------------------------------------------------------
+
+bool InstallGtkBackend()
+{
+  if (!gBackend) {
+    // One screen pixel is one of our pixels: 96 pixels per inch, no scaling.
+    g_setenv("GDK_SCALE", "1", TRUE);
+    g_setenv("GDK_DPI_SCALE", "1", TRUE);
+    if (!gtk_init_check(nullptr, nullptr))
+      return false;
+    gBackend = new TGtkBackend();
+    gBackend->UpdateMonitors();
+  }
+  SetWindowBackend(gBackend);
+  return true;
+}
+
+TWindowBackend* GtkBackend() { return gBackend; }
+
+GtkWidget* GtkWindowOf(HWND hwnd) { return gBackend ? gBackend->WindowOf(hwnd) : nullptr; }
+
+void GtkProcessEvents(Integer maxMs)
+{
+  gint64 end = g_get_monotonic_time() + static_cast<gint64>(std::max<Integer>(maxMs, 0)) * 1000;
+  GMainContext* context = g_main_context_default();
+  for (;;) {
+    bool any = false;
+    while (g_get_monotonic_time() < end && g_main_context_iteration(context, FALSE))
+      any = true;
+    while (g_get_monotonic_time() < end && ProcessQueuedMessage())
+      any = true;
+    RunIdleHook();
+    if (!any || g_get_monotonic_time() >= end)
+      return;
+  }
+}

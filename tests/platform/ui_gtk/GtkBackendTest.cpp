@@ -1,0 +1,520 @@
+// The GTK backend on a virtual X display: forms shown as native windows that follow our
+// geometry and caption (and the other way round), their pixels on the display, input the
+// display delivers reaching our controls through the window manager, the message loop
+// waiting on the GLib main context, popups, capture, the clipboard and the monitors.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Surface.h"
+#include "platform/rtl/Codec.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Clipbrd.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/backend/gtk/GtkBackend.h"
+
+namespace {
+
+using TTrace = std::vector<std::string>;
+
+// Runs the display's events and our messages until done() holds or timeoutMs passed.
+bool WaitUntil(const std::function<bool()>& done, Integer timeoutMs = 2000)
+{
+  gint64 end = g_get_monotonic_time() + gint64(timeoutMs) * 1000;
+  for (;;) {
+    gdk_display_sync(gdk_display_get_default());
+    GtkProcessEvents(20);
+    if (done())
+      return true;
+    if (g_get_monotonic_time() >= end)
+      return false;
+    g_usleep(2000);
+  }
+}
+
+void Settle(Integer ms = 150)
+{
+  gint64 end = g_get_monotonic_time() + gint64(ms) * 1000;
+  while (g_get_monotonic_time() < end) {
+    gdk_display_sync(gdk_display_get_default());
+    GtkProcessEvents(10);
+    g_usleep(2000);
+  }
+}
+
+GdkWindow* NativeOf(HWND hwnd)
+{
+  GtkWidget* w = GtkWindowOf(hwnd);
+  return w ? gtk_widget_get_window(w) : nullptr;
+}
+
+// The native window's place on the screen, as the X server has it.
+TRect NativeRect(HWND hwnd)
+{
+  GdkWindow* gw = NativeOf(hwnd);
+  if (!gw || !gdk_window_is_visible(gw))
+    return TRect();
+  gint x = 0, y = 0;
+  gdk_window_get_origin(gw, &x, &y);
+  return Rect(x, y, x + gdk_window_get_width(gw), y + gdk_window_get_height(gw));
+}
+
+std::string NativeTitle(HWND hwnd)
+{
+  GtkWidget* w = GtkWindowOf(hwnd);
+  const char* t = w ? gtk_window_get_title(GTK_WINDOW(w)) : nullptr;
+  return t ? t : "";
+}
+
+// A windowless control painting through OnPaint.
+class TTestPaintBox : public TGraphicControl {
+public:
+  using TGraphicControl::TGraphicControl;
+  TNotifyEvent OnPaint;
+
+protected:
+  void Paint() override
+  {
+    if (OnPaint)
+      OnPaint(this);
+  }
+};
+
+// A focusable windowed control.
+class TTestControl : public TCustomControl {
+public:
+  explicit TTestControl(TComponent* AOwner) : TCustomControl(AOwner)
+  {
+    SetTabStop(true);
+    SetColor(clWhite);
+  }
+};
+
+template <class T>
+T* Make(TWinControl* parent, TRect bounds)
+{
+  T* c = new T(parent);
+  c->SetBoundsRect(bounds);
+  c->SetParent(parent);
+  return c;
+}
+
+TForm* MakeForm(const AnsiString& caption, TRect bounds)
+{
+  auto* f = new TForm(nullptr);
+  f->SetCaption(caption);
+  f->SetBoundsRect(bounds);
+  return f;
+}
+
+// Simulated pointer and key input, sent by the X server to the control's native window.
+struct TSim {
+  static TPoint InNative(TControl* c, TPoint client)
+  {
+    TPoint screen = c->ClientToScreen(client);
+    TRect top = NativeRect(GetAncestor(static_cast<TWinControl*>(GetParentForm(c))->Handle(), GA_ROOT));
+    return {screen.X - top.Left, screen.Y - top.Top};
+  }
+  static void Button(TControl* c, TPoint client, guint button, GdkEventType type, GdkModifierType mods = GdkModifierType(0))
+  {
+    HWND form = GetParentForm(c)->Handle();
+    TPoint p = InNative(c, client);
+    ASSERT_TRUE(gdk_test_simulate_button(NativeOf(form), p.X, p.Y, button, mods, type));
+  }
+  static void Click(TControl* c, TPoint client, guint button = 1)
+  {
+    Button(c, client, button, GDK_BUTTON_PRESS);
+    Button(c, client, button, GDK_BUTTON_RELEASE);
+  }
+  static void KeyEvent(TCustomForm* form, guint keyval, guint mods, GdkEventType type)
+  {
+    ASSERT_TRUE(gdk_test_simulate_key(NativeOf(form->Handle()), -1, -1, keyval, GdkModifierType(mods), type));
+  }
+  static void Key(TCustomForm* form, guint keyval, guint mods = 0)
+  {
+    KeyEvent(form, keyval, mods, GDK_KEY_PRESS);
+    KeyEvent(form, keyval, mods, GDK_KEY_RELEASE);
+  }
+};
+
+class GtkBackendTest : public testing::Test {
+protected:
+  static void SetUpTestSuite()
+  {
+    // The input method every display has: compose sequences and Ctrl+Shift+U code entry.
+    g_setenv("GTK_IM_MODULE", "gtk-im-context-simple", TRUE);
+    // Simulated input is sent as core X events, which GDK only reads in this mode.
+    g_setenv("GDK_CORE_DEVICE_EVENTS", "1", TRUE);
+  }
+  void SetUp() override
+  {
+    ASSERT_TRUE(InstallGtkBackend()) << "no display (run under xvfb-run)";
+    ResetWindowManager();
+    Application()->Restart();
+  }
+  void TearDown() override
+  {
+    while (Screen()->FormCount() > 0)
+      delete Screen()->Forms(Screen()->FormCount() - 1);
+    Application()->Restart();
+    ResetWindowManager();
+    Settle(30);
+  }
+  // Shows the form and waits until the X server maps it where our window is.
+  static void ShowAndWait(TForm* form)
+  {
+    form->Show();
+    HWND h = form->Handle();
+    ASSERT_TRUE(WaitUntil([h] {
+      TRect r;
+      GetWindowRect(h, r);
+      return NativeRect(h) == r;
+    })) << "the native window never matched our window";
+    Settle();
+  }
+};
+
+// ---- Windows -------------------------------------------------------------------------------------------
+
+TEST_F(GtkBackendTest, AFormIsANativeWindowThatFollowsOurGeometryAndCaption)
+{
+  TForm* form = MakeForm("运单 打印", Bounds(100, 80, 320, 200));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  HWND h = form->Handle();
+  EXPECT_EQ(NativeRect(h), Rect(100, 80, 420, 280));
+  EXPECT_EQ(NativeTitle(h), GbkToUtf8("运单 打印")) << "the title in UTF-8";
+  GtkWidget* native = GtkWindowOf(h);
+  EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(native)), GTK_WINDOW_TOPLEVEL);
+  EXPECT_FALSE(gtk_window_get_decorated(GTK_WINDOW(native))) << "our own frame is the decoration";
+
+  form->SetBounds(150, 120, 400, 260);
+  EXPECT_TRUE(WaitUntil([h] { return NativeRect(h) == Rect(150, 120, 550, 380); }));
+  form->SetCaption("新标题");
+  EXPECT_TRUE(WaitUntil([h] { return NativeTitle(h) == GbkToUtf8("新标题"); }));
+
+  // The display moves and sizes the window: our form follows.
+  Settle(600);
+  gdk_window_move_resize(NativeOf(h), 60, 70, 300, 220);
+  EXPECT_TRUE(WaitUntil([form] { return form->BoundsRect() == Rect(60, 70, 360, 290); }))
+      << "form at " << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+  EXPECT_EQ(form->ClientWidth(), 300 - (form->Width() - form->ClientWidth()));
+
+  form->Hide();
+  EXPECT_TRUE(WaitUntil([h] { return !gdk_window_is_visible(NativeOf(h)); }));
+  form->Show();
+  EXPECT_TRUE(WaitUntil([h] { return NativeOf(h) && gdk_window_is_visible(NativeOf(h)); }));
+  delete form;
+  EXPECT_EQ(GtkWindowOf(h), nullptr);
+}
+
+TEST_F(GtkBackendTest, PixelsOnTheDisplayAreOurSurfaceAndAScreenshotIsWritten)
+{
+  TForm* form = MakeForm("运单打印 - 预览", Bounds(40, 30, 360, 220));
+  auto* box = Make<TTestPaintBox>(form, Bounds(10, 10, 330, 140));
+  box->OnPaint = [box](TObject*) {
+    TCanvas* c = box->Canvas();
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(box->ClientRect());
+    c->Font()->SetName("宋体");
+    c->Font()->SetHeight(-14);
+    c->Font()->SetColor(clBlack);
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(8, 8, "收件人：张三  电话：13800138000");
+    c->TextOut(8, 30, "地址：北京市海淀区中关村大街1号");
+    c->Pen()->SetColor(clRed);
+    c->Rectangle(8, 60, 120, 130);
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(clBlue);
+    c->Ellipse(140, 60, 220, 130);
+    c->Pen()->SetColor(clGreen);
+    c->Pen()->SetWidth(3);
+    c->MoveTo(240, 60);
+    c->LineTo(320, 130);
+  };
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  HWND h = form->Handle();
+  TImageSurface* surface = WindowSurface(h);
+  ASSERT_NE(surface, nullptr);
+
+  GdkPixbuf* shot = gdk_pixbuf_get_from_window(NativeOf(h), 0, 0, form->Width(), form->Height());
+  ASSERT_NE(shot, nullptr);
+  ASSERT_EQ(gdk_pixbuf_get_width(shot), form->Width());
+  const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+  int stride = gdk_pixbuf_get_rowstride(shot), channels = gdk_pixbuf_get_n_channels(shot);
+  auto native = [&](Integer x, Integer y) {
+    const guchar* p = pixels + y * stride + x * channels;
+    return static_cast<TColor>(p[0] | (p[1] << 8) | (p[2] << 16));
+  };
+  TPoint o = box->ClientToScreen({0, 0});
+  o.X -= form->Left();
+  o.Y -= form->Top();
+  EXPECT_EQ(native(o.X + 180, o.Y + 95), clBlue) << "inside the ellipse";
+  EXPECT_EQ(native(o.X + 8, o.Y + 95), clRed) << "the rectangle's left edge";
+  EXPECT_EQ(native(o.X + 60, o.Y + 95), clWhite);
+  EXPECT_EQ(native(o.X + 280, o.Y + 95), clGreen) << "on the line";
+  Integer differing = 0;
+  for (Integer y = 0; y < form->Height(); ++y)
+    for (Integer x = 0; x < form->Width(); ++x)
+      differing += native(x, y) != surface->Pixel(x, y);
+  EXPECT_EQ(differing, 0) << "the display shows exactly our surface";
+
+  std::filesystem::path dir = std::filesystem::path(ParamStr(0)).parent_path();
+  std::string file = (dir / "gtk_form_screenshot.png").string();
+  ASSERT_TRUE(gdk_pixbuf_save(shot, file.c_str(), "png", nullptr, nullptr));
+  EXPECT_GT(std::filesystem::file_size(file), 1000u);
+  g_object_unref(shot);
+}
+
+// ---- Input ------------------------------------------------------------------------------------------------
+
+TEST_F(GtkBackendTest, PointerInputReachesOurControls)
+{
+  TTrace t;
+  TForm* form = MakeForm("鼠标", Bounds(200, 150, 300, 200));
+  auto* a = Make<TTestControl>(form, Bounds(10, 10, 120, 80));
+  a->OnMouseDown = [&t](TObject*, TMouseButton b, TShiftState s, Integer x, Integer y) {
+    t.push_back("down(" + std::to_string(b) + (s.Contains(ssShift) ? ",shift" : "") + "," + std::to_string(x) +
+                "," + std::to_string(y) + ")");
+  };
+  a->OnMouseUp = [&t](TObject*, TMouseButton, TShiftState, Integer x, Integer y) {
+    t.push_back("up(" + std::to_string(x) + "," + std::to_string(y) + ")");
+  };
+  a->OnClick = [&t](TObject*) { t.push_back("click"); };
+  a->OnDblClick = [&t](TObject*) { t.push_back("dblclick"); };
+  a->OnMouseWheel = [&t](TObject*, TShiftState, Integer delta, TPoint, bool& handled) {
+    t.push_back("wheel(" + std::to_string(delta) + ")");
+    handled = true;
+  };
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+
+  TSim::Click(a, {5, 6});
+  EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 3; }));
+  EXPECT_EQ(t, (TTrace{"down(0,5,6)", "click", "up(5,6)"}));
+
+  // A second click soon after at the same spot: our own timing makes it a double click.
+  t.clear();
+  TSim::Click(a, {5, 6});
+  EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 3; }));
+  ASSERT_GE(t.size(), 3u);
+  EXPECT_EQ(t[0], "dblclick");
+  EXPECT_EQ(t[1], "down(0,5,6)");
+  EXPECT_EQ(t.back(), "up(5,6)");
+
+  t.clear();
+  Settle(600);
+  TSim::Button(a, {20, 30}, 3, GDK_BUTTON_PRESS, GDK_SHIFT_MASK);
+  TSim::Button(a, {20, 30}, 3, GDK_BUTTON_RELEASE, GDK_SHIFT_MASK);
+  EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 2; }));
+  EXPECT_EQ(t, (TTrace{"down(1,shift,20,30)", "up(20,30)"})) << "right button, shift from the event's state";
+
+  // The wheel: the focused control hears a notch per step.
+  a->SetFocus();
+  t.clear();
+  TSim::Click(a, {40, 40}, 4);
+  TSim::Click(a, {40, 40}, 5);
+  EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 2; }));
+  EXPECT_EQ(t, (TTrace{"wheel(120)", "wheel(-120)"}));
+}
+
+TEST_F(GtkBackendTest, KeysAndInputMethodTextReachTheFocusedControl)
+{
+  TTrace t;
+  TForm* form = MakeForm("键盘", Bounds(200, 150, 300, 200));
+  auto* a = Make<TTestControl>(form, Bounds(10, 10, 120, 80));
+  a->OnKeyDown = [&t](TObject*, Word& key, TShiftState s) {
+    t.push_back("key(" + std::to_string(key) + (s.Contains(ssCtrl) ? ",ctrl" : "") + ")");
+  };
+  auto bytes = std::make_shared<std::string>();
+  a->OnKeyPress = [&t, bytes](TObject*, char& c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    *bytes += c;
+    t.push_back(u < 0x80 ? std::string("char(") + c + ")" : "byte");
+  };
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  a->SetFocus();
+  ASSERT_EQ(GetFocus(), a->Handle());
+
+  TSim::Key(form, GDK_KEY_a);
+  TSim::Key(form, GDK_KEY_A, GDK_SHIFT_MASK);
+  TSim::Key(form, GDK_KEY_Return);
+  TSim::Key(form, GDK_KEY_F5);
+  TSim::Key(form, GDK_KEY_c, GDK_CONTROL_MASK);
+  EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 11; }));
+  EXPECT_EQ(t, (TTrace{"key(65)", "char(a)", "key(16)", "key(65)", "char(A)", "key(13)", "char(\r)", "key(116)",
+                       "key(17,ctrl)", "key(67,ctrl)", "char(\x03)"}));
+  EXPECT_NE(GetAsyncKeyState(VK_CONTROL), 0) << "Ctrl as the last event's state had it";
+
+  // Code entry through the input method: the keys it keeps arrive as VK_PROCESSKEY, the
+  // committed character as GBK bytes.
+  t.clear();
+  bytes->clear();
+  TSim::KeyEvent(form, GDK_KEY_Control_L, 0, GDK_KEY_PRESS);
+  TSim::KeyEvent(form, GDK_KEY_Shift_L, GDK_CONTROL_MASK, GDK_KEY_PRESS);
+  TSim::Key(form, GDK_KEY_U, GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+  TSim::KeyEvent(form, GDK_KEY_Shift_L, GDK_CONTROL_MASK | GDK_SHIFT_MASK, GDK_KEY_RELEASE);
+  TSim::KeyEvent(form, GDK_KEY_Control_L, GDK_CONTROL_MASK, GDK_KEY_RELEASE);
+  for (guint k : {GDK_KEY_4, GDK_KEY_e, GDK_KEY_2, GDK_KEY_d, GDK_KEY_space})
+    TSim::Key(form, k);
+  EXPECT_TRUE(WaitUntil([bytes] { return bytes->size() >= 2; }));
+  Settle(100);
+  EXPECT_EQ(*bytes, "中");
+  Integer processKeys = 0;
+  for (const std::string& s : t)
+    processKeys += s == "key(229)";
+  EXPECT_GE(processKeys, 5) << "every key the method kept";
+  EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
+  EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), 0);
+
+  // A character GBK cannot hold is dropped with a beep.
+  bytes->clear();
+  Integer beeps = BeepCount();
+  TSim::KeyEvent(form, GDK_KEY_Control_L, 0, GDK_KEY_PRESS);
+  TSim::KeyEvent(form, GDK_KEY_Shift_L, GDK_CONTROL_MASK, GDK_KEY_PRESS);
+  TSim::Key(form, GDK_KEY_U, GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+  TSim::KeyEvent(form, GDK_KEY_Shift_L, GDK_CONTROL_MASK | GDK_SHIFT_MASK, GDK_KEY_RELEASE);
+  TSim::KeyEvent(form, GDK_KEY_Control_L, GDK_CONTROL_MASK, GDK_KEY_RELEASE);
+  for (guint k : {GDK_KEY_1, GDK_KEY_f, GDK_KEY_6, GDK_KEY_0, GDK_KEY_0, GDK_KEY_space})
+    TSim::Key(form, k);
+  EXPECT_TRUE(WaitUntil([beeps] { return BeepCount() > beeps; }));
+  EXPECT_EQ(*bytes, "");
+}
+
+TEST_F(GtkBackendTest, GetMessageWaitsOnTheDisplayAndOnOurTimers)
+{
+  TForm* form = MakeForm("等待", Bounds(200, 150, 300, 200));
+  auto* a = Make<TTestControl>(form, Bounds(10, 10, 120, 80));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  // A guard: should nothing arrive, a GLib timeout ends the loop.
+  static bool guardFired = false;
+  guardFired = false;
+  guint guard = g_timeout_add(3000, +[](gpointer) -> gboolean {
+    guardFired = true;
+    PostQuitMessage(7);
+    return G_SOURCE_REMOVE;
+  }, nullptr);
+
+  auto* timer = new TTimer(form);
+  Integer ticks = 0;
+  timer->SetInterval(100);
+  timer->SetOnTimer([&ticks, timer](TObject*) {
+    if (++ticks == 2)
+      timer->SetEnabled(false);
+  });
+  gint64 start = g_get_monotonic_time();
+  MSG m;
+  while (ticks < 2 && GetMessage(m, 0, 0, 0)) {
+    TranslateMessage(m);
+    DispatchMessage(m);
+  }
+  gint64 elapsedMs = (g_get_monotonic_time() - start) / 1000;
+  EXPECT_EQ(ticks, 2);
+  EXPECT_GE(elapsedMs, 190);
+  EXPECT_LT(elapsedMs, 1500);
+
+  // Input from the display wakes a waiting GetMessage.
+  g_timeout_add(50, +[](gpointer control) -> gboolean {
+    TSim::Click(static_cast<TControl*>(control), {3, 4});
+    return G_SOURCE_REMOVE;
+  }, a);
+  bool pressed = false;
+  while (!pressed && GetMessage(m, 0, 0, 0)) {
+    pressed = m.message == WM_LBUTTONDOWN && m.hwnd == a->Handle();
+    TranslateMessage(m);
+    DispatchMessage(m);
+  }
+  EXPECT_TRUE(pressed);
+  if (!guardFired)
+    g_source_remove(guard);
+  PeekMessage(m, 0, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// ---- Popups and capture --------------------------------------------------------------------------------------
+
+TEST_F(GtkBackendTest, PopupsAreOverrideRedirectAndLeaveTheKeyboardWithTheirOwner)
+{
+  TForm* form = MakeForm("主窗口", Bounds(100, 100, 400, 300));
+  auto* a = Make<TTestControl>(form, Bounds(10, 10, 120, 80));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  a->SetFocus();
+  WNDCLASS wc;
+  wc.lpszClassName = "GtkTestPopup";
+  wc.lpfnWndProc = &DefWindowProc;
+  wc.hbrBackground = clInfoBk + 1;
+  RegisterClass(wc);
+  HWND popup = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "GtkTestPopup", "提示", WS_POPUP | WS_BORDER, 150, 200,
+                              120, 30, form->Handle());
+  ASSERT_NE(popup, 0u);
+  ShowWindow(popup, SW_SHOWNOACTIVATE);
+  EXPECT_TRUE(WaitUntil([popup] { return NativeRect(popup) == Rect(150, 200, 270, 230); }));
+  GtkWidget* native = GtkWindowOf(popup);
+  ASSERT_NE(native, nullptr);
+  EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(native)), GTK_WINDOW_POPUP);
+  EXPECT_TRUE(gdk_window_get_type_hint(NativeOf(popup)) == GDK_WINDOW_TYPE_HINT_POPUP_MENU);
+  EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(native)), GTK_WINDOW(GtkWindowOf(form->Handle())));
+  EXPECT_EQ(GetActiveWindow(), form->Handle());
+  EXPECT_EQ(GetFocus(), a->Handle());
+
+  // Capture grabs the pointer for the display; releasing it ends the grab.
+  GdkDisplay* display = gdk_display_get_default();
+  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+  SetCapture(a->Handle());
+  EXPECT_TRUE(gdk_display_device_is_grabbed(display, pointer));
+  ReleaseCapture();
+  EXPECT_TRUE(WaitUntil([display, pointer] { return !gdk_display_device_is_grabbed(display, pointer); }));
+  DestroyWindow(popup);
+}
+
+// ---- Clipboard, monitors ------------------------------------------------------------------------------------
+
+TEST_F(GtkBackendTest, ClipboardCarriesChineseTextBothWays)
+{
+  TForm* form = MakeForm("剪贴板", Bounds(100, 100, 200, 100));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  GtkClipboard* desktop = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+
+  Clipboard()->SetAsText("寄件人：李四\r\n电话 123");
+  gchar* text = gtk_clipboard_wait_for_text(desktop);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(GbkToUtf8(Utf8ToGbk(text)), GbkToUtf8("寄件人：李四\n电话 123")) << "UTF-8 with LF for the desktop";
+  g_free(text);
+  EXPECT_EQ(Clipboard()->AsText(), "寄件人：李四\r\n电话 123");
+
+  // Another program's text: GBK with CR LF; a character GBK cannot hold becomes '?'.
+  gtk_clipboard_set_text(desktop, "\xE6\x94\xB6\xE4\xBB\xB6\xE4\xBA\xBA \xF0\x9F\x98\x80\nx", -1);
+  EXPECT_EQ(Clipboard()->AsText(), "收件人 ?\r\nx");
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_TEXT));
+
+  // Formats only the program knows stay with it while it owns the clipboard.
+  UINT csv = RegisterClipboardFormat("Csv");
+  Clipboard()->Open();
+  Clipboard()->SetAsText("a,b");
+  Clipboard()->SetBuffer(csv, "a;b");
+  Clipboard()->Close();
+  EXPECT_EQ(Clipboard()->GetBuffer(csv), "a;b");
+  text = gtk_clipboard_wait_for_text(desktop);
+  EXPECT_STREQ(text, "a,b");
+  g_free(text);
+}
+
+TEST_F(GtkBackendTest, ScreenAndWorkAreaComeFromTheDisplaysMonitors)
+{
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(gdk_display_get_default());
+  if (!monitor)
+    monitor = gdk_display_get_monitor(gdk_display_get_default(), 0);
+  GdkRectangle g, work;
+  gdk_monitor_get_geometry(monitor, &g);
+  gdk_monitor_get_workarea(monitor, &work);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), g.x + g.width);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), g.y + g.height);
+  TRect area;
+  SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+  EXPECT_EQ(area, Rect(work.x, work.y, work.x + work.width, work.y + work.height));
+  EXPECT_EQ(Screen()->PixelsPerInch(), 96);
+}
+
+} // namespace
