@@ -5,6 +5,7 @@
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
+#include "platform/graphics/Pictures.h"
 
 namespace {
 
@@ -170,4 +171,38 @@ TClipboard* Clipboard()
 {
   static TClipboard clipboard;
   return &clipboard;
+}
+
+// ---- Pictures ----
+
+void TClipboard::Assign(TPersistent* Source)
+{
+  TGraphic* graphic = nullptr;
+  if (auto* picture = dynamic_cast<TPicture*>(Source))
+    graphic = picture->Graphic();
+  else
+    graphic = dynamic_cast<TGraphic*>(Source);
+  if (!graphic) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  TBitmap bitmap;
+  bitmap.Assign(graphic);
+  SetBuffer(CF_BITMAP, bitmap.SaveToBytes());
+}
+
+void TClipboard::AssignTo(TPersistent* Dest)
+{
+  auto* picture = dynamic_cast<TPicture*>(Dest);
+  auto* bitmap = dynamic_cast<TBitmap*>(Dest);
+  if ((!picture && !bitmap) || !HasFormat(CF_BITMAP)) {
+    TPersistent::AssignTo(Dest);
+    return;
+  }
+  TBitmap read;
+  read.LoadFromBytes(GetBuffer(CF_BITMAP));
+  if (bitmap)
+    bitmap->Assign(&read);
+  else
+    picture->SetGraphic(&read);
 }

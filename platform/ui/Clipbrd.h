@@ -30,6 +30,14 @@ public:
   AnsiString AsText() const;
   void SetAsText(const AnsiString& Value);
 
+  // Pictures: a TBitmap or a TPicture (any graphic, drawn into a bitmap) goes in as
+  // CF_BITMAP, whose bytes are a BMP file. A bitmap or picture is assigned from the
+  // clipboard with Dest->Assign(Clipboard()) (EConvertError when it holds no bitmap).
+  void Assign(TPersistent* Source) override;
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+
 private:
   const TClipboardContent& Current() const;
 

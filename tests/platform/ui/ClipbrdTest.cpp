@@ -1,4 +1,5 @@
 // The clipboard: text, named formats, transactions.
+#include "platform/graphics/Pictures.h"
 #include "platform/ui/Clipbrd.h"
 #include "tests/platform/ui/UiTestKit.h"
 
@@ -50,4 +51,37 @@ TEST_F(ClipboardTest, UnicodeTextReadsAsGbk)
   Clipboard()->SetBuffer(CF_UNICODETEXT, bytes);
   EXPECT_TRUE(Clipboard()->HasFormat(CF_TEXT));
   EXPECT_EQ(Clipboard()->AsText(), AnsiString("中文") + "?") << "what GBK cannot hold becomes '?'";
+}
+
+TEST_F(ClipboardTest, PicturesTravelAsBitmaps)
+{
+  TBitmap source(3, 2);
+  source.Canvas()->Brush()->SetColor(clWhite);
+  source.Canvas()->FillRect(Rect(0, 0, 3, 2));
+  source.Canvas()->Brush()->SetColor(clRed);
+  source.Canvas()->FillRect(Rect(1, 1, 2, 2));
+  Clipboard()->SetAsText("before");
+  Clipboard()->Assign(&source);
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+  EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT)) << "a picture replaces the content";
+
+  TPicture picture;
+  picture.Assign(Clipboard());
+  ASSERT_NE(picture.Graphic(), nullptr);
+  EXPECT_EQ(picture.Width(), 3);
+  TBitmap copy;
+  copy.Assign(Clipboard());
+  EXPECT_EQ(copy.Pixel(1, 1), ColorToRGB(clRed));
+  EXPECT_EQ(copy.Pixel(0, 0), ColorToRGB(clWhite));
+
+  // A picture goes in through its graphic.
+  TPicture fromPicture;
+  fromPicture.Assign(&source);
+  Clipboard()->Assign(&fromPicture);
+  TBitmap again;
+  again.Assign(Clipboard());
+  EXPECT_EQ(again.Pixel(1, 1), ColorToRGB(clRed));
+
+  Clipboard()->SetAsText("text only");
+  EXPECT_THROW(again.Assign(Clipboard()), EConvertError);
 }
