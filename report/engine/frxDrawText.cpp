@@ -181,7 +181,14 @@ void TfrxHTMLTagsList::AddTag()
 void TfrxHTMLTagsList::ParseTags(AnsiString& s)
 {
   Integer i = 1;
-  auto visible = [&] {
+  while (i <= static_cast<Integer>(s.size())) {
+    Integer length = FTagsEnabled && s[i - 1] == '<' ? ApplyTag(s, i) : 0;
+    if (length > 0) {
+      // A removed tag still counts for the positions; the cursor stays.
+      s.erase(i - 1, length);
+      FPosition += length;
+      continue;
+    }
     // A double-byte character is one visible unit with a record per byte.
     Integer n = (IsDBCSLeadByte(ByteAt(s, i)) && i < static_cast<Integer>(s.size())) ? 2 : 1;
     for (Integer k = 0; k < n; ++k) {
@@ -189,85 +196,84 @@ void TfrxHTMLTagsList::ParseTags(AnsiString& s)
       ++FPosition;
     }
     i += n;
-  };
-  auto remove = [&](Integer count) {
-    s.erase(i - 1, count);
-    FPosition += count;
-  };
-  while (i <= static_cast<Integer>(s.size())) {
-    if (!FTagsEnabled || s[i - 1] != '<') {
-      visible();
-      continue;
-    }
-    Integer rest = static_cast<Integer>(s.size()) - i + 1;
-    if (rest >= 3 && s[i + 1] == '>') {
-      if (IsStyleLetter(s[i])) {
-        FStyle.Include(StyleOfLetter(s[i]));
-        remove(3);
-      } else
-        visible();
-    } else if (rest >= 5 && s[i + 3] == '>') {
-      // Every five-character tag goes; only <sub> and <sup> mean something.
-      if (NameAt(s, i + 1, "SUB>")) {
-        FSize = RoundInt(FDefSize / 1.5);
-        FAddY = 1;
-      } else if (NameAt(s, i + 1, "SUP>")) {
-        FSize = RoundInt(FDefSize / 1.5);
-        FAddY = 0;
-      }
-      remove(5);
-    } else if (rest >= 2 && LowerAscii(s[i]) == 's') {
-      if (NameAt(s, i + 1, "STRIKE>")) {
-        FStyle.Include(fsStrikeOut);
-        remove(8);
-      } else
-        visible();
-    } else if (rest >= 4 && s[i] == '/' && s[i + 2] == '>') {
-      if (IsStyleLetter(s[i + 1])) {
-        FStyle.Exclude(StyleOfLetter(s[i + 1]));
-        remove(4);
-      } else
-        visible();
-    } else if (rest >= 2 && s[i] == '/') {
-      if (NameAt(s, i + 2, "STRIKE>")) {
-        FStyle.Exclude(fsStrikeOut);
-        remove(9);
-      } else if (NameAt(s, i + 2, "FONT>")) {
-        FColor = FDefColor;
-        remove(7);
-      } else if (NameAt(s, i + 2, "SUB>") || NameAt(s, i + 2, "SUP>")) {
-        FSize = FDefSize;
-        FAddY = 0;
-        remove(6);
-      } else
-        visible();
-    } else if (NameAt(s, i + 1, "FONT COLOR")) {
-      size_t eq = s.find('=', i + 10);
-      size_t close = eq == AnsiString::npos ? AnsiString::npos : s.find('>', eq);
-      if (close == AnsiString::npos) {
-        visible();
-        continue;
-      }
-      size_t v = eq + 1;
-      while (v < close && s[v] == ' ')
-        ++v;
-      AnsiString value = s.substr(v, close - v);
-      TColor color = clNone;
-      bool ok = false;
-      if (value.size() > 3 && value[0] == '"' && value[1] == '#' && value.back() == '"') {
-        Integer rgb = StrToInt("$" + value.substr(2, value.size() - 3));
-        color = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
-        ok = true;
-      } else
-        ok = IdentToColor("cl" + value, color);
-      if (ok) {
-        FColor = color;
-        remove(static_cast<Integer>(close) - i + 2);
-      } else
-        visible();
-    } else
-      visible();
   }
+}
+
+Integer TfrxHTMLTagsList::ApplyTag(const AnsiString& s, Integer i)
+{
+  // s[i] (0-based) is the character after the '<' at position i.
+  Integer rest = static_cast<Integer>(s.size()) - i + 1;
+  if (rest >= 3 && s[i + 1] == '>') { // <b> <i> <u>
+    if (!IsStyleLetter(s[i]))
+      return 0;
+    FStyle.Include(StyleOfLetter(s[i]));
+    return 3;
+  }
+  if (rest >= 5 && s[i + 3] == '>') {
+    // Every five-character tag goes; only <sub> and <sup> mean something.
+    if (NameAt(s, i + 1, "SUB>")) {
+      FSize = RoundInt(FDefSize / 1.5);
+      FAddY = 1;
+    } else if (NameAt(s, i + 1, "SUP>")) {
+      FSize = RoundInt(FDefSize / 1.5);
+      FAddY = 0;
+    }
+    return 5;
+  }
+  if (rest >= 2 && LowerAscii(s[i]) == 's') {
+    if (!NameAt(s, i + 1, "STRIKE>"))
+      return 0;
+    FStyle.Include(fsStrikeOut);
+    return 8;
+  }
+  if (rest >= 4 && s[i] == '/' && s[i + 2] == '>') { // </b> </i> </u>
+    if (!IsStyleLetter(s[i + 1]))
+      return 0;
+    FStyle.Exclude(StyleOfLetter(s[i + 1]));
+    return 4;
+  }
+  if (rest >= 2 && s[i] == '/') {
+    if (NameAt(s, i + 2, "STRIKE>")) {
+      FStyle.Exclude(fsStrikeOut);
+      return 9;
+    }
+    if (NameAt(s, i + 2, "FONT>")) {
+      FColor = FDefColor;
+      return 7;
+    }
+    if (NameAt(s, i + 2, "SUB>") || NameAt(s, i + 2, "SUP>")) {
+      FSize = FDefSize;
+      FAddY = 0;
+      return 6;
+    }
+    return 0;
+  }
+  if (NameAt(s, i + 1, "FONT COLOR"))
+    return ApplyFontColor(s, i);
+  return 0;
+}
+
+Integer TfrxHTMLTagsList::ApplyFontColor(const AnsiString& s, Integer i)
+{
+  // The value runs from the first non-blank after the '=' that follows "font color" to
+  // the next '>'. Neither character can be a trail byte.
+  size_t eq = s.find('=', i + 10);
+  size_t close = eq == AnsiString::npos ? AnsiString::npos : s.find('>', eq);
+  if (close == AnsiString::npos)
+    return 0;
+  size_t v = eq + 1;
+  while (v < close && s[v] == ' ')
+    ++v;
+  AnsiString value = s.substr(v, close - v);
+  TColor color = clNone;
+  if (value.size() > 3 && value[0] == '"' && value[1] == '#' && value.back() == '"') {
+    // "#RRGGBB": red first, as on the web; the platform keeps red in the low byte.
+    Integer rgb = StrToInt("$" + value.substr(2, value.size() - 3));
+    color = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+  } else if (!IdentToColor("cl" + value, color))
+    return 0;
+  FColor = color;
+  return static_cast<Integer>(close) - i + 2;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -405,82 +411,80 @@ void TfrxDrawText::WrapLine(AnsiString text, Integer width, Integer charSpacing,
   FTags.NewLine();
   FTags.ParseTags(text);
   FTags.SetPosition(FTags.Position() + 2); // the line end
-  auto addLine = [&](const AnsiString& s) { FLines.push_back({s, 0}); };
   Integer n = static_cast<Integer>(text.size());
   if (!FWordWrap || n <= 1) {
-    addLine(text);
+    FLines.push_back({text, 0});
     return;
   }
   std::vector<Integer> cum;
   Integer total = CharWidths(text, cum, charSpacing, FTags.Count() - 1, FCanvas.get(), true);
   if (total < firstWidth) {
-    addLine(text);
+    FLines.push_back({text, 0});
     return;
   }
   std::vector<bool> trail = TrailBytes(text);
   auto cumAt = [&](Integer i) { return i >= 1 ? cum[i - 1] : 0; }; // 1-based
   auto isDouble = [&](Integer i) { return i >= 1 && i <= n && (trail[i - 1] || (i < n && trail[i])); };
-  auto sub = [&](Integer from, Integer to) { return to >= from ? text.substr(from - 1, to - from + 1) : AnsiString(); };
 
-  Integer start = 1, lastBlank = 1, base = 0, limit = firstWidth;
-  // A line may also break before any character that is or follows a double-byte
-  // character; cjkBreak is the latest such place (0: none since start).
-  Integer cjkBreak = 0;
+  TBreak b{1, 1, 0};
+  Integer base = 0, limit = firstWidth; // only an input line's first line is shortened by the gap
   for (Integer i = 1; i <= n; ++i) {
     if (trail[i - 1])
       continue; // a double-byte character is measured and broken as one unit
     if (text[i - 1] == ' ')
-      lastBlank = i;
-    if (i > start && (isDouble(i) || isDouble(i - 1)))
-      cjkBreak = i;
+      b.LastBlank = i;
+    if (i > b.Start && (isDouble(i) || isDouble(i - 1)))
+      b.CjkBreak = i;
     // A lead byte's cumulative width already holds its whole character.
     if (cumAt(i) - base <= limit)
       continue;
-    // The character at i does not fit.
-    Integer next; // first byte of the next line
-    bool blankSince = lastBlank != start;
-    if (cjkBreak > start && (!blankSince || cjkBreak > lastBlank + 1)) {
-      addLine(sub(start, cjkBreak - 1));
-      FTags.SplitLine(cjkBreak - start, false);
-      next = cjkBreak;
-    } else if (!blankSince) {
-      if (i == start) {
-        Integer len = CharLength(text, start);
-        addLine(sub(start, start + len - 1));
-        FTags.SplitLine(len, false);
-        next = start + len;
-      } else {
-        Integer part = FWordBreak ? FindWordBreak(text, start, i) : 0;
-        if (part > 0) {
-          addLine(sub(start, start + part - 1) + "-");
-          FTags.SplitLine(part, true);
-          next = start + part;
-        } else {
-          addLine(sub(start, i - 1));
-          FTags.SplitLine(i - start, false);
-          next = i;
-        }
-      }
-    } else {
-      Integer part = FWordBreak ? FindWordBreak(text, lastBlank + 1, i) : 0;
-      if (part > 0) {
-        addLine(sub(start, lastBlank) + sub(lastBlank + 1, lastBlank + part) + "-");
-        FTags.SplitLine(part + lastBlank - start + 1, true);
-        next = lastBlank + part + 1;
-      } else {
-        addLine(sub(start, lastBlank - 1));
-        FTags.SplitLine(lastBlank - start + 1, false);
-        next = lastBlank + 1;
-      }
-    }
+    Integer next = BreakLine(text, b, i);
     i = next - 1;
     base = cumAt(i);
-    start = lastBlank = next;
-    cjkBreak = 0;
+    b = {next, next, 0};
     limit = width;
   }
-  if (start <= n)
-    addLine(sub(start, n));
+  if (b.Start <= n)
+    FLines.push_back({text.substr(b.Start - 1), 0});
+}
+
+Integer TfrxDrawText::BreakLine(const AnsiString& text, const TBreak& b, Integer i)
+{
+  auto sub = [&](Integer from, Integer to) { return to >= from ? text.substr(from - 1, to - from + 1) : AnsiString(); };
+  auto add = [&](const AnsiString& line, Integer records, bool hyphen) {
+    FLines.push_back({line, 0});
+    FTags.SplitLine(records, hyphen);
+  };
+  Integer start = b.Start, lastBlank = b.LastBlank;
+  bool blankSince = lastBlank != start;
+  // Before a double-byte character (or after one), unless a blank right before it gives
+  // the same break with the blank dropped.
+  if (b.CjkBreak > start && (!blankSince || b.CjkBreak > lastBlank + 1)) {
+    add(sub(start, b.CjkBreak - 1), b.CjkBreak - start, false);
+    return b.CjkBreak;
+  }
+  if (blankSince) {
+    Integer part = FWordBreak ? FindWordBreak(text, lastBlank + 1, i) : 0;
+    if (part > 0) {
+      add(sub(start, lastBlank + part) + "-", part + lastBlank - start + 1, true);
+      return lastBlank + part + 1;
+    }
+    // The blank ends the line; its record stays with it.
+    add(sub(start, lastBlank - 1), lastBlank - start + 1, false);
+    return lastBlank + 1;
+  }
+  if (i == start) { // not even one character fits: it gets a line of its own
+    Integer len = CharLength(text, start);
+    add(sub(start, start + len - 1), len, false);
+    return start + len;
+  }
+  Integer part = FWordBreak ? FindWordBreak(text, start, i) : 0;
+  if (part > 0) {
+    add(sub(start, start + part - 1) + "-", part, true);
+    return start + part;
+  }
+  add(sub(start, i - 1), i - start, false); // cut where the word stops fitting
+  return i;
 }
 
 std::vector<Integer> TfrxDrawText::WordBreakPositions(const AnsiString& word)
@@ -682,6 +686,8 @@ void TfrxDrawText::DrawText(TCanvas* canvas, TfrxHAlign hAlign, TfrxVAlign vAlig
   if (FRotation != 0)
     SelectRotatedFont(canvas);
 
+  // The block's height on the device, from the layout, and how much the device's own
+  // line heights miss it.
   Integer dh = std::abs(font->Height());
   Integer lh = LayoutFontHeight();
   Integer total;
@@ -692,87 +698,97 @@ void TfrxDrawText::DrawText(TCanvas* canvas, TfrxHAlign hAlign, TfrxVAlign vAlig
     total = RoundInt((FLineSpacing * LayoutPerReport * n + lh * n) / LayoutPerReport * FScaleY);
   Integer correction = total - n * (dh + RoundInt(FLineSpacing * FScaleY));
 
-  // Where the block starts, how long its lines are, and how far it moves for the
-  // vertical alignment.
-  Extended cs, sn;
-  CosSin(FRotation, cs, sn);
-  Extended a = std::abs(sn), c = std::abs(cs);
-  Integer left = FClipRect.Left, top = FClipRect.Top, right = FClipRect.Right, bottom = FClipRect.Bottom;
-  Integer x = 0, y = 0, width = 0, free = 0;
-  auto obliqueWidth = [&] { return RoundInt((right - left - a * total) / c); };
-  Integer r = FRotation;
-  if (r == 0) {
-    x = left, y = top, width = right - left, free = bottom - top;
-  } else if (r < 90) {
-    width = obliqueWidth();
-    x = left;
-    y = top + RoundInt(a * width);
-    free = total + bottom - y - RoundInt(c * total);
-  } else if (r == 90) {
-    x = left, y = bottom, width = bottom - top, free = right - left;
-  } else if (r < 180) {
-    width = obliqueWidth();
-    x = left + RoundInt(c * width);
-    y = bottom;
-    free = total + bottom - top - RoundInt(c * total + a * width);
-  } else if (r == 180) {
-    x = right, y = bottom, width = right - left, free = bottom - top;
-  } else if (r < 270) {
-    width = obliqueWidth();
-    x = right;
-    y = bottom - RoundInt(a * width);
-    free = total + y - top - RoundInt(c * total);
-  } else if (r == 270) {
-    x = right, y = top, width = bottom - top, free = right - left;
-  } else {
-    width = obliqueWidth();
-    x = left + RoundInt(a * total);
-    y = top;
-    free = total + bottom - top - RoundInt(a * width + c * total);
-  }
-  Extended dc = cs, ds = sn;
-  if (r % 90 != 0) {
-    dc = (r > 90 && r < 270) ? -1 : 1;
-    ds = 0;
-  }
-  Extended room = free - total;
-  if (vAlign == vaBottom) {
-    x += RoundInt(room * ds);
-    y += RoundInt(room * dc);
-  } else if (vAlign == vaCenter) {
-    x += RoundInt(room * ds / 2);
-    y += RoundInt(room * dc / 2);
-  }
-
-  // Line advances, corrected to add up to the layout's block height.
+  TOrigin o = LayoutOrigin(total, vAlign);
   std::vector<Integer> advances(std::max(n - 1, 0), RoundInt(FLineSpacing * FScaleY) + dh);
-  if (n > 1 && correction != 0) {
-    Integer s = SignOf(correction), mag = std::abs(correction);
-    if (mag < n)
-      SpreadUnits(advances, 1, n - 1, s, mag);
-    else {
-      Integer each = mag / (n - 1);
-      for (Integer& v : advances)
-        v += s * each;
-      SpreadUnits(advances, 1, n - 1, s, mag - each * (n - 1));
-    }
-  }
+  Spread(advances, correction);
 
   canvas->SetBkMode(TRANSPARENT);
+  Integer x = o.X, y = o.Y;
   for (Integer j = 0; j < n; ++j) {
     Integer indent = 0;
     TfrxHAlign align = hAlign;
     if ((FLines[j].Flags & lfFirst) && (hAlign == haLeft || hAlign == haBlock))
       indent = RoundInt(FParagraphGap * FScaleX);
+    // The last line of a justified paragraph is not stretched.
     if ((FLines[j].Flags & lfLast) && hAlign == haBlock)
       align = FRTLReading ? haRight : haLeft;
-    DrawLine(canvas, FLines[j].Text, align, j, width - indent, y, x + indent);
+    DrawLine(canvas, FLines[j].Text, align, j, o.Width - indent, y, x + indent);
     if (j < n - 1) {
-      y += RoundInt(advances[j] * cs);
-      x += RoundInt(advances[j] * sn);
+      y += RoundInt(advances[j] * o.Cos);
+      x += RoundInt(advances[j] * o.Sin);
     }
   }
   font->SetOrientation(0);
+}
+
+TfrxDrawText::TOrigin TfrxDrawText::LayoutOrigin(Integer total, TfrxVAlign vAlign) const
+{
+  TOrigin o;
+  CosSin(FRotation, o.Cos, o.Sin);
+  Extended a = std::abs(o.Sin), c = std::abs(o.Cos);
+  Integer left = FClipRect.Left, top = FClipRect.Top, right = FClipRect.Right, bottom = FClipRect.Bottom;
+  // Oblique lines are as long as the width allows beside the block's own extent.
+  auto obliqueWidth = [&] { return RoundInt((right - left - a * total) / c); };
+  Integer r = FRotation, room = 0; // room: the extent the block may move in
+  if (r == 0) {
+    o.X = left, o.Y = top, o.Width = right - left, room = bottom - top;
+  } else if (r < 90) {
+    o.Width = obliqueWidth();
+    o.X = left;
+    o.Y = top + RoundInt(a * o.Width);
+    room = total + bottom - o.Y - RoundInt(c * total);
+  } else if (r == 90) {
+    o.X = left, o.Y = bottom, o.Width = bottom - top, room = right - left;
+  } else if (r < 180) {
+    o.Width = obliqueWidth();
+    o.X = left + RoundInt(c * o.Width);
+    o.Y = bottom;
+    room = total + bottom - top - RoundInt(c * total + a * o.Width);
+  } else if (r == 180) {
+    o.X = right, o.Y = bottom, o.Width = right - left, room = bottom - top;
+  } else if (r < 270) {
+    o.Width = obliqueWidth();
+    o.X = right;
+    o.Y = bottom - RoundInt(a * o.Width);
+    room = total + o.Y - top - RoundInt(c * total);
+  } else if (r == 270) {
+    o.X = right, o.Y = top, o.Width = bottom - top, room = right - left;
+  } else {
+    o.Width = obliqueWidth();
+    o.X = left + RoundInt(a * total);
+    o.Y = top;
+    room = total + bottom - top - RoundInt(a * o.Width + c * total);
+  }
+  // Oblique blocks move straight down (or up, when upside down) for the alignment.
+  Extended dc = o.Cos, ds = o.Sin;
+  if (r % 90 != 0) {
+    dc = (r > 90 && r < 270) ? -1 : 1;
+    ds = 0;
+  }
+  Extended free = room - total;
+  if (vAlign == vaBottom) {
+    o.X += RoundInt(free * ds);
+    o.Y += RoundInt(free * dc);
+  } else if (vAlign == vaCenter) {
+    o.X += RoundInt(free * ds / 2);
+    o.Y += RoundInt(free * dc / 2);
+  }
+  return o;
+}
+
+void TfrxDrawText::Spread(std::vector<Integer>& values, Integer difference)
+{
+  Integer count = static_cast<Integer>(values.size());
+  if (count == 0 || difference == 0)
+    return;
+  Integer s = SignOf(difference), mag = std::abs(difference);
+  if (mag >= count) {
+    Integer each = mag / count;
+    for (Integer& v : values)
+      v += s * each;
+    mag -= each * count;
+  }
+  SpreadUnits(values, 1, count, s, mag);
 }
 
 void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign align, Integer index, Integer width,
@@ -799,6 +815,7 @@ void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign 
   if (FTags.TagsEnabled() && FRotation != 0)
     SelectRotatedFont(canvas);
 
+  // The line's width on the device, from the layout.
   Integer m = FPrinter ? RoundInt(lw / (LayoutDpi / canvas->GetDeviceCaps(LOGPIXELSX)))
                        : RoundInt(lw / LayoutPerReport * FScaleX);
   Extended u = 0;
@@ -810,51 +827,50 @@ void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign 
     y -= RoundInt(sn * u);
     x += RoundInt(cs * u);
   }
-
-  // Make the device's advances add up to the layout's width (or, justified, to the
-  // whole line width).
-  Integer count = static_cast<Integer>(line.size());
-  std::vector<bool> trail = TrailBytes(line);
-  bool justified = false;
-  if (align == haBlock) {
-    std::vector<Integer> blanks;
-    for (Integer i = 0; i < count; ++i) {
-      unsigned char ch = static_cast<unsigned char>(line[i]);
-      // 0xA0 is a blank only as a character of its own, not as a lead byte
-      if (ch == 32 || (ch == 160 && (i + 1 >= count || !trail[i + 1])))
-        blanks.push_back(i);
-    }
-    if (!blanks.empty()) {
-      justified = true;
-      Integer k = static_cast<Integer>(blanks.size());
-      Integer free = std::abs(width) - dw;
-      Integer s = SignOf(free), mag = std::abs(free);
-      for (Integer b : blanks)
-        widths[b] += s * (mag / k);
-      Integer extra = std::min(mag % k + 1, k);
-      for (Integer b = 0; b < extra; ++b)
-        widths[blanks[b]] += s;
-    }
-  }
-  if (!justified) {
-    Integer k = m - dw;
-    Integer s = SignOf(k), mag = std::abs(k);
-    if (mag < count)
-      SpreadUnits(widths, 1, count, s, mag);
-    else if (count > 0) {
-      Integer each = mag / count;
-      for (Integer& v : widths)
-        v += s * each;
-      SpreadUnits(widths, 1, count, s, mag - each * count);
-    }
-  }
+  if (!(align == haBlock && Justify(line, widths, std::abs(width) - dw)))
+    Spread(widths, m - dw);
   // A double-byte character advances by the sum of its two entries; keep it on the lead.
-  for (Integer i = 1; i < count; ++i)
+  std::vector<bool> trail = TrailBytes(line);
+  for (size_t i = 1; i < line.size(); ++i)
     if (trail[i]) {
       widths[i - 1] += widths[i];
       widths[i] = 0;
     }
+  DrawRuns(canvas, line, index, widths, x, y);
+}
 
+bool TfrxDrawText::Justify(const AnsiString& line, std::vector<Integer>& widths, Integer free)
+{
+  std::vector<bool> trail = TrailBytes(line);
+  std::vector<Integer> blanks;
+  Integer count = static_cast<Integer>(line.size());
+  for (Integer i = 0; i < count; ++i) {
+    unsigned char ch = static_cast<unsigned char>(line[i]);
+    // 0xA0 is a blank only as a character of its own, not as the lead byte of one
+    if (ch == 32 || (ch == 160 && (i + 1 >= count || !trail[i + 1])))
+      blanks.push_back(i);
+  }
+  if (blanks.empty())
+    return false;
+  Integer k = static_cast<Integer>(blanks.size());
+  Integer s = SignOf(free), mag = std::abs(free);
+  for (Integer b : blanks)
+    widths[b] += s * (mag / k);
+  // The remainder plus one, as far as there are blanks: a justified line ends one pixel
+  // beyond its width, as a right-aligned one does.
+  Integer extra = std::min(mag % k + 1, k);
+  for (Integer b = 0; b < extra; ++b)
+    widths[blanks[b]] += s;
+  return true;
+}
+
+void TfrxDrawText::DrawRuns(TCanvas* canvas, const AnsiString& line, Integer index, const std::vector<Integer>& widths,
+                            Integer x, Integer y)
+{
+  Extended cs, sn;
+  CosSin(FRotation, cs, sn);
+  TFont* font = canvas->Font();
+  Integer count = static_cast<Integer>(line.size());
   const TfrxHTMLTags* tags = index < FTags.Count() ? &FTags.Items(index) : nullptr;
   Integer tagCount = tags ? tags->Count() : 0;
   auto applyFormat = [&](const TfrxHTMLTag& t) {
@@ -868,13 +884,13 @@ void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign 
   if (tagCount > 0 && !tags->Items(0).Default)
     applyFormat(tags->Items(0));
   Integer shift = tagCount > 0 ? RoundInt(tags->Items(0).AddY * tags->Items(0).Size * FScaleY) : 0;
-  Integer w = 0;
-  while (w < count) {
+  // Each run goes out in one call with its advances; a run ends where the format changes.
+  for (Integer w = 0; w < count;) {
     Integer i = w + 1;
     while (i < count && !(i < tagCount && !tags->Items(i).Default))
       ++i;
-    AnsiString run = line.substr(w, i - w);
-    canvas->ExtTextOut(x + RoundInt(sn * shift), y + RoundInt(cs * shift), FOptions, &FClipRect, run, &widths[w]);
+    canvas->ExtTextOut(x + RoundInt(sn * shift), y + RoundInt(cs * shift), FOptions, &FClipRect,
+                       line.substr(w, i - w), &widths[w]);
     if (i >= count)
       break;
     const TfrxHTMLTag& t = tags->Items(i);
@@ -882,11 +898,8 @@ void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign 
     Integer h = 0;
     for (Integer k = w; k < i; ++k)
       h += widths[k];
-    if (FRotation != 0) {
-      y -= RoundInt(sn * h);
-      x += RoundInt(cs * h);
-    } else
-      x += h;
+    y -= RoundInt(sn * h);
+    x += RoundInt(cs * h);
     shift = RoundInt(t.AddY * t.Size * FScaleY);
     w = i;
   }

@@ -86,6 +86,11 @@ public:
   void ParseTags(AnsiString& text);
 
 private:
+  // Applies the tag whose '<' is at position i; returns its length, or 0 when the '<' is
+  // visible text.
+  Integer ApplyTag(const AnsiString& s, Integer i);
+  Integer ApplyFontColor(const AnsiString& s, Integer i);
+
   bool FTagsEnabled = true;
   Integer FAddY = 0;
   TColor FColor = clBlack;
@@ -161,12 +166,36 @@ private:
     AnsiString Text;
     Integer Flags = 0;
   };
+  // Where the line being wrapped stands: its first byte, its last blank (its first byte
+  // when it has none) and the latest break before a double-byte character (0: none).
+  struct TBreak {
+    Integer Start;
+    Integer LastBlank;
+    Integer CjkBreak;
+  };
   void WrapLine(AnsiString text, Integer width, Integer charSpacing, Integer firstWidth);
+  // Ends a line because the character at i does not fit; returns the next line's start.
+  Integer BreakLine(const AnsiString& text, const TBreak& b, Integer i);
   Integer FindWordBreak(const AnsiString& text, Integer start, Integer i) const;
   Integer CharWidths(const AnsiString& text, std::vector<Integer>& widths, Integer charSpacing, Integer lineIndex,
                      TCanvas* canvas, bool cumulative);
+  // Start point, line width and direction of a block of the given device height.
+  struct TOrigin {
+    Integer X = 0;
+    Integer Y = 0;
+    Integer Width = 0;
+    Extended Cos = 1;
+    Extended Sin = 0;
+  };
+  TOrigin LayoutOrigin(Integer total, TfrxVAlign vAlign) const;
+  // Adds difference units (either sign) to values: whole rounds to all, the rest by halving.
+  static void Spread(std::vector<Integer>& values, Integer difference);
   void DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign align, Integer index, Integer width, Integer y,
                 Integer x);
+  // Spreads the free width over the line's blanks; false when it has none.
+  static bool Justify(const AnsiString& line, std::vector<Integer>& widths, Integer free);
+  void DrawRuns(TCanvas* canvas, const AnsiString& line, Integer index, const std::vector<Integer>& widths, Integer x,
+                Integer y);
   Integer DeviceFontHeight(TCanvas* canvas, Integer size) const;
   void SelectRotatedFont(TCanvas* canvas);
 
