@@ -1,0 +1,761 @@
+// The report object classes: every class through the serializer with its published
+// properties, creation defaults, difference texts, frames and formats, bands, pages,
+// datasets, and a waybill definition as the program's generator writes it.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/Pictures.h"
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/NumFormat.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/TypInfo.h"
+#include "platform/rtl/Variants.h"
+#include "report/engine/frxClass.h"
+#include "report/engine/frxDMPClass.h"
+#include "report/engine/frxDsgnIntf.h"
+#include "report/engine/frxXMLSerializer.h"
+
+namespace {
+
+AnsiString SaveReport(TfrxReport* Report)
+{
+  TStringStream out;
+  Report->SaveToStream(&out);
+  return out.DataString();
+}
+
+std::unique_ptr<TfrxReport> LoadReport(const AnsiString& Text)
+{
+  auto loaded = std::make_unique<TfrxReport>(nullptr);
+  TStringStream in(Text);
+  loaded->LoadFromStream(&in);
+  return loaded;
+}
+
+AnsiString Attributes(TPersistent* Obj)
+{
+  TfrxXMLSerializer serializer(nullptr);
+  return serializer.ObjToXML(Obj);
+}
+
+bool Has(const AnsiString& Text, const AnsiString& Part) { return Text.find(Part) != AnsiString::npos; }
+
+// Gives every writable published property a value other than its default (or, without
+// one, other than its current value), walking into frames, highlights and formats.
+void FillProperties(TObject* Obj)
+{
+  for (PPropInfo prop : GetPropInfos(Obj->ClassType())) {
+    if (prop->ReadOnly() || SameText(prop->Name, "Name"))
+      continue;
+    PTypeInfo type = prop->PropType;
+    switch (prop->Kind()) {
+    case tkEnumeration: {
+      const NativeInt base = prop->HasDefault ? prop->Default : GetOrdProp(Obj, prop);
+      SetOrdProp(Obj, prop, base == type->MaxValue ? type->MinValue : type->MaxValue);
+      break;
+    }
+    case tkInteger:
+      SetOrdProp(Obj, prop, (prop->HasDefault ? prop->Default : GetOrdProp(Obj, prop)) + 3);
+      break;
+    case tkSet:
+      SetOrdProp(Obj, prop, 1 | (NativeInt(1) << type->CompType->MaxValue));
+      break;
+    case tkFloat:
+      SetFloatProp(Obj, prop, GetFloatProp(Obj, prop) + 12.5);
+      break;
+    case tkString:
+    case tkLString:
+      SetStrProp(Obj, prop, "v \"1\" <" + prop->Name + ">");
+      break;
+    case tkClass: {
+      TObject* value = GetObjectProp(Obj, prop);
+      if (auto* strings = dynamic_cast<TStrings*>(value))
+        strings->SetText("first\r\n\xB5\xDA\xB6\xFE line");
+      else if (auto* font = dynamic_cast<TFont*>(value))
+        font->SetName("Courier New");
+      else if (dynamic_cast<TfrxFrame*>(value) || dynamic_cast<TfrxHighlight*>(value) ||
+               dynamic_cast<TfrxFormat*>(value))
+        FillProperties(value);
+      break;
+    }
+    default:
+      break;
+    }
+  }
+}
+
+// Every report object class a file can name, with the parent it is created under.
+struct TClassCase {
+  const char* Name;
+  bool OnReport; // a page: a child of the report, not of the first page
+};
+
+const TClassCase ClassCases[] = {
+    {"TfrxMemoView", false},     {"TfrxSysMemoView", false},   {"TfrxCustomMemoView", false},
+    {"TfrxLineView", false},     {"TfrxCustomLineView", false}, {"TfrxPictureView", false},
+    {"TfrxShapeView", false},    {"TfrxSubreport", false},     {"TfrxReportTitle", false},
+    {"TfrxReportSummary", false}, {"TfrxPageHeader", false},   {"TfrxPageFooter", false},
+    {"TfrxHeader", false},       {"TfrxFooter", false},        {"TfrxMasterData", false},
+    {"TfrxDetailData", false},   {"TfrxSubdetailData", false}, {"TfrxDataBand4", false},
+    {"TfrxDataBand5", false},    {"TfrxDataBand6", false},     {"TfrxGroupHeader", false},
+    {"TfrxGroupFooter", false},  {"TfrxChild", false},         {"TfrxColumnHeader", false},
+    {"TfrxColumnFooter", false}, {"TfrxOverlay", false},       {"TfrxNullBand", false},
+    {"TfrxDMPMemoView", false},   {"TfrxDMPLineView", false},
+    {"TfrxReportPage", true},    {"TfrxDialogPage", true},     {"TfrxDMPPage", true},
+};
+
+} // namespace
+
+TEST(frxObjects, EveryClassRoundTripsWithItsPublishedProperties)
+{
+  for (const TClassCase& c : ClassCases) {
+    SCOPED_TRACE(c.Name);
+    TClass cls = GetClass(c.Name);
+    ASSERT_NE(cls, nullptr);
+    TfrxReport report(nullptr);
+    auto* page = new TfrxReportPage(&report);
+    page->SetName("Page1");
+    auto* obj = static_cast<TfrxComponent*>(cls->Create(c.OnReport ? static_cast<TComponent*>(&report) : page));
+    obj->SetName("Obj");
+    FillProperties(obj);
+    const AnsiString written = Attributes(obj);
+    // Every ordinal, float and string property now differs from its default: all are written.
+    for (PPropInfo prop : GetPropInfos(cls)) {
+      const TTypeKind kind = prop->Kind();
+      if (kind == tkMethod || kind == tkClass || SameText(prop->Name, "Name") || prop->ReadOnly())
+        continue;
+      EXPECT_TRUE(Has(written, " " + prop->Name + "=\"")) << prop->Name.c_str();
+    }
+    auto loaded = LoadReport(SaveReport(&report));
+    auto* copy = loaded->FindObject("Obj");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->ClassType(), cls);
+    EXPECT_EQ(Attributes(copy), written);
+    EXPECT_TRUE(loaded->Errors()->Count() == 0) << loaded->Errors()->Text().c_str();
+  }
+}
+
+TEST(frxObjects, DefaultsAreNotWritten)
+{
+  struct TCase {
+    const char* Class;
+    const char* Expected; // the attribute text of a new object
+  } cases[] = {
+      {"TfrxMemoView", " Left=\"0\" Top=\"0\" Width=\"0\" Height=\"0\" Memo.Text=\"\""},
+      {"TfrxLineView", " Left=\"0\" Top=\"0\" Width=\"0\" Height=\"0\""},
+      {"TfrxShapeView", " Left=\"0\" Top=\"0\" Width=\"0\" Height=\"0\""},
+      // Frame, colour and font are not published for subreports.
+      {"TfrxSubreport", " Left=\"0\" Top=\"0\" Width=\"0\" Height=\"0\""},
+      {"TfrxPageFooter", " Height=\"0\" Left=\"0\" Top=\"0\" Width=\"0\""},
+      // RowCount has no default and is always written.
+      {"TfrxMasterData",
+       " Height=\"0\" Left=\"0\" Top=\"0\" Width=\"0\" ColumnWidth=\"0\" ColumnGap=\"0\" "
+       "RowCount=\"0\""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Class);
+    TfrxReport report(nullptr);
+    auto* page = new TfrxReportPage(&report);
+    auto* obj = static_cast<TfrxComponent*>(GetClass(c.Class)->Create(page));
+    EXPECT_EQ(Attributes(obj), c.Expected);
+  }
+
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  auto* footer = new TfrxPageFooter(page);
+  footer->SetPrintOnLastPage(false);
+  EXPECT_TRUE(Has(Attributes(footer), " PrintOnLastPage=\"False\""));
+  const AnsiString pageText = Attributes(page);
+  EXPECT_TRUE(Has(pageText, " PaperWidth=\"210\" PaperHeight=\"297\" PaperSize=\"9\""));
+  EXPECT_FALSE(Has(pageText, "Orientation"));
+  EXPECT_FALSE(Has(pageText, "Bin"));
+  EXPECT_FALSE(Has(pageText, "PrintIfEmpty"));
+}
+
+TEST(frxObjects, CreationDefaults)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  auto* memo = new TfrxMemoView(page);
+  EXPECT_TRUE(memo->AllowExpressions());
+  EXPECT_TRUE(memo->WordWrap());
+  EXPECT_TRUE(memo->ParentFont());
+  EXPECT_FALSE(memo->StoreAllProperties());
+  EXPECT_EQ(memo->ExpressionDelimiters(), "[,]");
+  EXPECT_EQ(memo->GapX(), 2);
+  EXPECT_EQ(memo->GapY(), 1);
+  EXPECT_EQ(memo->LineSpacing(), 2);
+  EXPECT_EQ(memo->Color(), clNone);
+  EXPECT_EQ(memo->ShiftMode(), smAlways);
+  EXPECT_TRUE(memo->Printable());
+  EXPECT_TRUE(VarIsNull(memo->LastValue()));
+  EXPECT_EQ(memo->Frame()->Width(), 1);
+  EXPECT_EQ(memo->Frame()->ShadowWidth(), 4);
+  EXPECT_TRUE(memo->Frame()->Typ().Empty());
+  EXPECT_EQ(memo->Highlight()->Color(), clNone);
+  EXPECT_EQ(memo->Highlight()->Font()->Color(), 255);
+  EXPECT_EQ(memo->Highlight()->Font()->Name(), "Arial");
+
+  auto* shape = new TfrxShapeView(page);
+  EXPECT_TRUE(shape->StoreAllProperties());
+  EXPECT_EQ((new TfrxPictureView(page))->Color(), clWhite);
+
+  auto* sub = new TfrxSubreport(page);
+  EXPECT_EQ(sub->Color(), clSilver);
+  EXPECT_EQ(sub->Frame()->Typ(), (TfrxFrameTypes{ftLeft, ftRight, ftTop, ftBottom}));
+  EXPECT_EQ(sub->Font()->Name(), "Tahoma");
+  EXPECT_EQ(sub->Font()->Size(), 8);
+
+  EXPECT_EQ(page->PaperSize(), 9);
+  EXPECT_EQ(page->PaperWidth(), 210);
+  EXPECT_EQ(page->PaperHeight(), 297);
+  EXPECT_EQ(page->Width(), 794);
+  EXPECT_EQ(page->Bin(), 7);
+  EXPECT_TRUE(page->PrintIfEmpty());
+  EXPECT_TRUE(page->TitleBeforeHeader());
+  EXPECT_EQ(page->Color(), clNone);
+
+  auto* dialog = new TfrxDialogPage(&report);
+  EXPECT_EQ(dialog->Color(), -16777201);
+  EXPECT_EQ(dialog->Font()->Name(), "Tahoma");
+  EXPECT_TRUE(Has(Attributes(dialog), " Caption") == false);
+  auto* footer = new TfrxPageFooter(page);
+  EXPECT_TRUE(footer->PrintOnFirstPage());
+  EXPECT_TRUE(footer->PrintOnLastPage());
+  EXPECT_EQ(footer->OriginalObjectsCount(), -1);
+
+  // The palette's flags choose a line's diagonal and a shape's kind.
+  auto* line = static_cast<TfrxLineView*>(
+      TfrxComponent::CreateForDesign(ClassInfoOf<TfrxLineView>(), page, 1));
+  EXPECT_TRUE(line->Diagonal());
+  auto* ellipse = static_cast<TfrxShapeView*>(
+      TfrxComponent::CreateForDesign(ClassInfoOf<TfrxShapeView>(), page, skEllipse));
+  EXPECT_EQ(ellipse->Shape(), skEllipse);
+}
+
+TEST(frxObjects, MemoProperties)
+{
+  TfrxMemoView memo(nullptr);
+  memo.SetRotation(450);
+  EXPECT_EQ(memo.Rotation(), 90);
+  memo.SetRotation(-90);
+  EXPECT_EQ(memo.Rotation(), -90);
+
+  // The highlight is written only with a condition.
+  memo.Highlight()->SetColor(clYellow);
+  EXPECT_FALSE(Has(Attributes(&memo), "Highlight."));
+  memo.Highlight()->SetCondition("  ");
+  EXPECT_FALSE(Has(Attributes(&memo), "Highlight."));
+  memo.Highlight()->SetCondition("Value > 100");
+  const AnsiString text = Attributes(&memo);
+  EXPECT_TRUE(Has(text, " Highlight.Color=\"65535\""));
+  EXPECT_TRUE(Has(text, " Highlight.Condition=\"Value &#62; 100\"") ||
+              Has(text, " Highlight.Condition=\"Value > 100\""));
+
+  // Assign copies font, colour and condition but not Active.
+  TfrxHighlight other;
+  other.SetActive(true);
+  other.Assign(memo.Highlight());
+  EXPECT_TRUE(other.Active());
+  EXPECT_EQ(other.Color(), clYellow);
+  EXPECT_EQ(other.Condition(), "Value > 100");
+  memo.Highlight()->SetActive(true);
+  TfrxHighlight fresh;
+  fresh.Assign(memo.Highlight());
+  EXPECT_FALSE(fresh.Active());
+
+  TfrxFrame frame;
+  frame.SetTyp(TfrxFrameTypes{ftLeft, ftBottom});
+  frame.SetStyle(fsDouble);
+  frame.SetShadowWidth(2);
+  frame.SetDropShadow(true);
+  frame.SetColor(clRed);
+  frame.SetShadowColor(clBlue);
+  frame.SetWidth(3);
+  TfrxFrame copy;
+  copy.Assign(&frame);
+  EXPECT_EQ(copy.Diff(&frame), "");
+  EXPECT_EQ(Attributes(&copy), Attributes(&frame));
+
+  TfrxFormat format;
+  format.SetKind(fkNumeric);
+  format.SetFormatStr("%2.2f");
+  format.SetDecimalSeparator(",");
+  TfrxFormat formatCopy;
+  formatCopy.Assign(&format);
+  EXPECT_EQ(formatCopy.Kind(), fkNumeric);
+  EXPECT_EQ(formatCopy.FormatStr(), "%2.2f");
+  EXPECT_EQ(formatCopy.DecimalSeparator(), ",");
+
+  // A FlowTo target that goes away leaves no dangling reference.
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  auto* first = new TfrxMemoView(page);
+  auto* second = new TfrxMemoView(page);
+  first->SetFlowTo(second);
+  delete second;
+  EXPECT_EQ(first->FlowTo(), nullptr);
+}
+
+TEST(frxObjects, FormatData)
+{
+  struct TCase {
+    const char* Name;
+    TfrxFormatKind Kind;
+    const char* FormatStr;
+    const char* Separator;
+    Variant Value;
+    const char* Expected;
+  } cases[] = {
+      {"numeric printf", fkNumeric, "%2.2f", "", Variant(3.14159), "3.14"},
+      {"numeric comma", fkNumeric, "%2.2f", ",", Variant(3.14159), "3,14"},
+      {"numeric picture", fkNumeric, "#,##0.00", ".", Variant(1234.5), "1,234.50"},
+      {"boolean true", fkBoolean, "Y,N", "", Variant(true), "Y"},
+      {"boolean false", fkBoolean, "Y,N", "", Variant(false), "N"},
+      {"date", fkDateTime, "yyyy-mm-dd", "", Variant(EncodeDate(2026, 12, 10)), "2026-12-10"},
+      {"null", fkNumeric, "%2.2f", "", Null(), ""},
+      {"text", fkText, "%2.2f", "", Variant(3.5), "3.5"},
+      {"formatter failure", fkNumeric, "%2.2f", "", Variant(AnsiString("abc")), "abc"},
+  };
+  TfrxMemoView memo(nullptr);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TfrxFormat format;
+    format.SetKind(c.Kind);
+    format.SetFormatStr(c.FormatStr);
+    format.SetDecimalSeparator(c.Separator);
+    EXPECT_EQ(memo.FormatData(c.Value, &format), c.Expected);
+  }
+  memo.DisplayFormat()->SetKind(fkBoolean);
+  memo.DisplayFormat()->SetFormatStr("yes,no");
+  EXPECT_EQ(memo.FormatData(Variant(true)), "yes");
+}
+
+TEST(frxObjects, DifferenceTexts)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  auto* source = new TfrxMemoView(page);
+  auto* memo = new TfrxMemoView(page);
+  source->SetBounds(10, 20, 100, 18);
+  memo->SetBounds(10, 20, 100, 18);
+
+  // The text is always given; nothing else while the objects agree.
+  EXPECT_EQ(memo->Diff(source), " x=\"\"");
+  memo->SetText("one");
+  EXPECT_EQ(memo->Diff(source), " x=\"one\"");
+  memo->SetText("a<b\r\nline 2\r\n");
+  EXPECT_EQ(memo->Diff(source), " x=\"a&#60;b&#13;&#10;line 2\"");
+
+  memo->SetText("");
+  memo->SetColor(clRed);
+  memo->SetBrushStyle(bsCross);
+  memo->SetAlign(baRight);
+  memo->Frame()->SetTyp(TfrxFrameTypes{ftLeft, ftTop});
+  memo->Frame()->SetWidth(2.5);
+  memo->SetTagStr("A&B");
+  memo->SetPrintable(false);
+  memo->SetGapX(4);
+  memo->SetHAlign(haCenter);
+  memo->Highlight()->SetActive(true);
+  memo->SetRotation(90);
+  memo->SetWordWrap(false);
+  memo->SetTop(30);
+  // Aligned objects leave out their left position.
+  memo->SetLeft(50);
+  EXPECT_EQ(memo->Diff(source),
+            " t=\"30\" BrushStyle=\"6\" Align=\"2\" Color=\"255\" Frame.Typ=\"5\""
+            " Frame.Width=\"2.5\" Printable=\"0\" TagStr=\"A&#38;B\" GapX=\"4\" HAlign=\"2\""
+            " Highlight.Active=\"1\" x=\"\" Rotation=\"90\" WordWrap=\"0\"");
+
+  auto* shape = new TfrxShapeView(page);
+  auto* shapeSource = new TfrxShapeView(page);
+  EXPECT_EQ(shape->Diff(shapeSource), "");
+  shape->SetShape(skDiamond);
+  shape->Frame()->SetDropShadow(true);
+  EXPECT_EQ(shape->Diff(shapeSource), " Frame.DropShadow=\"1\" Shape=\"4\"");
+
+  // Bands always give their top.
+  auto* band = new TfrxMasterData(page);
+  auto* bandSource = new TfrxMasterData(page);
+  EXPECT_EQ(band->Diff(bandSource), " t=\"0\"");
+}
+
+TEST(frxObjects, FrameDrawing)
+{
+  // A 10 x 10 object at (5, 5) on a white 30 x 30 bitmap at scale 1.
+  auto drawn = [](const std::function<void(TfrxView*)>& setUp) {
+    auto bitmap = std::make_unique<TBitmap>(30, 30);
+    bitmap->Canvas()->Brush()->SetColor(clWhite);
+    bitmap->Canvas()->FillRect(Rect(0, 0, 30, 30));
+    TfrxShapeView view(nullptr);
+    view.SetBounds(5, 5, 10, 10);
+    view.SetShape(skDiagonal1);
+    view.Frame()->SetWidth(0); // the shape itself draws nothing: only frame and background
+    setUp(&view);
+    view.TfrxView::Draw(bitmap->Canvas(), 1, 1, 0, 0);
+    return bitmap;
+  };
+  auto black = [](TBitmap* b, Integer x, Integer y) { return b->Canvas()->Pixels(x, y) == clBlack; };
+
+  // A closed rectangle, its bottom-right pixel included.
+  auto box = drawn([](TfrxView* v) {
+    v->Frame()->SetTyp(TfrxFrameTypes{ftLeft, ftRight, ftTop, ftBottom});
+    v->Frame()->SetWidth(1);
+  });
+  for (auto [x, y] : {std::pair{5, 5}, {15, 5}, {5, 15}, {15, 15}, {10, 5}, {5, 10}, {15, 10}, {10, 15}})
+    EXPECT_TRUE(black(box.get(), x, y)) << x << "," << y;
+  EXPECT_FALSE(black(box.get(), 10, 10));
+  EXPECT_FALSE(black(box.get(), 16, 16));
+
+  // No background for clNone with a solid brush; a colour fills the rectangle.
+  auto plain = drawn([](TfrxView*) {});
+  EXPECT_EQ(plain->Canvas()->Pixels(10, 10), clWhite);
+  auto filled = drawn([](TfrxView* v) { v->SetColor(clRed); });
+  EXPECT_EQ(filled->Canvas()->Pixels(10, 10), clRed);
+
+  // Width 0 draws no frame, but the drop shadow still appears, inside the bounds.
+  auto shadow = drawn([](TfrxView* v) {
+    v->Frame()->SetTyp(TfrxFrameTypes{ftLeft, ftRight, ftTop, ftBottom});
+    v->Frame()->SetWidth(0);
+    v->Frame()->SetDropShadow(true);
+    v->Frame()->SetShadowWidth(4);
+  });
+  EXPECT_FALSE(black(shadow.get(), 5, 5));
+  EXPECT_TRUE(black(shadow.get(), 13, 12)); // the shadow right of the shrunken area (x1 = 11)
+  EXPECT_TRUE(black(shadow.get(), 10, 13)); // and below it (y1 = 11)
+
+  TfrxShapeView measured(nullptr);
+  measured.SetBounds(5, 5, 10, 10);
+  measured.Frame()->SetDropShadow(true);
+  TBitmap bitmap(30, 30);
+  measured.BeginDraw(bitmap.Canvas(), 1, 1, 0, 0);
+  EXPECT_EQ(measured.DX(), 6);
+  EXPECT_EQ(measured.DY(), 6);
+
+  // A double frame of width 2: one rectangle 2 pixels outside, one 2 pixels inside.
+  auto twice = drawn([](TfrxView* v) {
+    v->Frame()->SetTyp(TfrxFrameTypes{ftLeft, ftRight, ftTop, ftBottom});
+    v->Frame()->SetStyle(fsDouble);
+    v->Frame()->SetWidth(2);
+  });
+  EXPECT_TRUE(black(twice.get(), 3, 10));  // outer left
+  EXPECT_TRUE(black(twice.get(), 7, 10));  // inner left
+  EXPECT_FALSE(black(twice.get(), 5, 10)); // the gap on the edge itself
+  EXPECT_TRUE(black(twice.get(), 10, 3));  // outer top
+  EXPECT_TRUE(black(twice.get(), 10, 17)); // outer bottom
+  EXPECT_TRUE(black(twice.get(), 17, 10)); // outer right
+}
+
+TEST(frxObjects, LineBecomesHorizontalOrVertical)
+{
+  TBitmap bitmap(200, 200);
+  TfrxLineView line(nullptr);
+  line.SetBounds(10, 10, 100, 20);
+  line.Draw(bitmap.Canvas(), 1, 1, 0, 0);
+  EXPECT_EQ(line.Height(), 0);
+  EXPECT_EQ(line.Frame()->Typ(), TfrxFrameTypes{ftTop});
+  line.SetBounds(10, 10, 20, 100);
+  line.Draw(bitmap.Canvas(), 1, 1, 0, 0);
+  EXPECT_EQ(line.Width(), 0);
+  EXPECT_EQ(line.Frame()->Typ(), TfrxFrameTypes{ftLeft});
+}
+
+TEST(frxObjects, Bands)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  struct TCase {
+    TfrxBand* Band;
+    Integer Kind;
+    const char* Short;
+  } cases[] = {
+      {new TfrxReportTitle(page), 0, "ReportTitle"},
+      {new TfrxPageFooter(page), 3, "PageFooter"},
+      {new TfrxDetailData(page), 7, "DetailData"},
+      {new TfrxDataBand4(page), 9, "Data4"},
+      {new TfrxGroupHeader(page), 12, "GroupHeader"},
+      {new TfrxOverlay(page), 17, "Overlay"},
+      {new TfrxNullBand(page), 0, "Null"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Short);
+    EXPECT_EQ(c.Band->KindIndex(), c.Kind);
+    EXPECT_EQ(c.Band->ShortClassName(), c.Short);
+  }
+
+  auto* data = new TfrxMasterData(page);
+  data->SetRowCount(5);
+  EXPECT_EQ(data->VirtualDataSet()->RangeEndCount(), 5);
+  EXPECT_EQ(data->VirtualDataSet()->RangeEnd(), reCount);
+  data->SetColumns(2);
+  data->SetColumnWidth(100);
+  data->SetColumnGap(10);
+  data->SetCurColumn(2);
+  EXPECT_EQ(data->CurColumn(), 2);
+  EXPECT_EQ(data->Left(), 110);
+  data->SetCurColumn(3);
+  EXPECT_EQ(data->CurColumn(), 1);
+  EXPECT_EQ(data->Left(), 0);
+
+  // A child band that goes away is dropped from its parent band.
+  auto* child = new TfrxChild(page);
+  auto* title = static_cast<TfrxBand*>(cases[0].Band);
+  title->SetChild(child);
+  child->SetName("Child1");
+  title->SetName("Title1");
+  auto loaded = LoadReport(SaveReport(&report));
+  auto* loadedTitle = dynamic_cast<TfrxReportTitle*>(loaded->FindObject("Title1"));
+  ASSERT_NE(loadedTitle, nullptr);
+  EXPECT_EQ(loadedTitle->Child(), loaded->FindObject("Child1"));
+  delete child;
+  EXPECT_EQ(title->Child(), nullptr);
+
+  // A band on a dot-matrix page snaps to the character grid.
+  auto* dmp = new TfrxDMPPage(&report);
+  auto* band = new TfrxMasterData(dmp);
+  band->SetTop(20);
+  EXPECT_DOUBLE_EQ(static_cast<double>(band->Top()), 17);
+  band->SetTop(26);
+  EXPECT_DOUBLE_EQ(static_cast<double>(band->Top()), 34);
+}
+
+TEST(frxObjects, Pages)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  page->SetLeftMargin(10);
+  page->SetRightMargin(20);
+  page->SetTopMargin(30);
+  page->SetBottomMargin(40);
+  page->SetOrientation(poLandscape);
+  EXPECT_EQ(page->LeftMargin(), 30);
+  EXPECT_EQ(page->RightMargin(), 40);
+  EXPECT_EQ(page->TopMargin(), 20);
+  EXPECT_EQ(page->BottomMargin(), 10);
+  EXPECT_EQ(page->PaperWidth(), 297);
+  EXPECT_EQ(page->PaperHeight(), 210);
+  EXPECT_EQ(page->Width(), 1123);
+  page->SetOrientation(poPortrait);
+  EXPECT_EQ(page->LeftMargin(), 10);
+  EXPECT_EQ(page->RightMargin(), 20);
+  EXPECT_EQ(page->TopMargin(), 30);
+  EXPECT_EQ(page->BottomMargin(), 40);
+  EXPECT_EQ(page->PaperWidth(), 210);
+
+  page->SetLeftMargin(10);
+  page->SetRightMargin(10);
+  page->SetColumns(3);
+  EXPECT_NEAR(static_cast<double>(page->ColumnWidth()), 63.3333333, 1e-6);
+  ASSERT_EQ(page->ColumnPositions()->Count(), 3);
+  EXPECT_EQ(page->ColumnPositions()->Strings(0), "0");
+
+  // The paper number read last decides: A4 wins over listed dimensions, 256 keeps them.
+  for (auto [size, width, height] : {std::tuple{9, 210, 297}, {256, 100, 150}}) {
+    const AnsiString text =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><TfrxReport Name=\"\"><TfrxReportPage "
+        "Name=\"P\" PaperWidth=\"100\" PaperHeight=\"150\" PaperSize=\"" +
+        IntToStr(size) + "\"/></TfrxReport>";
+    auto loaded = LoadReport(text);
+    auto* p = dynamic_cast<TfrxReportPage*>(loaded->FindObject("P"));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->PaperWidth(), width);
+    EXPECT_EQ(p->PaperHeight(), height);
+  }
+
+  // A subreport and its page know each other until one goes.
+  auto* target = new TfrxReportPage(&report);
+  auto* sub = new TfrxSubreport(page);
+  sub->SetPage(target);
+  EXPECT_TRUE(target->IsSubreportPage());
+  delete sub;
+  EXPECT_FALSE(target->IsSubreportPage());
+
+  auto* band = new TfrxPageHeader(page);
+  EXPECT_EQ(page->FindBand(ClassInfoOf<TfrxPageHeader>()), band);
+  EXPECT_EQ(page->FindBand(ClassInfoOf<TfrxPageFooter>()), nullptr);
+  EXPECT_EQ(page->FindBand(ClassInfoOf<TfrxBand>()), band);
+}
+
+TEST(frxObjects, DataSets)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  auto* ds = new TfrxUserDataSet(&report);
+  ds->SetName("frxDBDataset1");
+  EXPECT_EQ(ds->UserName(), "frxDBDataset1");
+  ds->SetName("Orders");
+  EXPECT_EQ(ds->UserName(), "Orders");
+  ds->SetUserName("Customers");
+  ds->SetName("Other");
+  EXPECT_EQ(ds->UserName(), "Customers");
+  EXPECT_THROW(ds->SetUserName("   "), Exception);
+  EXPECT_EQ(ds->UserName(), "Customers");
+
+  // RangeEnd reCount with three rows: Eof after three Next, OnNext only twice.
+  Integer nexts = 0;
+  ds->OnNext = [&nexts](TObject*) { ++nexts; };
+  ds->SetRangeEnd(reCount);
+  ds->SetRangeEndCount(3);
+  ds->First();
+  for (Integer i = 0; i < 3; ++i) {
+    EXPECT_FALSE(ds->Eof());
+    ds->Next();
+  }
+  EXPECT_TRUE(ds->Eof());
+  EXPECT_EQ(nexts, 2);
+  // The host's handlers are not written; the settings are, and the designer position as
+  // the defined properties pLeft and pTop.
+  ds->SetBounds(40, 60, 0, 0);
+  const AnsiString dsText = Attributes(ds);
+  EXPECT_EQ(dsText, " RangeEnd=\"reCount\" RangeEndCount=\"3\" UserName=\"Customers\""
+                    " Fields.Text=\"\" PropData=\"05704C65667402280470546F70023C\"");
+  auto* copy = new TfrxUserDataSet(&report);
+  TfrxXMLSerializer serializer(nullptr);
+  serializer.XMLToObj(dsText, copy);
+  EXPECT_EQ(copy->Left(), 40);
+  EXPECT_EQ(copy->Top(), 60);
+  EXPECT_EQ(copy->RangeEndCount(), 3);
+
+  ds->Fields()->SetText("Name\r\nCity");
+  EXPECT_TRUE(ds->HasField("NAME"));
+  EXPECT_FALSE(ds->HasField("Zip"));
+  EXPECT_EQ(ds->FieldsCount(), 2);
+  EXPECT_TRUE(VarIsNull(ds->Value("Name")));
+  ds->OnGetValue = [](const Variant& name, Variant& value) { value = "<" + VarToStr(name) + ">"; };
+  EXPECT_EQ(ds->DisplayText("City"), "<City>");
+
+  // Each report resolves a user name to its own dataset.
+  TfrxReport other(nullptr);
+  auto* mine = new TfrxUserDataSet(&report);
+  mine->SetUserName("Data");
+  auto* theirs = new TfrxUserDataSet(&other);
+  theirs->SetUserName("Data");
+  EXPECT_EQ(FindDataSet(nullptr, "data", &report), mine);
+  EXPECT_EQ(FindDataSet(nullptr, "Data", &other), theirs);
+  EXPECT_EQ(FindDataSet(mine, "", &report), nullptr);
+
+  // A view keeps an unknown name for later; a destroyed dataset clears the reference.
+  auto* memo = new TfrxMemoView(page);
+  memo->SetDataSetName("Nowhere");
+  EXPECT_EQ(memo->DataSet(), nullptr);
+  EXPECT_EQ(memo->DataSetName(), "Nowhere");
+  memo->SetDataSetName("Data");
+  EXPECT_EQ(memo->DataSet(), mine);
+  memo->SetDataField("Name");
+  EXPECT_TRUE(memo->HasDataBinding());
+  delete mine;
+  EXPECT_EQ(memo->DataSet(), nullptr);
+  EXPECT_EQ(memo->DataSetName(), "Data");
+
+  TStringList names;
+  ListGlobalDataSets(&names);
+  EXPECT_GE(names.IndexOf("Customers"), 0);
+  EXPECT_GE(names.IndexOf("Data"), 0);
+}
+
+TEST(frxObjects, DotMatrixObjects)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxDMPPage(&report);
+  // An A4 page holds whole columns and lines.
+  EXPECT_NEAR(static_cast<double>(page->PaperWidth() * 3.77953L / 9.6L), 83, 1e-9);
+  EXPECT_EQ(page->Font()->Name(), "Courier New");
+
+  auto* memo = new TfrxDMPMemoView(page);
+  memo->SetLeft(20);
+  EXPECT_NEAR(static_cast<double>(memo->Left()), 19.2, 1e-9);
+  memo->SetLeft(28);
+  EXPECT_NEAR(static_cast<double>(memo->Left()), 28.8, 1e-9);
+  memo->SetAlign(baRight);
+  memo->SetLeft(28);
+  EXPECT_NEAR(static_cast<double>(memo->Left()), 19.2, 1e-9);
+  EXPECT_EQ(memo->GapX(), 0);
+  EXPECT_EQ(memo->LineSpacing(), 1);
+
+  auto* line = new TfrxDMPLineView(page);
+  line->SetTop(20);
+  EXPECT_NEAR(static_cast<double>(line->Top()), 25.5, 1e-9);
+
+  // The page's styles reach every object that follows it.
+  page->SetFontStyle(TfrxDMPFontStyles{fsxBold});
+  EXPECT_EQ(memo->FontStyle(), TfrxDMPFontStyles{fsxBold});
+  EXPECT_TRUE(memo->Font()->Style().Contains(fsBold));
+  EXPECT_EQ(line->FontStyle(), TfrxDMPFontStyles{fsxBold});
+
+  auto* source = new TfrxDMPMemoView(page);
+  source->SetBounds(memo->Left(), memo->Top(), memo->Width(), memo->Height());
+  source->SetAlign(baRight);
+  memo->SetFontStyle(TfrxDMPFontStyles{fsxItalic, fsxWide});
+  EXPECT_TRUE(Has(memo->Diff(source), " FontStyle=\"66\""));
+
+  // Both objects are palette entries, which also makes them readable from files.
+  bool memoEntry = false, lineEntry = false;
+  TfrxObjectCollection* objects = RegisteredObjects();
+  for (Integer i = 0; i < objects->Count(); ++i) {
+    memoEntry |= objects->Items(i)->ClassRef == ClassInfoOf<TfrxDMPMemoView>() &&
+                 objects->Items(i)->ButtonImageIndex == 2;
+    lineEntry |= objects->Items(i)->ClassRef == ClassInfoOf<TfrxDMPLineView>() &&
+                 objects->Items(i)->ButtonImageIndex == 5;
+  }
+  EXPECT_TRUE(memoEntry);
+  EXPECT_TRUE(lineEntry);
+}
+
+TEST(frxObjects, WaybillDefinitionLoads)
+{
+  TFileStream file(AnsiString(QH_FIXTURES) + "/waybill-three-labels.xml", fmOpenRead);
+  TfrxReport report(nullptr);
+  report.LoadFromStream(&file);
+  ASSERT_EQ(report.Objects()->Count(), 1);
+  auto* page = dynamic_cast<TfrxReportPage*>(static_cast<TfrxComponent*>(report.Objects()->Items(0)));
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->Name(), "Page1");
+  EXPECT_EQ(page->PaperSize(), 256);
+  EXPECT_EQ(page->PaperWidth(), 230);
+  EXPECT_EQ(page->PaperHeight(), 127);
+  EXPECT_EQ(page->LeftMargin(), 0);
+  EXPECT_EQ(page->Font()->Name(), "宋体");
+  EXPECT_EQ(page->Font()->Height(), -13);
+  ASSERT_EQ(page->Objects()->Count(), 4);
+
+  struct TExpected {
+    const char* Name;
+    double Left, Top, Height;
+    Integer FontHeight;
+    bool Bold, Visible;
+  } expected[] = {
+      {"qh1", 10, 10, 29, -16, true, true},
+      {"l13", 40, 160, 28.8, -15, false, true},
+      {"l14", 144, 152, 30.6, -18, true, false},
+      {"l15", 256, 152, 36, -15, false, true},
+  };
+  for (Integer i = 0; i < 4; ++i) {
+    const TExpected& e = expected[i];
+    SCOPED_TRACE(e.Name);
+    auto* memo = dynamic_cast<TfrxMemoView*>(static_cast<TfrxComponent*>(page->Objects()->Items(i)));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->Name(), e.Name);
+    EXPECT_EQ(memo->Parent(), page);
+    EXPECT_NEAR(static_cast<double>(memo->Left()), e.Left, 1e-9);
+    EXPECT_NEAR(static_cast<double>(memo->Top()), e.Top, 1e-9);
+    EXPECT_NEAR(static_cast<double>(memo->Width()), 94.48825, 1e-9);
+    EXPECT_NEAR(static_cast<double>(memo->Height()), e.Height, 1e-9);
+    EXPECT_EQ(memo->StretchMode(), smActualHeight);
+    EXPECT_EQ(memo->Visible(), e.Visible);
+    EXPECT_FALSE(memo->ParentFont());
+    EXPECT_EQ(memo->Font()->Name(), "宋体");
+    EXPECT_EQ(memo->Font()->Height(), e.FontHeight);
+    EXPECT_EQ(memo->Font()->Style().Contains(fsBold), e.Bold);
+    EXPECT_TRUE(memo->AutoWidth());
+    EXPECT_TRUE(memo->WordBreak());
+    EXPECT_TRUE(memo->WordWrap());
+  }
+  auto* second = static_cast<TfrxMemoView*>(page->Objects()->Items(2));
+  ASSERT_EQ(second->Memo()->Count(), 2);
+  EXPECT_NE(second->Memo()->Strings(0).find('"'), AnsiString::npos);
+  EXPECT_EQ(static_cast<TfrxMemoView*>(page->Objects()->Items(3))->Text(), "");
+}
