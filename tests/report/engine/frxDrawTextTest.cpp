@@ -662,3 +662,33 @@ TEST_F(PangoDrawTextTest, PdfThroughTheVectorSurfaceReadsBack)
   EXPECT_NE(text.find(reinterpret_cast<const char*>(u8"快递单 Waybill 12345")), std::string::npos) << text;
   EXPECT_NE(text.find(reinterpret_cast<const char*>(u8"收件人 Receiver")), std::string::npos) << text;
 }
+
+// ---- Sharing ----
+
+namespace {
+Integer GProcessed = 0;
+void ReleaseSharedLayout()
+{
+  ++GProcessed;
+  frxDrawText()->Release();
+}
+} // namespace
+
+TEST(DrawTextSharing, AcquireProcessesMessagesWhileBusy)
+{
+  TfrxDrawText* shared = frxDrawText();
+  EXPECT_EQ(frxDrawText(), shared);
+  shared->Acquire();
+  EXPECT_TRUE(shared->Busy());
+  // A second user waits, processing messages, until the first one releases.
+  SetDrawTextMessageProcessor(ReleaseSharedLayout);
+  GProcessed = 0;
+  shared->Acquire();
+  EXPECT_EQ(GProcessed, 1);
+  EXPECT_TRUE(shared->Busy());
+  shared->Release();
+  SetDrawTextMessageProcessor(nullptr);
+  FreeGlobalDrawText();
+  EXPECT_FALSE(frxDrawText()->Busy());
+  FreeGlobalDrawText();
+}
