@@ -421,6 +421,13 @@ TEST_F(DrawTextTest, DeviceAdvancesAddUpToTheLayout)
   ASSERT_EQ(lines.Runs.size(), 3u);
   EXPECT_DOUBLE_EQ(lines.Runs[1].Y, 14);
   EXPECT_DOUBLE_EQ(lines.Runs[2].Y, 27);
+  // With a line spacing of 1: 3 x 14.28 = 43 pixels for advances of 14.
+  Layout({"a", "b", "c"}, 1000, 1000, true, true, false, 0, 1);
+  TRunLog spaced(400, 400);
+  Draw(spaced, Rect(0, 0, 300, 300), 1);
+  ASSERT_EQ(spaced.Runs.size(), 3u);
+  EXPECT_DOUBLE_EQ(spaced.Runs[1].Y, 15);
+  EXPECT_DOUBLE_EQ(spaced.Runs[2].Y, 29);
 }
 
 TEST_F(DrawTextTest, AlignsAndJustifies)
