@@ -18,12 +18,9 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Lists.h"
+#include "report/engine/frxClass.h" // TfrxHAlign, TfrxVAlign
 
 class TImageSurface;
-
-// Horizontal and vertical alignment of texts in report objects.
-enum TfrxHAlign { haLeft, haRight, haCenter, haBlock };
-enum TfrxVAlign { vaTop, vaBottom, vaCenter };
 
 // The formatting of one visible byte of a tagged text.
 struct TfrxHTMLTag {
