@@ -167,7 +167,7 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
   FHeight = AHeight;
   Invalidate();
   UpdateAnchorRules();
-  if (FParent && FAlign != alNone)
+  if (FParent && (FAlign != alNone || FParent->AutoSize()))
     FParent->Realign();
   if (sized)
     Resize();
@@ -231,7 +231,7 @@ void TControl::SetVisible(bool Value)
   Invalidate();
   FVisible = Value;
   Perform(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
-  if (FParent && FAlign != alNone)
+  if (FParent && (FAlign != alNone || FParent->AutoSize()))
     FParent->Realign();
 }
 
@@ -254,6 +254,15 @@ void TControl::SetText(const AnsiString& Value)
     return;
   SetTextInternal(Value);
   Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TControl::SetAutoSize(bool Value)
+{
+  if (Value == FAutoSize)
+    return;
+  FAutoSize = Value;
+  if (Value)
+    AdjustSize();
 }
 
 void TControl::SetCtl3D(bool Value)
@@ -1183,6 +1192,28 @@ void TWinControl::Realign()
   AdjustClientRect(r);
   AlignControls(nullptr, r);
   ApplyAnchors();
+  if (FAutoSize)
+    AdjustSize();
+  --FAlignLevel;
+}
+
+void TWinControl::AdjustSize()
+{
+  if (ComponentState().Contains(csLoading))
+    return;
+  Integer right = 0, bottom = 0;
+  bool any = false;
+  for (TControl* c : FControls) {
+    if (!c->Visible() || c->Align() == alClient)
+      continue;
+    any = true;
+    right = std::max(right, c->Left() + c->Width());
+    bottom = std::max(bottom, c->Top() + c->Height());
+  }
+  if (!any)
+    return;
+  ++FAlignLevel;
+  SetBounds(FLeft, FTop, FWidth - ClientWidth() + right, FHeight - ClientHeight() + bottom);
   --FAlignLevel;
 }
 
@@ -1295,7 +1326,7 @@ void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer
     }
   }
   UpdateAnchorRules();
-  if (FParent && FAlign != alNone)
+  if (FParent && (FAlign != alNone || FParent->AutoSize()))
     FParent->Realign();
 }
 

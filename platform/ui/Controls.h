@@ -144,6 +144,10 @@ public:
   TAnchors Anchors() const { return FAnchors; }
   void SetAnchors(TAnchors Value);
   TSizeConstraints& Constraints() { return FConstraints; }
+  // The control fits its size to its content (a windowed control: to its children) when
+  // the content changes.
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
 
   // ---- State ----
   bool Visible() const { return FVisible; }
@@ -272,6 +276,8 @@ protected:
   // The colour and font of the parent, when this control follows them.
   void ParentColorChanged();
   void ParentFontChanged();
+  // Fits the size to the content; called while AutoSize is on (the base does nothing).
+  virtual void AdjustSize() {}
   // Checks the size against Constraints.
   void ConstrainSize(Integer& W, Integer& H) const;
   // Called when bounds changed (the windowed control after its window moved).
@@ -312,6 +318,7 @@ protected:
   TSize FAnchorClient;        // the parent's client size when those bounds were set
   bool FAnchoring = false;    // bounds being set by the anchors themselves
   TSizeConstraints FConstraints;
+  bool FAutoSize = false;
   bool FVisible = true;
   bool FEnabled = true;
   AnsiString FText;
@@ -446,6 +453,9 @@ protected:
   virtual void DestroyWnd();
   void CreateHandle();
   virtual void AlignControls(TControl* AControl, TRect& Rect);
+  // The client area grows or shrinks to end at the right and bottom edges of the visible
+  // children that are not aligned to the client area.
+  void AdjustSize() override;
   virtual void AdjustClientRect(TRect& Rect) {}
   virtual void PaintWindow(HDC DC);
   void PaintControls(HDC DC, TControl* First);

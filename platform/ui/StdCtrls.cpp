@@ -150,6 +150,7 @@ TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner)
   FControlStyle = FControlStyle + TControlStyle{csOpaque, csReplicatable};
   FWidth = 65;
   FHeight = 17;
+  FAutoSize = true;
 }
 
 void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation)
@@ -184,14 +185,6 @@ void TCustomLabel::SetLayout(TTextLayout Value)
     return;
   FLayout = Value;
   Invalidate();
-}
-
-void TCustomLabel::SetAutoSize(bool Value)
-{
-  if (Value == FAutoSize)
-    return;
-  FAutoSize = Value;
-  AdjustBounds();
 }
 
 void TCustomLabel::SetTransparent(bool Value)

@@ -75,8 +75,6 @@ public:
   void SetAlignment(TAlignment Value);
   TTextLayout Layout() const { return FLayout; }
   void SetLayout(TTextLayout Value);
-  bool AutoSize() const { return FAutoSize; }
-  void SetAutoSize(bool Value);
   bool Transparent() const { return !FControlStyle.Contains(csOpaque); }
   void SetTransparent(bool Value);
   bool WordWrap() const { return FWordWrap; }
@@ -90,13 +88,13 @@ protected:
   void Dispatch(TMessage& Message) override;
   // Fits the bounds to the caption (keeping the edge the alignment anchors).
   void AdjustBounds();
+  void AdjustSize() override { AdjustBounds(); }
   Cardinal DrawTextFlags() const;
 
 private:
   TWinControl* FFocusControl = nullptr;
   TAlignment FAlignment = taLeftJustify;
   TTextLayout FLayout = tlTop;
-  bool FAutoSize = true;
   bool FWordWrap = false;
   bool FShowAccelChar = true;
 };
