@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -319,6 +320,104 @@ TEST_F(GtkBackendTest, PointerInputReachesOurControls)
   TSim::Click(a, {40, 40}, 5);
   EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 2; }));
   EXPECT_EQ(t, (TTrace{"wheel(120)", "wheel(-120)"}));
+}
+
+// Motion, crossing and smooth-scroll events as GDK hands them to the window (put into
+// GDK's queue, so they take the same way as the display's).
+struct TPut {
+  static GdkDevice* Pointer() { return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())); }
+  static void Finish(GdkEvent* e, HWND form)
+  {
+    gdk_event_set_device(e, Pointer());
+    gdk_event_put(e);
+    gdk_event_free(e);
+    // GDK holds the last motion event back until the window's next frame flushes events;
+    // events from the display ask for that frame themselves.
+    gdk_frame_clock_request_phase(gdk_window_get_frame_clock(NativeOf(form)), GDK_FRAME_CLOCK_PHASE_FLUSH_EVENTS);
+  }
+  static TRect Top(HWND form) { return NativeRect(form); }
+  static void Motion(HWND form, TPoint screen, guint state = 0)
+  {
+    GdkEvent* e = gdk_event_new(GDK_MOTION_NOTIFY);
+    e->motion.window = GDK_WINDOW(g_object_ref(NativeOf(form)));
+    e->motion.time = GDK_CURRENT_TIME;
+    e->motion.x_root = screen.X;
+    e->motion.y_root = screen.Y;
+    e->motion.x = screen.X - Top(form).Left;
+    e->motion.y = screen.Y - Top(form).Top;
+    e->motion.state = state;
+    Finish(e, form);
+  }
+  static void Crossing(HWND form, GdkEventType type, TPoint screen)
+  {
+    GdkEvent* e = gdk_event_new(type);
+    e->crossing.window = GDK_WINDOW(g_object_ref(NativeOf(form)));
+    e->crossing.x_root = screen.X;
+    e->crossing.y_root = screen.Y;
+    e->crossing.x = screen.X - Top(form).Left;
+    e->crossing.y = screen.Y - Top(form).Top;
+    e->crossing.mode = GDK_CROSSING_NORMAL;
+    e->crossing.detail = GDK_NOTIFY_ANCESTOR;
+    Finish(e, form);
+  }
+  static void Scroll(HWND form, TPoint screen, gdouble dy)
+  {
+    GdkEvent* e = gdk_event_new(GDK_SCROLL);
+    e->scroll.window = GDK_WINDOW(g_object_ref(NativeOf(form)));
+    e->scroll.x_root = screen.X;
+    e->scroll.y_root = screen.Y;
+    e->scroll.x = screen.X - Top(form).Left;
+    e->scroll.y = screen.Y - Top(form).Top;
+    e->scroll.direction = GDK_SCROLL_SMOOTH;
+    e->scroll.delta_y = dy;
+    Finish(e, form);
+  }
+};
+
+TEST_F(GtkBackendTest, MotionCrossingAndSmoothScrollReachOurControls)
+{
+  TTrace t;
+  TForm* form = MakeForm("移动", Bounds(200, 150, 300, 200));
+  auto* a = Make<TTestControl>(form, Bounds(10, 10, 100, 60));
+  auto* b = Make<TTestControl>(form, Bounds(150, 10, 100, 60));
+  for (auto [c, n] : {std::pair<TControl*, std::string>{a, "a"}, {b, "b"}}) {
+    std::string name = n;
+    c->OnMouseEnter = [&t, name](TObject*) { t.push_back(name + ".enter"); };
+    c->OnMouseLeave = [&t, name](TObject*) { t.push_back(name + ".leave"); };
+    c->OnMouseMove = [&t, name](TObject*, TShiftState, Integer x, Integer y) {
+      t.push_back(name + ".move(" + std::to_string(x) + "," + std::to_string(y) + ")");
+    };
+  }
+  a->OnMouseWheel = [&t](TObject*, TShiftState, Integer delta, TPoint, bool& handled) {
+    t.push_back("wheel(" + std::to_string(delta) + ")");
+    handled = true;
+  };
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  HWND h = form->Handle();
+
+  TPut::Crossing(h, GDK_ENTER_NOTIFY, a->ClientToScreen({5, 5}));
+  TPut::Motion(h, a->ClientToScreen({6, 7}));
+  EXPECT_TRUE(WaitUntil([&t] { return std::find(t.begin(), t.end(), "a.move(6,7)") != t.end(); }));
+  TPut::Motion(h, b->ClientToScreen({1, 2}));
+  EXPECT_TRUE(WaitUntil([&t] { return std::find(t.begin(), t.end(), "b.enter") != t.end(); }));
+  EXPECT_NE(std::find(t.begin(), t.end(), "a.enter"), t.end());
+  EXPECT_LT(std::find(t.begin(), t.end(), "a.leave"), std::find(t.begin(), t.end(), "b.enter"));
+
+  // Leaving the window for a place outside our windows: the control hears it.
+  t.clear();
+  TPut::Crossing(h, GDK_LEAVE_NOTIFY, {900, 900});
+  EXPECT_TRUE(WaitUntil([&t] { return std::find(t.begin(), t.end(), "b.leave") != t.end(); }));
+
+  // Smooth scrolling adds up to whole notches.
+  a->SetFocus();
+  t.clear();
+  for (int i = 0; i < 4; ++i)
+    TPut::Scroll(h, a->ClientToScreen({5, 5}), 0.5);
+  TPut::Scroll(h, a->ClientToScreen({5, 5}), -1.0);
+  Settle(100);
+  TTrace wheel;
+  std::copy_if(t.begin(), t.end(), std::back_inserter(wheel), [](const std::string& s) { return s[0] == 'w'; });
+  EXPECT_EQ(wheel, (TTrace{"wheel(-120)", "wheel(-120)", "wheel(120)"}));
 }
 
 TEST_F(GtkBackendTest, KeysAndInputMethodTextReachTheFocusedControl)
