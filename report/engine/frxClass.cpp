@@ -14,6 +14,7 @@
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/engine/frxDMPClass.h"
+#include "report/engine/frxDrawText.h"
 #include "report/engine/frxDsgnIntf.h"
 #include "report/engine/frxRes.h"
 #include "report/engine/frxXML.h"
@@ -877,18 +878,21 @@ AnsiString TfrxView::Diff(TfrxComponent* Source)
 
 namespace {
 
-TfrxMemoTextRenderer* GMemoTextRenderer = nullptr;
+// Holds a text layout for the duration of one use.
+class TLayoutGuard {
+public:
+  explicit TLayoutGuard(TfrxDrawText* Layout) : FLayout(Layout) { FLayout->Acquire(); }
+  ~TLayoutGuard() { FLayout->Release(); }
+  TLayoutGuard(const TLayoutGuard&) = delete;
+  TLayoutGuard& operator=(const TLayoutGuard&) = delete;
+
+private:
+  TfrxDrawText* FLayout;
+};
+
+const TRect MeasureRect{0, 0, 10000, 10000};
 
 } // namespace
-
-TfrxMemoTextRenderer* SetMemoTextRenderer(TfrxMemoTextRenderer* Renderer)
-{
-  TfrxMemoTextRenderer* old = GMemoTextRenderer;
-  GMemoTextRenderer = Renderer;
-  return old;
-}
-
-TfrxMemoTextRenderer* MemoTextRenderer() { return GMemoTextRenderer; }
 
 TfrxCustomMemoView::TfrxCustomMemoView(TComponent* AOwner)
     : TfrxStretcheable(AOwner), FMemo(std::make_unique<TStringList>()),
@@ -1009,27 +1013,100 @@ void TfrxCustomMemoView::BeginDraw(TCanvas* Canvas, Extended ScaleX, Extended Sc
   FTextRect.Bottom = FY1 - gy + 1 - (typ.Contains(ftBottom) ? r(ScaleY * w / 2) : 0);
 }
 
+TfrxDrawText* TfrxCustomMemoView::Layout() const { return frxDrawText(); }
+
+void TfrxCustomMemoView::PrepareLayout(TfrxDrawText* Layout, TStrings* Lines, TCanvas* Canvas,
+                                       Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                                       Extended OffsetY, TLayoutArea Area)
+{
+  if (FHighlight->Active()) {
+    Layout->SelectFont(FHighlight->Font());
+    SetColor(FHighlight->Color());
+  } else {
+    Layout->SelectFont(Font());
+  }
+  Layout->SetOptions(FWordWrap, FAllowHTMLTags, FRotation, FWordBreak, FRTLReading);
+  Layout->SetSpacing(FLineSpacing, FCharSpacing, FParagraphGap);
+  if (FAutoWidth && !IsDesigning()) {
+    Layout->SetDimensions(MeasureRect, MeasureRect, 1, 1);
+    Layout->WrapText(Lines);
+    const Extended oldLeft = Left(), oldWidth = Width();
+    SetWidth(Layout->TextWidth() + HorizontalGaps());
+    if (FHAlign == haRight)
+      SetLeft(oldLeft + oldWidth - Width());
+    else if (FHAlign == haCenter)
+      SetLeft(oldLeft + (oldWidth - Width()) / 2);
+    if (Parent())
+      Parent()->AlignChildren();
+  }
+  if (Area == laMeasure) {
+    Layout->SetDimensions(MeasureRect, MeasureRect, 1, 1);
+  } else {
+    BeginDraw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+    const TRect device = FTextRect;
+    BeginDraw(Canvas, 1, 1, 0, 0);
+    const TRect report = FTextRect;
+    BeginDraw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+    Layout->SetDimensions(report, device, ScaleX, ScaleY);
+  }
+  Layout->WrapText(Lines);
+}
+
 void TfrxCustomMemoView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY,
                               Extended OffsetX, Extended OffsetY)
 {
+  TStringList shown;
+  shown.Assign(FMemo.get());
+  if (!IsDesigning()) {
+    AnsiString text = shown.Text();
+    const size_t at = UpperCase(text).find("[TOTALPAGES#]");
+    if (at != AnsiString::npos) {
+      text.replace(at, 13, IntToStr(FTotalPages));
+      shown.SetText(text);
+    }
+  } else if (HasDataBinding()) {
+    shown.SetText("[" + DataSet()->UserName() + ".\"" + DataField() + "\"]");
+  }
   const TColor oldColor = Color();
-  if (FHighlight->Active() && FHighlight->Color() != clNone)
-    SetColor(FHighlight->Color());
-  TfrxStretcheable::Draw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
-  if (GMemoTextRenderer)
-    GMemoTextRenderer->DrawText(this, Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+  TfrxDrawText* layout = Layout();
+  {
+    TLayoutGuard guard(layout);
+    PrepareLayout(layout, &shown, Canvas, ScaleX, ScaleY, OffsetX, OffsetY, laObject);
+    DrawBackground();
+    DrawFrame();
+    if (FUnderlines && FRotation == 0) {
+      const Extended step = layout->LineHeight() * ScaleY;
+      TPen* pen = Canvas->Pen();
+      pen->SetColor(Frame()->Color());
+      pen->SetStyle(psSolid);
+      for (Extended y = FY + step; step > 0 && y < FY1; y += step)
+        DrawThickLine(FX, static_cast<Integer>(Round(y)), FX1, static_cast<Integer>(Round(y)),
+                      FFrameWidth);
+    }
+    layout->DrawText(Canvas, FHAlign, FVAlign);
+  }
   // The highlight colour never stays on the object.
   SetColor(oldColor);
 }
 
 Extended TfrxCustomMemoView::CalcHeight()
 {
-  return GMemoTextRenderer ? GMemoTextRenderer->CalcHeight(this) : Height();
+  TfrxDrawText* layout = Layout();
+  TLayoutGuard guard(layout);
+  const TColor oldColor = Color();
+  PrepareLayout(layout, FMemo.get(), nullptr, 1, 1, 0, 0, FAutoWidth ? laMeasure : laObject);
+  SetColor(oldColor);
+  return static_cast<Extended>(Round(layout->TextHeight() + VerticalGaps()));
 }
 
 Extended TfrxCustomMemoView::CalcWidth()
 {
-  return GMemoTextRenderer ? GMemoTextRenderer->CalcWidth(this) : Width();
+  TfrxDrawText* layout = Layout();
+  TLayoutGuard guard(layout);
+  const TColor oldColor = Color();
+  PrepareLayout(layout, FMemo.get(), nullptr, 1, 1, 0, 0, laMeasure);
+  SetColor(oldColor);
+  return static_cast<Extended>(Round(layout->TextWidth() + HorizontalGaps()));
 }
 
 void TfrxCustomMemoView::BeginSplit() { FPartMemo = Text(); }
@@ -1037,11 +1114,32 @@ void TfrxCustomMemoView::BeginSplit() { FPartMemo = Text(); }
 Extended TfrxCustomMemoView::FitPart()
 {
   SetText(FPartMemo);
-  if (!GMemoTextRenderer) {
-    FPartMemo.clear();
-    return 0;
-  }
-  return GMemoTextRenderer->FitPart(this, FPartMemo);
+  TfrxDrawText* layout = Layout();
+  TLayoutGuard guard(layout);
+  const TColor oldColor = Color();
+  PrepareLayout(layout, FMemo.get(), nullptr, 1, 1, 0, 0, laObject);
+  SetColor(oldColor);
+  if (layout->FittingLineCount() == 0)
+    return Height();
+  const Extended unused = layout->UnusedHeight();
+  FPartMemo = layout->SplitAtHeight();
+  SetText(layout->GetText());
+  return unused;
+}
+
+AnsiString TfrxCustomMemoView::MemoLayoutText(bool Wrapped)
+{
+  TfrxDrawText* layout = Layout();
+  TLayoutGuard guard(layout);
+  const TColor oldColor = Color();
+  PrepareLayout(layout, FMemo.get(), nullptr, 1, 1, 0, 0, laObject);
+  SetColor(oldColor);
+  if (!Wrapped)
+    return FAllowHTMLTags ? layout->StripTags(Text()) : Text();
+  AnsiString result;
+  for (Integer i = 0; i < layout->LineCount(); ++i)
+    result += layout->Lines(i) + "\r\n";
+  return result;
 }
 
 void TfrxCustomMemoView::SaveState()

@@ -299,6 +299,7 @@ private:
 };
 
 class TfrxDataSet;
+class TfrxDrawText;
 
 // ---- Visual objects ----
 
@@ -406,26 +407,6 @@ private:
   TfrxStretchMode FStretchMode = smDontStretch;
 };
 
-class TfrxCustomMemoView;
-
-// Lays out, measures and draws the text of text objects. The text layout unit installs
-// one (SetMemoTextRenderer); without it a text object draws its background and frame
-// only and measures as its own size.
-class TfrxMemoTextRenderer {
-public:
-  virtual ~TfrxMemoTextRenderer() = default;
-  // Draws the text inside Memo's text rectangle (after background and frame).
-  virtual void DrawText(TfrxCustomMemoView* Memo, TCanvas* Canvas, Extended ScaleX,
-                        Extended ScaleY, Extended OffsetX, Extended OffsetY) = 0;
-  virtual Extended CalcHeight(TfrxCustomMemoView* Memo) = 0;
-  virtual Extended CalcWidth(TfrxCustomMemoView* Memo) = 0;
-  // Fills Memo with the lines that fit, keeps the rest in Remaining; the height left.
-  virtual Extended FitPart(TfrxCustomMemoView* Memo, AnsiString& Remaining) = 0;
-};
-// Installs the renderer (not owned; null removes it) and gives the one before.
-TfrxMemoTextRenderer* SetMemoTextRenderer(TfrxMemoTextRenderer* Renderer);
-TfrxMemoTextRenderer* MemoTextRenderer();
-
 // The text object: fixed text, field values or bracketed expressions, formatted,
 // highlighted, wrapped, rotated, grown and split.
 class TfrxCustomMemoView : public TfrxStretcheable {
@@ -511,9 +492,12 @@ public:
 
   void BeginDraw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
                  Extended OffsetY) override;
-  // Background and frame, then the text through the installed text renderer.
+  // Background, frame, underlines and the text laid out by the text layout (frxDrawText.h).
   void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
             Extended OffsetY) override;
+  // Lays the object out off-screen at scale 1: the wrapped lines (each ended by CR LF), or
+  // the text with its markup tags removed.
+  AnsiString MemoLayoutText(bool Wrapped);
   Extended CalcHeight() override;
   virtual Extended CalcWidth();
   void BeginSplit() override;
@@ -530,6 +514,14 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+  // The layout the object uses: the program-wide one (reports get their own later).
+  TfrxDrawText* Layout() const;
+  // Font, options, spacing, AutoWidth, rectangles and the wrapped Lines. MeasureArea lays
+  // the text out in a 10000 x 10000 area at scale 1 instead of the object's rectangle.
+  enum TLayoutArea { laObject, laMeasure };
+  void PrepareLayout(TfrxDrawText* Layout, TStrings* Lines, TCanvas* Canvas, Extended ScaleX,
+                     Extended ScaleY, Extended OffsetX, Extended OffsetY, TLayoutArea Area);
+
   std::unique_ptr<TStringList> FMemo;
   bool FAllowExpressions = true;
   bool FAllowHTMLTags = false;
