@@ -916,7 +916,10 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
     if (watch.Destroyed())
       break;
   }
-  return true;
+  // Every control of the form hears of the new focus (buttons redraw their default look).
+  if (FFocusedControl == Control)
+    Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+  return !self.Destroyed();
 }
 
 void TCustomForm::FocusControl(TWinControl* Control)

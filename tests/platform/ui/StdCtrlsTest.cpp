@@ -398,3 +398,60 @@ TEST(AccelChars, MarkedCharacterOnly)
     EXPECT_EQ(IsAccel(static_cast<Word>(c.Key), c.Text), c.Expected);
   }
 }
+
+TEST_F(EditControl, LongTextScrollsToKeepTheCaretVisible)
+{
+  TEditForm f;
+  f.Edit->SetWidth(60);
+  Headless().Type("0123456789012345678901234567890123456789");
+  HWND h = f.Edit->Handle();
+  TRect client;
+  GetClientRect(h, client);
+  TPoint caret;
+  ASSERT_TRUE(GetCaretPos(caret));
+  EXPECT_GT(caret.X, 0);
+  EXPECT_LT(caret.X, client.Right) << "the text scrolled left under the caret";
+  EXPECT_EQ(SendMessage(h, EM_CHARFROMPOS, 0, MAKELPARAM(caret.X, 5)), 40);
+  Headless().Key(VK_HOME);
+  ASSERT_TRUE(GetCaretPos(caret));
+  EXPECT_EQ(caret.X, 1) << "back at the start, nothing scrolled";
+}
+
+TEST_F(EditControl, AutoSelectOnKeyboardEntryOnly)
+{
+  TForm* form = MakeForm("选择");
+  TEdit* a = Make<TEdit>(form, Bounds(10, 10, 150, 21));
+  TEdit* b = Make<TEdit>(form, Bounds(10, 40, 150, 21));
+  b->SetText("北京市");
+  form->Show();
+  a->SetFocus();
+  Headless().ProcessMessages();
+  Headless().Key(VK_TAB);
+  ASSERT_TRUE(b->Focused());
+  EXPECT_EQ(b->SelText(), "北京市") << "entered with Tab: all selected";
+  a->SetFocus();
+  Headless().ProcessMessages();
+  Headless().Click(b->ClientToScreen({2, 5}));
+  EXPECT_EQ(b->SelLength(), 0) << "entered with a click: the caret goes where clicked";
+  EXPECT_EQ(b->SelStart(), 0);
+}
+
+TEST_F(ButtonControl, DefaultButtonIsFramedUntilAnotherButtonHasTheFocus)
+{
+  TForm* form = MakeForm("外观");
+  TEdit* edit = Make<TEdit>(form, Bounds(10, 10, 100, 21));
+  TButton* ok = Make<TButton>(form, Bounds(10, 50, 75, 25));
+  ok->SetDefault(true);
+  TButton* other = Make<TButton>(form, Bounds(100, 50, 75, 25));
+  form->Show();
+  edit->SetFocus();
+  Headless().ProcessMessages();
+  TPoint okEdge = ok->ClientToScreen({0, 12});
+  TPoint otherEdge = other->ClientToScreen({0, 12});
+  EXPECT_EQ(Headless().ScreenPixel(okEdge), ColorToRGB(clWindowFrame));
+  EXPECT_NE(Headless().ScreenPixel(otherEdge), ColorToRGB(clWindowFrame));
+  other->SetFocus();
+  Headless().ProcessMessages();
+  EXPECT_NE(Headless().ScreenPixel(okEdge), ColorToRGB(clWindowFrame)) << "Enter now presses the focused button";
+  EXPECT_EQ(Headless().ScreenPixel(otherEdge), ColorToRGB(clWindowFrame));
+}
