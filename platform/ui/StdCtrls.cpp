@@ -951,6 +951,33 @@ void TCustomEdit::Dispatch(TMessage& Message)
   case EM_CANUNDO: Message.Result = FCanUndo; return;
   case EM_EMPTYUNDOBUFFER: FCanUndo = false; return;
   case EM_GETLINECOUNT: Message.Result = 1; return;
+  case EM_GETLINE: {
+    // The buffer's first word holds its size; the line is copied without a terminator.
+    auto* buffer = reinterpret_cast<char*>(Message.LParam);
+    if (!buffer || Message.WParam != 0) {
+      Message.Result = 0;
+      return;
+    }
+    Word size = *reinterpret_cast<Word*>(buffer);
+    std::size_t n = std::min<std::size_t>(size, FModel.Text().size());
+    std::copy_n(FModel.Text().data(), n, buffer);
+    Message.Result = static_cast<LRESULT>(n);
+    return;
+  }
+  case EM_SETMARGINS:
+    if (Message.WParam & EC_LEFTMARGIN)
+      FLeftMargin = LOWORD(Message.LParam);
+    if (Message.WParam & EC_RIGHTMARGIN)
+      FRightMargin = HIWORD(Message.LParam);
+    SelectionChanged();
+    return;
+  case EM_GETMARGINS: Message.Result = MAKELPARAM(FLeftMargin, FRightMargin); return;
+  case EM_GETRECT:
+    if (Message.LParam) {
+      TRect r = ClientRect();
+      *reinterpret_cast<TRect*>(Message.LParam) = Rect(1 + FLeftMargin, 1, r.Right - 1 - FRightMargin, r.Bottom - 1);
+    }
+    return;
   case EM_LINEINDEX: Message.Result = (Message.WParam == 0 || Message.WParam == WPARAM(-1)) ? 0 : -1; return;
   case EM_LINELENGTH: Message.Result = FModel.Length(); return;
   case EM_LINEFROMCHAR: Message.Result = 0; return;
@@ -1051,7 +1078,7 @@ TCanvas* TCustomEdit::MeasureCanvas()
 
 Integer TCustomEdit::LineHeight() { return MeasureCanvas()->TextHeight("Wg"); }
 
-Integer TCustomEdit::TextLeft() const { return 1 - FScrollX; }
+Integer TCustomEdit::TextLeft() const { return 1 + FLeftMargin - FScrollX; }
 
 Integer TCustomEdit::PosToX(Integer Pos)
 {
@@ -1078,7 +1105,7 @@ Integer TCustomEdit::XToPos(Integer X)
 // Keeps the caret inside the visible part, moves the system caret there and repaints.
 void TCustomEdit::SelectionChanged()
 {
-  Integer width = std::max(ClientWidth() - 2, 1);
+  Integer width = std::max(ClientWidth() - 2 - FLeftMargin - FRightMargin, 1);
   Integer caretX = MeasureCanvas()->TextWidth(DisplayText().substr(0, static_cast<std::size_t>(FModel.Caret())));
   if (caretX - FScrollX > width)
     FScrollX = caretX - width + width / 3;

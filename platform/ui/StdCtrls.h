@@ -262,6 +262,7 @@ private:
   AnsiString FUndoText;
   Integer FUndoAnchor = 0, FUndoCaret = 0;
   Integer FScrollX = 0;   // pixels of text scrolled off to the left
+  Integer FLeftMargin = 0, FRightMargin = 0; // EM_SETMARGINS, inside the 1-pixel inset
   bool FSelecting = false; // a mouse drag is selecting
   TCanvas* FCanvas = nullptr;
   HDC FMeasureDC = 0;

@@ -455,3 +455,26 @@ TEST_F(ButtonControl, DefaultButtonIsFramedUntilAnotherButtonHasTheFocus)
   EXPECT_NE(Headless().ScreenPixel(okEdge), ColorToRGB(clWindowFrame)) << "Enter now presses the focused button";
   EXPECT_EQ(Headless().ScreenPixel(otherEdge), ColorToRGB(clWindowFrame));
 }
+
+TEST_F(EditControl, LineAndMarginMessages)
+{
+  TEditForm f;
+  HWND h = f.Edit->Handle();
+  f.Edit->SetText("运单号123");
+  char buffer[16] = {};
+  *reinterpret_cast<Word*>(buffer) = 4;
+  EXPECT_EQ(SendMessage(h, EM_GETLINE, 0, reinterpret_cast<LPARAM>(buffer)), 4);
+  EXPECT_EQ(AnsiString(buffer, 4), "运单");
+  EXPECT_EQ(SendMessage(h, EM_GETLINECOUNT, 0, 0), 1);
+  EXPECT_EQ(SendMessage(h, EM_LINELENGTH, 0, 0), 9);
+
+  Integer before = LOWORD(SendMessage(h, EM_POSFROMCHAR, 2, 0));
+  SendMessage(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(5, 3));
+  EXPECT_EQ(LOWORD(SendMessage(h, EM_POSFROMCHAR, 2, 0)), before + 5);
+  EXPECT_EQ(SendMessage(h, EM_GETMARGINS, 0, 0), MAKELPARAM(5, 3));
+  TRect r;
+  SendMessage(h, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(r.Left, 6);
+  EXPECT_EQ(r.Right, f.Edit->ClientWidth() - 4);
+  EXPECT_EQ(SendMessage(h, EM_POSFROMCHAR, 9, 0), -1) << "past the end";
+}
