@@ -568,6 +568,71 @@ TEST_F(GtkBackendTest, PopupsAreOverrideRedirectAndLeaveTheKeyboardWithTheirOwne
   DestroyWindow(popup);
 }
 
+// The colour the display shows at a screen point (whatever window is in front there).
+TColor ScreenColor(TPoint p)
+{
+  GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), p.X, p.Y, 1, 1);
+  if (!shot)
+    return -1;
+  const guchar* px = gdk_pixbuf_get_pixels(shot);
+  TColor c = px[0] | (px[1] << 8) | (px[2] << 16);
+  g_object_unref(shot);
+  return c;
+}
+
+TEST_F(GtkBackendTest, TheDisplayStacksOurWindowsInOurOrder)
+{
+  TForm* a = MakeForm("甲", Bounds(100, 100, 300, 200));
+  a->SetColor(clRed);
+  TForm* b = MakeForm("乙", Bounds(250, 150, 300, 200));
+  b->SetColor(clBlue);
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(a));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(b));
+  TPoint overlap{320, 250};
+  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clBlue; })) << "the form shown last is in front";
+  a->SetFocus();
+  EXPECT_EQ(GetActiveWindow(), a->Handle());
+  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clRed; })) << "the activated form comes to the front";
+  b->SetFormStyle(fsStayOnTop);
+  a->SetFocus();
+  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clBlue; })) << "a stay-on-top form stays in front";
+}
+
+TEST_F(GtkBackendTest, DraggingTheCaptionMovesTheNativeWindowUnderAPointerGrab)
+{
+  TForm* form = MakeForm("拖动标题", Bounds(100, 100, 300, 200));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  HWND h = form->Handle();
+  static TPoint start;
+  start = {form->Left() + 100, form->Top() + 10}; // on the caption
+  static HWND target;
+  target = h;
+  static bool grabbedDuringLoop;
+  grabbedDuringLoop = false;
+  // The pointer moves and is released while our move loop waits for input.
+  g_timeout_add(100, +[](gpointer) -> gboolean {
+    GdkDisplay* d = gdk_display_get_default();
+    grabbedDuringLoop = gdk_display_device_is_grabbed(d, gdk_seat_get_pointer(gdk_display_get_default_seat(d)));
+    TPut::Motion(target, {start.X + 30, start.Y + 20}, GDK_BUTTON1_MASK);
+    return G_SOURCE_REMOVE;
+  }, nullptr);
+  g_timeout_add(250, +[](gpointer) -> gboolean {
+    TPut::Motion(target, {start.X + 60, start.Y + 40}, GDK_BUTTON1_MASK);
+    return G_SOURCE_REMOVE;
+  }, nullptr);
+  g_timeout_add(400, +[](gpointer) -> gboolean {
+    TRect r = NativeRect(target);
+    gdk_test_simulate_button(NativeOf(target), start.X + 60 - r.Left, start.Y + 40 - r.Top, 1, GDK_BUTTON1_MASK,
+                             GDK_BUTTON_RELEASE);
+    return G_SOURCE_REMOVE;
+  }, nullptr);
+  ASSERT_TRUE(gdk_test_simulate_button(NativeOf(h), 100, 10, 1, GdkModifierType(0), GDK_BUTTON_PRESS));
+  EXPECT_TRUE(WaitUntil([form] { return form->Left() == 160 && form->Top() == 140 && GetCapture() == 0; }))
+      << "form at " << form->Left() << "," << form->Top();
+  EXPECT_TRUE(grabbedDuringLoop);
+  EXPECT_TRUE(WaitUntil([h] { return NativeRect(h) == Rect(160, 140, 460, 340); }));
+}
+
 // ---- Clipboard, monitors ------------------------------------------------------------------------------------
 
 TEST_F(GtkBackendTest, ClipboardCarriesChineseTextBothWays)

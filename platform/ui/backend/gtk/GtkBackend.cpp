@@ -147,6 +147,17 @@ private:
   void Sync(TNative& n);
   void SyncGeometry(TNative& n);
   void SyncTitles();
+  void SyncStacking();
+
+public:
+  // Brings what has no notification of its own (captions, stacking) to the display.
+  void SyncIdle()
+  {
+    SyncTitles();
+    SyncStacking();
+  }
+
+private:
   void SyncModifiers(guint state, Word eventVk);
   void CommitText(const char* utf8);
   void CheckAppActive();
@@ -178,6 +189,7 @@ private:
   UTF8String FClipText;      // our clipboard text as the desktop reads it
   bool FClipOwned = false;   // the desktop's clipboard holds what we set
   guint FActiveCheck = 0;
+  std::vector<GdkWindow*> FStack; // shown native windows as last stacked, front first
 };
 
 TGtkBackend* gBackend = nullptr;
@@ -326,6 +338,24 @@ void TGtkBackend::SyncTitles()
       Sync(n);
 }
 
+// The display stacks our windows as the window manager does (the topmost band, owned
+// windows above their owners, the active window in front).
+void TGtkBackend::SyncStacking()
+{
+  std::vector<HWND> order;
+  EnumTopLevelWindows(order);
+  std::vector<GdkWindow*> shown;
+  for (HWND h : order)
+    if (TNative* n = Find(h); n && gtk_widget_get_visible(n->Window))
+      if (GdkWindow* gw = gtk_widget_get_window(n->Window))
+        shown.push_back(gw);
+  if (shown == FStack)
+    return;
+  FStack = shown;
+  for (auto it = shown.rbegin(); it != shown.rend(); ++it)
+    gdk_window_raise(*it);
+}
+
 void TGtkBackend::WindowShown(HWND hwnd)
 {
   TNative& n = Ensure(hwnd);
@@ -358,6 +388,7 @@ void TGtkBackend::WindowDestroyed(HWND hwnd)
     FImClient = 0;
   }
   GtkWidget* window = n->Window;
+  FStack.clear();
   FNatives.erase(hwnd);
   gtk_widget_destroy(window);
 }
@@ -423,7 +454,7 @@ void TGtkBackend::CaretChanged(HWND owner, const TRect& screenRect, bool visible
 // is due. Events already waiting are handled without blocking.
 void TGtkBackend::WaitForInput(Integer timeoutMs, const char*)
 {
-  SyncTitles();
+  SyncIdle();
   GMainContext* context = g_main_context_default();
   if (g_main_context_pending(context) || timeoutMs == 0) {
     for (int i = 0; i < 1000 && g_main_context_iteration(context, FALSE); ++i) {
@@ -790,6 +821,8 @@ void GtkProcessEvents(Integer maxMs)
     while (g_get_monotonic_time() < end && ProcessQueuedMessage())
       any = true;
     RunIdleHook();
+    if (gBackend)
+      gBackend->SyncIdle();
     if (!any || g_get_monotonic_time() >= end)
       return;
   }
