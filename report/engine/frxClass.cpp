@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
@@ -539,6 +540,11 @@ TfrxReport::TfrxReport(TComponent* AOwner)
   FErrors->SetDuplicates(dupIgnore);
 }
 
+Variant TfrxReport::Calc(const AnsiString& Expr)
+{
+  throw Exception(ReportResources()->Lookup("clExprError") + ": " + Expr);
+}
+
 TfrxReport::~TfrxReport()
 {
   // The objects go while the report is still whole. Deleting the owned components last
@@ -563,6 +569,43 @@ void AddDiff(AnsiString& Result, const char* Name, const AnsiString& Value)
 AnsiString BoolText(bool Value) { return Value ? "1" : "0"; }
 
 bool FloatDiffers(Extended a, Extended b) { return std::fabs(a - b) > 0.0001L; }
+
+// Replaces every expression between Open and Close in Text by Evaluate(expression),
+// scanning on after each inserted value. Double-byte characters are stepped over whole;
+// an expression without its closing delimiter raises the expression error.
+AnsiString ExpandExpressions(AnsiString Text, const AnsiString& Open, const AnsiString& Close,
+                             const std::function<AnsiString(const AnsiString&)>& Evaluate)
+{
+  if (Open.empty() || Close.empty())
+    return Text;
+  size_t i = 0;
+  while (i < Text.size()) {
+    if (IsDBCSLeadByte(static_cast<unsigned char>(Text[i]))) {
+      i += 2;
+      continue;
+    }
+    if (Text.compare(i, Open.size(), Open) != 0) {
+      ++i;
+      continue;
+    }
+    Integer start = static_cast<Integer>(i) + 1, end = 0;
+    AnsiString expr;
+    ExtractBracketed(Text, Open, Close, expr, end, start);
+    const size_t closeAt = static_cast<size_t>(end) >= Close.size() ? end - Close.size() : 0;
+    if (end <= start || Text.compare(closeAt, Close.size(), Close) != 0)
+      throw Exception(ReportResources()->Lookup("clExprError") + ": " + Text.substr(i));
+    const AnsiString value = Evaluate(expr);
+    Text.replace(i, static_cast<size_t>(end) - i, value);
+    i += value.size();
+  }
+  return Text;
+}
+
+// A number, not a text, equal to 0 (what HideZeros leaves out).
+bool IsZeroValue(const Variant& Value)
+{
+  return !VarIsNull(Value) && !VarIsStr(Value) && VarIsNumeric(Value) && Value.AsDouble() == 0;
+}
 
 } // namespace
 
@@ -845,6 +888,18 @@ void TfrxView::RestoreState()
   FURL = FSavedURL;
 }
 
+void TfrxView::EvaluateData()
+{
+  TfrxReport* report = Report();
+  if (!report)
+    return;
+  auto calc = [report](const AnsiString& Expr) { return VarToStr(report->Calc(Expr)); };
+  if (FTagStr.find('[') != AnsiString::npos)
+    FTagStr = ExpandExpressions(FTagStr, "[", "]", calc);
+  if (FURL.find('[') != AnsiString::npos)
+    FURL = ExpandExpressions(FURL, "[", "]", calc);
+}
+
 AnsiString TfrxView::ViewDiff(TfrxView* Source)
 {
   AnsiString result;
@@ -969,6 +1024,85 @@ AnsiString TfrxCustomMemoView::FormatData(const Variant& Value, TfrxFormat* Form
   } catch (const Exception&) {
     // A value the format does not fit is printed as it is.
     return VarToStr(Value);
+  }
+}
+
+AnsiString TfrxCustomMemoView::CalcExpression(const AnsiString& Expr)
+{
+  AnsiString expr = Expr;
+  std::unique_ptr<TfrxFormat> format;
+  const size_t hash = expr.find(" #");
+  if (hash != AnsiString::npos) {
+    AnsiString code = expr.substr(hash + 2);
+    expr.resize(hash);
+    format = std::make_unique<TfrxFormat>();
+    const char kind = code.empty() ? ' ' : code[0];
+    if (kind == 'N' || kind == 'n') {
+      format->SetKind(fkNumeric);
+      for (char& c : code)
+        if (c == ',' || c == '-' || c == '.') {
+          format->SetDecimalSeparator(AnsiString(1, c));
+          c = '.';
+        }
+    } else if (kind == 'D' || kind == 'd' || kind == 'T' || kind == 't') {
+      format->SetKind(fkDateTime);
+    } else if (kind == 'B' || kind == 'b') {
+      format->SetKind(fkBoolean);
+    }
+    format->SetFormatStr(code.size() > 1 ? code.substr(1) : AnsiString());
+  }
+  if (SameText(expr, "TOTALPAGES#"))
+    FValue = Variant(AnsiString("[TotalPages#]"));
+  else if (TfrxReport* report = Report())
+    FValue = report->Calc(expr);
+  else
+    FValue = Null();
+  if (FHideZeros && IsZeroValue(FValue))
+    return AnsiString();
+  return FormatData(FValue, format.get());
+}
+
+void TfrxCustomMemoView::EvaluateData()
+{
+  TfrxStretcheable::EvaluateData();
+  TfrxReport* report = Report();
+  if (HasDataBinding()) {
+    TfrxDataSet* ds = DataSet();
+    if (ds->IsBlobField(DataField())) {
+      ds->AssignBlobTo(DataField(), FMemo.get());
+    } else {
+      FValue = ds->Value(DataField());
+      AnsiString text = FDisplayFormat->Kind() != fkText ? FormatData(FValue)
+                                                         : ds->DisplayText(DataField());
+      if (FHideZeros && IsZeroValue(FValue))
+        text.clear();
+      SetText(text);
+    }
+  } else if (FAllowExpressions) {
+    const size_t comma = FExpressionDelimiters.find(',');
+    const AnsiString open = FExpressionDelimiters.substr(0, comma);
+    const AnsiString close =
+        comma == AnsiString::npos ? AnsiString() : FExpressionDelimiters.substr(comma + 1);
+    const AnsiString text = Text();
+    if (!open.empty() && text.find(open) != AnsiString::npos)
+      SetText(ExpandExpressions(text, open, close,
+                                [this](const AnsiString& Expr) { return CalcExpression(Expr); }));
+  }
+  FHighlight->SetActive(false);
+  if (report && !FHighlight->Condition().empty())
+    FHighlight->SetActive(report->Calc(FHighlight->Condition()).AsBoolean());
+  if (FSuppressRepeated) {
+    const AnsiString text = Text();
+    if (!VarIsNull(FLastValue) && VarToStr(FLastValue) == text)
+      SetText(AnsiString());
+    else
+      FLastValue = Variant(text);
+  }
+  if (FFlowTo) {
+    BeginSplit();
+    FitPart();
+    FFlowTo->SetText(FPartMemo);
+    FFlowTo->SetAllowExpressions(false);
   }
 }
 

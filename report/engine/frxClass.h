@@ -351,6 +351,8 @@ public:
   virtual void DrawFrame();
   void SaveState() override;
   void RestoreState() override;
+  // Replaces the bracketed expressions in TagStr and URL by their values.
+  void EvaluateData() override;
   AnsiString Diff(TfrxComponent* Source) override;
 
   // The device rectangle of the last BeginDraw.
@@ -484,6 +486,13 @@ public:
   // The value as text by Format (null: DisplayFormat); a formatter failure gives the
   // value's plain text.
   AnsiString FormatData(const Variant& Value, TfrxFormat* Format = nullptr);
+  // The text of one expression: "expr #code" formats with its own code ("#n%2.2f",
+  // "#dyyyy-mm-dd", "#bYes,No"), "TotalPages#" stays for the drawing, anything else is
+  // evaluated by the report.
+  AnsiString CalcExpression(const AnsiString& Expr);
+  // Takes the field's value or evaluates the expressions of the text, then applies
+  // highlight, SuppressRepeated and FlowTo.
+  void EvaluateData() override;
   // The device text rectangle inside frame and gaps of the last BeginDraw.
   TRect TextRect() const { return FTextRect; }
   // The horizontal and vertical room frame, gaps and shadow take from the object.
@@ -1129,6 +1138,10 @@ public:
   ~TfrxReport() override;
 
   TStringList* Errors() const { return FErrors.get(); }
+  // Evaluates a report expression (the text between the brackets of "[...]"). The
+  // expression evaluator built on the script engine overrides it; here every expression
+  // raises the "clExprError" text.
+  virtual Variant Calc(const AnsiString& Expr);
   // The serializer reading the report right now (collections read through it); null
   // outside a load.
   TfrxXMLSerializer* XMLSerializer() const { return FXMLSerializer; }

@@ -3,7 +3,9 @@
 // datasets, and a waybill definition as the program's generator writes it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <map>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
@@ -758,4 +760,191 @@ TEST(frxObjects, WaybillDefinitionLoads)
   ASSERT_EQ(second->Memo()->Count(), 2);
   EXPECT_NE(second->Memo()->Strings(0).find('"'), AnsiString::npos);
   EXPECT_EQ(static_cast<TfrxMemoView*>(page->Objects()->Items(3))->Text(), "");
+}
+
+namespace {
+
+// A report whose expressions are looked up in a table; anything else is an error.
+class TfrxTableReport : public TfrxReport {
+public:
+  TfrxTableReport() : TfrxReport(nullptr) {}
+  Variant Calc(const AnsiString& Expr) override
+  {
+    auto it = Values.find(Expr);
+    if (it == Values.end())
+      throw Exception("unknown expression: " + Expr);
+    return it->second;
+  }
+  std::map<AnsiString, Variant> Values;
+};
+
+} // namespace
+
+TEST(frxObjects, TextExpressions)
+{
+  TfrxTableReport report;
+  report.Values = {{"1+2", Variant(3)},
+                   {"Price", Variant(3.14159)},
+                   {"Date", Variant(EncodeDate(2026, 12, 10))},
+                   {"Paid", Variant(true)},
+                   {"Zero", Variant(0)},
+                   {"ZeroText", Variant(AnsiString("0"))},
+                   {"Name + ']'", Variant(AnsiString("X]"))},
+                   {"乚", Variant(AnsiString("trail"))}};
+  auto* page = new TfrxReportPage(&report);
+  struct TCase {
+    const char* Name;
+    const char* Text;
+    const char* Delimiters;
+    bool Allow, HideZeros;
+    const char* Expected;
+  } cases[] = {
+      {"plain", "Total: [1+2]", "[,]", true, false, "Total: 3"},
+      {"not allowed", "Total: [1+2]", "[,]", false, false, "Total: [1+2]"},
+      {"own delimiters", "<%1+2%> [x]", "<%,%>", true, false, "3 [x]"},
+      {"numeric code", "[Price #n%2.2f]", "[,]", true, false, "3.14"},
+      {"numeric comma", "[Price #n%2,2f]", "[,]", true, false, "3,14"},
+      {"date code", "[Date #dyyyy-mm-dd]", "[,]", true, false, "2026-12-10"},
+      {"boolean code", "[Paid #bYes,No]", "[,]", true, false, "Yes"},
+      {"quoted close", "a[Name + ']']b", "[,]", true, false, "aX]b"},
+      {"double-byte trail", "[乚]乚", "[,]", true, false, "trail乚"},
+      {"two in a row", "[1+2][1+2]", "[,]", true, false, "33"},
+      {"total pages", "of [TotalPages#]", "[,]", true, false, "of [TotalPages#]"},
+      {"hidden zero", "[Zero]", "[,]", true, true, ""},
+      {"text zero", "[ZeroText]", "[,]", true, true, "0"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto* memo = new TfrxMemoView(page);
+    memo->SetText(c.Text);
+    memo->SetExpressionDelimiters(c.Delimiters);
+    memo->SetAllowExpressions(c.Allow);
+    memo->SetHideZeros(c.HideZeros);
+    memo->EvaluateData();
+    EXPECT_EQ(memo->Text(), AnsiString(c.Expected) + "\r\n");
+  }
+
+  auto* unclosed = new TfrxMemoView(page);
+  unclosed->SetText("[1+2");
+  EXPECT_THROW(unclosed->EvaluateData(), Exception);
+  auto* unknown = new TfrxMemoView(page);
+  unknown->SetText("[Nope]");
+  EXPECT_THROW(unknown->EvaluateData(), Exception);
+
+  // Tag and hyperlink are evaluated for printing and come back afterwards.
+  auto* view = new TfrxShapeView(page);
+  view->SetTagStr("ID [1+2]");
+  view->SetURL("http://x/[1+2]");
+  view->SaveState();
+  view->EvaluateData();
+  EXPECT_EQ(view->TagStr(), "ID 3");
+  EXPECT_EQ(view->URL(), "http://x/3");
+  view->RestoreState();
+  EXPECT_EQ(view->TagStr(), "ID [1+2]");
+  EXPECT_EQ(view->URL(), "http://x/[1+2]");
+
+  auto* memo = new TfrxMemoView(page);
+  memo->SetText("[1+2]");
+  memo->SaveState();
+  memo->EvaluateData();
+  memo->RestoreState();
+  EXPECT_EQ(memo->Text(), "[1+2]\r\n");
+}
+
+TEST(frxObjects, TextFromDataHighlightAndRepeats)
+{
+  TfrxTableReport report;
+  auto* page = new TfrxReportPage(&report);
+  auto* ds = new TfrxUserDataSet(&report);
+  ds->SetUserName("Orders");
+  Variant amount = Variant(0);
+  ds->OnGetValue = [&amount](const Variant& name, Variant& value) {
+    value = VarToStr(name) == "Code" ? Variant(AnsiString("0")) : amount;
+  };
+  auto* memo = new TfrxMemoView(page);
+  memo->SetDataSet(ds);
+  memo->SetDataField("Amount");
+  memo->SetHideZeros(true);
+  memo->EvaluateData();
+  EXPECT_EQ(memo->Text(), "");
+  memo->SetDataField("Code");
+  memo->EvaluateData();
+  EXPECT_EQ(memo->Text(), "0\r\n");
+
+  memo->SetDataField("Amount");
+  memo->DisplayFormat()->SetKind(fkBoolean);
+  memo->DisplayFormat()->SetFormatStr("Y,N");
+  amount = Variant(true);
+  memo->EvaluateData();
+  EXPECT_EQ(memo->Text(), "Y\r\n");
+
+  // The highlight is on only for the instances whose condition holds.
+  auto* price = new TfrxMemoView(page);
+  price->Highlight()->SetCondition("Value > 100");
+  price->SetText("x");
+  for (bool over : {true, false, true}) {
+    report.Values["Value > 100"] = Variant(over);
+    price->EvaluateData();
+    EXPECT_EQ(price->Highlight()->Active(), over);
+  }
+
+  // Equal consecutive values print once.
+  auto* repeated = new TfrxMemoView(page);
+  repeated->SetSuppressRepeated(true);
+  std::vector<AnsiString> printed;
+  for (const char* value : {"A", "A", "A", "B", "A"}) {
+    repeated->SetText(value);
+    repeated->EvaluateData();
+    printed.push_back(repeated->Text());
+  }
+  EXPECT_EQ(printed, (std::vector<AnsiString>{"A\r\n", "", "", "B\r\n", "A\r\n"}));
+}
+
+TEST(frxObjects, TextLayoutMeasuresAndSplits)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  auto* memo = new TfrxMemoView(page);
+  memo->SetBounds(0, 0, 200, 20);
+  memo->SetText("one");
+  const Extended one = memo->CalcHeight();
+  memo->SetText("one\r\ntwo\r\nthree");
+  const Extended three = memo->CalcHeight();
+  EXPECT_GT(one, memo->GapY() * 2);
+  EXPECT_NEAR(static_cast<double>(three - memo->VerticalGaps()),
+              static_cast<double>(3 * (one - memo->VerticalGaps())), 2.0);
+
+  // A text that does not fit is split: what fits stays, the rest flows on unevaluated.
+  auto* next = new TfrxMemoView(page);
+  memo->SetFlowTo(next);
+  memo->SetAllowExpressions(false);
+  memo->SetText("1\r\n2\r\n3\r\n4\r\n5\r\n6");
+  memo->SetHeight(std::floor(one * 2.5));
+  memo->EvaluateData();
+  EXPECT_GE(memo->Memo()->Count(), 1);
+  EXPECT_LT(memo->Memo()->Count(), 6);
+  EXPECT_FALSE(next->AllowExpressions());
+  EXPECT_EQ(memo->Text() + next->Text(), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
+
+  // AutoWidth with right alignment keeps the right edge.
+  auto* right = new TfrxMemoView(page);
+  right->SetBounds(100, 0, 50, 20);
+  right->SetText("a much longer text than fifty pixels");
+  right->SetAutoWidth(true);
+  right->SetHAlign(haRight);
+  right->SetWordWrap(false);
+  TBitmap bitmap(400, 50);
+  right->Draw(bitmap.Canvas(), 1, 1, 0, 0);
+  EXPECT_GT(right->Width(), 50);
+  EXPECT_NEAR(static_cast<double>(right->Left() + right->Width()), 150, 1e-6);
+  EXPECT_NEAR(static_cast<double>(right->Width()), static_cast<double>(right->CalcWidth()), 1.0);
+
+  // Dot-matrix texts measure in whole lines.
+  auto* dmpPage = new TfrxDMPPage(&report);
+  auto* dmp = new TfrxDMPMemoView(dmpPage);
+  dmp->SetBounds(0, 0, 192, 17);
+  dmp->SetText("1\r\n2\r\n3");
+  const Extended h = dmp->CalcHeight();
+  EXPECT_GT(h, 0);
+  EXPECT_EQ(std::fmod(static_cast<double>(h), 17.0), 0.0);
 }
