@@ -481,6 +481,19 @@ TEST_F(GtkBackendTest, KeysAndInputMethodTextReachTheFocusedControl)
     TSim::Key(form, k);
   EXPECT_TRUE(WaitUntil([beeps] { return BeepCount() > beeps; }));
   EXPECT_EQ(*bytes, "");
+
+  // With the input method switched off the same keys are plain keys.
+  a->SetImeMode(imDisable);
+  bytes->clear();
+  TSim::KeyEvent(form, GDK_KEY_Control_L, 0, GDK_KEY_PRESS);
+  TSim::KeyEvent(form, GDK_KEY_Shift_L, GDK_CONTROL_MASK, GDK_KEY_PRESS);
+  TSim::Key(form, GDK_KEY_U, GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+  TSim::KeyEvent(form, GDK_KEY_Shift_L, GDK_CONTROL_MASK | GDK_SHIFT_MASK, GDK_KEY_RELEASE);
+  TSim::KeyEvent(form, GDK_KEY_Control_L, GDK_CONTROL_MASK, GDK_KEY_RELEASE);
+  for (guint k : {GDK_KEY_4, GDK_KEY_e, GDK_KEY_space})
+    TSim::Key(form, k);
+  EXPECT_TRUE(WaitUntil([bytes] { return bytes->find(' ') != std::string::npos; }));
+  EXPECT_EQ(*bytes, "\x15" "4e ") << "Ctrl+Shift+U as a control character, then the keys as typed";
 }
 
 TEST_F(GtkBackendTest, GetMessageWaitsOnTheDisplayAndOnOurTimers)

@@ -13,6 +13,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Codec.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/WindowsPrivate.h"
 
 namespace {
@@ -592,6 +593,18 @@ gboolean TGtkBackend::OnScroll(GtkWidget*, GdkEventScroll* event, gpointer)
   return TRUE;
 }
 
+// Password edits and controls that switch the input method off take keys directly.
+bool InputMethodOff()
+{
+  HWND focus = GetFocus();
+  if (!focus)
+    return false;
+  if (GetWindowLong(focus, GWL_STYLE) & ES_PASSWORD)
+    return true;
+  TWinControl* control = FindControl(focus);
+  return control && (control->ImeMode() == imDisable || control->ImeMode() == imClose);
+}
+
 // Keys go through the input method first. A plain key whose character the method passed
 // straight through takes the platform's path (key down, translated into WM_CHAR); keys the
 // method keeps while composing arrive as VK_PROCESSKEY, and text it commits as characters.
@@ -605,6 +618,13 @@ gboolean TGtkBackend::OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data
   Word vk = KeyvalToVk(event->keyval);
   self->SyncModifiers(event->state, vk);
   bool wasComposing = self->FComposing;
+  if (InputMethodOff()) {
+    if (wasComposing)
+      gtk_im_context_reset(self->FIm);
+    if (vk)
+      InputKey(vk, down);
+    return TRUE;
+  }
   self->FInKey = true;
   self->FKeyCommit.clear();
   bool filtered = gtk_im_context_filter_keypress(self->FIm, event);
