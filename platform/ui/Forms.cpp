@@ -10,82 +10,12 @@
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/StdCtrls.h"
 
 namespace {
 
 TApplication* gApplication = nullptr;
 TScreen* gScreen = nullptr;
-
-// The buttons of the message box: a caption, a modal result, and Enter/Esc as default
-// and cancel keys.
-class TMessageButton final : public TCustomControl {
-public:
-  TMessageButton(TComponent* AOwner, const AnsiString& ACaption, TModalResult AResult, bool ADefault, bool ACancel)
-      : TCustomControl(AOwner), FResult(AResult), FDefault(ADefault), FCancel(ACancel)
-  {
-    SetTabStop(true);
-    SetCaption(ACaption);
-    SetColor(clBtnFace);
-  }
-
-  void Click() override
-  {
-    if (TCustomForm* form = GetParentForm(this))
-      form->SetModalResult(FResult);
-    TCustomControl::Click();
-  }
-
-protected:
-  void Paint() override
-  {
-    TCanvas* c = Canvas();
-    TRect r = ClientRect();
-    c->Brush()->SetColor(clBtnFace);
-    c->FillRect(r);
-    TRect edge = r;
-    if (FDefault || Focused()) {
-      c->Brush()->SetColor(clWindowFrame);
-      c->FrameRect(edge);
-      InflateRect(edge, -1, -1);
-    }
-    DrawEdge(c, edge, EDGE_RAISED, BF_RECT);
-    c->Brush()->SetStyle(bsClear);
-    c->Font()->SetColor(clBtnText);
-    TRect text = r;
-    c->DrawText(Caption(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  }
-
-  void KeyDown(Word& Key, TShiftState Shift) override
-  {
-    TCustomControl::KeyDown(Key, Shift);
-    if (Key == VK_SPACE || Key == VK_RETURN) {
-      Key = 0;
-      Click();
-    }
-  }
-
-  void Dispatch(TMessage& Message) override
-  {
-    if (Message.Msg == CM_DIALOGKEY) {
-      Word key = static_cast<Word>(Message.WParam);
-      if ((key == VK_RETURN && (FDefault || Focused())) || (key == VK_ESCAPE && FCancel)) {
-        Message.Result = 1;
-        Click();
-      }
-      return;
-    }
-    if (Message.Msg == WM_GETDLGCODE) {
-      Message.Result = FDefault ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON;
-      return;
-    }
-    TCustomControl::Dispatch(Message);
-  }
-
-private:
-  TModalResult FResult;
-  bool FDefault;
-  bool FCancel;
-};
 
 // The message box: the text above a row of buttons, centred on the screen.
 class TMessageForm final : public TCustomForm {
@@ -116,8 +46,11 @@ public:
     Integer x = (clientWidth - rowWidth) / 2;
     for (std::size_t i = 0; i < buttons.size(); ++i) {
       bool isCancel = buttons[i].Result == mrCancel || (!hasCancel && buttons.size() == 1);
-      auto* b = new TMessageButton(this, buttons[i].Caption, buttons[i].Result, static_cast<Integer>(i) == defaultIndex,
-                                   isCancel);
+      auto* b = new TButton(this);
+      b->SetCaption(buttons[i].Caption);
+      b->SetModalResult(buttons[i].Result);
+      b->SetDefault(static_cast<Integer>(i) == defaultIndex);
+      b->SetCancel(isCancel);
       b->SetBounds(x, clientHeight - margin - buttonHeight, buttonWidth, buttonHeight);
       b->SetParent(this);
       if (static_cast<Integer>(i) == defaultIndex)
