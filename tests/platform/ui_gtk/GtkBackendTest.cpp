@@ -611,6 +611,30 @@ TEST_F(GtkBackendTest, TheDisplayStacksOurWindowsInOurOrder)
   EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clBlue; })) << "a stay-on-top form stays in front";
 }
 
+TEST_F(GtkBackendTest, OverlayItemsShowAboveOurWindows)
+{
+  TForm* form = MakeForm("叠加", Bounds(100, 100, 300, 200));
+  form->SetColor(clRed);
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  HOVERLAY copy = CreateOverlay(Bounds(150, 160, 50, 50), omCopy);
+  OverlayCanvas(copy)->Brush()->SetColor(clBlue);
+  OverlayCanvas(copy)->FillRect(Rect(0, 0, 50, 50));
+  OverlayChanged(copy);
+  HOVERLAY inverse = CreateOverlay(Bounds(220, 160, 40, 40), omXor);
+  OverlayCanvas(inverse)->Brush()->SetColor(clWhite);
+  OverlayCanvas(inverse)->FillRect(Rect(0, 0, 40, 40));
+  OverlayChanged(inverse);
+  EXPECT_TRUE(WaitUntil([] { return ScreenColor({170, 180}) == clBlue; }));
+  EXPECT_TRUE(WaitUntil([] { return ScreenColor({230, 180}) == clAqua; })) << "red inverted";
+  EXPECT_EQ(ScreenColor({290, 180}), clRed) << "beside the items";
+
+  MoveOverlay(copy, {300, 160});
+  EXPECT_TRUE(WaitUntil([] { return ScreenColor({170, 180}) == clRed && ScreenColor({320, 180}) == clBlue; }));
+  DestroyOverlay(copy);
+  DestroyOverlay(inverse);
+  EXPECT_TRUE(WaitUntil([] { return ScreenColor({230, 180}) == clRed && ScreenColor({320, 180}) == clRed; }));
+}
+
 TEST_F(GtkBackendTest, DraggingTheCaptionMovesTheNativeWindowUnderAPointerGrab)
 {
   TForm* form = MakeForm("拖动标题", Bounds(100, 100, 300, 200));

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Surface.h"
@@ -131,6 +132,7 @@ public:
   void WindowMoved(HWND hwnd) override;
   void WindowDestroyed(HWND hwnd) override;
   void SurfaceChanged(HWND hwnd, const TRect& area) override;
+  void OverlayChanged(const TRect& screenArea) override;
   void CaptureChanged(HWND hwnd) override;
   void CursorChanged(HCURSOR cursor) override;
   void CaretChanged(HWND owner, const TRect& screenRect, bool visible) override;
@@ -165,6 +167,7 @@ private:
   void FocusIm(GtkWidget* widget, HWND hwnd);
 
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  static gboolean OnDrawOverlay(GtkWidget* widget, cairo_t* cr, gpointer data);
   static gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer data);
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer data);
   static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer data);
@@ -191,6 +194,10 @@ private:
   bool FClipOwned = false;   // the desktop's clipboard holds what we set
   guint FActiveCheck = 0;
   std::vector<GdkWindow*> FStack; // shown native windows as last stacked, front first
+  // Overlay items: one input-transparent popup each, showing the composed screen there.
+  std::map<HOVERLAY, GtkWidget*> FOverlays;
+  std::unique_ptr<TImageSurface> FComposed;
+  bool FComposedStale = true;
 };
 
 TGtkBackend* gBackend = nullptr;
@@ -214,6 +221,8 @@ TGtkBackend::TGtkBackend()
 
 TGtkBackend::~TGtkBackend()
 {
+  for (auto& [o, widget] : FOverlays)
+    gtk_widget_destroy(widget);
   for (auto& [h, n] : FNatives)
     gtk_widget_destroy(n.Window);
   g_object_unref(FIm);
@@ -355,6 +364,8 @@ void TGtkBackend::SyncStacking()
   FStack = shown;
   for (auto it = shown.rbegin(); it != shown.rend(); ++it)
     gdk_window_raise(*it);
+  for (auto& [o, widget] : FOverlays)
+    gdk_window_raise(gtk_widget_get_window(widget));
 }
 
 void TGtkBackend::WindowShown(HWND hwnd)
@@ -396,12 +407,78 @@ void TGtkBackend::WindowDestroyed(HWND hwnd)
 
 void TGtkBackend::SurfaceChanged(HWND hwnd, const TRect& area)
 {
+  if (!FOverlays.empty()) {
+    FComposedStale = true;
+    for (auto& [o, widget] : FOverlays)
+      gtk_widget_queue_draw(widget);
+  }
   TNative* n = Find(hwnd);
   if (!n)
     return;
   // The caption may have been redrawn for a new text.
   Sync(*n);
   gtk_widget_queue_draw_area(n->Window, area.Left, area.Top, area.Width(), area.Height());
+}
+
+// Feedback drawn across windows (drag images, sizing frames): each overlay item is a small
+// popup above everything that lets the pointer through. It shows the screen as the window
+// manager composes it there, so XOR and transparent items look right over our windows.
+void TGtkBackend::OverlayChanged(const TRect&)
+{
+  FComposedStale = true;
+  std::map<HOVERLAY, GtkWidget*> keep;
+  for (const wm::TOverlayItem& item : wm::State().Overlays) {
+    GtkWidget* widget = nullptr;
+    auto it = FOverlays.find(item.Handle);
+    if (it != FOverlays.end()) {
+      widget = it->second;
+      FOverlays.erase(it);
+    } else {
+      widget = gtk_window_new(GTK_WINDOW_POPUP);
+      gtk_widget_set_app_paintable(widget, TRUE);
+      gtk_window_set_accept_focus(GTK_WINDOW(widget), FALSE);
+      g_signal_connect(widget, "draw", G_CALLBACK(OnDrawOverlay), this);
+      gtk_widget_realize(widget);
+      cairo_region_t* none = cairo_region_create();
+      gdk_window_input_shape_combine_region(gtk_widget_get_window(widget), none, 0, 0);
+      cairo_region_destroy(none);
+    }
+    keep[item.Handle] = widget;
+    gtk_window_move(GTK_WINDOW(widget), item.Rect.Left, item.Rect.Top);
+    gtk_window_resize(GTK_WINDOW(widget), std::max<Integer>(item.Rect.Width(), 1),
+                      std::max<Integer>(item.Rect.Height(), 1));
+    gtk_widget_show(widget);
+    gdk_window_raise(gtk_widget_get_window(widget));
+    gtk_widget_queue_draw(widget);
+  }
+  for (auto& [o, widget] : FOverlays)
+    gtk_widget_destroy(widget);
+  FOverlays = std::move(keep);
+  if (FOverlays.empty())
+    FComposed.reset();
+}
+
+gboolean TGtkBackend::OnDrawOverlay(GtkWidget* widget, cairo_t* cr, gpointer data)
+{
+  auto* self = static_cast<TGtkBackend*>(data);
+  if (!self->FComposed || self->FComposed->Width() != self->FScreen.cx ||
+      self->FComposed->Height() != self->FScreen.cy)
+    self->FComposed = std::make_unique<TImageSurface>(self->FScreen.cx, self->FScreen.cy, 0);
+  if (self->FComposedStale) {
+    ComposeScreen(*self->FComposed);
+    self->FComposedStale = false;
+  }
+  gint x = 0, y = 0;
+  gdk_window_get_origin(gtk_widget_get_window(widget), &x, &y);
+  TImageSurface& screen = *self->FComposed;
+  cairo_surface_t* image =
+      cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(screen.Bits()), CAIRO_FORMAT_RGB24,
+                                          screen.Width(), screen.Height(), screen.Width() * 4);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, image, -x, -y);
+  cairo_paint(cr);
+  cairo_surface_destroy(image);
+  return TRUE;
 }
 
 // Capture holds the pointer: every pointer event comes to us until it is released, also
