@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphics/Region.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/FileUtils.h"
@@ -633,6 +634,38 @@ TEST_F(GtkBackendTest, OverlayItemsShowAboveOurWindows)
   DestroyOverlay(copy);
   DestroyOverlay(inverse);
   EXPECT_TRUE(WaitUntil([] { return ScreenColor({230, 180}) == clRed && ScreenColor({320, 180}) == clRed; }));
+}
+
+TEST_F(GtkBackendTest, AWindowRegionShapesTheNativeWindow)
+{
+  TForm* form = MakeForm("形状", Bounds(100, 100, 300, 200));
+  form->SetColor(clRed);
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  EXPECT_TRUE(WaitUntil([] { return ScreenColor({350, 150}) == clRed; }));
+  // The top right quarter cut away.
+  TRegion shape = TRegion(Rect(0, 0, 150, 200)).Combine(TRegion(Rect(150, 100, 300, 200)), RGN_OR);
+  SetWindowRgn(form->Handle(), &shape, true);
+  EXPECT_TRUE(WaitUntil([] { return ScreenColor({350, 150}) != clRed; })) << "the cut part shows what lies below";
+  EXPECT_EQ(ScreenColor({350, 250}), clRed);
+  SetWindowRgn(form->Handle(), nullptr, true);
+  EXPECT_TRUE(WaitUntil([] { return ScreenColor({350, 150}) == clRed; }));
+}
+
+TEST_F(GtkBackendTest, TheKeyboardFollowsOurActivation)
+{
+  TForm* a = MakeForm("甲", Bounds(100, 100, 300, 200));
+  TForm* b = MakeForm("乙", Bounds(250, 150, 300, 200));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(a));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(b));
+  GtkWindow* na = GTK_WINDOW(GtkWindowOf(a->Handle()));
+  GtkWindow* nb = GTK_WINDOW(GtkWindowOf(b->Handle()));
+  EXPECT_TRUE(WaitUntil([nb] { return gtk_window_is_active(nb); }));
+  b->Hide();
+  EXPECT_EQ(GetActiveWindow(), a->Handle());
+  EXPECT_TRUE(WaitUntil([na] { return gtk_window_is_active(na); })) << "the display's focus came back to the form";
+  b->Show();
+  a->SetFocus();
+  EXPECT_TRUE(WaitUntil([na] { return gtk_window_is_active(na); }));
 }
 
 TEST_F(GtkBackendTest, DraggingTheCaptionMovesTheNativeWindowUnderAPointerGrab)

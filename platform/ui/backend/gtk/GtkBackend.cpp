@@ -119,6 +119,8 @@ struct TNative {
   gint64 RequestedAt = 0; // when (monotonic microseconds); 0 once the display confirmed it
   AnsiString Title;
   HWND TransientFor = 0;
+  bool Shaped = false;
+  TRegion Shape;       // the window region last given to the display (window coordinates)
 };
 
 class TGtkBackend final : public TWindowBackend {
@@ -151,6 +153,8 @@ private:
   void SyncGeometry(TNative& n);
   void SyncTitles();
   void SyncStacking();
+  void SyncActive();
+  void SyncShape(TNative& n);
 
 public:
   // Brings what has no notification of its own (captions, stacking) to the display.
@@ -158,6 +162,7 @@ public:
   {
     SyncTitles();
     SyncStacking();
+    SyncActive();
   }
 
 private:
@@ -198,6 +203,7 @@ private:
   std::map<HOVERLAY, GtkWidget*> FOverlays;
   std::unique_ptr<TImageSurface> FComposed;
   bool FComposedStale = true;
+  HWND FPresented = 0;
 };
 
 TGtkBackend* gBackend = nullptr;
@@ -303,6 +309,7 @@ TNative& TGtkBackend::Ensure(HWND hwnd)
   g_signal_connect(n.Window, "focus-in-event", G_CALLBACK(OnFocus), data);
   g_signal_connect(n.Window, "focus-out-event", G_CALLBACK(OnFocus), data);
   g_signal_connect(n.Window, "delete-event", G_CALLBACK(OnDelete), data);
+  gtk_widget_realize(n.Window);
   return n;
 }
 
@@ -333,12 +340,54 @@ void TGtkBackend::Sync(TNative& n)
     n.KeepAbove = above;
     gtk_window_set_keep_above(win, above);
   }
+  SyncShape(n);
   HWND owner = GetWindow(n.Handle, GW_OWNER);
   TNative* o = Find(owner);
   if (owner != n.TransientFor && o) {
     n.TransientFor = owner;
     gtk_window_set_transient_for(win, GTK_WINDOW(o->Window));
   }
+}
+
+// A window region cuts the native window to its shape, for drawing and for the pointer.
+void TGtkBackend::SyncShape(TNative& n)
+{
+  wm::TWnd* w = wm::FromHandle(n.Handle);
+  bool shaped = w && w->WindowRgn;
+  if (shaped == n.Shaped && (!shaped || *w->WindowRgn == n.Shape))
+    return;
+  GdkWindow* gw = gtk_widget_get_window(n.Window);
+  if (!gw)
+    return;
+  n.Shaped = shaped;
+  n.Shape = shaped ? *w->WindowRgn : TRegion();
+  if (!shaped) {
+    gdk_window_shape_combine_region(gw, nullptr, 0, 0);
+    gdk_window_input_shape_combine_region(gw, nullptr, 0, 0);
+    return;
+  }
+  cairo_region_t* region = cairo_region_create();
+  for (const TRegion::TBand& band : n.Shape.Bands())
+    for (const TRegion::TSpan& span : band.Spans) {
+      cairo_rectangle_int_t r{span.Left, band.Top, span.Right - span.Left, band.Bottom - band.Top};
+      cairo_region_union_rectangle(region, &r);
+    }
+  gdk_window_shape_combine_region(gw, region, 0, 0);
+  gdk_window_input_shape_combine_region(gw, region, 0, 0);
+  cairo_region_destroy(region);
+}
+
+// The keyboard goes to the window our window manager activated, while the program is the
+// one the user works with.
+void TGtkBackend::SyncActive()
+{
+  HWND active = GetActiveWindow();
+  if (active == FPresented || !GetForegroundWindow())
+    return;
+  FPresented = active;
+  TNative* n = Find(active);
+  if (n && !n->Popup && gtk_widget_get_visible(n->Window))
+    gtk_window_present(GTK_WINDOW(n->Window));
 }
 
 void TGtkBackend::SyncTitles()
@@ -376,6 +425,7 @@ void TGtkBackend::WindowShown(HWND hwnd)
   if (n.Popup)
     return;
   gtk_window_present(GTK_WINDOW(n.Window));
+  FPresented = hwnd;
 }
 
 void TGtkBackend::WindowHidden(HWND hwnd)
