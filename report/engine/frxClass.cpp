@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Filer.h"
@@ -1418,6 +1420,48 @@ void TfrxPictureView::PictureChangedHandler(TObject*)
 }
 
 void TfrxPictureView::LoadFromFile(const AnsiString& FileName) { FPicture->LoadFromFile(FileName); }
+
+void TfrxPictureView::EvaluateData()
+{
+  TfrxView::EvaluateData();
+  if (!HasDataBinding() || !DataSet()->IsBlobField(DataField()))
+    return;
+  TMemoryStream data;
+  DataSet()->AssignBlobTo(DataField(), &data);
+  const Int64 size = data.Size();
+  if (size == 0) {
+    FPicture->SetGraphic(nullptr);
+    return;
+  }
+  // Bytes at 0-based Offset, little-endian; 0 beyond the end.
+  auto bytes = static_cast<const unsigned char*>(data.Memory());
+  auto word = [&](Int64 offset) -> Cardinal {
+    return offset + 2 <= size ? bytes[offset] | (bytes[offset + 1] << 8) : 0;
+  };
+  auto dword = [&](Int64 offset) -> Cardinal {
+    return offset + 4 <= size ? word(offset) | (word(offset + 2) << 16) : 0;
+  };
+  // A stored 8-byte header: 1, 0x0100 and the length of what follows.
+  Int64 start = 0;
+  if (size >= 8 && word(0) == 1 && word(2) == 0x0100 && dword(4) == size - 8)
+    start = 8;
+  std::unique_ptr<TGraphic> graphic;
+  if (start + 2 <= size && bytes[start] == 'B' && bytes[start + 1] == 'M')
+    graphic = std::make_unique<TBitmap>();
+  else if (start + 2 <= size && bytes[start] == 0xFF && bytes[start + 1] == 0xD8)
+    graphic = std::make_unique<TJPEGImage>();
+  else if (dword(start) == 0x9AC6CDD7 ||
+           (start + 44 <= size && std::memcmp(bytes + start + 40, " EMF", 4) == 0))
+    graphic = std::make_unique<TMetafile>();
+  if (!graphic) {
+    // Icons have no graphic class here; they clear the picture like unknown bytes.
+    FPicture->SetGraphic(nullptr);
+    return;
+  }
+  data.SetPosition(start);
+  graphic->LoadFromStream(&data);
+  FPicture->SetGraphic(graphic.get());
+}
 
 void TfrxPictureView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
                            Extended OffsetY)

@@ -608,6 +608,9 @@ public:
   void SetStretched(bool Value) { FStretched = Value; }
   bool PictureChanged() const { return FPictureChanged; }
   void LoadFromFile(const AnsiString& FileName);
+  // With a data binding to a binary field, loads the picture from the field's bytes
+  // (bitmap, JPEG or metafile, recognised by their first bytes); unknown bytes clear it.
+  void EvaluateData() override;
 
   void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
             Extended OffsetY) override;

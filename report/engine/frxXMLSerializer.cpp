@@ -2,6 +2,7 @@
 #include "report/engine/frxXMLSerializer.h"
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Filer.h"
@@ -36,6 +37,35 @@ private:
   TfrxComponent* FComponent;
   bool FWas = false;
 };
+
+// Carries a picture's stored form as the defined binary property "Data" (the graphic's
+// class name, then its file image), so that pictures travel in PropData like any defined
+// data.
+class TPictureData : public TPersistent {
+public:
+  explicit TPictureData(TPicture* Picture) : FPicture(Picture) {}
+
+protected:
+  void DefineProperties(TFiler* Filer) override
+  {
+    Filer->DefineBinaryProperty(
+        "Data", [this](TStream* Stream) { FPicture->ReadData(Stream); },
+        [this](TStream* Stream) { FPicture->WriteData(Stream); }, !FPicture->Empty());
+  }
+
+private:
+  TPicture* FPicture;
+};
+
+// The object whose defined properties stand for Obj's.
+TPersistent* DefinedPropertiesOf(TPersistent* Obj, std::unique_ptr<TPictureData>& Adaptor)
+{
+  auto* picture = dynamic_cast<TPicture*>(Obj);
+  if (!picture)
+    return Obj;
+  Adaptor = std::make_unique<TPictureData>(picture);
+  return Adaptor.get();
+}
 
 AnsiString Attribute(const AnsiString& Prefix, const AnsiString& Name, const AnsiString& Value)
 {
@@ -144,7 +174,8 @@ AnsiString TfrxXMLSerializer::ObjToXML(TPersistent* Obj, const AnsiString& Prefi
   TMemoryStream data;
   {
     TWriter writer(&data);
-    writer.WriteDefinedProperties(Obj);
+    std::unique_ptr<TPictureData> adaptor;
+    writer.WriteDefinedProperties(DefinedPropertiesOf(Obj, adaptor));
   }
   if (data.Size() > 0)
     result += Attribute(Prefix, "PropData", StreamToHex(&data));
@@ -292,9 +323,11 @@ void TfrxXMLSerializer::ApplyPropData(const AnsiString& Value, TPersistent* Obj)
   HexToStream(Value, FPropDataStream.get());
   FPropDataStream->SetPosition(0);
   TReader reader(FPropDataStream.get());
+  std::unique_ptr<TPictureData> adaptor;
+  TPersistent* target = DefinedPropertiesOf(Obj, adaptor);
   try {
     while (!reader.EndOfData())
-      reader.ReadProperty(Obj);
+      reader.ReadProperty(target);
   } catch (const Exception&) {
     // Defined data that cannot be read is dropped from the first failing property on.
   }

@@ -948,3 +948,154 @@ TEST(frxObjects, TextLayoutMeasuresAndSplits)
   EXPECT_GT(h, 0);
   EXPECT_EQ(std::fmod(static_cast<double>(h), 17.0), 0.0);
 }
+
+namespace {
+
+// A dataset whose one field is a binary field holding Bytes.
+class TfrxBlobDataSet : public TfrxUserDataSet {
+public:
+  explicit TfrxBlobDataSet(TComponent* AOwner) : TfrxUserDataSet(AOwner) {}
+  bool IsBlobField(const AnsiString&) override { return true; }
+  void AssignBlobTo(const AnsiString&, TObject* Target) override
+  {
+    auto* stream = dynamic_cast<TMemoryStream*>(Target);
+    ASSERT_NE(stream, nullptr);
+    stream->WriteBuffer(Bytes.data(), static_cast<Integer>(Bytes.size()));
+    stream->SetPosition(0);
+  }
+  AnsiString Bytes;
+};
+
+AnsiString GraphicBytes(TGraphic* Graphic)
+{
+  TMemoryStream stream;
+  Graphic->SaveToStream(&stream);
+  return AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+// The stored 8-byte prefix: 1, 0x0100 and the length of the graphic.
+AnsiString WithHeader(const AnsiString& Bytes)
+{
+  const uint32_t n = static_cast<uint32_t>(Bytes.size());
+  AnsiString header("\x01\x00\x00\x01", 4);
+  for (int i = 0; i < 4; ++i)
+    header += static_cast<char>((n >> (8 * i)) & 0xFF);
+  return header + Bytes;
+}
+
+} // namespace
+
+TEST(frxObjects, PictureFromData)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  auto* ds = new TfrxBlobDataSet(&report);
+  ds->SetUserName("Photos");
+  auto* picture = new TfrxPictureView(page);
+  picture->SetDataSet(ds);
+  picture->SetDataField("Photo");
+
+  TBitmap source(6, 3);
+  source.Canvas()->Brush()->SetColor(clRed);
+  source.Canvas()->FillRect(Rect(0, 0, 6, 3));
+  TJPEGImage jpeg;
+  jpeg.Assign(&source);
+
+  struct TCase {
+    const char* Name;
+    AnsiString Bytes;
+    bool Jpeg, Bitmap;
+  } cases[] = {
+      {"bitmap", GraphicBytes(&source), false, true},
+      {"JPEG behind the header", WithHeader(GraphicBytes(&jpeg)), true, false},
+      {"unknown bytes", AnsiString("\x00\x05junk junk junk", 16), false, false},
+      {"empty field", AnsiString(), false, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    picture->SetPicture(nullptr);
+    TBitmap filler(2, 2);
+    picture->Picture()->SetGraphic(&filler); // something to be replaced or cleared
+    ds->Bytes = c.Bytes;
+    picture->EvaluateData();
+    TGraphic* graphic = picture->Picture()->Graphic();
+    EXPECT_EQ(dynamic_cast<TJPEGImage*>(graphic) != nullptr, c.Jpeg);
+    EXPECT_EQ(graphic && dynamic_cast<TBitmap*>(graphic) && graphic->Width() == 6, c.Bitmap);
+    if (c.Jpeg || c.Bitmap) {
+      EXPECT_EQ(picture->Picture()->Width(), 6);
+      EXPECT_EQ(picture->Picture()->Height(), 3);
+    } else {
+      EXPECT_TRUE(picture->Picture()->Empty());
+    }
+  }
+  EXPECT_TRUE(picture->PictureChanged());
+
+  // Pictures travel in the file as PropData, the page background too.
+  picture->SetName("Photo1");
+  picture->Picture()->SetGraphic(&source);
+  page->SetName("Page1");
+  page->BackPicture()->SetGraphic(&jpeg);
+  const AnsiString text = SaveReport(&report);
+  EXPECT_TRUE(Has(text, " Picture.PropData=\"0444617461"));  // "Data"
+  EXPECT_TRUE(Has(text, "07544269746D6170"));                 // "TBitmap"
+  EXPECT_TRUE(Has(text, " BackPicture.PropData=\""));
+  auto loaded = LoadReport(text);
+  auto* copy = dynamic_cast<TfrxPictureView*>(loaded->FindObject("Photo1"));
+  ASSERT_NE(copy, nullptr);
+  ASSERT_NE(dynamic_cast<TBitmap*>(copy->Picture()->Graphic()), nullptr);
+  EXPECT_EQ(copy->Picture()->Bitmap()->Canvas()->Pixels(5, 2), clRed);
+  auto* loadedPage = dynamic_cast<TfrxReportPage*>(loaded->FindObject("Page1"));
+  ASSERT_NE(loadedPage, nullptr);
+  EXPECT_NE(dynamic_cast<TJPEGImage*>(loadedPage->BackPicture()->Graphic()), nullptr);
+  EXPECT_EQ(loadedPage->BackPicture()->Width(), 6);
+}
+
+TEST(frxObjects, PictureAndShapeDrawing)
+{
+  auto canvasOf = [](TBitmap& b) {
+    b.Canvas()->Brush()->SetColor(clWhite);
+    b.Canvas()->FillRect(Rect(0, 0, b.Width(), b.Height()));
+    return b.Canvas();
+  };
+  // A 200 x 100 picture in a 100 x 100 object keeps its aspect and is centred vertically.
+  TBitmap red(200, 100);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(Rect(0, 0, 200, 100));
+  TfrxPictureView picture(nullptr);
+  picture.SetBounds(0, 0, 100, 100);
+  picture.SetCenter(true);
+  picture.Picture()->SetGraphic(&red);
+  TBitmap target(120, 120);
+  picture.Draw(canvasOf(target), 1, 1, 0, 0);
+  EXPECT_EQ(target.Canvas()->Pixels(50, 20), clWhite);
+  EXPECT_EQ(target.Canvas()->Pixels(50, 30), clRed);
+  EXPECT_EQ(target.Canvas()->Pixels(50, 70), clRed);
+  EXPECT_EQ(target.Canvas()->Pixels(50, 80), clWhite);
+  EXPECT_EQ(target.Canvas()->Pixels(99, 50), clRed);
+
+  // The picture's data goes into the difference text once the picture changed.
+  TfrxPictureView plain(nullptr);
+  plain.SetBounds(0, 0, 100, 100);
+  EXPECT_EQ(plain.Diff(&picture), "");
+  const AnsiString diff = picture.Diff(&plain);
+  EXPECT_EQ(diff.rfind(" Picture.PropData=\"", 0), 0u) << diff.substr(0, 80).c_str();
+
+  // A shape without colour draws only its outline.
+  TfrxShapeView shape(nullptr);
+  shape.SetBounds(10, 10, 20, 20);
+  TBitmap shapeTarget(40, 40);
+  shape.Draw(canvasOf(shapeTarget), 1, 1, 0, 0);
+  EXPECT_EQ(shapeTarget.Canvas()->Pixels(10, 20), clBlack);
+  EXPECT_EQ(shapeTarget.Canvas()->Pixels(30, 20), clBlack);
+  EXPECT_EQ(shapeTarget.Canvas()->Pixels(20, 20), clWhite);
+  shape.SetColor(clLime);
+  shape.Draw(shapeTarget.Canvas(), 1, 1, 0, 0);
+  EXPECT_EQ(shapeTarget.Canvas()->Pixels(20, 20), clLime);
+
+  // A dialog component is 28 x 28 whenever it is drawn.
+  TfrxUserDataSet component(nullptr);
+  component.SetBounds(0, 0, 50, 60);
+  component.Draw(shapeTarget.Canvas(), 1, 1, 0, 0);
+  EXPECT_EQ(component.Width(), 28);
+  EXPECT_EQ(component.Height(), 28);
+}
