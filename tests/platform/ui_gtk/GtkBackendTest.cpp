@@ -703,6 +703,33 @@ TEST_F(GtkBackendTest, DraggingTheCaptionMovesTheNativeWindowUnderAPointerGrab)
   EXPECT_TRUE(WaitUntil([h] { return NativeRect(h) == Rect(160, 140, 460, 340); }));
 }
 
+// The display's cursor of a name (GDK keeps one object per name).
+GdkCursor* NamedCursor(const char* name)
+{
+  GdkCursor* c = gdk_cursor_new_from_name(gdk_display_get_default(), name);
+  if (c)
+    g_object_unref(c); // the display's cache keeps it
+  return c;
+}
+
+TEST_F(GtkBackendTest, OurCursorShowsOverOurWindows)
+{
+  TForm* form = MakeForm("光标", Bounds(100, 100, 200, 100));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  GdkWindow* gw = NativeOf(form->Handle());
+  SetCursor(-4); // the text beam
+  ASSERT_NE(gdk_window_get_cursor(gw), nullptr);
+  EXPECT_EQ(gdk_window_get_cursor(gw), NamedCursor("text"));
+  SetCursor(-2);
+  EXPECT_EQ(gdk_window_get_cursor(gw), NamedCursor("default"));
+  // A window shown later takes the cursor in force.
+  SetCursor(-11);
+  TForm* later = MakeForm("后来", Bounds(400, 100, 200, 100));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(later));
+  EXPECT_EQ(gdk_window_get_cursor(NativeOf(later->Handle())), NamedCursor("wait"));
+  EXPECT_NE(NamedCursor("wait"), NamedCursor("default"));
+}
+
 // ---- Clipboard, monitors ------------------------------------------------------------------------------------
 
 TEST_F(GtkBackendTest, ClipboardCarriesChineseTextBothWays)

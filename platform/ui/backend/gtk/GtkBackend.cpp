@@ -145,6 +145,14 @@ public:
 
   GtkWidget* WindowOf(HWND hwnd) const;
   void UpdateMonitors();
+  // Brings what has no notification of its own (captions, stacking, activation) to the
+  // display; runs whenever a loop runs out of messages.
+  void SyncIdle()
+  {
+    SyncTitles();
+    SyncStacking();
+    SyncActive();
+  }
 
 private:
   TNative* Find(HWND hwnd);
@@ -155,17 +163,7 @@ private:
   void SyncStacking();
   void SyncActive();
   void SyncShape(TNative& n);
-
-public:
-  // Brings what has no notification of its own (captions, stacking) to the display.
-  void SyncIdle()
-  {
-    SyncTitles();
-    SyncStacking();
-    SyncActive();
-  }
-
-private:
+  void ApplyCursor(TNative& n);
   void SyncModifiers(guint state, Word eventVk);
   void CommitText(const char* utf8);
   void CheckAppActive();
@@ -194,7 +192,7 @@ private:
   bool FInKey = false;       // a key event is being filtered by the input method
   std::string FKeyCommit;    // what the input method committed while filtering it
   bool FGrabbed = false;
-  HCURSOR FCursor = -2;
+  HCURSOR FCursor = -2;      // the cursor shown over our windows
   UTF8String FClipText;      // our clipboard text as the desktop reads it
   bool FClipOwned = false;   // the desktop's clipboard holds what we set
   guint FActiveCheck = 0;
@@ -310,6 +308,7 @@ TNative& TGtkBackend::Ensure(HWND hwnd)
   g_signal_connect(n.Window, "focus-out-event", G_CALLBACK(OnFocus), data);
   g_signal_connect(n.Window, "delete-event", G_CALLBACK(OnDelete), data);
   gtk_widget_realize(n.Window);
+  ApplyCursor(n);
   return n;
 }
 
@@ -552,13 +551,21 @@ void TGtkBackend::CaptureChanged(HWND hwnd)
 void TGtkBackend::CursorChanged(HCURSOR cursor)
 {
   FCursor = cursor;
+  for (auto& [h, n] : FNatives)
+    ApplyCursor(n);
+}
+
+// Standard cursors come from the desktop's cursor theme (the arrow where it lacks one).
+void TGtkBackend::ApplyCursor(TNative& n)
+{
+  GdkWindow* gw = gtk_widget_get_window(n.Window);
+  if (!gw)
+    return;
   GdkDisplay* display = gdk_display_get_default();
-  GdkCursor* c = gdk_cursor_new_from_name(display, CursorName(cursor));
+  GdkCursor* c = gdk_cursor_new_from_name(display, CursorName(FCursor));
   if (!c)
     c = gdk_cursor_new_from_name(display, "default");
-  for (auto& [h, n] : FNatives)
-    if (GdkWindow* gw = gtk_widget_get_window(n.Window))
-      gdk_window_set_cursor(gw, c);
+  gdk_window_set_cursor(gw, c);
   if (c)
     g_object_unref(c);
 }
