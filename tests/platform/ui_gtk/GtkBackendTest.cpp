@@ -730,6 +730,37 @@ TEST_F(GtkBackendTest, OurCursorShowsOverOurWindows)
   EXPECT_NE(NamedCursor("wait"), NamedCursor("default"));
 }
 
+TEST_F(GtkBackendTest, TheApplicationHearsWhenTheDisplayTakesAndGivesBackTheKeyboard)
+{
+  TTrace t;
+  Application()->OnActivate = [&t](TObject*) { t.push_back("activate"); };
+  Application()->OnDeactivate = [&t](TObject*) { t.push_back("deactivate"); };
+  TForm* form = MakeForm("激活", Bounds(100, 100, 200, 100));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  GtkWindow* native = GTK_WINDOW(GtkWindowOf(form->Handle()));
+  ASSERT_TRUE(WaitUntil([native] { return gtk_window_is_active(native); }));
+  t.clear();
+  auto focus = [&](bool in) {
+    GdkEvent* e = gdk_event_new(GDK_FOCUS_CHANGE);
+    e->focus_change.window = GDK_WINDOW(g_object_ref(NativeOf(form->Handle())));
+    e->focus_change.in = in;
+    e->focus_change.send_event = TRUE;
+    gdk_event_set_device(e, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gdk_event_put(e);
+    gdk_event_free(e);
+  };
+  focus(false); // another program took the keyboard
+  EXPECT_TRUE(WaitUntil([&t] { return !t.empty(); }));
+  EXPECT_EQ(t, TTrace{"deactivate"});
+  EXPECT_EQ(GetForegroundWindow(), 0u);
+  focus(true);
+  EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 2; }));
+  EXPECT_EQ(t, (TTrace{"deactivate", "activate"}));
+  EXPECT_EQ(GetActiveWindow(), form->Handle());
+  Application()->OnActivate = nullptr;
+  Application()->OnDeactivate = nullptr;
+}
+
 // ---- Clipboard, monitors ------------------------------------------------------------------------------------
 
 TEST_F(GtkBackendTest, ClipboardCarriesChineseTextBothWays)

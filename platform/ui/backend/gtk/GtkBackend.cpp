@@ -232,6 +232,18 @@ TGtkBackend::~TGtkBackend()
   g_object_unref(FIm);
 }
 
+// The desktop's double-click distance (how far apart two presses may be) applies to the
+// double clicks the window manager detects.
+void ApplyDoubleClickDistance()
+{
+  gint distance = 0;
+  g_object_get(gtk_settings_get_default(), "gtk-double-click-distance", &distance, nullptr);
+  if (distance <= 0)
+    return;
+  SetSystemMetrics(SM_CXDOUBLECLK, distance * 2);
+  SetSystemMetrics(SM_CYDOUBLECLK, distance * 2);
+}
+
 void TGtkBackend::UpdateMonitors()
 {
   GdkDisplay* display = gdk_display_get_default();
@@ -955,6 +967,7 @@ bool InstallGtkBackend()
       return false;
     gBackend = new TGtkBackend();
     gBackend->UpdateMonitors();
+    ApplyDoubleClickDistance();
   }
   SetWindowBackend(gBackend);
   return true;
