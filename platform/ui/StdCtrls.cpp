@@ -603,10 +603,7 @@ void TCustomEdit::SetTextInternal(const AnsiString& Value)
   FCanUndo = false;
   FPendingLead = -1;
   FScrollX = 0;
-  FModified = false;
-  SelectionChanged();
-  TextChanged();
-  FModified = false;
+  TextChanged(TChangeKind::ckSetText);
 }
 
 void TCustomEdit::SetSelStart(Integer Value)
@@ -646,9 +643,9 @@ void TCustomEdit::Change()
   OnChange(this);
 }
 
-void TCustomEdit::TextChanged()
+void TCustomEdit::TextChanged(TChangeKind Kind)
 {
-  FModified = true;
+  FModified = Kind == TChangeKind::ckEdit;
   SelectionChanged();
   // EN_CHANGE travels through the parent, which reflects it back as CN_COMMAND.
   if (FParent && FParent->HandleAllocated() && HandleAllocated())

@@ -238,7 +238,11 @@ private:
   void DeleteForward();
   void SaveUndo();
   AnsiString ApplyCharCase(const AnsiString& Value) const;
-  void TextChanged();     // modified, EN_CHANGE through the parent
+  // Whether a change came from editing (sets Modified) or from setting the whole text.
+  enum class TChangeKind { ckEdit, ckSetText };
+  // Modified set or cleared, caret shown, then EN_CHANGE through the parent (last: the
+  // handler may free the edit).
+  void TextChanged(TChangeKind Kind = TChangeKind::ckEdit);
   void SelectionChanged(); // caret placed and shown, window repainted
 
   // Display: the text as drawn (password bytes masked), positions in client pixels.

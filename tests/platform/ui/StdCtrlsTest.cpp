@@ -119,7 +119,15 @@ TEST_F(EditControl, TypedGbkTextReadsBack)
   EXPECT_EQ(f.Edit->Text(), "新文本");
   EXPECT_EQ(Sel(f.Edit), std::make_pair(0, 0));
   EXPECT_EQ(f.Changes, 1);
+  EXPECT_FALSE(f.Edit->Modified()) << "text set by code is not a user's change";
   EXPECT_EQ(SendMessage(f.Edit->Handle(), EM_CANUNDO, 0, 0), 0);
+
+  // A change handler may free the edit.
+  TEdit* edit = f.Edit;
+  TDestroyWatch watch(edit);
+  edit->OnChange = [edit](TObject*) { delete edit; };
+  Headless().Type("x");
+  EXPECT_TRUE(watch.Destroyed());
 }
 
 TEST_F(EditControl, CaretMovesOverDoubleByteCharacters)
