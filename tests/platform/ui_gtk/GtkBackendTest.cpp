@@ -18,6 +18,7 @@
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 #include "platform/ui/backend/gtk/GtkBackend.h"
 
 namespace {
@@ -544,6 +545,66 @@ TEST_F(GtkBackendTest, GetMessageWaitsOnTheDisplayAndOnOurTimers)
   if (!guardFired)
     g_source_remove(guard);
   PeekMessage(m, 0, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// The application's loop and a modal dialog's nested loop, both waiting on the GLib main
+// context, driven by clicks the display delivers.
+struct TDialogScript {
+  TForm* Main = nullptr;
+  TButton* Open = nullptr;
+  TForm* Dialog = nullptr;
+  TButton* Ok = nullptr;
+  TModalResult Result = mrNone;
+  bool GuardFired = false;
+};
+
+TEST_F(GtkBackendTest, TheApplicationLoopAndAModalDialogRunOnTheDisplaysEvents)
+{
+  static TDialogScript s;
+  s = TDialogScript();
+  Application()->CreateForm(s.Main);
+  s.Main->SetCaption("主窗体");
+  s.Main->SetBoundsRect(Bounds(100, 100, 300, 200));
+  s.Open = Make<TButton>(s.Main, Bounds(20, 20, 100, 30));
+  s.Open->SetCaption("打开");
+  s.Open->OnClick = [](TObject*) {
+    s.Dialog = MakeForm("对话框", Bounds(200, 200, 240, 140));
+    s.Ok = Make<TButton>(s.Dialog, Bounds(60, 50, 100, 30));
+    s.Ok->SetCaption("确定");
+    s.Ok->SetModalResult(mrOk);
+    s.Result = s.Dialog->ShowModal();
+    delete s.Dialog;
+    s.Dialog = nullptr;
+    s.Main->Close();
+  };
+  // The user: clicks the button once the main form is on the display, then OK once the
+  // dialog is there.
+  guint user = g_timeout_add(50, +[](gpointer) -> gboolean {
+    if (s.Dialog && s.Ok && NativeRect(s.Dialog->Handle()).Width() > 0 && IsWindowVisible(s.Ok->Handle())) {
+      TSim::Click(s.Ok, {10, 10});
+      s.Ok = nullptr;
+      return G_SOURCE_CONTINUE;
+    }
+    if (!s.Dialog && s.Open && s.Main->Showing() && NativeRect(s.Main->Handle()).Width() > 0) {
+      TSim::Click(s.Open, {10, 10});
+      s.Open = nullptr;
+    }
+    return G_SOURCE_CONTINUE;
+  }, nullptr);
+  guint guard = g_timeout_add(5000, +[](gpointer) -> gboolean {
+    s.GuardFired = true;
+    Application()->Terminate();
+    if (s.Dialog)
+      s.Dialog->SetModalResult(mrAbort);
+    return G_SOURCE_REMOVE;
+  }, nullptr);
+  Application()->Run();
+  g_source_remove(user);
+  if (!s.GuardFired)
+    g_source_remove(guard);
+  EXPECT_FALSE(s.GuardFired) << "the script did not finish";
+  EXPECT_EQ(s.Result, mrOk);
+  EXPECT_TRUE(Application()->Terminated());
 }
 
 // ---- Popups and capture --------------------------------------------------------------------------------------
