@@ -55,6 +55,9 @@ TfrxDMPMemoView::TfrxDMPMemoView(TComponent* AOwner) : TfrxCustomMemoView(AOwner
   SetLineSpacing(1);
   SetGapX(0);
   SetGapY(0);
+  // Created on a dot-matrix page, the object takes the page's styles.
+  if (ParentFont())
+    SetParentFont(true);
 }
 
 void TfrxDMPMemoView::SetFontStyle(TfrxDMPFontStyles Value)
@@ -131,6 +134,12 @@ AnsiString TfrxDMPMemoView::Diff(TfrxComponent* Source)
 AnsiString TfrxDMPMemoView::GetDescription() { return ReportResources()->Lookup("obDMPText"); }
 
 // ---- Line ----
+
+TfrxDMPLineView::TfrxDMPLineView(TComponent* AOwner) : TfrxCustomLineView(AOwner)
+{
+  if (ParentFont())
+    SetParentFont(true);
+}
 
 void TfrxDMPLineView::SetFontStyle(TfrxDMPFontStyles Value)
 {

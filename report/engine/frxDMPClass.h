@@ -40,7 +40,7 @@ private:
 
 class TfrxDMPLineView : public TfrxCustomLineView {
 public:
-  explicit TfrxDMPLineView(TComponent* AOwner) : TfrxCustomLineView(AOwner) {}
+  explicit TfrxDMPLineView(TComponent* AOwner);
 
   TfrxDMPFontStyles FontStyle() const { return FFontStyle; }
   void SetFontStyle(TfrxDMPFontStyles Value);

@@ -577,6 +577,17 @@ TEST(frxObjects, Pages)
   EXPECT_FALSE(target->IsSubreportPage());
 
   auto* band = new TfrxPageHeader(page);
+  band->SetLeft(5);
+  auto* side = new TfrxMasterData(page);
+  side->SetVertical(true);
+  side->SetTop(100);
+  page->SetTopMargin(20);
+  page->SetBottomMargin(20);
+  page->AlignChildren();
+  // Bands fill the printable width (height for vertical ones); the page keeps the paper size.
+  EXPECT_NEAR(static_cast<double>(band->Width()), 190 * 3.77953 - 5, 1e-6);
+  EXPECT_NEAR(static_cast<double>(side->Height()), 257 * 3.77953 - 100, 1e-6);
+  EXPECT_EQ(page->Width(), 794);
   EXPECT_EQ(page->FindBand(ClassInfoOf<TfrxPageHeader>()), band);
   EXPECT_EQ(page->FindBand(ClassInfoOf<TfrxPageFooter>()), nullptr);
   EXPECT_EQ(page->FindBand(ClassInfoOf<TfrxBand>()), band);
@@ -687,6 +698,11 @@ TEST(frxObjects, DotMatrixObjects)
   EXPECT_EQ(memo->FontStyle(), TfrxDMPFontStyles{fsxBold});
   EXPECT_TRUE(memo->Font()->Style().Contains(fsBold));
   EXPECT_EQ(line->FontStyle(), TfrxDMPFontStyles{fsxBold});
+  auto* later = new TfrxDMPMemoView(page);
+  EXPECT_EQ(later->FontStyle(), TfrxDMPFontStyles{fsxBold});
+  EXPECT_TRUE(later->Font()->Style().Contains(fsBold));
+  EXPECT_FALSE(Has(Attributes(later), "FontStyle"));
+  EXPECT_TRUE(Has(Attributes(page), " FontStyle=\"1\""));
 
   auto* source = new TfrxDMPMemoView(page);
   source->SetBounds(memo->Left(), memo->Top(), memo->Width(), memo->Height());
