@@ -854,6 +854,97 @@ TEST_F(GtkBackendTest, ClipboardCarriesChineseTextBothWays)
   g_free(text);
 }
 
+// A small RGB pixbuf of one colour (0xRRGGBB) with another at (1,1).
+GdkPixbuf* TwoColourPixbuf(Integer w, Integer h, guint32 fill, guint32 dot)
+{
+  GdkPixbuf* pb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, w, h);
+  gdk_pixbuf_fill(pb, fill << 8 | 0xFF);
+  guchar* p = gdk_pixbuf_get_pixels(pb) + gdk_pixbuf_get_rowstride(pb) + 3;
+  p[0] = (dot >> 16) & 0xFF;
+  p[1] = (dot >> 8) & 0xFF;
+  p[2] = dot & 0xFF;
+  return pb;
+}
+
+guint32 PixbufPixel(GdkPixbuf* pb, Integer x, Integer y)
+{
+  const guchar* p = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb) + x * gdk_pixbuf_get_n_channels(pb);
+  return guint32(p[0]) << 16 | guint32(p[1]) << 8 | p[2];
+}
+
+TEST_F(GtkBackendTest, ClipboardCarriesPicturesAndRegisteredFormats)
+{
+  TForm* form = MakeForm("剪贴板图片", Bounds(100, 100, 200, 100));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  GtkClipboard* desktop = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+
+  // Our picture (a BMP file) as the desktop's image.
+  GdkPixbuf* ours = TwoColourPixbuf(4, 3, 0xFF0000, 0x0000FF);
+  gchar* buffer = nullptr;
+  gsize size = 0;
+  ASSERT_TRUE(gdk_pixbuf_save_to_buffer(ours, &buffer, &size, "bmp", nullptr, nullptr));
+  Clipboard()->SetBuffer(CF_BITMAP, std::string(buffer, size));
+  g_free(buffer);
+  g_object_unref(ours);
+  GdkPixbuf* seen = gtk_clipboard_wait_for_image(desktop);
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(gdk_pixbuf_get_width(seen), 4);
+  EXPECT_EQ(gdk_pixbuf_get_height(seen), 3);
+  EXPECT_EQ(PixbufPixel(seen, 0, 0), 0xFF0000u);
+  EXPECT_EQ(PixbufPixel(seen, 1, 1), 0x0000FFu);
+  g_object_unref(seen);
+
+  // The desktop's image as our picture.
+  GdkPixbuf* theirs = TwoColourPixbuf(3, 2, 0x00FF00, 0xFFFF00);
+  gtk_clipboard_set_image(desktop, theirs);
+  g_object_unref(theirs);
+  ASSERT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+  std::string bmp = Clipboard()->GetBuffer(CF_BITMAP);
+  ASSERT_EQ(bmp.substr(0, 2), "BM");
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bmp.data()), bmp.size(), nullptr);
+  gdk_pixbuf_loader_close(loader, nullptr);
+  GdkPixbuf* read = gdk_pixbuf_loader_get_pixbuf(loader);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(gdk_pixbuf_get_width(read), 3);
+  EXPECT_EQ(PixbufPixel(read, 0, 0), 0x00FF00u);
+  EXPECT_EQ(PixbufPixel(read, 1, 1), 0xFFFF00u);
+  g_object_unref(loader);
+
+  // Registered formats go by their names, bytes unchanged; RTF also by its MIME name.
+  UINT csv = RegisterClipboardFormat("Csv");
+  UINT rtf = RegisterClipboardFormat("Rich Text Format");
+  Clipboard()->Open();
+  Clipboard()->SetAsText("甲,乙");
+  Clipboard()->SetBuffer(csv, "\xBC\xD7;1\r\n");
+  Clipboard()->SetBuffer(rtf, "{\\rtf1 x}");
+  Clipboard()->Close();
+  auto contents = [desktop](const char* target) {
+    GtkSelectionData* d = gtk_clipboard_wait_for_contents(desktop, gdk_atom_intern(target, FALSE));
+    if (!d)
+      return std::string("(none)");
+    std::string bytes(reinterpret_cast<const char*>(gtk_selection_data_get_data(d)),
+                      static_cast<std::size_t>(std::max(gtk_selection_data_get_length(d), 0)));
+    gtk_selection_data_free(d);
+    return bytes;
+  };
+  EXPECT_EQ(contents("Csv"), "\xBC\xD7;1\r\n");
+  EXPECT_EQ(contents("text/rtf"), "{\\rtf1 x}");
+  EXPECT_EQ(contents("Rich Text Format"), "{\\rtf1 x}");
+
+  // Another program offering a registered format.
+  static const GtkTargetEntry entries[] = {{const_cast<gchar*>("Csv"), 0, 0}};
+  gtk_clipboard_set_with_data(
+      desktop, entries, 1,
+      +[](GtkClipboard*, GtkSelectionData* sel, guint, gpointer) {
+        gtk_selection_data_set(sel, gtk_selection_data_get_target(sel), 8, reinterpret_cast<const guchar*>("x;y"), 3);
+      },
+      nullptr, nullptr);
+  EXPECT_TRUE(Clipboard()->HasFormat(csv));
+  EXPECT_EQ(Clipboard()->GetBuffer(csv), "x;y");
+  EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+}
+
 TEST_F(GtkBackendTest, ScreenAndWorkAreaComeFromTheDisplaysMonitors)
 {
   GdkMonitor* monitor = gdk_display_get_primary_monitor(gdk_display_get_default());

@@ -881,76 +881,167 @@ gboolean TGtkBackend::OnDelete(GtkWidget*, GdkEvent*, gpointer data)
 
 // ---- Clipboard --------------------------------------------------------------------------------------
 
+// What a target of ours carries: text, the picture, or a registered format's bytes (its id).
+constexpr guint TextTarget = 0;
+
+const std::string* FindFormat(const TClipboardContent& content, UINT format)
+{
+  for (const auto& entry : content)
+    if (entry.first == format)
+      return &entry.second;
+  return nullptr;
+}
+
+// A BMP file (or any image file GDK reads) as a pixbuf; null when it cannot be read.
+GdkPixbuf* PixbufFromBytes(const std::string& bytes)
+{
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  GdkPixbuf* result = nullptr;
+  bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);
+  if (gdk_pixbuf_loader_close(loader, nullptr) && written)
+    if (GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader))
+      result = GDK_PIXBUF(g_object_ref(pixbuf));
+  g_object_unref(loader);
+  return result;
+}
+
+// The desktop's name of a registered format; RTF also goes by its MIME name.
+std::vector<GdkAtom> FormatAtoms(UINT format)
+{
+  AnsiString name = GetClipboardFormatName(format);
+  if (name.empty())
+    return {};
+  std::vector<GdkAtom> atoms{gdk_atom_intern(name.c_str(), FALSE)};
+  if (name == "Rich Text Format")
+    atoms.push_back(gdk_atom_intern_static_string("text/rtf"));
+  return atoms;
+}
+
 // Text leaves as UTF-8 with LF line breaks and comes back as GBK with CR LF ("?" for
-// characters GBK cannot hold). Other formats stay inside the program while we own the
-// desktop's clipboard.
+// characters GBK cannot hold); the picture (a BMP file) goes out as every image type GDK
+// writes; registered formats go by their names, bytes unchanged.
 void TGtkBackend::SetClipboardContent(const TClipboardContent& content)
 {
   TWindowBackend::SetClipboardContent(content);
   UTF8String text;
+  bool hasText = false;
+  GtkTargetList* list = gtk_target_list_new(nullptr, 0);
   for (const auto& [format, data] : content) {
     if (format == CF_TEXT) {
       text = GbkToUtf8(data);
-      break;
-    }
-    if (format == CF_UNICODETEXT) {
+      hasText = true;
+    } else if (format == CF_UNICODETEXT && !hasText) {
       std::u16string w(data.size() / 2, u'\0');
       for (std::size_t i = 0; i < w.size(); ++i)
         w[i] = static_cast<char16_t>(static_cast<unsigned char>(data[2 * i]) |
                                      (static_cast<unsigned char>(data[2 * i + 1]) << 8));
       text = WideToUtf8(w);
+      hasText = true;
+    } else if (format == CF_BITMAP) {
+      gtk_target_list_add_image_targets(list, CF_BITMAP, TRUE);
+    } else {
+      for (GdkAtom atom : FormatAtoms(format))
+        gtk_target_list_add(list, atom, 0, format);
     }
   }
+  // An empty clipboard is still ours: it offers empty text.
+  if (hasText || content.empty())
+    gtk_target_list_add_text_targets(list, TextTarget);
   while (!text.empty() && text.back() == '\0')
     text.pop_back();
   FClipText.clear();
   for (char c : text)
     if (c != '\r')
       FClipText += c;
-  GtkTargetList* list = gtk_target_list_new(nullptr, 0);
-  gtk_target_list_add_text_targets(list, 0);
   gint count = 0;
   GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
   GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
   FClipOwned = false;
-  if (gtk_clipboard_set_with_data(clipboard, targets, static_cast<guint>(count), OnClipboardGet, OnClipboardClear,
-                                  this))
+  if (count > 0 && gtk_clipboard_set_with_data(clipboard, targets, static_cast<guint>(count), OnClipboardGet,
+                                               OnClipboardClear, this))
     FClipOwned = true;
   gtk_target_table_free(targets, count);
   gtk_target_list_unref(list);
 }
 
-void TGtkBackend::OnClipboardGet(GtkClipboard*, GtkSelectionData* selection, guint, gpointer data)
+void TGtkBackend::OnClipboardGet(GtkClipboard*, GtkSelectionData* selection, guint info, gpointer data)
 {
-  const UTF8String& text = static_cast<TGtkBackend*>(data)->FClipText;
-  gtk_selection_data_set_text(selection, text.c_str(), static_cast<gint>(text.size()));
+  auto* self = static_cast<TGtkBackend*>(data);
+  if (info == TextTarget) {
+    gtk_selection_data_set_text(selection, self->FClipText.c_str(), static_cast<gint>(self->FClipText.size()));
+    return;
+  }
+  TClipboardContent content = self->TWindowBackend::ClipboardContent();
+  const std::string* bytes = FindFormat(content, info);
+  if (!bytes)
+    return;
+  if (info == CF_BITMAP) {
+    if (GdkPixbuf* pixbuf = PixbufFromBytes(*bytes)) {
+      gtk_selection_data_set_pixbuf(selection, pixbuf);
+      g_object_unref(pixbuf);
+    }
+    return;
+  }
+  gtk_selection_data_set(selection, gtk_selection_data_get_target(selection), 8,
+                         reinterpret_cast<const guchar*>(bytes->data()), static_cast<gint>(bytes->size()));
 }
 
 void TGtkBackend::OnClipboardClear(GtkClipboard*, gpointer data) { static_cast<TGtkBackend*>(data)->FClipOwned = false; }
 
+// While we own the desktop's clipboard our own content answers (every format, as set).
 TClipboardContent TGtkBackend::ClipboardContent() const
 {
   if (FClipOwned)
     return TWindowBackend::ClipboardContent();
-  gchar* utf8 = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
-  if (!utf8)
+  GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+  GdkAtom* targets = nullptr;
+  gint count = 0;
+  if (!gtk_clipboard_wait_for_targets(clipboard, &targets, &count))
     return {};
-  std::string crlf;
-  for (const char* p = utf8; *p; ++p) {
-    if (*p == '\r')
-      continue;
-    if (*p == '\n')
-      crlf += '\r';
-    crlf += *p;
-  }
-  g_free(utf8);
-  WideString wide = Utf8ToWide(crlf);
-  std::string unicode;
-  for (char16_t c : wide) {
-    unicode += static_cast<char>(c & 0xFF);
-    unicode += static_cast<char>(c >> 8);
-  }
-  return {{CF_TEXT, Utf8ToGbk(crlf, cfQuestionMark)}, {CF_UNICODETEXT, unicode}};
+  TClipboardContent result;
+  if (gtk_targets_include_text(targets, count))
+    if (gchar* utf8 = gtk_clipboard_wait_for_text(clipboard)) {
+      std::string crlf;
+      for (const char* p = utf8; *p; ++p) {
+        if (*p == '\r')
+          continue;
+        if (*p == '\n')
+          crlf += '\r';
+        crlf += *p;
+      }
+      g_free(utf8);
+      std::string unicode;
+      for (char16_t c : Utf8ToWide(crlf)) {
+        unicode += static_cast<char>(c & 0xFF);
+        unicode += static_cast<char>(c >> 8);
+      }
+      result.emplace_back(CF_TEXT, Utf8ToGbk(crlf, cfQuestionMark));
+      result.emplace_back(CF_UNICODETEXT, unicode);
+    }
+  if (gtk_targets_include_image(targets, count, FALSE))
+    if (GdkPixbuf* pixbuf = gtk_clipboard_wait_for_image(clipboard)) {
+      gchar* buffer = nullptr;
+      gsize size = 0;
+      if (gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "bmp", nullptr, nullptr))
+        result.emplace_back(CF_BITMAP, std::string(buffer, size));
+      g_free(buffer);
+      g_object_unref(pixbuf);
+    }
+  for (UINT format = 0xC000; !GetClipboardFormatName(format).empty(); ++format)
+    for (GdkAtom atom : FormatAtoms(format)) {
+      if (std::find(targets, targets + count, atom) == targets + count)
+        continue;
+      if (GtkSelectionData* selection = gtk_clipboard_wait_for_contents(clipboard, atom)) {
+        gint length = gtk_selection_data_get_length(selection);
+        if (length >= 0)
+          result.emplace_back(format, std::string(reinterpret_cast<const char*>(gtk_selection_data_get_data(selection)),
+                                                  static_cast<std::size_t>(length)));
+        gtk_selection_data_free(selection);
+      }
+      break;
+    }
+  g_free(targets);
+  return result;
 }
 
 } // namespace
