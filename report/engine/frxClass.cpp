@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/ImgList.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/DateUtils.h"
@@ -2013,10 +2014,42 @@ void TfrxDialogComponent::SetComponent(TComponent* Value)
   FComponent = Value;
 }
 
-void TfrxDialogComponent::Draw(TCanvas*, Extended, Extended, Extended, Extended)
+void TfrxDialogComponent::Draw(TCanvas* Canvas, Extended, Extended, Extended, Extended)
 {
   SetWidth(28);
   SetHeight(28);
+  const Integer x = static_cast<Integer>(Round(Left())), y = static_cast<Integer>(Round(Top()));
+  Canvas->Brush()->SetStyle(bsSolid);
+  Canvas->Brush()->SetColor(clBtnFace);
+  Canvas->FillRect(TRect{x, y, x + 28, y + 28});
+  // The raised edge: light along the top and left, dark along the bottom and right.
+  TPen* pen = Canvas->Pen();
+  pen->SetStyle(psSolid);
+  pen->SetWidth(1);
+  pen->SetColor(clBtnHighlight);
+  Canvas->MoveTo(x, y + 27);
+  Canvas->LineTo(x, y);
+  Canvas->LineTo(x + 27, y);
+  pen->SetColor(clBtnShadow);
+  Canvas->LineTo(x + 27, y + 27);
+  Canvas->LineTo(x - 1, y + 27);
+  if (!FBitmap && !dynamic_cast<TfrxUserDataSet*>(this)) {
+    FBitmap = std::make_unique<TBitmap>(22, 22);
+    FBitmap->Canvas()->Brush()->SetColor(clBtnFace);
+    FBitmap->Canvas()->FillRect(TRect{0, 0, 22, 22});
+    if (FImageIndex >= 0)
+      if (TCustomImageList* images = ReportResources()->ObjectImages())
+        images->Draw(FBitmap->Canvas(), 0, 0, FImageIndex);
+  }
+  if (FBitmap)
+    Canvas->Draw(x + 3, y + 3, FBitmap.get());
+  TFont* font = Canvas->Font();
+  font->SetName("Tahoma");
+  font->SetSize(8);
+  font->SetColor(clBlack);
+  font->SetStyle(TFontStyles{});
+  Canvas->Brush()->SetStyle(bsClear);
+  Canvas->TextOut(x + 14 - Canvas->TextWidth(Name()) / 2, y + 32, Name());
 }
 
 void TfrxDialogComponent::DefineProperties(TFiler* Filer)

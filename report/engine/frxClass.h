@@ -1003,6 +1003,8 @@ private:
 };
 
 // A non-visual component of a dialog page, shown there as a 28 x 28 icon.
+class TBitmap;
+
 class TfrxDialogComponent : public TfrxReportComponent {
 public:
   explicit TfrxDialogComponent(TComponent* AOwner);
@@ -1013,7 +1015,8 @@ public:
   TComponent* Component() const { return FComponent; }
   // Takes ownership of the wrapped platform component.
   void SetComponent(TComponent* Value);
-  // Resets the icon size to 28 x 28; the icon itself is the designer's to paint.
+  // The designer's icon: a raised 28 x 28 button face with the object image and the name
+  // under it. The size goes back to 28 x 28.
   void Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
             Extended OffsetY) override;
 
@@ -1024,6 +1027,7 @@ protected:
 private:
   Integer FImageIndex = -1;
   TComponent* FComponent = nullptr;
+  std::unique_ptr<TBitmap> FBitmap; // the 22 x 22 icon; none for user datasets
 };
 
 // ---- Datasets ----

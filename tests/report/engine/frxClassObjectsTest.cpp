@@ -1111,7 +1111,18 @@ TEST(frxObjects, PictureAndShapeDrawing)
   // A dialog component is 28 x 28 whenever it is drawn.
   TfrxUserDataSet component(nullptr);
   component.SetBounds(0, 0, 50, 60);
-  component.Draw(shapeTarget.Canvas(), 1, 1, 0, 0);
+  component.SetName("Orders");
+  TBitmap icon(80, 80);
+  component.Draw(canvasOf(icon), 1, 1, 0, 0);
   EXPECT_EQ(component.Width(), 28);
   EXPECT_EQ(component.Height(), 28);
+  // A raised button face with the name below it.
+  EXPECT_EQ(icon.Canvas()->Pixels(14, 14), ColorToRGB(clBtnFace));
+  EXPECT_EQ(icon.Canvas()->Pixels(0, 14), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(icon.Canvas()->Pixels(27, 14), ColorToRGB(clBtnShadow));
+  bool nameDrawn = false;
+  for (Integer y = 32; y < 50 && !nameDrawn; ++y)
+    for (Integer x = 0; x < 40 && !nameDrawn; ++x)
+      nameDrawn = icon.Canvas()->Pixels(x, y) == clBlack;
+  EXPECT_TRUE(nameDrawn);
 }
