@@ -727,6 +727,16 @@ TEST_F(GtkBackendTest, TheKeyboardFollowsOurActivation)
   b->Show();
   a->SetFocus();
   EXPECT_TRUE(WaitUntil([na] { return gtk_window_is_active(na); }));
+
+  // A window shown without activation leaves the keyboard where it is.
+  TForm* c = MakeForm("丙", Bounds(500, 150, 200, 100));
+  c->HandleNeeded();
+  ShowWindow(c->Handle(), SW_SHOWNOACTIVATE);
+  EXPECT_TRUE(WaitUntil([c] { return NativeRect(c->Handle()).Width() > 0; }));
+  Settle(200);
+  EXPECT_EQ(GetActiveWindow(), a->Handle());
+  EXPECT_TRUE(gtk_window_is_active(na));
+  EXPECT_FALSE(gtk_window_is_active(GTK_WINDOW(GtkWindowOf(c->Handle()))));
 }
 
 TEST_F(GtkBackendTest, DraggingTheCaptionMovesTheNativeWindowUnderAPointerGrab)

@@ -432,17 +432,19 @@ void TGtkBackend::WindowShown(HWND hwnd)
 {
   TNative& n = Ensure(hwnd);
   Sync(n);
+  // The window takes the keyboard only when our window manager activates it (SyncActive).
+  gtk_window_set_focus_on_map(GTK_WINDOW(n.Window), FALSE);
   gtk_widget_show(n.Window);
-  if (n.Popup)
-    return;
-  gtk_window_present(GTK_WINDOW(n.Window));
-  FPresented = hwnd;
+  if (FPresented == hwnd)
+    FPresented = 0;
 }
 
 void TGtkBackend::WindowHidden(HWND hwnd)
 {
   if (TNative* n = Find(hwnd))
     gtk_widget_hide(n->Window);
+  if (FPresented == hwnd)
+    FPresented = 0;
 }
 
 void TGtkBackend::WindowMoved(HWND hwnd)
@@ -462,6 +464,8 @@ void TGtkBackend::WindowDestroyed(HWND hwnd)
   }
   GtkWidget* window = n->Window;
   FStack.clear();
+  if (FPresented == hwnd)
+    FPresented = 0;
   FNatives.erase(hwnd);
   gtk_widget_destroy(window);
 }
