@@ -1832,7 +1832,9 @@ void TfrxReportPage::UpdateDimensions()
   SetHeight(static_cast<Extended>(Round(FPaperHeight * MMToPixels)));
 }
 
-void TfrxReportPage::SetPaperSize(Integer Value)
+void TfrxReportPage::SetPaperSize(Integer Value) { TakePaper(Value); }
+
+void TfrxReportPage::TakePaper(Integer Value)
 {
   FPaperSize = Value;
   if (FPaperSize >= 256)
@@ -1957,7 +1959,7 @@ void TfrxReportPage::ApplyPrinterDefaults()
 {
   FLeftMargin = FRightMargin = FTopMargin = FBottomMargin = 10;
   FOrientation = poPortrait;
-  SetPaperSize(9);
+  TakePaper(9);
 }
 
 void TfrxReportPage::AlignChildren()

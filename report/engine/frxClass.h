@@ -950,6 +950,12 @@ protected:
   void SetPaperSizeNumber(Integer Value) { FPaperSize = Value; }
 
 private:
+  // The paper of that number from the paper table (numbers from 256 on keep the size).
+  void TakePaper(Integer Value);
+
+protected:
+
+private:
   TPrinterOrientation FOrientation = poPortrait;
   Extended FPaperWidth = 0, FPaperHeight = 0;
   Integer FPaperSize = 0;

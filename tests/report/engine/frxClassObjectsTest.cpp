@@ -683,6 +683,14 @@ TEST(frxObjects, DotMatrixObjects)
   // An A4 page holds whole columns and lines.
   EXPECT_NEAR(static_cast<double>(page->PaperWidth() * 3.77953L / 9.6L), 83, 1e-9);
   EXPECT_EQ(page->Font()->Name(), "Courier New");
+  // The printer's paper with one column and one line of margin, cut to whole cells.
+  auto* defaults = new TfrxDMPPage(&report);
+  defaults->ApplyPrinterDefaults();
+  EXPECT_NEAR(static_cast<double>(defaults->LeftMargin()), 9.6 / 3.77953, 1e-9);
+  EXPECT_NEAR(static_cast<double>(defaults->TopMargin()), 17 / 3.77953, 1e-9);
+  EXPECT_NEAR(static_cast<double>(defaults->PaperWidth() * 3.77953L / 9.6L), 82, 1e-9);
+  EXPECT_NEAR(static_cast<double>(defaults->PaperHeight() * 3.77953L / 17), 66, 1e-9);
+  EXPECT_EQ(defaults->PaperSize(), 9);
 
   auto* memo = new TfrxDMPMemoView(page);
   memo->SetLeft(20);
