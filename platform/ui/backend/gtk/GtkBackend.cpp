@@ -145,11 +145,11 @@ public:
 
   GtkWidget* WindowOf(HWND hwnd) const;
   void UpdateMonitors();
-  // Brings what has no notification of its own (captions, stacking, activation) to the
+  // Brings what has no notification of its own (captions, owners, stacking, activation) to the
   // display; runs whenever a loop runs out of messages.
   void SyncIdle()
   {
-    SyncTitles();
+    SyncWindows();
     SyncStacking();
     SyncActive();
   }
@@ -159,7 +159,7 @@ private:
   TNative& Ensure(HWND hwnd);
   void Sync(TNative& n);
   void SyncGeometry(TNative& n);
-  void SyncTitles();
+  void SyncWindows();
   void SyncStacking();
   void SyncActive();
   void SyncShape(TNative& n);
@@ -336,7 +336,7 @@ void TGtkBackend::SyncGeometry(TNative& n)
   gtk_window_resize(win, std::max<Integer>(r.Width(), 1), std::max<Integer>(r.Height(), 1));
 }
 
-// Title, stacking and owner follow the window manager's state.
+// Geometry, title, stay-on-top, shape and owner follow the window manager's state.
 void TGtkBackend::Sync(TNative& n)
 {
   SyncGeometry(n);
@@ -352,11 +352,12 @@ void TGtkBackend::Sync(TNative& n)
     gtk_window_set_keep_above(win, above);
   }
   SyncShape(n);
+  // An owner without a native window yet is taken up once it has one.
   HWND owner = GetWindow(n.Handle, GW_OWNER);
   TNative* o = Find(owner);
-  if (owner != n.TransientFor && o) {
+  if (owner != n.TransientFor && (o || !owner)) {
     n.TransientFor = owner;
-    gtk_window_set_transient_for(win, GTK_WINDOW(o->Window));
+    gtk_window_set_transient_for(win, o ? GTK_WINDOW(o->Window) : nullptr);
   }
 }
 
@@ -401,7 +402,7 @@ void TGtkBackend::SyncActive()
     gtk_window_present(GTK_WINDOW(n->Window));
 }
 
-void TGtkBackend::SyncTitles()
+void TGtkBackend::SyncWindows()
 {
   for (auto& [h, n] : FNatives)
     if (gtk_widget_get_visible(n.Window))
