@@ -2,12 +2,13 @@
 // geometry and caption (and the other way round), their pixels on the display, input the
 // display delivers reaching our controls through the window manager, the message loop
 // waiting on the GLib main context, popups, capture, the clipboard and the monitors.
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
+#include "platform/ui/backend/gtk/GtkBackend.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,6 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
-#include "platform/ui/backend/gtk/GtkBackend.h"
 
 namespace {
 
@@ -98,8 +98,7 @@ public:
   }
 };
 
-template <class T>
-T* Make(TWinControl* parent, TRect bounds)
+template <class T> T* Make(TWinControl* parent, TRect bounds)
 {
   T* c = new T(parent);
   c->SetBoundsRect(bounds);
@@ -120,10 +119,12 @@ struct TSim {
   static TPoint InNative(TControl* c, TPoint client)
   {
     TPoint screen = c->ClientToScreen(client);
-    TRect top = NativeRect(GetAncestor(static_cast<TWinControl*>(GetParentForm(c))->Handle(), GA_ROOT));
+    TRect top =
+        NativeRect(GetAncestor(static_cast<TWinControl*>(GetParentForm(c))->Handle(), GA_ROOT));
     return {screen.X - top.Left, screen.Y - top.Top};
   }
-  static void Button(TControl* c, TPoint client, guint button, GdkEventType type, GdkModifierType mods = GdkModifierType(0))
+  static void Button(TControl* c, TPoint client, guint button, GdkEventType type,
+                     GdkModifierType mods = GdkModifierType(0))
   {
     HWND form = GetParentForm(c)->Handle();
     TPoint p = InNative(c, client);
@@ -136,7 +137,8 @@ struct TSim {
   }
   static void KeyEvent(TCustomForm* form, guint keyval, guint mods, GdkEventType type)
   {
-    ASSERT_TRUE(gdk_test_simulate_key(NativeOf(form->Handle()), -1, -1, keyval, GdkModifierType(mods), type));
+    ASSERT_TRUE(gdk_test_simulate_key(NativeOf(form->Handle()), -1, -1, keyval,
+                                      GdkModifierType(mods), type));
   }
   static void Key(TCustomForm* form, guint keyval, guint mods = 0)
   {
@@ -182,7 +184,8 @@ protected:
   }
 };
 
-// ---- Windows -------------------------------------------------------------------------------------------
+// ---- Windows
+// -------------------------------------------------------------------------------------------
 
 TEST_F(GtkBackendTest, AFormIsANativeWindowThatFollowsOurGeometryAndCaption)
 {
@@ -204,7 +207,8 @@ TEST_F(GtkBackendTest, AFormIsANativeWindowThatFollowsOurGeometryAndCaption)
   Settle(600);
   gdk_window_move_resize(NativeOf(h), 60, 70, 300, 220);
   EXPECT_TRUE(WaitUntil([form] { return form->BoundsRect() == Rect(60, 70, 360, 290); }))
-      << "form at " << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+      << "form at " << form->Left() << "," << form->Top() << " " << form->Width() << "x"
+      << form->Height();
   EXPECT_EQ(form->ClientWidth(), 300 - (form->Width() - form->ClientWidth()));
 
   form->Hide();
@@ -273,7 +277,8 @@ TEST_F(GtkBackendTest, PixelsOnTheDisplayAreOurSurfaceAndAScreenshotIsWritten)
   g_object_unref(shot);
 }
 
-// ---- Input ------------------------------------------------------------------------------------------------
+// ---- Input
+// ------------------------------------------------------------------------------------------------
 
 TEST_F(GtkBackendTest, PointerInputReachesOurControls)
 {
@@ -281,8 +286,8 @@ TEST_F(GtkBackendTest, PointerInputReachesOurControls)
   TForm* form = MakeForm("鼠标", Bounds(200, 150, 300, 200));
   auto* a = Make<TTestControl>(form, Bounds(10, 10, 120, 80));
   a->OnMouseDown = [&t](TObject*, TMouseButton b, TShiftState s, Integer x, Integer y) {
-    t.push_back("down(" + std::to_string(b) + (s.Contains(ssShift) ? ",shift" : "") + "," + std::to_string(x) +
-                "," + std::to_string(y) + ")");
+    t.push_back("down(" + std::to_string(b) + (s.Contains(ssShift) ? ",shift" : "") + "," +
+                std::to_string(x) + "," + std::to_string(y) + ")");
   };
   a->OnMouseUp = [&t](TObject*, TMouseButton, TShiftState, Integer x, Integer y) {
     t.push_back("up(" + std::to_string(x) + "," + std::to_string(y) + ")");
@@ -313,7 +318,8 @@ TEST_F(GtkBackendTest, PointerInputReachesOurControls)
   TSim::Button(a, {20, 30}, 3, GDK_BUTTON_PRESS, GDK_SHIFT_MASK);
   TSim::Button(a, {20, 30}, 3, GDK_BUTTON_RELEASE, GDK_SHIFT_MASK);
   EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 2; }));
-  EXPECT_EQ(t, (TTrace{"down(1,shift,20,30)", "up(20,30)"})) << "right button, shift from the event's state";
+  EXPECT_EQ(t, (TTrace{"down(1,shift,20,30)", "up(20,30)"}))
+      << "right button, shift from the event's state";
 
   // The wheel: the focused control hears a notch per step.
   a->SetFocus();
@@ -327,7 +333,10 @@ TEST_F(GtkBackendTest, PointerInputReachesOurControls)
 // Motion, crossing and smooth-scroll events as GDK hands them to the window (put into
 // GDK's queue, so they take the same way as the display's).
 struct TPut {
-  static GdkDevice* Pointer() { return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())); }
+  static GdkDevice* Pointer()
+  {
+    return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+  }
   static void Finish(GdkEvent* e, HWND form)
   {
     gdk_event_set_device(e, Pointer());
@@ -335,7 +344,8 @@ struct TPut {
     gdk_event_free(e);
     // GDK holds the last motion event back until the window's next frame flushes events;
     // events from the display ask for that frame themselves.
-    gdk_frame_clock_request_phase(gdk_window_get_frame_clock(NativeOf(form)), GDK_FRAME_CLOCK_PHASE_FLUSH_EVENTS);
+    gdk_frame_clock_request_phase(gdk_window_get_frame_clock(NativeOf(form)),
+                                  GDK_FRAME_CLOCK_PHASE_FLUSH_EVENTS);
   }
   static TRect Top(HWND form) { return NativeRect(form); }
   static void Motion(HWND form, TPoint screen, guint state = 0)
@@ -418,7 +428,8 @@ TEST_F(GtkBackendTest, MotionCrossingAndSmoothScrollReachOurControls)
   TPut::Scroll(h, a->ClientToScreen({5, 5}), -1.0);
   Settle(100);
   TTrace wheel;
-  std::copy_if(t.begin(), t.end(), std::back_inserter(wheel), [](const std::string& s) { return s[0] == 'w'; });
+  std::copy_if(t.begin(), t.end(), std::back_inserter(wheel),
+               [](const std::string& s) { return s[0] == 'w'; });
   EXPECT_EQ(wheel, (TTrace{"wheel(-120)", "wheel(-120)", "wheel(120)"}));
 }
 
@@ -446,8 +457,8 @@ TEST_F(GtkBackendTest, KeysAndInputMethodTextReachTheFocusedControl)
   TSim::Key(form, GDK_KEY_F5);
   TSim::Key(form, GDK_KEY_c, GDK_CONTROL_MASK);
   EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 11; }));
-  EXPECT_EQ(t, (TTrace{"key(65)", "char(a)", "key(16)", "key(65)", "char(A)", "key(13)", "char(\r)", "key(116)",
-                       "key(17,ctrl)", "key(67,ctrl)", "char(\x03)"}));
+  EXPECT_EQ(t, (TTrace{"key(65)", "char(a)", "key(16)", "key(65)", "char(A)", "key(13)", "char(\r)",
+                       "key(116)", "key(17,ctrl)", "key(67,ctrl)", "char(\x03)"}));
   EXPECT_NE(GetAsyncKeyState(VK_CONTROL), 0) << "Ctrl as the last event's state had it";
 
   // Code entry through the input method: the keys it keeps arrive as VK_PROCESSKEY, the
@@ -495,7 +506,9 @@ TEST_F(GtkBackendTest, KeysAndInputMethodTextReachTheFocusedControl)
   for (guint k : {GDK_KEY_4, GDK_KEY_e, GDK_KEY_space})
     TSim::Key(form, k);
   EXPECT_TRUE(WaitUntil([bytes] { return bytes->find(' ') != std::string::npos; }));
-  EXPECT_EQ(*bytes, "\x15" "4e ") << "Ctrl+Shift+U as a control character, then the keys as typed";
+  EXPECT_EQ(*bytes, "\x15"
+                    "4e ")
+      << "Ctrl+Shift+U as a control character, then the keys as typed";
 }
 
 TEST_F(GtkBackendTest, GetMessageWaitsOnTheDisplayAndOnOurTimers)
@@ -506,11 +519,14 @@ TEST_F(GtkBackendTest, GetMessageWaitsOnTheDisplayAndOnOurTimers)
   // A guard: should nothing arrive, a GLib timeout ends the loop.
   static bool guardFired = false;
   guardFired = false;
-  guint guard = g_timeout_add(3000, +[](gpointer) -> gboolean {
-    guardFired = true;
-    PostQuitMessage(7);
-    return G_SOURCE_REMOVE;
-  }, nullptr);
+  guint guard = g_timeout_add(
+      3000,
+      +[](gpointer) -> gboolean {
+        guardFired = true;
+        PostQuitMessage(7);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
 
   auto* timer = new TTimer(form);
   Integer ticks = 0;
@@ -531,10 +547,13 @@ TEST_F(GtkBackendTest, GetMessageWaitsOnTheDisplayAndOnOurTimers)
   EXPECT_LT(elapsedMs, 1500);
 
   // Input from the display wakes a waiting GetMessage.
-  g_timeout_add(50, +[](gpointer control) -> gboolean {
-    TSim::Click(static_cast<TControl*>(control), {3, 4});
-    return G_SOURCE_REMOVE;
-  }, a);
+  g_timeout_add(
+      50,
+      +[](gpointer control) -> gboolean {
+        TSim::Click(static_cast<TControl*>(control), {3, 4});
+        return G_SOURCE_REMOVE;
+      },
+      a);
   bool pressed = false;
   while (!pressed && GetMessage(m, 0, 0, 0)) {
     pressed = m.message == WM_LBUTTONDOWN && m.hwnd == a->Handle();
@@ -579,25 +598,32 @@ TEST_F(GtkBackendTest, TheApplicationLoopAndAModalDialogRunOnTheDisplaysEvents)
   };
   // The user: clicks the button once the main form is on the display, then OK once the
   // dialog is there.
-  guint user = g_timeout_add(50, +[](gpointer) -> gboolean {
-    if (s.Dialog && s.Ok && NativeRect(s.Dialog->Handle()).Width() > 0 && IsWindowVisible(s.Ok->Handle())) {
-      TSim::Click(s.Ok, {10, 10});
-      s.Ok = nullptr;
-      return G_SOURCE_CONTINUE;
-    }
-    if (!s.Dialog && s.Open && s.Main->Showing() && NativeRect(s.Main->Handle()).Width() > 0) {
-      TSim::Click(s.Open, {10, 10});
-      s.Open = nullptr;
-    }
-    return G_SOURCE_CONTINUE;
-  }, nullptr);
-  guint guard = g_timeout_add(5000, +[](gpointer) -> gboolean {
-    s.GuardFired = true;
-    Application()->Terminate();
-    if (s.Dialog)
-      s.Dialog->SetModalResult(mrAbort);
-    return G_SOURCE_REMOVE;
-  }, nullptr);
+  guint user = g_timeout_add(
+      50,
+      +[](gpointer) -> gboolean {
+        if (s.Dialog && s.Ok && NativeRect(s.Dialog->Handle()).Width() > 0 &&
+            IsWindowVisible(s.Ok->Handle())) {
+          TSim::Click(s.Ok, {10, 10});
+          s.Ok = nullptr;
+          return G_SOURCE_CONTINUE;
+        }
+        if (!s.Dialog && s.Open && s.Main->Showing() && NativeRect(s.Main->Handle()).Width() > 0) {
+          TSim::Click(s.Open, {10, 10});
+          s.Open = nullptr;
+        }
+        return G_SOURCE_CONTINUE;
+      },
+      nullptr);
+  guint guard = g_timeout_add(
+      5000,
+      +[](gpointer) -> gboolean {
+        s.GuardFired = true;
+        Application()->Terminate();
+        if (s.Dialog)
+          s.Dialog->SetModalResult(mrAbort);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
   Application()->Run();
   g_source_remove(user);
   if (!s.GuardFired)
@@ -607,7 +633,8 @@ TEST_F(GtkBackendTest, TheApplicationLoopAndAModalDialogRunOnTheDisplaysEvents)
   EXPECT_TRUE(Application()->Terminated());
 }
 
-// ---- Popups and capture --------------------------------------------------------------------------------------
+// ---- Popups and capture
+// --------------------------------------------------------------------------------------
 
 TEST_F(GtkBackendTest, PopupsAreOverrideRedirectAndLeaveTheKeyboardWithTheirOwner)
 {
@@ -620,8 +647,8 @@ TEST_F(GtkBackendTest, PopupsAreOverrideRedirectAndLeaveTheKeyboardWithTheirOwne
   wc.lpfnWndProc = &DefWindowProc;
   wc.hbrBackground = clInfoBk + 1;
   RegisterClass(wc);
-  HWND popup = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "GtkTestPopup", "提示", WS_POPUP | WS_BORDER, 150, 200,
-                              120, 30, form->Handle());
+  HWND popup = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "GtkTestPopup", "提示",
+                              WS_POPUP | WS_BORDER, 150, 200, 120, 30, form->Handle());
   ASSERT_NE(popup, 0u);
   ShowWindow(popup, SW_SHOWNOACTIVATE);
   EXPECT_TRUE(WaitUntil([popup] { return NativeRect(popup) == Rect(150, 200, 270, 230); }));
@@ -629,7 +656,8 @@ TEST_F(GtkBackendTest, PopupsAreOverrideRedirectAndLeaveTheKeyboardWithTheirOwne
   ASSERT_NE(native, nullptr);
   EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(native)), GTK_WINDOW_POPUP);
   EXPECT_TRUE(gdk_window_get_type_hint(NativeOf(popup)) == GDK_WINDOW_TYPE_HINT_POPUP_MENU);
-  EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(native)), GTK_WINDOW(GtkWindowOf(form->Handle())));
+  EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(native)),
+            GTK_WINDOW(GtkWindowOf(form->Handle())));
   EXPECT_EQ(GetActiveWindow(), form->Handle());
   EXPECT_EQ(GetFocus(), a->Handle());
 
@@ -639,7 +667,8 @@ TEST_F(GtkBackendTest, PopupsAreOverrideRedirectAndLeaveTheKeyboardWithTheirOwne
   SetCapture(a->Handle());
   EXPECT_TRUE(gdk_display_device_is_grabbed(display, pointer));
   ReleaseCapture();
-  EXPECT_TRUE(WaitUntil([display, pointer] { return !gdk_display_device_is_grabbed(display, pointer); }));
+  EXPECT_TRUE(
+      WaitUntil([display, pointer] { return !gdk_display_device_is_grabbed(display, pointer); }));
   DestroyWindow(popup);
 }
 
@@ -664,13 +693,16 @@ TEST_F(GtkBackendTest, TheDisplayStacksOurWindowsInOurOrder)
   ASSERT_NO_FATAL_FAILURE(ShowAndWait(a));
   ASSERT_NO_FATAL_FAILURE(ShowAndWait(b));
   TPoint overlap{320, 250};
-  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clBlue; })) << "the form shown last is in front";
+  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clBlue; }))
+      << "the form shown last is in front";
   a->SetFocus();
   EXPECT_EQ(GetActiveWindow(), a->Handle());
-  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clRed; })) << "the activated form comes to the front";
+  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clRed; }))
+      << "the activated form comes to the front";
   b->SetFormStyle(fsStayOnTop);
   a->SetFocus();
-  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clBlue; })) << "a stay-on-top form stays in front";
+  EXPECT_TRUE(WaitUntil([&] { return ScreenColor(overlap) == clBlue; }))
+      << "a stay-on-top form stays in front";
 }
 
 TEST_F(GtkBackendTest, OverlayItemsShowAboveOurWindows)
@@ -691,10 +723,14 @@ TEST_F(GtkBackendTest, OverlayItemsShowAboveOurWindows)
   EXPECT_EQ(ScreenColor({290, 180}), clRed) << "beside the items";
 
   MoveOverlay(copy, {300, 160});
-  EXPECT_TRUE(WaitUntil([] { return ScreenColor({170, 180}) == clRed && ScreenColor({320, 180}) == clBlue; }));
+  EXPECT_TRUE(WaitUntil([] {
+    return ScreenColor({170, 180}) == clRed && ScreenColor({320, 180}) == clBlue;
+  }));
   DestroyOverlay(copy);
   DestroyOverlay(inverse);
-  EXPECT_TRUE(WaitUntil([] { return ScreenColor({230, 180}) == clRed && ScreenColor({320, 180}) == clRed; }));
+  EXPECT_TRUE(WaitUntil([] {
+    return ScreenColor({230, 180}) == clRed && ScreenColor({320, 180}) == clRed;
+  }));
 }
 
 TEST_F(GtkBackendTest, AWindowRegionShapesTheNativeWindow)
@@ -706,7 +742,9 @@ TEST_F(GtkBackendTest, AWindowRegionShapesTheNativeWindow)
   // The top right quarter cut away.
   TRegion shape = TRegion(Rect(0, 0, 150, 200)).Combine(TRegion(Rect(150, 100, 300, 200)), RGN_OR);
   SetWindowRgn(form->Handle(), &shape, true);
-  EXPECT_TRUE(WaitUntil([] { return ScreenColor({350, 150}) != clRed; })) << "the cut part shows what lies below";
+  EXPECT_TRUE(WaitUntil([] {
+    return ScreenColor({350, 150}) != clRed;
+  })) << "the cut part shows what lies below";
   EXPECT_EQ(ScreenColor({350, 250}), clRed);
   SetWindowRgn(form->Handle(), nullptr, true);
   EXPECT_TRUE(WaitUntil([] { return ScreenColor({350, 150}) == clRed; }));
@@ -723,7 +761,8 @@ TEST_F(GtkBackendTest, TheKeyboardFollowsOurActivation)
   EXPECT_TRUE(WaitUntil([nb] { return gtk_window_is_active(nb); }));
   b->Hide();
   EXPECT_EQ(GetActiveWindow(), a->Handle());
-  EXPECT_TRUE(WaitUntil([na] { return gtk_window_is_active(na); })) << "the display's focus came back to the form";
+  EXPECT_TRUE(WaitUntil([na] { return gtk_window_is_active(na); }))
+      << "the display's focus came back to the form";
   b->Show();
   a->SetFocus();
   EXPECT_TRUE(WaitUntil([na] { return gtk_window_is_active(na); }));
@@ -751,25 +790,38 @@ TEST_F(GtkBackendTest, DraggingTheCaptionMovesTheNativeWindowUnderAPointerGrab)
   static bool grabbedDuringLoop;
   grabbedDuringLoop = false;
   // The pointer moves and is released while our move loop waits for input.
-  g_timeout_add(100, +[](gpointer) -> gboolean {
-    GdkDisplay* d = gdk_display_get_default();
-    grabbedDuringLoop = gdk_display_device_is_grabbed(d, gdk_seat_get_pointer(gdk_display_get_default_seat(d)));
-    TPut::Motion(target, {start.X + 30, start.Y + 20}, GDK_BUTTON1_MASK);
-    return G_SOURCE_REMOVE;
-  }, nullptr);
-  g_timeout_add(250, +[](gpointer) -> gboolean {
-    TPut::Motion(target, {start.X + 60, start.Y + 40}, GDK_BUTTON1_MASK);
-    return G_SOURCE_REMOVE;
-  }, nullptr);
-  g_timeout_add(400, +[](gpointer) -> gboolean {
-    TRect r = NativeRect(target);
-    gdk_test_simulate_button(NativeOf(target), start.X + 60 - r.Left, start.Y + 40 - r.Top, 1, GDK_BUTTON1_MASK,
-                             GDK_BUTTON_RELEASE);
-    return G_SOURCE_REMOVE;
-  }, nullptr);
-  ASSERT_TRUE(gdk_test_simulate_button(NativeOf(h), 100, 10, 1, GdkModifierType(0), GDK_BUTTON_PRESS));
-  EXPECT_TRUE(WaitUntil([form] { return form->Left() == 160 && form->Top() == 140 && GetCapture() == 0; }))
-      << "form at " << form->Left() << "," << form->Top();
+  g_timeout_add(
+      100,
+      +[](gpointer) -> gboolean {
+        GdkDisplay* d = gdk_display_get_default();
+        grabbedDuringLoop =
+            gdk_display_device_is_grabbed(d, gdk_seat_get_pointer(gdk_display_get_default_seat(d)));
+        TPut::Motion(target, {start.X + 30, start.Y + 20}, GDK_BUTTON1_MASK);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
+  g_timeout_add(
+      250,
+      +[](gpointer) -> gboolean {
+        TPut::Motion(target, {start.X + 60, start.Y + 40}, GDK_BUTTON1_MASK);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
+  g_timeout_add(
+      400,
+      +[](gpointer) -> gboolean {
+        TRect r = NativeRect(target);
+        gdk_test_simulate_button(NativeOf(target), start.X + 60 - r.Left, start.Y + 40 - r.Top, 1,
+                                 GDK_BUTTON1_MASK, GDK_BUTTON_RELEASE);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
+  ASSERT_TRUE(
+      gdk_test_simulate_button(NativeOf(h), 100, 10, 1, GdkModifierType(0), GDK_BUTTON_PRESS));
+  EXPECT_TRUE(WaitUntil([form] {
+    return form->Left() == 160 && form->Top() == 140 && GetCapture() == 0;
+  })) << "form at "
+      << form->Left() << "," << form->Top();
   EXPECT_TRUE(grabbedDuringLoop);
   EXPECT_TRUE(WaitUntil([h] { return NativeRect(h) == Rect(160, 140, 460, 340); }));
 }
@@ -816,7 +868,8 @@ TEST_F(GtkBackendTest, TheApplicationHearsWhenTheDisplayTakesAndGivesBackTheKeyb
     e->focus_change.window = GDK_WINDOW(g_object_ref(NativeOf(form->Handle())));
     e->focus_change.in = in;
     e->focus_change.send_event = TRUE;
-    gdk_event_set_device(e, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gdk_event_set_device(
+        e, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
     gdk_event_put(e);
     gdk_event_free(e);
   };
@@ -832,7 +885,8 @@ TEST_F(GtkBackendTest, TheApplicationHearsWhenTheDisplayTakesAndGivesBackTheKeyb
   Application()->OnDeactivate = nullptr;
 }
 
-// ---- Clipboard, monitors ------------------------------------------------------------------------------------
+// ---- Clipboard, monitors
+// ------------------------------------------------------------------------------------
 
 TEST_F(GtkBackendTest, ClipboardCarriesChineseTextBothWays)
 {
@@ -843,7 +897,8 @@ TEST_F(GtkBackendTest, ClipboardCarriesChineseTextBothWays)
   Clipboard()->SetAsText("寄件人：李四\r\n电话 123");
   gchar* text = gtk_clipboard_wait_for_text(desktop);
   ASSERT_NE(text, nullptr);
-  EXPECT_EQ(GbkToUtf8(Utf8ToGbk(text)), GbkToUtf8("寄件人：李四\n电话 123")) << "UTF-8 with LF for the desktop";
+  EXPECT_EQ(GbkToUtf8(Utf8ToGbk(text)), GbkToUtf8("寄件人：李四\n电话 123"))
+      << "UTF-8 with LF for the desktop";
   g_free(text);
   EXPECT_EQ(Clipboard()->AsText(), "寄件人：李四\r\n电话 123");
 
@@ -878,7 +933,8 @@ GdkPixbuf* TwoColourPixbuf(Integer w, Integer h, guint32 fill, guint32 dot)
 
 guint32 PixbufPixel(GdkPixbuf* pb, Integer x, Integer y)
 {
-  const guchar* p = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb) + x * gdk_pixbuf_get_n_channels(pb);
+  const guchar* p = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb) +
+                    x * gdk_pixbuf_get_n_channels(pb);
   return guint32(p[0]) << 16 | guint32(p[1]) << 8 | p[2];
 }
 
@@ -947,7 +1003,8 @@ TEST_F(GtkBackendTest, ClipboardCarriesPicturesAndRegisteredFormats)
   gtk_clipboard_set_with_data(
       desktop, entries, 1,
       +[](GtkClipboard*, GtkSelectionData* sel, guint, gpointer) {
-        gtk_selection_data_set(sel, gtk_selection_data_get_target(sel), 8, reinterpret_cast<const guchar*>("x;y"), 3);
+        gtk_selection_data_set(sel, gtk_selection_data_get_target(sel), 8,
+                               reinterpret_cast<const guchar*>("x;y"), 3);
       },
       nullptr, nullptr);
   EXPECT_TRUE(Clipboard()->HasFormat(csv));

@@ -4,10 +4,9 @@
 // interface between window manager and backends.
 #include "platform/ui/backend/gtk/GtkBackend.h"
 
-#include <gtk/gtk.h>
-
 #include <algorithm>
 #include <cmath>
+#include <gtk/gtk.h>
 #include <map>
 #include <memory>
 
@@ -19,8 +18,14 @@
 
 namespace {
 
-gpointer ToPointer(HWND hwnd) { return reinterpret_cast<gpointer>(static_cast<std::uintptr_t>(hwnd)); }
-HWND ToHwnd(gpointer data) { return static_cast<HWND>(reinterpret_cast<std::uintptr_t>(data)); }
+gpointer ToPointer(HWND hwnd)
+{
+  return reinterpret_cast<gpointer>(static_cast<std::uintptr_t>(hwnd));
+}
+HWND ToHwnd(gpointer data)
+{
+  return static_cast<HWND>(reinterpret_cast<std::uintptr_t>(data));
+}
 
 TPoint RootPoint(gdouble x, gdouble y)
 {
@@ -47,34 +52,89 @@ Word KeyvalToVk(guint keyval)
     Word Vk;
   };
   static const TMap map[] = {
-      {GDK_KEY_BackSpace, VK_BACK},     {GDK_KEY_Tab, VK_TAB},           {GDK_KEY_ISO_Left_Tab, VK_TAB},
-      {GDK_KEY_Return, VK_RETURN},      {GDK_KEY_KP_Enter, VK_RETURN},   {GDK_KEY_Escape, VK_ESCAPE},
-      {GDK_KEY_space, VK_SPACE},        {GDK_KEY_KP_Space, VK_SPACE},    {GDK_KEY_Shift_L, VK_SHIFT},
-      {GDK_KEY_Shift_R, VK_SHIFT},      {GDK_KEY_Control_L, VK_CONTROL}, {GDK_KEY_Control_R, VK_CONTROL},
-      {GDK_KEY_Alt_L, VK_MENU},         {GDK_KEY_Alt_R, VK_MENU},        {GDK_KEY_Meta_L, VK_MENU},
-      {GDK_KEY_Super_L, VK_LWIN},       {GDK_KEY_Super_R, VK_RWIN},      {GDK_KEY_Menu, VK_APPS},
-      {GDK_KEY_Pause, VK_PAUSE},        {GDK_KEY_Print, VK_SNAPSHOT},    {GDK_KEY_Caps_Lock, VK_CAPITAL},
-      {GDK_KEY_Num_Lock, VK_NUMLOCK},   {GDK_KEY_Scroll_Lock, VK_SCROLL}, {GDK_KEY_Insert, VK_INSERT},
-      {GDK_KEY_KP_Insert, VK_INSERT},   {GDK_KEY_Delete, VK_DELETE},     {GDK_KEY_KP_Delete, VK_DELETE},
-      {GDK_KEY_Home, VK_HOME},          {GDK_KEY_KP_Home, VK_HOME},      {GDK_KEY_End, VK_END},
-      {GDK_KEY_KP_End, VK_END},         {GDK_KEY_Page_Up, VK_PRIOR},     {GDK_KEY_KP_Page_Up, VK_PRIOR},
-      {GDK_KEY_Page_Down, VK_NEXT},     {GDK_KEY_KP_Page_Down, VK_NEXT}, {GDK_KEY_Left, VK_LEFT},
-      {GDK_KEY_KP_Left, VK_LEFT},       {GDK_KEY_Right, VK_RIGHT},       {GDK_KEY_KP_Right, VK_RIGHT},
-      {GDK_KEY_Up, VK_UP},              {GDK_KEY_KP_Up, VK_UP},          {GDK_KEY_Down, VK_DOWN},
-      {GDK_KEY_KP_Down, VK_DOWN},       {GDK_KEY_KP_Multiply, VK_MULTIPLY}, {GDK_KEY_KP_Add, VK_ADD},
-      {GDK_KEY_KP_Separator, VK_SEPARATOR}, {GDK_KEY_KP_Subtract, VK_SUBTRACT}, {GDK_KEY_KP_Decimal, VK_DECIMAL},
-      {GDK_KEY_KP_Divide, VK_DIVIDE},   {GDK_KEY_Help, VK_HELP},         {GDK_KEY_Clear, VK_CLEAR},
-      {GDK_KEY_semicolon, VK_OEM_1},    {GDK_KEY_colon, VK_OEM_1},       {GDK_KEY_equal, VK_OEM_PLUS},
-      {GDK_KEY_plus, VK_OEM_PLUS},      {GDK_KEY_comma, VK_OEM_COMMA},   {GDK_KEY_less, VK_OEM_COMMA},
-      {GDK_KEY_minus, VK_OEM_MINUS},    {GDK_KEY_underscore, VK_OEM_MINUS}, {GDK_KEY_period, VK_OEM_PERIOD},
-      {GDK_KEY_greater, VK_OEM_PERIOD}, {GDK_KEY_slash, VK_OEM_2},       {GDK_KEY_question, VK_OEM_2},
-      {GDK_KEY_grave, VK_OEM_3},        {GDK_KEY_asciitilde, VK_OEM_3},  {GDK_KEY_bracketleft, VK_OEM_4},
-      {GDK_KEY_braceleft, VK_OEM_4},    {GDK_KEY_backslash, VK_OEM_5},   {GDK_KEY_bar, VK_OEM_5},
-      {GDK_KEY_bracketright, VK_OEM_6}, {GDK_KEY_braceright, VK_OEM_6},  {GDK_KEY_apostrophe, VK_OEM_7},
-      {GDK_KEY_quotedbl, VK_OEM_7},     {GDK_KEY_exclam, '1'},           {GDK_KEY_at, '2'},
-      {GDK_KEY_numbersign, '3'},        {GDK_KEY_dollar, '4'},           {GDK_KEY_percent, '5'},
-      {GDK_KEY_asciicircum, '6'},       {GDK_KEY_ampersand, '7'},        {GDK_KEY_asterisk, '8'},
-      {GDK_KEY_parenleft, '9'},         {GDK_KEY_parenright, '0'},
+      {GDK_KEY_BackSpace, VK_BACK},
+      {GDK_KEY_Tab, VK_TAB},
+      {GDK_KEY_ISO_Left_Tab, VK_TAB},
+      {GDK_KEY_Return, VK_RETURN},
+      {GDK_KEY_KP_Enter, VK_RETURN},
+      {GDK_KEY_Escape, VK_ESCAPE},
+      {GDK_KEY_space, VK_SPACE},
+      {GDK_KEY_KP_Space, VK_SPACE},
+      {GDK_KEY_Shift_L, VK_SHIFT},
+      {GDK_KEY_Shift_R, VK_SHIFT},
+      {GDK_KEY_Control_L, VK_CONTROL},
+      {GDK_KEY_Control_R, VK_CONTROL},
+      {GDK_KEY_Alt_L, VK_MENU},
+      {GDK_KEY_Alt_R, VK_MENU},
+      {GDK_KEY_Meta_L, VK_MENU},
+      {GDK_KEY_Super_L, VK_LWIN},
+      {GDK_KEY_Super_R, VK_RWIN},
+      {GDK_KEY_Menu, VK_APPS},
+      {GDK_KEY_Pause, VK_PAUSE},
+      {GDK_KEY_Print, VK_SNAPSHOT},
+      {GDK_KEY_Caps_Lock, VK_CAPITAL},
+      {GDK_KEY_Num_Lock, VK_NUMLOCK},
+      {GDK_KEY_Scroll_Lock, VK_SCROLL},
+      {GDK_KEY_Insert, VK_INSERT},
+      {GDK_KEY_KP_Insert, VK_INSERT},
+      {GDK_KEY_Delete, VK_DELETE},
+      {GDK_KEY_KP_Delete, VK_DELETE},
+      {GDK_KEY_Home, VK_HOME},
+      {GDK_KEY_KP_Home, VK_HOME},
+      {GDK_KEY_End, VK_END},
+      {GDK_KEY_KP_End, VK_END},
+      {GDK_KEY_Page_Up, VK_PRIOR},
+      {GDK_KEY_KP_Page_Up, VK_PRIOR},
+      {GDK_KEY_Page_Down, VK_NEXT},
+      {GDK_KEY_KP_Page_Down, VK_NEXT},
+      {GDK_KEY_Left, VK_LEFT},
+      {GDK_KEY_KP_Left, VK_LEFT},
+      {GDK_KEY_Right, VK_RIGHT},
+      {GDK_KEY_KP_Right, VK_RIGHT},
+      {GDK_KEY_Up, VK_UP},
+      {GDK_KEY_KP_Up, VK_UP},
+      {GDK_KEY_Down, VK_DOWN},
+      {GDK_KEY_KP_Down, VK_DOWN},
+      {GDK_KEY_KP_Multiply, VK_MULTIPLY},
+      {GDK_KEY_KP_Add, VK_ADD},
+      {GDK_KEY_KP_Separator, VK_SEPARATOR},
+      {GDK_KEY_KP_Subtract, VK_SUBTRACT},
+      {GDK_KEY_KP_Decimal, VK_DECIMAL},
+      {GDK_KEY_KP_Divide, VK_DIVIDE},
+      {GDK_KEY_Help, VK_HELP},
+      {GDK_KEY_Clear, VK_CLEAR},
+      {GDK_KEY_semicolon, VK_OEM_1},
+      {GDK_KEY_colon, VK_OEM_1},
+      {GDK_KEY_equal, VK_OEM_PLUS},
+      {GDK_KEY_plus, VK_OEM_PLUS},
+      {GDK_KEY_comma, VK_OEM_COMMA},
+      {GDK_KEY_less, VK_OEM_COMMA},
+      {GDK_KEY_minus, VK_OEM_MINUS},
+      {GDK_KEY_underscore, VK_OEM_MINUS},
+      {GDK_KEY_period, VK_OEM_PERIOD},
+      {GDK_KEY_greater, VK_OEM_PERIOD},
+      {GDK_KEY_slash, VK_OEM_2},
+      {GDK_KEY_question, VK_OEM_2},
+      {GDK_KEY_grave, VK_OEM_3},
+      {GDK_KEY_asciitilde, VK_OEM_3},
+      {GDK_KEY_bracketleft, VK_OEM_4},
+      {GDK_KEY_braceleft, VK_OEM_4},
+      {GDK_KEY_backslash, VK_OEM_5},
+      {GDK_KEY_bar, VK_OEM_5},
+      {GDK_KEY_bracketright, VK_OEM_6},
+      {GDK_KEY_braceright, VK_OEM_6},
+      {GDK_KEY_apostrophe, VK_OEM_7},
+      {GDK_KEY_quotedbl, VK_OEM_7},
+      {GDK_KEY_exclam, '1'},
+      {GDK_KEY_at, '2'},
+      {GDK_KEY_numbersign, '3'},
+      {GDK_KEY_dollar, '4'},
+      {GDK_KEY_percent, '5'},
+      {GDK_KEY_asciicircum, '6'},
+      {GDK_KEY_ampersand, '7'},
+      {GDK_KEY_asterisk, '8'},
+      {GDK_KEY_parenleft, '9'},
+      {GDK_KEY_parenright, '0'},
   };
   for (const TMap& m : map)
     if (m.Keyval == keyval)
@@ -86,28 +146,50 @@ Word KeyvalToVk(guint keyval)
 const char* CursorName(HCURSOR cursor)
 {
   switch (cursor) {
-  case -1: return "none";
-  case -3: return "crosshair";
-  case -4: return "text";
-  case -6: return "nesw-resize";
-  case -7: return "ns-resize";
-  case -8: return "nwse-resize";
-  case -9: return "ew-resize";
-  case -10: return "n-resize";
-  case -11: return "wait";
-  case -12: case -16: return "grabbing";
-  case -13: case -18: return "not-allowed";
-  case -14: return "col-resize";
-  case -15: return "row-resize";
-  case -17: case -19: return "progress";
-  case -20: return "help";
-  case -21: return "pointer";
-  case -22: return "move";
-  default: return "default";
+  case -1:
+    return "none";
+  case -3:
+    return "crosshair";
+  case -4:
+    return "text";
+  case -6:
+    return "nesw-resize";
+  case -7:
+    return "ns-resize";
+  case -8:
+    return "nwse-resize";
+  case -9:
+    return "ew-resize";
+  case -10:
+    return "n-resize";
+  case -11:
+    return "wait";
+  case -12:
+  case -16:
+    return "grabbing";
+  case -13:
+  case -18:
+    return "not-allowed";
+  case -14:
+    return "col-resize";
+  case -15:
+    return "row-resize";
+  case -17:
+  case -19:
+    return "progress";
+  case -20:
+    return "help";
+  case -21:
+    return "pointer";
+  case -22:
+    return "move";
+  default:
+    return "default";
   }
 }
 
-// ---- The backend ---------------------------------------------------------------------------------
+// ---- The backend
+// ---------------------------------------------------------------------------------
 
 // One native window showing a top-level window.
 struct TNative {
@@ -115,12 +197,12 @@ struct TNative {
   GtkWidget* Window = nullptr;
   bool Popup = false;
   bool KeepAbove = false;
-  TRect Requested;     // the geometry last asked of the display, screen coordinates
+  TRect Requested;        // the geometry last asked of the display, screen coordinates
   gint64 RequestedAt = 0; // when (monotonic microseconds); 0 once the display confirmed it
   AnsiString Title;
   HWND TransientFor = 0;
   bool Shaped = false;
-  TRegion Shape;       // the window region last given to the display (window coordinates)
+  TRegion Shape; // the window region last given to the display (window coordinates)
 };
 
 class TGtkBackend final : public TWindowBackend {
@@ -181,7 +263,8 @@ private:
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
   static void OnCommit(GtkIMContext* im, const gchar* text, gpointer data);
   static void OnPreeditChanged(GtkIMContext* im, gpointer data);
-  static void OnClipboardGet(GtkClipboard* clipboard, GtkSelectionData* selection, guint info, gpointer data);
+  static void OnClipboardGet(GtkClipboard* clipboard, GtkSelectionData* selection, guint info,
+                             gpointer data);
   static void OnClipboardClear(GtkClipboard* clipboard, gpointer data);
 
   TSize FScreen{1024, 768};
@@ -189,12 +272,12 @@ private:
   GtkIMContext* FIm = nullptr;
   HWND FImClient = 0;
   bool FComposing = false;
-  bool FInKey = false;       // a key event is being filtered by the input method
-  std::string FKeyCommit;    // what the input method committed while filtering it
+  bool FInKey = false;    // a key event is being filtered by the input method
+  std::string FKeyCommit; // what the input method committed while filtering it
   bool FGrabbed = false;
-  HCURSOR FCursor = -2;      // the cursor shown over our windows
-  UTF8String FClipText;      // our clipboard text as the desktop reads it
-  bool FClipOwned = false;   // the desktop's clipboard holds what we set
+  HCURSOR FCursor = -2;    // the cursor shown over our windows
+  UTF8String FClipText;    // our clipboard text as the desktop reads it
+  bool FClipOwned = false; // the desktop's clipboard holds what we set
   guint FActiveCheck = 0;
   std::vector<GdkWindow*> FStack; // shown native windows as last stacked, front first
   // Overlay items: one input-transparent popup each, showing the composed screen there.
@@ -301,10 +384,11 @@ TNative& TGtkBackend::Ensure(HWND hwnd)
     gtk_window_set_accept_focus(win, FALSE);
     gtk_window_set_type_hint(win, GDK_WINDOW_TYPE_HINT_POPUP_MENU);
   }
-  gtk_widget_add_events(n.Window, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                      GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_ENTER_NOTIFY_MASK |
-                                      GDK_LEAVE_NOTIFY_MASK | GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
-                                      GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
+  gtk_widget_add_events(n.Window,
+                        GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                            GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_ENTER_NOTIFY_MASK |
+                            GDK_LEAVE_NOTIFY_MASK | GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
+                            GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK);
   gpointer data = ToPointer(hwnd);
   g_signal_connect(n.Window, "draw", G_CALLBACK(OnDraw), data);
   g_signal_connect(n.Window, "configure-event", G_CALLBACK(OnConfigure), data);
@@ -537,9 +621,9 @@ gboolean TGtkBackend::OnDrawOverlay(GtkWidget* widget, cairo_t* cr, gpointer dat
   gint x = 0, y = 0;
   gdk_window_get_origin(gtk_widget_get_window(widget), &x, &y);
   TImageSurface& screen = *self->FComposed;
-  cairo_surface_t* image =
-      cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(screen.Bits()), CAIRO_FORMAT_RGB24,
-                                          screen.Width(), screen.Height(), screen.Width() * 4);
+  cairo_surface_t* image = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(screen.Bits()), CAIRO_FORMAT_RGB24, screen.Width(),
+      screen.Height(), screen.Width() * 4);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, image, -x, -y);
   cairo_paint(cr);
@@ -560,8 +644,9 @@ void TGtkBackend::CaptureChanged(HWND hwnd)
   TNative* n = w ? Find(w->Handle) : nullptr;
   if (!n || !gtk_widget_get_realized(n->Window) || !gtk_widget_get_visible(n->Window))
     return;
-  GdkGrabStatus status = gdk_seat_grab(seat, gtk_widget_get_window(n->Window), GDK_SEAT_CAPABILITY_ALL_POINTING,
-                                       TRUE, nullptr, nullptr, nullptr, nullptr);
+  GdkGrabStatus status =
+      gdk_seat_grab(seat, gtk_widget_get_window(n->Window), GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE,
+                    nullptr, nullptr, nullptr, nullptr);
   FGrabbed = status == GDK_GRAB_SUCCESS;
 }
 
@@ -600,7 +685,8 @@ void TGtkBackend::CaretChanged(HWND owner, const TRect& screenRect, bool visible
   gtk_im_context_set_cursor_location(FIm, &r);
 }
 
-// ---- Waiting ---------------------------------------------------------------------------------------
+// ---- Waiting
+// ---------------------------------------------------------------------------------------
 
 // Our queue is empty: run the GLib main context until an event arrives or our next timer
 // is due. Events already waiting are handled without blocking.
@@ -628,7 +714,8 @@ void TGtkBackend::WaitForInput(Integer timeoutMs, const char*)
     g_source_remove(source);
 }
 
-// ---- Native events -------------------------------------------------------------------------------
+// ---- Native events
+// -------------------------------------------------------------------------------
 
 gboolean TGtkBackend::OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
 {
@@ -636,9 +723,9 @@ gboolean TGtkBackend::OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
   if (!surface || surface->Width() <= 0 || surface->Height() <= 0)
     return TRUE;
   // Our pixels are 0x00RRGGBB words, which is cairo's RGB24 layout.
-  cairo_surface_t* image =
-      cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(surface->Bits()), CAIRO_FORMAT_RGB24,
-                                          surface->Width(), surface->Height(), surface->Width() * 4);
+  cairo_surface_t* image = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(surface->Bits()), CAIRO_FORMAT_RGB24, surface->Width(),
+      surface->Height(), surface->Width() * 4);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, image, 0, 0);
   cairo_paint(cr);
@@ -679,7 +766,8 @@ void TGtkBackend::SyncModifiers(guint state, Word eventVk)
     guint Mask;
     Word Vk;
   };
-  static const TMod mods[] = {{GDK_SHIFT_MASK, VK_SHIFT}, {GDK_CONTROL_MASK, VK_CONTROL}, {GDK_MOD1_MASK, VK_MENU}};
+  static const TMod mods[] = {
+      {GDK_SHIFT_MASK, VK_SHIFT}, {GDK_CONTROL_MASK, VK_CONTROL}, {GDK_MOD1_MASK, VK_MENU}};
   for (const TMod& m : mods) {
     if (m.Vk == eventVk)
       continue;
@@ -697,10 +785,17 @@ gboolean TGtkBackend::OnButton(GtkWidget*, GdkEventButton* event, gpointer)
     return TRUE;
   TMouseButtonKind kind;
   switch (event->button) {
-  case 1: kind = mbkLeft; break;
-  case 2: kind = mbkMiddle; break;
-  case 3: kind = mbkRight; break;
-  default: return TRUE;
+  case 1:
+    kind = mbkLeft;
+    break;
+  case 2:
+    kind = mbkMiddle;
+    break;
+  case 3:
+    kind = mbkRight;
+    break;
+  default:
+    return TRUE;
   }
   gBackend->SyncModifiers(event->state, 0);
   TPoint p = RootPoint(event->x_root, event->y_root);
@@ -733,10 +828,17 @@ gboolean TGtkBackend::OnScroll(GtkWidget*, GdkEventScroll* event, gpointer)
 {
   Integer delta = 0;
   switch (event->direction) {
-  case GDK_SCROLL_UP: delta = WHEEL_DELTA; break;
-  case GDK_SCROLL_DOWN: delta = -WHEEL_DELTA; break;
-  case GDK_SCROLL_SMOOTH: delta = static_cast<Integer>(std::lround(-event->delta_y * WHEEL_DELTA)); break;
-  default: return TRUE;
+  case GDK_SCROLL_UP:
+    delta = WHEEL_DELTA;
+    break;
+  case GDK_SCROLL_DOWN:
+    delta = -WHEEL_DELTA;
+    break;
+  case GDK_SCROLL_SMOOTH:
+    delta = static_cast<Integer>(std::lround(-event->delta_y * WHEEL_DELTA));
+    break;
+  default:
+    return TRUE;
   }
   gBackend->SyncModifiers(event->state, 0);
   if (delta)
@@ -816,7 +918,8 @@ void TGtkBackend::CommitText(const char* utf8)
       continue;
     }
     if (gbk.size() == 2)
-      InputImeChar(static_cast<Word>((static_cast<unsigned char>(gbk[0]) << 8) | static_cast<unsigned char>(gbk[1])));
+      InputImeChar(static_cast<Word>((static_cast<unsigned char>(gbk[0]) << 8) |
+                                     static_cast<unsigned char>(gbk[1])));
     else
       InputImeChar(static_cast<unsigned char>(gbk[0]));
   }
@@ -884,7 +987,8 @@ gboolean TGtkBackend::OnDelete(GtkWidget*, GdkEvent*, gpointer data)
   return TRUE;
 }
 
-// ---- Clipboard --------------------------------------------------------------------------------------
+// ---- Clipboard
+// --------------------------------------------------------------------------------------
 
 // What a target of ours carries: text, the picture, or a registered format's bytes (its id).
 constexpr guint TextTarget = 0;
@@ -902,7 +1006,8 @@ GdkPixbuf* PixbufFromBytes(const std::string& bytes)
 {
   GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
   GdkPixbuf* result = nullptr;
-  bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);
+  bool written = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()),
+                                         bytes.size(), nullptr);
   if (gdk_pixbuf_loader_close(loader, nullptr) && written)
     if (GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader))
       result = GDK_PIXBUF(g_object_ref(pixbuf));
@@ -962,18 +1067,20 @@ void TGtkBackend::SetClipboardContent(const TClipboardContent& content)
   GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
   GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
   FClipOwned = false;
-  if (count > 0 && gtk_clipboard_set_with_data(clipboard, targets, static_cast<guint>(count), OnClipboardGet,
-                                               OnClipboardClear, this))
+  if (count > 0 && gtk_clipboard_set_with_data(clipboard, targets, static_cast<guint>(count),
+                                               OnClipboardGet, OnClipboardClear, this))
     FClipOwned = true;
   gtk_target_table_free(targets, count);
   gtk_target_list_unref(list);
 }
 
-void TGtkBackend::OnClipboardGet(GtkClipboard*, GtkSelectionData* selection, guint info, gpointer data)
+void TGtkBackend::OnClipboardGet(GtkClipboard*, GtkSelectionData* selection, guint info,
+                                 gpointer data)
 {
   auto* self = static_cast<TGtkBackend*>(data);
   if (info == TextTarget) {
-    gtk_selection_data_set_text(selection, self->FClipText.c_str(), static_cast<gint>(self->FClipText.size()));
+    gtk_selection_data_set_text(selection, self->FClipText.c_str(),
+                                static_cast<gint>(self->FClipText.size()));
     return;
   }
   TClipboardContent content = self->TWindowBackend::ClipboardContent();
@@ -988,10 +1095,14 @@ void TGtkBackend::OnClipboardGet(GtkClipboard*, GtkSelectionData* selection, gui
     return;
   }
   gtk_selection_data_set(selection, gtk_selection_data_get_target(selection), 8,
-                         reinterpret_cast<const guchar*>(bytes->data()), static_cast<gint>(bytes->size()));
+                         reinterpret_cast<const guchar*>(bytes->data()),
+                         static_cast<gint>(bytes->size()));
 }
 
-void TGtkBackend::OnClipboardClear(GtkClipboard*, gpointer data) { static_cast<TGtkBackend*>(data)->FClipOwned = false; }
+void TGtkBackend::OnClipboardClear(GtkClipboard*, gpointer data)
+{
+  static_cast<TGtkBackend*>(data)->FClipOwned = false;
+}
 
 // While we own the desktop's clipboard our own content answers (every format, as set).
 TClipboardContent TGtkBackend::ClipboardContent() const
@@ -1039,7 +1150,8 @@ TClipboardContent TGtkBackend::ClipboardContent() const
       if (GtkSelectionData* selection = gtk_clipboard_wait_for_contents(clipboard, atom)) {
         gint length = gtk_selection_data_get_length(selection);
         if (length >= 0)
-          result.emplace_back(format, std::string(reinterpret_cast<const char*>(gtk_selection_data_get_data(selection)),
+          result.emplace_back(format, std::string(reinterpret_cast<const char*>(
+                                                      gtk_selection_data_get_data(selection)),
                                                   static_cast<std::size_t>(length)));
         gtk_selection_data_free(selection);
       }
@@ -1051,7 +1163,8 @@ TClipboardContent TGtkBackend::ClipboardContent() const
 
 } // namespace
 
-// ---- Public functions ---------------------------------------------------------------------------------
+// ---- Public functions
+// ---------------------------------------------------------------------------------
 
 bool InstallGtkBackend()
 {
@@ -1069,9 +1182,15 @@ bool InstallGtkBackend()
   return true;
 }
 
-TWindowBackend* GtkBackend() { return gBackend; }
+TWindowBackend* GtkBackend()
+{
+  return gBackend;
+}
 
-GtkWidget* GtkWindowOf(HWND hwnd) { return gBackend ? gBackend->WindowOf(hwnd) : nullptr; }
+GtkWidget* GtkWindowOf(HWND hwnd)
+{
+  return gBackend ? gBackend->WindowOf(hwnd) : nullptr;
+}
 
 void GtkProcessEvents(Integer maxMs)
 {
