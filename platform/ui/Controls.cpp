@@ -12,6 +12,7 @@
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 
 namespace {
 
@@ -524,6 +525,19 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation)
   TComponent::Notification(AComponent, Operation);
   if (Operation == opRemove && FActionLink && AComponent == FActionLink->Action())
     SetAction(nullptr);
+  if (Operation == opRemove && AComponent == FPopupMenu)
+    FPopupMenu = nullptr;
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value)
+{
+  if (Value == FPopupMenu)
+    return;
+  if (FPopupMenu)
+    FPopupMenu->RemoveFreeNotification(this);
+  FPopupMenu = Value;
+  if (FPopupMenu)
+    FPopupMenu->FreeNotification(this);
 }
 
 void TControl::DblClick()
@@ -662,8 +676,18 @@ void TControl::WMContextMenu(TMessage& Message)
 {
   TPoint p = MessagePoint(Message);
   bool handled = false;
+  TDestroyWatch watch(this);
   DoContextPopup(p.X == -1 && p.Y == -1 ? p : ScreenToClient(p), handled);
-  if (handled) {
+  if (handled || watch.Destroyed()) {
+    Message.Result = 1;
+    return;
+  }
+  if (FPopupMenu && FPopupMenu->AutoPopup()) {
+    // From the keyboard (-1, -1) the menu opens at the control's middle.
+    if (p.X == -1 && p.Y == -1)
+      p = ClientToScreen(Point(FWidth / 2, FHeight / 2));
+    FPopupMenu->SetPopupComponent(this);
+    FPopupMenu->Popup(p.X, p.Y);
     Message.Result = 1;
     return;
   }
@@ -1970,7 +1994,16 @@ void TWinControl::CNKeyDown(TMessage& Message)
   Message.Result = 1;
   Word key = static_cast<Word>(Message.WParam);
   TDestroyWatch watch(this);
-  // Shortcuts of the form (its action lists) come before everything else.
+  TShiftState shift = KeyDataToShiftState(Message.LParam);
+  // Shortcuts of the popup menus of this control and its parents, nearest first, then
+  // those of the form (its main menu and action lists).
+  for (TControl* c = this; c; c = c->Parent()) {
+    TPopupMenu* popup = c->PopupMenu();
+    if (popup && popup->IsShortCut(key, shift))
+      return;
+    if (watch.Destroyed())
+      return;
+  }
   if (TCustomForm* form = GetParentForm(this)) {
     TDestroyWatch formWatch(form);
     if (form->IsShortCut(key, KeyDataToShiftState(Message.LParam)) || watch.Destroyed())
@@ -2356,6 +2389,7 @@ void RegisterControlsClasses()
       .Property("Font", &TControl::Font, &TControl::SetFont)
       .Stored([](TControl* c) { return !c->ParentFont(); })
       .Property("Hint", &TControl::Hint, &TControl::SetHint)
+      .Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
       .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor)
       .Default(true)
       .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)

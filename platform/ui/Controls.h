@@ -24,6 +24,7 @@ class TWinControl;
 class TCustomForm;
 class TBasicAction;
 class TControlActionLink;
+class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -186,6 +187,10 @@ public:
   void SetMouseCapture(bool Value);
   NativeInt HelpContext() const { return FHelpContext; }
   void SetHelpContext(NativeInt Value) { FHelpContext = Value; }
+  // The menu a right click (WM_CONTEXTMENU) opens when the popup handler left it; its
+  // shortcuts work while the control or a child of it has the focus.
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
   // Kept for the forms and libraries that set them: every control is drawn with the same
   // bevels whatever Ctl3D says, and text always runs left to right.
   bool Ctl3D() const { return FCtl3D; }
@@ -338,6 +343,7 @@ protected:
   TBiDiMode FBiDiMode = bdLeftToRight;
   bool FParentBiDiMode = true;
   TControlActionLink* FActionLink = nullptr;
+  TPopupMenu* FPopupMenu = nullptr;
   TCursor FDragCursor = -12; // crDrag
   TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   TControlState FControlState;

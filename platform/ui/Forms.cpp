@@ -10,6 +10,7 @@
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Backend.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -390,10 +391,15 @@ TCustomForm::~TCustomForm()
 {
   if (gScreen) {
     for (TCustomForm* f : gScreen->FForms)
-      if (f->FActiveMDIChild == this)
+      if (f->FActiveMDIChild == this) {
         f->FActiveMDIChild = nullptr;
+        if (f->FMenu && FMenu)
+          f->FMenu->Unmerge(FMenu);
+      }
     gScreen->RemoveForm(this);
   }
+  if (FMenu)
+    FMenu->FForm = nullptr;
   if (gApplication && gApplication->FMainForm == this)
     gApplication->FMainForm = nullptr;
   delete FCanvas;
@@ -426,6 +432,12 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
     FActiveControl = nullptr;
   if (AComponent == FFocusedControl)
     FFocusedControl = nullptr;
+  if (AComponent == FMenu) {
+    FMenu->FForm = nullptr;
+    FMenu = nullptr;
+    if (FHandle)
+      SetWindowPos(FHandle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
 }
 
 void TCustomForm::CreateParams(TCreateParams& Params)
@@ -569,6 +581,9 @@ void TCustomForm::MDIActivate()
   if (watch.Destroyed())
     return;
   FActive = true;
+  frame->MergeChildMenu();
+  if (watch.Destroyed())
+    return;
   Activate();
 }
 
@@ -922,6 +937,15 @@ bool TCustomForm::IsShortCut(Word Key, TShiftState Shift)
     if (key == 0 || watch.Destroyed())
       return true;
   }
+  // An MDI child's menu items are on its frame's bar, merged.
+  TMainMenu* menu = FMenu;
+  if (FFormStyle == fsMDIChild && gApplication && gApplication->MainForm() &&
+      gApplication->MainForm()->FMenu)
+    menu = gApplication->MainForm()->FMenu;
+  if (menu && menu->IsShortCut(Key, Shift))
+    return true;
+  if (watch.Destroyed())
+    return true;
   TShortCut shortCut = ::ShortCut(Key, Shift);
   for (Integer i = 0; i < ComponentCount(); ++i)
     if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)))
@@ -967,6 +991,8 @@ void TCustomForm::Dispatch(TMessage& Message)
   case CM_RELEASE: CMRelease(Message); break;
   case WM_MOUSEACTIVATE: WMMouseActivate(Message); break;
   case WM_NEXTDLGCTL: WMNextDlgCtl(Message); break;
+  case WM_NCHITTEST: WMNCHitTest(Message); break;
+  case WM_NCLBUTTONDOWN: WMNCLButtonDown(Message); break;
   default: TWinControl::Dispatch(Message); break;
   }
 }
@@ -1011,8 +1037,84 @@ void TCustomForm::WMSysCommand(TMessage& Message)
   case SC_MAXIMIZE: SetWindowState(wsMaximized); break;
   case SC_MINIMIZE: SetWindowState(wsMinimized); break;
   case SC_RESTORE: SetWindowState(wsNormal); break;
+  case SC_KEYMENU:
+    if (MenuBarHeight(this) > 0)
+      TrackMenuBarKey(this, static_cast<char>(Message.LParam & 0xFF));
+    break;
   default: DefaultHandler(Message); break;
   }
+}
+
+// ---- Menu bar ---------------------------------------------------------------------------------
+
+void TCustomForm::SetMenu(TMainMenu* Value)
+{
+  if (Value == FMenu)
+    return;
+  if (FMenu) {
+    FMenu->FForm = nullptr;
+    FMenu->RemoveFreeNotification(this);
+  }
+  if (Value && Value->FForm && Value->FForm != this)
+    Value->FForm->SetMenu(nullptr);
+  FMenu = Value;
+  if (FMenu) {
+    FMenu->FForm = this;
+    FMenu->FreeNotification(this);
+  }
+  if (FHandle)
+    SetWindowPos(FHandle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TCustomForm::MergeChildMenu()
+{
+  if (!FMenu)
+    return;
+  TCustomForm* child = ActiveMDIChild();
+  FMenu->Merge(child ? child->FMenu : nullptr);
+}
+
+// The bar takes a band of the menu's height at the top of what would be the client area.
+void TCustomForm::WMNCCalcSize(TMessage& Message)
+{
+  TWinControl::WMNCCalcSize(Message);
+  Integer h = MenuBarHeight(this);
+  if (h > 0 && Message.LParam) {
+    TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0];
+    r.Top = std::min(r.Top + h, r.Bottom);
+  }
+}
+
+void TCustomForm::WMNCPaint(TMessage& Message)
+{
+  TWinControl::WMNCPaint(Message);
+  if (MenuBarHeight(this) > 0)
+    PaintMenuBar(this);
+}
+
+void TCustomForm::WMNCHitTest(TMessage& Message)
+{
+  Integer h = MenuBarHeight(this);
+  if (h > 0 && FHandle) {
+    TPoint p = PointFromLParam(Message.LParam);
+    TPoint origin{0, 0};
+    ::ClientToScreen(FHandle, origin);
+    TRect band = Rect(origin.X, origin.Y - h, origin.X + ClientWidth(), origin.Y);
+    if (PtInRect(band, p)) {
+      Message.Result = HTMENU;
+      return;
+    }
+  }
+  DefaultHandler(Message);
+}
+
+void TCustomForm::WMNCLButtonDown(TMessage& Message)
+{
+  if (Message.WParam == HTMENU && MenuBarHeight(this) > 0) {
+    TrackMenuBarMouse(this, PointFromLParam(Message.LParam));
+    return;
+  }
+  DefaultHandler(Message);
 }
 
 namespace {
@@ -1674,6 +1776,7 @@ void RegisterFormsClasses()
       .Default(fsNormal)
       .Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview)
       .Default(false)
+      .Property("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu)
       .Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition)
       .Default(poDesigned)
       .Property("TransparentColor", &TCustomForm::TransparentColor, &TCustomForm::SetTransparentColor)

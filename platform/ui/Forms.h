@@ -28,6 +28,7 @@ using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
 // ---- Scrolling containers ----
 
 enum TScrollBarKind { sbHorizontal, sbVertical };
+class TMainMenu;
 class TScrollingWinControl;
 
 // One scroll bar of a scrolling container: the range its children cover and how far the
@@ -183,6 +184,12 @@ public:
   virtual bool IsShortCut(Word Key, TShiftState Shift);
   TKeyEvent OnShortCut;
 
+  // ---- Menu ----
+  // The menu bar shown in the non-client area above the client area (an MDI child's menu
+  // is merged into its frame's bar instead).
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* Value);
+
   // ---- MDI ----
   Integer MDIChildCount() const;
   TCustomForm* MDIChildren(Integer Index) const;
@@ -229,6 +236,12 @@ protected:
   virtual void CMRelease(TMessage& Message);
   virtual void WMMouseActivate(TMessage& Message);
   virtual void WMNextDlgCtl(TMessage& Message);
+  void WMNCCalcSize(TMessage& Message) override;
+  void WMNCPaint(TMessage& Message) override;
+  virtual void WMNCHitTest(TMessage& Message);
+  virtual void WMNCLButtonDown(TMessage& Message);
+  // The frame's bar shows the active MDI child's menu merged into its own.
+  void MergeChildMenu();
 
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
@@ -249,6 +262,7 @@ protected:
   TWinControl* FClientWindow = nullptr;
   TCustomForm* FActiveMDIChild = nullptr;
   TCanvas* FCanvas = nullptr;
+  TMainMenu* FMenu = nullptr;
 
 private:
   void SetWindowFocus();

@@ -5,10 +5,13 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 
 void RegisterUiUnits()
 {
+  // Menus come first: controls and forms publish menu properties.
+  RegisterUnit("Menus", &RegisterMenusClasses, nullptr);
   RegisterUnit("Controls", &RegisterControlsClasses, nullptr);
   RegisterUnit("Forms", &InitializeForms, &FinalizeForms);
   RegisterUnit("StdCtrls", &RegisterStdCtrlsClasses, nullptr);

@@ -364,9 +364,13 @@ void SyncKeyState(const MSG& msg)
       set(VK_CONTROL, down);
     if (vk == VK_LMENU || vk == VK_RMENU)
       set(VK_MENU, down);
+    bool altKey = vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU;
+    if (down)
+      State().AltAlone = altKey && !(msg.lParam & 0x40000000); // a repeat is not a new press
     break;
   }
   case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
+    State().AltAlone = false;
     set(VK_LBUTTON, true);
     break;
   case WM_LBUTTONUP: case WM_NCLBUTTONUP:

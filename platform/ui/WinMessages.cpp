@@ -641,10 +641,25 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_KEYUP:
   case WM_SYSKEYDOWN:
-    // The menu key and Shift+F10 ask for a context menu at the focus (-1, -1).
+    // The menu key and Shift+F10 ask for a context menu at the focus (-1, -1); F10 alone
+    // enters the menu bar of the top-level window.
     if ((msg == WM_KEYUP && wParam == VK_APPS) ||
         (msg == WM_SYSKEYDOWN && wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0))
       Send(w, WM_CONTEXTMENU, hwnd, MAKELPARAM(-1, -1));
+    else if (msg == WM_SYSKEYDOWN && wParam == VK_F10 && GetKeyState(VK_CONTROL) >= 0)
+      Send(TopLevelOf(w), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    return 0;
+  case WM_SYSKEYUP:
+    // Alt pressed and released on its own enters the menu bar.
+    if ((wParam == VK_MENU || wParam == VK_LMENU || wParam == VK_RMENU) && State().AltAlone) {
+      State().AltAlone = false;
+      Send(TopLevelOf(w), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    }
+    return 0;
+  case WM_SYSCHAR:
+    // Alt+letter: the top-level window's menu bar looks for the letter's item.
+    if (wParam != VK_SPACE)
+      Send(TopLevelOf(w), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam & 0xFF));
     return 0;
   case WM_RBUTTONUP: {
     TPoint p = PointFromLParam(lParam);

@@ -103,6 +103,7 @@ struct TState {
   bool AppActive = false;
   Byte Keys[256] = {};     // as the input arrived (GetAsyncKeyState)
   Byte SyncKeys[256] = {}; // as of the last input message taken from the queue (GetKeyState)
+  bool AltAlone = false;   // Alt went down and nothing else was pressed since (menu key)
   TPoint Cursor;
   HWND CursorWindow = 0;        // the window the pointer is over (for WM_SETCURSOR, leave)
   MSG Current;                  // the message last taken from the queue
