@@ -1026,6 +1026,7 @@ TEST_F(GtkBackendTest, ScreenAndWorkAreaComeFromTheDisplaysMonitors)
   SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
   EXPECT_EQ(area, Rect(work.x, work.y, work.x + work.width, work.y + work.height));
   EXPECT_EQ(Screen()->PixelsPerInch(), 96);
+  EXPECT_EQ(gdk_monitor_get_scale_factor(monitor), 1) << "one display pixel is one of ours";
 }
 
 } // namespace
