@@ -219,6 +219,27 @@ TEST_F(GtkBackendTest, AFormIsANativeWindowThatFollowsOurGeometryAndCaption)
   EXPECT_EQ(GtkWindowOf(h), nullptr);
 }
 
+TEST_F(GtkBackendTest, TheDesktopMinimizesAndRestoresAForm)
+{
+  TForm* form = MakeForm("最小化", Bounds(100, 80, 320, 200));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  auto state = [form](GdkWindowState now) {
+    GdkEvent* e = gdk_event_new(GDK_WINDOW_STATE);
+    e->window_state.window = GDK_WINDOW(g_object_ref(NativeOf(form->Handle())));
+    e->window_state.changed_mask = GDK_WINDOW_STATE_ICONIFIED;
+    e->window_state.new_window_state = now;
+    gdk_event_put(e);
+    gdk_event_free(e);
+  };
+  state(GDK_WINDOW_STATE_ICONIFIED);
+  EXPECT_TRUE(WaitUntil([form] { return form->WindowState() == wsMinimized; }));
+  EXPECT_TRUE(IsIconic(form->Handle()));
+  state(GdkWindowState(0));
+  EXPECT_TRUE(WaitUntil([form] { return form->WindowState() == wsNormal; }));
+  EXPECT_FALSE(IsIconic(form->Handle()));
+  EXPECT_EQ(NativeRect(form->Handle()), Rect(100, 80, 420, 280));
+}
+
 TEST_F(GtkBackendTest, PixelsOnTheDisplayAreOurSurfaceAndAScreenshotIsWritten)
 {
   TForm* form = MakeForm("运单打印 - 预览", Bounds(40, 30, 360, 220));

@@ -201,6 +201,7 @@ struct TNative {
   gint64 RequestedAt = 0; // when (monotonic microseconds); 0 once the display confirmed it
   AnsiString Title;
   HWND TransientFor = 0;
+  bool Iconified = false; // minimized on the display
   bool Shaped = false;
   TRegion Shape; // the window region last given to the display (window coordinates)
 };
@@ -261,6 +262,7 @@ private:
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data);
   static gboolean OnFocus(GtkWidget* widget, GdkEventFocus* event, gpointer data);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
+  static gboolean OnWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer data);
   static void OnCommit(GtkIMContext* im, const gchar* text, gpointer data);
   static void OnPreeditChanged(GtkIMContext* im, gpointer data);
   static void OnClipboardGet(GtkClipboard* clipboard, GtkSelectionData* selection, guint info,
@@ -403,6 +405,7 @@ TNative& TGtkBackend::Ensure(HWND hwnd)
   g_signal_connect(n.Window, "focus-in-event", G_CALLBACK(OnFocus), data);
   g_signal_connect(n.Window, "focus-out-event", G_CALLBACK(OnFocus), data);
   g_signal_connect(n.Window, "delete-event", G_CALLBACK(OnDelete), data);
+  g_signal_connect(n.Window, "window-state-event", G_CALLBACK(OnWindowState), data);
   gtk_widget_realize(n.Window);
   ApplyCursor(n);
   return n;
@@ -434,6 +437,14 @@ void TGtkBackend::Sync(TNative& n)
   if (above != n.KeepAbove) {
     n.KeepAbove = above;
     gtk_window_set_keep_above(win, above);
+  }
+  bool minimized = (GetWindowLong(n.Handle, GWL_STYLE) & WS_MINIMIZE) != 0;
+  if (minimized != n.Iconified) {
+    n.Iconified = minimized;
+    if (minimized)
+      gtk_window_iconify(win);
+    else
+      gtk_window_deiconify(win);
   }
   SyncShape(n);
   // An owner without a native window yet is taken up once it has one.
@@ -985,6 +996,21 @@ gboolean TGtkBackend::OnDelete(GtkWidget*, GdkEvent*, gpointer data)
 {
   PostMessage(ToHwnd(data), WM_SYSCOMMAND, SC_CLOSE, 0);
   return TRUE;
+}
+
+// The desktop minimized or restored the window (its task bar, its keys): the form does
+// what its own minimize and restore commands do.
+gboolean TGtkBackend::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data)
+{
+  TNative* n = gBackend->Find(ToHwnd(data));
+  if (!n || !(event->changed_mask & GDK_WINDOW_STATE_ICONIFIED))
+    return FALSE;
+  bool iconified = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+  if (iconified == n->Iconified)
+    return FALSE;
+  n->Iconified = iconified;
+  PostMessage(n->Handle, WM_SYSCOMMAND, iconified ? SC_MINIMIZE : SC_RESTORE, 0);
+  return FALSE;
 }
 
 // ---- Clipboard
