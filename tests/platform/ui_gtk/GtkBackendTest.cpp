@@ -219,7 +219,7 @@ TEST_F(GtkBackendTest, AFormIsANativeWindowThatFollowsOurGeometryAndCaption)
   EXPECT_EQ(GtkWindowOf(h), nullptr);
 }
 
-TEST_F(GtkBackendTest, TheDesktopMinimizesAndRestoresAForm)
+TEST_F(GtkBackendTest, TheDesktopMinimizesRestoresAndClosesAForm)
 {
   TForm* form = MakeForm("最小化", Bounds(100, 80, 320, 200));
   ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
@@ -238,6 +238,19 @@ TEST_F(GtkBackendTest, TheDesktopMinimizesAndRestoresAForm)
   EXPECT_TRUE(WaitUntil([form] { return form->WindowState() == wsNormal; }));
   EXPECT_FALSE(IsIconic(form->Handle()));
   EXPECT_EQ(NativeRect(form->Handle()), Rect(100, 80, 420, 280));
+
+  // The desktop's close button closes the form the way its own does.
+  bool closed = false;
+  form->OnClose = [&closed](TObject*, TCloseAction& action) {
+    closed = true;
+    action = caHide;
+  };
+  GdkEvent* e = gdk_event_new(GDK_DELETE);
+  e->any.window = GDK_WINDOW(g_object_ref(NativeOf(form->Handle())));
+  gdk_event_put(e);
+  gdk_event_free(e);
+  EXPECT_TRUE(WaitUntil([&closed] { return closed; }));
+  EXPECT_FALSE(form->Visible());
 }
 
 TEST_F(GtkBackendTest, PixelsOnTheDisplayAreOurSurfaceAndAScreenshotIsWritten)
