@@ -1062,6 +1062,9 @@ void TCustomForm::SetMenu(TMainMenu* Value)
     FMenu->FForm = this;
     FMenu->FreeNotification(this);
   }
+  if (FFormStyle == fsMDIChild && gApplication && gApplication->MainForm() &&
+      gApplication->MainForm()->FActiveMDIChild == this)
+    gApplication->MainForm()->MergeChildMenu();
   if (FHandle)
     SetWindowPos(FHandle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }

@@ -778,10 +778,12 @@ void ShowLevel(TTracker& t, TLevel& level, Integer x, Integer y, TPopupAlignment
 
 void RedrawLevel(TLevel& level) { InvalidateRect(level.Wnd, nullptr, false); }
 
+void PaintBar(TCustomForm* form, Integer selected);
+
 void RedrawBar(TTracker& t)
 {
   if (t.Form && t.Form->HandleAllocated())
-    PaintMenuBar(t.Form);
+    PaintBar(t.Form, t.BarSelected);
 }
 
 void CloseLevelsFrom(TTracker& t, size_t from)
@@ -1005,6 +1007,8 @@ void KeyDown(TTracker& t, Word key)
 // A character picks the item whose hot key it is, in the open menu (or on the bar).
 void CharKey(TTracker& t, char ch)
 {
+  if (static_cast<unsigned char>(ch) < 0x20)
+    return; // Enter, Esc and Tab arrive as keys
   char key = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
   if (t.Levels.empty()) {
     std::vector<AnsiString> captions = ShownCaptions(BarItemsOf(t.Form), t.Menu);
@@ -1041,7 +1045,22 @@ bool IsMouseMessage(UINT m)
 // The modal loop of an open menu. Returns the chosen item (null when cancelled).
 TMenuItem* RunTracker(TTracker& t)
 {
-  TTracker* outer = gTracker;
+  // Whatever way the loop ends (an exception from a handler included), the menu closes
+  // and the outer tracker comes back.
+  struct TGuard {
+    TTracker& T;
+    TTracker* Outer;
+    ~TGuard()
+    {
+      HWND capture = T.CaptureWnd;
+      CloseLevelsFrom(T, 0);
+      if (capture && GetCapture() == capture)
+        ReleaseCapture();
+      T.BarSelected = -1;
+      RedrawBar(T);
+      gTracker = Outer;
+    }
+  } guard{t, gTracker};
   gTracker = &t;
   if (!t.CaptureWnd && !t.Levels.empty())
     t.CaptureWnd = t.Levels.front().Wnd;
@@ -1075,13 +1094,6 @@ TMenuItem* RunTracker(TTracker& t)
     TranslateMessage(m);
     DispatchMessage(m);
   }
-  HWND capture = t.CaptureWnd;
-  CloseLevelsFrom(t, 0);
-  if (capture && GetCapture() == capture)
-    ReleaseCapture();
-  t.BarSelected = -1;
-  RedrawBar(t);
-  gTracker = outer;
   return t.Chosen;
 }
 
@@ -1132,6 +1144,14 @@ Integer MenuBarHeight(TCustomForm* Form)
 
 void PaintMenuBar(TCustomForm* Form)
 {
+  PaintBar(Form, gTracker && gTracker->Form == Form ? gTracker->BarSelected : -1);
+}
+
+namespace {
+
+// Draws the bar with the item at index selected highlighted (-1: none).
+void PaintBar(TCustomForm* Form, Integer selected)
+{
   if (!Form || !Form->HandleAllocated() || MenuBarHeight(Form) == 0)
     return;
   HWND h = Form->Handle();
@@ -1148,7 +1168,6 @@ void PaintMenuBar(TCustomForm* Form)
     c->SetFont(MenuFont());
     c->Brush()->SetColor(clMenu);
     c->FillRect(band);
-    Integer selected = gTracker && gTracker->Form == Form ? gTracker->BarSelected : -1;
     for (size_t i = 0; i < items.size(); ++i) {
       TRect r = rects[i];
       OffsetRect(r, -window.Left, -window.Top);
@@ -1161,6 +1180,8 @@ void PaintMenuBar(TCustomForm* Form)
   }
   ReleaseDC(h, dc);
 }
+
+} // namespace
 
 void TrackMenuBarMouse(TCustomForm* Form, TPoint Screen)
 {
