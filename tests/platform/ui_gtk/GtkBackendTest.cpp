@@ -1,7 +1,8 @@
 // The GTK backend on a virtual X display: forms shown as native windows that follow our
-// geometry and caption (and the other way round), their pixels on the display, input the
-// display delivers reaching our controls through the window manager, the message loop
-// waiting on the GLib main context, popups, capture, the clipboard and the monitors.
+// geometry, caption, stacking, shape and minimized state (and the other way round), their
+// pixels on the display, input the display delivers reaching our controls through the
+// window manager, the application's and modal loops waiting on the GLib main context,
+// popups, overlays, capture, cursors, the clipboard and the monitors.
 #include "platform/ui/backend/gtk/GtkBackend.h"
 
 #include <algorithm>
