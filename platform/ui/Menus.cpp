@@ -558,11 +558,16 @@ constexpr Integer cArrowColumn = 18;
 Integer ItemHeight() { return std::max(GetSystemMetrics(SM_CYMENU), 8); }
 Integer LineHeight() { return 8; }
 
+// The menu font: the system's user-interface font, as forms use it.
 TFont* MenuFont()
 {
   static TFont* font = nullptr;
-  if (!font)
+  if (!font) {
     font = new TFont();
+    font->SetName("宋体");
+    font->SetHeight(-12);
+    font->SetCharset(GB2312_CHARSET);
+  }
   return font;
 }
 
@@ -1099,14 +1104,10 @@ TMenuItem* RunTracker(TTracker& t)
 
 void TrackBar(TCustomForm* form, TTracker& t)
 {
-  TDestroyWatch watch(form);
   t.Form = form;
   t.Menu = form->Menu();
   t.CaptureWnd = form->Handle();
-  TMenuItem* chosen = RunTracker(t);
-  if (chosen && !watch.Destroyed())
-    chosen->Click();
-  else if (chosen)
+  if (TMenuItem* chosen = RunTracker(t))
     chosen->Click();
 }
 

@@ -228,6 +228,16 @@ TEST_F(Menus, APopupMenuOpenedByRightClickReturnsAfterTheChoice)
   EXPECT_TRUE(trace.empty());
   EXPECT_FALSE(MenuTracking());
 
+  // The menu key opens it at the control's middle.
+  trace.clear();
+  Headless().QueueStep([&] {
+    TPoint middle = f.Editor->ClientToScreen({f.Editor->Width() / 2, f.Editor->Height() / 2});
+    EXPECT_EQ(MenuItemScreenRect(cut).Left - 2, middle.X);
+    Headless().Key(VK_ESCAPE);
+  });
+  Headless().Key(VK_APPS);
+  EXPECT_EQ(popups, 4);
+
   // Popup called by code is modal as well; paRight puts the menu's right edge at the point.
   popup->SetAlignment(paRight);
   Headless().QueueStep([&] {
@@ -236,6 +246,46 @@ TEST_F(Menus, APopupMenuOpenedByRightClickReturnsAfterTheChoice)
   });
   popup->Popup(300, 200);
   EXPECT_EQ(trace, (TTrace{"cut"})) << "the hot key chose the item before Popup returned";
+  delete f.Form;
+}
+
+TEST_F(Menus, OwnerDrawnItemsAreMeasuredAndDrawnByTheirEvents)
+{
+  TMenuForm f;
+  auto* popup = new TPopupMenu(f.Form);
+  popup->SetOwnerDraw(true);
+  TTrace trace;
+  TMenuItem* tall = AddItem(f.Form, popup->Items(), "高", &trace, "tall");
+  TMenuItem* plain = AddItem(f.Form, popup->Items(), "普通", &trace, "plain");
+  tall->OnMeasureItem = [](TObject*, TCanvas*, Integer& Width, Integer& Height) {
+    Width = 150;
+    Height = 30;
+  };
+  std::vector<bool> drawnSelected;
+  tall->OnDrawItem = [&](TObject*, TCanvas* c, TRect r, bool selected) {
+    drawnSelected.push_back(selected);
+    c->Brush()->SetColor(clRed);
+    c->FillRect(r);
+  };
+  TColor drawn = 0;
+  Headless().QueueStep([&] {
+    TRect r = MenuItemScreenRect(tall);
+    EXPECT_EQ(r.Height(), 30);
+    EXPECT_GE(r.Width(), 150);
+    EXPECT_EQ(MenuItemScreenRect(plain).Height(), GetSystemMetrics(SM_CYMENU)) << "measured by default";
+    drawn = Headless().ScreenPixel(Center(r));
+    Headless().Move(Center(r));
+  });
+  Headless().QueueStep([&] {
+    Headless().ScreenPixel(Point(0, 0)); // paints what the move invalidated
+    Headless().Key(VK_ESCAPE);
+  });
+  popup->Popup(50, 50);
+  EXPECT_EQ(drawn, ColorToRGB(clRed));
+  ASSERT_FALSE(drawnSelected.empty());
+  EXPECT_FALSE(drawnSelected.front());
+  EXPECT_TRUE(drawnSelected.back()) << "redrawn selected under the pointer";
+  EXPECT_TRUE(trace.empty());
   delete f.Form;
 }
 
