@@ -2,6 +2,7 @@
 #include "platform/rtl/Units.h"
 #include "report/engine/frxClass.h"
 #include "report/engine/frxDMPClass.h"
+#include "report/engine/frxDrawText.h"
 #include "report/engine/frxDsgnIntf.h"
 #include "report/engine/frxRes.h"
 #include "report/engine/frxXMLSerializer.h"
@@ -19,6 +20,8 @@ void ClassInitialization()
   RegisterSerializedPlatformClasses();
   RegisterReportClasses();
 }
+// The shared text layout is made on first use; it goes with the report classes.
+void ClassFinalization() { FreeGlobalDrawText(); }
 
 void DMPClassInitialization() { RegisterDMPClasses(); }
 
@@ -28,6 +31,6 @@ void RegisterReportEngineUnits()
 {
   RegisterUnit("frxDsgnIntf", DsgnIntfInitialization, DsgnIntfFinalization);
   RegisterUnit("frxRes", ResInitialization, ResFinalization);
-  RegisterUnit("frxClass", ClassInitialization, nullptr);
+  RegisterUnit("frxClass", ClassInitialization, ClassFinalization);
   RegisterUnit("frxDMPClass", DMPClassInitialization, nullptr);
 }
