@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/graphics/ImgList.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/TypInfo.h"
@@ -246,6 +248,70 @@ TEST_F(Menus, APopupMenuOpenedByRightClickReturnsAfterTheChoice)
   });
   popup->Popup(300, 200);
   EXPECT_EQ(trace, (TTrace{"cut"})) << "the hot key chose the item before Popup returned";
+  delete f.Form;
+}
+
+TEST_F(Menus, SubmenusOpenByPointerAndArrowKeys)
+{
+  TMenuForm f;
+  auto* popup = new TPopupMenu(f.Form);
+  TTrace trace;
+  AddItem(f.Form, popup->Items(), "刷新(&R)", &trace, "refresh");
+  TMenuItem* more = AddItem(f.Form, popup->Items(), "更多(&M)", &trace, "more");
+  TMenuItem* first = AddItem(f.Form, more, "第一(&1)", &trace, "first");
+  AddItem(f.Form, more, "第二(&2)", &trace, "second");
+  // The submenu-open event may fill the submenu.
+  more->OnClick = [&](TObject*) {
+    trace.push_back("more");
+    if (more->Count() == 2)
+      AddItem(f.Form, more, "第三(&3)", &trace, "third");
+  };
+
+  // Pointer: resting on the item opens its submenu to the right; a click there chooses.
+  Headless().QueueStep([&] { Headless().Move(Center(MenuItemScreenRect(more))); });
+  Headless().QueueStep([&] {
+    TRect r = MenuItemScreenRect(first);
+    EXPECT_GT(r.Left, MenuItemScreenRect(more).Right - 8) << "beside its parent item";
+    Headless().Click(Center(r));
+  });
+  popup->Popup(100, 100);
+  EXPECT_EQ(trace, (TTrace{"more", "first"}));
+  EXPECT_EQ(more->Count(), 3);
+
+  // Keys: Down, Right opens with its first item selected, Down, Left closes, Right, Up wraps.
+  trace.clear();
+  for (Word key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_LEFT, VK_RIGHT, VK_UP, VK_RETURN})
+    Headless().QueueStep([key] { Headless().Key(key); });
+  popup->Popup(100, 100);
+  EXPECT_EQ(trace, (TTrace{"more", "more", "third"}));
+  delete f.Form;
+}
+
+TEST_F(Menus, ItemsShowTheirImageListPicture)
+{
+  TMenuForm f;
+  auto* images = new TImageList(f.Form);
+  TBitmap picture;
+  picture.SetSize(16, 16);
+  picture.Canvas()->Brush()->SetColor(clLime);
+  picture.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  images->Add(&picture, nullptr);
+  f.Menu->SetImages(images);
+  f.Open->SetImageIndex(0);
+  TColor gutter = 0, other = 0;
+  Headless().QueueStep([&] {
+    TRect r = MenuItemScreenRect(f.Open);
+    gutter = Headless().ScreenPixel(Point(r.Left + 11, r.Top + r.Height() / 2));
+    TRect s = MenuItemScreenRect(f.Save);
+    other = Headless().ScreenPixel(Point(s.Left + 4, s.Top + s.Height() / 2));
+    Headless().Key(VK_ESCAPE);
+    Headless().Key(VK_ESCAPE);
+  });
+  Headless().Key('F', false, false, true);
+  EXPECT_EQ(gutter, ColorToRGB(clLime));
+  EXPECT_NE(other, ColorToRGB(clLime));
+  delete images;
+  EXPECT_EQ(f.Menu->Images(), nullptr) << "a freed image list leaves the menu";
   delete f.Form;
 }
 
