@@ -347,6 +347,8 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Raises the conversion error "'text' is not a valid value for field 'name'".
   [[noreturn]] void InvalidValue(const AnsiString& Text) const;
+  template <class T, class Convert>
+  T ConvertValue(T emptyValue, Convert convert);
   // The list of the dataset that holds this field: AggFields for aggregates, else Fields.
   TFields* OwnerList() const;
   // Writes a converted value through the dataset.

@@ -342,44 +342,38 @@ AnsiString TField::GetAsString()
 
 void TField::SetAsStringValue(const AnsiString& V) { SetAsVariant(Variant(V)); }
 
-Integer TField::GetAsInteger()
+// Reads the field's value through one Variant conversion: Null and Empty give emptyValue;
+// a value the conversion refuses raises the field's invalid-value error.
+template <class T, class Convert>
+T TField::ConvertValue(T emptyValue, Convert convert)
 {
   Variant v = GetAsVariant();
   if (VarIsNull(v) || VarIsEmpty(v))
-    return 0;
+    return emptyValue;
   try {
-    return v.AsInteger();
+    return convert(v);
   } catch (const EVariantError&) {
     InvalidValue(VarToStr(v));
   }
+}
+
+Integer TField::GetAsInteger()
+{
+  return ConvertValue<Integer>(0, [](const Variant& v) { return v.AsInteger(); });
 }
 
 void TField::SetAsIntegerValue(Integer V) { SetAsVariant(Variant(V)); }
 
 Double TField::GetAsFloat()
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v))
-    return 0;
-  try {
-    return v.AsDouble();
-  } catch (const EVariantError&) {
-    InvalidValue(VarToStr(v));
-  }
+  return ConvertValue<Double>(0, [](const Variant& v) { return v.AsDouble(); });
 }
 
 void TField::SetAsFloatValue(Double V) { SetAsVariant(Variant(V)); }
 
 bool TField::GetAsBoolean()
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v))
-    return false;
-  try {
-    return v.AsBoolean();
-  } catch (const EVariantError&) {
-    InvalidValue(VarToStr(v));
-  }
+  return ConvertValue<bool>(false, [](const Variant& v) { return v.AsBoolean(); });
 }
 
 void TField::SetAsBooleanValue(bool V) { SetAsVariant(Variant(V)); }
@@ -396,42 +390,21 @@ void TField::SetAsWideString(const WideString& V) { SetAsVariant(Variant(V)); }
 
 Int64 TField::AsLargeInt()
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v))
-    return 0;
-  try {
-    return v.AsInt64();
-  } catch (const EVariantError&) {
-    InvalidValue(VarToStr(v));
-  }
+  return ConvertValue<Int64>(0, [](const Variant& v) { return v.AsInt64(); });
 }
 
 void TField::SetAsLargeInt(Int64 V) { SetAsVariant(Variant(V)); }
 
 Currency TField::AsCurrency()
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v))
-    return Currency();
-  try {
-    return v.AsCurrency();
-  } catch (const EVariantError&) {
-    InvalidValue(VarToStr(v));
-  }
+  return ConvertValue<Currency>(Currency(), [](const Variant& v) { return v.AsCurrency(); });
 }
 
 void TField::SetAsCurrency(Currency V) { SetAsVariant(Variant(V)); }
 
 TDateTime TField::AsDateTime()
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v))
-    return 0;
-  try {
-    return v.AsDateTime();
-  } catch (const EVariantError&) {
-    InvalidValue(VarToStr(v));
-  }
+  return ConvertValue<TDateTime>(0, [](const Variant& v) { return v.AsDateTime(); });
 }
 
 void TField::SetAsDateTime(TDateTime V) { SetAsVariant(VarFromDateTime(V)); }
