@@ -7,7 +7,6 @@
 
 #include "platform/graphics/ImgList.h"
 #include "platform/graphics/Pictures.h"
-#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Forms.h"
 
@@ -180,15 +179,6 @@ void TMenuItem::Clear()
     Delete(Count() - 1);
 }
 
-TMenuItem* TMenuItem::Find(const AnsiString& ACaption) const
-{
-  AnsiString wanted = StripHotkey(ACaption);
-  for (TMenuItem* item : FItems)
-    if (AnsiCompareText(StripHotkey(item->FCaption), wanted) == 0)
-      return item;
-  return nullptr;
-}
-
 TMenu* TMenuItem::GetParentMenu() const
 {
   const TMenuItem* item = this;
@@ -295,32 +285,10 @@ void TMenuItem::SetBitmap(TBitmap* Value)
   Changed();
 }
 
-void TMenuItem::SetSubMenuImages(TCustomImageList* Value)
-{
-  if (Value == FSubMenuImages)
-    return;
-  if (FSubMenuImages)
-    FSubMenuImages->RemoveFreeNotification(this);
-  FSubMenuImages = Value;
-  if (FSubMenuImages)
-    FSubMenuImages->FreeNotification(this);
-  Changed();
-}
-
 TCustomImageList* TMenuItem::GetImageList() const
 {
-  for (const TMenuItem* item = FParent; item; item = item->FParent)
-    if (item->FSubMenuImages)
-      return item->FSubMenuImages;
   TMenu* menu = GetParentMenu();
   return menu ? menu->Images() : nullptr;
-}
-
-void TMenuItem::Notification(TComponent* AComponent, TOperation Operation)
-{
-  TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FSubMenuImages)
-    FSubMenuImages = nullptr;
 }
 
 void TMenuItem::Click()
@@ -391,11 +359,6 @@ void TMenu::Notification(TComponent* AComponent, TOperation Operation)
 }
 
 bool TMenu::IsShortCut(Word Key, TShiftState Shift) { return FItems->IsShortCutItem(::ShortCut(Key, Shift)); }
-
-TMenuItem* TMenu::FindItemByShortCut(TShortCut ShortCut) const
-{
-  return ShortCut == 0 ? nullptr : FindShortCut(FItems, ShortCut);
-}
 
 // ---- TMainMenu --------------------------------------------------------------------------------
 
@@ -518,27 +481,6 @@ void ShowPopupMenuAt(TPopupMenu* Menu, TControl* Control, TPoint ClientPos)
   TPoint p = Control->ClientToScreen(ClientPos);
   Menu->SetPopupComponent(Control);
   Menu->Popup(p.X, p.Y);
-}
-
-TMenuItem* NewItem(const AnsiString& ACaption, TShortCut AShortCut, bool AChecked, bool AEnabled,
-                   TNotifyEvent AOnClick, NativeInt AHelpContext, const AnsiString& AName)
-{
-  auto* item = new TMenuItem(nullptr);
-  item->SetName(AName);
-  item->SetCaption(ACaption);
-  item->SetShortCut(AShortCut);
-  item->SetChecked(AChecked);
-  item->SetEnabled(AEnabled);
-  item->OnClick = AOnClick;
-  item->SetHelpContext(AHelpContext);
-  return item;
-}
-
-TMenuItem* NewLine()
-{
-  auto* item = new TMenuItem(nullptr);
-  item->SetCaption(cLineCaption);
-  return item;
 }
 
 // ---- Showing and tracking ---------------------------------------------------------------------
@@ -1252,14 +1194,13 @@ bool MenuTracking() { return gTracker != nullptr; }
 
 void RegisterMenusClasses()
 {
-  RegisterEnumType<TMenuBreak>("TMenuBreak", {"mbNone", "mbBreak", "mbBarBreak"});
   RegisterEnumType<TPopupAlignment>("TPopupAlignment", {"paLeft", "paRight", "paCenter"});
   RegisterEnumType<TMenuAutoFlag>("TMenuAutoFlag", {"maAutomatic", "maManual", "maParent"});
   RegisterEventType<TMenuMeasureItemEvent>("TMenuMeasureItemEvent");
   RegisterEventType<TMenuDrawItemEvent>("TMenuDrawItemEvent");
   TClass item = TClassRegistration<TMenuItem, TComponent>("TMenuItem")
-      .Property("Break", &TMenuItem::Break, &TMenuItem::SetBreak)
-      .Default(mbNone)
+      .Property("Bitmap", &TMenuItem::Bitmap, &TMenuItem::SetBitmap)
+      .Stored([](TMenuItem* i) { return i->HasBitmap(); })
       .Property("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption)
       .Property("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked)
       .Default(false)
@@ -1271,7 +1212,6 @@ void RegisterMenusClasses()
       .Default(0)
       .Property("HelpContext", &TMenuItem::HelpContext, &TMenuItem::SetHelpContext)
       .Default(0)
-      .Property("Hint", &TMenuItem::Hint, &TMenuItem::SetHint)
       .Property("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex)
       .Default(-1)
       .Property("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem)
@@ -1279,7 +1219,6 @@ void RegisterMenusClasses()
       .Property("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut)
       .Type(TShortCutTypeInfo())
       .Default(0)
-      .Property("SubMenuImages", &TMenuItem::SubMenuImages, &TMenuItem::SetSubMenuImages)
       .Property("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible)
       .Default(true)
       .Property("OnClick", &TMenuItem::OnClick, &TMenuItem::OnClick)

@@ -14,7 +14,6 @@ class TCustomImageList;
 
 QH_DECLARE_EXCEPTION(EMenuError, Exception);
 
-enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
 enum TPopupAlignment { paLeft, paRight, paCenter };
 enum TMenuAutoFlag { maAutomatic, maManual, maParent };
 
@@ -43,8 +42,6 @@ public:
   void Clear();
   TMenuItem* Parent() const { return FParent; }
   Integer MenuIndex() const { return FParent ? FParent->IndexOf(const_cast<TMenuItem*>(this)) : -1; }
-  // The child whose caption (hot-key marks ignored, case ignored) is ACaption.
-  TMenuItem* Find(const AnsiString& ACaption) const;
   // The menu the item belongs to (through its top-level ancestor).
   TMenu* GetParentMenu() const;
 
@@ -69,19 +66,13 @@ public:
   void SetGroupIndex(Byte Value);
   NativeInt HelpContext() const { return FHelpContext; }
   void SetHelpContext(NativeInt Value) { FHelpContext = Value; }
-  AnsiString Hint() const { return FHint; }
-  void SetHint(const AnsiString& Value) { FHint = Value; }
   Integer ImageIndex() const { return FImageIndex; }
   void SetImageIndex(Integer Value);
   // A picture drawn beside the caption when no image list entry applies (owned copy).
   TBitmap* Bitmap();
   void SetBitmap(TBitmap* Value);
   bool HasBitmap() const { return FBitmap != nullptr; }
-  TMenuBreak Break() const { return FBreak; }
-  void SetBreak(TMenuBreak Value) { FBreak = Value; }
-  // The image list of the children: the item's own, else the parent's, else the menu's.
-  TCustomImageList* SubMenuImages() const { return FSubMenuImages; }
-  void SetSubMenuImages(TCustomImageList* Value);
+  // The image list the item's ImageIndex refers to: its menu's Images.
   TCustomImageList* GetImageList() const;
 
   // Runs OnClick when the item is enabled. An item with children runs it just before its
@@ -96,7 +87,6 @@ public:
   TMenuDrawItemEvent OnDrawItem;
 
 protected:
-  void Notification(TComponent* AComponent, TOperation Operation) override;
   void Changed();
 
 private:
@@ -112,11 +102,8 @@ private:
   bool FDefault = false;
   Byte FGroupIndex = 0;
   NativeInt FHelpContext = 0;
-  AnsiString FHint;
   Integer FImageIndex = -1;
   TBitmap* FBitmap = nullptr;
-  TMenuBreak FBreak = mbNone;
-  TCustomImageList* FSubMenuImages = nullptr;
   friend class TMenu;
 };
 
@@ -136,8 +123,6 @@ public:
   void SetAutoHotkeys(TMenuAutoFlag Value) { FAutoHotkeys = Value; }
   // Runs the enabled item with this key's shortcut; true when one ran.
   virtual bool IsShortCut(Word Key, TShiftState Shift);
-  // The item with this shortcut, enabled or not (null when none).
-  TMenuItem* FindItemByShortCut(TShortCut ShortCut) const;
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -212,10 +197,6 @@ private:
 // Opens Menu for Control at a point of Control's client area (a context menu opened by code).
 void ShowPopupMenuAt(TPopupMenu* Menu, TControl* Control, TPoint ClientPos);
 
-// Items, hot keys and captions shown.
-TMenuItem* NewItem(const AnsiString& ACaption, TShortCut AShortCut, bool AChecked, bool AEnabled,
-                   TNotifyEvent AOnClick, NativeInt AHelpContext, const AnsiString& AName);
-TMenuItem* NewLine();
 // The caption with its '&' marks removed ("&&" stays as one '&').
 AnsiString StripHotkey(const AnsiString& Text);
 // The hot key character of a caption, upper case (0 when it has none).
