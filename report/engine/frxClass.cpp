@@ -687,6 +687,36 @@ void TfrxFormat::Assign(TPersistent* Source)
 
 // ---- TfrxView ----
 
+namespace {
+
+// A reference from Owner to a dataset, kept by pointer and by user name: the name stays when
+// the dataset is not found, and the free notification moves with the pointer.
+void LinkDataSet(TComponent* Owner, TfrxDataSet*& Ref, AnsiString& Name, TfrxDataSet* Value)
+{
+  if (Ref == Value)
+    return;
+  if (Ref)
+    Ref->RemoveFreeNotification(Owner);
+  Ref = Value;
+  Name = Value ? Value->UserName() : AnsiString();
+  if (Ref)
+    Ref->FreeNotification(Owner);
+}
+
+// Stores the name and resolves it in Owner's report; nothing found keeps the reference.
+void LinkDataSetByName(TfrxComponent* Owner, TfrxDataSet*& Ref, AnsiString& Name,
+                       const AnsiString& Value)
+{
+  Name = Value;
+  TfrxDataSet* found = FindDataSet(Ref, Value, Owner->Report());
+  if (found != Ref) {
+    LinkDataSet(Owner, Ref, Name, found);
+    Name = Value;
+  }
+}
+
+} // namespace
+
 TfrxView::TfrxView(TComponent* AOwner)
     : TfrxReportComponent(AOwner), FColor(clNone), FFrame(std::make_unique<TfrxFrame>())
 {
@@ -695,28 +725,13 @@ TfrxView::TfrxView(TComponent* AOwner)
 
 TfrxView::~TfrxView() = default;
 
-void TfrxView::SetDataSet(TfrxDataSet* Value)
-{
-  if (FDataSet == Value)
-    return;
-  if (FDataSet)
-    FDataSet->RemoveFreeNotification(this);
-  FDataSet = Value;
-  FDataSetName = Value ? Value->UserName() : AnsiString();
-  if (FDataSet)
-    FDataSet->FreeNotification(this);
-}
+void TfrxView::SetDataSet(TfrxDataSet* Value) { LinkDataSet(this, FDataSet, FDataSetName, Value); }
 
 AnsiString TfrxView::DataSetName() const { return FDataSet ? FDataSet->UserName() : FDataSetName; }
 
 void TfrxView::SetDataSetName(const AnsiString& Value)
 {
-  FDataSetName = Value;
-  TfrxDataSet* found = FindDataSet(FDataSet, Value, Report());
-  if (found != FDataSet) {
-    SetDataSet(found);
-    FDataSetName = Value;
-  }
+  LinkDataSetByName(this, FDataSet, FDataSetName, Value);
 }
 
 void TfrxView::Notification(TComponent* AComponent, TOperation Operation)
@@ -1726,17 +1741,7 @@ TfrxDataBand::TfrxDataBand(TComponent* AOwner)
 
 TfrxDataBand::~TfrxDataBand() { SetDataSet(nullptr); }
 
-void TfrxDataBand::SetDataSet(TfrxDataSet* Value)
-{
-  if (FDataSet == Value)
-    return;
-  if (FDataSet)
-    FDataSet->RemoveFreeNotification(this);
-  FDataSet = Value;
-  FDataSetName = Value ? Value->UserName() : AnsiString();
-  if (FDataSet)
-    FDataSet->FreeNotification(this);
-}
+void TfrxDataBand::SetDataSet(TfrxDataSet* Value) { LinkDataSet(this, FDataSet, FDataSetName, Value); }
 
 AnsiString TfrxDataBand::DataSetName() const
 {
@@ -1745,12 +1750,7 @@ AnsiString TfrxDataBand::DataSetName() const
 
 void TfrxDataBand::SetDataSetName(const AnsiString& Value)
 {
-  FDataSetName = Value;
-  TfrxDataSet* found = FindDataSet(FDataSet, Value, Report());
-  if (found != FDataSet) {
-    SetDataSet(found);
-    FDataSetName = Value;
-  }
+  LinkDataSetByName(this, FDataSet, FDataSetName, Value);
 }
 
 void TfrxDataBand::Notification(TComponent* AComponent, TOperation Operation)
@@ -1901,17 +1901,7 @@ void TfrxReportPage::SetColor(TColor Value) { FBackPicture->SetColor(Value); }
 TfrxFrame* TfrxReportPage::Frame() const { return FBackPicture->Frame(); }
 void TfrxReportPage::SetFrame(TfrxFrame* Value) { FBackPicture->SetFrame(Value); }
 
-void TfrxReportPage::SetDataSet(TfrxDataSet* Value)
-{
-  if (FDataSet == Value)
-    return;
-  if (FDataSet)
-    FDataSet->RemoveFreeNotification(this);
-  FDataSet = Value;
-  FDataSetName = Value ? Value->UserName() : AnsiString();
-  if (FDataSet)
-    FDataSet->FreeNotification(this);
-}
+void TfrxReportPage::SetDataSet(TfrxDataSet* Value) { LinkDataSet(this, FDataSet, FDataSetName, Value); }
 
 AnsiString TfrxReportPage::DataSetName() const
 {
@@ -1920,12 +1910,7 @@ AnsiString TfrxReportPage::DataSetName() const
 
 void TfrxReportPage::SetDataSetName(const AnsiString& Value)
 {
-  FDataSetName = Value;
-  TfrxDataSet* found = FindDataSet(FDataSet, Value, Report());
-  if (found != FDataSet) {
-    SetDataSet(found);
-    FDataSetName = Value;
-  }
+  LinkDataSetByName(this, FDataSet, FDataSetName, Value);
 }
 
 void TfrxReportPage::Notification(TComponent* AComponent, TOperation Operation)
