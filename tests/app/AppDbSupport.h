@@ -16,12 +16,10 @@
 
 namespace app_test {
 
-enum TBackend { beSQLite, bePostgreSQL };
-
-inline std::string BackendName(const testing::TestParamInfo<TBackend>& info)
-{
-  return info.param == beSQLite ? "SQLite" : "PostgreSQL";
-}
+using ::BackendName;
+using ::TBackend;
+using ::beSQLite;
+using ::bePostgreSQL;
 
 // Connects Db to a new database of the test's backend made by the set-up's schema code
 // (the program's tables with their seed rows: operator "sa", the backup plan).

@@ -109,6 +109,11 @@ public:
 
 } // namespace
 
+std::string BackendName(const testing::TestParamInfo<TBackend>& Info)
+{
+  return Info.param == beSQLite ? "SQLite" : "PostgreSQL";
+}
+
 AnsiString NewSQLiteDatabase(AnsiString& File)
 {
   File = GetTempFileName("", "qhdb"); // an empty file is an empty SQLite database

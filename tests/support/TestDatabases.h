@@ -3,9 +3,16 @@
 // first test that asks for it and stopped when the tests end.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "platform/rtl/Types.h"
+
+// The two databases a parameterised suite runs against, and the suffix each gives the
+// test names.
+enum TBackend { beSQLite, bePostgreSQL };
+std::string BackendName(const testing::TestParamInfo<TBackend>& Info);
 
 // The connection string of a new, empty SQLite database file (File receives its path; the
 // caller deletes it).

@@ -111,13 +111,6 @@ namespace {
 
 // ---- The statement suite ----
 
-enum TBackend { beSQLite, bePostgreSQL };
-
-AnsiString BackendName(const testing::TestParamInfo<TBackend>& Info)
-{
-  return Info.param == beSQLite ? "SQLite" : "PostgreSQL";
-}
-
 class StatementSuite : public testing::TestWithParam<TBackend> {
 protected:
   void SetUp() override

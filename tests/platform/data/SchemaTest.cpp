@@ -13,13 +13,6 @@
 
 namespace {
 
-enum TBackend { beSQLite, bePostgreSQL };
-
-AnsiString BackendName(const testing::TestParamInfo<TBackend>& Info)
-{
-  return Info.param == beSQLite ? "SQLite" : "PostgreSQL";
-}
-
 class SchemaSuite : public testing::TestWithParam<TBackend> {
 protected:
   void SetUp() override
