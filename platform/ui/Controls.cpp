@@ -677,6 +677,17 @@ void TControl::WMContextMenu(TMessage& Message)
   TPoint p = MessagePoint(Message);
   bool handled = false;
   TDestroyWatch watch(this);
+  // A right click over a windowless child is that child's context menu first.
+  if (auto* self = dynamic_cast<TWinControl*>(this); self && !(p.X == -1 && p.Y == -1)) {
+    TControl* child = self->ControlAtPos(ScreenToClient(p), false);
+    if (child && !dynamic_cast<TWinControl*>(child)) {
+      LRESULT taken = child->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+      if (taken != 0 || watch.Destroyed()) {
+        Message.Result = 1;
+        return;
+      }
+    }
+  }
   DoContextPopup(p.X == -1 && p.Y == -1 ? p : ScreenToClient(p), handled);
   if (handled || watch.Destroyed()) {
     Message.Result = 1;
@@ -1611,8 +1622,13 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message)
   TPoint p = MessagePoint(Message);
   TMessage sub = Message;
   sub.LParam = PointToLParam({p.X - target->FLeft, p.Y - target->FTop});
+  TDestroyWatch watch(this);
   target->WindowProc(sub);
   Message.Result = sub.Result;
+  // The window's default handling still follows a right button release, so the
+  // context menu (WM_CONTEXTMENU) comes for the windowless child too.
+  if (Message.Msg == WM_RBUTTONUP && Message.Result == 0 && !watch.Destroyed() && FHandle)
+    DefWindowProc(FHandle, Message.Msg, Message.WParam, Message.LParam);
   return true;
 }
 

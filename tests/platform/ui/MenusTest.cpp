@@ -240,6 +240,25 @@ TEST_F(Menus, APopupMenuOpenedByRightClickReturnsAfterTheChoice)
   Headless().Key(VK_APPS);
   EXPECT_EQ(popups, 4);
 
+  // A windowless control's own menu opens over it; the form's answers elsewhere.
+  auto* label = new TLabel(f.Form);
+  label->SetParent(f.Form);
+  label->SetBounds(10, 100, 80, 20);
+  label->SetCaption("标签");
+  auto* labelMenu = new TPopupMenu(f.Form);
+  AddItem(f.Form, labelMenu->Items(), "标签项(&L)", &trace, "label item");
+  label->SetPopupMenu(labelMenu);
+  f.Form->SetPopupMenu(popup);
+  trace.clear();
+  Headless().QueueStep([&] { Headless().Type("l"); });
+  Headless().Click(label->ClientToScreen({5, 5}), hbRight);
+  EXPECT_EQ(trace, (TTrace{"label item"}));
+  EXPECT_EQ(labelMenu->PopupComponent(), label);
+  Headless().QueueStep([&] { Headless().Key(VK_ESCAPE); });
+  Headless().Click(f.Form->ClientToScreen({300, 200}), hbRight);
+  EXPECT_EQ(popup->PopupComponent(), f.Form);
+  trace.clear();
+
   // Popup called by code is modal as well; paRight puts the menu's right edge at the point.
   popup->SetAlignment(paRight);
   Headless().QueueStep([&] {
