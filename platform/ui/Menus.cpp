@@ -778,12 +778,12 @@ void OpenBarItem(TTracker& t, Integer index, bool selectFirst)
   t.BarSelected = index;
   RedrawBar(t);
   TMenuItem* item = items[static_cast<size_t>(index)];
+  if (!item->Enabled())
+    return; // a disabled bar item stays closed
   if (item->Count() == 0) {
     // A command on the bar itself.
-    if (item->Enabled()) {
-      t.Chosen = item;
-      t.Done = true;
-    }
+    t.Chosen = item;
+    t.Done = true;
     return;
   }
   std::vector<TRect> rects = BarRects(t.Form, ShownCaptions(items, t.Menu));
@@ -1153,7 +1153,7 @@ void TrackMenuBarKey(TCustomForm* Form, char Key)
     RedrawBar(t);
   } else {
     CharKey(t, Key);
-    if (t.Levels.empty() && !t.Done)
+    if (t.BarSelected < 0)
       return; // no item has that hot key
   }
   TrackBar(Form, t);

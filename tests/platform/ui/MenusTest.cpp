@@ -133,12 +133,16 @@ TEST_F(Menus, TheKeyboardEntersTheBar)
        [] { Headless().Key('F', false, false, true); }, {VK_UP, VK_UP, VK_RETURN}, {"file", "open"}},
       {"Alt+F, Esc closes the menu, Esc leaves the bar", [] { Headless().Key('F', false, false, true); },
        {VK_ESCAPE, VK_ESCAPE}, {"file"}},
+      {"a disabled bar item does not open: Esc leaves the bar",
+       [] { Headless().Key('E', false, false, true); }, {VK_DOWN, VK_ESCAPE}, {}},
       {"Alt+F, Left moves to the last bar item", [] { Headless().Key('F', false, false, true); },
        {VK_LEFT, VK_RETURN}, {"file", "edit", "copy"}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TMenuForm f;
+    if (c.Expected.empty())
+      f.Edit->SetEnabled(false);
     for (Word key : c.Then)
       Headless().QueueStep([key] {
         if (key >= 'A' && key <= 'Z')
