@@ -857,6 +857,10 @@ void MouseMessage(TTracker& t, const MSG& m)
       SelectInLevel(t, static_cast<size_t>(l), i, true, false);
     else if (l == -1 && i != t.BarSelected && !t.Levels.empty())
       OpenBarItem(t, i, false);
+    else if (l == -1 && i != t.BarSelected) {
+      t.BarSelected = i; // the bar entered from the keyboard follows the pointer
+      RedrawBar(t);
+    }
     return;
   case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN:
   case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK:
