@@ -4,6 +4,7 @@
 #include "platform/ui/Controls.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <cstdlib>
 #include <map>
 
@@ -1551,57 +1552,44 @@ void TWinControl::KeyPress(char& Key)
     OnKeyPress(this, Key);
 }
 
-bool TWinControl::DoKeyDown(TMessage& Message)
+// Offers a key first to the parent form when it previews keys, then to this control.
+// True when the key was eaten (cleared to 0) or the control is gone; otherwise the
+// possibly changed key goes back into the message.
+template <class TKey, class THandler>
+bool TWinControl::DeliverKey(TMessage& Message, TKey key, THandler handler)
 {
-  Word key = static_cast<Word>(Message.WParam);
-  TShiftState shift = KeyDataToShiftState(Message.LParam);
   TDestroyWatch watch(this);
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview()) {
-    static_cast<TWinControl*>(form)->KeyDown(key, shift);
+    handler(static_cast<TWinControl*>(form), key);
     if (key == 0 || watch.Destroyed())
       return true;
   }
-  KeyDown(key, shift);
+  handler(this, key);
   if (watch.Destroyed())
     return true;
-  Message.WParam = key;
+  Message.WParam = static_cast<std::make_unsigned_t<TKey>>(key);
   return key == 0;
+}
+
+bool TWinControl::DoKeyDown(TMessage& Message)
+{
+  TShiftState shift = KeyDataToShiftState(Message.LParam);
+  return DeliverKey(Message, static_cast<Word>(Message.WParam),
+                    [shift](TWinControl* control, Word& key) { control->KeyDown(key, shift); });
 }
 
 bool TWinControl::DoKeyUp(TMessage& Message)
 {
-  Word key = static_cast<Word>(Message.WParam);
   TShiftState shift = KeyDataToShiftState(Message.LParam);
-  TDestroyWatch watch(this);
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview()) {
-    static_cast<TWinControl*>(form)->KeyUp(key, shift);
-    if (key == 0 || watch.Destroyed())
-      return true;
-  }
-  KeyUp(key, shift);
-  if (watch.Destroyed())
-    return true;
-  Message.WParam = key;
-  return key == 0;
+  return DeliverKey(Message, static_cast<Word>(Message.WParam),
+                    [shift](TWinControl* control, Word& key) { control->KeyUp(key, shift); });
 }
 
 bool TWinControl::DoKeyPress(TMessage& Message)
 {
-  char key = static_cast<char>(Message.WParam);
-  TDestroyWatch watch(this);
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview()) {
-    static_cast<TWinControl*>(form)->KeyPress(key);
-    if (key == 0 || watch.Destroyed())
-      return true;
-  }
-  KeyPress(key);
-  if (watch.Destroyed())
-    return true;
-  Message.WParam = static_cast<unsigned char>(key);
-  return key == 0;
+  return DeliverKey(Message, static_cast<char>(Message.WParam),
+                    [](TWinControl* control, char& key) { control->KeyPress(key); });
 }
 
 // ---- Dispatch ------------------------------------------------------------------------------------

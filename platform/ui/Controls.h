@@ -473,6 +473,8 @@ protected:
   bool DoKeyDown(TMessage& Message);
   bool DoKeyUp(TMessage& Message);
   bool DoKeyPress(TMessage& Message);
+  template <class TKey, class THandler>
+  bool DeliverKey(TMessage& Message, TKey key, THandler handler);
   virtual void DoEnter();
   virtual void DoExit();
   void SetZOrder(bool TopMost) override;
