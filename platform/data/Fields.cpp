@@ -198,13 +198,7 @@ void TField::SetSize(Integer Value)
 
 void TField::SetLookupDataSet(TDataSet* Value)
 {
-  if (Value == FLookupDataSet)
-    return;
-  if (FLookupDataSet)
-    FLookupDataSet->RemoveFreeNotification(this);
-  FLookupDataSet = Value;
-  if (Value)
-    Value->FreeNotification(this);
+  ReplaceComponentReference(this, Value, FLookupDataSet);
 }
 
 void TField::Notification(TComponent* AComponent, TOperation Operation)

@@ -130,6 +130,22 @@ private:
   friend class TWriter;
 };
 
+// Points VarReference at NewReference and moves This's free notification along, so This
+// hears (Notification with opRemove) when the referenced component goes. False when the
+// reference was already NewReference.
+template <class T>
+bool ReplaceComponentReference(TComponent* This, T* NewReference, T*& VarReference)
+{
+  if (VarReference == NewReference)
+    return false;
+  if (VarReference)
+    VarReference->RemoveFreeNotification(This);
+  VarReference = NewReference;
+  if (VarReference)
+    VarReference->FreeNotification(This);
+  return true;
+}
+
 // A stack guard over AddDestroyWatch: Destroyed() tells whether the component was deleted
 // while the guard lived.
 class TDestroyWatch {

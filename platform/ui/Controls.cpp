@@ -532,13 +532,7 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation)
 
 void TControl::SetPopupMenu(TPopupMenu* Value)
 {
-  if (Value == FPopupMenu)
-    return;
-  if (FPopupMenu)
-    FPopupMenu->RemoveFreeNotification(this);
-  FPopupMenu = Value;
-  if (FPopupMenu)
-    FPopupMenu->FreeNotification(this);
+  ReplaceComponentReference(this, Value, FPopupMenu);
 }
 
 void TControl::DblClick()

@@ -333,14 +333,8 @@ TMenu::~TMenu()
 
 void TMenu::SetImages(TCustomImageList* Value)
 {
-  if (Value == FImages)
-    return;
-  if (FImages)
-    FImages->RemoveFreeNotification(this);
-  FImages = Value;
-  if (FImages)
-    FImages->FreeNotification(this);
-  MenuChanged();
+  if (ReplaceComponentReference(this, Value, FImages))
+    MenuChanged();
 }
 
 void TMenu::SetOwnerDraw(bool Value)
@@ -452,13 +446,7 @@ TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 void TPopupMenu::SetPopupComponent(TComponent* Value)
 {
-  if (Value == FPopupComponent)
-    return;
-  if (FPopupComponent)
-    FPopupComponent->RemoveFreeNotification(this);
-  FPopupComponent = Value;
-  if (FPopupComponent)
-    FPopupComponent->FreeNotification(this);
+  ReplaceComponentReference(this, Value, FPopupComponent);
 }
 
 void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation)

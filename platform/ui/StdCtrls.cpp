@@ -162,13 +162,7 @@ void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation)
 
 void TCustomLabel::SetFocusControl(TWinControl* Value)
 {
-  if (Value == FFocusControl)
-    return;
-  if (FFocusControl)
-    FFocusControl->RemoveFreeNotification(this);
-  FFocusControl = Value;
-  if (Value)
-    Value->FreeNotification(this);
+  ReplaceComponentReference(this, Value, FFocusControl);
 }
 
 void TCustomLabel::SetAlignment(TAlignment Value)

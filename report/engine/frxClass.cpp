@@ -693,14 +693,8 @@ namespace {
 // the dataset is not found, and the free notification moves with the pointer.
 void LinkDataSet(TComponent* Owner, TfrxDataSet*& Ref, AnsiString& Name, TfrxDataSet* Value)
 {
-  if (Ref == Value)
-    return;
-  if (Ref)
-    Ref->RemoveFreeNotification(Owner);
-  Ref = Value;
-  Name = Value ? Value->UserName() : AnsiString();
-  if (Ref)
-    Ref->FreeNotification(Owner);
+  if (ReplaceComponentReference(Owner, Value, Ref))
+    Name = Value ? Value->UserName() : AnsiString();
 }
 
 // Stores the name and resolves it in Owner's report; nothing found keeps the reference.
@@ -987,13 +981,7 @@ void TfrxCustomMemoView::SetText(const AnsiString& Value) { FMemo->SetText(Value
 
 void TfrxCustomMemoView::SetFlowTo(TfrxCustomMemoView* Value)
 {
-  if (FFlowTo == Value)
-    return;
-  if (FFlowTo)
-    FFlowTo->RemoveFreeNotification(this);
-  FFlowTo = Value;
-  if (FFlowTo)
-    FFlowTo->FreeNotification(this);
+  ReplaceComponentReference(this, Value, FFlowTo);
 }
 
 void TfrxCustomMemoView::Notification(TComponent* AComponent, TOperation Operation)
@@ -1670,13 +1658,7 @@ Extended Snap(Extended Value, Extended Step)
 
 void TfrxBand::SetChild(TfrxChild* Value)
 {
-  if (FChild == Value)
-    return;
-  if (FChild)
-    FChild->RemoveFreeNotification(this);
-  FChild = Value;
-  if (FChild)
-    FChild->FreeNotification(this);
+  ReplaceComponentReference(this, Value, FChild);
 }
 
 void TfrxBand::Notification(TComponent* AComponent, TOperation Operation)

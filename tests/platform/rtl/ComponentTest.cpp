@@ -22,14 +22,7 @@ public:
   }
   ~TProbe() override { gLog.push_back("destroy " + Name()); }
 
-  void SetLink(TComponent* value)
-  {
-    if (FLink)
-      FLink->RemoveFreeNotification(this);
-    FLink = value;
-    if (FLink)
-      FLink->FreeNotification(this);
-  }
+  bool SetLink(TComponent* value) { return ReplaceComponentReference(this, value, FLink); }
   TComponent* Link() const { return FLink; }
   int LoadedCalls = 0;
 
@@ -93,7 +86,8 @@ TEST_F(ComponentTest, AComponentFreedWhileReferencedIsClearedFromTheReference)
 {
   TProbe holder(nullptr, "Holder");
   auto* target = new TProbe(nullptr, "Target");
-  holder.SetLink(target);
+  EXPECT_TRUE(holder.SetLink(target));
+  EXPECT_FALSE(holder.SetLink(target)); // already pointing there: nothing changes
   EXPECT_TRUE(target->ComponentState().Contains(csFreeNotification));
   gLog.clear();
   delete target;
