@@ -21,6 +21,7 @@
 #include "report/engine/frxDrawText.h"
 #include "report/engine/frxDsgnIntf.h"
 #include "report/engine/frxRes.h"
+#include "report/engine/frxVariables.h"
 #include "report/engine/frxXML.h"
 #include "report/engine/frxXMLSerializer.h"
 
@@ -2820,6 +2821,7 @@ void RegisterReportClasses()
   TClassRegistration<TfrxReportComponent, TfrxComponent>("TfrxReportComponent");
   RegisterObjectTypes();
   RegisterSettingsClasses();
+  RegisterVariableClasses();
   RegisterDataSetClasses();
   RegisterViewClasses();
   RegisterPageClasses();
