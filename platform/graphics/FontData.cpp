@@ -3,6 +3,7 @@
 // are cut into standalone font files here.
 #include "platform/graphics/FontData.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -43,15 +44,24 @@ struct TMatch {
   AnsiString File;
   Integer Index = 0;
   AnsiString Family; // GBK
+  bool IsFamily = false;
   bool CoversSimplifiedChinese = false;
 };
 
-TMatch MatchFace(const AnsiString& name, TFontStyles style)
+std::string AsciiLower(std::string s)
+{
+  for (char& c : s)
+    c = char(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The face fontconfig finds for a family (UTF-8); IsFamily tells whether the face found
+// carries that family name or is only a stand-in.
+TMatch MatchFamily(const UTF8String& family, TFontStyles style, const AnsiString& name)
 {
   FcConfig* config = SharedConfig();
   if (!config)
     throw Exception("Font configuration cannot be loaded");
-  UTF8String family = GbkToUtf8(SubstituteFontName(name));
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern, FC_WEIGHT, style.Contains(fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -73,6 +83,9 @@ TMatch MatchFace(const AnsiString& name, TFontStyles style)
     match.Index = index & 0xFFFF; // the high bits name a variation instance
   if (FcPatternGetString(font, FC_FAMILY, 0, &text) == FcResultMatch)
     match.Family = Utf8ToGbk(reinterpret_cast<const char*>(text));
+  for (int k = 0; FcPatternGetString(font, FC_FAMILY, k, &text) == FcResultMatch; ++k)
+    if (AsciiLower(reinterpret_cast<const char*>(text)) == AsciiLower(family))
+      match.IsFamily = true;
   FcLangSet* langs = nullptr;
   if (FcPatternGetLangSet(font, FC_LANG, 0, &langs) == FcResultMatch)
     match.CoversSimplifiedChinese = FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("zh-cn")) == FcLangEqual;
@@ -80,6 +93,16 @@ TMatch MatchFace(const AnsiString& name, TFontStyles style)
   if (match.File.empty())
     throw Exception("No font file found for \"" + name + "\"");
   return match;
+}
+
+// The face after substitution. A family that is not installed gets the default face, as
+// in the text engine, so that exported widths match the measured ones.
+TMatch MatchFace(const AnsiString& name, TFontStyles style)
+{
+  TMatch match = MatchFamily(GbkToUtf8(SubstituteFontName(name)), style, name);
+  if (match.IsFamily)
+    return match;
+  return MatchFamily(GbkToUtf8(SubstituteFontName("Default")), style, name);
 }
 
 bool IsDoubleByteCharset(Integer charset) { return charset == GB2312_CHARSET || charset == CHINESEBIG5_CHARSET; }

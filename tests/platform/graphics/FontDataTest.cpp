@@ -125,6 +125,10 @@ TEST(FontData, SongTiResolvesToTheMonoFaceOfTheCollection)
   ASSERT_NE(face.Face, nullptr);
   EXPECT_STREQ(face.Face->family_name, "WenQuanYi Zen Hei Mono");
   EXPECT_EQ(data.PostScriptName(), FT_Get_Postscript_Name(face.Face));
+
+  // Names nobody substitutes fall back to a sans serif face with Chinese glyphs.
+  EXPECT_EQ(TFontData("No Such Face 42", TFontStyles(), DEFAULT_CHARSET).FamilyName(), "WenQuanYi Zen Hei");
+  EXPECT_EQ(TFontData("Default", TFontStyles(), DEFAULT_CHARSET).FamilyName(), "WenQuanYi Zen Hei");
 }
 
 TEST(FontData, RealisedCharset)
@@ -160,6 +164,11 @@ TEST(FontData, GbkWidthsGoThroughTheCodePage)
   EXPECT_EQ(data.Width(0xD6), data.Width(0xB0));
   EXPECT_EQ(data.FirstChar(), 0x20);
   EXPECT_EQ(data.LastChar(), 0xFE);
+
+  // Big5 codes go through their own code page.
+  TFontData big5("宋体", TFontStyles(), CHINESEBIG5_CHARSET);
+  EXPECT_EQ(big5.DoubleByteWidth(0xA4, 0xA4), face.Width(0x4E2D)); // 中
+  EXPECT_EQ(big5.Width('A'), face.Width('A'));
 
   // The same face read as code page 1252 gives e acute its Latin width instead.
   TFontData latin("宋体", TFontStyles(), ANSI_CHARSET);
