@@ -199,7 +199,13 @@ TFontData::TFontData(const AnsiString& name, TFontStyles style, Integer charset)
     FPostScriptName = ps;
   FCharset = charset != DEFAULT_CHARSET ? charset : match.CoversSimplifiedChinese ? GB2312_CHARSET : ANSI_CHARSET;
   FWeight = style.Contains(fsBold) ? 700 : 400;
+  ReadMetrics(style);
+  ReadWidths();
+}
 
+void TFontData::ReadMetrics(TFontStyles style)
+{
+  FT_Face face = FImpl->Face;
   auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   auto* hhea = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
   auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
@@ -230,7 +236,11 @@ TFontData::TFontData(const AnsiString& name, TFontStyles style, Integer charset)
   bool cff = FT_Load_Sfnt_Table(face, TTAG_CFF, 0, nullptr, &cffLength) == 0 ||
              FT_Load_Sfnt_Table(face, FT_MAKE_TAG('C', 'F', 'F', '2'), 0, nullptr, &cffLength) == 0;
   FEmbeddable = FT_IS_SFNT(face) && !cff;
+}
 
+void TFontData::ReadWidths()
+{
+  FT_Face face = FImpl->Face;
   // Widths of the 8-bit codes. A lead byte stands for half of a full-width character.
   Integer missing = FImpl->Em(FImpl->Advance(0));
   Integer halfIdeograph = FImpl->Em(FImpl->Advance(FT_Get_Char_Index(face, 0x4E00))) / 2;

@@ -66,6 +66,9 @@ public:
   std::string FontFile() const;
 
 private:
+  void ReadMetrics(TFontStyles style);
+  void ReadWidths();
+
   struct TImpl;
   std::unique_ptr<TImpl> FImpl;
   AnsiString FFaceName, FFamilyName, FFileName, FPostScriptName;
