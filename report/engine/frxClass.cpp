@@ -21,6 +21,7 @@
 #include "report/engine/frxDrawText.h"
 #include "report/engine/frxDsgnIntf.h"
 #include "report/engine/frxRes.h"
+#include "report/engine/frxStyles.h"
 #include "report/engine/frxVariables.h"
 #include "report/engine/frxXML.h"
 #include "report/engine/frxXMLSerializer.h"
@@ -538,10 +539,22 @@ void TfrxReportComponent::RestoreState()
 // ---- Pages and report ----
 
 TfrxReport::TfrxReport(TComponent* AOwner)
-    : TfrxComponent(AOwner), FErrors(std::make_unique<TStringList>())
+    : TfrxComponent(AOwner), FErrors(std::make_unique<TStringList>()),
+      FStyles(std::make_unique<TfrxStyles>(this)), FVariables(std::make_unique<TfrxVariables>())
 {
   FErrors->SetSorted(true);
   FErrors->SetDuplicates(dupIgnore);
+}
+
+void TfrxReport::ApplyStyles(TfrxStyles* Value)
+{
+  if (!Value) {
+    FStyles->Clear();
+    return;
+  }
+  FStyles->Assign(Value);
+  FStyles->SetName(Value->Name());
+  FStyles->Apply();
 }
 
 Variant TfrxReport::Calc(const AnsiString& Expr)
@@ -977,6 +990,22 @@ TfrxCustomMemoView::~TfrxCustomMemoView()
 }
 
 AnsiString TfrxCustomMemoView::Text() const { return FMemo->Text(); }
+
+void TfrxCustomMemoView::SetStyle(const AnsiString& Value)
+{
+  FStyle = Value;
+  if (TfrxReport* report = Report())
+    ApplyStyle(report->Styles()->Find(Value));
+}
+
+void TfrxCustomMemoView::ApplyStyle(TfrxStyleItem* Style)
+{
+  if (!Style)
+    return;
+  SetColor(Style->Color());
+  SetFont(Style->Font());
+  SetFrame(Style->Frame());
+}
 
 void TfrxCustomMemoView::SetText(const AnsiString& Value) { FMemo->SetText(Value); }
 
@@ -2822,6 +2851,7 @@ void RegisterReportClasses()
   RegisterObjectTypes();
   RegisterSettingsClasses();
   RegisterVariableClasses();
+  RegisterStyleClasses();
   RegisterDataSetClasses();
   RegisterViewClasses();
   RegisterPageClasses();

@@ -20,6 +20,9 @@
 
 class TfrxPage;
 class TfrxReport;
+class TfrxStyleItem;
+class TfrxStyles;
+class TfrxVariables;
 class TfrxXMLSerializer;
 class TfrxCustomPreviewPages;
 
@@ -459,8 +462,11 @@ public:
   bool RTLReading() const { return FRTLReading; }
   void SetRTLReading(bool Value) { FRTLReading = Value; }
   const AnsiString& Style() const { return FStyle; }
-  // Stores the style name (the report's style sheet applies it when it has the item).
-  void SetStyle(const AnsiString& Value) { FStyle = Value; }
+  // Stores the style name and, inside a report, applies the report's style item of that
+  // name (ApplyStyle); a name the report has no item for changes nothing else.
+  void SetStyle(const AnsiString& Value);
+  // Takes the item's Color, Font (which clears ParentFont) and Frame; null does nothing.
+  void ApplyStyle(TfrxStyleItem* Style);
   bool SuppressRepeated() const { return FSuppressRepeated; }
   void SetSuppressRepeated(bool Value) { FSuppressRepeated = Value; }
   bool Underlines() const { return FUnderlines; }
@@ -1163,9 +1169,18 @@ public:
   void SetModified(bool Value) { FModified = Value; }
   bool Terminated() const { return FTerminated; }
   void SetTerminated(bool Value) { FTerminated = Value; }
+  // The report's styles, which its text objects name in their Style.
+  TfrxStyles* Styles() const { return FStyles.get(); }
+  // Null clears the report's styles; otherwise copies Value's items and restyles every
+  // text object.
+  void ApplyStyles(TfrxStyles* Value);
+  // The report variables.
+  TfrxVariables* Variables() const { return FVariables.get(); }
 
 private:
   std::unique_ptr<TStringList> FErrors;
+  std::unique_ptr<TfrxStyles> FStyles;
+  std::unique_ptr<TfrxVariables> FVariables;
   TfrxXMLSerializer* FXMLSerializer = nullptr;
   bool FModified = false;
   bool FTerminated = false;
