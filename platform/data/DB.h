@@ -349,6 +349,8 @@ protected:
   [[noreturn]] void InvalidValue(const AnsiString& Text) const;
   template <class T, class Convert>
   T ConvertValue(T emptyValue, Convert convert);
+  template <class T, class Convert>
+  bool ReadNumber(const Variant& V, T& Value, bool (*Parse)(const AnsiString&, T&), Convert convert);
   // The list of the dataset that holds this field: AggFields for aggregates, else Fields.
   TFields* OwnerList() const;
   // Writes a converted value through the dataset.

@@ -351,6 +351,29 @@ T TField::ConvertValue(T emptyValue, Convert convert)
   }
 }
 
+// Reads a number given as text or as a value into Value. False for blank text (the field
+// becomes Null); text the parser refuses, or a value the conversion refuses, raises the
+// field's invalid-value error.
+template <class T, class Convert>
+bool TField::ReadNumber(const Variant& V, T& Value, bool (*Parse)(const AnsiString&, T&),
+                        Convert convert)
+{
+  if (VarIsStr(V)) {
+    const AnsiString text = Trim(V.AsString());
+    if (text.empty())
+      return false;
+    if (!Parse(text, Value))
+      InvalidValue(text);
+    return true;
+  }
+  try {
+    Value = convert(V);
+  } catch (const EVariantError&) {
+    InvalidValue(VarToStr(V));
+  }
+  return true;
+}
+
 Integer TField::GetAsInteger()
 {
   return ConvertValue<Integer>(0, [](const Variant& v) { return v.AsInteger(); });
@@ -499,12 +522,17 @@ bool TNumericField::IsValidChar(char Ch) const
 namespace {
 
 // Text typed into a number field: trimmed; empty text clears the field.
-bool EmptyNumberText(const Variant& V, AnsiString& Text)
+// Text parsers with one signature, for ReadNumber.
+bool ParseInteger(const AnsiString& Text, Integer& Value) { return TryStrToInt(Text, Value); }
+bool ParseLargeint(const AnsiString& Text, Int64& Value) { return TryStrToInt64(Text, Value); }
+bool ParseCurrency(const AnsiString& Text, Currency& Value) { return TryStrToCurr(Text, Value); }
+bool ParseFloat(const AnsiString& Text, Double& Value)
 {
-  if (!VarIsStr(V))
+  Extended value = 0;
+  if (!TryStrToFloat(Text, value))
     return false;
-  Text = Trim(V.AsString());
-  return Text.empty();
+  Value = static_cast<Double>(value);
+  return true;
 }
 
 } // namespace
@@ -513,20 +541,9 @@ TIntegerField::TIntegerField(TComponent* AOwner) : TNumericField(AOwner) { SetDa
 
 Variant TIntegerField::ConvertValue(const Variant& V)
 {
-  AnsiString text;
-  if (EmptyNumberText(V, text))
-    return ::Null();
   Integer value = 0;
-  if (VarIsStr(V)) {
-    if (!TryStrToInt(text, value))
-      InvalidValue(text);
-  } else {
-    try {
-      value = V.AsInteger();
-    } catch (const EVariantError&) {
-      InvalidValue(VarToStr(V));
-    }
-  }
+  if (!ReadNumber(V, value, ParseInteger, [](const Variant& v) { return v.AsInteger(); }))
+    return ::Null();
   if ((MinValue() != 0 || MaxValue() != 0) && (value < MinValue() || value > MaxValue()))
     InvalidValue(IntToStr(value));
   return Variant(value);
@@ -568,20 +585,10 @@ TLargeintField::TLargeintField(TComponent* AOwner) : TNumericField(AOwner) { Set
 
 Variant TLargeintField::ConvertValue(const Variant& V)
 {
-  AnsiString text;
-  if (EmptyNumberText(V, text))
-    return ::Null();
   Int64 value = 0;
-  if (VarIsStr(V)) {
-    if (!TryStrToInt64(text, value))
-      InvalidValue(text);
-    return Variant(value);
-  }
-  try {
-    return Variant(V.AsInt64());
-  } catch (const EVariantError&) {
-    InvalidValue(VarToStr(V));
-  }
+  if (!ReadNumber(V, value, ParseLargeint, [](const Variant& v) { return v.AsInt64(); }))
+    return ::Null();
+  return Variant(value);
 }
 
 void TLargeintField::GetText(AnsiString& Text, bool DisplayText)
@@ -612,20 +619,10 @@ void TFloatField::SetPrecision(Integer Value)
 
 Variant TFloatField::ConvertValue(const Variant& V)
 {
-  AnsiString text;
-  if (EmptyNumberText(V, text))
+  Double value = 0;
+  if (!ReadNumber(V, value, ParseFloat, [](const Variant& v) { return v.AsDouble(); }))
     return ::Null();
-  if (VarIsStr(V)) {
-    Extended value = 0;
-    if (!TryStrToFloat(text, value))
-      InvalidValue(text);
-    return Variant(static_cast<Double>(value));
-  }
-  try {
-    return Variant(V.AsDouble());
-  } catch (const EVariantError&) {
-    InvalidValue(VarToStr(V));
-  }
+  return Variant(value);
 }
 
 void TFloatField::GetText(AnsiString& Text, bool DisplayText)
@@ -659,20 +656,10 @@ TBCDField::TBCDField(TComponent* AOwner) : TNumericField(AOwner)
 
 Variant TBCDField::ConvertValue(const Variant& V)
 {
-  AnsiString text;
-  if (EmptyNumberText(V, text))
+  ::Currency value;
+  if (!ReadNumber(V, value, ParseCurrency, [](const Variant& v) { return v.AsCurrency(); }))
     return ::Null();
-  if (VarIsStr(V)) {
-    ::Currency value;
-    if (!TryStrToCurr(text, value))
-      InvalidValue(text);
-    return Variant(value);
-  }
-  try {
-    return Variant(V.AsCurrency());
-  } catch (const EVariantError&) {
-    InvalidValue(VarToStr(V));
-  }
+  return Variant(value);
 }
 
 void TBCDField::GetText(AnsiString& Text, bool DisplayText)

@@ -8,6 +8,7 @@
 
 #include "platform/data/DB.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/TypInfo.h"
 
@@ -797,3 +798,62 @@ TEST(DataSetClasses, PublishedPropertiesLibrariesLookUpByName)
   EXPECT_TRUE(Is<TStringField>(made.get()));
   EXPECT_EQ(money.ClassName(), "TFloatField");
 }
+
+namespace {
+
+// Numbers typed as text: blanks around them are ignored, blank text makes the field Null,
+// and text that is no number of the field's kind is refused with the field's message.
+TEST(NumericFields, TextIsReadAsTheFieldsKindOfNumber)
+{
+  struct TCase {
+    TFieldType Type;
+    const char* Text;
+    const char* Stored; // "" = Null; "!" = refused
+  };
+  const TCase cases[] = {
+      {ftInteger, " 42 ", "42"},      {ftInteger, "", ""},        {ftInteger, "4.5", "!"},
+      {ftInteger, "x", "!"},          {ftLargeint, "9000000000", "9000000000"},
+      {ftLargeint, "  ", ""},         {ftLargeint, "1e3", "!"},   {ftFloat, " 2.5", "2.5"},
+      {ftFloat, "", ""},              {ftFloat, "2,5", "!"},      {ftBCD, "12.3456", "12.3456"},
+      {ftBCD, "", ""},                {ftBCD, "abc", "!"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    TMemDataSet ds;
+    ds.FieldDefs()->Add("N", c.Type);
+    ds.CreateDataSet();
+    ds.Append();
+    TField* field = ds.FieldByName("N");
+    if (AnsiString(c.Stored) == "!") {
+      try {
+        field->SetAsString(c.Text);
+        ADD_FAILURE() << "accepted";
+      } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), Format(SInvalidFieldValue, {Trim(AnsiString(c.Text)), AnsiString("N")}));
+      }
+      continue;
+    }
+    field->SetAsString(c.Text);
+    if (AnsiString(c.Stored).empty())
+      EXPECT_TRUE(field->IsNull());
+    else
+      EXPECT_EQ(field->AsString(), c.Stored);
+  }
+}
+
+TEST(NumericFields, IntegerFieldKeepsToItsRange)
+{
+  TMemDataSet ds;
+  ds.FieldDefs()->Add("N", ftInteger);
+  ds.CreateDataSet();
+  ds.Append();
+  auto* field = static_cast<TIntegerField*>(ds.FieldByName("N"));
+  field->SetMinValue(1);
+  field->SetMaxValue(10);
+  field->SetAsString("10");
+  EXPECT_EQ(field->AsInteger(), 10);
+  EXPECT_THROW(field->SetAsInteger(11), EDatabaseError);
+  EXPECT_EQ(field->AsInteger(), 10);
+}
+
+} // namespace
