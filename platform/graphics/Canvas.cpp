@@ -261,40 +261,40 @@ void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2)
   DrawShape(s);
 }
 
-void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4)
+namespace {
+
+// An arc, pie or chord: the ellipse in box, cut along the rays towards p1 and p2.
+TShape CurvedShape(TShape::TKind kind, const TRect& box, TPoint p1, TPoint p2)
 {
   TShape s;
-  s.Kind = TShape::skArc;
-  s.Box = NormalizedRect(x1, y1, x2, y2);
-  s.P1 = {x3, y3};
-  s.P2 = {x4, y4};
-  if (IsRectEmpty(s.Box))
-    return;
-  DrawShape(s);
+  s.Kind = kind;
+  s.Box = box;
+  s.P1 = p1;
+  s.P2 = p2;
+  return s;
+}
+
+} // namespace
+
+void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4)
+{
+  TShape s = CurvedShape(TShape::skArc, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+  if (!IsRectEmpty(s.Box))
+    DrawShape(s);
 }
 
 void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4)
 {
-  TShape s;
-  s.Kind = TShape::skPie;
-  s.Box = NormalizedRect(x1, y1, x2, y2);
-  s.P1 = {x3, y3};
-  s.P2 = {x4, y4};
-  if (IsRectEmpty(s.Box))
-    return;
-  DrawShape(s);
+  TShape s = CurvedShape(TShape::skPie, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+  if (!IsRectEmpty(s.Box))
+    DrawShape(s);
 }
 
 void TCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4)
 {
-  TShape s;
-  s.Kind = TShape::skChord;
-  s.Box = NormalizedRect(x1, y1, x2, y2);
-  s.P1 = {x3, y3};
-  s.P2 = {x4, y4};
-  if (IsRectEmpty(s.Box))
-    return;
-  DrawShape(s);
+  TShape s = CurvedShape(TShape::skChord, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+  if (!IsRectEmpty(s.Box))
+    DrawShape(s);
 }
 
 void TCanvas::FillRect(const TRect& rect)
