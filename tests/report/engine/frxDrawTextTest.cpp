@@ -652,8 +652,8 @@ TEST_F(PangoDrawTextTest, ProportionalPositionsAtZoomOneAndTwo)
 
 TEST_F(PangoDrawTextTest, PdfThroughTheVectorSurfaceReadsBack)
 {
-  if (system("command -v pdftotext > /dev/null 2>&1") != 0)
-    GTEST_SKIP() << "pdftotext is not installed";
+  ASSERT_EQ(system("command -v pdftotext > /dev/null 2>&1"), 0)
+      << "pdftotext is missing (scripts/setup installs poppler-utils)";
   std::string file = "/tmp/frxDrawTextTest-" + std::to_string(getpid()) + ".pdf";
   {
     TfrxDrawText d;
