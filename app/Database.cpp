@@ -37,7 +37,10 @@ Integer OpenDataSet(TCustomADODataSet* Set, const WideString& Sql,
   return Set->RecordCount();
 }
 
-bool IsQuote(char c) { return c == '"' || c == '\''; }
+bool IsQuote(char c)
+{
+  return c == '"' || c == '\'';
+}
 
 AnsiString Trimmed(const AnsiString& s)
 {

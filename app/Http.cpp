@@ -21,7 +21,8 @@ AnsiString FeedbackUrl()
   return AnsiString(MakerHost) + FeedbackPath;
 }
 
-THttper::THttper() : FClient(std::make_unique<THttpClient>()), FParams(std::make_unique<TStringList>())
+THttper::THttper()
+    : FClient(std::make_unique<THttpClient>()), FParams(std::make_unique<TStringList>())
 {
 }
 

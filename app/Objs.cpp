@@ -9,7 +9,10 @@
 namespace {
 
 // Statement texts are written as 8-bit literals; the database layer takes wide text.
-WideString Sql(const char* Text) { return GbkToWide(Text); }
+WideString Sql(const char* Text)
+{
+  return GbkToWide(Text);
+}
 
 // The integer in the first column of the shared record set's current row; 0 for Null.
 Integer FirstColumnInteger()
@@ -28,22 +31,26 @@ bool TTemplateSet::AddTemplate(RTemplate& Template)
   TMemoryStream picture;
   picture.LoadFromFile(Template.ImgName);
   picture.SetPosition(0);
-  return Db->ExecSql(Sql("insert into templates(BillName, AddTime, ImgName, ImgData, Billman, Temdata, Id)"
-                         "values(:BillName,:AddTime,:ImgName,:ImgData,:Billman,:Temdata,:Id)"),
-                     {MakeParam("BillName", Template.BillName), MakeParam("AddTime", VarFromDateTime(Template.AddTime)),
-                      MakeParam("ImgName", Template.ImgName), MakeParam("Billman", Template.Billman),
-                      MakeParam("Temdata", Template.Temdata), MakeParam("Id", Template.Id)},
-                     {MakeStreamParam("ImgData", &picture)}) == 1;
+  return Db->ExecSql(
+             Sql("insert into templates(BillName, AddTime, ImgName, ImgData, Billman, Temdata, Id)"
+                 "values(:BillName,:AddTime,:ImgName,:ImgData,:Billman,:Temdata,:Id)"),
+             {MakeParam("BillName", Template.BillName),
+              MakeParam("AddTime", VarFromDateTime(Template.AddTime)),
+              MakeParam("ImgName", Template.ImgName), MakeParam("Billman", Template.Billman),
+              MakeParam("Temdata", Template.Temdata), MakeParam("Id", Template.Id)},
+             {MakeStreamParam("ImgData", &picture)}) == 1;
 }
 
 bool TTemplateSet::UpdateTemplate(const RTemplate& Template)
 {
   // The statement spells the layout column "TemData"; parameter names match ignoring case.
-  return Db->ExecSql(Sql("update templates set BillName=:BillName,AddTime=:AddTime,ImgName=:ImgName,"
-                         "Billman=:Billman,TemData=:TemData where Id=:Id"),
-                     {MakeParam("BillName", Template.BillName), MakeParam("AddTime", VarFromDateTime(Template.AddTime)),
-                      MakeParam("ImgName", Template.ImgName), MakeParam("Billman", Template.Billman),
-                      MakeParam("Temdata", Template.Temdata), MakeParam("Id", Template.Id)}) == 1;
+  return Db->ExecSql(
+             Sql("update templates set BillName=:BillName,AddTime=:AddTime,ImgName=:ImgName,"
+                 "Billman=:Billman,TemData=:TemData where Id=:Id"),
+             {MakeParam("BillName", Template.BillName),
+              MakeParam("AddTime", VarFromDateTime(Template.AddTime)),
+              MakeParam("ImgName", Template.ImgName), MakeParam("Billman", Template.Billman),
+              MakeParam("Temdata", Template.Temdata), MakeParam("Id", Template.Id)}) == 1;
 }
 
 bool TTemplateSet::RenameTemplate(const WideString& BillName, Integer Id)
@@ -59,7 +66,8 @@ bool TTemplateSet::DeleteTemplate(Integer Id)
 
 bool TTemplateSet::LoadTemplateImage(Integer Id, std::unique_ptr<TMemoryStream>& Stream)
 {
-  if (SharedRecordSet->Open(Sql("select ImgData from templates where Id=:Id"), {MakeParam("Id", Id)}) != 1)
+  if (SharedRecordSet->Open(Sql("select ImgData from templates where Id=:Id"),
+                            {MakeParam("Id", Id)}) != 1)
     return false;
   // A blob field's text is its bytes, untouched.
   const AnsiString bytes = SharedRecordSet->DataSet()->Fields()->Fields(0)->AsString();
@@ -73,7 +81,8 @@ bool TTemplateSet::LoadTemplateImage(Integer Id, std::unique_ptr<TMemoryStream>&
 void TTemplateSet::ListTemplates(RTemplates& Templates)
 {
   TQuerySet query;
-  const Integer count = query.Open(Sql("select Id, ImgName, AddTime, Billman, Temdata, BillName from templates where 1=1"));
+  const Integer count = query.Open(
+      Sql("select Id, ImgName, AddTime, Billman, Temdata, BillName from templates where 1=1"));
   Templates.clear();
   Templates.reserve(count);
   TDataSet* data = query.DataSet();

@@ -29,14 +29,20 @@ constexpr TDesignPosition DesignPositions[LabelCount] = {
 
 const char* const DesignFontName = "宋体";
 
-AnsiString BoolText(bool Value) { return Value ? "-1" : "0"; }
+AnsiString BoolText(bool Value)
+{
+  return Value ? "-1" : "0";
+}
 
 [[noreturn]] void LayoutError(const AnsiString& Detail)
 {
   throw ETemplateLayoutError("\r\n模版样式数据已损坏, 未做任何改动:\r\n" + Detail + "\t");
 }
 
-AnsiString Quoted(const AnsiString& Value) { return "\"" + Value + "\""; }
+AnsiString Quoted(const AnsiString& Value)
+{
+  return "\"" + Value + "\"";
+}
 
 // The integer of item Item of list List, which belongs to Owner ("l13", or empty for the
 // outer list's own items).
@@ -45,7 +51,8 @@ Integer ReadInteger(const TStrings& List, const char* Item, const AnsiString& Ow
   const AnsiString text = List.Values(Item);
   Integer value = 0;
   if (!TryStrToInt(text, value))
-    LayoutError((Owner.empty() ? AnsiString() : Owner + " 的 ") + Item + " 值 " + Quoted(text) + " 无效");
+    LayoutError((Owner.empty() ? AnsiString() : Owner + " 的 ") + Item + " 值 " + Quoted(text) +
+                " 无效");
   return value;
 }
 
@@ -119,7 +126,10 @@ AnsiString TWaybillLayout::BuildLayoutAnsiText() const
   return list.CommaText();
 }
 
-WideString TWaybillLayout::BuildLayoutText() const { return GbkToWide(BuildLayoutAnsiText()); }
+WideString TWaybillLayout::BuildLayoutText() const
+{
+  return GbkToWide(BuildLayoutAnsiText());
+}
 
 void TWaybillLayout::LoadLabelLayout(TWaybillLabel& Label, const TStrings& OuterList) const
 {
@@ -153,4 +163,7 @@ void TWaybillLayout::LoadLayoutText(const AnsiString& LayoutText)
   PaperHeight = paperHeight;
 }
 
-void TWaybillLayout::LoadLayoutText(const WideString& Temdata) { LoadLayoutText(WideToGbk(Temdata)); }
+void TWaybillLayout::LoadLayoutText(const WideString& Temdata)
+{
+  LoadLayoutText(WideToGbk(Temdata));
+}

@@ -13,7 +13,8 @@ const char* const CrLf = "\r\n";
 // "Style", each empty.
 const char* const ReportHead =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-    "<TfrxReport Name=\"\" Tag=\"46\" DotMatrixReport=\"False\" IniFile=\"\\Software\\Ridu Zirezod\""
+    "<TfrxReport Name=\"\" Tag=\"46\" DotMatrixReport=\"False\" IniFile=\"\\Software\\Ridu "
+    "Zirezod\""
     " PreviewOptions.Buttons=\"1535\" PreviewOptions.Zoom=\"1\" PrintOptions.Printer=\"缺省\""
     " ReportOptions.CreateDate=\"41604.6047484375\" ReportOptions.Description.Text=\"\""
     " ReportOptions.LastChange=\"41604.6070283565\" ScriptLanguage=\"PascalScript\""
@@ -47,7 +48,8 @@ AnsiString PageElement(Integer PaperWidth, Integer PaperHeight)
   s += Attribute("PaperWidth", IntToStr(PaperWidth));
   s += Attribute("PaperHeight", IntToStr(PaperHeight));
   s += Attribute("PaperSize", "256");
-  for (const char* margin : {"LeftMargin", "RightMargin", "TopMargin", "BottomMargin", "ColumnWidth"})
+  for (const char* margin :
+       {"LeftMargin", "RightMargin", "TopMargin", "BottomMargin", "ColumnWidth"})
     s += Attribute(margin, "0");
   for (const char* list : {"ColumnPositions.Text", "HGuides.Text", "VGuides.Text"})
     s += Attribute(list, AnsiString());
@@ -64,11 +66,20 @@ AnsiString EscapeXmlAttribute(const AnsiString& Value)
   result.reserve(Value.size());
   for (const char c : Value) {
     switch (c) {
-    case '"': result += "&#34;"; break;
-    case '&': result += "&#38;"; break;
-    case '<': result += "&#60;"; break;
-    case '>': result += "&#62;"; break;
-    default: result += c;
+    case '"':
+      result += "&#34;";
+      break;
+    case '&':
+      result += "&#38;";
+      break;
+    case '<':
+      result += "&#60;";
+      break;
+    case '>':
+      result += "&#62;";
+      break;
+    default:
+      result += c;
     }
   }
   return result;

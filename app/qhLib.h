@@ -10,8 +10,8 @@
 // pressed: the application's message box, unless a handler is installed (tests install
 // one that records the box and answers it). Without an application object, nothing is
 // shown and the cautious answer is returned: IDOK for a box with only OK, else IDCANCEL.
-using TAppMessageBox = std::function<Integer(const AnsiString& Text, const AnsiString& Caption,
-                                             Cardinal Flags)>;
+using TAppMessageBox =
+    std::function<Integer(const AnsiString& Text, const AnsiString& Caption, Cardinal Flags)>;
 // Installs Handler (an empty one restores the default) and returns the previous one.
 TAppMessageBox SetAppMessageBox(TAppMessageBox Handler);
 Integer AppMessageBox(const AnsiString& Text, const AnsiString& Caption, Cardinal Flags);

@@ -258,10 +258,15 @@ void TCompany::LoadCompany()
 
 void TCompany::SaveCompany()
 {
-  const std::vector<TDBParameter> values{
-      MakeParam("CompanyName", CompanyName), MakeParam("Manager", Manager), MakeParam("Tel", Tel),
-      MakeParam("Fax", Fax),                 MakeParam("Address", Address), MakeParam("Zip", Zip),
-      MakeParam("Profile", Profile),         MakeParam("Id", Id),           MakeParam("Updated", Updated)};
+  const std::vector<TDBParameter> values{MakeParam("CompanyName", CompanyName),
+                                         MakeParam("Manager", Manager),
+                                         MakeParam("Tel", Tel),
+                                         MakeParam("Fax", Fax),
+                                         MakeParam("Address", Address),
+                                         MakeParam("Zip", Zip),
+                                         MakeParam("Profile", Profile),
+                                         MakeParam("Id", Id),
+                                         MakeParam("Updated", Updated)};
   if (CompanyExists())
     Db->Execute(u"update Company set CompanyName=:CompanyName,Manager=:Manager,Tel=:Tel,Fax=:Fax,"
                 u"Address=:Address,Zip=:Zip,Profile=:Profile,Updated=:Updated where Id=:Id",
@@ -279,7 +284,8 @@ bool TCompany::CompanyExists()
 
 void TCompany::SetUseCount(Integer N)
 {
-  Db->ExecSql(u"update Company set UseCount=:q1 where Id=:Id", {MakeParam("q1", N), MakeParam("Id", Id)});
+  Db->ExecSql(u"update Company set UseCount=:q1 where Id=:Id",
+              {MakeParam("q1", N), MakeParam("Id", Id)});
   UseCount = N;
 }
 
@@ -313,9 +319,9 @@ void TOperator::Clear()
 void TOperator::LoadOperator(const AnsiString& ALoginId)
 {
   Clear();
-  const Integer count =
-      SharedRecordSet->Open(u"select LoginId,Password,Name,Contact,[Note],Rights from operator where LoginId=:LoginId",
-                            {MakeParam("LoginId", ALoginId)});
+  const Integer count = SharedRecordSet->Open(
+      u"select LoginId,Password,Name,Contact,[Note],Rights from operator where LoginId=:LoginId",
+      {MakeParam("LoginId", ALoginId)});
   if (count == 1) {
     TFields* fields = SharedRecordSet->DataSet()->Fields();
     LoginId = fields->Fields(0)->AsString();
@@ -369,8 +375,9 @@ TOperatorSet::TOperatorSet()
   Open(u"select * from operator where LoginId<>'sa'");
 }
 
-void TOperatorSet::SetValues(const AnsiString& LoginId, const AnsiString& Password, const WideString& Rights,
-                             const AnsiString& Note, const AnsiString& Contact, const AnsiString& Name)
+void TOperatorSet::SetValues(const AnsiString& LoginId, const AnsiString& Password,
+                             const WideString& Rights, const AnsiString& Note,
+                             const AnsiString& Contact, const AnsiString& Name)
 {
   FUserIdField->SetAsString(LoginId);
   FPasswdField->SetAsString(Password);
@@ -380,25 +387,29 @@ void TOperatorSet::SetValues(const AnsiString& LoginId, const AnsiString& Passwo
   FRightsField->SetAsWideString(Rights);
 }
 
-void TOperatorSet::AddOperator(const AnsiString& LoginId, const AnsiString& Password, const WideString& Rights,
-                               const AnsiString& Note, const AnsiString& Contact, const AnsiString& Name)
+void TOperatorSet::AddOperator(const AnsiString& LoginId, const AnsiString& Password,
+                               const WideString& Rights, const AnsiString& Note,
+                               const AnsiString& Contact, const AnsiString& Name)
 {
   Db->Execute(u"insert into operator(LoginId,[Password],Name,Contact,[Note],Rights)"
               u"values(:LoginId,:Password,:Name,:Contact,:Note,:Rights)",
-              {MakeParam("LoginId", LoginId), MakeParam("Password", Password), MakeParam("Name", Name),
-               MakeParam("Contact", Contact), MakeParam("Note", Note), MakeParam("Rights", Rights)});
+              {MakeParam("LoginId", LoginId), MakeParam("Password", Password),
+               MakeParam("Name", Name), MakeParam("Contact", Contact), MakeParam("Note", Note),
+               MakeParam("Rights", Rights)});
   DataSet()->Append();
   SetValues(LoginId, Password, Rights, Note, Contact, Name);
   DataSet()->Post();
 }
 
-void TOperatorSet::UpdateOperator(const AnsiString& LoginId, const AnsiString& Password, const WideString& Rights,
-                                  const AnsiString& Note, const AnsiString& Contact, const AnsiString& Name)
+void TOperatorSet::UpdateOperator(const AnsiString& LoginId, const AnsiString& Password,
+                                  const WideString& Rights, const AnsiString& Note,
+                                  const AnsiString& Contact, const AnsiString& Name)
 {
   Db->Execute(u"update operator set [Password]=:Password,Name=:Name,Contact=:Contact,[Note]=:Note,"
               u"Rights=:Rights where LoginId=:LoginId",
-              {MakeParam("Password", Password), MakeParam("Name", Name), MakeParam("Contact", Contact),
-               MakeParam("Note", Note), MakeParam("Rights", Rights), MakeParam("LoginId", LoginId)});
+              {MakeParam("Password", Password), MakeParam("Name", Name),
+               MakeParam("Contact", Contact), MakeParam("Note", Note), MakeParam("Rights", Rights),
+               MakeParam("LoginId", LoginId)});
   if (!DataSet()->Locate("LoginId", LoginId, TLocateOptions()))
     return;
   DataSet()->Edit();
@@ -449,12 +460,14 @@ void TKeyValue2::SeekKey(Integer Key)
     DatabaseError(SRecordNotFound, DataSet());
 }
 
-bool TKeyValue2::StoreKeyValue(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat, Integer Vint)
+bool TKeyValue2::StoreKeyValue(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat,
+                               Integer Vint)
 {
   const std::vector<TDBParameter> values{MakeParam("Vstr", Vstr), MakeParam("Vint", Vint),
                                          MakeParam("Vfloat", Vfloat), MakeParam("Vbool", Vbool),
                                          MakeParam("KeyId", Key)};
-  if (Db->ExecSql(u"update keyvalue set Vstr=:Vstr, Vint=:Vint, Vfloat=:Vfloat, Vbool=:Vbool where KeyId=:KeyId",
+  if (Db->ExecSql(u"update keyvalue set Vstr=:Vstr, Vint=:Vint, Vfloat=:Vfloat, Vbool=:Vbool where "
+                  u"KeyId=:KeyId",
                   values) == 1)
     return true;
   return Db->ExecSql(u"insert into keyvalue(Vstr, Vint, Vfloat, Vbool, KeyId)"
@@ -462,7 +475,8 @@ bool TKeyValue2::StoreKeyValue(Integer Key, const AnsiString& Vstr, bool Vbool, 
                      values) == 1;
 }
 
-bool TKeyValue2::StoreValues(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat, Integer Vint)
+bool TKeyValue2::StoreValues(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat,
+                             Integer Vint)
 {
   if (!StoreKeyValue(Key, Vstr, Vbool, Vfloat, Vint))
     return false;

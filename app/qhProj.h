@@ -184,8 +184,9 @@ public:
 
   void AddOperator(const AnsiString& LoginId, const AnsiString& Password, const WideString& Rights,
                    const AnsiString& Note, const AnsiString& Contact, const AnsiString& Name);
-  void UpdateOperator(const AnsiString& LoginId, const AnsiString& Password, const WideString& Rights,
-                      const AnsiString& Note, const AnsiString& Contact, const AnsiString& Name);
+  void UpdateOperator(const AnsiString& LoginId, const AnsiString& Password,
+                      const WideString& Rights, const AnsiString& Note, const AnsiString& Contact,
+                      const AnsiString& Name);
   void DeleteOperator(const AnsiString& LoginId);
 
 private:
@@ -218,7 +219,8 @@ public:
   void SeekKey(Integer Key);
   // Updates the key's row, or inserts it when the update touched none; true when one row
   // was written.
-  static bool StoreKeyValue(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat, Integer Vint);
+  static bool StoreKeyValue(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat,
+                            Integer Vint);
   // StoreKeyValue, then the same values in the current row of the set.
   bool StoreValues(Integer Key, const AnsiString& Vstr, bool Vbool, Double Vfloat, Integer Vint);
 

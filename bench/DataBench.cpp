@@ -1,8 +1,8 @@
 // Dataset benchmarks: filling the in-memory dataset with 100,000 records of six fields,
 // and opening a 100,000-row query on an SQLite file and walking it field by field.
-#include <benchmark/benchmark.h>
-
 #include <memory>
+
+#include <benchmark/benchmark.h>
 
 #include "platform/data/ADODB.h"
 #include "platform/data/MemDataSet.h"
@@ -79,7 +79,10 @@ public:
     return db;
   }
   ~TBigDatabase() { DeleteFile(FFile); }
-  AnsiString ConnectionString() const { return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FFile; }
+  AnsiString ConnectionString() const
+  {
+    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FFile;
+  }
 
 private:
   TBigDatabase()

@@ -19,7 +19,10 @@ enum TBenchAlign { haLeft, haRight, haCenter, haBlock };
 
 class TfrxBenchMemoView : public TfrxReportComponent {
 public:
-  explicit TfrxBenchMemoView(TComponent* AOwner) : TfrxReportComponent(AOwner), Memo(new TStringList) {}
+  explicit TfrxBenchMemoView(TComponent* AOwner)
+      : TfrxReportComponent(AOwner), Memo(new TStringList)
+  {
+  }
   ~TfrxBenchMemoView() override { delete Memo; }
   void Draw(TCanvas*, Extended, Extended, Extended, Extended) override {}
 
@@ -37,8 +40,7 @@ public:
   using TfrxBenchMemoView::TfrxBenchMemoView;
 };
 
-template <class C, class T>
-auto Setter(T C::*member)
+template <class C, class T> auto Setter(T C::*member)
 {
   return [member](C* self, const T& v) { self->*member = v; };
 }
@@ -75,8 +77,8 @@ void StartUnits()
         .Property("Memo", [](M* m) -> TStrings* { return m->Memo; })
         .Property("OnBeforePrint", &M::OnBeforePrint, Setter(&M::OnBeforePrint));
     TClassRegistration<TfrxBenchBand, TfrxBenchMemoView>("TfrxBenchBand");
-    RegisterClasses({ClassInfoOf<TfrxBenchMemoView>(), ClassInfoOf<TfrxBenchBand>(),
-                     ClassInfoOf<TfrxPage>()});
+    RegisterClasses(
+        {ClassInfoOf<TfrxBenchMemoView>(), ClassInfoOf<TfrxBenchBand>(), ClassInfoOf<TfrxPage>()});
     return true;
   }();
   (void)started;
@@ -127,8 +129,8 @@ void BM_ReportXmlLoad(benchmark::State& state)
     benchmark::DoNotOptimize(report.Objects()->Count());
   }
   state.counters["bytes"] = static_cast<double>(text.size());
-  state.counters["objects/s"] =
-      benchmark::Counter(2000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["objects/s"] = benchmark::Counter(2000.0 * static_cast<double>(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ReportXmlLoad)->Unit(benchmark::kMillisecond);
 
@@ -144,8 +146,8 @@ void BM_ReportXmlSave(benchmark::State& state)
     report.SaveToStream(&out);
     benchmark::DoNotOptimize(out.DataString().size());
   }
-  state.counters["objects/s"] =
-      benchmark::Counter(2000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["objects/s"] = benchmark::Counter(2000.0 * static_cast<double>(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ReportXmlSave)->Unit(benchmark::kMillisecond);
 

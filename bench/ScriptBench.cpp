@@ -1,7 +1,7 @@
 // Script front end: the first pass over a 5,000-line PascalScript program.
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+
+#include <benchmark/benchmark.h>
 
 #include "platform/rtl/Units.h"
 #include "report/script/fsILParser.h"

@@ -1,8 +1,8 @@
 // Script engine core: a compiled report expression evaluated over and over, with its
 // variables looked up by name, and a loop-heavy PascalScript program.
-#include <benchmark/benchmark.h>
-
 #include <map>
+
+#include <benchmark/benchmark.h>
 
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/Units.h"

@@ -82,9 +82,15 @@ void BM_RepaintForm200Children(benchmark::State& state)
     TRect r = Bounds(5 + (i % 10) * 98, 5 + (i / 10) * 32, 90, 24);
     TControl* c = nullptr;
     switch (i % 3) {
-    case 0: c = new TEdit(form); break;
-    case 1: c = new TButton(form); break;
-    default: c = new TLabel(form); break;
+    case 0:
+      c = new TEdit(form);
+      break;
+    case 1:
+      c = new TButton(form);
+      break;
+    default:
+      c = new TLabel(form);
+      break;
     }
     c->SetBoundsRect(r);
     c->SetParent(form);
@@ -93,7 +99,8 @@ void BM_RepaintForm200Children(benchmark::State& state)
   form->Show();
   Headless().ProcessMessages();
   for (auto _ : state) {
-    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(form->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   }
   state.SetItemsProcessed(state.iterations());
   delete form;

@@ -1,8 +1,9 @@
 // TADOConnection, the ADO-like datasets and TADOCommand (ADODB.h) over the drivers of
 // DriverPrivate.h.
+#include "platform/data/ADODB.h"
+
 #include <algorithm>
 
-#include "platform/data/ADODB.h"
 #include "platform/data/DriverPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/NumFormat.h"
@@ -29,8 +30,8 @@ void UpdateParams(TParams* Params, const AnsiString& Sql)
 }
 
 // Runs Sql with the values of Params on the connection's driver.
-TResultSet RunStatement(TADOConnection* Connection, const AnsiString& Sql, TParams* Params, bool WantRows,
-                        Integer Timeout, TComponent* Owner)
+TResultSet RunStatement(TADOConnection* Connection, const AnsiString& Sql, TParams* Params,
+                        bool WantRows, Integer Timeout, TComponent* Owner)
 {
   std::vector<AnsiString> names = ParseSqlParamNames(Sql);
   std::vector<TBoundParam> bound;
@@ -70,7 +71,10 @@ void TADOConnection::SetConnectionString(const AnsiString& Value)
   FConnectionString = Value;
 }
 
-bool TADOConnection::Connected() const { return FDriver != nullptr; }
+bool TADOConnection::Connected() const
+{
+  return FDriver != nullptr;
+}
 
 void TADOConnection::SetConnected(bool Value)
 {
@@ -82,7 +86,8 @@ void TADOConnection::SetConnected(bool Value)
 
 bool TADOConnection::IsSQLite() const
 {
-  return Trim(ConnectionItemValue(ParseConnectionString(FConnectionString), "Provider")) == JetProvider;
+  return Trim(ConnectionItemValue(ParseConnectionString(FConnectionString), "Provider")) ==
+         JetProvider;
 }
 
 void TADOConnection::Open()
@@ -152,7 +157,10 @@ AnsiString TADOConnection::DefaultDatabase() const
   return FDriver ? FDriver->DatabaseName() : FDefaultDatabase;
 }
 
-void TADOConnection::SetDefaultDatabase(const AnsiString& Value) { FDefaultDatabase = Value; }
+void TADOConnection::SetDefaultDatabase(const AnsiString& Value)
+{
+  FDefaultDatabase = Value;
+}
 
 Integer TADOConnection::Execute(const AnsiString& CommandText)
 {
@@ -167,7 +175,8 @@ void TADOConnection::BackupTo(const AnsiString& Path)
   FDriver->Backup(Path);
 }
 
-void TADOConnection::RestoreFrom(const AnsiString& Path, const std::vector<AnsiString>& RequiredTables)
+void TADOConnection::RestoreFrom(const AnsiString& Path,
+                                 const std::vector<AnsiString>& RequiredTables)
 {
   CheckConnected();
   auto sets = FDataSets;
@@ -181,7 +190,10 @@ void TADOConnection::Notification(TComponent* AComponent, TOperation Operation)
   TComponent::Notification(AComponent, Operation);
 }
 
-void TADOConnection::AddDataSet(TCustomADODataSet* DataSet) { FDataSets.push_back(DataSet); }
+void TADOConnection::AddDataSet(TCustomADODataSet* DataSet)
+{
+  FDataSets.push_back(DataSet);
+}
 
 void TADOConnection::RemoveDataSet(TCustomADODataSet* DataSet)
 {
@@ -281,7 +293,8 @@ void TCustomADODataSet::FetchResult(bool DefinitionsOnly)
       for (Integer i = 0; i < FParams->Count(); ++i)
         if (TField* f = master->FindField(FParams->Items(i)->Name()))
           FParams->Items(i)->SetValue(f->AsVariant());
-  TResultSet result = RunStatement(FConnection, FCommandText, FParams.get(), true, FCommandTimeout, this);
+  TResultSet result =
+      RunStatement(FConnection, FCommandText, FParams.get(), true, FCommandTimeout, this);
   if (result.Columns.empty())
     DatabaseError(SNoResultSet, this);
   FieldDefs()->Clear();
@@ -298,11 +311,17 @@ void TCustomADODataSet::FetchResult(bool DefinitionsOnly)
     AddStoredRecord(std::move(row));
 }
 
-void TCustomADODataSet::InternalOpen() { FetchResult(false); }
+void TCustomADODataSet::InternalOpen()
+{
+  FetchResult(false);
+}
 
 void TCustomADODataSet::InternalClose() {}
 
-void TCustomADODataSet::InternalInitFieldDefs() { FetchResult(true); }
+void TCustomADODataSet::InternalInitFieldDefs()
+{
+  FetchResult(true);
+}
 
 void TCustomADODataSet::InternalRefresh()
 {
@@ -315,24 +334,36 @@ Integer TCustomADODataSet::ExecStatement()
   if (!FConnection)
     DatabaseError(SMissingConnection, this);
   FConnection->Open();
-  FRowsAffected = RunStatement(FConnection, FCommandText, FParams.get(), false, FCommandTimeout, this).RowsAffected;
+  FRowsAffected =
+      RunStatement(FConnection, FCommandText, FParams.get(), false, FCommandTimeout, this)
+          .RowsAffected;
   return FRowsAffected;
 }
 
 // ---- TADOQuery ----
 
-TADOQuery::TADOQuery(TComponent* AOwner) : TCustomADODataSet(AOwner), FSQL(std::make_unique<TStringList>())
+TADOQuery::TADOQuery(TComponent* AOwner)
+    : TCustomADODataSet(AOwner), FSQL(std::make_unique<TStringList>())
 {
   FSQL->OnChange = TNotifyEvent::Bind(this, &TADOQuery::SQLChanged);
 }
 
-TADOQuery::~TADOQuery() { FSQL->OnChange = nullptr; }
+TADOQuery::~TADOQuery()
+{
+  FSQL->OnChange = nullptr;
+}
 
-void TADOQuery::SQLChanged(TObject*) { SetCommandText(FSQL->Text()); }
+void TADOQuery::SQLChanged(TObject*)
+{
+  SetCommandText(FSQL->Text());
+}
 
 // ---- TADOCommand ----
 
-TADOCommand::TADOCommand(TComponent* AOwner) : TComponent(AOwner), FParams(std::make_unique<TParams>(this)) {}
+TADOCommand::TADOCommand(TComponent* AOwner)
+    : TComponent(AOwner), FParams(std::make_unique<TParams>(this))
+{
+}
 
 TADOCommand::~TADOCommand()
 {
@@ -369,5 +400,6 @@ Integer TADOCommand::Execute()
   if (!FConnection)
     DatabaseError(SMissingConnection, this);
   FConnection->Open();
-  return RunStatement(FConnection, FCommandText, FParams.get(), false, FCommandTimeout, this).RowsAffected;
+  return RunStatement(FConnection, FCommandText, FParams.get(), false, FCommandTimeout, this)
+      .RowsAffected;
 }

@@ -142,7 +142,8 @@ inline constexpr const char* SDataSetReadOnly = "Cannot modify a read-only datas
 inline constexpr const char* SFieldRequired = "Field '%s' must have a value";
 inline constexpr const char* SFieldNotFound = "Field '%s' not found";
 inline constexpr const char* SFieldReadOnly = "Field '%s' cannot be modified";
-inline constexpr const char* SFieldTypeMismatch = "Type mismatch for field '%s', expecting: %s actual: %s";
+inline constexpr const char* SFieldTypeMismatch =
+    "Type mismatch for field '%s', expecting: %s actual: %s";
 inline constexpr const char* SDuplicateFieldName = "Duplicate field name '%s'";
 inline constexpr const char* SFieldIndexError = "Field index out of range";
 inline constexpr const char* SParameterNotFound = "Parameter '%s' not found";
@@ -347,10 +348,10 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Raises the conversion error "'text' is not a valid value for field 'name'".
   [[noreturn]] void InvalidValue(const AnsiString& Text) const;
+  template <class T, class Convert> T ConvertValue(T emptyValue, Convert convert);
   template <class T, class Convert>
-  T ConvertValue(T emptyValue, Convert convert);
-  template <class T, class Convert>
-  bool ReadNumber(const Variant& V, T& Value, bool (*Parse)(const AnsiString&, T&), Convert convert);
+  bool ReadNumber(const Variant& V, T& Value, bool (*Parse)(const AnsiString&, T&),
+                  Convert convert);
   // The list of the dataset that holds this field: AggFields for aggregates, else Fields.
   TFields* OwnerList() const;
   // Writes a converted value through the dataset.
@@ -980,7 +981,8 @@ public:
 
   // Searching.
   bool Locate(const AnsiString& KeyFields, const Variant& KeyValues, TLocateOptions Options);
-  Variant Lookup(const AnsiString& KeyFields, const Variant& KeyValues, const AnsiString& ResultFields);
+  Variant Lookup(const AnsiString& KeyFields, const Variant& KeyValues,
+                 const AnsiString& ResultFields);
 
   // Filters.
   AnsiString Filter() const { return FFilterText; }
@@ -1097,7 +1099,7 @@ private:
   std::vector<TRecord*> FView;                    // visible records, in order
   mutable std::vector<Integer> FViewPos;          // record serial -> view index cache
   mutable bool FViewPosValid = false;
-  mutable std::vector<Integer> FRecordPos;        // record serial -> FRecords index cache
+  mutable std::vector<Integer> FRecordPos; // record serial -> FRecords index cache
   mutable bool FRecordPosValid = false;
   std::unique_ptr<TRecord> FEditRecord; // the record being edited or inserted
   std::unique_ptr<data_detail::TFilterExpr> FFilterExpr;

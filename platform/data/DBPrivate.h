@@ -13,9 +13,9 @@ namespace data_detail {
 // One record: the values of the data fields (one per field definition), then those of
 // the calculated and lookup fields.
 struct TRecord {
-  Int64 Serial = 0;             // stable identity: the bookmark
-  std::vector<Variant> Values;  // data slots, then calculated slots
-  Integer CalcStamp = 0;        // calculated values are current when equal to the dataset's
+  Int64 Serial = 0;            // stable identity: the bookmark
+  std::vector<Variant> Values; // data slots, then calculated slots
+  Integer CalcStamp = 0;       // calculated values are current when equal to the dataset's
 };
 
 // Matches Text against a LIKE pattern ('%' any run, '_' one character) by whole GBK

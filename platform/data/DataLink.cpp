@@ -174,7 +174,10 @@ void TDataLink::SetDataSource(TDataSource* Value)
     Value->AddDataLink(this);
 }
 
-TDataSet* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }
+TDataSet* TDataLink::DataSet() const
+{
+  return FDataSource ? FDataSource->DataSet() : nullptr;
+}
 
 void TDataLink::SetReadOnly(bool Value)
 {
@@ -244,7 +247,10 @@ void TDataLink::UpdateRecord()
   FUpdating = false;
 }
 
-void TDataLink::Reset() { RecordChanged(nullptr); }
+void TDataLink::Reset()
+{
+  RecordChanged(nullptr);
+}
 
 void TDataLink::SetBufferCount(Integer Value)
 {
@@ -398,7 +404,10 @@ void TMasterDataLink::CheckBrowseMode()
     FDetail->CheckBrowseMode();
 }
 
-void TMasterDataLink::LayoutChanged() { ActiveChanged(); }
+void TMasterDataLink::LayoutChanged()
+{
+  ActiveChanged();
+}
 
 void TMasterDataLink::RecordChanged(TField* Field)
 {

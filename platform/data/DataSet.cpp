@@ -24,12 +24,18 @@ const Variant& NullValue()
   return null;
 }
 
-bool IsEditState(TDataSetState s) { return s == dsEdit || s == dsInsert; }
+bool IsEditState(TDataSetState s)
+{
+  return s == dsEdit || s == dsInsert;
+}
 
 // Restores the state and the record seen by field reads after an internal evaluation.
 class TStateSaver {
 public:
-  TStateSaver(TDataSetState& State, TRecord*& Rec) : FState(State), FRec(Rec), FOldState(State), FOldRec(Rec) {}
+  TStateSaver(TDataSetState& State, TRecord*& Rec)
+      : FState(State), FRec(Rec), FOldState(State), FOldRec(Rec)
+  {
+  }
   ~TStateSaver()
   {
     FState = FOldState;
@@ -46,8 +52,8 @@ private:
 } // namespace
 
 TDataSet::TDataSet(TComponent* AOwner)
-    : TComponent(AOwner), FFields(std::make_unique<TFields>(this)), FAggFields(std::make_unique<TFields>(this)),
-      FFieldDefs(std::make_unique<TFieldDefs>(this))
+    : TComponent(AOwner), FFields(std::make_unique<TFields>(this)),
+      FAggFields(std::make_unique<TFields>(this)), FFieldDefs(std::make_unique<TFieldDefs>(this))
 {
 }
 
@@ -222,7 +228,10 @@ bool IsFloatType(TFieldType t)
   return t == ftFloat || t == ftCurrency || t == ftBCD || t == ftFMTBcd;
 }
 
-bool IsDateType(TFieldType t) { return t == ftDate || t == ftTime || t == ftDateTime || t == ftTimeStamp; }
+bool IsDateType(TFieldType t)
+{
+  return t == ftDate || t == ftTime || t == ftDateTime || t == ftTimeStamp;
+}
 
 bool IsBlobType(TFieldType t)
 {
@@ -268,8 +277,8 @@ void TDataSet::BindFields(bool Binding)
       if (!CompatibleTypes(field->DataType(), defType))
         throw EDatabaseError(
             (Name().empty() ? AnsiString() : Name() + ": ") +
-            Format(SFieldTypeMismatch, {field->FFieldName, FieldTypeName(field->DataType()),
-                                        FieldTypeName(defType)}));
+            Format(SFieldTypeMismatch,
+                   {field->FFieldName, FieldTypeName(field->DataType()), FieldTypeName(defType)}));
       field->FSlot = def;
       field->FFieldNo = def + 1;
     } else {
@@ -315,7 +324,10 @@ void TDataSet::ClearStoredRecords()
   FRecordPosValid = false;
 }
 
-Integer TDataSet::StoredRecordCount() const { return static_cast<Integer>(FRecords.size()); }
+Integer TDataSet::StoredRecordCount() const
+{
+  return static_cast<Integer>(FRecords.size());
+}
 
 bool TDataSet::RecordVisible(TRecord* Rec)
 {
@@ -344,7 +356,10 @@ void TDataSet::RebuildView()
   FViewPosValid = false;
 }
 
-Integer TDataSet::ViewIndexOf(const TRecord* Rec) const { return Rec ? ViewIndexOfSerial(Rec->Serial) : -1; }
+Integer TDataSet::ViewIndexOf(const TRecord* Rec) const
+{
+  return Rec ? ViewIndexOfSerial(Rec->Serial) : -1;
+}
 
 Integer TDataSet::ViewIndexOfSerial(Int64 Serial) const
 {
@@ -407,7 +422,10 @@ TRecord* TDataSet::BufferRecord(Integer Index) const
   return FView[v];
 }
 
-TRecord* TDataSet::ActiveRecordData() const { return BufferRecord(FActiveRecord); }
+TRecord* TDataSet::ActiveRecordData() const
+{
+  return BufferRecord(FActiveRecord);
+}
 
 Integer TDataSet::CurrentViewIndex() const
 {
@@ -448,7 +466,10 @@ void TDataSet::ResyncAt(Integer ViewIndex, TResyncMode Mode)
   DataEvent(deDataSetChange, 0);
 }
 
-void TDataSet::Resync(TResyncMode Mode) { ResyncAt(CurrentViewIndex(), Mode); }
+void TDataSet::Resync(TResyncMode Mode)
+{
+  ResyncAt(CurrentViewIndex(), Mode);
+}
 
 void TDataSet::SetActiveRecord(Integer Value)
 {
@@ -586,7 +607,10 @@ Integer TDataSet::MoveBy(Integer Distance)
   return result;
 }
 
-bool TDataSet::IsEmpty() { return FRecordCount == 0; }
+bool TDataSet::IsEmpty()
+{
+  return FRecordCount == 0;
+}
 
 Integer TDataSet::RecNo()
 {
@@ -895,7 +919,8 @@ void TDataSet::CalculateFields(TRecord* Rec)
     if (f->FFieldKind != fkLookup || !f->FLookupDataSet || !f->FLookupDataSet->Active())
       continue;
     Variant keys = FieldValues(f->FKeyFields);
-    Rec->Values[f->FSlot] = f->FLookupDataSet->Lookup(f->FLookupKeyFields, keys, f->FLookupResultField);
+    Rec->Values[f->FSlot] =
+        f->FLookupDataSet->Lookup(f->FLookupKeyFields, keys, f->FLookupResultField);
   }
   if (OnCalcFields)
     OnCalcFields(this);
@@ -921,7 +946,8 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value)
     // Choosing a lookup value writes the key of the looked-up record to the key fields.
     if (!Field->FLookupDataSet)
       DatabaseErrorFmt(SFieldReadOnly, Field->DisplayName(), this);
-    Variant keys = Field->FLookupDataSet->Lookup(Field->FLookupResultField, Value, Field->FLookupKeyFields);
+    Variant keys =
+        Field->FLookupDataSet->Lookup(Field->FLookupResultField, Value, Field->FLookupKeyFields);
     SetFieldValues(Field->FKeyFields, keys);
     return;
   }
@@ -976,7 +1002,8 @@ void TDataSet::SetFieldValues(const AnsiString& FieldNames, const Variant& Value
     return;
   }
   for (size_t i = 0; i < fields.size(); ++i)
-    fields[i]->SetAsVariant(VarIsArray(Value) ? VarArrayGet(Value, {static_cast<Integer>(i)}) : Value);
+    fields[i]->SetAsVariant(VarIsArray(Value) ? VarArrayGet(Value, {static_cast<Integer>(i)})
+                                              : Value);
 }
 
 TBlobFieldStream* TDataSet::CreateBlobStream(TField* Field, TBlobStreamMode Mode)
@@ -1040,7 +1067,10 @@ bool TDataSet::BookmarkValid(const TBookmark& Value)
   return serial && Active() && ViewIndexOfSerial(serial) >= 0;
 }
 
-bool TDataSet::BookmarkAvailable() { return Active() && FState != dsInsert && FRecordCount > 0; }
+bool TDataSet::BookmarkAvailable()
+{
+  return Active() && FState != dsInsert && FRecordCount > 0;
+}
 
 // ---- Searching ----
 

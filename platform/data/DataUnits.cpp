@@ -64,7 +64,8 @@ void RegisterFieldClasses()
       .Property("Expression", &TAggregateField::Expression, &TAggregateField::SetExpression)
       .Property("Active", &TAggregateField::Active, &TAggregateField::SetActive)
       .Default(false)
-      .Property("DisplayFormat", &TAggregateField::DisplayFormat, &TAggregateField::SetDisplayFormat)
+      .Property("DisplayFormat", &TAggregateField::DisplayFormat,
+                &TAggregateField::SetDisplayFormat)
       .Property("currency", &TAggregateField::Currency, &TAggregateField::SetCurrency)
       .Default(false)
       .Property("Precision", &TAggregateField::Precision, &TAggregateField::SetPrecision)
@@ -73,13 +74,17 @@ void RegisterFieldClasses()
   TClassRegistration<TMemoField, TBlobField>("TMemoField");
   TClassRegistration<TWideMemoField, TMemoField>("TWideMemoField");
   TClassRegistration<TGraphicField, TBlobField>("TGraphicField");
-  RegisterClasses({ClassInfoOf<TStringField>(), ClassInfoOf<TWideStringField>(), ClassInfoOf<TSmallintField>(),
-                   ClassInfoOf<TIntegerField>(), ClassInfoOf<TWordField>(), ClassInfoOf<TAutoIncField>(),
-                   ClassInfoOf<TLargeintField>(), ClassInfoOf<TFloatField>(), ClassInfoOf<TCurrencyField>(),
-                   ClassInfoOf<TBCDField>(), ClassInfoOf<TFMTBCDField>(), ClassInfoOf<TBooleanField>(),
-                   ClassInfoOf<TDateTimeField>(), ClassInfoOf<TDateField>(), ClassInfoOf<TTimeField>(),
-                   ClassInfoOf<TSQLTimeStampField>(), ClassInfoOf<TAggregateField>(), ClassInfoOf<TBlobField>(),
-                   ClassInfoOf<TMemoField>(), ClassInfoOf<TWideMemoField>(), ClassInfoOf<TGraphicField>()});
+  RegisterClasses({ClassInfoOf<TStringField>(),    ClassInfoOf<TWideStringField>(),
+                   ClassInfoOf<TSmallintField>(),  ClassInfoOf<TIntegerField>(),
+                   ClassInfoOf<TWordField>(),      ClassInfoOf<TAutoIncField>(),
+                   ClassInfoOf<TLargeintField>(),  ClassInfoOf<TFloatField>(),
+                   ClassInfoOf<TCurrencyField>(),  ClassInfoOf<TBCDField>(),
+                   ClassInfoOf<TFMTBCDField>(),    ClassInfoOf<TBooleanField>(),
+                   ClassInfoOf<TDateTimeField>(),  ClassInfoOf<TDateField>(),
+                   ClassInfoOf<TTimeField>(),      ClassInfoOf<TSQLTimeStampField>(),
+                   ClassInfoOf<TAggregateField>(), ClassInfoOf<TBlobField>(),
+                   ClassInfoOf<TMemoField>(),      ClassInfoOf<TWideMemoField>(),
+                   ClassInfoOf<TGraphicField>()});
 }
 
 void DBInitialization()
@@ -110,16 +115,20 @@ void DBInitialization()
 void ADODBInitialization()
 {
   TClassRegistration<TADOConnection, TComponent>("TADOConnection")
-      .Property("ConnectionString", &TADOConnection::ConnectionString, &TADOConnection::SetConnectionString)
+      .Property("ConnectionString", &TADOConnection::ConnectionString,
+                &TADOConnection::SetConnectionString)
       .Property("LoginPrompt", &TADOConnection::LoginPrompt, &TADOConnection::SetLoginPrompt)
       .Default(true)
-      .Property("CommandTimeout", &TADOConnection::CommandTimeout, &TADOConnection::SetCommandTimeout)
+      .Property("CommandTimeout", &TADOConnection::CommandTimeout,
+                &TADOConnection::SetCommandTimeout)
       .Default(30)
-      .Property("ConnectionTimeout", &TADOConnection::ConnectionTimeout, &TADOConnection::SetConnectionTimeout)
+      .Property("ConnectionTimeout", &TADOConnection::ConnectionTimeout,
+                &TADOConnection::SetConnectionTimeout)
       .Default(15);
   TClassRegistration<TCustomADODataSet, TDataSet>("TCustomADODataSet")
       .Property("Connection", &TCustomADODataSet::Connection, &TCustomADODataSet::SetConnection)
-      .Property("CommandTimeout", &TCustomADODataSet::CommandTimeout, &TCustomADODataSet::SetCommandTimeout)
+      .Property("CommandTimeout", &TCustomADODataSet::CommandTimeout,
+                &TCustomADODataSet::SetCommandTimeout)
       .Default(30)
       .Property("Params", &TCustomADODataSet::Params);
   TClassRegistration<TADOQuery, TCustomADODataSet>("TADOQuery");
@@ -129,8 +138,8 @@ void ADODBInitialization()
       .Property("Connection", &TADOCommand::Connection, &TADOCommand::SetConnection)
       .Property("CommandText", &TADOCommand::CommandText, &TADOCommand::SetCommandText)
       .Property("Params", &TADOCommand::Params);
-  RegisterClasses({ClassInfoOf<TADOConnection>(), ClassInfoOf<TADOQuery>(), ClassInfoOf<TADODataSet>(),
-                   ClassInfoOf<TADOCommand>()});
+  RegisterClasses({ClassInfoOf<TADOConnection>(), ClassInfoOf<TADOQuery>(),
+                   ClassInfoOf<TADODataSet>(), ClassInfoOf<TADOCommand>()});
 }
 
 } // namespace

@@ -15,9 +15,9 @@ namespace data_detail {
 enum TSqlDialect { sdSQLite, sdPostgreSQL };
 
 struct TColumn {
-  AnsiString Name;    // as the database gives it (GBK)
+  AnsiString Name; // as the database gives it (GBK)
   TFieldType DataType = ftString;
-  Integer Size = 0;   // string columns: GBK byte capacity
+  Integer Size = 0; // string columns: GBK byte capacity
 };
 
 struct TResultSet {
@@ -59,7 +59,8 @@ std::unique_ptr<TDriver> CreatePostgreSQLDriver(const std::vector<TConnectionIte
 // Names (1-based) as "?N" (SQLite) or "$N" (PostgreSQL); "select [distinct] top n ..."
 // becomes "select ... limit n"; on PostgreSQL "[name]" becomes name (quoted when it is
 // not a plain identifier). Literals and comments are left alone.
-AnsiString RewriteSql(const AnsiString& Sql, TSqlDialect Dialect, const std::vector<AnsiString>& Names);
+AnsiString RewriteSql(const AnsiString& Sql, TSqlDialect Dialect,
+                      const std::vector<AnsiString>& Names);
 
 // "yyyy-mm-dd hh:nn:ss" (with ".zzz" when there are milliseconds) and back; the reader also
 // takes a date alone and a 'T' between date and time. False for anything else.

@@ -6,10 +6,10 @@
 #include "platform/data/DBPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
-#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/MaskUtils.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/RtlConsts.h"
 
 using data_detail::SplitFieldNames;
 
@@ -30,12 +30,12 @@ void DatabaseErrorFmt(const char* Message, const AnsiString& Arg, TComponent* Co
 AnsiString FieldTypeName(TFieldType type)
 {
   static const char* const names[] = {
-      "Unknown",  "String",     "SmallInt",   "Integer",   "Word",      "Boolean",  "Float",
-      "Currency", "BCD",        "Date",       "Time",      "DateTime",  "Bytes",    "VarBytes",
-      "AutoInc",  "Blob",       "Memo",       "Graphic",   "FmtMemo",   "ParadoxOle", "DBaseOle",
-      "TypedBinary", "Cursor",  "FixedChar",  "WideString", "Largeint", "ADT",      "Array",
-      "Reference", "DataSet",   "OraBlob",    "OraClob",   "Variant",   "Interface", "IDispatch",
-      "Guid",     "TimeStamp",  "FMTBcd",     "WideMemo"};
+      "Unknown",     "String",    "SmallInt",  "Integer",    "Word",     "Boolean",    "Float",
+      "Currency",    "BCD",       "Date",      "Time",       "DateTime", "Bytes",      "VarBytes",
+      "AutoInc",     "Blob",      "Memo",      "Graphic",    "FmtMemo",  "ParadoxOle", "DBaseOle",
+      "TypedBinary", "Cursor",    "FixedChar", "WideString", "Largeint", "ADT",        "Array",
+      "Reference",   "DataSet",   "OraBlob",   "OraClob",    "Variant",  "Interface",  "IDispatch",
+      "Guid",        "TimeStamp", "FMTBcd",    "WideMemo"};
   static_assert(sizeof(names) / sizeof(names[0]) == ftWideMemo + 1, "one name per field type");
   if (type < ftUnknown || type > ftWideMemo)
     return "Unknown";
@@ -74,7 +74,10 @@ Integer TFieldDef::Index() const
   return -1;
 }
 
-Integer TFieldDef::FieldNo() const { return Index() + 1; }
+Integer TFieldDef::FieldNo() const
+{
+  return Index() + 1;
+}
 
 TFieldDefs::~TFieldDefs() = default;
 
@@ -87,7 +90,10 @@ TFieldDef* TFieldDefs::AddFieldDef(const AnsiString& Name, TFieldType DataType, 
   return FItems.back().get();
 }
 
-void TFieldDefs::Clear() { FItems.clear(); }
+void TFieldDefs::Clear()
+{
+  FItems.clear();
+}
 
 TFieldDef* TFieldDefs::Items(Integer Index) const
 {
@@ -251,7 +257,10 @@ void TField::SetVisible(bool Value)
   PropertyChanged(true);
 }
 
-Integer TField::Index() const { return FDataSet ? OwnerList()->IndexOf(const_cast<TField*>(this)) : -1; }
+Integer TField::Index() const
+{
+  return FDataSet ? OwnerList()->IndexOf(const_cast<TField*>(this)) : -1;
+}
 
 void TField::SetIndex(Integer Value)
 {
@@ -311,7 +320,10 @@ bool TField::IsNull()
   return VarIsNull(v) || VarIsEmpty(v);
 }
 
-void TField::Clear() { SetAsVariant(::Null()); }
+void TField::Clear()
+{
+  SetAsVariant(::Null());
+}
 
 void TField::StoreValue(const Variant& V)
 {
@@ -325,7 +337,10 @@ void TField::InvalidValue(const AnsiString& Text) const
   throw EDatabaseError(Format(SInvalidFieldValue, {Text, DisplayName()}));
 }
 
-Variant TField::ConvertValue(const Variant& V) { return V; }
+Variant TField::ConvertValue(const Variant& V)
+{
+  return V;
+}
 
 AnsiString TField::GetAsString()
 {
@@ -334,12 +349,14 @@ AnsiString TField::GetAsString()
   return text;
 }
 
-void TField::SetAsStringValue(const AnsiString& V) { SetAsVariant(Variant(V)); }
+void TField::SetAsStringValue(const AnsiString& V)
+{
+  SetAsVariant(Variant(V));
+}
 
 // Reads the field's value through one Variant conversion: Null and Empty give emptyValue;
 // a value the conversion refuses raises the field's invalid-value error.
-template <class T, class Convert>
-T TField::ConvertValue(T emptyValue, Convert convert)
+template <class T, class Convert> T TField::ConvertValue(T emptyValue, Convert convert)
 {
   Variant v = GetAsVariant();
   if (VarIsNull(v) || VarIsEmpty(v))
@@ -379,21 +396,30 @@ Integer TField::GetAsInteger()
   return ConvertValue<Integer>(0, [](const Variant& v) { return v.AsInteger(); });
 }
 
-void TField::SetAsIntegerValue(Integer V) { SetAsVariant(Variant(V)); }
+void TField::SetAsIntegerValue(Integer V)
+{
+  SetAsVariant(Variant(V));
+}
 
 Double TField::GetAsFloat()
 {
   return ConvertValue<Double>(0, [](const Variant& v) { return v.AsDouble(); });
 }
 
-void TField::SetAsFloatValue(Double V) { SetAsVariant(Variant(V)); }
+void TField::SetAsFloatValue(Double V)
+{
+  SetAsVariant(Variant(V));
+}
 
 bool TField::GetAsBoolean()
 {
   return ConvertValue<bool>(false, [](const Variant& v) { return v.AsBoolean(); });
 }
 
-void TField::SetAsBooleanValue(bool V) { SetAsVariant(Variant(V)); }
+void TField::SetAsBooleanValue(bool V)
+{
+  SetAsVariant(Variant(V));
+}
 
 WideString TField::AsWideString()
 {
@@ -403,28 +429,40 @@ WideString TField::AsWideString()
   return GbkToWide(AsString());
 }
 
-void TField::SetAsWideString(const WideString& V) { SetAsVariant(Variant(V)); }
+void TField::SetAsWideString(const WideString& V)
+{
+  SetAsVariant(Variant(V));
+}
 
 Int64 TField::AsLargeInt()
 {
   return ConvertValue<Int64>(0, [](const Variant& v) { return v.AsInt64(); });
 }
 
-void TField::SetAsLargeInt(Int64 V) { SetAsVariant(Variant(V)); }
+void TField::SetAsLargeInt(Int64 V)
+{
+  SetAsVariant(Variant(V));
+}
 
 Currency TField::AsCurrency()
 {
   return ConvertValue<Currency>(Currency(), [](const Variant& v) { return v.AsCurrency(); });
 }
 
-void TField::SetAsCurrency(Currency V) { SetAsVariant(Variant(V)); }
+void TField::SetAsCurrency(Currency V)
+{
+  SetAsVariant(Variant(V));
+}
 
 TDateTime TField::AsDateTime()
 {
   return ConvertValue<TDateTime>(0, [](const Variant& v) { return v.AsDateTime(); });
 }
 
-void TField::SetAsDateTime(TDateTime V) { SetAsVariant(VarFromDateTime(V)); }
+void TField::SetAsDateTime(TDateTime V)
+{
+  SetAsVariant(VarFromDateTime(V));
+}
 
 void TField::GetText(AnsiString& Text, bool)
 {
@@ -460,7 +498,10 @@ AnsiString TField::DisplayText()
   return text;
 }
 
-bool TField::IsValidChar(char Ch) const { return static_cast<unsigned char>(Ch) >= 0x20 || Ch == '\t'; }
+bool TField::IsValidChar(char Ch) const
+{
+  return static_cast<unsigned char>(Ch) >= 0x20 || Ch == '\t';
+}
 
 // ---- String fields ----
 
@@ -523,9 +564,18 @@ namespace {
 
 // Text typed into a number field: trimmed; empty text clears the field.
 // Text parsers with one signature, for ReadNumber.
-bool ParseInteger(const AnsiString& Text, Integer& Value) { return TryStrToInt(Text, Value); }
-bool ParseLargeint(const AnsiString& Text, Int64& Value) { return TryStrToInt64(Text, Value); }
-bool ParseCurrency(const AnsiString& Text, Currency& Value) { return TryStrToCurr(Text, Value); }
+bool ParseInteger(const AnsiString& Text, Integer& Value)
+{
+  return TryStrToInt(Text, Value);
+}
+bool ParseLargeint(const AnsiString& Text, Int64& Value)
+{
+  return TryStrToInt64(Text, Value);
+}
+bool ParseCurrency(const AnsiString& Text, Currency& Value)
+{
+  return TryStrToCurr(Text, Value);
+}
 bool ParseFloat(const AnsiString& Text, Double& Value)
 {
   Extended value = 0;
@@ -537,7 +587,10 @@ bool ParseFloat(const AnsiString& Text, Double& Value)
 
 } // namespace
 
-TIntegerField::TIntegerField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftInteger); }
+TIntegerField::TIntegerField(TComponent* AOwner) : TNumericField(AOwner)
+{
+  SetDataType(ftInteger);
+}
 
 Variant TIntegerField::ConvertValue(const Variant& V)
 {
@@ -579,9 +632,15 @@ TWordField::TWordField(TComponent* AOwner) : TIntegerField(AOwner)
   SetMaxValue(65535);
 }
 
-TAutoIncField::TAutoIncField(TComponent* AOwner) : TIntegerField(AOwner) { SetDataType(ftAutoInc); }
+TAutoIncField::TAutoIncField(TComponent* AOwner) : TIntegerField(AOwner)
+{
+  SetDataType(ftAutoInc);
+}
 
-TLargeintField::TLargeintField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftLargeint); }
+TLargeintField::TLargeintField(TComponent* AOwner) : TNumericField(AOwner)
+{
+  SetDataType(ftLargeint);
+}
 
 Variant TLargeintField::ConvertValue(const Variant& V)
 {
@@ -602,7 +661,10 @@ void TLargeintField::GetText(AnsiString& Text, bool DisplayText)
   Text = picture.empty() ? IntToStr(v.AsInt64()) : FormatFloat(picture, v.AsDouble());
 }
 
-TFloatField::TFloatField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftFloat); }
+TFloatField::TFloatField(TComponent* AOwner) : TNumericField(AOwner)
+{
+  SetDataType(ftFloat);
+}
 
 void TFloatField::SetCurrency(bool Value)
 {
@@ -678,11 +740,17 @@ void TBCDField::GetText(AnsiString& Text, bool DisplayText)
     Text = CurrToStr(v.AsCurrency());
 }
 
-TFMTBCDField::TFMTBCDField(TComponent* AOwner) : TBCDField(AOwner) { SetDataType(ftFMTBcd); }
+TFMTBCDField::TFMTBCDField(TComponent* AOwner) : TBCDField(AOwner)
+{
+  SetDataType(ftFMTBcd);
+}
 
 // ---- Boolean ----
 
-TBooleanField::TBooleanField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftBoolean); }
+TBooleanField::TBooleanField(TComponent* AOwner) : TField(AOwner)
+{
+  SetDataType(ftBoolean);
+}
 
 void TBooleanField::SetDisplayValues(const AnsiString& Value)
 {
@@ -730,7 +798,10 @@ void TBooleanField::GetText(AnsiString& Text, bool)
 
 // ---- Dates and times ----
 
-TDateTimeField::TDateTimeField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftDateTime); }
+TDateTimeField::TDateTimeField(TComponent* AOwner) : TField(AOwner)
+{
+  SetDataType(ftDateTime);
+}
 
 void TDateTimeField::SetDisplayFormat(const AnsiString& Value)
 {
@@ -740,7 +811,10 @@ void TDateTimeField::SetDisplayFormat(const AnsiString& Value)
   PropertyChanged(true);
 }
 
-AnsiString TDateTimeField::DefaultFormat() const { return "c"; }
+AnsiString TDateTimeField::DefaultFormat() const
+{
+  return "c";
+}
 
 Variant TDateTimeField::ConvertValue(const Variant& V)
 {
@@ -774,11 +848,23 @@ void TDateTimeField::GetText(AnsiString& Text, bool DisplayText)
   Text = FormatDateTime(picture, v.AsDateTime());
 }
 
-TDateField::TDateField(TComponent* AOwner) : TDateTimeField(AOwner) { SetDataType(ftDate); }
-AnsiString TDateField::DefaultFormat() const { return FormatSettings.ShortDateFormat; }
+TDateField::TDateField(TComponent* AOwner) : TDateTimeField(AOwner)
+{
+  SetDataType(ftDate);
+}
+AnsiString TDateField::DefaultFormat() const
+{
+  return FormatSettings.ShortDateFormat;
+}
 
-TTimeField::TTimeField(TComponent* AOwner) : TDateTimeField(AOwner) { SetDataType(ftTime); }
-AnsiString TTimeField::DefaultFormat() const { return FormatSettings.LongTimeFormat; }
+TTimeField::TTimeField(TComponent* AOwner) : TDateTimeField(AOwner)
+{
+  SetDataType(ftTime);
+}
+AnsiString TTimeField::DefaultFormat() const
+{
+  return FormatSettings.LongTimeFormat;
+}
 
 TSQLTimeStampField::TSQLTimeStampField(TComponent* AOwner) : TDateTimeField(AOwner)
 {
@@ -787,7 +873,10 @@ TSQLTimeStampField::TSQLTimeStampField(TComponent* AOwner) : TDateTimeField(AOwn
 
 // ---- Blobs ----
 
-TBlobField::TBlobField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftBlob); }
+TBlobField::TBlobField(TComponent* AOwner) : TField(AOwner)
+{
+  SetDataType(ftBlob);
+}
 
 Variant TBlobField::ConvertValue(const Variant& V)
 {
@@ -853,7 +942,10 @@ void TBlobField::AssignTo(TPersistent* Dest)
   TField::AssignTo(Dest);
 }
 
-TMemoField::TMemoField(TComponent* AOwner) : TBlobField(AOwner) { SetDataType(ftMemo); }
+TMemoField::TMemoField(TComponent* AOwner) : TBlobField(AOwner)
+{
+  SetDataType(ftMemo);
+}
 
 void TMemoField::GetText(AnsiString& Text, bool DisplayText)
 {
@@ -864,9 +956,15 @@ void TMemoField::GetText(AnsiString& Text, bool DisplayText)
   Text = IsNull() ? "(memo)" : "(MEMO)";
 }
 
-TWideMemoField::TWideMemoField(TComponent* AOwner) : TMemoField(AOwner) { SetDataType(ftWideMemo); }
+TWideMemoField::TWideMemoField(TComponent* AOwner) : TMemoField(AOwner)
+{
+  SetDataType(ftWideMemo);
+}
 
-TGraphicField::TGraphicField(TComponent* AOwner) : TBlobField(AOwner) { SetDataType(ftGraphic); }
+TGraphicField::TGraphicField(TComponent* AOwner) : TBlobField(AOwner)
+{
+  SetDataType(ftGraphic);
+}
 
 // ---- Aggregates ----
 
@@ -1172,7 +1270,10 @@ TParam* TParams::AddParam(const AnsiString& Name)
   return CreateParam(ftUnknown, Name, ptInput);
 }
 
-void TParams::Clear() { FItems.clear(); }
+void TParams::Clear()
+{
+  FItems.clear();
+}
 
 TParam* TParams::Items(Integer Index) const
 {

@@ -107,8 +107,14 @@ struct TToken {
 
 constexpr int MaxDepth = 200;
 
-bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x81; }
-bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '.'; }
+bool IsNameStart(unsigned char c)
+{
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x81;
+}
+bool IsNameChar(unsigned char c)
+{
+  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '.';
+}
 
 class TParser {
 public:
@@ -134,7 +140,8 @@ private:
 
   void Next()
   {
-    while (FPos < FText.size() && (FText[FPos] == ' ' || FText[FPos] == '\t' || FText[FPos] == '\r' || FText[FPos] == '\n'))
+    while (FPos < FText.size() && (FText[FPos] == ' ' || FText[FPos] == '\t' ||
+                                   FText[FPos] == '\r' || FText[FPos] == '\n'))
       ++FPos;
     FTok = TToken();
     if (FPos >= FText.size())
@@ -175,12 +182,14 @@ private:
       FPos = close + 1;
       return;
     }
-    if ((c >= '0' && c <= '9') || (c == '.' && FPos + 1 < FText.size() && FText[FPos + 1] >= '0' && FText[FPos + 1] <= '9')) {
+    if ((c >= '0' && c <= '9') ||
+        (c == '.' && FPos + 1 < FText.size() && FText[FPos + 1] >= '0' && FText[FPos + 1] <= '9')) {
       size_t start = FPos;
-      while (FPos < FText.size() && ((FText[FPos] >= '0' && FText[FPos] <= '9') || FText[FPos] == '.' ||
-                                     FText[FPos] == 'e' || FText[FPos] == 'E' ||
-                                     ((FText[FPos] == '-' || FText[FPos] == '+') &&
-                                      (FText[FPos - 1] == 'e' || FText[FPos - 1] == 'E'))))
+      while (FPos < FText.size() &&
+             ((FText[FPos] >= '0' && FText[FPos] <= '9') || FText[FPos] == '.' ||
+              FText[FPos] == 'e' || FText[FPos] == 'E' ||
+              ((FText[FPos] == '-' || FText[FPos] == '+') &&
+               (FText[FPos - 1] == 'e' || FText[FPos - 1] == 'E'))))
         ++FPos;
       FTok.Kind = tkNumber;
       FTok.Text = FText.substr(start, FPos - start);
@@ -386,7 +395,8 @@ private:
     static const struct {
       const char* Text;
       TCompareOp Op;
-    } ops[] = {{"=", coEq}, {"<>", coNe}, {"!=", coNe}, {"<", coLt}, {"<=", coLe}, {">", coGt}, {">=", coGe}};
+    } ops[] = {{"=", coEq},  {"<>", coNe}, {"!=", coNe}, {"<", coLt},
+               {"<=", coLe}, {">", coGt},  {">=", coGe}};
     for (const auto& op : ops)
       if (IsSymbol(op.Text)) {
         Next();
@@ -490,8 +500,8 @@ struct TEvaluator {
     if (IsTextOperand(a) && IsTextOperand(b)) {
       AnsiString x = a.Kind == okField ? a.Field->AsString() : a.Text;
       AnsiString y = b.Kind == okField ? b.Field->AsString() : b.Text;
-      if (AllowPartial && b.Kind == okString && !Options.Contains(foNoPartialCompare) && !y.empty() &&
-          y.back() == '*' && ByteType(y, Length(y)) == mbSingleByte) {
+      if (AllowPartial && b.Kind == okString && !Options.Contains(foNoPartialCompare) &&
+          !y.empty() && y.back() == '*' && ByteType(y, Length(y)) == mbSingleByte) {
         // 'abc*' compares only as many leading bytes as the prefix has.
         y.pop_back();
         x = CutToBytes(x, Length(y));
@@ -537,8 +547,10 @@ struct TEvaluator {
     case nkLike: {
       if (IsNullOperand(n.Operands[0]) || IsNullOperand(n.Operands[1]))
         return false;
-      AnsiString text = n.Operands[0].Kind == okField ? n.Operands[0].Field->AsString() : n.Operands[0].Text;
-      AnsiString pattern = n.Operands[1].Kind == okField ? n.Operands[1].Field->AsString() : n.Operands[1].Text;
+      AnsiString text =
+          n.Operands[0].Kind == okField ? n.Operands[0].Field->AsString() : n.Operands[0].Text;
+      AnsiString pattern =
+          n.Operands[1].Kind == okField ? n.Operands[1].Field->AsString() : n.Operands[1].Text;
       return LikeMatch(text, pattern, Options.Contains(foCaseInsensitive)) != n.Negate;
     }
     case nkIn: {
@@ -546,7 +558,8 @@ struct TEvaluator {
         return false;
       for (size_t i = 1; i < n.Operands.size(); ++i) {
         bool ok = false;
-        if (!IsNullOperand(n.Operands[i]) && Compare(n.Operands[0], n.Operands[i], ok, false) == 0 && ok)
+        if (!IsNullOperand(n.Operands[i]) &&
+            Compare(n.Operands[0], n.Operands[i], ok, false) == 0 && ok)
           return !n.Negate;
       }
       return n.Negate;

@@ -1,7 +1,8 @@
 // TMemDataSet (MemDataSet.h): records in memory, master-detail by field values.
+#include "platform/data/MemDataSet.h"
+
 #include <set>
 
-#include "platform/data/MemDataSet.h"
 #include "platform/data/DBPrivate.h"
 
 TMemDataSet::TMemDataSet(TComponent* AOwner)
@@ -36,7 +37,10 @@ void TMemDataSet::EmptyDataSet()
   ApplyRange();
 }
 
-TDataSource* TMemDataSet::MasterSource() const { return FMasterLink->DataSource(); }
+TDataSource* TMemDataSet::MasterSource() const
+{
+  return FMasterLink->DataSource();
+}
 
 void TMemDataSet::SetMasterSource(TDataSource* Value)
 {
@@ -58,7 +62,10 @@ void TMemDataSet::SetMasterSource(TDataSource* Value)
   MasterChanged();
 }
 
-AnsiString TMemDataSet::MasterFields() const { return FMasterLink->FieldNames(); }
+AnsiString TMemDataSet::MasterFields() const
+{
+  return FMasterLink->FieldNames();
+}
 
 void TMemDataSet::SetMasterFields(const AnsiString& Value)
 {

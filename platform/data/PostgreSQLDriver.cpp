@@ -2,16 +2,16 @@
 // server through the client alias of the settings store), typed parameters ($1..$n),
 // column kinds from type OIDs, text as UTF-8 on the wire, and backups through pg_dump and
 // pg_restore run as child processes.
-#include <libpq-fe.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
-#include <string>
 #include <signal.h>
+#include <string>
 #include <unistd.h>
+
+#include <libpq-fe.h>
 
 #include "platform/data/DriverPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
@@ -67,7 +67,8 @@ void ResolveServer(const AnsiString& DataSource, AnsiString& Host, AnsiString& P
 
 // Runs program with args; Password goes into the child's environment only. Raises with
 // the program's error output when it fails.
-void RunClientTool(const AnsiString& Program, const std::vector<AnsiString>& Args, const AnsiString& Password)
+void RunClientTool(const AnsiString& Program, const std::vector<AnsiString>& Args,
+                   const AnsiString& Password)
 {
   TProcessOptions options;
   options.Environment.push_back({"PGPASSWORD", Password});
@@ -116,7 +117,8 @@ struct TWireParams {
         continue; // a null pointer is SQL NULL
       Encode(i, Params[i]);
       // A text used at several places must have one type for all of them.
-      if (Types[i] == 0 && (v.Type() == varString || v.Type() == varOleStr) && Occurrences(Sql, i + 1) > 1)
+      if (Types[i] == 0 && (v.Type() == varString || v.Type() == varOleStr) &&
+          Occurrences(Sql, i + 1) > 1)
         Types[i] = TextOid;
       Pointers[i] = Values[i].data();
       Lengths[i] = static_cast<int>(Values[i].size());
@@ -170,7 +172,8 @@ struct TWireParams {
 
 class TPostgreSQLDriver : public TDriver {
 public:
-  TPostgreSQLDriver(const std::vector<TConnectionItem>& Items, Integer ConnectionTimeout, Integer CommandTimeout);
+  TPostgreSQLDriver(const std::vector<TConnectionItem>& Items, Integer ConnectionTimeout,
+                    Integer CommandTimeout);
   ~TPostgreSQLDriver() override
   {
     if (FConn)
@@ -211,8 +214,8 @@ private:
   std::map<Oid, AnsiString> FTypeNames; // names of types without a fixed OID (citext ...)
 };
 
-TPostgreSQLDriver::TPostgreSQLDriver(const std::vector<TConnectionItem>& Items, Integer ConnectionTimeout,
-                                     Integer CommandTimeout)
+TPostgreSQLDriver::TPostgreSQLDriver(const std::vector<TConnectionItem>& Items,
+                                     Integer ConnectionTimeout, Integer CommandTimeout)
 {
   ResolveServer(ConnectionItemValue(Items, "Data Source"), FHost, FPort);
   FDatabase = ConnectionItemValue(Items, "Initial Catalog");
@@ -248,7 +251,8 @@ TPostgreSQLDriver::TPostgreSQLDriver(const std::vector<TConnectionItem>& Items, 
     throw EDatabaseError(message);
   }
   // Server notices ("table does not exist, skipping") are not errors; nobody reads them.
-  PQsetNoticeProcessor(FConn, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      FConn, [](void*, const char*) {}, nullptr);
   if (FDatabase.empty())
     FDatabase = Utf8ToGbk(PQdb(FConn));
   SetTimeout(CommandTimeout);
@@ -315,7 +319,8 @@ void TPostgreSQLDriver::DescribeColumn(const PGresult* Res, int Col, TColumn& Co
   default: {
     auto it = FTypeNames.find(Type);
     if (it == FTypeNames.end()) {
-      AnsiString sql = "select typname from pg_type where oid = " + IntToStr(static_cast<Int64>(Type));
+      AnsiString sql =
+          "select typname from pg_type where oid = " + IntToStr(static_cast<Int64>(Type));
       TResultPtr res(PQexec(FConn, sql.c_str()));
       AnsiString name = PQresultStatus(res.get()) == PGRES_TUPLES_OK && PQntuples(res.get()) == 1
                             ? AnsiString(PQgetvalue(res.get(), 0, 0))
@@ -330,7 +335,8 @@ void TPostgreSQLDriver::DescribeColumn(const PGresult* Res, int Col, TColumn& Co
   }
 }
 
-Variant TPostgreSQLDriver::ReadValue(const PGresult* Res, int Row, int Col, Oid Type, TFieldType Kind) const
+Variant TPostgreSQLDriver::ReadValue(const PGresult* Res, int Row, int Col, Oid Type,
+                                     TFieldType Kind) const
 {
   if (PQgetisnull(Res, Row, Col))
     return ::Null();
@@ -363,13 +369,16 @@ Variant TPostgreSQLDriver::ReadValue(const PGresult* Res, int Row, int Col, Oid 
   case ftBlob: {
     size_t length = 0;
     unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &length);
-    AnsiString value(reinterpret_cast<const char*>(bytes ? bytes : reinterpret_cast<const unsigned char*>("")), length);
+    AnsiString value(
+        reinterpret_cast<const char*>(bytes ? bytes : reinterpret_cast<const unsigned char*>("")),
+        length);
     PQfreemem(bytes);
     return Variant(std::move(value));
   }
   default:
     (void)Type;
-    return Variant(Utf8ToGbk(std::string_view(text, static_cast<size_t>(PQgetlength(Res, Row, Col)))));
+    return Variant(
+        Utf8ToGbk(std::string_view(text, static_cast<size_t>(PQgetlength(Res, Row, Col)))));
   }
 }
 
@@ -379,8 +388,9 @@ TResultSet TPostgreSQLDriver::Execute(const AnsiString& Sql, const std::vector<T
   SetTimeout(TimeoutSeconds);
   UTF8String text = GbkToUtf8(Sql);
   TWireParams wire(text, Params);
-  TResultPtr res(PQexecParams(FConn, text.c_str(), static_cast<int>(wire.Types.size()), wire.Types.data(),
-                              wire.Pointers.data(), wire.Lengths.data(), wire.Formats.data(), 0));
+  TResultPtr res(PQexecParams(FConn, text.c_str(), static_cast<int>(wire.Types.size()),
+                              wire.Types.data(), wire.Pointers.data(), wire.Lengths.data(),
+                              wire.Formats.data(), 0));
   ExecStatusType st = PQresultStatus(res.get());
   if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)
     Fail(res.get());

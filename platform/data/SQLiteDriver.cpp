@@ -1,12 +1,12 @@
 // The SQLite driver (DriverPrivate.h): the Jet provider's Data Source path opened
 // read-write and never created, one-file rollback journal, values bound by index, column
 // kinds from declared types, the online backup API and a validated atomic restore.
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+
+#include <sqlite3.h>
 
 #include "platform/data/DriverPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
@@ -106,7 +106,8 @@ Variant ReadValue(sqlite3_stmt* St, int Col, TFieldType Type)
   case ftGraphic: {
     const void* data = sqlite3_column_blob(St, Col);
     int size = sqlite3_column_bytes(St, Col);
-    return Variant(AnsiString(static_cast<const char*>(data ? data : ""), static_cast<size_t>(size)));
+    return Variant(
+        AnsiString(static_cast<const char*>(data ? data : ""), static_cast<size_t>(size)));
   }
   default: {
     if (storage == SQLITE_BLOB) {
@@ -115,7 +116,8 @@ Variant ReadValue(sqlite3_stmt* St, int Col, TFieldType Type)
                                 static_cast<size_t>(sqlite3_column_bytes(St, Col))));
     }
     const char* text = reinterpret_cast<const char*>(sqlite3_column_text(St, Col));
-    return Variant(Utf8ToGbk(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(St, Col)))));
+    return Variant(
+        Utf8ToGbk(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(St, Col)))));
   }
   }
 }
@@ -158,7 +160,8 @@ void Bind(sqlite3* Db, sqlite3_stmt* St, int Index, const TBoundParam& P)
   } else if (blob) {
     AnsiString bytes = v.Type() == varOleStr ? WideToGbk(v.AsWideString()) : VarToStr(v);
     // A non-null pointer keeps an empty value a zero-length blob instead of NULL.
-    rc = sqlite3_bind_blob(St, Index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    rc = sqlite3_bind_blob(St, Index, bytes.data(), static_cast<int>(bytes.size()),
+                           SQLITE_TRANSIENT);
   } else {
     switch (v.Type()) {
     case varBoolean:
@@ -180,17 +183,20 @@ void Bind(sqlite3* Db, sqlite3_stmt* St, int Index, const TBoundParam& P)
       break;
     case varDate: {
       UTF8String text = DateTimeToSqlText(v.AsDateTime());
-      rc = sqlite3_bind_text(St, Index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+      rc = sqlite3_bind_text(St, Index, text.data(), static_cast<int>(text.size()),
+                             SQLITE_TRANSIENT);
       break;
     }
     case varOleStr: {
       UTF8String text = WideToUtf8(v.AsWideString());
-      rc = sqlite3_bind_text(St, Index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+      rc = sqlite3_bind_text(St, Index, text.data(), static_cast<int>(text.size()),
+                             SQLITE_TRANSIENT);
       break;
     }
     default: {
       UTF8String text = GbkToUtf8(VarToStr(v));
-      rc = sqlite3_bind_text(St, Index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+      rc = sqlite3_bind_text(St, Index, text.data(), static_cast<int>(text.size()),
+                             SQLITE_TRANSIENT);
       break;
     }
     }
@@ -235,13 +241,15 @@ void SettleUntypedColumn(TResultSet& Result, int Col)
     else if (col.DataType == ftString && !VarIsStr(v))
       v = Variant(VarToStr(v));
     else if (col.DataType == ftFloat && v.Type() != varDouble)
-      v = VarIsStr(v) ? Variant(static_cast<Double>(StrToFloatDef(v.AsString(), 0))) : Variant(v.AsDouble());
+      v = VarIsStr(v) ? Variant(static_cast<Double>(StrToFloatDef(v.AsString(), 0)))
+                      : Variant(v.AsDouble());
   }
 }
 
 class TSQLiteDriver : public TDriver {
 public:
-  TSQLiteDriver(const AnsiString& Path, Integer ConnectionTimeout) : FPath(Path), FTimeout(ConnectionTimeout)
+  TSQLiteDriver(const AnsiString& Path, Integer ConnectionTimeout)
+      : FPath(Path), FTimeout(ConnectionTimeout)
   {
     Connect();
   }
@@ -281,7 +289,8 @@ void TSQLiteDriver::Connect()
 {
   UTF8String path = GbkToUtf8(FPath);
   // Read-write without CREATE: a missing file fails like the original provider does.
-  int rc = sqlite3_open_v2(path.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  int rc =
+      sqlite3_open_v2(path.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     AnsiString message = Utf8ToGbk(FDb ? sqlite3_errmsg(FDb) : "out of memory");
     Disconnect();
@@ -362,11 +371,13 @@ void TSQLiteDriver::Backup(const AnsiString& Path)
   if (temp.empty())
     throw EDatabaseError(Format("Cannot create a file in \"%s\"", {dir}));
   sqlite3* target = nullptr;
-  int rc = sqlite3_open_v2(GbkToUtf8(temp).c_str(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  int rc = sqlite3_open_v2(GbkToUtf8(temp).c_str(), &target,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_backup* backup = sqlite3_backup_init(target, "main", FDb, "main");
     if (backup) {
-      while ((rc = sqlite3_backup_step(backup, 256)) == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+      while ((rc = sqlite3_backup_step(backup, 256)) == SQLITE_OK || rc == SQLITE_BUSY ||
+             rc == SQLITE_LOCKED)
         sqlite3_sleep(rc == SQLITE_OK ? 0 : 50);
       sqlite3_backup_finish(backup);
     }
@@ -405,8 +416,9 @@ void ValidateDatabaseFile(const AnsiString& Path, const std::vector<AnsiString>&
       throw EDatabaseError(Format("\"%s\" is damaged", {Path}));
   }
   for (const AnsiString& table : RequiredTables) {
-    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='table' and name=?1 collate nocase",
-                           -1, &raw, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(
+            db, "select 1 from sqlite_master where type='table' and name=?1 collate nocase", -1,
+            &raw, nullptr) != SQLITE_OK)
       Fail(db);
     TStatement st(raw);
     UTF8String name = GbkToUtf8(table);
@@ -439,7 +451,8 @@ void TSQLiteDriver::Restore(const AnsiString& Path, const std::vector<AnsiString
 
 } // namespace
 
-std::unique_ptr<TDriver> CreateSQLiteDriver(const std::vector<TConnectionItem>& Items, Integer ConnectionTimeout)
+std::unique_ptr<TDriver> CreateSQLiteDriver(const std::vector<TConnectionItem>& Items,
+                                            Integer ConnectionTimeout)
 {
   AnsiString path = ConnectionItemValue(Items, "Data Source");
   if (path.empty())

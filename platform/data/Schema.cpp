@@ -5,6 +5,7 @@
 // definitions are blobs. PostgreSQL folds the unquoted names to lower case; field lookup
 // ignores case, so the program's names still find them.
 #include "platform/data/Schema.h"
+
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
@@ -19,15 +20,19 @@ struct TTableText {
 // Placeholders: {login} login-id type, {bool} Boolean, {float} double, {stamp} date-time,
 // {blob} binary.
 const TTableText Tables[] = {
-    {"Company", "Id integer primary key, CompanyName varchar(100), Manager varchar(50), Tel varchar(50), "
-                "Fax varchar(50), Address varchar(200), Zip varchar(20), Profile text, UseCount integer, "
-                "Updated {bool}"},
-    {"operator", "LoginId {login} primary key, Password varchar(50), Name varchar(50), Contact varchar(100), "
-                 "Note varchar(255), Rights text"},
-    {"keyvalue", "KeyId integer primary key, Vint integer, Vstr text, Vfloat {float}, Vbool {bool}"},
+    {"Company",
+     "Id integer primary key, CompanyName varchar(100), Manager varchar(50), Tel varchar(50), "
+     "Fax varchar(50), Address varchar(200), Zip varchar(20), Profile text, UseCount integer, "
+     "Updated {bool}"},
+    {"operator",
+     "LoginId {login} primary key, Password varchar(50), Name varchar(50), Contact varchar(100), "
+     "Note varchar(255), Rights text"},
+    {"keyvalue",
+     "KeyId integer primary key, Vint integer, Vstr text, Vfloat {float}, Vbool {bool}"},
     {"options", "Key integer primary key, Label varchar(255), List text"},
-    {"templates", "Id integer primary key, BillName varchar(100), AddTime {stamp}, ImgName varchar(255), "
-                  "ImgData {blob}, Billman varchar(50), Temdata text"},
+    {"templates",
+     "Id integer primary key, BillName varchar(100), AddTime {stamp}, ImgName varchar(255), "
+     "ImgData {blob}, Billman varchar(50), Temdata text"},
     {"report", "Id integer primary key, GrpId integer, Title varchar(100), Va3File {blob}"},
     {"backup", "TypeId integer, BackDir varchar(255)"},
 };
@@ -63,7 +68,8 @@ std::vector<AnsiString> SchemaStatements(TSchemaDialect Dialect)
   if (Dialect == sdSchemaPostgreSQL)
     statements.push_back("create extension if not exists citext");
   for (const TTableText& t : Tables)
-    statements.push_back(AnsiString("create table ") + t.Name + " (" + Expand(t.Columns, Dialect) + ")");
+    statements.push_back(AnsiString("create table ") + t.Name + " (" + Expand(t.Columns, Dialect) +
+                         ")");
   statements.push_back("insert into backup (TypeId, BackDir) values (0, '')");
   statements.push_back("insert into operator (LoginId, Password, Name, Contact, Note, Rights) "
                        "values ('sa', '', 'sa', '', '', '')");

@@ -80,7 +80,8 @@ struct TSqlToken {
 
 bool IsWordChar(unsigned char c)
 {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x81;
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+         c >= 0x81;
 }
 
 // Splits a statement into tokens; the concatenated source texts give the statement back.
@@ -179,7 +180,8 @@ std::vector<AnsiString> ParseSqlParamNames(const AnsiString& Sql)
 
 namespace data_detail {
 
-AnsiString RewriteSql(const AnsiString& Sql, TSqlDialect Dialect, const std::vector<AnsiString>& Names)
+AnsiString RewriteSql(const AnsiString& Sql, TSqlDialect Dialect,
+                      const std::vector<AnsiString>& Names)
 {
   std::vector<TSqlToken> tokens = ScanSql(Sql);
   // "select [distinct|all] top n": drop "top n" and remember n for a trailing limit.
@@ -192,10 +194,12 @@ AnsiString RewriteSql(const AnsiString& Sql, TSqlDialect Dialect, const std::vec
       break;
   if (!words.empty() && SameText(tokens[words[0]].Text, "select")) {
     size_t k = 1;
-    if (k < words.size() && (SameText(tokens[words[k]].Text, "distinct") || SameText(tokens[words[k]].Text, "all")))
+    if (k < words.size() &&
+        (SameText(tokens[words[k]].Text, "distinct") || SameText(tokens[words[k]].Text, "all")))
       ++k;
     Integer n = 0;
-    if (k + 1 < words.size() && SameText(tokens[words[k]].Text, "top") && TryStrToInt(tokens[words[k + 1]].Text, n)) {
+    if (k + 1 < words.size() && SameText(tokens[words[k]].Text, "top") &&
+        TryStrToInt(tokens[words[k + 1]].Text, n)) {
       limit = tokens[words[k + 1]].Text;
       for (size_t j = words[k]; j <= words[k + 1] + 1 && j < tokens.size(); ++j)
         if (j <= words[k + 1] || tokens[j].Kind == stSpace)

@@ -104,9 +104,18 @@ void ObjectGlyph(TCanvas* c, Integer left, Integer index)
     c->MoveTo(l, index == 5 ? 11 : b - 1);
     c->LineTo(r, index == 5 ? 11 : t);
     break;
-  case 8: c->Brush()->SetColor(clAqua); c->Rectangle(l, t + 2, r, b - 2); break;
-  case 9: c->Brush()->SetColor(clAqua); c->RoundRect(l, t + 2, r, b - 2, 6, 6); break;
-  case 10: c->Brush()->SetColor(clAqua); c->Ellipse(l, t + 2, r, b - 2); break;
+  case 8:
+    c->Brush()->SetColor(clAqua);
+    c->Rectangle(l, t + 2, r, b - 2);
+    break;
+  case 9:
+    c->Brush()->SetColor(clAqua);
+    c->RoundRect(l, t + 2, r, b - 2, 6, 6);
+    break;
+  case 10:
+    c->Brush()->SetColor(clAqua);
+    c->Ellipse(l, t + 2, r, b - 2);
+    break;
   case 11: {
     TPoint tri[] = {Point(left + 11, t), Point(r, b - 1), Point(l, b - 1)};
     c->Brush()->SetColor(clAqua);

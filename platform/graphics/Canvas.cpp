@@ -23,13 +23,20 @@ TRect NormalizedRect(Integer x1, Integer y1, Integer x2, Integer y2)
 bool HatchBit(TBrushStyle style, Integer x, Integer y)
 {
   switch (style) {
-  case bsHorizontal: return y == 0;
-  case bsVertical: return x == 0;
-  case bsFDiagonal: return x == y;
-  case bsBDiagonal: return x + y == 7;
-  case bsCross: return x == 0 || y == 0;
-  case bsDiagCross: return x == y || x + y == 7;
-  default: return true;
+  case bsHorizontal:
+    return y == 0;
+  case bsVertical:
+    return x == 0;
+  case bsFDiagonal:
+    return x == y;
+  case bsBDiagonal:
+    return x + y == 7;
+  case bsCross:
+    return x == 0 || y == 0;
+  case bsDiagCross:
+    return x == y || x + y == 7;
+  default:
+    return true;
   }
 }
 
@@ -153,7 +160,10 @@ TFill TCanvas::BrushFill() const
 // ---------------------------------------------------------------------------------------
 // Lines and shapes
 
-void TCanvas::MoveTo(Integer x, Integer y) { FPenPos = {x, y}; }
+void TCanvas::MoveTo(Integer x, Integer y)
+{
+  FPenPos = {x, y};
+}
 
 void TCanvas::LineTo(Integer x, Integer y)
 {
@@ -276,21 +286,24 @@ TShape CurvedShape(TShape::TKind kind, const TRect& box, TPoint p1, TPoint p2)
 
 } // namespace
 
-void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4)
+void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3,
+                  Integer x4, Integer y4)
 {
   TShape s = CurvedShape(TShape::skArc, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
   if (!IsRectEmpty(s.Box))
     DrawShape(s);
 }
 
-void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4)
+void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3,
+                  Integer x4, Integer y4)
 {
   TShape s = CurvedShape(TShape::skPie, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
   if (!IsRectEmpty(s.Box))
     DrawShape(s);
 }
 
-void TCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4)
+void TCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3,
+                    Integer x4, Integer y4)
 {
   TShape s = CurvedShape(TShape::skChord, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
   if (!IsRectEmpty(s.Box))
@@ -408,27 +421,30 @@ void TCanvas::StretchBlt(const TRect& dest, TCanvas* source, const TRect& source
   }
   if (dest.Width() == 0 || dest.Height() == 0)
     return;
-  surface.CopyBits(ToDevice(dest), src, source ? source->ToDevice(sourceRect) : sourceRect, BrushFill(), rop,
-                   MakeGc(R2_COPYPEN));
+  surface.CopyBits(ToDevice(dest), src, source ? source->ToDevice(sourceRect) : sourceRect,
+                   BrushFill(), rop, MakeGc(R2_COPYPEN));
 }
 
-void TCanvas::CopyImage(const TRect& dest, const TImageSurface& image, const TRect& sourceRect, TCopyMode rop,
-                        TColor transparent)
+void TCanvas::CopyImage(const TRect& dest, const TImageSurface& image, const TRect& sourceRect,
+                        TCopyMode rop, TColor transparent)
 {
   TSurface& surface = RequireSurface();
-  if (dest.Width() == 0 || dest.Height() == 0 || sourceRect.Width() == 0 || sourceRect.Height() == 0)
+  if (dest.Width() == 0 || dest.Height() == 0 || sourceRect.Width() == 0 ||
+      sourceRect.Height() == 0)
     return;
   TRect d = ToDevice(dest);
   TGc gc = MakeGc(R2_COPYPEN);
-  if (transparent != clNone && (rop == cmSrcCopy) && surface.CopyBitsTransparent(d, image, sourceRect, transparent, gc))
+  if (transparent != clNone && (rop == cmSrcCopy) &&
+      surface.CopyBitsTransparent(d, image, sourceRect, transparent, gc))
     return;
   TRegion visible;
   if (transparent != clNone) {
     // The destination pixels whose source pixel is not the transparent colour.
     TRect n = {std::min(d.Left, d.Right), std::min(d.Top, d.Bottom), std::max(d.Left, d.Right),
                std::max(d.Top, d.Bottom)};
-    TRect s = {std::min(sourceRect.Left, sourceRect.Right), std::min(sourceRect.Top, sourceRect.Bottom),
-               std::max(sourceRect.Left, sourceRect.Right), std::max(sourceRect.Top, sourceRect.Bottom)};
+    TRect s = {
+        std::min(sourceRect.Left, sourceRect.Right), std::min(sourceRect.Top, sourceRect.Bottom),
+        std::max(sourceRect.Left, sourceRect.Right), std::max(sourceRect.Top, sourceRect.Bottom)};
     bool flipX = (d.Right < d.Left) != (sourceRect.Right < sourceRect.Left);
     bool flipY = (d.Bottom < d.Top) != (sourceRect.Bottom < sourceRect.Top);
     std::vector<std::vector<TRegion::TSpan>> rows(static_cast<size_t>(n.Height()));
@@ -438,7 +454,8 @@ void TCanvas::CopyImage(const TRect& dest, const TImageSurface& image, const TRe
       for (Integer x = n.Left; x < n.Right; ++x) {
         Integer u = static_cast<Integer>(Int64(x - n.Left) * s.Width() / n.Width());
         Integer sx = s.Left + (flipX ? s.Width() - 1 - u : u);
-        if (sx < 0 || sy < 0 || sx >= image.Width() || sy >= image.Height() || image.Pixel(sx, sy) != transparent)
+        if (sx < 0 || sy < 0 || sx >= image.Width() || sy >= image.Height() ||
+            image.Pixel(sx, sy) != transparent)
           rows[y - n.Top].push_back({x, x + 1});
       }
     }
@@ -456,7 +473,8 @@ void TCanvas::BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source,
   if (!bitmap || bitmap->Empty())
     return;
   FillRect(dest);
-  CopyImage(dest, static_cast<const TBitmap*>(bitmap)->Surface(), source, SRCCOPY, ColorToRGB(color));
+  CopyImage(dest, static_cast<const TBitmap*>(bitmap)->Surface(), source, SRCCOPY,
+            ColorToRGB(color));
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect)
@@ -464,8 +482,8 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
   StretchBlt(dest, source, sourceRect, FCopyMode);
 }
 
-void TCanvas::BitBlt(Integer x, Integer y, Integer width, Integer height, TCanvas* source, Integer sx,
-                     Integer sy, TCopyMode rop)
+void TCanvas::BitBlt(Integer x, Integer y, Integer width, Integer height, TCanvas* source,
+                     Integer sx, Integer sy, TCopyMode rop)
 {
   StretchBlt(Bounds(x, y, width, height), source, Bounds(sx, sy, width, height), rop);
 }
@@ -536,20 +554,33 @@ Integer TCanvas::GetDeviceCaps(Integer index) const
     if (FSurface->IsPrinter())
       return DT_RASPRINTER;
     return FSurface->Kind() == skRecording ? DT_METAFILE : DT_RASDISPLAY;
-  case HORZSIZE: return MulDiv(width, 254, ppi * 10);
-  case VERTSIZE: return MulDiv(height, 254, ppi * 10);
-  case HORZRES: return width;
-  case VERTRES: return height;
-  case PHYSICALWIDTH: return media ? media->PhysicalWidth : width;
-  case PHYSICALHEIGHT: return media ? media->PhysicalHeight : height;
-  case PHYSICALOFFSETX: return media ? media->OffsetX : 0;
-  case PHYSICALOFFSETY: return media ? media->OffsetY : 0;
-  case BITSPIXEL: return 32;
-  case PLANES: return 1;
-  case NUMCOLORS: return -1;
+  case HORZSIZE:
+    return MulDiv(width, 254, ppi * 10);
+  case VERTSIZE:
+    return MulDiv(height, 254, ppi * 10);
+  case HORZRES:
+    return width;
+  case VERTRES:
+    return height;
+  case PHYSICALWIDTH:
+    return media ? media->PhysicalWidth : width;
+  case PHYSICALHEIGHT:
+    return media ? media->PhysicalHeight : height;
+  case PHYSICALOFFSETX:
+    return media ? media->OffsetX : 0;
+  case PHYSICALOFFSETY:
+    return media ? media->OffsetY : 0;
+  case BITSPIXEL:
+    return 32;
+  case PLANES:
+    return 1;
+  case NUMCOLORS:
+    return -1;
   case LOGPIXELSX:
-  case LOGPIXELSY: return ppi;
-  default: return 0;
+  case LOGPIXELSY:
+    return ppi;
+  default:
+    return 0;
   }
 }
 

@@ -22,11 +22,15 @@ inline size_t CharLen(const AnsiString& s, size_t i)
   return IsLead(s[i]) && i + 1 < s.size() ? 2 : 1;
 }
 
-inline Integer RoundPx(double v) { return static_cast<Integer>(std::floor(v + 0.5)); }
+inline Integer RoundPx(double v)
+{
+  return static_cast<Integer>(std::floor(v + 0.5));
+}
 
 // Start offsets of every byte's character from the run's origin (trail bytes repeat
 // their lead's) and the total advance.
-double Offsets(const AnsiString& text, const std::vector<double>& advances, std::vector<double>& offsets)
+double Offsets(const AnsiString& text, const std::vector<double>& advances,
+               std::vector<double>& offsets)
 {
   offsets.assign(text.size(), 0);
   double x = 0;
@@ -105,9 +109,15 @@ TFontSpec LayoutFontSpec(const TFont& font)
   return f;
 }
 
-TTextMetric TCanvas::GetTextMetrics() { return TextEngine().Metrics(DeviceFont()); }
+TTextMetric TCanvas::GetTextMetrics()
+{
+  return TextEngine().Metrics(DeviceFont());
+}
 
-TOutlineTextMetric TCanvas::GetOutlineTextMetrics() { return TextEngine().OutlineMetrics(DeviceFont()); }
+TOutlineTextMetric TCanvas::GetOutlineTextMetrics()
+{
+  return TextEngine().OutlineMetrics(DeviceFont());
+}
 
 TSize TCanvas::TextExtent(const AnsiString& text)
 {
@@ -150,11 +160,12 @@ namespace {
 // point origin and whose u axis runs along the text, turned by orientation (tenths of a
 // degree, counter-clockwise): frame point (u, v) lands at
 // (x + u cos a + v sin a, y - u sin a + v cos a).
-void FillTextBand(TSurface& surface, TPoint origin, Integer orientation, double u0, double u1, double v0, double v1,
-                  TColor rgb, const TGc& gc)
+void FillTextBand(TSurface& surface, TPoint origin, Integer orientation, double u0, double u1,
+                  double v0, double v1, TColor rgb, const TGc& gc)
 {
   if (orientation % 3600 == 0) {
-    TRect r = Rect(origin.X + RoundPx(u0), origin.Y + RoundPx(v0), origin.X + RoundPx(u1), origin.Y + RoundPx(v1));
+    TRect r = Rect(origin.X + RoundPx(u0), origin.Y + RoundPx(v0), origin.X + RoundPx(u1),
+                   origin.Y + RoundPx(v1));
     surface.FillArea(TRegion(r), TFill::Solid(rgb), gc);
     return;
   }
@@ -162,15 +173,17 @@ void FillTextBand(TSurface& surface, TPoint origin, Integer orientation, double 
   TShape band;
   band.Kind = TShape::skPolygon;
   for (auto [u, v] : {std::pair<double, double>{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}})
-    band.Points.push_back(Point(RoundPx(origin.X + u * c + v * sn), RoundPx(origin.Y - u * sn + v * c)));
+    band.Points.push_back(
+        Point(RoundPx(origin.X + u * c + v * sn), RoundPx(origin.Y - u * sn + v * c)));
   band.Box = TRegion::Polygon(band.Points.data(), 4).Bounds();
   surface.FillShape(band, TFill::Solid(rgb), gc);
 }
 
 } // namespace
 
-void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const std::vector<double>& offsets,
-                          double width, const TRect* opaque, const TRect* clip, TTextBackground background)
+void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text,
+                          const std::vector<double>& offsets, double width, const TRect* opaque,
+                          const TRect* clip, TTextBackground background)
 {
   TSurface& surface = RequireSurface();
   TRegion clipArea;
@@ -221,8 +234,8 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text, const st
     line(ascent - m.otmsStrikeoutPosition, std::max<Integer>(1, m.otmsStrikeoutSize));
 }
 
-void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect, const AnsiString& text,
-                         const Integer* dx)
+void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* rect,
+                         const AnsiString& text, const Integer* dx)
 {
   RequireSurface();
   TFontSpec font = DeviceFont();
@@ -240,7 +253,8 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
       Integer blank = 0;
       for (size_t i = 0; i < text.size(); i += CharLen(text, i))
         if (text[i] == ' ') {
-          adv[i] += FJustifyExtra / FJustifyBreaks + (blank < FJustifyExtra % FJustifyBreaks ? 1 : 0);
+          adv[i] +=
+              FJustifyExtra / FJustifyBreaks + (blank < FJustifyExtra % FJustifyBreaks ? 1 : 0);
           ++blank;
         }
     }
@@ -256,7 +270,8 @@ void TCanvas::ExtTextOut(Integer x, Integer y, Cardinal options, const TRect* re
     opaque = &cell;
     background = tbTextCell;
   }
-  DrawTextRun(x, y, text, offsets, total, opaque, (options & ETO_CLIPPED) && rect ? rect : nullptr, background);
+  DrawTextRun(x, y, text, offsets, total, opaque, (options & ETO_CLIPPED) && rect ? rect : nullptr,
+              background);
 }
 
 void TCanvas::SetTextJustification(Integer extra, Integer breaks)
@@ -265,8 +280,8 @@ void TCanvas::SetTextJustification(Integer extra, Integer breaks)
   FJustifyBreaks = std::max<Integer>(0, breaks);
 }
 
-double TCanvas::TabbedAdvances(const AnsiString& text, const std::vector<Integer>& tabStops, Integer startX,
-                               std::vector<double>& adv)
+double TCanvas::TabbedAdvances(const AnsiString& text, const std::vector<Integer>& tabStops,
+                               Integer startX, std::vector<double>& adv)
 {
   TFontSpec font = DeviceFont();
   TextEngine().Advances(font, text, adv);
@@ -302,8 +317,8 @@ TSize TCanvas::GetTabbedTextExtent(const AnsiString& text, const std::vector<Int
   return {RoundPx(width), GetTextMetrics().tmHeight};
 }
 
-TSize TCanvas::TabbedTextOut(Integer x, Integer y, const AnsiString& text, const std::vector<Integer>& tabStops,
-                             Integer tabOrigin)
+TSize TCanvas::TabbedTextOut(Integer x, Integer y, const AnsiString& text,
+                             const std::vector<Integer>& tabStops, Integer tabOrigin)
 {
   RequireSurface();
   std::vector<double> adv, offsets;
@@ -315,7 +330,8 @@ TSize TCanvas::TabbedTextOut(Integer x, Integer y, const AnsiString& text, const
       c = ' ';
   Integer height = GetTextMetrics().tmHeight;
   TRect cell = Rect(x, y, x + RoundPx(width), y + height);
-  DrawTextRun(x, y, shown, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, nullptr, tbTextCell);
+  DrawTextRun(x, y, shown, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, nullptr,
+              tbTextCell);
   return {RoundPx(width), height};
 }
 
@@ -401,8 +417,8 @@ bool CanBreakBefore(const AnsiString& s, size_t p, size_t prevStart)
 }
 
 // Splits one paragraph into lines no wider than limit.
-void BreakParagraph(TLayout& layout, const AnsiString& s, size_t from, size_t to, double limit, bool charBreak,
-                    std::vector<std::pair<size_t, size_t>>& lines)
+void BreakParagraph(TLayout& layout, const AnsiString& s, size_t from, size_t to, double limit,
+                    bool charBreak, std::vector<std::pair<size_t, size_t>>& lines)
 {
   std::vector<double> adv;
   AnsiString para = s.substr(from, to - from);
@@ -490,7 +506,8 @@ Integer TCanvas::DrawText(const AnsiString& text, TRect& rect, Cardinal format)
   return LayoutText(text, rect, format, 8);
 }
 
-Integer TCanvas::DrawTextEx(const AnsiString& text, TRect& rect, Cardinal format, TDrawTextParams* params)
+Integer TCanvas::DrawTextEx(const AnsiString& text, TRect& rect, Cardinal format,
+                            TDrawTextParams* params)
 {
   if (!params)
     return LayoutText(text, rect, format, 8);
@@ -506,7 +523,8 @@ Integer TCanvas::DrawTextEx(const AnsiString& text, TRect& rect, Cardinal format
   return height;
 }
 
-Integer TCanvas::LayoutText(const AnsiString& text, TRect& rect, Cardinal format, Integer tabColumns)
+Integer TCanvas::LayoutText(const AnsiString& text, TRect& rect, Cardinal format,
+                            Integer tabColumns)
 {
   TFontSpec font = DeviceFont();
   TLayout layout(TextEngine(), font);
@@ -581,7 +599,8 @@ Integer TCanvas::LayoutText(const AnsiString& text, TRect& rect, Cardinal format
     else if (format & DT_RIGHT)
       x = rect.Right - w;
     TRect cell = Rect(x, y, x + w, y + lineHeight);
-    DrawTextRun(x, y, line.Text, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, clip, tbTextCell);
+    DrawTextRun(x, y, line.Text, offsets, width, BkMode() == OPAQUE ? &cell : nullptr, clip,
+                tbTextCell);
     if (line.Underline >= 0) {
       Integer ux = x + RoundPx(offsets[line.Underline]);
       Integer uw = std::max<Integer>(1, RoundPx(adv[line.Underline]));

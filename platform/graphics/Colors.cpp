@@ -110,23 +110,57 @@ struct TDefaultMetric {
 
 // The headless screen is 1024x768 at 96 pixels per inch.
 constexpr TDefaultMetric kDefaultMetrics[] = {
-    {SM_CXSCREEN, 1024},      {SM_CYSCREEN, 768},       {SM_CXVSCROLL, 17},
-    {SM_CYHSCROLL, 17},       {SM_CYCAPTION, 19},       {SM_CXBORDER, 1},
-    {SM_CYBORDER, 1},         {SM_CXDLGFRAME, 3},       {SM_CYDLGFRAME, 3},
-    {SM_CYVTHUMB, 17},        {SM_CXHTHUMB, 17},        {SM_CXICON, 32},
-    {SM_CYICON, 32},          {SM_CXCURSOR, 32},        {SM_CYCURSOR, 32},
-    {SM_CYMENU, 19},          {SM_CXFULLSCREEN, 1024},  {SM_CYFULLSCREEN, 749},
-    {SM_CYVSCROLL, 17},       {SM_CXHSCROLL, 17},       {SM_CXMIN, 112},
-    {SM_CYMIN, 27},           {SM_CXSIZE, 18},          {SM_CYSIZE, 18},
-    {SM_CXFRAME, 4},          {SM_CYFRAME, 4},          {SM_CXMINTRACK, 112},
-    {SM_CYMINTRACK, 27},      {SM_CXDOUBLECLK, 4},      {SM_CYDOUBLECLK, 4},
-    {SM_CXICONSPACING, 75},   {SM_CYICONSPACING, 75},   {SM_CXEDGE, 2},
-    {SM_CYEDGE, 2},           {SM_CXSMICON, 16},        {SM_CYSMICON, 16},
-    {SM_CYSMCAPTION, 15},     {SM_CXSMSIZE, 12},        {SM_CYSMSIZE, 15},
-    {SM_CXMENUSIZE, 18},      {SM_CYMENUSIZE, 18},      {SM_CXMAXIMIZED, 1032},
-    {SM_CYMAXIMIZED, 776},    {SM_CXDRAG, 4},           {SM_CYDRAG, 4},
-    {SM_CXMENUCHECK, 13},     {SM_CYMENUCHECK, 13},     {SM_CXVIRTUALSCREEN, 1024},
-    {SM_CYVIRTUALSCREEN, 768}, {SM_CMONITORS, 1},       {SM_CXFOCUSBORDER, 1},
+    {SM_CXSCREEN, 1024},
+    {SM_CYSCREEN, 768},
+    {SM_CXVSCROLL, 17},
+    {SM_CYHSCROLL, 17},
+    {SM_CYCAPTION, 19},
+    {SM_CXBORDER, 1},
+    {SM_CYBORDER, 1},
+    {SM_CXDLGFRAME, 3},
+    {SM_CYDLGFRAME, 3},
+    {SM_CYVTHUMB, 17},
+    {SM_CXHTHUMB, 17},
+    {SM_CXICON, 32},
+    {SM_CYICON, 32},
+    {SM_CXCURSOR, 32},
+    {SM_CYCURSOR, 32},
+    {SM_CYMENU, 19},
+    {SM_CXFULLSCREEN, 1024},
+    {SM_CYFULLSCREEN, 749},
+    {SM_CYVSCROLL, 17},
+    {SM_CXHSCROLL, 17},
+    {SM_CXMIN, 112},
+    {SM_CYMIN, 27},
+    {SM_CXSIZE, 18},
+    {SM_CYSIZE, 18},
+    {SM_CXFRAME, 4},
+    {SM_CYFRAME, 4},
+    {SM_CXMINTRACK, 112},
+    {SM_CYMINTRACK, 27},
+    {SM_CXDOUBLECLK, 4},
+    {SM_CYDOUBLECLK, 4},
+    {SM_CXICONSPACING, 75},
+    {SM_CYICONSPACING, 75},
+    {SM_CXEDGE, 2},
+    {SM_CYEDGE, 2},
+    {SM_CXSMICON, 16},
+    {SM_CYSMICON, 16},
+    {SM_CYSMCAPTION, 15},
+    {SM_CXSMSIZE, 12},
+    {SM_CYSMSIZE, 15},
+    {SM_CXMENUSIZE, 18},
+    {SM_CYMENUSIZE, 18},
+    {SM_CXMAXIMIZED, 1032},
+    {SM_CYMAXIMIZED, 776},
+    {SM_CXDRAG, 4},
+    {SM_CYDRAG, 4},
+    {SM_CXMENUCHECK, 13},
+    {SM_CYMENUCHECK, 13},
+    {SM_CXVIRTUALSCREEN, 1024},
+    {SM_CYVIRTUALSCREEN, 768},
+    {SM_CMONITORS, 1},
+    {SM_CXFOCUSBORDER, 1},
     {SM_CYFOCUSBORDER, 1},
 };
 
@@ -180,9 +214,15 @@ TColor ColorToRGB(TColor color)
   return color;
 }
 
-Integer ColorIdentCount() { return static_cast<Integer>(sizeof(kColors) / sizeof(kColors[0])); }
+Integer ColorIdentCount()
+{
+  return static_cast<Integer>(sizeof(kColors) / sizeof(kColors[0]));
+}
 
-const TIdentMapEntry& ColorIdent(Integer index) { return kColors[index]; }
+const TIdentMapEntry& ColorIdent(Integer index)
+{
+  return kColors[index];
+}
 
 bool IdentToColor(const AnsiString& ident, TColor& color)
 {
@@ -271,4 +311,7 @@ Integer AddSystemChangeHandler(TSystemChangeHandler handler)
   return cookie;
 }
 
-void RemoveSystemChangeHandler(Integer cookie) { Tables().Handlers.erase(cookie); }
+void RemoveSystemChangeHandler(Integer cookie)
+{
+  Tables().Handlers.erase(cookie);
+}

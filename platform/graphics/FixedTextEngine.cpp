@@ -31,7 +31,8 @@ public:
     return m;
   }
 
-  void Advances(const TFontSpec& font, const AnsiString& text, std::vector<double>& perByte) override
+  void Advances(const TFontSpec& font, const AnsiString& text,
+                std::vector<double>& perByte) override
   {
     double k = Scale(font);
     perByte.assign(text.size(), 0);

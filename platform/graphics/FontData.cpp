@@ -64,8 +64,10 @@ TMatch MatchFamily(const UTF8String& family, TFontStyles style, const AnsiString
     throw Exception("Font configuration cannot be loaded");
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(pattern, FC_WEIGHT, style.Contains(fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, style.Contains(fsItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddInteger(pattern, FC_WEIGHT,
+                      style.Contains(fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT,
+                      style.Contains(fsItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
@@ -88,7 +90,8 @@ TMatch MatchFamily(const UTF8String& family, TFontStyles style, const AnsiString
       match.IsFamily = true;
   FcLangSet* langs = nullptr;
   if (FcPatternGetLangSet(font, FC_LANG, 0, &langs) == FcResultMatch)
-    match.CoversSimplifiedChinese = FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("zh-cn")) == FcLangEqual;
+    match.CoversSimplifiedChinese =
+        FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("zh-cn")) == FcLangEqual;
   FcPatternDestroy(font);
   if (match.File.empty())
     throw Exception("No font file found for \"" + name + "\"");
@@ -105,13 +108,17 @@ TMatch MatchFace(const AnsiString& name, TFontStyles style)
   return MatchFamily(GbkToUtf8(SubstituteFontName("Default")), style, name);
 }
 
-bool IsDoubleByteCharset(Integer charset) { return charset == GB2312_CHARSET || charset == CHINESEBIG5_CHARSET; }
+bool IsDoubleByteCharset(Integer charset)
+{
+  return charset == GB2312_CHARSET || charset == CHINESEBIG5_CHARSET;
+}
 
 // Windows-1252 codes 0x80..0x9F; 0 marks the five unassigned codes. The rest of the code
 // page is Latin-1.
-const char32_t kCp1252High[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+const char32_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char32_t DecodeBig5(const char* bytes, size_t n)
 {
@@ -147,17 +154,23 @@ char32_t DecodeChar(Integer charset, const char* bytes, size_t n)
 // Big-endian readers over a byte string whose bounds the caller has checked.
 uint32_t U32(const std::string& s, size_t at)
 {
-  return uint32_t(Byte(s[at])) << 24 | uint32_t(Byte(s[at + 1])) << 16 | uint32_t(Byte(s[at + 2])) << 8 |
-         uint32_t(Byte(s[at + 3]));
+  return uint32_t(Byte(s[at])) << 24 | uint32_t(Byte(s[at + 1])) << 16 |
+         uint32_t(Byte(s[at + 2])) << 8 | uint32_t(Byte(s[at + 3]));
 }
-uint16_t U16(const std::string& s, size_t at) { return uint16_t(Byte(s[at]) << 8 | Byte(s[at + 1])); }
+uint16_t U16(const std::string& s, size_t at)
+{
+  return uint16_t(Byte(s[at]) << 8 | Byte(s[at + 1]));
+}
 void PutU32(std::string& s, size_t at, uint32_t v)
 {
   for (int i = 0; i < 4; ++i)
     s[at + i] = char(v >> (24 - 8 * i));
 }
 
-[[noreturn]] void Damaged(const char* what) { throw Exception(AnsiString("Damaged font collection: ") + what); }
+[[noreturn]] void Damaged(const char* what)
+{
+  throw Exception(AnsiString("Damaged font collection: ") + what);
+}
 
 } // namespace
 
@@ -197,7 +210,9 @@ TFontData::TFontData(const AnsiString& name, TFontStyles style, Integer charset)
 
   if (const char* ps = FT_Get_Postscript_Name(face))
     FPostScriptName = ps;
-  FCharset = charset != DEFAULT_CHARSET ? charset : match.CoversSimplifiedChinese ? GB2312_CHARSET : ANSI_CHARSET;
+  FCharset = charset != DEFAULT_CHARSET      ? charset
+             : match.CoversSimplifiedChinese ? GB2312_CHARSET
+                                             : ANSI_CHARSET;
   FWeight = style.Contains(fsBold) ? 700 : 400;
   ReadMetrics(style);
   ReadWidths();
@@ -221,7 +236,8 @@ void TFontData::ReadMetrics(TFontStyles style)
     FDescent = FImpl->Em(face->descender);
   }
   FCellHeight = hasOs2 ? FImpl->Em(long(os2->usWinAscent) + os2->usWinDescent) : FAscent - FDescent;
-  FCapHeight = hasOs2 && os2->version >= 2 && os2->sCapHeight > 0 ? FImpl->Em(os2->sCapHeight) : FAscent;
+  FCapHeight =
+      hasOs2 && os2->version >= 2 && os2->sCapHeight > 0 ? FImpl->Em(os2->sCapHeight) : FAscent;
   FItalicAngle = post ? Integer(std::lround(post->italicAngle / 65536.0 * 10)) : 0;
   FFontBox = {FImpl->Em(face->bbox.xMin), FImpl->Em(face->bbox.yMax), FImpl->Em(face->bbox.xMax),
               FImpl->Em(face->bbox.yMin)};
@@ -286,7 +302,8 @@ Integer TFontData::DoubleByteWidth(Byte lead, Byte trail) const
 std::string TFontData::FontFile() const
 {
   if (!FEmbeddable)
-    throw EInvalidOperation("Font \"" + FFaceName + "\" has PostScript outlines and cannot be embedded");
+    throw EInvalidOperation("Font \"" + FFaceName +
+                            "\" has PostScript outlines and cannot be embedded");
   std::ifstream in(FFileName, std::ios::binary);
   std::ostringstream data;
   data << in.rdbuf();

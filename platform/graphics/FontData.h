@@ -10,8 +10,12 @@
 #include "platform/graphics/Graphics.h"
 
 // Font descriptor flags of a document writer.
-enum : Integer { FONTFLAG_FIXED_PITCH = 1, FONTFLAG_SYMBOLIC = 4, FONTFLAG_NONSYMBOLIC = 32,
-                 FONTFLAG_ITALIC = 64 };
+enum : Integer {
+  FONTFLAG_FIXED_PITCH = 1,
+  FONTFLAG_SYMBOLIC = 4,
+  FONTFLAG_NONSYMBOLIC = 32,
+  FONTFLAG_ITALIC = 64
+};
 
 class TFontData {
 public:

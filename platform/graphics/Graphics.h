@@ -116,9 +116,18 @@ constexpr TColor RGB(Byte r, Byte g, Byte b)
 {
   return static_cast<TColor>(r | (g << 8) | (b << 16));
 }
-constexpr Byte GetRValue(TColor c) { return static_cast<Byte>(c & 0xFF); }
-constexpr Byte GetGValue(TColor c) { return static_cast<Byte>((c >> 8) & 0xFF); }
-constexpr Byte GetBValue(TColor c) { return static_cast<Byte>((c >> 16) & 0xFF); }
+constexpr Byte GetRValue(TColor c)
+{
+  return static_cast<Byte>(c & 0xFF);
+}
+constexpr Byte GetGValue(TColor c)
+{
+  return static_cast<Byte>((c >> 8) & 0xFF);
+}
+constexpr Byte GetBValue(TColor c)
+{
+  return static_cast<Byte>((c >> 16) & 0xFF);
+}
 
 // A plain colour: system colours resolve through the current table; every other value
 // comes back unchanged (clNone and clDefault too: callers test for them first; drawing
@@ -229,11 +238,32 @@ void RemoveSystemChangeHandler(Integer cookie);
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TPenMode {
-  pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-  pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+  pmBlack,
+  pmWhite,
+  pmNop,
+  pmNot,
+  pmCopy,
+  pmNotCopy,
+  pmMergePenNot,
+  pmMaskPenNot,
+  pmMergeNotPen,
+  pmMaskNotPen,
+  pmMerge,
+  pmNotMerge,
+  pmMask,
+  pmNotMask,
+  pmXor,
+  pmNotXor
 };
 enum TBrushStyle {
-  bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
 };
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
@@ -241,9 +271,22 @@ using TFontStyles = TSet<TFontStyle>;
 
 // Binary raster operations (R2_*): how a pen or brush colour P combines with the pixel D.
 enum : Integer {
-  R2_BLACK = 1, R2_NOTMERGEPEN = 2, R2_MASKNOTPEN = 3, R2_NOTCOPYPEN = 4, R2_MASKPENNOT = 5,
-  R2_NOT = 6, R2_XORPEN = 7, R2_NOTMASKPEN = 8, R2_MASKPEN = 9, R2_NOTXORPEN = 10, R2_NOP = 11,
-  R2_MERGENOTPEN = 12, R2_COPYPEN = 13, R2_MERGEPENNOT = 14, R2_MERGEPEN = 15, R2_WHITE = 16
+  R2_BLACK = 1,
+  R2_NOTMERGEPEN = 2,
+  R2_MASKNOTPEN = 3,
+  R2_NOTCOPYPEN = 4,
+  R2_MASKPENNOT = 5,
+  R2_NOT = 6,
+  R2_XORPEN = 7,
+  R2_NOTMASKPEN = 8,
+  R2_MASKPEN = 9,
+  R2_NOTXORPEN = 10,
+  R2_NOP = 11,
+  R2_MERGENOTPEN = 12,
+  R2_COPYPEN = 13,
+  R2_MERGEPENNOT = 14,
+  R2_MERGEPEN = 15,
+  R2_WHITE = 16
 };
 Integer PenModeToRop2(TPenMode mode);
 
@@ -282,7 +325,10 @@ enum : Integer { TRANSPARENT = 1, OPAQUE = 2 };
 
 // Font character sets (stored integers).
 enum : Integer {
-  ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, GB2312_CHARSET = 134,
+  ANSI_CHARSET = 0,
+  DEFAULT_CHARSET = 1,
+  SYMBOL_CHARSET = 2,
+  GB2312_CHARSET = 134,
   CHINESEBIG5_CHARSET = 136
 };
 
@@ -429,21 +475,47 @@ private:
 enum : Cardinal { ETO_OPAQUE = 2, ETO_CLIPPED = 4, ETO_RTLREADING = 128 };
 // DrawText flags.
 enum : Cardinal {
-  DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_TOP = 0, DT_VCENTER = 4, DT_BOTTOM = 8,
-  DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_NOCLIP = 0x100,
-  DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800, DT_EDITCONTROL = 0x2000, DT_PATH_ELLIPSIS = 0x4000,
-  DT_END_ELLIPSIS = 0x8000, DT_RTLREADING = 0x20000
+  DT_LEFT = 0,
+  DT_CENTER = 1,
+  DT_RIGHT = 2,
+  DT_TOP = 0,
+  DT_VCENTER = 4,
+  DT_BOTTOM = 8,
+  DT_WORDBREAK = 0x10,
+  DT_SINGLELINE = 0x20,
+  DT_EXPANDTABS = 0x40,
+  DT_NOCLIP = 0x100,
+  DT_CALCRECT = 0x400,
+  DT_NOPREFIX = 0x800,
+  DT_EDITCONTROL = 0x2000,
+  DT_PATH_ELLIPSIS = 0x4000,
+  DT_END_ELLIPSIS = 0x8000,
+  DT_RTLREADING = 0x20000
 };
 // DrawEdge edges and flags.
 enum : Cardinal {
-  BDR_RAISEDOUTER = 1, BDR_SUNKENOUTER = 2, BDR_RAISEDINNER = 4, BDR_SUNKENINNER = 8,
-  EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER, EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
-  EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER
+  BDR_RAISEDOUTER = 1,
+  BDR_SUNKENOUTER = 2,
+  BDR_RAISEDINNER = 4,
+  BDR_SUNKENINNER = 8,
+  EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER,
+  EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
+  EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER,
+  EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER
 };
 enum : Cardinal {
-  BF_LEFT = 1, BF_TOP = 2, BF_RIGHT = 4, BF_BOTTOM = 8, BF_TOPLEFT = BF_LEFT | BF_TOP,
-  BF_BOTTOMRIGHT = BF_RIGHT | BF_BOTTOM, BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM,
-  BF_MIDDLE = 0x800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000, BF_FLAT = 0x4000, BF_MONO = 0x8000
+  BF_LEFT = 1,
+  BF_TOP = 2,
+  BF_RIGHT = 4,
+  BF_BOTTOM = 8,
+  BF_TOPLEFT = BF_LEFT | BF_TOP,
+  BF_BOTTOMRIGHT = BF_RIGHT | BF_BOTTOM,
+  BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM,
+  BF_MIDDLE = 0x800,
+  BF_SOFT = 0x1000,
+  BF_ADJUST = 0x2000,
+  BF_FLAT = 0x4000,
+  BF_MONO = 0x8000
 };
 
 // Margins and tab length of DrawTextEx.
@@ -505,9 +577,12 @@ public:
   void RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3);
   void Ellipse(Integer x1, Integer y1, Integer x2, Integer y2);
   void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
-  void Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
-  void Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
-  void Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4, Integer y4);
+  void Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4,
+           Integer y4);
+  void Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4,
+           Integer y4);
+  void Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3, Integer x4,
+             Integer y4);
   void FillRect(const TRect& rect);
   void FrameRect(const TRect& rect);
   void FillRegion(const TRegion& region); // logical coordinates
@@ -521,15 +596,15 @@ public:
   void Draw(Integer x, Integer y, TGraphic* graphic);
   void StretchDraw(const TRect& rect, TGraphic* graphic);
   void CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect);
-  void BitBlt(Integer x, Integer y, Integer width, Integer height, TCanvas* source, Integer sx, Integer sy,
-              TCopyMode rop);
+  void BitBlt(Integer x, Integer y, Integer width, Integer height, TCanvas* source, Integer sx,
+              Integer sy, TCopyMode rop);
   void StretchBlt(const TRect& dest, TCanvas* source, const TRect& sourceRect, TCopyMode rop);
   // Copies part of a bitmap, the pixels of colour showing the brush instead.
   void BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source, TColor color);
   // Copies pixels of an image (stretched to dest, nearest pixel); source pixels of the
   // colour transparent (0x00BBGGRR; clNone for none) are left out.
-  void CopyImage(const TRect& dest, const TImageSurface& image, const TRect& sourceRect, TCopyMode rop,
-                 TColor transparent = clNone);
+  void CopyImage(const TRect& dest, const TImageSurface& image, const TRect& sourceRect,
+                 TCopyMode rop, TColor transparent = clNone);
 
   // Clipping. Regions are in device pixels; rectangles in logical coordinates.
   TRect ClipRect() const; // logical bounds of what may be painted
@@ -579,8 +654,8 @@ public:
   // (8 average character widths), as they do when there are none. Stops count from
   // tabOrigin in TabbedTextOut and from 0 in GetTabbedTextExtent. Both return the extent.
   TSize GetTabbedTextExtent(const AnsiString& text, const std::vector<Integer>& tabStops);
-  TSize TabbedTextOut(Integer x, Integer y, const AnsiString& text, const std::vector<Integer>& tabStops,
-                      Integer tabOrigin);
+  TSize TabbedTextOut(Integer x, Integer y, const AnsiString& text,
+                      const std::vector<Integer>& tabStops, Integer tabOrigin);
   // Spreads extra pixels over the break characters (blanks) of the next outputs whose
   // advances come from the font: each blank gets extra / breaks, the first extra mod
   // breaks blanks one more. (0, 0) ends it.
@@ -611,13 +686,14 @@ private:
   TFill BrushFill() const;
   TGc MakeGc(Integer rop2) const;
   Integer LayoutText(const AnsiString& text, TRect& rect, Cardinal format, Integer tabColumns);
-  double TabbedAdvances(const AnsiString& text, const std::vector<Integer>& tabStops, Integer startX,
-                        std::vector<double>& advances);
+  double TabbedAdvances(const AnsiString& text, const std::vector<Integer>& tabStops,
+                        Integer startX, std::vector<double>& advances);
   // What an opaque rectangle behind a text run is: a rectangle of the device, or the text's
   // own cell, which turns with a turned font.
   enum TTextBackground { tbRect, tbTextCell };
   void DrawTextRun(Integer x, Integer y, const AnsiString& text, const std::vector<double>& offsets,
-                   double width, const TRect* opaque, const TRect* clip, TTextBackground background = tbRect);
+                   double width, const TRect* opaque, const TRect* clip,
+                   TTextBackground background = tbRect);
 
   TSurface* FSurface = nullptr;
   TPen* FPen;
@@ -639,9 +715,20 @@ private:
 
 // Device capability indexes for TCanvas::GetDeviceCaps.
 enum : Integer {
-  TECHNOLOGY = 2, HORZSIZE = 4, VERTSIZE = 6, HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, PLANES = 14,
-  NUMCOLORS = 24, LOGPIXELSX = 88, LOGPIXELSY = 90, PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111,
-  PHYSICALOFFSETX = 112, PHYSICALOFFSETY = 113
+  TECHNOLOGY = 2,
+  HORZSIZE = 4,
+  VERTSIZE = 6,
+  HORZRES = 8,
+  VERTRES = 10,
+  BITSPIXEL = 12,
+  PLANES = 14,
+  NUMCOLORS = 24,
+  LOGPIXELSX = 88,
+  LOGPIXELSY = 90,
+  PHYSICALWIDTH = 110,
+  PHYSICALHEIGHT = 111,
+  PHYSICALOFFSETX = 112,
+  PHYSICALOFFSETY = 113
 };
 // TECHNOLOGY values.
 enum : Integer { DT_RASDISPLAY = 1, DT_RASPRINTER = 2, DT_METAFILE = 5 };
@@ -669,4 +756,3 @@ private:
 bool DrawEdge(TCanvas* canvas, TRect& rect, Cardinal edge, Cardinal flags);
 // Two-colour frame of the given width; rect shrinks by it.
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, Integer width);
-

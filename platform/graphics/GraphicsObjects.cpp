@@ -11,10 +11,10 @@ void TGraphicsObject::Changed()
 
 Integer PenModeToRop2(TPenMode mode)
 {
-  static const Integer kRop2[] = {R2_BLACK,       R2_WHITE,       R2_NOP,       R2_NOT,
-                                  R2_COPYPEN,     R2_NOTCOPYPEN,  R2_MERGEPENNOT, R2_MASKPENNOT,
-                                  R2_MERGENOTPEN, R2_MASKNOTPEN,  R2_MERGEPEN,  R2_NOTMERGEPEN,
-                                  R2_MASKPEN,     R2_NOTMASKPEN,  R2_XORPEN,    R2_NOTXORPEN};
+  static const Integer kRop2[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                                  R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                                  R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                  R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
   static_assert(sizeof(kRop2) / sizeof(kRop2[0]) == pmNotXor + 1, "one R2 code per pen mode");
   return kRop2[mode];
 }
@@ -138,9 +138,15 @@ void TFont::SetName(const AnsiString& value)
   Changed();
 }
 
-Integer TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+Integer TFont::Size() const
+{
+  return -MulDiv(FHeight, 72, FPixelsPerInch);
+}
 
-void TFont::SetSize(Integer value) { SetHeight(-MulDiv(value, FPixelsPerInch, 72)); }
+void TFont::SetSize(Integer value)
+{
+  SetHeight(-MulDiv(value, FPixelsPerInch, 72));
+}
 
 void TFont::SetHeight(Integer value)
 {
@@ -207,7 +213,9 @@ TLogFont TFont::Handle() const
   lf.lfUnderline = FStyle.Contains(fsUnderline);
   lf.lfStrikeOut = FStyle.Contains(fsStrikeOut);
   lf.lfCharSet = static_cast<Byte>(FCharset);
-  lf.lfPitchAndFamily = FPitch == fpFixed ? FIXED_PITCH : FPitch == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
+  lf.lfPitchAndFamily = FPitch == fpFixed      ? FIXED_PITCH
+                        : FPitch == fpVariable ? VARIABLE_PITCH
+                                               : DEFAULT_PITCH;
   lf.lfFaceName = FName;
   return lf;
 }
@@ -224,10 +232,12 @@ void TFont::SetHandle(const TLogFont& value)
   if (value.lfStrikeOut)
     style.Include(fsStrikeOut);
   Byte pitch = value.lfPitchAndFamily & 3;
-  TFontPitch newPitch = pitch == FIXED_PITCH ? fpFixed : pitch == VARIABLE_PITCH ? fpVariable : fpDefault;
+  TFontPitch newPitch = pitch == FIXED_PITCH      ? fpFixed
+                        : pitch == VARIABLE_PITCH ? fpVariable
+                                                  : fpDefault;
   AnsiString name = value.lfFaceName.empty() ? FName : value.lfFaceName;
-  if (name == FName && value.lfHeight == FHeight && style == FStyle && value.lfCharSet == FCharset &&
-      newPitch == FPitch && value.lfEscapement == FOrientation)
+  if (name == FName && value.lfHeight == FHeight && style == FStyle &&
+      value.lfCharSet == FCharset && newPitch == FPitch && value.lfEscapement == FOrientation)
     return;
   FName = name;
   FHeight = value.lfHeight;

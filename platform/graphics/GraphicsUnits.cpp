@@ -18,17 +18,21 @@ void RegisterGraphicsTypes()
   RegisterEnumType<TFontStyle>("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
   RegisterSetType<TFontStyles>("TFontStyles");
   RegisterEnumType<TFontPitch>("TFontPitch", {"fpDefault", "fpVariable", "fpFixed"});
-  RegisterEnumType<TPenStyle>("TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot",
-                                            "psClear", "psInsideFrame"});
-  RegisterEnumType<TPenMode>("TPenMode", {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
-                                          "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen",
-                                          "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor"});
-  RegisterEnumType<TBrushStyle>("TBrushStyle", {"bsSolid", "bsClear", "bsHorizontal", "bsVertical",
-                                                "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"});
-  RegisterEnumType<TPixelFormat>("TPixelFormat", {"pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit",
-                                                  "pf16bit", "pf24bit", "pf32bit", "pfCustom"});
+  RegisterEnumType<TPenStyle>("TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot",
+                                            "psDashDotDot", "psClear", "psInsideFrame"});
+  RegisterEnumType<TPenMode>("TPenMode",
+                             {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
+                              "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen",
+                              "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor"});
+  RegisterEnumType<TBrushStyle>("TBrushStyle",
+                                {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
+                                 "bsBDiagonal", "bsCross", "bsDiagCross"});
+  RegisterEnumType<TPixelFormat>("TPixelFormat",
+                                 {"pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit", "pf16bit",
+                                  "pf24bit", "pf32bit", "pfCustom"});
   RegisterEnumType<TTransparentMode>("TTransparentMode", {"tmAuto", "tmFixed"});
-  RegisterEnumType<TDrawingStyle>("TDrawingStyle", {"dsFocus", "dsSelected", "dsNormal", "dsTransparent"});
+  RegisterEnumType<TDrawingStyle>("TDrawingStyle",
+                                  {"dsFocus", "dsSelected", "dsNormal", "dsTransparent"});
   RegisterEnumType<TImageType>("TImageType", {"itImage", "itMask"});
 }
 
@@ -69,8 +73,9 @@ void RegisterGraphicsClasses()
       .Default(bsSolid);
   TClassRegistration<TCanvas, TPersistent>("TCanvas")
       .Property("Brush", &TCanvas::Brush, &TCanvas::SetBrush)
-      .Property("CopyMode", [](TCanvas* c) { return static_cast<Integer>(c->CopyMode()); },
-                [](TCanvas* c, Integer v) { c->SetCopyMode(static_cast<TCopyMode>(v)); })
+      .Property(
+          "CopyMode", [](TCanvas* c) { return static_cast<Integer>(c->CopyMode()); },
+          [](TCanvas* c, Integer v) { c->SetCopyMode(static_cast<TCopyMode>(v)); })
       .Default(static_cast<Integer>(cmSrcCopy))
       .Property("Font", &TCanvas::Font, &TCanvas::SetFont)
       .Property("Pen", &TCanvas::Pen, &TCanvas::SetPen);
@@ -111,8 +116,14 @@ void GraphicsInitialization()
   RegisterBuiltInBitmaps();
 }
 
-void GraphicsFinalization() { SetDefaultTextEngine(nullptr); }
+void GraphicsFinalization()
+{
+  SetDefaultTextEngine(nullptr);
+}
 
 } // namespace
 
-void RegisterGraphicsUnits() { RegisterUnit("Graphics", GraphicsInitialization, GraphicsFinalization); }
+void RegisterGraphicsUnits()
+{
+  RegisterUnit("Graphics", GraphicsInitialization, GraphicsFinalization);
+}

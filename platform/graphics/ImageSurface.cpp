@@ -101,7 +101,8 @@ TPoint RadialPoint(const TRect& box, TPoint p)
   double len = std::sqrt((dx / rx) * (dx / rx) + (dy / ry) * (dy / ry));
   if (len <= 0)
     return {static_cast<Integer>(std::lround(cx + rx)), static_cast<Integer>(std::lround(cy))};
-  return {static_cast<Integer>(std::floor(cx + dx / len)), static_cast<Integer>(std::floor(cy + dy / len))};
+  return {static_cast<Integer>(std::floor(cx + dx / len)),
+          static_cast<Integer>(std::floor(cy + dy / len))};
 }
 
 // Pixels of a disc of the given diameter centred on a pixel, as row offsets.
@@ -140,8 +141,11 @@ void AddWideLine(TPixelSet& set, TPoint a, TPoint b, Integer width, const TRect*
 // The closed outline a one-pixel pen paints around a rectangle, as a polyline.
 std::vector<TPoint> RectOutline(const TRect& r)
 {
-  return {{r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1},
-          {r.Left, r.Bottom - 1}, {r.Left, r.Top}};
+  return {{r.Left, r.Top},
+          {r.Right - 1, r.Top},
+          {r.Right - 1, r.Bottom - 1},
+          {r.Left, r.Bottom - 1},
+          {r.Left, r.Top}};
 }
 
 // The closed polylines of a shape drawn with lines (rectangles and polygons).
@@ -191,7 +195,8 @@ TRegion LinedOutline(const TShape& shape, const TStroke& pen, Integer width, con
 {
   bool inside = pen.Style == psInsideFrame && shape.Kind == TShape::skRect && width > 1;
   TPixelSet lines;
-  for (const auto& path : OutlinePaths(WithBox(shape, inside ? Deflated(shape.Box, width / 2) : shape.Box)))
+  for (const auto& path :
+       OutlinePaths(WithBox(shape, inside ? Deflated(shape.Box, width / 2) : shape.Box)))
     for (size_t i = 0; i + 1 < path.size(); ++i)
       AddLine(lines, path[i], path[i + 1], width, false, limit);
   TRegion area = lines.ToRegion();
@@ -214,7 +219,8 @@ TRegion CurvedOutline(const TShape& shape, const TStroke& pen, Integer width, co
     outerShape.Kind = TShape::skEllipse;
     innerShape.Kind = TShape::skEllipse;
   }
-  TRegion ring = raster::ShapeArea(outerShape, limit).Combine(raster::ShapeArea(innerShape, limit), RGN_DIFF);
+  TRegion ring =
+      raster::ShapeArea(outerShape, limit).Combine(raster::ShapeArea(innerShape, limit), RGN_DIFF);
   if (shape.Kind == TShape::skRoundRect || shape.Kind == TShape::skEllipse)
     return ring;
   ring = ring.Combine(TRegion::Pie(outer, shape.P1, shape.P2, limit), RGN_AND);
@@ -289,12 +295,18 @@ TRegion ShapeArea(const TShape& shape, const TRect* limit)
 {
   TRect box = Normalized(shape.Box);
   switch (shape.Kind) {
-  case TShape::skRect: return limit ? TRegion(box).Intersect(*limit) : TRegion(box);
-  case TShape::skRoundRect: return TRegion::RoundRect(box, shape.P1.X, shape.P1.Y, limit);
-  case TShape::skEllipse: return TRegion::Ellipse(box, limit);
-  case TShape::skArc: return TRegion();
-  case TShape::skPie: return TRegion::Pie(box, shape.P1, shape.P2, limit);
-  case TShape::skChord: return TRegion::Chord(box, shape.P1, shape.P2, limit);
+  case TShape::skRect:
+    return limit ? TRegion(box).Intersect(*limit) : TRegion(box);
+  case TShape::skRoundRect:
+    return TRegion::RoundRect(box, shape.P1.X, shape.P1.Y, limit);
+  case TShape::skEllipse:
+    return TRegion::Ellipse(box, limit);
+  case TShape::skArc:
+    return TRegion();
+  case TShape::skPie:
+    return TRegion::Pie(box, shape.P1, shape.P2, limit);
+  case TShape::skChord:
+    return TRegion::Chord(box, shape.P1, shape.P2, limit);
   case TShape::skPolygon:
     if (shape.Counts.empty())
       return TRegion::Polygon(shape.Points.data(), static_cast<Integer>(shape.Points.size()),
@@ -308,11 +320,16 @@ TRegion ShapeArea(const TShape& shape, const TRect* limit)
 std::vector<Integer> DashPattern(TPenStyle style)
 {
   switch (style) {
-  case psDash: return {18, 6};
-  case psDot: return {3, 3};
-  case psDashDot: return {9, 6, 3, 6};
-  case psDashDotDot: return {9, 3, 3, 3, 3, 3};
-  default: return {};
+  case psDash:
+    return {18, 6};
+  case psDot:
+    return {3, 3};
+  case psDashDot:
+    return {9, 6, 3, 6};
+  case psDashDotDot:
+    return {9, 3, 3, 3, 3, 3};
+  default:
+    return {};
   }
 }
 
@@ -326,7 +343,8 @@ TImageSurface::TImageSurface(Integer width, Integer height, TColor fill)
   Resize(width, height, fill);
 }
 
-std::unique_ptr<TImageSurface> TImageSurface::CreateInformationContext(const TPageMedia& media, Integer dpi)
+std::unique_ptr<TImageSurface> TImageSurface::CreateInformationContext(const TPageMedia& media,
+                                                                       Integer dpi)
 {
   auto s = std::make_unique<TImageSurface>(16, 16);
   s->FDpi = dpi > 0 ? dpi : ScreenPixelsPerInch;
@@ -350,7 +368,8 @@ void TImageSurface::Resize(Integer width, Integer height, TColor fill)
     FCairo = nullptr;
   }
   std::vector<std::uint32_t> bits(static_cast<size_t>(width) * height,
-                                  0xFF000000u | SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
+                                  0xFF000000u |
+                                      SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
   Integer cw = std::min(width, FWidth), ch = std::min(height, FHeight);
   for (Integer y = 0; y < ch; ++y)
     std::copy_n(&FBits[static_cast<size_t>(y) * FWidth], cw, &bits[static_cast<size_t>(y) * width]);
@@ -377,7 +396,8 @@ void TImageSurface::SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc)
     return;
   if (gc.Clip && !gc.Clip->Contains(x, y))
     return;
-  FBits[static_cast<size_t>(y) * FWidth + x] = 0xFF000000u | SwapRB(static_cast<std::uint32_t>(rgb) & 0xFFFFFF);
+  FBits[static_cast<size_t>(y) * FWidth + x] =
+      0xFF000000u | SwapRB(static_cast<std::uint32_t>(rgb) & 0xFFFFFF);
 }
 
 TRegion TImageSurface::ClipArea(const TGc& gc) const
@@ -398,13 +418,15 @@ void TImageSurface::Paint(const TRegion& area, const TFill& fill, Integer rop2)
         for (Integer x = s.Left; x < s.Right; ++x) {
           if (fill.Patterned && !fill.Paints(x, y))
             continue;
-          std::uint32_t p = fill.Patterned ? SwapRB(static_cast<std::uint32_t>(fill.At(x, y)) & 0xFFFFFF) : solid;
+          std::uint32_t p =
+              fill.Patterned ? SwapRB(static_cast<std::uint32_t>(fill.At(x, y)) & 0xFFFFFF) : solid;
           row[x] = 0xFF000000u | (rop2 == R2_COPYPEN ? p : Rop2(rop2, p, row[x] & 0xFFFFFF));
         }
     }
 }
 
-void TImageSurface::StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc)
+void TImageSurface::StrokeLines(const TPoint* points, Integer count, const TStroke& pen,
+                                const TGc& gc)
 {
   if (pen.Style == psClear || count < 2)
     return;
@@ -435,7 +457,8 @@ void TImageSurface::StrokeLines(const TPoint* points, Integer count, const TStro
         }
         (dashOn ? on : off).Add(pixels[k].X, pixels[k].Y);
       }
-      walked += std::max(std::abs(Int64(points[i + 1].X) - points[i].X), std::abs(Int64(points[i + 1].Y) - points[i].Y));
+      walked += std::max(std::abs(Int64(points[i + 1].X) - points[i].X),
+                         std::abs(Int64(points[i + 1].Y) - points[i].Y));
     }
   }
   TRegion clip = ClipArea(gc);
@@ -461,7 +484,8 @@ void TImageSurface::StrokeShape(const TShape& shape, const TStroke& pen, const T
     return;
   }
   TRect limit = Limit();
-  Paint(OutlineArea(shape, pen, &limit).Combine(ClipArea(gc), RGN_AND), TFill::Solid(pen.Color), gc.Rop2);
+  Paint(OutlineArea(shape, pen, &limit).Combine(ClipArea(gc), RGN_AND), TFill::Solid(pen.Color),
+        gc.Rop2);
 }
 
 void TImageSurface::FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
@@ -479,8 +503,9 @@ void TImageSurface::FillArea(const TRegion& area, const TFill& fill, const TGc& 
   Paint(area.Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
 }
 
-void TImageSurface::CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
-                             const TFill& pattern, TCopyMode rop, const TGc& gc)
+void TImageSurface::CopyBits(const TRect& dest, const TImageSurface* source,
+                             const TRect& sourceRect, const TFill& pattern, TCopyMode rop,
+                             const TGc& gc)
 {
   TRect d = Normalized(dest), s = Normalized(sourceRect);
   Integer dw = d.Width(), dh = d.Height(), sw = s.Width(), sh = s.Height();

@@ -35,7 +35,8 @@ TRegion FlaggedArea(const std::vector<Byte>& flags, Integer width, Integer heigh
 }
 
 // Paints the pixels of image whose flag is set at logical (x, y), inside the canvas's clip.
-void PaintFlagged(TCanvas* canvas, Integer x, Integer y, const TImageSurface& image, const std::vector<Byte>& flags)
+void PaintFlagged(TCanvas* canvas, Integer x, Integer y, const TImageSurface& image,
+                  const std::vector<Byte>& flags)
 {
   TRegion area = FlaggedArea(flags, image.Width(), image.Height(), canvas->ToDevice(Point(x, y)));
   if (area.IsEmpty())
@@ -50,8 +51,8 @@ void PaintFlagged(TCanvas* canvas, Integer x, Integer y, const TImageSurface& im
 }
 
 // Fills the pixels whose flag is set with one colour.
-void FillFlagged(TCanvas* canvas, Integer x, Integer y, Integer width, Integer height, const std::vector<Byte>& flags,
-                 TColor color)
+void FillFlagged(TCanvas* canvas, Integer x, Integer y, Integer width, Integer height,
+                 const std::vector<Byte>& flags, TColor color)
 {
   TRegion area = FlaggedArea(flags, width, height, Point(x, y));
   if (area.IsEmpty())
@@ -64,7 +65,9 @@ void FillFlagged(TCanvas* canvas, Integer x, Integer y, Integer width, Integer h
 
 std::uint32_t Blend(std::uint32_t pixel, TColor with, Integer percent)
 {
-  auto mix = [percent](unsigned a, unsigned b) { return (a * (100 - percent) + b * percent + 50) / 100; };
+  auto mix = [percent](unsigned a, unsigned b) {
+    return (a * (100 - percent) + b * percent + 50) / 100;
+  };
   unsigned r = mix((pixel >> 16) & 0xFF, GetRValue(with));
   unsigned g = mix((pixel >> 8) & 0xFF, GetGValue(with));
   unsigned b = mix(pixel & 0xFF, GetBValue(with));
@@ -93,7 +96,8 @@ void TChangeLink::Change()
 
 TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner) {}
 
-TCustomImageList::TCustomImageList(Integer width, Integer height, TComponent* AOwner) : TComponent(AOwner)
+TCustomImageList::TCustomImageList(Integer width, Integer height, TComponent* AOwner)
+    : TComponent(AOwner)
 {
   SetSize(width, height);
 }
@@ -116,8 +120,14 @@ void TCustomImageList::SetSize(Integer width, Integer height)
   Change();
 }
 
-void TCustomImageList::SetWidth(Integer value) { SetSize(value, FHeight); }
-void TCustomImageList::SetHeight(Integer value) { SetSize(FWidth, value); }
+void TCustomImageList::SetWidth(Integer value)
+{
+  SetSize(value, FHeight);
+}
+void TCustomImageList::SetHeight(Integer value)
+{
+  SetSize(FWidth, value);
+}
 
 void TCustomImageList::SetBkColor(TColor value)
 {
@@ -167,7 +177,8 @@ void TCustomImageList::CheckIndex(Integer index) const
 
 // One tile of image starting at column left. Rows and columns the bitmap lacks are
 // transparent; with masks off every pixel the bitmap has is opaque.
-TCustomImageList::TImage TCustomImageList::Cut(TBitmap* image, Integer left, TBitmap* mask, TColor maskColor) const
+TCustomImageList::TImage TCustomImageList::Cut(TBitmap* image, Integer left, TBitmap* mask,
+                                               TColor maskColor) const
 {
   TImage tile;
   size_t n = static_cast<size_t>(FWidth) * FHeight;
@@ -178,7 +189,8 @@ TCustomImageList::TImage TCustomImageList::Cut(TBitmap* image, Integer left, TBi
     for (Integer x = 0; x < FWidth && left + x < image->Width(); ++x) {
       TColor c = image->Pixel(left + x, y);
       size_t at = static_cast<size_t>(y) * FWidth + x;
-      tile.Pixels[at] = (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+      tile.Pixels[at] =
+          (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
       bool clear = key != clNone && c == key;
       if (mask && left + x < mask->Width() && y < mask->Height())
         clear = clear || mask->Pixel(left + x, y) == clWhite;
@@ -199,7 +211,10 @@ Integer TCustomImageList::AddTiles(TBitmap* image, TBitmap* mask, TColor maskCol
   return first;
 }
 
-Integer TCustomImageList::Add(TBitmap* image, TBitmap* mask) { return AddTiles(image, mask, clNone); }
+Integer TCustomImageList::Add(TBitmap* image, TBitmap* mask)
+{
+  return AddTiles(image, mask, clNone);
+}
 
 Integer TCustomImageList::AddMasked(TBitmap* image, TColor maskColor)
 {
@@ -257,8 +272,8 @@ void TCustomImageList::Draw(TCanvas* canvas, Integer x, Integer y, Integer index
   Draw(canvas, x, y, index, FDrawingStyle, FImageType, enabled);
 }
 
-void TCustomImageList::Draw(TCanvas* canvas, Integer x, Integer y, Integer index, TDrawingStyle style,
-                            TImageType type, bool enabled)
+void TCustomImageList::Draw(TCanvas* canvas, Integer x, Integer y, Integer index,
+                            TDrawingStyle style, TImageType type, bool enabled)
 {
   if (!canvas || index < 0 || index >= Count())
     return;
@@ -287,7 +302,8 @@ void TCustomImageList::Draw(TCanvas* canvas, Integer x, Integer y, Integer index
   std::copy(image.Pixels.begin(), image.Pixels.end(), pixels.Bits());
   Integer percent = style == dsSelected ? 50 : style == dsFocus ? 25 : 0;
   if (percent) {
-    TColor with = ColorToRGB(FBlendColor == clNone || FBlendColor == clDefault ? clHighlight : FBlendColor);
+    TColor with =
+        ColorToRGB(FBlendColor == clNone || FBlendColor == clDefault ? clHighlight : FBlendColor);
     for (size_t i = 0; i < n; ++i)
       pixels.Bits()[i] = Blend(image.Pixels[i], with, percent);
   }

@@ -86,8 +86,8 @@ public:
   // Draws with DrawingStyle and ImageType; a disabled image is drawn greyed: its non-white
   // opaque pixels in clBtnHighlight one pixel right and down, then in clBtnShadow.
   void Draw(TCanvas* canvas, Integer x, Integer y, Integer index, bool enabled = true);
-  void Draw(TCanvas* canvas, Integer x, Integer y, Integer index, TDrawingStyle style, TImageType type,
-            bool enabled = true);
+  void Draw(TCanvas* canvas, Integer x, Integer y, Integer index, TDrawingStyle style,
+            TImageType type, bool enabled = true);
 
   // Copies another list's size, images and drawing settings.
   void Assign(TPersistent* Source) override;

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <new>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
@@ -62,7 +62,8 @@ bool Decode(const std::string& data, bool headerOnly, TDecoded& out, char* messa
     return false;
   }
   jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned long>(data.size()));
+  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()),
+               static_cast<unsigned long>(data.size()));
   jpeg_read_header(&info, TRUE);
   if (info.image_width == 0 || info.image_height == 0 || info.image_width > kMaxSide ||
       info.image_height > kMaxSide || Int64(info.image_width) * info.image_height > kMaxPixels) {
@@ -85,7 +86,8 @@ bool Decode(const std::string& data, bool headerOnly, TDecoded& out, char* messa
   } catch (const std::bad_alloc&) {
     allocated = false;
   }
-  row = allocated ? static_cast<JSAMPROW>(std::malloc(static_cast<size_t>(out.Width) * info.output_components))
+  row = allocated ? static_cast<JSAMPROW>(
+                        std::malloc(static_cast<size_t>(out.Width) * info.output_components))
                   : nullptr;
   if (!row) {
     std::strcpy(message, "JPEG image too large");
@@ -117,7 +119,8 @@ bool Decode(const std::string& data, bool headerOnly, TDecoded& out, char* messa
   return true;
 }
 
-bool Encode(const TImageSurface& surface, Integer quality, bool grayscale, std::string& out, char* message)
+bool Encode(const TImageSurface& surface, Integer quality, bool grayscale, std::string& out,
+            char* message)
 {
   jpeg_compress_struct info;
   TJpegError error;
@@ -181,8 +184,14 @@ std::string ReadRest(TStream* stream)
 TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
 
-Integer TJPEGImage::Width() const { return FBitmap ? FBitmap->Width() : FWidth; }
-Integer TJPEGImage::Height() const { return FBitmap ? FBitmap->Height() : FHeight; }
+Integer TJPEGImage::Width() const
+{
+  return FBitmap ? FBitmap->Width() : FWidth;
+}
+Integer TJPEGImage::Height() const
+{
+  return FBitmap ? FBitmap->Height() : FHeight;
+}
 
 void TJPEGImage::SetGrayscale(bool value)
 {
@@ -257,7 +266,10 @@ void TJPEGImage::Draw(TCanvas* canvas, const TRect& rect)
     b->Draw(canvas, rect);
 }
 
-void TJPEGImage::LoadFromStream(TStream* stream) { LoadFromBytes(ReadRest(stream)); }
+void TJPEGImage::LoadFromStream(TStream* stream)
+{
+  LoadFromBytes(ReadRest(stream));
+}
 
 void TJPEGImage::SaveToStream(TStream* stream)
 {

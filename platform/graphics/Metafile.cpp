@@ -1,15 +1,25 @@
 // Metafiles: a recording surface that keeps every primitive with its exact device
 // arguments, and playback that maps them into a target rectangle. See Metafile.h.
+#include "platform/graphics/Metafile.h"
+
 #include <algorithm>
 #include <cmath>
 
-#include "platform/graphics/Metafile.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
 
 // One recorded primitive with its arguments.
 struct TMetaRecord {
-  enum TKind { rkLines, rkFillShape, rkStrokeShape, rkFillShapeInside, rkFillArea, rkCopyBits, rkSetPixel, rkText };
+  enum TKind {
+    rkLines,
+    rkFillShape,
+    rkStrokeShape,
+    rkFillShapeInside,
+    rkFillArea,
+    rkCopyBits,
+    rkSetPixel,
+    rkText
+  };
   TKind Kind = rkLines;
   std::vector<TPoint> Points;
   TShape Shape;
@@ -54,7 +64,8 @@ public:
     r.Shape = shape;
     r.Pen = pen;
   }
-  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill, const TGc& gc) override
+  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+                       const TGc& gc) override
   {
     TMetaRecord& r = Add(TMetaRecord::rkFillShapeInside, gc);
     r.Shape = shape;
@@ -67,8 +78,8 @@ public:
     r.Area = area;
     r.Fill = fill;
   }
-  void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect, const TFill& pattern,
-                TCopyMode rop, const TGc& gc) override
+  void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
+                const TFill& pattern, TCopyMode rop, const TGc& gc) override
   {
     TMetaRecord& r = Add(TMetaRecord::rkCopyBits, gc);
     r.Dest = dest;
@@ -78,8 +89,9 @@ public:
     if (!source)
       return;
     // Keep a copy of the pixels the copy reads, with the source rectangle moved onto it.
-    TRect s = {std::min(sourceRect.Left, sourceRect.Right), std::min(sourceRect.Top, sourceRect.Bottom),
-               std::max(sourceRect.Left, sourceRect.Right), std::max(sourceRect.Top, sourceRect.Bottom)};
+    TRect s = {
+        std::min(sourceRect.Left, sourceRect.Right), std::min(sourceRect.Top, sourceRect.Bottom),
+        std::max(sourceRect.Left, sourceRect.Right), std::max(sourceRect.Top, sourceRect.Bottom)};
     r.Image = std::make_shared<TImageSurface>(s.Width(), s.Height(), 0);
     TGc copy;
     r.Image->CopyBits(Rect(0, 0, s.Width(), s.Height()), source, s, TFill(), SRCCOPY, copy);
@@ -127,13 +139,20 @@ namespace {
 Integer ShapeType(const TShape& s)
 {
   switch (s.Kind) {
-  case TShape::skRect: return EMR_RECTANGLE;
-  case TShape::skRoundRect: return EMR_ROUNDRECT;
-  case TShape::skEllipse: return EMR_ELLIPSE;
-  case TShape::skArc: return EMR_ARC;
-  case TShape::skPie: return EMR_PIE;
-  case TShape::skChord: return EMR_CHORD;
-  case TShape::skPolygon: return s.Counts.size() > 1 ? EMR_POLYPOLYGON : EMR_POLYGON;
+  case TShape::skRect:
+    return EMR_RECTANGLE;
+  case TShape::skRoundRect:
+    return EMR_ROUNDRECT;
+  case TShape::skEllipse:
+    return EMR_ELLIPSE;
+  case TShape::skArc:
+    return EMR_ARC;
+  case TShape::skPie:
+    return EMR_PIE;
+  case TShape::skChord:
+    return EMR_CHORD;
+  case TShape::skPolygon:
+    return s.Counts.size() > 1 ? EMR_POLYPOLYGON : EMR_POLYGON;
   }
   return 0;
 }
@@ -156,7 +175,8 @@ TRect PointsBounds(const std::vector<TPoint>& points)
 TRect RecordBounds(const TMetaRecord& r)
 {
   switch (r.Kind) {
-  case TMetaRecord::rkLines: return PointsBounds(r.Points);
+  case TMetaRecord::rkLines:
+    return PointsBounds(r.Points);
   case TMetaRecord::rkFillShape:
   case TMetaRecord::rkStrokeShape:
   case TMetaRecord::rkFillShapeInside:
@@ -170,10 +190,13 @@ TRect RecordBounds(const TMetaRecord& r)
   case TMetaRecord::rkCopyBits:
     return {std::min(r.Dest.Left, r.Dest.Right), std::min(r.Dest.Top, r.Dest.Bottom),
             std::max(r.Dest.Left, r.Dest.Right) - 1, std::max(r.Dest.Top, r.Dest.Bottom) - 1};
-  case TMetaRecord::rkSetPixel: return {r.Pixel.X, r.Pixel.Y, r.Pixel.X, r.Pixel.Y};
+  case TMetaRecord::rkSetPixel:
+    return {r.Pixel.X, r.Pixel.Y, r.Pixel.X, r.Pixel.Y};
   case TMetaRecord::rkText: {
-    Integer x = static_cast<Integer>(std::floor(r.Run.X + 0.5)), y = static_cast<Integer>(std::floor(r.Run.Y + 0.5));
-    return {x, y, x + static_cast<Integer>(std::floor(r.Run.Width + 0.5)) - 1, y + r.Run.Height - 1};
+    Integer x = static_cast<Integer>(std::floor(r.Run.X + 0.5)),
+            y = static_cast<Integer>(std::floor(r.Run.Y + 0.5));
+    return {x, y, x + static_cast<Integer>(std::floor(r.Run.Width + 0.5)) - 1,
+            y + r.Run.Height - 1};
   }
   }
   return TRect();
@@ -208,7 +231,8 @@ public:
     for (TPoint& p : m.Points)
       p = Map(p);
     if (s.Kind == TShape::skRoundRect)
-      m.P1 = {static_cast<Integer>(std::lround(s.P1.X * FSx)), static_cast<Integer>(std::lround(s.P1.Y * FSy))};
+      m.P1 = {static_cast<Integer>(std::lround(s.P1.X * FSx)),
+              static_cast<Integer>(std::lround(s.P1.Y * FSy))};
     else if (s.Kind != TShape::skRect)
       m.P1 = Map(s.P1);
     m.P2 = Map(s.P2);
@@ -218,7 +242,8 @@ public:
   {
     TStroke p = pen;
     if (pen.Width > 1)
-      p.Width = std::max<Integer>(1, static_cast<Integer>(std::lround(pen.Width * (FSx + FSy) / 2)));
+      p.Width =
+          std::max<Integer>(1, static_cast<Integer>(std::lround(pen.Width * (FSx + FSy) / 2)));
     return p;
   }
 
@@ -248,13 +273,21 @@ void PlayRecord(const TMetaRecord& r, const TMapping& map, TSurface& surface, TC
     surface.StrokeLines(pts.data(), static_cast<Integer>(pts.size()), map.Map(r.Pen), gc);
     break;
   }
-  case TMetaRecord::rkFillShape: surface.FillShape(map.Map(r.Shape), r.Fill, gc); break;
-  case TMetaRecord::rkStrokeShape: surface.StrokeShape(map.Map(r.Shape), map.Map(r.Pen), gc); break;
+  case TMetaRecord::rkFillShape:
+    surface.FillShape(map.Map(r.Shape), r.Fill, gc);
+    break;
+  case TMetaRecord::rkStrokeShape:
+    surface.StrokeShape(map.Map(r.Shape), map.Map(r.Pen), gc);
+    break;
   case TMetaRecord::rkFillShapeInside:
     surface.FillShapeInside(map.Map(r.Shape), map.Map(r.Pen), r.Fill, gc);
     break;
-  case TMetaRecord::rkFillArea: surface.FillArea(map.Map(r.Area), r.Fill, gc); break;
-  case TMetaRecord::rkCopyBits: surface.CopyBits(map.Map(r.Dest), r.Image.get(), r.Source, r.Fill, r.Rop, gc); break;
+  case TMetaRecord::rkFillArea:
+    surface.FillArea(map.Map(r.Area), r.Fill, gc);
+    break;
+  case TMetaRecord::rkCopyBits:
+    surface.CopyBits(map.Map(r.Dest), r.Image.get(), r.Source, r.Fill, r.Rop, gc);
+    break;
   case TMetaRecord::rkSetPixel: {
     // A pixel becomes the block it covers at the playing scale.
     TRect px = map.Map(Rect(r.Pixel.X, r.Pixel.Y, r.Pixel.X + 1, r.Pixel.Y + 1));
@@ -271,7 +304,8 @@ void PlayRecord(const TMetaRecord& r, const TMapping& map, TSurface& surface, TC
     run.Width *= map.Sx();
     run.Height = static_cast<Integer>(std::lround(r.Run.Height * map.Sy()));
     if (!surface.ShowText(run, clipPtr))
-      target.TextEngine().Draw(surface, run.Font, run.X, run.Y, run.Text, run.Offsets, run.Color, clipPtr);
+      target.TextEngine().Draw(surface, run.Font, run.X, run.Y, run.Text, run.Offsets, run.Color,
+                               clipPtr);
     break;
   }
   }
@@ -285,7 +319,10 @@ void PlayRecord(const TMetaRecord& r, const TMapping& map, TSurface& surface, TC
 TMetafile::TMetafile() = default;
 TMetafile::~TMetafile() = default;
 
-bool TMetafile::Empty() const { return (!FRecords || FRecords->empty()) && FFileData.empty(); }
+bool TMetafile::Empty() const
+{
+  return (!FRecords || FRecords->empty()) && FFileData.empty();
+}
 
 void TMetafile::SetWidth(Integer value)
 {
@@ -303,7 +340,10 @@ void TMetafile::SetHeight(Integer value)
   Changed();
 }
 
-Integer TMetafile::RecordCount() const { return FRecords ? static_cast<Integer>(FRecords->size()) : 0; }
+Integer TMetafile::RecordCount() const
+{
+  return FRecords ? static_cast<Integer>(FRecords->size()) : 0;
+}
 
 void TMetafile::Clear()
 {
@@ -332,7 +372,8 @@ void TMetafile::Play(TCanvas* target, const TRect& dest)
     throw EInvalidOperation("Canvas does not allow drawing");
   // Keep the records alive while playing: a handler may replace them.
   std::shared_ptr<const std::vector<TMetaRecord>> records = FRecords;
-  TMapping map(target->ToDevice(dest.TopLeft()), double(dest.Width()) / FWidth, double(dest.Height()) / FHeight);
+  TMapping map(target->ToDevice(dest.TopLeft()), double(dest.Width()) / FWidth,
+               double(dest.Height()) / FHeight);
   TRegion clip;
   bool clipped = target->GetClipRegion(clip);
   for (const TMetaRecord& r : *records)
@@ -360,9 +401,15 @@ void TMetafile::EnumRecords(const TMetaRecordProc& proc) const
       info.Type = ShapeType(r.Shape);
       info.Points = r.Shape.Points;
       break;
-    case TMetaRecord::rkFillArea: info.Type = EMR_FILLRGN; break;
-    case TMetaRecord::rkCopyBits: info.Type = EMR_STRETCHBLT; break;
-    case TMetaRecord::rkSetPixel: info.Type = EMR_SETPIXELV; break;
+    case TMetaRecord::rkFillArea:
+      info.Type = EMR_FILLRGN;
+      break;
+    case TMetaRecord::rkCopyBits:
+      info.Type = EMR_STRETCHBLT;
+      break;
+    case TMetaRecord::rkSetPixel:
+      info.Type = EMR_SETPIXELV;
+      break;
     case TMetaRecord::rkText: {
       info.Type = EMR_EXTTEXTOUTA;
       info.Text = r.Run.Text;
@@ -412,8 +459,9 @@ void TMetafile::Assign(TPersistent* Source)
 // TMetafileCanvas
 
 TMetafileCanvas::TMetafileCanvas(TMetafile* metafile, Integer referenceDevice)
-    : FRecorder(std::make_unique<TRecordingSurface>(metafile && metafile->Width() > 0 ? metafile->Width() : 32767,
-                                                    metafile && metafile->Height() > 0 ? metafile->Height() : 32767)),
+    : FRecorder(std::make_unique<TRecordingSurface>(
+          metafile && metafile->Width() > 0 ? metafile->Width() : 32767,
+          metafile && metafile->Height() > 0 ? metafile->Height() : 32767)),
       FMetafile(metafile)
 {
   SetSurface(FRecorder.get());

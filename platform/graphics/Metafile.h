@@ -15,9 +15,20 @@ struct TMetaRecord;
 
 // Record types, numbered as the platform's enhanced metafile records.
 enum : Integer {
-  EMR_POLYGON = 3, EMR_POLYLINE = 4, EMR_POLYPOLYGON = 8, EMR_SETPIXELV = 15, EMR_ELLIPSE = 42,
-  EMR_RECTANGLE = 43, EMR_ROUNDRECT = 44, EMR_ARC = 45, EMR_CHORD = 46, EMR_PIE = 47,
-  EMR_FILLRGN = 71, EMR_STRETCHBLT = 77, EMR_EXTTEXTOUTA = 83, EMR_EXTTEXTOUTW = 84
+  EMR_POLYGON = 3,
+  EMR_POLYLINE = 4,
+  EMR_POLYPOLYGON = 8,
+  EMR_SETPIXELV = 15,
+  EMR_ELLIPSE = 42,
+  EMR_RECTANGLE = 43,
+  EMR_ROUNDRECT = 44,
+  EMR_ARC = 45,
+  EMR_CHORD = 46,
+  EMR_PIE = 47,
+  EMR_FILLRGN = 71,
+  EMR_STRETCHBLT = 77,
+  EMR_EXTTEXTOUTA = 83,
+  EMR_EXTTEXTOUTW = 84
 };
 
 // What EnumRecords shows of a record. Coordinates are the recording's device pixels.

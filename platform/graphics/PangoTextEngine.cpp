@@ -28,16 +28,11 @@ struct TSubstitute {
 
 // ORDER: the platform names of the fonts the program's documents use.
 const TSubstitute kSubstitutes[] = {
-    {"宋体", "WenQuanYi Zen Hei Mono"},
-    {"SimSun", "WenQuanYi Zen Hei Mono"},
-    {"新宋体", "WenQuanYi Zen Hei Mono"},
-    {"NSimSun", "WenQuanYi Zen Hei Mono"},
-    {"黑体", "WenQuanYi Zen Hei"},
-    {"SimHei", "WenQuanYi Zen Hei"},
-    {"Arial", "Liberation Sans"},
-    {"Times New Roman", "Liberation Serif"},
-    {"Courier New", "Liberation Mono"},
-    {"Tahoma", "DejaVu Sans"},
+    {"宋体", "WenQuanYi Zen Hei Mono"},   {"SimSun", "WenQuanYi Zen Hei Mono"},
+    {"新宋体", "WenQuanYi Zen Hei Mono"}, {"NSimSun", "WenQuanYi Zen Hei Mono"},
+    {"黑体", "WenQuanYi Zen Hei"},        {"SimHei", "WenQuanYi Zen Hei"},
+    {"Arial", "Liberation Sans"},         {"Times New Roman", "Liberation Serif"},
+    {"Courier New", "Liberation Mono"},   {"Tahoma", "DejaVu Sans"},
     {"MS Sans Serif", "DejaVu Sans"},
 };
 
@@ -47,7 +42,10 @@ constexpr const char* kDefaultFace = "WenQuanYi Zen Hei";
 // Advances and metrics are measured at this em size (pixels) and scaled.
 constexpr double kReferenceEm = 1000.0;
 
-bool FileExists(const AnsiString& path) { return !path.empty() && access(path.c_str(), R_OK) == 0; }
+bool FileExists(const AnsiString& path)
+{
+  return !path.empty() && access(path.c_str(), R_OK) == 0;
+}
 
 AnsiString DirectoryOf(const AnsiString& path)
 {
@@ -93,7 +91,7 @@ struct TFaceMetrics {
   double MaxWidth = 0;
   double UnderlinePosition = 0; // top of the underline
   double UnderlineThickness = 0;
-  double StrikePosition = 0;    // top of the strike-out line
+  double StrikePosition = 0; // top of the strike-out line
   double StrikeThickness = 0;
   double CapHeight = 0;
   double XHeight = 0;
@@ -118,7 +116,8 @@ public:
   }
 
   TTextMetric Metrics(const TFontSpec& font) override;
-  void Advances(const TFontSpec& font, const AnsiString& text, std::vector<double>& perByte) override;
+  void Advances(const TFontSpec& font, const AnsiString& text,
+                std::vector<double>& perByte) override;
   void Draw(TSurface& surface, const TFontSpec& font, double x, double y, const AnsiString& text,
             const std::vector<double>& offsets, TColor rgb, const TRegion* clip) override;
   TOutlineTextMetric OutlineMetrics(const TFontSpec& font) override;
@@ -138,14 +137,17 @@ private:
   {
     PangoFontDescription* d = pango_font_description_new();
     pango_font_description_set_family(d, Family(font.Name).c_str());
-    pango_font_description_set_weight(d, font.Style.Contains(fsBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(d, font.Style.Contains(fsItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(d, font.Style.Contains(fsBold) ? PANGO_WEIGHT_BOLD
+                                                                     : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(d, font.Style.Contains(fsItalic) ? PANGO_STYLE_ITALIC
+                                                                      : PANGO_STYLE_NORMAL);
     pango_font_description_set_absolute_size(d, em * PANGO_SCALE);
     return d;
   }
   std::string Key(const TFontSpec& font)
   {
-    return Family(font.Name) + (font.Style.Contains(fsBold) ? "|b" : "|") + (font.Style.Contains(fsItalic) ? "i" : "");
+    return Family(font.Name) + (font.Style.Contains(fsBold) ? "|b" : "|") +
+           (font.Style.Contains(fsItalic) ? "i" : "");
   }
   void ListFamilies()
   {
@@ -173,7 +175,8 @@ private:
   std::map<std::string, TFaceMetrics> FMetrics;
 };
 
-double TPangoTextEngine::MeasureAtReference(const std::string& key, const TFontSpec& font, const std::string& utf8)
+double TPangoTextEngine::MeasureAtReference(const std::string& key, const TFontSpec& font,
+                                            const std::string& utf8)
 {
   std::string cacheKey = key + '\0' + utf8;
   auto it = FAdvances.find(cacheKey);
@@ -197,7 +200,8 @@ const TFaceMetrics& TPangoTextEngine::FaceMetrics(const TFontSpec& font)
   if (it != FMetrics.end())
     return it->second;
   PangoFontDescription* d = Description(font, kReferenceEm);
-  PangoFontMetrics* pm = pango_context_get_metrics(FContext, d, pango_language_from_string("zh-cn"));
+  PangoFontMetrics* pm =
+      pango_context_get_metrics(FContext, d, pango_language_from_string("zh-cn"));
   pango_font_description_free(d);
   TFaceMetrics m;
   m.Ascent = double(pango_font_metrics_get_ascent(pm)) / PANGO_SCALE;
@@ -208,7 +212,8 @@ const TFaceMetrics& TPangoTextEngine::FaceMetrics(const TFontSpec& font)
   m.StrikePosition = double(pango_font_metrics_get_strikethrough_position(pm)) / PANGO_SCALE;
   m.StrikeThickness = double(pango_font_metrics_get_strikethrough_thickness(pm)) / PANGO_SCALE;
   pango_font_metrics_unref(pm);
-  m.MaxWidth = std::max({m.AverageWidth, MeasureAtReference(key, font, "W"), MeasureAtReference(key, font, reinterpret_cast<const char*>(u8"国"))});
+  m.MaxWidth = std::max({m.AverageWidth, MeasureAtReference(key, font, "W"),
+                         MeasureAtReference(key, font, reinterpret_cast<const char*>(u8"国"))});
   m.CapHeight = InkHeightAtReference(font, "H");
   m.XHeight = InkHeightAtReference(font, "x");
   return FMetrics.emplace(key, m).first->second;
@@ -255,7 +260,8 @@ TTextMetric TPangoTextEngine::Metrics(const TFontSpec& font)
   m.tmAscent = static_cast<Integer>(std::ceil(f.Ascent * k - 1e-6));
   m.tmDescent = static_cast<Integer>(std::ceil(f.Descent * k - 1e-6));
   m.tmHeight = m.tmAscent + m.tmDescent;
-  m.tmInternalLeading = std::max<Integer>(0, m.tmHeight - static_cast<Integer>(std::lround(font.EmHeight)));
+  m.tmInternalLeading =
+      std::max<Integer>(0, m.tmHeight - static_cast<Integer>(std::lround(font.EmHeight)));
   m.tmAveCharWidth = static_cast<Integer>(std::lround(f.AverageWidth * k));
   m.tmMaxCharWidth = static_cast<Integer>(std::lround(f.MaxWidth * k));
   m.tmWeight = font.Style.Contains(fsBold) ? 700 : 400;
@@ -269,7 +275,8 @@ TTextMetric TPangoTextEngine::Metrics(const TFontSpec& font)
   return m;
 }
 
-void TPangoTextEngine::Advances(const TFontSpec& font, const AnsiString& text, std::vector<double>& perByte)
+void TPangoTextEngine::Advances(const TFontSpec& font, const AnsiString& text,
+                                std::vector<double>& perByte)
 {
   std::lock_guard<std::mutex> guard(FLock);
   std::string key = Key(font);
@@ -279,13 +286,15 @@ void TPangoTextEngine::Advances(const TFontSpec& font, const AnsiString& text, s
     unsigned char b = static_cast<unsigned char>(text[i]);
     size_t n = (b >= 0x81 && b != 0xFF && i + 1 < text.size()) ? 2 : 1;
     if (text[i] != '\r' && text[i] != '\n')
-      perByte[i] = MeasureAtReference(key, font, GbkToUtf8(std::string_view(text).substr(i, n))) * k;
+      perByte[i] =
+          MeasureAtReference(key, font, GbkToUtf8(std::string_view(text).substr(i, n))) * k;
     i += n;
   }
 }
 
-void TPangoTextEngine::Draw(TSurface& surface, const TFontSpec& font, double x, double y, const AnsiString& text,
-                            const std::vector<double>& offsets, TColor rgb, const TRegion* clip)
+void TPangoTextEngine::Draw(TSurface& surface, const TFontSpec& font, double x, double y,
+                            const AnsiString& text, const std::vector<double>& offsets, TColor rgb,
+                            const TRegion* clip)
 {
   if (clip && clip->IsEmpty())
     return;
@@ -370,7 +379,8 @@ std::vector<AnsiString> ScreenFonts()
   for (int i = 0; fonts && i < fonts->nfont; ++i) {
     FcChar8* family = nullptr;
     // A font may list several family names (localised ones); each is offered.
-    for (int k = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, k, &family) == FcResultMatch; ++k) {
+    for (int k = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, k, &family) == FcResultMatch;
+         ++k) {
       Integer lost = 0;
       AnsiString name = Utf8ToGbk(reinterpret_cast<const char*>(family), cfDrop, &lost);
       if (lost == 0 && !name.empty())
@@ -383,8 +393,12 @@ std::vector<AnsiString> ScreenFonts()
   FcPatternDestroy(pattern);
   for (const TSubstitute& sub : kSubstitutes)
     names.push_back(sub.From);
-  std::sort(names.begin(), names.end(), [](const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) < 0; });
-  names.erase(std::unique(names.begin(), names.end(), [](const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) == 0; }),
+  std::sort(names.begin(), names.end(),
+            [](const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) < 0; });
+  names.erase(std::unique(names.begin(), names.end(),
+                          [](const AnsiString& a, const AnsiString& b) {
+                            return AnsiCompareText(a, b) == 0;
+                          }),
               names.end());
   return names;
 }
@@ -397,7 +411,10 @@ std::vector<TFontFamilyInfo> EnumFontFamilies()
   return families;
 }
 
-std::unique_ptr<TTextEngine> CreatePangoTextEngine() { return std::make_unique<TPangoTextEngine>(); }
+std::unique_ptr<TTextEngine> CreatePangoTextEngine()
+{
+  return std::make_unique<TPangoTextEngine>();
+}
 
 TTextEngine& DefaultTextEngine()
 {
@@ -407,4 +424,7 @@ TTextEngine& DefaultTextEngine()
   return *engine;
 }
 
-void SetDefaultTextEngine(TTextEngine* engine) { gDefaultOverride = engine; }
+void SetDefaultTextEngine(TTextEngine* engine)
+{
+  gDefaultOverride = engine;
+}

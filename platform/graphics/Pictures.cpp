@@ -1,10 +1,11 @@
 // TGraphic, TBitmap with the BMP file format, and TPicture. JPEG and PNG are in
 // JpegImage.cpp and PngImage.cpp. See Pictures.h.
+#include "platform/graphics/Pictures.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "platform/graphics/Pictures.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
@@ -19,7 +20,10 @@ constexpr const char* SUnknownPictureFormat = "Unknown picture format";
 constexpr Integer kMaxSide = 16384;
 constexpr Int64 kMaxPixels = 64 * 1024 * 1024; // 256 MB at 4 bytes per pixel
 
-[[noreturn]] void InvalidBitmap() { throw EInvalidGraphic(SInvalidBitmap); }
+[[noreturn]] void InvalidBitmap()
+{
+  throw EInvalidGraphic(SInvalidBitmap);
+}
 
 // The bytes from the stream's position to its end.
 std::string ReadRest(TStream* stream)
@@ -37,7 +41,10 @@ std::string ReadRest(TStream* stream)
 // Reads little-endian fields at absolute offsets; every read is checked against the size.
 class TBytes {
 public:
-  explicit TBytes(const std::string& data) : FData(reinterpret_cast<const unsigned char*>(data.data())), FSize(data.size()) {}
+  explicit TBytes(const std::string& data)
+      : FData(reinterpret_cast<const unsigned char*>(data.data())), FSize(data.size())
+  {
+  }
   size_t Size() const { return FSize; }
   bool Has(size_t at, size_t count) const { return at <= FSize && count <= FSize - at; }
   const unsigned char* At(size_t at, size_t count) const
@@ -75,7 +82,10 @@ void PutU32(std::string& s, std::uint32_t v)
     s += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-inline std::uint32_t Rgb(unsigned r, unsigned g, unsigned b) { return 0xFF000000u | (r << 16) | (g << 8) | b; }
+inline std::uint32_t Rgb(unsigned r, unsigned g, unsigned b)
+{
+  return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
 
 // Position of the lowest set bit and the width of a colour mask, for 16/32-bit fields.
 struct TMask {
@@ -167,10 +177,19 @@ TBmpInfo ReadBmpHeader(const TBytes& b)
     InvalidBitmap();
   bool ok = false;
   switch (info.Compression) {
-  case 0: ok = info.Bits == 1 || info.Bits == 4 || info.Bits == 8 || info.Bits == 16 || info.Bits == 24 || info.Bits == 32; break;
-  case 1: ok = info.Bits == 8 && !info.TopDown; break;
-  case 2: ok = info.Bits == 4 && !info.TopDown; break;
-  case 3: ok = info.Bits == 16 || info.Bits == 32; break;
+  case 0:
+    ok = info.Bits == 1 || info.Bits == 4 || info.Bits == 8 || info.Bits == 16 || info.Bits == 24 ||
+         info.Bits == 32;
+    break;
+  case 1:
+    ok = info.Bits == 8 && !info.TopDown;
+    break;
+  case 2:
+    ok = info.Bits == 4 && !info.TopDown;
+    break;
+  case 3:
+    ok = info.Bits == 16 || info.Bits == 32;
+    break;
   }
   if (!ok)
     InvalidBitmap();
@@ -248,12 +267,15 @@ void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& fo
   surface.Resize(0, 0, 0);
   surface.Resize(info.Width, info.Height, 0);
   std::uint32_t* bits = surface.Bits();
-  auto color = [&](std::uint32_t i) { return i < info.Palette.size() ? info.Palette[i] : Rgb(0, 0, 0); };
+  auto color = [&](std::uint32_t i) {
+    return i < info.Palette.size() ? info.Palette[i] : Rgb(0, 0, 0);
+  };
   if (info.Compression == 1 || info.Compression == 2) {
     std::vector<Byte> index = DecodeRle(b, info);
     for (Integer r = 0; r < info.Height; ++r)
       for (Integer x = 0; x < info.Width; ++x)
-        bits[static_cast<size_t>(info.Height - 1 - r) * info.Width + x] = color(index[static_cast<size_t>(r) * info.Width + x]);
+        bits[static_cast<size_t>(info.Height - 1 - r) * info.Width + x] =
+            color(index[static_cast<size_t>(r) * info.Width + x]);
   } else {
     size_t stride = ((size_t(info.Width) * info.Bits + 31) / 32) * 4;
     for (Integer r = 0; r < info.Height; ++r) {
@@ -262,15 +284,23 @@ void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& fo
       std::uint32_t* out = bits + static_cast<size_t>(y) * info.Width;
       for (Integer x = 0; x < info.Width; ++x) {
         switch (info.Bits) {
-        case 1: out[x] = color((row[x / 8] >> (7 - x % 8)) & 1); break;
-        case 4: out[x] = color((x & 1) ? (row[x / 2] & 0x0F) : (row[x / 2] >> 4)); break;
-        case 8: out[x] = color(row[x]); break;
+        case 1:
+          out[x] = color((row[x / 8] >> (7 - x % 8)) & 1);
+          break;
+        case 4:
+          out[x] = color((x & 1) ? (row[x / 2] & 0x0F) : (row[x / 2] >> 4));
+          break;
+        case 8:
+          out[x] = color(row[x]);
+          break;
         case 16: {
           std::uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
           out[x] = Rgb(info.Red.Extract(v), info.Green.Extract(v), info.Blue.Extract(v));
           break;
         }
-        case 24: out[x] = Rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); break;
+        case 24:
+          out[x] = Rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+          break;
         case 32: {
           const unsigned char* p = row + 4 * x;
           if (info.Compression == 3) {
@@ -286,12 +316,24 @@ void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& fo
     }
   }
   switch (info.Bits) {
-  case 1: format = pf1bit; break;
-  case 4: format = pf4bit; break;
-  case 8: format = pf8bit; break;
-  case 16: format = pf16bit; break;
-  case 24: format = pf24bit; break;
-  default: format = pf32bit; break;
+  case 1:
+    format = pf1bit;
+    break;
+  case 4:
+    format = pf4bit;
+    break;
+  case 8:
+    format = pf8bit;
+    break;
+  case 16:
+    format = pf16bit;
+    break;
+  case 24:
+    format = pf24bit;
+    break;
+  default:
+    format = pf32bit;
+    break;
   }
 }
 
@@ -392,15 +434,33 @@ void TGraphic::SaveToFile(const AnsiString& fileName)
 
 TBitmap::TBitmap() : FSurface(std::make_unique<TImageSurface>(0, 0)) {}
 
-TBitmap::TBitmap(Integer width, Integer height) : TBitmap() { SetSize(width, height); }
+TBitmap::TBitmap(Integer width, Integer height) : TBitmap()
+{
+  SetSize(width, height);
+}
 
 TBitmap::~TBitmap() = default;
 
-bool TBitmap::Empty() const { return FSurface->Width() == 0 || FSurface->Height() == 0; }
-Integer TBitmap::Width() const { return FSurface->Width(); }
-Integer TBitmap::Height() const { return FSurface->Height(); }
-void TBitmap::SetWidth(Integer value) { SetSize(value, Height()); }
-void TBitmap::SetHeight(Integer value) { SetSize(Width(), value); }
+bool TBitmap::Empty() const
+{
+  return FSurface->Width() == 0 || FSurface->Height() == 0;
+}
+Integer TBitmap::Width() const
+{
+  return FSurface->Width();
+}
+Integer TBitmap::Height() const
+{
+  return FSurface->Height();
+}
+void TBitmap::SetWidth(Integer value)
+{
+  SetSize(value, Height());
+}
+void TBitmap::SetHeight(Integer value)
+{
+  SetSize(Width(), value);
+}
 
 void TBitmap::SetSize(Integer width, Integer height)
 {
@@ -472,7 +532,10 @@ TImageSurface& TBitmap::Surface()
   return *FSurface;
 }
 
-TColor TBitmap::Pixel(Integer x, Integer y) const { return FSurface->Pixel(x, y); }
+TColor TBitmap::Pixel(Integer x, Integer y) const
+{
+  return FSurface->Pixel(x, y);
+}
 
 void TBitmap::Draw(TCanvas* canvas, const TRect& rect)
 {
@@ -494,7 +557,8 @@ void TBitmap::LoadFromBytes(const std::string& bytes)
   }
   FSurface->Resize(0, 0, 0);
   FSurface->Resize(surface->Width(), surface->Height(), 0);
-  std::copy_n(surface->Bits(), static_cast<size_t>(surface->Width()) * surface->Height(), FSurface->Bits());
+  std::copy_n(surface->Bits(), static_cast<size_t>(surface->Width()) * surface->Height(),
+              FSurface->Bits());
   FPixelFormat = format;
   Changed();
   SetModified(false);
@@ -508,7 +572,10 @@ std::string TBitmap::SaveToBytes()
   return EncodeBmp(*FSurface, FPixelFormat);
 }
 
-void TBitmap::LoadFromStream(TStream* stream) { LoadFromBytes(ReadRest(stream)); }
+void TBitmap::LoadFromStream(TStream* stream)
+{
+  LoadFromBytes(ReadRest(stream));
+}
 
 void TBitmap::LoadFromResourceName(NativeUInt instance, const AnsiString& name)
 {
@@ -529,7 +596,8 @@ void TBitmap::Assign(TPersistent* Source)
       return;
     FSurface->Resize(0, 0, 0);
     FSurface->Resize(bmp->Width(), bmp->Height(), 0);
-    std::copy_n(bmp->FSurface->Bits(), static_cast<size_t>(bmp->Width()) * bmp->Height(), FSurface->Bits());
+    std::copy_n(bmp->FSurface->Bits(), static_cast<size_t>(bmp->Width()) * bmp->Height(),
+                FSurface->Bits());
     FPixelFormat = bmp->FPixelFormat;
     FTransparentMode = bmp->FTransparentMode;
     FTransparentColor = bmp->FTransparentColor;
@@ -596,7 +664,9 @@ std::unique_ptr<TGraphic> GraphicOfClass(const AnsiString& name, const std::stri
 
 std::unique_ptr<TGraphic> GraphicFromBytes(const std::string& bytes)
 {
-  auto starts = [&](const char* sig, size_t n) { return bytes.size() >= n && std::memcmp(bytes.data(), sig, n) == 0; };
+  auto starts = [&](const char* sig, size_t n) {
+    return bytes.size() >= n && std::memcmp(bytes.data(), sig, n) == 0;
+  };
   if (starts("BM", 2)) {
     auto g = std::make_unique<TBitmap>();
     g->LoadFromBytes(bytes);
@@ -633,7 +703,10 @@ void TPicture::Changed()
     OnChange(this);
 }
 
-void TPicture::GraphicChanged(TObject*) { Changed(); }
+void TPicture::GraphicChanged(TObject*)
+{
+  Changed();
+}
 
 void TPicture::SetGraphic(TGraphic* value)
 {
@@ -785,7 +858,8 @@ AnsiString GraphicFilter(TClass graphicClass)
       continue;
     AnsiString patterns = Patterns(kind.Extensions);
     all += (all.empty() ? "" : ";") + patterns;
-    entries += (entries.empty() ? "" : "|") + AnsiString(kind.Description) + " (" + patterns + ")|" + patterns;
+    entries += (entries.empty() ? "" : "|") + AnsiString(kind.Description) + " (" + patterns +
+               ")|" + patterns;
     ++count;
   }
   if (count > 1)

@@ -24,8 +24,14 @@ constexpr Int64 kMaxInflation = 1032 * 8;
 TPngImage::TPngImage() = default;
 TPngImage::~TPngImage() = default;
 
-Integer TPngImage::Width() const { return FBitmap ? FBitmap->Width() : 0; }
-Integer TPngImage::Height() const { return FBitmap ? FBitmap->Height() : 0; }
+Integer TPngImage::Width() const
+{
+  return FBitmap ? FBitmap->Width() : 0;
+}
+Integer TPngImage::Height() const
+{
+  return FBitmap ? FBitmap->Height() : 0;
+}
 
 void TPngImage::LoadFromBytes(const std::string& bytes)
 {

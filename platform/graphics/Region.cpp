@@ -39,11 +39,16 @@ bool InSpans(const TSpanList& spans, Integer x)
 bool Apply(Integer mode, bool a, bool b)
 {
   switch (mode) {
-  case RGN_AND: return a && b;
-  case RGN_OR: return a || b;
-  case RGN_XOR: return a != b;
-  case RGN_DIFF: return a && !b;
-  default: return a;
+  case RGN_AND:
+    return a && b;
+  case RGN_OR:
+    return a || b;
+  case RGN_XOR:
+    return a != b;
+  case RGN_DIFF:
+    return a && !b;
+  default:
+    return a;
   }
 }
 
@@ -136,8 +141,7 @@ double AngleOf(double dx, double dyDown)
 }
 
 // Keeps the pixels of region for which keep(x + 0.5, y + 0.5) is true.
-template <class F>
-TRegion Filter(const TRegion& region, F keep)
+template <class F> TRegion Filter(const TRegion& region, F keep)
 {
   TRect b = region.Bounds();
   std::vector<TSpanList> rows(static_cast<size_t>(std::max(0, b.Height())));
@@ -199,7 +203,8 @@ TRegion TRegion::Ellipse(const TRect& box, const TRect* limit)
   return FromRows(w.Top, rows);
 }
 
-TRegion TRegion::RoundRect(const TRect& box, Integer ellipseWidth, Integer ellipseHeight, const TRect* limit)
+TRegion TRegion::RoundRect(const TRect& box, Integer ellipseWidth, Integer ellipseHeight,
+                           const TRect* limit)
 {
   double rx = std::min(std::abs(ellipseWidth), box.Width()) / 2.0;
   double ry = std::min(std::abs(ellipseHeight), box.Height()) / 2.0;
@@ -340,7 +345,10 @@ TRect TRegion::Bounds() const
   return r;
 }
 
-bool TRegion::Contains(Integer x, Integer y) const { return InSpans(SpansAt(FBands, y), x); }
+bool TRegion::Contains(Integer x, Integer y) const
+{
+  return InSpans(SpansAt(FBands, y), x);
+}
 
 bool TRegion::Intersects(const TRect& rect) const
 {

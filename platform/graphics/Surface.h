@@ -30,7 +30,10 @@ struct TFill {
     f.Color = rgb;
     return f;
   }
-  TColor At(Integer x, Integer y) const { return Patterned ? Pattern[(y & 7) * 8 + (x & 7)] : Color; }
+  TColor At(Integer x, Integer y) const
+  {
+    return Patterned ? Pattern[(y & 7) * 8 + (x & 7)] : Color;
+  }
   bool Paints(Integer x, Integer y) const { return (Mask >> ((y & 7) * 8 + (x & 7))) & 1u; }
 };
 
@@ -88,7 +91,10 @@ struct TPageMedia {
   Integer PrintableHeight = 0; // VERTRES
 
   // A sheet printable to its edges.
-  static TPageMedia Sheet(Integer width, Integer height) { return {width, height, 0, 0, width, height}; }
+  static TPageMedia Sheet(Integer width, Integer height)
+  {
+    return {width, height, 0, 0, width, height};
+  }
   // The same sheet turned a quarter (portrait to landscape): sides and margins swap.
   TPageMedia Turned() const
   {
@@ -112,7 +118,8 @@ public:
   virtual bool IsPrinter() const { return false; }
 
   // Connected lines through the points; the last point is not painted.
-  virtual void StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc) = 0;
+  virtual void StrokeLines(const TPoint* points, Integer count, const TStroke& pen,
+                           const TGc& gc) = 0;
   virtual void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) = 0;
   // The outline of a closed shape, or an arc.
   virtual void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) = 0;
@@ -128,8 +135,8 @@ public:
   // A copy (stretched as CopyBits) that leaves out the source pixels of colour transparent
   // (0x00BBGGRR). Surfaces that mask images themselves do it and return true; for the
   // others (false) the canvas clips the copy to the pixels to paint.
-  virtual bool CopyBitsTransparent(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
-                                   TColor transparent, const TGc& gc)
+  virtual bool CopyBitsTransparent(const TRect& dest, const TImageSurface& source,
+                                   const TRect& sourceRect, TColor transparent, const TGc& gc)
   {
     return false;
   }
@@ -151,7 +158,8 @@ public:
   ~TImageSurface() override;
   // An information context of a printer: a small surface that measures text and answers
   // device capabilities at the printer's resolution and page, outside a print job.
-  static std::unique_ptr<TImageSurface> CreateInformationContext(const TPageMedia& media, Integer dpi);
+  static std::unique_ptr<TImageSurface> CreateInformationContext(const TPageMedia& media,
+                                                                 Integer dpi);
   TImageSurface(const TImageSurface&) = delete;
   TImageSurface& operator=(const TImageSurface&) = delete;
 
@@ -205,7 +213,8 @@ private:
 namespace raster {
 // The pixels of a one-pixel line from a towards b, b excluded. With a limit, only the
 // pixels inside it, and in steps their step numbers counted from a.
-std::vector<TPoint> LinePixels(TPoint a, TPoint b, const TRect* limit = nullptr, std::vector<Int64>* steps = nullptr);
+std::vector<TPoint> LinePixels(TPoint a, TPoint b, const TRect* limit = nullptr,
+                               std::vector<Int64>* steps = nullptr);
 // The region a shape fills (only its part inside limit, when given).
 TRegion ShapeArea(const TShape& shape, const TRect* limit = nullptr);
 // Dash pattern of a pen style in device pixels (on, off, on, ...); empty for solid.
@@ -219,11 +228,11 @@ std::vector<Integer> DashPattern(TPenStyle style);
 class TVectorSurface final : public TSurface {
 public:
   // A PDF file whose pages are width x height device pixels at dpi.
-  static std::unique_ptr<TVectorSurface> CreatePdf(const AnsiString& fileName, Integer width, Integer height,
-                                                   Integer dpi);
+  static std::unique_ptr<TVectorSurface> CreatePdf(const AnsiString& fileName, Integer width,
+                                                   Integer height, Integer dpi);
   // A PDF file whose first page is the given media at dpi.
-  static std::unique_ptr<TVectorSurface> CreatePdf(const AnsiString& fileName, const TPageMedia& media,
-                                                   Integer dpi);
+  static std::unique_ptr<TVectorSurface> CreatePdf(const AnsiString& fileName,
+                                                   const TPageMedia& media, Integer dpi);
   ~TVectorSurface() override;
   TVectorSurface(const TVectorSurface&) = delete;
   TVectorSurface& operator=(const TVectorSurface&) = delete;
@@ -246,10 +255,11 @@ public:
   void StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc) override;
   void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) override;
   void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) override;
-  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill, const TGc& gc) override;
+  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+                       const TGc& gc) override;
   void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) override;
-  void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect, const TFill& pattern,
-                TCopyMode rop, const TGc& gc) override;
+  void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
+                const TFill& pattern, TCopyMode rop, const TGc& gc) override;
   // The image goes to paper once, with a mask of its transparent pixels.
   bool CopyBitsTransparent(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
                            TColor transparent, const TGc& gc) override;
@@ -263,7 +273,8 @@ private:
   bool Begin(const TGc& gc);
   void End();
   void SetSource(const TFill& fill);
-  void PaintImage(const TRect& dest, const TImageSurface& source, const TRect& sourceRect, TColor transparent);
+  void PaintImage(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
+                  TColor transparent);
 
   cairo_surface_t* FSurface = nullptr;
   cairo_t* FCr = nullptr;

@@ -48,8 +48,8 @@ struct TTextMetric {
 // count upward from the baseline: descents and the underline position are negative.
 struct TOutlineTextMetric {
   TTextMetric otmTextMetrics;
-  Integer otmEMSquare = 0;     // the em
-  Integer otmItalicAngle = 0;  // tenths of a degree; negative leans to the right
+  Integer otmEMSquare = 0;    // the em
+  Integer otmItalicAngle = 0; // tenths of a degree; negative leans to the right
   Integer otmsCharSlopeRise = 1;
   Integer otmsCharSlopeRun = 0;
   Integer otmAscent = 0;
@@ -57,7 +57,7 @@ struct TOutlineTextMetric {
   Integer otmLineGap = 0;
   Integer otmsCapEmHeight = 0;
   Integer otmsXHeight = 0;
-  TRect otmrcFontBox;          // left, top (ascent), right, bottom (descent)
+  TRect otmrcFontBox; // left, top (ascent), right, bottom (descent)
   Integer otmsStrikeoutSize = 1;
   Integer otmsStrikeoutPosition = 0; // top of the strike-out line
   Integer otmsUnderscoreSize = 1;
@@ -75,12 +75,14 @@ public:
   // The advance of every character in device pixels, one entry per byte: a double-byte
   // character's advance sits on its lead byte, its trail byte gets 0. Advances are
   // context-free: the width of a text is the sum of its characters' advances.
-  virtual void Advances(const TFontSpec& font, const AnsiString& text, std::vector<double>& perByte) = 0;
+  virtual void Advances(const TFontSpec& font, const AnsiString& text,
+                        std::vector<double>& perByte) = 0;
   // Draws text with the top of its character cell at (x, y) in device pixels; character i
   // starts at x + offsets[i] (offsets per byte, trail bytes ignored), rotated by the font's
   // orientation about (x, y). Pixels outside clip (null: the whole surface) stay untouched.
-  virtual void Draw(TSurface& surface, const TFontSpec& font, double x, double y, const AnsiString& text,
-                    const std::vector<double>& offsets, TColor rgb, const TRegion* clip) = 0;
+  virtual void Draw(TSurface& surface, const TFontSpec& font, double x, double y,
+                    const AnsiString& text, const std::vector<double>& offsets, TColor rgb,
+                    const TRegion* clip) = 0;
   // Outline metrics; engines without outlines derive them from Metrics (underline a third
   // of the descent below the baseline, strike-out at 0.3 of the ascent, lines an
   // sixteenth of the em thick, italics slanted 1 in 5).

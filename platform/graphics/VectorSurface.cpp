@@ -14,7 +14,8 @@ void SetColor(cairo_t* cr, TColor c)
   cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
 }
 
-void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry, double from, double to, bool negative)
+void EllipsePath(cairo_t* cr, double cx, double cy, double rx, double ry, double from, double to,
+                 bool negative)
 {
   if (rx <= 0 || ry <= 0)
     return;
@@ -41,11 +42,16 @@ double RadialAngle(const TRect& box, TPoint p)
 void ShapePath(cairo_t* cr, const TShape& s, double inset)
 {
   cairo_new_path(cr);
-  double l = s.Box.Left + inset, t = s.Box.Top + inset, r = s.Box.Right - inset, b = s.Box.Bottom - inset;
+  double l = s.Box.Left + inset, t = s.Box.Top + inset, r = s.Box.Right - inset,
+         b = s.Box.Bottom - inset;
   double cx = (l + r) / 2, cy = (t + b) / 2, rx = (r - l) / 2, ry = (b - t) / 2;
   switch (s.Kind) {
-  case TShape::skRect: cairo_rectangle(cr, l, t, r - l, b - t); break;
-  case TShape::skEllipse: EllipsePath(cr, cx, cy, rx, ry, 0, 2 * M_PI, false); break;
+  case TShape::skRect:
+    cairo_rectangle(cr, l, t, r - l, b - t);
+    break;
+  case TShape::skEllipse:
+    EllipsePath(cr, cx, cy, rx, ry, 0, 2 * M_PI, false);
+    break;
   case TShape::skRoundRect: {
     double ex = std::min(std::abs(s.P1.X) / 2.0, rx), ey = std::min(std::abs(s.P1.Y) / 2.0, ry);
     cairo_new_sub_path(cr);
@@ -84,7 +90,8 @@ void ShapePath(cairo_t* cr, const TShape& s, double inset)
       cairo_close_path(cr);
       at += n;
     }
-    cairo_set_fill_rule(cr, s.FillMode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_set_fill_rule(cr,
+                        s.FillMode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
     break;
   }
   }
@@ -95,7 +102,8 @@ void SetPen(cairo_t* cr, const TStroke& pen)
   double w = std::max<Integer>(1, pen.Width);
   cairo_set_line_width(cr, w);
   SetColor(cr, pen.Color);
-  std::vector<Integer> dashes = pen.Width <= 1 ? raster::DashPattern(pen.Style) : std::vector<Integer>{};
+  std::vector<Integer> dashes =
+      pen.Width <= 1 ? raster::DashPattern(pen.Style) : std::vector<Integer>{};
   std::vector<double> d(dashes.begin(), dashes.end());
   cairo_set_dash(cr, d.data(), static_cast<int>(d.size()), 0);
   cairo_set_line_cap(cr, w > 1 ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
@@ -104,14 +112,14 @@ void SetPen(cairo_t* cr, const TStroke& pen)
 
 } // namespace
 
-std::unique_ptr<TVectorSurface> TVectorSurface::CreatePdf(const AnsiString& fileName, Integer width, Integer height,
-                                                          Integer dpi)
+std::unique_ptr<TVectorSurface> TVectorSurface::CreatePdf(const AnsiString& fileName, Integer width,
+                                                          Integer height, Integer dpi)
 {
   return CreatePdf(fileName, TPageMedia::Sheet(width, height), dpi);
 }
 
-std::unique_ptr<TVectorSurface> TVectorSurface::CreatePdf(const AnsiString& fileName, const TPageMedia& media,
-                                                          Integer dpi)
+std::unique_ptr<TVectorSurface> TVectorSurface::CreatePdf(const AnsiString& fileName,
+                                                          const TPageMedia& media, Integer dpi)
 {
   std::unique_ptr<TVectorSurface> s(new TVectorSurface());
   s->FDpi = dpi > 0 ? dpi : 600;
@@ -155,8 +163,10 @@ void TVectorSurface::NewPage(const TPageMedia& media)
     return;
   cairo_show_page(FCr);
   if (media.PhysicalWidth > 0 && media.PhysicalHeight > 0 && !(media == FMedia)) {
-    if (media.PhysicalWidth != FMedia.PhysicalWidth || media.PhysicalHeight != FMedia.PhysicalHeight)
-      cairo_pdf_surface_set_size(FSurface, media.PhysicalWidth * 72.0 / FDpi, media.PhysicalHeight * 72.0 / FDpi);
+    if (media.PhysicalWidth != FMedia.PhysicalWidth ||
+        media.PhysicalHeight != FMedia.PhysicalHeight)
+      cairo_pdf_surface_set_size(FSurface, media.PhysicalWidth * 72.0 / FDpi,
+                                 media.PhysicalHeight * 72.0 / FDpi);
     FMedia = media;
     FWidth = media.PrintableWidth;
     FHeight = media.PrintableHeight;
@@ -187,7 +197,10 @@ bool TVectorSurface::Begin(const TGc& gc)
   return true;
 }
 
-void TVectorSurface::End() { cairo_restore(FCr); }
+void TVectorSurface::End()
+{
+  cairo_restore(FCr);
+}
 
 void TVectorSurface::SetSource(const TFill& fill)
 {
@@ -202,9 +215,9 @@ void TVectorSurface::SetSource(const TFill& fill)
   for (Integer y = 0; y < 8; ++y)
     for (Integer x = 0; x < 8; ++x) {
       TColor c = fill.At(x, y);
-      data[y * stride + x] = fill.Paints(x, y)
-                                 ? 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)
-                                 : 0;
+      data[y * stride + x] = fill.Paints(x, y) ? 0xFF000000u | (GetRValue(c) << 16) |
+                                                     (GetGValue(c) << 8) | GetBValue(c)
+                                               : 0;
     }
   cairo_surface_mark_dirty(tile);
   cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile);
@@ -215,7 +228,8 @@ void TVectorSurface::SetSource(const TFill& fill)
   cairo_surface_destroy(tile);
 }
 
-void TVectorSurface::StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc)
+void TVectorSurface::StrokeLines(const TPoint* points, Integer count, const TStroke& pen,
+                                 const TGc& gc)
 {
   if (pen.Style == psClear || count < 2 || !Begin(gc))
     return;
@@ -238,7 +252,8 @@ void TVectorSurface::FillShape(const TShape& shape, const TFill& fill, const TGc
   End();
 }
 
-void TVectorSurface::FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill, const TGc& gc)
+void TVectorSurface::FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+                                     const TGc& gc)
 {
   FillShape(shape, fill, gc);
 }
@@ -268,14 +283,17 @@ void TVectorSurface::FillArea(const TRegion& area, const TFill& fill, const TGc&
   End();
 }
 
-void TVectorSurface::CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
-                              const TFill& pattern, TCopyMode rop, const TGc& gc)
+void TVectorSurface::CopyBits(const TRect& dest, const TImageSurface* source,
+                              const TRect& sourceRect, const TFill& pattern, TCopyMode rop,
+                              const TGc& gc)
 {
   unsigned index = (rop >> 16) & 0xFF;
   bool usesSource = ((index >> 2) ^ index) & 0x33;
   if (!usesSource) {
     // Pattern and constant fills; inversions cannot be shown on paper and are dropped.
-    TFill fill = index == 0x00 ? TFill::Solid(clBlack) : index == 0xFF ? TFill::Solid(clWhite) : pattern;
+    TFill fill = index == 0x00   ? TFill::Solid(clBlack)
+                 : index == 0xFF ? TFill::Solid(clWhite)
+                                 : pattern;
     if (index == 0xF0 || index == 0x00 || index == 0xFF) {
       TRect d = {std::min(dest.Left, dest.Right), std::min(dest.Top, dest.Bottom),
                  std::max(dest.Left, dest.Right), std::max(dest.Top, dest.Bottom)};
@@ -283,17 +301,18 @@ void TVectorSurface::CopyBits(const TRect& dest, const TImageSurface* source, co
     }
     return;
   }
-  if (!source || sourceRect.Width() == 0 || sourceRect.Height() == 0 || dest.Width() == 0 || dest.Height() == 0 ||
-      !Begin(gc))
+  if (!source || sourceRect.Width() == 0 || sourceRect.Height() == 0 || dest.Width() == 0 ||
+      dest.Height() == 0 || !Begin(gc))
     return;
   PaintImage(dest, *source, sourceRect, clNone);
   End();
 }
 
-bool TVectorSurface::CopyBitsTransparent(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
-                                         TColor transparent, const TGc& gc)
+bool TVectorSurface::CopyBitsTransparent(const TRect& dest, const TImageSurface& source,
+                                         const TRect& sourceRect, TColor transparent, const TGc& gc)
 {
-  if (sourceRect.Width() == 0 || sourceRect.Height() == 0 || dest.Width() == 0 || dest.Height() == 0 || !Begin(gc))
+  if (sourceRect.Width() == 0 || sourceRect.Height() == 0 || dest.Width() == 0 ||
+      dest.Height() == 0 || !Begin(gc))
     return true;
   PaintImage(dest, source, sourceRect, transparent);
   End();
@@ -302,29 +321,33 @@ bool TVectorSurface::CopyBitsTransparent(const TRect& dest, const TImageSurface&
 
 // The source pixels as an image, stretched (nearest pixel) onto the destination; pixels of
 // colour transparent (clNone: none) are left out through the image's alpha.
-void TVectorSurface::PaintImage(const TRect& dest, const TImageSurface& source, const TRect& sourceRect,
-                                TColor transparent)
+void TVectorSurface::PaintImage(const TRect& dest, const TImageSurface& source,
+                                const TRect& sourceRect, TColor transparent)
 {
-  TRect s = {std::min(sourceRect.Left, sourceRect.Right), std::min(sourceRect.Top, sourceRect.Bottom),
-             std::max(sourceRect.Left, sourceRect.Right), std::max(sourceRect.Top, sourceRect.Bottom)};
+  TRect s = {
+      std::min(sourceRect.Left, sourceRect.Right), std::min(sourceRect.Top, sourceRect.Bottom),
+      std::max(sourceRect.Left, sourceRect.Right), std::max(sourceRect.Top, sourceRect.Bottom)};
   bool masked = transparent != clNone;
-  std::uint32_t key = masked ? (GetRValue(transparent) << 16) | (GetGValue(transparent) << 8) | GetBValue(transparent)
+  std::uint32_t key = masked ? (GetRValue(transparent) << 16) | (GetGValue(transparent) << 8) |
+                                   GetBValue(transparent)
                              : 0;
-  cairo_surface_t* image =
-      cairo_image_surface_create(masked ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, s.Width(), s.Height());
+  cairo_surface_t* image = cairo_image_surface_create(
+      masked ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, s.Width(), s.Height());
   auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image));
   int stride = cairo_image_surface_get_stride(image) / 4;
   for (Integer y = 0; y < s.Height(); ++y)
     for (Integer x = 0; x < s.Width(); ++x) {
       Integer sx = s.Left + x, sy = s.Top + y;
       bool inside = sx >= 0 && sy >= 0 && sx < source.Width() && sy < source.Height();
-      std::uint32_t rgb = inside ? source.Bits()[static_cast<size_t>(sy) * source.Width() + sx] & 0xFFFFFF : 0;
+      std::uint32_t rgb =
+          inside ? source.Bits()[static_cast<size_t>(sy) * source.Width() + sx] & 0xFFFFFF : 0;
       // Pixels outside the source paint black, as the raster copy does.
       data[y * stride + x] = masked && inside && rgb == key ? 0 : 0xFF000000u | rgb;
     }
   cairo_surface_mark_dirty(image);
   cairo_translate(FCr, dest.Left, dest.Top);
-  cairo_scale(FCr, double(dest.Width()) / sourceRect.Width(), double(dest.Height()) / sourceRect.Height());
+  cairo_scale(FCr, double(dest.Width()) / sourceRect.Width(),
+              double(dest.Height()) / sourceRect.Height());
   cairo_translate(FCr, -(sourceRect.Left - s.Left), -(sourceRect.Top - s.Top));
   cairo_set_source_surface(FCr, image, 0, 0);
   cairo_pattern_set_filter(cairo_get_source(FCr), CAIRO_FILTER_NEAREST);

@@ -1,9 +1,9 @@
 #include "platform/net/HttpClient.h"
 
-#include <curl/curl.h>
-
 #include <cstdlib>
 #include <memory>
+
+#include <curl/curl.h>
 
 #include "platform/net/UrlUtils.h"
 #include "platform/rtl/Lists.h"

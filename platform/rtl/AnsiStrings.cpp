@@ -6,13 +6,28 @@
 
 namespace {
 
-constexpr bool IsLead(unsigned char b) { return b >= 0x81 && b != 0xFF; }
-constexpr bool IsLead(char c) { return IsLead(static_cast<unsigned char>(c)); }
+constexpr bool IsLead(unsigned char b)
+{
+  return b >= 0x81 && b != 0xFF;
+}
+constexpr bool IsLead(char c)
+{
+  return IsLead(static_cast<unsigned char>(c));
+}
 
-constexpr char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
-constexpr char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+constexpr char ToUpperAscii(char c)
+{
+  return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
+constexpr char ToLowerAscii(char c)
+{
+  return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+}
 
-constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+constexpr bool IsBlank(char c)
+{
+  return static_cast<unsigned char>(c) <= 32;
+}
 
 // Byte length of the character starting at zero-based offset i (i < size).
 inline size_t CharSize(std::string_view s, size_t i)
@@ -32,8 +47,7 @@ size_t CharStart(std::string_view s, size_t i)
 }
 
 // Folds ASCII letters of single-byte characters with fold; trail bytes stay.
-template <char (*Fold)(char)>
-AnsiString FoldSingleBytes(const AnsiString& s)
+template <char (*Fold)(char)> AnsiString FoldSingleBytes(const AnsiString& s)
 {
   AnsiString r(s);
   const size_t n = r.size();
@@ -46,8 +60,14 @@ AnsiString FoldSingleBytes(const AnsiString& s)
   return r;
 }
 
-char UpperFold(char c) { return ToUpperAscii(c); }
-char LowerFold(char c) { return ToLowerAscii(c); }
+char UpperFold(char c)
+{
+  return ToUpperAscii(c);
+}
+char LowerFold(char c)
+{
+  return ToLowerAscii(c);
+}
 
 // First match of pat in s at or after zero-based from that starts on a character
 // boundary; npos when none. boundary is a known character start at or before from (0 at
@@ -93,8 +113,14 @@ AnsiString HexDigits(UInt64 v, Integer digits)
   return r;
 }
 
-bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+bool IsIdentStart(char c)
+{
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsIdentChar(char c)
+{
+  return IsIdentStart(c) || (c >= '0' && c <= '9');
+}
 
 } // namespace
 
@@ -112,7 +138,10 @@ AnsiString Copy(const AnsiString& s, Integer index, Integer count)
   return s.substr(static_cast<size_t>(index - 1), static_cast<size_t>(count));
 }
 
-Integer Pos(const AnsiString& substr, const AnsiString& s) { return PosEx(substr, s, 1); }
+Integer Pos(const AnsiString& substr, const AnsiString& s)
+{
+  return PosEx(substr, s, 1);
+}
 
 Integer PosEx(const AnsiString& substr, const AnsiString& s, Integer offset)
 {
@@ -142,7 +171,10 @@ void Insert(const AnsiString& source, AnsiString& s, Integer index)
     s.insert(static_cast<size_t>(index - 1), source);
 }
 
-void SetLength(AnsiString& s, Integer newLength) { s.resize(newLength > 0 ? static_cast<size_t>(newLength) : 0, '\0'); }
+void SetLength(AnsiString& s, Integer newLength)
+{
+  s.resize(newLength > 0 ? static_cast<size_t>(newLength) : 0, '\0');
+}
 
 AnsiString StringOfChar(char ch, Integer count)
 {
@@ -160,7 +192,10 @@ AnsiString DupeString(const AnsiString& s, Integer count)
   return r;
 }
 
-AnsiString LeftStr(const AnsiString& s, Integer count) { return Copy(s, 1, count); }
+AnsiString LeftStr(const AnsiString& s, Integer count)
+{
+  return Copy(s, 1, count);
+}
 
 AnsiString RightStr(const AnsiString& s, Integer count)
 {
@@ -212,7 +247,10 @@ Integer PrevCharIndex(const AnsiString& s, Integer index)
   return static_cast<Integer>(CharStart(s, start - 1)) + 1;
 }
 
-Integer CharCount(const AnsiString& s) { return ByteToCharLen(s, Length(s)); }
+Integer CharCount(const AnsiString& s)
+{
+  return ByteToCharLen(s, Length(s));
+}
 
 Integer ByteToCharLen(const AnsiString& s, Integer maxLen)
 {
@@ -337,8 +375,14 @@ AnsiString LowerCase(const AnsiString& s)
   return r;
 }
 
-AnsiString AnsiUpperCase(const AnsiString& s) { return FoldSingleBytes<UpperFold>(s); }
-AnsiString AnsiLowerCase(const AnsiString& s) { return FoldSingleBytes<LowerFold>(s); }
+AnsiString AnsiUpperCase(const AnsiString& s)
+{
+  return FoldSingleBytes<UpperFold>(s);
+}
+AnsiString AnsiLowerCase(const AnsiString& s)
+{
+  return FoldSingleBytes<LowerFold>(s);
+}
 
 // ---- Comparison ----
 
@@ -348,7 +392,10 @@ Integer CompareStr(const AnsiString& a, const AnsiString& b)
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-bool SameStr(const AnsiString& a, const AnsiString& b) { return a == b; }
+bool SameStr(const AnsiString& a, const AnsiString& b)
+{
+  return a == b;
+}
 
 Integer CompareText(const AnsiString& a, const AnsiString& b)
 {
@@ -411,10 +458,22 @@ TAnsiCollation SetAnsiCollation(TAnsiCollation collation)
   return previous;
 }
 
-Integer AnsiCompareStr(const AnsiString& a, const AnsiString& b) { return gCollation(a, b, ccCaseSensitive); }
-Integer AnsiCompareText(const AnsiString& a, const AnsiString& b) { return gCollation(a, b, ccIgnoreCase); }
-bool AnsiSameStr(const AnsiString& a, const AnsiString& b) { return AnsiCompareStr(a, b) == 0; }
-bool AnsiSameText(const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) == 0; }
+Integer AnsiCompareStr(const AnsiString& a, const AnsiString& b)
+{
+  return gCollation(a, b, ccCaseSensitive);
+}
+Integer AnsiCompareText(const AnsiString& a, const AnsiString& b)
+{
+  return gCollation(a, b, ccIgnoreCase);
+}
+bool AnsiSameStr(const AnsiString& a, const AnsiString& b)
+{
+  return AnsiCompareStr(a, b) == 0;
+}
+bool AnsiSameText(const AnsiString& a, const AnsiString& b)
+{
+  return AnsiCompareText(a, b) == 0;
+}
 
 bool AnsiTextsEqual(const AnsiString& a, const AnsiString& b, bool caseless)
 {
@@ -456,7 +515,8 @@ AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern,
   const AnsiString folded = ignoreCase ? AnsiLowerCase(s) : AnsiString();
   const AnsiString foldedPattern = ignoreCase ? AnsiLowerCase(oldPattern) : AnsiString();
   const std::string_view hay = ignoreCase ? std::string_view(folded) : std::string_view(s);
-  const std::string_view pat = ignoreCase ? std::string_view(foldedPattern) : std::string_view(oldPattern);
+  const std::string_view pat =
+      ignoreCase ? std::string_view(foldedPattern) : std::string_view(oldPattern);
 
   AnsiString r;
   size_t from = 0;
@@ -504,10 +564,22 @@ AnsiString TrimRight(const AnsiString& s)
   return e == s.size() ? s : s.substr(0, e);
 }
 
-AnsiString IntToHex(Integer value, Integer digits) { return HexDigits(static_cast<Cardinal>(value), digits); }
-AnsiString IntToHex(Cardinal value, Integer digits) { return HexDigits(value, digits); }
-AnsiString IntToHex(Int64 value, Integer digits) { return HexDigits(static_cast<UInt64>(value), digits); }
-AnsiString IntToHex(UInt64 value, Integer digits) { return HexDigits(value, digits); }
+AnsiString IntToHex(Integer value, Integer digits)
+{
+  return HexDigits(static_cast<Cardinal>(value), digits);
+}
+AnsiString IntToHex(Cardinal value, Integer digits)
+{
+  return HexDigits(value, digits);
+}
+AnsiString IntToHex(Int64 value, Integer digits)
+{
+  return HexDigits(static_cast<UInt64>(value), digits);
+}
+AnsiString IntToHex(UInt64 value, Integer digits)
+{
+  return HexDigits(value, digits);
+}
 
 bool IsValidIdent(const AnsiString& ident, bool allowDots)
 {
@@ -555,7 +627,10 @@ AnsiString GetLongHint(const AnsiString& hint)
   return i == 0 ? hint : hint.substr(static_cast<size_t>(i));
 }
 
-AnsiString QuotedStr(const AnsiString& s) { return AnsiQuotedStr(s, '\''); }
+AnsiString QuotedStr(const AnsiString& s)
+{
+  return AnsiQuotedStr(s, '\'');
+}
 
 AnsiString AnsiQuotedStr(const AnsiString& s, char quote)
 {

@@ -73,11 +73,17 @@ private:
   std::uint64_t FBits[4] = {0, 0, 0, 0};
 };
 
-constexpr bool CharInSet(char c, const TSysCharSet& set) { return set.Contains(c); }
+constexpr bool CharInSet(char c, const TSysCharSet& set)
+{
+  return set.Contains(c);
+}
 
 // ---- Byte-counting basics (positions 1-based) ----
 
-inline Integer Length(const AnsiString& s) { return static_cast<Integer>(s.size()); }
+inline Integer Length(const AnsiString& s)
+{
+  return static_cast<Integer>(s.size());
+}
 
 // Up to count bytes from position index. An index below 1 counts as 1; index or count
 // beyond the end are clamped; a count <= 0 gives "".
@@ -109,7 +115,10 @@ enum TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
 // byte with it, as the platform's character stepping does; a lone lead byte at the very
 // end of a text is its own (broken) character.
 // Takes the byte unsigned, so a char argument works as it is.
-constexpr bool IsDBCSLeadByte(unsigned char b) { return b >= 0x81 && b != 0xFF; }
+constexpr bool IsDBCSLeadByte(unsigned char b)
+{
+  return b >= 0x81 && b != 0xFF;
+}
 
 // The role of the byte at 1-based position index; mbSingleByte outside the text.
 TMbcsByteType ByteType(const AnsiString& s, Integer index);

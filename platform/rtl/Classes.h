@@ -23,8 +23,17 @@ enum TOperation { opInsert, opRemove };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 enum TComponentStateElement {
-  csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating,
-  csFixups, csFreeNotification, csInline, csDesignInstance
+  csLoading,
+  csReading,
+  csWriting,
+  csDestroying,
+  csDesigning,
+  csAncestor,
+  csUpdating,
+  csFixups,
+  csFreeNotification,
+  csInline,
+  csDesignInstance
 };
 using TComponentState = TSet<TComponentStateElement>;
 
@@ -181,8 +190,7 @@ struct TCollectionItemClass {
   TClass Class = nullptr;
   TCollectionItemFactory Factory = nullptr;
 };
-template <class Item>
-TCollectionItemClass CollectionItemClass();
+template <class Item> TCollectionItemClass CollectionItemClass();
 
 class TCollectionItem : public TPersistent {
 public:
@@ -280,8 +288,7 @@ private:
   TPersistent* FOwner;
 };
 
-template <class Item>
-TCollectionItemClass CollectionItemClass()
+template <class Item> TCollectionItemClass CollectionItemClass()
 {
   static_assert(std::is_base_of_v<TCollectionItem, Item>);
   return {ClassInfoOf(typeid(Item)),

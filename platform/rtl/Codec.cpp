@@ -6,9 +6,8 @@
 // and exact control over broken input. Every GBK character is in the BMP.
 #include "platform/rtl/Codec.h"
 
-#include <iconv.h>
-
 #include <cstring>
+#include <iconv.h>
 #include <memory>
 
 namespace {
@@ -22,7 +21,10 @@ struct TGbkTables {
   Word FromWide[0x10000] = {};                    // 0: not in GBK
 };
 
-bool IsTrail(unsigned char t) { return (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFE); }
+bool IsTrail(unsigned char t)
+{
+  return (t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFE);
+}
 
 // Converts one GBK double-byte code with cd; 0 when iconv does not map it.
 char16_t IconvDecode(iconv_t cd, unsigned char lead, unsigned char trail)
@@ -67,7 +69,8 @@ void ReadCodes(TGbkTables& t, iconv_t dec, iconv_t enc, bool fillOnly)
       char16_t& slot = t.ToWide[(lead - 0x81) * kTrailCount + (trail - 0x40)];
       if (slot != 0)
         continue;
-      const char16_t w = IconvDecode(dec, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+      const char16_t w =
+          IconvDecode(dec, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
       if (w < 0x80 || (w >= 0xD800 && w <= 0xDFFF))
         continue; // a double-byte code must not turn into ASCII or half a pair
       const Word code = static_cast<Word>((lead << 8) | trail);

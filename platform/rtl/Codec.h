@@ -16,9 +16,15 @@ using UTF8String = std::string;
 enum TCodecFallback { cfQuestionMark, cfDrop };
 
 // Each function counts the characters it replaced or dropped in *lost when lost is given.
-UTF8String GbkToUtf8(std::string_view gbk, TCodecFallback fallback = cfQuestionMark, Integer* lost = nullptr);
-AnsiString Utf8ToGbk(std::string_view utf8, TCodecFallback fallback = cfQuestionMark, Integer* lost = nullptr);
-WideString GbkToWide(std::string_view gbk, TCodecFallback fallback = cfQuestionMark, Integer* lost = nullptr);
-AnsiString WideToGbk(std::u16string_view wide, TCodecFallback fallback = cfQuestionMark, Integer* lost = nullptr);
-WideString Utf8ToWide(std::string_view utf8, TCodecFallback fallback = cfQuestionMark, Integer* lost = nullptr);
-UTF8String WideToUtf8(std::u16string_view wide, TCodecFallback fallback = cfQuestionMark, Integer* lost = nullptr);
+UTF8String GbkToUtf8(std::string_view gbk, TCodecFallback fallback = cfQuestionMark,
+                     Integer* lost = nullptr);
+AnsiString Utf8ToGbk(std::string_view utf8, TCodecFallback fallback = cfQuestionMark,
+                     Integer* lost = nullptr);
+WideString GbkToWide(std::string_view gbk, TCodecFallback fallback = cfQuestionMark,
+                     Integer* lost = nullptr);
+AnsiString WideToGbk(std::u16string_view wide, TCodecFallback fallback = cfQuestionMark,
+                     Integer* lost = nullptr);
+WideString Utf8ToWide(std::string_view utf8, TCodecFallback fallback = cfQuestionMark,
+                      Integer* lost = nullptr);
+UTF8String WideToUtf8(std::u16string_view wide, TCodecFallback fallback = cfQuestionMark,
+                      Integer* lost = nullptr);

@@ -19,9 +19,15 @@ namespace {
 
 // ---- TCollectionItem ----
 
-TCollectionItem::TCollectionItem(TCollection* Collection) { SetCollection(Collection); }
+TCollectionItem::TCollectionItem(TCollection* Collection)
+{
+  SetCollection(Collection);
+}
 
-TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
+TCollectionItem::~TCollectionItem()
+{
+  SetCollection(nullptr);
+}
 
 void TCollectionItem::SetCollection(TCollection* Value)
 {
@@ -56,9 +62,15 @@ void TCollectionItem::SetIndex(Integer Value)
   Changed(true);
 }
 
-AnsiString TCollectionItem::DisplayName() const { return ClassName(); }
+AnsiString TCollectionItem::DisplayName() const
+{
+  return ClassName();
+}
 
-void TCollectionItem::SetDisplayName(const AnsiString& Value) { Changed(false); }
+void TCollectionItem::SetDisplayName(const AnsiString& Value)
+{
+  Changed(false);
+}
 
 AnsiString TCollectionItem::GetNamePath()
 {
@@ -73,7 +85,10 @@ void TCollectionItem::Changed(bool AllItems)
     FCollection->Update(AllItems ? nullptr : this);
 }
 
-TPersistent* TCollectionItem::GetOwner() { return FCollection; }
+TPersistent* TCollectionItem::GetOwner()
+{
+  return FCollection;
+}
 
 // ---- TCollection ----
 
@@ -94,7 +109,10 @@ TCollectionItem* TCollection::Items(Integer Index) const
   return FItems[static_cast<size_t>(Index)];
 }
 
-void TCollection::SetItems(Integer Index, TCollectionItem* Value) { Items(Index)->Assign(Value); }
+void TCollection::SetItems(Integer Index, TCollectionItem* Value)
+{
+  Items(Index)->Assign(Value);
+}
 
 TCollectionItem* TCollection::Add()
 {
@@ -145,7 +163,10 @@ TCollectionItem* TCollection::FindItemID(Integer ID) const
   return nullptr;
 }
 
-void TCollection::BeginUpdate() { ++FUpdateCount; }
+void TCollection::BeginUpdate()
+{
+  ++FUpdateCount;
+}
 
 void TCollection::EndUpdate()
 {

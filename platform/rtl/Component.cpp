@@ -213,7 +213,10 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent)
   AComponent->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent) { EraseOne(FFreeNotifies, AComponent); }
+void TComponent::RemoveNotification(TComponent* AComponent)
+{
+  EraseOne(FFreeNotifies, AComponent);
+}
 
 void TComponent::AddDestroyWatch(TComponent** Ref)
 {
@@ -238,7 +241,10 @@ void TComponent::SetComponentState(TComponentStateElement Element, bool On)
     FComponentState.Exclude(Element);
 }
 
-void TComponent::BeginLoading() { FComponentState.Include(csLoading); }
+void TComponent::BeginLoading()
+{
+  FComponentState.Include(csLoading);
+}
 
 void TComponent::EndLoading()
 {
@@ -252,7 +258,10 @@ void TComponent::EndLoading()
       c->EndLoading();
 }
 
-void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
+void TComponent::Loaded()
+{
+  FComponentState.Exclude(csLoading);
+}
 
 void TComponent::SetDesigning(bool Value, bool SetChildren)
 {
@@ -262,9 +271,15 @@ void TComponent::SetDesigning(bool Value, bool SetChildren)
       c->SetDesigning(Value, true);
 }
 
-void TComponent::Updating() { FComponentState.Include(csUpdating); }
+void TComponent::Updating()
+{
+  FComponentState.Include(csUpdating);
+}
 
-void TComponent::Updated() { FComponentState.Exclude(csUpdating); }
+void TComponent::Updated()
+{
+  FComponentState.Exclude(csUpdating);
+}
 
 AnsiString TComponent::GetNamePath()
 {
@@ -283,7 +298,10 @@ std::thread::id& MainThreadId()
 
 } // namespace
 
-bool IsMainThread() { return std::this_thread::get_id() == MainThreadId(); }
+bool IsMainThread()
+{
+  return std::this_thread::get_id() == MainThreadId();
+}
 
 void TThread::Synchronize(TThread* AThread, const TThreadMethod& Method)
 {

@@ -10,7 +10,10 @@ namespace {
 
 using Int128 = __int128;
 
-[[noreturn]] void RaiseCurrencyOverflow() { throw EOverflow(SOverflow); }
+[[noreturn]] void RaiseCurrencyOverflow()
+{
+  throw EOverflow(SOverflow);
+}
 
 Int64 CheckedRaw(Int128 value)
 {

@@ -14,10 +14,7 @@ public:
   constexpr Currency() = default;
   // Whole numbers are exact; a value outside the range raises EOverflow.
   template <std::integral T>
-    requires(!std::same_as<T, bool>)
-  Currency(T value) : FRaw(FromWhole(static_cast<Int64>(value)))
-  {
-  }
+  requires(!std::same_as<T, bool>) Currency(T value) : FRaw(FromWhole(static_cast<Int64>(value))) {}
   // Rounds value * 10000 half to even; NaN raises EInvalidOp, out of range EOverflow.
   Currency(double value);
   Currency(long double value);

@@ -39,7 +39,6 @@ bool IsAsciiLetter(char c)
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-
 // Appends n in decimal, padded with zeros to at least `digits` digits.
 void AppendNumber(AnsiString& out, Integer n, Integer digits)
 {

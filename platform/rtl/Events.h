@@ -47,11 +47,9 @@ inline std::uintptr_t NextLambdaSerial()
 
 } // namespace events_detail
 
-template <class Signature>
-class TEvent;
+template <class Signature> class TEvent;
 
-template <class R, class... Args>
-class TEvent<R(Args...)> {
+template <class R, class... Args> class TEvent<R(Args...)> {
 public:
   using Signature = R(Args...);
 
@@ -71,10 +69,9 @@ public:
   }
 
   // A lambda or functor: a new identity, equal only to copies of this delegate.
-  template <class F,
-            class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TEvent> &&
-                                     !std::is_pointer_v<std::decay_t<F>> &&
-                                     std::is_invocable_r_v<R, std::decay_t<F>&, Args...>>>
+  template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TEvent> &&
+                                              !std::is_pointer_v<std::decay_t<F>> &&
+                                              std::is_invocable_r_v<R, std::decay_t<F>&, Args...>>>
   TEvent(F&& f)
   {
     using Fn = std::decay_t<F>;
@@ -87,13 +84,11 @@ public:
   }
 
   // A method of an object: TNotifyEvent::Bind(this, &TFoo::ListChanged).
-  template <class C, class B>
-  static TEvent Bind(C* obj, R (B::*method)(Args...))
+  template <class C, class B> static TEvent Bind(C* obj, R (B::*method)(Args...))
   {
     return BindMember<B, R (B::*)(Args...)>(obj, method);
   }
-  template <class C, class B>
-  static TEvent Bind(const C* obj, R (B::*method)(Args...) const)
+  template <class C, class B> static TEvent Bind(const C* obj, R (B::*method)(Args...) const)
   {
     return BindMember<const B, R (B::*)(Args...) const>(obj, method);
   }
@@ -126,8 +121,7 @@ public:
 private:
   using Thunk = R (*)(const TEvent&, Args...);
 
-  template <class B, class M, class C>
-  static TEvent BindMember(C* obj, M method)
+  template <class B, class M, class C> static TEvent BindMember(C* obj, M method)
   {
     static_assert(std::is_base_of_v<std::remove_const_t<B>, std::remove_const_t<C>>,
                   "the method must belong to the object's class");
@@ -173,8 +167,7 @@ class TMethod {
 public:
   TMethod() = default;
   TMethod(std::nullptr_t) {}
-  template <class Signature>
-  TMethod(const TEvent<Signature>& event)
+  template <class Signature> TMethod(const TEvent<Signature>& event)
   {
     if (!event)
       return;
@@ -194,8 +187,7 @@ public:
 
   // The handler as an event of type E; an unassigned value gives an unassigned event, a
   // handler of another signature raises EPropertyError "Invalid property value".
-  template <class E>
-  E As() const
+  template <class E> E As() const
   {
     if (!FEvent)
       return E();

@@ -3,4 +3,7 @@
 
 #include "platform/rtl/RtlConsts.h"
 
-void Abort() { throw EAbort(SOperationAborted); }
+void Abort()
+{
+  throw EAbort(SOperationAborted);
+}

@@ -10,7 +10,9 @@ class Exception : public std::exception {
 public:
   explicit Exception(AnsiString message = AnsiString()) : FMessage(std::move(message)) {}
   Exception(AnsiString message, Integer helpContext)
-      : FMessage(std::move(message)), FHelpContext(helpContext) {}
+      : FMessage(std::move(message)), FHelpContext(helpContext)
+  {
+  }
 
   const AnsiString& Message() const { return FMessage; }
   void SetMessage(const AnsiString& value) { FMessage = value; }
@@ -25,10 +27,10 @@ private:
   Integer FHelpContext = 0;
 };
 
-#define QH_DECLARE_EXCEPTION(Name, Parent) \
-  class Name : public Parent {             \
-  public:                                  \
-    using Parent::Parent;                  \
+#define QH_DECLARE_EXCEPTION(Name, Parent)                                                         \
+  class Name : public Parent {                                                                     \
+  public:                                                                                          \
+    using Parent::Parent;                                                                          \
   }
 
 QH_DECLARE_EXCEPTION(EAbort, Exception);
@@ -79,7 +81,9 @@ QH_DECLARE_EXCEPTION(EInvalidImage, EFilerError);
 class EInOutError : public Exception {
 public:
   EInOutError(AnsiString message, Integer errorCode)
-      : Exception(std::move(message)), ErrorCode(errorCode) {}
+      : Exception(std::move(message)), ErrorCode(errorCode)
+  {
+  }
   Integer ErrorCode = 0;
 };
 

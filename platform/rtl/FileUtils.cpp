@@ -1,13 +1,6 @@
 // Files, folders, paths, command line and processes over POSIX (see FileUtils.h).
 #include "platform/rtl/FileUtils.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -15,9 +8,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
@@ -34,7 +33,10 @@ bool IsLead(char c)
   return b >= 0x81 && b != 0xFF;
 }
 
-bool IsSep(char c) { return c == '/' || c == '\\'; }
+bool IsSep(char c)
+{
+  return c == '/' || c == '\\';
+}
 
 // Zero-based position of the last '/' or '\' (or of any byte of extra) that is not a
 // trail byte; npos when none.
@@ -90,7 +92,8 @@ TDateTime LocalDateTime(const struct timespec& ts)
   const time_t t = ts.tv_sec;
   localtime_r(&t, &lt);
   const Int64 days = DaysFromCivil(lt.tm_year + 1900, static_cast<unsigned>(lt.tm_mon + 1),
-                                   static_cast<unsigned>(lt.tm_mday)) + kUnixEpochSerial;
+                                   static_cast<unsigned>(lt.tm_mday)) +
+                     kUnixEpochSerial;
   const double secs = lt.tm_hour * 3600.0 + lt.tm_min * 60.0 + lt.tm_sec + ts.tv_nsec / 1e9;
   return static_cast<double>(days) + secs / 86400.0;
 }
@@ -102,8 +105,9 @@ Integer PackedDateTime(const struct timespec& ts)
   localtime_r(&t, &lt);
   if (lt.tm_year < 80)
     return (1 << 5 | 1) << 16; // before 1980: the earliest packed date
-  return static_cast<Integer>(((lt.tm_year - 80) << 25) | ((lt.tm_mon + 1) << 21) | (lt.tm_mday << 16) |
-                              (lt.tm_hour << 11) | (lt.tm_min << 5) | (lt.tm_sec / 2));
+  return static_cast<Integer>(((lt.tm_year - 80) << 25) | ((lt.tm_mon + 1) << 21) |
+                              (lt.tm_mday << 16) | (lt.tm_hour << 11) | (lt.tm_min << 5) |
+                              (lt.tm_sec / 2));
 }
 
 // Writes all of src's remaining bytes to dst.
@@ -261,9 +265,15 @@ bool FillNext(TSearchRec& sr)
 
 // ---- OS names ----
 
-UTF8String ToOsFileName(const AnsiString& fileName) { return GbkToUtf8(ForwardSlashes(fileName)); }
+UTF8String ToOsFileName(const AnsiString& fileName)
+{
+  return GbkToUtf8(ForwardSlashes(fileName));
+}
 
-AnsiString FromOsFileName(std::string_view osName) { return Utf8ToGbk(osName); }
+AnsiString FromOsFileName(std::string_view osName)
+{
+  return Utf8ToGbk(osName);
+}
 
 // ---- Path text ----
 
@@ -563,10 +573,11 @@ Integer FindFirst(const AnsiString& path, Integer attr, TSearchRec& sr)
     state->Entries.push_back(std::move(entry));
   }
   ::closedir(d);
-  std::sort(state->Entries.begin(), state->Entries.end(), [](const TFindEntry& a, const TFindEntry& b) {
-    const Integer c = CompareText(a.Name, b.Name);
-    return c != 0 ? c < 0 : CompareStr(a.Name, b.Name) < 0;
-  });
+  std::sort(state->Entries.begin(), state->Entries.end(),
+            [](const TFindEntry& a, const TFindEntry& b) {
+              const Integer c = CompareText(a.Name, b.Name);
+              return c != 0 ? c < 0 : CompareStr(a.Name, b.Name) < 0;
+            });
   sr.FindHandle = std::move(state);
   if (!FillNext(sr)) {
     FindClose(sr);
@@ -575,9 +586,15 @@ Integer FindFirst(const AnsiString& path, Integer attr, TSearchRec& sr)
   return 0;
 }
 
-Integer FindNext(TSearchRec& sr) { return FillNext(sr) ? 0 : ENOENT; }
+Integer FindNext(TSearchRec& sr)
+{
+  return FillNext(sr) ? 0 : ENOENT;
+}
 
-void FindClose(TSearchRec& sr) { sr.FindHandle.reset(); }
+void FindClose(TSearchRec& sr)
+{
+  sr.FindHandle.reset();
+}
 
 // ---- Program, command line, environment ----
 
@@ -679,7 +696,8 @@ Integer WaitForChild(pid_t pid)
 }
 
 // The parent's environment with the given variables set or (empty value) removed.
-std::vector<std::string> ChildEnvironment(const std::vector<std::pair<AnsiString, AnsiString>>& changes)
+std::vector<std::string>
+ChildEnvironment(const std::vector<std::pair<AnsiString, AnsiString>>& changes)
 {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
@@ -699,7 +717,8 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::pair<AnsiString
 
 } // namespace
 
-Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>& args, TProcessWait wait)
+Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>& args,
+                       TProcessWait wait)
 {
   if (program.empty())
     return -1;
@@ -730,7 +749,8 @@ Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>&
   ::posix_spawn_file_actions_init(&actions);
   const std::string outputFile = ToOsFileName(options.OutputFile);
   if (!options.OutputFile.empty()) {
-    ::posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ::posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(),
+                                       O_WRONLY | O_CREAT | O_APPEND, 0644);
     ::posix_spawn_file_actions_adddup2(&actions, 1, 2);
   }
   int errPipe[2] = {-1, -1};
@@ -742,7 +762,8 @@ Integer ExecuteProcess(const AnsiString& program, const std::vector<AnsiString>&
     ::posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
   }
   pid_t pid = 0;
-  const int spawned = ::posix_spawnp(&pid, argv.Argv()[0], &actions, nullptr, argv.Argv(), envp.data());
+  const int spawned =
+      ::posix_spawnp(&pid, argv.Argv()[0], &actions, nullptr, argv.Argv(), envp.data());
   ::posix_spawn_file_actions_destroy(&actions);
   if (options.ErrorOutput) {
     ::close(errPipe[1]);

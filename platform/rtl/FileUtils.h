@@ -40,7 +40,7 @@ AnsiString ExpandFileName(const AnsiString& fileName);
 
 // ---- Files and folders ----
 
-bool FileExists(const AnsiString& fileName);      // a file, not a folder
+bool FileExists(const AnsiString& fileName); // a file, not a folder
 bool DirectoryExists(const AnsiString& directory);
 bool DeleteFile(const AnsiString& fileName);
 // Copies contents, permissions and modification time. failIfExists: fail when newName
@@ -78,11 +78,11 @@ constexpr Integer faAnyFile = 0x3F;
 struct TFindState;
 
 struct TSearchRec {
-  Integer Time = 0;          // modification time, packed date-time (local)
-  TDateTime TimeStamp = 0;   // modification time (local)
+  Integer Time = 0;        // modification time, packed date-time (local)
+  TDateTime TimeStamp = 0; // modification time (local)
   Int64 Size = 0;
   Integer Attr = 0;
-  AnsiString Name;           // the name only, GBK
+  AnsiString Name; // the name only, GBK
   Integer ExcludeAttr = 0;
   std::shared_ptr<TFindState> FindHandle;
 };

@@ -2,8 +2,8 @@
 #include "platform/rtl/Filer.h"
 
 #include <cstring>
-#include <memory>
 #include <limits>
+#include <memory>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
@@ -18,13 +18,18 @@ const char* const SInvalidPropertyValue = "Invalid property value";
 // Lists and collections nest at most this deep; deeper data is treated as corrupt.
 constexpr int MaxNesting = 256;
 
-[[noreturn]] void RaiseReadError() { throw EReadError(SReadError); }
-[[noreturn]] void RaiseValueError() { throw EReadError(SInvalidPropertyValue); }
+[[noreturn]] void RaiseReadError()
+{
+  throw EReadError(SReadError);
+}
+[[noreturn]] void RaiseValueError()
+{
+  throw EReadError(SInvalidPropertyValue);
+}
 
 // The next sizeof(T) bytes of the cursor as a T; the formats are little-endian, as is the
 // host.
-template <class T>
-T TakeLE(TByteCursor& cursor)
+template <class T> T TakeLE(TByteCursor& cursor)
 {
   T value{};
   cursor.Read(&value, sizeof(T));
@@ -33,8 +38,7 @@ T TakeLE(TByteCursor& cursor)
 
 // Reads a value of tag Tag whose payload is the bytes of one T; false, with nothing read,
 // when the next value has another tag (the caller then reads it as an integer).
-template <class T>
-bool ReadFixed(TReader& Reader, TValueType Tag, T& Value)
+template <class T> bool ReadFixed(TReader& Reader, TValueType Tag, T& Value)
 {
   if (Reader.NextValue() != Tag)
     return false;
@@ -75,13 +79,25 @@ Byte TByteCursor::ReadByte()
   return FData[FPos++];
 }
 
-Word TByteCursor::ReadWord() { return TakeLE<Word>(*this); }
+Word TByteCursor::ReadWord()
+{
+  return TakeLE<Word>(*this);
+}
 
-Integer TByteCursor::ReadInt32() { return TakeLE<Integer>(*this); }
+Integer TByteCursor::ReadInt32()
+{
+  return TakeLE<Integer>(*this);
+}
 
-Cardinal TByteCursor::ReadCardinal() { return TakeLE<Cardinal>(*this); }
+Cardinal TByteCursor::ReadCardinal()
+{
+  return TakeLE<Cardinal>(*this);
+}
 
-Int64 TByteCursor::ReadInt64() { return TakeLE<Int64>(*this); }
+Int64 TByteCursor::ReadInt64()
+{
+  return TakeLE<Int64>(*this);
+}
 
 AnsiString TByteCursor::ReadString(size_t Count)
 {
@@ -119,7 +135,10 @@ void TWriter::DefineBinaryProperty(const AnsiString& Name, const TStreamProc& Re
   Write(block.Memory(), length);
 }
 
-void TWriter::WriteDefinedProperties(TPersistent* Instance) { CallDefineProperties(Instance, this); }
+void TWriter::WriteDefinedProperties(TPersistent* Instance)
+{
+  CallDefineProperties(Instance, this);
+}
 
 void TWriter::WriteProperties(TPersistent* Instance)
 {
@@ -305,9 +324,15 @@ void TWriter::WriteComponent(TComponent* Component)
   Component->FComponentState.Exclude(csWriting);
 }
 
-void TWriter::WriteChild(TComponent* Child) { WriteComponent(Child); }
+void TWriter::WriteChild(TComponent* Child)
+{
+  WriteComponent(Child);
+}
 
-void TWriter::Write(const void* Buffer, Integer Count) { Stream()->WriteBuffer(Buffer, Count); }
+void TWriter::Write(const void* Buffer, Integer Count)
+{
+  Stream()->WriteBuffer(Buffer, Count);
+}
 
 void TWriter::WriteValue(TValueType Value)
 {
@@ -409,7 +434,10 @@ void TWriter::WriteIdent(const AnsiString& Ident)
   }
 }
 
-void TWriter::WritePropName(const AnsiString& Name) { WriteStr(FPropPath + Name); }
+void TWriter::WritePropName(const AnsiString& Name)
+{
+  WriteStr(FPropPath + Name);
+}
 
 void TWriter::WriteStr(const AnsiString& Value)
 {
@@ -645,7 +673,10 @@ TComponent* TReader::ReadComponent(TComponent* Component)
   return Component;
 }
 
-void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
+void TComponent::ReadState(TReader* Reader)
+{
+  Reader->ReadData(this);
+}
 
 void TReader::ReadData(TComponent* Instance)
 {
@@ -721,7 +752,10 @@ void TReader::Read(void* Buffer, Integer Count)
   Stream()->ReadBuffer(Buffer, Count);
 }
 
-bool TReader::EndOfData() { return Stream()->Position() >= Stream()->Size(); }
+bool TReader::EndOfData()
+{
+  return Stream()->Position() >= Stream()->Size();
+}
 
 TValueType TReader::ReadValue()
 {
@@ -901,7 +935,10 @@ AnsiString TReader::ReadStr()
   return s;
 }
 
-void TReader::SkipValue() { SkipValue(0); }
+void TReader::SkipValue()
+{
+  SkipValue(0);
+}
 
 void TReader::SkipValue(int Depth)
 {

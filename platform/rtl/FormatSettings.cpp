@@ -31,7 +31,7 @@ TFormatSettings DefaultFormatSettings()
   s.TimePMString = "下午";
   s.ShortTimeFormat = "hh:nn";
   s.LongTimeFormat = "hh:nn:ss";
-  static const char* const months[12] = {"一月", "二月", "三月", "四月", "五月", "六月",
+  static const char* const months[12] = {"一月", "二月", "三月", "四月", "五月",   "六月",
                                          "七月", "八月", "九月", "十月", "十一月", "十二月"};
   static const char* const days[7] = {"星期日", "星期一", "星期二", "星期三",
                                       "星期四", "星期五", "星期六"};
@@ -52,9 +52,9 @@ TFormatSettings InvariantFormatSettings()
   s.LongTimeFormat = "hh:nn:ss";
   static const char* const shortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  static const char* const longMonths[12] = {"January", "February", "March",     "April",
-                                             "May",     "June",     "July",      "August",
-                                             "September", "October", "November", "December"};
+  static const char* const longMonths[12] = {"January",   "February", "March",    "April",
+                                             "May",       "June",     "July",     "August",
+                                             "September", "October",  "November", "December"};
   static const char* const shortDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const longDays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                           "Thursday", "Friday", "Saturday"};
@@ -65,7 +65,10 @@ TFormatSettings InvariantFormatSettings()
 TFormatSettings FormatSettings = DefaultFormatSettings();
 TSysLocale SysLocale;
 
-void GetFormatSettings() { FormatSettings = DefaultFormatSettings(); }
+void GetFormatSettings()
+{
+  FormatSettings = DefaultFormatSettings();
+}
 
 Integer Win32Platform = VER_PLATFORM_WIN32_NT;
 Integer Win32MajorVersion = 5;

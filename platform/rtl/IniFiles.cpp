@@ -2,12 +2,11 @@
 // TIniFile over a file and TMemIniFile in memory.
 #include "platform/rtl/IniFiles.h"
 
+#include <atomic>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/DateUtils.h"
@@ -20,9 +19,15 @@ namespace {
 
 constexpr const char* SIniFileWriteError = "Unable to write to %s";
 
-bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlankByte(char c)
+{
+  return static_cast<unsigned char>(c) <= ' ';
+}
 
-bool IsQuoteChar(char c) { return c == '"' || c == '\''; }
+bool IsQuoteChar(char c)
+{
+  return c == '"' || c == '\'';
+}
 
 bool WriteAll(int fd, const std::string& bytes)
 {
@@ -54,8 +59,7 @@ void FillStrings(TStrings* strings, const std::vector<AnsiString>& items)
 
 // The value text parses to, or Default when text is empty or does not parse: a malformed
 // entry reads as the caller's default, never as an error.
-template <class T, class Parse>
-T ParsedOr(const AnsiString& text, T Default, Parse parse)
+template <class T, class Parse> T ParsedOr(const AnsiString& text, T Default, Parse parse)
 {
   T value{};
   return !text.empty() && parse(text, value) ? value : Default;
@@ -163,9 +167,13 @@ std::vector<AnsiString> TIniDocument::Lines() const
   return out;
 }
 
-void TIniDocument::Clear() { FLines.clear(); }
+void TIniDocument::Clear()
+{
+  FLines.clear();
+}
 
-TIniDocument::TLineKind TIniDocument::Parse(const AnsiString& text, AnsiString& name, AnsiString& value)
+TIniDocument::TLineKind TIniDocument::Parse(const AnsiString& text, AnsiString& name,
+                                            AnsiString& value)
 {
   size_t start = 0;
   while (start < text.size() && IsBlankByte(text[start]))
@@ -237,7 +245,10 @@ bool TIniDocument::FindRaw(const AnsiString& section, const AnsiString& key, Ans
   return true;
 }
 
-bool TIniDocument::SectionExists(const AnsiString& section) const { return FindSection(section) >= 0; }
+bool TIniDocument::SectionExists(const AnsiString& section) const
+{
+  return FindSection(section) >= 0;
+}
 
 std::vector<AnsiString> TIniDocument::SectionNames() const
 {
@@ -347,14 +358,16 @@ AnsiString TIniDocument::Quote(const AnsiString& value)
 {
   if (value.empty())
     return value;
-  const bool needed = IsBlankByte(value.front()) || IsBlankByte(value.back()) ||
-                      (value.size() >= 2 && IsQuoteChar(value.front()) && value.back() == value.front());
+  const bool needed =
+      IsBlankByte(value.front()) || IsBlankByte(value.back()) ||
+      (value.size() >= 2 && IsQuoteChar(value.front()) && value.back() == value.front());
   return needed ? "\"" + value + "\"" : value;
 }
 
 // ---- TCustomIniFile ----
 
-Integer TCustomIniFile::ReadInteger(const AnsiString& Section, const AnsiString& Ident, Integer Default)
+Integer TCustomIniFile::ReadInteger(const AnsiString& Section, const AnsiString& Ident,
+                                    Integer Default)
 {
   AnsiString s = ReadString(Section, Ident, AnsiString());
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
@@ -388,7 +401,8 @@ void TCustomIniFile::WriteFloat(const AnsiString& Section, const AnsiString& Ide
   WriteString(Section, Ident, FloatToStr(Value));
 }
 
-TDateTime TCustomIniFile::ReadDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Default)
+TDateTime TCustomIniFile::ReadDate(const AnsiString& Section, const AnsiString& Ident,
+                                   TDateTime Default)
 {
   return ParsedOr(ReadString(Section, Ident, AnsiString()), Default,
                   [](const AnsiString& s, TDateTime& v) { return TryStrToDate(s, v); });
@@ -401,7 +415,8 @@ TDateTime TCustomIniFile::ReadDateTime(const AnsiString& Section, const AnsiStri
                   [](const AnsiString& s, TDateTime& v) { return TryStrToDateTime(s, v); });
 }
 
-TDateTime TCustomIniFile::ReadTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default)
+TDateTime TCustomIniFile::ReadTime(const AnsiString& Section, const AnsiString& Ident,
+                                   TDateTime Default)
 {
   return ParsedOr(ReadString(Section, Ident, AnsiString()), Default,
                   [](const AnsiString& s, TDateTime& v) { return TryStrToTime(s, v); });
@@ -412,7 +427,8 @@ void TCustomIniFile::WriteDate(const AnsiString& Section, const AnsiString& Iden
   WriteString(Section, Ident, DateToStr(Value));
 }
 
-void TCustomIniFile::WriteDateTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Value)
+void TCustomIniFile::WriteDateTime(const AnsiString& Section, const AnsiString& Ident,
+                                   TDateTime Value)
 {
   WriteString(Section, Ident, DateTimeToStr(Value));
 }
@@ -460,7 +476,8 @@ AnsiString TIniFile::ReadString(const AnsiString& Section, const AnsiString& Ide
   return Load().FindRaw(Section, Ident, raw) ? TIniDocument::Unquote(raw) : Default;
 }
 
-void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value)
+void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident,
+                           const AnsiString& Value)
 {
   TIniDocument doc = Load();
   // A value that reads back the same already is left as it is written.
@@ -476,7 +493,10 @@ void TIniFile::ReadSection(const AnsiString& Section, TStrings* Strings)
   FillStrings(Strings, Load().KeyNames(Section));
 }
 
-void TIniFile::ReadSections(TStrings* Strings) { FillStrings(Strings, Load().SectionNames()); }
+void TIniFile::ReadSections(TStrings* Strings)
+{
+  FillStrings(Strings, Load().SectionNames());
+}
 
 void TIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings)
 {
@@ -535,7 +555,10 @@ void TMemIniFile::ReadSection(const AnsiString& Section, TStrings* Strings)
   FillStrings(Strings, FDoc->KeyNames(Section));
 }
 
-void TMemIniFile::ReadSections(TStrings* Strings) { FillStrings(Strings, FDoc->SectionNames()); }
+void TMemIniFile::ReadSections(TStrings* Strings)
+{
+  FillStrings(Strings, FDoc->SectionNames());
+}
 
 void TMemIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings)
 {
@@ -548,7 +571,10 @@ void TMemIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings
   FillStrings(Strings, items);
 }
 
-void TMemIniFile::EraseSection(const AnsiString& Section) { FDoc->EraseSection(Section); }
+void TMemIniFile::EraseSection(const AnsiString& Section)
+{
+  FDoc->EraseSection(Section);
+}
 
 void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident)
 {
@@ -561,9 +587,15 @@ void TMemIniFile::UpdateFile()
     throw EIniFileException(Format(SIniFileWriteError, {FileName()}));
 }
 
-void TMemIniFile::Clear() { FDoc->Clear(); }
+void TMemIniFile::Clear()
+{
+  FDoc->Clear();
+}
 
-void TMemIniFile::GetStrings(TStrings* List) const { FillStrings(List, FDoc->Lines()); }
+void TMemIniFile::GetStrings(TStrings* List) const
+{
+  FillStrings(List, FDoc->Lines());
+}
 
 void TMemIniFile::SetStrings(const TStrings* List)
 {

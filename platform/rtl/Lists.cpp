@@ -85,9 +85,15 @@ void QuickSortIndexes(Integer L, Integer R, const std::function<Integer(Integer,
 
 // ---- TList ----
 
-TList::~TList() { Clear(); }
+TList::~TList()
+{
+  Clear();
+}
 
-void TList::Error(const char* Msg, Integer Data) { throw EListError(Format(Msg, {Data})); }
+void TList::Error(const char* Msg, Integer Data)
+{
+  throw EListError(Format(Msg, {Data}));
+}
 
 void TList::CheckIndex(Integer Index) const
 {
@@ -175,7 +181,10 @@ void TList::Sort(const TListSortCompare& Compare)
       [&](Integer a, Integer b) { std::swap(FList[a], FList[b]); });
 }
 
-void TList::Pack() { std::erase(FList, nullptr); }
+void TList::Pack()
+{
+  std::erase(FList, nullptr);
+}
 
 void TList::Clear()
 {
@@ -258,7 +267,10 @@ Integer TObjectList::FindInstanceOf(TClass AClass, bool AExact, Integer AStartAt
 
 TStrings::~TStrings() = default;
 
-void TStrings::Error(const char* Msg, Integer Data) { throw EStringListError(Format(Msg, {Data})); }
+void TStrings::Error(const char* Msg, Integer Data)
+{
+  throw EStringListError(Format(Msg, {Data}));
+}
 
 Integer TStrings::Add(const AnsiString& S)
 {
@@ -538,13 +550,25 @@ void TStrings::SplitDelimited(const AnsiString& Value, char Delim, char Quote)
   }
 }
 
-AnsiString TStrings::DelimitedText() const { return JoinDelimited(FDelimiter, FQuoteChar); }
+AnsiString TStrings::DelimitedText() const
+{
+  return JoinDelimited(FDelimiter, FQuoteChar);
+}
 
-void TStrings::SetDelimitedText(const AnsiString& Value) { SplitDelimited(Value, FDelimiter, FQuoteChar); }
+void TStrings::SetDelimitedText(const AnsiString& Value)
+{
+  SplitDelimited(Value, FDelimiter, FQuoteChar);
+}
 
-AnsiString TStrings::CommaText() const { return JoinDelimited(',', '"'); }
+AnsiString TStrings::CommaText() const
+{
+  return JoinDelimited(',', '"');
+}
 
-void TStrings::SetCommaText(const AnsiString& Value) { SplitDelimited(Value, ',', '"'); }
+void TStrings::SetCommaText(const AnsiString& Value)
+{
+  SplitDelimited(Value, ',', '"');
+}
 
 AnsiString TStrings::Names(Integer Index) const
 {
@@ -630,7 +654,10 @@ void TStringList::SetUpdateState(bool Updating)
     Changed();
 }
 
-Integer TStringList::Add(const AnsiString& S) { return AddObject(S, nullptr); }
+Integer TStringList::Add(const AnsiString& S)
+{
+  return AddObject(S, nullptr);
+}
 
 Integer TStringList::AddObject(const AnsiString& S, TObject* AObject)
 {
@@ -669,7 +696,10 @@ void TStringList::Delete(Integer Index)
   Changed();
 }
 
-void TStringList::ExchangeItems(Integer Index1, Integer Index2) { std::swap(FList[Index1], FList[Index2]); }
+void TStringList::ExchangeItems(Integer Index1, Integer Index2)
+{
+  std::swap(FList[Index1], FList[Index2]);
+}
 
 void TStringList::Exchange(Integer Index1, Integer Index2)
 {
@@ -680,7 +710,10 @@ void TStringList::Exchange(Integer Index1, Integer Index2)
   Changed();
 }
 
-void TStringList::Insert(Integer Index, const AnsiString& S) { InsertObject(Index, S, nullptr); }
+void TStringList::Insert(Integer Index, const AnsiString& S)
+{
+  InsertObject(Index, S, nullptr);
+}
 
 void TStringList::InsertObject(Integer Index, const AnsiString& S, TObject* AObject)
 {

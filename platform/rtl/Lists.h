@@ -107,8 +107,7 @@ private:
 // included, while being notified. A pass walks the listeners present when it started;
 // one removed meanwhile is skipped, one added meanwhile waits for the next pass. A
 // listener that throws does not stop the pass: the first exception is rethrown at its end.
-template <class T>
-class TListenerList {
+template <class T> class TListenerList {
 public:
   // Adds a listener once; adding it again does nothing.
   void Add(T* Listener)
@@ -148,8 +147,7 @@ public:
   }
 
   // Calls Fn(listener) for each listener of the pass, in the order they were added.
-  template <class F>
-  void Notify(F&& Fn)
+  template <class F> void Notify(F&& Fn)
   {
     ++FDepth;
     std::exception_ptr first;
@@ -295,7 +293,8 @@ private:
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList;
-using TStringListSortCompare = std::function<Integer(TStringList* List, Integer Index1, Integer Index2)>;
+using TStringListSortCompare =
+    std::function<Integer(TStringList* List, Integer Index1, Integer Index2)>;
 
 class TStringList : public TStrings {
 public:

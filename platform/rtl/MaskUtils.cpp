@@ -24,8 +24,14 @@ struct TMaskLayout {
   Integer Separator = -1; // 1-based position of the suffix's first ';'
 };
 
-bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE); }
+bool IsLead(unsigned char b)
+{
+  return b >= 0x81 && b <= 0xFE;
+}
+bool IsTrail(unsigned char b)
+{
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE);
+}
 
 // Length of the character at i: 2 for a lead byte followed by a trail byte.
 std::size_t CharLen(std::string_view s, std::size_t i)
@@ -136,7 +142,10 @@ bool Produces(TMaskCharType type)
   return type == mcLiteral || type == mcIntlLiteral || type == mcMask || type == mcMaskOpt;
 }
 
-bool IsFree(TMaskCharType type) { return type == mcMask || type == mcMaskOpt; }
+bool IsFree(TMaskCharType type)
+{
+  return type == mcMask || type == mcMaskOpt;
+}
 
 // One text position of a mask.
 struct TTextPos {
@@ -159,8 +168,14 @@ char LiteralChar(const AnsiString& mask, const TTextPos& pos, const TFormatSetti
   return pos.Type == mcIntlLiteral ? MaskIntlLiteralToChar(c, settings) : c;
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(char c)
+{
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsAsciiDigit(char c)
+{
+  return c >= '0' && c <= '9';
+}
 
 // Splits a text into characters (one or two bytes each).
 std::vector<std::string_view> Characters(std::string_view s)
@@ -201,9 +216,18 @@ TMaskDirectives MaskGetCurrentDirectives(const AnsiString& editMask, Integer mas
   return result;
 }
 
-Integer MaskGetFldSeparator(const AnsiString& editMask) { return ParseMask(editMask).Separator; }
-bool MaskGetMaskSave(const AnsiString& editMask) { return ParseMask(editMask).Save; }
-char MaskGetMaskBlank(const AnsiString& editMask) { return ParseMask(editMask).Blank; }
+Integer MaskGetFldSeparator(const AnsiString& editMask)
+{
+  return ParseMask(editMask).Separator;
+}
+bool MaskGetMaskSave(const AnsiString& editMask)
+{
+  return ParseMask(editMask).Save;
+}
+char MaskGetMaskBlank(const AnsiString& editMask)
+{
+  return ParseMask(editMask).Blank;
+}
 
 char MaskIntlLiteralToChar(char c, const TFormatSettings& settings)
 {
@@ -214,7 +238,10 @@ char MaskIntlLiteralToChar(char c, const TFormatSettings& settings)
   return c;
 }
 
-char MaskIntlLiteralToChar(char c) { return MaskIntlLiteralToChar(c, FormatSettings); }
+char MaskIntlLiteralToChar(char c)
+{
+  return MaskIntlLiteralToChar(c, FormatSettings);
+}
 
 Integer MaskOffsetToOffset(const AnsiString& editMask, Integer maskOffset)
 {

@@ -12,9 +12,18 @@
 
 namespace {
 
-[[noreturn]] void RaiseInvalidOp() { throw EInvalidOp(SInvalidOp); }
-[[noreturn]] void RaiseZeroDivide() { throw EZeroDivide(SZeroDivide); }
-[[noreturn]] void RaiseOverflow() { throw EOverflow(SOverflow); }
+[[noreturn]] void RaiseInvalidOp()
+{
+  throw EInvalidOp(SInvalidOp);
+}
+[[noreturn]] void RaiseZeroDivide()
+{
+  throw EZeroDivide(SZeroDivide);
+}
+[[noreturn]] void RaiseOverflow()
+{
+  throw EOverflow(SOverflow);
+}
 
 // Converts a value that is already whole to Int64, raising for NaN, infinities and values
 // outside the range.
@@ -42,8 +51,7 @@ constexpr Extended ExtendedResolution = 1E-19L * 1000;
 // Integer div and mod truncating toward zero, with the runtime's errors for a zero divisor
 // and for the one quotient that does not fit (the minimum divided by -1). The modulo of
 // that pair is 0, computed without the overflowing division.
-template <class T>
-T CheckedDivide(T a, T b)
+template <class T> T CheckedDivide(T a, T b)
 {
   if (b == 0)
     throw EDivByZero(SDivByZero);
@@ -52,8 +60,7 @@ T CheckedDivide(T a, T b)
   return a / b;
 }
 
-template <class T>
-T CheckedModulo(T a, T b)
+template <class T> T CheckedModulo(T a, T b)
 {
   if (b == 0)
     throw EDivByZero(SDivByZero);
@@ -77,10 +84,22 @@ Int64 Round(Extended x)
   return WholeToInt64(whole);
 }
 
-Int64 Trunc(Extended x) { return WholeToInt64(std::trunc(x)); }
-Int64 Ceil(Extended x) { return WholeToInt64(std::ceil(x)); }
-Int64 Floor(Extended x) { return WholeToInt64(std::floor(x)); }
-Extended Int(Extended x) { return std::trunc(x); }
+Int64 Trunc(Extended x)
+{
+  return WholeToInt64(std::trunc(x));
+}
+Int64 Ceil(Extended x)
+{
+  return WholeToInt64(std::ceil(x));
+}
+Int64 Floor(Extended x)
+{
+  return WholeToInt64(std::floor(x));
+}
+Extended Int(Extended x)
+{
+  return std::trunc(x);
+}
 
 Extended Frac(Extended x)
 {
@@ -89,10 +108,22 @@ Extended Frac(Extended x)
   return x - std::trunc(x);
 }
 
-Integer Abs(Integer x) { return x < 0 ? static_cast<Integer>(0u - static_cast<Cardinal>(x)) : x; }
-Int64 Abs(Int64 x) { return x < 0 ? static_cast<Int64>(0ull - static_cast<UInt64>(x)) : x; }
-Extended Abs(Extended x) { return std::fabs(x); }
-double Abs(double x) { return std::fabs(x); }
+Integer Abs(Integer x)
+{
+  return x < 0 ? static_cast<Integer>(0u - static_cast<Cardinal>(x)) : x;
+}
+Int64 Abs(Int64 x)
+{
+  return x < 0 ? static_cast<Int64>(0ull - static_cast<UInt64>(x)) : x;
+}
+Extended Abs(Extended x)
+{
+  return std::fabs(x);
+}
+double Abs(double x)
+{
+  return std::fabs(x);
+}
 
 Extended Sqrt(Extended x)
 {
@@ -101,11 +132,26 @@ Extended Sqrt(Extended x)
   return CheckResult(x, std::sqrt(x));
 }
 
-Extended Sin(Extended x) { return CheckResult(x, std::sin(x)); }
-Extended Cos(Extended x) { return CheckResult(x, std::cos(x)); }
-Extended Tan(Extended x) { return CheckResult(x, std::tan(x)); }
-Extended ArcTan(Extended x) { return CheckResult(x, std::atan(x)); }
-Extended Exp(Extended x) { return CheckResult(x, std::exp(x)); }
+Extended Sin(Extended x)
+{
+  return CheckResult(x, std::sin(x));
+}
+Extended Cos(Extended x)
+{
+  return CheckResult(x, std::cos(x));
+}
+Extended Tan(Extended x)
+{
+  return CheckResult(x, std::tan(x));
+}
+Extended ArcTan(Extended x)
+{
+  return CheckResult(x, std::atan(x));
+}
+Extended Exp(Extended x)
+{
+  return CheckResult(x, std::exp(x));
+}
 
 Extended Ln(Extended x)
 {
@@ -144,19 +190,55 @@ Extended Power(Extended base, Extended exponent)
   return Exp(exponent * Ln(base));
 }
 
-Integer Sign(Integer x) { return (x > 0) - (x < 0); }
-Integer Sign(Int64 x) { return (x > 0) - (x < 0); }
-Integer Sign(Extended x) { return (x > 0) - (x < 0); }
-Integer Sign(double x) { return (x > 0) - (x < 0); }
+Integer Sign(Integer x)
+{
+  return (x > 0) - (x < 0);
+}
+Integer Sign(Int64 x)
+{
+  return (x > 0) - (x < 0);
+}
+Integer Sign(Extended x)
+{
+  return (x > 0) - (x < 0);
+}
+Integer Sign(double x)
+{
+  return (x > 0) - (x < 0);
+}
 
-Integer Min(Integer a, Integer b) { return a < b ? a : b; }
-Int64 Min(Int64 a, Int64 b) { return a < b ? a : b; }
-Extended Min(Extended a, Extended b) { return a < b ? a : b; }
-double Min(double a, double b) { return a < b ? a : b; }
-Integer Max(Integer a, Integer b) { return a > b ? a : b; }
-Int64 Max(Int64 a, Int64 b) { return a > b ? a : b; }
-Extended Max(Extended a, Extended b) { return a > b ? a : b; }
-double Max(double a, double b) { return a > b ? a : b; }
+Integer Min(Integer a, Integer b)
+{
+  return a < b ? a : b;
+}
+Int64 Min(Int64 a, Int64 b)
+{
+  return a < b ? a : b;
+}
+Extended Min(Extended a, Extended b)
+{
+  return a < b ? a : b;
+}
+double Min(double a, double b)
+{
+  return a < b ? a : b;
+}
+Integer Max(Integer a, Integer b)
+{
+  return a > b ? a : b;
+}
+Int64 Max(Int64 a, Int64 b)
+{
+  return a > b ? a : b;
+}
+Extended Max(Extended a, Extended b)
+{
+  return a > b ? a : b;
+}
+double Max(double a, double b)
+{
+  return a > b ? a : b;
+}
 
 bool SameValue(double a, double b, double epsilon)
 {
@@ -227,10 +309,22 @@ Extended CheckFloat(Extended x)
   return x;
 }
 
-Integer IntDivide(Integer a, Integer b) { return CheckedDivide(a, b); }
-Integer IntModulo(Integer a, Integer b) { return CheckedModulo(a, b); }
-Int64 IntDivide(Int64 a, Int64 b) { return CheckedDivide(a, b); }
-Int64 IntModulo(Int64 a, Int64 b) { return CheckedModulo(a, b); }
+Integer IntDivide(Integer a, Integer b)
+{
+  return CheckedDivide(a, b);
+}
+Integer IntModulo(Integer a, Integer b)
+{
+  return CheckedModulo(a, b);
+}
+Int64 IntDivide(Int64 a, Int64 b)
+{
+  return CheckedDivide(a, b);
+}
+Int64 IntModulo(Int64 a, Int64 b)
+{
+  return CheckedModulo(a, b);
+}
 
 Int64 FloorDivide(Int64 a, Int64 b)
 {
@@ -261,7 +355,10 @@ Cardinal NextRandom()
 
 } // namespace
 
-Extended Random() { return static_cast<Extended>(NextRandom()) / 4294967296.0L; }
+Extended Random()
+{
+  return static_cast<Extended>(NextRandom()) / 4294967296.0L;
+}
 
 Integer Random(Integer range)
 {

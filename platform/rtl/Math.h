@@ -30,7 +30,10 @@ Extended Tan(Extended x);
 Extended ArcTan(Extended x);
 Extended Exp(Extended x);
 Extended Ln(Extended x);
-constexpr Extended Pi() { return 3.14159265358979323846264338327950288L; }
+constexpr Extended Pi()
+{
+  return 3.14159265358979323846264338327950288L;
+}
 // Power(b, 0) = 1, Power(0, e > 0) = 0; whole exponents use IntPower, others Exp(e * Ln(b)),
 // so a negative base with a fractional exponent raises EInvalidOp.
 Extended Power(Extended base, Extended exponent);

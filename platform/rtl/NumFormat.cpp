@@ -134,8 +134,14 @@ void RoundDigits(TDecimal& d, int keep)
   StripTrailingZeros(d);
 }
 
-void RoundToSignificant(TDecimal& d, int digits) { RoundDigits(d, digits); }
-void RoundToDecimals(TDecimal& d, int decimals) { RoundDigits(d, d.Exponent + decimals); }
+void RoundToSignificant(TDecimal& d, int digits)
+{
+  RoundDigits(d, digits);
+}
+void RoundToDecimals(TDecimal& d, int decimals)
+{
+  RoundDigits(d, d.Exponent + decimals);
+}
 
 // The float's decimal expansion for a formatter showing `precision` significant digits.
 TDecimal FloatSource(Extended value, int precision)
@@ -247,33 +253,56 @@ AnsiString CurrencyText(const AnsiString& amount, bool negative, const TFormatSe
   const AnsiString& c = s.CurrencyString;
   if (!negative) {
     switch (s.CurrencyFormat) {
-    case 1: return amount + c;
-    case 2: return c + " " + amount;
-    case 3: return amount + " " + c;
-    default: return c + amount;
+    case 1:
+      return amount + c;
+    case 2:
+      return c + " " + amount;
+    case 3:
+      return amount + " " + c;
+    default:
+      return c + amount;
     }
   }
   switch (s.NegCurrFormat) {
-  case 0: return "(" + c + amount + ")";
-  case 1: return "-" + c + amount;
-  case 3: return c + amount + "-";
-  case 4: return "(" + amount + c + ")";
-  case 5: return "-" + amount + c;
-  case 6: return amount + "-" + c;
-  case 7: return amount + c + "-";
-  case 8: return "-" + amount + " " + c;
-  case 9: return "-" + c + " " + amount;
-  case 10: return amount + " " + c + "-";
-  case 11: return c + " " + amount + "-";
-  case 12: return c + " -" + amount;
-  case 13: return amount + "- " + c;
-  case 14: return "(" + c + " " + amount + ")";
-  case 15: return "(" + amount + " " + c + ")";
-  default: return c + "-" + amount;
+  case 0:
+    return "(" + c + amount + ")";
+  case 1:
+    return "-" + c + amount;
+  case 3:
+    return c + amount + "-";
+  case 4:
+    return "(" + amount + c + ")";
+  case 5:
+    return "-" + amount + c;
+  case 6:
+    return amount + "-" + c;
+  case 7:
+    return amount + c + "-";
+  case 8:
+    return "-" + amount + " " + c;
+  case 9:
+    return "-" + c + " " + amount;
+  case 10:
+    return amount + " " + c + "-";
+  case 11:
+    return c + " " + amount + "-";
+  case 12:
+    return c + " -" + amount;
+  case 13:
+    return amount + "- " + c;
+  case 14:
+    return "(" + c + " " + amount + ")";
+  case 15:
+    return "(" + amount + " " + c + ")";
+  default:
+    return c + "-" + amount;
   }
 }
 
-int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+int Clamp(int value, int low, int high)
+{
+  return value < low ? low : value > high ? high : value;
+}
 
 // Formats a decimal (a float's expansion or a currency's exact digits). `exact` marks
 // currency digits, which are never switched to scientific notation.
@@ -525,7 +554,10 @@ AnsiString FormatPicture(std::string_view picture, const TDecimal& value, bool e
 // ---------------------------------------------------------------------------------------
 // Parsing
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c)
+{
+  return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string_view TrimBlanks(std::string_view s)
 {
@@ -650,7 +682,7 @@ bool ParseExtended(std::string_view s, char decimalSep, Extended& value)
   if (res.ec == std::errc::result_out_of_range) {
     if (exponent > 0)
       return false; // beyond the Extended range
-    result = 0;      // below it
+    result = 0;     // below it
   } else if (res.ec != std::errc() || !std::isfinite(result)) {
     return false;
   }
@@ -980,8 +1012,14 @@ AnsiString Format(std::string_view format, TVarRecs args)
   return Format(format, args.begin(), args.size(), FormatSettings);
 }
 
-AnsiString IntToStr(Integer value) { return std::to_string(value); }
-AnsiString IntToStr(Int64 value) { return std::to_string(value); }
+AnsiString IntToStr(Integer value)
+{
+  return std::to_string(value);
+}
+AnsiString IntToStr(Int64 value)
+{
+  return std::to_string(value);
+}
 
 bool TryStrToInt(const AnsiString& s, Integer& value)
 {
@@ -992,7 +1030,10 @@ bool TryStrToInt(const AnsiString& s, Integer& value)
   return true;
 }
 
-bool TryStrToInt64(const AnsiString& s, Int64& value) { return ParseInteger(s, 64, value); }
+bool TryStrToInt64(const AnsiString& s, Int64& value)
+{
+  return ParseInteger(s, 64, value);
+}
 
 Integer StrToInt(const AnsiString& s)
 {
@@ -1027,7 +1068,10 @@ AnsiString FloatToStr(Extended value, const TFormatSettings& settings)
   return FloatText(value, ffGeneral, FloatSourceDigits, 0, settings);
 }
 
-AnsiString FloatToStr(Extended value) { return FloatToStr(value, FormatSettings); }
+AnsiString FloatToStr(Extended value)
+{
+  return FloatToStr(value, FormatSettings);
+}
 
 AnsiString FloatToStrF(Extended value, TFloatFormat format, Integer precision, Integer digits,
                        const TFormatSettings& settings)
@@ -1045,7 +1089,10 @@ AnsiString CurrToStr(Currency value, const TFormatSettings& settings)
   return FormatDecimal(DecimalFromCurrency(value), ffGeneral, 19, 0, true, settings);
 }
 
-AnsiString CurrToStr(Currency value) { return CurrToStr(value, FormatSettings); }
+AnsiString CurrToStr(Currency value)
+{
+  return CurrToStr(value, FormatSettings);
+}
 
 AnsiString CurrToStrF(Currency value, TFloatFormat format, Integer digits,
                       const TFormatSettings& settings)
@@ -1119,7 +1166,10 @@ Extended StrToFloat(const AnsiString& s, const TFormatSettings& settings)
   return v;
 }
 
-Extended StrToFloat(const AnsiString& s) { return StrToFloat(s, FormatSettings); }
+Extended StrToFloat(const AnsiString& s)
+{
+  return StrToFloat(s, FormatSettings);
+}
 
 Extended StrToFloatDef(const AnsiString& s, Extended defaultValue, const TFormatSettings& settings)
 {
@@ -1150,7 +1200,10 @@ Currency StrToCurr(const AnsiString& s, const TFormatSettings& settings)
   return v;
 }
 
-Currency StrToCurr(const AnsiString& s) { return StrToCurr(s, FormatSettings); }
+Currency StrToCurr(const AnsiString& s)
+{
+  return StrToCurr(s, FormatSettings);
+}
 
 Currency StrToCurrDef(const AnsiString& s, Currency defaultValue, const TFormatSettings& settings)
 {

@@ -35,8 +35,8 @@ public:
   // Integers that fit 32 bits are vtInteger, wider kinds vtInt64 (an unsigned 64-bit value
   // keeps its bits).
   template <std::integral T>
-    requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, char16_t>)
-  TVarRec(T value)
+  requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, char16_t>)
+      TVarRec(T value)
   {
     if constexpr (sizeof(T) < 4 || (sizeof(T) == 4 && std::is_signed_v<T>))
       FKind = vtInteger;
@@ -56,8 +56,8 @@ public:
   }
   TVarRec(const AnsiString& value) : FKind(vtAnsiString), FText{value.data(), value.size()} {}
   TVarRec(const char16_t* value)
-      : FKind(vtPWideChar),
-        FWide{value ? value : u"", value ? std::char_traits<char16_t>::length(value) : 0}
+      : FKind(vtPWideChar), FWide{value ? value : u"",
+                                  value ? std::char_traits<char16_t>::length(value) : 0}
   {
   }
   TVarRec(const WideString& value) : FKind(vtWideString), FWide{value.data(), value.size()} {}
@@ -68,18 +68,17 @@ public:
   bool IsInteger() const { return FKind == vtInteger || FKind == vtInt64; }
   bool IsText() const;
   // Each accessor is meaningful only for the kinds it names.
-  Int64 AsInt64() const { return FInt; }           // vtInteger, vtInt64, vtBoolean, vtChar
+  Int64 AsInt64() const { return FInt; } // vtInteger, vtInt64, vtBoolean, vtChar
   bool AsBoolean() const { return FInt != 0; }
   char AsChar() const { return static_cast<char>(FInt); }
-  Extended AsExtended() const { return FFloat; }   // vtExtended
+  Extended AsExtended() const { return FFloat; } // vtExtended
   Currency AsCurrency() const { return Currency::FromRaw(FInt); }
-  const void* AsPointer() const { return FPointer; } // vtPointer
+  const void* AsPointer() const { return FPointer; }                     // vtPointer
   std::string_view AsText() const { return {FText.Data, FText.Length}; } // vtPChar, vtAnsiString
   std::u16string_view AsWideText() const { return {FWide.Data, FWide.Length}; }
 
 private:
-  template <class C>
-  struct TTextRef {
+  template <class C> struct TTextRef {
     const C* Data;
     std::size_t Length;
   };

@@ -58,7 +58,10 @@ TClass NearestRegisteredClass(const TObject* obj)
   return best;
 }
 
-bool IsObject(const TObject*) { return true; }
+bool IsObject(const TObject*)
+{
+  return true;
+}
 
 } // namespace
 
@@ -86,8 +89,8 @@ TObject* TClassInfo::Create(TComponent* owner) const
 
 TClass TObjectClass()
 {
-  static TClassInfo info{"TObject", nullptr, nullptr, &typeid(TObject), nullptr, nullptr,
-                         &IsObject};
+  static TClassInfo info{"TObject", nullptr, nullptr,  &typeid(TObject),
+                         nullptr,   nullptr, &IsObject};
   return &info;
 }
 
@@ -116,7 +119,10 @@ TClass RegisterClassInfo(const std::type_info& type, const AnsiString& name, TCl
 
 namespace typinfo_detail {
 
-TClassInfo* MutableClass(TClass cls) { return const_cast<TClassInfo*>(cls); }
+TClassInfo* MutableClass(TClass cls)
+{
+  return const_cast<TClassInfo*>(cls);
+}
 
 } // namespace typinfo_detail
 
@@ -160,15 +166,27 @@ TClass FindClass(const AnsiString& name)
   return cls;
 }
 
-void RaiseInvalidCast() { throw EInvalidCast(SInvalidCast); }
+void RaiseInvalidCast()
+{
+  throw EInvalidCast(SInvalidCast);
+}
 
 // ---- TObject ----
 
-TObject::~TObject() { ReleaseObjectHandle(this); }
+TObject::~TObject()
+{
+  ReleaseObjectHandle(this);
+}
 
-void* TObject::operator new(std::size_t size) { return ::operator new(size); }
+void* TObject::operator new(std::size_t size)
+{
+  return ::operator new(size);
+}
 
-void TObject::operator delete(void* memory) { ::operator delete(memory); }
+void TObject::operator delete(void* memory)
+{
+  ::operator delete(memory);
+}
 
 void TObject::operator delete(TObject* obj, std::destroying_delete_t)
 {
@@ -194,13 +212,25 @@ TClass TObject::ClassType() const
   return c;
 }
 
-AnsiString TObject::ClassName() const { return ClassType()->Name; }
+AnsiString TObject::ClassName() const
+{
+  return ClassType()->Name;
+}
 
-TClass TObject::ClassParent() const { return ClassType()->Parent; }
+TClass TObject::ClassParent() const
+{
+  return ClassType()->Parent;
+}
 
-bool TObject::InheritsFrom(TClass aClass) const { return ClassType()->InheritsFrom(aClass); }
+bool TObject::InheritsFrom(TClass aClass) const
+{
+  return ClassType()->InheritsFrom(aClass);
+}
 
-bool TObject::ClassNameIs(const AnsiString& name) const { return ClassType()->ClassNameIs(name); }
+bool TObject::ClassNameIs(const AnsiString& name) const
+{
+  return ClassType()->ClassNameIs(name);
+}
 
 // ---- TPersistent ----
 
@@ -218,4 +248,7 @@ void TPersistent::AssignTo(TPersistent* Dest)
                       (Dest ? Dest->ClassName() : AnsiString("nil")));
 }
 
-AnsiString TPersistent::GetNamePath() { return ClassName(); }
+AnsiString TPersistent::GetNamePath()
+{
+  return ClassName();
+}

@@ -37,8 +37,8 @@ struct TClassInfo {
   TClass Parent = nullptr;
   TClassFactory Factory = nullptr; // null: abstract, cannot be constructed by reference
   const std::type_info* Type = nullptr;
-  TClassOps* Ops = nullptr;        // this class's own class-side operations, or null
-  TClassProps* Props = nullptr;    // published properties (TypInfo.h), or null
+  TClassOps* Ops = nullptr;                     // this class's own class-side operations, or null
+  TClassProps* Props = nullptr;                 // published properties (TypInfo.h), or null
   bool (*IsInstance)(const TObject*) = nullptr; // obj is of this class or a descendant
 
   AnsiString ClassName() const { return Name; }
@@ -53,8 +53,7 @@ struct TClassInfo {
 
 // The class-side operations of type Ops that apply to a class: its own, or the nearest
 // ancestor's; null when no class up the chain registered any of that type.
-template <class Ops>
-const Ops* ClassOps(TClass cls)
+template <class Ops> const Ops* ClassOps(TClass cls)
 {
   for (TClass c = cls; c; c = c->Parent)
     if (c->Ops)
@@ -94,10 +93,12 @@ public:
 };
 
 // Frees an object; null is accepted.
-inline void Free(TObject* obj) { delete obj; }
+inline void Free(TObject* obj)
+{
+  delete obj;
+}
 
-template <class T>
-void FreeAndNil(T*& obj)
+template <class T> void FreeAndNil(T*& obj)
 {
   T* tmp = obj;
   obj = nullptr;
@@ -108,15 +109,13 @@ void FreeAndNil(T*& obj)
 [[noreturn]] void RaiseInvalidCast();
 
 // "obj is T": false for null.
-template <class T, class U>
-bool Is(const U* obj)
+template <class T, class U> bool Is(const U* obj)
 {
   return dynamic_cast<const T*>(obj) != nullptr;
 }
 
 // "obj as T": null stays null; an object of another class raises EInvalidCast.
-template <class T, class U>
-T* As(U* obj)
+template <class T, class U> T* As(U* obj)
 {
   if (!obj)
     return nullptr;
@@ -127,14 +126,12 @@ T* As(U* obj)
 }
 
 // Interface queries: interfaces are abstract base classes, so support is a dynamic_cast.
-template <class I, class U>
-bool Supports(U* obj, I*& intf)
+template <class I, class U> bool Supports(U* obj, I*& intf)
 {
   intf = obj ? dynamic_cast<I*>(obj) : nullptr;
   return intf != nullptr;
 }
-template <class I, class U>
-bool Supports(U* obj)
+template <class I, class U> bool Supports(U* obj)
 {
   return obj && dynamic_cast<I*>(obj) != nullptr;
 }

@@ -46,7 +46,10 @@ TObject* HandleToObject(Integer handle)
   return it == t.ByHandle.end() ? nullptr : it->second;
 }
 
-bool IsValidObjectHandle(Integer handle) { return handle == 0 || HandleToObject(handle); }
+bool IsValidObjectHandle(Integer handle)
+{
+  return handle == 0 || HandleToObject(handle);
+}
 
 void ReleaseObjectHandle(TObject* obj)
 {

@@ -3,11 +3,10 @@
 // several TRegistry objects (and programs) see each other's values.
 #include "platform/rtl/Registry.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/rtl/AnsiStrings.h"
@@ -45,7 +44,10 @@ AnsiString DefaultUserFile()
   return IncludeTrailingPathDelimiter(base) + "qhwbp/registry.ini";
 }
 
-AnsiString DefaultMachineFile() { return IncludeTrailingPathDelimiter(ProgramDir()) + "registry-HKLM.ini"; }
+AnsiString DefaultMachineFile()
+{
+  return IncludeTrailingPathDelimiter(ProgramDir()) + "registry-HKLM.ini";
+}
 
 // The parts of a key path; '\' is found only where it is a character of its own (never
 // the trail byte of 乗), empty parts are dropped.
@@ -140,14 +142,18 @@ bool SaveStore(const AnsiString& file, const TIniDocument& doc)
   return WriteFileAtomically(file, doc.Bytes());
 }
 
-AnsiString ValueKey(const AnsiString& name) { return name.empty() ? AnsiString(SDefaultValueName) : name; }
+AnsiString ValueKey(const AnsiString& name)
+{
+  return name.empty() ? AnsiString(SDefaultValueName) : name;
+}
 
 // Value names become ini keys: they must survive the line rules unchanged.
 bool ValidValueName(const AnsiString& name)
 {
   if (name.empty())
     return true;
-  if (static_cast<unsigned char>(name.front()) <= ' ' || static_cast<unsigned char>(name.back()) <= ' ')
+  if (static_cast<unsigned char>(name.front()) <= ' ' ||
+      static_cast<unsigned char>(name.back()) <= ' ')
     return false;
   if (name.front() == '[' || name.front() == ';' || name == SDefaultValueName)
     return false;
@@ -212,7 +218,10 @@ AnsiString RegistryFileName(HKEY RootKey)
 
 // ---- TRegistry ----
 
-TRegistry::~TRegistry() { CloseKey(); }
+TRegistry::~TRegistry()
+{
+  CloseKey();
+}
 
 void TRegistry::SetRootKey(HKEY Value)
 {
@@ -222,7 +231,10 @@ void TRegistry::SetRootKey(HKEY Value)
   FRootKey = Value;
 }
 
-bool TRegistry::WantsWrite() const { return (FAccess & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0; }
+bool TRegistry::WantsWrite() const
+{
+  return (FAccess & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
+}
 
 AnsiString TRegistry::ResolvePath(const AnsiString& Key) const
 {
@@ -326,11 +338,13 @@ void TRegistry::GetKeyNames(TStrings* Strings)
       if (key.size() <= base.size() || !IsUnder(key, base))
         continue;
       const AnsiString& child = key[base.size()];
-      if (std::none_of(names.begin(), names.end(), [&](const AnsiString& n) { return AnsiSameText(n, child); }))
+      if (std::none_of(names.begin(), names.end(),
+                       [&](const AnsiString& n) { return AnsiSameText(n, child); }))
         names.push_back(child);
     }
-    std::stable_sort(names.begin(), names.end(),
-                     [](const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) < 0; });
+    std::stable_sort(names.begin(), names.end(), [](const AnsiString& a, const AnsiString& b) {
+      return AnsiCompareText(a, b) < 0;
+    });
   }
   Strings->BeginUpdate();
   Strings->Clear();
@@ -402,7 +416,10 @@ Integer TRegistry::ReadInteger(const AnsiString& Name)
   RaiseRegistry(SInvalidRegType, Name);
 }
 
-bool TRegistry::ReadBool(const AnsiString& Name) { return ReadInteger(Name) != 0; }
+bool TRegistry::ReadBool(const AnsiString& Name)
+{
+  return ReadInteger(Name) != 0;
+}
 
 void TRegistry::WriteRaw(const AnsiString& Name, const AnsiString& Raw)
 {
@@ -419,9 +436,15 @@ void TRegistry::WriteString(const AnsiString& Name, const AnsiString& Value)
   WriteRaw(Name, EncodeString(Value));
 }
 
-void TRegistry::WriteInteger(const AnsiString& Name, Integer Value) { WriteRaw(Name, EncodeInteger(Value)); }
+void TRegistry::WriteInteger(const AnsiString& Name, Integer Value)
+{
+  WriteRaw(Name, EncodeInteger(Value));
+}
 
-void TRegistry::WriteBool(const AnsiString& Name, bool Value) { WriteInteger(Name, Value ? 1 : 0); }
+void TRegistry::WriteBool(const AnsiString& Name, bool Value)
+{
+  WriteInteger(Name, Value ? 1 : 0);
+}
 
 // ---- TRegistryIniFile ----
 
@@ -444,7 +467,8 @@ bool TRegistryIniFile::OpenForRead(TRegistry& Reg, const AnsiString& Section) co
   return Reg.OpenKeyReadOnly(SectionPath(Section));
 }
 
-void TRegistryIniFile::OpenForWrite(TRegistry& Reg, const AnsiString& Section, const AnsiString& Ident) const
+void TRegistryIniFile::OpenForWrite(TRegistry& Reg, const AnsiString& Section,
+                                    const AnsiString& Ident) const
 {
   Reg.SetRootKey(HKEY_CURRENT_USER);
   Reg.SetAccess(FAccess);
@@ -469,7 +493,8 @@ void TRegistryIniFile::WriteString(const AnsiString& Section, const AnsiString& 
   reg.WriteString(Ident, Value);
 }
 
-Integer TRegistryIniFile::ReadInteger(const AnsiString& Section, const AnsiString& Ident, Integer Default)
+Integer TRegistryIniFile::ReadInteger(const AnsiString& Section, const AnsiString& Ident,
+                                      Integer Default)
 {
   TRegistry reg;
   if (!OpenForRead(reg, Section))
@@ -484,7 +509,8 @@ Integer TRegistryIniFile::ReadInteger(const AnsiString& Section, const AnsiStrin
   }
 }
 
-void TRegistryIniFile::WriteInteger(const AnsiString& Section, const AnsiString& Ident, Integer Value)
+void TRegistryIniFile::WriteInteger(const AnsiString& Section, const AnsiString& Ident,
+                                    Integer Value)
 {
   TRegistry reg;
   OpenForWrite(reg, Section, Ident);

@@ -45,4 +45,7 @@ PResStringRec FindResString(Cardinal Identifier)
   return it == Table().end() ? nullptr : it->second;
 }
 
-AnsiString LoadStr(Cardinal Identifier) { return LoadResString(FindResString(Identifier)); }
+AnsiString LoadStr(Cardinal Identifier)
+{
+  return LoadResString(FindResString(Identifier));
+}

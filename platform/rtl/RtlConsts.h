@@ -37,7 +37,8 @@ inline constexpr const char* SClassNotFound = "Class %s not found";
 inline constexpr const char* SInvalidName = "''%s'' is not a valid component name";
 inline constexpr const char* SDuplicateName = "A component named %s already exists";
 inline constexpr const char* SInvalidVarOp = "Invalid variant operation";
-inline constexpr const char* SVarTypeCouldNotConvert = "Could not convert variant of type (%s) into type (%s)";
+inline constexpr const char* SVarTypeCouldNotConvert =
+    "Could not convert variant of type (%s) into type (%s)";
 inline constexpr const char* SVarArrayBounds = "Variant or safe array index out of bounds";
 inline constexpr const char* SVarNotArray = "Variant is not an array";
 inline constexpr const char* SVarArrayCreate = "Error creating variant or safe array";

@@ -9,8 +9,7 @@
 #include <initializer_list>
 #include <type_traits>
 
-template <class Enum>
-class TSet {
+template <class Enum> class TSet {
   static_assert(std::is_enum_v<Enum>, "TSet is a set over an enumeration");
 
 public:

@@ -1,16 +1,15 @@
 // Streams: memory, string, file and resource streams over the TStream contract.
 #include "platform/rtl/Streams.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <new>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
@@ -56,8 +55,7 @@ std::map<AnsiString, TResourceBlock>& Resources()
 // Repeats a read or write call until Count bytes are moved, the call reports the end
 // (0) or it fails with anything but an interruption; returns the bytes moved.
 // transfer(done, left) moves up to left bytes at offset done and returns the system's result.
-template <class Transfer>
-Integer TransferAll(Integer Count, Transfer transfer)
+template <class Transfer> Integer TransferAll(Integer Count, Transfer transfer)
 {
   Integer done = 0;
   while (done < Count) {
@@ -105,9 +103,15 @@ Int64 TStream::CopyFrom(TStream* Source, Int64 Count)
   return result;
 }
 
-Int64 TStream::Position() { return Seek(0, soFromCurrent); }
+Int64 TStream::Position()
+{
+  return Seek(0, soFromCurrent);
+}
 
-void TStream::SetPosition(Int64 Pos) { Seek(Pos, soFromBeginning); }
+void TStream::SetPosition(Int64 Pos)
+{
+  Seek(Pos, soFromBeginning);
+}
 
 Int64 TStream::Size()
 {
@@ -387,11 +391,20 @@ void RegisterResource(const AnsiString& Name, const void* Data, Int64 Size)
   Resources()[AnsiUpperCase(Name)] = TResourceBlock{Data, Data ? Size : 0};
 }
 
-void UnregisterResource(const AnsiString& Name) { Resources().erase(AnsiUpperCase(Name)); }
+void UnregisterResource(const AnsiString& Name)
+{
+  Resources().erase(AnsiUpperCase(Name));
+}
 
-bool ResourceExists(const AnsiString& Name) { return Resources().count(AnsiUpperCase(Name)) != 0; }
+bool ResourceExists(const AnsiString& Name)
+{
+  return Resources().count(AnsiUpperCase(Name)) != 0;
+}
 
-TResourceStream::TResourceStream(const AnsiString& ResName) { Initialize(ResName); }
+TResourceStream::TResourceStream(const AnsiString& ResName)
+{
+  Initialize(ResName);
+}
 
 TResourceStream::TResourceStream(NativeUInt Instance, const AnsiString& ResName,
                                  const char* ResType)

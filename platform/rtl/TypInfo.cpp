@@ -1,10 +1,9 @@
 // Type information records, the derived property lists and access to properties by kind.
 #include "platform/rtl/TypInfo.h"
 
-#include <cxxabi.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <cxxabi.h>
 #include <map>
 #include <unordered_map>
 
@@ -37,7 +36,10 @@ AnsiString TypeName(const std::type_info& type)
   return name;
 }
 
-unsigned char FoldLower(unsigned char ch) { return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch; }
+unsigned char FoldLower(unsigned char ch)
+{
+  return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch;
+}
 
 struct TypeTables {
   std::unordered_map<std::type_index, PTypeInfo> ByType;
@@ -82,8 +84,8 @@ void Bind(TypeTables& t, const std::type_info& type, PTypeInfo info)
 // The built-in types, bound to their C++ types on first use.
 void AddBuiltins(TypeTables& t)
 {
-  Bind(t, typeid(Integer), NewOrdinal(t, tkInteger, "Integer", otSLong, -2147483647 - 1,
-                                      2147483647));
+  Bind(t, typeid(Integer),
+       NewOrdinal(t, tkInteger, "Integer", otSLong, -2147483647 - 1, 2147483647));
   Bind(t, typeid(Cardinal), NewOrdinal(t, tkInteger, "Cardinal", otULong, 0, -1));
   Bind(t, typeid(SmallInt), NewOrdinal(t, tkInteger, "SmallInt", otSWord, -32768, 32767));
   Bind(t, typeid(Word), NewOrdinal(t, tkInteger, "Word", otUWord, 0, 65535));
@@ -133,7 +135,10 @@ TypeTables& Types()
   return *tables;
 }
 
-PTypeInfo Named(const char* name) { return FindTypeInfo(AnsiString(name)); }
+PTypeInfo Named(const char* name)
+{
+  return FindTypeInfo(AnsiString(name));
+}
 
 unsigned gGeneration = 1;
 
@@ -173,9 +178,8 @@ const PropLists& EnsureLists(TClass cls)
     return lists;
   BuildAll(cls, lists.All);
   lists.Sorted = lists.All;
-  std::stable_sort(lists.Sorted.begin(), lists.Sorted.end(), [](PPropInfo a, PPropInfo b) {
-    return ComparePropNames(a->Name, b->Name) < 0;
-  });
+  std::stable_sort(lists.Sorted.begin(), lists.Sorted.end(),
+                   [](PPropInfo a, PPropInfo b) { return ComparePropNames(a->Name, b->Name) < 0; });
   lists.ByName.clear();
   for (PPropInfo p : lists.All)
     lists.ByName.emplace(UpperCase(p->Name), p);
@@ -194,7 +198,10 @@ void CheckKind(PPropInfo prop, TTypeKinds kinds)
     RaiseInvalidPropType(prop);
 }
 
-void CheckWritable(PPropInfo prop) { typinfo_detail::CheckWritable(prop); }
+void CheckWritable(PPropInfo prop)
+{
+  typinfo_detail::CheckWritable(prop);
+}
 
 constexpr TTypeKinds kOrdKinds{tkInteger, tkChar, tkWChar, tkEnumeration, tkSet, tkClass};
 constexpr TTypeKinds kInt64Kinds{tkInteger, tkChar, tkWChar, tkEnumeration, tkSet, tkInt64};
@@ -296,27 +303,90 @@ PTypeInfo ClassTypeInfo(TClass cls)
   return raw;
 }
 
-PTypeInfo IntegerTypeInfo() { return FindTypeInfo(typeid(Integer)); }
-PTypeInfo Int64TypeInfo() { return FindTypeInfo(typeid(Int64)); }
-PTypeInfo BooleanTypeInfo() { return FindTypeInfo(typeid(bool)); }
-PTypeInfo CharTypeInfo() { return FindTypeInfo(typeid(char)); }
-PTypeInfo WideCharTypeInfo() { return FindTypeInfo(typeid(WideChar)); }
-PTypeInfo DoubleTypeInfo() { return FindTypeInfo(typeid(double)); }
-PTypeInfo ExtendedTypeInfo() { return FindTypeInfo(typeid(long double)); }
-PTypeInfo CurrencyTypeInfo() { return FindTypeInfo(typeid(Currency)); }
-PTypeInfo StringTypeInfo() { return FindTypeInfo(typeid(AnsiString)); }
-PTypeInfo WideStringTypeInfo() { return FindTypeInfo(typeid(WideString)); }
-PTypeInfo VariantTypeInfo() { return Named("Variant"); }
-PTypeInfo TDateTimeTypeInfo() { return Named("TDateTime"); }
-PTypeInfo TDateTypeInfo() { return Named("TDate"); }
-PTypeInfo TTimeTypeInfo() { return Named("TTime"); }
-PTypeInfo TColorTypeInfo() { return Named("TColor"); }
-PTypeInfo TCursorTypeInfo() { return Named("TCursor"); }
-PTypeInfo TModalResultTypeInfo() { return Named("TModalResult"); }
-PTypeInfo TShortCutTypeInfo() { return Named("TShortCut"); }
-PTypeInfo TComponentNameTypeInfo() { return Named("TComponentName"); }
-PTypeInfo TCaptionTypeInfo() { return Named("TCaption"); }
-PTypeInfo TNotifyEventTypeInfo() { return FindTypeInfo(typeid(TNotifyEvent)); }
+PTypeInfo IntegerTypeInfo()
+{
+  return FindTypeInfo(typeid(Integer));
+}
+PTypeInfo Int64TypeInfo()
+{
+  return FindTypeInfo(typeid(Int64));
+}
+PTypeInfo BooleanTypeInfo()
+{
+  return FindTypeInfo(typeid(bool));
+}
+PTypeInfo CharTypeInfo()
+{
+  return FindTypeInfo(typeid(char));
+}
+PTypeInfo WideCharTypeInfo()
+{
+  return FindTypeInfo(typeid(WideChar));
+}
+PTypeInfo DoubleTypeInfo()
+{
+  return FindTypeInfo(typeid(double));
+}
+PTypeInfo ExtendedTypeInfo()
+{
+  return FindTypeInfo(typeid(long double));
+}
+PTypeInfo CurrencyTypeInfo()
+{
+  return FindTypeInfo(typeid(Currency));
+}
+PTypeInfo StringTypeInfo()
+{
+  return FindTypeInfo(typeid(AnsiString));
+}
+PTypeInfo WideStringTypeInfo()
+{
+  return FindTypeInfo(typeid(WideString));
+}
+PTypeInfo VariantTypeInfo()
+{
+  return Named("Variant");
+}
+PTypeInfo TDateTimeTypeInfo()
+{
+  return Named("TDateTime");
+}
+PTypeInfo TDateTypeInfo()
+{
+  return Named("TDate");
+}
+PTypeInfo TTimeTypeInfo()
+{
+  return Named("TTime");
+}
+PTypeInfo TColorTypeInfo()
+{
+  return Named("TColor");
+}
+PTypeInfo TCursorTypeInfo()
+{
+  return Named("TCursor");
+}
+PTypeInfo TModalResultTypeInfo()
+{
+  return Named("TModalResult");
+}
+PTypeInfo TShortCutTypeInfo()
+{
+  return Named("TShortCut");
+}
+PTypeInfo TComponentNameTypeInfo()
+{
+  return Named("TComponentName");
+}
+PTypeInfo TCaptionTypeInfo()
+{
+  return Named("TCaption");
+}
+PTypeInfo TNotifyEventTypeInfo()
+{
+  return FindTypeInfo(typeid(TNotifyEvent));
+}
 
 AnsiString GetEnumName(PTypeInfo typeInfo, Integer value)
 {
@@ -469,11 +539,20 @@ void RaiseUnregisteredClass(const std::type_info& type)
   throw EPropertyError("Class " + TypeName(type) + " is not registered");
 }
 
-void RaiseConversion() { throw EPropertyError(SInvalidPropertyValue); }
+void RaiseConversion()
+{
+  throw EPropertyError(SInvalidPropertyValue);
+}
 
-void RaiseReadOnly() { throw EPropertyError(Format(SPropertyReadOnly, {""})); }
+void RaiseReadOnly()
+{
+  throw EPropertyError(Format(SPropertyReadOnly, {""}));
+}
 
-void ClassesChanged() { ++gGeneration; }
+void ClassesChanged()
+{
+  ++gGeneration;
+}
 
 PPropInfo RequireProp(TObject* obj, const AnsiString& name)
 {
@@ -491,7 +570,10 @@ void CheckWritable(PPropInfo prop)
 
 } // namespace typinfo_detail
 
-void TMethod::RaiseSignatureMismatch() { throw EPropertyError(SInvalidPropertyValue); }
+void TMethod::RaiseSignatureMismatch()
+{
+  throw EPropertyError(SInvalidPropertyValue);
+}
 
 // ---- Access by kind ----
 

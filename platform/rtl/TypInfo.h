@@ -28,15 +28,31 @@
 // ---- Type information ----
 
 enum TTypeKind {
-  tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat, tkString, tkSet, tkClass, tkMethod,
-  tkWChar, tkLString, tkWString, tkVariant, tkArray, tkRecord, tkInterface, tkInt64, tkDynArray
+  tkUnknown,
+  tkInteger,
+  tkChar,
+  tkEnumeration,
+  tkFloat,
+  tkString,
+  tkSet,
+  tkClass,
+  tkMethod,
+  tkWChar,
+  tkLString,
+  tkWString,
+  tkVariant,
+  tkArray,
+  tkRecord,
+  tkInterface,
+  tkInt64,
+  tkDynArray
 };
 using TTypeKinds = TSet<TTypeKind>;
 
-inline constexpr TTypeKinds tkAny{tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat,
-                                  tkString, tkSet, tkClass, tkMethod, tkWChar, tkLString,
-                                  tkWString, tkVariant, tkArray, tkRecord, tkInterface,
-                                  tkInt64, tkDynArray};
+inline constexpr TTypeKinds tkAny{tkUnknown,   tkInteger, tkChar,    tkEnumeration, tkFloat,
+                                  tkString,    tkSet,     tkClass,   tkMethod,      tkWChar,
+                                  tkLString,   tkWString, tkVariant, tkArray,       tkRecord,
+                                  tkInterface, tkInt64,   tkDynArray};
 inline constexpr TTypeKinds tkMethods{tkMethod};
 inline constexpr TTypeKinds tkProperties = tkAny - TTypeKinds{tkUnknown, tkMethod};
 inline constexpr TTypeKinds tkOrdinal{tkInteger, tkChar, tkEnumeration, tkSet, tkWChar};
@@ -98,8 +114,7 @@ PTypeInfo RegisterEnumType(const AnsiString& name, std::initializer_list<const c
 }
 
 // Registers set type S = TSet<E>; E must be registered.
-template <class S>
-PTypeInfo RegisterSetType(const AnsiString& name)
+template <class S> PTypeInfo RegisterSetType(const AnsiString& name)
 {
   if (PTypeInfo existing = FindTypeInfo(typeid(S)))
     return existing;
@@ -109,8 +124,7 @@ PTypeInfo RegisterSetType(const AnsiString& name)
 }
 
 // Registers event type Ev = TEvent<Signature> under its name ("TMouseEvent").
-template <class Ev>
-PTypeInfo RegisterEventType(const AnsiString& name)
+template <class Ev> PTypeInfo RegisterEventType(const AnsiString& name)
 {
   if (PTypeInfo existing = FindTypeInfo(typeid(Ev)))
     return existing;
@@ -193,8 +207,8 @@ struct TPropInfo {
   AnsiString Name;
   PTypeInfo PropType = nullptr;
   TClass DeclaringClass = nullptr;
-  Integer Index = NoIndex;    // the index argument of an indexed property
-  bool HasDefault = false;    // ordinal kinds only: "default n" versus "nodefault"
+  Integer Index = NoIndex; // the index argument of an indexed property
+  bool HasDefault = false; // ordinal kinds only: "default n" versus "nodefault"
   NativeInt Default = 0;
   TStoredRule Stored = srAlways;
   std::function<bool(TObject*)> StoredProc; // srPredicate
@@ -287,16 +301,14 @@ void SetSetProp(TObject* obj, const AnsiString& name, const AnsiString& value);
 // The property's value with its exact C++ type T; another type raises
 // EPropertyError "Invalid property type: <type>".
 [[noreturn]] void RaiseInvalidPropType(PPropInfo prop);
-template <class T>
-T GetTypedProp(TObject* obj, PPropInfo prop)
+template <class T> T GetTypedProp(TObject* obj, PPropInfo prop)
 {
   T value{};
   if (!prop->Access->GetValue(obj, typeid(T), &value))
     RaiseInvalidPropType(prop);
   return value;
 }
-template <class T>
-void SetTypedProp(TObject* obj, PPropInfo prop, const T& value)
+template <class T> void SetTypedProp(TObject* obj, PPropInfo prop, const T& value)
 {
   if (!prop->Access->SetValue(obj, typeid(T), &value))
     RaiseInvalidPropType(prop);
@@ -329,8 +341,7 @@ bool IsDefaultPropValue(TObject* obj, PPropInfo prop);
 // ---- Registration ----
 
 // Metadata of a C++ class; null when it never was registered.
-template <class T>
-TClass ClassInfoOf()
+template <class T> TClass ClassInfoOf()
 {
   return ClassInfoOf(typeid(T));
 }
@@ -344,19 +355,19 @@ TClass RegisterClassInfo(const std::type_info& type, const AnsiString& name, TCl
 
 namespace typinfo_detail {
 
-template <class T>
-struct IsSet : std::false_type {};
-template <class E>
-struct IsSet<TSet<E>> : std::true_type {};
+template <class T> struct IsSet : std::false_type {
+};
+template <class E> struct IsSet<TSet<E>> : std::true_type {
+};
 
-template <class T>
-struct IsEvent : std::false_type {};
-template <class S>
-struct IsEvent<TEvent<S>> : std::true_type {};
+template <class T> struct IsEvent : std::false_type {
+};
+template <class S> struct IsEvent<TEvent<S>> : std::true_type {
+};
 
 template <class T>
 constexpr bool IsObjectPtr =
-    std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_pointer_t<T>>;
+    std::is_pointer_v<T>&& std::is_base_of_v<TObject, std::remove_pointer_t<T>>;
 
 // EPropertyError "No type information for <type>" / "Class <type> is not registered".
 [[noreturn]] void RaiseMissingTypeInfo(const std::type_info& type);
@@ -369,8 +380,7 @@ TClassInfo* MutableClass(TClass cls);
 PPropInfo RequireProp(TObject* obj, const AnsiString& name);
 void CheckWritable(PPropInfo prop);
 
-template <class T>
-PTypeInfo DeduceTypeInfo()
+template <class T> PTypeInfo DeduceTypeInfo()
 {
   if (PTypeInfo info = FindTypeInfo(typeid(T)))
     return info;
@@ -381,8 +391,7 @@ PTypeInfo DeduceTypeInfo()
   RaiseMissingTypeInfo(typeid(T));
 }
 
-template <class T>
-NativeInt ToOrd(const T& v)
+template <class T> NativeInt ToOrd(const T& v)
 {
   if constexpr (std::is_same_v<T, bool>)
     return v ? 1 : 0;
@@ -398,8 +407,7 @@ NativeInt ToOrd(const T& v)
     RaiseConversion();
 }
 
-template <class T>
-T FromOrd(NativeInt v)
+template <class T> T FromOrd(NativeInt v)
 {
   if constexpr (std::is_same_v<T, bool>)
     return v != 0;
@@ -411,8 +419,7 @@ T FromOrd(NativeInt v)
     RaiseConversion();
 }
 
-template <class C, class T, class G, class S>
-class TTypedAccessor final : public TPropAccessor {
+template <class C, class T, class G, class S> class TTypedAccessor final : public TPropAccessor {
 public:
   TTypedAccessor(G getter, S setter) : FGetter(getter), FSetter(setter) {}
 
@@ -568,8 +575,7 @@ private:
 // Default, NoDefault, Stored, Type and ReadOnly applies to the property added last.
 // Registering a class that already has a record changes nothing, so unit initializations
 // may run again.
-template <class C, class P = TObject>
-class TClassRegistration {
+template <class C, class P = TObject> class TClassRegistration {
   static_assert(std::is_base_of_v<TObject, C> && std::is_base_of_v<P, C>);
 
 public:
@@ -595,8 +601,7 @@ public:
     return *this;
   }
   // The class's class-side operations: one object, owned by the record.
-  template <class Ops>
-  TClassRegistration& ClassOps()
+  template <class Ops> TClassRegistration& ClassOps()
   {
     if (!FExisted)
       FClass->Ops = new Ops();
@@ -613,16 +618,14 @@ public:
     return Add<T>(name, getter, setter);
   }
   // A read-only property.
-  template <class G>
-  TClassRegistration& Property(const AnsiString& name, G getter)
+  template <class G> TClassRegistration& Property(const AnsiString& name, G getter)
   {
     return Property(name, getter, nullptr);
   }
   // An indexed property: getter(C*, index) and setter(C*, index, value) share one
   // accessor pair among several properties.
   template <class G, class S>
-  TClassRegistration& IndexedProperty(const AnsiString& name, Integer index, G getter,
-                                      S setter)
+  TClassRegistration& IndexedProperty(const AnsiString& name, Integer index, G getter, S setter)
   {
     using T = std::decay_t<std::invoke_result_t<G, C*, Integer>>;
     auto get = [getter, index](C* self) -> T { return std::invoke(getter, self, index); };
@@ -651,8 +654,7 @@ public:
     return *this;
   }
 
-  template <class V>
-  TClassRegistration& Default(const V& value)
+  template <class V> TClassRegistration& Default(const V& value)
   {
     if (FLast) {
       FLast->HasDefault = true;
@@ -676,8 +678,7 @@ public:
   }
   // A stored predicate: a member function of C or a callable taking C*.
   template <class F>
-    requires std::is_invocable_r_v<bool, F, C*>
-  TClassRegistration& Stored(F predicate)
+  requires std::is_invocable_r_v<bool, F, C*> TClassRegistration& Stored(F predicate)
   {
     if (FLast) {
       FLast->Stored = srPredicate;

@@ -6,7 +6,10 @@
 
 namespace typinfo_detail {
 
-const std::type_info& VariantTypeId() { return typeid(Variant); }
+const std::type_info& VariantTypeId()
+{
+  return typeid(Variant);
+}
 
 } // namespace typinfo_detail
 

@@ -3,9 +3,15 @@
 
 #include <algorithm>
 
-bool IsRectEmpty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
+bool IsRectEmpty(const TRect& r)
+{
+  return r.Right <= r.Left || r.Bottom <= r.Top;
+}
 
-bool EqualRect(const TRect& a, const TRect& b) { return a == b; }
+bool EqualRect(const TRect& a, const TRect& b)
+{
+  return a == b;
+}
 
 bool PtInRect(const TRect& r, const TPoint& p)
 {

@@ -60,9 +60,18 @@ struct TRect {
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 
-inline TPoint Point(Integer x, Integer y) { return {x, y}; }
-inline TRect Rect(Integer l, Integer t, Integer r, Integer b) { return {l, t, r, b}; }
-inline TRect Bounds(Integer l, Integer t, Integer w, Integer h) { return {l, t, l + w, t + h}; }
+inline TPoint Point(Integer x, Integer y)
+{
+  return {x, y};
+}
+inline TRect Rect(Integer l, Integer t, Integer r, Integer b)
+{
+  return {l, t, r, b};
+}
+inline TRect Bounds(Integer l, Integer t, Integer w, Integer h)
+{
+  return {l, t, l + w, t + h};
+}
 
 bool IsRectEmpty(const TRect& r);
 bool EqualRect(const TRect& a, const TRect& b);

@@ -64,7 +64,10 @@ void FinalizeUnits()
   gFinalized = true;
 }
 
-bool UnitsFinalized() { return gFinalized; }
+bool UnitsFinalized()
+{
+  return gFinalized;
+}
 
 void ReinitializeUnits()
 {

@@ -28,8 +28,10 @@ bool IsValidElementType(TVarType type)
   case varWord:
   case varLongWord:
   case varInt64:
-  case varString: return true;
-  default: return false;
+  case varString:
+    return true;
+  default:
+    return false;
   }
 }
 
@@ -37,11 +39,16 @@ bool IsValidElementType(TVarType type)
 Variant ZeroElement(TVarType type)
 {
   switch (type) {
-  case varVariant: return Variant();
-  case varString: return Variant(AnsiString());
-  case varOleStr: return Variant(WideString());
-  case varDispatch: return VarFromDispatch(nullptr);
-  default: return TVariantAccess::Scalar(type, 0); // all-zero bits: 0, 0.0, False
+  case varVariant:
+    return Variant();
+  case varString:
+    return Variant(AnsiString());
+  case varOleStr:
+    return Variant(WideString());
+  case varDispatch:
+    return VarFromDispatch(nullptr);
+  default:
+    return TVariantAccess::Scalar(type, 0); // all-zero bits: 0, 0.0, False
   }
 }
 
@@ -130,7 +137,10 @@ Integer VarArrayHighBound(const Variant& a, Integer dim)
   return b.LowBound + b.ElementCount - 1;
 }
 
-TVarType VarArrayElementType(const Variant& a) { return ArrayOf(a).ElementType; }
+TVarType VarArrayElementType(const Variant& a)
+{
+  return ArrayOf(a).ElementType;
+}
 
 Variant VarArrayGet(const Variant& a, std::initializer_list<Integer> indices)
 {

@@ -13,7 +13,10 @@
 
 namespace {
 
-const TVariantAccess::Data& D(const Variant& v) { return TVariantAccess::Get(v); }
+const TVariantAccess::Data& D(const Variant& v)
+{
+  return TVariantAccess::Get(v);
+}
 
 // Null reads as the target's zero only when the program has switched strict conversion off.
 void CheckNull(TVarType target)
@@ -65,23 +68,39 @@ Int64 ToInt64(const Variant& v, TVarType target)
 {
   const auto& d = D(v);
   switch (v.Type()) {
-  case varEmpty: return 0;
-  case varNull: CheckNull(target); return 0;
-  case varShortInt: return d.VShortInt;
-  case varByte: return d.VByte;
-  case varSmallint: return d.VSmallInt;
-  case varWord: return d.VWord;
-  case varInteger: return d.VInteger;
-  case varLongWord: return d.VLongWord;
-  case varInt64: return d.VInt64;
-  case varBoolean: return d.VBoolean ? -1 : 0;
-  case varSingle: return RoundToInt64(d.VSingle);
+  case varEmpty:
+    return 0;
+  case varNull:
+    CheckNull(target);
+    return 0;
+  case varShortInt:
+    return d.VShortInt;
+  case varByte:
+    return d.VByte;
+  case varSmallint:
+    return d.VSmallInt;
+  case varWord:
+    return d.VWord;
+  case varInteger:
+    return d.VInteger;
+  case varLongWord:
+    return d.VLongWord;
+  case varInt64:
+    return d.VInt64;
+  case varBoolean:
+    return d.VBoolean ? -1 : 0;
+  case varSingle:
+    return RoundToInt64(d.VSingle);
   case varDouble:
-  case varDate: return RoundToInt64(d.VDouble);
-  case varCurrency: return Currency::FromRaw(d.VInt64).ToInt64();
+  case varDate:
+    return RoundToInt64(d.VDouble);
+  case varCurrency:
+    return Currency::FromRaw(d.VInt64).ToInt64();
   case varString:
-  case varOleStr: return TextToInt64(v, target);
-  default: VarCastError(v.Type(), target);
+  case varOleStr:
+    return TextToInt64(v, target);
+  default:
+    VarCastError(v.Type(), target);
   }
 }
 
@@ -120,11 +139,16 @@ Variant LowBits(const Variant& v, TVarType type)
 {
   Int64 raw = v.AsInt64();
   switch (type) {
-  case varShortInt: return Variant(static_cast<ShortInt>(raw));
-  case varByte: return Variant(static_cast<Byte>(raw));
-  case varSmallint: return Variant(static_cast<SmallInt>(raw));
-  case varWord: return Variant(static_cast<Word>(raw));
-  default: return Variant(static_cast<LongWord>(raw));
+  case varShortInt:
+    return Variant(static_cast<ShortInt>(raw));
+  case varByte:
+    return Variant(static_cast<Byte>(raw));
+  case varSmallint:
+    return Variant(static_cast<SmallInt>(raw));
+  case varWord:
+    return Variant(static_cast<Word>(raw));
+  default:
+    return Variant(static_cast<LongWord>(raw));
   }
 }
 
@@ -140,30 +164,45 @@ Integer Variant::AsInteger() const
   return static_cast<Integer>(value);
 }
 
-Int64 Variant::AsInt64() const { return ToInt64(*this, varInt64); }
+Int64 Variant::AsInt64() const
+{
+  return ToInt64(*this, varInt64);
+}
 
 Double Variant::AsDouble() const
 {
   switch (FType) {
   case varDouble:
-  case varDate: return FData.VDouble;
-  case varSingle: return FData.VSingle;
-  case varCurrency: return Currency::FromRaw(FData.VInt64).ToDouble();
-  case varNull: CheckNull(varDouble); return 0;
+  case varDate:
+    return FData.VDouble;
+  case varSingle:
+    return FData.VSingle;
+  case varCurrency:
+    return Currency::FromRaw(FData.VInt64).ToDouble();
+  case varNull:
+    CheckNull(varDouble);
+    return 0;
   case varString:
-  case varOleStr: return TextToDouble(*this, varDouble);
-  default: return static_cast<Double>(ToInt64(*this, varDouble));
+  case varOleStr:
+    return TextToDouble(*this, varDouble);
+  default:
+    return static_cast<Double>(ToInt64(*this, varDouble));
   }
 }
 
 Currency Variant::AsCurrency() const
 {
   switch (FType) {
-  case varCurrency: return Currency::FromRaw(FData.VInt64);
-  case varSingle: return CurrencyFromDouble(FData.VSingle);
+  case varCurrency:
+    return Currency::FromRaw(FData.VInt64);
+  case varSingle:
+    return CurrencyFromDouble(FData.VSingle);
   case varDouble:
-  case varDate: return CurrencyFromDouble(FData.VDouble);
-  case varNull: CheckNull(varCurrency); return Currency();
+  case varDate:
+    return CurrencyFromDouble(FData.VDouble);
+  case varNull:
+    CheckNull(varCurrency);
+    return Currency();
   case varString:
   case varOleStr: {
     Currency c;
@@ -171,19 +210,26 @@ Currency Variant::AsCurrency() const
       return c;
     return CurrencyFromDouble(TextToDouble(*this, varCurrency));
   }
-  default: return CurrencyFromInt64(ToInt64(*this, varCurrency));
+  default:
+    return CurrencyFromInt64(ToInt64(*this, varCurrency));
   }
 }
 
 Boolean Variant::AsBoolean() const
 {
   switch (FType) {
-  case varBoolean: return FData.VBoolean;
-  case varSingle: return FData.VSingle != 0;
+  case varBoolean:
+    return FData.VBoolean;
+  case varSingle:
+    return FData.VSingle != 0;
   case varDouble:
-  case varDate: return FData.VDouble != 0;
-  case varCurrency: return FData.VInt64 != 0;
-  case varNull: CheckNull(varBoolean); return false;
+  case varDate:
+    return FData.VDouble != 0;
+  case varCurrency:
+    return FData.VInt64 != 0;
+  case varNull:
+    CheckNull(varBoolean);
+    return false;
   case varString:
   case varOleStr: {
     AnsiString text = Trim(TextOf(*this));
@@ -195,7 +241,8 @@ Boolean Variant::AsBoolean() const
       return d != 0;
     VarCastError(FType, varBoolean);
   }
-  default: return ToInt64(*this, varBoolean) != 0;
+  default:
+    return ToInt64(*this, varBoolean) != 0;
   }
 }
 
@@ -203,10 +250,15 @@ TDateTime Variant::AsDateTime() const
 {
   switch (FType) {
   case varDate:
-  case varDouble: return FData.VDouble;
-  case varSingle: return FData.VSingle;
-  case varCurrency: return Currency::FromRaw(FData.VInt64).ToDouble();
-  case varNull: CheckNull(varDate); return 0;
+  case varDouble:
+    return FData.VDouble;
+  case varSingle:
+    return FData.VSingle;
+  case varCurrency:
+    return Currency::FromRaw(FData.VInt64).ToDouble();
+  case varNull:
+    CheckNull(varDate);
+    return 0;
   case varString:
   case varOleStr: {
     AnsiString text = TextOf(*this);
@@ -218,30 +270,43 @@ TDateTime Variant::AsDateTime() const
       return d;
     VarCastError(FType, varDate);
   }
-  default: return static_cast<Double>(ToInt64(*this, varDate));
+  default:
+    return static_cast<Double>(ToInt64(*this, varDate));
   }
 }
 
 AnsiString Variant::AsString() const
 {
   switch (FType) {
-  case varString: return FData.VString->Value;
-  case varOleStr: return WideToGbk(FData.VOleStr->Value);
-  case varEmpty: return AnsiString();
-  case varNull: CheckNull(varString); return AnsiString();
-  case varBoolean: return FData.VBoolean ? "True" : "False";
-  case varSingle: return FloatToStrF(FData.VSingle, ffGeneral, 7, 0);
-  case varDouble: return FloatToStr(FData.VDouble);
-  case varDate: return DateText(FData.VDouble);
-  case varCurrency: return CurrToStr(Currency::FromRaw(FData.VInt64));
+  case varString:
+    return FData.VString->Value;
+  case varOleStr:
+    return WideToGbk(FData.VOleStr->Value);
+  case varEmpty:
+    return AnsiString();
+  case varNull:
+    CheckNull(varString);
+    return AnsiString();
+  case varBoolean:
+    return FData.VBoolean ? "True" : "False";
+  case varSingle:
+    return FloatToStrF(FData.VSingle, ffGeneral, 7, 0);
+  case varDouble:
+    return FloatToStr(FData.VDouble);
+  case varDate:
+    return DateText(FData.VDouble);
+  case varCurrency:
+    return CurrToStr(Currency::FromRaw(FData.VInt64));
   case varShortInt:
   case varByte:
   case varSmallint:
   case varWord:
   case varInteger:
   case varLongWord:
-  case varInt64: return IntToStr(ToInt64(*this, varString));
-  default: VarCastError(FType, varString);
+  case varInt64:
+    return IntToStr(ToInt64(*this, varString));
+  default:
+    VarCastError(FType, varString);
   }
 }
 
@@ -266,7 +331,10 @@ WideString VarToWideStr(const Variant& v)
   return v.AsWideString();
 }
 
-TDateTime VarToDateTime(const Variant& v) { return v.AsDateTime(); }
+TDateTime VarToDateTime(const Variant& v)
+{
+  return v.AsDateTime();
+}
 
 Variant VarAsType(const Variant& v, TVarType type)
 {
@@ -275,15 +343,20 @@ Variant VarAsType(const Variant& v, TVarType type)
   if (VarIsArray(v) || (type & ~varTypeMask) != 0)
     VarCastError(v.Type(), type);
   switch (type) {
-  case varEmpty: return Variant();
-  case varNull: return Null();
+  case varEmpty:
+    return Variant();
+  case varNull:
+    return Null();
   case varShortInt:
   case varByte:
   case varSmallint:
   case varWord:
-  case varLongWord: return LowBits(v, type);
-  case varInteger: return Variant(v.AsInteger());
-  case varInt64: return Variant(v.AsInt64());
+  case varLongWord:
+    return LowBits(v, type);
+  case varInteger:
+    return Variant(v.AsInteger());
+  case varInt64:
+    return Variant(v.AsInt64());
   case varSingle: {
     Double d = v.AsDouble();
     auto f = static_cast<Single>(d);
@@ -291,13 +364,20 @@ Variant VarAsType(const Variant& v, TVarType type)
       VarOverflowError();
     return Variant(f);
   }
-  case varDouble: return Variant(v.AsDouble());
-  case varCurrency: return Variant(v.AsCurrency());
-  case varDate: return VarFromDateTime(v.AsDateTime());
-  case varBoolean: return Variant(v.AsBoolean());
-  case varString: return Variant(v.AsString());
-  case varOleStr: return Variant(v.AsWideString());
-  default: VarCastError(v.Type(), type);
+  case varDouble:
+    return Variant(v.AsDouble());
+  case varCurrency:
+    return Variant(v.AsCurrency());
+  case varDate:
+    return VarFromDateTime(v.AsDateTime());
+  case varBoolean:
+    return Variant(v.AsBoolean());
+  case varString:
+    return Variant(v.AsString());
+  case varOleStr:
+    return Variant(v.AsWideString());
+  default:
+    VarCastError(v.Type(), type);
   }
 }
 
@@ -306,21 +386,36 @@ TVarRec VarToVarRec(const Variant& v)
   const auto& d = D(v);
   switch (v.Type()) {
   case varEmpty:
-  case varNull: return TVarRec("");
-  case varShortInt: return TVarRec(d.VShortInt);
-  case varByte: return TVarRec(d.VByte);
-  case varSmallint: return TVarRec(d.VSmallInt);
-  case varWord: return TVarRec(d.VWord);
-  case varInteger: return TVarRec(d.VInteger);
-  case varLongWord: return TVarRec(d.VLongWord);
-  case varInt64: return TVarRec(d.VInt64);
-  case varBoolean: return TVarRec(d.VBoolean);
-  case varSingle: return TVarRec(d.VSingle);
+  case varNull:
+    return TVarRec("");
+  case varShortInt:
+    return TVarRec(d.VShortInt);
+  case varByte:
+    return TVarRec(d.VByte);
+  case varSmallint:
+    return TVarRec(d.VSmallInt);
+  case varWord:
+    return TVarRec(d.VWord);
+  case varInteger:
+    return TVarRec(d.VInteger);
+  case varLongWord:
+    return TVarRec(d.VLongWord);
+  case varInt64:
+    return TVarRec(d.VInt64);
+  case varBoolean:
+    return TVarRec(d.VBoolean);
+  case varSingle:
+    return TVarRec(d.VSingle);
   case varDouble:
-  case varDate: return TVarRec(d.VDouble);
-  case varCurrency: return TVarRec(Currency::FromRaw(d.VInt64));
-  case varString: return TVarRec(d.VString->Value);
-  case varOleStr: return TVarRec(d.VOleStr->Value);
-  default: VarCastError(v.Type(), varString);
+  case varDate:
+    return TVarRec(d.VDouble);
+  case varCurrency:
+    return TVarRec(Currency::FromRaw(d.VInt64));
+  case varString:
+    return TVarRec(d.VString->Value);
+  case varOleStr:
+    return TVarRec(d.VOleStr->Value);
+  default:
+    VarCastError(v.Type(), varString);
   }
 }

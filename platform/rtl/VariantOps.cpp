@@ -42,31 +42,50 @@ enum TOpClass {
 TOpClass OpClassOf(TVarType type)
 {
   switch (type) {
-  case varEmpty: return ocEmpty;
-  case varNull: return ocNull;
+  case varEmpty:
+    return ocEmpty;
+  case varNull:
+    return ocNull;
   case varShortInt:
   case varSmallint:
   case varInteger:
-  case varByte: return ocInteger;
+  case varByte:
+    return ocInteger;
   case varSingle:
-  case varDouble: return ocReal;
-  case varCurrency: return ocCurrency;
-  case varDate: return ocDate;
+  case varDouble:
+    return ocReal;
+  case varCurrency:
+    return ocCurrency;
+  case varDate:
+    return ocDate;
   case varString:
-  case varOleStr: return ocText;
-  case varBoolean: return ocBoolean;
+  case varOleStr:
+    return ocText;
+  case varBoolean:
+    return ocBoolean;
   case varWord:
   case varLongWord:
-  case varInt64: return ocInt64;
-  default: return ocOther;
+  case varInt64:
+    return ocInt64;
+  default:
+    return ocOther;
   }
 }
 
-bool IsIntegral(TOpClass c) { return c == ocInteger || c == ocBoolean || c == ocInt64; }
+bool IsIntegral(TOpClass c)
+{
+  return c == ocInteger || c == ocBoolean || c == ocInt64;
+}
 
-const TVariantAccess::Data& D(const Variant& v) { return TVariantAccess::Get(v); }
+const TVariantAccess::Data& D(const Variant& v)
+{
+  return TVariantAccess::Get(v);
+}
 
-Variant DateValue(Double value) { return TVariantAccess::DoubleOf(varDate, value); }
+Variant DateValue(Double value)
+{
+  return TVariantAccess::DoubleOf(varDate, value);
+}
 
 // The result of 32-bit + - * computed in 64 bits: an Integer when it fits, else the float.
 Variant IntegerResult(Int64 value)
@@ -98,20 +117,28 @@ Double DivideDouble(Double a, Double b)
 Double DoubleOp(Double a, Double b, TVarOp op)
 {
   switch (op) {
-  case opAdd: return CheckedDouble(a + b);
-  case opSubtract: return CheckedDouble(a - b);
-  case opMultiply: return CheckedDouble(a * b);
-  default: return DivideDouble(a, b);
+  case opAdd:
+    return CheckedDouble(a + b);
+  case opSubtract:
+    return CheckedDouble(a - b);
+  case opMultiply:
+    return CheckedDouble(a * b);
+  default:
+    return DivideDouble(a, b);
   }
 }
 
 Variant Int32Arith(Integer a, Integer b, TVarOp op)
 {
   switch (op) {
-  case opAdd: return IntegerResult(Int64(a) + b);
-  case opSubtract: return IntegerResult(Int64(a) - b);
-  case opMultiply: return IntegerResult(Int64(a) * b);
-  default: return Variant(DivideDouble(a, b));
+  case opAdd:
+    return IntegerResult(Int64(a) + b);
+  case opSubtract:
+    return IntegerResult(Int64(a) - b);
+  case opMultiply:
+    return IntegerResult(Int64(a) * b);
+  default:
+    return Variant(DivideDouble(a, b));
   }
 }
 
@@ -120,10 +147,17 @@ Variant Int64Arith(Int64 a, Int64 b, TVarOp op)
   Int64 r = 0;
   bool overflow = false;
   switch (op) {
-  case opAdd: overflow = __builtin_add_overflow(a, b, &r); break;
-  case opSubtract: overflow = __builtin_sub_overflow(a, b, &r); break;
-  case opMultiply: overflow = __builtin_mul_overflow(a, b, &r); break;
-  default: return Variant(DivideDouble(static_cast<Double>(a), static_cast<Double>(b)));
+  case opAdd:
+    overflow = __builtin_add_overflow(a, b, &r);
+    break;
+  case opSubtract:
+    overflow = __builtin_sub_overflow(a, b, &r);
+    break;
+  case opMultiply:
+    overflow = __builtin_mul_overflow(a, b, &r);
+    break;
+  default:
+    return Variant(DivideDouble(static_cast<Double>(a), static_cast<Double>(b)));
   }
   if (!overflow)
     return Variant(r);
@@ -137,10 +171,14 @@ Variant Int64Arith(Int64 a, Int64 b, TVarOp op)
 Variant CurrencyArith(Currency a, Currency b, TVarOp op)
 {
   switch (op) {
-  case opAdd: return Variant(a + b);
-  case opSubtract: return Variant(a - b);
-  case opMultiply: return Variant(a * b);
-  default: return Variant(a / b);
+  case opAdd:
+    return Variant(a + b);
+  case opSubtract:
+    return Variant(a - b);
+  case opMultiply:
+    return Variant(a * b);
+  default:
+    return Variant(a / b);
   }
 }
 
@@ -176,38 +214,55 @@ Variant IntegerOp(const Variant& l, const Variant& r, TOpClass lc, TOpClass rc, 
   if (lc == ocInt64 || rc == ocInt64) {
     Int64 a = l.AsInt64(), b = r.AsInt64();
     switch (op) {
-    case opIntDivide: return Variant(IntDivide(a, b));
-    case opModulus: return Variant(IntModulo(a, b));
-    case opShiftLeft: return Variant(static_cast<Int64>(static_cast<UInt64>(a) << (b & 63)));
-    case opShiftRight: return Variant(static_cast<Int64>(static_cast<UInt64>(a) >> (b & 63)));
-    case opAnd: return Variant(a & b);
-    case opOr: return Variant(a | b);
-    default: return Variant(a ^ b);
+    case opIntDivide:
+      return Variant(IntDivide(a, b));
+    case opModulus:
+      return Variant(IntModulo(a, b));
+    case opShiftLeft:
+      return Variant(static_cast<Int64>(static_cast<UInt64>(a) << (b & 63)));
+    case opShiftRight:
+      return Variant(static_cast<Int64>(static_cast<UInt64>(a) >> (b & 63)));
+    case opAnd:
+      return Variant(a & b);
+    case opOr:
+      return Variant(a | b);
+    default:
+      return Variant(a ^ b);
     }
   }
   Integer a = l.AsInteger(), b = r.AsInteger();
   switch (op) {
-  case opIntDivide: return Variant(IntDivide(a, b));
-  case opModulus: return Variant(IntModulo(a, b));
-  case opShiftLeft: return Variant(static_cast<Integer>(static_cast<Cardinal>(a) << (b & 31)));
-  case opShiftRight: return Variant(static_cast<Integer>(static_cast<Cardinal>(a) >> (b & 31)));
-  case opAnd: return Variant(a & b);
-  case opOr: return Variant(a | b);
-  default: return Variant(a ^ b);
+  case opIntDivide:
+    return Variant(IntDivide(a, b));
+  case opModulus:
+    return Variant(IntModulo(a, b));
+  case opShiftLeft:
+    return Variant(static_cast<Integer>(static_cast<Cardinal>(a) << (b & 31)));
+  case opShiftRight:
+    return Variant(static_cast<Integer>(static_cast<Cardinal>(a) >> (b & 31)));
+  case opAnd:
+    return Variant(a & b);
+  case opOr:
+    return Variant(a | b);
+  default:
+    return Variant(a ^ b);
   }
 }
 
 Variant LogicalOrBitOp(const Variant& l, const Variant& r, TOpClass lc, TOpClass rc, TVarOp op)
 {
-  bool logical = (lc == ocBoolean && (rc == ocBoolean || rc == ocText)) ||
-                 (rc == ocBoolean && lc == ocText);
+  bool logical =
+      (lc == ocBoolean && (rc == ocBoolean || rc == ocText)) || (rc == ocBoolean && lc == ocText);
   if (!logical)
     return IntegerOp(l, r, lc, rc, op);
   bool a = l.AsBoolean(), b = r.AsBoolean();
   switch (op) {
-  case opAnd: return Variant(a && b);
-  case opOr: return Variant(a || b);
-  default: return Variant(a != b);
+  case opAnd:
+    return Variant(a && b);
+  case opOr:
+    return Variant(a || b);
+  default:
+    return Variant(a != b);
   }
 }
 
@@ -236,21 +291,26 @@ Variant EmptyWithEmpty(TVarOp op)
 Variant ZeroFor(const Variant& other, bool asText)
 {
   switch (OpClassOf(other.Type())) {
-  case ocReal: return Variant(0.0);
-  case ocCurrency: return Variant(Currency());
-  case ocDate: return DateValue(0);
+  case ocReal:
+    return Variant(0.0);
+  case ocCurrency:
+    return Variant(Currency());
+  case ocDate:
+    return DateValue(0);
   case ocText:
     if (!asText)
       return Variant(0);
     return other.Type() == varOleStr ? Variant(WideString()) : Variant(AnsiString());
-  case ocBoolean: return Variant(false);
-  case ocInt64: return Variant(Int64(0));
-  default: return Variant(0);
+  case ocBoolean:
+    return Variant(false);
+  case ocInt64:
+    return Variant(Int64(0));
+  default:
+    return Variant(0);
   }
 }
 
-template <class T>
-TVariantRelationship Relation(T a, T b)
+template <class T> TVariantRelationship Relation(T a, T b)
 {
   if (a == b)
     return vrEqual;
@@ -320,11 +380,14 @@ Variant VarOp(const Variant& left, const Variant& right, TVarOp op)
   case opAdd:
   case opSubtract:
   case opMultiply:
-  case opDivide: return Arith(left, right, lc, rc, op);
+  case opDivide:
+    return Arith(left, right, lc, rc, op);
   case opAnd:
   case opOr:
-  case opXor: return LogicalOrBitOp(left, right, lc, rc, op);
-  default: return IntegerOp(left, right, lc, rc, op);
+  case opXor:
+    return LogicalOrBitOp(left, right, lc, rc, op);
+  default:
+    return IntegerOp(left, right, lc, rc, op);
   }
 }
 
@@ -333,43 +396,59 @@ Variant VarNeg(const Variant& v)
   const auto& d = D(v);
   switch (v.Type()) {
   case varEmpty:
-  case varNull: return v;
+  case varNull:
+    return v;
   case varShortInt:
   case varSmallint:
   case varInteger:
-  case varByte: return IntegerResult(-v.AsInt64());
-  case varBoolean: return Variant(d.VBoolean ? 1 : 0);
+  case varByte:
+    return IntegerResult(-v.AsInt64());
+  case varBoolean:
+    return Variant(d.VBoolean ? 1 : 0);
   case varWord:
-  case varLongWord: return Variant(-v.AsInt64());
+  case varLongWord:
+    return Variant(-v.AsInt64());
   case varInt64:
     if (d.VInt64 == std::numeric_limits<Int64>::min())
       return Variant(-static_cast<Double>(d.VInt64));
     return Variant(-d.VInt64);
-  case varSingle: return Variant(-d.VSingle);
-  case varDouble: return Variant(-d.VDouble);
-  case varDate: return DateValue(-d.VDouble);
-  case varCurrency: return Variant(-v.AsCurrency());
+  case varSingle:
+    return Variant(-d.VSingle);
+  case varDouble:
+    return Variant(-d.VDouble);
+  case varDate:
+    return DateValue(-d.VDouble);
+  case varCurrency:
+    return Variant(-v.AsCurrency());
   case varString:
-  case varOleStr: return Variant(-v.AsDouble());
-  default: VarInvalidOp();
+  case varOleStr:
+    return Variant(-v.AsDouble());
+  default:
+    VarInvalidOp();
   }
 }
 
 Variant VarNot(const Variant& v)
 {
   switch (OpClassOf(v.Type())) {
-  case ocEmpty: return Variant(-1);
-  case ocNull: return v;
-  case ocBoolean: return Variant(!D(v).VBoolean);
-  case ocInt64: return Variant(~v.AsInt64());
+  case ocEmpty:
+    return Variant(-1);
+  case ocNull:
+    return v;
+  case ocBoolean:
+    return Variant(!D(v).VBoolean);
+  case ocInt64:
+    return Variant(~v.AsInt64());
   case ocText: {
     AnsiString text = Trim(v.AsString());
     if (SameText(text, "True") || SameText(text, "False"))
       return Variant(!SameText(text, "True"));
     return Variant(~v.AsInteger());
   }
-  case ocOther: VarInvalidOp();
-  default: return Variant(~v.AsInteger());
+  case ocOther:
+    VarInvalidOp();
+  default:
+    return Variant(~v.AsInteger());
   }
 }
 
@@ -406,22 +485,67 @@ TVariantRelationship VarCompareValue(const Variant& a, const Variant& b)
   return CompareNumbers(a, b, ac, bc);
 }
 
-Variant operator+(const Variant& a, const Variant& b) { return VarOp(a, b, opAdd); }
-Variant operator-(const Variant& a, const Variant& b) { return VarOp(a, b, opSubtract); }
-Variant operator*(const Variant& a, const Variant& b) { return VarOp(a, b, opMultiply); }
-Variant operator/(const Variant& a, const Variant& b) { return VarOp(a, b, opDivide); }
-Variant operator%(const Variant& a, const Variant& b) { return VarOp(a, b, opModulus); }
-Variant operator<<(const Variant& a, const Variant& b) { return VarOp(a, b, opShiftLeft); }
-Variant operator>>(const Variant& a, const Variant& b) { return VarOp(a, b, opShiftRight); }
-Variant operator&(const Variant& a, const Variant& b) { return VarOp(a, b, opAnd); }
-Variant operator|(const Variant& a, const Variant& b) { return VarOp(a, b, opOr); }
-Variant operator^(const Variant& a, const Variant& b) { return VarOp(a, b, opXor); }
-Variant operator-(const Variant& a) { return VarNeg(a); }
-Variant operator~(const Variant& a) { return VarNot(a); }
+Variant operator+(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opAdd);
+}
+Variant operator-(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opSubtract);
+}
+Variant operator*(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opMultiply);
+}
+Variant operator/(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opDivide);
+}
+Variant operator%(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opModulus);
+}
+Variant operator<<(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opShiftLeft);
+}
+Variant operator>>(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opShiftRight);
+}
+Variant operator&(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opAnd);
+}
+Variant operator|(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opOr);
+}
+Variant operator^(const Variant& a, const Variant& b)
+{
+  return VarOp(a, b, opXor);
+}
+Variant operator-(const Variant& a)
+{
+  return VarNeg(a);
+}
+Variant operator~(const Variant& a)
+{
+  return VarNot(a);
+}
 
-bool operator==(const Variant& a, const Variant& b) { return VarCompareValue(a, b) == vrEqual; }
-bool operator!=(const Variant& a, const Variant& b) { return VarCompareValue(a, b) != vrEqual; }
-bool operator<(const Variant& a, const Variant& b) { return VarCompareValue(a, b) == vrLessThan; }
+bool operator==(const Variant& a, const Variant& b)
+{
+  return VarCompareValue(a, b) == vrEqual;
+}
+bool operator!=(const Variant& a, const Variant& b)
+{
+  return VarCompareValue(a, b) != vrEqual;
+}
+bool operator<(const Variant& a, const Variant& b)
+{
+  return VarCompareValue(a, b) == vrLessThan;
+}
 bool operator<=(const Variant& a, const Variant& b)
 {
   return VarCompareValue(a, b) != vrGreaterThan;
@@ -430,4 +554,7 @@ bool operator>(const Variant& a, const Variant& b)
 {
   return VarCompareValue(a, b) == vrGreaterThan;
 }
-bool operator>=(const Variant& a, const Variant& b) { return VarCompareValue(a, b) != vrLessThan; }
+bool operator>=(const Variant& a, const Variant& b)
+{
+  return VarCompareValue(a, b) != vrLessThan;
+}

@@ -30,30 +30,54 @@ TVarWideData* NewWide(WideString&& value)
 const char* BaseTypeName(TVarType type)
 {
   switch (type) {
-  case varEmpty: return "Empty";
-  case varNull: return "Null";
-  case varSmallint: return "Smallint";
-  case varInteger: return "Integer";
-  case varSingle: return "Single";
-  case varDouble: return "Double";
-  case varCurrency: return "Currency";
-  case varDate: return "Date";
-  case varOleStr: return "OleStr";
-  case varDispatch: return "Dispatch";
-  case varError: return "Error";
-  case varBoolean: return "Boolean";
-  case varVariant: return "Variant";
-  case varUnknown: return "Unknown";
-  case varShortInt: return "ShortInt";
-  case varByte: return "Byte";
-  case varWord: return "Word";
-  case varLongWord: return "LongWord";
-  case varInt64: return "Int64";
-  case varStrArg: return "StrArg";
-  case varString: return "String";
-  case varAny: return "Any";
-  case varClassRef: return "Class";
-  default: return nullptr;
+  case varEmpty:
+    return "Empty";
+  case varNull:
+    return "Null";
+  case varSmallint:
+    return "Smallint";
+  case varInteger:
+    return "Integer";
+  case varSingle:
+    return "Single";
+  case varDouble:
+    return "Double";
+  case varCurrency:
+    return "Currency";
+  case varDate:
+    return "Date";
+  case varOleStr:
+    return "OleStr";
+  case varDispatch:
+    return "Dispatch";
+  case varError:
+    return "Error";
+  case varBoolean:
+    return "Boolean";
+  case varVariant:
+    return "Variant";
+  case varUnknown:
+    return "Unknown";
+  case varShortInt:
+    return "ShortInt";
+  case varByte:
+    return "Byte";
+  case varWord:
+    return "Word";
+  case varLongWord:
+    return "LongWord";
+  case varInt64:
+    return "Int64";
+  case varStrArg:
+    return "StrArg";
+  case varString:
+    return "String";
+  case varAny:
+    return "Any";
+  case varClassRef:
+    return "Class";
+  default:
+    return nullptr;
   }
 }
 
@@ -97,10 +121,17 @@ void Variant::AddRefPayload() const noexcept
     return;
   }
   switch (FType) {
-  case varString: ++FData.VString->RefCount; break;
-  case varOleStr: ++FData.VOleStr->RefCount; break;
-  case varDispatch: FData.VDispatch->AddRef(); break;
-  default: break;
+  case varString:
+    ++FData.VString->RefCount;
+    break;
+  case varOleStr:
+    ++FData.VOleStr->RefCount;
+    break;
+  case varDispatch:
+    FData.VDispatch->AddRef();
+    break;
+  default:
+    break;
   }
 }
 
@@ -121,8 +152,11 @@ void Variant::ReleasePayload() noexcept
     if (--FData.VOleStr->RefCount == 0)
       delete FData.VOleStr;
     break;
-  case varDispatch: FData.VDispatch->Release(); break;
-  default: break;
+  case varDispatch:
+    FData.VDispatch->Release();
+    break;
+  default:
+    break;
   }
 }
 
@@ -145,7 +179,10 @@ const AnsiString& Variant::StringRef() const
   return FData.VString->Value;
 }
 
-Variant& Variant::operator+=(const Variant& other) { return *this = VarOp(*this, other, opAdd); }
+Variant& Variant::operator+=(const Variant& other)
+{
+  return *this = VarOp(*this, other, opAdd);
+}
 Variant& Variant::operator-=(const Variant& other)
 {
   return *this = VarOp(*this, other, opSubtract);
@@ -161,15 +198,30 @@ Variant& Variant::operator/=(const Variant& other)
 
 // ---- Special values and queries -----------------------------------------------------------
 
-Variant Null() { return TVariantAccess::Scalar(varNull, 0); }
+Variant Null()
+{
+  return TVariantAccess::Scalar(varNull, 0);
+}
 
-Variant Unassigned() { return Variant(); }
+Variant Unassigned()
+{
+  return Variant();
+}
 
-Variant EmptyParam() { return VarAsError(VAR_PARAMNOTFOUND); }
+Variant EmptyParam()
+{
+  return VarAsError(VAR_PARAMNOTFOUND);
+}
 
-Variant VarAsError(Integer code) { return TVariantAccess::Scalar(varError, code); }
+Variant VarAsError(Integer code)
+{
+  return TVariantAccess::Scalar(varError, code);
+}
 
-Variant VarFromDateTime(TDateTime value) { return TVariantAccess::DoubleOf(varDate, value); }
+Variant VarFromDateTime(TDateTime value)
+{
+  return TVariantAccess::DoubleOf(varDate, value);
+}
 
 bool VarIsClear(const Variant& v)
 {
@@ -177,7 +229,10 @@ bool VarIsClear(const Variant& v)
          (v.Type() == varDispatch && TVariantAccess::Get(v).VDispatch == nullptr);
 }
 
-bool VarIsStr(const Variant& v) { return v.Type() == varString || v.Type() == varOleStr; }
+bool VarIsStr(const Variant& v)
+{
+  return v.Type() == varString || v.Type() == varOleStr;
+}
 
 bool VarIsOrdinal(const Variant& v)
 {
@@ -189,8 +244,10 @@ bool VarIsOrdinal(const Variant& v)
   case varByte:
   case varWord:
   case varLongWord:
-  case varInt64: return true;
-  default: return false;
+  case varInt64:
+    return true;
+  default:
+    return false;
   }
 }
 
@@ -199,9 +256,15 @@ bool VarIsFloat(const Variant& v)
   return v.Type() == varSingle || v.Type() == varDouble || v.Type() == varCurrency;
 }
 
-bool VarIsNumeric(const Variant& v) { return VarIsOrdinal(v) || VarIsFloat(v); }
+bool VarIsNumeric(const Variant& v)
+{
+  return VarIsOrdinal(v) || VarIsFloat(v);
+}
 
-bool VarIsClass(const Variant& v) { return v.Type() == varClassRef; }
+bool VarIsClass(const Variant& v)
+{
+  return v.Type() == varClassRef;
+}
 
 AnsiString VarTypeAsText(TVarType type)
 {
@@ -227,44 +290,71 @@ void VarCastError(TVarType from, TVarType to)
   throw EVariantTypeCastError(CastMessage(VarTypeAsText(from), VarTypeAsText(to)));
 }
 
-void VarInvalidOp() { throw EVariantInvalidOpError(SInvalidVarOp); }
+void VarInvalidOp()
+{
+  throw EVariantInvalidOpError(SInvalidVarOp);
+}
 
-void VarOverflowError() { throw EVariantOverflowError(SVarOverflow); }
+void VarOverflowError()
+{
+  throw EVariantOverflowError(SVarOverflow);
+}
 
-void VarBadIndexError() { throw EVariantBadIndexError(SVarArrayBounds); }
+void VarBadIndexError()
+{
+  throw EVariantBadIndexError(SVarArrayBounds);
+}
 
-void VarNotArrayError() { throw EVariantNotAnArrayError(SVarNotArray); }
+void VarNotArrayError()
+{
+  throw EVariantNotAnArrayError(SVarNotArray);
+}
 
-void VarArrayCreateError() { throw EVariantArrayCreateError(SVarArrayCreate); }
+void VarArrayCreateError()
+{
+  throw EVariantArrayCreateError(SVarArrayCreate);
+}
 
 // ---- Objects, classes, dispatch -------------------------------------------------------------
 
-Variant VarFromObject(TObject* obj) { return Variant(ObjectToHandle(obj)); }
+Variant VarFromObject(TObject* obj)
+{
+  return Variant(ObjectToHandle(obj));
+}
 
 TObject* VarToObject(const Variant& v)
 {
   Int64 handle = 0;
   switch (v.Type()) {
   case varEmpty:
-  case varNull: return nullptr;
+  case varNull:
+    return nullptr;
   case varSmallint:
   case varInteger:
   case varShortInt:
   case varByte:
   case varWord:
   case varLongWord:
-  case varInt64: handle = v.AsInt64(); break;
-  default: throw EVariantInvalidArgError(SInvalidObjectReference);
+  case varInt64:
+    handle = v.AsInt64();
+    break;
+  default:
+    throw EVariantInvalidArgError(SInvalidObjectReference);
   }
   if (handle == 0)
     return nullptr;
-  TObject* obj = handle == static_cast<Integer>(handle) ? HandleToObject(static_cast<Integer>(handle)) : nullptr;
+  TObject* obj = handle == static_cast<Integer>(handle)
+                     ? HandleToObject(static_cast<Integer>(handle))
+                     : nullptr;
   if (!obj)
     throw EVariantInvalidArgError(SInvalidObjectReference);
   return obj;
 }
 
-Variant VarFromClass(TClass cls) { return TVariantAccess::ClassOf(cls); }
+Variant VarFromClass(TClass cls)
+{
+  return TVariantAccess::ClassOf(cls);
+}
 
 TClass VarToClass(const Variant& v)
 {

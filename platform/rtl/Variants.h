@@ -103,12 +103,12 @@ public:
   Variant(WideString&& value);
 
   // No silent conversion of pointers (they would become Booleans) or of single characters.
-  template <class T>
-  Variant(T*) = delete;
+  template <class T> Variant(T*) = delete;
   Variant(std::nullptr_t) = delete;
   Variant(char) = delete;
 
-  Variant(const Variant& other) noexcept : FType(other.FType), FShared(other.FShared), FData(other.FData)
+  Variant(const Variant& other) noexcept
+      : FType(other.FType), FShared(other.FShared), FData(other.FData)
   {
     if (FShared)
       AddRefPayload();
@@ -241,7 +241,8 @@ public:
   // Calls member name. flags is DISPATCH_METHOD, DISPATCH_PROPERTYGET (both together for a
   // call that may be either) or DISPATCH_PROPERTYPUT. args are in source order; for a
   // property put the value written is the last one. Failures raise an Exception.
-  virtual Variant Invoke(const AnsiString& name, Integer flags, const std::vector<Variant>& args) = 0;
+  virtual Variant Invoke(const AnsiString& name, Integer flags,
+                         const std::vector<Variant>& args) = 0;
 
   void AddRef() noexcept { ++FRefCount; }
   void Release() noexcept
@@ -263,10 +264,22 @@ Variant VarAsError(Integer code);
 Variant VarFromDateTime(TDateTime value);
 
 // Kind queries.
-inline TVarType VarType(const Variant& v) { return v.Type(); }
-inline bool VarIsNull(const Variant& v) { return v.Type() == varNull; }
-inline bool VarIsEmpty(const Variant& v) { return v.Type() == varEmpty; }
-inline bool VarIsArray(const Variant& v) { return (v.Type() & varArray) != 0; }
+inline TVarType VarType(const Variant& v)
+{
+  return v.Type();
+}
+inline bool VarIsNull(const Variant& v)
+{
+  return v.Type() == varNull;
+}
+inline bool VarIsEmpty(const Variant& v)
+{
+  return v.Type() == varEmpty;
+}
+inline bool VarIsArray(const Variant& v)
+{
+  return (v.Type() & varArray) != 0;
+}
 bool VarIsClear(const Variant& v); // Empty, or a dispatch value without an object
 bool VarIsStr(const Variant& v);
 bool VarIsOrdinal(const Variant& v); // integer kinds and Boolean
@@ -335,8 +348,8 @@ IDispatch* VarToDispatch(const Variant& v);
 // varDispatch; others raise EVariantArrayCreateError. Elements start as the kind's zero
 // (Empty for varVariant). Indexes given to Get/Put name every dimension.
 Variant VarArrayCreate(const std::vector<Integer>& bounds, TVarType elementType);
-Variant VarArrayOf(const std::vector<Variant>& values); // bounds 0..n-1 of varVariant
-Integer VarArrayDimCount(const Variant& a);             // 0 for a non-array
+Variant VarArrayOf(const std::vector<Variant>& values);  // bounds 0..n-1 of varVariant
+Integer VarArrayDimCount(const Variant& a);              // 0 for a non-array
 Integer VarArrayLowBound(const Variant& a, Integer dim); // dim counts from 1
 Integer VarArrayHighBound(const Variant& a, Integer dim);
 TVarType VarArrayElementType(const Variant& a);

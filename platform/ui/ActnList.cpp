@@ -42,7 +42,10 @@ void TBasicAction::Change()
 
 // ---- TCustomAction ---------------------------------------------------------------------------
 
-TCustomAction::~TCustomAction() { SetActionList(nullptr); }
+TCustomAction::~TCustomAction()
+{
+  SetActionList(nullptr);
+}
 
 bool TCustomAction::Execute()
 {
@@ -164,7 +167,10 @@ bool TCustomActionList::IsShortCut(TShortCut ShortCut)
 
 // ---- TActionLink -----------------------------------------------------------------------------
 
-TActionLink::~TActionLink() { SetAction(nullptr); }
+TActionLink::~TActionLink()
+{
+  SetAction(nullptr);
+}
 
 void TActionLink::SetAction(TBasicAction* Value)
 {
@@ -193,14 +199,35 @@ bool TActionLink::Execute(TComponent* Component)
   return result;
 }
 
-bool TActionLink::Update() { return FAction && FAction->Update(); }
+bool TActionLink::Update()
+{
+  return FAction && FAction->Update();
+}
 
-bool TActionLink::IsCaptionLinked() const { return dynamic_cast<TCustomAction*>(FAction) != nullptr; }
-bool TActionLink::IsCheckedLinked() const { return dynamic_cast<TCustomAction*>(FAction) != nullptr; }
-bool TActionLink::IsEnabledLinked() const { return dynamic_cast<TCustomAction*>(FAction) != nullptr; }
-bool TActionLink::IsHintLinked() const { return dynamic_cast<TCustomAction*>(FAction) != nullptr; }
-bool TActionLink::IsVisibleLinked() const { return dynamic_cast<TCustomAction*>(FAction) != nullptr; }
-bool TActionLink::IsOnExecuteLinked() const { return FAction != nullptr; }
+bool TActionLink::IsCaptionLinked() const
+{
+  return dynamic_cast<TCustomAction*>(FAction) != nullptr;
+}
+bool TActionLink::IsCheckedLinked() const
+{
+  return dynamic_cast<TCustomAction*>(FAction) != nullptr;
+}
+bool TActionLink::IsEnabledLinked() const
+{
+  return dynamic_cast<TCustomAction*>(FAction) != nullptr;
+}
+bool TActionLink::IsHintLinked() const
+{
+  return dynamic_cast<TCustomAction*>(FAction) != nullptr;
+}
+bool TActionLink::IsVisibleLinked() const
+{
+  return dynamic_cast<TCustomAction*>(FAction) != nullptr;
+}
+bool TActionLink::IsOnExecuteLinked() const
+{
+  return FAction != nullptr;
+}
 
 void TControlActionLink::ActionChanged()
 {

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "platform/graphics/Pictures.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
-#include "platform/graphics/Pictures.h"
 
 namespace {
 
@@ -43,8 +43,14 @@ void Put(TClipboardContent& content, UINT format, const std::string& data)
 
 } // namespace
 
-void TWindowBackend::SetClipboardContent(const TClipboardContent& content) { LocalStore() = content; }
-TClipboardContent TWindowBackend::ClipboardContent() const { return LocalStore(); }
+void TWindowBackend::SetClipboardContent(const TClipboardContent& content)
+{
+  LocalStore() = content;
+}
+TClipboardContent TWindowBackend::ClipboardContent() const
+{
+  return LocalStore();
+}
 
 UINT RegisterClipboardFormat(const AnsiString& name)
 {
@@ -123,7 +129,10 @@ bool TClipboard::HasFormat(UINT Format) const
   return false;
 }
 
-Integer TClipboard::FormatCount() const { return static_cast<Integer>(Current().size()); }
+Integer TClipboard::FormatCount() const
+{
+  return static_cast<Integer>(Current().size());
+}
 
 UINT TClipboard::Formats(Integer Index) const
 {
@@ -165,7 +174,10 @@ AnsiString TClipboard::AsText() const
   return {};
 }
 
-void TClipboard::SetAsText(const AnsiString& Value) { SetBuffer(CF_TEXT, Value); }
+void TClipboard::SetAsText(const AnsiString& Value)
+{
+  SetBuffer(CF_TEXT, Value);
+}
 
 TClipboard* Clipboard()
 {

@@ -42,8 +42,8 @@ private:
   const TClipboardContent& Current() const;
 
   Integer FOpenCount = 0;
-  bool FEmptied = false;        // the first set inside this transaction cleared the content
-  TClipboardContent FPending;   // what the open transaction will publish
+  bool FEmptied = false;      // the first set inside this transaction cleared the content
+  TClipboardContent FPending; // what the open transaction will publish
   mutable TClipboardContent FRead;
 };
 

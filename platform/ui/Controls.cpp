@@ -4,9 +4,9 @@
 #include "platform/ui/Controls.h"
 
 #include <algorithm>
-#include <type_traits>
 #include <cstdlib>
 #include <map>
+#include <type_traits>
 
 #include "platform/graphics/Region.h"
 #include "platform/graphics/Surface.h"
@@ -17,12 +17,12 @@
 
 namespace {
 
-TWinControl* gCreating = nullptr;     // the control whose window is being created
-TDragObject* gDragObject = nullptr;   // what is being dragged
-TControl* gDragControl = nullptr;     // the control whose drag loop runs
+TWinControl* gCreating = nullptr;   // the control whose window is being created
+TDragObject* gDragObject = nullptr; // what is being dragged
+TControl* gDragControl = nullptr;   // the control whose drag loop runs
 bool gDragCancelled = false;
-TControl* gCaptureControl = nullptr;  // a windowless control holding its parent's capture
-TControl* gMouseControl = nullptr;    // the control under the mouse (enter/leave)
+TControl* gCaptureControl = nullptr; // a windowless control holding its parent's capture
+TControl* gMouseControl = nullptr;   // the control under the mouse (enter/leave)
 
 std::map<HWND, TWndMethod>& UtilWindows()
 {
@@ -132,7 +132,10 @@ void TControl::SetParent(TWinControl* AParent)
     AParent->InsertControl(this);
 }
 
-TComponent* TControl::GetParentComponent() const { return FParent; }
+TComponent* TControl::GetParentComponent() const
+{
+  return FParent;
+}
 
 void TControl::ConstrainSize(Integer& W, Integer& H) const
 {
@@ -184,10 +187,19 @@ void TControl::UpdateAnchorRules()
     FAnchorClient = {FParent->ClientWidth(), FParent->ClientHeight()};
 }
 
-TRect TControl::ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
+TRect TControl::ClientRect() const
+{
+  return Rect(0, 0, FWidth, FHeight);
+}
 
-void TControl::SetClientWidth(Integer Value) { SetWidth(FWidth - ClientWidth() + Value); }
-void TControl::SetClientHeight(Integer Value) { SetHeight(FHeight - ClientHeight() + Value); }
+void TControl::SetClientWidth(Integer Value)
+{
+  SetWidth(FWidth - ClientWidth() + Value);
+}
+void TControl::SetClientHeight(Integer Value)
+{
+  SetHeight(FHeight - ClientHeight() + Value);
+}
 
 TPoint TControl::ClientOrigin() const
 {
@@ -237,10 +249,19 @@ void TControl::SetVisible(bool Value)
     FParent->Realign();
 }
 
-void TControl::Show() { SetVisible(true); }
-void TControl::Hide() { SetVisible(false); }
+void TControl::Show()
+{
+  SetVisible(true);
+}
+void TControl::Hide()
+{
+  SetVisible(false);
+}
 
-bool TControl::Showing() const { return FVisible && FParent && FParent->Showing(); }
+bool TControl::Showing() const
+{
+  return FVisible && FParent && FParent->Showing();
+}
 
 void TControl::SetEnabled(bool Value)
 {
@@ -336,8 +357,9 @@ void TControl::FontChanged(TObject*)
   // A change that did not come from the parent breaks the link to its font.
   if (FParent && FParentFont) {
     TFont* p = FParent->Font();
-    if (p->Name() != FFont->Name() || p->Height() != FFont->Height() || p->Style() != FFont->Style() ||
-        p->Color() != FFont->Color() || p->Charset() != FFont->Charset())
+    if (p->Name() != FFont->Name() || p->Height() != FFont->Height() ||
+        p->Style() != FFont->Style() || p->Color() != FFont->Color() ||
+        p->Charset() != FFont->Charset())
       FParentFont = false;
   }
   Perform(CM_FONTCHANGED, 0, 0);
@@ -364,7 +386,10 @@ void TControl::SetCursor(TCursor Value)
   Perform(CM_CURSORCHANGED, 0, 0);
 }
 
-bool TControl::MouseCapture() const { return GetCaptureControl() == this; }
+bool TControl::MouseCapture() const
+{
+  return GetCaptureControl() == this;
+}
 
 void TControl::SetMouseCapture(bool Value)
 {
@@ -406,32 +431,84 @@ void TControl::WndProc(TMessage& Message)
 void TControl::Dispatch(TMessage& Message)
 {
   switch (Message.Msg) {
-  case WM_LBUTTONDOWN: WMLButtonDown(Message); break;
-  case WM_LBUTTONUP: WMLButtonUp(Message); break;
-  case WM_LBUTTONDBLCLK: WMLButtonDblClk(Message); break;
-  case WM_RBUTTONDOWN: WMRButtonDown(Message); break;
-  case WM_RBUTTONUP: WMRButtonUp(Message); break;
-  case WM_RBUTTONDBLCLK: WMRButtonDblClk(Message); break;
-  case WM_MBUTTONDOWN: WMMButtonDown(Message); break;
-  case WM_MBUTTONUP: WMMButtonUp(Message); break;
-  case WM_MOUSEMOVE: WMMouseMove(Message); break;
-  case WM_MOUSEWHEEL: WMMouseWheel(Message); break;
-  case WM_CONTEXTMENU: WMContextMenu(Message); break;
-  case WM_CANCELMODE: WMCancelMode(Message); break;
-  case CM_MOUSEENTER: CMMouseEnter(Message); break;
-  case CM_MOUSELEAVE: CMMouseLeave(Message); break;
-  case CM_ENABLEDCHANGED: CMEnabledChanged(Message); break;
-  case CM_VISIBLECHANGED: CMVisibleChanged(Message); break;
-  case CM_TEXTCHANGED: CMTextChanged(Message); break;
-  case CM_COLORCHANGED: CMColorChanged(Message); break;
-  case CM_FONTCHANGED: CMFontChanged(Message); break;
-  case CM_PARENTCOLORCHANGED: CMParentColorChanged(Message); break;
-  case CM_PARENTFONTCHANGED: CMParentFontChanged(Message); break;
-  case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(Message); break;
-  case CM_CURSORCHANGED: CMCursorChanged(Message); break;
-  case CM_HITTEST: CMHitTest(Message); break;
-  case CM_MOUSEWHEEL: CMMouseWheel(Message); break;
-  default: DefaultHandler(Message); break;
+  case WM_LBUTTONDOWN:
+    WMLButtonDown(Message);
+    break;
+  case WM_LBUTTONUP:
+    WMLButtonUp(Message);
+    break;
+  case WM_LBUTTONDBLCLK:
+    WMLButtonDblClk(Message);
+    break;
+  case WM_RBUTTONDOWN:
+    WMRButtonDown(Message);
+    break;
+  case WM_RBUTTONUP:
+    WMRButtonUp(Message);
+    break;
+  case WM_RBUTTONDBLCLK:
+    WMRButtonDblClk(Message);
+    break;
+  case WM_MBUTTONDOWN:
+    WMMButtonDown(Message);
+    break;
+  case WM_MBUTTONUP:
+    WMMButtonUp(Message);
+    break;
+  case WM_MOUSEMOVE:
+    WMMouseMove(Message);
+    break;
+  case WM_MOUSEWHEEL:
+    WMMouseWheel(Message);
+    break;
+  case WM_CONTEXTMENU:
+    WMContextMenu(Message);
+    break;
+  case WM_CANCELMODE:
+    WMCancelMode(Message);
+    break;
+  case CM_MOUSEENTER:
+    CMMouseEnter(Message);
+    break;
+  case CM_MOUSELEAVE:
+    CMMouseLeave(Message);
+    break;
+  case CM_ENABLEDCHANGED:
+    CMEnabledChanged(Message);
+    break;
+  case CM_VISIBLECHANGED:
+    CMVisibleChanged(Message);
+    break;
+  case CM_TEXTCHANGED:
+    CMTextChanged(Message);
+    break;
+  case CM_COLORCHANGED:
+    CMColorChanged(Message);
+    break;
+  case CM_FONTCHANGED:
+    CMFontChanged(Message);
+    break;
+  case CM_PARENTCOLORCHANGED:
+    CMParentColorChanged(Message);
+    break;
+  case CM_PARENTFONTCHANGED:
+    CMParentFontChanged(Message);
+    break;
+  case CM_PARENTSHOWHINTCHANGED:
+    CMParentShowHintChanged(Message);
+    break;
+  case CM_CURSORCHANGED:
+    CMCursorChanged(Message);
+    break;
+  case CM_HITTEST:
+    CMHitTest(Message);
+    break;
+  case CM_MOUSEWHEEL:
+    CMMouseWheel(Message);
+    break;
+  default:
+    DefaultHandler(Message);
+    break;
   }
 }
 
@@ -506,7 +583,10 @@ void TControl::Click()
     OnClick(this);
 }
 
-TBasicAction* TControl::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
+TBasicAction* TControl::Action() const
+{
+  return FActionLink ? FActionLink->Action() : nullptr;
+}
 
 void TControl::SetAction(TBasicAction* Value)
 {
@@ -639,7 +719,10 @@ void TControl::WMLButtonDblClk(TMessage& Message)
     DoMouseDown(Message, mbLeft, {ssDouble});
 }
 
-void TControl::WMRButtonDown(TMessage& Message) { DoMouseDown(Message, mbRight, {}); }
+void TControl::WMRButtonDown(TMessage& Message)
+{
+  DoMouseDown(Message, mbRight, {});
+}
 
 void TControl::WMRButtonUp(TMessage& Message)
 {
@@ -647,9 +730,18 @@ void TControl::WMRButtonUp(TMessage& Message)
   DefaultHandler(Message);
 }
 
-void TControl::WMRButtonDblClk(TMessage& Message) { DoMouseDown(Message, mbRight, {ssDouble}); }
-void TControl::WMMButtonDown(TMessage& Message) { DoMouseDown(Message, mbMiddle, {}); }
-void TControl::WMMButtonUp(TMessage& Message) { DoMouseUp(Message, mbMiddle); }
+void TControl::WMRButtonDblClk(TMessage& Message)
+{
+  DoMouseDown(Message, mbRight, {ssDouble});
+}
+void TControl::WMMButtonDown(TMessage& Message)
+{
+  DoMouseDown(Message, mbMiddle, {});
+}
+void TControl::WMMButtonUp(TMessage& Message)
+{
+  DoMouseUp(Message, mbMiddle);
+}
 
 void TControl::WMMouseMove(TMessage& Message)
 {
@@ -731,13 +823,34 @@ void TControl::CMMouseLeave(TMessage& Message)
     FParent->Perform(CM_MOUSELEAVE, 0, Message.LParam);
 }
 
-void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
-void TControl::CMVisibleChanged(TMessage&) { Invalidate(); }
-void TControl::CMTextChanged(TMessage&) { Invalidate(); }
-void TControl::CMColorChanged(TMessage&) { Invalidate(); }
-void TControl::CMFontChanged(TMessage&) { Invalidate(); }
-void TControl::CMParentColorChanged(TMessage&) { ParentColorChanged(); }
-void TControl::CMParentFontChanged(TMessage&) { ParentFontChanged(); }
+void TControl::CMEnabledChanged(TMessage&)
+{
+  Invalidate();
+}
+void TControl::CMVisibleChanged(TMessage&)
+{
+  Invalidate();
+}
+void TControl::CMTextChanged(TMessage&)
+{
+  Invalidate();
+}
+void TControl::CMColorChanged(TMessage&)
+{
+  Invalidate();
+}
+void TControl::CMFontChanged(TMessage&)
+{
+  Invalidate();
+}
+void TControl::CMParentColorChanged(TMessage&)
+{
+  ParentColorChanged();
+}
+void TControl::CMParentFontChanged(TMessage&)
+{
+  ParentFontChanged();
+}
 
 void TControl::CMParentShowHintChanged(TMessage&)
 {
@@ -746,19 +859,29 @@ void TControl::CMParentShowHintChanged(TMessage&)
 }
 
 void TControl::CMCursorChanged(TMessage&) {}
-void TControl::CMHitTest(TMessage& Message) { Message.Result = HTCLIENT; }
+void TControl::CMHitTest(TMessage& Message)
+{
+  Message.Result = HTCLIENT;
+}
 
 void TControl::CMMouseWheel(TMessage& Message)
 {
   TShiftState shift = KeysToShiftState(LOWORD(static_cast<NativeInt>(Message.WParam)));
-  Message.Result = DoMouseWheel(shift, GET_WHEEL_DELTA_WPARAM(Message.WParam), MessagePoint(Message)) ? 1 : 0;
+  Message.Result =
+      DoMouseWheel(shift, GET_WHEEL_DELTA_WPARAM(Message.WParam), MessagePoint(Message)) ? 1 : 0;
 }
 
 // ---- Dragging ------------------------------------------------------------------------------
 
-TCursor TDragObject::GetDragCursor(bool Accepted, Integer, Integer) { return Accepted ? crDrag : crNoDrop; }
+TCursor TDragObject::GetDragCursor(bool Accepted, Integer, Integer)
+{
+  return Accepted ? crDrag : crNoDrop;
+}
 
-bool TControl::Dragging() const { return gDragControl == this; }
+bool TControl::Dragging() const
+{
+  return gDragControl == this;
+}
 
 void TControl::DoStartDrag(TDragObject*& DragObject)
 {
@@ -860,7 +983,8 @@ struct TDragLoop {
     bool drop = false;
     MSG replay;
     bool hasReplay = false;
-    while (GetCapture() == captureWindow && captureWindow && !gDragCancelled && !SourceWatch.Destroyed()) {
+    while (GetCapture() == captureWindow && captureWindow && !gDragCancelled &&
+           !SourceWatch.Destroyed()) {
       MSG m;
       if (!GetMessage(m, 0, 0, 0)) {
         PostQuitMessage(static_cast<Integer>(m.wParam));
@@ -949,7 +1073,10 @@ void CancelDrag()
   PostMessage(0, WM_NULL, 0, 0); // wakes the loop
 }
 
-TDragObject* DragObject() { return gDragObject; }
+TDragObject* DragObject()
+{
+  return gDragObject;
+}
 
 TPoint PopupPosition(const TRect& Anchor, TSize Size)
 {
@@ -1001,7 +1128,10 @@ void TWinControl::BeforeDestruction()
   DestroyHandle();
 }
 
-void TWinControl::BrushChanged(TObject*) { Invalidate(); }
+void TWinControl::BrushChanged(TObject*)
+{
+  Invalidate();
+}
 
 void TWinControl::SetParent(TWinControl* AParent)
 {
@@ -1054,8 +1184,9 @@ void TWinControl::CreateParams(TCreateParams& Params)
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params)
 {
-  HWND h = CreateWindowEx(Params.ExStyle, Params.WinClassName, Params.Caption, Params.Style, Params.X, Params.Y,
-                          Params.Width, Params.Height, Params.WndParent, Params.Param);
+  HWND h =
+      CreateWindowEx(Params.ExStyle, Params.WinClassName, Params.Caption, Params.Style, Params.X,
+                     Params.Y, Params.Width, Params.Height, Params.WndParent, Params.Param);
   if (h)
     FHandle = h;
 }
@@ -1130,7 +1261,10 @@ void TWinControl::RecreateWnd()
     ShowWindow(FHandle, wasActive ? SW_SHOW : SW_SHOWNA);
 }
 
-AnsiString TWinControl::GetText() const { return FHandle ? GetWindowText(FHandle) : FText; }
+AnsiString TWinControl::GetText() const
+{
+  return FHandle ? GetWindowText(FHandle) : FText;
+}
 
 void TWinControl::SetTextInternal(const AnsiString& Value)
 {
@@ -1173,9 +1307,10 @@ void TWinControl::RemoveControl(TControl* AControl)
     if (TCustomForm* form = GetParentForm(this))
       form->DefocusControl(w, true);
   // By address: a control being destroyed no longer answers dynamic_cast as what it was.
-  FTabList.erase(std::remove_if(FTabList.begin(), FTabList.end(),
-                                [AControl](TWinControl* w) { return static_cast<TControl*>(w) == AControl; }),
-                 FTabList.end());
+  FTabList.erase(
+      std::remove_if(FTabList.begin(), FTabList.end(),
+                     [AControl](TWinControl* w) { return static_cast<TControl*>(w) == AControl; }),
+      FTabList.end());
   FControls.erase(std::find(FControls.begin(), FControls.end(), AControl));
   AControl->FParent = nullptr;
   Realign();
@@ -1256,14 +1391,20 @@ void TWinControl::DoAlign(TAlign AAlign, TRect& R)
   // Controls of one alignment keep their order on the side they stick to.
   auto key = [AAlign](const TControl* c) {
     switch (AAlign) {
-    case alTop: return c->FTop;
-    case alBottom: return -(c->FTop + c->FHeight);
-    case alLeft: return c->FLeft;
-    case alRight: return -(c->FLeft + c->FWidth);
-    default: return 0;
+    case alTop:
+      return c->FTop;
+    case alBottom:
+      return -(c->FTop + c->FHeight);
+    case alLeft:
+      return c->FLeft;
+    case alRight:
+      return -(c->FLeft + c->FWidth);
+    default:
+      return 0;
     }
   };
-  std::stable_sort(list.begin(), list.end(), [&](TControl* a, TControl* b) { return key(a) < key(b); });
+  std::stable_sort(list.begin(), list.end(),
+                   [&](TControl* a, TControl* b) { return key(a) < key(b); });
   for (TControl* c : list) {
     Integer w = c->FWidth, h = c->FHeight;
     switch (AAlign) {
@@ -1400,7 +1541,8 @@ void TWinControl::SetZOrder(bool TopMost)
 {
   TControl::SetZOrder(TopMost);
   if (FHandle)
-    SetWindowPos(FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TWinControl::Invalidate()
@@ -1431,7 +1573,10 @@ bool TWinControl::CanFocus() const
   return true;
 }
 
-bool TWinControl::Focused() const { return FHandle != 0 && FHandle == GetFocus(); }
+bool TWinControl::Focused() const
+{
+  return FHandle != 0 && FHandle == GetFocus();
+}
 
 void TWinControl::SetFocus()
 {
@@ -1449,7 +1594,8 @@ void TWinControl::SetTabStop(bool Value)
   FTabStop = Value;
   if (FHandle) {
     LONG_PTR style = GetWindowLong(FHandle, GWL_STYLE);
-    SetWindowLong(FHandle, GWL_STYLE, Value ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP)));
+    SetWindowLong(FHandle, GWL_STYLE,
+                  Value ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP)));
   }
 }
 
@@ -1480,8 +1626,8 @@ void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) const
   }
 }
 
-TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
-                                          bool CheckParent) const
+TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward,
+                                          bool CheckTabStop, bool CheckParent) const
 {
   std::vector<TWinControl*> list;
   GetTabOrderList(list);
@@ -1489,7 +1635,8 @@ TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForwar
     return nullptr;
   Integer n = static_cast<Integer>(list.size());
   auto it = std::find(list.begin(), list.end(), CurControl);
-  Integer start = it == list.end() ? (GoForward ? n - 1 : 0) : static_cast<Integer>(it - list.begin());
+  Integer start =
+      it == list.end() ? (GoForward ? n - 1 : 0) : static_cast<Integer>(it - list.begin());
   Integer i = start;
   for (Integer step = 0; step < n; ++step) {
     i = GoForward ? (i + 1) % n : (i + n - 1) % n;
@@ -1586,7 +1733,8 @@ bool TWinControl::DoKeyPress(TMessage& Message)
                     [](TWinControl* control, char& key) { control->KeyPress(key); });
 }
 
-// ---- Dispatch ------------------------------------------------------------------------------------
+// ---- Dispatch
+// ------------------------------------------------------------------------------------
 
 // Mouse input over a windowless child (or held by one through capture) goes to it, in its
 // own coordinates.
@@ -1637,8 +1785,8 @@ void TWinControl::WndProc(TMessage& Message)
     if (IsControlMouseMsg(Message))
       return;
     // A control that takes the focus takes it when pressed.
-    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && FTabStop && !Focused() &&
-        CanFocus()) {
+    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && FTabStop &&
+        !Focused() && CanFocus()) {
       TDestroyWatch watch(this);
       SetFocus();
       if (watch.Destroyed())
@@ -1652,39 +1800,99 @@ void TWinControl::WndProc(TMessage& Message)
 void TWinControl::Dispatch(TMessage& Message)
 {
   switch (Message.Msg) {
-  case WM_PAINT: WMPaint(Message); break;
-  case WM_ERASEBKGND: WMEraseBkgnd(Message); break;
-  case WM_SETFOCUS: WMSetFocus(Message); break;
-  case WM_KILLFOCUS: WMKillFocus(Message); break;
-  case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); break;
-  case WM_SIZE: WMSize(Message); break;
-  case WM_KEYDOWN: WMKeyDown(Message); break;
-  case WM_SYSKEYDOWN: WMSysKeyDown(Message); break;
-  case WM_KEYUP: WMKeyUp(Message); break;
-  case WM_SYSKEYUP: WMSysKeyUp(Message); break;
-  case WM_CHAR: WMChar(Message); break;
-  case WM_COMMAND: WMCommand(Message); break;
+  case WM_PAINT:
+    WMPaint(Message);
+    break;
+  case WM_ERASEBKGND:
+    WMEraseBkgnd(Message);
+    break;
+  case WM_SETFOCUS:
+    WMSetFocus(Message);
+    break;
+  case WM_KILLFOCUS:
+    WMKillFocus(Message);
+    break;
+  case WM_WINDOWPOSCHANGED:
+    WMWindowPosChanged(Message);
+    break;
+  case WM_SIZE:
+    WMSize(Message);
+    break;
+  case WM_KEYDOWN:
+    WMKeyDown(Message);
+    break;
+  case WM_SYSKEYDOWN:
+    WMSysKeyDown(Message);
+    break;
+  case WM_KEYUP:
+    WMKeyUp(Message);
+    break;
+  case WM_SYSKEYUP:
+    WMSysKeyUp(Message);
+    break;
+  case WM_CHAR:
+    WMChar(Message);
+    break;
+  case WM_COMMAND:
+    WMCommand(Message);
+    break;
   case WM_HSCROLL:
-  case WM_VSCROLL: WMScroll(Message); break;
-  case WM_PRINTCLIENT: PaintHandler(Message); break;
-  case WM_SETCURSOR: WMSetCursor(Message); break;
-  case WM_NCDESTROY: WMNCDestroy(Message); break;
-  case WM_CAPTURECHANGED: WMCaptureChanged(Message); break;
-  case WM_NCCALCSIZE: WMNCCalcSize(Message); break;
-  case WM_NCPAINT: WMNCPaint(Message); break;
+  case WM_VSCROLL:
+    WMScroll(Message);
+    break;
+  case WM_PRINTCLIENT:
+    PaintHandler(Message);
+    break;
+  case WM_SETCURSOR:
+    WMSetCursor(Message);
+    break;
+  case WM_NCDESTROY:
+    WMNCDestroy(Message);
+    break;
+  case WM_CAPTURECHANGED:
+    WMCaptureChanged(Message);
+    break;
+  case WM_NCCALCSIZE:
+    WMNCCalcSize(Message);
+    break;
+  case WM_NCPAINT:
+    WMNCPaint(Message);
+    break;
   case CN_KEYDOWN:
-  case CN_SYSKEYDOWN: CNKeyDown(Message); break;
-  case CN_KEYUP: CNKeyUp(Message); break;
+  case CN_SYSKEYDOWN:
+    CNKeyDown(Message);
+    break;
+  case CN_KEYUP:
+    CNKeyUp(Message);
+    break;
   case CN_CHAR:
-  case CN_SYSCHAR: CNChar(Message); break;
-  case CM_ENTER: CMEnter(Message); break;
-  case CM_EXIT: CMExit(Message); break;
-  case CM_DIALOGKEY: CMDialogKey(Message); break;
-  case CM_DIALOGCHAR: CMDialogChar(Message); break;
-  case CM_CHILDKEY: CMChildKey(Message); break;
-  case CM_FOCUSCHANGED: CMFocusChanged(Message); break;
-  case CM_SHOWINGCHANGED: CMShowingChanged(Message); break;
-  default: TControl::Dispatch(Message); break;
+  case CN_SYSCHAR:
+    CNChar(Message);
+    break;
+  case CM_ENTER:
+    CMEnter(Message);
+    break;
+  case CM_EXIT:
+    CMExit(Message);
+    break;
+  case CM_DIALOGKEY:
+    CMDialogKey(Message);
+    break;
+  case CM_DIALOGCHAR:
+    CMDialogChar(Message);
+    break;
+  case CM_CHILDKEY:
+    CMChildKey(Message);
+    break;
+  case CM_FOCUSCHANGED:
+    CMFocusChanged(Message);
+    break;
+  case CM_SHOWINGCHANGED:
+    CMShowingChanged(Message);
+    break;
+  default:
+    TControl::Dispatch(Message);
+    break;
   }
 }
 
@@ -1707,7 +1915,8 @@ void TWinControl::Broadcast(TMessage& Message)
   }
 }
 
-// ---- Painting ------------------------------------------------------------------------------------
+// ---- Painting
+// ------------------------------------------------------------------------------------
 
 // A plain windowed control draws nothing beyond its background.
 void TWinControl::PaintWindow(HDC) {}
@@ -1817,10 +2026,17 @@ void TWinControl::WMEraseBkgnd(TMessage& Message)
   Message.Result = 1;
 }
 
-// ---- Message handlers ------------------------------------------------------------------------------
+// ---- Message handlers
+// ------------------------------------------------------------------------------
 
-void TWinControl::WMSetFocus(TMessage& Message) { DefaultHandler(Message); }
-void TWinControl::WMKillFocus(TMessage& Message) { DefaultHandler(Message); }
+void TWinControl::WMSetFocus(TMessage& Message)
+{
+  DefaultHandler(Message);
+}
+void TWinControl::WMKillFocus(TMessage& Message)
+{
+  DefaultHandler(Message);
+}
 
 void TWinControl::WMWindowPosChanged(TMessage& Message)
 {
@@ -1847,7 +2063,10 @@ void TWinControl::WMWindowPosChanged(TMessage& Message)
   }
 }
 
-void TWinControl::WMSize(TMessage& Message) { DefaultHandler(Message); }
+void TWinControl::WMSize(TMessage& Message)
+{
+  DefaultHandler(Message);
+}
 
 void TWinControl::WMKeyDown(TMessage& Message)
 {
@@ -1942,7 +2161,8 @@ void TWinControl::SetBorderWidth(Integer Value)
     return;
   FBorderWidth = Value;
   if (FHandle)
-    SetWindowPos(FHandle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(FHandle, 0, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   Realign();
 }
 
@@ -1980,7 +2200,8 @@ void TWinControl::WMNCPaint(TMessage& Message)
 
 void TWinControl::WMCaptureChanged(TMessage& Message)
 {
-  if (gCaptureControl && gCaptureControl->FParent == this && static_cast<HWND>(Message.LParam) != FHandle)
+  if (gCaptureControl && gCaptureControl->FParent == this &&
+      static_cast<HWND>(Message.LParam) != FHandle)
     gCaptureControl = nullptr;
   DefaultHandler(Message);
 }
@@ -2011,9 +2232,21 @@ void TWinControl::CNKeyDown(TMessage& Message)
     return;
   UINT mask = 0;
   switch (key) {
-  case VK_TAB: mask = DLGC_WANTTAB; break;
-  case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: mask = DLGC_WANTARROWS; break;
-  case VK_RETURN: case VK_EXECUTE: case VK_ESCAPE: case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
+  case VK_TAB:
+    mask = DLGC_WANTTAB;
+    break;
+  case VK_LEFT:
+  case VK_RIGHT:
+  case VK_UP:
+  case VK_DOWN:
+    mask = DLGC_WANTARROWS;
+    break;
+  case VK_RETURN:
+  case VK_EXECUTE:
+  case VK_ESCAPE:
+  case VK_CANCEL:
+    mask = DLGC_WANTALLKEYS;
+    break;
   }
   if (mask != 0 && Perform(CM_WANTSPECIALKEY, key, Message.LParam) == 0 && !watch.Destroyed() &&
       (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0 && !watch.Destroyed()) {
@@ -2026,7 +2259,10 @@ void TWinControl::CNKeyDown(TMessage& Message)
   Message.Result = 0;
 }
 
-void TWinControl::CNKeyUp(TMessage& Message) { Message.Result = 0; }
+void TWinControl::CNKeyUp(TMessage& Message)
+{
+  Message.Result = 0;
+}
 
 // A character the control does not take may be a dialog accelerator; with Alt held
 // (CN_SYSCHAR) it always is one, even from a control that takes characters.
@@ -2034,7 +2270,8 @@ void TWinControl::CNChar(TMessage& Message)
 {
   Message.Result = 1;
   TDestroyWatch watch(this);
-  if ((Message.Msg == CN_SYSCHAR || (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0) && !watch.Destroyed()) {
+  if ((Message.Msg == CN_SYSCHAR || (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0) &&
+      !watch.Destroyed()) {
     TCustomForm* form = GetParentForm(this);
     if (form && form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0)
       return;
@@ -2042,10 +2279,22 @@ void TWinControl::CNChar(TMessage& Message)
   Message.Result = 0;
 }
 
-void TWinControl::CMEnter(TMessage&) { DoEnter(); }
-void TWinControl::CMExit(TMessage&) { DoExit(); }
-void TWinControl::CMDialogKey(TMessage& Message) { Broadcast(Message); }
-void TWinControl::CMDialogChar(TMessage& Message) { Broadcast(Message); }
+void TWinControl::CMEnter(TMessage&)
+{
+  DoEnter();
+}
+void TWinControl::CMExit(TMessage&)
+{
+  DoExit();
+}
+void TWinControl::CMDialogKey(TMessage& Message)
+{
+  Broadcast(Message);
+}
+void TWinControl::CMDialogChar(TMessage& Message)
+{
+  Broadcast(Message);
+}
 
 void TWinControl::CMChildKey(TMessage& Message)
 {
@@ -2053,7 +2302,10 @@ void TWinControl::CMChildKey(TMessage& Message)
     Message.Result = FParent->Perform(CM_CHILDKEY, Message.WParam, Message.LParam);
 }
 
-void TWinControl::CMFocusChanged(TMessage& Message) { Broadcast(Message); }
+void TWinControl::CMFocusChanged(TMessage& Message)
+{
+  Broadcast(Message);
+}
 
 void TWinControl::CMEnabledChanged(TMessage& Message)
 {
@@ -2062,7 +2314,10 @@ void TWinControl::CMEnabledChanged(TMessage& Message)
   TControl::CMEnabledChanged(Message);
 }
 
-void TWinControl::CMVisibleChanged(TMessage&) { UpdateShowing(); }
+void TWinControl::CMVisibleChanged(TMessage&)
+{
+  UpdateShowing();
+}
 
 void TWinControl::CMColorChanged(TMessage& Message)
 {
@@ -2081,7 +2336,10 @@ void TWinControl::CMFontChanged(TMessage& Message)
   TControl::CMFontChanged(Message);
 }
 
-void TWinControl::CMShowingChanged(TMessage&) { UpdateShowing(); }
+void TWinControl::CMShowingChanged(TMessage&)
+{
+  UpdateShowing();
+}
 
 // ---- TGraphicControl and TCustomControl --------------------------------------------------------
 
@@ -2103,7 +2361,10 @@ void BindCanvasToDC(TCanvas& Canvas, HDC DC)
     Canvas.SelectClipRegion(nullptr);
 }
 
-TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) { FCanvas = new TCanvas(); }
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner)
+{
+  FCanvas = new TCanvas();
+}
 
 TGraphicControl::~TGraphicControl()
 {
@@ -2153,9 +2414,15 @@ void TGraphicControl::WMPaint(TMessage& Message)
     BindCanvasToDC(*FCanvas, 0);
 }
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) { FCanvas = new TCanvas(); }
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner)
+{
+  FCanvas = new TCanvas();
+}
 
-TCustomControl::~TCustomControl() { delete FCanvas; }
+TCustomControl::~TCustomControl()
+{
+  delete FCanvas;
+}
 
 void TCustomControl::PaintWindow(HDC DC)
 {
@@ -2168,7 +2435,8 @@ void TCustomControl::PaintWindow(HDC DC)
     BindCanvasToDC(*FCanvas, 0);
 }
 
-// ---- THintWindow ----------------------------------------------------------------------------------
+// ---- THintWindow
+// ----------------------------------------------------------------------------------
 
 THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner)
 {
@@ -2232,7 +2500,8 @@ void THintWindow::Paint()
   c->DrawText(Caption(), r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
 }
 
-// ---- Global helpers --------------------------------------------------------------------------------
+// ---- Global helpers
+// --------------------------------------------------------------------------------
 
 TWinControl* FindControl(HWND Handle)
 {
@@ -2296,7 +2565,10 @@ void UpdateMouseControl()
     c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(c));
 }
 
-TControl* MouseControl() { return gMouseControl; }
+TControl* MouseControl()
+{
+  return gMouseControl;
+}
 
 HWND AllocateHWnd(TWndMethod Method)
 {
@@ -2325,7 +2597,10 @@ TPoint TMouse::CursorPos() const
   return p;
 }
 
-void TMouse::SetCursorPos(TPoint Value) { ::SetCursorPos(Value.X, Value.Y); }
+void TMouse::SetCursorPos(TPoint Value)
+{
+  ::SetCursorPos(Value.X, Value.Y);
+}
 
 void TMouse::SetCapture(HWND Value)
 {
@@ -2343,7 +2618,8 @@ TMouse* Mouse()
 
 void RegisterControlsClasses()
 {
-  RegisterEnumType<TAlign>("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"});
+  RegisterEnumType<TAlign>(
+      "TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"});
   RegisterEnumType<TAnchorKind>("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
   RegisterSetType<TAnchors>("TAnchors");
   RegisterEnumType<TMouseButton>("TMouseButton", {"mbLeft", "mbRight", "mbMiddle"});
@@ -2359,11 +2635,12 @@ void RegisterControlsClasses()
   RegisterEventType<TDragOverEvent>("TDragOverEvent");
   RegisterEventType<TDragDropEvent>("TDragDropEvent");
   RegisterEventType<TEndDragEvent>("TEndDragEvent");
-  RegisterEnumType<TBiDiMode>("TBiDiMode",
-                              {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"});
+  RegisterEnumType<TBiDiMode>("TBiDiMode", {"bdLeftToRight", "bdRightToLeft",
+                                            "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"});
   RegisterEnumType<TDragKind>("TDragKind", {"dkDrag", "dkDock"});
-  RegisterEnumType<TImeMode>("TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
-                                          "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel"});
+  RegisterEnumType<TImeMode>("TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare",
+                                          "imSAlpha", "imAlpha", "imHira", "imSKata", "imKata",
+                                          "imChinese", "imSHanguel", "imHanguel"});
 
   // Published properties in the platform's order (descendants publish the rest).
   TClassRegistration<TControl, TComponent>("TControl")
@@ -2439,7 +2716,8 @@ void RegisterControlsClasses()
       .Stored([](TWinControl* c) { return !c->ParentCtl3D(); })
       .Property("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D)
       .Default(true)
-      .Property("ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground)
+      .Property("ParentBackground", &TWinControl::ParentBackground,
+                &TWinControl::SetParentBackground)
       .Default(true)
       .Property("ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode)
       .Default(imDontCare)

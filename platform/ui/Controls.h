@@ -33,30 +33,65 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TDragKind { dkDrag, dkDock };
 enum TImeMode {
-  imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel,
+  imDisable,
+  imClose,
+  imOpen,
+  imDontCare,
+  imSAlpha,
+  imAlpha,
+  imHira,
+  imSKata,
+  imKata,
+  imChinese,
+  imSHanguel,
   imHanguel
 };
 
 enum TControlStyleElement {
-  csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
-  csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
-  csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents
+  csAcceptsControls,
+  csCaptureMouse,
+  csDesignInteractive,
+  csClickEvents,
+  csFramed,
+  csSetCaption,
+  csOpaque,
+  csDoubleClicks,
+  csFixedWidth,
+  csFixedHeight,
+  csNoDesignVisible,
+  csReplicatable,
+  csNoStdEvents,
+  csDisplayDragImage,
+  csReflector,
+  csActionClient,
+  csMenuEvents
 };
 using TControlStyle = TSet<TControlStyleElement>;
 
 enum TControlStateElement {
-  csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing, csCreating,
-  csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking
+  csLButtonDown,
+  csClicked,
+  csPalette,
+  csReadingState,
+  csAlignmentNeeded,
+  csFocusing,
+  csCreating,
+  csPaintCopy,
+  csCustomPaint,
+  csDestroyingHandle,
+  csDocking
 };
 using TControlState = TSet<TControlStateElement>;
 
 using TWndMethod = TEvent<void(TMessage& Message)>;
-using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseEvent =
+    TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
 using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
-using TMouseWheelEvent =
-    TEvent<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelEvent = TEvent<void(TObject* Sender, TShiftState Shift, Integer WheelDelta,
+                                     TPoint MousePos, bool& Handled)>;
 using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
-using TCanResizeEvent = TEvent<void(TObject* Sender, Integer& NewWidth, Integer& NewHeight, bool& Resize)>;
+using TCanResizeEvent =
+    TEvent<void(TObject* Sender, Integer& NewWidth, Integer& NewHeight, bool& Resize)>;
 
 // ---- Dragging ----
 enum TDragMode { dmManual, dmAutomatic };
@@ -91,8 +126,8 @@ private:
 };
 
 using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
-using TDragOverEvent =
-    TEvent<void(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)>;
+using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, Integer X, Integer Y,
+                                   TDragState State, bool& Accept)>;
 using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
 using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
 
@@ -100,7 +135,10 @@ using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, Integer X, I
 TShiftState KeyDataToShiftState(LPARAM KeyData);
 TShiftState KeysToShiftState(Word Keys);
 // The point of a mouse message (client coordinates, signed 16-bit).
-inline TPoint MessagePoint(const TMessage& Message) { return PointFromLParam(Message.LParam); }
+inline TPoint MessagePoint(const TMessage& Message)
+{
+  return PointFromLParam(Message.LParam);
+}
 
 // Size limits of a control; 0 = no limit.
 struct TSizeConstraints {
@@ -319,9 +357,9 @@ protected:
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = alNone;
   TAnchors FAnchors{akLeft, akTop};
-  TRect FAnchorBounds;        // the bounds the anchors keep their distances from
-  TSize FAnchorClient;        // the parent's client size when those bounds were set
-  bool FAnchoring = false;    // bounds being set by the anchors themselves
+  TRect FAnchorBounds;     // the bounds the anchors keep their distances from
+  TSize FAnchorClient;     // the parent's client size when those bounds were set
+  bool FAnchoring = false; // bounds being set by the anchors themselves
   TSizeConstraints FConstraints;
   bool FAutoSize = false;
   bool FVisible = true;
@@ -414,7 +452,8 @@ public:
   void SetTabOrder(Integer Value);
   // Windowed children in tab order, recursively.
   void GetTabOrderList(std::vector<TWinControl*>& List) const;
-  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) const;
+  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
+                               bool CheckParent) const;
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
   void SelectFirst();
 
@@ -521,8 +560,8 @@ protected:
 
   HWND FHandle = 0;
   HWND FParentWindow = 0;
-  std::vector<TControl*> FControls;     // painting order, front last
-  std::vector<TWinControl*> FTabList;   // tab order
+  std::vector<TControl*> FControls;   // painting order, front last
+  std::vector<TWinControl*> FTabList; // tab order
   bool FTabStop = false;
   TBrush* FBrush = nullptr;
   bool FDoubleBuffered = false;
@@ -581,11 +620,11 @@ private:
 // CM_HINTSHOW (LParam points at it; a non-zero answer shows nothing).
 struct THintInfo {
   TControl* HintControl = nullptr;
-  TPoint HintPos;        // screen position of the hint window's top-left
+  TPoint HintPos; // screen position of the hint window's top-left
   Integer HintMaxWidth = 0;
   TColor HintColor = clInfoBk;
-  TRect CursorRect;      // client coordinates of HintControl; leaving it ends the hint
-  TPoint CursorPos;      // client coordinates of HintControl
+  TRect CursorRect; // client coordinates of HintControl; leaving it ends the hint
+  TPoint CursorPos; // client coordinates of HintControl
   Integer ReshowTimeout = 0;
   Integer HideTimeout = -1;
   AnsiString HintStr;
@@ -598,7 +637,10 @@ public:
   // Shows Hint in Rect (screen coordinates), in front of everything, without activation.
   virtual void ActivateHint(TRect Rect, const AnsiString& Hint);
   // ActivateHint with data a descendant's own hint window reads (the default ignores it).
-  virtual void ActivateHintData(TRect Rect, const AnsiString& Hint, void* Data) { ActivateHint(Rect, Hint); }
+  virtual void ActivateHintData(TRect Rect, const AnsiString& Hint, void* Data)
+  {
+    ActivateHint(Rect, Hint);
+  }
   // The size the text needs within MaxWidth: the measured text plus 6 wide and 2 high.
   virtual TRect CalcHintRect(Integer MaxWidth, const AnsiString& Hint);
   void ReleaseHandle() { DestroyHandle(); }

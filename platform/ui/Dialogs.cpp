@@ -11,20 +11,25 @@ struct TButtonText {
   TModalResult Result;
 };
 const TButtonText kButtons[] = {
-    {"是(&Y)", mrYes},   {"否(&N)", mrNo},  {"确定", mrOk},      {"取消", mrCancel},    {"中止", mrAbort},
-    {"重试", mrRetry},   {"忽略", mrIgnore}, {"全部", mrAll},     {"全否", mrNoToAll},   {"全是", mrYesToAll},
-    {"帮助", mrNone},
+    {"是(&Y)", mrYes},   {"否(&N)", mrNo},     {"确定", mrOk},     {"取消", mrCancel},
+    {"中止", mrAbort},   {"重试", mrRetry},    {"忽略", mrIgnore}, {"全部", mrAll},
+    {"全否", mrNoToAll}, {"全是", mrYesToAll}, {"帮助", mrNone},
 };
 static_assert(sizeof(kButtons) / sizeof(kButtons[0]) == mbHelp + 1, "one text per TMsgDlgBtn");
 
 AnsiString DialogCaption(TMsgDlgType DlgType)
 {
   switch (DlgType) {
-  case mtWarning: return "警告";
-  case mtError: return "错误";
-  case mtInformation: return "信息";
-  case mtConfirmation: return "确认";
-  case mtCustom: break;
+  case mtWarning:
+    return "警告";
+  case mtError:
+    return "错误";
+  case mtInformation:
+    return "信息";
+  case mtConfirmation:
+    return "确认";
+  case mtCustom:
+    break;
   }
   return Application() ? Application()->Title() : AnsiString();
 }
@@ -49,8 +54,10 @@ void ShowMessage(const AnsiString& Msg)
 
 void RegisterDialogsClasses()
 {
-  RegisterEnumType<TMsgDlgType>("TMsgDlgType", {"mtWarning", "mtError", "mtInformation", "mtConfirmation", "mtCustom"});
-  RegisterEnumType<TMsgDlgBtn>("TMsgDlgBtn", {"mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry", "mbIgnore",
-                                              "mbAll", "mbNoToAll", "mbYesToAll", "mbHelp"});
+  RegisterEnumType<TMsgDlgType>(
+      "TMsgDlgType", {"mtWarning", "mtError", "mtInformation", "mtConfirmation", "mtCustom"});
+  RegisterEnumType<TMsgDlgBtn>("TMsgDlgBtn",
+                               {"mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry",
+                                "mbIgnore", "mbAll", "mbNoToAll", "mbYesToAll", "mbHelp"});
   RegisterSetType<TMsgDlgButtons>("TMsgDlgButtons");
 }

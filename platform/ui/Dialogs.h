@@ -6,7 +6,19 @@
 #include "platform/ui/Forms.h"
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+enum TMsgDlgBtn {
+  mbYes,
+  mbNo,
+  mbOK,
+  mbCancel,
+  mbAbort,
+  mbRetry,
+  mbIgnore,
+  mbAll,
+  mbNoToAll,
+  mbYesToAll,
+  mbHelp
+};
 using TMsgDlgButtons = TSet<TMsgDlgBtn>;
 
 inline const TMsgDlgButtons mbYesNoCancel{mbYes, mbNo, mbCancel};
@@ -18,7 +30,8 @@ inline const TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
 // application's title) and the buttons asked for, in the set's order; the first button is
 // the default one. Returns the modal result of the button pressed (mrCancel when the box is
 // closed without one). HelpCtx is kept for callers that pass it; there is no help viewer.
-Integer MessageDlg(const AnsiString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, NativeInt HelpCtx);
+Integer MessageDlg(const AnsiString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+                   NativeInt HelpCtx);
 // Msg with one "确定" button under the application's title.
 void ShowMessage(const AnsiString& Msg);
 

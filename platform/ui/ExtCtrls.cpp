@@ -62,4 +62,7 @@ void TTimer::WndProc(TMessage& Message)
   Timer();
 }
 
-void RegisterExtCtrlsClasses() { TClassRegistration<TTimer, TComponent>("TTimer"); }
+void RegisterExtCtrlsClasses()
+{
+  TClassRegistration<TTimer, TComponent>("TTimer");
+}

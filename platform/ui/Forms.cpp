@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "platform/graphics/TextEngine.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/graphics/TextEngine.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Backend.h"
@@ -21,8 +21,8 @@ TScreen* gScreen = nullptr;
 // The message box: the text above a row of buttons, centred on the screen.
 class TMessageForm final : public TCustomForm {
 public:
-  TMessageForm(const AnsiString& Text, const AnsiString& ACaption, const std::vector<TMessageBoxButton>& buttons,
-               Integer defaultIndex)
+  TMessageForm(const AnsiString& Text, const AnsiString& ACaption,
+               const std::vector<TMessageBoxButton>& buttons, Integer defaultIndex)
       : TCustomForm(nullptr), FMessage(Text)
   {
     BeginLoading();
@@ -30,7 +30,8 @@ public:
     SetPosition(poScreenCenter);
     SetCaption(ACaption);
     defaultIndex = std::clamp<Integer>(defaultIndex, 0, static_cast<Integer>(buttons.size()) - 1);
-    bool hasCancel = std::any_of(buttons.begin(), buttons.end(), [](const TMessageBoxButton& b) { return b.Result == mrCancel; });
+    bool hasCancel = std::any_of(buttons.begin(), buttons.end(),
+                                 [](const TMessageBoxButton& b) { return b.Result == mrCancel; });
 
     HDC dc = GetDC(0);
     TCanvas* measure = CanvasFromDC(dc);
@@ -84,9 +85,15 @@ Integer TControlScrollBar::ClientSize() const
   return FKind == sbHorizontal ? FControl->ClientWidth() : FControl->ClientHeight();
 }
 
-Integer TControlScrollBar::MaxPosition() const { return std::max(FRange - ClientSize(), 0); }
+Integer TControlScrollBar::MaxPosition() const
+{
+  return std::max(FRange - ClientSize(), 0);
+}
 
-bool TControlScrollBar::IsScrollBarVisible() const { return FVisible && FRange > ClientSize(); }
+bool TControlScrollBar::IsScrollBarVisible() const
+{
+  return FVisible && FRange > ClientSize();
+}
 
 void TControlScrollBar::SetPosition(Integer Value)
 {
@@ -163,18 +170,33 @@ void TControlScrollBar::ScrollMessage(TMessage& Message)
   Integer page = std::max(ClientSize() * 9 / 10, 1);
   Integer pos = FPosition;
   switch (LOWORD(static_cast<NativeInt>(Message.WParam))) {
-  case SB_LINEUP: pos -= FIncrement; break;
-  case SB_LINEDOWN: pos += FIncrement; break;
-  case SB_PAGEUP: pos -= page; break;
-  case SB_PAGEDOWN: pos += page; break;
-  case SB_THUMBPOSITION: pos = HIWORD(static_cast<NativeInt>(Message.WParam)); break;
+  case SB_LINEUP:
+    pos -= FIncrement;
+    break;
+  case SB_LINEDOWN:
+    pos += FIncrement;
+    break;
+  case SB_PAGEUP:
+    pos -= page;
+    break;
+  case SB_PAGEDOWN:
+    pos += page;
+    break;
+  case SB_THUMBPOSITION:
+    pos = HIWORD(static_cast<NativeInt>(Message.WParam));
+    break;
   case SB_THUMBTRACK:
     if (FTracking)
       pos = HIWORD(static_cast<NativeInt>(Message.WParam));
     break;
-  case SB_TOP: pos = 0; break;
-  case SB_BOTTOM: pos = MaxPosition(); break;
-  default: return;
+  case SB_TOP:
+    pos = 0;
+    break;
+  case SB_BOTTOM:
+    pos = MaxPosition();
+    break;
+  default:
+    return;
   }
   SetPosition(pos);
 }
@@ -278,11 +300,13 @@ void TScrollingWinControl::ScrollInView(TControl* AControl)
   if (r.Left < 0)
     FHorzScrollBar->SetPosition(FHorzScrollBar->FPosition + r.Left);
   else if (r.Right > ClientWidth())
-    FHorzScrollBar->SetPosition(FHorzScrollBar->FPosition + std::min(r.Right - ClientWidth(), r.Left));
+    FHorzScrollBar->SetPosition(FHorzScrollBar->FPosition +
+                                std::min(r.Right - ClientWidth(), r.Left));
   if (r.Top < 0)
     FVertScrollBar->SetPosition(FVertScrollBar->FPosition + r.Top);
   else if (r.Bottom > ClientHeight())
-    FVertScrollBar->SetPosition(FVertScrollBar->FPosition + std::min(r.Bottom - ClientHeight(), r.Top));
+    FVertScrollBar->SetPosition(FVertScrollBar->FPosition +
+                                std::min(r.Bottom - ClientHeight(), r.Top));
 }
 
 bool TScrollingWinControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
@@ -300,9 +324,15 @@ bool TScrollingWinControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, T
 void TScrollingWinControl::Dispatch(TMessage& Message)
 {
   switch (Message.Msg) {
-  case WM_HSCROLL: WMHScroll(Message); break;
-  case WM_VSCROLL: WMVScroll(Message); break;
-  default: TWinControl::Dispatch(Message); break;
+  case WM_HSCROLL:
+    WMHScroll(Message);
+    break;
+  case WM_VSCROLL:
+    WMVScroll(Message);
+    break;
+  default:
+    TWinControl::Dispatch(Message);
+    break;
   }
 }
 
@@ -350,8 +380,14 @@ TCustomForm* GetParentForm(TControl* Control)
   return dynamic_cast<TCustomForm*>(Control);
 }
 
-TApplication* Application() { return gApplication; }
-TScreen* Screen() { return gScreen; }
+TApplication* Application()
+{
+  return gApplication;
+}
+TScreen* Screen()
+{
+  return gScreen;
+}
 
 TComponent* FindGlobalComponent(const AnsiString& Name)
 {
@@ -436,7 +472,8 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
     FMenu->FForm = nullptr;
     FMenu = nullptr;
     if (FHandle)
-      SetWindowPos(FHandle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      SetWindowPos(FHandle, 0, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
 }
 
@@ -449,7 +486,8 @@ void TCustomForm::CreateParams(TCreateParams& Params)
     if (!frame || frame->FFormStyle != fsMDIForm || frame == this)
       throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
     frame->HandleNeeded();
-    Params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU;
+    Params.Style =
+        WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU;
     Params.ExStyle |= WS_EX_MDICHILD;
     Params.WndParent = frame->FClientWindow->Handle();
     return;
@@ -460,9 +498,14 @@ void TCustomForm::CreateParams(TCreateParams& Params)
   }
   Params.Style = (Params.Style & ~WS_CHILD) | WS_POPUP | WS_CLIPCHILDREN;
   switch (FBorderStyle) {
-  case bsNone: break;
-  case bsSingle: Params.Style |= WS_CAPTION; break;
-  case bsSizeable: Params.Style |= WS_CAPTION | WS_THICKFRAME; break;
+  case bsNone:
+    break;
+  case bsSingle:
+    Params.Style |= WS_CAPTION;
+    break;
+  case bsSizeable:
+    Params.Style |= WS_CAPTION | WS_THICKFRAME;
+    break;
   case bsDialog:
     Params.Style |= WS_CAPTION;
     Params.ExStyle |= WS_EX_DLGMODALFRAME;
@@ -487,8 +530,8 @@ void TCustomForm::CreateParams(TCreateParams& Params)
   }
   if (FFormStyle == fsStayOnTop)
     Params.ExStyle |= WS_EX_TOPMOST;
-  if (!Params.WndParent && gApplication && gApplication->MainForm() && gApplication->MainForm() != this &&
-      gApplication->MainForm()->HandleAllocated())
+  if (!Params.WndParent && gApplication && gApplication->MainForm() &&
+      gApplication->MainForm() != this && gApplication->MainForm()->HandleAllocated())
     Params.WndParent = gApplication->MainForm()->Handle();
 }
 
@@ -552,7 +595,9 @@ void TCustomForm::SetWindowState(TWindowState Value)
     return;
   FWindowState = Value;
   if (FHandle && Showing())
-    ShowWindow(FHandle, Value == wsMaximized ? SW_SHOWMAXIMIZED : Value == wsMinimized ? SW_MINIMIZE : SW_RESTORE);
+    ShowWindow(FHandle, Value == wsMaximized   ? SW_SHOWMAXIMIZED
+                        : Value == wsMinimized ? SW_MINIMIZE
+                                               : SW_RESTORE);
 }
 
 // ---- Showing and closing --------------------------------------------------------------------
@@ -594,7 +639,10 @@ void TCustomForm::WMMouseActivate(TMessage& Message)
   DefaultHandler(Message);
 }
 
-void TCustomForm::Hide() { SetVisible(false); }
+void TCustomForm::Hide()
+{
+  SetVisible(false);
+}
 
 void TCustomForm::DoShow()
 {
@@ -638,7 +686,8 @@ void TCustomForm::ApplyPosition()
   }
   if (pos != poScreenCenter && pos != poDesktopCenter)
     return;
-  SetBounds(over.Left + (over.Width() - FWidth) / 2, over.Top + (over.Height() - FHeight) / 2, FWidth, FHeight);
+  SetBounds(over.Left + (over.Width() - FWidth) / 2, over.Top + (over.Height() - FHeight) / 2,
+            FWidth, FHeight);
 }
 
 void TCustomForm::CMVisibleChanged(TMessage&)
@@ -703,10 +752,17 @@ void TCustomForm::Close()
     return;
   }
   switch (action) {
-  case caHide: Hide(); break;
-  case caMinimize: SetWindowState(wsMinimized); break;
-  case caFree: Release(); break;
-  default: break;
+  case caHide:
+    Hide();
+    break;
+  case caMinimize:
+    SetWindowState(wsMinimized);
+    break;
+  case caFree:
+    Release();
+    break;
+  default:
+    break;
   }
 }
 
@@ -718,7 +774,10 @@ void TCustomForm::Release()
     delete this;
 }
 
-void TCustomForm::CMRelease(TMessage&) { delete this; }
+void TCustomForm::CMRelease(TMessage&)
+{
+  delete this;
+}
 
 void TCustomForm::CloseModal()
 {
@@ -841,10 +900,12 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
   // common one, outermost first, and to the control itself.
   TDestroyWatch self(this);
   std::vector<TWinControl*> exits;
-  for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control)); c = c->Parent())
+  for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control));
+       c = c->Parent())
     exits.push_back(c);
   std::vector<TWinControl*> enters;
-  for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
+  for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old));
+       c = c->Parent())
     enters.insert(enters.begin(), c);
   for (TWinControl* c : exits) {
     TDestroyWatch watch(c);
@@ -971,29 +1032,55 @@ TCustomForm* TCustomForm::MDIChildren(Integer Index) const
     return nullptr;
   HWND client = const_cast<TWinControl*>(FClientWindow)->Handle();
   for (HWND h = GetWindow(client, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (auto* f = dynamic_cast<TCustomForm*>(FindControl(h)); f && f->FFormStyle == fsMDIChild && Index-- == 0)
+    if (auto* f = dynamic_cast<TCustomForm*>(FindControl(h));
+        f && f->FFormStyle == fsMDIChild && Index-- == 0)
       return f;
   return nullptr;
 }
 
-TCustomForm* TCustomForm::ActiveMDIChild() const { return FFormStyle == fsMDIForm ? FActiveMDIChild : nullptr; }
+TCustomForm* TCustomForm::ActiveMDIChild() const
+{
+  return FFormStyle == fsMDIForm ? FActiveMDIChild : nullptr;
+}
 
 // ---- Messages ---------------------------------------------------------------------------------
 
 void TCustomForm::Dispatch(TMessage& Message)
 {
   switch (Message.Msg) {
-  case WM_ACTIVATE: WMActivate(Message); break;
-  case WM_CLOSE: WMClose(Message); break;
-  case WM_SYSCOMMAND: WMSysCommand(Message); break;
-  case WM_SYSCOLORCHANGE: WMSysColorChange(Message); break;
-  case WM_SETTINGCHANGE: WMSettingChange(Message); break;
-  case CM_RELEASE: CMRelease(Message); break;
-  case WM_MOUSEACTIVATE: WMMouseActivate(Message); break;
-  case WM_NEXTDLGCTL: WMNextDlgCtl(Message); break;
-  case WM_NCHITTEST: WMNCHitTest(Message); break;
-  case WM_NCLBUTTONDOWN: WMNCLButtonDown(Message); break;
-  default: TWinControl::Dispatch(Message); break;
+  case WM_ACTIVATE:
+    WMActivate(Message);
+    break;
+  case WM_CLOSE:
+    WMClose(Message);
+    break;
+  case WM_SYSCOMMAND:
+    WMSysCommand(Message);
+    break;
+  case WM_SYSCOLORCHANGE:
+    WMSysColorChange(Message);
+    break;
+  case WM_SETTINGCHANGE:
+    WMSettingChange(Message);
+    break;
+  case CM_RELEASE:
+    CMRelease(Message);
+    break;
+  case WM_MOUSEACTIVATE:
+    WMMouseActivate(Message);
+    break;
+  case WM_NEXTDLGCTL:
+    WMNextDlgCtl(Message);
+    break;
+  case WM_NCHITTEST:
+    WMNCHitTest(Message);
+    break;
+  case WM_NCLBUTTONDOWN:
+    WMNCLButtonDown(Message);
+    break;
+  default:
+    TWinControl::Dispatch(Message);
+    break;
   }
 }
 
@@ -1016,7 +1103,10 @@ void TCustomForm::WMActivate(TMessage& Message)
   }
 }
 
-void TCustomForm::WMClose(TMessage&) { Close(); }
+void TCustomForm::WMClose(TMessage&)
+{
+  Close();
+}
 
 // WParam is a window to focus when LParam is non-zero; otherwise 0 moves forward and any
 // other value back (posted by controls, so it runs after the key that asked for it).
@@ -1034,14 +1124,22 @@ void TCustomForm::WMNextDlgCtl(TMessage& Message)
 void TCustomForm::WMSysCommand(TMessage& Message)
 {
   switch (static_cast<UINT>(Message.WParam & 0xFFF0)) {
-  case SC_MAXIMIZE: SetWindowState(wsMaximized); break;
-  case SC_MINIMIZE: SetWindowState(wsMinimized); break;
-  case SC_RESTORE: SetWindowState(wsNormal); break;
+  case SC_MAXIMIZE:
+    SetWindowState(wsMaximized);
+    break;
+  case SC_MINIMIZE:
+    SetWindowState(wsMinimized);
+    break;
+  case SC_RESTORE:
+    SetWindowState(wsNormal);
+    break;
   case SC_KEYMENU:
     if (MenuBarHeight(this) > 0)
       TrackMenuBarKey(this, static_cast<char>(Message.LParam & 0xFF));
     break;
-  default: DefaultHandler(Message); break;
+  default:
+    DefaultHandler(Message);
+    break;
   }
 }
 
@@ -1066,7 +1164,8 @@ void TCustomForm::SetMenu(TMainMenu* Value)
       gApplication->MainForm()->FActiveMDIChild == this)
     gApplication->MainForm()->MergeChildMenu();
   if (FHandle)
-    SetWindowPos(FHandle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(FHandle, 0, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void TCustomForm::MergeChildMenu()
@@ -1202,7 +1301,10 @@ TApplication::~TApplication()
   FMainForm = nullptr;
 }
 
-AnsiString TApplication::ExeName() const { return ParamStr(0); }
+AnsiString TApplication::ExeName() const
+{
+  return ParamStr(0);
+}
 
 void TApplication::SetMainForm(TCustomForm* Form)
 {
@@ -1226,7 +1328,8 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation)
     FHintWindow = nullptr;
 }
 
-// ---- Hints ---------------------------------------------------------------------------------------
+// ---- Hints
+// ---------------------------------------------------------------------------------------
 
 // The application's hidden window: WM_ACTIVATEAPP becomes OnActivate/OnDeactivate.
 void TApplication::AppWndProc(TMessage& Message)
@@ -1390,8 +1493,8 @@ void TApplication::Minimize()
   FMinimizedWindows.clear();
   for (Integer i = 0; gScreen && i < gScreen->FormCount(); ++i) {
     TCustomForm* f = gScreen->Forms(i);
-    if (f->HandleAllocated() && !f->Parent() && f->FormStyle() != fsMDIChild && IsWindowVisible(f->Handle()) &&
-        !IsIconic(f->Handle()))
+    if (f->HandleAllocated() && !f->Parent() && f->FormStyle() != fsMDIChild &&
+        IsWindowVisible(f->Handle()) && !IsIconic(f->Handle()))
       FMinimizedWindows.push_back(f->Handle());
   }
   for (HWND h : FMinimizedWindows)
@@ -1423,13 +1526,20 @@ void TApplication::Run()
     HandleMessage();
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::Terminate()
+{
+  PostQuitMessage(0);
+}
 
 // Keys go to the focused control as CN_* first; a non-zero answer eats them.
 bool TApplication::IsKeyMsg(MSG& Msg)
 {
   switch (Msg.message) {
-  case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_CHAR: case WM_SYSCHAR:
+  case WM_KEYDOWN:
+  case WM_SYSKEYDOWN:
+  case WM_KEYUP:
+  case WM_CHAR:
+  case WM_SYSCHAR:
     break;
   default:
     return false;
@@ -1447,8 +1557,14 @@ bool TApplication::FilterMessage(MSG& Msg)
   if (!gApplication)
     return false;
   switch (Msg.message) {
-  case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-  case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_MOUSEWHEEL:
+  case WM_KEYDOWN:
+  case WM_SYSKEYDOWN:
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+  case WM_MBUTTONDOWN:
+  case WM_NCLBUTTONDOWN:
+  case WM_NCRBUTTONDOWN:
+  case WM_MOUSEWHEEL:
     gApplication->CancelHint();
     break;
   }
@@ -1575,12 +1691,24 @@ Integer TApplication::MessageBox(const AnsiString& Text, const AnsiString& Capti
 {
   std::vector<TMessageBoxButton> buttons;
   switch (Flags & 0x0F) {
-  case MB_OKCANCEL: buttons = {{"确定", mrOk}, {"取消", mrCancel}}; break;
-  case MB_ABORTRETRYIGNORE: buttons = {{"中止", mrAbort}, {"重试", mrRetry}, {"忽略", mrIgnore}}; break;
-  case MB_YESNOCANCEL: buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}, {"取消", mrCancel}}; break;
-  case MB_YESNO: buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}}; break;
-  case MB_RETRYCANCEL: buttons = {{"重试", mrRetry}, {"取消", mrCancel}}; break;
-  default: buttons = {{"确定", mrOk}}; break;
+  case MB_OKCANCEL:
+    buttons = {{"确定", mrOk}, {"取消", mrCancel}};
+    break;
+  case MB_ABORTRETRYIGNORE:
+    buttons = {{"中止", mrAbort}, {"重试", mrRetry}, {"忽略", mrIgnore}};
+    break;
+  case MB_YESNOCANCEL:
+    buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}, {"取消", mrCancel}};
+    break;
+  case MB_YESNO:
+    buttons = {{"是(&Y)", mrYes}, {"否(&N)", mrNo}};
+    break;
+  case MB_RETRYCANCEL:
+    buttons = {{"重试", mrRetry}, {"取消", mrCancel}};
+    break;
+  default:
+    buttons = {{"确定", mrOk}};
+    break;
   }
   Integer defaultIndex = (Flags & MB_DEFBUTTON3) ? 2 : (Flags & MB_DEFBUTTON2) ? 1 : 0;
   return ShowMessageBox(Text, Caption, buttons, defaultIndex);
@@ -1613,7 +1741,8 @@ TModalResult ShowMessageBox(const AnsiString& Text, const AnsiString& Caption,
   return result;
 }
 
-// ---- TDataModule ----------------------------------------------------------------------------------
+// ---- TDataModule
+// ----------------------------------------------------------------------------------
 
 TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner)
 {
@@ -1643,10 +1772,14 @@ void TDataModule::BeforeDestruction()
   TComponent::BeforeDestruction();
 }
 
-// ---- TScreen ----------------------------------------------------------------------------------------
+// ---- TScreen
+// ----------------------------------------------------------------------------------------
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
-TScreen::~TScreen() { delete FFonts; }
+TScreen::~TScreen()
+{
+  delete FFonts;
+}
 
 TStrings* TScreen::Fonts()
 {
@@ -1658,9 +1791,18 @@ TStrings* TScreen::Fonts()
   return FFonts;
 }
 
-Integer TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
-Integer TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-TRect TScreen::DesktopRect() const { return Rect(0, 0, Width(), Height()); }
+Integer TScreen::Width() const
+{
+  return GetSystemMetrics(SM_CXSCREEN);
+}
+Integer TScreen::Height() const
+{
+  return GetSystemMetrics(SM_CYSCREEN);
+}
+TRect TScreen::DesktopRect() const
+{
+  return Rect(0, 0, Width(), Height());
+}
 
 TRect TScreen::WorkAreaRect() const
 {
@@ -1717,7 +1859,10 @@ TDataModule* TScreen::DataModules(Integer Index) const
   return FDataModules[static_cast<std::size_t>(Index)];
 }
 
-void TScreen::AddForm(TCustomForm* Form) { FForms.push_back(Form); }
+void TScreen::AddForm(TCustomForm* Form)
+{
+  FForms.push_back(Form);
+}
 
 void TScreen::RemoveForm(TCustomForm* Form)
 {
@@ -1728,18 +1873,22 @@ void TScreen::RemoveForm(TCustomForm* Form)
   }
 }
 
-// ---- Unit ---------------------------------------------------------------------------------------------
+// ---- Unit
+// ---------------------------------------------------------------------------------------------
 
 void RegisterFormsClasses()
 {
-  RegisterEnumType<TFormStyle>("TFormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"});
-  RegisterEnumType<TFormBorderStyle>("TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog",
-                                                          "bsToolWindow", "bsSizeToolWin"});
-  RegisterEnumType<TBorderIcon>("TBorderIcon", {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
+  RegisterEnumType<TFormStyle>("TFormStyle",
+                               {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"});
+  RegisterEnumType<TFormBorderStyle>(
+      "TFormBorderStyle",
+      {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"});
+  RegisterEnumType<TBorderIcon>("TBorderIcon",
+                                {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
   RegisterSetType<TBorderIcons>("TBorderIcons");
-  RegisterEnumType<TPosition>("TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
-                                            "poScreenCenter", "poDesktopCenter", "poMainFormCenter",
-                                            "poOwnerFormCenter"});
+  RegisterEnumType<TPosition>(
+      "TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+                    "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"});
   RegisterEnumType<TWindowState>("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"});
   RegisterEnumType<TCloseAction>("TCloseAction", {"caNone", "caHide", "caFree", "caMinimize"});
   RegisterEventType<TCloseEvent>("TCloseEvent");
@@ -1759,7 +1908,8 @@ void RegisterFormsClasses()
       .Property("Visible", &TControlScrollBar::Visible, &TControlScrollBar::SetVisible)
       .Default(true);
   TClassRegistration<TScrollingWinControl, TWinControl>("TScrollingWinControl")
-      .Property("AutoScroll", &TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll)
+      .Property("AutoScroll", &TScrollingWinControl::AutoScroll,
+                &TScrollingWinControl::SetAutoScroll)
       .Default(true)
       .Property("HorzScrollBar", &TScrollingWinControl::HorzScrollBar)
       .Property("VertScrollBar", &TScrollingWinControl::VertScrollBar);
@@ -1782,7 +1932,8 @@ void RegisterFormsClasses()
       .Property("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu)
       .Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition)
       .Default(poDesigned)
-      .Property("TransparentColor", &TCustomForm::TransparentColor, &TCustomForm::SetTransparentColor)
+      .Property("TransparentColor", &TCustomForm::TransparentColor,
+                &TCustomForm::SetTransparentColor)
       .Default(false)
       .Property("TransparentColorValue", &TCustomForm::TransparentColorValue,
                 &TCustomForm::SetTransparentColorValue)

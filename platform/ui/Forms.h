@@ -14,12 +14,25 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TPosition {
-  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
-  poMainFormCenter, poOwnerFormCenter
+  poDesigned,
+  poDefault,
+  poDefaultPosOnly,
+  poDefaultSizeOnly,
+  poScreenCenter,
+  poDesktopCenter,
+  poMainFormCenter,
+  poOwnerFormCenter
 };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
-enum TFormStateElement { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
+enum TFormStateElement {
+  fsCreating,
+  fsVisible,
+  fsShowing,
+  fsModal,
+  fsCreatedMDIChild,
+  fsActivated
+};
 using TFormState = TSet<TFormStateElement>;
 
 using TCloseEvent = TEvent<void(TObject* Sender, TCloseAction& Action)>;
@@ -35,7 +48,10 @@ class TScrollingWinControl;
 // view has moved into it. Changing Position moves the children.
 class TControlScrollBar : public TPersistent {
 public:
-  TControlScrollBar(TScrollingWinControl* Control, TScrollBarKind Kind) : FControl(Control), FKind(Kind) {}
+  TControlScrollBar(TScrollingWinControl* Control, TScrollBarKind Kind)
+      : FControl(Control), FKind(Kind)
+  {
+  }
 
   TScrollBarKind Kind() const { return FKind; }
   Integer Position() const { return FPosition; }
@@ -316,8 +332,7 @@ public:
 
   // Creates a form (or data module) owned by the application; the first form becomes the
   // main form.
-  template <class T>
-  void CreateForm(T*& Reference)
+  template <class T> void CreateForm(T*& Reference)
   {
     T* form = new T(this);
     Reference = form;

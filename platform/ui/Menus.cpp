@@ -78,7 +78,8 @@ std::vector<AnsiString> ShownCaptions(const std::vector<TMenuItem*>& items, TMen
         ++i;
         continue;
       }
-      if (c == '&' || !std::isalnum(c) || used.find(static_cast<char>(std::toupper(c))) != std::string::npos)
+      if (c == '&' || !std::isalnum(c) ||
+          used.find(static_cast<char>(std::toupper(c))) != std::string::npos)
         continue;
       used += static_cast<char>(std::toupper(c));
       caption.insert(i, "&");
@@ -135,7 +136,10 @@ TMenuItem* TMenuItem::Items(Integer Index) const
   return FItems[static_cast<size_t>(Index)];
 }
 
-void TMenuItem::Add(TMenuItem* Item) { Insert(Count(), Item); }
+void TMenuItem::Add(TMenuItem* Item)
+{
+  Insert(Count(), Item);
+}
 
 void TMenuItem::Insert(Integer Index, TMenuItem* Item)
 {
@@ -201,7 +205,10 @@ void TMenuItem::SetCaption(const AnsiString& Value)
   Changed();
 }
 
-void TMenuItem::SetShortCut(TShortCut Value) { FShortCut = Value; }
+void TMenuItem::SetShortCut(TShortCut Value)
+{
+  FShortCut = Value;
+}
 
 void TMenuItem::SetChecked(bool Value)
 {
@@ -352,7 +359,10 @@ void TMenu::Notification(TComponent* AComponent, TOperation Operation)
     FImages = nullptr;
 }
 
-bool TMenu::IsShortCut(Word Key, TShiftState Shift) { return FItems->IsShortCutItem(::ShortCut(Key, Shift)); }
+bool TMenu::IsShortCut(Word Key, TShiftState Shift)
+{
+  return FItems->IsShortCutItem(::ShortCut(Key, Shift));
+}
 
 // ---- TMainMenu --------------------------------------------------------------------------------
 
@@ -481,12 +491,18 @@ void ShowPopupMenuAt(TPopupMenu* Menu, TControl* Control, TPoint ClientPos)
 namespace {
 
 const char* const cPopupClass = "TMenuPopupWindow";
-constexpr Integer cEdge = 2;       // raised border of an open menu
-constexpr Integer cGutter = 22;    // check mark or image column
+constexpr Integer cEdge = 2;    // raised border of an open menu
+constexpr Integer cGutter = 22; // check mark or image column
 constexpr Integer cArrowColumn = 18;
 
-Integer ItemHeight() { return std::max(GetSystemMetrics(SM_CYMENU), 8); }
-Integer LineHeight() { return 8; }
+Integer ItemHeight()
+{
+  return std::max(GetSystemMetrics(SM_CYMENU), 8);
+}
+Integer LineHeight()
+{
+  return 8;
+}
 
 // The menu font: the system's user-interface font, as forms use it.
 TFont* MenuFont()
@@ -555,7 +571,10 @@ std::vector<TRect> BarRects(TCustomForm* form, const std::vector<AnsiString>& ca
   return out;
 }
 
-bool Selectable(TMenuItem* item) { return !item->IsLine(); }
+bool Selectable(TMenuItem* item)
+{
+  return !item->IsLine();
+}
 
 void DrawCaption(TCanvas* c, const AnsiString& caption, TRect r, TColor color, UINT flags)
 {
@@ -591,7 +610,8 @@ void DrawArrow(TCanvas* c, TRect r, TColor color)
   }
 }
 
-void PaintItem(TCanvas* c, TMenu* menu, TMenuItem* item, const AnsiString& caption, TRect r, bool selected)
+void PaintItem(TCanvas* c, TMenu* menu, TMenuItem* item, const AnsiString& caption, TRect r,
+               bool selected)
 {
   if (menu && menu->OwnerDraw() && item->OnDrawItem) {
     item->OnDrawItem(item, c, r, selected);
@@ -613,11 +633,11 @@ void PaintItem(TCanvas* c, TMenu* menu, TMenuItem* item, const AnsiString& capti
   TRect gutter = Rect(r.Left, r.Top, r.Left + cGutter, r.Bottom);
   TCustomImageList* images = item->GetImageList();
   if (images && item->ImageIndex() >= 0 && item->ImageIndex() < images->Count())
-    images->Draw(c, gutter.Left + (cGutter - images->Width()) / 2, r.Top + (r.Height() - images->Height()) / 2,
-                 item->ImageIndex(), item->Enabled());
+    images->Draw(c, gutter.Left + (cGutter - images->Width()) / 2,
+                 r.Top + (r.Height() - images->Height()) / 2, item->ImageIndex(), item->Enabled());
   else if (item->HasBitmap() && !item->Bitmap()->Empty())
-    c->Draw(gutter.Left + (cGutter - item->Bitmap()->Width()) / 2, r.Top + (r.Height() - item->Bitmap()->Height()) / 2,
-            item->Bitmap());
+    c->Draw(gutter.Left + (cGutter - item->Bitmap()->Width()) / 2,
+            r.Top + (r.Height() - item->Bitmap()->Height()) / 2, item->Bitmap());
   else if (item->Checked())
     DrawCheck(c, gutter, item->RadioItem(), text);
   c->Font()->SetStyle(item->Default() ? TFontStyles{fsBold} : TFontStyles{});
@@ -639,7 +659,8 @@ void PaintLevel(TLevel& level, TCanvas* c, TMenu* menu)
   TRect edge = client;
   DrawEdge(c, edge, EDGE_RAISED, BF_RECT);
   for (size_t i = 0; i < level.Items.size(); ++i)
-    PaintItem(c, menu, level.Items[i], level.Captions[i], level.Rects[i], static_cast<Integer>(i) == level.Selected);
+    PaintItem(c, menu, level.Items[i], level.Captions[i], level.Rects[i],
+              static_cast<Integer>(i) == level.Selected);
 }
 
 LRESULT PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -706,12 +727,15 @@ void ShowLevel(TTracker& t, TLevel& level, Integer x, Integer y, TPopupAlignment
   wc.lpfnWndProc = &PopupProc;
   wc.style = CS_SAVEBITS;
   RegisterClass(wc); // false when it is registered already
-  level.Wnd = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, cPopupClass, "", WS_POPUP, x, y,
-                             width, height, 0);
+  level.Wnd = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, cPopupClass, "",
+                             WS_POPUP, x, y, width, height, 0);
   SetWindowPos(level.Wnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
-void RedrawLevel(TLevel& level) { InvalidateRect(level.Wnd, nullptr, false); }
+void RedrawLevel(TLevel& level)
+{
+  InvalidateRect(level.Wnd, nullptr, false);
+}
 
 void PaintBar(TCustomForm* form, Integer selected);
 
@@ -794,7 +818,9 @@ void SelectInLevel(TTracker& t, size_t levelIndex, Integer index, bool openSub, 
     return;
   TRect wr;
   GetWindowRect(level.Wnd, wr);
-  OpenSubmenu(t, item, Point(wr.Right - 3, wr.Top + level.Rects[static_cast<size_t>(index)].Top - cEdge), selectFirst);
+  OpenSubmenu(t, item,
+              Point(wr.Right - 3, wr.Top + level.Rects[static_cast<size_t>(index)].Top - cEdge),
+              selectFirst);
 }
 
 // Where a screen point is: a level and item (item -1 over a level's border), the bar
@@ -840,7 +866,8 @@ void MouseMessage(TTracker& t, const MSG& m)
   Integer l = -2, i = -1;
   HitTest(t, m.pt, l, i);
   switch (m.message) {
-  case WM_MOUSEMOVE: case WM_NCMOUSEMOVE:
+  case WM_MOUSEMOVE:
+  case WM_NCMOUSEMOVE:
     if (l >= 0 && i >= 0)
       SelectInLevel(t, static_cast<size_t>(l), i, true, false);
     else if (l == -1 && i != t.BarSelected && !t.Levels.empty())
@@ -850,8 +877,13 @@ void MouseMessage(TTracker& t, const MSG& m)
       RedrawBar(t);
     }
     return;
-  case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN:
-  case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK:
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+  case WM_MBUTTONDOWN:
+  case WM_NCLBUTTONDOWN:
+  case WM_NCRBUTTONDOWN:
+  case WM_LBUTTONDBLCLK:
+  case WM_RBUTTONDBLCLK:
     if (l == -2)
       t.Done = true; // a press outside the menu closes it
     else if (l == -1 && i == t.BarSelected && !t.Levels.empty())
@@ -861,7 +893,10 @@ void MouseMessage(TTracker& t, const MSG& m)
     else if (i >= 0)
       SelectInLevel(t, static_cast<size_t>(l), i, true, false);
     return;
-  case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_NCLBUTTONUP: case WM_NCRBUTTONUP:
+  case WM_LBUTTONUP:
+  case WM_RBUTTONUP:
+  case WM_NCLBUTTONUP:
+  case WM_NCRBUTTONUP:
     if (l >= 0 && i >= 0) {
       TMenuItem* item = t.Levels[static_cast<size_t>(l)].Items[static_cast<size_t>(i)];
       if (item->Count() == 0)
@@ -895,10 +930,12 @@ void KeyDown(TTracker& t, Word key)
     else
       t.Done = true;
     return;
-  case VK_MENU: case VK_F10:
+  case VK_MENU:
+  case VK_F10:
     t.Done = true;
     return;
-  case VK_UP: case VK_DOWN: {
+  case VK_UP:
+  case VK_DOWN: {
     Integer step = key == VK_DOWN ? 1 : -1;
     if (!level) {
       if (key == VK_DOWN)
@@ -916,7 +953,8 @@ void KeyDown(TTracker& t, Word key)
       MoveOnBar(t, -1);
     return;
   case VK_RIGHT:
-    if (level && level->Selected >= 0 && level->Items[static_cast<size_t>(level->Selected)]->Count() > 0 &&
+    if (level && level->Selected >= 0 &&
+        level->Items[static_cast<size_t>(level->Selected)]->Count() > 0 &&
         level->Items[static_cast<size_t>(level->Selected)]->Enabled()) {
       CloseLevelsFrom(t, t.Levels.size());
       Integer sel = level->Selected;
@@ -978,7 +1016,8 @@ void CharKey(TTracker& t, char ch)
 
 bool IsMouseMessage(UINT m)
 {
-  return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
+  return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
+         (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
 }
 
 // The modal loop of an open menu. Returns the chosen item (null when cancelled).
@@ -1020,14 +1059,17 @@ TMenuItem* RunTracker(TTracker& t)
       continue;
     }
     switch (m.message) {
-    case WM_KEYDOWN: case WM_SYSKEYDOWN:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
       TranslateMessage(m);
       KeyDown(t, static_cast<Word>(m.wParam));
       continue;
-    case WM_CHAR: case WM_SYSCHAR:
+    case WM_CHAR:
+    case WM_SYSCHAR:
       CharKey(t, static_cast<char>(m.wParam & 0xFF));
       continue;
-    case WM_KEYUP: case WM_SYSKEYUP:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
       continue;
     }
     TranslateMessage(m);
@@ -1180,7 +1222,10 @@ TRect MenuItemScreenRect(TMenuItem* Item)
   return TRect{};
 }
 
-bool MenuTracking() { return gTracker != nullptr; }
+bool MenuTracking()
+{
+  return gTracker != nullptr;
+}
 
 // ---- Registration -----------------------------------------------------------------------------
 
@@ -1190,32 +1235,33 @@ void RegisterMenusClasses()
   RegisterEnumType<TMenuAutoFlag>("TMenuAutoFlag", {"maAutomatic", "maManual", "maParent"});
   RegisterEventType<TMenuMeasureItemEvent>("TMenuMeasureItemEvent");
   RegisterEventType<TMenuDrawItemEvent>("TMenuDrawItemEvent");
-  TClass item = TClassRegistration<TMenuItem, TComponent>("TMenuItem")
-      .Property("Bitmap", &TMenuItem::Bitmap, &TMenuItem::SetBitmap)
-      .Stored([](TMenuItem* i) { return i->HasBitmap(); })
-      .Property("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption)
-      .Property("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked)
-      .Default(false)
-      .Property("Default", &TMenuItem::Default, &TMenuItem::SetDefault)
-      .Default(false)
-      .Property("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled)
-      .Default(true)
-      .Property("GroupIndex", &TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex)
-      .Default(0)
-      .Property("HelpContext", &TMenuItem::HelpContext, &TMenuItem::SetHelpContext)
-      .Default(0)
-      .Property("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex)
-      .Default(-1)
-      .Property("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem)
-      .Default(false)
-      .Property("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut)
-      .Type(TShortCutTypeInfo())
-      .Default(0)
-      .Property("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible)
-      .Default(true)
-      .Property("OnClick", &TMenuItem::OnClick, &TMenuItem::OnClick)
-      .Property("OnDrawItem", &TMenuItem::OnDrawItem, &TMenuItem::OnDrawItem)
-      .Property("OnMeasureItem", &TMenuItem::OnMeasureItem, &TMenuItem::OnMeasureItem);
+  TClass item =
+      TClassRegistration<TMenuItem, TComponent>("TMenuItem")
+          .Property("Bitmap", &TMenuItem::Bitmap, &TMenuItem::SetBitmap)
+          .Stored([](TMenuItem* i) { return i->HasBitmap(); })
+          .Property("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption)
+          .Property("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked)
+          .Default(false)
+          .Property("Default", &TMenuItem::Default, &TMenuItem::SetDefault)
+          .Default(false)
+          .Property("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled)
+          .Default(true)
+          .Property("GroupIndex", &TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex)
+          .Default(0)
+          .Property("HelpContext", &TMenuItem::HelpContext, &TMenuItem::SetHelpContext)
+          .Default(0)
+          .Property("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex)
+          .Default(-1)
+          .Property("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem)
+          .Default(false)
+          .Property("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut)
+          .Type(TShortCutTypeInfo())
+          .Default(0)
+          .Property("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible)
+          .Default(true)
+          .Property("OnClick", &TMenuItem::OnClick, &TMenuItem::OnClick)
+          .Property("OnDrawItem", &TMenuItem::OnDrawItem, &TMenuItem::OnDrawItem)
+          .Property("OnMeasureItem", &TMenuItem::OnMeasureItem, &TMenuItem::OnMeasureItem);
   TClassRegistration<TMenu, TComponent>("TMenu")
       .Property("AutoHotkeys", &TMenu::AutoHotkeys, &TMenu::SetAutoHotkeys)
       .Default(maAutomatic)
@@ -1223,13 +1269,14 @@ void RegisterMenusClasses()
       .Property("OwnerDraw", &TMenu::OwnerDraw, &TMenu::SetOwnerDraw)
       .Default(false);
   TClass mainMenu = TClassRegistration<TMainMenu, TMenu>("TMainMenu");
-  TClass popupMenu = TClassRegistration<TPopupMenu, TMenu>("TPopupMenu")
-      .Property("Alignment", &TPopupMenu::Alignment, &TPopupMenu::SetAlignment)
-      .Default(paLeft)
-      .Property("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup)
-      .Default(true)
-      .Property("HelpContext", &TPopupMenu::HelpContext, &TPopupMenu::SetHelpContext)
-      .Default(0)
-      .Property("OnPopup", &TPopupMenu::OnPopup, &TPopupMenu::OnPopup);
+  TClass popupMenu =
+      TClassRegistration<TPopupMenu, TMenu>("TPopupMenu")
+          .Property("Alignment", &TPopupMenu::Alignment, &TPopupMenu::SetAlignment)
+          .Default(paLeft)
+          .Property("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup)
+          .Default(true)
+          .Property("HelpContext", &TPopupMenu::HelpContext, &TPopupMenu::SetHelpContext)
+          .Default(0)
+          .Property("OnPopup", &TPopupMenu::OnPopup, &TPopupMenu::OnPopup);
   RegisterClasses({item, mainMenu, popupMenu});
 }

@@ -17,8 +17,10 @@ QH_DECLARE_EXCEPTION(EMenuError, Exception);
 enum TPopupAlignment { paLeft, paRight, paCenter };
 enum TMenuAutoFlag { maAutomatic, maManual, maParent };
 
-using TMenuMeasureItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, Integer& Width, Integer& Height)>;
-using TMenuDrawItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool Selected)>;
+using TMenuMeasureItemEvent =
+    TEvent<void(TObject* Sender, TCanvas* ACanvas, Integer& Width, Integer& Height)>;
+using TMenuDrawItemEvent =
+    TEvent<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool Selected)>;
 
 // The caption of a separator item.
 inline constexpr const char* cLineCaption = "-";
@@ -41,7 +43,10 @@ public:
   // Frees every child.
   void Clear();
   TMenuItem* Parent() const { return FParent; }
-  Integer MenuIndex() const { return FParent ? FParent->IndexOf(const_cast<TMenuItem*>(this)) : -1; }
+  Integer MenuIndex() const
+  {
+    return FParent ? FParent->IndexOf(const_cast<TMenuItem*>(this)) : -1;
+  }
   // The menu the item belongs to (through its top-level ancestor).
   TMenu* GetParentMenu() const;
 

@@ -9,10 +9,19 @@
 
 namespace {
 
-bool IsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsLead(unsigned char c)
+{
+  return c >= 0x81 && c <= 0xFE;
+}
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char UpperAscii(char c)
+{
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char LowerAscii(char c)
+{
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 } // namespace
 
@@ -34,7 +43,8 @@ bool IsAccel(Word VK, const AnsiString& Str)
   return false;
 }
 
-// ---- TEditText ------------------------------------------------------------------------------------
+// ---- TEditText
+// ------------------------------------------------------------------------------------
 
 void TEditText::SetText(const AnsiString& Value)
 {
@@ -143,7 +153,8 @@ bool TEditText::ReplaceSel(const AnsiString& Value)
   return true;
 }
 
-// ---- TCustomLabel ---------------------------------------------------------------------------------
+// ---- TCustomLabel
+// ---------------------------------------------------------------------------------
 
 TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner)
 {
@@ -212,7 +223,9 @@ void TCustomLabel::SetShowAccelChar(bool Value)
 
 Cardinal TCustomLabel::DrawTextFlags() const
 {
-  Cardinal flags = FAlignment == taCenter ? DT_CENTER : FAlignment == taRightJustify ? DT_RIGHT : DT_LEFT;
+  Cardinal flags = FAlignment == taCenter         ? DT_CENTER
+                   : FAlignment == taRightJustify ? DT_RIGHT
+                                                  : DT_LEFT;
   flags |= DT_EXPANDTABS;
   if (FWordWrap)
     flags |= DT_WORDBREAK;
@@ -271,8 +284,8 @@ void TCustomLabel::Dispatch(TMessage& Message)
   switch (Message.Msg) {
   case CM_DIALOGCHAR:
     // Alt+letter or the letter alone (outside edits) moves the focus to FocusControl.
-    if (FFocusControl && FEnabled && FShowAccelChar && IsAccel(static_cast<Word>(Message.WParam), Caption()) &&
-        FFocusControl->CanFocus()) {
+    if (FFocusControl && FEnabled && FShowAccelChar &&
+        IsAccel(static_cast<Word>(Message.WParam), Caption()) && FFocusControl->CanFocus()) {
       FFocusControl->SetFocus();
       Message.Result = 1;
     }
@@ -289,7 +302,8 @@ void TCustomLabel::Dispatch(TMessage& Message)
   TGraphicControl::Dispatch(Message);
 }
 
-// ---- TButtonControl / TButton -----------------------------------------------------------------------
+// ---- TButtonControl / TButton
+// -----------------------------------------------------------------------
 
 TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner)
 {
@@ -357,7 +371,8 @@ bool TButton::IsActive() const
 void TButton::NotifyClicked()
 {
   if (FParent && FParent->HandleAllocated() && HandleAllocated())
-    SendMessage(FParent->Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), static_cast<LPARAM>(Handle()));
+    SendMessage(FParent->Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                static_cast<LPARAM>(Handle()));
   else
     Perform(CN_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
 }
@@ -376,7 +391,8 @@ void TButton::Dispatch(TMessage& Message)
   case CM_DIALOGKEY: {
     Word key = static_cast<Word>(Message.WParam);
     bool plain = KeyDataToShiftState(Message.LParam).Empty();
-    if (((key == VK_RETURN && IsActive()) || (key == VK_ESCAPE && FCancel)) && plain && CanFocus()) {
+    if (((key == VK_RETURN && IsActive()) || (key == VK_ESCAPE && FCancel)) && plain &&
+        CanFocus()) {
       Message.Result = 1;
       Click();
       return;
@@ -493,7 +509,8 @@ void TButton::PaintWindow(HDC DC)
   BindCanvasToDC(*FCanvas, 0);
 }
 
-// ---- TCustomEdit ----------------------------------------------------------------------------------
+// ---- TCustomEdit
+// ----------------------------------------------------------------------------------
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner)
 {
@@ -530,7 +547,10 @@ void TCustomEdit::CreateParams(TCreateParams& Params)
     Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TCustomEdit::SetMaxLength(Integer Value) { FModel.SetMaxLength(Value); }
+void TCustomEdit::SetMaxLength(Integer Value)
+{
+  FModel.SetMaxLength(Value);
+}
 
 void TCustomEdit::SetReadOnly(bool Value)
 {
@@ -626,11 +646,26 @@ void TCustomEdit::SelectAll()
   SelectionChanged();
 }
 
-void TCustomEdit::ClearSelection() { Perform(WM_CLEAR, 0, 0); }
-void TCustomEdit::CutToClipboard() { Perform(WM_CUT, 0, 0); }
-void TCustomEdit::CopyToClipboard() { Perform(WM_COPY, 0, 0); }
-void TCustomEdit::PasteFromClipboard() { Perform(WM_PASTE, 0, 0); }
-void TCustomEdit::Undo() { Perform(WM_UNDO, 0, 0); }
+void TCustomEdit::ClearSelection()
+{
+  Perform(WM_CLEAR, 0, 0);
+}
+void TCustomEdit::CutToClipboard()
+{
+  Perform(WM_CUT, 0, 0);
+}
+void TCustomEdit::CopyToClipboard()
+{
+  Perform(WM_COPY, 0, 0);
+}
+void TCustomEdit::PasteFromClipboard()
+{
+  Perform(WM_PASTE, 0, 0);
+}
+void TCustomEdit::Undo()
+{
+  Perform(WM_UNDO, 0, 0);
+}
 
 void TCustomEdit::Change()
 {
@@ -643,7 +678,8 @@ void TCustomEdit::TextChanged(TChangeKind Kind)
   SelectionChanged();
   // EN_CHANGE travels through the parent, which reflects it back as CN_COMMAND.
   if (FParent && FParent->HandleAllocated() && HandleAllocated())
-    SendMessage(FParent->Handle(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), static_cast<LPARAM>(FHandle));
+    SendMessage(FParent->Handle(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE),
+                static_cast<LPARAM>(FHandle));
   else
     Perform(CN_COMMAND, MAKEWPARAM(0, EN_CHANGE), 0);
 }
@@ -744,12 +780,25 @@ void TCustomEdit::WMChar(TMessage& Message)
     return;
   unsigned char ch = static_cast<unsigned char>(Message.WParam);
   switch (ch) {
-  case 3: Perform(WM_COPY, 0, 0); return;
-  case 22: Perform(WM_PASTE, 0, 0); return;
-  case 24: Perform(WM_CUT, 0, 0); return;
-  case 26: Perform(WM_UNDO, 0, 0); return;
-  case 8: Backspace(); return;
-  case 13: case 10: MessageBeep(0); return; // one line only
+  case 3:
+    Perform(WM_COPY, 0, 0);
+    return;
+  case 22:
+    Perform(WM_PASTE, 0, 0);
+    return;
+  case 24:
+    Perform(WM_CUT, 0, 0);
+    return;
+  case 26:
+    Perform(WM_UNDO, 0, 0);
+    return;
+  case 8:
+    Backspace();
+    return;
+  case 13:
+  case 10:
+    MessageBeep(0);
+    return; // one line only
   }
   if (ch < 0x20 || ch == 127)
     return;
@@ -778,8 +827,12 @@ void TCustomEdit::KeyDown(Word& Key, TShiftState Shift)
     else
       FModel.MoveCaret(ctrl ? FModel.NextWord(caret) : FModel.NextChar(caret), shift);
     break;
-  case VK_HOME: FModel.MoveCaret(0, shift); break;
-  case VK_END: FModel.MoveCaret(FModel.Length(), shift); break;
+  case VK_HOME:
+    FModel.MoveCaret(0, shift);
+    break;
+  case VK_END:
+    FModel.MoveCaret(FModel.Length(), shift);
+    break;
   case VK_DELETE:
     if (shift)
       Perform(WM_CUT, 0, 0);
@@ -908,13 +961,19 @@ void TCustomEdit::WMSetText(TMessage& Message)
 void TCustomEdit::Dispatch(TMessage& Message)
 {
   switch (Message.Msg) {
-  case WM_GETTEXT: WMGetText(Message); return;
-  case WM_GETTEXTLENGTH: Message.Result = FModel.Length(); return;
+  case WM_GETTEXT:
+    WMGetText(Message);
+    return;
+  case WM_GETTEXTLENGTH:
+    Message.Result = FModel.Length();
+    return;
   case WM_SETTEXT:
     WMSetText(Message);
     Perform(CM_TEXTCHANGED, 0, 0);
     return;
-  case WM_GETDLGCODE: Message.Result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS; return;
+  case WM_GETDLGCODE:
+    Message.Result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    return;
   case EM_GETSEL: {
     if (Message.WParam)
       *reinterpret_cast<DWORD*>(Message.WParam) = static_cast<DWORD>(FModel.SelStart());
@@ -923,7 +982,9 @@ void TCustomEdit::Dispatch(TMessage& Message)
     Message.Result = MAKELPARAM(FModel.SelStart(), FModel.SelEnd());
     return;
   }
-  case EM_SETSEL: EMSetSel(Message); return;
+  case EM_SETSEL:
+    EMSetSel(Message);
+    return;
   case EM_REPLACESEL: {
     const char* text = reinterpret_cast<const char*>(Message.LParam);
     if (Message.WParam)
@@ -932,16 +993,37 @@ void TCustomEdit::Dispatch(TMessage& Message)
       TextChanged();
     return;
   }
-  case EM_LIMITTEXT: SetMaxLength(static_cast<Integer>(Message.WParam)); return;
-  case EM_GETLIMITTEXT: Message.Result = FModel.MaxLength() ? FModel.MaxLength() : 0x7FFFFFFE; return;
-  case EM_SETREADONLY: SetReadOnly(Message.WParam != 0); Message.Result = 1; return;
-  case EM_SETPASSWORDCHAR: SetPasswordChar(static_cast<char>(Message.WParam)); return;
-  case EM_GETPASSWORDCHAR: Message.Result = static_cast<unsigned char>(FPasswordChar); return;
-  case EM_GETMODIFY: Message.Result = FModified; return;
-  case EM_SETMODIFY: FModified = Message.WParam != 0; return;
-  case EM_CANUNDO: Message.Result = FCanUndo; return;
-  case EM_EMPTYUNDOBUFFER: FCanUndo = false; return;
-  case EM_GETLINECOUNT: Message.Result = 1; return;
+  case EM_LIMITTEXT:
+    SetMaxLength(static_cast<Integer>(Message.WParam));
+    return;
+  case EM_GETLIMITTEXT:
+    Message.Result = FModel.MaxLength() ? FModel.MaxLength() : 0x7FFFFFFE;
+    return;
+  case EM_SETREADONLY:
+    SetReadOnly(Message.WParam != 0);
+    Message.Result = 1;
+    return;
+  case EM_SETPASSWORDCHAR:
+    SetPasswordChar(static_cast<char>(Message.WParam));
+    return;
+  case EM_GETPASSWORDCHAR:
+    Message.Result = static_cast<unsigned char>(FPasswordChar);
+    return;
+  case EM_GETMODIFY:
+    Message.Result = FModified;
+    return;
+  case EM_SETMODIFY:
+    FModified = Message.WParam != 0;
+    return;
+  case EM_CANUNDO:
+    Message.Result = FCanUndo;
+    return;
+  case EM_EMPTYUNDOBUFFER:
+    FCanUndo = false;
+    return;
+  case EM_GETLINECOUNT:
+    Message.Result = 1;
+    return;
   case EM_GETLINE: {
     // The buffer's first word holds its size; the line is copied without a terminator.
     auto* buffer = reinterpret_cast<char*>(Message.LParam);
@@ -962,18 +1044,31 @@ void TCustomEdit::Dispatch(TMessage& Message)
       FRightMargin = HIWORD(Message.LParam);
     SelectionChanged();
     return;
-  case EM_GETMARGINS: Message.Result = MAKELPARAM(FLeftMargin, FRightMargin); return;
+  case EM_GETMARGINS:
+    Message.Result = MAKELPARAM(FLeftMargin, FRightMargin);
+    return;
   case EM_GETRECT:
     if (Message.LParam) {
       TRect r = ClientRect();
-      *reinterpret_cast<TRect*>(Message.LParam) = Rect(1 + FLeftMargin, 1, r.Right - 1 - FRightMargin, r.Bottom - 1);
+      *reinterpret_cast<TRect*>(Message.LParam) =
+          Rect(1 + FLeftMargin, 1, r.Right - 1 - FRightMargin, r.Bottom - 1);
     }
     return;
-  case EM_LINEINDEX: Message.Result = (Message.WParam == 0 || Message.WParam == WPARAM(-1)) ? 0 : -1; return;
-  case EM_LINELENGTH: Message.Result = FModel.Length(); return;
-  case EM_LINEFROMCHAR: Message.Result = 0; return;
-  case EM_GETFIRSTVISIBLELINE: Message.Result = 0; return;
-  case EM_SCROLLCARET: SelectionChanged(); return;
+  case EM_LINEINDEX:
+    Message.Result = (Message.WParam == 0 || Message.WParam == WPARAM(-1)) ? 0 : -1;
+    return;
+  case EM_LINELENGTH:
+    Message.Result = FModel.Length();
+    return;
+  case EM_LINEFROMCHAR:
+    Message.Result = 0;
+    return;
+  case EM_GETFIRSTVISIBLELINE:
+    Message.Result = 0;
+    return;
+  case EM_SCROLLCARET:
+    SelectionChanged();
+    return;
   case EM_POSFROMCHAR: {
     Integer pos = static_cast<Integer>(Message.WParam);
     Message.Result = (pos < 0 || pos >= FModel.Length()) ? -1 : MAKELPARAM(PosToX(pos), 1);
@@ -1067,13 +1162,20 @@ TCanvas* TCustomEdit::MeasureCanvas()
   return c;
 }
 
-Integer TCustomEdit::LineHeight() { return MeasureCanvas()->TextHeight("Wg"); }
+Integer TCustomEdit::LineHeight()
+{
+  return MeasureCanvas()->TextHeight("Wg");
+}
 
-Integer TCustomEdit::TextLeft() const { return 1 + FLeftMargin - FScrollX; }
+Integer TCustomEdit::TextLeft() const
+{
+  return 1 + FLeftMargin - FScrollX;
+}
 
 Integer TCustomEdit::PosToX(Integer Pos)
 {
-  return TextLeft() + MeasureCanvas()->TextWidth(DisplayText().substr(0, static_cast<std::size_t>(Pos)));
+  return TextLeft() +
+         MeasureCanvas()->TextWidth(DisplayText().substr(0, static_cast<std::size_t>(Pos)));
 }
 
 // The character boundary nearest to X.
@@ -1097,7 +1199,8 @@ Integer TCustomEdit::XToPos(Integer X)
 void TCustomEdit::SelectionChanged()
 {
   Integer width = std::max(ClientWidth() - 2 - FLeftMargin - FRightMargin, 1);
-  Integer caretX = MeasureCanvas()->TextWidth(DisplayText().substr(0, static_cast<std::size_t>(FModel.Caret())));
+  Integer caretX =
+      MeasureCanvas()->TextWidth(DisplayText().substr(0, static_cast<std::size_t>(FModel.Caret())));
   if (caretX - FScrollX > width)
     FScrollX = caretX - width + width / 3;
   if (caretX < FScrollX)
@@ -1124,7 +1227,8 @@ void TCustomEdit::PaintWindow(HDC DC)
     c->Brush()->SetStyle(bsClear);
     c->TextOut(x, y, shown);
   } else {
-    std::size_t s = static_cast<std::size_t>(FModel.SelStart()), e = static_cast<std::size_t>(FModel.SelEnd());
+    std::size_t s = static_cast<std::size_t>(FModel.SelStart()),
+                e = static_cast<std::size_t>(FModel.SelEnd());
     AnsiString before = shown.substr(0, s), sel = shown.substr(s, e - s), after = shown.substr(e);
     c->Brush()->SetStyle(bsClear);
     c->TextOut(x, y, before);
@@ -1142,7 +1246,8 @@ void TCustomEdit::PaintWindow(HDC DC)
   BindCanvasToDC(*FCanvas, 0);
 }
 
-// ---- Registration ------------------------------------------------------------------------------------
+// ---- Registration
+// ------------------------------------------------------------------------------------
 
 void RegisterStdCtrlsClasses()
 {

@@ -157,8 +157,8 @@ protected:
 private:
   bool FDefault = false;
   bool FCancel = false;
-  bool FPushed = false;      // drawn pressed
-  bool FSpaceDown = false;   // Space went down on this button
+  bool FPushed = false;    // drawn pressed
+  bool FSpaceDown = false; // Space went down on this button
   TModalResult FModalResult = mrNone;
   TCanvas* FCanvas = nullptr;
 };
@@ -261,13 +261,13 @@ private:
   bool FAutoSelect = true;
   TBorderStyle FBorderStyle = bsSingle;
   bool FModified = false;
-  int FPendingLead = -1;  // a lead byte typed, waiting for its trail byte
+  int FPendingLead = -1; // a lead byte typed, waiting for its trail byte
   bool FCanUndo = false;
   AnsiString FUndoText;
   Integer FUndoAnchor = 0, FUndoCaret = 0;
-  Integer FScrollX = 0;   // pixels of text scrolled off to the left
+  Integer FScrollX = 0;                      // pixels of text scrolled off to the left
   Integer FLeftMargin = 0, FRightMargin = 0; // EM_SETMARGINS, inside the 1-pixel inset
-  bool FSelecting = false; // a mouse drag is selecting
+  bool FSelecting = false;                   // a mouse drag is selecting
   TCanvas* FCanvas = nullptr;
   HDC FMeasureDC = 0;
 };

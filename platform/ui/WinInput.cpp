@@ -26,8 +26,8 @@ bool NoActivate(const TWnd* top)
 
 bool Activatable(const TWnd* top)
 {
-  return top && !top->Parent && !top->MessageOnly && !top->Destroying && (top->Style & WS_VISIBLE) &&
-         !(top->Style & WS_DISABLED) && !NoActivate(top);
+  return top && !top->Parent && !top->MessageOnly && !top->Destroying &&
+         (top->Style & WS_VISIBLE) && !(top->Style & WS_DISABLED) && !NoActivate(top);
 }
 
 UINT MouseKeyFlags()
@@ -52,7 +52,8 @@ void Deactivate(TWnd* w, HWND next)
   HWND h = w->Handle;
   Send(w, WM_NCACTIVATE, 0, static_cast<LPARAM>(next));
   if ((w = FromHandle(h)))
-    Send(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (w->Style & WS_MINIMIZE) ? 1 : 0), static_cast<LPARAM>(next));
+    Send(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (w->Style & WS_MINIMIZE) ? 1 : 0),
+         static_cast<LPARAM>(next));
 }
 
 // The window that takes over when top goes away: its owner, else the front-most other window.
@@ -219,7 +220,8 @@ void WindowGoingAway(TWnd* w)
   if (!(w = FromHandle(h)) || !w->Destroying)
     return;
   auto& timers = s.Timers;
-  timers.erase(std::remove_if(timers.begin(), timers.end(), [h](const TTimerRec& t) { return t.Window == h; }),
+  timers.erase(std::remove_if(timers.begin(), timers.end(),
+                              [h](const TTimerRec& t) { return t.Window == h; }),
                timers.end());
   auto& q = s.Queue;
   q.erase(std::remove_if(q.begin(), q.end(), [h](const MSG& m) { return m.hwnd == h; }), q.end());
@@ -278,7 +280,10 @@ bool ReleaseCapture()
   return true;
 }
 
-HWND GetCapture() { return FromHandle(State().Capture) ? State().Capture : 0; }
+HWND GetCapture()
+{
+  return FromHandle(State().Capture) ? State().Capture : 0;
+}
 
 // ---- Focus and activation ------------------------------------------------------------------
 
@@ -313,7 +318,10 @@ HWND SetFocus(HWND hwnd)
   return old;
 }
 
-HWND GetFocus() { return FromHandle(State().Focus) ? State().Focus : 0; }
+HWND GetFocus()
+{
+  return FromHandle(State().Focus) ? State().Focus : 0;
+}
 
 HWND SetActiveWindow(HWND hwnd)
 {
@@ -325,7 +333,10 @@ HWND SetActiveWindow(HWND hwnd)
   return old;
 }
 
-HWND GetActiveWindow() { return FromHandle(State().Active) ? State().Active : 0; }
+HWND GetActiveWindow()
+{
+  return FromHandle(State().Active) ? State().Active : 0;
+}
 
 bool SetForegroundWindow(HWND hwnd)
 {
@@ -335,7 +346,10 @@ bool SetForegroundWindow(HWND hwnd)
   return true;
 }
 
-HWND GetForegroundWindow() { return State().AppActive ? GetActiveWindow() : 0; }
+HWND GetForegroundWindow()
+{
+  return State().AppActive ? GetActiveWindow() : 0;
+}
 
 // ---- Key and pointer state -----------------------------------------------------------------
 
@@ -354,7 +368,10 @@ void SyncKeyState(const MSG& msg)
     }
   };
   switch (msg.message) {
-  case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_SYSKEYUP: {
+  case WM_KEYDOWN:
+  case WM_SYSKEYDOWN:
+  case WM_KEYUP:
+  case WM_SYSKEYUP: {
     bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
     Integer vk = static_cast<Integer>(msg.wParam & 0xFF);
     set(vk, down);
@@ -369,23 +386,35 @@ void SyncKeyState(const MSG& msg)
       State().AltAlone = altKey && !(msg.lParam & 0x40000000); // a repeat is not a new press
     break;
   }
-  case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
+  case WM_LBUTTONDOWN:
+  case WM_LBUTTONDBLCLK:
+  case WM_NCLBUTTONDOWN:
+  case WM_NCLBUTTONDBLCLK:
     State().AltAlone = false;
     set(VK_LBUTTON, true);
     break;
-  case WM_LBUTTONUP: case WM_NCLBUTTONUP:
+  case WM_LBUTTONUP:
+  case WM_NCLBUTTONUP:
     set(VK_LBUTTON, false);
     break;
-  case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
+  case WM_RBUTTONDOWN:
+  case WM_RBUTTONDBLCLK:
+  case WM_NCRBUTTONDOWN:
+  case WM_NCRBUTTONDBLCLK:
     set(VK_RBUTTON, true);
     break;
-  case WM_RBUTTONUP: case WM_NCRBUTTONUP:
+  case WM_RBUTTONUP:
+  case WM_NCRBUTTONUP:
     set(VK_RBUTTON, false);
     break;
-  case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK:
+  case WM_MBUTTONDOWN:
+  case WM_MBUTTONDBLCLK:
+  case WM_NCMBUTTONDOWN:
+  case WM_NCMBUTTONDBLCLK:
     set(VK_MBUTTON, true);
     break;
-  case WM_MBUTTONUP: case WM_NCMBUTTONUP:
+  case WM_MBUTTONUP:
+  case WM_NCMBUTTONUP:
     set(VK_MBUTTON, false);
     break;
   }
@@ -426,7 +455,10 @@ bool SetCursorPos(Integer x, Integer y)
   return true;
 }
 
-UINT GetDoubleClickTime() { return DoubleClickTime; }
+UINT GetDoubleClickTime()
+{
+  return DoubleClickTime;
+}
 
 // ---- Monitors -----------------------------------------------------------------------------------
 
@@ -440,11 +472,17 @@ TRect& WorkAreaOverride()
   return area;
 }
 
-TRect ScreenBounds() { return Rect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)); }
+TRect ScreenBounds()
+{
+  return Rect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
 
 } // namespace
 
-void SetWorkArea(const TRect& area) { WorkAreaOverride() = area; }
+void SetWorkArea(const TRect& area)
+{
+  WorkAreaOverride() = area;
+}
 
 HMONITOR MonitorFromPoint(TPoint point, DWORD flags)
 {
@@ -556,10 +594,12 @@ void InputMouseButton(TMouseButtonKind button, bool down, TPoint screen)
     // the activation among themselves); the top-level window activates when it is not.
     TWnd* top = TopLevelOf(w);
     HWND topHandle = top->Handle;
-    LRESULT answer = Send(w, WM_MOUSEACTIVATE, topHandle, MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
+    LRESULT answer = Send(w, WM_MOUSEACTIVATE, topHandle,
+                          MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
     if (!(w = FromHandle(target)) || !(top = FromHandle(topHandle)))
       return;
-    if (s.Active != topHandle && Activatable(top) && (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT))
+    if (s.Active != topHandle && Activatable(top) &&
+        (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT))
       ActivateTopLevel(top, WA_CLICKACTIVE);
     if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT)
       return;
@@ -606,7 +646,8 @@ void InputMouseWheel(Integer delta, TPoint screen)
   HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
   if (!target)
     return;
-  PostInput(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<Integer>(MouseKeyFlags()), notches * WHEEL_DELTA),
+  PostInput(target, WM_MOUSEWHEEL,
+            MAKEWPARAM(static_cast<Integer>(MouseKeyFlags()), notches * WHEEL_DELTA),
             PointToLParam(screen));
 }
 

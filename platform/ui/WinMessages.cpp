@@ -20,9 +20,16 @@ void (*gIdleHook)() = nullptr;
 bool IsMouseButtonMessage(UINT m)
 {
   switch (m) {
-  case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
-  case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
-  case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
+  case WM_LBUTTONDOWN:
+  case WM_LBUTTONDBLCLK:
+  case WM_RBUTTONDOWN:
+  case WM_RBUTTONDBLCLK:
+  case WM_MBUTTONDOWN:
+  case WM_MBUTTONDBLCLK:
+  case WM_NCLBUTTONDOWN:
+  case WM_NCLBUTTONDBLCLK:
+  case WM_NCRBUTTONDOWN:
+  case WM_NCRBUTTONDBLCLK:
     return true;
   }
   return false;
@@ -43,7 +50,10 @@ bool WindowMatches(HWND filter, HWND hwnd)
 }
 
 // Signed distance from now to a tick count, wrap-safe.
-Integer TicksUntil(Cardinal due, Cardinal now) { return static_cast<Integer>(due - now); }
+Integer TicksUntil(Cardinal due, Cardinal now)
+{
+  return static_cast<Integer>(due - now);
+}
 
 wm::TTimerRec* DueTimer(HWND filter)
 {
@@ -90,7 +100,8 @@ LRESULT CallProc(TWnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
     cwp.message = msg;
     cwp.wParam = wParam;
     cwp.lParam = lParam;
-    RunHooks(WH_CALLWNDPROC, HC_ACTION, State().SendDepth > 0 ? 1 : 0, reinterpret_cast<LPARAM>(&cwp));
+    RunHooks(WH_CALLWNDPROC, HC_ACTION, State().SendDepth > 0 ? 1 : 0,
+             reinterpret_cast<LPARAM>(&cwp));
     if (!(w = FromHandle(h)))
       return 0;
   }
@@ -155,10 +166,19 @@ void ResetState()
 
 using namespace wm;
 
-TWindowBackend* WindowBackend() { return gBackend; }
-void SetWindowBackend(TWindowBackend* backend) { gBackend = backend; }
+TWindowBackend* WindowBackend()
+{
+  return gBackend;
+}
+void SetWindowBackend(TWindowBackend* backend)
+{
+  gBackend = backend;
+}
 
-void SetMessageFilter(TMessageFilter filter) { gFilter = filter; }
+void SetMessageFilter(TMessageFilter filter)
+{
+  gFilter = filter;
+}
 
 AnsiString SetWaiterName(const AnsiString& name)
 {
@@ -166,7 +186,10 @@ AnsiString SetWaiterName(const AnsiString& name)
   gWaiter = name;
   return old;
 }
-void SetIdleHook(void (*hook)()) { gIdleHook = hook; }
+void SetIdleHook(void (*hook)())
+{
+  gIdleHook = hook;
+}
 
 void RunIdleHook()
 {
@@ -197,9 +220,15 @@ HCURSOR SetCursor(HCURSOR cursor)
   return old;
 }
 
-HCURSOR GetCursor() { return State().Cursor_; }
+HCURSOR GetCursor()
+{
+  return State().Cursor_;
+}
 
-Integer BeepCount() { return State().Beeps; }
+Integer BeepCount()
+{
+  return State().Beeps;
+}
 
 bool MessageBeep(UINT)
 {
@@ -247,7 +276,10 @@ bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   return true;
 }
 
-bool PostThreadMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return PostMessage(0, msg, wParam, lParam); }
+bool PostThreadMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  return PostMessage(0, msg, wParam, lParam);
+}
 
 void PostQuitMessage(Integer exitCode)
 {
@@ -255,7 +287,10 @@ void PostQuitMessage(Integer exitCode)
   State().QuitCode = exitCode;
 }
 
-bool InSendMessage() { return State().SendDepth > 0; }
+bool InSendMessage()
+{
+  return State().SendDepth > 0;
+}
 
 void BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -391,8 +426,14 @@ bool GetMessage(MSG& msg, HWND hwnd, UINT first, UINT last)
   return msg.message != WM_QUIT;
 }
 
-DWORD GetMessageTime() { return State().Current.time; }
-TPoint GetMessagePos() { return State().Current.pt; }
+DWORD GetMessageTime()
+{
+  return State().Current.time;
+}
+TPoint GetMessagePos()
+{
+  return State().Current.pt;
+}
 
 namespace {
 
@@ -407,12 +448,18 @@ Integer KeyToChar(Word vk, bool shift, bool ctrl, bool caps)
   }
   if (ctrl) {
     switch (vk) {
-    case VK_BACK: return 127;
-    case VK_RETURN: return 10;
-    case VK_ESCAPE: return 27;
-    case VK_OEM_4: return 27;
-    case VK_OEM_5: return 28;
-    case VK_OEM_6: return 29;
+    case VK_BACK:
+      return 127;
+    case VK_RETURN:
+      return 10;
+    case VK_ESCAPE:
+      return 27;
+    case VK_OEM_4:
+      return 27;
+    case VK_OEM_5:
+      return 28;
+    case VK_OEM_6:
+      return 29;
     }
     return 0;
   }
@@ -427,13 +474,13 @@ Integer KeyToChar(Word vk, bool shift, bool ctrl, bool caps)
     char Plain, Shifted;
   };
   static const TOem oem[] = {
-      {VK_SPACE, ' ', ' '},     {VK_OEM_1, ';', ':'},      {VK_OEM_PLUS, '=', '+'},
-      {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'},  {VK_OEM_PERIOD, '.', '>'},
-      {VK_OEM_2, '/', '?'},     {VK_OEM_3, '`', '~'},      {VK_OEM_4, '[', '{'},
-      {VK_OEM_5, '\\', '|'},    {VK_OEM_6, ']', '}'},      {VK_OEM_7, '\'', '"'},
-      {VK_MULTIPLY, '*', '*'},  {VK_ADD, '+', '+'},        {VK_SUBTRACT, '-', '-'},
-      {VK_DECIMAL, '.', '.'},   {VK_DIVIDE, '/', '/'},     {VK_BACK, 8, 8},
-      {VK_TAB, 9, 9},           {VK_RETURN, 13, 13},       {VK_ESCAPE, 27, 27},
+      {VK_SPACE, ' ', ' '},     {VK_OEM_1, ';', ':'},     {VK_OEM_PLUS, '=', '+'},
+      {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'}, {VK_OEM_PERIOD, '.', '>'},
+      {VK_OEM_2, '/', '?'},     {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},
+      {VK_OEM_5, '\\', '|'},    {VK_OEM_6, ']', '}'},     {VK_OEM_7, '\'', '"'},
+      {VK_MULTIPLY, '*', '*'},  {VK_ADD, '+', '+'},       {VK_SUBTRACT, '-', '-'},
+      {VK_DECIMAL, '.', '.'},   {VK_DIVIDE, '/', '/'},    {VK_BACK, 8, 8},
+      {VK_TAB, 9, 9},           {VK_RETURN, 13, 13},      {VK_ESCAPE, 27, 27},
   };
   for (const TOem& o : oem)
     if (o.Vk == vk)
@@ -578,11 +625,25 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     // Edges show the sizing cursors; everything else the arrow.
     constexpr HCURSOR arrow = -2, sizeNESW = -6, sizeNS = -7, sizeNWSE = -8, sizeWE = -9;
     switch (static_cast<SmallInt>(LOWORD(lParam))) {
-    case HTLEFT: case HTRIGHT: SetCursor(sizeWE); break;
-    case HTTOP: case HTBOTTOM: SetCursor(sizeNS); break;
-    case HTTOPLEFT: case HTBOTTOMRIGHT: SetCursor(sizeNWSE); break;
-    case HTTOPRIGHT: case HTBOTTOMLEFT: SetCursor(sizeNESW); break;
-    default: SetCursor(arrow); break;
+    case HTLEFT:
+    case HTRIGHT:
+      SetCursor(sizeWE);
+      break;
+    case HTTOP:
+    case HTBOTTOM:
+      SetCursor(sizeNS);
+      break;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT:
+      SetCursor(sizeNWSE);
+      break;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT:
+      SetCursor(sizeNESW);
+      break;
+    default:
+      SetCursor(arrow);
+      break;
     }
     return 0;
   }
@@ -599,7 +660,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!(wp->flags & SWP_NOMOVE))
       Send(w, WM_MOVE, 0, MAKELPARAM(w->Rect.Left + w->Client.Left, w->Rect.Top + w->Client.Top));
     if ((w = FromHandle(hwnd)) && !(wp->flags & SWP_NOSIZE))
-      Send(w, WM_SIZE, static_cast<WPARAM>((w->Style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED),
+      Send(w, WM_SIZE,
+           static_cast<WPARAM>((w->Style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED),
            MAKELPARAM(w->Client.Width(), w->Client.Height()));
     return 0;
   }
@@ -636,7 +698,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_NCLBUTTONDBLCLK:
     // WS_MAXIMIZEBOX shares its bit with WS_TABSTOP: it counts for top-level windows and
     // MDI children only.
-    if (wParam == HTCAPTION && (w->Style & WS_MAXIMIZEBOX) && (!w->Parent || (w->ExStyle & WS_EX_MDICHILD)))
+    if (wParam == HTCAPTION && (w->Style & WS_MAXIMIZEBOX) &&
+        (!w->Parent || (w->ExStyle & WS_EX_MDICHILD)))
       Send(w, WM_SYSCOMMAND, (w->Style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
     return 0;
   case WM_KEYUP:
@@ -756,7 +819,8 @@ bool UnhookWindowsHookEx(HHOOK hook)
 LRESULT CallNextHookEx(HHOOK hook, Integer code, WPARAM wParam, LPARAM lParam)
 {
   auto& hooks = State().Hooks;
-  auto it = std::find_if(hooks.begin(), hooks.end(), [&](const THookRec& h) { return h.Handle == hook; });
+  auto it =
+      std::find_if(hooks.begin(), hooks.end(), [&](const THookRec& h) { return h.Handle == hook; });
   if (it == hooks.end())
     return 0;
   Integer kind = it->Kind;

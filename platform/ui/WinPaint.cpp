@@ -12,7 +12,10 @@ using namespace wm;
 
 namespace {
 
-TRect ClientBounds(const TWnd* w) { return Rect(0, 0, w->Client.Width(), w->Client.Height()); }
+TRect ClientBounds(const TWnd* w)
+{
+  return Rect(0, 0, w->Client.Width(), w->Client.Height());
+}
 
 bool HasFrame(const TWnd* w)
 {
@@ -31,7 +34,10 @@ TPoint SurfaceOffset(const TWnd* w, bool window)
   return {a.X - b.X, a.Y - b.Y};
 }
 
-TWnd* TopOf(TWnd* w) { return TopLevelOf(w); }
+TWnd* TopOf(TWnd* w)
+{
+  return TopLevelOf(w);
+}
 
 HDC MakeDc(TWnd* w, bool window, const TRegion* limit)
 {
@@ -74,9 +80,9 @@ void Present(TWnd* w, const TRect& windowArea)
 }
 
 struct TBarGeometry {
-  TRect Bar;       // window coordinates
+  TRect Bar; // window coordinates
   Integer Arrow = 0;
-  Integer ThumbTop = 0;    // from the bar's start
+  Integer ThumbTop = 0; // from the bar's start
   Integer ThumbBottom = 0;
   bool Usable = false;
 };
@@ -100,7 +106,8 @@ TBarGeometry BarGeometry(const TWnd* w, Integer bar)
   if (bar == SB_VERT)
     g.Bar = Rect(c.Right + f.Edge, c.Top - f.Edge, c.Right + f.Edge + f.VScroll, c.Bottom + f.Edge);
   else
-    g.Bar = Rect(c.Left - f.Edge, c.Bottom + f.Edge, c.Right + f.Edge, c.Bottom + f.Edge + f.HScroll);
+    g.Bar =
+        Rect(c.Left - f.Edge, c.Bottom + f.Edge, c.Right + f.Edge, c.Bottom + f.Edge + f.HScroll);
   Integer length = bar == SB_VERT ? g.Bar.Height() : g.Bar.Width();
   Integer thickness = bar == SB_VERT ? g.Bar.Width() : g.Bar.Height();
   g.Arrow = std::min(thickness, length / 2);
@@ -110,12 +117,14 @@ TBarGeometry BarGeometry(const TWnd* w, Integer bar)
   if (!g.Usable)
     return g;
   Integer range = si.nMax - si.nMin + 1;
-  Integer thumb = si.nPage ? std::max<Integer>(static_cast<Integer>(Int64(si.nPage) * track / range), 8)
-                           : thickness;
+  Integer thumb = si.nPage
+                      ? std::max<Integer>(static_cast<Integer>(Int64(si.nPage) * track / range), 8)
+                      : thickness;
   thumb = std::min(thumb, track);
   Integer maxPos = si.nMax - std::max<Integer>(static_cast<Integer>(si.nPage) - 1, 0);
   Integer span = maxPos - si.nMin;
-  Integer offset = span > 0 ? static_cast<Integer>(Int64(si.nPos - si.nMin) * (track - thumb) / span) : 0;
+  Integer offset =
+      span > 0 ? static_cast<Integer>(Int64(si.nPos - si.nMin) * (track - thumb) / span) : 0;
   g.ThumbTop = g.Arrow + offset;
   g.ThumbBottom = g.ThumbTop + thumb;
   return g;
@@ -157,7 +166,8 @@ void UpdateBarVisibility(TWnd* w, Integer bar, bool disableNoScroll)
     w->Style |= bit;
   else
     w->Style &= ~bit;
-  SetWindowPos(w->Handle, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  SetWindowPos(w->Handle, 0, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 // The caption buttons of a window, right to left: close, maximize, minimize (window
@@ -338,7 +348,9 @@ void ScrollBarTrack(HWND hwnd, Integer bar, TPoint screen)
         Integer track = length - 2 * g.Arrow - thumb;
         Integer maxPos = si.nMax - std::max<Integer>(static_cast<Integer>(si.nPage) - 1, 0);
         Integer offset = std::clamp(along(pointer) - grab - g.Arrow, 0, std::max(track, 0));
-        Integer pos = track > 0 ? si.nMin + static_cast<Integer>(Int64(offset) * (maxPos - si.nMin) / track) : si.nMin;
+        Integer pos =
+            track > 0 ? si.nMin + static_cast<Integer>(Int64(offset) * (maxPos - si.nMin) / track)
+                      : si.nMin;
         if (m.message == WM_MOUSEMOVE && pos != trackPos) {
           trackPos = pos;
           w->Scroll[bar].nTrackPos = pos;
@@ -391,7 +403,10 @@ void CaptionButtonTrack(HWND hwnd, LRESULT hit)
   TWnd* w = FromHandle(hwnd);
   if (!released || !w || DefNcHitTest(w, release) != hit)
     return;
-  WPARAM cmd = hit == HTCLOSE ? SC_CLOSE : hit == HTMINBUTTON ? SC_MINIMIZE : IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE;
+  WPARAM cmd = hit == HTCLOSE       ? SC_CLOSE
+               : hit == HTMINBUTTON ? SC_MINIMIZE
+               : IsZoomed(hwnd)     ? SC_RESTORE
+                                    : SC_MAXIMIZE;
   SendMessage(hwnd, WM_SYSCOMMAND, cmd, PointToLParam(release));
 }
 
@@ -518,8 +533,8 @@ void DrawFrame(TWnd* w)
     DrawScrollBar(c, w, SB_HORZ);
   if ((w->Style & WS_VSCROLL) && (w->Style & WS_HSCROLL)) {
     c.Brush()->SetColor(clBtnFace);
-    c.FillRect(Rect(w->Client.Right + f.Edge, w->Client.Bottom + f.Edge, w->Client.Right + f.Edge + f.VScroll,
-                    w->Client.Bottom + f.Edge + f.HScroll));
+    c.FillRect(Rect(w->Client.Right + f.Edge, w->Client.Bottom + f.Edge,
+                    w->Client.Right + f.Edge + f.VScroll, w->Client.Bottom + f.Edge + f.HScroll));
   }
   ReleaseDC(w->Handle, dc);
   Present(w, Rect(0, 0, w->Rect.Width(), w->Rect.Height()));
@@ -596,14 +611,21 @@ TWnd* FindPaint(const std::vector<TWnd*>& list)
 
 } // namespace
 
-TWnd* NextPaintWindow() { return FindPaint(State().TopLevels); }
+TWnd* NextPaintWindow()
+{
+  return FindPaint(State().TopLevels);
+}
 
-bool AnyPaintPending() { return NextPaintWindow() != nullptr; }
+bool AnyPaintPending()
+{
+  return NextPaintWindow() != nullptr;
+}
 
 void ReleaseDcsOf(HWND hwnd)
 {
   auto& dcs = State().Dcs;
-  dcs.erase(std::remove_if(dcs.begin(), dcs.end(), [hwnd](const std::unique_ptr<TDc>& d) { return d->Window == hwnd; }),
+  dcs.erase(std::remove_if(dcs.begin(), dcs.end(),
+                           [hwnd](const std::unique_ptr<TDc>& d) { return d->Window == hwnd; }),
             dcs.end());
 }
 
@@ -836,7 +858,10 @@ bool HideCaret(HWND hwnd)
 }
 
 // Blinking is the display backend's business; the headless screen shows a steady caret.
-UINT GetCaretBlinkTime() { return 530; }
+UINT GetCaretBlinkTime()
+{
+  return 530;
+}
 
 HDC GetDC(HWND hwnd)
 {
@@ -928,14 +953,15 @@ Integer ScrollWindowEx(HWND hwnd, Integer dx, Integer dy, const TRect* rect, con
     // Copy through a scratch buffer: source and destination overlap.
     TImageSurface& s = *top->Surface;
     TPoint off = SurfaceOffset(w, false);
-    std::vector<std::uint32_t> copy(s.Bits(), s.Bits() + std::size_t(s.Width()) * std::size_t(s.Height()));
+    std::vector<std::uint32_t> copy(s.Bits(),
+                                    s.Bits() + std::size_t(s.Width()) * std::size_t(s.Height()));
     for (const TRegion::TBand& band : moved.Bands())
       for (Integer y = band.Top; y < band.Bottom; ++y)
         for (const TRegion::TSpan& span : band.Spans)
           for (Integer x = span.Left; x < span.Right; ++x) {
             Integer tx = x + off.X, ty = y + off.Y, sx = tx - dx, sy = ty - dy;
-            if (tx < 0 || ty < 0 || tx >= s.Width() || ty >= s.Height() || sx < 0 || sy < 0 || sx >= s.Width() ||
-                sy >= s.Height())
+            if (tx < 0 || ty < 0 || tx >= s.Width() || ty >= s.Height() || sx < 0 || sy < 0 ||
+                sx >= s.Width() || sy >= s.Height())
               continue;
             s.Bits()[std::size_t(ty) * std::size_t(s.Width()) + std::size_t(tx)] =
                 copy[std::size_t(sy) * std::size_t(s.Width()) + std::size_t(sx)];
@@ -1065,12 +1091,15 @@ bool ShowScrollBar(HWND hwnd, Integer bar, bool show)
   TWnd* w = FromHandle(hwnd);
   if (!w)
     return false;
-  DWORD bits = bar == SB_BOTH ? (WS_HSCROLL | WS_VSCROLL) : bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
+  DWORD bits = bar == SB_BOTH   ? (WS_HSCROLL | WS_VSCROLL)
+               : bar == SB_VERT ? WS_VSCROLL
+                                : WS_HSCROLL;
   DWORD style = show ? (w->Style | bits) : (w->Style & ~bits);
   if (style == w->Style)
     return true;
   w->Style = style;
-  return SetWindowPos(hwnd, 0, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  return SetWindowPos(hwnd, 0, 0, 0, 0, 0,
+                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 bool EnableScrollBar(HWND hwnd, UINT bar, UINT arrows)
@@ -1212,14 +1241,16 @@ void ComposeScreen(TImageSurface& screen)
     }
     TGc wgc;
     wgc.Clip = &clip;
-    screen.CopyBits(dest, w->Surface.get(), Rect(0, 0, dest.Width(), dest.Height()), TFill(), cmSrcCopy, wgc);
+    screen.CopyBits(dest, w->Surface.get(), Rect(0, 0, dest.Width(), dest.Height()), TFill(),
+                    cmSrcCopy, wgc);
   }
   // The overlay goes on top, pixel by pixel (both surfaces hold 0x00RRGGBB).
   for (const TOverlayItem& item : State().Overlays) {
     const TImageSurface& src = *item.Surface;
     std::uint32_t key = 0xFFFFFFFF;
     if (item.Transparent >= 0)
-      key = static_cast<std::uint32_t>(((item.Transparent & 0xFF) << 16) | (item.Transparent & 0xFF00) |
+      key = static_cast<std::uint32_t>(((item.Transparent & 0xFF) << 16) |
+                                       (item.Transparent & 0xFF00) |
                                        ((item.Transparent >> 16) & 0xFF));
     for (Integer y = 0; y < src.Height(); ++y) {
       Integer sy = item.Rect.Top + y;
@@ -1229,8 +1260,10 @@ void ComposeScreen(TImageSurface& screen)
         Integer sx = item.Rect.Left + x;
         if (sx < 0 || sx >= screen.Width())
           continue;
-        std::uint32_t p = src.Bits()[std::size_t(y) * std::size_t(src.Width()) + std::size_t(x)] & 0xFFFFFF;
-        std::uint32_t& d = screen.Bits()[std::size_t(sy) * std::size_t(screen.Width()) + std::size_t(sx)];
+        std::uint32_t p =
+            src.Bits()[std::size_t(y) * std::size_t(src.Width()) + std::size_t(x)] & 0xFFFFFF;
+        std::uint32_t& d =
+            screen.Bits()[std::size_t(sy) * std::size_t(screen.Width()) + std::size_t(sx)];
         if (item.Mode == omXor)
           d = (d ^ p) & 0xFFFFFF;
         else if (p != key)

@@ -30,7 +30,10 @@ TWnd* FromHandle(HWND hwnd)
   return entry.Wnd.get();
 }
 
-HWND HandleOf(const TWnd* w) { return w ? w->Handle : 0; }
+HWND HandleOf(const TWnd* w)
+{
+  return w ? w->Handle : 0;
+}
 
 TPoint WindowOrigin(const TWnd* w)
 {
@@ -133,7 +136,10 @@ void Unlink(TWnd* w)
   list.erase(std::remove(list.begin(), list.end(), w), list.end());
 }
 
-bool IsTopMost(const TWnd* w) { return (w->ExStyle & WS_EX_TOPMOST) != 0; }
+bool IsTopMost(const TWnd* w)
+{
+  return (w->ExStyle & WS_EX_TOPMOST) != 0;
+}
 
 // Puts a top-level window at the front of its band (topmost or normal), then its owned
 // windows in front of it, so owned windows stay above their owners.
@@ -449,7 +455,10 @@ bool DestroyWindow(HWND hwnd)
   return true;
 }
 
-bool IsWindow(HWND hwnd) { return FromHandle(hwnd) != nullptr; }
+bool IsWindow(HWND hwnd)
+{
+  return FromHandle(hwnd) != nullptr;
+}
 
 // ---- Tree ---------------------------------------------------------------------------------
 
@@ -784,7 +793,8 @@ bool IsZoomed(HWND hwnd)
 
 // ---- Position and size ---------------------------------------------------------------------
 
-bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx, Integer cy, UINT flags)
+bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx, Integer cy,
+                  UINT flags)
 {
   TWnd* w = FromHandle(hwnd);
   if (!w)
@@ -839,7 +849,8 @@ bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx,
     w->Style &= ~WS_VISIBLE;
 
   bool visibleNow = (w->Style & WS_VISIBLE) != 0;
-  if (visibleNow && (show || sized || moved || (flags & SWP_FRAMECHANGED) || !(flags & SWP_NOZORDER))) {
+  if (visibleNow &&
+      (show || sized || moved || (flags & SWP_FRAMECHANGED) || !(flags & SWP_NOZORDER))) {
     if (show || sized || (flags & SWP_FRAMECHANGED) || w->Parent) {
       w->FrameNeeded = true;
       InvalidateAll(w, true);

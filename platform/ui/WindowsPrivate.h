@@ -25,9 +25,9 @@ struct TWnd {
   WNDPROC Proc = nullptr;
   DWORD Style = 0;
   DWORD ExStyle = 0;
-  TWnd* Parent = nullptr;          // child windows only
-  TWnd* Owner = nullptr;           // top-level windows only
-  std::vector<TWnd*> Children;     // z-order, topmost first
+  TWnd* Parent = nullptr;      // child windows only
+  TWnd* Owner = nullptr;       // top-level windows only
+  std::vector<TWnd*> Children; // z-order, topmost first
   bool MessageOnly = false;
   TRect Rect;
   TRect Client;
@@ -38,14 +38,14 @@ struct TWnd {
   std::unique_ptr<TRegion> WindowRgn; // window coordinates
   TRegion Update;                     // client coordinates
   bool EraseNeeded = false;
-  bool FrameNeeded = false;           // WM_NCPAINT pending
+  bool FrameNeeded = false; // WM_NCPAINT pending
   bool InPaint = false;
   SCROLLINFO Scroll[2];
   UINT ScrollArrowsDisabled[2] = {0, 0};
   std::unique_ptr<TImageSurface> Surface; // top-level windows: the backing pixels
   bool Destroying = false;
   bool Created = false;
-  Integer ShowState = SW_SHOWNORMAL;  // SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED
+  Integer ShowState = SW_SHOWNORMAL; // SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED
   TRect NormalRect;
 };
 
@@ -86,7 +86,7 @@ struct TState {
     std::unique_ptr<TWnd> Wnd;
     Word Generation = 0;
   };
-  std::vector<TSlot> Slots;     // slot 0 is never used
+  std::vector<TSlot> Slots; // slot 0 is never used
   std::vector<WNDCLASS> Classes;
   std::vector<TWnd*> TopLevels; // z-order, front first
   std::vector<TWnd*> MessageOnly;
@@ -95,7 +95,7 @@ struct TState {
   Integer QuitCode = 0;
   std::vector<TTimerRec> Timers;
   UINT_PTR NextThreadTimer = 0x7F00;
-  std::vector<THookRec> Hooks;  // newest first
+  std::vector<THookRec> Hooks; // newest first
   HHOOK NextHook = 1;
   HWND Capture = 0;
   HWND Focus = 0;
@@ -105,8 +105,8 @@ struct TState {
   Byte SyncKeys[256] = {}; // as of the last input message taken from the queue (GetKeyState)
   bool AltAlone = false;   // Alt went down and nothing else was pressed since (menu key)
   TPoint Cursor;
-  HWND CursorWindow = 0;        // the window the pointer is over (for WM_SETCURSOR, leave)
-  MSG Current;                  // the message last taken from the queue
+  HWND CursorWindow = 0; // the window the pointer is over (for WM_SETCURSOR, leave)
+  MSG Current;           // the message last taken from the queue
   Integer SendDepth = 0;
   // Double-click detection: the last button press.
   UINT LastDownMsg = 0;
@@ -118,11 +118,11 @@ struct TState {
   std::vector<std::unique_ptr<TDc>> Dcs;
   HDC NextDc = 1;
   Integer Beeps = 0;
-  HCURSOR Cursor_ = -2;       // the cursor shown (crArrow)
+  HCURSOR Cursor_ = -2; // the cursor shown (crArrow)
   HWND CaretWnd = 0;
-  TRect CaretRect;            // client coordinates of CaretWnd
-  Integer CaretHidden = 1;    // shown when 0
-  bool CaretDrawn = false;    // currently inverted into the surface
+  TRect CaretRect;         // client coordinates of CaretWnd
+  Integer CaretHidden = 1; // shown when 0
+  bool CaretDrawn = false; // currently inverted into the surface
   std::vector<TOverlayItem> Overlays;
   HOVERLAY NextOverlay = 1;
 };
@@ -132,8 +132,8 @@ TWnd* FromHandle(HWND hwnd); // null for 0 and stale handles
 HWND HandleOf(const TWnd* w);
 
 // Geometry helpers.
-TPoint ClientOrigin(const TWnd* w);  // screen position of the client area's top-left
-TPoint WindowOrigin(const TWnd* w);  // screen position of the window's top-left
+TPoint ClientOrigin(const TWnd* w); // screen position of the client area's top-left
+TPoint WindowOrigin(const TWnd* w); // screen position of the window's top-left
 TRect ScreenRect(const TWnd* w);
 TWnd* TopLevelOf(TWnd* w);
 bool VisibleChain(const TWnd* w);

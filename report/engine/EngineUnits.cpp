@@ -9,11 +9,23 @@
 
 namespace {
 
-void DsgnIntfInitialization() { CreateDesignerRegistries(); }
-void DsgnIntfFinalization() { FreeDesignerRegistries(); }
+void DsgnIntfInitialization()
+{
+  CreateDesignerRegistries();
+}
+void DsgnIntfFinalization()
+{
+  FreeDesignerRegistries();
+}
 
-void ResInitialization() { ReportResources(); }
-void ResFinalization() { FreeReportResources(); }
+void ResInitialization()
+{
+  ReportResources();
+}
+void ResFinalization()
+{
+  FreeReportResources();
+}
 
 void ClassInitialization()
 {
@@ -21,9 +33,15 @@ void ClassInitialization()
   RegisterReportClasses();
 }
 // The shared text layout is made on first use; it goes with the report classes.
-void ClassFinalization() { FreeGlobalDrawText(); }
+void ClassFinalization()
+{
+  FreeGlobalDrawText();
+}
 
-void DMPClassInitialization() { RegisterDMPClasses(); }
+void DMPClassInitialization()
+{
+  RegisterDMPClasses();
+}
 
 } // namespace
 

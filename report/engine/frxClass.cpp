@@ -10,10 +10,10 @@
 #include "platform/graphics/ImgList.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Math.h"
-#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/TypInfo.h"
@@ -34,7 +34,10 @@ namespace {
 bool GCreatingForDesign = false;
 TfrxDesignerFactory GDesignerFactory = nullptr;
 
-[[noreturn]] void RaiseAbstract() { throw EAbstractError(SAbstractError); }
+[[noreturn]] void RaiseAbstract()
+{
+  throw EAbstractError(SAbstractError);
+}
 
 void SetDefaultFont(TFont* Font)
 {
@@ -222,7 +225,8 @@ void TfrxComponent::AlignChildren()
     if (child->IsBand())
       continue;
     const Extended left = child->Left();
-    const AnsiString key = left > 0 ? "1" + Format("%9.2f", {left}) : "0" + Format("%9.2f", {-left});
+    const AnsiString key =
+        left > 0 ? "1" + Format("%9.2f", {left}) : "0" + Format("%9.2f", {-left});
     list.AddObject(key, child);
   }
   for (Integer i = 0; i < list.Count(); ++i) {
@@ -334,7 +338,10 @@ void TfrxComponent::SetParentFont(bool Value)
   FParentFont = Value;
 }
 
-void TfrxComponent::FontChangedHandler(TObject*) { FontChanged(); }
+void TfrxComponent::FontChangedHandler(TObject*)
+{
+  FontChanged();
+}
 
 void TfrxComponent::FontChanged()
 {
@@ -346,7 +353,10 @@ void TfrxComponent::FontChanged()
   }
 }
 
-void TfrxComponent::SetVisible(bool Value) { FVisible = Value; }
+void TfrxComponent::SetVisible(bool Value)
+{
+  FVisible = Value;
+}
 
 AnsiString TfrxComponent::BaseName() const
 {
@@ -396,7 +406,10 @@ void TfrxComponent::MakeUniqueName()
   }
 }
 
-AnsiString TfrxComponent::GetDescription() { return ClassName(); }
+AnsiString TfrxComponent::GetDescription()
+{
+  return ClassName();
+}
 
 void TfrxComponent::LoadFromStream(TStream* Stream)
 {
@@ -583,9 +596,15 @@ void AddDiff(AnsiString& Result, const char* Name, const AnsiString& Value)
   Result += '"';
 }
 
-AnsiString BoolText(bool Value) { return Value ? "1" : "0"; }
+AnsiString BoolText(bool Value)
+{
+  return Value ? "1" : "0";
+}
 
-bool FloatDiffers(Extended a, Extended b) { return std::fabs(a - b) > 0.0001L; }
+bool FloatDiffers(Extended a, Extended b)
+{
+  return std::fabs(a - b) > 0.0001L;
+}
 
 // Replaces every expression between Open and Close in Text by Evaluate(expression),
 // scanning on after each inserted value. Double-byte characters are stepped over whole;
@@ -673,7 +692,10 @@ TfrxHighlight::TfrxHighlight() : FFont(std::make_unique<TFont>()), FColor(clNone
 
 TfrxHighlight::~TfrxHighlight() = default;
 
-void TfrxHighlight::SetFont(TFont* Value) { FFont->Assign(Value); }
+void TfrxHighlight::SetFont(TFont* Value)
+{
+  FFont->Assign(Value);
+}
 
 void TfrxHighlight::Assign(TPersistent* Source)
 {
@@ -733,9 +755,15 @@ TfrxView::TfrxView(TComponent* AOwner)
 
 TfrxView::~TfrxView() = default;
 
-void TfrxView::SetDataSet(TfrxDataSet* Value) { LinkDataSet(this, FDataSet, FDataSetName, Value); }
+void TfrxView::SetDataSet(TfrxDataSet* Value)
+{
+  LinkDataSet(this, FDataSet, FDataSetName, Value);
+}
 
-AnsiString TfrxView::DataSetName() const { return FDataSet ? FDataSet->UserName() : FDataSetName; }
+AnsiString TfrxView::DataSetName() const
+{
+  return FDataSet ? FDataSet->UserName() : FDataSetName;
+}
 
 void TfrxView::SetDataSetName(const AnsiString& Value)
 {
@@ -823,10 +851,30 @@ void TfrxView::DrawFrameSide(TfrxFrameType Side)
 {
   Integer x0 = 0, y0 = 0, x2 = 0, y2 = 0;
   switch (Side) {
-  case ftLeft: x0 = FX; y0 = FY; x2 = FX; y2 = FY1; break;
-  case ftRight: x0 = FX1; y0 = FY; x2 = FX1; y2 = FY1; break;
-  case ftTop: x0 = FX; y0 = FY; x2 = FX1; y2 = FY; break;
-  case ftBottom: x0 = FX; y0 = FY1; x2 = FFrameWidth == 1 ? FX1 + 1 : FX1; y2 = FY1; break;
+  case ftLeft:
+    x0 = FX;
+    y0 = FY;
+    x2 = FX;
+    y2 = FY1;
+    break;
+  case ftRight:
+    x0 = FX1;
+    y0 = FY;
+    x2 = FX1;
+    y2 = FY1;
+    break;
+  case ftTop:
+    x0 = FX;
+    y0 = FY;
+    x2 = FX1;
+    y2 = FY;
+    break;
+  case ftBottom:
+    x0 = FX;
+    y0 = FY1;
+    x2 = FFrameWidth == 1 ? FX1 + 1 : FX1;
+    y2 = FY1;
+    break;
   }
   const TfrxFrameStyle style = FFrame->Style();
   if (style == fsSolid) {
@@ -878,12 +926,27 @@ void TfrxView::DrawFrame()
     return;
   pen->SetColor(FFrame->Color());
   switch (FFrame->Style()) {
-  case fsDash: pen->SetStyle(psDash); pen->SetWidth(1); break;
-  case fsDot: pen->SetStyle(psDot); pen->SetWidth(1); break;
-  case fsDashDot: pen->SetStyle(psDashDot); pen->SetWidth(1); break;
-  case fsDashDotDot: pen->SetStyle(psDashDotDot); pen->SetWidth(1); break;
+  case fsDash:
+    pen->SetStyle(psDash);
+    pen->SetWidth(1);
+    break;
+  case fsDot:
+    pen->SetStyle(psDot);
+    pen->SetWidth(1);
+    break;
+  case fsDashDot:
+    pen->SetStyle(psDashDot);
+    pen->SetWidth(1);
+    break;
+  case fsDashDotDot:
+    pen->SetStyle(psDashDotDot);
+    pen->SetWidth(1);
+    break;
   case fsSolid:
-  case fsDouble: pen->SetStyle(psSolid); pen->SetWidth(FFrameWidth); break;
+  case fsDouble:
+    pen->SetStyle(psSolid);
+    pen->SetWidth(FFrameWidth);
+    break;
   }
   TBrush* brush = FCanvas->Brush();
   brush->SetStyle(bsSolid);
@@ -977,8 +1040,8 @@ const TRect MeasureRect{0, 0, 10000, 10000};
 
 TfrxCustomMemoView::TfrxCustomMemoView(TComponent* AOwner)
     : TfrxStretcheable(AOwner), FMemo(std::make_unique<TStringList>()),
-      FDisplayFormat(std::make_unique<TfrxFormat>()),
-      FHighlight(std::make_unique<TfrxHighlight>()), FLastValue(Null())
+      FDisplayFormat(std::make_unique<TfrxFormat>()), FHighlight(std::make_unique<TfrxHighlight>()),
+      FLastValue(Null())
 {
   SetStoreAllProperties(false);
   SetParentFont(true);
@@ -989,7 +1052,10 @@ TfrxCustomMemoView::~TfrxCustomMemoView()
   SetFlowTo(nullptr);
 }
 
-AnsiString TfrxCustomMemoView::Text() const { return FMemo->Text(); }
+AnsiString TfrxCustomMemoView::Text() const
+{
+  return FMemo->Text();
+}
 
 void TfrxCustomMemoView::SetStyle(const AnsiString& Value)
 {
@@ -1007,7 +1073,10 @@ void TfrxCustomMemoView::ApplyStyle(TfrxStyleItem* Style)
   SetFrame(Style->Frame());
 }
 
-void TfrxCustomMemoView::SetText(const AnsiString& Value) { FMemo->SetText(Value); }
+void TfrxCustomMemoView::SetText(const AnsiString& Value)
+{
+  FMemo->SetText(Value);
+}
 
 void TfrxCustomMemoView::SetFlowTo(TfrxCustomMemoView* Value)
 {
@@ -1108,8 +1177,8 @@ void TfrxCustomMemoView::EvaluateData()
       ds->AssignBlobTo(DataField(), FMemo.get());
     } else {
       FValue = ds->Value(DataField());
-      AnsiString text = FDisplayFormat->Kind() != fkText ? FormatData(FValue)
-                                                         : ds->DisplayText(DataField());
+      AnsiString text =
+          FDisplayFormat->Kind() != fkText ? FormatData(FValue) : ds->DisplayText(DataField());
       if (FHideZeros && IsZeroValue(FValue))
         text.clear();
       SetText(text);
@@ -1183,7 +1252,10 @@ void TfrxCustomMemoView::BeginDraw(TCanvas* Canvas, Extended ScaleX, Extended Sc
   FTextRect.Bottom = FY1 - gy + 1 - (typ.Contains(ftBottom) ? r(ScaleY * w / 2) : 0);
 }
 
-TfrxDrawText* TfrxCustomMemoView::Layout() const { return frxDrawText(); }
+TfrxDrawText* TfrxCustomMemoView::Layout() const
+{
+  return frxDrawText();
+}
 
 void TfrxCustomMemoView::PrepareLayout(TfrxDrawText* Layout, TStrings* Lines, TCanvas* Canvas,
                                        Extended ScaleX, Extended ScaleY, Extended OffsetX,
@@ -1222,8 +1294,8 @@ void TfrxCustomMemoView::PrepareLayout(TfrxDrawText* Layout, TStrings* Lines, TC
   Layout->WrapText(Lines);
 }
 
-void TfrxCustomMemoView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY,
-                              Extended OffsetX, Extended OffsetY)
+void TfrxCustomMemoView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                              Extended OffsetY)
 {
   TStringList shown;
   shown.Assign(FMemo.get());
@@ -1279,7 +1351,10 @@ Extended TfrxCustomMemoView::CalcWidth()
   return static_cast<Extended>(Round(layout->TextWidth() + HorizontalGaps()));
 }
 
-void TfrxCustomMemoView::BeginSplit() { FPartMemo = Text(); }
+void TfrxCustomMemoView::BeginSplit()
+{
+  FPartMemo = Text();
+}
 
 Extended TfrxCustomMemoView::FitPart()
 {
@@ -1381,14 +1456,20 @@ AnsiString TfrxCustomMemoView::Diff(TfrxComponent* Source)
   return result;
 }
 
-AnsiString TfrxCustomMemoView::GetDescription() { return ReportResources()->Lookup("obText"); }
+AnsiString TfrxCustomMemoView::GetDescription()
+{
+  return ReportResources()->Lookup("obText");
+}
 
-AnsiString TfrxSysMemoView::GetDescription() { return ReportResources()->Lookup("obSysText"); }
+AnsiString TfrxSysMemoView::GetDescription()
+{
+  return ReportResources()->Lookup("obSysText");
+}
 
 // ---- Line ----
 
-void TfrxCustomLineView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY,
-                              Extended OffsetX, Extended OffsetY)
+void TfrxCustomLineView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                              Extended OffsetY)
 {
   if (!FDiagonal) {
     if (Width() <= Height()) {
@@ -1414,16 +1495,29 @@ void TfrxCustomLineView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY,
   pen->SetColor(Frame()->Color());
   pen->SetWidth(1);
   switch (Frame()->Style()) {
-  case fsDash: pen->SetStyle(psDash); break;
-  case fsDot: pen->SetStyle(psDot); break;
-  case fsDashDot: pen->SetStyle(psDashDot); break;
-  case fsDashDotDot: pen->SetStyle(psDashDotDot); break;
-  default: pen->SetStyle(psSolid); break;
+  case fsDash:
+    pen->SetStyle(psDash);
+    break;
+  case fsDot:
+    pen->SetStyle(psDot);
+    break;
+  case fsDashDot:
+    pen->SetStyle(psDashDot);
+    break;
+  case fsDashDotDot:
+    pen->SetStyle(psDashDotDot);
+    break;
+  default:
+    pen->SetStyle(psSolid);
+    break;
   }
   DrawThickLine(FX, FY, FX1, FY1, FFrameWidth);
 }
 
-AnsiString TfrxCustomLineView::GetDescription() { return ReportResources()->Lookup("obLine"); }
+AnsiString TfrxCustomLineView::GetDescription()
+{
+  return ReportResources()->Lookup("obLine");
+}
 
 // ---- Picture ----
 
@@ -1434,9 +1528,15 @@ TfrxPictureView::TfrxPictureView(TComponent* AOwner)
   FPicture->OnChange = TNotifyEvent::Bind(this, &TfrxPictureView::PictureChangedHandler);
 }
 
-TfrxPictureView::~TfrxPictureView() { FPicture->OnChange = nullptr; }
+TfrxPictureView::~TfrxPictureView()
+{
+  FPicture->OnChange = nullptr;
+}
 
-void TfrxPictureView::SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+void TfrxPictureView::SetPicture(TPicture* Value)
+{
+  FPicture->Assign(Value);
+}
 
 void TfrxPictureView::SetAutoSize(bool Value)
 {
@@ -1453,7 +1553,10 @@ void TfrxPictureView::PictureChangedHandler(TObject*)
   FPictureChanged = true;
 }
 
-void TfrxPictureView::LoadFromFile(const AnsiString& FileName) { FPicture->LoadFromFile(FileName); }
+void TfrxPictureView::LoadFromFile(const AnsiString& FileName)
+{
+  FPicture->LoadFromFile(FileName);
+}
 
 void TfrxPictureView::EvaluateData()
 {
@@ -1549,7 +1652,10 @@ AnsiString TfrxPictureView::Diff(TfrxComponent* Source)
   return result + TfrxComponent::Diff(Source);
 }
 
-AnsiString TfrxPictureView::GetDescription() { return ReportResources()->Lookup("obPicture"); }
+AnsiString TfrxPictureView::GetDescription()
+{
+  return ReportResources()->Lookup("obPicture");
+}
 
 // ---- Shape ----
 
@@ -1562,22 +1668,36 @@ void TfrxShapeView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Exte
   pen->SetColor(Frame()->Color());
   pen->SetWidth(FFrameWidth);
   switch (Frame()->Style()) {
-  case fsDash: pen->SetStyle(psDash); break;
-  case fsDot: pen->SetStyle(psDot); break;
-  case fsDashDot: pen->SetStyle(psDashDot); break;
-  case fsDashDotDot: pen->SetStyle(psDashDotDot); break;
-  default: pen->SetStyle(psSolid); break;
+  case fsDash:
+    pen->SetStyle(psDash);
+    break;
+  case fsDot:
+    pen->SetStyle(psDot);
+    break;
+  case fsDashDot:
+    pen->SetStyle(psDashDot);
+    break;
+  case fsDashDotDot:
+    pen->SetStyle(psDashDotDot);
+    break;
+  default:
+    pen->SetStyle(psSolid);
+    break;
   }
   Canvas->SetBkMode(OPAQUE);
   auto drawShape = [&]() {
     switch (FShape) {
-    case skRectangle: Canvas->Rectangle(FX, FY, FX1 + 1, FY1 + 1); break;
+    case skRectangle:
+      Canvas->Rectangle(FX, FY, FX1 + 1, FY1 + 1);
+      break;
     case skRoundRectangle: {
       const Integer corner = std::min(FDX, FDY) / 4;
       Canvas->RoundRect(FX, FY, FX1 + 1, FY1 + 1, corner, corner);
       break;
     }
-    case skEllipse: Canvas->Ellipse(FX, FY, FX1 + 1, FY1 + 1); break;
+    case skEllipse:
+      Canvas->Ellipse(FX, FY, FX1 + 1, FY1 + 1);
+      break;
     case skTriangle: {
       const TPoint points[] = {{FX1, FY1}, {FX, FY1}, {FX + FDX / 2, FY}};
       Canvas->Polygon(points, 3);
@@ -1589,8 +1709,12 @@ void TfrxShapeView::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Exte
       Canvas->Polygon(points, 4);
       break;
     }
-    case skDiagonal1: DrawThickLine(FX, FY1, FX1, FY, FFrameWidth); break;
-    case skDiagonal2: DrawThickLine(FX, FY, FX1, FY1, FFrameWidth); break;
+    case skDiagonal1:
+      DrawThickLine(FX, FY1, FX1, FY, FFrameWidth);
+      break;
+    case skDiagonal2:
+      DrawThickLine(FX, FY, FX1, FY1, FFrameWidth);
+      break;
     }
   };
   if (BrushStyle() == bsSolid) {
@@ -1618,7 +1742,10 @@ AnsiString TfrxShapeView::Diff(TfrxComponent* Source)
   return result;
 }
 
-AnsiString TfrxShapeView::GetDescription() { return ReportResources()->Lookup("obShape"); }
+AnsiString TfrxShapeView::GetDescription()
+{
+  return ReportResources()->Lookup("obShape");
+}
 
 // ---- Subreport ----
 
@@ -1630,7 +1757,10 @@ TfrxSubreport::TfrxSubreport(TComponent* AOwner) : TfrxView(AOwner)
   SetColor(clSilver);
 }
 
-TfrxSubreport::~TfrxSubreport() { SetPage(nullptr); }
+TfrxSubreport::~TfrxSubreport()
+{
+  SetPage(nullptr);
+}
 
 void TfrxSubreport::SetPage(TfrxReportPage* Value)
 {
@@ -1664,7 +1794,10 @@ void TfrxSubreport::Draw(TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Exte
   Canvas->TextOut(FX + 2, FY + 2, Name());
 }
 
-AnsiString TfrxSubreport::GetDescription() { return ReportResources()->Lookup("obSubRep"); }
+AnsiString TfrxSubreport::GetDescription()
+{
+  return ReportResources()->Lookup("obSubRep");
+}
 
 // ---- Bands ----
 
@@ -1716,16 +1849,15 @@ void TfrxBand::SetHeight(Extended Value)
 Integer TfrxBand::KindIndex() const
 {
   // The band kinds in their fixed order; the last class the band belongs to wins.
-  const TClass kinds[] = {
-      ClassInfoOf<TfrxReportTitle>(),  ClassInfoOf<TfrxReportSummary>(),
-      ClassInfoOf<TfrxPageHeader>(),   ClassInfoOf<TfrxPageFooter>(),
-      ClassInfoOf<TfrxHeader>(),       ClassInfoOf<TfrxFooter>(),
-      ClassInfoOf<TfrxMasterData>(),   ClassInfoOf<TfrxDetailData>(),
-      ClassInfoOf<TfrxSubdetailData>(), ClassInfoOf<TfrxDataBand4>(),
-      ClassInfoOf<TfrxDataBand5>(),    ClassInfoOf<TfrxDataBand6>(),
-      ClassInfoOf<TfrxGroupHeader>(),  ClassInfoOf<TfrxGroupFooter>(),
-      ClassInfoOf<TfrxChild>(),        ClassInfoOf<TfrxColumnHeader>(),
-      ClassInfoOf<TfrxColumnFooter>(), ClassInfoOf<TfrxOverlay>()};
+  const TClass kinds[] = {ClassInfoOf<TfrxReportTitle>(),   ClassInfoOf<TfrxReportSummary>(),
+                          ClassInfoOf<TfrxPageHeader>(),    ClassInfoOf<TfrxPageFooter>(),
+                          ClassInfoOf<TfrxHeader>(),        ClassInfoOf<TfrxFooter>(),
+                          ClassInfoOf<TfrxMasterData>(),    ClassInfoOf<TfrxDetailData>(),
+                          ClassInfoOf<TfrxSubdetailData>(), ClassInfoOf<TfrxDataBand4>(),
+                          ClassInfoOf<TfrxDataBand5>(),     ClassInfoOf<TfrxDataBand6>(),
+                          ClassInfoOf<TfrxGroupHeader>(),   ClassInfoOf<TfrxGroupFooter>(),
+                          ClassInfoOf<TfrxChild>(),         ClassInfoOf<TfrxColumnHeader>(),
+                          ClassInfoOf<TfrxColumnFooter>(),  ClassInfoOf<TfrxOverlay>()};
   Integer result = 0;
   for (Integer i = 0; i < static_cast<Integer>(std::size(kinds)); ++i)
     if (kinds[i] && ClassType()->InheritsFrom(kinds[i]))
@@ -1743,7 +1875,10 @@ AnsiString TfrxBand::ShortClassName() const
   return result;
 }
 
-AnsiString TfrxBand::GetDescription() { return ReportResources()->Lookup("obBand"); }
+AnsiString TfrxBand::GetDescription()
+{
+  return ReportResources()->Lookup("obBand");
+}
 
 TfrxDataBand::TfrxDataBand(TComponent* AOwner)
     : TfrxBand(AOwner), FVirtualDataSet(std::make_unique<TfrxUserDataSet>(nullptr))
@@ -1751,9 +1886,15 @@ TfrxDataBand::TfrxDataBand(TComponent* AOwner)
   FVirtualDataSet->SetRangeEnd(reCount);
 }
 
-TfrxDataBand::~TfrxDataBand() { SetDataSet(nullptr); }
+TfrxDataBand::~TfrxDataBand()
+{
+  SetDataSet(nullptr);
+}
 
-void TfrxDataBand::SetDataSet(TfrxDataSet* Value) { LinkDataSet(this, FDataSet, FDataSetName, Value); }
+void TfrxDataBand::SetDataSet(TfrxDataSet* Value)
+{
+  LinkDataSet(this, FDataSet, FDataSetName, Value);
+}
 
 AnsiString TfrxDataBand::DataSetName() const
 {
@@ -1788,7 +1929,10 @@ void TfrxDataBand::SetCurColumn(Integer Value)
   SetLeft((FCurColumn - 1) * (FColumnWidth + FColumnGap));
 }
 
-AnsiString TfrxDataBand::GetDescription() { return ReportResources()->Lookup("obDataBand"); }
+AnsiString TfrxDataBand::GetDescription()
+{
+  return ReportResources()->Lookup("obDataBand");
+}
 
 // ---- Pages ----
 
@@ -1844,7 +1988,10 @@ void TfrxReportPage::UpdateDimensions()
   SetHeight(static_cast<Extended>(Round(FPaperHeight * MMToPixels)));
 }
 
-void TfrxReportPage::SetPaperSize(Integer Value) { TakePaper(Value); }
+void TfrxReportPage::SetPaperSize(Integer Value)
+{
+  TakePaper(Value);
+}
 
 void TfrxReportPage::TakePaper(Integer Value)
 {
@@ -1906,14 +2053,35 @@ void TfrxReportPage::SetColumns(Integer Value)
     FColumnPositions->Add(FloatToStr(i * FColumnWidth));
 }
 
-TPicture* TfrxReportPage::BackPicture() const { return FBackPicture->Picture(); }
-void TfrxReportPage::SetBackPicture(TPicture* Value) { FBackPicture->SetPicture(Value); }
-TColor TfrxReportPage::Color() const { return FBackPicture->Color(); }
-void TfrxReportPage::SetColor(TColor Value) { FBackPicture->SetColor(Value); }
-TfrxFrame* TfrxReportPage::Frame() const { return FBackPicture->Frame(); }
-void TfrxReportPage::SetFrame(TfrxFrame* Value) { FBackPicture->SetFrame(Value); }
+TPicture* TfrxReportPage::BackPicture() const
+{
+  return FBackPicture->Picture();
+}
+void TfrxReportPage::SetBackPicture(TPicture* Value)
+{
+  FBackPicture->SetPicture(Value);
+}
+TColor TfrxReportPage::Color() const
+{
+  return FBackPicture->Color();
+}
+void TfrxReportPage::SetColor(TColor Value)
+{
+  FBackPicture->SetColor(Value);
+}
+TfrxFrame* TfrxReportPage::Frame() const
+{
+  return FBackPicture->Frame();
+}
+void TfrxReportPage::SetFrame(TfrxFrame* Value)
+{
+  FBackPicture->SetFrame(Value);
+}
 
-void TfrxReportPage::SetDataSet(TfrxDataSet* Value) { LinkDataSet(this, FDataSet, FDataSetName, Value); }
+void TfrxReportPage::SetDataSet(TfrxDataSet* Value)
+{
+  LinkDataSet(this, FDataSet, FDataSetName, Value);
+}
 
 AnsiString TfrxReportPage::DataSetName() const
 {
@@ -1946,7 +2114,8 @@ TfrxBand* TfrxReportPage::FindBand(TClass BandClass)
 {
   for (Integer i = 0; i < Objects()->Count(); ++i) {
     auto* obj = static_cast<TfrxComponent*>(Objects()->Items(i));
-    if (auto* band = dynamic_cast<TfrxBand*>(obj); band && obj->ClassType()->InheritsFrom(BandClass))
+    if (auto* band = dynamic_cast<TfrxBand*>(obj);
+        band && obj->ClassType()->InheritsFrom(BandClass))
       return band;
   }
   return nullptr;
@@ -1985,7 +2154,10 @@ void TfrxReportPage::DrawBackground(TCanvas* Canvas, Extended ScaleX, Extended S
                      OffsetY + FTopMargin * MMToPixels * ScaleY);
 }
 
-AnsiString TfrxReportPage::GetDescription() { return ReportResources()->Lookup("obRepPage"); }
+AnsiString TfrxReportPage::GetDescription()
+{
+  return ReportResources()->Lookup("obRepPage");
+}
 
 TfrxDialogPage::TfrxDialogPage(TComponent* AOwner) : TfrxPage(AOwner), FColor(clBtnFace)
 {
@@ -1993,7 +2165,10 @@ TfrxDialogPage::TfrxDialogPage(TComponent* AOwner) : TfrxPage(AOwner), FColor(cl
   Font()->SetSize(8);
 }
 
-AnsiString TfrxDialogPage::GetDescription() { return ReportResources()->Lookup("obDlgPage"); }
+AnsiString TfrxDialogPage::GetDescription()
+{
+  return ReportResources()->Lookup("obDlgPage");
+}
 
 // ---- Dialog components ----
 
@@ -2003,7 +2178,10 @@ TfrxDialogComponent::TfrxDialogComponent(TComponent* AOwner) : TfrxReportCompone
   SetHeight(28);
 }
 
-TfrxDialogComponent::~TfrxDialogComponent() { delete FComponent; }
+TfrxDialogComponent::~TfrxDialogComponent()
+{
+  delete FComponent;
+}
 
 void TfrxDialogComponent::SetComponent(TComponent* Value)
 {
@@ -2102,14 +2280,35 @@ void TfrxDataSet::SetUserName(const AnsiString& Value)
   FUserName = Value;
 }
 
-AnsiString TfrxDataSet::DisplayText(const AnsiString&) { return AnsiString(); }
-Integer TfrxDataSet::DisplayWidth(const AnsiString&) { return 10; }
-TfrxFieldType TfrxDataSet::FieldType(const AnsiString&) { return fftNumeric; }
-Variant TfrxDataSet::Value(const AnsiString&) { return Null(); }
-Integer TfrxDataSet::FieldsCount() { return 0; }
-bool TfrxDataSet::IsBlobField(const AnsiString&) { return false; }
+AnsiString TfrxDataSet::DisplayText(const AnsiString&)
+{
+  return AnsiString();
+}
+Integer TfrxDataSet::DisplayWidth(const AnsiString&)
+{
+  return 10;
+}
+TfrxFieldType TfrxDataSet::FieldType(const AnsiString&)
+{
+  return fftNumeric;
+}
+Variant TfrxDataSet::Value(const AnsiString&)
+{
+  return Null();
+}
+Integer TfrxDataSet::FieldsCount()
+{
+  return 0;
+}
+bool TfrxDataSet::IsBlobField(const AnsiString&)
+{
+  return false;
+}
 void TfrxDataSet::AssignBlobTo(const AnsiString&, TObject*) {}
-void TfrxDataSet::GetFieldList(TStrings* List) { List->Clear(); }
+void TfrxDataSet::GetFieldList(TStrings* List)
+{
+  List->Clear();
+}
 
 void TfrxDataSet::Open()
 {
@@ -2256,7 +2455,10 @@ TfrxCustomExportFilter::~TfrxCustomExportFilter()
       filters->UnregisterFilter(this);
 }
 
-void TfrxCustomExportFilter::WriteObject(TfrxComponent*) { RaiseAbstract(); }
+void TfrxCustomExportFilter::WriteObject(TfrxComponent*)
+{
+  RaiseAbstract();
+}
 
 // ---- Wizard ----
 
@@ -2267,7 +2469,10 @@ TfrxCustomWizard::TfrxCustomWizard(TComponent* AOwner)
     FReport = FDesigner->Report();
 }
 
-bool TfrxCustomWizard::RunWizard() { RaiseAbstract(); }
+bool TfrxCustomWizard::RunWizard()
+{
+  RaiseAbstract();
+}
 
 // ---- Engine ----
 
@@ -2278,19 +2483,43 @@ TfrxCustomEngine::TfrxCustomEngine(TfrxReport* AReport)
 
 TfrxCustomEngine::~TfrxCustomEngine() = default;
 
-void TfrxCustomEngine::EndPage() { RaiseAbstract(); }
-void TfrxCustomEngine::NewColumn() { RaiseAbstract(); }
-void TfrxCustomEngine::NewPage() { RaiseAbstract(); }
-void TfrxCustomEngine::ShowBand(TfrxComponent*) { RaiseAbstract(); }
-void TfrxCustomEngine::ShowBandByClass(TClass) { RaiseAbstract(); }
-Extended TfrxCustomEngine::FootersHeight() { RaiseAbstract(); }
-Extended TfrxCustomEngine::FreeSpace() { RaiseAbstract(); }
+void TfrxCustomEngine::EndPage()
+{
+  RaiseAbstract();
+}
+void TfrxCustomEngine::NewColumn()
+{
+  RaiseAbstract();
+}
+void TfrxCustomEngine::NewPage()
+{
+  RaiseAbstract();
+}
+void TfrxCustomEngine::ShowBand(TfrxComponent*)
+{
+  RaiseAbstract();
+}
+void TfrxCustomEngine::ShowBandByClass(TClass)
+{
+  RaiseAbstract();
+}
+Extended TfrxCustomEngine::FootersHeight()
+{
+  RaiseAbstract();
+}
+Extended TfrxCustomEngine::FreeSpace()
+{
+  RaiseAbstract();
+}
 Variant TfrxCustomEngine::AggregateValue(const AnsiString&, const AnsiString&, Variant&, Integer,
                                          TfrxComponent*)
 {
   RaiseAbstract();
 }
-bool TfrxCustomEngine::BuildReport() { RaiseAbstract(); }
+bool TfrxCustomEngine::BuildReport()
+{
+  RaiseAbstract();
+}
 
 void TfrxCustomEngine::StopReport()
 {
@@ -2300,14 +2529,38 @@ void TfrxCustomEngine::StopReport()
 
 // ---- Outline ----
 
-Integer TfrxCustomOutline::Count() { RaiseAbstract(); }
-void TfrxCustomOutline::AddItem(const AnsiString&, Integer) { RaiseAbstract(); }
-void TfrxCustomOutline::LevelDown(Integer) { RaiseAbstract(); }
-void TfrxCustomOutline::LevelRoot() { RaiseAbstract(); }
-void TfrxCustomOutline::LevelUp() { RaiseAbstract(); }
-void TfrxCustomOutline::GetItem(Integer, AnsiString&, Integer&, Integer&) { RaiseAbstract(); }
-void TfrxCustomOutline::ShiftItems(TObject*, Integer) { RaiseAbstract(); }
-TObject* TfrxCustomOutline::LastItem() { RaiseAbstract(); }
+Integer TfrxCustomOutline::Count()
+{
+  RaiseAbstract();
+}
+void TfrxCustomOutline::AddItem(const AnsiString&, Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomOutline::LevelDown(Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomOutline::LevelRoot()
+{
+  RaiseAbstract();
+}
+void TfrxCustomOutline::LevelUp()
+{
+  RaiseAbstract();
+}
+void TfrxCustomOutline::GetItem(Integer, AnsiString&, Integer&, Integer&)
+{
+  RaiseAbstract();
+}
+void TfrxCustomOutline::ShiftItems(TObject*, Integer)
+{
+  RaiseAbstract();
+}
+TObject* TfrxCustomOutline::LastItem()
+{
+  RaiseAbstract();
+}
 
 TfrxCustomEngine* TfrxCustomOutline::Engine() const
 {
@@ -2318,46 +2571,145 @@ TfrxCustomEngine* TfrxCustomOutline::Engine() const
 
 TfrxCustomPreviewPages::~TfrxCustomPreviewPages() = default;
 
-Integer TfrxCustomPreviewPages::PageCount() { RaiseAbstract(); }
-TfrxComponent* TfrxCustomPreviewPages::BuildPage(Integer) { RaiseAbstract(); }
-TfrxPoint TfrxCustomPreviewPages::PageSize(Integer) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::ClearPages() { RaiseAbstract(); }
-void TfrxCustomPreviewPages::Initialize() { RaiseAbstract(); }
-void TfrxCustomPreviewPages::AddObject(TfrxComponent*) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::AddPage(TfrxComponent*) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::AddSourcePage(TfrxComponent*) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::AddToSourcePage(TfrxComponent*) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::BeginPass() { RaiseAbstract(); }
-void TfrxCustomPreviewPages::ClearFirstPassPages() { RaiseAbstract(); }
-void TfrxCustomPreviewPages::CutObjects(Integer) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::Finish() { RaiseAbstract(); }
-void TfrxCustomPreviewPages::PasteObjects(Extended, Extended) { RaiseAbstract(); }
-bool TfrxCustomPreviewPages::BandExists(TfrxComponent*) { RaiseAbstract(); }
-Integer TfrxCustomPreviewPages::GetCurPosition() { RaiseAbstract(); }
-Extended TfrxCustomPreviewPages::GetLastY() { RaiseAbstract(); }
-void TfrxCustomPreviewPages::AddEmptyPage(Integer) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::DeletePage(Integer) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::ReplacePage(TfrxComponent*, Integer) { RaiseAbstract(); }
+Integer TfrxCustomPreviewPages::PageCount()
+{
+  RaiseAbstract();
+}
+TfrxComponent* TfrxCustomPreviewPages::BuildPage(Integer)
+{
+  RaiseAbstract();
+}
+TfrxPoint TfrxCustomPreviewPages::PageSize(Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::ClearPages()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::Initialize()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::AddObject(TfrxComponent*)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::AddPage(TfrxComponent*)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::AddSourcePage(TfrxComponent*)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::AddToSourcePage(TfrxComponent*)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::BeginPass()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::ClearFirstPassPages()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::CutObjects(Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::Finish()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::PasteObjects(Extended, Extended)
+{
+  RaiseAbstract();
+}
+bool TfrxCustomPreviewPages::BandExists(TfrxComponent*)
+{
+  RaiseAbstract();
+}
+Integer TfrxCustomPreviewPages::GetCurPosition()
+{
+  RaiseAbstract();
+}
+Extended TfrxCustomPreviewPages::GetLastY()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::AddEmptyPage(Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::DeletePage(Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::ReplacePage(TfrxComponent*, Integer)
+{
+  RaiseAbstract();
+}
 void TfrxCustomPreviewPages::DrawPage(Integer, TCanvas*, Extended, Extended, Extended, Extended)
 {
   RaiseAbstract();
 }
-TfrxComponent* TfrxCustomPreviewPages::ObjectHitTest(Integer, Integer, Integer) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::LoadFromStream(TStream*) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::SaveToStream(TStream*) { RaiseAbstract(); }
-bool TfrxCustomPreviewPages::LoadFromFile(const AnsiString&) { RaiseAbstract(); }
-void TfrxCustomPreviewPages::SaveToFile(const AnsiString&) { RaiseAbstract(); }
-bool TfrxCustomPreviewPages::PrintPages() { RaiseAbstract(); }
-bool TfrxCustomPreviewPages::ExportPages(TfrxCustomExportFilter*) { RaiseAbstract(); }
+TfrxComponent* TfrxCustomPreviewPages::ObjectHitTest(Integer, Integer, Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::LoadFromStream(TStream*)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::SaveToStream(TStream*)
+{
+  RaiseAbstract();
+}
+bool TfrxCustomPreviewPages::LoadFromFile(const AnsiString&)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreviewPages::SaveToFile(const AnsiString&)
+{
+  RaiseAbstract();
+}
+bool TfrxCustomPreviewPages::PrintPages()
+{
+  RaiseAbstract();
+}
+bool TfrxCustomPreviewPages::ExportPages(TfrxCustomExportFilter*)
+{
+  RaiseAbstract();
+}
 
 // ---- Preview ----
 
-void TfrxCustomPreview::ResetFromReport() { RaiseAbstract(); }
-void TfrxCustomPreview::Freeze() { RaiseAbstract(); }
-void TfrxCustomPreview::Thaw() { RaiseAbstract(); }
-void TfrxCustomPreview::BeginProgress(TfrxReport*, Integer, Integer) { RaiseAbstract(); }
-void TfrxCustomPreview::StepProgress(TfrxReport*, Integer, Integer) { RaiseAbstract(); }
-void TfrxCustomPreview::EndProgress(TfrxReport*, Integer, Integer) { RaiseAbstract(); }
+void TfrxCustomPreview::ResetFromReport()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreview::Freeze()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreview::Thaw()
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreview::BeginProgress(TfrxReport*, Integer, Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreview::StepProgress(TfrxReport*, Integer, Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomPreview::EndProgress(TfrxReport*, Integer, Integer)
+{
+  RaiseAbstract();
+}
 
 // ---- Designer ----
 
@@ -2377,15 +2729,39 @@ void TfrxCustomDesigner::MarkModified(bool Value)
     FReport->SetModified(true);
 }
 
-TStrings* TfrxCustomDesigner::ScriptLines() { RaiseAbstract(); }
-AnsiString TfrxCustomDesigner::EditExpression(const AnsiString&) { RaiseAbstract(); }
-void TfrxCustomDesigner::ClearSelection() { RaiseAbstract(); }
-void TfrxCustomDesigner::ReloadPageTabs(Integer) { RaiseAbstract(); }
-void TfrxCustomDesigner::ReloadReport() { RaiseAbstract(); }
-void TfrxCustomDesigner::UpdateDataTree() { RaiseAbstract(); }
-void TfrxCustomDesigner::RepaintWorkspace() { RaiseAbstract(); }
+TStrings* TfrxCustomDesigner::ScriptLines()
+{
+  RaiseAbstract();
+}
+AnsiString TfrxCustomDesigner::EditExpression(const AnsiString&)
+{
+  RaiseAbstract();
+}
+void TfrxCustomDesigner::ClearSelection()
+{
+  RaiseAbstract();
+}
+void TfrxCustomDesigner::ReloadPageTabs(Integer)
+{
+  RaiseAbstract();
+}
+void TfrxCustomDesigner::ReloadReport()
+{
+  RaiseAbstract();
+}
+void TfrxCustomDesigner::UpdateDataTree()
+{
+  RaiseAbstract();
+}
+void TfrxCustomDesigner::RepaintWorkspace()
+{
+  RaiseAbstract();
+}
 
-void SetReportDesignerFactory(TfrxDesignerFactory Factory) { GDesignerFactory = Factory; }
+void SetReportDesignerFactory(TfrxDesignerFactory Factory)
+{
+  GDesignerFactory = Factory;
+}
 
 TfrxCustomDesigner* CreateReportDesigner(TComponent* AOwner, bool APreviewDesigner,
                                          TfrxReport* AReport)
@@ -2457,34 +2833,47 @@ PTypeInfo WindowStateType()
 void RegisterSettingsClasses()
 {
   TClassRegistration<TfrxFrame, TPersistent>("TfrxFrame")
-      .Property("Color", &TfrxFrame::Color, &TfrxFrame::SetColor).Type(TColorTypeInfo()).Default(0)
-      .Property("DropShadow", &TfrxFrame::DropShadow, &TfrxFrame::SetDropShadow).Default(false)
+      .Property("Color", &TfrxFrame::Color, &TfrxFrame::SetColor)
+      .Type(TColorTypeInfo())
+      .Default(0)
+      .Property("DropShadow", &TfrxFrame::DropShadow, &TfrxFrame::SetDropShadow)
+      .Default(false)
       .Property("ShadowColor", &TfrxFrame::ShadowColor, &TfrxFrame::SetShadowColor)
-      .Type(TColorTypeInfo()).Default(0)
+      .Type(TColorTypeInfo())
+      .Default(0)
       .Property("ShadowWidth", &TfrxFrame::ShadowWidth, &TfrxFrame::SetShadowWidth)
       .Stored(&TfrxFrame::IsShadowWidthStored)
-      .Property("Style", &TfrxFrame::Style, &TfrxFrame::SetStyle).Default(fsSolid)
-      .Property("Typ", &TfrxFrame::Typ, &TfrxFrame::SetTyp).Stored(&TfrxFrame::IsTypStored)
-      .Property("Width", &TfrxFrame::Width, &TfrxFrame::SetWidth).Stored(&TfrxFrame::IsWidthStored);
+      .Property("Style", &TfrxFrame::Style, &TfrxFrame::SetStyle)
+      .Default(fsSolid)
+      .Property("Typ", &TfrxFrame::Typ, &TfrxFrame::SetTyp)
+      .Stored(&TfrxFrame::IsTypStored)
+      .Property("Width", &TfrxFrame::Width, &TfrxFrame::SetWidth)
+      .Stored(&TfrxFrame::IsWidthStored);
   TClassRegistration<TfrxHighlight, TPersistent>("TfrxHighlight")
-      .Property("Active", &TfrxHighlight::Active, &TfrxHighlight::SetActive).Default(false)
+      .Property("Active", &TfrxHighlight::Active, &TfrxHighlight::SetActive)
+      .Default(false)
       .Property("Font", &TfrxHighlight::Font, &TfrxHighlight::SetFont)
       .Property("Color", &TfrxHighlight::Color, &TfrxHighlight::SetColor)
-      .Type(TColorTypeInfo()).Default(clNone)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
       .Property("Condition", &TfrxHighlight::Condition, &TfrxHighlight::SetCondition);
   TClassRegistration<TfrxFormat, TPersistent>("TfrxFormat")
       .Property("DecimalSeparator", &TfrxFormat::DecimalSeparator, &TfrxFormat::SetDecimalSeparator)
       .Property("FormatStr", &TfrxFormat::FormatStr, &TfrxFormat::SetFormatStr)
-      .Property("Kind", &TfrxFormat::Kind, &TfrxFormat::SetKind).Default(fkText);
+      .Property("Kind", &TfrxFormat::Kind, &TfrxFormat::SetKind)
+      .Default(fkText);
 }
 
 void RegisterDataSetClasses()
 {
   TClassRegistration<TfrxDialogComponent, TfrxReportComponent>("TfrxDialogComponent");
   TClassRegistration<TfrxDataSet, TfrxDialogComponent>("TfrxDataSet")
-      .Property("Enabled", &TfrxDataSet::Enabled, &TfrxDataSet::SetEnabled).Default(true)
-      .Property("RangeBegin", &TfrxDataSet::RangeBegin, &TfrxDataSet::SetRangeBegin).Default(rbFirst)
-      .Property("RangeEnd", &TfrxDataSet::RangeEnd, &TfrxDataSet::SetRangeEnd).Default(reLast)
+      .Property("Enabled", &TfrxDataSet::Enabled, &TfrxDataSet::SetEnabled)
+      .Default(true)
+      .Property("RangeBegin", &TfrxDataSet::RangeBegin, &TfrxDataSet::SetRangeBegin)
+      .Default(rbFirst)
+      .Property("RangeEnd", &TfrxDataSet::RangeEnd, &TfrxDataSet::SetRangeEnd)
+      .Default(reLast)
       .Property("RangeEndCount", &TfrxDataSet::RangeEndCount, &TfrxDataSet::SetRangeEndCount)
       .Default(0)
       .Property("UserName", &TfrxDataSet::UserName, &TfrxDataSet::SetUserName)
@@ -2509,20 +2898,27 @@ void RegisterDataSetClasses()
 void RegisterViewClasses()
 {
   TClassRegistration<TfrxView, TfrxReportComponent>("TfrxView")
-      .Property("Align", &TfrxView::Align, &TfrxView::SetAlign).Default(baNone)
-      .Property("Cursor", &TfrxView::Cursor, &TfrxView::SetCursor).Type(TCursorTypeInfo()).Default(0)
-      .Property("Printable", &TfrxView::Printable, &TfrxView::SetPrintable).Default(true)
-      .Property("ShiftMode", &TfrxView::ShiftMode, &TfrxView::SetShiftMode).Default(smAlways)
+      .Property("Align", &TfrxView::Align, &TfrxView::SetAlign)
+      .Default(baNone)
+      .Property("Cursor", &TfrxView::Cursor, &TfrxView::SetCursor)
+      .Type(TCursorTypeInfo())
+      .Default(0)
+      .Property("Printable", &TfrxView::Printable, &TfrxView::SetPrintable)
+      .Default(true)
+      .Property("ShiftMode", &TfrxView::ShiftMode, &TfrxView::SetShiftMode)
+      .Default(smAlways)
       .Property("TagStr", &TfrxView::TagStr, &TfrxView::SetTagStr)
       .Property("URL", &TfrxView::URL, &TfrxView::SetURL)
       .Property("Left", &TfrxComponent::Left, &TfrxComponent::SetLeft)
       .Property("Top", &TfrxComponent::Top, &TfrxComponent::SetTop)
       .Property("Width", &TfrxComponent::Width, &TfrxComponent::SetWidth)
       .Property("Height", &TfrxComponent::Height, &TfrxComponent::SetHeight)
-      .Property("GroupIndex", &TfrxComponent::GroupIndex, &TfrxComponent::SetGroupIndex).Default(0)
+      .Property("GroupIndex", &TfrxComponent::GroupIndex, &TfrxComponent::SetGroupIndex)
+      .Default(0)
       .Property("Restrictions", &TfrxComponent::Restrictions, &TfrxComponent::SetRestrictions)
       .Default(TfrxRestrictions{})
-      .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible).Default(true)
+      .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible)
+      .Default(true)
       .Property("OnAfterData", &TfrxView::OnAfterData, &TfrxView::OnAfterData)
       .Property("OnAfterPrint", &TfrxView::OnAfterPrint, &TfrxView::OnAfterPrint)
       .Property("OnBeforePrint", &TfrxView::OnBeforePrint, &TfrxView::OnBeforePrint)
@@ -2534,12 +2930,19 @@ void RegisterViewClasses()
 
   using M = TfrxCustomMemoView;
   TClassRegistration<TfrxMemoView, TfrxCustomMemoView>("TfrxMemoView")
-      .Property("AutoWidth", &M::AutoWidth, &M::SetAutoWidth).Default(false)
-      .Property("AllowExpressions", &M::AllowExpressions, &M::SetAllowExpressions).Default(true)
-      .Property("AllowHTMLTags", &M::AllowHTMLTags, &M::SetAllowHTMLTags).Default(false)
-      .Property("BrushStyle", &TfrxView::BrushStyle, &TfrxView::SetBrushStyle).Default(bsSolid)
-      .Property("CharSpacing", &M::CharSpacing, &M::SetCharSpacing).Stored(&M::IsCharSpacingStored)
-      .Property("Color", &TfrxView::Color, &TfrxView::SetColor).Type(TColorTypeInfo()).Default(clNone)
+      .Property("AutoWidth", &M::AutoWidth, &M::SetAutoWidth)
+      .Default(false)
+      .Property("AllowExpressions", &M::AllowExpressions, &M::SetAllowExpressions)
+      .Default(true)
+      .Property("AllowHTMLTags", &M::AllowHTMLTags, &M::SetAllowHTMLTags)
+      .Default(false)
+      .Property("BrushStyle", &TfrxView::BrushStyle, &TfrxView::SetBrushStyle)
+      .Default(bsSolid)
+      .Property("CharSpacing", &M::CharSpacing, &M::SetCharSpacing)
+      .Stored(&M::IsCharSpacingStored)
+      .Property("Color", &TfrxView::Color, &TfrxView::SetColor)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
       .Property("DataField", &TfrxView::DataField, &TfrxView::SetDataField)
       .Property("DataSet", &TfrxView::DataSet, &TfrxView::SetDataSet)
       .Property("DataSetName", &TfrxView::DataSetName, &TfrxView::SetDataSetName)
@@ -2550,47 +2953,74 @@ void RegisterViewClasses()
       .Property("Font", &TfrxComponent::Font, &TfrxComponent::SetFont)
       .Stored(&TfrxComponent::IsFontStored)
       .Property("Frame", &TfrxView::Frame, &TfrxView::SetFrame)
-      .Property("GapX", &M::GapX, &M::SetGapX).Stored(&M::IsGapXStored)
-      .Property("GapY", &M::GapY, &M::SetGapY).Stored(&M::IsGapYStored)
-      .Property("HAlign", &M::HAlign, &M::SetHAlign).Default(haLeft)
-      .Property("HideZeros", &M::HideZeros, &M::SetHideZeros).Default(false)
-      .Property("Highlight", &M::Highlight, &M::SetHighlight).Stored(&M::IsHighlightStored)
-      .Property("LineSpacing", &M::LineSpacing, &M::SetLineSpacing).Stored(&M::IsLineSpacingStored)
+      .Property("GapX", &M::GapX, &M::SetGapX)
+      .Stored(&M::IsGapXStored)
+      .Property("GapY", &M::GapY, &M::SetGapY)
+      .Stored(&M::IsGapYStored)
+      .Property("HAlign", &M::HAlign, &M::SetHAlign)
+      .Default(haLeft)
+      .Property("HideZeros", &M::HideZeros, &M::SetHideZeros)
+      .Default(false)
+      .Property("Highlight", &M::Highlight, &M::SetHighlight)
+      .Stored(&M::IsHighlightStored)
+      .Property("LineSpacing", &M::LineSpacing, &M::SetLineSpacing)
+      .Stored(&M::IsLineSpacingStored)
       .Property("Memo", &M::Memo, &M::SetMemo)
       .Property("ParagraphGap", &M::ParagraphGap, &M::SetParagraphGap)
       .Stored(&M::IsParagraphGapStored)
       .Property("ParentFont", &TfrxComponent::ParentFont, &TfrxComponent::SetParentFont)
       .Default(true)
-      .Property("Rotation", &M::Rotation, &M::SetRotation).Default(0)
-      .Property("RTLReading", &M::RTLReading, &M::SetRTLReading).Default(false)
+      .Property("Rotation", &M::Rotation, &M::SetRotation)
+      .Default(0)
+      .Property("RTLReading", &M::RTLReading, &M::SetRTLReading)
+      .Default(false)
       .Property("Style", &M::Style, &M::SetStyle)
-      .Property("SuppressRepeated", &M::SuppressRepeated, &M::SetSuppressRepeated).Default(false)
-      .Property("Underlines", &M::Underlines, &M::SetUnderlines).Default(false)
-      .Property("WordBreak", &M::WordBreak, &M::SetWordBreak).Default(false)
-      .Property("WordWrap", &M::WordWrap, &M::SetWordWrap).Default(true)
-      .Property("VAlign", &M::VAlign, &M::SetVAlign).Default(vaTop);
+      .Property("SuppressRepeated", &M::SuppressRepeated, &M::SetSuppressRepeated)
+      .Default(false)
+      .Property("Underlines", &M::Underlines, &M::SetUnderlines)
+      .Default(false)
+      .Property("WordBreak", &M::WordBreak, &M::SetWordBreak)
+      .Default(false)
+      .Property("WordWrap", &M::WordWrap, &M::SetWordWrap)
+      .Default(true)
+      .Property("VAlign", &M::VAlign, &M::SetVAlign)
+      .Default(vaTop);
   TClassRegistration<TfrxSysMemoView, TfrxCustomMemoView>("TfrxSysMemoView")
-      .Property("AutoWidth", &M::AutoWidth, &M::SetAutoWidth).Default(false)
-      .Property("BrushStyle", &TfrxView::BrushStyle, &TfrxView::SetBrushStyle).Default(bsSolid)
-      .Property("CharSpacing", &M::CharSpacing, &M::SetCharSpacing).Stored(&M::IsCharSpacingStored)
-      .Property("Color", &TfrxView::Color, &TfrxView::SetColor).Type(TColorTypeInfo()).Default(clNone)
+      .Property("AutoWidth", &M::AutoWidth, &M::SetAutoWidth)
+      .Default(false)
+      .Property("BrushStyle", &TfrxView::BrushStyle, &TfrxView::SetBrushStyle)
+      .Default(bsSolid)
+      .Property("CharSpacing", &M::CharSpacing, &M::SetCharSpacing)
+      .Stored(&M::IsCharSpacingStored)
+      .Property("Color", &TfrxView::Color, &TfrxView::SetColor)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
       .Property("DisplayFormat", &M::DisplayFormat, &M::SetDisplayFormat)
       .Property("Font", &TfrxComponent::Font, &TfrxComponent::SetFont)
       .Stored(&TfrxComponent::IsFontStored)
       .Property("Frame", &TfrxView::Frame, &TfrxView::SetFrame)
-      .Property("GapX", &M::GapX, &M::SetGapX).Stored(&M::IsGapXStored)
-      .Property("GapY", &M::GapY, &M::SetGapY).Stored(&M::IsGapYStored)
-      .Property("HAlign", &M::HAlign, &M::SetHAlign).Default(haLeft)
-      .Property("HideZeros", &M::HideZeros, &M::SetHideZeros).Default(false)
-      .Property("Highlight", &M::Highlight, &M::SetHighlight).Stored(&M::IsHighlightStored)
+      .Property("GapX", &M::GapX, &M::SetGapX)
+      .Stored(&M::IsGapXStored)
+      .Property("GapY", &M::GapY, &M::SetGapY)
+      .Stored(&M::IsGapYStored)
+      .Property("HAlign", &M::HAlign, &M::SetHAlign)
+      .Default(haLeft)
+      .Property("HideZeros", &M::HideZeros, &M::SetHideZeros)
+      .Default(false)
+      .Property("Highlight", &M::Highlight, &M::SetHighlight)
+      .Stored(&M::IsHighlightStored)
       .Property("Memo", &M::Memo, &M::SetMemo)
       .Property("ParentFont", &TfrxComponent::ParentFont, &TfrxComponent::SetParentFont)
       .Default(true)
-      .Property("Rotation", &M::Rotation, &M::SetRotation).Default(0)
-      .Property("RTLReading", &M::RTLReading, &M::SetRTLReading).Default(false)
+      .Property("Rotation", &M::Rotation, &M::SetRotation)
+      .Default(0)
+      .Property("RTLReading", &M::RTLReading, &M::SetRTLReading)
+      .Default(false)
       .Property("Style", &M::Style, &M::SetStyle)
-      .Property("SuppressRepeated", &M::SuppressRepeated, &M::SetSuppressRepeated).Default(false)
-      .Property("VAlign", &M::VAlign, &M::SetVAlign).Default(vaTop);
+      .Property("SuppressRepeated", &M::SuppressRepeated, &M::SetSuppressRepeated)
+      .Default(false)
+      .Property("VAlign", &M::VAlign, &M::SetVAlign)
+      .Default(vaTop);
 
   TClassRegistration<TfrxCustomLineView, TfrxStretcheable>("TfrxCustomLineView");
   TClassRegistration<TfrxLineView, TfrxCustomLineView>("TfrxLineView")
@@ -2599,55 +3029,76 @@ void RegisterViewClasses()
       .Default(false);
   using P = TfrxPictureView;
   TClassRegistration<TfrxPictureView, TfrxView>("TfrxPictureView")
-      .Property("AutoSize", &P::AutoSize, &P::SetAutoSize).Default(false)
-      .Property("Center", &P::Center, &P::SetCenter).Default(false)
+      .Property("AutoSize", &P::AutoSize, &P::SetAutoSize)
+      .Default(false)
+      .Property("Center", &P::Center, &P::SetCenter)
+      .Default(false)
       .Property("DataField", &TfrxView::DataField, &TfrxView::SetDataField)
       .Property("DataSet", &TfrxView::DataSet, &TfrxView::SetDataSet)
       .Property("DataSetName", &TfrxView::DataSetName, &TfrxView::SetDataSetName)
       .Property("Frame", &TfrxView::Frame, &TfrxView::SetFrame)
-      .Property("KeepAspectRatio", &P::KeepAspectRatio, &P::SetKeepAspectRatio).Default(true)
+      .Property("KeepAspectRatio", &P::KeepAspectRatio, &P::SetKeepAspectRatio)
+      .Default(true)
       .Property("Picture", &P::Picture, &P::SetPicture)
-      .Property("Stretched", &P::Stretched, &P::SetStretched).Default(true);
+      .Property("Stretched", &P::Stretched, &P::SetStretched)
+      .Default(true);
   TClassRegistration<TfrxShapeView, TfrxView>("TfrxShapeView")
-      .Property("BrushStyle", &TfrxView::BrushStyle, &TfrxView::SetBrushStyle).Default(bsSolid)
-      .Property("Color", &TfrxView::Color, &TfrxView::SetColor).Type(TColorTypeInfo()).Default(clNone)
+      .Property("BrushStyle", &TfrxView::BrushStyle, &TfrxView::SetBrushStyle)
+      .Default(bsSolid)
+      .Property("Color", &TfrxView::Color, &TfrxView::SetColor)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
       .Property("Frame", &TfrxView::Frame, &TfrxView::SetFrame)
-      .Property("Shape", &TfrxShapeView::Shape, &TfrxShapeView::SetShape).Default(skRectangle);
+      .Property("Shape", &TfrxShapeView::Shape, &TfrxShapeView::SetShape)
+      .Default(skRectangle);
 }
 
 void RegisterPageClasses()
 {
   TClassRegistration<TfrxPage, TfrxComponent>("TfrxPage")
       .Property("Font", &TfrxComponent::Font, &TfrxComponent::SetFont)
-      .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible).Default(true);
+      .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible)
+      .Default(true);
   using R = TfrxReportPage;
   TClassRegistration<TfrxReportPage, TfrxPage>("TfrxReportPage")
-      .Property("Orientation", &R::Orientation, &R::SetOrientation).Default(poPortrait)
+      .Property("Orientation", &R::Orientation, &R::SetOrientation)
+      .Default(poPortrait)
       .Property("PaperWidth", &R::PaperWidth, &R::SetPaperWidth)
       .Property("PaperHeight", &R::PaperHeight, &R::SetPaperHeight)
-      .Property("PaperSize", &R::PaperSize, &R::SetPaperSize).NoDefault()
+      .Property("PaperSize", &R::PaperSize, &R::SetPaperSize)
+      .NoDefault()
       .Property("LeftMargin", &R::LeftMargin, &R::SetLeftMargin)
       .Property("RightMargin", &R::RightMargin, &R::SetRightMargin)
       .Property("TopMargin", &R::TopMargin, &R::SetTopMargin)
       .Property("BottomMargin", &R::BottomMargin, &R::SetBottomMargin)
-      .Property("MirrorMargins", &R::MirrorMargins, &R::SetMirrorMargins).Default(false)
-      .Property("Columns", &R::Columns, &R::SetColumns).Default(0)
+      .Property("MirrorMargins", &R::MirrorMargins, &R::SetMirrorMargins)
+      .Default(false)
+      .Property("Columns", &R::Columns, &R::SetColumns)
+      .Default(0)
       .Property("ColumnWidth", &R::ColumnWidth, &R::SetColumnWidth)
       .Property("ColumnPositions", &R::ColumnPositions, &R::SetColumnPositions)
-      .Property("Bin", &R::Bin, &R::SetBin).Default(7)
-      .Property("BinOtherPages", &R::BinOtherPages, &R::SetBinOtherPages).Default(7)
+      .Property("Bin", &R::Bin, &R::SetBin)
+      .Default(7)
+      .Property("BinOtherPages", &R::BinOtherPages, &R::SetBinOtherPages)
+      .Default(7)
       .Property("BackPicture", &R::BackPicture, &R::SetBackPicture)
-      .Property("Color", &R::Color, &R::SetColor).Type(TColorTypeInfo()).Default(clNone)
+      .Property("Color", &R::Color, &R::SetColor)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
       .Property("Frame", &R::Frame, &R::SetFrame)
       .Property("DataSet", &R::DataSet, &R::SetDataSet)
       .Property("DataSetName", &R::DataSetName, &R::SetDataSetName)
-      .Property("Duplex", &R::Duplex, &R::SetDuplex).Default(dmNone)
-      .Property("LargeDesignHeight", &R::LargeDesignHeight, &R::SetLargeDesignHeight).Default(false)
+      .Property("Duplex", &R::Duplex, &R::SetDuplex)
+      .Default(dmNone)
+      .Property("LargeDesignHeight", &R::LargeDesignHeight, &R::SetLargeDesignHeight)
+      .Default(false)
       .Property("OutlineText", &R::OutlineText, &R::SetOutlineText)
-      .Property("PrintIfEmpty", &R::PrintIfEmpty, &R::SetPrintIfEmpty).Default(true)
+      .Property("PrintIfEmpty", &R::PrintIfEmpty, &R::SetPrintIfEmpty)
+      .Default(true)
       .Property("PrintOnPreviousPage", &R::PrintOnPreviousPage, &R::SetPrintOnPreviousPage)
       .Default(false)
-      .Property("TitleBeforeHeader", &R::TitleBeforeHeader, &R::SetTitleBeforeHeader).Default(true)
+      .Property("TitleBeforeHeader", &R::TitleBeforeHeader, &R::SetTitleBeforeHeader)
+      .Default(true)
       .Property("HGuides", &R::HGuides, &R::SetHGuides)
       .Property("VGuides", &R::VGuides, &R::SetVGuides)
       .Property("OnAfterPrint", &R::OnAfterPrint, &R::OnAfterPrint)
@@ -2659,16 +3110,22 @@ void RegisterPageClasses()
       .Default(false);
   using D = TfrxDialogPage;
   TClassRegistration<TfrxDialogPage, TfrxPage>("TfrxDialogPage")
-      .Property("BorderStyle", &D::BorderStyle, &D::SetBorderStyle).Type(FormBorderStyleType())
+      .Property("BorderStyle", &D::BorderStyle, &D::SetBorderStyle)
+      .Type(FormBorderStyleType())
       .Default(2)
       .Property("Caption", &D::Caption, &D::SetCaption)
-      .Property("Color", &D::Color, &D::SetColor).Type(TColorTypeInfo()).Default(clBtnFace)
+      .Property("Color", &D::Color, &D::SetColor)
+      .Type(TColorTypeInfo())
+      .Default(clBtnFace)
       .Property("Height", &TfrxComponent::Height, &TfrxComponent::SetHeight)
       .Property("Left", &TfrxComponent::Left, &TfrxComponent::SetLeft)
-      .Property("Position", &D::Position, &D::SetPosition).Type(FormPositionType()).Default(4)
+      .Property("Position", &D::Position, &D::SetPosition)
+      .Type(FormPositionType())
+      .Default(4)
       .Property("Top", &TfrxComponent::Top, &TfrxComponent::SetTop)
       .Property("Width", &TfrxComponent::Width, &TfrxComponent::SetWidth)
-      .Property("WindowState", &D::WindowState, &D::SetWindowState).Type(WindowStateType())
+      .Property("WindowState", &D::WindowState, &D::SetWindowState)
+      .Type(WindowStateType())
       .Default(0)
       .Property("OnActivate", &D::OnActivate, &D::OnActivate)
       .Property("OnClick", &D::OnClick, &D::OnClick)
@@ -2683,8 +3140,7 @@ void RegisterPageClasses()
 }
 
 // The options bands publish, each as its own property of the class that lists it.
-template <class C>
-class TBandOptions {
+template <class C> class TBandOptions {
 public:
   explicit TBandOptions(TClassRegistration<C, TfrxBand>& Reg) : FReg(Reg) {}
   TBandOptions& AllowSplit()
@@ -2731,8 +3187,7 @@ private:
   TClassRegistration<C, TfrxBand>& FReg;
 };
 
-template <class C>
-void RegisterPlainBand(const char* Name, bool AllowSplit, bool StartNewPage)
+template <class C> void RegisterPlainBand(const char* Name, bool AllowSplit, bool StartNewPage)
 {
   TClassRegistration<C, TfrxBand> reg(Name);
   TBandOptions<C> options(reg);
@@ -2744,8 +3199,7 @@ void RegisterPlainBand(const char* Name, bool AllowSplit, bool StartNewPage)
   options.Stretched();
 }
 
-template <class C>
-void RegisterDataBand(const char* Name)
+template <class C> void RegisterDataBand(const char* Name)
 {
   TClassRegistration<C, TfrxDataBand>(static_cast<AnsiString>(Name));
 }
@@ -2762,8 +3216,10 @@ void RegisterBandClasses()
       .Property("Restrictions", &TfrxComponent::Restrictions, &TfrxComponent::SetRestrictions)
       .Default(TfrxRestrictions{})
       .Property("Top", &TfrxComponent::Top, &TfrxComponent::SetTop)
-      .Property("Vertical", &TfrxBand::Vertical, &TfrxBand::SetVertical).Default(false)
-      .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible).Default(true)
+      .Property("Vertical", &TfrxBand::Vertical, &TfrxBand::SetVertical)
+      .Default(false)
+      .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible)
+      .Default(true)
       .Property("Width", &TfrxComponent::Width, &TfrxComponent::SetWidth)
       .Property("OnAfterCalcHeight", &TfrxBand::OnAfterCalcHeight, &TfrxBand::OnAfterCalcHeight)
       .Property("OnAfterPrint", &TfrxBand::OnAfterPrint, &TfrxBand::OnAfterPrint)
@@ -2818,20 +3274,26 @@ void RegisterBandClasses()
   using B = TfrxDataBand;
   TClassRegistration<TfrxDataBand, TfrxBand> reg("TfrxDataBand");
   TBandOptions<B>(reg).AllowSplit().Child();
-  reg.Property("Columns", &B::Columns, &B::SetColumns).Default(0)
+  reg.Property("Columns", &B::Columns, &B::SetColumns)
+      .Default(0)
       .Property("ColumnWidth", &B::ColumnWidth, &B::SetColumnWidth)
       .Property("ColumnGap", &B::ColumnGap, &B::SetColumnGap)
       .Property("DataSet", &B::DataSet, &B::SetDataSet)
       .Property("DataSetName", &B::DataSetName, &B::SetDataSetName)
-      .Property("FooterAfterEach", &B::FooterAfterEach, &B::SetFooterAfterEach).Default(false);
+      .Property("FooterAfterEach", &B::FooterAfterEach, &B::SetFooterAfterEach)
+      .Default(false);
   TBandOptions<B>(reg).KeepChild();
-  reg.Property("KeepFooter", &B::KeepFooter, &B::SetKeepFooter).Default(false)
-      .Property("KeepHeader", &B::KeepHeader, &B::SetKeepHeader).Default(false)
-      .Property("KeepTogether", &B::KeepTogether, &B::SetKeepTogether).Default(false);
+  reg.Property("KeepFooter", &B::KeepFooter, &B::SetKeepFooter)
+      .Default(false)
+      .Property("KeepHeader", &B::KeepHeader, &B::SetKeepHeader)
+      .Default(false)
+      .Property("KeepTogether", &B::KeepTogether, &B::SetKeepTogether)
+      .Default(false);
   TBandOptions<B>(reg).OutlineText().PrintChildIfInvisible();
   reg.Property("PrintIfDetailEmpty", &B::PrintIfDetailEmpty, &B::SetPrintIfDetailEmpty)
       .Default(false)
-      .Property("RowCount", &B::RowCount, &B::SetRowCount).NoDefault();
+      .Property("RowCount", &B::RowCount, &B::SetRowCount)
+      .NoDefault();
   TBandOptions<B>(reg).StartNewPage().Stretched();
   reg.Property("OnMasterDetail", &B::OnMasterDetail, &B::OnMasterDetail);
   RegisterDataBand<TfrxMasterData>("TfrxMasterData");
@@ -2869,20 +3331,20 @@ void RegisterReportClasses()
   TClassRegistration<TfrxCustomPreview, TComponent>("TfrxCustomPreview").Abstract();
   TClassRegistration<TfrxCustomDesigner, TComponent>("TfrxCustomDesigner").Abstract();
   // The classes report files name.
-  RegisterClasses({ClassInfoOf<TfrxChild>(), ClassInfoOf<TfrxColumnFooter>(),
-                   ClassInfoOf<TfrxColumnHeader>(), ClassInfoOf<TfrxCustomMemoView>(),
-                   ClassInfoOf<TfrxMasterData>(), ClassInfoOf<TfrxDetailData>(),
+  RegisterClasses({ClassInfoOf<TfrxChild>(),         ClassInfoOf<TfrxColumnFooter>(),
+                   ClassInfoOf<TfrxColumnHeader>(),  ClassInfoOf<TfrxCustomMemoView>(),
+                   ClassInfoOf<TfrxMasterData>(),    ClassInfoOf<TfrxDetailData>(),
                    ClassInfoOf<TfrxSubdetailData>(), ClassInfoOf<TfrxDataBand4>(),
-                   ClassInfoOf<TfrxDataBand5>(), ClassInfoOf<TfrxDataBand6>(),
-                   ClassInfoOf<TfrxDialogPage>(), ClassInfoOf<TfrxFooter>(),
-                   ClassInfoOf<TfrxFrame>(), ClassInfoOf<TfrxGroupFooter>(),
-                   ClassInfoOf<TfrxGroupHeader>(), ClassInfoOf<TfrxHeader>(),
-                   ClassInfoOf<TfrxHighlight>(), ClassInfoOf<TfrxLineView>(),
-                   ClassInfoOf<TfrxMemoView>(), ClassInfoOf<TfrxOverlay>(),
-                   ClassInfoOf<TfrxPageFooter>(), ClassInfoOf<TfrxPageHeader>(),
-                   ClassInfoOf<TfrxPictureView>(), ClassInfoOf<TfrxReport>(),
-                   ClassInfoOf<TfrxReportPage>(), ClassInfoOf<TfrxReportSummary>(),
-                   ClassInfoOf<TfrxReportTitle>(), ClassInfoOf<TfrxShapeView>(),
-                   ClassInfoOf<TfrxSubreport>(), ClassInfoOf<TfrxSysMemoView>(),
-                   ClassInfoOf<TfrxNullBand>(), ClassInfoOf<TfrxCustomLineView>()});
+                   ClassInfoOf<TfrxDataBand5>(),     ClassInfoOf<TfrxDataBand6>(),
+                   ClassInfoOf<TfrxDialogPage>(),    ClassInfoOf<TfrxFooter>(),
+                   ClassInfoOf<TfrxFrame>(),         ClassInfoOf<TfrxGroupFooter>(),
+                   ClassInfoOf<TfrxGroupHeader>(),   ClassInfoOf<TfrxHeader>(),
+                   ClassInfoOf<TfrxHighlight>(),     ClassInfoOf<TfrxLineView>(),
+                   ClassInfoOf<TfrxMemoView>(),      ClassInfoOf<TfrxOverlay>(),
+                   ClassInfoOf<TfrxPageFooter>(),    ClassInfoOf<TfrxPageHeader>(),
+                   ClassInfoOf<TfrxPictureView>(),   ClassInfoOf<TfrxReport>(),
+                   ClassInfoOf<TfrxReportPage>(),    ClassInfoOf<TfrxReportSummary>(),
+                   ClassInfoOf<TfrxReportTitle>(),   ClassInfoOf<TfrxShapeView>(),
+                   ClassInfoOf<TfrxSubreport>(),     ClassInfoOf<TfrxSysMemoView>(),
+                   ClassInfoOf<TfrxNullBand>(),      ClassInfoOf<TfrxCustomLineView>()});
 }

@@ -212,8 +212,15 @@ enum TfrxShiftMode { smDontShift, smAlways, smWhenOverlapped };
 enum TfrxStretchMode { smDontStretch, smActualHeight, smMaxHeight };
 enum TfrxHAlign { haLeft, haRight, haCenter, haBlock };
 enum TfrxVAlign { vaTop, vaBottom, vaCenter };
-enum TfrxShapeKind { skRectangle, skRoundRectangle, skEllipse, skTriangle, skDiamond,
-                     skDiagonal1, skDiagonal2 };
+enum TfrxShapeKind {
+  skRectangle,
+  skRoundRectangle,
+  skEllipse,
+  skTriangle,
+  skDiamond,
+  skDiagonal1,
+  skDiagonal2
+};
 enum TfrxDuplexMode { dmNone, dmVertical, dmHorizontal };
 enum TPrinterOrientation { poPortrait, poLandscape };
 enum TfrxRangeBegin { rbFirst, rbCurrent };
@@ -731,10 +738,10 @@ private:
   TList FBandList;
 };
 
-#define FRX_BAND_CLASS(Name, Base)                                                          \
-  class Name : public Base {                                                               \
-  public:                                                                                  \
-    explicit Name(TComponent* AOwner) : Base(AOwner) {}                                    \
+#define FRX_BAND_CLASS(Name, Base)                                                                 \
+  class Name : public Base {                                                                       \
+  public:                                                                                          \
+    explicit Name(TComponent* AOwner) : Base(AOwner) {}                                            \
   };
 
 FRX_BAND_CLASS(TfrxReportTitle, TfrxBand)
@@ -960,7 +967,6 @@ private:
   void TakePaper(Integer Value);
 
 protected:
-
 private:
   TPrinterOrientation FOrientation = poPortrait;
   Extended FPaperWidth = 0, FPaperHeight = 0;
@@ -1148,7 +1154,6 @@ TfrxDataSet* FindDataSet(TfrxDataSet* Current, const AnsiString& Name, TfrxRepor
 // Fills List with the user names of the enabled, named datasets (objects: the datasets).
 void ListGlobalDataSets(TStrings* List);
 
-
 // The report document: the root of the tree, the owner of every object in it, and the
 // keeper of the problems met while loading (Errors: sorted, duplicates dropped).
 class TfrxReport : public TfrxComponent {
@@ -1278,7 +1283,9 @@ private:
 // The outline (table of contents) of prepared pages.
 class TfrxCustomOutline : public TPersistent {
 public:
-  explicit TfrxCustomOutline(TfrxCustomPreviewPages* APreviewPages) : FPreviewPages(APreviewPages) {}
+  explicit TfrxCustomOutline(TfrxCustomPreviewPages* APreviewPages) : FPreviewPages(APreviewPages)
+  {
+  }
 
   virtual Integer Count();
   virtual void AddItem(const AnsiString& Text, Integer Top);
@@ -1421,7 +1428,7 @@ extern TfrxDesignerClass ReportDesignerClass;
 TfrxCustomDesigner* CreateReportDesigner(TComponent* AOwner, bool APreviewDesigner,
                                          TfrxReport* AReport);
 using TfrxDesignerFactory = TfrxCustomDesigner* (*)(TComponent* AOwner, bool APreviewDesigner,
-                                                   TfrxReport* AReport);
+                                                    TfrxReport* AReport);
 // The constructor behind ReportDesignerClass (class records construct with an owner only).
 void SetReportDesignerFactory(TfrxDesignerFactory Factory);
 

@@ -81,9 +81,8 @@ void TfrxDMPMemoView::SetParentFont(bool Value)
 void TfrxDMPMemoView::SetLeft(Extended Value)
 {
   // Right-aligned objects keep their right edge inside the column they end in.
-  const Extended cells =
-      Align() == baRight ? static_cast<Extended>(Trunc(Value / CharWidth))
-                         : static_cast<Extended>(Round(Value / CharWidth));
+  const Extended cells = Align() == baRight ? static_cast<Extended>(Trunc(Value / CharWidth))
+                                            : static_cast<Extended>(Round(Value / CharWidth));
   TfrxCustomMemoView::SetLeft(cells * CharWidth);
 }
 
@@ -131,7 +130,10 @@ AnsiString TfrxDMPMemoView::Diff(TfrxComponent* Source)
   return result;
 }
 
-AnsiString TfrxDMPMemoView::GetDescription() { return ReportResources()->Lookup("obDMPText"); }
+AnsiString TfrxDMPMemoView::GetDescription()
+{
+  return ReportResources()->Lookup("obDMPText");
+}
 
 // ---- Line ----
 
@@ -176,7 +178,10 @@ AnsiString TfrxDMPLineView::Diff(TfrxComponent* Source)
   return result;
 }
 
-AnsiString TfrxDMPLineView::GetDescription() { return ReportResources()->Lookup("obDMPLine"); }
+AnsiString TfrxDMPLineView::GetDescription()
+{
+  return ReportResources()->Lookup("obDMPLine");
+}
 
 // ---- Page ----
 
@@ -239,8 +244,8 @@ void TfrxDMPPage::ApplyPrinterDefaults()
   SetTopMargin(CharHeight / MMToPixels);
   SetBottomMargin(CharHeight / MMToPixels);
   const Integer size = PaperSize();
-  const Extended width = static_cast<Extended>(Trunc(PaperWidth() * MMToPixels / CharWidth)) *
-                         CharWidth / MMToPixels;
+  const Extended width =
+      static_cast<Extended>(Trunc(PaperWidth() * MMToPixels / CharWidth)) * CharWidth / MMToPixels;
   const Extended height = static_cast<Extended>(Trunc(PaperHeight() * MMToPixels / CharHeight)) *
                           CharHeight / MMToPixels;
   TfrxReportPage::SetPaperWidth(width);
@@ -253,38 +258,48 @@ void TfrxDMPPage::ApplyPrinterDefaults()
 void RegisterDMPClasses()
 {
   RegisterEnumType<TfrxDMPFontStyle>(
-      "TfrxDMPFontStyle", {"fsxBold", "fsxItalic", "fsxUnderline", "fsxSuperScript",
-                           "fsxSubScript", "fsxCondensed", "fsxWide", "fsx12cpi", "fsx15cpi"});
+      "TfrxDMPFontStyle", {"fsxBold", "fsxItalic", "fsxUnderline", "fsxSuperScript", "fsxSubScript",
+                           "fsxCondensed", "fsxWide", "fsx12cpi", "fsx15cpi"});
   RegisterSetType<TfrxDMPFontStyles>("TfrxDMPFontStyles");
   using M = TfrxCustomMemoView;
   using D = TfrxDMPMemoView;
   TClassRegistration<TfrxDMPMemoView, TfrxCustomMemoView>("TfrxDMPMemoView")
-      .Property("AutoWidth", &M::AutoWidth, &M::SetAutoWidth).Default(false)
-      .Property("AllowExpressions", &M::AllowExpressions, &M::SetAllowExpressions).Default(true)
+      .Property("AutoWidth", &M::AutoWidth, &M::SetAutoWidth)
+      .Default(false)
+      .Property("AllowExpressions", &M::AllowExpressions, &M::SetAllowExpressions)
+      .Default(true)
       .Property("DataField", &TfrxView::DataField, &TfrxView::SetDataField)
       .Property("DataSet", &TfrxView::DataSet, &TfrxView::SetDataSet)
       .Property("DataSetName", &TfrxView::DataSetName, &TfrxView::SetDataSetName)
       .Property("DisplayFormat", &M::DisplayFormat, &M::SetDisplayFormat)
       .Property("ExpressionDelimiters", &M::ExpressionDelimiters, &M::SetExpressionDelimiters)
       .Stored(&M::IsExpressionDelimitersStored)
-      .Property("FontStyle", &D::FontStyle, &D::SetFontStyle).Stored(&D::IsFontStyleStored)
+      .Property("FontStyle", &D::FontStyle, &D::SetFontStyle)
+      .Stored(&D::IsFontStyleStored)
       .Property("Frame", &TfrxView::Frame, &TfrxView::SetFrame)
-      .Property("HAlign", &M::HAlign, &M::SetHAlign).Default(haLeft)
-      .Property("HideZeros", &M::HideZeros, &M::SetHideZeros).Default(false)
+      .Property("HAlign", &M::HAlign, &M::SetHAlign)
+      .Default(haLeft)
+      .Property("HideZeros", &M::HideZeros, &M::SetHideZeros)
+      .Default(false)
       .Property("Memo", &M::Memo, &M::SetMemo)
       .Property("ParentFont", &TfrxComponent::ParentFont, &TfrxComponent::SetParentFont)
       .Default(true)
-      .Property("RTLReading", &M::RTLReading, &M::SetRTLReading).Default(false)
-      .Property("SuppressRepeated", &M::SuppressRepeated, &M::SetSuppressRepeated).Default(false)
-      .Property("WordWrap", &M::WordWrap, &M::SetWordWrap).Default(true)
-      .Property("VAlign", &M::VAlign, &M::SetVAlign).Default(vaTop);
+      .Property("RTLReading", &M::RTLReading, &M::SetRTLReading)
+      .Default(false)
+      .Property("SuppressRepeated", &M::SuppressRepeated, &M::SetSuppressRepeated)
+      .Default(false)
+      .Property("WordWrap", &M::WordWrap, &M::SetWordWrap)
+      .Default(true)
+      .Property("VAlign", &M::VAlign, &M::SetVAlign)
+      .Default(vaTop);
   TClassRegistration<TfrxDMPLineView, TfrxCustomLineView>("TfrxDMPLineView")
       .Property("FontStyle", &TfrxDMPLineView::FontStyle, &TfrxDMPLineView::SetFontStyle)
       .Stored(&TfrxDMPLineView::IsFontStyleStored)
       .Property("ParentFont", &TfrxComponent::ParentFont, &TfrxComponent::SetParentFont)
       .Default(true);
   TClassRegistration<TfrxDMPPage, TfrxReportPage>("TfrxDMPPage")
-      .Property("FontStyle", &TfrxDMPPage::FontStyle, &TfrxDMPPage::SetFontStyle).NoDefault();
+      .Property("FontStyle", &TfrxDMPPage::FontStyle, &TfrxDMPPage::SetFontStyle)
+      .NoDefault();
   RegisterClass(ClassInfoOf<TfrxDMPPage>());
   if (TfrxObjectCollection* objects = RegisteredObjects()) {
     objects->RegisterObject(ClassInfoOf<TfrxDMPMemoView>(), nullptr, "", "", 0, 2);

@@ -6,8 +6,15 @@
 #include "report/engine/frxClass.h"
 
 enum TfrxDMPFontStyle {
-  fsxBold, fsxItalic, fsxUnderline, fsxSuperScript, fsxSubScript, fsxCondensed, fsxWide,
-  fsx12cpi, fsx15cpi
+  fsxBold,
+  fsxItalic,
+  fsxUnderline,
+  fsxSuperScript,
+  fsxSubScript,
+  fsxCondensed,
+  fsxWide,
+  fsx12cpi,
+  fsx15cpi
 };
 using TfrxDMPFontStyles = TSet<TfrxDMPFontStyle>;
 

@@ -17,9 +17,15 @@ constexpr Extended LayoutDpi = 600;
 constexpr Extended ReportDpi = 96;
 constexpr Extended LayoutPerReport = LayoutDpi / ReportDpi; // 6.25
 
-Integer RoundInt(Extended x) { return static_cast<Integer>(Round(x)); }
+Integer RoundInt(Extended x)
+{
+  return static_cast<Integer>(Round(x));
+}
 
-unsigned char ByteAt(const AnsiString& s, Integer i) { return static_cast<unsigned char>(s[i - 1]); }
+unsigned char ByteAt(const AnsiString& s, Integer i)
+{
+  return static_cast<unsigned char>(s[i - 1]);
+}
 
 // Whether byte i (1-based) of s is the trail byte of a double-byte character.
 std::vector<bool> TrailBytes(const AnsiString& s)
@@ -55,7 +61,10 @@ bool NameAt(const AnsiString& s, Integer i, const char* name)
   return true;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c)
+{
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 TFontStyle StyleOfLetter(char c)
 {
@@ -97,7 +106,10 @@ void CosSin(Integer degrees, Extended& c, Extended& s)
   }
 }
 
-Integer SignOf(Integer v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+Integer SignOf(Integer v)
+{
+  return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
 
 void (*GMessageProcessor)() = nullptr;
 TfrxDrawText* GDrawText = nullptr;
@@ -110,7 +122,10 @@ TfrxDrawText* GDrawText = nullptr;
 TfrxHTMLTagsList::TfrxHTMLTagsList() = default;
 TfrxHTMLTagsList::~TfrxHTMLTagsList() = default;
 
-void TfrxHTMLTagsList::Clear() { FLines.clear(); }
+void TfrxHTMLTagsList::Clear()
+{
+  FLines.clear();
+}
 
 void TfrxHTMLTagsList::Reset(TColor defColor, Integer defSize, TFontStyles defStyle)
 {
@@ -280,7 +295,8 @@ Integer TfrxHTMLTagsList::ApplyFontColor(const AnsiString& s, Integer i)
 // Layout
 
 TfrxDrawText::TfrxDrawText()
-    : FSurface(std::make_unique<TImageSurface>(1, 1)), FCanvas(std::make_unique<TCanvas>(FSurface.get()))
+    : FSurface(std::make_unique<TImageSurface>(1, 1)),
+      FCanvas(std::make_unique<TCanvas>(FSurface.get()))
 {
   FTextRect = Rect(0, 0, 10000, 10000);
   FClipRect = FTextRect;
@@ -312,7 +328,8 @@ void TfrxDrawText::SelectFont(TFont* font)
     f->SetColor(font->Color());
 }
 
-void TfrxDrawText::SetOptions(bool wordWrap, bool htmlTags, Integer rotation, bool wordBreak, bool rtlReading)
+void TfrxDrawText::SetOptions(bool wordWrap, bool htmlTags, Integer rotation, bool wordBreak,
+                              bool rtlReading)
 {
   FWordWrap = wordWrap;
   FTags.SetTagsEnabled(htmlTags);
@@ -329,7 +346,8 @@ void TfrxDrawText::SetSpacing(Extended lineSpacing, Extended charSpacing, Extend
   FParagraphGap = paragraphGap;
 }
 
-void TfrxDrawText::SetDimensions(const TRect& textRect, const TRect& clipRect, Extended scaleX, Extended scaleY)
+void TfrxDrawText::SetDimensions(const TRect& textRect, const TRect& clipRect, Extended scaleX,
+                                 Extended scaleY)
 {
   FTextRect = textRect;
   FClipRect = clipRect;
@@ -337,21 +355,26 @@ void TfrxDrawText::SetDimensions(const TRect& textRect, const TRect& clipRect, E
   FScaleY = scaleY;
 }
 
-Integer TfrxDrawText::LayoutFontHeight() const { return std::abs(FCanvas->Font()->Height()); }
+Integer TfrxDrawText::LayoutFontHeight() const
+{
+  return std::abs(FCanvas->Font()->Height());
+}
 
 bool TfrxDrawText::IsPrinter(TCanvas* canvas)
 {
   return canvas && canvas->Surface() && canvas->Surface()->IsPrinter();
 }
 
-Integer TfrxDrawText::CharWidths(const AnsiString& text, std::vector<Integer>& widths, Integer charSpacing,
-                                 Integer lineIndex, TCanvas* canvas, bool cumulative)
+Integer TfrxDrawText::CharWidths(const AnsiString& text, std::vector<Integer>& widths,
+                                 Integer charSpacing, Integer lineIndex, TCanvas* canvas,
+                                 bool cumulative)
 {
   Integer n = static_cast<Integer>(text.size());
   widths.assign(n, 0);
   if (n == 0)
     return 0;
-  const TfrxHTMLTags* tags = lineIndex >= 0 && lineIndex < FTags.Count() ? &FTags.Items(lineIndex) : nullptr;
+  const TfrxHTMLTags* tags =
+      lineIndex >= 0 && lineIndex < FTags.Count() ? &FTags.Items(lineIndex) : nullptr;
   Integer tagCount = tags ? tags->Count() : 0;
   if (tagCount > 0 && !tags->Items(0).Default)
     canvas->Font()->SetStyle(tags->Items(0).Style);
@@ -395,10 +418,12 @@ void TfrxDrawText::WrapText(TStrings* lines)
       line = " ";
     FText += line + "\r\n";
     size_t before = FLines.size();
-    WrapLine(line, RoundInt(LayoutDpi * w / ReportDpi), RoundInt(LayoutDpi * FCharSpacing / ReportDpi),
+    WrapLine(line, RoundInt(LayoutDpi * w / ReportDpi),
+             RoundInt(LayoutDpi * FCharSpacing / ReportDpi),
              RoundInt((w - FParagraphGap) * LayoutDpi / ReportDpi));
     if (FLines.size() > before) {
-      FLines[before].Flags = FLines.size() - before == 1 ? Integer(lfFirst | lfLast) : Integer(lfFirst);
+      FLines[before].Flags =
+          FLines.size() - before == 1 ? Integer(lfFirst | lfLast) : Integer(lfFirst);
       if (FLines.size() - before > 1)
         FLines.back().Flags = lfLast;
     }
@@ -424,7 +449,9 @@ void TfrxDrawText::WrapLine(AnsiString text, Integer width, Integer charSpacing,
   }
   std::vector<bool> trail = TrailBytes(text);
   auto cumAt = [&](Integer i) { return i >= 1 ? cum[i - 1] : 0; }; // 1-based
-  auto isDouble = [&](Integer i) { return i >= 1 && i <= n && (trail[i - 1] || (i < n && trail[i])); };
+  auto isDouble = [&](Integer i) {
+    return i >= 1 && i <= n && (trail[i - 1] || (i < n && trail[i]));
+  };
 
   TBreak b{1, 1, 0};
   Integer base = 0, limit = firstWidth; // only an input line's first line is shortened by the gap
@@ -450,7 +477,9 @@ void TfrxDrawText::WrapLine(AnsiString text, Integer width, Integer charSpacing,
 
 Integer TfrxDrawText::BreakLine(const AnsiString& text, const TBreak& b, Integer i)
 {
-  auto sub = [&](Integer from, Integer to) { return to >= from ? text.substr(from - 1, to - from + 1) : AnsiString(); };
+  auto sub = [&](Integer from, Integer to) {
+    return to >= from ? text.substr(from - 1, to - from + 1) : AnsiString();
+  };
   auto add = [&](const AnsiString& line, Integer records, bool hyphen) {
     FLines.push_back({line, 0});
     FTags.SplitLine(records, hyphen);
@@ -489,11 +518,17 @@ Integer TfrxDrawText::BreakLine(const AnsiString& text, const TBreak& b, Integer
 
 std::vector<Integer> TfrxDrawText::WordBreakPositions(const AnsiString& word)
 {
-  static const unsigned char classA[] = {0xC0, 0xC5, 0xA8, 0xC8, 0xCE, 0xD3, 0xDB, 0xDD, 0xDE, 0xDF};
-  static const unsigned char classB[] = {0xC1, 0xC2, 0xC3, 0xC4, 0xC6, 0xC7, 0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCF,
-                                         0xD0, 0xD1, 0xD2, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9, 0xDC, 0xDA};
-  auto inA = [](unsigned char c) { return std::find(std::begin(classA), std::end(classA), c) != std::end(classA); };
-  auto inB = [](unsigned char c) { return std::find(std::begin(classB), std::end(classB), c) != std::end(classB); };
+  static const unsigned char classA[] = {0xC0, 0xC5, 0xA8, 0xC8, 0xCE,
+                                         0xD3, 0xDB, 0xDD, 0xDE, 0xDF};
+  static const unsigned char classB[] = {0xC1, 0xC2, 0xC3, 0xC4, 0xC6, 0xC7, 0xC9, 0xCA,
+                                         0xCB, 0xCC, 0xCD, 0xCF, 0xD0, 0xD1, 0xD2, 0xD4,
+                                         0xD5, 0xD6, 0xD7, 0xD8, 0xD9, 0xDC, 0xDA};
+  auto inA = [](unsigned char c) {
+    return std::find(std::begin(classA), std::end(classA), c) != std::end(classA);
+  };
+  auto inB = [](unsigned char c) {
+    return std::find(std::begin(classB), std::end(classB), c) != std::end(classB);
+  };
   auto qualifies = [&](const AnsiString& s) {
     if (s.size() <= 1)
       return false;
@@ -515,8 +550,9 @@ std::vector<Integer> TfrxDrawText::WordBreakPositions(const AnsiString& word)
     if (inB(c))
       candidate = !(hasNext && (inA(nx) || nx == 0xDA || nx == 0xDC));
     else if (inA(c))
-      candidate = !(hasNext && (nx == 0xC9 || (p < len - 2 && inB(nx) && ByteAt(word, p + 2) == nx &&
-                                                  inA(ByteAt(word, p + 3)))));
+      candidate =
+          !(hasNext && (nx == 0xC9 || (p < len - 2 && inB(nx) && ByteAt(word, p + 2) == nx &&
+                                       inA(ByteAt(word, p + 3)))));
     if (!candidate)
       continue;
     // Never inside a double-byte character.
@@ -533,14 +569,16 @@ Integer TfrxDrawText::FindWordBreak(const AnsiString& text, Integer start, Integ
   Integer end = static_cast<Integer>(text.size());
   for (Integer k = i; k <= end; ++k) {
     char c = text[k - 1];
-    if ((c == ' ' || c == '.' || c == ',' || c == '-' || c == ';') && ByteType(text, k) != mbTrailByte) {
+    if ((c == ' ' || c == '.' || c == ',' || c == '-' || c == ';') &&
+        ByteType(text, k) != mbTrailByte) {
       end = k - 1;
       break;
     }
   }
   if (end < start)
     return 0;
-  std::vector<Integer> positions = WordBreakPositions(AnsiUpperCase(text.substr(start - 1, end - start + 1)));
+  std::vector<Integer> positions =
+      WordBreakPositions(AnsiUpperCase(text.substr(start - 1, end - start + 1)));
   Integer fit = i - start;
   Integer best = 0;
   for (Integer b : positions)
@@ -552,7 +590,10 @@ Integer TfrxDrawText::FindWordBreak(const AnsiString& text, Integer start, Integ
 // ---------------------------------------------------------------------------------------
 // Measures
 
-Extended TfrxDrawText::LineHeight() const { return LayoutFontHeight() / LayoutPerReport + FLineSpacing; }
+Extended TfrxDrawText::LineHeight() const
+{
+  return LayoutFontHeight() / LayoutPerReport + FLineSpacing;
+}
 
 Extended TfrxDrawText::TextHeight() const
 {
@@ -567,7 +608,8 @@ Extended TfrxDrawText::TextWidth()
     return 0;
   Integer best = 0;
   for (const TOutLine& line : FLines) {
-    Integer w = FCanvas->TextWidth(line.Text) + RoundInt(CharCount(line.Text) * FCharSpacing * LayoutPerReport);
+    Integer w = FCanvas->TextWidth(line.Text) +
+                RoundInt(CharCount(line.Text) * FCharSpacing * LayoutPerReport);
     if (line.Flags & lfFirst)
       w += RoundInt(FParagraphGap * LayoutPerReport);
     best = std::max(best, w);
@@ -609,7 +651,8 @@ AnsiString TfrxDrawText::SplitAtHeight()
     return "";
   FLines.resize(n);
   Integer p = first->Position;
-  AnsiString result = p - 1 < static_cast<Integer>(FText.size()) ? FText.substr(p - 1) : AnsiString();
+  AnsiString result =
+      p - 1 < static_cast<Integer>(FText.size()) ? FText.substr(p - 1) : AnsiString();
   FText.erase(std::min<size_t>(p - 1, FText.size()));
   if (FTags.TagsEnabled()) {
     if (first->Style.Contains(fsBold))
@@ -619,8 +662,9 @@ AnsiString TfrxDrawText::SplitAtHeight()
     if (first->Style.Contains(fsUnderline))
       result = "<u>" + result;
     TColor rgb = ColorToRGB(first->Color);
-    result = "<font color=\"#" + IntToHex(Integer(GetRValue(rgb)), 2) + IntToHex(Integer(GetGValue(rgb)), 2) +
-             IntToHex(Integer(GetBValue(rgb)), 2) + "\">" + result;
+    result = "<font color=\"#" + IntToHex(Integer(GetRValue(rgb)), 2) +
+             IntToHex(Integer(GetGValue(rgb)), 2) + IntToHex(Integer(GetBValue(rgb)), 2) + "\">" +
+             result;
   }
   return result;
 }
@@ -637,8 +681,8 @@ AnsiString TfrxDrawText::StripTags(const AnsiString& text)
 // ---------------------------------------------------------------------------------------
 // Drawing
 
-void TfrxDrawText::SpreadUnits(std::vector<Integer>& values, Integer first, Integer last, Integer unit,
-                               Integer count)
+void TfrxDrawText::SpreadUnits(std::vector<Integer>& values, Integer first, Integer last,
+                               Integer unit, Integer count)
 {
   if (count <= 0 || last < first)
     return;
@@ -664,7 +708,10 @@ Integer TfrxDrawText::DeviceFontHeight(TCanvas* canvas, Integer size) const
   return -RoundInt(size * FScaleY * 96 / 72);
 }
 
-void TfrxDrawText::SelectRotatedFont(TCanvas* canvas) { canvas->Font()->SetOrientation(FRotation * 10); }
+void TfrxDrawText::SelectRotatedFont(TCanvas* canvas)
+{
+  canvas->Font()->SetOrientation(FRotation * 10);
+}
 
 void TfrxDrawText::DrawText(TCanvas* canvas, TfrxHAlign hAlign, TfrxVAlign vAlign)
 {
@@ -726,7 +773,8 @@ TfrxDrawText::TOrigin TfrxDrawText::LayoutOrigin(Integer total, TfrxVAlign vAlig
   TOrigin o;
   CosSin(FRotation, o.Cos, o.Sin);
   Extended a = std::abs(o.Sin), c = std::abs(o.Cos);
-  Integer left = FClipRect.Left, top = FClipRect.Top, right = FClipRect.Right, bottom = FClipRect.Bottom;
+  Integer left = FClipRect.Left, top = FClipRect.Top, right = FClipRect.Right,
+          bottom = FClipRect.Bottom;
   // Oblique lines are as long as the width allows beside the block's own extent.
   auto obliqueWidth = [&] { return RoundInt((right - left - a * total) / c); };
   Integer r = FRotation, room = 0; // room: the extent the block may move in
@@ -791,8 +839,8 @@ void TfrxDrawText::Spread(std::vector<Integer>& values, Integer difference)
   SpreadUnits(values, 1, count, s, mag);
 }
 
-void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign align, Integer index, Integer width,
-                            Integer y, Integer x)
+void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign align,
+                            Integer index, Integer width, Integer y, Integer x)
 {
   if (line.empty())
     return;
@@ -807,8 +855,8 @@ void TfrxDrawText::DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign 
   Integer savedHeight = font->Height();
   font->SetHeight(DeviceFontHeight(canvas, FFontSize));
   std::vector<Integer> layoutWidths, widths;
-  Integer lw = CharWidths(line, layoutWidths, RoundInt(LayoutDpi * FCharSpacing / ReportDpi), index, FCanvas.get(),
-                          false);
+  Integer lw = CharWidths(line, layoutWidths, RoundInt(LayoutDpi * FCharSpacing / ReportDpi), index,
+                          FCanvas.get(), false);
   Integer dw = CharWidths(line, widths, RoundInt(FCharSpacing * FScaleX), index, canvas, false);
   font->SetStyle(saved);
   font->SetHeight(savedHeight);
@@ -864,8 +912,8 @@ bool TfrxDrawText::Justify(const AnsiString& line, std::vector<Integer>& widths,
   return true;
 }
 
-void TfrxDrawText::DrawRuns(TCanvas* canvas, const AnsiString& line, Integer index, const std::vector<Integer>& widths,
-                            Integer x, Integer y)
+void TfrxDrawText::DrawRuns(TCanvas* canvas, const AnsiString& line, Integer index,
+                            const std::vector<Integer>& widths, Integer x, Integer y)
 {
   Extended cs, sn;
   CosSin(FRotation, cs, sn);
@@ -920,4 +968,7 @@ void FreeGlobalDrawText()
   GDrawText = nullptr;
 }
 
-void SetDrawTextMessageProcessor(void (*processor)()) { GMessageProcessor = processor; }
+void SetDrawTextMessageProcessor(void (*processor)())
+{
+  GMessageProcessor = processor;
+}

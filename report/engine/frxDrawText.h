@@ -122,7 +122,8 @@ public:
   void SetSpacing(Extended lineSpacing, Extended charSpacing, Extended paragraphGap);
   // textRect: the text area in report units at scale 1; clipRect: the area on the output
   // device. For measuring only, pass (0, 0, 10000, 10000) for both and scales of 1.
-  void SetDimensions(const TRect& textRect, const TRect& clipRect, Extended scaleX, Extended scaleY);
+  void SetDimensions(const TRect& textRect, const TRect& clipRect, Extended scaleX,
+                     Extended scaleY);
   void WrapText(TStrings* lines);
 
   // Measures of the wrapped text, in report units.
@@ -154,7 +155,8 @@ public:
   Integer FontSize() const { return FFontSize; }
 
   // Adds count units to elements first..last (1-based) of values, spread evenly by halving.
-  static void SpreadUnits(std::vector<Integer>& values, Integer first, Integer last, Integer unit, Integer count);
+  static void SpreadUnits(std::vector<Integer>& values, Integer first, Integer last, Integer unit,
+                          Integer count);
   // The permitted hyphenation points of an upper-cased word: break after byte p.
   static std::vector<Integer> WordBreakPositions(const AnsiString& word);
 
@@ -174,8 +176,8 @@ private:
   // Ends a line because the character at i does not fit; returns the next line's start.
   Integer BreakLine(const AnsiString& text, const TBreak& b, Integer i);
   Integer FindWordBreak(const AnsiString& text, Integer start, Integer i) const;
-  Integer CharWidths(const AnsiString& text, std::vector<Integer>& widths, Integer charSpacing, Integer lineIndex,
-                     TCanvas* canvas, bool cumulative);
+  Integer CharWidths(const AnsiString& text, std::vector<Integer>& widths, Integer charSpacing,
+                     Integer lineIndex, TCanvas* canvas, bool cumulative);
   // Start point, line width and direction of a block of the given device height.
   struct TOrigin {
     Integer X = 0;
@@ -187,12 +189,12 @@ private:
   TOrigin LayoutOrigin(Integer total, TfrxVAlign vAlign) const;
   // Adds difference units (either sign) to values: whole rounds to all, the rest by halving.
   static void Spread(std::vector<Integer>& values, Integer difference);
-  void DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign align, Integer index, Integer width, Integer y,
-                Integer x);
+  void DrawLine(TCanvas* canvas, const AnsiString& line, TfrxHAlign align, Integer index,
+                Integer width, Integer y, Integer x);
   // Spreads the free width over the line's blanks; false when it has none.
   static bool Justify(const AnsiString& line, std::vector<Integer>& widths, Integer free);
-  void DrawRuns(TCanvas* canvas, const AnsiString& line, Integer index, const std::vector<Integer>& widths, Integer x,
-                Integer y);
+  void DrawRuns(TCanvas* canvas, const AnsiString& line, Integer index,
+                const std::vector<Integer>& widths, Integer x, Integer y);
   Integer DeviceFontHeight(TCanvas* canvas, Integer size) const;
   void SelectRotatedFont(TCanvas* canvas);
 

@@ -85,8 +85,9 @@ void TfrxComponentEditorCollection::RegisterEditor(TClass ComponentClass,
   item->EditorClass = EditorClass;
 }
 
-TfrxComponentEditor* TfrxComponentEditorCollection::CreateComponentEditor(
-    TfrxComponent* Component, TfrxCustomDesigner* Designer, TComponent* Menu)
+TfrxComponentEditor*
+TfrxComponentEditorCollection::CreateComponentEditor(TfrxComponent* Component,
+                                                     TfrxCustomDesigner* Designer, TComponent* Menu)
 {
   if (!Component)
     return nullptr;
@@ -230,11 +231,26 @@ void TfrxWizardCollection::UnregisterWizard(TClass ClassRef)
 
 // ---- The registries ----
 
-TfrxObjectCollection* RegisteredObjects() { return GObjects; }
-TfrxComponentEditorCollection* RegisteredComponentEditors() { return GComponentEditors; }
-TfrxPropertyEditorCollection* RegisteredPropertyEditors() { return GPropertyEditors; }
-TfrxExportFilterCollection* RegisteredExportFilters() { return GExportFilters; }
-TfrxWizardCollection* RegisteredWizards() { return GWizards; }
+TfrxObjectCollection* RegisteredObjects()
+{
+  return GObjects;
+}
+TfrxComponentEditorCollection* RegisteredComponentEditors()
+{
+  return GComponentEditors;
+}
+TfrxPropertyEditorCollection* RegisteredPropertyEditors()
+{
+  return GPropertyEditors;
+}
+TfrxExportFilterCollection* RegisteredExportFilters()
+{
+  return GExportFilters;
+}
+TfrxWizardCollection* RegisteredWizards()
+{
+  return GWizards;
+}
 
 void CreateDesignerRegistries()
 {

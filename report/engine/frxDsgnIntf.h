@@ -21,12 +21,12 @@ class TfrxObjectItem : public TCollectionItem {
 public:
   explicit TfrxObjectItem(TCollection* Collection) : TCollectionItem(Collection) {}
 
-  TClass ClassRef = nullptr;           // null: a category entry
-  TBitmap* ButtonBitmap = nullptr;     // not owned
+  TClass ClassRef = nullptr;       // null: a category entry
+  TBitmap* ButtonBitmap = nullptr; // not owned
   Integer ButtonImageIndex = -1;
-  AnsiString ButtonHint;               // a text identifier; '' shows the class description
+  AnsiString ButtonHint; // a text identifier; '' shows the class description
   AnsiString CategoryName;
-  Word Flags = 0;                      // handed to the object's design-time constructor
+  Word Flags = 0; // handed to the object's design-time constructor
 };
 
 class TfrxObjectCollection : public TCollection {
@@ -79,8 +79,7 @@ struct TfrxComponentEditorClass {
   TClass Class = nullptr;
   TfrxComponentEditorFactory Factory = nullptr;
 };
-template <class Editor>
-TfrxComponentEditorClass ComponentEditorClass()
+template <class Editor> TfrxComponentEditorClass ComponentEditorClass()
 {
   return {ClassInfoOf<Editor>(),
           [](TfrxComponent* c, TfrxCustomDesigner* d, TComponent* m) -> TfrxComponentEditor* {
@@ -105,8 +104,8 @@ public:
   void RegisterEditor(TClass ComponentClass, TfrxComponentEditorClass EditorClass);
   // The editor for Component: the entry for exactly its class, else the last registered
   // entry for one of its ancestors; null when none serves. The caller frees it.
-  TfrxComponentEditor* CreateComponentEditor(TfrxComponent* Component,
-                                             TfrxCustomDesigner* Designer, TComponent* Menu);
+  TfrxComponentEditor* CreateComponentEditor(TfrxComponent* Component, TfrxCustomDesigner* Designer,
+                                             TComponent* Menu);
 };
 
 // ---- Property editors ----
@@ -115,10 +114,10 @@ class TfrxPropertyEditorItem : public TCollectionItem {
 public:
   explicit TfrxPropertyEditorItem(TCollection* Collection) : TCollectionItem(Collection) {}
 
-  PTypeInfo PropertyType = nullptr;  // compared only for entries without a class
-  TClass ComponentClass = nullptr;   // null: the entry matches by type
-  AnsiString PropertyName;           // '': every property of the type
-  TClass EditorClass = nullptr;      // null: the property is hidden
+  PTypeInfo PropertyType = nullptr; // compared only for entries without a class
+  TClass ComponentClass = nullptr;  // null: the entry matches by type
+  AnsiString PropertyName;          // '': every property of the type
+  TClass EditorClass = nullptr;     // null: the property is hidden
 };
 
 class TfrxPropertyEditorCollection : public TCollection {
@@ -128,8 +127,8 @@ public:
 
   Integer EventEditorIndex() const { return FEventEditorIndex; }
   // Appends an entry; no duplicate check.
-  void RegisterEditor(PTypeInfo PropertyType, TClass ComponentClass,
-                      const AnsiString& PropertyName, TClass EditorClass);
+  void RegisterEditor(PTypeInfo PropertyType, TClass ComponentClass, const AnsiString& PropertyName,
+                      TClass EditorClass);
   // Appends the entry every event property uses.
   void RegisterEventEditor(TClass EditorClass);
   // The index of the entry serving property PropertyName of type PropertyType on

@@ -141,7 +141,8 @@ void TfrxResources::Add(const AnsiString& Identifier, const AnsiString& Text)
     return;
   }
   FValues.push_back(Text);
-  FNames->AddObject(Identifier, reinterpret_cast<TObject*>(static_cast<NativeInt>(FValues.size() - 1)));
+  FNames->AddObject(Identifier,
+                    reinterpret_cast<TObject*>(static_cast<NativeInt>(FValues.size() - 1)));
 }
 
 AnsiString TfrxResources::Lookup(const AnsiString& Identifier) const
@@ -185,7 +186,10 @@ TfrxResources* ReportResources()
   return GResources;
 }
 
-void FreeReportResources() { FreeAndNil(GResources); }
+void FreeReportResources()
+{
+  FreeAndNil(GResources);
+}
 
 void AddCoreResources(TfrxResources* Resources)
 {

@@ -42,7 +42,7 @@ private:
   std::unique_ptr<TCustomImageList> FButtonImages;
   std::unique_ptr<TStringList> FNames; // sorted; the object is the index into FValues
   std::unique_ptr<TCustomImageList> FObjectImages;
-  std::vector<AnsiString> FValues;     // texts in the order they were first added
+  std::vector<AnsiString> FValues; // texts in the order they were first added
   bool FButtonsLoaded = false;
   bool FObjectsLoaded = false;
 };

@@ -38,7 +38,10 @@ void TfrxStyleItem::Assign(TPersistent* Source)
   TCollectionItem::Assign(Source);
 }
 
-void TfrxStyleItem::SetFrame(TfrxFrame* Value) { FFrame->Assign(Value); }
+void TfrxStyleItem::SetFrame(TfrxFrame* Value)
+{
+  FFrame->Assign(Value);
+}
 
 void TfrxStyleItem::SetName(const AnsiString& Value)
 {
@@ -66,7 +69,10 @@ TfrxStyles::TfrxStyles(TfrxReport* Report)
 {
 }
 
-TfrxStyleItem* TfrxStyles::Add() { return static_cast<TfrxStyleItem*>(TCollection::Add()); }
+TfrxStyleItem* TfrxStyles::Add()
+{
+  return static_cast<TfrxStyleItem*>(TCollection::Add());
+}
 
 TfrxStyleItem* TfrxStyles::Items(Integer Index) const
 {
@@ -158,7 +164,10 @@ TfrxStyleSheet::TfrxStyleSheet() = default;
 
 TfrxStyleSheet::~TfrxStyleSheet() = default;
 
-void TfrxStyleSheet::Clear() { FItems.clear(); }
+void TfrxStyleSheet::Clear()
+{
+  FItems.clear();
+}
 
 void TfrxStyleSheet::Delete(Integer Index)
 {
@@ -215,7 +224,8 @@ void RegisterStyleClasses()
   TClassRegistration<TfrxStyleItem, TCollectionItem>("TfrxStyleItem")
       .Property("Name", &TfrxStyleItem::Name, &TfrxStyleItem::SetName)
       .Property("Color", &TfrxStyleItem::Color, &TfrxStyleItem::SetColor)
-      .Type(TColorTypeInfo()).Default(clNone)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
       .Property("Font", &TfrxStyleItem::Font, &TfrxStyleItem::SetFont)
       .Property("Frame", &TfrxStyleItem::Frame, &TfrxStyleItem::SetFrame);
   TClassRegistration<TfrxStyles, TCollection>("TfrxStyles");

@@ -67,7 +67,10 @@ TfrxRect ExtendedRect(Extended ALeft, Extended ATop, Extended ARight, Extended A
   return {ALeft, ATop, ARight, ABottom};
 }
 
-TfrxPoint ExtendedPoint(Extended X, Extended Y) { return {X, Y}; }
+TfrxPoint ExtendedPoint(Extended X, Extended Y)
+{
+  return {X, Y};
+}
 
 void ParsePageNumbers(const AnsiString& PageNumbers, TStrings* List, Integer PageCount)
 {
@@ -137,7 +140,10 @@ void ExtractBracketed(const AnsiString& Text, const AnsiString& Open, const Ansi
   EndPos = StartPos != stop ? stop + Length(Close) - 1 : stop;
 }
 
-void SetGlobalModules(TfrxGlobalModulesFunc Func) { GModules = Func; }
+void SetGlobalModules(TfrxGlobalModulesFunc Func)
+{
+  GModules = Func;
+}
 
 std::vector<TComponent*> GlobalModules()
 {
@@ -366,7 +372,10 @@ void SplitBitmapToImageList(TBitmap* Strip, Integer TileWidth, Integer TileHeigh
   }
 }
 
-void SetErrorMessageBox(TfrxMessageBoxFunc Func) { GMessageBox = Func; }
+void SetErrorMessageBox(TfrxMessageBoxFunc Func)
+{
+  GMessageBox = Func;
+}
 
 void ShowErrorMessage(const AnsiString& Text)
 {

@@ -7,7 +7,10 @@
 #include "report/engine/frxXML.h"
 #include "report/engine/frxXMLSerializer.h"
 
-bool IsVariableCategory(const AnsiString& Name) { return !Name.empty() && Name[0] == ' '; }
+bool IsVariableCategory(const AnsiString& Name)
+{
+  return !Name.empty() && Name[0] == ' ';
+}
 
 // ---- TfrxVariable ----
 
@@ -27,7 +30,10 @@ void TfrxVariable::Assign(TPersistent* Source)
 
 TfrxVariables::TfrxVariables() : TCollection(CollectionItemClass<TfrxVariable>()) {}
 
-TfrxVariable* TfrxVariables::Add() { return static_cast<TfrxVariable*>(TCollection::Add()); }
+TfrxVariable* TfrxVariables::Add()
+{
+  return static_cast<TfrxVariable*>(TCollection::Add());
+}
 
 TfrxVariable* TfrxVariables::Insert(Integer Index)
 {

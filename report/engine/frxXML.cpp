@@ -18,9 +18,15 @@ const char* const SInvalidFileFormat = "Invalid file format";
 const char* const XMLHeader = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 const char* const UnloadMark = "ld=\"0\"";
 
-[[noreturn]] void RaiseFormatError() { throw Exception(SInvalidFileFormat); }
+[[noreturn]] void RaiseFormatError()
+{
+  throw Exception(SInvalidFileFormat);
+}
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char LowerAscii(char c)
+{
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // Position of Needle (ASCII) in Hay from From on, ignoring ASCII case and never matching
 // inside a double-byte character; npos when absent.
@@ -57,13 +63,26 @@ AnsiString StrToXML(const AnsiString& Text)
   result.reserve(Text.size() + 16);
   for (char c : Text) {
     switch (c) {
-    case '\n': result += "&#10;"; break;
-    case '\r': result += "&#13;"; break;
-    case '"': result += "&#34;"; break;
-    case '&': result += "&#38;"; break;
-    case '<': result += "&#60;"; break;
-    case '>': result += "&#62;"; break;
-    default: result += c;
+    case '\n':
+      result += "&#10;";
+      break;
+    case '\r':
+      result += "&#13;";
+      break;
+    case '"':
+      result += "&#34;";
+      break;
+    case '&':
+      result += "&#38;";
+      break;
+    case '<':
+      result += "&#60;";
+      break;
+    case '>':
+      result += "&#62;";
+      break;
+    default:
+      result += c;
     }
   }
   return result;
@@ -237,7 +256,10 @@ TfrxXMLReader::TfrxXMLReader(TStream* Stream)
 {
 }
 
-TfrxXMLReader::~TfrxXMLReader() { FStream->SetPosition(FPosition); }
+TfrxXMLReader::~TfrxXMLReader()
+{
+  FStream->SetPosition(FPosition);
+}
 
 void TfrxXMLReader::SetPosition(Int64 Offset)
 {
@@ -441,14 +463,18 @@ void TfrxXMLWriter::WriteLn(const AnsiString& Text)
     Flush();
 }
 
-void TfrxXMLWriter::WriteHeader() { WriteLn(XMLHeader); }
+void TfrxXMLWriter::WriteHeader()
+{
+  WriteLn(XMLHeader);
+}
 
 void TfrxXMLWriter::WriteItem(TfrxXMLItem* Item, Integer Level)
 {
   const bool reload = Item->Unloadable() && !Item->Loaded() && FDocument;
   if (reload)
     FDocument->LoadItem(Item);
-  const AnsiString indent = FAutoIndent ? AnsiString(static_cast<size_t>(Level) * 2, ' ') : AnsiString();
+  const AnsiString indent =
+      FAutoIndent ? AnsiString(static_cast<size_t>(Level) * 2, ' ') : AnsiString();
   AnsiString line = indent + "<" + Item->Name();
   if (!Item->Text().empty() || Item->Unloadable()) {
     if (Item->Text().empty() || Item->Text()[0] != ' ')

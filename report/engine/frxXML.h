@@ -73,8 +73,8 @@ private:
 
   void* FData = nullptr;
   bool FLoaded = true;
-  Int64 FOffset = 0;         // start of the element in its backing stream, when unloaded
-  bool FInTempFile = false;  // the offset is in the temporary file, not the loaded stream
+  Int64 FOffset = 0;        // start of the element in its backing stream, when unloaded
+  bool FInTempFile = false; // the offset is in the temporary file, not the loaded stream
   std::vector<TfrxXMLItem*> FItems;
   AnsiString FName;
   TfrxXMLItem* FParent = nullptr;

@@ -127,8 +127,8 @@ AnsiString TfrxXMLSerializer::PropertyText(TObject* Obj, PPropInfo Prop, const A
   case tkString:
   case tkLString:
   case tkWString: {
-    AnsiString value = Prop->Kind() == tkWString ? WideToGbk(GetWideStrProp(Obj, Prop))
-                                                 : GetStrProp(Obj, Prop);
+    AnsiString value =
+        Prop->Kind() == tkWString ? WideToGbk(GetWideStrProp(Obj, Prop)) : GetStrProp(Obj, Prop);
     Written = !value.empty() || FSerializeDefaultValues;
     return Written ? StrToXML(value) : AnsiString();
   }
@@ -244,17 +244,26 @@ void TfrxXMLSerializer::ApplyAttribute(AnsiString Name, const AnsiString& Value,
   if (Name.size() == 1)
     if (auto* component = dynamic_cast<TfrxComponent*>(Obj)) {
       switch (Name[0]) {
-      case 'l': component->SetLeft(ParseFloatLenient(Value)); return;
-      case 't': component->SetTop(ParseFloatLenient(Value)); return;
-      case 'w': component->SetWidth(ParseFloatLenient(Value)); return;
-      case 'h': component->SetHeight(ParseFloatLenient(Value)); return;
+      case 'l':
+        component->SetLeft(ParseFloatLenient(Value));
+        return;
+      case 't':
+        component->SetTop(ParseFloatLenient(Value));
+        return;
+      case 'w':
+        component->SetWidth(ParseFloatLenient(Value));
+        return;
+      case 'h':
+        component->SetHeight(ParseFloatLenient(Value));
+        return;
       case 'x':
         // The text of a text object: its Memo lines.
         if (PPropInfo memo = GetPropInfo(Obj, "Memo", TTypeKinds{tkClass}))
           if (auto* lines = dynamic_cast<TStrings*>(GetObjectProp(Obj, memo)))
             lines->SetText(XMLToStr(Value));
         return;
-      default: break;
+      default:
+        break;
       }
     }
   TObject* current = Obj;
@@ -458,7 +467,8 @@ TfrxComponent* TfrxXMLSerializer::ReadObjectFromText(TComponent* AOwner, const A
   return obj;
 }
 
-void TfrxXMLSerializer::ReadPersistent(TComponent* AOwner, TPersistent* Item, const AnsiString& Text)
+void TfrxXMLSerializer::ReadPersistent(TComponent* AOwner, TPersistent* Item,
+                                       const AnsiString& Text)
 {
   if (!FOwner)
     FOwner = AOwner;

@@ -56,6 +56,12 @@ void ListScriptLanguages(TStrings* list)
   list->EndUpdate();
 }
 
-void InitializeScriptLanguages() { Registry(); }
+void InitializeScriptLanguages()
+{
+  Registry();
+}
 
-void FinalizeScriptLanguages() { Languages.reset(); }
+void FinalizeScriptLanguages()
+{
+  Languages.reset();
+}

@@ -14,9 +14,13 @@ void RegisterScriptUnits()
     FinalizeScriptLanguages();
   });
   RegisterUnit("fs_interpreter", InitializeScriptInterpreter, FinalizeScriptInterpreter);
-  RegisterUnit("fs_jscript", [] { RegisterScriptLanguage("JScript", fsJScriptGrammar); }, nullptr);
-  RegisterUnit("fs_basic", [] { RegisterScriptLanguage("BasicScript", fsBasicScriptGrammar); }, nullptr);
-  RegisterUnit("fs_cpp", [] { RegisterScriptLanguage("C++Script", fsCPPScriptGrammar); }, nullptr);
-  RegisterUnit("fs_pascal", [] { RegisterScriptLanguage("PascalScript", fsPascalScriptGrammar); }, nullptr);
+  RegisterUnit(
+      "fs_jscript", [] { RegisterScriptLanguage("JScript", fsJScriptGrammar); }, nullptr);
+  RegisterUnit(
+      "fs_basic", [] { RegisterScriptLanguage("BasicScript", fsBasicScriptGrammar); }, nullptr);
+  RegisterUnit(
+      "fs_cpp", [] { RegisterScriptLanguage("C++Script", fsCPPScriptGrammar); }, nullptr);
+  RegisterUnit(
+      "fs_pascal", [] { RegisterScriptLanguage("PascalScript", fsPascalScriptGrammar); }, nullptr);
   RegisterUnit("fs_functions", InitializeScriptFunctions, FinalizeScriptFunctions);
 }

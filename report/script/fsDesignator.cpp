@@ -33,11 +33,15 @@ TfsDesignatorItem::TRefKind TfsDesignatorItem::RefKind()
   return FRefKind;
 }
 
-TfsDesignator::TfsDesignator(TfsScript* script) : TfsCustomVariable("", fvtVariant, ""), FScript(script)
+TfsDesignator::TfsDesignator(TfsScript* script)
+    : TfsCustomVariable("", fvtVariant, ""), FScript(script)
 {
 }
 
-TfsDesignator::~TfsDesignator() { delete FLateBindingXML; }
+TfsDesignator::~TfsDesignator()
+{
+  delete FLateBindingXML;
+}
 
 TfsDesignatorItem* TfsDesignator::ElementAt(Integer index) const
 {
@@ -203,15 +207,27 @@ Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
   return running;
 }
 
-Variant TfsDesignator::GetValue() { return Evaluate(false, Variant()); }
+Variant TfsDesignator::GetValue()
+{
+  return Evaluate(false, Variant());
+}
 
-void TfsDesignator::SetValue(const Variant& value) { Evaluate(true, value); }
+void TfsDesignator::SetValue(const Variant& value)
+{
+  Evaluate(true, value);
+}
 
 // ---- fast forms ----
 
-Variant TfsVariableDesignator::GetValue() { return FRefItem->GetValue(); }
+Variant TfsVariableDesignator::GetValue()
+{
+  return FRefItem->GetValue();
+}
 
-void TfsVariableDesignator::SetValue(const Variant& value) { FRefItem->SetValue(value); }
+void TfsVariableDesignator::SetValue(const Variant& value)
+{
+  FRefItem->SetValue(value);
+}
 
 namespace {
 

@@ -93,7 +93,10 @@ private:
 // would read a missing operand must not be run.
 const char* const SExpressionExpected = "Expression expected";
 
-bool IsComparison(TfsOperatorKind kind) { return kind >= okGreat && kind <= okEq; }
+bool IsComparison(TfsOperatorKind kind)
+{
+  return kind >= okGreat && kind <= okEq;
+}
 
 // A 32-bit integer operand of the fast path; wider values keep their low 32 bits.
 inline Integer IntOperand(const Variant& v)
@@ -103,7 +106,10 @@ inline Integer IntOperand(const Variant& v)
   return static_cast<Integer>(static_cast<std::uint32_t>(v.AsInt64()));
 }
 
-inline Integer Wrap(std::uint32_t value) { return static_cast<Integer>(value); }
+inline Integer Wrap(std::uint32_t value)
+{
+  return static_cast<Integer>(value);
+}
 
 class TfsOperatorNode : public TfsExpressionNode {
 public:
@@ -344,8 +350,7 @@ public:
   TIsNode() : TfsOperatorNode(okIs, 4) {}
 };
 
-template <class N>
-TfsOperatorNode* MakeNode()
+template <class N> TfsOperatorNode* MakeNode()
 {
   return new N();
 }
@@ -392,7 +397,10 @@ TfsOperatorNode* NewOperatorNode(const AnsiString& text)
   return nullptr;
 }
 
-TfsOperatorNode* AsOperator(TfsExpressionNode* node) { return dynamic_cast<TfsOperatorNode*>(node); }
+TfsOperatorNode* AsOperator(TfsExpressionNode* node)
+{
+  return dynamic_cast<TfsOperatorNode*>(node);
+}
 
 // Frees a subtree without recursion.
 void FreeTree(TfsExpressionNode* root)
@@ -516,7 +524,10 @@ TfsExpression::TfsExpression(TfsScript* script)
   FCurNode = FRoot;
 }
 
-TfsExpression::~TfsExpression() { FreeTree(FRoot); }
+TfsExpression::~TfsExpression()
+{
+  FreeTree(FRoot);
+}
 
 void TfsExpression::AddNode(TfsExpressionNode* node)
 {
@@ -529,14 +540,20 @@ void TfsExpression::AddNode(TfsExpressionNode* node)
   FCurNode = node;
 }
 
-void TfsExpression::AddOperand(const Variant& value) { AddNode(new TfsOperandNode(value)); }
+void TfsExpression::AddOperand(const Variant& value)
+{
+  AddNode(new TfsOperandNode(value));
+}
 
 void TfsExpression::AddDesignator(TfsDesignator* designator)
 {
   AddNode(new TfsDesignatorNode(designator));
 }
 
-void TfsExpression::AddSet(TfsSetExpression* set) { AddNode(new TfsSetNode(set)); }
+void TfsExpression::AddSet(TfsSetExpression* set)
+{
+  AddNode(new TfsSetNode(set));
+}
 
 void TfsExpression::AddOperator(const AnsiString& op)
 {
@@ -683,7 +700,10 @@ TfsCustomVariable* TfsExpression::SingleItem() const
   return nullptr;
 }
 
-Variant TfsExpression::GetValue() { return FRoot->GetValue(); }
+Variant TfsExpression::GetValue()
+{
+  return FRoot->GetValue();
+}
 
 void TfsExpression::SetValue(const Variant& value)
 {

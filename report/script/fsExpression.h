@@ -47,7 +47,7 @@ public:
   // Building, in source order. The node takes the expression's current source position.
   void AddOperand(const Variant& value);
   void AddDesignator(TfsDesignator* designator); // the node owns the designator
-  void AddSet(TfsSetExpression* set);             // the node owns the set
+  void AddSet(TfsSetExpression* set);            // the node owns the set
   // Inserts an operator by its text (ignoring case); an unknown text adds nothing.
   void AddOperator(const AnsiString& op);
   // Ends building and checks the operand types. Returns the position of the first operator

@@ -30,11 +30,26 @@ TfsShowMessageProc ShowMessageProc = nullptr;
 std::unique_ptr<TFunctions> Functions;
 
 // Argument access: argument 1 is element 0.
-Variant Arg(const Variant& params, Integer index) { return VarArrayGet(params, {index}); }
-AnsiString ArgStr(const Variant& params, Integer index) { return VarToStr(Arg(params, index)); }
-Integer ArgInt(const Variant& params, Integer index) { return Arg(params, index).AsInteger(); }
-Extended ArgFloat(const Variant& params, Integer index) { return Arg(params, index).AsDouble(); }
-TDateTime ArgDate(const Variant& params, Integer index) { return Arg(params, index).AsDateTime(); }
+Variant Arg(const Variant& params, Integer index)
+{
+  return VarArrayGet(params, {index});
+}
+AnsiString ArgStr(const Variant& params, Integer index)
+{
+  return VarToStr(Arg(params, index));
+}
+Integer ArgInt(const Variant& params, Integer index)
+{
+  return Arg(params, index).AsInteger();
+}
+Extended ArgFloat(const Variant& params, Integer index)
+{
+  return Arg(params, index).AsDouble();
+}
+TDateTime ArgDate(const Variant& params, Integer index)
+{
+  return Arg(params, index).AsDateTime();
+}
 void SetArg(Variant& params, Integer index, const Variant& value)
 {
   VarArrayPut(params, value, {index});
@@ -142,18 +157,21 @@ const struct {
   const char* Name;
   Integer Value;
 } VariantKindConstants[] = {
-    {"varEmpty", 0},      {"varNull", 1},      {"varSmallint", 2},  {"varInteger", 3},
-    {"varSingle", 4},     {"varDouble", 5},    {"varCurrency", 6},  {"varDate", 7},
-    {"varOleStr", 8},     {"varDispatch", 9},  {"varError", 10},    {"varBoolean", 11},
-    {"varVariant", 12},   {"varUnknown", 13},  {"varShortInt", 16}, {"varByte", 17},
-    {"varWord", 18},      {"varLongWord", 19}, {"varInt64", 20},    {"varStrArg", 72},
-    {"varString", 256},   {"varAny", 257},     {"varTypeMask", 4095}, {"varArray", 8192},
+    {"varEmpty", 0},     {"varNull", 1},      {"varSmallint", 2},    {"varInteger", 3},
+    {"varSingle", 4},    {"varDouble", 5},    {"varCurrency", 6},    {"varDate", 7},
+    {"varOleStr", 8},    {"varDispatch", 9},  {"varError", 10},      {"varBoolean", 11},
+    {"varVariant", 12},  {"varUnknown", 13},  {"varShortInt", 16},   {"varByte", 17},
+    {"varWord", 18},     {"varLongWord", 19}, {"varInt64", 20},      {"varStrArg", 72},
+    {"varString", 256},  {"varAny", 257},     {"varTypeMask", 4095}, {"varArray", 8192},
     {"varByRef", 16384},
 };
 
 } // namespace
 
-void SetScriptShowMessage(TfsShowMessageProc proc) { ShowMessageProc = proc; }
+void SetScriptShowMessage(TfsShowMessageProc proc)
+{
+  ShowMessageProc = proc;
+}
 
 TFunctions::TFunctions()
 {
@@ -397,7 +415,8 @@ Variant TFunctions::CallOther(TObject*, TClass, const AnsiString& name, Variant&
     const Variant boundsValue = Arg(params, 0);
     std::vector<Integer> bounds;
     if (VarIsArray(boundsValue))
-      for (Integer i = VarArrayLowBound(boundsValue, 1); i <= VarArrayHighBound(boundsValue, 1); ++i)
+      for (Integer i = VarArrayLowBound(boundsValue, 1); i <= VarArrayHighBound(boundsValue, 1);
+           ++i)
         bounds.push_back(VarArrayGet(boundsValue, {i}).AsInteger());
     return VarArrayCreate(bounds, static_cast<TVarType>(ArgInt(params, 1)));
   }
@@ -406,6 +425,12 @@ Variant TFunctions::CallOther(TObject*, TClass, const AnsiString& name, Variant&
   return Variant(0);
 }
 
-void InitializeScriptFunctions() { Functions = std::make_unique<TFunctions>(); }
+void InitializeScriptFunctions()
+{
+  Functions = std::make_unique<TFunctions>();
+}
 
-void FinalizeScriptFunctions() { Functions.reset(); }
+void FinalizeScriptFunctions()
+{
+  Functions.reset();
+}

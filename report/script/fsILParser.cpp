@@ -1,6 +1,6 @@
 // The grammar-driven first pass of the script compiler. A grammar text is compiled once
-// into item records shared by every parser that selects it; MatchGrammarItem runs one item at the scanner's
-// position, backtracking freely, and collects the produced elements in a flat output list
+// into item records shared by every parser that selects it; MatchGrammarItem runs one item at the
+// scanner's position, backtracking freely, and collects the produced elements in a flat output list
 // that node items wrap. fsILParser.h describes the grammar format and the output tree.
 #include "report/script/fsILParser.h"
 
@@ -74,11 +74,11 @@ std::unique_ptr<TfsXMLItem> NewElement(const AnsiString& name, const AnsiString&
 // One compiled grammar item. Texts are lower case where the matching ignores case.
 struct TfsILParser::TGrammarItem {
   TItemKind Kind = ikRule;
-  AnsiString Name;       // element name, lower case (a reference: the rule's name)
-  AnsiString Text;       // expected token or loop separator, lower case
+  AnsiString Name; // element name, lower case (a reference: the rule's name)
+  AnsiString Text; // expected token or loop separator, lower case
   bool HasText = false;
-  AnsiString Node;       // wrapping element, lower case
-  AnsiString Add;        // appended element
+  AnsiString Node; // wrapping element, lower case
+  AnsiString Add;  // appended element
   bool HasAdd = false;
   AnsiString AddText;
   bool HasAddText = false;
@@ -197,13 +197,14 @@ std::shared_ptr<const TfsILParser::TGrammar> FindGrammar(const AnsiString& text)
 
 } // namespace
 
-void ClearScriptGrammars() { GrammarCache.reset(); }
+void ClearScriptGrammars()
+{
+  GrammarCache.reset();
+}
 
 TfsILParser::TfsILParser(TfsScript* program)
-    : FSyntax(std::make_unique<TfsXMLDocument>()),
-      FLexer(std::make_unique<TfsParser>()),
-      FProgram(program),
-      FUsesList(std::make_unique<TStringList>())
+    : FSyntax(std::make_unique<TfsXMLDocument>()), FLexer(std::make_unique<TfsParser>()),
+      FProgram(program), FUsesList(std::make_unique<TStringList>())
 {
 }
 

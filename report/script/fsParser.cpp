@@ -16,16 +16,25 @@ const char* const SLiteralTooLong = "String literal too long";
 // Longest text TokenNear returns.
 constexpr Integer kNearLength = 20;
 
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(unsigned char c)
+{
+  return c >= '0' && c <= '9';
+}
 bool IsHexDigit(unsigned char c)
 {
   return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
-unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+unsigned char Upper(unsigned char c)
+{
+  return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
 // Unlike the runtime's character stepping, a lead byte takes the next byte only when that
 // is a valid trail byte: in broken text a quote or line end after a stray lead byte must
 // stay a delimiter.
-bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+bool IsTrailByte(unsigned char c)
+{
+  return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
 
 void SplitCommentPair(const AnsiString& value, AnsiString& open, AnsiString& close)
 {
@@ -87,7 +96,10 @@ void TfsParser::AddIdentChars(const AnsiString& value)
     FIdentChars[c] = true;
 }
 
-void TfsParser::AddKeyword(const AnsiString& word) { FKeywords.insert(AnsiUpperCase(word)); }
+void TfsParser::AddKeyword(const AnsiString& word)
+{
+  FKeywords.insert(AnsiUpperCase(word));
+}
 
 bool TfsParser::IsKeyword(const AnsiString& word) const
 {
@@ -146,7 +158,8 @@ bool TfsParser::MatchLineComment(const AnsiString& opener) const
   if (FPosition > 1 && FIdentChars[UAt(FPosition - 1)])
     return false;
   for (size_t i = 0; i < opener.size(); ++i)
-    if (Upper(UAt(FPosition + static_cast<Integer>(i))) != Upper(static_cast<unsigned char>(opener[i])))
+    if (Upper(UAt(FPosition + static_cast<Integer>(i))) !=
+        Upper(static_cast<unsigned char>(opener[i])))
       return false;
   return end > FSize || !FIdentChars[UAt(end)];
 }
@@ -160,7 +173,8 @@ bool TfsParser::ContinuationFollows(Integer pos) const
   if (pos > FSize || At(pos) == '\r' || At(pos) == '\n')
     return true;
   auto opens = [&](const AnsiString& opener) {
-    return !opener.empty() && FText.compare(static_cast<size_t>(pos - 1), opener.size(), opener) == 0;
+    return !opener.empty() &&
+           FText.compare(static_cast<size_t>(pos - 1), opener.size(), opener) == 0;
   };
   return opens(FCommentLine1) || opens(FCommentLine2);
 }
@@ -239,7 +253,8 @@ AnsiString TfsParser::ReadWord()
     ++FPosition;
   if (FPosition - FTokenStart > fsMaxTokenLength)
     RaiseLimit(STokenTooLong, FTokenStart);
-  return FText.substr(static_cast<size_t>(FTokenStart - 1), static_cast<size_t>(FPosition - FTokenStart));
+  return FText.substr(static_cast<size_t>(FTokenStart - 1),
+                      static_cast<size_t>(FPosition - FTokenStart));
 }
 
 AnsiString TfsParser::ReadIdent()
@@ -306,8 +321,8 @@ AnsiString TfsParser::ReadNumber()
   }
   if (FPosition - FTokenStart > fsMaxTokenLength)
     RaiseLimit(STokenTooLong, FTokenStart);
-  AnsiString result =
-      FText.substr(static_cast<size_t>(FTokenStart - 1), static_cast<size_t>(FPosition - FTokenStart));
+  AnsiString result = FText.substr(static_cast<size_t>(FTokenStart - 1),
+                                   static_cast<size_t>(FPosition - FTokenStart));
   if (FHexSequence != "$" && !FHexSequence.empty()) {
     size_t at = 0;
     while ((at = result.find(FHexSequence, at)) != AnsiString::npos) {

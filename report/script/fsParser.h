@@ -22,9 +22,9 @@ public:
 };
 
 // Limits of the scanner; each has its own message.
-constexpr Integer fsMaxTextSize = 64 * 1024 * 1024;  // "Script text too long"
-constexpr Integer fsMaxTokenLength = 1024;           // "Token too long"
-constexpr Integer fsMaxLiteralLength = 1024 * 1024;  // "String literal too long"
+constexpr Integer fsMaxTextSize = 64 * 1024 * 1024; // "Script text too long"
+constexpr Integer fsMaxTokenLength = 1024;          // "Token too long"
+constexpr Integer fsMaxLiteralLength = 1024 * 1024; // "String literal too long"
 
 class TfsParser : public TObject {
 public:

@@ -19,7 +19,10 @@
 
 namespace {
 
-bool IsNamed(const TfsXMLItem* element, const char* name) { return SameText(element->Name(), name); }
+bool IsNamed(const TfsXMLItem* element, const char* name)
+{
+  return SameText(element->Name(), name);
+}
 
 // The first child of that name, or null.
 TfsXMLItem* ChildNamed(const TfsXMLItem* element, const char* name)
@@ -414,8 +417,9 @@ void TfsILParser::BuildStatement(TfsXMLItem* element, TfsScript* script, TfsStat
   } else if (name == "const") {
     BuildConst(element, script);
   } else if (name == "procedure" || name == "function") {
-    const TfsXMLItem* nameElement =
-        name == "function" ? ChildNamed(element, "name") : (element->Count() ? element->Items(0) : nullptr);
+    const TfsXMLItem* nameElement = name == "function"
+                                        ? ChildNamed(element, "name")
+                                        : (element->Count() ? element->Items(0) : nullptr);
     if (!nameElement)
       return;
     auto* proc = dynamic_cast<TfsProcVariable*>(FindVariable(script, nameElement->Prop("text")));
@@ -875,8 +879,8 @@ TfsDesignator* AsFastKind(std::unique_ptr<TfsDesignator> designator, TfsScript* 
 // The first name of a path: through the open WITH statements, else a visible item (or a
 // new Variant where declarations are not required). Returns true when the designator is
 // complete: a member path on a Variant that holds Null while compiling is built at first use.
-bool TfsILParser::AddFirstElement(TfsDesignator* designator, TfsXMLItem* element,
-                                  TfsScript* script, Integer index, TDesignatorMode mode)
+bool TfsILParser::AddFirstElement(TfsDesignator* designator, TfsXMLItem* element, TfsScript* script,
+                                  Integer index, TDesignatorMode mode)
 {
   const AnsiString name = element->Items(index)->Prop("text");
   if (ResolveThroughWith(designator, element, script, name))
@@ -884,7 +888,8 @@ bool TfsILParser::AddFirstElement(TfsDesignator* designator, TfsXMLItem* element
   if (designator->Count() == 0) {
     TfsCustomVariable* item = FindVariable(script, name);
     designator->Add(NewElement(item, FErrorPos));
-    const bool followed = index + 1 < element->Count() && IsNamed(element->Items(index + 1), "node");
+    const bool followed =
+        index + 1 < element->Count() && IsNamed(element->Items(index + 1), "node");
     const bool holdsValue = dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item);
     if (!FLateBinding && followed && holdsValue && item->Typ() == fvtVariant &&
         VarIsNull(item->StoredValue())) {

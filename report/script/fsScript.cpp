@@ -3,9 +3,8 @@
 // points. fsScript.h describes the model.
 #include "report/script/fsScript.h"
 
-#include <pthread.h>
-
 #include <algorithm>
+#include <pthread.h>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
@@ -67,11 +66,17 @@ void TfsStackGuard::CheckStack()
     RaiseScriptError(SStackOverflow);
 }
 
-void RaiseScriptError(const AnsiString& message) { throw Exception(message); }
+void RaiseScriptError(const AnsiString& message)
+{
+  throw Exception(message);
+}
 
 // ---- TfsItemList ----
 
-TfsItemList::~TfsItemList() { TfsItemList::Clear(); }
+TfsItemList::~TfsItemList()
+{
+  TfsItemList::Clear();
+}
 
 void TfsItemList::Clear()
 {
@@ -102,7 +107,10 @@ void TfsCustomVariable::SetValue(const Variant& value)
     FValue = value;
 }
 
-Variant TfsCustomVariable::GetValue() { return FValue; }
+Variant TfsCustomVariable::GetValue()
+{
+  return FValue;
+}
 
 TfsParamItem* TfsCustomVariable::Params(Integer index) const
 {
@@ -115,7 +123,10 @@ void TfsStringVariable::SetValue(const Variant& value)
     FStr = VarToStr(value);
 }
 
-Variant TfsStringVariable::GetValue() { return Variant(FStr); }
+Variant TfsStringVariable::GetValue()
+{
+  return Variant(FStr);
+}
 
 TfsParamItem::TfsParamItem(const AnsiString& name, TfsVarType typ, const AnsiString& typeName,
                            bool isOptional, bool isVarParam)
@@ -126,8 +137,8 @@ TfsParamItem::TfsParamItem(const AnsiString& name, TfsVarType typ, const AnsiStr
 
 // ---- routines ----
 
-TfsProcVariable::TfsProcVariable(const AnsiString& name, TfsVarType typ,
-                                 const AnsiString& typeName, TfsScript* parentScript, bool isFunc)
+TfsProcVariable::TfsProcVariable(const AnsiString& name, TfsVarType typ, const AnsiString& typeName,
+                                 TfsScript* parentScript, bool isFunc)
     : TfsCustomVariable(name, typ, typeName), FIsFunc(isFunc),
       FProgram(std::make_unique<TfsScript>())
 {
@@ -324,8 +335,7 @@ void TfsMethodHelper::SetValue(const Variant& value)
   OnCall(VarToObject(FParentValue), FClassRef, FUpperName + ".SET", args);
 }
 
-TfsClassVariable::TfsClassVariable(TClass classRef, const AnsiString& ancestor,
-                                   TfsScript* script)
+TfsClassVariable::TfsClassVariable(TClass classRef, const AnsiString& ancestor, TfsScript* script)
     : TfsCustomVariable(classRef->Name, fvtClass, classRef->Name), FAncestor(ancestor),
       FClassRef(classRef), FProgram(script)
 {
@@ -338,7 +348,10 @@ TfsClassVariable::~TfsClassVariable()
     delete member;
 }
 
-void TfsClassVariable::AddMember(TfsCustomHelper* member) { FMembers.push_back(member); }
+void TfsClassVariable::AddMember(TfsCustomHelper* member)
+{
+  FMembers.push_back(member);
+}
 
 TfsCustomHelper* TfsClassVariable::FindMember(const AnsiString& name) const
 {
@@ -417,7 +430,10 @@ void TfsScript::RemoveItem(TfsCustomVariable* item)
     FItems->Names.Delete(index);
 }
 
-Integer TfsScript::ItemCount() const { return FItems->Names.Count(); }
+Integer TfsScript::ItemCount() const
+{
+  return FItems->Names.Count();
+}
 
 TfsCustomVariable* TfsScript::ItemAt(Integer index) const
 {
@@ -499,9 +515,15 @@ void TfsScript::ClearItemsOwnedBy(TObject* owner)
   FUnitLines->Clear();
 }
 
-TStrings* TfsScript::Lines() const { return FLines.get(); }
+TStrings* TfsScript::Lines() const
+{
+  return FLines.get();
+}
 
-void TfsScript::SetLines(TStrings* value) { FLines->Assign(value); }
+void TfsScript::SetLines(TStrings* value)
+{
+  FLines->Assign(value);
+}
 
 void TfsScript::SetError(const AnsiString& msg, const AnsiString& pos, const AnsiString& unit)
 {
@@ -542,8 +564,7 @@ void TfsScript::RegisterScriptVariable(const AnsiString& name, const AnsiString&
 
 void TfsScript::RegisterScriptObject(const AnsiString& name, TObject* obj)
 {
-  RegisterScriptVariable(name, obj ? obj->ClassName() : AnsiString("TObject"),
-                         VarFromObject(obj));
+  RegisterScriptVariable(name, obj ? obj->ClassName() : AnsiString("TObject"), VarFromObject(obj));
 }
 
 namespace {
@@ -699,8 +720,7 @@ Variant TfsScript::EvaluateExpressionText(const AnsiString& text)
 
   TfsScript temp;
   temp.SetParent(parent);
-  temp.Lines()->SetText("function __f__: Variant; begin Result := " + text +
-                        " end; begin end.");
+  temp.Lines()->SetText("function __f__: Variant; begin Result := " + text + " end; begin end.");
   if (!temp.CompileScript())
     return Variant(temp.ErrorMsg());
   TfsCustomVariable* f = temp.LookupOwnItem("__f__");
@@ -754,13 +774,13 @@ TfsScript* GlobalScriptUnit()
     const struct {
       const char* Name;
       TfsVarType Typ;
-    } types[] = {{"Byte", fvtInt},      {"Word", fvtInt},          {"Integer", fvtInt},
-                 {"Longint", fvtInt},   {"Cardinal", fvtInt},      {"TColor", fvtInt},
-                 {"Boolean", fvtBool},  {"Real", fvtFloat},        {"Single", fvtFloat},
-                 {"Double", fvtFloat},  {"Extended", fvtFloat},    {"Currency", fvtFloat},
-                 {"TDate", fvtFloat},   {"TTime", fvtFloat},       {"TDateTime", fvtFloat},
-                 {"Char", fvtChar},     {"String", fvtString},     {"Variant", fvtVariant},
-                 {"Pointer", fvtVariant}, {"Array", fvtArray},     {"Constructor", fvtConstructor}};
+    } types[] = {{"Byte", fvtInt},        {"Word", fvtInt},       {"Integer", fvtInt},
+                 {"Longint", fvtInt},     {"Cardinal", fvtInt},   {"TColor", fvtInt},
+                 {"Boolean", fvtBool},    {"Real", fvtFloat},     {"Single", fvtFloat},
+                 {"Double", fvtFloat},    {"Extended", fvtFloat}, {"Currency", fvtFloat},
+                 {"TDate", fvtFloat},     {"TTime", fvtFloat},    {"TDateTime", fvtFloat},
+                 {"Char", fvtChar},       {"String", fvtString},  {"Variant", fvtVariant},
+                 {"Pointer", fvtVariant}, {"Array", fvtArray},    {"Constructor", fvtConstructor}};
     for (const auto& t : types)
       GlobalUnit->RegisterScriptType(t.Name, t.Typ);
     GlobalUnit->RegisterScriptConst("True", "Boolean", Variant(true));

@@ -152,8 +152,8 @@ private:
 // A formal parameter of a routine or bound method.
 class TfsParamItem : public TfsCustomVariable {
 public:
-  TfsParamItem(const AnsiString& name, TfsVarType typ, const AnsiString& typeName,
-               bool isOptional, bool isVarParam);
+  TfsParamItem(const AnsiString& name, TfsVarType typ, const AnsiString& typeName, bool isOptional,
+               bool isVarParam);
   const Variant& DefValue() const { return FDefValue; }
   void SetDefValue(const Variant& value) { FDefValue = value; }
   bool IsOptional() const { return FIsOptional; }
@@ -320,7 +320,8 @@ public:
 
   // ---- registration ----
   void RegisterScriptType(const AnsiString& name, TfsVarType typ);
-  void RegisterScriptConst(const AnsiString& name, const AnsiString& typeName, const Variant& value);
+  void RegisterScriptConst(const AnsiString& name, const AnsiString& typeName,
+                           const Variant& value);
   void RegisterScriptVariable(const AnsiString& name, const AnsiString& typeName,
                               const Variant& value);
   // The object's handle under its class name; a freed object reads as an invalid reference.

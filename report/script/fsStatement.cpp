@@ -15,8 +15,7 @@ struct TFlagScope {
   TfsScript* Prog;
   bool Break, Continue, Exit;
   explicit TFlagScope(TfsScript* prog)
-      : Prog(prog), Break(prog->BreakCalled), Continue(prog->ContinueCalled),
-        Exit(prog->ExitCalled)
+      : Prog(prog), Break(prog->BreakCalled), Continue(prog->ContinueCalled), Exit(prog->ExitCalled)
   {
     Prog->BreakCalled = Prog->ContinueCalled = Prog->ExitCalled = false;
   }
@@ -28,7 +27,10 @@ struct TFlagScope {
   }
 };
 
-bool IsTrue(TfsExpression* condition) { return condition->GetValue().AsBoolean(); }
+bool IsTrue(TfsExpression* condition)
+{
+  return condition->GetValue().AsBoolean();
+}
 
 } // namespace
 
@@ -111,7 +113,10 @@ void TfsAssignDivStmt::Execute()
 
 // ---- calls ----
 
-TfsCallStmt::~TfsCallStmt() { delete FDesignator; }
+TfsCallStmt::~TfsCallStmt()
+{
+  delete FDesignator;
+}
 
 void TfsCallStmt::Execute()
 {
@@ -135,7 +140,10 @@ TfsIfStmt::TfsIfStmt(TfsScript* program, const AnsiString& unitName, const AnsiS
 {
 }
 
-TfsIfStmt::~TfsIfStmt() { delete FCondition; }
+TfsIfStmt::~TfsIfStmt()
+{
+  delete FCondition;
+}
 
 void TfsIfStmt::Execute()
 {
@@ -147,9 +155,15 @@ void TfsIfStmt::Execute()
     FElseStmt->Execute();
 }
 
-TfsCaseSelector::~TfsCaseSelector() { delete FSetExpression; }
+TfsCaseSelector::~TfsCaseSelector()
+{
+  delete FSetExpression;
+}
 
-bool TfsCaseSelector::Check(const Variant& value) { return FSetExpression->Contains(value); }
+bool TfsCaseSelector::Check(const Variant& value)
+{
+  return FSetExpression->Contains(value);
+}
 
 TfsCaseStmt::TfsCaseStmt(TfsScript* program, const AnsiString& unitName,
                          const AnsiString& sourcePos)
@@ -158,7 +172,10 @@ TfsCaseStmt::TfsCaseStmt(TfsScript* program, const AnsiString& unitName,
 {
 }
 
-TfsCaseStmt::~TfsCaseStmt() { delete FCondition; }
+TfsCaseStmt::~TfsCaseStmt()
+{
+  delete FCondition;
+}
 
 void TfsCaseStmt::Execute()
 {
@@ -177,7 +194,10 @@ void TfsCaseStmt::Execute()
 
 // ---- loops ----
 
-TfsRepeatStmt::~TfsRepeatStmt() { delete FCondition; }
+TfsRepeatStmt::~TfsRepeatStmt()
+{
+  delete FCondition;
+}
 
 void TfsRepeatStmt::Execute()
 {
@@ -195,7 +215,10 @@ void TfsRepeatStmt::Execute()
   prog->BreakCalled = false;
 }
 
-TfsWhileStmt::~TfsWhileStmt() { delete FCondition; }
+TfsWhileStmt::~TfsWhileStmt()
+{
+  delete FCondition;
+}
 
 void TfsWhileStmt::Execute()
 {
@@ -279,7 +302,10 @@ TfsCppForStmt::TfsCppForStmt(TfsScript* program, const AnsiString& unitName,
 {
 }
 
-TfsCppForStmt::~TfsCppForStmt() { delete FExpression; }
+TfsCppForStmt::~TfsCppForStmt()
+{
+  delete FExpression;
+}
 
 void TfsCppForStmt::Execute()
 {
@@ -301,8 +327,7 @@ void TfsCppForStmt::Execute()
 
 // ---- try ----
 
-TfsTryStmt::TfsTryStmt(TfsScript* program, const AnsiString& unitName,
-                       const AnsiString& sourcePos)
+TfsTryStmt::TfsTryStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos)
     : TfsStatement(program, unitName, sourcePos),
       FExceptStmt(std::make_unique<TfsStatement>(program, unitName, sourcePos))
 {
@@ -337,15 +362,27 @@ void TfsTryStmt::Execute()
 
 // ---- jumps ----
 
-void TfsBreakStmt::Execute() { FProgram->BreakCalled = true; }
+void TfsBreakStmt::Execute()
+{
+  FProgram->BreakCalled = true;
+}
 
-void TfsContinueStmt::Execute() { FProgram->ContinueCalled = true; }
+void TfsContinueStmt::Execute()
+{
+  FProgram->ContinueCalled = true;
+}
 
-void TfsExitStmt::Execute() { FProgram->ExitCalled = true; }
+void TfsExitStmt::Execute()
+{
+  FProgram->ExitCalled = true;
+}
 
 // ---- with ----
 
-TfsWithStmt::~TfsWithStmt() { delete FDesignator; }
+TfsWithStmt::~TfsWithStmt()
+{
+  delete FDesignator;
+}
 
 void TfsWithStmt::Execute()
 {

@@ -47,8 +47,7 @@ bool IsTypeCompatible(const TfsTypeRec& target, const TfsTypeRec& source, TfsScr
     return true;
   case fvtEnum:
     return s == fvtInt || s == fvtVariant ||
-           (s == fvtEnum &&
-            SameText(target.TypeName.substr(0, 32), source.TypeName.substr(0, 32)));
+           (s == fvtEnum && SameText(target.TypeName.substr(0, 32), source.TypeName.substr(0, 32)));
   default:
     return false;
   }
@@ -131,8 +130,8 @@ public:
       ++FPos;
       return FText.substr(start, std::min(FPos, FText.size()) - start);
     }
-    while (FPos < FText.size() && (IsWordChar(FText[FPos]) || FText[FPos] == '.' ||
-                                   FText[FPos] == '$'))
+    while (FPos < FText.size() &&
+           (IsWordChar(FText[FPos]) || FText[FPos] == '.' || FText[FPos] == '$'))
       ++FPos;
     return FText.substr(start, FPos - start);
   }

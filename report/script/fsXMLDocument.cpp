@@ -19,7 +19,10 @@ const char* const SXMLHeader = "<?xml version=\"1.0\"?>";
 constexpr int kMaxXMLDepth = 2000;
 const char* const SXMLTooDeep = "XML elements nested too deep";
 
-unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+unsigned char Upper(unsigned char c)
+{
+  return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
 
 // Case-insensitive match of name at text[at] (attribute names are ASCII).
 bool SameNameAt(const AnsiString& text, size_t at, const AnsiString& name)
@@ -226,9 +229,15 @@ void WriteElement(const TfsXMLItem* e, int level, bool indent, AnsiString& out)
 
 } // namespace
 
-AnsiString ScriptStrToXML(const AnsiString& text) { return Escape(text, false); }
+AnsiString ScriptStrToXML(const AnsiString& text)
+{
+  return Escape(text, false);
+}
 
-AnsiString ScriptStrToXMLStrict(const AnsiString& text) { return Escape(text, true); }
+AnsiString ScriptStrToXMLStrict(const AnsiString& text)
+{
+  return Escape(text, true);
+}
 
 AnsiString ScriptXMLToStr(const AnsiString& text)
 {
@@ -373,7 +382,10 @@ void TfsXMLItem::Assign(const TfsXMLItem* source)
 
 TfsXMLDocument::TfsXMLDocument() : FRoot(new TfsXMLItem()) {}
 
-TfsXMLDocument::~TfsXMLDocument() { delete FRoot; }
+TfsXMLDocument::~TfsXMLDocument()
+{
+  delete FRoot;
+}
 
 void TfsXMLDocument::LoadFromText(const AnsiString& text)
 {

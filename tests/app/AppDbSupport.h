@@ -3,9 +3,9 @@
 // with the program's tables.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "app/Database.h"
 #include "platform/data/Schema.h"
@@ -17,9 +17,9 @@
 namespace app_test {
 
 using ::BackendName;
-using ::TBackend;
-using ::beSQLite;
 using ::bePostgreSQL;
+using ::beSQLite;
+using ::TBackend;
 
 // Connects Db to a new database of the test's backend made by the set-up's schema code
 // (the program's tables with their seed rows: operator "sa", the backup plan).
@@ -38,11 +38,13 @@ protected:
       std::string socketDir, error;
       ASSERT_TRUE(PostgreSQLTestServer(socketDir, error))
           << "the PostgreSQL test server did not start: " << error;
-      ConnectionString = "Provider=SQLOLEDB.1;Data Source=" + socketDir +
-                         ";User ID=postgres;Password=;Initial Catalog=postgres;Persist Security Info=True";
+      ConnectionString =
+          "Provider=SQLOLEDB.1;Data Source=" + socketDir +
+          ";User ID=postgres;Password=;Initial Catalog=postgres;Persist Security Info=True";
     }
     TMessageBoxRecorder boxes;
-    ASSERT_TRUE(Db->Connect(GbkToWide(ConnectionString))) << (boxes.Boxes.empty() ? "" : boxes.Boxes[0].Text);
+    ASSERT_TRUE(Db->Connect(GbkToWide(ConnectionString)))
+        << (boxes.Boxes.empty() ? "" : boxes.Boxes[0].Text);
     if (GetParam() == bePostgreSQL) {
       for (const AnsiString& table : SchemaTables())
         Db->Connection()->Execute("drop table if exists " + table);

@@ -3,16 +3,16 @@
 #pragma once
 
 #include <dirent.h>
-#include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <memory>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
+#include <stdlib.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "app/qhLib.h"
 #include "app/qhProj.h"
@@ -81,7 +81,10 @@ protected:
   void TearDown() override { FDir.reset(); }
 
   static std::string ReadFile(const std::string& path) { return ReadFileBytes(path); }
-  static void WriteFile(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
+  static void WriteFile(const std::string& path, const std::string& bytes)
+  {
+    WriteFileBytes(path, bytes);
+  }
 
   // Copies tests/fixtures/app/<name> to cfg.ini in the program directory.
   void UseConfig(const std::string& name)
@@ -108,10 +111,11 @@ public:
 
   explicit TMessageBoxRecorder(Integer answer = 1 /* IDOK */) : Answer(answer)
   {
-    FPrevious = SetAppMessageBox([this](const AnsiString& text, const AnsiString& caption, Cardinal flags) {
-      Boxes.push_back({text, caption, flags});
-      return Answer;
-    });
+    FPrevious =
+        SetAppMessageBox([this](const AnsiString& text, const AnsiString& caption, Cardinal flags) {
+          Boxes.push_back({text, caption, flags});
+          return Answer;
+        });
   }
   ~TMessageBoxRecorder() { SetAppMessageBox(FPrevious); }
 

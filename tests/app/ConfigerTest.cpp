@@ -78,10 +78,12 @@ TEST_F(ConfigerTest, ServerSettingsUnscrambleThePassword)
   EXPECT_EQ(cfg.MssqlUser, "sa");
   EXPECT_EQ(cfg.MssqlPw, "secret");
   EXPECT_FALSE(cfg.DefaultCon);
-  EXPECT_EQ(WideToGbk(cfg.GetConnectionString()), SqlServerString("sa", "secret", "waybill", "db.example"));
+  EXPECT_EQ(WideToGbk(cfg.GetConnectionString()),
+            SqlServerString("sa", "secret", "waybill", "db.example"));
   // Provider 1 without the default connection also takes the stored string.
   cfg.ProviderIdx = 1;
-  EXPECT_EQ(WideToGbk(cfg.GetConnectionString()), SqlServerString("sa", "secret", "waybill", "db.example"));
+  EXPECT_EQ(WideToGbk(cfg.GetConnectionString()),
+            SqlServerString("sa", "secret", "waybill", "db.example"));
 }
 
 TEST_F(ConfigerTest, GbkValuesReadBackAndSaveByteIdentical)
@@ -114,11 +116,14 @@ TEST_F(ConfigerTest, SaveConfigWritesTheKeysInOrder)
   cfg.DipUser = "me";
   cfg.SaveConfig();
   const AnsiString conn = SqlServerString("u", "secret", "wb", "srv");
-  EXPECT_EQ(ConfigText(), "[db]\r\nmssqlServer=srv\r\nmssqlPort=1533\r\nmssqlDb=wb\r\nmssqlUser=u\r\n"
-                          "mssqlPw=" + ScrambleText("secret") + "\r\njetfile=" + ScrambleText("c:\\a.mdb") +
-                              "\r\njetUser=admin\r\njetPw=" + ScrambleText("pw") +
-                              "\r\ndipUrl=http://dip\r\ndipUser=me\r\nproviderIdx=0\r\ndefaultCon=1\r\n"
-                              "ConnStr=" + ScrambleText(conn) + "\r\n");
+  EXPECT_EQ(ConfigText(),
+            "[db]\r\nmssqlServer=srv\r\nmssqlPort=1533\r\nmssqlDb=wb\r\nmssqlUser=u\r\n"
+            "mssqlPw=" +
+                ScrambleText("secret") + "\r\njetfile=" + ScrambleText("c:\\a.mdb") +
+                "\r\njetUser=admin\r\njetPw=" + ScrambleText("pw") +
+                "\r\ndipUrl=http://dip\r\ndipUser=me\r\nproviderIdx=0\r\ndefaultCon=1\r\n"
+                "ConnStr=" +
+                ScrambleText(conn) + "\r\n");
   EXPECT_EQ(ClientAlias("srv"), "DBMSSOCN,srv,1533");
 
   cfg.SmartConnect = true; // smart connection removes the alias
@@ -239,8 +244,9 @@ TEST_F(ConfigerTest, ConnectionStringsQuoteValuesThatWouldBreakThem)
   EXPECT_EQ(ConnectionStringValue(s, "Password"), "\"p\"w");
   EXPECT_EQ(ConnectionStringValue(s, "Data Source"), "srv");
   const AnsiString jet = JetConnectionString("'pw", "/data/a;b.mdb");
-  EXPECT_EQ(jet, "Provider=Microsoft.Jet.OLEDB.4.0;Mode = ReadWrite;Jet OLEDB:Database Password=\"'pw\";"
-                 "Data Source=\"/data/a;b.mdb\";Persist Security Info=True");
+  EXPECT_EQ(jet,
+            "Provider=Microsoft.Jet.OLEDB.4.0;Mode = ReadWrite;Jet OLEDB:Database Password=\"'pw\";"
+            "Data Source=\"/data/a;b.mdb\";Persist Security Info=True");
   EXPECT_EQ(ConnectionStringValue(jet, "Data Source"), "/data/a;b.mdb");
   EXPECT_EQ(ConnectionStringValue(jet, "Jet OLEDB:Database Password"), "'pw");
 }

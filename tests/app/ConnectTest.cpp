@@ -35,7 +35,8 @@ TEST_P(SettingsToDatabase, ConnectsWithTheSavedSettings)
     entries.DefaultCon = true;
   } else {
     std::string socketDir, error;
-    ASSERT_TRUE(PostgreSQLTestServer(socketDir, error)) << "the PostgreSQL test server did not start: " << error;
+    ASSERT_TRUE(PostgreSQLTestServer(socketDir, error))
+        << "the PostgreSQL test server did not start: " << error;
     // A database of its own, so that the schema can be created afresh.
     TADOConnection admin;
     admin.SetConnectionString("Provider=SQLOLEDB.1;Data Source=" + socketDir +
@@ -56,7 +57,8 @@ TEST_P(SettingsToDatabase, ConnectsWithTheSavedSettings)
   }
   TConfiger cfg; // as the next start reads it
   TMessageBoxRecorder boxes;
-  ASSERT_TRUE(Db->Connect(cfg.GetConnectionString())) << (boxes.Boxes.empty() ? "" : boxes.Boxes[0].Text);
+  ASSERT_TRUE(Db->Connect(cfg.GetConnectionString()))
+      << (boxes.Boxes.empty() ? "" : boxes.Boxes[0].Text);
   EXPECT_EQ(Db->IsSqlServer(), GetParam() == app_test::bePostgreSQL);
   if (GetParam() == app_test::bePostgreSQL) {
     EXPECT_EQ(WideToGbk(Db->ConnectionValue("Password")), "ignored;\"quoted\"");
@@ -80,4 +82,5 @@ TEST_P(SettingsToDatabase, ConnectsWithTheSavedSettings)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SettingsToDatabase,
-                         testing::Values(app_test::beSQLite, app_test::bePostgreSQL), app_test::BackendName);
+                         testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
+                         app_test::BackendName);

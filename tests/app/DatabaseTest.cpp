@@ -1,6 +1,7 @@
+#include "app/Database.h"
+
 #include <gtest/gtest.h>
 
-#include "app/Database.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Streams.h"
 #include "tests/app/AppDbSupport.h"
@@ -23,8 +24,8 @@ TEST(ConnectionString, ValueOfKey)
       {"quoted ';'", "Password=\"a;b\";Data Source=s;", "Password", "a;b"},
       {"doubled quotes", "Password=\"say \"\"hi\"\"\";X=1", "Password", "say \"hi\""},
       {"single quotes", "Password='it''s';X=1", "Password", "it's"},
-      {"key inside a quoted value", "Password=\"Data Source=evil;\";Data Source=good;", "Data Source",
-       "good"},
+      {"key inside a quoted value", "Password=\"Data Source=evil;\";Data Source=good;",
+       "Data Source", "good"},
       {"quoted last item", "Data Source=\"x;y\"", "Data Source", ""},
       {"GBK value", "Data Source=快递.mdb;", "Data Source", "快递.mdb"},
   };
@@ -40,13 +41,10 @@ TEST(ConnectionString, QuoteOnlyWhatNeedsIt)
     AnsiString Value;
     AnsiString Quoted;
   } cases[] = {
-      {"", ""},
-      {"plain value", "plain value"},
+      {"", ""},           {"plain value", "plain value"},
       {"a\"b", "a\"b"}, // an inner quote alone does not break the string
-      {"a;b", "\"a;b\""},
-      {"\"ab", "\"\"\"ab\""},
-      {"'ab", "\"'ab\""},
-      {"x;\"y\"", "\"x;\"\"y\"\"\""},
+      {"a;b", "\"a;b\""}, {"\"ab", "\"\"\"ab\""},
+      {"'ab", "\"'ab\""}, {"x;\"y\"", "\"x;\"\"y\"\"\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Value);
@@ -100,7 +98,8 @@ TEST_P(DatabaseUnit, ExecSqlCountsRowsAndReportsFailuresWithTheStatement)
     Db->Execute(u"delete from operator where LoginId=:LoginId", {MakeParam("Login", "a")});
     ADD_FAILURE() << "no exception";
   } catch (const EDatabaseError& e) {
-    EXPECT_EQ(e.Message(), "Parameter 'Login' not found\r\ndelete from operator where LoginId=:LoginId");
+    EXPECT_EQ(e.Message(),
+              "Parameter 'Login' not found\r\ndelete from operator where LoginId=:LoginId");
   }
 }
 
@@ -128,13 +127,16 @@ TEST_P(DatabaseUnit, FailedOpenShowsTheStatementThenTheClosedSetError)
   EXPECT_THROW(set.Open(u"select * from nosuchtable"), EDatabaseError);
   ASSERT_EQ(boxes.Boxes.size(), 1u);
   const AnsiString& text = boxes.Boxes[0].Text;
-  EXPECT_EQ(text.rfind("\r\nSQL语句错误,原文如下:\r\nselect * from nosuchtable\r\n\r\n错误提示:\r\n", 0), 0u)
+  EXPECT_EQ(
+      text.rfind("\r\nSQL语句错误,原文如下:\r\nselect * from nosuchtable\r\n\r\n错误提示:\r\n", 0),
+      0u)
       << text;
   EXPECT_FALSE(set.DataSet()->Active());
   try {
     set.Open(u"select * from nosuchtable");
   } catch (const EDatabaseError& e) {
-    EXPECT_NE(e.Message().find("Cannot perform this operation on a closed dataset"), AnsiString::npos);
+    EXPECT_NE(e.Message().find("Cannot perform this operation on a closed dataset"),
+              AnsiString::npos);
   }
 }
 
@@ -152,8 +154,10 @@ TEST_P(DatabaseUnit, RecordSetsFieldsAndLocalEdits)
   EXPECT_EQ(name->Size(), 30);
   EXPECT_EQ(set.JoinFieldValues(name, ","), u""); // closed
 
-  EXPECT_EQ(set.Open(u"select LoginId, Name from operator where LoginId<>'sa' order by LoginId"), 3);
-  EXPECT_EQ(set.SqlText(), u"select LoginId, Name from operator where LoginId<>'sa' order by LoginId");
+  EXPECT_EQ(set.Open(u"select LoginId, Name from operator where LoginId<>'sa' order by LoginId"),
+            3);
+  EXPECT_EQ(set.SqlText(),
+            u"select LoginId, Name from operator where LoginId<>'sa' order by LoginId");
   EXPECT_EQ(WideToGbk(set.JoinFieldValues(name, "、")), "甲、乙、丙");
   EXPECT_TRUE(set.DataSet()->Eof());
 
@@ -175,12 +179,14 @@ TEST_P(DatabaseUnit, ConnectionValuesAndProvider)
   EXPECT_EQ(Db->IsSqlServer(), GetParam() == app_test::bePostgreSQL);
   EXPECT_EQ(WideToGbk(Db->ProviderName()),
             GetParam() == app_test::beSQLite ? "Microsoft.Jet.OLEDB.4.0" : "SQLOLEDB.1");
-  EXPECT_EQ(WideToGbk(Db->DataSourceName()), ConnectionStringValue(ConnectionString, "Data Source"));
+  EXPECT_EQ(WideToGbk(Db->DataSourceName()),
+            ConnectionStringValue(ConnectionString, "Data Source"));
   EXPECT_FALSE(WideToGbk(Db->DataSourceName()).empty());
 
   Db->SetConnected(false);
   EXPECT_FALSE(Db->Connected());
-  EXPECT_EQ(Db->ExecSql(u"delete from operator where LoginId='nobody'"), 0); // statements reopen the connection
+  EXPECT_EQ(Db->ExecSql(u"delete from operator where LoginId='nobody'"),
+            0); // statements reopen the connection
   EXPECT_TRUE(Db->Connected());
 }
 
@@ -204,10 +210,12 @@ INSTANTIATE_TEST_SUITE_P(Backends, DatabaseUnit,
 TEST(DatabaseConnect, FailureIsShownAndGivesFalse)
 {
   TMessageBoxRecorder boxes;
-  EXPECT_FALSE(Db->Connect(u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/nonexistent/dir/x.mdb;"));
+  EXPECT_FALSE(
+      Db->Connect(u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/nonexistent/dir/x.mdb;"));
   EXPECT_FALSE(Db->Connected());
   ASSERT_EQ(boxes.Boxes.size(), 1u);
-  EXPECT_EQ(boxes.Boxes[0].Text.rfind("\r\n连接时失败,提示如下:\r\n", 0), 0u) << boxes.Boxes[0].Text;
+  EXPECT_EQ(boxes.Boxes[0].Text.rfind("\r\n连接时失败,提示如下:\r\n", 0), 0u)
+      << boxes.Boxes[0].Text;
   EXPECT_FALSE(Db->IsSqlServer());
   Db->Connect(u"Provider=Other;");
   EXPECT_TRUE(Db->IsSqlServer());

@@ -1,8 +1,9 @@
-#include <gtest/gtest.h>
+#include "app/Http.h"
 
 #include <stdlib.h>
 
-#include "app/Http.h"
+#include <gtest/gtest.h>
+
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Lists.h"
 #include "tests/platform/net/LoopbackServer.h"
@@ -13,7 +14,9 @@ TEST(Httper, PostTellsWhetherTheReplyIsOk)
     const char* Name;
     std::string Body;
     bool Result;
-  } cases[] = {{"ok", "ok", true}, {"upper case", "OK", false}, {"with break", "ok\r\n", false},
+  } cases[] = {{"ok", "ok", true},
+               {"upper case", "OK", false},
+               {"with break", "ok\r\n", false},
                {"Chinese", "失败", false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -1,11 +1,12 @@
-#include <gtest/gtest.h>
+#include "app/Objs.h"
 
 #include <fstream>
 #include <iterator>
 #include <stdlib.h>
 
+#include <gtest/gtest.h>
+
 #include "app/Database.h"
-#include "app/Objs.h"
 #include "app/Uis.h"
 #include "app/WaybillLayout.h"
 #include "platform/data/Schema.h"
@@ -18,7 +19,10 @@
 
 namespace {
 
-AnsiString FixturePath(const char* Name) { return AnsiString(QH_FIXTURES) + "/" + Name; }
+AnsiString FixturePath(const char* Name)
+{
+  return AnsiString(QH_FIXTURES) + "/" + Name;
+}
 
 AnsiString FileBytes(const AnsiString& Path)
 {
@@ -47,11 +51,13 @@ protected:
       FFolder = folder;
       FDatabase = FFolder + "/qhwbp.mdb";
       CreateDatabaseFile(FDatabase);
-      ASSERT_TRUE(Db->Connect(GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FDatabase + ";")));
+      ASSERT_TRUE(Db->Connect(
+          GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + FDatabase + ";")));
       return;
     }
     std::string socketDir, error;
-    ASSERT_TRUE(PostgreSQLTestServer(socketDir, error)) << "the PostgreSQL test server did not start: " << error;
+    ASSERT_TRUE(PostgreSQLTestServer(socketDir, error))
+        << "the PostgreSQL test server did not start: " << error;
     ASSERT_TRUE(Db->Connect(GbkToWide("Provider=SQLOLEDB.1;Data Source=" + socketDir +
                                       ";User ID=postgres;Password=;Initial Catalog=postgres;")));
     const std::vector<AnsiString>& tables = SchemaTables();
@@ -226,7 +232,8 @@ TEST_P(TemplateStore, PngAndBmpTemplatesReopen)
     else
       pixels = dynamic_cast<TBitmap*>(picture.Graphic());
     ASSERT_NE(pixels, nullptr);
-    EXPECT_EQ(AnsiString(file).ends_with(".png"), dynamic_cast<TPngImage*>(picture.Graphic()) != nullptr);
+    EXPECT_EQ(AnsiString(file).ends_with(".png"),
+              dynamic_cast<TPngImage*>(picture.Graphic()) != nullptr);
     EXPECT_EQ(picture.Width(), 4);
     EXPECT_EQ(picture.Height(), 3);
     // Top-left pure red, bottom-right (120, 120, 255); colours read 0x00BBGGRR.
@@ -282,5 +289,6 @@ TEST_P(TemplateStore, TemplateListShowsTheStoredTemplates)
   EXPECT_EQ(nodes.Data(1).Temdata, b.Temdata);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, TemplateStore, testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
+INSTANTIATE_TEST_SUITE_P(Backends, TemplateStore,
+                         testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
                          app_test::BackendName);

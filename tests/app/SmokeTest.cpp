@@ -1,3 +1,6 @@
 #include <gtest/gtest.h>
 
-TEST(AppLibrary, Links) { SUCCEED(); }
+TEST(AppLibrary, Links)
+{
+  SUCCEED();
+}

@@ -1,6 +1,7 @@
+#include "app/Uis.h"
+
 #include <gtest/gtest.h>
 
-#include "app/Uis.h"
 #include "platform/rtl/Codec.h"
 
 namespace {

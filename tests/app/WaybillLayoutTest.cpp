@@ -1,9 +1,10 @@
-#include <gtest/gtest.h>
+#include "app/WaybillLayout.h"
 
 #include <fstream>
 #include <iterator>
 
-#include "app/WaybillLayout.h"
+#include <gtest/gtest.h>
+
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
 
@@ -16,8 +17,8 @@ AnsiString ReadFixture(const char* Name)
   return AnsiString(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-TWaybillLabel MakeLabel(const char* Name, Integer Left, Integer Top, const char* FontName, Integer FontSize,
-                        bool Bold, const AnsiString& Text, bool Visible = true)
+TWaybillLabel MakeLabel(const char* Name, Integer Left, Integer Top, const char* FontName,
+                        Integer FontSize, bool Bold, const AnsiString& Text, bool Visible = true)
 {
   TWaybillLabel label;
   label.Name = Name;
@@ -220,12 +221,15 @@ TEST(WaybillLayout, DamagedLayoutChangesNothing)
   const TCase cases[] = {
       {"empty text", "", "缺少 l13 的样式"},
       {"last label missing", StringReplace(good, "\"l12=", "\"x12="), "缺少 l12 的样式"},
-      {"position not a number", StringReplace(good, "Left=288,", "Left=2a8,"), "l3 的 Left 值 \"2a8\" 无效"},
-      {"no font size", StringReplace(good, "Font-Size=9,Font-Bold=0,Text=l10", "Font-Bold=0,Text=l10"),
+      {"position not a number", StringReplace(good, "Left=288,", "Left=2a8,"),
+       "l3 的 Left 值 \"2a8\" 无效"},
+      {"no font size",
+       StringReplace(good, "Font-Size=9,Font-Bold=0,Text=l10", "Font-Bold=0,Text=l10"),
        "l10 的 Font-Size 值 \"\" 无效"},
       {"bold not a Boolean", StringReplace(good, "Font-Bold=0,Text=l9", "Font-Bold=yes,Text=l9"),
        "l9 的 Font-Bold 值 \"yes\" 无效"},
-      {"no visibility", StringReplace(good, "\"l5=Visible=-1,", "\"l5="), "l5 的 Visible 值 \"\" 无效"},
+      {"no visibility", StringReplace(good, "\"l5=Visible=-1,", "\"l5="),
+       "l5 的 Visible 值 \"\" 无效"},
       {"no paper height", StringReplace(good, ",PaperHeight=0", ""), "PaperHeight 值 \"\" 无效"},
       {"cut short", good.substr(0, 1500), "l6 的 Font-Size 值 \"\" 无效"},
   };
@@ -237,7 +241,8 @@ TEST(WaybillLayout, DamagedLayoutChangesNothing)
       layout.LoadLayoutText(c.Text);
       ADD_FAILURE() << "loaded";
     } catch (const ETemplateLayoutError& e) {
-      EXPECT_EQ(e.Message(), AnsiString("\r\n模版样式数据已损坏, 未做任何改动:\r\n") + c.Detail + "\t");
+      EXPECT_EQ(e.Message(),
+                AnsiString("\r\n模版样式数据已损坏, 未做任何改动:\r\n") + c.Detail + "\t");
     }
     ExpectSameLayout(before, layout);
   }

@@ -1,9 +1,10 @@
-#include <gtest/gtest.h>
+#include "app/WaybillReport.h"
 
 #include <fstream>
 #include <iterator>
 
-#include "app/WaybillReport.h"
+#include <gtest/gtest.h>
+
 #include "platform/rtl/FormatSettings.h"
 
 namespace {
@@ -15,8 +16,8 @@ AnsiString ReadFixture(const char* Name)
   return AnsiString(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-TWaybillLabel MakeLabel(const char* Name, Integer Left, Integer Top, Integer Height, Integer FontSize, bool Bold,
-                        const AnsiString& Text, bool Visible = true)
+TWaybillLabel MakeLabel(const char* Name, Integer Left, Integer Top, Integer Height,
+                        Integer FontSize, bool Bold, const AnsiString& Text, bool Visible = true)
 {
   TWaybillLabel label;
   label.Name = Name;
@@ -105,8 +106,10 @@ TEST(WaybillReport, MemoAttributes)
       {"hidden", MakeLabel("l1", 0, 0, 16, 9, false, "x", false), 0, 0, "Visible", "False"},
       {"left with scroll", MakeLabel("l1", -5, 7, 16, 9, false, "x"), 30, 50, "Left", "25"},
       {"top with scroll", MakeLabel("l1", -5, 7, 16, 9, false, "x"), 30, 50, "Top", "57"},
-      {"placeholder with blanks", MakeLabel("l1", 0, 0, 16, 9, false, " [空] "), 0, 0, "Memo.Text", ""},
-      {"placeholder inside a text", MakeLabel("l1", 0, 0, 16, 9, false, "[空]x"), 0, 0, "Memo.Text", "[空]x"},
+      {"placeholder with blanks", MakeLabel("l1", 0, 0, 16, 9, false, " [空] "), 0, 0, "Memo.Text",
+       ""},
+      {"placeholder inside a text", MakeLabel("l1", 0, 0, 16, 9, false, "[空]x"), 0, 0, "Memo.Text",
+       "[空]x"},
       {"markup", MakeLabel("l1", 0, 0, 16, 9, false, "<b>&amp;\"</b>"), 0, 0, "Memo.Text",
        "&#60;b&#62;&#38;amp;&#34;&#60;/b&#62;"},
   };
@@ -127,14 +130,16 @@ TEST(WaybillReport, HeightsIgnoreTheUsersDecimalSeparator)
 {
   TFormatSettingsGuard guard;
   FormatSettings.DecimalSeparator = ',';
-  EXPECT_EQ(AttributeOf(BuildMemoXml(MakeLabel("l1", 0, 0, 17, 9, false, "x"), 0, 0), "Height"), "30.6");
+  EXPECT_EQ(AttributeOf(BuildMemoXml(MakeLabel("l1", 0, 0, 17, 9, false, "x"), 0, 0), "Height"),
+            "30.6");
 }
 
 TEST(WaybillReport, EveryLabelBecomesOneMemo)
 {
   const AnsiString xml = BuildReportXml(TWaybillLayout::Default());
   size_t count = 0;
-  for (size_t at = xml.find("<TfrxMemoView"); at != AnsiString::npos; at = xml.find("<TfrxMemoView", at + 1))
+  for (size_t at = xml.find("<TfrxMemoView"); at != AnsiString::npos;
+       at = xml.find("<TfrxMemoView", at + 1))
     ++count;
   EXPECT_EQ(count, static_cast<size_t>(LabelCount) + 1);
   // The fixed line comes first, then the labels in the designer's order.

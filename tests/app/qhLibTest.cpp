@@ -1,6 +1,7 @@
+#include "app/qhLib.h"
+
 #include <gtest/gtest.h>
 
-#include "app/qhLib.h"
 #include "platform/ui/Windows.h"
 #include "platform/ui/backend/headless/Headless.h"
 #include "tests/app/AppTestSupport.h"

@@ -28,8 +28,9 @@ protected:
   {
     Db->Execute(u"insert into operator(LoginId,[Password],Name,Contact,[Note],Rights)"
                 u"values(:LoginId,:Password,:Name,:Contact,:Note,:Rights)",
-                {MakeParam("LoginId", id), MakeParam("Password", password), MakeParam("Name", "名" + id),
-                 MakeParam("Contact", "tel"), MakeParam("Note", "备注"), MakeParam("Rights", rights)});
+                {MakeParam("LoginId", id), MakeParam("Password", password),
+                 MakeParam("Name", "名" + id), MakeParam("Contact", "tel"),
+                 MakeParam("Note", "备注"), MakeParam("Rights", rights)});
   }
 };
 
@@ -72,7 +73,8 @@ TEST_P(Records, CompanyInsertThenUpdate)
   EXPECT_EQ(loaded.Profile, u"简介\u00e9\u0101");
   EXPECT_EQ(loaded.UseCount, 5);
   EXPECT_FALSE(loaded.Updated);
-  EXPECT_EQ(loaded.CompanyText(), u"青禾\r\n张三\r\n010-1234\r\n\r\n\r\n100000\r\n简介\u00e9\u0101\r\n5\r\n");
+  EXPECT_EQ(loaded.CompanyText(),
+            u"青禾\r\n张三\r\n010-1234\r\n\r\n\r\n100000\r\n简介\u00e9\u0101\r\n5\r\n");
 }
 
 TEST_P(Records, OperatorsRightsAndPasswords)
@@ -154,7 +156,9 @@ TEST_P(Records, OperatorSetKeepsItsListInStep)
 
   set.DeleteOperator("op2");
   EXPECT_EQ(set.DataSet()->RecordCount(), 1);
-  EXPECT_EQ(Scalar(u"select count(*) from operator where LoginId=:id", {MakeParam("id", "op2")}).AsInteger(), 0);
+  EXPECT_EQ(Scalar(u"select count(*) from operator where LoginId=:id", {MakeParam("id", "op2")})
+                .AsInteger(),
+            0);
   set.DeleteOperator("nobody"); // nothing to delete anywhere
   EXPECT_EQ(set.DataSet()->RecordCount(), 1);
 }
@@ -225,7 +229,8 @@ TEST_P(Records, ProgramWideRecordsExist)
   PickLists->DataSet()->Close();
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Records, testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
+INSTANTIATE_TEST_SUITE_P(Backends, Records,
+                         testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
                          app_test::BackendName);
 
 TEST(RecordsUnit, InitializationSetsDateFormatsAndNullReading)
@@ -263,8 +268,8 @@ TEST(RecordsUnit, CompanyFilledCountsBytes)
   struct {
     AnsiString Name;
     bool Filled;
-  } cases[] = {{"", false}, {"1234567", false}, {"12345678", true}, {"青禾快", false}, {"青禾快递", true},
-               {"青禾快x", false}, {"青禾快xy", true}};
+  } cases[] = {{"", false},        {"1234567", false}, {"12345678", true}, {"青禾快", false},
+               {"青禾快递", true}, {"青禾快x", false}, {"青禾快xy", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TCompany company;

@@ -1,13 +1,12 @@
 // The test databases shared by the test binaries (TestDatabases.h).
 #include "tests/support/TestDatabases.h"
 
-#include <gtest/gtest.h>
-
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
-
-#include <cstdlib>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/FileUtils.h"
 
@@ -46,7 +45,10 @@ public:
 private:
   TPgServer() { Start(); }
 
-  static std::string Bin(const char* Name) { return std::string("/usr/lib/postgresql/15/bin/") + Name; }
+  static std::string Bin(const char* Name)
+  {
+    return std::string("/usr/lib/postgresql/15/bin/") + Name;
+  }
 
   // Run as the postgres user when the tests run as root: the server refuses root.
   static std::vector<std::string> AsPostgres(std::vector<std::string> Args)
@@ -74,14 +76,14 @@ private:
       }
     }
     std::string log = FDir + "/server.log";
-    if (RunQuiet(AsPostgres({Bin("initdb"), "-D", FDir + "/data", "-U", "postgres", "-A", "trust", "-E", "UTF8",
-                             "--locale=C", "--no-sync"})) != 0) {
+    if (RunQuiet(AsPostgres({Bin("initdb"), "-D", FDir + "/data", "-U", "postgres", "-A", "trust",
+                             "-E", "UTF8", "--locale=C", "--no-sync"})) != 0) {
       FError = "initdb (" + Bin("initdb") + ") failed in " + FDir;
       return;
     }
     std::string options = "-k " + FDir + " -c listen_addresses= -c fsync=off";
-    if (RunQuiet(AsPostgres({Bin("pg_ctl"), "-D", FDir + "/data", "-l", log, "-o", options, "-w", "-t", "60",
-                             "start"})) != 0) {
+    if (RunQuiet(AsPostgres({Bin("pg_ctl"), "-D", FDir + "/data", "-l", log, "-o", options, "-w",
+                             "-t", "60", "start"})) != 0) {
       FError = "pg_ctl could not start the server (see " + log + ")";
       return;
     }

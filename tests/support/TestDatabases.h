@@ -3,9 +3,9 @@
 // first test that asks for it and stopped when the tests end.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Types.h"
 

@@ -1,11 +1,12 @@
 // The connection classes: connection strings, the ":Name" parameter parser, the dialect
 // rewrite, and one statement suite run against an SQLite file and against a PostgreSQL
 // server that the suite starts on a Unix socket in a temporary folder.
-#include <gtest/gtest.h>
+#include "platform/data/ADODB.h"
 
 #include <memory>
 
-#include "platform/data/ADODB.h"
+#include <gtest/gtest.h>
+
 #include "platform/data/DriverPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/DateUtils.h"
@@ -51,9 +52,9 @@ TEST(SqlParams, ParserTable)
   };
   const Case cases[] = {
       {"select * from t where a=:A and b = :b_2", {"A", "b_2"}},
-      {"update t set x=:TemData where y=:temdata", {"TemData"}},            // one value for both
+      {"update t set x=:TemData where y=:temdata", {"TemData"}},             // one value for both
       {"select ':no', \":no\", [a:b] from t -- :no\nwhere c=:yes", {"yes"}}, // literals, comments
-      {"select 1::integer /* :no */", {}},                                  // '::' is a cast
+      {"select 1::integer /* :no */", {}},                                   // '::' is a cast
       {"insert into t values (:a,:b,:a)", {"a", "b"}},
       {"select 'it''s :no' || :x", {"x"}},
       {"select * from t where name = '北京:市' and x = :中文", {"中文"}},
@@ -72,12 +73,15 @@ TEST(SqlParams, DialectRewriteTable)
     const char* PostgreSQL;
   };
   const Case cases[] = {
-      {"select top 1 * from t where a=:a and b=:B or c=:A", "select * from t where a=?1 and b=?2 or c=?1 limit 1",
+      {"select top 1 * from t where a=:a and b=:B or c=:A",
+       "select * from t where a=?1 and b=?2 or c=?1 limit 1",
        "select * from t where a=$1 and b=$2 or c=$1 limit 1"},
-      {"SELECT DISTINCT TOP 5 [Name] FROM [Company];", "SELECT DISTINCT [Name] FROM [Company] limit 5;",
+      {"SELECT DISTINCT TOP 5 [Name] FROM [Company];",
+       "SELECT DISTINCT [Name] FROM [Company] limit 5;",
        "SELECT DISTINCT Name FROM Company limit 5;"},
       {"select [Order Date] from t", "select [Order Date] from t", "select \"Order Date\" from t"},
-      {"select 'top 1 [x] :y' from t", "select 'top 1 [x] :y' from t", "select 'top 1 [x] :y' from t"},
+      {"select 'top 1 [x] :y' from t", "select 'top 1 [x] :y' from t",
+       "select 'top 1 [x] :y' from t"},
       {"select topx from t", "select topx from t", "select topx from t"},
   };
   for (const Case& c : cases) {
@@ -124,13 +128,15 @@ protected:
     } else {
       AnsiString connection;
       std::string error;
-      ASSERT_TRUE(PostgreSQLTestDatabase(connection, error)) << "the PostgreSQL test server did not start: " << error;
+      ASSERT_TRUE(PostgreSQLTestDatabase(connection, error))
+          << "the PostgreSQL test server did not start: " << error;
       Conn.SetConnectionString(connection);
     }
     Conn.Open();
     Exec("drop table if exists t");
     if (GetParam() == beSQLite) {
-      Exec("create table t (id integer primary key, name varchar(50), login varchar(20) collate nocase, "
+      Exec("create table t (id integer primary key, name varchar(50), login varchar(20) collate "
+           "nocase, "
            "flag boolean, stamp datetime, data blob, amount real, memo text)");
     } else {
       Exec("create extension if not exists citext");
@@ -163,7 +169,8 @@ protected:
     return q.ExecSQL();
   }
 
-  std::unique_ptr<TADOQuery> Open(const AnsiString& Sql, std::vector<std::pair<AnsiString, Variant>> Values = {})
+  std::unique_ptr<TADOQuery> Open(const AnsiString& Sql,
+                                  std::vector<std::pair<AnsiString, Variant>> Values = {})
   {
     auto q = std::make_unique<TADOQuery>();
     q->SetConnection(&Conn);
@@ -183,8 +190,12 @@ protected:
 
 TEST_P(StatementSuite, RowsAffected)
 {
-  EXPECT_EQ(ExecSql("update t set name = :n where id = :id", {{"n", Variant("x")}, {"id", Variant(99)}}), 0);
-  EXPECT_EQ(ExecSql("update t set name = :n where id > :id", {{"n", Variant("x")}, {"id", Variant(0)}}), 2);
+  EXPECT_EQ(
+      ExecSql("update t set name = :n where id = :id", {{"n", Variant("x")}, {"id", Variant(99)}}),
+      0);
+  EXPECT_EQ(
+      ExecSql("update t set name = :n where id > :id", {{"n", Variant("x")}, {"id", Variant(0)}}),
+      2);
   EXPECT_EQ(ExecSql("delete from t where id = :id", {{"id", Variant(2)}}), 1);
 }
 
@@ -233,7 +244,10 @@ TEST_P(StatementSuite, GbkTextRoundTripAndTypes)
   AnsiString text = "北京市海淀区 Ω€";
   TDateTime stamp = EncodeDateTime(2026, 12, 10, 13, 45, 30, 0);
   EXPECT_EQ(ExecSql("insert into t (id, name, flag, stamp, amount) values (:id, :n, :f, :s, :a)",
-                    {{"id", Variant(7)}, {"n", Variant(text)}, {"f", Variant(true)}, {"s", VarFromDateTime(stamp)},
+                    {{"id", Variant(7)},
+                     {"n", Variant(text)},
+                     {"f", Variant(true)},
+                     {"s", VarFromDateTime(stamp)},
                      {"a", Variant(12.25)}}),
             1);
   auto q = Open("select * from t where name = :n", {{"n", Variant(text)}});
@@ -292,7 +306,10 @@ TEST_P(StatementSuite, TopBracketsAndCaseInsensitiveLogins)
   ASSERT_EQ(top->RecordCount(), 1);
   EXPECT_EQ(top->FieldByName("ID")->AsInteger(), 2);
   EXPECT_EQ(Open("select * from t where login = :l", {{"l", Variant("ADMIN")}})->RecordCount(), 1);
-  EXPECT_EQ(Open("select * from t where login = :l", {{"l", Variant("SA")}})->FieldByName("id")->AsInteger(), 2);
+  EXPECT_EQ(Open("select * from t where login = :l", {{"l", Variant("SA")}})
+                ->FieldByName("id")
+                ->AsInteger(),
+            2);
 }
 
 TEST_P(StatementSuite, LocalEditsNeverReachTheDatabase)
@@ -367,7 +384,8 @@ TEST_P(StatementSuite, DetailQueryRefreshAndFieldDefs)
   EXPECT_EQ(closed.FieldDefs()->Items(1)->Size(), 100); // varchar(50): 50 characters, 100 GBK bytes
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, StatementSuite, testing::Values(beSQLite, bePostgreSQL), BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, StatementSuite, testing::Values(beSQLite, bePostgreSQL),
+                         BackendName);
 
 // ---- SQLite specifics ----
 
@@ -376,7 +394,8 @@ TEST(SQLiteConnection, MissingFileFailsAndIsNotCreated)
   AnsiString path = GetTempPath() + "qh-no-such-db.mdb";
   DeleteFile(path);
   TADOConnection conn;
-  conn.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"" + path + "\";Mode=Share Deny None");
+  conn.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"" + path +
+                           "\";Mode=Share Deny None");
   EXPECT_THROW(conn.Open(), EDatabaseError);
   EXPECT_FALSE(conn.Connected());
   EXPECT_FALSE(FileExists(path));
@@ -421,7 +440,8 @@ TEST(PostgreSQLConnection, ServerThroughTheClientAliasOrHostAndPort)
 {
   AnsiString connection;
   std::string error;
-  ASSERT_TRUE(PostgreSQLTestDatabase(connection, error)) << "the PostgreSQL test server did not start: " << error;
+  ASSERT_TRUE(PostgreSQLTestDatabase(connection, error))
+      << "the PostgreSQL test server did not start: " << error;
   std::vector<TConnectionItem> items = ParseConnectionString(connection);
   AnsiString socketDir = ConnectionItemValue(items, "Data Source");
   AnsiString machine = GetTempFileName("", "qhreg");
@@ -439,16 +459,18 @@ TEST(PostgreSQLConnection, ServerThroughTheClientAliasOrHostAndPort)
     bool Connects;
   };
   const Case cases[] = {
-      {"QHSERVER", true},           // alias with host and port
-      {socketDir + ",5432", true},  // host and port without alias
-      {"WRONGPORT", false},         // the alias wins over the name
+      {"QHSERVER", true},          // alias with host and port
+      {socketDir + ",5432", true}, // host and port without alias
+      {"WRONGPORT", false},        // the alias wins over the name
       {socketDir + ",5999", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.DataSource);
     TADOConnection conn;
-    conn.SetConnectionString("Provider=SQLOLEDB.1;User ID=postgres;Password=;Initial Catalog=postgres;"
-                             "Data Source=" + c.DataSource + ";Workstation ID=qh;Packet Size=4096");
+    conn.SetConnectionString(
+        "Provider=SQLOLEDB.1;User ID=postgres;Password=;Initial Catalog=postgres;"
+        "Data Source=" +
+        c.DataSource + ";Workstation ID=qh;Packet Size=4096");
     if (c.Connects) {
       EXPECT_NO_THROW(conn.Open());
       EXPECT_EQ(conn.DefaultDatabase(), "postgres");
@@ -465,7 +487,8 @@ TEST(PostgreSQLConnection, AbortedTransactionNeedsRollback)
 {
   AnsiString connection;
   std::string error;
-  ASSERT_TRUE(PostgreSQLTestDatabase(connection, error)) << "the PostgreSQL test server did not start: " << error;
+  ASSERT_TRUE(PostgreSQLTestDatabase(connection, error))
+      << "the PostgreSQL test server did not start: " << error;
   TADOConnection conn;
   conn.SetConnectionString(connection);
   conn.Open();

@@ -1,10 +1,10 @@
 // The dataset model on the in-memory dataset: the buffer window as links see it, editing
 // and its events, bookmarks, Locate/Lookup, calculated and lookup fields, master-detail.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/data/DB.h"
 #include "platform/data/MemDataSet.h"
@@ -34,7 +34,10 @@ struct TLinkEvent {
   friend bool operator==(const TLinkEvent&, const TLinkEvent&) = default;
 };
 
-std::ostream& operator<<(std::ostream& os, const TLinkEvent& e) { return os << e.Kind << "(" << e.Distance << ")"; }
+std::ostream& operator<<(std::ostream& os, const TLinkEvent& e)
+{
+  return os << e.Kind << "(" << e.Distance << ")";
+}
 
 // A link that records what it is told.
 class TRecordingLink : public TDataLink {
@@ -55,7 +58,10 @@ protected:
   }
   void EditingChanged() override { Events.push_back({"editing", Editing() ? 1 : 0}); }
   void UpdateData() override { ++UpdateDataCalls; }
-  void DisabledStateChanged(bool Disabled) override { Events.push_back({"disabled", Disabled ? 1 : 0}); }
+  void DisabledStateChanged(bool Disabled) override
+  {
+    Events.push_back({"disabled", Disabled ? 1 : 0});
+  }
 };
 
 struct TLinked {
@@ -100,8 +106,18 @@ TEST(DataLinkWindow, ScriptedMovesGiveExactNotifications)
       {"next to the last", [](TDataSet* d) { d->Next(); }, 4, 5, 20, {"scrolled", 0}},
       {"next at the end", [](TDataSet* d) { d->Next(); }, 4, 5, 20, {"scrolled", 0}},
       {"first", [](TDataSet* d) { d->First(); }, 0, 5, 1, {"changed", 0}},
-      {"locate centres", [](TDataSet* d) { d->Locate("ID", Variant(12), {}); }, 2, 5, 12, {"changed", 0}},
-      {"locate near the end", [](TDataSet* d) { d->Locate("ID", Variant(19), {}); }, 3, 5, 19, {"changed", 0}},
+      {"locate centres",
+       [](TDataSet* d) { d->Locate("ID", Variant(12), {}); },
+       2,
+       5,
+       12,
+       {"changed", 0}},
+      {"locate near the end",
+       [](TDataSet* d) { d->Locate("ID", Variant(19), {}); },
+       3,
+       5,
+       19,
+       {"changed", 0}},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.Name);
@@ -194,7 +210,8 @@ TEST(DataLinkWindow, DisableControlsHoldsEventsUntilEnabled)
   t.Set->EnableControls();
   EXPECT_EQ(t.Link.Events, (std::vector<TLinkEvent>{{"disabled", 1}}));
   t.Set->EnableControls();
-  EXPECT_EQ(t.Link.Events, (std::vector<TLinkEvent>{{"disabled", 1}, {"disabled", 0}, {"changed", 0}}));
+  EXPECT_EQ(t.Link.Events,
+            (std::vector<TLinkEvent>{{"disabled", 1}, {"disabled", 0}, {"changed", 0}}));
   EXPECT_EQ(t.Link.ActiveRecord(), 3);
   EXPECT_EQ(t.CurrentID(), 7);
   // Nothing happened in between: no dataset change.
@@ -212,8 +229,9 @@ TEST(DataLinkWindow, EditingNotifiesStateRecordAndUpdateData)
   EXPECT_EQ(t.Set->State(), dsEdit);
   name->SetAsString("x");
   t.Set->Post();
-  EXPECT_EQ(t.Link.Events, (std::vector<TLinkEvent>{{"editing", 1}, {"record", 0}, {"record", 0},
-                                                    {"editing", 0}, {"changed", 0}}));
+  EXPECT_EQ(t.Link.Events,
+            (std::vector<TLinkEvent>{
+                {"editing", 1}, {"record", 0}, {"record", 0}, {"editing", 0}, {"changed", 0}}));
   EXPECT_EQ(t.Link.ChangedFields[1], name);
   EXPECT_EQ(t.Link.UpdateDataCalls, 1);
   t.Link.SetReadOnly(true);
@@ -276,14 +294,15 @@ TEST(DataSetEditing, EventsFireInOrder)
   ds->FieldByName("ID")->SetAsInteger(9);
   EXPECT_TRUE(ds->Modified());
   ds->Next(); // navigating posts a modified record
-  EXPECT_EQ(log, (std::vector<AnsiString>{"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert:new",
-                                          "AfterScroll", "BeforePost", "AfterPost", "BeforeScroll",
-                                          "AfterScroll"}));
+  EXPECT_EQ(log, (std::vector<AnsiString>{"BeforeInsert", "BeforeScroll", "OnNewRecord",
+                                          "AfterInsert:new", "AfterScroll", "BeforePost",
+                                          "AfterPost", "BeforeScroll", "AfterScroll"}));
   EXPECT_EQ(ds->RecordCount(), 3);
   log.clear();
   ds->Edit();
   ds->Prior(); // an unmodified edit is cancelled
-  EXPECT_EQ(log, (std::vector<AnsiString>{"BeforeCancel", "AfterCancel", "BeforeScroll", "AfterScroll"}));
+  EXPECT_EQ(
+      log, (std::vector<AnsiString>{"BeforeCancel", "AfterCancel", "BeforeScroll", "AfterScroll"}));
 }
 
 TEST(DataSetEditing, InsertGoesBeforeTheCursorAndAppendAtTheEnd)
@@ -386,7 +405,7 @@ TEST(DataSetFields, KindsConvertAndFormat)
   ds.FieldDefs()->Add("C", ftBCD);
   ds.CreateDataSet();
   ds.Append();
-  ds.FieldByName("S")->SetAsString("中文字");  // 6 GBK bytes into 4: whole characters only
+  ds.FieldByName("S")->SetAsString("中文字"); // 6 GBK bytes into 4: whole characters only
   EXPECT_EQ(ds.FieldByName("S")->AsString(), "中文");
   ds.FieldByName("S")->SetAsString("1234");
   ds.FieldByName("S")->SetEditMask("00-00;0;_");
@@ -811,11 +830,19 @@ TEST(NumericFields, TextIsReadAsTheFieldsKindOfNumber)
     const char* Stored; // "" = Null; "!" = refused
   };
   const TCase cases[] = {
-      {ftInteger, " 42 ", "42"},      {ftInteger, "", ""},        {ftInteger, "4.5", "!"},
-      {ftInteger, "x", "!"},          {ftLargeint, "9000000000", "9000000000"},
-      {ftLargeint, "  ", ""},         {ftLargeint, "1e3", "!"},   {ftFloat, " 2.5", "2.5"},
-      {ftFloat, "", ""},              {ftFloat, "2,5", "!"},      {ftBCD, "12.3456", "12.3456"},
-      {ftBCD, "", ""},                {ftBCD, "abc", "!"},
+      {ftInteger, " 42 ", "42"},
+      {ftInteger, "", ""},
+      {ftInteger, "4.5", "!"},
+      {ftInteger, "x", "!"},
+      {ftLargeint, "9000000000", "9000000000"},
+      {ftLargeint, "  ", ""},
+      {ftLargeint, "1e3", "!"},
+      {ftFloat, " 2.5", "2.5"},
+      {ftFloat, "", ""},
+      {ftFloat, "2,5", "!"},
+      {ftBCD, "12.3456", "12.3456"},
+      {ftBCD, "", ""},
+      {ftBCD, "abc", "!"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Text);
@@ -829,7 +856,8 @@ TEST(NumericFields, TextIsReadAsTheFieldsKindOfNumber)
         field->SetAsString(c.Text);
         ADD_FAILURE() << "accepted";
       } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), Format(SInvalidFieldValue, {Trim(AnsiString(c.Text)), AnsiString("N")}));
+        EXPECT_EQ(e.Message(),
+                  Format(SInvalidFieldValue, {Trim(AnsiString(c.Text)), AnsiString("N")}));
       }
       continue;
     }

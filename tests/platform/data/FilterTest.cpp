@@ -1,8 +1,8 @@
 // Filters: the expression parser over the texts the libraries generate, OnFilterRecord,
 // and LIKE over GBK text by whole characters.
-#include <gtest/gtest.h>
-
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/data/DB.h"
 #include "platform/data/DBPrivate.h"
@@ -73,9 +73,9 @@ TEST_F(FilterTest, ExpressionsTable)
       {"Name LIKE 'a%'", {4}},
       {"Name LIKE 'a%'", {4, 5}, {foCaseInsensitive}},
       {"Name NOT LIKE '%e%'", {2, 3, 4, 5}},
-      {"Name = 'ab*'", {4}},                              // trailing '*': prefix compare
-      {"Name = 'ab*'", {}, {foNoPartialCompare}},         // ... unless switched off
-      {"name = 'abd'", {5}, {foCaseInsensitive}},        // field names ignore case
+      {"Name = 'ab*'", {4}},                      // trailing '*': prefix compare
+      {"Name = 'ab*'", {}, {foNoPartialCompare}}, // ... unless switched off
+      {"name = 'abd'", {5}, {foCaseInsensitive}}, // field names ignore case
       {"Name = '北京*'", {2, 3}},
       {"Paid", {1, 3}},
       {"N > -1 AND N < 2.5", {1, 2}},
@@ -114,7 +114,9 @@ TEST_F(FilterTest, LikeMatchesWholeGbkCharacters)
 
 TEST_F(FilterTest, OnFilterRecordAndErrors)
 {
-  Set.OnFilterRecord = [](TDataSet* d, bool& accept) { accept = d->FieldByName("N")->AsInteger() % 2 == 0; };
+  Set.OnFilterRecord = [](TDataSet* d, bool& accept) {
+    accept = d->FieldByName("N")->AsInteger() % 2 == 0;
+  };
   Set.SetFilter("N > 2");
   Set.SetFiltered(true);
   EXPECT_EQ(Visible(), (std::vector<Integer>{4, 6}));

@@ -1,3 +1,6 @@
 #include <gtest/gtest.h>
 
-TEST(DataLibrary, Links) { SUCCEED(); }
+TEST(DataLibrary, Links)
+{
+  SUCCEED();
+}

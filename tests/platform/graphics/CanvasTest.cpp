@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
@@ -50,9 +50,9 @@ TEST(Canvas, LineEndPointIsNotPaintedInAnyOctant)
     const char* Name;
     Integer Dx, Dy;
   } cases[] = {
-      {"E", 6, 0},   {"ENE", 6, 2},  {"NNE", 2, -6}, {"N", 0, -6},  {"NNW", -2, -6}, {"WNW", -6, -2},
-      {"W", -6, 0},  {"WSW", -6, 2}, {"SSW", -2, 6}, {"S", 0, 6},   {"SSE", 2, 6},   {"ESE", 6, 2},
-      {"diag", 5, 5}, {"antidiag", -5, -5}, {"ENE3", 6, 3},
+      {"E", 6, 0},     {"ENE", 6, 2}, {"NNE", 2, -6}, {"N", 0, -6},         {"NNW", -2, -6},
+      {"WNW", -6, -2}, {"W", -6, 0},  {"WSW", -6, 2}, {"SSW", -2, 6},       {"S", 0, 6},
+      {"SSE", 2, 6},   {"ESE", 6, 2}, {"diag", 5, 5}, {"antidiag", -5, -5}, {"ENE3", 6, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -179,11 +179,11 @@ TEST(Canvas, PenModes)
     TPenMode Mode;
     TColor Pen, Before, After;
   } cases[] = {
-      {pmCopy, clRed, clWhite, clRed},       {pmNot, clRed, clWhite, clBlack},
-      {pmXor, clRed, clWhite, clAqua},       {pmNotXor, clRed, clWhite, clRed},
-      {pmMask, clRed, clYellow, clRed},      {pmMerge, clRed, clBlue, clFuchsia},
-      {pmBlack, clRed, clWhite, clBlack},    {pmWhite, clRed, clBlack, clWhite},
-      {pmNop, clRed, clGreen, clGreen},      {pmNotCopy, clRed, clWhite, clAqua},
+      {pmCopy, clRed, clWhite, clRed},        {pmNot, clRed, clWhite, clBlack},
+      {pmXor, clRed, clWhite, clAqua},        {pmNotXor, clRed, clWhite, clRed},
+      {pmMask, clRed, clYellow, clRed},       {pmMerge, clRed, clBlue, clFuchsia},
+      {pmBlack, clRed, clWhite, clBlack},     {pmWhite, clRed, clBlack, clWhite},
+      {pmNop, clRed, clGreen, clGreen},       {pmNotCopy, clRed, clWhite, clAqua},
       {pmMaskNotPen, clRed, clWhite, clAqua}, {pmMergePenNot, clBlack, clWhite, clBlack},
   };
   for (const Case& c : cases) {
@@ -238,7 +238,8 @@ TEST(Canvas, ClippingByRegionAndSaveRestore)
 {
   TFixture f;
   f.Canvas.Brush()->SetColor(clRed);
-  TRegion clip = TRegion::Ellipse(Rect(0, 0, 20, 20)).Combine(TRegion(Rect(8, 8, 12, 12)), RGN_DIFF);
+  TRegion clip =
+      TRegion::Ellipse(Rect(0, 0, 20, 20)).Combine(TRegion(Rect(8, 8, 12, 12)), RGN_DIFF);
   {
     TCanvasSaver saver(f.Canvas);
     f.Canvas.SelectClipRegion(&clip);
@@ -249,9 +250,9 @@ TEST(Canvas, ClippingByRegionAndSaveRestore)
     f.Canvas.Brush()->SetColor(clBlue);
     f.Canvas.FillRect(Rect(0, 0, 20, 20));
   }
-  EXPECT_EQ(f.At(0, 0), clWhite);    // outside the ellipse
-  EXPECT_EQ(f.At(10, 10), clWhite);  // the hole
-  EXPECT_EQ(f.At(3, 10), clRed);     // excluded from the second fill
+  EXPECT_EQ(f.At(0, 0), clWhite);   // outside the ellipse
+  EXPECT_EQ(f.At(10, 10), clWhite); // the hole
+  EXPECT_EQ(f.At(3, 10), clRed);    // excluded from the second fill
   EXPECT_EQ(f.At(10, 3), clBlue);
   EXPECT_EQ(f.Count(clRed) + f.Count(clBlue), clip.PixelCount());
   // The saver restored the unclipped state and the brush.
@@ -351,11 +352,20 @@ TEST(Canvas, BlockCopiesWithRasterOperations)
       {"paint", SRCPAINT, clBlue, {clFuchsia, RGB(0, 128, 255), clBlue, clBlue}},
       {"dstinvert", DSTINVERT, clYellow, {clBlue, clBlue, clBlue, clBlue}},
       {"patcopy", PATCOPY, clYellow, {clNavy, clNavy, clNavy, clNavy}},
-      {"patinvert", PATINVERT, clWhite, {RGB(255, 255, 127), RGB(255, 255, 127), RGB(255, 255, 127), RGB(255, 255, 127)}},
+      {"patinvert",
+       PATINVERT,
+       clWhite,
+       {RGB(255, 255, 127), RGB(255, 255, 127), RGB(255, 255, 127), RGB(255, 255, 127)}},
       // (S & (D ^ P)) ^ P: white source bits keep the destination, black ones take the brush.
-      {"mask through brush", 0x00B8074A, clYellow, {RGB(255, 0, 128), RGB(0, 128, 128), clBlack, clNavy}},
+      {"mask through brush",
+       0x00B8074A,
+       clYellow,
+       {RGB(255, 0, 128), RGB(0, 128, 128), clBlack, clNavy}},
       // (S & P) | (~S & D): white source bits take the brush, black ones keep the destination.
-      {"masked recolouring", 0x00E20746, clYellow, {clLime, RGB(255, 127, 0), RGB(255, 255, 128), clYellow}},
+      {"masked recolouring",
+       0x00E20746,
+       clYellow,
+       {clLime, RGB(255, 127, 0), RGB(255, 255, 128), clYellow}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -403,7 +413,7 @@ TEST(Canvas, DrawEdgeUsesTheSystemColoursPerSide)
   EXPECT_EQ(g.At(5, 2), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(g.At(5, 3), GetSysColor(COLOR_3DDKSHADOW));
   EXPECT_EQ(g.At(11, 9), clWhite);
-  EXPECT_EQ(s, Rect(2, 2, 12, 10)); // no BF_ADJUST
+  EXPECT_EQ(s, Rect(2, 2, 12, 10));              // no BF_ADJUST
   EXPECT_EQ(g.Canvas.Brush()->Color(), clWhite); // the canvas state is restored
 
   // Each edge kind: outer top-left, outer bottom-right, inner top-left, inner bottom-right.
@@ -412,11 +422,14 @@ TEST(Canvas, DrawEdgeUsesTheSystemColoursPerSide)
     Cardinal Edge, Flags;
     Integer OuterTL, OuterBR, InnerTL, InnerBR;
   } cases[] = {
-      {"etched", EDGE_ETCHED, BF_RECT, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW},
-      {"bump", EDGE_BUMP, BF_RECT, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DDKSHADOW, COLOR_3DLIGHT},
-      {"soft raised", EDGE_RAISED, BF_RECT | BF_SOFT, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT,
+      {"etched", EDGE_ETCHED, BF_RECT, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_BTNHIGHLIGHT,
        COLOR_BTNSHADOW},
-      {"flat", EDGE_SUNKEN, BF_RECT | BF_FLAT, COLOR_BTNSHADOW, COLOR_BTNSHADOW, COLOR_BTNFACE, COLOR_BTNFACE},
+      {"bump", EDGE_BUMP, BF_RECT, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DDKSHADOW,
+       COLOR_3DLIGHT},
+      {"soft raised", EDGE_RAISED, BF_RECT | BF_SOFT, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW,
+       COLOR_3DLIGHT, COLOR_BTNSHADOW},
+      {"flat", EDGE_SUNKEN, BF_RECT | BF_FLAT, COLOR_BTNSHADOW, COLOR_BTNSHADOW, COLOR_BTNFACE,
+       COLOR_BTNFACE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

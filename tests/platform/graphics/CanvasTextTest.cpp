@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Surface.h"
@@ -167,7 +167,7 @@ TEST_F(TFixedText, DrawTextAlignmentEllipsisAndPrefixUnderline)
   Surface.Resize(120, 60, clWhite);
   r = Rect(0, 0, 100, 40);
   Canvas.DrawText("a&bc", r, DT_SINGLELINE);
-  EXPECT_EQ(At(7, 12), clBlack);  // underline of "b" spans columns 7..13
+  EXPECT_EQ(At(7, 12), clBlack); // underline of "b" spans columns 7..13
   EXPECT_EQ(At(13, 12), clBlack);
   EXPECT_EQ(At(14, 12), clWhite);
   EXPECT_EQ(At(3, 12), clWhite);
@@ -255,7 +255,9 @@ TEST(PangoText, SubstitutionTable)
 TEST(PangoText, ScreenFontsOfferInstalledAndPlatformNames)
 {
   std::vector<AnsiString> fonts = ScreenFonts();
-  auto has = [&](const AnsiString& name) { return std::find(fonts.begin(), fonts.end(), name) != fonts.end(); };
+  auto has = [&](const AnsiString& name) {
+    return std::find(fonts.begin(), fonts.end(), name) != fonts.end();
+  };
   EXPECT_TRUE(has("宋体"));
   EXPECT_TRUE(has("Arial"));
   EXPECT_TRUE(has("WenQuanYi Zen Hei"));
@@ -282,7 +284,7 @@ TEST_F(TFixedText, UnderlineAndStrikeOutFollowTheOutlineMetricsAlsoWhenTurned)
   EXPECT_EQ(o.otmsStrikeoutPosition, 3);
   EXPECT_EQ(o.otmsUnderscoreSize, 1);
   Canvas.Font()->SetStyle(TFontStyles{fsUnderline, fsStrikeOut});
-  Canvas.TextOut(10, 10, "ab"); // cell rows 10..22, baseline 21
+  Canvas.TextOut(10, 10, "ab");   // cell rows 10..22, baseline 21
   EXPECT_EQ(At(20, 22), clBlack); // underline: the row below the baseline's
   EXPECT_EQ(At(23, 22), clBlack);
   EXPECT_EQ(At(24, 22), clWhite); // ends with the text (14 px)

@@ -2,9 +2,9 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <gtest/gtest.h>
 
 #include <ft2build.h>
+#include <gtest/gtest.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -31,8 +31,9 @@ struct TTestFace {
   TTestFace(const std::string& bytes) // from memory; bytes must outlive the face
   {
     EXPECT_EQ(FT_Init_FreeType(&Library), 0);
-    EXPECT_EQ(FT_New_Memory_Face(Library, reinterpret_cast<const FT_Byte*>(bytes.data()), FT_Long(bytes.size()), 0,
-                                 &Face), 0);
+    EXPECT_EQ(FT_New_Memory_Face(Library, reinterpret_cast<const FT_Byte*>(bytes.data()),
+                                 FT_Long(bytes.size()), 0, &Face),
+              0);
   }
   ~TTestFace()
   {
@@ -65,9 +66,9 @@ TEST(FontData, LiberationSansWidthsInThousandthsOfTheEm)
     Integer Known; // metric-compatible widths of this face
   };
   const TCase cases[] = {
-      {' ', ' ', 278}, {'A', 'A', 667}, {'W', 'W', 944}, {'i', 'i', 222}, {'0', '0', 556},
-      {0x80, 0x20AC, 556}, // code page 1252: euro sign
-      {0xE9, 0xE9, 556},   // e acute, Latin-1 half
+      {' ', ' ', 278},   {'A', 'A', 667}, {'W', 'W', 944},
+      {'i', 'i', 222},   {'0', '0', 556}, {0x80, 0x20AC, 556}, // code page 1252: euro sign
+      {0xE9, 0xE9, 556},                                       // e acute, Latin-1 half
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Code);
@@ -127,7 +128,8 @@ TEST(FontData, SongTiResolvesToTheMonoFaceOfTheCollection)
   EXPECT_EQ(data.PostScriptName(), FT_Get_Postscript_Name(face.Face));
 
   // Names nobody substitutes fall back to a sans serif face with Chinese glyphs.
-  EXPECT_EQ(TFontData("No Such Face 42", TFontStyles(), DEFAULT_CHARSET).FamilyName(), "WenQuanYi Zen Hei");
+  EXPECT_EQ(TFontData("No Such Face 42", TFontStyles(), DEFAULT_CHARSET).FamilyName(),
+            "WenQuanYi Zen Hei");
   EXPECT_EQ(TFontData("Default", TFontStyles(), DEFAULT_CHARSET).FamilyName(), "WenQuanYi Zen Hei");
 }
 
@@ -139,10 +141,10 @@ TEST(FontData, RealisedCharset)
     Integer Realised;
   };
   const TCase cases[] = {
-      {"Arial", DEFAULT_CHARSET, ANSI_CHARSET},       // no Chinese in the face
-      {"宋体", DEFAULT_CHARSET, GB2312_CHARSET},      // covers zh-cn
+      {"Arial", DEFAULT_CHARSET, ANSI_CHARSET},  // no Chinese in the face
+      {"宋体", DEFAULT_CHARSET, GB2312_CHARSET}, // covers zh-cn
       {"黑体", DEFAULT_CHARSET, GB2312_CHARSET},
-      {"Arial", GB2312_CHARSET, GB2312_CHARSET},       // a request stands as it is
+      {"Arial", GB2312_CHARSET, GB2312_CHARSET}, // a request stands as it is
       {"宋体", ANSI_CHARSET, ANSI_CHARSET},
       {"宋体", CHINESEBIG5_CHARSET, CHINESEBIG5_CHARSET},
   };
@@ -185,8 +187,8 @@ TEST(FontData, CollectionFaceParsesAsAStandaloneFont)
   EXPECT_EQ(file.size() % 4, 0u);
   uint32_t sum = 0;
   for (size_t i = 0; i < file.size(); i += 4)
-    sum += uint32_t(Byte(file[i])) << 24 | uint32_t(Byte(file[i + 1])) << 16 | uint32_t(Byte(file[i + 2])) << 8 |
-           Byte(file[i + 3]);
+    sum += uint32_t(Byte(file[i])) << 24 | uint32_t(Byte(file[i + 1])) << 16 |
+           uint32_t(Byte(file[i + 2])) << 8 | Byte(file[i + 3]);
   EXPECT_EQ(sum, 0xB1B0AFBAu);
 
   TTestFace original(data.FileName(), data.FaceIndex());

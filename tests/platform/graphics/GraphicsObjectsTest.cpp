@@ -12,7 +12,8 @@ TEST(Font, SizeAndHeightConvertAtThePixelsPerInch)
   EXPECT_EQ(f.Height(), -12);
   struct Case {
     Integer Ppi, Size, Height;
-  } cases[] = {{96, 9, -12}, {96, 10, -13}, {96, 11, -15}, {120, 9, -15}, {600, 9, -75}, {300, 10, -42}};
+  } cases[] = {{96, 9, -12},  {96, 10, -13}, {96, 11, -15},
+               {120, 9, -15}, {600, 9, -75}, {300, 10, -42}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Ppi * 100 + c.Size);
     TFont g;
@@ -130,7 +131,8 @@ TEST(GraphicsReflection, PublishedPropertiesInOrder)
   std::vector<AnsiString> names;
   for (PPropInfo p : GetPropList(font))
     names.push_back(p->Name);
-  EXPECT_EQ(names, (std::vector<AnsiString>{"Charset", "Color", "Height", "Name", "Pitch", "Size", "Style"}));
+  EXPECT_EQ(names, (std::vector<AnsiString>{"Charset", "Color", "Height", "Name", "Pitch", "Size",
+                                            "Style"}));
   f.SetStyle({fsBold, fsUnderline});
   EXPECT_EQ(GetSetProp(&f, "Style"), "[fsBold,fsUnderline]");
   EXPECT_FALSE(IsStoredProp(&f, GetPropInfo(&f, "Size")));

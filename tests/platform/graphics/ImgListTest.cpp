@@ -1,8 +1,9 @@
-#include <gtest/gtest.h>
+#include "platform/graphics/ImgList.h"
 
 #include <memory>
 
-#include "platform/graphics/ImgList.h"
+#include <gtest/gtest.h>
+
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/TypInfo.h"
@@ -48,12 +49,12 @@ TEST(ImageList, AddMaskedCutsAStripIntoTilesAndDropsTheMaskColour)
     SCOPED_TRACE(index);
     Target t;
     list.Draw(&t.Canvas, 5, 2, index);
-    EXPECT_EQ(t.At(5, 2), kBackground);   // transparent corner
-    EXPECT_EQ(t.At(6, 2), clBlue);        // the tile's own colour
+    EXPECT_EQ(t.At(5, 2), kBackground); // transparent corner
+    EXPECT_EQ(t.At(6, 2), clBlue);      // the tile's own colour
     EXPECT_EQ(t.At(6, 4), clBlue);
-    EXPECT_EQ(t.At(7, 3), clWhite);       // white stays opaque
+    EXPECT_EQ(t.At(7, 3), clWhite); // white stays opaque
     EXPECT_EQ(t.At(8, 3), kBackground);
-    EXPECT_EQ(t.At(6, 5), kBackground);   // below the image
+    EXPECT_EQ(t.At(6, 5), kBackground); // below the image
   }
 }
 

@@ -1,6 +1,7 @@
+#include "platform/graphics/Metafile.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/graphics/Metafile.h"
 #include "platform/graphics/Surface.h"
 #include "platform/graphics/TextEngine.h"
 
@@ -88,9 +89,9 @@ TEST(Metafile, ReplayedAtTwiceTheSizeDoublesTheCoordinates)
   TImageSurface big(40, 40, clWhite);
   TCanvas c(&big);
   c.StretchDraw(Rect(4, 4, 36, 36), &mf);
-  EXPECT_EQ(big.GetPixel(4 + 4, 4 + 4), clBlack);   // rectangle corner (2,2) doubled
-  EXPECT_EQ(big.GetPixel(4 + 8, 4 + 8), clRed);     // inside
-  EXPECT_EQ(big.GetPixel(4 + 24, 4 + 2), clBlue);   // fill (12,1)
+  EXPECT_EQ(big.GetPixel(4 + 4, 4 + 4), clBlack); // rectangle corner (2,2) doubled
+  EXPECT_EQ(big.GetPixel(4 + 8, 4 + 8), clRed);   // inside
+  EXPECT_EQ(big.GetPixel(4 + 24, 4 + 2), clBlue); // fill (12,1)
   EXPECT_EQ(big.GetPixel(4 + 29, 4 + 7), clBlue);
   EXPECT_EQ(big.GetPixel(4 + 30, 4 + 8), clWhite);
 }

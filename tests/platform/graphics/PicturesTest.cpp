@@ -1,9 +1,10 @@
-#include <gtest/gtest.h>
+#include "platform/graphics/Pictures.h"
 
 #include <cstdlib>
 #include <set>
 
-#include "platform/graphics/Pictures.h"
+#include <gtest/gtest.h>
+
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
 
@@ -31,13 +32,14 @@ std::string Bytes(std::initializer_list<int> values)
 // 4x2, 8 bits per pixel, 2-entry palette (blue, red), bottom-up; hand-made.
 std::string PaletteBmp()
 {
-  std::string s = Bytes({'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,       // file header
-                         40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0,        // size, w, h, planes, bits
-                         0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,         // compression, image size
-                         2, 0, 0, 0, 0, 0, 0, 0,                                 // colours used
-                         0xFF, 0, 0, 0, 0, 0, 0xFF, 0,                           // palette: blue, red
-                         0, 1, 1, 0,                                             // bottom row
-                         1, 0, 0, 1});                                           // top row
+  std::string s =
+      Bytes({'B',  'M', 70, 0, 0, 0, 0,    0, 0, 0, 62, 0, 0, 0,       // file header
+             40,   0,   0,  0, 4, 0, 0,    0, 2, 0, 0,  0, 1, 0, 8, 0, // size, w, h, planes, bits
+             0,    0,   0,  0, 8, 0, 0,    0, 0, 0, 0,  0, 0, 0, 0, 0, // compression, image size
+             2,    0,   0,  0, 0, 0, 0,    0,                          // colours used
+             0xFF, 0,   0,  0, 0, 0, 0xFF, 0,                          // palette: blue, red
+             0,    1,   1,  0,                                         // bottom row
+             1,    0,   0,  1});                                       // top row
   return s;
 }
 
@@ -125,7 +127,8 @@ TEST(Bitmap, MalformedFilesAreRefused)
       {"huge", good.substr(0, 18) + Bytes({0, 0, 1, 0}) + good.substr(22)},
       {"zero width", good.substr(0, 18) + Bytes({0, 0, 0, 0}) + good.substr(22)},
       // 8000 x 8000 is within the limits, but its 64 MB of rows are not in the file.
-      {"rows missing", good.substr(0, 18) + Bytes({0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0}) + good.substr(26)},
+      {"rows missing",
+       good.substr(0, 18) + Bytes({0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0}) + good.substr(26)},
       {"bad depth", good.substr(0, 28) + Bytes({7, 0}) + good.substr(30)},
   };
   for (const Case& c : cases) {
@@ -157,12 +160,12 @@ TEST(Bitmap, ReadsRle8)
 TEST(Bitmap, ReadsBitFieldsAndTopDownRows)
 {
   // 2x2, 16 bits with 5-6-5 masks, top-down: red, green / blue, white.
-  std::string s = Bytes({'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0,
-                         40, 0, 0, 0, 2, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 16, 0,
-                         3, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                         0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0x00, 0, 0,
-                         0x00, 0xF8, 0xE0, 0x07,
-                         0x1F, 0x00, 0xFF, 0xFF});
+  std::string s =
+      Bytes({'B', 'M', 74,   0,    0, 0, 0,    0,    0,    0,    66,   0,    0,    0,    40,
+             0,   0,   0,    2,    0, 0, 0,    0xFE, 0xFF, 0xFF, 0xFF, 1,    0,    16,   0,
+             3,   0,   0,    0,    8, 0, 0,    0,    0,    0,    0,    0,    0,    0,    0,
+             0,   0,   0,    0,    0, 0, 0,    0,    0,    0x00, 0xF8, 0,    0,    0xE0, 0x07,
+             0,   0,   0x1F, 0x00, 0, 0, 0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0xFF, 0xFF});
   TBitmap b;
   b.LoadFromBytes(s);
   EXPECT_FALSE(b.Modified());
@@ -272,7 +275,8 @@ TEST(Picture, ChoosesTheDecoderFromTheSignature)
       {"bmp", bmp, "bmp", 5},
       {"jpeg", jpeg, "jpeg", 5},
       {"png", png, "png", 3},
-      {"prefixed bmp", Bytes({1, 0, 0, 1}) + Bytes({static_cast<int>(bmp.size()), 0, 0, 0}) + bmp, "bmp", 5},
+      {"prefixed bmp", Bytes({1, 0, 0, 1}) + Bytes({static_cast<int>(bmp.size()), 0, 0, 0}) + bmp,
+       "bmp", 5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -286,7 +290,7 @@ TEST(Picture, ChoosesTheDecoderFromTheSignature)
     AnsiString kind = dynamic_cast<TBitmap*>(picture.Graphic())      ? "bmp"
                       : dynamic_cast<TJPEGImage*>(picture.Graphic()) ? "jpeg"
                       : dynamic_cast<TPngImage*>(picture.Graphic())  ? "png"
-                                                                    : "?";
+                                                                     : "?";
     EXPECT_EQ(kind, c.Kind);
   }
   // An EMF is recognised by " EMF" at byte 40 and kept byte for byte.
@@ -465,8 +469,11 @@ TEST(Bitmap, BuiltInBitmapsLoadByName)
   struct Case {
     const char* Name;
     Integer Width, Height;
-  } cases[] = {{"frxBUTTONS", 16 * 2 * 96, 16}, {"frxOBJECTS", 22 * 40, 22}, {"frxEMPTY", 16, 16},
-               {"frxBAND", 16, 12}, {"FRXTRUETYPE_FNT", 16, 12}};
+  } cases[] = {{"frxBUTTONS", 16 * 2 * 96, 16},
+               {"frxOBJECTS", 22 * 40, 22},
+               {"frxEMPTY", 16, 16},
+               {"frxBAND", 16, 12},
+               {"FRXTRUETYPE_FNT", 16, 12}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TBitmap b;

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/graphics/Region.h"
+
+#include <gtest/gtest.h>
 
 TEST(Region, RectangleExcludesRightAndBottom)
 {
@@ -23,10 +23,8 @@ TEST(Region, CombineModes)
     Integer Pixels;
     TPoint In, Out;
   } cases[] = {
-      {RGN_AND, 25, {7, 7}, {2, 2}},
-      {RGN_OR, 175, {12, 12}, {12, 2}},
-      {RGN_XOR, 150, {2, 2}, {7, 7}},
-      {RGN_DIFF, 75, {2, 7}, {7, 7}},
+      {RGN_AND, 25, {7, 7}, {2, 2}},     {RGN_OR, 175, {12, 12}, {12, 2}},
+      {RGN_XOR, 150, {2, 2}, {7, 7}},    {RGN_DIFF, 75, {2, 7}, {7, 7}},
       {RGN_COPY, 100, {2, 2}, {12, 12}},
   };
   for (const Case& c : cases) {
@@ -75,8 +73,7 @@ TEST(Region, PolygonFillModes)
   TRegion r = TRegion::Polygon(square, 4);
   EXPECT_EQ(r, TRegion(Rect(0, 0, 10, 10)));
 
-  TPoint twice[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0},
-                    {10, 0}, {10, 10}, {0, 10}};
+  TPoint twice[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}, {10, 0}, {10, 10}, {0, 10}};
   Integer counts[] = {4, 4};
   EXPECT_TRUE(TRegion::PolyPolygon(twice, counts, 2, ALTERNATE).IsEmpty());
   EXPECT_EQ(TRegion::PolyPolygon(twice, counts, 2, WINDING), TRegion(Rect(0, 0, 10, 10)));

@@ -1,3 +1,6 @@
 #include <gtest/gtest.h>
 
-TEST(GraphicsLibrary, Links) { SUCCEED(); }
+TEST(GraphicsLibrary, Links)
+{
+  SUCCEED();
+}

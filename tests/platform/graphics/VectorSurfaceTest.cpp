@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+
+#include <gtest/gtest.h>
 
 #include "platform/graphics/ImgList.h"
 #include "platform/graphics/Pictures.h"
@@ -48,7 +48,8 @@ struct TPpm {
   std::string Pixels;
   TColor At(int x, int y) const
   {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(Pixels.data()) + 3 * (y * Width + x);
+    const unsigned char* p =
+        reinterpret_cast<const unsigned char*>(Pixels.data()) + 3 * (y * Width + x);
     return RGB(p[0], p[1], p[2]);
   }
 };
@@ -99,10 +100,12 @@ TEST(VectorSurface, PdfShowsTheSameDrawingAsTheRasterSurface)
   ASSERT_EQ(page.Height, 100);
   struct Probe {
     int X, Y;
-  } probes[] = {{50, 20}, {85, 45}, {150, 50}, {150, 20}, {100, 5}, {195, 95}, {50, 80}, {50, 84}, {115, 20}};
+  } probes[] = {{50, 20},  {85, 45}, {150, 50}, {150, 20}, {100, 5},
+                {195, 95}, {50, 80}, {50, 84},  {115, 20}};
   for (const Probe& p : probes)
     EXPECT_TRUE(Near(page.At(p.X, p.Y), raster.GetPixel(p.X, p.Y)))
-        << p.X << "," << p.Y << ": " << std::hex << page.At(p.X, p.Y) << " vs " << raster.GetPixel(p.X, p.Y);
+        << p.X << "," << p.Y << ": " << std::hex << page.At(p.X, p.Y) << " vs "
+        << raster.GetPixel(p.X, p.Y);
   std::remove(pdf.c_str());
   std::remove((dir + "graphics-vector-test.ppm").c_str());
 }
@@ -134,8 +137,8 @@ namespace {
 TPpm RenderPage(const std::string& pdf, int dpi, int page = 1)
 {
   std::string base = testing::TempDir() + "graphics-printer-page";
-  RunCommand("pdftoppm -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l " + std::to_string(page) +
-             " -singlefile '" + pdf + "' '" + base + "' 2>&1");
+  RunCommand("pdftoppm -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l " +
+             std::to_string(page) + " -singlefile '" + pdf + "' '" + base + "' 2>&1");
   TPpm ppm = ReadPpm(base + ".ppm");
   std::remove((base + ".ppm").c_str());
   return ppm;
@@ -155,7 +158,10 @@ int DarkPixels(const TPpm& p, int x1, int y1, int x2, int y2)
 }
 
 // 2 x 1.5 inches at 144 dpi with margins of 20 (left) and 10 (top) pixels.
-TPageMedia SmallMedia() { return {288, 216, 20, 10, 250, 190}; }
+TPageMedia SmallMedia()
+{
+  return {288, 216, 20, 10, 250, 190};
+}
 
 } // namespace
 
@@ -188,8 +194,8 @@ TEST(PrinterPage, DeviceUnitsStartAtThePrintableAreaAndPagesChangeMedia)
   struct Probe {
     int Page, X, Y;
     bool Dark;
-  } probes[] = {{1, 25, 15, true}, {1, 29, 19, true}, {1, 18, 15, false}, {1, 25, 8, false}, {1, 31, 15, false},
-                {2, 15, 25, true}, {2, 8, 25, false}, {2, 15, 18, false}};
+  } probes[] = {{1, 25, 15, true},  {1, 29, 19, true}, {1, 18, 15, false}, {1, 25, 8, false},
+                {1, 31, 15, false}, {2, 15, 25, true}, {2, 8, 25, false},  {2, 15, 18, false}};
   for (const Probe& p : probes) {
     SCOPED_TRACE(std::to_string(p.Page) + ": " + std::to_string(p.X) + "," + std::to_string(p.Y));
     TPpm page = RenderPage(pdf, 144, p.Page);
@@ -304,11 +310,12 @@ TEST(PrinterPage, HatchesAndPicturesOnPaper)
   struct Probe {
     int X, Y;
     TColor Color;
-  } probes[] = {{8, 3, clBlue},   {16, 13, clBlue}, {3, 3, clYellow},  {12, 12, clYellow}, {45, 5, clWhite},
-                {55, 5, clFuchsia}, {75, 5, clRed},  {55, 35, clRed},   {105, 5, clWhite},  {125, 5, clRed},
-                {105, 35, clWhite}, {115, 35, clRed},  {151, 1, clWhite},  {156, 6, clRed},
-                {156, 1, clRed},    {151, 6, clRed}};
+  } probes[] = {{8, 3, clBlue},    {16, 13, clBlue},   {3, 3, clYellow},   {12, 12, clYellow},
+                {45, 5, clWhite},  {55, 5, clFuchsia}, {75, 5, clRed},     {55, 35, clRed},
+                {105, 5, clWhite}, {125, 5, clRed},    {105, 35, clWhite}, {115, 35, clRed},
+                {151, 1, clWhite}, {156, 6, clRed},    {156, 1, clRed},    {151, 6, clRed}};
   for (const Probe& p : probes)
-    EXPECT_TRUE(Near(page.At(p.X, p.Y), p.Color)) << p.X << "," << p.Y << ": " << std::hex << page.At(p.X, p.Y);
+    EXPECT_TRUE(Near(page.At(p.X, p.Y), p.Color))
+        << p.X << "," << p.Y << ": " << std::hex << page.At(p.X, p.Y);
   std::remove(pdf.c_str());
 }

@@ -1,6 +1,7 @@
+#include "platform/net/HttpClient.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/net/HttpClient.h"
 #include "platform/net/UrlUtils.h"
 #include "platform/rtl/Lists.h"
 #include "tests/platform/net/LoopbackServer.h"

@@ -4,26 +4,25 @@
 #pragma once
 
 #include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <netinet/in.h>
 #include <optional>
+#include <poll.h>
 #include <stdexcept>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 class TLoopbackServer {
 public:
   struct TRequest {
     std::string Method;
-    std::string Target; // path and query as sent
+    std::string Target;  // path and query as sent
     std::string Headers; // the header lines, CR LF separated
     std::string Body;
   };

@@ -1,3 +1,6 @@
 #include <gtest/gtest.h>
 
-TEST(NetLibrary, Links) { SUCCEED(); }
+TEST(NetLibrary, Links)
+{
+  SUCCEED();
+}

@@ -1,6 +1,7 @@
+#include "platform/net/UrlUtils.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/net/UrlUtils.h"
 #include "platform/rtl/Lists.h"
 
 TEST(UrlEncode, Bytes)

@@ -1,12 +1,12 @@
 // String functions over GBK text. Narrow literals are GBK: "乤" is 81 61, "丩" 81 4C,
 // "乗" 81 5C, "癬" B0 5F, "亅" 81 7C: trail bytes that look like ASCII letters or like
 // '\', '_' and '|' must never be taken for them.
-#include <gtest/gtest.h>
+#include "platform/rtl/AnsiStrings.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "platform/rtl/AnsiStrings.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -115,7 +115,8 @@ TEST(AnsiStrings, CharacterStepping)
   struct Cut {
     Integer n;
     const char* expected;
-  } cuts[] = {{0, ""}, {1, "a"}, {2, "a"}, {3, "a乤"}, {4, "a乤b"}, {5, "a乤b"}, {6, "a乤b乗"}, {60, "a乤b乗"}};
+  } cuts[] = {{0, ""},     {1, "a"},    {2, "a"},      {3, "a乤"},
+              {4, "a乤b"}, {5, "a乤b"}, {6, "a乤b乗"}, {60, "a乤b乗"}};
   for (const Cut& c : cuts) {
     SCOPED_TRACE(c.n);
     EXPECT_EQ(CutToBytes(s, c.n), c.expected);
@@ -147,7 +148,12 @@ TEST(AnsiStrings, CaseFoldingLeavesTrailBytesAlone)
     const char* ansiUpper;
     const char* ansiLower;
   } cases[] = {
-      {"\x81\x61" "abc", "\x81\x61" "ABC", "\x81\x61" "abc"},
+      {"\x81\x61"
+       "abc",
+       "\x81\x61"
+       "ABC",
+       "\x81\x61"
+       "abc"},
       {"乤丩乗癬亅", "乤丩乗癬亅", "乤丩乗癬亅"},
       {"俠碼Mix", "俠碼MIX", "俠碼mix"},
       {"a乤B", "A乤B", "a乤b"},
@@ -159,8 +165,14 @@ TEST(AnsiStrings, CaseFoldingLeavesTrailBytesAlone)
     EXPECT_EQ(AnsiLowerCase(c.in), c.ansiLower);
   }
   // The plain conversions change ASCII letters on every byte, as the runtime's do.
-  EXPECT_EQ(UpperCase("\x81\x61" "b"), "\x81\x41" "B");
-  EXPECT_EQ(LowerCase("\x81\x4C" "B"), "\x81\x6C" "b");
+  EXPECT_EQ(UpperCase("\x81\x61"
+                      "b"),
+            "\x81\x41"
+            "B");
+  EXPECT_EQ(LowerCase("\x81\x4C"
+                      "B"),
+            "\x81\x6C"
+            "b");
 }
 
 TEST(AnsiStrings, PlainComparisons)
@@ -186,8 +198,8 @@ TEST(AnsiStrings, CollationOrder)
   const std::vector<std::vector<AnsiString>> sortedRuns = {
       {"Restrictions", "Rotation", "RTLReading"},
       {"b1", "b10", "b2", "m1"},
-      {"_x", "a", "B", "c"},         // folding to lower case puts '_' before letters
-      {"z", "啊", "吧"},              // GB2312 level 1 in pinyin order: a, ba
+      {"_x", "a", "B", "c"}, // folding to lower case puts '_' before letters
+      {"z", "啊", "吧"},     // GB2312 level 1 in pinyin order: a, ba
       {"", "a", "ab", "abc"},
   };
   for (const auto& run : sortedRuns) {
@@ -305,9 +317,9 @@ TEST(AnsiStrings, TrimHexIdent)
     const char* s;
     bool plain, dotted;
   } idents[] = {
-      {"Edit1", true, true},     {"_x", true, true},   {"1a", false, false}, {"", false, false},
-      {"a b", false, false},     {"a.b", false, true}, {"a.", false, false}, {".a", false, false},
-      {"a..b", false, false},    {"乤", false, false}, {"a-b", false, false},
+      {"Edit1", true, true},  {"_x", true, true},   {"1a", false, false},  {"", false, false},
+      {"a b", false, false},  {"a.b", false, true}, {"a.", false, false},  {".a", false, false},
+      {"a..b", false, false}, {"乤", false, false}, {"a-b", false, false},
   };
   for (const Ident& c : idents) {
     SCOPED_TRACE(c.s);
@@ -378,8 +390,8 @@ TEST(AnsiStrings, Quoting)
     const char* s;
     const char* expected;
   } dequotes[] = {
-      {"\"abc\"", "abc"}, {"\"a\"\"b\"", "a\"b"}, {"abc", "abc"}, {"\"abc", "\"abc"},
-      {"\"\"", ""},       {"", ""},               {"\"ab\" c", "ab"},
+      {"\"abc\"", "abc"}, {"\"a\"\"b\"", "a\"b"}, {"abc", "abc"}, {"\"abc", "\"abc"}, {"\"\"", ""},
+      {"", ""},           {"\"ab\" c", "ab"},
   };
   for (const Dequote& c : dequotes) {
     SCOPED_TRACE(c.s);

@@ -1,15 +1,18 @@
 // Conversions between GBK, UTF-8 and UTF-16: round trips, the euro byte, unmappable
 // characters under both fallbacks, and broken input that must neither crash nor loop.
-#include <gtest/gtest.h>
+#include "platform/rtl/Codec.h"
 
 #include <thread>
 #include <vector>
 
-#include "platform/rtl/Codec.h"
+#include <gtest/gtest.h>
 
 namespace {
 
-std::string U8(const char8_t* s) { return std::string(reinterpret_cast<const char*>(s)); }
+std::string U8(const char8_t* s)
+{
+  return std::string(reinterpret_cast<const char*>(s));
+}
 
 TEST(Codec, RoundTrips)
 {
@@ -78,11 +81,15 @@ TEST(Codec, BrokenInputBecomesQuestionMarks)
     const char8_t* utf8;
     Integer lost;
   } cases[] = {
-      {"a\x81", u8"a?", 1},              // lone lead byte at the end
-      {"\x81 b", u8"? b", 1},            // lead byte followed by a byte that is no trail
-      {"\x81\x7F", u8"?\x7F", 1},        // 0x7F is never a trail byte
-      {"\xFF" "a", u8"?a", 1},           // 0xFF is neither lead nor character
-      {"\xA2\xE3" "a", u8"?a", 1},       // a well-formed pair with no character: one '?'
+      {"a\x81", u8"a?", 1},       // lone lead byte at the end
+      {"\x81 b", u8"? b", 1},     // lead byte followed by a byte that is no trail
+      {"\x81\x7F", u8"?\x7F", 1}, // 0x7F is never a trail byte
+      {"\xFF"
+       "a",
+       u8"?a", 1}, // 0xFF is neither lead nor character
+      {"\xA2\xE3"
+       "a",
+       u8"?a", 1},                      // a well-formed pair with no character: one '?'
       {"\x81\x81\x81", u8"\u4E96?", 1}, // a pair, then a lone lead byte
   };
   for (const Case& c : cases) {
@@ -100,20 +107,26 @@ TEST(Codec, BrokenInputBecomesQuestionMarks)
     std::string utf8;
     const char* gbk;
   } utf8Cases[] = {
-      {"\xC3", "?"},                 // truncated two-byte sequence
-      {"\xE4\xB8", "?"},             // truncated three-byte sequence: one '?'
-      {"\xE4\xB8" "a", "?a"},
-      {"\xC0\xAF", "??"},            // overlong '/'
-      {"\xED\xA0\x80", "???"},       // an encoded surrogate
-      {"\xF4\x90\x80\x80", "????"},  // above U+10FFFF
-      {"\x80" "a", "?a"},            // stray continuation byte
+      {"\xC3", "?"},     // truncated two-byte sequence
+      {"\xE4\xB8", "?"}, // truncated three-byte sequence: one '?'
+      {"\xE4\xB8"
+       "a",
+       "?a"},
+      {"\xC0\xAF", "??"},           // overlong '/'
+      {"\xED\xA0\x80", "???"},      // an encoded surrogate
+      {"\xF4\x90\x80\x80", "????"}, // above U+10FFFF
+      {"\x80"
+       "a",
+       "?a"}, // stray continuation byte
       {"\xE7\xA1\xAE\xFF", "确?"},
   };
   for (const Utf8Case& c : utf8Cases) {
     SCOPED_TRACE(c.gbk);
     EXPECT_EQ(Utf8ToGbk(c.utf8), c.gbk);
   }
-  EXPECT_EQ(Utf8ToWide("\xE4\xB8" "a"), u"?a");
+  EXPECT_EQ(Utf8ToWide("\xE4\xB8"
+                       "a"),
+            u"?a");
 }
 
 TEST(Codec, EveryGbkCodeRoundTrips)

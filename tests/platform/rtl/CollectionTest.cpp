@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/TypInfo.h"
@@ -39,10 +39,7 @@ private:
 // A collection that records what it is told.
 class TColumns : public TOwnedCollection {
 public:
-  explicit TColumns(TPersistent* owner)
-      : TOwnedCollection(owner, CollectionItemClass<TColumn>())
-  {
-  }
+  explicit TColumns(TPersistent* owner) : TOwnedCollection(owner, CollectionItemClass<TColumn>()) {}
   TColumn* Add() { return static_cast<TColumn*>(TCollection::Add()); }
   TColumn* Items(Integer i) const { return static_cast<TColumn*>(TCollection::Items(i)); }
   std::vector<std::string> Log;
@@ -72,8 +69,8 @@ class CollectionTest : public testing::Test {
 protected:
   void SetUp() override
   {
-    TClassRegistration<TColumn, TCollectionItem>("TColumn")
-        .Property("Caption", &TColumn::Caption, &TColumn::SetCaption);
+    TClassRegistration<TColumn, TCollectionItem>("TColumn").Property("Caption", &TColumn::Caption,
+                                                                     &TColumn::SetCaption);
     TClassRegistration<TColumns, TOwnedCollection>("TColumns");
     TClassRegistration<TGrid, TComponent>("TGrid").Property("Columns", &TGrid::Columns);
   }

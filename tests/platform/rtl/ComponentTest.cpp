@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/TypInfo.h"
@@ -31,10 +31,9 @@ protected:
   {
     TComponent::Notification(AComponent, Operation);
     // A subscriber told of a removal sees the dying component still whole and marked.
-    std::string state =
-        AComponent->ComponentState().Contains(csDestroying) ? " destroying" : "";
-    gLog.push_back(Name() + (Operation == opInsert ? " insert " : " remove ") +
-                   AComponent->Name() + state);
+    std::string state = AComponent->ComponentState().Contains(csDestroying) ? " destroying" : "";
+    gLog.push_back(Name() + (Operation == opInsert ? " insert " : " remove ") + AComponent->Name() +
+                   state);
     if (Operation == opRemove && AComponent == FLink)
       FLink = nullptr;
   }
@@ -53,14 +52,13 @@ protected:
   void SetUp() override
   {
     gLog.clear();
-    TClassRegistration<TProbe, TComponent>("TProbe")
-        .Factory([](TComponent* owner) -> TObject* { return new TProbe(owner); });
+    TClassRegistration<TProbe, TComponent>("TProbe").Factory(
+        [](TComponent* owner) -> TObject* { return new TProbe(owner); });
     RegisterClass(ClassInfoOf<TProbe>());
   }
 };
 
-template <class... T>
-std::vector<std::string> Log(T... lines)
+template <class... T> std::vector<std::string> Log(T... lines)
 {
   return {lines...};
 }

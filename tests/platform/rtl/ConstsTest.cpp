@@ -1,8 +1,9 @@
-#include <gtest/gtest.h>
+#include "platform/rtl/Consts.h"
 
 #include <vector>
 
-#include "platform/rtl/Consts.h"
+#include <gtest/gtest.h>
+
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/VirtualKeys.h"
 
@@ -90,9 +91,9 @@ TEST(VirtualKeyIdents, NamesAndCodesBothWaysInTheirOrder)
   struct Case {
     const char* Name;
     Integer Code;
-  } cases[] = {{"VK_RBUTTON", 2}, {"VK_RETURN", 13}, {"VK_ESCAPE", 27}, {"VK_PRIOR", 33},
-               {"VK_DELETE", 46}, {"VK_HELP", 47}, {"VK_APPS", 93}, {"VK_NUMPAD0", 96},
-               {"VK_NUMPAD9", 105}, {"VK_DIVIDE", 111}, {"VK_F1", 112}, {"VK_F12", 123},
+  } cases[] = {{"VK_RBUTTON", 2},   {"VK_RETURN", 13},  {"VK_ESCAPE", 27}, {"VK_PRIOR", 33},
+               {"VK_DELETE", 46},   {"VK_HELP", 47},    {"VK_APPS", 93},   {"VK_NUMPAD0", 96},
+               {"VK_NUMPAD9", 105}, {"VK_DIVIDE", 111}, {"VK_F1", 112},    {"VK_F12", 123},
                {"VK_NUMLOCK", 144}, {"VK_SCROLL", 145}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

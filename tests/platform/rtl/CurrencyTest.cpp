@@ -1,9 +1,10 @@
 // Currency: construction rounding, exact arithmetic, range errors and the report units.
-#include <gtest/gtest.h>
+#include "platform/rtl/Currency.h"
 
 #include <limits>
 
-#include "platform/rtl/Currency.h"
+#include <gtest/gtest.h>
+
 #include "platform/rtl/Exceptions.h"
 
 TEST(CurrencyValue, FromDoubleRoundsHalfToEven)
@@ -13,10 +14,10 @@ TEST(CurrencyValue, FromDoubleRoundsHalfToEven)
     Int64 raw;
   } cases[] = {
       // 0.03125 and 0.09375 are exact binary values whose scaled value is a tie.
-      {1.5, 15000},         {0.03125, 312}, {0.09375, 938}, {-0.03125, -312}, {-0.09375, -938},
-      {0.00005, 1}, // the double lies just above 0.00005
-      {0.000049, 0},        {3.7795, 37795}, {1e14, 1000000000000000000LL}, {-2.5, -25000},
-      {0.1 + 0.2, 3000},
+      {1.5, 15000},     {0.03125, 312},    {0.09375, 938},
+      {-0.03125, -312}, {-0.09375, -938},  {0.00005, 1}, // the double lies just above 0.00005
+      {0.000049, 0},    {3.7795, 37795},   {1e14, 1000000000000000000LL},
+      {-2.5, -25000},   {0.1 + 0.2, 3000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
@@ -30,9 +31,9 @@ TEST(CurrencyValue, FromDoubleRoundsHalfToEven)
 
 TEST(CurrencyValue, ArithmeticRoundsExactResult)
 {
-  Currency a = Currency::FromRaw(15);   // 0.0015
-  Currency b = Currency::FromRaw(5000); // 0.5
-  EXPECT_EQ((a * b).Raw(), 8);          // 0.00075 -> 0.0008 (tie to even)
+  Currency a = Currency::FromRaw(15);               // 0.0015
+  Currency b = Currency::FromRaw(5000);             // 0.5
+  EXPECT_EQ((a * b).Raw(), 8);                      // 0.00075 -> 0.0008 (tie to even)
   EXPECT_EQ((Currency::FromRaw(25) * b).Raw(), 12); // 0.00125 -> 0.0012
   EXPECT_EQ((Currency(1) / Currency(3)).Raw(), 3333);
   EXPECT_EQ((Currency(2) / Currency(3)).Raw(), 6667);

@@ -1,8 +1,9 @@
 #include "platform/rtl/DateUtils.h"
 
 #include <cmath>
-#include <gtest/gtest.h>
 #include <time.h>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Exceptions.h"
 

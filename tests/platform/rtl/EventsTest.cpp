@@ -1,6 +1,7 @@
+#include "platform/rtl/Events.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/rtl/Events.h"
 #include "platform/rtl/Object.h"
 
 namespace {
@@ -30,7 +31,10 @@ struct TMixin {
 struct TMulti : TListener, TMixin {};
 
 int gFreeCalls = 0;
-void FreeHandler(TObject*) { ++gFreeCalls; }
+void FreeHandler(TObject*)
+{
+  ++gFreeCalls;
+}
 
 } // namespace
 

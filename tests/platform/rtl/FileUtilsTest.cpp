@@ -1,25 +1,28 @@
 // Path text, files and folders with GBK names in a temporary folder (checking the UTF-8
 // names the OS really sees), listings, the program directory, command line, processes.
-#include <gtest/gtest.h>
+#include "platform/rtl/FileUtils.h"
 
+#include <algorithm>
+#include <cmath>
 #include <dirent.h>
+#include <filesystem>
+#include <fstream>
+#include <set>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <set>
+#include <gtest/gtest.h>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
-#include "platform/rtl/FileUtils.h"
 
 namespace {
 
-std::string U8(const char8_t* s) { return std::string(reinterpret_cast<const char*>(s)); }
+std::string U8(const char8_t* s)
+{
+  return std::string(reinterpret_cast<const char*>(s));
+}
 
 TEST(FileUtilsPaths, SplittingNames)
 {
@@ -70,8 +73,12 @@ TEST(FileUtilsPaths, OsNamesAndExpansion)
     const char* in;
     const char* out;
   } cases[] = {
-      {"/a/./b/../c", "/a/c"}, {"/a/b/", "/a/b/"}, {"\\a\\乗\\..\\b", "/a/b"},
-      {"/..", "/"},            {"/", "/"},         {"//a//b", "/a/b"},
+      {"/a/./b/../c", "/a/c"},
+      {"/a/b/", "/a/b/"},
+      {"\\a\\乗\\..\\b", "/a/b"},
+      {"/..", "/"},
+      {"/", "/"},
+      {"//a//b", "/a/b"},
       {"/a/\xFF", "/a/\xFF"}, // bytes GBK cannot decode stay as they are
   };
   for (const Case& c : cases) {
@@ -89,10 +96,18 @@ TEST(FileUtilsPaths, Masks)
     const char* mask;
     bool matches;
   } cases[] = {
-      {"a.fr3", "*.fr3", true},   {"A.FR3", "*.fr3", true},   {"a.fr3x", "*.fr3", false},
-      {"readme", "*.*", true},    {"readme", "readme.*", true}, {"运单.fr3", "运?.fr3", true},
-      {"乤.txt", "?A.txt", false}, {"乤.txt", "乤.TXT", true},  {"abc", "a*c", true},
-      {"abd", "a*c", false},      {"", "*", true},             {"ab", "a?", true},
+      {"a.fr3", "*.fr3", true},
+      {"A.FR3", "*.fr3", true},
+      {"a.fr3x", "*.fr3", false},
+      {"readme", "*.*", true},
+      {"readme", "readme.*", true},
+      {"运单.fr3", "运?.fr3", true},
+      {"乤.txt", "?A.txt", false},
+      {"乤.txt", "乤.TXT", true},
+      {"abc", "a*c", true},
+      {"abd", "a*c", false},
+      {"", "*", true},
+      {"ab", "a?", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.name << " ~ " << c.mask);
@@ -121,7 +136,10 @@ protected:
     std::ifstream in(FOsRoot + "/" + osName, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
-  bool ExistsOs(const std::string& osName) { return std::filesystem::exists(FOsRoot + "/" + osName); }
+  bool ExistsOs(const std::string& osName)
+  {
+    return std::filesystem::exists(FOsRoot + "/" + osName);
+  }
 
   std::string FOsRoot; // UTF-8
   AnsiString FRoot;    // GBK, with a trailing '/'
@@ -201,7 +219,9 @@ TEST_F(FileUtilsDisk, CurrentFolder)
 TEST_F(FileUtilsDisk, ProcessStartedWithoutWaitingRuns)
 {
   const std::string marker = FOsRoot + U8(u8"/标记");
-  ASSERT_EQ(ExecuteProcess("sh", {"-c", "echo done > \"$1\"", "sh", FromOsFileName(marker)}, pwNoWait), 0);
+  ASSERT_EQ(
+      ExecuteProcess("sh", {"-c", "echo done > \"$1\"", "sh", FromOsFileName(marker)}, pwNoWait),
+      0);
   // Bounded wait for the child: at most about ten seconds.
   for (int i = 0; i < 1000 && ReadOs(U8(u8"标记")) != "done\n"; ++i)
     ::usleep(10000);
@@ -246,8 +266,8 @@ TEST_F(FileUtilsDisk, FindFirstListsInNameOrderWithAttributes)
   using Names = std::vector<AnsiString>;
   EXPECT_EQ(list("*.fr3", 0), (Names{"a.fr3", "b.FR3", "运单.fr3"}));
   EXPECT_EQ(list("*.FR3", faDirectory), (Names{"a.fr3", "b.FR3", "sub.fr3", "运单.fr3"}));
-  EXPECT_EQ(list("*.*", faAnyFile),
-            (Names{".", "..", ".hidden.fr3", "a.fr3", "b.FR3", "notes.txt", "sub.fr3", "运单.fr3"}));
+  EXPECT_EQ(list("*.*", faAnyFile), (Names{".", "..", ".hidden.fr3", "a.fr3", "b.FR3", "notes.txt",
+                                           "sub.fr3", "运单.fr3"}));
   EXPECT_EQ(list("*.doc", faAnyFile), Names{});
 
   TSearchRec sr;
@@ -343,7 +363,8 @@ TEST(FileUtilsProgram, ExecuteProcessPassesArgumentsVerbatim)
   EXPECT_EQ(ExecuteProcess("sh", {"-c", "exit 3"}), 3);
   // Arguments reach the program as they are: no shell splits or expands them.
   EXPECT_EQ(ExecuteProcess("sh", {"-c", "test \"$1\" = 'a b;$HOME*'", "sh", "a b;$HOME*"}), 0);
-  EXPECT_EQ(ExecuteProcess("sh", {"-c", "test \"$1\" = \"$(printf '\\350\\277\\220')\"", "sh", "运"}), 0);
+  EXPECT_EQ(
+      ExecuteProcess("sh", {"-c", "test \"$1\" = \"$(printf '\\350\\277\\220')\"", "sh", "运"}), 0);
   EXPECT_EQ(ExecuteProcess("sh", {"-c", "kill -9 $$"}), 128 + 9);
   EXPECT_EQ(ExecuteProcess("/nonexistent/program", {}), -1);
   EXPECT_EQ(ExecuteProcess("true", {}, pwNoWait), 0);
@@ -357,10 +378,13 @@ TEST(FileUtilsProgram, ExecuteProcessWithEnvironmentAndCapturedOutput)
   options.Environment = {{"QH_TEST_SECRET", "s3cret"}, {"QH_TEST_REMOVED", ""}};
   std::string errors;
   options.ErrorOutput = &errors;
-  EXPECT_EQ(ExecuteProcess("sh",
-                           {"-c", "echo \"$QH_TEST_SECRET/$QH_TEST_INHERITED/${QH_TEST_REMOVED-unset}\" >&2; exit 4"},
-                           options),
-            4);
+  EXPECT_EQ(
+      ExecuteProcess(
+          "sh",
+          {"-c",
+           "echo \"$QH_TEST_SECRET/$QH_TEST_INHERITED/${QH_TEST_REMOVED-unset}\" >&2; exit 4"},
+          options),
+      4);
   EXPECT_EQ(errors, "s3cret/kept/unset\n");
   // The variables reach the child only.
   EXPECT_EQ(getenv("QH_TEST_SECRET"), nullptr);

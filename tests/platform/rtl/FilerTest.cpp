@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
+#include "platform/rtl/Filer.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include <memory>
+#include <gtest/gtest.h>
 
-#include "platform/rtl/Filer.h"
 #include "platform/rtl/TypInfo.h"
 
 namespace {
@@ -113,8 +113,14 @@ TEST(Filer, ValuesRoundTripInTheirSmallestForm)
   struct IntCase {
     Int64 Value;
     Int64 Bytes; // tag + payload
-  } ints[] = {{0, 2}, {-128, 2}, {127, 2}, {128, 3}, {-32768, 3}, {40000, 5},
-              {-2147483647 - 1, 5}, {Int64(1) << 40, 9}};
+  } ints[] = {{0, 2},
+              {-128, 2},
+              {127, 2},
+              {128, 3},
+              {-32768, 3},
+              {40000, 5},
+              {-2147483647 - 1, 5},
+              {Int64(1) << 40, 9}};
   for (const IntCase& c : ints) {
     Int64 before = stream.Size();
     w.WriteInteger(c.Value);
@@ -341,17 +347,22 @@ protected:
     RegisterSetType<TFontStyles>("TFontStyles");
     TClassRegistration<TFontLike, TPersistent>("TFontLike")
         .Property("Name", &TFontLike::Name, &TFontLike::SetName)
-        .Property("Style", &TFontLike::Style, &TFontLike::SetStyle).Default(TFontStyles{});
+        .Property("Style", &TFontLike::Style, &TFontLike::SetStyle)
+        .Default(TFontStyles{});
     TClassRegistration<TBandItem, TCollectionItem>("TBandItem")
         .Property("Text", &TBandItem::Text, &TBandItem::SetText);
     TClassRegistration<TBox, TComponent>("TBox")
         .Property("Left", &TBox::Left, &TBox::SetLeft)
-        .Property("Fill", &TBox::Fill, &TBox::SetFill).Default(fkSolid)
-        .Property("Visible", &TBox::Visible, &TBox::SetVisible).Default(true)
+        .Property("Fill", &TBox::Fill, &TBox::SetFill)
+        .Default(fkSolid)
+        .Property("Visible", &TBox::Visible, &TBox::SetVisible)
+        .Default(true)
         .Property("Width", &TBox::Width, &TBox::SetWidth)
-        .Property("Stamp", &TBox::Stamp, &TBox::SetStamp).Type(TDateTimeTypeInfo())
+        .Property("Stamp", &TBox::Stamp, &TBox::SetStamp)
+        .Type(TDateTimeTypeInfo())
         .Property("Big", &TBox::Big, &TBox::SetBig)
-        .Property("Mark", &TBox::Mark, &TBox::SetMark).Default('x')
+        .Property("Mark", &TBox::Mark, &TBox::SetMark)
+        .Default('x')
         .Property("Caption", &TBox::Caption, &TBox::SetCaption)
         .Property("Font", &TBox::Font, &TBox::SetFont)
         .Property("Items", &TBox::Items)

@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-#include <sys/stat.h>
+#include "platform/rtl/IniFiles.h"
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdlib.h>
+#include <sys/stat.h>
 
-#include "platform/rtl/IniFiles.h"
+#include <gtest/gtest.h>
+
 #include "platform/rtl/Lists.h"
 
 namespace {
@@ -23,10 +23,7 @@ protected:
   }
   void TearDown() override { std::filesystem::remove_all(Dir); }
 
-  void Put(const std::string& bytes) const
-  {
-    std::ofstream(Name, std::ios::binary) << bytes;
-  }
+  void Put(const std::string& bytes) const { std::ofstream(Name, std::ios::binary) << bytes; }
   std::string Get() const
   {
     std::ifstream in(Name, std::ios::binary);
@@ -40,29 +37,28 @@ protected:
 };
 
 // Lines that exercise every reading rule; the last one has no line end.
-const std::string kSample =
-    "[db]\r\n"
-    "providerIdx=1\r\n"
-    "  Spaced Key  =  value with spaces  \r\n"
-    "quoted=\"  padded  \"\r\n"
-    "single='x'\r\n"
-    "mixed=\"x'\r\n"
-    "semi=a;b # c\r\n"
-    "empty=\r\n"
-    "dup=first\r\n"
-    "dup=second\r\n"
-    ";comment=no\r\n"
-    "stray line\r\n"
-    "gbk=乗癬\r\n"
-    "bytes=\x7f\x80\xff\r\n"
-    "eqs=a=b\r\n"
-    "hex=0x1F\r\n"
-    "\r\n"
-    "  [ Other ]  \n"
-    "KEY=lf\n"
-    "\n"
-    "[\x81\x5d]\r\n"
-    "k=v";
+const std::string kSample = "[db]\r\n"
+                            "providerIdx=1\r\n"
+                            "  Spaced Key  =  value with spaces  \r\n"
+                            "quoted=\"  padded  \"\r\n"
+                            "single='x'\r\n"
+                            "mixed=\"x'\r\n"
+                            "semi=a;b # c\r\n"
+                            "empty=\r\n"
+                            "dup=first\r\n"
+                            "dup=second\r\n"
+                            ";comment=no\r\n"
+                            "stray line\r\n"
+                            "gbk=乗癬\r\n"
+                            "bytes=\x7f\x80\xff\r\n"
+                            "eqs=a=b\r\n"
+                            "hex=0x1F\r\n"
+                            "\r\n"
+                            "  [ Other ]  \n"
+                            "KEY=lf\n"
+                            "\n"
+                            "[\x81\x5d]\r\n"
+                            "k=v";
 
 } // namespace
 
@@ -117,9 +113,9 @@ TEST_F(IniFiles, WritingKeepsEveryOtherLine)
   Put(kSample);
   TIniFile ini(Name);
   ini.WriteInteger("db", "ProviderIdx", 2); // existing key: its line only
-  ini.WriteString("OTHER", "new", "v"); // new key: after the section's last line
-  ini.WriteString("Fresh", "a", "b"); // new section: at the end
-  ini.WriteString("db", "single", "x"); // the value it reads already: nothing written
+  ini.WriteString("OTHER", "new", "v");     // new key: after the section's last line
+  ini.WriteString("Fresh", "a", "b");       // new section: at the end
+  ini.WriteString("db", "single", "x");     // the value it reads already: nothing written
   std::string expected = kSample;
   expected.replace(expected.find("providerIdx=1"), 13, "providerIdx=2");
   expected.replace(expected.find("KEY=lf\n"), 7, "KEY=lf\nnew=v\r\n");
@@ -131,7 +127,8 @@ TEST_F(IniFiles, WritingKeepsEveryOtherLine)
   std::string shorter = expected;
   shorter.erase(shorter.find("dup=first\r\n"), 11);
   shorter.erase(shorter.find("dup=second\r\n"), 12);
-  shorter.erase(shorter.find("  [ Other ]"), std::string("  [ Other ]  \nKEY=lf\nnew=v\r\n\n").size());
+  shorter.erase(shorter.find("  [ Other ]"),
+                std::string("  [ Other ]  \nKEY=lf\nnew=v\r\n\n").size());
   EXPECT_EQ(Get(), shorter);
 
   // No temporary file is left beside the ini file.
@@ -141,10 +138,9 @@ TEST_F(IniFiles, WritingKeepsEveryOtherLine)
 TEST_F(IniFiles, ValuesThatNeedQuotesReadBackUnchanged)
 {
   TIniFile ini(Name);
-  const AnsiString values[] = {" lead",       "trail ",     "\tTab",    "\"quoted\"",
-                               "'single'",    "\"",         "'a\"",     "",
-                               "plain text",  "a \"mid\" b", "张 三 ",  "x;y=z",
-                               "\x01\x02",    "\"\""};
+  const AnsiString values[] = {" lead",  "trail ", "\tTab",    "\"quoted\"", "'single'",
+                               "\"",     "'a\"",   "",         "plain text", "a \"mid\" b",
+                               "张 三 ", "x;y=z",  "\x01\x02", "\"\""};
   int n = 0;
   for (const AnsiString& v : values) {
     SCOPED_TRACE(v);

@@ -1,16 +1,20 @@
-#include <gtest/gtest.h>
+#include "platform/rtl/Lists.h"
 
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
-#include "platform/rtl/Lists.h"
+#include <gtest/gtest.h>
+
 #include "platform/rtl/Streams.h"
 
 namespace {
 
-void* P(std::intptr_t n) { return reinterpret_cast<void*>(n); }
+void* P(std::intptr_t n)
+{
+  return reinterpret_cast<void*>(n);
+}
 
 std::vector<AnsiString> Items(const TStrings& list)
 {
@@ -20,8 +24,7 @@ std::vector<AnsiString> Items(const TStrings& list)
   return out;
 }
 
-template <class E, class F>
-AnsiString MessageOf(F&& f)
+template <class E, class F> AnsiString MessageOf(F&& f)
 {
   try {
     f();
@@ -55,7 +58,7 @@ TEST(List, EditsAndIndexErrors)
   ASSERT_EQ(list.Count(), 4);
   EXPECT_EQ(list.First(), P(0));
   EXPECT_EQ(list.Last(), P(3));
-  list.Move(0, 3); // 1 2 3 0
+  list.Move(0, 3);     // 1 2 3 0
   list.Exchange(0, 1); // 2 1 3 0
   EXPECT_EQ(list.List(), (std::vector<void*>{P(2), P(1), P(3), P(0)}));
   EXPECT_EQ(list.Remove(P(3)), 2);
@@ -83,7 +86,8 @@ TEST(List, SortOrdersItems)
   for (std::intptr_t v : {5, 3, 9, 1, 3, 7, 2, 8, 0, 6})
     list.Add(P(v));
   list.Sort([](void* a, void* b) {
-    return static_cast<Integer>(reinterpret_cast<std::intptr_t>(a) - reinterpret_cast<std::intptr_t>(b));
+    return static_cast<Integer>(reinterpret_cast<std::intptr_t>(a) -
+                                reinterpret_cast<std::intptr_t>(b));
   });
   std::vector<void*> expected;
   for (std::intptr_t v : {0, 1, 2, 3, 3, 5, 6, 7, 8, 9})
@@ -100,8 +104,8 @@ TEST(List, SortSurvivesInconsistentComparators)
     seed = seed * 1103515245u + 12345u;
     return static_cast<Integer>((seed >> 16) % 3) - 1;
   };
-  const std::vector<TListSortCompare> liars = {
-      random, [](void*, void*) { return -1; }, [](void*, void*) { return 1; }};
+  const std::vector<TListSortCompare> liars = {random, [](void*, void*) { return -1; },
+                                               [](void*, void*) { return 1; }};
   for (size_t k = 0; k < liars.size(); ++k) {
     SCOPED_TRACE(k);
     for (Integer n : {2, 3, 17, 500}) {
@@ -168,7 +172,7 @@ TEST(ListenerList, ChangesDuringNotificationAffectOnlyLaterPasses)
   a.Action = [&] {
     list.Remove(&a); // itself
     list.Remove(&b); // one not yet called: skipped in this pass
-    list.Add(&d); // added: waits for the next pass
+    list.Add(&d);    // added: waits for the next pass
   };
   for (TListener* l : {&a, &b, &c})
     list.Add(l);
@@ -302,8 +306,9 @@ TEST(StringList, NestedLayoutTextRoundTrips)
   outer.Add("l13=" + inner.CommaText());
   outer.Add("PaperWidth=230");
   const AnsiString text = outer.CommaText();
-  EXPECT_EQ(text, "\"l13=Visible=-1,Left=40,Font-Name=宋体,\"\"Text=张 三, \"\"\"\"李\"\"\"\"\"\"\","
-                  "PaperWidth=230");
+  EXPECT_EQ(text,
+            "\"l13=Visible=-1,Left=40,Font-Name=宋体,\"\"Text=张 三, \"\"\"\"李\"\"\"\"\"\"\","
+            "PaperWidth=230");
   TStringList outerBack, innerBack;
   outerBack.SetCommaText(text);
   innerBack.SetCommaText(outerBack.Values("L13"));

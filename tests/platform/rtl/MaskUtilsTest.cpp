@@ -1,7 +1,7 @@
 // Edit masks: classification of mask characters, the suffix, offsets and text layout.
-#include <gtest/gtest.h>
-
 #include "platform/rtl/MaskUtils.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -18,9 +18,9 @@ TFormatSettings MaskTestSettings()
 TEST(MaskParse, CharTypesOfADateMask)
 {
   const AnsiString mask = "!99/99/0000;1;_";
-  const TMaskCharType expected[] = {mcDirective, mcMaskOpt,  mcMaskOpt, mcIntlLiteral,
-                                    mcMaskOpt,   mcMaskOpt,  mcIntlLiteral, mcMask,
-                                    mcMask,      mcMask,     mcMask,    mcFieldSeparator,
+  const TMaskCharType expected[] = {mcDirective, mcMaskOpt,        mcMaskOpt,     mcIntlLiteral,
+                                    mcMaskOpt,   mcMaskOpt,        mcIntlLiteral, mcMask,
+                                    mcMask,      mcMask,           mcMask,        mcFieldSeparator,
                                     mcField,     mcFieldSeparator, mcField};
   for (Integer i = 1; i <= 15; ++i)
     EXPECT_EQ(MaskGetCharType(mask, i), expected[i - 1]) << i;
@@ -28,8 +28,8 @@ TEST(MaskParse, CharTypesOfADateMask)
   EXPECT_EQ(MaskGetCharType(mask, 16), mcNone);
   EXPECT_EQ(MaskGetCharType("LlAaCc#x :", 1), mcMask);
   const AnsiString all = "LlAaCc0#9x :<>\\";
-  const TMaskCharType types[] = {mcMask,    mcMaskOpt, mcMask,        mcMaskOpt,   mcMask,
-                                 mcMaskOpt, mcMask,    mcMaskOpt,     mcMaskOpt,   mcLiteral,
+  const TMaskCharType types[] = {mcMask,    mcMaskOpt,     mcMask,      mcMaskOpt,   mcMask,
+                                 mcMaskOpt, mcMask,        mcMaskOpt,   mcMaskOpt,   mcLiteral,
                                  mcLiteral, mcIntlLiteral, mcDirective, mcDirective, mcDirective};
   for (Integer i = 1; i <= static_cast<Integer>(all.size()); ++i)
     EXPECT_EQ(MaskGetCharType(all, i), types[i - 1]) << i;
@@ -49,7 +49,7 @@ TEST(MaskParse, SuffixTable)
       {"(999);1", 6, true, '_'},
       {"(999)", -1, true, '_'},
       {"99;0; ", 3, false, ' '},
-      {"9;x;_", 2, true, '_'},  // any flag but '0' saves literals
+      {"9;x;_", 2, true, '_'},   // any flag but '0' saves literals
       {"99\\;0", -1, true, '_'}, // an escaped ';' is a literal
       {"99;", -1, true, '_'},
       {"", -1, true, '_'},
@@ -81,12 +81,16 @@ TEST(MaskParse, DoubleByteCharactersAreTwoLiterals)
 {
   // 0x81 0x5C has '\' as trail byte, 0x81 0x61 has 'a', 0xB0 0x5F '_': none of them is a
   // directive or a mask character.
-  const AnsiString mask = "\x81\x5C" "0\x81\x61" "9\xB0\x5F";
+  const AnsiString mask = "\x81\x5C"
+                          "0\x81\x61"
+                          "9\xB0\x5F";
   const TMaskCharType expected[] = {mcLiteral, mcLiteral, mcMask,    mcLiteral,
                                     mcLiteral, mcMaskOpt, mcLiteral, mcLiteral};
   for (Integer i = 1; i <= 8; ++i)
     EXPECT_EQ(MaskGetCharType(mask, i), expected[i - 1]) << i;
-  EXPECT_EQ(MaskDoFormatText(mask, "12", '_'), "\x81\x5C" "1\x81\x61" "2\xB0\x5F");
+  EXPECT_EQ(MaskDoFormatText(mask, "12", '_'), "\x81\x5C"
+                                               "1\x81\x61"
+                                               "2\xB0\x5F");
   EXPECT_EQ(MaskOffsetToOffset(mask, 8), 8);
   EXPECT_TRUE(IsLiteralChar(mask, 0));
   EXPECT_TRUE(IsLiteralChar(mask, 1));
@@ -118,11 +122,11 @@ TEST(MaskChars, ValidityAndCase)
     bool ok;
     char out;
   } cases[] = {
-      {"L", 1, 'a', true, 'a'},    {">L", 2, 'a', true, 'A'},   {"<l", 2, 'Q', true, 'q'},
-      {"L", 1, '1', false, '1'},   {"A", 1, '7', true, '7'},    {"a", 1, '-', false, '-'},
-      {"0", 1, 'x', false, 'x'},   {"9", 1, '5', true, '5'},    {"#", 1, '-', true, '-'},
-      {"#", 1, '+', true, '+'},    {"C", 1, '\xB0', true, '\xB0'}, {"L", 1, '\xB0', false, '\xB0'},
-      {"(", 1, '(', true, '('},    {"(", 1, 'x', false, 'x'},   {"/", 1, '-', true, '-'},
+      {"L", 1, 'a', true, 'a'},  {">L", 2, 'a', true, 'A'},      {"<l", 2, 'Q', true, 'q'},
+      {"L", 1, '1', false, '1'}, {"A", 1, '7', true, '7'},       {"a", 1, '-', false, '-'},
+      {"0", 1, 'x', false, 'x'}, {"9", 1, '5', true, '5'},       {"#", 1, '-', true, '-'},
+      {"#", 1, '+', true, '+'},  {"C", 1, '\xB0', true, '\xB0'}, {"L", 1, '\xB0', false, '\xB0'},
+      {"(", 1, '(', true, '('},  {"(", 1, 'x', false, 'x'},      {"/", 1, '-', true, '-'},
       {"!", 1, 'x', false, 'x'},
   };
   for (const Case& c : cases) {
@@ -147,9 +151,9 @@ TEST(MaskFormat, DoFormatTextTable)
       {"99/99/0000", "12312024", "12-31-2024"}, // the settings' date separator
       {"00:00", "1230", "12.30"},               // and time separator
       {"99\\;0", "12", "12;_"},
-      {"CC-C", "\xD4\xCBx", "\xD4\xCB-x"},       // a double-byte character fills two positions
-      {"C-CC", "\xD4\xCB", "_-__"},              // no room for both bytes: dropped
-      {">LL", "ab", "ab"},                        // the value is laid out, not converted
+      {"CC-C", "\xD4\xCBx", "\xD4\xCB-x"}, // a double-byte character fills two positions
+      {"C-CC", "\xD4\xCB", "_-__"},        // no room for both bytes: dropped
+      {">LL", "ab", "ab"},                 // the value is laid out, not converted
       {"", "abc", ""},
   };
   for (const Case& c : cases) {

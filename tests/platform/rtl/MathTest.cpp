@@ -1,13 +1,14 @@
 // Rounding, checked arithmetic with the runtime's exceptions, MulDiv, the random
 // generator and the 80-bit extended byte format.
-#include <gtest/gtest.h>
+#include "platform/rtl/Math.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
+#include <gtest/gtest.h>
+
 #include "platform/rtl/Exceptions.h"
-#include "platform/rtl/Math.h"
 
 namespace {
 
@@ -15,8 +16,7 @@ const Extended MathNaN = std::numeric_limits<Extended>::quiet_NaN();
 const Extended MathInf = std::numeric_limits<Extended>::infinity();
 
 // The message of the exception fn raises, checked to be of type E.
-template <class E, class Fn>
-AnsiString MathErrorOf(Fn fn)
+template <class E, class Fn> AnsiString MathErrorOf(Fn fn)
 {
   try {
     fn();
@@ -36,9 +36,18 @@ TEST(MathRounding, RoundHalfToEven)
     Extended value;
     Int64 expected;
   } cases[] = {
-      {2.5, 2},   {3.5, 4},     {-2.5, -2},  {-3.5, -4},       {0.5, 0},
-      {1.5, 2},   {2.4999, 2},  {2.5001, 3}, {1123.0 / 5, 225}, {-0.4, 0},
-      {1e15 + 0.5, 1000000000000000}, {4e18, 4000000000000000000}, // beyond 32 bits
+      {2.5, 2},
+      {3.5, 4},
+      {-2.5, -2},
+      {-3.5, -4},
+      {0.5, 0},
+      {1.5, 2},
+      {2.4999, 2},
+      {2.5001, 3},
+      {1123.0 / 5, 225},
+      {-0.4, 0},
+      {1e15 + 0.5, 1000000000000000},
+      {4e18, 4000000000000000000}, // beyond 32 bits
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<double>(c.value));
@@ -126,9 +135,17 @@ TEST(MathMulDiv, FontSizesAndRounding)
   struct Case {
     Integer a, b, c, expected;
   } cases[] = {
-      {10, 96, 72, 13},   {12, 96, 72, 16},   {9, 96, 72, 12},    {-13, 72, 96, -10},
-      {-16, 72, 96, -12}, {1, 1, 2, 1},       {-1, 1, 2, -1},     {3, 1, 2, 2},
-      {5, 1, 0, -1},      {0, 5, 0, -1},      {MaxInt, MaxInt, MaxInt, MaxInt},
+      {10, 96, 72, 13},
+      {12, 96, 72, 16},
+      {9, 96, 72, 12},
+      {-13, 72, 96, -10},
+      {-16, 72, 96, -12},
+      {1, 1, 2, 1},
+      {-1, 1, 2, -1},
+      {3, 1, 2, 2},
+      {5, 1, 0, -1},
+      {0, 5, 0, -1},
+      {MaxInt, MaxInt, MaxInt, MaxInt},
       {MaxInt, 2, 1, -1}, // does not fit 32 bits
       {7, -1, 2, -4},
   };
@@ -143,11 +160,14 @@ TEST(MathChecked, FloatDivisionAndResults)
 {
   EXPECT_EQ(FloatDivide(1, 4), 0.25L);
   EXPECT_EQ(MathErrorOf<EZeroDivide>([] { FloatDivide(1, 0); }), "Floating point division by zero");
-  EXPECT_EQ(MathErrorOf<EZeroDivide>([] { FloatDivide(-1, 0); }), "Floating point division by zero");
+  EXPECT_EQ(MathErrorOf<EZeroDivide>([] { FloatDivide(-1, 0); }),
+            "Floating point division by zero");
   EXPECT_EQ(MathErrorOf<EInvalidOp>([] { FloatDivide(0, 0); }), "Invalid floating point operation");
-  EXPECT_EQ(MathErrorOf<EOverflow>([] { FloatDivide(1e4000L, 1e-4000L); }), "Floating point overflow");
+  EXPECT_EQ(MathErrorOf<EOverflow>([] { FloatDivide(1e4000L, 1e-4000L); }),
+            "Floating point overflow");
   EXPECT_EQ(MathErrorOf<EOverflow>([] { CheckFloat(MathInf); }), "Floating point overflow");
-  EXPECT_EQ(MathErrorOf<EInvalidOp>([] { CheckFloat(MathNaN); }), "Invalid floating point operation");
+  EXPECT_EQ(MathErrorOf<EInvalidOp>([] { CheckFloat(MathNaN); }),
+            "Invalid floating point operation");
   EXPECT_EQ(CheckFloat(2.5), 2.5L);
 }
 
@@ -252,7 +272,7 @@ TEST(ExtendedBytes, NarrowingRoundsAndSaturates)
 TEST(ExtendedBytes, MatchesTheMachineFormatAndRoundTrips)
 {
   const double values[] = {1.0 / 3, -123456.789, 1e300, -1e-300, 2.2250738585072014e-308,
-                           1e-310, 94.48825};
+                           1e-310,  94.48825};
   for (double v : values) {
     SCOPED_TRACE(v);
     Byte bytes[10];

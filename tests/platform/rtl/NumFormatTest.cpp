@@ -1,11 +1,12 @@
 // Number formatting and parsing: the runtime's outputs as tables of cases.
-#include <gtest/gtest.h>
+#include "platform/rtl/NumFormat.h"
 
 #include <cmath>
 #include <limits>
 
+#include <gtest/gtest.h>
+
 #include "platform/rtl/Exceptions.h"
-#include "platform/rtl/NumFormat.h"
 
 namespace {
 
@@ -16,8 +17,7 @@ TFormatSettings NumTestSettings()
   return s;
 }
 
-template <class Fn>
-AnsiString ConvertErrorOf(Fn fn)
+template <class Fn> AnsiString ConvertErrorOf(Fn fn)
 {
   try {
     fn();
@@ -92,8 +92,8 @@ TEST(FloatToStrF, FormatsTable)
       {0, ffExponent, 3, 0, "0.00E+0"},
       {1e20, ffGeneral, 15, 0, "1E20"},
       {1e20, ffGeneral, 15, 3, "1E020"},
-      {2.5, ffGeneral, 1, 0, "3"},       // half away from zero
-      {0.125, ffFixed, 15, 2, "0.13"},   // decimal expansion 0.125 rounds up
+      {2.5, ffGeneral, 1, 0, "3"},        // half away from zero
+      {0.125, ffFixed, 15, 2, "0.13"},    // decimal expansion 0.125 rounds up
       {123.456, ffFixed, 4, 2, "123.50"}, // precision limits the digits first
       {1e17, ffFixed, 15, 2, "1E17"},     // more integer digits than precision
       {-0.001, ffFixed, 15, 2, "0.00"},   // rounds to zero: no minus sign
@@ -108,8 +108,8 @@ TEST(FloatToStrF, FormatsTable)
 TEST(FloatToStrF, NegativeCurrencyFormats)
 {
   TFormatSettings s = NumTestSettings();
-  const char* expected[16] = {"($1.50)", "-$1.50", "$-1.50", "$1.50-", "(1.50$)", "-1.50$",
-                              "1.50-$",  "1.50$-", "-1.50 $", "-$ 1.50", "1.50 $-", "$ 1.50-",
+  const char* expected[16] = {"($1.50)", "-$1.50",  "$-1.50",   "$1.50-",  "(1.50$)", "-1.50$",
+                              "1.50-$",  "1.50$-",  "-1.50 $",  "-$ 1.50", "1.50 $-", "$ 1.50-",
                               "$ -1.50", "1.50- $", "($ 1.50)", "(1.50 $)"};
   for (int f = 0; f < 16; ++f) {
     s.NegCurrFormat = static_cast<Byte>(f);
@@ -154,7 +154,7 @@ TEST(FormatFloat, PicturesTable)
       {"0.00;(0.00)", -12.5, "(12.50)"},
       {"0.00;(0.00);'zero'", 0, "zero"},
       {"0.00;(0.00);'zero'", 0.001, "zero"}, // rounds to zero: third section
-      {"0.00;;'zero'", -3, "-3.00"},          // empty negative section: first one with sign
+      {"0.00;;'zero'", -3, "-3.00"},         // empty negative section: first one with sign
       {"", 1.5, "1.5"},
       {"", 1e20, "1E20"},
       {"x0x", 5, "x5x"},
@@ -265,12 +265,23 @@ TEST(IntConversions, StrToIntTable)
     bool ok;
     Integer value;
   } cases[] = {
-      {"123", true, 123},        {"  -45", true, -45},     {"+7", true, 7},
-      {"$FF", true, 255},        {"0x1f", true, 31},       {"$FFFFFFFF", true, -1},
-      {"-$10", true, -16},       {"2147483647", true, MaxInt}, {"-2147483648", true, -MaxInt - 1},
-      {"2147483648", false, 0},  {"12 ", false, 0},        {"", false, 0},
-      {"1.5", false, 0},         {"$", false, 0},          {"$100000000", false, 0},
-      {"abc", false, 0},         {"-", false, 0},
+      {"123", true, 123},
+      {"  -45", true, -45},
+      {"+7", true, 7},
+      {"$FF", true, 255},
+      {"0x1f", true, 31},
+      {"$FFFFFFFF", true, -1},
+      {"-$10", true, -16},
+      {"2147483647", true, MaxInt},
+      {"-2147483648", true, -MaxInt - 1},
+      {"2147483648", false, 0},
+      {"12 ", false, 0},
+      {"", false, 0},
+      {"1.5", false, 0},
+      {"$", false, 0},
+      {"$100000000", false, 0},
+      {"abc", false, 0},
+      {"-", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -303,12 +314,15 @@ TEST(FloatParsing, StrToFloatTable)
     bool ok;
     long double value;
   } cases[] = {
-      {"1.5", true, 1.5L},        {"  -2.25  ", true, -2.25L}, {".5", true, 0.5L},
-      {"5.", true, 5},            {"1e3", true, 1000},         {"1.5E-2", true, 0.015L},
-      {"+3", true, 3},            {"1e-5000", true, 0},        {"0.1", true, 0.1L},
-      {"1e5000", false, 0},       {"1,5", false, 0},           {"", false, 0},
-      {"e5", false, 0},           {"1e", false, 0},            {"NAN", false, 0},
-      {"INF", false, 0},          {"1.2.3", false, 0},         {"0x10", false, 0},
+      {"1.5", true, 1.5L}, {"  -2.25  ", true, -2.25L},
+      {".5", true, 0.5L},  {"5.", true, 5},
+      {"1e3", true, 1000}, {"1.5E-2", true, 0.015L},
+      {"+3", true, 3},     {"1e-5000", true, 0},
+      {"0.1", true, 0.1L}, {"1e5000", false, 0},
+      {"1,5", false, 0},   {"", false, 0},
+      {"e5", false, 0},    {"1e", false, 0},
+      {"NAN", false, 0},   {"INF", false, 0},
+      {"1.2.3", false, 0}, {"0x10", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -346,8 +360,8 @@ TEST(CurrencyText, ConversionsTable)
     Int64 raw;
   } cases[] = {
       {"1.5", true, 15000},
-      {"-0.00005", true, 0},     // tie to even
-      {"0.00015", true, 2},      // tie to even
+      {"-0.00005", true, 0}, // tie to even
+      {"0.00015", true, 2},  // tie to even
       {"0.000151", true, 2},
       {"1.23456", true, 12346},
       {"922337203685477.5807", true, MaxInt64},
@@ -392,9 +406,9 @@ TEST(BoolText, ConversionsTable)
     const char* text;
     bool ok, value;
   } cases[] = {
-      {"0", true, false}, {"1", true, true},   {"-1", true, true},    {"42", true, true},
+      {"0", true, false},   {"1", true, true},      {"-1", true, true},   {"42", true, true},
       {"true", true, true}, {"FALSE", true, false}, {"TrUe", true, true}, {"yes", false, false},
-      {"", false, false},  {"1.5", false, false},
+      {"", false, false},   {"1.5", false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -421,7 +435,7 @@ TEST(NumFormat, BooleanTextsComeFromTheBoolStrLists)
     const char* text;
     bool ok;
     bool value;
-  } cases[] = {{"yes", true, true}, {"是", true, true}, {"NO", true, false},
+  } cases[] = {{"yes", true, true}, {"是", true, true},     {"NO", true, false},
                {"否", true, false}, {"True", false, false}, {"7", true, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

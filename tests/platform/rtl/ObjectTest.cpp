@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TypInfo.h"
@@ -157,7 +157,9 @@ TEST_F(ObjectTest, DeleteRunsBeforeDestructionOnTheWholeObject)
   EXPECT_EQ(log, (std::vector<std::string>{"before child", "destructor"}));
 
   log.clear();
-  { TTrackedChild local(log); } // not deleted: no BeforeDestruction
+  {
+    TTrackedChild local(log);
+  } // not deleted: no BeforeDestruction
   EXPECT_EQ(log, (std::vector<std::string>{"destructor"}));
 
   log.clear();

@@ -1,14 +1,14 @@
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
+#include "platform/rtl/Registry.h"
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdlib.h>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Lists.h"
-#include "platform/rtl/Registry.h"
 
 namespace {
 
@@ -45,8 +45,7 @@ protected:
   AnsiString Dir, UserFile, MachineFile;
 };
 
-template <class E, class F>
-AnsiString MessageOf(F&& f)
+template <class E, class F> AnsiString MessageOf(F&& f)
 {
   try {
     f();
@@ -93,7 +92,7 @@ TEST_F(Registry, ValueKindsAreKeptAndConvertOnRead)
     AnsiString text;
   };
   const Case cases[] = {
-      {"Font0", rdString, "宋体"}, {"FONTTYPE0", rdInteger, "4"}, {"Font1", rdString, ""},
+      {"Font0", rdString, "宋体"}, {"FONTTYPE0", rdInteger, "4"},  {"Font1", rdString, ""},
       {"neg", rdInteger, "-1"},    {"looks", rdString, "dword:5"}, {"num", rdString, " 42"},
       {"", rdString, "default"},   {"missing", rdUnknown, ""},
   };
@@ -124,7 +123,7 @@ TEST_F(Registry, KeyPathsAndTree)
 {
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey("Software\\Ridu Zirezod", true)); // leading '\' optional
-  ASSERT_TRUE(reg.OpenKey("Form.TMainForm", true)); // relative to the open key
+  ASSERT_TRUE(reg.OpenKey("Form.TMainForm", true));         // relative to the open key
   EXPECT_EQ(reg.CurrentPath(), "Software\\Ridu Zirezod\\Form.TMainForm");
   reg.WriteInteger("Left", 10);
   ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\RIDU ZIREZOD\\ToolBar.x", true)); // absolute, any case
@@ -195,7 +194,8 @@ TEST_F(Registry, StoreThatCannotBeWrittenOpensNothingForWriting)
 
 TEST_F(Registry, RegistryIniFile)
 {
-  std::unique_ptr<TCustomIniFile> ini = std::make_unique<TRegistryIniFile>("\\Software\\Ridu Zirezod");
+  std::unique_ptr<TCustomIniFile> ini =
+      std::make_unique<TRegistryIniFile>("\\Software\\Ridu Zirezod");
   ini->WriteInteger("Form.TMainForm", "Left", 10);
   ini->WriteString("ToolBar.x", "Visible", "1");
   ini->WriteInteger("ToolBar.x", "Visible", 0); // an existing string stays a string
@@ -237,7 +237,8 @@ TEST(RegistryDefaults, FilesFollowTheEnvironment)
   EXPECT_EQ(RegistryFileName(HKEY_CURRENT_USER), "/x/conf/qhwbp/registry.ini");
   setenv("XDG_CONFIG_HOME", "relative", 1); // ignored
   setenv("HOME", getenv("HOME") ? getenv("HOME") : "/root", 1);
-  EXPECT_EQ(RegistryFileName(HKEY_CURRENT_USER), AnsiString(getenv("HOME")) + "/.config/qhwbp/registry.ini");
+  EXPECT_EQ(RegistryFileName(HKEY_CURRENT_USER),
+            AnsiString(getenv("HOME")) + "/.config/qhwbp/registry.ini");
   if (old)
     setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
   else

@@ -1,7 +1,8 @@
+#include "platform/rtl/ResStrings.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Exceptions.h"
-#include "platform/rtl/ResStrings.h"
 
 namespace {
 

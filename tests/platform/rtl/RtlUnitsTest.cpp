@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <typeinfo>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FormatSettings.h"

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/rtl/Sets.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

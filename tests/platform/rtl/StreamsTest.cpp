@@ -1,19 +1,18 @@
-#include <gtest/gtest.h>
+#include "platform/rtl/Streams.h"
 
+#include <cstring>
+#include <filesystem>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-#include <filesystem>
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Lists.h"
-#include "platform/rtl/Streams.h"
 
 namespace {
 
-template <class E, class F>
-AnsiString MessageOf(F&& f)
+template <class E, class F> AnsiString MessageOf(F&& f)
 {
   try {
     f();

@@ -1,7 +1,8 @@
+#include "platform/rtl/TypInfo.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Exceptions.h"
-#include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Variants.h"
 
 namespace {
@@ -14,7 +15,11 @@ using TTestStyles = TSet<TTestStyle>;
 class TKinds : public TPersistent {
 public:
   Integer Width() const { return FWidth; }
-  void SetWidth(Integer v) { FWidth = v; ++WidthWrites; }
+  void SetWidth(Integer v)
+  {
+    FWidth = v;
+    ++WidthWrites;
+  }
   Int64 Big() const { return FBig; }
   void SetBig(Int64 v) { FBig = v; }
   char Letter() const { return FLetter; }
@@ -84,26 +89,34 @@ void RegisterTestTypes()
   RegisterEnumType<TTestStyle>("TTestStyle", {"tsBold", "tsItalic", "tsUnderline"});
   RegisterSetType<TTestStyles>("TTestStyles");
   TClassRegistration<TKinds, TPersistent>("TKinds")
-      .Property("Width", &TKinds::Width, &TKinds::SetWidth).Default(0)
+      .Property("Width", &TKinds::Width, &TKinds::SetWidth)
+      .Default(0)
       .Property("Big", &TKinds::Big, &TKinds::SetBig)
-      .Property("Letter", &TKinds::Letter, &TKinds::SetLetter).Default('a')
+      .Property("Letter", &TKinds::Letter, &TKinds::SetLetter)
+      .Default('a')
       .Property("WLetter", &TKinds::WLetter, &TKinds::SetWLetter)
-      .Property("Align", &TKinds::Align, &TKinds::SetAlign).Default(taLeft)
-      .Property("Visible", &TKinds::Visible, &TKinds::SetVisible).Default(true)
+      .Property("Align", &TKinds::Align, &TKinds::SetAlign)
+      .Default(taLeft)
+      .Property("Visible", &TKinds::Visible, &TKinds::SetVisible)
+      .Default(true)
       .Property("Ratio", &TKinds::Ratio, &TKinds::SetRatio)
       .Property("Price", &TKinds::Price, &TKinds::SetPrice)
       .Property("Caption", &TKinds::Caption, &TKinds::SetCaption)
       .Stored(&TKinds::IsCaptionStored)
-      .Property("Hint", &TKinds::Hint, &TKinds::SetHint).Stored(false)
-      .Property("Style", &TKinds::Style, &TKinds::SetStyle).Default(TTestStyles{tsBold})
+      .Property("Hint", &TKinds::Hint, &TKinds::SetHint)
+      .Stored(false)
+      .Property("Style", &TKinds::Style, &TKinds::SetStyle)
+      .Default(TTestStyles{tsBold})
       .Property("Link", &TKinds::Link, &TKinds::SetLink)
-      .Property("Color", &TKinds::Color, &TKinds::SetColor).Type(TColorTypeInfo())
+      .Property("Color", &TKinds::Color, &TKinds::SetColor)
+      .Type(TColorTypeInfo())
       .IndexedProperty("Slot1", 1, &TKinds::Slot, &TKinds::SetSlot)
       .Property("OnChange", &TKinds::OnChange, &TKinds::OnChange);
   TClassRegistration<TMoreKinds, TKinds>("TMoreKinds")
       .Property("Extra", &TMoreKinds::Extra)
       .Property("Value", &TMoreKinds::Value, &TMoreKinds::SetValue)
-      .Redeclare("Width").Default(10);
+      .Redeclare("Width")
+      .Default(10);
 }
 
 class TypInfoTest : public testing::Test {
@@ -128,13 +141,20 @@ TEST_F(TypInfoTest, KindsAndNamedTypes)
     TTypeKind Kind;
     const char* TypeName;
   } cases[] = {
-      {"Width", tkInteger, "Integer"},      {"Big", tkInt64, "Int64"},
-      {"Letter", tkChar, "Char"},           {"WLetter", tkWChar, "WideChar"},
-      {"Align", tkEnumeration, "TTestAlign"}, {"Visible", tkEnumeration, "Boolean"},
-      {"Ratio", tkFloat, "Double"},         {"Price", tkFloat, "Currency"},
-      {"Caption", tkLString, "String"},     {"Hint", tkWString, "WideString"},
-      {"Style", tkSet, "TTestStyles"},      {"Link", tkClass, "TPersistent"},
-      {"Color", tkInteger, "TColor"},       {"Slot1", tkInteger, "Integer"},
+      {"Width", tkInteger, "Integer"},
+      {"Big", tkInt64, "Int64"},
+      {"Letter", tkChar, "Char"},
+      {"WLetter", tkWChar, "WideChar"},
+      {"Align", tkEnumeration, "TTestAlign"},
+      {"Visible", tkEnumeration, "Boolean"},
+      {"Ratio", tkFloat, "Double"},
+      {"Price", tkFloat, "Currency"},
+      {"Caption", tkLString, "String"},
+      {"Hint", tkWString, "WideString"},
+      {"Style", tkSet, "TTestStyles"},
+      {"Link", tkClass, "TPersistent"},
+      {"Color", tkInteger, "TColor"},
+      {"Slot1", tkInteger, "Integer"},
       {"OnChange", tkMethod, "TNotifyEvent"},
   };
   TKinds k;
@@ -163,7 +183,7 @@ TEST_F(TypInfoTest, RoundTripOfEveryKindByName)
   SetInt64Prop(&k, "Big", Int64(1) << 40);
   EXPECT_EQ(GetInt64Prop(&k, "Big"), Int64(1) << 40);
   EXPECT_EQ(GetInt64Prop(&k, "Width"), 42); // ordinals read as Int64 too
-  SetOrdProp(&k, "Letter", 0xB0); // a byte above 127 reads back unsigned
+  SetOrdProp(&k, "Letter", 0xB0);           // a byte above 127 reads back unsigned
   EXPECT_EQ(GetOrdProp(&k, "Letter"), 0xB0);
   SetOrdProp(&k, "WLetter", 0x4E2D);
   EXPECT_EQ(k.WLetter(), u'\u4E2D');
@@ -255,10 +275,9 @@ TEST_F(TypInfoTest, ErrorsOfAccess)
 
 TEST_F(TypInfoTest, DeclarationOrderBaseFirstAndRedeclaredKeepsPosition)
 {
-  std::vector<AnsiString> expected = {"Width",   "Big",  "Letter", "WLetter", "Align",
-                                      "Visible", "Ratio", "Price", "Caption", "Hint",
-                                      "Style",   "Link", "Color",  "Slot1",   "OnChange",
-                                      "Extra",   "Value"};
+  std::vector<AnsiString> expected = {"Width", "Big",   "Letter",   "WLetter", "Align", "Visible",
+                                      "Ratio", "Price", "Caption",  "Hint",    "Style", "Link",
+                                      "Color", "Slot1", "OnChange", "Extra",   "Value"};
   EXPECT_EQ(Names(GetPropInfos(ClassInfoOf<TMoreKinds>())), expected);
   PPropInfo width = GetPropInfo(ClassInfoOf<TMoreKinds>(), "Width");
   EXPECT_EQ(width->DeclaringClass, ClassInfoOf<TMoreKinds>());
@@ -270,8 +289,8 @@ TEST_F(TypInfoTest, DeclarationOrderBaseFirstAndRedeclaredKeepsPosition)
 
 TEST_F(TypInfoTest, SortedOrderIgnoresCaseDigitsFirstPrefixFirst)
 {
-  std::vector<AnsiString> names = {"RTLReading", "Rotation", "Restrictions", "a2", "A10",
-                                   "Ab",         "a",        "_x"};
+  std::vector<AnsiString> names = {"RTLReading", "Rotation", "Restrictions", "a2", "A10", "Ab",
+                                   "a",          "_x"};
   std::sort(names.begin(), names.end(),
             [](const AnsiString& a, const AnsiString& b) { return ComparePropNames(a, b) < 0; });
   EXPECT_EQ(names, (std::vector<AnsiString>{"_x", "a", "A10", "a2", "Ab", "Restrictions",

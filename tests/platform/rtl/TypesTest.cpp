@@ -1,9 +1,10 @@
+#include "platform/rtl/Types.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/TypInfo.h"
-#include "platform/rtl/Types.h"
 
 TEST(Rect, IntersectAndUnion)
 {

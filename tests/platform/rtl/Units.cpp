@@ -1,3 +1,6 @@
 #include "platform/rtl/Units.h"
 
-void RegisterTestUnits() { RegisterRtlUnits(); }
+void RegisterTestUnits()
+{
+  RegisterRtlUnits();
+}

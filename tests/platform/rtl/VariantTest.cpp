@@ -1,10 +1,10 @@
-#include <cxxabi.h>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <cxxabi.h>
 #include <functional>
 #include <limits>
 #include <memory>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
@@ -48,8 +48,14 @@ struct NullStrictGuard {
   bool Saved = NullStrictConvert;
 };
 
-Variant DateV(double serial) { return VarFromDateTime(serial); }
-Variant Curr(double value) { return Variant(Currency(value)); }
+Variant DateV(double serial)
+{
+  return VarFromDateTime(serial);
+}
+Variant Curr(double value)
+{
+  return Variant(Currency(value));
+}
 
 std::string CastError(const char* from, const char* to)
 {
@@ -162,7 +168,8 @@ TEST_F(VariantTest, VarAsTypeTable)
       {"True is -1", Variant(true), varInteger, "Integer:-1"},
       {"currency", Curr(2.5), varInteger, "Integer:2"},
       {"date", DateV(1.75), varInteger, "Integer:2"},
-      {"Int64 too big", Variant(Int64(1) << 40), varInteger, "EVariantOverflowError: Variant overflow"},
+      {"Int64 too big", Variant(Int64(1) << 40), varInteger,
+       "EVariantOverflowError: Variant overflow"},
       {"double too big", Variant(3e10), varInteger, "EVariantOverflowError: Variant overflow"},
       {"text junk", Variant("12a"), varInteger, CastError("String", "Integer")},
       {"word low bits", Variant(70000), varWord, "Word:4464"},
@@ -222,8 +229,8 @@ TEST_F(VariantTest, VarAsTypeTable)
 TEST_F(VariantTest, ConversionGrid)
 {
   NullStrictGuard lenient(false);
-  const TVarType targets[] = {varInteger, varInt64,  varDouble, varCurrency,
-                              varBoolean, varDate,   varString, varOleStr};
+  const TVarType targets[] = {varInteger, varInt64, varDouble, varCurrency,
+                              varBoolean, varDate,  varString, varOleStr};
   const std::string overflow = "EVariantOverflowError: Variant overflow";
   struct Row {
     const char* name;
@@ -251,7 +258,9 @@ TEST_F(VariantTest, ConversionGrid)
        {overflow, "4294967295", "4294967295", "4294967295", "True", "4294967295", "4294967295",
         "4294967295"}},
       {"Int64", Variant(Int64(-5)), {"-5", "-5", "-5", "-5", "True", "-5", "-5", "-5"}},
-      {"String", Variant(" 12.5 "), {"12", "12", "12.5", "12.5", "True", "12.5", " 12.5 ", " 12.5 "}},
+      {"String",
+       Variant(" 12.5 "),
+       {"12", "12", "12.5", "12.5", "True", "12.5", " 12.5 ", " 12.5 "}},
       {"OleStr", Variant(u"0"), {"0", "0", "0", "0", "False", "0", "0", "0"}},
   };
   for (const Row& row : rows) {
@@ -610,7 +619,8 @@ TEST_F(VariantTest, MultiDimensionalArraysKeepEveryElementApart)
   for (int i = 1; i <= 2; ++i)
     for (int j = -1; j <= 1; ++j)
       for (int k = 5; k <= 6; ++k)
-        EXPECT_EQ(VarArrayGet(cube, std::vector<Integer>{i, j, k}).AsDouble(), i * 100 + j * 10 + k);
+        EXPECT_EQ(VarArrayGet(cube, std::vector<Integer>{i, j, k}).AsDouble(),
+                  i * 100 + j * 10 + k);
   EXPECT_EQ(Show(VarArrayGet(cube, {1, 0, 5})), "Double:105");
 }
 
@@ -738,10 +748,10 @@ TEST_F(VariantTest, DispatchValuesCountReferences)
 
 TEST_F(VariantTest, VarToVarRecFeedsFormat)
 {
-  Variant i = 5, big = Int64(1) << 40, s = "运单", d = 1.5, c = Curr(2.25), n = Null(),
-          b = true, w = WideString(u"w");
+  Variant i = 5, big = Int64(1) << 40, s = "运单", d = 1.5, c = Curr(2.25), n = Null(), b = true,
+          w = WideString(u"w");
   EXPECT_EQ(Format("%d|%d|%s|%.2f|%.1f|%s", {VarToVarRec(i), VarToVarRec(big), VarToVarRec(s),
-                                            VarToVarRec(d), VarToVarRec(c), VarToVarRec(w)}),
+                                             VarToVarRec(d), VarToVarRec(c), VarToVarRec(w)}),
             "5|1099511627776|运单|1.50|2.3|w");
   EXPECT_TRUE(VarToVarRec(n).IsText());
   EXPECT_EQ(VarToVarRec(n).AsText(), "");

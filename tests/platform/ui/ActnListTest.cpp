@@ -1,5 +1,6 @@
 // Actions: linked controls follow them, clicks and shortcuts run them, disabled ones do not.
 #include "platform/ui/ActnList.h"
+
 #include "tests/platform/ui/UiTestKit.h"
 
 using Actions = UiTest;

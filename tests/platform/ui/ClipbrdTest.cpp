@@ -1,6 +1,7 @@
 // The clipboard: text, named formats, transactions.
-#include "platform/graphics/Pictures.h"
 #include "platform/ui/Clipbrd.h"
+
+#include "platform/graphics/Pictures.h"
 #include "tests/platform/ui/UiTestKit.h"
 
 using ClipboardTest = UiTest;

@@ -1,5 +1,6 @@
 // Message dialogs answered through the headless backend's modal responders.
 #include "platform/ui/Dialogs.h"
+
 #include "tests/platform/ui/UiTestKit.h"
 
 using MessageDialogs = UiTest;
@@ -11,7 +12,7 @@ TEST_F(MessageDialogs, ButtonsCaptionsAndResults)
     TMsgDlgType Type;
     TMsgDlgButtons Buttons;
     const char* Caption;
-    const char* Press;  // button text without its '&', or "" for Esc
+    const char* Press; // button text without its '&', or "" for Esc
     Integer Expected;
   } cases[] = {
       {"yes/no/cancel: no", mtConfirmation, mbYesNoCancel, "确认", "否(N)", mrNo},
@@ -28,7 +29,8 @@ TEST_F(MessageDialogs, ButtonsCaptionsAndResults)
       HWND box = GetActiveWindow();
       seenCaption = GetWindowText(box);
       if (*c.Press)
-        Headless().Click(THeadlessBackend::ScreenPoint(THeadlessBackend::FindChildByText(box, c.Press), {5, 5}));
+        Headless().Click(
+            THeadlessBackend::ScreenPoint(THeadlessBackend::FindChildByText(box, c.Press), {5, 5}));
       else
         Headless().Key(VK_ESCAPE);
     });

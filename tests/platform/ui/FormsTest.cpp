@@ -76,8 +76,7 @@ void TraceEnterLeave(TTrace& t, TControl* c, const char* name)
   c->OnMouseLeave = [&t, n](TObject*) { t.push_back(n + ".leave"); };
 }
 
-template <class T, class... Args>
-T* Make(TWinControl* parent, TRect bounds, Args&&... args)
+template <class T, class... Args> T* Make(TWinControl* parent, TRect bounds, Args&&... args)
 {
   T* c = new T(parent, std::forward<Args>(args)...);
   c->SetBoundsRect(bounds);
@@ -93,7 +92,10 @@ TForm* MakeForm(const AnsiString& caption, TRect bounds)
   return f;
 }
 
-TPoint CenterOf(TControl* c) { return c->ClientToScreen({c->Width() / 2, c->Height() / 2}); }
+TPoint CenterOf(TControl* c)
+{
+  return c->ClientToScreen({c->Width() / 2, c->Height() / 2});
+}
 
 } // namespace
 
@@ -123,7 +125,8 @@ TEST_F(FormControls, ClicksAndCaptureOnWindowedAndWindowlessControls)
   Headless().Press(hbLeft, a->ClientToScreen({5, 6}));
   Headless().Release(hbLeft, {700, 600});
   TPoint outside = a->ScreenToClient({700, 600});
-  EXPECT_EQ(t, (TTrace{"a.down(5,6)", "a.up(" + std::to_string(outside.X) + "," + std::to_string(outside.Y) + ")"}));
+  EXPECT_EQ(t, (TTrace{"a.down(5,6)", "a.up(" + std::to_string(outside.X) + "," +
+                                          std::to_string(outside.Y) + ")"}));
   EXPECT_EQ(GetCapture(), 0u);
 
   // The same through the parent for a windowless control.
@@ -176,7 +179,9 @@ TEST_F(FormControls, FocusEnterExitTabAndKeyPreview)
     ctl->SetTabStop(true);
     ctl->OnEnter = [&t, n](TObject*) { t.push_back(n + ".enter"); };
     ctl->OnExit = [&t, n](TObject*) { t.push_back(n + ".exit"); };
-    ctl->OnKeyDown = [&t, n](TObject*, Word& key, TShiftState) { t.push_back(n + ".key" + std::to_string(key)); };
+    ctl->OnKeyDown = [&t, n](TObject*, Word& key, TShiftState) {
+      t.push_back(n + ".key" + std::to_string(key));
+    };
     ctl->OnKeyPress = [&t, n](TObject*, char& key) {
       t.push_back(n + ".char" + std::to_string(static_cast<unsigned char>(key)));
     };
@@ -237,8 +242,8 @@ TEST_F(FormControls, ActivationFollowsTheForms)
   EXPECT_EQ(Screen()->ActiveForm(), two);
   Headless().Click({50, 100});
   EXPECT_EQ(Screen()->ActiveForm(), one);
-  EXPECT_EQ(t, (TTrace{"app.activate", "one.activate", "one.deactivate", "two.activate", "two.deactivate",
-                       "one.activate"}));
+  EXPECT_EQ(t, (TTrace{"app.activate", "one.activate", "one.deactivate", "two.activate",
+                       "two.deactivate", "one.activate"}));
   t.clear();
   Headless().ActivateOtherApplication();
   Headless().ActivateOtherApplication(true);
@@ -355,13 +360,15 @@ TEST_F(ModalDialogs, AnUnansweredDialogFailsInsteadOfHanging)
     d.Form->ShowModal();
     ADD_FAILURE() << "the modal loop returned";
   } catch (EHeadlessBlocked& e) {
-    EXPECT_NE(e.Message().find("the modal loop of TForm \"无人回答\""), AnsiString::npos) << e.Message();
+    EXPECT_NE(e.Message().find("the modal loop of TForm \"无人回答\""), AnsiString::npos)
+        << e.Message();
   }
   EXPECT_TRUE(IsWindowEnabled(main->Handle())) << "the loop cleaned up on the way out";
   EXPECT_FALSE(d.Form->Visible());
 }
 
-// ---- Timers and the application loop ---------------------------------------------------------------
+// ---- Timers and the application loop
+// ---------------------------------------------------------------
 
 using Application_ = UiTest;
 
@@ -429,13 +436,15 @@ TEST_F(Application_, AlignAndAnchorsFollowTheForm)
   EXPECT_EQ(client->BoundsRect(), Rect(50, 30, 400, 280));
   form->SetBounds(0, 0, 500, 400);
   EXPECT_EQ(client->BoundsRect(), Rect(50, 30, 500, 380));
-  EXPECT_EQ(corner->BoundsRect(), Rect(400, 350, 480, 370)) << "keeps its distance to the right and bottom";
+  EXPECT_EQ(corner->BoundsRect(), Rect(400, 350, 480, 370))
+      << "keeps its distance to the right and bottom";
   TRect r;
   GetWindowRect(client->Handle(), r);
   EXPECT_EQ(r, Rect(50, 30, 500, 380));
 }
 
-// ---- A screenshot -----------------------------------------------------------------------------------
+// ---- A screenshot
+// -----------------------------------------------------------------------------------
 
 TEST_F(Application_, ScreenshotOfAFormWithChineseText)
 {
@@ -488,7 +497,8 @@ TEST_F(Application_, ScreenshotOfAFormWithChineseText)
   EXPECT_EQ(shot->GetPixel(5, 5), ColorToRGB(clBackground)) << "the desktop around it";
 }
 
-// ---- The move loop -------------------------------------------------------------------------------
+// ---- The move loop
+// -------------------------------------------------------------------------------
 
 TEST_F(FormControls, MoveLoopMovesAControlByThePointersOffset)
 {
@@ -593,7 +603,8 @@ TEST_F(FormControls, PublishedPropertiesReachTheControls)
   EXPECT_EQ(GetPropInfo(form, "Anchors")->PropType->Name, "TAnchors");
 }
 
-// ---- Controls that go away inside their own handlers -----------------------------------------------
+// ---- Controls that go away inside their own handlers
+// -----------------------------------------------
 
 TEST_F(FormControls, HandlersMayFreeTheirOwnControlOrForm)
 {
@@ -648,7 +659,8 @@ TEST_F(FormControls, AFormMovesIntoAnotherWindowAndBack)
   EXPECT_EQ(Screen()->DataModuleCount(), 0);
 }
 
-// ---- MDI --------------------------------------------------------------------------------------------
+// ---- MDI
+// --------------------------------------------------------------------------------------------
 
 namespace {
 
@@ -710,7 +722,8 @@ TEST_F(FormControls, MDIChildrenLiveInTheFramesClientArea)
   delete stray;
 }
 
-// ---- Hints ------------------------------------------------------------------------------------------
+// ---- Hints
+// ------------------------------------------------------------------------------------------
 
 TEST_F(FormControls, HintsAfterThePauseUntilThePointerLeaves)
 {
@@ -804,14 +817,17 @@ TEST_F(FormControls, DoubleBufferedControlsPaintThroughMemory)
   form->Show();
   Headless().ProcessMessages();
   ASSERT_EQ(erases.size(), 2u);
-  EXPECT_NE(erases[0].first, static_cast<WPARAM>(erases[0].second)) << "the window's own erase is skipped";
+  EXPECT_NE(erases[0].first, static_cast<WPARAM>(erases[0].second))
+      << "the window's own erase is skipped";
   EXPECT_EQ(erases[1].first, static_cast<WPARAM>(erases[1].second)) << "the memory context erases";
   EXPECT_EQ(Headless().ScreenPixel(panel->ClientToScreen({50, 30})), clTeal);
-  EXPECT_NE(Headless().ScreenPixel(panel->ClientToScreen({0, 0})), clTeal) << "the edge painted over the background";
+  EXPECT_NE(Headless().ScreenPixel(panel->ClientToScreen({0, 0})), clTeal)
+      << "the edge painted over the background";
   panel->WindowProc = TWndMethod::Bind(static_cast<TControl*>(panel), &TControl::WndProc);
 }
 
-// ---- Scroll boxes -----------------------------------------------------------------------------------
+// ---- Scroll boxes
+// -----------------------------------------------------------------------------------
 
 TEST_F(FormControls, ScrollBoxScrollsItsChildren)
 {
@@ -860,7 +876,8 @@ TEST_F(FormControls, EnterAndExitFollowTheContainers)
   auto* a = Make<TCustomControl>(left, Bounds(10, 10, 50, 20));
   auto* b = Make<TCustomControl>(left, Bounds(10, 50, 50, 20));
   auto* c = Make<TCustomControl>(right, Bounds(10, 10, 50, 20));
-  for (auto [ctl, name] : {std::pair{left, "left"}, {right, "right"}, {a, "a"}, {b, "b"}, {c, "c"}}) {
+  for (auto [ctl, name] :
+       {std::pair{left, "left"}, {right, "right"}, {a, "a"}, {b, "b"}, {c, "c"}}) {
     std::string n = name;
     ctl->OnEnter = [&t, n](TObject*) { t.push_back(n + ".enter"); };
     ctl->OnExit = [&t, n](TObject*) { t.push_back(n + ".exit"); };
@@ -872,8 +889,8 @@ TEST_F(FormControls, EnterAndExitFollowTheContainers)
   a->SetFocus();
   b->SetFocus();
   c->SetFocus();
-  EXPECT_EQ(t, (TTrace{"left.enter", "a.enter", "a.exit", "b.enter", "b.exit", "left.exit", "right.enter",
-                       "c.enter"}));
+  EXPECT_EQ(t, (TTrace{"left.enter", "a.enter", "a.exit", "b.enter", "b.exit", "left.exit",
+                       "right.enter", "c.enter"}));
   delete form;
 }
 
@@ -962,7 +979,8 @@ TEST_F(FormControls, CancelModeContextMenusAndVersion)
   EXPECT_EQ(v.dwMajorVersion * 10 + v.dwMinorVersion, 51u);
 }
 
-// ---- Drag and drop ------------------------------------------------------------------------------------
+// ---- Drag and drop
+// ------------------------------------------------------------------------------------
 
 TEST_F(FormControls, DragAndDropBetweenControls)
 {
@@ -975,11 +993,15 @@ TEST_F(FormControls, DragAndDropBetweenControls)
   source->OnClick = [&](TObject*) { t.push_back("click"); };
   source->OnStartDrag = [&](TObject*, TDragObject*&) { t.push_back("start"); };
   source->OnEndDrag = [&](TObject*, TObject* into, Integer x, Integer y) {
-    t.push_back(std::string("end ") + (into == target ? "target" : into ? "?" : "nothing") + " " +
-                std::to_string(x) + "," + std::to_string(y));
+    t.push_back(std::string("end ") +
+                (into == target ? "target"
+                 : into         ? "?"
+                                : "nothing") +
+                " " + std::to_string(x) + "," + std::to_string(y));
   };
   TCursor cursorOverTarget = 0;
-  target->OnDragOver = [&](TObject*, TObject* src, Integer, Integer, TDragState state, bool& accept) {
+  target->OnDragOver = [&](TObject*, TObject* src, Integer, Integer, TDragState state,
+                           bool& accept) {
     static const char* names[] = {"enter", "leave", "move"};
     if (t.empty() || t.back() != std::string("over ") + names[state])
       t.push_back(std::string("over ") + names[state]);
@@ -987,7 +1009,8 @@ TEST_F(FormControls, DragAndDropBetweenControls)
   };
   target->OnDragDrop = [&](TObject*, TObject* src, Integer x, Integer y) {
     cursorOverTarget = GetCursor();
-    t.push_back("drop " + std::to_string(x) + "," + std::to_string(y) + (src == source ? " source" : ""));
+    t.push_back("drop " + std::to_string(x) + "," + std::to_string(y) +
+                (src == source ? " source" : ""));
   };
   form->Show();
   Headless().ProcessMessages();
@@ -1000,7 +1023,8 @@ TEST_F(FormControls, DragAndDropBetweenControls)
   t.clear();
   Headless().Advance(1000);
   Headless().Drag(CenterOf(source), target->ClientToScreen({30, 40}), 5);
-  EXPECT_EQ(t, (TTrace{"start", "over enter", "over move", "drop 30,40 source", "end target 30,40"}));
+  EXPECT_EQ(t,
+            (TTrace{"start", "over enter", "over move", "drop 30,40 source", "end target 30,40"}));
   EXPECT_EQ(cursorOverTarget, crDrag);
   EXPECT_EQ(DragObject(), nullptr);
   EXPECT_FALSE(source->Dragging());
@@ -1044,7 +1068,8 @@ TEST_F(ModalDialogs, MessageBoxesComeInFrontOfStayOnTopForms)
   });
   EXPECT_EQ(Application()->MessageBox("完成", "提示", MB_OK), IDOK);
   EXPECT_TRUE(boxInFront);
-  EXPECT_TRUE(GetWindowLong(onTop->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "back on top afterwards";
+  EXPECT_TRUE(GetWindowLong(onTop->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST)
+      << "back on top afterwards";
 }
 
 TEST_F(Application_, MinimizeAndRestoreTheProgram)

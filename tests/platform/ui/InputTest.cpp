@@ -25,7 +25,8 @@ TEST_F(Input, CapturedWindowGetsTheReleaseOutside)
   auto ups = Only({WM_LBUTTONUP, WM_CAPTURECHANGED});
   ASSERT_EQ(ups.size(), 2u);
   EXPECT_EQ(ups[0].Hwnd, child);
-  EXPECT_EQ(PointFromLParam(ups[0].LParam), Point(700 - 110, 600 - 110)) << "in the captured window's coordinates";
+  EXPECT_EQ(PointFromLParam(ups[0].LParam), Point(700 - 110, 600 - 110))
+      << "in the captured window's coordinates";
   EXPECT_EQ(ups[1].Msg, WM_CAPTURECHANGED);
   EXPECT_EQ(GetCapture(), 0u);
 
@@ -169,9 +170,12 @@ TEST_F(Input, ClickActivationOrder)
     WPARAM WParam;
   };
   const TExpected expected[] = {
-      {first, WM_NCACTIVATE, 0},          {first, WM_ACTIVATE, WA_INACTIVE},
-      {second, WM_NCACTIVATE, 1},         {second, WM_ACTIVATE, WA_CLICKACTIVE},
-      {first, WM_KILLFOCUS, second},      {second, WM_SETFOCUS, first},
+      {first, WM_NCACTIVATE, 0},
+      {first, WM_ACTIVATE, WA_INACTIVE},
+      {second, WM_NCACTIVATE, 1},
+      {second, WM_ACTIVATE, WA_CLICKACTIVE},
+      {first, WM_KILLFOCUS, second},
+      {second, WM_SETFOCUS, first},
       {second, WM_LBUTTONDOWN, MK_LBUTTON},
   };
   ASSERT_EQ(a.size(), std::size(expected));
@@ -181,7 +185,8 @@ TEST_F(Input, ClickActivationOrder)
     EXPECT_EQ(a[i].Msg, expected[i].Msg);
     EXPECT_EQ(a[i].WParam, expected[i].WParam);
   }
-  EXPECT_EQ(static_cast<HWND>(a[1].LParam), second) << "the window losing activation names the other";
+  EXPECT_EQ(static_cast<HWND>(a[1].LParam), second)
+      << "the window losing activation names the other";
   EXPECT_EQ(static_cast<HWND>(a[3].LParam), first);
 }
 
@@ -266,7 +271,8 @@ TEST_F(Input, DragFeedsCapturedWindowsAndTrackingLoops)
   TPoint from = At(child, 10, 10);
   Headless().Drag(from, {from.X + 200, from.Y + 40}, 2);
   ASSERT_GE(moves.size(), 2u);
-  EXPECT_NE(std::find(moves.begin(), moves.end(), Point(110, 30)), moves.end()) << "the step half way";
+  EXPECT_NE(std::find(moves.begin(), moves.end(), Point(110, 30)), moves.end())
+      << "the step half way";
   EXPECT_EQ(moves.back(), Point(210, 50)) << "outside the child, still its coordinates";
   EXPECT_EQ(GetCapture(), 0u);
 

@@ -2,6 +2,8 @@
 // shortcuts from a focused edit (popup menus before the main menu), popup menus opened by
 // right click and by code, disabled items, automatic hot keys, MDI menu merging and a
 // screenshot of an open menu.
+#include "platform/ui/Menus.h"
+
 #include <filesystem>
 #include <string>
 
@@ -10,7 +12,6 @@
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/TypInfo.h"
-#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/platform/ui/UiTestKit.h"
 
@@ -19,10 +20,13 @@ namespace {
 using Menus = UiTest;
 using TTrace = std::vector<std::string>;
 
-TPoint Center(const TRect& r) { return Point(r.Left + r.Width() / 2, r.Top + r.Height() / 2); }
+TPoint Center(const TRect& r)
+{
+  return Point(r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+}
 
-TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const AnsiString& caption, TTrace* trace = nullptr,
-                   const char* name = nullptr, TShortCut shortCut = 0)
+TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const AnsiString& caption,
+                   TTrace* trace = nullptr, const char* name = nullptr, TShortCut shortCut = 0)
 {
   auto* item = new TMenuItem(owner);
   item->SetCaption(caption);
@@ -104,7 +108,8 @@ TEST_F(Menus, AMainMenuItemClickedWithTheMouseRunsItsOnClick)
     Headless().Click(Center(MenuItemScreenRect(f.Open)));
   });
   Headless().Click(Center(MenuItemScreenRect(f.File)));
-  EXPECT_TRUE(openWhileChoosing) << "the press on the bar opened the menu and its release kept it open";
+  EXPECT_TRUE(openWhileChoosing)
+      << "the press on the bar opened the menu and its release kept it open";
   EXPECT_EQ(f.Trace, (TTrace{"file", "open"})) << "the submenu-open event, then the item";
   EXPECT_FALSE(MenuTracking());
   EXPECT_TRUE(MenuItemScreenRect(f.Open).Right == 0) << "the menu window is gone";
@@ -117,26 +122,44 @@ TEST_F(Menus, TheKeyboardEntersTheBar)
 {
   struct TCase {
     const char* Name;
-    std::function<void()> Enter;  // the key that enters the menu
-    std::vector<Word> Then;       // keys fed to the open menu, one per wait
+    std::function<void()> Enter; // the key that enters the menu
+    std::vector<Word> Then;      // keys fed to the open menu, one per wait
     TTrace Expected;
   };
   const std::vector<TCase> cases = {
-      {"Alt+F, Enter runs the first item", [] { Headless().Key('F', false, false, true); }, {VK_RETURN},
+      {"Alt+F, Enter runs the first item",
+       [] { Headless().Key('F', false, false, true); },
+       {VK_RETURN},
        {"file", "save"}},
-      {"Alt+F, Down, Enter", [] { Headless().Key('F', false, false, true); }, {VK_DOWN, VK_RETURN}, {"file", "open"}},
+      {"Alt+F, Down, Enter",
+       [] { Headless().Key('F', false, false, true); },
+       {VK_DOWN, VK_RETURN},
+       {"file", "open"}},
       {"Alt+F, letter O", [] { Headless().Key('F', false, false, true); }, {'O'}, {"file", "open"}},
-      {"F10, Enter opens, Enter runs", [] { Headless().Key(VK_F10); }, {VK_RETURN, VK_RETURN}, {"file", "save"}},
-      {"Alt alone, Right, Down opens Edit", [] { Headless().Key(VK_MENU); }, {VK_RIGHT, VK_DOWN, VK_RETURN},
+      {"F10, Enter opens, Enter runs",
+       [] { Headless().Key(VK_F10); },
+       {VK_RETURN, VK_RETURN},
+       {"file", "save"}},
+      {"Alt alone, Right, Down opens Edit",
+       [] { Headless().Key(VK_MENU); },
+       {VK_RIGHT, VK_DOWN, VK_RETURN},
        {"edit", "copy"}},
       {"Alt+F, Up wraps to the disabled item, Up skips the separator",
-       [] { Headless().Key('F', false, false, true); }, {VK_UP, VK_UP, VK_RETURN}, {"file", "open"}},
-      {"Alt+F, Esc closes the menu, Esc leaves the bar", [] { Headless().Key('F', false, false, true); },
-       {VK_ESCAPE, VK_ESCAPE}, {"file"}},
+       [] { Headless().Key('F', false, false, true); },
+       {VK_UP, VK_UP, VK_RETURN},
+       {"file", "open"}},
+      {"Alt+F, Esc closes the menu, Esc leaves the bar",
+       [] { Headless().Key('F', false, false, true); },
+       {VK_ESCAPE, VK_ESCAPE},
+       {"file"}},
       {"a disabled bar item does not open: Esc leaves the bar",
-       [] { Headless().Key('E', false, false, true); }, {VK_DOWN, VK_ESCAPE}, {}},
-      {"Alt+F, Left moves to the last bar item", [] { Headless().Key('F', false, false, true); },
-       {VK_LEFT, VK_RETURN}, {"file", "edit", "copy"}},
+       [] { Headless().Key('E', false, false, true); },
+       {VK_DOWN, VK_ESCAPE},
+       {}},
+      {"Alt+F, Left moves to the last bar item",
+       [] { Headless().Key('F', false, false, true); },
+       {VK_LEFT, VK_RETURN},
+       {"file", "edit", "copy"}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -216,7 +239,8 @@ TEST_F(Menus, APopupMenuOpenedByRightClickReturnsAfterTheChoice)
   EXPECT_EQ(popup->PopupComponent(), f.Editor);
   EXPECT_FALSE(MenuTracking());
 
-  // Esc closes it with nothing chosen; a click on a disabled item neither runs it nor closes the menu.
+  // Esc closes it with nothing chosen; a click on a disabled item neither runs it nor closes the
+  // menu.
   trace.clear();
   bool stillOpen = false;
   Headless().QueueStep([&] { Headless().Click(Center(MenuItemScreenRect(disabled))); });
@@ -361,7 +385,8 @@ TEST_F(Menus, OwnerDrawnItemsAreMeasuredAndDrawnByTheirEvents)
     TRect r = MenuItemScreenRect(tall);
     EXPECT_EQ(r.Height(), 30);
     EXPECT_GE(r.Width(), 150);
-    EXPECT_EQ(MenuItemScreenRect(plain).Height(), GetSystemMetrics(SM_CYMENU)) << "measured by default";
+    EXPECT_EQ(MenuItemScreenRect(plain).Height(), GetSystemMetrics(SM_CYMENU))
+        << "measured by default";
     drawn = Headless().ScreenPixel(Center(r));
     Headless().Move(Center(r));
   });
@@ -390,10 +415,10 @@ TEST_F(Menus, AutomaticHotKeysAndCaptionHelpers)
   auto* popup = new TPopupMenu(f.Form);
   TTrace trace;
   AddItem(f.Form, popup->Items(), "Copy", &trace, "copy");
-  AddItem(f.Form, popup->Items(), "Cut", &trace, "cut");       // C is taken: U
-  AddItem(f.Form, popup->Items(), "&Undo", &trace, "undo");    // its own U wins over Cut's
+  AddItem(f.Form, popup->Items(), "Cut", &trace, "cut");    // C is taken: U
+  AddItem(f.Form, popup->Items(), "&Undo", &trace, "undo"); // its own U wins over Cut's
   AddItem(f.Form, popup->Items(), "Paste", &trace, "paste");
-  Headless().QueueStep([] { Headless().Type("t"); });          // Cut got the next free letter
+  Headless().QueueStep([] { Headless().Type("t"); }); // Cut got the next free letter
   popup->Popup(200, 200);
   EXPECT_EQ(trace, (TTrace{"cut"}));
 
@@ -446,7 +471,8 @@ TEST_F(Menus, ItemsTreeAndRadioGroups)
   delete form;
 }
 
-// ---- MDI ------------------------------------------------------------------------------------------
+// ---- MDI
+// ------------------------------------------------------------------------------------------
 
 namespace {
 
@@ -493,7 +519,8 @@ TEST_F(Menus, AnMdiChildsMenuMergesIntoTheFramesBarByGroupIndex)
   TMdiChild* child = nullptr;
   Application()->CreateForm(child);
   auto* childMenu = new TMainMenu(child);
-  TMenuItem* print = AddItem(child, childMenu->Items(), "打印(&P)", &trace, "print", ShortCut('P', {ssCtrl}));
+  TMenuItem* print =
+      AddItem(child, childMenu->Items(), "打印(&P)", &trace, "print", ShortCut('P', {ssCtrl}));
   print->SetGroupIndex(1);
   child->SetMenu(childMenu);
   TMdiChild* other = nullptr;

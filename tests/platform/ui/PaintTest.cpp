@@ -77,7 +77,8 @@ TEST_F(Paint, HigherSiblingsClipLowerOnes)
   EXPECT_EQ(Headless().ScreenPixel({50, 50}), clYellow);
   InvalidateRect(lower, nullptr, true);
   Headless().ProcessMessages();
-  EXPECT_EQ(Headless().ScreenPixel({50, 50}), clYellow) << "the overlap belongs to the higher sibling";
+  EXPECT_EQ(Headless().ScreenPixel({50, 50}), clYellow)
+      << "the overlap belongs to the higher sibling";
   EXPECT_EQ(Headless().ScreenPixel({90, 90}), clGreen);
 }
 
@@ -133,7 +134,8 @@ TEST_F(Paint, WindowScrollBarsShowHideAndClamp)
   si.nMax = 99;
   si.nPage = 10;
   si.nPos = 95;
-  EXPECT_EQ(SetScrollInfo(top, SB_VERT, si, true), 90) << "the position stops a page before the end";
+  EXPECT_EQ(SetScrollInfo(top, SB_VERT, si, true), 90)
+      << "the position stops a page before the end";
   EXPECT_TRUE(GetWindowLong(top, GWL_STYLE) & WS_VSCROLL) << "a needed bar appears";
   GetClientRect(top, client);
   EXPECT_EQ(client.Width(), 200 - 17);
@@ -240,10 +242,18 @@ TEST_F(Paint, PressingScrollBarPartsSendsScrollCommands)
       return false;
     Integer pos = GetScrollPos(top, SB_VERT);
     switch (LOWORD(static_cast<NativeInt>(w))) {
-    case SB_LINEDOWN: pos += 1; break;
-    case SB_LINEUP: pos -= 1; break;
-    case SB_PAGEDOWN: pos += 10; break;
-    case SB_THUMBTRACK: pos = HIWORD(static_cast<NativeInt>(w)); break;
+    case SB_LINEDOWN:
+      pos += 1;
+      break;
+    case SB_LINEUP:
+      pos -= 1;
+      break;
+    case SB_PAGEDOWN:
+      pos += 10;
+      break;
+    case SB_THUMBTRACK:
+      pos = HIWORD(static_cast<NativeInt>(w));
+      break;
     }
     SetScrollPos(top, SB_VERT, pos, true);
     return true;
@@ -269,7 +279,8 @@ TEST_F(Paint, PressingScrollBarPartsSendsScrollCommands)
   Headless().QueueStep([] { Headless().Advance(100); });
   Headless().QueueStep([] { Headless().Release(hbLeft, {290, 310}); });
   Headless().Press(hbLeft, {290, 310});
-  EXPECT_EQ(codes(), (std::vector<Integer>{SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN, SB_ENDSCROLL}));
+  EXPECT_EQ(codes(), (std::vector<Integer>{SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN,
+                                           SB_ENDSCROLL}));
   EXPECT_EQ(GetScrollPos(top, SB_VERT), 5);
 
   // Dragging the thumb to the bottom of the track.
@@ -312,7 +323,8 @@ TEST_F(Paint, ScreenOverlayAboveAllWindows)
   OverlayCanvas(frame)->FrameRect(Rect(0, 0, 30, 30));
   EXPECT_EQ(Headless().ScreenPixel({10, 20}), clBlack);
   EXPECT_EQ(Headless().ScreenPixel({20, 20}), clWhite);
-  EXPECT_EQ(Headless().ScreenPixel({300, 10}), ColorToRGB(clBackground)) << "the desktop is untouched";
+  EXPECT_EQ(Headless().ScreenPixel({300, 10}), ColorToRGB(clBackground))
+      << "the desktop is untouched";
   DestroyOverlay(frame);
   DestroyOverlay(image);
   EXPECT_EQ(Headless().ScreenPixel({10, 20}), clWhite);

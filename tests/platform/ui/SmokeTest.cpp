@@ -1,3 +1,6 @@
 #include <gtest/gtest.h>
 
-TEST(UiLibrary, Links) { SUCCEED(); }
+TEST(UiLibrary, Links)
+{
+  SUCCEED();
+}

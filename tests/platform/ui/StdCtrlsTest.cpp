@@ -1,13 +1,13 @@
 // Labels, buttons and edits driven through scripted input on the headless backend.
+#include "platform/ui/StdCtrls.h"
+
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Clipbrd.h"
-#include "platform/ui/StdCtrls.h"
 #include "tests/platform/ui/UiTestKit.h"
 
 namespace {
 
-template <class T>
-T* Make(TWinControl* parent, TRect bounds)
+template <class T> T* Make(TWinControl* parent, TRect bounds)
 {
   T* c = new T(parent);
   c->SetBoundsRect(bounds);
@@ -40,7 +40,10 @@ struct TEditForm {
   }
 };
 
-std::pair<Integer, Integer> Sel(const TEdit* e) { return {e->EditText().Anchor(), e->EditText().Caret()}; }
+std::pair<Integer, Integer> Sel(const TEdit* e)
+{
+  return {e->EditText().Anchor(), e->EditText().Caret()};
+}
 
 } // namespace
 
@@ -49,19 +52,15 @@ std::pair<Integer, Integer> Sel(const TEdit* e) { return {e->EditText().Anchor()
 TEST(EditTextModel, BoundariesNeverSplitADoubleByteCharacter)
 {
   TEditText m;
-  m.SetText("a中 bc文");  // a, 中 (2 bytes), blank, b, c, 文 (2 bytes): 8 bytes
+  m.SetText("a中 bc文"); // a, 中 (2 bytes), blank, b, c, 文 (2 bytes): 8 bytes
   struct TCase {
     const char* Name;
     Integer Pos, CharStart, Next, Prev, NextWord, PrevWord;
   } cases[] = {
-      {"start", 0, 0, 1, 0, 1, 0},
-      {"before lead", 1, 1, 3, 0, 4, 0},
-      {"on trail", 2, 1, 3, 0, 4, 0},
-      {"after double", 3, 3, 4, 1, 4, 1},
-      {"word start", 4, 4, 5, 3, 6, 1},
-      {"before last", 6, 6, 8, 5, 8, 4},
-      {"inside last", 7, 6, 8, 5, 8, 4},
-      {"end", 8, 8, 8, 6, 8, 6},
+      {"start", 0, 0, 1, 0, 1, 0},       {"before lead", 1, 1, 3, 0, 4, 0},
+      {"on trail", 2, 1, 3, 0, 4, 0},    {"after double", 3, 3, 4, 1, 4, 1},
+      {"word start", 4, 4, 5, 3, 6, 1},  {"before last", 6, 6, 8, 5, 8, 4},
+      {"inside last", 7, 6, 8, 5, 8, 4}, {"end", 8, 8, 8, 6, 8, 6},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -149,7 +148,8 @@ TEST_F(EditControl, CaretMovesOverDoubleByteCharacters)
   SendMessage(f.Edit->Handle(), EM_SETSEL, 2, 4);
   EXPECT_EQ(Sel(f.Edit), std::make_pair(1, 4));
   DWORD s = 0, e = 0;
-  SendMessage(f.Edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  SendMessage(f.Edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&s),
+              reinterpret_cast<LPARAM>(&e));
   EXPECT_EQ(s, 1u);
   EXPECT_EQ(e, 4u);
 
@@ -320,8 +320,8 @@ TEST_F(ButtonControl, ClickKeysAndAccelerators)
   // Pressed, then released outside: no click.
   Headless().Drag(a->ClientToScreen({5, 5}), a->ClientToScreen({200, 5}));
   Headless().Key(VK_SPACE);
-  Headless().Key(VK_RETURN);  // the focused button, not the default one
-  Headless().Key('S');        // its accelerator
+  Headless().Key(VK_RETURN); // the focused button, not the default one
+  Headless().Key('S');       // its accelerator
   b->SetFocus();
   Headless().Key(VK_RETURN);
   EXPECT_EQ(clicks, (std::vector<AnsiString>{"a", "a", "a", "a", "b"}));
@@ -399,8 +399,8 @@ TEST(AccelChars, MarkedCharacterOnly)
     const char* Text;
     char Key;
     bool Expected;
-  } cases[] = {{"&Save", 's', true}, {"&Save", 'A', false}, {"A&&B", 'B', false},
-               {"打印(&P)", 'P', true}, {"打印", 'P', false}, {"a&", 'A', false}};
+  } cases[] = {{"&Save", 's', true},    {"&Save", 'A', false}, {"A&&B", 'B', false},
+               {"打印(&P)", 'P', true}, {"打印", 'P', false},  {"a&", 'A', false}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Text);
     EXPECT_EQ(IsAccel(static_cast<Word>(c.Key), c.Text), c.Expected);
@@ -460,7 +460,8 @@ TEST_F(ButtonControl, DefaultButtonIsFramedUntilAnotherButtonHasTheFocus)
   EXPECT_NE(Headless().ScreenPixel(otherEdge), ColorToRGB(clWindowFrame));
   other->SetFocus();
   Headless().ProcessMessages();
-  EXPECT_NE(Headless().ScreenPixel(okEdge), ColorToRGB(clWindowFrame)) << "Enter now presses the focused button";
+  EXPECT_NE(Headless().ScreenPixel(okEdge), ColorToRGB(clWindowFrame))
+      << "Enter now presses the focused button";
   EXPECT_EQ(Headless().ScreenPixel(otherEdge), ColorToRGB(clWindowFrame));
 }
 

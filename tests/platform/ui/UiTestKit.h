@@ -2,11 +2,11 @@
 // class whose procedure records every message it sees.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <map>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/ui/Forms.h"
 #include "platform/ui/Windows.h"
@@ -23,10 +23,11 @@ struct TLoggedMsg {
 inline bool NoisyMessage(UINT m)
 {
   return m == WM_NCHITTEST || m == WM_SETCURSOR || m == WM_GETTEXT || m == WM_GETTEXTLENGTH ||
-         m == WM_NCCALCSIZE || m == WM_WINDOWPOSCHANGING || m == WM_WINDOWPOSCHANGED || m == WM_MOVE ||
-         m == WM_SIZE || m == WM_NCPAINT || m == WM_MOUSEACTIVATE || m == WM_NCCREATE || m == WM_CREATE ||
-         m == WM_SHOWWINDOW || m == WM_ACTIVATEAPP || m == WM_NCMOUSEMOVE || m == WM_MOUSEMOVE ||
-         m == WM_GETMINMAXINFO || m == WM_STYLECHANGING || m == WM_STYLECHANGED;
+         m == WM_NCCALCSIZE || m == WM_WINDOWPOSCHANGING || m == WM_WINDOWPOSCHANGED ||
+         m == WM_MOVE || m == WM_SIZE || m == WM_NCPAINT || m == WM_MOUSEACTIVATE ||
+         m == WM_NCCREATE || m == WM_CREATE || m == WM_SHOWWINDOW || m == WM_ACTIVATEAPP ||
+         m == WM_NCMOUSEMOVE || m == WM_MOUSEMOVE || m == WM_GETMINMAXINFO ||
+         m == WM_STYLECHANGING || m == WM_STYLECHANGED;
 }
 
 class UiTest : public testing::Test {
@@ -99,5 +100,8 @@ protected:
           out.push_back(m);
     return out;
   }
-  static TPoint At(HWND h, Integer x, Integer y) { return THeadlessBackend::ScreenPoint(h, {x, y}); }
+  static TPoint At(HWND h, Integer x, Integer y)
+  {
+    return THeadlessBackend::ScreenPoint(h, {x, y});
+  }
 };

@@ -108,7 +108,8 @@ TEST_F(WindowTree, ClientAreaThroughNonClientCalculation)
       {"border", WS_POPUP | WS_BORDER, 0, Rect(1, 1, 199, 99)},
       {"caption + dialog frame", WS_POPUP | WS_CAPTION, 0, Rect(3, 3 + 19, 197, 97)},
       {"sizeable caption", WS_OVERLAPPEDWINDOW, 0, Rect(4, 4 + 19, 196, 96)},
-      {"client edge + bars", WS_POPUP | WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE, Rect(2, 2, 200 - 2 - 17, 100 - 2 - 17)},
+      {"client edge + bars", WS_POPUP | WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE,
+       Rect(2, 2, 200 - 2 - 17, 100 - 2 - 17)},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -232,7 +233,8 @@ TEST_F(WindowTree, TextStylesAndWindowProcReplacement)
     }
     return CallWindowProc(previous, hw, m, w, l);
   };
-  previous = reinterpret_cast<WNDPROC>(SetWindowLong(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(mine)));
+  previous =
+      reinterpret_cast<WNDPROC>(SetWindowLong(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(mine)));
   EXPECT_EQ(SendMessage(h, WM_USER + 7, 0, 0), 42);
   EXPECT_EQ(GetWindowText(h), "标题") << "other messages reach the old procedure";
   SetWindowLong(h, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
@@ -328,12 +330,18 @@ TEST_F(Messages, KeyTranslationAndImeCharacters)
     WPARAM Char;
   };
   const TCase cases[] = {
-      {"letter", 'A', false, false, 'a'},     {"shifted letter", 'A', true, false, 'A'},
-      {"ctrl+C", 'C', false, true, 3},        {"ctrl+V", 'V', false, true, 22},
-      {"digit", '7', false, false, '7'},      {"shifted digit", '1', true, false, '!'},
-      {"enter", VK_RETURN, false, false, 13}, {"ctrl+enter", VK_RETURN, false, true, 10},
-      {"escape", VK_ESCAPE, false, false, 27}, {"ctrl+backspace", VK_BACK, false, true, 127},
-      {"numpad plus", VK_ADD, false, false, '+'}, {"apostrophe", VK_OEM_7, false, false, '\''},
+      {"letter", 'A', false, false, 'a'},
+      {"shifted letter", 'A', true, false, 'A'},
+      {"ctrl+C", 'C', false, true, 3},
+      {"ctrl+V", 'V', false, true, 22},
+      {"digit", '7', false, false, '7'},
+      {"shifted digit", '1', true, false, '!'},
+      {"enter", VK_RETURN, false, false, 13},
+      {"ctrl+enter", VK_RETURN, false, true, 10},
+      {"escape", VK_ESCAPE, false, false, 27},
+      {"ctrl+backspace", VK_BACK, false, true, 127},
+      {"numpad plus", VK_ADD, false, false, '+'},
+      {"apostrophe", VK_OEM_7, false, false, '\''},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -8,10 +8,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include "platform/graphics/Region.h"
 #include "platform/graphics/Surface.h"

@@ -1,3 +1,6 @@
 #include <gtest/gtest.h>
 
-TEST(GtkBackendLibrary, Links) { SUCCEED(); }
+TEST(GtkBackendLibrary, Links)
+{
+  SUCCEED();
+}

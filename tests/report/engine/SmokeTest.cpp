@@ -1,3 +1,6 @@
 #include <gtest/gtest.h>
 
-TEST(ReportEngineLibrary, Links) { SUCCEED(); }
+TEST(ReportEngineLibrary, Links)
+{
+  SUCCEED();
+}

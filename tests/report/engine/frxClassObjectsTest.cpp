@@ -1,11 +1,11 @@
 // The report object classes: every class through the serializer with its published
 // properties, creation defaults, difference texts, frames and formats, bands, pages,
 // datasets, and a waybill definition as the program's generator writes it.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <functional>
 #include <map>
+
+#include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
@@ -44,7 +44,10 @@ AnsiString Attributes(TPersistent* Obj)
   return serializer.ObjToXML(Obj);
 }
 
-bool Has(const AnsiString& Text, const AnsiString& Part) { return Text.find(Part) != AnsiString::npos; }
+bool Has(const AnsiString& Text, const AnsiString& Part)
+{
+  return Text.find(Part) != AnsiString::npos;
+}
 
 // Gives every writable published property a value other than its default (or, without
 // one, other than its current value), walking into frames, highlights and formats.
@@ -97,17 +100,17 @@ struct TClassCase {
 };
 
 const TClassCase ClassCases[] = {
-    {"TfrxMemoView", false},     {"TfrxSysMemoView", false},   {"TfrxCustomMemoView", false},
-    {"TfrxLineView", false},     {"TfrxCustomLineView", false}, {"TfrxPictureView", false},
-    {"TfrxShapeView", false},    {"TfrxSubreport", false},     {"TfrxReportTitle", false},
-    {"TfrxReportSummary", false}, {"TfrxPageHeader", false},   {"TfrxPageFooter", false},
-    {"TfrxHeader", false},       {"TfrxFooter", false},        {"TfrxMasterData", false},
-    {"TfrxDetailData", false},   {"TfrxSubdetailData", false}, {"TfrxDataBand4", false},
-    {"TfrxDataBand5", false},    {"TfrxDataBand6", false},     {"TfrxGroupHeader", false},
-    {"TfrxGroupFooter", false},  {"TfrxChild", false},         {"TfrxColumnHeader", false},
-    {"TfrxColumnFooter", false}, {"TfrxOverlay", false},       {"TfrxNullBand", false},
-    {"TfrxDMPMemoView", false},   {"TfrxDMPLineView", false},
-    {"TfrxReportPage", true},    {"TfrxDialogPage", true},     {"TfrxDMPPage", true},
+    {"TfrxMemoView", false},      {"TfrxSysMemoView", false},    {"TfrxCustomMemoView", false},
+    {"TfrxLineView", false},      {"TfrxCustomLineView", false}, {"TfrxPictureView", false},
+    {"TfrxShapeView", false},     {"TfrxSubreport", false},      {"TfrxReportTitle", false},
+    {"TfrxReportSummary", false}, {"TfrxPageHeader", false},     {"TfrxPageFooter", false},
+    {"TfrxHeader", false},        {"TfrxFooter", false},         {"TfrxMasterData", false},
+    {"TfrxDetailData", false},    {"TfrxSubdetailData", false},  {"TfrxDataBand4", false},
+    {"TfrxDataBand5", false},     {"TfrxDataBand6", false},      {"TfrxGroupHeader", false},
+    {"TfrxGroupFooter", false},   {"TfrxChild", false},          {"TfrxColumnHeader", false},
+    {"TfrxColumnFooter", false},  {"TfrxOverlay", false},        {"TfrxNullBand", false},
+    {"TfrxDMPMemoView", false},   {"TfrxDMPLineView", false},    {"TfrxReportPage", true},
+    {"TfrxDialogPage", true},     {"TfrxDMPPage", true},
 };
 
 } // namespace
@@ -121,7 +124,8 @@ TEST(frxObjects, EveryClassRoundTripsWithItsPublishedProperties)
     TfrxReport report(nullptr);
     auto* page = new TfrxReportPage(&report);
     page->SetName("Page1");
-    auto* obj = static_cast<TfrxComponent*>(cls->Create(c.OnReport ? static_cast<TComponent*>(&report) : page));
+    auto* obj = static_cast<TfrxComponent*>(
+        cls->Create(c.OnReport ? static_cast<TComponent*>(&report) : page));
     obj->SetName("Obj");
     FillProperties(obj);
     const AnsiString written = Attributes(obj);
@@ -402,14 +406,17 @@ TEST(frxObjects, FrameDrawing)
     view.TfrxView::Draw(bitmap->Canvas(), 1, 1, 0, 0);
     return bitmap;
   };
-  auto black = [](TBitmap* b, Integer x, Integer y) { return b->Canvas()->Pixels(x, y) == clBlack; };
+  auto black = [](TBitmap* b, Integer x, Integer y) {
+    return b->Canvas()->Pixels(x, y) == clBlack;
+  };
 
   // A closed rectangle, its bottom-right pixel included.
   auto box = drawn([](TfrxView* v) {
     v->Frame()->SetTyp(TfrxFrameTypes{ftLeft, ftRight, ftTop, ftBottom});
     v->Frame()->SetWidth(1);
   });
-  for (auto [x, y] : {std::pair{5, 5}, {15, 5}, {5, 15}, {15, 15}, {10, 5}, {5, 10}, {15, 10}, {10, 15}})
+  for (auto [x, y] :
+       {std::pair{5, 5}, {15, 5}, {5, 15}, {15, 15}, {10, 5}, {5, 10}, {15, 10}, {10, 15}})
     EXPECT_TRUE(black(box.get(), x, y)) << x << "," << y;
   EXPECT_FALSE(black(box.get(), 10, 10));
   EXPECT_FALSE(black(box.get(), 16, 16));
@@ -743,7 +750,8 @@ TEST(frxObjects, WaybillDefinitionLoads)
   TfrxReport report(nullptr);
   report.LoadFromStream(&file);
   ASSERT_EQ(report.Objects()->Count(), 1);
-  auto* page = dynamic_cast<TfrxReportPage*>(static_cast<TfrxComponent*>(report.Objects()->Items(0)));
+  auto* page =
+      dynamic_cast<TfrxReportPage*>(static_cast<TfrxComponent*>(report.Objects()->Items(0)));
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(page->Name(), "Page1");
   EXPECT_EQ(page->PaperSize(), 256);
@@ -768,7 +776,8 @@ TEST(frxObjects, WaybillDefinitionLoads)
   for (Integer i = 0; i < 4; ++i) {
     const TExpected& e = expected[i];
     SCOPED_TRACE(e.Name);
-    auto* memo = dynamic_cast<TfrxMemoView*>(static_cast<TfrxComponent*>(page->Objects()->Items(i)));
+    auto* memo =
+        dynamic_cast<TfrxMemoView*>(static_cast<TfrxComponent*>(page->Objects()->Items(i)));
     ASSERT_NE(memo, nullptr);
     EXPECT_EQ(memo->Name(), e.Name);
     EXPECT_EQ(memo->Parent(), page);
@@ -1085,8 +1094,8 @@ TEST(frxObjects, PictureFromData)
   page->SetName("Page1");
   page->BackPicture()->SetGraphic(&jpeg);
   const AnsiString text = SaveReport(&report);
-  EXPECT_TRUE(Has(text, " Picture.PropData=\"0444617461"));  // "Data"
-  EXPECT_TRUE(Has(text, "07544269746D6170"));                 // "TBitmap"
+  EXPECT_TRUE(Has(text, " Picture.PropData=\"0444617461")); // "Data"
+  EXPECT_TRUE(Has(text, "07544269746D6170"));               // "TBitmap"
   EXPECT_TRUE(Has(text, " BackPicture.PropData=\""));
   auto loaded = LoadReport(text);
   auto* copy = dynamic_cast<TfrxPictureView*>(loaded->FindObject("Photo1"));

@@ -1,5 +1,7 @@
 // The component tree and its report XML form: every kind of published property through the
 // serializer, defaults, references, unknown classes, names, fonts and positions.
+#include "report/engine/frxClass.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
@@ -7,7 +9,6 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Variants.h"
-#include "report/engine/frxClass.h"
 #include "report/engine/frxUtils.h"
 #include "report/engine/frxXML.h"
 #include "report/engine/frxXMLSerializer.h"
@@ -100,8 +101,7 @@ protected:
   }
 };
 
-template <class C, class T>
-auto Setter(T C::*member)
+template <class C, class T> auto Setter(T C::*member)
 {
   return [member](C* self, const T& v) { self->*member = v; };
 }
@@ -117,11 +117,16 @@ void RegisterProbeClasses()
       .Property("Top", &TfrxComponent::Top, &TfrxComponent::SetTop)
       .Property("Width", &TfrxComponent::Width, &TfrxComponent::SetWidth)
       .Property("Height", &TfrxComponent::Height, &TfrxComponent::SetHeight)
-      .Property("Count", &P::Count, Setter(&P::Count)).Default(0)
-      .Property("Letter", &P::Letter, Setter(&P::Letter)).Default('a')
-      .Property("Kind", &P::Kind, Setter(&P::Kind)).Default(tkFirst)
-      .Property("Flag", &P::Flag, Setter(&P::Flag)).Default(true)
-      .Property("Flags", &P::Flags, Setter(&P::Flags)).Default(TTestFlags{})
+      .Property("Count", &P::Count, Setter(&P::Count))
+      .Default(0)
+      .Property("Letter", &P::Letter, Setter(&P::Letter))
+      .Default('a')
+      .Property("Kind", &P::Kind, Setter(&P::Kind))
+      .Default(tkFirst)
+      .Property("Flag", &P::Flag, Setter(&P::Flag))
+      .Default(true)
+      .Property("Flags", &P::Flags, Setter(&P::Flags))
+      .Default(TTestFlags{})
       .Property("Ratio", &P::Ratio, Setter(&P::Ratio))
       .Property("Caption", &P::Caption, Setter(&P::Caption))
       .Property("Wide", &P::Wide, Setter(&P::Wide))
@@ -138,8 +143,8 @@ void RegisterProbeClasses()
       .Property("Caption", &TProbeItem::Caption, Setter(&TProbeItem::Caption))
       .Property("Target", &TProbeItem::Target, Setter(&TProbeItem::Target));
   TClassRegistration<TfrxProbeReport, TfrxReport>("TfrxProbeReport");
-  RegisterClasses({ClassInfoOf<TfrxProbeView>(), ClassInfoOf<TfrxBoxView>(),
-                   ClassInfoOf<TfrxPage>()});
+  RegisterClasses(
+      {ClassInfoOf<TfrxProbeView>(), ClassInfoOf<TfrxBoxView>(), ClassInfoOf<TfrxPage>()});
 }
 
 class frxClassTest : public ::testing::Test {

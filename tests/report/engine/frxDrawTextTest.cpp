@@ -1,15 +1,16 @@
-#include <gtest/gtest.h>
+#include "report/engine/frxDrawText.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include "platform/graphics/Surface.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
-#include "report/engine/frxDrawText.h"
 
 namespace {
 
@@ -31,7 +32,10 @@ public:
   void StrokeShape(const TShape&, const TStroke&, const TGc&) override {}
   void FillShapeInside(const TShape&, const TStroke&, const TFill&, const TGc&) override {}
   void FillArea(const TRegion&, const TFill&, const TGc&) override {}
-  void CopyBits(const TRect&, const TImageSurface*, const TRect&, const TFill&, TCopyMode, const TGc&) override {}
+  void CopyBits(const TRect&, const TImageSurface*, const TRect&, const TFill&, TCopyMode,
+                const TGc&) override
+  {
+  }
   TColor GetPixel(Integer, Integer) const override { return -1; }
   void SetPixel(Integer, Integer, TColor, const TGc&) override {}
   bool ShowText(const TTextRun& run, const TRegion*) override
@@ -47,7 +51,8 @@ public:
   {
     std::vector<Integer> xs;
     for (const TTextRun& r : Runs)
-      for (size_t i = 0; i < r.Text.size(); i += IsDBCSLeadByte(static_cast<unsigned char>(r.Text[i])) ? 2 : 1)
+      for (size_t i = 0; i < r.Text.size();
+           i += IsDBCSLeadByte(static_cast<unsigned char>(r.Text[i])) ? 2 : 1)
         xs.push_back(static_cast<Integer>(std::lround(r.X + r.Offsets[i])));
     return xs;
   }
@@ -87,9 +92,9 @@ protected:
   void TearDown() override { SetDefaultTextEngine(nullptr); }
 
   // Lays text out in a rectangle of width x height report pixels.
-  void Layout(const std::vector<AnsiString>& lines, Integer width, Integer height = 1000, bool wordWrap = true,
-              bool tags = true, bool wordBreak = false, Integer rotation = 0, Extended lineSpacing = 0,
-              Extended charSpacing = 0, Extended gap = 0)
+  void Layout(const std::vector<AnsiString>& lines, Integer width, Integer height = 1000,
+              bool wordWrap = true, bool tags = true, bool wordBreak = false, Integer rotation = 0,
+              Extended lineSpacing = 0, Extended charSpacing = 0, Extended gap = 0)
   {
     FDraw.Acquire();
     FDraw.SelectFont(&FFont);
@@ -104,10 +109,12 @@ protected:
   }
 
   // Draws the current layout at a zoom into the device rectangle clip.
-  void Draw(TRunLog& log, const TRect& clip, Extended zoom, TfrxHAlign h = haLeft, TfrxVAlign v = vaTop)
+  void Draw(TRunLog& log, const TRect& clip, Extended zoom, TfrxHAlign h = haLeft,
+            TfrxVAlign v = vaTop)
   {
     TCanvas canvas(&log);
-    FDraw.SetDimensions(Rect(0, 0, 0, 0), clip, zoom, zoom); // the text rectangle only matters for wrapping
+    FDraw.SetDimensions(Rect(0, 0, 0, 0), clip, zoom,
+                        zoom); // the text rectangle only matters for wrapping
     FDraw.DrawText(&canvas, h, v);
   }
 
@@ -132,8 +139,8 @@ TEST_F(DrawTextTest, TagsLeaveVisibleTextAndFormatEachByte)
       {"<B>x</B>", "x"},
       {"x<sub>2</sub>", "x2"},
       {"x<sup>2</sup>", "x2"},
-      {"<abc>d", "d"},   // any five-character tag goes
-      {"<x>d", "<x>d"},  // three characters that are no tag stay
+      {"<abc>d", "d"},  // any five-character tag goes
+      {"<x>d", "<x>d"}, // three characters that are no tag stay
       {"a<s>b", "a<s>b"},
       {"a</q>b", "a</q>b"},
       {"1 < 2", "1 < 2"},
@@ -288,7 +295,8 @@ TEST_F(DrawTextTest, WordBreakPositionsNeverSplitADoubleByteCharacter)
   EXPECT_TRUE(TfrxDrawText::WordBreakPositions("ABC").empty());
   EXPECT_TRUE(TfrxDrawText::WordBreakPositions("WAYBILL").empty());
   EXPECT_EQ(TfrxDrawText::WordBreakPositions("\xC0\xC0\xC0\xC0"), std::vector<Integer>{2});
-  EXPECT_EQ(TfrxDrawText::WordBreakPositions("\xC1\xC0\xC1\xC0\xC1\xC0"), (std::vector<Integer>{2, 4}));
+  EXPECT_EQ(TfrxDrawText::WordBreakPositions("\xC1\xC0\xC1\xC0\xC1\xC0"),
+            (std::vector<Integer>{2, 4}));
   // A word without permitted positions is cut where it stops fitting, without a hyphen.
   Layout({"abcdefghijklmn"}, 80, 1000, true, true, true);
   EXPECT_EQ(LinesOf(FDraw), (std::vector<AnsiString>{"abcdefghij", "klmn"}));
@@ -506,7 +514,7 @@ TEST_F(DrawTextTest, TurnedBlocksStartAtTheirCorner)
     double X, Y;
   };
   const TCase cases[] = {
-      {0, 10, 20}, {45, 10, 89}, {90, 10, 120}, {135, 79, 120},
+      {0, 10, 20},    {45, 10, 89},  {90, 10, 120}, {135, 79, 120},
       {180, 90, 120}, {225, 90, 51}, {270, 90, 20}, {315, 21, 20},
   };
   for (const TCase& c : cases) {
@@ -582,7 +590,8 @@ class PangoDrawTextTest : public testing::Test {
 protected:
   void SetUp() override { SetDefaultTextEngine(nullptr); }
 
-  void Layout(TfrxDrawText& d, const AnsiString& fontName, const std::vector<AnsiString>& lines, Integer width)
+  void Layout(TfrxDrawText& d, const AnsiString& fontName, const std::vector<AnsiString>& lines,
+              Integer width)
   {
     TFont font;
     font.SetName(fontName);
@@ -666,8 +675,10 @@ TEST_F(PangoDrawTextTest, PdfThroughTheVectorSurfaceReadsBack)
   }
   std::string text = RunCommand("pdftotext -layout " + file + " -");
   unlink(file.c_str());
-  EXPECT_NE(text.find(reinterpret_cast<const char*>(u8"快递单 Waybill 12345")), std::string::npos) << text;
-  EXPECT_NE(text.find(reinterpret_cast<const char*>(u8"收件人 Receiver")), std::string::npos) << text;
+  EXPECT_NE(text.find(reinterpret_cast<const char*>(u8"快递单 Waybill 12345")), std::string::npos)
+      << text;
+  EXPECT_NE(text.find(reinterpret_cast<const char*>(u8"收件人 Receiver")), std::string::npos)
+      << text;
 }
 
 // ---- Sharing ----

@@ -1,9 +1,10 @@
 // The designer registries: order, duplicates, and the editor look-up rules.
+#include "report/engine/frxDsgnIntf.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
 #include "report/engine/frxClass.h"
-#include "report/engine/frxDsgnIntf.h"
 
 namespace {
 
@@ -95,8 +96,10 @@ TEST_F(frxDsgnIntfTest, ComponentEditorLookup)
 {
   TfrxComponentEditorCollection editors;
   editors.RegisterEditor(ClassInfoOf<TfrxRegBand>(), ComponentEditorClass<TRegBandEditor>());
-  editors.RegisterEditor(ClassInfoOf<TfrxRegDataBand>(), ComponentEditorClass<TRegDataBandEditor>());
-  editors.RegisterEditor(ClassInfoOf<TfrxReportComponent>(), ComponentEditorClass<TfrxComponentEditor>());
+  editors.RegisterEditor(ClassInfoOf<TfrxRegDataBand>(),
+                         ComponentEditorClass<TRegDataBandEditor>());
+  editors.RegisterEditor(ClassInfoOf<TfrxReportComponent>(),
+                         ComponentEditorClass<TfrxComponentEditor>());
 
   TfrxReport report(nullptr);
   auto* data = new TfrxRegDataBand(&report);
@@ -115,15 +118,16 @@ TEST_F(frxDsgnIntfTest, ComponentEditorLookup)
 TEST_F(frxDsgnIntfTest, PropertyEditorLookup)
 {
   TfrxPropertyEditorCollection props;
-  TClass a = ClassInfoOf<TRegEditorA>(), b = ClassInfoOf<TRegEditorB>(), c = ClassInfoOf<TRegEditorC>();
+  TClass a = ClassInfoOf<TRegEditorA>(), b = ClassInfoOf<TRegEditorB>(),
+         c = ClassInfoOf<TRegEditorC>();
   PTypeInfo name = TComponentNameTypeInfo();
   PTypeInfo str = StringTypeInfo();
   PTypeInfo integer = IntegerTypeInfo();
-  props.RegisterEditor(name, nullptr, "Name", a);                  // 0
-  props.RegisterEditor(str, ClassInfoOf<TFont>(), "Name", b);      // 1
-  props.RegisterEditor(integer, nullptr, "", a);                   // 2 type-only
-  props.RegisterEditor(integer, nullptr, "", b);                   // 3 type-only, later
-  props.RegisterEventEditor(c);                                    // 4
+  props.RegisterEditor(name, nullptr, "Name", a);                        // 0
+  props.RegisterEditor(str, ClassInfoOf<TFont>(), "Name", b);            // 1
+  props.RegisterEditor(integer, nullptr, "", a);                         // 2 type-only
+  props.RegisterEditor(integer, nullptr, "", b);                         // 3 type-only, later
+  props.RegisterEventEditor(c);                                          // 4
   props.RegisterEditor(integer, ClassInfoOf<TfrxRegBand>(), "Count", c); // 5
 
   TfrxReport report(nullptr);
@@ -131,8 +135,8 @@ TEST_F(frxDsgnIntfTest, PropertyEditorLookup)
   TFont font;
   EXPECT_EQ(props.FindEditorIndex(name, band, "Name"), 0);
   EXPECT_EQ(props.FindEditorIndex(str, &font, "name"), 1);
-  EXPECT_EQ(props.FindEditorIndex(integer, band, "Tag"), 2);     // earliest type entry
-  EXPECT_EQ(props.FindEditorIndex(integer, band, "Count"), 5);   // a name match beats types
+  EXPECT_EQ(props.FindEditorIndex(integer, band, "Tag"), 2);   // earliest type entry
+  EXPECT_EQ(props.FindEditorIndex(integer, band, "Count"), 5); // a name match beats types
   EXPECT_EQ(props.FindEditorIndex(str, band, "Caption"), -1);
   EXPECT_EQ(props.EventEditorIndex(), 4);
   PTypeInfo eventType = DefineNamedType("TFRXNOTIFYEVENT", StringTypeInfo());

@@ -1,10 +1,11 @@
 // The text store: look-up by identifier, replacement, and form blocks.
+#include "report/engine/frxRes.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/graphics/ImgList.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/TypInfo.h"
-#include "report/engine/frxRes.h"
 
 namespace {
 

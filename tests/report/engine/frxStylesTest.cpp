@@ -1,5 +1,7 @@
 // Styles: unique names, lookups, the style and style-sheet files, and restyling the text
 // objects of a report.
+#include "report/engine/frxStyles.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
@@ -9,7 +11,6 @@
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/Streams.h"
 #include "report/engine/frxClass.h"
-#include "report/engine/frxStyles.h"
 
 namespace {
 

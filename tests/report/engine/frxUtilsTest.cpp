@@ -1,4 +1,6 @@
 // Page ranges, the bracket scanner, hex streams and lenient numbers.
+#include "report/engine/frxUtils.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
@@ -8,7 +10,6 @@
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/engine/frxClass.h"
-#include "report/engine/frxUtils.h"
 
 namespace {
 
@@ -32,8 +33,8 @@ TEST(frxUtils, ParsePageNumbers)
       {" 2 - 4 ", 9, "2,3,4"},
       {"4-2", 9, ""},
       {"", 9, ""},
-      {"3,3,30", 5, "3,3,30"},            // single numbers are kept as written
-      {"1-2000000000", 3, "1,2,3"},       // a range never runs past the page count
+      {"3,3,30", 5, "3,3,30"},      // single numbers are kept as written
+      {"1-2000000000", 3, "1,2,3"}, // a range never runs past the page count
       {"4-9,1", 5, "4,5,1"},
   };
   TStringList list;
@@ -63,7 +64,13 @@ TEST(frxUtils, ExtractBracketed)
       {"quoted close", "[a']'b]", 1, "a']'b", 7, 1},
       {"double quoted close", "[\"]\"]", 1, "\"]\"", 5, 1},
       // 乚 is 81 5D: its trail byte has the value of ']' and must not close the bracket.
-      {"GBK trail ]", "[\x81\x5D" "x]", 1, "\x81\x5D" "x", 5, 1},
+      {"GBK trail ]",
+       "[\x81\x5D"
+       "x]",
+       1,
+       "\x81\x5D"
+       "x",
+       5, 1},
       // A trail byte equal to a lead byte value does not start a character either.
       {"GBK trail lead", "[\xB0\xA1\xB0\xA1]z", 1, "\xB0\xA1\xB0\xA1", 6, 1},
       {"unclosed ending in GBK", "[a\xB0\xA1", 1, "a", 3, 1},

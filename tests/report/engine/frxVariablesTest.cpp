@@ -1,4 +1,6 @@
 // Report variables: categories, lookups by name and the variables XML file.
+#include "report/engine/frxVariables.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Classes.h"
@@ -7,7 +9,6 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Variants.h"
-#include "report/engine/frxVariables.h"
 #include "report/engine/frxXML.h"
 
 namespace {

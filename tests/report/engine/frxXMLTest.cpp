@@ -1,12 +1,13 @@
 // The XML tree: file form, lenient reading, attributes, and elements kept out of memory.
-#include <gtest/gtest.h>
+#include "report/engine/frxXML.h"
 
 #include <functional>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Variants.h"
-#include "report/engine/frxXML.h"
 
 namespace {
 
@@ -57,12 +58,14 @@ TEST(frxXML, SaveThenLoadIsByteIdentical)
     EXPECT_EQ(again->Root()->Items(0)->Items(0)->Prop("memo.text"), "a<\"b\">&c\r\n中文");
   }
   doc.SetAutoIndent(true);
-  EXPECT_EQ(Save(&doc), Header + "\r\n<TfrxReport Name=\"\" Version=\"3\">\r\n"
-                        "  <TfrxReportPage Name=\"Page1\">\r\n"
-                        "    <TfrxMemoView Memo.Text=\"a&#60;&#34;b&#34;&#62;&#38;c&#13;&#10;中文\"/>\r\n"
-                        "    <Empty/>\r\n"
-                        "  </TfrxReportPage>\r\n"
-                        "</TfrxReport>\r\n");
+  EXPECT_EQ(Save(&doc),
+            Header +
+                "\r\n<TfrxReport Name=\"\" Version=\"3\">\r\n"
+                "  <TfrxReportPage Name=\"Page1\">\r\n"
+                "    <TfrxMemoView Memo.Text=\"a&#60;&#34;b&#34;&#62;&#38;c&#13;&#10;中文\"/>\r\n"
+                "    <Empty/>\r\n"
+                "  </TfrxReportPage>\r\n"
+                "</TfrxReport>\r\n");
 }
 
 TEST(frxXML, Entities)
@@ -71,9 +74,9 @@ TEST(frxXML, Entities)
   EXPECT_EQ(StrToXML(raw), "a&#60;&#34;b&#34;&#62;&#38;c&#13;&#10;");
   EXPECT_EQ(XMLToStr(StrToXML(raw)), raw);
   EXPECT_EQ(StrToXML("\x81\x5D\xFF"), "\x81\x5D\xFF"); // high bytes pass unchanged
-  EXPECT_EQ(XMLToStr("&amp;&#65;"), "&amp;A");        // named entities stay
-  EXPECT_EQ(XMLToStr("x&#6"), "x&#6");                // too short to be a reference
-  EXPECT_EQ(XMLToStr("&#65"), "&#65");                // no ';': plain text
+  EXPECT_EQ(XMLToStr("&amp;&#65;"), "&amp;A");         // named entities stay
+  EXPECT_EQ(XMLToStr("x&#6"), "x&#6");                 // too short to be a reference
+  EXPECT_EQ(XMLToStr("&#65"), "&#65");                 // no ';': plain text
   EXPECT_THROW(XMLToStr("&#6x;"), EConvertError);
 }
 
@@ -97,7 +100,8 @@ TEST(frxXML, Attributes)
 
   // A name whose first byte follows a double-byte character is not an attribute start.
   TfrxXMLItem gbk;
-  gbk.SetText("x=\"\xB0" "a\" a=\"2\"");
+  gbk.SetText("x=\"\xB0"
+              "a\" a=\"2\"");
   EXPECT_EQ(gbk.Prop("a"), "2");
 }
 
@@ -191,7 +195,8 @@ TEST(frxXML, UnloadMarks)
 
 TEST(frxXML, PartialLoadAndTemporaryFile)
 {
-  const AnsiString text = Header + "<r><p n=\"1\" ld=\"0\"><a/><b/></p><p n=\"2\" ld=\"0\"><c/></p></r>";
+  const AnsiString text =
+      Header + "<r><p n=\"1\" ld=\"0\"><a/><b/></p><p n=\"2\" ld=\"0\"><c/></p></r>";
   TfrxXMLDocument doc;
   doc.LoadFromStream(new TStringStream(text), true);
   TfrxXMLItem* p1 = doc.Root()->Items(0);

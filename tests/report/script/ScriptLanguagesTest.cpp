@@ -1,9 +1,10 @@
 // The language registry and the four grammars as the system registers them.
+#include "report/script/ScriptLanguages.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Lists.h"
-#include "report/script/ScriptLanguages.h"
 #include "report/script/fsXMLDocument.h"
 
 TEST(ScriptLanguages, RegisteredInUnitOrder)

@@ -2,10 +2,10 @@
 // collect what it logs through the test function Log.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Lists.h"
 #include "report/script/fsScript.h"

@@ -1,9 +1,8 @@
 // Objects in scripts: member paths, typecasts, "is", with, and object values that are nil,
 // freed or of the wrong class, over a small hand-made class binding.
-#include "tests/report/script/ScriptTestHelpers.h"
-
 #include "platform/rtl/Classes.h"
 #include "report/script/fsScript.h"
+#include "tests/report/script/ScriptTestHelpers.h"
 
 namespace {
 
@@ -24,9 +23,11 @@ public:
     auto* object = new TfsClassVariable(TObjectClass(), "", Host.get());
     object->AddMember(MakeMethod("procedure Free", call));
     Host->AddItem(object->Name(), object);
-    auto* persistent = new TfsClassVariable(ClassInfoOf(typeid(TPersistent)), "TObject", Host.get());
+    auto* persistent =
+        new TfsClassVariable(ClassInfoOf(typeid(TPersistent)), "TObject", Host.get());
     Host->AddItem(persistent->Name(), persistent);
-    auto* component = new TfsClassVariable(ClassInfoOf(typeid(TComponent)), "TPersistent", Host.get());
+    auto* component =
+        new TfsClassVariable(ClassInfoOf(typeid(TComponent)), "TPersistent", Host.get());
     component->AddMember(MakeMethod("function GetName: String", call));
     Host->AddItem(component->Name(), component);
   }
@@ -83,10 +84,13 @@ TEST(fsDesignator, CompileChecksOnObjects)
     const char* Text;
     const char* Error;
   } cases[] = {
-      {"var c: TComponent; begin c.NoSuchMember end.", "Undeclared identifier: 'NoSuchMember' at 1:40"},
-      {"var c: TComponent; begin Log(c[1]) end.", "Class TComponent does not have a default property at 1:32"},
+      {"var c: TComponent; begin c.NoSuchMember end.",
+       "Undeclared identifier: 'NoSuchMember' at 1:40"},
+      {"var c: TComponent; begin Log(c[1]) end.",
+       "Class TComponent does not have a default property at 1:32"},
       {"var i: Integer; begin with i do Log(1) end.", "Class type required at 1:28"},
-      {"var c: TComponent; o: TObject; begin c := o end.", "Incompatible types: 'Class TComponent', 'Class TObject' at 1:43"},
+      {"var c: TComponent; o: TObject; begin c := o end.",
+       "Incompatible types: 'Class TComponent', 'Class TObject' at 1:43"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Text);

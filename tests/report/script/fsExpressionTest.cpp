@@ -1,11 +1,10 @@
 // Expressions: the Variant operator rules as scripts see them, the integer fast path,
 // precedence and grouping, short-circuit evaluation, sets and type checks.
-#include "tests/report/script/ScriptTestHelpers.h"
-
 #include <cmath>
 
 #include "platform/rtl/Exceptions.h"
 #include "report/script/fsScript.h"
+#include "tests/report/script/ScriptTestHelpers.h"
 
 namespace {
 
@@ -53,8 +52,7 @@ TEST(fsExpression, VariantOperatorTable)
       {"-7 mod 2", "mod", Variant(-7), Variant(2), "-1:Integer"},
       {"shl", "shl", Variant(1), Variant(33), "2:Integer"},
       {"text comparison is case-sensitive", "<", Variant("B"), Variant("a"), "True:Boolean"},
-      {"text against number compares numerically", ">", Variant("10"), Variant(9),
-       "True:Boolean"},
+      {"text against number compares numerically", ">", Variant("10"), Variant(9), "True:Boolean"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -75,7 +73,8 @@ TEST(fsExpression, VariantOperatorErrors)
       {"div", Variant(), Variant(), "Division by zero"},
       {"/", Variant(1), Variant(0), "Floating point division by zero"},
       {"mod", Variant(1), Variant(0), "Division by zero"},
-      {"+", Variant("a"), Variant(1), "Could not convert variant of type (String) into type (Double)"},
+      {"+", Variant("a"), Variant(1),
+       "Could not convert variant of type (String) into type (Double)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Op);
@@ -114,11 +113,21 @@ TEST(fsExpression, PrecedenceAndGrouping)
     const char* Text;
     const char* Result;
   } cases[] = {
-      {"1 + 2 * 3", "7"},        {"(1 + 2) * 3", "9"},        {"10 - 4 - 3", "3"},
-      {"-2 * 3", "-6"},          {"2 * (3 + 4) - 1", "13"},   {"not True and False", "False"},
-      {"not (True and False)", "True"}, {"1 < 2", "True"},    {"2 + 3 = 5", "True"},
-      {"100 div 7 mod 4", "2"},  {"((((1))))", "1"},          {"-(2 + 3)", "-5"},
-      {"1 shl 2 + 1", "5"},      {"'a' + 'b' + 'c'", "abc"},  {"7 / 2", "3.5"},
+      {"1 + 2 * 3", "7"},
+      {"(1 + 2) * 3", "9"},
+      {"10 - 4 - 3", "3"},
+      {"-2 * 3", "-6"},
+      {"2 * (3 + 4) - 1", "13"},
+      {"not True and False", "False"},
+      {"not (True and False)", "True"},
+      {"1 < 2", "True"},
+      {"2 + 3 = 5", "True"},
+      {"100 div 7 mod 4", "2"},
+      {"((((1))))", "1"},
+      {"-(2 + 3)", "-5"},
+      {"1 shl 2 + 1", "5"},
+      {"'a' + 'b' + 'c'", "abc"},
+      {"7 / 2", "3.5"},
   };
   TfsScript script;
   script.SetParent(GlobalScriptUnit());
@@ -168,7 +177,8 @@ TEST(fsExpression, TypeChecks)
     const char* Error;
   } cases[] = {
       {"begin Log('a' + 1) end.", "compile: Incompatible types at 1:16"},
-      {"var i: Integer; begin i := 1.5 end.", "compile: Incompatible types: 'Integer', 'Extended' at 1:28"},
+      {"var i: Integer; begin i := 1.5 end.",
+       "compile: Incompatible types: 'Integer', 'Extended' at 1:28"},
       {"var b: Boolean; begin b := b + 1 end.", "compile: Incompatible types at 1:31"},
       {"var s: String; i: Integer; begin s := i end.",
        "compile: Incompatible types: 'String', 'Integer' at 1:39"},

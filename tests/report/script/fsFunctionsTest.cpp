@@ -1,12 +1,11 @@
 // The built-in function library through scripts, its catalogue entries, and the tool
 // helpers it is registered with (signatures, literals, type compatibility).
-#include "tests/report/script/ScriptTestHelpers.h"
-
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/script/fsTools.h"
 #include "report/script/fsXMLDocument.h"
+#include "tests/report/script/ScriptTestHelpers.h"
 
 TEST(fsFunctions, Library)
 {
@@ -23,9 +22,10 @@ TEST(fsFunctions, Library)
        "Hello World,A  B,bc,0,3,cd,ABcd,x,0,0,65,A"},
       {"lengths", "var a: array[1..5] of Integer; begin Log(Length(a)); Log(Length(12345)) end.",
        "5,5"},
-      {"inc and dec", "var i: Integer; begin i := 1; Inc(i); Inc(i, 5); Dec(i); Dec(i, 2); Log(i) end.",
-       "4"},
-      {"set length", "var s: Variant; begin s := 'abcdef'; SetLength(s, 3); Log(s); "
+      {"inc and dec",
+       "var i: Integer; begin i := 1; Inc(i); Inc(i, 5); Dec(i); Dec(i, 2); Log(i) end.", "4"},
+      {"set length",
+       "var s: Variant; begin s := 'abcdef'; SetLength(s, 3); Log(s); "
        "s := VarArrayCreate([0, 4], varVariant); SetLength(s, 2); Log(Length(s)) end.",
        "abc,2"},
       {"conversions",
@@ -44,7 +44,8 @@ TEST(fsFunctions, Library)
        "Log(FormatFloat('0.00', 1.005)) end.",
        "2,0.5,4,3,314,1.01"},
       {"math errors", "begin Log(Sqrt(-1)) end.", "run: Invalid floating point operation"},
-      {"conversion errors", "begin Log(StrToInt('x')) end.", "run: 'x' is not a valid integer value"},
+      {"conversion errors", "begin Log(StrToInt('x')) end.",
+       "run: 'x' is not a valid integer value"},
       {"variant kinds", "begin Log(VarType('a')); Log(VarType(1.5)); Log(varString) end.",
        "256,5,256"},
       {"raise exception", "begin RaiseException('my error') end.", "run: my error"},
@@ -97,12 +98,14 @@ TEST(fsTools, MethodSignatures)
   EXPECT_EQ(copy->Typ(), fvtString);
 
   std::unique_ptr<TfsCustomVariable> iif(ParseMethodSignature(
-      "macrofunction IIF(Expr: Boolean; TrueValue, FalseValue: Variant): Variant", GlobalScriptUnit()));
+      "macrofunction IIF(Expr: Boolean; TrueValue, FalseValue: Variant): Variant",
+      GlobalScriptUnit()));
   EXPECT_TRUE(iif->IsMacro());
   EXPECT_EQ(iif->Count(), 3);
 
   std::unique_ptr<TfsCustomVariable> def(ParseMethodSignature(
-      "function F(a: Boolean = True; s: String = 'x'; n: Integer = -2): Integer", GlobalScriptUnit()));
+      "function F(a: Boolean = True; s: String = 'x'; n: Integer = -2): Integer",
+      GlobalScriptUnit()));
   EXPECT_EQ(VarToStr(def->Params(0)->DefValue()), "True");
   EXPECT_EQ(VarToStr(def->Params(1)->DefValue()), "x");
   EXPECT_EQ(VarToStr(def->Params(2)->DefValue()), "-2");
@@ -125,7 +128,7 @@ TEST(fsTools, LiteralsPositionsAndCompatibility)
     TfsVarType Target, Source;
     bool Ok;
   } cases[] = {
-      {fvtInt, fvtFloat, false}, {fvtFloat, fvtInt, true}, {fvtString, fvtChar, true},
+      {fvtInt, fvtFloat, false}, {fvtFloat, fvtInt, true},     {fvtString, fvtChar, true},
       {fvtBool, fvtInt, false},  {fvtVariant, fvtClass, true}, {fvtArray, fvtInt, false},
   };
   for (const auto& c : cases) {

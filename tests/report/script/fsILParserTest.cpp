@@ -1,13 +1,14 @@
 // First pass of the compiler: intermediate syntax trees of small programs in the four
 // languages, positioned errors, units, and the grammar engine's own rules.
-#include <gtest/gtest.h>
+#include "report/script/fsILParser.h"
 
 #include <cctype>
+
+#include <gtest/gtest.h>
 
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/Streams.h"
 #include "report/script/ScriptLanguages.h"
-#include "report/script/fsILParser.h"
 
 namespace {
 
@@ -54,7 +55,6 @@ TParseResult Parse(const char* language, const AnsiString& text)
 }
 
 } // namespace
-
 
 namespace {
 
@@ -143,7 +143,8 @@ TEST(fsILParser, CppTrees)
        "expr@1:15(dsgn@1:15(node[b]@1:16) op[<>]@1:19 dsgn@1:20(node[c]@1:21) op[and]@1:24 "
        "dsgn@1:25(node[d]@1:26) op[or]@1:29 dsgn@1:30(node[e]@1:31) op[mod]@1:33 "
        "dsgn@1:34(node[f]@1:35) op[shl]@1:38 dsgn@1:39(node[g]@1:40))))"},
-      {"for and do-while", "C++Script", "{ for (i = 0; i < 10; i++) s += i; do x--; while (x > 0); }",
+      {"for and do-while", "C++Script",
+       "{ for (i = 0; i < 10; i++) s += i; do x--; while (x > 0); }",
        "compoundstmt@1:1(cppforstmt@1:3(compoundstmt@1:8(assignstmt@1:8(dsgn@1:8(node[i]@1:9) "
        "expr@1:12(number[0]@1:13))) expr@1:15(dsgn@1:15(node[i]@1:16) op[<]@1:18 "
        "number[10]@1:21) compoundstmt@1:23(callstmt@1:23(dsgn@1:23(node[i]@1:24) "
@@ -508,7 +509,8 @@ TEST(fsILParser, Limits)
   EXPECT_EQ(deep.Message, "Nesting too deep");
   EXPECT_EQ(deep.Position.substr(0, 2), "1:");
 
-  TParseResult longName = Parse("PascalScript", "begin\r\n  " + std::string(2000, 'n') + " := 1 end.");
+  TParseResult longName =
+      Parse("PascalScript", "begin\r\n  " + std::string(2000, 'n') + " := 1 end.");
   EXPECT_FALSE(longName.Ok);
   EXPECT_EQ(longName.Message, "Token too long");
   EXPECT_EQ(longName.Position, "2:3");

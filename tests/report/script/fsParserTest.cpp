@@ -1,8 +1,8 @@
 // The scanner: token tables per language setting, comments, line ends, position texts,
 // GBK double-byte characters and the lexical limits.
-#include <gtest/gtest.h>
-
 #include "report/script/fsParser.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -186,11 +186,8 @@ TEST(fsParser, RemIsAWholeWordInAnyCase)
     const char* Text;
     const char* FirstWord;
   } cases[] = {
-      {"rem note\r\nx", ""},
-      {"REM note\r\nx", ""},
-      {"Rem\r\nx", ""},
-      {"remain = 5", "remain"},
-      {"Remark\r\nx", "Remark"},
+      {"rem note\r\nx", ""},    {"REM note\r\nx", ""},     {"Rem\r\nx", ""},
+      {"remain = 5", "remain"}, {"Remark\r\nx", "Remark"},
   };
   TfsParser p;
   Configure(p, lsBasic);

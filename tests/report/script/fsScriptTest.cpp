@@ -1,10 +1,10 @@
 // Whole programs through the compiler and the interpreter: the same program in the four
 // languages, statements, routines, recursion, control flow and the faults that once broke
 // them.
-#include "tests/report/script/ScriptTestHelpers.h"
-
 #include "report/script/fsScript.h"
+
 #include "report/script/fsXMLDocument.h"
+#include "tests/report/script/ScriptTestHelpers.h"
 
 namespace {
 
@@ -20,60 +20,56 @@ struct TLanguageCase {
 TEST(fsScript, SampleProgramInEveryLanguage)
 {
   const TLanguageCase cases[] = {
-      {"PascalScript",
-       "var i, s: Integer; t: String;\r\n"
-       "function Fact(n: Integer): Integer;\r\n"
-       "begin\r\n"
-       "  if n <= 1 then Result := 1 else Result := n * Fact(n - 1);\r\n"
-       "end;\r\n"
-       "function Wrap(s: String): String;\r\n"
-       "begin\r\n"
-       "  Result := '[' + s + ']';\r\n"
-       "end;\r\n"
-       "begin\r\n"
-       "  s := 0;\r\n"
-       "  for i := 1 to 10 do s := s + i;\r\n"
-       "  t := 'cd';\r\n"
-       "  Insert('x', t, 2);\r\n"
-       "  Log(IntToStr(s) + ',' + IntToStr(Fact(5)) + ',' + Wrap(t));\r\n"
-       "end."},
-      {"C++Script",
-       "int i, s; String t;\r\n"
-       "int Fact(int n) { if (n <= 1) return 1; else return n * Fact(n - 1); }\r\n"
-       "String Wrap(String s) { return \"[\" + s + \"]\"; }\r\n"
-       "{\r\n"
-       "  s = 0;\r\n"
-       "  for (i = 1; i <= 10; i++) s = s + i;\r\n"
-       "  t = \"cd\";\r\n"
-       "  Insert(\"x\", t, 2);\r\n"
-       "  Log(IntToStr(s) + \",\" + IntToStr(Fact(5)) + \",\" + Wrap(t));\r\n"
-       "}"},
-      {"BasicScript",
-       "Function Fact(n)\r\n"
-       "  If n <= 1 Then\r\n"
-       "    Return 1\r\n"
-       "  Else\r\n"
-       "    Return n * Fact(n - 1)\r\n"
-       "  End If\r\n"
-       "End Function\r\n"
-       "Function Wrap(s)\r\n"
-       "  Return \"[\" & s & \"]\"\r\n"
-       "End Function\r\n"
-       "s = 0\r\n"
-       "For i = 1 To 10\r\n"
-       "  s = s + i\r\n"
-       "Next\r\n"
-       "t = \"cd\"\r\n"
-       "Insert(\"x\", t, 2)\r\n"
-       "Log(IntToStr(s) & \",\" & IntToStr(Fact(5)) & \",\" & Wrap(t))\r\n"},
-      {"JScript",
-       "function Fact(n) { if (n <= 1) return 1; else return n * Fact(n - 1); }\r\n"
-       "function Wrap(s) { return \"[\" + s + \"]\"; }\r\n"
-       "var s = 0;\r\n"
-       "for (i = 1; i <= 10; i++) s += i;\r\n"
-       "var t = \"cd\";\r\n"
-       "Insert(\"x\", t, 2);\r\n"
-       "Log(IntToStr(s) + \",\" + IntToStr(Fact(5)) + \",\" + Wrap(t));\r\n"},
+      {"PascalScript", "var i, s: Integer; t: String;\r\n"
+                       "function Fact(n: Integer): Integer;\r\n"
+                       "begin\r\n"
+                       "  if n <= 1 then Result := 1 else Result := n * Fact(n - 1);\r\n"
+                       "end;\r\n"
+                       "function Wrap(s: String): String;\r\n"
+                       "begin\r\n"
+                       "  Result := '[' + s + ']';\r\n"
+                       "end;\r\n"
+                       "begin\r\n"
+                       "  s := 0;\r\n"
+                       "  for i := 1 to 10 do s := s + i;\r\n"
+                       "  t := 'cd';\r\n"
+                       "  Insert('x', t, 2);\r\n"
+                       "  Log(IntToStr(s) + ',' + IntToStr(Fact(5)) + ',' + Wrap(t));\r\n"
+                       "end."},
+      {"C++Script", "int i, s; String t;\r\n"
+                    "int Fact(int n) { if (n <= 1) return 1; else return n * Fact(n - 1); }\r\n"
+                    "String Wrap(String s) { return \"[\" + s + \"]\"; }\r\n"
+                    "{\r\n"
+                    "  s = 0;\r\n"
+                    "  for (i = 1; i <= 10; i++) s = s + i;\r\n"
+                    "  t = \"cd\";\r\n"
+                    "  Insert(\"x\", t, 2);\r\n"
+                    "  Log(IntToStr(s) + \",\" + IntToStr(Fact(5)) + \",\" + Wrap(t));\r\n"
+                    "}"},
+      {"BasicScript", "Function Fact(n)\r\n"
+                      "  If n <= 1 Then\r\n"
+                      "    Return 1\r\n"
+                      "  Else\r\n"
+                      "    Return n * Fact(n - 1)\r\n"
+                      "  End If\r\n"
+                      "End Function\r\n"
+                      "Function Wrap(s)\r\n"
+                      "  Return \"[\" & s & \"]\"\r\n"
+                      "End Function\r\n"
+                      "s = 0\r\n"
+                      "For i = 1 To 10\r\n"
+                      "  s = s + i\r\n"
+                      "Next\r\n"
+                      "t = \"cd\"\r\n"
+                      "Insert(\"x\", t, 2)\r\n"
+                      "Log(IntToStr(s) & \",\" & IntToStr(Fact(5)) & \",\" & Wrap(t))\r\n"},
+      {"JScript", "function Fact(n) { if (n <= 1) return 1; else return n * Fact(n - 1); }\r\n"
+                  "function Wrap(s) { return \"[\" + s + \"]\"; }\r\n"
+                  "var s = 0;\r\n"
+                  "for (i = 1; i <= 10; i++) s += i;\r\n"
+                  "var t = \"cd\";\r\n"
+                  "Insert(\"x\", t, 2);\r\n"
+                  "Log(IntToStr(s) + \",\" + IntToStr(Fact(5)) + \",\" + Wrap(t));\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Language);
@@ -112,27 +108,32 @@ TEST(fsScript, PascalStatements)
       {"empty case branch does nothing",
        "begin case 2 of 1: Log('one'); 2: ; else Log('else') end; Log('end') end.", "end"},
       {"while", "var i: Integer; begin i := 0; while i < 3 do i := i + 1; Log(i) end.", "3"},
-      {"repeat runs once", "var i: Integer; begin i := 0; repeat i := i + 1 until True; Log(i) end.",
-       "1"},
+      {"repeat runs once",
+       "var i: Integer; begin i := 0; repeat i := i + 1 until True; Log(i) end.", "1"},
       {"for up and down",
-       "var i: Integer; begin for i := 1 to 3 do Log(i); for i := 3 downto 1 do Log(i); Log(i) end.",
+       "var i: Integer; begin for i := 1 to 3 do Log(i); for i := 3 downto 1 do Log(i); Log(i) "
+       "end.",
        "1,2,3,3,2,1,1"},
       {"for without rounds leaves the variable",
        "var i: Integer; begin i := 7; for i := 1 to 0 do Log('x'); Log(i) end.", "7"},
       {"for rounds fixed before the first",
-       "var i, n: Integer; begin n := 0; for i := 1 to 3 do begin i := 10; n := n + 1 end; Log(n) end.",
+       "var i, n: Integer; begin n := 0; for i := 1 to 3 do begin i := 10; n := n + 1 end; Log(n) "
+       "end.",
        "3"},
       {"break and continue",
-       "var i: Integer; begin for i := 1 to 10 do begin if i = 2 then continue; if i = 4 then break; "
+       "var i: Integer; begin for i := 1 to 10 do begin if i = 2 then continue; if i = 4 then "
+       "break; "
        "Log(i) end; Log('after') end.",
        "1,3,after"},
       {"break inside case leaves the loop",
-       "var i: Integer; begin for i := 1 to 5 do case i of 3: break; else Log(i) end; Log('x') end.",
+       "var i: Integer; begin for i := 1 to 5 do case i of 3: break; else Log(i) end; Log('x') "
+       "end.",
        "1,2,x"},
       {"exit leaves the routine",
        "procedure P; begin Log('a'); exit; Log('b') end; begin P; Log('c') end.", "a,c"},
       {"try except continues after the statement",
-       "begin try Log('a'); RaiseException('boom'); Log('b') except Log('handled') end; Log('c') end.",
+       "begin try Log('a'); RaiseException('boom'); Log('b') except Log('handled') end; Log('c') "
+       "end.",
        "a,handled,c"},
       {"platform errors are caught too",
        "var i: Integer; begin i := 0; try i := 1 div i except Log('div') end end.", "div"},
@@ -181,10 +182,10 @@ TEST(fsScript, PascalStatements)
       {"arrays of more than three dimensions read as Null",
        "var a: array[0..1, 0..1, 0..1, 0..1] of Integer; begin Log(VarType(a[1, 1, 1, 1])) end.",
        "1"},
-      {"string characters",
-       "var s: String; begin s := 'abc'; s[1] := 'X'; Log(s); Log(s[2]) end.", "Xbc,b"},
-      {"in with a set", "var x: Integer; begin for x := 1 to 6 do if x in [1, 3..5] then Log(x) end.",
-       "1,3,4,5"},
+      {"string characters", "var s: String; begin s := 'abc'; s[1] := 'X'; Log(s); Log(s[2]) end.",
+       "Xbc,b"},
+      {"in with a set",
+       "var x: Integer; begin for x := 1 to 6 do if x in [1, 3..5] then Log(x) end.", "1,3,4,5"},
       {"strcat-free text and numbers", "begin Log('a' + 'b'); Log(7 / 2); Log(7 div 2) end.",
        "ab,3.5,3"},
       {"uses of constants", "const N = 3; S = 'x'; begin Log(N * 2); Log(S + S) end.", "6,xx"},
@@ -208,7 +209,8 @@ TEST(fsScript, OtherLanguagesStatements)
   CheckRuns("C++Script", cpp, std::size(cpp));
   const TRunCase basic[] = {
       {"for with negative step", "For i = 3 To 1 Step -1\r\n  Log(i)\r\nNext\r\n", "3,2,1"},
-      {"do loop while runs once", "i = 0\r\nDo\r\n  i = i + 1\r\nLoop While i > 5\r\nLog(i)\r\n", "1"},
+      {"do loop while runs once", "i = 0\r\nDo\r\n  i = i + 1\r\nLoop While i > 5\r\nLog(i)\r\n",
+       "1"},
       {"select case",
        "Select Case 2\r\nCase 1:\r\nLog(1)\r\nCase 2, 3:\r\nLog(23)\r\nCase Else:\r\nLog(0)\r\n"
        "End Select\r\n",
@@ -257,7 +259,8 @@ TEST(fsScript, RuntimeFaults)
        "Log(Format('%d|%s|%d', [5, 'ab', 5000000000])); Log(Length(Format('%s', [s]))) end.",
        "5|ab|5000000000,300"},
       {"DaysInMonth in and out of range",
-       "begin Log(DaysInMonth(2000, 2)); Log(DaysInMonth(1900, 2)); Log(DaysInMonth(2000, 13)) end.",
+       "begin Log(DaysInMonth(2000, 2)); Log(DaysInMonth(1900, 2)); Log(DaysInMonth(2000, 13)) "
+       "end.",
        "29,28|run: Range check error"},
       {"Round and Trunc beyond 32 bits",
        "begin Log(Round(2.5)); Log(Round(3.5)); Log(Round(-2.5)); Log(Trunc(-2.7)); "
@@ -308,7 +311,8 @@ TEST(fsScript, CompileErrorsWithPositions)
       {"BasicScript", "x = 1\r\ny = x +\r\n", "End of line expected at 2:7"},
       // The grammar lets an operator end an argument; such a tree is refused, never run.
       {"BasicScript", "Log(1 & 2 & ,)\r\n", "Expression expected at 1:12"},
-      {"JScript", "function f() { return \"a\"; }\r\nLog(f(), 2);", "Too many actual parameters at 2:4"},
+      {"JScript", "function f() { return \"a\"; }\r\nLog(f(), 2);",
+       "Too many actual parameters at 2:4"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Text);
@@ -395,7 +399,8 @@ TEST(fsScript, ExecutableLinesAndUnits)
   TTestScript t;
   t.Script->OnGetUnit = [](TfsScript*, const AnsiString& name, AnsiString& text) {
     if (name == "a.pas")
-      text = "var fromA: Integer;\r\nprocedure HelloA; begin Log('A') end;\r\nbegin fromA := 1 end.";
+      text =
+          "var fromA: Integer;\r\nprocedure HelloA; begin Log('A') end;\r\nbegin fromA := 1 end.";
   };
   ASSERT_TRUE(t.Compile("uses 'a.pas';\r\nbegin\r\n  HelloA;\r\n\r\n  Log(fromA)\r\nend."));
   EXPECT_EQ(t.RunAgain(), "A,1");
@@ -452,7 +457,8 @@ TEST(fsScript, SameProgramsInEveryLanguage)
        {"var i: Integer; begin for i := 1 to 10 do begin if i = 2 then continue; "
         "if i = 4 then break; Log(i) end end.",
         "{ int i; for (i = 1; i <= 10; i++) { if (i == 2) continue; if (i == 4) break; Log(i); } }",
-        "For i = 1 To 10\r\n  If i = 2 Then Continue\r\n  If i = 4 Then Break\r\n  Log(i)\r\nNext\r\n",
+        "For i = 1 To 10\r\n  If i = 2 Then Continue\r\n  If i = 4 Then Break\r\n  "
+        "Log(i)\r\nNext\r\n",
         "for (i = 1; i <= 10; i++) { if (i == 2) continue; if (i == 4) break; Log(i); }"},
        "1,3"},
       {"errors caught and finally handlers run",
@@ -476,13 +482,15 @@ TEST(fsScript, SameProgramsInEveryLanguage)
         "function Twice(&a) { a = a * 2; } var x = 4; Twice(x); Log(x);"},
        "8"},
       {"recursion keeps the outer call's values",
-       {"function Sum(n: Integer): Integer; var k: Integer; begin k := n; if n = 0 then Result := 0 "
+       {"function Sum(n: Integer): Integer; var k: Integer; begin k := n; if n = 0 then Result := "
+        "0 "
         "else Result := Sum(n - 1) + k end; begin Log(Sum(4)) end.",
         "int Sum(int n) { int k; k = n; if (n == 0) return 0; return Sum(n - 1) + k; } "
         "{ Log(Sum(4)); }",
         "Function Sum(n)\r\n  Dim k\r\n  k = n\r\n  If n = 0 Then\r\n    Return 0\r\n  End If\r\n"
         "  Return Sum(n - 1) + k\r\nEnd Function\r\nLog(Sum(4))\r\n",
-        "function Sum(n) { var k; k = n; if (n == 0) return 0; return Sum(n - 1) + k; } Log(Sum(4));"},
+        "function Sum(n) { var k; k = n; if (n == 0) return 0; return Sum(n - 1) + k; } "
+        "Log(Sum(4));"},
        "10"},
   };
   const char* languages[] = {"PascalScript", "C++Script", "BasicScript", "JScript"};

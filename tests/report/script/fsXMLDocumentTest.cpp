@@ -1,11 +1,12 @@
 // The script engine's XML tree: escaping helpers, reading and writing, Prop, Assign.
-#include <gtest/gtest.h>
+#include "report/script/fsXMLDocument.h"
 
 #include <memory>
 
+#include <gtest/gtest.h>
+
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
-#include "report/script/fsXMLDocument.h"
 
 TEST(fsXMLDocument, EscapingHelpers)
 {
@@ -44,10 +45,10 @@ TEST(fsXMLDocument, ReadsTagsAndSkipsTheRest)
 TEST(fsXMLDocument, StructuralErrors)
 {
   const char* bad[] = {
-      "<a/>",                                   // no header
-      "<?xml version=\"1.0\"?><a></b>",         // closing tag of another element
-      "<?xml version=\"1.0\"?><a <b>",          // '<' inside a tag
-      "<?xml version=\"1.0\"?><a x=\"1\"",      // end inside a tag
+      "<a/>",                              // no header
+      "<?xml version=\"1.0\"?><a></b>",    // closing tag of another element
+      "<?xml version=\"1.0\"?><a <b>",     // '<' inside a tag
+      "<?xml version=\"1.0\"?><a x=\"1\"", // end inside a tag
   };
   for (const char* text : bad) {
     SCOPED_TRACE(text);

@@ -6,9 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <gtk/gtk.h>
 #include <map>
 #include <memory>
+
+#include <gtk/gtk.h>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Surface.h"

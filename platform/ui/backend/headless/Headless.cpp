@@ -12,7 +12,10 @@
 
 namespace {
 
-TDateTime ClockStart() { return EncodeDate(2026, 1, 5) + EncodeTime(9, 0, 0, 0); }
+TDateTime ClockStart()
+{
+  return EncodeDate(2026, 1, 5) + EncodeTime(9, 0, 0, 0);
+}
 
 // The key stroke that types an ASCII character on a US keyboard.
 bool CharToKey(char c, Word& vk, bool& shift)
@@ -169,9 +172,10 @@ void THeadlessBackend::WaitForInput(Integer timeoutMs, const char* waiter)
     FNowMs += std::max(timeoutMs, 1);
     return;
   }
-  throw EHeadlessBlocked(AnsiString("Headless: ") + waiter +
-                         " would block forever: no scripted input is left and no timer is due within the "
-                         "test's time budget");
+  throw EHeadlessBlocked(
+      AnsiString("Headless: ") + waiter +
+      " would block forever: no scripted input is left and no timer is due within the "
+      "test's time budget");
 }
 
 // ---- Clock and messages -------------------------------------------------------------------------
@@ -361,7 +365,10 @@ void THeadlessBackend::ActivateOtherApplication(bool back)
 
 // ---- Scripts ---------------------------------------------------------------------------------
 
-void THeadlessBackend::QueueStep(std::function<void()> step) { FSteps.push_back(std::move(step)); }
+void THeadlessBackend::QueueStep(std::function<void()> step)
+{
+  FSteps.push_back(std::move(step));
+}
 
 void THeadlessBackend::OnWindow(const AnsiString& caption, std::function<void(HWND)> handler)
 {
@@ -373,14 +380,18 @@ void THeadlessBackend::AnswerModal(const AnsiString& caption, const AnsiString& 
   OnWindow(caption, [this, caption, buttonText](HWND dialog) {
     HWND button = FindChildByText(dialog, WithoutAccelerators(buttonText));
     if (!button)
-      throw EHeadlessBlocked("Headless: window \"" + caption + "\" has no button \"" + buttonText + "\"");
+      throw EHeadlessBlocked("Headless: window \"" + caption + "\" has no button \"" + buttonText +
+                             "\"");
     TRect r;
     GetClientRect(button, r);
     Click(ScreenPoint(button, {r.Width() / 2, r.Height() / 2}));
   });
 }
 
-HWND THeadlessBackend::FindChildByText(HWND hwnd, const AnsiString& text) { return FindChildIn(hwnd, text); }
+HWND THeadlessBackend::FindChildByText(HWND hwnd, const AnsiString& text)
+{
+  return FindChildIn(hwnd, text);
+}
 
 // ---- Invalidation ----------------------------------------------------------------------------
 
@@ -401,7 +412,10 @@ bool THeadlessBackend::WasInvalidated(HWND hwnd, const TRect& rect) const
   return false;
 }
 
-void THeadlessBackend::ForgetInvalidations() { FInvalidated.clear(); }
+void THeadlessBackend::ForgetInvalidations()
+{
+  FInvalidated.clear();
+}
 
 // ---- Screenshots --------------------------------------------------------------------------------
 
@@ -419,7 +433,10 @@ TColor THeadlessBackend::ScreenPixel(TPoint screen)
   return Screenshot()->GetPixel(screen.X, screen.Y);
 }
 
-bool THeadlessBackend::SaveScreenshot(const AnsiString& fileName) { return Screenshot()->WritePng(fileName); }
+bool THeadlessBackend::SaveScreenshot(const AnsiString& fileName)
+{
+  return Screenshot()->WritePng(fileName);
+}
 
 bool THeadlessBackend::SaveWindowShot(HWND hwnd, const AnsiString& fileName)
 {
