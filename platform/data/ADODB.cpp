@@ -300,7 +300,7 @@ void TCustomADODataSet::FetchResult(bool DefinitionsOnly)
   FieldDefs()->Clear();
   for (const auto& col : result.Columns) {
     AnsiString name = col.Name;
-    // A repeated column name gets a number, as the original does ("ID_1").
+    // A repeated column name gets a number ("ID_1"), as the ADO providers name it.
     for (Integer n = 1; FieldDefs()->IndexOf(name) >= 0; ++n)
       name = col.Name + "_" + IntToStr(n);
     FieldDefs()->Add(name, col.DataType == ftUnknown ? ftString : col.DataType, col.Size);

@@ -1,5 +1,5 @@
 // The database connection classes: connection, query, data set and command over the
-// original's connection strings. Provider "Microsoft.Jet.OLEDB.4.0" opens the Data Source
+// program's ADO connection strings. Provider "Microsoft.Jet.OLEDB.4.0" opens the Data Source
 // path as an SQLite file; any other provider connects to PostgreSQL. Statements keep
 // ":Name" parameters (our own parser) and pass a small dialect layer; text is GBK here and
 // UTF-8 in the database. Datasets fetch the whole result: local edits never reach the

@@ -288,7 +288,7 @@ private:
 void TSQLiteDriver::Connect()
 {
   UTF8String path = GbkToUtf8(FPath);
-  // Read-write without CREATE: a missing file fails like the original provider does.
+  // Read-write without CREATE: a missing file fails, as the Jet provider does.
   int rc =
       sqlite3_open_v2(path.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
   if (rc != SQLITE_OK) {

@@ -1,7 +1,7 @@
 // Files, folders and paths with GBK names, the program's directory and command line,
 // temporary files, the environment and starting processes. Names are GBK AnsiStrings
 // inside the program and UTF-8 at every call into the OS (through Codec.h). Paths may
-// come from stored data written on the original platform: '\' is accepted as a separator
+// come from stored data written on the Windows platform: '\' is accepted as a separator
 // wherever '/' is (never a GBK trail byte 0x5C), and becomes '/' at the OS call.
 #pragma once
 
