@@ -1,0 +1,51 @@
+// Scope guards: the action runs on every exit but a dismissed one; update brackets close on
+// exceptions.
+#include "platform/rtl/ScopeGuard.h"
+
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Counter {
+  int Depth = 0;
+  int Ends = 0;
+  void BeginUpdate() { ++Depth; }
+  void EndUpdate()
+  {
+    --Depth;
+    ++Ends;
+  }
+};
+
+} // namespace
+
+TEST(ScopeGuard, UndoRunsOnExceptionOnlyUnlessDismissed)
+{
+  int undone = 0;
+  try {
+    TUndoOnError undo([&] { ++undone; });
+    throw std::runtime_error("x");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(undone, 1);
+  {
+    TUndoOnError undo([&] { ++undone; });
+    undo.Dismiss();
+  }
+  EXPECT_EQ(undone, 1);
+}
+
+TEST(ScopeGuard, UpdateScopeEndsTheBracketWhenTheBodyThrows)
+{
+  Counter c;
+  try {
+    TUpdateScope scope(c);
+    EXPECT_EQ(c.Depth, 1);
+    throw std::runtime_error("x");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(c.Depth, 0);
+  EXPECT_EQ(c.Ends, 1);
+}
