@@ -1,5 +1,5 @@
 // Forms, the application object, the screen object and the message box. Forms.h describes
-// them; Controls.cpp holds the control base they build on.
+// them; Controls.h is the control base they build on.
 #include "platform/ui/Forms.h"
 
 #include <algorithm>
