@@ -311,6 +311,34 @@ private:
 class TfrxDataSet;
 class TfrxDrawText;
 
+// A report object's reference to a dataset, kept by pointer and by user name: the name
+// stays while no dataset of that name is found, and the free notification moves with the
+// pointer, so the reference clears itself when the dataset goes. Views, data bands and
+// report pages each hold one and pass their Notification on to it.
+class TfrxDataSetLink {
+public:
+  explicit TfrxDataSetLink(TfrxComponent* AOwner) : FOwner(AOwner) {}
+  ~TfrxDataSetLink();
+  TfrxDataSetLink(const TfrxDataSetLink&) = delete;
+  TfrxDataSetLink& operator=(const TfrxDataSetLink&) = delete;
+
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  // Stores the reference; the name becomes its user name ('' for nil).
+  void SetDataSet(TfrxDataSet* Value);
+  // The dataset's user name while one is set, else the stored name.
+  AnsiString DataSetName() const;
+  // Stores the name and resolves it in the owner's report (FindDataSet); nothing found
+  // keeps the reference.
+  void SetDataSetName(const AnsiString& Value);
+  // Forgets the dataset when it is removed.
+  void Notification(TComponent* AComponent, TOperation Operation);
+
+private:
+  TfrxComponent* FOwner;
+  TfrxDataSet* FDataSet = nullptr;
+  AnsiString FDataSetName;
+};
+
 // ---- Visual objects ----
 
 // The base of every object placed on a report page: fill, frame, alignment, data
@@ -330,13 +358,10 @@ public:
   void SetCursor(TCursor Value) { FCursor = Value; }
   const AnsiString& DataField() const { return FDataField; }
   void SetDataField(const AnsiString& Value) { FDataField = Value; }
-  TfrxDataSet* DataSet() const { return FDataSet; }
-  // Stores the reference; DataSetName becomes its user name ('' for nil).
-  void SetDataSet(TfrxDataSet* Value);
-  // The dataset's user name while one is set, else the stored name.
-  AnsiString DataSetName() const;
-  // Stores the name and resolves it (FindDataSet); nothing found keeps the reference.
-  void SetDataSetName(const AnsiString& Value);
+  TfrxDataSet* DataSet() const { return FDataSetLink.DataSet(); }
+  void SetDataSet(TfrxDataSet* Value) { FDataSetLink.SetDataSet(Value); }
+  AnsiString DataSetName() const { return FDataSetLink.DataSetName(); }
+  void SetDataSetName(const AnsiString& Value) { FDataSetLink.SetDataSetName(Value); }
   TfrxFrame* Frame() const { return FFrame.get(); }
   void SetFrame(TfrxFrame* Value) { FFrame->Assign(Value); }
   bool Printable() const { return FPrintable; }
@@ -347,7 +372,7 @@ public:
   void SetTagStr(const AnsiString& Value) { FTagStr = Value; }
   const AnsiString& URL() const { return FURL; }
   void SetURL(const AnsiString& Value) { FURL = Value; }
-  bool HasDataBinding() const { return FDataSet && !FDataField.empty(); }
+  bool HasDataBinding() const { return DataSet() && !FDataField.empty(); }
 
   // Script procedure names.
   AnsiString OnAfterData, OnAfterPrint, OnBeforePrint, OnPreviewClick;
@@ -393,8 +418,7 @@ private:
   TColor FColor;
   TCursor FCursor = 0;
   AnsiString FDataField;
-  TfrxDataSet* FDataSet = nullptr;
-  AnsiString FDataSetName;
+  TfrxDataSetLink FDataSetLink{this};
   std::unique_ptr<TfrxFrame> FFrame;
   bool FPrintable = true;
   TfrxShiftMode FShiftMode = smAlways;
@@ -800,10 +824,10 @@ public:
   void SetColumnWidth(Extended Value) { FColumnWidth = Value; }
   Extended ColumnGap() const { return FColumnGap; }
   void SetColumnGap(Extended Value) { FColumnGap = Value; }
-  TfrxDataSet* DataSet() const { return FDataSet; }
-  void SetDataSet(TfrxDataSet* Value);
-  AnsiString DataSetName() const;
-  void SetDataSetName(const AnsiString& Value);
+  TfrxDataSet* DataSet() const { return FDataSetLink.DataSet(); }
+  void SetDataSet(TfrxDataSet* Value) { FDataSetLink.SetDataSet(Value); }
+  AnsiString DataSetName() const { return FDataSetLink.DataSetName(); }
+  void SetDataSetName(const AnsiString& Value) { FDataSetLink.SetDataSetName(Value); }
   bool FooterAfterEach() const { return FFooterAfterEach; }
   void SetFooterAfterEach(bool Value) { FFooterAfterEach = Value; }
   bool KeepFooter() const { return FKeepFooter; }
@@ -832,8 +856,7 @@ protected:
 private:
   Integer FColumns = 0;
   Extended FColumnWidth = 0, FColumnGap = 0;
-  TfrxDataSet* FDataSet = nullptr;
-  AnsiString FDataSetName;
+  TfrxDataSetLink FDataSetLink{this};
   bool FFooterAfterEach = false, FKeepFooter = false, FKeepHeader = false;
   bool FKeepTogether = false, FPrintIfDetailEmpty = false;
   Integer FRowCount = 0;
@@ -918,10 +941,10 @@ public:
   TfrxFrame* Frame() const;
   void SetFrame(TfrxFrame* Value);
   TfrxPictureView* BackgroundObject() const { return FBackPicture.get(); }
-  TfrxDataSet* DataSet() const { return FDataSet; }
-  void SetDataSet(TfrxDataSet* Value);
-  AnsiString DataSetName() const;
-  void SetDataSetName(const AnsiString& Value);
+  TfrxDataSet* DataSet() const { return FDataSetLink.DataSet(); }
+  void SetDataSet(TfrxDataSet* Value) { FDataSetLink.SetDataSet(Value); }
+  AnsiString DataSetName() const { return FDataSetLink.DataSetName(); }
+  void SetDataSetName(const AnsiString& Value) { FDataSetLink.SetDataSetName(Value); }
   TfrxDuplexMode Duplex() const { return FDuplex; }
   void SetDuplex(TfrxDuplexMode Value) { FDuplex = Value; }
   bool LargeDesignHeight() const { return FLargeDesignHeight; }
@@ -978,8 +1001,7 @@ private:
   std::unique_ptr<TStringList> FColumnPositions;
   Integer FBin = 7, FBinOtherPages = 7;
   std::unique_ptr<TfrxPictureView> FBackPicture;
-  TfrxDataSet* FDataSet = nullptr;
-  AnsiString FDataSetName;
+  TfrxDataSetLink FDataSetLink{this};
   TfrxDuplexMode FDuplex = dmNone;
   bool FLargeDesignHeight = false;
   AnsiString FOutlineText;

@@ -37,6 +37,7 @@ bool StartsAt(const AnsiString& Text, Integer Pos, const AnsiString& Sub)
   return !Sub.empty() && Text.compare(static_cast<size_t>(Pos - 1), Sub.size(), Sub) == 0;
 }
 
+// FIXME: use the runtime's hex-digit decoder once it offers one.
 int HexDigit(char c)
 {
   if (c >= '0' && c <= '9')

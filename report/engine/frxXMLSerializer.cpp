@@ -7,6 +7,7 @@
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Variants.h"
 #include "report/engine/frxClass.h"
 #include "report/engine/frxRes.h"
@@ -455,15 +456,11 @@ TfrxComponent* TfrxXMLSerializer::ReadObjectFromText(TComponent* AOwner, const A
   const AnsiString attributes = blank == AnsiString::npos ? AnsiString() : s.substr(blank + 1);
   TfrxComponent* obj = CreateObject(className, AOwner, true);
   FOwner = AOwner;
-  try {
-    XMLToObj(attributes, obj);
-  } catch (...) {
+  TScopeExit finish([this, obj] {
     ResolveFixups();
     FinishObject(obj);
-    throw;
-  }
-  ResolveFixups();
-  FinishObject(obj);
+  });
+  XMLToObj(attributes, obj);
   return obj;
 }
 

@@ -683,6 +683,56 @@ TEST(frxObjects, DataSets)
   EXPECT_GE(names.IndexOf("Data"), 0);
 }
 
+// Views, data bands and report pages keep their dataset the same way: by pointer while it
+// lives, by user name otherwise, and a holder freed first leaves the dataset nothing to call.
+TEST(frxObjects, DataSetLinksOfViewsBandsAndPages)
+{
+  TfrxReport report(nullptr);
+  auto* page = new TfrxReportPage(&report);
+  auto* band = new TfrxMasterData(page);
+  auto* memo = new TfrxMemoView(band);
+  struct THolder {
+    const char* Name;
+    std::function<TfrxDataSet*()> DataSet;
+    std::function<AnsiString()> DataSetName;
+    std::function<void(const AnsiString&)> SetDataSetName;
+  };
+  const THolder holders[] = {
+      {"view", [&] { return memo->DataSet(); }, [&] { return memo->DataSetName(); },
+       [&](const AnsiString& n) { memo->SetDataSetName(n); }},
+      {"data band", [&] { return band->DataSet(); }, [&] { return band->DataSetName(); },
+       [&](const AnsiString& n) { band->SetDataSetName(n); }},
+      {"page", [&] { return page->DataSet(); }, [&] { return page->DataSetName(); },
+       [&](const AnsiString& n) { page->SetDataSetName(n); }},
+  };
+  auto* ds = new TfrxUserDataSet(&report);
+  ds->SetUserName("Orders");
+  for (const THolder& holder : holders) {
+    SCOPED_TRACE(holder.Name);
+    holder.SetDataSetName("orders");
+    EXPECT_EQ(holder.DataSet(), ds);
+    EXPECT_EQ(holder.DataSetName(), "Orders");
+  }
+  ds->SetUserName("Renamed");
+  for (const THolder& holder : holders)
+    EXPECT_EQ(holder.DataSetName(), "Renamed") << holder.Name;
+  delete ds;
+  for (const THolder& holder : holders) {
+    SCOPED_TRACE(holder.Name);
+    EXPECT_EQ(holder.DataSet(), nullptr);
+    EXPECT_EQ(holder.DataSetName(), "orders");
+  }
+
+  // Holders that go first unsubscribe: freeing the dataset afterwards touches none of them.
+  auto* second = new TfrxUserDataSet(&report);
+  second->SetUserName("Second");
+  memo->SetDataSet(second);
+  band->SetDataSet(second);
+  page->SetDataSet(second);
+  delete page;
+  delete second;
+}
+
 TEST(frxObjects, DotMatrixObjects)
 {
   TfrxReport report(nullptr);
