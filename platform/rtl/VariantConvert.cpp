@@ -66,6 +66,8 @@ Double TextToDouble(const Variant& v, TVarType target)
 
 Int64 ToInt64(const Variant& v, TVarType target)
 {
+  if (IsCustomKind(v.Type()))
+    return ToInt64(CustomToStandard(v), target);
   const auto& d = D(v);
   switch (v.Type()) {
   case varEmpty:
@@ -171,6 +173,8 @@ Int64 Variant::AsInt64() const
 
 Double Variant::AsDouble() const
 {
+  if (IsCustomKind(FType))
+    return CustomToStandard(*this).AsDouble();
   switch (FType) {
   case varDouble:
   case varDate:
@@ -192,6 +196,8 @@ Double Variant::AsDouble() const
 
 Currency Variant::AsCurrency() const
 {
+  if (IsCustomKind(FType))
+    return CustomToStandard(*this).AsCurrency();
   switch (FType) {
   case varCurrency:
     return Currency::FromRaw(FData.VInt64);
@@ -217,6 +223,8 @@ Currency Variant::AsCurrency() const
 
 Boolean Variant::AsBoolean() const
 {
+  if (IsCustomKind(FType))
+    return CustomToStandard(*this).AsBoolean();
   switch (FType) {
   case varBoolean:
     return FData.VBoolean;
@@ -248,6 +256,8 @@ Boolean Variant::AsBoolean() const
 
 TDateTime Variant::AsDateTime() const
 {
+  if (IsCustomKind(FType))
+    return CustomToStandard(*this).AsDateTime();
   switch (FType) {
   case varDate:
   case varDouble:
@@ -277,6 +287,8 @@ TDateTime Variant::AsDateTime() const
 
 AnsiString Variant::AsString() const
 {
+  if (IsCustomKind(FType))
+    return CustomToText(*this);
   switch (FType) {
   case varString:
     return FData.VString->Value;
@@ -342,6 +354,8 @@ Variant VarAsType(const Variant& v, TVarType type)
     return v;
   if (VarIsArray(v) || (type & ~varTypeMask) != 0)
     VarCastError(v.Type(), type);
+  if (IsCustomKind(type))
+    return CustomFromVariant(v, type);
   switch (type) {
   case varEmpty:
     return Variant();
@@ -383,6 +397,8 @@ Variant VarAsType(const Variant& v, TVarType type)
 
 TVarRec VarToVarRec(const Variant& v)
 {
+  if (IsCustomKind(v.Type()))
+    return TVarRec(CustomToStandard(v).AsDouble());
   const auto& d = D(v);
   switch (v.Type()) {
   case varEmpty:

@@ -20,6 +20,7 @@
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FMTBcd.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/VariantsPrivate.h"
@@ -354,10 +355,26 @@ TVariantRelationship CompareNumbers(const Variant& a, const Variant& b, TOpClass
   return Relation(a.AsDouble(), b.AsDouble());
 }
 
+// Two BCDs compare by their digits; every other pair with a database kind compares as the
+// standard values (a BCD as a Double, a time stamp as a Date).
+TVariantRelationship CompareCustom(const Variant& a, const Variant& b)
+{
+  if (a.Type() == varFMTBcd && b.Type() == varFMTBcd) {
+    Integer c = BcdCompare(VarToBcd(a), VarToBcd(b));
+    return c == 0 ? vrEqual : c < 0 ? vrLessThan : vrGreaterThan;
+  }
+  return VarCompareValue(IsCustomKind(a.Type()) ? CustomToStandard(a) : a,
+                         IsCustomKind(b.Type()) ? CustomToStandard(b) : b);
+}
+
 } // namespace
 
 Variant VarOp(const Variant& left, const Variant& right, TVarOp op)
 {
+  if (IsCustomKind(left.Type()))
+    return VarOp(CustomToStandard(left), right, op);
+  if (IsCustomKind(right.Type()))
+    return VarOp(left, CustomToStandard(right), op);
   TVarType lt = left.Type(), rt = right.Type();
   if (lt == varInteger && rt == varInteger && op <= opDivide)
     return Int32Arith(D(left).VInteger, D(right).VInteger, op);
@@ -393,6 +410,8 @@ Variant VarOp(const Variant& left, const Variant& right, TVarOp op)
 
 Variant VarNeg(const Variant& v)
 {
+  if (IsCustomKind(v.Type()))
+    return VarNeg(CustomToStandard(v));
   const auto& d = D(v);
   switch (v.Type()) {
   case varEmpty:
@@ -430,6 +449,8 @@ Variant VarNeg(const Variant& v)
 
 Variant VarNot(const Variant& v)
 {
+  if (IsCustomKind(v.Type()))
+    return VarNot(CustomToStandard(v));
   switch (OpClassOf(v.Type())) {
   case ocEmpty:
     return Variant(-1);
@@ -455,6 +476,8 @@ Variant VarNot(const Variant& v)
 TVariantRelationship VarCompareValue(const Variant& a, const Variant& b)
 {
   TVarType at = a.Type(), bt = b.Type();
+  if (IsCustomKind(at) || IsCustomKind(bt))
+    return CompareCustom(a, b);
   if (at == varInteger && bt == varInteger)
     return Relation(D(a).VInteger, D(b).VInteger);
   if (at == varDouble && bt == varDouble)

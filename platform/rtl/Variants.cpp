@@ -76,6 +76,10 @@ const char* BaseTypeName(TVarType type)
     return "Any";
   case varClassRef:
     return "Class";
+  case varSQLTimeStamp:
+    return "SQLTimeStamp";
+  case varFMTBcd:
+    return "FMTBcd";
   default:
     return nullptr;
   }
@@ -130,6 +134,10 @@ void Variant::AddRefPayload() const noexcept
   case varDispatch:
     FData.VDispatch->AddRef();
     break;
+  case varSQLTimeStamp:
+  case varFMTBcd:
+    ++FData.VCustom->RefCount;
+    break;
   default:
     break;
   }
@@ -154,6 +162,11 @@ void Variant::ReleasePayload() noexcept
     break;
   case varDispatch:
     FData.VDispatch->Release();
+    break;
+  case varSQLTimeStamp:
+  case varFMTBcd:
+    if (--FData.VCustom->RefCount == 0)
+      delete FData.VCustom;
     break;
   default:
     break;

@@ -41,6 +41,11 @@ inline constexpr TVarType varTypeMask = 0x0FFF;
 inline constexpr TVarType varArray = 0x2000;
 inline constexpr TVarType varByRef = 0x4000; // never set: values are not held by reference
 
+// Kinds of the database records: the SQL time stamp (SqlTimSt.h) and the binary-coded
+// decimal (FMTBcd.h), at the first codes the runtime gives to kinds it does not know itself.
+inline constexpr TVarType varSQLTimeStamp = 0x010F;
+inline constexpr TVarType varFMTBcd = 0x0110;
+
 // The internal kind of a class value (a TClass). A script may only construct from it;
 // every conversion, operator and comparison raises. Its type name is "Class".
 inline constexpr TVarType varClassRef = 0x0FF0;
@@ -56,6 +61,7 @@ class TVarRec; // NumFormat.h
 struct TVarStrData;
 struct TVarWideData;
 struct TVarArrayData;
+struct TVarCustomData;
 
 // Operators of VarOp, in the order of the runtime's operator codes.
 enum TVarOp {
@@ -210,6 +216,7 @@ private:
     TVarStrData* VString;
     TVarWideData* VOleStr;
     TVarArrayData* VArray;
+    TVarCustomData* VCustom;
     IDispatch* VDispatch;
   };
 

@@ -33,6 +33,17 @@ struct TVarArrayData {
   std::vector<Variant> Items;
 };
 
+// The record of a database kind (varFMTBcd, varSQLTimeStamp): immutable once shared.
+struct TVarCustomData {
+  Integer RefCount = 1;
+  std::vector<Byte> Bytes;
+};
+
+inline bool IsCustomKind(TVarType type)
+{
+  return type == varFMTBcd || type == varSQLTimeStamp;
+}
+
 struct TVariantAccess {
   using Data = Variant::TVarData;
 
@@ -76,9 +87,25 @@ struct TVariantAccess {
     v.FData.VArray = array;
     return v;
   }
+  static Variant CustomOf(TVarType type, const void* bytes, std::size_t size)
+  {
+    auto* data = new TVarCustomData;
+    data->Bytes.assign(static_cast<const Byte*>(bytes), static_cast<const Byte*>(bytes) + size);
+    Variant v;
+    v.FType = type;
+    v.FShared = true;
+    v.FData.VCustom = data;
+    return v;
+  }
   // The array payload of a, made unshared first so that it may be changed.
   static TVarArrayData* MutableArray(Variant& a);
 };
+
+// Database kinds (VariantCustom.cpp): the standard value a custom value converts like (a
+// Double for a BCD, a Date for a time stamp), its text, and a cast into a custom kind.
+Variant CustomToStandard(const Variant& v);
+AnsiString CustomToText(const Variant& v);
+Variant CustomFromVariant(const Variant& v, TVarType kind);
 
 // Throwing helpers: one per error kind, so there is one place to break on.
 [[noreturn]] void VarCastError(TVarType from, TVarType to);
