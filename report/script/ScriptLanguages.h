@@ -43,3 +43,4 @@ inline constexpr const char* STooManyParams = "Too many actual parameters";
 inline constexpr const char* SLeftCantAssigned = "Left side cannot be assigned to";
 inline constexpr const char* SForError = "For loop variable must be numeric variable";
 inline constexpr const char* SEventError = "Event handler must be a procedure";
+inline constexpr const char* SStackOverflow = "Stack overflow";

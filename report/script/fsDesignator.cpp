@@ -38,20 +38,16 @@ TfsDesignator::TfsDesignator(TfsScript* script)
 {
 }
 
-TfsDesignator::~TfsDesignator()
-{
-  delete FLateBindingXML;
-}
+TfsDesignator::~TfsDesignator() = default;
 
 TfsDesignatorItem* TfsDesignator::ElementAt(Integer index) const
 {
   return static_cast<TfsDesignatorItem*>(Items(index));
 }
 
-void TfsDesignator::SetLateBindingXML(TfsXMLItem* value)
+void TfsDesignator::SetLateBindingXML(std::unique_ptr<TfsXMLItem> value)
 {
-  delete FLateBindingXML;
-  FLateBindingXML = value;
+  FLateBindingXML = std::move(value);
 }
 
 void TfsDesignator::FinishDesignator()
@@ -112,8 +108,7 @@ void TfsDesignator::AdoptFrom(TfsDesignator* other)
 // Builds the elements of a designator that could not be resolved while compiling.
 void TfsDesignator::BuildLate()
 {
-  std::unique_ptr<TfsXMLItem> xml(FLateBindingXML);
-  FLateBindingXML = nullptr;
+  std::unique_ptr<TfsXMLItem> xml = std::move(FLateBindingXML);
   TfsILParser parser(FScript);
   std::unique_ptr<TfsDesignator> built(parser.BuildLateDesignator(xml.get(), FScript));
   AdoptFrom(built.get());

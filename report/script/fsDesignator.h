@@ -4,6 +4,8 @@
 // the walk for a plain variable, a character of a string variable and an array element.
 #pragma once
 
+#include <memory>
+
 #include "report/script/fsScript.h"
 
 class TfsExpression;
@@ -53,8 +55,8 @@ public:
   TfsDesignatorKind Kind() const { return FKind; }
   TfsScript* Script() const { return FScript; }
   // A copy of the dsgn element built at first use (names that could not be resolved while
-  // compiling); the designator owns it.
-  void SetLateBindingXML(TfsXMLItem* value);
+  // compiling).
+  void SetLateBindingXML(std::unique_ptr<TfsXMLItem> value);
   // For s[i] the index expression, for a[i, j] the array's indexing helper.
   TfsCustomVariable* IndexSource() const { return FIndexSource; }
 
@@ -66,7 +68,7 @@ protected:
   TfsScript* FScript;
   TfsCustomVariable* FIndexSource = nullptr;
   TfsDesignatorItem* FIndexList = nullptr;
-  TfsXMLItem* FLateBindingXML = nullptr;
+  std::unique_ptr<TfsXMLItem> FLateBindingXML;
 };
 
 // A plain variable.

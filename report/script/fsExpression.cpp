@@ -11,11 +11,12 @@
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Math.h"
+#include "report/script/ScriptLanguages.h"
 #include "report/script/fsDesignator.h"
 #include "report/script/fsTools.h"
 
-// One node of an expression tree. The expression owns every node and frees them without
-// recursion, so nodes never free their children.
+// One node of an expression tree. The expression's node pool owns every node; the links
+// between nodes do not.
 class TfsExpressionNode : public TfsCustomVariable {
 public:
   TfsExpressionNode() : TfsCustomVariable("", fvtInt, "") {}
@@ -57,36 +58,35 @@ public:
 // A designator; a plain variable is read directly.
 class TfsDesignatorNode : public TfsOperandNode {
 public:
-  explicit TfsDesignatorNode(TfsDesignator* designator)
-      : TfsOperandNode(Null()), FDesignator(designator)
+  explicit TfsDesignatorNode(std::unique_ptr<TfsDesignator> designator)
+      : TfsOperandNode(Null()), FDesignator(std::move(designator))
   {
-    FTyp = designator->Typ();
-    FTypeName = designator->TypeName();
-    FVar = designator;
-    if (designator->Kind() == dkVariable && designator->RefItem())
-      FVar = designator->RefItem();
+    FTyp = FDesignator->Typ();
+    FTypeName = FDesignator->TypeName();
+    FVar = FDesignator.get();
+    if (FDesignator->Kind() == dkVariable && FDesignator->RefItem())
+      FVar = FDesignator->RefItem();
   }
-  ~TfsDesignatorNode() override { delete FDesignator; }
   Variant GetValue() override { return FVar->GetValue(); }
-  TfsDesignator* Designator() const { return FDesignator; }
+  TfsDesignator* Designator() const { return FDesignator.get(); }
 
 private:
-  TfsDesignator* FDesignator;
+  std::unique_ptr<TfsDesignator> FDesignator;
   TfsCustomVariable* FVar;
 };
 
 class TfsSetNode : public TfsOperandNode {
 public:
-  explicit TfsSetNode(TfsSetExpression* set) : TfsOperandNode(Null()), FSet(set)
+  explicit TfsSetNode(std::unique_ptr<TfsSetExpression> set)
+      : TfsOperandNode(Null()), FSet(std::move(set))
   {
     FTyp = fvtVariant;
   }
-  ~TfsSetNode() override { delete FSet; }
   Variant GetValue() override { return FSet->GetValue(); }
-  TfsSetExpression* Set() const { return FSet; }
+  TfsSetExpression* Set() const { return FSet.get(); }
 
 private:
-  TfsSetExpression* FSet;
+  std::unique_ptr<TfsSetExpression> FSet;
 };
 
 // An operator without its operands; the grammars never produce one, but a tree that
@@ -350,14 +350,14 @@ public:
   TIsNode() : TfsOperatorNode(okIs, 4) {}
 };
 
-template <class N> TfsOperatorNode* MakeNode()
+template <class N> std::unique_ptr<TfsOperatorNode> MakeNode()
 {
-  return new N();
+  return std::make_unique<N>();
 }
 
 struct TOperatorInfo {
   const char* Text;
-  TfsOperatorNode* (*Create)();
+  std::unique_ptr<TfsOperatorNode> (*Create)();
 };
 
 // Every operator text of the four languages, with one priority table for all of them.
@@ -389,7 +389,7 @@ const TOperatorInfo Operators[] = {
     {"is", MakeNode<TIsNode>},
 };
 
-TfsOperatorNode* NewOperatorNode(const AnsiString& text)
+std::unique_ptr<TfsOperatorNode> NewOperatorNode(const AnsiString& text)
 {
   for (const TOperatorInfo& op : Operators)
     if (SameText(text, op.Text))
@@ -400,23 +400,6 @@ TfsOperatorNode* NewOperatorNode(const AnsiString& text)
 TfsOperatorNode* AsOperator(TfsExpressionNode* node)
 {
   return dynamic_cast<TfsOperatorNode*>(node);
-}
-
-// Frees a subtree without recursion.
-void FreeTree(TfsExpressionNode* root)
-{
-  std::vector<TfsExpressionNode*> pending;
-  if (root)
-    pending.push_back(root);
-  while (!pending.empty()) {
-    TfsExpressionNode* node = pending.back();
-    pending.pop_back();
-    if (node->FLeft)
-      pending.push_back(node->FLeft);
-    if (node->FRight)
-      pending.push_back(node->FRight);
-    delete node;
-  }
 }
 
 // The depth of a tree, measured without recursion.
@@ -473,7 +456,7 @@ void CheckTypes(TfsExpressionNode* node, TfsScript* script, AnsiString& errorPos
   const TfsOperatorKind kind = op->FKind;
   const bool unary = kind == okNot || kind == okUnMinus;
   if (!op->FLeft || (!unary && !op->FRight))
-    RaiseScriptError(SExpressionExpected);
+    RaiseCompileError(SExpressionExpected);
   op->FOptimizeInt = l == fvtInt && r == fvtInt;
   op->FOptimizeBool = l == fvtBool && r == fvtBool;
 
@@ -520,14 +503,11 @@ void CheckTypes(TfsExpressionNode* node, TfsScript* script, AnsiString& errorPos
 TfsExpression::TfsExpression(TfsScript* script)
     : TfsCustomExpression("", fvtVariant, ""), FScript(script)
 {
-  FRoot = new TNoneNode();
+  FRoot = Own(std::make_unique<TNoneNode>());
   FCurNode = FRoot;
 }
 
-TfsExpression::~TfsExpression()
-{
-  FreeTree(FRoot);
-}
+TfsExpression::~TfsExpression() = default;
 
 void TfsExpression::AddNode(TfsExpressionNode* node)
 {
@@ -542,24 +522,25 @@ void TfsExpression::AddNode(TfsExpressionNode* node)
 
 void TfsExpression::AddOperand(const Variant& value)
 {
-  AddNode(new TfsOperandNode(value));
+  AddNode(Own(std::make_unique<TfsOperandNode>(value)));
 }
 
-void TfsExpression::AddDesignator(TfsDesignator* designator)
+void TfsExpression::AddDesignator(std::unique_ptr<TfsDesignator> designator)
 {
-  AddNode(new TfsDesignatorNode(designator));
+  AddNode(Own(std::make_unique<TfsDesignatorNode>(std::move(designator))));
 }
 
-void TfsExpression::AddSet(TfsSetExpression* set)
+void TfsExpression::AddSet(std::unique_ptr<TfsSetExpression> set)
 {
-  AddNode(new TfsSetNode(set));
+  AddNode(Own(std::make_unique<TfsSetNode>(std::move(set))));
 }
 
 void TfsExpression::AddOperator(const AnsiString& op)
 {
-  TfsOperatorNode* node = NewOperatorNode(op);
-  if (!node)
+  std::unique_ptr<TfsOperatorNode> made = NewOperatorNode(op);
+  if (!made)
     return;
+  TfsOperatorNode* node = Own(std::move(made));
   node->SetSourcePos(FSourcePos);
   const TfsOperatorKind kind = node->FKind;
   if (kind == okLeftBracket || kind == okUnMinus || kind == okNot) {
@@ -567,7 +548,6 @@ void TfsExpression::AddOperator(const AnsiString& op)
     return;
   }
   if (kind == okRightBracket) {
-    delete node;
     TfsExpressionNode* bracket = FCurNode;
     while (bracket->Priority() <= 5)
       bracket = bracket->FParent;
@@ -576,7 +556,6 @@ void TfsExpression::AddOperator(const AnsiString& op)
     TfsExpressionNode* inner = bracket->FLeft;
     ReplaceChild(bracket->FParent, bracket, inner);
     bracket->FLeft = nullptr;
-    delete bracket;
     FCurNode = inner ? inner : FRoot;
     return;
   }
@@ -613,15 +592,14 @@ AnsiString TfsExpression::FinishExpression()
   TfsExpressionNode* placeholder = FRoot;
   FRoot = placeholder->FLeft;
   placeholder->FLeft = nullptr;
-  FreeTree(placeholder);
   if (!FRoot) {
     // An empty expression (never produced by a grammar) reads as Null.
-    FRoot = new TfsOperandNode(Null());
+    FRoot = Own(std::make_unique<TfsOperandNode>(Null()));
   }
   FRoot->FParent = nullptr;
   FCurNode = FRoot;
   if (TreeDepth(FRoot) > fsMaxExpressionDepth)
-    RaiseScriptError("Stack overflow");
+    RaiseCompileError(SStackOverflow);
 
   AnsiString errorPos;
   CheckTypes(FRoot, FScript, errorPos);
@@ -680,7 +658,6 @@ AnsiString TfsExpression::FoldSelfAssignment(TfsDesignator* target)
   } else {
     return " ";
   }
-  FreeTree(op);
   FRoot = keep;
   FRoot->FParent = nullptr;
   FCurNode = FRoot;

@@ -4,6 +4,9 @@
 // constructor of "in" and of case labels. fsScript.h holds the program model.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "report/script/fsScript.h"
 
 class TfsDesignator;
@@ -46,8 +49,8 @@ public:
 
   // Building, in source order. The node takes the expression's current source position.
   void AddOperand(const Variant& value);
-  void AddDesignator(TfsDesignator* designator); // the node owns the designator
-  void AddSet(TfsSetExpression* set);            // the node owns the set
+  void AddDesignator(std::unique_ptr<TfsDesignator> designator);
+  void AddSet(std::unique_ptr<TfsSetExpression> set);
   // Inserts an operator by its text (ignoring case); an unknown text adds nothing.
   void AddOperator(const AnsiString& op);
   // Ends building and checks the operand types. Returns the position of the first operator
@@ -68,8 +71,19 @@ public:
   TfsScript* Script() const { return FScript; }
 
 private:
+  // Takes a new node into the pool and returns it.
+  template <class N> N* Own(std::unique_ptr<N> node)
+  {
+    N* raw = node.get();
+    FNodes.emplace_back(std::move(node));
+    return raw;
+  }
   void AddNode(TfsExpressionNode* node);
 
+  // Every node the expression made lives here until the expression dies, also the brackets
+  // and operands that building or folding dropped from the tree; the tree's links do not
+  // own. So nothing is freed by recursion, however deep the tree.
+  std::vector<std::unique_ptr<TfsExpressionNode>> FNodes;
   TfsExpressionNode* FCurNode;
   TfsExpressionNode* FRoot;
   TfsScript* FScript;

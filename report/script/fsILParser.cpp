@@ -17,15 +17,6 @@ namespace {
 const char* const SNestingTooDeep = "Nesting too deep";
 const char* const SSyntaxError = "Syntax error";
 
-// Ends a run at once: a lexical limit, the nesting limit, or a failing unit. The first pass
-// turns it into the compile error; no alternative can recover from it.
-struct TFatalSyntaxError {
-  AnsiString Message;
-  AnsiString Position;
-  AnsiString Near;
-  AnsiString Unit;
-};
-
 enum TItemKind {
   ikRule,
   ikChar,
@@ -270,8 +261,7 @@ bool TfsILParser::MatchGrammarItem(const TGrammarItem* item)
 {
   if (FDepth >= fsMaxParseDepth) {
     Integer pos = FLexer->Position();
-    throw TFatalSyntaxError{SNestingTooDeep, FLexer->PositionTextAt(pos), FLexer->TokenNear(pos),
-                            AnsiString()};
+    RaiseCompileError(SNestingTooDeep, FLexer->PositionTextAt(pos), FLexer->TokenNear(pos));
   }
   struct TDepthGuard {
     Integer& Depth;
@@ -504,8 +494,8 @@ void TfsILParser::IncludeUnitAt(const AnsiString& name, size_t& insertAt)
     unit.FUsesList->Assign(FUsesList.get());
     unit.FDepth = FDepth; // the nesting limit counts across units
     if (!unit.SourceToSyntaxXml(lines.Text()))
-      throw TFatalSyntaxError{unit.FErrorMsg, unit.FErrorPos, unit.FErrorNear,
-                              unit.FErrorUnit.empty() ? name : unit.FErrorUnit};
+      RaiseCompileError(unit.FErrorMsg, unit.FErrorPos, unit.FErrorNear,
+                        unit.FErrorUnit.empty() ? name : unit.FErrorUnit);
     FUsesList->Assign(unit.FUsesList.get());
     uses->Add()->Assign(unit.FSyntax->Root());
   }
@@ -621,15 +611,13 @@ bool TfsILParser::SourceToSyntaxXml(const AnsiString& text)
   try {
     FLexer->SetText(text);
     ok = RunStartRule(ApplyLanguageDirective(text));
-  } catch (const TFatalSyntaxError& e) {
-    FErrorMsg = e.Message;
-    FErrorPos = e.Position;
-    FErrorNear = e.Near;
-    FErrorUnit = e.Unit;
-  } catch (const EfsLexerError& e) {
+  } catch (const EfsCompileError& e) {
+    // A lexical limit, the nesting limit or a failing unit ends the run at once; no
+    // alternative can recover from it.
     FErrorMsg = e.Message();
     FErrorPos = e.Position;
     FErrorNear = e.Near;
+    FErrorUnit = e.UnitName;
   }
   if (ok) {
     for (auto& element : FOutput)

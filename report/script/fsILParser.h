@@ -105,7 +105,7 @@ public:
   void SyntaxXmlToProgram();
   // Builds a designator that was left pending while compiling (names resolved through a
   // value only known at run time); failures raise.
-  TfsDesignator* BuildLateDesignator(TfsXMLItem* element, TfsScript* script);
+  std::unique_ptr<TfsDesignator> BuildLateDesignator(TfsXMLItem* element, TfsScript* script);
 
   struct TGrammarItem;
   struct TGrammar;
@@ -149,8 +149,9 @@ private:
   void DeclareRoutines(TfsXMLItem* element, TfsScript* script);
   void DeclareRoutine(TfsXMLItem* element, TfsScript* script, bool isFunction);
   void DeclareParameters(TfsXMLItem* element, TfsProcVariable* proc);
-  TfsCustomVariable* DeclareVariable(TfsXMLItem* element, TfsScript* script, bool isVarParam,
-                                     bool isParameter, TfsStatement* list, const AnsiString& name);
+  std::unique_ptr<TfsCustomVariable> DeclareVariable(TfsXMLItem* element, TfsScript* script,
+                                                     bool isVarParam, bool isParameter,
+                                                     TfsStatement* list, const AnsiString& name);
   Variant BuildArray(TfsXMLItem* element, TfsScript* script, TfsVarType typ,
                      const AnsiString& typeName, TfsCustomVariable*& helper);
   void BuildStatementList(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
@@ -170,24 +171,38 @@ private:
   void BuildUses(TfsXMLItem* element, TfsScript* script);
   void BuildVar(TfsXMLItem* element, TfsScript* script, TfsStatement* list);
   void BuildConst(TfsXMLItem* element, TfsScript* script);
-  TfsDesignator* BuildDesignator(TfsXMLItem* element, TfsScript* script, TDesignatorMode mode);
+  std::unique_ptr<TfsDesignator> BuildDesignator(TfsXMLItem* element, TfsScript* script,
+                                                 TDesignatorMode mode);
   bool AddFirstElement(TfsDesignator* designator, TfsXMLItem* element, TfsScript* script,
                        Integer index, TDesignatorMode mode);
   bool ResolveThroughWith(TfsDesignator* designator, TfsXMLItem* element, TfsScript* script,
                           const AnsiString& name);
   void AddLaterElement(TfsDesignator* designator, TfsScript* script, const AnsiString& name);
+  TfsCustomVariable* ArrayIndexer(TfsCustomVariable* ref, TfsScript* script,
+                                  const AnsiString& name);
   void CheckArguments(TfsDesignator* designator);
-  TfsExpression* BuildExpression(TfsXMLItem* element, TfsScript* script);
+  std::unique_ptr<TfsExpression> BuildExpression(TfsXMLItem* element, TfsScript* script);
   void AddExpressionItems(TfsExpression* expression, TfsXMLItem* element, TfsScript* script);
-  TfsSetExpression* BuildSet(TfsXMLItem* element, TfsScript* script);
-  TfsExpression* BuildCondition(TfsXMLItem* element, TfsScript* script);
+  std::unique_ptr<TfsSetExpression> BuildSet(TfsXMLItem* element, TfsScript* script);
+  // The value of an expression the compiler needs now (a constant, an array bound, an
+  // initial value): a failure of the script's own computation is a compile error there.
+  Variant EvaluateNow(TfsExpression* expression);
   void RememberPosition(const TfsXMLItem* element);
   void CheckRedeclared(TfsScript* script, const AnsiString& name);
   TfsClassVariable* FindClass(const AnsiString& name);
   void CheckTypes(TfsCustomVariable* target, TfsCustomVariable* expression);
   TfsCustomVariable* FindVariable(TfsScript* script, const AnsiString& name);
   TfsVarType TypeCode(const AnsiString& typeName);
-  void AddStatement(TfsStatement* list, TfsStatement* statement, bool executable = true);
+  // Appends a statement to a list; an executable one marks its line in the script.
+  template <class S>
+  S* AddStatement(TfsStatement* list, std::unique_ptr<S> statement, bool executable = true)
+  {
+    S* raw = statement.get();
+    AppendStatement(list, std::unique_ptr<TfsStatement>(std::move(statement)), executable);
+    return raw;
+  }
+  void AppendStatement(TfsStatement* list, std::unique_ptr<TfsStatement> statement,
+                       bool executable);
 
   TfsXMLItem* FProgRoot = nullptr;
   std::vector<TWithEntry> FWithList;

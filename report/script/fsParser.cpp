@@ -109,7 +109,7 @@ bool TfsParser::IsKeyword(const AnsiString& word) const
 void TfsParser::SetText(const AnsiString& value)
 {
   if (value.size() > static_cast<size_t>(fsMaxTextSize))
-    throw EfsLexerError(STextTooLong, "1:1", AnsiString());
+    RaiseCompileError(STextTooLong, "1:1");
   FText = value;
   FText += '\0';
   FSize = static_cast<Integer>(value.size());
@@ -517,5 +517,11 @@ AnsiString TfsParser::TokenNear(Integer pos) const
 
 void TfsParser::RaiseLimit(const char* message, Integer pos) const
 {
-  throw EfsLexerError(message, PositionTextAt(pos), TokenNear(pos));
+  RaiseCompileError(message, PositionTextAt(pos), TokenNear(pos));
+}
+
+void RaiseCompileError(const AnsiString& message, const AnsiString& position,
+                       const AnsiString& nearText, const AnsiString& unitName)
+{
+  throw EfsCompileError(message, position, nearText, unitName);
 }

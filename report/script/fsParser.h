@@ -9,17 +9,30 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Object.h"
 
-// A lexical limit was exceeded. Carries the position text ("line:column") and the text of
-// the token it concerns, so that the compile error can say where and near what.
-class EfsLexerError : public Exception {
+// A compile error of a script: the message the user sees, the position text ("line:column")
+// and the text near it, and the unit whose text holds it (empty for the main text). The
+// lexer, the grammar-driven parser and the program builder raise every compile error through
+// RaiseCompileError, and the compiler catches this class only: any other exception that
+// leaves a compile is a fault of the engine or of the host, never shown as a script error at
+// a script position.
+class EfsCompileError : public Exception {
 public:
-  EfsLexerError(const AnsiString& message, const AnsiString& position, const AnsiString& nearText)
-      : Exception(message), Position(position), Near(nearText)
+  EfsCompileError(const AnsiString& message, const AnsiString& position, const AnsiString& nearText,
+                  const AnsiString& unitName)
+      : Exception(message), Position(position), Near(nearText), UnitName(unitName)
   {
   }
   AnsiString Position;
   AnsiString Near;
+  AnsiString UnitName;
 };
+
+// The one place compile errors are raised. The program builder leaves the position empty:
+// it knows the position of the element it is building and fills it in when it catches.
+[[noreturn]] void RaiseCompileError(const AnsiString& message,
+                                    const AnsiString& position = AnsiString(),
+                                    const AnsiString& nearText = AnsiString(),
+                                    const AnsiString& unitName = AnsiString());
 
 // Limits of the scanner; each has its own message.
 constexpr Integer fsMaxTextSize = 64 * 1024 * 1024; // "Script text too long"

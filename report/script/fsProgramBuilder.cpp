@@ -9,6 +9,7 @@
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/ObjectHandles.h"
 #include "report/script/ScriptLanguages.h"
 #include "report/script/fsDesignator.h"
 #include "report/script/fsExpression.h"
@@ -33,7 +34,43 @@ TfsXMLItem* ChildNamed(const TfsXMLItem* element, const char* name)
 
 [[noreturn]] void RaiseNamed(const char* message, const AnsiString& name)
 {
-  throw Exception(AnsiString(message) + "'" + name + "'");
+  RaiseCompileError(AnsiString(message) + "'" + name + "'");
+}
+
+std::unique_ptr<TfsDesignatorItem> NewElement(TfsCustomVariable* ref, const AnsiString& pos)
+{
+  auto element = std::make_unique<TfsDesignatorItem>();
+  element->SetRef(ref);
+  element->SetSourcePos(pos);
+  return element;
+}
+
+// The builder recurses with the tree; deep nesting ends in a compile error, not a crash.
+void CheckBuildDepth()
+{
+  if (TfsStackGuard::StackLow())
+    RaiseCompileError(SStackOverflow);
+}
+
+// A number or string literal of the source; a number the runtime cannot read is a compile
+// error at the literal.
+Variant LiteralValue(const AnsiString& text)
+{
+  try {
+    return ParseLiteral(text);
+  } catch (const EConvertError& e) {
+    RaiseCompileError(e.Message());
+  }
+}
+
+// An array bound as the compiler reads it.
+Integer ArrayBound(const Variant& value)
+{
+  try {
+    return value.AsInteger();
+  } catch (const EVariantError& e) {
+    RaiseCompileError(e.Message());
+  }
 }
 
 } // namespace
@@ -48,12 +85,13 @@ void TfsILParser::SyntaxXmlToProgram()
   try {
     BuildProgram(FSyntax->Root(), FProgram);
     FProgram->SetErrorPos(AnsiString());
-  } catch (const Exception& e) {
-    FProgram->SetError(e.Message(), FErrorPos, FUnitName);
+  } catch (const EfsCompileError& e) {
+    FProgram->SetError(e.Message(), e.Position.empty() ? FErrorPos : e.Position, FUnitName);
   }
 }
 
-TfsDesignator* TfsILParser::BuildLateDesignator(TfsXMLItem* element, TfsScript* script)
+std::unique_ptr<TfsDesignator> TfsILParser::BuildLateDesignator(TfsXMLItem* element,
+                                                                TfsScript* script)
 {
   FNeedDeclareVars = false;
   FLateBinding = true;
@@ -95,8 +133,8 @@ TfsClassVariable* TfsILParser::FindClass(const AnsiString& name)
 void TfsILParser::CheckTypes(TfsCustomVariable* target, TfsCustomVariable* expression)
 {
   if (!IsAssignCompatible(target, expression, FProgram))
-    throw Exception(AnsiString(SIncompatibleTypes) + ": '" + TypeNameText(target) + "', '" +
-                    TypeNameText(expression) + "'");
+    RaiseCompileError(AnsiString(SIncompatibleTypes) + ": '" + TypeNameText(target) + "', '" +
+                      TypeNameText(expression) + "'");
 }
 
 TfsCustomVariable* TfsILParser::FindVariable(TfsScript* script, const AnsiString& name)
@@ -105,9 +143,7 @@ TfsCustomVariable* TfsILParser::FindVariable(TfsScript* script, const AnsiString
     return item;
   if (FNeedDeclareVars)
     RaiseNamed(SUndeclaredIdent, name);
-  auto* item = new TfsVariable(name, fvtVariant, "");
-  script->AddItem(name, item);
-  return item;
+  return script->AddItem(name, std::make_unique<TfsVariable>(name, fvtVariant, ""));
 }
 
 // The language's own type names (C++ "int") map to the engine's through the types element
@@ -128,11 +164,25 @@ TfsVarType TfsILParser::TypeCode(const AnsiString& typeName)
   return code;
 }
 
-void TfsILParser::AddStatement(TfsStatement* list, TfsStatement* statement, bool executable)
+void TfsILParser::AppendStatement(TfsStatement* list, std::unique_ptr<TfsStatement> statement,
+                                  bool executable)
 {
-  list->Add(statement);
+  TfsStatement* raw = list->Add(std::move(statement));
   if (executable)
-    FProgram->AddCodeLine(FUnitName, statement->SourcePos());
+    FProgram->AddCodeLine(FUnitName, raw->SourcePos());
+}
+
+Variant TfsILParser::EvaluateNow(TfsExpression* expression)
+{
+  try {
+    return expression->GetValue();
+  } catch (const EfsCompileError&) {
+    throw;
+  } catch (const Exception& e) {
+    if (!expression->SourcePos().empty())
+      FErrorPos = expression->SourcePos();
+    RaiseCompileError(e.Message());
+  }
 }
 
 // ---- declarations ----
@@ -176,9 +226,9 @@ void TfsILParser::DeclareRoutine(TfsXMLItem* element, TfsScript* script, bool is
   }
   RememberPosition(element);
   CheckRedeclared(script, name);
-  auto* proc = new TfsProcVariable(name, typ, typeName, script, isFunc);
+  auto* proc =
+      script->AddItem(name, std::make_unique<TfsProcVariable>(name, typ, typeName, script, isFunc));
   proc->SetSourcePos(FErrorPos);
-  script->AddItem(name, proc);
   if (TfsXMLItem* params = ChildNamed(element, "parameters"))
     DeclareParameters(params, proc);
 }
@@ -207,17 +257,17 @@ void TfsILParser::DeclareParameters(TfsXMLItem* element, TfsProcVariable* proc)
       RememberPosition(item);
       const AnsiString name = item->Prop("text");
       CheckRedeclared(proc->Prog(), name);
-      auto* param = static_cast<TfsParamItem*>(
-          DeclareVariable(child, proc->Prog(), varParam, true, nullptr, name));
+      std::unique_ptr<TfsParamItem> param(static_cast<TfsParamItem*>(
+          DeclareVariable(child, proc->Prog(), varParam, true, nullptr, name).release()));
       param->SetDefValue(param->GetValue());
-      proc->AddParam(param);
+      proc->AddParam(std::move(param));
     }
   }
 }
 
-TfsCustomVariable* TfsILParser::DeclareVariable(TfsXMLItem* element, TfsScript* script,
-                                                bool isVarParam, bool isParameter,
-                                                TfsStatement* list, const AnsiString& name)
+std::unique_ptr<TfsCustomVariable>
+TfsILParser::DeclareVariable(TfsXMLItem* element, TfsScript* script, bool isVarParam,
+                             bool isParameter, TfsStatement* list, const AnsiString& name)
 {
   const Integer typeIndex = element->Find("type");
   const TfsXMLItem* typeElement = typeIndex >= 0 ? element->Items(typeIndex) : nullptr;
@@ -260,41 +310,37 @@ TfsCustomVariable* TfsILParser::DeclareVariable(TfsXMLItem* element, TfsScript* 
     } else if (IsNamed(child, "init")) {
       init = child;
       if (!list && child->Count() > 0) {
-        std::unique_ptr<TfsExpression> expr(BuildExpression(child->Items(0), script));
+        std::unique_ptr<TfsExpression> expr = BuildExpression(child->Items(0), script);
         TfsVariable temp("", typ, typeName);
         CheckTypes(&temp, expr.get());
-        value = expr->GetValue();
+        value = EvaluateNow(expr.get());
       }
     }
   }
 
-  TfsCustomVariable* item;
+  std::unique_ptr<TfsCustomVariable> item;
   const TfsVarType itemType = typ;
   if (isParameter)
-    item = new TfsParamItem(name, itemType, typeName, init != nullptr, isVarParam);
+    item = std::make_unique<TfsParamItem>(name, itemType, typeName, init != nullptr, isVarParam);
   else if (itemType == fvtChar || itemType == fvtString)
-    item = new TfsStringVariable(name, itemType, typeName);
+    item = std::make_unique<TfsStringVariable>(name, itemType, typeName);
   else
-    item = new TfsVariable(name, itemType, typeName);
+    item = std::make_unique<TfsVariable>(name, itemType, typeName);
   item->SetValue(value);
   if (arrayHelper)
     item->SetRefItem(arrayHelper);
 
+  // A local with an initial value is assigned where it is declared, each time it runs.
   if (init && list && init->Count() > 0) {
-    std::unique_ptr<TfsCustomVariable> owned(item);
-    auto* stmt = new TfsAssignmentStmt(script, FUnitName, element->Prop("pos"));
-    std::unique_ptr<TfsAssignmentStmt> guard(stmt);
-    auto* target = new TfsVariableDesignator(script);
-    stmt->SetDesignator(target);
-    auto* element0 = new TfsDesignatorItem();
-    element0->SetRef(item);
-    target->Add(element0);
+    auto stmt = std::make_unique<TfsAssignmentStmt>(script, FUnitName, element->Prop("pos"));
+    auto target = std::make_unique<TfsVariableDesignator>(script);
+    target->Add(std::make_unique<TfsDesignatorItem>())->SetRef(item.get());
     target->FinishDesignator();
+    stmt->SetDesignator(std::move(target));
     stmt->SetExpression(BuildExpression(init->Items(0), script));
-    CheckTypes(item, stmt->Expression());
+    CheckTypes(item.get(), stmt->Expression());
     stmt->PrepareAssignment();
-    list->Add(guard.release());
-    owned.release();
+    list->Add(std::move(stmt));
   }
   return item;
 }
@@ -314,8 +360,11 @@ Variant TfsILParser::BuildArray(TfsXMLItem* element, TfsScript* script, TfsVarTy
     for (Integer j = 0; j < dim->Count(); ++j) {
       if (!IsNamed(dim->Items(j), "expr"))
         continue;
-      std::unique_ptr<TfsExpression> expr(BuildExpression(dim->Items(j), script));
-      values.push_back(expr->GetValue().AsInteger());
+      std::unique_ptr<TfsExpression> expr = BuildExpression(dim->Items(j), script);
+      const Variant bound = EvaluateNow(expr.get());
+      FErrorPos = expr->SourcePos();
+      values.push_back(ArrayBound(bound));
+      RememberPosition(dim);
     }
     if (values.size() >= 2) {
       bounds.push_back(values[0]);
@@ -328,10 +377,13 @@ Variant TfsILParser::BuildArray(TfsXMLItem* element, TfsScript* script, TfsVarTy
   if (bounds.empty())
     bounds = {0, 0};
   const Integer dims = static_cast<Integer>(bounds.size() / 2);
-  Variant value = VarArrayCreate(bounds, varVariant);
-  auto* arrayHelper = new TfsArrayHelper("", dims, typ, typeName);
-  script->AddItem(AnsiString(), arrayHelper);
-  helper = arrayHelper;
+  Variant value;
+  try {
+    value = VarArrayCreate(bounds, varVariant);
+  } catch (const EVariantError& e) {
+    RaiseCompileError(e.Message()); // bounds the array cannot have
+  }
+  helper = script->AddItem(AnsiString(), std::make_unique<TfsArrayHelper>("", dims, typ, typeName));
   return value;
 }
 
@@ -355,11 +407,11 @@ void TfsILParser::BuildConst(TfsXMLItem* element, TfsScript* script)
   const AnsiString name = element->Items(0)->Prop("text");
   RememberPosition(element->Items(0));
   CheckRedeclared(script, name);
-  std::unique_ptr<TfsExpression> expr(BuildExpression(element->Items(1), script));
-  auto* item = new TfsVariable(name, expr->Typ(), expr->TypeName());
-  item->SetValue(expr->GetValue());
+  std::unique_ptr<TfsExpression> expr = BuildExpression(element->Items(1), script);
+  auto item = std::make_unique<TfsVariable>(name, expr->Typ(), expr->TypeName());
+  item->SetValue(EvaluateNow(expr.get()));
   item->SetIsReadOnly(true);
-  script->AddItem(name, item);
+  script->AddItem(name, std::move(item));
 }
 
 // ---- statements ----
@@ -372,7 +424,7 @@ void TfsILParser::BuildStatementList(TfsXMLItem* element, TfsScript* script, Tfs
 
 void TfsILParser::BuildStatement(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
 {
-  TfsStackGuard::CheckStack();
+  CheckBuildDepth();
   RememberPosition(element);
   const AnsiString name = LowerCase(element->Name());
   const AnsiString pos = element->Prop("pos");
@@ -399,11 +451,11 @@ void TfsILParser::BuildStatement(TfsXMLItem* element, TfsScript* script, TfsStat
   } else if (name == "trystmt") {
     BuildTry(element, script, list);
   } else if (name == "break") {
-    AddStatement(list, new TfsBreakStmt(script, FUnitName, pos));
+    AddStatement(list, std::make_unique<TfsBreakStmt>(script, FUnitName, pos));
   } else if (name == "continue") {
-    AddStatement(list, new TfsContinueStmt(script, FUnitName, pos));
+    AddStatement(list, std::make_unique<TfsContinueStmt>(script, FUnitName, pos));
   } else if (name == "exit") {
-    AddStatement(list, new TfsExitStmt(script, FUnitName, pos));
+    AddStatement(list, std::make_unique<TfsExitStmt>(script, FUnitName, pos));
   } else if (name == "return") {
     BuildReturn(element, script, list);
   } else if (name == "with") {
@@ -439,7 +491,7 @@ void TfsILParser::BuildAssignment(TfsXMLItem* element, TfsScript* script, TfsSta
   std::unique_ptr<TfsDesignator> designator(BuildDesignator(target, script, dmPlain));
   RememberPosition(target);
   if (designator->IsReadOnly())
-    throw Exception(SLeftCantAssigned);
+    RaiseCompileError(SLeftCantAssigned);
   std::unique_ptr<TfsExpression> expression(BuildExpression(source, script));
   RememberPosition(source);
   CheckTypes(designator.get(), expression.get());
@@ -448,27 +500,27 @@ void TfsILParser::BuildAssignment(TfsXMLItem* element, TfsScript* script, TfsSta
   if (!modificator && designator->Kind() == dkVariable)
     modifier = expression->FoldSelfAssignment(designator.get());
   const AnsiString pos = element->Prop("pos");
-  TfsAssignmentStmt* stmt;
+  std::unique_ptr<TfsAssignmentStmt> stmt;
   switch (modifier.empty() ? ' ' : modifier[0]) {
   case '*':
-    stmt = new TfsAssignMulStmt(script, FUnitName, pos);
+    stmt = std::make_unique<TfsAssignMulStmt>(script, FUnitName, pos);
     break;
   case '+':
-    stmt = new TfsAssignPlusStmt(script, FUnitName, pos);
+    stmt = std::make_unique<TfsAssignPlusStmt>(script, FUnitName, pos);
     break;
   case '-':
-    stmt = new TfsAssignMinusStmt(script, FUnitName, pos);
+    stmt = std::make_unique<TfsAssignMinusStmt>(script, FUnitName, pos);
     break;
   case '/':
-    stmt = new TfsAssignDivStmt(script, FUnitName, pos);
+    stmt = std::make_unique<TfsAssignDivStmt>(script, FUnitName, pos);
     break;
   default:
-    stmt = new TfsAssignmentStmt(script, FUnitName, pos);
+    stmt = std::make_unique<TfsAssignmentStmt>(script, FUnitName, pos);
   }
-  stmt->SetDesignator(designator.release());
-  stmt->SetExpression(expression.release());
+  stmt->SetDesignator(std::move(designator));
+  stmt->SetExpression(std::move(expression));
   stmt->PrepareAssignment();
-  AddStatement(list, stmt);
+  AddStatement(list, std::move(stmt));
 }
 
 void TfsILParser::BuildCall(TfsXMLItem* element, TfsScript* script, TfsStatement* list,
@@ -482,22 +534,17 @@ void TfsILParser::BuildCall(TfsXMLItem* element, TfsScript* script, TfsStatement
   if (!isDelete && element->Count() > 1) {
     RememberPosition(element->Items(0));
     if (designator->IsReadOnly())
-      throw Exception(SLeftCantAssigned);
+      RaiseCompileError(SLeftCantAssigned);
     stmt->SetModificator(element->Items(1)->Prop("text"));
   }
-  stmt->SetDesignator(designator.release());
-  AddStatement(list, stmt.release());
-}
-
-TfsExpression* TfsILParser::BuildCondition(TfsXMLItem* element, TfsScript* script)
-{
-  return BuildExpression(element, script);
+  stmt->SetDesignator(std::move(designator));
+  AddStatement(list, std::move(stmt));
 }
 
 void TfsILParser::BuildIf(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
 {
   auto stmt = std::make_unique<TfsIfStmt>(script, FUnitName, element->Prop("pos"));
-  stmt->SetCondition(BuildCondition(element->Items(0), script));
+  stmt->SetCondition(BuildExpression(element->Items(0), script));
   for (Integer i = 1; i < element->Count(); ++i) {
     TfsXMLItem* child = element->Items(i);
     if (IsNamed(child, "thenstmt"))
@@ -505,7 +552,7 @@ void TfsILParser::BuildIf(TfsXMLItem* element, TfsScript* script, TfsStatement* 
     else if (IsNamed(child, "elsestmt"))
       BuildStatementList(child, script, stmt->ElseStmt());
   }
-  AddStatement(list, stmt.release());
+  AddStatement(list, std::move(stmt));
 }
 
 // A selector whose branch is empty ('1: ;') stays a selector that does nothing, so its
@@ -513,7 +560,7 @@ void TfsILParser::BuildIf(TfsXMLItem* element, TfsScript* script, TfsStatement* 
 void TfsILParser::BuildCase(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
 {
   auto stmt = std::make_unique<TfsCaseStmt>(script, FUnitName, element->Prop("pos"));
-  stmt->SetCondition(BuildCondition(element->Items(0), script));
+  stmt->SetCondition(BuildExpression(element->Items(0), script));
   const Integer count = element->Count();
   for (Integer i = 1; i < count; ++i) {
     TfsXMLItem* child = element->Items(i);
@@ -525,12 +572,12 @@ void TfsILParser::BuildCase(TfsXMLItem* element, TfsScript* script, TfsStatement
       selector->SetSetExpression(BuildSet(child->Items(0), script));
       if (child->Count() == 2)
         BuildStatement(child->Items(1), script, selector.get());
-      stmt->Add(selector.release());
+      stmt->Add(std::move(selector));
     } else if (i == count - 1) {
       BuildStatement(child, script, stmt->ElseStmt());
     }
   }
-  AddStatement(list, stmt.release());
+  AddStatement(list, std::move(stmt));
 }
 
 namespace {
@@ -551,7 +598,7 @@ void TfsILParser::BuildFor(TfsXMLItem* element, TfsScript* script, TfsStatement*
   RememberPosition(element->Items(0));
   TfsCustomVariable* var = FindVariable(script, element->Items(0)->Prop("text"));
   if (!IsLoopVariable(var))
-    throw Exception(SForError);
+    RaiseCompileError(SForError);
   stmt->SetVariable(var);
   Integer i = 1;
   stmt->SetBeginValue(BuildExpression(element->Items(i), script));
@@ -568,7 +615,7 @@ void TfsILParser::BuildFor(TfsXMLItem* element, TfsScript* script, TfsStatement*
   ++i;
   if (i < element->Count())
     BuildStatement(element->Items(i), script, stmt.get());
-  AddStatement(list, stmt.release());
+  AddStatement(list, std::move(stmt));
 }
 
 void TfsILParser::BuildVbFor(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
@@ -577,7 +624,7 @@ void TfsILParser::BuildVbFor(TfsXMLItem* element, TfsScript* script, TfsStatemen
   RememberPosition(element->Items(0));
   TfsCustomVariable* var = FindVariable(script, element->Items(0)->Prop("text"));
   if (!IsLoopVariable(var))
-    throw Exception(SForError);
+    RaiseCompileError(SForError);
   stmt->SetVariable(var);
   stmt->SetBeginValue(BuildExpression(element->Items(1), script));
   CheckTypes(var, stmt->BeginValue());
@@ -591,7 +638,7 @@ void TfsILParser::BuildVbFor(TfsXMLItem* element, TfsScript* script, TfsStatemen
   }
   if (i < element->Count())
     BuildStatement(element->Items(i), script, stmt.get());
-  AddStatement(list, stmt.release());
+  AddStatement(list, std::move(stmt));
 }
 
 void TfsILParser::BuildCppFor(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
@@ -605,16 +652,16 @@ void TfsILParser::BuildCppFor(TfsXMLItem* element, TfsScript* script, TfsStateme
     BuildStatement(element->Items(2), script, stmt->SecondStmt());
   if (element->Count() > 3)
     BuildStatement(element->Items(3), script, stmt.get());
-  AddStatement(list, stmt.release());
+  AddStatement(list, std::move(stmt));
 }
 
 void TfsILParser::BuildWhile(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
 {
   auto stmt = std::make_unique<TfsWhileStmt>(script, FUnitName, element->Prop("pos"));
-  stmt->SetCondition(BuildCondition(element->Items(0), script));
+  stmt->SetCondition(BuildExpression(element->Items(0), script));
   if (element->Count() > 1)
     BuildStatement(element->Items(1), script, stmt.get());
-  AddStatement(list, stmt.release());
+  AddStatement(list, std::move(stmt));
 }
 
 void TfsILParser::BuildRepeat(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
@@ -627,8 +674,8 @@ void TfsILParser::BuildRepeat(TfsXMLItem* element, TfsScript* script, TfsStateme
   }
   for (Integer i = 0; i < condition; ++i)
     BuildStatement(element->Items(i), script, stmt.get());
-  stmt->SetCondition(BuildCondition(element->Items(condition), script));
-  AddStatement(list, stmt.release());
+  stmt->SetCondition(BuildExpression(element->Items(condition), script));
+  AddStatement(list, std::move(stmt));
 }
 
 void TfsILParser::BuildTry(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
@@ -645,7 +692,7 @@ void TfsILParser::BuildTry(TfsXMLItem* element, TfsScript* script, TfsStatement*
       BuildStatement(child, script, stmt.get());
     }
   }
-  AddStatement(list, stmt.release());
+  AddStatement(list, std::move(stmt));
 }
 
 // return e: an assignment to Result, then an exit.
@@ -667,7 +714,7 @@ void TfsILParser::BuildReturn(TfsXMLItem* element, TfsScript* script, TfsStateme
     copy->Assign(value);
     BuildAssignment(&assign, script, list);
   }
-  AddStatement(list, new TfsExitStmt(script, FUnitName, element->Prop("pos")));
+  AddStatement(list, std::make_unique<TfsExitStmt>(script, FUnitName, element->Prop("pos")));
 }
 
 void TfsILParser::BuildWith(TfsXMLItem* element, TfsScript* script, TfsStatement* list)
@@ -683,7 +730,7 @@ void TfsILParser::BuildWith(TfsXMLItem* element, TfsScript* script, TfsStatement
     std::unique_ptr<TfsDesignator> designator(BuildDesignator(child, script, dmPlain));
     RememberPosition(child);
     if (designator->Typ() != fvtClass && designator->Typ() != fvtVariant)
-      throw Exception(SClassRequired);
+      RaiseCompileError(SClassRequired);
     AnsiString name;
     for (Integer n = 0;; ++n) {
       name = IntToStr(n);
@@ -693,12 +740,12 @@ void TfsILParser::BuildWith(TfsXMLItem* element, TfsScript* script, TfsStatement
       if (!open && !script->LookupOwnItem(name))
         break;
     }
-    auto* var = new TfsVariable(name, designator->Typ(), designator->TypeName());
-    script->AddItem(name, var);
-    auto* stmt = new TfsWithStmt(script, FUnitName, child->Prop("pos"));
-    stmt->SetDesignator(designator.release());
+    auto* var = script->AddItem(
+        name, std::make_unique<TfsVariable>(name, designator->Typ(), designator->TypeName()));
+    auto stmt = std::make_unique<TfsWithStmt>(script, FUnitName, child->Prop("pos"));
+    stmt->SetDesignator(std::move(designator));
     stmt->SetVariable(var);
-    AddStatement(list, stmt);
+    AddStatement(list, std::move(stmt));
     FWithList.push_back({name, var});
     ++opened;
   }
@@ -717,7 +764,7 @@ void TfsILParser::BuildUses(TfsXMLItem* element, TfsScript* script)
     FProgram->OnGetILUnit(FProgram, FUnitName, text);
     if (!text.empty()) {
       if (text.compare(0, 5, "<?xml") != 0)
-        throw Exception("Invalid file format");
+        RaiseCompileError("Invalid file format");
       TfsXMLDocument unit;
       unit.LoadFromText(text);
       BuildProgram(unit.Root(), script);
@@ -745,31 +792,22 @@ bool TfsILParser::ResolveThroughWith(TfsDesignator* designator, TfsXMLItem* elem
     if (var->Typ() == fvtVariant) {
       if (script->LookupItem(name))
         return false;
-      auto* item = new TfsDesignatorItem();
-      item->SetRef(var);
-      item->SetSourcePos(FErrorPos);
-      designator->Add(item);
-      auto* pending = new TfsXMLItem();
+      designator->Add(NewElement(var, FErrorPos));
+      auto pending = std::make_unique<TfsXMLItem>();
       pending->Assign(element);
-      TfsXMLItem* first = new TfsXMLItem();
+      auto first = std::make_unique<TfsXMLItem>();
       first->SetName("node");
       first->SetText("text=\"" + ScriptStrToXMLStrict(it->Name) + "\" pos=\"" + FErrorPos + "\"");
-      pending->InsertItem(0, first);
-      designator->SetLateBindingXML(pending);
+      pending->InsertItem(0, first.release());
+      designator->SetLateBindingXML(std::move(pending));
       designator->FinishDesignator();
       return true;
     }
     TfsCustomHelper* member = FindClass(var->TypeName())->FindMember(name);
     if (!member)
       continue;
-    auto* object = new TfsDesignatorItem();
-    object->SetRef(var);
-    object->SetSourcePos(FErrorPos);
-    designator->Add(object);
-    auto* item = new TfsDesignatorItem();
-    item->SetRef(member);
-    item->SetSourcePos(FErrorPos);
-    designator->Add(item);
+    designator->Add(NewElement(var, FErrorPos));
+    designator->Add(NewElement(member, FErrorPos));
     return false;
   }
   return false;
@@ -786,7 +824,7 @@ void TfsILParser::AddLaterElement(TfsDesignator* designator, TfsScript* script,
     previous->SetFlag(true);
     FErrorPos = previous->SourcePos();
     if (name != "[")
-      throw Exception(SIndexRequired);
+      RaiseCompileError(SIndexRequired);
     return;
   }
   TfsVarType typ = ref->Typ();
@@ -798,25 +836,26 @@ void TfsILParser::AddLaterElement(TfsDesignator* designator, TfsScript* script,
     const Variant value = hasValue ? ref->StoredValue() : Null();
     if (VarIsArray(value)) {
       if (name != "[")
-        throw Exception(SIndexRequired);
+        RaiseCompileError(SIndexRequired);
       element->SetRef(script->LookupItem("__ArrayHelper"));
-      designator->Add(element.release());
+      designator->Add(std::move(element));
       return;
     }
     if (VarType(value) == varString) {
       typ = fvtString;
-    } else if (VarType(value) == varInteger && value.AsInteger() != 0) {
-      TObject* obj = VarToObject(value);
-      ref->SetTypeName(obj->ClassName());
+    } else if (VarType(value) == varInteger && value.AsInteger() != 0 &&
+               HandleToObject(value.AsInteger())) {
+      ref->SetTypeName(HandleToObject(value.AsInteger())->ClassName());
       typ = fvtClass;
     } else {
-      throw Exception(SClassRequired);
+      // Empty, 0, another number, a freed object: nothing a member can be read from.
+      RaiseCompileError(SClassRequired);
     }
   }
   switch (typ) {
   case fvtString:
     if (name != "[")
-      throw Exception(SStringError);
+      RaiseCompileError(SStringError);
     element->SetRef(script->LookupItem("__StringHelper"));
     break;
   case fvtClass: {
@@ -829,32 +868,41 @@ void TfsILParser::AddLaterElement(TfsDesignator* designator, TfsScript* script,
     } else {
       element->SetFlag(true);
       if (!cls->DefProperty())
-        throw Exception(Format(SClassError, {cls->Name()}));
+        RaiseCompileError(Format(SClassError, {cls->Name()}));
       element->SetRef(cls->DefProperty());
     }
     break;
   }
   case fvtArray:
-    element->SetRef(ref->RefItem());
+    element->SetRef(ArrayIndexer(ref, script, name));
     break;
   default:
-    throw Exception(SArrayRequired);
+    RaiseCompileError(SArrayRequired);
   }
-  designator->Add(element.release());
+  designator->Add(std::move(element));
+}
+
+// What indexes an item of array type: the variable's own indexing helper; for a variable
+// declared without bounds ("var a: Array"), the script-wide one over its value. A type name
+// ("Array" itself) or a routine's result cannot be indexed.
+TfsCustomVariable* TfsILParser::ArrayIndexer(TfsCustomVariable* ref, TfsScript* script,
+                                             const AnsiString& name)
+{
+  if (dynamic_cast<TfsArrayHelper*>(ref->RefItem()))
+    return ref->RefItem();
+  const bool holdsValue = dynamic_cast<TfsVariable*>(ref) || dynamic_cast<TfsParamItem*>(ref);
+  if (!holdsValue)
+    RaiseCompileError(SVarRequired);
+  if (name != "[")
+    RaiseCompileError(SIndexRequired);
+  return script->LookupItem("__ArrayHelper");
 }
 
 namespace {
 
-TfsDesignatorItem* NewElement(TfsCustomVariable* ref, const AnsiString& pos)
-{
-  auto* element = new TfsDesignatorItem();
-  element->SetRef(ref);
-  element->SetSourcePos(pos);
-  return element;
-}
-
 // The designator replaced by the fast class of its kind, when it has one.
-TfsDesignator* AsFastKind(std::unique_ptr<TfsDesignator> designator, TfsScript* script)
+std::unique_ptr<TfsDesignator> AsFastKind(std::unique_ptr<TfsDesignator> designator,
+                                          TfsScript* script)
 {
   std::unique_ptr<TfsDesignator> result;
   switch (designator->Kind()) {
@@ -868,10 +916,10 @@ TfsDesignator* AsFastKind(std::unique_ptr<TfsDesignator> designator, TfsScript* 
     result = std::make_unique<TfsArrayDesignator>(script);
     break;
   default:
-    return designator.release();
+    return designator;
   }
   result->AdoptFrom(designator.get());
-  return result.release();
+  return result;
 }
 
 } // namespace
@@ -893,9 +941,9 @@ bool TfsILParser::AddFirstElement(TfsDesignator* designator, TfsXMLItem* element
     const bool holdsValue = dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item);
     if (!FLateBinding && followed && holdsValue && item->Typ() == fvtVariant &&
         VarIsNull(item->StoredValue())) {
-      auto* pending = new TfsXMLItem();
+      auto pending = std::make_unique<TfsXMLItem>();
       pending->Assign(element);
-      designator->SetLateBindingXML(pending);
+      designator->SetLateBindingXML(std::move(pending));
       designator->FinishDesignator();
       return true;
     }
@@ -903,7 +951,7 @@ bool TfsILParser::AddFirstElement(TfsDesignator* designator, TfsXMLItem* element
   if (mode == dmNew) {
     auto* cls = dynamic_cast<TfsClassVariable*>(designator->ElementAt(0)->Ref());
     if (!cls)
-      throw Exception(SClassRequired);
+      RaiseCompileError(SClassRequired);
     TfsCustomHelper* ctor = cls->FindMember("Create");
     if (!ctor)
       RaiseNamed(SUndeclaredIdent, "Create");
@@ -912,10 +960,10 @@ bool TfsILParser::AddFirstElement(TfsDesignator* designator, TfsXMLItem* element
   return false;
 }
 
-TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* script,
-                                            TDesignatorMode mode)
+std::unique_ptr<TfsDesignator> TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* script,
+                                                            TDesignatorMode mode)
 {
-  TfsStackGuard::CheckStack();
+  CheckBuildDepth();
   auto designator = std::make_unique<TfsDesignator>(script);
   const Integer count = element->Count();
   for (Integer i = 0; i < count; ++i) {
@@ -925,28 +973,27 @@ TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* scri
       if (designator->Count() > 0)
         AddLaterElement(designator.get(), script, child->Prop("text"));
       else if (AddFirstElement(designator.get(), element, script, i, mode))
-        return designator.release();
+        return designator;
     } else if (IsNamed(child, "expr")) {
       if (designator->Count() > 0)
         designator->ElementAt(designator->Count() - 1)->Add(BuildExpression(child, script));
     } else if (IsNamed(child, "addr")) {
       // @Name: the name as text (how scripts name event handlers).
       if (count != 2)
-        throw Exception(SVarRequired);
-      auto* text = new TfsStringVariable("", fvtString, "String");
+        RaiseCompileError(SVarRequired);
+      auto text = std::make_unique<TfsStringVariable>("", fvtString, "String");
       text->SetValue(Variant(element->Items(i == 0 ? 1 : 0)->Prop("text")));
-      script->AddItem(AnsiString(), text);
-      designator->Add(NewElement(text, FErrorPos));
+      designator->Add(NewElement(script->AddItem(AnsiString(), std::move(text)), FErrorPos));
       break;
     }
   }
   if (designator->Count() == 0)
-    throw Exception(SVarRequired);
+    RaiseCompileError(SVarRequired);
 
   if (mode == dmFree) {
     TfsCustomVariable* last = designator->ElementAt(designator->Count() - 1)->Ref();
     if (last->Typ() != fvtClass && last->Typ() != fvtVariant)
-      throw Exception(SClassRequired);
+      RaiseCompileError(SClassRequired);
     TfsCustomHelper* freeMember = FindClass("TObject")->FindMember("Free");
     if (!freeMember)
       RaiseNamed(SUndeclaredIdent, "Free");
@@ -954,9 +1001,9 @@ TfsDesignator* TfsILParser::BuildDesignator(TfsXMLItem* element, TfsScript* scri
   }
 
   designator->FinishDesignator();
-  std::unique_ptr<TfsDesignator> result(AsFastKind(std::move(designator), script));
+  std::unique_ptr<TfsDesignator> result = AsFastKind(std::move(designator), script);
   CheckArguments(result.get());
-  return result.release();
+  return result;
 }
 
 // Argument counts and types of every element; missing optional arguments get their
@@ -970,14 +1017,14 @@ void TfsILParser::CheckArguments(TfsDesignator* designator)
       continue;
     FErrorPos = element->SourcePos();
     if (element->Count() < RequiredParamCount(item))
-      throw Exception(SNotEnoughParams);
+      RaiseCompileError(SNotEnoughParams);
     if (element->Count() > item->Count())
-      throw Exception(STooManyParams);
+      RaiseCompileError(STooManyParams);
     for (Integer p = element->Count(); p < item->Count(); ++p) {
-      auto* def = new TfsExpression(FProgram);
+      auto def = std::make_unique<TfsExpression>(FProgram);
       def->AddOperand(item->Params(p)->DefValue());
       def->FinishExpression();
-      element->Add(def);
+      element->Add(std::move(def));
     }
     for (Integer p = 0; p < element->Count(); ++p) {
       TfsExpression* arg = element->Args(p);
@@ -990,9 +1037,9 @@ void TfsILParser::CheckArguments(TfsDesignator* designator)
 
 // ---- expressions ----
 
-TfsExpression* TfsILParser::BuildExpression(TfsXMLItem* element, TfsScript* script)
+std::unique_ptr<TfsExpression> TfsILParser::BuildExpression(TfsXMLItem* element, TfsScript* script)
 {
-  TfsStackGuard::CheckStack();
+  CheckBuildDepth();
   auto expr = std::make_unique<TfsExpression>(FProgram);
   AddExpressionItems(expr.get(), element, script);
 
@@ -1009,11 +1056,11 @@ TfsExpression* TfsILParser::BuildExpression(TfsXMLItem* element, TfsScript* scri
   const AnsiString errorPos = expr->FinishExpression();
   if (!errorPos.empty()) {
     FErrorPos = errorPos;
-    throw Exception(SIncompatibleTypes);
+    RaiseCompileError(SIncompatibleTypes);
   }
   if (element->HasProp("pos"))
     expr->SetSourcePos(element->Prop("pos"));
-  return expr.release();
+  return expr;
 }
 
 void TfsILParser::AddExpressionItems(TfsExpression* expr, TfsXMLItem* element, TfsScript* script)
@@ -1026,7 +1073,7 @@ void TfsILParser::AddExpressionItems(TfsExpression* expr, TfsXMLItem* element, T
     if (name == "op") {
       expr->AddOperator(LowerCase(child->Prop("text")));
     } else if (name == "number" || name == "string") {
-      expr->AddOperand(ParseLiteral(child->Prop("text")));
+      expr->AddOperand(LiteralValue(child->Prop("text")));
     } else if (name == "dsgn") {
       expr->AddDesignator(BuildDesignator(child, script, dmPlain));
     } else if (name == "set") {
@@ -1040,7 +1087,7 @@ void TfsILParser::AddExpressionItems(TfsExpression* expr, TfsXMLItem* element, T
   }
 }
 
-TfsSetExpression* TfsILParser::BuildSet(TfsXMLItem* element, TfsScript* script)
+std::unique_ptr<TfsSetExpression> TfsILParser::BuildSet(TfsXMLItem* element, TfsScript* script)
 {
   auto set = std::make_unique<TfsSetExpression>();
   for (Integer i = 0; i < element->Count(); ++i) {
@@ -1048,7 +1095,7 @@ TfsSetExpression* TfsILParser::BuildSet(TfsXMLItem* element, TfsScript* script)
     if (IsNamed(child, "expr"))
       set->Add(BuildExpression(child, script));
     else if (IsNamed(child, "range"))
-      set->Add(nullptr);
+      set->Add(std::unique_ptr<TfsExpression>());
   }
-  return set.release();
+  return set;
 }

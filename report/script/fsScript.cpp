@@ -18,8 +18,6 @@
 
 namespace {
 
-const char* const SStackOverflow = "Stack overflow";
-
 // Stack left below the current frame before the engine refuses to go deeper.
 constexpr size_t StackSafetyMargin = 512 * 1024;
 
@@ -41,7 +39,7 @@ const char* StackLimit()
   return limit;
 }
 
-TfsScript* GlobalUnit = nullptr;
+std::unique_ptr<TfsScript> GlobalUnit;
 bool InterpreterFinalized = false;
 
 } // namespace
@@ -60,10 +58,15 @@ TfsStackGuard::TfsStackGuard(Integer limit)
 
 void TfsStackGuard::CheckStack()
 {
+  if (StackLow())
+    RaiseScriptError(SStackOverflow);
+}
+
+bool TfsStackGuard::StackLow()
+{
   char here = 0;
   const char* limit = StackLimit();
-  if (limit && &here < limit + StackSafetyMargin)
-    RaiseScriptError(SStackOverflow);
+  return limit && &here < limit + StackSafetyMargin;
 }
 
 void RaiseScriptError(const AnsiString& message)
@@ -80,17 +83,21 @@ TfsItemList::~TfsItemList()
 
 void TfsItemList::Clear()
 {
-  std::vector<TObject*> items;
+  // A child's destructor may look at the list (a parameter leaving its routine), so the
+  // list is emptied before the children die.
+  std::vector<std::unique_ptr<TObject>> items;
   items.swap(FItems);
-  for (TObject* item : items)
-    delete item;
 }
 
-void TfsItemList::Remove(TObject* item)
+std::unique_ptr<TObject> TfsItemList::Remove(TObject* item)
 {
-  auto it = std::find(FItems.begin(), FItems.end(), item);
-  if (it != FItems.end())
-    FItems.erase(it);
+  auto it = std::find_if(FItems.begin(), FItems.end(),
+                         [item](const std::unique_ptr<TObject>& p) { return p.get() == item; });
+  if (it == FItems.end())
+    return nullptr;
+  std::unique_ptr<TObject> result = std::move(*it);
+  FItems.erase(it);
+  return result;
 }
 
 // ---- TfsCustomVariable and the plain items ----
@@ -144,23 +151,23 @@ TfsProcVariable::TfsProcVariable(const AnsiString& name, TfsVarType typ, const A
 {
   FIsReadOnly = true;
   FProgram->SetParent(parentScript);
-  if (FIsFunc) {
-    FRefItem = new TfsVariable("Result", typ, typeName);
-    FProgram->AddItem("Result", FRefItem);
-  }
+  if (FIsFunc)
+    FRefItem = FProgram->AddItem("Result", std::make_unique<TfsVariable>("Result", typ, typeName));
 }
 
+// The parameters are children of the routine; the local script's table only refers to them.
 TfsProcVariable::~TfsProcVariable()
 {
-  for (TObject* param : FItems)
-    FProgram->RemoveItem(static_cast<TfsCustomVariable*>(param));
+  for (const auto& param : FItems)
+    FProgram->RemoveItem(static_cast<TfsCustomVariable*>(param.get()));
   FProgram.reset();
 }
 
-void TfsProcVariable::AddParam(TfsParamItem* param)
+TfsParamItem* TfsProcVariable::AddParam(std::unique_ptr<TfsParamItem> param)
 {
-  Add(param);
-  FProgram->AddItem(param->Name(), param);
+  TfsParamItem* raw = Add(std::move(param));
+  FProgram->AddItemReference(raw->Name(), raw);
+  return raw;
 }
 
 // Runs the body in the local script. The control flags are cleared on entry and on the
@@ -209,16 +216,13 @@ TfsArrayHelper::TfsArrayHelper(const AnsiString& name, Integer paramCount, TfsVa
     : TfsCustomHelper(name, typ, typeName)
 {
   if (paramCount < 0) {
-    Add(new TfsParamItem("", fvtInt, "", false, false));
-    for (Integer i = 0; i < 2; ++i) {
-      auto* p = new TfsParamItem("", fvtInt, "", true, false);
-      p->SetDefValue(Variant(0));
-      Add(p);
-    }
+    Add(std::make_unique<TfsParamItem>("", fvtInt, "", false, false));
+    for (Integer i = 0; i < 2; ++i)
+      Add(std::make_unique<TfsParamItem>("", fvtInt, "", true, false))->SetDefValue(Variant(0));
     return;
   }
   for (Integer i = 0; i < paramCount; ++i)
-    Add(new TfsParamItem("", fvtInt, "", false, false));
+    Add(std::make_unique<TfsParamItem>("", fvtInt, "", false, false));
 }
 
 namespace {
@@ -254,7 +258,7 @@ void TfsArrayHelper::SetValue(const Variant& value)
 
 TfsStringHelper::TfsStringHelper() : TfsCustomHelper("__StringHelper", fvtChar, "Char")
 {
-  Add(new TfsParamItem("", fvtInt, "", false, false));
+  Add(std::make_unique<TfsParamItem>("", fvtInt, "", false, false));
 }
 
 namespace {
@@ -292,18 +296,15 @@ void TfsStringHelper::SetValue(const Variant& value)
 TfsMethodHelper::TfsMethodHelper(const AnsiString& signature, TfsScript* script)
     : TfsCustomHelper("", fvtInt, ""), FSyntax(signature)
 {
-  std::unique_ptr<TfsCustomVariable> parsed(ParseMethodSignature(signature, script));
+  std::unique_ptr<TfsCustomVariable> parsed = ParseMethodSignature(signature, script);
   FName = parsed->Name();
   FUpperName = UpperCase(FName);
   FTyp = parsed->Typ();
   FTypeName = parsed->TypeName();
   FIsMacro = parsed->IsMacro();
   FIsReadOnly = true;
-  while (parsed->Count() > 0) {
-    TObject* param = parsed->Items(0);
-    parsed->Remove(param);
-    Add(param);
-  }
+  while (parsed->Count() > 0)
+    Add(parsed->Remove(parsed->Items(0)));
 }
 
 Variant TfsMethodHelper::GetValue()
@@ -339,27 +340,21 @@ TfsClassVariable::TfsClassVariable(TClass classRef, const AnsiString& ancestor, 
     : TfsCustomVariable(classRef->Name, fvtClass, classRef->Name), FAncestor(ancestor),
       FClassRef(classRef), FProgram(script)
 {
-  Add(new TfsParamItem("", fvtVariant, "", true, false));
+  Add(std::make_unique<TfsParamItem>("", fvtVariant, "", true, false));
 }
 
-TfsClassVariable::~TfsClassVariable()
+TfsCustomHelper* TfsClassVariable::AddMember(std::unique_ptr<TfsCustomHelper> member)
 {
-  for (TfsCustomHelper* member : FMembers)
-    delete member;
-}
-
-void TfsClassVariable::AddMember(TfsCustomHelper* member)
-{
-  FMembers.push_back(member);
+  return FMembers.emplace_back(std::move(member)).get();
 }
 
 TfsCustomHelper* TfsClassVariable::FindMember(const AnsiString& name) const
 {
   const TfsClassVariable* entry = this;
   for (Integer guard = 0; entry && guard < 256; ++guard) {
-    for (TfsCustomHelper* member : entry->FMembers)
+    for (const auto& member : entry->FMembers)
       if (SameText(member->Name(), name))
-        return member;
+        return member.get();
     entry = entry->FAncestor.empty() ? nullptr : FProgram->FindScriptClass(entry->FAncestor);
   }
   return nullptr;
@@ -382,16 +377,39 @@ Variant TfsClassVariable::GetValue()
 
 // ---- TfsScript ----
 
-// The sorted, case-insensitive name table, plus the items that have no name or lost to an
-// earlier item of their name (owned, never looked up).
+// The items a script owns, in the order they were added, and the sorted, case-insensitive
+// name table over those that can be looked up. An item without a name, or one that lost to
+// an earlier item of its name, is owned but never found.
 struct TfsScript::TItemTable {
-  TStringList Names;
-  std::vector<TfsCustomVariable*> Hidden;
+  struct TEntry {
+    AnsiString Name;
+    TfsCustomVariable* Item;
+  };
+  std::vector<TEntry> Names;
+  std::vector<std::unique_ptr<TfsCustomVariable>> Owned;
 
-  TItemTable()
+  // The first entry whose name is not less than name; found tells whether it is equal.
+  size_t LowerBound(const AnsiString& name, bool& found) const
   {
-    Names.SetCaseSensitive(false);
-    Names.SetSorted(true);
+    size_t low = 0;
+    size_t high = Names.size();
+    while (low < high) {
+      const size_t mid = (low + high) / 2;
+      if (AnsiCompareText(Names[mid].Name, name) < 0)
+        low = mid + 1;
+      else
+        high = mid;
+    }
+    found = low < Names.size() && AnsiCompareText(Names[low].Name, name) == 0;
+    return low;
+  }
+  void Unname(const TfsCustomVariable* item)
+  {
+    for (auto it = Names.begin(); it != Names.end(); ++it)
+      if (it->Item == item) {
+        Names.erase(it);
+        return;
+      }
   }
 };
 
@@ -410,42 +428,51 @@ TfsScript::~TfsScript()
   FStatement.reset();
 }
 
-void TfsScript::AddItem(const AnsiString& name, TfsCustomVariable* item)
+void TfsScript::AddOwnedItem(const AnsiString& name, std::unique_ptr<TfsCustomVariable> item)
 {
-  item->SetAddedBy(FAddedBy);
-  Integer index = 0;
-  if (name.empty() || FItems->Names.Find(name, index)) {
-    FItems->Hidden.push_back(item);
-    return;
-  }
-  FItems->Names.AddObject(name, item);
+  TfsCustomVariable* raw = FItems->Owned.emplace_back(std::move(item)).get();
+  AddItemReference(name, raw);
 }
 
-void TfsScript::RemoveItem(TfsCustomVariable* item)
+void TfsScript::AddItemReference(const AnsiString& name, TfsCustomVariable* item)
 {
-  auto& hidden = FItems->Hidden;
-  hidden.erase(std::remove(hidden.begin(), hidden.end(), item), hidden.end());
-  const Integer index = FItems->Names.IndexOfObject(item);
-  if (index >= 0)
-    FItems->Names.Delete(index);
+  item->SetAddedBy(FAddedBy);
+  if (name.empty())
+    return;
+  bool found = false;
+  const size_t at = FItems->LowerBound(name, found);
+  if (!found)
+    FItems->Names.insert(FItems->Names.begin() + static_cast<std::ptrdiff_t>(at), {name, item});
+}
+
+std::unique_ptr<TfsCustomVariable> TfsScript::RemoveItem(TfsCustomVariable* item)
+{
+  FItems->Unname(item);
+  auto& owned = FItems->Owned;
+  auto it =
+      std::find_if(owned.begin(), owned.end(), [item](const auto& p) { return p.get() == item; });
+  if (it == owned.end())
+    return nullptr;
+  std::unique_ptr<TfsCustomVariable> result = std::move(*it);
+  owned.erase(it);
+  return result;
 }
 
 Integer TfsScript::ItemCount() const
 {
-  return FItems->Names.Count();
+  return static_cast<Integer>(FItems->Names.size());
 }
 
 TfsCustomVariable* TfsScript::ItemAt(Integer index) const
 {
-  return static_cast<TfsCustomVariable*>(FItems->Names.Objects(index));
+  return FItems->Names[static_cast<size_t>(index)].Item;
 }
 
 TfsCustomVariable* TfsScript::LookupOwnItem(const AnsiString& name) const
 {
-  Integer index = 0;
-  if (!FItems->Names.Find(name, index))
-    return nullptr;
-  return ItemAt(index);
+  bool found = false;
+  const size_t at = FItems->LowerBound(name, found);
+  return found ? FItems->Names[at].Item : nullptr;
 }
 
 TfsCustomVariable* TfsScript::LookupItem(const AnsiString& name) const
@@ -463,21 +490,19 @@ TfsClassVariable* TfsScript::FindScriptClass(const AnsiString& name) const
 
 void TfsScript::RemoveItemsOwnedBy(TObject* owner)
 {
-  for (Integer i = FItems->Names.Count() - 1; i >= 0; --i) {
-    TfsCustomVariable* item = ItemAt(i);
-    if (item->AddedBy() == owner) {
-      FItems->Names.Delete(i);
-      delete item;
-    }
-  }
-  auto& hidden = FItems->Hidden;
-  for (size_t i = hidden.size(); i-- > 0;) {
-    if (hidden[i]->AddedBy() == owner) {
-      TfsCustomVariable* item = hidden[i];
-      hidden.erase(hidden.begin() + static_cast<std::ptrdiff_t>(i));
-      delete item;
-    }
-  }
+  auto& names = FItems->Names;
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [owner](const auto& e) { return e.Item->AddedBy() == owner; }),
+              names.end());
+  // Taken out of the table first, then freed, the last added first.
+  std::vector<std::unique_ptr<TfsCustomVariable>> dead;
+  auto& owned = FItems->Owned;
+  for (auto& item : owned)
+    if (item->AddedBy() == owner)
+      dead.push_back(std::move(item));
+  owned.erase(std::remove(owned.begin(), owned.end(), nullptr), owned.end());
+  while (!dead.empty())
+    dead.pop_back();
 }
 
 void TfsScript::ClearTable()
@@ -485,14 +510,11 @@ void TfsScript::ClearTable()
   // Statements refer to items, so they go first.
   FStatement->Clear();
   FUnitLines->Clear();
-  std::vector<TfsCustomVariable*> items;
-  for (Integer i = 0; i < FItems->Names.Count(); ++i)
-    items.push_back(ItemAt(i));
-  items.insert(items.end(), FItems->Hidden.begin(), FItems->Hidden.end());
-  FItems->Names.Clear();
-  FItems->Hidden.clear();
-  for (auto it = items.rbegin(); it != items.rend(); ++it)
-    delete *it;
+  std::vector<std::unique_ptr<TfsCustomVariable>> items;
+  items.swap(FItems->Owned);
+  FItems->Names.clear();
+  while (!items.empty())
+    items.pop_back();
 }
 
 void TfsScript::ClearItems()
@@ -504,8 +526,9 @@ void TfsScript::ClearItems()
 // Every script has the two items the compiler places in s[i] and a[i, j, k].
 void TfsScript::AddIndexingItems()
 {
-  AddItem("__StringHelper", new TfsStringHelper());
-  AddItem("__ArrayHelper", new TfsArrayHelper("__ArrayHelper", -1, fvtVariant, "Variant"));
+  AddItem("__StringHelper", std::make_unique<TfsStringHelper>());
+  AddItem("__ArrayHelper",
+          std::make_unique<TfsArrayHelper>("__ArrayHelper", -1, fvtVariant, "Variant"));
 }
 
 void TfsScript::ClearItemsOwnedBy(TObject* owner)
@@ -538,7 +561,7 @@ void TfsScript::RegisterScriptType(const AnsiString& name, TfsVarType typ)
 {
   if (LookupItem(name))
     return;
-  AddItem(name, new TfsTypeVariable(name, typ, ""));
+  AddItem(name, std::make_unique<TfsTypeVariable>(name, typ, ""));
 }
 
 void TfsScript::RegisterScriptConst(const AnsiString& name, const AnsiString& typeName,
@@ -546,10 +569,10 @@ void TfsScript::RegisterScriptConst(const AnsiString& name, const AnsiString& ty
 {
   if (LookupItem(name))
     return;
-  auto* item = new TfsVariable(name, TypeNameToCode(typeName, this), typeName);
+  auto item = std::make_unique<TfsVariable>(name, TypeNameToCode(typeName, this), typeName);
   item->SetValue(value);
   item->SetIsReadOnly(true);
-  AddItem(name, item);
+  AddItem(name, std::move(item));
 }
 
 void TfsScript::RegisterScriptVariable(const AnsiString& name, const AnsiString& typeName,
@@ -557,9 +580,9 @@ void TfsScript::RegisterScriptVariable(const AnsiString& name, const AnsiString&
 {
   if (LookupItem(name))
     return;
-  auto* item = new TfsVariable(name, TypeNameToCode(typeName, this), typeName);
+  auto item = std::make_unique<TfsVariable>(name, TypeNameToCode(typeName, this), typeName);
   item->SetValue(value);
-  AddItem(name, item);
+  AddItem(name, std::move(item));
 }
 
 void TfsScript::RegisterScriptObject(const AnsiString& name, TObject* obj)
@@ -572,7 +595,7 @@ namespace {
 void RegisterEnumValues(TfsScript* script, const AnsiString& typeName, const AnsiString& names,
                         bool bitSet)
 {
-  script->AddItem(typeName, new TfsVariable(typeName, fvtEnum, typeName));
+  script->AddItem(typeName, std::make_unique<TfsVariable>(typeName, fvtEnum, typeName));
   Integer value = 0;
   size_t i = 0;
   while (i < names.size()) {
@@ -583,10 +606,10 @@ void RegisterEnumValues(TfsScript* script, const AnsiString& typeName, const Ans
     i = end + 1;
     if (name.empty())
       continue;
-    auto* item = new TfsVariable(name, fvtEnum, typeName);
+    auto item = std::make_unique<TfsVariable>(name, fvtEnum, typeName);
     item->SetValue(Variant(bitSet ? Integer(1) << (value & 31) : value));
     item->SetIsReadOnly(true);
-    script->AddItem(name, item);
+    script->AddItem(name, std::move(item));
     ++value;
   }
 }
@@ -608,12 +631,12 @@ TfsMethodHelper* TfsScript::RegisterScriptMethod(const AnsiString& signature,
                                                  const AnsiString& description,
                                                  const TfsCallMethodEvent& callback)
 {
-  auto* helper = new TfsMethodHelper(signature, this);
+  auto helper = std::make_unique<TfsMethodHelper>(signature, this);
   helper->SetCategory(category);
   helper->SetDescription(description.empty() ? helper->Name() : description);
   helper->OnCall = callback;
-  AddItem(helper->Name(), helper);
-  return helper;
+  const AnsiString name = helper->Name();
+  return AddItem(name, std::move(helper));
 }
 
 // ---- compiling and running ----
@@ -770,7 +793,7 @@ Variant TfsScript::CallScriptFunctionVar(const AnsiString& name, Variant& params
 TfsScript* GlobalScriptUnit()
 {
   if (!GlobalUnit && !InterpreterFinalized) {
-    GlobalUnit = new TfsScript();
+    GlobalUnit = std::make_unique<TfsScript>();
     const struct {
       const char* Name;
       TfsVarType Typ;
@@ -788,7 +811,7 @@ TfsScript* GlobalScriptUnit()
     GlobalUnit->RegisterScriptConst("nil", "Variant", Variant(0));
     GlobalUnit->RegisterScriptConst("Null", "Variant", Null());
   }
-  return GlobalUnit;
+  return GlobalUnit.get();
 }
 
 void InitializeScriptInterpreter()
@@ -808,8 +831,7 @@ void InitializeScriptInterpreter()
 
 void FinalizeScriptInterpreter()
 {
-  delete GlobalUnit;
-  GlobalUnit = nullptr;
+  GlobalUnit.reset();
   InterpreterFinalized = true;
 }
 

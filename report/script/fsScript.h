@@ -53,6 +53,8 @@ public:
   TfsStackGuard& operator=(const TfsStackGuard&) = delete;
   // Raises "Stack overflow" when less than a safety margin of the thread's stack is left.
   static void CheckStack();
+  // True when less than that margin is left.
+  static bool StackLow();
 
 private:
   static thread_local Integer FDepth;
@@ -71,14 +73,20 @@ public:
   ~TfsItemList() override;
   // Frees every child.
   virtual void Clear();
-  void Add(TObject* item) { FItems.push_back(item); }
+  // Appends a child and returns it; the list owns it from now on.
+  template <class T> T* Add(std::unique_ptr<T> item)
+  {
+    T* raw = item.get();
+    FItems.emplace_back(std::move(item));
+    return raw;
+  }
   Integer Count() const { return static_cast<Integer>(FItems.size()); }
-  TObject* Items(Integer index) const { return FItems[static_cast<size_t>(index)]; }
-  // Takes a child out of the list without freeing it.
-  void Remove(TObject* item);
+  TObject* Items(Integer index) const { return FItems[static_cast<size_t>(index)].get(); }
+  // Takes a child out of the list and hands it to the caller; null when it is not a child.
+  std::unique_ptr<TObject> Remove(TObject* item);
 
 protected:
-  std::vector<TObject*> FItems;
+  std::vector<std::unique_ptr<TObject>> FItems;
 };
 
 // Base of every named item. Values are Variants; the children of a routine are its
@@ -179,7 +187,7 @@ public:
   bool IsFunc() const { return FIsFunc; }
   TfsScript* Prog() const { return FProgram.get(); }
   // Appends a parameter and enters it in the local script under its name.
-  void AddParam(TfsParamItem* param);
+  TfsParamItem* AddParam(std::unique_ptr<TfsParamItem> param);
 
 private:
   bool FExecuting = false;
@@ -267,13 +275,15 @@ private:
 class TfsClassVariable : public TfsCustomVariable {
 public:
   TfsClassVariable(TClass classRef, const AnsiString& ancestor, TfsScript* script);
-  ~TfsClassVariable() override;
   Variant GetValue() override;
 
   // Appends a member; the class entry owns it.
-  void AddMember(TfsCustomHelper* member);
+  TfsCustomHelper* AddMember(std::unique_ptr<TfsCustomHelper> member);
   Integer MemberCount() const { return static_cast<Integer>(FMembers.size()); }
-  TfsCustomHelper* MemberAt(Integer index) const { return FMembers[static_cast<size_t>(index)]; }
+  TfsCustomHelper* MemberAt(Integer index) const
+  {
+    return FMembers[static_cast<size_t>(index)].get();
+  }
   // The member of that name here or in an ancestor entry; nil when none.
   TfsCustomHelper* FindMember(const AnsiString& name) const;
 
@@ -287,7 +297,7 @@ private:
   AnsiString FAncestor;
   TClass FClassRef;
   TfsCustomHelper* FDefProperty = nullptr;
-  std::vector<TfsCustomHelper*> FMembers;
+  std::vector<std::unique_ptr<TfsCustomHelper>> FMembers;
   TfsScript* FProgram;
 };
 
@@ -302,12 +312,19 @@ public:
   ~TfsScript() override;
 
   // ---- the item table ----
-  // Takes ownership of the item and stamps it with the registering owner. An item without
-  // a name, or whose name is already in the table, is kept (and freed with the script) but
-  // cannot be looked up: the earlier item of a name stays.
-  void AddItem(const AnsiString& name, TfsCustomVariable* item);
-  // Takes the item out of the table without freeing it.
-  void RemoveItem(TfsCustomVariable* item);
+  // Takes ownership of the item, stamps it with the registering owner and returns it. An
+  // item without a name, or whose name is already in the table, is kept (and freed with the
+  // script) but cannot be looked up: the earlier item of a name stays.
+  template <class T> T* AddItem(const AnsiString& name, std::unique_ptr<T> item)
+  {
+    T* raw = item.get();
+    AddOwnedItem(name, std::unique_ptr<TfsCustomVariable>(std::move(item)));
+    return raw;
+  }
+  // Enters an item that another object owns (a routine's parameter in its local script).
+  void AddItemReference(const AnsiString& name, TfsCustomVariable* item);
+  // Takes the item out of the table and hands it to the caller when the script owns it.
+  std::unique_ptr<TfsCustomVariable> RemoveItem(TfsCustomVariable* item);
   Integer ItemCount() const;
   TfsCustomVariable* ItemAt(Integer index) const;
   TfsCustomVariable* LookupOwnItem(const AnsiString& name) const;
@@ -380,6 +397,7 @@ public:
 
 private:
   struct TItemTable;
+  void AddOwnedItem(const AnsiString& name, std::unique_ptr<TfsCustomVariable> item);
   void ClearTable();
   void AddIndexingItems();
 

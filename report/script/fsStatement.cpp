@@ -27,7 +27,7 @@ struct TFlagScope {
   }
 };
 
-bool IsTrue(TfsExpression* condition)
+bool IsTrue(const std::unique_ptr<TfsExpression>& condition)
 {
   return condition->GetValue().AsBoolean();
 }
@@ -43,10 +43,10 @@ TfsStatement::TfsStatement(TfsScript* program, const AnsiString& unitName,
 void TfsStatement::Execute()
 {
   TfsScript* prog = FProgram;
-  for (TObject* item : FItems) {
+  for (const auto& item : FItems) {
     if (prog->Terminated)
       break;
-    static_cast<TfsStatement*>(item)->Execute();
+    static_cast<TfsStatement*>(item.get())->Execute();
     if (prog->BreakCalled || prog->ContinueCalled || prog->ExitCalled)
       break;
   }
@@ -60,20 +60,16 @@ bool TfsStatement::RunLine()
 
 // ---- assignments ----
 
-TfsAssignmentStmt::~TfsAssignmentStmt()
-{
-  delete FDesignator;
-  delete FExpression;
-}
+TfsAssignmentStmt::~TfsAssignmentStmt() = default;
 
 void TfsAssignmentStmt::PrepareAssignment()
 {
-  FVar = FDesignator;
+  FVar = FDesignator.get();
   if (FDesignator->Kind() == dkVariable && FDesignator->RefItem())
     FVar = FDesignator->RefItem();
   FExpr = FExpression->SingleItem();
   if (!FExpr)
-    FExpr = FExpression;
+    FExpr = FExpression.get();
 }
 
 void TfsAssignmentStmt::Execute()
@@ -113,10 +109,7 @@ void TfsAssignDivStmt::Execute()
 
 // ---- calls ----
 
-TfsCallStmt::~TfsCallStmt()
-{
-  delete FDesignator;
-}
+TfsCallStmt::~TfsCallStmt() = default;
 
 void TfsCallStmt::Execute()
 {
@@ -140,10 +133,7 @@ TfsIfStmt::TfsIfStmt(TfsScript* program, const AnsiString& unitName, const AnsiS
 {
 }
 
-TfsIfStmt::~TfsIfStmt()
-{
-  delete FCondition;
-}
+TfsIfStmt::~TfsIfStmt() = default;
 
 void TfsIfStmt::Execute()
 {
@@ -155,10 +145,7 @@ void TfsIfStmt::Execute()
     FElseStmt->Execute();
 }
 
-TfsCaseSelector::~TfsCaseSelector()
-{
-  delete FSetExpression;
-}
+TfsCaseSelector::~TfsCaseSelector() = default;
 
 bool TfsCaseSelector::Check(const Variant& value)
 {
@@ -172,18 +159,15 @@ TfsCaseStmt::TfsCaseStmt(TfsScript* program, const AnsiString& unitName,
 {
 }
 
-TfsCaseStmt::~TfsCaseStmt()
-{
-  delete FCondition;
-}
+TfsCaseStmt::~TfsCaseStmt() = default;
 
 void TfsCaseStmt::Execute()
 {
   const Variant value = FCondition->GetValue();
   if (!RunLine())
     return;
-  for (TObject* item : FItems) {
-    auto* selector = static_cast<TfsCaseSelector*>(item);
+  for (const auto& item : FItems) {
+    auto* selector = static_cast<TfsCaseSelector*>(item.get());
     if (selector->Check(value)) {
       selector->TfsStatement::Execute();
       return;
@@ -194,10 +178,7 @@ void TfsCaseStmt::Execute()
 
 // ---- loops ----
 
-TfsRepeatStmt::~TfsRepeatStmt()
-{
-  delete FCondition;
-}
+TfsRepeatStmt::~TfsRepeatStmt() = default;
 
 void TfsRepeatStmt::Execute()
 {
@@ -215,10 +196,7 @@ void TfsRepeatStmt::Execute()
   prog->BreakCalled = false;
 }
 
-TfsWhileStmt::~TfsWhileStmt()
-{
-  delete FCondition;
-}
+TfsWhileStmt::~TfsWhileStmt() = default;
 
 void TfsWhileStmt::Execute()
 {
@@ -234,11 +212,7 @@ void TfsWhileStmt::Execute()
   prog->BreakCalled = false;
 }
 
-TfsForStmt::~TfsForStmt()
-{
-  delete FBeginValue;
-  delete FEndValue;
-}
+TfsForStmt::~TfsForStmt() = default;
 
 // The counter runs over a range fixed before the first round; the variable receives each
 // value directly (not through its SetValue), so assignments in the body do not change the
@@ -267,12 +241,7 @@ void TfsForStmt::Execute()
   prog->BreakCalled = false;
 }
 
-TfsVbForStmt::~TfsVbForStmt()
-{
-  delete FBeginValue;
-  delete FEndValue;
-  delete FStep;
-}
+TfsVbForStmt::~TfsVbForStmt() = default;
 
 void TfsVbForStmt::Execute()
 {
@@ -302,10 +271,7 @@ TfsCppForStmt::TfsCppForStmt(TfsScript* program, const AnsiString& unitName,
 {
 }
 
-TfsCppForStmt::~TfsCppForStmt()
-{
-  delete FExpression;
-}
+TfsCppForStmt::~TfsCppForStmt() = default;
 
 void TfsCppForStmt::Execute()
 {
@@ -379,10 +345,7 @@ void TfsExitStmt::Execute()
 
 // ---- with ----
 
-TfsWithStmt::~TfsWithStmt()
-{
-  delete FDesignator;
-}
+TfsWithStmt::~TfsWithStmt() = default;
 
 void TfsWithStmt::Execute()
 {

@@ -4,11 +4,11 @@
 // program, so a break inside a routine acts on the routine's local script.
 #pragma once
 
-#include "report/script/fsScript.h"
+#include <memory>
 
-class TfsExpression;
-class TfsDesignator;
-class TfsSetExpression;
+#include "report/script/fsDesignator.h"
+#include "report/script/fsExpression.h"
+#include "report/script/fsScript.h"
 
 class TfsStatement : public TfsItemList {
 public:
@@ -18,7 +18,7 @@ public:
 
   TfsStatement* Statements(Integer index) const
   {
-    return static_cast<TfsStatement*>(FItems[static_cast<size_t>(index)]);
+    return static_cast<TfsStatement*>(FItems[static_cast<size_t>(index)].get());
   }
   TfsScript* Prog() const { return FProgram; }
   const AnsiString& SourcePos() const { return FSourcePos; }
@@ -41,14 +41,14 @@ public:
   void Execute() override;
   // Chooses the direct source and target once the compiler has set both.
   void PrepareAssignment();
-  void SetDesignator(TfsDesignator* value) { FDesignator = value; }
-  void SetExpression(TfsExpression* value) { FExpression = value; }
-  TfsDesignator* Designator() const { return FDesignator; }
-  TfsExpression* Expression() const { return FExpression; }
+  void SetDesignator(std::unique_ptr<TfsDesignator> value) { FDesignator = std::move(value); }
+  void SetExpression(std::unique_ptr<TfsExpression> value) { FExpression = std::move(value); }
+  TfsDesignator* Designator() const { return FDesignator.get(); }
+  TfsExpression* Expression() const { return FExpression.get(); }
 
 protected:
-  TfsDesignator* FDesignator = nullptr;
-  TfsExpression* FExpression = nullptr;
+  std::unique_ptr<TfsDesignator> FDesignator;
+  std::unique_ptr<TfsExpression> FExpression;
   TfsCustomVariable* FVar = nullptr;
   TfsCustomVariable* FExpr = nullptr;
 };
@@ -81,11 +81,11 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsCallStmt() override;
   void Execute() override;
-  void SetDesignator(TfsDesignator* value) { FDesignator = value; }
+  void SetDesignator(std::unique_ptr<TfsDesignator> value) { FDesignator = std::move(value); }
   void SetModificator(const AnsiString& value) { FModificator = value; }
 
 private:
-  TfsDesignator* FDesignator = nullptr;
+  std::unique_ptr<TfsDesignator> FDesignator;
   AnsiString FModificator;
 };
 
@@ -94,11 +94,11 @@ public:
   TfsIfStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
   ~TfsIfStmt() override;
   void Execute() override;
-  void SetCondition(TfsExpression* value) { FCondition = value; }
+  void SetCondition(std::unique_ptr<TfsExpression> value) { FCondition = std::move(value); }
   TfsStatement* ElseStmt() const { return FElseStmt.get(); }
 
 private:
-  TfsExpression* FCondition = nullptr;
+  std::unique_ptr<TfsExpression> FCondition;
   std::unique_ptr<TfsStatement> FElseStmt;
 };
 
@@ -107,10 +107,13 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsCaseSelector() override;
   bool Check(const Variant& value);
-  void SetSetExpression(TfsSetExpression* value) { FSetExpression = value; }
+  void SetSetExpression(std::unique_ptr<TfsSetExpression> value)
+  {
+    FSetExpression = std::move(value);
+  }
 
 private:
-  TfsSetExpression* FSetExpression = nullptr;
+  std::unique_ptr<TfsSetExpression> FSetExpression;
 };
 
 class TfsCaseStmt : public TfsStatement {
@@ -118,11 +121,11 @@ public:
   TfsCaseStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
   ~TfsCaseStmt() override;
   void Execute() override;
-  void SetCondition(TfsExpression* value) { FCondition = value; }
+  void SetCondition(std::unique_ptr<TfsExpression> value) { FCondition = std::move(value); }
   TfsStatement* ElseStmt() const { return FElseStmt.get(); }
 
 private:
-  TfsExpression* FCondition = nullptr;
+  std::unique_ptr<TfsExpression> FCondition;
   std::unique_ptr<TfsStatement> FElseStmt;
 };
 
@@ -132,11 +135,11 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsRepeatStmt() override;
   void Execute() override;
-  void SetCondition(TfsExpression* value) { FCondition = value; }
+  void SetCondition(std::unique_ptr<TfsExpression> value) { FCondition = std::move(value); }
   void SetInverseCondition(bool value) { FInverseCondition = value; }
 
 private:
-  TfsExpression* FCondition = nullptr;
+  std::unique_ptr<TfsExpression> FCondition;
   bool FInverseCondition = false;
 };
 
@@ -145,10 +148,10 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsWhileStmt() override;
   void Execute() override;
-  void SetCondition(TfsExpression* value) { FCondition = value; }
+  void SetCondition(std::unique_ptr<TfsExpression> value) { FCondition = std::move(value); }
 
 private:
-  TfsExpression* FCondition = nullptr;
+  std::unique_ptr<TfsExpression> FCondition;
 };
 
 class TfsForStmt : public TfsStatement {
@@ -156,17 +159,17 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsForStmt() override;
   void Execute() override;
-  void SetBeginValue(TfsExpression* value) { FBeginValue = value; }
-  void SetEndValue(TfsExpression* value) { FEndValue = value; }
-  TfsExpression* BeginValue() const { return FBeginValue; }
-  TfsExpression* EndValue() const { return FEndValue; }
+  void SetBeginValue(std::unique_ptr<TfsExpression> value) { FBeginValue = std::move(value); }
+  void SetEndValue(std::unique_ptr<TfsExpression> value) { FEndValue = std::move(value); }
+  TfsExpression* BeginValue() const { return FBeginValue.get(); }
+  TfsExpression* EndValue() const { return FEndValue.get(); }
   void SetDown(bool value) { FDown = value; }
   void SetVariable(TfsCustomVariable* value) { FVariable = value; }
 
 private:
-  TfsExpression* FBeginValue = nullptr;
+  std::unique_ptr<TfsExpression> FBeginValue;
   bool FDown = false;
-  TfsExpression* FEndValue = nullptr;
+  std::unique_ptr<TfsExpression> FEndValue;
   TfsCustomVariable* FVariable = nullptr;
 };
 
@@ -175,18 +178,18 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsVbForStmt() override;
   void Execute() override;
-  void SetBeginValue(TfsExpression* value) { FBeginValue = value; }
-  void SetEndValue(TfsExpression* value) { FEndValue = value; }
-  void SetStep(TfsExpression* value) { FStep = value; }
-  TfsExpression* BeginValue() const { return FBeginValue; }
-  TfsExpression* EndValue() const { return FEndValue; }
-  TfsExpression* Step() const { return FStep; }
+  void SetBeginValue(std::unique_ptr<TfsExpression> value) { FBeginValue = std::move(value); }
+  void SetEndValue(std::unique_ptr<TfsExpression> value) { FEndValue = std::move(value); }
+  void SetStep(std::unique_ptr<TfsExpression> value) { FStep = std::move(value); }
+  TfsExpression* BeginValue() const { return FBeginValue.get(); }
+  TfsExpression* EndValue() const { return FEndValue.get(); }
+  TfsExpression* Step() const { return FStep.get(); }
   void SetVariable(TfsCustomVariable* value) { FVariable = value; }
 
 private:
-  TfsExpression* FBeginValue = nullptr;
-  TfsExpression* FEndValue = nullptr;
-  TfsExpression* FStep = nullptr;
+  std::unique_ptr<TfsExpression> FBeginValue;
+  std::unique_ptr<TfsExpression> FEndValue;
+  std::unique_ptr<TfsExpression> FStep;
   TfsCustomVariable* FVariable = nullptr;
 };
 
@@ -195,13 +198,13 @@ public:
   TfsCppForStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
   ~TfsCppForStmt() override;
   void Execute() override;
-  void SetCondition(TfsExpression* value) { FExpression = value; }
+  void SetCondition(std::unique_ptr<TfsExpression> value) { FExpression = std::move(value); }
   TfsStatement* FirstStmt() const { return FFirstStmt.get(); }
   TfsStatement* SecondStmt() const { return FSecondStmt.get(); }
 
 private:
   std::unique_ptr<TfsStatement> FFirstStmt;
-  TfsExpression* FExpression = nullptr;
+  std::unique_ptr<TfsExpression> FExpression;
   std::unique_ptr<TfsStatement> FSecondStmt;
 };
 
@@ -242,10 +245,10 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsWithStmt() override;
   void Execute() override;
-  void SetDesignator(TfsDesignator* value) { FDesignator = value; }
+  void SetDesignator(std::unique_ptr<TfsDesignator> value) { FDesignator = std::move(value); }
   void SetVariable(TfsCustomVariable* value) { FVariable = value; }
 
 private:
-  TfsDesignator* FDesignator = nullptr;
+  std::unique_ptr<TfsDesignator> FDesignator;
   TfsCustomVariable* FVariable = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/RtlConsts.h"
 #include "report/script/fsXMLDocument.h"
 
 TfsVarType TypeNameToCode(const AnsiString& name, TfsScript* script)
@@ -70,9 +71,13 @@ Variant ParseLiteral(const AnsiString& text)
   Int64 value = 0;
   if (TryStrToInt64(text, value))
     return Variant(value);
+  // A literal beyond the range of a Double (1e999) is no number either.
   TFormatSettings settings = FormatSettings;
   settings.DecimalSeparator = '.';
-  return Variant(static_cast<Double>(StrToFloat(text, settings)));
+  Double number = 0;
+  if (!TryStrToFloat(text, number, settings))
+    throw EConvertError(Format(SInvalidFloat, {text}));
+  return Variant(number);
 }
 
 namespace {
@@ -167,7 +172,8 @@ Variant SignatureDefault(TSignatureScanner& scanner, TfsScript* script)
 
 } // namespace
 
-TfsCustomVariable* ParseMethodSignature(const AnsiString& signature, TfsScript* script)
+std::unique_ptr<TfsCustomVariable> ParseMethodSignature(const AnsiString& signature,
+                                                        TfsScript* script)
 {
   TSignatureScanner scanner(signature);
   AnsiString kind = scanner.Word();
@@ -186,7 +192,8 @@ TfsCustomVariable* ParseMethodSignature(const AnsiString& signature, TfsScript* 
       resultType = rest.Word();
     }
   }
-  auto* result = new TfsCustomVariable(name, TypeNameToCode(resultType, script), resultType);
+  auto result =
+      std::make_unique<TfsCustomVariable>(name, TypeNameToCode(resultType, script), resultType);
   result->SetIsMacro(isMacro);
   if (scanner.Peek() != '(')
     return result;
@@ -212,11 +219,11 @@ TfsCustomVariable* ParseMethodSignature(const AnsiString& signature, TfsScript* 
       }
       for (size_t i = 0; i < names.size(); ++i) {
         const bool last = i + 1 == names.size();
-        auto* param = new TfsParamItem(names[i], TypeNameToCode(typeName, script), typeName,
-                                       last && !VarIsNull(def), varGroup);
+        auto* param = result->Add(
+            std::make_unique<TfsParamItem>(names[i], TypeNameToCode(typeName, script), typeName,
+                                           last && !VarIsNull(def), varGroup));
         if (last)
           param->SetDefValue(def);
-        result->Add(param);
       }
       names.clear();
       varGroup = false;

@@ -3,6 +3,8 @@
 // position text and the function catalogue. fsScript.h holds the program model.
 #pragma once
 
+#include <memory>
+
 #include "platform/rtl/Types.h"
 #include "platform/rtl/Variants.h"
 #include "report/script/fsScript.h"
@@ -30,7 +32,8 @@ Variant ParseLiteral(const AnsiString& text);
 
 // Parses "function Copy(s: String; from, count: Integer): String" into a new item with the
 // name, result type, macro flag ("macrofunction") and TfsParamItem children.
-TfsCustomVariable* ParseMethodSignature(const AnsiString& signature, TfsScript* script);
+std::unique_ptr<TfsCustomVariable> ParseMethodSignature(const AnsiString& signature,
+                                                        TfsScript* script);
 
 // "line:column" -> X column, Y line; empty gives 0, 0; malformed numbers raise EConvertError.
 TPoint PositionTextToPoint(const AnsiString& text);

@@ -380,12 +380,9 @@ void TfsXMLItem::Assign(const TfsXMLItem* source)
 
 // ---- TfsXMLDocument ----------------------------------------------------------------------
 
-TfsXMLDocument::TfsXMLDocument() : FRoot(new TfsXMLItem()) {}
+TfsXMLDocument::TfsXMLDocument() : FRoot(std::make_unique<TfsXMLItem>()) {}
 
-TfsXMLDocument::~TfsXMLDocument()
-{
-  delete FRoot;
-}
+TfsXMLDocument::~TfsXMLDocument() = default;
 
 void TfsXMLDocument::LoadFromText(const AnsiString& text)
 {
@@ -397,7 +394,7 @@ void TfsXMLDocument::LoadFromText(const AnsiString& text)
   reader.ReadItem(name, attributes);
   if (name.compare(0, 4, "?xml") != 0)
     throw Exception(SInvalidFileFormat);
-  reader.ReadElement(FRoot);
+  reader.ReadElement(FRoot.get());
 }
 
 AnsiString TfsXMLDocument::SaveToText() const
@@ -405,7 +402,7 @@ AnsiString TfsXMLDocument::SaveToText() const
   AnsiString out = SXMLHeader;
   if (FAutoIndent)
     out += "\r\n";
-  WriteElement(FRoot, 0, FAutoIndent, out);
+  WriteElement(FRoot.get(), 0, FAutoIndent, out);
   return out;
 }
 

@@ -3,6 +3,7 @@
 // and read on demand. fsILParser.h shows how the compiler uses it.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/rtl/Object.h"
@@ -70,7 +71,7 @@ public:
 
   bool AutoIndent() const { return FAutoIndent; }
   void SetAutoIndent(bool value) { FAutoIndent = value; }
-  TfsXMLItem* Root() const { return FRoot; }
+  TfsXMLItem* Root() const { return FRoot.get(); }
 
   // Clears Root, then reads the header and the root element with all its descendants from
   // the stream's position on. Structural errors raise "Invalid file format".
@@ -85,5 +86,5 @@ public:
 
 private:
   bool FAutoIndent = false;
-  TfsXMLItem* FRoot = nullptr;
+  std::unique_ptr<TfsXMLItem> FRoot;
 };

@@ -20,21 +20,20 @@ public:
         return Variant(static_cast<TComponent*>(instance)->Name());
       return Variant(0);
     };
-    auto* object = new TfsClassVariable(TObjectClass(), "", Host.get());
+    auto object = std::make_unique<TfsClassVariable>(TObjectClass(), "", Host.get());
     object->AddMember(MakeMethod("procedure Free", call));
-    Host->AddItem(object->Name(), object);
-    auto* persistent =
-        new TfsClassVariable(ClassInfoOf(typeid(TPersistent)), "TObject", Host.get());
-    Host->AddItem(persistent->Name(), persistent);
-    auto* component =
-        new TfsClassVariable(ClassInfoOf(typeid(TComponent)), "TPersistent", Host.get());
+    Host->AddItem("TObject", std::move(object));
+    Host->AddItem("TPersistent", std::make_unique<TfsClassVariable>(
+                                     ClassInfoOf(typeid(TPersistent)), "TObject", Host.get()));
+    auto component = std::make_unique<TfsClassVariable>(ClassInfoOf(typeid(TComponent)),
+                                                        "TPersistent", Host.get());
     component->AddMember(MakeMethod("function GetName: String", call));
-    Host->AddItem(component->Name(), component);
+    Host->AddItem("TComponent", std::move(component));
   }
 
-  TfsMethodHelper* MakeMethod(const char* signature, const TfsCallMethodEvent& call)
+  std::unique_ptr<TfsMethodHelper> MakeMethod(const char* signature, const TfsCallMethodEvent& call)
   {
-    auto* method = new TfsMethodHelper(signature, Host.get());
+    auto method = std::make_unique<TfsMethodHelper>(signature, Host.get());
     method->OnCall = call;
     return method;
   }

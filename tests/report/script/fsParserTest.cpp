@@ -260,7 +260,7 @@ TEST(fsParser, Limits)
   try {
     p.ReadWord();
     FAIL() << "no error";
-  } catch (const EfsLexerError& e) {
+  } catch (const EfsCompileError& e) {
     EXPECT_EQ(e.Message(), "Token too long");
     EXPECT_EQ(e.Position, "1:6");
     EXPECT_EQ(e.Near, std::string(20, 'a'));
@@ -269,5 +269,5 @@ TEST(fsParser, Limits)
   EXPECT_EQ(p.ReadWord().size(), static_cast<size_t>(fsMaxTokenLength));
 
   p.SetText("'" + std::string(fsMaxLiteralLength + 1, 'c') + "'");
-  EXPECT_THROW(p.ReadStringLiteral(), EfsLexerError);
+  EXPECT_THROW(p.ReadStringLiteral(), EfsCompileError);
 }

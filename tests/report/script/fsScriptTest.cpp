@@ -313,6 +313,14 @@ TEST(fsScript, CompileErrorsWithPositions)
       {"BasicScript", "Log(1 & 2 & ,)\r\n", "Expression expected at 1:12"},
       {"JScript", "function f() { return \"a\"; }\r\nLog(f(), 2);",
        "Too many actual parameters at 2:4"},
+      // What the compiler computes itself (constants, bounds) fails where it is written.
+      {"PascalScript", "const N = 1 div 0;\r\nbegin end.", "Division by zero at 1:11"},
+      {"PascalScript", "var a: array[1..'x'] of Integer;\r\nbegin end.",
+       "Could not convert variant of type (String) into type (Integer) at 1:17"},
+      {"PascalScript", "var a: array[0..99999999] of Integer;\r\nbegin end.",
+       "Error creating variant or safe array at 1:14"},
+      {"PascalScript", "const N = 1e999;\r\nbegin end.",
+       "'1e999' is not a valid floating point value at 1:16"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Text);
@@ -323,6 +331,28 @@ TEST(fsScript, CompileErrorsWithPositions)
   // Languages without declarations create Variant variables for new names.
   TTestScript basic("BasicScript");
   EXPECT_EQ(basic.Run("x = 1\r\nLog(x)\r\n"), "1");
+  // A variable of array type without bounds indexes the array it holds; a member of it is
+  // refused.
+  TTestScript pascal;
+  pascal.Host->RegisterScriptVariable("A", "Array", VarArrayCreate({0, 2}, varVariant));
+  EXPECT_EQ(pascal.Run("begin A[1] := 5; Log(A[1]) end."), "5");
+  EXPECT_EQ(pascal.Run("begin A.x := 5 end."), "compile: Index required at 1:10");
+}
+
+// Only compile errors become the script's error at a script position: a fault of the host
+// (or of the engine) leaves the compile as the exception it is.
+TEST(fsScript, InternalFaultsAreNotScriptErrors)
+{
+  TTestScript t;
+  t.Host->RegisterScriptMethod("function HostFault(Kind: Integer): Integer", "ctOther", "",
+                               [](TObject*, TClass, const AnsiString&, Variant& params) -> Variant {
+                                 if (VarArrayGet(params, {0}).AsInteger() == 1)
+                                   throw EConvertError("bad host value");
+                                 throw std::logic_error("engine fault");
+                               });
+  EXPECT_FALSE(t.Compile("const N = HostFault(1);\r\nbegin end."));
+  EXPECT_EQ(t.Error, "bad host value at 1:11");
+  EXPECT_THROW(t.Compile("const N = HostFault(2);\r\nbegin end."), std::logic_error);
 }
 
 TEST(fsScript, EvaluateExpressionText)
