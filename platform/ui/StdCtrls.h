@@ -5,6 +5,10 @@
 // holds the control base and Forms.h the forms they live on.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include "platform/ui/Forms.h"
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -18,9 +22,9 @@ bool IsAccel(Word VK, const AnsiString& Str);
 
 // ---- Edit text model ----
 
-// The text of a single-line edit: GBK bytes, a selection as anchor and active end (the
-// caret), both byte indexes that never fall inside a double-byte character. No window, no
-// drawing: TCustomEdit puts a window on top of it.
+// The text of an edit: GBK bytes, a selection as anchor and active end (the caret), both
+// byte indexes that never fall inside a character. A double-byte character and a CR LF pair
+// are one character each. No window, no drawing: TCustomEdit puts a window on top of it.
 class TEditText {
 public:
   const AnsiString& Text() const { return FText; }
@@ -41,7 +45,7 @@ public:
   void MoveCaret(Integer Pos, bool Extend);
 
   // Replaces the selection by Value, cut to what MaxLength leaves room for (0 = no
-  // limit; never splitting a double-byte character); the caret ends after the insertion.
+  // limit; never splitting a character); the caret ends after the insertion.
   // Returns false when nothing of a non-empty Value fitted.
   bool ReplaceSel(const AnsiString& Value);
   Integer MaxLength() const { return FMaxLength; }
@@ -50,9 +54,12 @@ public:
   // Character boundaries around Pos (Pos itself must be a boundary).
   Integer PrevChar(Integer Pos) const;
   Integer NextChar(Integer Pos) const;
-  // Word boundaries: blanks separate words, and each double-byte character is a word.
+  // Word boundaries: blanks separate words, each double-byte character is a word, and a
+  // line break is a stop of its own.
   Integer PrevWord(Integer Pos) const;
   Integer NextWord(Integer Pos) const;
+  // The word around Pos, as a double click selects it: [Start, End).
+  void WordAt(Integer Pos, Integer& Start, Integer& End) const;
   // The start of the character that holds byte Pos.
   Integer CharStart(Integer Pos) const;
 
@@ -62,6 +69,27 @@ private:
   Integer FCaret = 0;
   Integer FMaxLength = 0;
 };
+
+// One line of an edit as shown: bytes [Start, End) are drawn; Next is where the following
+// line starts (after its line break, or at End where the line wraps).
+struct TEditLine {
+  Integer Start = 0;
+  Integer End = 0;
+  Integer Next = 0;
+};
+
+// Measures a run of text for the layout: Extents[i] receives the x position after byte i
+// (a trail byte repeats its lead byte's), for a run that starts at x = StartX of its line.
+using TEditMeasure = std::function<void(const char* Text, Integer Length, Integer StartX,
+                                        std::vector<Integer>& Extents)>;
+
+// Breaks Text into lines: after each CR LF (a lone CR or LF breaks too), and, when Width is
+// positive, wherever a line would grow wider than Width: after the last blank that fits (the
+// blanks stay at the end of the line), or between two characters one of which is
+// double-byte; a word too long for a line is broken between characters. A line holds at least
+// one character. The text always has at least one line.
+void LayoutEditLines(const AnsiString& Text, Integer Width, const TEditMeasure& Measure,
+                     std::vector<TEditLine>& Lines);
 
 // ---- Labels ----
 
@@ -160,11 +188,17 @@ private:
   bool FPushed = false;    // drawn pressed
   bool FSpaceDown = false; // Space went down on this button
   TModalResult FModalResult = mrNone;
-  TCanvas* FCanvas = nullptr;
+  std::unique_ptr<TCanvas> FCanvas;
 };
 
 // ---- Edits ----
 
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// The edit window: one line, or several (ES_MULTILINE, set by TCustomMemo) with word wrap,
+// tab stops and its own scroll bars. It answers the EM_ messages, WM_CUT/COPY/PASTE/CLEAR/
+// UNDO, the text messages and the keys and mouse gestures of an edit, and tells its parent
+// of changes with EN_CHANGE (which comes back as OnChange).
 class TCustomEdit : public TWinControl {
 public:
   explicit TCustomEdit(TComponent* AOwner);
@@ -180,11 +214,14 @@ public:
   void SetCharCase(TEditCharCase Value);
   bool HideSelection() const { return FHideSelection; }
   void SetHideSelection(bool Value);
-  // Select the whole text when the edit is entered with the keyboard.
+  // Select the whole text when a single-line edit is entered with the keyboard.
   bool AutoSelect() const { return FAutoSelect; }
   void SetAutoSelect(bool Value) { FAutoSelect = Value; }
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle Value);
+  // Where the text stands when it is narrower than the edit (the window is re-created).
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
   bool Modified() const { return FModified; }
   void SetModified(bool Value) { FModified = Value; }
 
@@ -205,76 +242,209 @@ public:
   void PasteFromClipboard();
   void Undo();
   bool CanUndo() const { return FCanUndo; }
+  // The lines as shown (wrapped lines are lines of their own).
+  Integer LineCount();
+  const std::vector<TEditLine>& DisplayLines();
 
   TNotifyEvent OnChange;
 
 protected:
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
   void PaintWindow(HDC DC) override;
   void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
   AnsiString GetText() const override { return FModel.Text(); }
   void SetTextInternal(const AnsiString& Value) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
   void DblClick() override;
   void DoEnter() override;
   virtual void Change();
+  // Whether typing, pasting and deleting may change the text now (the masked edit asks its
+  // own questions first).
+  virtual bool EditCanModify() { return true; }
+
+  // The behaviour of the multi-line edit, chosen by TCustomMemo before the window is made.
+  bool FMultiLine = false;
+  bool FWordWrap = true;
+  bool FWantReturns = true;
+  bool FWantTabs = false;
+  TScrollStyle FScrollBars = ssNone;
+  // The layout must be made again (text, font, width or wrapping changed).
+  void LayoutChanged();
+  void UpdateScrollBars();
+
+  // Editing steps shared by keys, messages and methods; each returns false when refused.
+  bool InsertText(const AnsiString& Value, bool Limited);
+  bool DeleteSelection();
+  void SaveUndo();
+  // Whether a change came from editing (sets Modified) or from setting the whole text.
+  enum class TChangeKind { ckEdit, ckSetText };
+  // Modified set or cleared, caret shown, then EN_CHANGE through the parent (last: the
+  // handler may free the edit).
+  void TextChanged(TChangeKind Kind = TChangeKind::ckEdit);
+  void SelectionChanged(); // caret placed and kept in view, window repainted
+  TEditText FModel;
 
 private:
   // Message handlers of the edit window.
   void WMChar(TMessage& Message) override;
   void WMSetFocus(TMessage& Message) override;
   void WMKillFocus(TMessage& Message) override;
-  void EMSetSel(TMessage& Message);
   void WMGetText(TMessage& Message);
   void WMSetText(TMessage& Message);
+  void WMUndo(TMessage& Message);
+  void WMPaste(TMessage& Message);
+  void WMScrollBar(TMessage& Message);
+  void WMTimer(TMessage& Message);
+  void EMLineMessages(TMessage& Message);
+  void EMGetLine(TMessage& Message);
+  void CNKeyDown(TMessage& Message) override;
+  void ShowContextMenu(TPoint ScreenPos);
 
-  // Editing steps shared by keys, messages and methods; each returns false when refused.
-  bool InsertText(const AnsiString& Value, bool Limited);
-  bool DeleteSelection();
   void TypeChar(unsigned char Ch);
   void Backspace();
   void DeleteForward();
-  void SaveUndo();
+  // Typing merges into one undo step until the caret moves or something else changes; a
+  // caret placed by code also forgets that it stood at the end of a wrapped line.
+  void BreakTypingRun()
+  {
+    FTypingRun = false;
+    FCaretAtLineEnd = false;
+  }
   AnsiString ApplyCharCase(const AnsiString& Value) const;
-  // Whether a change came from editing (sets Modified) or from setting the whole text.
-  enum class TChangeKind { ckEdit, ckSetText };
-  // Modified set or cleared, caret shown, then EN_CHANGE through the parent (last: the
-  // handler may free the edit).
-  void TextChanged(TChangeKind Kind = TChangeKind::ckEdit);
-  void SelectionChanged(); // caret placed and shown, window repainted
+  bool NavigationKey(Word Key, bool Shift, bool Ctrl);
 
-  // Display: the text as drawn (password bytes masked), positions in client pixels.
+  // ---- Layout (client coordinates) ----
+  // The text as drawn: a password shows one password character per byte.
   AnsiString DisplayText() const;
-  Integer TextLeft() const;
-  Integer PosToX(Integer Pos);
-  Integer XToPos(Integer X);
-  Integer LineHeight();
   TCanvas* MeasureCanvas();
+  Integer LineHeight();
+  Integer TabInterval();
+  void MeasureRun(const char* Text, Integer Length, Integer StartX, std::vector<Integer>& Extents);
+  void EnsureLayout();
+  TRect FormatRect() const;
+  Integer VisibleLines();
+  Integer LineOfPos(Integer Pos);
+  // x of each byte boundary of a line, from 0 at its start: X[i] is after byte Start + i - 1,
+  // X[0] = 0.
+  void LineX(Integer Line, std::vector<Integer>& X);
+  Integer LineWidth(Integer Line);
+  Integer LineLeft(Integer Line); // client x of the line's start
+  Integer LineTop(Integer Line);  // client y of the line's top
+  TPoint PosToPoint(Integer Pos);
+  Integer PointToPos(TPoint P, bool* EndOfLine = nullptr);
+  // Whether the line wraps (its end is the next line's start).
+  bool IsWrapEnd(Integer Line);
+  // The line the caret shows on, and where (client coordinates).
+  Integer CaretLine();
+  TPoint CaretPoint();
+  void PaintText(TCanvas* Canvas);
+  void ScrollCaretIntoView();
+  // Scrolls the view (lines down, pixels right); notifies the parent with EN_VSCROLL/
+  // EN_HSCROLL when it moved. Returns whether it moved.
+  bool ScrollView(Integer Lines, Integer Pixels);
+  Integer MaxTopLine();
+  Integer MaxLineWidth();
+  void NotifyParent(Word Code);
 
-  TEditText FModel;
   bool FReadOnly = false;
   char FPasswordChar = 0;
   TEditCharCase FCharCase = ecNormal;
   bool FHideSelection = true;
   bool FAutoSelect = true;
   TBorderStyle FBorderStyle = bsSingle;
+  TAlignment FAlignment = taLeftJustify;
   bool FModified = false;
   int FPendingLead = -1; // a lead byte typed, waiting for its trail byte
   bool FCanUndo = false;
+  bool FTypingRun = false;
   AnsiString FUndoText;
   Integer FUndoAnchor = 0, FUndoCaret = 0;
-  Integer FScrollX = 0;                      // pixels of text scrolled off to the left
+  std::vector<TEditLine> FLines;
+  bool FLayoutValid = false;
+  Integer FLayoutWidth = -1;
+  Integer FTopLine = 0;         // first line shown (multi-line)
+  Integer FScrollX = 0;         // pixels of text scrolled off to the left
+  Integer FGoalX = -1;          // where Up and Down aim (-1: the caret's x)
+  bool FCaretAtLineEnd = false; // the caret shows at the end of a wrapped line, not the next
   Integer FLeftMargin = 0, FRightMargin = 0; // EM_SETMARGINS, inside the 1-pixel inset
-  bool FSelecting = false;                   // a mouse drag is selecting
-  TCanvas* FCanvas = nullptr;
+  bool FHasRect = false;                     // EM_SETRECT gave the formatting rectangle
+  TRect FRect;
+  Integer FTabSpacing = 32; // dialog units between tab stops
+  bool FSelecting = false;  // a mouse drag is selecting
+  TPoint FDragPoint;        // where the selecting pointer is (client)
+  bool FDragTimer = false;
+  std::unique_ptr<TCanvas> FCanvas;
   HDC FMeasureDC = 0;
 };
 
 class TEdit : public TCustomEdit {
 public:
   explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+};
+
+class TCustomMemo;
+
+// The lines of a memo: its text split at line breaks (wrapped lines are not lines of their
+// own), kept in the memo's edit window.
+class TMemoStrings : public TStrings {
+public:
+  explicit TMemoStrings(TCustomMemo* Memo) : FMemo(Memo) {}
+  void Clear() override;
+  void Delete(Integer Index) override;
+  void Insert(Integer Index, const AnsiString& S) override;
+
+protected:
+  AnsiString Get(Integer Index) const override;
+  Integer GetCount() const override;
+  void Put(Integer Index, const AnsiString& S) override;
+  AnsiString GetTextStr() const override;
+  void SetTextStr(const AnsiString& Value) override;
+  void SetUpdateState(bool Updating) override;
+
+private:
+  // Byte ranges of the lines: [Start, End) and the start of the next one.
+  void Ranges(std::vector<TEditLine>& Out) const;
+  TCustomMemo* FMemo;
+};
+
+class TCustomMemo : public TCustomEdit {
+public:
+  explicit TCustomMemo(TComponent* AOwner);
+  ~TCustomMemo() override;
+
+  TStrings* Lines() const { return FLines.get(); }
+  void SetLines(TStrings* Value) { FLines->Assign(Value); }
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  // Enter breaks the line (otherwise it goes to the form; Ctrl+Enter always breaks).
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool Value) { FWantReturns = Value; }
+  // Tab is typed into the text (otherwise it moves the focus).
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value) { FWantTabs = Value; }
+  // The caret as (column, line) of the text's lines, 0-based.
+  TPoint CaretPos();
+  void SetCaretPos(TPoint Value);
+
+protected:
+  void KeyPress(char& Key) override;
+
+private:
+  std::unique_ptr<TMemoStrings> FLines;
+  friend class TMemoStrings;
+};
+
+class TMemo : public TCustomMemo {
+public:
+  explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 };
 
 // Registers the class records of this unit.
