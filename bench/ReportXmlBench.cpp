@@ -1,10 +1,13 @@
 // Loading and saving a report definition of about 2,000 objects (a page of 20 bands with 99 text
 // objects each) through the XML serializer. The objects are stand-ins with the kinds of
 // published properties a text object carries: position, font, colour, an enumeration,
-// Booleans, a script event name and multi-line text.
+// Booleans, a script event name and multi-line text. The scaling runs load 4,000 to 64,000
+// named text objects and report the complexity Google Benchmark fits to the times: loading
+// must stay linear.
 #include <benchmark/benchmark.h>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Units.h"
 #include "report/engine/frxClass.h"
@@ -150,6 +153,70 @@ void BM_ReportXmlSave(benchmark::State& state)
                                                    benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ReportXmlSave)->Unit(benchmark::kMillisecond);
+
+// A page with one band holding Count named text objects, the first flowing into the last.
+AnsiString FlatReportText(Integer Count)
+{
+  AnsiString text = "<?xml version=\"1.0\" encoding=\"utf-8\"?><TfrxReport Name=\"\">"
+                    "<TfrxReportPage Name=\"Page1\"><TfrxMasterData Name=\"MasterData1\">";
+  for (Integer i = 1; i <= Count; ++i)
+    text += "<TfrxMemoView Name=\"Memo" + IntToStr(i) + "\" Left=\"" + IntToStr(i % 700) +
+            "\" Width=\"50\" Height=\"18\"" +
+            (i == 1 ? " FlowTo=\"Memo" + IntToStr(Count) + "\"" : AnsiString()) +
+            " Memo.Text=\"[Data.&#34;Field\"/>";
+  text += "</TfrxMasterData></TfrxReportPage></TfrxReport>";
+  return text;
+}
+
+void BM_ReportXmlLoadScaling(benchmark::State& state)
+{
+  StartUnits();
+  const Integer count = static_cast<Integer>(state.range(0));
+  const AnsiString text = FlatReportText(count);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto report = std::make_unique<TfrxReport>(nullptr);
+    TStringStream in(text);
+    state.ResumeTiming();
+    report->LoadFromStream(&in);
+    state.PauseTiming();
+    if (report->ComponentCount() != count + 2)
+      state.SkipWithError("objects lost");
+    report.reset();
+    state.ResumeTiming();
+  }
+  state.SetComplexityN(state.range(0));
+  state.counters["objects/s"] =
+      benchmark::Counter(static_cast<double>(count) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ReportXmlLoadScaling)
+    ->RangeMultiplier(2)
+    ->Range(4000, 64000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+// Freeing a loaded report of Count objects.
+void BM_ReportFreeScaling(benchmark::State& state)
+{
+  StartUnits();
+  const Integer count = static_cast<Integer>(state.range(0));
+  const AnsiString text = FlatReportText(count);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto report = std::make_unique<TfrxReport>(nullptr);
+    TStringStream in(text);
+    report->LoadFromStream(&in);
+    state.ResumeTiming();
+    report.reset();
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ReportFreeScaling)
+    ->RangeMultiplier(2)
+    ->Range(4000, 64000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 } // namespace
 

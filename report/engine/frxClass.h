@@ -163,6 +163,9 @@ protected:
 private:
   static TComponent* PlatformOwner(TComponent* AOwner);
   void FontChangedHandler(TObject* Sender);
+  // Tells the report this object now belongs to whether its subtree holds objects the
+  // report does not own.
+  void NoteForeignObjects();
 
   std::unique_ptr<TList> FObjects;
   std::unique_ptr<TList> FAllObjects;
@@ -1203,14 +1206,33 @@ public:
   void ApplyStyles(TfrxStyles* Value);
   // The report variables.
   TfrxVariables* Variables() const { return FVariables.get(); }
+  // The component the report owns under that name (ignoring case); null when none. The
+  // names are indexed, so a lookup costs the same however many objects the report holds.
+  TComponent* FindOwnedComponent(const AnsiString& AName) const;
+
+protected:
+  // Keeps the name index; the report passes nothing on to the components it owns: those
+  // that refer to another component hear of its removal through free notification.
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Checks and records a new name of an owned component through the name index.
+  void ValidateRename(TComponent* AComponent, const AnsiString& CurName,
+                      const AnsiString& NewName) override;
 
 private:
+  struct TNameIndex;
+
+  std::unique_ptr<TNameIndex> FNameIndex;
+  // Set once an object the report does not own has joined its tree: name lookups in the
+  // tree then fall back to walking it.
+  bool FForeignObjects = false;
   std::unique_ptr<TStringList> FErrors;
   std::unique_ptr<TfrxStyles> FStyles;
   std::unique_ptr<TfrxVariables> FVariables;
   TfrxXMLSerializer* FXMLSerializer = nullptr;
   bool FModified = false;
   bool FTerminated = false;
+
+  friend class TfrxComponent;
 };
 
 // ---- Abstract bases of the report's partners ----

@@ -158,13 +158,38 @@ TfrxComponent* TfrxComponent::CreateForDesign(TClass Cls, TComponent* AOwner, Wo
 
 void TfrxComponent::SetParent(TfrxComponent* AParent)
 {
-  if (FParent)
-    FParent->FObjects->Remove(this);
+  if (FParent) {
+    // Children mostly leave last first (Clear), so the end of the list is tried first.
+    TList* siblings = FParent->FObjects.get();
+    if (siblings->Count() > 0 && siblings->Last() == this)
+      siblings->Delete(siblings->Count() - 1);
+    else
+      siblings->Remove(this);
+  }
   FParent = AParent;
   if (!FParent)
     return;
   FParent->FObjects->Add(this);
   SetParentFont(FParentFont);
+  NoteForeignObjects();
+}
+
+void TfrxComponent::NoteForeignObjects()
+{
+  TfrxReport* report = Report();
+  if (!report || report->FForeignObjects)
+    return;
+  std::vector<TfrxComponent*> pending{this};
+  while (!pending.empty()) {
+    TfrxComponent* obj = pending.back();
+    pending.pop_back();
+    if (obj->Owner() != report) {
+      report->FForeignObjects = true;
+      return;
+    }
+    for (Integer i = 0; i < obj->FObjects->Count(); ++i)
+      pending.push_back(static_cast<TfrxComponent*>(obj->FObjects->Items(i)));
+  }
 }
 
 TList* TfrxComponent::AllObjects()
@@ -176,6 +201,15 @@ TList* TfrxComponent::AllObjects()
 
 TfrxComponent* TfrxComponent::FindObject(const AnsiString& AName)
 {
+  // A report finds the objects it owns through its name index; the tree is walked only
+  // when objects it does not own have joined it.
+  if (auto* report = dynamic_cast<TfrxReport*>(this); report && !AName.empty()) {
+    auto* found = dynamic_cast<TfrxComponent*>(report->FindOwnedComponent(AName));
+    if (found && found != this && found->Report() == report)
+      return found;
+    if (!report->FForeignObjects)
+      return nullptr;
+  }
   // The same walk as AllObjects, without building the list.
   std::vector<std::pair<TfrxComponent*, Integer>> stack{{this, 0}};
   while (!stack.empty()) {

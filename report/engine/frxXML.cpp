@@ -155,9 +155,15 @@ void TfrxXMLItem::Detach()
 
 void TfrxXMLItem::Clear()
 {
-  std::vector<TfrxXMLItem*> items;
-  items.swap(FItems);
-  for (TfrxXMLItem* item : items) {
+  // The subtree goes without recursion: each element is unhooked from its children before
+  // it is deleted, so its destructor has nothing left to walk.
+  std::vector<TfrxXMLItem*> pending;
+  pending.swap(FItems);
+  while (!pending.empty()) {
+    TfrxXMLItem* item = pending.back();
+    pending.pop_back();
+    pending.insert(pending.end(), item->FItems.begin(), item->FItems.end());
+    item->FItems.clear();
     item->FParent = nullptr;
     delete item;
   }
@@ -468,11 +474,10 @@ void TfrxXMLWriter::WriteHeader()
   WriteLn(XMLHeader);
 }
 
-void TfrxXMLWriter::WriteItem(TfrxXMLItem* Item, Integer Level)
+// Writes the element's opening tag, or the whole element when it has no children. An
+// unloaded element is read back for the time it is written.
+bool TfrxXMLWriter::OpenItem(TfrxXMLItem* Item, Integer Level)
 {
-  const bool reload = Item->Unloadable() && !Item->Loaded() && FDocument;
-  if (reload)
-    FDocument->LoadItem(Item);
   const AnsiString indent =
       FAutoIndent ? AnsiString(static_cast<size_t>(Level) * 2, ' ') : AnsiString();
   AnsiString line = indent + "<" + Item->Name();
@@ -485,14 +490,48 @@ void TfrxXMLWriter::WriteItem(TfrxXMLItem* Item, Integer Level)
   }
   if (Item->Count() == 0) {
     WriteLn(line + "/>");
-  } else {
-    WriteLn(line + ">");
-    for (Integer i = 0; i < Item->Count(); ++i)
-      WriteItem(Item->Items(i), Level + 1);
-    WriteLn(indent + "</" + Item->Name() + ">");
+    return false;
   }
-  if (reload)
-    Item->Clear();
+  WriteLn(line + ">");
+  return true;
+}
+
+void TfrxXMLWriter::WriteItem(TfrxXMLItem* Item, Integer Level)
+{
+  // Depth first with an explicit stack, so that deeply nested trees (an outline a script
+  // kept nesting) cannot exhaust the machine stack.
+  struct TOpen {
+    TfrxXMLItem* Item;
+    Integer Level;
+    Integer Next;
+    bool Reloaded;
+  };
+  std::vector<TOpen> open;
+  auto start = [&](TfrxXMLItem* item, Integer level) {
+    const bool reload = item->Unloadable() && !item->Loaded() && FDocument;
+    if (reload)
+      FDocument->LoadItem(item);
+    if (OpenItem(item, level))
+      open.push_back({item, level, 0, reload});
+    else if (reload)
+      item->Clear();
+  };
+  start(Item, Level);
+  while (!open.empty()) {
+    TOpen& top = open.back();
+    if (top.Next < top.Item->Count()) {
+      TfrxXMLItem* child = top.Item->Items(top.Next++);
+      start(child, top.Level + 1);
+      continue;
+    }
+    const TOpen done = top;
+    open.pop_back();
+    const AnsiString indent =
+        FAutoIndent ? AnsiString(static_cast<size_t>(done.Level) * 2, ' ') : AnsiString();
+    WriteLn(indent + "</" + done.Item->Name() + ">");
+    if (done.Reloaded)
+      done.Item->Clear();
+  }
 }
 
 void TfrxXMLWriter::WriteRootItem(TfrxXMLItem* Item)
@@ -574,8 +613,11 @@ void TfrxXMLDocument::LoadItem(TfrxXMLItem* Item)
     reader.SetPosition(Item->FOffset);
     reader.ReadTree(&copy, false, true);
   }
-  while (copy.Count() > 0)
-    Item->AddItem(copy.Items(0));
+  for (TfrxXMLItem* child : copy.FItems) {
+    child->FParent = Item;
+    Item->FItems.push_back(child);
+  }
+  copy.FItems.clear();
   Item->FLoaded = true;
 }
 

@@ -136,6 +136,9 @@ public:
   void Flush();
 
 private:
+  // Writes the opening tag; false when the element had no children and is complete.
+  bool OpenItem(TfrxXMLItem* Item, Integer Level);
+
   bool FAutoIndent = false;
   AnsiString FBuffer;
   TStream* FStream;

@@ -389,6 +389,7 @@ void TfrxXMLSerializer::Read(TfrxComponent* Component, TfrxXMLItem* Item)
     doc->LoadFromStream(FStream);
     Item = doc->Root();
   }
+  CheckNesting(Item);
   if (!FOwner)
     FOwner = Component;
   std::vector<TfrxComponent*> loaded;
@@ -422,6 +423,19 @@ void TfrxXMLSerializer::Read(TfrxComponent* Component, TfrxXMLItem* Item)
   ResolveFixups();
   for (TfrxComponent* obj : loaded)
     FinishObject(obj);
+}
+
+void TfrxXMLSerializer::CheckNesting(TfrxXMLItem* Item)
+{
+  std::vector<std::pair<TfrxXMLItem*, Integer>> pending{{Item, 0}};
+  while (!pending.empty()) {
+    auto [item, depth] = pending.back();
+    pending.pop_back();
+    if (item->Count() > 0 && depth >= frxMaxObjectNesting)
+      throw Exception("Report objects nested too deep");
+    for (Integer i = 0; i < item->Count(); ++i)
+      pending.push_back({item->Items(i), depth + 1});
+  }
 }
 
 TfrxComponent* TfrxXMLSerializer::ReadNewObject(TComponent* AOwner)

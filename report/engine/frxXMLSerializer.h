@@ -34,6 +34,11 @@ struct TfrxFixupItem {
   AnsiString Value;
 };
 
+// Report objects nest a few levels (report, page, band, object); a file whose elements nest
+// deeper than this below the element read is refused before any object is made, since
+// deep object trees are freed and restyled recursively.
+constexpr Integer frxMaxObjectNesting = 256;
+
 class TfrxXMLSerializer : public TObject {
 public:
   explicit TfrxXMLSerializer(TStream* Stream);
@@ -60,6 +65,8 @@ public:
   // Fills Component from Item (without one, from the document in Stream): the root element
   // applies to Component, every other element becomes a new object of its class under its
   // parent's object. An unregistered class is one error line; its element is skipped.
+  // Elements nested deeper than frxMaxObjectNesting raise "Report objects nested too
+  // deep" before anything is read.
   void Read(TfrxComponent* Component, TfrxXMLItem* Item = nullptr);
 
   // '<Class attributes/>' of one object, straight to Stream.
@@ -78,6 +85,7 @@ private:
   void ApplyPropData(const AnsiString& Value, TPersistent* Obj);
   AnsiString PropertyText(TObject* Obj, PPropInfo Prop, const AnsiString& Prefix, bool& Written);
   void ResolveFixups();
+  static void CheckNesting(TfrxXMLItem* Item);
   TfrxComponent* CreateObject(const AnsiString& ClassName, TComponent* AOwner, bool Raise);
   void FinishObject(TfrxComponent* Obj);
 

@@ -407,6 +407,66 @@ TEST_F(frxClassTest, UniqueNamesAndLookup)
   EXPECT_EQ(fresh->Parent(), page);
 }
 
+// The report keeps the names of what it owns in an index: renames, deletions, moves to
+// another owner and objects that join the tree without being owned all stay findable.
+TEST_F(frxClassTest, NameIndexFollowsRenamesRemovalsAndForeignObjects)
+{
+  TfrxProbeView* memo = NewView(page, "Alpha");
+  memo->SetName("Beta");
+  EXPECT_EQ(report->FindObject("ALPHA"), nullptr);
+  EXPECT_EQ(report->FindObject("beta"), memo);
+  NewView(page, "Alpha"); // the old name is free again
+  delete memo;
+  EXPECT_EQ(report->FindObject("Beta"), nullptr);
+  NewView(page, "Beta");
+
+  // Components of other kinds that the report owns share the names.
+  auto* plain = new TComponent(report.get());
+  plain->SetName("Gamma");
+  EXPECT_THROW(plain->SetName("ALPHA"), EComponentError);
+  EXPECT_EQ(plain->Name(), "Gamma");
+  EXPECT_THROW(NewView(page, "gamma"), EComponentError);
+  TComponent elsewhere(nullptr);
+  elsewhere.InsertComponent(plain);
+  EXPECT_EQ(report->FindOwnedComponent("Gamma"), nullptr);
+  NewView(page, "Gamma");
+
+  // A page made apart and attached later brings objects the report does not own.
+  auto* loose = new TfrxPage(nullptr);
+  NewView(loose, "Loose1");
+  loose->SetParent(report.get());
+  EXPECT_NE(report->FindObject("loose1"), nullptr);
+  EXPECT_EQ(report->FindObject("Loose2"), nullptr);
+}
+
+// Inserting and removing objects tells only the components that asked to hear of them,
+// not every component the report owns.
+TEST_F(frxClassTest, OwnedComponentsHearOnlyOfWhatTheyReferTo)
+{
+  class TListener : public TComponent {
+  public:
+    using TComponent::TComponent;
+    Integer Calls = 0;
+
+  protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+      TComponent::Notification(AComponent, Operation);
+      ++Calls;
+    }
+  };
+  auto* bystander = new TListener(report.get());
+  auto* watcher = new TListener(report.get());
+  std::vector<TfrxProbeView*> views;
+  for (Integer i = 0; i < 50; ++i)
+    views.push_back(new TfrxProbeView(page));
+  views[7]->FreeNotification(watcher);
+  for (TfrxProbeView* view : views)
+    delete view;
+  EXPECT_EQ(bystander->Calls, 0);
+  EXPECT_EQ(watcher->Calls, 1);
+}
+
 TEST_F(frxClassTest, FontFlowsDownToChildrenThatFollowIt)
 {
   auto* band = NewView(page, "Band1");
