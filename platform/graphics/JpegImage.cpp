@@ -1,6 +1,7 @@
 // TJPEGImage over libjpeg: decoding to a bitmap, encoding at a quality, and decoder errors
 // (including a file that ends early) raised with the decoder's own message. See
 // Pictures.h.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +18,21 @@ namespace {
 
 constexpr Integer kMaxSide = 16384;
 constexpr Int64 kMaxPixels = 64 * 1024 * 1024;
+// Huffman coding spends at least one bit on every 8x8 block, so a file holds at most 512
+// pixels per byte; one claiming more than twice that is damaged or hostile, and is refused
+// before the pixels are allocated. Pictures up to kAlwaysAllowed pixels pass whatever
+// their size.
+constexpr Int64 kMaxPixelsPerByte = 1024;
+constexpr Int64 kAlwaysAllowed = 64 * 1024;
+
+bool PlausibleSize(Int64 width, Int64 height, size_t fileBytes)
+{
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+    return false;
+  Int64 pixels = width * height;
+  return pixels <= kMaxPixels &&
+         pixels <= std::max<Int64>(kAlwaysAllowed, Int64(fileBytes) * kMaxPixelsPerByte);
+}
 
 struct TJpegError {
   jpeg_error_mgr Manager;
@@ -65,8 +81,7 @@ bool Decode(const std::string& data, bool headerOnly, TDecoded& out, char* messa
   jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()),
                static_cast<unsigned long>(data.size()));
   jpeg_read_header(&info, TRUE);
-  if (info.image_width == 0 || info.image_height == 0 || info.image_width > kMaxSide ||
-      info.image_height > kMaxSide || Int64(info.image_width) * info.image_height > kMaxPixels) {
+  if (!PlausibleSize(info.image_width, info.image_height, data.size())) {
     std::strcpy(message, "JPEG image too large");
     jpeg_destroy_decompress(&info);
     return false;

@@ -19,6 +19,12 @@ constexpr const char* SUnknownPictureFormat = "Unknown picture format";
 // Limits for pictures read from untrusted bytes.
 constexpr Integer kMaxSide = 16384;
 constexpr Int64 kMaxPixels = 64 * 1024 * 1024; // 256 MB at 4 bytes per pixel
+// A run-length code of two bytes paints at most 255 pixels, but the end-of-line, delta and
+// end-of-bitmap codes skip any number; a picture whose pixels would mostly be skipped is
+// refused before anything is allocated for it. Pictures up to kAlwaysAllowed pixels pass
+// whatever their size.
+constexpr Int64 kMaxRlePixelsPerByte = 1024;
+constexpr Int64 kAlwaysAllowed = 64 * 1024;
 
 [[noreturn]] void InvalidBitmap()
 {
@@ -168,6 +174,9 @@ TBmpInfo ReadBmpHeader(const TBytes& b)
   } else {
     InvalidBitmap();
   }
+  // Checked before negating: the most negative height has no positive counterpart.
+  if (info.Height < -kMaxSide)
+    InvalidBitmap();
   if (info.Height < 0) {
     info.TopDown = true;
     info.Height = -info.Height;
@@ -261,8 +270,13 @@ void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& fo
     size_t stride = ((size_t(info.Width) * info.Bits + 31) / 32) * 4;
     if (!b.Has(info.PixelOffset, stride * static_cast<size_t>(info.Height)))
       InvalidBitmap();
-  } else if (!b.Has(info.PixelOffset, 2)) {
-    InvalidBitmap();
+  } else {
+    if (!b.Has(info.PixelOffset, 2))
+      InvalidBitmap();
+    Int64 codeBytes = Int64(b.Size() - info.PixelOffset);
+    if (Int64(info.Width) * info.Height >
+        std::max<Int64>(kAlwaysAllowed, codeBytes * kMaxRlePixelsPerByte))
+      InvalidBitmap();
   }
   surface.Resize(0, 0, 0);
   surface.Resize(info.Width, info.Height, 0);
