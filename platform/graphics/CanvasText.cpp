@@ -51,6 +51,13 @@ struct TLine {
 
 } // namespace
 
+bool CanBreakLineBefore(const AnsiString& text, size_t p, size_t prevStart)
+{
+  if (p == 0 || p >= text.size() || prevStart >= p)
+    return false;
+  return text[p] == ' ' || text[p - 1] == ' ' || IsLead(text[p]) || IsLead(text[prevStart]);
+}
+
 TFontSpec TCanvas::DeviceFont() const
 {
   TFontSpec f;
@@ -410,12 +417,6 @@ AnsiString Prepare(const AnsiString& text, Cardinal format, Integer tabColumns, 
   return out;
 }
 
-// Whether a line may break before byte p of s (p at a character start, 0 < p < size).
-bool CanBreakBefore(const AnsiString& s, size_t p, size_t prevStart)
-{
-  return s[p] == ' ' || s[p - 1] == ' ' || IsLead(s[p]) || IsLead(s[prevStart]);
-}
-
 // Splits one paragraph into lines no wider than limit.
 void BreakParagraph(TLayout& layout, const AnsiString& s, size_t from, size_t to, double limit,
                     bool charBreak, std::vector<std::pair<size_t, size_t>>& lines)
@@ -443,19 +444,27 @@ void BreakParagraph(TLayout& layout, const AnsiString& s, size_t from, size_t to
     // Last break opportunity at or before i.
     size_t cut = 0;
     for (size_t k = starts.size(); k-- > 1;)
-      if (CanBreakBefore(para, starts[k], starts[k - 1])) {
+      if (CanBreakLineBefore(para, starts[k], starts[k - 1])) {
         cut = starts[k];
         break;
       }
-    if (CanBreakBefore(para, i, starts.back()))
+    if (CanBreakLineBefore(para, i, starts.back()))
       cut = i;
     if (cut == 0) {
       if (charBreak) {
         cut = i;
       } else {
-        // A word longer than the line stays whole and runs over.
-        cut = para.find(' ', i);
-        if (cut == AnsiString::npos) {
+        // A word longer than the line stays whole and runs over, up to its next break
+        // opportunity (a blank or a double-byte character).
+        size_t prev = starts.back();
+        for (size_t k = i; k < n; k += CharLen(para, k)) {
+          if (CanBreakLineBefore(para, k, prev)) {
+            cut = k;
+            break;
+          }
+          prev = k;
+        }
+        if (cut == 0) {
           lines.push_back({from + pos, from + n});
           return;
         }

@@ -518,6 +518,13 @@ enum : Cardinal {
   BF_MONO = 0x8000
 };
 
+// The line-break rule of GBK text, shared by DrawText and the report's text layout: a line
+// may break before byte p (a character start; prevStart is the start of the character
+// before it) when a blank stands on either side, or when either character is a double-byte
+// one, so a Latin run glued to Chinese text ("SF1234567890张三") breaks where the Chinese
+// begins. False at the ends of the text.
+bool CanBreakLineBefore(const AnsiString& text, size_t p, size_t prevStart);
+
 // Margins and tab length of DrawTextEx.
 struct TDrawTextParams {
   Integer iTabLength = 0; // 0: 8

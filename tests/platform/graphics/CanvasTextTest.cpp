@@ -137,6 +137,55 @@ TEST_F(TFixedText, DrawTextCalcRectEqualsTheDrawnExtent)
   }
 }
 
+// Word breaking in an 80 px box (Latin 7 px, Chinese 14 px): a word longer than the line
+// runs over only up to its next break opportunity, and Chinese characters are one.
+TEST_F(TFixedText, WordBreakAtBlanksAndAroundChineseCharacters)
+{
+  struct Case {
+    const char* Name;
+    const char* Text;
+    std::vector<AnsiString> Lines;
+  } cases[] = {
+      {"tracking number glued to a name", "SF1234567890123张三", {"SF1234567890123", "张三"}},
+      {"name glued to a tracking number", "张三SF1234567890123", {"张三", "SF1234567890123"}},
+      {"Chinese between Latin runs",
+       "ABCDEFGHIJKLM国NOPQRSTUVWXYZ",
+       {"ABCDEFGHIJKLM", "国", "NOPQRSTUVWXYZ"}},
+      {"a blank ends a long word", "ABCDEFGHIJKL MN", {"ABCDEFGHIJKL", "MN"}},
+      {"Chinese runs break anywhere", "北京市海淀区中关村大街", {"北京市海淀", "区中关村大", "街"}},
+      {"no opportunity at all", "ABCDEFGHIJKLMNOP", {"ABCDEFGHIJKLMNOP"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Integer widest = 0;
+    for (const AnsiString& line : c.Lines)
+      widest = std::max(widest, Canvas.TextWidth(line));
+    TRect calc = Rect(0, 0, 80, 0);
+    Canvas.DrawText(c.Text, calc, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_EQ(calc, Rect(0, 0, widest, 13 * static_cast<Integer>(c.Lines.size())));
+
+    // Each line starts at the left edge of its own row; glyph boxes end one column before
+    // their advance.
+    Surface.Resize(0, 0, clWhite);
+    Surface.Resize(240, 60, clWhite);
+    TRect r = Rect(0, 0, 80, 60);
+    Canvas.DrawText(c.Text, r, DT_WORDBREAK | DT_NOCLIP);
+    for (size_t k = 0; k < c.Lines.size(); ++k) {
+      Integer row = 13 * static_cast<Integer>(k) + 5;
+      EXPECT_EQ(InkSpan(row), std::make_pair(0, Canvas.TextWidth(c.Lines[k]) - 1)) << k;
+    }
+    EXPECT_EQ(InkSpan(13 * static_cast<Integer>(c.Lines.size()) + 5).first, -1);
+  }
+  // The rule itself, byte by byte.
+  AnsiString s = "ab 国c";
+  EXPECT_FALSE(CanBreakLineBefore(s, 1, 0));
+  EXPECT_TRUE(CanBreakLineBefore(s, 2, 1)); // before the blank
+  EXPECT_TRUE(CanBreakLineBefore(s, 3, 2)); // after it
+  EXPECT_TRUE(CanBreakLineBefore(s, 5, 3)); // after the double-byte character
+  EXPECT_FALSE(CanBreakLineBefore(s, 0, 0));
+  EXPECT_FALSE(CanBreakLineBefore(s, 6, 5)); // the end
+}
+
 TEST_F(TFixedText, DrawTextAlignmentEllipsisAndPrefixUnderline)
 {
   TRect r = Rect(0, 0, 100, 40);
