@@ -57,7 +57,8 @@ struct TCanvas::TState {
 };
 
 TCanvas::TCanvas()
-    : FPen(new TPen), FBrush(new TBrush), FFont(new TFont), FSaved(new std::vector<TState>)
+    : FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()),
+      FFont(std::make_unique<TFont>())
 {
 }
 
@@ -66,14 +67,7 @@ TCanvas::TCanvas(TSurface* surface) : TCanvas()
   SetSurface(surface);
 }
 
-TCanvas::~TCanvas()
-{
-  delete FSaved;
-  delete FClip;
-  delete FFont;
-  delete FBrush;
-  delete FPen;
-}
+TCanvas::~TCanvas() = default;
 
 void TCanvas::SetSurface(TSurface* surface)
 {
@@ -118,7 +112,7 @@ TRect TCanvas::ToDevice(const TRect& r) const
 TGc TCanvas::MakeGc(Integer rop2) const
 {
   TGc gc;
-  gc.Clip = FClip;
+  gc.Clip = FClip.get();
   gc.Rop2 = rop2;
   gc.BkMode = BkMode();
   gc.BkColor = BkColor();
@@ -511,8 +505,7 @@ bool TCanvas::GetClipRegion(TRegion& region) const
 
 void TCanvas::SelectClipRegion(const TRegion* region)
 {
-  delete FClip;
-  FClip = region ? new TRegion(*region) : nullptr;
+  FClip = region ? std::make_unique<TRegion>(*region) : nullptr;
 }
 
 void TCanvas::IntersectClipRect(const TRect& rect)
@@ -521,15 +514,14 @@ void TCanvas::IntersectClipRect(const TRect& rect)
   if (FClip)
     *FClip = FClip->Combine(r, RGN_AND);
   else
-    FClip = new TRegion(r);
+    FClip = std::make_unique<TRegion>(r);
 }
 
 void TCanvas::ExcludeClipRect(const TRect& rect)
 {
   TSurface& surface = RequireSurface();
   TRegion base = FClip ? *FClip : TRegion(Rect(0, 0, surface.Width(), surface.Height()));
-  SelectClipRegion(nullptr);
-  FClip = new TRegion(base.Combine(TRegion(ToDevice(rect)), RGN_DIFF));
+  FClip = std::make_unique<TRegion>(base.Combine(TRegion(ToDevice(rect)), RGN_DIFF));
 }
 
 bool TCanvas::RectVisible(const TRect& rect) const
@@ -594,10 +586,10 @@ Integer GetObjectType(const TCanvas* canvas)
 Integer TCanvas::SaveDC()
 {
   TState s;
-  s.Pen->Assign(FPen);
-  s.Brush->Assign(FBrush);
+  s.Pen->Assign(FPen.get());
+  s.Brush->Assign(FBrush.get());
   s.Font->SetPixelsPerInch(FFont->PixelsPerInch());
-  s.Font->Assign(FFont);
+  s.Font->Assign(FFont.get());
   s.CopyMode = FCopyMode;
   s.WindowOrg = FWindowOrg;
   s.ViewportOrg = FViewportOrg;
@@ -607,18 +599,18 @@ Integer TCanvas::SaveDC()
   s.HasClip = FClip != nullptr;
   if (FClip)
     s.Clip = *FClip;
-  FSaved->push_back(std::move(s));
-  return static_cast<Integer>(FSaved->size());
+  FSaved.push_back(std::move(s));
+  return static_cast<Integer>(FSaved.size());
 }
 
 bool TCanvas::RestoreDC(Integer id)
 {
-  if (FSaved->empty())
+  if (FSaved.empty())
     return false;
-  size_t index = id < 0 ? FSaved->size() - 1 : static_cast<size_t>(id - 1);
-  if (id == 0 || index >= FSaved->size())
+  size_t index = id < 0 ? FSaved.size() - 1 : static_cast<size_t>(id - 1);
+  if (id == 0 || index >= FSaved.size())
     return false;
-  TState& s = (*FSaved)[index];
+  TState& s = FSaved[index];
   FPen->Assign(s.Pen.get());
   FBrush->Assign(s.Brush.get());
   FFont->Assign(s.Font.get());
@@ -629,7 +621,7 @@ bool TCanvas::RestoreDC(Integer id)
   FBkModeOverride = s.BkModeOverride;
   FBkColorOverride = s.BkColorOverride;
   SelectClipRegion(s.HasClip ? &s.Clip : nullptr);
-  FSaved->resize(index);
+  FSaved.resize(index);
   return true;
 }
 
@@ -640,9 +632,9 @@ void TCanvas::Assign(TPersistent* Source)
     TPersistent::Assign(Source);
     return;
   }
-  FPen->Assign(canvas->FPen);
-  FBrush->Assign(canvas->FBrush);
-  FFont->Assign(canvas->FFont);
+  FPen->Assign(canvas->FPen.get());
+  FBrush->Assign(canvas->FBrush.get());
+  FFont->Assign(canvas->FFont.get());
   FCopyMode = canvas->FCopyMode;
 }
 

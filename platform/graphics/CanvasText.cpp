@@ -194,7 +194,7 @@ void TCanvas::DrawTextRun(Integer x, Integer y, const AnsiString& text,
 {
   TSurface& surface = RequireSurface();
   TRegion clipArea;
-  const TRegion* clipPtr = FClip;
+  const TRegion* clipPtr = FClip.get();
   if (clip) {
     TRegion r(ToDevice(*clip));
     clipArea = FClip ? FClip->Combine(r, RGN_AND) : r;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/rtl/Consts.h"
@@ -545,9 +546,9 @@ public:
   void SetSurface(TSurface* surface);
   bool HandleAllocated() const { return FSurface != nullptr; }
 
-  TPen* Pen() const { return FPen; }
-  TBrush* Brush() const { return FBrush; }
-  TFont* Font() const { return FFont; }
+  TPen* Pen() const { return FPen.get(); }
+  TBrush* Brush() const { return FBrush.get(); }
+  TFont* Font() const { return FFont.get(); }
   void SetPen(TPen* value) { FPen->Assign(value); }
   void SetBrush(TBrush* value) { FBrush->Assign(value); }
   void SetFont(TFont* value) { FFont->Assign(value); }
@@ -703,9 +704,9 @@ private:
                    TTextBackground background = tbRect);
 
   TSurface* FSurface = nullptr;
-  TPen* FPen;
-  TBrush* FBrush;
-  TFont* FFont;
+  std::unique_ptr<TPen> FPen;
+  std::unique_ptr<TBrush> FBrush;
+  std::unique_ptr<TFont> FFont;
   TTextEngine* FTextEngine = nullptr;
   TPoint FPenPos;
   TCopyMode FCopyMode = cmSrcCopy;
@@ -713,11 +714,11 @@ private:
   TPoint FViewportOrg;
   Integer FBkModeOverride = 0;
   TColor FBkColorOverride = clNone;
-  TRegion* FClip = nullptr; // device pixels; null: no clip
+  std::unique_ptr<TRegion> FClip; // device pixels; null: no clip
   Integer FLockCount = 0;
   Integer FJustifyExtra = 0;
   Integer FJustifyBreaks = 0;
-  std::vector<TState>* FSaved;
+  std::vector<TState> FSaved;
 };
 
 // Device capability indexes for TCanvas::GetDeviceCaps.

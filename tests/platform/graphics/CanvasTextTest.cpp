@@ -437,6 +437,53 @@ TEST(PangoText, TextDrawnWithExplicitAdvancesLandsWhereMeasured)
   EXPECT_EQ(InkCount(surface, Rect(0, 0, 10, 40)), 0);
 }
 
+namespace {
+
+// The character cells of a run drawn at (x, y) on c, from the canvas's own measuring: one
+// cell per character (start extent to end extent, the font's cell height), with whether
+// the character is a blank. For a font turned a quarter, the run reads upward from (x, y).
+struct TCell {
+  TRect Box;
+  bool Blank = false;
+};
+std::vector<TCell> GlyphCells(TCanvas& c, Integer x, Integer y, const AnsiString& text)
+{
+  std::vector<Integer> extents;
+  c.GetTextExtentExPoint(text, MaxInt, nullptr, &extents);
+  Integer height = c.GetTextMetrics().tmHeight;
+  bool turned = c.Font()->Orientation() == 900;
+  std::vector<TCell> cells;
+  Integer start = 0;
+  for (size_t i = 0; i < text.size();) {
+    size_t n = static_cast<unsigned char>(text[i]) >= 0x81 ? 2 : 1;
+    Integer end = extents[i + n - 1];
+    TCell cell;
+    cell.Box =
+        turned ? Rect(x, y - end, x + height, y - start) : Rect(x + start, y, x + end, y + height);
+    cell.Blank = text[i] == ' ';
+    cells.push_back(cell);
+    start = end;
+    i += n;
+  }
+  return cells;
+}
+
+// Each character's cell holds ink and each blank's none; the cell after the run is empty.
+void ExpectInkInCells(const TImageSurface& s, const std::vector<TCell>& cells)
+{
+  for (size_t k = 0; k < cells.size(); ++k) {
+    // Antialiased edges may spill a pixel into a neighbour: blanks are probed inside.
+    TRect inner = cells[k].Box;
+    InflateRect(inner, -1, 0);
+    if (cells[k].Blank)
+      EXPECT_EQ(InkCount(s, inner), 0) << "blank " << k;
+    else
+      EXPECT_GT(InkCount(s, cells[k].Box), 0) << "character " << k;
+  }
+}
+
+} // namespace
+
 TEST(PangoText, ScreenshotWithChineseText)
 {
   TImageSurface surface(360, 120, clWhite);
@@ -445,21 +492,38 @@ TEST(PangoText, ScreenshotWithChineseText)
   c.Font()->SetSize(16);
   c.Font()->SetColor(clBlack);
   c.Brush()->SetStyle(bsClear);
-  c.TextOut(8, 8, "快递运单打印 ABC 123");
+  AnsiString first = "快递运单打印 ABC 123";
+  c.TextOut(8, 8, first);
+  std::vector<TCell> firstCells = GlyphCells(c, 8, 8, first);
   c.Font()->SetName("黑体");
   c.Font()->SetColor(clNavy);
   c.Font()->SetStyle({fsBold, fsUnderline});
-  c.TextOut(8, 44, "收件人：张三 北京市");
+  AnsiString second = "收件人：张三 北京市";
+  c.TextOut(8, 44, second);
+  std::vector<TCell> secondCells = GlyphCells(c, 8, 44, second);
+  Integer secondAscent = c.GetTextMetrics().tmAscent;
   c.Font()->SetStyle({});
   c.Font()->SetName("Arial");
   c.Font()->SetHeight(-14);
   c.Font()->SetOrientation(900);
-  c.TextOut(340, 112, "Arial 90");
+  AnsiString turned = "Arial 90";
+  c.TextOut(340, 112, turned);
+  std::vector<TCell> turnedCells = GlyphCells(c, 340, 112, turned);
   c.Pen()->SetColor(clRed);
   c.Brush()->SetStyle(bsClear);
   c.Rectangle(2, 2, 300, 40);
-  EXPECT_GT(InkCount(surface, Rect(8, 8, 300, 40)), 200);
-  EXPECT_GT(InkCount(surface, Rect(320, 10, 360, 112)), 30); // the rotated run reads upwards
+
+  ExpectInkInCells(surface, firstCells);
+  // The underline runs through the blank's cell: only the glyph cells are probed.
+  for (TCell& cell : secondCells)
+    if (cell.Blank)
+      cell.Box.Bottom = cell.Box.Top + secondAscent - 2;
+  ExpectInkInCells(surface, secondCells);
+  ExpectInkInCells(surface, turnedCells); // reads upward from (340, 112)
+  // Nothing right of the horizontal runs, nor above the turned one.
+  TRect afterFirst = firstCells.back().Box;
+  EXPECT_EQ(InkCount(surface, Rect(afterFirst.Right + 1, 8, 298, afterFirst.Bottom)), 0);
+  EXPECT_EQ(InkCount(surface, Rect(320, 0, 360, turnedCells.back().Box.Top - 1)), 0);
   EXPECT_TRUE(surface.WritePng(BuildDir() + "/graphics-text-screenshot.png"));
 }
 
