@@ -13,6 +13,7 @@
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/script/ScriptLanguages.h"
+#include "report/script/fsEvents.h"
 #include "report/script/fsStatement.h"
 #include "report/script/fsTools.h"
 
@@ -158,6 +159,7 @@ TfsProcVariable::TfsProcVariable(const AnsiString& name, TfsVarType typ, const A
 // The parameters are children of the routine; the local script's table only refers to them.
 TfsProcVariable::~TfsProcVariable()
 {
+  TfsCustomEvent::HandlerDestroyed(this);
   for (const auto& param : FItems)
     FProgram->RemoveItem(static_cast<TfsCustomVariable*>(param.get()));
   FProgram.reset();
@@ -289,90 +291,6 @@ void TfsStringHelper::SetValue(const Variant& value)
     throw ERangeError(SRangeError);
   text[at] = ch[0];
   FParentRef->SetValue(Variant(text));
-}
-
-// ---- bound functions and classes ----
-
-TfsMethodHelper::TfsMethodHelper(const AnsiString& signature, TfsScript* script)
-    : TfsCustomHelper("", fvtInt, ""), FSyntax(signature)
-{
-  std::unique_ptr<TfsCustomVariable> parsed = ParseMethodSignature(signature, script);
-  FName = parsed->Name();
-  FUpperName = UpperCase(FName);
-  FTyp = parsed->Typ();
-  FTypeName = parsed->TypeName();
-  FIsMacro = parsed->IsMacro();
-  FIsReadOnly = true;
-  while (parsed->Count() > 0)
-    Add(parsed->Remove(parsed->Items(0)));
-}
-
-Variant TfsMethodHelper::GetValue()
-{
-  if (!OnCall)
-    return Variant(0);
-  const Integer count = Count();
-  Variant args = VarArrayCreate({0, count - 1}, varVariant);
-  for (Integer i = 0; i < count; ++i)
-    VarArrayPut(args, Params(i)->GetValue(), {i});
-  TObject* instance = VarIsNull(FParentValue) ? nullptr : VarToObject(FParentValue);
-  Variant result =
-      OnCall(instance, FClassRef, FIndexMethod ? FUpperName + ".GET" : FUpperName, args);
-  for (Integer i = 0; i < count; ++i)
-    if (Params(i)->IsVarParam())
-      Params(i)->SetValue(VarArrayGet(args, {i}));
-  return result;
-}
-
-void TfsMethodHelper::SetValue(const Variant& value)
-{
-  if (!OnCall || !FIndexMethod)
-    return;
-  const Integer count = Count();
-  Variant args = VarArrayCreate({0, count}, varVariant);
-  for (Integer i = 0; i < count; ++i)
-    VarArrayPut(args, Params(i)->GetValue(), {i});
-  VarArrayPut(args, value, {count});
-  OnCall(VarToObject(FParentValue), FClassRef, FUpperName + ".SET", args);
-}
-
-TfsClassVariable::TfsClassVariable(TClass classRef, const AnsiString& ancestor, TfsScript* script)
-    : TfsCustomVariable(classRef->Name, fvtClass, classRef->Name), FAncestor(ancestor),
-      FClassRef(classRef), FProgram(script)
-{
-  Add(std::make_unique<TfsParamItem>("", fvtVariant, "", true, false));
-}
-
-TfsCustomHelper* TfsClassVariable::AddMember(std::unique_ptr<TfsCustomHelper> member)
-{
-  return FMembers.emplace_back(std::move(member)).get();
-}
-
-TfsCustomHelper* TfsClassVariable::FindMember(const AnsiString& name) const
-{
-  const TfsClassVariable* entry = this;
-  for (Integer guard = 0; entry && guard < 256; ++guard) {
-    for (const auto& member : entry->FMembers)
-      if (SameText(member->Name(), name))
-        return member.get();
-    entry = entry->FAncestor.empty() ? nullptr : FProgram->FindScriptClass(entry->FAncestor);
-  }
-  return nullptr;
-}
-
-// Without an argument the value is the class itself (for a constructor to build on); with
-// one it is a typecast, which checks the object behind the handle against the class.
-Variant TfsClassVariable::GetValue()
-{
-  TfsParamItem* param = Params(0);
-  Variant value = param->StoredValue();
-  param->StoredValue() = Null();
-  if (VarIsNull(value))
-    return VarFromClass(FClassRef);
-  TObject* obj = VarToObject(value);
-  if (obj && !obj->InheritsFrom(FClassRef))
-    RaiseInvalidCast();
-  return value;
 }
 
 // ---- TfsScript ----
@@ -626,19 +544,6 @@ void TfsScript::RegisterScriptEnumSet(const AnsiString& typeName, const AnsiStri
   RegisterEnumValues(this, typeName, names, true);
 }
 
-TfsMethodHelper* TfsScript::RegisterScriptMethod(const AnsiString& signature,
-                                                 const AnsiString& category,
-                                                 const AnsiString& description,
-                                                 const TfsCallMethodEvent& callback)
-{
-  auto helper = std::make_unique<TfsMethodHelper>(signature, this);
-  helper->SetCategory(category);
-  helper->SetDescription(description.empty() ? helper->Name() : description);
-  helper->OnCall = callback;
-  const AnsiString name = helper->Name();
-  return AddItem(name, std::move(helper));
-}
-
 // ---- compiling and running ----
 
 bool TfsScript::CompileScript()
@@ -831,6 +736,7 @@ void InitializeScriptInterpreter()
 
 void FinalizeScriptInterpreter()
 {
+  ClearEventList();
   GlobalUnit.reset();
   InterpreterFinalized = true;
 }

@@ -18,6 +18,7 @@ class TfsParamItem;
 class TfsClassVariable;
 class TStringList;
 class TStrings;
+struct TPropInfo;
 
 // Static type codes of items and expressions (the catalogue prints them by TypeNameText).
 enum TfsVarType : int {
@@ -213,6 +214,12 @@ public:
   void SetProg(TfsScript* value) { FProgram = value; }
 
 protected:
+  // The object a member of class memberClass acts on: the parent value as an object. nil
+  // (unless allowed), a freed object or a value that is no object raise "Invalid object
+  // reference"; an object of another class raises "Invalid class typecast", so a binding
+  // never sees an instance its class does not have.
+  TObject* ParentObject(TClass memberClass, bool allowNil = false) const;
+
   TfsCustomVariable* FParentRef = nullptr;
   Variant FParentValue;
   TfsScript* FProgram = nullptr;
@@ -236,11 +243,27 @@ public:
   Variant GetValue() override;
 };
 
-// The callback of bound functions and methods: the instance (nil for global functions),
-// the class the member was registered on, the member name in upper case and the arguments
-// as a Variant array, whose elements it may write to return var arguments.
+// ---- bound classes and functions ----
+//
+// The callbacks of bound members. Each receives the instance (nil for global functions), the
+// class the member was registered on (nil for global functions) and the member's name in
+// upper case; an index property's name is followed by ".GET" or ".SET". A constructor is
+// called on a class value, not on an object: its instance is nil and its class is the class
+// to construct (the class the script named, which may descend from the class the constructor
+// was registered on); it returns the new object. The engine checks every instance against
+// the member's class before calling, so a callback may cast it without testing.
+//
+// Call: the arguments as a Variant array (0-based), whose elements it may write to return
+// var arguments; the result is the function's value.
 using TfsCallMethodEvent = TEvent<Variant(TObject* Instance, TClass ClassType,
                                           const AnsiString& MethodName, Variant& Params)>;
+// Getter and setter of a bound property that is not published.
+using TfsGetValueEvent =
+    TEvent<Variant(TObject* Instance, TClass ClassType, const AnsiString& PropName)>;
+using TfsSetValueEvent = TEvent<void(TObject* Instance, TClass ClassType,
+                                     const AnsiString& PropName, const Variant& Value)>;
+
+class TfsEventAdapter;
 
 // A bound function or method, parsed from its signature; its children are the parameters.
 class TfsMethodHelper : public TfsCustomHelper {
@@ -249,6 +272,12 @@ public:
   TfsMethodHelper(const AnsiString& signature, TfsScript* script);
   Variant GetValue() override;
   void SetValue(const Variant& value) override;
+
+  // A constructor's type code is fvtConstructor.
+  bool IsConstructor() const { return FTyp == fvtConstructor; }
+  // A method that may be called on nil (Free does nothing then).
+  bool AcceptsNil() const { return FAcceptsNil; }
+  void SetAcceptsNil(bool value) { FAcceptsNil = value; }
 
   const AnsiString& Category() const { return FCategory; }
   void SetCategory(const AnsiString& value) { FCategory = value; }
@@ -262,6 +291,9 @@ public:
   TfsCallMethodEvent OnCall;
 
 private:
+  Variant Call(const AnsiString& name, Variant& args);
+
+  bool FAcceptsNil = false;
   AnsiString FCategory;
   TClass FClassRef = nullptr;
   AnsiString FDescription;
@@ -270,12 +302,76 @@ private:
   AnsiString FUpperName;
 };
 
+// A property of a bound class. A published one is read and written through the platform's
+// reflection by the instance's own property of that name; any other through its getter and
+// setter (without a setter it is read-only).
+class TfsPropertyHelper : public TfsCustomHelper {
+public:
+  TfsPropertyHelper(const AnsiString& name, TfsVarType typ, const AnsiString& typeName,
+                    TClass classRef, bool published);
+  Variant GetValue() override;
+  void SetValue(const Variant& value) override;
+
+  TClass ClassRef() const { return FClassRef; }
+  bool IsPublished() const { return FPublished; }
+  TfsGetValueEvent OnGetValue;
+  TfsSetValueEvent OnSetValue;
+
+private:
+  const TPropInfo* PublishedProp(TObject* instance);
+
+  TClass FClassRef;
+  bool FPublished;
+  AnsiString FUpperName;
+  // The property record of the last instance class met: one lookup per class, not per call.
+  TClass FCachedClass = nullptr;
+  const TPropInfo* FCachedProp = nullptr;
+};
+
+// An event of a bound class (type code 4; reading it gives an empty text). Assigning the
+// name of a script procedure (@Proc) binds it through the adapter; assigning nil (or 0)
+// clears the native event.
+class TfsEventHelper : public TfsCustomHelper {
+public:
+  TfsEventHelper(const AnsiString& name, TClass classRef, const TfsEventAdapter& adapter);
+  Variant GetValue() override;
+  void SetValue(const Variant& value) override;
+
+  TClass ClassRef() const { return FClassRef; }
+  const TfsEventAdapter& Adapter() const { return FAdapter; }
+
+private:
+  TClass FClassRef;
+  const TfsEventAdapter& FAdapter;
+};
+
 // A bound class: its members are helpers found by name up the ancestor chain. Reading it
-// with its one optional argument set is a typecast of that argument to the class.
+// without an argument gives the class value, which only a constructor takes; with its one
+// optional argument set it is a typecast of that argument to the class.
 class TfsClassVariable : public TfsCustomVariable {
 public:
+  // Creates the entry with a property member for every published property of the class
+  // that is not an event, in alphabetical order.
   TfsClassVariable(TClass classRef, const AnsiString& ancestor, TfsScript* script);
   Variant GetValue() override;
+
+  // "constructor Create(AOwner: TComponent)": a function of type Constructor.
+  TfsMethodHelper* AddConstructor(const AnsiString& signature, const TfsCallMethodEvent& callback);
+  TfsMethodHelper* AddMethod(const AnsiString& signature, const TfsCallMethodEvent& callback);
+  TfsEventHelper* AddEvent(const AnsiString& name, const TfsEventAdapter& adapter);
+  // A property that is not published; without a setter it is read-only.
+  TfsPropertyHelper* AddProperty(const AnsiString& name, const AnsiString& typeName,
+                                 const TfsGetValueEvent& getter,
+                                 const TfsSetValueEvent& setter = nullptr);
+  // Items[i]: params is the comma list of index types ("Integer", "Integer, Integer"); the
+  // member is the function "Items(p0: Integer; ...): typeName" called with ".GET" and ".SET".
+  TfsMethodHelper* AddIndexProperty(const AnsiString& name, const AnsiString& params,
+                                    const AnsiString& typeName, const TfsCallMethodEvent& callback,
+                                    bool readOnly = false);
+  // An index property that is also the class's default property (obj[i]).
+  TfsMethodHelper* AddDefaultProperty(const AnsiString& name, const AnsiString& params,
+                                      const AnsiString& typeName,
+                                      const TfsCallMethodEvent& callback, bool readOnly = false);
 
   // Appends a member; the class entry owns it.
   TfsCustomHelper* AddMember(std::unique_ptr<TfsCustomHelper> member);
@@ -289,7 +385,9 @@ public:
 
   const AnsiString& Ancestor() const { return FAncestor; }
   TClass ClassRef() const { return FClassRef; }
-  TfsCustomHelper* DefProperty() const { return FDefProperty; }
+  // The member used for obj[i]: this entry's, else the nearest ancestor entry's; nil when
+  // none.
+  TfsCustomHelper* DefProperty() const;
   void SetDefProperty(TfsCustomHelper* value) { FDefProperty = value; }
   TfsScript* Prog() const { return FProgram; }
 
@@ -349,6 +447,9 @@ public:
   TfsMethodHelper* RegisterScriptMethod(const AnsiString& signature, const AnsiString& category,
                                         const AnsiString& description,
                                         const TfsCallMethodEvent& callback);
+  // A bound class with its ancestor's entry name ("" for the root); nil when the class's name
+  // is visible already. The entry inherits the ancestor entry's default property.
+  TfsClassVariable* RegisterScriptClass(TClass classRef, const AnsiString& ancestor);
 
   // ---- compiling and running ----
   bool CompileScript();

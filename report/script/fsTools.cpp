@@ -332,6 +332,8 @@ void ListScriptCatalog(TfsScript* script, TfsXMLItem* root, bool functionsOnly)
                    (blank == AnsiString::npos ? AnsiString() : text.substr(blank, 255));
           }
           AddCatalogItem(entry, text, AnsiString(), false);
+        } else if (dynamic_cast<TfsEventHelper*>(member)) {
+          AddCatalogItem(entry, "event " + member->Name(), AnsiString(), false);
         } else {
           AddCatalogItem(entry, "property " + member->Name() + ": " + TypeNameText(member),
                          AnsiString(), false);

@@ -20,22 +20,12 @@ public:
         return Variant(static_cast<TComponent*>(instance)->Name());
       return Variant(0);
     };
-    auto object = std::make_unique<TfsClassVariable>(TObjectClass(), "", Host.get());
-    object->AddMember(MakeMethod("procedure Free", call));
-    Host->AddItem("TObject", std::move(object));
-    Host->AddItem("TPersistent", std::make_unique<TfsClassVariable>(
-                                     ClassInfoOf(typeid(TPersistent)), "TObject", Host.get()));
-    auto component = std::make_unique<TfsClassVariable>(ClassInfoOf(typeid(TComponent)),
-                                                        "TPersistent", Host.get());
-    component->AddMember(MakeMethod("function GetName: String", call));
-    Host->AddItem("TComponent", std::move(component));
-  }
-
-  std::unique_ptr<TfsMethodHelper> MakeMethod(const char* signature, const TfsCallMethodEvent& call)
-  {
-    auto method = std::make_unique<TfsMethodHelper>(signature, Host.get());
-    method->OnCall = call;
-    return method;
+    Host->RegisterScriptClass(TObjectClass(), "")
+        ->AddMethod("procedure Free", call)
+        ->SetAcceptsNil(true);
+    Host->RegisterScriptClass(ClassInfoOf(typeid(TPersistent)), "TObject");
+    Host->RegisterScriptClass(ClassInfoOf(typeid(TComponent)), "TPersistent")
+        ->AddMethod("function GetName: String", call);
   }
 };
 
