@@ -2,7 +2,9 @@
 // under it, drop and cancel. Controls.h describes the interface.
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/ControlsPrivate.h"
 
 // ---- Dragging ------------------------------------------------------------------------------
@@ -44,13 +46,14 @@ void TControl::DragDrop(TObject* Source, Integer X, Integer Y)
 // The drag loop: waits for the threshold (unless immediate), then follows the pointer,
 // asking the control under it whether it accepts, until the button is released (a drop
 // on an accepting target) or Esc is pressed. A release before the drag began is handed on,
-// so a press without a drag stays a click.
+// so a press without a drag stays a click. It starts where the press being handled was.
 struct TDragLoop {
   TControl* Source;
   TDestroyWatch SourceWatch;
   TDragObject* Object = nullptr;
   bool OwnObject = false;
   TControl* Target = nullptr;
+  std::unique_ptr<TDestroyWatch> TargetWatch; // a target may go away while dragged over
   bool Accepted = false;
   TPoint Pos;
 
@@ -62,6 +65,17 @@ struct TDragLoop {
     if (auto* c = dynamic_cast<TDragControlObject*>(Object))
       return c->Control();
     return Object;
+  }
+
+  TControl* LiveTarget() const
+  {
+    return TargetWatch && !TargetWatch->Destroyed() ? Target : nullptr;
+  }
+
+  void SetTarget(TControl* t)
+  {
+    Target = t;
+    TargetWatch = t ? std::make_unique<TDestroyWatch>(t) : nullptr;
   }
 
   void Start()
@@ -80,63 +94,75 @@ struct TDragLoop {
     Pos = p;
     TControl* t = FindDragTarget(p, false);
     TDragState state = dsDragMove;
-    if (t != Target) {
-      if (Target) {
+    if (t != LiveTarget()) {
+      if (TControl* old = LiveTarget()) {
         bool ignored = false;
-        TPoint lp = Target->ScreenToClient(p);
-        Target->DragOver(SourceObject(), lp.X, lp.Y, dsDragLeave, ignored);
+        TPoint lp = old->ScreenToClient(p);
+        old->DragOver(SourceObject(), lp.X, lp.Y, dsDragLeave, ignored);
       }
-      Target = t;
+      SetTarget(t);
       state = dsDragEnter;
     }
     Accepted = false;
-    if (Target) {
-      TPoint lp = Target->ScreenToClient(p);
-      Accepted = static_cast<bool>(Target->OnDragOver);
-      Target->DragOver(SourceObject(), lp.X, lp.Y, state, Accepted);
+    if (TControl* target = LiveTarget()) {
+      TPoint lp = target->ScreenToClient(p);
+      Accepted = static_cast<bool>(target->OnDragOver);
+      target->DragOver(SourceObject(), lp.X, lp.Y, state, Accepted);
     }
-    Object->FDragTarget = Target;
+    Object->FDragTarget = LiveTarget();
     Object->FDragPos = p;
     ::SetCursor(Object->GetDragCursor(Accepted, p.X, p.Y));
   }
 
+  // The drag is over: the state goes, the cursor comes back (nothing here calls out).
+  void Forget()
+  {
+    if (ControlsState().DragControl == Source || ControlsState().DragObject == Object) {
+      ControlsState().DragObject = nullptr;
+      ControlsState().DragControl = nullptr;
+      ::SetCursor(crArrow);
+    }
+  }
+
   void Run(bool immediate, Integer threshold)
   {
-    TPoint start;
-    GetCursorPos(start);
+    const TPoint start = GetMessagePos();
     Pos = start;
     SetCaptureControl(Source);
-    HWND captureWindow = GetCapture();
+    const HWND captureWindow = GetCapture();
     ControlsState().DragCancelled = false;
+    TScopeExit cleanup([this] {
+      Forget();
+      if (OwnObject)
+        delete Object;
+    });
     bool started = false;
     if (immediate) {
       Start();
       started = true;
       Over(start);
     }
+    if (!captureWindow)
+      return;
     bool drop = false;
     MSG replay;
     bool hasReplay = false;
-    while (GetCapture() == captureWindow && captureWindow && !ControlsState().DragCancelled &&
-           !SourceWatch.Destroyed()) {
-      MSG m;
-      if (!GetMessage(m, 0, 0, 0)) {
-        PostQuitMessage(static_cast<Integer>(m.wParam));
-        break;
-      }
-      bool move = m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE;
-      bool up = m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP;
-      if (move) {
+    TTrackLoop loop;
+    loop.CaptureWindow = captureWindow;
+    loop.Name = "the drag loop";
+    loop.Running = [this] { return !ControlsState().DragCancelled && !SourceWatch.Destroyed(); };
+    loop.OnMessage = [&](MSG& m) {
+      switch (m.message) {
+      case WM_MOUSEMOVE:
         if (!started) {
           if (std::abs(m.pt.X - start.X) < threshold && std::abs(m.pt.Y - start.Y) < threshold)
-            continue;
+            return trHandled;
           Start();
           started = true;
         }
         Over(m.pt);
-        continue;
-      }
-      if (up) {
+        return trHandled;
+      case WM_LBUTTONUP:
         if (!started) {
           replay = m;
           hasReplay = true;
@@ -144,20 +170,15 @@ struct TDragLoop {
           Over(m.pt);
           drop = Accepted;
         }
-        break;
+        return trEnd;
+      case WM_KEYDOWN:
+        return m.wParam == VK_ESCAPE ? trEnd : trPass;
       }
-      if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE)
-        break;
-      if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
-          (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK))
-        continue;
-      TranslateMessage(m);
-      DispatchMessage(m);
-    }
+      return IsMouseMessage(m.message) ? trHandled : trPass;
+    };
+    TrackModal(loop);
     if (!SourceWatch.Destroyed() && Source->MouseCapture())
       SetCaptureControl(nullptr);
-    else if (GetCapture() == captureWindow)
-      ReleaseCapture();
     if (started)
       Finish(drop && !ControlsState().DragCancelled);
     if (hasReplay)
@@ -166,26 +187,22 @@ struct TDragLoop {
 
   void Finish(bool drop)
   {
-    TControl* dropTarget = drop ? Target : nullptr;
-    TDestroyWatch targetWatch(Target);
-    if (Target && !dropTarget) {
+    TControl* target = LiveTarget();
+    TControl* dropTarget = drop ? target : nullptr;
+    if (target && !dropTarget) {
       bool ignored = false;
-      TPoint lp = Target->ScreenToClient(Pos);
-      Target->DragOver(SourceObject(), lp.X, lp.Y, dsDragLeave, ignored);
+      TPoint lp = target->ScreenToClient(Pos);
+      target->DragOver(SourceObject(), lp.X, lp.Y, dsDragLeave, ignored);
     }
     Object->FFinished = true;
     TPoint lp = Pos;
-    if (dropTarget && !targetWatch.Destroyed()) {
+    if (dropTarget && LiveTarget()) {
       lp = dropTarget->ScreenToClient(Pos);
       dropTarget->DragDrop(SourceObject(), lp.X, lp.Y);
     }
-    ControlsState().DragObject = nullptr;
-    ControlsState().DragControl = nullptr;
-    ::SetCursor(crArrow);
+    Forget();
     if (!SourceWatch.Destroyed())
-      Source->DoEndDrag(dropTarget && !targetWatch.Destroyed() ? dropTarget : nullptr, lp.X, lp.Y);
-    if (OwnObject)
-      delete Object;
+      Source->DoEndDrag(dropTarget && LiveTarget() ? dropTarget : nullptr, lp.X, lp.Y);
   }
 };
 

@@ -841,22 +841,28 @@ TModalResult TCustomForm::ShowModal()
         SetActiveWindow(Previous);
     }
   } restore{this, watch, disabled, previousActive};
-  struct TWaiter {
-    AnsiString Previous;
-    ~TWaiter() { SetWaiterName(Previous); }
-  } waiter{SetWaiterName("the modal loop of " + ClassName() + " \"" + Caption() + "\"")};
   Show();
   FModalResult = 0;
-  while (!watch.Destroyed()) {
-    gApplication->HandleMessage();
+  // After each message: a result ends the loop unless the form refuses to close.
+  TTrackLoop loop;
+  loop.FilterCode = MSGF_DIALOGBOX;
+  loop.Name = "the modal loop of " + ClassName() + " \"" + Caption() + "\"";
+  loop.Running = [this, &watch] {
     if (watch.Destroyed())
-      break;
+      return false;
     if (gApplication->Terminated())
       FModalResult = mrCancel;
     else if (FModalResult != 0)
       CloseModal();
-    if (watch.Destroyed() || FModalResult != 0)
-      break;
+    return !watch.Destroyed() && FModalResult == 0;
+  };
+  loop.OnIdle = [] { return gApplication->Idle(); };
+  loop.OnError = [] { gApplication->HandleException(gApplication); };
+  if (TrackModal(loop) == teQuit) {
+    // The application is ending: the quit stays queued for its own loop.
+    gApplication->FTerminated = true;
+    if (!watch.Destroyed())
+      FModalResult = mrCancel;
   }
   // The form hides before the result is read: an OnHide handler may still change it.
   restore.Run();
@@ -1522,8 +1528,15 @@ void TApplication::Run()
 {
   if (FMainForm)
     FMainForm->Show();
-  while (!FTerminated)
-    HandleMessage();
+  TTrackLoop loop;
+  loop.FilterCode = -1;
+  loop.TakesQuit = true;
+  loop.Name = "the application's loop";
+  loop.Running = [this] { return !FTerminated; };
+  loop.OnIdle = [this] { return Idle(); };
+  loop.OnError = [this] { HandleException(this); };
+  if (TrackModal(loop) == teQuit)
+    FTerminated = true;
 }
 
 void TApplication::Terminate()
@@ -1610,11 +1623,11 @@ void TApplication::ProcessMessages()
 void TApplication::HandleMessage()
 {
   MSG msg;
-  if (!ProcessMessage(msg))
-    Idle();
+  if (!ProcessMessage(msg) && Idle())
+    WaitMessage();
 }
 
-void TApplication::Idle()
+bool TApplication::Idle()
 {
   UpdateMouseControl();
   bool done = true;
@@ -1625,8 +1638,7 @@ void TApplication::Idle()
       HandleException(this);
     }
   }
-  if (done)
-    WaitMessage();
+  return done;
 }
 
 void TApplication::HandleException(TObject* Sender)

@@ -403,7 +403,8 @@ protected:
 private:
   void SetMainForm(TCustomForm* Form);
   bool ProcessMessage(MSG& Msg);
-  void Idle();
+  // Idle work (the mouse control, OnIdle); true when done and the loop may wait.
+  bool Idle();
   static bool FilterMessage(MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
   void HintMouseMessage(TControl* Control, TPoint CursorPos);

@@ -861,13 +861,14 @@ void Choose(TTracker& t, TMenuItem* item)
   t.Done = true;
 }
 
+// The loop has the capture: every pointer message comes as a client one, its point (pt) on
+// the screen.
 void MouseMessage(TTracker& t, const MSG& m)
 {
   Integer l = -2, i = -1;
   HitTest(t, m.pt, l, i);
   switch (m.message) {
   case WM_MOUSEMOVE:
-  case WM_NCMOUSEMOVE:
     if (l >= 0 && i >= 0)
       SelectInLevel(t, static_cast<size_t>(l), i, true, false);
     else if (l == -1 && i != t.BarSelected && !t.Levels.empty())
@@ -880,8 +881,6 @@ void MouseMessage(TTracker& t, const MSG& m)
   case WM_LBUTTONDOWN:
   case WM_RBUTTONDOWN:
   case WM_MBUTTONDOWN:
-  case WM_NCLBUTTONDOWN:
-  case WM_NCRBUTTONDOWN:
   case WM_LBUTTONDBLCLK:
   case WM_RBUTTONDBLCLK:
     if (l == -2)
@@ -895,8 +894,6 @@ void MouseMessage(TTracker& t, const MSG& m)
     return;
   case WM_LBUTTONUP:
   case WM_RBUTTONUP:
-  case WM_NCLBUTTONUP:
-  case WM_NCRBUTTONUP:
     if (l >= 0 && i >= 0) {
       TMenuItem* item = t.Levels[static_cast<size_t>(l)].Items[static_cast<size_t>(i)];
       if (item->Count() == 0)
@@ -1014,12 +1011,6 @@ void CharKey(TTracker& t, char ch)
   MessageBeep(0);
 }
 
-bool IsMouseMessage(UINT m)
-{
-  return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
-         (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
-}
-
 // The modal loop of an open menu. Returns the chosen item (null when cancelled).
 TMenuItem* RunTracker(TTracker& t)
 {
@@ -1030,51 +1021,47 @@ TMenuItem* RunTracker(TTracker& t)
     TTracker* Outer;
     ~TGuard()
     {
-      HWND capture = T.CaptureWnd;
-      CloseLevelsFrom(T, 0);
-      if (capture && GetCapture() == capture)
-        ReleaseCapture();
-      T.BarSelected = -1;
-      RedrawBar(T);
+      try {
+        CloseLevelsFrom(T, 0);
+        T.BarSelected = -1;
+        RedrawBar(T);
+      } catch (...) {
+      }
       gTracker = Outer;
     }
   } guard{t, gTracker};
   gTracker = &t;
   if (!t.CaptureWnd && !t.Levels.empty())
     t.CaptureWnd = t.Levels.front().Wnd;
-  if (t.CaptureWnd)
-    SetCapture(t.CaptureWnd);
-  while (!t.Done) {
-    if (!t.CaptureWnd || GetCapture() != t.CaptureWnd)
-      break; // someone took the capture (a cancel-mode, a window going away)
-    if (!t.Form && t.Levels.empty())
-      break;
-    MSG m;
-    if (!GetMessage(m, 0, 0, 0)) {
-      PostQuitMessage(static_cast<Integer>(m.wParam));
-      break;
-    }
+  if (!t.CaptureWnd)
+    return nullptr;
+  TTrackLoop loop;
+  loop.CaptureWindow = t.CaptureWnd;
+  loop.FilterCode = MSGF_MENU;
+  loop.Name = "the menu loop";
+  loop.Running = [&t] { return !t.Done && (t.Form || !t.Levels.empty()); };
+  loop.OnMessage = [&t](MSG& m) {
     if (IsMouseMessage(m.message)) {
       MouseMessage(t, m);
-      continue;
+      return trHandled;
     }
     switch (m.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       TranslateMessage(m);
       KeyDown(t, static_cast<Word>(m.wParam));
-      continue;
+      return trHandled;
     case WM_CHAR:
     case WM_SYSCHAR:
       CharKey(t, static_cast<char>(m.wParam & 0xFF));
-      continue;
+      return trHandled;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-      continue;
+      return trHandled;
     }
-    TranslateMessage(m);
-    DispatchMessage(m);
-  }
+    return trPass;
+  };
+  TrackModal(loop);
   return t.Chosen;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/WindowsPrivate.h"
 
 using namespace wm;
@@ -67,11 +68,6 @@ TWnd* NextActive(TWnd* top)
   return nullptr;
 }
 
-void PostInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-  PostMessage(hwnd, msg, wParam, lParam);
-}
-
 // The window mouse input at a screen point goes to, and its hit-test code.
 HWND MouseTarget(TPoint screen, LRESULT& hit)
 {
@@ -92,18 +88,19 @@ HWND MouseTarget(TPoint screen, LRESULT& hit)
 namespace wm {
 
 // The interactive move/size loop: the window follows the pointer (moving, or dragging the
-// edges hit names) until the left button is released; Esc puts it back. It runs on the
-// one queue, so timers and posted messages keep being dispatched meanwhile.
+// edges hit names) until the left button is released; Esc puts it back. It starts from the
+// press being handled (the button down as of that message, the point where it was) and runs
+// on the one queue, so timers and posted messages keep being dispatched meanwhile.
 void MoveSizeLoop(HWND hwnd, LRESULT hit)
 {
-  TState& s = State();
   TWnd* w = FromHandle(hwnd);
-  if (!w || !(s.Keys[VK_LBUTTON] & 0x80))
+  if (!w || GetKeyState(VK_LBUTTON) >= 0)
     return;
-  const TPoint start = s.Cursor;
+  const TPoint start = GetMessagePos();
   const TRect startRect = w->Rect;
-  SetCapture(hwnd);
-  SendMessage(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+  auto place = [hwnd](const TRect& r) {
+    SetWindowPos(hwnd, 0, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  };
   auto follow = [&](TPoint p) {
     Integer dx = p.X - start.X, dy = p.Y - start.Y;
     TRect r = startRect;
@@ -119,34 +116,38 @@ void MoveSizeLoop(HWND hwnd, LRESULT hit)
       if (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT)
         r.Bottom = std::max(r.Bottom + dy, r.Top + 1);
     }
-    SetWindowPos(hwnd, 0, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    place(r);
   };
-  while (GetCapture() == hwnd) {
-    MSG m;
-    if (!GetMessage(m, 0, 0, 0)) {
-      PostQuitMessage(static_cast<Integer>(m.wParam));
-      break;
+  SendMessage(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+  TScopeExit unwinding([hwnd] {
+    try {
+      SendMessage(hwnd, WM_EXITSIZEMOVE, 0, 0);
+    } catch (...) {
     }
-    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP || m.message == WM_NCMOUSEMOVE ||
-        m.message == WM_NCLBUTTONUP) {
+  });
+  TTrackLoop loop;
+  loop.CaptureWindow = hwnd;
+  loop.FilterCode = hit == HTCAPTION ? MSGF_MOVE : MSGF_SIZE;
+  loop.Name = "the move/size loop";
+  loop.OnMessage = [&](MSG& m) {
+    switch (m.message) {
+    case WM_MOUSEMOVE:
       follow(m.pt);
-      if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP)
-        break;
-      continue;
+      return trHandled;
+    case WM_LBUTTONUP:
+      follow(m.pt);
+      return trEnd;
+    case WM_KEYDOWN:
+      if (m.wParam != VK_ESCAPE)
+        return trPass;
+      place(startRect);
+      return trEnd;
     }
-    if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) {
-      SetWindowPos(hwnd, 0, startRect.Left, startRect.Top, startRect.Width(), startRect.Height(),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      break;
-    }
-    if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
-        (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK))
-      continue; // other buttons do nothing while moving
-    TranslateMessage(m);
-    DispatchMessage(m);
-  }
-  if (GetCapture() == hwnd)
-    ReleaseCapture();
+    // Other buttons do nothing while moving.
+    return IsMouseMessage(m.message) ? trHandled : trPass;
+  };
+  TrackModal(loop);
+  unwinding.Dismiss();
   SendMessage(hwnd, WM_EXITSIZEMOVE, 0, 0);
 }
 
@@ -466,12 +467,6 @@ namespace {
 
 constexpr HMONITOR PrimaryMonitor = 1;
 
-TRect& WorkAreaOverride()
-{
-  static TRect area;
-  return area;
-}
-
 TRect ScreenBounds()
 {
   return Rect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
@@ -481,7 +476,7 @@ TRect ScreenBounds()
 
 void SetWorkArea(const TRect& area)
 {
-  WorkAreaOverride() = area;
+  State().WorkArea = area;
 }
 
 HMONITOR MonitorFromPoint(TPoint point, DWORD flags)
@@ -507,7 +502,7 @@ bool GetMonitorInfo(HMONITOR monitor, MONITORINFO& info)
   if (monitor != PrimaryMonitor)
     return false;
   info.rcMonitor = ScreenBounds();
-  info.rcWork = IsRectEmpty(WorkAreaOverride()) ? info.rcMonitor : WorkAreaOverride();
+  info.rcWork = IsRectEmpty(State().WorkArea) ? info.rcMonitor : State().WorkArea;
   info.dwFlags = MONITORINFOF_PRIMARY;
   return true;
 }
@@ -539,99 +534,253 @@ bool SystemParametersInfo(UINT action, UINT, void* data, UINT)
 }
 
 // ---- Raw input ------------------------------------------------------------------------------
+//
+// A backend's input goes into the input queue as it arrives; only the key and button state
+// (GetAsyncKeyState) and the pointer (GetCursorPos) change at once. PeekMessage routes each
+// event when it reaches it and delivers it when it takes it off (RouteInput, DeliverInput).
+
+namespace {
+
+void QueueInput(TInputEvent e)
+{
+  TState& s = State();
+  e.Id = s.NextInputId++;
+  if (s.NextInputId == 0)
+    s.NextInputId = 1;
+  e.Time = GetTickCount();
+  s.Input.push_back(e);
+}
+
+void SetAsyncKey(Word vk, bool down)
+{
+  Byte& k = State().Keys[vk];
+  if (down) {
+    if (!(k & 0x80))
+      k ^= 0x01; // the toggle state flips on each press
+    k |= 0x80;
+  } else {
+    k &= ~0x80;
+  }
+}
+
+// A press at the same place soon enough after the last one on the same window is a double
+// click (of a client area only for a class that wants them).
+bool IsDoubleClick(const TInputEvent& e, TWnd* w, UINT msg, bool client)
+{
+  TState& s = State();
+  bool sameSpot = std::abs(e.Pt.X - s.LastDownPos.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                  std::abs(e.Pt.Y - s.LastDownPos.Y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+  bool dbl = !s.LastWasDouble && s.LastDownMsg == msg && s.LastDownWnd == w->Handle && sameSpot &&
+             e.Time - s.LastDownTime <= GetDoubleClickTime() &&
+             (!client || (w->ClassStyle & CS_DBLCLKS));
+  s.LastDownMsg = msg;
+  s.LastDownWnd = w->Handle;
+  s.LastDownTime = e.Time;
+  s.LastDownPos = e.Pt;
+  s.LastWasDouble = dbl;
+  return dbl;
+}
+
+bool RouteMouse(TInputEvent& e)
+{
+  static const UINT clientBase[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+  static const UINT ncBase[] = {WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN};
+  TState& s = State();
+  LRESULT hit = HTCLIENT;
+  HWND target = MouseTarget(e.Pt, hit);
+  TWnd* w = FromHandle(target);
+  if (!w)
+    return false;
+  e.Captured = target == s.Capture;
+  e.Hit = hit;
+  bool press = e.Kind == ikMouseButton && e.Down;
+  if (!e.Captured && !EnabledChain(w)) {
+    if (press)
+      MessageBeep(0);
+    return false;
+  }
+  bool client = hit == HTCLIENT;
+  UINT msg = client ? WM_MOUSEMOVE : WM_NCMOUSEMOVE;
+  if (e.Kind == ikMouseButton) {
+    msg = (client ? clientBase[e.Button] : ncBase[e.Button]) + (e.Down ? 0 : 1);
+    if (press && IsDoubleClick(e, w, msg, client))
+      msg += 2;
+  }
+  MSG& m = e.Msg;
+  m.hwnd = target;
+  m.message = msg;
+  if (client) {
+    TPoint p = e.Pt;
+    ScreenToClient(target, p);
+    m.wParam = e.WParam;
+    m.lParam = PointToLParam(p);
+  } else {
+    m.wParam = static_cast<WPARAM>(hit);
+    m.lParam = PointToLParam(e.Pt);
+  }
+  return true;
+}
+
+// Every press asks the window (and through it its parents, where MDI children take the
+// activation among themselves); the top-level window activates when it is not active.
+// False when the answer eats the click.
+bool ClickActivate(const TInputEvent& e)
+{
+  TState& s = State();
+  HWND target = e.Msg.hwnd;
+  TWnd* w = FromHandle(target);
+  TWnd* top = TopLevelOf(w);
+  HWND topHandle = top->Handle;
+  static const UINT clientBase[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+  UINT button = clientBase[e.Button]; // named as a client press, whatever the hit
+  LRESULT answer =
+      Send(w, WM_MOUSEACTIVATE, topHandle, MAKELPARAM(static_cast<Integer>(e.Hit), button));
+  if (!(w = FromHandle(target)) || !(top = FromHandle(topHandle)))
+    return false;
+  if (s.Active != topHandle && Activatable(top) &&
+      (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT))
+    ActivateTopLevel(top, WA_CLICKACTIVE);
+  if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT)
+    return false;
+  if (!(w = FromHandle(target)))
+    return false;
+  Send(w, WM_SETCURSOR, target, MAKELPARAM(static_cast<Integer>(e.Hit), button));
+  return FromHandle(target) != nullptr;
+}
+
+// Offers mouse input to the WH_MOUSE hooks; true when one of them took it.
+bool MouseHooked(const TInputEvent& e, Integer code)
+{
+  if (State().Hooks.empty())
+    return false;
+  MOUSEHOOKSTRUCT mh;
+  mh.pt = e.Pt;
+  mh.hwnd = e.Msg.hwnd;
+  mh.wHitTestCode = static_cast<UINT>(e.Hit);
+  if (RunHooks(WH_MOUSE, code, e.Msg.message, reinterpret_cast<LPARAM>(&mh)) == 0)
+    return false;
+  if (code == HC_ACTION)
+    RunHooks(WH_CBT, HCBT_CLICKSKIPPED, e.Msg.message, reinterpret_cast<LPARAM>(&mh));
+  return true;
+}
+
+// Offers a key to the WH_KEYBOARD hooks; true when one of them took it.
+bool KeyHooked(const TInputEvent& e, Integer code)
+{
+  if (State().Hooks.empty() || RunHooks(WH_KEYBOARD, code, e.Msg.wParam, e.Msg.lParam) == 0)
+    return false;
+  if (code == HC_ACTION)
+    RunHooks(WH_CBT, HCBT_KEYSKIPPED, e.Msg.wParam, e.Msg.lParam);
+  return true;
+}
+
+bool RangeOverlaps(UINT first, UINT last, UINT a, UINT b)
+{
+  return (first == 0 && last == 0) || (first <= b && a <= last);
+}
+
+} // namespace
+
+namespace wm {
+
+bool InputMayMatch(const TInputEvent& e, UINT first, UINT last)
+{
+  switch (e.Kind) {
+  case ikMouseMove:
+  case ikMouseButton:
+    return RangeOverlaps(first, last, WM_MOUSEFIRST, WM_MOUSELAST) ||
+           RangeOverlaps(first, last, WM_NCMOUSEMOVE, WM_NCMBUTTONDBLCLK);
+  default:
+    return RangeOverlaps(first, last, e.Message, e.Message);
+  }
+}
+
+bool RouteInput(TInputEvent& e)
+{
+  e.Routed = true;
+  e.Msg = MSG();
+  e.Msg.time = e.Time;
+  e.Msg.pt = e.Pt;
+  if (e.Kind == ikMouseMove || e.Kind == ikMouseButton)
+    return RouteMouse(e);
+  // Keys, characters and the wheel go to the focus, or to the active window.
+  HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
+  if (!target)
+    return false;
+  e.Msg.hwnd = target;
+  e.Msg.message = e.Message;
+  e.Msg.wParam = e.WParam;
+  e.Msg.lParam = e.LParam;
+  return true;
+}
+
+void PeekInput(const TInputEvent& e)
+{
+  if (e.Kind == ikMouseMove || e.Kind == ikMouseButton || e.Kind == ikWheel)
+    MouseHooked(e, HC_NOREMOVE);
+  else if (e.Kind == ikKey)
+    KeyHooked(e, HC_NOREMOVE);
+}
+
+bool DeliverInput(TInputEvent& e)
+{
+  TState& s = State();
+  HWND target = e.Msg.hwnd;
+  switch (e.Kind) {
+  case ikKey:
+    return !KeyHooked(e, HC_ACTION);
+  case ikChar:
+    return true;
+  case ikWheel:
+    return !MouseHooked(e, HC_ACTION);
+  case ikMouseMove:
+  case ikMouseButton:
+    break;
+  }
+  // The hooks come first: one that drops a click keeps it from activating a window.
+  if (MouseHooked(e, HC_ACTION))
+    return false;
+  if (!e.Captured) {
+    if (e.Kind == ikMouseButton && e.Down) {
+      if (!ClickActivate(e))
+        return false;
+    } else if (e.Kind == ikMouseMove) {
+      TWnd* w = FromHandle(target);
+      if (!w)
+        return false;
+      Send(w, WM_SETCURSOR, target, MAKELPARAM(static_cast<Integer>(e.Hit), WM_MOUSEMOVE));
+    }
+  }
+  if (!FromHandle(target))
+    return false;
+  s.CursorWindow = target;
+  return true;
+}
+
+} // namespace wm
 
 void InputMouseMove(TPoint screen)
 {
-  TState& s = State();
-  s.Cursor = screen;
-  LRESULT hit = HTCLIENT;
-  HWND target = MouseTarget(screen, hit);
-  TWnd* w = FromHandle(target);
-  if (!w)
-    return;
-  if (!s.Capture) {
-    if (!EnabledChain(w))
-      return;
-    Send(w, WM_SETCURSOR, target, MAKELPARAM(static_cast<Integer>(hit), WM_MOUSEMOVE));
-    if (!(w = FromHandle(target)))
-      return;
-  }
-  s.CursorWindow = target;
-  if (hit == HTCLIENT) {
-    TPoint p = screen;
-    ScreenToClient(target, p);
-    PostInput(target, WM_MOUSEMOVE, MouseKeyFlags(), PointToLParam(p));
-  } else {
-    PostInput(target, WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), PointToLParam(screen));
-  }
+  State().Cursor = screen;
+  TInputEvent e;
+  e.Kind = ikMouseMove;
+  e.Pt = screen;
+  e.WParam = MouseKeyFlags();
+  QueueInput(e);
 }
 
 void InputMouseButton(TMouseButtonKind button, bool down, TPoint screen)
 {
-  TState& s = State();
-  s.Cursor = screen;
   static const Word vks[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
-  static const UINT clientBase[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
-  static const UINT ncBase[] = {WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN};
-  if (down)
-    s.Keys[vks[button]] |= 0x80;
-  else
-    s.Keys[vks[button]] &= ~0x80;
-
-  LRESULT hit = HTCLIENT;
-  HWND target = MouseTarget(screen, hit);
-  TWnd* w = FromHandle(target);
-  if (!w)
-    return;
-  bool captured = s.Capture != 0;
-  if (!captured && !EnabledChain(w)) {
-    if (down)
-      MessageBeep(0);
-    return;
-  }
-  if (down && !captured) {
-    // Every press asks the window (and through it its parents, where MDI children take
-    // the activation among themselves); the top-level window activates when it is not.
-    TWnd* top = TopLevelOf(w);
-    HWND topHandle = top->Handle;
-    LRESULT answer = Send(w, WM_MOUSEACTIVATE, topHandle,
-                          MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
-    if (!(w = FromHandle(target)) || !(top = FromHandle(topHandle)))
-      return;
-    if (s.Active != topHandle && Activatable(top) &&
-        (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT))
-      ActivateTopLevel(top, WA_CLICKACTIVE);
-    if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT)
-      return;
-    if (!(w = FromHandle(target)))
-      return;
-    Send(w, WM_SETCURSOR, target, MAKELPARAM(static_cast<Integer>(hit), clientBase[button]));
-    if (!(w = FromHandle(target)))
-      return;
-  }
-  bool client = hit == HTCLIENT;
-  UINT msg = (client ? clientBase[button] : ncBase[button]) + (down ? 0 : 1);
-  if (down) {
-    DWORD now = GetTickCount();
-    bool sameSpot = std::abs(screen.X - s.LastDownPos.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
-                    std::abs(screen.Y - s.LastDownPos.Y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
-    bool dbl = !s.LastWasDouble && s.LastDownMsg == msg && s.LastDownWnd == target && sameSpot &&
-               now - s.LastDownTime <= DoubleClickTime && (!client || (w->ClassStyle & CS_DBLCLKS));
-    s.LastDownMsg = msg;
-    s.LastDownWnd = target;
-    s.LastDownTime = now;
-    s.LastDownPos = screen;
-    s.LastWasDouble = dbl;
-    if (dbl)
-      msg += 2;
-  }
-  if (client) {
-    TPoint p = screen;
-    ScreenToClient(target, p);
-    PostInput(target, msg, MouseKeyFlags(), PointToLParam(p));
-  } else {
-    PostInput(target, msg, static_cast<WPARAM>(hit), PointToLParam(screen));
-  }
+  State().Cursor = screen;
+  SetAsyncKey(vks[button], down);
+  TInputEvent e;
+  e.Kind = ikMouseButton;
+  e.Button = button;
+  e.Down = down;
+  e.Pt = screen;
+  e.WParam = MouseKeyFlags();
+  QueueInput(e);
 }
 
 void InputMouseWheel(Integer delta, TPoint screen)
@@ -643,53 +792,47 @@ void InputMouseWheel(Integer delta, TPoint screen)
   if (notches == 0)
     return;
   s.WheelRemainder -= notches * WHEEL_DELTA;
-  HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-  if (!target)
-    return;
-  PostInput(target, WM_MOUSEWHEEL,
-            MAKEWPARAM(static_cast<Integer>(MouseKeyFlags()), notches * WHEEL_DELTA),
-            PointToLParam(screen));
+  TInputEvent e;
+  e.Kind = ikWheel;
+  e.Pt = screen;
+  e.Message = WM_MOUSEWHEEL;
+  e.WParam = MAKEWPARAM(static_cast<Integer>(MouseKeyFlags()), notches * WHEEL_DELTA);
+  e.LParam = PointToLParam(screen);
+  QueueInput(e);
 }
 
 void InputKey(Word vk, bool down)
 {
   TState& s = State();
-  auto setKey = [&](Word k) {
-    if (down) {
-      if (!(s.Keys[k] & 0x80))
-        s.Keys[k] ^= 0x01; // toggle state flips on each press
-      s.Keys[k] |= 0x80;
-    } else {
-      s.Keys[k] &= ~0x80;
-    }
-  };
-  setKey(vk);
+  SetAsyncKey(vk, down);
   if (vk == VK_LSHIFT || vk == VK_RSHIFT)
-    setKey(VK_SHIFT);
+    SetAsyncKey(VK_SHIFT, down);
   if (vk == VK_LCONTROL || vk == VK_RCONTROL)
-    setKey(VK_CONTROL);
+    SetAsyncKey(VK_CONTROL, down);
   if (vk == VK_LMENU || vk == VK_RMENU)
-    setKey(VK_MENU);
-  HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-  if (!target)
-    return;
+    SetAsyncKey(VK_MENU, down);
+  // Whether it is a system key is a matter of the modifiers as the key arrived.
   bool alt = (s.Keys[VK_MENU] & 0x80) || (vk == VK_MENU && !down);
   bool ctrl = s.Keys[VK_CONTROL] & 0x80;
   bool sys = (alt && !ctrl) || vk == VK_F10;
-  UINT msg = sys ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-  LPARAM lp = 1 | (alt ? (1 << 29) : 0) | (down ? 0 : static_cast<LPARAM>(0xC0000000u));
-  PostInput(target, msg, vk, lp);
+  TInputEvent e;
+  e.Kind = ikKey;
+  e.Pt = s.Cursor;
+  e.Message = sys ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+  e.WParam = vk;
+  e.LParam = 1 | (alt ? (1 << 29) : 0) | (down ? 0 : static_cast<LPARAM>(0xC0000000u));
+  QueueInput(e);
 }
 
 void InputImeChar(Word gbk)
 {
-  HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-  if (!target)
-    return;
-  if (gbk > 0xFF)
-    PostInput(target, WM_IME_CHAR, gbk, 1);
-  else
-    PostInput(target, WM_CHAR, gbk, 1);
+  TInputEvent e;
+  e.Kind = ikChar;
+  e.Pt = State().Cursor;
+  e.Message = gbk > 0xFF ? WM_IME_CHAR : WM_CHAR;
+  e.WParam = gbk;
+  e.LParam = 1;
+  QueueInput(e);
 }
 
 void InputActivateApp(bool active)

@@ -17,24 +17,6 @@ TMessageFilter gFilter = nullptr;
 AnsiString gWaiter;
 void (*gIdleHook)() = nullptr;
 
-bool IsMouseButtonMessage(UINT m)
-{
-  switch (m) {
-  case WM_LBUTTONDOWN:
-  case WM_LBUTTONDBLCLK:
-  case WM_RBUTTONDOWN:
-  case WM_RBUTTONDBLCLK:
-  case WM_MBUTTONDOWN:
-  case WM_MBUTTONDBLCLK:
-  case WM_NCLBUTTONDOWN:
-  case WM_NCLBUTTONDBLCLK:
-  case WM_NCRBUTTONDOWN:
-  case WM_NCRBUTTONDBLCLK:
-    return true;
-  }
-  return false;
-}
-
 bool InRange(UINT m, UINT first, UINT last)
 {
   if (first == 0 && last == 0)
@@ -136,6 +118,7 @@ void ResetState()
   s.TopLevels.clear();
   s.MessageOnly.clear();
   s.Queue.clear();
+  s.Input.clear();
   s.QuitPending = false;
   s.QuitCode = 0;
   s.Timers.clear();
@@ -197,6 +180,18 @@ void RunIdleHook()
     gIdleHook();
 }
 
+namespace wm {
+
+void FilterAndDispatch(MSG& msg)
+{
+  if (gFilter && gFilter(msg))
+    return;
+  TranslateMessage(msg);
+  DispatchMessage(msg);
+}
+
+} // namespace wm
+
 bool ProcessQueuedMessage()
 {
   MSG msg;
@@ -204,10 +199,7 @@ bool ProcessQueuedMessage()
     return false;
   if (!PeekMessage(msg, 0, 0, 0, PM_REMOVE))
     return false;
-  if (gFilter && gFilter(msg))
-    return true;
-  TranslateMessage(msg);
-  DispatchMessage(msg);
+  FilterAndDispatch(msg);
   return true;
 }
 
@@ -304,6 +296,72 @@ void BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 // ---- Retrieval ---------------------------------------------------------------------------------
 
+namespace {
+
+// The input queue's part of a peek: the first event that yields a matching message, routed
+// as it is reached; events whose kind cannot match the filter are passed over unrouted.
+// Routing and delivery send messages, which may take events off the queue themselves: an
+// event is looked up again by its id after each.
+bool PeekInputQueue(MSG& msg, HWND hwnd, UINT first, UINT last, bool remove)
+{
+  TState& s = State();
+  auto find = [&s](UINT id) {
+    for (std::size_t i = 0; i < s.Input.size(); ++i)
+      if (s.Input[i].Id == id)
+        return i;
+    return s.Input.size();
+  };
+  for (std::size_t i = 0; i < s.Input.size();) {
+    if (!s.Input[i].Routed) {
+      if (!InputMayMatch(s.Input[i], first, last)) {
+        ++i;
+        continue;
+      }
+      TInputEvent e = s.Input[i];
+      bool routed = RouteInput(e);
+      i = find(e.Id);
+      if (i == s.Input.size()) {
+        i = 0; // taken meanwhile: look again from the start
+        continue;
+      }
+      if (!routed) {
+        s.Input.erase(s.Input.begin() + static_cast<std::ptrdiff_t>(i));
+        continue;
+      }
+      s.Input[i] = e;
+    }
+    TInputEvent& e = s.Input[i];
+    if (!FromHandle(e.Msg.hwnd)) {
+      s.Input.erase(s.Input.begin() + static_cast<std::ptrdiff_t>(i));
+      continue; // its window is gone
+    }
+    if (!WindowMatches(hwnd, e.Msg.hwnd) || !InRange(e.Msg.message, first, last)) {
+      ++i;
+      continue;
+    }
+    if (!remove) {
+      TInputEvent copy = e;
+      PeekInput(copy);
+      msg = copy.Msg;
+      return true;
+    }
+    TInputEvent taken = e;
+    s.Input.erase(s.Input.begin() + static_cast<std::ptrdiff_t>(i));
+    if (!DeliverInput(taken)) {
+      i = 0;
+      continue;
+    }
+    msg = taken.Msg;
+    SyncKeyState(msg);
+    return true;
+  }
+  return false;
+}
+
+} // namespace
+
+// The order a window of ours sees things in: posted messages, a quit request, input, then
+// paints and due timers.
 bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT flags)
 {
   TState& s = State();
@@ -321,16 +379,7 @@ bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT flags)
         ++i;
       continue; // its window is gone
     }
-    if (remove && IsMouseButtonMessage(m.message) && !s.Hooks.empty()) {
-      MOUSEHOOKSTRUCT mh;
-      mh.pt = m.pt;
-      mh.hwnd = m.hwnd;
-      mh.wHitTestCode = m.message >= WM_MOUSEFIRST ? UINT(HTCLIENT) : static_cast<UINT>(m.wParam);
-      if (RunHooks(WH_MOUSE, HC_ACTION, m.message, reinterpret_cast<LPARAM>(&mh)) != 0)
-        continue; // discarded by the hook
-    }
     if (remove) {
-      SyncKeyState(m);
       if (!s.Hooks.empty())
         RunHooks(WH_GETMESSAGE, HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&m));
       s.Current = m;
@@ -338,15 +387,23 @@ bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT flags)
     msg = m;
     return true;
   }
-  bool filtered = hwnd != 0 || first != 0 || last != 0;
   if (s.QuitPending) {
+    // Returned whatever the filters say, and taken off when removed: a loop that gets it
+    // and is not the one to end puts it back (PostQuitMessage).
     msg = MSG();
     msg.message = WM_QUIT;
     msg.wParam = static_cast<WPARAM>(s.QuitCode);
     msg.time = GetTickCount();
-    // A filtered peek leaves the quit request for the loop that owns it.
-    if (remove && !filtered)
+    if (remove)
       s.QuitPending = false;
+    return true;
+  }
+  if (PeekInputQueue(msg, hwnd, first, last, remove)) {
+    if (remove) {
+      if (!s.Hooks.empty())
+        RunHooks(WH_GETMESSAGE, HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
+      s.Current = msg;
+    }
     return true;
   }
   if (InRange(WM_PAINT, first, last)) {

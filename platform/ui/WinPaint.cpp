@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/WindowsPrivate.h"
 
 using namespace wm;
@@ -313,63 +314,65 @@ void ScrollBarTrack(HWND hwnd, Integer bar, TPoint screen)
   };
   const Integer part = partAt(along(screen));
   const Integer grab = along(screen) - g.ThumbTop;
+  TPoint pointer = screen;
+  Integer trackPos = w->Scroll[bar].nPos;
+  // Follows the thumb to the pointer; SB_THUMBTRACK whenever the position changes.
+  auto trackThumb = [&] {
+    if (!(w = FromHandle(hwnd)))
+      return;
+    const SCROLLINFO& si = w->Scroll[bar];
+    Integer thumb = g.ThumbBottom - g.ThumbTop;
+    Integer track = length - 2 * g.Arrow - thumb;
+    Integer maxPos = si.nMax - std::max<Integer>(static_cast<Integer>(si.nPage) - 1, 0);
+    Integer offset = std::clamp(along(pointer) - grab - g.Arrow, 0, std::max(track, 0));
+    Integer pos = track > 0
+                      ? si.nMin + static_cast<Integer>(Int64(offset) * (maxPos - si.nMin) / track)
+                      : si.nMin;
+    if (pos == trackPos)
+      return;
+    trackPos = pos;
+    w->Scroll[bar].nTrackPos = pos;
+    SendMessage(hwnd, msg, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
+  };
+  // The capture comes before the first command, as the loop then keeps it.
+  TScopeExit unwinding([hwnd] {
+    KillTimer(hwnd, repeatTimer);
+    try {
+      if (GetCapture() == hwnd)
+        ReleaseCapture();
+    } catch (...) {
+    }
+  });
   SetCapture(hwnd);
   if (part != SB_THUMBTRACK) {
     SendMessage(hwnd, msg, static_cast<WPARAM>(part), 0);
     SetTimer(hwnd, repeatTimer, 400);
   }
-  TPoint pointer = screen;
-  Integer trackPos = w->Scroll[bar].nPos;
-  while (GetCapture() == hwnd) {
-    MSG m;
-    if (!GetMessage(m, 0, 0, 0)) {
-      PostQuitMessage(static_cast<Integer>(m.wParam));
-      break;
-    }
+  TTrackLoop loop;
+  loop.CaptureWindow = hwnd;
+  loop.FilterCode = MSGF_SCROLLBAR;
+  loop.Name = "the scroll bar";
+  loop.OnMessage = [&](MSG& m) {
     if (m.hwnd == hwnd && m.message == WM_TIMER && m.wParam == repeatTimer) {
       if (!(w = FromHandle(hwnd)))
-        break;
+        return trEnd;
       g = BarGeometry(w, bar);
       if (partAt(along(pointer)) == part)
         SendMessage(hwnd, msg, static_cast<WPARAM>(part), 0);
       SetTimer(hwnd, repeatTimer, 100);
-      continue;
+      return trHandled;
     }
-    // A release queued before the capture began arrives as a non-client release.
-    if (m.message == WM_NCLBUTTONUP)
-      m.message = WM_LBUTTONUP;
-    if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE || m.message == WM_LBUTTONUP) {
-      if (m.message == WM_NCMOUSEMOVE)
-        m.message = WM_MOUSEMOVE;
+    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) {
       pointer = m.pt;
-      if (part == SB_THUMBTRACK && (w = FromHandle(hwnd))) {
-        const SCROLLINFO& si = w->Scroll[bar];
-        Integer thumb = g.ThumbBottom - g.ThumbTop;
-        Integer track = length - 2 * g.Arrow - thumb;
-        Integer maxPos = si.nMax - std::max<Integer>(static_cast<Integer>(si.nPage) - 1, 0);
-        Integer offset = std::clamp(along(pointer) - grab - g.Arrow, 0, std::max(track, 0));
-        Integer pos =
-            track > 0 ? si.nMin + static_cast<Integer>(Int64(offset) * (maxPos - si.nMin) / track)
-                      : si.nMin;
-        if (m.message == WM_MOUSEMOVE && pos != trackPos) {
-          trackPos = pos;
-          w->Scroll[bar].nTrackPos = pos;
-          SendMessage(hwnd, msg, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
-        }
-      }
-      if (m.message == WM_LBUTTONUP)
-        break;
-      continue;
+      if (part == SB_THUMBTRACK && m.message == WM_MOUSEMOVE)
+        trackThumb();
+      return m.message == WM_LBUTTONUP ? trEnd : trHandled;
     }
-    if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
-        (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK))
-      continue;
-    TranslateMessage(m);
-    DispatchMessage(m);
-  }
+    return IsMouseMessage(m.message) ? trHandled : trPass;
+  };
+  TrackModal(loop);
+  unwinding.Dismiss();
   KillTimer(hwnd, repeatTimer);
-  if (GetCapture() == hwnd)
-    ReleaseCapture();
   if (part == SB_THUMBTRACK)
     SendMessage(hwnd, msg, MAKEWPARAM(SB_THUMBPOSITION, trackPos), 0);
   SendMessage(hwnd, msg, SB_ENDSCROLL, 0);
@@ -378,28 +381,20 @@ void ScrollBarTrack(HWND hwnd, Integer bar, TPoint screen)
 // A press on a caption button: the command runs when the button is released over it.
 void CaptionButtonTrack(HWND hwnd, LRESULT hit)
 {
-  SetCapture(hwnd);
   TPoint release;
   bool released = false;
-  while (GetCapture() == hwnd) {
-    MSG m;
-    if (!GetMessage(m, 0, 0, 0)) {
-      PostQuitMessage(static_cast<Integer>(m.wParam));
-      break;
-    }
-    if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP) {
+  TTrackLoop loop;
+  loop.CaptureWindow = hwnd;
+  loop.Name = "the caption button";
+  loop.OnMessage = [&](MSG& m) {
+    if (m.message == WM_LBUTTONUP) {
       release = m.pt;
       released = true;
-      break;
+      return trEnd;
     }
-    if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
-        (m.message >= WM_NCMOUSEMOVE && m.message <= WM_NCMBUTTONDBLCLK))
-      continue;
-    TranslateMessage(m);
-    DispatchMessage(m);
-  }
-  if (GetCapture() == hwnd)
-    ReleaseCapture();
+    return IsMouseMessage(m.message) ? trHandled : trPass;
+  };
+  TrackModal(loop);
   TWnd* w = FromHandle(hwnd);
   if (!released || !w || DefNcHitTest(w, release) != hit)
     return;

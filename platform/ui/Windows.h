@@ -6,6 +6,8 @@
 // component framework on top.
 #pragma once
 
+#include <functional>
+
 #include "platform/rtl/Types.h"
 #include "platform/rtl/VirtualKeys.h"
 
@@ -169,11 +171,32 @@ struct CWPSTRUCT {
   HWND hwnd = 0;
 };
 
+// WH_CALLWNDPROCRET: a sent message and what the window procedure answered.
+struct CWPRETSTRUCT {
+  LRESULT lResult = 0;
+  LPARAM lParam = 0;
+  WPARAM wParam = 0;
+  UINT message = 0;
+  HWND hwnd = 0;
+};
+
 struct MOUSEHOOKSTRUCT {
   TPoint pt;
   HWND hwnd = 0;
   UINT wHitTestCode = 0;
   NativeUInt dwExtraInfo = 0;
+};
+
+// WH_CBT, HCBT_CREATEWND: the window about to be created.
+struct CBT_CREATEWND {
+  CREATESTRUCT* lpcs = nullptr;
+  HWND hwndInsertAfter = 0;
+};
+
+// WH_CBT, HCBT_ACTIVATE: how the activation comes about.
+struct CBTACTIVATESTRUCT {
+  BOOL fMouse = 0;
+  HWND hWndActive = 0; // the window losing the activation
 };
 
 struct WINDOWPLACEMENT {
@@ -650,7 +673,31 @@ enum : Integer {
   WH_MOUSE = 7,
   WH_CALLWNDPROCRET = 12
 };
-enum : Integer { HC_ACTION = 0 };
+enum : Integer { HC_ACTION = 0, HC_NOREMOVE = 3 };
+// WH_CBT codes. A non-zero answer stops what MOVESIZE, MINMAX, CREATEWND, DESTROYWND,
+// ACTIVATE, SYSCOMMAND and SETFOCUS announce.
+enum : Integer {
+  HCBT_MOVESIZE = 0,     // wParam: the window; lParam: TRect* of its new place (screen)
+  HCBT_MINMAX = 1,       // wParam: the window; lParam: the SW_ command
+  HCBT_CREATEWND = 3,    // wParam: the new window; lParam: CBT_CREATEWND*
+  HCBT_DESTROYWND = 4,   // wParam: the window
+  HCBT_ACTIVATE = 5,     // wParam: the window; lParam: CBTACTIVATESTRUCT*
+  HCBT_CLICKSKIPPED = 6, // a WH_MOUSE hook dropped a mouse message (wParam, lParam as it had)
+  HCBT_KEYSKIPPED = 7,   // a WH_KEYBOARD hook dropped a key (wParam, lParam as it had)
+  HCBT_SYSCOMMAND = 8,   // wParam: the SC_ command; lParam: its lParam
+  HCBT_SETFOCUS = 9      // wParam: the window getting the focus; lParam: the one losing it
+};
+// WH_MSGFILTER codes: which modal loop offers the message.
+enum : Integer {
+  MSGF_DIALOGBOX = 0,
+  MSGF_MESSAGEBOX = 1,
+  MSGF_MENU = 2,
+  MSGF_MOVE = 3,
+  MSGF_SIZE = 4,
+  MSGF_SCROLLBAR = 5,
+  MSGF_NEXTWINDOW = 6,
+  MSGF_USER = 4096
+};
 // Window longs.
 enum : Integer {
   GWL_WNDPROC = -4,
@@ -1126,6 +1173,85 @@ bool KillTimer(HWND hwnd, UINT_PTR id);
 HHOOK SetWindowsHookEx(Integer idHook, HOOKPROC proc);
 bool UnhookWindowsHookEx(HHOOK hook);
 LRESULT CallNextHookEx(HHOOK hook, Integer code, WPARAM wParam, LPARAM lParam);
+// Offers a message a modal loop took to the WH_MSGFILTER hooks with the loop's code
+// (MSGF_*); true when a hook took it, and the loop then leaves it alone.
+bool CallMsgFilter(MSG& msg, Integer code);
+
+// ---------------------------------------------------------------------------------------
+// Modal loops
+//
+// Every loop that takes messages until something is over (the application's own loop, a
+// modal form, moving and sizing a window, dragging, a menu, a scroll bar or button held
+// down, and the controls' and designer's own: a drop-down list, a splitter, a grid's
+// column sizing) runs through TrackModal. For each message it takes from the queue it
+//   1. ends the loop on WM_QUIT (put back on the queue unless TakesQuit);
+//   2. offers it to the WH_MSGFILTER hooks with FilterCode (a hook that takes it ends its
+//      journey);
+//   3. hands it to OnMessage, which takes it, ends the loop, or lets it pass;
+//   4. passes on what OnMessage let pass: the application's message filter (keyboard
+//      interface, hints), then TranslateMessage and DispatchMessage.
+// Before each message it checks Running and, when the loop took the capture, that its
+// window still has it. With nothing to take it calls OnIdle and then waits for input or
+// the next timer. Whichever way the loop ends, an exception from a handler included, the
+// capture it took is released; the caller's own state is the caller's (a scope guard).
+//
+//   TTrackLoop loop;
+//   loop.CaptureWindow = hwnd;
+//   loop.Name = "the splitter";
+//   loop.OnMessage = [&](MSG& m) {
+//     if (m.message == WM_MOUSEMOVE) { Follow(m.pt); return trHandled; }
+//     if (m.message == WM_LBUTTONUP) return trEnd;
+//     return m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE ? trEnd : trPass;
+//   };
+//   TTrackEnd how = TrackModal(loop);
+
+// What a loop's OnMessage does with a message.
+enum TTrackReply {
+  trPass,    // not the loop's: filtered by the application, translated and dispatched
+  trHandled, // taken by the loop
+  trEnd      // taken, and the loop is over
+};
+
+// Why a loop ended.
+enum TTrackEnd {
+  teEnded,       // OnMessage answered trEnd, or Running answered false
+  teCaptureLost, // the loop's capture window lost the capture (another window took it,
+                 // WM_CANCELMODE, the window went away)
+  teQuit         // a WM_QUIT arrived
+};
+
+struct TTrackLoop {
+  // The window that has the capture while the loop runs (0: the loop takes none).
+  HWND CaptureWindow = 0;
+  // The WH_MSGFILTER code (MSGF_MENU, MSGF_SCROLLBAR ...); -1: the hooks are not asked
+  // (the application's own loop).
+  Integer FilterCode = MSGF_USER;
+  // The loop owns WM_QUIT (the application's loop): it is taken off the queue, not put
+  // back for an outer loop.
+  bool TakesQuit = false;
+  // Named where the headless backend reports a loop waiting for input nobody scripted.
+  AnsiString Name;
+  // Each message taken (input, posted, paint, timer); unset: every message passes.
+  std::function<TTrackReply(MSG& msg)> OnMessage;
+  // Asked before each message; false ends the loop. Unset: the loop runs on.
+  std::function<bool()> Running;
+  // The queue is empty; true lets the loop wait for input, false looks again at once.
+  std::function<bool()> OnIdle;
+  // Called inside the catch block when handling a message raised; it may rethrow (which
+  // ends the loop) or swallow the error, and the loop goes on. Unset: the loop ends and
+  // the exception goes on to the caller.
+  std::function<void()> OnError;
+};
+
+TTrackEnd TrackModal(const TTrackLoop& loop);
+
+// Mouse messages of the client area and of the frame, the wheel included (what a tracking
+// loop usually swallows while it follows the pointer).
+inline bool IsMouseMessage(UINT m)
+{
+  return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
+         (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
+}
 
 // ---------------------------------------------------------------------------------------
 // Input

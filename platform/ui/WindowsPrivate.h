@@ -49,6 +49,28 @@ struct TWnd {
   TRect NormalRect;
 };
 
+// Input a backend fed, waiting in the input queue. It is routed (target window, message
+// number, hit-test code, double click) when a retrieval first reaches it, with the capture,
+// focus and activation of that moment, and delivered (hooks, click activation, cursor) when
+// it is taken off the queue. Keys and characters know their message from the start.
+enum TInputKind { ikMouseMove, ikMouseButton, ikWheel, ikKey, ikChar };
+struct TInputEvent {
+  UINT Id = 0; // finds the event again after a message was sent
+  TInputKind Kind = ikMouseMove;
+  Integer Button = 0; // ikMouseButton: 0 left, 1 right, 2 middle
+  bool Down = false;  // ikMouseButton
+  TPoint Pt;          // the pointer, screen coordinates
+  UINT Message = 0;   // ikWheel, ikKey, ikChar
+  WPARAM WParam = 0;  // mouse: MK_ flags; wheel: flags and delta; key: the key; char: the code
+  LPARAM LParam = 0;  // key: the key data
+  DWORD Time = 0;
+  // Set when routed.
+  bool Routed = false;
+  bool Captured = false; // routed to the capture window
+  LRESULT Hit = HTCLIENT;
+  MSG Msg;
+};
+
 struct TTimerRec {
   HWND Window = 0;
   UINT_PTR Id = 0;
@@ -90,7 +112,9 @@ struct TState {
   std::vector<WNDCLASS> Classes;
   std::vector<TWnd*> TopLevels; // z-order, front first
   std::vector<TWnd*> MessageOnly;
-  std::deque<MSG> Queue;
+  std::deque<MSG> Queue;         // posted messages
+  std::deque<TInputEvent> Input; // input not yet taken (see TInputEvent)
+  UINT NextInputId = 1;
   bool QuitPending = false;
   Integer QuitCode = 0;
   std::vector<TTimerRec> Timers;
@@ -125,6 +149,7 @@ struct TState {
   bool CaretDrawn = false; // currently inverted into the surface
   std::vector<TOverlayItem> Overlays;
   HOVERLAY NextOverlay = 1;
+  TRect WorkArea; // the backend's (ResetState keeps it); empty: the whole screen
 };
 
 TState& State();
@@ -175,6 +200,9 @@ LRESULT DefNcHitTest(TWnd* w, TPoint screen);
 void ScrollBarTrack(HWND hwnd, Integer bar, TPoint screen);
 // Runs a press on a caption button (HTCLOSE, HTMAXBUTTON, HTMINBUTTON).
 void CaptionButtonTrack(HWND hwnd, LRESULT hit);
+// A message a loop took and does not handle itself: the application's message filter, then
+// TranslateMessage and DispatchMessage.
+void FilterAndDispatch(MSG& msg);
 // Inserts a message at the front of the queue (characters made from a key stroke go
 // ahead of later input).
 void PostFront(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -185,6 +213,14 @@ void ReleaseDcsOf(HWND hwnd);
 
 // Input and focus side effects of tree changes.
 void WindowGoingAway(TWnd* w); // clears capture, focus, activation; kills its timers
+// Input routing (WinInput.cpp), used by PeekMessage: whether an event may yield a message
+// in [first, last] (without routing it); routing it (false: it has nowhere to go and is
+// dropped); telling the hooks of a peek that leaves it queued; delivering it as it is
+// taken off the queue (false: a hook or the click activation ate it).
+bool InputMayMatch(const TInputEvent& e, UINT first, UINT last);
+bool RouteInput(TInputEvent& e);
+void PeekInput(const TInputEvent& e);
+bool DeliverInput(TInputEvent& e);
 void ActivateTopLevel(TWnd* w, Integer how);
 // Moves (hit = HTCAPTION) or sizes (an edge's hit code) the window with the pointer.
 void MoveSizeLoop(HWND hwnd, LRESULT hit);

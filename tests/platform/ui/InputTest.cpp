@@ -282,3 +282,107 @@ TEST_F(Input, DragFeedsCapturedWindowsAndTrackingLoops)
   GetWindowRect(top, r);
   EXPECT_EQ(r.TopLeft(), Point(160, 140));
 }
+
+// ---- Input in one burst: routed when taken, not when it arrived ---------------------------
+
+TEST_F(Input, AReleaseInThePressesBurstGoesToTheWindowThePressCaptured)
+{
+  HWND top = Top(100, 100, 300, 200);
+  HWND child = Child(top, 10, 10, 50, 50);
+  HWND other = Top(500, 100, 100, 100);
+  Handlers[child] = [child](UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m == WM_LBUTTONDOWN)
+      SetCapture(child);
+    if (m == WM_LBUTTONUP)
+      ReleaseCapture();
+    return false;
+  };
+  Headless().ProcessMessages();
+  Log.clear();
+  // The display delivers press, moves and release before anything is processed.
+  TPoint press = At(child, 20, 20);
+  InputMouseMove(press);
+  InputMouseButton(mbkLeft, true, press);
+  InputMouseMove(At(other, 30, 30));
+  InputMouseButton(mbkLeft, false, At(other, 30, 30));
+  Headless().ProcessMessages();
+  auto seen = Only({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_CAPTURECHANGED});
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[1].Msg, WM_LBUTTONUP);
+  EXPECT_EQ(seen[1].Hwnd, child) << "the release follows the capture the press took";
+  EXPECT_EQ(PointFromLParam(seen[1].LParam), Point(530 - 110, 130 - 110));
+  EXPECT_EQ(GetCapture(), 0u) << "and the capture ends with it";
+  for (const TLoggedMsg& m : Log) {
+    if (IsMouseMessage(m.Msg)) {
+      EXPECT_NE(m.Hwnd, other) << "message " << m.Msg;
+    }
+  }
+}
+
+TEST_F(Input, KeysTypedAheadGoToTheFocusAHandlerMovedTo)
+{
+  HWND top = Top(0, 0, 300, 200);
+  HWND grid = Child(top, 0, 0, 100, 100);
+  HWND editor = Child(top, 0, 0, 50, 20);
+  Handlers[grid] = [editor](UINT m, WPARAM w, LPARAM, LRESULT&) {
+    if (m == WM_KEYDOWN && w == VK_F2)
+      SetFocus(editor); // a grid opening its in-place editor
+    return false;
+  };
+  SetFocus(grid);
+  Headless().ProcessMessages();
+  Log.clear();
+  InputKey(VK_F2, true);
+  InputKey(VK_F2, false);
+  InputKey('A', true);
+  InputKey('A', false);
+  Headless().ProcessMessages();
+  auto chars = Only({WM_CHAR});
+  ASSERT_EQ(chars.size(), 1u);
+  EXPECT_EQ(chars[0].Hwnd, editor);
+  EXPECT_EQ(chars[0].WParam, WPARAM('a'));
+  auto keys = Only({WM_KEYDOWN, WM_KEYUP});
+  ASSERT_EQ(keys.size(), 4u);
+  EXPECT_EQ(keys[0].Hwnd, grid);
+  for (std::size_t i = 1; i < keys.size(); ++i)
+    EXPECT_EQ(keys[i].Hwnd, editor) << "the F2 release and the A after it";
+}
+
+TEST_F(Input, KeysAfterAClickInTheSameBurstGoToTheWindowTheClickActivated)
+{
+  HWND first = Top(0, 0, 200, 200);
+  HWND second = Top(300, 0, 200, 200);
+  SetActiveWindow(first);
+  Headless().ProcessMessages();
+  Log.clear();
+  TPoint p = At(second, 10, 10);
+  InputMouseMove(p);
+  InputMouseButton(mbkLeft, true, p);
+  InputMouseButton(mbkLeft, false, p);
+  InputKey('Q', true);
+  InputKey('Q', false);
+  Headless().ProcessMessages();
+  EXPECT_EQ(GetActiveWindow(), second);
+  auto keys = Only({WM_KEYDOWN, WM_CHAR});
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[0].Hwnd, second);
+  EXPECT_EQ(keys[1].Hwnd, second);
+}
+
+TEST_F(Input, ACaptionDragDeliveredInOneBurstMovesTheWindow)
+{
+  HWND top = Top(100, 100, 300, 200, WS_POPUP | WS_CAPTION | WS_VISIBLE);
+  Headless().ProcessMessages();
+  Log.clear();
+  InputMouseMove({200, 110});
+  InputMouseButton(mbkLeft, true, {200, 110});
+  InputMouseMove({230, 130});
+  InputMouseMove({260, 150});
+  InputMouseButton(mbkLeft, false, {260, 150});
+  Headless().ProcessMessages();
+  TRect r;
+  GetWindowRect(top, r);
+  EXPECT_EQ(r.TopLeft(), Point(160, 140)) << "the move loop took the moves queued behind the press";
+  EXPECT_EQ(GetCapture(), 0u);
+  EXPECT_EQ(Only({WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}).size(), 2u);
+}

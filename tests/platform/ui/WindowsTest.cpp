@@ -285,20 +285,28 @@ TEST_F(Messages, PostedQueueFiltersAndRemoval)
   EXPECT_EQ(rest, (std::vector<WPARAM>{2, 4}));
 }
 
-TEST_F(Messages, QuitEndsGetMessageAndSurvivesFilteredPeeks)
+TEST_F(Messages, QuitIsReturnedWhateverTheFilterAndTakenOffWhenRemoved)
 {
   HWND a = Top(0, 0, 10, 10);
   Headless().ProcessMessages();
   PostMessage(a, WM_USER, 0, 0);
+  PostMessage(a, WM_USER + 1, 0, 0);
   PostQuitMessage(3);
   MSG m;
   ASSERT_TRUE(GetMessage(m, 0, 0, 0));
   EXPECT_EQ(m.message, WM_USER);
-  ASSERT_TRUE(PeekMessage(m, a, WM_USER, WM_USER, PM_REMOVE));
-  EXPECT_EQ(m.message, WM_QUIT) << "a quit request is returned whatever the filter";
-  EXPECT_FALSE(GetMessage(m, 0, 0, 0)) << "and stays for the unfiltered loop";
+  ASSERT_TRUE(PeekMessage(m, a, WM_USER + 2, WM_USER + 2, PM_NOREMOVE));
+  EXPECT_EQ(m.message, WM_QUIT) << "returned whatever the filter";
+  // A loop draining one message number ends: the quit is taken off with the last one.
+  std::vector<UINT> drained;
+  while (drained.size() < 10 && PeekMessage(m, a, WM_USER + 1, WM_USER + 1, PM_REMOVE))
+    drained.push_back(m.message);
+  EXPECT_EQ(drained, (std::vector<UINT>{WM_USER + 1, WM_QUIT}));
+  EXPECT_FALSE(PeekMessage(m, 0, 0, 0, PM_NOREMOVE));
+  // Whoever took it and does not end puts it back for the loop that does.
+  PostQuitMessage(3);
+  EXPECT_FALSE(GetMessage(m, 0, 0, 0));
   EXPECT_EQ(m.wParam, 3u);
-  EXPECT_FALSE(PeekMessage(m, 0, 0, 0, PM_REMOVE));
 }
 
 TEST_F(Messages, PaintAndTimerOnlyWhenQueueEmpty)
@@ -445,29 +453,45 @@ TEST_F(Timers, WaitingLoopSkipsToTheNextTimerButNeverHangs)
 
 using Hooks = UiTest;
 
-TEST_F(Hooks, MouseHookDiscardsAClick)
+TEST_F(Hooks, MouseHookSeesEveryMouseMessageAndADroppedClickActivatesNothing)
 {
-  HWND a = Top(0, 0, 100, 100);
+  HWND active = Top(0, 0, 100, 100);
+  HWND other = Top(200, 0, 100, 100);
+  SetActiveWindow(active);
   Headless().ProcessMessages();
+  ASSERT_EQ(GetActiveWindow(), active);
   static HHOOK hook = 0;
-  static int seen = 0;
-  seen = 0;
+  static std::vector<std::pair<UINT, HWND>> seen;
+  static std::vector<Integer> cbt;
+  seen.clear();
+  cbt.clear();
   hook = SetWindowsHookEx(WH_MOUSE, [](Integer code, WPARAM w, LPARAM l) -> LRESULT {
-    ++seen;
+    if (code == HC_ACTION)
+      seen.push_back({static_cast<UINT>(w), reinterpret_cast<MOUSEHOOKSTRUCT*>(l)->hwnd});
     if (code == HC_ACTION && w == WM_LBUTTONDOWN)
       return 1;
     return CallNextHookEx(hook, code, w, l);
   });
+  HHOOK cbtHook = SetWindowsHookEx(WH_CBT, [](Integer code, WPARAM, LPARAM) -> LRESULT {
+    cbt.push_back(code);
+    return 0;
+  });
   Log.clear();
-  Headless().Click(At(a, 10, 10));
-  EXPECT_TRUE(Only({WM_LBUTTONDOWN}).empty()) << "the hook ate the press";
-  EXPECT_EQ(Only({WM_LBUTTONUP}).size(), 1u) << "releases are not offered to the hook";
-  EXPECT_EQ(seen, 1);
+  Headless().Click(At(other, 10, 10));
+  EXPECT_EQ(GetActiveWindow(), active) << "the hook ran before the click could activate";
+  EXPECT_TRUE(Only({WM_LBUTTONDOWN, WM_MOUSEACTIVATE, WM_ACTIVATE}).empty());
+  EXPECT_EQ(Only({WM_LBUTTONUP}).size(), 1u);
+  const std::vector<std::pair<UINT, HWND>> expected = {
+      {WM_MOUSEMOVE, other}, {WM_LBUTTONDOWN, other}, {WM_LBUTTONUP, other}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(cbt, std::vector<Integer>{HCBT_CLICKSKIPPED});
   UnhookWindowsHookEx(hook);
+  UnhookWindowsHookEx(cbtHook);
   Log.clear();
   Headless().Advance(1000); // not a double click
-  Headless().Click(At(a, 10, 10));
+  Headless().Click(At(other, 10, 10));
   EXPECT_EQ(Only({WM_LBUTTONDOWN}).size(), 1u);
+  EXPECT_EQ(GetActiveWindow(), other);
 }
 
 TEST_F(Hooks, GetMessageHookRewritesAndCallWndProcSeesSentMessages)

@@ -862,6 +862,74 @@ TEST_F(GtkBackendTest, DraggingTheCaptionMovesTheNativeWindowUnderAPointerGrab)
   EXPECT_TRUE(WaitUntil([h] { return NativeRect(h) == Rect(160, 140, 460, 340); }));
 }
 
+// ---- Input the display delivers in one burst
+// ---------------------------------------------------------------------
+
+// Press and release reach the display before our loop runs: the press's control takes the
+// capture, and the release, routed when it is taken, follows it.
+TEST_F(GtkBackendTest, AReleaseInThePressesBurstFollowsTheCaptureThePressTook)
+{
+  TTrace t;
+  TForm* form = MakeForm("突发", Bounds(200, 150, 300, 200));
+  auto* a = Make<TTestControl>(form, Bounds(10, 10, 100, 60));
+  auto* b = Make<TTestControl>(form, Bounds(150, 10, 100, 60));
+  a->OnMouseDown = [&t](TObject*, TMouseButton, TShiftState, Integer, Integer) {
+    t.push_back("a.down");
+  };
+  a->OnMouseUp = [&t](TObject*, TMouseButton, TShiftState, Integer x, Integer y) {
+    t.push_back("a.up(" + std::to_string(x) + "," + std::to_string(y) + ")");
+  };
+  b->OnMouseUp = [&t](TObject*, TMouseButton, TShiftState, Integer, Integer) {
+    t.push_back("b.up");
+  };
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  TSim::Button(a, {5, 6}, 1, GDK_BUTTON_PRESS);
+  TSim::Button(b, {7, 8}, 1, GDK_BUTTON_RELEASE);
+  EXPECT_TRUE(WaitUntil([&t] { return t.size() >= 2; }));
+  Settle(50);
+  EXPECT_EQ(t, (TTrace{"a.down", "a.up(147,8)"})) << "in a's coordinates";
+  EXPECT_EQ(GetCapture(), 0u);
+}
+
+// F2 moves the focus; the key typed right behind it goes where the focus is by then.
+TEST_F(GtkBackendTest, AKeyTypedAheadGoesToTheFocusAHandlerMovedTo)
+{
+  TTrace t;
+  TForm* form = MakeForm("预输入", Bounds(200, 150, 300, 200));
+  auto* grid = Make<TTestControl>(form, Bounds(10, 10, 100, 60));
+  auto* editor = Make<TTestControl>(form, Bounds(150, 10, 100, 60));
+  grid->OnKeyDown = [editor](TObject*, Word& key, TShiftState) {
+    if (key == VK_F2)
+      editor->SetFocus();
+  };
+  grid->OnKeyPress = [&t](TObject*, char& c) { t.push_back(std::string("grid.") + c); };
+  editor->OnKeyPress = [&t](TObject*, char& c) { t.push_back(std::string("editor.") + c); };
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  grid->SetFocus();
+  ASSERT_EQ(GetFocus(), grid->Handle());
+  TSim::Key(form, GDK_KEY_F2);
+  TSim::Key(form, GDK_KEY_x);
+  EXPECT_TRUE(WaitUntil([&t] { return !t.empty(); }));
+  EXPECT_EQ(t, TTrace{"editor.x"});
+}
+
+// Press on the caption, release further on, both queued before the loop runs: the move
+// loop the press starts takes the release and the window follows.
+TEST_F(GtkBackendTest, ACaptionDragInOneBurstMovesTheWindow)
+{
+  TForm* form = MakeForm("一次拖动", Bounds(100, 100, 300, 200));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  HWND h = form->Handle();
+  ASSERT_TRUE(
+      gdk_test_simulate_button(NativeOf(h), 100, 10, 1, GdkModifierType(0), GDK_BUTTON_PRESS));
+  ASSERT_TRUE(
+      gdk_test_simulate_button(NativeOf(h), 160, 50, 1, GDK_BUTTON1_MASK, GDK_BUTTON_RELEASE));
+  EXPECT_TRUE(WaitUntil([form] { return form->Left() == 160 && form->Top() == 140; }))
+      << "form at " << form->Left() << "," << form->Top();
+  EXPECT_EQ(GetCapture(), 0u);
+  EXPECT_TRUE(WaitUntil([h] { return NativeRect(h) == Rect(160, 140, 460, 340); }));
+}
+
 // The display's cursor of a name (GDK keeps one object per name).
 GdkCursor* NamedCursor(const char* name)
 {
