@@ -633,7 +633,7 @@ void TReader::ReadCollection(TCollection* Value)
         ReadInteger(); // an item order some writers put first; the order read is kept
       TCollectionItem* item = Value->Add();
       ReadListBegin();
-      while (!EndOfList())
+      while (!AtPropertyListEnd())
         ReadProperty(item);
       ReadListEnd();
     }
@@ -732,12 +732,22 @@ TComponent* TReader::ReadRootComponent(TComponent* Root)
 void TReader::ReadDefinedProperties(TPersistent* Instance)
 {
   while (!EndOfData()) {
-    if (NextValue() == vaNull) {
+    if (AtPropertyListEnd()) {
       ReadValue();
       return;
     }
     ReadProperty(Instance);
   }
+}
+
+// A property starts with its name's length byte, which may be any value but 0; only the
+// end of the list is a value tag (vaNull).
+bool TReader::AtPropertyListEnd()
+{
+  Byte first = 0;
+  Read(&first, 1);
+  Stream()->Seek(-1, soFromCurrent);
+  return first == vaNull;
 }
 
 void TReader::Require(Int64 Count)

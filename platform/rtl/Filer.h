@@ -252,6 +252,7 @@ private:
   };
 
   void SkipValue(int Depth);
+  bool AtPropertyListEnd();
   Integer ReadLength();
   void ReadPublished(TPersistent* Instance, const TPropInfo* Prop);
   Integer ReadSet(const TTypeInfo* SetType);

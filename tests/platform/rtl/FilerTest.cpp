@@ -106,6 +106,46 @@ TEST(Filer, DefinedPropertiesRoundTrip)
   EXPECT_TRUE(reader.EndOfData());
 }
 
+// A property name's length byte is no value tag: names of 20 bytes and more (length bytes
+// above the last tag) read back like short ones.
+TEST(Filer, LongPropertyNamesReadBack)
+{
+  class TLongNames : public TPersistent {
+  public:
+    Integer First = 0, Second = 0;
+
+  protected:
+    void DefineProperties(TFiler* Filer) override
+    {
+      Filer->DefineProperty("AVeryLongDefinedPropertyName",
+                            TReaderProc::Bind(this, &TLongNames::ReadFirst),
+                            TWriterProc::Bind(this, &TLongNames::WriteFirst), true);
+      Filer->DefineProperty("Short", TReaderProc::Bind(this, &TLongNames::ReadSecond),
+                            TWriterProc::Bind(this, &TLongNames::WriteSecond), true);
+    }
+
+  private:
+    void ReadFirst(TReader* Reader) { First = Reader->ReadInteger(); }
+    void WriteFirst(TWriter* Writer) { Writer->WriteInteger(First); }
+    void ReadSecond(TReader* Reader) { Second = Reader->ReadInteger(); }
+    void WriteSecond(TWriter* Writer) { Writer->WriteInteger(Second); }
+  };
+  TLongNames source;
+  source.First = 7;
+  source.Second = 9;
+  TMemoryStream stream;
+  TWriter writer(&stream);
+  writer.WriteDefinedProperties(&source);
+  writer.WriteListEnd();
+  TLongNames dest;
+  stream.SetPosition(0);
+  TReader reader(&stream);
+  reader.ReadDefinedProperties(&dest);
+  EXPECT_EQ(dest.First, 7);
+  EXPECT_EQ(dest.Second, 9);
+  EXPECT_TRUE(reader.EndOfData());
+}
+
 TEST(Filer, ValuesRoundTripInTheirSmallestForm)
 {
   TMemoryStream stream;
