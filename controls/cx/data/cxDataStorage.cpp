@@ -215,8 +215,8 @@ TcxValueDef* TcxValueDefs::Add(TcxValueTypeClass AValueTypeClass, bool AStored, 
   def->FTextStored = AStoreText;
   // Lay the new definition out alone to learn its byte count.
   def->FValueSize = AValueTypeClass->StorageSize();
-  def->FDataSize = def->IsStored() ? 1 + def->FValueSize + (def->TextStoredEffective() ? sizeof(void*) : 0)
-                                   : 0;
+  def->FDataSize =
+      def->IsStored() ? 1 + def->FValueSize + (def->TextStoredEffective() ? sizeof(void*) : 0) : 0;
   try {
     FStorage->AddValueDefSpace(this, def);
   } catch (...) {
@@ -279,8 +279,8 @@ void TcxValueDefs::Prepare(Integer AOffset)
     def->FValueSize = def->FValueTypeClass->StorageSize();
     def->FBufferOffset = offset;
     if (def->IsStored()) {
-      def->FDataSize =
-          1 + def->FValueSize + (def->TextStoredEffective() ? static_cast<Integer>(sizeof(void*)) : 0);
+      def->FDataSize = 1 + def->FValueSize +
+                       (def->TextStoredEffective() ? static_cast<Integer>(sizeof(void*)) : 0);
       offset += def->FDataSize;
     } else {
       def->FDataSize = 0;
@@ -544,7 +544,8 @@ bool TcxDataStorage::GetValueDataPointer(Integer ARecordIndex, TcxValueDef* ADef
   return false;
 }
 
-Integer TcxDataStorage::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, TcxValueDef* ADef)
+Integer TcxDataStorage::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2,
+                                       TcxValueDef* ADef)
 {
   Byte* b1 = Slot(ARecordIndex1);
   Byte* b2 = Slot(ARecordIndex2);
@@ -570,7 +571,8 @@ Integer TcxDataStorage::CompareRecords(Integer ARecordIndex1, Integer ARecordInd
   return ADef->CompareNullable(null1, null2, p1, p2);
 }
 
-void TcxDataStorage::ReadRecord(Integer ARecordIndex, TcxValueDefReader* AReader, bool ASkipInternal)
+void TcxDataStorage::ReadRecord(Integer ARecordIndex, TcxValueDefReader* AReader,
+                                bool ASkipInternal)
 {
   Byte* buffer = EnsureRecordBuffer(ARecordIndex);
   TcxValueDefs* defs = ValueDefsFor(ARecordIndex);
@@ -589,7 +591,8 @@ void TcxDataStorage::ReadRecord(Integer ARecordIndex, TcxValueDefReader* AReader
   }
 }
 
-void TcxDataStorage::ForEachValueDef(Integer ARecordIndex, const std::function<void(TcxValueDef*)>& AProc)
+void TcxDataStorage::ForEachValueDef(Integer ARecordIndex,
+                                     const std::function<void(TcxValueDef*)>& AProc)
 {
   TcxValueDefs* defs = ValueDefsFor(ARecordIndex);
   for (Integer i = 0; i < defs->Count(); ++i)

@@ -357,7 +357,8 @@ public:
   explicit TcxValueDefs(TcxDataStorage* AStorage);
   ~TcxValueDefs() override;
 
-  TcxValueDef* Add(TcxValueTypeClass AValueTypeClass, bool AStored, TObject* ALink, bool AStoreText);
+  TcxValueDef* Add(TcxValueTypeClass AValueTypeClass, bool AStored, TObject* ALink,
+                   bool AStoreText);
   // Called by the definition's destructor.
   void Remove(TcxValueDef* ADef);
   void Clear();

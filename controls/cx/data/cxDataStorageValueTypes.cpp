@@ -757,11 +757,13 @@ namespace {
 const std::vector<TcxValueTypeClass>& RegisteredValueTypes()
 {
   static const std::vector<TcxValueTypeClass> types = {
-    TcxStringValueType::Class(),   TcxWideStringValueType::Class(), TcxSmallintValueType::Class(),
-    TcxIntegerValueType::Class(),  TcxWordValueType::Class(),       TcxBooleanValueType::Class(),
-    TcxFloatValueType::Class(),    TcxCurrencyValueType::Class(),   TcxDateTimeValueType::Class(),
-    TcxLargeIntValueType::Class(), TcxFMTBcdValueType::Class(),     TcxSQLTimeStampValueType::Class(),
-    TcxVariantValueType::Class(),  TcxObjectValueType::Class()};
+      TcxStringValueType::Class(),   TcxWideStringValueType::Class(),
+      TcxSmallintValueType::Class(), TcxIntegerValueType::Class(),
+      TcxWordValueType::Class(),     TcxBooleanValueType::Class(),
+      TcxFloatValueType::Class(),    TcxCurrencyValueType::Class(),
+      TcxDateTimeValueType::Class(), TcxLargeIntValueType::Class(),
+      TcxFMTBcdValueType::Class(),   TcxSQLTimeStampValueType::Class(),
+      TcxVariantValueType::Class(),  TcxObjectValueType::Class()};
   return types;
 }
 

@@ -25,7 +25,8 @@ Boolean PropertyTextToBoolean(const AnsiString& AText);
 // A set of up to 32 elements: ASize (1..4) bytes of ASet read little-endian, bit n for the
 // element named ANames[n]. The text is "[name1,name2]" in ordinal order, no blanks.
 // A set bit beyond the names raises EPropertyConvertError.
-AnsiString SetToPropertyText(const void* ASet, Integer ASize, const std::vector<AnsiString>& ANames);
+AnsiString SetToPropertyText(const void* ASet, Integer ASize,
+                             const std::vector<AnsiString>& ANames);
 // Reads such a text back: it must start with "[" and end with "]" (else
 // EPropertyConvertError); pieces between "," are compared ASCII-upper-cased with the names
 // (the first equal one sets its bit, unknown pieces are skipped, pieces are not trimmed).

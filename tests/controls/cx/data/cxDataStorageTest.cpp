@@ -1,9 +1,10 @@
+#include "controls/cx/data/cxDataStorage.h"
+
 #include <cstring>
 #include <limits>
 
 #include <gtest/gtest.h>
 
-#include "controls/cx/data/cxDataStorage.h"
 #include "controls/cx/data/cxVariants.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FMTBcd.h"
@@ -40,9 +41,9 @@ int Sign(Integer c)
 
 TEST(cxDataStorageTest, ValueTypesRegisterInOrder)
 {
-  const char* names[] = {"String",   "WideString", "Smallint", "Integer",      "Word",
-                         "Boolean",  "Float",      "Currency", "DateTime",     "LargeInt",
-                         "FMTBcd",   "SQLTimeStamp", "Variant", "Object"};
+  const char* names[] = {"String",  "WideString",   "Smallint", "Integer",  "Word",
+                         "Boolean", "Float",        "Currency", "DateTime", "LargeInt",
+                         "FMTBcd",  "SQLTimeStamp", "Variant",  "Object"};
   TcxValueTypeClassList* list = cxValueTypeClassList();
   ASSERT_EQ(list->Count(), 14);
   for (Integer i = 0; i < 14; ++i)
@@ -170,8 +171,9 @@ TEST(cxDataStorageTest, ConversionFailureLeavesTheValue)
 {
   OneColumn col(TcxIntegerValueType::Class());
   col.Put(5);
-  EXPECT_EQ(ErrorOf([&] { col.Put("x"); }),
-            "EVariantTypeCastError: Could not convert variant of type (String) into type (Integer)");
+  EXPECT_EQ(
+      ErrorOf([&] { col.Put("x"); }),
+      "EVariantTypeCastError: Could not convert variant of type (String) into type (Integer)");
   EXPECT_EQ(col.Get().AsInteger(), 5);
   EXPECT_TRUE(VarIsNull(col.Get(1)));
   EXPECT_THROW(col.Put("y", 1), EVariantTypeCastError);
@@ -246,7 +248,8 @@ TEST(cxDataStorageTest, StoredValuesOnlyKeepsInternalDefinitionsWhole)
 {
   TcxDataStorage storage;
   TcxValueDef* kept = storage.ValueDefs()->Add(TcxIntegerValueType::Class(), true, nullptr, false);
-  TcxValueDef* provided = storage.ValueDefs()->Add(TcxIntegerValueType::Class(), false, nullptr, false);
+  TcxValueDef* provided =
+      storage.ValueDefs()->Add(TcxIntegerValueType::Class(), false, nullptr, false);
   storage.SetRecordCount(1);
   storage.SetValue(0, provided, 3);
   EXPECT_EQ(storage.GetValue(0, provided).AsInteger(), 3); // kept while values are not provided
@@ -256,7 +259,7 @@ TEST(cxDataStorageTest, StoredValuesOnlyKeepsInternalDefinitionsWhole)
   EXPECT_GT(kept->DataSize(), 0);
   EXPECT_GT(storage.InternalValueDefs()->FindByLink(provided)->DataSize(), 0);
   EXPECT_EQ(storage.RecordBuffer(0), nullptr); // records were cleared
-  storage.SetValue(0, provided, 4);           // not kept: ignored, reads Null
+  storage.SetValue(0, provided, 4);            // not kept: ignored, reads Null
   EXPECT_TRUE(VarIsNull(storage.GetValue(0, provided)));
   Integer editing = storage.AddInternalRecord();
   storage.SetValue(editing, provided, 5);
@@ -322,7 +325,8 @@ TEST(cxDataStorageTest, ObjectValuesAreOwnedByTheRecord)
   const void* p = nullptr;
   ASSERT_FALSE(storage.GetValueDataPointer(0, def, p));
   EXPECT_EQ(TcxObjectValueType::GetObject(p), first);
-  storage.SetValue(1, def, Variant(static_cast<Int64>(reinterpret_cast<NativeInt>(new Tracked(&freed)))));
+  storage.SetValue(1, def,
+                   Variant(static_cast<Int64>(reinterpret_cast<NativeInt>(new Tracked(&freed)))));
   storage.DeleteRecord(0);
   EXPECT_EQ(freed, 1);
   storage.SetRecordCount(0);

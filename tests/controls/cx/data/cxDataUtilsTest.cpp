@@ -1,6 +1,7 @@
+#include "controls/cx/data/cxDataUtils.h"
+
 #include <gtest/gtest.h>
 
-#include "controls/cx/data/cxDataUtils.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/NumFormat.h"
 #include "tests/controls/cx/data/support/TestSupport.h"
@@ -15,9 +16,9 @@ TEST(cxDataUtilsTest, SearchTextMatches)
     bool Partial;
     bool Matches;
   } cases[] = {
-      {"Apple", "ap", true, true},     {"Apple", "apx", true, false}, {"ap", "Apple", true, false},
-      {"", "", true, true},            {"abc", "", true, false},      {"ABC", "abc", false, true},
-      {"ABCD", "abc", false, false},   {"张三", "张", true, true},    {"亂碼", "亂", true, true},
+      {"Apple", "ap", true, true},   {"Apple", "apx", true, false}, {"ap", "Apple", true, false},
+      {"", "", true, true},          {"abc", "", true, false},      {"ABC", "abc", false, true},
+      {"ABCD", "abc", false, false}, {"张三", "张", true, true},    {"亂碼", "亂", true, true},
       {"俠客", "俠", true, true}, // 俠 = 82 62: the trail byte must not be upper-cased
   };
   for (const auto& c : cases) {

@@ -1,6 +1,7 @@
+#include "controls/cx/data/cxStorage.h"
+
 #include <gtest/gtest.h>
 
-#include "controls/cx/data/cxStorage.h"
 #include "tests/controls/cx/data/support/TestSupport.h"
 
 using cxtest::ErrorOf;
@@ -18,7 +19,8 @@ TEST(cxStorageTest, HexTexts)
   EXPECT_EQ(DecodeHexText("616263"), "abc");
   EXPECT_EQ(DecodeHexText("6a6B"), "jk");
   EXPECT_EQ(DecodeHexText("616"), "a");
-  EXPECT_EQ(DecodeHexText(EncodeHexText(AnsiString("\x00\x81\x79", 3))), AnsiString("\x00\x81\x79", 3));
+  EXPECT_EQ(DecodeHexText(EncodeHexText(AnsiString("\x00\x81\x79", 3))),
+            AnsiString("\x00\x81\x79", 3));
   EXPECT_EQ(ErrorOf([] { DecodeHexText("6G"); }), "EcxHexStringConvertError: ");
   EXPECT_EQ(ErrorOf([] { DecodeHexText("61 2"); }), "EcxHexStringConvertError: ");
 }
@@ -40,7 +42,8 @@ TEST(cxStorageTest, SetTexts)
   Byte none = 0;
   EXPECT_EQ(SetToPropertyText(&none, 1, OptionNames), "[]");
   Byte beyond = 0x10;
-  EXPECT_EQ(ErrorOf([&] { SetToPropertyText(&beyond, 1, OptionNames); }), "EPropertyConvertError: ");
+  EXPECT_EQ(ErrorOf([&] { SetToPropertyText(&beyond, 1, OptionNames); }),
+            "EPropertyConvertError: ");
 
   struct Case {
     const char* Text;
@@ -62,7 +65,8 @@ TEST(cxStorageTest, SetTexts)
   for (const char* bad : {"fcoCaseInsensitive", "", "[", "]", "[fcoSoftNull"}) {
     SCOPED_TRACE(bad);
     Byte bits = 0;
-    EXPECT_EQ(ErrorOf([&] { PropertyTextToSet(bad, &bits, 1, OptionNames); }), "EPropertyConvertError: ");
+    EXPECT_EQ(ErrorOf([&] { PropertyTextToSet(bad, &bits, 1, OptionNames); }),
+              "EPropertyConvertError: ");
   }
 }
 

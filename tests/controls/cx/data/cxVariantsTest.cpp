@@ -1,6 +1,7 @@
+#include "controls/cx/data/cxVariants.h"
+
 #include <gtest/gtest.h>
 
-#include "controls/cx/data/cxVariants.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FMTBcd.h"
 #include "tests/controls/cx/data/support/TestSupport.h"

@@ -40,9 +40,10 @@ inline AnsiString BytesOf(const std::string& hex)
   AnsiString out;
   int high = -1;
   for (char c : hex) {
-    int v = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                         : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                                                : -1;
+    int v = c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                   : -1;
     if (v < 0)
       continue;
     if (high < 0) {
@@ -75,8 +76,7 @@ inline std::string ErrorOf(const std::function<void()>& f)
 // yyyy-mm-dd dates and hh:nn:ss times, Monday first, today 2024-01-15 12:00.
 class TTestEnvironment {
 public:
-  TTestEnvironment()
-      : FSettings(FormatSettings), FLocale(SysLocale), FNullStrict(NullStrictConvert)
+  TTestEnvironment() : FSettings(FormatSettings), FLocale(SysLocale), FNullStrict(NullStrictConvert)
   {
     FormatSettings.DecimalSeparator = '.';
     FormatSettings.ThousandSeparator = ',';
