@@ -538,6 +538,8 @@ protected:
   virtual void WMChar(TMessage& Message);
   virtual void WMCommand(TMessage& Message);
   virtual void WMScroll(TMessage& Message);
+  // Owner-draw requests of a child window go back to that child as CN_DRAWITEM.
+  virtual void WMDrawItem(TMessage& Message);
   virtual void WMSetCursor(TMessage& Message);
   virtual void WMNCDestroy(TMessage& Message);
   virtual void WMCaptureChanged(TMessage& Message);

@@ -797,6 +797,9 @@ void TWinControl::Dispatch(TMessage& Message)
   case WM_CHAR:
     WMChar(Message);
     break;
+  case WM_DRAWITEM:
+    WMDrawItem(Message);
+    break;
   case WM_COMMAND:
     WMCommand(Message);
     break;
@@ -1075,6 +1078,18 @@ void TWinControl::WMCommand(TMessage& Message)
 // The screen's cursor overrides everything; otherwise the control under the pointer
 // (a windowless child, or this control) picks its own, and crDefault asks the parent.
 // A scroll bar control's notifications go back to it as CN_HSCROLL/CN_VSCROLL.
+void TWinControl::WMDrawItem(TMessage& Message)
+{
+  const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
+  if (dis && dis->CtlType != ODT_MENU) {
+    if (TWinControl* child = FindControl(dis->hwndItem)) {
+      Message.Result = child->Perform(CN_DRAWITEM, Message.WParam, Message.LParam);
+      return;
+    }
+  }
+  DefaultHandler(Message);
+}
+
 void TWinControl::WMScroll(TMessage& Message)
 {
   if (Message.LParam) {

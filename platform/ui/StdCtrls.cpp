@@ -29,6 +29,8 @@ void RegisterStdCtrlsClasses()
 {
   stdctrls::RegisterLabelClasses();
   stdctrls::RegisterButtonClasses();
+  stdctrls::RegisterCheckBoxClasses();
+  stdctrls::RegisterGroupBoxClasses();
   stdctrls::RegisterEditClasses();
   stdctrls::RegisterMemoClasses();
 }

@@ -132,23 +132,104 @@ public:
   explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
 };
 
+enum TStaticBorderStyle { sbsNone, sbsSingle, sbsSunken };
+
+// A label with a window of its own: opaque, it can be moved as a window (the system move
+// command) and takes part in the window order. AutoSize fits it to its caption.
+class TCustomStaticText : public TWinControl {
+public:
+  explicit TCustomStaticText(TComponent* AOwner);
+
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  TStaticBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TStaticBorderStyle Value);
+  TWinControl* FocusControl() const { return FFocusControl; }
+  void SetFocusControl(TWinControl* Value);
+  bool ShowAccelChar() const { return FShowAccelChar; }
+  void SetShowAccelChar(bool Value);
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void PaintWindow(HDC DC) override;
+  void Dispatch(TMessage& Message) override;
+  void AdjustSize() override { AdjustBounds(); }
+  void AdjustBounds();
+  Integer BorderSize() const { return FBorderStyle == sbsNone ? 0 : 1; }
+
+private:
+  TAlignment FAlignment = taLeftJustify;
+  TStaticBorderStyle FBorderStyle = sbsNone;
+  TWinControl* FFocusControl = nullptr;
+  bool FShowAccelChar = true;
+  std::unique_ptr<TCanvas> FCanvas;
+};
+
+class TStaticText : public TCustomStaticText {
+public:
+  explicit TStaticText(TComponent* AOwner) : TCustomStaticText(AOwner) {}
+};
+
 // ---- Buttons ----
 
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+// Which side of a check box or radio button its caption stands on (taLeftJustify: the
+// caption on the left).
+using TLeftRight = TAlignment;
+
+// The button window: its kind comes from the window style (BS_PUSHBUTTON, BS_CHECKBOX,
+// BS_3STATE, BS_RADIOBUTTON, their automatic forms, BS_GROUPBOX, BS_OWNERDRAW). It answers the
+// BM_ messages, is pressed by the left button (with capture) and by Space, and tells its
+// parent with BN_CLICKED (BN_DOUBLECLICKED for radio and owner-drawn buttons), which comes
+// back as CN_COMMAND and calls Click. An owner-drawn button asks its parent to draw it with
+// WM_DRAWITEM (reflected to the button as CN_DRAWITEM).
 class TButtonControl : public TWinControl {
 public:
   explicit TButtonControl(TComponent* AOwner);
+  ~TButtonControl() override;
 
 protected:
   virtual bool GetChecked() const { return false; }
   virtual void SetChecked(bool) {}
-  // While set, BN_CLICKED does not call Click (a state change made by code).
+  // While set, a state change made by code does not call Click.
   bool ClicksDisabled() const { return FClicksDisabled; }
   void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
   void Dispatch(TMessage& Message) override;
+  void PaintWindow(HDC DC) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   virtual void CNCommand(TMessage& Message);
+  // The kind of button the window is (BS_TYPEMASK bits of its style).
+  DWORD ButtonKind() const;
+  // Drawn pressed (the mouse or Space holds it down).
+  bool Pushed() const { return FPushed; }
+  void SetPushed(bool Value);
+  // The check state the window shows (BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE).
+  Integer CheckState() const { return FCheckState; }
+  void SetCheckState(Integer Value);
+  // Whether a push button has the default look (the frame Enter answers to).
+  virtual bool DefaultLook() const;
+  // Tells the parent (WM_COMMAND with Code), which reflects it back as CN_COMMAND.
+  void NotifyClicked(Word Code = BN_CLICKED);
+  // The caption's text format for a check box or radio button.
+  Cardinal CaptionFormat() const;
 
 private:
+  void PaintPushButton(TCanvas* Canvas);
+  void PaintCheckButton(TCanvas* Canvas, bool Radio);
+  void PaintGroupBox(TCanvas* Canvas);
+  void PaintOwnerDraw(HDC DC);
+  // The press ended over the button: automatic kinds change their check first.
+  void Released();
+
   bool FClicksDisabled = false;
+  bool FPushed = false;    // drawn pressed
+  bool FSpaceDown = false; // Space went down on this button
+  Integer FCheckState = BST_UNCHECKED;
+  std::unique_ptr<TCanvas> FCanvas;
 };
 
 class TButton : public TButtonControl {
@@ -169,26 +250,89 @@ public:
 
 protected:
   void CreateParams(TCreateParams& Params) override;
-  void PaintWindow(HDC DC) override;
   void Dispatch(TMessage& Message) override;
-  void KeyDown(Word& Key, TShiftState Shift) override;
-  void KeyUp(Word& Key, TShiftState Shift) override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DefaultLook() const override { return IsActive(); }
   // True when Enter would press this button now.
   bool IsActive() const;
-  // Tells the parent (WM_COMMAND BN_CLICKED), which reflects it back as CN_COMMAND.
-  void NotifyClicked();
-  void SetPushed(bool Value);
 
 private:
   bool FDefault = false;
   bool FCancel = false;
-  bool FPushed = false;    // drawn pressed
-  bool FSpaceDown = false; // Space went down on this button
   TModalResult FModalResult = mrNone;
-  std::unique_ptr<TCanvas> FCanvas;
+};
+
+class TCustomCheckBox : public TButtonControl {
+public:
+  explicit TCustomCheckBox(TComponent* AOwner);
+
+  TCheckBoxState State() const { return FState; }
+  void SetState(TCheckBoxState Value);
+  bool Checked() const { return FState == cbChecked; }
+  void SetChecked(bool Value) override { SetState(Value ? cbChecked : cbUnchecked); }
+  // A click steps through the grayed state too.
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+  TLeftRight Alignment() const { return FAlignment; }
+  void SetAlignment(TLeftRight Value);
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void CNCommand(TMessage& Message) override;
+  bool GetChecked() const override { return Checked(); }
+  // The next state of a click: unchecked, checked, grayed (when allowed), unchecked.
+  virtual void Toggle();
+
+private:
+  TCheckBoxState FState = cbUnchecked;
+  bool FAllowGrayed = false;
+  TLeftRight FAlignment = taRightJustify;
+};
+
+class TCheckBox : public TCustomCheckBox {
+public:
+  explicit TCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner) {}
+};
+
+// A radio button: checking it unchecks the radio buttons beside it (the same parent); only
+// the checked one is a tab stop, and the arrow keys move the check through the group.
+class TRadioButton : public TButtonControl {
+public:
+  explicit TRadioButton(TComponent* AOwner);
+
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool Value) override;
+  TLeftRight Alignment() const { return FAlignment; }
+  void SetAlignment(TLeftRight Value);
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void CNCommand(TMessage& Message) override;
+  bool GetChecked() const override { return FChecked; }
+
+private:
+  bool FChecked = false;
+  TLeftRight FAlignment = taRightJustify;
+};
+
+// A frame with a caption around a group of controls; its accelerator focuses the first of
+// them.
+class TCustomGroupBox : public TCustomControl {
+public:
+  explicit TCustomGroupBox(TComponent* AOwner);
+
+protected:
+  void AdjustClientRect(TRect& Rect) override;
+  void Paint() override;
+  void Dispatch(TMessage& Message) override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+public:
+  explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
 };
 
 // ---- Edits ----

@@ -32,6 +32,8 @@ void RecreateKeepingFocus(TWinControl* Control);
 
 void RegisterLabelClasses();
 void RegisterButtonClasses();
+void RegisterCheckBoxClasses();
+void RegisterGroupBoxClasses();
 void RegisterEditClasses();
 void RegisterMemoClasses();
 
