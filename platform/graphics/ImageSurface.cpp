@@ -355,18 +355,24 @@ std::unique_ptr<TImageSurface> TImageSurface::CreateInformationContext(const TPa
 
 TImageSurface::~TImageSurface()
 {
+  ReleaseCairo();
+}
+
+void TImageSurface::ReleaseCairo()
+{
+  if (FCairoContext)
+    cairo_destroy(FCairoContext);
+  FCairoContext = nullptr;
   if (FCairo)
     cairo_surface_destroy(FCairo);
+  FCairo = nullptr;
 }
 
 void TImageSurface::Resize(Integer width, Integer height, TColor fill)
 {
   width = std::max<Integer>(0, width);
   height = std::max<Integer>(0, height);
-  if (FCairo) {
-    cairo_surface_destroy(FCairo);
-    FCairo = nullptr;
-  }
+  ReleaseCairo(); // the pixels move
   std::vector<std::uint32_t> bits(static_cast<size_t>(width) * height,
                                   0xFF000000u |
                                       SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
@@ -563,16 +569,28 @@ cairo_surface_t* TImageSurface::CairoSurface()
   return FCairo;
 }
 
-cairo_t* TImageSurface::CreateCairo()
+cairo_t* TImageSurface::BeginCairo()
 {
   cairo_surface_t* s = CairoSurface();
-  return s ? cairo_create(s) : nullptr;
+  if (!s)
+    return nullptr;
+  // A context that failed once stays failed: it is made again.
+  if (FCairoContext && cairo_status(FCairoContext) != CAIRO_STATUS_SUCCESS) {
+    cairo_destroy(FCairoContext);
+    FCairoContext = nullptr;
+  }
+  if (!FCairoContext)
+    FCairoContext = cairo_create(s);
+  cairo_save(FCairoContext);
+  return FCairoContext;
 }
 
-void TImageSurface::CairoDone()
+void TImageSurface::EndCairo()
 {
-  if (FCairo)
-    cairo_surface_flush(FCairo);
+  if (!FCairoContext)
+    return;
+  cairo_restore(FCairoContext);
+  cairo_surface_flush(FCairo);
 }
 
 bool TImageSurface::WritePng(const AnsiString& fileName)

@@ -145,10 +145,12 @@ public:
   // Surfaces that keep text as text (recordings) take the run here and return true;
   // the others return false and the text engine draws the glyphs.
   virtual bool ShowText(const TTextRun& run, const TRegion* clip) { return false; }
-  // A cairo context whose user space is the device pixels, for drawing glyphs; null when
-  // the backend has none. The caller destroys it and then calls CairoDone().
-  virtual cairo_t* CreateCairo() { return nullptr; }
-  virtual void CairoDone() {}
+  // The surface's cairo context, whose user space is the device pixels, for drawing glyphs;
+  // null when the backend has none. The surface keeps it from one use to the next: each use
+  // is bracketed by BeginCairo, which saves the context's state, and EndCairo, which
+  // restores it and hands the pixels back to the surface's own drawing.
+  virtual cairo_t* BeginCairo() { return nullptr; }
+  virtual void EndCairo() {}
 };
 
 // 32-bit pixels 0x00RRGGBB, rows of Width() pixels, top row first.
@@ -187,8 +189,8 @@ public:
                 const TFill& pattern, TCopyMode rop, const TGc& gc) override;
   TColor GetPixel(Integer x, Integer y) const override;
   void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) override;
-  cairo_t* CreateCairo() override;
-  void CairoDone() override;
+  cairo_t* BeginCairo() override;
+  void EndCairo() override;
   cairo_surface_t* CairoSurface();
 
   // Writes the pixels as a PNG file (screenshots of tests); false on failure.
@@ -196,6 +198,7 @@ public:
 
 private:
   TRegion ClipArea(const TGc& gc) const;
+  void ReleaseCairo();
   // The surface with a margin: geometry outside it is never computed.
   TRect Limit() const { return Rect(-2, -2, FWidth + 2, FHeight + 2); }
   void Paint(const TRegion& area, const TFill& fill, Integer rop2);
@@ -203,7 +206,8 @@ private:
   Integer FWidth = 0;
   Integer FHeight = 0;
   std::vector<std::uint32_t> FBits;
-  cairo_surface_t* FCairo = nullptr;
+  cairo_surface_t* FCairo = nullptr; // over FBits; made again when they move
+  cairo_t* FCairoContext = nullptr;  // on FCairo, kept between uses
   Integer FDpi = ScreenPixelsPerInch;
   bool FPrinter = false;
   TPageMedia FMedia;
@@ -265,7 +269,8 @@ public:
                            TColor transparent, const TGc& gc) override;
   TColor GetPixel(Integer, Integer) const override { return -1; }
   void SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc) override;
-  cairo_t* CreateCairo() override;
+  cairo_t* BeginCairo() override;
+  void EndCairo() override;
 
 private:
   TVectorSurface() = default;

@@ -361,11 +361,16 @@ void TVectorSurface::SetPixel(Integer x, Integer y, TColor rgb, const TGc& gc)
   FillArea(TRegion(Rect(x, y, x + 1, y + 1)), TFill::Solid(rgb), gc);
 }
 
-cairo_t* TVectorSurface::CreateCairo()
+cairo_t* TVectorSurface::BeginCairo()
 {
   if (FFinished)
     return nullptr;
-  cairo_t* cr = cairo_create(FSurface);
-  SetPageMatrix(cr);
-  return cr;
+  cairo_save(FCr);
+  return FCr;
+}
+
+void TVectorSurface::EndCairo()
+{
+  if (!FFinished)
+    cairo_restore(FCr);
 }

@@ -527,6 +527,62 @@ TEST(PangoText, ScreenshotWithChineseText)
   EXPECT_TRUE(surface.WritePng(BuildDir() + "/graphics-text-screenshot.png"));
 }
 
+// A string is shaped once and drawn whole, but each character still lands at its own
+// measured start: the pixels equal those of the characters drawn one by one there. The
+// user-defined character (no font has it) is drawn as a box, in its own slot too.
+TEST(PangoText, WholeStringsDrawLikeTheirCharactersOneByOne)
+{
+  struct Case {
+    const char* Name;
+    AnsiString Font;
+    AnsiString Text;
+    Integer Orientation;
+  } cases[] = {
+      {"mixed", "宋体", "单号SF12：张三 a", 0},
+      {"proportional", "Arial", "AVAWa To", 0},
+      {"turned", "黑体", "北京 W", 900},
+      {"no font has it", "宋体", "a\xAA\xA1国", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TImageSurface whole(220, 220, clWhite), single(220, 220, clWhite);
+    auto prepare = [&](TCanvas& canvas) {
+      canvas.Brush()->SetStyle(bsClear);
+      canvas.Font()->SetName(c.Font);
+      canvas.Font()->SetHeight(-16);
+      canvas.Font()->SetOrientation(c.Orientation);
+    };
+    TCanvas w(&whole), s(&single);
+    prepare(w);
+    prepare(s);
+    // Characters 20 px apart, so no two glyphs touch.
+    std::vector<Integer> dx(c.Text.size(), 0);
+    for (size_t i = 0; i < c.Text.size();) {
+      size_t n = static_cast<unsigned char>(c.Text[i]) >= 0x81 ? 2 : 1;
+      dx[i] = 20;
+      i += n;
+    }
+    TPoint origin = c.Orientation ? Point(100, 210) : Point(5, 100);
+    w.ExtTextOut(origin.X, origin.Y, 0, nullptr, c.Text, dx.data());
+    Integer at = 0;
+    for (size_t i = 0; i < c.Text.size();) {
+      size_t n = static_cast<unsigned char>(c.Text[i]) >= 0x81 ? 2 : 1;
+      TPoint p = c.Orientation ? Point(origin.X, origin.Y - at) : Point(origin.X + at, origin.Y);
+      s.TextOut(p.X, p.Y, c.Text.substr(i, n));
+      at += 20;
+      i += n;
+    }
+    Integer differing = 0, inked = 0;
+    for (Integer y = 0; y < 220; ++y)
+      for (Integer x = 0; x < 220; ++x) {
+        differing += whole.GetPixel(x, y) != single.GetPixel(x, y);
+        inked += whole.GetPixel(x, y) != clWhite;
+      }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(inked, 50);
+  }
+}
+
 TEST(PangoText, MeasuredAt600DpiDrawnAtZoomOneAndTwoIsProportional)
 {
   TFont font;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <set>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,13 @@
 #include "platform/rtl/Streams.h"
 
 namespace {
+
+// Temporary files carry the process id, so that test runs of several builds at once never
+// share a file.
+std::string PrivateTempDir()
+{
+  return testing::TempDir() + std::to_string(getpid()) + "-";
+}
 
 // A 5x3 bitmap with a distinct colour per pixel.
 std::unique_ptr<TBitmap> Sample(TPixelFormat format = pf24bit)
@@ -259,7 +267,7 @@ TEST(Picture, ChoosesTheDecoderFromTheSignature)
   jpegImage.Assign(b.get());
   std::string jpeg = jpegImage.Data();
   TImageSurface pngSource(3, 2, clRed);
-  AnsiString pngFile = testing::TempDir() + "graphics-picture-test.png";
+  AnsiString pngFile = PrivateTempDir() + "graphics-picture-test.png";
   ASSERT_TRUE(pngSource.WritePng(pngFile));
   TMemoryStream pngStream;
   pngStream.LoadFromFile(pngFile);

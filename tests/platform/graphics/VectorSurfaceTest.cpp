@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,13 @@
 #include "platform/graphics/Surface.h"
 
 namespace {
+
+// Temporary files carry the process id, so that test runs of several builds at once never
+// share a file.
+std::string PrivateTempDir()
+{
+  return testing::TempDir() + std::to_string(getpid()) + "-";
+}
 
 // The same drawing on every kind of surface.
 void DrawSample(TCanvas& c)
@@ -76,7 +84,7 @@ bool Near(TColor a, TColor b)
 
 TEST(VectorSurface, PdfShowsTheSameDrawingAsTheRasterSurface)
 {
-  std::string dir = testing::TempDir();
+  std::string dir = PrivateTempDir();
   std::string pdf = dir + "graphics-vector-test.pdf";
   {
     std::unique_ptr<TVectorSurface> surface = TVectorSurface::CreatePdf(pdf, 200, 100, 96);
@@ -112,7 +120,7 @@ TEST(VectorSurface, PdfShowsTheSameDrawingAsTheRasterSurface)
 
 TEST(VectorSurface, PagesTakeTheirOwnSize)
 {
-  std::string pdf = testing::TempDir() + "graphics-pages-test.pdf";
+  std::string pdf = PrivateTempDir() + "graphics-pages-test.pdf";
   {
     std::unique_ptr<TVectorSurface> surface = TVectorSurface::CreatePdf(pdf, 600, 300, 600);
     TCanvas c(surface.get());
@@ -136,7 +144,7 @@ namespace {
 // Renders page `page` of pdf at dpi into a PPM and reads it.
 TPpm RenderPage(const std::string& pdf, int dpi, int page = 1)
 {
-  std::string base = testing::TempDir() + "graphics-printer-page";
+  std::string base = PrivateTempDir() + "graphics-printer-page";
   RunCommand("pdftoppm -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l " +
              std::to_string(page) + " -singlefile '" + pdf + "' '" + base + "' 2>&1");
   TPpm ppm = ReadPpm(base + ".ppm");
@@ -167,7 +175,7 @@ TPageMedia SmallMedia()
 
 TEST(PrinterPage, DeviceUnitsStartAtThePrintableAreaAndPagesChangeMedia)
 {
-  std::string pdf = testing::TempDir() + "graphics-media-test.pdf";
+  std::string pdf = PrivateTempDir() + "graphics-media-test.pdf";
   {
     std::unique_ptr<TVectorSurface> surface = TVectorSurface::CreatePdf(pdf, SmallMedia(), 144);
     TCanvas c(surface.get());
@@ -207,7 +215,7 @@ TEST(PrinterPage, DeviceUnitsStartAtThePrintableAreaAndPagesChangeMedia)
 TEST(PrinterPage, InformationContextMeasuresAsThePrinterDoes)
 {
   std::unique_ptr<TImageSurface> ic = TImageSurface::CreateInformationContext(SmallMedia(), 600);
-  std::string pdf = testing::TempDir() + "graphics-ic-test.pdf";
+  std::string pdf = PrivateTempDir() + "graphics-ic-test.pdf";
   std::unique_ptr<TVectorSurface> page = TVectorSurface::CreatePdf(pdf, SmallMedia(), 600);
   TCanvas measure(ic.get()), print(page.get());
   EXPECT_EQ(measure.GetDeviceCaps(TECHNOLOGY), DT_RASPRINTER);
@@ -235,7 +243,7 @@ TEST(PrinterPage, InformationContextMeasuresAsThePrinterDoes)
 
 TEST(PrinterPage, TextIsClippedRotatedAndUnderlinedOnPaper)
 {
-  std::string pdf = testing::TempDir() + "graphics-printer-text.pdf";
+  std::string pdf = PrivateTempDir() + "graphics-printer-text.pdf";
   TRect clip = Rect(20, 20, 60, 60);
   Integer width = 0, ascent = 0;
   {
@@ -271,7 +279,7 @@ TEST(PrinterPage, TextIsClippedRotatedAndUnderlinedOnPaper)
 
 TEST(PrinterPage, HatchesAndPicturesOnPaper)
 {
-  std::string pdf = testing::TempDir() + "graphics-printer-pictures.pdf";
+  std::string pdf = PrivateTempDir() + "graphics-printer-pictures.pdf";
   TBitmap picture(4, 4); // red with a clFuchsia (transparent) top-left quarter
   picture.Canvas()->Brush()->SetColor(clRed);
   picture.Canvas()->FillRect(Rect(0, 0, 4, 4));
