@@ -2,7 +2,9 @@
 // the platform's font names. Text is converted from GBK one character at a time, so every
 // result maps back to GBK bytes. Advances are measured per character, unhinted and without
 // kerning or ligatures, at a fixed reference size and scaled: the same text measures
-// proportionally at every device resolution. See TextEngine.h.
+// proportionally at every device resolution. Drawing shapes a string once, whole, keeps
+// the result for the next time, and places each character's glyphs at the start the canvas
+// measured for it, on the surface's own cairo context. See TextEngine.h.
 #include <algorithm>
 #include <cmath>
 #include <limits>
