@@ -185,6 +185,18 @@ TVarArrayData* TVariantAccess::MutableArray(Variant& a)
   return copy;
 }
 
+void VarStrAppend(Variant& v, const AnsiString& tail)
+{
+  if (v.Type() != varString)
+    VarCastError(v.Type(), varString);
+  TVarStrData* data = TVariantAccess::Get(v).VString;
+  if (data->RefCount != 1) {
+    v = Variant(data->Value + tail);
+    return;
+  }
+  data->Value += tail;
+}
+
 const AnsiString& Variant::StringRef() const
 {
   if (FType != varString)

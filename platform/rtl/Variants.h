@@ -325,6 +325,9 @@ TVarRec VarToVarRec(const Variant&& v) = delete;
 //     in 64 bits and overflow to Double.
 // Arrays, dispatch, error and class values raise EVariantInvalidOpError.
 Variant VarOp(const Variant& left, const Variant& right, TVarOp op);
+// v := v + tail for an 8-bit text v (any other kind raises the cast error). The text grows in
+// place when no other Variant shares it, so a text appended to in a loop costs linear time.
+void VarStrAppend(Variant& v, const AnsiString& tail);
 Variant VarNeg(const Variant& v);
 Variant VarNot(const Variant& v);
 

@@ -100,6 +100,25 @@ TEST_F(VariantTest, CopyOfTextSharesThePayloadAndWritesDoNotLeak)
   EXPECT_EQ(ErrorOf([] { Variant(5).StringRef(); }), CastError("Integer", "String"));
 }
 
+// Appending grows an unshared text where it is; a shared one is copied first, so the other
+// holder keeps its text.
+TEST_F(VariantTest, TextAppendGrowsInPlaceOnlyWhenUnshared)
+{
+  Variant a("way");
+  VarStrAppend(a, "bill");
+  const AnsiString* payload = &a.StringRef();
+  VarStrAppend(a, "-1");
+  EXPECT_EQ(&a.StringRef(), payload);
+  EXPECT_EQ(a.StringRef(), "waybill-1");
+  Variant b = a;
+  VarStrAppend(b, "x");
+  EXPECT_EQ(a.StringRef(), "waybill-1");
+  EXPECT_EQ(b.StringRef(), "waybill-1x");
+  EXPECT_EQ(&a.StringRef(), payload);
+  Variant n(5);
+  EXPECT_EQ(ErrorOf([&n] { VarStrAppend(n, "x"); }), CastError("Integer", "String"));
+}
+
 TEST_F(VariantTest, ConstructorsGiveTheirKinds)
 {
   struct Case {
