@@ -1,5 +1,6 @@
 // Window layer benchmarks on the headless backend: message dispatch (a sent message, and a
-// posted one taken by peek and dispatched), and a full repaint of a form holding 200 child
+// posted one taken by peek and dispatched), input fed in a burst and routed as it is taken,
+// scrolling a small part of a large window, and a full repaint of a form holding 200 child
 // controls (edits, buttons and labels, erase then paint, children clipped).
 #include <benchmark/benchmark.h>
 
@@ -33,13 +34,13 @@ LRESULT CountingProc(HWND h, UINT m, WPARAM w, LPARAM l)
   return DefWindowProc(h, m, w, l);
 }
 
-HWND MakeWindow()
+HWND MakeWindow(Integer width = 100, Integer height = 100, DWORD style = WS_POPUP)
 {
   WNDCLASS wc;
   wc.lpszClassName = "UiBenchWindow";
   wc.lpfnWndProc = &CountingProc;
   RegisterClass(wc);
-  return CreateWindowEx(0, "UiBenchWindow", "", WS_POPUP, 0, 0, 100, 100, 0);
+  return CreateWindowEx(0, "UiBenchWindow", "", style, 0, 0, width, height, 0);
 }
 
 void BM_SendMessage(benchmark::State& state)
@@ -70,6 +71,46 @@ void BM_PostPeekDispatch(benchmark::State& state)
   DestroyWindow(h);
 }
 BENCHMARK(BM_PostPeekDispatch);
+
+// Bursts of pointer moves and key strokes fed as a display delivers them, then taken from
+// the queue (routed to their windows as they are taken) and dispatched.
+void BM_InputBurstRoutedAndDispatched(benchmark::State& state)
+{
+  StartUnits();
+  HWND h = MakeWindow();
+  ShowWindow(h, SW_SHOW);
+  SetFocus(h);
+  Headless().ProcessMessages();
+  constexpr int batch = 64;
+  for (auto _ : state) {
+    for (int i = 0; i < batch / 2; ++i) {
+      InputMouseMove({10 + i, 20});
+      InputKey('A', (i & 1) == 0);
+    }
+    MSG msg;
+    while (PeekMessage(msg, 0, 0, 0, PM_REMOVE))
+      benchmark::DoNotOptimize(DispatchMessage(msg));
+  }
+  state.SetItemsProcessed(state.iterations() * batch);
+  DestroyWindow(h);
+}
+BENCHMARK(BM_InputBurstRoutedAndDispatched);
+
+// One line of a grid scrolled inside a 1600x1200 window: only that rectangle's pixels are
+// copied, whatever the window's size.
+void BM_ScrollSmallRectOfLargeWindow(benchmark::State& state)
+{
+  StartUnits();
+  HWND h = MakeWindow(1600, 1200, WS_POPUP | WS_VISIBLE);
+  Headless().ProcessMessages();
+  TRect line = Rect(100, 100, 500, 140);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        ScrollWindowEx(h, 0, -20, &line, nullptr, nullptr, nullptr, SW_INVALIDATE));
+  state.SetItemsProcessed(state.iterations());
+  DestroyWindow(h);
+}
+BENCHMARK(BM_ScrollSmallRectOfLargeWindow);
 
 // A 1000x700 form with 200 children in a 10x20 grid: edits, buttons and labels with text.
 void BM_RepaintForm200Children(benchmark::State& state)

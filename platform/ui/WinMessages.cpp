@@ -576,9 +576,11 @@ LRESULT DispatchMessage(const MSG& msg)
   TWnd* w = FromHandle(msg.hwnd);
   if (!w)
     return 0;
+  const UINT paints = w->BeginPaints;
   LRESULT result = CallProc(w, msg.message, msg.wParam, msg.lParam);
-  if (msg.message == WM_PAINT && (w = FromHandle(msg.hwnd)) && !w->Update.IsEmpty()) {
-    // A procedure that ignored WM_PAINT would otherwise be asked forever.
+  // A procedure that ignored WM_PAINT would otherwise be asked forever; one that painted
+  // keeps what it invalidated again after BeginPaint.
+  if (msg.message == WM_PAINT && (w = FromHandle(msg.hwnd)) && w->BeginPaints == paints) {
     w->Update = TRegion();
     w->EraseNeeded = false;
   }

@@ -751,6 +751,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT& ps)
   w->Update = TRegion();
   w->EraseNeeded = false;
   w->InPaint = true;
+  ++w->BeginPaints;
   HDC dc = MakeDc(w, false, &area);
   ps.hdc = dc;
   ps.rcPaint = area.IsEmpty() ? TRect() : area.Bounds();
@@ -929,38 +930,76 @@ bool DeleteDC(HDC dc)
   return false;
 }
 
+namespace {
+
+// Moves the pixels of region (surface coordinates, the destination) by dx, dy within the
+// surface, through a scratch copy of just the source rectangle (the two overlap).
+void MovePixels(TImageSurface& s, const TRegion& region, Integer dx, Integer dy)
+{
+  TRect bounds = region.Bounds();
+  TRect src = bounds;
+  OffsetRect(src, -dx, -dy);
+  IntersectRect(src, src, Rect(0, 0, s.Width(), s.Height()));
+  if (IsRectEmpty(src))
+    return;
+  const std::size_t width = std::size_t(s.Width()), scratchWidth = std::size_t(src.Width());
+  std::vector<std::uint32_t> scratch(scratchWidth * std::size_t(src.Height()));
+  for (Integer y = src.Top; y < src.Bottom; ++y)
+    std::memcpy(&scratch[std::size_t(y - src.Top) * scratchWidth],
+                s.Bits() + std::size_t(y) * width + std::size_t(src.Left),
+                scratchWidth * sizeof(std::uint32_t));
+  for (const TRegion::TBand& band : region.Bands())
+    for (Integer y = band.Top; y < band.Bottom; ++y) {
+      Integer sy = y - dy;
+      if (y < 0 || y >= s.Height() || sy < src.Top || sy >= src.Bottom)
+        continue;
+      for (const TRegion::TSpan& span : band.Spans) {
+        Integer left = std::max({span.Left, Integer(0), src.Left + dx});
+        Integer right = std::min({span.Right, s.Width(), src.Right + dx});
+        if (left >= right)
+          continue;
+        std::memcpy(
+            s.Bits() + std::size_t(y) * width + std::size_t(left),
+            &scratch[std::size_t(sy - src.Top) * scratchWidth + std::size_t(left - dx - src.Left)],
+            std::size_t(right - left) * sizeof(std::uint32_t));
+      }
+    }
+}
+
+} // namespace
+
+// With SW_SCROLLCHILDREN the children move with the pixels (every child, or those crossing
+// rect when one is given), their pixels scrolled along with the parent's; otherwise they
+// stay, and a parent that does not clip them has them repaint what was scrolled under
+// them.
 Integer ScrollWindowEx(HWND hwnd, Integer dx, Integer dy, const TRect* rect, const TRect* clip,
                        TRegion* updateRegion, TRect* updateRect, UINT flags)
 {
   TWnd* w = FromHandle(hwnd);
   if (!w)
     return 0; // ERROR
+  const bool withChildren = (flags & SW_SCROLLCHILDREN) != 0;
   TRect area = rect ? *rect : ClientBounds(w);
   IntersectRect(area, area, ClientBounds(w));
   if (clip)
     IntersectRect(area, area, *clip);
-  TRegion visible = VisibleRegion(w, false).Intersect(area);
+  TRegion visible;
+  if (withChildren) {
+    visible = VisibleRegion(w, true); // the children's pixels too
+    visible.Offset(-w->Client.Left, -w->Client.Top);
+  } else {
+    visible = VisibleRegion(w, false);
+  }
+  visible = visible.Intersect(area);
   TRegion moved = visible;
   moved.Offset(dx, dy);
   moved = moved.Intersect(area).Combine(visible, RGN_AND);
   TWnd* top = TopLevelOf(w);
   if (top->Surface && VisibleChain(w) && !moved.IsEmpty()) {
-    // Copy through a scratch buffer: source and destination overlap.
-    TImageSurface& s = *top->Surface;
     TPoint off = SurfaceOffset(w, false);
-    std::vector<std::uint32_t> copy(s.Bits(),
-                                    s.Bits() + std::size_t(s.Width()) * std::size_t(s.Height()));
-    for (const TRegion::TBand& band : moved.Bands())
-      for (Integer y = band.Top; y < band.Bottom; ++y)
-        for (const TRegion::TSpan& span : band.Spans)
-          for (Integer x = span.Left; x < span.Right; ++x) {
-            Integer tx = x + off.X, ty = y + off.Y, sx = tx - dx, sy = ty - dy;
-            if (tx < 0 || ty < 0 || tx >= s.Width() || ty >= s.Height() || sx < 0 || sy < 0 ||
-                sx >= s.Width() || sy >= s.Height())
-              continue;
-            s.Bits()[std::size_t(ty) * std::size_t(s.Width()) + std::size_t(tx)] =
-                copy[std::size_t(sy) * std::size_t(s.Width()) + std::size_t(sx)];
-          }
+    TRegion target = moved;
+    target.Offset(off.X, off.Y);
+    MovePixels(*top->Surface, target, dx, dy);
   }
   // The update region moves with the pixels.
   if (!w->Update.IsEmpty()) {
@@ -970,24 +1009,32 @@ Integer ScrollWindowEx(HWND hwnd, Integer dx, Integer dy, const TRect* rect, con
     w->Update = outside.Combine(inside.Intersect(area), RGN_OR);
   }
   TRegion uncovered = TRegion(area).Combine(moved, RGN_DIFF);
-  if (flags & SW_SCROLLCHILDREN) {
+  if (withChildren) {
+    std::vector<HWND> children;
     for (TWnd* c : w->Children)
-      if (TRect r = c->Rect; IntersectRect(r, r, area) || IsRectEmpty(area))
-        SetWindowPos(c->Handle, 0, c->Rect.Left + dx, c->Rect.Top + dy, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      if (TRect r = c->Rect; !rect || IntersectRect(r, r, *rect))
+        children.push_back(c->Handle);
+    for (HWND h : children)
+      if (TWnd* c = FromHandle(h))
+        SetWindowPos(h, 0, c->Rect.Left + dx, c->Rect.Top + dy, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    if (!(w = FromHandle(hwnd)))
+      return 0;
   }
   if (flags & SW_INVALIDATE) {
     Invalidate(w, uncovered, (flags & SW_ERASE) != 0);
-    // Children's pixels moved with the parent's: they paint themselves again.
-    for (TWnd* c : w->Children)
-      if ((c->Style & WS_VISIBLE) && !TRegion(c->Rect).Intersect(area).IsEmpty())
-        InvalidateAll(c, true);
+    if (!withChildren && !(w->Style & WS_CLIPCHILDREN))
+      for (TWnd* c : w->Children)
+        if ((c->Style & WS_VISIBLE) && !TRegion(c->Rect).Intersect(area).IsEmpty())
+          InvalidateAll(c, true);
   }
   if (updateRegion)
     *updateRegion = uncovered;
   if (updateRect)
     *updateRect = uncovered.IsEmpty() ? TRect() : uncovered.Bounds();
-  Present(w, Rect(0, 0, w->Rect.Width(), w->Rect.Height()));
+  TRect shown = area;
+  OffsetRect(shown, w->Client.Left, w->Client.Top);
+  Present(w, shown);
   return uncovered.Kind();
 }
 

@@ -829,9 +829,11 @@ bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx,
     WindowGoingAway(w);
   if (!(w = FromHandle(hwnd)))
     return false;
-  if (wasVisible && (moved || sized || hide) && w->Parent)
+  // SWP_NOREDRAW: nothing is repainted, neither the window nor what it uncovers.
+  const bool redraw = !(flags & SWP_NOREDRAW);
+  if (redraw && wasVisible && (moved || sized || hide) && w->Parent)
     ExposeArea(w->Parent, oldRect);
-  if (wasVisible && hide && !w->Parent)
+  if (redraw && wasVisible && hide && !w->Parent)
     ExposeArea(nullptr, oldRect);
 
   w->Rect = newRect;
@@ -849,7 +851,7 @@ bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx,
     w->Style &= ~WS_VISIBLE;
 
   bool visibleNow = (w->Style & WS_VISIBLE) != 0;
-  if (visibleNow &&
+  if (redraw && visibleNow &&
       (show || sized || moved || (flags & SWP_FRAMECHANGED) || !(flags & SWP_NOZORDER))) {
     if (show || sized || (flags & SWP_FRAMECHANGED) || w->Parent) {
       w->FrameNeeded = true;

@@ -40,6 +40,7 @@ struct TWnd {
   bool EraseNeeded = false;
   bool FrameNeeded = false; // WM_NCPAINT pending
   bool InPaint = false;
+  UINT BeginPaints = 0; // BeginPaint calls so far (a WM_PAINT that made none is validated)
   SCROLLINFO Scroll[2];
   UINT ScrollArrowsDisabled[2] = {0, 0};
   std::unique_ptr<TImageSurface> Surface; // top-level windows: the backing pixels

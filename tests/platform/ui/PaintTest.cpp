@@ -122,6 +122,98 @@ TEST_F(Paint, ScrollWindowMovesPixelsAndInvalidatesTheStrip)
   EXPECT_EQ(shot->GetPixel(50, 55), clWhite);
 }
 
+// Children inside and outside the client area: without a scroll rectangle every child
+// moves with the pixels; with one, those crossing it.
+TEST_F(Paint, ScrollingChildrenMovesEveryChildAndTheirPixels)
+{
+  HWND top = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND inside = Child(top, 10, 10, 30, 30);
+  HWND below = Child(top, 10, 150, 30, 30); // scrolled out of view
+  Handlers[top] = Filler(top, clWhite);
+  Handlers[inside] = Filler(inside, clRed);
+  Handlers[below] = Filler(below, clBlue);
+  Headless().ProcessMessages();
+  Log.clear();
+  TRegion uncovered;
+  ScrollWindowEx(top, 0, -100, nullptr, nullptr, &uncovered, nullptr,
+                 SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  TRect r;
+  GetWindowRect(inside, r);
+  EXPECT_EQ(r.TopLeft(), Point(10, -90));
+  GetWindowRect(below, r);
+  EXPECT_EQ(r.TopLeft(), Point(10, 50)) << "the child below the client area came into view";
+  EXPECT_EQ(Headless().ScreenPixel({20, 60}), clBlue);
+  EXPECT_EQ(uncovered.Bounds(), Rect(0, 0, 100, 100));
+
+  // Scrolled back up by a little, the red child's pixels come with the scroll: it is not
+  // asked to paint again, only the strip that was uncovered is.
+  ScrollWindowEx(top, 0, 100, nullptr, nullptr, nullptr, nullptr,
+                 SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  Headless().ProcessMessages();
+  Log.clear();
+  ScrollWindowEx(top, 5, 0, nullptr, nullptr, &uncovered, nullptr,
+                 SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  EXPECT_EQ(uncovered.Bounds(), Rect(0, 0, 5, 100));
+  auto shot = Headless().Screenshot();
+  EXPECT_EQ(shot->GetPixel(16, 20), clRed) << "the child's pixels moved with it";
+  EXPECT_EQ(shot->GetPixel(14, 20), clWhite);
+  for (const TLoggedMsg& m : Only({PaintedMarker}))
+    EXPECT_NE(m.Hwnd, inside);
+
+  // With a scroll rectangle only the children crossing it move.
+  TRect band = Rect(0, 0, 100, 40);
+  ScrollWindowEx(top, 0, 5, &band, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN);
+  GetWindowRect(inside, r);
+  EXPECT_EQ(r.TopLeft(), Point(15, 15));
+  GetWindowRect(below, r);
+  EXPECT_EQ(r.TopLeft(), Point(15, 150));
+}
+
+TEST_F(Paint, NoRedrawMovesWithoutRepainting)
+{
+  HWND top = Top(0, 0, 100, 100);
+  HWND child = Child(top, 10, 10, 30, 30);
+  Handlers[top] = Filler(top, clWhite);
+  Handlers[child] = Filler(child, clRed);
+  Headless().ProcessMessages();
+  SetWindowPos(child, 0, 50, 50, 20, 20, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  EXPECT_FALSE(GetUpdateRect(top, nullptr, false)) << "what it uncovered is left as it is";
+  EXPECT_FALSE(GetUpdateRect(child, nullptr, false));
+  EXPECT_EQ(Headless().ScreenPixel({15, 15}), clRed) << "the old pixels stay until redrawn";
+  MoveWindow(child, 10, 10, 30, 30, true);
+  EXPECT_TRUE(GetUpdateRect(top, nullptr, false));
+  EXPECT_TRUE(GetUpdateRect(child, nullptr, false));
+}
+
+// What a window invalidates while painting, after EndPaint, is painted next time round.
+TEST_F(Paint, InvalidatingAfterEndPaintPaintsAgain)
+{
+  HWND top = Top(0, 0, 100, 100);
+  HWND lazy = Top(200, 0, 100, 100);
+  Integer paints = 0, asked = 0;
+  Handlers[top] = [top, &paints](UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m != WM_PAINT)
+      return false;
+    PAINTSTRUCT ps;
+    BeginPaint(top, ps);
+    EndPaint(top, ps);
+    if (++paints == 1) {
+      TRect again = Rect(10, 10, 20, 20); // e.g. a caret or a hot item that changed
+      InvalidateRect(top, &again, false);
+    }
+    return true;
+  };
+  Handlers[lazy] = [&asked](UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m == WM_PAINT)
+      ++asked;
+    return m == WM_PAINT; // answers without painting
+  };
+  Headless().ProcessMessages();
+  EXPECT_EQ(paints, 2);
+  EXPECT_FALSE(GetUpdateRect(top, nullptr, false));
+  EXPECT_EQ(asked, 1) << "a window that never paints is not asked again";
+}
+
 TEST_F(Paint, WindowScrollBarsShowHideAndClamp)
 {
   HWND top = Top(100, 100, 200, 100);
