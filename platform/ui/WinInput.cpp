@@ -134,9 +134,15 @@ void MoveSizeLoop(HWND hwnd, LRESULT hit)
     case WM_MOUSEMOVE:
       follow(m.pt);
       return trHandled;
-    case WM_LBUTTONUP:
+    case WM_LBUTTONUP: {
       follow(m.pt);
+      // A WH_CBT hook may refuse the new place: the window goes back.
+      TWnd* moved = FromHandle(hwnd);
+      TRect now = moved ? moved->Rect : startRect;
+      if (CbtVeto(HCBT_MOVESIZE, hwnd, reinterpret_cast<LPARAM>(&now)))
+        place(startRect);
       return trEnd;
+    }
     case WM_KEYDOWN:
       if (m.wParam != VK_ESCAPE)
         return trPass;
@@ -160,6 +166,11 @@ void ActivateTopLevel(TWnd* w, Integer how)
   HWND h = w->Handle;
   HWND old = s.Active;
   if (old == h)
+    return;
+  CBTACTIVATESTRUCT cbt;
+  cbt.fMouse = how == WA_CLICKACTIVE;
+  cbt.hWndActive = old;
+  if (CbtVeto(HCBT_ACTIVATE, h, reinterpret_cast<LPARAM>(&cbt)) || !(w = FromHandle(h)))
     return;
   if (!s.AppActive) {
     s.AppActive = true;
@@ -210,10 +221,10 @@ void WindowGoingAway(TWnd* w)
   if (!(w = FromHandle(h)))
     return;
   if (!w->Parent && s.Active == h) {
-    TWnd* next = NextActive(w);
-    if (next) {
+    if (TWnd* next = NextActive(w))
       ActivateTopLevel(next, WA_ACTIVE);
-    } else {
+    // Nothing takes over (or a WH_CBT hook kept the next one from it).
+    if ((w = FromHandle(h)) && s.Active == h) {
       Deactivate(w, 0);
       s.Active = 0;
     }
@@ -306,6 +317,8 @@ HWND SetFocus(HWND hwnd)
   }
   if (old == hwnd)
     return old;
+  if (CbtVeto(HCBT_SETFOCUS, hwnd, static_cast<LPARAM>(old)))
+    return 0;
   if (TWnd* o = FromHandle(old)) {
     s.Focus = 0;
     Send(o, WM_KILLFOCUS, static_cast<WPARAM>(hwnd), 0);

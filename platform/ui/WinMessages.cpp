@@ -73,21 +73,36 @@ LRESULT RunHooks(Integer kind, Integer code, WPARAM wParam, LPARAM lParam)
   return 0;
 }
 
+bool CbtVeto(Integer code, WPARAM wParam, LPARAM lParam)
+{
+  return !State().Hooks.empty() && RunHooks(WH_CBT, code, wParam, lParam) != 0;
+}
+
 LRESULT CallProc(TWnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   HWND h = w->Handle;
+  const WPARAM sent = State().SendDepth > 0 ? 1 : 0;
   if (!State().Hooks.empty()) {
     CWPSTRUCT cwp;
     cwp.hwnd = h;
     cwp.message = msg;
     cwp.wParam = wParam;
     cwp.lParam = lParam;
-    RunHooks(WH_CALLWNDPROC, HC_ACTION, State().SendDepth > 0 ? 1 : 0,
-             reinterpret_cast<LPARAM>(&cwp));
+    RunHooks(WH_CALLWNDPROC, HC_ACTION, sent, reinterpret_cast<LPARAM>(&cwp));
     if (!(w = FromHandle(h)))
       return 0;
   }
-  return w->Proc(h, msg, wParam, lParam);
+  LRESULT result = w->Proc(h, msg, wParam, lParam);
+  if (!State().Hooks.empty()) {
+    CWPRETSTRUCT ret;
+    ret.lResult = result;
+    ret.hwnd = h;
+    ret.message = msg;
+    ret.wParam = wParam;
+    ret.lParam = lParam;
+    RunHooks(WH_CALLWNDPROCRET, HC_ACTION, sent, reinterpret_cast<LPARAM>(&ret));
+  }
+  return result;
 }
 
 LRESULT Send(TWnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -728,6 +743,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     DestroyWindow(hwnd);
     return 0;
   case WM_SYSCOMMAND: {
+    if (CbtVeto(HCBT_SYSCOMMAND, wParam, lParam))
+      return 0;
+    if (!FromHandle(hwnd))
+      return 0;
     UINT cmd = static_cast<UINT>(wParam & 0xFFF0);
     // 0xF009 moves a window (a child control too) by the pointer, as SC_MOVE does.
     if (wParam == SC_DRAGMOVE_CONTROL || cmd == SC_MOVE)

@@ -243,6 +243,13 @@ void DestroyTree(TWnd* w)
   FreeWindow(w);
 }
 
+// Takes a window that was never created (a WH_CBT hook refused it) out again, unheard.
+void DiscardWindow(TWnd* w)
+{
+  Unlink(w);
+  FreeWindow(w);
+}
+
 // The deepest window under a screen point among list (front first).
 HWND HitTestIn(const std::vector<TWnd*>& list, TPoint pt, bool topLevel)
 {
@@ -407,6 +414,16 @@ HWND CreateWindowEx(DWORD exStyle, const AnsiString& className, const AnsiString
   cs.lpszClass = wc->lpszClassName;
   cs.dwExStyle = exStyle;
   LPARAM lp = reinterpret_cast<LPARAM>(&cs);
+  CBT_CREATEWND cbt;
+  cbt.lpcs = &cs;
+  cbt.hwndInsertAfter = HWND_TOP;
+  if (CbtVeto(HCBT_CREATEWND, h, reinterpret_cast<LPARAM>(&cbt))) {
+    if ((w = FromHandle(h)))
+      DiscardWindow(w); // it never was: no messages
+    return 0;
+  }
+  if (!(w = FromHandle(h)))
+    return 0;
   if (!Send(w, WM_NCCREATE, 0, lp)) {
     DestroyWindow(h);
     return 0;
@@ -438,6 +455,10 @@ bool DestroyWindow(HWND hwnd)
   TWnd* w = FromHandle(hwnd);
   if (!w || w->Destroying)
     return w != nullptr;
+  if (CbtVeto(HCBT_DESTROYWND, hwnd, 0))
+    return false;
+  if (!(w = FromHandle(hwnd)))
+    return true;
   // Owned windows go first, then the window hides and its tree is destroyed.
   std::vector<HWND> owned;
   for (TWnd* top : State().TopLevels)
@@ -705,6 +726,16 @@ bool ShowWindow(HWND hwnd, Integer cmd)
   if (!w)
     return false;
   bool wasVisible = (w->Style & WS_VISIBLE) != 0;
+  switch (cmd) {
+  case SW_SHOWMAXIMIZED:
+  case SW_MINIMIZE:
+  case SW_SHOWMINIMIZED:
+  case SW_SHOWMINNOACTIVE:
+  case SW_RESTORE:
+    if (CbtVeto(HCBT_MINMAX, hwnd, cmd) || !(w = FromHandle(hwnd)))
+      return wasVisible;
+    break;
+  }
   if (cmd == SW_HIDE) {
     if (!wasVisible)
       return false;
@@ -1041,6 +1072,7 @@ TImageSurface* WindowSurface(HWND hwnd)
 void ResetWindowManager()
 {
   TState& s = State();
+  s.Hooks.clear(); // a test's hook may not keep its windows alive
   std::vector<HWND> all;
   for (TWnd* w : s.TopLevels)
     all.push_back(w->Handle);

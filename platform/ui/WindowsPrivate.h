@@ -174,8 +174,10 @@ TRegion VisibleRegion(const TWnd* w, bool includeFrame);
 LRESULT Send(TWnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
 // Runs the WH_CALLWNDPROC hooks, then the window procedure.
 LRESULT CallProc(TWnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
-// Runs the hooks of one kind, newest first, until one answers non-zero.
+// Runs the newest hook of a kind (it chains to older ones with CallNextHookEx).
 LRESULT RunHooks(Integer kind, Integer code, WPARAM wParam, LPARAM lParam);
+// Asks the WH_CBT hooks; true when one of them vetoes what code announces.
+bool CbtVeto(Integer code, WPARAM wParam, LPARAM lParam);
 
 // Painting and compositing.
 void Invalidate(TWnd* w, const TRegion& clientArea, bool erase);

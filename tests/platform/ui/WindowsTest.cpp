@@ -1,4 +1,6 @@
 // Window manager: handles, tree and z-order, geometry, visibility, messages, timers, hooks.
+#include <algorithm>
+
 #include "platform/graphics/Region.h"
 #include "platform/rtl/DateUtils.h"
 #include "tests/platform/ui/UiTestKit.h"
@@ -518,4 +520,133 @@ TEST_F(Hooks, GetMessageHookRewritesAndCallWndProcSeesSentMessages)
   EXPECT_EQ(called.back(), WM_USER + 5u);
   UnhookWindowsHookEx(get);
   UnhookWindowsHookEx(call);
+}
+
+TEST_F(Hooks, KeyboardHookDropsAKeyBeforeItIsTranslated)
+{
+  HWND a = Top(0, 0, 100, 100);
+  Headless().ProcessMessages();
+  ASSERT_EQ(GetFocus(), a);
+  static HHOOK hook = 0;
+  static std::vector<std::pair<Integer, WPARAM>> seen;
+  static std::vector<Integer> cbt;
+  seen.clear();
+  cbt.clear();
+  hook = SetWindowsHookEx(WH_KEYBOARD, [](Integer code, WPARAM w, LPARAM l) -> LRESULT {
+    seen.push_back({code, w});
+    if (code == HC_ACTION && w == 'A')
+      return 1;
+    return CallNextHookEx(hook, code, w, l);
+  });
+  HHOOK cbtHook = SetWindowsHookEx(WH_CBT, [](Integer code, WPARAM, LPARAM) -> LRESULT {
+    cbt.push_back(code);
+    return 0;
+  });
+  Log.clear();
+  Headless().Type("ab");
+  auto chars = Only({WM_CHAR});
+  ASSERT_EQ(chars.size(), 1u);
+  EXPECT_EQ(chars[0].WParam, WPARAM('b'));
+  EXPECT_EQ(Only({WM_KEYDOWN, WM_KEYUP}).size(), 2u) << "only B's down and up";
+  std::vector<WPARAM> taken;
+  Integer peeked = 0;
+  for (const auto& [code, key] : seen)
+    code == HC_ACTION ? taken.push_back(key) : void(++peeked);
+  EXPECT_EQ(taken, (std::vector<WPARAM>{'A', 'A', 'B', 'B'})) << "each key as it is taken";
+  EXPECT_GT(peeked, 0) << "a peek that leaves a key queued says so (HC_NOREMOVE)";
+  EXPECT_EQ(std::count(cbt.begin(), cbt.end(), HCBT_KEYSKIPPED), 2);
+  UnhookWindowsHookEx(hook);
+  UnhookWindowsHookEx(cbtHook);
+}
+
+// Each announcement of the computer-based-training hook, and what a veto keeps from
+// happening.
+TEST_F(Hooks, CbtHookIsAskedAndMayRefuse)
+{
+  static Integer veto = -1;
+  static std::vector<Integer> asked;
+  HHOOK hook = SetWindowsHookEx(WH_CBT, [](Integer code, WPARAM, LPARAM) -> LRESULT {
+    asked.push_back(code);
+    return code == veto ? 1 : 0;
+  });
+  struct TCase {
+    const char* Name;
+    Integer Code;
+    std::function<bool()> Happened; // runs the action; true when it took place
+  };
+  const TCase cases[] = {
+      {"creation", HCBT_CREATEWND, [] { return Top(0, 0, 50, 50) != 0; }},
+      {"destruction", HCBT_DESTROYWND,
+       [] {
+         HWND h = Top(0, 0, 50, 50);
+         DestroyWindow(h);
+         return !IsWindow(h);
+       }},
+      {"activation", HCBT_ACTIVATE,
+       [] {
+         HWND a = Top(0, 0, 50, 50), b = Top(100, 0, 50, 50);
+         SetActiveWindow(a);
+         return GetActiveWindow() == a && b != a;
+       }},
+      {"focus", HCBT_SETFOCUS,
+       [] {
+         HWND top = Top(0, 0, 50, 50);
+         HWND child = Child(top, 0, 0, 10, 10);
+         SetFocus(child);
+         return GetFocus() == child;
+       }},
+      {"maximize", HCBT_MINMAX,
+       [] {
+         HWND h = Top(0, 0, 50, 50, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+         ShowWindow(h, SW_MAXIMIZE);
+         return IsZoomed(h) != 0;
+       }},
+      {"system command", HCBT_SYSCOMMAND,
+       [] {
+         HWND h = Top(0, 0, 50, 50, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+         SendMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+         return !IsWindow(h);
+       }},
+      {"moving by the caption", HCBT_MOVESIZE,
+       [] {
+         HWND h = Top(100, 100, 200, 100, WS_POPUP | WS_CAPTION | WS_VISIBLE);
+         Headless().ProcessMessages();
+         Headless().Advance(1000);
+         Headless().Drag({200, 110}, {230, 140}, 2);
+         TRect r;
+         GetWindowRect(h, r);
+         return r.TopLeft() == Point(130, 130);
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    veto = -1;
+    asked.clear();
+    EXPECT_TRUE(c.Happened());
+    EXPECT_NE(std::find(asked.begin(), asked.end(), c.Code), asked.end()) << "asked";
+    veto = c.Code;
+    EXPECT_FALSE(c.Happened()) << "refused";
+  }
+  UnhookWindowsHookEx(hook);
+}
+
+TEST_F(Hooks, CallWndProcRetSeesWhatTheProcedureAnswered)
+{
+  HWND a = Top(0, 0, 100, 100);
+  Handlers[a] = [](UINT m, WPARAM, LPARAM, LRESULT& r) {
+    r = 42;
+    return m == WM_USER + 5;
+  };
+  static std::vector<std::pair<UINT, LRESULT>> seen;
+  seen.clear();
+  HHOOK hook = SetWindowsHookEx(WH_CALLWNDPROCRET, [](Integer, WPARAM, LPARAM l) -> LRESULT {
+    auto* r = reinterpret_cast<CWPRETSTRUCT*>(l);
+    seen.push_back({r->message, r->lResult});
+    return 0;
+  });
+  EXPECT_EQ(SendMessage(a, WM_USER + 5, 0, 0), 42);
+  UnhookWindowsHookEx(hook);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back().first, WM_USER + 5u);
+  EXPECT_EQ(seen.back().second, 42);
 }

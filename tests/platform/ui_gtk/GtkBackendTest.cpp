@@ -930,6 +930,69 @@ TEST_F(GtkBackendTest, ACaptionDragInOneBurstMovesTheWindow)
   EXPECT_TRUE(WaitUntil([h] { return NativeRect(h) == Rect(160, 140, 460, 340); }));
 }
 
+// ---- Hooks on the display's input
+// -------------------------------------------------------------------------------
+
+// A mouse hook that drops a click on an inactive form keeps it from activating; a keyboard
+// hook drops a key before it is translated.
+TEST_F(GtkBackendTest, HooksSeeTheDisplaysInputBeforeItActivatesOrIsTranslated)
+{
+  TTrace t;
+  TForm* a = MakeForm("甲", Bounds(100, 100, 250, 150));
+  TForm* b = MakeForm("乙", Bounds(400, 100, 250, 150));
+  auto* inB = Make<TTestControl>(b, Bounds(10, 10, 100, 60));
+  inB->OnMouseDown = [&t](TObject*, TMouseButton, TShiftState, Integer, Integer) {
+    t.push_back("down");
+  };
+  inB->OnKeyPress = [&t](TObject*, char& c) { t.push_back(std::string("key.") + c); };
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(a));
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(b));
+  a->SetFocus();
+  ASSERT_EQ(GetActiveWindow(), a->Handle());
+  // Simulated clicks warp the pointer: it goes back where it was for the tests after.
+  GdkDisplay* display = gdk_display_get_default();
+  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+  gint px = 0, py = 0;
+  gdk_device_get_position(pointer, nullptr, &px, &py);
+  struct TPark {
+    GdkDevice* Pointer;
+    gint X, Y;
+    ~TPark()
+    {
+      gdk_device_warp(Pointer, gdk_display_get_default_screen(gdk_display_get_default()), X, Y);
+    }
+  } park{pointer, px, py};
+  static HHOOK mouse = 0;
+  mouse = SetWindowsHookEx(WH_MOUSE, [](Integer code, WPARAM w, LPARAM l) -> LRESULT {
+    if (code == HC_ACTION && w == WM_LBUTTONDOWN)
+      return 1;
+    return CallNextHookEx(mouse, code, w, l);
+  });
+  TSim::Click(inB, {5, 5});
+  Settle(200);
+  UnhookWindowsHookEx(mouse);
+  EXPECT_EQ(GetActiveWindow(), a->Handle()) << "the dropped click activated nothing";
+  EXPECT_TRUE(t.empty());
+
+  TSim::Click(inB, {5, 5});
+  EXPECT_TRUE(WaitUntil([&t] { return !t.empty(); }));
+  EXPECT_EQ(GetActiveWindow(), b->Handle());
+  inB->SetFocus();
+  t.clear();
+  static HHOOK keys = 0;
+  keys = SetWindowsHookEx(WH_KEYBOARD, [](Integer code, WPARAM w, LPARAM l) -> LRESULT {
+    if (code == HC_ACTION && w == 'A')
+      return 1;
+    return CallNextHookEx(keys, code, w, l);
+  });
+  TSim::Key(b, GDK_KEY_a);
+  TSim::Key(b, GDK_KEY_b);
+  EXPECT_TRUE(WaitUntil([&t] { return !t.empty(); }));
+  Settle(50);
+  UnhookWindowsHookEx(keys);
+  EXPECT_EQ(t, TTrace{"key.b"});
+}
+
 // The display's cursor of a name (GDK keeps one object per name).
 GdkCursor* NamedCursor(const char* name)
 {
