@@ -1,10 +1,12 @@
-// Replays the kept fuzz inputs through the targets linked into this test binary: every
-// file of tests/fixtures/fuzz/<target>/ (inputs that once crashed, hung or blew up) and of
-// tests/fuzz/corpus/<target>/ (the fuzzers' seeds). Each input must be read, or refused
+// Replays the kept fuzz inputs through the targets linked into this test binary: the files
+// of tests/fixtures/fuzz that the target's patterns name (inputs that once crashed, hung or
+// blew up; by default tests/fixtures/fuzz/<target>/) and of tests/fuzz/corpus/<target>/
+// (the fuzzers' seeds). Each input must be read, or refused
 // with an Exception; when <input>.error exists beside it, the input must be refused with
 // exactly the message that file holds (one final line feed is not part of it).
 #include <algorithm>
 #include <filesystem>
+#include <fnmatch.h>
 #include <fstream>
 #include <sstream>
 
@@ -31,18 +33,32 @@ bool IsInput(const fs::path& Path)
   return fs::is_regular_file(Path) && Path.extension() != ".error" && name.rfind("README", 0) != 0;
 }
 
-std::vector<fs::path> KeptInputs(const std::string& Target)
+// The input files of one folder whose names match Pattern (fnmatch).
+void AddMatching(const fs::path& Folder, const std::string& Pattern, std::vector<fs::path>& Inputs)
+{
+  if (!fs::is_directory(Folder))
+    return;
+  for (const fs::directory_entry& entry : fs::directory_iterator(Folder))
+    if (IsInput(entry.path()) && fnmatch(Pattern.c_str(), entry.path().filename().c_str(), 0) == 0)
+      Inputs.push_back(entry.path());
+}
+
+std::vector<fs::path> KeptInputs(const TFuzzTarget& Target)
 {
   std::vector<fs::path> inputs;
-  const fs::path roots[] = {fs::path(QH_FIXTURES) / "fuzz" / Target,
-                            fs::path(QH_FIXTURES) / ".." / "fuzz" / "corpus" / Target};
-  for (const fs::path& root : roots) {
-    if (!fs::is_directory(root))
-      continue;
-    for (const fs::directory_entry& entry : fs::directory_iterator(root))
-      if (IsInput(entry.path()))
-        inputs.push_back(entry.path());
+  const fs::path fixtures = fs::path(QH_FIXTURES) / "fuzz";
+  std::string patterns = Target.Kept ? Target.Kept : std::string(Target.Name) + "/*";
+  size_t start = 0;
+  while (start <= patterns.size()) {
+    size_t end = patterns.find(';', start);
+    if (end == std::string::npos)
+      end = patterns.size();
+    const fs::path pattern = patterns.substr(start, end - start);
+    if (!pattern.empty())
+      AddMatching(fixtures / pattern.parent_path(), pattern.filename().string(), inputs);
+    start = end + 1;
   }
+  AddMatching(fs::path(QH_FIXTURES) / ".." / "fuzz" / "corpus" / Target.Name, "*", inputs);
   std::sort(inputs.begin(), inputs.end());
   return inputs;
 }
@@ -74,7 +90,7 @@ TEST_P(FuzzReplay, KeptInputsAreReadOrRefusedCleanly)
 {
   const TFuzzTarget* target = FindFuzzTarget(GetParam());
   ASSERT_NE(target, nullptr);
-  const std::vector<fs::path> inputs = KeptInputs(GetParam());
+  const std::vector<fs::path> inputs = KeptInputs(*target);
   // Every target keeps seeds; none found means the folders and the target's name disagree.
   ASSERT_FALSE(inputs.empty()) << "no kept inputs for " << GetParam();
   for (const fs::path& path : inputs) {

@@ -30,7 +30,7 @@ const TFuzzTarget* FindFuzzTarget(const std::string& Name)
   return nullptr;
 }
 
-TFuzzRegistration::TFuzzRegistration(const char* Name, TFuzzEntry Run)
+TFuzzRegistration::TFuzzRegistration(const char* Name, TFuzzEntry Run, const char* Kept)
 {
-  Targets().push_back({Name, Run});
+  Targets().push_back({Name, Run, Kept});
 }

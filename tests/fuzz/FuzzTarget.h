@@ -28,8 +28,11 @@ void FuzzCheck(bool Condition, const std::string& What);
 using TFuzzEntry = void (*)(const std::string& Input);
 
 struct TFuzzTarget {
-  const char* Name; // also the folder of its inputs: tests/fixtures/fuzz/<Name>
+  const char* Name;
   TFuzzEntry Run;
+  // Where its kept inputs are, as ';'-separated patterns relative to tests/fixtures/fuzz
+  // ("<Name>/*" when none is given, e.g. "pictures/*" or "script/*.js").
+  const char* Kept;
 };
 
 // The targets linked into this program, in the order they registered.
@@ -40,11 +43,12 @@ const TFuzzTarget* FindFuzzTarget(const std::string& Name);
 // Registers a target from a namespace-scope object in its own file. Only appends to a list
 // that is read after main starts, so the order of static initialisation does not matter.
 struct TFuzzRegistration {
-  TFuzzRegistration(const char* Name, TFuzzEntry Run);
+  TFuzzRegistration(const char* Name, TFuzzEntry Run, const char* Kept = nullptr);
 };
 
 #define QH_FUZZ_CONCAT_(a, b) a##b
 #define QH_FUZZ_CONCAT(a, b) QH_FUZZ_CONCAT_(a, b)
-// QH_FUZZ_TARGET("name", Function): Function(const std::string&) becomes target "name".
-#define QH_FUZZ_TARGET(Name, Function)                                                             \
-  static const TFuzzRegistration QH_FUZZ_CONCAT(FuzzRegistration, __LINE__)(Name, Function)
+// QH_FUZZ_TARGET("name", Function [, "kept patterns"]): Function(const std::string&) becomes
+// target "name".
+#define QH_FUZZ_TARGET(Name, ...)                                                                  \
+  static const TFuzzRegistration QH_FUZZ_CONCAT(FuzzRegistration, __LINE__)(Name, __VA_ARGS__)

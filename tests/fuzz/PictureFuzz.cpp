@@ -108,4 +108,4 @@ void FuzzPicture(const std::string& Input)
 
 } // namespace
 
-QH_FUZZ_TARGET("picture", FuzzPicture);
+QH_FUZZ_TARGET("picture", FuzzPicture, "pictures/*");

@@ -75,4 +75,4 @@ void FuzzReportXml(const std::string& Input)
 
 } // namespace
 
-QH_FUZZ_TARGET("report-xml", FuzzReportXml);
+QH_FUZZ_TARGET("report-xml", FuzzReportXml, "report-xml/*;report-xml-*");

@@ -61,7 +61,7 @@ void FuzzBasic(const std::string& Input)
 
 } // namespace
 
-QH_FUZZ_TARGET("script-pascal", FuzzPascal);
-QH_FUZZ_TARGET("script-cpp", FuzzCpp);
-QH_FUZZ_TARGET("script-js", FuzzJs);
-QH_FUZZ_TARGET("script-basic", FuzzBasic);
+QH_FUZZ_TARGET("script-pascal", FuzzPascal, "script-pascal/*;script/*.pas");
+QH_FUZZ_TARGET("script-cpp", FuzzCpp, "script-cpp/*;script/*.cpps");
+QH_FUZZ_TARGET("script-js", FuzzJs, "script-js/*;script/*.js");
+QH_FUZZ_TARGET("script-basic", FuzzBasic, "script-basic/*;script/*.bas");
