@@ -24,6 +24,23 @@ bool IsBlankByte(char c)
   return static_cast<unsigned char>(c) <= ' ';
 }
 
+// Trim for names and values: blank and control bytes go from both ends, but never the trail
+// byte of a double-byte character (a lead byte takes any next byte), so that a name or value
+// written back ends the same way and its '=' or ']' is not taken as a trail byte.
+AnsiString TrimText(const AnsiString& s)
+{
+  size_t start = 0;
+  while (start < s.size() && IsBlankByte(s[start]))
+    ++start;
+  AnsiString text = s.substr(start);
+  size_t end = text.size();
+  while (end > 0 && IsBlankByte(text[end - 1]) &&
+         ByteType(text, static_cast<Integer>(end)) != mbTrailByte)
+    --end;
+  text.resize(end);
+  return text;
+}
+
 bool IsQuoteChar(char c)
 {
   return c == '"' || c == '\'';
@@ -186,14 +203,14 @@ TIniDocument::TLineKind TIniDocument::Parse(const AnsiString& text, AnsiString& 
     const Integer close = LastDelimiter("]", line);
     if (close < 2)
       return lkOther;
-    name = Trim(line.substr(1, static_cast<size_t>(close) - 2));
+    name = TrimText(line.substr(1, static_cast<size_t>(close) - 2));
     return lkSection;
   }
   const Integer eq = AnsiScanChar(line, '=');
   if (eq == 0)
     return lkOther;
-  name = Trim(line.substr(0, static_cast<size_t>(eq) - 1));
-  value = Trim(line.substr(static_cast<size_t>(eq)));
+  name = TrimText(line.substr(0, static_cast<size_t>(eq) - 1));
+  value = TrimText(line.substr(static_cast<size_t>(eq)));
   return lkKey;
 }
 
