@@ -192,19 +192,20 @@ void TCanvas::PolyPolyline(const TPoint* points, const Integer* counts, Integer 
   }
 }
 
-void TCanvas::DrawShape(TShape& shape)
+void TCanvas::DrawShape(TSurfaceShape& shape)
 {
   TSurface& surface = RequireSurface();
   shape.Box = ToDevice(shape.Box);
   for (TPoint& p : shape.Points)
     p = ToDevice(p);
-  if (shape.Kind == TShape::skArc || shape.Kind == TShape::skPie || shape.Kind == TShape::skChord) {
+  if (shape.Kind == TSurfaceShape::skArc || shape.Kind == TSurfaceShape::skPie ||
+      shape.Kind == TSurfaceShape::skChord) {
     shape.P1 = ToDevice(shape.P1);
     shape.P2 = ToDevice(shape.P2);
   }
   TStroke pen{ColorToRGB(FPen->Color()), FPen->Width(), FPen->Style()};
   TGc gc = MakeGc(PenModeToRop2(FPen->Mode()));
-  if (shape.Kind != TShape::skArc && FBrush->Style() != bsClear)
+  if (shape.Kind != TSurfaceShape::skArc && FBrush->Style() != bsClear)
     surface.FillShapeInside(shape, pen, BrushFill(), gc);
   surface.StrokeShape(shape, pen, gc);
 }
@@ -213,16 +214,16 @@ void TCanvas::Polygon(const TPoint* points, Integer count)
 {
   if (count < 2)
     return;
-  TShape s;
-  s.Kind = TShape::skPolygon;
+  TSurfaceShape s;
+  s.Kind = TSurfaceShape::skPolygon;
   s.Points.assign(points, points + count);
   DrawShape(s);
 }
 
 void TCanvas::PolyPolygon(const TPoint* points, const Integer* counts, Integer polygons)
 {
-  TShape s;
-  s.Kind = TShape::skPolygon;
+  TSurfaceShape s;
+  s.Kind = TSurfaceShape::skPolygon;
   Integer total = 0;
   for (Integer i = 0; i < polygons; ++i) {
     s.Counts.push_back(counts[i]);
@@ -236,8 +237,8 @@ void TCanvas::PolyPolygon(const TPoint* points, const Integer* counts, Integer p
 
 void TCanvas::Rectangle(Integer x1, Integer y1, Integer x2, Integer y2)
 {
-  TShape s;
-  s.Kind = TShape::skRect;
+  TSurfaceShape s;
+  s.Kind = TSurfaceShape::skRect;
   s.Box = NormalizedRect(x1, y1, x2, y2);
   if (IsRectEmpty(s.Box))
     return;
@@ -246,8 +247,8 @@ void TCanvas::Rectangle(Integer x1, Integer y1, Integer x2, Integer y2)
 
 void TCanvas::RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3)
 {
-  TShape s;
-  s.Kind = TShape::skRoundRect;
+  TSurfaceShape s;
+  s.Kind = TSurfaceShape::skRoundRect;
   s.Box = NormalizedRect(x1, y1, x2, y2);
   s.P1 = {x3, y3};
   if (IsRectEmpty(s.Box))
@@ -257,8 +258,8 @@ void TCanvas::RoundRect(Integer x1, Integer y1, Integer x2, Integer y2, Integer 
 
 void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2)
 {
-  TShape s;
-  s.Kind = TShape::skEllipse;
+  TSurfaceShape s;
+  s.Kind = TSurfaceShape::skEllipse;
   s.Box = NormalizedRect(x1, y1, x2, y2);
   if (IsRectEmpty(s.Box))
     return;
@@ -268,9 +269,9 @@ void TCanvas::Ellipse(Integer x1, Integer y1, Integer x2, Integer y2)
 namespace {
 
 // An arc, pie or chord: the ellipse in box, cut along the rays towards p1 and p2.
-TShape CurvedShape(TShape::TKind kind, const TRect& box, TPoint p1, TPoint p2)
+TSurfaceShape CurvedShape(TSurfaceShape::TKind kind, const TRect& box, TPoint p1, TPoint p2)
 {
-  TShape s;
+  TSurfaceShape s;
   s.Kind = kind;
   s.Box = box;
   s.P1 = p1;
@@ -283,7 +284,8 @@ TShape CurvedShape(TShape::TKind kind, const TRect& box, TPoint p1, TPoint p2)
 void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3,
                   Integer x4, Integer y4)
 {
-  TShape s = CurvedShape(TShape::skArc, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+  TSurfaceShape s =
+      CurvedShape(TSurfaceShape::skArc, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
   if (!IsRectEmpty(s.Box))
     DrawShape(s);
 }
@@ -291,7 +293,8 @@ void TCanvas::Arc(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, In
 void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3,
                   Integer x4, Integer y4)
 {
-  TShape s = CurvedShape(TShape::skPie, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+  TSurfaceShape s =
+      CurvedShape(TSurfaceShape::skPie, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
   if (!IsRectEmpty(s.Box))
     DrawShape(s);
 }
@@ -299,7 +302,8 @@ void TCanvas::Pie(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, In
 void TCanvas::Chord(Integer x1, Integer y1, Integer x2, Integer y2, Integer x3, Integer y3,
                     Integer x4, Integer y4)
 {
-  TShape s = CurvedShape(TShape::skChord, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
+  TSurfaceShape s =
+      CurvedShape(TSurfaceShape::skChord, NormalizedRect(x1, y1, x2, y2), {x3, y3}, {x4, y4});
   if (!IsRectEmpty(s.Box))
     DrawShape(s);
 }

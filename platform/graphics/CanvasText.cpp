@@ -177,8 +177,8 @@ void FillTextBand(TSurface& surface, TPoint origin, Integer orientation, double 
     return;
   }
   double a = orientation * M_PI / 1800.0, c = std::cos(a), sn = std::sin(a);
-  TShape band;
-  band.Kind = TShape::skPolygon;
+  TSurfaceShape band;
+  band.Kind = TSurfaceShape::skPolygon;
   for (auto [u, v] : {std::pair<double, double>{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}})
     band.Points.push_back(
         Point(RoundPx(origin.X + u * c + v * sn), RoundPx(origin.Y - u * sn + v * c)));

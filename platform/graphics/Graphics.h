@@ -369,7 +369,7 @@ class TTextEngine;
 struct TFontSpec;
 struct TTextMetric;
 struct TOutlineTextMetric;
-struct TShape;
+struct TSurfaceShape;
 struct TFill;
 struct TGc;
 
@@ -690,7 +690,7 @@ private:
   struct TState;
   TSurface& RequireSurface() const;
   void StrokePath(const std::vector<TPoint>& devicePoints);
-  void DrawShape(TShape& shape);
+  void DrawShape(TSurfaceShape& shape);
   TFill BrushFill() const;
   TGc MakeGc(Integer rop2) const;
   Integer LayoutText(const AnsiString& text, TRect& rect, Cardinal format, Integer tabColumns);

@@ -149,10 +149,10 @@ std::vector<TPoint> RectOutline(const TRect& r)
 }
 
 // The closed polylines of a shape drawn with lines (rectangles and polygons).
-std::vector<std::vector<TPoint>> OutlinePaths(const TShape& shape)
+std::vector<std::vector<TPoint>> OutlinePaths(const TSurfaceShape& shape)
 {
   std::vector<std::vector<TPoint>> paths;
-  if (shape.Kind == TShape::skRect) {
+  if (shape.Kind == TSurfaceShape::skRect) {
     paths.push_back(RectOutline(shape.Box));
     return paths;
   }
@@ -170,9 +170,9 @@ std::vector<std::vector<TPoint>> OutlinePaths(const TShape& shape)
   return paths;
 }
 
-TShape WithBox(const TShape& shape, const TRect& box)
+TSurfaceShape WithBox(const TSurfaceShape& shape, const TRect& box)
 {
-  TShape s = shape;
+  TSurfaceShape s = shape;
   s.Box = box;
   return s;
 }
@@ -191,9 +191,10 @@ void AddLine(TPixelSet& set, TPoint a, TPoint b, Integer width, bool withEnd, co
 
 // Outlines drawn as lines: rectangles and polygons. An inside-frame pen on a rectangle
 // keeps within the rectangle.
-TRegion LinedOutline(const TShape& shape, const TStroke& pen, Integer width, const TRect* limit)
+TRegion LinedOutline(const TSurfaceShape& shape, const TStroke& pen, Integer width,
+                     const TRect* limit)
 {
-  bool inside = pen.Style == psInsideFrame && shape.Kind == TShape::skRect && width > 1;
+  bool inside = pen.Style == psInsideFrame && shape.Kind == TSurfaceShape::skRect && width > 1;
   TPixelSet lines;
   for (const auto& path :
        OutlinePaths(WithBox(shape, inside ? Deflated(shape.Box, width / 2) : shape.Box)))
@@ -206,41 +207,42 @@ TRegion LinedOutline(const TShape& shape, const TStroke& pen, Integer width, con
 // Curved outlines: the ring between the shape and the shape shrunk by the pen width (a
 // centred pen grows the shape by half its width first). Arcs, pies and chords keep the
 // part of the ellipse's ring inside their sector and add their straight edges.
-TRegion CurvedOutline(const TShape& shape, const TStroke& pen, Integer width, const TRect* limit)
+TRegion CurvedOutline(const TSurfaceShape& shape, const TStroke& pen, Integer width,
+                      const TRect* limit)
 {
   TRect outer = shape.Box;
   if (width > 1 && pen.Style != psInsideFrame)
     outer = Deflated(outer, -(width / 2));
-  TShape outerShape = WithBox(shape, outer);
-  TShape innerShape = WithBox(shape, Deflated(outer, width));
-  if (shape.Kind == TShape::skRoundRect) {
+  TSurfaceShape outerShape = WithBox(shape, outer);
+  TSurfaceShape innerShape = WithBox(shape, Deflated(outer, width));
+  if (shape.Kind == TSurfaceShape::skRoundRect) {
     innerShape.P1 = {shape.P1.X - 2 * width, shape.P1.Y - 2 * width};
   } else {
-    outerShape.Kind = TShape::skEllipse;
-    innerShape.Kind = TShape::skEllipse;
+    outerShape.Kind = TSurfaceShape::skEllipse;
+    innerShape.Kind = TSurfaceShape::skEllipse;
   }
   TRegion ring =
       raster::ShapeArea(outerShape, limit).Combine(raster::ShapeArea(innerShape, limit), RGN_DIFF);
-  if (shape.Kind == TShape::skRoundRect || shape.Kind == TShape::skEllipse)
+  if (shape.Kind == TSurfaceShape::skRoundRect || shape.Kind == TSurfaceShape::skEllipse)
     return ring;
   ring = ring.Combine(TRegion::Pie(outer, shape.P1, shape.P2, limit), RGN_AND);
   TPoint a = RadialPoint(shape.Box, shape.P1), b = RadialPoint(shape.Box, shape.P2);
   TPoint c = {(shape.Box.Left + shape.Box.Right) / 2, (shape.Box.Top + shape.Box.Bottom) / 2};
   TPixelSet edges;
-  if (shape.Kind == TShape::skPie) {
+  if (shape.Kind == TSurfaceShape::skPie) {
     AddLine(edges, a, c, width, true, limit);
     AddLine(edges, c, b, width, true, limit);
-  } else if (shape.Kind == TShape::skChord) {
+  } else if (shape.Kind == TSurfaceShape::skChord) {
     AddLine(edges, a, b, width, true, limit);
   }
   return ring.Combine(edges.ToRegion(), RGN_OR);
 }
 
 // The pixels a solid pen paints for a shape's outline.
-TRegion OutlineArea(const TShape& shape, const TStroke& pen, const TRect* limit)
+TRegion OutlineArea(const TSurfaceShape& shape, const TStroke& pen, const TRect* limit)
 {
   Integer width = std::max<Integer>(1, pen.Width);
-  if (shape.Kind == TShape::skRect || shape.Kind == TShape::skPolygon)
+  if (shape.Kind == TSurfaceShape::skRect || shape.Kind == TSurfaceShape::skPolygon)
     return LinedOutline(shape, pen, width, limit);
   return CurvedOutline(shape, pen, width, limit);
 }
@@ -291,23 +293,23 @@ std::vector<TPoint> LinePixels(TPoint a, TPoint b, const TRect* limit, std::vect
   return out;
 }
 
-TRegion ShapeArea(const TShape& shape, const TRect* limit)
+TRegion ShapeArea(const TSurfaceShape& shape, const TRect* limit)
 {
   TRect box = Normalized(shape.Box);
   switch (shape.Kind) {
-  case TShape::skRect:
+  case TSurfaceShape::skRect:
     return limit ? TRegion(box).Intersect(*limit) : TRegion(box);
-  case TShape::skRoundRect:
+  case TSurfaceShape::skRoundRect:
     return TRegion::RoundRect(box, shape.P1.X, shape.P1.Y, limit);
-  case TShape::skEllipse:
+  case TSurfaceShape::skEllipse:
     return TRegion::Ellipse(box, limit);
-  case TShape::skArc:
+  case TSurfaceShape::skArc:
     return TRegion();
-  case TShape::skPie:
+  case TSurfaceShape::skPie:
     return TRegion::Pie(box, shape.P1, shape.P2, limit);
-  case TShape::skChord:
+  case TSurfaceShape::skChord:
     return TRegion::Chord(box, shape.P1, shape.P2, limit);
-  case TShape::skPolygon:
+  case TSurfaceShape::skPolygon:
     if (shape.Counts.empty())
       return TRegion::Polygon(shape.Points.data(), static_cast<Integer>(shape.Points.size()),
                               shape.FillMode, limit);
@@ -473,17 +475,17 @@ void TImageSurface::StrokeLines(const TPoint* points, Integer count, const TStro
   Paint(on.ToRegion().Combine(clip, RGN_AND), TFill::Solid(pen.Color), gc.Rop2);
 }
 
-void TImageSurface::FillShape(const TShape& shape, const TFill& fill, const TGc& gc)
+void TImageSurface::FillShape(const TSurfaceShape& shape, const TFill& fill, const TGc& gc)
 {
   TRect limit = Limit();
   Paint(raster::ShapeArea(shape, &limit).Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
 }
 
-void TImageSurface::StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc)
+void TImageSurface::StrokeShape(const TSurfaceShape& shape, const TStroke& pen, const TGc& gc)
 {
   if (pen.Style == psClear)
     return;
-  bool lined = shape.Kind == TShape::skRect || shape.Kind == TShape::skPolygon;
+  bool lined = shape.Kind == TSurfaceShape::skRect || shape.Kind == TSurfaceShape::skPolygon;
   if (lined && pen.Width <= 1 && !raster::DashPattern(pen.Style).empty()) {
     for (const auto& path : OutlinePaths(shape))
       StrokeLines(path.data(), static_cast<Integer>(path.size()), pen, gc);
@@ -494,8 +496,8 @@ void TImageSurface::StrokeShape(const TShape& shape, const TStroke& pen, const T
         gc.Rop2);
 }
 
-void TImageSurface::FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
-                                    const TGc& gc)
+void TImageSurface::FillShapeInside(const TSurfaceShape& shape, const TStroke& pen,
+                                    const TFill& fill, const TGc& gc)
 {
   TRect limit = Limit();
   TRegion area = raster::ShapeArea(shape, &limit);

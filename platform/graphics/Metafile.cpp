@@ -22,7 +22,7 @@ struct TMetaRecord {
   };
   TKind Kind = rkLines;
   std::vector<TPoint> Points;
-  TShape Shape;
+  TSurfaceShape Shape;
   TStroke Pen;
   TFill Fill;
   TGc Gc; // Gc.Clip is not used: the clip is kept in Clip
@@ -52,19 +52,19 @@ public:
     r.Points.assign(points, points + count);
     r.Pen = pen;
   }
-  void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) override
+  void FillShape(const TSurfaceShape& shape, const TFill& fill, const TGc& gc) override
   {
     TMetaRecord& r = Add(TMetaRecord::rkFillShape, gc);
     r.Shape = shape;
     r.Fill = fill;
   }
-  void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) override
+  void StrokeShape(const TSurfaceShape& shape, const TStroke& pen, const TGc& gc) override
   {
     TMetaRecord& r = Add(TMetaRecord::rkStrokeShape, gc);
     r.Shape = shape;
     r.Pen = pen;
   }
-  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+  void FillShapeInside(const TSurfaceShape& shape, const TStroke& pen, const TFill& fill,
                        const TGc& gc) override
   {
     TMetaRecord& r = Add(TMetaRecord::rkFillShapeInside, gc);
@@ -136,22 +136,22 @@ private:
 
 namespace {
 
-Integer ShapeType(const TShape& s)
+Integer ShapeType(const TSurfaceShape& s)
 {
   switch (s.Kind) {
-  case TShape::skRect:
+  case TSurfaceShape::skRect:
     return EMR_RECTANGLE;
-  case TShape::skRoundRect:
+  case TSurfaceShape::skRoundRect:
     return EMR_ROUNDRECT;
-  case TShape::skEllipse:
+  case TSurfaceShape::skEllipse:
     return EMR_ELLIPSE;
-  case TShape::skArc:
+  case TSurfaceShape::skArc:
     return EMR_ARC;
-  case TShape::skPie:
+  case TSurfaceShape::skPie:
     return EMR_PIE;
-  case TShape::skChord:
+  case TSurfaceShape::skChord:
     return EMR_CHORD;
-  case TShape::skPolygon:
+  case TSurfaceShape::skPolygon:
     return s.Counts.size() > 1 ? EMR_POLYPOLYGON : EMR_POLYGON;
   }
   return 0;
@@ -180,7 +180,7 @@ TRect RecordBounds(const TMetaRecord& r)
   case TMetaRecord::rkFillShape:
   case TMetaRecord::rkStrokeShape:
   case TMetaRecord::rkFillShapeInside:
-    if (r.Shape.Kind == TShape::skPolygon)
+    if (r.Shape.Kind == TSurfaceShape::skPolygon)
       return PointsBounds(r.Shape.Points);
     return {r.Shape.Box.Left, r.Shape.Box.Top, r.Shape.Box.Right - 1, r.Shape.Box.Bottom - 1};
   case TMetaRecord::rkFillArea: {
@@ -224,16 +224,16 @@ public:
           rows[y - b.Top].push_back({X(s.Left), X(s.Right)});
     return TRegion::FromRows(b.Top, rows);
   }
-  TShape Map(const TShape& s) const
+  TSurfaceShape Map(const TSurfaceShape& s) const
   {
-    TShape m = s;
+    TSurfaceShape m = s;
     m.Box = Map(s.Box);
     for (TPoint& p : m.Points)
       p = Map(p);
-    if (s.Kind == TShape::skRoundRect)
+    if (s.Kind == TSurfaceShape::skRoundRect)
       m.P1 = {static_cast<Integer>(std::lround(s.P1.X * FSx)),
               static_cast<Integer>(std::lround(s.P1.Y * FSy))};
-    else if (s.Kind != TShape::skRect)
+    else if (s.Kind != TSurfaceShape::skRect)
       m.P1 = Map(s.P1);
     m.P2 = Map(s.P2);
     return m;

@@ -54,7 +54,7 @@ struct TGc {
 };
 
 // Closed shapes and arcs, in device pixels. Box excludes its right and bottom edge.
-struct TShape {
+struct TSurfaceShape {
   enum TKind { skRect, skRoundRect, skEllipse, skArc, skPie, skChord, skPolygon };
   TKind Kind = skRect;
   TRect Box;
@@ -120,11 +120,11 @@ public:
   // Connected lines through the points; the last point is not painted.
   virtual void StrokeLines(const TPoint* points, Integer count, const TStroke& pen,
                            const TGc& gc) = 0;
-  virtual void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) = 0;
+  virtual void FillShape(const TSurfaceShape& shape, const TFill& fill, const TGc& gc) = 0;
   // The outline of a closed shape, or an arc.
-  virtual void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) = 0;
+  virtual void StrokeShape(const TSurfaceShape& shape, const TStroke& pen, const TGc& gc) = 0;
   // Shape fill without the pixels the pen outline will paint.
-  virtual void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+  virtual void FillShapeInside(const TSurfaceShape& shape, const TStroke& pen, const TFill& fill,
                                const TGc& gc) = 0;
   virtual void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) = 0;
   // Block copy with a ternary raster operation; source extents differing from dest
@@ -180,9 +180,9 @@ public:
   TColor Pixel(Integer x, Integer y) const;
 
   void StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc) override;
-  void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) override;
-  void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) override;
-  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+  void FillShape(const TSurfaceShape& shape, const TFill& fill, const TGc& gc) override;
+  void StrokeShape(const TSurfaceShape& shape, const TStroke& pen, const TGc& gc) override;
+  void FillShapeInside(const TSurfaceShape& shape, const TStroke& pen, const TFill& fill,
                        const TGc& gc) override;
   void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) override;
   void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
@@ -220,7 +220,7 @@ namespace raster {
 std::vector<TPoint> LinePixels(TPoint a, TPoint b, const TRect* limit = nullptr,
                                std::vector<Int64>* steps = nullptr);
 // The region a shape fills (only its part inside limit, when given).
-TRegion ShapeArea(const TShape& shape, const TRect* limit = nullptr);
+TRegion ShapeArea(const TSurfaceShape& shape, const TRect* limit = nullptr);
 // Dash pattern of a pen style in device pixels (on, off, on, ...); empty for solid.
 std::vector<Integer> DashPattern(TPenStyle style);
 } // namespace raster
@@ -257,9 +257,9 @@ public:
   void Finish();
 
   void StrokeLines(const TPoint* points, Integer count, const TStroke& pen, const TGc& gc) override;
-  void FillShape(const TShape& shape, const TFill& fill, const TGc& gc) override;
-  void StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc) override;
-  void FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
+  void FillShape(const TSurfaceShape& shape, const TFill& fill, const TGc& gc) override;
+  void StrokeShape(const TSurfaceShape& shape, const TStroke& pen, const TGc& gc) override;
+  void FillShapeInside(const TSurfaceShape& shape, const TStroke& pen, const TFill& fill,
                        const TGc& gc) override;
   void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) override;
   void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,

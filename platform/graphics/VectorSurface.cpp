@@ -39,20 +39,20 @@ double RadialAngle(const TRect& box, TPoint p)
 
 // The path of a shape whose edges lie inset pixels inside box (half a pixel puts a
 // one-pixel outline on the pixels the raster rules paint).
-void ShapePath(cairo_t* cr, const TShape& s, double inset)
+void ShapePath(cairo_t* cr, const TSurfaceShape& s, double inset)
 {
   cairo_new_path(cr);
   double l = s.Box.Left + inset, t = s.Box.Top + inset, r = s.Box.Right - inset,
          b = s.Box.Bottom - inset;
   double cx = (l + r) / 2, cy = (t + b) / 2, rx = (r - l) / 2, ry = (b - t) / 2;
   switch (s.Kind) {
-  case TShape::skRect:
+  case TSurfaceShape::skRect:
     cairo_rectangle(cr, l, t, r - l, b - t);
     break;
-  case TShape::skEllipse:
+  case TSurfaceShape::skEllipse:
     EllipsePath(cr, cx, cy, rx, ry, 0, 2 * M_PI, false);
     break;
-  case TShape::skRoundRect: {
+  case TSurfaceShape::skRoundRect: {
     double ex = std::min(std::abs(s.P1.X) / 2.0, rx), ey = std::min(std::abs(s.P1.Y) / 2.0, ry);
     cairo_new_sub_path(cr);
     EllipsePath(cr, r - ex, t + ey, ex, ey, -M_PI / 2, 0, false);
@@ -62,21 +62,21 @@ void ShapePath(cairo_t* cr, const TShape& s, double inset)
     cairo_close_path(cr);
     break;
   }
-  case TShape::skArc:
-  case TShape::skPie:
-  case TShape::skChord: {
+  case TSurfaceShape::skArc:
+  case TSurfaceShape::skPie:
+  case TSurfaceShape::skChord: {
     // Counter-clockwise on the screen is decreasing angles in cairo's y-down space.
     double a0 = RadialAngle(s.Box, s.P1), a1 = RadialAngle(s.Box, s.P2);
     if (a1 >= a0)
       a1 -= 2 * M_PI;
-    if (s.Kind == TShape::skPie)
+    if (s.Kind == TSurfaceShape::skPie)
       cairo_move_to(cr, cx, cy);
     EllipsePath(cr, cx, cy, rx, ry, a0, a1, true);
-    if (s.Kind != TShape::skArc)
+    if (s.Kind != TSurfaceShape::skArc)
       cairo_close_path(cr);
     break;
   }
-  case TShape::skPolygon: {
+  case TSurfaceShape::skPolygon: {
     std::vector<Integer> counts = s.Counts;
     if (counts.empty())
       counts.push_back(static_cast<Integer>(s.Points.size()));
@@ -242,7 +242,7 @@ void TVectorSurface::StrokeLines(const TPoint* points, Integer count, const TStr
   End();
 }
 
-void TVectorSurface::FillShape(const TShape& shape, const TFill& fill, const TGc& gc)
+void TVectorSurface::FillShape(const TSurfaceShape& shape, const TFill& fill, const TGc& gc)
 {
   if (!Begin(gc))
     return;
@@ -252,13 +252,13 @@ void TVectorSurface::FillShape(const TShape& shape, const TFill& fill, const TGc
   End();
 }
 
-void TVectorSurface::FillShapeInside(const TShape& shape, const TStroke& pen, const TFill& fill,
-                                     const TGc& gc)
+void TVectorSurface::FillShapeInside(const TSurfaceShape& shape, const TStroke& pen,
+                                     const TFill& fill, const TGc& gc)
 {
   FillShape(shape, fill, gc);
 }
 
-void TVectorSurface::StrokeShape(const TShape& shape, const TStroke& pen, const TGc& gc)
+void TVectorSurface::StrokeShape(const TSurfaceShape& shape, const TStroke& pen, const TGc& gc)
 {
   if (pen.Style == psClear || !Begin(gc))
     return;

@@ -1,68 +1,14 @@
-// TTimer. ExtCtrls.h describes it.
+// The ExtCtrls unit's start-up; its controls live in ExtCtrls<Part>.cpp (Timer, Panel,
+// Image, RadioGroup, Notebook, Splitter). ExtCtrls.h describes them.
 #include "platform/ui/ExtCtrls.h"
 
-#include "platform/rtl/TypInfo.h"
-
-TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
-{
-  FWindow = AllocateHWnd(TWndMethod::Bind(this, &TTimer::WndProc));
-}
-
-TTimer::~TTimer()
-{
-  FEnabled = false;
-  UpdateTimer();
-  DeallocateHWnd(FWindow);
-}
-
-void TTimer::UpdateTimer()
-{
-  KillTimer(FWindow, 1);
-  if (FEnabled && FInterval != 0 && FOnTimer)
-    SetTimer(FWindow, 1, FInterval);
-}
-
-void TTimer::SetEnabled(bool Value)
-{
-  if (Value == FEnabled)
-    return;
-  FEnabled = Value;
-  UpdateTimer();
-}
-
-void TTimer::SetInterval(Cardinal Value)
-{
-  if (Value == FInterval)
-    return;
-  FInterval = Value;
-  UpdateTimer();
-}
-
-void TTimer::SetOnTimer(const TNotifyEvent& Value)
-{
-  FOnTimer = Value;
-  UpdateTimer();
-}
-
-void TTimer::Timer()
-{
-  // The handler may free the timer: nothing is touched after it.
-  if (FEnabled && FOnTimer) {
-    TNotifyEvent handler = FOnTimer;
-    handler(this);
-  }
-}
-
-void TTimer::WndProc(TMessage& Message)
-{
-  if (Message.Msg != WM_TIMER) {
-    Message.Result = DefWindowProc(FWindow, Message.Msg, Message.WParam, Message.LParam);
-    return;
-  }
-  Timer();
-}
+#include "platform/ui/ExtCtrlsPrivate.h"
 
 void RegisterExtCtrlsClasses()
 {
-  TClassRegistration<TTimer, TComponent>("TTimer");
+  extctrls::RegisterTimerClasses();
+  extctrls::RegisterPanelClasses();
+  extctrls::RegisterImageClasses();
+  extctrls::RegisterRadioGroupClasses();
+  extctrls::RegisterNotebookClasses();
 }

@@ -28,9 +28,9 @@ public:
   Integer PixelsPerInch() const override { return FDpi; }
   bool IsPrinter() const override { return FPrinter; }
   void StrokeLines(const TPoint*, Integer, const TStroke&, const TGc&) override {}
-  void FillShape(const TShape&, const TFill&, const TGc&) override {}
-  void StrokeShape(const TShape&, const TStroke&, const TGc&) override {}
-  void FillShapeInside(const TShape&, const TStroke&, const TFill&, const TGc&) override {}
+  void FillShape(const TSurfaceShape&, const TFill&, const TGc&) override {}
+  void StrokeShape(const TSurfaceShape&, const TStroke&, const TGc&) override {}
+  void FillShapeInside(const TSurfaceShape&, const TStroke&, const TFill&, const TGc&) override {}
   void FillArea(const TRegion&, const TFill&, const TGc&) override {}
   void CopyBits(const TRect&, const TImageSurface*, const TRect&, const TFill&, TCopyMode,
                 const TGc&) override
