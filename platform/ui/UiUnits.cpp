@@ -1,6 +1,7 @@
 // The window layer's units in the system's unit order.
 #include "platform/rtl/Units.h"
 #include "platform/ui/ActnList.h"
+#include "platform/ui/Buttons.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
@@ -17,5 +18,6 @@ void RegisterUiUnits()
   RegisterUnit("StdCtrls", &RegisterStdCtrlsClasses, nullptr);
   RegisterUnit("Dialogs", &RegisterDialogsClasses, nullptr);
   RegisterUnit("ExtCtrls", &RegisterExtCtrlsClasses, nullptr);
+  RegisterUnit("Buttons", &RegisterButtonsClasses, nullptr);
   RegisterUnit("ActnList", &RegisterActnListClasses, nullptr);
 }
