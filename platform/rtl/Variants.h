@@ -173,6 +173,30 @@ public:
   // The text of a varString value without copying it; any other kind raises the cast error.
   const AnsiString& StringRef() const;
 
+  // Raw reads for hot paths: the value of an Integer or Int64, of a Double, of a Boolean
+  // Variant, without any conversion; false (and value untouched) for every other kind.
+  bool GetInteger(Int64& value) const noexcept
+  {
+    if (FType != varInteger && FType != varInt64)
+      return false;
+    value = FData.VInt64; // an Integer is kept sign-extended
+    return true;
+  }
+  bool GetDouble(Double& value) const noexcept
+  {
+    if (FType != varDouble)
+      return false;
+    value = FData.VDouble;
+    return true;
+  }
+  bool GetBoolean(bool& value) const noexcept
+  {
+    if (FType != varBoolean)
+      return false;
+    value = FData.VBoolean;
+    return true;
+  }
+
   Variant& operator+=(const Variant& other);
   Variant& operator-=(const Variant& other);
   Variant& operator*=(const Variant& other);

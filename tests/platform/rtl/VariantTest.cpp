@@ -119,6 +119,29 @@ TEST_F(VariantTest, TextAppendGrowsInPlaceOnlyWhenUnshared)
   EXPECT_EQ(ErrorOf([&n] { VarStrAppend(n, "x"); }), CastError("Integer", "String"));
 }
 
+// The raw reads answer for their own kinds only, and never convert.
+TEST_F(VariantTest, RawReadsTakeTheirKindsOnly)
+{
+  Int64 i = 7;
+  Double d = 7;
+  bool b = false;
+  EXPECT_TRUE(Variant(Integer(-5)).GetInteger(i));
+  EXPECT_EQ(i, -5);
+  EXPECT_TRUE(Variant(Int64(-5000000000)).GetInteger(i));
+  EXPECT_EQ(i, -5000000000);
+  EXPECT_FALSE(Variant(SmallInt(3)).GetInteger(i));
+  EXPECT_FALSE(Variant(2.5).GetInteger(i));
+  EXPECT_FALSE(Variant("1").GetInteger(i));
+  EXPECT_EQ(i, -5000000000);
+  EXPECT_TRUE(Variant(2.5).GetDouble(d));
+  EXPECT_EQ(d, 2.5);
+  EXPECT_FALSE(VarFromDateTime(1.5).GetDouble(d));
+  EXPECT_FALSE(Variant(Integer(1)).GetDouble(d));
+  EXPECT_TRUE(Variant(true).GetBoolean(b));
+  EXPECT_TRUE(b);
+  EXPECT_FALSE(Variant(Integer(1)).GetBoolean(b));
+}
+
 TEST_F(VariantTest, ConstructorsGiveTheirKinds)
 {
   struct Case {
