@@ -18,18 +18,29 @@ TfsExpression* TfsDesignatorItem::Args(Integer index) const
   return static_cast<TfsExpression*>(Items(index));
 }
 
+bool TfsDesignatorItem::HasVarArgs()
+{
+  RefKind();
+  return FHasVarArgs;
+}
+
 TfsDesignatorItem::TRefKind TfsDesignatorItem::RefKind()
 {
-  if (FRefKind == rkUnknown) {
-    if (dynamic_cast<TfsDesignator*>(FRef))
-      FRefKind = rkDesignator;
-    else if (dynamic_cast<TfsProcVariable*>(FRef))
-      FRefKind = rkProc;
-    else if (dynamic_cast<TfsCustomHelper*>(FRef))
-      FRefKind = rkHelper;
-    else
-      FRefKind = rkOther;
-  }
+  if (FRefKind != rkUnknown)
+    return FRefKind;
+  if (dynamic_cast<TfsDesignator*>(FRef))
+    FRefKind = rkDesignator;
+  else if (dynamic_cast<TfsProcVariable*>(FRef))
+    FRefKind = rkProc;
+  else if (dynamic_cast<TfsCustomHelper*>(FRef))
+    FRefKind = rkHelper;
+  else
+    FRefKind = rkOther;
+  // A designator's children are its elements; everything else has parameters.
+  FHasVarArgs = false;
+  if (FRefKind != rkDesignator)
+    for (Integer a = 0; a < FRef->Count(); ++a)
+      FHasVarArgs = FHasVarArgs || FRef->Params(a)->IsVarParam();
   return FRefKind;
 }
 
@@ -116,28 +127,68 @@ void TfsDesignator::BuildLate()
 
 namespace {
 
-// The values of a recursive routine's locals and parameters, put back when the inner call
-// ends, also when it fails.
-class TLocalsGuard {
+// The values calls keep while they run: evaluated arguments and the saved locals of a
+// recursive call. The stack grows once and is reused, so a call allocates nothing. Entries
+// are reached by index only: a nested call may grow (and move) the storage.
+class TValueStack {
 public:
-  void Save(TfsScript* local)
+  size_t Top() const { return FTop; }
+  void Push(Variant value)
   {
-    for (Integer i = 0; i < local->ItemCount(); ++i) {
-      TfsCustomVariable* item = local->ItemAt(i);
-      if (item->IsReadOnly())
-        continue;
-      if (dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item))
-        FSaved.emplace_back(item, item->GetValue());
-    }
+    if (FTop == FValues.size())
+      FValues.emplace_back();
+    FValues[FTop++] = std::move(value);
   }
-  ~TLocalsGuard()
+  Variant& At(size_t index) { return FValues[index]; }
+  // Drops the entries from top on, releasing their payloads now.
+  void PopTo(size_t top)
   {
-    for (auto& [item, value] : FSaved)
-      item->SetValue(value);
+    while (FTop > top)
+      FValues[--FTop].Clear();
   }
 
 private:
-  std::vector<std::pair<TfsCustomVariable*, Variant>> FSaved;
+  std::vector<Variant> FValues;
+  size_t FTop = 0;
+};
+
+thread_local TValueStack ValueStack;
+
+// One element's call: the argument values and a recursive routine's saved locals on the value
+// stack. The locals go back before the var arguments are written, so an inner call's change
+// to a var argument that names the caller's own local survives; when the call fails they go
+// back all the same.
+class TCallFrame {
+public:
+  explicit TCallFrame(TfsProcVariable* recursive) : FBase(ValueStack.Top())
+  {
+    if (!recursive)
+      return;
+    FLocals = &recursive->FrameItems();
+    for (TfsCustomVariable* local : *FLocals)
+      ValueStack.Push(local->GetValue());
+    FArgs = ValueStack.Top();
+  }
+  ~TCallFrame()
+  {
+    RestoreLocals();
+    ValueStack.PopTo(FBase);
+  }
+  size_t Args() const { return FArgs; }
+  void RestoreLocals()
+  {
+    if (!FLocals)
+      return;
+    const std::vector<TfsCustomVariable*>* locals = FLocals;
+    FLocals = nullptr;
+    for (size_t i = 0; i < locals->size(); ++i)
+      (*locals)[i]->SetValue(ValueStack.At(FBase + i));
+  }
+
+private:
+  size_t FBase;
+  size_t FArgs = FBase;
+  const std::vector<TfsCustomVariable*>* FLocals = nullptr;
 };
 
 } // namespace
@@ -160,24 +211,21 @@ Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
       continue;
     }
 
-    TLocalsGuard locals;
-    if (kind == TfsDesignatorItem::rkProc) {
-      auto* proc = static_cast<TfsProcVariable*>(item);
-      if (proc->Executing())
-        locals.Save(proc->Prog());
-    }
+    TfsProcVariable* recursive = nullptr;
+    if (kind == TfsDesignatorItem::rkProc && static_cast<TfsProcVariable*>(item)->Executing())
+      recursive = static_cast<TfsProcVariable*>(item);
+    TCallFrame frame(recursive);
 
+    // All arguments are evaluated before any parameter changes: an argument may read the
+    // parameters of the routine it calls (a recursive call).
     const Integer argCount = std::min(item->Count(), element->Count());
-    if (argCount > 0) {
-      std::vector<Variant> args;
-      args.reserve(static_cast<size_t>(argCount));
-      for (Integer a = 0; a < argCount; ++a) {
-        TfsExpression* arg = element->Args(a);
-        args.push_back(item->IsMacro() ? Variant(arg->Source()) : arg->GetValue());
-      }
-      for (Integer a = 0; a < argCount; ++a)
-        item->Params(a)->SetValue(args[static_cast<size_t>(a)]);
+    const size_t args = frame.Args();
+    for (Integer a = 0; a < argCount; ++a) {
+      TfsExpression* arg = element->Args(a);
+      ValueStack.Push(item->IsMacro() ? Variant(arg->Source()) : arg->GetValue());
     }
+    for (Integer a = 0; a < argCount; ++a)
+      item->Params(a)->SetValue(ValueStack.At(args + static_cast<size_t>(a)));
 
     if (kind == TfsDesignatorItem::rkHelper) {
       auto* helper = static_cast<TfsCustomHelper*>(item);
@@ -195,9 +243,15 @@ Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
       running = item->GetValue();
     }
 
+    if (!element->HasVarArgs())
+      continue;
     for (Integer a = 0; a < argCount; ++a)
       if (item->Params(a)->IsVarParam())
-        element->Args(a)->SetValue(item->Params(a)->GetValue());
+        ValueStack.At(args + static_cast<size_t>(a)) = item->Params(a)->GetValue();
+    frame.RestoreLocals();
+    for (Integer a = 0; a < argCount; ++a)
+      if (item->Params(a)->IsVarParam())
+        element->Args(a)->SetValue(ValueStack.At(args + static_cast<size_t>(a)));
   }
   return running;
 }

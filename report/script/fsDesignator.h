@@ -24,6 +24,8 @@ public:
   // What the named item is, as the element walk needs it; worked out once.
   enum TRefKind { rkUnknown, rkDesignator, rkProc, rkHelper, rkOther };
   TRefKind RefKind();
+  // True when the named item has a var parameter (its arguments are written back).
+  bool HasVarArgs();
   bool Flag() const { return FFlag; } // reached with '[' (default or index property)
   void SetFlag(bool value) { FFlag = value; }
   const AnsiString& SourcePos() const { return FSourcePos; }
@@ -33,6 +35,7 @@ private:
   bool FFlag = false;
   TfsCustomVariable* FRef = nullptr;
   TRefKind FRefKind = rkUnknown;
+  bool FHasVarArgs = false;
   AnsiString FSourcePos;
 };
 

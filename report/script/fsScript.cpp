@@ -165,6 +165,21 @@ TfsProcVariable::~TfsProcVariable()
   FProgram.reset();
 }
 
+const std::vector<TfsCustomVariable*>& TfsProcVariable::FrameItems()
+{
+  if (FFrameVersion == FProgram->TableVersion())
+    return FFrameItems;
+  FFrameItems.clear();
+  for (Integer i = 0; i < FProgram->ItemCount(); ++i) {
+    TfsCustomVariable* item = FProgram->ItemAt(i);
+    if (!item->IsReadOnly() &&
+        (dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item)))
+      FFrameItems.push_back(item);
+  }
+  FFrameVersion = FProgram->TableVersion();
+  return FFrameItems;
+}
+
 TfsParamItem* TfsProcVariable::AddParam(std::unique_ptr<TfsParamItem> param)
 {
   TfsParamItem* raw = Add(std::move(param));
@@ -354,6 +369,7 @@ void TfsScript::AddOwnedItem(const AnsiString& name, std::unique_ptr<TfsCustomVa
 
 void TfsScript::AddItemReference(const AnsiString& name, TfsCustomVariable* item)
 {
+  ++FTableVersion;
   item->SetAddedBy(FAddedBy);
   if (name.empty())
     return;
@@ -365,6 +381,7 @@ void TfsScript::AddItemReference(const AnsiString& name, TfsCustomVariable* item
 
 std::unique_ptr<TfsCustomVariable> TfsScript::RemoveItem(TfsCustomVariable* item)
 {
+  ++FTableVersion;
   FItems->Unname(item);
   auto& owned = FItems->Owned;
   auto it =
@@ -408,6 +425,7 @@ TfsClassVariable* TfsScript::FindScriptClass(const AnsiString& name) const
 
 void TfsScript::RemoveItemsOwnedBy(TObject* owner)
 {
+  ++FTableVersion;
   auto& names = FItems->Names;
   names.erase(std::remove_if(names.begin(), names.end(),
                              [owner](const auto& e) { return e.Item->AddedBy() == owner; }),
@@ -425,6 +443,7 @@ void TfsScript::RemoveItemsOwnedBy(TObject* owner)
 
 void TfsScript::ClearTable()
 {
+  ++FTableVersion;
   // Statements refer to items, so they go first.
   FStatement->Clear();
   FUnitLines->Clear();

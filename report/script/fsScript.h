@@ -37,7 +37,7 @@ enum TfsVarType : int {
 // ---- limits ----
 
 // Nested script routine calls allowed before a run fails with "Stack overflow".
-constexpr Integer fsMaxCallDepth = 1000;
+constexpr Integer fsMaxCallDepth = 10000;
 // Nesting of one expression tree (operators and brackets) before compiling fails with
 // "Stack overflow".
 constexpr Integer fsMaxExpressionDepth = 2000;
@@ -189,11 +189,16 @@ public:
   TfsScript* Prog() const { return FProgram.get(); }
   // Appends a parameter and enters it in the local script under its name.
   TfsParamItem* AddParam(std::unique_ptr<TfsParamItem> param);
+  // What a recursive call saves and restores: the writable variables and parameters of the
+  // local script's table, found once per state of the table.
+  const std::vector<TfsCustomVariable*>& FrameItems();
 
 private:
   bool FExecuting = false;
   bool FIsFunc;
   std::unique_ptr<TfsScript> FProgram;
+  std::vector<TfsCustomVariable*> FFrameItems;
+  Integer FFrameVersion = -1;
 };
 
 // Base of expressions (fsExpression.h).
@@ -472,6 +477,8 @@ public:
   TfsScript* Parent() const { return FParent; }
   void SetParent(TfsScript* value) { FParent = value; }
   TfsStatement* Statement() const { return FStatement.get(); }
+  // Changes whenever an item enters or leaves the table.
+  Integer TableVersion() const { return FTableVersion; }
   TObject* AddedBy() const { return FAddedBy; }
   void SetAddedBy(TObject* value) { FAddedBy = value; }
 
@@ -512,6 +519,7 @@ private:
   std::unique_ptr<TfsStatement> FStatement;
   AnsiString FSyntaxType;
   std::unique_ptr<TStringList> FUnitLines;
+  Integer FTableVersion = 0;
 };
 
 // The root of every lookup chain: base types and constants and what the library units

@@ -236,6 +236,21 @@ TEST(fsScript, RuntimeFaults)
       {"deep recursion ends in a script error",
        "function F(n: Integer): Integer; begin Result := F(n + 1) end; begin F(0) end.",
        "run: Stack overflow"},
+      {"recursion runs as deep as the stack allows",
+       "function F(n: Integer): Integer; begin if n = 0 then Result := 0 else "
+       "Result := F(n - 1) + 1 end; begin Log(F(1500)) end.",
+       "1500"},
+      {"a var argument passed on by a recursive call keeps the inner change",
+       "var n: Integer;\r\n"
+       "procedure P(var c: Integer); begin c := c + 1; if c < 3 then P(c) end;\r\n"
+       "begin n := 0; P(n); Log(n) end.",
+       "3"},
+      {"a local passed as var argument to a recursive call",
+       "function G(d: Integer): Integer; var k: Integer;\r\n"
+       "procedure Bump(var x: Integer); begin x := x + 10 end;\r\n"
+       "begin k := d; if d > 0 then begin G(d - 1); Bump(k) end; Result := k end;\r\n"
+       "begin Log(G(2)) end.",
+       "12"},
       {"the stack overflow can be caught",
        "function F(n: Integer): Integer; begin Result := F(n + 1) end; "
        "begin try F(0) except Log('caught') end; Log('on') end.",
