@@ -2,8 +2,12 @@
 #include "platform/rtl/Units.h"
 #include "report/engine/frxClass.h"
 #include "report/engine/frxDMPClass.h"
+#include "report/engine/frxDialogForm.h"
 #include "report/engine/frxDrawText.h"
 #include "report/engine/frxDsgnIntf.h"
+#include "report/engine/frxPasswordForm.h"
+#include "report/engine/frxPreviewPages.h"
+#include "report/engine/frxProgress.h"
 #include "report/engine/frxRes.h"
 #include "report/engine/frxXMLSerializer.h"
 
@@ -43,6 +47,26 @@ void DMPClassInitialization()
   RegisterDMPClasses();
 }
 
+void PreviewPagesInitialization()
+{
+  RegisterPreviewPagesClasses();
+}
+
+void ProgressInitialization()
+{
+  RegisterProgressForm();
+}
+
+void PasswordFormInitialization()
+{
+  RegisterPasswordForm();
+}
+
+void DialogFormInitialization()
+{
+  RegisterDialogForm();
+}
+
 } // namespace
 
 void RegisterReportEngineUnits()
@@ -51,4 +75,8 @@ void RegisterReportEngineUnits()
   RegisterUnit("frxRes", ResInitialization, ResFinalization);
   RegisterUnit("frxClass", ClassInitialization, ClassFinalization);
   RegisterUnit("frxDMPClass", DMPClassInitialization, nullptr);
+  RegisterUnit("frxPreviewPages", PreviewPagesInitialization, nullptr);
+  RegisterUnit("frxProgress", ProgressInitialization, nullptr);
+  RegisterUnit("frxPasswordForm", PasswordFormInitialization, nullptr);
+  RegisterUnit("frxDialogForm", DialogFormInitialization, nullptr);
 }

@@ -16,8 +16,13 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Consts.h"
 #include "platform/rtl/Variants.h"
+#include "platform/ui/Forms.h"
 #include "report/engine/frxUtils.h"
 
+class TCustomIniFile;
+class TTimer;
+class TfsCustomVariable;
+class TfsScript;
 class TfrxPage;
 class TfrxReport;
 class TfrxStyleItem;
@@ -126,6 +131,9 @@ public:
   void MakeUniqueName();
   // The caption shown for the object: the class name here.
   virtual AnsiString GetDescription();
+  // Forgets what an earlier build left in the object; the report calls it when it
+  // prepares a build.
+  virtual void ResetBuildState() {}
 
   // ---- Files ----
   // Replaces the children and settings by those read from a report XML stream; the
@@ -145,6 +153,9 @@ public:
   virtual AnsiString Diff(TfrxComponent* Source);
   // The object's full attribute text, followed (with a source) by a blank and Diff(Source).
   AnsiString AllDiff(TfrxComponent* Source);
+  // The base part of the difference text alone (position, size, visibility, font, tag), as
+  // the first pass of a two-pass build stores it.
+  AnsiString BaseDiff(TfrxComponent* Source) { return TfrxComponent::Diff(Source); }
 
   void GetChildren(TGetChildProc Proc, TComponent* Root) override;
   TComponent* GetParentComponent() const override { return FParent; }
@@ -558,12 +569,14 @@ public:
   AnsiString PlainText() override;
   AnsiString Diff(TfrxComponent* Source) override;
   AnsiString GetDescription() override;
+  // The last printed text (SuppressRepeated) is forgotten.
+  void ResetBuildState() override { FLastValue = Null(); }
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-  // The layout the object uses: the program-wide one (reports get their own later).
+  // The layout the object uses: its report's, or the program-wide one outside a report.
   TfrxDrawText* Layout() const;
   // Font, options, spacing, AutoWidth, rectangles and the wrapped Lines. MeasureArea lays
   // the text out in a 10000 x 10000 area at scale 1 instead of the object's rectangle.
@@ -1099,6 +1112,10 @@ public:
   void SetRangeEndCount(Integer Value) { FRangeEndCount = Value; }
   const AnsiString& UserName() const { return FUserName; }
   Integer RecNo() const { return FRecNo; }
+  // The report that uses the dataset in its current build (set by the report's dataset
+  // list), for error reporting.
+  TfrxReport* ReportRef() const { return FReportRef; }
+  void SetReportRef(TfrxReport* Value) { FReportRef = Value; }
 
   TfrxCheckEOFEvent OnCheckEOF;
   TNotifyEvent OnFirst, OnNext, OnPrior, OnOpen, OnClose;
@@ -1134,6 +1151,7 @@ private:
   Integer FRangeEndCount = 0;
   AnsiString FUserName;
   Integer FRecNo = 0;
+  TfrxReport* FReportRef = nullptr;
 };
 
 // A dataset whose records and values come from the host program's handlers.
@@ -1179,61 +1197,587 @@ TfrxDataSet* FindDataSet(TfrxDataSet* Current, const AnsiString& Name, TfrxRepor
 // Fills List with the user names of the enabled, named datasets (objects: the datasets).
 void ListGlobalDataSets(TStrings* List);
 
-// The report document: the root of the tree, the owner of every object in it, and the
-// keeper of the problems met while loading (Errors: sorted, duplicates dropped).
+// ---- The report document ----
+
+enum TfrxPreviewButton {
+  pbPrint,
+  pbLoad,
+  pbSave,
+  pbExport,
+  pbZoom,
+  pbFind,
+  pbOutline,
+  pbPageSetup,
+  pbTools,
+  pbEdit,
+  pbNavigator
+};
+using TfrxPreviewButtons = TSet<TfrxPreviewButton>;
+enum TfrxZoomMode { zmDefault, zmWholePage, zmPageWidth, zmManyPages };
+enum TfrxPrintPages { ppAll, ppOdd, ppEven };
+// What a progress report is about: a build, an export or printing.
+enum TfrxProgressType { ptRunning, ptExporting, ptPrinting };
+
+// Script procedure names (report object events are texts, not callables).
+using TfrxNotifyEvent = AnsiString;
+using TfrxBeforePrintEvent = TEvent<void(TfrxReportComponent* Sender)>;
+using TfrxGetValueEvent = TEvent<void(const AnsiString& VarName, Variant& Value)>;
+using TfrxClickObjectEvent =
+    TEvent<void(TfrxView* Sender, TMouseButton Button, TShiftState Shift, bool& Modified)>;
+using TfrxMouseOverObjectEvent = TEvent<void(TfrxView* Sender)>;
+using TfrxManualBuildEvent = TEvent<void(TfrxPage* Page)>;
+using TfrxProgressEvent =
+    TEvent<void(TfrxReport* Sender, TfrxProgressType ProgressType, Integer Progress)>;
+using TfrxUserFunctionEvent = TEvent<Variant(const AnsiString& MethodName, Variant& Params)>;
+
+// How a report builds. Clear resets ConvertNulls and DoublePass; a load takes those two
+// from the file and keeps the rest as they were.
+class TfrxEngineOptions : public TPersistent {
+public:
+  TfrxEngineOptions() = default;
+  // Copies the stored settings of another engine options object; anything else is ignored.
+  void Assign(TPersistent* Source) override;
+  void Clear();
+
+  bool ConvertNulls() const { return FConvertNulls; }
+  void SetConvertNulls(bool Value) { FConvertNulls = Value; }
+  bool DoublePass() const { return FDoublePass; }
+  void SetDoublePass(bool Value) { FDoublePass = Value; }
+  // Megabytes of prepared pages kept in memory before finished pages go to the file cache.
+  Integer MaxMemSize() const { return FMaxMemSize; }
+  void SetMaxMemSize(Integer Value) { FMaxMemSize = Value; }
+  bool PrintIfEmpty() const { return FPrintIfEmpty; }
+  void SetPrintIfEmpty(bool Value) { FPrintIfEmpty = Value; }
+  // No message box: errors stay in the report's Errors.
+  bool SilentMode() const { return FSilentMode; }
+  void SetSilentMode(bool Value) { FSilentMode = Value; }
+  const AnsiString& TempDir() const { return FTempDir; }
+  void SetTempDir(const AnsiString& Value) { FTempDir = Value; }
+  bool UseFileCache() const { return FUseFileCache; }
+  void SetUseFileCache(bool Value) { FUseFileCache = Value; }
+  // Not stored: the thread a caller runs the report on; nil on the UI thread.
+  TThread* ReportThread() const { return FReportThread; }
+  void SetReportThread(TThread* Value) { FReportThread = Value; }
+  // Not stored: a build saves the definition first and reads it back afterwards.
+  bool ReloadAfterBuild() const { return FReloadAfterBuild; }
+  void SetReloadAfterBuild(bool Value) { FReloadAfterBuild = Value; }
+
+private:
+  bool FConvertNulls = true;
+  bool FDoublePass = false;
+  Integer FMaxMemSize = 10;
+  bool FPrintIfEmpty = true;
+  bool FSilentMode = false;
+  AnsiString FTempDir;
+  bool FUseFileCache = false;
+  TThread* FReportThread = nullptr;
+  bool FReloadAfterBuild = true;
+};
+
+// How the preview window shows the report. Clear resets OutlineVisible and OutlineWidth; a
+// load takes those two from the file and keeps the rest as they were.
+class TfrxPreviewOptions : public TPersistent {
+public:
+  TfrxPreviewOptions() = default;
+  void Assign(TPersistent* Source) override;
+  void Clear();
+
+  bool AllowEdit() const { return FAllowEdit; }
+  void SetAllowEdit(bool Value) { FAllowEdit = Value; }
+  TfrxPreviewButtons Buttons() const { return FButtons; }
+  void SetButtons(TfrxPreviewButtons Value) { FButtons = Value; }
+  bool DoubleBuffered() const { return FDoubleBuffered; }
+  void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
+  bool Maximized() const { return FMaximized; }
+  void SetMaximized(bool Value) { FMaximized = Value; }
+  bool MDIChild() const { return FMDIChild; }
+  void SetMDIChild(bool Value) { FMDIChild = Value; }
+  bool Modal() const { return FModal; }
+  void SetModal(bool Value) { FModal = Value; }
+  bool OutlineVisible() const { return FOutlineVisible; }
+  void SetOutlineVisible(bool Value) { FOutlineVisible = Value; }
+  Integer OutlineWidth() const { return FOutlineWidth; }
+  void SetOutlineWidth(Integer Value) { FOutlineWidth = Value; }
+  bool ShowCaptions() const { return FShowCaptions; }
+  void SetShowCaptions(bool Value) { FShowCaptions = Value; }
+  Extended Zoom() const { return FZoom; }
+  void SetZoom(Extended Value) { FZoom = Value; }
+  TfrxZoomMode ZoomMode() const { return FZoomMode; }
+  void SetZoomMode(TfrxZoomMode Value) { FZoomMode = Value; }
+
+  // Every button.
+  static TfrxPreviewButtons AllButtons();
+
+private:
+  bool FAllowEdit = true;
+  TfrxPreviewButtons FButtons = AllButtons();
+  bool FDoubleBuffered = true;
+  bool FMaximized = true;
+  bool FMDIChild = false;
+  bool FModal = true;
+  bool FOutlineVisible = false;
+  Integer FOutlineWidth = 120;
+  bool FShowCaptions = false;
+  Extended FZoom = 1;
+  TfrxZoomMode FZoomMode = zmDefault;
+};
+
+// How the report prints; Clear resets every setting.
+class TfrxPrintOptions : public TPersistent {
+public:
+  TfrxPrintOptions();
+  void Assign(TPersistent* Source) override;
+  void Clear();
+
+  Integer Copies() const { return FCopies; }
+  void SetCopies(Integer Value) { FCopies = Value; }
+  bool Collate() const { return FCollate; }
+  void SetCollate(bool Value) { FCollate = Value; }
+  // A page-range text ("1,3,5-12"); '' prints every page.
+  const AnsiString& PageNumbers() const { return FPageNumbers; }
+  void SetPageNumbers(const AnsiString& Value) { FPageNumbers = Value; }
+  // The printer's name; the localized "prDefault" for the default printer.
+  const AnsiString& Printer() const { return FPrinter; }
+  void SetPrinter(const AnsiString& Value) { FPrinter = Value; }
+  TfrxPrintPages PrintPages() const { return FPrintPages; }
+  void SetPrintPages(TfrxPrintPages Value) { FPrintPages = Value; }
+  bool ShowDialog() const { return FShowDialog; }
+  void SetShowDialog(bool Value) { FShowDialog = Value; }
+
+private:
+  Integer FCopies = 1;
+  bool FCollate = true;
+  AnsiString FPageNumbers;
+  AnsiString FPrinter;
+  TfrxPrintPages FPrintPages = ppAll;
+  bool FShowDialog = true;
+};
+
+// What the report says about itself; Clear resets every setting, the two dates to now.
+// Password is plain in memory; the report file holds it scrambled (every byte 10 lower).
+class TfrxReportOptions : public TPersistent {
+public:
+  TfrxReportOptions();
+  ~TfrxReportOptions() override;
+  void Assign(TPersistent* Source) override;
+  void Clear();
+  // True when the password is empty, else when the user types it exactly in the password
+  // prompt (TfrxPasswordForm) and confirms.
+  bool CheckPassword();
+
+  const AnsiString& Author() const { return FAuthor; }
+  void SetAuthor(const AnsiString& Value) { FAuthor = Value; }
+  // Stored and read back; report files are always plain XML.
+  bool Compressed() const { return FCompressed; }
+  void SetCompressed(bool Value) { FCompressed = Value; }
+  TDateTime CreateDate() const { return FCreateDate; }
+  void SetCreateDate(TDateTime Value) { FCreateDate = Value; }
+  TStrings* Description() const { return FDescription.get(); }
+  void SetDescription(TStrings* Value) { FDescription->Assign(Value); }
+  const AnsiString& InitString() const { return FInitString; }
+  void SetInitString(const AnsiString& Value) { FInitString = Value; }
+  TDateTime LastChange() const { return FLastChange; }
+  void SetLastChange(TDateTime Value) { FLastChange = Value; }
+  // The preview window's caption.
+  const AnsiString& Name() const { return FName; }
+  void SetName(const AnsiString& Value) { FName = Value; }
+  const AnsiString& Password() const { return FPassword; }
+  void SetPassword(const AnsiString& Value) { FPassword = Value; }
+  TPicture* Picture() const { return FPicture.get(); }
+  void SetPicture(TPicture* Value);
+  const AnsiString& VersionBuild() const { return FVersionBuild; }
+  void SetVersionBuild(const AnsiString& Value) { FVersionBuild = Value; }
+  const AnsiString& VersionMajor() const { return FVersionMajor; }
+  void SetVersionMajor(const AnsiString& Value) { FVersionMajor = Value; }
+  const AnsiString& VersionMinor() const { return FVersionMinor; }
+  void SetVersionMinor(const AnsiString& Value) { FVersionMinor = Value; }
+  const AnsiString& VersionRelease() const { return FVersionRelease; }
+  void SetVersionRelease(const AnsiString& Value) { FVersionRelease = Value; }
+
+private:
+  AnsiString FAuthor;
+  bool FCompressed = false;
+  TDateTime FCreateDate = 0;
+  std::unique_ptr<TStringList> FDescription;
+  AnsiString FInitString;
+  TDateTime FLastChange = 0;
+  AnsiString FName;
+  AnsiString FPassword;
+  std::unique_ptr<TPicture> FPicture;
+  AnsiString FVersionBuild, FVersionMajor, FVersionMinor, FVersionRelease;
+};
+
+// A password as the report file holds it: every byte 10 lower (Scramble) or higher
+// (Unscramble), modulo 256.
+AnsiString ScramblePassword(const AnsiString& Password);
+AnsiString UnscramblePassword(const AnsiString& Password);
+
+// An entry of the report's dataset list: a dataset the report may use, by pointer while it
+// exists and by user name.
+class TfrxDataSetItem : public TCollectionItem {
+public:
+  explicit TfrxDataSetItem(TCollection* Collection = nullptr);
+
+  TfrxDataSet* DataSet() const { return FDataSet; }
+  // Stores the dataset and its user name ('' for nil).
+  void SetDataSet(TfrxDataSet* Value);
+  // The dataset's user name while one is set, else the stored name.
+  AnsiString DataSetName() const;
+  // Stores the name and resolves the dataset of that user name as the report's DataSetName
+  // does.
+  void SetDataSetName(const AnsiString& Value);
+
+private:
+  TfrxDataSet* FDataSet = nullptr;
+  AnsiString FDataSetName;
+};
+
+// The datasets a report may use ("Datasets" in report files). Entries go when their
+// dataset is freed.
+class TfrxReportDataSets : public TCollection {
+public:
+  explicit TfrxReportDataSets(TfrxReport* AReport);
+
+  // Appends an entry for DataSet.
+  TfrxDataSetItem* Add(TfrxDataSet* DataSet);
+  TfrxDataSetItem* Items(Integer Index) const;
+  // The entry of DataSet; nil when none.
+  TfrxDataSetItem* Find(TfrxDataSet* DataSet) const;
+  // The first entry whose dataset's user name is Name (ignoring case); entries without a
+  // dataset are skipped.
+  TfrxDataSetItem* FindByName(const AnsiString& Name) const;
+  // Links every listed dataset to the report and calls its OpenForReport.
+  void InitializeAll();
+  // Calls CloseForReport of every listed dataset.
+  void FinalizeAll();
+  TfrxReport* Report() const { return FReport; }
+
+private:
+  TfrxReport* FReport;
+};
+
+// Expressions compiled once per distinct text (the exact text: texts that differ only in
+// the case of a literal are different expressions) as small PascalScript functions.
+class TfrxExpressionCache : public TObject {
+public:
+  TfrxExpressionCache();
+  ~TfrxExpressionCache() override;
+
+  // Forgets every compiled expression.
+  void Clear();
+  // The value of Expression run with Script as its context. A text that does not compile
+  // gives Null and its error text in ErrorText ('' otherwise); nothing of it is kept.
+  Variant Calc(const AnsiString& Expression, AnsiString& ErrorText, TfsScript* Script);
+  Integer Count() const;
+
+private:
+  struct TEntries;
+  std::unique_ptr<TfsScript> FScript;
+  std::unique_ptr<TEntries> FEntries;
+  // Numbers the functions; it never goes down, so a failed compile cannot leave a name
+  // the next compile would declare again.
+  Integer FNextIndex = 0;
+};
+
+class TfrxCustomEngine;
+class TfrxCustomPreview;
+class TfrxCustomDesigner;
+class TfrxPreviewPages;
+class TfrxProgress;
+
+// The report document: the root of the tree, the owner of every object in it, the keeper
+// of the problems met while loading and building (Errors: sorted, duplicates dropped), its
+// settings, datasets, variables, styles and script, the evaluator of every expression of
+// its objects, and the entry points that build, show and design it. Its children are its
+// pages.
 class TfrxReport : public TfrxComponent {
 public:
   explicit TfrxReport(TComponent* AOwner);
   ~TfrxReport() override;
 
+  // ---- Pages ----
+  TfrxPage* Pages(Integer Index) const;
+  Integer PageCount() const;
+
+  // ---- Published settings ----
+  // The master dataset: the whole report is built once per record.
+  TfrxDataSet* DataSet() const { return FDataSetLink.DataSet(); }
+  void SetDataSet(TfrxDataSet* Value);
+  AnsiString DataSetName() const { return FDataSetLink.DataSetName(); }
+  void SetDataSetName(const AnsiString& Value);
+  bool DotMatrixReport() const { return FDotMatrixReport; }
+  void SetDotMatrixReport(bool Value) { FDotMatrixReport = Value; }
+  TfrxEngineOptions* EngineOptions() const { return FEngineOptions.get(); }
+  void SetEngineOptions(TfrxEngineOptions* Value) { FEngineOptions->Assign(Value); }
+  const AnsiString& IniFile() const { return FIniFile; }
+  void SetIniFile(const AnsiString& Value) { FIniFile = Value; }
+  bool OldStyleProgress() const { return FOldStyleProgress; }
+  void SetOldStyleProgress(bool Value) { FOldStyleProgress = Value; }
+  TfrxCustomPreview* Preview() const { return FPreview; }
+  // Nil unlinks the linked preview; a control is linked to the report and its prepared
+  // pages and re-reads them.
+  void SetPreview(TfrxCustomPreview* Value);
+  TfrxPreviewOptions* PreviewOptions() const { return FPreviewOptions.get(); }
+  void SetPreviewOptions(TfrxPreviewOptions* Value) { FPreviewOptions->Assign(Value); }
+  TfrxPrintOptions* PrintOptions() const { return FPrintOptions.get(); }
+  void SetPrintOptions(TfrxPrintOptions* Value) { FPrintOptions->Assign(Value); }
+  TfrxReportOptions* ReportOptions() const { return FReportOptions.get(); }
+  void SetReportOptions(TfrxReportOptions* Value) { FReportOptions->Assign(Value); }
+  const AnsiString& ScriptLanguage() const { return FScriptLanguage; }
+  void SetScriptLanguage(const AnsiString& Value) { FScriptLanguage = Value; }
+  TStrings* ScriptText() const { return FScriptText.get(); }
+  void SetScriptText(TStrings* Value) { FScriptText->Assign(Value); }
+  bool ShowProgress() const { return FShowProgress; }
+  void SetShowProgress(bool Value) { FShowProgress = Value; }
+
+  // Host events.
+  TfrxBeforePrintEvent OnAfterPrint, OnBeforePrint;
+  TNotifyEvent OnBeginDoc;
+  TfrxClickObjectEvent OnClickObject;
+  TfrxGetValueEvent OnGetValue;
+  TfrxManualBuildEvent OnManualBuild;
+  TfrxMouseOverObjectEvent OnMouseOverObject;
+  TNotifyEvent OnPrintReport;
+  TfrxProgressEvent OnProgressStart, OnProgress, OnProgressStop;
+  TfrxUserFunctionEvent OnUserFunction;
+  // Script procedures run at the start and the end of a build.
+  TfrxNotifyEvent OnStartReport, OnStopReport;
+
+  // ---- What the report keeps ----
   TStringList* Errors() const { return FErrors.get(); }
-  // Evaluates a report expression (the text between the brackets of "[...]"). The
-  // expression evaluator built on the script engine overrides it; here every expression
-  // raises the "clExprError" text.
-  virtual Variant Calc(const AnsiString& Expr);
-  // The serializer reading the report right now (collections read through it); null
-  // outside a load.
-  TfrxXMLSerializer* XMLSerializer() const { return FXMLSerializer; }
-  void SetXMLSerializer(TfrxXMLSerializer* Value) { FXMLSerializer = Value; }
-  bool Modified() const { return FModified; }
-  void SetModified(bool Value) { FModified = Value; }
-  bool Terminated() const { return FTerminated; }
-  void SetTerminated(bool Value) { FTerminated = Value; }
+  TfrxReportDataSets* DataSets() const { return FDataSets.get(); }
+  // The same list under the name the designer uses.
+  TfrxReportDataSets* UsedDataSets() const { return FDataSets.get(); }
+  // The datasets the designer offers (not stored); empty offers every dataset.
+  TfrxReportDataSets* OfferedDataSets() const { return FOfferedDataSets.get(); }
+  TfrxVariables* Variables() const { return FVariables.get(); }
   // The report's styles, which its text objects name in their Style.
   TfrxStyles* Styles() const { return FStyles.get(); }
   // Null clears the report's styles; otherwise copies Value's items and restyles every
   // text object.
   void ApplyStyles(TfrxStyles* Value);
-  // The report variables.
-  TfrxVariables* Variables() const { return FVariables.get(); }
+  // "Date", "Time", "Page", "Page#", "TotalPages", "TotalPages#", "Line", "Line#".
+  TStrings* SystemVariables() const { return FSystemVariables.get(); }
+  TfrxCustomEngine* Engine() const { return FEngine.get(); }
+  TfrxPreviewPages* PreviewPages() const { return FPreviewPages.get(); }
+  TfsScript* Script() const { return FScript.get(); }
+  TfrxExpressionCache* ExpressionCache() const { return FExpressionCache.get(); }
+  // The script variable "Value" of the last script preparation; nil before one.
+  TfsCustomVariable* ValueVariable() const { return FValueVariable; }
+  // The text layout the report's objects use.
+  TfrxDrawText* DrawText() const { return FDrawText.get(); }
+  TTimer* BuildTimer() const { return FBuildTimer.get(); }
+  // The name of the object being processed; it prefixes expression errors.
+  const AnsiString& CurrentObjectName() const { return FCurrentObjectName; }
+  void SetCurrentObjectName(const AnsiString& Value) { FCurrentObjectName = Value; }
+  bool Modified() const { return FModified; }
+  void SetModified(bool Value) { FModified = Value; }
+  bool Terminated() const { return FTerminated; }
+  // Stores the flag; true also stops the running report script.
+  void SetTerminated(bool Value);
+  // The file of the last LoadFromFile that found one.
+  const AnsiString& FileName() const { return FFileName; }
+  // True while a build reads the saved definition back.
+  bool Reloading() const { return FReloading; }
+  TfrxCustomDesigner* DesignerForm() const { return FDesignerForm; }
+  TForm* PreviewForm() const { return FPreviewForm; }
+  TfrxProgress* ProgressForm() const { return FProgressForm; }
+  // The serializer reading the report right now (collections read through it); null
+  // outside a load.
+  TfrxXMLSerializer* XMLSerializer() const { return FXMLSerializer; }
+  void SetXMLSerializer(TfrxXMLSerializer* Value) { FXMLSerializer = Value; }
   // The component the report owns under that name (ignoring case); null when none. The
   // names are indexed, so a lookup costs the same however many objects the report holds.
   TComponent* FindOwnedComponent(const AnsiString& AName) const;
 
+  // ---- Document ----
+  // Frees the pages and puts every setting back to its default (IniFile stays).
+  void Clear() override;
+  // Reads a definition. EngineOptions and PreviewOptions keep what the file does not
+  // decide (see TfrxEngineOptions), IniFile, Preview, OldStyleProgress and ShowProgress
+  // stay; the password is asked for unless the build is reloading. A refused or cancelled
+  // password leaves the report cleared and raises EAbort, so callers stop silently. Errors
+  // are shown in one message box unless SilentMode.
+  void LoadFromStream(TStream* Stream) override;
+  // Writes the definition with the password scrambled; the plain password and the
+  // preview link are back afterwards, also after a failed write.
+  void SaveToStream(TStream* Stream, bool SaveChildren = true, bool SaveDefaults = false) override;
+  // Clears the report and reads FileName when it exists (or, with RaiseIfMissing, tries
+  // to and raises); the result tells whether the file existed.
+  bool LoadFromFile(const AnsiString& AFileName, bool RaiseIfMissing = false);
+  void SaveToFile(const AnsiString& AFileName);
+  // A new settings store for IniFile, owned by the caller: the registry-backed store when
+  // IniFile begins with "\Software\", else an ini file at that path.
+  TCustomIniFile* OpenIniFile();
+  // Makes PrintOptions.Printer the current printer when the printer list holds it.
+  void SelectPrinter();
+  AnsiString GetDescription() override;
+
+  // ---- Datasets ----
+  // The dataset of the list entry with that user name; nil when none.
+  TfrxDataSet* GetDataset(const AnsiString& Alias) const;
+  // '' for nil; the user name of a listed dataset; the localized "clDSNotIncl" otherwise.
+  AnsiString DataSetDisplayName(TfrxDataSet* DataSet) const;
+  // Splits 'Alias."Field"' at the first '.' followed by '"': the listed dataset of the
+  // alias (nil when none) and the field name without its quotes. Anything else gives nil
+  // and ''.
+  void SplitDataSetField(const AnsiString& Text, TfrxDataSet*& DataSet, AnsiString& Field) const;
+  // Clears List and adds (user name, dataset) for every entry with a dataset, skipping
+  // user datasets when asked.
+  void ListDataSets(TStrings* List, bool SkipUserDataSets = false) const;
+
+  // ---- Expressions and the report script ----
+  // The value of a report expression (the text of "[...]"): a name the report resolves
+  // (LookupReportValue), else the expression compiled and run in Script's context (the
+  // report's script when nil). A compile error goes to Errors, prefixed by the current
+  // object's name, and raises.
+  virtual Variant Calc(const AnsiString& Expr, TfsScript* AScript = nullptr);
+  // Resolves Name as a dataset field ('Alias."Field"'), a system value, a value the host
+  // supplies (OnGetValue), a report variable (a text value is itself an expression) or a
+  // variable of the report script, in that order.
+  bool LookupReportValue(const AnsiString& Name, Variant& Value);
+  // Prepares the report script for a build: registers the report's objects, Report,
+  // Engine, Outline, Value and the functions Get, Set, IIF, SUM, AVG, MIN, MAX and COUNT,
+  // then compiles ScriptText in ScriptLanguage. False on a compile error, with a
+  // "clScrError" line in Errors.
+  bool BindReportScript();
+  // Calls the script procedure Handler with Sender, when Handler is not empty and the
+  // engine runs (or Force).
+  void RunScriptEvent(TObject* Sender, const AnsiString& Handler, bool Force = false);
+  // The same with an argument array whose elements the procedure may change.
+  void CallScriptEvent(const AnsiString& Handler, Variant& Params, bool Force = false);
+  // OnBeforePrint / OnAfterPrint of the report, then the object's script handler.
+  void DoBeforePrint(TfrxReportComponent* Obj);
+  void DoAfterPrint(TfrxReportComponent* Obj);
+  // The view's OnPreviewClick handler, then OnClickObject; Modified comes back from both.
+  void DoPreviewClick(TfrxView* View, TMouseButton Button, TShiftState Shift, bool& Modified);
+  // A global script function answered by OnUserFunction; it survives script preparation.
+  void RegisterUserFunction(const AnsiString& Signature, const AnsiString& Category = "",
+                            const AnsiString& Description = "");
+  // Sets the script variable "Value" (text objects do before their own conditions).
+  void SetScriptValue(const Variant& Value);
+
+  // ---- Building, showing, designing ----
+  // Builds the prepared pages (ClearLastReport empties them first); true when the build
+  // ended without errors. Errors are shown in one message box unless SilentMode.
+  bool GenerateReport(bool ClearLastReport = true);
+  // Builds and shows: the build starts on BuildTimer's tick while the preview shows
+  // (with OldStyleProgress, first, and a failed build shows no preview).
+  void ShowReport(bool ClearLastReport = true);
+  // Shows the prepared pages in the linked preview, or in a preview window of its own.
+  void OpenPreview();
+  // Opens the designer window (ReportDesignerClass) and returns when it is closed; nothing
+  // without a designer class or while a designer is open.
+  void OpenDesigner();
+  // The same on a prepared page; true when the designer marked it modified.
+  bool OpenDesignerOnPreparedPage();
+  // Progress of a build (ptRunning), an export or printing.
+  virtual void BeginProgress(TfrxProgressType ProgressType);
+  virtual void StepProgress(TfrxProgressType ProgressType, Integer Progress);
+  virtual void EndProgress(TfrxProgressType ProgressType);
+  // A status text of the printing walk.
+  void SetProgressMessage(const AnsiString& Text);
+
 protected:
-  // Keeps the name index; the report passes nothing on to the components it owns: those
-  // that refer to another component hear of its removal through free notification.
+  // Keeps the name index, drops a freed dataset's list entries and a freed preview; the
+  // report passes nothing on to the components it owns: those that refer to another
+  // component hear of its removal through free notification.
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Checks and records a new name of an owned component through the name index.
   void ValidateRename(TComponent* AComponent, const AnsiString& CurName,
                       const AnsiString& NewName) override;
+  // "Datasets", "Variables" and "Style": the three collections of report files.
+  void DefineProperties(TFiler* Filer) override;
 
 private:
   struct TNameIndex;
+  class TScriptBinding;
+
+  void ReadDataSets(TReader* Reader);
+  void WriteDataSets(TWriter* Writer);
+  void ReadVariables(TReader* Reader);
+  void WriteVariables(TWriter* Writer);
+  void ReadStyle(TReader* Reader);
+  void WriteStyle(TWriter* Writer);
+  void ResetSystemVariables();
+  void ShowErrors();
+  bool CheckDataSets();
+  void BuildTimerTick(TObject* Sender);
+  bool RunDesigner(bool PreparedPage);
+  // The variables being evaluated as expressions (a variable that refers to itself).
+  bool EnterVariable(const AnsiString& Name);
+  void LeaveVariable(const AnsiString& Name);
 
   std::unique_ptr<TNameIndex> FNameIndex;
   // Set once an object the report does not own has joined its tree: name lookups in the
   // tree then fall back to walking it.
   bool FForeignObjects = false;
+
+  std::unique_ptr<TfrxReportDataSets> FDataSets;
+  std::unique_ptr<TfrxReportDataSets> FOfferedDataSets;
+  std::unique_ptr<TfrxVariables> FVariables;
+  std::unique_ptr<TfsScript> FScript;
+  std::unique_ptr<TTimer> FBuildTimer;
+  std::unique_ptr<TfrxEngineOptions> FEngineOptions;
+  std::unique_ptr<TfrxPreviewOptions> FPreviewOptions;
+  std::unique_ptr<TfrxPrintOptions> FPrintOptions;
+  std::unique_ptr<TfrxReportOptions> FReportOptions;
+  AnsiString FIniFile;
+  std::unique_ptr<TStringList> FScriptText;
+  std::unique_ptr<TfrxExpressionCache> FExpressionCache;
   std::unique_ptr<TStringList> FErrors;
   std::unique_ptr<TfrxStyles> FStyles;
-  std::unique_ptr<TfrxVariables> FVariables;
-  TfrxXMLSerializer* FXMLSerializer = nullptr;
+  std::unique_ptr<TStringList> FSystemVariables;
+  std::unique_ptr<TfrxCustomEngine> FEngine;
+  std::unique_ptr<TfrxPreviewPages> FPreviewPages;
+  std::unique_ptr<TfrxDrawText> FDrawText;
+  std::unique_ptr<TScriptBinding> FBinding;
+
+  TfrxDataSetLink FDataSetLink{this};
+  bool FDotMatrixReport = false;
+  bool FOldStyleProgress = false;
+  TfrxCustomPreview* FPreview = nullptr;
+  AnsiString FScriptLanguage;
+  bool FShowProgress = true;
+
+  AnsiString FCurrentObjectName;
+  TfsCustomVariable* FValueVariable = nullptr;
   bool FModified = false;
   bool FTerminated = false;
+  AnsiString FFileName;
+  bool FReloading = false;
+  TfrxCustomDesigner* FDesignerForm = nullptr;
+  TForm* FPreviewForm = nullptr;
+  TfrxProgress* FProgressForm = nullptr;
+  TfrxXMLSerializer* FXMLSerializer = nullptr;
+  std::vector<AnsiString> FVariablesInUse;
 
   friend class TfrxComponent;
 };
+
+// ---- Seams to the libraries above the engine ----
+
+// The preview window of the preview library (TfrxPreviewForm): what the report asks of it.
+class TfrxPreviewWindow {
+public:
+  virtual ~TfrxPreviewWindow() = default;
+  // The preview control the window shows pages in.
+  virtual TfrxCustomPreview* PreviewControl() = 0;
+  // Applies the report's PreviewOptions to the window.
+  virtual void ApplyPreviewOptions() = 0;
+  // A text in the window's status bar.
+  virtual void ShowStatusMessage(const AnsiString& Text) = 0;
+};
+// Makes a preview window (a form that is also a TfrxPreviewWindow) owned by AOwner; the
+// preview library installs it. Without one, OpenPreview without a linked preview shows
+// nothing.
+using TfrxPreviewFormFactory = TForm* (*)(TComponent* AOwner);
+void SetPreviewFormFactory(TfrxPreviewFormFactory Factory);
+
+// Makes the engine each report builds with. FIXME: the report makes a TfrxEngine itself
+// once the engine exists; until then the engine base, which cannot build, is the default.
+using TfrxEngineFactory = TfrxCustomEngine* (*)(TfrxReport* AReport);
+void SetReportEngineFactory(TfrxEngineFactory Factory);
 
 // ---- Abstract bases of the report's partners ----
 
@@ -1297,7 +1841,8 @@ private:
   TfrxReport* FReport = nullptr;
 };
 
-// The engine's contract; the report builds through it.
+// The engine's contract; the report builds through it. The base keeps the position and
+// page values the report, the prepared pages and scripts read while a build runs.
 class TfrxCustomEngine : public TPersistent {
 public:
   explicit TfrxCustomEngine(TfrxReport* AReport);
@@ -1318,10 +1863,56 @@ public:
   void StopReport();
   TfrxReport* Report() const { return FReport; }
   TList* NotifyList() const { return FNotifyList.get(); }
+  TfrxCustomPreviewPages* PreviewPages() const { return FPreviewPages; }
+  void SetPreviewPages(TfrxCustomPreviewPages* Value) { FPreviewPages = Value; }
+
+  Integer CurColumn() const { return FCurColumn; }
+  void SetCurColumn(Integer Value) { FCurColumn = Value; }
+  Integer CurVColumn() const { return FCurVColumn; }
+  void SetCurVColumn(Integer Value) { FCurVColumn = Value; }
+  // The output position on the current page.
+  Extended CurX() const { return FCurX; }
+  void SetCurX(Extended Value) { FCurX = Value; }
+  Extended CurY() const { return FCurY; }
+  void SetCurY(Extended Value) { FCurY = Value; }
+  // The report's EngineOptions.DoublePass.
+  bool DoublePass() const;
+  bool FinalPass() const { return FFinalPass; }
+  void SetFinalPass(bool Value) { FFinalPass = Value; }
+  // The printable area of the current page.
+  Extended PageHeight() const { return FPageHeight; }
+  void SetPageHeight(Extended Value) { FPageHeight = Value; }
+  Extended PageWidth() const { return FPageWidth; }
+  void SetPageWidth(Extended Value) { FPageWidth = Value; }
+  // When the build started.
+  TDateTime StartDate() const { return FStartDate; }
+  void SetStartDate(TDateTime Value) { FStartDate = Value; }
+  TDateTime StartTime() const { return FStartTime; }
+  void SetStartTime(TDateTime Value) { FStartTime = Value; }
+  Integer TotalPages() const { return FTotalPages; }
+  void SetTotalPages(Integer Value) { FTotalPages = Value; }
+  // True while a build runs.
+  bool Running() const { return FRunning; }
+  void SetRunning(bool Value) { FRunning = Value; }
+  // The data row being printed: within its group ("Line") and within the run of its band
+  // ("Line#").
+  Integer CurLine() const { return FCurLine; }
+  void SetCurLine(Integer Value) { FCurLine = Value; }
+  Integer CurLineThrough() const { return FCurLineThrough; }
+  void SetCurLineThrough(Integer Value) { FCurLineThrough = Value; }
 
 private:
   TfrxReport* FReport;
   std::unique_ptr<TList> FNotifyList;
+  TfrxCustomPreviewPages* FPreviewPages = nullptr;
+  Integer FCurColumn = 0, FCurVColumn = 0;
+  Extended FCurX = 0, FCurY = 0;
+  bool FFinalPass = false;
+  Extended FPageHeight = 0, FPageWidth = 0;
+  TDateTime FStartDate = 0, FStartTime = 0;
+  Integer FTotalPages = 0;
+  bool FRunning = false;
+  Integer FCurLine = 0, FCurLineThrough = 0;
 };
 
 // The outline (table of contents) of prepared pages.
@@ -1388,11 +1979,16 @@ public:
   void SetOutline(TfrxCustomOutline* Value) { FOutline.reset(Value); }
   TfrxCustomEngine* Engine() const { return FEngine; }
   void SetEngine(TfrxCustomEngine* Value) { FEngine = Value; }
+  // The 0-based index of the page being filled; -1 while there is none.
   Integer CurPage() const { return FCurPage; }
   void SetCurPage(Integer Value) { FCurPage = Value; }
+  // The 1-based number of the page the preview shows.
+  Integer CurPreviewPage() const { return FCurPreviewPage; }
+  void SetCurPreviewPage(Integer Value) { FCurPreviewPage = Value; }
   Integer FirstPage() const { return FFirstPage; }
   void SetFirstPage(Integer Value) { FFirstPage = Value; }
-  // True: a new page is added; false: the following prepared pages are written over.
+  // True: AddPage always appends; false (what every AddPage leaves): it moves onto a
+  // following prepared page that exists.
   bool AddPageAction() const { return FAddPageAction; }
   void SetAddPageAction(bool Value) { FAddPageAction = Value; }
 
@@ -1400,15 +1996,16 @@ private:
   TfrxReport* FReport;
   std::unique_ptr<TfrxCustomOutline> FOutline;
   TfrxCustomEngine* FEngine = nullptr;
-  Integer FCurPage = 0;
+  Integer FCurPage = -1;
+  Integer FCurPreviewPage = 1;
   Integer FFirstPage = 0;
-  bool FAddPageAction = true;
+  bool FAddPageAction = false;
 };
 
 // The preview control's contract.
-class TfrxCustomPreview : public TComponent {
+class TfrxCustomPreview : public TCustomControl {
 public:
-  explicit TfrxCustomPreview(TComponent* AOwner) : TComponent(AOwner) {}
+  explicit TfrxCustomPreview(TComponent* AOwner) : TCustomControl(AOwner) {}
 
   virtual void ResetFromReport();
   virtual void Freeze();
@@ -1428,7 +2025,7 @@ private:
 };
 
 // The designer window's contract.
-class TfrxCustomDesigner : public TComponent {
+class TfrxCustomDesigner : public TForm {
 public:
   TfrxCustomDesigner(TComponent* AOwner, bool APreviewDesigner, TfrxReport* AReport);
   ~TfrxCustomDesigner() override;
@@ -1453,6 +2050,11 @@ public:
   bool Closed() const { return FClosed; }
   void SetClosed(bool Value) { FClosed = Value; }
   bool Modified() const { return FModified; }
+  // The font of the text editors of the memo editors, and whether they use the edited
+  // object's own font instead.
+  AnsiString MemoFontName = "Arial";
+  Integer MemoFontSize = 10;
+  bool UseObjectFont = true;
 
 private:
   TfrxReport* FReport;

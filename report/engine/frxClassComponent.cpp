@@ -41,8 +41,8 @@ void RegisterReportClasses()
   RegisterViewClasses();
   RegisterMemoClasses();
   RegisterBandClasses();
-  RegisterReportClass();
   RegisterPartnerClasses();
+  RegisterReportClass();
   // The classes report files name.
   RegisterClasses({ClassInfoOf<TfrxChild>(),         ClassInfoOf<TfrxColumnFooter>(),
                    ClassInfoOf<TfrxColumnHeader>(),  ClassInfoOf<TfrxCustomMemoView>(),

@@ -298,6 +298,8 @@ void TfrxCustomMemoView::EvaluateData()
       SetText(ExpandExpressions(text, open, close,
                                 [this](const AnsiString& Expr) { return CalcExpression(Expr); }));
   }
+  if (report)
+    report->SetScriptValue(FValue);
   FHighlight->SetActive(false);
   if (report && !FHighlight->Condition().empty())
     FHighlight->SetActive(report->Calc(FHighlight->Condition()).AsBoolean());
@@ -359,6 +361,8 @@ void TfrxCustomMemoView::BeginDraw(TCanvas* Canvas, Extended ScaleX, Extended Sc
 
 TfrxDrawText* TfrxCustomMemoView::Layout() const
 {
+  if (TfrxReport* report = const_cast<TfrxCustomMemoView*>(this)->Report())
+    return report->DrawText();
   return frxDrawText();
 }
 

@@ -17,11 +17,26 @@ void frxclass::RegisterPartnerClasses()
                 &TfrxCustomExportFilter::SetShowDialog)
       .Default(true);
   TClassRegistration<TfrxCustomWizard, TComponent>("TfrxCustomWizard").Abstract();
-  TClassRegistration<TfrxCustomEngine, TPersistent>("TfrxCustomEngine").Abstract();
+  using E = TfrxCustomEngine;
+  TClassRegistration<E, TPersistent>("TfrxCustomEngine")
+      .Abstract()
+      .Property("CurColumn", &E::CurColumn, &E::SetCurColumn)
+      .Property("CurVColumn", &E::CurVColumn, &E::SetCurVColumn)
+      .Property("CurX", &E::CurX, &E::SetCurX)
+      .Property("CurY", &E::CurY, &E::SetCurY)
+      .Property("DoublePass", &E::DoublePass)
+      .Property("FinalPass", &E::FinalPass, &E::SetFinalPass)
+      .Property("PageHeight", &E::PageHeight, &E::SetPageHeight)
+      .Property("PageWidth", &E::PageWidth, &E::SetPageWidth)
+      .Property("StartDate", &E::StartDate, &E::SetStartDate)
+      .Type(TDateTimeTypeInfo())
+      .Property("StartTime", &E::StartTime, &E::SetStartTime)
+      .Type(TDateTimeTypeInfo())
+      .Property("TotalPages", &E::TotalPages, &E::SetTotalPages);
   TClassRegistration<TfrxCustomOutline, TPersistent>("TfrxCustomOutline").Abstract();
   TClassRegistration<TfrxCustomPreviewPages>("TfrxCustomPreviewPages").Abstract();
-  TClassRegistration<TfrxCustomPreview, TComponent>("TfrxCustomPreview").Abstract();
-  TClassRegistration<TfrxCustomDesigner, TComponent>("TfrxCustomDesigner").Abstract();
+  TClassRegistration<TfrxCustomPreview, TCustomControl>("TfrxCustomPreview").Abstract();
+  TClassRegistration<TfrxCustomDesigner, TForm>("TfrxCustomDesigner").Abstract();
 }
 
 namespace {
@@ -77,6 +92,11 @@ bool TfrxCustomWizard::RunWizard()
 TfrxCustomEngine::TfrxCustomEngine(TfrxReport* AReport)
     : FReport(AReport), FNotifyList(std::make_unique<TList>())
 {
+}
+
+bool TfrxCustomEngine::DoublePass() const
+{
+  return FReport && FReport->EngineOptions()->DoublePass();
 }
 
 TfrxCustomEngine::~TfrxCustomEngine() = default;
@@ -313,7 +333,7 @@ void TfrxCustomPreview::EndProgress(TfrxReport*, Integer, Integer)
 
 TfrxCustomDesigner::TfrxCustomDesigner(TComponent* AOwner, bool APreviewDesigner,
                                        TfrxReport* AReport)
-    : TComponent(AOwner), FReport(AReport), FIsPreviewDesigner(APreviewDesigner),
+    : TForm(AOwner), FReport(AReport), FIsPreviewDesigner(APreviewDesigner),
       FSelectedObjects(std::make_unique<TList>()), FObjects(std::make_unique<TList>())
 {
 }

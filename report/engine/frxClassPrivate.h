@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/rtl/Classes.h"
+#include "report/engine/frxClass.h"
 
 namespace frxclass {
 
@@ -32,7 +33,15 @@ void RegisterPageClasses();
 void RegisterViewClasses();
 void RegisterMemoClasses();
 void RegisterBandClasses();
-void RegisterReportClass();
 void RegisterPartnerClasses();
+void RegisterReportClass();
 
 } // namespace frxclass
+
+// What a report's script binding keeps between builds.
+class TfrxReport::TScriptBinding {
+public:
+  // The stamp on what a compile of the report script declared, so that the next
+  // preparation can take exactly that away.
+  TObject Compiled;
+};

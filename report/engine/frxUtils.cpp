@@ -185,10 +185,11 @@ TComponent* LocateComponent(TComponent* Owner, const AnsiString& Name)
       return LocateDotted(Name);
     if (!Owner)
       return nullptr;
-    TComponent* result = Owner->FindComponent(Name);
-    if (!result)
-      if (auto* report = dynamic_cast<TfrxReport*>(Owner); report && report->Owner())
-        result = report->Owner()->FindComponent(Name);
+    auto* report = dynamic_cast<TfrxReport*>(Owner);
+    // A report finds what it owns through its name index.
+    TComponent* result = report ? report->FindOwnedComponent(Name) : Owner->FindComponent(Name);
+    if (!result && report && report->Owner())
+      result = report->Owner()->FindComponent(Name);
     return result;
   } catch (const Exception&) {
     throw EClassNotFound("Missing " + Name);

@@ -1,6 +1,7 @@
 #include "platform/rtl/Units.h"
 
 void RegisterGraphicsUnits();
+void RegisterUiUnits();
 void RegisterScriptUnits();
 void RegisterReportEngineUnits();
 
@@ -8,6 +9,7 @@ void RegisterTestUnits()
 {
   RegisterRtlUnits();
   RegisterGraphicsUnits();
+  RegisterUiUnits();
   RegisterScriptUnits();
   RegisterReportEngineUnits();
 }

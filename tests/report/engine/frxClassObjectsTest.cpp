@@ -857,7 +857,7 @@ namespace {
 class TfrxTableReport : public TfrxReport {
 public:
   TfrxTableReport() : TfrxReport(nullptr) {}
-  Variant Calc(const AnsiString& Expr) override
+  Variant Calc(const AnsiString& Expr, TfsScript* = nullptr) override
   {
     auto it = Values.find(Expr);
     if (it == Values.end())
@@ -1034,7 +1034,7 @@ TEST(frxObjects, TextLayoutMeasuresAndSplits)
   total->SetText("of [TotalPages#]");
   total->SetTotalPages(7);
   total->Draw(bitmap.Canvas(), 1, 1, 0, 0);
-  EXPECT_EQ(frxDrawText()->GetText(), "of 7\r\n");
+  EXPECT_EQ(report.DrawText()->GetText(), "of 7\r\n");
   EXPECT_EQ(total->Text(), "of [TotalPages#]\r\n");
   total->SetText("[totalpages] pages");
   EXPECT_EQ(total->PlainText(), "7 pages\r\n");

@@ -1,0 +1,124 @@
+// The progress window; see frxProgress.h.
+#include "report/engine/frxProgress.h"
+
+#include "platform/rtl/TypInfo.h"
+#include "platform/ui/StdCtrls.h"
+#include "report/engine/frxRes.h"
+
+void RegisterProgressForm()
+{
+  TClassRegistration<TfrxProgress, TForm>("TfrxProgress");
+}
+
+// FIXME: the bar (TProgressBar at 16, 37, 237 x 17) and the bevelled panel under the
+// controls join once the window library has them; Position and Max are kept meanwhile.
+TfrxProgress::TfrxProgress(TComponent* AOwner) : TForm(AOwner)
+{
+  BeginLoading();
+  SetBorderStyle(bsNone);
+  SetPosition(poScreenCenter);
+  SetClientWidth(271);
+  SetClientHeight(101);
+  LMessage = new TLabel(this);
+  LMessage->SetName("LMessage");
+  LMessage->SetBounds(16, 11, 237, 20);
+  LMessage->SetAlignment(taCenter);
+  LMessage->SetAutoSize(false);
+  LMessage->Font()->SetName("Tahoma");
+  LMessage->SetParentFont(false);
+  LMessage->SetParent(this);
+  CancelB = new TButton(this);
+  CancelB->SetName("CancelB");
+  CancelB->SetBounds(100, 64, 75, 25);
+  CancelB->SetCaption("Cancel");
+  CancelB->SetCancel(true);
+  CancelB->SetModalResult(mrCancel);
+  CancelB->OnClick = TNotifyEvent::Bind(this, &TfrxProgress::CancelBClick);
+  CancelB->SetParent(this);
+  EndLoading();
+  ReportResources()->LocalizeForm(this);
+  FActiveForm = Screen() ? Screen()->ActiveForm() : nullptr;
+  if (FActiveForm) {
+    FActiveForm->FreeNotification(this);
+    FActiveForm->SetEnabled(false);
+    FActiveFormDisabled = true;
+  }
+  FMax = 100;
+  FPosition = 0;
+}
+
+TfrxProgress::~TfrxProgress()
+{
+  if (FActiveForm && FActiveFormDisabled)
+    FActiveForm->SetEnabled(true);
+  if (FActiveForm)
+    FActiveForm->RemoveFreeNotification(this);
+}
+
+void TfrxProgress::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TForm::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FActiveForm)
+    FActiveForm = nullptr;
+}
+
+void TfrxProgress::DoHide()
+{
+  TForm::DoHide();
+  if (FActiveForm && FActiveFormDisabled) {
+    FActiveForm->SetEnabled(true);
+    FActiveFormDisabled = false;
+  }
+}
+
+void TfrxProgress::WMNCHitTest(TMessage& Message)
+{
+  TForm::WMNCHitTest(Message);
+  // The borderless window is moved by its body.
+  if (Message.Result == HTCLIENT)
+    Message.Result = HTCAPTION;
+}
+
+void TfrxProgress::Start(Integer Max, const AnsiString& AMessage, bool ShowBar, bool ShowCancel)
+{
+  FTerminated = false;
+  CancelB->SetVisible(ShowCancel);
+  SetShowProgressBar(ShowBar);
+  Reset();
+  FMax = Max;
+  SetMessage(AMessage);
+  Show();
+  Application()->ProcessMessages();
+}
+
+void TfrxProgress::SetPosition(Integer Value)
+{
+  FPosition = Value;
+  BringToFront();
+  Application()->ProcessMessages();
+}
+
+void TfrxProgress::SetMessage(const AnsiString& Value)
+{
+  FMessage = Value;
+  LMessage->SetCaption(Value);
+  LMessage->Repaint();
+}
+
+void TfrxProgress::SetShowProgressBar(bool Value)
+{
+  FShowProgressBar = Value;
+  LMessage->SetTop(Value ? 15 : 35);
+}
+
+void TfrxProgress::SetTerminated(bool Value)
+{
+  FTerminated = Value;
+  if (Value)
+    Close();
+}
+
+void TfrxProgress::CancelBClick(TObject*)
+{
+  SetTerminated(true);
+}
