@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/TypInfo.h"
 #include "report/engine/frxClass.h"
 #include "report/engine/frxPreviewPages.h"
 
@@ -25,6 +26,7 @@ public:
     SetStartTime(Time());
     SetRunning(true);
     SetFinalPass(true);
+    FBuildStart = true;
     report->DataSets()->InitializeAll();
     report->RunScriptEvent(report, report->OnStartReport);
     for (Integer i = 0; i < report->PageCount(); ++i)
@@ -71,6 +73,9 @@ private:
   void StartPage()
   {
     PreviewPages()->AddPage(FPage);
+    if (FBuildStart)
+      PreviewPages()->SetFirstPage(PreviewPages()->CurPage());
+    FBuildStart = false;
     SetCurY(0);
   }
 
@@ -131,4 +136,5 @@ private:
 
   TfrxReportPage* FPage = nullptr;
   TfrxPageFooter* FFooter = nullptr;
+  bool FBuildStart = false;
 };
