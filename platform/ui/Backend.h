@@ -96,6 +96,16 @@ void RunIdleHook();
 // headless backend's "would block forever" failure. Returns the previous name.
 AnsiString SetWaiterName(const AnsiString& name);
 
+// A cursor the platform draws (see CreateCursorFromArt): its pixels row by row.
+enum TCursorPixel : Byte { cpTransparent, cpBlack, cpWhite, cpInvert };
+struct TCursorPicture {
+  Integer Width = 0, Height = 0;
+  TPoint HotSpot;
+  std::vector<TCursorPixel> Pixels;
+};
+// The picture of a cursor the platform draws; null for those the desktop draws.
+const TCursorPicture* CursorPicture(HCURSOR cursor);
+
 // The backing surface of a top-level window (window coordinates); null for others.
 TImageSurface* WindowSurface(HWND hwnd);
 // Paints the screen: the desktop colour, then every visible top-level window bottom to

@@ -538,8 +538,10 @@ protected:
   virtual void WMChar(TMessage& Message);
   virtual void WMCommand(TMessage& Message);
   virtual void WMScroll(TMessage& Message);
-  // Owner-draw requests of a child window go back to that child as CN_DRAWITEM.
+  // Owner-draw requests of a child window go back to that child as CN_DRAWITEM and
+  // CN_MEASUREITEM.
   virtual void WMDrawItem(TMessage& Message);
+  virtual void WMMeasureItem(TMessage& Message);
   virtual void WMSetCursor(TMessage& Message);
   virtual void WMNCDestroy(TMessage& Message);
   virtual void WMCaptureChanged(TMessage& Message);

@@ -48,6 +48,8 @@ LRESULT ControlWindowProc(HWND h, UINT m, WPARAM w, LPARAM l)
     ControlsState().Creating = nullptr;
     c->FHandle = h;
     SetWindowObject(h, c);
+    // The control's window id is its handle: owner-draw requests name a control by id.
+    SetWindowLong(h, GWL_ID, static_cast<LONG_PTR>(h));
   }
   if (!c)
     return DefWindowProc(h, m, w, l);
@@ -800,6 +802,9 @@ void TWinControl::Dispatch(TMessage& Message)
   case WM_DRAWITEM:
     WMDrawItem(Message);
     break;
+  case WM_MEASUREITEM:
+    WMMeasureItem(Message);
+    break;
   case WM_COMMAND:
     WMCommand(Message);
     break;
@@ -1075,9 +1080,6 @@ void TWinControl::WMCommand(TMessage& Message)
   DefaultHandler(Message);
 }
 
-// The screen's cursor overrides everything; otherwise the control under the pointer
-// (a windowless child, or this control) picks its own, and crDefault asks the parent.
-// A scroll bar control's notifications go back to it as CN_HSCROLL/CN_VSCROLL.
 void TWinControl::WMDrawItem(TMessage& Message)
 {
   const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
@@ -1090,6 +1092,22 @@ void TWinControl::WMDrawItem(TMessage& Message)
   DefaultHandler(Message);
 }
 
+// The record names the control by its window id, which is its handle (ControlWindowProc).
+void TWinControl::WMMeasureItem(TMessage& Message)
+{
+  const auto* mis = reinterpret_cast<const MEASUREITEMSTRUCT*>(Message.LParam);
+  if (mis && mis->CtlType != ODT_MENU && FHandle) {
+    HWND item = static_cast<HWND>(mis->CtlID);
+    TWinControl* child = GetParent(item) == FHandle ? FindControl(item) : nullptr;
+    if (child && static_cast<UINT>(GetWindowLong(item, GWL_ID)) == mis->CtlID) {
+      Message.Result = child->Perform(CN_MEASUREITEM, Message.WParam, Message.LParam);
+      return;
+    }
+  }
+  DefaultHandler(Message);
+}
+
+// A scroll bar control's notifications go back to it as CN_HSCROLL/CN_VSCROLL.
 void TWinControl::WMScroll(TMessage& Message)
 {
   if (Message.LParam) {
@@ -1101,6 +1119,8 @@ void TWinControl::WMScroll(TMessage& Message)
   DefaultHandler(Message);
 }
 
+// The screen's cursor overrides everything; otherwise the control under the pointer
+// (a windowless child, or this control) picks its own, and crDefault asks the parent.
 void TWinControl::WMSetCursor(TMessage& Message)
 {
   if (static_cast<SmallInt>(LOWORD(Message.LParam)) == HTCLIENT) {

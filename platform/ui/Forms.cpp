@@ -1069,6 +1069,12 @@ void TCustomForm::Dispatch(TMessage& Message)
   case WM_SETTINGCHANGE:
     WMSettingChange(Message);
     break;
+  case WM_THEMECHANGED:
+    WMThemeChanged(Message);
+    break;
+  case WM_FONTCHANGE:
+    WMFontChange(Message);
+    break;
   case CM_RELEASE:
     CMRelease(Message);
     break;
@@ -1256,6 +1262,22 @@ void TCustomForm::WMSettingChange(TMessage& Message)
   DefaultHandler(Message);
 }
 
+// A new desktop theme: every control of the form hears it, as every window would.
+void TCustomForm::WMThemeChanged(TMessage& Message)
+{
+  TMessage m{WM_THEMECHANGED, Message.WParam, Message.LParam, 0};
+  NotifyTree(this, m);
+  DefaultHandler(Message);
+}
+
+// Fonts came or went: the controls hear of it as CM_FONTCHANGE.
+void TCustomForm::WMFontChange(TMessage& Message)
+{
+  TMessage m{CM_FONTCHANGE, 0, 0, 0};
+  NotifyTree(this, m);
+  DefaultHandler(Message);
+}
+
 void TCustomForm::CMDialogKey(TMessage& Message)
 {
   if (GetKeyState(VK_MENU) >= 0) {
@@ -1340,6 +1362,8 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation)
 // The application's hidden window: WM_ACTIVATEAPP becomes OnActivate/OnDeactivate.
 void TApplication::AppWndProc(TMessage& Message)
 {
+  if (Message.Msg == WM_FONTCHANGE && gScreen)
+    gScreen->ResetFonts(); // listed afresh when next asked
   if (Message.Msg == WM_ACTIVATEAPP) {
     if (Message.WParam) {
       if (OnActivate)
@@ -1791,6 +1815,12 @@ TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
 TScreen::~TScreen()
 {
   delete FFonts;
+}
+
+void TScreen::ResetFonts()
+{
+  delete FFonts;
+  FFonts = nullptr;
 }
 
 TStrings* TScreen::Fonts()

@@ -249,6 +249,8 @@ protected:
   virtual void WMSysCommand(TMessage& Message);
   virtual void WMSysColorChange(TMessage& Message);
   virtual void WMSettingChange(TMessage& Message);
+  virtual void WMThemeChanged(TMessage& Message);
+  virtual void WMFontChange(TMessage& Message);
   virtual void CMRelease(TMessage& Message);
   virtual void WMMouseActivate(TMessage& Message);
   virtual void WMNextDlgCtl(TMessage& Message);
@@ -459,6 +461,8 @@ public:
   TWinControl* ActiveControl() const { return FActiveControl; }
   // The font names users can pick, sorted (read once, on first use).
   TStrings* Fonts();
+  // Forgets the font list (fonts came or went); Fonts lists them again.
+  void ResetFonts();
   // The cursor shown everywhere while not crDefault (an hourglass during long work).
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor Value);

@@ -15,8 +15,6 @@ using namespace wm;
 
 namespace {
 
-constexpr UINT DoubleClickTime = 500;
-
 bool NoActivate(const TWnd* top)
 {
   if (top->ExStyle & WS_EX_NOACTIVATE)
@@ -471,7 +469,13 @@ bool SetCursorPos(Integer x, Integer y)
 
 UINT GetDoubleClickTime()
 {
-  return DoubleClickTime;
+  return State().DoubleClickTime;
+}
+
+bool SetDoubleClickTime(UINT ms)
+{
+  State().DoubleClickTime = ms == 0 ? 500 : ms;
+  return true;
 }
 
 // ---- Monitors -----------------------------------------------------------------------------------

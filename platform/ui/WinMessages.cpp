@@ -218,20 +218,6 @@ bool ProcessQueuedMessage()
   return true;
 }
 
-HCURSOR SetCursor(HCURSOR cursor)
-{
-  HCURSOR old = State().Cursor_;
-  State().Cursor_ = cursor;
-  if (gBackend && old != cursor)
-    gBackend->CursorChanged(cursor);
-  return old;
-}
-
-HCURSOR GetCursor()
-{
-  return State().Cursor_;
-}
-
 Integer BeepCount()
 {
   return State().Beeps;
@@ -421,6 +407,7 @@ bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT flags)
     }
     return true;
   }
+  BlinkCaretIfDue();
   if (InRange(WM_PAINT, first, last)) {
     for (;;) {
       TWnd* w = NextPaintWindow();
@@ -468,12 +455,12 @@ bool PeekMessage(MSG& msg, HWND hwnd, UINT first, UINT last, UINT flags)
 Integer NextTimerDue()
 {
   TState& s = State();
-  if (s.Timers.empty())
-    return -1;
+  Integer best = CaretBlinkDue(); // the caret's blink wakes a waiting loop too
   Cardinal now = GetTickCount();
-  Integer best = MaxInt;
-  for (const TTimerRec& t : s.Timers)
-    best = std::min(best, std::max(TicksUntil(t.Due, now), 0));
+  for (const TTimerRec& t : s.Timers) {
+    Integer due = std::max(TicksUntil(t.Due, now), 0);
+    best = best < 0 ? due : std::min(best, due);
+  }
   return best;
 }
 
@@ -722,6 +709,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
   }
   case WM_SYSCOLORCHANGE:
+  case WM_THEMECHANGED:
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     return 0;
   case WM_CONTEXTMENU:

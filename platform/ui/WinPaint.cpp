@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/rtl/DateUtils.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/WindowsPrivate.h"
 
@@ -244,11 +245,26 @@ void InvertCaret()
   s.CaretDrawn = !s.CaretDrawn;
 }
 
-bool CaretShouldShow()
+// Shown (ShowCaret as often as HideCaret) on a visible window ...
+bool CaretVisible()
 {
   TState& s = State();
   TWnd* w = FromHandle(s.CaretWnd);
   return w && s.CaretHidden == 0 && VisibleChain(w);
+}
+
+// ... and in the "on" half of its blink.
+bool CaretShouldShow()
+{
+  return CaretVisible() && !State().CaretBlinkOff;
+}
+
+// The caret shows at once and keeps on for a blink time (after it appears or moves).
+void RestartBlink()
+{
+  TState& s = State();
+  s.CaretBlinkOff = false;
+  s.CaretNextBlink = GetTickCount() + s.CaretBlinkTime;
 }
 
 void CaretNotify()
@@ -261,7 +277,7 @@ void CaretNotify()
   TRect r = s.CaretRect;
   TPoint o = ClientOrigin(w);
   OffsetRect(r, o.X, o.Y);
-  b->CaretChanged(w->Handle, r, CaretShouldShow());
+  b->CaretChanged(w->Handle, r, CaretVisible());
 }
 
 // Painting over the caret's window (or a window around it) erases the caret first ...
@@ -788,6 +804,7 @@ bool CreateCaret(HWND hwnd, Integer width, Integer height)
   s.CaretRect = Rect(0, 0, width > 0 ? width : GetSystemMetrics(SM_CXBORDER), height);
   s.CaretHidden = 1;
   s.CaretDrawn = false;
+  RestartBlink();
   return true;
 }
 
@@ -813,8 +830,8 @@ bool SetCaretPos(Integer x, Integer y)
   if (drawn)
     InvertCaret();
   OffsetRect(s.CaretRect, x - s.CaretRect.Left, y - s.CaretRect.Top);
-  if (drawn || CaretShouldShow())
-    CaretAfterPaint();
+  RestartBlink();
+  CaretAfterPaint();
   CaretNotify();
   return true;
 }
@@ -834,6 +851,7 @@ bool ShowCaret(HWND hwnd)
   if (!FromHandle(s.CaretWnd) || (hwnd && hwnd != s.CaretWnd) || s.CaretHidden == 0)
     return false;
   if (--s.CaretHidden == 0) {
+    RestartBlink();
     CaretAfterPaint();
     CaretNotify();
   }
@@ -853,11 +871,43 @@ bool HideCaret(HWND hwnd)
   return true;
 }
 
-// Blinking is the display backend's business; the headless screen shows a steady caret.
 UINT GetCaretBlinkTime()
 {
-  return 530;
+  return State().CaretBlinkTime;
 }
+
+bool SetCaretBlinkTime(UINT ms)
+{
+  if (ms == 0)
+    return false;
+  State().CaretBlinkTime = ms;
+  RestartBlink();
+  CaretAfterPaint();
+  return true;
+}
+
+namespace wm {
+
+Integer CaretBlinkDue()
+{
+  TState& s = State();
+  if (s.CaretBlinkTime == INFINITE || !CaretVisible())
+    return -1;
+  return std::max(static_cast<Integer>(s.CaretNextBlink - GetTickCount()), 0);
+}
+
+void BlinkCaretIfDue()
+{
+  if (CaretBlinkDue() != 0)
+    return;
+  TState& s = State();
+  s.CaretBlinkOff = !s.CaretBlinkOff;
+  s.CaretNextBlink = GetTickCount() + s.CaretBlinkTime;
+  if (s.CaretDrawn != CaretShouldShow())
+    InvertCaret();
+}
+
+} // namespace wm
 
 HDC GetDC(HWND hwnd)
 {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/rtl/Types.h"
 #include "platform/rtl/VirtualKeys.h"
@@ -1272,17 +1273,32 @@ bool GetKeyboardState(Byte state[256]);
 bool GetCursorPos(TPoint& point);
 bool SetCursorPos(Integer x, Integer y);
 UINT GetDoubleClickTime();
+// The desktop's double-click time (0: the default, 500 ms).
+bool SetDoubleClickTime(UINT ms);
 bool MessageBeep(UINT type);
 
-// Cursors: a cursor handle is the cursor's id in the screen's cursor table (crArrow = -2,
-// crIBeam = -4, crHandPoint = -21, ...). The window under the pointer picks one when asked
-// with WM_SETCURSOR.
+// Cursors: a standard cursor's handle is its id in the screen's cursor table (crArrow = -2,
+// crIBeam = -4, crHandPoint = -21, ...); the desktop draws most of them, the platform
+// draws its own (crDrag, crNoDrop, crHSplit, crVSplit, crMultiDrag, crSQLWait). The window
+// under the pointer picks one when asked with WM_SETCURSOR.
 using HCURSOR = NativeInt;
 HCURSOR SetCursor(HCURSOR cursor); // returns the previous cursor
 HCURSOR GetCursor();
+// Cursors from our own pictures: rows of equal length, at most 32 x 32, one character a
+// pixel: '#' black, '.' white, ' ' transparent, '~' the inverse of what lies below; the hot
+// spot is the pixel the pointer's position names. 0 for a picture that breaks these rules.
+HCURSOR CreateCursorFromArt(const std::vector<AnsiString>& rows, TPoint hotSpot);
+bool DestroyCursor(HCURSOR cursor);
+// Named cursor pictures: a library registers its own at start-up ("frxHAND" ...), and
+// LoadCursor makes a cursor of one (0 when there is no such name; the instance is ignored).
+bool RegisterCursorResource(const AnsiString& name, const std::vector<AnsiString>& rows,
+                            TPoint hotSpot);
+HCURSOR LoadCursor(NativeUInt instance, const AnsiString& name);
 
 // The caret: one per program, owned by a window, drawn by inverting its rectangle after
-// the window paints. It starts hidden; ShowCaret and HideCaret nest.
+// the window paints. It starts hidden; ShowCaret and HideCaret nest. A shown caret blinks:
+// it is on for GetCaretBlinkTime milliseconds after it appears or moves, then off and on
+// again for as long each time (INFINITE: it does not blink).
 bool CreateCaret(HWND hwnd, Integer width, Integer height);
 bool DestroyCaret();
 bool SetCaretPos(Integer x, Integer y); // client coordinates of the owner
@@ -1290,6 +1306,8 @@ bool GetCaretPos(TPoint& point);
 bool ShowCaret(HWND hwnd);
 bool HideCaret(HWND hwnd);
 UINT GetCaretBlinkTime();
+bool SetCaretBlinkTime(UINT ms); // false for 0
+constexpr UINT INFINITE = 0xFFFFFFFF;
 
 // ---------------------------------------------------------------------------------------
 // The screen overlay: pictures above every window (drag images, drop marks, sizing frames

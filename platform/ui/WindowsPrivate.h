@@ -145,9 +145,14 @@ struct TState {
   Integer Beeps = 0;
   HCURSOR Cursor_ = -2; // the cursor shown (crArrow)
   HWND CaretWnd = 0;
-  TRect CaretRect;         // client coordinates of CaretWnd
-  Integer CaretHidden = 1; // shown when 0
-  bool CaretDrawn = false; // currently inverted into the surface
+  TRect CaretRect;            // client coordinates of CaretWnd
+  Integer CaretHidden = 1;    // shown when 0
+  bool CaretDrawn = false;    // currently inverted into the surface
+  bool CaretBlinkOff = false; // in the "off" half of its blink
+  DWORD CaretNextBlink = 0;   // when the caret blinks next (GetTickCount)
+  // Desktop settings (a backend's; ResetState keeps them).
+  UINT CaretBlinkTime = 530; // INFINITE: no blinking
+  UINT DoubleClickTime = 500;
   std::vector<TOverlayItem> Overlays;
   HOVERLAY NextOverlay = 1;
   TRect WorkArea; // the backend's (ResetState keeps it); empty: the whole screen
@@ -213,6 +218,10 @@ bool InSubtree(const TWnd* w, const TWnd* root);
 // Brings the key state GetKeyState reports up to date with an input message being taken.
 void SyncKeyState(const MSG& msg);
 void ReleaseDcsOf(HWND hwnd);
+// The caret's blink: milliseconds to its next toggle (-1: it does not blink now), and the
+// toggle itself when due (PeekMessage calls it as it looks for paints and timers).
+Integer CaretBlinkDue();
+void BlinkCaretIfDue();
 
 // Input and focus side effects of tree changes.
 void WindowGoingAway(TWnd* w); // clears capture, focus, activation; kills its timers

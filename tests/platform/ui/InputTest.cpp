@@ -386,3 +386,70 @@ TEST_F(Input, ACaptionDragDeliveredInOneBurstMovesTheWindow)
   EXPECT_EQ(GetCapture(), 0u);
   EXPECT_EQ(Only({WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}).size(), 2u);
 }
+
+// ---- Cursors ----------------------------------------------------------------------------------
+
+TEST_F(Input, ThePlatformsOwnCursorsAreDrawnFromOurPictures)
+{
+  for (HCURSOR id : {crDrag, crNoDrop, crHSplit, crVSplit, crMultiDrag, crSQLWait}) {
+    SCOPED_TRACE(id);
+    const TCursorPicture* p = CursorPicture(id);
+    ASSERT_NE(p, nullptr);
+    EXPECT_GT(p->Width, 8);
+    EXPECT_LE(p->Width, 32);
+    EXPECT_LE(p->Height, 32);
+    ASSERT_EQ(p->Pixels.size(), std::size_t(p->Width * p->Height));
+    EXPECT_NE(p->Pixels[std::size_t(p->HotSpot.Y * p->Width + p->HotSpot.X)], cpTransparent)
+        << "the hot spot is on the picture";
+  }
+  EXPECT_EQ(CursorPicture(crArrow), nullptr) << "the desktop draws the arrow";
+  EXPECT_EQ(CursorPicture(crIBeam), nullptr);
+}
+
+TEST_F(Input, CursorsFromPicturesAndNamedResourcesShowUnderTheirNumbers)
+{
+  struct TCase {
+    const char* Name;
+    std::vector<AnsiString> Rows;
+    TPoint HotSpot;
+  };
+  const TCase bad[] = {
+      {"empty", {}, {0, 0}},
+      {"ragged", {"##", "#"}, {0, 0}},
+      {"unknown character", {"#x"}, {0, 0}},
+      {"hot spot outside", {"##"}, {2, 0}},
+      {"too wide", {AnsiString(33, '#')}, {0, 0}},
+  };
+  for (const TCase& c : bad) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(CreateCursorFromArt(c.Rows, c.HotSpot), 0);
+    EXPECT_FALSE(RegisterCursorResource("BAD", c.Rows, c.HotSpot));
+  }
+  ASSERT_TRUE(RegisterCursorResource("TESTHAND", {" # ", "#.#", "~ #"}, {1, 0}));
+  EXPECT_EQ(LoadCursor(0, "NOSUCHCURSOR"), 0);
+  HCURSOR hand = LoadCursor(0, "TESTHAND");
+  ASSERT_NE(hand, 0);
+  const TCursorPicture* p = CursorPicture(hand);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->HotSpot, Point(1, 0));
+  EXPECT_EQ(p->Pixels,
+            (std::vector<TCursorPixel>{cpTransparent, cpBlack, cpTransparent, cpBlack, cpWhite,
+                                       cpBlack, cpInvert, cpTransparent, cpBlack}));
+
+  // A library numbers it in the screen's table; a control showing that number shows it.
+  Screen()->SetCursors(50, hand);
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(100, 100, 200, 150);
+  auto* tool = new TCustomControl(form);
+  tool->SetBounds(10, 10, 100, 100);
+  tool->SetCursor(50);
+  tool->SetParent(form);
+  form->Show();
+  Headless().ProcessMessages();
+  Headless().Move(tool->ClientToScreen({20, 20}));
+  EXPECT_EQ(GetCursor(), hand);
+  EXPECT_TRUE(DestroyCursor(hand));
+  EXPECT_EQ(GetCursor(), crArrow) << "a destroyed cursor is not shown on";
+  EXPECT_EQ(CursorPicture(hand), nullptr);
+  delete form;
+}

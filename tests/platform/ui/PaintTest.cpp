@@ -289,6 +289,36 @@ TEST_F(Paint, CaretInvertsItsRectangleAndSurvivesRepaints)
   EXPECT_FALSE(GetCaretPos(p));
 }
 
+TEST_F(Paint, TheCaretBlinksAndShowsAtOnceWhenItMoves)
+{
+  HWND top = Top(0, 0, 100, 100);
+  Handlers[top] = Filler(top, clWhite);
+  Headless().ProcessMessages();
+  ASSERT_EQ(GetCaretBlinkTime(), 530u);
+  CreateCaret(top, 2, 14);
+  SetCaretPos(10, 20);
+  ShowCaret(top);
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clBlack);
+  Headless().AdvanceAndProcess(529);
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clBlack) << "on for a blink time";
+  Headless().AdvanceAndProcess(1);
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clWhite) << "then off";
+  Headless().AdvanceAndProcess(530);
+  EXPECT_EQ(Headless().ScreenPixel({10, 20}), clBlack) << "and on again";
+  Headless().AdvanceAndProcess(530);
+  ASSERT_EQ(Headless().ScreenPixel({10, 20}), clWhite);
+  SetCaretPos(30, 20); // typing moves it: it shows at once
+  EXPECT_EQ(Headless().ScreenPixel({30, 20}), clBlack);
+  // A waiting loop wakes for the blink but still fails when nobody feeds it.
+  MSG m;
+  EXPECT_THROW(GetMessage(m, 0, 0, 0), EHeadlessBlocked);
+  // A steady caret (the desktop switched blinking off).
+  SetCaretBlinkTime(INFINITE);
+  Headless().AdvanceAndProcess(5000);
+  EXPECT_EQ(Headless().ScreenPixel({30, 20}), clBlack);
+  DestroyCaret();
+}
+
 TEST_F(Paint, SystemColourChangesReachEveryTopLevelWindow)
 {
   HWND visible = Top(0, 0, 50, 50);
@@ -390,6 +420,30 @@ TEST_F(Paint, PressingScrollBarPartsSendsScrollCommands)
   EXPECT_EQ(c[1], SB_THUMBPOSITION);
   EXPECT_EQ(c[2], SB_ENDSCROLL);
   EXPECT_EQ(GetScrollPos(top, SB_VERT), 90);
+}
+
+// A new desktop theme reaches every control of every form; new fonts reach them as
+// CM_FONTCHANGE and make the screen list its fonts afresh.
+TEST_F(Paint, ThemeAndFontChangesReachTheControls)
+{
+  TForm form(nullptr);
+  auto* child = new TCustomControl(&form);
+  child->SetBounds(10, 10, 50, 30);
+  child->SetParent(&form);
+  std::vector<UINT> heard;
+  child->WindowProc = [&, child](TMessage& m) {
+    if (m.Msg == WM_THEMECHANGED || m.Msg == CM_FONTCHANGE)
+      heard.push_back(m.Msg);
+    child->WndProc(m);
+  };
+  form.Show();
+  Headless().ProcessMessages();
+  Screen()->Fonts()->Add("不存在的字体");
+  BroadcastMessage(WM_THEMECHANGED, 0, 0);
+  EXPECT_TRUE(GetUpdateRect(child->Handle(), nullptr, false)) << "repainted in the new look";
+  BroadcastMessage(WM_FONTCHANGE, 0, 0);
+  EXPECT_EQ(heard, (std::vector<UINT>{WM_THEMECHANGED, CM_FONTCHANGE}));
+  EXPECT_EQ(Screen()->Fonts()->IndexOf("不存在的字体"), -1);
 }
 
 TEST_F(Paint, ScreenOverlayAboveAllWindows)

@@ -1018,6 +1018,20 @@ TEST_F(GtkBackendTest, OurCursorShowsOverOurWindows)
   ASSERT_NO_FATAL_FAILURE(ShowAndWait(later));
   EXPECT_EQ(gdk_window_get_cursor(NativeOf(later->Handle())), NamedCursor("wait"));
   EXPECT_NE(NamedCursor("wait"), NamedCursor("default"));
+
+  // The platform's own cursors and those a library loads show their pictures.
+  ASSERT_TRUE(RegisterCursorResource("GTKTESTCURSOR", {"##.", "#..", "..."}, {1, 2}));
+  std::vector<GdkCursor*> drawn;
+  for (HCURSOR c : {HCURSOR(crDrag), LoadCursor(0, "GTKTESTCURSOR")}) {
+    SCOPED_TRACE(c);
+    SetCursor(c);
+    GdkCursor* shown = gdk_window_get_cursor(gw);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(gdk_cursor_get_cursor_type(shown), GDK_CURSOR_IS_PIXMAP) << "drawn, not named";
+    drawn.push_back(shown);
+  }
+  EXPECT_NE(drawn[0], drawn[1]);
+  SetCursor(-2);
 }
 
 TEST_F(GtkBackendTest, TheApplicationHearsWhenTheDisplayTakesAndGivesBackTheKeyboard)
@@ -1177,6 +1191,50 @@ TEST_F(GtkBackendTest, ClipboardCarriesPicturesAndRegisteredFormats)
   EXPECT_TRUE(Clipboard()->HasFormat(csv));
   EXPECT_EQ(Clipboard()->GetBuffer(csv), "x;y");
   EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+}
+
+// The desktop's caret blink and double-click time are ours; a new theme or font setting
+// reaches the forms' controls as WM_THEMECHANGED and CM_FONTCHANGE.
+TEST_F(GtkBackendTest, DesktopSettingsAndTheirChangesReachTheWindowManager)
+{
+  GtkSettings* settings = gtk_settings_get_default();
+  gboolean blink = TRUE;
+  gint blinkTime = 0, clickTime = 0;
+  gchar* theme = nullptr;
+  gchar* font = nullptr;
+  g_object_get(settings, "gtk-cursor-blink", &blink, "gtk-cursor-blink-time", &blinkTime,
+               "gtk-double-click-time", &clickTime, "gtk-theme-name", &theme, "gtk-font-name",
+               &font, nullptr);
+  EXPECT_EQ(GetCaretBlinkTime(), blink ? UINT(blinkTime / 2) : INFINITE)
+      << "GTK counts the whole on-off cycle";
+  EXPECT_EQ(GetDoubleClickTime(), UINT(clickTime));
+
+  TForm* form = MakeForm("设置", Bounds(100, 100, 200, 100));
+  auto* a = Make<TTestControl>(form, Bounds(10, 10, 50, 30));
+  TTrace t;
+  a->WindowProc = [&t, a](TMessage& m) {
+    if (m.Msg == WM_THEMECHANGED)
+      t.push_back("theme");
+    if (m.Msg == CM_FONTCHANGE)
+      t.push_back("fonts");
+    a->WndProc(m);
+  };
+  ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
+  g_object_set(settings, "gtk-cursor-blink-time", 800, "gtk-double-click-time", 321, nullptr);
+  EXPECT_EQ(GetCaretBlinkTime(), 400u);
+  EXPECT_EQ(GetDoubleClickTime(), 321u);
+  g_object_set(settings, "gtk-cursor-blink", FALSE, nullptr);
+  EXPECT_EQ(GetCaretBlinkTime(), INFINITE);
+  g_object_set(settings, "gtk-theme-name", "HighContrast", nullptr);
+  g_object_set(settings, "gtk-font-name", "Sans 13", nullptr);
+  EXPECT_EQ(t, (TTrace{"theme", "fonts"}));
+
+  g_object_set(settings, "gtk-cursor-blink", blink, "gtk-cursor-blink-time", blinkTime,
+               "gtk-double-click-time", clickTime, "gtk-theme-name", theme, "gtk-font-name", font,
+               nullptr);
+  g_free(theme);
+  g_free(font);
+  EXPECT_EQ(GetDoubleClickTime(), UINT(clickTime));
 }
 
 TEST_F(GtkBackendTest, ScreenAndWorkAreaComeFromTheDisplaysMonitors)

@@ -143,7 +143,8 @@ Word KeyvalToVk(guint keyval)
   return 0;
 }
 
-// The cursor name of a standard cursor id (the desktop's cursor theme draws it).
+// The cursor name of a standard cursor id the desktop's cursor theme draws (the platform
+// draws crDrag, crNoDrop, the splitters, crMultiDrag and crSQLWait itself).
 const char* CursorName(HCURSOR cursor)
 {
   switch (cursor) {
@@ -165,17 +166,8 @@ const char* CursorName(HCURSOR cursor)
     return "n-resize";
   case -11:
     return "wait";
-  case -12:
-  case -16:
-    return "grabbing";
-  case -13:
   case -18:
     return "not-allowed";
-  case -14:
-    return "col-resize";
-  case -15:
-    return "row-resize";
-  case -17:
   case -19:
     return "progress";
   case -20:
@@ -248,6 +240,7 @@ private:
   void SyncActive();
   void SyncShape(TNative& n);
   void ApplyCursor(TNative& n);
+  GdkCursor* PictureCursor(HCURSOR cursor);
   void SyncModifiers(guint state, Word eventVk);
   void CommitText(const char* utf8);
   void CheckAppActive();
@@ -278,9 +271,10 @@ private:
   bool FInKey = false;    // a key event is being filtered by the input method
   std::string FKeyCommit; // what the input method committed while filtering it
   bool FGrabbed = false;
-  HCURSOR FCursor = -2;    // the cursor shown over our windows
-  UTF8String FClipText;    // our clipboard text as the desktop reads it
-  bool FClipOwned = false; // the desktop's clipboard holds what we set
+  HCURSOR FCursor = -2;                          // the cursor shown over our windows
+  std::map<HCURSOR, GdkCursor*> FPictureCursors; // the display's cursors of our pictures
+  UTF8String FClipText;                          // our clipboard text as the desktop reads it
+  bool FClipOwned = false;                       // the desktop's clipboard holds what we set
   guint FActiveCheck = 0;
   std::vector<GdkWindow*> FStack; // shown native windows as last stacked, front first
   // Overlay items: one input-transparent popup each, showing the composed screen there.
@@ -315,19 +309,53 @@ TGtkBackend::~TGtkBackend()
     gtk_widget_destroy(widget);
   for (auto& [h, n] : FNatives)
     gtk_widget_destroy(n.Window);
+  for (auto& [h, c] : FPictureCursors)
+    if (c)
+      g_object_unref(c);
   g_object_unref(FIm);
 }
 
-// The desktop's double-click distance (how far apart two presses may be) applies to the
-// double clicks the window manager detects.
-void ApplyDoubleClickDistance()
+// The desktop's settings the window manager follows: the caret's blink (GTK counts a whole
+// on-off cycle, we count each half), the double-click time and distance.
+void ApplyDesktopSettings()
 {
-  gint distance = 0;
-  g_object_get(gtk_settings_get_default(), "gtk-double-click-distance", &distance, nullptr);
-  if (distance <= 0)
-    return;
-  SetSystemMetrics(SM_CXDOUBLECLK, distance * 2);
-  SetSystemMetrics(SM_CYDOUBLECLK, distance * 2);
+  GtkSettings* settings = gtk_settings_get_default();
+  gboolean blink = TRUE;
+  gint blinkTime = 0, clickTime = 0, distance = 0;
+  g_object_get(settings, "gtk-cursor-blink", &blink, "gtk-cursor-blink-time", &blinkTime,
+               "gtk-double-click-time", &clickTime, "gtk-double-click-distance", &distance,
+               nullptr);
+  SetCaretBlinkTime(blink && blinkTime > 0 ? static_cast<UINT>(std::max(blinkTime / 2, 1))
+                                           : INFINITE);
+  if (clickTime > 0)
+    SetDoubleClickTime(static_cast<UINT>(clickTime));
+  if (distance > 0) {
+    SetSystemMetrics(SM_CXDOUBLECLK, distance * 2);
+    SetSystemMetrics(SM_CYDOUBLECLK, distance * 2);
+  }
+}
+
+// A desktop setting changed: the window manager follows, and the windows hear of a new
+// theme (WM_THEMECHANGED) or new fonts (WM_FONTCHANGE) as a Windows program would.
+void OnSettingChanged(GObject*, GParamSpec* spec, gpointer)
+{
+  std::string_view name = g_param_spec_get_name(spec);
+  if (name == "gtk-theme-name" || name == "gtk-icon-theme-name")
+    BroadcastMessage(WM_THEMECHANGED, 0, 0);
+  else if (name == "gtk-font-name" || name == "gtk-fontconfig-timestamp")
+    BroadcastMessage(WM_FONTCHANGE, 0, 0);
+  else
+    ApplyDesktopSettings();
+}
+
+void WatchDesktopSettings()
+{
+  GtkSettings* settings = gtk_settings_get_default();
+  for (const char* name : {"gtk-cursor-blink", "gtk-cursor-blink-time", "gtk-double-click-time",
+                           "gtk-double-click-distance", "gtk-theme-name", "gtk-icon-theme-name",
+                           "gtk-font-name", "gtk-fontconfig-timestamp"})
+    g_signal_connect(settings, (std::string("notify::") + name).c_str(),
+                     G_CALLBACK(OnSettingChanged), nullptr);
 }
 
 void TGtkBackend::UpdateMonitors()
@@ -669,12 +697,47 @@ void TGtkBackend::CursorChanged(HCURSOR cursor)
     ApplyCursor(n);
 }
 
-// Standard cursors come from the desktop's cursor theme (the arrow where it lacks one).
+// A cursor the platform draws, made once for the display (the inverting pixels, which the
+// display's cursors cannot show, in black).
+GdkCursor* TGtkBackend::PictureCursor(HCURSOR cursor)
+{
+  const TCursorPicture* picture = CursorPicture(cursor);
+  if (!picture)
+    return nullptr;
+  auto cached = FPictureCursors.find(cursor);
+  if (cached != FPictureCursors.end())
+    return cached->second;
+  cairo_surface_t* image =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, picture->Width, picture->Height);
+  cairo_surface_flush(image);
+  unsigned char* data = cairo_image_surface_get_data(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  for (Integer y = 0; y < picture->Height; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
+    for (Integer x = 0; x < picture->Width; ++x) {
+      TCursorPixel p = picture->Pixels[std::size_t(y * picture->Width + x)];
+      row[x] = p == cpTransparent ? 0u : p == cpWhite ? 0xFFFFFFFFu : 0xFF000000u;
+    }
+  }
+  cairo_surface_mark_dirty(image);
+  GdkCursor* c = gdk_cursor_new_from_surface(gdk_display_get_default(), image, picture->HotSpot.X,
+                                             picture->HotSpot.Y);
+  cairo_surface_destroy(image);
+  FPictureCursors[cursor] = c;
+  return c;
+}
+
+// Standard cursors come from the desktop's cursor theme (the arrow where it lacks one);
+// the platform's own and those made from pictures are drawn from their pictures.
 void TGtkBackend::ApplyCursor(TNative& n)
 {
   GdkWindow* gw = gtk_widget_get_window(n.Window);
   if (!gw)
     return;
+  if (GdkCursor* drawn = PictureCursor(FCursor)) {
+    gdk_window_set_cursor(gw, drawn);
+    return;
+  }
   GdkDisplay* display = gdk_display_get_default();
   GdkCursor* c = gdk_cursor_new_from_name(display, CursorName(FCursor));
   if (!c)
@@ -1203,7 +1266,8 @@ bool InstallGtkBackend()
       return false;
     gBackend = new TGtkBackend();
     gBackend->UpdateMonitors();
-    ApplyDoubleClickDistance();
+    ApplyDesktopSettings();
+    WatchDesktopSettings();
   }
   SetWindowBackend(gBackend);
   return true;

@@ -125,6 +125,8 @@ void THeadlessBackend::Reset()
   FWaitDepth = 0;
   SetScreenSize({1024, 768});
   SetWorkArea(TRect());
+  SetCaretBlinkTime(530);
+  SetDoubleClickTime(500);
   SetClipboardContent({});
 }
 
