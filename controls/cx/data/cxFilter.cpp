@@ -1020,7 +1020,7 @@ TcxFilterCriteriaItem* TcxFilterCriteria::FindInGroup(TcxFilterCriteriaItemList*
     if (child->IsItemList()) {
       if (auto* found = FindInGroup(static_cast<TcxFilterCriteriaItemList*>(child), AItemLink))
         return found;
-    } else if (static_cast<TcxFilterCriteriaItem*>(child)->ItemLink() == AItemLink) {
+    } else if (static_cast<TcxFilterCriteriaItem*>(child)->StoredItemLink() == AItemLink) {
       return static_cast<TcxFilterCriteriaItem*>(child);
     }
   }

@@ -374,6 +374,8 @@ public:
   const Variant& Value() const { return FValue; }
   void SetValue(const Variant& AValue);
   void SetItemLink(TObject* AValue) { FItemLink = AValue; }
+  // The link as the condition holds it (a descendant may show another object as ItemLink).
+  TObject* StoredItemLink() const { return FItemLink; }
 
   AnsiString FieldCaption();
   AnsiString FieldName();
@@ -447,7 +449,7 @@ public:
   virtual TcxFilterCriteriaItem* AddItem(TcxFilterCriteriaItemList* AParent, TObject* AItemLink,
                                          TcxFilterOperatorKind AOperatorKind, const Variant& AValue,
                                          const AnsiString& ADisplayValue);
-  // The first condition, depth first, whose ItemLink is AItemLink.
+  // The first condition, depth first, whose stored link is AItemLink.
   virtual TcxFilterCriteriaItem* FindItemByItemLink(TObject* AItemLink);
   virtual bool IsEmpty() { return FRoot->Count() == 0; }
   // The component-streamed form of the published settings (cxFilterStream.cpp).
