@@ -15,6 +15,7 @@
 #pragma once
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "controls/cx/data/cxDataStorage.h"
@@ -65,6 +66,28 @@ enum TcxDataControllerOption {
 using TcxDataControllerOptions = TSet<TcxDataControllerOption>;
 inline constexpr TcxDataControllerOptions cxDataControllerDefaultOptions{
     dcoAssignGroupingValues, dcoAssignMasterDetailKeys, dcoSaveExpanding};
+
+// The item class of the controller's collections. The collection's change report (which
+// recalculates summaries, reading the item's kind and field) waits until the new item is
+// fully constructed.
+template <class Item> TCollectionItemClass cxCollectionItemClass()
+{
+  static_assert(std::is_base_of_v<TCollectionItem, Item>);
+  return {ClassInfoOf(typeid(Item)), [](TCollection* c) -> TCollectionItem* {
+            if (!c)
+              return new Item(nullptr);
+            c->BeginUpdate();
+            Item* item;
+            try {
+              item = new Item(c);
+            } catch (...) {
+              c->EndUpdate();
+              throw;
+            }
+            c->EndUpdate();
+            return item;
+          }};
+}
 
 enum TcxDataSortOrder { soNone, soAscending, soDescending };
 

@@ -148,12 +148,12 @@ TcxDataSummary* TcxCustomDataController::CreateSummary()
 
 TCollectionItemClass TcxCustomDataController::GetSummaryItemClass()
 {
-  return CollectionItemClass<TcxDataSummaryItem>();
+  return cxCollectionItemClass<TcxDataSummaryItem>();
 }
 
 TCollectionItemClass TcxCustomDataController::GetSummaryGroupItemLinkClass()
 {
-  return CollectionItemClass<TcxDataSummaryGroupItemLink>();
+  return cxCollectionItemClass<TcxDataSummaryGroupItemLink>();
 }
 
 TcxDataSelection* TcxCustomDataController::CreateDataSelection()

@@ -429,7 +429,7 @@ void TcxDataSummaryGroup::Assign(TPersistent* Source)
 }
 
 TcxDataSummaryGroups::TcxDataSummaryGroups(TcxDataSummary* ASummary)
-    : TCollection(CollectionItemClass<TcxDataSummaryGroup>()), FSummary(ASummary)
+    : TCollection(cxCollectionItemClass<TcxDataSummaryGroup>()), FSummary(ASummary)
 {
 }
 
