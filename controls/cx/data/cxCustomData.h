@@ -2064,3 +2064,7 @@ private:
   bool FNewItemRowVisible = false;
   TDataChangeInfo FDataChangeInfo;
 };
+
+// Unit start-up: the published properties of the controller's parts.
+void cxCustomDataInitialization();
+void cxCustomDataFinalization();

@@ -80,7 +80,14 @@ void TcxCustomDataController::BeforeDestruction()
 TcxCustomDataController::~TcxCustomDataController()
 {
   FDestroying = true;
+  // A pattern that goes before its master's relation leaves no dangling pointer there.
+  if (FMasterRelation && FMasterRelation->DetailDataController() == this)
+    FMasterRelation->SetDetailDataController(nullptr);
   FNotifier.reset();
+  // The detail links (and the clones they own) go while the relations they point to live.
+  if (FRelations && FRelations->DetailObjectField())
+    for (Integer r = 0; r < RecordCount(); ++r)
+      FRelations->ClearDetailLinkObject(r, -1);
   FRelations.reset();
   FDataControllerInfo.reset();
   FSummary.reset();

@@ -57,6 +57,7 @@ public:
       Rows.pop_back();
     while (static_cast<Integer>(Rows.size()) < ACount)
       Rows.push_back({NextId++, {}});
+    DataController()->ReloadData(); // a source tells its controller that its records changed
   }
   void SetValue(NativeInt AHandle, NativeInt AItemHandle, const Variant& AValue) override
   {
