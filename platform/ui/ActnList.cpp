@@ -5,6 +5,31 @@
 
 #include "platform/rtl/TypInfo.h"
 
+// ---- Registration -----------------------------------------------------------------------------
+
+void RegisterActnListClasses()
+{
+  TClassRegistration<TBasicAction, TComponent>("TBasicAction")
+      .Property("OnExecute", &TBasicAction::OnExecute, &TBasicAction::OnExecute)
+      .Property("OnUpdate", &TBasicAction::OnUpdate, &TBasicAction::OnUpdate);
+  TClassRegistration<TCustomAction, TBasicAction>("TCustomAction")
+      .Property("Caption", &TCustomAction::Caption, &TCustomAction::SetCaption)
+      .Property("Category", &TCustomAction::Category, &TCustomAction::SetCategory)
+      .Property("Checked", &TCustomAction::Checked, &TCustomAction::SetChecked)
+      .Default(false)
+      .Property("Enabled", &TCustomAction::Enabled, &TCustomAction::SetEnabled)
+      .Default(true)
+      .Property("Hint", &TCustomAction::Hint, &TCustomAction::SetHint)
+      .Property("ImageIndex", &TCustomAction::ImageIndex, &TCustomAction::SetImageIndex)
+      .Default(-1)
+      .Property("Visible", &TCustomAction::Visible, &TCustomAction::SetVisible)
+      .Default(true);
+  TClass action = TClassRegistration<TAction, TCustomAction>("TAction");
+  TClassRegistration<TCustomActionList, TComponent>("TCustomActionList");
+  TClass list = TClassRegistration<TActionList, TCustomActionList>("TActionList");
+  RegisterClasses({action, list});
+}
+
 // ---- TBasicAction ----------------------------------------------------------------------------
 
 TBasicAction::~TBasicAction()
@@ -242,27 +267,4 @@ void TControlActionLink::ActionChanged()
     FControl->SetHint(a->Hint());
   if (IsVisibleLinked())
     FControl->SetVisible(a->Visible());
-}
-
-void RegisterActnListClasses()
-{
-  TClassRegistration<TBasicAction, TComponent>("TBasicAction")
-      .Property("OnExecute", &TBasicAction::OnExecute, &TBasicAction::OnExecute)
-      .Property("OnUpdate", &TBasicAction::OnUpdate, &TBasicAction::OnUpdate);
-  TClassRegistration<TCustomAction, TBasicAction>("TCustomAction")
-      .Property("Caption", &TCustomAction::Caption, &TCustomAction::SetCaption)
-      .Property("Category", &TCustomAction::Category, &TCustomAction::SetCategory)
-      .Property("Checked", &TCustomAction::Checked, &TCustomAction::SetChecked)
-      .Default(false)
-      .Property("Enabled", &TCustomAction::Enabled, &TCustomAction::SetEnabled)
-      .Default(true)
-      .Property("Hint", &TCustomAction::Hint, &TCustomAction::SetHint)
-      .Property("ImageIndex", &TCustomAction::ImageIndex, &TCustomAction::SetImageIndex)
-      .Default(-1)
-      .Property("Visible", &TCustomAction::Visible, &TCustomAction::SetVisible)
-      .Default(true);
-  TClass action = TClassRegistration<TAction, TCustomAction>("TAction");
-  TClassRegistration<TCustomActionList, TComponent>("TCustomActionList");
-  TClass list = TClassRegistration<TActionList, TCustomActionList>("TActionList");
-  RegisterClasses({action, list});
 }

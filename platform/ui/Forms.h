@@ -388,7 +388,7 @@ public:
   THintWindow* HintWindow() const { return FHintWindow; }
 
   // A program terminates once; tests run many loops: forgets the terminated state and the
-  // main form.
+  // main form, and starts the forms' default placement and the controls' state afresh.
   void Restart();
 
   TIdleEvent OnIdle;
