@@ -2,6 +2,7 @@
 #include "platform/rtl/Units.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Buttons.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
@@ -19,5 +20,6 @@ void RegisterUiUnits()
   RegisterUnit("Dialogs", &RegisterDialogsClasses, nullptr);
   RegisterUnit("ExtCtrls", &RegisterExtCtrlsClasses, nullptr);
   RegisterUnit("Buttons", &RegisterButtonsClasses, nullptr);
+  RegisterUnit("ComCtrls", &RegisterComCtrlsClasses, nullptr);
   RegisterUnit("ActnList", &RegisterActnListClasses, nullptr);
 }
