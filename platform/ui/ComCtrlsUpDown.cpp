@@ -254,20 +254,10 @@ void TCustomUpDown::MouseDown(TMouseButton Button, TShiftState Shift, Integer X,
   loop.CaptureWindow = h;
   loop.FilterCode = MSGF_USER;
   loop.Name = "the up-down arrows";
+  // The arrows' own handling follows the pointer and the ticks (WM_MOUSEMOVE and WM_TIMER
+  // while an arrow is held).
   loop.OnMessage = [&](MSG& m) -> TTrackReply {
-    if (m.message == WM_LBUTTONUP)
-      return trEnd;
-    if (m.message == WM_MOUSEMOVE && m.hwnd == h) {
-      TPoint p = PointFromLParam(m.lParam);
-      bool over = PtInRect(ClientRect(), p) && ButtonAt(p.X, p.Y) == held;
-      Integer look = over ? held : -1;
-      if (look != FPressed) {
-        FPressed = look;
-        Invalidate();
-      }
-      return trHandled;
-    }
-    return IsMouseMessage(m.message) ? trHandled : trPass;
+    return m.message == WM_LBUTTONUP ? trEnd : trPass;
   };
   TrackModal(loop);
 }
@@ -338,6 +328,17 @@ void TCustomUpDown::Dispatch(TMessage& Message)
   case WM_TIMER:
     WMTimer(Message);
     return;
+  case WM_MOUSEMOVE:
+    if (FHeld >= 0) {
+      TPoint p = MessagePoint(Message);
+      bool over = PtInRect(ClientRect(), p) && ButtonAt(p.X, p.Y) == FHeld;
+      Integer look = over ? FHeld : -1;
+      if (look != FPressed) {
+        FPressed = look;
+        Invalidate();
+      }
+    }
+    break;
   case CM_ENABLEDCHANGED:
     Invalidate();
     break;

@@ -33,4 +33,5 @@ void RegisterStdCtrlsClasses()
   stdctrls::RegisterGroupBoxClasses();
   stdctrls::RegisterEditClasses();
   stdctrls::RegisterMemoClasses();
+  stdctrls::RegisterListBoxClasses();
 }

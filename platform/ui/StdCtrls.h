@@ -591,5 +591,231 @@ public:
   explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 };
 
+// ---- List boxes ----
+
+enum TListBoxStyle {
+  lbStandard,
+  lbOwnerDrawFixed,
+  lbOwnerDrawVariable,
+  lbVirtual,
+  lbVirtualOwnerDraw
+};
+enum TOwnerDrawStateElement {
+  odSelected,
+  odGrayed,
+  odDisabled,
+  odChecked,
+  odFocused,
+  odDefault,
+  odHotLight,
+  odInactive,
+  odNoAccel,
+  odNoFocusRect,
+  odReserved1,
+  odReserved2,
+  odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateElement>;
+
+class TCustomListBox;
+using TDrawItemEvent =
+    TEvent<void(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = TEvent<void(TWinControl* Control, Integer Index, Integer& Height)>;
+using TLBGetDataEvent = TEvent<void(TWinControl* Control, Integer Index, AnsiString& Data)>;
+using TLBGetDataObjectEvent =
+    TEvent<void(TWinControl* Control, Integer Index, TObject*& DataObject)>;
+using TLBFindDataEvent = TEvent<Integer(TWinControl* Control, AnsiString FindString)>;
+
+// The owner-draw state of an item record's ODS_ bits.
+TOwnerDrawState OwnerDrawState(UINT ItemState);
+
+// The items of a list box: strings with objects, kept in the list box window.
+class TListBoxStrings : public TStrings {
+public:
+  explicit TListBoxStrings(TCustomListBox* ListBox) : FListBox(ListBox) {}
+  Integer Add(const AnsiString& S) override;
+  void Clear() override;
+  void Delete(Integer Index) override;
+  void Exchange(Integer Index1, Integer Index2) override;
+  Integer IndexOf(const AnsiString& S) const override;
+  void Insert(Integer Index, const AnsiString& S) override;
+  void Move(Integer CurIndex, Integer NewIndex) override;
+
+protected:
+  AnsiString Get(Integer Index) const override;
+  Integer GetCount() const override;
+  TObject* GetObject(Integer Index) const override;
+  void Put(Integer Index, const AnsiString& S) override;
+  void PutObject(Integer Index, TObject* AObject) override;
+  void SetUpdateState(bool Updating) override;
+
+private:
+  TCustomListBox* FListBox;
+};
+
+// The list box window: items of one height (or each its own, lbOwnerDrawVariable) in one or
+// more columns, single, multiple or extended selection, scroll bars of its own, the LB_
+// messages, keys with incremental search, and the mouse tracked while a button is down
+// (the selection follows, scrolling at the edges). Owner-drawn items are drawn by the parent
+// (WM_DRAWITEM, reflected as CN_DRAWITEM) through DrawItem and OnDrawItem; virtual lists
+// hold no strings and ask OnData.
+class TCustomListBox : public TWinControl {
+public:
+  explicit TCustomListBox(TComponent* AOwner);
+  ~TCustomListBox() override;
+
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  // The item count (a virtual list's Count is set, not counted).
+  Integer Count() const;
+  void SetCount(Integer Value);
+  TListBoxStyle Style() const { return FStyle; }
+  void SetStyle(TListBoxStyle Value);
+  // The selected item (single selection), or the focused one (multiple selection); -1: none.
+  Integer ItemIndex() const;
+  void SetItemIndex(Integer Value);
+  Integer TopIndex() const { return FTopIndex; }
+  void SetTopIndex(Integer Value);
+  Integer ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(Integer Value);
+  Integer Columns() const { return FColumns; }
+  void SetColumns(Integer Value);
+  // How far the items reach to the right (a horizontal scroll bar shows beyond the width).
+  Integer ScrollWidth() const { return FScrollWidth; }
+  void SetScrollWidth(Integer Value);
+  bool IntegralHeight() const { return FIntegralHeight; }
+  void SetIntegralHeight(bool Value);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  // With MultiSelect: Shift and Ctrl extend the selection as in a file list (otherwise each
+  // click toggles an item).
+  bool ExtendedSelect() const { return FExtendedSelect; }
+  void SetExtendedSelect(bool Value);
+  bool Selected(Integer Index) const;
+  void SetSelected(Integer Index, bool Value);
+  Integer SelCount() const;
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  // Typing selects the next item that starts with what was typed (within a second).
+  bool AutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+  // Dialog units between tab stops in the items' texts (0: the default of 8 characters).
+  Integer TabWidth() const { return FTabWidth; }
+  void SetTabWidth(Integer Value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  TCanvas* Canvas() const { return FCanvas.get(); }
+  // The item at a client point; past the last item: -1 with Existing, else the count.
+  Integer ItemAtPos(TPoint Pos, bool Existing);
+  TRect ItemRect(Integer Index);
+  void Clear();
+  void ClearSelection();
+  void SelectAll();
+  void DeleteSelected();
+  // Keeps the item in view.
+  void MakeVisible(Integer Index);
+
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+  TLBGetDataEvent OnData;
+  TLBGetDataObjectEvent OnDataObject;
+  TLBFindDataEvent OnDataFind;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void PaintWindow(HDC DC) override;
+  void Dispatch(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  // Draws one item on Canvas (brush and font already in the item's colours): OnDrawItem, or
+  // the item's text 2 pixels in.
+  virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
+  virtual void MeasureItem(Integer Index, Integer& Height);
+  // The text of an item (a virtual list asks OnData).
+  virtual AnsiString DoGetData(Integer Index);
+  virtual TObject* DoGetDataObject(Integer Index);
+  virtual Integer DoFindData(const AnsiString& Data);
+  // The selection changed by the user (LBN_SELCHANGE) or the list was double-clicked.
+  virtual void CNCommand(TMessage& Message);
+  virtual void CNDrawItem(TMessage& Message);
+  virtual void CNMeasureItem(TMessage& Message);
+  bool IsVirtual() const { return FStyle == lbVirtual || FStyle == lbVirtualOwnerDraw; }
+  bool IsOwnerDraw() const { return FStyle != lbStandard && FStyle != lbVirtual; }
+  // Tells the parent of a selection change or double click (LBN_ notifications).
+  void NotifyParent(Word Code);
+  // The text of an item for searching and drawing.
+  AnsiString ItemText(Integer Index);
+  // Selection at item Index as a user's click or key does it (Extend: Shift, Toggle: Ctrl);
+  // returns whether the selection changed.
+  bool SelectByUser(Integer Index, bool Extend, bool Toggle);
+
+  // ---- The list box window's items ----
+  struct TItem {
+    AnsiString Text;
+    NativeInt Data = 0; // LB_SETITEMDATA; the item's object is kept here
+    bool Selected = false;
+    Integer Height = 0; // lbOwnerDrawVariable: as measured when the item came
+  };
+  std::vector<TItem> FList;
+  Integer InsertItem(Integer Index, const AnsiString& Text);
+  void DeleteItem(Integer Index);
+  void ResetContent();
+  Integer FindString(const AnsiString& Text, Integer Start, bool Exact);
+  void ItemsChanged();
+
+private:
+  Integer EffectiveItemHeight();
+  Integer HeightOf(Integer Index);
+  Integer RowsPerColumn();
+  Integer VisibleItems();
+  Integer MaxTopIndex();
+  void UpdateScrollBars();
+  void ScrollMessage(TMessage& Message);
+  void DrawOneItem(HDC DC, Integer Index, Integer Line);
+  void TrackMouse(TShiftState Shift);
+  // While the mouse is tracked: the selection follows the pointer (client coordinates).
+  void FollowPointer(TPoint Point);
+  void TrackTimer();
+  void SetCaret(Integer Index, bool Scroll);
+  void SelectOnly(Integer Index);
+  void SelectRange(Integer From, Integer To, bool Value);
+  void LBMessage(TMessage& Message);
+
+  std::unique_ptr<TListBoxStrings> FItems;
+  std::unique_ptr<TCanvas> FCanvas;
+  TListBoxStyle FStyle = lbStandard;
+  Integer FCount = 0;      // the count of a virtual list
+  Integer FItemIndex = -1; // single selection
+  Integer FCaret = -1;     // the focused item (multiple selection)
+  Integer FAnchor = -1;    // where an extended selection started
+  Integer FTopIndex = 0;
+  Integer FItemHeight = 0;
+  Integer FColumns = 0;
+  Integer FScrollWidth = 0;
+  Integer FScrollX = 0;
+  bool FIntegralHeight = false;
+  bool FMultiSelect = false;
+  bool FExtendedSelect = true;
+  bool FSorted = false;
+  bool FAutoComplete = true;
+  Integer FTabWidth = 0;
+  TBorderStyle FBorderStyle = bsSingle;
+  Integer FUpdateCount = 0;
+  bool FTracking = false; // a press is being followed
+  TPoint FTrackPoint;     // where the pointer is while tracking
+  TShiftState FTrackShift;
+  AnsiString FSearch; // what incremental search has typed so far
+  DWORD FSearchTime = 0;
+  friend class TListBoxStrings;
+};
+
+class TListBox : public TCustomListBox {
+public:
+  explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
+};
+
 // Registers the class records of this unit.
 void RegisterStdCtrlsClasses();

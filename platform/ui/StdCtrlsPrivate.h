@@ -36,5 +36,6 @@ void RegisterCheckBoxClasses();
 void RegisterGroupBoxClasses();
 void RegisterEditClasses();
 void RegisterMemoClasses();
+void RegisterListBoxClasses();
 
 } // namespace stdctrls
