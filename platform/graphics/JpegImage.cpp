@@ -11,19 +11,18 @@
 #include <jpeglib.h>
 
 #include "platform/graphics/Pictures.h"
+#include "platform/graphics/PicturesPrivate.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
 
-constexpr Integer kMaxSide = 16384;
-constexpr Int64 kMaxPixels = 64 * 1024 * 1024;
+using namespace pictures;
+
 // Huffman coding spends at least one bit on every 8x8 block, so a file holds at most 512
 // pixels per byte; one claiming more than twice that is damaged or hostile, and is refused
-// before the pixels are allocated. Pictures up to kAlwaysAllowed pixels pass whatever
-// their size.
+// before the pixels are allocated.
 constexpr Int64 kMaxPixelsPerByte = 1024;
-constexpr Int64 kAlwaysAllowed = 64 * 1024;
 
 bool PlausibleSize(Int64 width, Int64 height, size_t fileBytes)
 {

@@ -7,24 +7,22 @@
 #include <new>
 
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/PicturesPrivate.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TypInfo.h"
 
 namespace {
 
+using namespace pictures;
+
 constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
 constexpr const char* SUnknownPictureFormat = "Unknown picture format";
 
-// Limits for pictures read from untrusted bytes.
-constexpr Integer kMaxSide = 16384;
-constexpr Int64 kMaxPixels = 64 * 1024 * 1024; // 256 MB at 4 bytes per pixel
 // A run-length code of two bytes paints at most 255 pixels, but the end-of-line, delta and
 // end-of-bitmap codes skip any number; a picture whose pixels would mostly be skipped is
-// refused before anything is allocated for it. Pictures up to kAlwaysAllowed pixels pass
-// whatever their size.
+// refused before anything is allocated for it.
 constexpr Int64 kMaxRlePixelsPerByte = 1024;
-constexpr Int64 kAlwaysAllowed = 64 * 1024;
 
 [[noreturn]] void InvalidBitmap()
 {
@@ -44,38 +42,6 @@ std::string ReadRest(TStream* stream)
   return bytes;
 }
 
-// Reads little-endian fields at absolute offsets; every read is checked against the size.
-class TBytes {
-public:
-  explicit TBytes(const std::string& data)
-      : FData(reinterpret_cast<const unsigned char*>(data.data())), FSize(data.size())
-  {
-  }
-  size_t Size() const { return FSize; }
-  bool Has(size_t at, size_t count) const { return at <= FSize && count <= FSize - at; }
-  const unsigned char* At(size_t at, size_t count) const
-  {
-    if (!Has(at, count))
-      InvalidBitmap();
-    return FData + at;
-  }
-  std::uint16_t U16(size_t at) const
-  {
-    const unsigned char* p = At(at, 2);
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-  }
-  std::uint32_t U32(size_t at) const
-  {
-    const unsigned char* p = At(at, 4);
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-  }
-  std::int32_t I32(size_t at) const { return static_cast<std::int32_t>(U32(at)); }
-
-private:
-  const unsigned char* FData;
-  size_t FSize;
-};
-
 void PutU16(std::string& s, std::uint16_t v)
 {
   s += static_cast<char>(v & 0xFF);
@@ -86,11 +52,6 @@ void PutU32(std::string& s, std::uint32_t v)
 {
   for (int i = 0; i < 4; ++i)
     s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-inline std::uint32_t Rgb(unsigned r, unsigned g, unsigned b)
-{
-  return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
 // Position of the lowest set bit and the width of a colour mask, for 16/32-bit fields.
@@ -123,17 +84,22 @@ struct TMask {
 //   2      4     file size
 //   6      4     reserved
 //   10     4     offset of the pixel data
-//   14     4     header size: 12 (core), 40 (info), 52/56/108/124 (later versions)
-//   core:  18 u16 width, 20 i16 height, 22 u16 planes, 24 u16 bits per pixel
-//   info:  18 i32 width, 22 i32 height (negative: top-down), 26 u16 planes, 28 u16 bits,
-//          30 u32 compression (0 RGB, 1 RLE8, 2 RLE4, 3 bit fields), 34 image size,
-//          38/42 resolution, 46 colours used, 50 important colours;
-//          bit-field masks follow a 40-byte header or sit inside longer ones at 54.
+//   14     ...   the DIB header, then the palette
+//
+// DIB header layout, offsets from its start (14 in a BMP file; an icon entry's offset in an
+// icon file, whose DIBs carry their AND mask after the pixels, counted in the height):
+//   0      4     header size: 12 (core), 40 (info), 52/56/108/124 (later versions)
+//   core:  4 u16 width, 6 i16 height, 8 u16 planes, 10 u16 bits per pixel
+//   info:  4 i32 width, 8 i32 height (negative: top-down), 12 u16 planes, 14 u16 bits,
+//          16 u32 compression (0 RGB, 1 RLE8, 2 RLE4, 3 bit fields), 20 image size,
+//          24/28 resolution, 32 colours used, 36 important colours;
+//          bit-field masks follow a 40-byte header or sit inside longer ones at 40.
 //   palette: 4-byte B G R 0 entries (3-byte B G R for core headers) after the header.
 //   rows: bottom-up unless the height is negative, each padded to 4 bytes.
+//   icon mask: 1 bit per pixel (set: transparent), rows as above, after the pixel rows.
 struct TBmpInfo {
   Integer Width = 0;
-  Integer Height = 0;
+  Integer Height = 0; // without an icon's mask
   bool TopDown = false;
   Integer Bits = 0;
   std::uint32_t Compression = 0;
@@ -142,29 +108,31 @@ struct TBmpInfo {
   size_t PixelOffset = 0;
 };
 
-TBmpInfo ReadBmpHeader(const TBytes& b)
+size_t RowStride(Integer width, Integer bits)
+{
+  return ((size_t(width) * bits + 31) / 32) * 4;
+}
+
+TBmpInfo ReadDibHeader(const TBytes& b, size_t at, size_t pixelOffset, TDibPlace place)
 {
   TBmpInfo info;
-  if (b.Size() < 26 || b.At(0, 2)[0] != 'B' || b.At(0, 2)[1] != 'M')
-    InvalidBitmap();
-  info.PixelOffset = b.U32(10);
-  std::uint32_t headerSize = b.U32(14);
-  size_t paletteAt = 14 + headerSize;
+  std::uint32_t headerSize = b.U32(at);
+  size_t paletteAt = at + headerSize;
   size_t entrySize = 4;
   std::uint32_t colorsUsed = 0;
   if (headerSize == 12) {
-    info.Width = b.U16(18);
-    info.Height = static_cast<std::int16_t>(b.U16(20));
-    info.Bits = b.U16(24);
+    info.Width = b.U16(at + 4);
+    info.Height = static_cast<std::int16_t>(b.U16(at + 6));
+    info.Bits = b.U16(at + 10);
     entrySize = 3;
   } else if (headerSize >= 40 && headerSize <= 1024) {
-    info.Width = b.I32(18);
-    info.Height = b.I32(22);
-    info.Bits = b.U16(28);
-    info.Compression = b.U32(30);
-    colorsUsed = b.U32(46);
+    info.Width = b.I32(at + 4);
+    info.Height = b.I32(at + 8);
+    info.Bits = b.U16(at + 14);
+    info.Compression = b.U32(at + 16);
+    colorsUsed = b.U32(at + 32);
     if (info.Compression == 3) {
-      size_t masksAt = 54;
+      size_t masksAt = at + 40;
       if (headerSize == 40)
         paletteAt += 12;
       info.Red = TMask(b.U32(masksAt));
@@ -172,18 +140,20 @@ TBmpInfo ReadBmpHeader(const TBytes& b)
       info.Blue = TMask(b.U32(masksAt + 8));
     }
   } else {
-    InvalidBitmap();
+    b.Fail();
   }
   // Checked before negating: the most negative height has no positive counterpart.
-  if (info.Height < -kMaxSide)
-    InvalidBitmap();
+  if (info.Height < -kMaxSide || (place == dpIcon && info.Height < 0))
+    b.Fail();
   if (info.Height < 0) {
     info.TopDown = true;
     info.Height = -info.Height;
   }
+  if (place == dpIcon)
+    info.Height /= 2; // the mask's rows
   if (info.Width <= 0 || info.Height <= 0 || info.Width > kMaxSide || info.Height > kMaxSide ||
       Int64(info.Width) * info.Height > kMaxPixels)
-    InvalidBitmap();
+    b.Fail();
   bool ok = false;
   switch (info.Compression) {
   case 0:
@@ -191,17 +161,17 @@ TBmpInfo ReadBmpHeader(const TBytes& b)
          info.Bits == 32;
     break;
   case 1:
-    ok = info.Bits == 8 && !info.TopDown;
+    ok = info.Bits == 8 && !info.TopDown && place == dpBmpFile;
     break;
   case 2:
-    ok = info.Bits == 4 && !info.TopDown;
+    ok = info.Bits == 4 && !info.TopDown && place == dpBmpFile;
     break;
   case 3:
     ok = info.Bits == 16 || info.Bits == 32;
     break;
   }
   if (!ok)
-    InvalidBitmap();
+    b.Fail();
   if (info.Compression == 0 && info.Bits == 16) {
     info.Red = TMask(0x7C00);
     info.Green = TMask(0x03E0);
@@ -210,12 +180,13 @@ TBmpInfo ReadBmpHeader(const TBytes& b)
   if (info.Bits <= 8) {
     std::uint32_t count = colorsUsed ? colorsUsed : (1u << info.Bits);
     if (count > 256)
-      InvalidBitmap();
+      b.Fail();
     for (std::uint32_t i = 0; i < count; ++i) {
       const unsigned char* e = b.At(paletteAt + i * entrySize, entrySize);
       info.Palette.push_back(Rgb(e[2], e[1], e[0]));
     }
   }
+  info.PixelOffset = place == dpIcon ? paletteAt + info.Palette.size() * entrySize : pixelOffset;
   return info;
 }
 
@@ -261,94 +232,150 @@ std::vector<Byte> DecodeRle(const TBytes& b, const TBmpInfo& info)
   return index;
 }
 
-void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& format)
+// One row of uncompressed pixels as 0xAARRGGBB; alpha is 0xFF unless keepAlpha.
+void DecodeRow(const TBmpInfo& info, const unsigned char* row, std::uint32_t* out, bool keepAlpha)
 {
-  TBytes b(data);
-  TBmpInfo info = ReadBmpHeader(b);
-  // Rows the file claims must be there before anything is allocated for them.
-  if (info.Compression != 1 && info.Compression != 2) {
-    size_t stride = ((size_t(info.Width) * info.Bits + 31) / 32) * 4;
-    if (!b.Has(info.PixelOffset, stride * static_cast<size_t>(info.Height)))
-      InvalidBitmap();
-  } else {
-    if (!b.Has(info.PixelOffset, 2))
-      InvalidBitmap();
-    Int64 codeBytes = Int64(b.Size() - info.PixelOffset);
-    if (Int64(info.Width) * info.Height >
-        std::max<Int64>(kAlwaysAllowed, codeBytes * kMaxRlePixelsPerByte))
-      InvalidBitmap();
-  }
-  surface.Resize(0, 0, 0);
-  surface.Resize(info.Width, info.Height, 0);
-  std::uint32_t* bits = surface.Bits();
   auto color = [&](std::uint32_t i) {
     return i < info.Palette.size() ? info.Palette[i] : Rgb(0, 0, 0);
   };
-  if (info.Compression == 1 || info.Compression == 2) {
-    std::vector<Byte> index = DecodeRle(b, info);
-    for (Integer r = 0; r < info.Height; ++r)
-      for (Integer x = 0; x < info.Width; ++x)
-        bits[static_cast<size_t>(info.Height - 1 - r) * info.Width + x] =
-            color(index[static_cast<size_t>(r) * info.Width + x]);
-  } else {
-    size_t stride = ((size_t(info.Width) * info.Bits + 31) / 32) * 4;
-    for (Integer r = 0; r < info.Height; ++r) {
-      const unsigned char* row = b.At(info.PixelOffset + stride * r, stride);
-      Integer y = info.TopDown ? r : info.Height - 1 - r;
-      std::uint32_t* out = bits + static_cast<size_t>(y) * info.Width;
-      for (Integer x = 0; x < info.Width; ++x) {
-        switch (info.Bits) {
-        case 1:
-          out[x] = color((row[x / 8] >> (7 - x % 8)) & 1);
-          break;
-        case 4:
-          out[x] = color((x & 1) ? (row[x / 2] & 0x0F) : (row[x / 2] >> 4));
-          break;
-        case 8:
-          out[x] = color(row[x]);
-          break;
-        case 16: {
-          std::uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
-          out[x] = Rgb(info.Red.Extract(v), info.Green.Extract(v), info.Blue.Extract(v));
-          break;
-        }
-        case 24:
-          out[x] = Rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-          break;
-        case 32: {
-          const unsigned char* p = row + 4 * x;
-          if (info.Compression == 3) {
-            std::uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-            out[x] = Rgb(info.Red.Extract(v), info.Green.Extract(v), info.Blue.Extract(v));
-          } else {
-            out[x] = Rgb(p[2], p[1], p[0]);
-          }
-          break;
-        }
-        }
+  for (Integer x = 0; x < info.Width; ++x) {
+    switch (info.Bits) {
+    case 1:
+      out[x] = color((row[x / 8] >> (7 - x % 8)) & 1);
+      break;
+    case 4:
+      out[x] = color((x & 1) ? (row[x / 2] & 0x0F) : (row[x / 2] >> 4));
+      break;
+    case 8:
+      out[x] = color(row[x]);
+      break;
+    case 16: {
+      std::uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
+      out[x] = Rgb(info.Red.Extract(v), info.Green.Extract(v), info.Blue.Extract(v));
+      break;
+    }
+    case 24:
+      out[x] = Rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+      break;
+    case 32: {
+      const unsigned char* p = row + 4 * x;
+      if (info.Compression == 3) {
+        std::uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
+        out[x] = Rgb(info.Red.Extract(v), info.Green.Extract(v), info.Blue.Extract(v));
+      } else {
+        out[x] = Rgb(p[2], p[1], p[0]);
+        if (keepAlpha)
+          out[x] = (out[x] & 0xFFFFFF) | (std::uint32_t(p[3]) << 24);
       }
+      break;
+    }
     }
   }
-  switch (info.Bits) {
+}
+
+TPixelFormat FormatOfBits(Integer bits)
+{
+  switch (bits) {
   case 1:
-    format = pf1bit;
-    break;
+    return pf1bit;
   case 4:
-    format = pf4bit;
-    break;
+    return pf4bit;
   case 8:
-    format = pf8bit;
-    break;
+    return pf8bit;
   case 16:
-    format = pf16bit;
-    break;
+    return pf16bit;
   case 24:
-    format = pf24bit;
-    break;
+    return pf24bit;
   default:
-    format = pf32bit;
-    break;
+    return pf32bit;
   }
+}
+
+} // namespace
+
+namespace pictures {
+
+TDib ReadDib(const TBytes& b, size_t headerAt, size_t pixelOffset, TDibPlace place)
+{
+  TBmpInfo info = ReadDibHeader(b, headerAt, pixelOffset, place);
+  bool rle = info.Compression == 1 || info.Compression == 2;
+  size_t stride = RowStride(info.Width, info.Bits);
+  size_t maskStride = RowStride(info.Width, 1);
+  size_t rows = static_cast<size_t>(info.Height);
+  // Rows the file claims must be there before anything is allocated for them.
+  if (rle) {
+    if (!b.Has(info.PixelOffset, 2))
+      b.Fail();
+    Int64 codeBytes = Int64(b.Size() - info.PixelOffset);
+    if (Int64(info.Width) * info.Height >
+        std::max<Int64>(kAlwaysAllowed, codeBytes * kMaxRlePixelsPerByte))
+      b.Fail();
+  } else if (!b.Has(info.PixelOffset, stride * rows)) {
+    b.Fail();
+  }
+  size_t maskAt = info.PixelOffset + stride * rows;
+  bool hasMask = place == dpIcon && b.Has(maskAt, maskStride * rows);
+  TDib dib;
+  dib.Width = info.Width;
+  dib.Height = info.Height;
+  dib.Bits = info.Bits;
+  dib.Format = FormatOfBits(info.Bits);
+  dib.Pixels.resize(static_cast<size_t>(info.Width) * info.Height);
+  std::uint32_t* bits = dib.Pixels.data();
+  if (rle) {
+    std::vector<Byte> index = DecodeRle(b, info);
+    for (Integer r = 0; r < info.Height; ++r)
+      for (Integer x = 0; x < info.Width; ++x) {
+        Byte i = index[static_cast<size_t>(r) * info.Width + x];
+        bits[static_cast<size_t>(info.Height - 1 - r) * info.Width + x] =
+            i < info.Palette.size() ? info.Palette[i] : Rgb(0, 0, 0);
+      }
+    return dib;
+  }
+  bool keepAlpha = place == dpIcon && info.Bits == 32 && info.Compression == 0;
+  for (Integer r = 0; r < info.Height; ++r) {
+    Integer y = info.TopDown ? r : info.Height - 1 - r;
+    DecodeRow(info, b.At(info.PixelOffset + stride * r, stride),
+              bits + static_cast<size_t>(y) * info.Width, keepAlpha);
+  }
+  if (keepAlpha)
+    for (std::uint32_t p : dib.Pixels)
+      if (p >> 24) {
+        dib.HasAlpha = true;
+        break;
+      }
+  if (place != dpIcon || dib.HasAlpha) {
+    if (keepAlpha && !dib.HasAlpha) // a 32-bit picture without alpha: opaque
+      for (std::uint32_t& p : dib.Pixels)
+        p |= 0xFF000000u;
+    return dib;
+  }
+  // An icon without alpha: its AND mask says which pixels are transparent.
+  if (!hasMask)
+    b.Fail();
+  for (Integer r = 0; r < info.Height; ++r) {
+    const unsigned char* row = b.At(maskAt + maskStride * r, maskStride);
+    std::uint32_t* out = bits + static_cast<size_t>(info.Height - 1 - r) * info.Width;
+    for (Integer x = 0; x < info.Width; ++x)
+      out[x] = (row[x / 8] >> (7 - x % 8)) & 1 ? out[x] & 0xFFFFFF : out[x] | 0xFF000000u;
+  }
+  return dib;
+}
+
+} // namespace pictures
+
+namespace {
+
+void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& format)
+{
+  TBytes b(data, SInvalidBitmap);
+  if (b.Size() < 26 || b.U8(0) != 'B' || b.U8(1) != 'M')
+    b.Fail();
+  TDib dib = ReadDib(b, 14, b.U32(10), dpBmpFile);
+  surface.Resize(0, 0, 0);
+  surface.Resize(dib.Width, dib.Height, 0);
+  std::copy(dib.Pixels.begin(), dib.Pixels.end(), surface.Bits());
+  format = dib.Format;
 }
 
 // Writes 1-bit (monochrome), 32-bit (pf32bit) or 24-bit (everything else) bottom-up rows.

@@ -8,13 +8,14 @@
 #include <png.h>
 
 #include "platform/graphics/Pictures.h"
+#include "platform/graphics/PicturesPrivate.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
 
-constexpr png_uint_32 kMaxSide = 16384;
-constexpr Int64 kMaxPixels = 64 * 1024 * 1024;
+using namespace pictures;
+
 // Deflate expands a byte to at most about 1032 bytes and a byte holds up to 8 pixels: a
 // file claiming more pixels than that cannot hold them, whatever its header says.
 constexpr Int64 kMaxInflation = 1032 * 8;
@@ -33,27 +34,25 @@ Integer TPngImage::Height() const
   return FBitmap ? FBitmap->Height() : 0;
 }
 
-void TPngImage::LoadFromBytes(const std::string& bytes)
+namespace pictures {
+
+void DecodePng(const std::string& bytes, Integer& width, Integer& height,
+               std::vector<std::uint32_t>& pixels)
 {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
     throw EInvalidGraphic(AnsiString("PNG: ") + image.message);
-  if (image.width == 0 || image.height == 0 || image.width > kMaxSide || image.height > kMaxSide ||
-      Int64(image.width) * image.height > kMaxPixels ||
+  if (image.width == 0 || image.height == 0 || Int64(image.width) > kMaxSide ||
+      Int64(image.height) > kMaxSide || Int64(image.width) * image.height > kMaxPixels ||
       Int64(image.width) * image.height > Int64(bytes.size()) * kMaxInflation) {
     png_image_free(&image);
     throw EInvalidGraphic("PNG image too large");
   }
-  image.format = PNG_FORMAT_BGRA;
-  std::vector<png_byte> pixels;
-  std::unique_ptr<TBitmap> bitmap;
+  image.format = PNG_FORMAT_BGRA; // little-endian 0xAARRGGBB
   try {
-    pixels.resize(PNG_IMAGE_SIZE(image));
-    bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(pf32bit);
-    bitmap->SetSize(static_cast<Integer>(image.width), static_cast<Integer>(image.height));
+    pixels.assign(size_t(image.width) * image.height, 0);
   } catch (const std::bad_alloc&) {
     // A picture that does not fit in memory is as unreadable as a damaged one.
     png_image_free(&image);
@@ -64,12 +63,37 @@ void TPngImage::LoadFromBytes(const std::string& bytes)
     png_image_free(&image);
     throw EInvalidGraphic("PNG: " + message);
   }
+  for (std::uint32_t& p : pixels) { // byte order B G R A
+    const auto* b = reinterpret_cast<const png_byte*>(&p);
+    p = (std::uint32_t(b[3]) << 24) | (b[2] << 16) | (b[1] << 8) | b[0];
+  }
+  width = static_cast<Integer>(image.width);
+  height = static_cast<Integer>(image.height);
+}
+
+} // namespace pictures
+
+void TPngImage::LoadFromBytes(const std::string& bytes)
+{
+  Integer width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  pictures::DecodePng(bytes, width, height, pixels);
+  std::unique_ptr<TBitmap> bitmap;
+  try {
+    bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf32bit);
+    bitmap->SetSize(width, height);
+  } catch (const std::bad_alloc&) {
+    throw EInvalidGraphic("PNG image too large");
+  }
+  // Transparent pixels are composed on white.
   std::uint32_t* bits = bitmap->Surface().Bits();
-  for (size_t i = 0; i < size_t(image.width) * image.height; ++i) {
-    const png_byte* p = &pixels[i * 4];
-    unsigned a = p[3];
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    std::uint32_t p = pixels[i];
+    unsigned a = p >> 24;
     auto over = [a](unsigned c) { return (c * a + 255 * (255 - a) + 127) / 255; };
-    bits[i] = 0xFF000000u | (over(p[2]) << 16) | (over(p[1]) << 8) | over(p[0]);
+    bits[i] = 0xFF000000u | (over((p >> 16) & 0xFF) << 16) | (over((p >> 8) & 0xFF) << 8) |
+              over(p & 0xFF);
   }
   FBitmap = std::move(bitmap);
   FData = bytes;
