@@ -83,6 +83,8 @@ void RegisterGraphicsClasses()
   TClassRegistration<TBitmap, TGraphic>("TBitmap");
   TClassRegistration<TJPEGImage, TGraphic>("TJPEGImage");
   TClassRegistration<TPngImage, TGraphic>("TPngImage");
+  TClassRegistration<TIcon, TGraphic>("TIcon");
+  TClassRegistration<TGIFImage, TGraphic>("TGIFImage");
   TClassRegistration<TMetafile, TGraphic>("TMetafile");
   TClassRegistration<TMetafileCanvas, TCanvas>("TMetafileCanvas").Factory(nullptr);
   TClassRegistration<TPicture, TPersistent>("TPicture");

@@ -362,6 +362,72 @@ TDib ReadDib(const TBytes& b, size_t headerAt, size_t pixelOffset, TDibPlace pla
   return dib;
 }
 
+void DrawCoveredImage(TCanvas* canvas, const TRect& rect, const TImageSurface& image,
+                      const std::vector<Byte>& coverage)
+{
+  TRect r = {std::min(rect.Left, rect.Right), std::min(rect.Top, rect.Bottom),
+             std::max(rect.Left, rect.Right), std::max(rect.Top, rect.Bottom)};
+  Integer w = r.Width(), h = r.Height(), iw = image.Width(), ih = image.Height();
+  if (w == 0 || h == 0 || iw == 0 || ih == 0)
+    return;
+  bool flipX = rect.Right < rect.Left, flipY = rect.Bottom < rect.Top;
+  // What the canvas shows under the picture, where its surface can be read.
+  TSurface* target = canvas->Surface();
+  bool readable = target && target->Kind() == skRaster;
+  TImageSurface composed(w, h, 0);
+  if (readable) {
+    TCanvas under(&composed);
+    under.CopyRect(Rect(0, 0, w, h), canvas, r);
+  }
+  std::uint32_t* out = composed.Bits();
+  const std::uint32_t* in = image.Bits();
+  std::vector<bool> hole(static_cast<size_t>(w) * h, false);
+  bool anyHole = false;
+  for (Integer y = 0; y < h; ++y) {
+    Integer v = static_cast<Integer>(Int64(y) * ih / h);
+    Integer sy = flipY ? ih - 1 - v : v;
+    for (Integer x = 0; x < w; ++x) {
+      Integer u = static_cast<Integer>(Int64(x) * iw / w);
+      size_t s = static_cast<size_t>(sy) * iw + (flipX ? iw - 1 - u : u);
+      size_t d = static_cast<size_t>(y) * w + x;
+      unsigned a = coverage[s];
+      if (a == 255 || (!readable && a >= 128)) {
+        out[d] = in[s];
+      } else if (a == 0 || !readable) {
+        hole[d] = anyHole = true;
+      } else {
+        auto mix = [a](std::uint32_t p, std::uint32_t q, int shift) {
+          unsigned c = ((p >> shift) & 0xFF) * a + ((q >> shift) & 0xFF) * (255 - a);
+          return ((c + 127) / 255) << shift;
+        };
+        out[d] =
+            0xFF000000u | mix(in[s], out[d], 16) | mix(in[s], out[d], 8) | mix(in[s], out[d], 0);
+      }
+    }
+  }
+  // The holes take a colour no painted pixel has, which the copy leaves out.
+  TColor key = clNone;
+  if (anyHole) {
+    std::vector<std::uint32_t> used;
+    for (size_t d = 0; d < hole.size(); ++d)
+      if (!hole[d])
+        used.push_back(out[d] & 0xFFFFFF);
+    std::sort(used.begin(), used.end());
+    std::uint32_t free = 0;
+    for (std::uint32_t c : used) {
+      if (c > free)
+        break;
+      if (c == free)
+        ++free;
+    }
+    for (size_t d = 0; d < hole.size(); ++d)
+      if (hole[d])
+        out[d] = 0xFF000000u | free;
+    key = RGB((free >> 16) & 0xFF, (free >> 8) & 0xFF, free & 0xFF);
+  }
+  canvas->CopyImage(r, composed, Rect(0, 0, w, h), cmSrcCopy, key);
+}
+
 } // namespace pictures
 
 namespace {
@@ -678,6 +744,10 @@ std::unique_ptr<TGraphic> NewOfClass(const TGraphic* g)
     return std::make_unique<TPngImage>();
   if (dynamic_cast<const TMetafile*>(g))
     return std::make_unique<TMetafile>();
+  if (dynamic_cast<const TIcon*>(g))
+    return std::make_unique<TIcon>();
+  if (dynamic_cast<const TGIFImage*>(g))
+    return std::make_unique<TGIFImage>();
   return std::make_unique<TBitmap>();
 }
 
@@ -692,6 +762,10 @@ std::unique_ptr<TGraphic> GraphicOfClass(const AnsiString& name, const std::stri
     g = std::make_unique<TJPEGImage>();
   else if (name == "TPngImage")
     g = std::make_unique<TPngImage>();
+  else if (name == "TIcon")
+    g = std::make_unique<TIcon>();
+  else if (name == "TGIFImage")
+    g = std::make_unique<TGIFImage>();
   if (!g)
     return nullptr;
   try {
@@ -720,6 +794,16 @@ std::unique_ptr<TGraphic> GraphicFromBytes(const std::string& bytes)
   }
   if (starts("\x89PNG\r\n\x1A\n", 8)) {
     auto g = std::make_unique<TPngImage>();
+    g->LoadFromBytes(bytes);
+    return g;
+  }
+  if (starts("\0\0\1\0", 4)) {
+    auto g = std::make_unique<TIcon>();
+    g->LoadFromBytes(bytes);
+    return g;
+  }
+  if (starts("GIF87a", 6) || starts("GIF89a", 6)) {
+    auto g = std::make_unique<TGIFImage>();
     g->LoadFromBytes(bytes);
     return g;
   }
@@ -858,9 +942,11 @@ struct TGraphicKind {
 // ORDER: the registration order of the picture classes.
 const TGraphicKind kGraphicKinds[] = {
     {"TBitmap", "Bitmaps", "bmp"},
+    {"TIcon", "Icons", "ico"},
     {"TMetafile", "Metafiles", "emf;wmf"},
     {"TJPEGImage", "JPEG Image File", "jpg;jpeg"},
     {"TPngImage", "Portable Network Graphics", "png"},
+    {"TGIFImage", "GIF Image", "gif"},
 };
 
 AnsiString Patterns(const AnsiString& extensions)

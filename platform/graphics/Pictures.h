@@ -179,6 +179,69 @@ private:
   std::unique_ptr<TBitmap> FBitmap;
 };
 
+// An icon read from an icon file: of the images it holds (sizes and colour depths), the one
+// nearest the system's icon size (SM_CXICON), the deepest among equals. Drawn with its
+// transparency (its mask, or its alpha for 32-bit and PNG images); saving writes the file
+// it was read from. Icons keep their size: SetWidth and SetHeight raise
+// EInvalidGraphicOperation "Cannot change the size of an icon".
+class TIcon : public TGraphic {
+public:
+  TIcon();
+  ~TIcon() override;
+
+  bool Empty() const override { return !FImage; }
+  Integer Width() const override;
+  Integer Height() const override;
+  void SetWidth(Integer value) override;
+  void SetHeight(Integer value) override;
+  // The chosen image's colour (0x00BBGGRR) and coverage (0 transparent .. 255 opaque).
+  TColor Pixel(Integer x, Integer y) const;
+  Byte Coverage(Integer x, Integer y) const;
+
+  void Draw(TCanvas* canvas, const TRect& rect) override;
+  void LoadFromStream(TStream* stream) override;
+  void SaveToStream(TStream* stream) override;
+  // Raises EInvalidGraphic "Icon image is not valid" for every fault of the file.
+  void LoadFromBytes(const std::string& bytes);
+  // Only another icon can be assigned.
+  void Assign(TPersistent* Source) override;
+
+private:
+  std::string FData;
+  std::unique_ptr<TImageSurface> FImage;
+  std::vector<Byte> FCoverage;
+};
+
+// A GIF picture: its first image, on a canvas of the file's screen size; pixels outside
+// the image and of its transparent colour are transparent. Saving writes the file it was
+// read from.
+class TGIFImage : public TGraphic {
+public:
+  TGIFImage();
+  ~TGIFImage() override;
+
+  bool Empty() const override { return !FImage; }
+  Integer Width() const override;
+  Integer Height() const override;
+  void SetWidth(Integer) override {}
+  void SetHeight(Integer) override {}
+  TColor Pixel(Integer x, Integer y) const;
+  Byte Coverage(Integer x, Integer y) const;
+
+  void Draw(TCanvas* canvas, const TRect& rect) override;
+  void LoadFromStream(TStream* stream) override;
+  void SaveToStream(TStream* stream) override;
+  // Raises EInvalidGraphic "GIF image is not valid" for every fault of the file.
+  void LoadFromBytes(const std::string& bytes);
+  // Only another GIF picture can be assigned.
+  void Assign(TPersistent* Source) override;
+
+private:
+  std::string FData;
+  std::unique_ptr<TImageSurface> FImage;
+  std::vector<Byte> FCoverage;
+};
+
 // Holds one graphic of any kind.
 class TPicture : public TPersistent {
 public:
@@ -194,8 +257,9 @@ public:
   Integer Height() const { return FGraphic ? FGraphic->Height() : 0; }
 
   // The decoder is chosen from the first bytes: "BM", FF D8 FF (JPEG), the PNG signature,
-  // a placeable WMF or an EMF (kept as bytes); anything else raises EInvalidGraphic
-  // "Unknown picture format". A stored 8-byte prefix 01 00 00 01 + length is skipped.
+  // 00 00 01 00 (icon), "GIF87a" or "GIF89a", a placeable WMF or an EMF (kept as bytes);
+  // anything else raises EInvalidGraphic "Unknown picture format". A stored 8-byte prefix
+  // 01 00 00 01 + length is skipped.
   void LoadFromStream(TStream* stream);
   void SaveToStream(TStream* stream);
   void LoadFromFile(const AnsiString& fileName);
@@ -220,8 +284,8 @@ private:
 QH_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 
 // Open-dialog filters and default extensions of the picture classes, in registration order
-// (bitmaps, metafiles, JPEG, PNG). GraphicFilter of TGraphic itself starts with an "All"
-// entry covering every class.
+// (bitmaps, icons, metafiles, JPEG, PNG, GIF). GraphicFilter of TGraphic itself starts with an
+// "All" entry covering every class.
 class TGraphic;
 AnsiString GraphicFilter(TClass graphicClass);
 AnsiString GraphicExtension(TClass graphicClass);

@@ -1,6 +1,8 @@
 #include "platform/graphics/Pictures.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <unistd.h>
 
@@ -327,12 +329,24 @@ TEST(Picture, ChoosesTheDecoderFromTheSignature)
 TEST(Picture, UnknownAndTruncatedFilesGiveClearErrors)
 {
   TPicture picture;
-  TReadOnlyMemoryStream gif(std::string("GIF89a\x01\x00\x01\x00", 10));
-  try {
-    picture.LoadFromStream(&gif);
-    FAIL();
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_EQ(e.Message(), "Unknown picture format");
+  struct Case {
+    const char* Name;
+    std::string Bytes;
+    const char* Message;
+  } cases[] = {
+      {"WebP", std::string("RIFF\x10\0\0\0WEBPVP8 ", 16), "Unknown picture format"},
+      {"cut GIF", std::string("GIF89a\x01\x00\x01\x00", 10), "GIF image is not valid"},
+      {"cut icon", std::string("\0\0\1\0\1\0", 6), "Icon image is not valid"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TReadOnlyMemoryStream in(c.Bytes);
+    try {
+      picture.LoadFromStream(&in);
+      FAIL();
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), c.Message);
+    }
   }
   auto b = Sample();
   TJPEGImage jpegImage;
@@ -391,9 +405,13 @@ TEST(Picture, FiltersAndExtensions)
   EXPECT_EQ(GraphicFilter(bmp.ClassType()), "Bitmaps (*.bmp)|*.bmp");
   EXPECT_EQ(GraphicExtension(jpeg.ClassType()), "jpg");
   EXPECT_EQ(GraphicFilter(bmp.ClassParent()),
-            "All (*.bmp;*.emf;*.wmf;*.jpg;*.jpeg;*.png)|*.bmp;*.emf;*.wmf;*.jpg;*.jpeg;*.png|"
-            "Bitmaps (*.bmp)|*.bmp|Metafiles (*.emf;*.wmf)|*.emf;*.wmf|"
-            "JPEG Image File (*.jpg;*.jpeg)|*.jpg;*.jpeg|Portable Network Graphics (*.png)|*.png");
+            "All (*.bmp;*.ico;*.emf;*.wmf;*.jpg;*.jpeg;*.png;*.gif)|"
+            "*.bmp;*.ico;*.emf;*.wmf;*.jpg;*.jpeg;*.png;*.gif|"
+            "Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Metafiles (*.emf;*.wmf)|*.emf;*.wmf|"
+            "JPEG Image File (*.jpg;*.jpeg)|*.jpg;*.jpeg|Portable Network Graphics (*.png)|*.png|"
+            "GIF Image (*.gif)|*.gif");
+  EXPECT_EQ(GraphicExtension(TIcon().ClassType()), "ico");
+  EXPECT_EQ(GraphicExtension(TGIFImage().ClassType()), "gif");
 }
 
 TEST(Bitmap, BrushCopyShowsTheBrushForOneColour)
@@ -527,6 +545,11 @@ TEST(Picture, DamagedFilesOfEveryFormatAreRefusedCleanly)
   TPngImage png;
   png.Assign(source.get());
   files.emplace_back("png", png.SaveToBytes());
+  for (const char* name : {"icon-three-sizes.ico", "icon-png.ico", "gif-stripes-40x30.gif",
+                           "gif-interlaced-transparent.gif"}) {
+    std::ifstream in(std::string(QH_FIXTURES) + "/pictures/" + name, std::ios::binary);
+    files.emplace_back(name, std::string(std::istreambuf_iterator<char>(in), {}));
+  }
   std::uint32_t seed = 12345;
   auto next = [&seed]() { return seed = seed * 134775813u + 1u; };
   for (const auto& [name, good] : files) {
