@@ -537,6 +537,12 @@ bool TCanvas::RectVisible(const TRect& rect) const
   return area.Intersects(ToDevice(rect));
 }
 
+// Screens and the bitmaps made for them: raster surfaces that are not printers.
+bool TCanvas::ScreenDevice() const
+{
+  return FSurface && FSurface->Kind() == skRaster && !FSurface->IsPrinter();
+}
+
 Integer TCanvas::GetDeviceCaps(Integer index) const
 {
   if (!FSurface)
@@ -567,11 +573,11 @@ Integer TCanvas::GetDeviceCaps(Integer index) const
   case PHYSICALOFFSETY:
     return media ? media->OffsetY : 0;
   case BITSPIXEL:
-    return 32;
+    return ScreenDevice() ? ScreenColorDepth() : 32;
   case PLANES:
     return 1;
   case NUMCOLORS:
-    return -1;
+    return ScreenDevice() && ScreenColorDepth() <= 8 ? 20 : -1;
   case LOGPIXELSX:
   case LOGPIXELSY:
     return ppi;

@@ -6,6 +6,7 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumFormat.h"
 
 namespace {
@@ -167,6 +168,7 @@ constexpr TDefaultMetric kDefaultMetrics[] = {
 struct TSystemTables {
   TColor Colors[COLOR_ENDCOLORS + 1];
   Integer Metrics[SM_CMETRICS];
+  Integer ColorDepth = 32; // bits per pixel of the screen
   std::map<Integer, TSystemChangeHandler> Handlers;
   Integer NextCookie = 1;
 
@@ -186,6 +188,7 @@ struct TSystemTables {
       m = 0;
     for (const TDefaultMetric& m : kDefaultMetrics)
       Metrics[m.Index] = m.Value;
+    ColorDepth = 32;
   }
 };
 
@@ -302,6 +305,54 @@ void ResetSystemMetrics()
 {
   Tables().ResetMetrics();
   Broadcast(scMetrics);
+}
+
+Integer ScreenColorDepth()
+{
+  return Tables().ColorDepth;
+}
+
+void SetScreenColorDepth(Integer bitsPerPixel)
+{
+  if (bitsPerPixel != 8 && bitsPerPixel != 32)
+    throw EInvalidOperation("Unsupported screen colour depth: " + IntToStr(bitsPerPixel));
+  if (Tables().ColorDepth == bitsPerPixel)
+    return;
+  Tables().ColorDepth = bitsPerPixel;
+  Broadcast(scColors);
+}
+
+namespace {
+
+// The palette of an 8-bit screen keeps its first and last ten entries for these colours,
+// which every window can count on.
+const TColor kStaticColors[20] = {
+    clBlack,  clMaroon,     clGreen,   clOlive,   clNavy,    clPurple, clTeal,
+    clSilver, clMoneyGreen, clSkyBlue, clCream,   clMedGray, clGray,   clRed,
+    clLime,   clYellow,     clBlue,    clFuchsia, clAqua,    clWhite,
+};
+
+} // namespace
+
+TColor GetNearestColor(const TCanvas* canvas, TColor color)
+{
+  if (!canvas || !canvas->HandleAllocated())
+    return CLR_INVALID;
+  TColor rgb = ColorToRGB(color) & 0xFFFFFF;
+  if (canvas->GetDeviceCaps(BITSPIXEL) > 8)
+    return rgb;
+  TColor best = clBlack;
+  Integer bestDistance = -1;
+  for (TColor c : kStaticColors) {
+    Integer dr = GetRValue(c) - GetRValue(rgb), dg = GetGValue(c) - GetGValue(rgb),
+            db = GetBValue(c) - GetBValue(rgb);
+    Integer distance = dr * dr + dg * dg + db * db;
+    if (bestDistance < 0 || distance < bestDistance) {
+      best = c;
+      bestDistance = distance;
+    }
+  }
+  return best;
 }
 
 Integer AddSystemChangeHandler(TSystemChangeHandler handler)

@@ -225,6 +225,17 @@ void ResetSystemMetrics();
 // Pixels per inch of the screen.
 constexpr Integer ScreenPixelsPerInch = 96;
 
+// The screen's colour depth in bits per pixel: 32 (true colour, the default) or 8 (a
+// 256-colour palette whose 20 static colours are fixed), for trying what programs do on
+// such a screen. Raster surfaces other than printers answer it in GetDeviceCaps (BITSPIXEL,
+// and NUMCOLORS: -1 for true colour, 20 for 8 bits); drawing itself stays true colour.
+// Another depth raises EInvalidOperation; a change notifies the handlers below (scColors).
+Integer ScreenColorDepth();
+void SetScreenColorDepth(Integer bitsPerPixel);
+
+// What GetNearestColor answers for a canvas it cannot ask.
+constexpr TColor CLR_INVALID = static_cast<TColor>(0xFFFFFFFF);
+
 // Change notification: handlers run after each change of a system colour or metric, with
 // what changed. The window manager hooks in here to broadcast WM_SYSCOLORCHANGE and
 // WM_SETTINGCHANGE.
@@ -689,6 +700,7 @@ public:
 private:
   struct TState;
   TSurface& RequireSurface() const;
+  bool ScreenDevice() const;
   void StrokePath(const std::vector<TPoint>& devicePoints);
   void DrawShape(TSurfaceShape& shape);
   TFill BrushFill() const;
@@ -759,6 +771,11 @@ private:
   TCanvas& FCanvas;
   Integer FId;
 };
+
+// The nearest colour the canvas's device shows (0x00BBGGRR; system colours resolved): the
+// colour itself on true-colour devices, the nearest static palette colour on an 8-bit
+// screen; CLR_INVALID for a canvas without a device.
+TColor GetNearestColor(const TCanvas* canvas, TColor color);
 
 // Bevels drawn with the system colours; rect shrinks by the drawn edges with BF_ADJUST.
 bool DrawEdge(TCanvas* canvas, TRect& rect, Cardinal edge, Cardinal flags);

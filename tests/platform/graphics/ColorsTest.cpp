@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Surface.h"
 #include "platform/rtl/Exceptions.h"
 
 TEST(Colors, ValuesAndComponents)
@@ -77,4 +78,51 @@ TEST(Colors, SystemColoursResolveThroughTheCurrentTable)
   EXPECT_EQ(seen, (std::vector<TSystemChange>{scColors, scMetrics, scColors, scMetrics}));
   EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL), 17);
   EXPECT_NE(ColorToRGB(clBtnFace), 0x010203);
+}
+
+// On an 8-bit screen, screen and bitmap canvases report the palette and map colours to the
+// nearest of its 20 static colours; printers and true-colour screens keep every colour.
+TEST(Colors, NearestColourFollowsTheScreenDepth)
+{
+  TImageSurface screen(4, 4);
+  TCanvas canvas(&screen);
+  std::unique_ptr<TImageSurface> printer =
+      TImageSurface::CreateInformationContext(TPageMedia::Sheet(4960, 7016), 600);
+  TCanvas printerCanvas(printer.get());
+  std::vector<TSystemChange> seen;
+  Integer cookie = AddSystemChangeHandler([&](TSystemChange change) { seen.push_back(change); });
+  struct Case {
+    const char* Name;
+    TColor Color;
+    TColor Nearest;
+  } cases[] = {
+      {"almost red", RGB(250, 5, 5), clRed},
+      {"a grey near 128", RGB(130, 130, 130), clGray},
+      {"a grey near 164", RGB(165, 160, 160), clMedGray},
+      {"money green", RGB(0xC0, 0xDC, 0xC1), clMoneyGreen},
+      {"orange", RGB(255, 160, 0), clYellow},
+      {"button face (212, 208, 200), resolved", clBtnFace, clMoneyGreen},
+  };
+  EXPECT_EQ(canvas.GetDeviceCaps(BITSPIXEL), 32);
+  EXPECT_EQ(canvas.GetDeviceCaps(NUMCOLORS), -1);
+  for (const Case& c : cases)
+    EXPECT_EQ(GetNearestColor(&canvas, c.Color), ColorToRGB(c.Color)) << c.Name;
+
+  SetScreenColorDepth(8);
+  EXPECT_EQ(ScreenColorDepth(), 8);
+  EXPECT_EQ(canvas.GetDeviceCaps(BITSPIXEL), 8);
+  EXPECT_EQ(canvas.GetDeviceCaps(NUMCOLORS), 20);
+  EXPECT_EQ(printerCanvas.GetDeviceCaps(NUMCOLORS), -1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(GetNearestColor(&canvas, c.Color), c.Nearest);
+    EXPECT_EQ(GetNearestColor(&printerCanvas, c.Color), ColorToRGB(c.Color));
+  }
+  SetScreenColorDepth(8); // no change, no notification
+  EXPECT_THROW(SetScreenColorDepth(16), EInvalidOperation);
+  SetScreenColorDepth(32);
+  RemoveSystemChangeHandler(cookie);
+  EXPECT_EQ(seen, (std::vector<TSystemChange>{scColors, scColors}));
+  TCanvas detached;
+  EXPECT_EQ(GetNearestColor(&detached, clRed), CLR_INVALID);
 }
