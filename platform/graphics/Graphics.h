@@ -772,6 +772,58 @@ private:
   Integer FId;
 };
 
+// DrawFrameControl kinds and states.
+enum : Cardinal {
+  DFC_CAPTION = 1,
+  DFC_MENU = 2,
+  DFC_SCROLL = 3,
+  DFC_BUTTON = 4,
+  DFC_POPUPMENU = 5
+};
+enum : Cardinal {
+  DFCS_CAPTIONCLOSE = 0,
+  DFCS_CAPTIONMIN = 1,
+  DFCS_CAPTIONMAX = 2,
+  DFCS_CAPTIONRESTORE = 3,
+  DFCS_CAPTIONHELP = 4,
+  DFCS_MENUARROW = 0,
+  DFCS_MENUCHECK = 1,
+  DFCS_MENUBULLET = 2,
+  DFCS_MENUARROWRIGHT = 4,
+  DFCS_SCROLLUP = 0,
+  DFCS_SCROLLDOWN = 1,
+  DFCS_SCROLLLEFT = 2,
+  DFCS_SCROLLRIGHT = 3,
+  DFCS_SCROLLCOMBOBOX = 5,
+  DFCS_SCROLLSIZEGRIP = 8,
+  DFCS_SCROLLSIZEGRIPRIGHT = 0x10,
+  DFCS_BUTTONCHECK = 0,
+  DFCS_BUTTONRADIOIMAGE = 1,
+  DFCS_BUTTONRADIOMASK = 2,
+  DFCS_BUTTONRADIO = 4,
+  DFCS_BUTTON3STATE = 8,
+  DFCS_BUTTONPUSH = 0x10,
+  DFCS_INACTIVE = 0x100,
+  DFCS_PUSHED = 0x200,
+  DFCS_CHECKED = 0x400,
+  DFCS_TRANSPARENT = 0x800,
+  DFCS_HOT = 0x1000,
+  DFCS_ADJUSTRECT = 0x2000,
+  DFCS_FLAT = 0x4000,
+  DFCS_MONO = 0x8000
+};
+
+// A control part in its classic look, fitted to rect, in the system colours: check boxes
+// (on the square centred in rect; the third state and inactive ones in the face colour with
+// a grey mark), radio buttons (images, and masks: the circle black on white), push buttons
+// (raised, sunken when pushed, dithered when checked), scroll arrows and the combo box's
+// (a flat frame when pushed, an embossed arrow when inactive), size grips (the lower-right
+// corner, or the lower-left one with DFCS_SCROLLSIZEGRIPRIGHT), caption buttons and menu
+// glyphs (black on white). DFCS_FLAT and DFCS_MONO draw one-line frames, DFCS_TRANSPARENT
+// leaves the background, DFCS_ADJUSTRECT returns the inside of frames in rect. False for an
+// unknown kind or an empty rect; the canvas's pen and brush are left as they were.
+bool DrawFrameControl(TCanvas* canvas, TRect& rect, Cardinal type, Cardinal state);
+
 // The nearest colour the canvas's device shows (0x00BBGGRR; system colours resolved): the
 // colour itself on true-colour devices, the nearest static palette colour on an 8-bit
 // screen; CLR_INVALID for a canvas without a device.
