@@ -577,3 +577,45 @@ TEST(Picture, DamagedFilesOfEveryFormatAreRefusedCleanly)
     EXPECT_GT(refused, 0);
   }
 }
+
+// The per-byte caps leave ordinary pictures alone: a plain colour compresses best, and an
+// encoder's output of a large plain picture still reads.
+TEST(Picture, PerByteCapsLeaveOrdinaryLargePicturesReadable)
+{
+  TBitmap plain(1600, 1200);
+  plain.Canvas()->Brush()->SetColor(clWhite);
+  plain.Canvas()->FillRect(Rect(0, 0, 1600, 1200));
+  TJPEGImage jpeg;
+  jpeg.Assign(&plain);
+  jpeg.SetCompressionQuality(75);
+  jpeg.Compress();
+  TJPEGImage back;
+  back.LoadFromBytes(jpeg.Data());
+  EXPECT_EQ(back.Width(), 1600);
+  EXPECT_EQ(back.Height(), 1200);
+
+  // RLE8, 4000 x 100 of palette entry 1 in runs of 255 and one run of the rest per row: the
+  // densest coding a writer produces (about 127 pixels per byte).
+  std::string s;
+  auto u16 = [&](unsigned v) { s += char(v & 0xFF), s += char(v >> 8); };
+  auto u32 = [&](unsigned v) { u16(v & 0xFFFF), u16(v >> 16); };
+  std::string rows;
+  for (int y = 0; y < 100; ++y) {
+    for (int left = 4000; left > 0; left -= 255)
+      rows += char(std::min(left, 255)), rows += char(1);
+    rows += std::string("\0\0", 2);
+  }
+  rows += std::string("\0\1", 2);
+  s += "BM";
+  u32(14 + 40 + 8 + static_cast<unsigned>(rows.size()));
+  u32(0);
+  u32(14 + 40 + 8);
+  u32(40), u32(4000), u32(100), u16(1), u16(8), u32(1), u32(static_cast<unsigned>(rows.size()));
+  u32(0), u32(0), u32(2), u32(0);
+  u32(0x000000), u32(0xFF0000); // black, red (B G R 0)
+  s += rows;
+  TBitmap rle;
+  rle.LoadFromBytes(s);
+  EXPECT_EQ(rle.Width(), 4000);
+  EXPECT_EQ(rle.Pixel(3999, 99), clRed);
+}
