@@ -286,7 +286,7 @@ void TSpeedButton::Paint()
   InflateRect(content, -1, -1);
   if (FState == bsDown || FState == bsExclusive)
     OffsetRect(content, 1, 1);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   DrawButtonGlyphAndCaption(c, content, FGlyph.get(), FNumGlyphs, FState, Caption(), FLayout,
                             FMargin, FSpacing);
 }

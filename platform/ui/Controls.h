@@ -12,6 +12,7 @@
 // behaviour, which ends at DefaultHandler (the window's default procedure).
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/graphics/Graphics.h"
@@ -205,7 +206,7 @@ public:
   void SetColor(TColor Value);
   bool ParentColor() const { return FParentColor; }
   void SetParentColor(bool Value);
-  TFont* Font() const { return FFont; }
+  TFont* Font() const { return FFont.get(); }
   void SetFont(TFont* Value) { FFont->Assign(Value); }
   bool ParentFont() const { return FParentFont; }
   void SetParentFont(bool Value);
@@ -367,7 +368,7 @@ protected:
   AnsiString FText;
   TColor FColor = clWindow;
   bool FParentColor = true;
-  TFont* FFont = nullptr;
+  std::unique_ptr<TFont> FFont;
   bool FParentFont = true;
   AnsiString FHint;
   bool FShowHint = false;
@@ -380,7 +381,7 @@ protected:
   bool FParentCtl3D = true;
   TBiDiMode FBiDiMode = bdLeftToRight;
   bool FParentBiDiMode = true;
-  TControlActionLink* FActionLink = nullptr;
+  std::unique_ptr<TControlActionLink> FActionLink;
   TPopupMenu* FPopupMenu = nullptr;
   TCursor FDragCursor = -12; // crDrag
   TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
@@ -457,7 +458,7 @@ public:
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
   void SelectFirst();
 
-  TBrush* Brush() const { return FBrush; }
+  TBrush* Brush() const { return FBrush.get(); }
   // A frame of the control's colour inside its window, around the client area.
   Integer BorderWidth() const { return FBorderWidth; }
   void SetBorderWidth(Integer Value);
@@ -567,7 +568,7 @@ protected:
   std::vector<TControl*> FControls;   // painting order, front last
   std::vector<TWinControl*> FTabList; // tab order
   bool FTabStop = false;
-  TBrush* FBrush = nullptr;
+  std::unique_ptr<TBrush> FBrush;
   bool FDoubleBuffered = false;
   bool FParentBackground = true;
   TImeMode FImeMode = imDontCare;
@@ -601,7 +602,7 @@ protected:
   virtual void WMPaint(TMessage& Message);
 
 private:
-  TCanvas* FCanvas = nullptr;
+  std::unique_ptr<TCanvas> FCanvas;
   HDC FOwnDC = 0;
 };
 
@@ -610,14 +611,14 @@ class TCustomControl : public TWinControl {
 public:
   explicit TCustomControl(TComponent* AOwner);
   ~TCustomControl() override;
-  TCanvas* Canvas() const { return FCanvas; }
+  TCanvas* Canvas() const { return FCanvas.get(); }
 
 protected:
   virtual void Paint() {}
   void PaintWindow(HDC DC) override;
 
 private:
-  TCanvas* FCanvas = nullptr;
+  std::unique_ptr<TCanvas> FCanvas;
 };
 
 // What the hint manager is about to show; controls may change it when asked with

@@ -174,7 +174,7 @@ TShiftState KeysToShiftState(Word Keys)
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner)
 {
-  FFont = new TFont();
+  FFont = std::make_unique<TFont>();
   FFont->OnChange = TNotifyEvent::Bind(this, &TControl::FontChanged);
   WindowProc = TWndMethod::Bind(this, &TControl::WndProc);
 }
@@ -189,8 +189,6 @@ TControl::~TControl()
     ControlsState().MouseControl = nullptr;
   if (FParent)
     FParent->RemoveControl(this);
-  delete FActionLink;
-  delete FFont;
 }
 
 void TControl::BeforeDestruction()
@@ -671,12 +669,11 @@ TBasicAction* TControl::Action() const
 void TControl::SetAction(TBasicAction* Value)
 {
   if (!Value) {
-    delete FActionLink;
-    FActionLink = nullptr;
+    FActionLink.reset();
     return;
   }
   if (!FActionLink)
-    FActionLink = new TControlActionLink(this);
+    FActionLink = std::make_unique<TControlActionLink>(this);
   FActionLink->SetAction(Value);
   Value->FreeNotification(this);
 }

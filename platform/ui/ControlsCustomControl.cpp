@@ -15,18 +15,15 @@ void RegisterCustomControlClasses()
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner)
 {
-  FCanvas = new TCanvas();
+  FCanvas = std::make_unique<TCanvas>();
 }
 
-TCustomControl::~TCustomControl()
-{
-  delete FCanvas;
-}
+TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC DC)
 {
   BindCanvasToDC(*FCanvas, DC);
-  FCanvas->SetFont(FFont);
+  FCanvas->SetFont(FFont.get());
   FCanvas->Brush()->SetColor(FColor);
   TDestroyWatch watch(this);
   Paint();
@@ -59,7 +56,7 @@ TRect THintWindow::CalcHintRect(Integer MaxWidth, const AnsiString& Hint)
 {
   HDC dc = GetDC(0);
   TCanvas* c = CanvasFromDC(dc);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   TRect r = Rect(0, 0, MaxWidth, 0);
   c->DrawText(Hint, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   ReleaseDC(0, dc);

@@ -33,14 +33,13 @@ void BindCanvasToDC(TCanvas& Canvas, HDC DC)
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner)
 {
-  FCanvas = new TCanvas();
+  FCanvas = std::make_unique<TCanvas>();
 }
 
 TGraphicControl::~TGraphicControl()
 {
   if (FOwnDC)
     ReleaseDC(0, FOwnDC);
-  delete FCanvas;
 }
 
 TCanvas* TGraphicControl::Canvas()
@@ -55,7 +54,7 @@ TCanvas* TGraphicControl::Canvas()
     }
     BindCanvasToDC(*FCanvas, FOwnDC);
   }
-  return FCanvas;
+  return FCanvas.get();
 }
 
 void TGraphicControl::Dispatch(TMessage& Message)
@@ -76,7 +75,7 @@ void TGraphicControl::WMPaint(TMessage& Message)
     FOwnDC = 0;
   }
   BindCanvasToDC(*FCanvas, static_cast<HDC>(Message.WParam));
-  FCanvas->SetFont(FFont);
+  FCanvas->SetFont(FFont.get());
   FCanvas->Brush()->SetColor(FColor);
   TDestroyWatch watch(this);
   Paint();

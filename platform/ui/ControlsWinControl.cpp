@@ -6,6 +6,7 @@
 
 #include "platform/graphics/Region.h"
 #include "platform/graphics/Surface.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/ControlsPrivate.h"
 #include "platform/ui/Forms.h"
@@ -62,7 +63,7 @@ LRESULT ControlWindowProc(HWND h, UINT m, WPARAM w, LPARAM l)
 
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner)
 {
-  FBrush = new TBrush();
+  FBrush = std::make_unique<TBrush>();
   FBrush->SetColor(FColor);
   FBrush->OnChange = TNotifyEvent::Bind(this, &TWinControl::BrushChanged);
 }
@@ -78,7 +79,6 @@ TWinControl::~TWinControl()
     ::DestroyWindow(FHandle);
     FHandle = 0;
   }
-  delete FBrush;
 }
 
 void TWinControl::BeforeDestruction()
@@ -169,14 +169,12 @@ void TWinControl::CreateWnd()
     params.WindowClass.lpszClassName = params.WinClassName;
     RegisterClass(params.WindowClass);
   }
-  ControlsState().Creating = this;
-  try {
+  {
+    // The window procedure binds the first window made meanwhile to this control.
+    ControlsState().Creating = this;
+    TScopeExit created([] { ControlsState().Creating = nullptr; });
     CreateWindowHandle(params);
-  } catch (...) {
-    ControlsState().Creating = nullptr;
-    throw;
   }
-  ControlsState().Creating = nullptr;
   if (!FHandle)
     throw EOSError("Error creating window");
 }

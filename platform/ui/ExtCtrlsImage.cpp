@@ -108,7 +108,7 @@ TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner)
 void TPaintBox::Paint()
 {
   TCanvas* c = Canvas();
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   c->Brush()->SetColor(FColor);
   if (ComponentState().Contains(csDesigning)) {
     c->Pen()->SetStyle(psDash);

@@ -160,7 +160,7 @@ void TCustomPanel::Paint()
   AnsiString caption = Caption();
   if (caption.empty())
     return;
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   Cardinal format = DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS |
                     (FAlignment == taCenter         ? DT_CENTER
                      : FAlignment == taRightJustify ? DT_RIGHT

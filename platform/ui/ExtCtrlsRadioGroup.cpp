@@ -109,7 +109,7 @@ void TCustomRadioGroup::ArrangeButtons()
     return;
   HDC dc = GetDC(0);
   TCanvas* measure = CanvasFromDC(dc);
-  measure->SetFont(FFont);
+  measure->SetFont(FFont.get());
   Integer textHeight = measure->GetTextMetrics().tmHeight;
   ReleaseDC(0, dc);
   Integer count = static_cast<Integer>(FButtons.size());

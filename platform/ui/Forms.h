@@ -94,8 +94,8 @@ public:
   explicit TScrollingWinControl(TComponent* AOwner);
   ~TScrollingWinControl() override;
 
-  TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar; }
-  TControlScrollBar* VertScrollBar() const { return FVertScrollBar; }
+  TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
+  TControlScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
   // With AutoScroll the ranges follow the children's extent.
   bool AutoScroll() const { return FAutoScroll; }
   void SetAutoScroll(bool Value);
@@ -116,8 +116,8 @@ protected:
   void UpdateScrollBars();
 
 private:
-  TControlScrollBar* FHorzScrollBar;
-  TControlScrollBar* FVertScrollBar;
+  std::unique_ptr<TControlScrollBar> FHorzScrollBar;
+  std::unique_ptr<TControlScrollBar> FVertScrollBar;
   bool FAutoScroll = true;
   bool FUpdatingBars = false;
 
@@ -171,7 +171,7 @@ public:
   bool KeyPreview() const { return FKeyPreview; }
   void SetKeyPreview(bool Value) { FKeyPreview = Value; }
   // The canvas of the form's client area (valid while painting).
-  TCanvas* Canvas() const { return FCanvas; }
+  TCanvas* Canvas() const { return FCanvas.get(); }
   bool Active() const { return FActive; }
   Integer PixelsPerInch() const { return ScreenPixelsPerInch; }
   // Kept for the forms that set them; windows are drawn opaque.
@@ -279,7 +279,7 @@ protected:
   TWinControl* FFocusedControl = nullptr;
   TWinControl* FClientWindow = nullptr;
   TCustomForm* FActiveMDIChild = nullptr;
-  TCanvas* FCanvas = nullptr;
+  std::unique_ptr<TCanvas> FCanvas;
   TMainMenu* FMenu = nullptr;
 
 private:
@@ -477,7 +477,7 @@ private:
 
   std::vector<TCustomForm*> FForms;
   std::vector<TDataModule*> FDataModules;
-  TStringList* FFonts = nullptr;
+  std::unique_ptr<TStringList> FFonts;
   std::vector<std::pair<TCursor, HCURSOR>> FCursors; // our own cursors by id
   TCustomForm* FActiveForm = nullptr;
   TWinControl* FActiveControl = nullptr;

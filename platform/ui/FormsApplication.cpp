@@ -6,6 +6,7 @@
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Backend.h"
@@ -576,22 +577,25 @@ TModalResult ShowMessageBox(const AnsiString& Text, const AnsiString& Caption,
     return ShowMessageBox(Text, Caption, {{"确定", mrOk}}, 0);
   auto* box = new TMessageForm(Text, Caption, Buttons, DefaultIndex);
   TDestroyWatch watch(box);
-  TModalResult result = mrCancel;
   TApplication* app = Application();
   if (app)
     app->NormalizeTopMosts();
-  try {
-    result = box->ShowModal();
-  } catch (...) {
+  // Whichever way the box ends, the stay-on-top forms come back and the box goes; on the
+  // way out by an exception a second one from there has nowhere to go.
+  auto finish = [&] {
     if (app)
       app->RestoreTopMosts();
     if (!watch.Destroyed())
       delete box;
-    throw;
-  }
-  if (app)
-    app->RestoreTopMosts();
-  if (!watch.Destroyed())
-    delete box;
+  };
+  TScopeExit unwinding([&] {
+    try {
+      finish();
+    } catch (...) {
+    }
+  });
+  TModalResult result = box->ShowModal();
+  unwinding.Dismiss();
+  finish();
   return result;
 }

@@ -104,7 +104,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
   FParentFont = false;
   FWidth = 320;
   FHeight = 240;
-  FCanvas = new TCanvas();
+  FCanvas = std::make_unique<TCanvas>();
   if (FormsState().Screen)
     FormsState().Screen->AddForm(this);
 }
@@ -124,7 +124,6 @@ TCustomForm::~TCustomForm()
     FMenu->FForm = nullptr;
   if (FormsState().Application && FormsState().Application->FMainForm == this)
     FormsState().Application->FMainForm = nullptr;
-  delete FCanvas;
 }
 
 void TCustomForm::AfterConstruction()
@@ -236,7 +235,7 @@ void TCustomForm::CreateWnd()
 void TCustomForm::PaintWindow(HDC DC)
 {
   BindCanvasToDC(*FCanvas, DC);
-  FCanvas->SetFont(FFont);
+  FCanvas->SetFont(FFont.get());
   FCanvas->Brush()->SetColor(FColor);
   TDestroyWatch watch(this);
   Paint();

@@ -40,25 +40,21 @@ TComponent* FindGlobalComponent(const AnsiString& Name)
 // ---- TScreen --------------------------------------------------------------------------------
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
-TScreen::~TScreen()
-{
-  delete FFonts;
-}
+TScreen::~TScreen() = default;
 
 void TScreen::ResetFonts()
 {
-  delete FFonts;
-  FFonts = nullptr;
+  FFonts.reset();
 }
 
 TStrings* TScreen::Fonts()
 {
   if (!FFonts) {
-    FFonts = new TStringList();
+    FFonts = std::make_unique<TStringList>();
     for (const AnsiString& name : ScreenFonts())
       FFonts->Add(name);
   }
-  return FFonts;
+  return FFonts.get();
 }
 
 Integer TScreen::Width() const

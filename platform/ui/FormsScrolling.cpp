@@ -166,16 +166,12 @@ void TControlScrollBar::ScrollMessage(TMessage& Message)
 
 TScrollingWinControl::TScrollingWinControl(TComponent* AOwner) : TWinControl(AOwner)
 {
-  FHorzScrollBar = new TControlScrollBar(this, sbHorizontal);
-  FVertScrollBar = new TControlScrollBar(this, sbVertical);
+  FHorzScrollBar = std::make_unique<TControlScrollBar>(this, sbHorizontal);
+  FVertScrollBar = std::make_unique<TControlScrollBar>(this, sbVertical);
   FControlStyle.Include(csAcceptsControls);
 }
 
-TScrollingWinControl::~TScrollingWinControl()
-{
-  delete FHorzScrollBar;
-  delete FVertScrollBar;
-}
+TScrollingWinControl::~TScrollingWinControl() = default;
 
 void TScrollingWinControl::CreateParams(TCreateParams& Params)
 {
@@ -240,7 +236,7 @@ void TScrollingWinControl::UpdateScrollBars()
     FHorzScrollBar->Update();
     FVertScrollBar->Update();
   }
-  for (TControlScrollBar* bar : {FHorzScrollBar, FVertScrollBar})
+  for (TControlScrollBar* bar : {FHorzScrollBar.get(), FVertScrollBar.get()})
     if (bar->FPosition > bar->MaxPosition())
       bar->SetPosition(bar->MaxPosition());
   FUpdatingBars = false;
@@ -274,7 +270,8 @@ bool TScrollingWinControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, T
 {
   if (TWinControl::DoMouseWheel(Shift, WheelDelta, MousePos))
     return true;
-  TControlScrollBar* bar = FVertScrollBar->IsScrollBarVisible() ? FVertScrollBar : FHorzScrollBar;
+  TControlScrollBar* bar =
+      FVertScrollBar->IsScrollBarVisible() ? FVertScrollBar.get() : FHorzScrollBar.get();
   if (!bar->IsScrollBarVisible())
     return false;
   Integer lines = Mouse()->WheelScrollLines() * WheelDelta / WHEEL_DELTA;

@@ -4,6 +4,7 @@
 // the bar, Controls.h opens a control's popup menu on WM_CONTEXTMENU.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/ui/Controls.h"
@@ -108,7 +109,7 @@ private:
   Byte FGroupIndex = 0;
   NativeInt FHelpContext = 0;
   Integer FImageIndex = -1;
-  TBitmap* FBitmap = nullptr;
+  std::unique_ptr<TBitmap> FBitmap;
   friend class TMenu;
 };
 

@@ -147,7 +147,6 @@ TMenuItem::~TMenuItem()
     child->FParent = nullptr;
     delete child;
   }
-  delete FBitmap;
 }
 
 TMenuItem* TMenuItem::Items(Integer Index) const
@@ -298,15 +297,14 @@ void TMenuItem::SetImageIndex(Integer Value)
 TBitmap* TMenuItem::Bitmap()
 {
   if (!FBitmap)
-    FBitmap = new TBitmap();
-  return FBitmap;
+    FBitmap = std::make_unique<TBitmap>();
+  return FBitmap.get();
 }
 
 void TMenuItem::SetBitmap(TBitmap* Value)
 {
   if (!Value) {
-    delete FBitmap;
-    FBitmap = nullptr;
+    FBitmap.reset();
   } else {
     Bitmap()->Assign(Value);
   }

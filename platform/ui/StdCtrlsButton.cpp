@@ -227,7 +227,7 @@ void TButtonControl::PaintWindow(HDC DC)
   }
   BindCanvasToDC(*FCanvas, DC);
   TCanvas* c = FCanvas.get();
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   switch (kind) {
   case BS_CHECKBOX:
   case BS_AUTOCHECKBOX:

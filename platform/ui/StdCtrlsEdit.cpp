@@ -1130,7 +1130,7 @@ TCanvas* TCustomEdit::MeasureCanvas()
   if (!FMeasureDC)
     FMeasureDC = GetDC(0);
   TCanvas* c = CanvasFromDC(FMeasureDC);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   return c;
 }
 
@@ -1448,7 +1448,7 @@ void TCustomEdit::PaintWindow(HDC DC)
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(FEnabled ? FColor : clBtnFace);
   c->FillRect(client);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   PaintText(c);
   BindCanvasToDC(*FCanvas, 0);
 }

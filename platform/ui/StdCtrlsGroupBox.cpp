@@ -24,7 +24,7 @@ void TCustomGroupBox::AdjustClientRect(TRect& Rect)
 {
   HDC dc = GetDC(0);
   TCanvas* measure = CanvasFromDC(dc);
-  measure->SetFont(FFont);
+  measure->SetFont(FFont.get());
   Rect.Top += measure->TextHeight("0");
   ReleaseDC(0, dc);
   InflateRect(Rect, -2, -2);
@@ -37,7 +37,7 @@ void TCustomGroupBox::Paint()
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(FColor);
   c->FillRect(r);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   PaintGroupFrame(c, r, Caption(), FEnabled);
 }
 

@@ -123,7 +123,7 @@ void TCustomLabel::AdjustBounds()
     return;
   HDC dc = GetDC(0);
   TCanvas* c = CanvasFromDC(dc);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   AnsiString text = Caption();
   if (text.empty() || (FShowAccelChar && text == "&"))
     text = " ";
@@ -148,7 +148,7 @@ void TCustomLabel::Paint()
     c->FillRect(r);
   }
   c->Brush()->SetStyle(bsClear);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   Cardinal flags = DrawTextFlags();
   if (FLayout != tlTop) {
     TRect calc = r;
@@ -241,7 +241,7 @@ void TCustomStaticText::AdjustBounds()
     return;
   HDC dc = GetDC(0);
   TCanvas* c = CanvasFromDC(dc);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   AnsiString text = Caption();
   if (text.empty())
     text = " ";
@@ -269,7 +269,7 @@ void TCustomStaticText::PaintWindow(HDC DC)
     c->FrameRect(r);
   }
   InflateRect(r, -BorderSize(), -BorderSize());
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   Cardinal format = (FAlignment == taCenter         ? DT_CENTER
                      : FAlignment == taRightJustify ? DT_RIGHT
                                                     : DT_LEFT) |
