@@ -9,6 +9,7 @@
 #include "report/engine/frxPreviewPages.h"
 #include "report/engine/frxProgress.h"
 #include "report/engine/frxRes.h"
+#include "report/engine/frxScriptBinding.h"
 #include "report/engine/frxXMLSerializer.h"
 
 namespace {
@@ -79,4 +80,5 @@ void RegisterReportEngineUnits()
   RegisterUnit("frxProgress", ProgressInitialization, nullptr);
   RegisterUnit("frxPasswordForm", PasswordFormInitialization, nullptr);
   RegisterUnit("frxDialogForm", DialogFormInitialization, nullptr);
+  RegisterUnit("frxScriptBinding", InitializeReportScriptBinding, FinalizeReportScriptBinding);
 }

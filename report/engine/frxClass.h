@@ -1044,6 +1044,9 @@ public:
   void SetPosition(Integer Value) { FPosition = Value; }
   Integer WindowState() const { return FWindowState; }
   void SetWindowState(Integer Value) { FWindowState = Value; }
+  // The modal result the dialog ended with (mrOk 1, mrCancel 2); scripts may set it.
+  Integer ModalResult() const { return FModalResult; }
+  void SetModalResult(Integer Value) { FModalResult = Value; }
   AnsiString GetDescription() override;
 
   // Script procedure names.
@@ -1056,6 +1059,7 @@ private:
   TColor FColor;
   Integer FPosition = 4;    // poScreenCenter
   Integer FWindowState = 0; // wsNormal
+  Integer FModalResult = 0;
 };
 
 // A non-visual component of a dialog page, shown there as a 28 x 28 icon.
