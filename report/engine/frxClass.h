@@ -32,6 +32,11 @@ class TfrxXMLSerializer;
 class TfrxCustomPreviewPages;
 
 enum TfrxRestriction { rfDontModify, rfDontSize, rfDontMove, rfDontDelete };
+
+// A position and size in report pixels.
+struct TfrxBounds {
+  Extended Left = 0, Top = 0, Width = 0, Height = 0;
+};
 using TfrxRestrictions = TSet<TfrxRestriction>;
 
 // How a visual object places itself inside its parent (AlignChildren).
@@ -68,6 +73,8 @@ public:
   // baRight against the first on the right, baWidth between both, baCenter in the
   // middle, baBottom at the bottom. Bands take no part.
   virtual void AlignChildren();
+  // The same under the designer's name: a report page aligns its children before drawing.
+  void ApplyChildAlignment() { AlignChildren(); }
   // The object's alignment inside its parent: baNone here; visual objects override.
   virtual TfrxAlign Align() const { return baNone; }
   // True for bands, which aligning and difference texts treat apart.
@@ -109,6 +116,12 @@ public:
   void SetGroupIndex(Integer Value) { FGroupIndex = Value; }
   bool IsDesigning() const { return FIsDesigning; }
   void SetIsDesigning(bool Value) { FIsDesigning = Value; }
+  // The same flag under the designer's name: the designer sets it on the objects it shows.
+  bool InDesigner() const { return FIsDesigning; }
+  void SetInDesigner(bool Value) { FIsDesigning = Value; }
+  // Left, top, width and height kept by SaveState around a build; the designer's workspace
+  // uses the same rectangle while it scales a selection.
+  TfrxBounds& SavedBounds() { return FSavedBounds; }
   bool Serializing() const { return FSerializing; }
   void SetSerializing(bool Value) { FSerializing = Value; }
   bool StoreAllProperties() const { return FStoreAllProperties; }
@@ -131,6 +144,9 @@ public:
   void MakeUniqueName();
   // The caption shown for the object: the class name here.
   virtual AnsiString GetDescription();
+  // The caption of a class of objects (the palette's hint): the description of an object of
+  // that class; '' for a class that is not a report object class.
+  static AnsiString ObjectCaption(TClass Cls);
   // Forgets what an earlier build left in the object; the report calls it when it
   // prepares a build.
   virtual void ResetBuildState() {}
@@ -193,6 +209,7 @@ private:
   AnsiString FDictionaryKey;
   AnsiString FBaseName;
   TfrxComponent* FSourceObject = nullptr;
+  TfrxBounds FSavedBounds;
 
   friend class TfrxXMLSerializer;
 };
@@ -211,9 +228,6 @@ public:
   virtual void RestoreState();
   // The object's text for searching and exports.
   virtual AnsiString PlainText() { return AnsiString(); }
-
-private:
-  Extended FOriginalRect[4] = {0, 0, 0, 0};
 };
 
 // ---- Settings objects of views ----

@@ -465,6 +465,15 @@ AnsiString TfrxComponent::GetDescription()
   return ClassName();
 }
 
+AnsiString TfrxComponent::ObjectCaption(TClass Cls)
+{
+  if (!Cls || !Cls->InheritsFrom(ClassInfoOf<TfrxComponent>()))
+    return AnsiString();
+  std::unique_ptr<TObject> obj(Cls->Create(nullptr));
+  auto* component = dynamic_cast<TfrxComponent*>(obj.get());
+  return component ? component->GetDescription() : AnsiString();
+}
+
 void TfrxComponent::LoadFromStream(TStream* Stream)
 {
   TNameKeeper keeper(this);
@@ -592,13 +601,11 @@ void TfrxComponent::GetChildren(TGetChildProc Proc, TComponent*)
 
 void TfrxReportComponent::SaveState()
 {
-  FOriginalRect[0] = Left();
-  FOriginalRect[1] = Top();
-  FOriginalRect[2] = Width();
-  FOriginalRect[3] = Height();
+  SavedBounds() = {Left(), Top(), Width(), Height()};
 }
 
 void TfrxReportComponent::RestoreState()
 {
-  SetBounds(FOriginalRect[0], FOriginalRect[1], FOriginalRect[2], FOriginalRect[3]);
+  const TfrxBounds saved = SavedBounds();
+  SetBounds(saved.Left, saved.Top, saved.Width, saved.Height);
 }

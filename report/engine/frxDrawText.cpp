@@ -282,8 +282,11 @@ Integer TfrxHTMLTagsList::ApplyFontColor(const AnsiString& s, Integer i)
   AnsiString value = s.substr(v, close - v);
   TColor color = clNone;
   if (value.size() > 3 && value[0] == '"' && value[1] == '#' && value.back() == '"') {
-    // "#RRGGBB": red first, as on the web; the platform keeps red in the low byte.
-    Integer rgb = StrToInt("$" + value.substr(2, value.size() - 3));
+    // "#RRGGBB": red first, as on the web; the platform keeps red in the low byte. Digits
+    // that are not hexadecimal make the tag an ordinary text, like an unknown colour name.
+    Integer rgb;
+    if (!TryStrToInt("$" + value.substr(2, value.size() - 3), rgb))
+      return 0;
     color = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
   } else if (!IdentToColor("cl" + value, color))
     return 0;

@@ -655,3 +655,21 @@ TEST_F(frxClassTest, AlignChildren)
 }
 
 } // namespace
+
+// The designer's names reach the same state: InDesigner is IsDesigning, SavedBounds is what
+// SaveState keeps, ObjectCaption is the description of an object of the class.
+TEST_F(frxClassTest, DesignerNamesShareTheState)
+{
+  TfrxProbeView* view = NewView(page, "Probe1");
+  view->SetInDesigner(true);
+  EXPECT_TRUE(view->IsDesigning());
+  view->SetBounds(1, 2, 3, 4);
+  view->SaveState();
+  EXPECT_EQ(view->SavedBounds().Width, 3);
+  view->SavedBounds().Top = 20;
+  view->RestoreState();
+  EXPECT_EQ(view->Top(), 20);
+  EXPECT_EQ(TfrxComponent::ObjectCaption(ClassInfoOf<TfrxProbeView>()), "TfrxProbeView");
+  EXPECT_EQ(TfrxComponent::ObjectCaption(ClassInfoOf<TfrxReport>()), "obReport");
+  EXPECT_EQ(TfrxComponent::ObjectCaption(ClassInfoOf<TStringList>()), "");
+}

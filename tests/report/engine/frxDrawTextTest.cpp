@@ -148,6 +148,7 @@ TEST_F(DrawTextTest, TagsLeaveVisibleTextAndFormatEachByte)
       {"<font color=Red>r", "r"},
       {"<font color=\"Red\">r", "<font color=\"Red\">r"},
       {"<font color=Nothing>r", "<font color=Nothing>r"},
+      {"<font color=\"#GG0000\">r", "<font color=\"#GG0000\">r"},
       {"快<b>递</b>单", "快递单"},
   };
   for (const TCase& c : cases) {
@@ -221,8 +222,10 @@ TEST_F(DrawTextTest, TagsOffKeepTextAndBadHexRaises)
 
   TfrxHTMLTagsList on;
   on.Reset(clBlack, 10, TFontStyles());
+  // A colour that is not hexadecimal leaves the tag as text, as an unknown name does.
   AnsiString bad = "<font color=\"#GG0000\">x";
-  EXPECT_THROW(on.ParseTags(bad), EConvertError);
+  on.ParseTags(bad);
+  EXPECT_EQ(bad, "<font color=\"#GG0000\">x");
   EXPECT_EQ(FDraw.StripTags("<b>bold</b> <font color=Blue>blue</font>"), "bold blue");
 }
 
