@@ -581,7 +581,7 @@ AnsiString ShippedFontConfigFile()
     candidates.push_back(DirectoryOf(exe) + "/fonts.conf");
   }
   // Builds and tests run from the source tree.
-  candidates.push_back(DirectoryOf(__FILE__) + "/fonts.conf");
+  candidates.push_back(AnsiString(QH_SOURCE_DIR) + "/platform/graphics/fonts.conf");
   for (const AnsiString& c : candidates)
     if (FileExists(c))
       return c;

@@ -444,6 +444,46 @@ void DecodeBmp(const std::string& data, TImageSurface& surface, TPixelFormat& fo
   format = dib.Format;
 }
 
+// The two palette entries of a 1-bit bitmap: the (at most two) colours its pixels hold,
+// darker first, so a two-colour picture keeps its colours; a picture with more colours is
+// written black and white by brightness.
+struct TMonoPalette {
+  std::uint32_t Colors[2] = {0x000000, 0xFFFFFF};
+  bool Threshold = true; // pixels are split by brightness, not matched to the entries
+};
+
+unsigned Brightness(std::uint32_t c)
+{
+  return ((c >> 16) & 0xFF) * 30 + ((c >> 8) & 0xFF) * 59 + (c & 0xFF) * 11;
+}
+
+TMonoPalette MonoPaletteOf(const TImageSurface& surface)
+{
+  TMonoPalette p;
+  std::uint32_t found[2] = {0, 0};
+  int count = 0;
+  const std::uint32_t* bits = surface.Bits();
+  size_t n = static_cast<size_t>(surface.Width()) * surface.Height();
+  for (size_t i = 0; i < n; ++i) {
+    std::uint32_t c = bits[i] & 0xFFFFFF;
+    if ((count > 0 && c == found[0]) || (count > 1 && c == found[1]))
+      continue;
+    if (count == 2)
+      return p;
+    found[count++] = c;
+  }
+  if (count == 0)
+    return p;
+  if (count == 1) // a one-colour picture gets black or white as its other entry
+    found[1] = found[0] == 0xFFFFFF ? 0x000000 : 0xFFFFFF;
+  if (Brightness(found[0]) > Brightness(found[1]))
+    std::swap(found[0], found[1]);
+  p.Colors[0] = found[0];
+  p.Colors[1] = found[1];
+  p.Threshold = false;
+  return p;
+}
+
 // Writes 1-bit (monochrome), 32-bit (pf32bit) or 24-bit (everything else) bottom-up rows.
 std::string EncodeBmp(const TImageSurface& surface, TPixelFormat format)
 {
@@ -453,6 +493,9 @@ std::string EncodeBmp(const TImageSurface& surface, TPixelFormat format)
   std::uint32_t paletteSize = bitsPerPixel == 1 ? 8 : 0;
   std::uint32_t offset = 14 + 40 + paletteSize;
   std::uint32_t imageSize = static_cast<std::uint32_t>(stride * h);
+  TMonoPalette mono;
+  if (bitsPerPixel == 1)
+    mono = MonoPaletteOf(surface);
   std::string s;
   s.reserve(offset + imageSize);
   s += "BM";
@@ -471,8 +514,8 @@ std::string EncodeBmp(const TImageSurface& surface, TPixelFormat format)
   PutU32(s, bitsPerPixel == 1 ? 2 : 0);
   PutU32(s, 0);
   if (bitsPerPixel == 1) {
-    PutU32(s, 0x000000);
-    PutU32(s, 0xFFFFFF);
+    PutU32(s, mono.Colors[0]);
+    PutU32(s, mono.Colors[1]);
   }
   const std::uint32_t* bits = surface.Bits();
   std::string row(stride, '\0');
@@ -482,7 +525,9 @@ std::string EncodeBmp(const TImageSurface& surface, TPixelFormat format)
     for (Integer x = 0; x < w; ++x) {
       unsigned red = (in[x] >> 16) & 0xFF, green = (in[x] >> 8) & 0xFF, blue = in[x] & 0xFF;
       if (bitsPerPixel == 1) {
-        if (red * 30 + green * 59 + blue * 11 >= 128 * 100)
+        bool second =
+            mono.Threshold ? Brightness(in[x]) >= 128 * 100 : (in[x] & 0xFFFFFF) == mono.Colors[1];
+        if (second)
           row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
       } else {
         char* p = &row[static_cast<size_t>(x) * (bitsPerPixel / 8)];

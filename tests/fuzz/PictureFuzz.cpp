@@ -2,7 +2,9 @@
 // platform/graphics/Pictures.h), and as the stored form of a picture property (ReadData).
 // A decoded picture is drawn, then encoded again as the same kind; the result must decode
 // to the same size and, for the lossless kinds, the same pixels.
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Streams.h"
@@ -25,24 +27,26 @@ void SamePixels(const TBitmap& Expected, const TBitmap& Actual, const char* What
                                std::to_string(y) + " changed");
 }
 
-bool BlackAndWhite(const TBitmap& Bitmap)
+// A 1-bit bitmap keeps its pixels when they hold at most two colours (its palette).
+bool TwoColoursAtMost(const TBitmap& Bitmap)
 {
+  std::vector<TColor> seen;
   for (Integer y = 0; y < Bitmap.Height(); ++y)
     for (Integer x = 0; x < Bitmap.Width(); ++x)
-      if (Bitmap.Pixel(x, y) != clBlack && Bitmap.Pixel(x, y) != clWhite)
-        return false;
+      if (std::find(seen.begin(), seen.end(), Bitmap.Pixel(x, y)) == seen.end()) {
+        if (seen.size() == 2)
+          return false;
+        seen.push_back(Bitmap.Pixel(x, y));
+      }
   return true;
 }
 
 void BitmapRoundTrip(TBitmap& Bitmap)
 {
-  // FIXME: a 1-bit bitmap is written black and white whatever its palette held, so only
-  // pictures that are black and white already keep their pixels.
-  const bool lossless = Bitmap.PixelFormat() != pf1bit || BlackAndWhite(Bitmap);
   Bitmap.Surface(); // counts as a change: saving encodes the pixels instead of the bytes read
   TBitmap again;
   again.LoadFromBytes(Bitmap.SaveToBytes());
-  if (lossless)
+  if (Bitmap.PixelFormat() != pf1bit || TwoColoursAtMost(Bitmap))
     SamePixels(Bitmap, again, "BMP encoded and decoded again");
   else
     FuzzCheck(again.Width() == Bitmap.Width() && again.Height() == Bitmap.Height(),

@@ -104,6 +104,38 @@ TEST(Bitmap, BmpRoundTripInEachWrittenFormat)
   EXPECT_EQ(back.Pixel(4, 1), clWhite);
 }
 
+// A 1-bit bitmap whose palette holds two colours keeps them when it is saved after a
+// change; with more than two colours the pixels are split into black and white.
+TEST(Bitmap, OneBitBitmapsKeepTheirTwoColours)
+{
+  std::string bytes =
+      Bytes({'B',  'M', 66,   0, 0,    0, 0, 0, 0, 0, 62, 0, 0, 0,       // file header
+             40,   0,   0,    0, 2,    0, 0, 0, 1, 0, 0,  0, 1, 0, 1, 0, // size, w, h, planes, bits
+             0,    0,   0,    0, 4,    0, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0, // compression, image size
+             2,    0,   0,    0, 0,    0, 0, 0,                          // colours used
+             0,    0,   0xFF, 0, 0xFF, 0, 0, 0,                          // palette: red, blue
+             0x40, 0,   0,    0});                                       // red, blue
+  TBitmap b;
+  b.LoadFromBytes(bytes);
+  ASSERT_EQ(b.Pixel(0, 0), clRed);
+  ASSERT_EQ(b.Pixel(1, 0), clBlue);
+  b.Canvas()->SetPixels(0, 0, clBlue); // a change: saving encodes the pixels
+  b.Canvas()->SetPixels(1, 0, clRed);
+  TBitmap back;
+  back.LoadFromBytes(b.SaveToBytes());
+  EXPECT_TRUE(back.Monochrome());
+  EXPECT_EQ(back.Pixel(0, 0), clBlue);
+  EXPECT_EQ(back.Pixel(1, 0), clRed);
+
+  b.SetSize(3, 1);
+  b.Canvas()->SetPixels(0, 0, clYellow);
+  b.Canvas()->SetPixels(1, 0, clNavy);
+  b.Canvas()->SetPixels(2, 0, clRed);
+  back.LoadFromBytes(b.SaveToBytes());
+  EXPECT_EQ(back.Pixel(0, 0), clWhite);
+  EXPECT_EQ(back.Pixel(1, 0), clBlack);
+}
+
 TEST(Bitmap, LoadedAndUnchangedSavesTheSameBytes)
 {
   std::string original = PaletteBmp();
