@@ -215,7 +215,7 @@ void TStatusBar::PaintWindow(HDC DC)
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(FColor);
   c->FillRect(client);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   auto drawText = [&](const AnsiString& text, TRect r, TAlignment alignment) {
     InflateRect(r, -2, -1);
     Cardinal format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS |

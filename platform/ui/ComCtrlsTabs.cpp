@@ -127,7 +127,7 @@ void TCustomTabControl::LayoutTabs()
   FLayoutValid = true;
   HDC dc = GetDC(0);
   TCanvas* c = CanvasFromDC(dc);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   Integer textHeight = c->TextHeight("0");
   Integer height = FTabHeight > 0 ? FTabHeight : textHeight + 6;
   if (FImages)
@@ -214,7 +214,7 @@ void TCustomTabControl::Paint()
   InflateRect(frame, 4, 4);
   TRect edge = frame;
   DrawEdge(c, edge, EDGE_RAISED, BF_RECT);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   Integer selected = SelectedVisibleTab();
   auto drawTab = [&](Integer i) {
     TRect r = FTabs[i].Rect;

@@ -324,7 +324,7 @@ void TToolButton::Paint()
     images->Draw(c, x, y, FImageIndex, !greyed);
   }
   if (captions) {
-    c->SetFont(FFont);
+    c->SetFont(FFont.get());
     TRect text = Rect(face.Left + 1, face.Top + 2 + imageHeight + (imageHeight ? 1 : 0),
                       face.Right - 1, face.Bottom);
     OffsetRect(text, shift, shift);
@@ -469,7 +469,7 @@ TSize TToolBar::ButtonSize() const
     return size;
   HDC dc = GetDC(0);
   TCanvas* c = CanvasFromDC(dc);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   Integer widest = 0;
   for (TToolButton* b : FButtons)
     if (b->FStyle != tbsSeparator && b->FStyle != tbsDivider)

@@ -410,7 +410,7 @@ Integer TCustomListBox::EffectiveItemHeight()
   if (FStyle == lbStandard || FStyle == lbVirtual) {
     HDC dc = GetDC(0);
     TCanvas* c = CanvasFromDC(dc);
-    c->SetFont(FFont);
+    c->SetFont(FFont.get());
     Integer h = c->TextHeight("0");
     ReleaseDC(0, dc);
     return std::max(h, 1);
@@ -951,7 +951,7 @@ void TCustomListBox::CNDrawItem(TMessage& Message)
   const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
   TOwnerDrawState state = OwnerDrawState(dis->itemState);
   BindCanvasToDC(*FCanvas, dis->hDC);
-  FCanvas->SetFont(FFont);
+  FCanvas->SetFont(FFont.get());
   FCanvas->Brush()->SetStyle(bsSolid);
   FCanvas->Brush()->SetColor(FColor);
   Integer index = static_cast<Integer>(dis->itemID);
