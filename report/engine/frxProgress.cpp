@@ -2,6 +2,8 @@
 #include "report/engine/frxProgress.h"
 
 #include "platform/rtl/TypInfo.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 #include "report/engine/frxRes.h"
 
@@ -10,15 +12,19 @@ void RegisterProgressForm()
   TClassRegistration<TfrxProgress, TForm>("TfrxProgress");
 }
 
-// FIXME: the bar (TProgressBar at 16, 37, 237 x 17) and the bevelled panel under the
-// controls join once the window library has them; Position and Max are kept meanwhile.
 TfrxProgress::TfrxProgress(TComponent* AOwner) : TForm(AOwner)
 {
   BeginLoading();
   SetBorderStyle(bsNone);
-  SetPosition(poScreenCenter);
+  TForm::SetPosition(poScreenCenter); // the window's place; SetPosition below is the bar's
   SetClientWidth(271);
   SetClientHeight(101);
+  Panel = new TPanel(this);
+  Panel->SetName("Panel");
+  Panel->SetAlign(alClient);
+  Panel->SetBevelWidth(2);
+  Panel->SetCaption("");
+  Panel->SetParent(this);
   LMessage = new TLabel(this);
   LMessage->SetName("LMessage");
   LMessage->SetBounds(16, 11, 237, 20);
@@ -26,7 +32,14 @@ TfrxProgress::TfrxProgress(TComponent* AOwner) : TForm(AOwner)
   LMessage->SetAutoSize(false);
   LMessage->Font()->SetName("Tahoma");
   LMessage->SetParentFont(false);
-  LMessage->SetParent(this);
+  LMessage->SetParent(Panel);
+  Bar = new TProgressBar(this);
+  Bar->SetName("Bar");
+  Bar->SetBounds(16, 37, 237, 17);
+  Bar->SetMin(0);
+  Bar->SetMax(100);
+  Bar->SetStep(1);
+  Bar->SetParent(Panel);
   CancelB = new TButton(this);
   CancelB->SetName("CancelB");
   CancelB->SetBounds(100, 64, 75, 25);
@@ -34,7 +47,7 @@ TfrxProgress::TfrxProgress(TComponent* AOwner) : TForm(AOwner)
   CancelB->SetCancel(true);
   CancelB->SetModalResult(mrCancel);
   CancelB->OnClick = TNotifyEvent::Bind(this, &TfrxProgress::CancelBClick);
-  CancelB->SetParent(this);
+  CancelB->SetParent(Panel);
   EndLoading();
   ReportResources()->LocalizeForm(this);
   FActiveForm = Screen() ? Screen()->ActiveForm() : nullptr;
@@ -43,8 +56,7 @@ TfrxProgress::TfrxProgress(TComponent* AOwner) : TForm(AOwner)
     FActiveForm->SetEnabled(false);
     FActiveFormDisabled = true;
   }
-  FMax = 100;
-  FPosition = 0;
+  Bar->SetPosition(0);
 }
 
 TfrxProgress::~TfrxProgress()
@@ -85,15 +97,25 @@ void TfrxProgress::Start(Integer Max, const AnsiString& AMessage, bool ShowBar, 
   CancelB->SetVisible(ShowCancel);
   SetShowProgressBar(ShowBar);
   Reset();
-  FMax = Max;
+  Bar->SetMax(Max);
   SetMessage(AMessage);
   Show();
   Application()->ProcessMessages();
 }
 
+Integer TfrxProgress::Position() const
+{
+  return Bar->Position();
+}
+
+Integer TfrxProgress::Max() const
+{
+  return Bar->Max();
+}
+
 void TfrxProgress::SetPosition(Integer Value)
 {
-  FPosition = Value;
+  Bar->SetPosition(Value);
   BringToFront();
   Application()->ProcessMessages();
 }
@@ -108,6 +130,7 @@ void TfrxProgress::SetMessage(const AnsiString& Value)
 void TfrxProgress::SetShowProgressBar(bool Value)
 {
   FShowProgressBar = Value;
+  Bar->SetVisible(Value);
   LMessage->SetTop(Value ? 15 : 35);
 }
 

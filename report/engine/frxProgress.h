@@ -7,6 +7,8 @@
 
 class TButton;
 class TLabel;
+class TPanel;
+class TProgressBar;
 
 class TfrxProgress : public TForm {
 public:
@@ -17,12 +19,12 @@ public:
   // Max, the message.
   void Start(Integer Max, const AnsiString& AMessage, bool ShowBar, bool ShowCancel);
   void Reset() { SetPosition(0); }
-  void Advance() { SetPosition(FPosition + 1); }
+  void Advance() { SetPosition(Position() + 1); }
 
-  Integer Position() const { return FPosition; }
-  // Stores the position, brings the window to the front and processes pending messages.
+  Integer Position() const;
+  // Moves the bar, brings the window to the front and processes pending messages.
   void SetPosition(Integer Value);
-  Integer Max() const { return FMax; }
+  Integer Max() const;
   const AnsiString& Message() const { return FMessage; }
   // Shows the text at once.
   void SetMessage(const AnsiString& Value);
@@ -33,7 +35,9 @@ public:
   // True also closes the window; Cancel sets it.
   void SetTerminated(bool Value);
 
+  TPanel* Panel;
   TLabel* LMessage;
+  TProgressBar* Bar;
   TButton* CancelB;
 
 protected:
@@ -45,8 +49,6 @@ protected:
 private:
   void CancelBClick(TObject* Sender);
 
-  Integer FPosition = 0;
-  Integer FMax = 100;
   AnsiString FMessage;
   bool FShowProgressBar = true;
   bool FTerminated = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/TypInfo.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/backend/headless/Headless.h"
 #include "report/engine/frxPreviewPages.h"
@@ -190,12 +191,18 @@ TEST(frxProgress, MessageMovesWithTheBar)
   TfrxProgress progress(nullptr);
   progress.Start(10, "正在输出", false, true);
   EXPECT_EQ(progress.LMessage->Top(), 35);
+  EXPECT_FALSE(progress.Bar->Visible());
   EXPECT_EQ(progress.LMessage->Caption(), "正在输出");
+  EXPECT_EQ(progress.Position(), 0);
+  EXPECT_EQ(progress.Max(), 10);
   progress.SetShowProgressBar(true);
   EXPECT_EQ(progress.LMessage->Top(), 15);
+  EXPECT_TRUE(progress.Bar->Visible());
   progress.Advance();
   progress.Advance();
-  EXPECT_EQ(progress.Position(), 2);
+  EXPECT_EQ(progress.Bar->Position(), 2);
+  // The borderless window is centred on the screen.
+  EXPECT_EQ(progress.Left(), (Screen()->Width() - progress.Width()) / 2);
   EXPECT_FALSE(progress.Terminated());
   Headless().Reset();
 }
