@@ -135,3 +135,24 @@ TEST_F(frxScriptBindingTest, OnBeforePrintInEachLanguage)
               "[Data.\"Name\"]\r\n");
   }
 }
+
+// A build stopped from outside stops the running script; the next build runs it again.
+TEST_F(frxScriptBindingTest, AStoppedBuildLeavesTheScriptWorking)
+{
+  report->ScriptText()->SetText("procedure Memo2OnBeforePrint(Sender: TfrxComponent);\r\n"
+                                "begin\r\n"
+                                "  Memo2.Text := 'P' + <Data.\"Name\">;\r\n"
+                                "end;\r\n"
+                                "begin\r\n"
+                                "end.");
+  static_cast<TfrxMemoView*>(report->FindObject("Memo2"))->OnBeforePrint = "Memo2OnBeforePrint";
+  report->OnBeforePrint = [this](TfrxReportComponent* Sender) {
+    if (Sender->Name() == "Memo3")
+      report->SetTerminated(true);
+  };
+  ASSERT_TRUE(report->GenerateReport());
+  report->OnBeforePrint = nullptr;
+  ASSERT_TRUE(report->GenerateReport());
+  TfrxComponent* page = report->PreviewPages()->BuildPage(0);
+  EXPECT_EQ(static_cast<TfrxMemoView*>(page->FindObject("Memo2"))->Text(), "PN1\r\n");
+}
