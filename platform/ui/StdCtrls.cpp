@@ -34,4 +34,5 @@ void RegisterStdCtrlsClasses()
   stdctrls::RegisterEditClasses();
   stdctrls::RegisterMemoClasses();
   stdctrls::RegisterListBoxClasses();
+  stdctrls::RegisterComboBoxClasses();
 }

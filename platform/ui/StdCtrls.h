@@ -746,6 +746,9 @@ protected:
   bool IsOwnerDraw() const { return FStyle != lbStandard && FStyle != lbVirtual; }
   // Tells the parent of a selection change or double click (LBN_ notifications).
   void NotifyParent(Word Code);
+  // Asks for an owner-drawn item to be drawn: the parent gets WM_DRAWITEM (which it
+  // reflects as CN_DRAWITEM); a parent that does not reflect leaves it to this control.
+  virtual void RequestDrawItem(DRAWITEMSTRUCT& Item);
   // The text of an item for searching and drawing.
   AnsiString ItemText(Integer Index);
   // Selection at item Index as a user's click or key does it (Extend: Shift, Toggle: Ctrl);
@@ -815,6 +818,161 @@ private:
 class TListBox : public TCustomListBox {
 public:
   explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
+};
+
+// ---- Combo boxes ----
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+class TCustomComboBox;
+
+// A combo box: an edit (csDropDown, csSimple) or a face showing the chosen item (the list
+// styles) above a list that drops down below it (or above, where there is no room) or, with
+// csSimple, always shows. Its items, selection and text answer the CB_ messages; it tells
+// its parent with CBN_ notifications, which come back as OnChange, OnClick, OnDropDown and
+// OnCloseUp. The edit part and the drop-down list are windows of their own, reachable for
+// libraries that draw the combo their own way: ListWndProc sees every message of the list,
+// AdjustDropDown places it, DrawItem draws its items.
+class TCustomComboBox : public TWinControl {
+public:
+  explicit TCustomComboBox(TComponent* AOwner);
+  ~TCustomComboBox() override;
+
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle Value);
+  TStrings* Items() const;
+  void SetItems(TStrings* Value);
+  Integer ItemIndex() const { return FItemIndex; }
+  // From code: the text follows, without notifications.
+  void SetItemIndex(Integer Value);
+  Integer ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(Integer Value);
+  Integer DropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(Integer Value) { FDropDownCount = std::max(Value, 1); }
+  // Width of the drop-down list (0: the combo's width).
+  Integer DroppedWidth() const { return FDroppedWidth; }
+  void SetDroppedWidth(Integer Value) { FDroppedWidth = std::max(Value, 0); }
+  bool DroppedDown() const { return FDroppedDown; }
+  void SetDroppedDown(bool Value);
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  Integer MaxLength() const { return FMaxLength; }
+  void SetMaxLength(Integer Value);
+  TEditCharCase CharCase() const { return FCharCase; }
+  void SetCharCase(TEditCharCase Value);
+  // Typing in the list styles (and in the edit) selects the first item that starts with it.
+  bool AutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+  bool AutoDropDown() const { return FAutoDropDown; }
+  void SetAutoDropDown(bool Value) { FAutoDropDown = Value; }
+  Integer SelStart() const;
+  void SetSelStart(Integer Value);
+  Integer SelLength() const;
+  void SetSelLength(Integer Value);
+  AnsiString SelText() const;
+  void SetSelText(const AnsiString& Value);
+  void SelectAll();
+  void Clear();
+  // The edit part (null in the list styles) and the drop-down list.
+  TCustomEdit* EditPart() const;
+  TCustomListBox* DropDownList() const;
+  HWND EditHandle() const;
+  HWND ListHandle() const;
+  // The canvas an item is drawn on (valid in DrawItem and OnDrawItem).
+  TCanvas* Canvas() const { return FCanvas.get(); }
+  // The focus is on the combo or its edit part.
+  bool Focused() const;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+  TNotifyEvent OnSelect;
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void PaintWindow(HDC DC) override;
+  void Dispatch(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  AnsiString GetText() const override;
+  void SetTextInternal(const AnsiString& Value) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  virtual void Change();
+  virtual void Select();
+  virtual void DropDown();
+  virtual void CloseUp();
+  // Draws item Index on Canvas: OnDrawItem for the owner-draw styles, else the text.
+  virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
+  virtual void MeasureItem(Integer Index, Integer& Height);
+  // Every message of the drop-down list passes here first; the default hands it on to the
+  // list's own handling (ListDefaultProc). Descendants change the list's frame, ignore top
+  // index requests and so on.
+  virtual void ListWndProc(TMessage& Message);
+  void ListDefaultProc(TMessage& Message);
+  // The drop-down list's bounds in screen coordinates, computed before it shows (below the
+  // combo, or above it when there is no room below): a descendant may change them.
+  virtual void AdjustDropDown(TRect& Bounds);
+  // Whether the list opened above the combo.
+  bool DroppedUp() const { return FDroppedUp; }
+  // The button's rectangle (client coordinates; empty for csSimple).
+  TRect ButtonRect() const;
+  // Where the edit part or the face stands (client coordinates).
+  TRect EditRect() const;
+  bool IsListStyle() const { return FStyle != csDropDown && FStyle != csSimple; }
+  bool IsOwnerDraw() const { return FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable; }
+  // Tells the parent (WM_COMMAND), which reflects it back as CN_COMMAND.
+  void NotifyParent(Word Code);
+  virtual void CNCommand(TMessage& Message);
+  virtual void CNDrawItem(TMessage& Message);
+  virtual void CNMeasureItem(TMessage& Message);
+
+private:
+  friend class TComboEdit;
+  friend class TComboListBox;
+  void CBMessage(TMessage& Message);
+  // The user chose Index (list or keys): the text follows, then CBN_SELCHANGE.
+  void SelectByUser(Integer Index);
+  void SetTextFromItem();
+  void RunDropDown();
+  void CloseDropDown(bool Accept);
+  void EditChanged();
+  bool EditKey(TMessage& Message);
+  void LayoutParts();
+  Integer FaceHeight();
+
+  TComboBoxStyle FStyle = csDropDown;
+  std::unique_ptr<TCanvas> FCanvas;
+  TCustomListBox* FList = nullptr; // owned: the drop-down (or, csSimple, the shown) list
+  TCustomEdit* FEdit = nullptr;    // owned: the edit part of the edit styles
+  TWndMethod FListProc;            // the list's own handling
+  Integer FItemIndex = -1;
+  Integer FItemHeight = 16;
+  Integer FDropDownCount = 8;
+  Integer FDroppedWidth = 0;
+  bool FDroppedDown = false;
+  bool FDroppedUp = false;
+  bool FSorted = false;
+  Integer FMaxLength = 0;
+  TEditCharCase FCharCase = ecNormal;
+  bool FAutoComplete = true;
+  bool FAutoDropDown = false;
+  bool FSettingText = false; // the combo writes the edit's text itself
+  bool FCloseRequested = false;
+  bool FCloseAccept = false;
+  Integer FDropIndex = -1; // the selection when the list opened
+  AnsiString FText;        // the text of the list styles before a window exists
+  AnsiString FSearch;
+  DWORD FSearchTime = 0;
+  Integer FAutoLead = -1; // a lead byte typed, waiting for its trail before completing
+};
+
+class TComboBox : public TCustomComboBox {
+public:
+  explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
 };
 
 // Registers the class records of this unit.

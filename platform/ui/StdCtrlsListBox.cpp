@@ -996,15 +996,20 @@ void TCustomListBox::DrawOneItem(HDC DC, Integer Index, Integer Line)
   dis.hDC = DC;
   dis.rcItem = ItemRect(Index >= 0 ? Index : Line);
   dis.itemData = Index >= 0 && !IsVirtual() ? static_cast<NativeUInt>(FList[Index].Data) : 0;
-  LPARAM l = reinterpret_cast<LPARAM>(&dis);
   if (!IsOwnerDraw()) {
-    Perform(CN_DRAWITEM, dis.CtlID, l);
+    Perform(CN_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
     return;
   }
+  RequestDrawItem(dis);
+}
+
+void TCustomListBox::RequestDrawItem(DRAWITEMSTRUCT& Item)
+{
+  LPARAM l = reinterpret_cast<LPARAM>(&Item);
   HWND parent = GetParent(FHandle);
-  LRESULT drawn = parent ? SendMessage(parent, WM_DRAWITEM, dis.CtlID, l) : 0;
+  LRESULT drawn = parent ? SendMessage(parent, WM_DRAWITEM, Item.CtlID, l) : 0;
   if (!drawn && !FindControl(parent))
-    Perform(CN_DRAWITEM, dis.CtlID, l);
+    Perform(CN_DRAWITEM, Item.CtlID, l);
 }
 
 void TCustomListBox::PaintWindow(HDC DC)

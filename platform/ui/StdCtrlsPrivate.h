@@ -5,6 +5,9 @@
 
 #include "platform/ui/Controls.h"
 
+// The standard controls' own messages, beyond the framework's CM_ list.
+constexpr UINT CM_DROPDOWNLOOP = CM_BASE + 0x300; // a combo box's list runs its loop
+
 namespace stdctrls {
 
 inline bool IsLead(unsigned char c)
@@ -37,5 +40,6 @@ void RegisterGroupBoxClasses();
 void RegisterEditClasses();
 void RegisterMemoClasses();
 void RegisterListBoxClasses();
+void RegisterComboBoxClasses();
 
 } // namespace stdctrls
