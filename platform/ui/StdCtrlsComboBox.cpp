@@ -545,7 +545,7 @@ void TCustomComboBox::CNDrawItem(TMessage& Message)
   const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
   TOwnerDrawState state = OwnerDrawState(dis->itemState);
   BindCanvasToDC(*FCanvas, dis->hDC);
-  FCanvas->SetFont(FFont);
+  FCanvas->SetFont(FFont.get());
   FCanvas->Brush()->SetStyle(bsSolid);
   FCanvas->Brush()->SetColor(FColor);
   Integer index = static_cast<Integer>(dis->itemID);
@@ -580,7 +580,7 @@ Integer TCustomComboBox::FaceHeight()
 {
   HDC dc = GetDC(0);
   TCanvas* c = CanvasFromDC(dc);
-  c->SetFont(FFont);
+  c->SetFont(FFont.get());
   Integer h = c->TextHeight("0");
   ReleaseDC(0, dc);
   return h + 6;
@@ -1199,9 +1199,9 @@ void TCustomComboBox::Dispatch(TMessage& Message)
   case CM_ENABLEDCHANGED:
     TWinControl::Dispatch(Message);
     if (Message.Msg == CM_FONTCHANGED) {
-      FList->SetFont(FFont);
+      FList->SetFont(FFont.get());
       if (FEdit)
-        FEdit->SetFont(FFont);
+        FEdit->SetFont(FFont.get());
     }
     if (Message.Msg == CM_ENABLEDCHANGED && FEdit)
       FEdit->SetEnabled(FEnabled);
