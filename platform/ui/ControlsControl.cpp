@@ -116,12 +116,15 @@ std::map<HWND, TWndMethod>& UtilWindows()
   return windows;
 }
 
+// A window that goes away (a reset of the window manager, say) takes its method along.
 LRESULT UtilWindowProc(HWND h, UINT m, WPARAM w, LPARAM l)
 {
   auto it = UtilWindows().find(h);
   if (it == UtilWindows().end())
     return DefWindowProc(h, m, w, l);
   TWndMethod method = it->second;
+  if (m == WM_NCDESTROY)
+    UtilWindows().erase(it);
   TMessage msg{m, w, l, 0};
   method(msg);
   return msg.Result;

@@ -115,7 +115,7 @@ LRESULT Send(TWnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
   return CallProc(w, msg, wParam, lParam);
 }
 
-void PostFront(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+MSG PostedMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   MSG m;
   m.hwnd = hwnd;
@@ -124,7 +124,12 @@ void PostFront(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   m.lParam = lParam;
   m.time = GetTickCount();
   m.pt = State().Cursor;
-  State().Queue.push_front(m);
+  return m;
+}
+
+void PostFront(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  State().Queue.push_front(PostedMessage(hwnd, msg, wParam, lParam));
 }
 
 void ResetState()
@@ -258,14 +263,7 @@ bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     PostQuitMessage(static_cast<Integer>(wParam));
     return true;
   }
-  MSG m;
-  m.hwnd = hwnd;
-  m.message = msg;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  m.time = GetTickCount();
-  m.pt = State().Cursor;
-  State().Queue.push_back(m);
+  State().Queue.push_back(PostedMessage(hwnd, msg, wParam, lParam));
   return true;
 }
 

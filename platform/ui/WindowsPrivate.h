@@ -211,6 +211,8 @@ void CaptionButtonTrack(HWND hwnd, LRESULT hit);
 // A message a loop took and does not handle itself: the application's message filter, then
 // TranslateMessage and DispatchMessage.
 void FilterAndDispatch(MSG& msg);
+// A message as PostMessage queues it: stamped with the clock and the pointer's position.
+MSG PostedMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Inserts a message at the front of the queue (characters made from a key stroke go
 // ahead of later input).
 void PostFront(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

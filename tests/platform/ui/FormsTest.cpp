@@ -10,6 +10,7 @@
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/ExtCtrls.h"
 #include "tests/platform/ui/UiTestKit.h"
+#include "tests/support/SampleWaybill.h"
 
 namespace {
 
@@ -451,27 +452,7 @@ TEST_F(Application_, ScreenshotOfAFormWithChineseText)
   TForm* form = MakeForm("运单打印 - 预览", Bounds(40, 30, 360, 220));
   form->SetBorderStyle(bsDialog);
   auto* box = Make<TTestPaintBox>(form, Bounds(10, 10, 330, 140));
-  box->OnPaint = [box](TObject*) {
-    TCanvas* c = box->Canvas();
-    c->Brush()->SetColor(clWhite);
-    c->FillRect(box->ClientRect());
-    c->Font()->SetName("宋体");
-    c->Font()->SetHeight(-14);
-    c->Font()->SetColor(clBlack);
-    c->Brush()->SetStyle(bsClear);
-    c->TextOut(8, 8, "收件人：张三  电话：13800138000");
-    c->TextOut(8, 30, "地址：北京市海淀区中关村大街1号");
-    c->Pen()->SetColor(clRed);
-    c->Brush()->SetStyle(bsClear);
-    c->Rectangle(8, 60, 120, 130);
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(clBlue);
-    c->Ellipse(140, 60, 220, 130);
-    c->Pen()->SetColor(clGreen);
-    c->Pen()->SetWidth(3);
-    c->MoveTo(240, 60);
-    c->LineTo(320, 130);
-  };
+  box->OnPaint = [box](TObject*) { PaintSampleWaybill(box->Canvas(), box->ClientRect()); };
   Make<TTestButton>(form, Bounds(265, 160, 75, 25), "确定", mrOk);
   form->Show();
   std::filesystem::path dir = std::filesystem::path(ParamStr(0)).parent_path();
@@ -483,15 +464,16 @@ TEST_F(Application_, ScreenshotOfAFormWithChineseText)
   TPoint origin = box->ClientToScreen({0, 0});
   auto shot = Headless().Screenshot();
   auto at = [&](Integer x, Integer y) { return shot->GetPixel(origin.X + x, origin.Y + y); };
-  EXPECT_EQ(at(180, 95), clBlue) << "inside the ellipse";
-  EXPECT_EQ(at(8, 95), clRed) << "the rectangle's left edge";
-  EXPECT_EQ(at(60, 95), clWhite) << "inside the rectangle outline";
-  EXPECT_EQ(at(280, 95), clGreen) << "on the line";
-  int ink = 0;
-  for (Integer y = 8; y < 26; ++y)
-    for (Integer x = 8; x < 300; ++x)
-      ink += at(x, y) != clWhite;
-  EXPECT_GT(ink, 200) << "the text left its marks";
+  for (const TSampleProbe& p : SampleWaybillProbes())
+    EXPECT_EQ(at(p.X, p.Y), p.Color) << p.What;
+  // Every character leaves ink in its own cell, and the blanks none.
+  for (const TGlyphCell& g : SampleWaybillGlyphCells()) {
+    Integer ink = 0;
+    for (Integer y = g.Cell.Top; y < g.Cell.Bottom; ++y)
+      for (Integer x = g.Cell.Left; x < g.Cell.Right; ++x)
+        ink += at(x, y) != clWhite;
+    EXPECT_EQ(ink > 0, !g.Blank) << "the cell at " << g.Cell.Left << "," << g.Cell.Top;
+  }
   TPoint caption{45, 40};
   EXPECT_EQ(shot->GetPixel(caption.X + 200, caption.Y), ColorToRGB(clActiveCaption));
   EXPECT_EQ(shot->GetPixel(5, 5), ColorToRGB(clBackground)) << "the desktop around it";

@@ -22,6 +22,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "tests/support/SampleWaybill.h"
 
 namespace {
 
@@ -259,26 +260,7 @@ TEST_F(GtkBackendTest, PixelsOnTheDisplayAreOurSurfaceAndAScreenshotIsWritten)
 {
   TForm* form = MakeForm("运单打印 - 预览", Bounds(40, 30, 360, 220));
   auto* box = Make<TTestPaintBox>(form, Bounds(10, 10, 330, 140));
-  box->OnPaint = [box](TObject*) {
-    TCanvas* c = box->Canvas();
-    c->Brush()->SetColor(clWhite);
-    c->FillRect(box->ClientRect());
-    c->Font()->SetName("宋体");
-    c->Font()->SetHeight(-14);
-    c->Font()->SetColor(clBlack);
-    c->Brush()->SetStyle(bsClear);
-    c->TextOut(8, 8, "收件人：张三  电话：13800138000");
-    c->TextOut(8, 30, "地址：北京市海淀区中关村大街1号");
-    c->Pen()->SetColor(clRed);
-    c->Rectangle(8, 60, 120, 130);
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(clBlue);
-    c->Ellipse(140, 60, 220, 130);
-    c->Pen()->SetColor(clGreen);
-    c->Pen()->SetWidth(3);
-    c->MoveTo(240, 60);
-    c->LineTo(320, 130);
-  };
+  box->OnPaint = [box](TObject*) { PaintSampleWaybill(box->Canvas(), box->ClientRect()); };
   ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
   HWND h = form->Handle();
   TImageSurface* surface = WindowSurface(h);
@@ -296,10 +278,8 @@ TEST_F(GtkBackendTest, PixelsOnTheDisplayAreOurSurfaceAndAScreenshotIsWritten)
   TPoint o = box->ClientToScreen({0, 0});
   o.X -= form->Left();
   o.Y -= form->Top();
-  EXPECT_EQ(native(o.X + 180, o.Y + 95), clBlue) << "inside the ellipse";
-  EXPECT_EQ(native(o.X + 8, o.Y + 95), clRed) << "the rectangle's left edge";
-  EXPECT_EQ(native(o.X + 60, o.Y + 95), clWhite);
-  EXPECT_EQ(native(o.X + 280, o.Y + 95), clGreen) << "on the line";
+  for (const TSampleProbe& p : SampleWaybillProbes())
+    EXPECT_EQ(native(o.X + p.X, o.Y + p.Y), p.Color) << p.What;
   Integer differing = 0;
   for (Integer y = 0; y < form->Height(); ++y)
     for (Integer x = 0; x < form->Width(); ++x)
