@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
+#include "app/Maker.h"
 #include "platform/net/HttpClient.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Lists.h"
 
 namespace {
 
-constexpr char MakerHost[] = "http://www.qhwbp.example.com";
 constexpr char FeedbackPath[] = "/back.asp";
 
 } // namespace
@@ -18,7 +18,7 @@ AnsiString FeedbackUrl()
   const char* url = std::getenv("QHWBP_FEEDBACK_URL");
   if (url && *url)
     return url;
-  return AnsiString(MakerHost) + FeedbackPath;
+  return AnsiString(MakerWebAddress) + FeedbackPath;
 }
 
 THttper::THttper()

@@ -57,3 +57,12 @@ AnsiString ScrambleText(const AnsiString& Text)
   }
   return result;
 }
+
+void ShowAppException(const Exception& E)
+{
+  AnsiString text = E.Message();
+  if (!text.empty() && text.back() != '.')
+    text += '.';
+  const AnsiString title = Application() ? Application()->Title() : AnsiString();
+  AppMessageBox(text, title, MB_OK | MB_ICONERROR);
+}

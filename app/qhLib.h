@@ -26,3 +26,8 @@ bool ConfirmDelete(const AnsiString& Subject);
 // XORs every byte with a digit taken from a fixed key; applying it twice gives the text
 // back. This is the format stored settings are kept in, not a protection of them.
 AnsiString ScrambleText(const AnsiString& Text);
+
+class Exception;
+// Shows an exception as the application shows one it caught (its message, ending with a
+// full stop, under the application's title), through AppMessageBox.
+void ShowAppException(const Exception& E);

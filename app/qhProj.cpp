@@ -137,7 +137,9 @@ TConfiger::~TConfiger() = default;
 
 void TConfiger::SaveConfig()
 {
-  TIniFile& ini = *FIni;
+  // Every key goes into one new text of the file, which replaces the file at once: a
+  // write that fails raises EIniFileException and leaves the previous file as it was.
+  TMemIniFile ini(ConfigFileName());
   ini.WriteString(DbSection, "mssqlServer", MssqlServer);
   ini.WriteInteger(DbSection, "mssqlPort", MssqlPort);
   ini.WriteString(DbSection, "mssqlDb", MssqlDb);
@@ -152,13 +154,14 @@ void TConfiger::SaveConfig()
   ini.WriteBool(DbSection, "defaultCon", DefaultCon);
 
   AnsiString connection;
-  if (ProviderIdx == 0) {
+  if (ProviderIdx == 0)
     connection = SqlServerConnectionString(MssqlUser, MssqlPw, MssqlDb, MssqlServer);
-    SetClientAlias(MssqlServer, IntToStr(MssqlPort), SmartConnect);
-  } else if (ProviderIdx == 1) {
+  else if (ProviderIdx == 1)
     connection = JetConnectionString(JetPw, JetFile);
-  }
   ini.WriteString(DbSection, "ConnStr", ScrambleText(connection));
+  ini.UpdateFile();
+  if (ProviderIdx == 0)
+    SetClientAlias(MssqlServer, IntToStr(MssqlPort), SmartConnect);
 }
 
 void TConfiger::SaveEntries(const TConfigEntries& Entries)

@@ -66,7 +66,9 @@ public:
   // Not stored: with provider 0, saving deletes the client alias instead of writing it.
   bool SmartConnect = false;
 
-  // Writes the settings and the connection string of the chosen provider.
+  // Writes the settings and the connection string of the chosen provider, all in one
+  // replacement of the file: when cfg.ini cannot be written, EIniFileException is raised
+  // and the previous file stays as it was.
   void SaveConfig();
   // Takes the dialog's entries and saves them. The port is converted first, so a port
   // that is not a number raises EConvertError before any setting changes or is saved.
