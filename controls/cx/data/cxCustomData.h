@@ -280,7 +280,11 @@ public:
   virtual void AdoptValueDefinition(TcxCustomDataField* ASource);
   virtual void ComponentRemoved(TComponent* AComponent) {}
   virtual bool CanModify(TcxDataEditValueSource AEditValueSource = evsValue);
+  // Whether the field's values are the controller's own rather than the provider's (the
+  // dataset field answers True also when unbound or in grid mode).
   virtual bool IsInternalField() const { return FInternal; }
+  // An internal field is no item (the record-handle field, detail objects, key fields).
+  bool IsInternal() const { return FInternal; }
 
   void ChangeValueType(TcxValueTypeClass AValue);
   void ChangeTextStoredFlag(bool AValue);

@@ -18,7 +18,7 @@ enum : Byte { csValueCached = 1, csTextCached = 2 };
 Integer TcxCustomDataController::CompareByField(Integer ARecordIndex1, Integer ARecordIndex2,
                                                 TcxCustomDataField* AField)
 {
-  bool byValue = (OnCompare && !AField->IsInternalField()) || NeedsValueCompare(AField);
+  bool byValue = (OnCompare && !AField->IsInternal()) || NeedsValueCompare(AField);
   if (!byValue)
     return CompareStored(ARecordIndex1, ARecordIndex2, AField);
   if (!OnCompare && IsProviderMode() && RecordSource()->IsCompareSupported() &&
@@ -133,7 +133,7 @@ bool TcxCustomDataController::NeedsTextCompare(TcxCustomDataField* AField)
 
 bool TcxCustomDataController::IsSortByDisplayText(TcxCustomDataField* AField)
 {
-  if (FDisplayTextSortingOff || AField->IsInternalField())
+  if (FDisplayTextSortingOff || AField->IsInternal())
     return false;
   Integer item = GetItemIndexOfField(AField);
   return item != -1 && GetItemSortByDisplayText(item, FOptions.Contains(dcoSortByDisplayText));

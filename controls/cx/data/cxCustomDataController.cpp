@@ -253,7 +253,7 @@ TcxCustomDataField* TcxCustomDataController::GetField(Integer AItemIndex) const
 
 Integer TcxCustomDataController::GetItemIndexOfField(const TcxCustomDataField* AField) const
 {
-  if (!AField || AField->IsInternalField())
+  if (!AField || AField->IsInternal())
     return -1;
   Integer index = FFields->IndexOf(AField);
   return index < FFields->ItemCount() ? index : -1;

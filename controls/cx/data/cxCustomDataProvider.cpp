@@ -419,7 +419,7 @@ void TcxCustomDataFieldList::ComponentRemoved(TComponent* AComponent)
 
 void TcxCustomDataFieldList::Add(TcxCustomDataField* AField)
 {
-  if (AField->IsInternalField())
+  if (AField->IsInternal())
     FItems.push_back(AField);
   else
     FItems.insert(FItems.begin() + ItemCount(), AField);
@@ -494,7 +494,7 @@ void TcxCustomDataFieldList::RecountInternal()
 {
   FInternalCount = 0;
   for (TcxCustomDataField* field : FItems)
-    FInternalCount += field->IsInternalField() ? 1 : 0;
+    FInternalCount += field->IsInternal() ? 1 : 0;
 }
 
 // ---- Readers ----
