@@ -1,9 +1,12 @@
 // Scope guards: undo-on-error and bracketed updates written once. TScopeExit runs its action
 // when the scope ends (by return or by exception) unless Dismiss() was called; TUpdateScope
 // brackets BeginUpdate/EndUpdate on any object that has them (lists, collections, datasets,
-// controls), so an exception inside the bracket still ends the update.
+// controls), so an exception inside the bracket still ends the update. An error raised by
+// EndUpdate itself (a change report that runs user code) reaches the caller; while another
+// exception is already on its way out, that one wins and EndUpdate's error is dropped.
 #pragma once
 
+#include <exception>
 #include <utility>
 
 template <typename F> class TScopeExit {
@@ -32,12 +35,26 @@ template <typename F> using TUndoOnError = TScopeExit<F>;
 
 template <typename T> class TUpdateScope {
 public:
-  explicit TUpdateScope(T& target) : FTarget(target) { FTarget.BeginUpdate(); }
+  explicit TUpdateScope(T& target) : FTarget(target), FUncaught(std::uncaught_exceptions())
+  {
+    FTarget.BeginUpdate();
+  }
   explicit TUpdateScope(T* target) : TUpdateScope(*target) {}
   TUpdateScope(const TUpdateScope&) = delete;
   TUpdateScope& operator=(const TUpdateScope&) = delete;
-  ~TUpdateScope() { FTarget.EndUpdate(); }
+  ~TUpdateScope() noexcept(false)
+  {
+    if (std::uncaught_exceptions() == FUncaught) {
+      FTarget.EndUpdate();
+      return;
+    }
+    try {
+      FTarget.EndUpdate();
+    } catch (...) {
+    }
+  }
 
 private:
   T& FTarget;
+  int FUncaught;
 };

@@ -11,11 +11,14 @@ namespace {
 struct Counter {
   int Depth = 0;
   int Ends = 0;
+  bool FailOnEnd = false;
   void BeginUpdate() { ++Depth; }
   void EndUpdate()
   {
     --Depth;
     ++Ends;
+    if (FailOnEnd)
+      throw std::logic_error("end");
   }
 };
 
@@ -48,4 +51,22 @@ TEST(ScopeGuard, UpdateScopeEndsTheBracketWhenTheBodyThrows)
   }
   EXPECT_EQ(c.Depth, 0);
   EXPECT_EQ(c.Ends, 1);
+}
+
+// The change report at the end of a bracket may fail; its error reaches the caller unless
+// the body's own error is already leaving.
+TEST(ScopeGuard, UpdateScopeLetsTheEndsErrorThrough)
+{
+  Counter c;
+  c.FailOnEnd = true;
+  EXPECT_THROW({ TUpdateScope scope(c); }, std::logic_error);
+  EXPECT_EQ(c.Depth, 0);
+  try {
+    TUpdateScope scope(c);
+    throw std::runtime_error("body");
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "body");
+  }
+  EXPECT_EQ(c.Depth, 0);
+  EXPECT_EQ(c.Ends, 2);
 }
