@@ -382,7 +382,8 @@ void TcxCustomDataController::GetRowId(Integer ARowIndex, Variant& AValue)
 void TcxCustomDataController::RecordsRemoved(Integer ARecordIndex)
 {
   TcxDataSelection* selection = Selection();
-  if (ARecordIndex >= 0 && selection) {
+  // In grid mode the entries stand for dataset bookmarks, not for loaded records.
+  if (ARecordIndex >= 0 && selection && !IsGridMode()) {
     for (Integer i = selection->Count() - 1; i >= 0; --i) {
       TcxDataSelectionInfo& entry = selection->Items(i);
       if (entry.Level == -1)

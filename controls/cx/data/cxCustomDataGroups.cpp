@@ -626,6 +626,8 @@ void TcxCustomDataControllerInfo::RestoreExpanding()
 
 void TcxCustomDataControllerInfo::RemapSelection()
 {
+  if (FDataController->IsGridMode())
+    return; // the entries stand for dataset bookmarks
   TcxDataGroups* tree = FDataGroups.get();
   for (Integer i = FSelection->Count() - 1; i >= 0; --i) {
     TcxDataSelectionInfo& entry = FSelection->Items(i);

@@ -555,7 +555,8 @@ bool TcxCustomDataControllerInfo::IsRowSelected(Integer ARowIndex)
 
 void TcxCustomDataControllerInfo::CheckSelectionRecords()
 {
-  if (FSelection->Count() == 0)
+  // In grid mode the entries stand for dataset bookmarks (the dataset selection checks them).
+  if (FSelection->Count() == 0 || FDataController->IsGridMode())
     return;
   if (FDataController->RecordCount() == 0) {
     FSelection->Clear();
@@ -618,7 +619,7 @@ void TcxCustomDataControllerInfo::Update()
 void TcxCustomDataControllerInfo::FinishUpdate(Word AChangesAtStart)
 {
   FExpandingInfos->Clear();
-  if (FExpandingFlag)
+  if (FExpandingFlag && !FDataController->IsGridMode())
     RecalcSelectionRowIndexes();
   if (FChanges & (dcicSorting | dcicExpanding))
     FDataController->RefreshSelectionSnapshot();
