@@ -565,6 +565,9 @@ public:
   void ReopenDetailDataSet();
   bool IsMasterKeyChanged();
   static void UnfocusDetail(TcxDBDataController* ADetail);
+  // Takes the focus off without moving or re-opening the dataset (another detail of the
+  // same place in the tree took the dataset).
+  void RemoveFocusQuietly();
   void RefreshRecordFromDataSet(Integer ARecordIndex);
   void UpdateEditingRecord();
   TcxCustomDataController* SyncMasterFocus();

@@ -982,6 +982,11 @@ void TcxDBDataController::UnfocusDetail(TcxDBDataController* ADetail)
   });
 }
 
+void TcxDBDataController::RemoveFocusQuietly()
+{
+  WithFlag(FFocusSyncGuard, [&] { SetFocusedRecordIndex(-1); });
+}
+
 void TcxDBDataController::RelationsChanged(TcxCustomDataRelation* ARelation)
 {
   TcxCustomDataController::RelationsChanged(ARelation);

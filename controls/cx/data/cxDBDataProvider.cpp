@@ -611,7 +611,7 @@ void TcxDBDataProvider::MakeDetailDataSetCurrent()
       p->FDetailDataSetCurrent = false;
       detail->InsertingChanged(false);
     }
-    detail->SetFocusedRecordIndex(-1);
+    detail->RemoveFocusQuietly();
   };
   if (root && relation)
     root->ForEachDetail(relation, TEvent<void(TcxCustomDataController*)>(leave));
