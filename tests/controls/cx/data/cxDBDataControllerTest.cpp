@@ -194,4 +194,61 @@ TEST(cxDBDataControllerTest, ClosingAndOpeningTheDataSet)
   EXPECT_EQ(v.View->RecordCount(), 0);
 }
 
+TEST(cxDBDataControllerTest, DeletingSelectedRecordsWithoutKeys)
+{
+  TMemDataSet ds;
+  FillNumbers(ds, 10);
+  TDataSource source;
+  source.SetDataSet(&ds);
+  auto view = NewDBController(&source);
+  Integer id = view->AddFieldColumn("Id", "Id");
+  ASSERT_FALSE(view->HasRecordKeys());
+  view->ChangeMultiSelect(true);
+  for (Integer row : {1, 4, 5, 9})
+    view->ChangeRowSelection(row, true);
+  view->DeleteSelection();
+  EXPECT_EQ(view->RowTexts(id), "1,3,4,7,8,9");
+  EXPECT_EQ(ds.RecordCount(), 6);
+}
+
+TEST(cxDBDataControllerTest, SmartRefreshRereadsOnlyTheEditedRecord)
+{
+  TCustomersView v;
+  v.View->DataModeController()->SetSmartRefresh(true);
+  Integer loads = 0;
+  v.View->OnDataChanged = [&](TObject*) { ++loads; };
+  v.View->ChangeFocusedRowIndex(4);
+  ASSERT_TRUE(v.View->SetEditValue(v.City, "Suzhou", evsValue));
+  v.View->Post();
+  EXPECT_EQ(v.View->DisplayText(4, v.City), "Suzhou");
+  EXPECT_EQ(v.View->FocusedRecordIndex(), 4);
+  // The edited record was read again; the others stayed loaded (no reload of the storage).
+  EXPECT_EQ(v.View->RecordCount(), 10);
+  EXPECT_EQ(v.DataSet.FieldByName("City")->AsString(), "Suzhou");
+  // A record deleted in the dataset leaves the view too.
+  v.View->ChangeFocusedRowIndex(2);
+  v.View->DeleteFocused();
+  EXPECT_EQ(v.View->RecordCount(), 9);
+  EXPECT_EQ(v.View->FindRecordIndexByKey(3), -1);
+}
+
+TEST(cxDBDataControllerTest, AnotherViewsReloadCancelsAnEdit)
+{
+  TCustomersView a;
+  auto b = NewDBController(&a.Source);
+  Integer name = b->AddFieldColumn("Name", "Name");
+  ASSERT_EQ(b->RecordCount(), 10);
+  a.View->ChangeFocusedRowIndex(1);
+  a.View->SetEditValue(a.Name, "Bo", evsValue);
+  ASSERT_EQ(a.DataSet.State(), dsEdit);
+  b->ReloadData(); // freezes its provider while it loads: the shared edit is cancelled
+  EXPECT_EQ(a.DataSet.State(), dsBrowse);
+  EXPECT_EQ(a.DataSet.FieldByName("Name")->AsString(), "Bob");
+  // The first view handled the change it missed in full once the other had loaded.
+  EXPECT_FALSE(a.View->IsEditing());
+  EXPECT_FALSE(a.View->Provider()->EditCancelled());
+  EXPECT_EQ(a.View->DisplayText(1, a.Name), "Bob");
+  EXPECT_EQ(b->DisplayText(1, name), "Bob");
+}
+
 } // namespace
