@@ -1,0 +1,166 @@
+// Deflate compression through zlib's own API. See frxZLib.h.
+#include "report/output/frxZLib.h"
+
+#include <exception>
+
+#include <zlib.h>
+
+namespace {
+
+constexpr Integer ZBufferSize = 65536;
+const char* const SInvalidZStreamOperation = "Invalid ZStream operation!";
+
+Integer MappedLevel(TZCompressionLevel Level)
+{
+  switch (Level) {
+  case zcNone:
+    return Z_NO_COMPRESSION;
+  case zcFastest:
+    return Z_BEST_SPEED;
+  case zcDefault:
+    return Z_DEFAULT_COMPRESSION;
+  case zcMax:
+    return Z_BEST_COMPRESSION;
+  }
+  return Z_DEFAULT_COMPRESSION;
+}
+
+// Every zlib result goes through here: negative codes raise with zlib's own text
+// ("stream error", "insufficient memory" ...), the others pass.
+Integer CCheck(Integer Code)
+{
+  if (Code < 0)
+    throw EZCompressionError(zError(Code));
+  return Code;
+}
+
+} // namespace
+
+struct TCustomZStream::TZState {
+  z_stream Strm{};
+  Byte Buffer[ZBufferSize];
+  bool Initialized = false;
+};
+
+TCustomZStream::TCustomZStream(TStream* Strm)
+    : FStrm(Strm), FStrmPos(Strm->Position()), FZ(std::make_unique<TZState>())
+{
+}
+
+TCustomZStream::~TCustomZStream()
+{
+  if (FZ->Initialized)
+    deflateEnd(&FZ->Strm);
+}
+
+void TCustomZStream::Progress(TObject* Sender)
+{
+  OnProgress(Sender);
+}
+
+TZCompressionStream::TZCompressionStream(TStream* Dest, TZCompressionLevel CompressionLevel)
+    : TCustomZStream(Dest)
+{
+  FZ->Strm.next_out = FZ->Buffer;
+  FZ->Strm.avail_out = ZBufferSize;
+  CCheck(deflateInit(&FZ->Strm, MappedLevel(CompressionLevel)));
+  FZ->Initialized = true;
+}
+
+TZCompressionStream::~TZCompressionStream()
+{
+  // A stream dropped while an exception unwinds is abandoned; otherwise the data is
+  // completed, and errors, which a destructor cannot report, are lost.
+  if (FFinished || std::uncaught_exceptions() > 0)
+    return;
+  try {
+    Finish();
+  } catch (const Exception&) {
+  }
+}
+
+Integer TZCompressionStream::Read(void*, Integer)
+{
+  throw EZCompressionError(SInvalidZStreamOperation);
+}
+
+// Writes the full output buffer to the destination at the remembered position.
+void TZCompressionStream::Flush()
+{
+  if (FStrm->Position() != FStrmPos)
+    FStrm->SetPosition(FStrmPos);
+  const Integer filled = ZBufferSize - static_cast<Integer>(FZ->Strm.avail_out);
+  if (filled > 0)
+    FStrm->WriteBuffer(FZ->Buffer, filled);
+  FZ->Strm.next_out = FZ->Buffer;
+  FZ->Strm.avail_out = ZBufferSize;
+  FStrmPos = FStrm->Position();
+}
+
+Integer TZCompressionStream::Write(const void* Buffer, Integer Count)
+{
+  if (FFinished)
+    throw EZCompressionError(SInvalidZStreamOperation);
+  if (Count <= 0)
+    return 0;
+  FZ->Strm.next_in = static_cast<Bytef*>(const_cast<void*>(Buffer));
+  FZ->Strm.avail_in = static_cast<uInt>(Count);
+  if (FStrm->Position() != FStrmPos)
+    FStrm->SetPosition(FStrmPos);
+  while (FZ->Strm.avail_in > 0) {
+    CCheck(deflate(&FZ->Strm, Z_NO_FLUSH));
+    if (FZ->Strm.avail_out == 0) {
+      Flush();
+      Progress(this);
+    }
+  }
+  return Count;
+}
+
+Int64 TZCompressionStream::Seek(Int64 Offset, Word Origin)
+{
+  if (Offset == 0 && Origin == soFromCurrent)
+    return TotalIn();
+  throw EZCompressionError(SInvalidZStreamOperation);
+}
+
+Int64 TZCompressionStream::TotalIn() const
+{
+  return static_cast<Int64>(FZ->Strm.total_in);
+}
+
+void TZCompressionStream::Finish()
+{
+  if (FFinished)
+    return;
+  FFinished = true;
+  FZ->Strm.next_in = nullptr;
+  FZ->Strm.avail_in = 0;
+  if (FStrm->Position() != FStrmPos)
+    FStrm->SetPosition(FStrmPos);
+  while (CCheck(deflate(&FZ->Strm, Z_FINISH)) != Z_STREAM_END)
+    Flush();
+  Flush();
+}
+
+void CompressStreamTo(TStream* Source, TStream* Dest, TZCompressionLevel Level)
+{
+  TZCompressionStream z(Dest, Level);
+  z.CopyFrom(Source, 0);
+  z.Finish();
+}
+
+std::string CompressBytes(const void* Data, size_t Size, TZCompressionLevel Level)
+{
+  TStringStream out;
+  TZCompressionStream z(&out, Level);
+  const Byte* p = static_cast<const Byte*>(Data);
+  while (Size > 0) {
+    const Integer chunk = static_cast<Integer>(std::min<size_t>(Size, 1 << 30));
+    z.WriteBuffer(p, chunk);
+    p += chunk;
+    Size -= static_cast<size_t>(chunk);
+  }
+  z.Finish();
+  return out.DataString();
+}
