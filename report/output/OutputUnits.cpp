@@ -1,6 +1,8 @@
 // The units of the preview, printing and export library in the system's unit order.
 #include "platform/rtl/Units.h"
+#include "report/engine/frxRes.h"
 #include "report/output/frxBarcod.h"
+#include "report/output/frxExportRes.h"
 
 namespace {
 
@@ -9,9 +11,16 @@ void BarcodInitialization()
   RegisterBarcodeEncoderClasses();
 }
 
+// The export texts enter the library's text table before any filter exists.
+void ExportResInitialization()
+{
+  AddExportResources(ReportResources());
+}
+
 } // namespace
 
 void RegisterReportOutputUnits()
 {
+  RegisterUnit("frxrcExports", ExportResInitialization, nullptr);
   RegisterUnit("frxBarcod", BarcodInitialization, nullptr);
 }
