@@ -2,6 +2,8 @@
 #include "platform/rtl/Units.h"
 #include "report/engine/frxRes.h"
 #include "report/output/frxBarcod.h"
+#include "report/output/frxBarcode.h"
+#include "report/output/frxExportPDF.h"
 #include "report/output/frxExportRes.h"
 
 namespace {
@@ -15,6 +17,17 @@ void BarcodInitialization()
 void ExportResInitialization()
 {
   AddExportResources(ReportResources());
+  AddBarcodeResources(ReportResources());
+}
+
+void BarcodeInitialization()
+{
+  RegisterBarcodeClasses();
+}
+
+void ExportPDFInitialization()
+{
+  RegisterPDFExportClasses();
 }
 
 } // namespace
@@ -23,4 +36,6 @@ void RegisterReportOutputUnits()
 {
   RegisterUnit("frxrcExports", ExportResInitialization, nullptr);
   RegisterUnit("frxBarcod", BarcodInitialization, nullptr);
+  RegisterUnit("frxBarcode", BarcodeInitialization, nullptr);
+  RegisterUnit("frxExportPDF", ExportPDFInitialization, nullptr);
 }

@@ -7,6 +7,7 @@
 #include "platform/rtl/Math.h"
 #include "report/engine/frxProgress.h"
 #include "report/engine/frxRes.h"
+#include "report/output/frxExportUtils.h"
 
 // ---------------------------------------------------------------------------------------
 // Styles and objects
@@ -105,6 +106,7 @@ bool TfrxIEMatrix::IsTextObject(TfrxView* Obj) const
 
 void TfrxIEMatrix::AddObject(TfrxView* Obj)
 {
+  frxFitExportObject(Obj);
   // A rectangle is exported as what it looks like: four border lines when transparent, an
   // empty framed cell when filled. Its own object is not added.
   if (auto* shape = dynamic_cast<TfrxShapeView*>(Obj); shape && shape->Shape() == skRectangle) {

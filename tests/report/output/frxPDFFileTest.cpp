@@ -1,0 +1,284 @@
+// The PDF writer and filter: a whole small file byte for byte, content operators, fonts and
+// their charsets, escaping, compression, the cross-reference table, and the sample waybill
+// read back by qpdf and poppler (text, fonts, rendering).
+#include "report/output/frxPDFFile.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "platform/graphics/Pictures.h"
+#include "platform/rtl/Codec.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/backend/headless/Headless.h"
+#include "report/output/frxExportPDF.h"
+#include "report/output/frxExportUtils.h"
+#include "tests/report/output/ExportFixtures.h"
+#include "tests/report/output/OutputTestSupport.h"
+
+namespace {
+
+class frxPDFTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    Headless().Reset();
+    SetClock([] { return EncodeDateTime(2024, 1, 2, 3, 4, 5, 0); });
+  }
+  void TearDown() override
+  {
+    SetClock(nullptr);
+    Headless().Reset();
+  }
+
+  // The document of every prepared page of R, written as the filter writes it.
+  std::string Write(TExportReport& R, bool Compressed, const AnsiString& Title = "T")
+  {
+    TfrxPDFFile pdf;
+    pdf.Compressed = Compressed;
+    pdf.Title = Title;
+    for (Integer i = 0; i < R.Pages()->PageCount(); ++i) {
+      auto* page = static_cast<TfrxReportPage*>(R.Pages()->BuildPage(i));
+      page->SetLeft(page->LeftMargin() * 3.77953L);
+      page->SetTop(page->TopMargin() * 3.77953L);
+      TfrxPDFPage* out = pdf.AddPage(page);
+      TList* all = page->AllObjects();
+      for (Integer j = 0; j < all->Count(); ++j)
+        if (auto* v = dynamic_cast<TfrxView*>(static_cast<TObject*>(all->Items(j))))
+          out->AddObject(v);
+      page->SetLeft(0);
+      page->SetTop(0);
+    }
+    TStringStream out;
+    pdf.SaveToStream(&out);
+    return out.DataString();
+  }
+};
+
+std::string Inflate(const std::string& data)
+{
+  std::string out(data.size() * 20 + 4096, '\0');
+  uLongf size = out.size();
+  if (uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
+                 reinterpret_cast<const Bytef*>(data.data()), data.size()) != Z_OK)
+    return "<inflate error>";
+  out.resize(size);
+  return out;
+}
+
+// The stream of object N, inflated when it is compressed.
+std::string StreamOf(const std::string& pdf, Integer N)
+{
+  const std::string head = std::to_string(N) + " 0 obj\r\n";
+  const size_t at = pdf.find(head);
+  if (at == std::string::npos)
+    return "<no object>";
+  const size_t s = pdf.find("stream\r\n", at) + 8;
+  const size_t e = pdf.find("endstream", s);
+  std::string data = pdf.substr(s, e - s);
+  if (pdf.substr(at, s - at).find("/FlateDecode") != std::string::npos) {
+    data.resize(data.size() - 2); // the line end after the data
+    return Inflate(data);
+  }
+  return data;
+}
+
+} // namespace
+
+// A page with one rectangle and no text: the whole file, byte for byte.
+TEST_F(frxPDFTest, SmallDocumentByteForByte)
+{
+  TExportReport r;
+  TfrxReportTitle* band = r.AddPage(0);
+  auto* shape = r.Add<TfrxShapeView>(band, 100, 100, 200, 50);
+  shape->SetColor(clRed);
+  r.Prepare();
+  const std::string pdf = Write(r, false);
+  const std::string expected = "%PDF-1.3\r\n"
+                               "\x25\xE2\xE3\xCF\xD3\r\n"
+                               "1 0 obj\r\n<<\r\n/Type /Catalog\r\n/Pages 3 0 R\r\n"
+                               "/PageMode /UseNone\r\n/PageLayout /SinglePage\r\n>>\r\nendobj\r\n"
+                               "2 0 obj\r\n<<\r\n/Producer (ZuzuDorova www.zuzudorova.example)\r\n"
+                               "/Author (ZuzuDorova)\r\n/Subject (ZuzuDorova PDF export)\r\n"
+                               "/Creator ()\r\n/Title (T)\r\n"
+                               "/CreationDate (D:20240102030405)\r\n"
+                               "/ModDate (D:20240102030405)\r\n>>\r\nendobj\r\n"
+                               "3 0 obj\r\n<<\r\n/Type /Pages\r\n/Kids [5 0 R ]\r\n/Count 1\r\n"
+                               ">>\r\nendobj\r\n"
+                               "5 0 obj\r\n<<\r\n/Type /Page\r\n/Parent 3 0 R\r\n"
+                               "/MediaBox [0 0 595.5000 842.2500 ]\r\n/Resources <<\r\n"
+                               "/Font <<\r\n>>\r\n/XObject <<\r\n>>\r\n"
+                               "/ProcSet [/PDF /Text /ImageC ]\r\n>>\r\n/Contents 6 0 R\r\n"
+                               ">>\r\nendobj\r\n"
+                               "6 0 obj\r\n<<\r\n/Length 71\r\n/Filter [ ]\r\n>>\r\nstream\r\n"
+                               "0 0 0 RG\r\n0.7500 w\r\n1 0 0 rg\r\n"
+                               "75.0000 729.7500 150.0000 37.5000 re\r\nB\r\n"
+                               "endstream\r\nendobj\r\n";
+  ASSERT_EQ(pdf.substr(0, expected.size()), expected);
+  const std::string xref = pdf.substr(expected.size());
+  const std::string offsets = "xref\r\n0 7\r\n0000000000 65535 f\r\n0000000017 00000 n\r\n";
+  EXPECT_EQ(xref.substr(0, offsets.size()), offsets);
+  EXPECT_NE(xref.find("0000000000 65535 f\r\n0000000"), std::string::npos); // object 4
+  EXPECT_NE(xref.find("trailer\r\n<<\r\n/Size 7\r\n/Root 1 0 R\r\n/Info 2 0 R\r\n>>\r\n"
+                      "startxref\r\n" +
+                      std::to_string(expected.size()) + "\r\n%%EOF\r\n"),
+            std::string::npos);
+  // Every entry is 20 bytes and points at its object.
+  const size_t table = expected.size() + std::string("xref\r\n0 7\r\n").size();
+  for (Integer n = 0; n < 7; ++n) {
+    SCOPED_TRACE(n);
+    const std::string entry = pdf.substr(table + 20 * n, 20);
+    EXPECT_EQ(entry.substr(18), "\r\n");
+    if (entry[17] == 'n')
+      EXPECT_EQ(pdf.substr(std::stoul(entry.substr(0, 10)), std::to_string(n).size() + 6),
+                std::to_string(n) + " 0 obj");
+    else
+      EXPECT_TRUE(n == 0 || n == 4);
+  }
+}
+
+// Rectangles without a fill are only stroked; margins move objects once; compressed
+// content inflates to the plain content.
+TEST_F(frxPDFTest, ShapesLinesAndCompression)
+{
+  TExportReport r;
+  TfrxReportTitle* band = r.AddPage(10);
+  r.Add<TfrxShapeView>(band, 0, 0, 100, 40)->SetColor(clNone);
+  auto* line = r.Add<TfrxLineView>(band, 0, 100, 300, 0);
+  line->Frame()->SetWidth(2);
+  line->Frame()->SetColor(clBtnFace);
+  r.Prepare();
+  const std::string plain = Write(r, false);
+  const std::string content = StreamOf(plain, 6);
+  // The shape at the top-left margin corner (37.7953 px = 28.3465 pt from the edges).
+  EXPECT_EQ(content, "0 0 0 RG\r\n0.7500 w\r\n28.3465 783.9035 75.0000 30.0000 re\r\nS\r\n"
+                     "0.83 0.82 0.78 RG\r\n1.5000 w\r\n28.3465 738.9035 m\r\n"
+                     "253.3465 738.9035 l\r\nS\r\n");
+  const std::string packed = Write(r, true);
+  EXPECT_NE(packed.find("/Filter [/FlateDecode ]"), std::string::npos);
+  EXPECT_EQ(StreamOf(packed, 6), content);
+}
+
+// Texts: escaping, the font resources (shared across sizes, one per face, style and
+// charset), the Chinese font as a Type0 font over the GBK CMap, blank lines write no text.
+TEST_F(frxPDFTest, TextAndFonts)
+{
+  TExportReport r;
+  TfrxReportTitle* band = r.AddPage(0);
+  TfrxMemoView* a = r.Memo(band, 0, 0, 200, 20, "AB(c)\\");
+  a->Font()->SetCharset(ANSI_CHARSET);
+  TfrxMemoView* b = r.Memo(band, 0, 30, 200, 30, "Hello", "Arial", 14);
+  b->Font()->SetCharset(ANSI_CHARSET);
+  r.Memo(band, 0, 70, 200, 30, "快递单", "宋体", 12);
+  r.Memo(band, 0, 110, 200, 30, "   ");
+  r.Prepare();
+  const std::string pdf = Write(r, false, "报表(1)");
+  // Three fonts (the blank text's font has the default charset): objects 5-19, the page 20.
+  EXPECT_NE(pdf.find("/Kids [20 0 R ]"), std::string::npos);
+  const std::string content = StreamOf(pdf, 21);
+  EXPECT_NE(content.find("/F0 10 Tf\r\n0 0 0 rg\r\n"), std::string::npos);
+  EXPECT_NE(content.find("(AB\\(c\\)\\\\) Tj"), std::string::npos);
+  EXPECT_NE(content.find("/F0 14 Tf"), std::string::npos);
+  EXPECT_NE(content.find("/F5 12 Tf"), std::string::npos);
+  EXPECT_NE(content.find("(\xBF\xEC\xB5\xDD\xB5\xA5) Tj"), std::string::npos); // GBK bytes
+  EXPECT_NE(content.find("/F10 10 Tf"), std::string::npos); // the blank text writes no BT
+  size_t bt = 0;
+  for (size_t p = content.find("BT\r\n"); p != std::string::npos; p = content.find("BT\r\n", p + 1))
+    ++bt;
+  EXPECT_EQ(bt, 3u);
+
+  EXPECT_NE(pdf.find("5 0 obj\r\n<<\r\n/Type /Font\r\n/Name /F0\r\n/BaseFont /Arial\r\n"
+                     "/Subtype /TrueType\r\n/Encoding /WinAnsiEncoding\r\n/FontDescriptor 7 0 R\r\n"
+                     "/FirstChar 32\r\n"),
+            std::string::npos);
+  EXPECT_NE(pdf.find("10 0 obj\r\n<<\r\n/Type /Font\r\n/Name /F5\r\n/BaseFont /#CB#CE#CC#E5\r\n"
+                     "/Subtype /Type0\r\n/DescendantFonts [11 0 R]\r\n/Encoding /GBKp-EUC-H\r\n"
+                     ">>\r\nendobj\r\n11 0 obj\r\n<<\r\n/Type /Font\r\n/Subtype\r\n"
+                     "/CIDFontType2\r\n/BaseFont /#CB#CE#CC#E5\r\n/WinCharSet 134\r\n"
+                     "/FontDescriptor 12 0 R\r\n/CIDSystemInfo\r\n<<\r\n/Registry(Adobe)\r\n"
+                     "/Ordering(GB1)\r\n/Supplement 2\r\n>>\r\n/DW 1000\r\n/W [1 95 500]\r\n"),
+            std::string::npos);
+  // The page lists every font; the title is a Unicode string with the language prefix.
+  EXPECT_NE(pdf.find("/Font <<\r\n/F0 5 0 R\r\n/F5 10 0 R\r\n/F10 15 0 R\r\n>>"),
+            std::string::npos);
+  EXPECT_NE(
+      pdf.find("/Title (\\376\\377\\000\\033\\172\\150\\000\\033\\142\\245\\210\\150\\000\\050"
+               "\\000\\061\\000\\051)"),
+      std::string::npos);
+}
+
+// Toolkit formatting rules.
+TEST(frxPDFToolkitTest, Formatting)
+{
+  TfrxPDFToolkit kit;
+  EXPECT_EQ(kit.ColorText(0x0080FF), "1 0.5 0");
+  EXPECT_EQ(kit.ColorText(RGB(1, 1, 1)), "0.0039 0.0039 0.0039");
+  EXPECT_EQ(kit.ColorText(clNone), "1 1 1");
+  EXPECT_EQ(TfrxPDFToolkit::EscapeText("a\\b(c)\x01\r\n"), "a\\\\b\\(c\\)");
+  EXPECT_EQ(TfrxPDFToolkit::EscapeText("x\r\n\r\n"), "x\r\n");
+  EXPECT_EQ(TfrxPDFToolkit::ByteToOctal(0), "000");
+  EXPECT_EQ(TfrxPDFToolkit::ByteToOctal(255), "377");
+  EXPECT_EQ(kit.PrepareString("Report (draft\\"), "Report \\(draft\\\\");
+  EXPECT_TRUE(TfrxPDFToolkit::NeedsUnicode("{"));
+  EXPECT_FALSE(TfrxPDFToolkit::NeedsUnicode("Plain text 123"));
+  EXPECT_EQ(PdfNameEscape("Times New Roman,Bold"), "Times#20New#20Roman,Bold");
+  EXPECT_EQ(PdfNameEscape("a(b)/c#d%"), "a#28b#29#2Fc#23d#25");
+  EXPECT_EQ(PdfNameEscape("\xCB\xCE"), "#CB#CE");
+}
+
+// The sample waybill through the export walk and the filter: qpdf finds the file sound,
+// pdffonts lists the embedded Chinese font, pdftotext gives the Chinese text back and
+// pdftoppm draws the page with its parts where the report put them.
+TEST_F(frxPDFTest, WaybillSampleReadsBack)
+{
+  for (const char* tool : {"qpdf", "pdffonts", "pdftotext", "pdftoppm"})
+    ASSERT_TRUE(ProgramAvailable(tool)) << tool;
+  TExportReport r;
+  BuildWaybillReport(r);
+  r.Report()->ReportOptions()->SetName("青禾快递单");
+  r.Prepare();
+  TfrxPDFExport filter(nullptr);
+  filter.SetShowDialog(false);
+  filter.SetEmbeddedFonts(true);
+  const std::string file = OutputPath("export_waybill.pdf");
+  filter.SetFileName(file);
+  ASSERT_TRUE(r.Export(&filter));
+
+  int code = 0;
+  RunProgram("qpdf --check '" + file + "' >/dev/null 2>&1", &code);
+  EXPECT_EQ(code, 0) << RunProgram("qpdf --check '" + file + "' 2>&1");
+  const std::string fonts = RunProgram("pdffonts '" + file + "' 2>/dev/null");
+  EXPECT_NE(fonts.find("CID TrueType"), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("Identity-H"), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("yes no  yes"), std::string::npos) << fonts; // embedded, with ToUnicode
+  const std::string text = RunProgram("pdftotext -layout '" + file + "' - 2>/dev/null");
+  for (const char* expected :
+       {"青禾快递单", "寄件人", "收件人", "北京市海淀区中关村大街1号", "上海市浦东新区"})
+    EXPECT_NE(text.find(GbkToUtf8(expected)), std::string::npos) << expected << "\n" << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 2);
+
+  // Drawn at 96 dpi a point of the page is a report pixel; the objects sit 10 mm (37.8 px)
+  // in from the corner.
+  const std::string prefix = OutputPath("export_waybill_pdf");
+  RunProgram("pdftoppm -r 96 -png -f 2 -l 2 '" + file + "' '" + prefix + "'", &code);
+  ASSERT_EQ(code, 0);
+  TPngImage png;
+  png.LoadFromFile(prefix + "-2.png");
+  TBitmap* page = png.Bitmap();
+  EXPECT_EQ(page->Width(), 794);
+  auto near = [&](Integer x, Integer y, TColor expected) {
+    const TColor c = page->Pixel(x, y);
+    return std::abs(GetRValue(c) - GetRValue(expected)) < 24 &&
+           std::abs(GetGValue(c) - GetGValue(expected)) < 24 &&
+           std::abs(GetBValue(c) - GetBValue(expected)) < 24;
+  };
+  EXPECT_TRUE(near(633, 258, 0x00C0FF)) << std::hex << page->Pixel(633, 258); // the shape
+  EXPECT_TRUE(near(633, 138, 0x2060C0)) << std::hex << page->Pixel(633, 138); // picture
+  EXPECT_TRUE(near(563, 103, 0x40A0E0)) << std::hex << page->Pixel(563, 103);
+  EXPECT_TRUE(near(300, 298, clBlack)) << std::hex << page->Pixel(300, 298); // the line
+  EXPECT_TRUE(near(300, 293, clWhite));
+  EXPECT_TRUE(near(140, 123, 0xF0F0F0)); // a label's fill, beside its text
+  // The barcode reads back from the rendered page.
+  EXPECT_EQ(Chomp(RunProgram("zbarimg -q --raw '" + prefix + "-2.png' 2>/dev/null")),
+            "SF1234567891");
+}
