@@ -11,15 +11,10 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/ui/ShellAPI.h"
 #include "report/output/frxBarcode.h"
 
 namespace {
-
-std::function<void(const AnsiString&)>& Opener()
-{
-  static std::function<void(const AnsiString&)> opener;
-  return opener;
-}
 
 [[noreturn]] void RaiseCreateError(const AnsiString& FileName, int Error)
 {
@@ -30,16 +25,7 @@ std::function<void(const AnsiString&)>& Opener()
 
 void frxOpenExportedFile(const AnsiString& FileName)
 {
-  if (Opener()) {
-    Opener()(FileName);
-    return;
-  }
-  ExecuteProcess("xdg-open", {FileName}, pwNoWait);
-}
-
-void SetExportFileOpener(std::function<void(const AnsiString& FileName)> Opener_)
-{
-  Opener() = std::move(Opener_);
+  ShellOpen(FileName, {stFile});
 }
 
 void frxWriteFileReplacing(const AnsiString& FileName, const std::string& Bytes)

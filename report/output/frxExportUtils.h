@@ -3,19 +3,15 @@
 // existing file as it was.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "platform/rtl/Types.h"
 
 class TfrxView;
 
-// Opens FileName with the desktop's program for its type (xdg-open, started with an
-// argument vector and not waited for); the result is ignored, as a failure to open is not
-// a failure of the export.
+// Opens an exported file with the desktop's program for its type (the shell service of
+// ShellAPI.h); the result is ignored, as a failure to open is not a failure of the export.
 void frxOpenExportedFile(const AnsiString& FileName);
-// Replaces the opener (tests record the calls; null restores xdg-open).
-void SetExportFileOpener(std::function<void(const AnsiString& FileName)> Opener);
 
 // Writes Bytes to FileName through a temporary file beside it, renamed over the target
 // when complete. Raises EFCreateError 'Cannot create file "%s". %s' when the file cannot
