@@ -6,11 +6,27 @@
 #include <cmath>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/GraphicsPrivate.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Math.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Registration ---------------------------------------------------------------------------
+
+void RegisterCanvasClass()
+{
+  TClassRegistration<TCanvas, TPersistent>("TCanvas")
+      .Property("Brush", &TCanvas::Brush, &TCanvas::SetBrush)
+      .Property(
+          "CopyMode", [](TCanvas* c) { return static_cast<Integer>(c->CopyMode()); },
+          [](TCanvas* c, Integer v) { c->SetCopyMode(static_cast<TCopyMode>(v)); })
+      .Default(static_cast<Integer>(cmSrcCopy))
+      .Property("Font", &TCanvas::Font, &TCanvas::SetFont)
+      .Property("Pen", &TCanvas::Pen, &TCanvas::SetPen);
+}
 
 namespace {
 

@@ -1,7 +1,59 @@
 // Pens, brushes and fonts: value holders that notify their owner (a canvas, a control)
 // through OnChange. See Graphics.h.
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/GraphicsPrivate.h"
 #include "platform/rtl/Math.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Registration ---------------------------------------------------------------------------
+
+void RegisterGraphicsObjectClasses()
+{
+  RegisterEnumType<TFontStyle>("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
+  RegisterSetType<TFontStyles>("TFontStyles");
+  RegisterEnumType<TFontPitch>("TFontPitch", {"fpDefault", "fpVariable", "fpFixed"});
+  RegisterEnumType<TPenStyle>("TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot",
+                                            "psDashDotDot", "psClear", "psInsideFrame"});
+  RegisterEnumType<TPenMode>("TPenMode",
+                             {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
+                              "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen",
+                              "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor"});
+  RegisterEnumType<TBrushStyle>("TBrushStyle",
+                                {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
+                                 "bsBDiagonal", "bsCross", "bsDiagCross"});
+  PTypeInfo charset = DefineNamedType("TFontCharset", IntegerTypeInfo());
+  PTypeInfo fontName = DefineNamedType("TFontName", StringTypeInfo());
+  TClassRegistration<TGraphicsObject, TPersistent>("TGraphicsObject");
+  TClassRegistration<TFont, TGraphicsObject>("TFont")
+      .Property("Charset", &TFont::Charset, &TFont::SetCharset)
+      .Type(charset)
+      .Property("Color", &TFont::Color, &TFont::SetColor)
+      .Type(TColorTypeInfo())
+      .Property("Height", &TFont::Height, &TFont::SetHeight)
+      .Property("Name", &TFont::Name, &TFont::SetName)
+      .Type(fontName)
+      .Property("Pitch", &TFont::Pitch, &TFont::SetPitch)
+      .Default(fpDefault)
+      .Property("Size", &TFont::Size, &TFont::SetSize)
+      .Stored(false)
+      .Property("Style", &TFont::Style, &TFont::SetStyle);
+  TClassRegistration<TPen, TGraphicsObject>("TPen")
+      .Property("Color", &TPen::Color, &TPen::SetColor)
+      .Type(TColorTypeInfo())
+      .Default(clBlack)
+      .Property("Mode", &TPen::Mode, &TPen::SetMode)
+      .Default(pmCopy)
+      .Property("Style", &TPen::Style, &TPen::SetStyle)
+      .Default(psSolid)
+      .Property("Width", &TPen::Width, &TPen::SetWidth)
+      .Default(1);
+  TClassRegistration<TBrush, TGraphicsObject>("TBrush")
+      .Property("Color", &TBrush::Color, &TBrush::SetColor)
+      .Type(TColorTypeInfo())
+      .Default(clWhite)
+      .Property("Style", &TBrush::Style, &TBrush::SetStyle)
+      .Default(bsSolid);
+}
 
 void TGraphicsObject::Changed()
 {

@@ -5,10 +5,19 @@
 #include <cstring>
 #include <new>
 
+#include "platform/graphics/GraphicsPrivate.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/PicturesPrivate.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Registration ---------------------------------------------------------------------------
+
+void RegisterIconClass()
+{
+  TClassRegistration<TIcon, TGraphic>("TIcon");
+}
 
 namespace {
 

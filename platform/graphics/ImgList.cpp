@@ -5,9 +5,38 @@
 
 #include <algorithm>
 
+#include "platform/graphics/GraphicsPrivate.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Registration ---------------------------------------------------------------------------
+
+void RegisterImageListClasses()
+{
+  RegisterEnumType<TDrawingStyle>("TDrawingStyle",
+                                  {"dsFocus", "dsSelected", "dsNormal", "dsTransparent"});
+  RegisterEnumType<TImageType>("TImageType", {"itImage", "itMask"});
+  TClassRegistration<TCustomImageList, TComponent>("TCustomImageList")
+      .Property("BkColor", &TCustomImageList::BkColor, &TCustomImageList::SetBkColor)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
+      .Property("BlendColor", &TCustomImageList::BlendColor, &TCustomImageList::SetBlendColor)
+      .Type(TColorTypeInfo())
+      .Default(clNone)
+      .Property("DrawingStyle", &TCustomImageList::DrawingStyle, &TCustomImageList::SetDrawingStyle)
+      .Default(dsNormal)
+      .Property("Height", &TCustomImageList::Height, &TCustomImageList::SetHeight)
+      .Default(16)
+      .Property("ImageType", &TCustomImageList::ImageType, &TCustomImageList::SetImageType)
+      .Default(itImage)
+      .Property("Masked", &TCustomImageList::Masked, &TCustomImageList::SetMasked)
+      .Default(true)
+      .Property("Width", &TCustomImageList::Width, &TCustomImageList::SetWidth)
+      .Default(16);
+  TClassRegistration<TImageList, TCustomImageList>("TImageList");
+}
 
 namespace {
 

@@ -10,10 +10,19 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "platform/graphics/GraphicsPrivate.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/PicturesPrivate.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Registration ---------------------------------------------------------------------------
+
+void RegisterJpegImageClass()
+{
+  TClassRegistration<TJPEGImage, TGraphic>("TJPEGImage");
+}
 
 namespace {
 

@@ -5,8 +5,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/GraphicsPrivate.h"
+#include "platform/graphics/Pictures.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Registration ---------------------------------------------------------------------------
+
+void RegisterMetafileClasses()
+{
+  TClassRegistration<TMetafile, TGraphic>("TMetafile");
+  TClassRegistration<TMetafileCanvas, TCanvas>("TMetafileCanvas").Factory(nullptr);
+}
 
 // One recorded primitive with its arguments.
 struct TMetaRecord {

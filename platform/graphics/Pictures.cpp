@@ -6,11 +6,25 @@
 #include <cstring>
 #include <new>
 
+#include "platform/graphics/GraphicsPrivate.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/PicturesPrivate.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TypInfo.h"
+
+// ---- Registration ---------------------------------------------------------------------------
+
+void RegisterPictureClasses()
+{
+  RegisterEnumType<TPixelFormat>("TPixelFormat",
+                                 {"pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit", "pf16bit",
+                                  "pf24bit", "pf32bit", "pfCustom"});
+  RegisterEnumType<TTransparentMode>("TTransparentMode", {"tmAuto", "tmFixed"});
+  TClassRegistration<TGraphic, TPersistent>("TGraphic");
+  TClassRegistration<TBitmap, TGraphic>("TBitmap");
+  TClassRegistration<TPicture, TPersistent>("TPicture");
+}
 
 namespace {
 

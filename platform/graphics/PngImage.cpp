@@ -7,10 +7,19 @@
 
 #include <png.h>
 
+#include "platform/graphics/GraphicsPrivate.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/PicturesPrivate.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Registration ---------------------------------------------------------------------------
+
+void RegisterPngImageClass()
+{
+  TClassRegistration<TPngImage, TGraphic>("TPngImage");
+}
 
 namespace {
 
