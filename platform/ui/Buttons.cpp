@@ -48,7 +48,7 @@ TRect DrawButtonGlyphAndCaption(TCanvas* Canvas, const TRect& Client, TBitmap* G
                                 TButtonLayout Layout, Integer Margin, Integer Spacing,
                                 bool ShowAccelChar)
 {
-  Cardinal format = DT_SINGLELINE | (ShowAccelChar ? 0 : DT_NOPREFIX);
+  Cardinal format = DT_SINGLELINE | (ShowAccelChar ? 0u : Cardinal(DT_NOPREFIX));
   bool hasGlyph = Glyph && !Glyph->Empty();
   TSize glyph{hasGlyph ? Glyph->Width() / std::max(NumGlyphs, 1) : 0,
               hasGlyph ? Glyph->Height() : 0};

@@ -11,4 +11,5 @@ void RegisterExtCtrlsClasses()
   extctrls::RegisterImageClasses();
   extctrls::RegisterRadioGroupClasses();
   extctrls::RegisterNotebookClasses();
+  extctrls::RegisterSplitterClasses();
 }

@@ -266,4 +266,64 @@ private:
   bool FSyncing = false;
 };
 
+// ---- Splitter ----
+
+enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
+using TCanResizeSplitterEvent = TEvent<void(TObject* Sender, Integer& NewSize, bool& Accept)>;
+
+// A bar between a control aligned to one side and the rest: dragging it sizes that control
+// (not below MinSize, and leaving MinSize for the rest). While dragging, a line (rsLine,
+// rsPattern) shows where it goes, or the control follows at once (rsUpdate). AutoSnap closes
+// the control when dragged below its minimum.
+class TSplitter : public TGraphicControl {
+public:
+  explicit TSplitter(TComponent* AOwner);
+  ~TSplitter() override;
+
+  Integer MinSize() const { return FMinSize; }
+  void SetMinSize(Integer Value) { FMinSize = std::max(Value, 1); }
+  bool AutoSnap() const { return FAutoSnap; }
+  void SetAutoSnap(bool Value) { FAutoSnap = Value; }
+  bool Beveled() const { return FBeveled; }
+  void SetBeveled(bool Value);
+  TResizeStyle ResizeStyle() const { return FResizeStyle; }
+  void SetResizeStyle(TResizeStyle Value) { FResizeStyle = Value; }
+  // The control the splitter sizes (found when a drag starts).
+  TControl* Control() const { return FControl; }
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+
+  TCanResizeSplitterEvent OnCanResize;
+  TNotifyEvent OnMoved;
+  TNotifyEvent OnPaint;
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  virtual bool CanResize(Integer& NewSize);
+  virtual void StopSizing();
+
+private:
+  TControl* FindControl() const;
+  bool Horizontal() const { return FAlign == alTop || FAlign == alBottom; }
+  // The size the control gets with the pointer at Offset pixels from where the drag began.
+  Integer NewSizeFor(Integer Offset) const;
+  void ShowLine(Integer Size);
+  void HideLine();
+  void ApplySize(Integer Size);
+
+  Integer FMinSize = 30;
+  bool FAutoSnap = true;
+  bool FBeveled = false;
+  TResizeStyle FResizeStyle = rsPattern;
+  TControl* FControl = nullptr;
+  Integer FStartSize = 0; // the control's size when the drag began
+  Integer FMaxSize = 0;   // the most the control may take
+  TPoint FDownPos;        // where the drag began (parent client coordinates)
+  Integer FNewSize = 0;
+  bool FSizing = false;
+  HOVERLAY FLine = 0;
+};
+
 void RegisterExtCtrlsClasses();

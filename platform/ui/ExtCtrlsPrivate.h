@@ -9,5 +9,6 @@ void RegisterPanelClasses();
 void RegisterImageClasses();
 void RegisterRadioGroupClasses();
 void RegisterNotebookClasses();
+void RegisterSplitterClasses();
 
 } // namespace extctrls

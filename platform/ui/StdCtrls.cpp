@@ -35,4 +35,5 @@ void RegisterStdCtrlsClasses()
   stdctrls::RegisterMemoClasses();
   stdctrls::RegisterListBoxClasses();
   stdctrls::RegisterComboBoxClasses();
+  stdctrls::RegisterScrollBarClasses();
 }

@@ -760,7 +760,9 @@ protected:
     AnsiString Text;
     NativeInt Data = 0; // LB_SETITEMDATA; the item's object is kept here
     bool Selected = false;
-    Integer Height = 0; // lbOwnerDrawVariable: as measured when the item came
+    Integer Height = 0;    // lbOwnerDrawVariable: as measured when the item came
+    Integer Check = 0;     // a check list's check state (TCheckBoxState)
+    bool Disabled = false; // a check list's item that cannot be checked
   };
   std::vector<TItem> FList;
   Integer InsertItem(Integer Index, const AnsiString& Text);
@@ -973,6 +975,90 @@ private:
 class TComboBox : public TCustomComboBox {
 public:
   explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
+};
+
+// ---- Scroll bars ----
+
+enum TScrollCode {
+  scLineUp,
+  scLineDown,
+  scPageUp,
+  scPageDown,
+  scPosition,
+  scTrack,
+  scTop,
+  scBottom,
+  scEndScroll
+};
+using TScrollEvent = TEvent<void(TObject* Sender, TScrollCode ScrollCode, Integer& ScrollPos)>;
+
+// A scroll bar control: arrows and page areas step while held, the thumb is dragged. It
+// tells its parent with WM_HSCROLL/WM_VSCROLL, which come back as CN_HSCROLL/CN_VSCROLL and
+// move Position (OnScroll may change where it goes, OnChange follows). Another control can
+// listen to those notifications through the notification hook (one listener at a time)
+// instead of taking over the window procedure; it answers the SBM_ messages, and the window
+// functions' SB_CTL reach it.
+class TScrollBar : public TWinControl {
+public:
+  explicit TScrollBar(TComponent* AOwner);
+  ~TScrollBar() override;
+
+  TScrollBarKind Kind() const { return FKind; }
+  void SetKind(TScrollBarKind Value);
+  Integer Min() const { return FMin; }
+  void SetMin(Integer Value) { SetParams(FPosition, Value, FMax); }
+  Integer Max() const { return FMax; }
+  void SetMax(Integer Value) { SetParams(FPosition, FMin, Value); }
+  Integer Position() const { return FPosition; }
+  void SetPosition(Integer Value) { SetParams(Value, FMin, FMax); }
+  Integer PageSize() const { return FPageSize; }
+  void SetPageSize(Integer Value);
+  Integer SmallChange() const { return FSmallChange; }
+  void SetSmallChange(Integer Value) { FSmallChange = Value; }
+  Integer LargeChange() const { return FLargeChange; }
+  void SetLargeChange(Integer Value) { FLargeChange = Value; }
+  // Position kept between Min and Max less the page.
+  void SetParams(Integer APosition, Integer AMin, Integer AMax);
+  // The listener of the bar's scroll notifications (CN_HSCROLL, CN_VSCROLL), called before the
+  // bar's own handling; null when none. A bar takes one listener at a time.
+  const TWndMethod& NotificationHook() const { return FNotificationHook; }
+  void SetNotificationHook(const TWndMethod& Hook) { FNotificationHook = Hook; }
+  bool HasNotificationHook() const { return static_cast<bool>(FNotificationHook); }
+
+  TNotifyEvent OnChange;
+  TScrollEvent OnScroll;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void PaintWindow(HDC DC) override;
+  void Dispatch(TMessage& Message) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  virtual void Change();
+  virtual void Scroll(TScrollCode ScrollCode, Integer& ScrollPos);
+
+private:
+  enum TPart { bpNone, bpLineUp, bpPageUp, bpThumb, bpPageDown, bpLineDown };
+  struct TGeometry {
+    Integer Length = 0, Arrow = 0, ThumbStart = 0, ThumbEnd = 0;
+    bool Usable = false;
+  };
+  TGeometry Geometry() const;
+  TPart PartAt(TPoint P) const;
+  Integer MaxPosition() const;
+  void Notify(Integer Code, Integer Pos);
+  void CNScroll(TMessage& Message);
+  void RepeatTick();
+
+  TScrollBarKind FKind = sbHorizontal;
+  Integer FMin = 0, FMax = 100, FPosition = 0, FPageSize = 0;
+  Integer FSmallChange = 1, FLargeChange = 1;
+  TWndMethod FNotificationHook;
+  TPart FPressed = bpNone; // the part held down
+  TPart FHot = bpNone;     // the held part, while the pointer stays on it
+  Integer FTrackPos = 0;   // where a dragged thumb stands
+  Integer FGrab = 0;       // where the thumb was taken, from its start
+  std::unique_ptr<TCanvas> FCanvas;
 };
 
 // Registers the class records of this unit.

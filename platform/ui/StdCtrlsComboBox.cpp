@@ -634,8 +634,8 @@ void TCustomComboBox::PaintWindow(HDC DC)
   dis.CtlID = static_cast<UINT>(GetWindowLong(FHandle, GWL_ID));
   dis.itemID = static_cast<UINT>(FItemIndex);
   dis.itemAction = ODA_DRAWENTIRE;
-  dis.itemState =
-      ODS_COMBOBOXEDIT | (focused ? ODS_SELECTED | ODS_FOCUS : 0) | (FEnabled ? 0 : ODS_DISABLED);
+  dis.itemState = ODS_COMBOBOXEDIT | (focused ? UINT(ODS_SELECTED | ODS_FOCUS) : 0u) |
+                  (FEnabled ? 0u : UINT(ODS_DISABLED));
   dis.hwndItem = FHandle;
   dis.hDC = DC;
   dis.rcItem = face;

@@ -247,7 +247,8 @@ void TCustomStaticText::AdjustBounds()
     text = " ";
   TRect r = Rect(0, 0, 0, 0);
   c->DrawText(text, r,
-              DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS | (FShowAccelChar ? 0 : DT_NOPREFIX));
+              DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS |
+                  (FShowAccelChar ? 0u : Cardinal(DT_NOPREFIX)));
   ReleaseDC(0, dc);
   Integer border = BorderSize();
   SetBounds(FLeft, FTop, r.Width() + 2 * border, r.Height() + 2 * border);
@@ -273,7 +274,7 @@ void TCustomStaticText::PaintWindow(HDC DC)
   Cardinal format = (FAlignment == taCenter         ? DT_CENTER
                      : FAlignment == taRightJustify ? DT_RIGHT
                                                     : DT_LEFT) |
-                    DT_EXPANDTABS | (FShowAccelChar ? 0 : DT_NOPREFIX);
+                    DT_EXPANDTABS | (FShowAccelChar ? 0u : Cardinal(DT_NOPREFIX));
   if (!FAutoSize)
     format |= DT_WORDBREAK;
   PaintText(c, Caption(), r, format, FEnabled);

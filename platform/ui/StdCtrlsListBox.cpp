@@ -1288,10 +1288,10 @@ void TCustomListBox::LBMessage(TMessage& Message)
     }
     return;
   case LB_GETTEXTLEN:
-    r = valid(w) ? static_cast<LRESULT>(ItemText(w).size()) : LB_ERR;
+    r = valid(w) ? static_cast<LRESULT>(ItemText(w).size()) : LRESULT(LB_ERR);
     return;
   case LB_GETITEMDATA:
-    r = valid(w) && !IsVirtual() ? FList[w].Data : (valid(w) ? 0 : LB_ERR);
+    r = valid(w) && !IsVirtual() ? FList[w].Data : (valid(w) ? LRESULT(0) : LRESULT(LB_ERR));
     return;
   case LB_SETITEMDATA:
     if (!valid(w) || IsVirtual()) {

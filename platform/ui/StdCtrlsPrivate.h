@@ -41,5 +41,6 @@ void RegisterEditClasses();
 void RegisterMemoClasses();
 void RegisterListBoxClasses();
 void RegisterComboBoxClasses();
+void RegisterScrollBarClasses();
 
 } // namespace stdctrls

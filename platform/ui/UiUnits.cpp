@@ -2,6 +2,7 @@
 #include "platform/rtl/Units.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Buttons.h"
+#include "platform/ui/CheckLst.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
@@ -21,5 +22,6 @@ void RegisterUiUnits()
   RegisterUnit("ExtCtrls", &RegisterExtCtrlsClasses, nullptr);
   RegisterUnit("Buttons", &RegisterButtonsClasses, nullptr);
   RegisterUnit("ComCtrls", &RegisterComCtrlsClasses, nullptr);
+  RegisterUnit("CheckLst", &RegisterCheckLstClasses, nullptr);
   RegisterUnit("ActnList", &RegisterActnListClasses, nullptr);
 }

@@ -1090,8 +1090,13 @@ Integer ScrollWindowEx(HWND hwnd, Integer dx, Integer dy, const TRect* rect, con
 
 // ---- Scroll bars ---------------------------------------------------------------------------
 
+// SB_CTL addresses a scroll bar control, which keeps its own state (SBM_ messages).
 Integer SetScrollInfo(HWND hwnd, Integer bar, const SCROLLINFO& si, bool redraw)
 {
+  if (bar == SB_CTL)
+    return IsWindow(hwnd) ? static_cast<Integer>(SendMessage(hwnd, SBM_SETSCROLLINFO, redraw,
+                                                             reinterpret_cast<LPARAM>(&si)))
+                          : 0;
   TWnd* w = FromHandle(hwnd);
   if (!w || (bar != SB_HORZ && bar != SB_VERT))
     return 0;
@@ -1120,6 +1125,9 @@ Integer SetScrollInfo(HWND hwnd, Integer bar, const SCROLLINFO& si, bool redraw)
 
 bool GetScrollInfo(HWND hwnd, Integer bar, SCROLLINFO& si)
 {
+  if (bar == SB_CTL)
+    return IsWindow(hwnd) &&
+           SendMessage(hwnd, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&si)) != 0;
   TWnd* w = FromHandle(hwnd);
   if (!w || (bar != SB_HORZ && bar != SB_VERT))
     return false;
@@ -1139,6 +1147,8 @@ bool GetScrollInfo(HWND hwnd, Integer bar, SCROLLINFO& si)
 
 Integer SetScrollPos(HWND hwnd, Integer bar, Integer pos, bool redraw)
 {
+  if (bar == SB_CTL)
+    return IsWindow(hwnd) ? static_cast<Integer>(SendMessage(hwnd, SBM_SETPOS, pos, redraw)) : 0;
   TWnd* w = FromHandle(hwnd);
   if (!w || (bar != SB_HORZ && bar != SB_VERT))
     return 0;
@@ -1152,6 +1162,8 @@ Integer SetScrollPos(HWND hwnd, Integer bar, Integer pos, bool redraw)
 
 Integer GetScrollPos(HWND hwnd, Integer bar)
 {
+  if (bar == SB_CTL)
+    return IsWindow(hwnd) ? static_cast<Integer>(SendMessage(hwnd, SBM_GETPOS, 0, 0)) : 0;
   TWnd* w = FromHandle(hwnd);
   if (!w || (bar != SB_HORZ && bar != SB_VERT))
     return 0;
@@ -1164,7 +1176,7 @@ bool SetScrollRange(HWND hwnd, Integer bar, Integer minPos, Integer maxPos, bool
   si.fMask = SIF_RANGE;
   si.nMin = minPos;
   si.nMax = maxPos;
-  return FromHandle(hwnd) && (SetScrollInfo(hwnd, bar, si, redraw), true);
+  return IsWindow(hwnd) && (SetScrollInfo(hwnd, bar, si, redraw), true);
 }
 
 bool GetScrollRange(HWND hwnd, Integer bar, Integer& minPos, Integer& maxPos)

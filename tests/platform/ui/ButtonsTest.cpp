@@ -127,10 +127,12 @@ TEST(ButtonGlyphs, GlyphAndCaptionFollowTheLayout)
     TRect text = DrawButtonGlyphAndCaption(&canvas, client, glyph.get(), 2, bsUp, "确定", c.Layout,
                                            c.Margin, 4);
     EXPECT_EQ(canvas.Pixels(c.GlyphPixel.X, c.GlyphPixel.Y), ColorToRGB(clRed));
-    if (c.TextRightOfGlyph)
+    if (c.TextRightOfGlyph) {
       EXPECT_EQ(text.Left, c.Margin + 8 + 4);
-    if (c.TextBelowGlyph)
+    }
+    if (c.TextBelowGlyph) {
       EXPECT_EQ(text.Top, c.Margin + 8 + 4);
+    }
   }
   // The second glyph is the disabled one; with one glyph a disabled button embosses it.
   canvas.FillRect(client);

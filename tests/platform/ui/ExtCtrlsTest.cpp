@@ -223,3 +223,50 @@ TEST_F(ExtControls, NotebookShowsOnePageByName)
   EXPECT_EQ(book->ActivePage(), "费用");
   EXPECT_EQ(book->PageIndex(), 1);
 }
+
+TEST_F(ExtControls, SplitterSizesItsNeighbour)
+{
+  TShownForm f;
+  auto* tree = Make<TPanel>(f.Form, Bounds(0, 0, 141, 100));
+  tree->SetAlign(alLeft);
+  auto* splitter = Make<TSplitter>(f.Form, Bounds(141, 0, 3, 100));
+  splitter->SetAlign(alLeft);
+  auto* rest = Make<TPanel>(f.Form, Bounds(200, 0, 100, 100));
+  rest->SetAlign(alClient);
+  Integer moved = 0;
+  splitter->OnMoved = [&](TObject*) { ++moved; };
+  f.Show();
+  ASSERT_EQ(splitter->Left(), 141);
+  EXPECT_EQ(splitter->Cursor(), crHSplit);
+
+  TPoint grip = splitter->ClientToScreen({1, 50});
+  Headless().Drag(grip, {grip.X + 60, grip.Y});
+  EXPECT_EQ(tree->Width(), 201);
+  EXPECT_EQ(splitter->Left(), 201);
+  EXPECT_EQ(rest->Left(), 204);
+  EXPECT_EQ(moved, 1);
+
+  // Not past what the rest needs, and snapped shut below the minimum.
+  Integer limit = f.Form->ClientWidth() - splitter->MinSize() - splitter->Width();
+  grip = splitter->ClientToScreen({1, 50});
+  Headless().Drag(grip, {grip.X + 2000, grip.Y});
+  EXPECT_EQ(tree->Width(), limit);
+  grip = splitter->ClientToScreen({1, 50});
+  Headless().Drag(grip, {grip.X - tree->Width() + 10, grip.Y});
+  EXPECT_EQ(tree->Width(), 0) << "AutoSnap";
+
+  // OnCanResize may refuse; Esc gives the drag up.
+  tree->SetWidth(100);
+  splitter->OnCanResize = [](TObject*, Integer& size, bool& accept) { accept = size < 150; };
+  grip = splitter->ClientToScreen({1, 50});
+  Headless().Drag(grip, {grip.X + 80, grip.Y});
+  EXPECT_EQ(tree->Width(), 100);
+  grip = splitter->ClientToScreen({1, 50});
+  Headless().QueueStep([&] {
+    Headless().Move({grip.X + 20, grip.Y});
+    Headless().Key(VK_ESCAPE);
+    Headless().Release(hbLeft, {grip.X + 20, grip.Y});
+  });
+  Headless().Press(hbLeft, grip);
+  EXPECT_EQ(tree->Width(), 100);
+}

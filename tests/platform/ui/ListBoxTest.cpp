@@ -1,6 +1,7 @@
 // The list box: items and the LB_ messages, mouse tracking and keys in each selection mode,
 // owner drawing of fixed and variable items, virtual lists and columns.
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/CheckLst.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/platform/ui/UiTestKit.h"
 
@@ -240,4 +241,48 @@ TEST_F(ListBoxControl, VirtualListsAndColumns)
   Headless().Key(VK_DOWN);
   Headless().Key(VK_RIGHT);
   EXPECT_EQ(g.List->ItemIndex(), rows) << "Right goes a column on";
+}
+
+TEST_F(ListBoxControl, CheckListBoxItemsAreCheckedByClickAndSpace)
+{
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(50, 50, 400, 300);
+  auto* list = new TCheckListBox(form);
+  list->SetBounds(10, 10, 300, 100);
+  list->SetColumns(2);
+  list->SetParent(form);
+  list->Items()->SetText("收件人\r\n寄件人\r\n电话\r\n地址\r\n备注");
+  list->SetChecked(3, true);
+  list->SetItemEnabled(4, false);
+  Integer checks = 0;
+  list->OnClickCheck = [&](TObject*) { ++checks; };
+  form->Show();
+  Headless().ProcessMessages();
+  EXPECT_EQ(list->ItemRect(0).Height(), 20);
+  Integer rows = list->ClientHeight() / 20;
+  EXPECT_EQ(list->ItemRect(rows).Left, list->ClientWidth() / 2) << "two columns";
+
+  // The box of a checked item shows the mark.
+  TRect r3 = list->ItemRect(3);
+  TPoint mark = list->ClientToScreen({r3.Left + 2 + 4, r3.Top + (20 - 13) / 2 + 7});
+  EXPECT_EQ(Headless().ScreenPixel(mark), ColorToRGB(clWindowText));
+
+  TRect r1 = list->ItemRect(1);
+  Headless().Click(list->ClientToScreen({r1.Left + 6, r1.Top + 10}));
+  EXPECT_TRUE(list->Checked(1)) << "a click on the box checks";
+  EXPECT_EQ(list->ItemIndex(), 1);
+  Headless().Click(list->ClientToScreen({r1.Left + 60, r1.Top + 10}));
+  EXPECT_TRUE(list->Checked(1)) << "a click on the text only selects";
+  Headless().Key(VK_SPACE);
+  EXPECT_FALSE(list->Checked(1)) << "Space toggles the focused item";
+  TRect r4 = list->ItemRect(4);
+  Headless().Click(list->ClientToScreen({r4.Left + 6, r4.Top + 10}));
+  EXPECT_FALSE(list->Checked(4)) << "a disabled item keeps its state";
+  list->SetAllowGrayed(true);
+  Headless().Key(VK_UP);
+  Headless().Key(VK_SPACE);
+  EXPECT_EQ(list->State(3), cbGrayed) << "checked, then grayed";
+  EXPECT_EQ(checks, 3);
+  EXPECT_THROW(list->Checked(9), EListError);
+  delete form;
 }
