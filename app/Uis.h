@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Objs.h"
+#include "app/qhCtrls.h"
 
 // The class on which the designer calls the template statements.
 class TTemplateList : public TTemplateSet {};
@@ -46,3 +47,20 @@ private:
   std::vector<TNode> FNodes;
   Integer FSelected = -1;
 };
+
+// The designer's windows take the plain control names; in this program they are the
+// program's own controls. They live in the namespace app, since the platform's controls
+// hold the plain names.
+namespace app {
+
+class TEdit : public TqhEdit {
+public:
+  using TqhEdit::TqhEdit;
+};
+
+class TComboBox : public TqhComboBox {
+public:
+  using TqhComboBox::TqhComboBox;
+};
+
+} // namespace app

@@ -3,6 +3,7 @@
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/Streams.h"
 
 namespace {
 
@@ -148,4 +149,32 @@ AnsiString BuildReportPreviewText(const TWaybillLayout& Layout)
       ++i;
   }
   return result;
+}
+
+namespace {
+
+TWaybillPreviewer& Previewer()
+{
+  static TWaybillPreviewer previewer;
+  return previewer;
+}
+
+} // namespace
+
+TWaybillPreviewer SetWaybillPreviewer(TWaybillPreviewer Previewer_)
+{
+  TWaybillPreviewer previous = std::move(Previewer());
+  Previewer() = std::move(Previewer_);
+  return previous;
+}
+
+void PreviewWaybill(const TWaybillLayout& Layout)
+{
+  if (!Previewer())
+    return;
+  const AnsiString text = BuildReportPreviewText(Layout);
+  TMemoryStream stream;
+  stream.Write(text.data(), static_cast<Integer>(text.size()));
+  stream.SetPosition(0);
+  Previewer()(&stream);
 }

@@ -5,6 +5,8 @@
 // waybill.
 #pragma once
 
+#include <functional>
+
 #include "app/WaybillLayout.h"
 #include "platform/rtl/Types.h"
 
@@ -25,3 +27,13 @@ AnsiString BuildReportXml(const TWaybillLayout& Layout);
 // The bytes the preview loads: the report text split at CR, LF or CR LF, every line
 // followed by CR LF. GBK bytes, whatever the header says.
 AnsiString BuildReportPreviewText(const TWaybillLayout& Layout);
+
+class TStream;
+
+// Previews the waybill of a layout: the preview text (BuildReportPreviewText) goes, as a
+// stream positioned at 0, to the previewer the report wrapper installs, which loads it into
+// a report and shows it. Until a previewer is installed nothing is shown.
+using TWaybillPreviewer = std::function<void(TStream* ReportText)>;
+// Installs Previewer (an empty one removes it) and returns the previous one.
+TWaybillPreviewer SetWaybillPreviewer(TWaybillPreviewer Previewer);
+void PreviewWaybill(const TWaybillLayout& Layout);

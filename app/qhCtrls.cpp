@@ -176,3 +176,38 @@ void TqhEdit::SetAsVariant(const Variant& Value)
     break;
   }
 }
+
+// ---- TqhComboBox ----
+
+TqhComboBox::TqhComboBox(TComponent* AOwner) : TCustomComboBox(AOwner)
+{
+  SetAutoComplete(false);
+}
+
+void TqhComboBox::KeyDown(Word& Key, TShiftState Shift)
+{
+  TCustomComboBox::KeyDown(Key, Shift);
+  if (Key == VK_DELETE && Style() == csDropDownList) {
+    SetItemIndex(-1);
+    Change();
+  }
+}
+
+void TqhComboBox::KeyPress(char& Key)
+{
+  TCustomComboBox::KeyPress(Key);
+  if (FTabOnEnter && Key == VK_RETURN && PostNextControl(this))
+    Key = 0;
+}
+
+void TqhComboBox::DoEnter()
+{
+  SetColor(static_cast<TColor>(0xFFFF00));
+  TCustomComboBox::DoEnter();
+}
+
+void TqhComboBox::DoExit()
+{
+  SetColor(clWhite);
+  TCustomComboBox::DoExit();
+}

@@ -54,6 +54,27 @@ private:
   TColor FColorBeforeEnter = clWindow;
 };
 
+// A combo box that shows the focus in colour ($FFFF00 focused, white otherwise), moves
+// the focus on with Enter, and clears its selection with Delete in the list style.
+// Automatic completion is off.
+class TqhComboBox : public TCustomComboBox {
+public:
+  explicit TqhComboBox(TComponent* AOwner);
+
+  // Enter moves the focus to the next control (Shift+Enter to the previous one).
+  bool TabOnEnter() const { return FTabOnEnter; }
+  void SetTabOnEnter(bool Value) { FTabOnEnter = Value; }
+
+protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void DoEnter() override;
+  void DoExit() override;
+
+private:
+  bool FTabOnEnter = true;
+};
+
 // Whether an edit of kind Type holding Text takes the typed character Key (Backspace,
 // Enter and the characters the kind allows; "." once and not first in a number, no second
 // leading "0" in a number without ".").
