@@ -38,8 +38,27 @@ TSplashFrm::TSplashFrm(TComponent* AOwner) : TForm(AOwner)
     Image1->Picture()->LoadFromFile(picture);
 }
 
+namespace {
+
+TSplashHintObserver& HintObserver()
+{
+  static TSplashHintObserver observer;
+  return observer;
+}
+
+} // namespace
+
+TSplashHintObserver SetSplashHintObserver(TSplashHintObserver Observer)
+{
+  TSplashHintObserver previous = std::move(HintObserver());
+  HintObserver() = std::move(Observer);
+  return previous;
+}
+
 void TSplashFrm::ShowHint(const AnsiString& Text)
 {
   Label1->SetCaption(Text.empty() ? Label1->Caption() + "." : Text);
   Label1->Repaint();
+  if (HintObserver())
+    HintObserver()(Label1->Caption());
 }

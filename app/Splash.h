@@ -2,6 +2,8 @@
 // directory when there is one, and a line telling what is being done.
 #pragma once
 
+#include <functional>
+
 #include "platform/ui/Forms.h"
 
 class TImage;
@@ -18,3 +20,8 @@ public:
   TImage* Image1;
   TLabel* Label1;
 };
+
+// Sees each line the splash window shows, as it shows it (start-up traces and tests).
+using TSplashHintObserver = std::function<void(const AnsiString& Line)>;
+// Installs Observer (an empty one removes it) and returns the previous one.
+TSplashHintObserver SetSplashHintObserver(TSplashHintObserver Observer);

@@ -375,8 +375,12 @@ void Tmain1Frm::DoClose(TCloseAction& Action)
 {
   Action = caFree;
   TaFrm::DoClose(Action);
-  if (Action == caFree)
+  if (Action == caFree) {
     SetName("");
+    // Gone from the screen (and from the frame's menu) at once, not only when freed.
+    if (FMode == mdDesigner)
+      Hide();
+  }
 }
 
 TStaticText* Tmain1Frm::LabelByName(const AnsiString& Name) const
