@@ -4,6 +4,7 @@
 #include "report/output/frxBarcod.h"
 #include "report/output/frxBarcode.h"
 #include "report/output/frxExportPDF.h"
+#include "report/output/frxExportRTF.h"
 #include "report/output/frxExportRes.h"
 
 namespace {
@@ -30,6 +31,11 @@ void ExportPDFInitialization()
   RegisterPDFExportClasses();
 }
 
+void ExportRTFInitialization()
+{
+  RegisterRTFExportClasses();
+}
+
 } // namespace
 
 void RegisterReportOutputUnits()
@@ -38,4 +44,5 @@ void RegisterReportOutputUnits()
   RegisterUnit("frxBarcod", BarcodInitialization, nullptr);
   RegisterUnit("frxBarcode", BarcodeInitialization, nullptr);
   RegisterUnit("frxExportPDF", ExportPDFInitialization, nullptr);
+  RegisterUnit("frxExportRTF", ExportRTFInitialization, nullptr);
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +46,16 @@ inline bool ProgramAvailable(const std::string& Name)
   int code = 0;
   RunProgram("command -v " + Name + " >/dev/null 2>&1", &code);
   return code == 0;
+}
+
+// The whole file; false when it cannot be read.
+inline bool ReadFileBytes(const std::string& Name, std::string& Bytes)
+{
+  std::ifstream in(Name, std::ios::binary);
+  if (!in)
+    return false;
+  Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
 }
 
 // The text without trailing line ends.
