@@ -3,6 +3,7 @@
 #include "report/engine/frxRes.h"
 #include "report/output/frxBarcod.h"
 #include "report/output/frxBarcode.h"
+#include "report/output/frxExportImage.h"
 #include "report/output/frxExportPDF.h"
 #include "report/output/frxExportRTF.h"
 #include "report/output/frxExportRes.h"
@@ -36,6 +37,11 @@ void ExportRTFInitialization()
   RegisterRTFExportClasses();
 }
 
+void ExportImageInitialization()
+{
+  RegisterImageExportClasses();
+}
+
 } // namespace
 
 void RegisterReportOutputUnits()
@@ -45,4 +51,5 @@ void RegisterReportOutputUnits()
   RegisterUnit("frxBarcode", BarcodeInitialization, nullptr);
   RegisterUnit("frxExportPDF", ExportPDFInitialization, nullptr);
   RegisterUnit("frxExportRTF", ExportRTFInitialization, nullptr);
+  RegisterUnit("frxExportImage", ExportImageInitialization, nullptr);
 }
