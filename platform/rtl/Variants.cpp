@@ -185,6 +185,18 @@ TVarArrayData* TVariantAccess::MutableArray(Variant& a)
   return copy;
 }
 
+AnsiString& VarStrUnique(Variant& v)
+{
+  if (v.Type() != varString)
+    VarCastError(v.Type(), varString);
+  TVarStrData* data = TVariantAccess::Get(v).VString;
+  if (data->RefCount != 1) {
+    v = Variant(data->Value);
+    data = TVariantAccess::Get(v).VString;
+  }
+  return data->Value;
+}
+
 void VarStrAppend(Variant& v, const AnsiString& tail)
 {
   if (v.Type() != varString)

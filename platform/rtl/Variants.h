@@ -129,9 +129,14 @@ public:
     if (FShared)
       ReleasePayload();
   }
+  // Assignments between values without payloads (numbers, Booleans, Null ...) are plain
+  // copies; the rest count references.
   Variant& operator=(const Variant& other) noexcept
   {
-    if (this != &other) {
+    if (!FShared && !other.FShared) {
+      FType = other.FType;
+      FData = other.FData;
+    } else if (this != &other) {
       Variant tmp(other);
       Swap(tmp);
     }
@@ -139,7 +144,15 @@ public:
   }
   Variant& operator=(Variant&& other) noexcept
   {
-    Swap(other);
+    if (FShared) {
+      Swap(other); // other's destructor releases the old payload
+    } else if (this != &other) {
+      FType = other.FType;
+      FShared = other.FShared;
+      FData = other.FData;
+      other.FType = varEmpty;
+      other.FShared = false;
+    }
     return *this;
   }
   void Swap(Variant& other) noexcept
@@ -152,8 +165,9 @@ public:
   // Makes the value Empty.
   void Clear() noexcept
   {
-    Variant tmp;
-    Swap(tmp);
+    if (FShared)
+      ReleasePayload();
+    FType = varEmpty;
   }
 
   TVarType Type() const { return FType; }
@@ -352,6 +366,7 @@ Variant VarOp(const Variant& left, const Variant& right, TVarOp op);
 // v := v + tail for an 8-bit text v (any other kind raises the cast error). The text grows in
 // place when no other Variant shares it, so a text appended to in a loop costs linear time.
 void VarStrAppend(Variant& v, const AnsiString& tail);
+AnsiString& VarStrUnique(Variant& v);
 Variant VarNeg(const Variant& v);
 Variant VarNot(const Variant& v);
 

@@ -18,16 +18,8 @@ TfsExpression* TfsDesignatorItem::Args(Integer index) const
   return static_cast<TfsExpression*>(Items(index));
 }
 
-bool TfsDesignatorItem::HasVarArgs()
+TfsDesignatorItem::TRefKind TfsDesignatorItem::ComputeRefKind()
 {
-  RefKind();
-  return FHasVarArgs;
-}
-
-TfsDesignatorItem::TRefKind TfsDesignatorItem::RefKind()
-{
-  if (FRefKind != rkUnknown)
-    return FRefKind;
   if (dynamic_cast<TfsDesignator*>(FRef))
     FRefKind = rkDesignator;
   else if (dynamic_cast<TfsProcVariable*>(FRef))
@@ -38,9 +30,14 @@ TfsDesignatorItem::TRefKind TfsDesignatorItem::RefKind()
     FRefKind = rkOther;
   // A designator's children are its elements; everything else has parameters.
   FHasVarArgs = false;
-  if (FRefKind != rkDesignator)
-    for (Integer a = 0; a < FRef->Count(); ++a)
-      FHasVarArgs = FHasVarArgs || FRef->Params(a)->IsVarParam();
+  FArguments.clear();
+  if (FRefKind == rkDesignator)
+    return FRefKind;
+  for (Integer a = 0; a < FRef->Count(); ++a)
+    FHasVarArgs = FHasVarArgs || FRef->Params(a)->IsVarParam();
+  const Integer argCount = std::min(FRef->Count(), Count());
+  for (Integer a = 0; a < argCount; ++a)
+    FArguments.push_back({Args(a)->Evaluator(), FRef->Params(a)->PlainStorage()});
   return FRefKind;
 }
 
@@ -101,6 +98,9 @@ void TfsDesignator::FinishDesignator()
     FRefItem = first;
     FIndexSource = first->RefItem();
     FIndexList = ElementAt(1);
+  } else if (count == 1 && dynamic_cast<TfsProcVariable*>(first)) {
+    FKind = dkCall;
+    FRefItem = first;
   }
 }
 
@@ -135,8 +135,8 @@ public:
   size_t Top() const { return FTop; }
   void Push(Variant value)
   {
-    if (FTop == FValues.size())
-      FValues.emplace_back();
+    if (FTop == FCapacity)
+      Grow();
     FValues[FTop++] = std::move(value);
   }
   Variant& At(size_t index) { return FValues[index]; }
@@ -148,11 +148,31 @@ public:
   }
 
 private:
-  std::vector<Variant> FValues;
+  void Grow()
+  {
+    const size_t capacity = FCapacity ? FCapacity * 2 : 256;
+    auto values = std::make_unique<Variant[]>(capacity);
+    for (size_t i = 0; i < FTop; ++i)
+      values[i] = std::move(FValues[i]);
+    FValues = std::move(values);
+    FCapacity = capacity;
+  }
+
+  std::unique_ptr<Variant[]> FValues;
+  size_t FCapacity = 0;
   size_t FTop = 0;
 };
 
-thread_local TValueStack ValueStack;
+// One stack per thread, made on first use; a plain thread-local pointer needs no
+// initialization check on each access.
+thread_local TValueStack* TheValueStack = nullptr;
+
+TValueStack& Stack()
+{
+  if (!TheValueStack)
+    TheValueStack = new TValueStack();
+  return *TheValueStack;
+}
 
 // One element's call: the argument values and a recursive routine's saved locals on the value
 // stack. The locals go back before the var arguments are written, so an inner call's change
@@ -160,44 +180,51 @@ thread_local TValueStack ValueStack;
 // back all the same.
 class TCallFrame {
 public:
-  explicit TCallFrame(TfsProcVariable* recursive) : FBase(ValueStack.Top())
+  TCallFrame(TValueStack& stack, TfsProcVariable* recursive) : FStack(stack), FBase(stack.Top())
   {
     if (!recursive)
       return;
     FLocals = &recursive->FrameItems();
-    for (TfsCustomVariable* local : *FLocals)
-      ValueStack.Push(local->GetValue());
-    FArgs = ValueStack.Top();
+    for (const TfsProcVariable::TFrameItem& local : *FLocals)
+      FStack.Push(local.Storage ? *local.Storage : local.Item->GetValue());
+    FArgs = FStack.Top();
   }
   ~TCallFrame()
   {
     RestoreLocals();
-    ValueStack.PopTo(FBase);
+    FStack.PopTo(FBase);
   }
   size_t Args() const { return FArgs; }
   void RestoreLocals()
   {
     if (!FLocals)
       return;
-    const std::vector<TfsCustomVariable*>* locals = FLocals;
+    const std::vector<TfsProcVariable::TFrameItem>* locals = FLocals;
     FLocals = nullptr;
-    for (size_t i = 0; i < locals->size(); ++i)
-      (*locals)[i]->SetValue(ValueStack.At(FBase + i));
+    for (size_t i = 0; i < locals->size(); ++i) {
+      const TfsProcVariable::TFrameItem& local = (*locals)[i];
+      if (local.Storage)
+        *local.Storage = std::move(FStack.At(FBase + i));
+      else
+        local.Item->SetValue(FStack.At(FBase + i));
+    }
   }
 
 private:
+  TValueStack& FStack;
   size_t FBase;
   size_t FArgs = FBase;
-  const std::vector<TfsCustomVariable*>* FLocals = nullptr;
+  const std::vector<TfsProcVariable::TFrameItem>* FLocals = nullptr;
 };
 
 } // namespace
 
-Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
+Variant TfsDesignator::Evaluate(bool writing, const Variant* value)
 {
-  TfsStackGuard::CheckStack();
+  // Deep recursion passes through routine calls, which guard the stack themselves.
   if (FLateBindingXML)
     BuildLate();
+  TValueStack& stack = Stack();
   Variant running = Null();
   TfsCustomVariable* previous = nullptr;
   const Integer count = Count();
@@ -214,18 +241,26 @@ Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
     TfsProcVariable* recursive = nullptr;
     if (kind == TfsDesignatorItem::rkProc && static_cast<TfsProcVariable*>(item)->Executing())
       recursive = static_cast<TfsProcVariable*>(item);
-    TCallFrame frame(recursive);
+    TCallFrame frame(stack, recursive);
 
     // All arguments are evaluated before any parameter changes: an argument may read the
     // parameters of the routine it calls (a recursive call).
     const Integer argCount = std::min(item->Count(), element->Count());
     const size_t args = frame.Args();
-    for (Integer a = 0; a < argCount; ++a) {
-      TfsExpression* arg = element->Args(a);
-      ValueStack.Push(item->IsMacro() ? Variant(arg->Source()) : arg->GetValue());
+    if (item->IsMacro()) {
+      for (Integer a = 0; a < argCount; ++a)
+        stack.Push(Variant(element->Args(a)->Source()));
+    } else {
+      for (Integer a = 0; a < argCount; ++a)
+        stack.Push(element->Argument(a).Source->GetValue());
     }
-    for (Integer a = 0; a < argCount; ++a)
-      item->Params(a)->SetValue(ValueStack.At(args + static_cast<size_t>(a)));
+    for (Integer a = 0; a < argCount; ++a) {
+      Variant& argValue = stack.At(args + static_cast<size_t>(a));
+      if (Variant* storage = element->Argument(a).Storage)
+        *storage = std::move(argValue);
+      else
+        item->Params(a)->SetValue(argValue);
+    }
 
     if (kind == TfsDesignatorItem::rkHelper) {
       auto* helper = static_cast<TfsCustomHelper*>(item);
@@ -237,7 +272,7 @@ Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
 
     const bool last = i == count - 1;
     if (last && writing) {
-      item->SetValue(value);
+      item->SetValue(*value);
     } else {
       item->SetNeedResult(!last || FNeedResult);
       running = item->GetValue();
@@ -247,26 +282,58 @@ Variant TfsDesignator::Evaluate(bool writing, const Variant& value)
       continue;
     for (Integer a = 0; a < argCount; ++a)
       if (item->Params(a)->IsVarParam())
-        ValueStack.At(args + static_cast<size_t>(a)) = item->Params(a)->GetValue();
+        stack.At(args + static_cast<size_t>(a)) = item->Params(a)->GetValue();
     frame.RestoreLocals();
     for (Integer a = 0; a < argCount; ++a)
       if (item->Params(a)->IsVarParam())
-        element->Args(a)->SetValue(ValueStack.At(args + static_cast<size_t>(a)));
+        element->Args(a)->SetValue(stack.At(args + static_cast<size_t>(a)));
   }
   return running;
 }
 
 Variant TfsDesignator::GetValue()
 {
-  return Evaluate(false, Variant());
+  return Evaluate(false, nullptr);
 }
 
 void TfsDesignator::SetValue(const Variant& value)
 {
-  Evaluate(true, value);
+  Evaluate(true, &value);
 }
 
 // ---- fast forms ----
+
+// The element walk for one element naming a routine, without the walk.
+Variant TfsCallDesignator::GetValue()
+{
+  TfsDesignatorItem* element = ElementAt(0);
+  auto* proc = static_cast<TfsProcVariable*>(FRefItem);
+  element->RefKind();
+  TValueStack& stack = Stack();
+  TCallFrame frame(stack, proc->Executing() ? proc : nullptr);
+  const Integer argCount = std::min(proc->Count(), element->Count());
+  const size_t args = frame.Args();
+  for (Integer a = 0; a < argCount; ++a)
+    stack.Push(element->Argument(a).Source->GetValue());
+  for (Integer a = 0; a < argCount; ++a) {
+    Variant& argValue = stack.At(args + static_cast<size_t>(a));
+    if (Variant* storage = element->Argument(a).Storage)
+      *storage = std::move(argValue);
+    else
+      proc->Params(a)->SetValue(argValue);
+  }
+  Variant result = proc->GetValue();
+  if (element->HasVarArgs()) {
+    for (Integer a = 0; a < argCount; ++a)
+      if (proc->Params(a)->IsVarParam())
+        stack.At(args + static_cast<size_t>(a)) = proc->Params(a)->GetValue();
+    frame.RestoreLocals();
+    for (Integer a = 0; a < argCount; ++a)
+      if (proc->Params(a)->IsVarParam())
+        element->Args(a)->SetValue(stack.At(args + static_cast<size_t>(a)));
+  }
+  return result;
+}
 
 Variant TfsVariableDesignator::GetValue()
 {
@@ -290,21 +357,23 @@ size_t CheckedIndex(const AnsiString& text, const Variant& index)
 
 } // namespace
 
+// The index is read first: the expression may change the variable.
 Variant TfsStringDesignator::GetValue()
 {
-  const AnsiString& text = static_cast<TfsStringVariable*>(FRefItem)->Str();
-  const size_t at = CheckedIndex(text, FIndexSource->GetValue());
-  return Variant(AnsiString(1, text[at]));
+  const Variant index = FIndexSource->GetValue();
+  const AnsiString& text = static_cast<TfsStringVariable*>(FRefItem)->Text();
+  return Variant(AnsiString(1, text[CheckedIndex(text, index)]));
 }
 
 void TfsStringDesignator::SetValue(const Variant& value)
 {
-  AnsiString& text = static_cast<TfsStringVariable*>(FRefItem)->Str();
-  const size_t at = CheckedIndex(text, FIndexSource->GetValue());
+  const Variant index = FIndexSource->GetValue();
   const AnsiString ch = VarToStr(value);
+  auto* variable = static_cast<TfsStringVariable*>(FRefItem);
+  const size_t at = CheckedIndex(variable->Text(), index);
   if (ch.empty())
     throw ERangeError(SRangeError);
-  text[at] = ch[0];
+  variable->MutableText()[at] = ch[0];
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "report/script/fsScript.h"
 
@@ -23,23 +24,39 @@ public:
   }
   // What the named item is, as the element walk needs it; worked out once.
   enum TRefKind { rkUnknown, rkDesignator, rkProc, rkHelper, rkOther };
-  TRefKind RefKind();
+  TRefKind RefKind() { return FRefKind != rkUnknown ? FRefKind : ComputeRefKind(); }
   // True when the named item has a var parameter (its arguments are written back).
-  bool HasVarArgs();
+  bool HasVarArgs()
+  {
+    RefKind();
+    return FHasVarArgs;
+  }
+  // What one argument needs at run time, worked out with RefKind: what gives its value (the
+  // expression's root, saving a step), and the parameter's stored value when it is a plain
+  // parameter (set directly), else null.
+  struct TArgument {
+    TfsCustomVariable* Source;
+    Variant* Storage;
+  };
+  const TArgument& Argument(Integer index) const { return FArguments[static_cast<size_t>(index)]; }
   bool Flag() const { return FFlag; } // reached with '[' (default or index property)
   void SetFlag(bool value) { FFlag = value; }
   const AnsiString& SourcePos() const { return FSourcePos; }
   void SetSourcePos(const AnsiString& value) { FSourcePos = value; }
 
 private:
+  TRefKind ComputeRefKind();
+
   bool FFlag = false;
   TfsCustomVariable* FRef = nullptr;
   TRefKind FRefKind = rkUnknown;
   bool FHasVarArgs = false;
+  std::vector<TArgument> FArguments; // one per argument the call passes
   AnsiString FSourcePos;
 };
 
-enum TfsDesignatorKind { dkOther, dkVariable, dkStringArray, dkArray };
+// dkCall is the engine's own fast form of a call of a script routine by its name alone.
+enum TfsDesignatorKind { dkOther, dkVariable, dkStringArray, dkArray, dkCall };
 
 class TfsDesignator : public TfsCustomVariable {
 public:
@@ -64,7 +81,8 @@ public:
   TfsCustomVariable* IndexSource() const { return FIndexSource; }
 
 protected:
-  Variant Evaluate(bool writing, const Variant& value);
+  // The element walk; writing assigns value to the last element.
+  Variant Evaluate(bool writing, const Variant* value);
   void BuildLate();
 
   TfsDesignatorKind FKind = dkOther;
@@ -89,6 +107,14 @@ public:
   using TfsDesignator::TfsDesignator;
   Variant GetValue() override;
   void SetValue(const Variant& value) override;
+};
+
+// A call of a script routine by its name alone: F(x). Straight-line code for the commonest
+// designator of a running program.
+class TfsCallDesignator : public TfsDesignator {
+public:
+  using TfsDesignator::TfsDesignator;
+  Variant GetValue() override;
 };
 
 // An element of an array variable: a[i, j, k].

@@ -13,6 +13,7 @@
 #include "platform/rtl/Math.h"
 #include "report/script/ScriptLanguages.h"
 #include "report/script/fsDesignator.h"
+#include "report/script/fsExpressionPrivate.h"
 #include "report/script/fsTools.h"
 
 // One node of an expression tree. The expression's node pool owns every node; the links
@@ -101,9 +102,10 @@ bool IsComparison(TfsOperatorKind kind)
 // A 32-bit integer operand of the fast path; wider values keep their low 32 bits.
 inline Integer IntOperand(const Variant& v)
 {
-  if (VarType(v) == varInteger)
-    return v.AsInteger();
-  return static_cast<Integer>(static_cast<std::uint32_t>(v.AsInt64()));
+  Int64 value = 0;
+  if (!v.GetInteger(value))
+    value = v.AsInt64();
+  return static_cast<Integer>(static_cast<std::uint32_t>(value));
 }
 
 inline Integer Wrap(std::uint32_t value)
@@ -114,7 +116,11 @@ inline Integer Wrap(std::uint32_t value)
 class TfsOperatorNode : public TfsExpressionNode {
 public:
   TfsOperatorNode(TfsOperatorKind kind, Integer priority, bool strCat = false)
-      : FKind(kind), FPriority(priority), FStrCat(strCat)
+      : FKind(kind), FPriority(priority), FStrCat(strCat), FFastOp(kind == okPlus       ? opAdd
+                                                                   : kind == okMinus    ? opSubtract
+                                                                   : kind == okMul      ? opMultiply
+                                                                   : kind == okDivFloat ? opDivide
+                                                                                        : -1)
   {
   }
   Integer Priority() const override { return FPriority; }
@@ -125,6 +131,8 @@ public:
   bool FStrCat;
   bool FOptimizeInt = false;
   bool FOptimizeBool = false;
+  // The Variant operator of + - * /, which have a numeric fast path; -1 for the others.
+  Integer FFastOp;
 
 private:
   Variant IntegerPath();
@@ -185,7 +193,7 @@ Variant TfsOperatorNode::GetValue()
   case okAnd:
     if (FOptimizeBool) {
       Variant left = FLeft->GetValue();
-      if (left.AsBoolean() == (FKind == okOr))
+      if (fsfast::IsTrue(left) == (FKind == okOr))
         return left;
       return FRight->GetValue();
     }
@@ -204,6 +212,18 @@ Variant TfsOperatorNode::GetValue()
 
   const Variant left = FLeft->GetValue();
   const Variant right = FRight->GetValue();
+  if (IsComparison(FKind)) {
+    if (int order = 0; fsfast::Compare(left, right, order))
+      return Variant(FKind == okGreat     ? order > 0
+                     : FKind == okLess    ? order < 0
+                     : FKind == okLessEq  ? order <= 0
+                     : FKind == okGreatEq ? order >= 0
+                     : FKind == okNonEq   ? order != 0
+                                          : order == 0);
+  } else if (FFastOp >= 0) {
+    if (Variant result; fsfast::Arith(static_cast<TVarOp>(FFastOp), left, right, result))
+      return result;
+  }
   switch (FKind) {
   case okGreat:
     return Variant(left > right);
@@ -675,6 +695,11 @@ TfsCustomVariable* TfsExpression::SingleItem() const
   if (dynamic_cast<TfsSetNode*>(FRoot) == nullptr && dynamic_cast<TfsOperandNode*>(FRoot))
     return FRoot;
   return nullptr;
+}
+
+TfsCustomVariable* TfsExpression::Evaluator() const
+{
+  return FRoot;
 }
 
 Variant TfsExpression::GetValue()

@@ -62,6 +62,9 @@ public:
   AnsiString FoldSelfAssignment(TfsDesignator* target);
   // The item an assignment can read directly instead of the tree; nil when none.
   TfsCustomVariable* SingleItem() const;
+  // What gives the expression's value when read: the tree's root (reading it directly saves
+  // a step on the hot paths).
+  TfsCustomVariable* Evaluator() const;
 
   Variant GetValue() override;
   void SetValue(const Variant& value) override;

@@ -29,30 +29,30 @@ const char* const ctString = "ctString";
 TfsShowMessageProc ShowMessageProc = nullptr;
 std::unique_ptr<TFunctions> Functions;
 
-// Argument access: argument 1 is element 0.
-Variant Arg(const Variant& params, Integer index)
+// Argument access: argument 1 is index 0.
+const Variant& Arg(const TfsCallArgs& params, Integer index)
 {
-  return VarArrayGet(params, {index});
+  return params[index];
 }
-AnsiString ArgStr(const Variant& params, Integer index)
+AnsiString ArgStr(const TfsCallArgs& params, Integer index)
 {
   return VarToStr(Arg(params, index));
 }
-Integer ArgInt(const Variant& params, Integer index)
+Integer ArgInt(const TfsCallArgs& params, Integer index)
 {
   return Arg(params, index).AsInteger();
 }
-Extended ArgFloat(const Variant& params, Integer index)
+Extended ArgFloat(const TfsCallArgs& params, Integer index)
 {
   return Arg(params, index).AsDouble();
 }
-TDateTime ArgDate(const Variant& params, Integer index)
+TDateTime ArgDate(const TfsCallArgs& params, Integer index)
 {
   return Arg(params, index).AsDateTime();
 }
-void SetArg(Variant& params, Integer index, const Variant& value)
+void SetArg(TfsCallArgs& params, Integer index, const Variant& value)
 {
-  VarArrayPut(params, value, {index});
+  params[index] = value;
 }
 
 // A 64-bit result that fits 32 bits stays an Integer.
@@ -178,22 +178,22 @@ TFunctions::TFunctions()
   TfsScript* global = GlobalScriptUnit();
   global->SetAddedBy(this);
   for (const TFunctionEntry& f : FunctionTable) {
-    TfsCallMethodEvent call;
+    TfsCallArgsEvent call;
     const AnsiString category = f.Category;
     if (category == ctConv)
-      call = TfsCallMethodEvent::Bind(this, &TFunctions::CallConv);
+      call = TfsCallArgsEvent::Bind(this, &TFunctions::CallConv);
     else if (category == ctDate)
-      call = TfsCallMethodEvent::Bind(this, &TFunctions::CallDate);
+      call = TfsCallArgsEvent::Bind(this, &TFunctions::CallDate);
     else if (category == ctFormat)
-      call = TfsCallMethodEvent::Bind(this, &TFunctions::CallFormat);
+      call = TfsCallArgsEvent::Bind(this, &TFunctions::CallFormat);
     else if (category == ctMath)
-      call = TfsCallMethodEvent::Bind(this, &TFunctions::CallMath);
+      call = TfsCallArgsEvent::Bind(this, &TFunctions::CallMath);
     else if (category == ctString)
-      call = TfsCallMethodEvent::Bind(this, &TFunctions::CallString);
+      call = TfsCallArgsEvent::Bind(this, &TFunctions::CallString);
     else
-      call = TfsCallMethodEvent::Bind(this, &TFunctions::CallOther);
+      call = TfsCallArgsEvent::Bind(this, &TFunctions::CallOther);
     if (AnsiString(f.Signature) == "function VarToStr(v: Variant): String")
-      call = TfsCallMethodEvent::Bind(this, &TFunctions::CallOther);
+      call = TfsCallArgsEvent::Bind(this, &TFunctions::CallOther);
     global->RegisterScriptMethod(f.Signature, f.Category, AnsiString(), call);
   }
   for (const auto& c : VariantKindConstants)
@@ -207,7 +207,7 @@ TFunctions::~TFunctions()
     global->RemoveItemsOwnedBy(this);
 }
 
-Variant TFunctions::CallConv(TObject*, TClass, const AnsiString& name, Variant& params)
+Variant TFunctions::CallConv(TObject*, TClass, const AnsiString& name, TfsCallArgs& params)
 {
   if (name == "INTTOSTR")
     return Variant(IntToStr(Arg(params, 0).AsInt64()));
@@ -232,7 +232,7 @@ Variant TFunctions::CallConv(TObject*, TClass, const AnsiString& name, Variant& 
   return Variant(0);
 }
 
-Variant TFunctions::CallDate(TObject*, TClass, const AnsiString& name, Variant& params)
+Variant TFunctions::CallDate(TObject*, TClass, const AnsiString& name, TfsCallArgs& params)
 {
   if (name == "ENCODEDATE")
     return VarFromDateTime(EncodeDate(ArgInt(params, 0), ArgInt(params, 1), ArgInt(params, 2)));
@@ -275,7 +275,7 @@ Variant TFunctions::CallDate(TObject*, TClass, const AnsiString& name, Variant& 
   return Variant(0);
 }
 
-Variant TFunctions::CallFormat(TObject*, TClass, const AnsiString& name, Variant& params)
+Variant TFunctions::CallFormat(TObject*, TClass, const AnsiString& name, TfsCallArgs& params)
 {
   if (name == "FORMAT")
     return Variant(FormatVariantArray(ArgStr(params, 0), Arg(params, 1)));
@@ -288,7 +288,7 @@ Variant TFunctions::CallFormat(TObject*, TClass, const AnsiString& name, Variant
   return Variant(0);
 }
 
-Variant TFunctions::CallMath(TObject*, TClass, const AnsiString& name, Variant& params)
+Variant TFunctions::CallMath(TObject*, TClass, const AnsiString& name, TfsCallArgs& params)
 {
   if (name == "PI")
     return Variant(static_cast<Double>(Pi()));
@@ -320,7 +320,7 @@ Variant TFunctions::CallMath(TObject*, TClass, const AnsiString& name, Variant& 
   return Variant(0);
 }
 
-Variant TFunctions::CallString(TObject*, TClass, const AnsiString& name, Variant& params)
+Variant TFunctions::CallString(TObject*, TClass, const AnsiString& name, TfsCallArgs& params)
 {
   if (name == "LENGTH") {
     const Variant v = Arg(params, 0);
@@ -376,7 +376,7 @@ Variant TFunctions::CallString(TObject*, TClass, const AnsiString& name, Variant
   return Variant(0);
 }
 
-Variant TFunctions::CallOther(TObject*, TClass, const AnsiString& name, Variant& params)
+Variant TFunctions::CallOther(TObject*, TClass, const AnsiString& name, TfsCallArgs& params)
 {
   if (name == "VARTOSTR")
     return Variant(ArgStr(params, 0));

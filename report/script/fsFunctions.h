@@ -6,6 +6,8 @@
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Variants.h"
 
+class TfsCallArgs;
+
 // Registers the library on GlobalScriptUnit (owner: itself); destroying it removes what it
 // registered, when the global unit still exists.
 class TFunctions : public TObject {
@@ -14,12 +16,18 @@ public:
   ~TFunctions() override;
 
 private:
-  Variant CallConv(TObject* instance, TClass classType, const AnsiString& name, Variant& params);
-  Variant CallDate(TObject* instance, TClass classType, const AnsiString& name, Variant& params);
-  Variant CallFormat(TObject* instance, TClass classType, const AnsiString& name, Variant& params);
-  Variant CallMath(TObject* instance, TClass classType, const AnsiString& name, Variant& params);
-  Variant CallOther(TObject* instance, TClass classType, const AnsiString& name, Variant& params);
-  Variant CallString(TObject* instance, TClass classType, const AnsiString& name, Variant& params);
+  Variant CallConv(TObject* instance, TClass classType, const AnsiString& name,
+                   TfsCallArgs& params);
+  Variant CallDate(TObject* instance, TClass classType, const AnsiString& name,
+                   TfsCallArgs& params);
+  Variant CallFormat(TObject* instance, TClass classType, const AnsiString& name,
+                     TfsCallArgs& params);
+  Variant CallMath(TObject* instance, TClass classType, const AnsiString& name,
+                   TfsCallArgs& params);
+  Variant CallOther(TObject* instance, TClass classType, const AnsiString& name,
+                    TfsCallArgs& params);
+  Variant CallString(TObject* instance, TClass classType, const AnsiString& name,
+                     TfsCallArgs& params);
 };
 
 // ShowMessage shows its text through this procedure, which the program's user interface

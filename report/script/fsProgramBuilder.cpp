@@ -915,6 +915,9 @@ std::unique_ptr<TfsDesignator> AsFastKind(std::unique_ptr<TfsDesignator> designa
   case dkArray:
     result = std::make_unique<TfsArrayDesignator>(script);
     break;
+  case dkCall:
+    result = std::make_unique<TfsCallDesignator>(script);
+    break;
   default:
     return designator;
   }

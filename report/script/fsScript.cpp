@@ -22,25 +22,10 @@ namespace {
 // Stack left below the current frame before the engine refuses to go deeper.
 constexpr size_t StackSafetyMargin = 512 * 1024;
 
-// The lowest usable address of the calling thread's stack, found once per thread.
-const char* StackLimit()
-{
-  thread_local const char* limit = [] {
-    const char* result = nullptr;
-    pthread_attr_t attr;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-      void* addr = nullptr;
-      size_t size = 0;
-      if (pthread_attr_getstack(&attr, &addr, &size) == 0)
-        result = static_cast<const char*>(addr);
-      pthread_attr_destroy(&attr);
-    }
-    return result;
-  }();
-  return limit;
-}
-
-std::unique_ptr<TfsScript> GlobalUnit;
+// Owned by the interpreter unit: created on first use, freed by its finalization. It is no
+// static object with a destructor, so a program that ends without finalizing its units
+// cannot free it before other units' statics that still reach it.
+TfsScript* GlobalUnit = nullptr;
 bool InterpreterFinalized = false;
 
 } // namespace
@@ -48,26 +33,26 @@ bool InterpreterFinalized = false;
 // ---- TfsStackGuard ----
 
 thread_local Integer TfsStackGuard::FDepth = 0;
+thread_local const char* TfsStackGuard::FStackFloor = nullptr;
+thread_local bool TfsStackGuard::FStackFloorKnown = false;
 
-TfsStackGuard::TfsStackGuard(Integer limit)
+const char* TfsStackGuard::FindStackFloor()
 {
-  if (FDepth >= limit)
-    RaiseScriptError(SStackOverflow);
-  CheckStack();
-  ++FDepth;
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+    void* addr = nullptr;
+    size_t size = 0;
+    if (pthread_attr_getstack(&attr, &addr, &size) == 0 && size > StackSafetyMargin)
+      FStackFloor = static_cast<const char*>(addr) + StackSafetyMargin;
+    pthread_attr_destroy(&attr);
+  }
+  FStackFloorKnown = true;
+  return FStackFloor;
 }
 
-void TfsStackGuard::CheckStack()
+void TfsStackGuard::RaiseStackOverflow()
 {
-  if (StackLow())
-    RaiseScriptError(SStackOverflow);
-}
-
-bool TfsStackGuard::StackLow()
-{
-  char here = 0;
-  const char* limit = StackLimit();
-  return limit && &here < limit + StackSafetyMargin;
+  RaiseScriptError(SStackOverflow);
 }
 
 void RaiseScriptError(const AnsiString& message)
@@ -125,15 +110,30 @@ TfsParamItem* TfsCustomVariable::Params(Integer index) const
   return static_cast<TfsParamItem*>(Items(index));
 }
 
-void TfsStringVariable::SetValue(const Variant& value)
+Variant* TfsCustomVariable::PlainStorage()
 {
-  if (!FIsReadOnly)
-    FStr = VarToStr(value);
+  const std::type_info& type = typeid(*this);
+  if (type == typeid(TfsVariable) || type == typeid(TfsParamItem) ||
+      type == typeid(TfsStringVariable))
+    return &FValue;
+  return nullptr;
 }
 
-Variant TfsStringVariable::GetValue()
+TfsStringVariable::TfsStringVariable(const AnsiString& name, TfsVarType typ,
+                                     const AnsiString& typeName)
+    : TfsVariable(name, typ, typeName)
 {
-  return Variant(FStr);
+  FValue = Variant(AnsiString());
+}
+
+void TfsStringVariable::SetValue(const Variant& value)
+{
+  if (FIsReadOnly)
+    return;
+  if (value.Type() == varString)
+    FValue = value;
+  else
+    FValue = Variant(VarToStr(value));
 }
 
 TfsParamItem::TfsParamItem(const AnsiString& name, TfsVarType typ, const AnsiString& typeName,
@@ -165,16 +165,14 @@ TfsProcVariable::~TfsProcVariable()
   FProgram.reset();
 }
 
-const std::vector<TfsCustomVariable*>& TfsProcVariable::FrameItems()
+const std::vector<TfsProcVariable::TFrameItem>& TfsProcVariable::RebuildFrame()
 {
-  if (FFrameVersion == FProgram->TableVersion())
-    return FFrameItems;
   FFrameItems.clear();
   for (Integer i = 0; i < FProgram->ItemCount(); ++i) {
     TfsCustomVariable* item = FProgram->ItemAt(i);
     if (!item->IsReadOnly() &&
         (dynamic_cast<TfsVariable*>(item) || dynamic_cast<TfsParamItem*>(item)))
-      FFrameItems.push_back(item);
+      FFrameItems.push_back({item, item->PlainStorage()});
   }
   FFrameVersion = FProgram->TableVersion();
   return FFrameItems;
@@ -717,7 +715,7 @@ Variant TfsScript::CallScriptFunctionVar(const AnsiString& name, Variant& params
 TfsScript* GlobalScriptUnit()
 {
   if (!GlobalUnit && !InterpreterFinalized) {
-    GlobalUnit = std::make_unique<TfsScript>();
+    GlobalUnit = new TfsScript();
     const struct {
       const char* Name;
       TfsVarType Typ;
@@ -735,7 +733,7 @@ TfsScript* GlobalScriptUnit()
     GlobalUnit->RegisterScriptConst("nil", "Variant", Variant(0));
     GlobalUnit->RegisterScriptConst("Null", "Variant", Null());
   }
-  return GlobalUnit.get();
+  return GlobalUnit;
 }
 
 void InitializeScriptInterpreter()
@@ -756,7 +754,8 @@ void InitializeScriptInterpreter()
 void FinalizeScriptInterpreter()
 {
   ClearEventList();
-  GlobalUnit.reset();
+  delete GlobalUnit;
+  GlobalUnit = nullptr;
   InterpreterFinalized = true;
 }
 

@@ -48,17 +48,38 @@ constexpr Integer fsMaxExpressionDepth = 2000;
 // "Stack overflow" rather than in a crash. Calls nest as the C++ frames do.
 class TfsStackGuard {
 public:
-  explicit TfsStackGuard(Integer limit = fsMaxCallDepth);
+  explicit TfsStackGuard(Integer limit = fsMaxCallDepth)
+  {
+    if (FDepth >= limit || StackLow())
+      RaiseStackOverflow();
+    ++FDepth;
+  }
   ~TfsStackGuard() { --FDepth; }
   TfsStackGuard(const TfsStackGuard&) = delete;
   TfsStackGuard& operator=(const TfsStackGuard&) = delete;
   // Raises "Stack overflow" when less than a safety margin of the thread's stack is left.
-  static void CheckStack();
+  static void CheckStack()
+  {
+    if (StackLow())
+      RaiseStackOverflow();
+  }
   // True when less than that margin is left.
-  static bool StackLow();
+  static bool StackLow()
+  {
+    char here = 0;
+    const char* floor = FStackFloorKnown ? FStackFloor : FindStackFloor();
+    return &here < floor;
+  }
 
 private:
+  [[noreturn]] static void RaiseStackOverflow();
+  // The lowest address a frame may use: the thread's stack limit plus the safety margin
+  // (null when the limit is unknown), found once per thread.
+  static const char* FindStackFloor();
+
   static thread_local Integer FDepth;
+  static thread_local const char* FStackFloor;
+  static thread_local bool FStackFloorKnown;
 };
 
 // Raises the run-time script error of the engine (an Exception with the message).
@@ -120,6 +141,10 @@ public:
   void SetTypeName(const AnsiString& value) { FTypeName = value; }
   // The stored value itself, without the item's own GetValue logic.
   Variant& StoredValue() { return FValue; }
+  // The stored value of a plain variable or parameter (TfsVariable, TfsParamItem or
+  // TfsStringVariable themselves, not a subclass that may add logic), which the hot paths
+  // read and write directly; null for every other item.
+  Variant* PlainStorage();
 
 protected:
   TObject* FAddedBy = nullptr;
@@ -146,16 +171,15 @@ public:
   using TfsCustomVariable::TfsCustomVariable;
 };
 
-// A Char or String variable: keeps its value as text (s[i] works on it in place).
+// A Char or String variable: its stored value is always an 8-bit text (s[i] works on it in
+// place); whatever is assigned is converted.
 class TfsStringVariable : public TfsVariable {
 public:
-  using TfsVariable::TfsVariable;
+  TfsStringVariable(const AnsiString& name, TfsVarType typ, const AnsiString& typeName);
   void SetValue(const Variant& value) override;
-  Variant GetValue() override;
-  AnsiString& Str() { return FStr; }
-
-private:
-  AnsiString FStr;
+  const AnsiString& Text() const { return FValue.StringRef(); }
+  // The text, unshared, for changing in place.
+  AnsiString& MutableText() { return VarStrUnique(FValue); }
 };
 
 // A formal parameter of a routine or bound method.
@@ -190,14 +214,21 @@ public:
   // Appends a parameter and enters it in the local script under its name.
   TfsParamItem* AddParam(std::unique_ptr<TfsParamItem> param);
   // What a recursive call saves and restores: the writable variables and parameters of the
-  // local script's table, found once per state of the table.
-  const std::vector<TfsCustomVariable*>& FrameItems();
+  // local script's table, found once per state of the table; each with its stored value
+  // when it is a plain item (read and written directly), else null.
+  struct TFrameItem {
+    TfsCustomVariable* Item;
+    Variant* Storage;
+  };
+  inline const std::vector<TFrameItem>& FrameItems();
 
 private:
+  const std::vector<TFrameItem>& RebuildFrame();
+
   bool FExecuting = false;
   bool FIsFunc;
   std::unique_ptr<TfsScript> FProgram;
-  std::vector<TfsCustomVariable*> FFrameItems;
+  std::vector<TFrameItem> FFrameItems;
   Integer FFrameVersion = -1;
 };
 
@@ -262,6 +293,25 @@ public:
 // var arguments; the result is the function's value.
 using TfsCallMethodEvent = TEvent<Variant(TObject* Instance, TClass ClassType,
                                           const AnsiString& MethodName, Variant& Params)>;
+// The arguments of a call read where they are, without building an array: Args[i] is
+// argument i (0-based) as the parameter holds it, and writing it returns a var argument. An
+// index property's ".SET" call has the value as its last argument.
+class TfsCallArgs {
+public:
+  TfsCallArgs(TfsCustomVariable* item, Variant* extra);
+  Integer Count() const { return FCount; }
+  Variant& operator[](Integer index) const;
+
+private:
+  TfsCustomVariable* FItem;
+  Variant* FExtra;
+  Integer FCount;
+};
+
+// The same callback with the arguments in place: no array per call, so host functions that
+// run for every record (Get) and the built-in library take this form.
+using TfsCallArgsEvent = TEvent<Variant(TObject* Instance, TClass ClassType,
+                                        const AnsiString& MethodName, TfsCallArgs& Args)>;
 // Getter and setter of a bound property that is not published.
 using TfsGetValueEvent =
     TEvent<Variant(TObject* Instance, TClass ClassType, const AnsiString& PropName)>;
@@ -291,12 +341,16 @@ public:
   const AnsiString& Description() const { return FDescription; }
   void SetDescription(const AnsiString& value) { FDescription = value; }
   bool IndexMethod() const { return FIndexMethod; }
-  void SetIndexMethod(bool value) { FIndexMethod = value; }
+  void SetIndexMethod(bool value);
   const AnsiString& Syntax() const { return FSyntax; }
+  // The callback: OnCallArgs when it is set, else OnCall.
   TfsCallMethodEvent OnCall;
+  TfsCallArgsEvent OnCallArgs;
 
 private:
-  Variant Call(const AnsiString& name, Variant& args);
+  // The instance and class the callback receives.
+  void Target(TObject*& instance, TClass& cls) const;
+  Variant CallWithArray(const AnsiString& name, Variant* extra);
 
   bool FAcceptsNil = false;
   AnsiString FCategory;
@@ -305,6 +359,8 @@ private:
   bool FIndexMethod = false;
   AnsiString FSyntax;
   AnsiString FUpperName;
+  AnsiString FGetName; // the name a read passes: upper case, ".GET" for index properties
+  AnsiString FSetName;
 };
 
 // A property of a bound class. A published one is read and written through the platform's
@@ -362,7 +418,9 @@ public:
 
   // "constructor Create(AOwner: TComponent)": a function of type Constructor.
   TfsMethodHelper* AddConstructor(const AnsiString& signature, const TfsCallMethodEvent& callback);
+  TfsMethodHelper* AddConstructor(const AnsiString& signature, const TfsCallArgsEvent& callback);
   TfsMethodHelper* AddMethod(const AnsiString& signature, const TfsCallMethodEvent& callback);
+  TfsMethodHelper* AddMethod(const AnsiString& signature, const TfsCallArgsEvent& callback);
   TfsEventHelper* AddEvent(const AnsiString& name, const TfsEventAdapter& adapter);
   // A property that is not published; without a setter it is read-only.
   TfsPropertyHelper* AddProperty(const AnsiString& name, const AnsiString& typeName,
@@ -373,10 +431,16 @@ public:
   TfsMethodHelper* AddIndexProperty(const AnsiString& name, const AnsiString& params,
                                     const AnsiString& typeName, const TfsCallMethodEvent& callback,
                                     bool readOnly = false);
+  TfsMethodHelper* AddIndexProperty(const AnsiString& name, const AnsiString& params,
+                                    const AnsiString& typeName, const TfsCallArgsEvent& callback,
+                                    bool readOnly = false);
   // An index property that is also the class's default property (obj[i]).
   TfsMethodHelper* AddDefaultProperty(const AnsiString& name, const AnsiString& params,
                                       const AnsiString& typeName,
                                       const TfsCallMethodEvent& callback, bool readOnly = false);
+  TfsMethodHelper* AddDefaultProperty(const AnsiString& name, const AnsiString& params,
+                                      const AnsiString& typeName, const TfsCallArgsEvent& callback,
+                                      bool readOnly = false);
 
   // Appends a member; the class entry owns it.
   TfsCustomHelper* AddMember(std::unique_ptr<TfsCustomHelper> member);
@@ -397,6 +461,8 @@ public:
   TfsScript* Prog() const { return FProgram; }
 
 private:
+  TfsMethodHelper* NewMethod(const AnsiString& signature);
+
   AnsiString FAncestor;
   TClass FClassRef;
   TfsCustomHelper* FDefProperty = nullptr;
@@ -452,6 +518,9 @@ public:
   TfsMethodHelper* RegisterScriptMethod(const AnsiString& signature, const AnsiString& category,
                                         const AnsiString& description,
                                         const TfsCallMethodEvent& callback);
+  TfsMethodHelper* RegisterScriptMethod(const AnsiString& signature, const AnsiString& category,
+                                        const AnsiString& description,
+                                        const TfsCallArgsEvent& callback);
   // A bound class with its ancestor's entry name ("" for the root); nil when the class's name
   // is visible already. The entry inherits the ancestor entry's default property.
   TfsClassVariable* RegisterScriptClass(TClass classRef, const AnsiString& ancestor);
@@ -521,6 +590,11 @@ private:
   std::unique_ptr<TStringList> FUnitLines;
   Integer FTableVersion = 0;
 };
+
+inline const std::vector<TfsProcVariable::TFrameItem>& TfsProcVariable::FrameItems()
+{
+  return FFrameVersion == FProgram->TableVersion() ? FFrameItems : RebuildFrame();
+}
 
 // The root of every lookup chain: base types and constants and what the library units
 // register. Created by the interpreter unit's start-up; nil after its shutdown.

@@ -143,12 +143,28 @@ TObject* TfsCustomHelper::ParentObject(TClass memberClass, bool allowNil) const
   return obj;
 }
 
+TfsCallArgs::TfsCallArgs(TfsCustomVariable* item, Variant* extra)
+    : FItem(item), FExtra(extra), FCount(item->Count() + (extra ? 1 : 0))
+{
+}
+
+Variant& TfsCallArgs::operator[](Integer index) const
+{
+  if (index < 0 || index >= FCount)
+    throw EListError(Format(SListIndexError, {index}));
+  if (FExtra && index == FCount - 1)
+    return *FExtra;
+  return FItem->Params(index)->StoredValue();
+}
+
 TfsMethodHelper::TfsMethodHelper(const AnsiString& signature, TfsScript* script)
     : TfsCustomHelper("", fvtInt, ""), FSyntax(signature)
 {
   std::unique_ptr<TfsCustomVariable> parsed = ParseMethodSignature(signature, script);
   FName = parsed->Name();
   FUpperName = UpperCase(FName);
+  FGetName = FUpperName;
+  FSetName = FUpperName;
   FTyp = parsed->Typ();
   FTypeName = parsed->TypeName();
   FIsMacro = parsed->IsMacro();
@@ -157,31 +173,42 @@ TfsMethodHelper::TfsMethodHelper(const AnsiString& signature, TfsScript* script)
     Add(parsed->Remove(parsed->Items(0)));
 }
 
-// The instance and class the callback receives: none for a global function; for a
-// constructor named on a class value, no instance and the class to construct; otherwise the
-// checked parent object and the class the member was registered on.
-Variant TfsMethodHelper::Call(const AnsiString& name, Variant& args)
+void TfsMethodHelper::SetIndexMethod(bool value)
 {
-  TObject* instance = nullptr;
-  TClass cls = FClassRef;
-  if (FClassRef) {
-    if (IsConstructor() && VarIsClass(FParentValue)) {
-      cls = VarToClass(FParentValue);
-      if (!cls->InheritsFrom(FClassRef))
-        RaiseInvalidCast();
-    } else {
-      instance = ParentObject(FClassRef, FAcceptsNil);
-    }
-  }
-  return OnCall(instance, cls, name, args);
+  FIndexMethod = value;
+  FGetName = value ? FUpperName + ".GET" : FUpperName;
+  FSetName = value ? FUpperName + ".SET" : FUpperName;
 }
 
-Variant TfsMethodHelper::GetValue()
+// None for a global function; for a constructor named on a class value, no instance and the
+// class to construct; otherwise the checked parent object and the class the member was
+// registered on.
+void TfsMethodHelper::Target(TObject*& instance, TClass& cls) const
 {
-  if (!OnCall)
-    return Variant(0);
-  Variant args = ArgumentArray(this, 0);
-  Variant result = Call(FIndexMethod ? FUpperName + ".GET" : FUpperName, args);
+  instance = nullptr;
+  cls = FClassRef;
+  if (!FClassRef)
+    return;
+  if (IsConstructor() && VarIsClass(FParentValue)) {
+    cls = VarToClass(FParentValue);
+    if (!cls->InheritsFrom(FClassRef))
+      RaiseInvalidCast();
+    return;
+  }
+  instance = ParentObject(FClassRef, FAcceptsNil);
+}
+
+// The array form: the arguments (and a written value) copied into an array, var arguments
+// copied back from it.
+Variant TfsMethodHelper::CallWithArray(const AnsiString& name, Variant* extra)
+{
+  TObject* instance = nullptr;
+  TClass cls = nullptr;
+  Target(instance, cls);
+  Variant args = ArgumentArray(this, extra ? 1 : 0);
+  if (extra)
+    VarArrayPut(args, *extra, {Count()});
+  Variant result = OnCall(instance, cls, name, args);
   const Integer count = Count();
   for (Integer i = 0; i < count; ++i)
     if (Params(i)->IsVarParam())
@@ -189,13 +216,34 @@ Variant TfsMethodHelper::GetValue()
   return result;
 }
 
+Variant TfsMethodHelper::GetValue()
+{
+  if (OnCallArgs) {
+    TObject* instance = nullptr;
+    TClass cls = nullptr;
+    Target(instance, cls);
+    TfsCallArgs args(this, nullptr);
+    return OnCallArgs(instance, cls, FGetName, args);
+  }
+  if (!OnCall)
+    return Variant(0);
+  return CallWithArray(FGetName, nullptr);
+}
+
 void TfsMethodHelper::SetValue(const Variant& value)
 {
-  if (!OnCall || !FIndexMethod)
+  if (!FIndexMethod)
     return;
-  Variant args = ArgumentArray(this, 1);
-  VarArrayPut(args, value, {Count()});
-  Call(FUpperName + ".SET", args);
+  Variant written = value;
+  if (OnCallArgs) {
+    TObject* instance = nullptr;
+    TClass cls = nullptr;
+    Target(instance, cls);
+    TfsCallArgs args(this, &written);
+    OnCallArgs(instance, cls, FSetName, args);
+  } else if (OnCall) {
+    CallWithArray(FSetName, &written);
+  }
 }
 
 TfsPropertyHelper::TfsPropertyHelper(const AnsiString& name, TfsVarType typ,
@@ -287,21 +335,73 @@ TfsClassVariable::TfsClassVariable(TClass classRef, const AnsiString& ancestor, 
   Add(std::make_unique<TfsParamItem>("", fvtVariant, "", true, false));
 }
 
-TfsMethodHelper* TfsClassVariable::AddMethod(const AnsiString& signature,
-                                             const TfsCallMethodEvent& callback)
+namespace {
+
+// "constructor Create(...)" as the function it is: the result type is Constructor.
+AnsiString ConstructorSignature(const AnsiString& signature)
+{
+  const size_t blank = signature.find(' ');
+  const AnsiString rest = blank == AnsiString::npos ? AnsiString() : signature.substr(blank);
+  return "function" + rest + ": Constructor";
+}
+
+// The signature of an index property: "function Name(p0: T0; p1: T1): Type".
+AnsiString IndexSignature(const AnsiString& name, const AnsiString& params,
+                          const AnsiString& typeName)
+{
+  AnsiString signature = "function " + name + "(";
+  Integer index = 0;
+  size_t from = 0;
+  while (from <= params.size()) {
+    size_t comma = params.find(',', from);
+    if (comma == AnsiString::npos)
+      comma = params.size();
+    const AnsiString type = Trim(params.substr(from, comma - from));
+    if (!type.empty()) {
+      if (index > 0)
+        signature += "; ";
+      signature += "p" + IntToStr(index++) + ": " + type;
+    }
+    from = comma + 1;
+  }
+  return signature + "): " + typeName;
+}
+
+} // namespace
+
+TfsMethodHelper* TfsClassVariable::NewMethod(const AnsiString& signature)
 {
   auto method = std::make_unique<TfsMethodHelper>(signature, FProgram);
   method->SetClassRef(FClassRef);
-  method->OnCall = callback;
   return static_cast<TfsMethodHelper*>(AddMember(std::move(method)));
+}
+
+TfsMethodHelper* TfsClassVariable::AddMethod(const AnsiString& signature,
+                                             const TfsCallMethodEvent& callback)
+{
+  TfsMethodHelper* method = NewMethod(signature);
+  method->OnCall = callback;
+  return method;
+}
+
+TfsMethodHelper* TfsClassVariable::AddMethod(const AnsiString& signature,
+                                             const TfsCallArgsEvent& callback)
+{
+  TfsMethodHelper* method = NewMethod(signature);
+  method->OnCallArgs = callback;
+  return method;
 }
 
 TfsMethodHelper* TfsClassVariable::AddConstructor(const AnsiString& signature,
                                                   const TfsCallMethodEvent& callback)
 {
-  const size_t blank = signature.find(' ');
-  const AnsiString rest = blank == AnsiString::npos ? AnsiString() : signature.substr(blank);
-  return AddMethod("function" + rest + ": Constructor", callback);
+  return AddMethod(ConstructorSignature(signature), callback);
+}
+
+TfsMethodHelper* TfsClassVariable::AddConstructor(const AnsiString& signature,
+                                                  const TfsCallArgsEvent& callback)
+{
+  return AddMethod(ConstructorSignature(signature), callback);
 }
 
 TfsEventHelper* TfsClassVariable::AddEvent(const AnsiString& name, const TfsEventAdapter& adapter)
@@ -328,23 +428,18 @@ TfsMethodHelper* TfsClassVariable::AddIndexProperty(const AnsiString& name,
                                                     const TfsCallMethodEvent& callback,
                                                     bool readOnly)
 {
-  AnsiString signature = "function " + name + "(";
-  Integer index = 0;
-  size_t from = 0;
-  while (from <= params.size()) {
-    size_t comma = params.find(',', from);
-    if (comma == AnsiString::npos)
-      comma = params.size();
-    const AnsiString type = Trim(params.substr(from, comma - from));
-    if (!type.empty()) {
-      if (index > 0)
-        signature += "; ";
-      signature += "p" + IntToStr(index++) + ": " + type;
-    }
-    from = comma + 1;
-  }
-  signature += "): " + typeName;
-  TfsMethodHelper* method = AddMethod(signature, callback);
+  TfsMethodHelper* method = AddMethod(IndexSignature(name, params, typeName), callback);
+  method->SetIndexMethod(true);
+  method->SetIsReadOnly(readOnly);
+  return method;
+}
+
+TfsMethodHelper* TfsClassVariable::AddIndexProperty(const AnsiString& name,
+                                                    const AnsiString& params,
+                                                    const AnsiString& typeName,
+                                                    const TfsCallArgsEvent& callback, bool readOnly)
+{
+  TfsMethodHelper* method = AddMethod(IndexSignature(name, params, typeName), callback);
   method->SetIndexMethod(true);
   method->SetIsReadOnly(readOnly);
   return method;
@@ -356,9 +451,18 @@ TfsMethodHelper* TfsClassVariable::AddDefaultProperty(const AnsiString& name,
                                                       const TfsCallMethodEvent& callback,
                                                       bool readOnly)
 {
-  TfsMethodHelper* method = AddIndexProperty(name, params, typeName, callback, readOnly);
-  FDefProperty = method;
-  return method;
+  FDefProperty = AddIndexProperty(name, params, typeName, callback, readOnly);
+  return static_cast<TfsMethodHelper*>(FDefProperty);
+}
+
+TfsMethodHelper* TfsClassVariable::AddDefaultProperty(const AnsiString& name,
+                                                      const AnsiString& params,
+                                                      const AnsiString& typeName,
+                                                      const TfsCallArgsEvent& callback,
+                                                      bool readOnly)
+{
+  FDefProperty = AddIndexProperty(name, params, typeName, callback, readOnly);
+  return static_cast<TfsMethodHelper*>(FDefProperty);
 }
 
 TfsCustomHelper* TfsClassVariable::AddMember(std::unique_ptr<TfsCustomHelper> member)
@@ -408,15 +512,38 @@ Variant TfsClassVariable::GetValue()
 
 // ---- registration ----
 
+namespace {
+
+std::unique_ptr<TfsMethodHelper> NewFunction(const AnsiString& signature,
+                                             const AnsiString& category,
+                                             const AnsiString& description, TfsScript* script)
+{
+  auto helper = std::make_unique<TfsMethodHelper>(signature, script);
+  helper->SetCategory(category);
+  helper->SetDescription(description.empty() ? helper->Name() : description);
+  return helper;
+}
+
+} // namespace
+
 TfsMethodHelper* TfsScript::RegisterScriptMethod(const AnsiString& signature,
                                                  const AnsiString& category,
                                                  const AnsiString& description,
                                                  const TfsCallMethodEvent& callback)
 {
-  auto helper = std::make_unique<TfsMethodHelper>(signature, this);
-  helper->SetCategory(category);
-  helper->SetDescription(description.empty() ? helper->Name() : description);
+  auto helper = NewFunction(signature, category, description, this);
   helper->OnCall = callback;
+  const AnsiString name = helper->Name();
+  return AddItem(name, std::move(helper));
+}
+
+TfsMethodHelper* TfsScript::RegisterScriptMethod(const AnsiString& signature,
+                                                 const AnsiString& category,
+                                                 const AnsiString& description,
+                                                 const TfsCallArgsEvent& callback)
+{
+  auto helper = NewFunction(signature, category, description, this);
+  helper->OnCallArgs = callback;
   const AnsiString name = helper->Name();
   return AddItem(name, std::move(helper));
 }

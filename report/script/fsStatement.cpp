@@ -5,6 +5,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "report/script/fsDesignator.h"
 #include "report/script/fsExpression.h"
+#include "report/script/fsExpressionPrivate.h"
 
 namespace {
 
@@ -27,9 +28,9 @@ struct TFlagScope {
   }
 };
 
-bool IsTrue(const std::unique_ptr<TfsExpression>& condition)
+bool IsTrue(TfsCustomVariable* test)
 {
-  return condition->GetValue().AsBoolean();
+  return fsfast::IsTrue(test->GetValue());
 }
 
 } // namespace
@@ -52,12 +53,6 @@ void TfsStatement::Execute()
   }
 }
 
-bool TfsStatement::RunLine()
-{
-  FProgram->RunLine(FUnitName, FSourcePos);
-  return !FProgram->Terminated;
-}
-
 // ---- assignments ----
 
 TfsAssignmentStmt::~TfsAssignmentStmt() = default;
@@ -69,42 +64,87 @@ void TfsAssignmentStmt::PrepareAssignment()
     FVar = FDesignator->RefItem();
   FExpr = FExpression->SingleItem();
   if (!FExpr)
-    FExpr = FExpression.get();
+    FExpr = FExpression->Evaluator();
+  FStorage = FVar->PlainStorage();
+  FTextTarget = FStorage && dynamic_cast<TfsStringVariable*>(FVar) != nullptr;
+  FValueStorage = FExpr->PlainStorage();
 }
 
 void TfsAssignmentStmt::Execute()
 {
   if (!RunLine())
     return;
-  FVar->SetValue(FExpr->GetValue());
+  if (FStorage && !FTextTarget)
+    *FStorage = FExpr->GetValue();
+  else
+    FVar->SetValue(FExpr->GetValue());
+}
+
+void TfsAssignmentStmt::Combine(TVarOp op)
+{
+  if (!FStorage) {
+    const Variant left = FVar->GetValue();
+    FVar->SetValue(VarOp(left, FExpr->GetValue(), op));
+    return;
+  }
+  if (FValueStorage) {
+    // Both sides are plain variables: nothing runs between reading them.
+    const Variant& right = *FValueStorage;
+    if (op == opAdd && FStorage->Type() == varString && right.Type() == varString &&
+        FValueStorage != FStorage) {
+      VarStrAppend(*FStorage, right.StringRef());
+      return;
+    }
+    Store(op, *FStorage, right);
+    return;
+  }
+  // Holding the old value keeps its text shared while the right side runs, so any change the
+  // right side makes to the variable replaces the text rather than growing it; when the
+  // variable still holds that very text afterwards, it is unchanged and may grow in place.
+  Variant left = *FStorage;
+  const Variant right = FExpr->GetValue();
+  if (op == opAdd && left.Type() == varString && right.Type() == varString &&
+      FStorage->Type() == varString && &FStorage->StringRef() == &left.StringRef()) {
+    left.Clear();
+    VarStrAppend(*FStorage, right.StringRef());
+    return;
+  }
+  Store(op, left, right);
+}
+
+void TfsAssignmentStmt::Store(TVarOp op, const Variant& left, const Variant& right)
+{
+  Variant result;
+  if (!fsfast::Arith(op, left, right, result))
+    result = VarOp(left, right, op);
+  if (FTextTarget)
+    FVar->SetValue(result);
+  else
+    *FStorage = std::move(result);
 }
 
 void TfsAssignPlusStmt::Execute()
 {
-  if (!RunLine())
-    return;
-  FVar->SetValue(VarOp(FVar->GetValue(), FExpr->GetValue(), opAdd));
+  if (RunLine())
+    Combine(opAdd);
 }
 
 void TfsAssignMinusStmt::Execute()
 {
-  if (!RunLine())
-    return;
-  FVar->SetValue(VarOp(FVar->GetValue(), FExpr->GetValue(), opSubtract));
+  if (RunLine())
+    Combine(opSubtract);
 }
 
 void TfsAssignMulStmt::Execute()
 {
-  if (!RunLine())
-    return;
-  FVar->SetValue(VarOp(FVar->GetValue(), FExpr->GetValue(), opMultiply));
+  if (RunLine())
+    Combine(opMultiply);
 }
 
 void TfsAssignDivStmt::Execute()
 {
-  if (!RunLine())
-    return;
-  FVar->SetValue(VarOp(FVar->GetValue(), FExpr->GetValue(), opDivide));
+  if (RunLine())
+    Combine(opDivide);
 }
 
 // ---- calls ----
@@ -139,7 +179,7 @@ void TfsIfStmt::Execute()
 {
   if (!RunLine())
     return;
-  if (IsTrue(FCondition))
+  if (IsTrue(FTest))
     TfsStatement::Execute();
   else
     FElseStmt->Execute();
@@ -190,7 +230,7 @@ void TfsRepeatStmt::Execute()
     if (prog->BreakCalled || prog->ExitCalled)
       break;
     prog->ContinueCalled = false;
-    if (IsTrue(FCondition) != FInverseCondition)
+    if (IsTrue(FTest) != FInverseCondition)
       break;
   }
   prog->BreakCalled = false;
@@ -203,7 +243,7 @@ void TfsWhileStmt::Execute()
   if (!RunLine())
     return;
   TfsScript* prog = FProgram;
-  while (IsTrue(FCondition)) {
+  while (IsTrue(FTest)) {
     TfsStatement::Execute();
     if (prog->BreakCalled || prog->ExitCalled)
       break;
@@ -281,7 +321,7 @@ void TfsCppForStmt::Execute()
   FFirstStmt->Execute();
   if (prog->Terminated)
     return;
-  while (!FExpression || IsTrue(FExpression)) {
+  while (!FExpression || IsTrue(FTest)) {
     TfsStatement::Execute();
     if (prog->BreakCalled || prog->ExitCalled)
       break;

@@ -25,8 +25,17 @@ public:
   const AnsiString& UnitName() const { return FUnitName; }
 
 protected:
-  // The line hook; false when the script was stopped and the statement must not run.
-  bool RunLine();
+  // The line hook; false when the script was stopped and the statement must not run. The
+  // hook is the nearest one up the script chain; without any, this is a few loads.
+  bool RunLine()
+  {
+    for (TfsScript* s = FProgram; s; s = s->Parent())
+      if (s->OnRunLine) {
+        FProgram->RunLine(FUnitName, FSourcePos);
+        break;
+      }
+    return !FProgram->Terminated;
+  }
   void RunList(TfsStatement* list) { list->Execute(); }
 
   TfsScript* FProgram;
@@ -47,10 +56,21 @@ public:
   TfsExpression* Expression() const { return FExpression.get(); }
 
 protected:
+  // target := target op value, on a plain variable in place (an 8-bit text appended to
+  // grows where it is); the target is read before the value, as written.
+  void Combine(TVarOp op);
+  void Store(TVarOp op, const Variant& left, const Variant& right);
+
   std::unique_ptr<TfsDesignator> FDesignator;
   std::unique_ptr<TfsExpression> FExpression;
   TfsCustomVariable* FVar = nullptr;
   TfsCustomVariable* FExpr = nullptr;
+  // The target's stored value when it is a plain variable; a text variable still converts
+  // what it is given (FTextTarget).
+  Variant* FStorage = nullptr;
+  bool FTextTarget = false;
+  // The value's stored value when it is a plain variable.
+  Variant* FValueStorage = nullptr;
 };
 
 // x += e, x -= e, x *= e, x /= e (also x := x + e, folded by the compiler).
@@ -94,11 +114,16 @@ public:
   TfsIfStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
   ~TfsIfStmt() override;
   void Execute() override;
-  void SetCondition(std::unique_ptr<TfsExpression> value) { FCondition = std::move(value); }
+  void SetCondition(std::unique_ptr<TfsExpression> value)
+  {
+    FCondition = std::move(value);
+    FTest = FCondition->Evaluator();
+  }
   TfsStatement* ElseStmt() const { return FElseStmt.get(); }
 
 private:
   std::unique_ptr<TfsExpression> FCondition;
+  TfsCustomVariable* FTest = nullptr; // what gives the condition\'s value
   std::unique_ptr<TfsStatement> FElseStmt;
 };
 
@@ -121,11 +146,16 @@ public:
   TfsCaseStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
   ~TfsCaseStmt() override;
   void Execute() override;
-  void SetCondition(std::unique_ptr<TfsExpression> value) { FCondition = std::move(value); }
+  void SetCondition(std::unique_ptr<TfsExpression> value)
+  {
+    FCondition = std::move(value);
+    FTest = FCondition->Evaluator();
+  }
   TfsStatement* ElseStmt() const { return FElseStmt.get(); }
 
 private:
   std::unique_ptr<TfsExpression> FCondition;
+  TfsCustomVariable* FTest = nullptr; // what gives the condition\'s value
   std::unique_ptr<TfsStatement> FElseStmt;
 };
 
@@ -135,11 +165,16 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsRepeatStmt() override;
   void Execute() override;
-  void SetCondition(std::unique_ptr<TfsExpression> value) { FCondition = std::move(value); }
+  void SetCondition(std::unique_ptr<TfsExpression> value)
+  {
+    FCondition = std::move(value);
+    FTest = FCondition->Evaluator();
+  }
   void SetInverseCondition(bool value) { FInverseCondition = value; }
 
 private:
   std::unique_ptr<TfsExpression> FCondition;
+  TfsCustomVariable* FTest = nullptr; // what gives the condition\'s value
   bool FInverseCondition = false;
 };
 
@@ -148,10 +183,15 @@ public:
   using TfsStatement::TfsStatement;
   ~TfsWhileStmt() override;
   void Execute() override;
-  void SetCondition(std::unique_ptr<TfsExpression> value) { FCondition = std::move(value); }
+  void SetCondition(std::unique_ptr<TfsExpression> value)
+  {
+    FCondition = std::move(value);
+    FTest = FCondition->Evaluator();
+  }
 
 private:
   std::unique_ptr<TfsExpression> FCondition;
+  TfsCustomVariable* FTest = nullptr; // what gives the condition\'s value
 };
 
 class TfsForStmt : public TfsStatement {
@@ -198,13 +238,18 @@ public:
   TfsCppForStmt(TfsScript* program, const AnsiString& unitName, const AnsiString& sourcePos);
   ~TfsCppForStmt() override;
   void Execute() override;
-  void SetCondition(std::unique_ptr<TfsExpression> value) { FExpression = std::move(value); }
+  void SetCondition(std::unique_ptr<TfsExpression> value)
+  {
+    FExpression = std::move(value);
+    FTest = FExpression->Evaluator();
+  }
   TfsStatement* FirstStmt() const { return FFirstStmt.get(); }
   TfsStatement* SecondStmt() const { return FSecondStmt.get(); }
 
 private:
   std::unique_ptr<TfsStatement> FFirstStmt;
   std::unique_ptr<TfsExpression> FExpression;
+  TfsCustomVariable* FTest = nullptr;
   std::unique_ptr<TfsStatement> FSecondStmt;
 };
 

@@ -115,8 +115,17 @@ TEST_F(VariantTest, TextAppendGrowsInPlaceOnlyWhenUnshared)
   EXPECT_EQ(a.StringRef(), "waybill-1");
   EXPECT_EQ(b.StringRef(), "waybill-1x");
   EXPECT_EQ(&a.StringRef(), payload);
+  // A text changed in place is unshared first.
+  Variant c = a;
+  VarStrUnique(c)[0] = 'W';
+  EXPECT_EQ(a.StringRef(), "waybill-1");
+  EXPECT_EQ(c.StringRef(), "Waybill-1");
+  VarStrUnique(a)[1] = 'A';
+  EXPECT_EQ(&a.StringRef(), payload);
+  EXPECT_EQ(a.StringRef(), "wAybill-1");
   Variant n(5);
   EXPECT_EQ(ErrorOf([&n] { VarStrAppend(n, "x"); }), CastError("Integer", "String"));
+  EXPECT_EQ(ErrorOf([&n] { VarStrUnique(n); }), CastError("Integer", "String"));
 }
 
 // The raw reads answer for their own kinds only, and never convert.

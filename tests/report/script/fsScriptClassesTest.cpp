@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/script/fsEvents.h"
 #include "report/script/fsScript.h"
@@ -276,7 +277,8 @@ TEST(fsScriptClasses, CallbackContract)
   EXPECT_EQ(t.Calls[6].Args, "4,2");
   // A method whose callback ignores the name gives 0.
   TClassScript other;
-  other.Host->FindScriptClass("TScriptObj")->AddMethod("function Unknown: Integer", nullptr);
+  other.Host->FindScriptClass("TScriptObj")
+      ->AddMethod("function Unknown: Integer", TfsCallMethodEvent());
   EXPECT_EQ(other.Run("var o: TScriptObj; begin o := TScriptObj.Create; Log(o.Unknown) end."), "0");
 }
 
@@ -425,6 +427,40 @@ TEST(fsScriptClasses, HandlerIsNotReentered)
                   "procedure P(Sender: TObject); begin n := n + 1; Fire(Sender) end;\r\n"
                   "begin o := TScriptObj.Create; o.OnChange := @P; Fire(o); Log(n) end."),
             "1");
+}
+
+// Callbacks that read their arguments in place: var arguments and the written value of an
+// index property come through the same view.
+TEST(fsScriptClasses, ArgumentViewCallbacks)
+{
+  TClassScript t;
+  std::vector<AnsiString> names;
+  auto call = TfsCallArgsEvent(
+      [&names](TObject*, TClass, const AnsiString& name, TfsCallArgs& args) -> Variant {
+        names.push_back(name + "/" + IntToStr(args.Count()));
+        if (name == "TWICE") {
+          args[1] = Variant(args[0].AsInteger() * 2);
+          return Variant(true);
+        }
+        if (name == "SLOT.SET")
+          return Variant(args[args.Count() - 1].AsInteger() + 1); // ignored
+        return Variant(args[0].AsInteger() * 100);
+      });
+  t.Host->RegisterScriptMethod("function Twice(a: Integer; var b: Integer): Boolean", "ctOther", "",
+                               call);
+  t.Host->FindScriptClass("TScriptObj")->AddIndexProperty("Slot", "Integer", "Integer", call);
+  EXPECT_EQ(t.Run("var o: TScriptObj; b: Integer;\r\n"
+                  "begin Log(Twice(21, b)); Log(b); o := TScriptObj.Create; o.Slot[3] := 9; "
+                  "Log(o.Slot[2]) end."),
+            "True,42,200");
+  EXPECT_EQ(names, (std::vector<AnsiString>{"TWICE/2", "SLOT.SET/2", "SLOT.GET/1"}));
+  EXPECT_THROW(
+      {
+        TfsMethodHelper helper("function X(a: Integer): Integer", t.Host.get());
+        TfsCallArgs args(&helper, nullptr);
+        args[1];
+      },
+      EListError);
 }
 
 TEST(fsScriptClasses, CatalogueListsMembers)

@@ -189,6 +189,21 @@ TEST(fsScript, PascalStatements)
       {"strcat-free text and numbers", "begin Log('a' + 'b'); Log(7 / 2); Log(7 div 2) end.",
        "ab,3.5,3"},
       {"uses of constants", "const N = 3; S = 'x'; begin Log(N * 2); Log(S + S) end.", "6,xx"},
+      {"x := x op e reads x before e runs",
+       "var s: String; i: Integer; v: Variant;\r\n"
+       "function F: String; begin s := 'z'; Result := 'y' end;\r\n"
+       "function G: Integer; begin i := 100; v := 'q'; Result := 1 end;\r\n"
+       "begin s := 'a'; s := s + F; Log(s); i := 5; i := i + G; Log(i);\r\n"
+       "v := 'p'; v := v + IntToStr(G); Log(v) end.",
+       "ay,6,p1"},
+      {"appending leaves a copy alone",
+       "var s, t: String; v, w: Variant; begin s := 'ab'; t := s; s := s + 'c'; v := 'x'; "
+       "w := v; v := v + 'y'; Log(s); Log(t); Log(v); Log(w) end.",
+       "abc,ab,xy,x"},
+      {"compound arithmetic keeps the Variant rules",
+       "var i: Integer; e: Extended; begin i := 2147483647; i := i + 1; Log(i); Log(VarType(i)); "
+       "e := 1e308; try e := e * 10 except Log('overflow') end; i := 7; i := i / 2; Log(i) end.",
+       "2147483648,20,overflow,3.5"},
       {"variables are not coerced on assignment",
        "var i: Integer; v: Variant; begin v := 'abc'; i := v; Log(i) end.", "abc"},
   };
