@@ -379,8 +379,9 @@ TEST(fsScriptClasses, EventAssignmentRules)
     SCOPED_TRACE(c.Name);
     TClassScript t;
     EXPECT_EQ(t.Run(c.Text), c.Log);
-    if (!t.Made.empty() && t.Obj(0))
+    if (!t.Made.empty() && t.Obj(0)) {
       EXPECT_FALSE(t.Obj(0)->OnChange.Assigned());
+    }
   }
 }
 
