@@ -8,6 +8,8 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Grids.h"
+#include "platform/ui/Mask.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -23,5 +25,7 @@ void RegisterUiUnits()
   RegisterUnit("Buttons", &RegisterButtonsClasses, nullptr);
   RegisterUnit("ComCtrls", &RegisterComCtrlsClasses, nullptr);
   RegisterUnit("CheckLst", &RegisterCheckLstClasses, nullptr);
+  RegisterUnit("Mask", &RegisterMaskClasses, nullptr);
+  RegisterUnit("Grids", &RegisterGridsClasses, nullptr);
   RegisterUnit("ActnList", &RegisterActnListClasses, nullptr);
 }
