@@ -88,6 +88,7 @@ void Tmain1Frm::BuildDesignerPanel()
   ToolBar1 = new TToolBar(this);
   ToolBar1->SetName("ToolBar1");
   ToolBar1->SetAlign(alTop);
+  ToolBar1->SetHeight(55);
   ToolBar1->SetButtonWidth(55);
   ToolBar1->SetButtonHeight(51);
   ToolBar1->SetShowCaptions(true);

@@ -37,6 +37,7 @@ inline void ResetWindows()
     delete Screen()->Forms(Screen()->FormCount() - 1);
   mainFrm = nullptr;
   Application()->Restart();
+  Application()->OnException = nullptr;
   Headless().Reset();
   SetArguments({});
   SetSplashHintObserver({});
