@@ -4,6 +4,7 @@
 
 #include "app/AppImages.h"
 #include "app/WaybillLayout.h"
+#include "app/qhLib.h"
 #include "platform/graphics/ImgList.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/NumFormat.h"
@@ -308,8 +309,15 @@ Tmain1Frm::Tmain1Frm(TComponent* AOwner) : TaFrm(AOwner, fbInherited)
   FTemplates.LoadTemplates();
   for (Integer i = 0; i < FTemplates.Count(); ++i)
     TreeView1->Items()->Add(FTemplates.Text(i));
-  if (FTemplates.Count() > 0)
-    SelectTemplate(0);
+  // A template that cannot be loaded is reported; the designer opens all the same.
+  if (FTemplates.Count() > 0) {
+    try {
+      SelectTemplate(0);
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+      ShowAppException(e);
+    }
+  }
 }
 
 Tmain1Frm::Tmain1Frm(TComponent* AOwner, const AnsiString& Text, TFont* Font)

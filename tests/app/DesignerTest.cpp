@@ -131,6 +131,19 @@ TEST_P(Designer, TheFirstTemplateIsSelectedWithItsLayoutAndItsPictureAtPaperSize
   EXPECT_EQ(l13->Hint(), "双击进行修改, 拖动调整位置...");
 }
 
+TEST_P(Designer, ADamagedFirstTemplateIsReportedAndTheDesignerStillOpens)
+{
+  AddTemplate("坏", u"l13=\"Visible=-1,Left=1\"");
+  AddTemplate("好", LayoutWith(70, 90, 230, 127));
+  TMessageBoxRecorder boxes;
+  Tmain1Frm* designer = OpenDesigner();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_NE(boxes.Boxes[0].Text.find("模版样式数据已损坏"), AnsiString::npos);
+  EXPECT_EQ(designer->Templates().Count(), 2);
+  designer->SelectTemplate(1);
+  EXPECT_EQ(designer->LabelByName("l13")->Left(), 70);
+}
+
 TEST_P(Designer, SelectingATemplateAppliesItsLayoutRelativeToTheScrollPosition)
 {
   AddTemplate("大单", LayoutWith(70, 90, 500, 400));

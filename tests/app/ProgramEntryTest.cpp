@@ -138,6 +138,8 @@ TEST_F(ProgramStart, CommandLineLoginOpensTheDesignerAfterTheHintsAndTheUseCount
     EXPECT_EQ(mainFrm->Caption(), "青禾快递单打印管理系统 - 单机版 1.0.131205");
     ASSERT_EQ(mainFrm->MDIChildCount(), 1);
     EXPECT_EQ(mainFrm->MDIChildren(0)->Caption(), "桌面");
+    // The designer fills the maximized frame.
+    EXPECT_GE(mainFrm->MDIChildren(0)->Width(), mainFrm->ClientWidth());
     EXPECT_EQ(CurrentOperator->LoginId, "sa");
     mainFrm->Close();
   });
