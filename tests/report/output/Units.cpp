@@ -2,6 +2,7 @@
 
 void RegisterGraphicsUnits();
 void RegisterUiUnits();
+void RegisterOleUnits();
 void RegisterScriptUnits();
 void RegisterReportEngineUnits();
 void RegisterReportOutputUnits();
@@ -11,6 +12,7 @@ void RegisterTestUnits()
   RegisterRtlUnits();
   RegisterGraphicsUnits();
   RegisterUiUnits();
+  RegisterOleUnits();
   RegisterScriptUnits();
   RegisterReportEngineUnits();
   RegisterReportOutputUnits();
