@@ -49,7 +49,7 @@ namespace {
 
 IDispatch* Target(const Variant& Obj, const AnsiString& Name)
 {
-  IDispatch* disp = VarToDispatch(Obj);
+  IDispatch* disp = Obj.Type() == varDispatch ? VarToDispatch(Obj) : nullptr;
   if (!disp)
     throw EOleSysError("No automation object for " + Name, E_FAIL_OLE);
   return disp;

@@ -7,6 +7,7 @@
 #include "report/output/frxExportPDF.h"
 #include "report/output/frxExportRTF.h"
 #include "report/output/frxExportRes.h"
+#include "report/output/frxExportXLS.h"
 
 namespace {
 
@@ -42,6 +43,11 @@ void ExportImageInitialization()
   RegisterImageExportClasses();
 }
 
+void ExportXLSInitialization()
+{
+  RegisterXLSExportClasses();
+}
+
 } // namespace
 
 void RegisterReportOutputUnits()
@@ -52,4 +58,5 @@ void RegisterReportOutputUnits()
   RegisterUnit("frxExportPDF", ExportPDFInitialization, nullptr);
   RegisterUnit("frxExportRTF", ExportRTFInitialization, nullptr);
   RegisterUnit("frxExportImage", ExportImageInitialization, nullptr);
+  RegisterUnit("frxExportXLS", ExportXLSInitialization, nullptr);
 }
