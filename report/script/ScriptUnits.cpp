@@ -6,6 +6,7 @@
 #include "report/script/fsFunctions.h"
 #include "report/script/fsILParser.h"
 #include "report/script/fsScript.h"
+#include "report/script/fsScriptUnits.h"
 
 void RegisterScriptUnits()
 {
@@ -23,4 +24,5 @@ void RegisterScriptUnits()
   RegisterUnit(
       "fs_pascal", [] { RegisterScriptLanguage("PascalScript", fsPascalScriptGrammar); }, nullptr);
   RegisterUnit("fs_functions", InitializeScriptFunctions, FinalizeScriptFunctions);
+  RegisterUnit("fs_classes", InitializeScriptClassesUnit, FinalizeScriptClassesUnit);
 }

@@ -521,8 +521,9 @@ public:
   TfsMethodHelper* RegisterScriptMethod(const AnsiString& signature, const AnsiString& category,
                                         const AnsiString& description,
                                         const TfsCallArgsEvent& callback);
-  // A bound class with its ancestor's entry name ("" for the root); nil when the class's name
-  // is visible already. The entry inherits the ancestor entry's default property.
+  // A bound class with its ancestor's entry name ("" for the root); nil when this script has
+  // an item of that name already (a child script may bind a class again for itself). The entry
+  // inherits the ancestor entry's default property.
   TfsClassVariable* RegisterScriptClass(TClass classRef, const AnsiString& ancestor);
 
   // ---- compiling and running ----

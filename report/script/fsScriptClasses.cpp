@@ -550,7 +550,7 @@ TfsMethodHelper* TfsScript::RegisterScriptMethod(const AnsiString& signature,
 
 TfsClassVariable* TfsScript::RegisterScriptClass(TClass classRef, const AnsiString& ancestor)
 {
-  if (!classRef || LookupItem(classRef->Name))
+  if (!classRef || LookupOwnItem(classRef->Name))
     return nullptr;
   return AddItem(classRef->Name, std::make_unique<TfsClassVariable>(classRef, ancestor, this));
 }
