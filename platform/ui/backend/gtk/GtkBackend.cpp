@@ -16,6 +16,7 @@
 #include "platform/rtl/Codec.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/WindowsPrivate.h"
+#include "platform/ui/backend/gtk/GtkDialogs.h"
 
 namespace {
 
@@ -1270,6 +1271,7 @@ bool InstallGtkBackend()
     WatchDesktopSettings();
   }
   SetWindowBackend(gBackend);
+  InstallGtkDialogService();
   return true;
 }
 
