@@ -13,6 +13,7 @@ void RegisterGtkBackendUnits();
 void RegisterDataUnits();
 void RegisterNetUnits();
 void RegisterScriptUnits();
+void RegisterScriptUiUnits();
 void RegisterReportEngineUnits();
 void RegisterAppUnits();
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
   RegisterDataUnits();
   RegisterNetUnits();
   RegisterScriptUnits();
+  RegisterScriptUiUnits();
   RegisterReportEngineUnits();
   RegisterAppUnits();
   InitializeUnits();

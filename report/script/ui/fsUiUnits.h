@@ -1,0 +1,8 @@
+// The script bindings of the graphics, forms and dialogs: a library of its own, so that the
+// script engine itself needs no window layer.
+#pragma once
+
+// Registers the units "fs_graphics", "fs_forms" and "fs_dialogs"; they start after the
+// script engine's and the window layer's units. The dialogs unit makes the script's
+// ShowMessage show the platform's message box.
+void RegisterScriptUiUnits();
