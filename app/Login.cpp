@@ -107,7 +107,7 @@ bool TLoginFrm::CloseQuery()
 
 bool ShowLoginDialog()
 {
-  TLoginFrm* form = new TLoginFrm(Application());
-  TScopeExit release([form] { form->Release(); });
+  // Freed once it has closed, so that the next login can make its own at once.
+  std::unique_ptr<TLoginFrm> form(new TLoginFrm(Application()));
   return form->ShowModal() == mrOk;
 }
