@@ -240,4 +240,43 @@ TEST_F(ProgramStart, MenuCommandsRefuseAnOperatorWithoutTheirRight)
   EXPECT_FALSE(companyOpened);
 }
 
+TEST_F(ProgramStart, ReLoginCancelledKeepsTheDesignerAndASuccessfulOneReplacesIt)
+{
+  MakeDatabase();
+  TCustomForm* first = nullptr;
+  Headless().QueueStep([&] {
+    first = mainFrm->MDIChildren(0);
+    Integer logins = 0;
+    Headless().OnWindow("登陆", [&](HWND h) {
+      ++logins;
+      Headless().Click(THeadlessBackend::ScreenPoint(THeadlessBackend::FindChildByText(h, "取消"),
+                                                     TPoint(5, 5)));
+    });
+    mainFrm->N10->Click(); // 重新登陆, cancelled
+    EXPECT_EQ(logins, 1);
+    EXPECT_EQ(CurrentOperator->LoginId, "sa");
+    ASSERT_EQ(mainFrm->MDIChildCount(), 1);
+    EXPECT_EQ(mainFrm->MDIChildren(0), first);
+    EXPECT_TRUE(first->Visible());
+
+    Headless().OnWindow("登陆", [](HWND h) {
+      auto* form = static_cast<TLoginFrm*>(FindControl(h));
+      form->edtLoginId1->SetText("bob");
+      form->edtPassword1->SetText("b");
+      Headless().Click(THeadlessBackend::ScreenPoint(form->OkBtn1->Handle(), TPoint(5, 5)));
+    });
+    mainFrm->N10->Click(); // 重新登陆 as bob
+    EXPECT_EQ(CurrentOperator->LoginId, "bob");
+    Headless().QueueStep([&] {
+      ASSERT_EQ(mainFrm->MDIChildCount(), 1);
+      EXPECT_NE(mainFrm->MDIChildren(0), first);
+      EXPECT_TRUE(mainFrm->MDIChildren(0)->Visible());
+      mainFrm->Close();
+    });
+  });
+  EXPECT_EQ(Run({"sa", "", "x"}), 0);
+  EXPECT_NE(first, nullptr);
+  EXPECT_NE(ConfigText().find("LastLoginId=bob"), std::string::npos);
+}
+
 } // namespace
