@@ -894,12 +894,23 @@ TEST_F(GtkBackendTest, AKeyTypedAheadGoesToTheFocusAHandlerMovedTo)
 }
 
 // Press on the caption, release further on, both queued before the loop runs: the move
-// loop the press starts takes the release and the window follows.
+// loop the press starts takes the release, offered first to the message-filter hooks, and
+// the window follows.
 TEST_F(GtkBackendTest, ACaptionDragInOneBurstMovesTheWindow)
 {
   TForm* form = MakeForm("一次拖动", Bounds(100, 100, 300, 200));
   ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
   HWND h = form->Handle();
+  static std::vector<std::pair<Integer, UINT>> filtered;
+  static HHOOK filter = 0;
+  filtered.clear();
+  filter = SetWindowsHookEx(WH_MSGFILTER, [](Integer code, WPARAM w, LPARAM l) -> LRESULT {
+    filtered.push_back({code, reinterpret_cast<MSG*>(l)->message});
+    return CallNextHookEx(filter, code, w, l);
+  });
+  struct TUnhook {
+    ~TUnhook() { UnhookWindowsHookEx(filter); }
+  } unhook;
   ASSERT_TRUE(
       gdk_test_simulate_button(NativeOf(h), 100, 10, 1, GdkModifierType(0), GDK_BUTTON_PRESS));
   ASSERT_TRUE(
@@ -907,6 +918,10 @@ TEST_F(GtkBackendTest, ACaptionDragInOneBurstMovesTheWindow)
   EXPECT_TRUE(WaitUntil([form] { return form->Left() == 160 && form->Top() == 140; }))
       << "form at " << form->Left() << "," << form->Top();
   EXPECT_EQ(GetCapture(), 0u);
+  EXPECT_NE(std::find(filtered.begin(), filtered.end(),
+                      std::pair<Integer, UINT>{MSGF_MOVE, WM_LBUTTONUP}),
+            filtered.end())
+      << "the move loop offered the release to the hooks";
   EXPECT_TRUE(WaitUntil([h] { return NativeRect(h) == Rect(160, 140, 460, 340); }));
 }
 
