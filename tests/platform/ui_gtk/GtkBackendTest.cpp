@@ -1188,21 +1188,22 @@ TEST_F(GtkBackendTest, ClipboardCarriesPicturesAndRegisteredFormats)
   EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
 }
 
-// The desktop's caret blink and double-click time are ours; a new theme or font setting
-// reaches the forms' controls as WM_THEMECHANGED and CM_FONTCHANGE.
+// The desktop's caret blink, double-click time and distance are ours; a new theme or font
+// setting reaches the forms' controls as WM_THEMECHANGED and CM_FONTCHANGE.
 TEST_F(GtkBackendTest, DesktopSettingsAndTheirChangesReachTheWindowManager)
 {
   GtkSettings* settings = gtk_settings_get_default();
   gboolean blink = TRUE;
-  gint blinkTime = 0, clickTime = 0;
+  gint blinkTime = 0, clickTime = 0, distance = 0;
   gchar* theme = nullptr;
   gchar* font = nullptr;
   g_object_get(settings, "gtk-cursor-blink", &blink, "gtk-cursor-blink-time", &blinkTime,
-               "gtk-double-click-time", &clickTime, "gtk-theme-name", &theme, "gtk-font-name",
-               &font, nullptr);
+               "gtk-double-click-time", &clickTime, "gtk-double-click-distance", &distance,
+               "gtk-theme-name", &theme, "gtk-font-name", &font, nullptr);
   EXPECT_EQ(GetCaretBlinkTime(), blink ? UINT(blinkTime / 2) : INFINITE)
       << "GTK counts the whole on-off cycle";
   EXPECT_EQ(GetDoubleClickTime(), UINT(clickTime));
+  EXPECT_EQ(GetSystemMetrics(SM_CXDOUBLECLK), 2 * distance) << "GTK's is the distance each way";
 
   TForm* form = MakeForm("设置", Bounds(100, 100, 200, 100));
   auto* a = Make<TTestControl>(form, Bounds(10, 10, 50, 30));
@@ -1215,9 +1216,12 @@ TEST_F(GtkBackendTest, DesktopSettingsAndTheirChangesReachTheWindowManager)
     a->WndProc(m);
   };
   ASSERT_NO_FATAL_FAILURE(ShowAndWait(form));
-  g_object_set(settings, "gtk-cursor-blink-time", 800, "gtk-double-click-time", 321, nullptr);
+  g_object_set(settings, "gtk-cursor-blink-time", 800, "gtk-double-click-time", 321,
+               "gtk-double-click-distance", 9, nullptr);
   EXPECT_EQ(GetCaretBlinkTime(), 400u);
   EXPECT_EQ(GetDoubleClickTime(), 321u);
+  EXPECT_EQ(GetSystemMetrics(SM_CXDOUBLECLK), 18);
+  EXPECT_EQ(GetSystemMetrics(SM_CYDOUBLECLK), 18);
   g_object_set(settings, "gtk-cursor-blink", FALSE, nullptr);
   EXPECT_EQ(GetCaretBlinkTime(), INFINITE);
   g_object_set(settings, "gtk-theme-name", "HighContrast", nullptr);
@@ -1225,8 +1229,8 @@ TEST_F(GtkBackendTest, DesktopSettingsAndTheirChangesReachTheWindowManager)
   EXPECT_EQ(t, (TTrace{"theme", "fonts"}));
 
   g_object_set(settings, "gtk-cursor-blink", blink, "gtk-cursor-blink-time", blinkTime,
-               "gtk-double-click-time", clickTime, "gtk-theme-name", theme, "gtk-font-name", font,
-               nullptr);
+               "gtk-double-click-time", clickTime, "gtk-double-click-distance", distance,
+               "gtk-theme-name", theme, "gtk-font-name", font, nullptr);
   g_free(theme);
   g_free(font);
   EXPECT_EQ(GetDoubleClickTime(), UINT(clickTime));

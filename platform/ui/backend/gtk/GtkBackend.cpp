@@ -337,7 +337,7 @@ void ApplyDesktopSettings()
 }
 
 // A desktop setting changed: the window manager follows, and the windows hear of a new
-// theme (WM_THEMECHANGED) or new fonts (WM_FONTCHANGE) as a Windows program would.
+// theme (WM_THEMECHANGED) or new fonts (WM_FONTCHANGE).
 void OnSettingChanged(GObject*, GParamSpec* spec, gpointer)
 {
   std::string_view name = g_param_spec_get_name(spec);
