@@ -4,6 +4,7 @@
 #include "app/qhLib.h"
 #include "app/qhProj.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -180,8 +181,11 @@ void TDBConfigFrm::jetDefaultCheckBox1Click(TObject*)
 
 void TDBConfigFrm::jetFileButton1Click(TObject*)
 {
-  // FIXME: choose the file with the platform's open dialog once it exists; until then the
-  // path is typed into the field.
+  TOpenDialog dialog(this);
+  dialog.SetFilter("数据库文件(*.mdb)|*.mdb|所有文件(*.*)|*.*");
+  dialog.SetFileName(jetfileEdit1->Text());
+  if (dialog.Execute())
+    jetfileEdit1->SetText(dialog.FileName());
 }
 
 void TDBConfigFrm::KeyPress(char& Key)

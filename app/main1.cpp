@@ -8,6 +8,8 @@
 #include "platform/graphics/ImgList.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/ui/CheckLst.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
 
@@ -133,7 +135,11 @@ void Tmain1Frm::BuildDesignerPanel()
   TreeView1->SetAlign(alLeft);
   TreeView1->OnClick = TNotifyEvent::Bind(this, &Tmain1Frm::TreeView1Click);
   TreeView1->SetParent(pnlMain1);
-  // FIXME: the splitter between the list and the picture once the platform has one.
+  Splitter1 = new TSplitter(this);
+  Splitter1->SetName("Splitter1");
+  Splitter1->SetBounds(141, 63, 3, 300);
+  Splitter1->SetAlign(alLeft);
+  Splitter1->SetParent(pnlMain1);
 
   ScrollBox1 = new TScrollBox(this);
   ScrollBox1->SetName("ScrollBox1");
@@ -174,6 +180,9 @@ void Tmain1Frm::BuildDesignerPanel()
   N2->SetCaption("设计");
   N2->OnClick = TNotifyEvent::Bind(this, &Tmain1Frm::N2Click);
   N1->Add(N2);
+
+  OpenPictureDialog1 = new TOpenPictureDialog(this);
+  OpenPictureDialog1->SetName("OpenPictureDialog1");
 }
 
 void Tmain1Frm::BuildEditorPanel()
@@ -222,12 +231,10 @@ void Tmain1Frm::BuildChooserPanel()
   pnlItemCheck1 = ModePanel(this, "pnlItemCheck1");
   Label4 = PanelLabel(this, pnlItemCheck1, "Label4", 12, 10, "请打钩需要显示的项目");
   Label4->SetAutoSize(true);
-  CheckListBox1 = new TListBox(this);
+  CheckListBox1 = new TCheckListBox(this);
   CheckListBox1->SetName("CheckListBox1");
   CheckListBox1->SetBounds(12, 28, 450, 284);
   CheckListBox1->SetColumns(2);
-  CheckListBox1->SetMultiSelect(true);
-  CheckListBox1->SetExtendedSelect(false);
   CheckListBox1->SetParent(pnlItemCheck1);
   Button7 = PanelButton(this, pnlItemCheck1, "Button7", 300, 324, "确定", mrNone);
   Button7->OnClick = TNotifyEvent::Bind(this, &Tmain1Frm::Button7Click);
@@ -346,7 +353,7 @@ Tmain1Frm::Tmain1Frm(TComponent* AOwner, const std::vector<TStaticText*>& Labels
   FChosenLabels = Labels;
   for (TStaticText* label : Labels) {
     CheckListBox1->Items()->Add(label->Caption());
-    CheckListBox1->SetSelected(CheckListBox1->Items()->Count() - 1, label->Visible());
+    CheckListBox1->SetChecked(CheckListBox1->Items()->Count() - 1, label->Visible());
   }
 }
 

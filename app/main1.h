@@ -16,6 +16,9 @@
 
 class TButton;
 class TCheckBox;
+class TCheckListBox;
+class TOpenPictureDialog;
+class TSplitter;
 class TImage;
 class TImageList;
 class TLabel;
@@ -90,11 +93,13 @@ public:
   // FIXME: a tree view without root lines once the platform has one; a list box shows
   // the one level of nodes meanwhile.
   TListBox* TreeView1;
+  TSplitter* Splitter1;
   TScrollBox* ScrollBox1;
   TImage* Image1;
   TMainMenu* MainMenu1;
   TMenuItem* N1; // 打印(&P)
   TMenuItem* N2; // 设计
+  TOpenPictureDialog* OpenPictureDialog1;
 
   TPanel* pnlDesign1;
   TLabel* Label1;
@@ -110,9 +115,7 @@ public:
 
   TPanel* pnlItemCheck1;
   TLabel* Label4;
-  // FIXME: a check list box once the platform has one; selected items stand for checked
-  // ones meanwhile.
-  TListBox* CheckListBox1;
+  TCheckListBox* CheckListBox1;
   TButton* Button7;
   TButton* Button8;
 

@@ -15,6 +15,8 @@
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Streams.h"
+#include "platform/ui/CheckLst.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 
 namespace {
@@ -189,8 +191,8 @@ void Tmain1Frm::LabelDblClick(TObject* Sender)
 
 void Tmain1Frm::ToolButton1Click(TObject*)
 {
-  // FIXME: choose the picture with the platform's open-picture dialog once it exists;
-  // NewTemplate does the rest.
+  if (OpenPictureDialog1->Execute())
+    NewTemplate(OpenPictureDialog1->FileName());
 }
 
 void Tmain1Frm::ToolButton2Click(TObject*)
@@ -334,7 +336,7 @@ void Tmain1Frm::edtFontItem1KeyDown(TObject*, Word& Key, TShiftState Shift)
 void Tmain1Frm::Button7Click(TObject*)
 {
   for (size_t i = 0; i < FChosenLabels.size(); ++i)
-    FChosenLabels[i]->SetVisible(CheckListBox1->Selected(static_cast<Integer>(i)));
+    FChosenLabels[i]->SetVisible(CheckListBox1->Checked(static_cast<Integer>(i)));
   SetModalResult(mrOk);
 }
 

@@ -10,8 +10,10 @@
 #include "app/qhProj.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/ui/CheckLst.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/backend/headless/HeadlessDialogs.h"
 #include "tests/app/AppDbSupport.h"
 #include "tests/app/ProgramTestSupport.h"
 
@@ -191,7 +193,12 @@ TEST_P(Designer, NewStoresTheLayoutShownAndThePictureBytesAndSelectsTheNewNode)
 TEST_P(Designer, NewWithNothingEverSelectedStoresPaperZero)
 {
   Tmain1Frm* designer = OpenDesigner();
-  designer->NewTemplate(Picture("a.jpg", 200, 100));
+  HeadlessDialogs().Reset();
+  HeadlessDialogs().Cancel("TOpenPictureDialog");
+  designer->ToolButton1->Click(); // 新建, cancelled
+  EXPECT_EQ(designer->Templates().Count(), 0);
+  HeadlessDialogs().AcceptFile("TOpenPictureDialog", Picture("a.jpg", 200, 100));
+  designer->ToolButton1->Click(); // 新建
   ASSERT_EQ(designer->Templates().Count(), 1);
   const AnsiString text = WideToGbk(StoredTemplate(designer->Templates().Data(0).Id).Temdata);
   EXPECT_NE(text.find("PaperWidth=0,PaperHeight=0"), AnsiString::npos);
@@ -367,7 +374,8 @@ TEST_P(Designer, PaperSizeAndItemChooserDialogs)
     auto* dialog = static_cast<Tmain1Frm*>(FindControl(h));
     ASSERT_EQ(dialog->CheckListBox1->Items()->Count(), LabelCount);
     EXPECT_EQ(dialog->CheckListBox1->Items()->Strings(0), "寄件人"); // l13 comes first
-    dialog->CheckListBox1->SetSelected(0, false);
+    EXPECT_TRUE(dialog->CheckListBox1->Checked(0));
+    dialog->CheckListBox1->SetChecked(0, false);
     dialog->Button7->Click();
   });
   designer->ToolButton5->Click();

@@ -13,6 +13,7 @@
 #include "platform/rtl/Codec.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/backend/headless/HeadlessDialogs.h"
 #include "tests/app/AppDbSupport.h"
 #include "tests/app/ProgramTestSupport.h"
 
@@ -112,6 +113,22 @@ TEST_F(ConfigDialog, ANonNumericPortKeepsTheDialogOpenWithNothingWritten)
   TConfiger saved;
   EXPECT_EQ(saved.MssqlServer, "pg.example");
   EXPECT_EQ(saved.MssqlPort, 5432);
+}
+
+TEST_F(ConfigDialog, TheBrowseButtonPutsTheChosenFileIntoTheField)
+{
+  WriteFile(Dir + "other.mdb", "x");
+  HeadlessDialogs().Reset();
+  HeadlessDialogs().Cancel("TOpenDialog");
+  HeadlessDialogs().AcceptFile("TOpenDialog", AnsiString(Dir) + "other.mdb");
+  auto* dialog = new TDBConfigFrm(Application());
+  dialog->jetfileEdit1->SetText("kept.mdb");
+  dialog->jetFileButton1->Click();
+  EXPECT_EQ(dialog->jetfileEdit1->Text(), "kept.mdb");
+  dialog->jetFileButton1->Click();
+  EXPECT_EQ(dialog->jetfileEdit1->Text(), AnsiString(Dir) + "other.mdb");
+  EXPECT_EQ(HeadlessDialogs().Pending(), 0);
+  delete dialog;
 }
 
 TEST_F(ConfigDialog, CancelWritesNothing)
