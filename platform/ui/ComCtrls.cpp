@@ -11,4 +11,5 @@ void RegisterComCtrlsClasses()
   comctrls::RegisterToolBarClasses();
   comctrls::RegisterTabsClasses();
   comctrls::RegisterUpDownClasses();
+  comctrls::RegisterTreeViewClasses();
 }

@@ -504,4 +504,231 @@ public:
   explicit TUpDown(TComponent* AOwner) : TCustomUpDown(AOwner) {}
 };
 
+// ---- Tree view ----
+
+class TTreeNodes;
+class TCustomTreeView;
+
+// One node of a tree view: its text, a pointer-sized Data, images, and its children.
+class TTreeNode : public TPersistent {
+public:
+  ~TTreeNode() override;
+
+  const AnsiString& Text() const { return FText; }
+  void SetText(const AnsiString& Value);
+  void* Data() const { return FData; }
+  void SetData(void* Value) { FData = Value; }
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value);
+  Integer SelectedIndex() const { return FSelectedIndex; }
+  void SetSelectedIndex(Integer Value);
+  Integer StateIndex() const { return FStateIndex; }
+  void SetStateIndex(Integer Value);
+  // Drawn in a bold face (the tree's custom drawing of marked nodes).
+  bool Bold() const { return FBold; }
+  void SetBold(bool Value);
+
+  bool Expanded() const { return FExpanded; }
+  void SetExpanded(bool Value);
+  void Expand(bool Recurse);
+  void Collapse(bool Recurse);
+  // Shows a button even before children are added (they may be added on expanding).
+  bool HasChildren() const { return FHasChildren || !FChildren.empty(); }
+  void SetHasChildren(bool Value);
+
+  Integer Count() const { return static_cast<Integer>(FChildren.size()); }
+  TTreeNode* Item(Integer Index) const;
+  TTreeNode* Parent() const { return FParent; }
+  Integer Level() const;
+  // The position among its siblings.
+  Integer Index() const;
+  TTreeNode* GetFirstChild() const { return FChildren.empty() ? nullptr : FChildren.front(); }
+  TTreeNode* GetLastChild() const { return FChildren.empty() ? nullptr : FChildren.back(); }
+  TTreeNode* GetNextSibling() const;
+  TTreeNode* GetPrevSibling() const;
+  // The next and previous node in the whole tree (depth first).
+  TTreeNode* GetNext() const;
+  TTreeNode* GetPrev() const;
+  // The next and previous node a user sees (inside expanded parents).
+  TTreeNode* GetNextVisible() const;
+  TTreeNode* GetPrevVisible() const;
+  bool IsVisible() const;
+  bool HasAsParent(const TTreeNode* Value) const;
+
+  bool Selected() const;
+  void SetSelected(bool Value);
+  // Expands the parents and scrolls the node into view.
+  void MakeVisible();
+  // Starts editing the text in place; false when the tree refuses.
+  bool EditText();
+  void EndEdit(bool Cancel);
+  void Delete();
+  TTreeNodes* Owner() const { return FOwner; }
+  TCustomTreeView* TreeView() const;
+
+private:
+  friend class TTreeNodes;
+  friend class TCustomTreeView;
+  explicit TTreeNode(TTreeNodes* AOwner) : FOwner(AOwner) {}
+  TTreeNodes* FOwner;
+  TTreeNode* FParent = nullptr;
+  std::vector<TTreeNode*> FChildren; // owned
+  AnsiString FText;
+  void* FData = nullptr;
+  Integer FImageIndex = -1, FSelectedIndex = -1, FStateIndex = -1;
+  bool FExpanded = false;
+  bool FHasChildren = false;
+  bool FBold = false;
+};
+
+// The nodes of a tree view, top-level nodes first; Item and Count walk the whole tree in
+// depth-first order.
+class TTreeNodes : public TPersistent {
+public:
+  explicit TTreeNodes(TCustomTreeView* AOwner) : FOwner(AOwner) {}
+  ~TTreeNodes() override;
+
+  // A node after the last sibling of Sibling (at the top level without one).
+  TTreeNode* Add(TTreeNode* Sibling, const AnsiString& S);
+  TTreeNode* AddObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
+  // A node before Sibling.
+  TTreeNode* Insert(TTreeNode* Sibling, const AnsiString& S);
+  // The last child of Parent (at the top level without one).
+  TTreeNode* AddChild(TTreeNode* Parent, const AnsiString& S);
+  TTreeNode* AddChildObject(TTreeNode* Parent, const AnsiString& S, void* Ptr);
+  TTreeNode* AddChildFirst(TTreeNode* Parent, const AnsiString& S);
+  void Delete(TTreeNode* Node);
+  void Clear();
+  void BeginUpdate();
+  void EndUpdate();
+  Integer Count() const;
+  TTreeNode* Item(Integer Index) const;
+  TTreeNode* GetFirstNode() const { return FRoots.empty() ? nullptr : FRoots.front(); }
+  const std::vector<TTreeNode*>& Roots() const { return FRoots; }
+  TCustomTreeView* Owner() const { return FOwner; }
+
+private:
+  friend class TTreeNode;
+  TTreeNode* InsertAt(TTreeNode* Parent, Integer Index, const AnsiString& S, void* Ptr);
+  std::vector<TTreeNode*>& SiblingsOf(TTreeNode* Parent)
+  {
+    return Parent ? Parent->FChildren : FRoots;
+  }
+  void Changed();
+  TCustomTreeView* FOwner;
+  std::vector<TTreeNode*> FRoots; // owned
+  Integer FUpdateCount = 0;
+};
+
+using TTVChangedEvent = TEvent<void(TObject* Sender, TTreeNode* Node)>;
+using TTVChangingEvent = TEvent<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
+using TTVEditedEvent = TEvent<void(TObject* Sender, TTreeNode* Node, AnsiString& S)>;
+using TTVEditingEvent = TEvent<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
+using TTVExpandingEvent = TEvent<void(TObject* Sender, TTreeNode* Node, bool& AllowExpansion)>;
+using TTVExpandedEvent = TEvent<void(TObject* Sender, TTreeNode* Node)>;
+
+// A tree of nodes drawn as indented rows with expand buttons, lines and images; one node
+// is selected; a node's text can be edited in place (F2, or EditText).
+class TCustomTreeView : public TCustomControl {
+public:
+  explicit TCustomTreeView(TComponent* AOwner);
+  ~TCustomTreeView() override;
+
+  TTreeNodes* Items() const { return FItems.get(); }
+  TTreeNode* Selected() const { return FSelected; }
+  // Asks OnChanging, then selects, shows and tells OnChange.
+  void SetSelected(TTreeNode* Value);
+  TTreeNode* TopItem() const;
+  void SetTopItem(TTreeNode* Value);
+  TTreeNode* GetNodeAt(Integer X, Integer Y);
+  void FullExpand();
+  void FullCollapse();
+  bool IsEditing() const { return FEditNode != nullptr; }
+  TEdit* EditControl() const { return FEditNode ? FEditor : nullptr; }
+
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  bool ShowRoot() const { return FShowRoot; }
+  void SetShowRoot(bool Value);
+  bool ShowLines() const { return FShowLines; }
+  void SetShowLines(bool Value);
+  bool ShowButtons() const { return FShowButtons; }
+  void SetShowButtons(bool Value);
+  bool RowSelect() const { return FRowSelect; }
+  void SetRowSelect(bool Value);
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool Value);
+  Integer Indent() const { return FIndent; }
+  void SetIndent(Integer Value);
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  // Height of one row: the text's height plus a margin.
+  Integer ItemHeight();
+
+  TTVChangedEvent OnChange;
+  TTVChangingEvent OnChanging;
+  TTVEditingEvent OnEditing;
+  TTVEditedEvent OnEdited;
+  TTVExpandingEvent OnExpanding;
+  TTVExpandingEvent OnCollapsing;
+  TTVExpandedEvent OnExpanded;
+  TTVExpandedEvent OnCollapsed;
+  TTVExpandedEvent OnDeletion;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+  void Dispatch(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DblClick() override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  virtual bool CanChange(TTreeNode* Node);
+  virtual void Change(TTreeNode* Node);
+  virtual bool CanExpand(TTreeNode* Node);
+  virtual bool CanCollapse(TTreeNode* Node);
+  virtual bool CanEdit(TTreeNode* Node);
+  virtual void Edit(TTreeNode* Node, AnsiString& S);
+
+private:
+  friend class TTreeNode;
+  friend class TTreeNodes;
+  void NodesChanged();
+  void NodeDeleting(TTreeNode* Node);
+  void StartEdit(TTreeNode* Node);
+  void FinishEdit(bool Cancel);
+  std::vector<TTreeNode*> VisibleNodes() const;
+  Integer RowOf(const TTreeNode* Node) const;
+  Integer VisibleRows();
+  void UpdateScrollBars();
+  void ScrollTo(Integer Row);
+  TRect TextRect(TTreeNode* Node, Integer Row);
+  Integer TextLeft(const TTreeNode* Node) const;
+
+  std::unique_ptr<TTreeNodes> FItems;
+  TTreeNode* FSelected = nullptr;
+  Integer FTopRow = 0;
+  bool FReadOnly = false;
+  bool FShowRoot = true;
+  bool FShowLines = true;
+  bool FShowButtons = true;
+  bool FRowSelect = false;
+  bool FHideSelection = true;
+  Integer FIndent = 19;
+  TCustomImageList* FImages = nullptr;
+  TBorderStyle FBorderStyle = bsSingle;
+  TEdit* FEditor = nullptr; // made on the first edit, hidden between edits
+  TTreeNode* FEditNode = nullptr;
+  bool FEnding = false;
+};
+
+class TTreeView : public TCustomTreeView {
+public:
+  explicit TTreeView(TComponent* AOwner) : TCustomTreeView(AOwner) {}
+};
+
 void RegisterComCtrlsClasses();
