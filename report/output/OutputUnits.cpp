@@ -3,6 +3,7 @@
 #include "report/engine/frxRes.h"
 #include "report/output/frxBarcod.h"
 #include "report/output/frxBarcode.h"
+#include "report/output/frxExportDialogs.h"
 #include "report/output/frxExportImage.h"
 #include "report/output/frxExportPDF.h"
 #include "report/output/frxExportRTF.h"
@@ -30,6 +31,7 @@ void BarcodeInitialization()
 
 void ExportPDFInitialization()
 {
+  RegisterExportDialogClasses();
   RegisterPDFExportClasses();
 }
 

@@ -10,7 +10,9 @@
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/ui/StdCtrls.h"
 #include "report/engine/frxRes.h"
+#include "report/output/frxExportDialogs.h"
 #include "report/output/frxExportUtils.h"
 
 void RegisterImageExportClasses()
@@ -122,7 +124,22 @@ AnsiString TfrxJPEGExport::FilterCaption()
 
 Integer TfrxJPEGExport::ShowOptionsDialog()
 {
-  return 1;
+  TfrxIMGExportDialog dialog(nullptr);
+  dialog.SaveDialog1->SetFilter(ReportResources()->Lookup("JPEGexportFilter"));
+  dialog.SaveDialog1->SetDefaultExt(".jpg");
+  dialog.Quality->SetText(IntToStr(JPEGQuality()));
+  dialog.CropPage->SetChecked(CropImages());
+  dialog.Mono->SetChecked(Monochrome());
+  AnsiString name = FileName();
+  const Integer result = dialog.Execute(this, name, [&] {
+    // A quality that is no whole number raises the conversion error.
+    SetJPEGQuality(StrToInt(dialog.Quality->Text()));
+    SetCropImages(dialog.CropPage->Checked());
+    SetMonochrome(dialog.Mono->Checked());
+  });
+  if (result == mrOk)
+    SetFileName(name);
+  return result;
 }
 
 AnsiString TfrxJPEGExport::PageFileName(Integer N) const

@@ -3,7 +3,9 @@
 
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 #include "report/engine/frxRes.h"
+#include "report/output/frxExportDialogs.h"
 #include "report/output/frxExportUtils.h"
 #include "report/output/frxPDFFile.h"
 
@@ -31,7 +33,15 @@ AnsiString TfrxPDFExport::FilterCaption()
 
 Integer TfrxPDFExport::ShowOptionsDialog()
 {
-  return 1;
+  TfrxPDFExportDialog dialog(nullptr);
+  dialog.OpenCB->SetChecked(FOpenAfterExport);
+  dialog.CompressedCB->SetChecked(FCompressed);
+  dialog.EmbeddedCB->SetChecked(FEmbeddedFonts);
+  return dialog.Execute(this, FFileName, [&] {
+    FOpenAfterExport = dialog.OpenCB->Checked();
+    FCompressed = dialog.CompressedCB->Checked();
+    FEmbeddedFonts = dialog.EmbeddedCB->Checked();
+  });
 }
 
 bool TfrxPDFExport::BeginExport()

@@ -8,8 +8,10 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/ui/StdCtrls.h"
 #include "report/engine/frxProgress.h"
 #include "report/engine/frxRes.h"
+#include "report/output/frxExportDialogs.h"
 #include "report/output/frxExportMatrix.h"
 #include "report/output/frxExportUtils.h"
 #include "report/output/frxPDFFile.h"
@@ -111,7 +113,17 @@ AnsiString TfrxRTFExport::FilterCaption()
 
 Integer TfrxRTFExport::ShowOptionsDialog()
 {
-  return 1;
+  TfrxRTFExportDialog dialog(nullptr);
+  dialog.PicturesCB->SetChecked(FExportPictures);
+  dialog.PageBreaksCB->SetChecked(FExportPageBreaks);
+  dialog.WCB->SetChecked(FWysiwyg);
+  dialog.OpenCB->SetChecked(FOpenAfterExport);
+  return dialog.Execute(this, FFileName, [&] {
+    FExportPictures = dialog.PicturesCB->Checked();
+    FExportPageBreaks = dialog.PageBreaksCB->Checked();
+    FWysiwyg = dialog.WCB->Checked();
+    FOpenAfterExport = dialog.OpenCB->Checked();
+  });
 }
 
 bool TfrxRTFExport::BeginExport()

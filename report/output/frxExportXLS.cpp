@@ -9,8 +9,10 @@
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 #include "report/engine/frxProgress.h"
 #include "report/engine/frxRes.h"
+#include "report/output/frxExportDialogs.h"
 #include "report/output/frxExportMatrix.h"
 
 // ---------------------------------------------------------------------------------------
@@ -147,7 +149,19 @@ AnsiString TfrxXLSExport::FilterCaption()
 
 Integer TfrxXLSExport::ShowOptionsDialog()
 {
-  return 1;
+  TfrxXLSExportDialog dialog(nullptr);
+  dialog.StylesCB->SetChecked(FExportStyles);
+  dialog.PicturesCB->SetChecked(FExportPictures);
+  dialog.MergeCB->SetChecked(FMergeCells);
+  dialog.WCB->SetChecked(FWysiwyg);
+  dialog.OpenExcelCB->SetChecked(FOpenExcelAfterExport);
+  return dialog.Execute(this, FFileName, [&] {
+    FExportStyles = dialog.StylesCB->Checked();
+    FExportPictures = dialog.PicturesCB->Checked();
+    FMergeCells = dialog.MergeCB->Checked();
+    FWysiwyg = dialog.WCB->Checked();
+    FOpenExcelAfterExport = dialog.OpenExcelCB->Checked();
+  });
 }
 
 bool TfrxXLSExport::BeginExport()
