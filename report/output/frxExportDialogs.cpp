@@ -2,17 +2,12 @@
 #include "report/output/frxExportDialogs.h"
 
 #include "platform/rtl/TypInfo.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
 #include "report/engine/frxClass.h"
 #include "report/engine/frxRes.h"
 
 namespace {
-
-TfrxExportSaveHook& SaveHook()
-{
-  static TfrxExportSaveHook hook;
-  return hook;
-}
 
 template <class T>
 T* Place(TWinControl* Parent, TComponent* Owner, const char* Name, Integer L, Integer T_, Integer W,
@@ -31,27 +26,10 @@ T* Place(TWinControl* Parent, TComponent* Owner, const char* Name, Integer L, In
 
 void RegisterExportDialogClasses()
 {
-  using S = TfrxExportSaveDialog;
-  TClassRegistration<TfrxExportSaveDialog, TComponent>("TfrxExportSaveDialog")
-      .Property("Filter", &S::Filter, &S::SetFilter)
-      .Property("DefaultExt", &S::DefaultExt, &S::SetDefaultExt)
-      .Property("FileName", &S::FileName, &S::SetFileName);
   TClassRegistration<TfrxPDFExportDialog, TForm>("TfrxPDFExportDialog");
   TClassRegistration<TfrxRTFExportDialog, TForm>("TfrxRTFExportDialog");
   TClassRegistration<TfrxXLSExportDialog, TForm>("TfrxXLSExportDialog");
   TClassRegistration<TfrxIMGExportDialog, TForm>("TfrxIMGExportDialog");
-}
-
-TfrxExportSaveHook SetExportSaveHook(TfrxExportSaveHook Hook)
-{
-  TfrxExportSaveHook old = std::move(SaveHook());
-  SaveHook() = std::move(Hook);
-  return old;
-}
-
-bool TfrxExportSaveDialog::Execute()
-{
-  return SaveHook() && SaveHook()(this);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -93,7 +71,7 @@ TfrxExportDialog::TfrxExportDialog(TComponent* AOwner, const char* Name, const c
   CancelB = Place<TButton>(this, this, CancelName, Width - 83, Height - 31, 75, 25, "Cancel");
   CancelB->SetCancel(true);
   CancelB->SetModalResult(mrCancel);
-  SaveDialog1 = new TfrxExportSaveDialog(this);
+  SaveDialog1 = new TSaveDialog(this);
   SaveDialog1->SetName("SaveDialog1");
 }
 

@@ -13,31 +13,8 @@ class TGroupBox;
 class TCheckBox;
 class TRadioButton;
 class TButton;
+class TSaveDialog;
 class TfrxCustomExportFilter;
-
-// The file choice at the end of an options dialog.
-// FIXME: becomes the platform's save dialog (TSaveDialog) once that exists; until then the
-// choice is made by the hook (tests, the program), and without a hook it is cancelled.
-class TfrxExportSaveDialog : public TComponent {
-public:
-  explicit TfrxExportSaveDialog(TComponent* AOwner) : TComponent(AOwner) {}
-  bool Execute();
-
-  const AnsiString& Filter() const { return FFilter; }
-  void SetFilter(const AnsiString& Value) { FFilter = Value; }
-  const AnsiString& DefaultExt() const { return FDefaultExt; }
-  void SetDefaultExt(const AnsiString& Value) { FDefaultExt = Value; }
-  const AnsiString& FileName() const { return FFileName; }
-  void SetFileName(const AnsiString& Value) { FFileName = Value; }
-
-private:
-  AnsiString FFilter, FDefaultExt, FFileName;
-};
-
-// Answers TfrxExportSaveDialog::Execute: true with the dialog's FileName set, false for
-// Cancel. Returns the previous hook.
-using TfrxExportSaveHook = std::function<bool(TfrxExportSaveDialog* Dialog)>;
-TfrxExportSaveHook SetExportSaveHook(TfrxExportSaveHook Hook);
 
 // What the four dialogs share: the page range group, the settings group, OK and Cancel.
 class TfrxExportDialog : public TForm {
@@ -51,7 +28,7 @@ public:
   TGroupBox* GroupQuality;
   TButton* OkB;
   TButton* CancelB;
-  TfrxExportSaveDialog* SaveDialog1;
+  TSaveDialog* SaveDialog1;
 
   // Shows the dialog. On OK the page range goes to the filter, Apply copies the dialog's
   // settings back, and the save dialog runs: its file name goes to FileName, or the result

@@ -10,6 +10,7 @@
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
 #include "report/engine/frxRes.h"
 #include "report/output/frxExportDialogs.h"

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/FileUtils.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/backend/headless/Headless.h"
+#include "platform/ui/backend/headless/HeadlessDialogs.h"
 #include "report/output/frxExportImage.h"
 #include "report/output/frxExportPDF.h"
 #include "report/output/frxExportRTF.h"
@@ -19,22 +21,29 @@ namespace {
 
 class frxExportDialogsTest : public ::testing::Test {
 protected:
-  void SetUp() override { Headless().Reset(); }
+  void SetUp() override
+  {
+    Headless().Reset();
+    HeadlessDialogs().Reset();
+  }
   void TearDown() override
   {
-    SetExportSaveHook(nullptr);
+    EXPECT_EQ(HeadlessDialogs().Pending(), 0);
+    HeadlessDialogs().Reset();
     Headless().Reset();
   }
 
-  // Answers the save dialog with Name ("" cancels) and records its filter and extension.
+  // Answers the next save dialog with Name ("" cancels) and records its filter and
+  // extension.
   void AnswerSave(const AnsiString& Name)
   {
-    SetExportSaveHook([this, Name](TfrxExportSaveDialog* D) {
-      Filter = D->Filter();
-      DefaultExt = D->DefaultExt();
+    HeadlessDialogs().Queue("TSaveDialog", [this, Name](TDialogRequest& R) {
+      Filter = R.Filter;
+      DefaultExt = R.DefaultExt;
       if (Name.empty())
         return false;
-      D->SetFileName(Name);
+      R.FileName = Name;
+      R.Files = {Name};
       return true;
     });
   }
@@ -73,11 +82,11 @@ TEST_F(frxExportDialogsTest, LocalizedTexts)
   EXPECT_EQ(pdf.Caption(), "导出为PDF文件");
   EXPECT_EQ(pdf.CompressedCB->Caption(), "压缩");
   EXPECT_EQ(pdf.SaveDialog1->Filter(), "Adobe PDF 文件 (*.pdf)|*.pdf");
-  EXPECT_EQ(pdf.SaveDialog1->DefaultExt(), ".pdf");
+  EXPECT_EQ(pdf.SaveDialog1->DefaultExt(), "pdf");
   EXPECT_TRUE(pdf.AllRB->Checked());
   TfrxRTFExportDialog rtf(nullptr);
   EXPECT_EQ(rtf.PageBreaksCB->Caption(), "分页");
-  EXPECT_EQ(rtf.SaveDialog1->DefaultExt(), ".rtf");
+  EXPECT_EQ(rtf.SaveDialog1->DefaultExt(), "rtf");
   TfrxXLSExportDialog xls(nullptr);
   EXPECT_EQ(xls.Caption(), "导出到 Excel");
   EXPECT_EQ(xls.SaveDialog1->Filter(), "Excel 文件 (*.xlsx)|*.xlsx");
@@ -109,7 +118,7 @@ TEST_F(frxExportDialogsTest, PageNumbersAndSettingsReachTheFilter)
   });
   ASSERT_TRUE(r.Export(&filter));
   EXPECT_EQ(Filter, "Adobe PDF 文件 (*.pdf)|*.pdf");
-  EXPECT_EQ(DefaultExt, ".pdf");
+  EXPECT_EQ(DefaultExt, "pdf");
   EXPECT_EQ(filter.FileName(), file);
   EXPECT_FALSE(filter.Compressed());
   EXPECT_EQ(filter.PageNumbers(), "1,3");
@@ -130,7 +139,6 @@ TEST_F(frxExportDialogsTest, CancelAtEitherStep)
   DeleteFile(file);
   TfrxRTFExport filter(nullptr);
   filter.SetShowProgress(false);
-  AnswerSave(file);
   Headless().OnWindow("导出为RTF", [&](HWND hwnd) {
     auto* dialog = dynamic_cast<TfrxRTFExportDialog*>(FindControl(hwnd));
     ASSERT_NE(dialog, nullptr);
@@ -172,7 +180,7 @@ TEST_F(frxExportDialogsTest, ImageQuality)
   answer("50", true);
   ASSERT_TRUE(r.Export(&filter));
   EXPECT_EQ(Filter, "Jpeg 图 (*.jpg)|*.jpg");
-  EXPECT_EQ(DefaultExt, ".jpg");
+  EXPECT_EQ(DefaultExt, "jpg");
   EXPECT_EQ(filter.JPEGQuality(), 50);
   EXPECT_TRUE(filter.Monochrome());
   EXPECT_TRUE(FileExists(prefix + ".1.jpg"));
