@@ -58,7 +58,7 @@ TDBConfigFrm::TDBConfigFrm(TComponent* AOwner) : TForm(AOwner)
                         "2.网络版用户，请检查网络是否畅通以及数据库服务器是否启动。");
   Label4 = CaptionLabel(this, this, "Label4", 16, 84, "另外，请检查以下连接参数是否正确：");
   for (TLabel* label : {Label1, Label2, Label3, Label4})
-    label->SetAutoSize(true);
+    label->SetWidth(480);
 
   ComboBox1 = new TComboBox(this);
   ComboBox1->SetName("ComboBox1");

@@ -23,7 +23,7 @@ TSplashFrm::TSplashFrm(TComponent* AOwner) : TForm(AOwner)
   Image1->SetParent(this);
   Label1 = new TLabel(this);
   Label1->SetName("Label1");
-  Label1->SetBounds(5, 207, 120, 12);
+  Label1->SetBounds(5, 207, 376, 12);
   Label1->SetAutoSize(true);
   Label1->SetTransparent(true);
   Label1->Font()->SetName("宋体");

@@ -230,7 +230,7 @@ void Tmain1Frm::BuildChooserPanel()
 {
   pnlItemCheck1 = ModePanel(this, "pnlItemCheck1");
   Label4 = PanelLabel(this, pnlItemCheck1, "Label4", 12, 10, "请打钩需要显示的项目");
-  Label4->SetAutoSize(true);
+  Label4->SetWidth(200);
   CheckListBox1 = new TCheckListBox(this);
   CheckListBox1->SetName("CheckListBox1");
   CheckListBox1->SetBounds(12, 28, 450, 284);
