@@ -1,0 +1,119 @@
+// The program itself (build/app/qhwbp) started on a virtual X display the way a user starts
+// it, over an embedded database in a program directory of its own: which top-level windows
+// it shows, by their titles, and a picture of the screen (app_run_designer.png).
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/Database.h"
+#include "platform/data/Schema.h"
+#include "platform/rtl/Codec.h"
+#include "platform/rtl/FileUtils.h"
+#include "tests/app_run/XScreen.h"
+
+extern char** environ;
+
+namespace {
+
+double Seconds()
+{
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+class ProgramRun : public testing::Test {
+protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(OpenXScreen()) << "no display (run under xvfb-run)";
+    Home = std::filesystem::temp_directory_path() /
+           ("qhwbp-run-" + std::to_string(getpid()) + "-" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(Home);
+    CreateDatabaseFile((Home / "qhwbp.mdb").string());
+    std::ofstream(Home / "cfg.ini", std::ios::binary)
+        << "[db]\r\nproviderIdx=1\r\ndefaultCon=1\r\n";
+  }
+  void TearDown() override
+  {
+    Stop();
+    CloseXScreen();
+    std::filesystem::remove_all(Home);
+  }
+
+  void Start(std::vector<std::string> Args)
+  {
+    Args.insert(Args.begin(), QHWBP_EXE);
+    std::vector<char*> argv;
+    for (std::string& a : Args)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    setenv("QHWBP_HOME", Home.c_str(), 1);
+    ASSERT_EQ(posix_spawn(&Child, QHWBP_EXE, nullptr, nullptr, argv.data(), environ), 0);
+    unsetenv("QHWBP_HOME");
+  }
+
+  void Stop()
+  {
+    if (Child > 0) {
+      kill(Child, SIGTERM);
+      int status = 0;
+      waitpid(Child, &status, 0);
+      Child = 0;
+    }
+  }
+
+  // Waits until a window titled Title (GBK) shows; the seconds it took, or -1.
+  double WaitForTitle(const AnsiString& TitleGbk, double Timeout = 20)
+  {
+    const std::string Title = GbkToUtf8(TitleGbk);
+    const double start = Seconds();
+    while (Seconds() - start < Timeout) {
+      for (const std::string& t : XWindowTitles())
+        if (t == Title)
+          return Seconds() - start;
+      usleep(20000);
+    }
+    return -1;
+  }
+
+  std::filesystem::path Home;
+  pid_t Child = 0;
+};
+
+TEST_F(ProgramRun, AFreshStartShowsTheLoginDialog)
+{
+  const double begun = Seconds();
+  Start({});
+  const double after = WaitForTitle("登陆");
+  ASSERT_GE(after, 0) << "no window titled 登陆";
+  RecordProperty("seconds_to_login_dialog", std::to_string(Seconds() - begun));
+  std::printf("start to the login dialog on the display: %.0f ms\n", (Seconds() - begun) * 1000);
+}
+
+TEST_F(ProgramRun, ACommandLineLoginShowsTheMainWindowWithTheDesigner)
+{
+  ASSERT_TRUE(Db->Connect(GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
+                                    Utf8ToGbk((Home / "qhwbp.mdb").string()))));
+  Db->SetConnected(false);
+  Start({"sa", "", "x"});
+  ASSERT_GE(WaitForTitle("青禾快递单打印管理系统 - 单机版 1.0.131205"), 0);
+  for (const std::string& t : XWindowTitles())
+    EXPECT_NE(t, GbkToUtf8("登陆"));
+  // A moment for the designer to paint, then a picture of the screen.
+  usleep(800000);
+  EXPECT_TRUE(SaveXScreen(
+      (std::filesystem::path(ParamStr(0)).parent_path() / "app_run_designer.png").string()));
+}
+
+} // namespace
