@@ -15,9 +15,14 @@
 #include <gtest/gtest.h>
 
 #include "app/Database.h"
+#include "app/Objs.h"
+#include "app/Uis.h"
+#include "app/WaybillLayout.h"
 #include "platform/data/Schema.h"
 #include "platform/rtl/Codec.h"
+#include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
+#include "tests/app/ProgramTestSupport.h"
 #include "tests/app_run/XScreen.h"
 
 extern char** environ;
@@ -105,6 +110,21 @@ TEST_F(ProgramRun, ACommandLineLoginShowsTheMainWindowWithTheDesigner)
 {
   ASSERT_TRUE(Db->Connect(GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
                                     Utf8ToGbk((Home / "qhwbp.mdb").string()))));
+  // One template: a scanned waybill with a few labels filled in, on a paper of 230 x 127 mm.
+  const AnsiString picture = Utf8ToGbk((Home / "waybill.jpg").string());
+  app_test::WriteSampleWaybillJpeg(picture, 1000, 600);
+  TWaybillLayout layout = TWaybillLayout::Default();
+  layout.FindLabel("l13")->Text = "张三";
+  layout.FindLabel("l14")->Text = "北京市海淀区青禾路 8 号";
+  layout.PaperWidth = 230;
+  layout.PaperHeight = 127;
+  RTemplate t;
+  t.BillName = GbkToWide("申通快递");
+  t.ImgName = picture;
+  t.AddTime = Now();
+  t.Billman = "sa";
+  t.Temdata = layout.BuildLayoutText();
+  ASSERT_TRUE(TTemplateList::AddTemplate(t));
   Db->SetConnected(false);
   Start({"sa", "", "x"});
   ASSERT_GE(WaitForTitle("青禾快递单打印管理系统 - 单机版 1.0.131205"), 0);
