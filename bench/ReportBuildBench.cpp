@@ -34,8 +34,6 @@ void StartUnits()
     RegisterReportEngineUnits();
     InitializeUnits();
     Headless();
-    SetReportEngineFactory(
-        [](TfrxReport* R) -> TfrxCustomEngine* { return new TfrxListEngine(R); });
     return true;
   }();
   (void)started;

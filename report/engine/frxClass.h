@@ -1792,11 +1792,6 @@ public:
 using TfrxPreviewFormFactory = TForm* (*)(TComponent* AOwner);
 void SetPreviewFormFactory(TfrxPreviewFormFactory Factory);
 
-// Makes the engine each report builds with. FIXME: the report makes a TfrxEngine itself
-// once the engine exists; until then the engine base, which cannot build, is the default.
-using TfrxEngineFactory = TfrxCustomEngine* (*)(TfrxReport* AReport);
-void SetReportEngineFactory(TfrxEngineFactory Factory);
-
 // ---- Abstract bases of the report's partners ----
 
 // An export filter. Creating one enters it in the export filter registry (frxDsgnIntf.h),

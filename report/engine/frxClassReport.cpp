@@ -21,6 +21,7 @@
 #include "report/engine/frxClass.h"
 #include "report/engine/frxClassPrivate.h"
 #include "report/engine/frxDrawText.h"
+#include "report/engine/frxEngine.h"
 #include "report/engine/frxPasswordForm.h"
 #include "report/engine/frxPreviewPages.h"
 #include "report/engine/frxProgress.h"
@@ -427,17 +428,6 @@ struct TfrxReport::TNameIndex {
   }
 };
 
-namespace {
-
-TfrxEngineFactory GEngineFactory = nullptr;
-
-} // namespace
-
-void SetReportEngineFactory(TfrxEngineFactory Factory)
-{
-  GEngineFactory = Factory;
-}
-
 TfrxReport::TfrxReport(TComponent* AOwner)
     : TfrxComponent(AOwner), FNameIndex(std::make_unique<TNameIndex>()),
       FDataSets(std::make_unique<TfrxReportDataSets>(this)),
@@ -459,7 +449,7 @@ TfrxReport::TfrxReport(TComponent* AOwner)
   FBuildTimer->SetOnTimer(TNotifyEvent::Bind(this, &TfrxReport::BuildTimerTick));
   FErrors->SetSorted(true);
   FErrors->SetDuplicates(dupIgnore);
-  FEngine.reset(GEngineFactory ? GEngineFactory(this) : new TfrxCustomEngine(this));
+  FEngine = std::make_unique<TfrxEngine>(this);
   FPreviewPages = std::make_unique<TfrxPreviewPages>(this);
   FEngine->SetPreviewPages(FPreviewPages.get());
   FPreviewPages->SetEngine(FEngine.get());

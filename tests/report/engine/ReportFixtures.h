@@ -1,12 +1,11 @@
 // Reports the document, prepared-pages and build tests share: a list report over a user
-// dataset "Data" (Name, Amount) built by the small list engine of ListEngine.h.
+// dataset "Data" (Name, Amount).
 #pragma once
 
 #include <vector>
 
 #include "platform/rtl/NumFormat.h"
 #include "report/engine/frxClass.h"
-#include "tests/report/engine/ListEngine.h"
 
 struct TListRow {
   AnsiString Name;
@@ -43,19 +42,6 @@ inline std::vector<TListRow> NumberedRows(Integer Count)
     rows.push_back({"N" + IntToStr(i), Variant(static_cast<double>(i) / 4)});
   return rows;
 }
-
-// Makes every report built while it lives use the list engine.
-class TListEngineScope {
-public:
-  TListEngineScope()
-  {
-    SetReportEngineFactory(
-        [](TfrxReport* R) -> TfrxCustomEngine* { return new TfrxListEngine(R); });
-  }
-  ~TListEngineScope() { SetReportEngineFactory(nullptr); }
-  TListEngineScope(const TListEngineScope&) = delete;
-  TListEngineScope& operator=(const TListEngineScope&) = delete;
-};
 
 // One A4 page (margins 10 mm): ReportTitle1 (Memo1 "Orders"), MasterData1 on Data with
 // Memo2 [Data."Name"] and Memo3 [Data."Amount"] as "%2.2f", PageFooter1 with Memo5

@@ -35,7 +35,6 @@ protected:
     Headless().Reset();
   }
 
-  TListEngineScope engine;
   std::unique_ptr<TListData> data;
   std::unique_ptr<TfrxReport> report;
 };

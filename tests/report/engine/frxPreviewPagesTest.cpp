@@ -38,7 +38,6 @@ protected:
     return result;
   }
 
-  TListEngineScope engine;
   std::unique_ptr<TListData> data;
 };
 

@@ -42,7 +42,6 @@ protected:
     return AnsiString();
   }
 
-  TListEngineScope engine;
   std::unique_ptr<TListData> data;
   std::unique_ptr<TfrxReport> report;
 };
