@@ -131,6 +131,23 @@ TEST_F(ConfigDialog, TheBrowseButtonPutsTheChosenFileIntoTheField)
   delete dialog;
 }
 
+TEST_F(ConfigDialog, EnterMovesToTheNextField)
+{
+  UseConfig("cfg-server.ini");
+  auto* dialog = new TDBConfigFrm(Application());
+  dialog->Show();
+  dialog->mssqlServerEdit1->SetFocus();
+  Headless().ProcessMessages();
+  Headless().Key(VK_RETURN);
+  Headless().ProcessMessages();
+  EXPECT_TRUE(dialog->mssqlPortEdit1->Focused());
+  EXPECT_EQ(dialog->mssqlServerEdit1->Text(), "db.example"); // the Enter is not typed
+  Headless().Key(VK_RETURN, /*shift=*/true);
+  Headless().ProcessMessages();
+  EXPECT_TRUE(dialog->mssqlServerEdit1->Focused());
+  delete dialog;
+}
+
 TEST_F(ConfigDialog, CancelWritesNothing)
 {
   UseConfig("cfg-server.ini");

@@ -1,13 +1,18 @@
 // The window bases and the input controls: placement at the pointer, sizing handles of
 // borderless windows, help topics, typed edits (key filtering, values, focus colours) and
 // Enter moving to the next control.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "app/a.h"
 #include "app/aDlg.h"
 #include "app/qhCtrls.h"
+#include "platform/rtl/Codec.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/ui/ShellAPI.h"
 #include "platform/ui/StdCtrls.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/ProgramTestSupport.h"
 
 namespace {
@@ -143,6 +148,25 @@ TEST_F(InputControls, TypingIsFilteredAndEnterMovesOn)
   Headless().Key(VK_RETURN, /*shift=*/true);
   Headless().ProcessMessages();
   EXPECT_TRUE(First->Focused());
+}
+
+TEST_F(InputControls, F1OpensTheHelpPageOfTheWindow)
+{
+  std::vector<AnsiString> opened;
+  TShellOpenHook previous = SetShellOpenHook([&](const AnsiString& Target) {
+    opened.push_back(Target);
+    return true;
+  });
+  TTempProgramDir dir; // the program directory the help folder is in
+  const AnsiString inDir = HelpPageFileName("Editor");
+  mkdir((dir.Dir + "help").c_str(), 0755);
+  WriteFileBytes(GbkToUtf8(inDir), "<html></html>");
+  First->SetFocus();
+  Headless().Key(VK_F1);
+  SetShellOpenHook(previous);
+  EXPECT_EQ(opened, std::vector<AnsiString>{inDir});
+  unlink(GbkToUtf8(inDir).c_str());
+  rmdir((dir.Dir + "help").c_str());
 }
 
 } // namespace
