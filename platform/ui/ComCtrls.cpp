@@ -12,4 +12,5 @@ void RegisterComCtrlsClasses()
   comctrls::RegisterTabsClasses();
   comctrls::RegisterUpDownClasses();
   comctrls::RegisterTreeViewClasses();
+  comctrls::RegisterListViewClasses();
 }

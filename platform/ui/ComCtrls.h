@@ -731,4 +731,117 @@ public:
   explicit TTreeView(TComponent* AOwner) : TCustomTreeView(AOwner) {}
 };
 
+// ---- List view ----
+
+class TListItems;
+class TCustomListView;
+
+// One item of a list view: caption, image and a pointer-sized Data.
+class TListItem : public TPersistent {
+public:
+  const AnsiString& Caption() const { return FCaption; }
+  void SetCaption(const AnsiString& Value);
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value);
+  void* Data() const { return FData; }
+  void SetData(void* Value) { FData = Value; }
+  Integer Index() const;
+  bool Selected() const;
+  void SetSelected(bool Value);
+  void Delete();
+  TListItems* Owner() const { return FOwner; }
+
+private:
+  friend class TListItems;
+  explicit TListItem(TListItems* AOwner) : FOwner(AOwner) {}
+  TListItems* FOwner;
+  AnsiString FCaption;
+  Integer FImageIndex = -1;
+  void* FData = nullptr;
+};
+
+class TListItems : public TPersistent {
+public:
+  explicit TListItems(TCustomListView* AOwner) : FOwner(AOwner) {}
+  ~TListItems() override;
+  TListItem* Add();
+  void Delete(Integer Index);
+  void Clear();
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate();
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TListItem* Item(Integer Index) const;
+  TCustomListView* Owner() const { return FOwner; }
+
+private:
+  friend class TListItem;
+  void Changed();
+  TCustomListView* FOwner;
+  std::vector<TListItem*> FItems; // owned
+  Integer FUpdateCount = 0;
+};
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+using TLVSelectItemEvent = TEvent<void(TObject* Sender, TListItem* Item, bool Selected)>;
+
+// Items shown as large icons with their captions beneath, in rows that wrap at the
+// client's width (vsIcon), or as a list of small icons and captions (the other styles).
+// One item is selected at a time.
+class TCustomListView : public TCustomControl {
+public:
+  explicit TCustomListView(TComponent* AOwner);
+  ~TCustomListView() override;
+  TListItems* Items() const { return FItems.get(); }
+  TListItem* Selected() const { return FSelected; }
+  void SetSelected(TListItem* Value);
+  Integer ItemIndex() const { return FSelected ? FSelected->Index() : -1; }
+  void SetItemIndex(Integer Value);
+  TViewStyle ViewStyle() const { return FViewStyle; }
+  void SetViewStyle(TViewStyle Value);
+  TCustomImageList* LargeImages() const { return FLargeImages; }
+  void SetLargeImages(TCustomImageList* Value);
+  TCustomImageList* SmallImages() const { return FSmallImages; }
+  void SetSmallImages(TCustomImageList* Value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  TListItem* GetItemAt(Integer X, Integer Y);
+  // The item's cell (client coordinates, scrolled).
+  TRect ItemRect(Integer Index);
+
+  TLVSelectItemEvent OnSelectItem;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+  void Dispatch(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  friend class TListItems;
+  friend class TListItem;
+  void ItemsChanged();
+  void ItemDeleting(TListItem* Item);
+  TSize CellSize();
+  Integer Columns();
+  void ScrollTo(Integer Y);
+  void UpdateScrollBars();
+  Integer ContentHeight();
+
+  std::unique_ptr<TListItems> FItems;
+  TListItem* FSelected = nullptr;
+  TViewStyle FViewStyle = vsIcon;
+  TCustomImageList* FLargeImages = nullptr;
+  TCustomImageList* FSmallImages = nullptr;
+  TBorderStyle FBorderStyle = bsSingle;
+  Integer FScrollY = 0;
+};
+
+class TListView : public TCustomListView {
+public:
+  explicit TListView(TComponent* AOwner) : TCustomListView(AOwner) {}
+};
+
 void RegisterComCtrlsClasses();
