@@ -7,6 +7,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/FileCtrl.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Grids.h"
 #include "platform/ui/Mask.h"
@@ -27,5 +28,6 @@ void RegisterUiUnits()
   RegisterUnit("CheckLst", &RegisterCheckLstClasses, nullptr);
   RegisterUnit("Mask", &RegisterMaskClasses, nullptr);
   RegisterUnit("Grids", &RegisterGridsClasses, nullptr);
+  RegisterUnit("FileCtrl", &RegisterFileCtrlClasses, nullptr);
   RegisterUnit("ActnList", &RegisterActnListClasses, nullptr);
 }
