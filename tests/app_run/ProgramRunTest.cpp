@@ -136,4 +136,29 @@ TEST_F(ProgramRun, ACommandLineLoginShowsTheMainWindowWithTheDesigner)
       (std::filesystem::path(ParamStr(0)).parent_path() / "app_run_designer.png").string()));
 }
 
+TEST_F(ProgramRun, SetUpDrawsTheSplashPictureAndOneSampleTemplate)
+{
+  const std::string splash = (Home / "splash.jpg").string();
+  const std::string db = (Home / "qhwbp.mdb").string();
+  const std::string artwork = QHWBP_ARTWORK;
+  ASSERT_EQ(std::system((artwork + " splash " + splash).c_str()), 0);
+  std::ifstream in(splash, std::ios::binary);
+  char head[3] = {};
+  in.read(head, 3);
+  EXPECT_EQ(std::string(head, 3), "\xFF\xD8\xFF"); // a JPEG file
+  for (int i = 0; i < 2; ++i) // the second run finds the template and adds none
+    ASSERT_EQ(std::system((artwork + " sample " + db).c_str()), 0);
+  ASSERT_TRUE(
+      Db->Connect(GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Utf8ToGbk(db))));
+  RTemplates all;
+  TTemplateList::ListTemplates(all);
+  Db->SetConnected(false);
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].BillName, GbkToWide("样例快递单"));
+  TWaybillLayout layout = TWaybillLayout::Default();
+  layout.LoadLayoutText(all[0].Temdata);
+  EXPECT_EQ(layout.PaperWidth, 230);
+  EXPECT_EQ(layout.PaperHeight, 127);
+}
+
 } // namespace
