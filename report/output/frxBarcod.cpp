@@ -869,6 +869,7 @@ void TfrxBarcode::DrawLines(TCanvas* Canvas, const AnsiString& Data, Integer W)
     return TPoint{r(x * c + y * s) + shiftX + FLeft, r(-x * s + y * c) + shiftY + FTop};
   };
   Canvas->Pen()->SetStyle(psClear);
+  const bool square = std::fmod(FAngle, 90.0) == 0;
   Integer x = 0;
   for (char code : Data) {
     Integer width;
@@ -878,7 +879,15 @@ void TfrxBarcode::DrawLines(TCanvas* Canvas, const AnsiString& Data, Integer W)
     Canvas->Brush()->SetStyle(bsSolid);
     Canvas->Brush()->SetColor(kind == lkWhite ? FColor : FColorBar);
     const TPoint pts[4] = {turn(x, 0), turn(x, h + 1), turn(x + width, h + 1), turn(x + width, 0)};
-    Canvas->Polygon(pts, 4);
+    if (square) {
+      // A bar along the axes is the rectangle of its corners, which fills the same pixels
+      // at a fraction of a polygon's cost.
+      const auto [l, r] = std::minmax({pts[0].X, pts[1].X, pts[2].X, pts[3].X});
+      const auto [t, b] = std::minmax({pts[0].Y, pts[1].Y, pts[2].Y, pts[3].Y});
+      Canvas->FillRect(TRect{l, t, r, b});
+    } else {
+      Canvas->Polygon(pts, 4);
+    }
     x += width;
   }
   Canvas->Pen()->SetStyle(psSolid);

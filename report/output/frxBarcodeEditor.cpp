@@ -83,6 +83,10 @@ TfrxBarcodeEditorForm::TfrxBarcodeEditorForm(TComponent* AOwner) : TForm(AOwner)
   CancelB->SetCancel(true);
   CancelB->SetModalResult(mrCancel);
   EndLoading();
+  // The frame is known once the window exists; the client area keeps its size then.
+  Handle();
+  SetClientWidth(539);
+  SetClientHeight(255);
   ReportResources()->LocalizeForm(this);
 }
 

@@ -166,6 +166,13 @@ TEST_F(frxBarcodeViewTest, EditorRoundTrip)
     });
     return form.ShowModal();
   };
+  {
+    // The client area keeps its designed size once the window has its frame.
+    TfrxBarcodeEditorForm form(nullptr);
+    form.Show();
+    EXPECT_EQ(form.ClientWidth(), 539);
+    EXPECT_EQ(form.ClientHeight(), 255);
+  }
   EXPECT_EQ(edit(false), mrCancel);
   EXPECT_EQ(view.Expression(), "<No>");
   EXPECT_EQ(view.BarType(), bcCodeEAN8);

@@ -95,6 +95,17 @@ TEST_F(frxExportDialogsTest, LocalizedTexts)
   EXPECT_EQ(img.GroupPageRange->Caption(), " 页数范围  ");
   EXPECT_EQ(img.Mono->Caption(), "黑白");
   EXPECT_EQ(img.OkB->Name(), "OK");
+  // Client areas as designed, with the frame around them.
+  const struct {
+    TfrxExportDialog* Dialog;
+    Integer Width, Height;
+  } sizes[] = {{&pdf, 278, 262}, {&rtf, 277, 261}, {&xls, 277, 263}, {&img, 277, 245}};
+  for (const auto& s : sizes) {
+    s.Dialog->Show();
+    EXPECT_EQ(s.Dialog->ClientWidth(), s.Width) << s.Dialog->ClassName();
+    EXPECT_EQ(s.Dialog->ClientHeight(), s.Height) << s.Dialog->ClassName();
+    s.Dialog->Hide();
+  }
 }
 
 // "Pages:" with "1,3" and compression off: the PDF holds those two pages, uncompressed, in
