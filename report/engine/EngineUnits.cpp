@@ -1,6 +1,7 @@
 // The report engine's units in the system's unit order.
 #include "platform/rtl/Units.h"
 #include "report/engine/frxClass.h"
+#include "report/engine/frxDBDataset.h"
 #include "report/engine/frxDMPClass.h"
 #include "report/engine/frxDialogForm.h"
 #include "report/engine/frxDrawText.h"
@@ -36,6 +37,7 @@ void ClassInitialization()
 {
   RegisterSerializedPlatformClasses();
   RegisterReportClasses();
+  RegisterDBDatasetClass();
 }
 // The shared text layout is made on first use; it goes with the report classes.
 void ClassFinalization()
@@ -70,8 +72,12 @@ void DialogFormInitialization()
 
 } // namespace
 
+void RegisterDataUnits();
+
 void RegisterReportEngineUnits()
 {
+  // The database dataset's properties name the data library's classes.
+  RegisterDataUnits();
   RegisterUnit("frxDsgnIntf", DsgnIntfInitialization, DsgnIntfFinalization);
   RegisterUnit("frxRes", ResInitialization, ResFinalization);
   RegisterUnit("frxClass", ClassInitialization, ClassFinalization);

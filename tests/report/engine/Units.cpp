@@ -1,5 +1,6 @@
 #include "platform/rtl/Units.h"
 
+void RegisterDataUnits();
 void RegisterGraphicsUnits();
 void RegisterUiUnits();
 void RegisterScriptUnits();
@@ -8,6 +9,7 @@ void RegisterReportEngineUnits();
 void RegisterTestUnits()
 {
   RegisterRtlUnits();
+  RegisterDataUnits();
   RegisterGraphicsUnits();
   RegisterUiUnits();
   RegisterScriptUnits();
