@@ -404,8 +404,12 @@ void TfrxXMLReader::ReadTree(TfrxXMLItem* Item, bool KeepLoaded, bool KeepRootLo
     offset = FPosition;
     ReadItem(Item->FName, Item->FText);
   } while (isInstruction(Item->FName));
-  if (Item->FName.empty() || Item->FName[0] == '/')
+  if (Item->FName.empty() || Item->FName[0] == '/') {
+    // No element (the end of the stream, or a closing tag with nothing open).
+    Item->FName.clear();
+    Item->FText.clear();
     return;
+  }
   if (isEmptyElement(Item)) {
     finish(Item, offset);
     return;
@@ -536,7 +540,9 @@ void TfrxXMLWriter::WriteItem(TfrxXMLItem* Item, Integer Level)
 
 void TfrxXMLWriter::WriteRootItem(TfrxXMLItem* Item)
 {
-  WriteItem(Item, 0);
+  // A document without a root element (nothing read, or cleared) is the header alone.
+  if (!Item->Name().empty() || Item->Count() > 0 || !Item->Text().empty())
+    WriteItem(Item, 0);
   Flush();
 }
 

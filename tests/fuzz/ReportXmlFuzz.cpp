@@ -25,10 +25,6 @@ void TreeRoundTrip(const std::string& Input)
     TfrxXMLDocument document;
     TStringStream in(Input);
     document.LoadFromStream(&in);
-    // FIXME: a document without a root element saves "</>", which reads back as an element
-    // named "/"; until that is settled, such documents are not compared.
-    if (document.Root()->Name().empty() || document.Root()->Name()[0] == '/')
-      return;
     saved = SaveDocument(document);
   }
   TfrxXMLDocument again;

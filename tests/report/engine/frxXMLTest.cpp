@@ -160,6 +160,23 @@ TEST(frxXML, LenientReading)
   EXPECT_EQ(doc->Root()->Items(1)->Text(), "x=\"1\"");
 }
 
+// A document without a root element (the header alone, or a closing tag with nothing open)
+// has an unnamed, empty root and is saved as the header alone, which reads back the same.
+TEST(frxXML, NoRootElement)
+{
+  for (const AnsiString& text : {AnsiString("<?xml>"), Header + "</>", Header + "</a x=\"1\">"}) {
+    SCOPED_TRACE(text);
+    auto doc = Load(text);
+    EXPECT_EQ(doc->Root()->Name(), "");
+    EXPECT_EQ(doc->Root()->Text(), "");
+    const AnsiString saved = Save(doc.get());
+    EXPECT_EQ(saved, Header);
+    auto again = Load(saved);
+    EXPECT_EQ(again->Root()->Name(), "");
+    EXPECT_EQ(Save(again.get()), saved);
+  }
+}
+
 TEST(frxXML, StructuralErrors)
 {
   for (const char* body : {"<a></b>", "<a><b</a>", "<a x=\"1\"", "<a><b></c></a>"}) {
