@@ -63,4 +63,9 @@ public:
   using TqhComboBox::TqhComboBox;
 };
 
+class TTreeView : public TqhTreeView {
+public:
+  using TqhTreeView::TqhTreeView;
+};
+
 } // namespace app

@@ -129,11 +129,17 @@ void Tmain1Frm::BuildDesignerPanel()
   Panel3->SetCaption("");
   Panel3->SetParent(pnlMain1);
 
-  TreeView1 = new TListBox(this);
+  TreeView1 = new app::TTreeView(this);
   TreeView1->SetName("TreeView1");
   TreeView1->SetBounds(0, 63, 141, 300);
   TreeView1->SetAlign(alLeft);
-  TreeView1->OnClick = TNotifyEvent::Bind(this, &Tmain1Frm::TreeView1Click);
+  TreeView1->SetShowRoot(false);
+  TreeView1->SetShowLines(false);
+  TreeView1->SetShowButtons(false);
+  TreeView1->SetReadOnly(true);
+  TreeView1->SetRowSelect(true);
+  TreeView1->SetHideSelection(false);
+  TreeView1->OnChange = TTVChangedEvent::Bind(this, &Tmain1Frm::TreeView1Change);
   TreeView1->SetParent(pnlMain1);
   Splitter1 = new TSplitter(this);
   Splitter1->SetName("Splitter1");
@@ -315,7 +321,7 @@ Tmain1Frm::Tmain1Frm(TComponent* AOwner) : TaFrm(AOwner, fbInherited)
 
   FTemplates.LoadTemplates();
   for (Integer i = 0; i < FTemplates.Count(); ++i)
-    TreeView1->Items()->Add(FTemplates.Text(i));
+    TreeView1->Items()->Add(nullptr, FTemplates.Text(i));
   // A template that cannot be loaded is reported; the designer opens all the same.
   if (FTemplates.Count() > 0) {
     try {

@@ -66,6 +66,8 @@ public:
   // Selects a node of the template list (-1: none) and loads its template, as a click
   // in the list does.
   void SelectTemplate(Integer Index);
+  // The node index of the template list's selection (-1: none).
+  Integer SelectedNodeIndex() const;
   // Creates a template from a picture file with the layout shown now ("新建" once the
   // file is chosen).
   void NewTemplate(const AnsiString& FileName);
@@ -90,9 +92,7 @@ public:
   TImageList* ImageList1;
   TPanel* Panel2; // the strip under the tool bar
   TPanel* Panel3; // the strip at the bottom
-  // FIXME: a tree view without root lines once the platform has one; a list box shows
-  // the one level of nodes meanwhile.
-  TListBox* TreeView1;
+  app::TTreeView* TreeView1;
   TSplitter* Splitter1;
   TScrollBox* ScrollBox1;
   TImage* Image1;
@@ -149,7 +149,9 @@ private:
   void LoadSelectedTemplate();
 
   // Designer events.
-  void TreeView1Click(TObject* Sender);
+  void TreeView1Change(TObject* Sender, TTreeNode* Node);
+  // Selects the node of template Index (-1: none) without loading anything.
+  void SelectNode(Integer Index);
   void LabelMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
                       Integer Y);
   void LabelDblClick(TObject* Sender);
@@ -177,6 +179,8 @@ private:
   void edtTemplateName1KeyPress(TObject* Sender, char& Key);
 
   TMode FMode = mdDesigner;
+  // Set while the designer itself changes the list's selection.
+  bool FSelectingNode = false;
   Integer FPaperWidth = 0;
   Integer FPaperHeight = 0;
   TPaperSizeCallback FPaperSizeCallback;

@@ -105,16 +105,30 @@ void Tmain1Frm::SizeImageToPaper(Integer Width, Integer Height)
 
 // ---- Templates ----
 
+void Tmain1Frm::SelectNode(Integer Index)
+{
+  FSelectingNode = true;
+  TScopeExit done([this] { FSelectingNode = false; });
+  TreeView1->SetSelected(Index >= 0 ? TreeView1->Items()->Item(Index) : nullptr);
+}
+
+Integer Tmain1Frm::SelectedNodeIndex() const
+{
+  return TreeView1->Selected() ? TreeView1->Selected()->Index() : -1;
+}
+
 void Tmain1Frm::SelectTemplate(Integer Index)
 {
   FTemplates.SetSelected(Index);
-  TreeView1->SetItemIndex(Index);
+  SelectNode(Index);
   LoadSelectedTemplate();
 }
 
-void Tmain1Frm::TreeView1Click(TObject*)
+void Tmain1Frm::TreeView1Change(TObject*, TTreeNode* Node)
 {
-  const Integer index = TreeView1->ItemIndex();
+  if (FSelectingNode)
+    return;
+  const Integer index = Node ? Node->Index() : -1;
   if (index == FTemplates.Selected())
     return;
   FTemplates.SetSelected(index);
@@ -155,7 +169,7 @@ void Tmain1Frm::NewTemplate(const AnsiString& FileName)
   if (!TTemplateList::AddTemplate(t))
     return;
   FTemplates.AddTemplateNode(t);
-  TreeView1->Items()->Add(FTemplates.Text(FTemplates.Count() - 1));
+  TreeView1->Items()->Add(nullptr, FTemplates.Text(FTemplates.Count() - 1));
   SelectTemplate(FTemplates.Count() - 1);
   Image1->Picture()->LoadFromFile(FileName);
   Image1->SetBounds(-ScrollBox1->HorzScrollBar()->Position(),
@@ -216,8 +230,7 @@ bool Tmain1Frm::TemplateRenamed(const AnsiString& Name)
     t.BillName = GbkToWide(Name);
     FTemplates.PutSelectedTemplate(t);
     FTemplates.SetText(index, Name);
-    TreeView1->Items()->SetStrings(index, Name);
-    TreeView1->SetItemIndex(index);
+    TreeView1->Items()->Item(index)->SetText(Name);
   }
   return true;
 }
@@ -233,14 +246,18 @@ void Tmain1Frm::ToolButton3Click(TObject*)
   if (!TTemplateList::DeleteTemplate(FTemplates.Data(index).Id))
     return;
   FTemplates.DeleteNode(index);
-  TreeView1->Items()->Delete(index);
+  {
+    FSelectingNode = true;
+    TScopeExit done([this] { FSelectingNode = false; });
+    TreeView1->Items()->Delete(TreeView1->Items()->Item(index));
+  }
   // The previous sibling, or else the next one, takes the selection.
   if (index > 0)
     SelectTemplate(index - 1);
   else if (FTemplates.Count() > 0)
     SelectTemplate(0);
   else
-    TreeView1->SetItemIndex(-1);
+    SelectNode(-1);
 }
 
 void Tmain1Frm::ToolButton5Click(TObject*)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/rtl/Variants.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
 enum TEditType { etFree, etNumber, etInteger };
@@ -73,6 +74,12 @@ protected:
 
 private:
   bool FTabOnEnter = true;
+};
+
+// The program's tree view: the platform's, under the program's name.
+class TqhTreeView : public ::TTreeView {
+public:
+  using ::TTreeView::TTreeView;
 };
 
 // Whether an edit of kind Type holding Text takes the typed character Key (Backspace,

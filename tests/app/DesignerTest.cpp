@@ -117,7 +117,7 @@ TEST_P(Designer, TheFirstTemplateIsSelectedWithItsLayoutAndItsPictureAtPaperSize
   Tmain1Frm* designer = OpenDesigner();
   ASSERT_EQ(designer->Templates().Count(), 2);
   EXPECT_EQ(designer->Templates().Selected(), 0);
-  EXPECT_EQ(designer->TreeView1->ItemIndex(), 0);
+  EXPECT_EQ(designer->SelectedNodeIndex(), 0);
   // 1000 x 600 pixels on a paper of 230 x 127 mm at 96 pixels per inch.
   ASSERT_EQ(Screen()->PixelsPerInch(), 96);
   EXPECT_EQ(designer->Image1->Width(), 869);
@@ -167,6 +167,21 @@ TEST_P(Designer, SelectingATemplateAppliesItsLayoutRelativeToTheScrollPosition)
   EXPECT_NE(text.find("l13=Visible=-1,Left=40,Top=160,"), AnsiString::npos) << text;
 }
 
+TEST_P(Designer, ClickingANodeLoadsItsTemplate)
+{
+  AddTemplate("申通", LayoutWith(70, 90, 230, 127));
+  AddTemplate("圆通", LayoutWith(10, 20, 100, 100));
+  Tmain1Frm* designer = OpenDesigner();
+  // The second row of the list.
+  const Integer row = designer->TreeView1->ItemHeight();
+  Headless().Click(
+      THeadlessBackend::ScreenPoint(designer->TreeView1->Handle(), TPoint(20, row + row / 2)));
+  EXPECT_EQ(designer->Templates().Selected(), 1);
+  EXPECT_EQ(designer->SelectedNodeIndex(), 1);
+  EXPECT_EQ(designer->LabelByName("l13")->Left(), 10);
+  EXPECT_EQ(designer->PaperWidth(), 100);
+}
+
 TEST_P(Designer, NewStoresTheLayoutShownAndThePictureBytesAndSelectsTheNewNode)
 {
   AddTemplate("申通", LayoutWith(70, 90, 230, 127));
@@ -178,7 +193,7 @@ TEST_P(Designer, NewStoresTheLayoutShownAndThePictureBytesAndSelectsTheNewNode)
   designer->NewTemplate(file);
   ASSERT_EQ(designer->Templates().Count(), 2);
   EXPECT_EQ(designer->Templates().Selected(), 1);
-  EXPECT_EQ(designer->TreeView1->ItemIndex(), 1);
+  EXPECT_EQ(designer->SelectedNodeIndex(), 1);
   EXPECT_EQ(designer->Templates().Text(1), "shunfeng.jpg");
   const RTemplate stored = designer->Templates().Data(1);
   EXPECT_GT(stored.Id, 0);
@@ -343,7 +358,7 @@ TEST_P(Designer, ABlankNameKeepsTheRenameDialogOpen)
   designer->ToolButton2->Click();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(designer->Templates().Text(0), "中通");
-  EXPECT_EQ(designer->TreeView1->Items()->Strings(0), "中通");
+  EXPECT_EQ(designer->TreeView1->Items()->Item(0)->Text(), "中通");
   EXPECT_EQ(StoredTemplate(id).BillName, GbkToWide("中通"));
 }
 
