@@ -289,6 +289,10 @@ void TfrxEngine::RunSubreports(TfrxBand* Band)
   if (subs.empty())
     return;
   auto* pages = PreviewPages();
+  // What a subreport prints is new output, also beside a header being reprinted.
+  const bool reprinting = FReprinting;
+  FReprinting = false;
+  TScopeExit restoreReprinting([&] { FReprinting = reprinting; });
   const Integer page = pages->CurPage();
   const Integer column = CurColumn();
   const Extended x = CurX(), y = CurY(), xOffset = FXOffset;

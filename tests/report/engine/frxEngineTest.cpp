@@ -458,3 +458,122 @@ TEST_F(frxEngineTest, SplitBandsPrintLongTextsInPartsAndAlwaysProgress)
   EXPECT_EQ(report->PreviewPages()->BuildPage(0)->FindObject("Picture1")->Height(),
             1026.92981L - 30);
 }
+
+namespace {
+
+// "page name left top text" of every text object named Name.
+std::vector<AnsiString> Places(TfrxReport* Report, const AnsiString& Name)
+{
+  std::vector<AnsiString> result;
+  TfrxPreviewPages* pages = Report->PreviewPages();
+  for (Integer p = 0; p < pages->PageCount(); ++p) {
+    TList* all = pages->BuildPage(p)->AllObjects();
+    for (Integer i = 0; i < all->Count(); ++i) {
+      auto* memo = dynamic_cast<TfrxCustomMemoView*>(static_cast<TObject*>(all->Items(i)));
+      if (memo && memo->Name() == Name)
+        result.push_back(IntToStr(p + 1) + " " + FloatToStr(memo->AbsLeft()) + " " +
+                         FloatToStr(memo->AbsTop()) + " " + Trim(memo->Text()));
+    }
+  }
+  return result;
+}
+
+} // namespace
+
+TEST_F(frxEngineTest, PageColumnsAndMultiColumnBands)
+{
+  TListData data(NumberedRows(110));
+  BuildListReport(report.get(), &data);
+  auto* page = dynamic_cast<TfrxReportPage*>(report->Pages(0));
+  page->SetColumns(2);
+  report->FindObject("ReportTitle1")->SetVisible(false);
+  auto* columnHeader = AddBand<TfrxColumnHeader>(page, "ColumnHeader1", 30, 20);
+  columnHeader->SetWidth(300);
+  AddMemo(columnHeader, "Caption", 0, 100, "Name");
+  Build();
+  // 50 rows of 20 below the column header fill a column (1046.93 - 20 - 20 high).
+  const std::vector<AnsiString> names = Places(report.get(), "Memo2");
+  ASSERT_EQ(names.size(), 110u);
+  const AnsiString second = FloatToStr(95 * 3.77953L);
+  EXPECT_EQ(names[0], "1 0 20 N1");
+  EXPECT_EQ(names[49], "1 0 1000 N50");
+  EXPECT_EQ(names[50], "1 " + second + " 20 N51");
+  EXPECT_EQ(names[100], "2 0 20 N101");
+  EXPECT_EQ(Places(report.get(), "Caption"),
+            (std::vector<AnsiString>{"1 0 0 Name", "1 " + second + " 0 Name", "2 0 0 Name"}));
+
+  // A three-column band: rows side by side, the fourth below the lowest of them.
+  report = std::make_unique<TfrxReport>(nullptr);
+  report->EngineOptions()->SetSilentMode(true);
+  TListData seven(NumberedRows(7));
+  BuildListReport(report.get(), &seven);
+  auto* master = dynamic_cast<TfrxDataBand*>(report->FindObject("MasterData1"));
+  master->SetColumns(3);
+  master->SetColumnWidth(200);
+  master->SetColumnGap(10);
+  master->SetStretched(true);
+  auto* memo = dynamic_cast<TfrxMemoView*>(report->FindObject("Memo2"));
+  memo->SetStretchMode(smActualHeight);
+  seven.SetRangeEndCount(7);
+  Build();
+  const std::vector<AnsiString> rows = Places(report.get(), "Memo2");
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[0], "1 0 30 N1");
+  EXPECT_EQ(rows[1], "1 210 30 N2");
+  EXPECT_EQ(rows[2], "1 420 30 N3");
+  EXPECT_EQ(rows[3].substr(0, 5), "1 0 5");
+  EXPECT_EQ(rows[6].substr(0, 4), "1 0 ");
+}
+
+TEST_F(frxEngineTest, SeparateSubreportsContinueBelowTheLongerPart)
+{
+  TListData data(NumberedRows(2));
+  BuildListReport(report.get(), &data);
+  TTableData items(
+      "Items", {"Item"},
+      {{Variant("a")}, {Variant("b")}, {Variant("c")}, {Variant("d")}, {Variant("e")}});
+  report->DataSets()->Add(&items);
+  auto* subPage = AddPage(report.get(), "Page2");
+  auto* subMaster = AddBand<TfrxMasterData>(subPage, "MasterData2", 0, 20);
+  subMaster->SetDataSet(&items);
+  AddMemo(subMaster, "Item", 0, 100, "[Items.\"Item\"]");
+  auto* sub = new TfrxSubreport(report->FindObject("ReportTitle1"));
+  sub->SetName("Subreport1");
+  sub->SetBounds(300, 0, 200, 20);
+  sub->SetPage(subPage);
+  Build();
+  ASSERT_EQ(report->PreviewPages()->PageCount(), 1);
+  EXPECT_EQ(Places(report.get(), "Item"),
+            (std::vector<AnsiString>{"1 300 0 a", "1 300 20 b", "1 300 40 c", "1 300 60 d",
+                                     "1 300 80 e"}));
+  // The title is 30 high, the subreport beside it 100: the rows start below the subreport.
+  EXPECT_EQ(Places(report.get(), "Memo2"), (std::vector<AnsiString>{"1 0 100 N1", "1 0 120 N2"}));
+}
+
+TEST_F(frxEngineTest, VerticalBandsOverflowOntoTheNextPages)
+{
+  TListData data(NumberedRows(1));
+  BuildListReport(report.get(), &data);
+  TTableData months("Months", {"Month"}, {});
+  for (Integer i = 1; i <= 10; ++i)
+    months.Rows.push_back({Variant("M" + IntToStr(i))});
+  report->DataSets()->Add(&months);
+  TfrxComponent* page = report->Pages(0);
+  auto* vertical = new TfrxMasterData(page);
+  vertical->SetName("MasterData2");
+  vertical->SetVertical(true);
+  vertical->SetBounds(400, 0, 100, 0);
+  vertical->SetDataSet(&months);
+  // The cell: a text of the horizontal band within the vertical band's span.
+  AddMemo(report->FindObject("MasterData1"), "Cell", 400, 100, "[Months.\"Month\"]");
+  Build();
+  // The cells are copies made while printing: they have no names.
+  const std::vector<AnsiString> cells = Places(report.get(), "");
+  // Seven 100-wide cells fit across 718 px; the rest go to page 2 at the same height.
+  ASSERT_EQ(report->PreviewPages()->PageCount(), 2);
+  ASSERT_EQ(cells.size(), 10u);
+  EXPECT_EQ(cells[0], "1 0 30 M1");
+  EXPECT_EQ(cells[6], "1 600 30 M7");
+  EXPECT_EQ(cells[7], "2 0 30 M8");
+  EXPECT_EQ(cells[9], "2 200 30 M10");
+}
