@@ -52,7 +52,8 @@ protected:
   void TearDown() override
   {
     Stop();
-    CloseXScreen();
+    // The display stays open for the whole run: a virtual X server resets when its last
+    // client leaves, and then refuses the next test's connection for a moment.
     std::filesystem::remove_all(Home);
   }
 
