@@ -55,6 +55,13 @@ void SetArg(TfsCallArgs& params, Integer index, const Variant& value)
   params[index] = value;
 }
 
+// A float result as scripts hold it (Double): one beyond its range raises the platform's
+// overflow error instead of reading as an infinity.
+Variant FloatResult(Extended value)
+{
+  return Variant(static_cast<Double>(CheckFloat(static_cast<Double>(value))));
+}
+
 // A 64-bit result that fits 32 bits stays an Integer.
 Variant IntResult(Int64 value)
 {
@@ -291,32 +298,32 @@ Variant TFunctions::CallFormat(TObject*, TClass, const AnsiString& name, TfsCall
 Variant TFunctions::CallMath(TObject*, TClass, const AnsiString& name, TfsCallArgs& params)
 {
   if (name == "PI")
-    return Variant(static_cast<Double>(Pi()));
+    return FloatResult(Pi());
   const Extended x = ArgFloat(params, 0);
   if (name == "ROUND")
     return IntResult(Round(x));
   if (name == "TRUNC")
     return IntResult(Trunc(x));
   if (name == "INT")
-    return Variant(static_cast<Double>(Int(x)));
+    return FloatResult(Int(x));
   if (name == "FRAC")
-    return Variant(static_cast<Double>(Frac(x)));
+    return FloatResult(Frac(x));
   if (name == "SQRT")
-    return Variant(static_cast<Double>(Sqrt(x)));
+    return FloatResult(Sqrt(x));
   if (name == "ABS")
-    return Variant(static_cast<Double>(Abs(x)));
+    return FloatResult(Abs(x));
   if (name == "SIN")
-    return Variant(static_cast<Double>(Sin(x)));
+    return FloatResult(Sin(x));
   if (name == "COS")
-    return Variant(static_cast<Double>(Cos(x)));
+    return FloatResult(Cos(x));
   if (name == "ARCTAN")
-    return Variant(static_cast<Double>(ArcTan(x)));
+    return FloatResult(ArcTan(x));
   if (name == "TAN")
-    return Variant(static_cast<Double>(Tan(x)));
+    return FloatResult(Tan(x));
   if (name == "EXP")
-    return Variant(static_cast<Double>(Exp(x)));
+    return FloatResult(Exp(x));
   if (name == "LN")
-    return Variant(static_cast<Double>(Ln(x)));
+    return FloatResult(Ln(x));
   return Variant(0);
 }
 
