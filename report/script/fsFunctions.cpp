@@ -7,6 +7,7 @@
 #include <cctype>
 #include <memory>
 
+#include "platform/ole/ComObj.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
@@ -417,7 +418,7 @@ Variant TFunctions::CallOther(TObject*, TClass, const AnsiString& name, TfsCallA
     return Variant(TryStrToDate(ArgStr(params, 0), value));
   }
   if (name == "CREATEOLEOBJECT")
-    throw Exception("Invalid class string");
+    return CreateOleObject(ArgStr(params, 0));
   if (name == "VARARRAYCREATE") {
     const Variant boundsValue = Arg(params, 0);
     std::vector<Integer> bounds;

@@ -834,6 +834,13 @@ void TfsILParser::AddLaterElement(TfsDesignator* designator, TfsScript* script,
     // The value the item holds while compiling decides what the path means.
     const bool hasValue = dynamic_cast<TfsVariable*>(ref) || dynamic_cast<TfsParamItem*>(ref);
     const Variant value = hasValue ? ref->StoredValue() : Null();
+    // A member of an automation object, or of what a member of one gave: looked up by name
+    // each time it runs.
+    if (name != "[" && (dynamic_cast<TfsOLEHelper*>(ref) || VarType(value) == varDispatch)) {
+      element->SetRef(script->AddItem(AnsiString(), std::make_unique<TfsOLEHelper>(name)));
+      designator->Add(std::move(element));
+      return;
+    }
     if (VarIsArray(value)) {
       if (name != "[")
         RaiseCompileError(SIndexRequired);
@@ -978,8 +985,12 @@ std::unique_ptr<TfsDesignator> TfsILParser::BuildDesignator(TfsXMLItem* element,
       else if (AddFirstElement(designator.get(), element, script, i, mode))
         return designator;
     } else if (IsNamed(child, "expr")) {
-      if (designator->Count() > 0)
-        designator->ElementAt(designator->Count() - 1)->Add(BuildExpression(child, script));
+      if (designator->Count() > 0) {
+        TfsDesignatorItem* last = designator->ElementAt(designator->Count() - 1);
+        last->Add(BuildExpression(child, script));
+        if (auto* member = dynamic_cast<TfsOLEHelper*>(last->Ref()))
+          member->AddArgument();
+      }
     } else if (IsNamed(child, "addr")) {
       // @Name: the name as text (how scripts name event handlers).
       if (count != 2)

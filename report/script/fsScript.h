@@ -261,6 +261,23 @@ protected:
   TfsScript* FProgram = nullptr;
 };
 
+// A member of an automation object (a dispatch Variant), looked up by name on the live object
+// each time: reading calls it with the argument values (a method call, or a property read
+// when a result is wanted), writing puts the value with the arguments before it. Its
+// parameters are one Variant per argument written at the call site. A failed call raises
+// "OLE error XXXXXXXX: Name" with the automation result code.
+class TfsOLEHelper : public TfsCustomHelper {
+public:
+  explicit TfsOLEHelper(const AnsiString& name);
+  Variant GetValue() override;
+  void SetValue(const Variant& value) override;
+  // One more argument; more than the dispatch interface carries raise a compile error.
+  void AddArgument();
+
+private:
+  Variant Invoke(Integer flags, const std::vector<Variant>& args);
+};
+
 // a[i, j, k] on the parent item's stored Variant array of one to three dimensions.
 class TfsArrayHelper : public TfsCustomHelper {
 public:

@@ -1,5 +1,5 @@
-// The script bindings of the graphics, forms and dialogs: a library of its own, so that the
-// script engine itself needs no window layer.
+// The script bindings of the graphics, forms and dialogs: a library of its own beside the
+// script engine, which binds only the runtime's classes.
 #pragma once
 
 // Registers the units "fs_graphics", "fs_forms" and "fs_dialogs"; they start after the

@@ -2,6 +2,7 @@
 
 void RegisterGraphicsUnits();
 void RegisterUiUnits();
+void RegisterOleUnits();
 void RegisterScriptUnits();
 void RegisterScriptUiUnits();
 
@@ -10,6 +11,7 @@ void RegisterTestUnits()
   RegisterRtlUnits();
   RegisterGraphicsUnits();
   RegisterUiUnits();
+  RegisterOleUnits();
   RegisterScriptUnits();
   RegisterScriptUiUnits();
 }

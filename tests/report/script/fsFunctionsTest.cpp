@@ -54,8 +54,8 @@ TEST(fsFunctions, Library)
       {"variant kinds", "begin Log(VarType('a')); Log(VarType(1.5)); Log(varString) end.",
        "256,5,256"},
       {"raise exception", "begin RaiseException('my error') end.", "run: my error"},
-      {"late-bound automation is not available",
-       "var v: Variant; begin v := CreateOleObject('Excel.Application') end.",
+      {"an automation class nobody registered",
+       "var v: Variant; begin v := CreateOleObject('Word.Application') end.",
        "run: Invalid class string"},
   };
   for (const auto& c : cases) {
