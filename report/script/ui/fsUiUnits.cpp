@@ -1,6 +1,7 @@
 // The graphics, forms and dialogs bound for every script: colours, pens, brushes, fonts,
 // canvases and pictures; forms, the standard controls with their events, the application
-// object, modal results, cursors and key codes; message dialogs. Each unit's registration
+// object, modal results, cursors and key codes; message and input dialogs and the common
+// dialogs. Each unit's registration
 // object owns its entries in GlobalScriptUnit.
 #include "report/script/ui/fsUiUnits.h"
 
@@ -574,6 +575,30 @@ TDialogsFunctions::TDialogsFunctions()
         return Variant(
             MessageDlg(StrArg(args, 0), static_cast<TMsgDlgType>(type), buttons, IntArg(args, 3)));
       }));
+  script->RegisterScriptMethod(
+      "function InputBox(ACaption, APrompt, ADefault: string): string", "ctOther", "",
+      TfsCallArgsEvent([](TObject*, TClass, const AnsiString&, TfsCallArgs& args) -> Variant {
+        return Variant(InputBox(StrArg(args, 0), StrArg(args, 1), StrArg(args, 2)));
+      }));
+  // The edited text goes back into the var argument.
+  script->RegisterScriptMethod(
+      "function InputQuery(ACaption, APrompt: string; var Value: string): Boolean", "ctOther", "",
+      TfsCallArgsEvent([](TObject*, TClass, const AnsiString&, TfsCallArgs& args) -> Variant {
+        AnsiString value = StrArg(args, 2);
+        const bool confirmed = InputQuery(StrArg(args, 0), StrArg(args, 1), value);
+        args[2] = Variant(value);
+        return Variant(confirmed);
+      }));
+  TfsClassVariable* common = Bind(script, ClassInfoOf<TCommonDialog>(), "TComponent");
+  common->AddMethod("function Execute: Boolean", Call([](TObject* self, TfsCallArgs&) {
+                      return Variant(Self<TCommonDialog>(self)->Execute());
+                    }));
+  Bind(script, ClassInfoOf<TOpenDialog>(), "TCommonDialog");
+  Bind(script, ClassInfoOf<TSaveDialog>(), "TCommonDialog");
+  Bind(script, ClassInfoOf<TColorDialog>(), "TCommonDialog");
+  Bind(script, ClassInfoOf<TFontDialog>(), "TCommonDialog");
+  Bind(script, ClassInfoOf<TPrintDialog>(), "TCommonDialog");
+  Bind(script, ClassInfoOf<TPrinterSetupDialog>(), "TCommonDialog");
   SetScriptShowMessage([](const AnsiString& text) { ShowMessage(text); });
   script->SetAddedBy(nullptr);
 }

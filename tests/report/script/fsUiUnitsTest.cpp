@@ -3,6 +3,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/backend/headless/HeadlessDialogs.h"
 #include "report/script/fsEvents.h"
 #include "tests/platform/ui/UiTestKit.h"
 #include "tests/report/script/ScriptTestHelpers.h"
@@ -186,4 +187,26 @@ TEST_F(fsUiUnits, CanvasOnABitmap)
                   "  c.Pen.Color := clBlue; c.Rectangle(5, 2, 9, 6); Log(c.Pixels[6, 3]);\r\n"
                   "  Log(c.TextWidth('') = 0); Log(b.Width); b.Free end."),
             "255,16711680,True,20");
+}
+
+TEST_F(fsUiUnits, CommonDialogsAndInput)
+{
+  HeadlessDialogs().AcceptFile("TOpenDialog", "/tmp/waybills.txt");
+  HeadlessDialogs().Cancel("TSaveDialog");
+  Headless().OnWindow("新建模板", [](HWND) {
+    Headless().Type("申通");
+    Headless().Key(VK_RETURN);
+  });
+  TTestScript t;
+  EXPECT_EQ(t.Run("var o: TOpenDialog; v: TSaveDialog; s: String;\r\n"
+                  "begin\r\n"
+                  "  o := TOpenDialog.Create(nil); o.Filter := 'Text|*.txt';\r\n"
+                  "  Log(o.Execute); Log(o.FileName); o.Free;\r\n"
+                  "  v := TSaveDialog.Create(nil); Log(v.Execute); v.Free;\r\n"
+                  "  s := 'x'; Log(InputQuery('新建模板', 'name', s)); Log(s)\r\n"
+                  "end."),
+            "True,/tmp/waybills.txt,False,True,申通");
+  Headless().OnWindow("新建模板", [](HWND) { Headless().Key(VK_ESCAPE); });
+  EXPECT_EQ(t.Run("begin Log(InputBox('新建模板', 'name', 'default')) end."), "default");
+  EXPECT_EQ(HeadlessDialogs().Pending(), 0);
 }
