@@ -3,6 +3,7 @@
 // settings (blanks around them ignored, '$' hexadecimal for integers) and as dates by the
 // date parser; floats become integers rounding half to even.
 #include <cmath>
+#include <limits>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
@@ -137,20 +138,29 @@ AnsiString DateText(TDateTime value)
   }
 }
 
-Variant LowBits(const Variant& v, TVarType type)
+// The value as one of the narrow integer kinds; a value outside the kind's range raises
+// "Variant overflow", as the Integer and Int64 conversions do.
+Variant NarrowInteger(const Variant& v, TVarType type)
 {
   Int64 raw = v.AsInt64();
+  auto checked = [raw](auto typed) {
+    using T = decltype(typed);
+    if (raw < static_cast<Int64>(std::numeric_limits<T>::min()) ||
+        raw > static_cast<Int64>(std::numeric_limits<T>::max()))
+      VarOverflowError();
+    return Variant(static_cast<T>(raw));
+  };
   switch (type) {
   case varShortInt:
-    return Variant(static_cast<ShortInt>(raw));
+    return checked(ShortInt());
   case varByte:
-    return Variant(static_cast<Byte>(raw));
+    return checked(Byte());
   case varSmallint:
-    return Variant(static_cast<SmallInt>(raw));
+    return checked(SmallInt());
   case varWord:
-    return Variant(static_cast<Word>(raw));
+    return checked(Word());
   default:
-    return Variant(static_cast<LongWord>(raw));
+    return checked(LongWord());
   }
 }
 
@@ -366,7 +376,7 @@ Variant VarAsType(const Variant& v, TVarType type)
   case varSmallint:
   case varWord:
   case varLongWord:
-    return LowBits(v, type);
+    return NarrowInteger(v, type);
   case varInteger:
     return Variant(v.AsInteger());
   case varInt64:
