@@ -215,6 +215,17 @@ AnsiString IntToHex(Integer value, Integer digits);
 AnsiString IntToHex(Cardinal value, Integer digits);
 AnsiString IntToHex(Int64 value, Integer digits);
 AnsiString IntToHex(UInt64 value, Integer digits);
+// The value of one hexadecimal digit ('0'-'9', 'A'-'F', 'a'-'f'); -1 for any other byte.
+constexpr int HexDigitValue(char c)
+{
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  return -1;
+}
 
 // A letter or '_' followed by letters, digits and '_' (ASCII only); with allowDots,
 // dot-separated parts each of that form.

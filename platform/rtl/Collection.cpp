@@ -4,7 +4,18 @@
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/RtlUnitsPrivate.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+void RegisterCollectionClasses()
+{
+  TClassRegistration<TCollectionItem, TPersistent>("TCollectionItem");
+  TClassRegistration<TCollection, TPersistent>("TCollection");
+  TClassRegistration<TOwnedCollection, TCollection>("TOwnedCollection");
+}
 
 namespace {
 
@@ -144,15 +155,9 @@ void TCollection::Clear()
 {
   if (FItems.empty())
     return;
-  BeginUpdate();
-  try {
-    while (!FItems.empty())
-      delete FItems.back();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(*this);
+  while (!FItems.empty())
+    delete FItems.back();
 }
 
 TCollectionItem* TCollection::FindItemID(Integer ID) const
@@ -208,16 +213,10 @@ void TCollection::Assign(TPersistent* Source)
     TPersistent::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* item : source->FItems)
-      Add()->Assign(item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(*this);
+  Clear();
+  for (TCollectionItem* item : source->FItems)
+    Add()->Assign(item);
 }
 
 AnsiString TCollection::PropName()

@@ -8,6 +8,23 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/RtlUnitsPrivate.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+// The Name property is written by the filers themselves, so it is not stored with the others.
+void RegisterComponentClasses()
+{
+  TClassRegistration<TComponent, TPersistent>("TComponent")
+      .Property("Name", &TComponent::Name, &TComponent::SetName)
+      .Type(TComponentNameTypeInfo())
+      .Stored(false)
+      .Property("Tag", &TComponent::Tag, &TComponent::SetTag)
+      .Type(IntegerTypeInfo())
+      .Default(0);
+  TClassRegistration<TThread>("TThread");
+}
 
 namespace {
 

@@ -1,17 +1,33 @@
 // The exception family of the runtime. Every failure in the system is an Exception
 // carrying a Message; EAbort is the silent one. Message texts live in RtlConsts.h.
+//
+// An exception is a TObject with a class record (registered like every other class), so
+// scripts and the designer can ask its ClassName or test it with InheritsFrom; it is also a
+// std::exception, so `catch (const std::exception&)` catches it. Unlike other objects it
+// can be copied, as throwing and rethrowing need.
 #pragma once
 
 #include <exception>
 
+#include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
 
-class Exception : public std::exception {
+class Exception : public TObject, public std::exception {
 public:
   explicit Exception(AnsiString message = AnsiString()) : FMessage(std::move(message)) {}
   Exception(AnsiString message, Integer helpContext)
       : FMessage(std::move(message)), FHelpContext(helpContext)
   {
+  }
+  Exception(const Exception& other)
+      : TObject(), std::exception(other), FMessage(other.FMessage), FHelpContext(other.FHelpContext)
+  {
+  }
+  Exception& operator=(const Exception& other)
+  {
+    FMessage = other.FMessage;
+    FHelpContext = other.FHelpContext;
+    return *this;
   }
 
   const AnsiString& Message() const { return FMessage; }

@@ -4,11 +4,14 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <set>
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Math.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/TypInfo.h"
 
 namespace {
@@ -45,6 +48,22 @@ template <class T> bool ReadFixed(TReader& Reader, TValueType Tag, T& Value)
   Reader.ReadValue();
   Reader.Read(&Value, sizeof(T));
   return true;
+}
+
+// Collects Component and everything GetChildren lists below it (Root as the root), as the
+// writer will visit them.
+void CollectWritten(TComponent* Component, TComponent* Root, std::set<TComponent*>& Written)
+{
+  if (!Written.insert(Component).second)
+    return;
+  Component->GetChildren(
+      TGetChildProc([&](TComponent* Child) { CollectWritten(Child, Root, Written); }), Root);
+}
+
+// How a message names a component: by its name, by its class when it has none.
+AnsiString ComponentTitle(TComponent* Component)
+{
+  return Component->Name().empty() ? Component->ClassName() : Component->Name();
 }
 
 } // namespace
@@ -251,19 +270,13 @@ void TWriter::WriteProperty(TPersistent* Instance, PPropInfo Prop, TPersistent* 
       WritePropName(Prop->Name);
       WriteCollection(collection);
     } else if (auto* persistent = dynamic_cast<TPersistent*>(value)) {
-      AnsiString saved = FPropPath;
-      FPropPath += Prop->Name + ".";
-      TPersistent* savedAncestor = this->Ancestor();
-      SetAncestor(nullptr);
-      try {
-        WriteProperties(persistent);
-      } catch (...) {
+      TScopeExit restore([this, saved = FPropPath, savedAncestor = this->Ancestor()] {
         FPropPath = saved;
         SetAncestor(savedAncestor);
-        throw;
-      }
-      FPropPath = saved;
-      SetAncestor(savedAncestor);
+      });
+      FPropPath += Prop->Name + ".";
+      SetAncestor(nullptr);
+      WriteProperties(persistent);
     }
     return;
   }
@@ -288,14 +301,15 @@ AnsiString TWriter::ReferenceName(TComponent* Value)
 void TWriter::WriteCollection(TCollection* Value)
 {
   WriteValue(vaCollection);
-  AnsiString saved = FPropPath;
-  FPropPath.clear();
-  for (Integer i = 0; i < Value->Count(); ++i) {
-    WriteListBegin();
-    WriteProperties(Value->Items(i));
-    WriteListEnd();
+  {
+    TScopeExit restore([this, saved = FPropPath] { FPropPath = saved; });
+    FPropPath.clear();
+    for (Integer i = 0; i < Value->Count(); ++i) {
+      WriteListBegin();
+      WriteProperties(Value->Items(i));
+      WriteListEnd();
+    }
   }
-  FPropPath = saved;
   WriteListEnd();
 }
 
@@ -305,23 +319,34 @@ void TWriter::WriteRootComponent(TComponent* Root)
   WriteComponent(Root);
 }
 
+void TWriter::CheckNothingDropped(TComponent* Root)
+{
+  std::set<TComponent*> written;
+  CollectWritten(Root, Root, written);
+  for (Integer i = 0; i < Root->ComponentCount(); ++i) {
+    TComponent* owned = Root->Components(i);
+    if (!written.count(owned))
+      throw EWriteError(
+          Format(SComponentNotWritten, {ComponentTitle(Root), ComponentTitle(owned)}));
+  }
+}
+
 void TWriter::WriteComponent(TComponent* Component)
 {
-  if (!Root())
+  if (!Root()) {
+    CheckNothingDropped(Component);
     SetRoot(Component);
-  Component->FComponentState.Include(csWriting);
-  try {
-    WriteStr(Component->ClassName());
-    WriteStr(Component->Name());
-    WriteProperties(Component);
-    WriteListEnd();
-    Component->GetChildren(TEvent<void(TComponent*)>::Bind(this, &TWriter::WriteChild), Root());
-    WriteListEnd();
-  } catch (...) {
-    Component->FComponentState.Exclude(csWriting);
-    throw;
+  } else if (Component == Root()) {
+    CheckNothingDropped(Component);
   }
-  Component->FComponentState.Exclude(csWriting);
+  Component->FComponentState.Include(csWriting);
+  TScopeExit done([Component] { Component->FComponentState.Exclude(csWriting); });
+  WriteStr(Component->ClassName());
+  WriteStr(Component->Name());
+  WriteProperties(Component);
+  WriteListEnd();
+  Component->GetChildren(TGetChildProc::Bind(this, &TWriter::WriteChild), Root());
+  WriteListEnd();
 }
 
 void TWriter::WriteChild(TComponent* Child)
@@ -621,30 +646,23 @@ void TReader::FixupReferences()
 
 void TReader::ReadCollection(TCollection* Value)
 {
+  TScopeExit depth([this] { --FDepth; });
   if (++FDepth > MaxNesting)
     RaiseReadError();
   CheckValue(vaCollection);
-  Value->BeginUpdate();
-  try {
-    Value->Clear();
-    while (!EndOfList()) {
-      TValueType next = NextValue();
-      if (next == vaInt8 || next == vaInt16 || next == vaInt32)
-        ReadInteger(); // an item order some writers put first; the order read is kept
-      TCollectionItem* item = Value->Add();
-      ReadListBegin();
-      while (!AtPropertyListEnd())
-        ReadProperty(item);
-      ReadListEnd();
-    }
+  TUpdateScope update(*Value);
+  Value->Clear();
+  while (!EndOfList()) {
+    TValueType next = NextValue();
+    if (next == vaInt8 || next == vaInt16 || next == vaInt32)
+      ReadInteger(); // an item order some writers put first; the order read is kept
+    TCollectionItem* item = Value->Add();
+    ReadListBegin();
+    while (!AtPropertyListEnd())
+      ReadProperty(item);
     ReadListEnd();
-  } catch (...) {
-    Value->EndUpdate();
-    --FDepth;
-    throw;
   }
-  Value->EndUpdate();
-  --FDepth;
+  ReadListEnd();
 }
 
 TComponent* TReader::ReadComponent(TComponent* Component)
@@ -708,16 +726,17 @@ TComponent* TReader::ReadRootComponent(TComponent* Root)
   FFixups.clear();
   FDepth = 0;
   FParent = nullptr;
-  try {
+  {
+    // A failed read leaves no component in the loading state.
+    TUndoOnError endLoading([this] {
+      for (TComponent* c : FLoaded) {
+        c->FComponentState.Exclude(csReading);
+        c->FComponentState.Exclude(csLoading);
+      }
+      FLoaded.clear();
+    });
     ReadComponent(Root);
     FixupReferences();
-  } catch (...) {
-    for (TComponent* c : FLoaded) {
-      c->FComponentState.Exclude(csReading);
-      c->FComponentState.Exclude(csLoading);
-    }
-    FLoaded.clear();
-    throw;
   }
   std::vector<TComponent*> loaded;
   loaded.swap(FLoaded);

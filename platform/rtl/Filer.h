@@ -151,7 +151,9 @@ public:
   void WriteProperties(TPersistent* Instance);
   void WriteCollection(TCollection* Value);
   // Writes Component, its properties and children (Root is the component itself when none
-  // is set), followed by nothing else.
+  // is set), followed by nothing else. A root that owns a component GetChildren does not
+  // reach (directly or below another child) raises EWriteError before anything is
+  // written, instead of losing that component silently.
   void WriteComponent(TComponent* Component);
   void WriteRootComponent(TComponent* Root);
 
@@ -178,6 +180,7 @@ public:
 private:
   void WriteProperty(TPersistent* Instance, const TPropInfo* Prop, TPersistent* Ancestor);
   void WriteChild(TComponent* Child);
+  void CheckNothingDropped(TComponent* Root);
   AnsiString ReferenceName(TComponent* Value);
 
   AnsiString FPropPath; // "Font." while writing a nested object's properties

@@ -1,6 +1,23 @@
 // The default locale profile and the current format settings.
 #include "platform/rtl/FormatSettings.h"
 
+#include "platform/rtl/NumFormat.h"
+#include "platform/rtl/RtlUnitsPrivate.h"
+
+// ---- Unit initialization ----
+
+// Puts the locale and platform globals back to the profile's values (units may start again).
+void InitSysUtilsGlobals()
+{
+  GetFormatSettings();
+  SysLocale = TSysLocale();
+  Win32Platform = VER_PLATFORM_WIN32_NT;
+  Win32MajorVersion = 5;
+  Win32MinorVersion = 1;
+  TrueBoolStrs = {"True"};
+  FalseBoolStrs = {"False"};
+}
+
 namespace {
 
 using TMonthNames = const char* const[12];

@@ -14,6 +14,19 @@
 #include "platform/rtl/IniFilesPrivate.h"
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/RtlUnitsPrivate.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+void RegisterIniFilesClasses()
+{
+  RegisterExceptionClass<EIniFileException, Exception>("EIniFileException");
+  TClassRegistration<TCustomIniFile>("TCustomIniFile");
+  TClassRegistration<TIniFile, TCustomIniFile>("TIniFile");
+  TClassRegistration<TMemIniFile, TCustomIniFile>("TMemIniFile");
+}
 
 namespace {
 
@@ -62,16 +75,10 @@ bool WriteAll(int fd, const std::string& bytes)
 
 void FillStrings(TStrings* strings, const std::vector<AnsiString>& items)
 {
-  strings->BeginUpdate();
-  try {
-    strings->Clear();
-    for (const AnsiString& s : items)
-      strings->Add(s);
-  } catch (...) {
-    strings->EndUpdate();
-    throw;
-  }
-  strings->EndUpdate();
+  TUpdateScope update(strings);
+  strings->Clear();
+  for (const AnsiString& s : items)
+    strings->Add(s);
 }
 
 // The value text parses to, or Default when text is empty or does not parse: a malformed

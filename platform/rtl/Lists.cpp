@@ -7,7 +7,23 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/RtlUnitsPrivate.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+void RegisterListsClasses()
+{
+  TClassRegistration<TStrings, TPersistent>("TStrings");
+  TClassRegistration<TStringList, TStrings>("TStringList");
+  TClassRegistration<TList>("TList");
+  // The owner argument of a class reference's constructor is not an OwnsObjects flag.
+  TClassRegistration<TObjectList, TList>("TObjectList").Factory([](TComponent*) -> TObject* {
+    return new TObjectList();
+  });
+}
 
 namespace {
 
@@ -27,18 +43,6 @@ bool IsBlank(char c)
   const unsigned char b = static_cast<unsigned char>(c);
   return b >= 1 && b <= ' ';
 }
-
-// Runs BeginUpdate/EndUpdate around a scope, also when it is left by an exception.
-class TUpdateScope {
-public:
-  explicit TUpdateScope(TStrings* strings) : FStrings(strings) { FStrings->BeginUpdate(); }
-  ~TUpdateScope() { FStrings->EndUpdate(); }
-  TUpdateScope(const TUpdateScope&) = delete;
-  TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-private:
-  TStrings* FStrings;
-};
 
 } // namespace
 

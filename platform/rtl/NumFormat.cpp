@@ -568,17 +568,6 @@ std::string_view TrimBlanks(std::string_view s)
   return s;
 }
 
-int HexValue(char c)
-{
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  return -1;
-}
-
 // Integer text of `bits` bits (32 or 64): leading spaces, sign, decimal or '$'/0x hex.
 bool ParseInteger(std::string_view s, int bits, Int64& value)
 {
@@ -603,7 +592,7 @@ bool ParseInteger(std::string_view s, int bits, Int64& value)
   const unsigned base = hex ? 16 : 10;
   UInt64 magnitude = 0;
   for (; i < s.size(); ++i) {
-    int digit = hex ? HexValue(s[i]) : (s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : -1);
+    int digit = hex ? HexDigitValue(s[i]) : (s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : -1);
     if (digit < 0)
       return false;
     if (magnitude > (limit - static_cast<UInt64>(digit)) / base)

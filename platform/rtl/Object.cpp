@@ -11,7 +11,15 @@
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/ObjectHandles.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/RtlUnitsPrivate.h"
 #include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+void RegisterPersistentClasses()
+{
+  TClassRegistration<TPersistent>("TPersistent");
+}
 
 namespace {
 

@@ -14,6 +14,17 @@
 #include "platform/rtl/IniFilesPrivate.h"
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/RtlUnitsPrivate.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+void RegisterRegistryClasses()
+{
+  RegisterExceptionClass<ERegistryException, Exception>("ERegistryException");
+  TClassRegistration<TRegistry>("TRegistry");
+  TClassRegistration<TRegistryIniFile, TCustomIniFile>("TRegistryIniFile");
+}
 
 namespace {
 
@@ -178,17 +189,10 @@ bool DecodeInteger(const AnsiString& raw, Integer& value)
     return false;
   Cardinal v = 0;
   for (size_t i = 6; i < raw.size(); ++i) {
-    const char c = raw[i];
-    Cardinal digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
+    const int digit = HexDigitValue(raw[i]);
+    if (digit < 0)
       return false;
-    v = v * 16 + digit;
+    v = v * 16 + static_cast<Cardinal>(digit);
   }
   value = static_cast<Integer>(v);
   return true;

@@ -15,6 +15,23 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/RtlUnitsPrivate.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+void RegisterStreamsClasses()
+{
+  RegisterExceptionClass<EResNotFound, Exception>("EResNotFound");
+  TClassRegistration<TStream>("TStream");
+  TClassRegistration<TCustomMemoryStream, TStream>("TCustomMemoryStream");
+  TClassRegistration<TMemoryStream, TCustomMemoryStream>("TMemoryStream");
+  TClassRegistration<TReadOnlyMemoryStream, TCustomMemoryStream>("TReadOnlyMemoryStream");
+  TClassRegistration<TResourceStream, TCustomMemoryStream>("TResourceStream");
+  TClassRegistration<TStringStream, TStream>("TStringStream");
+  TClassRegistration<THandleStream, TStream>("THandleStream");
+  TClassRegistration<TFileStream, THandleStream>("TFileStream");
+}
 
 namespace {
 

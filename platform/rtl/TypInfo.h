@@ -739,3 +739,12 @@ private:
   TPropInfo* FLast = nullptr;
   bool FExisted = false;
 };
+
+// Records the class of exception E (parent P, registered before) and makes it known by
+// name (FindClass), as scripts raise and test exceptions by name.
+template <class E, class P> TClass RegisterExceptionClass(const AnsiString& name)
+{
+  TClass cls = TClassRegistration<E, P>(name);
+  RegisterClass(cls);
+  return cls;
+}

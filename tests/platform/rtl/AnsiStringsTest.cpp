@@ -4,6 +4,8 @@
 #include "platform/rtl/AnsiStrings.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -418,3 +420,14 @@ TEST(AnsiStrings, ByteSets)
 }
 
 } // namespace
+
+TEST(AnsiStrings, HexDigitValueOfEveryByte)
+{
+  for (int b = 0; b < 256; ++b) {
+    SCOPED_TRACE(b);
+    const char c = static_cast<char>(b);
+    const char text[2] = {c, 0};
+    const int expected = std::isxdigit(b) ? static_cast<int>(std::strtol(text, nullptr, 16)) : -1;
+    EXPECT_EQ(HexDigitValue(c), expected);
+  }
+}

@@ -1,5 +1,5 @@
-// Scope guards: the action runs on every exit but a dismissed one; update brackets close on
-// exceptions.
+// Scope guards: undo actions run only on errors and never when dismissed; update brackets close
+// on exceptions.
 #include "platform/rtl/ScopeGuard.h"
 
 #include <stdexcept>
@@ -69,4 +69,44 @@ TEST(ScopeGuard, UpdateScopeLetsTheEndsErrorThrough)
   }
   EXPECT_EQ(c.Depth, 0);
   EXPECT_EQ(c.Ends, 2);
+}
+
+// EndUpdate fires change events, which may raise: on a normal exit their error reaches the
+// caller; while another error unwinds the scope, that first error wins.
+TEST(ScopeGuard, AnActionThatRaisesNeverHidesTheFirstError)
+{
+  struct Raising {
+    int Ends = 0;
+    void BeginUpdate() {}
+    void EndUpdate()
+    {
+      ++Ends;
+      throw std::logic_error("from EndUpdate");
+    }
+  } target;
+  try {
+    TUpdateScope scope(target);
+  } catch (const std::logic_error& e) {
+    EXPECT_STREQ(e.what(), "from EndUpdate");
+  }
+  try {
+    TUpdateScope scope(target);
+    throw std::runtime_error("first");
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "first");
+  } catch (const std::logic_error&) {
+    ADD_FAILURE() << "the error of EndUpdate replaced the first one";
+  }
+  EXPECT_EQ(target.Ends, 2);
+
+  int undone = 0;
+  {
+    TUndoOnError undo([&] { ++undone; }); // left normally: nothing to undo
+  }
+  EXPECT_EQ(undone, 0);
+  int exits = 0;
+  {
+    TScopeExit always([&] { ++exits; });
+  }
+  EXPECT_EQ(exits, 1);
 }
