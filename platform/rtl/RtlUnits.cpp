@@ -20,6 +20,7 @@ void ClassesInitialization()
   RegisterCollectionClasses();
   RegisterListsClasses();
   RegisterStreamsClasses();
+  RegisterDataModuleClasses();
 }
 
 } // namespace

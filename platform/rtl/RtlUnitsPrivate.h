@@ -14,6 +14,7 @@ void RegisterComponentClasses();  // Component.cpp
 void RegisterCollectionClasses(); // Collection.cpp
 void RegisterListsClasses();      // Lists.cpp
 void RegisterStreamsClasses();    // Streams.cpp
+void RegisterDataModuleClasses(); // DataModule.cpp
 
 void RegisterIniFilesClasses(); // IniFiles.cpp
 void RegisterRegistryClasses(); // Registry.cpp

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/DataModule.h"
 #include "platform/ui/Controls.h"
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
@@ -295,18 +296,6 @@ public:
   TForm(TComponent* AOwner, Integer Dummy) : TCustomForm(AOwner) { (void)Dummy; }
 };
 
-// A container of non-visual components (connections, datasets), listed by the screen.
-class TDataModule : public TComponent {
-public:
-  explicit TDataModule(TComponent* AOwner);
-  ~TDataModule() override;
-  void AfterConstruction() override; // fires OnCreate
-  void BeforeDestruction() override; // fires OnDestroy
-
-  TNotifyEvent OnCreate;
-  TNotifyEvent OnDestroy;
-};
-
 // The form a control sits on (null when none).
 TCustomForm* GetParentForm(TControl* Control);
 
@@ -454,8 +443,9 @@ public:
   TRect WorkAreaRect() const;
   Integer FormCount() const { return static_cast<Integer>(FForms.size()); }
   TCustomForm* Forms(Integer Index) const;
-  Integer DataModuleCount() const { return static_cast<Integer>(FDataModules.size()); }
-  TDataModule* DataModules(Integer Index) const;
+  // The live data modules (DataModule.h).
+  Integer DataModuleCount() const { return ::DataModuleCount(); }
+  TDataModule* DataModules(Integer Index) const { return ::DataModules(Index); }
   TCustomForm* ActiveForm() const { return FActiveForm; }
   TCustomForm* ActiveCustomForm() const { return FActiveForm; }
   TWinControl* ActiveControl() const { return FActiveControl; }
@@ -476,7 +466,6 @@ private:
   void RemoveForm(TCustomForm* Form);
 
   std::vector<TCustomForm*> FForms;
-  std::vector<TDataModule*> FDataModules;
   std::unique_ptr<TStringList> FFonts;
   std::vector<std::pair<TCursor, HCURSOR>> FCursors; // our own cursors by id
   TCustomForm* FActiveForm = nullptr;
@@ -484,7 +473,6 @@ private:
   TCursor FCursor = 0;
 
   friend class TCustomForm;
-  friend class TDataModule;
 };
 
 TApplication* Application();

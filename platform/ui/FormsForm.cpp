@@ -20,7 +20,6 @@ void RegisterFormsClasses()
 {
   RegisterScrollingClasses();
   RegisterFormClasses();
-  RegisterDataModuleClass();
   RegisterApplicationClass();
   RegisterScreenClass();
 }

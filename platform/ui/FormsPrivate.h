@@ -18,6 +18,5 @@ TFormsState& FormsState();
 // Class registration of each part, called in declaration order by RegisterFormsClasses.
 void RegisterScrollingClasses();
 void RegisterFormClasses();
-void RegisterDataModuleClass();
 void RegisterApplicationClass();
 void RegisterScreenClass();

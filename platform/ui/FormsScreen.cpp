@@ -118,13 +118,6 @@ TCustomForm* TScreen::Forms(Integer Index) const
   return FForms[static_cast<std::size_t>(Index)];
 }
 
-TDataModule* TScreen::DataModules(Integer Index) const
-{
-  if (Index < 0 || Index >= DataModuleCount())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
-  return FDataModules[static_cast<std::size_t>(Index)];
-}
-
 void TScreen::AddForm(TCustomForm* Form)
 {
   FForms.push_back(Form);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/DataModule.h"
 #include "platform/rtl/TypInfo.h"
 
 namespace {
@@ -473,6 +474,48 @@ TEST_F(FilerStreaming, ComponentTreeRoundTrip)
   EXPECT_EQ(ca->LoadedCalls, 1);
   EXPECT_FALSE(ca->ReadingSeen);
   EXPECT_FALSE(ca->ComponentState().Contains(csLoading));
+}
+
+// A non-visual root writes every component it owns; a root that would leave one out is
+// refused before a byte is written, instead of losing it on the way.
+TEST_F(FilerStreaming, DataModuleWritesEverythingItOwnsAndOtherRootsMayNotDrop)
+{
+  TDataModule module(nullptr);
+  module.SetName("dmMain");
+  auto* a = new TBox(&module);
+  a->SetName("A");
+  a->SetCaption("收件人");
+  auto* b = new TBox(&module);
+  b->SetName("B");
+  b->SetNext(a);
+  TMemoryStream stream;
+  TWriter(&stream).WriteRootComponent(&module);
+
+  stream.SetPosition(0);
+  std::unique_ptr<TComponent> copy(TReader(&stream).ReadRootComponent(nullptr));
+  ASSERT_EQ(copy->ClassName(), "TDataModule");
+  ASSERT_EQ(copy->ComponentCount(), 2);
+  auto* ca = As<TBox>(copy->FindComponent("A"));
+  auto* cb = As<TBox>(copy->FindComponent("B"));
+  ASSERT_TRUE(ca && cb);
+  EXPECT_EQ(ca->Caption(), "收件人");
+  EXPECT_EQ(cb->Next(), ca);
+  EXPECT_EQ(DataModules(DataModuleCount() - 1), copy.get());
+
+  // A plain component lists no children: writing it as a root would drop A.
+  TComponent plain(nullptr);
+  plain.SetName("Plain");
+  (new TBox(&plain))->SetName("A");
+  TMemoryStream refused;
+  try {
+    TWriter(&refused).WriteRootComponent(&plain);
+    FAIL() << "the root was written without its component";
+  } catch (const EWriteError& e) {
+    EXPECT_EQ(e.Message(), "Cannot write Plain: it owns A, which it does not list among its "
+                           "children");
+  }
+  EXPECT_EQ(refused.Size(), 0);
+  EXPECT_FALSE(plain.ComponentState().Contains(csWriting));
 }
 
 TEST_F(FilerStreaming, DefaultsAndAncestorLimitWhatIsWritten)
