@@ -338,8 +338,11 @@ protected:
   virtual void SetAsFloatValue(Double V);
   virtual bool GetAsBoolean();
   virtual void SetAsBooleanValue(bool V);
-  // The edit or display text of a non-null value.
+  // The edit or display text: empty for a null value, FormatText for any other. Fields
+  // with a text of their own for null (blobs, masked strings) override this.
   virtual void GetText(AnsiString& Text, bool DisplayText);
+  // The edit or display text of a non-null value.
+  virtual void FormatText(const Variant& Value, AnsiString& Text, bool DisplayText);
   // Converts a value to the field's own kind (raising for text that does not convert).
   virtual Variant ConvertValue(const Variant& V);
   virtual Integer DefaultDisplayWidth() const { return 10; }
@@ -436,7 +439,7 @@ public:
 
 protected:
   Variant ConvertValue(const Variant& V) override;
-  void GetText(AnsiString& Text, bool DisplayText) override;
+  void FormatText(const Variant& Value, AnsiString& Text, bool DisplayText) override;
   bool IsValidChar(char Ch) const override;
 
 private:
@@ -465,7 +468,7 @@ public:
 
 protected:
   Variant ConvertValue(const Variant& V) override;
-  void GetText(AnsiString& Text, bool DisplayText) override;
+  void FormatText(const Variant& Value, AnsiString& Text, bool DisplayText) override;
 };
 
 class TFloatField : public TNumericField {
@@ -478,7 +481,7 @@ public:
 
 protected:
   Variant ConvertValue(const Variant& V) override;
-  void GetText(AnsiString& Text, bool DisplayText) override;
+  void FormatText(const Variant& Value, AnsiString& Text, bool DisplayText) override;
 
 private:
   bool FCurrency = false;
@@ -501,7 +504,7 @@ public:
 
 protected:
   Variant ConvertValue(const Variant& V) override;
-  void GetText(AnsiString& Text, bool DisplayText) override;
+  void FormatText(const Variant& Value, AnsiString& Text, bool DisplayText) override;
 
 private:
   bool FCurrency = false;
@@ -522,7 +525,7 @@ public:
 
 protected:
   Variant ConvertValue(const Variant& V) override;
-  void GetText(AnsiString& Text, bool DisplayText) override;
+  void FormatText(const Variant& Value, AnsiString& Text, bool DisplayText) override;
 
 private:
   AnsiString FDisplayValues;
@@ -538,7 +541,7 @@ public:
 
 protected:
   Variant ConvertValue(const Variant& V) override;
-  void GetText(AnsiString& Text, bool DisplayText) override;
+  void FormatText(const Variant& Value, AnsiString& Text, bool DisplayText) override;
   // The picture used when DisplayFormat is empty.
   virtual AnsiString DefaultFormat() const;
 
@@ -626,7 +629,7 @@ public:
 
 protected:
   Variant GetAsVariant() override;
-  void GetText(AnsiString& Text, bool DisplayText) override;
+  void FormatText(const Variant& Value, AnsiString& Text, bool DisplayText) override;
 
 private:
   AnsiString FExpression;

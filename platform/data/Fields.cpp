@@ -464,10 +464,20 @@ void TField::SetAsDateTime(TDateTime V)
   SetAsVariant(VarFromDateTime(V));
 }
 
-void TField::GetText(AnsiString& Text, bool)
+// A null value has no text; every other value is formatted by its kind.
+void TField::GetText(AnsiString& Text, bool DisplayText)
 {
   Variant v = GetAsVariant();
-  Text = VarToStr(v);
+  if (VarIsNull(v) || VarIsEmpty(v)) {
+    Text.clear();
+    return;
+  }
+  FormatText(v, Text, DisplayText);
+}
+
+void TField::FormatText(const Variant& Value, AnsiString& Text, bool)
+{
+  Text = VarToStr(Value);
 }
 
 AnsiString TField::Text()
@@ -602,13 +612,8 @@ Variant TIntegerField::ConvertValue(const Variant& V)
   return Variant(value);
 }
 
-void TIntegerField::GetText(AnsiString& Text, bool DisplayText)
+void TIntegerField::FormatText(const Variant& v, AnsiString& Text, bool DisplayText)
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v)) {
-    Text.clear();
-    return;
-  }
   AnsiString picture = DisplayText ? DisplayFormat() : EditFormat();
   Text = picture.empty() ? IntToStr(v.AsInt64()) : FormatFloat(picture, v.AsDouble());
 }
@@ -650,13 +655,8 @@ Variant TLargeintField::ConvertValue(const Variant& V)
   return Variant(value);
 }
 
-void TLargeintField::GetText(AnsiString& Text, bool DisplayText)
+void TLargeintField::FormatText(const Variant& v, AnsiString& Text, bool DisplayText)
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v)) {
-    Text.clear();
-    return;
-  }
   AnsiString picture = DisplayText ? DisplayFormat() : EditFormat();
   Text = picture.empty() ? IntToStr(v.AsInt64()) : FormatFloat(picture, v.AsDouble());
 }
@@ -687,13 +687,8 @@ Variant TFloatField::ConvertValue(const Variant& V)
   return Variant(value);
 }
 
-void TFloatField::GetText(AnsiString& Text, bool DisplayText)
+void TFloatField::FormatText(const Variant& v, AnsiString& Text, bool DisplayText)
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v)) {
-    Text.clear();
-    return;
-  }
   Double value = v.AsDouble();
   AnsiString picture = DisplayText ? DisplayFormat() : EditFormat();
   if (!picture.empty())
@@ -724,13 +719,8 @@ Variant TBCDField::ConvertValue(const Variant& V)
   return Variant(value);
 }
 
-void TBCDField::GetText(AnsiString& Text, bool DisplayText)
+void TBCDField::FormatText(const Variant& v, AnsiString& Text, bool DisplayText)
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v)) {
-    Text.clear();
-    return;
-  }
   AnsiString picture = DisplayText ? DisplayFormat() : EditFormat();
   if (!picture.empty())
     Text = FormatCurr(picture, v.AsCurrency());
@@ -786,13 +776,8 @@ Variant TBooleanField::ConvertValue(const Variant& V)
   InvalidValue(text);
 }
 
-void TBooleanField::GetText(AnsiString& Text, bool)
+void TBooleanField::FormatText(const Variant& v, AnsiString& Text, bool)
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v)) {
-    Text.clear();
-    return;
-  }
   Text = v.AsBoolean() ? FTrueText : FFalseText;
 }
 
@@ -837,13 +822,8 @@ Variant TDateTimeField::ConvertValue(const Variant& V)
   return VarFromDateTime(value);
 }
 
-void TDateTimeField::GetText(AnsiString& Text, bool DisplayText)
+void TDateTimeField::FormatText(const Variant& v, AnsiString& Text, bool DisplayText)
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v) || VarIsEmpty(v)) {
-    Text.clear();
-    return;
-  }
   AnsiString picture = DisplayText && !FDisplayFormat.empty() ? FDisplayFormat : DefaultFormat();
   Text = FormatDateTime(picture, v.AsDateTime());
 }
@@ -1023,13 +1003,8 @@ Variant TAggregateField::GetAsVariant()
   return result;
 }
 
-void TAggregateField::GetText(AnsiString& Text, bool DisplayText)
+void TAggregateField::FormatText(const Variant& v, AnsiString& Text, bool DisplayText)
 {
-  Variant v = GetAsVariant();
-  if (VarIsNull(v)) {
-    Text.clear();
-    return;
-  }
   if (DisplayText && !FDisplayFormat.empty() && VarIsNumeric(v))
     Text = FormatFloat(FDisplayFormat, v.AsDouble());
   else if (DisplayText && FCurrency && VarIsNumeric(v))
