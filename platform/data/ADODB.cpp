@@ -16,6 +16,8 @@ namespace {
 constexpr const char* SConnectionClosed = "Operation is not allowed when the object is closed";
 constexpr const char* SMissingConnection = "Missing Connection or ConnectionString";
 constexpr const char* SNoResultSet = "CommandText does not return a result set";
+constexpr const char* SSeveralStatementsWithParams =
+    "A command with parameters can hold only one statement";
 
 // Keeps Params in step with the statement's ":Name" markers, keeping the values of names
 // that stay.
@@ -34,6 +36,8 @@ TResultSet RunStatement(TADOConnection* Connection, const AnsiString& Sql, TPara
                         bool WantRows, Integer Timeout, TComponent* Owner)
 {
   std::vector<AnsiString> names = ParseSqlParamNames(Sql);
+  if (!names.empty() && data_detail::CountSqlStatements(Sql) > 1)
+    DatabaseError(SSeveralStatementsWithParams, Owner);
   std::vector<TBoundParam> bound;
   bound.reserve(names.size());
   for (const AnsiString& name : names) {
@@ -73,7 +77,7 @@ void TADOConnection::SetConnectionString(const AnsiString& Value)
 
 bool TADOConnection::Connected() const
 {
-  return FDriver != nullptr;
+  return FDriver && FDriver->Alive();
 }
 
 void TADOConnection::SetConnected(bool Value)
@@ -94,6 +98,8 @@ void TADOConnection::Open()
 {
   if (Connected())
     return;
+  // A connection the server or the file system took away is closed before it reconnects.
+  Close();
   if (BeforeConnect)
     BeforeConnect(this);
   std::vector<TConnectionItem> items = ParseConnectionString(FConnectionString);
@@ -111,7 +117,7 @@ void TADOConnection::Open()
 
 void TADOConnection::Close()
 {
-  if (!Connected())
+  if (!FDriver)
     return;
   if (BeforeDisconnect)
     BeforeDisconnect(this);
@@ -126,7 +132,8 @@ void TADOConnection::Close()
 
 void TADOConnection::CheckConnected()
 {
-  if (!Connected())
+  // A connection that was lost still has its driver, which tells why it cannot run.
+  if (!FDriver)
     DatabaseError(SConnectionClosed, this);
 }
 

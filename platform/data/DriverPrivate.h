@@ -36,12 +36,17 @@ class TDriver {
 public:
   virtual ~TDriver() = default;
   virtual TSqlDialect Dialect() const = 0;
-  // Runs one rewritten statement. With WantRows the rows are fetched; otherwise only the
-  // number of rows affected is reported. Failures raise EDatabaseError with the database's
-  // message.
+  // False once the connection is gone: the server closed it or stopped, or the database
+  // file was removed. A driver that is not alive is replaced by a new connection.
+  virtual bool Alive() const = 0;
+  // Runs one rewritten statement, or several in order when there are no parameters; rows
+  // come from the last statement that returns any. With WantRows the rows are fetched;
+  // otherwise only the number of rows affected is reported. Failures raise EDatabaseError with the
+  // database's message.
   virtual TResultSet Execute(const AnsiString& Sql, const std::vector<TBoundParam>& Params,
                              bool WantRows, Integer TimeoutSeconds) = 0;
   virtual void BeginTrans() = 0;
+  // Raises when the database rolled the transaction back instead of committing it.
   virtual void CommitTrans() = 0;
   virtual void RollbackTrans() = 0;
   virtual AnsiString DatabaseName() const = 0;
@@ -61,6 +66,10 @@ std::unique_ptr<TDriver> CreatePostgreSQLDriver(const std::vector<TConnectionIte
 // not a plain identifier). Literals and comments are left alone.
 AnsiString RewriteSql(const AnsiString& Sql, TSqlDialect Dialect,
                       const std::vector<AnsiString>& Names);
+
+// How many statements the text holds: the parts between semicolons outside literals and
+// comments that hold more than blanks and comments.
+Integer CountSqlStatements(const AnsiString& Sql);
 
 // "yyyy-mm-dd hh:nn:ss" (with ".zzz" when there are milliseconds) and back; the reader also
 // takes a date alone and a 'T' between date and time. False for anything else.

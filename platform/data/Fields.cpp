@@ -521,11 +521,16 @@ TStringField::TStringField(TComponent* AOwner) : TField(AOwner)
   SetSizeDefault(20);
 }
 
+// Size counts characters: a double-byte character is one, as in the declared column.
 Variant TStringField::ConvertValue(const Variant& V)
 {
   AnsiString s = VarToStr(V);
-  if (Size() > 0 && Length(s) > Size())
-    s = CutToBytes(s, Size());
+  if (Size() > 0 && Length(s) > Size()) {
+    size_t end = 0;
+    for (Integer n = 0; n < Size() && end < s.size(); ++n)
+      end += IsDBCSLeadByte(s[end]) && end + 1 < s.size() ? 2 : 1;
+    s.resize(end);
+  }
   return Variant(std::move(s));
 }
 

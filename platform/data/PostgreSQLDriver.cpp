@@ -181,11 +181,12 @@ public:
   }
 
   TSqlDialect Dialect() const override { return sdPostgreSQL; }
+  bool Alive() const override { return FConn && PQstatus(FConn) == CONNECTION_OK; }
   AnsiString DatabaseName() const override { return FDatabase; }
   TResultSet Execute(const AnsiString& Sql, const std::vector<TBoundParam>& Params, bool WantRows,
                      Integer TimeoutSeconds) override;
   void BeginTrans() override { Simple("BEGIN"); }
-  void CommitTrans() override { Simple("COMMIT"); }
+  void CommitTrans() override;
   void RollbackTrans() override { Simple("ROLLBACK"); }
   void Backup(const AnsiString& Path) override;
   void Restore(const AnsiString& Path, const std::vector<AnsiString>& RequiredTables) override;
@@ -194,15 +195,21 @@ private:
   [[noreturn]] void Fail(PGresult* Res) const
   {
     const char* primary = Res ? PQresultErrorField(Res, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    throw EDatabaseError(TrimMessage(primary ? primary : PQerrorMessage(FConn)));
+    AnsiString message = TrimMessage(primary ? primary : PQerrorMessage(FConn));
+    if (!Alive())
+      message = "The connection to the database server was lost: " + message;
+    throw EDatabaseError(message);
   }
-  void Simple(const char* Sql)
+  TResultPtr Simple(const char* Sql)
   {
     TResultPtr res(PQexec(FConn, Sql));
     ExecStatusType st = PQresultStatus(res.get());
     if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)
       Fail(res.get());
+    return res;
   }
+  TResultSet ExecuteSeveral(const UTF8String& Sql, bool WantRows);
+  void ReadRows(const PGresult* Res, TResultSet& Result);
   void SetTimeout(Integer Seconds);
   void DescribeColumn(const PGresult* Res, int Col, TColumn& Column, Oid& Type);
   Variant ReadValue(const PGresult* Res, int Row, int Col, Oid Type, TFieldType Kind) const;
@@ -310,8 +317,8 @@ void TPostgreSQLDriver::DescribeColumn(const PGresult* Res, int Col, TColumn& Co
   case VarcharOid:
   case NameOid:
     Column.DataType = ftString;
-    // Declared lengths count characters; a GBK character takes up to two bytes.
-    Column.Size = mod >= 4 ? (mod - 4) * 2 : 510;
+    // The declared length in characters, as the program declares its columns.
+    Column.Size = mod >= 4 ? mod - 4 : 255;
     break;
   case TextOid:
     Column.DataType = ftMemo;
@@ -330,7 +337,7 @@ void TPostgreSQLDriver::DescribeColumn(const PGresult* Res, int Col, TColumn& Co
     // Case-insensitive text (login ids) reads like a string; other types as text.
     Column.DataType = it->second == "citext" ? ftString : ftMemo;
     if (Column.DataType == ftString)
-      Column.Size = 510;
+      Column.Size = 255;
   }
   }
 }
@@ -382,11 +389,41 @@ Variant TPostgreSQLDriver::ReadValue(const PGresult* Res, int Row, int Col, Oid 
   }
 }
 
+void TPostgreSQLDriver::CommitTrans()
+{
+  TResultPtr res = Simple("COMMIT");
+  // After a failed statement the server ends the transaction with a rollback and reports
+  // it only in the command status.
+  if (std::strcmp(PQcmdStatus(res.get()), "ROLLBACK") == 0)
+    throw EDatabaseError("The transaction was rolled back because a statement in it failed; "
+                         "nothing of it was stored");
+}
+
+void TPostgreSQLDriver::ReadRows(const PGresult* Res, TResultSet& Result)
+{
+  int columns = PQnfields(Res);
+  int rows = PQntuples(Res);
+  Result.Columns.assign(columns, TColumn());
+  Result.Rows.clear();
+  std::vector<Oid> oids(columns);
+  for (int c = 0; c < columns; ++c)
+    DescribeColumn(Res, c, Result.Columns[c], oids[c]);
+  Result.Rows.reserve(rows);
+  for (int r = 0; r < rows; ++r) {
+    std::vector<Variant> row(columns);
+    for (int c = 0; c < columns; ++c)
+      row[c] = ReadValue(Res, r, c, oids[c], Result.Columns[c].DataType);
+    Result.Rows.push_back(std::move(row));
+  }
+}
+
 TResultSet TPostgreSQLDriver::Execute(const AnsiString& Sql, const std::vector<TBoundParam>& Params,
                                       bool WantRows, Integer TimeoutSeconds)
 {
   SetTimeout(TimeoutSeconds);
   UTF8String text = GbkToUtf8(Sql);
+  if (Params.empty() && CountSqlStatements(Sql) > 1)
+    return ExecuteSeveral(text, WantRows);
   TWireParams wire(text, Params);
   TResultPtr res(PQexecParams(FConn, text.c_str(), static_cast<int>(wire.Types.size()),
                               wire.Types.data(), wire.Pointers.data(), wire.Lengths.data(),
@@ -396,21 +433,39 @@ TResultSet TPostgreSQLDriver::Execute(const AnsiString& Sql, const std::vector<T
     Fail(res.get());
   TResultSet result;
   result.RowsAffected = std::atoi(PQcmdTuples(res.get()));
-  if (!WantRows || st != PGRES_TUPLES_OK)
-    return result;
-  int columns = PQnfields(res.get());
-  int rows = PQntuples(res.get());
-  result.Columns.resize(columns);
-  std::vector<Oid> oids(columns);
-  for (int c = 0; c < columns; ++c)
-    DescribeColumn(res.get(), c, result.Columns[c], oids[c]);
-  result.Rows.reserve(rows);
-  for (int r = 0; r < rows; ++r) {
-    std::vector<Variant> row(columns);
-    for (int c = 0; c < columns; ++c)
-      row[c] = ReadValue(res.get(), r, c, oids[c], result.Columns[c].DataType);
-    result.Rows.push_back(std::move(row));
+  if (WantRows && st == PGRES_TUPLES_OK)
+    ReadRows(res.get(), result);
+  return result;
+}
+
+// Several statements without parameters go through the simple protocol, which runs them in
+// order and stops at the first failure. Every result is taken off the connection before a
+// failure is raised, so the connection stays usable.
+TResultSet TPostgreSQLDriver::ExecuteSeveral(const UTF8String& Sql, bool WantRows)
+{
+  if (!PQsendQuery(FConn, Sql.c_str()))
+    Fail(nullptr);
+  TResultSet result;
+  TResultPtr failure;
+  bool first = true;
+  while (PGresult* raw = PQgetResult(FConn)) {
+    TResultPtr res(raw);
+    ExecStatusType st = PQresultStatus(raw);
+    if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
+      if (!failure)
+        failure = std::move(res);
+      continue;
+    }
+    if (failure)
+      continue;
+    if (first || st == PGRES_COMMAND_OK)
+      result.RowsAffected = std::atoi(PQcmdTuples(raw));
+    first = false;
+    if (WantRows && st == PGRES_TUPLES_OK)
+      ReadRows(raw, result);
   }
+  if (failure)
+    Fail(failure.get());
   return result;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <sqlite3.h>
@@ -13,6 +14,7 @@
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace data_detail {
 
@@ -24,7 +26,7 @@ namespace {
   throw EDatabaseError(Context.empty() ? message : Context + ": " + message);
 }
 
-// The field kind and GBK byte capacity of a declared column type.
+// The field kind and character capacity of a declared column type.
 void KindOfDeclaredType(const char* Declared, TFieldType& Type, Integer& Size)
 {
   AnsiString t = UpperCase(Declared ? AnsiString(Declared) : AnsiString());
@@ -44,8 +46,8 @@ void KindOfDeclaredType(const char* Declared, TFieldType& Type, Integer& Size)
     Type = ftInteger;
   else if (has("CHAR") || has("STRING")) {
     Type = ftString;
-    // Declared lengths count characters; a GBK character takes up to two bytes.
-    Size = length > 0 ? length * 2 : 510;
+    // The declared length in characters, as the program declares its columns.
+    Size = length > 0 ? length : 255;
   } else if (has("TEXT") || has("CLOB") || has("MEMO"))
     Type = ftMemo;
   else if (has("GRAPHIC") || has("IMAGE"))
@@ -256,6 +258,7 @@ public:
   ~TSQLiteDriver() override { Disconnect(); }
 
   TSqlDialect Dialect() const override { return sdSQLite; }
+  bool Alive() const override { return FDb && !FLost && FileStillThere(); }
   AnsiString DatabaseName() const override { return FPath; }
 
   TResultSet Execute(const AnsiString& Sql, const std::vector<TBoundParam>& Params, bool WantRows,
@@ -276,13 +279,44 @@ private:
   }
   void Exec(const char* Sql)
   {
+    CheckFile();
     if (sqlite3_exec(FDb, Sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-      Fail(FDb);
+      FailStatement();
+  }
+  // True while the open file is still the one at the database's path.
+  bool FileStillThere() const
+  {
+    struct stat st;
+    return ::stat(GbkToUtf8(FPath).c_str(), &st) == 0 && st.st_dev == FDevice &&
+           st.st_ino == FInode;
+  }
+  // Raises when the file was removed or replaced under the open connection, which then
+  // stays closed: reads would see the old file and writes fail as "readonly".
+  void CheckFile()
+  {
+    if (!FileStillThere()) {
+      FLost = true;
+      throw EDatabaseError(Format(
+          "The database file \"%s\" was removed or replaced; open the connection again", {FPath}));
+    }
+  }
+  // Raises the error of the last statement; an I/O error closes the connection.
+  [[noreturn]] void FailStatement()
+  {
+    int code = sqlite3_extended_errcode(FDb);
+    if (code == SQLITE_READONLY_DBMOVED)
+      CheckFile();
+    if ((code & 0xff) == SQLITE_IOERR || (code & 0xff) == SQLITE_CORRUPT)
+      FLost = true;
+    Fail(FDb);
   }
 
   AnsiString FPath;
   Integer FTimeout;
   sqlite3* FDb = nullptr;
+  bool FLost = false;
+  dev_t FDevice = 0;
+  ino_t FInode = 0;
 };
 
 void TSQLiteDriver::Connect()
@@ -296,21 +330,25 @@ void TSQLiteDriver::Connect()
     Disconnect();
     throw EDatabaseError(Format("Cannot open database \"%s\": %s", {FPath, message}));
   }
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) {
+    FDevice = st.st_dev;
+    FInode = st.st_ino;
+  }
+  FLost = false;
   sqlite3_busy_timeout(FDb, FTimeout > 0 ? FTimeout * 1000 : 120000);
   sqlite3_extended_result_codes(FDb, 1);
-  try {
-    // A rollback journal keeps the database one copyable file; reading the schema here
-    // also rejects a file that is no database.
-    Exec("PRAGMA journal_mode=DELETE");
-  } catch (...) {
-    Disconnect();
-    throw;
-  }
+  TUndoOnError close([this] { Disconnect(); });
+  // A rollback journal keeps the database one copyable file; reading the schema here also
+  // rejects a file that is no database.
+  Exec("PRAGMA journal_mode=DELETE");
+  close.Dismiss();
 }
 
 TResultSet TSQLiteDriver::Execute(const AnsiString& Sql, const std::vector<TBoundParam>& Params,
                                   bool WantRows, Integer)
 {
+  CheckFile();
   TResultSet result;
   UTF8String text = GbkToUtf8(Sql);
   const char* tail = text.c_str();
@@ -320,7 +358,7 @@ TResultSet TSQLiteDriver::Execute(const AnsiString& Sql, const std::vector<TBoun
   while (tail < end) {
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(FDb, tail, static_cast<int>(end - tail), &raw, &tail) != SQLITE_OK)
-      Fail(FDb);
+      FailStatement();
     if (!raw)
       break; // only blanks or comments were left
     TStatement st(raw);
@@ -352,7 +390,7 @@ TResultSet TSQLiteDriver::Execute(const AnsiString& Sql, const std::vector<TBoun
       result.Rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-      Fail(FDb);
+      FailStatement();
     if (first || columns == 0)
       result.RowsAffected = sqlite3_changes(FDb);
     first = false;

@@ -180,6 +180,21 @@ std::vector<AnsiString> ParseSqlParamNames(const AnsiString& Sql)
 
 namespace data_detail {
 
+Integer CountSqlStatements(const AnsiString& Sql)
+{
+  Integer count = 0;
+  bool pending = false; // the current statement has text besides blanks and comments
+  for (const TSqlToken& t : ScanSql(Sql)) {
+    if (t.Kind == stOther && t.Text == ";") {
+      count += pending ? 1 : 0;
+      pending = false;
+    } else if (t.Kind != stSpace && t.Kind != stComment) {
+      pending = true;
+    }
+  }
+  return count + (pending ? 1 : 0);
+}
+
 AnsiString RewriteSql(const AnsiString& Sql, TSqlDialect Dialect,
                       const std::vector<AnsiString>& Names)
 {

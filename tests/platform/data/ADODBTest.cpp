@@ -92,6 +92,26 @@ TEST(SqlParams, DialectRewriteTable)
   }
 }
 
+TEST(SqlParams, StatementCountTable)
+{
+  struct Case {
+    const char* Sql;
+    Integer Count;
+  };
+  const Case cases[] = {
+      {"select 1", 1},
+      {"select 1;", 1},
+      {"select 1; ;  -- trailing note; not a statement\n", 1},
+      {"select ';' as a, \"x;y\" from t -- ; \n/* ; */", 1},
+      {"insert into t values (1); insert into t values (2)", 2},
+      {"update t set a = :a;\nselect [a;b] from t;", 2},
+      {"", 0},
+      {"  /* only a comment; */  ", 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(data_detail::CountSqlStatements(c.Sql), c.Count) << c.Sql;
+}
+
 TEST(SqlParams, QueryParamsFollowTheSqlAndKeepValues)
 {
   TADOQuery q;
@@ -381,7 +401,53 @@ TEST_P(StatementSuite, DetailQueryRefreshAndFieldDefs)
   EXPECT_FALSE(closed.Active());
   ASSERT_EQ(closed.FieldDefs()->Count(), 8);
   EXPECT_EQ(closed.FieldDefs()->Items(1)->DataType(), ftString);
-  EXPECT_EQ(closed.FieldDefs()->Items(1)->Size(), 100); // varchar(50): 50 characters, 100 GBK bytes
+  EXPECT_EQ(closed.FieldDefs()->Items(1)->Size(), 50);
+}
+
+// A varchar(n) column is n characters wide on both databases, and a field holds n Chinese
+// characters (2n GBK bytes) without cutting them; only a longer value is cut, at a character.
+TEST_P(StatementSuite, VarcharSizeCountsCharacters)
+{
+  AnsiString chinese;
+  for (int i = 0; i < 50; ++i)
+    chinese += "二";
+  ExecSql("update t set name = :n where id = 1", {{"n", Variant(chinese)}});
+  auto q = Open("select id, name from t order by id");
+  TField* name = q->FieldByName("name");
+  EXPECT_EQ(name->Size(), 50);
+  EXPECT_EQ(name->AsString(), chinese);
+  q->Edit();
+  name->SetAsString(chinese + "三a");
+  EXPECT_EQ(name->AsString(), chinese);
+  name->SetAsString("a" + chinese);
+  EXPECT_EQ(name->AsString(), "a" + chinese.substr(0, 98));
+}
+
+// Several statements in one command run in order on both databases when the command has
+// no parameters; rows come from the last statement that returns any. With parameters the
+// command is refused on both before anything runs.
+TEST_P(StatementSuite, SeveralStatementsInOneCommand)
+{
+  Exec("insert into t (id, name) values (20, 'a'); insert into t (id, name) values (21, 'b;c');\n"
+       "-- done;\n");
+  auto q = Open("update t set name = 'x' where id = 20; select name from t where id >= 20 "
+                "order by id");
+  ASSERT_EQ(q->RecordCount(), 2);
+  EXPECT_EQ(q->FieldByName("name")->AsString(), "x");
+  q->Next();
+  EXPECT_EQ(q->FieldByName("name")->AsString(), "b;c");
+  try {
+    ExecSql("delete from t where id = :id; delete from t", {{"id", Variant(20)}});
+    FAIL() << "several statements with parameters ran";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(e.Message().find("only one statement"), AnsiString::npos) << e.Message();
+  }
+  EXPECT_EQ(Open("select id from t")->RecordCount(), 4);
+  // A failing statement stops the command with its message; the connection stays usable.
+  EXPECT_THROW(Exec("delete from t where id = 21; select * from missing_table; delete from t"),
+               EDatabaseError);
+  EXPECT_GE(Open("select id from t")->RecordCount(), 3);
+  EXPECT_EQ(Exec("update t set name = 'y' where id = 1"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StatementSuite, testing::Values(beSQLite, bePostgreSQL),
@@ -399,6 +465,44 @@ TEST(SQLiteConnection, MissingFileFailsAndIsNotCreated)
   EXPECT_THROW(conn.Open(), EDatabaseError);
   EXPECT_FALSE(conn.Connected());
   EXPECT_FALSE(FileExists(path));
+}
+
+// A database file removed under an open connection closes it with a message that says so;
+// once the file is back, Open connects again.
+TEST(SQLiteConnection, RemovedFileClosesTheConnection)
+{
+  AnsiString db = GetTempFileName("", "qhdb");
+  AnsiString copy = db + ".copy";
+  TADOConnection conn;
+  conn.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db);
+  conn.Open();
+  conn.Execute("create table kept (id integer)");
+  conn.Execute("insert into kept values (1)");
+  conn.BackupTo(copy);
+  ASSERT_TRUE(DeleteFile(db));
+  EXPECT_FALSE(conn.Connected());
+  for (const char* sql : {"insert into kept values (2)", "select * from kept"}) {
+    try {
+      conn.Execute(sql);
+      ADD_FAILURE() << sql << " ran on a removed file";
+    } catch (const EDatabaseError& e) {
+      EXPECT_NE(e.Message().find("was removed"), AnsiString::npos) << e.Message();
+      EXPECT_EQ(e.Message().find("readonly"), AnsiString::npos) << e.Message();
+    }
+  }
+  try {
+    conn.Open();
+    FAIL() << "opened a removed file";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(e.Message().find(db), AnsiString::npos) << e.Message();
+  }
+  ASSERT_TRUE(CopyFile(copy, db, false));
+  conn.Open();
+  EXPECT_TRUE(conn.Connected());
+  EXPECT_EQ(conn.Execute("insert into kept values (3)"), 1);
+  conn.Close();
+  DeleteFile(db);
+  DeleteFile(copy);
 }
 
 TEST(SQLiteConnection, OnlineBackupAndValidatedRestore)
@@ -481,6 +585,87 @@ TEST(PostgreSQLConnection, ServerThroughTheClientAliasOrHostAndPort)
   SetRegistryRoots("", "");
   DeleteFile(machine);
   DeleteFile(user);
+}
+
+// A commit after a failed statement reports the rollback the server made instead of passing
+// as a commit; nothing of the transaction is stored.
+TEST(PostgreSQLConnection, CommitAfterAFailedStatementRaisesRolledBack)
+{
+  AnsiString connection;
+  std::string error;
+  ASSERT_TRUE(PostgreSQLTestDatabase(connection, error))
+      << "the PostgreSQL test server did not start: " << error;
+  TADOConnection conn;
+  conn.SetConnectionString(connection);
+  conn.Open();
+  conn.Execute("drop table if exists committed");
+  conn.Execute("create table committed (id integer primary key)");
+  conn.BeginTrans();
+  conn.Execute("insert into committed values (1)");
+  EXPECT_THROW(conn.Execute("insert into committed values (1)"), EDatabaseError);
+  try {
+    conn.CommitTrans();
+    FAIL() << "the commit of an aborted transaction passed";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(e.Message().find("rolled back"), AnsiString::npos) << e.Message();
+  }
+  EXPECT_FALSE(conn.InTransaction());
+  TADOQuery q;
+  q.SetConnection(&conn);
+  q.SQL()->SetText("select count(*) as c from committed");
+  q.Open();
+  EXPECT_EQ(q.FieldByName("c")->AsInteger(), 0);
+  // A transaction without failures still commits.
+  conn.BeginTrans();
+  conn.Execute("insert into committed values (2)");
+  EXPECT_NO_THROW(conn.CommitTrans());
+  q.Close();
+  q.Open();
+  EXPECT_EQ(q.FieldByName("c")->AsInteger(), 1);
+  conn.Execute("drop table committed");
+}
+
+// A connection the server ends is reported lost and counts as closed; Open connects again.
+TEST(PostgreSQLConnection, LostConnectionIsClosedAndReopens)
+{
+  AnsiString connection;
+  std::string error;
+  ASSERT_TRUE(PostgreSQLTestDatabase(connection, error))
+      << "the PostgreSQL test server did not start: " << error;
+  TADOConnection conn, admin;
+  conn.SetConnectionString(connection);
+  admin.SetConnectionString(connection);
+  conn.Open();
+  admin.Open();
+  TADOQuery pid;
+  pid.SetConnection(&conn);
+  pid.SQL()->SetText("select pg_backend_pid() as p");
+  pid.Open();
+  const Integer backend = pid.FieldByName("p")->AsInteger();
+  pid.Close();
+  admin.Execute("select pg_terminate_backend(" + IntToStr(backend) + ")");
+  EXPECT_TRUE(conn.Connected()); // nothing has gone over the wire yet
+  try {
+    conn.Execute("select 1");
+    FAIL() << "a statement ran on a terminated connection";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(e.Message().find("connection to the database server was lost"), AnsiString::npos)
+        << e.Message();
+  }
+  EXPECT_FALSE(conn.Connected());
+  EXPECT_THROW(conn.Execute("select 1"), EDatabaseError);
+  conn.Close();
+  conn.Open();
+  EXPECT_TRUE(conn.Connected());
+  EXPECT_NO_THROW(conn.Execute("select 1"));
+  // A dataset opened on a lost connection connects again by itself.
+  pid.Open();
+  admin.Execute("select pg_terminate_backend(" + IntToStr(pid.FieldByName("p")->AsInteger()) + ")");
+  pid.Close();
+  EXPECT_THROW(conn.Execute("select 1"), EDatabaseError);
+  pid.Open();
+  EXPECT_TRUE(conn.Connected());
+  EXPECT_NE(pid.FieldByName("p")->AsInteger(), backend);
 }
 
 TEST(PostgreSQLConnection, AbortedTransactionNeedsRollback)

@@ -405,8 +405,8 @@ TEST(DataSetFields, KindsConvertAndFormat)
   ds.FieldDefs()->Add("C", ftBCD);
   ds.CreateDataSet();
   ds.Append();
-  ds.FieldByName("S")->SetAsString("中文字"); // 6 GBK bytes into 4: whole characters only
-  EXPECT_EQ(ds.FieldByName("S")->AsString(), "中文");
+  ds.FieldByName("S")->SetAsString("中文字ab"); // Size counts characters, not GBK bytes
+  EXPECT_EQ(ds.FieldByName("S")->AsString(), "中文字a");
   ds.FieldByName("S")->SetAsString("1234");
   ds.FieldByName("S")->SetEditMask("00-00;0;_");
   EXPECT_EQ(ds.FieldByName("S")->DisplayText(), "12-34");
