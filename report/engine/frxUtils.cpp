@@ -37,18 +37,6 @@ bool StartsAt(const AnsiString& Text, Integer Pos, const AnsiString& Sub)
   return !Sub.empty() && Text.compare(static_cast<size_t>(Pos - 1), Sub.size(), Sub) == 0;
 }
 
-// FIXME: use the runtime's hex-digit decoder once it offers one.
-int HexDigit(char c)
-{
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  return -1;
-}
-
 // Dotted names: the first part is a global module, the rest are owned components level by
 // level.
 TComponent* LocateDotted(const AnsiString& Name)
@@ -266,8 +254,8 @@ void HexToStream(const AnsiString& Text, TStream* Stream)
   const size_t count = Text.size() / 2;
   AnsiString bytes(count, '\0');
   for (size_t i = 0; i < count; ++i) {
-    int hi = HexDigit(Text[i * 2]);
-    int lo = HexDigit(Text[i * 2 + 1]);
+    int hi = HexDigitValue(Text[i * 2]);
+    int lo = HexDigitValue(Text[i * 2 + 1]);
     if (hi < 0 || lo < 0)
       throw EConvertError(Format(SInvalidInteger, {"$" + Text.substr(i * 2, 2)}));
     bytes[i] = static_cast<char>(hi * 16 + lo);
