@@ -1,4 +1,5 @@
 // The program's own units, last in the system's unit order.
+#include "app/BackupFrm.h"
 #include "app/Database.h"
 #include "app/qhProj.h"
 #include "platform/rtl/Units.h"
@@ -7,4 +8,5 @@ void RegisterAppUnits()
 {
   RegisterUnit("Database", DatabaseInitialization, DatabaseFinalization);
   RegisterUnit("qhProj", qhProjInitialization, qhProjFinalization);
+  RegisterUnit("BackupFrm", BackupFrmInitialization, nullptr);
 }
