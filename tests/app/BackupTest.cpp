@@ -8,7 +8,12 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/FileCtrl.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/backend/headless/HeadlessDialogs.h"
 #include "tests/app/AppDbSupport.h"
+#include "tests/app/ProgramTestSupport.h"
 
 namespace {
 
@@ -242,6 +247,101 @@ TEST_P(Backup, ClearingRollsBackWhenATableIsMissing)
   EXPECT_EQ(Operators(), "sa;");
   drop();
 }
+
+// ---- The settings dialog ----
+
+class BackupDialog : public Backup {
+protected:
+  void SetUp() override
+  {
+    Backup::SetUp();
+    app_test::ResetWindows();
+    HeadlessDialogs().Reset();
+  }
+  void TearDown() override
+  {
+    app_test::ResetWindows();
+    Backup::TearDown();
+  }
+
+  template <class F> static F* Active() { return dynamic_cast<F*>(Screen()->ActiveForm()); }
+};
+
+TEST_P(BackupDialog, OkStoresThePlanAndDirectoryEvenWithoutARow)
+{
+  Db->Execute(u"delete from [backup]");
+  bool shown = false;
+  Headless().QueueStep([&] {
+    auto* form = Active<TFrmBackup>();
+    ASSERT_NE(form, nullptr);
+    shown = true;
+    EXPECT_EQ(form->Caption(), "备份设置与恢复");
+    EXPECT_EQ(form->RadioGroup1->ItemIndex(), bpNever);
+    EXPECT_EQ(form->RadioGroup1->Items()->Count(), 4);
+    form->RadioGroup1->SetItemIndex(bpFirstOfMonth);
+    form->edtBackDir1->SetText("/srv/备份");
+    form->OkBtn1->Click();
+  });
+  TFrmBackup::EditBackupSettings();
+  EXPECT_TRUE(shown);
+  TBackupSettings read = TFrmBackup::LoadSettings();
+  EXPECT_EQ(read.TypeId, bpFirstOfMonth);
+  EXPECT_EQ(read.BackDir, "/srv/备份/");
+
+  // Shown again with what is stored; Cancel stores nothing.
+  Headless().QueueStep([&] {
+    auto* form = Active<TFrmBackup>();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->RadioGroup1->ItemIndex(), bpFirstOfMonth);
+    EXPECT_EQ(form->edtBackDir1->Text(), "/srv/备份/");
+    form->RadioGroup1->SetItemIndex(bpEveryExit);
+    form->CancelBtn1->Click();
+  });
+  TFrmBackup::EditBackupSettings();
+  EXPECT_EQ(TFrmBackup::LoadSettings().TypeId, bpFirstOfMonth);
+}
+
+TEST_P(BackupDialog, BackupAndRestoreButtons)
+{
+  const AnsiString bak = File("manual.bak"), junk = File("junk.bak");
+  WriteFileBytes(junk, "junk");
+  TMessageBoxRecorder boxes;
+  std::unique_ptr<TFrmBackup> form(new TFrmBackup(Application()));
+  form->edtBackDir1->SetText(Dir);
+
+  HeadlessDialogs().AcceptFile("TSaveDialog", bak);
+  form->Button3->Click();
+  EXPECT_TRUE(FileExists(bak));
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Text, "\r\n备份操作执行成功!\t");
+  AddOperator("later");
+
+  // A file that is no backup: asked, refused with the reason, nothing changed.
+  HeadlessDialogs().AcceptFile("TOpenDialog", junk);
+  form->Button1->Click();
+  ASSERT_EQ(boxes.Boxes.size(), 3u);
+  EXPECT_EQ(boxes.Boxes[1].Text, "\r\n您确定要进行数据恢复操作吗?\t");
+  EXPECT_EQ(Operators(), "later;sa;");
+
+  // Cancel in the question restores nothing.
+  boxes.Answer = 2; // IDCANCEL
+  HeadlessDialogs().AcceptFile("TOpenDialog", bak);
+  form->Button1->Click();
+  EXPECT_EQ(boxes.Boxes.size(), 4u);
+  EXPECT_EQ(Operators(), "later;sa;");
+
+  boxes.Answer = 1; // IDOK
+  HeadlessDialogs().AcceptFile("TOpenDialog", bak);
+  form->Button1->Click();
+  ASSERT_EQ(boxes.Boxes.size(), 6u);
+  EXPECT_EQ(boxes.Boxes[5].Text, "\r\n恢复操作执行成功!\t");
+  EXPECT_EQ(Operators(), "sa;");
+  EXPECT_EQ(HeadlessDialogs().Pending(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, BackupDialog,
+                         testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
+                         app_test::BackendName);
 
 INSTANTIATE_TEST_SUITE_P(Backends, Backup,
                          testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
