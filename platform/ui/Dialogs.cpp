@@ -107,6 +107,94 @@ AnsiString InputBox(const AnsiString& ACaption, const AnsiString& APrompt,
   return value;
 }
 
+// ---- The print form ----
+
+bool RunPrintForm(TDialogRequest& r)
+{
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  TForm* f = form.get();
+  f->SetBorderStyle(bsDialog);
+  f->SetCaption(r.Title.empty() ? AnsiString("打印") : r.Title);
+  f->SetPosition(poScreenCenter);
+  f->SetClientWidth(330);
+  f->SetClientHeight(196);
+  auto put = [f](auto* c, Integer x, Integer y, Integer w, Integer h) {
+    c->SetBounds(x, y, w, h);
+    c->SetParent(f);
+    return c;
+  };
+  auto* range = put(new TGroupBox(f), 10, 8, 190, 110);
+  range->SetCaption("打印范围");
+  auto* all = new TRadioButton(f);
+  all->SetBounds(10, 20, 150, 20);
+  all->SetParent(range);
+  all->SetCaption("全部(&A)");
+  auto* pages = new TRadioButton(f);
+  pages->SetBounds(10, 46, 60, 20);
+  pages->SetParent(range);
+  pages->SetCaption("页码(&G)");
+  auto* from = new TEdit(f);
+  from->SetBounds(72, 45, 40, 22);
+  from->SetParent(range);
+  auto* to = new TEdit(f);
+  to->SetBounds(132, 45, 40, 22);
+  to->SetParent(range);
+  auto* dash = new TLabel(f);
+  dash->SetBounds(116, 49, 12, 16);
+  dash->SetParent(range);
+  dash->SetCaption("至");
+  auto* selection = new TRadioButton(f);
+  selection->SetBounds(10, 76, 150, 20);
+  selection->SetParent(range);
+  selection->SetCaption("选定范围(&S)");
+  auto* copiesLabel = put(new TLabel(f), 212, 16, 60, 16);
+  copiesLabel->SetCaption("份数(&C):");
+  auto* copies = put(new TEdit(f), 272, 12, 48, 22);
+  copiesLabel->SetFocusControl(copies);
+  auto* collate = put(new TCheckBox(f), 212, 44, 110, 20);
+  collate->SetCaption("逐份打印(&O)");
+  auto* toFile = put(new TCheckBox(f), 10, 128, 150, 20);
+  toFile->SetCaption("打印到文件(&L)");
+  auto* ok = put(new TButton(f), 164, 162, 75, 25);
+  ok->SetCaption("确定");
+  ok->SetModalResult(mrOk);
+  ok->SetDefault(true);
+  auto* cancel = put(new TButton(f), 245, 162, 75, 25);
+  cancel->SetCaption("取消");
+  cancel->SetModalResult(mrCancel);
+  cancel->SetCancel(true);
+
+  copies->SetText(IntToStr(std::max<Integer>(r.Copies, 1)));
+  collate->SetChecked(r.Collate);
+  from->SetText(IntToStr(r.FromPage > 0 ? r.FromPage : std::max<Integer>(r.MinPage, 1)));
+  to->SetText(IntToStr(r.ToPage > 0 ? r.ToPage : std::max<Integer>(r.MaxPage, 1)));
+  (r.Selection ? selection : r.PageNumbers ? pages : all)->SetChecked(true);
+  toFile->SetChecked(r.PrintToFile);
+  // A range is entered by typing into its boxes.
+  auto choosePages = [pages](TObject*) { pages->SetChecked(true); };
+  from->OnChange = choosePages;
+  to->OnChange = choosePages;
+  for (;;) {
+    if (f->ShowModal() != mrOk)
+      return false;
+    Integer n = 0, a = 0, b = 0;
+    bool ok1 = TryStrToInt(copies->Text(), n) && n >= 1;
+    bool ok2 = !pages->Checked() ||
+               (TryStrToInt(from->Text(), a) && TryStrToInt(to->Text(), b) && a >= 1 && b >= 1);
+    if (ok1 && ok2) {
+      r.Copies = n;
+      r.Collate = collate->Checked();
+      r.PageNumbers = pages->Checked();
+      r.Selection = selection->Checked();
+      r.FromPage = a;
+      r.ToPage = b;
+      r.PrintToFile = toFile->Checked();
+      return true;
+    }
+    MessageDlg(ok1 ? "请输入有效的页码范围。" : "份数必须是正整数。", mtWarning, {mbOK}, 0);
+  }
+}
+
 // ---- The dialog service ----
 
 namespace {

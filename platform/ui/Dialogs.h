@@ -63,6 +63,11 @@ TDialogService* DialogService();
 // Installs a service (not owned; null goes back to the headless queue).
 void SetDialogService(TDialogService* Service);
 
+// The print dialog as a form of ours ("打印": copies, collation, all pages / a page range /
+// the selection, printing to a file), for services without a native one. True on OK, with
+// the choices in Request.
+bool RunPrintForm(TDialogRequest& Request);
+
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn {
   mbYes,

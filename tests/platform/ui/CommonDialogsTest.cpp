@@ -172,3 +172,39 @@ TEST_F(CommonDialogs, InputQueryReturnsTheTypedText)
   });
   EXPECT_EQ(InputBox("新建模板", "模板名称：", "默认"), "默认");
 }
+
+TEST_F(CommonDialogs, PrintFormTakesARangeAndRefusesBadCopies)
+{
+  // Client points of the form's boxes: the range's "from" and "to", and the copies.
+  auto fill = [](HWND h, TPoint p, const char* text) {
+    Headless().Click(THeadlessBackend::ScreenPoint(h, p));
+    Headless().Key('A', false, true);
+    Headless().Type(text);
+  };
+  Headless().OnWindow("打印", [&](HWND h) {
+    fill(h, {100, 63}, "2");
+    fill(h, {160, 63}, "9");
+    fill(h, {296, 23}, "3");
+    Headless().Key(VK_RETURN);
+  });
+  TDialogRequest r;
+  r.MinPage = 1;
+  r.MaxPage = 12;
+  ASSERT_TRUE(RunPrintForm(r));
+  EXPECT_TRUE(r.PageNumbers) << "typing a range chooses it";
+  EXPECT_EQ(r.FromPage, 2);
+  EXPECT_EQ(r.ToPage, 9);
+  EXPECT_EQ(r.Copies, 3);
+  EXPECT_FALSE(r.Selection);
+
+  // No copies at all is refused with a message; the form stays until cancelled.
+  Headless().OnWindow("打印", [&](HWND h) {
+    fill(h, {296, 23}, "0");
+    Headless().Key(VK_RETURN);
+  });
+  Headless().AnswerModal("警告", "确定");
+  Headless().OnWindow("打印", [](HWND) { Headless().Key(VK_ESCAPE); });
+  TDialogRequest again;
+  EXPECT_FALSE(RunPrintForm(again));
+  EXPECT_EQ(again.Copies, 1);
+}

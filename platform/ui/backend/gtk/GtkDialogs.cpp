@@ -225,6 +225,7 @@ public:
     case dkFont:
       return RunFontChooser(r);
     case dkPrint:
+      return RunPrintForm(r);
     case dkPrinterSetup:
       break;
     }
