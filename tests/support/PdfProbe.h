@@ -1,0 +1,60 @@
+// Reading PDF files back in tests through poppler's command-line tools: page count, page
+// sizes, text and word boxes.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace pdfprobe {
+
+inline std::string RunCommand(const std::string& command)
+{
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p)
+    return out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+    out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+// The number of pages; -1 when the file is not a PDF poppler can read.
+inline int PageCount(const std::string& file)
+{
+  std::string info = RunCommand("pdfinfo '" + file + "' 2>/dev/null");
+  size_t at = info.find("Pages:");
+  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+// Each page's size in points (rounded), "WxH".
+inline std::vector<std::string> PageSizes(const std::string& file)
+{
+  std::vector<std::string> sizes;
+  std::string info = RunCommand("pdfinfo -f 1 -l 10000 '" + file + "' 2>/dev/null");
+  size_t start = 0;
+  while (start < info.size()) {
+    size_t end = info.find('\n', start);
+    if (end == std::string::npos)
+      end = info.size();
+    int n = 0;
+    double w = 0, h = 0;
+    if (std::sscanf(info.substr(start, end - start).c_str(), "Page %d size: %lf x %lf", &n, &w,
+                    &h) == 3)
+      sizes.push_back(std::to_string(static_cast<int>(w + 0.5)) + "x" +
+                      std::to_string(static_cast<int>(h + 0.5)));
+    start = end + 1;
+  }
+  return sizes;
+}
+
+// The text of the pages (UTF-8), each page ended by a form feed.
+inline std::string Text(const std::string& file)
+{
+  return RunCommand("pdftotext -layout '" + file + "' - 2>/dev/null");
+}
+
+} // namespace pdfprobe
