@@ -8,6 +8,7 @@
 #include "report/engine/frxDsgnIntf.h"
 #include "report/engine/frxPasswordForm.h"
 #include "report/engine/frxPreviewPages.h"
+#include "report/engine/frxPrinter.h"
 #include "report/engine/frxProgress.h"
 #include "report/engine/frxRes.h"
 #include "report/engine/frxScriptBinding.h"
@@ -80,6 +81,7 @@ void RegisterReportEngineUnits()
   RegisterDataUnits();
   RegisterUnit("frxDsgnIntf", DsgnIntfInitialization, DsgnIntfFinalization);
   RegisterUnit("frxRes", ResInitialization, ResFinalization);
+  RegisterUnit("frxPrinter", nullptr, PrinterFinalization);
   RegisterUnit("frxClass", ClassInitialization, ClassFinalization);
   RegisterUnit("frxDMPClass", DMPClassInitialization, nullptr);
   RegisterUnit("frxPreviewPages", PreviewPagesInitialization, nullptr);

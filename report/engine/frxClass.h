@@ -2026,6 +2026,11 @@ public:
   virtual void BeginProgress(TfrxReport* Sender, Integer Kind, Integer Value);
   virtual void StepProgress(TfrxReport* Sender, Integer Kind, Integer Value);
   virtual void EndProgress(TfrxReport* Sender, Integer Kind, Integer Value);
+  // What the print, export and hyperlink walks ask of the preview: show a page (1-based),
+  // scroll to a position (0-based page, top in report pixels), hide the progress panel.
+  virtual void SelectPage(Integer PageNo) {}
+  virtual void ScrollToPagePosition(Integer PageN, Integer Top) {}
+  virtual void HideProgressPanel() {}
 
   TfrxReport* Report() const { return FReport; }
   void SetReport(TfrxReport* Value) { FReport = Value; }

@@ -24,6 +24,7 @@
 #include "report/engine/frxEngine.h"
 #include "report/engine/frxPasswordForm.h"
 #include "report/engine/frxPreviewPages.h"
+#include "report/engine/frxPrinter.h"
 #include "report/engine/frxProgress.h"
 #include "report/engine/frxRes.h"
 #include "report/engine/frxStyles.h"
@@ -634,7 +635,10 @@ TCustomIniFile* TfrxReport::OpenIniFile()
 
 void TfrxReport::SelectPrinter()
 {
-  // FIXME: make PrintOptions.Printer the current printer once the printer list exists.
+  TfrxPrinters* printers = GlobalPrinters();
+  Integer index = printers->IndexOf(FPrintOptions->Printer());
+  if (index != -1)
+    printers->SelectIndex(index);
 }
 
 void TfrxReport::DefineProperties(TFiler* Filer)

@@ -132,6 +132,26 @@ public:
   void DeletePage(Integer Index) override;
   void ReplacePage(TfrxComponent* Page, Integer Index) override;
 
+  // ---- Output ----
+  // Draws page Index on Canvas at the scales, moved by the offsets (device units).
+  void DrawPage(Integer Index, TCanvas* Canvas, Extended ScaleX, Extended ScaleY, Extended OffsetX,
+                Extended OffsetY) override;
+  // The view under (X, Y) of page Index drawn at zoom 1 without offsets; nil when none.
+  TfrxComponent* ObjectHitTest(Integer Index, Integer X, Integer Y) override;
+  // The preview's mouse over page Index drawn at Zoom and the offsets: sets Cursor for the
+  // view under the point, shows its link in the progress message, and on a click follows
+  // the link ("@page", "#anchor", or a web or mail address) and runs the view's click
+  // handler. Links of any other kind are refused with a message.
+  void ObjectHitTest(Integer Index, Integer X, Integer Y, TMouseButton Button, TShiftState Shift,
+                     Extended Zoom, Extended OffsetX, Extended OffsetY, bool Click,
+                     TCursor& Cursor);
+  // Prints with the report's PrintOptions, through the print dialog when ShowDialog is set
+  // and one is installed. False when the dialog was cancelled. A failing printer aborts the
+  // job and raises its error (EPrinter).
+  bool PrintPages() override;
+  // Walks the pages through Filter. False for no filter or a cancelled options dialog.
+  bool ExportPages(TfrxCustomExportFilter* Filter) override;
+
   // ---- Files ----
   // Reads a prepared report. Everything is read and checked first; a damaged file raises
   // (the XML reader's "Invalid file format", a conversion or list index error for a bad
@@ -187,6 +207,21 @@ private:
   Integer FFirstPageIndex = -1;
   Integer FAllocated = 0;
 };
+
+// What the print dialog (of the preview library) lets the user choose before printing.
+struct TfrxPrintDialogSettings {
+  enum TRange { prAll, prCurrent, prPages };
+  AnsiString Copies = "1"; // as typed: converted with StrToInt
+  bool Collate = true;
+  TRange Range = prAll;
+  AnsiString PageNumbers; // for prPages: "1,3,5-12"
+  TfrxPrintPages PrintPages = ppAll;
+  bool Reverse = false;
+};
+// Shows the print dialog preset with Settings and reads the choices back; false when it was
+// cancelled. The preview library installs it; without one the walk prints with the options.
+using TfrxPrintDialogFunc = bool (*)(TfrxReport* Report, TfrxPrintDialogSettings& Settings);
+void SetPrintDialogFunc(TfrxPrintDialogFunc Func);
 
 // The class records of TfrxOutline and TfrxPreviewPages (the frxPreviewPages unit's start-up).
 void RegisterPreviewPagesClasses();
