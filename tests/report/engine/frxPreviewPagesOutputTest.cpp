@@ -82,7 +82,6 @@ protected:
   }
   std::string Job(int n) const { return folder + "/job-" + std::to_string(n) + ".pdf"; }
 
-  TListEngineScope engine;
   std::unique_ptr<TListData> data;
   std::string folder;
   std::unique_ptr<TPrintServiceScope> printScope;
