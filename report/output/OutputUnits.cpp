@@ -9,6 +9,7 @@
 #include "report/output/frxExportRTF.h"
 #include "report/output/frxExportRes.h"
 #include "report/output/frxExportXLS.h"
+#include "report/output/frxPrintDialog.h"
 
 namespace {
 
@@ -61,4 +62,5 @@ void RegisterReportOutputUnits()
   RegisterUnit("frxExportRTF", ExportRTFInitialization, nullptr);
   RegisterUnit("frxExportImage", ExportImageInitialization, nullptr);
   RegisterUnit("frxExportXLS", ExportXLSInitialization, nullptr);
+  RegisterUnit("frxPrintDialog", RegisterPrintDialog, UnregisterPrintDialog);
 }
