@@ -45,6 +45,13 @@ size_t FindNoCase(const AnsiString& Hay, const AnsiString& Needle, size_t From =
   return AnsiString::npos;
 }
 
+// Text of blanks alone is no text: reading it back would drop them, so it must not be written.
+void ClearIfBlank(AnsiString& Text)
+{
+  if (Text.find_first_not_of(' ') == AnsiString::npos)
+    Text.clear();
+}
+
 // The start of attribute Name in Text (at the start or after a blank), or npos.
 size_t FindAttribute(const AnsiString& Text, const AnsiString& Name)
 {
@@ -341,6 +348,7 @@ void TfrxXMLReader::ReadItem(AnsiString& Name, AnsiString& Text)
   }
   Name = tag.substr(0, blank);
   Text = tag.substr(blank + 1);
+  ClearIfBlank(Text);
 }
 
 void TfrxXMLReader::ReadHeader()
@@ -362,6 +370,7 @@ void TfrxXMLReader::FinishItem(TfrxXMLItem* Item, Int64 Offset, bool KeepLoaded)
   if (mark == AnsiString::npos)
     return;
   Item->FText.erase(mark, std::strlen(UnloadMark));
+  ClearIfBlank(Item->FText);
   if (KeepLoaded)
     return;
   Item->FUnloadable = true;
@@ -387,6 +396,7 @@ void TfrxXMLReader::ReadTree(TfrxXMLItem* Item, bool KeepLoaded, bool KeepRootLo
     }
     if (!e->FText.empty() && e->FText.back() == '/') {
       e->FText.pop_back();
+      ClearIfBlank(e->FText);
       return true;
     }
     return false;
