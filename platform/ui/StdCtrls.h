@@ -839,6 +839,7 @@ class TCustomComboBox : public TWinControl {
 public:
   explicit TCustomComboBox(TComponent* AOwner);
   ~TCustomComboBox() override;
+  void BeforeDestruction() override;
 
   TComboBoxStyle Style() const { return FStyle; }
   void SetStyle(TComboBoxStyle Value);

@@ -214,6 +214,18 @@ TCustomComboBox::~TCustomComboBox()
     FList->WindowProc = FListProc;
 }
 
+// The list of the simple style is a child, which the base frees with the other children: it
+// gets its own procedure back first, and the combo forgets it once it is gone.
+void TCustomComboBox::BeforeDestruction()
+{
+  const bool childList = FList && FList->Parent() == this;
+  if (FList)
+    FList->WindowProc = FListProc;
+  TWinControl::BeforeDestruction();
+  if (childList)
+    FList = nullptr;
+}
+
 TStrings* TCustomComboBox::Items() const
 {
   return FList->Items();

@@ -49,8 +49,9 @@ TEST(ShellOpen, OpensOnlyTheAllowedKindsOfTarget)
     THookRecorder hook;
     EXPECT_EQ(ShellOpen(c.Target, c.Allowed), c.Opens);
     EXPECT_EQ(hook.Opened.size(), c.Opens ? 1u : 0u);
-    if (c.Opens)
+    if (c.Opens) {
       EXPECT_EQ(hook.Opened[0], c.Target);
+    }
   }
   DeleteFile(file);
 }

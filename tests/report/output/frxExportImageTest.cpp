@@ -182,7 +182,8 @@ TEST_F(frxImageExportTest, WaybillSample)
   }
   // The first page is also kept under the sample's name.
   ASSERT_TRUE(CopyFile(prefix + ".1.jpg", OutputPath("export_waybill_1.jpg"), false));
-  if (ProgramAvailable("zbarimg"))
+  if (ProgramAvailable("zbarimg")) {
     EXPECT_EQ(Chomp(RunProgram("zbarimg -q --raw '" + prefix + ".2.jpg' 2>/dev/null")),
               "SF1234567891");
+  }
 }
