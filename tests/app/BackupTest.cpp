@@ -150,11 +150,12 @@ TEST_P(Backup, AnAutomaticBackupThatFailsIsShownAndNothingEscapes)
   TMessageBoxRecorder boxes;
   EXPECT_NO_THROW(TFrmBackup::AutoBackup());
   ASSERT_EQ(boxes.Boxes.size(), 1u);
-  if (GetParam() == app_test::beSQLite)
+  if (GetParam() == app_test::beSQLite) {
     EXPECT_NE(
         boxes.Boxes[0].Text.find("备份时,复制文件失败,请检查备份路径是否正确,或者目标文件已存在."),
         AnsiString::npos)
         << boxes.Boxes[0].Text;
+  }
   EXPECT_TRUE(Db->Connected());
 }
 
