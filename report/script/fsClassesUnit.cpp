@@ -10,6 +10,7 @@
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TypInfo.h"
+#include "report/script/fsBindingHelpers.h"
 #include "report/script/fsEvents.h"
 #include "report/script/fsScript.h"
 #include "report/script/fsScriptUnits.h"
@@ -17,36 +18,7 @@
 
 namespace {
 
-template <class T> T* Self(TObject* instance)
-{
-  return static_cast<T*>(instance);
-}
-
-// An object argument: nil stays nil, an object of another class raises "Invalid class
-// typecast", a freed one "Invalid object reference".
-template <class T> T* ObjArg(const TfsCallArgs& args, Integer index)
-{
-  return As<T>(VarToObject(args[index]));
-}
-
-// An object argument that must be there: nil raises "Invalid object reference" as well.
-template <class T> T* NeedObj(const TfsCallArgs& args, Integer index)
-{
-  T* obj = ObjArg<T>(args, index);
-  if (!obj)
-    throw EVariantInvalidArgError(SInvalidObjectReference);
-  return obj;
-}
-
-AnsiString StrArg(const TfsCallArgs& args, Integer index)
-{
-  return VarToStr(args[index]);
-}
-
-Integer IntArg(const TfsCallArgs& args, Integer index)
-{
-  return args[index].AsInteger();
-}
+using namespace fsbinding;
 
 // A 64-bit count that fits 32 bits reads as an Integer.
 Variant Int64Result(Int64 value)
@@ -54,29 +26,6 @@ Variant Int64Result(Int64 value)
   if (value >= INT32_MIN && value <= INT32_MAX)
     return Variant(static_cast<Integer>(value));
   return Variant(value);
-}
-
-// A member callback that ignores the class and the name.
-using TCall = Variant (*)(TObject* self, TfsCallArgs& args);
-TfsCallArgsEvent Call(TCall call)
-{
-  return TfsCallArgsEvent([call](TObject* instance, TClass, const AnsiString&, TfsCallArgs& args) {
-    return call(instance, args);
-  });
-}
-
-using TGet = Variant (*)(TObject* self);
-TfsGetValueEvent Get(TGet get)
-{
-  return TfsGetValueEvent(
-      [get](TObject* instance, TClass, const AnsiString&) { return get(instance); });
-}
-
-using TSet = void (*)(TObject* self, const Variant& value);
-TfsSetValueEvent Set(TSet set)
-{
-  return TfsSetValueEvent([set](TObject* instance, TClass, const AnsiString&,
-                                const Variant& value) { set(instance, value); });
 }
 
 // Frees an object a script made: its event sinks go first.

@@ -15,66 +15,18 @@
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/rtl/Units.h"
-#include "platform/rtl/VirtualKeys.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
+#include "report/script/fsBindingHelpers.h"
 #include "report/script/fsEvents.h"
 #include "report/script/fsFunctions.h"
 #include "report/script/fsScript.h"
 
 namespace {
 
-template <class T> T* Self(TObject* instance)
-{
-  return static_cast<T*>(instance);
-}
-
-template <class T> T* ObjArg(const TfsCallArgs& args, Integer index)
-{
-  return As<T>(VarToObject(args[index]));
-}
-
-template <class T> T* NeedObj(const TfsCallArgs& args, Integer index)
-{
-  T* obj = ObjArg<T>(args, index);
-  if (!obj)
-    throw EVariantInvalidArgError(SInvalidObjectReference);
-  return obj;
-}
-
-Integer IntArg(const TfsCallArgs& args, Integer index)
-{
-  return args[index].AsInteger();
-}
-
-AnsiString StrArg(const TfsCallArgs& args, Integer index)
-{
-  return VarToStr(args[index]);
-}
-
-using TCall = Variant (*)(TObject* self, TfsCallArgs& args);
-TfsCallArgsEvent Call(TCall call)
-{
-  return TfsCallArgsEvent([call](TObject* instance, TClass, const AnsiString&, TfsCallArgs& args) {
-    return call(instance, args);
-  });
-}
-
-using TGet = Variant (*)(TObject* self);
-TfsGetValueEvent Get(TGet get)
-{
-  return TfsGetValueEvent(
-      [get](TObject* instance, TClass, const AnsiString&) { return get(instance); });
-}
-
-using TSet = void (*)(TObject* self, const Variant& value);
-TfsSetValueEvent Set(TSet set)
-{
-  return TfsSetValueEvent([set](TObject* instance, TClass, const AnsiString&,
-                                const Variant& value) { set(instance, value); });
-}
+using namespace fsbinding;
 
 // A class entry; the class must have been registered with the platform's reflection.
 TfsClassVariable* Bind(TfsScript* script, TClass cls, const char* ancestor)
@@ -83,6 +35,17 @@ TfsClassVariable* Bind(TfsScript* script, TClass cls, const char* ancestor)
     throw Exception("Class not registered for scripts");
   TfsClassVariable* entry = script->RegisterScriptClass(cls, ancestor);
   return entry ? entry : script->FindScriptClass(cls->Name);
+}
+
+// Integer constants under the names the runtime's ident tables give them, in their order.
+void RegisterRuntimeIdents(TfsScript* script, void (*values)(const TGetStrProc&),
+                           bool (*identToInt)(const AnsiString&, Integer&))
+{
+  values([&](const AnsiString& name) {
+    Integer value = 0;
+    identToInt(name, value);
+    script->RegisterScriptConst(name, "Integer", Variant(value));
+  });
 }
 
 void RegisterIntConsts(TfsScript* script, std::initializer_list<TIdentMapEntry> entries)
@@ -283,73 +246,17 @@ TFormsFunctions::~TFormsFunctions()
 
 void TFormsFunctions::RegisterConstants(TfsScript* script)
 {
-  RegisterIntConsts(script, {{mrNone, "mrNone"},
-                             {mrOk, "mrOk"},
-                             {mrCancel, "mrCancel"},
-                             {mrAbort, "mrAbort"},
-                             {mrRetry, "mrRetry"},
-                             {mrIgnore, "mrIgnore"},
-                             {mrYes, "mrYes"},
-                             {mrNo, "mrNo"},
-                             {mrAll, "mrAll"},
-                             {mrNoToAll, "mrNoToAll"},
-                             {mrYesToAll, "mrYesToAll"}});
-  // crSize is the four-way sizing cursor, the same as crSizeAll.
-  RegisterIntConsts(
-      script, {{0, "crDefault"},     {-1, "crNone"},       {-2, "crArrow"},    {-3, "crCross"},
-               {-4, "crIBeam"},      {-22, "crSize"},      {-6, "crSizeNESW"}, {-7, "crSizeNS"},
-               {-8, "crSizeNWSE"},   {-9, "crSizeWE"},     {-10, "crUpArrow"}, {-11, "crHourGlass"},
-               {-12, "crDrag"},      {-13, "crNoDrop"},    {-14, "crHSplit"},  {-15, "crVSplit"},
-               {-16, "crMultiDrag"}, {-17, "crSQLWait"},   {-18, "crNo"},      {-19, "crAppStart"},
-               {-20, "crHelp"},      {-21, "crHandPoint"}, {-22, "crSizeAll"}});
+  RegisterRuntimeIdents(script, GetModalResultValues, IdentToModalResult);
+  // crSize is the four-way sizing cursor, the same as crSizeAll, which the runtime names.
+  RegisterRuntimeIdents(script, GetCursorValues, IdentToCursor);
+  script->RegisterScriptConst("crSize", "Integer", Variant(static_cast<Integer>(crSizeAll)));
   RegisterIntConsts(script, {{bsNone, "bsNone"},
                              {bsSingle, "bsSingle"},
                              {bsSizeable, "bsSizeable"},
                              {bsDialog, "bsDialog"},
                              {bsToolWindow, "bsToolWindow"},
                              {bsSizeToolWin, "bsSizeToolWin"}});
-  RegisterIntConsts(script, {{VK_RBUTTON, "VK_RBUTTON"},
-                             {VK_CANCEL, "VK_CANCEL"},
-                             {VK_MBUTTON, "VK_MBUTTON"},
-                             {VK_BACK, "VK_BACK"},
-                             {VK_TAB, "VK_TAB"},
-                             {VK_RETURN, "VK_RETURN"},
-                             {VK_SHIFT, "VK_SHIFT"},
-                             {VK_CONTROL, "VK_CONTROL"},
-                             {VK_MENU, "VK_MENU"},
-                             {VK_PAUSE, "VK_PAUSE"},
-                             {VK_CAPITAL, "VK_CAPITAL"},
-                             {VK_ESCAPE, "VK_ESCAPE"},
-                             {VK_SPACE, "VK_SPACE"},
-                             {VK_PRIOR, "VK_PRIOR"},
-                             {VK_NEXT, "VK_NEXT"},
-                             {VK_END, "VK_END"},
-                             {VK_HOME, "VK_HOME"},
-                             {VK_LEFT, "VK_LEFT"},
-                             {VK_UP, "VK_UP"},
-                             {VK_RIGHT, "VK_RIGHT"},
-                             {VK_DOWN, "VK_DOWN"},
-                             {VK_INSERT, "VK_INSERT"},
-                             {VK_DELETE, "VK_DELETE"},
-                             {VK_HELP, "VK_HELP"},
-                             {VK_LWIN, "VK_LWIN"},
-                             {VK_RWIN, "VK_RWIN"},
-                             {VK_APPS, "VK_APPS"},
-                             {VK_MULTIPLY, "VK_MULTIPLY"},
-                             {VK_ADD, "VK_ADD"},
-                             {VK_SEPARATOR, "VK_SEPARATOR"},
-                             {VK_SUBTRACT, "VK_SUBTRACT"},
-                             {VK_DECIMAL, "VK_DECIMAL"},
-                             {VK_DIVIDE, "VK_DIVIDE"},
-                             {VK_NUMLOCK, "VK_NUMLOCK"},
-                             {VK_SCROLL, "VK_SCROLL"}});
-  static const char* const numpad[] = {"VK_NUMPAD0", "VK_NUMPAD1", "VK_NUMPAD2", "VK_NUMPAD3",
-                                       "VK_NUMPAD4", "VK_NUMPAD5", "VK_NUMPAD6", "VK_NUMPAD7",
-                                       "VK_NUMPAD8", "VK_NUMPAD9"};
-  for (Integer i = 0; i < 10; ++i)
-    script->RegisterScriptConst(numpad[i], "Integer", Variant(VK_NUMPAD0 + i));
-  for (Integer i = 0; i < 12; ++i)
-    script->RegisterScriptConst("VK_F" + std::to_string(i + 1), "Integer", Variant(VK_F1 + i));
+  RegisterRuntimeIdents(script, GetVirtualKeyValues, IdentToVirtualKey);
 
   script->RegisterScriptType("TFormBorderStyle", fvtInt);
   script->RegisterScriptType("TBorderStyle", fvtInt);
