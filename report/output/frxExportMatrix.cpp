@@ -235,6 +235,22 @@ void TfrxIEMatrix::AddPage(Integer Orientation, Extended Width, Extended Height,
                                RightMargin, BottomMargin});
 }
 
+void TfrxIEMatrix::AddReportObject(TfrxComponent* Obj, bool Pictures)
+{
+  auto* view = dynamic_cast<TfrxView*>(Obj);
+  if (!view || view->Name() == "_pagebackground")
+    return;
+  if (dynamic_cast<TfrxCustomMemoView*>(view) || Pictures)
+    AddObject(view);
+}
+
+void TfrxIEMatrix::AddReportPage(TfrxComponent* Page)
+{
+  if (auto* page = dynamic_cast<TfrxReportPage*>(Page))
+    AddPage(static_cast<Integer>(page->Orientation()), page->Width(), page->Height(),
+            page->LeftMargin(), page->TopMargin(), page->RightMargin(), page->BottomMargin());
+}
+
 void TfrxIEMatrix::Advance()
 {
   if (FProgress)

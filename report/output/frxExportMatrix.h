@@ -86,6 +86,10 @@ public:
   // Closes the current page: the next page's objects start below everything so far.
   void AddPage(Integer Orientation, Extended Width, Extended Height, Extended LeftMargin,
                Extended TopMargin, Extended RightMargin, Extended BottomMargin);
+  // What a table export hands on from the export walk: each object of a page but its
+  // background (pictures and other drawn objects only when Pictures), and each page's end.
+  void AddReportObject(TfrxComponent* Obj, bool Pictures);
+  void AddReportPage(TfrxComponent* Page);
   // Builds the grid, the cells, the pieces and the styles; once, after the last page.
   void Prepare();
   void Clear();

@@ -144,21 +144,14 @@ bool TfrxRTFExport::BeginExport()
 
 void TfrxRTFExport::WriteObject(TfrxComponent* Obj)
 {
-  auto* view = dynamic_cast<TfrxView*>(Obj);
-  if (!FMatrix || !view || view->Name() == "_pagebackground")
-    return;
-  if (dynamic_cast<TfrxCustomMemoView*>(view) || FExportPictures)
-    FMatrix->AddObject(view);
+  if (FMatrix)
+    FMatrix->AddReportObject(Obj, FExportPictures);
 }
 
 void TfrxRTFExport::EndPage(TfrxComponent* Page, Integer)
 {
-  auto* page = dynamic_cast<TfrxReportPage*>(Page);
-  if (!FMatrix || !page)
-    return;
-  FMatrix->AddPage(static_cast<Integer>(page->Orientation()), page->Width(), page->Height(),
-                   page->LeftMargin(), page->TopMargin(), page->RightMargin(),
-                   page->BottomMargin());
+  if (FMatrix)
+    FMatrix->AddReportPage(Page);
 }
 
 Integer TfrxRTFExport::FontNumber(const AnsiString& Name)
