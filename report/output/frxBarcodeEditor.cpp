@@ -9,21 +9,11 @@
 #include "report/engine/frxRes.h"
 #include "report/engine/frxUtils.h"
 #include "report/output/frxBarcode.h"
+#include "report/output/frxFormsPrivate.h"
 
 namespace {
 
-template <class T>
-T* Place(TWinControl* Parent, TComponent* Owner, const char* Name, Integer L, Integer T_, Integer W,
-         Integer H, const char* Caption = nullptr)
-{
-  auto* c = new T(Owner);
-  c->SetName(Name);
-  c->SetBounds(L, T_, W, H);
-  if (Caption)
-    c->SetCaption(Caption);
-  c->SetParent(Parent);
-  return c;
-}
+using frxforms::Place;
 
 } // namespace
 

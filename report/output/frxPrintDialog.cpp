@@ -10,21 +10,11 @@
 #include "report/engine/frxPreviewPages.h"
 #include "report/engine/frxPrinter.h"
 #include "report/engine/frxRes.h"
+#include "report/output/frxFormsPrivate.h"
 
 namespace {
 
-template <class T>
-T* Place(TWinControl* Parent, TComponent* Owner, const char* Name, Integer L, Integer T_, Integer W,
-         Integer H, const char* Caption = nullptr)
-{
-  auto* c = new T(Owner);
-  c->SetName(Name);
-  c->SetBounds(L, T_, W, H);
-  if (Caption)
-    c->SetCaption(Caption);
-  c->SetParent(Parent);
-  return c;
-}
+using frxforms::Place;
 
 // A small printer: paper coming out of a grey body.
 void DrawPrinterGlyph(TCanvas* C, Integer X, Integer Y)
