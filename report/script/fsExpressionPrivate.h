@@ -11,6 +11,18 @@
 
 namespace fsfast {
 
+// A Double, or an integer read as one; false for every other kind.
+inline bool AsDouble(const Variant& v, Double& out)
+{
+  Int64 i = 0;
+  if (v.GetDouble(out))
+    return true;
+  if (!v.GetInteger(i))
+    return false;
+  out = static_cast<Double>(i);
+  return true;
+}
+
 // l op r for + - * (and / on floats and integers).
 inline bool Arith(TVarOp op, const Variant& l, const Variant& r, Variant& out)
 {
@@ -61,17 +73,7 @@ inline bool Arith(TVarOp op, const Variant& l, const Variant& r, Variant& out)
   }
   Double a = 0;
   Double b = 0;
-  if (l.GetDouble(a))
-    ;
-  else if (l.GetInteger(x))
-    a = static_cast<Double>(x);
-  else
-    return false;
-  if (r.GetDouble(b))
-    ;
-  else if (r.GetInteger(y))
-    b = static_cast<Double>(y);
-  else
+  if (!AsDouble(l, a) || !AsDouble(r, b))
     return false;
   Double result = 0;
   switch (op) {
@@ -109,17 +111,7 @@ inline bool Compare(const Variant& l, const Variant& r, int& order)
   }
   Double a = 0;
   Double b = 0;
-  if (l.GetDouble(a))
-    ;
-  else if (l.GetInteger(x))
-    a = static_cast<Double>(x);
-  else
-    return false;
-  if (r.GetDouble(b))
-    ;
-  else if (r.GetInteger(y))
-    b = static_cast<Double>(y);
-  else
+  if (!AsDouble(l, a) || !AsDouble(r, b))
     return false;
   if (std::isnan(a) || std::isnan(b))
     return false;
