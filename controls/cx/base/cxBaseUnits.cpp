@@ -1,0 +1,6 @@
+// The layered control suite's foundation units in the system's unit order. Each unit's
+// initialization and finalization is registered here; the classes register themselves at
+// the top of their own files.
+#include "platform/rtl/Units.h"
+
+void RegisterCxBaseUnits() {}
