@@ -117,7 +117,13 @@ TItemRead ReadItem(const AnsiString& s, size_t& pos)
 
 AnsiString QuoteConnectionValue(const AnsiString& Value)
 {
-  if (Value.find(';') == AnsiString::npos && (Value.empty() || !IsQuote(Value.front())))
+  // The driver trims blanks and control characters around an unquoted value (as Trim does),
+  // so a value with one at either end (a password, say) is quoted to reach it whole.
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  const bool plain =
+      Value.empty() || (Value.find(';') == AnsiString::npos && !IsQuote(Value.front()) &&
+                        !blank(Value.front()) && !blank(Value.back()));
+  if (plain)
     return Value;
   AnsiString result = "\"";
   for (char c : Value) {

@@ -144,9 +144,9 @@ extern TRecordSet* SharedRecordSet;
 void DatabaseInitialization();
 void DatabaseFinalization();
 
-// Connection strings are "Key=Value" items separated by ';'. A value holding ';' or
-// beginning with a quote is written inside double quotes with inner double quotes doubled;
-// other values are written as they are.
+// Connection strings are "Key=Value" items separated by ';'. A value holding ';', beginning
+// with a quote, or with a blank or control character at either end is written inside double
+// quotes with inner double quotes doubled; other values are written as they are.
 AnsiString QuoteConnectionValue(const AnsiString& Value);
 
 // The value of the first item whose key is Key (exact, case-sensitive), with its quotes

@@ -102,6 +102,15 @@ AnsiString DipConnectionString(const AnsiString& Server, const AnsiString& User,
                 {server, user, password, database});
 }
 
+bool ParseDipReply(const AnsiString& Reply, TDipReply& Result)
+{
+  const std::vector<AnsiString> lines = SplitLines(Reply);
+  if (lines.size() != 5)
+    return false;
+  Result = {lines[0], lines[1], lines[2], lines[3], lines[4]};
+  return true;
+}
+
 AnsiString DefaultDatabaseFileName()
 {
   if (ProductShortName.empty())
@@ -220,11 +229,11 @@ WideString TConfiger::FetchDipConnection()
     ShowInfo("无法获得DIP连接信息,请检查网络是否畅通.");
     return WideString();
   }
-  const std::vector<AnsiString> lines = SplitLines(reply);
-  if (lines.size() != 5)
+  TDipReply dip;
+  if (!ParseDipReply(reply, dip))
     return WideString();
-  SetClientAlias(lines[0], lines[1], false);
-  return GbkToWide(DipConnectionString(lines[0], lines[2], lines[3], lines[4]));
+  SetClientAlias(dip.Server, dip.Alias, false);
+  return GbkToWide(DipConnectionString(dip.Server, dip.User, dip.Password, dip.Database));
 }
 
 AnsiString TConfiger::ReadLastLoginId()

@@ -99,6 +99,18 @@ AnsiString JetConnectionString(const AnsiString& Password, const AnsiString& Fil
 AnsiString DefaultJetConnectionString(const AnsiString& FileName);
 AnsiString DipConnectionString(const AnsiString& Server, const AnsiString& User,
                                const AnsiString& Password, const AnsiString& Database);
+
+// What the DIP server answers: five lines (CR LF, CR or LF) naming the server, its client
+// alias, the user, the password and the database.
+struct TDipReply {
+  AnsiString Server;
+  AnsiString Alias;
+  AnsiString User;
+  AnsiString Password;
+  AnsiString Database;
+};
+// Reads a reply into Result; false, leaving Result alone, unless it has exactly five lines.
+bool ParseDipReply(const AnsiString& Reply, TDipReply& Result);
 // The default database: "<program dir>/<ProductShortName>.mdb", or the executable's path
 // with ".mdb" when the short name is empty.
 AnsiString DefaultDatabaseFileName();

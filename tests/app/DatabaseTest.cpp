@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/data/ADODB.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Streams.h"
 #include "tests/app/AppDbSupport.h"
@@ -41,15 +42,23 @@ TEST(ConnectionString, QuoteOnlyWhatNeedsIt)
     AnsiString Value;
     AnsiString Quoted;
   } cases[] = {
-      {"", ""},           {"plain value", "plain value"},
+      {"", ""},
+      {"plain value", "plain value"},
       {"a\"b", "a\"b"}, // an inner quote alone does not break the string
-      {"a;b", "\"a;b\""}, {"\"ab", "\"\"\"ab\""},
-      {"'ab", "\"'ab\""}, {"x;\"y\"", "\"x;\"\"y\"\"\""},
+      {"a;b", "\"a;b\""},
+      {"\"ab", "\"\"\"ab\""},
+      {"'ab", "\"'ab\""},
+      {"x;\"y\"", "\"x;\"\"y\"\"\""},
+      // The driver trims what stands unquoted at either end: a password " pw\t" stays whole.
+      {" pw", "\" pw\""},
+      {"pw\t", "\"pw\t\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Value);
     EXPECT_EQ(QuoteConnectionValue(c.Value), c.Quoted);
-    EXPECT_EQ(ConnectionStringValue("K=" + QuoteConnectionValue(c.Value) + ";", "K"), c.Value);
+    const AnsiString connection = "K=" + QuoteConnectionValue(c.Value) + ";";
+    EXPECT_EQ(ConnectionStringValue(connection, "K"), c.Value);
+    EXPECT_EQ(ConnectionItemValue(ParseConnectionString(connection), "K"), c.Value);
   }
 }
 
