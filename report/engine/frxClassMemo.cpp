@@ -14,6 +14,7 @@
 #include "report/engine/frxDrawText.h"
 #include "report/engine/frxRes.h"
 #include "report/engine/frxStyles.h"
+#include "report/engine/frxUtils.h"
 #include "report/engine/frxXML.h"
 
 using namespace frxclass;
@@ -541,15 +542,7 @@ AnsiString TfrxCustomMemoView::Diff(TfrxComponent* Source)
     AddDiff(result, "Highlight.Active", BoolText(FHighlight->Active()));
   if (FloatDiffers(FLineSpacing, source->FLineSpacing))
     AddDiff(result, "LineSpacing", FloatToStr(FLineSpacing));
-  AnsiString text;
-  if (FMemo->Count() == 1) {
-    text = FMemo->Strings(0);
-  } else if (FMemo->Count() > 1) {
-    text = FMemo->Text();
-    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-      text.resize(text.size() - 2);
-  }
-  AddDiff(result, "x", StrToXML(text));
+  AddDiff(result, "x", StrToXML(StringsToAttributeText(FMemo.get())));
   if (FloatDiffers(FParagraphGap, source->FParagraphGap))
     AddDiff(result, "ParagraphGap", FloatToStr(FParagraphGap));
   if (FRotation != source->FRotation)

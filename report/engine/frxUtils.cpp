@@ -196,6 +196,16 @@ AnsiString ComponentReferenceName(TfrxReport* Report, TComponent* Component)
   return AnsiString();
 }
 
+AnsiString StringsToAttributeText(TStrings* Strings)
+{
+  AnsiString text = Strings->Text();
+  const Integer count = Strings->Count();
+  const bool emptyLast = count > 0 && Strings->Strings(count - 1).empty();
+  if (!emptyLast && text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+    text.resize(text.size() - 2);
+  return text;
+}
+
 void SplitTextByChar(const AnsiString& Text, TStrings* List, char Delimiter)
 {
   List->Clear();

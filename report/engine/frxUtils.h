@@ -77,6 +77,10 @@ void ListComponentsOfClass(TfrxReport* Report, TClass Cls, TStrings* List, TComp
 // double-byte character.
 void SplitTextByChar(const AnsiString& Text, TStrings* List, char Delimiter);
 
+// The lines of a string list as one attribute text: joined by CR LF, with a final line break
+// only after an empty last line, so that SetText on the text gives the same lines again.
+AnsiString StringsToAttributeText(TStrings* Strings);
+
 // Reads a number whatever decimal separator it was written with: "," and "." both count as
 // the decimal separator and blanks are dropped. Bad text raises EConvertError.
 Extended ParseFloatLenient(const AnsiString& Text);

@@ -339,16 +339,16 @@ void TfrxXMLReader::ReadItem(AnsiString& Name, AnsiString& Text)
         armed = true;
     }
   }
-  if (!tag.empty() && tag.back() == ' ')
-    tag.pop_back();
   size_t blank = tag.find(' ');
   if (blank == AnsiString::npos) {
     Name = tag;
     return;
   }
+  // The text starts after the blanks that end the name, so a tree written and read again
+  // has the same text whatever separated the two.
   Name = tag.substr(0, blank);
-  Text = tag.substr(blank + 1);
-  ClearIfBlank(Text);
+  const size_t text = tag.find_first_not_of(' ', blank);
+  Text = text == AnsiString::npos ? AnsiString() : tag.substr(text);
 }
 
 void TfrxXMLReader::ReadHeader()
@@ -495,12 +495,16 @@ bool TfrxXMLWriter::OpenItem(TfrxXMLItem* Item, Integer Level)
   const AnsiString indent =
       FAutoIndent ? AnsiString(static_cast<size_t>(Level) * 2, ' ') : AnsiString();
   AnsiString line = indent + "<" + Item->Name();
+  // A text that would end the tag in '/' while children follow gets a blank after it, or it
+  // would read back as an empty element.
   if (!Item->Text().empty() || Item->Unloadable()) {
     if (Item->Text().empty() || Item->Text()[0] != ' ')
       line += ' ';
     line += Item->Text();
     if (Item->Unloadable())
       line += UnloadMark;
+    else if (Item->Count() > 0 && line.back() == '/')
+      line += ' ';
   }
   if (Item->Count() == 0) {
     WriteLn(line + "/>");

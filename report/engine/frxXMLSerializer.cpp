@@ -81,15 +81,6 @@ AnsiString Attribute(const AnsiString& Prefix, const AnsiString& Name, const Ans
   return s;
 }
 
-// The lines of a string list joined by CR LF, without a final line break.
-AnsiString StringsText(TStrings* Strings)
-{
-  AnsiString text = Strings->Text();
-  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-    text.resize(text.size() - 2);
-  return text;
-}
-
 } // namespace
 
 TfrxXMLSerializer::TfrxXMLSerializer(TStream* Stream)
@@ -167,7 +158,7 @@ AnsiString TfrxXMLSerializer::ObjToXML(TPersistent* Obj, const AnsiString& Prefi
       if (!name.empty())
         result += Attribute(Prefix, prop->Name, StrToXML(name));
     } else if (auto* strings = dynamic_cast<TStrings*>(value)) {
-      result += Attribute(Prefix, prop->Name + ".Text", StrToXML(StringsText(strings)));
+      result += Attribute(Prefix, prop->Name + ".Text", StrToXML(StringsToAttributeText(strings)));
     } else if (auto* persistent = dynamic_cast<TPersistent*>(value)) {
       result += ObjToXML(persistent, Prefix + prop->Name + ".");
     }

@@ -254,6 +254,27 @@ TEST_F(frxClassTest, EveryPropertyKindRoundTrips)
   EXPECT_EQ(again.DataString(), text);
 }
 
+// A list's lines come back as they were, an empty last line included (it was dropped, so a
+// report saved twice differed).
+TEST_F(frxClassTest, StringListsKeepTheirLinesAcrossSaveAndLoad)
+{
+  const char* cases[] = {"", "a\r\nb\r\n", "\r\n", "a\r\n\r\n", "\r\n\r\n", "快递\r\n\r\n\r\n"};
+  for (const char* lines : cases) {
+    SCOPED_TRACE(lines);
+    auto* v = NewView(page, "Memo1");
+    v->Memo->SetText(lines);
+    const AnsiString text = SaveReport();
+    delete v;
+    auto loaded = LoadReport(text);
+    auto* w = dynamic_cast<TfrxProbeView*>(loaded->FindObject("Memo1"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Memo->Text(), AnsiString(lines));
+    TStringStream again;
+    loaded->SaveToStream(&again);
+    EXPECT_EQ(again.DataString(), text);
+  }
+}
+
 TEST_F(frxClassTest, NamesAndDecimalSeparatorsAcrossSaveAndLoad)
 {
   auto* v = NewView(page, "Memo1");
