@@ -199,6 +199,12 @@ TForm* CreatePreviewForm(TComponent* AOwner)
   return new TfrxPreviewForm(AOwner);
 }
 
+// The report library's error box (ShowErrorMessage).
+void ErrorMessageBox(const AnsiString& Text, const AnsiString& Caption)
+{
+  ShowMessageBox(Text, Caption, {{"确定", mrOk}}, 0);
+}
+
 const char* const kPreviewTexts = "Caption=预览\r\n"
                                   "PrintB.Caption=打印\r\n"
                                   "PrintB.Hint=打印\r\n"
@@ -714,6 +720,9 @@ void TfrxPreviewForm::Dispatch(TMessage& Message)
     UpdateZoomText();
     return;
   }
+  // While a build runs the window stays: a close request is dropped, not kept for later.
+  if (Message.Msg == WM_CLOSE && FPreview->Running())
+    return;
   TForm::Dispatch(Message);
 }
 
@@ -763,9 +772,11 @@ void RegisterPreviewUnit()
     Screen()->SetCursors(51, LoadCursor(0, "frxZOOM"));
   }
   SetPreviewFormFactory(CreatePreviewForm);
+  SetErrorMessageBox(ErrorMessageBox);
 }
 
 void UnregisterPreviewUnit()
 {
+  SetErrorMessageBox(nullptr);
   SetPreviewFormFactory(nullptr);
 }

@@ -34,18 +34,25 @@ public:
     Report.SetShowProgress(false);
     BuildListReport(&Report, &Data);
     static_cast<TfrxMemoView*>(Report.FindObject("Memo1"))->SetText("青禾快递 运单清单");
+    for (const char* name : {"Memo1", "Memo2"})
+      static_cast<TfrxMemoView*>(Report.FindObject(name))->Font()->SetName("宋体");
     static_cast<TfrxBand*>(Report.FindObject("MasterData1"))->SetOutlineText("Data.\"Name\"");
     Report.PrintOptions()->SetShowDialog(false);
   }
   bool Build() { return Report.GenerateReport(); }
   TfrxPreviewPages* Pages() { return Report.PreviewPages(); }
-  // The 1-based page whose objects show Text; 0 when none.
+  // The 1-based page with an object whose text is Text; 0 when none.
   Integer PageOf(const AnsiString& Text)
   {
+    const AnsiString suffix = " " + Text;
     for (Integer i = 0; i < Pages()->PageCount(); ++i)
-      for (const AnsiString& line : PageLines(Pages()->BuildPage(i)))
-        if (line.find(Text) != AnsiString::npos)
+      for (AnsiString line : PageLines(Pages()->BuildPage(i))) {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+          line.pop_back();
+        if (line.size() >= suffix.size() &&
+            line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0)
           return i + 1;
+      }
     return 0;
   }
 
