@@ -4,6 +4,7 @@
 // progress, the tool bar by the report's button bits, and the mended behaviours.
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -563,4 +564,76 @@ TEST_F(frxPreviewCommandsTest, TwoPageModeFollowsTheLinkOfThePageUnderThePointer
   TRect left = ws->PageList()->GetPageBounds(0, ws->ClientWidth(), p->Zoom());
   EXPECT_EQ(ws->PageAt(left.Right + 4 - ws->HorzPosition(), left.Top + 50 - ws->VertPosition()),
             -1);
+}
+
+// ---- A waybill page ----
+
+namespace {
+
+// The word boxes of a PDF's first page (points from the top left), by word.
+std::map<std::string, std::pair<double, double>> WordPositions(const std::string& Pdf)
+{
+  std::map<std::string, std::pair<double, double>> words;
+  const std::string html =
+      pdfprobe::RunCommand("pdftotext -bbox -f 1 -l 1 '" + Pdf + "' - 2>/dev/null");
+  std::regex word("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator();
+       ++it)
+    words[(*it)[3]] = {std::stod((*it)[1]), std::stod((*it)[2])};
+  return words;
+}
+
+} // namespace
+
+// A waybill as the program builds it: a page of the pre-printed form's size without margins
+// and without a background picture, the labels placed on the page itself in report pixels.
+// Previewed and printed, each text lands where its label stands, at true size.
+TEST_F(frxPreviewCommandsTest, AWaybillPagePrintsItsTextsAtTrueSize)
+{
+  TFolderPrinterScope printer;
+  TfrxReport report(nullptr);
+  report.EngineOptions()->SetSilentMode(true);
+  report.SetShowProgress(false);
+  const AnsiString xml =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><TfrxReport Version=\"3.0\">"
+      "<TfrxReportPage Name=\"Page1\" PaperWidth=\"230\" PaperHeight=\"127\" PaperSize=\"256\""
+      " LeftMargin=\"0\" RightMargin=\"0\" TopMargin=\"0\" BottomMargin=\"0\">"
+      "<TfrxMemoView Name=\"qh1\" Left=\"10\" Top=\"10\" Width=\"94.48825\" Height=\"29\""
+      " Font.Charset=\"1\" Font.Height=\"-16\" Font.Name=\"宋体\" Memo.Text=\"青禾快递单\""
+      " ParentFont=\"False\" AutoWidth=\"True\"/>"
+      "<TfrxMemoView Name=\"l1\" Left=\"189\" Top=\"113\" Width=\"94.48825\" Height=\"28.8\""
+      " Font.Charset=\"1\" Font.Height=\"-18\" Font.Name=\"宋体\" Memo.Text=\"收件人\""
+      " ParentFont=\"False\" AutoWidth=\"True\"/>"
+      "<TfrxMemoView Name=\"l2\" Left=\"567\" Top=\"378\" Width=\"94.48825\" Height=\"28.8\""
+      " Font.Charset=\"1\" Font.Height=\"-18\" Font.Name=\"宋体\" Memo.Text=\"北京\""
+      " ParentFont=\"False\" AutoWidth=\"True\"/>"
+      "</TfrxReportPage></TfrxReport>";
+  TMemoryStream stream;
+  stream.WriteBuffer(xml.data(), static_cast<Integer>(xml.size()));
+  stream.SetPosition(0);
+  report.LoadFromStream(&stream);
+  ASSERT_TRUE(report.GenerateReport());
+  ASSERT_EQ(report.PreviewPages()->PageCount(), 1);
+  report.PrintOptions()->SetShowDialog(false);
+  TPreviewWindow w(&report);
+  // On screen at 100%: the page is 230 x 127 mm of 96-dpi pixels.
+  const TfrxPageItem& item = w.Workspace()->PageList()->Items(0);
+  EXPECT_EQ(item.Width, static_cast<Word>(230 * 96 / 25.4));
+  EXPECT_EQ(item.Height, static_cast<Word>(127 * 96 / 25.4));
+  Headless().Click(TPreviewWindow::Centre(w.Form->PrintB));
+  ASSERT_EQ(printer.Service()->JobCount(), 1);
+  EXPECT_EQ(pdfprobe::PageSizes(printer.Job(1)), std::vector<std::string>{"652x360"});
+  auto words = WordPositions(printer.Job(1));
+  // A report pixel is 0.75 point; a text starts its memo's 2-pixel gap in.
+  struct {
+    const char* Text;
+    double Left, Top;
+  } labels[] = {{"收件人", 189, 113}, {"北京", 567, 378}, {"青禾快递单", 10, 10}};
+  for (const auto& l : labels) {
+    SCOPED_TRACE(l.Text);
+    auto it = words.find(GbkToUtf8(l.Text));
+    ASSERT_NE(it, words.end());
+    EXPECT_NEAR(it->second.first, (l.Left + 2) * 0.75, 1.5);
+    EXPECT_NEAR(it->second.second, l.Top * 0.75, 3);
+  }
 }
