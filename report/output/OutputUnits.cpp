@@ -9,6 +9,7 @@
 #include "report/output/frxExportRTF.h"
 #include "report/output/frxExportRes.h"
 #include "report/output/frxExportXLS.h"
+#include "report/output/frxPreview.h"
 #include "report/output/frxPrintDialog.h"
 
 namespace {
@@ -63,4 +64,5 @@ void RegisterReportOutputUnits()
   RegisterUnit("frxExportImage", ExportImageInitialization, nullptr);
   RegisterUnit("frxExportXLS", ExportXLSInitialization, nullptr);
   RegisterUnit("frxPrintDialog", RegisterPrintDialog, UnregisterPrintDialog);
+  RegisterUnit("frxPreview", RegisterPreviewUnit, UnregisterPreviewUnit);
 }
