@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/Database.h"
+#include "app/qhRep.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
 
@@ -274,6 +275,37 @@ private:
   TWideStringField* FLabel;
   TMemoField* FList;
 };
+
+// ---------------------------------------------------------------------------------------
+// Reports
+
+// The report wrapper with the company and operator values as report variables: u_Company,
+// u_Tel, u_Fax, u_Address, u_Zip and u_Operator (the login id).
+class TProjRep : public TRep {
+public:
+  TProjRep();
+};
+
+// The user reports of the report table.
+class TRepSet : public TRecordSet {
+public:
+  TRepSet();
+
+  TIntegerField* IdField() const { return FIdField; }
+  TWideStringField* TitleField() const { return FTitleField; }
+
+  // Opens the reports of a group ordered by title; returns their count.
+  Integer OpenGroup(Integer GroupId);
+
+private:
+  TIntegerField* FIdField;
+  TWideStringField* FTitleField;
+};
+
+// The report catalogue of a group (Reporter.h), after the print right's check (a refusal
+// ends the command silently): the reports may be previewed, and with the print-design right
+// added, renamed, deleted and designed. DataSets are offered to the reports as "d0", "d1", ...
+void ShowReports(const std::vector<TDataSet*>& DataSets, Integer GroupId);
 
 // The program-wide records, from the unit's initialization to its finalization.
 extern TCompany* CurrentCompany;

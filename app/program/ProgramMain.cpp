@@ -14,7 +14,10 @@ void RegisterDataUnits();
 void RegisterNetUnits();
 void RegisterScriptUnits();
 void RegisterScriptUiUnits();
+void RegisterOleUnits();
 void RegisterReportEngineUnits();
+void RegisterReportOutputUnits();
+void RegisterReportDesignerUnits();
 void RegisterAppUnits();
 
 int main(int argc, char** argv)
@@ -26,9 +29,12 @@ int main(int argc, char** argv)
   RegisterGtkBackendUnits();
   RegisterDataUnits();
   RegisterNetUnits();
+  RegisterOleUnits();
   RegisterScriptUnits();
   RegisterScriptUiUnits();
   RegisterReportEngineUnits();
+  RegisterReportOutputUnits();
+  RegisterReportDesignerUnits();
   RegisterAppUnits();
   InitializeUnits();
   int result = 2;

