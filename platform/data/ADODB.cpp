@@ -4,12 +4,46 @@
 
 #include <algorithm>
 
+#include "platform/data/DataUnitsPrivate.h"
 #include "platform/data/DriverPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/TypInfo.h"
 
 using data_detail::TBoundParam;
 using data_detail::TResultSet;
+
+// ---- Class registration ----
+
+void RegisterADODBClasses()
+{
+  TClassRegistration<TADOConnection, TComponent>("TADOConnection")
+      .Property("ConnectionString", &TADOConnection::ConnectionString,
+                &TADOConnection::SetConnectionString)
+      .Property("LoginPrompt", &TADOConnection::LoginPrompt, &TADOConnection::SetLoginPrompt)
+      .Default(true)
+      .Property("CommandTimeout", &TADOConnection::CommandTimeout,
+                &TADOConnection::SetCommandTimeout)
+      .Default(30)
+      .Property("ConnectionTimeout", &TADOConnection::ConnectionTimeout,
+                &TADOConnection::SetConnectionTimeout)
+      .Default(15);
+  TClassRegistration<TCustomADODataSet, TDataSet>("TCustomADODataSet")
+      .Property("Connection", &TCustomADODataSet::Connection, &TCustomADODataSet::SetConnection)
+      .Property("CommandTimeout", &TCustomADODataSet::CommandTimeout,
+                &TCustomADODataSet::SetCommandTimeout)
+      .Default(30)
+      .Property("Params", &TCustomADODataSet::Params);
+  TClassRegistration<TADOQuery, TCustomADODataSet>("TADOQuery");
+  TClassRegistration<TADODataSet, TCustomADODataSet>("TADODataSet")
+      .Property("CommandText", &TCustomADODataSet::CommandText, &TCustomADODataSet::SetCommandText);
+  TClassRegistration<TADOCommand, TComponent>("TADOCommand")
+      .Property("Connection", &TADOCommand::Connection, &TADOCommand::SetConnection)
+      .Property("CommandText", &TADOCommand::CommandText, &TADOCommand::SetCommandText)
+      .Property("Params", &TADOCommand::Params);
+  RegisterClasses({ClassInfoOf<TADOConnection>(), ClassInfoOf<TADOQuery>(),
+                   ClassInfoOf<TADODataSet>(), ClassInfoOf<TADOCommand>()});
+}
 
 namespace {
 

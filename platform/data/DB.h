@@ -1100,10 +1100,16 @@ private:
   std::vector<TDataSource*> FDataSources;
   std::vector<std::unique_ptr<TRecord>> FRecords; // stored records in dataset order
   std::vector<TRecord*> FView;                    // visible records, in order
-  mutable std::vector<Integer> FViewPos;          // record serial -> view index cache
-  mutable bool FViewPosValid = false;
-  mutable std::vector<Integer> FRecordPos; // record serial -> FRecords index cache
-  mutable bool FRecordPosValid = false;
+  // Record serial -> index in one of the two lists, built on first use after the list
+  // changed (Valid false).
+  struct TSerialIndex {
+    std::vector<Integer> Pos;
+    bool Valid = false;
+  };
+  template <class List>
+  Integer SerialPosition(TSerialIndex& Index, const List& Records, Int64 Serial) const;
+  mutable TSerialIndex FViewIndex;      // into FView
+  mutable TSerialIndex FRecordIndex;    // into FRecords
   std::unique_ptr<TRecord> FEditRecord; // the record being edited or inserted
   std::unique_ptr<data_detail::TFilterExpr> FFilterExpr;
   Int64 FNextSerial = 1;

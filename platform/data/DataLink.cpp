@@ -6,6 +6,21 @@
 
 #include "platform/data/DB.h"
 #include "platform/data/DBPrivate.h"
+#include "platform/data/DataUnitsPrivate.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+void RegisterDataLinkClasses()
+{
+  RegisterClass(TClassRegistration<TDataSource, TComponent>("TDataSource")
+                    .Property("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit)
+                    .Default(true)
+                    .Property("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)
+                    .Property("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled)
+                    .Default(true));
+}
 
 // ---- TDataSource ----
 
@@ -238,13 +253,8 @@ bool TDataLink::Edit()
 void TDataLink::UpdateRecord()
 {
   FUpdating = true;
-  try {
-    UpdateData();
-  } catch (...) {
-    FUpdating = false;
-    throw;
-  }
-  FUpdating = false;
+  TScopeExit done([this] { FUpdating = false; });
+  UpdateData();
 }
 
 void TDataLink::Reset()

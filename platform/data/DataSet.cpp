@@ -10,11 +10,26 @@
 
 #include "platform/data/DB.h"
 #include "platform/data/DBPrivate.h"
+#include "platform/data/DataUnitsPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/TypInfo.h"
 
 using data_detail::SplitFieldNames;
 using data_detail::TRecord;
+
+// ---- Class registration ----
+
+void RegisterDataSetClasses()
+{
+  TClassRegistration<TDataSet, TComponent>("TDataSet")
+      .Property("Active", &TDataSet::Active, &TDataSet::SetActive)
+      .Default(false)
+      .Property("Filter", &TDataSet::Filter, &TDataSet::SetFilter)
+      .Property("Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered)
+      .Default(false);
+}
 
 namespace {
 
@@ -118,7 +133,17 @@ void TDataSet::Open()
   if (BeforeOpen)
     BeforeOpen(this);
   FState = dsOpening;
-  try {
+  {
+    // A failed open leaves the dataset closed, with no fields, records or filter of its own.
+    TUndoOnError closeAgain([this] {
+      FState = dsInactive;
+      FFilterExpr.reset();
+      BindFields(false);
+      if (FDefaultFields)
+        DestroyFields();
+      ClearStoredRecords();
+      InternalClose();
+    });
     ClearStoredRecords();
     InternalOpen();
     FFieldDefs->SetUpdated(true);
@@ -130,18 +155,6 @@ void TDataSet::Open()
       FFilterExpr = std::make_unique<data_detail::TFilterExpr>(this, FFilterText, FFilterOptions);
     FState = dsBrowse; // filters and ranges read fields through the browse path
     RebuildView();
-  } catch (...) {
-    FState = dsInactive;
-    FFilterExpr.reset();
-    BindFields(false);
-    if (FDefaultFields)
-      DestroyFields();
-    ClearStoredRecords();
-    try {
-      InternalClose();
-    } catch (...) {
-    }
-    throw;
   }
   FState = dsOpening;
   UpdateBufferCount();
@@ -175,7 +188,7 @@ void TDataSet::Close()
   FModified = false;
   FFilterExpr.reset();
   FView.clear();
-  FViewPosValid = false;
+  FViewIndex.Valid = false;
   ClearStoredRecords();
   InternalClose();
   BindFields(false);
@@ -313,15 +326,15 @@ void TDataSet::AddStoredRecord(std::vector<Variant> Values)
   if (FState != dsOpening && FState != dsInactive)
     rec->Values.resize(FDataSlots + FCalcSlots, ::Null());
   FRecords.push_back(std::move(rec));
-  FRecordPosValid = false;
+  FRecordIndex.Valid = false;
 }
 
 void TDataSet::ClearStoredRecords()
 {
   FView.clear();
   FRecords.clear();
-  FViewPosValid = false;
-  FRecordPosValid = false;
+  FViewIndex.Valid = false;
+  FRecordIndex.Valid = false;
 }
 
 Integer TDataSet::StoredRecordCount() const
@@ -353,7 +366,7 @@ void TDataSet::RebuildView()
   for (auto& rec : FRecords)
     if (RecordVisible(rec.get()))
       FView.push_back(rec.get());
-  FViewPosValid = false;
+  FViewIndex.Valid = false;
 }
 
 Integer TDataSet::ViewIndexOf(const TRecord* Rec) const
@@ -361,30 +374,28 @@ Integer TDataSet::ViewIndexOf(const TRecord* Rec) const
   return Rec ? ViewIndexOfSerial(Rec->Serial) : -1;
 }
 
+template <class List>
+Integer TDataSet::SerialPosition(TSerialIndex& Index, const List& Records, Int64 Serial) const
+{
+  if (!Index.Valid) {
+    Index.Pos.assign(static_cast<size_t>(FNextSerial), -1);
+    for (size_t i = 0; i < Records.size(); ++i)
+      Index.Pos[static_cast<size_t>(Records[i]->Serial)] = static_cast<Integer>(i);
+    Index.Valid = true;
+  }
+  if (Serial <= 0 || Serial >= static_cast<Int64>(Index.Pos.size()))
+    return -1;
+  return Index.Pos[static_cast<size_t>(Serial)];
+}
+
 Integer TDataSet::ViewIndexOfSerial(Int64 Serial) const
 {
-  if (!FViewPosValid) {
-    FViewPos.assign(static_cast<size_t>(FNextSerial), -1);
-    for (size_t i = 0; i < FView.size(); ++i)
-      FViewPos[static_cast<size_t>(FView[i]->Serial)] = static_cast<Integer>(i);
-    FViewPosValid = true;
-  }
-  if (Serial <= 0 || Serial >= static_cast<Int64>(FViewPos.size()))
-    return -1;
-  return FViewPos[static_cast<size_t>(Serial)];
+  return SerialPosition(FViewIndex, FView, Serial);
 }
 
 Integer TDataSet::StoredIndexOfSerial(Int64 Serial) const
 {
-  if (!FRecordPosValid) {
-    FRecordPos.assign(static_cast<size_t>(FNextSerial), -1);
-    for (size_t i = 0; i < FRecords.size(); ++i)
-      FRecordPos[static_cast<size_t>(FRecords[i]->Serial)] = static_cast<Integer>(i);
-    FRecordPosValid = true;
-  }
-  if (Serial <= 0 || Serial >= static_cast<Int64>(FRecordPos.size()))
-    return -1;
-  return FRecordPos[static_cast<size_t>(Serial)];
+  return SerialPosition(FRecordIndex, FRecords, Serial);
 }
 
 void TDataSet::ApplyRange()
@@ -696,15 +707,16 @@ void TDataSet::BeginInsertAppend()
 void TDataSet::EndInsertAppend()
 {
   SetState(dsInsert);
-  try {
+  {
+    // A new record whose defaults fail is dropped again.
+    TUndoOnError dropRecord([this] {
+      FEditRecord.reset();
+      SetState(dsBrowse);
+      Resync({});
+    });
     InternalInitRecord();
     if (OnNewRecord)
       OnNewRecord(this);
-  } catch (...) {
-    FEditRecord.reset();
-    SetState(dsBrowse);
-    Resync({});
-    throw;
   }
   FModified = false;
   DataEvent(deDataSetChange, 0);
@@ -781,8 +793,8 @@ void TDataSet::Post()
       FRecords.push_back(std::move(rec));
     }
     FView.insert(FView.begin() + pos, added);
-    FViewPosValid = false;
-    FRecordPosValid = false;
+    FViewIndex.Valid = false;
+    FRecordIndex.Valid = false;
   }
   FEditRecord.reset();
   FEditOriginal = nullptr;
@@ -834,8 +846,8 @@ void TDataSet::Delete()
   if (pos >= 0)
     FView.erase(FView.begin() + pos);
   FRecords.erase(FRecords.begin() + StoredIndexOfSerial(rec->Serial));
-  FViewPosValid = false;
-  FRecordPosValid = false;
+  FViewIndex.Valid = false;
+  FRecordIndex.Valid = false;
   SetState(dsBrowse);
   ResyncAt(pos, {});
   if (AfterDelete)
@@ -957,12 +969,8 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value)
   Variant old = slot;
   slot = Value;
   if (Field->OnValidate) {
-    try {
-      Field->OnValidate(Field);
-    } catch (...) {
-      slot = old;
-      throw;
-    }
+    TUndoOnError restore([&slot, &old] { slot = old; }); // a refused value is taken back
+    Field->OnValidate(Field);
   }
   FEditRecord->CalcStamp = 0;
   DoFieldChange(Field);

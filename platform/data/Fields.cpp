@@ -1,17 +1,99 @@
-// Fields, field definitions, the field list, parameters and the database errors of the
-// dataset model (DB.h). Values live in the dataset's records; a field converts them.
+// Fields, the field list and the database errors of the dataset model (DB.h). Values live
+// in the dataset's records; a field converts them.
 #include <algorithm>
 
 #include "platform/data/DB.h"
 #include "platform/data/DBPrivate.h"
+#include "platform/data/DataUnitsPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/MaskUtils.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/TypInfo.h"
 
 using data_detail::SplitFieldNames;
+
+// ---- Class registration ----
+
+void RegisterFieldClasses()
+{
+  TClassRegistration<TField, TComponent>("TField")
+      .Property("FieldName", &TField::FieldName, &TField::SetFieldName)
+      .Property("DisplayLabel", &TField::DisplayLabel, &TField::SetDisplayLabel)
+      .Property("DisplayWidth", &TField::DisplayWidth, &TField::SetDisplayWidth)
+      .Property("ReadOnly", &TField::ReadOnly, &TField::SetReadOnly)
+      .Default(false)
+      .Property("Required", &TField::Required, &TField::SetRequired)
+      .Default(false)
+      .Property("Visible", &TField::Visible, &TField::SetVisible)
+      .Default(true)
+      .Property("Origin", &TField::Origin, &TField::SetOrigin)
+      .Property("EditMask", &TField::EditMask, &TField::SetEditMask)
+      .Property("KeyFields", &TField::KeyFields, &TField::SetKeyFields)
+      .Property("LookupKeyFields", &TField::LookupKeyFields, &TField::SetLookupKeyFields)
+      .Property("LookupResultField", &TField::LookupResultField, &TField::SetLookupResultField);
+  TClassRegistration<TStringField, TField>("TStringField")
+      .Property("Size", &TField::Size, &TField::SetSize);
+  TClassRegistration<TWideStringField, TStringField>("TWideStringField");
+  TClassRegistration<TNumericField, TField>("TNumericField")
+      .Property("DisplayFormat", &TNumericField::DisplayFormat, &TNumericField::SetDisplayFormat)
+      .Property("EditFormat", &TNumericField::EditFormat, &TNumericField::SetEditFormat);
+  TClassRegistration<TIntegerField, TNumericField>("TIntegerField")
+      .Property("MinValue", &TIntegerField::MinValue, &TIntegerField::SetMinValue)
+      .Default(0)
+      .Property("MaxValue", &TIntegerField::MaxValue, &TIntegerField::SetMaxValue)
+      .Default(0);
+  TClassRegistration<TSmallintField, TIntegerField>("TSmallintField");
+  TClassRegistration<TWordField, TIntegerField>("TWordField");
+  TClassRegistration<TAutoIncField, TIntegerField>("TAutoIncField");
+  TClassRegistration<TLargeintField, TNumericField>("TLargeintField");
+  TClassRegistration<TFloatField, TNumericField>("TFloatField")
+      .Property("currency", &TFloatField::Currency, &TFloatField::SetCurrency)
+      .Default(false)
+      .Property("Precision", &TFloatField::Precision, &TFloatField::SetPrecision)
+      .Default(15);
+  TClassRegistration<TCurrencyField, TFloatField>("TCurrencyField");
+  TClassRegistration<TBCDField, TNumericField>("TBCDField")
+      .Property("currency", &TBCDField::Currency, &TBCDField::SetCurrency)
+      .Default(false)
+      .Property("Precision", &TBCDField::Precision, &TBCDField::SetPrecision)
+      .Default(0);
+  TClassRegistration<TFMTBCDField, TBCDField>("TFMTBCDField");
+  TClassRegistration<TBooleanField, TField>("TBooleanField")
+      .Property("DisplayValues", &TBooleanField::DisplayValues, &TBooleanField::SetDisplayValues);
+  TClassRegistration<TDateTimeField, TField>("TDateTimeField")
+      .Property("DisplayFormat", &TDateTimeField::DisplayFormat, &TDateTimeField::SetDisplayFormat);
+  TClassRegistration<TDateField, TDateTimeField>("TDateField");
+  TClassRegistration<TTimeField, TDateTimeField>("TTimeField");
+  TClassRegistration<TSQLTimeStampField, TDateTimeField>("TSQLTimeStampField");
+  TClassRegistration<TAggregateField, TField>("TAggregateField")
+      .Property("Expression", &TAggregateField::Expression, &TAggregateField::SetExpression)
+      .Property("Active", &TAggregateField::Active, &TAggregateField::SetActive)
+      .Default(false)
+      .Property("DisplayFormat", &TAggregateField::DisplayFormat,
+                &TAggregateField::SetDisplayFormat)
+      .Property("currency", &TAggregateField::Currency, &TAggregateField::SetCurrency)
+      .Default(false)
+      .Property("Precision", &TAggregateField::Precision, &TAggregateField::SetPrecision)
+      .Default(15);
+  TClassRegistration<TBlobField, TField>("TBlobField");
+  TClassRegistration<TMemoField, TBlobField>("TMemoField");
+  TClassRegistration<TWideMemoField, TMemoField>("TWideMemoField");
+  TClassRegistration<TGraphicField, TBlobField>("TGraphicField");
+  RegisterClasses({ClassInfoOf<TStringField>(),    ClassInfoOf<TWideStringField>(),
+                   ClassInfoOf<TSmallintField>(),  ClassInfoOf<TIntegerField>(),
+                   ClassInfoOf<TWordField>(),      ClassInfoOf<TAutoIncField>(),
+                   ClassInfoOf<TLargeintField>(),  ClassInfoOf<TFloatField>(),
+                   ClassInfoOf<TCurrencyField>(),  ClassInfoOf<TBCDField>(),
+                   ClassInfoOf<TFMTBCDField>(),    ClassInfoOf<TBooleanField>(),
+                   ClassInfoOf<TDateTimeField>(),  ClassInfoOf<TDateField>(),
+                   ClassInfoOf<TTimeField>(),      ClassInfoOf<TSQLTimeStampField>(),
+                   ClassInfoOf<TAggregateField>(), ClassInfoOf<TBlobField>(),
+                   ClassInfoOf<TMemoField>(),      ClassInfoOf<TWideMemoField>(),
+                   ClassInfoOf<TGraphicField>()});
+}
 
 // ---- Errors ----
 
@@ -57,87 +139,6 @@ std::vector<AnsiString> SplitFieldNames(const AnsiString& Names)
 }
 
 } // namespace data_detail
-
-// ---- Field definitions ----
-
-TFieldDef::TFieldDef(TFieldDefs* Owner, const AnsiString& Name, TFieldType DataType, Integer Size,
-                     bool Required)
-    : FOwner(Owner), FName(Name), FDataType(DataType), FSize(Size), FRequired(Required)
-{
-}
-
-Integer TFieldDef::Index() const
-{
-  for (Integer i = 0; i < FOwner->Count(); ++i)
-    if (FOwner->Items(i) == this)
-      return i;
-  return -1;
-}
-
-Integer TFieldDef::FieldNo() const
-{
-  return Index() + 1;
-}
-
-TFieldDefs::~TFieldDefs() = default;
-
-TFieldDef* TFieldDefs::AddFieldDef(const AnsiString& Name, TFieldType DataType, Integer Size,
-                                   bool Required)
-{
-  if (IndexOf(Name) >= 0)
-    DatabaseErrorFmt(SDuplicateFieldName, Name, FDataSet);
-  FItems.push_back(std::make_unique<TFieldDef>(this, Name, DataType, Size, Required));
-  return FItems.back().get();
-}
-
-void TFieldDefs::Clear()
-{
-  FItems.clear();
-}
-
-TFieldDef* TFieldDefs::Items(Integer Index) const
-{
-  if (Index < 0 || Index >= Count())
-    DatabaseError(SFieldIndexError, FDataSet);
-  return FItems[Index].get();
-}
-
-Integer TFieldDefs::IndexOf(const AnsiString& Name) const
-{
-  for (Integer i = 0; i < Count(); ++i)
-    if (AnsiSameText(FItems[i]->Name(), Name))
-      return i;
-  return -1;
-}
-
-TFieldDef* TFieldDefs::Find(const AnsiString& Name) const
-{
-  Integer i = IndexOf(Name);
-  if (i < 0)
-    DatabaseErrorFmt(SFieldNotFound, Name, FDataSet);
-  return FItems[i].get();
-}
-
-void TFieldDefs::Update()
-{
-  if (FDataSet && !FDataSet->Active())
-    FDataSet->InternalInitFieldDefs();
-  FUpdated = true;
-}
-
-void TFieldDefs::Assign(TPersistent* Source)
-{
-  auto* src = dynamic_cast<TFieldDefs*>(Source);
-  if (!src) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  Clear();
-  for (Integer i = 0; i < src->Count(); ++i) {
-    TFieldDef* d = src->Items(i);
-    AddFieldDef(d->Name(), d->DataType(), d->Size(), d->Required())->SetPrecision(d->Precision());
-  }
-}
 
 // ---- TField ----
 
@@ -1152,171 +1153,6 @@ void TFields::MoveField(TField* Field, Integer NewIndex)
   NewIndex = std::clamp(NewIndex, 0, Count() - 1);
   FList.erase(FList.begin() + cur);
   FList.insert(FList.begin() + NewIndex, Field);
-}
-
-// ---- Parameters ----
-
-TParam::TParam(TParams* Owner, const AnsiString& Name) : FOwner(Owner), FName(Name) {}
-
-void TParam::SetValue(const Variant& V)
-{
-  FValue = V;
-  if (FDataType != ftUnknown && FDataType != ftBlob)
-    return;
-  switch (V.Type()) {
-  case varString:
-    if (FDataType != ftBlob)
-      FDataType = ftString;
-    break;
-  case varOleStr:
-    FDataType = ftWideString;
-    break;
-  case varSmallint:
-  case varInteger:
-  case varShortInt:
-  case varByte:
-  case varWord:
-    FDataType = ftInteger;
-    break;
-  case varLongWord:
-  case varInt64:
-    FDataType = ftLargeint;
-    break;
-  case varSingle:
-  case varDouble:
-    FDataType = ftFloat;
-    break;
-  case varCurrency:
-    FDataType = ftBCD;
-    break;
-  case varBoolean:
-    FDataType = ftBoolean;
-    break;
-  case varDate:
-    FDataType = ftDateTime;
-    break;
-  default:
-    break;
-  }
-}
-
-void TParam::SetBlobData(const AnsiString& Bytes)
-{
-  FDataType = ftBlob;
-  FValue = Variant(Bytes);
-}
-
-void TParam::LoadFromStream(TStream* Stream, TFieldType BlobType)
-{
-  AnsiString bytes;
-  Stream->SetPosition(0);
-  Int64 size = Stream->Size();
-  if (size > 0) {
-    bytes.resize(static_cast<size_t>(size));
-    Stream->ReadBuffer(bytes.data(), static_cast<Integer>(size));
-  }
-  FDataType = BlobType;
-  FValue = Variant(std::move(bytes));
-}
-
-void TParam::Assign(TPersistent* Source)
-{
-  auto* p = dynamic_cast<TParam*>(Source);
-  if (!p) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  FName = p->FName;
-  FValue = p->FValue;
-  FDataType = p->FDataType;
-  FParamType = p->FParamType;
-}
-
-TParams::~TParams() = default;
-
-TParam* TParams::CreateParam(TFieldType DataType, const AnsiString& Name, TParamType ParamType)
-{
-  FItems.push_back(std::make_unique<TParam>(this, Name));
-  TParam* p = FItems.back().get();
-  p->SetDataType(DataType);
-  p->SetParamType(ParamType);
-  return p;
-}
-
-TParam* TParams::AddParam(const AnsiString& Name)
-{
-  if (TParam* p = FindParam(Name))
-    return p;
-  return CreateParam(ftUnknown, Name, ptInput);
-}
-
-void TParams::Clear()
-{
-  FItems.clear();
-}
-
-TParam* TParams::Items(Integer Index) const
-{
-  if (Index < 0 || Index >= Count())
-    throw EListError(Format(SListIndexError, {Index}));
-  return FItems[Index].get();
-}
-
-TParam* TParams::FindParam(const AnsiString& Name) const
-{
-  for (const auto& p : FItems)
-    if (AnsiSameText(p->Name(), Name))
-      return p.get();
-  return nullptr;
-}
-
-TParam* TParams::ParamByName(const AnsiString& Name) const
-{
-  TParam* p = FindParam(Name);
-  if (!p)
-    DatabaseErrorFmt(SParameterNotFound, Name, dynamic_cast<TComponent*>(FOwner));
-  return p;
-}
-
-Variant TParams::ParamValues(const AnsiString& ParamName) const
-{
-  std::vector<AnsiString> names = SplitFieldNames(ParamName);
-  if (names.size() == 1)
-    return ParamByName(names[0])->Value();
-  std::vector<Variant> values;
-  for (const AnsiString& n : names)
-    values.push_back(ParamByName(n)->Value());
-  return VarArrayOf(values);
-}
-
-void TParams::SetParamValues(const AnsiString& ParamName, const Variant& Value)
-{
-  std::vector<AnsiString> names = SplitFieldNames(ParamName);
-  if (names.size() == 1) {
-    ParamByName(names[0])->SetValue(Value);
-    return;
-  }
-  for (size_t i = 0; i < names.size(); ++i)
-    ParamByName(names[i])->SetValue(VarArrayGet(Value, {static_cast<Integer>(i)}));
-}
-
-void TParams::AssignValues(TParams* Source)
-{
-  for (const auto& p : Source->FItems)
-    if (TParam* mine = FindParam(p->Name()))
-      mine->Assign(p.get());
-}
-
-void TParams::Assign(TPersistent* Source)
-{
-  auto* src = dynamic_cast<TParams*>(Source);
-  if (!src) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  Clear();
-  for (const auto& p : src->FItems)
-    CreateParam(p->DataType(), p->Name(), p->ParamType())->Assign(p.get());
 }
 
 // ---- Blob stream ----

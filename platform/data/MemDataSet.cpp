@@ -4,6 +4,19 @@
 #include <set>
 
 #include "platform/data/DBPrivate.h"
+#include "platform/data/DataUnitsPrivate.h"
+#include "platform/rtl/TypInfo.h"
+
+// ---- Class registration ----
+
+void RegisterMemDataSetClasses()
+{
+  RegisterClass(
+      TClassRegistration<TMemDataSet, TDataSet>("TMemDataSet")
+          .Property("MasterSource", &TMemDataSet::MasterSource, &TMemDataSet::SetMasterSource)
+          .Property("MasterFields", &TMemDataSet::MasterFields, &TMemDataSet::SetMasterFields)
+          .Property("DetailFields", &TMemDataSet::DetailFields, &TMemDataSet::SetDetailFields));
+}
 
 TMemDataSet::TMemDataSet(TComponent* AOwner)
     : TDataSet(AOwner), FMasterLink(std::make_unique<TMasterDataLink>(this))

@@ -9,6 +9,7 @@
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -81,17 +82,10 @@ void CreateSchema(TADOConnection* Connection)
   Connection->Open();
   TSchemaDialect dialect = Connection->IsSQLite() ? sdSchemaSQLite : sdSchemaPostgreSQL;
   Connection->BeginTrans();
-  try {
-    for (const AnsiString& sql : SchemaStatements(dialect))
-      Connection->Execute(sql);
-    Connection->CommitTrans();
-  } catch (...) {
-    try {
-      Connection->RollbackTrans();
-    } catch (...) {
-    }
-    throw;
-  }
+  TUndoOnError rollback([Connection] { Connection->RollbackTrans(); });
+  for (const AnsiString& sql : SchemaStatements(dialect))
+    Connection->Execute(sql);
+  Connection->CommitTrans();
 }
 
 void CreateDatabaseFile(const AnsiString& Path)
@@ -105,7 +99,8 @@ void CreateDatabaseFile(const AnsiString& Path)
   AnsiString temp = GetTempFileName(dir, "new");
   if (temp.empty())
     throw EDatabaseError(Format("Cannot create a file in \"%s\"", {dir}));
-  try {
+  TUndoOnError removeTemp([&temp] { DeleteFile(temp); });
+  { // the connection lets go of the file before a failure removes it
     TADOConnection conn;
     conn.SetConnectionString(AnsiString("Provider=") + JetProvider + ";Data Source=\"" +
                              StringReplace(temp, "\"", "\"\"", {rfReplaceAll}) + "\"");
@@ -113,8 +108,5 @@ void CreateDatabaseFile(const AnsiString& Path)
     conn.Close();
     if (FileExists(Path) || !RenameFile(temp, Path))
       throw EDatabaseError(Format("Cannot create \"%s\"", {Path}));
-  } catch (...) {
-    DeleteFile(temp);
-    throw;
   }
 }

@@ -22,6 +22,7 @@ struct TSListDeleter {
 struct TExchange {
   AnsiString Body;
   AnsiString StatusLine; // the last status line, e.g. "HTTP/1.1 404 Not Found"
+  Int64 Limit = 0;       // the longest body taken
   bool TooLarge = false;
 };
 
@@ -29,7 +30,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user)
 {
   auto* exchange = static_cast<TExchange*>(user);
   const size_t bytes = size * count;
-  if (static_cast<Int64>(exchange->Body.size() + bytes) > THttpClient::MaxResponseSize) {
+  if (static_cast<Int64>(exchange->Body.size() + bytes) > exchange->Limit) {
     exchange->TooLarge = true;
     return 0; // makes libcurl stop with a write error
   }
@@ -106,6 +107,7 @@ AnsiString THttpClient::Perform(const AnsiString& Url, const AnsiString* PostBod
   CURL* h = curl.get();
   char errorBuffer[CURL_ERROR_SIZE] = {};
   TExchange exchange;
+  exchange.Limit = FMaxResponseSize;
   const AnsiString noProxy = NoProxyList();
   std::unique_ptr<curl_slist, TSListDeleter> headers;
 

@@ -16,13 +16,16 @@ public:
   // Time-outs in milliseconds.
   static constexpr Integer DefaultConnectTimeout = 15000;
   static constexpr Integer DefaultTotalTimeout = 60000;
-  // Replies longer than this are refused rather than held in memory.
-  static constexpr Int64 MaxResponseSize = 64 * 1024 * 1024;
+  static constexpr Int64 DefaultMaxResponseSize = 64 * 1024 * 1024;
 
   Integer ConnectTimeout() const { return FConnectTimeout; }
   void SetConnectTimeout(Integer Value) { FConnectTimeout = Value; }
   Integer TotalTimeout() const { return FTotalTimeout; }
   void SetTotalTimeout(Integer Value) { FTotalTimeout = Value; }
+  // Reply bodies longer than this many bytes are refused with EHttpError "Response too
+  // large" rather than held in memory.
+  Int64 MaxResponseSize() const { return FMaxResponseSize; }
+  void SetMaxResponseSize(Int64 Value) { FMaxResponseSize = Value; }
 
   // The status code of the last completed exchange (0 before any, or when none came back).
   Integer ResponseCode() const { return FResponseCode; }
@@ -39,5 +42,6 @@ private:
 
   Integer FConnectTimeout = DefaultConnectTimeout;
   Integer FTotalTimeout = DefaultTotalTimeout;
+  Int64 FMaxResponseSize = DefaultMaxResponseSize;
   Integer FResponseCode = 0;
 };

@@ -97,3 +97,39 @@ TEST(HttpClient, TotalTimeoutEndsAStalledReply)
     EXPECT_NE(e.Message().find("imed out"), AnsiString::npos) << e.Message();
   }
 }
+
+TEST(HttpClient, BodyLongerThanTheLimitIsRefused)
+{
+  THttpClient defaults;
+  EXPECT_EQ(defaults.MaxResponseSize(), 64 * 1024 * 1024);
+  struct {
+    const char* Name;
+    Int64 Limit;
+    size_t BodySize;
+    bool Refused;
+  } cases[] = {
+      {"exactly the limit", 100, 100, false},
+      {"one byte over", 99, 100, true},
+      {"empty body, zero limit", 0, 0, false},
+      {"over the limit across many writes", 300000, 1000000, true},
+      {"under the limit across many writes", 1000000, 1000000, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string body(c.BodySize, 'x');
+    TLoopbackServer server(1, TLoopbackServer::Answer(body));
+    THttpClient client;
+    client.SetMaxResponseSize(c.Limit);
+    if (!c.Refused) {
+      EXPECT_EQ(client.Get(server.Url("/big")).size(), c.BodySize);
+      continue;
+    }
+    try {
+      client.Get(server.Url("/big"));
+      ADD_FAILURE() << "no exception";
+    } catch (const EHttpError& e) {
+      EXPECT_EQ(e.Message(), "Response too large");
+    }
+    EXPECT_EQ(client.ResponseCode(), 200); // the status came before the body was refused
+  }
+}
