@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
 #include <time.h>
+#include <vector>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumFormat.h"
@@ -37,15 +42,6 @@ char AsciiUpper(char c)
 bool IsAsciiLetter(char c)
 {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// Appends n in decimal, padded with zeros to at least `digits` digits.
-void AppendNumber(AnsiString& out, Integer n, Integer digits)
-{
-  AnsiString s = std::to_string(n);
-  if (Integer(s.size()) < digits)
-    out.append(std::size_t(digits - Integer(s.size())), '0');
-  out += s;
 }
 
 // Does `text` continue at `pos` with `word`? ASCII letters of single-byte characters are
@@ -92,37 +88,22 @@ Integer SerialDay(Integer year, Integer month, Integer day)
   return y * 365 + y / 4 - y / 100 + y / 400 + day - DateDelta;
 }
 
+// Counts in 400-year eras from 0000-03-01, so that the leap day ends a year and the month
+// follows from the day of the year by one division. Serial day -693899 is 0000-03-01, so
+// every valid day (from -693593) gives a positive count.
 void SerialDayToDate(Integer serialDay, Word& year, Word& month, Word& day)
 {
-  constexpr Integer D1 = 365;
-  constexpr Integer D4 = D1 * 4 + 1;
-  constexpr Integer D100 = D4 * 25 - 1;
-  constexpr Integer D400 = D100 * 4 + 1;
-  Integer t = serialDay + DateDelta - 1; // days since 0001-01-01
-  Integer y = 1 + t / D400 * 400;
-  t %= D400;
-  Integer i = t / D100;
-  t %= D100;
-  if (i == 4) { // the last day of a 400-year cycle
-    --i;
-    t += D100;
-  }
-  y += i * 100 + t / D4 * 4;
-  t %= D4;
-  i = t / D1;
-  t %= D1;
-  if (i == 4) { // the last day of a leap year
-    --i;
-    t += D1;
-  }
-  y += i;
-  const Word* table = MonthTable[LeapYear(y)];
-  Integer m = 0;
-  while (t >= table[m])
-    t -= table[m++];
-  year = Word(y);
-  month = Word(m + 1);
-  day = Word(t + 1);
+  const unsigned z = unsigned(serialDay + 693899);
+  const unsigned era = z / 146097;
+  const unsigned dayOfEra = z - era * 146097;
+  const unsigned yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const unsigned monthFromMarch = (5 * dayOfYear + 2) / 153;
+  const unsigned m = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
+  year = Word(yearOfEra + era * 400 + (m <= 2 ? 1 : 0));
+  month = Word(m);
+  day = Word(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
 }
 
 bool TrySplit(TDateTime value, TStamp& stamp)
@@ -184,24 +165,81 @@ TClockFunction& ClockSlot()
 
 // ---- Formatting ------------------------------------------------------------------------------
 
-// Formats one value through a picture. The tokens that stand for pictures of the settings
-// (c, t, tt, ddddd, dddddd) are expanded in the given picture only, not inside those
-// pictures, so a setting that names itself cannot recurse.
-class TDateTimeFormatter {
-public:
-  TDateTimeFormatter(TDateTime value, const TFormatSettings& settings) : FSettings(settings)
+// A picture is compiled once into steps, and a value is formatted by running the steps over
+// its decoded fields. The tokens that stand for pictures of the settings (c, t, tt, ddddd,
+// dddddd) are expanded while compiling, in the given picture only and not inside those
+// pictures, so a setting that names itself cannot recurse. A compiled picture therefore
+// depends on the settings' pictures it expanded and on the separators it wrote; the month
+// and day names and the AM/PM strings are read from the settings at every call.
+
+enum TDateStepKind : Byte {
+  dsText,           // Text[Offset, Offset + Length)
+  dsYear,           // Width 2: the last two digits; 4: the whole year, at least four digits
+  dsMonth,          // Width 0 or 2
+  dsMonthName,      // Width 0: short name, 1: long name
+  dsDay,            // Width 0 or 2
+  dsDayName,        // Width 0: short name, 1: long name
+  dsHour,           // Width 0 or 2; Twelve: on the 12-hour clock
+  dsMinute,         // Width 0 or 2
+  dsSecond,         // Width 0 or 2
+  dsMSec,           // Width 0 or 3
+  dsAmPmText,       // Text at Offset: the AM half (Length bytes), then the PM half
+  dsAmPmSetting,    // TimeAMString or TimePMString
+  dsSkipAtMidnight, // at exactly 00:00:00.000 the next Length steps are skipped
+};
+
+// Literal pieces up to this length are copied as one block of this size.
+constexpr std::size_t TextCopyBlock = 8;
+
+struct TDateStep {
+  TDateStepKind Kind = dsText;
+  Byte Width = 0;
+  bool Twelve = false;
+  std::uint32_t Offset = 0;
+  std::uint32_t Length = 0;
+};
+
+// The settings a compiled picture was made with, as far as it used them.
+enum TDateSettingUse : unsigned {
+  duShortDate = 1,
+  duLongDate = 2,
+  duShortTime = 4,
+  duLongTime = 8,
+  duDateSeparator = 16,
+  duTimeSeparator = 32,
+};
+
+struct TCompiledDatePicture {
+  AnsiString Picture;
+  unsigned Uses = 0;
+  char DateSeparator = 0;
+  char TimeSeparator = 0;
+  AnsiString ShortDateFormat, LongDateFormat, ShortTimeFormat, LongTimeFormat;
+  std::vector<TDateStep> Steps;
+  AnsiString Text; // the literal pieces the steps point into
+
+  // Whether this is Picture compiled with settings equal to s where it used them.
+  bool Matches(std::string_view picture, const TFormatSettings& s) const
   {
-    TStamp stamp = Split(value);
-    SerialDayToDate(stamp.Day, FYear, FMonth, FDay);
-    FDayOfWeek = WeekDay(stamp.Day);
-    FHour = Word(stamp.MSec / 3600000);
-    FMin = Word(stamp.MSec / 60000 % 60);
-    FSec = Word(stamp.MSec / 1000 % 60);
-    FMSec = Word(stamp.MSec % 1000);
+    if (picture != Picture)
+      return false;
+    return (!(Uses & duShortDate) || s.ShortDateFormat == ShortDateFormat) &&
+           (!(Uses & duLongDate) || s.LongDateFormat == LongDateFormat) &&
+           (!(Uses & duShortTime) || s.ShortTimeFormat == ShortTimeFormat) &&
+           (!(Uses & duLongTime) || s.LongTimeFormat == LongTimeFormat) &&
+           (!(Uses & duDateSeparator) || s.DateSeparator == DateSeparator) &&
+           (!(Uses & duTimeSeparator) || s.TimeSeparator == TimeSeparator);
+  }
+};
+
+class TDatePictureCompiler {
+public:
+  TDatePictureCompiler(const TFormatSettings& settings, TCompiledDatePicture& out)
+      : FSettings(settings), FOut(out)
+  {
   }
 
-  void Append(const AnsiString& picture, Integer level);
-  AnsiString Result;
+  void Compile(const AnsiString& p, Integer level);
 
 private:
   // Counts the run of `starter` beginning at p[i - 1] and moves i past it.
@@ -215,22 +253,27 @@ private:
     return count;
   }
   static bool Uses12HourClock(const AnsiString& p, std::size_t i);
-  void AppendNested(const AnsiString& picture, Integer level)
+  bool AmPm(const AnsiString& p, std::size_t& i);
+  void Nested(const AnsiString& picture, TDateSettingUse use, Integer level);
+  void Literal(const char* text, std::size_t length);
+  void Field(TDateStepKind kind, Integer width, bool twelve = false)
   {
-    if (level == 0)
-      Append(picture, level + 1);
+    TDateStep step;
+    step.Kind = kind;
+    step.Width = Byte(width);
+    step.Twelve = twelve;
+    FOut.Steps.push_back(step);
   }
-  bool AppendAmPm(const AnsiString& p, std::size_t& i);
 
   const TFormatSettings& FSettings;
-  Word FYear = 0, FMonth = 0, FDay = 0, FDayOfWeek = 0;
-  Word FHour = 0, FMin = 0, FSec = 0, FMSec = 0;
+  TCompiledDatePicture& FOut;
+  bool FMayJoin = true; // false right after a skipped block: its text must stay its own
 };
 
 // An hour token shows the 12-hour clock when an AM/PM token follows it before the next
 // hour token (the scan stops at the first unquoted 'a' either way), or when one stands
 // between it and the previous hour token, as in pictures that put AM/PM first.
-bool TDateTimeFormatter::Uses12HourClock(const AnsiString& p, std::size_t i)
+bool TDatePictureCompiler::Uses12HourClock(const AnsiString& p, std::size_t i)
 {
   char quote = 0;
   while (i < p.size()) {
@@ -256,26 +299,62 @@ bool TDateTimeFormatter::Uses12HourClock(const AnsiString& p, std::size_t i)
 
 // p[i - 1] is an 'a'. "am/pm" and "a/p" copy the matching half in the picture's own case;
 // "ampm" writes TimeAMString or TimePMString. Anything else is not an AM/PM token.
-bool TDateTimeFormatter::AppendAmPm(const AnsiString& p, std::size_t& i)
+bool TDatePictureCompiler::AmPm(const AnsiString& p, std::size_t& i)
 {
-  std::size_t start = i - 1;
-  bool pm = FHour >= 12;
+  const std::size_t start = i - 1;
+  TDateStep step;
   if (MatchesAt(p, start, "am/pm")) {
-    Result.append(p, pm ? start + 3 : start, 2);
+    step.Kind = dsAmPmText;
+    step.Length = 2;
+    step.Offset = std::uint32_t(FOut.Text.size());
+    FOut.Text.append(p, start, 2);
+    FOut.Text.append(p, start + 3, 2);
     i = start + 5;
   } else if (MatchesAt(p, start, "a/p")) {
-    Result += p[pm ? start + 2 : start];
+    step.Kind = dsAmPmText;
+    step.Length = 1;
+    step.Offset = std::uint32_t(FOut.Text.size());
+    FOut.Text += p[start];
+    FOut.Text += p[start + 2];
     i = start + 3;
   } else if (MatchesAt(p, start, "ampm")) {
-    Result += pm ? FSettings.TimePMString : FSettings.TimeAMString;
+    step.Kind = dsAmPmSetting;
     i = start + 4;
   } else {
     return false;
   }
+  FOut.Steps.push_back(step);
   return true;
 }
 
-void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
+void TDatePictureCompiler::Nested(const AnsiString& picture, TDateSettingUse use, Integer level)
+{
+  if (level != 0)
+    return;
+  FOut.Uses |= use;
+  Compile(picture, level + 1);
+}
+
+// Text joins the text step before it, so a run of literals is copied at once.
+void TDatePictureCompiler::Literal(const char* text, std::size_t length)
+{
+  if (length == 0)
+    return;
+  if (FMayJoin && !FOut.Steps.empty() && FOut.Steps.back().Kind == dsText &&
+      FOut.Steps.back().Offset + FOut.Steps.back().Length == FOut.Text.size()) {
+    FOut.Steps.back().Length += std::uint32_t(length);
+    FOut.Text.append(text, length);
+    return;
+  }
+  FMayJoin = true;
+  TDateStep step;
+  step.Offset = std::uint32_t(FOut.Text.size());
+  step.Length = std::uint32_t(length);
+  FOut.Text.append(text, length);
+  FOut.Steps.push_back(step);
+}
+
+void TDatePictureCompiler::Compile(const AnsiString& p, Integer level)
 {
   char lastToken = ' ';
   bool ampmBefore = false; // an AM/PM token since the last hour token ("ampm h:nn")
@@ -283,7 +362,7 @@ void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
   while (i < p.size()) {
     char starter = p[i];
     if (IsLeadByte(static_cast<unsigned char>(starter)) && i + 1 < p.size()) {
-      Result.append(p, i, 2); // a double-byte character: its trail byte is no token
+      Literal(p.data() + i, 2); // a double-byte character: its trail byte is no token
       i += 2;
       lastToken = ' ';
       continue;
@@ -297,97 +376,98 @@ void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
     }
     switch (token) {
     case 'Y':
-      if (RunLength(p, i, starter) <= 2)
-        AppendNumber(Result, FYear % 100, 2);
-      else
-        AppendNumber(Result, FYear, 4);
+      Field(dsYear, RunLength(p, i, starter) <= 2 ? 2 : 4);
       break;
     case 'M':
       switch (RunLength(p, i, starter)) {
       case 1:
-        AppendNumber(Result, FMonth, 0);
+        Field(dsMonth, 0);
         break;
       case 2:
-        AppendNumber(Result, FMonth, 2);
+        Field(dsMonth, 2);
         break;
       case 3:
-        Result += FSettings.ShortMonthNames[FMonth - 1];
+        Field(dsMonthName, 0);
         break;
       default:
-        Result += FSettings.LongMonthNames[FMonth - 1];
+        Field(dsMonthName, 1);
         break;
       }
       break;
     case 'D':
       switch (RunLength(p, i, starter)) {
       case 1:
-        AppendNumber(Result, FDay, 0);
+        Field(dsDay, 0);
         break;
       case 2:
-        AppendNumber(Result, FDay, 2);
+        Field(dsDay, 2);
         break;
       case 3:
-        Result += FSettings.ShortDayNames[FDayOfWeek - 1];
+        Field(dsDayName, 0);
         break;
       case 4:
-        Result += FSettings.LongDayNames[FDayOfWeek - 1];
+        Field(dsDayName, 1);
         break;
       case 5:
-        AppendNested(FSettings.ShortDateFormat, level);
+        Nested(FSettings.ShortDateFormat, duShortDate, level);
         break;
       default:
-        AppendNested(FSettings.LongDateFormat, level);
+        Nested(FSettings.LongDateFormat, duLongDate, level);
         break;
       }
       break;
     case 'H': {
-      Integer digits = RunLength(p, i, starter) == 1 ? 0 : 2;
-      Integer hour = FHour;
-      if (ampmBefore || Uses12HourClock(p, i)) {
-        hour %= 12;
-        if (hour == 0)
-          hour = 12;
-      }
-      AppendNumber(Result, hour, digits);
+      const Integer digits = RunLength(p, i, starter) == 1 ? 0 : 2;
+      Field(dsHour, digits, ampmBefore || Uses12HourClock(p, i));
       ampmBefore = false;
       break;
     }
     case 'N':
-      AppendNumber(Result, FMin, RunLength(p, i, starter) == 1 ? 0 : 2);
+      Field(dsMinute, RunLength(p, i, starter) == 1 ? 0 : 2);
       break;
     case 'S':
-      AppendNumber(Result, FSec, RunLength(p, i, starter) == 1 ? 0 : 2);
+      Field(dsSecond, RunLength(p, i, starter) == 1 ? 0 : 2);
       break;
     case 'Z':
-      AppendNumber(Result, FMSec, RunLength(p, i, starter) <= 2 ? 0 : 3);
+      Field(dsMSec, RunLength(p, i, starter) <= 2 ? 0 : 3);
       break;
     case 'T':
       if (RunLength(p, i, starter) == 1)
-        AppendNested(FSettings.ShortTimeFormat, level);
+        Nested(FSettings.ShortTimeFormat, duShortTime, level);
       else
-        AppendNested(FSettings.LongTimeFormat, level);
+        Nested(FSettings.LongTimeFormat, duLongTime, level);
       break;
-    case 'C':
+    case 'C': {
       RunLength(p, i, starter);
-      AppendNested(FSettings.ShortDateFormat, level);
-      if (FHour != 0 || FMin != 0 || FSec != 0 || FMSec != 0) {
-        Result += ' ';
-        AppendNested(FSettings.LongTimeFormat, level);
-      }
+      Nested(FSettings.ShortDateFormat, duShortDate, level);
+      // The time and the blank before it are left out at exact midnight.
+      const std::size_t skip = FOut.Steps.size();
+      TDateStep step;
+      step.Kind = dsSkipAtMidnight;
+      FOut.Steps.push_back(step);
+      Literal(" ", 1);
+      Nested(FSettings.LongTimeFormat, duLongTime, level);
+      FOut.Steps[skip].Length = std::uint32_t(FOut.Steps.size() - skip - 1);
+      FMayJoin = false;
       break;
+    }
     case 'A':
-      if (AppendAmPm(p, i))
+      if (AmPm(p, i))
         ampmBefore = true;
       else
-        Result += starter;
+        Literal(&starter, 1);
       break;
     case '/':
+      FOut.Uses |= duDateSeparator;
+      FOut.DateSeparator = FSettings.DateSeparator;
       if (FSettings.DateSeparator != '\0')
-        Result += FSettings.DateSeparator;
+        Literal(&FSettings.DateSeparator, 1);
       break;
     case ':':
+      FOut.Uses |= duTimeSeparator;
+      FOut.TimeSeparator = FSettings.TimeSeparator;
       if (FSettings.TimeSeparator != '\0')
-        Result += FSettings.TimeSeparator;
+        Literal(&FSettings.TimeSeparator, 1);
       break;
     case '\'':
     case '"': {
@@ -396,15 +476,218 @@ void TDateTimeFormatter::Append(const AnsiString& p, Integer level)
         end += IsLeadByte(static_cast<unsigned char>(p[end])) ? 2 : 1;
       }
       end = std::min(end, p.size());
-      Result.append(p, i, end - i);
+      Literal(p.data() + i, end - i);
       i = end < p.size() ? end + 1 : end;
       break;
     }
     default:
-      Result += starter;
+      Literal(&starter, 1);
       break;
     }
   }
+}
+
+void CompileDatePicture(const AnsiString& picture, const TFormatSettings& settings,
+                        TCompiledDatePicture& out)
+{
+  out.Picture = picture;
+  TDatePictureCompiler(settings, out).Compile(picture, 0);
+  // Short pieces are copied eight bytes at a time, so the pool ends with eight spare bytes.
+  out.Text.append(TextCopyBlock, '\0');
+  if (out.Uses & duShortDate)
+    out.ShortDateFormat = settings.ShortDateFormat;
+  if (out.Uses & duLongDate)
+    out.LongDateFormat = settings.LongDateFormat;
+  if (out.Uses & duShortTime)
+    out.ShortTimeFormat = settings.ShortTimeFormat;
+  if (out.Uses & duLongTime)
+    out.LongTimeFormat = settings.LongTimeFormat;
+}
+
+// Compiled pictures are kept per thread (the runtime's formatters may run on any thread,
+// and a per-thread cache needs no lock), the most recently used first. Pictures longer than
+// MaxCachedPictureLength are compiled for the one call, so the cache stays small.
+constexpr std::size_t DatePictureCacheSize = 16;
+constexpr std::size_t MaxCachedPictureLength = 256;
+
+struct TDatePictureCache {
+  std::unique_ptr<TCompiledDatePicture> Entries[DatePictureCacheSize];
+  std::size_t Count = 0;
+};
+
+// The compiled form of picture under settings: from the cache, or compiled now. A picture
+// too long to keep is compiled into Uncached.
+const TCompiledDatePicture& CompiledDatePicture(const AnsiString& picture,
+                                                const TFormatSettings& settings,
+                                                std::unique_ptr<TCompiledDatePicture>& Uncached)
+{
+  if (picture.size() > MaxCachedPictureLength) {
+    Uncached = std::make_unique<TCompiledDatePicture>();
+    CompileDatePicture(picture, settings, *Uncached);
+    return *Uncached;
+  }
+  thread_local TDatePictureCache cache;
+  auto& entries = cache.Entries;
+  for (std::size_t i = 0; i < cache.Count; ++i) {
+    if (!entries[i]->Matches(picture, settings))
+      continue;
+    if (i != 0)
+      std::rotate(entries, entries + i, entries + i + 1);
+    return *entries[0];
+  }
+  auto compiled = std::make_unique<TCompiledDatePicture>();
+  CompileDatePicture(picture, settings, *compiled);
+  if (cache.Count < DatePictureCacheSize)
+    ++cache.Count;
+  std::move_backward(entries, entries + cache.Count - 1, entries + cache.Count);
+  entries[0] = std::move(compiled);
+  return *entries[0];
+}
+
+// The fields of a value, decoded once per call.
+struct TDateFields {
+  Word Year = 0, Month = 0, Day = 0, DayOfWeek = 0;
+  Word Hour = 0, Min = 0, Sec = 0, MSec = 0;
+  bool Midnight = false;
+
+  explicit TDateFields(TDateTime value)
+  {
+    const TStamp stamp = Split(value);
+    SerialDayToDate(stamp.Day, Year, Month, Day);
+    DayOfWeek = WeekDay(stamp.Day);
+    Hour = Word(stamp.MSec / 3600000);
+    Min = Word(stamp.MSec / 60000 % 60);
+    Sec = Word(stamp.MSec / 1000 % 60);
+    MSec = Word(stamp.MSec % 1000);
+    Midnight = stamp.MSec == 0;
+  }
+};
+
+// The result is put together in a buffer on the stack and becomes a string once; what does
+// not fit (long month or day names) moves on to the string. Short pieces and numbers are
+// written straight into the buffer after one check for room.
+class TDateWriter {
+public:
+  // Length bytes at text, which has at least TextCopyBlock readable bytes.
+  void PutPadded(const char* text, std::size_t length)
+  {
+    if (length > TextCopyBlock) {
+      Put(text, length);
+      return;
+    }
+    Room(TextCopyBlock);
+    std::memcpy(FBuffer + FUsed, text, TextCopyBlock);
+    FUsed += length;
+  }
+  void Put(const char* text, std::size_t length)
+  {
+    if (length > sizeof FBuffer) {
+      FSpilled.append(FBuffer, FUsed);
+      FSpilled.append(text, length);
+      FUsed = 0;
+      return;
+    }
+    Room(length);
+    std::memcpy(FBuffer + FUsed, text, length);
+    FUsed += length;
+  }
+  void Put(const AnsiString& text) { Put(text.data(), text.size()); }
+  // n (below 10,000) in decimal, padded with zeros to at least `digits` digits.
+  void Number(unsigned n, unsigned digits)
+  {
+    Room(4);
+    const unsigned count = n >= 1000 ? 4 : n >= 100 ? 3 : n >= 10 ? 2 : 1;
+    unsigned width = count > digits ? count : digits;
+    char* p = FBuffer + FUsed;
+    FUsed += width;
+    while (width > 0) {
+      p[--width] = char('0' + n % 10);
+      n /= 10;
+    }
+  }
+  AnsiString Take()
+  {
+    if (FSpilled.empty())
+      return AnsiString(FBuffer, FUsed);
+    FSpilled.append(FBuffer, FUsed);
+    return std::move(FSpilled);
+  }
+
+private:
+  void Room(std::size_t length)
+  {
+    if (length <= sizeof FBuffer - FUsed)
+      return;
+    FSpilled.append(FBuffer, FUsed);
+    FUsed = 0;
+  }
+
+  char FBuffer[120];
+  std::size_t FUsed = 0;
+  AnsiString FSpilled;
+};
+
+AnsiString RunDatePicture(const TCompiledDatePicture& c, const TDateFields& f,
+                          const TFormatSettings& settings)
+{
+  TDateWriter out;
+  const TDateStep* const steps = c.Steps.data();
+  const std::size_t count = c.Steps.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const TDateStep& step = steps[i];
+    switch (step.Kind) {
+    case dsText:
+      out.PutPadded(c.Text.data() + step.Offset, step.Length);
+      break;
+    case dsYear:
+      out.Number(step.Width == 2 ? f.Year % 100u : f.Year, step.Width);
+      break;
+    case dsMonth:
+      out.Number(f.Month, step.Width);
+      break;
+    case dsMonthName:
+      out.Put(step.Width == 0 ? settings.ShortMonthNames[f.Month - 1]
+                              : settings.LongMonthNames[f.Month - 1]);
+      break;
+    case dsDay:
+      out.Number(f.Day, step.Width);
+      break;
+    case dsDayName:
+      out.Put(step.Width == 0 ? settings.ShortDayNames[f.DayOfWeek - 1]
+                              : settings.LongDayNames[f.DayOfWeek - 1]);
+      break;
+    case dsHour: {
+      unsigned hour = f.Hour;
+      if (step.Twelve) {
+        hour %= 12;
+        if (hour == 0)
+          hour = 12;
+      }
+      out.Number(hour, step.Width);
+      break;
+    }
+    case dsMinute:
+      out.Number(f.Min, step.Width);
+      break;
+    case dsSecond:
+      out.Number(f.Sec, step.Width);
+      break;
+    case dsMSec:
+      out.Number(f.MSec, step.Width);
+      break;
+    case dsAmPmText:
+      out.PutPadded(c.Text.data() + step.Offset + (f.Hour >= 12 ? step.Length : 0), step.Length);
+      break;
+    case dsAmPmSetting:
+      out.Put(f.Hour >= 12 ? settings.TimePMString : settings.TimeAMString);
+      break;
+    case dsSkipAtMidnight:
+      if (f.Midnight)
+        i += step.Length;
+      break;
+    }
+  }
+  return out.Take();
 }
 
 // ---- Parsing ---------------------------------------------------------------------------------
@@ -912,9 +1195,12 @@ Cardinal GetTickCount()
 AnsiString FormatDateTime(const AnsiString& picture, TDateTime value,
                           const TFormatSettings& settings)
 {
-  TDateTimeFormatter formatter(value, settings);
-  formatter.Append(picture.empty() ? AnsiString("c") : picture, 0);
-  return formatter.Result;
+  const TDateFields fields(value);
+  static const AnsiString DefaultPicture = "c";
+  std::unique_ptr<TCompiledDatePicture> uncached;
+  return RunDatePicture(
+      CompiledDatePicture(picture.empty() ? DefaultPicture : picture, settings, uncached), fields,
+      settings);
 }
 
 AnsiString FormatDateTime(const AnsiString& picture, TDateTime value)

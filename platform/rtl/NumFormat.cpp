@@ -5,9 +5,11 @@
 // normalised copy to std::from_chars, so no C locale is ever consulted.
 #include "platform/rtl/NumFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -531,21 +533,83 @@ bool RoundsToZero(const TPictureInfo& info, TDecimal d)
   return d.IsZero();
 }
 
+// A picture split into its sections, each analysed: what FormatFloat and FormatCurr read
+// from a picture before they render a value. Nothing in it depends on the format settings.
+struct TCompiledNumberPicture {
+  std::string Picture;
+  std::size_t SectionCount = 0;
+  std::size_t Offsets[3] = {};
+  std::size_t Lengths[3] = {};
+  TPictureInfo Infos[3];
+
+  std::string_view Section(std::size_t i) const
+  {
+    return std::string_view(Picture).substr(Offsets[i], Lengths[i]);
+  }
+};
+
+void CompileNumberPicture(std::string_view picture, TCompiledNumberPicture& out)
+{
+  out.Picture.assign(picture);
+  const std::vector<std::string_view> sections = SplitSections(out.Picture);
+  out.SectionCount = sections.size();
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    out.Offsets[i] = static_cast<std::size_t>(sections[i].data() - out.Picture.data());
+    out.Lengths[i] = sections[i].size();
+    out.Infos[i] = AnalysePicture(sections[i]);
+  }
+}
+
+// Compiled pictures are kept per thread (no lock), the most recently used first; pictures
+// longer than MaxCachedPictureLength are compiled for the one call.
+constexpr std::size_t NumberPictureCacheSize = 16;
+constexpr std::size_t MaxCachedPictureLength = 256;
+
+struct TNumberPictureCache {
+  std::unique_ptr<TCompiledNumberPicture> Entries[NumberPictureCacheSize];
+  std::size_t Count = 0;
+};
+
+const TCompiledNumberPicture&
+CompiledNumberPicture(std::string_view picture, std::unique_ptr<TCompiledNumberPicture>& Uncached)
+{
+  if (picture.size() > MaxCachedPictureLength) {
+    Uncached = std::make_unique<TCompiledNumberPicture>();
+    CompileNumberPicture(picture, *Uncached);
+    return *Uncached;
+  }
+  thread_local TNumberPictureCache cache;
+  auto& entries = cache.Entries;
+  for (std::size_t i = 0; i < cache.Count; ++i) {
+    if (entries[i]->Picture != picture)
+      continue;
+    if (i != 0)
+      std::rotate(entries, entries + i, entries + i + 1);
+    return *entries[0];
+  }
+  auto compiled = std::make_unique<TCompiledNumberPicture>();
+  CompileNumberPicture(picture, *compiled);
+  if (cache.Count < NumberPictureCacheSize)
+    ++cache.Count;
+  std::move_backward(entries, entries + cache.Count - 1, entries + cache.Count);
+  entries[0] = std::move(compiled);
+  return *entries[0];
+}
+
 AnsiString FormatPicture(std::string_view picture, const TDecimal& value, bool exact,
                          const TFormatSettings& s)
 {
-  std::vector<std::string_view> sections = SplitSections(picture);
-  if (sections[0].empty() && sections.size() == 1)
+  std::unique_ptr<TCompiledNumberPicture> uncached;
+  const TCompiledNumberPicture& c = CompiledNumberPicture(picture, uncached);
+  if (c.SectionCount == 1 && c.Lengths[0] == 0)
     return FormatDecimal(value, ffGeneral, FloatSourceDigits, 0, exact, s);
   std::size_t chosen = 0;
-  if (value.Negative && sections.size() > 1 && !sections[1].empty())
+  if (value.Negative && c.SectionCount > 1 && c.Lengths[1] != 0)
     chosen = 1;
-  TPictureInfo info = AnalysePicture(sections[chosen]);
-  if (sections.size() > 2 && !sections[2].empty() && RoundsToZero(info, value)) {
+  if (c.SectionCount > 2 && c.Lengths[2] != 0 && RoundsToZero(c.Infos[chosen], value))
     chosen = 2;
-    info = AnalysePicture(sections[2]);
-  }
-  AnsiString text = RenderPicture(sections[chosen], info, value, s);
+  const TPictureInfo& info = c.Infos[chosen];
+  AnsiString text = RenderPicture(c.Section(chosen), info, value, s);
   if (chosen == 0 && value.Negative && !RoundsToZero(info, value))
     text.insert(text.begin(), '-');
   return text;

@@ -1,6 +1,8 @@
 #include "platform/rtl/DateUtils.h"
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <time.h>
 
 #include <gtest/gtest.h>
@@ -417,6 +419,95 @@ TEST(DateFormat, ShortFormsUseTheirSettings)
   EXPECT_EQ(DateToStr(v), FormatDateTime("ddddd", v, FormatSettings));
   EXPECT_EQ(DateTimeToStr(v), FormatDateTime("c", v, FormatSettings));
   EXPECT_EQ(TimeToStr(v), FormatDateTime("tt", v, FormatSettings));
+}
+
+// Pictures are compiled once and kept; these cases change what a kept picture was made from.
+TEST(DateFormat, KeptPicturesFollowTheSettingsOfEachCall)
+{
+  const TDateTime v = EncodeDateTime(2013, 12, 5, 21, 7, 3, 0);
+  TFormatSettings a = ProgramSettings();
+  TFormatSettings b = InvariantFormatSettings();
+  b.DateSeparator = '.';
+  b.TimeSeparator = '_';
+  // The same pictures under two settings, in turn: each call gets its own settings' result.
+  struct Case {
+    const char* picture;
+    const char* withA;
+    const char* withB;
+  } cases[] = {
+      {"c", "2013-12-05 21:07:03", "12.05.2013 21_07_03"},
+      {"ddddd", "2013-12-05", "12.05.2013"},
+      {"dddddd", "2013-12-05 21:07:03", "Thursday, 05 December 2013 21_07_03"},
+      {"t", "21:07", "21_07"},
+      {"tt", "21:07:03", "21_07_03"},
+      {"yy/mm/dd hh:nn", "13-12-05 21:07", "13.12.05 21_07"},
+      {"mmmm dddd ampm", "十二月 星期四 下午", "December Thursday PM"},
+  };
+  for (int round = 0; round < 2; ++round)
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.picture);
+      EXPECT_EQ(FormatDateTime(c.picture, v, a), c.withA);
+      EXPECT_EQ(FormatDateTime(c.picture, v, b), c.withB);
+    }
+
+  // One settings object changed after a picture was used with it.
+  TFormatSettings s = ProgramSettings();
+  EXPECT_EQ(FormatDateTime("c", v, s), "2013-12-05 21:07:03");
+  s.ShortDateFormat = "dd/mm/yyyy";
+  s.DateSeparator = '.';
+  s.LongTimeFormat = "h:nn ampm";
+  s.TimePMString = "PM";
+  EXPECT_EQ(FormatDateTime("c", v, s), "05.12.2013 9:07 PM");
+  EXPECT_EQ(FormatDateTime("c", DateOf(v), s), "05.12.2013");
+  s.LongMonthNames[11] = "Dezember";
+  s.TimeSeparator = 'h';
+  EXPECT_EQ(FormatDateTime("mmmm hh:nn", v, s), "Dezember 21h07");
+
+  // The current settings changed between calls without arguments.
+  const TFormatSettings saved = FormatSettings;
+  FormatSettings = ProgramSettings();
+  EXPECT_EQ(DateTimeToStr(v), "2013-12-05 21:07:03");
+  FormatSettings.ShortDateFormat = "yyyy'年'm'月'd'日'";
+  FormatSettings.LongTimeFormat = "hh'点'nn'分'";
+  EXPECT_EQ(DateTimeToStr(v), "2013年12月5日 21点07分");
+  FormatSettings = saved;
+}
+
+TEST(DateFormat, ManyLongAndConcurrentPictures)
+{
+  const TFormatSettings fs = ProgramSettings();
+  const TDateTime v = EncodeDateTime(2013, 12, 5, 9, 7, 3, 45);
+  // More distinct pictures than are kept, then the first ones again.
+  for (int round = 0; round < 2; ++round)
+    for (int n = 1; n <= 40; ++n) {
+      const AnsiString picture = "'" + std::to_string(n) + "' yyyy";
+      EXPECT_EQ(FormatDateTime(picture, v, fs), std::to_string(n) + " 2013");
+    }
+  // A picture too long to keep, and a result longer than the formatter's buffer.
+  AnsiString picture, expected;
+  for (int i = 0; i < 100; ++i) {
+    picture += "yyyy-mm-dd ";
+    expected += "2013-12-05 ";
+  }
+  EXPECT_EQ(FormatDateTime(picture, v, fs), expected);
+  TFormatSettings longNames = fs;
+  longNames.LongMonthNames[11] = AnsiString(300, 'x');
+  EXPECT_EQ(FormatDateTime("dd mmmm yyyy", v, longNames), "05 " + AnsiString(300, 'x') + " 2013");
+
+  // Threads formatting the same picture under their own settings.
+  TFormatSettings other = InvariantFormatSettings();
+  other.DateSeparator = '/';
+  std::atomic<int> wrong{0};
+  auto work = [&](const TFormatSettings& s, const char* expected) {
+    for (int i = 0; i < 2000; ++i)
+      if (FormatDateTime("c", v, s) != expected)
+        ++wrong;
+  };
+  std::thread t1(work, std::cref(fs), "2013-12-05 09:07:03");
+  std::thread t2(work, std::cref(other), "12/05/2013 09:07:03");
+  t1.join();
+  t2.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 // ---- Parsing -----------------------------------------------------------------------------

@@ -175,6 +175,31 @@ TEST(FormatFloat, SeparatorsFromSettings)
   EXPECT_EQ(FormatFloat("#,##0.00", 1234.5, s), "1.234,50");
 }
 
+// Pictures are analysed once and kept; the separators still come from each call's settings.
+TEST(FormatFloat, KeptPicturesFollowTheSettingsOfEachCall)
+{
+  TFormatSettings dot = NumTestSettings();
+  TFormatSettings comma = NumTestSettings();
+  comma.DecimalSeparator = ',';
+  comma.ThousandSeparator = ' ';
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(FormatFloat("#,##0.00;(#,##0.00)", -1234.5, dot), "(1,234.50)");
+    EXPECT_EQ(FormatFloat("#,##0.00;(#,##0.00)", -1234.5, comma), "(1 234,50)");
+    EXPECT_EQ(FormatCurr("#,##0.00", Currency(1234.5), comma), "1 234,50");
+  }
+  dot.ThousandSeparator = '\'';
+  EXPECT_EQ(FormatFloat("#,##0.00;(#,##0.00)", 1234567.5, dot), "1'234'567.50");
+  // More distinct pictures than are kept, then the first ones again; a picture too long to
+  // keep.
+  for (int round = 0; round < 2; ++round)
+    for (int n = 1; n <= 40; ++n)
+      EXPECT_EQ(FormatFloat("'" + std::to_string(n) + "' 0.0", 2.25, dot),
+                std::to_string(n) + " 2.3");
+  const std::string longPicture = std::string(300, '#') + "0.00;" + std::string(300, 'x') + "0";
+  EXPECT_EQ(FormatFloat(longPicture, 1234.5, dot), "1234.50");
+  EXPECT_EQ(FormatFloat(longPicture, -2, dot), std::string(300, 'x') + "2");
+}
+
 TEST(Format, DirectivesInUse)
 {
   struct Case {
