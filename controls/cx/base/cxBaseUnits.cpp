@@ -1,6 +1,10 @@
 // The layered control suite's foundation units in the system's unit order. Each unit's
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
+#include "controls/cx/base/cxClasses.h"
 #include "platform/rtl/Units.h"
 
-void RegisterCxBaseUnits() {}
+void RegisterCxBaseUnits()
+{
+  RegisterUnit("cxClasses", cxClassesInitialization, cxClassesFinalization);
+}
