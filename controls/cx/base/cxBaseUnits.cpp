@@ -2,9 +2,13 @@
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
 #include "controls/cx/base/cxClasses.h"
+#include "controls/cx/base/dxThemeManager.h"
+#include "controls/cx/base/dxUxTheme.h"
 #include "platform/rtl/Units.h"
 
 void RegisterCxBaseUnits()
 {
   RegisterUnit("cxClasses", cxClassesInitialization, cxClassesFinalization);
+  RegisterUnit("dxUxTheme", dxUxThemeInitialization, dxUxThemeFinalization);
+  RegisterUnit("dxThemeManager", dxThemeManagerInitialization, dxThemeManagerFinalization);
 }
