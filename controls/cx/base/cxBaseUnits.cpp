@@ -2,6 +2,8 @@
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
 #include "controls/cx/base/cxClasses.h"
+#include "controls/cx/base/cxLookAndFeelPainters.h"
+#include "controls/cx/base/cxLookAndFeels.h"
 #include "controls/cx/base/dxThemeManager.h"
 #include "controls/cx/base/dxUxTheme.h"
 #include "platform/rtl/Units.h"
@@ -11,4 +13,7 @@ void RegisterCxBaseUnits()
   RegisterUnit("cxClasses", cxClassesInitialization, cxClassesFinalization);
   RegisterUnit("dxUxTheme", dxUxThemeInitialization, dxUxThemeFinalization);
   RegisterUnit("dxThemeManager", dxThemeManagerInitialization, dxThemeManagerFinalization);
+  RegisterUnit("cxLookAndFeels", cxLookAndFeelsInitialization, cxLookAndFeelsFinalization);
+  RegisterUnit("cxLookAndFeelPainters", cxLookAndFeelPaintersInitialization,
+               cxLookAndFeelPaintersFinalization);
 }
