@@ -4,6 +4,9 @@
 // shared images in cxLookAndFeelPaintersImages.cpp.
 #include "controls/cx/base/cxLookAndFeelPainters.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/graphics/ImgList.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Math.h"
@@ -67,6 +70,37 @@ void Line(TcxCanvas* C, Integer X1, Integer Y1, Integer X2, Integer Y2)
   C->LineTo(X2, Y2);
 }
 
+// A triangle filled and outlined in the current brush colour, its corners at pixel centres:
+// each row gets the pixels from the left edge to the right edge inclusive, as a polygon
+// filled and outlined with a one-pixel pen in the same colour covers them.
+void FillTriangle(TcxCanvas* C, const TPoint (&P)[3])
+{
+  Integer top = std::min({P[0].Y, P[1].Y, P[2].Y});
+  Integer bottom = std::max({P[0].Y, P[1].Y, P[2].Y});
+  for (Integer y = top; y <= bottom; ++y) {
+    double lo = 1e9;
+    double hi = -1e9;
+    for (Integer i = 0; i < 3; ++i) {
+      const TPoint a = P[i];
+      const TPoint b = P[(i + 1) % 3];
+      if (y < std::min(a.Y, b.Y) || y > std::max(a.Y, b.Y))
+        continue;
+      if (a.Y == b.Y) {
+        lo = std::min({lo, double(a.X), double(b.X)});
+        hi = std::max({hi, double(a.X), double(b.X)});
+        continue;
+      }
+      const double x = a.X + double(b.X - a.X) * (y - a.Y) / (b.Y - a.Y);
+      lo = std::min(lo, x);
+      hi = std::max(hi, x);
+    }
+    const Integer x1 = static_cast<Integer>(std::ceil(lo - 1e-9));
+    const Integer x2 = static_cast<Integer>(std::floor(hi + 1e-9));
+    if (x1 <= x2)
+      C->FillRect(Rect(x1, y, x2 + 1, y + 1));
+  }
+}
+
 // A square of the shorter side, centred in R.
 TRect MakeSquare(TRect R)
 {
@@ -99,7 +133,7 @@ void TcxCustomLookAndFeelPainter::DrawArrowTriangle(TcxCanvas* C, TRect R,
   const Integer h = b / 2 + 1;
   const Integer M = MulDiv(R.Top + R.Bottom - h, 1, 2);
   const Integer N = MulDiv(R.Top + R.Bottom - b, 1, 2);
-  TPoint p[3];
+  TPoint p[3] = {};
   switch (ADirection) {
   case dirUp: {
     const Integer x = (R.Left + R.Right - b) / 2;
@@ -132,7 +166,7 @@ void TcxCustomLookAndFeelPainter::DrawArrowTriangle(TcxCanvas* C, TRect R,
   }
   C->Pen()->SetColor(AColor);
   C->SetBrushColor(AColor);
-  C->Polygon(p, 2);
+  FillTriangle(C, p);
 }
 
 void TcxCustomLookAndFeelPainter::DrawExpandSign(TcxCanvas* C, const TRect& B, bool AExpanded) const
@@ -205,7 +239,7 @@ void TcxCustomLookAndFeelPainter::DrawDropDownArrow(TcxCanvas* C, const TRect& R
   const TPoint p[3] = {{left, top}, {left + w - 1, top}, {left + w / 2, top + h - 1}};
   C->Pen()->SetColor(AColor);
   C->SetBrushColor(AColor);
-  C->Polygon(p, 2);
+  FillTriangle(C, p);
 }
 
 void TcxCustomLookAndFeelPainter::DrawContent(TcxCanvas* C, const TRect& R, const TRect& ATextRect,

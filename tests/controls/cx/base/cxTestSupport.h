@@ -62,7 +62,7 @@ struct TPaintFixture {
     Integer n = 0;
     for (Integer y = 0; y < Surface.Height(); ++y)
       for (Integer x = 0; x < Surface.Width(); ++x)
-        n += At(x, y) == (c & 0xFFFFFF);
+        n += At(x, y) == (ColorToRGB(c) & 0xFFFFFF);
     return n;
   }
 };
