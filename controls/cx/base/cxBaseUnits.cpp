@@ -4,6 +4,7 @@
 #include "controls/cx/base/cxClasses.h"
 #include "controls/cx/base/cxLookAndFeelPainters.h"
 #include "controls/cx/base/cxLookAndFeels.h"
+#include "controls/cx/base/cxSolidBrushCache.h"
 #include "controls/cx/base/dxThemeManager.h"
 #include "controls/cx/base/dxUxTheme.h"
 #include "platform/rtl/Units.h"
@@ -16,4 +17,5 @@ void RegisterCxBaseUnits()
   RegisterUnit("cxLookAndFeels", cxLookAndFeelsInitialization, cxLookAndFeelsFinalization);
   RegisterUnit("cxLookAndFeelPainters", cxLookAndFeelPaintersInitialization,
                cxLookAndFeelPaintersFinalization);
+  RegisterUnit("cxSolidBrushCache", cxSolidBrushCacheInitialization, cxSolidBrushCacheFinalization);
 }
