@@ -5,6 +5,7 @@
 #include "controls/cx/base/cxLookAndFeelPainters.h"
 #include "controls/cx/base/cxLookAndFeels.h"
 #include "controls/cx/base/cxSolidBrushCache.h"
+#include "controls/cx/base/cxStyles.h"
 #include "controls/cx/base/dxThemeManager.h"
 #include "controls/cx/base/dxUxTheme.h"
 #include "platform/rtl/Units.h"
@@ -17,5 +18,6 @@ void RegisterCxBaseUnits()
   RegisterUnit("cxLookAndFeels", cxLookAndFeelsInitialization, cxLookAndFeelsFinalization);
   RegisterUnit("cxLookAndFeelPainters", cxLookAndFeelPaintersInitialization,
                cxLookAndFeelPaintersFinalization);
+  RegisterUnit("cxStyles", cxStylesInitialization, cxStylesFinalization);
   RegisterUnit("cxSolidBrushCache", cxSolidBrushCacheInitialization, cxSolidBrushCacheFinalization);
 }

@@ -173,6 +173,13 @@ TColor MixSystemColors(Integer AFacePercent, Integer AHighlightPercent, Integer 
 TColor HighlightTintDark();
 TColor HighlightTintLight();
 
+// Told when a font it listens to changes (controls tell their styles objects).
+class IcxFontListener {
+public:
+  virtual ~IcxFontListener() = default;
+  virtual void FontChanged(TFont* AFont) = 0;
+};
+
 // Small rectangle helpers.
 inline TRect cxRectInflate(TRect R, Integer DX, Integer DY)
 {
