@@ -5,9 +5,13 @@
 #include "controls/eh/PropertyInterceptors.h"
 #include "platform/rtl/Units.h"
 
+void InitializeDBGridEhUnit();
+void FinalizeDBGridEhUnit();
+
 void RegisterEhUnits()
 {
   RegisterUnit("EhTexts", EhTextsInitialization, EhTextsFinalization);
   RegisterUnit("PropertyInterceptors", PropertyInterceptorsInitialization,
                PropertyInterceptorsFinalization);
+  RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
 }
