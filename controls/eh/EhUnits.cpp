@@ -1,6 +1,15 @@
 // The data-aware grid library's units in the system's unit order. Each unit's
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
+#include "controls/eh/EditButtonsEh.h"
+#include "controls/eh/EhTexts.h"
+#include "controls/eh/PropertyInterceptors.h"
 #include "platform/rtl/Units.h"
 
-void RegisterEhUnits() {}
+void RegisterEhUnits()
+{
+  RegisterUnit("EhTexts", EhTextsInitialization, EhTextsFinalization);
+  RegisterUnit("PropertyInterceptors", PropertyInterceptorsInitialization,
+               PropertyInterceptorsFinalization);
+  RegisterUnit("EditButtonsEh", EditButtonsEhInitialization, EditButtonsEhFinalization);
+}

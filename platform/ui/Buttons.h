@@ -65,6 +65,9 @@ protected:
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  // Changes the state drawn (a button whose parts press separately lets go of one part
+  // while the mouse is still over the button); repaints when it changed.
+  void SetState(TButtonState Value);
 
 private:
   // Pops up the other buttons of the group (CM_BUTTONPRESSED to the parent's controls).

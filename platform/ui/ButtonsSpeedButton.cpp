@@ -146,6 +146,14 @@ void TSpeedButton::SetTransparent(bool Value)
   Invalidate();
 }
 
+void TSpeedButton::SetState(TButtonState Value)
+{
+  if (Value == FState)
+    return;
+  FState = Value;
+  Invalidate();
+}
+
 void TSpeedButton::UpdateExclusive()
 {
   if (FGroupIndex == 0 || !FParent)
