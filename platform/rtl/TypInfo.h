@@ -212,6 +212,9 @@ struct TPropInfo {
   NativeInt Default = 0;
   TStoredRule Stored = srAlways;
   std::function<bool(TObject*)> StoredProc; // srPredicate
+  // Text kinds: a new object holds a non-empty value, so an empty one is written too (a
+  // reader that finds nothing would keep the new object's value).
+  bool StoreEmpty = false;
   std::shared_ptr<const TPropAccessor> Access;
 
   TTypeKind Kind() const { return PropType->Kind; }
@@ -666,6 +669,12 @@ public:
   {
     if (FLast)
       FLast->HasDefault = false;
+    return *this;
+  }
+  TClassRegistration& StoreEmpty()
+  {
+    if (FLast)
+      FLast->StoreEmpty = true;
     return *this;
   }
   TClassRegistration& Stored(bool stored)

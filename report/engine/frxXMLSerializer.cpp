@@ -121,7 +121,7 @@ AnsiString TfrxXMLSerializer::PropertyText(TObject* Obj, PPropInfo Prop, const A
   case tkWString: {
     AnsiString value =
         Prop->Kind() == tkWString ? WideToGbk(GetWideStrProp(Obj, Prop)) : GetStrProp(Obj, Prop);
-    Written = !value.empty() || FSerializeDefaultValues;
+    Written = !value.empty() || Prop->StoreEmpty || FSerializeDefaultValues;
     return Written ? StrToXML(value) : AnsiString();
   }
   case tkVariant:

@@ -1,6 +1,8 @@
 // The report document: defaults, the stored lists, loading and saving with the options a
 // load keeps, the password, files, the dataset list, and the waybill definitions the
 // program generates.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "platform/rtl/AnsiStrings.h"
@@ -112,6 +114,42 @@ TEST_F(frxReportTest, NewReportDefaultsAndTheEmptyStoredLists)
       << attributes;
   EXPECT_NE(attributes.find("DotMatrixReport=\"False\""), AnsiString::npos);
   EXPECT_NE(attributes.find("ScriptText.Text=\"begin&#13;&#10;&#13;&#10;end.\""), AnsiString::npos);
+}
+
+// Text properties whose new value is not empty come back empty when they were saved empty
+// (a second save of such a report differed from the first).
+TEST_F(frxReportTest, EmptiedTextPropertiesSurviveSaveAndLoad)
+{
+  struct TCase {
+    const char* Name;
+    std::function<void(TfrxReport*, const AnsiString&)> Set;
+    std::function<AnsiString(TfrxReport*)> Get;
+  };
+  auto memo = [](TfrxReport* r) { return static_cast<TfrxMemoView*>(r->FindObject("Memo1")); };
+  const TCase cases[] = {
+      {"ScriptLanguage", [](TfrxReport* r, const AnsiString& v) { r->SetScriptLanguage(v); },
+       [](TfrxReport* r) { return r->ScriptLanguage(); }},
+      {"PrintOptions.Printer",
+       [](TfrxReport* r, const AnsiString& v) { r->PrintOptions()->SetPrinter(v); },
+       [](TfrxReport* r) { return r->PrintOptions()->Printer(); }},
+      {"Memo1.ExpressionDelimiters",
+       [memo](TfrxReport* r, const AnsiString& v) { memo(r)->SetExpressionDelimiters(v); },
+       [memo](TfrxReport* r) { return memo(r)->ExpressionDelimiters(); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TfrxReport report(nullptr);
+    auto* page = new TfrxReportPage(&report);
+    page->SetName("Page1");
+    (new TfrxMemoView(page))->SetName("Memo1");
+    ASSERT_NE(c.Get(&report), "");
+    c.Set(&report, "");
+    const AnsiString saved = SaveText(&report);
+    TfrxReport loaded(nullptr);
+    LoadText(&loaded, saved);
+    EXPECT_EQ(c.Get(&loaded), "");
+    EXPECT_EQ(SaveText(&loaded), saved);
+  }
 }
 
 TEST_F(frxReportTest, VariablesStylesAndDataSetsSurviveSaveAndLoad)
