@@ -415,6 +415,21 @@ TEST_F(Timers, FireOnTheVirtualClock)
   EXPECT_EQ(NextTimerDue(), -1) << "a destroyed window's timers go with it";
 }
 
+// A test that set a clock of its own (or the machine's) leaves the next test, after the reset,
+// on the virtual clock: timers are due by virtual time again.
+TEST_F(Timers, ResetPutsTheVirtualClockBack)
+{
+  SetClock(nullptr);
+  Headless().Reset();
+  HWND a = Top(0, 0, 10, 10);
+  const Cardinal ticks = GetTickCount();
+  SetTimer(a, 1, 100);
+  Headless().AdvanceAndProcess(150);
+  EXPECT_EQ(Only({WM_TIMER}).size(), 1u);
+  EXPECT_EQ(GetTickCount() - ticks, 150u);
+  DestroyWindow(a);
+}
+
 TEST_F(Timers, ThreadTimerCallsItsProcedure)
 {
   Top(0, 0, 10, 10);

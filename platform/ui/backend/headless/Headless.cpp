@@ -114,6 +114,9 @@ THeadlessBackend::~THeadlessBackend()
 
 void THeadlessBackend::Reset()
 {
+  // A test that replaced the runtime's clock (or put the machine's back) leaves the next
+  // test on the virtual clock again.
+  SetClock([this] { return ClockStart() + static_cast<double>(FNowMs) / MSecsPerDay; });
   FInvalidated.clear();
   FSteps.clear();
   FResponders.clear();
