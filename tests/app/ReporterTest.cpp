@@ -16,22 +16,16 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
+#include "tests/app/AdminTestSupport.h"
 #include "tests/app/AppDbSupport.h"
 #include "tests/app/PreviewTestSupport.h"
 #include "tests/app/ProgramTestSupport.h"
 
 namespace {
 
+using app_test::EndModal;
 using app_test::TTestPreviewForm;
 using app_test::TTestPreviewScope;
-
-// Ends a modal form from a test step. A step is not input: the waiting loop looks at the
-// form's result again only once a message arrives, so one is posted.
-void EndModal(TCustomForm* Form, TModalResult Result)
-{
-  Form->SetModalResult(Result);
-  PostMessage(Form->Handle(), WM_NULL, 0, 0);
-}
 
 // Answers the input box on screen: types Text and presses OK, or presses Cancel.
 void AnswerInputBox(const AnsiString& Text, bool Ok, AnsiString* Shown = nullptr)
