@@ -98,6 +98,8 @@ TClearDataFrm::TClearDataFrm(TComponent* AOwner) : TaFrm(AOwner, fbInherited)
   CancelBtn1->SetModalResult(mrCancel);
   CancelBtn1->SetCancel(true);
   CancelBtn1->SetParent(this);
+  // A radio button that takes the focus becomes checked; neither range is chosen at first.
+  SetActiveControl(CancelBtn1);
   EndLoading();
 }
 
