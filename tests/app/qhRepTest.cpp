@@ -381,6 +381,43 @@ TEST_P(Reports, TheDesignersHooksSaveToTheTableOrAFileAndTellWhenNothingWasSaved
   DeleteFile(file);
 }
 
+// A stored report over the caller's datasets: the catalogue's wrapper offers them as "d0",
+// "d1", ...; a definition naming "d0" finds it again after being stored and loaded.
+TEST_P(Reports, AStoredReportListsTheRowsOfTheCallersDataSet)
+{
+  Db->Execute(u"insert into operator(LoginId,[Password],Name,Contact,[Note],Rights)"
+              u"values('alice','','','','','')");
+  TRep::AddReport("操作员名单", 1001);
+  TQuerySet operators;
+  operators.Open(u"select LoginId from operator order by LoginId");
+  {
+    // Designing: the definition lists the dataset it uses.
+    TRep rep;
+    rep.LoadFromTable(1);
+    rep.AddDataSets({operators.DataSet()});
+    auto* page = new TfrxReportPage(rep.Report());
+    page->SetName("Page1");
+    auto* band = new TfrxMasterData(page);
+    band->SetName("MasterData1");
+    band->SetBounds(0, 20, 600, 24);
+    band->SetDataSetName("d0");
+    auto* memo = new TfrxMemoView(band);
+    memo->SetName("Memo1");
+    memo->SetBounds(0, 0, 200, 20);
+    memo->SetText("[d0.\"LoginId\"]");
+    TRep::StoreReportToTable(rep.Report());
+  }
+  TProjRep rep;
+  rep.AddDataSets({operators.DataSet()});
+  std::vector<AnsiString> rows;
+  TTestPreviewForm::OnShown = [&](TfrxReport* Report) {
+    for (const TShownMemo& m : ShownMemos(Report))
+      rows.push_back(m.Text);
+  };
+  rep.Preview(1);
+  EXPECT_EQ(rows, (std::vector<AnsiString>{"alice\r\n", "sa\r\n"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Reports,
                          testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
                          app_test::BackendName);
