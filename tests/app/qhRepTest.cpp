@@ -20,6 +20,7 @@
 #include "platform/ui/backend/headless/HeadlessDialogs.h"
 #include "report/designer/frxDesgn.h"
 #include "report/engine/frxDsgnIntf.h"
+#include "report/engine/frxUtils.h"
 #include "report/output/frxExportPDF.h"
 #include "tests/app/AppDbSupport.h"
 #include "tests/app/PreviewTestSupport.h"
@@ -248,9 +249,17 @@ TEST_P(Reports, TheWrapperOffersFourExportsAndNoEditButton)
     EXPECT_TRUE(rep.Report()->PreviewOptions()->Buttons().Contains(pbExport));
     EXPECT_EQ(DesignerSettings(), rep.Designer());
     EXPECT_EQ(rep.Designer()->Restrictions(), TfrxDesignerRestrictions{drDontCreateReport});
+    // A definition asking for a non-modal preview (or one with the edit button) gets a
+    // modal one without it: the wrapper and its report go when the preview returns.
     TRep::AddReport("甲", 1001);
     rep.LoadFromTable(1);
+    BuildMemoReport(rep.Report(), "甲");
+    rep.Report()->PreviewOptions()->SetModal(false);
+    rep.Report()->PreviewOptions()->SetButtons(TfrxPreviewOptions::AllButtons());
+    TRep::StoreReportToTable(rep.Report());
+    rep.LoadFromTable(1);
     EXPECT_FALSE(rep.Report()->PreviewOptions()->Buttons().Contains(pbEdit));
+    EXPECT_TRUE(rep.Report()->PreviewOptions()->Modal());
   }
   EXPECT_EQ(RegisteredExportFilters()->Count(), before);
   EXPECT_EQ(DesignerSettings(), nullptr);
@@ -416,6 +425,49 @@ TEST_P(Reports, AStoredReportListsTheRowsOfTheCallersDataSet)
   };
   rep.Preview(1);
   EXPECT_EQ(rows, (std::vector<AnsiString>{"alice\r\n", "sa\r\n"}));
+}
+
+// A picture given with the definition becomes the first page's background.
+TEST_P(Reports, APictureStreamBecomesTheFirstPagesBackground)
+{
+  const AnsiString jpeg = TempFile("back.jpg");
+  app_test::WriteSampleWaybillJpeg(jpeg, 200, 100);
+  TMemoryStream definition, picture;
+  {
+    TRep rep;
+    BuildMemoReport(rep.Report(), "背景");
+    rep.Report()->SaveToStream(&definition);
+  }
+  picture.LoadFromFile(jpeg);
+  TRep rep;
+  Integer shownWidth = 0;
+  TTestPreviewForm::OnShown = [&](TfrxReport* Report) {
+    auto* page = dynamic_cast<TfrxReportPage*>(Report->Pages(0));
+    if (page && page->BackPicture()->Graphic())
+      shownWidth = page->BackPicture()->Graphic()->Width();
+  };
+  rep.PreviewStream(&definition, &picture);
+  EXPECT_EQ(shownWidth, 200);
+}
+
+// A damaged file chosen in the designer's Open has still replaced the report (the report
+// was cleared before reading and has shown why): the hook says so, so the designer
+// reloads its views, and the report keeps its row.
+TEST_P(Reports, ADamagedFileFromOpenStillCountsAsLoaded)
+{
+  SetErrorMessageBox([](const AnsiString& Text, const AnsiString&) {});
+  const AnsiString file = TempFile("坏.va3");
+  WriteFileBytes(file, "<?xml version=\"1.0\"?><TfrxReport><TfrxReportPage Name=");
+  TRep::AddReport("甲", 1001);
+  TRep rep;
+  rep.LoadFromTable(1);
+  BuildMemoReport(rep.Report(), "旧");
+  HeadlessDialogs().AcceptFile("TOpenDialog", file);
+  EXPECT_TRUE(rep.LoadReport(rep.Report()));
+  EXPECT_EQ(rep.Report()->Tag(), 1);
+  EXPECT_EQ(rep.Report()->FindObject("Memo1"), nullptr);
+  SetErrorMessageBox(nullptr);
+  DeleteFile(file);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Reports,
