@@ -7,6 +7,7 @@
 #include "app/qhLib.h"
 #include "app/qhProj.h"
 #include "platform/rtl/Codec.h"
+#include "platform/rtl/Exceptions.h"
 
 TCompanyInfoFrm::TCompanyInfoFrm(TComponent* AOwner) : TADlgFrm(AOwner, fbInherited)
 {
@@ -107,7 +108,12 @@ void EditCompany(bool ReadOnly)
       return;
     } catch (const Exception& E) {
       ShowInfo(E.Message());
-      c->LoadCompany();
+      // The record goes back to what the table holds; when the table cannot be read either
+      // (its error has been shown), the dialog still comes back with what was typed.
+      try {
+        c->LoadCompany();
+      } catch (const Exception&) {
+      }
     }
   }
 }

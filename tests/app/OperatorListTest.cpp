@@ -332,6 +332,33 @@ TEST_P(AdminDialogs, EveryMenuCommandOpensItsWindow)
   }
 }
 
+// A store that fails is shown and the dialog comes back with what was typed; OK again
+// stores it once the table is back.
+TEST_P(AdminDialogs, AFailedCompanyStoreKeepsWhatWasTyped)
+{
+  TMessageBoxRecorder boxes;
+  AnsiString kept;
+  Headless().QueueStep([&] {
+    auto* d = ActiveWindow<TCompanyInfoFrm>();
+    ASSERT_NE(d, nullptr);
+    d->EdtCompany1->SetText("新公司");
+    Db->Connection()->Execute("alter table Company rename to Company_gone");
+    ClickControl(d->OkBtn1);
+    Headless().QueueStep([&, d] {
+      kept = d->EdtCompany1->Text();
+      Db->Connection()->Execute("alter table Company_gone rename to Company");
+      ClickControl(d->OkBtn1);
+    });
+  });
+  EditCompany(false);
+  EXPECT_EQ(kept, "新公司");
+  ASSERT_GE(boxes.Boxes.size(), 1u);
+  EXPECT_NE(boxes.Boxes[0].Text.find("Company"), AnsiString::npos);
+  TCompany stored;
+  stored.LoadCompany();
+  EXPECT_EQ(stored.CompanyName, "新公司");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, AdminDialogs,
                          testing::Values(app_test::beSQLite, app_test::bePostgreSQL),
                          app_test::BackendName);

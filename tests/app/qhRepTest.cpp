@@ -260,6 +260,7 @@ TEST_P(Reports, TheWrapperOffersFourExportsAndNoEditButton)
     rep.LoadFromTable(1);
     EXPECT_FALSE(rep.Report()->PreviewOptions()->Buttons().Contains(pbEdit));
     EXPECT_TRUE(rep.Report()->PreviewOptions()->Modal());
+    EXPECT_EQ(DesignerSettings(), rep.Designer()); // loading keeps the settings object
   }
   EXPECT_EQ(RegisteredExportFilters()->Count(), before);
   EXPECT_EQ(DesignerSettings(), nullptr);
