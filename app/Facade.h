@@ -60,3 +60,5 @@ struct TProgramDialogs {
   std::function<void(Integer GroupId)> Reports;
 };
 TProgramDialogs& ProgramDialogs();
+// Installs every window of the program's units into ProgramDialogs() (unit start-up).
+void InstallProgramWindows();

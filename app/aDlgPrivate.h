@@ -1,7 +1,8 @@
-// The parts the two dialog bases share: a button at the bottom right and the line above
-// the buttons. Private to aDlg.cpp and aInfoDlg.cpp.
+// The parts the program's dialogs share: a button at the bottom right, the line above the
+// buttons, and a caption with the field beside it. Private to the dialogs' .cpp files.
 #pragma once
 
+#include "app/Uis.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
@@ -27,4 +28,28 @@ inline TBevel* BottomLine(TCustomForm* Form, Integer Top)
   bevel->SetAnchors({akLeft, akRight, akBottom});
   bevel->SetParent(Form);
   return bevel;
+}
+
+// A label at (Left, Top) with a control Width wide beside it, 70 pixels to the right.
+template <class C>
+inline C* CaptionedControl(TWinControl* Parent, TComponent* Owner, const char* Name,
+                           const char* Caption, Integer Left, Integer Top, Integer Width,
+                           Integer Height = 21)
+{
+  auto* label = new TLabel(Owner);
+  label->SetBounds(Left, Top + 4, 66, 12);
+  label->SetCaption(Caption);
+  label->SetParent(Parent);
+  C* control = new C(Owner);
+  control->SetName(Name);
+  control->SetBounds(Left + 70, Top, Width, Height);
+  control->SetParent(Parent);
+  label->SetFocusControl(control);
+  return control;
+}
+
+inline app::TEdit* CaptionedEdit(TWinControl* Parent, const char* Name, const char* Caption,
+                                 Integer Left, Integer Top, Integer Width)
+{
+  return CaptionedControl<app::TEdit>(Parent, Parent, Name, Caption, Left, Top, Width);
 }

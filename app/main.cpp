@@ -5,9 +5,8 @@
 #include "app/Login.h"
 #include "app/Maker.h"
 #include "app/main1.h"
+#include "app/qhLib.h"
 #include "app/qhProj.h"
-#include "platform/net/UrlUtils.h"
-#include "platform/rtl/Codec.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/ui/Menus.h"
@@ -222,8 +221,7 @@ void TmainFrm::N20Click(TObject*)
 
 AnsiString SalesMailLink()
 {
-  const AnsiString subject = Format("%s 购买咨询", {ProductTitle});
-  return AnsiString("mailto:") + MakerSalesMail + "?subject=" + UrlEncode(GbkToUtf8(subject));
+  return MailLink(MakerSalesMail, Format("%s 购买咨询", {ProductTitle}));
 }
 
 void TmainFrm::N21Click(TObject*)

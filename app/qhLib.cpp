@@ -1,5 +1,7 @@
 #include "app/qhLib.h"
 
+#include "platform/net/UrlUtils.h"
+#include "platform/rtl/Codec.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Windows.h"
@@ -65,4 +67,9 @@ void ShowAppException(const Exception& E)
     text += '.';
   const AnsiString title = Application() ? Application()->Title() : AnsiString();
   AppMessageBox(text, title, MB_OK | MB_ICONERROR);
+}
+
+AnsiString MailLink(const AnsiString& Address, const AnsiString& Subject)
+{
+  return "mailto:" + Address + "?subject=" + UrlEncode(GbkToUtf8(Subject));
 }

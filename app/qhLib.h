@@ -31,3 +31,6 @@ class Exception;
 // Shows an exception as the application shows one it caught (its message, ending with a
 // full stop, under the application's title), through AppMessageBox.
 void ShowAppException(const Exception& E);
+
+// A mail link to Address with Subject (sent as percent-encoded UTF-8).
+AnsiString MailLink(const AnsiString& Address, const AnsiString& Subject);

@@ -2,6 +2,7 @@
 #include "app/qhRep.h"
 
 #include "app/Database.h"
+#include "app/Facade.h"
 #include "app/WaybillReport.h"
 #include "app/qhLib.h"
 #include "app/qhProj.h"
@@ -268,10 +269,11 @@ bool TRep::SaveReport(TfrxReport* Report, bool SaveAs)
   }
 }
 
-// ---- Waybills ----
+// ---- Unit start-up ----
 
 void qhRepInitialization()
 {
+  ProgramDialogs().Reports = [](Integer GroupId) { ShowReports({}, GroupId); };
   SetWaybillPreviewer([](TStream* ReportText) {
     TProjRep rep;
     rep.PreviewStream(ReportText, nullptr);

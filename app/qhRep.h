@@ -112,5 +112,6 @@ private:
   std::unique_ptr<TStringList> FShow1List;
 };
 
-// The designer window's "预览" previews waybills through a TProjRep (unit start-up).
+// Unit start-up: the designer window's "预览" previews waybills through a TProjRep, and
+// its "设计" opens the report catalogue.
 void qhRepInitialization();

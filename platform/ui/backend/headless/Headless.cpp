@@ -124,6 +124,9 @@ void THeadlessBackend::Reset()
   FNowMs = 0;
   FSkippedMs = 0;
   FBudgetMs = 10000;
+  // A test may have installed a clock of its own since: the virtual clock comes back, or
+  // timers would wait on a clock the waiting loop never moves.
+  SetClock([this] { return ClockStart() + static_cast<double>(FNowMs) / MSecsPerDay; });
   FBeeps = 0;
   FWaitDepth = 0;
   SetScreenSize({1024, 768});
