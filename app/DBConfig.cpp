@@ -41,8 +41,6 @@ TDBConfigFrm::TDBConfigFrm(TComponent* AOwner) : TForm(AOwner)
   SetBorderStyle(bsDialog);
   SetPosition(poMainFormCenter);
   SetKeyPreview(true);
-  // The frame is known once the window exists, so the client size comes out right.
-  HandleNeeded();
   SetClientWidth(516);
   SetClientHeight(368);
   Font()->SetName("宋体");

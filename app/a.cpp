@@ -59,29 +59,8 @@ TPoint PointerPlacement(TPoint Pointer, TSize Window, TSize Screen)
 // Windows of the normal bands open at the pointer; the first showing then applies the
 // window's own position setting, so windows that are centred on the screen, the main
 // form or their owner still end up centred.
-void TaFrm::SetClientWidth(Integer Value)
-{
-  TForm::SetClientWidth(Value);
-  FPendingClientWidth = HandleAllocated() ? -1 : Value;
-  FWidthForClient = Width();
-}
-
-void TaFrm::SetClientHeight(Integer Value)
-{
-  TForm::SetClientHeight(Value);
-  FPendingClientHeight = HandleAllocated() ? -1 : Value;
-  FHeightForClient = Height();
-}
-
 void TaFrm::DoShow()
 {
-  if (HandleAllocated()) {
-    if (FPendingClientWidth >= 0 && Width() == FWidthForClient)
-      TForm::SetClientWidth(FPendingClientWidth);
-    if (FPendingClientHeight >= 0 && Height() == FHeightForClient)
-      TForm::SetClientHeight(FPendingClientHeight);
-    FPendingClientWidth = FPendingClientHeight = -1;
-  }
   if (FFormStyle == fsNormal || FFormStyle == fsStayOnTop) {
     TPoint pointer = Mouse()->CursorPos();
     TPoint at =

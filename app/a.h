@@ -18,23 +18,10 @@ public:
   // three characters ("OperatorEditorFrm" opens "OperatorEditor").
   virtual void ShowHelp(const AnsiString& Topic);
 
-  // A client size set before the window exists is set again when the window first shows:
-  // only then is the frame around the client area known. A window size set in between
-  // wins.
-  void SetClientWidth(Integer Value);
-  void SetClientHeight(Integer Value);
-
 protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void DoShow() override;
   void WMNCHitTest(TMessage& Message) override;
-
-private:
-  // The client size to set at the first showing (-1: none) and the window size it gave.
-  Integer FPendingClientWidth = -1;
-  Integer FPendingClientHeight = -1;
-  Integer FWidthForClient = -1;
-  Integer FHeightForClient = -1;
 };
 
 // The help topic ShowHelp opens for a window named FormName.

@@ -290,10 +290,6 @@ bool LoginFlow(bool FromCommandLine)
     result = ShowLoginDialog();
   if (result) {
     mainFrm->CloseAllForms();
-    // The frame shows before its designer does, so that the maximized designer fills the
-    // frame as shown and the frame's menu bar carries the designer's menu.
-    if (!mainFrm->Visible())
-      mainFrm->Show();
     Tmain1Frm* designer = new Tmain1Frm(mainFrm);
     designer->Show();
   }

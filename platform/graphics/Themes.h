@@ -4,8 +4,8 @@
 // drawing bevels themselves. The classic service draws the classic look with
 // DrawFrameControl and DrawEdge (Graphics.h); tests may install their own service. The
 // functions at the end are the platform's theme functions, checked and forwarded to the
-// current service. Windows' parent backgrounds (DrawThemeParentBackground) belong to the
-// window layer.
+// current service. Drawing a window's parent background (DrawThemeParentBackground) needs
+// windows and belongs to the window layer.
 #pragma once
 
 #include <memory>

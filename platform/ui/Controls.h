@@ -173,8 +173,10 @@ public:
   virtual TRect ClientRect() const;
   Integer ClientWidth() const { return ClientRect().Width(); }
   Integer ClientHeight() const { return ClientRect().Height(); }
-  void SetClientWidth(Integer Value);
-  void SetClientHeight(Integer Value);
+  // The size is set so that the client area gets the size given (a windowed control
+  // without its window yet: see TWinControl).
+  virtual void SetClientWidth(Integer Value);
+  virtual void SetClientHeight(Integer Value);
   // Screen position of the client area's top-left.
   virtual TPoint ClientOrigin() const;
   TPoint ClientToScreen(TPoint Point) const;
@@ -322,6 +324,9 @@ protected:
   void ParentFontChanged();
   // Fits the size to the content; called while AutoSize is on (the base does nothing).
   virtual void AdjustSize() {}
+  // The end of loading: a control with AutoSize on fits itself now, since fitting is
+  // skipped while it loads.
+  void Loaded() override;
   // Checks the size against Constraints.
   void ConstrainSize(Integer& W, Integer& H) const;
   // Called when bounds changed (the windowed control after its window moved).
@@ -485,6 +490,10 @@ public:
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
+  // Before the window exists its frame is not known: the client size is kept and set
+  // again once the window is made, unless the control's size changed in between.
+  void SetClientWidth(Integer Value) override;
+  void SetClientHeight(Integer Value) override;
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
@@ -578,6 +587,14 @@ protected:
   bool FShowing = false;
 
 private:
+  // A client size set before the window existed (-1: none), with the size it gave then.
+  struct TPendingClientSize {
+    Integer Client = -1;
+    Integer SizeThen = -1;
+  };
+  void ApplyPendingClientSize();
+  TPendingClientSize FPendingClientWidth, FPendingClientHeight;
+
   void DoAlign(TAlign AAlign, TRect& Rect);
   void ApplyAnchors();
   bool IsControlMouseMsg(TMessage& Message);

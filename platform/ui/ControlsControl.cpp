@@ -360,6 +360,13 @@ void TControl::SetText(const AnsiString& Value)
   Perform(CM_TEXTCHANGED, 0, 0);
 }
 
+void TControl::Loaded()
+{
+  TComponent::Loaded();
+  if (FAutoSize)
+    AdjustSize();
+}
+
 void TControl::SetAutoSize(bool Value)
 {
   if (Value == FAutoSize)

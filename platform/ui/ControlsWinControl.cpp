@@ -179,11 +179,37 @@ void TWinControl::CreateWnd()
     throw EOSError("Error creating window");
 }
 
+void TWinControl::SetClientWidth(Integer Value)
+{
+  TControl::SetClientWidth(Value);
+  FPendingClientWidth = FHandle ? TPendingClientSize() : TPendingClientSize{Value, FWidth};
+}
+
+void TWinControl::SetClientHeight(Integer Value)
+{
+  TControl::SetClientHeight(Value);
+  FPendingClientHeight = FHandle ? TPendingClientSize() : TPendingClientSize{Value, FHeight};
+}
+
+void TWinControl::ApplyPendingClientSize()
+{
+  const TPendingClientSize w = FPendingClientWidth, h = FPendingClientHeight;
+  FPendingClientWidth = FPendingClientHeight = TPendingClientSize();
+  const bool width = w.Client >= 0 && FWidth == w.SizeThen;
+  const bool height = h.Client >= 0 && FHeight == h.SizeThen;
+  if (!width && !height)
+    return;
+  const TRect client = ClientRect();
+  SetBounds(FLeft, FTop, width ? FWidth - client.Width() + w.Client : FWidth,
+            height ? FHeight - client.Height() + h.Client : FHeight);
+}
+
 void TWinControl::CreateHandle()
 {
   if (FHandle)
     return;
   CreateWnd();
+  ApplyPendingClientSize();
   // Children's windows follow, each placed in front of the ones before it.
   std::vector<TWinControl*> children;
   for (TControl* c : FControls)

@@ -151,11 +151,14 @@ public:
   // Deletes the form once the current message is done.
   void Release();
   // Runs a modal loop until ModalResult is set (and the close query agrees); the
-  // application's other windows are disabled meanwhile.
+  // application's other windows are disabled meanwhile. The result starts at 0 before the
+  // form shows, so OnShow and OnActivate may already set it.
   TModalResult ShowModal();
   virtual bool CloseQuery();
   TModalResult ModalResult() const { return FModalResult; }
-  void SetModalResult(TModalResult Value) { FModalResult = Value; }
+  // Setting a result while the form's modal loop runs wakes the loop, wherever it is set
+  // from (a handler, a timer, a script step), so a loop waiting for input sees it.
+  void SetModalResult(TModalResult Value);
   TFormState FormState() const { return FFormState; }
 
   // ---- Look and placement ----

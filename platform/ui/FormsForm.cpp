@@ -279,7 +279,9 @@ void TCustomForm::SetWindowState(TWindowState Value)
   if (Value == FWindowState)
     return;
   FWindowState = Value;
-  if (FHandle && Showing())
+  // The window's own visibility counts: an MDI child of a frame not shown yet takes its
+  // state now and keeps it when the frame appears.
+  if (FHandle && (GetWindowLong(FHandle, GWL_STYLE) & WS_VISIBLE))
     ShowWindow(FHandle, Value == wsMaximized   ? SW_SHOWMAXIMIZED
                         : Value == wsMinimized ? SW_MINIMIZE
                                                : SW_RESTORE);
@@ -479,6 +481,14 @@ void TCustomForm::CloseModal()
     FModalResult = 0;
 }
 
+void TCustomForm::SetModalResult(TModalResult Value)
+{
+  FModalResult = Value;
+  // A loop waiting for input would not look at the result before the next message.
+  if (Value != 0 && FFormState.Contains(fsModal) && FHandle)
+    PostMessage(FHandle, WM_NULL, 0, 0);
+}
+
 TModalResult TCustomForm::ShowModal()
 {
   if (FVisible || !FEnabled || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
@@ -527,8 +537,8 @@ TModalResult TCustomForm::ShowModal()
         SetActiveWindow(Previous);
     }
   } restore{this, watch, disabled, previousActive};
-  Show();
   FModalResult = 0;
+  Show();
   // After each message: a result ends the loop unless the form refuses to close.
   TTrackLoop loop;
   loop.FilterCode = MSGF_DIALOGBOX;

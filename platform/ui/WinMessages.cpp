@@ -661,8 +661,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     DrawFrame(w);
     return 0;
   case WM_NCACTIVATE:
+    // The whole frame is painted again through WM_NCPAINT, so that what the window draws
+    // there itself (a menu bar, a border band) is drawn along with the caption.
     if ((w->Style & WS_CAPTION) == WS_CAPTION)
-      DrawFrame(w);
+      Send(w, WM_NCPAINT, 1, 0);
     return 1;
   case WM_ACTIVATE:
     if (LOWORD(wParam) != WA_INACTIVE && !(w->Style & WS_MINIMIZE))

@@ -824,6 +824,27 @@ bool IsZoomed(HWND hwnd)
 
 // ---- Position and size ---------------------------------------------------------------------
 
+namespace {
+
+// Maximized children fill their parent's client area whenever it changes size, as they do
+// when they are maximized (ShowWindow).
+void FollowClientArea(TWnd* parent)
+{
+  const HWND self = parent->Handle;
+  std::vector<HWND> maximized;
+  for (TWnd* c : parent->Children)
+    if (c->ShowState == SW_SHOWMAXIMIZED)
+      maximized.push_back(c->Handle);
+  for (HWND c : maximized) {
+    TWnd* p = FromHandle(self);
+    if (!p || !FromHandle(c))
+      return;
+    SetWindowPos(c, 0, 0, 0, p->Client.Width(), p->Client.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+} // namespace
+
 bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx, Integer cy,
                   UINT flags)
 {
@@ -845,6 +866,7 @@ bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx,
     flags = wp.flags;
   }
   TRect oldRect = w->Rect;
+  const TSize oldClient{w->Client.Width(), w->Client.Height()};
   bool wasVisible = (w->Style & WS_VISIBLE) != 0;
   TRect newRect = Bounds(wp.x, wp.y, std::max(wp.cx, 0), std::max(wp.cy, 0));
   bool moved = newRect.Left != oldRect.Left || newRect.Top != oldRect.Top;
@@ -900,6 +922,10 @@ bool SetWindowPos(HWND hwnd, HWND insertAfter, Integer x, Integer y, Integer cx,
   }
   wp.flags = flags;
   Send(w, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  if (!(w = FromHandle(hwnd)))
+    return true;
+  if (w->Client.Width() != oldClient.cx || w->Client.Height() != oldClient.cy)
+    FollowClientArea(w);
   if (!(w = FromHandle(hwnd)))
     return true;
   if (show && !w->Parent && !(flags & SWP_NOACTIVATE) && !w->MessageOnly)

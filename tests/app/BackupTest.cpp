@@ -302,6 +302,54 @@ TEST_P(BackupDialog, OkStoresThePlanAndDirectoryEvenWithoutARow)
   EXPECT_EQ(TFrmBackup::LoadSettings().TypeId, bpFirstOfMonth);
 }
 
+// The picker is driven as a user would: a click on "...", then the answer in the picker's
+// own loop; Cancel comes as a modal result set from the step itself.
+TEST_P(BackupDialog, TheDirectoryPickerFillsTheFieldOnOkAndKeepsItOnCancel)
+{
+  const AnsiString sub = Dir + "月备份";
+  ASSERT_TRUE(CreateDir(sub));
+  const AnsiString stored = Dir.substr(0, Dir.size() - 1);
+  TFrmBackup::StoreSettings(bpEveryExit, stored);
+  AnsiString afterOk, afterCancel;
+  Integer picked = 0;
+  // Opens the picker, answers it, then goes on with Then in the settings dialog.
+  std::function<void(bool, std::function<void(TFrmBackup*)>)> pick =
+      [&](bool Ok, std::function<void(TFrmBackup*)> Then) {
+        auto* form = Active<TFrmBackup>();
+        ASSERT_NE(form, nullptr);
+        Headless().QueueStep([&, Ok, Then] {
+          auto* picker = Active<TDirPickerFrm>();
+          ASSERT_NE(picker, nullptr);
+          ++picked;
+          EXPECT_EQ(picker->Label2->Caption(), stored) << "it starts at the field's directory";
+          picker->DirectoryListBox1->SetDirectory(sub);
+          if (Ok)
+            picker->OkBtn1->Click();
+          else
+            picker->SetModalResult(mrCancel);
+          Headless().QueueStep([&, Then] { Then(Active<TFrmBackup>()); });
+        });
+        Headless().Click(THeadlessBackend::ScreenPoint(form->Button2->Handle(), {5, 5}));
+      };
+  Headless().QueueStep([&] {
+    pick(true, [&](TFrmBackup* form) {
+      ASSERT_NE(form, nullptr);
+      afterOk = form->edtBackDir1->Text();
+      form->edtBackDir1->SetText(stored);
+      pick(false, [&](TFrmBackup* form) {
+        ASSERT_NE(form, nullptr);
+        afterCancel = form->edtBackDir1->Text();
+        form->CancelBtn1->Click();
+      });
+    });
+  });
+  TFrmBackup::EditBackupSettings();
+  EXPECT_EQ(picked, 2);
+  EXPECT_EQ(afterOk, sub);
+  EXPECT_EQ(afterCancel, stored);
+  RemoveDir(sub);
+}
+
 TEST_P(BackupDialog, BackupAndRestoreButtons)
 {
   const AnsiString bak = File("manual.bak"), junk = File("junk.bak");

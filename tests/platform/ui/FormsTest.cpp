@@ -9,6 +9,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Menus.h"
 #include "tests/platform/ui/UiTestKit.h"
 #include "tests/support/SampleWaybill.h"
 
@@ -366,6 +367,41 @@ TEST_F(ModalDialogs, AnUnansweredDialogFailsInsteadOfHanging)
   }
   EXPECT_TRUE(IsWindowEnabled(main->Handle())) << "the loop cleaned up on the way out";
   EXPECT_FALSE(d.Form->Visible());
+}
+
+// A result set where no message follows (a script step, a handler run while the form
+// shows) still ends the loop; a result left from the last time does not.
+TEST_F(ModalDialogs, AResultEndsTheLoopWhereverItIsSet)
+{
+  struct TCase {
+    const char* Name;
+    std::function<void(TForm*)> Arrange;
+  } cases[] = {
+      {"a script step", [](TForm* f) { Headless().QueueStep([f] { f->SetModalResult(mrYes); }); }},
+      {"OnShow", [](TForm* f) { f->OnShow = [f](TObject*) { f->SetModalResult(mrYes); }; }},
+      {"OnActivate", [](TForm* f) { f->OnActivate = [f](TObject*) { f->SetModalResult(mrYes); }; }},
+      {"a timer",
+       [](TForm* f) {
+         auto* timer = new TTimer(f);
+         timer->SetInterval(50);
+         timer->SetOnTimer([f, timer](TObject*) {
+           timer->SetEnabled(false);
+           f->SetModalResult(mrYes);
+         });
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TDialog d = MakeDialog("结果");
+    c.Arrange(d.Form);
+    EXPECT_EQ(d.Form->ShowModal(), mrYes);
+    EXPECT_FALSE(d.Form->Visible());
+    d.Form->OnShow = nullptr;
+    d.Form->OnActivate = nullptr;
+    Headless().QueueStep([&] { d.Form->SetModalResult(mrNo); });
+    EXPECT_EQ(d.Form->ShowModal(), mrNo) << "the last result does not end the next loop";
+    delete d.Form;
+  }
 }
 
 // ---- Timers and the application loop
@@ -1110,6 +1146,57 @@ TEST_F(FormControls, BorderWidthAndDefaultPositions)
   second->Show();
   EXPECT_GT(second->Left(), first->Left()) << "default places cascade";
   EXPECT_GT(second->Top(), first->Top());
+}
+
+// A client size set before the window exists gets the frame around it once the window is
+// made: caption, borders, a menu bar, a border band.
+TEST_F(FormControls, AClientSizeSetBeforeTheWindowExistsKeepsItsFrame)
+{
+  struct TCase {
+    const char* Name;
+    TFormBorderStyle Border;
+    bool Menu;
+    Integer BorderWidth;
+  } cases[] = {
+      {"sizeable", bsSizeable, false, 0},           {"dialog", bsDialog, false, 0},
+      {"tool window", bsToolWindow, false, 0},      {"sizeable with a menu", bsSizeable, true, 0},
+      {"borderless with a band", bsNone, false, 5},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto* form = new TForm(nullptr);
+    form->SetBorderStyle(c.Border);
+    form->SetBorderWidth(c.BorderWidth);
+    if (c.Menu) {
+      auto* menu = new TMainMenu(form);
+      auto* item = new TMenuItem(form);
+      item->SetCaption("文件(&F)");
+      menu->Items()->Add(item);
+      form->SetMenu(menu);
+    }
+    form->SetClientWidth(300);
+    form->SetClientHeight(200);
+    EXPECT_EQ(form->ClientWidth(), 300);
+    ASSERT_FALSE(form->HandleAllocated());
+    form->Show();
+    EXPECT_EQ(form->ClientWidth(), 300);
+    EXPECT_EQ(form->ClientHeight(), 200);
+    TRect window;
+    GetWindowRect(form->Handle(), window);
+    EXPECT_EQ(window.Width(), form->Width());
+    EXPECT_GT(form->Height(), 200);
+    delete form;
+  }
+
+  // A window size set after the client size wins; the other side keeps its client size.
+  auto* form = new TForm(nullptr);
+  form->SetClientWidth(300);
+  form->SetClientHeight(200);
+  form->SetWidth(250);
+  form->Show();
+  EXPECT_EQ(form->Width(), 250);
+  EXPECT_EQ(form->ClientHeight(), 200);
+  delete form;
 }
 
 TEST_F(FormControls, HintAreasSmallerThanTheControl)

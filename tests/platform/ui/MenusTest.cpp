@@ -555,6 +555,79 @@ TEST_F(Menus, AnMdiChildsMenuMergesIntoTheFramesBarByGroupIndex)
       << "a closed child takes its items with it";
 }
 
+namespace {
+
+// Pixels of the colour c in the screen rectangle r: the ink of a bar item's caption.
+Integer InkIn(const TRect& r, TColor c)
+{
+  Headless().ProcessMessages();
+  std::unique_ptr<TImageSurface> screen = Headless().Screenshot();
+  Integer n = 0;
+  for (Integer y = r.Top; y < r.Bottom; ++y)
+    for (Integer x = r.Left; x < r.Right; ++x)
+      n += screen->Pixel(x, y) == ColorToRGB(c);
+  return n;
+}
+
+} // namespace
+
+// The bar is part of the frame: drawn when the form first shows and again whenever the
+// caption is, as on activation.
+TEST_F(Menus, TheBarIsDrawnWhenTheFormShowsAndWhenItsActivationChanges)
+{
+  TMenuForm f;
+  const TRect file = MenuItemScreenRect(f.File);
+  EXPECT_GT(InkIn(file, clMenuText), 0) << "shown";
+  TForm* other = new TForm(nullptr);
+  other->SetBounds(600, 100, 200, 200);
+  other->Show();
+  EXPECT_EQ(GetActiveWindow(), other->Handle());
+  EXPECT_GT(InkIn(file, clMenuText), 0) << "deactivated";
+  f.Form->SetFocus();
+  EXPECT_GT(InkIn(file, clMenuText), 0) << "activated again";
+  delete other;
+  delete f.Form;
+}
+
+// The program's start: the frame is made hidden and maximized, its maximized child with a
+// menu of its own is made before the frame shows.
+TEST_F(Menus, AFrameShownAfterItsMaximizedChildShowsTheMergedBarAndFitsTheChild)
+{
+  TTrace trace;
+  TMdiFrame* frame = nullptr;
+  Application()->CreateForm(frame);
+  auto* frameMenu = new TMainMenu(frame);
+  TMenuItem* file = AddItem(frame, frameMenu->Items(), "文件(&F)", &trace, "file");
+  frame->SetMenu(frameMenu);
+  frame->SetWindowState(wsMaximized);
+  TMdiChild* child = nullptr;
+  Application()->CreateForm(child);
+  auto* childMenu = new TMainMenu(child);
+  TMenuItem* design = AddItem(child, childMenu->Items(), "设计(&D)", &trace, "design");
+  design->SetGroupIndex(1);
+  child->SetMenu(childMenu);
+  child->SetWindowState(wsMaximized);
+  ASSERT_FALSE(frame->Visible());
+
+  frame->Show();
+  Headless().ProcessMessages();
+  auto fills = [&] {
+    TRect client = frame->ClientWindow()->ClientRect();
+    return child->BoundsRect() == Rect(0, 0, client.Width(), client.Height());
+  };
+  EXPECT_EQ(frame->Width(), Screen()->Width());
+  EXPECT_TRUE(fills()) << "the child fills the maximized frame";
+  EXPECT_GT(InkIn(MenuItemScreenRect(file), clMenuText), 0);
+  EXPECT_GT(InkIn(MenuItemScreenRect(design), clMenuText), 0) << "the child's merged item";
+
+  frame->SetWindowState(wsNormal);
+  EXPECT_LT(frame->Width(), Screen()->Width());
+  EXPECT_TRUE(fills()) << "and follows it when it is restored";
+  frame->SetBounds(10, 10, 500, 300);
+  EXPECT_TRUE(fills()) << "or sized";
+  EXPECT_TRUE(IsZoomed(child->Handle()));
+}
+
 TEST_F(Menus, ScreenshotOfAnOpenMenu)
 {
   TMenuForm f;

@@ -3,6 +3,7 @@
 
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/ExtCtrls.h"
 #include "tests/platform/ui/UiTestKit.h"
 
 namespace {
@@ -362,6 +363,49 @@ TEST_F(LabelControl, AcceleratorFocusesItsFocusControl)
 
   delete second;
   EXPECT_EQ(label->FocusControl(), nullptr) << "a freed control is forgotten";
+}
+
+// A form built in code sets AutoSize, font and caption while it loads; the controls fit
+// themselves when loading ends, as they would had each been set afterwards.
+TEST_F(LabelControl, AutoSizeSetWhileTheFormLoadsMeasuresAtLoaded)
+{
+  TForm* reference = MakeForm("参照");
+  TLabel* sized = Make<TLabel>(reference, Bounds(10, 10, 5, 5));
+  sized->Font()->SetHeight(-16);
+  sized->SetCaption("运单号 SF1234");
+  TStaticText* sizedText = Make<TStaticText>(reference, Bounds(10, 40, 5, 5));
+  sizedText->SetCaption("寄件人");
+  ASSERT_GT(sized->Width(), 5);
+
+  TForm* form = MakeForm("装载");
+  form->BeginLoading();
+  auto* label = new TLabel(form);
+  label->SetBounds(10, 10, 5, 5);
+  label->SetParent(form);
+  label->SetAutoSize(false);
+  label->Font()->SetHeight(-16);
+  label->SetCaption("运单号 SF1234");
+  label->SetAutoSize(true);
+  auto* text = new TStaticText(form);
+  text->SetBounds(10, 40, 5, 5);
+  text->SetCaption("寄件人");
+  text->SetParent(form);
+  auto* panel = new TPanel(form);
+  panel->SetBounds(10, 80, 5, 5);
+  panel->SetAutoSize(true);
+  panel->SetParent(form);
+  auto* inside = new TPanel(form);
+  inside->SetBounds(0, 0, 60, 30);
+  inside->SetParent(panel);
+  EXPECT_EQ(label->Width(), 5) << "nothing is measured while the form loads";
+  form->EndLoading();
+
+  EXPECT_EQ(label->BoundsRect(), sized->BoundsRect());
+  EXPECT_EQ(text->BoundsRect(), sizedText->BoundsRect());
+  EXPECT_EQ(panel->ClientWidth(), 60);
+  EXPECT_EQ(panel->ClientHeight(), 30);
+  delete form;
+  delete reference;
 }
 
 TEST(StdCtrlsReflection, PublishedPropertiesByName)
