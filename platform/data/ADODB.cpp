@@ -17,30 +17,57 @@ using data_detail::TResultSet;
 
 void RegisterADODBClasses()
 {
-  TClassRegistration<TADOConnection, TComponent>("TADOConnection")
-      .Property("ConnectionString", &TADOConnection::ConnectionString,
-                &TADOConnection::SetConnectionString)
-      .Property("LoginPrompt", &TADOConnection::LoginPrompt, &TADOConnection::SetLoginPrompt)
+  RegisterEnumType<TADOLockType>("TADOLockType", {"ltUnspecified", "ltReadOnly", "ltPessimistic",
+                                                  "ltOptimistic", "ltBatchOptimistic"});
+  RegisterEnumType<TExecuteOption>(
+      "TExecuteOption",
+      {"eoAsyncExecute", "eoAsyncFetch", "eoAsyncFetchNonBlocking", "eoExecuteNoRecords"});
+  RegisterSetType<TExecuteOptions>("TExecuteOptions");
+  using C = TADOConnection;
+  // Connected is not stored: a stream that opened connections while it is read would
+  // reach for a database before the program has chosen one.
+  TClassRegistration<C, TComponent>("TADOConnection")
+      .Property("ConnectionString", &C::ConnectionString, &C::SetConnectionString)
+      .Property("LoginPrompt", &C::LoginPrompt, &C::SetLoginPrompt)
       .Default(true)
-      .Property("CommandTimeout", &TADOConnection::CommandTimeout,
-                &TADOConnection::SetCommandTimeout)
+      .Property("CommandTimeout", &C::CommandTimeout, &C::SetCommandTimeout)
       .Default(30)
-      .Property("ConnectionTimeout", &TADOConnection::ConnectionTimeout,
-                &TADOConnection::SetConnectionTimeout)
-      .Default(15);
-  TClassRegistration<TCustomADODataSet, TDataSet>("TCustomADODataSet")
-      .Property("Connection", &TCustomADODataSet::Connection, &TCustomADODataSet::SetConnection)
-      .Property("CommandTimeout", &TCustomADODataSet::CommandTimeout,
-                &TCustomADODataSet::SetCommandTimeout)
+      .Property("ConnectionTimeout", &C::ConnectionTimeout, &C::SetConnectionTimeout)
+      .Default(15)
+      .Property("Connected", &C::Connected, &C::SetConnected)
+      .Stored(false)
+      .Property("BeforeConnect", &C::BeforeConnect, &C::BeforeConnect)
+      .Property("AfterConnect", &C::AfterConnect, &C::AfterConnect)
+      .Property("BeforeDisconnect", &C::BeforeDisconnect, &C::BeforeDisconnect)
+      .Property("AfterDisconnect", &C::AfterDisconnect, &C::AfterDisconnect);
+  using D = TCustomADODataSet;
+  TClassRegistration<D, TDataSet>("TCustomADODataSet")
+      .Property("Connection", &D::Connection, &D::SetConnection)
+      .Property("CommandTimeout", &D::CommandTimeout, &D::SetCommandTimeout)
       .Default(30)
-      .Property("Params", &TCustomADODataSet::Params);
-  TClassRegistration<TADOQuery, TCustomADODataSet>("TADOQuery");
-  TClassRegistration<TADODataSet, TCustomADODataSet>("TADODataSet")
-      .Property("CommandText", &TCustomADODataSet::CommandText, &TCustomADODataSet::SetCommandText);
+      .Property("Params", &D::Params)
+      .Property("LockType", &D::LockType, &D::SetLockType)
+      .Default(ltOptimistic)
+      .Property("ExecuteOptions", &D::ExecuteOptions, &D::SetExecuteOptions)
+      .Property("ParamCheck", &D::ParamCheck, &D::SetParamCheck)
+      .Default(true)
+      .Property("Prepared", &D::Prepared, &D::SetPrepared)
+      .Default(false);
+  TClassRegistration<TADOQuery, D>("TADOQuery")
+      .Property("DataSource", &D::DataSource, &D::SetDataSource)
+      .Property("SQL", &TADOQuery::SQL, &TADOQuery::SetSQL);
+  TClassRegistration<TADODataSet, D>("TADODataSet")
+      .Property("CommandText", &D::CommandText, &D::SetCommandText)
+      .Property("DataSource", &D::DataSource, &D::SetDataSource);
   TClassRegistration<TADOCommand, TComponent>("TADOCommand")
       .Property("Connection", &TADOCommand::Connection, &TADOCommand::SetConnection)
       .Property("CommandText", &TADOCommand::CommandText, &TADOCommand::SetCommandText)
-      .Property("Params", &TADOCommand::Params);
+      .Property("CommandTimeout", &TADOCommand::CommandTimeout, &TADOCommand::SetCommandTimeout)
+      .Default(30)
+      .Property("ExecuteOptions", &TADOCommand::ExecuteOptions, &TADOCommand::SetExecuteOptions)
+      .Property("Params", &TADOCommand::Params)
+      .Property("Prepared", &TADOCommand::Prepared, &TADOCommand::SetPrepared)
+      .Default(false);
   RegisterClasses({ClassInfoOf<TADOConnection>(), ClassInfoOf<TADOQuery>(),
                    ClassInfoOf<TADODataSet>(), ClassInfoOf<TADOCommand>()});
 }

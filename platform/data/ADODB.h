@@ -171,6 +171,7 @@ public:
   ~TADOQuery() override;
   // The statement's lines; a change re-parses the parameters.
   TStrings* SQL() const { return FSQL.get(); }
+  void SetSQL(TStrings* Value) { FSQL->Assign(Value); }
   // Runs the statement; returns the number of rows affected.
   Integer ExecSQL() { return ExecStatement(); }
 

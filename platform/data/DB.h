@@ -125,6 +125,10 @@ enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
 
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
 
+// What an error handler of Edit, Post or Delete decides: raise the error (daFail), end
+// the operation silently (daAbort, EAbort) or try the operation again (daRetry).
+enum TDataAction { daFail, daAbort, daRetry };
+
 // A bookmark: an opaque text naming one record for as long as the record exists.
 using TBookmarkStr = AnsiString;
 using TBookmark = AnsiString;
@@ -169,6 +173,7 @@ using TFieldNotifyEvent = TEvent<void(TField* Sender)>;
 using TFieldGetTextEvent = TEvent<void(TField* Sender, AnsiString& Text, bool DisplayText)>;
 using TFieldSetTextEvent = TEvent<void(TField* Sender, const AnsiString& Text)>;
 using TDataChangeEvent = TEvent<void(TObject* Sender, TField* Field)>;
+using TDataSetErrorEvent = TEvent<void(TDataSet* DataSet, EDatabaseError* E, TDataAction& Action)>;
 
 // ---- Field definitions ----
 
@@ -228,7 +233,14 @@ public:
   TDataSet* DataSet() const { return FDataSet; }
   void Assign(TPersistent* Source) override;
 
+protected:
+  // The definitions stream as one list "Items": name, type, size, required, precision.
+  void DefineProperties(TFiler* Filer) override;
+
 private:
+  void ReadItems(TReader* Reader);
+  void WriteItems(TWriter* Writer);
+
   TDataSet* FDataSet;
   std::vector<std::unique_ptr<TFieldDef>> FItems;
   bool FUpdated = false;
@@ -731,8 +743,13 @@ public:
 
 protected:
   TPersistent* GetOwner() override { return FOwner; }
+  // The parameters stream as one list "Data": name, data type, parameter type, value.
+  void DefineProperties(TFiler* Filer) override;
 
 private:
+  void ReadData(TReader* Reader);
+  void WriteData(TWriter* Writer);
+
   TPersistent* FOwner;
   std::vector<std::unique_ptr<TParam>> FItems;
 };
@@ -1012,8 +1029,12 @@ public:
   TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit;
   TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
   TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
+  TDataSetNotifyEvent BeforeRefresh, AfterRefresh;
   TDataSetNotifyEvent OnNewRecord, OnCalcFields;
   TFilterRecordEvent OnFilterRecord;
+  // Called when Edit, Post or Delete fails with an EDatabaseError; the handler chooses what
+  // happens next (TDataAction, daFail when it leaves Action alone).
+  TDataSetErrorEvent OnEditError, OnPostError, OnDeleteError;
 
 protected:
   // Descendants fill FieldDefs and the records (AddStoredRecord) here.
@@ -1030,6 +1051,7 @@ protected:
   // Hooks around editing: a new record's defaults (before OnNewRecord), a record about to
   // be stored by Post, a record about to be deleted. Raising cancels the operation.
   virtual void InternalInitRecord() {}
+  virtual void InternalEdit() {}
   virtual void InternalPost() {}
   virtual void InternalDelete() {}
   virtual TMasterDataLink* MasterLink() const { return nullptr; }
@@ -1042,6 +1064,8 @@ protected:
   void ApplyRange();
   void DataEvent(TDataEvent Event, NativeInt Info);
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Opens the dataset when a stream set Active while it was read.
+  void Loaded() override;
 
 private:
   using TRecord = data_detail::TRecord;
@@ -1059,6 +1083,9 @@ private:
   void CheckActive() const;
   void CheckInactive() const;
   void CheckCanModify();
+  // Runs Operation; an EDatabaseError goes to ErrorEvent, whose action decides.
+  void CheckOperation(void (TDataSet::*Operation)(), const TDataSetErrorEvent& ErrorEvent);
+  void PostRecordChecks();
   void DoAfterOpen();
   void CreateFields();
   void BindFields(bool Binding);
@@ -1133,6 +1160,7 @@ private:
   bool FReadOnly = false;
   bool FDefaultFields = true;
   bool FFiltered = false;
+  bool FStreamedActive = false; // Active as read from a stream, applied by Loaded
   AnsiString FFilterText;
   TFilterOptions FFilterOptions;
   Integer FDisableCount = 0;

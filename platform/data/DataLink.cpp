@@ -14,12 +14,17 @@
 
 void RegisterDataLinkClasses()
 {
-  RegisterClass(TClassRegistration<TDataSource, TComponent>("TDataSource")
-                    .Property("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit)
-                    .Default(true)
-                    .Property("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)
-                    .Property("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled)
-                    .Default(true));
+  RegisterEventType<TDataChangeEvent>("TDataChangeEvent");
+  RegisterClass(
+      TClassRegistration<TDataSource, TComponent>("TDataSource")
+          .Property("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit)
+          .Default(true)
+          .Property("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet)
+          .Property("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled)
+          .Default(true)
+          .Property("OnDataChange", &TDataSource::OnDataChange, &TDataSource::OnDataChange)
+          .Property("OnStateChange", &TDataSource::OnStateChange, &TDataSource::OnStateChange)
+          .Property("OnUpdateData", &TDataSource::OnUpdateData, &TDataSource::OnUpdateData));
 }
 
 // ---- TDataSource ----

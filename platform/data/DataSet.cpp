@@ -23,12 +23,44 @@ using data_detail::TRecord;
 
 void RegisterDataSetClasses()
 {
+  RegisterEnumType<TFilterOption>("TFilterOption", {"foCaseInsensitive", "foNoPartialCompare"});
+  RegisterSetType<TFilterOptions>("TFilterOptions");
+  RegisterEnumType<TDataAction>("TDataAction", {"daFail", "daAbort", "daRetry"});
+  RegisterEventType<TDataSetNotifyEvent>("TDataSetNotifyEvent");
+  RegisterEventType<TFilterRecordEvent>("TFilterRecordEvent");
+  RegisterEventType<TDataSetErrorEvent>("TDataSetErrorEvent");
+  using D = TDataSet;
   TClassRegistration<TDataSet, TComponent>("TDataSet")
-      .Property("Active", &TDataSet::Active, &TDataSet::SetActive)
+      .Property("Active", &D::Active, &D::SetActive)
       .Default(false)
-      .Property("Filter", &TDataSet::Filter, &TDataSet::SetFilter)
-      .Property("Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered)
-      .Default(false);
+      .Property("Filter", &D::Filter, &D::SetFilter)
+      .Property("Filtered", &D::Filtered, &D::SetFiltered)
+      .Default(false)
+      .Property("FilterOptions", &D::FilterOptions, &D::SetFilterOptions)
+      .Property("BeforeOpen", &D::BeforeOpen, &D::BeforeOpen)
+      .Property("AfterOpen", &D::AfterOpen, &D::AfterOpen)
+      .Property("BeforeClose", &D::BeforeClose, &D::BeforeClose)
+      .Property("AfterClose", &D::AfterClose, &D::AfterClose)
+      .Property("BeforeInsert", &D::BeforeInsert, &D::BeforeInsert)
+      .Property("AfterInsert", &D::AfterInsert, &D::AfterInsert)
+      .Property("BeforeEdit", &D::BeforeEdit, &D::BeforeEdit)
+      .Property("AfterEdit", &D::AfterEdit, &D::AfterEdit)
+      .Property("BeforePost", &D::BeforePost, &D::BeforePost)
+      .Property("AfterPost", &D::AfterPost, &D::AfterPost)
+      .Property("BeforeCancel", &D::BeforeCancel, &D::BeforeCancel)
+      .Property("AfterCancel", &D::AfterCancel, &D::AfterCancel)
+      .Property("BeforeDelete", &D::BeforeDelete, &D::BeforeDelete)
+      .Property("AfterDelete", &D::AfterDelete, &D::AfterDelete)
+      .Property("BeforeScroll", &D::BeforeScroll, &D::BeforeScroll)
+      .Property("AfterScroll", &D::AfterScroll, &D::AfterScroll)
+      .Property("BeforeRefresh", &D::BeforeRefresh, &D::BeforeRefresh)
+      .Property("AfterRefresh", &D::AfterRefresh, &D::AfterRefresh)
+      .Property("OnCalcFields", &D::OnCalcFields, &D::OnCalcFields)
+      .Property("OnDeleteError", &D::OnDeleteError, &D::OnDeleteError)
+      .Property("OnEditError", &D::OnEditError, &D::OnEditError)
+      .Property("OnFilterRecord", &D::OnFilterRecord, &D::OnFilterRecord)
+      .Property("OnNewRecord", &D::OnNewRecord, &D::OnNewRecord)
+      .Property("OnPostError", &D::OnPostError, &D::OnPostError);
 }
 
 namespace {
@@ -120,6 +152,11 @@ void TDataSet::SetState(TDataSetState Value)
 
 void TDataSet::SetActive(bool Value)
 {
+  // While a stream is read, the connection and other references are not resolved yet.
+  if (ComponentState().Contains(csReading)) {
+    FStreamedActive = Value;
+    return;
+  }
   if (Value)
     Open();
   else
@@ -166,6 +203,35 @@ void TDataSet::Open()
   ++FCalcStamp;
   SetState(dsBrowse);
   DoAfterOpen();
+}
+
+void TDataSet::Loaded()
+{
+  TComponent::Loaded();
+  if (FStreamedActive) {
+    FStreamedActive = false;
+    Open();
+  }
+}
+
+void TDataSet::CheckOperation(void (TDataSet::*Operation)(), const TDataSetErrorEvent& ErrorEvent)
+{
+  for (;;) {
+    try {
+      (this->*Operation)();
+      return;
+    } catch (EDatabaseError& E) {
+      TDataSetErrorEvent handler = ErrorEvent; // the handler may replace itself
+      if (!handler)
+        throw;
+      TDataAction action = daFail;
+      handler(this, &E, action);
+      if (action == daFail)
+        throw;
+      if (action == daAbort)
+        Abort();
+    }
+  }
 }
 
 void TDataSet::DoAfterOpen()
@@ -652,6 +718,8 @@ Integer TDataSet::RecordCount()
 void TDataSet::Refresh()
 {
   CheckBrowseMode();
+  if (BeforeRefresh)
+    BeforeRefresh(this);
   TRecord* current = ActiveRecordData();
   Int64 serial = current ? current->Serial : 0;
   Integer pos = CurrentViewIndex();
@@ -665,6 +733,8 @@ void TDataSet::Refresh()
       }
   }
   ResyncAt(pos, {});
+  if (AfterRefresh)
+    AfterRefresh(this);
 }
 
 // ---- Editing ----
@@ -681,6 +751,7 @@ void TDataSet::Edit()
   CheckCanModify();
   if (BeforeEdit)
     BeforeEdit(this);
+  CheckOperation(&TDataSet::InternalEdit, OnEditError);
   TRecord* rec = ActiveRecordData();
   FEditOriginal = rec;
   FEditRecord = std::make_unique<TRecord>(*rec);
@@ -767,14 +838,20 @@ void TDataSet::CheckRequiredFields()
   }
 }
 
+// What Post checks and runs before the record is stored; an error here may be retried.
+void TDataSet::PostRecordChecks()
+{
+  CheckRequiredFields();
+  InternalPost();
+}
+
 void TDataSet::Post()
 {
   UpdateRecord();
   DataEvent(deCheckBrowseMode, 0);
   if (BeforePost)
     BeforePost(this);
-  CheckRequiredFields();
-  InternalPost();
+  CheckOperation(&TDataSet::PostRecordChecks, OnPostError);
   Integer pos;
   if (FState == dsEdit) {
     FEditRecord->Values.resize(FEditOriginal->Values.size());
@@ -838,8 +915,8 @@ void TDataSet::Delete()
     BeforeDelete(this);
   if (BeforeScroll)
     BeforeScroll(this);
+  CheckOperation(&TDataSet::InternalDelete, OnDeleteError);
   TRecord* rec = FEditOriginal ? FEditOriginal : ActiveRecordData();
-  InternalDelete();
   Integer pos = ViewIndexOf(rec);
   FEditRecord.reset();
   FEditOriginal = nullptr;

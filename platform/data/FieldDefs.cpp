@@ -3,12 +3,23 @@
 #include "platform/data/DB.h"
 #include "platform/data/DataUnitsPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/TypInfo.h"
 
 // ---- Class registration ----
 
 void RegisterFieldDefsClasses()
 {
+  RegisterEnumType<TFieldType>(
+      "TFieldType",
+      {"ftUnknown",    "ftString",     "ftSmallint", "ftInteger",     "ftWord",      "ftBoolean",
+       "ftFloat",      "ftCurrency",   "ftBCD",      "ftDate",        "ftTime",      "ftDateTime",
+       "ftBytes",      "ftVarBytes",   "ftAutoInc",  "ftBlob",        "ftMemo",      "ftGraphic",
+       "ftFmtMemo",    "ftParadoxOle", "ftDBaseOle", "ftTypedBinary", "ftCursor",    "ftFixedChar",
+       "ftWideString", "ftLargeint",   "ftADT",      "ftArray",       "ftReference", "ftDataSet",
+       "ftOraBlob",    "ftOraClob",    "ftVariant",  "ftInterface",   "ftIDispatch", "ftGuid",
+       "ftTimeStamp",  "ftFMTBcd",     "ftWideMemo"});
   TClassRegistration<TFieldDefs, TPersistent>("TFieldDefs");
 }
 
@@ -89,4 +100,66 @@ void TFieldDefs::Assign(TPersistent* Source)
     TFieldDef* d = src->Items(i);
     AddFieldDef(d->Name(), d->DataType(), d->Size(), d->Required())->SetPrecision(d->Precision());
   }
+}
+
+// ---- Streaming ----
+//
+// "Items": a list holding one list per definition: Name (string), DataType (identifier),
+// Size (integer), Required (Boolean), Precision (integer). The whole list is read before
+// the definitions change, so a damaged stream leaves them as they were.
+
+void TFieldDefs::DefineProperties(TFiler* Filer)
+{
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineProperty("Items", TReaderProc::Bind(this, &TFieldDefs::ReadItems),
+                        TWriterProc::Bind(this, &TFieldDefs::WriteItems), Count() > 0);
+}
+
+void TFieldDefs::WriteItems(TWriter* Writer)
+{
+  PTypeInfo types = FindTypeInfo(typeid(TFieldType));
+  Writer->WriteListBegin();
+  for (const auto& def : FItems) {
+    Writer->WriteListBegin();
+    Writer->WriteString(def->Name());
+    Writer->WriteIdent(GetEnumName(types, def->DataType()));
+    Writer->WriteInteger(def->Size());
+    Writer->WriteBoolean(def->Required());
+    Writer->WriteInteger(def->Precision());
+    Writer->WriteListEnd();
+  }
+  Writer->WriteListEnd();
+}
+
+void TFieldDefs::ReadItems(TReader* Reader)
+{
+  struct TRead {
+    AnsiString Name;
+    TFieldType DataType;
+    Integer Size;
+    bool Required;
+    Integer Precision;
+  };
+  PTypeInfo types = FindTypeInfo(typeid(TFieldType));
+  std::vector<TRead> read;
+  Reader->ReadListBegin();
+  while (!Reader->EndOfList()) {
+    Reader->ReadListBegin();
+    TRead r;
+    r.Name = Reader->ReadString();
+    Integer type = GetEnumValue(types, Reader->ReadIdent());
+    if (type < 0 || r.Name.empty())
+      throw EReadError(SInvalidPropertyValue);
+    r.DataType = static_cast<TFieldType>(type);
+    r.Size = Reader->ReadInteger();
+    r.Required = Reader->ReadBoolean();
+    r.Precision = Reader->ReadInteger();
+    Reader->ReadListEnd();
+    read.push_back(r);
+  }
+  Reader->ReadListEnd();
+  TFieldDefs defs(FDataSet); // duplicates are refused before anything changes
+  for (const TRead& r : read)
+    defs.AddFieldDef(r.Name, r.DataType, r.Size, r.Required)->SetPrecision(r.Precision);
+  Assign(&defs);
 }

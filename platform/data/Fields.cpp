@@ -19,7 +19,15 @@ using data_detail::SplitFieldNames;
 
 void RegisterFieldClasses()
 {
+  RegisterEnumType<TAlignment>("TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"});
+  RegisterEnumType<TFieldKind>(
+      "TFieldKind", {"fkData", "fkCalculated", "fkLookup", "fkInternalCalc", "fkAggregate"});
+  RegisterEventType<TFieldNotifyEvent>("TFieldNotifyEvent");
+  RegisterEventType<TFieldGetTextEvent>("TFieldGetTextEvent");
+  RegisterEventType<TFieldSetTextEvent>("TFieldSetTextEvent");
   TClassRegistration<TField, TComponent>("TField")
+      .Property("Alignment", &TField::Alignment, &TField::SetAlignment)
+      .Default(taLeftJustify)
       .Property("FieldName", &TField::FieldName, &TField::SetFieldName)
       .Property("DisplayLabel", &TField::DisplayLabel, &TField::SetDisplayLabel)
       .Property("DisplayWidth", &TField::DisplayWidth, &TField::SetDisplayWidth)
@@ -33,11 +41,20 @@ void RegisterFieldClasses()
       .Property("EditMask", &TField::EditMask, &TField::SetEditMask)
       .Property("KeyFields", &TField::KeyFields, &TField::SetKeyFields)
       .Property("LookupKeyFields", &TField::LookupKeyFields, &TField::SetLookupKeyFields)
-      .Property("LookupResultField", &TField::LookupResultField, &TField::SetLookupResultField);
+      .Property("LookupResultField", &TField::LookupResultField, &TField::SetLookupResultField)
+      .Property("FieldKind", &TField::FieldKind, &TField::SetFieldKind)
+      .Default(fkData)
+      .Property("LookupDataSet", &TField::LookupDataSet, &TField::SetLookupDataSet)
+      .Property("OnChange", &TField::OnChange, &TField::OnChange)
+      .Property("OnGetText", &TField::OnGetText, &TField::OnGetText)
+      .Property("OnSetText", &TField::OnSetText, &TField::OnSetText)
+      .Property("OnValidate", &TField::OnValidate, &TField::OnValidate);
   TClassRegistration<TStringField, TField>("TStringField")
       .Property("Size", &TField::Size, &TField::SetSize);
   TClassRegistration<TWideStringField, TStringField>("TWideStringField");
   TClassRegistration<TNumericField, TField>("TNumericField")
+      .Redeclare("Alignment")
+      .Default(taRightJustify)
       .Property("DisplayFormat", &TNumericField::DisplayFormat, &TNumericField::SetDisplayFormat)
       .Property("EditFormat", &TNumericField::EditFormat, &TNumericField::SetEditFormat);
   TClassRegistration<TIntegerField, TNumericField>("TIntegerField")

@@ -13,6 +13,7 @@ void RegisterMemDataSetClasses()
 {
   RegisterClass(
       TClassRegistration<TMemDataSet, TDataSet>("TMemDataSet")
+          .Property("FieldDefs", &TMemDataSet::FieldDefs)
           .Property("MasterSource", &TMemDataSet::MasterSource, &TMemDataSet::SetMasterSource)
           .Property("MasterFields", &TMemDataSet::MasterFields, &TMemDataSet::SetMasterFields)
           .Property("DetailFields", &TMemDataSet::DetailFields, &TMemDataSet::SetDetailFields));

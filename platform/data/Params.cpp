@@ -4,6 +4,7 @@
 #include "platform/data/DBPrivate.h"
 #include "platform/data/DataUnitsPrivate.h"
 #include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/TypInfo.h"
@@ -14,6 +15,8 @@ using data_detail::SplitFieldNames;
 
 void RegisterParamsClasses()
 {
+  RegisterEnumType<TParamType>("TParamType",
+                               {"ptUnknown", "ptInput", "ptOutput", "ptInputOutput", "ptResult"});
   TClassRegistration<TParam, TPersistent>("TParam");
   TClassRegistration<TParams, TPersistent>("TParams");
 }
@@ -179,4 +182,61 @@ void TParams::Assign(TPersistent* Source)
   Clear();
   for (const auto& p : src->FItems)
     CreateParam(p->DataType(), p->Name(), p->ParamType())->Assign(p.get());
+}
+
+// ---- Streaming ----
+//
+// "Data": a list holding one list per parameter: Name (string), DataType and ParamType
+// (identifiers), Value (TWriter::WriteVariant). Parameters of the names read take the
+// types and values read; others are added. The whole list is read before anything changes.
+
+void TParams::DefineProperties(TFiler* Filer)
+{
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineProperty("Data", TReaderProc::Bind(this, &TParams::ReadData),
+                        TWriterProc::Bind(this, &TParams::WriteData), Count() > 0);
+}
+
+void TParams::WriteData(TWriter* Writer)
+{
+  PTypeInfo fieldTypes = FindTypeInfo(typeid(TFieldType));
+  PTypeInfo paramTypes = FindTypeInfo(typeid(TParamType));
+  Writer->WriteListBegin();
+  for (const auto& p : FItems) {
+    Writer->WriteListBegin();
+    Writer->WriteString(p->Name());
+    Writer->WriteIdent(GetEnumName(fieldTypes, p->DataType()));
+    Writer->WriteIdent(GetEnumName(paramTypes, p->ParamType()));
+    Writer->WriteVariant(p->Value());
+    Writer->WriteListEnd();
+  }
+  Writer->WriteListEnd();
+}
+
+void TParams::ReadData(TReader* Reader)
+{
+  PTypeInfo fieldTypes = FindTypeInfo(typeid(TFieldType));
+  PTypeInfo paramTypes = FindTypeInfo(typeid(TParamType));
+  TParams read;
+  Reader->ReadListBegin();
+  while (!Reader->EndOfList()) {
+    Reader->ReadListBegin();
+    AnsiString name = Reader->ReadString();
+    Integer dataType = GetEnumValue(fieldTypes, Reader->ReadIdent());
+    Integer paramType = GetEnumValue(paramTypes, Reader->ReadIdent());
+    if (name.empty() || dataType < 0 || paramType < 0 || read.FindParam(name))
+      throw EReadError(SInvalidPropertyValue);
+    TParam* p = read.CreateParam(static_cast<TFieldType>(dataType), name,
+                                 static_cast<TParamType>(paramType));
+    p->SetValue(Reader->ReadVariant());
+    p->SetDataType(static_cast<TFieldType>(dataType)); // a value does not change the type read
+    Reader->ReadListEnd();
+  }
+  Reader->ReadListEnd();
+  for (const auto& p : read.FItems) {
+    TParam* mine = FindParam(p->Name());
+    if (!mine)
+      mine = AddParam(p->Name());
+    mine->Assign(p.get());
+  }
 }

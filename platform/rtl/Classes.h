@@ -127,11 +127,35 @@ private:
   void RemoveNotification(TComponent* AComponent);
   void NotifySubscribers();
 
+  // The owned components in order. Removing the first or the last one costs O(1): entries
+  // removed from the front are only counted and dropped together later, so freeing n
+  // components front to back or back to front is linear.
+  class TOwnedList {
+  public:
+    using const_iterator = std::vector<TComponent*>::const_iterator;
+    size_t size() const { return FItems.size() - FFront; }
+    bool empty() const { return FItems.size() == FFront; }
+    TComponent* operator[](size_t Index) const { return FItems[FFront + Index]; }
+    TComponent* back() const { return FItems.back(); }
+    const_iterator begin() const { return FItems.begin() + static_cast<std::ptrdiff_t>(FFront); }
+    const_iterator end() const { return FItems.end(); }
+    void push_back(TComponent* Item) { FItems.push_back(Item); }
+    void Insert(size_t Index, TComponent* Item);
+    void Erase(size_t Index);
+    // The index of Item, looked for at the front first and then from the back (where
+    // components just made or about to go are); -1 when absent.
+    Integer IndexOf(const TComponent* Item) const;
+
+  private:
+    std::vector<TComponent*> FItems;
+    size_t FFront = 0; // entries before this one were removed
+  };
+
   TComponent* FOwner = nullptr;
   AnsiString FName;
   NativeInt FTag = 0;
   TComponentState FComponentState;
-  std::vector<TComponent*> FComponents;
+  TOwnedList FComponents;
   std::vector<TComponent*> FFreeNotifies;
   std::vector<TComponent**> FDestroyWatches;
 

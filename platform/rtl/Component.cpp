@@ -35,7 +35,48 @@ void EraseOne(std::vector<TComponent*>& list, TComponent* item)
     list.erase(it);
 }
 
+// Removed front entries are dropped once they are at least this many and half the list.
+constexpr size_t MinDroppedFront = 32;
+
 } // namespace
+
+// ---- The owned list ----
+
+void TComponent::TOwnedList::Insert(size_t Index, TComponent* Item)
+{
+  FItems.insert(FItems.begin() + static_cast<std::ptrdiff_t>(FFront + Index), Item);
+}
+
+void TComponent::TOwnedList::Erase(size_t Index)
+{
+  if (Index + 1 == size()) {
+    FItems.pop_back();
+  } else if (Index == 0) {
+    FItems[FFront++] = nullptr;
+  } else {
+    FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(FFront + Index));
+    return;
+  }
+  if (FItems.size() == FFront) {
+    FItems.clear();
+    FFront = 0;
+  } else if (FFront >= MinDroppedFront && FFront * 2 >= FItems.size()) {
+    FItems.erase(FItems.begin(), FItems.begin() + static_cast<std::ptrdiff_t>(FFront));
+    FFront = 0;
+  }
+}
+
+Integer TComponent::TOwnedList::IndexOf(const TComponent* Item) const
+{
+  if (empty())
+    return -1;
+  if (FItems[FFront] == Item)
+    return 0;
+  for (size_t i = FItems.size(); i-- > FFront + 1;)
+    if (FItems[i] == Item)
+      return static_cast<Integer>(i - FFront);
+  return -1;
+}
 
 TComponent::TComponent(TComponent* AOwner)
 {
@@ -81,11 +122,7 @@ TComponent* TComponent::Components(Integer Index) const
 
 Integer TComponent::ComponentIndex() const
 {
-  if (!FOwner)
-    return -1;
-  auto& list = FOwner->FComponents;
-  auto it = std::find(list.begin(), list.end(), this);
-  return it == list.end() ? -1 : static_cast<Integer>(it - list.begin());
+  return FOwner ? FOwner->FComponents.IndexOf(this) : -1;
 }
 
 void TComponent::SetComponentIndex(Integer Value)
@@ -99,8 +136,8 @@ void TComponent::SetComponentIndex(Integer Value)
   Value = std::clamp(Value, 0, static_cast<Integer>(list.size()) - 1);
   if (Value == current)
     return;
-  list.erase(list.begin() + current);
-  list.insert(list.begin() + Value, this);
+  list.Erase(static_cast<size_t>(current));
+  list.Insert(static_cast<size_t>(Value), this);
 }
 
 void TComponent::SetName(const AnsiString& NewName)
@@ -169,7 +206,9 @@ void TComponent::Insert(TComponent* AComponent)
 void TComponent::Remove(TComponent* AComponent)
 {
   AComponent->FOwner = nullptr;
-  EraseOne(FComponents, AComponent);
+  Integer index = FComponents.IndexOf(AComponent);
+  if (index >= 0)
+    FComponents.Erase(static_cast<size_t>(index));
 }
 
 void TComponent::DestroyComponents()
@@ -268,10 +307,9 @@ void TComponent::EndLoading()
   // Loaded may create or free components: work on a snapshot and re-check membership.
   if (FComponentState.Contains(csLoading))
     Loaded();
-  std::vector<TComponent*> owned = FComponents;
+  std::vector<TComponent*> owned(FComponents.begin(), FComponents.end());
   for (TComponent* c : owned)
-    if (std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end() &&
-        c->FComponentState.Contains(csLoading))
+    if (FComponents.IndexOf(c) >= 0 && c->FComponentState.Contains(csLoading))
       c->EndLoading();
 }
 

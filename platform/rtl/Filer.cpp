@@ -13,10 +13,9 @@
 #include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/rtl/Variants.h"
 
 namespace {
-
-const char* const SInvalidPropertyValue = "Invalid property value";
 
 // Lists and collections nest at most this deep; deeper data is treated as corrupt.
 constexpr int MaxNesting = 256;
@@ -177,7 +176,11 @@ void TWriter::WriteProperty(TPersistent* Instance, PPropInfo Prop, TPersistent* 
   const TPropAccessor& access = *Prop->Access;
   PTypeInfo type = Prop->PropType;
   TTypeKind kind = type->Kind;
-  if (kind == tkMethod || kind == tkVariant || kind == tkUnknown)
+  if (kind == tkMethod) {
+    WriteMethodProperty(Instance, Prop, Ancestor);
+    return;
+  }
+  if (kind == tkVariant || kind == tkUnknown)
     return;
   if (kind != tkClass && Prop->ReadOnly())
     return;
@@ -283,6 +286,21 @@ void TWriter::WriteProperty(TPersistent* Instance, PPropInfo Prop, TPersistent* 
   default:
     return;
   }
+}
+
+// An event is written as the name of the root's published method that handles it; any
+// other handler has no name a reader could bind, and is left out.
+void TWriter::WriteMethodProperty(TPersistent* Instance, PPropInfo Prop, TPersistent* Ancestor)
+{
+  if (!Root())
+    return;
+  AnsiString name = MethodName(Root(), Prop->Access->GetMethod(Instance));
+  if (name.empty())
+    return;
+  if (Ancestor && MethodName(Root(), Prop->Access->GetMethod(Ancestor)) == name)
+    return;
+  WritePropName(Prop->Name);
+  WriteIdent(name);
 }
 
 AnsiString TWriter::ReferenceName(TComponent* Value)
@@ -437,6 +455,56 @@ void TWriter::WriteDate(TDateTime Value)
   Write(&Value, 8);
 }
 
+void TWriter::WriteVariant(const Variant& Value)
+{
+  switch (VarType(Value)) {
+  case varEmpty:
+    WriteValue(vaNil);
+    return;
+  case varNull:
+    WriteValue(vaNull);
+    return;
+  case varShortInt:
+  case varByte:
+  case varSmallint:
+  case varWord:
+  case varInteger:
+    WriteInteger(Value.AsInt64());
+    return;
+  case varLongWord:
+  case varInt64:
+    WriteValue(vaInt64);
+    {
+      Int64 v = Value.AsInt64();
+      Write(&v, 8);
+    }
+    return;
+  case varSingle:
+    WriteSingle(static_cast<Single>(Value.AsDouble()));
+    return;
+  case varDouble:
+    WriteFloat(Value.AsDouble());
+    return;
+  case varCurrency:
+    WriteCurrency(Value.AsCurrency());
+    return;
+  case varDate:
+    WriteDate(Value.AsDateTime());
+    return;
+  case varBoolean:
+    WriteBoolean(Value.AsBoolean());
+    return;
+  case varString:
+    WriteString(Value.AsString());
+    return;
+  case varOleStr:
+    WriteWideString(Value.AsWideString());
+    return;
+  default:
+    throw EWriteError(SWriteError);
+  }
+}
+
 void TWriter::WriteIdent(const AnsiString& Ident)
 {
   auto same = [&](const char* word) {
@@ -527,7 +595,11 @@ void TReader::ReadProperty(TPersistent* Instance)
   PPropInfo prop = GetPropInfo(target, name);
   if (!prop)
     unknown();
-  if (prop->Kind() == tkMethod || prop->Kind() == tkVariant) {
+  if (prop->Kind() == tkMethod) {
+    ReadMethodProperty(target, prop);
+    return;
+  }
+  if (prop->Kind() == tkVariant) {
     SkipValue(); // never written; tolerated in input
     return;
   }
@@ -600,6 +672,22 @@ void TReader::ReadPublished(TPersistent* Instance, PPropInfo Prop)
   default:
     SkipValue();
   }
+}
+
+// An event names a published method of the root being read into; nil clears it. A name
+// the root does not publish raises EReadError "Method '<name>' not found".
+void TReader::ReadMethodProperty(TPersistent* Instance, PPropInfo Prop)
+{
+  if (NextValue() == vaNil) {
+    ReadValue();
+    SetMethodProp(Instance, Prop, TMethod());
+    return;
+  }
+  AnsiString name = ReadIdent();
+  TMethod method = MethodAddress(Root(), name);
+  if (!method)
+    throw EReadError(Format(SMethodNotFound, {name}));
+  SetMethodProp(Instance, Prop, method);
 }
 
 Integer TReader::ReadSet(PTypeInfo SetType)
@@ -934,6 +1022,42 @@ TDateTime TReader::ReadDate()
 {
   double v;
   return ReadFixed(*this, vaDate, v) ? v : static_cast<TDateTime>(ReadInt64());
+}
+
+Variant TReader::ReadVariant()
+{
+  switch (NextValue()) {
+  case vaNil:
+    ReadValue();
+    return Variant();
+  case vaNull:
+    ReadValue();
+    return ::Null();
+  case vaInt8:
+  case vaInt16:
+  case vaInt32:
+    return Variant(ReadInteger());
+  case vaInt64:
+    return Variant(ReadInt64());
+  case vaSingle:
+    return Variant(ReadSingle());
+  case vaExtended:
+    return Variant(static_cast<Double>(ReadFloat()));
+  case vaCurrency:
+    return Variant(ReadCurrency());
+  case vaDate:
+    return VarFromDateTime(ReadDate());
+  case vaFalse:
+  case vaTrue:
+    return Variant(ReadBoolean());
+  case vaString:
+  case vaLString:
+    return Variant(ReadString());
+  case vaWString:
+    return Variant(ReadWideString());
+  default:
+    RaiseValueError();
+  }
 }
 
 AnsiString TReader::ReadIdent()

@@ -33,7 +33,11 @@
 // A persistent object held by a property writes its own properties under the dotted name
 // ("Font.Name"); a collection is vaCollection with one list of properties per item; a
 // component reference is an identifier ("Edit1", "Owner" for the root, "Form2.Edit1" for
-// another owner's component), vaNil for none. Events and Variants are not streamed.
+// another owner's component), vaNil for none. An event whose handler is a published method
+// of the root (TypInfo.h, MethodAddress) is that method's name as an identifier; other
+// handlers (lambdas, methods of other objects) are not written. Variant properties are not
+// streamed; defined properties write Variants with WriteVariant (vaNil Empty, vaNull Null,
+// then by kind as above).
 //
 // Component form: class name and component name as short strings, the properties, vaNull,
 // then the children (GetChildren) in the same form, then vaNull.
@@ -41,6 +45,8 @@
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Currency.h"
+
+class Variant;
 
 enum TValueType {
   vaNull,
@@ -169,6 +175,8 @@ public:
   void WriteSingle(Single Value);
   void WriteCurrency(Currency Value);
   void WriteDate(TDateTime Value);
+  // A Variant by its kind; arrays, objects and other kinds without a tag raise EWriteError.
+  void WriteVariant(const Variant& Value);
   // "False", "True" and "nil" get their own tags; other identifiers vaIdent.
   void WriteIdent(const AnsiString& Ident);
   // A property name (or any short string): length byte + bytes; longer than 255 bytes
@@ -179,6 +187,7 @@ public:
 
 private:
   void WriteProperty(TPersistent* Instance, const TPropInfo* Prop, TPersistent* Ancestor);
+  void WriteMethodProperty(TPersistent* Instance, const TPropInfo* Prop, TPersistent* Ancestor);
   void WriteChild(TComponent* Child);
   void CheckNothingDropped(TComponent* Root);
   AnsiString ReferenceName(TComponent* Value);
@@ -238,6 +247,8 @@ public:
   Single ReadSingle();
   Currency ReadCurrency();
   TDateTime ReadDate();
+  // A value written by WriteVariant.
+  Variant ReadVariant();
   AnsiString ReadIdent();
   // A short string: length byte + bytes.
   AnsiString ReadStr();
@@ -258,6 +269,7 @@ private:
   bool AtPropertyListEnd();
   Integer ReadLength();
   void ReadPublished(TPersistent* Instance, const TPropInfo* Prop);
+  void ReadMethodProperty(TPersistent* Instance, const TPropInfo* Prop);
   Integer ReadSet(const TTypeInfo* SetType);
   TComponent* FindReference(const AnsiString& Name);
   TComponent* ReadComponentData(TComponent* Component, TComponent* Parent);

@@ -21,6 +21,8 @@ inline constexpr const char* SSortedListError = "Operation not allowed on sorted
 inline constexpr const char* SDuplicateString = "String list does not allow duplicates";
 inline constexpr const char* SReadError = "Stream read error";
 inline constexpr const char* SWriteError = "Stream write error";
+inline constexpr const char* SMethodNotFound = "Method '%s' not found";
+inline constexpr const char* SInvalidPropertyValue = "Invalid property value";
 inline constexpr const char* SComponentNotWritten =
     "Cannot write %s: it owns %s, which it does not list among its children";
 inline constexpr const char* SFOpenErrorEx = "Cannot open file \"%s\". %s";

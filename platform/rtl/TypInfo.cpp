@@ -11,6 +11,7 @@
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/NumFormat.h"
+#include "platform/rtl/RtlConsts.h"
 
 namespace typinfo_detail {
 // The C++ type of Variant, from TypInfoVariant.cpp (this unit does not see Variants.h).
@@ -20,7 +21,6 @@ const std::type_info& VariantTypeId();
 namespace {
 
 const char* const SUnknownProperty = "Property %s does not exist";
-const char* const SInvalidPropertyValue = "Invalid property value";
 const char* const SInvalidPropertyType = "Invalid property type: %s";
 const char* const SInvalidPropertyElement = "Invalid property element: %s";
 const char* const SPropertyReadOnly = "Property %s is read-only";
@@ -496,6 +496,41 @@ PPropInfo GetPropInfo(TClass cls, const AnsiString& name)
   const PropLists& lists = EnsureLists(cls);
   auto it = lists.ByName.find(UpperCase(name));
   return it == lists.ByName.end() ? nullptr : it->second;
+}
+
+namespace {
+
+// Calls Visit with each published method of cls and its ancestors, the class's own first,
+// until it returns true; the method found then, or null.
+template <class F> PMethodInfo FindMethod(TClass cls, F Visit)
+{
+  for (TClass c = cls; c; c = c->Parent)
+    if (c->Props)
+      for (const auto& m : c->Props->Methods)
+        if (Visit(*m))
+          return m.get();
+  return nullptr;
+}
+
+} // namespace
+
+TMethod MethodAddress(TObject* obj, const AnsiString& name)
+{
+  if (!obj || name.empty())
+    return TMethod();
+  PMethodInfo m = FindMethod(obj->ClassType(),
+                             [&](const TMethodInfo& info) { return SameText(info.Name, name); });
+  return m ? m->Bind(obj) : TMethod();
+}
+
+AnsiString MethodName(TObject* obj, const TMethod& method)
+{
+  if (!obj || !method || method.Object() != obj)
+    return AnsiString();
+  PMethodInfo m = FindMethod(obj->ClassType(), [&](const TMethodInfo& info) {
+    return info.Bind(obj).Identity() == method.Identity();
+  });
+  return m ? m->Name : AnsiString();
 }
 
 PPropInfo GetPropInfo(const TObject* obj, const AnsiString& name)

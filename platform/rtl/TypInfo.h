@@ -222,10 +222,23 @@ struct TPropInfo {
 };
 using PPropInfo = const TPropInfo*;
 
-// The published properties one class declares; TypInfo.cpp derives the full lists.
+// A published method: a member function that streams name as an event's handler. The
+// writer writes the name of a handler that is a published method of the root component;
+// the reader binds the name to that method of the root it reads into.
+struct TMethodInfo {
+  AnsiString Name;
+  TClass DeclaringClass = nullptr;
+  // The method bound to an object of its class, as a handler value.
+  std::function<TMethod(TObject*)> Bind;
+};
+using PMethodInfo = const TMethodInfo*;
+
+// The published properties and methods one class declares; TypInfo.cpp derives the full
+// property lists.
 class TClassProps {
 public:
   std::vector<std::unique_ptr<TPropInfo>> Own;
+  std::vector<std::unique_ptr<TMethodInfo>> Methods;
 };
 
 // The order of the sorted property list: letters compared without regard to case (folded to
@@ -340,6 +353,13 @@ bool IsStoredProp(TObject* obj, PPropInfo prop);
 // with it (without one they are never at their default); Int64 and floats are at their
 // default when 0, strings when empty, objects when nil, events when unassigned.
 bool IsDefaultPropValue(TObject* obj, PPropInfo prop);
+
+// Published methods. MethodAddress gives the method Name (ignoring case) of obj's class or
+// an ancestor, bound to obj; unassigned when there is none. MethodName gives the name of the
+// published method of obj's class or an ancestor that Method is, bound to obj; "" when it is
+// none of them (a lambda, another object's method, an unpublished one).
+TMethod MethodAddress(TObject* obj, const AnsiString& name);
+AnsiString MethodName(TObject* obj, const TMethod& method);
 
 // ---- Registration ----
 
@@ -695,6 +715,26 @@ public:
         return std::invoke(predicate, static_cast<C*>(obj));
       };
     }
+    return *this;
+  }
+  // A published method, which streams may name as the handler of an event:
+  // .Method("Query1BeforeOpen", &TDataModule1::Query1BeforeOpen).
+  template <class R, class B, class... Args>
+  TClassRegistration& Method(const AnsiString& name, R (B::*method)(Args...))
+  {
+    static_assert(std::is_base_of_v<B, C>, "the method must belong to the class");
+    FLast = nullptr;
+    if (FExisted)
+      return *this;
+    auto info = std::make_unique<TMethodInfo>();
+    info->Name = name;
+    info->DeclaringClass = FClass;
+    info->Bind = [method](TObject* obj) {
+      return TMethod(TEvent<R(Args...)>::Bind(static_cast<C*>(obj), method));
+    };
+    if (!FClass->Props)
+      FClass->Props = new TClassProps();
+    FClass->Props->Methods.push_back(std::move(info));
     return *this;
   }
   // Gives the property a named type (TColor, TDateTime ...) of the same kind.

@@ -86,6 +86,10 @@ struct TfrxDictionary::TEntries {
     TObject* Obj;
   };
   std::map<AnsiString, TEntry, TLess> Map;
+  // Per prefix, the number CreateUniqueName last gave. Keys are only ever added (until
+  // Clear), so every number from the search's start up to it is still taken and the next
+  // search may resume there: many keys of one prefix cost linear time overall.
+  mutable std::map<AnsiString, Integer, TLess> LastFound;
 };
 
 TfrxDictionary::TfrxDictionary() : FEntries(std::make_unique<TEntries>()) {}
@@ -95,6 +99,7 @@ TfrxDictionary::~TfrxDictionary() = default;
 void TfrxDictionary::Clear()
 {
   FEntries->Map.clear();
+  FEntries->LastFound.clear();
 }
 
 void TfrxDictionary::Add(const AnsiString& Name, const AnsiString& SourceName, TObject* Obj)
@@ -112,14 +117,21 @@ void TfrxDictionary::AddUnique(const AnsiString& Prefix, const AnsiString& Sourc
 AnsiString TfrxDictionary::CreateUniqueName(const AnsiString& Prefix) const
 {
   const auto& map = FEntries->Map;
+  Integer& last = FEntries->LastFound[Prefix];
+  // The start: the largest of 10000, 5000, 2500 ... 2 that is taken, else 1. It only grows
+  // as keys are added, and the numbers from it up to the last answer are taken.
   Integer n = 10000;
-  while (n > 1) {
-    if (map.count(Prefix + IntToStr(n)))
-      break;
-    n /= 2;
+  if (last < n) {
+    while (n > 1) {
+      if (map.count(Prefix + IntToStr(n)))
+        break;
+      n /= 2;
+    }
   }
+  n = std::max(n, last);
   while (map.count(Prefix + IntToStr(n)))
     ++n;
+  last = n;
   return Prefix + IntToStr(n);
 }
 

@@ -237,6 +237,56 @@ TEST_F(ComponentTest, ComponentsIndexErrorsAndMoves)
   delete a;
 }
 
+// The owned list stays in order however components leave it: from the front (where
+// removed entries are dropped in batches), from the back, from the middle, moved, and
+// with new components added between removals.
+TEST_F(ComponentTest, OwnedListKeepsItsOrderThroughRemovalsAtEitherEnd)
+{
+  struct TStep {
+    const char* Name;
+    char Op; // 'f' free the first, 'b' free the last, 'm' free the middle one,
+             // 'a' add one at the end, 'z' move the last to the front
+    int Times;
+  };
+  const std::vector<TStep> steps = {
+      {"front, past the batch size", 'f', 70},
+      {"back", 'b', 10},
+      {"add after front removals", 'a', 5},
+      {"middle", 'm', 3},
+      {"move to the front", 'z', 2},
+      {"front again", 'f', 15},
+      {"back to empty", 'b', 27},
+      {"add to an emptied list", 'a', 3},
+  };
+  TComponent owner(nullptr);
+  std::vector<TComponent*> expected;
+  for (int i = 0; i < 120; ++i)
+    expected.push_back(new TComponent(&owner));
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Name);
+    for (int i = 0; i < step.Times; ++i) {
+      ASSERT_TRUE(step.Op == 'a' || !expected.empty());
+      size_t at = step.Op == 'f' ? 0 : step.Op == 'm' ? expected.size() / 2 : expected.size() - 1;
+      if (step.Op == 'a') {
+        expected.push_back(new TComponent(&owner));
+      } else if (step.Op == 'z') {
+        TComponent* last = expected.back();
+        last->SetComponentIndex(0);
+        expected.pop_back();
+        expected.insert(expected.begin(), last);
+      } else {
+        delete expected[at];
+        expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(at));
+      }
+    }
+    ASSERT_EQ(owner.ComponentCount(), static_cast<Integer>(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(owner.Components(static_cast<Integer>(i)), expected[i]) << i;
+      EXPECT_EQ(expected[i]->ComponentIndex(), static_cast<Integer>(i));
+    }
+  }
+}
+
 TEST_F(ComponentTest, DestroyWatchSeesAHandlerFreeTheComponent)
 {
   auto* c = new TProbe(nullptr, "C");

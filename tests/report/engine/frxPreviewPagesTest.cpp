@@ -3,6 +3,8 @@
 // anchors kept with it.
 #include "report/engine/frxPreviewPages.h"
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include "platform/rtl/AnsiStrings.h"
@@ -325,6 +327,65 @@ TEST_F(frxPreviewPagesTest, DamagedFilesChangeNothing)
     EXPECT_THROW(pages->LoadFromStream(&in), Exception);
     EXPECT_EQ(AllPages(pages), before);
   }
+}
+
+// The names CreateUniqueName gives, computed the slow way: the first free number at or
+// above the largest of 10000, 5000 ... 2 that is taken (1 when none is).
+AnsiString ReferenceUniqueName(const std::set<AnsiString>& Taken, const AnsiString& Prefix)
+{
+  auto taken = [&](Integer n) { return Taken.count(UpperCase(Prefix + IntToStr(n))) > 0; };
+  Integer n = 10000;
+  while (n > 1 && !taken(n))
+    n /= 2;
+  while (taken(n))
+    ++n;
+  return Prefix + IntToStr(n);
+}
+
+// Every name given through a mix of added runs, gaps, keys added directly below and above
+// the last name, asking without adding, another case of the prefix and Clear is the name
+// the full search gives.
+TEST(frxDictionary, UniqueNamesAreThoseOfTheFullSearch)
+{
+  struct TStep {
+    char Op; // 'u' AddUnique, 'a' Add Key, 'q' ask only, 'c' Clear
+    const char* Prefix;
+    Integer Count; // 'u' and 'q': how many times; 'a': the number of the key
+  };
+  const TStep steps[] = {
+      {'u', "m", 3},     {'a', "m", 7},     {'u', "m", 5}, {'q', "m", 2},    {'a', "m", 40},
+      {'u', "M", 2},     {'a', "m", 10000}, {'u', "m", 3}, {'a', "b", 3},    {'u', "b", 4},
+      {'a', "m", 20000}, {'u', "m", 2},     {'c', "", 0},  {'a', "m", 4},    {'u', "m", 3},
+      {'a', "m", 2},     {'u', "m", 2},     {'u', "p", 2}, {'a', "p", 5000}, {'u', "p", 1},
+      {'a', "p", 5002},  {'u', "p", 3},     {'q', "l", 1}, {'u', "l", 1},
+  };
+  TfrxDictionary dictionary;
+  std::set<AnsiString> taken;
+  int index = 0;
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(++index);
+    if (step.Op == 'c') {
+      dictionary.Clear();
+      taken.clear();
+    } else if (step.Op == 'a') {
+      AnsiString key = AnsiString(step.Prefix) + IntToStr(step.Count);
+      dictionary.Add(key, "Page0.X", nullptr);
+      taken.insert(UpperCase(key));
+    } else {
+      for (Integer i = 0; i < step.Count; ++i) {
+        AnsiString expected = ReferenceUniqueName(taken, step.Prefix);
+        if (step.Op == 'q') {
+          EXPECT_EQ(dictionary.CreateUniqueName(step.Prefix), expected);
+          continue;
+        }
+        AnsiString name;
+        dictionary.AddUnique(step.Prefix, "Page0.X", name, nullptr);
+        EXPECT_EQ(name, expected);
+        taken.insert(UpperCase(name));
+      }
+    }
+  }
+  EXPECT_EQ(dictionary.Count(), static_cast<Integer>(taken.size()));
 }
 
 TEST(frxDictionary, UniqueNamesSkipTheTakenRunsQuickly)
