@@ -237,7 +237,8 @@ TObject* TfrxOutline::LastItem()
 
 TfrxPreviewPages::TfrxPreviewPages(TfrxReport* AReport)
     : TfrxCustomPreviewPages(AReport), FDocument(std::make_unique<TfrxXMLDocument>()),
-      FDictionary(std::make_unique<TfrxDictionary>())
+      FDictionary(std::make_unique<TfrxDictionary>()),
+      FPictureCache(std::make_unique<TfrxPictureCache>())
 {
   FDocument->Root()->SetName("preparedreport");
   SetOutline(new TfrxOutline(this));
@@ -289,6 +290,7 @@ void TfrxPreviewPages::ClearCache()
 void TfrxPreviewPages::ClearPages()
 {
   ClearCache();
+  FPictureCache->Clear();
   FSourcePages.clear();
   FDocument->Clear();
   FDictionary->Clear();
@@ -574,6 +576,7 @@ TfrxComponent* TfrxPreviewPages::RebuildPage(TfrxXMLItem* Item)
                                              ? new TfrxDMPPage(nullptr)
                                              : new TfrxReportPage(nullptr));
     TfrxXMLSerializer serializer(nullptr);
+    serializer.SetPictureCache(FPictureCache.get());
     serializer.Read(page.get(), Item);
     return page.release();
   }
@@ -582,6 +585,7 @@ TfrxComponent* TfrxPreviewPages::RebuildPage(TfrxXMLItem* Item)
       dynamic_cast<TfrxComponent*>(source->ClassType()->Create(nullptr)));
   page->Assign(source);
   TfrxXMLSerializer serializer(nullptr);
+  serializer.SetPictureCache(FPictureCache.get());
   struct TPending {
     TfrxXMLItem* Item;
     TfrxComponent* Parent;
