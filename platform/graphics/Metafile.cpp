@@ -223,17 +223,24 @@ public:
   double Sy() const { return FSy; }
   TPoint Map(TPoint p) const { return {X(p.X), Y(p.Y)}; }
   TRect Map(const TRect& r) const { return {X(r.Left), Y(r.Top), X(r.Right), Y(r.Bottom)}; }
+  // A band's rows all map to the same spans, so the region is mapped band by band. Bands
+  // whose rows map to none (squeezed, or a mirrored mapping) give nothing.
   TRegion Map(const TRegion& region) const
   {
-    if (region.IsEmpty())
-      return TRegion();
-    TRect b = Map(region.Bounds());
-    std::vector<std::vector<TRegion::TSpan>> rows(static_cast<size_t>(std::max(0, b.Height())));
-    for (const TRegion::TBand& band : region.Bands())
-      for (Integer y = Y(band.Top); y < Y(band.Bottom); ++y)
-        for (const TRegion::TSpan& s : band.Spans)
-          rows[y - b.Top].push_back({X(s.Left), X(s.Right)});
-    return TRegion::FromRows(b.Top, rows);
+    std::vector<TRegion::TBand> bands;
+    bands.reserve(region.Bands().size());
+    for (const TRegion::TBand& band : region.Bands()) {
+      const Integer top = Y(band.Top), bottom = Y(band.Bottom);
+      if (top >= bottom)
+        continue;
+      TRegion::TBand& mapped = bands.emplace_back();
+      mapped.Top = top;
+      mapped.Bottom = bottom;
+      mapped.Spans.reserve(band.Spans.size());
+      for (const TRegion::TSpan& s : band.Spans)
+        mapped.Spans.push_back({X(s.Left), X(s.Right)});
+    }
+    return TRegion::FromBands(bands);
   }
   TSurfaceShape Map(const TSurfaceShape& s) const
   {

@@ -189,6 +189,16 @@ TRegion TRegion::FromRows(Integer top, std::vector<std::vector<TSpan>>& rows)
   return r;
 }
 
+TRegion TRegion::FromBands(std::vector<TBand>& bands)
+{
+  TRegion r;
+  for (TBand& band : bands) {
+    Normalize(band.Spans);
+    r.AppendBand(band.Top, band.Bottom, std::move(band.Spans));
+  }
+  return r;
+}
+
 TRegion TRegion::Ellipse(const TRect& box, const TRect* limit)
 {
   double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;

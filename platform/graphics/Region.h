@@ -51,6 +51,9 @@ public:
   // Rows of spans: row r of rows holds the spans of y = top + r; spans may overlap and
   // come in any order.
   static TRegion FromRows(Integer top, std::vector<std::vector<TSpan>>& rows);
+  // Bands given top to bottom and apart from each other, each with spans in any order that
+  // may overlap: the region FromRows makes of the rows they cover, without a list per row.
+  static TRegion FromBands(std::vector<TBand>& bands);
 
   bool IsEmpty() const { return FBands.empty(); }
   Integer Kind() const;

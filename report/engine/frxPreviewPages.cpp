@@ -249,7 +249,8 @@ TObject* TfrxOutline::LastItem()
 
 TfrxPreviewPages::TfrxPreviewPages(TfrxReport* AReport)
     : TfrxCustomPreviewPages(AReport), FDocument(std::make_unique<TfrxXMLDocument>()),
-      FDictionary(std::make_unique<TfrxDictionary>())
+      FDictionary(std::make_unique<TfrxDictionary>()),
+      FPictureCache(std::make_unique<TfrxPictureCache>())
 {
   FDocument->Root()->SetName("preparedreport");
   SetOutline(new TfrxOutline(this));
@@ -301,6 +302,7 @@ void TfrxPreviewPages::ClearCache()
 void TfrxPreviewPages::ClearPages()
 {
   ClearCache();
+  FPictureCache->Clear();
   FSourcePages.clear();
   FDocument->Clear();
   FDictionary->Clear();
@@ -586,6 +588,7 @@ TfrxComponent* TfrxPreviewPages::RebuildPage(TfrxXMLItem* Item)
                                              ? new TfrxDMPPage(nullptr)
                                              : new TfrxReportPage(nullptr));
     TfrxXMLSerializer serializer(nullptr);
+    serializer.SetPictureCache(FPictureCache.get());
     serializer.Read(page.get(), Item);
     return page.release();
   }
@@ -594,6 +597,7 @@ TfrxComponent* TfrxPreviewPages::RebuildPage(TfrxXMLItem* Item)
       dynamic_cast<TfrxComponent*>(source->ClassType()->Create(nullptr)));
   page->Assign(source);
   TfrxXMLSerializer serializer(nullptr);
+  serializer.SetPictureCache(FPictureCache.get());
   struct TPending {
     TfrxXMLItem* Item;
     TfrxComponent* Parent;

@@ -32,6 +32,7 @@
 class TfrxXMLDocument;
 class TfrxXMLItem;
 class TfrxPreviewPages;
+class TfrxPictureCache;
 
 // The short keys of source objects: key -> (source name "Page0.Memo1", source object).
 // Keys are kept in CompareText order, the order the prepared report file lists them in.
@@ -202,6 +203,8 @@ private:
   std::unique_ptr<TfrxDictionary> FDictionary;
   std::vector<std::unique_ptr<TfrxReportPage>> FSourcePages;
   std::vector<TCacheEntry> FPageCache;
+  // Pictures of the stored pages, decoded once for all the pages that repeat them.
+  std::unique_ptr<TfrxPictureCache> FPictureCache;
   TfrxXMLItem* FPagesItem = nullptr;
   Integer FFirstObjectIndex = 0;
   Integer FFirstPageIndex = -1;

@@ -259,14 +259,32 @@ AnsiString StreamToHex(TMemoryStream* Stream)
   return result;
 }
 
+namespace {
+
+// Digit values of the 256 bytes, -1 for a byte that is no hex digit.
+struct THexTable {
+  signed char Value[256];
+  constexpr THexTable() : Value()
+  {
+    for (int c = 0; c < 256; ++c)
+      Value[c] = static_cast<signed char>(HexDigitValue(static_cast<char>(c)));
+  }
+};
+constexpr THexTable HexTable;
+
+} // namespace
+
+// Pictures make the longest texts here, so the digits go through a table, straight into a
+// buffer that becomes the stream's contents only when every digit was good.
 void HexToStream(const AnsiString& Text, TStream* Stream)
 {
   const size_t count = Text.size() / 2;
   AnsiString bytes(count, '\0');
+  const unsigned char* digits = reinterpret_cast<const unsigned char*>(Text.data());
   for (size_t i = 0; i < count; ++i) {
-    int hi = HexDigitValue(Text[i * 2]);
-    int lo = HexDigitValue(Text[i * 2 + 1]);
-    if (hi < 0 || lo < 0)
+    const int hi = HexTable.Value[digits[i * 2]];
+    const int lo = HexTable.Value[digits[i * 2 + 1]];
+    if ((hi | lo) < 0)
       throw EConvertError(Format(SInvalidInteger, {"$" + Text.substr(i * 2, 2)}));
     bytes[i] = static_cast<char>(hi * 16 + lo);
   }

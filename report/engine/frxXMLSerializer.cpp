@@ -1,6 +1,11 @@
 // Report objects to XML elements and back; see frxXMLSerializer.h for the attribute forms.
 #include "report/engine/frxXMLSerializer.h"
 
+#include <algorithm>
+#include <functional>
+#include <string_view>
+#include <typeinfo>
+
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/AnsiStrings.h"
@@ -321,6 +326,9 @@ void TfrxXMLSerializer::ApplyProperty(TObject* Obj, PPropInfo Prop, const AnsiSt
 
 void TfrxXMLSerializer::ApplyPropData(const AnsiString& Value, TPersistent* Obj)
 {
+  auto* picture = FPictureCache ? dynamic_cast<TPicture*>(Obj) : nullptr;
+  if (picture && FPictureCache->Load(Value, picture))
+    return;
   HexToStream(Value, FPropDataStream.get());
   FPropDataStream->SetPosition(0);
   TReader reader(FPropDataStream.get());
@@ -331,7 +339,66 @@ void TfrxXMLSerializer::ApplyPropData(const AnsiString& Value, TPersistent* Obj)
       reader.ReadProperty(target);
   } catch (const Exception&) {
     // Defined data that cannot be read is dropped from the first failing property on.
+    return;
   }
+  if (picture)
+    FPictureCache->Store(Value, picture);
+}
+
+// ---- Picture cache ----
+
+struct TfrxPictureCache::TEntry {
+  size_t Hash = 0;
+  AnsiString Text;
+  std::unique_ptr<TPicture> Picture;
+  bool Modified = false;
+};
+
+TfrxPictureCache::TfrxPictureCache() = default;
+TfrxPictureCache::~TfrxPictureCache() = default;
+
+bool TfrxPictureCache::Load(const AnsiString& Text, TPicture* Picture)
+{
+  const size_t hash = std::hash<std::string_view>()(Text);
+  for (size_t i = 0; i < FEntries.size(); ++i) {
+    const TEntry& e = *FEntries[i];
+    if (e.Hash != hash || e.Text != Text)
+      continue;
+    Picture->Assign(e.Picture.get());
+    // Reading leaves a picture unmodified; a copy is marked modified.
+    if (!e.Modified && Picture->Graphic())
+      Picture->Graphic()->SetModified(false);
+    std::rotate(FEntries.begin(), FEntries.begin() + static_cast<std::ptrdiff_t>(i),
+                FEntries.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    return true;
+  }
+  return false;
+}
+
+void TfrxPictureCache::Store(const AnsiString& Text, TPicture* Picture)
+{
+  TGraphic* graphic = Picture->Graphic();
+  if (!graphic || Text.size() > MaxTextBytes ||
+      (typeid(*graphic) != typeid(TBitmap) && typeid(*graphic) != typeid(TJPEGImage)))
+    return;
+  auto entry = std::make_unique<TEntry>();
+  entry->Hash = std::hash<std::string_view>()(Text);
+  entry->Text = Text;
+  entry->Picture = std::make_unique<TPicture>();
+  entry->Picture->Assign(Picture);
+  entry->Modified = graphic->Modified();
+  FTextBytes += Text.size();
+  FEntries.insert(FEntries.begin(), std::move(entry));
+  while (FEntries.size() > MaxEntries || FTextBytes > MaxTextBytes) {
+    FTextBytes -= FEntries.back()->Text.size();
+    FEntries.pop_back();
+  }
+}
+
+void TfrxPictureCache::Clear()
+{
+  FEntries.clear();
+  FTextBytes = 0;
 }
 
 void TfrxXMLSerializer::ResolveFixups()

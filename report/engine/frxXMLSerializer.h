@@ -23,9 +23,37 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/TypInfo.h"
 
+class TPicture;
 class TReader;
 class TfrxComponent;
 class TfrxXMLItem;
+
+// Pictures read from the PropData text of picture properties, kept by that text. Prepared
+// pages carry a picture with every page that shows it (a logo, a scanned form), so pages
+// rebuilt one after another copy the picture read before instead of decoding the same text
+// again. Only bitmaps and JPEG pictures are kept: a copy of those equals what reading
+// gives. At most MaxEntries pictures whose texts add up to at most MaxTextBytes, the most
+// recently used first.
+class TfrxPictureCache {
+public:
+  static constexpr size_t MaxEntries = 16;
+  static constexpr size_t MaxTextBytes = 32u << 20;
+
+  TfrxPictureCache();
+  ~TfrxPictureCache();
+
+  // Gives Picture a copy of the picture kept for Text; false when none is kept.
+  bool Load(const AnsiString& Text, TPicture* Picture);
+  // Keeps a copy of Picture, just read from Text, when its kind may be kept.
+  void Store(const AnsiString& Text, TPicture* Picture);
+  void Clear();
+  size_t Count() const { return FEntries.size(); }
+
+private:
+  struct TEntry;
+  std::vector<std::unique_ptr<TEntry>> FEntries;
+  size_t FTextBytes = 0;
+};
 
 // An object reference waiting for the whole tree to be read.
 struct TfrxFixupItem {
@@ -53,6 +81,8 @@ public:
   bool SerializeDefaultValues() const { return FSerializeDefaultValues; }
   void SetSerializeDefaultValues(bool Value) { FSerializeDefaultValues = Value; }
   TStream* Stream() const { return FStream; }
+  // Pictures read from PropData texts go through Cache (not owned); nil: none.
+  void SetPictureCache(TfrxPictureCache* Cache) { FPictureCache = Cache; }
 
   // The attribute text of Obj, each attribute preceded by one blank.
   AnsiString ObjToXML(TPersistent* Obj, const AnsiString& Prefix = AnsiString());
@@ -95,6 +125,7 @@ private:
   std::unique_ptr<TMemoryStream> FPropDataStream;
   bool FSerializeDefaultValues = false;
   TStream* FStream;
+  TfrxPictureCache* FPictureCache = nullptr;
 };
 
 // The class records of the platform classes report files carry (the font's published

@@ -1,8 +1,10 @@
 // The PDF document writer; see frxPDFFile.h for the object plan.
 #include "report/output/frxPDFFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <map>
 
 #include <ft2build.h>
@@ -10,6 +12,7 @@
 
 #include "platform/graphics/FontData.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/graphics/Surface.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/DateUtils.h"
@@ -716,10 +719,7 @@ void TfrxPDFPage::AddPicture(TfrxView* Obj)
   TBitmap bmp(bw, bh);
   bmp.SetPixelFormat(pf24bit);
   Obj->Draw(bmp.Canvas(), 1, 1, -X, -Y);
-  TJPEGImage jpeg;
-  jpeg.Assign(&bmp);
-  jpeg.SetCompressionQuality(100);
-  const std::string& bytes = jpeg.Data();
+  const std::string& bytes = FPDF->JpegOf(&bmp);
   Out("q");
   Out(F4(W * 0.75L) + " 0 0 " + F4(H * 0.75L) + " " + F4(PdfX(X)) + " " + F4(PdfY(Y + H)) + " cm");
   Out("BI");
@@ -785,6 +785,77 @@ void TfrxPDFPage::SaveToStream(TStream* Stream)
 // ---------------------------------------------------------------------------------------
 // TfrxPDFFile
 
+// The pictures encoded last, most recently used first. An entry keeps the pixels it was
+// encoded from, so a match is checked pixel for pixel, never by the hash alone.
+struct TfrxPDFFile::TJpegCache {
+  struct TEntry {
+    Integer Width = 0, Height = 0;
+    std::uint64_t Hash = 0;
+    std::vector<std::uint32_t> Pixels;
+    std::string Jpeg;
+  };
+  static constexpr size_t MaxEntries = 16;
+  static constexpr size_t MaxPixels = 1 << 20; // larger pictures are encoded every time
+  std::vector<std::unique_ptr<TEntry>> Entries;
+  std::string Uncached;
+};
+
+namespace {
+
+std::uint64_t PixelHash(const std::uint32_t* Pixels, size_t Count)
+{
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ Count;
+  for (size_t i = 0; i < Count; ++i)
+    h = (h ^ Pixels[i]) * 0x100000001B3ull;
+  return h;
+}
+
+std::string EncodeJpeg(TBitmap* Bitmap)
+{
+  TJPEGImage jpeg;
+  jpeg.Assign(Bitmap);
+  jpeg.SetCompressionQuality(100);
+  return jpeg.Data();
+}
+
+} // namespace
+
+const std::string& TfrxPDFFile::JpegOf(TBitmap* Bitmap)
+{
+  if (!FJpegs)
+    FJpegs = std::make_unique<TJpegCache>();
+  TJpegCache& cache = *FJpegs;
+  const TImageSurface& surface = Bitmap->Surface();
+  const Integer w = surface.Width(), h = surface.Height();
+  const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+  if (count > TJpegCache::MaxPixels) {
+    cache.Uncached = EncodeJpeg(Bitmap);
+    return cache.Uncached;
+  }
+  const std::uint32_t* pixels = surface.Bits();
+  const std::uint64_t hash = PixelHash(pixels, count);
+  auto& entries = cache.Entries;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const TJpegCache::TEntry& e = *entries[i];
+    if (e.Hash != hash || e.Width != w || e.Height != h ||
+        !std::equal(pixels, pixels + count, e.Pixels.begin()))
+      continue;
+    std::rotate(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(i),
+                entries.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    return entries.front()->Jpeg;
+  }
+  auto entry = std::make_unique<TJpegCache::TEntry>();
+  entry->Jpeg = EncodeJpeg(Bitmap);
+  entry->Width = w;
+  entry->Height = h;
+  entry->Hash = hash;
+  entry->Pixels.assign(pixels, pixels + count);
+  if (entries.size() == TJpegCache::MaxEntries)
+    entries.pop_back();
+  entries.insert(entries.begin(), std::move(entry));
+  return entries.front()->Jpeg;
+}
+
 TfrxPDFFile::TfrxPDFFile() : FToolkit(std::make_unique<TfrxPDFToolkit>()) {}
 
 TfrxPDFFile::~TfrxPDFFile()
@@ -798,6 +869,7 @@ void TfrxPDFFile::Clear()
   FFonts.clear();
   FXRef.clear();
   FFontFiles.clear();
+  FJpegs.reset();
 }
 
 TfrxPDFPage* TfrxPDFFile::AddPage(TfrxComponent* Page)

@@ -30,6 +30,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/graphics/Graphics.h"
@@ -177,8 +178,14 @@ public:
   // font embedded it yet; RecordFontFile notes the one written.
   Integer FontFileObject(const AnsiString& Key) const;
   void RecordFontFile(const AnsiString& Key, Integer Number);
+  // The JPEG bytes (quality 100) of a picture drawn for a page. A picture whose pixels equal
+  // one encoded shortly before (a logo or a barcode repeated on every page) is not encoded
+  // again: the bytes are the same.
+  const std::string& JpegOf(TBitmap* Bitmap);
 
 private:
+  struct TJpegCache;
+  std::unique_ptr<TJpegCache> FJpegs;
   std::vector<std::pair<AnsiString, Integer>> FFontFiles;
   std::vector<std::unique_ptr<TfrxPDFPage>> FPages;
   std::vector<std::unique_ptr<TfrxPDFFont>> FFonts;

@@ -141,3 +141,50 @@ TEST(Metafile, CanvasesTellWhatTheyDrawOn)
   TCanvas none;
   EXPECT_EQ(GetObjectType(&none), 0);
 }
+
+// A recorded area of several bands, replayed at different scales across and down: every
+// band lands on the rows and columns its edges map to.
+TEST(Metafile, AreasReplayBandByBandAtAnyScale)
+{
+  TMetafile mf;
+  mf.SetWidth(8);
+  mf.SetHeight(8);
+  {
+    TMetafileCanvas mc(&mf, 0);
+    // Rows 0..3: columns 0..1 and 4..5; rows 4..5: columns 0..5; row 7: column 7.
+    TRegion area = TRegion(Rect(0, 0, 2, 4))
+                       .Combine(TRegion(Rect(4, 0, 6, 4)), RGN_OR)
+                       .Combine(TRegion(Rect(0, 4, 6, 6)), RGN_OR)
+                       .Combine(TRegion(Rect(7, 7, 8, 8)), RGN_OR);
+    TGc gc;
+    mc.Surface()->FillArea(area, TFill::Solid(clRed), gc);
+  }
+  struct Case {
+    const char* Name;
+    TRect Dest;
+    std::vector<TPoint> Red, White;
+  } cases[] = {
+      // x 3, y 1.5: columns 0..5 and 12..17 for rows 0..5, columns 0..17 for rows 6..8,
+      // columns 21..23 for row 11 (row 7 maps to 10.5 + 0.5 rounded down, row 8 to 12).
+      {"3 x 1.5",
+       Rect(0, 0, 24, 12),
+       {{0, 0}, {5, 5}, {12, 0}, {17, 5}, {0, 6}, {17, 8}, {21, 11}, {23, 11}},
+       {{6, 0}, {11, 5}, {18, 0}, {18, 6}, {0, 9}, {20, 11}, {17, 10}}},
+      // x 0.5, y 0.5, moved to (10, 20): columns 10 and 12 for rows 20..21, columns 10..12
+      // for row 22; the last pixel shrinks to nothing (rows and columns 7 and 8 both map to 4).
+      {"0.5 x 0.5",
+       Rect(10, 20, 14, 24),
+       {{10, 20}, {12, 21}, {10, 22}, {12, 22}},
+       {{11, 20}, {13, 21}, {13, 22}, {12, 23}, {13, 23}, {14, 24}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TImageSurface target(40, 40, clWhite);
+    TCanvas canvas(&target);
+    canvas.StretchDraw(c.Dest, &mf);
+    for (TPoint p : c.Red)
+      EXPECT_EQ(target.GetPixel(p.X, p.Y), clRed) << p.X << "," << p.Y;
+    for (TPoint p : c.White)
+      EXPECT_EQ(target.GetPixel(p.X, p.Y), clWhite) << p.X << "," << p.Y;
+  }
+}

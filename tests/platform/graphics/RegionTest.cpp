@@ -111,3 +111,36 @@ TEST(Region, PieAndChordKeepTheirSide)
   EXPECT_FALSE(chord.Contains(12, 8));
   EXPECT_LT(chord.PixelCount(), pie.PixelCount());
 }
+
+// FromBands builds band by band what FromRows builds row by row.
+TEST(Region, FromBandsMakesWhatFromRowsMakesOfTheSameRows)
+{
+  using TBands = std::vector<TRegion::TBand>;
+  struct Case {
+    const char* Name;
+    TBands Bands;
+    size_t BandsMade;
+  } cases[] = {
+      {"unsorted, overlapping, touching and empty spans",
+       {{2, 5, {{8, 12}, {0, 3}, {2, 6}, {12, 14}, {20, 20}, {30, 25}}}},
+       1},
+      {"equal neighbours merge", {{0, 3, {{1, 4}}}, {3, 7, {{3, 4}, {1, 3}}}}, 1},
+      {"a gap keeps two bands", {{0, 3, {{1, 4}}}, {4, 7, {{1, 4}}}}, 2},
+      {"a band of empty spans gives nothing", {{0, 3, {{5, 5}}}, {3, 4, {{1, 2}}}}, 1},
+      {"negative rows and columns", {{-9, -4, {{-7, -2}}}, {-4, 2, {{-7, -3}, {-1, 0}}}}, 2},
+      {"no bands", {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const Integer top = c.Bands.empty() ? 0 : c.Bands.front().Top;
+    const Integer bottom = c.Bands.empty() ? 0 : c.Bands.back().Bottom;
+    std::vector<std::vector<TRegion::TSpan>> rows(static_cast<size_t>(bottom - top));
+    for (const TRegion::TBand& band : c.Bands)
+      for (Integer y = band.Top; y < band.Bottom; ++y)
+        rows[static_cast<size_t>(y - top)] = band.Spans;
+    TBands bands = c.Bands;
+    const TRegion made = TRegion::FromBands(bands);
+    EXPECT_EQ(made, TRegion::FromRows(top, rows));
+    EXPECT_EQ(made.Bands().size(), c.BandsMade);
+  }
+}

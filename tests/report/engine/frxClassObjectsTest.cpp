@@ -1218,3 +1218,81 @@ TEST(frxObjects, PictureAndShapeDrawing)
       nameDrawn = icon.Canvas()->Pixels(x, y) == clBlack;
   EXPECT_TRUE(nameDrawn);
 }
+
+// A picture read through the cache, first or again, is what reading the text gives: the
+// same kind, pixels, stored bytes and change state. Kinds whose copies could differ, and
+// texts that fail, are not kept.
+TEST(frxPictureCache, PicturesFromTheCacheEqualPicturesRead)
+{
+  TBitmap bitmap(6, 3);
+  bitmap.Canvas()->Brush()->SetColor(clRed);
+  bitmap.Canvas()->FillRect(Rect(0, 0, 6, 3));
+  bitmap.Canvas()->SetPixels(4, 1, clBlue);
+  TJPEGImage jpeg;
+  jpeg.Assign(&bitmap);
+  TPngImage png;
+  png.Assign(&bitmap);
+  // The picture text of a view showing Graphic (nil: a damaged picture).
+  auto pictureText = [](TGraphic* Graphic) -> AnsiString {
+    if (!Graphic)
+      return " Picture.PropData=\"0444617461\"";
+    TfrxPictureView view(nullptr);
+    view.Picture()->SetGraphic(Graphic);
+    const AnsiString all = Attributes(&view);
+    const size_t at = all.find(" Picture.PropData=");
+    return all.substr(at, all.find('"', all.find('"', at) + 1) + 1 - at);
+  };
+  struct TCase {
+    const char* Name;
+    TGraphic* Graphic;
+    size_t Kept;
+  } cases[] = {
+      {"bitmap", &bitmap, 1}, {"JPEG", &jpeg, 1}, {"PNG", &png, 0}, {"damaged", nullptr, 0}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const AnsiString text = pictureText(c.Graphic);
+    TfrxPictureView read(nullptr);
+    TfrxXMLSerializer plain(nullptr);
+    plain.XMLToObj(text, &read);
+    TfrxPictureCache cache;
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(round);
+      TfrxPictureView view(nullptr);
+      TfrxXMLSerializer serializer(nullptr);
+      serializer.SetPictureCache(&cache);
+      serializer.XMLToObj(text, &view);
+      EXPECT_EQ(serializer.Errors()->Text(), plain.Errors()->Text());
+      EXPECT_EQ(Attributes(&view), Attributes(&read));
+      EXPECT_EQ(view.PictureChanged(), read.PictureChanged());
+      TGraphic* got = view.Picture()->Graphic();
+      TGraphic* want = read.Picture()->Graphic();
+      ASSERT_EQ(got == nullptr, want == nullptr);
+      if (!want)
+        continue;
+      EXPECT_EQ(got->ClassName(), want->ClassName());
+      EXPECT_EQ(got->Modified(), want->Modified());
+      EXPECT_EQ(GraphicBytes(got), GraphicBytes(want));
+      TBitmap gotPixels, wantPixels;
+      gotPixels.Assign(got);
+      wantPixels.Assign(want);
+      EXPECT_EQ(gotPixels.Canvas()->Pixels(4, 1), wantPixels.Canvas()->Pixels(4, 1));
+    }
+    EXPECT_EQ(cache.Count(), c.Kept);
+  }
+
+  // More pictures than are kept: every one still reads as itself.
+  TfrxPictureCache cache;
+  for (int round = 0; round < 2; ++round)
+    for (Integer i = 0; i < 24; ++i) {
+      TBitmap b(4, 4);
+      b.Canvas()->SetPixels(i % 4, i / 4 % 4, static_cast<TColor>(0x010101 * (i + 1)));
+      TfrxPictureView view(nullptr);
+      TfrxXMLSerializer serializer(nullptr);
+      serializer.SetPictureCache(&cache);
+      serializer.XMLToObj(pictureText(&b), &view);
+      EXPECT_EQ(view.Picture()->Bitmap()->Canvas()->Pixels(i % 4, i / 4 % 4),
+                static_cast<TColor>(0x010101 * (i + 1)))
+          << i;
+    }
+  EXPECT_EQ(cache.Count(), TfrxPictureCache::MaxEntries);
+}

@@ -282,3 +282,41 @@ TEST_F(frxPDFTest, WaybillSampleReadsBack)
   EXPECT_EQ(Chomp(RunProgram("zbarimg -q --raw '" + prefix + "-2.png' 2>/dev/null")),
             "SF1234567891");
 }
+
+// Pictures are encoded once per document and their bytes used again for equal pixels; any
+// other picture, however close, gets its own encoding.
+TEST(frxPDFPictures, EqualPixelsShareTheirEncodingOthersDoNot)
+{
+  auto encoded = [](TBitmap* Bitmap) {
+    TJPEGImage jpeg;
+    jpeg.Assign(Bitmap);
+    jpeg.SetCompressionQuality(100);
+    return jpeg.Data();
+  };
+  auto picture = [](Integer W, Integer H, TColor Color, Integer Seed) {
+    auto bmp = SolidBitmap(W, H, Color);
+    bmp->SetPixelFormat(pf24bit);
+    bmp->Canvas()->SetPixels(Seed % W, Seed / W % H, clBlack);
+    return bmp;
+  };
+  TfrxPDFFile pdf;
+  auto a = picture(8, 8, clRed, 0);
+  auto a2 = picture(8, 8, clRed, 0);
+  auto onePixelOff = picture(8, 8, clRed, 1);
+  auto otherShape = picture(16, 4, clRed, 0); // the same number of pixels, in other rows
+  const std::string first = pdf.JpegOf(a.get());
+  EXPECT_EQ(first, encoded(a.get()));
+  EXPECT_EQ(pdf.JpegOf(a2.get()), first);
+  EXPECT_EQ(pdf.JpegOf(onePixelOff.get()), encoded(onePixelOff.get()));
+  EXPECT_NE(pdf.JpegOf(onePixelOff.get()), first);
+  EXPECT_EQ(pdf.JpegOf(otherShape.get()), encoded(otherShape.get()));
+  // More pictures than are kept, then the first again.
+  for (Integer i = 2; i < 40; ++i) {
+    auto other = picture(8, 8, clRed, i);
+    EXPECT_EQ(pdf.JpegOf(other.get()), encoded(other.get())) << i;
+  }
+  EXPECT_EQ(pdf.JpegOf(a.get()), first);
+  // A picture too large to keep is encoded all the same.
+  auto large = picture(1100, 1000, clBlue, 7);
+  EXPECT_EQ(pdf.JpegOf(large.get()), encoded(large.get()));
+}
