@@ -52,7 +52,7 @@ TcxControl::TcxControl(TComponent* AOwner) : TCustomControl(AOwner)
 TcxControl::~TcxControl()
 {
   BeginDestroying();
-  if (UsesOwnScrollBars() && FHScrollBar) {
+  if (UsesOwnScrollBars()) {
     SettingsControllerInstance()->RemoveControl(this);
     FreeAndNil(FSizeGrip);
     FreeAndNil(FVScrollBar);
@@ -478,8 +478,18 @@ void TcxControl::SettingsChanged()
 void TcxControl::Notification(TComponent* AComponent, TOperation Operation)
 {
   TCustomControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FPopupMenuComponent)
+  if (Operation != opRemove)
+    return;
+  if (AComponent == FPopupMenuComponent)
     FPopupMenuComponent = nullptr;
+  // The bars and the grip are children too: the window layer frees them with the other
+  // children before this destructor runs.
+  if (AComponent == FHScrollBar)
+    FHScrollBar = nullptr;
+  if (AComponent == FVScrollBar)
+    FVScrollBar = nullptr;
+  if (AComponent == FSizeGrip)
+    FSizeGrip = nullptr;
 }
 
 void TcxControl::CreateParams(TCreateParams& Params)

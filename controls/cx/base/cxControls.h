@@ -314,6 +314,11 @@ void ControlLocalBounds(TControl* AControl, TRect& R);
 // square, 0 a button was released.
 Integer cxDragDetect(HWND AWindow);
 
+// Middle-button scrolling: the direction (0 none, 1 left, 2 right, 3 up, 4 down) and speed
+// (1..12; 0 in the neutral zone) for the pointer P, an anchor at A of width W.
+void cxMiddleButtonDirection(TPoint P, TPoint A, Integer W, bool AHorz, bool AVert,
+                             Integer& ADirection, Integer& ASpeed);
+
 // Mouse-leave tracking: a 10 ms timer per caller.
 void StartMouseTracking(TControl* AControl, const TRect& ABounds, IcxMouseTrackingCaller* ACaller);
 void StopMouseTracking(IcxMouseTrackingCaller* ACaller);

@@ -117,6 +117,10 @@ namespace {
 
 class TMouseTrackingTimer;
 std::vector<TMouseTrackingTimer*>* TrackingList = nullptr;
+// Timers whose control went away: out of the list at once, freed at the next tracking
+// call (not from inside the control's destruction, which is still walking its watchers).
+std::vector<TMouseTrackingTimer*> StoppedTimers;
+void FreeStopped();
 
 // Polls the pointer every 10 ms and reports when it left the bounds. The control is
 // watched: a control destroyed while tracked stops the timer instead of being touched.
@@ -149,6 +153,9 @@ protected:
     if (Operation == opRemove && AComponent == Control) {
       Control = nullptr;
       SetEnabled(false);
+      if (TrackingList)
+        std::erase(*TrackingList, this);
+      StoppedTimers.push_back(this);
     }
   }
 
@@ -183,10 +190,19 @@ TMouseTrackingTimer* FindTimer(IcxMouseTrackingCaller* ACaller)
   return nullptr;
 }
 
+void FreeStopped()
+{
+  std::vector<TMouseTrackingTimer*> stopped;
+  stopped.swap(StoppedTimers);
+  for (TMouseTrackingTimer* t : stopped)
+    delete t;
+}
+
 } // namespace
 
 void StartMouseTracking(TControl* AControl, const TRect& ABounds, IcxMouseTrackingCaller* ACaller)
 {
+  FreeStopped();
   if (!ACaller || FindTimer(ACaller))
     return;
   TRect bounds = ABounds;
@@ -204,6 +220,7 @@ void StartMouseTracking(TControl* AControl, const TRect& ABounds, IcxMouseTracki
 
 void StopMouseTracking(IcxMouseTrackingCaller* ACaller)
 {
+  FreeStopped();
   TMouseTrackingTimer* timer = FindTimer(ACaller);
   if (!timer)
     return;
@@ -217,6 +234,7 @@ void StopMouseTracking(IcxMouseTrackingCaller* ACaller)
 
 bool IsMouseTracked(IcxMouseTrackingCaller* ACaller)
 {
+  FreeStopped();
   return FindTimer(ACaller) != nullptr;
 }
 
@@ -229,6 +247,7 @@ Integer MouseTrackingCount()
 // must not turn program exit into an error.
 void cxFreeMouseTracking()
 {
+  FreeStopped();
   if (!TrackingList)
     return;
   for (TMouseTrackingTimer* t : *TrackingList)
