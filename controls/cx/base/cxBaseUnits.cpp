@@ -3,6 +3,8 @@
 // the top of their own files.
 #include "controls/cx/base/cxClasses.h"
 #include "controls/cx/base/cxControls.h"
+#include "controls/cx/base/cxDateUtils.h"
+#include "controls/cx/base/cxFormats.h"
 #include "controls/cx/base/cxLookAndFeelPainters.h"
 #include "controls/cx/base/cxLookAndFeels.h"
 #include "controls/cx/base/cxScrollBar.h"
@@ -23,5 +25,7 @@ void RegisterCxBaseUnits()
   RegisterUnit("cxControls", cxControlsInitialization, cxControlsFinalization);
   RegisterUnit("cxStyles", cxStylesInitialization, cxStylesFinalization);
   RegisterUnit("cxScrollBar", cxScrollBarInitialization, cxScrollBarFinalization);
+  RegisterUnit("cxDateUtils", cxDateUtilsInitialization, cxDateUtilsFinalization);
+  RegisterUnit("cxFormats", cxFormatsInitialization, cxFormatsFinalization);
   RegisterUnit("cxSolidBrushCache", cxSolidBrushCacheInitialization, cxSolidBrushCacheFinalization);
 }
