@@ -2,6 +2,7 @@
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
 #include "controls/cx/base/cxClasses.h"
+#include "controls/cx/base/cxContainer.h"
 #include "controls/cx/base/cxControls.h"
 #include "controls/cx/base/cxDateUtils.h"
 #include "controls/cx/base/cxFormats.h"
@@ -27,5 +28,6 @@ void RegisterCxBaseUnits()
   RegisterUnit("cxScrollBar", cxScrollBarInitialization, cxScrollBarFinalization);
   RegisterUnit("cxDateUtils", cxDateUtilsInitialization, cxDateUtilsFinalization);
   RegisterUnit("cxFormats", cxFormatsInitialization, cxFormatsFinalization);
+  RegisterUnit("cxContainer", cxContainerInitialization, cxContainerFinalization);
   RegisterUnit("cxSolidBrushCache", cxSolidBrushCacheInitialization, cxSolidBrushCacheFinalization);
 }
