@@ -919,8 +919,12 @@ bool IsScrollBarInfoAvailable()
   return true;
 }
 
+void cxInstallPopupHooks();
+void cxRemovePopupHooks();
+
 void cxContainerInitialization()
 {
+  cxInstallPopupHooks();
   ScreenCanvas = new TcxScreenCanvas;
 }
 
@@ -928,4 +932,5 @@ void cxContainerFinalization()
 {
   delete ScreenCanvas;
   ScreenCanvas = nullptr;
+  cxRemovePopupHooks();
 }
