@@ -289,6 +289,7 @@ protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
 
 private:
+  friend class TcxCustomInnerListBox;
   class TTrackingHelper;
   std::unique_ptr<TcxContainerStyle> FStyle;
   std::unique_ptr<TcxContainerViewInfo> FViewInfo;
