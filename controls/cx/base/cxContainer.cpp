@@ -924,6 +924,7 @@ void cxRemovePopupHooks();
 
 void cxContainerInitialization()
 {
+  cxContainerStyleRegistration();
   cxInstallPopupHooks();
   ScreenCanvas = new TcxScreenCanvas;
 }

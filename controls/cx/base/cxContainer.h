@@ -97,10 +97,13 @@ public:
 
   TcxContainerStyleChangedEvent OnChanged;
 
+  // A value is written to a form stream when assigned here and not left out by the
+  // container class (UnstoredStyleValues).
+  bool Stored(Integer AIndex) const;
+
 protected:
   TPersistent* GetOwner() override { return FOwner; }
   TcxContainer* Container() const;
-  bool Stored(Integer AIndex) const;
   // The style of the chain that assigns the value, or null.
   const TcxContainerStyle* ChainStyle(Integer AIndex) const;
   void ReadControllerFont();
@@ -319,5 +322,6 @@ bool IsContainerDestroying(TComponent* AComponent);
 TcxScreenCanvas* ScreenCanvasInstance();
 bool IsScrollBarInfoAvailable();
 
+void cxContainerStyleRegistration();
 void cxContainerInitialization();
 void cxContainerFinalization();

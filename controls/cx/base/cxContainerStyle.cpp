@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "controls/cx/base/cxContainer.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/rtl/TypInfo.h"
 
 namespace {
@@ -482,4 +483,43 @@ void TcxFreeNotificator::Notification(TComponent* AComponent, TOperation Operati
   TComponent::Notification(AComponent, Operation);
   if (Operation == opRemove)
     OnComponentFreed(AComponent);
+}
+
+void cxContainerStyleRegistration()
+{
+  RegisterEnumType<TcxBorder>("TcxBorder", {"bLeft", "bTop", "bRight", "bBottom"});
+  RegisterSetType<TcxBorders>("TcxBorders");
+  RegisterEnumType<TcxContainerBorderStyle>(
+      "TcxContainerBorderStyle",
+      {"cbsNone", "cbsSingle", "cbsThick", "cbsFlat", "cbs3D", "cbsUltraFlat"});
+  RegisterEnumType<TcxContainerStyleValue>(
+      "TcxContainerStyleValue", {"csvBorderColor", "csvBorderStyle", "csvColor", "csvEdges",
+                                 "csvFont", "csvHotTrack", "csvShadow", "csvTransparentBorder"});
+  RegisterSetType<TcxContainerStyleValues>("TcxContainerStyleValues");
+  using S = TcxContainerStyle;
+  auto stored = [](Integer index) { return [index](S* s) { return s->Stored(index); }; };
+  TClassRegistration<TcxStyleController, TComponent>("TcxStyleController")
+      .Factory([](TComponent* owner) -> TObject* { return new TcxStyleController(owner); });
+  TClassRegistration<S, TPersistent>("TcxContainerStyle")
+      .Property("AssignedValues", &S::AssignedValues, &S::SetAssignedValues)
+      .Stored(false)
+      .Property("BorderColor", &S::BorderColor, &S::SetBorderColor)
+      .Stored(stored(csvBorderColor))
+      .Property("BorderStyle", &S::BorderStyle, &S::SetBorderStyle)
+      .Stored(stored(csvBorderStyle))
+      .Property("Color", &S::Color, &S::SetColor)
+      .Stored(stored(csvColor))
+      .Property("Edges", &S::Edges, &S::SetEdges)
+      .Stored(stored(csvEdges))
+      .Property("Font", &S::Font, &S::SetFont)
+      .Stored(stored(csvFont))
+      .Property("HotTrack", &S::HotTrack, &S::SetHotTrack)
+      .Stored(stored(csvHotTrack))
+      .Property("LookAndFeel", &S::LookAndFeel, &S::SetLookAndFeel)
+      .Property("Shadow", &S::Shadow, &S::SetShadow)
+      .Stored(stored(csvShadow))
+      .Property("StyleController", &S::StyleController, &S::SetStyleController)
+      .Property("TransparentBorder", &S::TransparentBorder, &S::SetTransparentBorder)
+      .Stored(stored(csvTransparentBorder))
+      .Abstract();
 }

@@ -861,12 +861,22 @@ TcxControlChildComponent::TcxControlChildComponent(TcxControl* AControl, bool AA
 TcxControlChildComponent::~TcxControlChildComponent()
 {
   if (FControl)
-    SetControl(nullptr);
+    FControl->RemoveChildComponent(this);
 }
 
 void TcxControlChildComponent::SetParentComponent(TComponent* Value)
 {
   TcxComponent::SetParentComponent(Value);
   if (auto* control = dynamic_cast<TcxControl*>(Value))
-    SetControl(control);
+    control->AddChildComponent(this);
+}
+
+void TcxControl::AddChildComponent(TcxControlChildComponent* AComponent)
+{
+  AComponent->SetControl(this);
+}
+
+void TcxControl::RemoveChildComponent(TcxControlChildComponent* AComponent)
+{
+  AComponent->SetControl(nullptr);
 }

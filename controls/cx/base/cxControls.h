@@ -195,6 +195,8 @@ public:
   virtual bool CanBeginDragAt(Integer X, Integer Y);
 
   // ---- Dynamic ----
+  virtual void AddChildComponent(class TcxControlChildComponent* AComponent);
+  virtual void RemoveChildComponent(class TcxControlChildComponent* AComponent);
   virtual void BackgroundColorChanged() {}
   virtual void VisibleChanged() {}
   virtual bool AllowUnfocusedMouseDown() const { return false; }

@@ -8,6 +8,7 @@
 #include "controls/cx/base/dxThemeManager.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Math.h"
+#include "platform/rtl/TypInfo.h"
 #include "platform/ui/ExtCtrls.h"
 
 const TResStringRec cxSScrollBarRange{57200, "Scrollbar property out of range"};
@@ -590,6 +591,27 @@ void SystemScrollBarSize(TSize& ASize)
 void cxScrollBarInitialization()
 {
   RegisterResStrings({&cxSScrollBarRange});
+  RegisterEnumType<TScrollBarKind>("TScrollBarKind", {"sbHorizontal", "sbVertical"});
+  TClassRegistration<TcxScrollBar, TCustomControl>("TcxScrollBar")
+      .Property("Kind", &TcxScrollBar::Kind, &TcxScrollBar::SetKind)
+      .Default(sbHorizontal)
+      .Property("LargeChange", &TcxScrollBar::LargeChange, &TcxScrollBar::SetLargeChange)
+      .Default(1)
+      .Property("LookAndFeel", &TcxScrollBar::LookAndFeel, &TcxScrollBar::SetLookAndFeel)
+      .Property("Max", &TcxScrollBar::Max, &TcxScrollBar::SetMax)
+      .Default(100)
+      .Property("Min", &TcxScrollBar::Min, &TcxScrollBar::SetMin)
+      .Default(0)
+      .Property("PageSize", &TcxScrollBar::PageSize, &TcxScrollBar::SetPageSize)
+      .Default(0)
+      .Property("Position", &TcxScrollBar::Position, &TcxScrollBar::SetPosition)
+      .Default(0)
+      .Property("SmallChange", &TcxScrollBar::SmallChange, &TcxScrollBar::SetSmallChange)
+      .Default(1)
+      .Property("UnlimitedTracking", &TcxScrollBar::UnlimitedTracking,
+                &TcxScrollBar::SetUnlimitedTracking)
+      .Default(false)
+      .Factory([](TComponent* owner) -> TObject* { return new TcxScrollBar(owner); });
 }
 
 void cxScrollBarFinalization()

@@ -151,6 +151,31 @@ TEST_F(cxPopupTest, OutsideClicksCloseThroughTheHookAndOwnerClicksPass)
   EXPECT_EQ(owner->Presses, presses + 1);
 }
 
+TEST_F(cxPopupTest, AClickOnAnOwnerThatGoesAwayWithThePopupIsSwallowed)
+{
+  auto* owner = new TOwnerControl(Form);
+  owner->SetParent(Form);
+  owner->SetBounds(10, 10, 150, 21);
+  auto* under = new TOwnerControl(Form);
+  under->SetParent(Form);
+  under->SetBounds(10, 10, 150, 21);
+  owner->BringToFront();
+  Headless().ProcessMessages();
+  auto* popup = new TcxCustomPopupWindow(owner);
+  popup->SetTakesFocus(false);
+  popup->SetBounds(0, 0, 150, 80);
+  popup->AnchorParent = owner;
+  popup->AnchorBounds = Rect(130, 0, 150, 21);
+  // An in-place editor hides itself when its drop-down closes.
+  popup->OnClosed = [owner](TObject*) { owner->Hide(); };
+  popup->ShowPopup(owner);
+  const Integer ownerPresses = owner->Presses;
+  Headless().Click(At(owner, 140, 10));
+  EXPECT_FALSE(popup->IsOpened());
+  EXPECT_EQ(owner->Presses, ownerPresses);
+  EXPECT_EQ(under->Presses, 0) << "the click is discarded, not passed to what lies below";
+}
+
 TEST_F(cxPopupTest, NestedPopupsSysKeysAndHidingTheOwner)
 {
   auto* owner = new TOwnerControl(Form);

@@ -177,3 +177,15 @@ TEST_F(cxScrollBarTest, CancelModeAndDisablingEndTracking)
   EXPECT_FALSE(Bar->RepeatTimer()->Enabled());
   Headless().Release(hbLeft, At(Bar, 5, 8));
 }
+
+TEST_F(cxScrollBarTest, AThumbFillingTheTrackStaysAtTheStart)
+{
+  // Min 1, Max 100, PageSize 100: nothing to move through. The thumb starts at the first
+  // arrow and a press and release on it leaves the position alone.
+  MakeBar(234, 1, 100, 100);
+  EXPECT_EQ(Thumb(), Rect(17, 0, 217, 17));
+  const Integer changes = Changes;
+  Headless().Click(At(Bar, 100, 8));
+  EXPECT_EQ(Bar->Position(), 1);
+  EXPECT_EQ(Changes, changes) << "nothing moved, nothing reported";
+}

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "controls/cx/base/cxControls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Windows.h"
 #include "platform/ui/backend/headless/Headless.h"
@@ -34,6 +35,7 @@ protected:
       delete Screen()->Forms(Screen()->FormCount() - 1);
     ResetSystemMetrics();
     Headless().ProcessMessages();
+    EXPECT_EQ(MouseTrackingCount(), 0) << "a tracker was left running";
   }
   static TPoint At(TControl* c, Integer x, Integer y) { return c->ClientToScreen({x, y}); }
 };
