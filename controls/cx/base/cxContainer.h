@@ -230,7 +230,8 @@ public:
   void SetAlignLock(bool ALock);
   bool InnerPressing() const { return FInnerPressing; }
   void SetInnerPressing(bool Value) { FInnerPressing = Value; }
-  // True when the container or its inner control has the focus (Part 0.8: HasFocus).
+  // True when the container or its inner control has the focus (also known to the editors and views
+  // as HasFocus).
   bool ContainerFocused() const;
 
   virtual void ApplyInnerControlLook();

@@ -37,7 +37,7 @@ public:
   Integer HorzNonClientWidth() { return BorderExtent(0) + BorderExtent(2); }
 
   virtual void CalculatePlacement(TPoint& APosition);
-  // Part 0.8: CalculateSize.
+  // The editors and views also know it as CalculateSize.
   virtual void FitToChildren();
   virtual Integer BorderExtent(Integer ASide) { return PopupBorderWidth(ASide) + InnerSpacing; }
   virtual Integer PopupBorderWidth(Integer ASide);
