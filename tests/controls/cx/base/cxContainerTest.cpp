@@ -4,6 +4,7 @@
 
 #include "platform/rtl/VirtualKeys.h"
 #include "platform/ui/StdCtrls.h"
+#include "tests/controls/cx/base/cxRecordingTheme.h"
 #include "tests/controls/cx/base/cxTestSupport.h"
 #include "tests/controls/cx/base/cxUiTestKit.h"
 
@@ -170,6 +171,26 @@ TEST_F(cxContainerTest, TabMovesThroughTheForm)
   EXPECT_EQ(GetFocus(), plain->Handle());
   Headless().Key(VK_TAB, true);
   EXPECT_EQ(GetFocus(), b->InnerControl()->Handle());
+}
+
+TEST_F(cxContainerTest, ThemedLookUsesTheEditPartAndItsDisabledFill)
+{
+  cxtest::TRecordingTheme theme;
+  theme.Colors[{"Edit", EP_EDITTEXT, ETS_DISABLED, TMT_FILLCOLOR}] = RGB(1, 2, 3);
+  TcxContainer* c = Make(10, 10);
+  c->Style()->LookAndFeel()->SetNativeStyle(true);
+  c->UpdateLook();
+  EXPECT_TRUE(c->ViewInfo()->ThemeActive);
+  EXPECT_EQ(c->ViewInfo()->ThemePart, EP_EDITTEXT);
+  TRegion region;
+  EXPECT_FALSE(GetWindowRgn(c->Handle(), region)) << "no window region when themed";
+  c->SetEnabled(false);
+  EXPECT_EQ(c->ViewInfo()->ThemeState, ETS_DISABLED);
+  EXPECT_EQ(c->ViewInfo()->BackgroundColor, RGB(1, 2, 3));
+  theme.Refused = {"Edit"};
+  theme.Changed();
+  c->UpdateLook();
+  EXPECT_FALSE(c->ViewInfo()->ThemeActive) << "falls back without the class";
 }
 
 TEST(cxContainerStyle, ControllerChainDefaultsAndCycles)

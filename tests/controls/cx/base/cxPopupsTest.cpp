@@ -265,3 +265,20 @@ TEST_F(cxPopupTest, FocusTakingPopupRunsItsLoopUntilHidden)
   EXPECT_FALSE(p->Visible());
   EXPECT_EQ(GetFocus(), owner->Handle()) << "the owner gets the focus back";
 }
+
+TEST_F(cxPopupTest, ClosingTheOwnerFormClosesItsPopup)
+{
+  auto* owner = new TOwnerControl(Form);
+  owner->SetParent(Form);
+  owner->SetBounds(10, 10, 150, 21);
+  Headless().ProcessMessages();
+  auto* p = new TcxCustomPopupWindow(owner);
+  p->SetTakesFocus(false);
+  p->SetBounds(0, 0, 100, 60);
+  p->ShowPopup(owner);
+  Form->OnCloseQuery = [](TObject*, bool& can) { can = false; }; // the form itself stays
+  SendMessage(Form->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(p->IsOpened());
+  EXPECT_TRUE(Form->Visible());
+  Form->OnCloseQuery = nullptr;
+}
