@@ -114,7 +114,7 @@ public:
   void DrawFrameSides(const TRect& R, TColor AColor, Integer AWidth, TcxBorders ABorders);
   void DrawTwoColorFrame(const TRect& R, TColor ALeftTopColor, TColor ARightBottomColor,
                          TcxBorders ABorders, Integer ALineWidth = 1);
-  // Part 0.8 callers say FrameRect for the one-colour frame.
+  // The one-colour frame.
   void FrameRect(const TRect& R, TColor AColor, Integer ALineWidth = 1,
                  TcxBorders ABorders = cxBordersAll)
   {

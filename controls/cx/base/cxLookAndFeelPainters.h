@@ -99,14 +99,14 @@ public:
   virtual TColor ButtonFaceColor(TcxButtonState AState) const { return clBtnFace; }
   virtual void ButtonFocusRectBounds(TcxCanvas* C, const TRect& R, TRect& AFocusRect) const;
   virtual void ButtonGroupBorderWidths(Integer ACount, Integer AIndex, TRect& ARect) const;
-  // Part 0.8: ButtonTextMargin.
+  // The editors and views also know it as ButtonTextMargin.
   virtual Integer ButtonTextIndent() const { return 0; }
   virtual Integer ButtonPressedShift() const { return 0; }
-  // Part 0.8: ButtonTextColor.
+  // The editors and views also know it as ButtonTextColor.
   virtual TColor ButtonGlyphColor(TcxButtonState AState) const;
-  // Part 0.8: ButtonDrawnState.
+  // The editors and views also know it as ButtonDrawnState.
   virtual TcxButtonState ButtonGlyphState(TcxButtonState AState) const { return AState; }
-  // Part 0.8: DrawPushButton.
+  // The editors and views also know it as DrawPushButton.
   virtual void DrawButton(TcxCanvas* C, const TRect& R, const AnsiString& ACaption,
                           TcxButtonState AState, bool ADrawBorder = true, TColor AColor = clDefault,
                           TColor ATextColor = clDefault) const;
@@ -140,8 +140,8 @@ public:
                                bool AChecked, bool AHighlighted,
                                TColor ABackgroundColor = clDefault, bool AFocused = false) const;
 
-  // Headers (Part 0.8: DrawHeaderCell, HeaderCellBorders, HeaderCellBorderWidth,
-  // HeaderItemsPaintedFirst, IsHeaderHotTrack).
+  // Headers (also known to the editors and views as DrawHeaderCell, HeaderCellBorders,
+  // HeaderCellBorderWidth, HeaderItemsPaintedFirst, IsHeaderHotTrack).
   virtual void DrawHeader(TcxCanvas* C, const TRect& R, const TRect& ATextAreaBounds,
                           TcxBorders ANeighbors, TcxBorders ABorders, TcxButtonState AState,
                           TAlignment AAlignHorz, TcxAlignmentVert AAlignVert, bool AMultiLine,
@@ -173,8 +173,8 @@ public:
   virtual void SortMarkAreaSize(TSize& ASize) const;
   virtual void SortMarkSize(TSize& ASize) const { ASize = TSize{0, 0}; }
 
-  // Footers (Part 0.8: DrawFooterCellContent, FooterBorderSet, FooterCellOffset,
-  // FooterItemsPaintedFirst).
+  // Footers (also known to the editors and views as DrawFooterCellContent, FooterBorderSet,
+  // FooterCellOffset, FooterItemsPaintedFirst).
   virtual void DrawFooterCell(TcxCanvas* C, const TRect& R, TAlignment AAlignHorz,
                               TcxAlignmentVert AAlignVert, bool AMultiLine, const AnsiString& AText,
                               TFont* AFont, TColor ATextColor, TColor ABkColor,
@@ -190,8 +190,8 @@ public:
   virtual void DrawFooterCellBorder(TcxCanvas* C, const TRect& R) const {}
   virtual void DrawFooterSeparator(TcxCanvas* C, const TRect& R) const;
 
-  // Filter buttons (Part 0.8: DrawFilterActivateButton, DrawFilterCloseButton,
-  // FilterButtonAreaSize, PopupBorderStyle).
+  // Filter buttons (also known to the editors and views as DrawFilterActivateButton,
+  // DrawFilterCloseButton, FilterButtonAreaSize, PopupBorderStyle).
   virtual void DrawFilterActivateCheck(TcxCanvas* C, const TRect& R, TcxButtonState AState,
                                        bool AChecked) const
   {
@@ -224,7 +224,8 @@ public:
   virtual bool TabHotTracking() const { return false; }
   virtual Integer TabFrameWidth(bool AVertical) const { return 0; }
 
-  // Indicator (Part 0.8: DrawIndicatorCell, IndicatorItemsPaintedFirst).
+  // Indicator (also known to the editors and views as DrawIndicatorCell,
+  // IndicatorItemsPaintedFirst).
   virtual void DrawIndicatorItem(TcxCanvas* C, const TRect& R, TcxIndicatorKind AKind,
                                  TColor ABkColor,
                                  const TcxDrawBackgroundEvent& AOnDrawBackground = nullptr) const;

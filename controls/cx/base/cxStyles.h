@@ -160,7 +160,7 @@ public:
 
   TcxCustomStyle* StyleAt(Integer AIndex) { return GetStyle(AIndex); }
   void SetStyleAt(Integer AIndex, TcxCustomStyle* AStyle) { SetStyle(AIndex, AStyle); }
-  // Part 0.8 calls it ResolveViewParams(index, data, out params, style).
+  // The views call it with the output before the style.
   void ResolveViewParams(Integer AIndex, TObject* AData, TcxCustomStyle* AStyle,
                          TcxViewParams& AParams);
   TBitmap* SlotBitmap(Integer AIndex);
