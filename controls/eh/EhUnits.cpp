@@ -6,10 +6,14 @@
 #include "controls/eh/PropertyInterceptors.h"
 #include "platform/rtl/Units.h"
 
+void InitializeDBGridEhUnit();
+void FinalizeDBGridEhUnit();
+
 void RegisterEhUnits()
 {
   RegisterUnit("EhTexts", EhTextsInitialization, EhTextsFinalization);
   RegisterUnit("PropertyInterceptors", PropertyInterceptorsInitialization,
                PropertyInterceptorsFinalization);
   RegisterUnit("EditButtonsEh", EditButtonsEhInitialization, EditButtonsEhFinalization);
+  RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
 }
