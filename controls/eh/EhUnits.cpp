@@ -1,6 +1,7 @@
 // The data-aware grid library's units in the system's unit order. Each unit's
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
+#include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
 #include "controls/eh/EhTexts.h"
 #include "controls/eh/PropertyInterceptors.h"
@@ -15,5 +16,6 @@ void RegisterEhUnits()
   RegisterUnit("PropertyInterceptors", PropertyInterceptorsInitialization,
                PropertyInterceptorsFinalization);
   RegisterUnit("EditButtonsEh", EditButtonsEhInitialization, EditButtonsEhFinalization);
+  RegisterUnit("DropDownsEh", DropDownsEhInitialization, DropDownsEhFinalization);
   RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
 }
