@@ -238,3 +238,27 @@ void TCustomDBGridEh::TopLeftChanged()
   TCustomGrid::TopLeftChanged();
   UpdateHorzExtScrollBar();
 }
+
+// ---- Scroll-bar settings ----
+
+void TDBGridEhScrollBar::SetVisible(bool Value)
+{
+  if (Value == FVisible)
+    return;
+  FVisible = Value;
+  if (!FGrid)
+    return;
+  if (FKind == sbHorizontal)
+    FGrid->LayoutChanged();
+  else
+    FGrid->UpdateVertScrollBar();
+}
+
+void TVertDBGridEhScrollBar::SetVisibleMode(TScrollBarVisibleModeEh Value)
+{
+  if (Value == FVisibleMode)
+    return;
+  FVisibleMode = Value;
+  if (FGrid)
+    FGrid->UpdateVertScrollBar();
+}
