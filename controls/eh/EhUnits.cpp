@@ -1,6 +1,7 @@
 // The data-aware grid library's units in the system's unit order. Each unit's
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
+#include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
 #include "controls/eh/EhTexts.h"
@@ -17,5 +18,6 @@ void RegisterEhUnits()
                PropertyInterceptorsFinalization);
   RegisterUnit("EditButtonsEh", EditButtonsEhInitialization, EditButtonsEhFinalization);
   RegisterUnit("DropDownsEh", DropDownsEhInitialization, DropDownsEhFinalization);
+  RegisterUnit("DBSumListProducer", DBSumListProducerInitialization, nullptr);
   RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
 }
