@@ -781,6 +781,8 @@ public:
   bool EditorModified() const { return FModified; }
   void MarkModified() { FModified = true; }
   void RevertEdit();
+  // Writes the editor's pending change into the field (the update-data step).
+  void WritePendingEdits() { UpdateData(); }
   // The map's allocated length (for tests of its growth).
   Integer FieldMapCapacity() const { return static_cast<Integer>(FFieldMap.size()); }
 
@@ -1172,8 +1174,28 @@ public:
   bool HasMemTable() const { return false; }
   bool MemTableViewActive() const { return HasMemTable() && FFooterRowCount == 0; }
   virtual void FieldChanged(TField* Field);
+  // ---- Editing bridge (DBGridEhEdit.cpp) ----
   virtual void UpdateData();
+  bool PrepareCellEdit();
+  void SelectColumn(Integer RawCol, Integer Direction, bool ExtendRect);
   void SelectDataColumn(Integer DataCol);
+  TColumnEh* CurrentColumn() const;
+  // The base grid's editor questions, answered for the current column.
+  bool CanEditModify() override;
+  bool CanEditAcceptKey(char Key) override;
+  AnsiString GetEditText(Integer ACol, Integer ARow) override;
+  void SetEditText(Integer ACol, Integer ARow, const AnsiString& Value) override;
+  AnsiString GetEditMask(Integer ACol, Integer ARow) override;
+  Integer GetEditLimit() override;
+
+  AnsiString EditText() const { return FEditText; }
+  Variant EditValue() const { return FEditValue; }
+  void SetEditValue(const Variant& Value) { FEditValue = Value; }
+  // ---- Keyboard (DBGridEhKeys.cpp) ----
+  bool SelectionAllowed(TGridSelectionKindEh Kind) const;
+  void MoveBySelecting(bool Select, Integer Distance, bool RowsMode, bool ToEnd);
+  // The delete confirmation's question for the selected records.
+  AnsiString DeleteQuestion() const;
   void SelectFieldColumn(TField* Field);
   void InvalidateEditor();
   void InvalidateCellRange(const TGridRect& ARect);
@@ -1283,6 +1305,10 @@ protected:
   void Dispatch(TMessage& Message) override;
   void DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState) override;
   bool CanEditShow() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void DoExit() override;
   void ColWidthsChanged() override;
   void RowHeightsChanged() override;
   void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
@@ -1302,6 +1328,15 @@ protected:
   void DropStrayDefaultColumns();
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}
+
+  // Keyboard helpers.
+  void ClearSelectionOnMove();
+  bool InsertUnmodified() const;
+  void RowStepDown(bool Shift);
+  void RowStepUp(bool Shift);
+  void TabWalk(bool Back);
+  bool ConfirmDelete();
+  void DeleteByKey();
 
   // Painting (DBGridEhPaint.cpp).
   void PaintLines(TGridDrawInfo& DrawInfo, Integer FrozenExtent, Integer FooterExtent);
@@ -1391,6 +1426,15 @@ private:
   bool FSTFilterVisible = false;
   bool FFiltering = false;
   Integer FCanvasBorrowCount = 0;
+  // Keyboard and selection state.
+  bool FToggleMode = false;
+  bool FAnchorValid = false;
+  AnsiString FAnchorBookmark;
+  bool FAnchorSelected = false;
+  bool FSortPending = false;
+  // The cell being edited: its text and (key lists, lookups) its key value.
+  AnsiString FEditText;
+  Variant FEditValue = Null();
   Integer FCurrentFooterPaintRow = -1;
 };
 

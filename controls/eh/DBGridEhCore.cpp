@@ -855,25 +855,6 @@ void TCustomDBGridEh::InvalidateEditor()
   TCustomGrid::InvalidateEditor();
 }
 
-void TCustomDBGridEh::SelectDataColumn(Integer DataCol)
-{
-  if (DataCol < 0 || DataCol >= FColumns->Count())
-    return;
-  Integer raw = DataToRawColumn(DataCol);
-  if (raw == Col())
-    return;
-  if (raw < FixedCols()) {
-    // A frozen column becomes current without scrolling.
-    ColExit();
-    MoveColRow(raw, Row(), true, false);
-    ColEnter();
-    return;
-  }
-  ColExit();
-  MoveColRow(raw, Row(), true, true);
-  ColEnter();
-}
-
 void TCustomDBGridEh::SelectFieldColumn(TField* Field)
 {
   if (!Field)
@@ -899,17 +880,6 @@ void TCustomDBGridEh::FieldChanged(TField* Field)
       InvalidateCell(DataToRawColumn(i), Row());
   if (Field == SelectedField())
     InvalidateEditor();
-}
-
-void TCustomDBGridEh::UpdateData()
-{
-  // The editor's text goes to the field through the editing bridge.
-  UpdateText();
-}
-
-bool TCustomDBGridEh::CanEditShow()
-{
-  return TCustomGrid::CanEditShow() && FDataLink->Active() && !FReadOnly;
 }
 
 // ---- Event-firing operations ----
