@@ -42,6 +42,7 @@
 
 #include "controls/eh/DBGridEh.h"
 #include "platform/rtl/Currency.h"
+#include "platform/rtl/Lists.h"
 #include "platform/rtl/Streams.h"
 
 // The separator the CSV exporter starts with.
@@ -133,6 +134,49 @@ protected:
   void EmitSuffix() override;
   void EmitDataCell(TColumnEh* Column, TColCellParamsEh* Params) override;
 };
+
+// One RTF table: a title row, one row per record, one per footer row, with the grid's
+// fonts, colours, alignments and column widths. The header names code page 936 and the
+// fonts' GB2312 character set, and every byte of a double-byte character goes out as a
+// \'hh escape, so Chinese text and font names read back intact; "\", "{" and "}" are
+// escaped as single-byte characters only. Titles are written on one level.
+class TDBGridEhExportAsRTF : public TDBGridEhExport {
+public:
+  void Execute(TStream* AStream, bool All) override;
+
+protected:
+  void EmitSuffix() override;
+  void EmitTitle(TColumnsEhList* Columns) override;
+  void EmitRecord(TColumnsEhList* Columns) override;
+  void EmitDataCell(TColumnEh* Column, TColCellParamsEh* Params) override;
+  void EmitFooter(TColumnsEhList* Columns, Integer FooterNo) override;
+  void EmitFooterCell(Integer Position, Integer FooterNo, const AnsiString& Text,
+                      TAlignment Alignment, TColor Background, TFont* Font,
+                      TColumnEh* Column) override;
+
+  void Out(const AnsiString& Text) { WriteBytes(Text); }
+  void OutLine(const AnsiString& Text) { WriteBytes(Text + "\r\n"); }
+  void OutText(TFont* Font, const AnsiString& Text, TColor Background);
+  static AnsiString AlignmentWord(TAlignment Alignment);
+  Integer FontNumber(const AnsiString& Name);
+  Integer ColorNumber(TColor Color);
+  void OutCellBorders(bool Left, bool Top, bool Bottom, bool Right);
+  TColor DataCellShade(TColumnsEhList* Columns, Integer Position);
+  TColor FooterCellShade(TColumnsEhList* Columns, Integer Position, Integer FooterNo);
+
+private:
+  // The row's cell definitions: borders, shade and right edge of each column.
+  template <class Shade> void OutRowDefinitions(TColumnsEhList* Columns, Shade ShadeOf);
+  void OutCellContent(TAlignment Alignment, TFont* Font, const AnsiString& Text, TColor Background);
+  AnsiString Spacing() const;
+
+  std::unique_ptr<TStringList> FColorTable;
+  std::unique_ptr<TStringList> FFontTable;
+};
+
+// Escapes a text for RTF: "\", "{" and "}" get a backslash, every byte of 0x80 and above
+// (both bytes of a double-byte character) becomes \'hh.
+AnsiString RtfEscapedText(const AnsiString& Text);
 
 // ---- Importers ----
 

@@ -5,6 +5,7 @@
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
 #include "controls/eh/EhTexts.h"
+#include "controls/eh/GridClipboardEh.h"
 #include "controls/eh/PropertyInterceptors.h"
 #include "platform/rtl/Units.h"
 
@@ -19,5 +20,6 @@ void RegisterEhUnits()
   RegisterUnit("EditButtonsEh", EditButtonsEhInitialization, EditButtonsEhFinalization);
   RegisterUnit("DropDownsEh", DropDownsEhInitialization, DropDownsEhFinalization);
   RegisterUnit("DBSumListProducer", DBSumListProducerInitialization, nullptr);
+  RegisterUnit("GridClipboardEh", GridClipboardEhInitialization, nullptr);
   RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
 }
