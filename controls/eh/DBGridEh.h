@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/eh/PropertyInterceptors.h"
 #include "platform/data/DB.h"
 #include "platform/graphics/ImgList.h"
 #include "platform/rtl/Lists.h"
@@ -30,6 +31,8 @@ class TDBGridEhStyle;
 class TDBGridEhSelection;
 class TColumnsEhList;
 class TPopupMenu;
+class TSTColumnFilterEh;
+class TSTDBGridEhFilter;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
 
@@ -608,6 +611,7 @@ public:
   void SetPopupMenu(TPopupMenu* Value);
   Integer Tag() const { return FTag; }
   void SetTag(Integer Value) { FTag = Value; }
+  TSTColumnFilterEh* STFilter() const { return FSTFilter.get(); }
 
   // Defaults.
   TColor DefColor() const;
@@ -727,6 +731,7 @@ private:
   TPopupMenu* FPopupMenu = nullptr;
   Integer FTag = 0;
   bool FSyncingFont = false;
+  std::unique_ptr<TSTColumnFilterEh> FSTFilter;
 };
 
 // The published column class of the data grid.
@@ -917,6 +922,214 @@ private:
   std::unique_ptr<TDBGridEhSelectionRect> FRect;
   TGridSelectionKindEh FKind = selNoneEh;
 };
+
+// ---- Filter expressions of the filter row ----
+
+enum TSTFilterOpEh {
+  fopNoneEh,
+  fopEqualEh,
+  fopNotEqualEh,
+  fopGreaterEh,
+  fopLessEh,
+  fopGreaterOrEqualEh,
+  fopLessOrEqualEh,
+  fopLikeEh,
+  fopNotLikeEh,
+  fopInEh,
+  fopNotInEh,
+  fopIsNullEh,
+  fopIsNotNullEh,
+  fopAndEh,
+  fopOrEh,
+  fopValueEh
+};
+static_assert(fopValueEh == 15, "operator ordinals index STFilterOperatorTexts");
+
+enum TSTFilterValueKindEh { fvkOtherEh, fvkStringEh, fvkNumberEh, fvkDateTimeEh, fvkBooleanEh };
+
+// A parsed filter text: one or two conditions joined by AND or OR. Operands are Null when
+// the operator takes none, a Variant array for IN lists.
+struct TSTFilterExpressionEh {
+  TSTFilterValueKindEh ValueKind = fvkOtherEh;
+  TSTFilterOpEh FirstOperator = fopNoneEh;
+  Variant FirstOperand = Null();
+  TSTFilterOpEh Conjunction = fopNoneEh;
+  TSTFilterOpEh SecondOperator = fopNoneEh;
+  Variant SecondOperand = Null();
+};
+
+// The display text of each operator.
+extern const char* const STFilterOperatorTexts[16];
+
+// Filter syntax errors (each followed by the whole trimmed filter text).
+inline constexpr const char* SQuoteIsAbsent = "Quote is absent: ";
+inline constexpr const char* SLeftParenthesisExpected = "'(' expected: ";
+inline constexpr const char* SRightParenthesisExpected = "')' expected: ";
+inline constexpr const char* SErrorInExpression = "Error in expression: ";
+inline constexpr const char* SUnexpectedExpressionBeforeNull =
+    "Unexpected expression before Null: ";
+inline constexpr const char* SUnexpectedExpressionAfterOperator =
+    "Unexpected expression after operator: ";
+inline constexpr const char* SIncorrectExpression = "Incorrect expression: ";
+inline constexpr const char* SUnexpectedANDorOR = "Unexpected AND or OR: ";
+
+void ResetSTFilterExpression(TSTFilterExpressionEh& AExpr);
+// Parses AText (AExpr.ValueKind set by the caller) into AExpr. A syntax error raises
+// Exception and a value that does not convert the conversion's error; either way AExpr is
+// left as it was.
+void ParseSTFilterText(const AnsiString& AText, TSTFilterExpressionEh& AExpr);
+// Converts an operand (and the elements of a list) to a number or a date for those kinds.
+void TypeSTFilterOperand(Variant& AValue, TSTFilterValueKindEh AKind);
+TSTFilterValueKindEh STFilterValueKindOf(TFieldType AType);
+// The canonical text of an expression (empty for kind other or no condition).
+AnsiString STFilterExpressionText(const TSTFilterExpressionEh& AExpr);
+
+// The filter settings and the parsed filter of one column.
+class TSTColumnFilterEh : public TPersistent {
+public:
+  explicit TSTColumnFilterEh(TColumnEh* Column);
+  ~TSTColumnFilterEh() override;
+
+  AnsiString DataField() const { return FDataField; }
+  void SetDataField(const AnsiString& Value) { FDataField = Value; }
+  AnsiString KeyField() const { return FKeyField; }
+  void SetKeyField(const AnsiString& Value) { FKeyField = Value; }
+  AnsiString ListField() const { return FListField; }
+  void SetListField(const AnsiString& Value) { FListField = Value; }
+  TDataSource* ListSource() const { return FListSource; }
+  void SetListSource(TDataSource* Value) { FListSource = Value; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  Variant MatchedKeys() const { return FMatchedKeys; }
+  Integer ListWidth() const { return FListWidth; }
+  void SetListWidth(Integer Value) { FListWidth = Value; }
+  Integer ListRows() const { return FListRows; }
+  void SetListRows(Integer Value) { FListRows = Value; }
+  AnsiString FilterText() const { return FFilterText; }
+  const TSTFilterExpressionEh& Expression() const { return FExpression; }
+  TColumnEh* Column() const { return FColumn; }
+
+  void SetFilterText(const AnsiString& AText);
+  // Parses and stores AText; a text that does not parse raises and changes nothing.
+  void InternalSetFilterText(const AnsiString& AText);
+  void Clear();
+  TSTFilterExpressionEh CopyParsedExpression() const { return FExpression; }
+  virtual AnsiString CanonicalText() const;
+  virtual bool HasDropDownButton() const;
+  virtual AnsiString FilterFieldName() const;
+  virtual Variant FirstOperandValue() const;
+  virtual Variant SecondOperandValue() const { return FExpression.SecondOperand; }
+  AnsiString LookupKeyFieldName() const;
+  AnsiString LookupListFieldName() const;
+  TDataSet* LookupListDataSet() const;
+  void Assign(TPersistent* Source) override;
+
+protected:
+  TPersistent* GetOwner() override;
+
+private:
+  TField* LookupField() const;
+  TDataSet* GridDataSet() const;
+
+  TColumnEh* FColumn;
+  AnsiString FDataField;
+  AnsiString FKeyField;
+  AnsiString FListField;
+  TDataSource* FListSource = nullptr;
+  bool FVisible = true;
+  Variant FMatchedKeys = Null();
+  Integer FListWidth = 0;
+  Integer FListRows = 0;
+  TSTFilterExpressionEh FExpression;
+  AnsiString FFilterText;
+};
+
+// The grid's filter-row settings.
+class TSTDBGridEhFilter : public TPersistent {
+public:
+  explicit TSTDBGridEhFilter(TCustomDBGridEh* Grid) : FGrid(Grid) {}
+  bool Local() const { return FLocal; }
+  void SetLocal(bool Value) { FLocal = Value; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate()
+  {
+    if (FUpdateCount > 0)
+      --FUpdateCount;
+  }
+  Integer UpdateCount() const { return FUpdateCount; }
+  void Assign(TPersistent* Source) override;
+
+private:
+  TCustomDBGridEh* FGrid;
+  bool FLocal = false;
+  bool FVisible = false;
+  Integer FUpdateCount = 0;
+};
+
+// ---- Data service and dataset features ----
+
+// Applies a dataset's filter or sorting from a grid for one dataset class.
+class TDatasetFeaturesEh : public TObject {
+public:
+  explicit TDatasetFeaturesEh(TClass DataSetClass) : FDataSetClass(DataSetClass) {}
+  TClass DataSetClass() const { return FDataSetClass; }
+  virtual void ApplySorting(TCustomDBGridEh* AGrid, TDataSet* ADataSet, bool IsReopen) {}
+  virtual void ApplyFilter(TCustomDBGridEh* AGrid, TDataSet* ADataSet, bool IsReopen) {}
+
+private:
+  TClass FDataSetClass;
+};
+
+// The registry of dataset features (owned; empty unless a program registers some).
+TStringList* DatasetFeaturesRegistry();
+// The object registered for the nearest ancestor of AClass (earlier entries win ties).
+TDatasetFeaturesEh* FindDatasetFeaturesForClass(TClass AClass);
+TDatasetFeaturesEh* FindDatasetFeatures(TDataSet* ADataSet);
+// Steps from AClass up to the class named AName (case ignored); MaxInt when none is.
+Integer DatasetFeaturesDistance(TClass AClass, const AnsiString& AName);
+
+using TGridEhNotifyEvent = TEvent<void(TCustomDBGridEh* Grid)>;
+
+class TDBGridEhDataService : public TPersistent {
+public:
+  virtual void ApplyGridFilter(TCustomDBGridEh* AGrid);
+  virtual void ApplyGridSorting(TCustomDBGridEh* AGrid);
+  virtual void DefaultApplyGridFilter(TCustomDBGridEh* AGrid);
+  virtual void DefaultApplyGridSorting(TCustomDBGridEh* AGrid);
+
+  TGridEhNotifyEvent OnApplyGridSorting;
+  TGridEhNotifyEvent OnApplyGridFilter;
+};
+
+TDBGridEhDataService* SharedGridDataService();
+
+// Stands in for a column while stored properties are read: Width goes to the base width of
+// an auto-fit grid's column, else to the width.
+class TColumnEhPropertyInterceptor : public TStoragePropertyInterceptor {
+public:
+  using TStoragePropertyInterceptor::TStoragePropertyInterceptor;
+  // Reading answers the target's width (the property is written while reading).
+  Integer Width() const;
+  void SetWidth(Integer Value);
+};
+
+// Stands in for a column collection: ColumnsIndex reads and orders the columns by name.
+class TColumnsEhPropertyInterceptor : public TStoragePropertyInterceptor {
+public:
+  using TStoragePropertyInterceptor::TStoragePropertyInterceptor;
+  AnsiString ColumnsIndex() const;
+  void SetColumnsIndex(const AnsiString& Value);
+
+private:
+  AnsiString FColumnsIndex;
+};
+
+// The column order as text: every FieldName in double quotes, joined by commas.
+AnsiString ColumnsIndexText(TDBGridColumnsEh* Columns);
+// Moves the columns named in AText (comma text) to the listed positions.
+void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 
 // ---- Style ----
 
@@ -1132,7 +1345,7 @@ public:
   Integer IndicatorColCount() const { return FIndicatorColCount; }
   Integer HeaderRowCount() const { return TitleRowCount() + SubTitleRowCount(); }
   virtual Integer TitleRowCount() const { return FOptions.Contains(dgTitles) ? 1 : 0; }
-  virtual Integer SubTitleRowCount() const { return FSTFilterVisible ? 1 : 0; }
+  virtual Integer SubTitleRowCount() const;
   Integer SelectedIndex() const { return Col() - FIndicatorColCount; }
   void SetSelectedIndex(Integer Value) { SelectDataColumn(Value); }
   TField* SelectedField();
@@ -1146,8 +1359,16 @@ public:
   Integer LayoutLock() const { return FLayoutLock; }
   Integer UpdateLock() const { return FUpdateLock; }
   // The filter row is shown (the filter row's settings are built with the filter row).
-  bool STFilterVisible() const { return FSTFilterVisible; }
+  bool STFilterVisible() const;
   void SetSTFilterVisible(bool Value);
+  TSTDBGridEhFilter* STFilter() const { return FSTFilter.get(); }
+  // ---- Filter row (DBGridEhFilter.cpp) ----
+  bool FilterCellVisible(Integer ADataCol) const;
+  AnsiString FilterCellText(Integer ADataCol) const;
+  // Hands the filters to OnApplyFilter or the data service; the view is restored and
+  // repainted also when applying raises.
+  void ApplyFilterNow();
+  void ClearFilter();
 
   // ---- Coordinates ----
   Integer RawToDataColumn(Integer ACol) const { return ACol - FIndicatorColCount; }
@@ -1247,8 +1468,8 @@ public:
                                TColor& Background, TAlignment& Alignment, TGridDrawState State,
                                AnsiString& Text);
   virtual void TitleClick(TColumnEh* Column);
-  virtual void ApplyFilter() {}
-  virtual void ApplySorting() {}
+  virtual void ApplyFilter();
+  virtual void ApplySorting();
   void CollectDataSetFields(std::vector<TField*>& List);
   static TColor BrightenColor(TColor Color, Integer Divisor);
 
@@ -1423,7 +1644,7 @@ private:
   TScrollBarVisibleModeEh FLastVertBarMode = sbAutoShowEh;
   bool FLastVertBarVisible = false;
   bool FSelectionActive = false;
-  bool FSTFilterVisible = false;
+  std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
   bool FFiltering = false;
   Integer FCanvasBorrowCount = 0;
   // Keyboard and selection state.

@@ -932,6 +932,7 @@ TColumnEh::TColumnEh(TCollection* Collection) : TCollectionItem(nullptr)
   FImageChangeLink = std::make_unique<TChangeLink>();
   FImageChangeLink->OnChange = TNotifyEvent::Bind(this, &TColumnEh::ImageListChanged);
   FShowImageAndText = false;
+  FSTFilter = std::make_unique<TSTColumnFilterEh>(this);
 }
 
 TColumnEh::~TColumnEh()

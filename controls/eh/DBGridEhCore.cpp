@@ -72,6 +72,7 @@ void TColumnsEhList::Exchange(Integer A, Integer B)
 
 TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGrid(AOwner)
 {
+  FSTFilter = std::make_unique<TSTDBGridEhFilter>(this);
   ResetStyle();
   TCustomGrid::SetDefaultDrawing(false);
   FFocusOnMouseDown = true;
@@ -133,6 +134,7 @@ TCustomDBGridEh::~TCustomDBGridEh()
   FTitleImagesLink.reset();
   FSelection.reset();
   FFooterFont.reset();
+  FSTFilter.reset();
   ReleaseDrawBitmap();
 }
 
@@ -415,14 +417,6 @@ void TCustomDBGridEh::SetMemoAsText(bool Value)
     return;
   FMemoAsText = Value;
   Invalidate();
-}
-
-void TCustomDBGridEh::SetSTFilterVisible(bool Value)
-{
-  if (Value == FSTFilterVisible)
-    return;
-  FSTFilterVisible = Value;
-  LayoutChanged();
 }
 
 void TCustomDBGridEh::SetUseMemTableView(bool Value)
@@ -1043,15 +1037,33 @@ void RegisterDBGridEhClasses()
   TClassRegistration<TColumnEh, TCollectionItem>("TColumnEh");
   TClassRegistration<TDBGridColumnEh, TColumnEh>("TDBGridColumnEh");
   TClassRegistration<TColumnFooterEh, TCollectionItem>("TColumnFooterEh");
+  TClassRegistration<TDBGridColumnsEh, TCollection>("TDBGridColumnsEh");
+  TClassRegistration<TColumnEhPropertyInterceptor, TStoragePropertyInterceptor>(
+      "TColumnEhPropertyInterceptor")
+      .Property("Width", &TColumnEhPropertyInterceptor::Width,
+                &TColumnEhPropertyInterceptor::SetWidth);
+  TClassRegistration<TColumnsEhPropertyInterceptor, TStoragePropertyInterceptor>(
+      "TColumnsEhPropertyInterceptor")
+      .Property("ColumnsIndex", &TColumnsEhPropertyInterceptor::ColumnsIndex,
+                &TColumnsEhPropertyInterceptor::SetColumnsIndex);
 }
+
+void InitializeGridDataService();
+void FinalizeGridDataService();
 
 void InitializeDBGridEhUnit()
 {
   RegisterDBGridEhClasses();
   SetDefaultGridStyle(new TDBGridEhStyle());
+  InitializeGridDataService();
+  AddReadInterceptor(ClassInfoOf(typeid(TColumnEh)),
+                     InterceptorClassOf<TColumnEhPropertyInterceptor>());
+  AddReadInterceptor(ClassInfoOf(typeid(TDBGridColumnsEh)),
+                     InterceptorClassOf<TColumnsEhPropertyInterceptor>());
 }
 
 void FinalizeDBGridEhUnit()
 {
+  FinalizeGridDataService();
   delete DefaultGridStyle();
 }
