@@ -53,3 +53,5 @@ qh_fuzz_target(prepared-pages SOURCE PreparedPagesFuzz.cpp TEST report_engine_te
                UNITS tests/report/engine/Units.cpp LIBS report_engine)
 qh_fuzz_target(dip-reply SOURCE DipReplyFuzz.cpp TEST app_tests
                UNITS tests/platform/rtl/Units.cpp LIBS app)
+qh_fuzz_target(grid-import SOURCE GridImportFuzz.cpp TEST eh_tests UNITS tests/controls/eh/Units.cpp
+               LIBS eh)

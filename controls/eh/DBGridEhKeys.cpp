@@ -1,0 +1,403 @@
+// The grid's keyboard: navigation by record and column, paging, tabbing, row steps that
+// append and cancel inserts, selecting while moving, deleting with confirmation, check-box
+// keys, and leaving the grid (DBGridEh.h describes the unit).
+#include <algorithm>
+
+#include "controls/eh/DBGridEh.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+bool IsCheckLike(TColumnEh* Column)
+{
+  TColumnKindEh k = Column->Kind();
+  return k == ckCheckboxes || k == ckImageList;
+}
+
+} // namespace
+
+bool TCustomDBGridEh::SelectionAllowed(TGridSelectionKindEh Kind) const
+{
+  if (Kind == selNoneEh)
+    return true;
+  if (!FOptions.Contains(dgMultiSelect) || !FSelectableKinds.Contains(Kind))
+    return false;
+  if ((Kind == selRectEh || Kind == selColumnsEh) && FOptions.Contains(dgFullRowSelect))
+    return false;
+  return true;
+}
+
+void TCustomDBGridEh::ClearSelectionOnMove()
+{
+  if (FOptions.Contains(dgMultiSelect) && FExtOptions.Contains(dgxClearSelectionEh))
+    FSelectedRows->ClearSelected();
+  FAnchorValid = false;
+  if (FSelection->Kind() != selNoneEh && FExtOptions.Contains(dgxClearSelectionEh)) {
+    FSelection->Reset();
+    Invalidate();
+    InvalidateEditor();
+  }
+}
+
+void TCustomDBGridEh::MoveBySelecting(bool Select, Integer Distance, bool RowsMode, bool ToEnd)
+{
+  TDataSet* ds = FDataLink->DataSet();
+  if (!ds)
+    return;
+  if (RowsMode || FOptions.Contains(dgFullRowSelect)) {
+    Select = Select && SelectionAllowed(selRowsEh);
+    BeginUpdate();
+    TScopeExit done([&] { EndUpdate(); });
+    Integer step = Distance < 0 ? -1 : 1;
+    Integer remaining = std::abs(Distance);
+    if (FOptions.Contains(dgMultiSelect) && FDataLink->Active()) {
+      if (!Select)
+        ClearSelectionOnMove();
+      else if (!FAnchorValid) {
+        FAnchorBookmark = ds->Bookmark();
+        FAnchorSelected = FSelectedRows->CurrentSelected();
+        FAnchorValid = true;
+        FSelectedRows->SetCurrentSelected(FToggleMode ? !FAnchorSelected : true);
+      }
+    }
+    while (ToEnd || remaining > 0) {
+      AnsiString leaving = ds->Bookmark();
+      if (ds->MoveBy(step) == 0)
+        break;
+      --remaining;
+      if (!Select || !FOptions.Contains(dgMultiSelect))
+        continue;
+      Integer toAnchor = ds->CompareBookmarks(ds->Bookmark(), FAnchorBookmark);
+      Integer fromAnchor = ds->CompareBookmarks(leaving, FAnchorBookmark);
+      bool backTowardAnchor = (fromAnchor > 0 && step < 0 && toAnchor >= 0) ||
+                              (fromAnchor < 0 && step > 0 && toAnchor <= 0);
+      if (backTowardAnchor) {
+        // The record left goes back to the anchor's state (toggle) or unselected.
+        AnsiString reached = ds->Bookmark();
+        ds->SetBookmark(leaving);
+        FSelectedRows->SetCurrentSelected(FToggleMode ? FAnchorSelected : false);
+        ds->SetBookmark(reached);
+      } else
+        FSelectedRows->SetCurrentSelected(FToggleMode ? !FAnchorSelected : true);
+    }
+  } else if (Select && SelectionAllowed(selRectEh)) {
+    BeginUpdate();
+    TScopeExit done([&] { EndUpdate(); });
+    if (FSelection->Kind() != selRectEh) {
+      ClearSelectionOnMove();
+      FSelection->Rect()->SelectCell(SelectedIndex(), ds->Bookmark(), false);
+    }
+    if (ToEnd)
+      Distance > 0 ? ds->Last() : ds->First();
+    else
+      ds->MoveBy(Distance);
+    FSelection->Rect()->SelectCell(SelectedIndex(), ds->Bookmark(), true);
+  } else if (ToEnd)
+    Distance > 0 ? ds->Last() : ds->First();
+  else
+    ds->MoveBy(Distance);
+  if (FUpdateLock == 0)
+    Update();
+}
+
+bool TCustomDBGridEh::InsertUnmodified() const
+{
+  TDataSet* ds = FDataLink->DataSet();
+  return ds && ds->State() == dsInsert && !ds->Modified() && !FDataLink->EditorModified();
+}
+
+void TCustomDBGridEh::RowStepDown(bool Shift)
+{
+  TDataSet* ds = FDataLink->DataSet();
+  if (InsertUnmodified()) {
+    // An untouched new record: nothing at the end, cancelled elsewhere.
+    if (ds->Eof())
+      return;
+    ds->Cancel();
+  } else if (Shift)
+    MoveBySelecting(true, 1, !FSelectableKinds.Contains(selRectEh), false);
+  else
+    ds->Next();
+  if (ds->Eof() && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing) &&
+      FPermittedEdits.Contains(peAppendEh) && ds->State() != dsInsert)
+    ds->Append();
+}
+
+void TCustomDBGridEh::RowStepUp(bool Shift)
+{
+  TDataSet* ds = FDataLink->DataSet();
+  if (InsertUnmodified() && ds->Eof()) {
+    ds->Cancel();
+    return;
+  }
+  if (Shift)
+    MoveBySelecting(true, -1, !FSelectableKinds.Contains(selRectEh), false);
+  else
+    ds->Prior();
+}
+
+void TCustomDBGridEh::TabWalk(bool Back)
+{
+  ClearSelectionOnMove();
+  BeginUpdate();
+  TScopeExit done([&] { EndUpdate(); });
+  Integer start = Col(), col = start;
+  Integer first = FIndicatorColCount, last = ColCount() - 1;
+  for (;;) {
+    col += Back ? -1 : 1;
+    if (col > last) {
+      RowStepDown(false);
+      col = first;
+    } else if (col < first) {
+      RowStepUp(false);
+      col = last;
+    }
+    if (col == start)
+      break;
+    if (TabStops(col) && ColWidths(col) > 0)
+      break;
+  }
+  SelectColumn(col, 0, false);
+}
+
+AnsiString TCustomDBGridEh::DeleteQuestion() const
+{
+  return FSelectedRows->Count() < 2 ? SDeleteRecordQuestion : SDeleteMultipleRecordsQuestion;
+}
+
+bool TCustomDBGridEh::ConfirmDelete()
+{
+  if (!FOptions.Contains(dgConfirmDelete))
+    return true;
+  return Application()->MessageBox(DeleteQuestion(), Application()->Title(),
+                                   MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+void TCustomDBGridEh::DeleteByKey()
+{
+  TDataSet* ds = FDataLink->DataSet();
+  if (FReadOnly || ds->IsEmpty() || !ds->CanModify() || !FPermittedEdits.Contains(peDeleteEh))
+    return;
+  if (!ConfirmDelete())
+    return;
+  if (FSelectedRows->Count() > 0)
+    FSelectedRows->DeleteSelected();
+  else
+    ds->Delete();
+}
+
+void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
+{
+  FToggleMode = Shift.Contains(ssCtrl) || !FExtOptions.Contains(dgxClearSelectionEh);
+  TDestroyWatch watch(this);
+  TCustomControl::KeyDown(Key, Shift); // OnKeyDown
+  if (watch.Destroyed() || Key == 0 || !FDataLink->Active() || !CanGridAcceptKey(Key, Shift))
+    return;
+  TDataSet* ds = FDataLink->DataSet();
+  bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
+  bool multi = FOptions.Contains(dgMultiSelect);
+  Word key = Key;
+  if (BiDiMode() == bdRightToLeft && (key == VK_LEFT || key == VK_RIGHT))
+    key = key == VK_LEFT ? VK_RIGHT : VK_LEFT;
+  Key = 0;
+  if (ctrl) {
+    if (!shift && (key == VK_PRIOR || key == VK_NEXT || key == VK_HOME || key == VK_END ||
+                   key == VK_UP || key == VK_DOWN))
+      ClearSelectionOnMove();
+    switch (key) {
+    case VK_PRIOR:
+    case VK_UP:
+      if (shift && multi)
+        MoveBySelecting(true, -FDataLink->ActiveRecord(), false, false);
+      else
+        ds->MoveBy(-FDataLink->ActiveRecord());
+      return;
+    case VK_NEXT:
+    case VK_DOWN: {
+      Integer d = FDataLink->RecordCount() - FDataLink->ActiveRecord() - 1;
+      if (shift && multi)
+        MoveBySelecting(true, d, false, false);
+      else
+        ds->MoveBy(d);
+      return;
+    }
+    case VK_HOME:
+      if (shift && multi)
+        MoveBySelecting(true, -1, false, true);
+      else
+        ds->First();
+      return;
+    case VK_END:
+      if (shift && multi)
+        MoveBySelecting(true, 1, false, true);
+      else
+        ds->Last();
+      return;
+    case VK_LEFT:
+      SelectColumn(FIndicatorColCount, 1, false);
+      return;
+    case VK_RIGHT:
+      SelectColumn(ColCount() - 1, -1, false);
+      return;
+    case VK_DELETE:
+      if (!shift)
+        DeleteByKey();
+      return;
+    case 'A':
+      if (!ds->IsEmpty() && FSelectableKinds.Contains(selAllEh) &&
+          FClipboardActions.Contains(caSelectAllEh))
+        FSelection->SelectEverything();
+      return;
+    default:
+      Key = key;
+      return;
+    }
+  }
+  switch (key) {
+  case VK_TAB:
+    if (alt || !FOptions.Contains(dgTabs)) {
+      Key = key;
+      return;
+    }
+    TabWalk(shift);
+    return;
+  case VK_RETURN:
+    if (FExtOptions.Contains(dgxEnterAsTabEh))
+      TabWalk(shift);
+    else
+      Key = key;
+    return;
+  case VK_ESCAPE:
+    FDataLink->Reset();
+    ClearSelection();
+    if (!FOptions.Contains(dgAlwaysShowEditor))
+      HideEditor();
+    return;
+  case VK_PRIOR:
+  case VK_NEXT: {
+    Integer d = VisibleDataRowCount() * (key == VK_PRIOR ? -1 : 1);
+    if (shift && multi)
+      MoveBySelecting(true, d, !FSelectableKinds.Contains(selRectEh), false);
+    else {
+      ClearSelectionOnMove();
+      ds->MoveBy(d);
+    }
+    return;
+  }
+  case VK_HOME:
+  case VK_END: {
+    bool home = key == VK_HOME;
+    if (FColumns->Count() == 1 || FOptions.Contains(dgFullRowSelect)) {
+      if (shift && multi)
+        MoveBySelecting(true, home ? -1 : 1, false, true);
+      else {
+        ClearSelectionOnMove();
+        home ? ds->First() : ds->Last();
+      }
+    } else {
+      if (!(shift && multi))
+        ClearSelectionOnMove();
+      SelectColumn(home ? FIndicatorColCount : ColCount() - 1, home ? 1 : -1, shift && multi);
+    }
+    return;
+  }
+  case VK_LEFT:
+  case VK_RIGHT: {
+    Integer dir = key == VK_LEFT ? -1 : 1;
+    if (FOptions.Contains(dgFullRowSelect)) {
+      SetLeftCol(std::clamp(LeftCol() + dir, FixedCols(), ColCount() - 1));
+      return;
+    }
+    if (!(shift && multi))
+      ClearSelectionOnMove();
+    Integer target = Col() + dir;
+    if (target < FIndicatorColCount || target >= ColCount())
+      return;
+    SelectColumn(target, dir, shift && multi);
+    return;
+  }
+  case VK_UP:
+    if (!shift)
+      ClearSelectionOnMove();
+    RowStepUp(shift && multi);
+    return;
+  case VK_DOWN:
+    if (!shift)
+      ClearSelectionOnMove();
+    RowStepDown(shift && multi);
+    return;
+  case VK_INSERT:
+    if (shift)
+      return;
+    if (ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
+      ClearSelection();
+      if (FPermittedEdits.Contains(peInsertEh))
+        ds->Insert();
+      else if (FPermittedEdits.Contains(peAppendEh))
+        ds->Append();
+    }
+    return;
+  case VK_F2:
+    SetEditorMode(true);
+    return;
+  case VK_DELETE: {
+    Integer sel = SelectedIndex();
+    if (sel < 0 || sel >= FColumns->Count() || FOptions.Contains(dgFullRowSelect))
+      return;
+    TColumnEh* c = FColumns->Items(sel);
+    TField* f = c->Field();
+    if (IsCheckLike(c) && f && !f->Required() && c->CanEditValue(true))
+      c->StoreCellValue(AnsiString(), Null(), false);
+    else
+      Key = key;
+    return;
+  }
+  default:
+    Key = key;
+  }
+}
+
+void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift)
+{
+  TCustomGrid::KeyUp(Key, Shift);
+  if (Key == VK_CONTROL && FSortPending) {
+    FSortPending = false;
+    SortMarkingChanged();
+  }
+}
+
+void TCustomDBGridEh::KeyPress(char& Key)
+{
+  if (FExtOptions.Contains(dgxEnterAsTabEh) && Key == '\r')
+    Key = '\t';
+  if (!FOptions.Contains(dgAlwaysShowEditor) && Key == '\r')
+    FDataLink->WritePendingEdits();
+  Integer sel = SelectedIndex();
+  // A space steps a check-box or image cell.
+  if (Key == ' ' && !FOptions.Contains(dgFullRowSelect) && sel >= 0 && sel < FColumns->Count() &&
+      IsCheckLike(FColumns->Items(sel)) && FDataLink->Active()) {
+    FColumns->Items(sel)->StepValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+    Key = 0;
+    return;
+  }
+  TCustomGrid::KeyPress(Key);
+}
+
+void TCustomDBGridEh::DoExit()
+{
+  if (FDataLink->Active()) {
+    try {
+      TDataSet* ds = FDataLink->DataSet();
+      if (FOptions.Contains(dgCancelOnExit) && InsertUnmodified())
+        ds->Cancel();
+      else
+        FDataLink->WritePendingEdits();
+    } catch (...) {
+      SetFocus();
+      throw;
+    }
+  }
+  TCustomGrid::DoExit();
+}
