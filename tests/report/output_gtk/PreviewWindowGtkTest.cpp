@@ -12,43 +12,9 @@
 #include "report/engine/frxPreviewPages.h"
 #include "report/output/frxPreview.h"
 #include "tests/report/engine/ReportFixtures.h"
+#include "tests/support/GtkTestSupport.h"
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, Integer timeoutMs = 3000)
-{
-  gint64 end = g_get_monotonic_time() + gint64(timeoutMs) * 1000;
-  for (;;) {
-    gdk_display_sync(gdk_display_get_default());
-    GtkProcessEvents(20);
-    if (done())
-      return true;
-    if (g_get_monotonic_time() >= end)
-      return false;
-    g_usleep(2000);
-  }
-}
-
-void Settle(Integer ms = 300)
-{
-  gint64 end = g_get_monotonic_time() + gint64(ms) * 1000;
-  while (g_get_monotonic_time() < end) {
-    gdk_display_sync(gdk_display_get_default());
-    GtkProcessEvents(10);
-    g_usleep(2000);
-  }
-}
-
-TRect NativeRect(HWND hwnd)
-{
-  GtkWidget* w = GtkWindowOf(hwnd);
-  GdkWindow* gw = w ? gtk_widget_get_window(w) : nullptr;
-  if (!gw || !gdk_window_is_visible(gw))
-    return TRect();
-  gint x = 0, y = 0;
-  gdk_window_get_origin(gw, &x, &y);
-  return Rect(x, y, x + gdk_window_get_width(gw), y + gdk_window_get_height(gw));
-}
 
 // Rows of a Chinese waybill list.
 std::vector<TListRow> Rows()
@@ -99,23 +65,32 @@ TEST(PreviewWindowGtkTest, AChineseReportPageOnTheDisplayIsWrittenToPreviewWindo
   EXPECT_EQ(form->StatusBar->Panels()->Items(0)->Text(),
             "第 1 页 共 " + IntToStr(report.PreviewPages()->PageCount()) + " 页");
 
+  // The window's pixels as the display has them. The capture is taken again until the page
+  // has reached the display (a loaded machine may still be drawing): grey around the page,
+  // white on it.
   GtkWidget* native = GtkWindowOf(h);
   ASSERT_NE(native, nullptr);
-  GdkPixbuf* shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(native), 0, 0, form->Width(),
-                                               form->Height());
-  ASSERT_NE(shot, nullptr);
-  const guchar* pixels = gdk_pixbuf_get_pixels(shot);
-  const int stride = gdk_pixbuf_get_rowstride(shot), channels = gdk_pixbuf_get_n_channels(shot);
-  auto pixel = [&](TPoint screen) {
-    const Integer x = screen.X - form->Left(), y = screen.Y - form->Top();
-    const guchar* p = pixels + y * stride + x * channels;
-    return static_cast<TColor>(p[0] | (p[1] << 8) | (p[2] << 16));
-  };
-  // Grey around the page, white on it.
   TfrxPreviewWorkspace* ws = form->Preview()->Workspace();
   const TRect page = ws->PageList()->GetPageBounds(0, ws->ClientWidth(), 1);
-  EXPECT_EQ(pixel(ws->ClientToScreen({page.Left - 5, 40})), clGray);
-  EXPECT_EQ(pixel(ws->ClientToScreen({page.Left + 5, page.Top + 5 - ws->VertPosition()})), clWhite);
+  const TPoint besidePage = ws->ClientToScreen({page.Left - 5, 40});
+  const TPoint onPage = ws->ClientToScreen({page.Left + 5, page.Top + 5 - ws->VertPosition()});
+  GdkPixbuf* shot = nullptr;
+  auto pixel = [&](TPoint screen) {
+    const Integer x = screen.X - form->Left(), y = screen.Y - form->Top();
+    const guchar* p = gdk_pixbuf_get_pixels(shot) + y * gdk_pixbuf_get_rowstride(shot) +
+                      x * gdk_pixbuf_get_n_channels(shot);
+    return static_cast<TColor>(p[0] | (p[1] << 8) | (p[2] << 16));
+  };
+  auto capture = [&] {
+    if (shot)
+      g_object_unref(shot);
+    shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(native), 0, 0, form->Width(),
+                                      form->Height());
+    return shot && pixel(besidePage) == clGray && pixel(onPage) == clWhite;
+  };
+  const bool painted = WaitUntil(capture, 5000);
+  ASSERT_NE(shot, nullptr);
+  EXPECT_TRUE(painted) << "beside the page " << pixel(besidePage) << ", on it " << pixel(onPage);
   std::filesystem::path file =
       std::filesystem::path(ParamStr(0)).parent_path() / "preview_window.png";
   ASSERT_TRUE(gdk_pixbuf_save(shot, file.c_str(), "png", nullptr, nullptr));
