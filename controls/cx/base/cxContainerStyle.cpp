@@ -10,11 +10,6 @@ namespace {
 const char* const ValueNames[8] = {"BorderColor", "BorderStyle", "Color",  "Edges",
                                    "Font",        "HotTrack",    "Shadow", "TransparentBorder"};
 
-TcxContainerStyleValue V(Integer AIndex)
-{
-  return static_cast<TcxContainerStyleValue>(AIndex);
-}
-
 } // namespace
 
 TcxContainerStyle::TcxContainerStyle(TPersistent* AOwner, bool AIsExternal)

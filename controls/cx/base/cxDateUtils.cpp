@@ -162,7 +162,7 @@ TDateTime TimeOfDayOf(TDateTime ADateTime)
 bool ParseSmartDateText(const AnsiString& AText, TDateTime& ADate)
 {
   const AnsiString S = Trim(AText);
-  Integer index;
+  Integer index = 0;
   if (!FindDateWord(S, index))
     return false;
   const TDateTime today = Date();

@@ -221,7 +221,7 @@ void TcxCanvas::DrawTextInState(const AnsiString& AText, TRect R, Integer AFlags
       else if (AFlags & ctfVCenter)
         R.Top = (R.Top + R.Bottom - size.cy) / 2;
     }
-    etoOptions = (AFlags & ctfNoClip) ? 0 : ETO_CLIPPED;
+    etoOptions = (AFlags & ctfNoClip) ? 0u : Cardinal(ETO_CLIPPED);
   }
   auto output = [&](const TRect& at) {
     if (extTextOut)

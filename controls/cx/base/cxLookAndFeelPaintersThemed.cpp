@@ -83,8 +83,8 @@ void TcxWinXPLookAndFeelPainter::DrawThemedText(TcxCanvas* C, TdxTheme ATheme, I
   static constexpr Cardinal horz[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
   static constexpr Cardinal vert[] = {DT_TOP, DT_BOTTOM, DT_VCENTER};
   const Cardinal flags = DT_NOPREFIX | DT_EDITCONTROL | horz[AAlignHorz] | vert[AAlignVert] |
-                         (AMultiLine ? DT_WORDBREAK : DT_SINGLELINE) |
-                         (AShowEndEllipsis ? DT_END_ELLIPSIS : 0);
+                         (AMultiLine ? Cardinal(DT_WORDBREAK) : Cardinal(DT_SINGLELINE)) |
+                         (AShowEndEllipsis ? Cardinal(DT_END_ELLIPSIS) : 0u);
   DrawThemeText(ATheme, C->Canvas(), APartId, AStateId, ToWide(AText), -1, flags, 0, ATextRect);
 }
 

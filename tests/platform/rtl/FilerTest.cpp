@@ -224,8 +224,9 @@ TEST(Filer, VariantsRoundTripByKind)
     SCOPED_TRACE(VarToStr(v));
     Variant read = r.ReadVariant();
     EXPECT_EQ(VarType(read), VarType(v));
-    if (!VarIsEmpty(v) && !VarIsNull(v))
+    if (!VarIsEmpty(v) && !VarIsNull(v)) {
       EXPECT_EQ(VarCompareValue(read, v), vrEqual);
+    }
   }
   EXPECT_TRUE(r.EndOfData());
 }
