@@ -51,3 +51,5 @@ qh_fuzz_target(filter-criteria SOURCE FilterCriteriaFuzz.cpp TEST cx_data_tests
                UNITS tests/controls/cx/data/Units.cpp LIBS cx_data)
 qh_fuzz_target(prepared-pages SOURCE PreparedPagesFuzz.cpp TEST report_engine_tests
                UNITS tests/report/engine/Units.cpp LIBS report_engine)
+qh_fuzz_target(dock-tree SOURCE DockTreeFuzz.cpp TEST report_output_tests
+               UNITS tests/report/output/Units.cpp LIBS report_output)
