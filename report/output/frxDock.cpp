@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/engine/frxUtils.h"
 
@@ -742,7 +744,317 @@ void TfrxToolBar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Int
   DragMouseUp();
 }
 
+// ---- TfrxDockSite ----
+
+namespace {
+
+constexpr char kTreeMagic[4] = {'F', 'R', 'X', 'D'};
+constexpr Integer kTreeVersion = 1;
+constexpr Integer kMaxDocked = 64;
+constexpr Integer kMaxName = 63;
+
+struct TDockedEntry {
+  AnsiString Name;
+  Integer Height = 0;
+  bool Visible = true;
+};
+
+// Reads the whole tree into entries, checking every count against the bytes left.
+std::vector<TDockedEntry> ReadDockTree(TStream* Stream)
+{
+  const Int64 size = Stream->Size() - Stream->Position();
+  AnsiString bytes(static_cast<size_t>(std::max<Int64>(size, 0)), '\0');
+  if (!bytes.empty())
+    Stream->ReadBuffer(bytes.data(), static_cast<Integer>(bytes.size()));
+  size_t at = 0;
+  auto need = [&](size_t n) {
+    if (bytes.size() - at < n)
+      throw EReadError("Damaged dock layout: it ends too early");
+  };
+  auto byte = [&]() {
+    need(1);
+    return static_cast<unsigned char>(bytes[at++]);
+  };
+  need(5);
+  if (bytes.compare(0, 4, kTreeMagic, 4) != 0)
+    throw EReadError("Damaged dock layout: not a dock layout");
+  at = 4;
+  if (byte() != kTreeVersion)
+    throw EReadError("Damaged dock layout: unknown version");
+  const Integer count = byte() | (byte() << 8);
+  if (count > kMaxDocked)
+    throw EReadError("Damaged dock layout: too many docked forms");
+  std::vector<TDockedEntry> entries;
+  for (Integer i = 0; i < count; ++i) {
+    TDockedEntry e;
+    const Integer length = byte();
+    if (length < 1 || length > kMaxName)
+      throw EReadError("Damaged dock layout: bad name length");
+    need(static_cast<size_t>(length));
+    e.Name = bytes.substr(at, static_cast<size_t>(length));
+    at += static_cast<size_t>(length);
+    need(4);
+    Cardinal h = 0;
+    for (Integer k = 0; k < 4; ++k)
+      h |= static_cast<Cardinal>(byte()) << (8 * k);
+    if (h > 32767)
+      throw EReadError("Damaged dock layout: bad height");
+    e.Height = static_cast<Integer>(h);
+    const unsigned char visible = byte();
+    if (visible > 1)
+      throw EReadError("Damaged dock layout: bad visibility");
+    e.Visible = visible == 1;
+    entries.push_back(e);
+  }
+  if (at != bytes.size())
+    throw EReadError("Damaged dock layout: bytes after the end");
+  return entries;
+}
+
+} // namespace
+
+TfrxDockSiteGrip::TfrxDockSiteGrip(TfrxDockSite* ASite) : TGraphicControl(ASite), FSite(ASite)
+{
+  SetWidth(3);
+  SetCursor(crHSplit);
+  SetVisible(false);
+}
+
+void TfrxDockSiteGrip::Paint()
+{
+  Canvas()->Brush()->SetColor(clBtnFace);
+  Canvas()->FillRect(ClientRect());
+}
+
+// The resize follows the pointer in one tracking loop from the press to the release.
+void TfrxDockSiteGrip::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
+{
+  TGraphicControl::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft || FResizing || !Parent())
+    return;
+  FResizing = true;
+  FLastX = ClientToScreen({X, Y}).X;
+  TDestroyWatch watch(this);
+  bool released = false;
+  TTrackLoop loop;
+  loop.CaptureWindow = Parent()->Handle();
+  loop.FilterCode = MSGF_USER;
+  loop.Name = "the dock site's grip";
+  loop.Running = [&] { return !released && !watch.Destroyed(); };
+  loop.OnMessage = [&](MSG& m) -> TTrackReply {
+    if (m.message == WM_MOUSEMOVE) {
+      FSite->ResizeBy(m.pt.X - FLastX);
+      FLastX = m.pt.X;
+      return trHandled;
+    }
+    if (m.message == WM_LBUTTONUP) {
+      released = true;
+      return trHandled;
+    }
+    return IsMouseMessage(m.message) ? trHandled : trPass;
+  };
+  TrackModal(loop);
+  if (!watch.Destroyed())
+    FResizing = false;
+}
+
+void TfrxDockSiteGrip::MouseMove(TShiftState Shift, Integer X, Integer Y)
+{
+  TGraphicControl::MouseMove(Shift, X, Y);
+}
+
+void TfrxDockSiteGrip::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
+{
+  TGraphicControl::MouseUp(Button, Shift, X, Y);
+  FResizing = false;
+}
+
+TfrxDockSite::TfrxDockSite(TComponent* AOwner) : TPanel(AOwner)
+{
+  SetDockSite(true);
+  SetAlign(alLeft);
+  SetCaption(" ");
+  SetBevelOuter(bvNone);
+  SetBevelInner(bvNone);
+  SetWidth(10);
+  FGrip = new TfrxDockSiteGrip(this);
+}
+
+TfrxDockSite::~TfrxDockSite()
+{
+  for (TCustomForm* form : FClients)
+    form->RemoveFreeNotification(this);
+}
+
+void TfrxDockSite::SetParent(TWinControl* AParent)
+{
+  TPanel::SetParent(AParent);
+  if (FGrip && !ComponentState().Contains(csDestroying))
+    FGrip->SetParent(AParent);
+  PlaceGrip();
+}
+
+void TfrxDockSite::Resize()
+{
+  TPanel::Resize();
+  PlaceGrip();
+}
+
+// The grip stands 3 pixels beyond the site's inner edge, aligned as the site is.
+void TfrxDockSite::PlaceGrip()
+{
+  if (!FGrip || !Parent() || ComponentState().Contains(csDestroying) || FGrip->Parent() != Parent())
+    return;
+  if (FGrip->Align() != Align()) {
+    const Integer x = Align() == alLeft ? Left() + Width() + 3 : Left() - 3 - FGrip->Width();
+    FGrip->SetBounds(x, Top(), 3, Height());
+    FGrip->SetAlign(Align());
+  }
+}
+
+void TfrxDockSite::Restack()
+{
+  Integer top = 0;
+  for (TCustomForm* form : FClients) {
+    form->SetBounds(0, top, ClientWidth(), form->Height());
+    if (form->Visible())
+      top += form->Height();
+  }
+}
+
+void TfrxDockSite::DockForm(TCustomForm* Form)
+{
+  if (!Form || std::find(FClients.begin(), FClients.end(), Form) != FClients.end())
+    return;
+  // A site narrower than the dropped form takes its width.
+  const Integer width = Form->Width();
+  Form->SetParent(this);
+  Form->FreeNotification(this);
+  FClients.push_back(Form);
+  Form->SetVisible(true);
+  if (Width() < width)
+    SetWidth(width);
+  Restack();
+  FGrip->SetVisible(true);
+  PlaceGrip();
+}
+
+void TfrxDockSite::UndockForm(TCustomForm* Form)
+{
+  auto it = std::find(FClients.begin(), FClients.end(), Form);
+  if (it == FClients.end())
+    return;
+  if (FClients.size() <= 1)
+    FGrip->SetVisible(false);
+  FClients.erase(it);
+  Form->RemoveFreeNotification(this);
+  Form->SetParent(nullptr);
+  Restack();
+}
+
+void TfrxDockSite::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TPanel::Notification(AComponent, Operation);
+  if (Operation != opRemove)
+    return;
+  if (AComponent == FGrip)
+    FGrip = nullptr;
+  auto it = std::find(FClients.begin(), FClients.end(), AComponent);
+  if (it == FClients.end())
+    return;
+  FClients.erase(it);
+  if (FGrip && FClients.empty())
+    FGrip->SetVisible(false);
+}
+
+void TfrxDockSite::ResizeBy(Integer Delta)
+{
+  const Integer width = std::max(Align() == alLeft ? Width() + Delta : Width() - Delta, 1);
+  if (width == Width())
+    return;
+  const bool autoSize = AutoSize();
+  SetAutoSize(false);
+  SetWidth(width);
+  SetAutoSize(autoSize);
+  Restack();
+}
+
+TControl* TfrxDockSite::ReloadDockedControl(const AnsiString& AControlName)
+{
+  if (auto* c = dynamic_cast<TControl*>(FindGlobalComponent(AControlName)))
+    return c;
+  if (Screen())
+    for (Integer i = 0; i < Screen()->FormCount(); ++i)
+      if (auto* c = dynamic_cast<TControl*>(Screen()->Forms(i)->FindComponent(AControlName)))
+        return c;
+  return nullptr;
+}
+
+void TfrxDockSite::SaveDockTree(TMemoryStream* Stream) const
+{
+  AnsiString bytes(kTreeMagic, 4);
+  bytes += static_cast<char>(kTreeVersion);
+  std::vector<TCustomForm*> named;
+  for (TCustomForm* form : FClients)
+    if (!form->Name().empty() && form->Name().size() <= static_cast<size_t>(kMaxName))
+      named.push_back(form);
+  const Integer count = std::min<Integer>(static_cast<Integer>(named.size()), kMaxDocked);
+  bytes += static_cast<char>(count & 0xFF);
+  bytes += static_cast<char>(count >> 8);
+  for (Integer i = 0; i < count; ++i) {
+    TCustomForm* form = named[static_cast<size_t>(i)];
+    bytes += static_cast<char>(form->Name().size());
+    bytes += form->Name();
+    const Cardinal h = static_cast<Cardinal>(std::clamp(form->Height(), 0, 32767));
+    for (Integer k = 0; k < 4; ++k)
+      bytes += static_cast<char>((h >> (8 * k)) & 0xFF);
+    bytes += static_cast<char>(form->Visible() ? 1 : 0);
+  }
+  Stream->SetSize(0);
+  Stream->WriteBuffer(bytes.data(), static_cast<Integer>(bytes.size()));
+}
+
+void TfrxDockSite::LoadDockTree(TStream* Stream)
+{
+  // Everything is read and checked first, so a damaged tree changes nothing.
+  const std::vector<TDockedEntry> entries = ReadDockTree(Stream);
+  for (const TDockedEntry& e : entries) {
+    auto* form = dynamic_cast<TCustomForm*>(ReloadDockedControl(e.Name));
+    if (!form)
+      continue;
+    DockForm(form);
+    form->SetHeight(e.Height);
+    form->SetVisible(e.Visible);
+    Restack();
+  }
+  Restack();
+}
+
 // ---- Layout in a settings store ----
+
+void SaveDockSiteLayout(TCustomIniFile* Store, TfrxDockSite* Site)
+{
+  TMemoryStream stream;
+  Site->SaveDockTree(&stream);
+  Store->WriteString("Dock." + Site->Name(), "Data", StreamToHex(&stream));
+}
+
+void RestoreDockSiteLayout(TCustomIniFile* Store, TfrxDockSite* Site)
+{
+  const AnsiString data = Store->ReadString("Dock." + Site->Name(), "Data", "");
+  TMemoryStream stream;
+  try {
+    HexToStream(data, &stream);
+    if (stream.Size() == 0)
+      return;
+    stream.SetPosition(0);
+    Site->LoadDockTree(&stream);
+  } catch (const EConvertError&) {
+    // A value that is no hexadecimal text: the site stays as it is.
+  } catch (const EReadError&) {
+    // A damaged tree: the site stays as it is.
+  }
+}
 
 void SaveToolbarLayout(TCustomIniFile* Store, TfrxToolBar* ToolBar)
 {
@@ -810,8 +1122,12 @@ void RestoreFormLayout(TCustomIniFile* Store, TCustomForm* Form)
   const AnsiString dock = Store->ReadString(section, "Dock", "");
   if (!dock.empty())
     if (auto* site = dynamic_cast<TWinControl*>(LocateComponent(Form->Owner(), dock));
-        site && site != Form)
-      Form->SetParent(site);
+        site && site != Form) {
+      if (auto* dockSite = dynamic_cast<TfrxDockSite*>(site))
+        dockSite->DockForm(Form);
+      else
+        Form->SetParent(site);
+    }
   Form->SetVisible(Store->ReadBool(section, "Visible", true));
 }
 
@@ -822,4 +1138,5 @@ void RegisterDockClasses()
   TClassRegistration<TfrxToolBar, TPanel>("TfrxToolBar");
   TClassRegistration<TfrxDragBox, TGraphicControl>("TfrxDragBox");
   TClassRegistration<TfrxFloatWindow, TForm>("TfrxFloatWindow");
+  TClassRegistration<TfrxDockSite, TPanel>("TfrxDockSite");
 }

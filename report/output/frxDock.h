@@ -5,14 +5,19 @@
 // dock. TfrxTBPanel is a spacer or the host of a control inside a bar. Four functions keep
 // the layout of tool bars and forms in a settings store: "ToolBar.<name>" (Float, Visible,
 // Left, Top, Width, Height, Dock) and "Form.<class>" (Left, Top, Width, Height, Maximized,
-// Visible, Dock). The preview window uses the panels in its tool bar.
+// Visible, Dock), "Dock.<site>" (Data: the dock site's tree as hexadecimal text). The
+// preview window uses the panels in its tool bar.
 #pragma once
+
+#include <vector>
 
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 
 class TCustomIniFile;
+class TMemoryStream;
+class TStream;
 class TfrxToolBar;
 
 // A spacer, or the host of a control that is not a button, inside a tool bar: filled with
@@ -153,6 +158,77 @@ private:
   TPoint FLastPoint;
 };
 
+class TfrxDockSite;
+
+// The grip beside a dock site by which it is widened or narrowed.
+class TfrxDockSiteGrip : public TGraphicControl {
+public:
+  explicit TfrxDockSiteGrip(TfrxDockSite* ASite);
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+private:
+  TfrxDockSite* FSite;
+  bool FResizing = false;
+  Integer FLastX = 0;
+};
+
+// A panel that hosts dockable forms, stacked top to bottom in the order they were docked,
+// with a grip beside it (shown while a form is docked) to resize it. Its dock tree is saved
+// and loaded as a stream (format below); a form named in a loaded tree is found among all
+// components of the program (ReloadDockedControl).
+//
+// Dock tree stream:
+//   offset size  what
+//   0      4     "FRXD"
+//   4      1     version (1)
+//   5      2     n, the number of docked forms (at most 64), little-endian
+//   then n times:
+//          1     length of the name (1 .. 63)
+//          len   the form's name (component name)
+//          4     its height in pixels, little-endian, 0 .. 32767
+//          1     1 when visible, else 0
+class TfrxDockSite : public TPanel {
+public:
+  explicit TfrxDockSite(TComponent* AOwner);
+  ~TfrxDockSite() override;
+
+  // Docks Form into the site (a site narrower than the form takes its width).
+  void DockForm(TCustomForm* Form);
+  // Takes a docked form out again; it becomes a window of its own.
+  void UndockForm(TCustomForm* Form);
+  Integer DockClientCount() const { return static_cast<Integer>(FClients.size()); }
+  TCustomForm* DockClients(Integer Index) const { return FClients[static_cast<size_t>(Index)]; }
+  TfrxDockSiteGrip* Grip() const { return FGrip; }
+  // The control of that name among all global components; nil when none.
+  virtual TControl* ReloadDockedControl(const AnsiString& AControlName);
+  void SaveDockTree(TMemoryStream* Stream) const;
+  // Reads a tree and docks its forms; a damaged stream raises and changes nothing.
+  void LoadDockTree(TStream* Stream);
+  // Width change by the grip (a left site grows to the right, others the other way).
+  void ResizeBy(Integer Delta);
+  // The grip goes to the same parent.
+  void SetParent(TWinControl* AParent) override;
+
+protected:
+  void Resize() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  void PlaceGrip();
+  void Restack();
+
+  TfrxDockSiteGrip* FGrip = nullptr;
+  std::vector<TCustomForm*> FClients;
+};
+
+void SaveDockSiteLayout(TCustomIniFile* Store, TfrxDockSite* Site);
+// An empty, missing or damaged "Data" value leaves the site as it is.
+void RestoreDockSiteLayout(TCustomIniFile* Store, TfrxDockSite* Site);
 void SaveToolbarLayout(TCustomIniFile* Store, TfrxToolBar* ToolBar);
 void RestoreToolbarLayout(TCustomIniFile* Store, TfrxToolBar* ToolBar);
 void SaveFormLayout(TCustomIniFile* Store, TCustomForm* Form);

@@ -55,3 +55,6 @@ qh_fuzz_target(dip-reply SOURCE DipReplyFuzz.cpp TEST app_tests
                UNITS tests/platform/rtl/Units.cpp LIBS app)
 qh_fuzz_target(grid-import SOURCE GridImportFuzz.cpp TEST eh_tests UNITS tests/controls/eh/Units.cpp
                LIBS eh)
+
+qh_fuzz_target(dock-tree SOURCE DockTreeFuzz.cpp TEST report_output_tests
+               UNITS tests/report/output/Units.cpp LIBS report_output)

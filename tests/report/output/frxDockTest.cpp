@@ -229,3 +229,117 @@ TEST_F(frxDockTest, FormLayoutRoundTripsAndDocksIntoANamedControl)
   EXPECT_TRUE(inspector.Visible());
   inspector.SetParent(nullptr);
 }
+
+// ---- Dock sites ----
+
+namespace {
+
+// A form that can be docked: named, owned by the designer form.
+TForm* Dockable(TComponent* Owner, const char* Name, Integer Width, Integer Height)
+{
+  auto* f = new TForm(Owner);
+  f->SetName(Name);
+  f->SetBounds(600, 100, Width, Height);
+  return f;
+}
+
+} // namespace
+
+TEST_F(frxDockTest, DockSiteTakesTheWidestFormAndShowsItsGripWhileDocked)
+{
+  auto* site = new TfrxDockSite(form);
+  site->SetName("LeftDockSite");
+  site->SetParent(form);
+  EXPECT_EQ(site->Width(), 10);
+  EXPECT_FALSE(site->Grip()->Visible());
+  TForm* inspector = Dockable(form, "ObjectInspector", 180, 300);
+  TForm* tree = Dockable(form, "DataTree", 150, 200);
+  site->DockForm(inspector);
+  EXPECT_EQ(site->Width(), 180) << "a narrower site takes the dropped form's width";
+  EXPECT_TRUE(site->Grip()->Visible());
+  EXPECT_EQ(site->Grip()->Left(), site->Left() + site->Width());
+  site->DockForm(tree);
+  EXPECT_EQ(site->Width(), 180) << "a wider site keeps its width";
+  EXPECT_EQ(tree->Top(), inspector->Height()) << "docked forms are stacked";
+  site->UndockForm(inspector);
+  EXPECT_TRUE(site->Grip()->Visible());
+  site->UndockForm(tree);
+  EXPECT_FALSE(site->Grip()->Visible()) << "the last form out hides the grip";
+  EXPECT_EQ(tree->Parent(), nullptr);
+
+  // Dragging the grip widens a left site.
+  site->DockForm(tree);
+  const Integer width = site->Width();
+  const TPoint grip = site->Grip()->ClientToScreen({1, 50});
+  Headless().Drag(grip, {grip.X + 40, grip.Y}, 4);
+  EXPECT_EQ(site->Width(), width + 40);
+  EXPECT_EQ(GetCapture(), HWND(0));
+}
+
+TEST_F(frxDockTest, DockSiteLayoutRoundTripsAndDamagedDataChangesNothing)
+{
+  TMemIniFile store("");
+  auto* site = new TfrxDockSite(form);
+  site->SetName("LeftDockSite");
+  site->SetParent(form);
+  TForm* inspector = Dockable(form, "ObjectInspector", 180, 300);
+  TForm* tree = Dockable(form, "DataTree", 150, 200);
+  site->DockForm(tree);
+  site->DockForm(inspector);
+  tree->SetHeight(220);
+  SaveDockSiteLayout(&store, site);
+  const AnsiString data = store.ReadString("Dock.LeftDockSite", "Data", "");
+  EXPECT_EQ(data.substr(0, 8), "46525844") << "upper-case hex of the tree";
+
+  site->UndockForm(tree);
+  site->UndockForm(inspector);
+  RestoreDockSiteLayout(&store, site);
+  ASSERT_EQ(site->DockClientCount(), 2);
+  EXPECT_EQ(site->DockClients(0), tree);
+  EXPECT_EQ(site->DockClients(1), inspector);
+  EXPECT_EQ(tree->Height(), 220);
+  EXPECT_EQ(inspector->Top(), 220);
+
+  // Empty, not hexadecimal, truncated, or a count beyond the bytes: nothing changes.
+  site->UndockForm(inspector);
+  struct {
+    const char* Name;
+    AnsiString Data;
+  } bad[] = {
+      {"empty", ""},
+      {"not hex", "ZZ"},
+      {"truncated", data.substr(0, data.size() - 6)},
+      {"wrong magic", "00" + data.substr(2)},
+      {"count too big", data.substr(0, 10) + "FF00" + data.substr(14)},
+  };
+  for (const auto& b : bad) {
+    SCOPED_TRACE(b.Name);
+    store.WriteString("Dock.LeftDockSite", "Data", b.Data);
+    RestoreDockSiteLayout(&store, site);
+    EXPECT_EQ(site->DockClientCount(), 1);
+    EXPECT_EQ(inspector->Parent(), nullptr);
+  }
+  // A saved name no longer found is skipped.
+  inspector->SetName("Renamed");
+  store.WriteString("Dock.LeftDockSite", "Data", data);
+  site->UndockForm(tree);
+  RestoreDockSiteLayout(&store, site);
+  EXPECT_EQ(site->DockClientCount(), 1);
+  EXPECT_EQ(site->DockClients(0), tree);
+}
+
+TEST_F(frxDockTest, AFormLayoutNamingADockSiteDocksIntoIt)
+{
+  TMemIniFile store("");
+  auto* site = new TfrxDockSite(form);
+  site->SetName("LeftDockSite");
+  site->SetParent(form);
+  TForm* inspector = Dockable(form, "ObjectInspector", 180, 300);
+  site->DockForm(inspector);
+  SaveFormLayout(&store, inspector);
+  EXPECT_EQ(store.ReadString("Form.TForm", "Dock", ""), "LeftDockSite");
+  site->UndockForm(inspector);
+  RestoreFormLayout(&store, inspector);
+  EXPECT_EQ(site->DockClientCount(), 1);
+  EXPECT_EQ(inspector->Parent(), site);
+}
