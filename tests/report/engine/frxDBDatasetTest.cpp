@@ -103,6 +103,9 @@ TEST_F(frxDBDatasetTest, MasterDetailOverSQLiteTables)
                                               "80 book"}));
   // The datasets stay open (CloseDataSource is off); printed when the details are empty.
   EXPECT_TRUE(Orders.Active());
+  // The build reloads the report's objects: the band is looked up again.
+  master = dynamic_cast<TfrxMasterData*>(report->FindObject("MasterData1"));
+  ASSERT_NE(master, nullptr);
   master->SetPrintIfDetailEmpty(true);
   ASSERT_TRUE(report->GenerateReport());
   EXPECT_EQ(Texts()[3], "60 2 Li 20");

@@ -252,6 +252,9 @@ TEST_F(frxEngineTest, AggregatesTable)
   // The invisible band's rows count only with flags 1.
   EXPECT_EQ(Lines(report.get(), "Sum"), (std::vector<AnsiString>{"1 Sum 0 0"}));
   EXPECT_EQ(Lines(report.get(), "Invisible"), (std::vector<AnsiString>{"1 Invisible 20 3"}));
+  // The build reloads the report's objects: the band is looked up again.
+  master = dynamic_cast<TfrxMasterData*>(report->FindObject("MasterData1"));
+  ASSERT_NE(master, nullptr);
   master->SetVisible(true);
   Build();
   EXPECT_EQ(Lines(report.get(), "Sum"), (std::vector<AnsiString>{"1 Sum 60 3 3 1 3"}));
@@ -320,7 +323,9 @@ TEST_F(frxEngineTest, MasterDetailSkipsEmptyMastersAndKeepsAMasterWithItsDetails
   EXPECT_EQ(Lines(report.get(), "PageTotal"),
             (std::vector<AnsiString>{"1 PageTotal 1026.92981 100", "2 PageTotal 1026.92981 300"}));
 
-  // With PrintIfDetailEmpty the order without items prints.
+  // With PrintIfDetailEmpty the order without items prints (the build reloaded the band).
+  master = dynamic_cast<TfrxMasterData*>(report->FindObject("MasterData1"));
+  ASSERT_NE(master, nullptr);
   master->SetPrintIfDetailEmpty(true);
   Build();
   EXPECT_EQ(Lines(report.get(), "Order")[1], "1 Order 60 Order 2");

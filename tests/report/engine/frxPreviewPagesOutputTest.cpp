@@ -275,8 +275,11 @@ TEST_F(frxPreviewPagesOutputTest, HitTestingShowsLinksAndFollowsOnlySafeOnes)
       {"-rf", 0, crHandPoint, false},
       {"", 0, crDefault, false},
   };
+  // Each build reloads the report's objects: the memo is looked up again before each change.
+  auto memo = [&] { return static_cast<TfrxMemoView*>(report->FindObject("Memo1")); };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Url);
+    memo1 = memo();
     memo1->SetURL(c.Url);
     memo1->SetCursor(c.ObjectCursor);
     ASSERT_TRUE(report->GenerateReport());
@@ -293,6 +296,7 @@ TEST_F(frxPreviewPagesOutputTest, HitTestingShowsLinksAndFollowsOnlySafeOnes)
   pages->ObjectHitTest(0, 5, 5, mbLeft, {}, 1, 0, 0, false, cursor);
   EXPECT_EQ(cursor, crDefault);
   // At zoom 2 with an offset the same object is found at the scaled place.
+  memo1 = memo();
   memo1->SetURL("@1");
   memo1->SetCursor(0);
   ASSERT_TRUE(report->GenerateReport());
