@@ -357,7 +357,6 @@ void TfrxXMLSerializer::ApplyPropData(const AnsiString& Value, TPersistent* Obj)
 // ---- Picture cache ----
 
 struct TfrxPictureCache::TEntry {
-  size_t Hash = 0;
   AnsiString Text;
   std::unique_ptr<TPicture> Picture;
   bool Modified = false;
@@ -368,10 +367,11 @@ TfrxPictureCache::~TfrxPictureCache() = default;
 
 bool TfrxPictureCache::Load(const AnsiString& Text, TPicture* Picture)
 {
-  const size_t hash = std::hash<std::string_view>()(Text);
+  // Texts are compared whole (a comparison stops at the first difference, so it costs less
+  // than hashing the text would).
   for (size_t i = 0; i < FEntries.size(); ++i) {
     const TEntry& e = *FEntries[i];
-    if (e.Hash != hash || e.Text != Text)
+    if (e.Text != Text)
       continue;
     Picture->Assign(e.Picture.get());
     // Reading leaves a picture unmodified; a copy is marked modified.
@@ -391,7 +391,6 @@ void TfrxPictureCache::Store(const AnsiString& Text, TPicture* Picture)
       (typeid(*graphic) != typeid(TBitmap) && typeid(*graphic) != typeid(TJPEGImage)))
     return;
   auto entry = std::make_unique<TEntry>();
-  entry->Hash = std::hash<std::string_view>()(Text);
   entry->Text = Text;
   entry->Picture = std::make_unique<TPicture>();
   entry->Picture->Assign(Picture);
