@@ -84,6 +84,8 @@ public:
   void LoadFromStream(TStream* Stream);
   void LoadFromFile(const AnsiString& FileName);
   Int64 Capacity() const { return FCapacity; }
+  // Room for Value bytes without growing again; never shrinks, and the size stays.
+  void SetCapacity(Int64 Value) { Reserve(Value); }
 
 private:
   void Reserve(Int64 NewCapacity);

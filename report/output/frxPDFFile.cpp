@@ -907,6 +907,11 @@ void TfrxPDFFile::AddXRef(TStream* Stream, Integer Number)
 void TfrxPDFFile::SaveToStream(TStream* Stream)
 {
   TMemoryStream mem;
+  // The page contents are most of the file (compressed, no more than they are now).
+  Int64 expected = 65536;
+  for (const auto& page : FPages)
+    expected += page->Content()->Size() + 512;
+  mem.SetCapacity(expected);
   FBase = Stream->Position();
   FXRef.clear();
   FFontFiles.clear();
