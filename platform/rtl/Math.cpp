@@ -73,6 +73,18 @@ template <class T> T CheckedModulo(T a, T b)
 
 Int64 Round(Extended x)
 {
+  // Most values are doubles well inside the integer range: they are rounded in double
+  // arithmetic, where taking the whole part off leaves the fraction exactly.
+  const double d = static_cast<double>(x);
+  if (static_cast<Extended>(d) == x && std::fabs(d) < 4503599627370496.0) { // 2^52
+    Int64 whole = static_cast<Int64>(d);
+    const double diff = d - static_cast<double>(whole);
+    if (diff > 0.5 || (diff == 0.5 && (whole & 1) != 0))
+      ++whole;
+    else if (diff < -0.5 || (diff == -0.5 && (whole & 1) != 0))
+      --whole;
+    return whole;
+  }
   if (!std::isfinite(x))
     RaiseInvalidOp();
   Extended whole = std::trunc(x);

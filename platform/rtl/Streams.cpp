@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -185,19 +186,21 @@ TMemoryStream::~TMemoryStream() = default;
 
 void TMemoryStream::Reserve(Int64 NewCapacity)
 {
-  if (NewCapacity <= Capacity())
+  if (NewCapacity <= FCapacity)
     return;
-  // Grow geometrically so that byte-wise writers stay linear.
-  Int64 grown = std::max<Int64>(NewCapacity, Capacity() + Capacity() / 2);
+  // Grow geometrically so that byte-wise writers stay linear; only the bytes in use move.
+  Int64 grown = std::max<Int64>(NewCapacity, FCapacity + FCapacity / 2);
   grown = (grown + 8191) & ~Int64(8191);
-  try {
-    FBuffer.resize(static_cast<size_t>(grown));
-  } catch (const std::bad_alloc&) {
+  if (grown < 0 || static_cast<UInt64>(grown) > PTRDIFF_MAX)
     throw EOutOfMemory(SMemoryStreamError);
-  } catch (const std::length_error&) {
+  std::unique_ptr<char[]> fresh(new (std::nothrow) char[static_cast<size_t>(grown)]);
+  if (!fresh)
     throw EOutOfMemory(SMemoryStreamError);
-  }
-  SetPointer(FBuffer.data(), Size());
+  if (Size() > 0)
+    std::memcpy(fresh.get(), FBuffer.get(), static_cast<size_t>(Size()));
+  FBuffer = std::move(fresh);
+  FCapacity = grown;
+  SetPointer(FBuffer.get(), Size());
 }
 
 Integer TMemoryStream::Write(const void* Buffer, Integer Count)
@@ -205,11 +208,15 @@ Integer TMemoryStream::Write(const void* Buffer, Integer Count)
   if (FPosition < 0 || Count <= 0)
     return 0;
   const Int64 end = FPosition + Count;
-  if (end > Size()) {
+  const Int64 old = Size();
+  if (end > old) {
     Reserve(end);
-    SetPointer(FBuffer.data(), end);
+    // A write beyond the end leaves zeros in between.
+    if (FPosition > old)
+      std::memset(FBuffer.get() + old, 0, static_cast<size_t>(FPosition - old));
+    SetPointer(FBuffer.get(), end);
   }
-  std::memcpy(FBuffer.data() + FPosition, Buffer, static_cast<size_t>(Count));
+  std::memcpy(FBuffer.get() + FPosition, Buffer, static_cast<size_t>(Count));
   FPosition = end;
   return Count;
 }
@@ -221,15 +228,16 @@ void TMemoryStream::SetSize(Int64 NewSize)
   const Int64 old = Size();
   Reserve(NewSize);
   if (NewSize > old)
-    std::memset(FBuffer.data() + old, 0, static_cast<size_t>(NewSize - old));
-  SetPointer(FBuffer.data(), NewSize);
+    std::memset(FBuffer.get() + old, 0, static_cast<size_t>(NewSize - old));
+  SetPointer(FBuffer.get(), NewSize);
   if (FPosition > NewSize)
     FPosition = NewSize;
 }
 
 void TMemoryStream::Clear()
 {
-  std::vector<char>().swap(FBuffer);
+  FBuffer.reset();
+  FCapacity = 0;
   SetPointer(nullptr, 0);
   FPosition = 0;
 }
@@ -242,7 +250,7 @@ void TMemoryStream::LoadFromStream(TStream* Stream)
   Int64 done = 0;
   while (done < count) {
     const Integer n = static_cast<Integer>(std::min<Int64>(count - done, 0x40000000));
-    Stream->ReadBuffer(FBuffer.data() + done, n);
+    Stream->ReadBuffer(FBuffer.get() + done, n);
     done += n;
   }
   FPosition = 0;

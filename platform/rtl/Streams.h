@@ -3,6 +3,7 @@
 // bigger picture of the runtime's object units.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
@@ -82,11 +83,16 @@ public:
   // Replaces the contents with the whole of Stream (from its start) / the file's bytes.
   void LoadFromStream(TStream* Stream);
   void LoadFromFile(const AnsiString& FileName);
-  Int64 Capacity() const { return static_cast<Int64>(FBuffer.size()); }
+  Int64 Capacity() const { return FCapacity; }
+  // Room for Value bytes without growing again; never shrinks, and the size stays.
+  void SetCapacity(Int64 Value) { Reserve(Value); }
 
 private:
   void Reserve(Int64 NewCapacity);
-  std::vector<char> FBuffer;
+  // Bytes past the size are not initialised: what becomes part of the stream is written or
+  // zeroed first.
+  std::unique_ptr<char[]> FBuffer;
+  Int64 FCapacity = 0;
 };
 
 // A read-only stream over bytes: its own copy of a string, or memory the caller keeps

@@ -612,11 +612,10 @@ TfrxComponent* TfrxPreviewPages::RebuildPage(TfrxXMLItem* Item)
     if (next.Depth > frxMaxObjectNesting)
       throw Exception("Report objects nested too deep");
     TfrxComponent* source = SourceOfKey(next.Item->Name());
-    const AnsiString text =
-        (source ? source->BaseName() : next.Item->Name()) + " " + next.Item->Text();
     TfrxComponent* obj;
     try {
-      obj = serializer.ReadObjectFromText(next.Parent, text);
+      obj = serializer.ReadObjectFromText(
+          next.Parent, source ? source->BaseName() : next.Item->Name(), next.Item->Text());
     } catch (const EClassNotFound& e) {
       Report()->Errors()->Add(e.Message());
       continue;

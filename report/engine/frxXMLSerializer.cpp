@@ -210,23 +210,23 @@ void TfrxXMLSerializer::WriteObjectElement(TfrxComponent* Obj)
 
 // ---- Reading ----
 
-void TfrxXMLSerializer::XMLToObj(const AnsiString& Text, TPersistent* Obj)
+void TfrxXMLSerializer::XMLToObj(std::string_view Text, TPersistent* Obj)
 {
   size_t pos = 0;
   while (pos < Text.size()) {
     const size_t open = Text.find('"', pos);
-    if (open == AnsiString::npos)
+    if (open == std::string_view::npos)
       break;
-    AnsiString name = Text.substr(pos, open - pos);
+    AnsiString name(Text.substr(pos, open - pos));
     if (!name.empty())
       name.pop_back(); // the '='
     name = LowerCase(Trim(name));
     if (name.empty())
       break;
     size_t close = Text.find('"', open + 1);
-    if (close == AnsiString::npos)
+    if (close == std::string_view::npos)
       close = Text.size();
-    const AnsiString value = Text.substr(open + 1, close - open - 1);
+    const AnsiString value(Text.substr(open + 1, close - open - 1));
     pos = close + 2;
     try {
       ApplyAttribute(name, value, Obj);
@@ -348,7 +348,6 @@ void TfrxXMLSerializer::ApplyPropData(const AnsiString& Value, TPersistent* Obj)
 // ---- Picture cache ----
 
 struct TfrxPictureCache::TEntry {
-  size_t Hash = 0;
   AnsiString Text;
   std::unique_ptr<TPicture> Picture;
   bool Modified = false;
@@ -359,10 +358,11 @@ TfrxPictureCache::~TfrxPictureCache() = default;
 
 bool TfrxPictureCache::Load(const AnsiString& Text, TPicture* Picture)
 {
-  const size_t hash = std::hash<std::string_view>()(Text);
+  // Texts are compared whole (a comparison stops at the first difference, so it costs less
+  // than hashing the text would).
   for (size_t i = 0; i < FEntries.size(); ++i) {
     const TEntry& e = *FEntries[i];
-    if (e.Hash != hash || e.Text != Text)
+    if (e.Text != Text)
       continue;
     Picture->Assign(e.Picture.get());
     // Reading leaves a picture unmodified; a copy is marked modified.
@@ -382,7 +382,6 @@ void TfrxPictureCache::Store(const AnsiString& Text, TPicture* Picture)
       (typeid(*graphic) != typeid(TBitmap) && typeid(*graphic) != typeid(TJPEGImage)))
     return;
   auto entry = std::make_unique<TEntry>();
-  entry->Hash = std::hash<std::string_view>()(Text);
   entry->Text = Text;
   entry->Picture = std::make_unique<TPicture>();
   entry->Picture->Assign(Picture);
@@ -518,21 +517,86 @@ TfrxComponent* TfrxXMLSerializer::ReadNewObject(TComponent* AOwner)
   return obj;
 }
 
-TfrxComponent* TfrxXMLSerializer::ReadObjectFromText(TComponent* AOwner, const AnsiString& Text)
+namespace {
+
+// Text without the bytes up to the blank at either end, as Trim removes them.
+std::string_view TrimmedView(std::string_view Text)
 {
-  const AnsiString s = Trim(Text);
+  while (!Text.empty() && static_cast<unsigned char>(Text.front()) <= ' ')
+    Text.remove_prefix(1);
+  while (!Text.empty() && static_cast<unsigned char>(Text.back()) <= ' ')
+    Text.remove_suffix(1);
+  return Text;
+}
+
+// Whether XMLToObj, reading Text, takes its last attribute value up to a closing quote that
+// is Text's last byte (and does not stop before, at a missing name or quote).
+bool EndsWithClosedValue(std::string_view Text)
+{
+  size_t pos = 0;
+  while (pos < Text.size()) {
+    const size_t open = Text.find('"', pos);
+    if (open == std::string_view::npos)
+      return false;
+    std::string_view name = Text.substr(pos, open - pos);
+    if (!name.empty())
+      name.remove_suffix(1); // the '='
+    if (TrimmedView(name).empty())
+      return false;
+    const size_t close = Text.find('"', open + 1);
+    if (close == std::string_view::npos)
+      return false;
+    if (close + 1 == Text.size())
+      return true;
+    pos = close + 2;
+  }
+  return false;
+}
+
+} // namespace
+
+TfrxComponent* TfrxXMLSerializer::ReadObjectFromText(TComponent* AOwner, std::string_view Text)
+{
+  const std::string_view s = TrimmedView(Text);
   if (s.empty())
     return nullptr;
   const size_t blank = s.find(' ');
-  const AnsiString className = s.substr(0, blank);
-  const AnsiString attributes = blank == AnsiString::npos ? AnsiString() : s.substr(blank + 1);
-  TfrxComponent* obj = CreateObject(className, AOwner, true);
+  if (blank == std::string_view::npos)
+    return ReadObject(AOwner, s, std::string_view(), std::string_view());
+  return ReadObject(AOwner, s.substr(0, blank), s.substr(blank + 1), std::string_view());
+}
+
+TfrxComponent* TfrxXMLSerializer::ReadObjectFromText(TComponent* AOwner, std::string_view Text,
+                                                     std::string_view More)
+{
+  const std::string_view s = TrimmedView(Text);
+  const std::string_view more = TrimmedView(More);
+  const size_t blank = s.find(' ');
+  if (s.empty() || more.empty())
+    return ReadObjectFromText(AOwner, AnsiString(Text) + " " + AnsiString(More));
+  if (blank == std::string_view::npos)
+    return ReadObject(AOwner, s, more, std::string_view());
+  // After an attribute's closing quote the reader skips one byte, the blank that joins the
+  // texts, so the second text reads as if it followed in the same text, as long as reading
+  // the first one ends with a closing quote as its last byte.
+  const std::string_view attributes = s.substr(blank + 1);
+  if (!EndsWithClosedValue(attributes))
+    return ReadObjectFromText(AOwner, AnsiString(Text) + " " + AnsiString(More));
+  return ReadObject(AOwner, s.substr(0, blank), attributes, more);
+}
+
+TfrxComponent* TfrxXMLSerializer::ReadObject(TComponent* AOwner, std::string_view ClassName,
+                                             std::string_view Attributes, std::string_view More)
+{
+  TfrxComponent* obj = CreateObject(AnsiString(ClassName), AOwner, true);
   FOwner = AOwner;
   TScopeExit finish([this, obj] {
     ResolveFixups();
     FinishObject(obj);
   });
-  XMLToObj(attributes, obj);
+  XMLToObj(Attributes, obj);
+  if (!More.empty())
+    XMLToObj(More, obj);
   return obj;
 }
 

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/rtl/Classes.h"
@@ -87,7 +88,7 @@ public:
   // The attribute text of Obj, each attribute preceded by one blank.
   AnsiString ObjToXML(TPersistent* Obj, const AnsiString& Prefix = AnsiString());
   // Applies an attribute text to Obj; problems go to Errors.
-  void XMLToObj(const AnsiString& Text, TPersistent* Obj);
+  void XMLToObj(std::string_view Text, TPersistent* Obj);
 
   // Writes Component (and with SaveChildren its descendants) into Item; without an item,
   // into a new indented document saved to Stream.
@@ -105,7 +106,11 @@ public:
   // unregistered class raises EClassNotFound.
   TfrxComponent* ReadNewObject(TComponent* AOwner);
   // One object from "ClassName attributes"; null for a blank text.
-  TfrxComponent* ReadObjectFromText(TComponent* AOwner, const AnsiString& Text);
+  TfrxComponent* ReadObjectFromText(TComponent* AOwner, std::string_view Text);
+  // The object of Text + " " + More (a stored object's base text and its own attributes),
+  // without joining the two texts where they can be read one after the other.
+  TfrxComponent* ReadObjectFromText(TComponent* AOwner, std::string_view Text,
+                                    std::string_view More);
   // Applies an attribute text to a collection item, then resolves references.
   void ReadPersistent(TComponent* AOwner, TPersistent* Item, const AnsiString& Text);
 
@@ -118,6 +123,8 @@ private:
   static void CheckNesting(TfrxXMLItem* Item);
   TfrxComponent* CreateObject(const AnsiString& ClassName, TComponent* AOwner, bool Raise);
   void FinishObject(TfrxComponent* Obj);
+  TfrxComponent* ReadObject(TComponent* AOwner, std::string_view ClassName,
+                            std::string_view Attributes, std::string_view More);
 
   std::unique_ptr<TStringList> FErrors;
   std::vector<TfrxFixupItem> FFixups;

@@ -80,8 +80,8 @@ void TfrxPDFExport::EndExport()
     pdf->Creator = Application()->Title();
   TMemoryStream bytes;
   pdf->SaveToStream(&bytes);
-  frxWriteFileReplacing(FFileName, std::string(static_cast<const char*>(bytes.Memory()),
-                                               static_cast<size_t>(bytes.Size())));
+  frxWriteFileReplacing(FFileName, std::string_view(static_cast<const char*>(bytes.Memory()),
+                                                    static_cast<size_t>(bytes.Size())));
   if (FOpenAfterExport)
     frxOpenExportedFile(FFileName);
 }

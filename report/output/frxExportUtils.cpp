@@ -28,7 +28,7 @@ void frxOpenExportedFile(const AnsiString& FileName)
   ShellOpen(FileName, {stFile});
 }
 
-void frxWriteFileReplacing(const AnsiString& FileName, const std::string& Bytes)
+void frxWriteFileReplacing(const AnsiString& FileName, std::string_view Bytes)
 {
   if (FileName.empty())
     RaiseCreateError(FileName, ENOENT);

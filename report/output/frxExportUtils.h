@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/rtl/Types.h"
 
@@ -16,7 +17,7 @@ void frxOpenExportedFile(const AnsiString& FileName);
 // Writes Bytes to FileName through a temporary file beside it, renamed over the target
 // when complete. Raises EFCreateError 'Cannot create file "%s". %s' when the file cannot
 // be written; an existing file then stays unchanged.
-void frxWriteFileReplacing(const AnsiString& FileName, const std::string& Bytes);
+void frxWriteFileReplacing(const AnsiString& FileName, std::string_view Bytes);
 
 // Objects whose size follows their content (barcodes) take that size before an exporter
 // reads their bounds, as drawing them would; their content errors raise here.

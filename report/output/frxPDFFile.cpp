@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <map>
 
 #include <ft2build.h>
@@ -786,11 +787,11 @@ void TfrxPDFPage::SaveToStream(TStream* Stream)
 // TfrxPDFFile
 
 // The pictures encoded last, most recently used first. An entry keeps the pixels it was
-// encoded from, so a match is checked pixel for pixel, never by the hash alone.
+// encoded from, and a match is checked pixel for pixel (a comparison stops at the first
+// difference, so it costs less than hashing the pixels would).
 struct TfrxPDFFile::TJpegCache {
   struct TEntry {
     Integer Width = 0, Height = 0;
-    std::uint64_t Hash = 0;
     std::vector<std::uint32_t> Pixels;
     std::string Jpeg;
   };
@@ -801,14 +802,6 @@ struct TfrxPDFFile::TJpegCache {
 };
 
 namespace {
-
-std::uint64_t PixelHash(const std::uint32_t* Pixels, size_t Count)
-{
-  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ Count;
-  for (size_t i = 0; i < Count; ++i)
-    h = (h ^ Pixels[i]) * 0x100000001B3ull;
-  return h;
-}
 
 std::string EncodeJpeg(TBitmap* Bitmap)
 {
@@ -833,12 +826,11 @@ const std::string& TfrxPDFFile::JpegOf(TBitmap* Bitmap)
     return cache.Uncached;
   }
   const std::uint32_t* pixels = surface.Bits();
-  const std::uint64_t hash = PixelHash(pixels, count);
   auto& entries = cache.Entries;
   for (size_t i = 0; i < entries.size(); ++i) {
     const TJpegCache::TEntry& e = *entries[i];
-    if (e.Hash != hash || e.Width != w || e.Height != h ||
-        !std::equal(pixels, pixels + count, e.Pixels.begin()))
+    if (e.Width != w || e.Height != h ||
+        std::memcmp(pixels, e.Pixels.data(), count * sizeof(std::uint32_t)) != 0)
       continue;
     std::rotate(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(i),
                 entries.begin() + static_cast<std::ptrdiff_t>(i) + 1);
@@ -848,7 +840,6 @@ const std::string& TfrxPDFFile::JpegOf(TBitmap* Bitmap)
   entry->Jpeg = EncodeJpeg(Bitmap);
   entry->Width = w;
   entry->Height = h;
-  entry->Hash = hash;
   entry->Pixels.assign(pixels, pixels + count);
   if (entries.size() == TJpegCache::MaxEntries)
     entries.pop_back();
@@ -916,6 +907,11 @@ void TfrxPDFFile::AddXRef(TStream* Stream, Integer Number)
 void TfrxPDFFile::SaveToStream(TStream* Stream)
 {
   TMemoryStream mem;
+  // The page contents are most of the file (compressed, no more than they are now).
+  Int64 expected = 65536;
+  for (const auto& page : FPages)
+    expected += page->Content()->Size() + 512;
+  mem.SetCapacity(expected);
   FBase = Stream->Position();
   FXRef.clear();
   FFontFiles.clear();

@@ -48,6 +48,14 @@ TEST(MathRounding, RoundHalfToEven)
       {-0.4, 0},
       {1e15 + 0.5, 1000000000000000},
       {4e18, 4000000000000000000}, // beyond 32 bits
+      {-1.5, -2},
+      {-0.5, 0},
+      {7.5, 8},
+      {4503599627370495.5, 4503599627370496}, // the largest doubles with a fraction
+      {-4503599627370494.5, -4503599627370494},
+      {0.5L + 1e-19L, 1}, // finer than a double: decided in full precision
+      {-2.5L - 1e-18L, -3},
+      {9007199254740993.0L, 9007199254740993}, // 2^53 + 1, no double
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<double>(c.value));

@@ -73,6 +73,21 @@ TEST(MemoryStream, ReadWriteSeekAndShortReads)
   EXPECT_EQ(s.Position(), 4);
   s.SetPosition(0);
   EXPECT_EQ(ReadAll(s), "hell");
+  // The bytes cut off are gone: growing again, by size or by a write past the end, gives
+  // zeros where they were.
+  s.SetSize(6);
+  s.SetPosition(9);
+  s.WriteBuffer("?", 1);
+  EXPECT_EQ(std::string(static_cast<char*>(s.Memory()), 10), std::string("hell\0\0\0\0\0?", 10));
+  // Large writes move the contents along as the buffer grows.
+  std::string big(3 << 20, 'x');
+  for (size_t i = 0; i < big.size(); i += 4099)
+    big[i] = static_cast<char>('a' + i % 26);
+  for (size_t at = 0; at < big.size(); at += 65536)
+    s.WriteBuffer(big.data() + at, static_cast<Integer>(std::min<size_t>(65536, big.size() - at)));
+  EXPECT_EQ(s.Size(), 10 + static_cast<Int64>(big.size()));
+  EXPECT_GE(s.Capacity(), s.Size());
+  EXPECT_EQ(std::string(static_cast<char*>(s.Memory()) + 10, big.size()), big);
   s.Clear();
   EXPECT_EQ(s.Size(), 0);
   EXPECT_EQ(s.Position(), 0);

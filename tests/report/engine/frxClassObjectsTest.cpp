@@ -1296,3 +1296,34 @@ TEST(frxPictureCache, PicturesFromTheCacheEqualPicturesRead)
     }
   EXPECT_EQ(cache.Count(), TfrxPictureCache::MaxEntries);
 }
+
+// A stored object's base text and its own attributes, read apart, give what reading the two
+// joined by a blank gives, however either text ends.
+TEST(frxSerializer, ReadingTwoTextsEqualsReadingThemJoined)
+{
+  struct TCase {
+    const char* Text;
+    const char* More;
+  } cases[] = {
+      {"TfrxMemoView Left=\"5\" Top=\"7\"", "l=\"9\" x=\"a&#13;&#10;b\""},
+      {"TfrxMemoView", " w=\"30\" h=\"4\"  "},
+      {"  TfrxMemoView Left=\"5\"  ", "t=\"1\""},
+      {"TfrxMemoView Left=\"5", "\" t=\"1\""},           // the value goes on in the second text
+      {"TfrxMemoView Left=\"5\" Top", "=\"8\" w=\"2\""}, // a name cut in two
+      {"TfrxMemoView Left=\"5\" \"", "t=\"1\""},         // a quote without a name stops reading
+      {"TfrxMemoView Left=\"5\"x", "t=\"1\""},
+      {"TfrxMemoView Left=\"5\"", ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.Text) + "|" + c.More);
+    TfrxReport report(nullptr);
+    auto* page = new TfrxReportPage(&report);
+    TfrxXMLSerializer apart(nullptr), joined(nullptr);
+    TfrxComponent* a = apart.ReadObjectFromText(page, c.Text, c.More);
+    TfrxComponent* b = joined.ReadObjectFromText(page, AnsiString(c.Text) + " " + c.More);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(Attributes(a), Attributes(b));
+    EXPECT_EQ(apart.Errors()->Text(), joined.Errors()->Text());
+  }
+}
