@@ -29,6 +29,7 @@ constexpr size_t PageCacheSize = 50;
 // What each stored element costs beyond its name and text in the memory count.
 constexpr Int64 ElementOverhead = 52;
 const char* const SInvalidFileFormat = "Invalid file format";
+const char* const STruncatedFile = "Invalid file format: the prepared report ends too early";
 
 bool IsPageClassName(const AnsiString& Name)
 {
@@ -783,6 +784,10 @@ void TfrxPreviewPages::LoadFromStream(TStream* Stream, bool Partial)
   auto load = [this, Stream, Partial] {
     auto doc = std::make_unique<TfrxXMLDocument>();
     doc->LoadFromStream(Stream, Partial);
+    // The XML reader closes what the end of the stream leaves open; a prepared report cut
+    // short would then read as one with fewer pages (or none), so it is refused.
+    if (doc->Truncated())
+      throw Exception(STruncatedFile);
     TfrxXMLItem* root = doc->Root();
     if (!SameText(root->Name(), "preparedreport"))
       throw Exception(SInvalidFileFormat);

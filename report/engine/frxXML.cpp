@@ -431,6 +431,7 @@ void TfrxXMLReader::ReadTree(TfrxXMLItem* Item, bool KeepLoaded, bool KeepRootLo
     ReadItem(name, text);
     if (name.empty()) {
       // End of the stream: every open element counts as closed.
+      FTruncated = true;
       while (!open.empty()) {
         finish(open.back().Item, open.back().Offset);
         open.pop_back();
@@ -594,9 +595,11 @@ void TfrxXMLDocument::LoadFromStream(TStream* Stream, bool AllowPartialLoading)
   FRoot->FOffset = 0;
   if (AllowPartialLoading)
     FLoadStream.reset(Stream);
+  FTruncated = false;
   TfrxXMLReader reader(Stream);
   reader.ReadHeader();
   reader.ReadRootItem(FRoot.get(), !AllowPartialLoading);
+  FTruncated = reader.Truncated();
 }
 
 void TfrxXMLDocument::SaveToStream(TStream* Stream)

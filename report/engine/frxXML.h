@@ -103,6 +103,9 @@ public:
   void ReadRootItem(TfrxXMLItem* Item, bool KeepLoaded = true);
   void SetPosition(Int64 Offset);
   Int64 Position() const { return FPosition; }
+  // True once a tree read here reached the end of the stream with elements still open
+  // (they were closed there).
+  bool Truncated() const { return FTruncated; }
 
 private:
   bool ReadChar(unsigned char& C);
@@ -116,6 +119,7 @@ private:
   Int64 FPosition = 0;
   Int64 FSize = 0;
   bool FInTempFile = false;
+  bool FTruncated = false;
 
   friend class TfrxXMLDocument;
 };
@@ -164,6 +168,9 @@ public:
   // Stream until LoadItem asks for them, and the document takes Stream over (it frees
   // it); otherwise the marks are dropped and everything is read.
   void LoadFromStream(TStream* Stream, bool AllowPartialLoading = false);
+  // True when the last load reached the end of the stream before the root element was
+  // closed: the elements still open were closed there, so the tree may lack its end.
+  bool Truncated() const { return FTruncated; }
   void SaveToStream(TStream* Stream);
   void LoadFromFile(const AnsiString& FileName);
   void SaveToFile(const AnsiString& FileName);
@@ -183,4 +190,5 @@ private:
   std::unique_ptr<TStream> FLoadStream; // the stream of a partial load
   std::unique_ptr<TStream> FTempStream; // the temporary file
   bool FTempFileCreated = false;
+  bool FTruncated = false;
 };

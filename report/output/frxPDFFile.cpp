@@ -330,6 +330,11 @@ TfrxPDFFont::TfrxPDFFont(TfrxPDFFile* APDF, TFont* AFont, Integer AIndex)
 
 TfrxPDFFont::~TfrxPDFFont() = default;
 
+bool TfrxPDFFont::Chinese() const
+{
+  return IsChineseCharset(FData->Charset());
+}
+
 AnsiString TfrxPDFFont::TextOperand(const AnsiString& Text)
 {
   if (!FGlyphs)
@@ -638,6 +643,27 @@ std::vector<AnsiString> SplitLines(const AnsiString& Text)
   return lines;
 }
 
+// A run of a line's characters that are all single-byte or all double-byte (GBK).
+struct TCharRun {
+  size_t Start = 0, Length = 0;
+  bool DoubleByte = false;
+};
+
+std::vector<TCharRun> SplitRuns(const AnsiString& Line)
+{
+  std::vector<TCharRun> runs;
+  size_t i = 0;
+  while (i < Line.size()) {
+    const bool wide = IsDBCSLeadByte(static_cast<unsigned char>(Line[i])) && i + 1 < Line.size();
+    const size_t step = wide ? 2 : 1;
+    if (runs.empty() || runs.back().DoubleByte != wide)
+      runs.push_back({i, 0, wide});
+    runs.back().Length += step;
+    i += step;
+  }
+  return runs;
+}
+
 } // namespace
 
 void TfrxPDFPage::AddText(TfrxCustomMemoView* Memo)
@@ -675,7 +701,6 @@ void TfrxPDFPage::AddText(TfrxCustomMemoView* Memo)
   if (lines.empty())
     return;
   const Integer p = FPDF->AddFont(font);
-  TfrxPDFFont* pdfFont = FPDF->Fonts(p);
   Out("/F" + Num(5 * p) + " " + Num(font->Size()) + " Tf");
   Out(kit->ColorText(font->Color()) + " rg");
   kit->SetLineHeight(font, Memo->LineSpacing());
@@ -694,10 +719,7 @@ void TfrxPDFPage::AddText(TfrxCustomMemoView* Memo)
         PdfX(kit->HorzTextPos(lines[i], Memo->HAlign(), W - 2 * Memo->GapX(), X + Memo->GapX()));
     const Extended ty =
         PdfY(kit->VertTextPos(Memo->VAlign(), n, i, H - 2 * Memo->GapY(), Y + Memo->GapY() - 1));
-    Out("BT");
-    Out(F4(tx) + " " + F4(ty) + " Td");
-    Out(pdfFont->TextOperand(lines[i]) + " Tj");
-    Out("ET");
+    AddTextLine(lines[i], font, p, tx, ty);
     if (font->Style().Contains(fsUnderline)) {
       const Extended uy = ty - font->Size() * 0.12L;
       Out(kit->ColorText(font->Color()) + " RG");
@@ -707,6 +729,39 @@ void TfrxPDFPage::AddText(TfrxCustomMemoView* Memo)
       Out("S");
     }
   }
+}
+
+void TfrxPDFPage::AddTextLine(const AnsiString& Line, TFont* Font, Integer FontPos, Extended X,
+                              Extended Y)
+{
+  TfrxPDFFont* own = FPDF->Fonts(FontPos);
+  Out("BT");
+  Out(F4(X) + " " + F4(Y) + " Td");
+  const std::vector<TCharRun> runs = own->Chinese() ? std::vector<TCharRun>() : SplitRuns(Line);
+  if (runs.size() <= 1 && (runs.empty() || !runs[0].DoubleByte)) {
+    Out(own->TextOperand(Line) + " Tj");
+    Out("ET");
+    return;
+  }
+  // A face without Chinese characters (a simple font would show their GBK bytes as Latin
+  // letters): each run of them is written in the fallback face, and every run starts where
+  // the layout of the whole line puts it.
+  const Integer fallback = FPDF->AddFallbackFont(Font);
+  TfrxPDFToolkit* kit = FPDF->Toolkit();
+  Extended moved = 0; // points from the line's start to the current run
+  for (const TCharRun& run : runs) {
+    if (run.Start > 0) {
+      const Extended at = kit->TextWidth(Line.substr(0, run.Start)) * 0.75L;
+      Out(F4(at - moved) + " 0 Td");
+      moved = at;
+    }
+    const Integer pos = run.DoubleByte ? fallback : FontPos;
+    Out("/F" + Num(5 * pos) + " " + Num(Font->Size()) + " Tf");
+    Out(FPDF->Fonts(pos)->TextOperand(Line.substr(run.Start, run.Length)) + " Tj");
+  }
+  Out("ET");
+  if (runs.back().DoubleByte)
+    Out("/F" + Num(5 * FontPos) + " " + Num(Font->Size()) + " Tf");
 }
 
 // Any other object is drawn into a bitmap and embedded as an inline JPEG. A single blank
@@ -880,6 +935,15 @@ Integer TfrxPDFFile::AddFont(TFont* Font)
   }
   FFonts.push_back(std::make_unique<TfrxPDFFont>(this, Font, 5 * FontCount() + 1));
   return FontCount() - 1;
+}
+
+Integer TfrxPDFFile::AddFallbackFont(TFont* Font)
+{
+  TFont fallback;
+  fallback.Assign(Font);
+  fallback.SetName("黑体");
+  fallback.SetCharset(GB2312_CHARSET);
+  return AddFont(&fallback);
 }
 
 Integer TfrxPDFFile::FontFileObject(const AnsiString& Key) const

@@ -102,6 +102,8 @@ public:
   TFont* Font() const { return FFont.get(); }
   // True when text in this font is written as glyph ids (an embedded Chinese face).
   bool GlyphMode() const { return FGlyphs != nullptr; }
+  // True when the face holds Chinese characters (written with the GBK or Big5 CMap).
+  bool Chinese() const;
   // A content string operand for Text: "(escaped bytes)", or "<glyph ids>" in glyph mode.
   AnsiString TextOperand(const AnsiString& Text);
 
@@ -138,6 +140,8 @@ public:
 private:
   void Out(std::string_view Line);
   void AddText(class TfrxCustomMemoView* Memo);
+  // One line of text starting at (X, Y) points in the font at FontPos (Font's entry).
+  void AddTextLine(const AnsiString& Line, TFont* Font, Integer FontPos, Extended X, Extended Y);
   void AddPicture(TfrxView* Obj);
 
   TfrxPDFFile* FPDF;
@@ -154,6 +158,9 @@ public:
   TfrxPDFPage* AddPage(TfrxComponent* Page);
   // The position of an equal font (same name, style set and charset), else of a new one.
   Integer AddFont(TFont* Font);
+  // The position of the face that writes Font's double-byte characters when Font's own face
+  // has none: 黑体 in Font's style, the face the screen falls back to for them.
+  Integer AddFallbackFont(TFont* Font);
   // Writes the whole document; offsets are taken from the stream's position on entry.
   void SaveToStream(TStream* Stream) override;
   void Clear();

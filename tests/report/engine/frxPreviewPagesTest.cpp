@@ -329,6 +329,58 @@ TEST_F(frxPreviewPagesTest, DamagedFilesChangeNothing)
   }
 }
 
+// A prepared report cut short anywhere before its root element closes is refused with its
+// own message, and the store keeps its pages: the XML reader closes what the end of the
+// file leaves open, which once read a file cut after "<previewpages>" as a report of no
+// pages. The partial load (pages left in the file until shown) refuses it the same way.
+TEST_F(frxPreviewPagesTest, TruncatedFilesAreRefused)
+{
+  auto report = BuildList(NumberedRows(120));
+  TfrxPreviewPages* pages = report->PreviewPages();
+  ASSERT_GE(pages->PageCount(), 3);
+  const AnsiString good = SaveText(pages);
+  const auto before = AllPages(pages);
+  auto upTo = [&](const char* Mark, size_t Extra = 0) {
+    const size_t at = good.find(Mark);
+    EXPECT_NE(at, AnsiString::npos) << Mark;
+    return good.substr(0, at + Extra);
+  };
+  // Every page of one design page is stored as "page0".
+  const size_t page1 = good.find("<page0", good.find("<page0") + 1);
+  ASSERT_NE(page1, AnsiString::npos);
+  const struct {
+    const char* Name;
+    AnsiString Text;
+  } cases[] = {
+      {"after the opening of the pages", upTo("<previewpages>", 14)},
+      {"between two objects of a page", good.substr(0, good.find("/>", page1) + 2)},
+      {"between two pages", good.substr(0, page1)},
+      {"after the pages", upTo("</previewpages>", 15)},
+      {"inside the dictionary", good.substr(0, good.find("/>", good.find("<dictionary>")) + 2)},
+      {"before the root closes", good.substr(0, good.rfind("</preparedreport>"))},
+  };
+  for (const bool partial : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.Name) + (partial ? ", partial load" : ""));
+      // A partial load takes the stream over.
+      auto* in = new TStringStream(c.Text);
+      std::unique_ptr<TStream> owned(partial ? nullptr : in);
+      try {
+        pages->LoadFromStream(in, partial);
+        ADD_FAILURE() << "loaded";
+      } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Invalid file format: the prepared report ends too early");
+      }
+      EXPECT_EQ(pages->PageCount(), static_cast<Integer>(before.size()));
+      EXPECT_EQ(AllPages(pages), before);
+    }
+  }
+  // The whole file still loads, also when its root element is followed by blanks.
+  TStringStream in(good + "\r\n");
+  pages->LoadFromStream(&in);
+  EXPECT_EQ(AllPages(pages), before);
+}
+
 // The names CreateUniqueName gives, computed the slow way: the first free number at or
 // above the largest of 10000, 5000 ... 2 that is taken (1 when none is).
 AnsiString ReferenceUniqueName(const std::set<AnsiString>& Taken, const AnsiString& Prefix)

@@ -15,6 +15,7 @@
 #include "report/output/frxExportUtils.h"
 #include "tests/report/output/ExportFixtures.h"
 #include "tests/report/output/OutputTestSupport.h"
+#include "tests/support/PdfProbe.h"
 
 namespace {
 
@@ -205,6 +206,64 @@ TEST_F(frxPDFTest, TextAndFonts)
       pdf.find("/Title (\\376\\377\\000\\033\\172\\150\\000\\033\\142\\245\\210\\150\\000\\050"
                "\\000\\061\\000\\051)"),
       std::string::npos);
+}
+
+// Chinese characters in a face that has none (Arial, the default): each run of them is
+// written in the face the screen falls back to, so viewers draw them and pdftotext gives
+// them back; the Latin runs stay in Arial and every run starts where the screen's layout of
+// the line puts it. With and without embedded faces.
+TEST_F(frxPDFTest, ChineseInALatinFaceReadsBackAsChinese)
+{
+  for (const char* tool : {"pdftotext", "pdffonts", "qpdf"})
+    ASSERT_TRUE(ProgramAvailable(tool)) << tool;
+  const AnsiString mixed = "Total 青禾测试 ok 8";
+  for (const bool embedded : {false, true}) {
+    SCOPED_TRACE(embedded ? "embedded" : "not embedded");
+    TExportReport r;
+    TfrxReportTitle* band = r.AddPage(0);
+    TfrxMemoView* line = r.Memo(band, 40, 40, 400, 30, mixed, "Arial", 12);
+    r.Memo(band, 40, 100, 400, 30, "青禾测试", "Arial", 12);
+    r.Memo(band, 40, 160, 400, 30, "宋体 Song", "宋体", 12);
+    r.Prepare();
+    TfrxPDFExport filter(nullptr);
+    filter.SetShowDialog(false);
+    filter.SetEmbeddedFonts(embedded);
+    const std::string file = OutputPath("export_mixed_arial.pdf");
+    filter.SetFileName(file);
+    ASSERT_TRUE(r.Export(&filter));
+
+    int code = 0;
+    RunProgram("qpdf --check '" + file + "' >/dev/null 2>&1", &code);
+    EXPECT_EQ(code, 0);
+    const std::string text = RunProgram("pdftotext -layout '" + file + "' - 2>/dev/null");
+    for (const char* expected : {"Total 青禾测试 ok 8", "青禾测试", "宋体 Song"})
+      EXPECT_NE(text.find(GbkToUtf8(expected)), std::string::npos) << expected << "\n" << text;
+    EXPECT_EQ(text.find("\xC3"), std::string::npos) << text; // no GBK bytes read as Latin-1
+    const std::string fonts = RunProgram("pdffonts '" + file + "' 2>/dev/null");
+    EXPECT_NE(fonts.find("Arial"), std::string::npos) << fonts;
+
+    // The words of the mixed line: each starts where the line's layout puts it.
+    TfrxPDFToolkit kit;
+    kit.SetLineHeight(line->Font(), 0);
+    const double left = (40 + line->GapX()) * 0.75;
+    const std::vector<pdfprobe::TWord> words = pdfprobe::Words(file);
+    const struct {
+      const char* Word;
+      const char* Before; // the text of the line before the word
+    } expected[] = {{"Total", ""},
+                    {"青禾测试", "Total "},
+                    {"ok", "Total 青禾测试 "},
+                    {"8", "Total 青禾测试 ok "}};
+    for (const auto& e : expected) {
+      SCOPED_TRACE(e.Word);
+      const pdfprobe::TWord* found = nullptr;
+      for (const pdfprobe::TWord& w : words)
+        if (w.Text == GbkToUtf8(e.Word) && w.YMin < 60)
+          found = &w;
+      ASSERT_NE(found, nullptr);
+      EXPECT_NEAR(found->XMin, left + kit.TextWidth(e.Before) * 0.75, 1.0);
+    }
+  }
 }
 
 // Toolkit formatting rules.

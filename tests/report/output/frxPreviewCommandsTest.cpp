@@ -347,6 +347,27 @@ TEST_F(frxPreviewCommandsTest, SavesAndLoadsPreparedReports)
   EXPECT_ANY_THROW(p->LoadFromFile(bad.c_str()));
   EXPECT_FALSE(p->Locked());
   EXPECT_EQ(p->PageCount(), count) << "a damaged file leaves the pages as they were";
+  // So does a file cut short, at the start of its pages or between two objects halfway:
+  // it is refused, not shown as a report of fewer pages or none.
+  std::string saved;
+  ASSERT_TRUE(ReadFileBytes(base + ".fp3", saved));
+  const std::string cut = OutputPath("preview_cut.fp3");
+  for (const size_t length :
+       {saved.find("<previewpages>") + 14, saved.find("/>", saved.size() / 2) + 2}) {
+    SCOPED_TRACE(length);
+    {
+      std::ofstream out(cut, std::ios::binary);
+      out << saved.substr(0, length);
+    }
+    try {
+      p->LoadFromFile(cut.c_str());
+      ADD_FAILURE() << "a file cut short loaded";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), "Invalid file format: the prepared report ends too early");
+    }
+    EXPECT_EQ(p->PageCount(), count);
+  }
+  std::filesystem::remove(cut);
 }
 
 TEST_F(frxPreviewCommandsTest, DeletingTheLastPageMovesBackAndAddingInserts)
