@@ -1,32 +1,13 @@
 // The report catalogue; see Reporter.h.
 #include "app/Reporter.h"
 
+#include "app/aPrivate.h"
 #include "app/qhLib.h"
 #include "app/qhProj.h"
 #include "platform/rtl/Codec.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
-
-namespace {
-
-TToolButton* TextButton(TReporterFrm* Form, TToolBar* Bar, const char* Name, const char* Caption,
-                        void (TReporterFrm::*Handler)(TObject*))
-{
-  auto* button = new TToolButton(Form);
-  button->SetName(Name);
-  button->SetParent(Bar);
-  if (!Handler) {
-    button->SetStyle(tbsSeparator);
-    button->SetWidth(8);
-    return button;
-  }
-  button->SetCaption(Caption);
-  button->OnClick = TNotifyEvent::Bind(Form, Handler);
-  return button;
-}
-
-} // namespace
 
 TReporterFrm::TReporterFrm(TComponent* AOwner) : TaFrm(AOwner, fbInherited)
 {
@@ -44,11 +25,12 @@ TReporterFrm::TReporterFrm(TComponent* AOwner) : TaFrm(AOwner, fbInherited)
   ToolBar1->SetButtonHeight(22);
   ToolBar1->SetHeight(26);
   ToolBar1->SetParent(this);
-  tbNew1 = TextButton(this, ToolBar1, "tbNew1", "新建", &TReporterFrm::tbNew1Click);
-  TextButton(this, ToolBar1, "ToolButton2", "", nullptr);
-  tbDelete1 = TextButton(this, ToolBar1, "tbDelete1", "删除", &TReporterFrm::tbDelete1Click);
-  tbRename1 = TextButton(this, ToolBar1, "tbRename1", "重命名", &TReporterFrm::tbRename1Click);
-  tbDesign1 = TextButton(this, ToolBar1, "tbDesign1", "设计", &TReporterFrm::tbDesign1Click);
+  tbNew1 = AddToolButton(this, ToolBar1, "tbNew1", "新建", -1, &TReporterFrm::tbNew1Click);
+  AddToolButton(this, ToolBar1, "ToolButton2", "", -1, nullptr);
+  tbDelete1 = AddToolButton(this, ToolBar1, "tbDelete1", "删除", -1, &TReporterFrm::tbDelete1Click);
+  tbRename1 =
+      AddToolButton(this, ToolBar1, "tbRename1", "重命名", -1, &TReporterFrm::tbRename1Click);
+  tbDesign1 = AddToolButton(this, ToolBar1, "tbDesign1", "设计", -1, &TReporterFrm::tbDesign1Click);
 
   Label1 = new TLabel(this);
   Label1->SetName("Label1");

@@ -4,6 +4,7 @@
 
 #include "app/AppImages.h"
 #include "app/WaybillLayout.h"
+#include "app/aPrivate.h"
 #include "app/qhLib.h"
 #include "platform/graphics/ImgList.h"
 #include "platform/rtl/AnsiStrings.h"
@@ -50,23 +51,6 @@ TButton* PanelButton(Tmain1Frm* Form, TWinControl* Parent, const char* Name, Int
   return button;
 }
 
-TToolButton* ToolButton(Tmain1Frm* Form, TToolBar* Bar, const char* Name, const char* Caption,
-                        Integer Image, void (Tmain1Frm::*Handler)(TObject*))
-{
-  TToolButton* button = new TToolButton(Form);
-  button->SetName(Name);
-  button->SetParent(Bar);
-  if (!Handler) {
-    button->SetStyle(tbsSeparator);
-    button->SetWidth(8);
-    return button;
-  }
-  button->SetCaption(Caption);
-  button->SetImageIndex(Image);
-  button->OnClick = TNotifyEvent::Bind(Form, Handler);
-  return button;
-}
-
 } // namespace
 
 // ---- Construction ----
@@ -98,21 +82,28 @@ void Tmain1Frm::BuildDesignerPanel()
   ToolBar1->SetFlat(true);
   ToolBar1->SetImages(ImageList1);
   ToolBar1->SetParent(pnlMain1);
-  ToolButton1 = ToolButton(this, ToolBar1, "ToolButton1", "新建", 0, &Tmain1Frm::ToolButton1Click);
-  ToolButton2 = ToolButton(this, ToolBar1, "ToolButton2", "修改", 1, &Tmain1Frm::ToolButton2Click);
-  ToolButton3 = ToolButton(this, ToolBar1, "ToolButton3", "删除", 2, &Tmain1Frm::ToolButton3Click);
-  ToolButton(this, ToolBar1, "ToolButton4", "", -1, nullptr);
-  ToolButton5 = ToolButton(this, ToolBar1, "ToolButton5", "项目", 3, &Tmain1Frm::ToolButton5Click);
-  ToolButton6 = ToolButton(this, ToolBar1, "ToolButton6", "纸张", 4, &Tmain1Frm::ToolButton6Click);
-  ToolButton(this, ToolBar1, "ToolButton7", "", -1, nullptr);
-  ToolButton8 = ToolButton(this, ToolBar1, "ToolButton8", "保存", 5, &Tmain1Frm::ToolButton8Click);
-  ToolButton9 = ToolButton(this, ToolBar1, "ToolButton9", "取消", 6, &Tmain1Frm::ToolButton9Click);
-  ToolButton(this, ToolBar1, "ToolButton10", "", -1, nullptr);
+  ToolButton1 =
+      AddToolButton(this, ToolBar1, "ToolButton1", "新建", 0, &Tmain1Frm::ToolButton1Click);
+  ToolButton2 =
+      AddToolButton(this, ToolBar1, "ToolButton2", "修改", 1, &Tmain1Frm::ToolButton2Click);
+  ToolButton3 =
+      AddToolButton(this, ToolBar1, "ToolButton3", "删除", 2, &Tmain1Frm::ToolButton3Click);
+  AddToolButton(this, ToolBar1, "ToolButton4", "", -1, nullptr);
+  ToolButton5 =
+      AddToolButton(this, ToolBar1, "ToolButton5", "项目", 3, &Tmain1Frm::ToolButton5Click);
+  ToolButton6 =
+      AddToolButton(this, ToolBar1, "ToolButton6", "纸张", 4, &Tmain1Frm::ToolButton6Click);
+  AddToolButton(this, ToolBar1, "ToolButton7", "", -1, nullptr);
+  ToolButton8 =
+      AddToolButton(this, ToolBar1, "ToolButton8", "保存", 5, &Tmain1Frm::ToolButton8Click);
+  ToolButton9 =
+      AddToolButton(this, ToolBar1, "ToolButton9", "取消", 6, &Tmain1Frm::ToolButton9Click);
+  AddToolButton(this, ToolBar1, "ToolButton10", "", -1, nullptr);
   ToolButton11 =
-      ToolButton(this, ToolBar1, "ToolButton11", "预览", 7, &Tmain1Frm::ToolButton11Click);
-  ToolButton(this, ToolBar1, "ToolButton12", "", -1, nullptr);
+      AddToolButton(this, ToolBar1, "ToolButton11", "预览", 7, &Tmain1Frm::ToolButton11Click);
+  AddToolButton(this, ToolBar1, "ToolButton12", "", -1, nullptr);
   ToolButton13 =
-      ToolButton(this, ToolBar1, "ToolButton13", "  退出  ", 8, &Tmain1Frm::ToolButton13Click);
+      AddToolButton(this, ToolBar1, "ToolButton13", "  退出  ", 8, &Tmain1Frm::ToolButton13Click);
 
   Panel2 = new TPanel(this);
   Panel2->SetName("Panel2");

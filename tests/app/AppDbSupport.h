@@ -3,6 +3,7 @@
 // with the program's tables.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/FileUtils.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/ProgramTestSupport.h"
 #include "tests/support/TestDatabases.h"
 
 namespace app_test {
@@ -64,6 +66,26 @@ protected:
 
 private:
   AnsiString FFile;
+};
+
+// A database test of the program's windows: a program directory of its own, and a fresh
+// headless screen and application before and after the test.
+class TAppWindowsTest : public TAppDatabaseTest {
+protected:
+  void SetUp() override
+  {
+    TAppDatabaseTest::SetUp();
+    FDir = std::make_unique<TTempProgramDir>();
+    ResetWindows();
+  }
+  void TearDown() override
+  {
+    ResetWindows();
+    FDir.reset();
+    TAppDatabaseTest::TearDown();
+  }
+
+  std::unique_ptr<TTempProgramDir> FDir;
 };
 
 } // namespace app_test

@@ -22,13 +22,11 @@ using app_test::ActiveWindow;
 using app_test::ClickControl;
 using app_test::EndModal;
 
-class ClearDataWindow : public app_test::TAppDatabaseTest {
+class ClearDataWindow : public app_test::TAppWindowsTest {
 protected:
   void SetUp() override
   {
-    TAppDatabaseTest::SetUp();
-    FDir = std::make_unique<TTempProgramDir>();
-    app_test::ResetWindows();
+    TAppWindowsTest::SetUp();
     InstallProgramWindows();
     Application()->CreateForm(mainFrm);
     mainFrm->Show();
@@ -49,11 +47,11 @@ protected:
       Db->SetConnected(true);
     DropTables();
     SetRestartProgram(FPrevious);
+    // The main window goes before the facade it calls on closing.
     app_test::ResetWindows();
     MallFacade = nullptr;
     FFacade.reset();
-    FDir.reset();
-    TAppDatabaseTest::TearDown();
+    TAppWindowsTest::TearDown();
   }
 
   static void DropTables()
@@ -79,7 +77,6 @@ protected:
   bool MainVisibleAtRestart = true;
 
 private:
-  std::unique_ptr<TTempProgramDir> FDir;
   std::unique_ptr<TmallX> FFacade;
   TRestartProgram FPrevious;
 };

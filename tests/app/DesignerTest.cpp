@@ -19,7 +19,6 @@
 
 namespace {
 
-using app_test::ResetWindows;
 
 // A layout text from the default layout with l13 placed at (Left, Top) and the paper
 // size given.
@@ -36,24 +35,16 @@ WideString LayoutWith(Integer Left, Integer Top, Integer PaperWidth, Integer Pap
   return layout.BuildLayoutText();
 }
 
-class Designer : public app_test::TAppDatabaseTest {
+class Designer : public app_test::TAppWindowsTest {
 protected:
   void SetUp() override
   {
-    TAppDatabaseTest::SetUp();
-    FDir = std::make_unique<TTempProgramDir>();
-    ResetWindows();
+    TAppWindowsTest::SetUp();
     ProductTitle = "青禾快递单打印管理系统";
     ProductVersion = "单机版 1.0.131205";
     Application()->CreateForm(mainFrm);
     mainFrm->Show();
     CurrentOperator->LoadOperator("sa");
-  }
-  void TearDown() override
-  {
-    ResetWindows();
-    FDir.reset();
-    TAppDatabaseTest::TearDown();
   }
 
   AnsiString Picture(const char* Name, Integer Width, Integer Height)
@@ -106,7 +97,6 @@ protected:
     return std::string(static_cast<const char*>(stream->Memory()), stream->Size());
   }
 
-  std::unique_ptr<TTempProgramDir> FDir;
   Integer FPictures = 0;
 };
 

@@ -184,24 +184,16 @@ TEST_F(ConfigDialog, ASettingsFileThatCannotBeWrittenIsReportedAndTheDialogStays
 
 // ---- The login dialog ----
 
-class LoginDialog : public app_test::TAppDatabaseTest {
+class LoginDialog : public app_test::TAppWindowsTest {
 protected:
   void SetUp() override
   {
-    TAppDatabaseTest::SetUp();
-    FDir = std::make_unique<TTempProgramDir>();
-    ResetWindows();
+    TAppWindowsTest::SetUp();
     for (const char* row : {"('bob','b','','','','')", "('alice','a1','','','','')"})
       Db->Execute(GbkToWide(AnsiString("insert into operator(LoginId,[Password],Name,Contact,"
                                        "[Note],Rights) values") +
                             row));
     CurrentOperator->LoadOperator("");
-  }
-  void TearDown() override
-  {
-    ResetWindows();
-    FDir.reset();
-    TAppDatabaseTest::TearDown();
   }
 
   // One attempt: Id and Password typed, then Enter in the password field.
@@ -218,8 +210,6 @@ protected:
   }
 
   std::string ConfigText() const { return ReadFileBytes(FDir->Dir + "cfg.ini"); }
-
-  std::unique_ptr<TTempProgramDir> FDir;
 };
 
 TEST_P(LoginDialog, ListsTheOperatorsButSaAndOffersSaTheFirstTime)

@@ -32,13 +32,11 @@ using app_test::ActiveWindow;
 using app_test::ClickControl;
 using app_test::EndModal;
 
-class HelpWindows : public app_test::TAppDatabaseTest {
+class HelpWindows : public app_test::TAppWindowsTest {
 protected:
   void SetUp() override
   {
-    TAppDatabaseTest::SetUp();
-    FDir = std::make_unique<TTempProgramDir>();
-    app_test::ResetWindows();
+    TAppWindowsTest::SetUp();
     InstallProgramWindows();
     ProductTitle = "青禾快递单打印管理系统";
     ProductVersion = "单机版 1.0.131205";
@@ -59,9 +57,7 @@ protected:
     SetShellOpenHook(FPreviousHook);
     unsetenv("QHWBP_FEEDBACK_URL");
     KeyValues->DataSet()->Close();
-    app_test::ResetWindows();
-    FDir.reset();
-    TAppDatabaseTest::TearDown();
+    TAppWindowsTest::TearDown();
   }
 
   static bool StoredFlag(Integer Key)
@@ -75,7 +71,6 @@ protected:
   std::vector<AnsiString> Opened;
 
 private:
-  std::unique_ptr<TTempProgramDir> FDir;
   TShellOpenHook FPreviousHook;
 };
 

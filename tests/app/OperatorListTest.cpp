@@ -43,13 +43,11 @@ void Tick(TOperatorEditorFrm* Editor, Integer Code, bool Checked)
   Editor->CheckListBox1->SetChecked(index, Checked);
 }
 
-class AdminDialogs : public app_test::TAppDatabaseTest {
+class AdminDialogs : public app_test::TAppWindowsTest {
 protected:
   void SetUp() override
   {
-    TAppDatabaseTest::SetUp();
-    FDir = std::make_unique<TTempProgramDir>();
-    app_test::ResetWindows();
+    TAppWindowsTest::SetUp();
     InstallProgramWindows();
     ProductTitle = "青禾快递单打印管理系统";
     Application()->CreateForm(mainFrm);
@@ -58,12 +56,6 @@ protected:
                 u"values('bob','b','Bob','','','')");
     CurrentOperator->LoadOperator("sa");
     CurrentCompany->LoadCompany();
-  }
-  void TearDown() override
-  {
-    app_test::ResetWindows();
-    FDir.reset();
-    TAppDatabaseTest::TearDown();
   }
 
   AnsiString Stored(const char* Column, const char* LoginId)
@@ -89,8 +81,6 @@ protected:
       if (Form->ListView1->Items()->Item(i)->Caption() == Id)
         Form->ListView1->SetSelected(Form->ListView1->Items()->Item(i));
   }
-
-  std::unique_ptr<TTempProgramDir> FDir;
 };
 
 TEST_P(AdminDialogs, OperatorsAreAddedEditedAndDeletedAndTheRightsHoldAtTheNextLogin)

@@ -42,13 +42,11 @@ void AnswerInputBox(const AnsiString& Text, bool Ok, AnsiString* Shown = nullptr
   EndModal(box, Ok ? mrOk : mrCancel);
 }
 
-class Catalogue : public app_test::TAppDatabaseTest {
+class Catalogue : public app_test::TAppWindowsTest {
 protected:
   void SetUp() override
   {
-    TAppDatabaseTest::SetUp();
-    FDir = std::make_unique<TTempProgramDir>();
-    app_test::ResetWindows();
+    TAppWindowsTest::SetUp();
     Preview = std::make_unique<TTestPreviewScope>();
     CurrentCompany->LoadCompany();
     // Ids in another order than the titles.
@@ -59,9 +57,7 @@ protected:
   void TearDown() override
   {
     Preview.reset();
-    app_test::ResetWindows();
-    FDir.reset();
-    TAppDatabaseTest::TearDown();
+    TAppWindowsTest::TearDown();
   }
 
   void LogInWithRights(const char* Rights)
@@ -84,7 +80,6 @@ protected:
   }
 
   std::unique_ptr<TTestPreviewScope> Preview;
-  std::unique_ptr<TTempProgramDir> FDir;
 };
 
 TEST_P(Catalogue, WithoutThePrintRightItDoesNotOpen)

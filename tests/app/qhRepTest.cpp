@@ -34,13 +34,11 @@ using app_test::TShownMemo;
 using app_test::TTestPreviewForm;
 using app_test::TTestPreviewScope;
 
-class Reports : public app_test::TAppDatabaseTest {
+class Reports : public app_test::TAppWindowsTest {
 protected:
   void SetUp() override
   {
-    TAppDatabaseTest::SetUp();
-    FDir = std::make_unique<TTempProgramDir>();
-    app_test::ResetWindows();
+    TAppWindowsTest::SetUp();
     HeadlessDialogs().Reset();
     qhRepInitialization();
     Preview = std::make_unique<TTestPreviewScope>();
@@ -54,9 +52,7 @@ protected:
   {
     Preview.reset();
     SetWaybillPreviewer(nullptr);
-    app_test::ResetWindows();
-    FDir.reset();
-    TAppDatabaseTest::TearDown();
+    TAppWindowsTest::TearDown();
   }
 
   AnsiString TempFile(const char* Name) const { return AnsiString(FDir->Dir) + Name; }
@@ -75,7 +71,6 @@ protected:
   }
 
   std::unique_ptr<TTestPreviewScope> Preview;
-  std::unique_ptr<TTempProgramDir> FDir;
 };
 
 const TShownMemo* FindMemo(const std::vector<TShownMemo>& Memos, const AnsiString& Name)

@@ -214,19 +214,7 @@ void TcxContainer::VisibleBounds(TRect& R)
     return;
   TRect extent;
   BorderExtent(extent);
-  R = DeflateRectByMargins(R, extent);
-  const Integer w = FViewInfo->BorderWidth;
-  if (w == 0)
-    return;
-  const TcxBorders edges = FStyle->Edges();
-  if (edges.Contains(bLeft))
-    R.Left -= w;
-  if (edges.Contains(bTop))
-    R.Top -= w;
-  if (edges.Contains(bRight))
-    R.Right += w;
-  if (edges.Contains(bBottom))
-    R.Bottom += w;
+  R = cxRectInflateSides(DeflateRectByMargins(R, extent), FStyle->Edges(), FViewInfo->BorderWidth);
 }
 
 Integer TcxContainer::ThemeState() const
@@ -344,19 +332,8 @@ void TcxContainer::UpdateWindowRegion()
     return;
   std::optional<TRegion> region;
   if (!FViewInfo->ThemeActive) {
-    TRect extent;
-    BorderExtent(extent);
-    TRect outline = DeflateRectByMargins(Rect(0, 0, Width(), Height()), extent);
-    const Integer w = FViewInfo->BorderWidth;
-    const TcxBorders edges = FStyle->Edges();
-    if (edges.Contains(bLeft))
-      outline.Left -= w;
-    if (edges.Contains(bTop))
-      outline.Top -= w;
-    if (edges.Contains(bRight))
-      outline.Right += w;
-    if (edges.Contains(bBottom))
-      outline.Bottom += w;
+    TRect outline;
+    VisibleBounds(outline);
     TRegion r(outline);
     if (FViewInfo->Shadow)
       r = r.Combine(TRegion(cxRectOffset(outline, 3, 3)), RGN_OR);

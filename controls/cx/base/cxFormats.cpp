@@ -21,6 +21,31 @@ bool IsMonthLetter(char c)
   return c == 'M' || c == 'm';
 }
 
+// The platform's currency formats, by number: where the symbol (S) and the amount (N) stand,
+// with the signs, brackets and spaces between them.
+const char* const PositiveCurrencyPatterns[] = {"SN", "NS", "S N", "N S"};
+const char* const NegativeCurrencyPatterns[] = {"(SN)", "-SN",  "S-N",   "SN-",  "(NS)", "-NS",
+                                                "N-S",  "NS-",  "-N S",  "-S N", "N S-", "S N-",
+                                                "S -N", "N- S", "(S N)", "(N S)"};
+
+// The pattern of format number AFormat with S and N put in; empty for an unknown number.
+template <size_t Count>
+AnsiString CurrencyPattern(const char* const (&APatterns)[Count], Byte AFormat, const AnsiString& S,
+                           const AnsiString& N)
+{
+  AnsiString result;
+  if (AFormat >= Count)
+    return result;
+  for (const char* p = APatterns[AFormat]; *p; ++p)
+    if (*p == 'S')
+      result += S;
+    else if (*p == 'N')
+      result += N;
+    else
+      result += *p;
+  return result;
+}
+
 } // namespace
 
 TcxFormatController::TcxFormatController()
@@ -117,78 +142,9 @@ AnsiString TcxFormatController::GetCurrencyFormat() const
       S += AnsiString("'") + c + "'";
     else
       S += c;
-  AnsiString positive;
-  if (!S.empty())
-    switch (fs.CurrencyFormat) {
-    case 0:
-      positive = S + N;
-      break;
-    case 1:
-      positive = N + S;
-      break;
-    case 2:
-      positive = S + " " + N;
-      break;
-    case 3:
-      positive = N + " " + S;
-      break;
-    default:
-      break;
-    }
-  AnsiString negative;
-  switch (fs.NegCurrFormat) {
-  case 0:
-    negative = "(" + S + N + ")";
-    break;
-  case 1:
-    negative = "-" + S + N;
-    break;
-  case 2:
-    negative = S + "-" + N;
-    break;
-  case 3:
-    negative = S + N + "-";
-    break;
-  case 4:
-    negative = "(" + N + S + ")";
-    break;
-  case 5:
-    negative = "-" + N + S;
-    break;
-  case 6:
-    negative = N + "-" + S;
-    break;
-  case 7:
-    negative = N + S + "-";
-    break;
-  case 8:
-    negative = "-" + N + " " + S;
-    break;
-  case 9:
-    negative = "-" + S + " " + N;
-    break;
-  case 10:
-    negative = N + " " + S + "-";
-    break;
-  case 11:
-    negative = S + " " + N + "-";
-    break;
-  case 12:
-    negative = S + " " + "-" + N;
-    break;
-  case 13:
-    negative = N + "-" + " " + S;
-    break;
-  case 14:
-    negative = "(" + S + " " + N + ")";
-    break;
-  case 15:
-    negative = "(" + N + " " + S + ")";
-    break;
-  default:
-    break;
-  }
-  return positive + ";" + negative;
+  const AnsiString positive =
+      S.empty() ? AnsiString() : CurrencyPattern(PositiveCurrencyPatterns, fs.CurrencyFormat, S, N);
+  return positive + ";" + CurrencyPattern(NegativeCurrencyPatterns, fs.NegCurrFormat, S, N);
 }
 
 Byte TcxFormatController::GetFirstWeekDay() const

@@ -185,6 +185,19 @@ inline TRect cxRectInflate(TRect R, Integer DX, Integer DY)
 {
   return TRect{R.Left - DX, R.Top - DY, R.Right + DX, R.Bottom + DY};
 }
+// R moved outward by AWidth on each side in ASides (inward for a negative AWidth).
+inline TRect cxRectInflateSides(TRect R, TcxBorders ASides, Integer AWidth)
+{
+  if (ASides.Contains(bLeft))
+    R.Left -= AWidth;
+  if (ASides.Contains(bTop))
+    R.Top -= AWidth;
+  if (ASides.Contains(bRight))
+    R.Right += AWidth;
+  if (ASides.Contains(bBottom))
+    R.Bottom += AWidth;
+  return R;
+}
 inline TRect cxRectOffset(TRect R, Integer DX, Integer DY)
 {
   return TRect{R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY};

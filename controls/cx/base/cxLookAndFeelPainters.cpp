@@ -477,32 +477,13 @@ void TcxCustomLookAndFeelPainter::DrawHeaderEx(
 void TcxCustomLookAndFeelPainter::HeaderBorderBounds(const TRect& R, TcxBorders ANeighbors,
                                                      TcxBorders ABorders, TRect& ABounds) const
 {
-  const Integer w = HeaderBorderWidth();
-  const TcxBorders grow = ABorders - HeaderBorderSides(ANeighbors);
-  ABounds = R;
-  if (grow.Contains(bLeft))
-    ABounds.Left -= w;
-  if (grow.Contains(bTop))
-    ABounds.Top -= w;
-  if (grow.Contains(bRight))
-    ABounds.Right += w;
-  if (grow.Contains(bBottom))
-    ABounds.Bottom += w;
+  ABounds = cxRectInflateSides(R, ABorders - HeaderBorderSides(ANeighbors), HeaderBorderWidth());
 }
 
 void TcxCustomLookAndFeelPainter::HeaderContentBounds(const TRect& R, TcxBorders ABorders,
                                                       TRect& AContent) const
 {
-  const Integer w = HeaderBorderWidth();
-  AContent = R;
-  if (ABorders.Contains(bLeft))
-    AContent.Left += w;
-  if (ABorders.Contains(bTop))
-    AContent.Top += w;
-  if (ABorders.Contains(bRight))
-    AContent.Right -= w;
-  if (ABorders.Contains(bBottom))
-    AContent.Bottom -= w;
+  AContent = cxRectInflateSides(R, ABorders, -HeaderBorderWidth());
 }
 
 Integer TcxCustomLookAndFeelPainter::HeaderHeight(Integer AFontHeight) const

@@ -247,6 +247,11 @@ protected:
   void DrawSortMarkOutline(TcxCanvas* C, const TRect& R, bool AAscending, TColor ALight,
                            TColor ADark) const;
   void DrawPatternPage(TcxCanvas* C, const TRect& R, bool APressed) const;
+  // A scroll-bar part drawn with the painter's own buttons: the line buttons with their arrow
+  // AArrowInset inside the button, the thumb as a plain button, the pages as the pattern.
+  void DrawButtonScrollBarPart(TcxCanvas* C, bool AHorizontal, const TRect& R,
+                               TcxScrollBarPart APart, TcxButtonState AState,
+                               Integer AArrowInset) const;
   void DrawIndicatorImage(TcxCanvas* C, const TRect& R, TcxIndicatorKind AKind) const;
   void DrawArrowTriangle(TcxCanvas* C, TRect R, TcxArrowDirection ADirection, TColor AColor,
                          bool AMakeSquare) const;

@@ -18,6 +18,31 @@ TcxArrowDirection ScrollArrowDirection(bool AHorizontal, TcxScrollBarPart APart)
 
 } // namespace
 
+void TcxCustomLookAndFeelPainter::DrawButtonScrollBarPart(TcxCanvas* C, bool AHorizontal,
+                                                          const TRect& R, TcxScrollBarPart APart,
+                                                          TcxButtonState AState,
+                                                          Integer AArrowInset) const
+{
+  if (cxRectIsEmpty(R) || (APart == sbpThumbnail && AState == cxbsDisabled))
+    return;
+  switch (APart) {
+  case sbpLineUp:
+  case sbpLineDown:
+    DrawButton(C, R, "", AState, true, clDefault, clDefault);
+    DrawButtonArrow(C, Shrink(R, AArrowInset), AState, ScrollArrowDirection(AHorizontal, APart));
+    break;
+  case sbpThumbnail:
+    DrawButton(C, R, "", AState, true, clDefault, clDefault);
+    break;
+  case sbpPageUp:
+  case sbpPageDown:
+    DrawPatternPage(C, R, AState == cxbsPressed);
+    break;
+  default:
+    break;
+  }
+}
+
 // ---- Flat painter ----
 
 void TcxFlatLookAndFeelPainter::DrawControlBorder(TcxCanvas* C, const TRect& R) const
@@ -63,17 +88,17 @@ void TcxFlatLookAndFeelPainter::DrawHeaderFrame(TcxCanvas* C, const TRect& R, Tc
 
 void TcxFlatLookAndFeelPainter::DrawSortMark(TcxCanvas* C, const TRect& R, bool AAscending) const
 {
-  DrawSortMarkOutline(C, R, AAscending, clBtnHighlight, clBtnShadow);
+  TcxStandardLookAndFeelPainter::Class()->DrawSortMark(C, R, AAscending);
 }
 
 void TcxFlatLookAndFeelPainter::DrawFooterBorder(TcxCanvas* C, const TRect& R) const
 {
-  C->DrawTwoColorFrame(R, clBtnHighlight, clBtnShadow, cxBordersAll);
+  TcxStandardLookAndFeelPainter::Class()->DrawFooterBorder(C, R);
 }
 
 void TcxFlatLookAndFeelPainter::DrawFooterCellBorder(TcxCanvas* C, const TRect& R) const
 {
-  C->DrawTwoColorFrame(R, clBtnShadow, clBtnHighlight, cxBordersAll);
+  TcxStandardLookAndFeelPainter::Class()->DrawFooterCellBorder(C, R);
 }
 
 void TcxFlatLookAndFeelPainter::DrawFilterDropDownButton(TcxCanvas* C, const TRect& R,
@@ -98,27 +123,10 @@ void TcxFlatLookAndFeelPainter::DrawScrollBarPart(TcxCanvas* C, bool AHorizontal
                                                   TcxScrollBarPart APart,
                                                   TcxButtonState AState) const
 {
-  if (cxRectIsEmpty(R) || (APart == sbpThumbnail && AState == cxbsDisabled))
-    return;
+  // The flat bars do not track the pointer.
   if (AState == cxbsHot)
     AState = cxbsNormal;
-  switch (APart) {
-  case sbpLineUp:
-  case sbpLineDown:
-    DrawButton(C, R, "", AState, true, clDefault, clDefault);
-    DrawButtonArrow(C, Shrink(R, ButtonBorderWidth(cxbsNormal)), AState,
-                    ScrollArrowDirection(AHorizontal, APart));
-    break;
-  case sbpThumbnail:
-    DrawButton(C, R, "", AState, true, clDefault, clDefault);
-    break;
-  case sbpPageUp:
-  case sbpPageDown:
-    DrawPatternPage(C, R, AState == cxbsPressed);
-    break;
-  default:
-    break;
-  }
+  DrawButtonScrollBarPart(C, AHorizontal, R, APart, AState, ButtonBorderWidth(cxbsNormal));
 }
 
 // ---- Ultra-flat painter ----
@@ -313,22 +321,5 @@ void TcxUltraFlatLookAndFeelPainter::DrawScrollBarPart(TcxCanvas* C, bool AHoriz
                                                        const TRect& R, TcxScrollBarPart APart,
                                                        TcxButtonState AState) const
 {
-  if (cxRectIsEmpty(R) || (APart == sbpThumbnail && AState == cxbsDisabled))
-    return;
-  switch (APart) {
-  case sbpLineUp:
-  case sbpLineDown:
-    DrawButton(C, R, "", AState, true, clDefault, clDefault);
-    DrawButtonArrow(C, R, AState, ScrollArrowDirection(AHorizontal, APart));
-    break;
-  case sbpThumbnail:
-    DrawButton(C, R, "", AState, true, clDefault, clDefault);
-    break;
-  case sbpPageUp:
-  case sbpPageDown:
-    DrawPatternPage(C, R, AState == cxbsPressed);
-    break;
-  default:
-    break;
-  }
+  DrawButtonScrollBarPart(C, AHorizontal, R, APart, AState, 0);
 }

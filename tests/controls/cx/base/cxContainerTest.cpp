@@ -43,9 +43,7 @@ private:
 struct TContainerFixture : cxUiTest {
   TcxContainer* Make(Integer x, Integer y, Integer w = 120, Integer h = 21, bool inner = false)
   {
-    auto* c = new TcxContainer(Form);
-    c->SetParent(Form);
-    c->SetBounds(x, y, w, h);
+    auto* c = Place<TcxContainer>(x, y, w, h);
     if (inner)
       new TInnerEdit(c);
     c->UpdateLook();
@@ -159,9 +157,7 @@ TEST_F(cxContainerTest, TabMovesThroughTheForm)
 {
   TcxContainer* a = Make(10, 10, 120, 21, true);
   TcxContainer* b = Make(10, 40, 120, 21, true);
-  auto* plain = new TEdit(Form);
-  plain->SetParent(Form);
-  plain->SetBounds(10, 70, 100, 21);
+  auto* plain = Place<TEdit>(10, 70, 100, 21);
   Headless().ProcessMessages();
   a->SetFocus();
   ASSERT_EQ(GetFocus(), a->InnerControl()->Handle());

@@ -63,9 +63,7 @@ using cxControlTest = cxUiTest;
 
 TEST_F(cxControlTest, BarsNeededOnlyForEachOtherHideTogether)
 {
-  auto* c = new TBarsControl(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 200, 100);
+  auto* c = Place<TBarsControl>(10, 10, 200, 100);
   c->RecalcScrollBars();
   EXPECT_FALSE(c->HScrollBarVisible());
   EXPECT_FALSE(c->VScrollBarVisible());
@@ -93,9 +91,7 @@ TEST_F(cxControlTest, BarsNeededOnlyForEachOtherHideTogether)
 
 TEST_F(cxControlTest, OscillatingScrollBarDataEndsLocked)
 {
-  auto* c = new TBarsControl(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 200, 100);
+  auto* c = Place<TBarsControl>(10, 10, 200, 100);
   c->Flip = true;
   c->RecalcScrollBars();
   EXPECT_LE(c->InitCalls, 40) << "bounded";
@@ -105,9 +101,7 @@ TEST_F(cxControlTest, OscillatingScrollBarDataEndsLocked)
 
 TEST_F(cxControlTest, WheelScrollsTheLinesTheSystemSays)
 {
-  auto* c = new TBarsControl(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 200, 100);
+  auto* c = Place<TBarsControl>(10, 10, 200, 100);
   c->AutoHideH = false;
   c->RecalcScrollBars();
   ASSERT_EQ(Mouse()->WheelScrollLines(), 3);
@@ -132,9 +126,7 @@ TEST_F(cxControlTest, WheelScrollsTheLinesTheSystemSays)
 
 TEST_F(cxControlTest, DialogCodesAndSettingsChanges)
 {
-  auto* c = new TBarsControl(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 200, 100);
+  auto* c = Place<TBarsControl>(10, 10, 200, 100);
   c->SetWantedKeys(TcxWantedKeys{wkArrows, wkTab});
   EXPECT_EQ(SendMessage(c->Handle(), WM_GETDLGCODE, 0, 0), 3);
   c->SetWantedKeys(TcxWantedKeys{wkAllKeys, wkArrows, wkChars, wkTab});
@@ -185,9 +177,7 @@ TEST_F(cxControlTest, KeyboardContextMenuOpensAtTheClientOrigin)
     TPoint At{-1, -1};
     void Popup(Integer X, Integer Y) override { At = {X, Y}; }
   };
-  auto* c = new TBarsControl(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 200, 100);
+  auto* c = Place<TBarsControl>(10, 10, 200, 100);
   auto* source = new TSource(Form);
   c->SetPopupMenu(source);
   EXPECT_EQ(c->PopupMenu(), source);
@@ -204,9 +194,7 @@ TEST_F(cxControlTest, KeyboardContextMenuOpensAtTheClientOrigin)
 
 TEST_F(cxControlTest, AHandlerThatFreesTheControlIsSurvived)
 {
-  auto* c = new TBarsControl(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 200, 100);
+  auto* c = Place<TBarsControl>(10, 10, 200, 100);
   c->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer, Integer) { delete c; };
   Headless().Click(At(c, 20, 20));
   EXPECT_EQ(Form->ControlCount(), 0);
@@ -256,9 +244,7 @@ public:
 
 TEST_F(cxControlTest, TrackingReportsLeavingTheBoundsAndTheClient)
 {
-  auto* c = new TLeaveCounter(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 100, 21);
+  auto* c = Place<TLeaveCounter>(10, 10, 100, 21);
   TTracker tracker;
   Headless().Move(At(c, 5, 5));
   StartMouseTracking(c, Rect(0, 0, 20, 21), &tracker);
@@ -285,9 +271,7 @@ TEST_F(cxControlTest, TrackingReportsLeavingTheBoundsAndTheClient)
 TEST_F(cxControlTest, TrackingSurvivesTheControlAndStopsInsideItsTick)
 {
   TTracker tracker;
-  auto* c = new TLeaveCounter(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 100, 21);
+  auto* c = Place<TLeaveCounter>(10, 10, 100, 21);
   Headless().Move(At(c, 5, 5));
   StartMouseTracking(c, Rect(0, 0, 100, 21), &tracker);
   delete c;

@@ -28,6 +28,26 @@ TEST(cxGraphics, TextFlagsTranslateByTable)
   }
 }
 
+TEST(cxGraphics, InflateSidesMovesOnlyTheNamedSides)
+{
+  struct Case {
+    const char* Name;
+    TcxBorders Sides;
+    Integer Width;
+    TRect Expected;
+  } cases[] = {
+      {"all outward", cxBordersAll, 2, Rect(8, 18, 42, 62)},
+      {"all inward", cxBordersAll, -3, Rect(13, 23, 37, 57)},
+      {"left and bottom", TcxBorders{bLeft, bBottom}, 1, Rect(9, 20, 40, 61)},
+      {"top and right inward", TcxBorders{bTop, bRight}, -1, Rect(10, 21, 39, 60)},
+      {"no sides", TcxBorders{}, 5, Rect(10, 20, 40, 60)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(cxRectInflateSides(Rect(10, 20, 40, 60), c.Sides, c.Width), c.Expected);
+  }
+}
+
 TEST(cxGraphics, FillRectWithBitmapTilesFromTheOrigin)
 {
   // Pixel (x, y) of the tile is RGB(x, y, 7), so every painted pixel tells its source.

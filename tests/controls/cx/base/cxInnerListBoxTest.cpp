@@ -36,9 +36,7 @@ using cxInnerListBoxTest = cxUiTest;
 
 TEST_F(cxInnerListBoxTest, LookAndFeelBarMirrorsTheNativeOne)
 {
-  auto* c = new TListContainer(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 150, 100);
+  auto* c = Place<TListContainer>(10, 10, 150, 100);
   c->UpdateLook();
   Headless().ProcessMessages();
   TcxCustomInnerListBox* list = c->List;
@@ -70,12 +68,8 @@ TEST_F(cxInnerListBoxTest, LookAndFeelBarMirrorsTheNativeOne)
 
 TEST_F(cxInnerListBoxTest, TabNeverReachesTheListAndMovesOn)
 {
-  auto* c = new TListContainer(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 150, 100);
-  auto* next = new TEdit(Form);
-  next->SetParent(Form);
-  next->SetBounds(10, 120, 100, 21);
+  auto* c = Place<TListContainer>(10, 10, 150, 100);
+  auto* next = Place<TEdit>(10, 120, 100, 21);
   c->UpdateLook();
   Headless().ProcessMessages();
   c->List->Items()->Add("a");
@@ -88,9 +82,7 @@ TEST_F(cxInnerListBoxTest, TabNeverReachesTheListAndMovesOn)
 
 TEST_F(cxInnerListBoxTest, PressOnASelectedItemDragsTheContainerAndKeepsTheSelection)
 {
-  auto* c = new TListContainer(Form);
-  c->SetParent(Form);
-  c->SetBounds(10, 10, 150, 100);
+  auto* c = Place<TListContainer>(10, 10, 150, 100);
   c->UpdateLook();
   Headless().ProcessMessages();
   TcxCustomInnerListBox* list = c->List;

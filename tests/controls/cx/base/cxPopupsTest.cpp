@@ -33,6 +33,20 @@ struct TPopupFixture : cxUiTest {
     p->AnchorBounds = cxRectOffset(screenAnchor, -o.X, -o.Y);
     return p;
   }
+  // A popup of the given size owned by AOwner that leaves the focus where it is; anchored at
+  // Anchor in the owner unless Anchor is empty.
+  static TcxCustomPopupWindow* NoFocusPopup(TWinControl* AOwner, Integer w, Integer h,
+                                            const TRect& Anchor = TRect{})
+  {
+    auto* p = new TcxCustomPopupWindow(AOwner);
+    p->SetTakesFocus(false);
+    p->SetBounds(0, 0, w, h);
+    if (!IsRectEmpty(Anchor)) {
+      p->AnchorParent = AOwner;
+      p->AnchorBounds = Anchor;
+    }
+    return p;
+  }
 };
 
 // A button-like container control that counts the clicks reaching it.
@@ -118,18 +132,10 @@ TEST_F(cxPopupTest, FitToChildrenAndBorderExtents)
 
 TEST_F(cxPopupTest, OutsideClicksCloseThroughTheHookAndOwnerClicksPass)
 {
-  auto* owner = new TOwnerControl(Form);
-  owner->SetParent(Form);
-  owner->SetBounds(10, 10, 150, 21);
-  auto* other = new TEdit(Form);
-  other->SetParent(Form);
-  other->SetBounds(10, 100, 100, 21);
+  auto* owner = Place<TOwnerControl>(10, 10, 150, 21);
+  auto* other = Place<TEdit>(10, 100, 100, 21);
   Headless().ProcessMessages();
-  auto* popup = new TcxCustomPopupWindow(owner);
-  popup->SetTakesFocus(false);
-  popup->SetBounds(0, 0, 150, 80);
-  popup->AnchorParent = owner;
-  popup->AnchorBounds = Rect(130, 0, 150, 21); // the drop-down button
+  auto* popup = NoFocusPopup(owner, 150, 80, Rect(130, 0, 150, 21)); // the drop-down button
   Integer closed = 0;
   popup->OnClosed = [&](TObject*) { ++closed; };
   popup->ShowPopup(owner);
@@ -153,19 +159,11 @@ TEST_F(cxPopupTest, OutsideClicksCloseThroughTheHookAndOwnerClicksPass)
 
 TEST_F(cxPopupTest, AClickOnAnOwnerThatGoesAwayWithThePopupIsSwallowed)
 {
-  auto* owner = new TOwnerControl(Form);
-  owner->SetParent(Form);
-  owner->SetBounds(10, 10, 150, 21);
-  auto* under = new TOwnerControl(Form);
-  under->SetParent(Form);
-  under->SetBounds(10, 10, 150, 21);
+  auto* owner = Place<TOwnerControl>(10, 10, 150, 21);
+  auto* under = Place<TOwnerControl>(10, 10, 150, 21);
   owner->BringToFront();
   Headless().ProcessMessages();
-  auto* popup = new TcxCustomPopupWindow(owner);
-  popup->SetTakesFocus(false);
-  popup->SetBounds(0, 0, 150, 80);
-  popup->AnchorParent = owner;
-  popup->AnchorBounds = Rect(130, 0, 150, 21);
+  auto* popup = NoFocusPopup(owner, 150, 80, Rect(130, 0, 150, 21));
   // An in-place editor hides itself when its drop-down closes.
   popup->OnClosed = [owner](TObject*) { owner->Hide(); };
   popup->ShowPopup(owner);
@@ -178,24 +176,14 @@ TEST_F(cxPopupTest, AClickOnAnOwnerThatGoesAwayWithThePopupIsSwallowed)
 
 TEST_F(cxPopupTest, NestedPopupsSysKeysAndHidingTheOwner)
 {
-  auto* owner = new TOwnerControl(Form);
-  owner->SetParent(Form);
-  owner->SetBounds(10, 10, 150, 21);
+  auto* owner = Place<TOwnerControl>(10, 10, 150, 21);
   Headless().ProcessMessages();
-  auto* p = new TcxCustomPopupWindow(owner);
-  p->SetTakesFocus(false);
-  p->SetBounds(0, 0, 200, 120);
-  p->AnchorParent = owner;
-  p->AnchorBounds = Rect(0, 0, 150, 21);
+  auto* p = NoFocusPopup(owner, 200, 120, Rect(0, 0, 150, 21));
   auto* inner = new TOwnerControl(p);
   inner->SetParent(p);
   inner->SetBounds(5, 5, 100, 21);
   p->ShowPopup(owner);
-  auto* p2 = new TcxCustomPopupWindow(inner);
-  p2->SetTakesFocus(false);
-  p2->SetBounds(0, 0, 100, 60);
-  p2->AnchorParent = inner;
-  p2->AnchorBounds = Rect(0, 0, 100, 21);
+  auto* p2 = NoFocusPopup(inner, 100, 60, Rect(0, 0, 100, 21));
   p2->ShowPopup(owner); // the focus stays with the editor on the form
   ASSERT_EQ(cxOpenedPopupCount(), 2);
   Headless().Click(At(p2, 10, 10));
@@ -218,13 +206,9 @@ TEST_F(cxPopupTest, NestedPopupsSysKeysAndHidingTheOwner)
 
 TEST_F(cxPopupTest, LeavingTheApplicationClosesPopups)
 {
-  auto* owner = new TOwnerControl(Form);
-  owner->SetParent(Form);
-  owner->SetBounds(10, 10, 150, 21);
+  auto* owner = Place<TOwnerControl>(10, 10, 150, 21);
   Headless().ProcessMessages();
-  auto* p = new TcxCustomPopupWindow(owner);
-  p->SetTakesFocus(false);
-  p->SetBounds(0, 0, 100, 60);
+  auto* p = NoFocusPopup(owner, 100, 60);
   p->ShowPopup(owner);
   Headless().ActivateOtherApplication();
   EXPECT_FALSE(p->IsOpened());
@@ -233,9 +217,7 @@ TEST_F(cxPopupTest, LeavingTheApplicationClosesPopups)
 
 TEST_F(cxPopupTest, FocusTakingPopupRunsItsLoopUntilHidden)
 {
-  auto* owner = new TOwnerControl(Form);
-  owner->SetParent(Form);
-  owner->SetBounds(10, 10, 150, 21);
+  auto* owner = Place<TOwnerControl>(10, 10, 150, 21);
   Headless().ProcessMessages();
   auto* p = new TcxCustomPopupWindow(owner);
   p->SetBounds(0, 0, 200, 100);
@@ -268,13 +250,9 @@ TEST_F(cxPopupTest, FocusTakingPopupRunsItsLoopUntilHidden)
 
 TEST_F(cxPopupTest, ClosingTheOwnerFormClosesItsPopup)
 {
-  auto* owner = new TOwnerControl(Form);
-  owner->SetParent(Form);
-  owner->SetBounds(10, 10, 150, 21);
+  auto* owner = Place<TOwnerControl>(10, 10, 150, 21);
   Headless().ProcessMessages();
-  auto* p = new TcxCustomPopupWindow(owner);
-  p->SetTakesFocus(false);
-  p->SetBounds(0, 0, 100, 60);
+  auto* p = NoFocusPopup(owner, 100, 60);
   p->ShowPopup(owner);
   Form->OnCloseQuery = [](TObject*, bool& can) { can = false; }; // the form itself stays
   SendMessage(Form->Handle(), WM_CLOSE, 0, 0);

@@ -13,9 +13,7 @@ struct TBarFixture : cxUiTest {
   Integer Changes = 0;
   void MakeBar(Integer width, Integer min, Integer max, Integer page)
   {
-    Bar = new TcxScrollBar(Form);
-    Bar->SetParent(Form);
-    Bar->SetBounds(10, 10, width, 17);
+    Bar = Place<TcxScrollBar>(10, 10, width, 17);
     Bar->SetScrollParams(min, max, min, page);
     Bar->OnScroll = [this](TObject*, TScrollCode c, Integer&) { Codes.push_back(c); };
     Bar->OnChange = [this](TObject*) { ++Changes; };

@@ -38,4 +38,12 @@ protected:
     EXPECT_EQ(MouseTrackingCount(), 0) << "a tracker was left running";
   }
   static TPoint At(TControl* c, Integer x, Integer y) { return c->ClientToScreen({x, y}); }
+  // A new control of class T owned by and placed on the form.
+  template <class T> T* Place(Integer x, Integer y, Integer w, Integer h)
+  {
+    auto* c = new T(Form);
+    c->SetParent(Form);
+    c->SetBounds(x, y, w, h);
+    return c;
+  }
 };
