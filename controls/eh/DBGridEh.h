@@ -9,9 +9,11 @@
 // Style (selection colours), Text (cell text writers and helpers), Selection.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/PropertyInterceptors.h"
 #include "platform/data/DB.h"
 #include "platform/graphics/ImgList.h"
@@ -456,9 +458,10 @@ public:
   bool DefToolTips() const;
   void SyncDefaultFont();
   void ResetOwnValues();
-  // Re-binds the footer's sum to the column's field (the sum list is built in the footer
-  // part of the grid).
+  // Binds the footer to its aggregate of the grid's sum list (or frees it when the footer
+  // shows no aggregate).
   void EnsureSumValue();
+  TDBSum* Sum() const { return FSum; }
   void Assign(TPersistent* Source) override;
 
 protected:
@@ -482,6 +485,7 @@ private:
   bool FWordWrap = false;
   TColumnFooterEhValues FOwnValues;
   bool FSyncingFont = false;
+  TDBSum* FSum = nullptr; // owned: freeing it takes it out of the sum list
 };
 
 // The several footers of a column (one per footer row).
@@ -501,6 +505,62 @@ protected:
 
 private:
   TColumnEh* FColumn;
+};
+
+// ---- Multi-level titles ----
+
+// A node of the title tree: the root stands for the whole title area, each leaf for one
+// column, each inner node for an upper title shared by neighbouring columns. Siblings form
+// a ring (the last points back to the parent's first child).
+class THeadTreeNode : public TObject {
+public:
+  THeadTreeNode();
+  THeadTreeNode(const AnsiString& ACaption, Integer AWidth, Integer AHeight);
+  ~THeadTreeNode() override;
+
+  THeadTreeNode* FirstChild = nullptr;
+  TColumnEh* GridColumn = nullptr;
+  bool Painted = false;
+  Integer NodeHeight = 0;
+  THeadTreeNode* ParentNode = nullptr;
+  THeadTreeNode* NextSibling = nullptr;
+  AnsiString Caption;
+  Integer LineWidth = 0;
+  Integer NodeWidth = 0;
+  Integer MarkerIndent = 0;
+
+  // Raise "Node not in Tree" when the node named is not below this one.
+  THeadTreeNode* InsertAfter(THeadTreeNode* AAfter, const AnsiString& ACaption, Integer AWidth,
+                             Integer AHeight);
+  THeadTreeNode* AppendChild(THeadTreeNode* ANode, const AnsiString& ACaption, Integer AWidth,
+                             Integer AHeight);
+  void FreeChildren();
+  bool Contains(THeadTreeNode* ANode) const;
+  Integer Depth() const;
+  // Puts the siblings AFrom..ATo under a new node captioned ACaption.
+  THeadTreeNode* GroupSiblings(THeadTreeNode* AFrom, THeadTreeNode* ATo, Integer AHeight,
+                               const AnsiString& ACaption);
+  // Rebuilds the tree below this root from the grid's column titles.
+  void BuildFromColumns(TCustomDBGridEh* AGrid);
+  void ForEachNode(const std::function<void(THeadTreeNode*)>& AProc);
+  // The children in ring order.
+  std::vector<THeadTreeNode*> Children() const;
+};
+
+// Words of a title path separated by runs of "|" (none empty; double-byte characters are
+// never separators). Positions are 1-based; 0 when there are fewer words.
+Integer NthWordPosition(Integer N, const AnsiString& AText);
+AnsiString NthWord(Integer N, const AnsiString& AText);
+
+inline constexpr const char* SNodeNotInTree = "Node not in Tree";
+inline constexpr const char* SAToNotInLevel = "ATo not in level";
+
+// ---- Footer sums ----
+
+// The grid's running sums: the aggregates its footers read.
+class TDBGridEhSumList : public TDBSumListProducer {
+public:
+  explicit TDBGridEhSumList(TCustomDBGridEh* Grid);
 };
 
 // ---- Columns ----
@@ -1438,7 +1498,14 @@ public:
   // ---- Layout (DBGridEhLayout.cpp) ----
   virtual void DefineFieldMap();
   virtual void ApplyColumnWidths();
-  Integer MultiTitleHeight(void* Node) { return 0; }
+  Integer MultiTitleHeight(THeadTreeNode* Node);
+  THeadTreeNode* TitleRoot() const { return FTitleRoot.get(); }
+  // The leaf of each column (by collection index) in the title tree.
+  THeadTreeNode* LeafOf(Integer DataCol) const;
+  TDBGridEhSumList* SumList() const { return FSumList.get(); }
+  virtual AnsiString FooterCellText(Integer AFooterIndex, TColumnEh* AColumn);
+  TNotifyEvent OnSumListRecalcAll;
+  TNotifyEvent OnSumListAfterRecalcAll;
   // ---- Rows and scroll bars (DBGridEhRows.cpp) ----
   virtual void RecalcRowCount();
   virtual void SyncCurrentRow();
@@ -1519,6 +1586,7 @@ protected:
   friend class TDBGridEhSelectionRect;
   friend class TDBGridEhSelectionCols;
   friend class TDBGridEhStyle;
+  friend class THeadTreeNode;
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void CreateWnd() override;
@@ -1568,6 +1636,7 @@ protected:
                       const TRect& ARect, TGridDrawState AState);
   void DrawFooterCell(Integer DataCol, Integer FooterRow, const TRect& ARect,
                       TGridDrawState AState);
+  void DrawTitleBands(Integer DataCol, const TRect& ARect);
   virtual bool CellHas3DFrame(Integer ACol, Integer ARow, TGridDrawState AState,
                               const TRect& ARect);
   void Draw3DFrame(TRect& ARect, bool Raised);
@@ -1645,6 +1714,9 @@ private:
   bool FLastVertBarVisible = false;
   bool FSelectionActive = false;
   std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
+  std::unique_ptr<THeadTreeNode> FTitleRoot;
+  std::vector<THeadTreeNode*> FLeaves;
+  std::unique_ptr<TDBGridEhSumList> FSumList;
   bool FFiltering = false;
   Integer FCanvasBorrowCount = 0;
   // Keyboard and selection state.

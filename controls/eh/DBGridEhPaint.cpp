@@ -106,6 +106,8 @@ void TCustomDBGridEh::Paint()
   CalcDrawInfoExt(info, frozenExtent, footerExtent);
   PaintLines(info, frozenExtent, footerExtent);
   PaintCells(info);
+  if (FUseMultiTitle && FOptions.Contains(dgTitles))
+    FTitleRoot->ForEachNode([](THeadTreeNode* n) { n->Painted = false; });
   // The area right of the last column and below the last row.
   canvas->Brush()->SetColor(Color());
   canvas->Brush()->SetStyle(bsSolid);
@@ -284,9 +286,11 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, const TRect& ARect,
     DrawIndicatorCell(ACol, ARow, rect, AState);
   else if (dataCol < FColumns->Count()) {
     TColumnEh* column = FColumns->Items(dataCol);
-    if (type.Area == caTitleEh)
+    if (type.Area == caTitleEh) {
       DrawTitleCell(dataCol, ARow, rect, AState);
-    else if (type.Area == caFilterEh) {
+      if (FUseMultiTitle && FOptions.Contains(dgTitles))
+        DrawTitleBands(dataCol, ARect);
+    } else if (type.Area == caFilterEh) {
       canvas->Brush()->SetColor(column->Title()->Color());
       TColor bg = column->Title()->Color();
       highlighted = CellInSelection(ACol, ARow, AnsiString(), dataCol) &&
@@ -393,6 +397,14 @@ void TCustomDBGridEh::DrawTitleCell(Integer DataCol, Integer ARow, const TRect& 
   if (OnGetTitleParams && column->Field())
     OnGetTitleParams(this, column, false, marker, bg, canvas->Font());
   TRect textRect = ARect;
+  AnsiString caption = title->Caption();
+  if (FUseMultiTitle) {
+    // The upper part of the cell belongs to the bands of the upper titles.
+    if (THeadTreeNode* leaf = LeafOf(DataCol)) {
+      caption = leaf->Caption;
+      textRect.Top = std::max<Integer>(ARect.Top, ARect.Bottom - leaf->NodeHeight + 3);
+    }
+  }
   Integer numberWidth = 0;
   bool drawMarker = marker != smNoneEh, drawNumber = false;
   if (drawMarker) {
@@ -422,13 +434,13 @@ void TCustomDBGridEh::DrawTitleCell(Integer DataCol, Integer ARow, const TRect& 
     FStyle->HighlightOtherCell(this, DataToRawColumn(DataCol), ARow, DataCol, -1, true, type, bg,
                                canvas->Font());
   canvas->Brush()->SetColor(bg);
-  canvas->FillRect(TRect(textRect.Right, ARect.Top, ARect.Right, ARect.Bottom));
+  canvas->FillRect(TRect(textRect.Right, textRect.Top, ARect.Right, ARect.Bottom));
   Integer m = CellHas3DFrame(DataToRawColumn(DataCol), ARow, AState, ARect) ? 1 : 2;
   Integer v = FFlat ? m - 1 : m;
   bool multi = FTitleHeight > 0 || FTitleLines > 0 || FUseMultiTitle;
   TAlignment align = FUseMultiTitle ? taCenter : title->Alignment();
-  DrawCellText(canvas, textRect, true, m, v, title->Caption(), align, multi ? tlCenter : tlTop,
-               multi, title->EndEllipsis(), 0, 0, false);
+  DrawCellText(canvas, textRect, true, m, v, caption, align, multi ? tlCenter : tlTop, multi,
+               title->EndEllipsis(), 0, 0, false);
   if (drawMarker) {
     // The marker: a small triangle, pointing down for descending and up for ascending.
     Integer x = ARect.Right - 10 - numberWidth - 2, y = (ARect.Top + ARect.Bottom - 9) / 2;
@@ -568,8 +580,7 @@ void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer FooterRow, const T
   TAlignment align = footer->Alignment();
   AnsiString text;
   if (FDefaultDrawing) {
-    if (footer->ValueType() == fvtStaticText)
-      text = footer->Value();
+    text = FooterCellText(FooterRow, column);
     GetFooterParams(DataCol, FooterRow, column, canvas->Font(), bg, align, AState, text);
     canvas->Brush()->SetColor(bg);
     Integer m = CellHas3DFrame(DataToRawColumn(DataCol), Row(), AState, ARect) ? 1 : 2;
