@@ -117,6 +117,8 @@ void TCalculatorEh::BuildForm()
     if (def.Tag == 23)
       FEqual = b;
   }
+  // "Cancel" lies under "C".
+  ButtonOfKey('C')->BringToFront();
   SetClientWidth(DesignClientWidth);
   SetClientHeight(DesignClientHeight);
   ScaleForFont();

@@ -154,6 +154,7 @@ protected:
 
 private:
   void ScrollBarNotification(TMessage& Message);
+  void HideOwnBar();
 
   TScrollBar* FScrollBar;
   bool FScrollBarLock = false;
