@@ -35,6 +35,8 @@ class TColumnsEhList;
 class TPopupMenu;
 class TSTColumnFilterEh;
 class TSTDBGridEhFilter;
+class TPopupListboxEh;
+class TDBGridInplaceEdit;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
 
@@ -1191,6 +1193,39 @@ AnsiString ColumnsIndexText(TDBGridColumnsEh* Columns);
 // Moves the columns named in AText (comma text) to the listed positions.
 void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 
+// ---- The cell editor ----
+
+// The editor of a grid cell: the base in-place edit, narrowed by the cell's edit button, with
+// the drop-down list of pick-list and key-list columns (Alt+Down or F4, a click on the
+// button; Enter or a click takes the item, Esc closes).
+class TDBGridInplaceEdit : public TInplaceEdit {
+public:
+  explicit TDBGridInplaceEdit(TComponent* AOwner);
+  ~TDBGridInplaceEdit() override;
+
+  TCellEditStyleEh EditStyle() const { return FEditStyle; }
+  Integer ButtonWidth() const { return FButtonWidth; }
+  bool ListVisible() const { return FListVisible; }
+  TPopupListboxEh* PickList() const { return FPickList; }
+  void OpenDropDown();
+  void CloseDropDown(bool Accept);
+  void UpdateContents() override;
+
+protected:
+  void UpdateLoc(const TRect& Loc) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void Dispatch(TMessage& Message) override;
+
+private:
+  TCustomDBGridEh* DBGrid() const;
+  TStrings* ListItems(TColumnEh* Column, Integer& Count) const;
+
+  TCellEditStyleEh FEditStyle = cesPlain;
+  Integer FButtonWidth = 0;
+  TPopupListboxEh* FPickList = nullptr; // owned
+  bool FListVisible = false;
+};
+
 // ---- Style ----
 
 class TDBGridEhStyle : public TPersistent {
@@ -1461,6 +1496,7 @@ public:
   void SelectColumn(Integer RawCol, Integer Direction, bool ExtendRect);
   void SelectDataColumn(Integer DataCol);
   TColumnEh* CurrentColumn() const;
+  TDBGridInplaceEdit* CellEditor() const;
   // The base grid's editor questions, answered for the current column.
   bool CanEditModify() override;
   bool CanEditAcceptKey(char Key) override;
@@ -1598,6 +1634,9 @@ protected:
   void KeyUp(Word& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void DoExit() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  TInplaceEdit* CreateEditor() override;
   void ColWidthsChanged() override;
   void RowHeightsChanged() override;
   void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
@@ -1725,6 +1764,8 @@ private:
   AnsiString FAnchorBookmark;
   bool FAnchorSelected = false;
   bool FSortPending = false;
+  Integer FPressedTitleCol = -1;
+  TGridCoord FClickedCell{-1, -1};
   // The cell being edited: its text and (key lists, lookups) its key value.
   AnsiString FEditText;
   Variant FEditValue = Null();

@@ -130,7 +130,8 @@ TCustomDBGridEh::~TCustomDBGridEh()
     FStyle->RemoveGrid(this);
   FStyle = nullptr;
   FCellParams.reset();
-  FSelection->Reset();
+  // The selection goes with the grid; resetting it would reach the editor, which the
+  // window's destruction has already taken down.
   // Columns and the link go before the base grid, so no notification reaches a grid that
   // is half destroyed.
   FColumns.reset();

@@ -190,9 +190,7 @@ void TCustomDBGridEh::PaintCells(TGridDrawInfo& DrawInfo)
       TRect dummy;
       if (!IntersectRect(dummy, bigger, clip))
         continue;
-      if (EditorMode() && c.Index == Col() && r.Index == Row() && InplaceEditor() &&
-          InplaceEditor()->Visible())
-        continue;
+      // The cell under the editor is drawn too: the editor leaves its button to the cell.
       TGridDrawState state;
       if (c.Index < FixedCols() || r.Index < FixedRows())
         state.Include(gdFixed);
@@ -288,16 +286,23 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, const TRect& ARect,
     TColumnEh* column = FColumns->Items(dataCol);
     if (type.Area == caTitleEh) {
       DrawTitleCell(dataCol, ARow, rect, AState);
-      if (FUseMultiTitle && FOptions.Contains(dgTitles))
-        DrawTitleBands(dataCol, ARect);
     } else if (type.Area == caFilterEh) {
-      canvas->Brush()->SetColor(column->Title()->Color());
-      TColor bg = column->Title()->Color();
+      // A filter cell: its text in blue on the brightened fixed colour; hidden filters show
+      // the title colour.
+      bool shown = FilterCellVisible(dataCol);
+      TColor bg = shown ? BrightenColor(FixedColor(), 8) : column->Title()->Color();
+      canvas->Font()->Assign(Font());
+      if (shown)
+        canvas->Font()->SetColor(clBlue);
       highlighted = CellInSelection(ACol, ARow, AnsiString(), dataCol) &&
                     FStyle->HighlightOtherCell(this, ACol, ARow, dataCol, dataRow, true, type, bg,
                                                canvas->Font());
       canvas->Brush()->SetColor(bg);
-      canvas->FillRect(rect);
+      if (shown)
+        DrawCellText(canvas, rect, true, 1, 1, FilterCellText(dataCol), taLeftJustify,
+                     column->Layout(), false, false, 0, 0, false);
+      else
+        canvas->FillRect(rect);
     } else if (type.Area == caDataEh && FDataLink->Active() && dataRow < FDataLink->RecordCount()) {
       DrawDataCellEh(ACol, ARow, dataCol, dataRow, rect, AState);
       highlighted = FCellParams->State.Contains(gdSelected);
@@ -317,10 +322,18 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, const TRect& ARect,
     canvas->Brush()->SetColor(Color());
     canvas->FillRect(rect);
   }
+  bool bands = type.Area == caTitleEh && FUseMultiTitle && FOptions.Contains(dgTitles) &&
+               dataCol >= 0 && dataCol < FColumns->Count();
   if (is3D) {
     InflateRect(rect, 1, 1);
+    // Under upper titles the leaf's frame surrounds only the leaf's own part of the cell.
+    if (bands)
+      if (THeadTreeNode* leaf = LeafOf(dataCol))
+        rect.Top = std::max<Integer>(rect.Top, rect.Bottom - leaf->NodeHeight + 3);
     Draw3DFrame(rect, highlighted);
   }
+  if (bands)
+    DrawTitleBands(dataCol, ARect);
 }
 
 void TCustomDBGridEh::DrawIndicatorCell(Integer ACol, Integer ARow, const TRect& ARect,
@@ -500,7 +513,8 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
   Integer m = CellHas3DFrame(ACol, ARow, AState, ARect) ? 1 : 2;
   Integer v = FFlat ? m - 1 : m;
   TRect textRect = ARect;
-  if (column->AlwaysShowEditButton())
+  bool editorHere = EditorMode() && ACol == Col() && ARow == Row();
+  if (column->AlwaysShowEditButton() || editorHere)
     textRect.Right -= column->EditButtonsWidth();
   if (FDefaultDrawing) {
     TColumnKindEh kind = column->Kind();
