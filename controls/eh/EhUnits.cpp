@@ -2,6 +2,7 @@
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
 #include "controls/eh/CalculatorEh.h"
+#include "controls/eh/DBCtrlsEh.h"
 #include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
@@ -23,5 +24,6 @@ void RegisterEhUnits()
   RegisterUnit("DBSumListProducer", DBSumListProducerInitialization, nullptr);
   RegisterUnit("GridClipboardEh", GridClipboardEhInitialization, nullptr);
   RegisterUnit("CalculatorEh", CalculatorEhInitialization, nullptr);
+  RegisterUnit("DBCtrlsEh", DBCtrlsEhInitialization, nullptr);
   RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
 }

@@ -1,10 +1,11 @@
 // A screenshot of the editors' pieces with Chinese data: edit buttons of every kind, check
-// box faces in their three states, an open popup list under an edit with its grip, the
-// recent-text list with its own scroll bar and the popup calculator; written to
+// box faces in their three states, data-aware check boxes, an open popup list under an edit with
+// its grip, the recent-text list with its own scroll bar and the popup calculator; written to
 // grid_editors.png beside the test binary.
 #include <filesystem>
 
 #include "controls/eh/CalculatorEh.h"
+#include "controls/eh/DBCtrlsEh.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
 #include "platform/graphics/Surface.h"
@@ -64,6 +65,17 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
         c->TextOut(box.Right + 4, box.Top, captions[state]);
       }
   };
+
+  // Data-aware check boxes: checked, and grayed in the flat look.
+  const char* captions[] = {"已付款", "代收货款"};
+  for (Integer i = 0; i < 2; ++i) {
+    auto* check = new TDBCheckBoxEh(form);
+    check->SetParent(form);
+    check->SetBounds(360, 200 + i * 24, 120, 17);
+    check->SetCaption(captions[i]);
+    check->SetFlat(i == 1);
+    check->SetState(i == 0 ? cbChecked : cbGrayed);
+  }
 
   auto* edit = new TOwnerEdit(form);
   edit->SetParent(form);
