@@ -1548,6 +1548,10 @@ public:
   virtual void UpdateVertScrollBar();
   virtual void UpdateHorzExtScrollBar() {}
   void CalcDrawInfoExt(TGridDrawInfo& Info, Integer& FrozenExtent, Integer& FooterExtent);
+  // The vertical scroll bar's messages move the dataset (WM_VSCROLL).
+  void WMVScroll(TMessage& Message);
+  bool CanNumberRecords();
+  Integer CurrentRecordNumber();
   // The vertical bar's last values (as the grid set them).
   SCROLLINFO VertScrollInfo();
 
@@ -1764,6 +1768,7 @@ private:
   AnsiString FAnchorBookmark;
   bool FAnchorSelected = false;
   bool FSortPending = false;
+  bool FSkipThumbPosition = false;
   Integer FPressedTitleCol = -1;
   TGridCoord FClickedCell{-1, -1};
   // The cell being edited: its text and (key lists, lookups) its key value.

@@ -1018,6 +1018,9 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
   case CM_DEFERLAYOUT:
     CMDeferLayout();
     return;
+  case WM_VSCROLL:
+    WMVScroll(Message);
+    return;
   case WM_SIZE:
     TCustomGrid::Dispatch(Message);
     WMSize();
