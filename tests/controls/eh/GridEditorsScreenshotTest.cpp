@@ -1,7 +1,7 @@
 // A screenshot of the editors' pieces with Chinese data: edit buttons of every kind, check
 // box faces in their three states, data-aware check boxes, an open popup list under an edit with
-// its grip, the recent-text list with its own scroll bar and the popup calculator; written to
-// grid_editors.png beside the test binary.
+// its grip, the recent-text list with its own scroll bar, the popup calendar and the popup
+// calculator; written to grid_editors.png beside the test binary.
 #include <filesystem>
 
 #include "controls/eh/CalculatorEh.h"
@@ -71,7 +71,7 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
   for (Integer i = 0; i < 2; ++i) {
     auto* check = new TDBCheckBoxEh(form);
     check->SetParent(form);
-    check->SetBounds(360, 200 + i * 24, 120, 17);
+    check->SetBounds(200, 250 + i * 24, 120, 17);
     check->SetCaption(captions[i]);
     check->SetFlat(i == 1);
     check->SetState(i == 0 ? cbChecked : cbGrayed);
@@ -113,6 +113,11 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
   for (char k : AnsiString("12+3"))
     calc->HandleKey(k);
   ShowPopup(calc, historyEdit->ClientToScreen({160, -100}));
+  auto* calendar = new TPopupMonthCalendarEh(edit);
+  calendar->SetDate(EncodeDate(2026, 1, 15));
+  calendar->SetToday(EncodeDate(2026, 1, 5));
+  calendar->FitSize();
+  ShowPopup(calendar, form->ClientToScreen({380, 180}));
   Headless().ProcessMessages();
 
   std::filesystem::path dir = std::filesystem::path(ParamStr(0)).parent_path();
