@@ -1508,6 +1508,14 @@ public:
   AnsiString EditText() const { return FEditText; }
   Variant EditValue() const { return FEditValue; }
   void SetEditValue(const Variant& Value) { FEditValue = Value; }
+  // ---- Incremental search and the view's position (DBGridEhSearch.cpp) ----
+  void RunIncrementalSearch(const AnsiString& AddText, Integer TimeOut, Integer Direction);
+  void StopIncrementalSearch();
+  bool IncSearchActive() const { return FIncSearchActive; }
+  AnsiString IncSearchText() const { return FIncSearchText; }
+  // Keeps the current record on its row of the view around a walk through the dataset.
+  void SaveGridPosition();
+  void RestoreGridPosition();
   // ---- Keyboard (DBGridEhKeys.cpp) ----
   bool SelectionAllowed(TGridSelectionKindEh Kind) const;
   void MoveBySelecting(bool Select, Integer Distance, bool RowsMode, bool ToEnd);
@@ -1661,6 +1669,12 @@ protected:
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}
 
+  // Search helpers.
+  void RestartSearchTimer();
+  void KillSearchTimer();
+  bool SearchKeyDown(Word& Key, TShiftState Shift);
+  bool SearchKeyPress(char Key);
+  AnsiString CurrentCellPrefix(const AnsiString& Pattern);
   // Keyboard helpers.
   void ClearSelectionOnMove();
   bool InsertUnmodified() const;
@@ -1769,6 +1783,13 @@ private:
   bool FAnchorSelected = false;
   bool FSortPending = false;
   bool FSkipThumbPosition = false;
+  bool FIncSearchActive = false;
+  AnsiString FIncSearchText;
+  Integer FIncSearchTimeOut = -1;
+  bool FIncSearchTimerRunning = false;
+  bool FIncSearchMoving = false;
+  AnsiString FSavedBookmark;
+  Integer FSavedOffset = 0;
   Integer FPressedTitleCol = -1;
   TGridCoord FClickedCell{-1, -1};
   // The cell being edited: its text and (key lists, lookups) its key value.

@@ -1021,6 +1021,12 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
   case WM_VSCROLL:
     WMVScroll(Message);
     return;
+  case WM_TIMER:
+    if (Message.WParam == 2) {
+      StopIncrementalSearch();
+      return;
+    }
+    break;
   case WM_SIZE:
     TCustomGrid::Dispatch(Message);
     WMSize();

@@ -195,6 +195,8 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
   TCustomControl::KeyDown(Key, Shift); // OnKeyDown
   if (watch.Destroyed() || Key == 0 || !FDataLink->Active() || !CanGridAcceptKey(Key, Shift))
     return;
+  if (SearchKeyDown(Key, Shift))
+    return;
   TDataSet* ds = FDataLink->DataSet();
   bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
   bool multi = FOptions.Contains(dgMultiSelect);
@@ -379,6 +381,10 @@ void TCustomDBGridEh::KeyPress(char& Key)
   if (Key == ' ' && !FOptions.Contains(dgFullRowSelect) && sel >= 0 && sel < FColumns->Count() &&
       IsCheckLike(FColumns->Items(sel)) && FDataLink->Active()) {
     FColumns->Items(sel)->StepValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+    Key = 0;
+    return;
+  }
+  if (SearchKeyPress(Key)) {
     Key = 0;
     return;
   }

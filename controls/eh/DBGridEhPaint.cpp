@@ -560,6 +560,17 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
       DrawFrameControl(canvas, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
     }
   }
+  // A running incremental search shows the matched prefix in black on yellow.
+  if (FIncSearchActive && !FIncSearchText.empty() && ACol == Col() && ARow == Row() &&
+      FDefaultDrawing) {
+    AnsiString prefix = CurrentCellPrefix(FIncSearchText);
+    TRect mark(textRect.Left + m, textRect.Top + v,
+               std::min<Integer>(textRect.Left + m + canvas->TextWidth(prefix), textRect.Right),
+               textRect.Bottom - v);
+    canvas->Brush()->SetColor(clYellow);
+    canvas->Font()->SetColor(clBlack);
+    canvas->ExtTextOut(mark.Left, mark.Top, ETO_CLIPPED | ETO_OPAQUE, &mark, prefix);
+  }
   // The required mark: a red dotted line under an empty required cell of a new record.
   TField* f = column->Field();
   if (column->HighlightRequired() && ARow == Row() && FDataLink->DataSet()->State() == dsInsert &&

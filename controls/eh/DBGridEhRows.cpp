@@ -79,6 +79,8 @@ void TCustomDBGridEh::RecalcRowCount()
 
 void TCustomDBGridEh::SyncCurrentRow()
 {
+  if (FIncSearchActive && !FIncSearchMoving)
+    StopIncrementalSearch();
   if (!FDataLink->Active() || !HandleAllocated() || ComponentState().Contains(csLoading))
     return;
   Integer row = FDataLink->ActiveRecord() + HeaderRowCount();
