@@ -6,8 +6,10 @@
 
 #include <vector>
 
+#include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
 #include "platform/data/DB.h"
+#include "platform/ui/Mask.h"
 #include "platform/ui/StdCtrls.h"
 
 using TUpdateDataEventEh = TEvent<void(TObject* Sender, bool& Handled)>;
@@ -65,6 +67,69 @@ private:
   bool FEditing = false;
   bool FModified = false;
   Variant FDataIndependentValue;
+};
+
+// The data-aware edit box: a masked edit that shows a field's text (its edit text while
+// focused, its display text otherwise) and writes the text back when the dataset asks its
+// controls for their values (posting, or leaving the control); bound to nothing it holds a
+// value of its own. Its buttons, recent texts and in-place hosting come with the combo box.
+class TCustomDBEditEh : public TCustomMaskEdit, public IDropDownOwnerEh {
+public:
+  explicit TCustomDBEditEh(TComponent* AOwner);
+  ~TCustomDBEditEh() override;
+
+  TDataSource* DataSource() const { return FDataLink->DataSource(); }
+  void SetDataSource(TDataSource* Value);
+  const AnsiString& DataField() const { return FDataLink->FieldName(); }
+  void SetDataField(const AnsiString& Value);
+  TField* Field() const { return FDataLink->Field(); }
+  TFieldDataLinkEh* DataLink() const { return FDataLink.get(); }
+  bool IsDataIndependent() const { return FDataLink->DataIndepended(); }
+  bool ReadOnly() const { return FReadOnlyEh; }
+  void SetReadOnly(bool Value);
+  bool EditFocused() const { return FFocused; }
+
+  // The value: data independent, the edit's own; bound, the field's.
+  Variant Value() const;
+  void SetValue(const Variant& Value);
+  // Writing the text stores it at once (a failure shows the stored value again and
+  // propagates).
+  void SetTextEh(const AnsiString& Value);
+  void CloseDropDown(bool) override {}
+
+  TUpdateDataEventEh OnUpdateData;
+
+protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void Change() override;
+  bool EditCanModify() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  virtual void StoreValue();
+  void LinkDataChanged(TObject* Sender);
+  void ApplyReadOnlyState();
+
+private:
+  void UpdateData(TObject* Sender);
+  void EditingChanged(TObject* Sender);
+  void AssignText(const AnsiString& Text);
+  void SetEditFocused(bool Value);
+
+  std::unique_ptr<TFieldDataLinkEh> FDataLink;
+  bool FFocused = false;
+  bool FReadOnlyEh = false;
+  bool FInUpdateData = false;
+  bool FAssigning = false;
+  bool FMaxLengthFromField = false;
+  Integer FFieldMaxLength = 0;
+};
+
+class TDBEditEh : public TCustomDBEditEh {
+public:
+  using TCustomDBEditEh::TCustomDBEditEh;
 };
 
 class TCustomDBCheckBoxEh : public TButtonControl {
