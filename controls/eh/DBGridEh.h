@@ -715,6 +715,8 @@ public:
   virtual void DoGetCellParams(bool EditMode, TColCellParamsEh* Params);
   TDataSet* FieldLookupDataSet();
   void SetOnGetCellParams(const TGetColCellParamsEventEh& Value);
+  // Fits the column's width to its title, data and footers.
+  virtual void FitWidthToData();
 
   AnsiString DisplayName() const override;
   void SetIndex(Integer Value) override;
@@ -1513,6 +1515,12 @@ public:
   void StopIncrementalSearch();
   bool IncSearchActive() const { return FIncSearchActive; }
   AnsiString IncSearchText() const { return FIncSearchText; }
+  // Widths fitted to titles, data and footers (DBGridEhFit.cpp).
+  void FitColumnWidths(TColumnsEhList* Columns);
+  void FitClickedColumnWidths(TColumnEh* Column);
+  void TitleFitWidth(TColumnEh* Column, Integer& Width);
+  void CellFitWidth(TColumnEh* Column, Integer& Width);
+  void FooterFitWidth(TColumnEh* Column, Integer& Width);
   // Keeps the current record on its row of the view around a walk through the dataset.
   void SaveGridPosition();
   void RestoreGridPosition();

@@ -19,6 +19,14 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
   Integer index = -1, pos = 0, ofs = 0;
   CalcSizingState(X, Y, state, index, pos, ofs, info);
   TGridCoord cell = MouseCoord(X, Y);
+  // A double click on a column border fits the column (and the selected ones) to content.
+  if (Shift.Contains(ssDouble) && state == gsColSizing &&
+      FExtOptions.Contains(dgxDblClickFitColWidthEh) && index >= FIndicatorColCount &&
+      index < ColCount()) {
+    FitClickedColumnWidths(FColumns->Items(RawToDataColumn(index)));
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
   if (state != gsNormal || cell.X < 0 || cell.Y < 0 || Button != mbLeft ||
       Shift.Contains(ssDouble)) {
     if (state != gsNormal && FDataLink->Active())

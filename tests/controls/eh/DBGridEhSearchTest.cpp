@@ -113,3 +113,52 @@ TEST_F(GridEhSearch, APositionSavedOnAnEmptyDatasetIsNotRestored)
   Orders->Delete();
   EXPECT_NO_THROW(Grid->RestoreGridPosition());
 }
+
+// ---- Fitting widths ----
+
+TEST_F(GridEhSearch, WidthsFitTitlesDataAndFooters)
+{
+  MakeGrid();
+  Orders->Locate("ID", Variant(5), {});
+  Integer row = Grid->Row();
+  struct {
+    const char* Column;
+    const char* Footer;
+    Integer Width;
+  } cases[] = {
+      {"Name", "", 4 + 6 * 7},          // "Juliet" is the longest
+      {"Paid", "", 4 + 4 * 7},          // the title is wider than a check box
+      {"City", "合计金额", 5 + 4 * 13}, // the footer text
+      {"Qty", "", 4 + 3 * 7},           // the title "Qty" over one- and two-digit data
+  };
+  Grid->SetFooterRowCount(1);
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Column);
+    TColumnEh* col = Col(c.Column);
+    if (*c.Footer) {
+      col->Footer()->SetValueType(fvtStaticText);
+      col->Footer()->SetValue(c.Footer);
+    }
+    col->FitWidthToData();
+    EXPECT_EQ(col->Width(), c.Width);
+  }
+  // A sort marker widens the title's margin to the marker plus 2.
+  Col("Qty")->Title()->SetSortMarker(smDownEh);
+  Col("Qty")->FitWidthToData();
+  EXPECT_EQ(Col("Qty")->Width(), 16 + 2 + 3 * 7);
+  EXPECT_EQ(Orders->FieldByName("ID")->AsInteger(), 5) << "the walk leaves the record";
+  EXPECT_EQ(Grid->Row(), row);
+}
+
+TEST_F(GridEhSearch, ADoubleClickOnABorderFitsTheColumn)
+{
+  MakeGrid();
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxDblClickFitColWidthEh});
+  Headless().ProcessMessages();
+  Col("Name")->SetWidth(150);
+  Headless().ProcessMessages();
+  TRect title = Grid->CellRect(Grid->DataToRawColumn(Col("Name")->Index()), 0);
+  Headless().DoubleClick(Grid->ClientToScreen({title.Right, title.Top + 5}));
+  Headless().ProcessMessages();
+  EXPECT_EQ(Col("Name")->Width(), 4 + 6 * 7);
+}
