@@ -271,3 +271,33 @@ TEST_F(GridEhLayout, ScrollMessagesMoveTheDataset)
   Grid->SetDataSource(nullptr);
   Source->SetDataSet(nullptr);
 }
+
+TEST_F(GridEhLayout, SizingUnderAutoFitNeverDividesByZero)
+{
+  MakeGrid();
+  Grid->Columns()->Clear();
+  TColumnEh* a = Grid->Columns()->Add();
+  a->SetFieldName("Name");
+  TColumnEh* b = Grid->Columns()->Add();
+  b->SetFieldName("City");
+  TColumnEh* c = Grid->Columns()->Add();
+  c->SetFieldName("Qty");
+  Grid->SetAutoFitColWidths(true);
+  // A column whose width was 0 is sized: no base to rescale, the next base stays.
+  for (bool spread : {false, true}) {
+    SCOPED_TRACE(spread);
+    Grid->SetExtOptions(spread ? Grid->ExtOptions() + TDBGridEhExtOptions{dgxSpreadResizeEh}
+                               : Grid->ExtOptions() - TDBGridEhExtOptions{dgxSpreadResizeEh});
+    a->SetAutoFitBaseWidth(0);
+    b->SetAutoFitBaseWidth(0);
+    c->SetAutoFitBaseWidth(0);
+    Grid->LayoutChanged();
+    Integer raw = Grid->DataToRawColumn(2);
+    Grid->TCustomGrid::SetColWidths(raw, Grid->ColWidths(raw) + 25);
+    EXPECT_GE(a->AutoFitBaseWidth(), 0);
+    EXPECT_GE(b->AutoFitBaseWidth(), 0);
+    EXPECT_GE(c->Width(), 0);
+    for (Integer i = 0; i < 3; ++i)
+      EXPECT_GE(Grid->ColWidths(Grid->DataToRawColumn(i)), 0);
+  }
+}
