@@ -1657,6 +1657,7 @@ protected:
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   TInplaceEdit* CreateEditor() override;
+  void DrawSizingLine(const TGridDrawInfo& DrawInfo) override;
   void ColWidthsChanged() override;
   void RowHeightsChanged() override;
   void ColumnMoved(Integer FromIndex, Integer ToIndex) override;

@@ -151,3 +151,20 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X,
     column->StepValue(Shift.Contains(ssShift) ? -1 : 1);
   FClickedCell = {-1, -1};
 }
+
+void TCustomDBGridEh::DrawSizingLine(const TGridDrawInfo& DrawInfo)
+{
+  // Live sizing: the column follows the pointer instead of a dotted line.
+  if (FExtOptions.Contains(dgxLiveColSizingEh) && GridState() == gsColSizing) {
+    Integer index = SizingIndex();
+    TRect r = CellRect(index, 0);
+    if (!IsRectEmpty(r) || r.Left > 0) {
+      Integer width = std::max<Integer>(SizingPos() - r.Left, 1);
+      if (width != ColWidths(index))
+        SetColWidths(index, width);
+      Update();
+    }
+    return;
+  }
+  TCustomGrid::DrawSizingLine(DrawInfo);
+}

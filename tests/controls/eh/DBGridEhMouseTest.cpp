@@ -243,3 +243,31 @@ TEST_F(GridEhMouse, ScreenshotOfAGridOverChineseData)
   ASSERT_TRUE(Headless().SaveScreenshot(file));
   EXPECT_GT(std::filesystem::file_size(file), 2000u);
 }
+
+TEST_F(GridEhMouse, LiveSizingFollowsThePointer)
+{
+  Focused();
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxLiveColSizingEh});
+  Integer raw = RawOf("Name");
+  std::vector<Integer> widths;
+  Grid->OnColWidthsChanged = [&](TObject*) { widths.push_back(Col("Name")->Width()); };
+  TRect title = Grid->CellRect(raw, 0);
+  Integer before = Col("Name")->Width();
+  TPoint border = Grid->ClientToScreen({title.Right, title.Top + 5});
+  Headless().Advance(1000);
+  Headless().Drag(border, {border.X - 40, border.Y}, 4);
+  Headless().ProcessMessages();
+  EXPECT_EQ(Col("Name")->Width(), before - 40);
+  ASSERT_GE(widths.size(), 4u) << "the width followed every step of the drag";
+  EXPECT_EQ(widths.front(), before - 10);
+  // Without live sizing the width changes once, at the release.
+  Grid->SetExtOptions(Grid->ExtOptions() - TDBGridEhExtOptions{dgxLiveColSizingEh});
+  widths.clear();
+  title = Grid->CellRect(raw, 0);
+  border = Grid->ClientToScreen({title.Right, title.Top + 5});
+  Headless().Advance(1000);
+  Headless().Drag(border, {border.X + 20, border.Y}, 4);
+  Headless().ProcessMessages();
+  EXPECT_EQ(Col("Name")->Width(), before - 20);
+  EXPECT_EQ(widths.size(), 1u);
+}
