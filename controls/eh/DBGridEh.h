@@ -1678,6 +1678,9 @@ protected:
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}
 
+  // Mouse selection: the column-select zone of titles and the indicator.
+  bool InColumnSelectZone(TGridCoord Cell, Integer Y);
+  bool SelectByMouse(TGridCoord Cell, const TCellTypeEh& Type, TShiftState Shift, Integer Y);
   // Search helpers.
   void RestartSearchTimer();
   void KillSearchTimer();

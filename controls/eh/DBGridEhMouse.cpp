@@ -35,6 +35,8 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     return;
   }
   TCellTypeEh type = GetCellType(cell.X, cell.Y);
+  if (SelectByMouse(cell, type, Shift, Y))
+    return;
   if (type.Area == caTitleEh && type.HorzPart == 1) {
     bool enabled =
         type.DataCol < FColumns->Count() && FColumns->Items(type.DataCol)->Title()->TitleButton();
@@ -167,4 +169,72 @@ void TCustomDBGridEh::DrawSizingLine(const TGridDrawInfo& DrawInfo)
     return;
   }
   TCustomGrid::DrawSizingLine(DrawInfo);
+}
+
+bool TCustomDBGridEh::InColumnSelectZone(TGridCoord Cell, Integer Y)
+{
+  if (!FOptions.Contains(dgTitles) || !SelectionAllowed(selColumnsEh) || Cell.Y != 0 ||
+      Cell.X < FIndicatorColCount)
+    return false;
+  TRect r = CellRect(Cell.X, 0);
+  return Y >= r.Bottom - 7;
+}
+
+bool TCustomDBGridEh::SelectByMouse(TGridCoord Cell, const TCellTypeEh& Type, TShiftState Shift,
+                                    Integer Y)
+{
+  bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift);
+  // The lowest pixels of a title select its column.
+  if (InColumnSelectZone(Cell, Y) && Type.DataCol < FColumns->Count()) {
+    TColumnEh* c = FColumns->Items(Type.DataCol);
+    if (shift)
+      FSelection->Columns()->ExtendToColumn(c);
+    else if (ctrl)
+      FSelection->Columns()->ToggleColumn(c);
+    else {
+      Invalidate();
+      FSelection->Columns()->SelectColumn(c, false);
+    }
+    return true;
+  }
+  if (Type.HorzPart != 0 || !FDataLink->Active())
+    return false;
+  TDataSet* ds = FDataLink->DataSet();
+  // The indicator cell of the title row selects everything or empties the selection.
+  if (Type.Area == caTitleEh) {
+    if (!FOptions.Contains(dgMultiSelect) || !FSelectableKinds.Contains(selAllEh))
+      return false;
+    if (FSelection->Kind() != selNoneEh)
+      FSelection->Reset();
+    else
+      FSelection->SelectEverything();
+    InvalidateEditor();
+    return true;
+  }
+  // The indicator of a record selects records.
+  if (Type.Area != caDataEh || !SelectionAllowed(selRowsEh) || ds->IsEmpty() ||
+      Type.AreaRow >= FDataLink->RecordCount())
+    return false;
+  FDataLink->WritePendingEdits();
+  Integer delta = Cell.Y - Row();
+  if (shift && delta != 0) {
+    FToggleMode = true;
+    if (!FAnchorValid) {
+      FAnchorBookmark = ds->Bookmark();
+      FAnchorSelected = false;
+      FAnchorValid = true;
+    }
+    MoveBySelecting(true, delta, true, false);
+    return true;
+  }
+  if (delta != 0)
+    ds->MoveBy(delta);
+  if (ctrl || !FExtOptions.Contains(dgxClearSelectionEh))
+    FSelectedRows->SetCurrentSelected(!FSelectedRows->CurrentSelected());
+  else {
+    ClearSelectionOnMove();
+    FSelectedRows->SetCurrentSelected(true);
+  }
+  FAnchorValid = false;
+  return true;
 }

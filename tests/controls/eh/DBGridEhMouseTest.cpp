@@ -271,3 +271,65 @@ TEST_F(GridEhMouse, LiveSizingFollowsThePointer)
   EXPECT_EQ(Col("Name")->Width(), before - 20);
   EXPECT_EQ(widths.size(), 1u);
 }
+
+TEST_F(GridEhMouse, TheIndicatorSelectsRecordsAndTitlesSelectColumns)
+{
+  Focused();
+  Grid->SetOptions(Grid->Options() + TDBGridEhOptions{dgMultiSelect});
+  Integer h = Grid->HeaderRowCount();
+  auto ids = [&] {
+    std::vector<Integer> out;
+    AnsiString saved = Orders->Bookmark();
+    for (Integer i = 0; i < Grid->SelectedRows()->Count(); ++i) {
+      Orders->SetBookmark(Grid->SelectedRows()->Items(i));
+      out.push_back(CurrentId());
+    }
+    Orders->SetBookmark(saved);
+    return out;
+  };
+  Click(Centre(0, h + 2));
+  EXPECT_EQ(ids(), (std::vector<Integer>{3}));
+  Click(Centre(0, h + 4), true);
+  EXPECT_EQ(ids(), (std::vector<Integer>{3, 5}));
+  Headless().KeyDown(VK_SHIFT);
+  Click(Centre(0, h + 6));
+  Headless().KeyUp(VK_SHIFT);
+  Headless().ProcessMessages();
+  EXPECT_EQ(ids(), (std::vector<Integer>{3, 5, 6, 7}));
+  // A plain click selects that record alone (the window may have scrolled: read its id).
+  Integer saved = Grid->DataLink()->ActiveRecord();
+  Grid->DataLink()->SetActiveRecord(1);
+  Integer second = CurrentId();
+  Grid->DataLink()->SetActiveRecord(saved);
+  Click(Centre(0, h + 1));
+  EXPECT_EQ(ids(), (std::vector<Integer>{second}));
+  // The title's indicator cell empties a selection there is, else selects everything.
+  Click(Centre(0, 0));
+  EXPECT_EQ(Grid->Selection()->Kind(), selNoneEh);
+  Click(Centre(0, 0));
+  EXPECT_EQ(Grid->Selection()->Kind(), selAllEh);
+  Click(Centre(0, 0));
+  EXPECT_EQ(Grid->Selection()->Kind(), selNoneEh);
+
+  // The lowest pixels of a title select columns: Ctrl toggles, Shift extends.
+  auto zone = [&](Integer dataCol) {
+    TRect r = Grid->CellRect(Grid->DataToRawColumn(dataCol), 0);
+    return Grid->ClientToScreen({(r.Left + r.Right) / 2, r.Bottom - 3});
+  };
+  auto cols = [&] {
+    std::vector<Integer> out;
+    for (Integer i = 0; i < Grid->Selection()->Columns()->Count(); ++i)
+      out.push_back(Grid->Selection()->Columns()->Items(i)->Index());
+    return out;
+  };
+  Click(zone(0));
+  EXPECT_EQ(Grid->Selection()->Kind(), selColumnsEh);
+  Click(zone(2), true);
+  EXPECT_EQ(cols(), (std::vector<Integer>{0, 2}));
+  Headless().KeyDown(VK_SHIFT);
+  Click(zone(1));
+  Headless().KeyUp(VK_SHIFT);
+  Headless().ProcessMessages();
+  EXPECT_EQ(cols(), (std::vector<Integer>{0, 1, 2}));
+  EXPECT_EQ(CurrentId(), second) << "selecting columns moves no record";
+}
