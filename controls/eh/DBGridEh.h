@@ -1526,6 +1526,12 @@ public:
   void RestoreGridPosition();
   // ---- Keyboard (DBGridEhKeys.cpp) ----
   bool SelectionAllowed(TGridSelectionKindEh Kind) const;
+  // Whether the clipboard keys may act (each also needs its ClipboardActions flag).
+  bool CanCopySelection();
+  bool CanDeleteSelection();
+  bool CanCutSelection();
+  bool CanPasteClipboard();
+  bool CanSelectAllRecords();
   void MoveBySelecting(bool Select, Integer Distance, bool RowsMode, bool ToEnd);
   // The delete confirmation's question for the selected records.
   AnsiString DeleteQuestion() const;

@@ -6,6 +6,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/Clipbrd.h"
 #include "tests/controls/eh/GridEhTestKit.h"
 #include "tests/support/TestDatabases.h"
 
@@ -386,4 +387,27 @@ TEST_F(GridEhKeys, AGridOverASqliteQueryMovesEditsAndPosts)
   EXPECT_EQ(query.FieldByName("Qty")->AsInteger(), 99);
   EXPECT_EQ(Grid->Row(), Grid->HeaderRowCount() + Grid->DataLink()->ActiveRecord());
   Grid->SetDataSource(nullptr);
+}
+
+TEST_F(GridEhKeys, ClipboardKeysActOnlyWithTheirFlags)
+{
+  Focused();
+  Grid->SetOptions(Grid->Options() + TDBGridEhOptions{dgMultiSelect});
+  Clipboard()->SetAsText("before");
+  Key('A', false, true);
+  EXPECT_EQ(Grid->Selection()->Kind(), selNoneEh) << "select all needs its flag";
+  Grid->SetClipboardActions(TClipboardActionsEh{caCopyEh, caSelectAllEh});
+  Key('A', false, true);
+  EXPECT_EQ(Grid->Selection()->Kind(), selAllEh);
+  EXPECT_TRUE(Grid->CanCopySelection());
+  EXPECT_TRUE(Grid->CanDeleteSelection());
+  Key('C', false, true);
+  EXPECT_NE(Clipboard()->AsText().find("Harbin"), AnsiString::npos);
+  // Without the paste flag Ctrl+V changes nothing.
+  Orders->First();
+  Key('V', false, true);
+  EXPECT_EQ(Orders->RecordCount(), 10);
+  Grid->SetReadOnly(true);
+  EXPECT_FALSE(Grid->CanPasteClipboard());
+  EXPECT_FALSE(Grid->CanDeleteSelection());
 }
