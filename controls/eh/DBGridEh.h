@@ -9,9 +9,11 @@
 // Style (selection colours), Text (cell text writers and helpers), Selection.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/PropertyInterceptors.h"
 #include "platform/data/DB.h"
 #include "platform/graphics/ImgList.h"
@@ -33,6 +35,8 @@ class TColumnsEhList;
 class TPopupMenu;
 class TSTColumnFilterEh;
 class TSTDBGridEhFilter;
+class TPopupListboxEh;
+class TDBGridInplaceEdit;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
 
@@ -456,9 +460,10 @@ public:
   bool DefToolTips() const;
   void SyncDefaultFont();
   void ResetOwnValues();
-  // Re-binds the footer's sum to the column's field (the sum list is built in the footer
-  // part of the grid).
+  // Binds the footer to its aggregate of the grid's sum list (or frees it when the footer
+  // shows no aggregate).
   void EnsureSumValue();
+  TDBSum* Sum() const { return FSum; }
   void Assign(TPersistent* Source) override;
 
 protected:
@@ -482,6 +487,7 @@ private:
   bool FWordWrap = false;
   TColumnFooterEhValues FOwnValues;
   bool FSyncingFont = false;
+  TDBSum* FSum = nullptr; // owned: freeing it takes it out of the sum list
 };
 
 // The several footers of a column (one per footer row).
@@ -501,6 +507,62 @@ protected:
 
 private:
   TColumnEh* FColumn;
+};
+
+// ---- Multi-level titles ----
+
+// A node of the title tree: the root stands for the whole title area, each leaf for one
+// column, each inner node for an upper title shared by neighbouring columns. Siblings form
+// a ring (the last points back to the parent's first child).
+class THeadTreeNode : public TObject {
+public:
+  THeadTreeNode();
+  THeadTreeNode(const AnsiString& ACaption, Integer AWidth, Integer AHeight);
+  ~THeadTreeNode() override;
+
+  THeadTreeNode* FirstChild = nullptr;
+  TColumnEh* GridColumn = nullptr;
+  bool Painted = false;
+  Integer NodeHeight = 0;
+  THeadTreeNode* ParentNode = nullptr;
+  THeadTreeNode* NextSibling = nullptr;
+  AnsiString Caption;
+  Integer LineWidth = 0;
+  Integer NodeWidth = 0;
+  Integer MarkerIndent = 0;
+
+  // Raise "Node not in Tree" when the node named is not below this one.
+  THeadTreeNode* InsertAfter(THeadTreeNode* AAfter, const AnsiString& ACaption, Integer AWidth,
+                             Integer AHeight);
+  THeadTreeNode* AppendChild(THeadTreeNode* ANode, const AnsiString& ACaption, Integer AWidth,
+                             Integer AHeight);
+  void FreeChildren();
+  bool Contains(THeadTreeNode* ANode) const;
+  Integer Depth() const;
+  // Puts the siblings AFrom..ATo under a new node captioned ACaption.
+  THeadTreeNode* GroupSiblings(THeadTreeNode* AFrom, THeadTreeNode* ATo, Integer AHeight,
+                               const AnsiString& ACaption);
+  // Rebuilds the tree below this root from the grid's column titles.
+  void BuildFromColumns(TCustomDBGridEh* AGrid);
+  void ForEachNode(const std::function<void(THeadTreeNode*)>& AProc);
+  // The children in ring order.
+  std::vector<THeadTreeNode*> Children() const;
+};
+
+// Words of a title path separated by runs of "|" (none empty; double-byte characters are
+// never separators). Positions are 1-based; 0 when there are fewer words.
+Integer NthWordPosition(Integer N, const AnsiString& AText);
+AnsiString NthWord(Integer N, const AnsiString& AText);
+
+inline constexpr const char* SNodeNotInTree = "Node not in Tree";
+inline constexpr const char* SAToNotInLevel = "ATo not in level";
+
+// ---- Footer sums ----
+
+// The grid's running sums: the aggregates its footers read.
+class TDBGridEhSumList : public TDBSumListProducer {
+public:
+  explicit TDBGridEhSumList(TCustomDBGridEh* Grid);
 };
 
 // ---- Columns ----
@@ -653,6 +715,8 @@ public:
   virtual void DoGetCellParams(bool EditMode, TColCellParamsEh* Params);
   TDataSet* FieldLookupDataSet();
   void SetOnGetCellParams(const TGetColCellParamsEventEh& Value);
+  // Fits the column's width to its title, data and footers.
+  virtual void FitWidthToData();
 
   AnsiString DisplayName() const override;
   void SetIndex(Integer Value) override;
@@ -1131,6 +1195,39 @@ AnsiString ColumnsIndexText(TDBGridColumnsEh* Columns);
 // Moves the columns named in AText (comma text) to the listed positions.
 void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 
+// ---- The cell editor ----
+
+// The editor of a grid cell: the base in-place edit, narrowed by the cell's edit button, with
+// the drop-down list of pick-list and key-list columns (Alt+Down or F4, a click on the
+// button; Enter or a click takes the item, Esc closes).
+class TDBGridInplaceEdit : public TInplaceEdit {
+public:
+  explicit TDBGridInplaceEdit(TComponent* AOwner);
+  ~TDBGridInplaceEdit() override;
+
+  TCellEditStyleEh EditStyle() const { return FEditStyle; }
+  Integer ButtonWidth() const { return FButtonWidth; }
+  bool ListVisible() const { return FListVisible; }
+  TPopupListboxEh* PickList() const { return FPickList; }
+  void OpenDropDown();
+  void CloseDropDown(bool Accept);
+  void UpdateContents() override;
+
+protected:
+  void UpdateLoc(const TRect& Loc) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void Dispatch(TMessage& Message) override;
+
+private:
+  TCustomDBGridEh* DBGrid() const;
+  TStrings* ListItems(TColumnEh* Column, Integer& Count) const;
+
+  TCellEditStyleEh FEditStyle = cesPlain;
+  Integer FButtonWidth = 0;
+  TPopupListboxEh* FPickList = nullptr; // owned
+  bool FListVisible = false;
+};
+
 // ---- Style ----
 
 class TDBGridEhStyle : public TPersistent {
@@ -1401,6 +1498,7 @@ public:
   void SelectColumn(Integer RawCol, Integer Direction, bool ExtendRect);
   void SelectDataColumn(Integer DataCol);
   TColumnEh* CurrentColumn() const;
+  TDBGridInplaceEdit* CellEditor() const;
   // The base grid's editor questions, answered for the current column.
   bool CanEditModify() override;
   bool CanEditAcceptKey(char Key) override;
@@ -1412,8 +1510,28 @@ public:
   AnsiString EditText() const { return FEditText; }
   Variant EditValue() const { return FEditValue; }
   void SetEditValue(const Variant& Value) { FEditValue = Value; }
+  // ---- Incremental search and the view's position (DBGridEhSearch.cpp) ----
+  void RunIncrementalSearch(const AnsiString& AddText, Integer TimeOut, Integer Direction);
+  void StopIncrementalSearch();
+  bool IncSearchActive() const { return FIncSearchActive; }
+  AnsiString IncSearchText() const { return FIncSearchText; }
+  // Widths fitted to titles, data and footers (DBGridEhFit.cpp).
+  void FitColumnWidths(TColumnsEhList* Columns);
+  void FitClickedColumnWidths(TColumnEh* Column);
+  void TitleFitWidth(TColumnEh* Column, Integer& Width);
+  void CellFitWidth(TColumnEh* Column, Integer& Width);
+  void FooterFitWidth(TColumnEh* Column, Integer& Width);
+  // Keeps the current record on its row of the view around a walk through the dataset.
+  void SaveGridPosition();
+  void RestoreGridPosition();
   // ---- Keyboard (DBGridEhKeys.cpp) ----
   bool SelectionAllowed(TGridSelectionKindEh Kind) const;
+  // Whether the clipboard keys may act (each also needs its ClipboardActions flag).
+  bool CanCopySelection();
+  bool CanDeleteSelection();
+  bool CanCutSelection();
+  bool CanPasteClipboard();
+  bool CanSelectAllRecords();
   void MoveBySelecting(bool Select, Integer Distance, bool RowsMode, bool ToEnd);
   // The delete confirmation's question for the selected records.
   AnsiString DeleteQuestion() const;
@@ -1438,13 +1556,24 @@ public:
   // ---- Layout (DBGridEhLayout.cpp) ----
   virtual void DefineFieldMap();
   virtual void ApplyColumnWidths();
-  Integer MultiTitleHeight(void* Node) { return 0; }
+  Integer MultiTitleHeight(THeadTreeNode* Node);
+  THeadTreeNode* TitleRoot() const { return FTitleRoot.get(); }
+  // The leaf of each column (by collection index) in the title tree.
+  THeadTreeNode* LeafOf(Integer DataCol) const;
+  TDBGridEhSumList* SumList() const { return FSumList.get(); }
+  virtual AnsiString FooterCellText(Integer AFooterIndex, TColumnEh* AColumn);
+  TNotifyEvent OnSumListRecalcAll;
+  TNotifyEvent OnSumListAfterRecalcAll;
   // ---- Rows and scroll bars (DBGridEhRows.cpp) ----
   virtual void RecalcRowCount();
   virtual void SyncCurrentRow();
   virtual void UpdateVertScrollBar();
   virtual void UpdateHorzExtScrollBar() {}
   void CalcDrawInfoExt(TGridDrawInfo& Info, Integer& FrozenExtent, Integer& FooterExtent);
+  // The vertical scroll bar's messages move the dataset (WM_VSCROLL).
+  void WMVScroll(TMessage& Message);
+  bool CanNumberRecords();
+  Integer CurrentRecordNumber();
   // The vertical bar's last values (as the grid set them).
   SCROLLINFO VertScrollInfo();
 
@@ -1519,6 +1648,7 @@ protected:
   friend class TDBGridEhSelectionRect;
   friend class TDBGridEhSelectionCols;
   friend class TDBGridEhStyle;
+  friend class THeadTreeNode;
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void CreateWnd() override;
@@ -1530,6 +1660,10 @@ protected:
   void KeyUp(Word& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void DoExit() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  TInplaceEdit* CreateEditor() override;
+  void DrawSizingLine(const TGridDrawInfo& DrawInfo) override;
   void ColWidthsChanged() override;
   void RowHeightsChanged() override;
   void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
@@ -1550,6 +1684,15 @@ protected:
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}
 
+  // Mouse selection: the column-select zone of titles and the indicator.
+  bool InColumnSelectZone(TGridCoord Cell, Integer Y);
+  bool SelectByMouse(TGridCoord Cell, const TCellTypeEh& Type, TShiftState Shift, Integer Y);
+  // Search helpers.
+  void RestartSearchTimer();
+  void KillSearchTimer();
+  bool SearchKeyDown(Word& Key, TShiftState Shift);
+  bool SearchKeyPress(char Key);
+  AnsiString CurrentCellPrefix(const AnsiString& Pattern);
   // Keyboard helpers.
   void ClearSelectionOnMove();
   bool InsertUnmodified() const;
@@ -1568,6 +1711,7 @@ protected:
                       const TRect& ARect, TGridDrawState AState);
   void DrawFooterCell(Integer DataCol, Integer FooterRow, const TRect& ARect,
                       TGridDrawState AState);
+  void DrawTitleBands(Integer DataCol, const TRect& ARect);
   virtual bool CellHas3DFrame(Integer ACol, Integer ARow, TGridDrawState AState,
                               const TRect& ARect);
   void Draw3DFrame(TRect& ARect, bool Raised);
@@ -1645,6 +1789,9 @@ private:
   bool FLastVertBarVisible = false;
   bool FSelectionActive = false;
   std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
+  std::unique_ptr<THeadTreeNode> FTitleRoot;
+  std::vector<THeadTreeNode*> FLeaves;
+  std::unique_ptr<TDBGridEhSumList> FSumList;
   bool FFiltering = false;
   Integer FCanvasBorrowCount = 0;
   // Keyboard and selection state.
@@ -1653,6 +1800,16 @@ private:
   AnsiString FAnchorBookmark;
   bool FAnchorSelected = false;
   bool FSortPending = false;
+  bool FSkipThumbPosition = false;
+  bool FIncSearchActive = false;
+  AnsiString FIncSearchText;
+  Integer FIncSearchTimeOut = -1;
+  bool FIncSearchTimerRunning = false;
+  bool FIncSearchMoving = false;
+  AnsiString FSavedBookmark;
+  Integer FSavedOffset = 0;
+  Integer FPressedTitleCol = -1;
+  TGridCoord FClickedCell{-1, -1};
   // The cell being edited: its text and (key lists, lookups) its key value.
   AnsiString FEditText;
   Variant FEditValue = Null();

@@ -677,6 +677,10 @@ TColumnFooterEh::TColumnFooterEh(TColumnEh* Column, std::nullptr_t)
 
 TColumnFooterEh::~TColumnFooterEh()
 {
+  TCustomDBGridEh* g = Grid();
+  if (FSum && g && g->SumList())
+    delete FSum;
+  FSum = nullptr;
   SetCollection(nullptr);
 }
 
@@ -842,11 +846,6 @@ void TColumnFooterEh::SetWordWrap(bool Value)
   Changed();
 }
 
-void TColumnFooterEh::EnsureSumValue()
-{
-  // The sums behind footers are kept by the grid's sum list.
-}
-
 void TColumnFooterEh::ResetOwnValues()
 {
   FOwnValues = {};
@@ -946,7 +945,10 @@ TColumnEh::~TColumnEh()
   }
   if (FImageList)
     FImageList->UnRegisterChanges(FImageChangeLink.get());
-  // Leaving the collection reports the change while the column's parts still exist.
+  // The footers give their sums back to the grid's sum list while the grid is known.
+  FFooters.reset();
+  FFooter.reset();
+  // Leaving the collection reports the change while the column's other parts still exist.
   SetCollection(nullptr);
 }
 

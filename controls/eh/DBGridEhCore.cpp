@@ -73,6 +73,7 @@ void TColumnsEhList::Exchange(Integer A, Integer B)
 TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGrid(AOwner)
 {
   FSTFilter = std::make_unique<TSTDBGridEhFilter>(this);
+  FTitleRoot = std::make_unique<THeadTreeNode>("Root", 0, 10);
   ResetStyle();
   TCustomGrid::SetDefaultDrawing(false);
   FFocusOnMouseDown = true;
@@ -96,6 +97,16 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGrid(AOwner)
   FTitleFont = std::make_unique<TFont>();
   FTitleFont->OnChange = TNotifyEvent::Bind(this, &TCustomDBGridEh::TitleFontChanged);
   FSelectedRows = std::make_unique<TBookmarkListEh>(this);
+  FSumList = std::make_unique<TDBGridEhSumList>(this);
+  FSumList->SumListChanged = [this](TObject*) { SumsChanged(); };
+  FSumList->OnRecalcAll = [this](TObject*) {
+    if (OnSumListRecalcAll)
+      OnSumListRecalcAll(FSumList.get());
+  };
+  FSumList->OnAfterRecalcAll = [this](TObject*) {
+    if (OnSumListAfterRecalcAll)
+      OnSumListAfterRecalcAll(FSumList.get());
+  };
   FHorzScrollBar.reset(CreateScrollBar(sbHorizontal));
   FVertScrollBar.reset(static_cast<TVertDBGridEhScrollBar*>(CreateScrollBar(sbVertical)));
   FExtOptions =
@@ -119,10 +130,13 @@ TCustomDBGridEh::~TCustomDBGridEh()
     FStyle->RemoveGrid(this);
   FStyle = nullptr;
   FCellParams.reset();
-  FSelection->Reset();
+  // The selection goes with the grid; resetting it would reach the editor, which the
+  // window's destruction has already taken down.
   // Columns and the link go before the base grid, so no notification reaches a grid that
   // is half destroyed.
   FColumns.reset();
+  FSumList.reset();
+  FLeaves.clear();
   FColumnDefValues.reset();
   FVisibleColumns.reset();
   FSortMarkedColumns.reset();
@@ -218,6 +232,7 @@ void TCustomDBGridEh::SetDataSource(TDataSource* Value)
   if (Value)
     Value->FreeNotification(this);
   DataLinkStateChanged(FDataLink->Active());
+  FSumList->SetDataSet(Value ? Value->DataSet() : nullptr);
 }
 
 void TCustomDBGridEh::SetOptions(TDBGridEhOptions Value)
@@ -610,6 +625,7 @@ void TCustomDBGridEh::DataLinkStateChanged(bool Value)
   if (!Value)
     HideEditor();
   FSelection->DataLinkActiveChanged(Value);
+  FSumList->SetDataSet(FDataLink->DataSet());
   if (MemTableViewActive())
     RecalcRowCount();
   LayoutChanged();
@@ -691,8 +707,11 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
     }
     return;
   }
-  if (dynamic_cast<TDataSet*>(AComponent))
+  if (auto* ds = dynamic_cast<TDataSet*>(AComponent)) {
+    if (FSumList)
+      FSumList->DataSetFreed(ds);
     RefreshMemTableLink();
+  }
 }
 
 void TCustomDBGridEh::ChangeScale(Integer M, Integer D)
@@ -999,6 +1018,15 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
   case CM_DEFERLAYOUT:
     CMDeferLayout();
     return;
+  case WM_VSCROLL:
+    WMVScroll(Message);
+    return;
+  case WM_TIMER:
+    if (Message.WParam == 2) {
+      StopIncrementalSearch();
+      return;
+    }
+    break;
   case WM_SIZE:
     TCustomGrid::Dispatch(Message);
     WMSize();

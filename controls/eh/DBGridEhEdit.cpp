@@ -74,6 +74,7 @@ bool TCustomDBGridEh::CanEditShow()
     TColumnEh* c = CurrentColumn();
     TColumnKindEh kind = c ? c->Kind() : ckText;
     result = c && kind != ckCheckboxes && kind != ckImageList && FDataLink->Active() &&
+             !FIncSearchActive &&
              !(FSelection->Kind() != selNoneEh && FExtOptions.Contains(dgxClearSelectionEh) &&
                FSelectableKinds.Contains(selRectEh));
   }
@@ -85,7 +86,7 @@ bool TCustomDBGridEh::CanEditShow()
 bool TCustomDBGridEh::CanEditModify()
 {
   TColumnEh* c = CurrentColumn();
-  if (c && c->Kind() == ckCheckboxes)
+  if ((c && c->Kind() == ckCheckboxes) || FIncSearchActive)
     return false;
   return PrepareCellEdit();
 }
@@ -279,6 +280,7 @@ void TCustomDBGridEh::SelectColumn(Integer RawCol, Integer Direction, bool Exten
     if (c && c->Kind() != ckCheckboxes && c->Kind() != ckImageList && EditorAlwaysVisible())
       ShowCellEditor();
     ColEnter();
+    StopIncrementalSearch();
   }
   if (rect)
     FSelection->Rect()->SelectCell(SelectedIndex(), ds->Bookmark(), true);

@@ -4,8 +4,10 @@
 #include <algorithm>
 
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/GridClipboardEh.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/Forms.h"
 
 namespace {
@@ -17,6 +19,53 @@ bool IsCheckLike(TColumnEh* Column)
 }
 
 } // namespace
+
+bool TCustomDBGridEh::CanCopySelection()
+{
+  return FDataLink->Active() && FSelection->Kind() != selNoneEh;
+}
+
+bool TCustomDBGridEh::CanDeleteSelection()
+{
+  if (!FDataLink->Active() || FReadOnly)
+    return false;
+  TDataSet* ds = FDataLink->DataSet();
+  if (ds->IsEmpty() || !ds->CanModify())
+    return false;
+  switch (FSelection->Kind()) {
+  case selRowsEh:
+  case selAllEh:
+    return FPermittedEdits.Contains(peDeleteEh);
+  case selRectEh:
+  case selColumnsEh:
+    return FPermittedEdits.Contains(peUpdateEh);
+  default:
+    return false;
+  }
+}
+
+bool TCustomDBGridEh::CanCutSelection()
+{
+  return CanCopySelection() && CanDeleteSelection();
+}
+
+bool TCustomDBGridEh::CanPasteClipboard()
+{
+  if (!FDataLink->Active() || FReadOnly)
+    return false;
+  TDataSet* ds = FDataLink->DataSet();
+  if (!ds->CanModify())
+    return false;
+  bool hasData =
+      Clipboard()->HasFormat(RegisterClipboardFormat("VCLDBIF")) || Clipboard()->HasFormat(CF_TEXT);
+  return hasData && (ds->State() == dsInsert || FPermittedEdits.Contains(peUpdateEh));
+}
+
+bool TCustomDBGridEh::CanSelectAllRecords()
+{
+  return FDataLink->Active() && !FDataLink->DataSet()->IsEmpty() &&
+         FSelectableKinds.Contains(selAllEh);
+}
 
 bool TCustomDBGridEh::SelectionAllowed(TGridSelectionKindEh Kind) const
 {
@@ -195,6 +244,8 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
   TCustomControl::KeyDown(Key, Shift); // OnKeyDown
   if (watch.Destroyed() || Key == 0 || !FDataLink->Active() || !CanGridAcceptKey(Key, Shift))
     return;
+  if (SearchKeyDown(Key, Shift))
+    return;
   TDataSet* ds = FDataLink->DataSet();
   bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
   bool multi = FOptions.Contains(dgMultiSelect);
@@ -242,12 +293,30 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
       SelectColumn(ColCount() - 1, -1, false);
       return;
     case VK_DELETE:
-      if (!shift)
-        DeleteByKey();
+      if (shift)
+        return;
+      if (FClipboardActions.Contains(caDeleteEh) && FSelection->Kind() != selNoneEh) {
+        if (CanDeleteSelection())
+          GridDeleteAction(this, false);
+        return;
+      }
+      DeleteByKey();
+      return;
+    case VK_INSERT:
+    case 'C':
+      if (CanCopySelection() && FClipboardActions.Contains(caCopyEh))
+        GridCopyAction(this, false);
+      return;
+    case 'V':
+      if (CanPasteClipboard() && FClipboardActions.Contains(caPasteEh))
+        GridPasteAction(this, false);
+      return;
+    case 'X':
+      if (CanCutSelection() && FClipboardActions.Contains(caCutEh))
+        GridCutAction(this, false);
       return;
     case 'A':
-      if (!ds->IsEmpty() && FSelectableKinds.Contains(selAllEh) &&
-          FClipboardActions.Contains(caSelectAllEh))
+      if (CanSelectAllRecords() && FClipboardActions.Contains(caSelectAllEh))
         FSelection->SelectEverything();
       return;
     default:
@@ -329,8 +398,11 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
     RowStepDown(shift && multi);
     return;
   case VK_INSERT:
-    if (shift)
+    if (shift) {
+      if (CanPasteClipboard() && FClipboardActions.Contains(caPasteEh))
+        GridPasteAction(this, false);
       return;
+    }
     if (ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
       ClearSelection();
       if (FPermittedEdits.Contains(peInsertEh))
@@ -343,6 +415,11 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
     SetEditorMode(true);
     return;
   case VK_DELETE: {
+    if (shift) {
+      if (CanCutSelection() && FClipboardActions.Contains(caCutEh))
+        GridCutAction(this, false);
+      return;
+    }
     Integer sel = SelectedIndex();
     if (sel < 0 || sel >= FColumns->Count() || FOptions.Contains(dgFullRowSelect))
       return;
@@ -379,6 +456,10 @@ void TCustomDBGridEh::KeyPress(char& Key)
   if (Key == ' ' && !FOptions.Contains(dgFullRowSelect) && sel >= 0 && sel < FColumns->Count() &&
       IsCheckLike(FColumns->Items(sel)) && FDataLink->Active()) {
     FColumns->Items(sel)->StepValue(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+    Key = 0;
+    return;
+  }
+  if (SearchKeyPress(Key)) {
     Key = 0;
     return;
   }

@@ -260,6 +260,15 @@ void TCustomDBGridEh::ApplyTitleHeight()
                            (FOptions.Contains(dgRowLines) ? 1 : 0);
     SetRowHeights(0, FComputedTitleHeight);
   }
+  if (FUseMultiTitle) {
+    TFont saved;
+    saved.Assign(Canvas()->Font());
+    TScopeExit restore([&] { Canvas()->Font()->Assign(&saved); });
+    Canvas()->Font()->Assign(FTitleFont.get());
+    FTitleRoot->BuildFromColumns(this);
+    Integer h = MultiTitleHeight(FTitleRoot.get());
+    SetRowHeights(0, std::max<Integer>(h - (FExtOptions.Contains(dgxFixed3DEh) ? 1 : 3), 1));
+  }
 }
 
 void TCustomDBGridEh::ApplyColumnWidths()

@@ -106,6 +106,8 @@ void TCustomDBGridEh::Paint()
   CalcDrawInfoExt(info, frozenExtent, footerExtent);
   PaintLines(info, frozenExtent, footerExtent);
   PaintCells(info);
+  if (FUseMultiTitle && FOptions.Contains(dgTitles))
+    FTitleRoot->ForEachNode([](THeadTreeNode* n) { n->Painted = false; });
   // The area right of the last column and below the last row.
   canvas->Brush()->SetColor(Color());
   canvas->Brush()->SetStyle(bsSolid);
@@ -188,9 +190,7 @@ void TCustomDBGridEh::PaintCells(TGridDrawInfo& DrawInfo)
       TRect dummy;
       if (!IntersectRect(dummy, bigger, clip))
         continue;
-      if (EditorMode() && c.Index == Col() && r.Index == Row() && InplaceEditor() &&
-          InplaceEditor()->Visible())
-        continue;
+      // The cell under the editor is drawn too: the editor leaves its button to the cell.
       TGridDrawState state;
       if (c.Index < FixedCols() || r.Index < FixedRows())
         state.Include(gdFixed);
@@ -284,16 +284,25 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, const TRect& ARect,
     DrawIndicatorCell(ACol, ARow, rect, AState);
   else if (dataCol < FColumns->Count()) {
     TColumnEh* column = FColumns->Items(dataCol);
-    if (type.Area == caTitleEh)
+    if (type.Area == caTitleEh) {
       DrawTitleCell(dataCol, ARow, rect, AState);
-    else if (type.Area == caFilterEh) {
-      canvas->Brush()->SetColor(column->Title()->Color());
-      TColor bg = column->Title()->Color();
+    } else if (type.Area == caFilterEh) {
+      // A filter cell: its text in blue on the brightened fixed colour; hidden filters show
+      // the title colour.
+      bool shown = FilterCellVisible(dataCol);
+      TColor bg = shown ? BrightenColor(FixedColor(), 8) : column->Title()->Color();
+      canvas->Font()->Assign(Font());
+      if (shown)
+        canvas->Font()->SetColor(clBlue);
       highlighted = CellInSelection(ACol, ARow, AnsiString(), dataCol) &&
                     FStyle->HighlightOtherCell(this, ACol, ARow, dataCol, dataRow, true, type, bg,
                                                canvas->Font());
       canvas->Brush()->SetColor(bg);
-      canvas->FillRect(rect);
+      if (shown)
+        DrawCellText(canvas, rect, true, 1, 1, FilterCellText(dataCol), taLeftJustify,
+                     column->Layout(), false, false, 0, 0, false);
+      else
+        canvas->FillRect(rect);
     } else if (type.Area == caDataEh && FDataLink->Active() && dataRow < FDataLink->RecordCount()) {
       DrawDataCellEh(ACol, ARow, dataCol, dataRow, rect, AState);
       highlighted = FCellParams->State.Contains(gdSelected);
@@ -313,10 +322,18 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, const TRect& ARect,
     canvas->Brush()->SetColor(Color());
     canvas->FillRect(rect);
   }
+  bool bands = type.Area == caTitleEh && FUseMultiTitle && FOptions.Contains(dgTitles) &&
+               dataCol >= 0 && dataCol < FColumns->Count();
   if (is3D) {
     InflateRect(rect, 1, 1);
+    // Under upper titles the leaf's frame surrounds only the leaf's own part of the cell.
+    if (bands)
+      if (THeadTreeNode* leaf = LeafOf(dataCol))
+        rect.Top = std::max<Integer>(rect.Top, rect.Bottom - leaf->NodeHeight + 3);
     Draw3DFrame(rect, highlighted);
   }
+  if (bands)
+    DrawTitleBands(dataCol, ARect);
 }
 
 void TCustomDBGridEh::DrawIndicatorCell(Integer ACol, Integer ARow, const TRect& ARect,
@@ -393,6 +410,14 @@ void TCustomDBGridEh::DrawTitleCell(Integer DataCol, Integer ARow, const TRect& 
   if (OnGetTitleParams && column->Field())
     OnGetTitleParams(this, column, false, marker, bg, canvas->Font());
   TRect textRect = ARect;
+  AnsiString caption = title->Caption();
+  if (FUseMultiTitle) {
+    // The upper part of the cell belongs to the bands of the upper titles.
+    if (THeadTreeNode* leaf = LeafOf(DataCol)) {
+      caption = leaf->Caption;
+      textRect.Top = std::max<Integer>(ARect.Top, ARect.Bottom - leaf->NodeHeight + 3);
+    }
+  }
   Integer numberWidth = 0;
   bool drawMarker = marker != smNoneEh, drawNumber = false;
   if (drawMarker) {
@@ -422,13 +447,13 @@ void TCustomDBGridEh::DrawTitleCell(Integer DataCol, Integer ARow, const TRect& 
     FStyle->HighlightOtherCell(this, DataToRawColumn(DataCol), ARow, DataCol, -1, true, type, bg,
                                canvas->Font());
   canvas->Brush()->SetColor(bg);
-  canvas->FillRect(TRect(textRect.Right, ARect.Top, ARect.Right, ARect.Bottom));
+  canvas->FillRect(TRect(textRect.Right, textRect.Top, ARect.Right, ARect.Bottom));
   Integer m = CellHas3DFrame(DataToRawColumn(DataCol), ARow, AState, ARect) ? 1 : 2;
   Integer v = FFlat ? m - 1 : m;
   bool multi = FTitleHeight > 0 || FTitleLines > 0 || FUseMultiTitle;
   TAlignment align = FUseMultiTitle ? taCenter : title->Alignment();
-  DrawCellText(canvas, textRect, true, m, v, title->Caption(), align, multi ? tlCenter : tlTop,
-               multi, title->EndEllipsis(), 0, 0, false);
+  DrawCellText(canvas, textRect, true, m, v, caption, align, multi ? tlCenter : tlTop, multi,
+               title->EndEllipsis(), 0, 0, false);
   if (drawMarker) {
     // The marker: a small triangle, pointing down for descending and up for ascending.
     Integer x = ARect.Right - 10 - numberWidth - 2, y = (ARect.Top + ARect.Bottom - 9) / 2;
@@ -488,7 +513,8 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
   Integer m = CellHas3DFrame(ACol, ARow, AState, ARect) ? 1 : 2;
   Integer v = FFlat ? m - 1 : m;
   TRect textRect = ARect;
-  if (column->AlwaysShowEditButton())
+  bool editorHere = EditorMode() && ACol == Col() && ARow == Row();
+  if (column->AlwaysShowEditButton() || editorHere)
     textRect.Right -= column->EditButtonsWidth();
   if (FDefaultDrawing) {
     TColumnKindEh kind = column->Kind();
@@ -534,6 +560,17 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
       DrawFrameControl(canvas, button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
     }
   }
+  // A running incremental search shows the matched prefix in black on yellow.
+  if (FIncSearchActive && !FIncSearchText.empty() && ACol == Col() && ARow == Row() &&
+      FDefaultDrawing) {
+    AnsiString prefix = CurrentCellPrefix(FIncSearchText);
+    TRect mark(textRect.Left + m, textRect.Top + v,
+               std::min<Integer>(textRect.Left + m + canvas->TextWidth(prefix), textRect.Right),
+               textRect.Bottom - v);
+    canvas->Brush()->SetColor(clYellow);
+    canvas->Font()->SetColor(clBlack);
+    canvas->ExtTextOut(mark.Left, mark.Top, ETO_CLIPPED | ETO_OPAQUE, &mark, prefix);
+  }
   // The required mark: a red dotted line under an empty required cell of a new record.
   TField* f = column->Field();
   if (column->HighlightRequired() && ARow == Row() && FDataLink->DataSet()->State() == dsInsert &&
@@ -568,8 +605,7 @@ void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer FooterRow, const T
   TAlignment align = footer->Alignment();
   AnsiString text;
   if (FDefaultDrawing) {
-    if (footer->ValueType() == fvtStaticText)
-      text = footer->Value();
+    text = FooterCellText(FooterRow, column);
     GetFooterParams(DataCol, FooterRow, column, canvas->Font(), bg, align, AState, text);
     canvas->Brush()->SetColor(bg);
     Integer m = CellHas3DFrame(DataToRawColumn(DataCol), Row(), AState, ARect) ? 1 : 2;

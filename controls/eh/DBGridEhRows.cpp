@@ -79,6 +79,8 @@ void TCustomDBGridEh::RecalcRowCount()
 
 void TCustomDBGridEh::SyncCurrentRow()
 {
+  if (FIncSearchActive && !FIncSearchMoving)
+    StopIncrementalSearch();
   if (!FDataLink->Active() || !HandleAllocated() || ComponentState().Contains(csLoading))
     return;
   Integer row = FDataLink->ActiveRecord() + HeaderRowCount();
@@ -170,12 +172,14 @@ void TCustomDBGridEh::UpdateVertScrollBar()
     si.nMax = 1;
     si.nPage = 2;
     si.nPos = 0;
-  } else if (ds->IsSequenced()) {
-    // Records are numbered: the thumb shows the record number, the page the visible rows.
+  } else if (CanNumberRecords()) {
+    // Records are numbered (by the dataset or the sum list's bookmarks): the thumb shows
+    // the record number, the page the visible rows.
+    Integer count = ds->IsSequenced() ? ds->RecordCount() : FSumList->ViewRecordCount();
     si.nMin = 1;
     si.nPage = static_cast<UINT>(VisibleDataRowCount());
-    si.nMax = std::max<Integer>(ds->RecordCount(), 0) + static_cast<Integer>(si.nPage) - 1;
-    si.nPos = ds->State() > dsEdit ? old.nPos : std::max<Integer>(ds->RecNo(), 1);
+    si.nMax = std::max<Integer>(count, 0) + static_cast<Integer>(si.nPage) - 1;
+    si.nPos = ds->State() > dsEdit ? old.nPos : std::max<Integer>(CurrentRecordNumber(), 1);
   } else {
     si.nMin = 0;
     si.nPage = 0;
@@ -261,4 +265,99 @@ void TVertDBGridEhScrollBar::SetVisibleMode(TScrollBarVisibleModeEh Value)
   FVisibleMode = Value;
   if (FGrid)
     FGrid->UpdateVertScrollBar();
+}
+
+// ---- Scroll messages ----
+
+bool TCustomDBGridEh::CanNumberRecords()
+{
+  TDataSet* ds = FDataLink->DataSet();
+  if (!ds)
+    return false;
+  if (ds->IsSequenced())
+    return true;
+  return FSumList->Active() && FSumList->VirtualRecords() && FSumList->SequencedView();
+}
+
+Integer TCustomDBGridEh::CurrentRecordNumber()
+{
+  TDataSet* ds = FDataLink->DataSet();
+  return ds->IsSequenced() ? ds->RecNo() : FSumList->VirtualRecNo();
+}
+
+void TCustomDBGridEh::WMVScroll(TMessage& Message)
+{
+  if (!AcquireFocus() || !FDataLink->Active())
+    return;
+  TDataSet* ds = FDataLink->DataSet();
+  Integer code = LOWORD(Message.WParam);
+  switch (code) {
+  case SB_LINEUP:
+    ds->MoveBy(-(FDataLink->ActiveRecord() + 1));
+    break;
+  case SB_LINEDOWN:
+    ds->MoveBy(FDataLink->RecordCount() - FDataLink->ActiveRecord());
+    break;
+  case SB_PAGEUP:
+    ds->MoveBy(-VisibleDataRowCount());
+    break;
+  case SB_PAGEDOWN:
+    ds->MoveBy(VisibleDataRowCount());
+    break;
+  case SB_TOP:
+    ds->First();
+    break;
+  case SB_BOTTOM:
+    ds->Last();
+    break;
+  case SB_THUMBTRACK:
+    // The three-position bar has no record numbers to track: its thumb moves the records
+    // only when it is let go.
+    if (FVertScrollBar->Tracking() && CanNumberRecords()) {
+      SCROLLINFO si;
+      si.fMask = SIF_TRACKPOS;
+      GetScrollInfo(Handle(), SB_VERT, si);
+      ds->MoveBy(si.nTrackPos - CurrentRecordNumber());
+      FSkipThumbPosition = true;
+    }
+    break;
+  case SB_THUMBPOSITION: {
+    if (FSkipThumbPosition) {
+      FSkipThumbPosition = false;
+      break;
+    }
+    Integer pos = static_cast<Integer>(static_cast<SmallInt>(HIWORD(Message.WParam)));
+    if (CanNumberRecords()) {
+      if (pos <= 1)
+        ds->First();
+      else if (pos >= ds->RecordCount())
+        ds->Last();
+      else if (ds->IsSequenced())
+        ds->SetRecNo(pos);
+      else
+        FSumList->SetVirtualRecNo(pos);
+    } else {
+      switch (pos) {
+      case 0:
+        ds->First();
+        break;
+      case 1:
+        ds->MoveBy(-VisibleDataRowCount());
+        break;
+      case 3:
+        ds->MoveBy(VisibleDataRowCount());
+        break;
+      case 4:
+        ds->Last();
+        break;
+      default:
+        break;
+      }
+    }
+    break;
+  }
+  default:
+    break;
+  }
+  Message.Result = 0;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Variants.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -154,9 +155,36 @@ protected:
 
 private:
   void ScrollBarNotification(TMessage& Message);
+  void HideOwnBar();
 
   TScrollBar* FScrollBar;
   bool FScrollBarLock = false;
+};
+
+// The calendar that date editors drop down: a popup month calendar in a 2-pixel frame that
+// closes through its owner (IDropDownOwnerEh): accepting on Enter and on a release over a
+// date, the today link or the month name; not accepting on Esc, a press outside it, the loss
+// of the focus to a window that is not its own, or CM_CALENDARCLOSEEH.
+class TPopupMonthCalendarEh : public TMonthCalendar {
+public:
+  explicit TPopupMonthCalendarEh(TComponent* AOwner);
+  Integer BorderWidthEh() const { return Ctl3D() ? 2 : 0; }
+  // Fits the window to the calendar's smallest size and the frame.
+  void FitSize();
+  // Whether a release at a hit-test code accepts.
+  static bool HitAccepts(UINT Code);
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+
+private:
+  void CloseUp(bool Accept);
 };
 
 // ---- Settings objects ----

@@ -274,6 +274,7 @@ void TMRUListboxEh::UpdateScrollBar()
   if (FScrollBarLock)
     return;
   FScrollBarLock = true;
+  HideOwnBar();
   TRect client = ClientRect();
   Integer itemHeight = EffectiveItemHeightEh();
   Integer visible = std::max(1, client.Height() / itemHeight);
@@ -308,9 +309,18 @@ void TMRUListboxEh::ScrollBarNotification(TMessage& Message)
   UpdateScrollBar();
 }
 
+// The list box's own bar shows whenever its range passes a page; the list uses the bar
+// beside the grip instead.
+void TMRUListboxEh::HideOwnBar()
+{
+  if (HandleAllocated() && (GetWindowLong(FHandle, GWL_STYLE) & WS_VSCROLL))
+    ShowScrollBar(FHandle, SB_VERT, false);
+}
+
 void TMRUListboxEh::Dispatch(TMessage& Message)
 {
   TPopupListboxEh::Dispatch(Message);
+  HideOwnBar();
   switch (Message.Msg) {
   case WM_SIZE:
   case WM_VSCROLL:

@@ -16,6 +16,7 @@ void RegisterClasses()
   TClassRegistration<TSizeGripEh, TCustomControl>("TSizeGripEh");
   TClassRegistration<TPopupListboxEh, TCustomListBox>("TPopupListboxEh");
   TClassRegistration<TMRUListboxEh, TPopupListboxEh>("TMRUListboxEh");
+  TClassRegistration<TPopupMonthCalendarEh, TMonthCalendar>("TPopupMonthCalendarEh");
   TClassRegistration<TMRUListEh, TPersistent>("TMRUListEh")
       .Abstract()
       .Property("Active", &TMRUListEh::Active, &TMRUListEh::SetActive)

@@ -1,6 +1,8 @@
 // The data-aware grid library's units in the system's unit order. Each unit's
 // initialization and finalization is registered here; the classes register themselves at
 // the top of their own files.
+#include "controls/eh/CalculatorEh.h"
+#include "controls/eh/DBCtrlsEh.h"
 #include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
@@ -21,5 +23,7 @@ void RegisterEhUnits()
   RegisterUnit("DropDownsEh", DropDownsEhInitialization, DropDownsEhFinalization);
   RegisterUnit("DBSumListProducer", DBSumListProducerInitialization, nullptr);
   RegisterUnit("GridClipboardEh", GridClipboardEhInitialization, nullptr);
+  RegisterUnit("CalculatorEh", CalculatorEhInitialization, nullptr);
+  RegisterUnit("DBCtrlsEh", DBCtrlsEhInitialization, nullptr);
   RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
 }

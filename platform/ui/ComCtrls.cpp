@@ -13,4 +13,5 @@ void RegisterComCtrlsClasses()
   comctrls::RegisterUpDownClasses();
   comctrls::RegisterTreeViewClasses();
   comctrls::RegisterListViewClasses();
+  comctrls::RegisterCalendarClasses();
 }

@@ -844,4 +844,56 @@ public:
   explicit TListView(TComponent* AOwner) : TCustomListView(AOwner) {}
 };
 
+// ---- Month calendar ----
+
+// One month as a grid of days: a title with the month, the year and buttons to the previous
+// and next month, a row of day names, six weeks (the days of the neighbouring months grey),
+// optional week numbers and a link to today. A click on a day or the arrow keys choose the
+// date; Page Up and Page Down change the month. MCM_HITTEST and HitTest name the part under a
+// point with the MCHT_ codes of CommCtrl.h.
+class TMonthCalendar : public TCustomControl {
+public:
+  explicit TMonthCalendar(TComponent* AOwner);
+
+  TDateTime Date() const { return FDate; }
+  void SetDate(TDateTime Value);
+  // 0 Sunday ... 6 Saturday.
+  Integer FirstDayOfWeek() const { return FFirstDayOfWeek; }
+  void SetFirstDayOfWeek(Integer Value);
+  bool WeekNumbers() const { return FWeekNumbers; }
+  void SetWeekNumbers(bool Value);
+  bool ShowToday() const { return FShowToday; }
+  void SetShowToday(bool Value);
+  // The date the today link names (the clock's date unless set).
+  TDateTime Today() const;
+  void SetToday(TDateTime Value) { FToday = Value; }
+  // The smallest size showing a whole month (client coordinates from 0, 0).
+  TRect MinimalRect();
+  // The part under a client point; Date receives the day under it, when there is one.
+  UINT HitTest(TPoint Point, TDateTime* Date = nullptr);
+  TNotifyEvent OnChange;
+
+protected:
+  void Paint() override;
+  void Dispatch(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+private:
+  struct TLayout {
+    Integer CellW = 0, RowH = 0, Margin = 4, TitleH = 0, HeaderH = 0, TodayH = 0, WeekW = 0;
+    TRect Title, Prev, Next, MonthText, YearText, Header, Days, TodayLink;
+  };
+  TLayout Layout();
+  TDateTime FirstShownDay() const;
+  void ChangeDate(TDateTime Value);
+  void ShowMonth(Integer Delta);
+
+  TDateTime FDate;
+  TDateTime FToday = 0;
+  Integer FFirstDayOfWeek = 0;
+  bool FWeekNumbers = false;
+  bool FShowToday = true;
+};
+
 void RegisterComCtrlsClasses();

@@ -1,9 +1,14 @@
 // The grid's keyboard and its editing bridge, driven by scripted keys: row steps that append
 // and cancel, selecting while moving, tabbing across records, deleting with confirmation,
 // check-box keys, leaving the grid, and the texts the editor shows and writes back.
+#include "platform/data/ADODB.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/Clipbrd.h"
 #include "tests/controls/eh/GridEhTestKit.h"
+#include "tests/support/TestDatabases.h"
 
 using namespace ehtest;
 
@@ -337,4 +342,72 @@ TEST_F(GridEhEditBridge, SelectColumnSkipsZeroWidthColumns)
   Grid->SelectDataColumn(last - 1);
   Grid->SelectColumn(Grid->DataToRawColumn(last), 1, false);
   EXPECT_EQ(Grid->SelectedIndex(), last - 1);
+}
+
+// ---- Over a SQLite query ----
+
+TEST_F(GridEhKeys, AGridOverASqliteQueryMovesEditsAndPosts)
+{
+  AnsiString file;
+  TADOConnection connection;
+  connection.SetConnectionString(NewSQLiteDatabase(file));
+  connection.SetLoginPrompt(false);
+  connection.Open();
+  TScopeExit removeFile([&] {
+    connection.Close();
+    DeleteFile(file);
+  });
+  connection.Execute("create table waybills (ID integer primary key, Receiver varchar(20), "
+                     "City varchar(20), Qty integer)");
+  const char* receivers[] = {"张三", "李四", "王五", "赵六", "钱七"};
+  for (Integer i = 1; i <= 5; ++i)
+    connection.Execute("insert into waybills values (" + IntToStr(i) + ", '" + receivers[i - 1] +
+                       "', 'Harbin', " + IntToStr(i * 10) + ")");
+  TADOQuery query;
+  query.SetConnection(&connection);
+  query.SQL()->SetText("select ID, Receiver, City, Qty from waybills order by ID");
+  query.Open();
+  MakeGrid(false);
+  Source->SetDataSet(&query);
+  Grid->SetDataSource(Source);
+  Grid->SetFocus();
+  Headless().ProcessMessages();
+  EXPECT_EQ(Grid->Columns()->Count(), 4);
+  EXPECT_EQ(Grid->DataLink()->RecordCount(), 5);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(query.FieldByName("Receiver")->AsString(), "王五");
+  Grid->SelectDataColumn(3);
+  Headless().Type("99");
+  Key(VK_RETURN);
+  Key(VK_UP);
+  EXPECT_EQ(query.State(), dsBrowse);
+  // The query keeps posted edits in its records (a query's edits stay local).
+  ASSERT_TRUE(query.Locate("ID", Variant(3), {}));
+  EXPECT_EQ(query.FieldByName("Qty")->AsInteger(), 99);
+  EXPECT_EQ(Grid->Row(), Grid->HeaderRowCount() + Grid->DataLink()->ActiveRecord());
+  Grid->SetDataSource(nullptr);
+}
+
+TEST_F(GridEhKeys, ClipboardKeysActOnlyWithTheirFlags)
+{
+  Focused();
+  Grid->SetOptions(Grid->Options() + TDBGridEhOptions{dgMultiSelect});
+  Clipboard()->SetAsText("before");
+  Key('A', false, true);
+  EXPECT_EQ(Grid->Selection()->Kind(), selNoneEh) << "select all needs its flag";
+  Grid->SetClipboardActions(TClipboardActionsEh{caCopyEh, caSelectAllEh});
+  Key('A', false, true);
+  EXPECT_EQ(Grid->Selection()->Kind(), selAllEh);
+  EXPECT_TRUE(Grid->CanCopySelection());
+  EXPECT_TRUE(Grid->CanDeleteSelection());
+  Key('C', false, true);
+  EXPECT_NE(Clipboard()->AsText().find("Harbin"), AnsiString::npos);
+  // Without the paste flag Ctrl+V changes nothing.
+  Orders->First();
+  Key('V', false, true);
+  EXPECT_EQ(Orders->RecordCount(), 10);
+  Grid->SetReadOnly(true);
+  EXPECT_FALSE(Grid->CanPasteClipboard());
+  EXPECT_FALSE(Grid->CanDeleteSelection());
 }

@@ -214,3 +214,90 @@ TEST_F(GridEhLayout, TheVerticalBarNumbersRecordsOrShowsThreePositions)
   Grid->SetDataSource(nullptr);
   Source->SetDataSet(nullptr);
 }
+
+TEST_F(GridEhLayout, ScrollMessagesMoveTheDataset)
+{
+  MakeGrid();
+  Grid->SetFocus();
+  Headless().ProcessMessages();
+  auto send = [&](Integer code, Integer pos = 0) {
+    SendMessage(Grid->Handle(), WM_VSCROLL, MAKEWPARAM(code, pos), 0);
+  };
+  auto id = [&] { return Orders->FieldByName("ID")->AsInteger(); };
+  Integer rows = Grid->DataLink()->RecordCount();
+  Integer page = Grid->VisibleDataRowCount();
+  // Line down from the first record goes one past the last record shown.
+  send(SB_LINEDOWN);
+  EXPECT_EQ(id(), rows + 1);
+  send(SB_LINEUP);
+  EXPECT_EQ(id(), 1) << "the record just above the first shown (record 2)";
+  send(SB_TOP);
+  send(SB_PAGEDOWN);
+  EXPECT_EQ(id(), 1 + page);
+  send(SB_BOTTOM);
+  EXPECT_EQ(id(), 10);
+  send(SB_THUMBPOSITION, 4);
+  EXPECT_EQ(id(), 4) << "numbered records: the thumb's record";
+  send(SB_THUMBPOSITION, 1);
+  EXPECT_EQ(id(), 1);
+
+  // Tracking moves while dragging; the position message after the release does nothing.
+  Grid->VertScrollBar()->SetTracking(true);
+  SCROLLINFO si;
+  si.fMask = SIF_POS;
+  si.nPos = 7;
+  SetScrollInfo(Grid->Handle(), SB_VERT, si, false);
+  send(SB_THUMBTRACK, 7);
+  EXPECT_EQ(id(), 7);
+  send(SB_THUMBPOSITION, 2);
+  EXPECT_EQ(id(), 7);
+
+  // Records without numbers: five positions; tracking cannot follow them.
+  Grid->SetDataSource(nullptr);
+  auto unsequenced = MakeOrders(Countries.get(), false);
+  Source->SetDataSet(unsequenced.get());
+  Grid->SetDataSource(Source);
+  auto uid = [&] { return unsequenced->FieldByName("ID")->AsInteger(); };
+  send(SB_THUMBPOSITION, 3);
+  EXPECT_EQ(uid(), 1 + page);
+  send(SB_THUMBPOSITION, 2);
+  EXPECT_EQ(uid(), 1 + page) << "the middle position moves nothing";
+  send(SB_THUMBTRACK, 4);
+  EXPECT_EQ(uid(), 1 + page) << "no track over positions that are no record numbers";
+  send(SB_THUMBPOSITION, 4);
+  EXPECT_EQ(uid(), 10) << "the position after such a track still counts";
+  send(SB_THUMBPOSITION, 0);
+  EXPECT_EQ(uid(), 1);
+  Grid->SetDataSource(nullptr);
+  Source->SetDataSet(nullptr);
+}
+
+TEST_F(GridEhLayout, SizingUnderAutoFitNeverDividesByZero)
+{
+  MakeGrid();
+  Grid->Columns()->Clear();
+  TColumnEh* a = Grid->Columns()->Add();
+  a->SetFieldName("Name");
+  TColumnEh* b = Grid->Columns()->Add();
+  b->SetFieldName("City");
+  TColumnEh* c = Grid->Columns()->Add();
+  c->SetFieldName("Qty");
+  Grid->SetAutoFitColWidths(true);
+  // A column whose width was 0 is sized: no base to rescale, the next base stays.
+  for (bool spread : {false, true}) {
+    SCOPED_TRACE(spread);
+    Grid->SetExtOptions(spread ? Grid->ExtOptions() + TDBGridEhExtOptions{dgxSpreadResizeEh}
+                               : Grid->ExtOptions() - TDBGridEhExtOptions{dgxSpreadResizeEh});
+    a->SetAutoFitBaseWidth(0);
+    b->SetAutoFitBaseWidth(0);
+    c->SetAutoFitBaseWidth(0);
+    Grid->LayoutChanged();
+    Integer raw = Grid->DataToRawColumn(2);
+    Grid->TCustomGrid::SetColWidths(raw, Grid->ColWidths(raw) + 25);
+    EXPECT_GE(a->AutoFitBaseWidth(), 0);
+    EXPECT_GE(b->AutoFitBaseWidth(), 0);
+    EXPECT_GE(c->Width(), 0);
+    for (Integer i = 0; i < 3; ++i)
+      EXPECT_GE(Grid->ColWidths(Grid->DataToRawColumn(i)), 0);
+  }
+}

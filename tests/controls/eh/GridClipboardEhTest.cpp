@@ -4,11 +4,13 @@
 #include "controls/eh/GridClipboardEh.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "controls/eh/DBGridEhExport.h"
 #include "platform/rtl/Codec.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Clipbrd.h"
 #include "tests/controls/eh/GridEhTestKit.h"
 
@@ -130,13 +132,13 @@ TEST_F(GridClipboardEh, LibreOfficeReadsTheChineseText)
   if (std::system("command -v soffice > /dev/null 2>&1") != 0)
     GTEST_SKIP() << "LibreOffice is not installed";
   MakeNamesGrid({"张三", "乗{x}", "李四"});
-  AnsiString dir = "eh_rtf_check";
-  std::system(("rm -rf " + dir + " && mkdir -p " + dir).c_str());
+  AnsiString dir = (std::filesystem::path(ParamStr(0)).parent_path() / "eh_rtf_check").string();
+  std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
   {
     std::ofstream out(dir + "/grid.rtf", std::ios::binary);
     out << Rtf(Grid);
   }
-  AnsiString command = "cd " + dir +
+  AnsiString command = "cd '" + dir + "'" +
                        " && HOME=$PWD timeout 120 soffice --headless --norestore "
                        "-env:UserInstallation=file://$PWD/profile --convert-to txt:Text grid.rtf "
                        "> soffice.log 2>&1";

@@ -1,0 +1,256 @@
+// The data-aware edit box (see DBCtrlsEh.h): binding, reading, storing, keys and focus.
+#include "controls/eh/DBCtrlsEh.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/ui/Windows.h"
+
+TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner)
+    : TCustomMaskEdit(AOwner), FDataLink(std::make_unique<TFieldDataLinkEh>())
+{
+  FDataLink->SetControl(this);
+  FDataLink->OnDataChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::LinkDataChanged);
+  FDataLink->OnStoreRequested = TNotifyEvent::Bind(this, &TCustomDBEditEh::UpdateData);
+  FDataLink->OnEditingChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditingChanged);
+}
+
+TCustomDBEditEh::~TCustomDBEditEh()
+{
+  FDataLink->OnDataChanged = nullptr;
+  FDataLink->OnStoreRequested = nullptr;
+  FDataLink->OnEditingChanged = nullptr;
+  FDataLink->SetDataSource(nullptr);
+}
+
+void TCustomDBEditEh::SetDataSource(TDataSource* Value)
+{
+  if (DataSource())
+    DataSource()->RemoveFreeNotification(this);
+  FDataLink->SetDataSourceEh(Value);
+  if (Value)
+    Value->FreeNotification(this);
+  LinkDataChanged(nullptr);
+  Invalidate();
+}
+
+void TCustomDBEditEh::SetDataField(const AnsiString& Value)
+{
+  // A length that came from the field goes with it; one the user set stays.
+  if (FMaxLengthFromField && MaxLength() == FFieldMaxLength &&
+      !ComponentState().Contains(csDesigning))
+    SetMaxLength(0);
+  FMaxLengthFromField = false;
+  FDataLink->SetFieldName(Value);
+  Invalidate();
+}
+
+void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TCustomMaskEdit::Notification(AComponent, Operation);
+  if (Operation == opRemove && FDataLink && AComponent == FDataLink->DataSource())
+    FDataLink->SetDataSourceEh(nullptr);
+}
+
+void TCustomDBEditEh::SetReadOnly(bool Value)
+{
+  FReadOnlyEh = Value;
+  FDataLink->SetReadOnly(Value);
+  ApplyReadOnlyState();
+}
+
+void TCustomDBEditEh::AssignText(const AnsiString& Text)
+{
+  FAssigning = true;
+  TScopeExit done([this] { FAssigning = false; });
+  SetText(Text);
+}
+
+void TCustomDBEditEh::LinkDataChanged(TObject*)
+{
+  if (TField* field = Field()) {
+    if (!ComponentState().Contains(csDesigning) && MaxLength() == 0 &&
+        (field->DataType() == ftString || field->DataType() == ftWideString)) {
+      SetMaxLength(field->Size());
+      FMaxLengthFromField = true;
+      FFieldMaxLength = field->Size();
+    }
+    bool memo = field->DataType() == ftMemo;
+    if (FFocused && field->CanModify())
+      AssignText(memo ? field->AsString() : field->Text());
+    else
+      AssignText(memo ? field->AsString() : field->DisplayText());
+  } else if (IsDataIndependent()) {
+    const Variant& v = FDataLink->DataIndependentValue();
+    AnsiString text;
+    try {
+      text = VarIsArray(v) ? AnsiString() : VarToStr(v);
+    } catch (const Exception&) {
+      text.clear();
+    }
+    AssignText(text);
+  } else {
+    AssignText("");
+  }
+  ApplyReadOnlyState();
+  SetModified(false);
+}
+
+void TCustomDBEditEh::EditingChanged(TObject*)
+{
+  ApplyReadOnlyState();
+}
+
+// The native edit takes typing while the link edits, or while focused when the value can be
+// changed (so that the input method works; the first keystroke starts the edit).
+void TCustomDBEditEh::ApplyReadOnlyState()
+{
+  bool readOnly = FReadOnlyEh || (!FDataLink->EditingEh() && !OnUpdateData);
+  if (!FReadOnlyEh && FFocused && FDataLink->CanChange())
+    readOnly = false;
+  TCustomMaskEdit::SetReadOnly(readOnly);
+}
+
+bool TCustomDBEditEh::EditCanModify()
+{
+  if (FReadOnlyEh)
+    return false;
+  return FDataLink->StartEdit();
+}
+
+void TCustomDBEditEh::Change()
+{
+  if (!FAssigning)
+    FDataLink->MarkModified();
+  TCustomMaskEdit::Change();
+}
+
+void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
+{
+  if (Key == 'A' && Shift.Contains(ssCtrl)) {
+    // Ctrl+A alone selects everything; with another shift key it is left to the handlers.
+    TWinControl::KeyDown(Key, Shift);
+    if (Key != 0 && Shift == TShiftState{ssCtrl})
+      SelectAll();
+    Key = 0;
+    return;
+  }
+  if ((Key == VK_DELETE || (Key == VK_INSERT && Shift == TShiftState{ssShift})) && !FReadOnlyEh)
+    FDataLink->StartEdit();
+  TCustomMaskEdit::KeyDown(Key, Shift);
+}
+
+void TCustomDBEditEh::KeyPress(char& Key)
+{
+  if (OnKeyPress)
+    OnKeyPress(this, Key);
+  unsigned char c = static_cast<unsigned char>(Key);
+  if (c == 0)
+    return;
+  if (c == '\r' || c == '\t' || c == '\n') {
+    Key = 0; // a single-line value: line ends and tabs never go in
+    return;
+  }
+  if (c == VK_ESCAPE) {
+    FDataLink->ResetValue();
+    SelectAll();
+    Key = 0;
+    return;
+  }
+  bool starts = c == VK_BACK || c == 22 || c == 24 || c >= 32;
+  if (c >= 32 && Field() && !IsDataIndependent() && !Field()->IsValidChar(Key)) {
+    MessageBeep(0);
+    Key = 0;
+    return;
+  }
+  if (starts && !FReadOnlyEh)
+    FDataLink->StartEdit();
+  // The framework's own key press without OnKeyPress a second time.
+  TKeyPressEvent handler = OnKeyPress;
+  OnKeyPress = nullptr;
+  TScopeExit restore([this, handler] { OnKeyPress = handler; });
+  TCustomMaskEdit::KeyPress(Key);
+}
+
+void TCustomDBEditEh::SetEditFocused(bool Value)
+{
+  if (Value == FFocused)
+    return;
+  FFocused = Value;
+  FDataLink->ResetValue();
+}
+
+void TCustomDBEditEh::DoEnter()
+{
+  SetEditFocused(true);
+  TCustomMaskEdit::DoEnter();
+  ApplyReadOnlyState();
+}
+
+void TCustomDBEditEh::DoExit()
+{
+  TCustomMaskEdit::DoExit(); // OnExit
+  try {
+    FDataLink->UpdateRecord();
+  } catch (...) {
+    SelectAll();
+    SetFocus();
+    throw;
+  }
+  SetEditFocused(false);
+  ApplyReadOnlyState();
+}
+
+void TCustomDBEditEh::UpdateData(TObject*)
+{
+  StoreValue();
+}
+
+void TCustomDBEditEh::StoreValue()
+{
+  if (FFocused && IsMasked())
+    ValidateEdit();
+  bool handled = false;
+  if (OnUpdateData) {
+    FInUpdateData = true;
+    TScopeExit done([this] { FInUpdateData = false; });
+    OnUpdateData(this, handled);
+  }
+  if (!handled)
+    FDataLink->WriteText(IsDataIndependent() ? EditText() : Text());
+  SetModified(false);
+}
+
+Variant TCustomDBEditEh::Value() const
+{
+  if (IsDataIndependent())
+    return FDataLink->DataIndependentValue();
+  TField* field = Field();
+  return field ? field->Value() : Null();
+}
+
+void TCustomDBEditEh::SetValue(const Variant& Value)
+{
+  AnsiString text;
+  try {
+    text = VarIsArray(Value) ? AnsiString() : VarToStr(Value);
+  } catch (const Exception&) {
+  }
+  SetTextEh(text);
+  if (IsDataIndependent() && !FInUpdateData)
+    FDataLink->SetDataIndependentValue(Value);
+}
+
+void TCustomDBEditEh::SetTextEh(const AnsiString& Value)
+{
+  if (ComponentState().Contains(csDesigning) && !IsDataIndependent())
+    return;
+  if (!IsDataIndependent())
+    FDataLink->Edit(); // nothing to put into edit without a dataset
+  AssignText(Value);
+  if (FInUpdateData)
+    return;
+  try {
+    StoreValue();
+  } catch (...) {
+    FDataLink->ResetValue();
+    throw;
+  }
+}

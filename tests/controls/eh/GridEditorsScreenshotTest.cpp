@@ -1,0 +1,137 @@
+// A screenshot of the editors' pieces with Chinese data: edit buttons of every kind, check
+// box faces in their three states, data-aware check boxes, an open popup list under an edit with
+// its grip, the recent-text list with its own scroll bar, the popup calendar and the popup
+// calculator; written to grid_editors.png beside the test binary.
+#include <filesystem>
+
+#include "controls/eh/CalculatorEh.h"
+#include "controls/eh/DBCtrlsEh.h"
+#include "controls/eh/DropDownsEh.h"
+#include "controls/eh/EditButtonsEh.h"
+#include "platform/graphics/Surface.h"
+#include "platform/rtl/SysUtils.h"
+#include "tests/platform/ui/UiTestKit.h"
+
+namespace {
+
+class TOwnerEdit : public TEdit, public IDropDownOwnerEh {
+public:
+  using TEdit::TEdit;
+  void CloseDropDown(bool) override {}
+};
+
+void ShowPopup(TWinControl* popup, TPoint at)
+{
+  SetWindowPos(popup->Handle(), HWND_TOPMOST, at.X, at.Y, popup->Width(), popup->Height(),
+               SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+using GridEditorsScreenshot = UiTest;
+
+TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
+{
+  auto* form = new TForm(nullptr);
+  form->SetCaption("数据编辑控件");
+  form->SetBounds(20, 20, 560, 360);
+  form->SetColor(clBtnFace);
+
+  // Edit buttons: drop-down, ellipsis, spin, plus, minus; raised, then flat, then pressed.
+  TEditButtonStyleEh styles[] = {ebsDropDownEh, ebsEllipsisEh, ebsUpDownEh, ebsPlusEh, ebsMinusEh};
+  for (Integer row = 0; row < 3; ++row)
+    for (Integer i = 0; i < 5; ++i) {
+      auto* b = new TEditButtonControlEh(form);
+      b->SetParent(form);
+      b->SetBounds(16 + i * 22, 16 + row * 28, 17, 21);
+      b->SetStyle(styles[i]);
+      b->SetFlat(row == 1);
+      b->SetActive(row == 1 && i % 2 == 0);
+      if (row == 2)
+        b->SetHeldDown(true);
+    }
+  // Check box faces: unchecked, checked, grayed; classic above, flat below.
+  auto* boxes = new TPaintBox(form);
+  boxes->SetParent(form);
+  boxes->SetBounds(140, 16, 200, 60);
+  boxes->OnPaint = [boxes](TObject*) {
+    TCanvas* c = boxes->Canvas();
+    const char* captions[] = {"未选", "选中", "不定"};
+    for (Integer flat = 0; flat < 2; ++flat)
+      for (Integer state = 0; state < 3; ++state) {
+        TRect box = Bounds(state * 64, flat * 28, 13, 13);
+        PaintButtonFace(c, box, clBtnFace, bpkCheckBox, 0, flat == 1, false, true, state);
+        c->Brush()->SetStyle(bsClear);
+        c->TextOut(box.Right + 4, box.Top, captions[state]);
+      }
+  };
+
+  // Data-aware check boxes: checked, and grayed in the flat look.
+  const char* captions[] = {"已付款", "代收货款"};
+  for (Integer i = 0; i < 2; ++i) {
+    auto* check = new TDBCheckBoxEh(form);
+    check->SetParent(form);
+    check->SetBounds(200, 250 + i * 24, 120, 17);
+    check->SetCaption(captions[i]);
+    check->SetFlat(i == 1);
+    check->SetState(i == 0 ? cbChecked : cbGrayed);
+  }
+
+  auto* edit = new TOwnerEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(16, 110, 150, 21);
+  edit->SetText("上海");
+  auto* historyEdit = new TOwnerEdit(form);
+  historyEdit->SetParent(form);
+  historyEdit->SetBounds(190, 110, 150, 21);
+  historyEdit->SetText("张");
+  form->Show();
+  edit->SetFocus();
+  Headless().ProcessMessages();
+
+  auto* list = new TPopupListboxEh(edit);
+  list->SetItemHeight(18);
+  for (const char* city : {"北京", "上海", "广州", "深圳", "杭州"})
+    list->Items()->Add(city);
+  list->SetBounds(0, 0, 150, list->BorderHeight() + 4 * 18);
+  list->SetItemIndex(1);
+  TPoint at = FitDropDownToControl(edit, list, 0);
+  list->SetBounds(at.X, at.Y, list->Width(), list->Height());
+  ShowPopup(list, at);
+
+  auto* history = new TMRUListboxEh(historyEdit);
+  history->SetItemHeight(18);
+  for (const char* name : {"张三", "张三丰", "张无忌", "张飞", "张良", "张衡"})
+    history->Items()->Add(name);
+  history->SetBounds(0, 0, 150, history->BorderHeight() + 4 * 18);
+  at = FitDropDownToControl(historyEdit, history, 0);
+  history->SetBounds(at.X, at.Y, history->Width(), history->Height());
+  ShowPopup(history, at);
+  history->UpdateScrollBar();
+
+  auto* calc = new TPopupCalculatorEh(historyEdit);
+  for (char k : AnsiString("12+3"))
+    calc->HandleKey(k);
+  ShowPopup(calc, historyEdit->ClientToScreen({160, -100}));
+  auto* calendar = new TPopupMonthCalendarEh(edit);
+  calendar->SetDate(EncodeDate(2026, 1, 15));
+  calendar->SetToday(EncodeDate(2026, 1, 5));
+  calendar->FitSize();
+  ShowPopup(calendar, form->ClientToScreen({380, 180}));
+  Headless().ProcessMessages();
+
+  std::filesystem::path dir = std::filesystem::path(ParamStr(0)).parent_path();
+  AnsiString file = (dir / "grid_editors.png").string();
+  ASSERT_TRUE(Headless().SaveScreenshot(file));
+  EXPECT_GT(std::filesystem::file_size(file), 2000u);
+
+  auto shot = Headless().Screenshot();
+  auto pixel = [&](TPoint p) { return shot->GetPixel(p.X, p.Y); };
+  EXPECT_EQ(pixel(list->ClientToScreen({100, 18 + 9})), ColorToRGB(clHighlight))
+      << "the chosen city is highlighted";
+  EXPECT_TRUE(history->ScrollBar()->Visible());
+  EXPECT_FALSE(GetWindowLong(history->Handle(), GWL_STYLE) & WS_VSCROLL) << "one bar only";
+  EXPECT_EQ(calc->EqualButton()->Caption(), "=");
+  EXPECT_EQ(GetFocus(), edit->Handle()) << "no popup took the focus";
+  delete form;
+}
