@@ -8,6 +8,7 @@
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Registry.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Forms.h"
 
@@ -469,10 +470,7 @@ void TfrxFontComboBox::CreateWnd()
 void TfrxFontComboBox::PopulateList()
 {
   FUpdating = true;
-  struct TUpdating {
-    bool& Flag;
-    ~TUpdating() { Flag = false; }
-  } updating{FUpdating};
+  TScopeExit updating([this] { FUpdating = false; });
   TStringList fonts;
   fonts.SetSorted(true);
   fonts.SetDuplicates(dupIgnore);
