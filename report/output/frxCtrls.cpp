@@ -104,26 +104,29 @@ void TfrxScrollWin::SetVertRange(Integer Value)
   UpdateScrollBar(SB_VERT);
 }
 
+bool TfrxScrollWin::MovePosition(Integer Bar, Integer Value)
+{
+  const bool horz = Bar == SB_HORZ;
+  Integer& position = horz ? FHorzPosition : FVertPosition;
+  Value = std::max(std::min(Value, horz ? FHorzRange - FHorzPage : FVertRange - FVertPage), 0);
+  if (Value == position)
+    return false;
+  position = Value;
+  if (HandleAllocated())
+    FlatSB_SetScrollPos(FHandle, Bar, Value, true);
+  return true;
+}
+
 void TfrxScrollWin::SetHorzPosition(Integer Value)
 {
-  Value = std::max(std::min(Value, FHorzRange - FHorzPage), 0);
-  if (Value == FHorzPosition)
-    return;
-  FHorzPosition = Value;
-  if (HandleAllocated())
-    FlatSB_SetScrollPos(FHandle, SB_HORZ, Value, true);
-  HorzPositionChanged();
+  if (MovePosition(SB_HORZ, Value))
+    HorzPositionChanged();
 }
 
 void TfrxScrollWin::SetVertPosition(Integer Value)
 {
-  Value = std::max(std::min(Value, FVertRange - FVertPage), 0);
-  if (Value == FVertPosition)
-    return;
-  FVertPosition = Value;
-  if (HandleAllocated())
-    FlatSB_SetScrollPos(FHandle, SB_VERT, Value, true);
-  VertPositionChanged();
+  if (MovePosition(SB_VERT, Value))
+    VertPositionChanged();
 }
 
 void TfrxScrollWin::WMScrollBar(TMessage& Message, Integer Bar)
