@@ -11,6 +11,7 @@
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/backend/headless/Headless.h"
+#include "tests/support/ControlsGallery.h"
 
 namespace {
 
@@ -35,10 +36,7 @@ protected:
   // A new control of class T owned by and placed on the form.
   template <class T> T* Place(Integer x, Integer y, Integer w, Integer h)
   {
-    auto* c = new T(form.get());
-    c->SetParent(form.get());
-    c->SetBounds(x, y, w, h);
-    return c;
+    return gallery::Put<T>(form.get(), x, y, w, h);
   }
   // The five slots as the store holds them: "name/type" each.
   std::vector<AnsiString> Slots(const AnsiString& Key)
