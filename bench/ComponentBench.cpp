@@ -44,6 +44,13 @@ std::vector<TComponent*> MakeOwned(TComponent* Owner, Integer Count)
   return made;
 }
 
+// The sizes every benchmark here runs at; the complexity fit over them shows whether the
+// cost per component stays flat.
+void Sizes(benchmark::internal::Benchmark* b)
+{
+  b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+}
+
 void BM_OwnerFreesItsComponents(benchmark::State& state)
 {
   StartUnits();
@@ -56,49 +63,40 @@ void BM_OwnerFreesItsComponents(benchmark::State& state)
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_OwnerFreesItsComponents)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_OwnerFreesItsComponents)->Apply(Sizes);
+
+// Times FreeAll freeing, each by itself, the components made for one run (their owner
+// stays).
+template <class F> void FreeOwnedOneByOne(benchmark::State& state, F FreeAll)
+{
+  StartUnits();
+  for (auto _ : state) {
+    state.PauseTiming();
+    TQuietOwner owner(nullptr);
+    std::vector<TComponent*> made = MakeOwned(&owner, static_cast<Integer>(state.range(0)));
+    state.ResumeTiming();
+    FreeAll(made);
+  }
+  state.SetComplexityN(state.range(0));
+}
 
 void BM_FreeOwnedLastFirst(benchmark::State& state)
 {
-  StartUnits();
-  for (auto _ : state) {
-    state.PauseTiming();
-    TQuietOwner owner(nullptr);
-    std::vector<TComponent*> made = MakeOwned(&owner, static_cast<Integer>(state.range(0)));
-    state.ResumeTiming();
+  FreeOwnedOneByOne(state, [](const std::vector<TComponent*>& made) {
     for (auto it = made.rbegin(); it != made.rend(); ++it)
       delete *it;
-  }
-  state.SetComplexityN(state.range(0));
+  });
 }
-BENCHMARK(BM_FreeOwnedLastFirst)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_FreeOwnedLastFirst)->Apply(Sizes);
 
 void BM_FreeOwnedInCreationOrder(benchmark::State& state)
 {
-  StartUnits();
-  for (auto _ : state) {
-    state.PauseTiming();
-    TQuietOwner owner(nullptr);
-    std::vector<TComponent*> made = MakeOwned(&owner, static_cast<Integer>(state.range(0)));
-    state.ResumeTiming();
+  FreeOwnedOneByOne(state, [](const std::vector<TComponent*>& made) {
     for (TComponent* c : made)
       delete c;
-  }
-  state.SetComplexityN(state.range(0));
+  });
 }
-BENCHMARK(BM_FreeOwnedInCreationOrder)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_FreeOwnedInCreationOrder)->Apply(Sizes);
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Registry.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Forms.h"
 
@@ -103,26 +104,29 @@ void TfrxScrollWin::SetVertRange(Integer Value)
   UpdateScrollBar(SB_VERT);
 }
 
+bool TfrxScrollWin::MovePosition(Integer Bar, Integer Value)
+{
+  const bool horz = Bar == SB_HORZ;
+  Integer& position = horz ? FHorzPosition : FVertPosition;
+  Value = std::max(std::min(Value, horz ? FHorzRange - FHorzPage : FVertRange - FVertPage), 0);
+  if (Value == position)
+    return false;
+  position = Value;
+  if (HandleAllocated())
+    FlatSB_SetScrollPos(FHandle, Bar, Value, true);
+  return true;
+}
+
 void TfrxScrollWin::SetHorzPosition(Integer Value)
 {
-  Value = std::max(std::min(Value, FHorzRange - FHorzPage), 0);
-  if (Value == FHorzPosition)
-    return;
-  FHorzPosition = Value;
-  if (HandleAllocated())
-    FlatSB_SetScrollPos(FHandle, SB_HORZ, Value, true);
-  HorzPositionChanged();
+  if (MovePosition(SB_HORZ, Value))
+    HorzPositionChanged();
 }
 
 void TfrxScrollWin::SetVertPosition(Integer Value)
 {
-  Value = std::max(std::min(Value, FVertRange - FVertPage), 0);
-  if (Value == FVertPosition)
-    return;
-  FVertPosition = Value;
-  if (HandleAllocated())
-    FlatSB_SetScrollPos(FHandle, SB_VERT, Value, true);
-  VertPositionChanged();
+  if (MovePosition(SB_VERT, Value))
+    VertPositionChanged();
 }
 
 void TfrxScrollWin::WMScrollBar(TMessage& Message, Integer Bar)
@@ -469,10 +473,7 @@ void TfrxFontComboBox::CreateWnd()
 void TfrxFontComboBox::PopulateList()
 {
   FUpdating = true;
-  struct TUpdating {
-    bool& Flag;
-    ~TUpdating() { Flag = false; }
-  } updating{FUpdating};
+  TScopeExit updating([this] { FUpdating = false; });
   TStringList fonts;
   fonts.SetSorted(true);
   fonts.SetDuplicates(dupIgnore);

@@ -49,6 +49,9 @@ protected:
 
 private:
   void UpdateScrollBar(Integer Bar);
+  // Moves the position of Bar (SB_HORZ or SB_VERT) to Value, kept within 0 .. range - page,
+  // and the bar with it; false when the position stays where it was.
+  bool MovePosition(Integer Bar, Integer Value);
   void WMScrollBar(TMessage& Message, Integer Bar);
 
   Integer FHorzPage = 0, FHorzRange = 0, FHorzPosition = 0;

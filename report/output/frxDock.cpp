@@ -40,6 +40,14 @@ void SetAcrossStart(TControl* C, bool Horizontal, Integer Value)
     C->SetLeft(Value);
 }
 
+// Paints R in the button face: the ground of every part of the docks and bars.
+void FillFace(TCanvas* C, const TRect& R)
+{
+  C->Brush()->SetStyle(bsSolid);
+  C->Brush()->SetColor(clBtnFace);
+  C->FillRect(R);
+}
+
 } // namespace
 
 // ---- TfrxTBPanel ----
@@ -67,9 +75,7 @@ void TfrxTBPanel::SetParent(TWinControl* AParent)
 void TfrxTBPanel::Paint()
 {
   TCanvas* c = Canvas();
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(clBtnFace);
-  c->FillRect(ClientRect());
+  FillFace(c, ClientRect());
   if (!ComponentState().Contains(csDesigning))
     return;
   c->Pen()->SetColor(clBtnShadow);
@@ -99,9 +105,7 @@ void TfrxDock::Loaded()
 void TfrxDock::Paint()
 {
   TCanvas* c = Canvas();
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(clBtnFace);
-  c->FillRect(ClientRect());
+  FillFace(c, ClientRect());
   if (ComponentState().Contains(csDesigning)) {
     c->Brush()->SetColor(clBtnShadow);
     c->FrameRect(ClientRect());
@@ -215,9 +219,7 @@ TfrxToolBar* TfrxDragBox::Bar() const
 void TfrxDragBox::Paint()
 {
   TCanvas* c = Canvas();
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(clBtnFace);
-  c->FillRect(ClientRect());
+  FillFace(c, ClientRect());
   c->Pen()->SetColor(clBtnShadow);
   const bool vertical = Bar() && Bar()->DockDirection() == 3;
   if (!vertical) {
@@ -422,9 +424,7 @@ void TfrxToolBar::Loaded()
 void TfrxToolBar::Paint()
 {
   TCanvas* c = Canvas();
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(clBtnFace);
-  c->FillRect(ClientRect());
+  FillFace(c, ClientRect());
   if (Dock()) {
     TRect r = ClientRect();
     Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/engine/frxClass.h"
 #include "report/engine/frxPrinter.h"
@@ -117,10 +118,7 @@ void TfrxPageSettingsForm::DoShow()
 {
   FUpdating = true;
   {
-    struct TDone {
-      bool& Flag;
-      ~TDone() { Flag = false; }
-    } done{FUpdating};
+    TScopeExit done([this] { FUpdating = false; });
     TfrxCustomPrinter* printer = GlobalPrinters()->CurrentPrinter();
     SizeCB->Items()->Assign(printer->Papers());
     if (FPage) {
@@ -158,10 +156,7 @@ void TfrxPageSettingsForm::SizeCBClick(TObject*)
   if (FUpdating)
     return;
   FUpdating = true;
-  struct TDone {
-    bool& Flag;
-    ~TDone() { Flag = false; }
-  } done{FUpdating};
+  TScopeExit done([this] { FUpdating = false; });
   TfrxCustomPrinter* printer = GlobalPrinters()->CurrentPrinter();
   const Integer paper = printer->PaperNameToNumber(SizeCB->Text());
   Extended width = Mm(WidthE), height = Mm(HeightE);

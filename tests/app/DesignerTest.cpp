@@ -19,7 +19,6 @@
 
 namespace {
 
-
 // A layout text from the default layout with l13 placed at (Left, Top) and the paper
 // size given.
 WideString LayoutWith(Integer Left, Integer Top, Integer PaperWidth, Integer PaperHeight,

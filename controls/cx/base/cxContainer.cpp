@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/VirtualKeys.h"
 #include "platform/ui/Forms.h"
 
@@ -414,10 +415,7 @@ void TcxContainer::UpdateScrollBars()
       !FInnerControl->HandleAllocated())
     return;
   FUpdatingScrollBars = true;
-  struct TReset {
-    bool& Flag;
-    ~TReset() { Flag = false; }
-  } reset{FUpdatingScrollBars};
+  TScopeExit reset([this] { FUpdatingScrollBars = false; });
   for (TcxControlScrollBar* bar : {HScrollBar(), VScrollBar()}) {
     const bool horizontal = bar == HScrollBar();
     SCROLLBARINFO info;

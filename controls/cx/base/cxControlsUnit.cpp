@@ -3,6 +3,7 @@
 #include <map>
 
 #include "controls/cx/base/cxControls.h"
+#include "controls/cx/base/cxControlsPrivate.h"
 #include "platform/graphics/Pictures.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
@@ -179,20 +180,13 @@ TcxSettingsController::~TcxSettingsController()
 
 void TcxSettingsController::AddControl(TWinControl* AControl)
 {
-  if (std::find(FControls.begin(), FControls.end(), AControl) != FControls.end())
-    return;
-  if (FControls.empty())
-    FWindow = AllocateHWnd(TWndMethod::Bind(this, &TcxSettingsController::WndProc));
-  FControls.push_back(AControl);
+  cxAddWindowListener(FControls, FWindow, AControl,
+                      TWndMethod::Bind(this, &TcxSettingsController::WndProc));
 }
 
 void TcxSettingsController::RemoveControl(TWinControl* AControl)
 {
-  std::erase(FControls, AControl);
-  if (FControls.empty() && FWindow) {
-    DeallocateHWnd(FWindow);
-    FWindow = 0;
-  }
+  cxRemoveWindowListener(FControls, FWindow, AControl);
 }
 
 void TcxSettingsController::WndProc(TMessage& Message)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 
+#include "controls/cx/base/cxControlsPrivate.h"
 #include "controls/cx/base/cxDateUtils.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/SysUtils.h"
@@ -63,20 +64,13 @@ TcxFormatController::~TcxFormatController()
 
 void TcxFormatController::AddListener(IcxFormatControllerListener* AListener)
 {
-  if (std::find(FListeners.begin(), FListeners.end(), AListener) != FListeners.end())
-    return;
-  if (FListeners.empty())
-    FWindow = AllocateHWnd(TWndMethod::Bind(this, &TcxFormatController::WindowProcedure));
-  FListeners.push_back(AListener);
+  cxAddWindowListener(FListeners, FWindow, AListener,
+                      TWndMethod::Bind(this, &TcxFormatController::WindowProcedure));
 }
 
 void TcxFormatController::RemoveListener(IcxFormatControllerListener* AListener)
 {
-  std::erase(FListeners, AListener);
-  if (FListeners.empty() && FWindow) {
-    DeallocateHWnd(FWindow);
-    FWindow = 0;
-  }
+  cxRemoveWindowListener(FListeners, FWindow, AListener);
 }
 
 void TcxFormatController::WindowProcedure(TMessage& Message)

@@ -11,6 +11,7 @@
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/Registry.h"
 #include "platform/ui/backend/headless/Headless.h"
+#include "tests/support/ControlsGallery.h"
 
 namespace {
 
@@ -31,6 +32,11 @@ protected:
     SetRegistryRoots("", "");
     std::filesystem::remove_all(dir);
     Headless().Reset();
+  }
+  // A new control of class T owned by and placed on the form.
+  template <class T> T* Place(Integer x, Integer y, Integer w, Integer h)
+  {
+    return gallery::Put<T>(form.get(), x, y, w, h);
   }
   // The five slots as the store holds them: "name/type" each.
   std::vector<AnsiString> Slots(const AnsiString& Key)
@@ -117,9 +123,7 @@ TEST_F(frxCtrlsTest, FontComboKeepsFiveRecentFontsInTheStore)
 
 TEST_F(frxCtrlsTest, FlatComboListSizeAndOpeningUpwardNearTheBottom)
 {
-  auto* combo = new TfrxComboBox(form.get());
-  combo->SetParent(form.get());
-  combo->SetBounds(10, 10, 120, 21);
+  auto* combo = Place<TfrxComboBox>(10, 10, 120, 21);
   for (Integer i = 0; i < 20; ++i)
     combo->Items()->Add(IntToStr(i));
   form->Show();
@@ -146,9 +150,7 @@ TEST_F(frxCtrlsTest, FlatComboListSizeAndOpeningUpwardNearTheBottom)
 
 TEST_F(frxCtrlsTest, FontSampleShowsBesideTheListAndAboveWhenTheListOpensUpward)
 {
-  auto* combo = new TfrxFontComboBox(form.get());
-  combo->SetParent(form.get());
-  combo->SetBounds(10, 10, 150, 21);
+  auto* combo = Place<TfrxFontComboBox>(10, 10, 150, 21);
   form->Show();
   combo->SetDroppedDown(true);
   TfrxFontPreview* sample = combo->Preview();
@@ -170,12 +172,8 @@ TEST_F(frxCtrlsTest, FontSampleShowsBesideTheListAndAboveWhenTheListOpensUpward)
 
 TEST_F(frxCtrlsTest, ComboEditButtonFocusesTheEditAndFires)
 {
-  auto* edit = new TfrxComboEdit(form.get());
-  edit->SetParent(form.get());
-  edit->SetBounds(10, 10, 200, 21);
-  auto* other = new TEdit(form.get());
-  other->SetParent(form.get());
-  other->SetBounds(10, 50, 100, 21);
+  auto* edit = Place<TfrxComboEdit>(10, 10, 200, 21);
+  auto* other = Place<TEdit>(10, 50, 100, 21);
   form->Show();
   other->SetFocus();
   Integer clicks = 0;
@@ -191,9 +189,7 @@ TEST_F(frxCtrlsTest, ComboEditButtonFocusesTheEditAndFires)
   Headless().Click(edit->Button()->ClientToScreen({5, 5}));
   EXPECT_EQ(clicks, 1);
   // Enter in the edit reaches the form's default button.
-  auto* ok = new TButton(form.get());
-  ok->SetParent(form.get());
-  ok->SetBounds(10, 90, 75, 25);
+  auto* ok = Place<TButton>(10, 90, 75, 25);
   ok->SetDefault(true);
   Integer defaults = 0;
   ok->OnClick = [&](TObject*) { ++defaults; };

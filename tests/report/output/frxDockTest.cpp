@@ -49,6 +49,15 @@ protected:
     return bar;
   }
 
+  // A dock site on the form, named as the designer's left one.
+  TfrxDockSite* LeftSite()
+  {
+    auto* site = new TfrxDockSite(form);
+    site->SetName("LeftDockSite");
+    site->SetParent(form);
+    return site;
+  }
+
   TForm* form = nullptr;
   TfrxDock* top = nullptr;
   TfrxDock* bottom = nullptr;
@@ -247,9 +256,7 @@ TForm* Dockable(TComponent* Owner, const char* Name, Integer Width, Integer Heig
 
 TEST_F(frxDockTest, DockSiteTakesTheWidestFormAndShowsItsGripWhileDocked)
 {
-  auto* site = new TfrxDockSite(form);
-  site->SetName("LeftDockSite");
-  site->SetParent(form);
+  auto* site = LeftSite();
   EXPECT_EQ(site->Width(), 10);
   EXPECT_FALSE(site->Grip()->Visible());
   TForm* inspector = Dockable(form, "ObjectInspector", 180, 300);
@@ -279,9 +286,7 @@ TEST_F(frxDockTest, DockSiteTakesTheWidestFormAndShowsItsGripWhileDocked)
 TEST_F(frxDockTest, DockSiteLayoutRoundTripsAndDamagedDataChangesNothing)
 {
   TMemIniFile store("");
-  auto* site = new TfrxDockSite(form);
-  site->SetName("LeftDockSite");
-  site->SetParent(form);
+  auto* site = LeftSite();
   TForm* inspector = Dockable(form, "ObjectInspector", 180, 300);
   TForm* tree = Dockable(form, "DataTree", 150, 200);
   site->DockForm(tree);
@@ -331,9 +336,7 @@ TEST_F(frxDockTest, DockSiteLayoutRoundTripsAndDamagedDataChangesNothing)
 TEST_F(frxDockTest, AFormLayoutNamingADockSiteDocksIntoIt)
 {
   TMemIniFile store("");
-  auto* site = new TfrxDockSite(form);
-  site->SetName("LeftDockSite");
-  site->SetParent(form);
+  auto* site = LeftSite();
   TForm* inspector = Dockable(form, "ObjectInspector", 180, 300);
   site->DockForm(inspector);
   SaveFormLayout(&store, inspector);

@@ -23,15 +23,21 @@ struct TFixedClock {
   }
 };
 
-// The program's own date format for the life of the object.
+// The program's own date format for the life of the object. The program-wide format
+// controller reads it again each time, whatever an earlier test left it holding.
 struct TProgramDates {
   TFormatSettings Saved = FormatSettings;
   TProgramDates()
   {
     FormatSettings.ShortDateFormat = "yyyy-mm-dd";
     FormatSettings.DateSeparator = '-';
+    FormatControllerInstance()->GetFormats();
   }
-  ~TProgramDates() { FormatSettings = Saved; }
+  ~TProgramDates()
+  {
+    FormatSettings = Saved;
+    FormatControllerInstance()->GetFormats();
+  }
 };
 
 AnsiString Day(TDateTime d)

@@ -10,6 +10,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/Windows.h"
 #include "platform/ui/backend/headless/Headless.h"
+#include "tests/support/ControlsGallery.h"
 
 class cxUiTest : public testing::Test {
 protected:
@@ -41,9 +42,6 @@ protected:
   // A new control of class T owned by and placed on the form.
   template <class T> T* Place(Integer x, Integer y, Integer w, Integer h)
   {
-    auto* c = new T(Form);
-    c->SetParent(Form);
-    c->SetBounds(x, y, w, h);
-    return c;
+    return gallery::Put<T>(Form, x, y, w, h);
   }
 };
