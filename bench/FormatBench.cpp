@@ -14,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/RatioReporter.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/NumFormat.h"
 
@@ -88,41 +89,6 @@ void BM_Float_C(benchmark::State& state)
 }
 BENCHMARK(BM_Float_C);
 
-// The console output, then one line per pair: the runtime's CPU time over the C library's.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
-    ConsoleReporter::ReportRuns(runs);
-    // With repetitions, the median stands for the benchmark.
-    for (const Run& run : runs) {
-      if (run.error_occurred)
-        continue;
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
-        continue;
-      FTimes[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-  }
-  void Finalize() override
-  {
-    ConsoleReporter::Finalize();
-    std::printf("\nRuntime time over C library time (same run):\n");
-    for (const auto& [name, time] : FTimes) {
-      const size_t cut = name.rfind("_Rtl");
-      if (cut == std::string::npos)
-        continue;
-      auto it = FTimes.find(name.substr(0, cut) + "_C");
-      if (it == FTimes.end() || it->second <= 0)
-        continue;
-      std::printf("  %-10s %6.2fx%s\n", name.substr(3, cut - 3).c_str(), time / it->second,
-                  name == "BM_DateTime_Rtl" ? "  (target at most 1x)" : "");
-    }
-  }
-
-private:
-  std::map<std::string, double> FTimes;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -130,7 +96,8 @@ int main(int argc, char** argv)
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;
-  TRatioReporter reporter;
+  TRatioReporter reporter("Rtl", "C", "Runtime time over C library time (same run)",
+                          {{"DateTime", "target at most 1x"}});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

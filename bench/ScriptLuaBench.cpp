@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/RatioReporter.h"
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/Units.h"
 #include "report/script/fsScript.h"
@@ -265,43 +266,6 @@ BENCHMARK(BM_NewExpression_Lua)->Unit(benchmark::kMicrosecond);
 
 #endif
 
-// The console output, then one line per pair: the script's CPU time over Lua's (CPU time
-// suffers less than wall time from other work on a shared machine).
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
-    ConsoleReporter::ReportRuns(runs);
-    // With repetitions, the median stands for the benchmark.
-    for (const Run& run : runs) {
-      if (run.error_occurred)
-        continue;
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
-        continue;
-      FTimes[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-  }
-  void Finalize() override
-  {
-    ConsoleReporter::Finalize();
-    std::printf("\nScript time over Lua time (same run):\n");
-    for (const auto& [name, time] : FTimes) {
-      const size_t cut = name.rfind("_Script");
-      if (cut == std::string::npos)
-        continue;
-      const std::string lua = name.substr(0, cut) + "_Lua" + name.substr(cut + 7);
-      auto it = FTimes.find(lua);
-      if (it == FTimes.end() || it->second <= 0)
-        std::printf("  %-28s  no Lua reference\n", name.substr(3, cut - 3).c_str());
-      else
-        std::printf("  %-28s %6.2fx\n", name.substr(3, cut - 3).c_str(), time / it->second);
-    }
-  }
-
-private:
-  std::map<std::string, double> FTimes;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -309,7 +273,7 @@ int main(int argc, char** argv)
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;
-  TRatioReporter reporter;
+  TRatioReporter reporter("Script", "Lua", "Script time over Lua time (same run)");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;
