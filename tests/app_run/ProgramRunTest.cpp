@@ -1,6 +1,7 @@
 // The program itself (build/app/qhwbp) started on a virtual X display the way a user starts
 // it, over an embedded database in a program directory of its own: which top-level windows
-// it shows, by their titles, and a picture of the screen (app_run_designer.png).
+// it shows, by their titles, what a click on the designer's "预览" opens, and pictures of
+// the screen (app_run_designer.png, app_run_preview.png).
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,10 +19,15 @@
 #include "app/Objs.h"
 #include "app/Uis.h"
 #include "app/WaybillLayout.h"
+#include "app/main.h"
+#include "app/main1.h"
+#include "app/qhProj.h"
 #include "platform/data/Schema.h"
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/backend/headless/Headless.h"
 #include "tests/app/ProgramTestSupport.h"
 #include "tests/app_run/XScreen.h"
 
@@ -97,6 +103,31 @@ protected:
   pid_t Child = 0;
 };
 
+// Where the program's main window shows the designer's "预览" button, relative to the main
+// window's top left corner: the same windows built over the same database on the headless
+// screen of the display's size, where the program's own layout code places them.
+bool PreviewButtonOffset(const std::filesystem::path& Database, TPoint& Offset)
+{
+  if (!Db->Connect(GbkToWide("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
+                             Utf8ToGbk(Database.string()))))
+    return false;
+  app_test::ResetWindows();
+  Headless().SetScreenSize({1280, 1024});
+  CurrentOperator->LoadOperator("sa");
+  Application()->CreateForm(mainFrm);
+  mainFrm->Show();
+  auto* designer = new Tmain1Frm(mainFrm);
+  designer->Show();
+  Headless().ProcessMessages();
+  TToolButton* button = designer->ToolButton11;
+  const TPoint centre = button->ClientToScreen({button->Width() / 2, button->Height() / 2});
+  Offset = TPoint(centre.X - mainFrm->Left(), centre.Y - mainFrm->Top());
+  const bool shown = button->Caption() == "预览" && designer->Templates().Selected() == 0;
+  app_test::ResetWindows();
+  Db->SetConnected(false);
+  return shown;
+}
+
 TEST_F(ProgramRun, AFreshStartShowsTheLoginDialog)
 {
   const double begun = Seconds();
@@ -135,6 +166,28 @@ TEST_F(ProgramRun, ACommandLineLoginShowsTheMainWindowWithTheDesigner)
   usleep(800000);
   EXPECT_TRUE(SaveXScreen(
       (std::filesystem::path(ParamStr(0)).parent_path() / "app_run_designer.png").string()));
+}
+
+// Logged in from the command line, the program opens the designer on the sample template
+// that set-up adds; a click on "预览" opens the preview window with the waybill built from
+// the template's labels (app_run_preview.png: the texts on white paper, no picture).
+TEST_F(ProgramRun, TheDesignersPreviewOpensThePreviewWindow)
+{
+  const std::string db = (Home / "qhwbp.mdb").string();
+  ASSERT_EQ(std::system((std::string(QHWBP_ARTWORK) + " sample " + db).c_str()), 0);
+  TPoint offset;
+  ASSERT_TRUE(PreviewButtonOffset(db, offset));
+  const AnsiString mainTitle = "青禾快递单打印管理系统 - 单机版 1.0.131205";
+  Start({"sa", "", "x"});
+  ASSERT_GE(WaitForTitle(mainTitle), 0);
+  usleep(800000); // the designer opens and paints
+  int left = 0, top = 0;
+  ASSERT_TRUE(XWindowOrigin(GbkToUtf8(mainTitle), left, top));
+  ASSERT_TRUE(XClick(left + offset.X, top + offset.Y)) << "no XTEST extension";
+  ASSERT_GE(WaitForTitle("预览"), 0) << "no preview window after the click";
+  usleep(1500000); // the report builds on a timer, then the page paints
+  EXPECT_TRUE(SaveXScreen(
+      (std::filesystem::path(ParamStr(0)).parent_path() / "app_run_preview.png").string()));
 }
 
 TEST_F(ProgramRun, SetUpDrawsTheSplashPictureAndOneSampleTemplate)

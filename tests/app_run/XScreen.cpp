@@ -2,6 +2,7 @@
 #include "tests/app_run/XScreen.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 #include <gdk/gdk.h>
 
@@ -25,11 +26,14 @@ void CloseXScreen()
   TheDisplay = nullptr;
 }
 
-std::vector<std::string> XWindowTitles()
+namespace {
+
+// Every window of the display with its title (UTF-8), depth first from the root.
+std::vector<std::pair<Window, std::string>> TitledWindows()
 {
-  std::vector<std::string> titles;
+  std::vector<std::pair<Window, std::string>> titled;
   if (!TheDisplay)
-    return titles;
+    return titled;
   const Atom netName = XInternAtom(TheDisplay, "_NET_WM_NAME", False);
   const Atom utf8 = XInternAtom(TheDisplay, "UTF8_STRING", False);
   std::vector<Window> pending{DefaultRootWindow(TheDisplay)};
@@ -43,7 +47,7 @@ std::vector<std::string> XWindowTitles()
     if (XGetWindowProperty(TheDisplay, w, netName, 0, 1024, False, utf8, &type, &format, &count,
                            &after, &data) == Success &&
         data) {
-      titles.emplace_back(reinterpret_cast<char*>(data), count);
+      titled.emplace_back(w, std::string(reinterpret_cast<char*>(data), count));
       XFree(data);
     }
     Window root, parent, *children = nullptr;
@@ -55,7 +59,41 @@ std::vector<std::string> XWindowTitles()
         XFree(children);
     }
   }
+  return titled;
+}
+
+} // namespace
+
+std::vector<std::string> XWindowTitles()
+{
+  std::vector<std::string> titles;
+  for (const auto& [window, title] : TitledWindows())
+    titles.push_back(title);
   return titles;
+}
+
+bool XWindowOrigin(const std::string& Title, int& X, int& Y)
+{
+  for (const auto& [window, title] : TitledWindows()) {
+    if (title != Title)
+      continue;
+    Window child;
+    return XTranslateCoordinates(TheDisplay, window, DefaultRootWindow(TheDisplay), 0, 0, &X, &Y,
+                                 &child) != 0;
+  }
+  return false;
+}
+
+bool XClick(int X, int Y)
+{
+  int event, error, major, minor;
+  if (!TheDisplay || !XTestQueryExtension(TheDisplay, &event, &error, &major, &minor))
+    return false;
+  XTestFakeMotionEvent(TheDisplay, -1, X, Y, CurrentTime);
+  XTestFakeButtonEvent(TheDisplay, 1, True, CurrentTime);
+  XTestFakeButtonEvent(TheDisplay, 1, False, 10);
+  XFlush(TheDisplay);
+  return true;
 }
 
 bool SaveXScreen(const std::string& FileName)
