@@ -2,6 +2,7 @@
 #include "tests/app_run/XScreen.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #include <gdk/gdk.h>
@@ -94,6 +95,19 @@ bool XClick(int X, int Y)
   XTestFakeButtonEvent(TheDisplay, 1, False, 10);
   XFlush(TheDisplay);
   return true;
+}
+
+long XScreenPixel(int X, int Y)
+{
+  if (!TheDisplay)
+    return -1;
+  XImage* image =
+      XGetImage(TheDisplay, DefaultRootWindow(TheDisplay), X, Y, 1, 1, AllPlanes, ZPixmap);
+  if (!image)
+    return -1;
+  const long pixel = static_cast<long>(XGetPixel(image, 0, 0) & 0xFFFFFF);
+  XDestroyImage(image);
+  return pixel;
 }
 
 bool SaveXScreen(const std::string& FileName)

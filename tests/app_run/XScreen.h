@@ -17,5 +17,7 @@ bool XWindowOrigin(const std::string& Title, int& X, int& Y);
 // Moves the pointer to (X, Y) on the screen and clicks the left button there (through the
 // XTEST extension, so the program receives real input events); false without XTEST.
 bool XClick(int X, int Y);
+// The colour of a screen pixel as 0xRRGGBB; -1 when it cannot be read.
+long XScreenPixel(int X, int Y);
 // Saves the whole screen as a PNG file.
 bool SaveXScreen(const std::string& FileName);
