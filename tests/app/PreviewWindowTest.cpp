@@ -89,16 +89,25 @@ TfrxPreviewForm* BuiltPreview()
   return form && form->Preview()->PageCount() > 0 && !form->Preview()->Running() ? form : nullptr;
 }
 
+enum TClosing { clCloseButton, clEscKey };
+
 // Runs Inspect on the preview window once its report is built, then closes the window with
-// its close button as soon as it is in front again (Inspect may open dialogs over it).
-void InspectAndClosePreview(std::function<void(TfrxPreviewForm*)> Inspect)
+// its close button or the Esc key as soon as it is in front again (Inspect may open dialogs
+// over it).
+void InspectAndClosePreview(std::function<void(TfrxPreviewForm*)> Inspect,
+                            TClosing Closing = clCloseButton)
 {
   When([] { return BuiltPreview() != nullptr; },
-       [Inspect] {
+       [Inspect, Closing] {
          TfrxPreviewForm* form = BuiltPreview();
          Inspect(form);
          When([form] { return Screen()->ActiveForm() == form; },
-              [form] { Headless().Click(Centre(form->CancelB)); });
+              [form, Closing] {
+                if (Closing == clEscKey)
+                  Headless().Key(VK_ESCAPE);
+                else
+                  Headless().Click(Centre(form->CancelB));
+              });
        });
 }
 
@@ -160,40 +169,44 @@ TEST_P(PreviewWindow, TheDesignersPreviewShowsAndPrintsTheWaybill)
 
   bool inspected = false, dialogAnswered = false;
   std::vector<TShownMemo> shown;
-  InspectAndClosePreview([&](TfrxPreviewForm* form) {
-    inspected = true;
-    TfrxReport* report = form->Preview()->Report();
-    ASSERT_NE(report, nullptr);
-    EXPECT_EQ(form->Preview()->PageCount(), 1);
-    // The page is the paper of the template, 230 x 127 mm of 96-dpi pixels.
-    const TfrxPageItem& item = form->Preview()->Workspace()->PageList()->Items(0);
-    EXPECT_EQ(item.Width, static_cast<Word>(230 * 96 / 25.4));
-    EXPECT_EQ(item.Height, static_cast<Word>(127 * 96 / 25.4));
-    shown = ShownMemos(report);
-    auto* page = dynamic_cast<TfrxReportPage*>(report->PreviewPages()->BuildPage(0));
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->BackPicture()->Graphic(), nullptr);
-    // Away from the labels the paper is white: the picture (a pale yellow form with red
-    // boxes) is not drawn.
-    for (const TPoint p : {TPoint(40, 100), TPoint(600, 60), TPoint(820, 440), TPoint(300, 420)})
-      EXPECT_EQ(PagePixel(form, p.X, p.Y), clWhite) << p.X << "," << p.Y;
-    // A label's text is drawn: dark pixels inside the first characters of 青禾测试公司.
-    bool ink = false;
-    for (Integer x = 124; x < 160 && !ink; ++x)
-      for (Integer y = 162; y < 180 && !ink; ++y)
-        ink = GetRValue(PagePixel(form, x, y)) < 128;
-    EXPECT_TRUE(ink);
+  InspectAndClosePreview(
+      [&](TfrxPreviewForm* form) {
+        inspected = true;
+        TfrxReport* report = form->Preview()->Report();
+        ASSERT_NE(report, nullptr);
+        EXPECT_EQ(form->Preview()->PageCount(), 1);
+        // The page is the paper of the template, 230 x 127 mm of 96-dpi pixels.
+        const TfrxPageItem& item = form->Preview()->Workspace()->PageList()->Items(0);
+        EXPECT_EQ(item.Width, static_cast<Word>(230 * 96 / 25.4));
+        EXPECT_EQ(item.Height, static_cast<Word>(127 * 96 / 25.4));
+        shown = ShownMemos(report);
+        auto* page = dynamic_cast<TfrxReportPage*>(report->PreviewPages()->BuildPage(0));
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->BackPicture()->Graphic(), nullptr);
+        // Away from the labels the paper is white: the picture (a pale yellow form with red
+        // boxes) is not drawn.
+        for (const TPoint p :
+             {TPoint(40, 100), TPoint(600, 60), TPoint(820, 440), TPoint(300, 420)})
+          EXPECT_EQ(PagePixel(form, p.X, p.Y), clWhite) << p.X << "," << p.Y;
+        // A label's text is drawn: dark pixels inside the first characters of 青禾测试公司.
+        bool ink = false;
+        for (Integer x = 124; x < 160 && !ink; ++x)
+          for (Integer y = 162; y < 180 && !ink; ++y)
+            ink = GetRValue(PagePixel(form, x, y)) < 128;
+        EXPECT_TRUE(ink);
 
-    Headless().OnWindow("打印", [&](HWND) {
-      auto* dialog = dynamic_cast<TfrxPrintDialog*>(Screen()->ActiveForm());
-      ASSERT_NE(dialog, nullptr);
-      dialogAnswered = true;
-      EXPECT_TRUE(dialog->AllRB->Checked());
-      EXPECT_EQ(dialog->CopiesE->Text(), "1");
-      dialog->OkB->Click();
-    });
-    Headless().Click(Centre(form->PrintB));
-  });
+        Headless().OnWindow("打印", [&](HWND) {
+          auto* dialog = dynamic_cast<TfrxPrintDialog*>(Screen()->ActiveForm());
+          ASSERT_NE(dialog, nullptr);
+          dialogAnswered = true;
+          EXPECT_TRUE(dialog->AllRB->Checked());
+          EXPECT_EQ(dialog->CopiesE->Text(), "1");
+          dialog->OkB->Click();
+        });
+        Headless().Click(Centre(form->PrintB));
+        // Printed, the preview is the active window again and Esc (the keyboard) closes it.
+      },
+      clEscKey);
   Headless().Click(Centre(designer->ToolButton11));
   ASSERT_TRUE(inspected);
   EXPECT_TRUE(dialogAnswered);
