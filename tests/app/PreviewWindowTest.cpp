@@ -1,7 +1,8 @@
 // The program's previews through the report library's own preview window, over SQLite and
 // PostgreSQL: the designer's "预览" shows the waybill on its paper without the template's
 // picture and prints it through the print dialog with each label at its place in
-// millimetres; the report catalogue previews a stored report in the same window.
+// millimetres; the report catalogue previews a stored report in the same window and exports
+// it to PDF through the window's export menu.
 #include <gtest/gtest.h>
 
 #include "app/Objs.h"
@@ -14,8 +15,10 @@
 #include "platform/rtl/Codec.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/backend/headless/HeadlessDialogs.h"
+#include "report/output/frxExportDialogs.h"
 #include "report/output/frxPreview.h"
 #include "report/output/frxPrintDialog.h"
 #include "tests/app/AppDbSupport.h"
@@ -253,7 +256,10 @@ TEST_P(PreviewWindow, TheDesignersPreviewShowsAndPrintsTheWaybill)
 }
 
 // The catalogue's "预览" opens the stored definition in the preview window: the company's
-// name put in, no edit buttons on the tool bar; closing the preview closes the catalogue.
+// name put in, no edit buttons on the tool bar; the export menu offers the wrapper's filters
+// and the PDF one writes the page through its options and save dialogs, the Chinese text
+// of the report's default face (Arial) readable in the file; closing the preview closes
+// the catalogue.
 TEST_P(PreviewWindow, TheCataloguePreviewsAStoredReport)
 {
   TRep::AddReport("月报", 1001);
@@ -265,12 +271,12 @@ TEST_P(PreviewWindow, TheCataloguePreviewsAStoredReport)
     auto* memo = new TfrxMemoView(page);
     memo->SetName("Memo1");
     memo->SetBounds(40, 60, 300, 24);
-    memo->Font()->SetName("宋体");
-    memo->SetText("[u_Company] 月报");
+    memo->SetText("[u_Company] 月报 May");
     TRep::StoreReportToTable(rep.Report());
   }
   bool listed = false, inspected = false;
   std::vector<TShownMemo> shown;
+  const AnsiString exported = TempFile("月报.pdf");
   Headless().QueueStep([&] {
     auto* catalogue = dynamic_cast<TReporterFrm*>(Screen()->ActiveForm());
     ASSERT_NE(catalogue, nullptr);
@@ -284,6 +290,20 @@ TEST_P(PreviewWindow, TheCataloguePreviewsAStoredReport)
            std::initializer_list<TControl*>{form->NewPageB, form->DelPageB, form->DesignerB})
         EXPECT_FALSE(c->Visible()) << c->Name();
       EXPECT_EQ(form->StatusBar->Panels()->Items(0)->Text(), "第 1 页 共 1 页");
+
+      TMenuItem* items = form->ExportPopup->Items();
+      TMenuItem* pdfItem = nullptr;
+      for (Integer i = 0; i < items->Count(); ++i)
+        if (items->Items(i)->Caption() == "PDF 文件...")
+          pdfItem = items->Items(i);
+      ASSERT_NE(pdfItem, nullptr);
+      Headless().OnWindow("导出为PDF文件", [&](HWND) {
+        auto* dialog = dynamic_cast<TfrxPDFExportDialog*>(Screen()->ActiveForm());
+        ASSERT_NE(dialog, nullptr);
+        dialog->OkB->Click();
+      });
+      HeadlessDialogs().AcceptFile("TSaveDialog", exported);
+      pdfItem->Click();
     });
     Headless().Click(Centre(catalogue->Button4));
   });
@@ -291,9 +311,15 @@ TEST_P(PreviewWindow, TheCataloguePreviewsAStoredReport)
   EXPECT_TRUE(listed);
   ASSERT_TRUE(inspected);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].Text, "青禾测试公司 月报\r\n");
+  EXPECT_EQ(shown[0].Text, "青禾测试公司 月报 May\r\n");
   EXPECT_EQ(Screen()->ActiveForm(), nullptr); // the catalogue closed after the preview
-  EXPECT_FALSE(FileExists(Printer->Job(1)));  // nothing printed
+  EXPECT_EQ(Headless().PendingResponders(), 0);
+  EXPECT_EQ(HeadlessDialogs().Pending(), 0);
+  EXPECT_FALSE(FileExists(Printer->Job(1))); // nothing printed
+  ASSERT_TRUE(FileExists(exported));
+  EXPECT_NE(pdfprobe::Text(GbkToUtf8(exported)).find(GbkToUtf8("青禾测试公司 月报 May")),
+            std::string::npos)
+      << pdfprobe::Text(GbkToUtf8(exported));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PreviewWindow,
