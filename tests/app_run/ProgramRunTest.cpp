@@ -112,7 +112,9 @@ bool PreviewButtonOffset(const std::filesystem::path& Database, TPoint& Offset)
                              Utf8ToGbk(Database.string()))))
     return false;
   app_test::ResetWindows();
-  Headless().SetScreenSize({1280, 1024});
+  int width = 0, height = 0;
+  XScreenSize(width, height);
+  Headless().SetScreenSize({width, height});
   CurrentOperator->LoadOperator("sa");
   Application()->CreateForm(mainFrm);
   mainFrm->Show();
@@ -192,11 +194,14 @@ TEST_F(ProgramRun, TheDesignersPreviewOpensThePreviewWindow)
   }
   ASSERT_GE(opened, 0) << "no preview window after clicking 预览";
   // The report builds on a timer, then the page paints: white paper in the middle of the
-  // page area, at the top of the screen's middle column.
+  // page (centred at the top of the maximized window, 230 x 127 mm at 100%), right of the
+  // labels.
+  int width = 0, height = 0;
+  XScreenSize(width, height);
   const double begun = Seconds();
-  while (XScreenPixel(640, 300) != 0xFFFFFF && Seconds() - begun < 10)
+  while (XScreenPixel(width / 2, 300) != 0xFFFFFF && Seconds() - begun < 10)
     usleep(50000);
-  EXPECT_EQ(XScreenPixel(640, 300), 0xFFFFFF) << "the preview's page did not paint";
+  EXPECT_EQ(XScreenPixel(width / 2, 300), 0xFFFFFF) << "the preview's page did not paint";
   usleep(300000);
   EXPECT_TRUE(SaveXScreen(
       (std::filesystem::path(ParamStr(0)).parent_path() / "app_run_preview.png").string()));

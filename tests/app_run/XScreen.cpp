@@ -27,6 +27,12 @@ void CloseXScreen()
   TheDisplay = nullptr;
 }
 
+void XScreenSize(int& Width, int& Height)
+{
+  Width = TheDisplay ? DisplayWidth(TheDisplay, DefaultScreen(TheDisplay)) : 0;
+  Height = TheDisplay ? DisplayHeight(TheDisplay, DefaultScreen(TheDisplay)) : 0;
+}
+
 namespace {
 
 // Every window of the display with its title (UTF-8), depth first from the root.

@@ -9,6 +9,8 @@
 // False when no display can be opened.
 bool OpenXScreen();
 void CloseXScreen();
+// The size of the screen in pixels.
+void XScreenSize(int& Width, int& Height);
 // The titles (UTF-8) of every window on the display.
 std::vector<std::string> XWindowTitles();
 // The screen position of the top left corner of the window titled Title (UTF-8); false when
