@@ -1791,6 +1791,8 @@ public:
 // nothing.
 using TfrxPreviewFormFactory = TForm* (*)(TComponent* AOwner);
 void SetPreviewFormFactory(TfrxPreviewFormFactory Factory);
+// The factory installed now (null when none is).
+TfrxPreviewFormFactory PreviewFormFactory();
 
 // ---- Abstract bases of the report's partners ----
 

@@ -24,6 +24,11 @@ void SetPreviewFormFactory(TfrxPreviewFormFactory Factory)
   GPreviewFormFactory = Factory;
 }
 
+TfrxPreviewFormFactory PreviewFormFactory()
+{
+  return GPreviewFormFactory;
+}
+
 // ---- Building ----
 
 bool TfrxReport::CheckDataSets()

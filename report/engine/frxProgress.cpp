@@ -61,8 +61,7 @@ TfrxProgress::TfrxProgress(TComponent* AOwner) : TForm(AOwner)
 
 TfrxProgress::~TfrxProgress()
 {
-  if (FActiveForm && FActiveFormDisabled)
-    FActiveForm->SetEnabled(true);
+  EnableActiveForm();
   if (FActiveForm)
     FActiveForm->RemoveFreeNotification(this);
 }
@@ -74,13 +73,26 @@ void TfrxProgress::Notification(TComponent* AComponent, TOperation Operation)
     FActiveForm = nullptr;
 }
 
-void TfrxProgress::DoHide()
+void TfrxProgress::EnableActiveForm()
 {
-  TForm::DoHide();
   if (FActiveForm && FActiveFormDisabled) {
     FActiveForm->SetEnabled(true);
     FActiveFormDisabled = false;
   }
+}
+
+void TfrxProgress::DoHide()
+{
+  TForm::DoHide();
+  EnableActiveForm();
+}
+
+void TfrxProgress::BeforeDestruction()
+{
+  // The window is destroyed on the way (before the destructors run); the activation can
+  // only go back to a form that is enabled by then.
+  EnableActiveForm();
+  TForm::BeforeDestruction();
 }
 
 void TfrxProgress::WMNCHitTest(TMessage& Message)

@@ -40,6 +40,10 @@ public:
   TProgressBar* Bar;
   TButton* CancelB;
 
+  // Gives the form that was active its input back before the window goes, so that the
+  // activation returns to that form.
+  void BeforeDestruction() override;
+
 protected:
   // Gives the form that was active its input back.
   void DoHide() override;
@@ -48,6 +52,7 @@ protected:
 
 private:
   void CancelBClick(TObject* Sender);
+  void EnableActiveForm();
 
   AnsiString FMessage;
   bool FShowProgressBar = true;

@@ -1,7 +1,9 @@
-// A stand-in for the preview window in the program's tests: installed as the report's
-// preview window, it lets the build run inside its modal loop, hands the built report to
-// the test (which looks at the prepared pages, prints or exports them as the preview's
-// buttons would) and closes. Print jobs go to a folder of PDF files.
+// The previews of the program's tests. The test binary starts the report library's units,
+// so the report's preview window is the real one (TfrxPreviewForm) unless a test chooses
+// the stand-in: installed as the report's preview window while a TTestPreviewScope lives,
+// it lets the build run inside its modal loop, hands the built report to the test (which
+// looks at the prepared pages, prints or exports them as the preview's buttons would) and
+// closes. Print jobs go to a folder of PDF files (TFolderPrinterScope).
 #pragma once
 
 #include <functional>
@@ -79,11 +81,11 @@ inline std::vector<TShownMemo> ShownMemos(TfrxReport* Report, Integer PageIndex 
   return memos;
 }
 
-// Installs the stand-in preview and a printer writing PDF files into a folder of its own
-// while it lives.
-class TTestPreviewScope {
+// The only printer while it lives writes each job's PDF into a folder of its own
+// (job-1.pdf, job-2.pdf ...).
+class TFolderPrinterScope {
 public:
-  TTestPreviewScope()
+  TFolderPrinterScope()
   {
     char pattern[] = "/tmp/qhprint-XXXXXX";
     if (!mkdtemp(pattern))
@@ -91,6 +93,29 @@ public:
     Folder = std::string(pattern) + "/";
     SetPrintService(std::make_unique<TPdfFolderPrintService>(Folder));
     ResetGlobalPrinters();
+  }
+  ~TFolderPrinterScope()
+  {
+    ResetGlobalPrinters();
+    SetPrintService(nullptr);
+    for (const char* f : {"job-1.pdf", "job-1.txt", "job-2.pdf", "job-2.txt"})
+      DeleteFile(AnsiString(Folder) + f);
+    RemoveDir(Folder);
+  }
+  TFolderPrinterScope(const TFolderPrinterScope&) = delete;
+  TFolderPrinterScope& operator=(const TFolderPrinterScope&) = delete;
+
+  std::string Job(int N) const { return Folder + "job-" + std::to_string(N) + ".pdf"; }
+
+  std::string Folder;
+};
+
+// Installs the stand-in preview and the folder printer while it lives; the preview window
+// installed before (the real one) comes back after.
+class TTestPreviewScope : public TFolderPrinterScope {
+public:
+  TTestPreviewScope() : FPrevious(PreviewFormFactory())
+  {
     SetPreviewFormFactory(
         [](TComponent* AOwner) -> TForm* { return new TTestPreviewForm(AOwner); });
     TTestPreviewForm::Shown = 0;
@@ -99,15 +124,8 @@ public:
   ~TTestPreviewScope()
   {
     TTestPreviewForm::OnShown = nullptr;
-    SetPreviewFormFactory(nullptr);
-    ResetGlobalPrinters();
-    SetPrintService(nullptr);
-    for (const char* f : {"job-1.pdf", "job-1.txt", "job-2.pdf", "job-2.txt"})
-      DeleteFile(AnsiString(Folder) + f);
-    RemoveDir(Folder);
+    SetPreviewFormFactory(FPrevious);
   }
-  TTestPreviewScope(const TTestPreviewScope&) = delete;
-  TTestPreviewScope& operator=(const TTestPreviewScope&) = delete;
 
   // Prints the built report as the preview's print button does, without the dialog.
   static void Print(TfrxReport* Report)
@@ -116,7 +134,8 @@ public:
     Report->PreviewPages()->PrintPages();
   }
 
-  std::string Folder;
+private:
+  TfrxPreviewFormFactory FPrevious;
 };
 
 } // namespace app_test

@@ -2,6 +2,8 @@
 #include "tests/app_run/XScreen.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <gdk/gdk.h>
 
@@ -25,11 +27,20 @@ void CloseXScreen()
   TheDisplay = nullptr;
 }
 
-std::vector<std::string> XWindowTitles()
+void XScreenSize(int& Width, int& Height)
 {
-  std::vector<std::string> titles;
+  Width = TheDisplay ? DisplayWidth(TheDisplay, DefaultScreen(TheDisplay)) : 0;
+  Height = TheDisplay ? DisplayHeight(TheDisplay, DefaultScreen(TheDisplay)) : 0;
+}
+
+namespace {
+
+// Every window of the display with its title (UTF-8), depth first from the root.
+std::vector<std::pair<Window, std::string>> TitledWindows()
+{
+  std::vector<std::pair<Window, std::string>> titled;
   if (!TheDisplay)
-    return titles;
+    return titled;
   const Atom netName = XInternAtom(TheDisplay, "_NET_WM_NAME", False);
   const Atom utf8 = XInternAtom(TheDisplay, "UTF8_STRING", False);
   std::vector<Window> pending{DefaultRootWindow(TheDisplay)};
@@ -43,7 +54,7 @@ std::vector<std::string> XWindowTitles()
     if (XGetWindowProperty(TheDisplay, w, netName, 0, 1024, False, utf8, &type, &format, &count,
                            &after, &data) == Success &&
         data) {
-      titles.emplace_back(reinterpret_cast<char*>(data), count);
+      titled.emplace_back(w, std::string(reinterpret_cast<char*>(data), count));
       XFree(data);
     }
     Window root, parent, *children = nullptr;
@@ -55,7 +66,54 @@ std::vector<std::string> XWindowTitles()
         XFree(children);
     }
   }
+  return titled;
+}
+
+} // namespace
+
+std::vector<std::string> XWindowTitles()
+{
+  std::vector<std::string> titles;
+  for (const auto& [window, title] : TitledWindows())
+    titles.push_back(title);
   return titles;
+}
+
+bool XWindowOrigin(const std::string& Title, int& X, int& Y)
+{
+  for (const auto& [window, title] : TitledWindows()) {
+    if (title != Title)
+      continue;
+    Window child;
+    return XTranslateCoordinates(TheDisplay, window, DefaultRootWindow(TheDisplay), 0, 0, &X, &Y,
+                                 &child) != 0;
+  }
+  return false;
+}
+
+bool XClick(int X, int Y)
+{
+  int event, error, major, minor;
+  if (!TheDisplay || !XTestQueryExtension(TheDisplay, &event, &error, &major, &minor))
+    return false;
+  XTestFakeMotionEvent(TheDisplay, -1, X, Y, CurrentTime);
+  XTestFakeButtonEvent(TheDisplay, 1, True, CurrentTime);
+  XTestFakeButtonEvent(TheDisplay, 1, False, 10);
+  XFlush(TheDisplay);
+  return true;
+}
+
+long XScreenPixel(int X, int Y)
+{
+  if (!TheDisplay)
+    return -1;
+  XImage* image =
+      XGetImage(TheDisplay, DefaultRootWindow(TheDisplay), X, Y, 1, 1, AllPlanes, ZPixmap);
+  if (!image)
+    return -1;
+  const long pixel = static_cast<long>(XGetPixel(image, 0, 0) & 0xFFFFFF);
+  XDestroyImage(image);
+  return pixel;
 }
 
 bool SaveXScreen(const std::string& FileName)

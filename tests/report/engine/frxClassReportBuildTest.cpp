@@ -206,6 +206,35 @@ TEST(frxProgress, MessageMovesWithTheBar)
   Headless().Reset();
 }
 
+// The progress window disables the form that was active while it shows; when it is freed
+// (also while still shown, as the print and export walks free it) that form is enabled
+// again before the window goes, so it gets the activation back and the keyboard with it.
+TEST(frxProgress, TheActiveFormIsActiveAgainWhenTheWindowGoes)
+{
+  Headless().Reset();
+  for (const bool hideFirst : {false, true}) {
+    SCOPED_TRACE(hideFirst ? "hidden, then freed" : "freed while shown");
+    TForm form(nullptr);
+    form.SetBounds(10, 10, 300, 200);
+    form.Show();
+    Headless().ProcessMessages();
+    ASSERT_EQ(GetActiveWindow(), form.Handle());
+    auto* progress = new TfrxProgress(nullptr);
+    progress->Start(0, "正在打印", false, true);
+    EXPECT_FALSE(form.Enabled());
+    EXPECT_EQ(GetActiveWindow(), progress->Handle());
+    if (hideFirst)
+      progress->Hide();
+    delete progress;
+    Headless().ProcessMessages();
+    EXPECT_TRUE(form.Enabled());
+    EXPECT_TRUE(IsWindowEnabled(form.Handle()));
+    EXPECT_EQ(GetActiveWindow(), form.Handle());
+    EXPECT_EQ(Screen()->ActiveForm(), &form);
+  }
+  Headless().Reset();
+}
+
 namespace {
 
 class TFakeDesigner : public TfrxCustomDesigner {
