@@ -1700,6 +1700,7 @@ protected:
   void RowStepUp(bool Shift);
   void TabWalk(bool Back);
   bool ConfirmDelete();
+  void CopyValueFromAbove();
   void DeleteByKey();
 
   // Painting (DBGridEhPaint.cpp).

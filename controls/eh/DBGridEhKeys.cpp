@@ -216,6 +216,31 @@ AnsiString TCustomDBGridEh::DeleteQuestion() const
   return FSelectedRows->Count() < 2 ? SDeleteRecordQuestion : SDeleteMultipleRecordsQuestion;
 }
 
+void TCustomDBGridEh::CopyValueFromAbove()
+{
+  TColumnEh* c = CurrentColumn();
+  TField* f = c ? c->Field() : nullptr;
+  Integer active = FDataLink->ActiveRecord();
+  if (!f || active == 0 || !c->CanEditValue(false))
+    return;
+  TDataSet* ds = FDataLink->DataSet();
+  // The previous buffered record is read without moving the cursor; a lookup copies keys.
+  AnsiString names = f->FieldKind() == fkLookup ? f->KeyFields() : f->FieldName();
+  FDataLink->SetActiveRecord(active - 1);
+  Variant value;
+  {
+    TScopeExit back([&] { FDataLink->SetActiveRecord(active); });
+    value = ds->FieldValues(names);
+  }
+  if (!c->CanEditValue(true))
+    return;
+  ds->SetFieldValues(names, value);
+  ClearSelection();
+  ShowEditor();
+  if (InplaceEditor())
+    InplaceEditor()->SelectAll();
+}
+
 bool TCustomDBGridEh::ConfirmDelete()
 {
   if (!FOptions.Contains(dgConfirmDelete))
@@ -314,6 +339,10 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
     case 'X':
       if (CanCutSelection() && FClipboardActions.Contains(caCutEh))
         GridCutAction(this, false);
+      return;
+    case 222: // Ctrl+': the value of the record above
+      if (!shift)
+        CopyValueFromAbove();
       return;
     case 'A':
       if (CanSelectAllRecords() && FClipboardActions.Contains(caSelectAllEh))
