@@ -30,6 +30,7 @@ class TColumnDefValuesEh;
 class TGridDataLinkEh;
 class TBookmarkListEh;
 class TDBGridEhStyle;
+class IMemTableEh;
 class TDBGridEhSelection;
 class TColumnsEhList;
 class TPopupMenu;
@@ -1489,8 +1490,35 @@ public:
   virtual void DataChanged();
   virtual void Scroll(Integer Distance);
   void RefreshMemTableLink();
-  bool HasMemTable() const { return false; }
+  bool HasMemTable() const { return FMemTable != nullptr; }
   bool MemTableViewActive() const { return HasMemTable() && FFooterRowCount == 0; }
+  IMemTableEh* MemTable() const { return FMemTable; }
+  // ---- Memory-table view (DBGridEhMemTable.cpp) ----
+  // One row per record of the memory table; scrolling moves only the view, the dataset's
+  // current record moves the current row.
+  void MemRecalcRowCount();
+  void MemSyncCurrentRow();
+  // Asks the memory table for enough records to fill the client area.
+  void RequestRecordsForView();
+  // Make a data row's record readable through the fields (an instant read of the memory
+  // table, else the data link's active record); always paired, never nested.
+  void BeginRowRead(Integer ADataRow);
+  void EndRowRead();
+  bool RowIsCurrent(Integer ADataRow);
+  // Whether a data row shows a record (rows beyond the records are empty).
+  bool RowHasRecord(Integer ADataRow);
+  // RowCount less the header rows (and the footer and filler rows).
+  Integer DataRowCount() const;
+  void ClampedSetTopRow(Integer ATop);
+  void MemClampTopRow();
+  void MemUpdateVertScrollBar();
+  void MemVertScroll(TMessage& Message);
+  // The tree area's width in the first column: 18 pixels per level of the readable record.
+  Integer MemTreeIndent();
+  void DrawMemTreeArea(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState);
+  // True when (X, Y) lies on a tree area; unless ACheckOnly a click on the node's glyph
+  // expands or collapses it, keeping the view and the current record.
+  bool MemTreeMouseDown(Integer X, Integer Y, bool ACheckOnly);
   virtual void FieldChanged(TField* Field);
   // ---- Editing bridge (DBGridEhEdit.cpp) ----
   virtual void UpdateData();
@@ -1619,6 +1647,9 @@ public:
   TGetTitleParamsEvent OnGetTitleParams;
   TTitleEhClickEvent OnTitleBtnClick;
   TNotifyEvent OnApplyFilter;
+  // Fired first by a wheel step in memory-table view; Handled stops the grid's own step.
+  TEvent<void(TObject*Sender, TShiftState Shift, TPoint MousePos, bool&Handled)> OnMouseWheelDown,
+      OnMouseWheelUp;
 
   // Whether the data link is reporting a layout change (column widths then stay generated).
   bool DataLinkLayoutChange() const { return FDataLinkLayoutChange; }
@@ -1668,6 +1699,10 @@ protected:
   void RowHeightsChanged() override;
   void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
   void TopLeftChanged() override;
+  // The wheel: in memory-table view it scrolls the view (Ctrl a page, Shift moves the
+  // record); otherwise it moves the dataset by a record.
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
 
   virtual TColumnDefValuesEh* CreateColumnDefValues();
   virtual TDBGridColumnsEh* CreateColumns();
@@ -1815,6 +1850,25 @@ private:
   AnsiString FEditText;
   Variant FEditValue = Null();
   Integer FCurrentFooterPaintRow = -1;
+  // Memory-table view.
+  IMemTableEh* FMemTable = nullptr;
+  TDataSet* FMemTableDataSet = nullptr;
+  bool FInRequestRecords = false;
+  bool FKeepSelAnchor = false;
+  Integer FMemLastIndex = -2;
+  bool FRowReading = false;
+  bool FRowReadMem = false;
+  Integer FRowReadSaved = 0;
+  // Moves the current cell to a row for the memory table (the anchor stays with the
+  // keep-anchor flag).
+  void MemMoveCurrentRow(Integer ATarget);
+  // Scrolls the view just enough to show a row.
+  void MemShowRow(Integer ARow);
+  // Expands or collapses a node, keeping the view's top row and, unless the table asks
+  // otherwise, the current record.
+  void MemSetNodeExpanded(Integer AIndex, bool AExpanded);
+  // Keypad *, + and - on the current node of a tree.
+  bool MemTreeKey(Word Key);
 };
 
 // The grid as programs place it.

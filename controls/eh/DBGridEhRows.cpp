@@ -46,6 +46,10 @@ void TCustomDBGridEh::RecalcRowCount()
   SetDefaultRowHeight(DefaultRowHeight());
   if (FOptions.Contains(dgTitles))
     SetRowHeights(0, titleHeight);
+  if (MemTableViewActive()) {
+    MemRecalcRowCount();
+    return;
+  }
   Integer oldRowCount = RowCount();
   SetTopRow(FixedRows());
   auto setRows = [&](Integer rows) {
@@ -79,6 +83,10 @@ void TCustomDBGridEh::RecalcRowCount()
 
 void TCustomDBGridEh::SyncCurrentRow()
 {
+  if (MemTableViewActive()) {
+    MemSyncCurrentRow();
+    return;
+  }
   if (FIncSearchActive && !FIncSearchMoving)
     StopIncrementalSearch();
   if (!FDataLink->Active() || !HandleAllocated() || ComponentState().Contains(csLoading))
@@ -97,6 +105,10 @@ void TCustomDBGridEh::SyncCurrentRow()
 
 void TCustomDBGridEh::Scroll(Integer Distance)
 {
+  if (MemTableViewActive()) {
+    MemSyncCurrentRow();
+    return;
+  }
   if (!HandleAllocated())
     return;
   TRect oldRow = CellRect(0, Row());
@@ -163,6 +175,10 @@ void TCustomDBGridEh::UpdateVertScrollBar()
 {
   if (!FDataLink || !HandleAllocated())
     return;
+  if (MemTableViewActive()) {
+    MemUpdateVertScrollBar();
+    return;
+  }
   SCROLLINFO old = VertScrollInfo();
   SCROLLINFO si;
   si.fMask = SIF_ALL;
@@ -241,6 +257,8 @@ void TCustomDBGridEh::TopLeftChanged()
   }
   TCustomGrid::TopLeftChanged();
   UpdateHorzExtScrollBar();
+  if (MemTableViewActive())
+    RequestRecordsForView();
 }
 
 // ---- Scroll-bar settings ----
@@ -287,7 +305,13 @@ Integer TCustomDBGridEh::CurrentRecordNumber()
 
 void TCustomDBGridEh::WMVScroll(TMessage& Message)
 {
-  if (!AcquireFocus() || !FDataLink->Active())
+  if (!AcquireFocus())
+    return;
+  if (MemTableViewActive()) {
+    MemVertScroll(Message);
+    return;
+  }
+  if (!FDataLink->Active())
     return;
   TDataSet* ds = FDataLink->DataSet();
   Integer code = LOWORD(Message.WParam);
