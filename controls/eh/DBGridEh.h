@@ -1333,36 +1333,50 @@ public:
 class TDBGridEhScrollBar : public TPersistent {
 public:
   TDBGridEhScrollBar(TCustomDBGridEh* Grid, TScrollBarKind Kind) : FGrid(Grid), FKind(Kind) {}
+  // Lets go of the external bar (its notifications no longer reach the grid).
+  ~TDBGridEhScrollBar() override;
+  void Assign(TPersistent* Source) override;
 
   TScrollBarKind Kind() const { return FKind; }
-  bool Visible() const { return FVisible; }
+  // Visible is the visible mode not being "never"; setting it gives "auto" or "never".
+  bool Visible() const { return FVisibleMode != sbNeverShowEh; }
   void SetVisible(bool Value);
+  TScrollBarVisibleModeEh VisibleMode() const { return FVisibleMode; }
+  void SetVisibleMode(TScrollBarVisibleModeEh Value);
   bool Tracking() const { return FTracking; }
   void SetTracking(bool Value) { FTracking = Value; }
-  // Whether the grid's own bar shows (visible and not replaced by an external bar).
-  virtual bool IsScrollBarShowing() const { return FVisible; }
-  virtual TScrollBarVisibleModeEh VisibleMode() const
-  {
-    return FVisible ? sbAutoShowEh : sbNeverShowEh;
-  }
-  bool HasExternalBar() const { return false; }
+  // Whether the grid's own bar may show (visible and not replaced by an external bar).
+  bool IsScrollBarShowing() const { return Visible() && !FExtScrollBar; }
+  // The external bar's visibility, or the own bar's (visible and in the window's style).
+  bool IsScrollBarVisible() const;
+  // A scroll-bar control on the form that replaces the grid's own bar: its scroll
+  // notifications reach the grid as the grid's own scroll messages, and the grid sets its
+  // range and position. A bar another control listens to already raises "Possible <Name>
+  // already attached to the other control." and nothing changes.
+  TScrollBar* ExtScrollBar() const { return FExtScrollBar; }
+  void SetExtScrollBar(TScrollBar* AScrollBar);
+  bool HasExternalBar() const { return FExtScrollBar != nullptr; }
+  // The external bar's Visible follows Visible.
+  void SyncExternalBar();
+  // Range, page and position of the external bar, or of the window's own bar.
+  bool ReadScrollInfo(SCROLLINFO& AInfo) const;
 
 protected:
+  friend class TCustomDBGridEh;
+  void ExternalBarProc(TMessage& Message);
+  // The grid clears a bar that is being freed.
+  void ExtScrollBarFreed() { FExtScrollBar = nullptr; }
+
   TCustomDBGridEh* FGrid;
   TScrollBarKind FKind;
-  bool FVisible = true;
+  TScrollBar* FExtScrollBar = nullptr;
   bool FTracking = false;
+  TScrollBarVisibleModeEh FVisibleMode = sbAutoShowEh;
 };
 
 class TVertDBGridEhScrollBar : public TDBGridEhScrollBar {
 public:
   explicit TVertDBGridEhScrollBar(TCustomDBGridEh* Grid) : TDBGridEhScrollBar(Grid, sbVertical) {}
-  TScrollBarVisibleModeEh VisibleMode() const override { return FVisibleMode; }
-  void SetVisibleMode(TScrollBarVisibleModeEh Value);
-  bool IsScrollBarShowing() const override { return FVisible && FVisibleMode != sbNeverShowEh; }
-
-private:
-  TScrollBarVisibleModeEh FVisibleMode = sbAutoShowEh;
 };
 
 // ---- The grid ----
@@ -1596,10 +1610,17 @@ public:
   virtual void RecalcRowCount();
   virtual void SyncCurrentRow();
   virtual void UpdateVertScrollBar();
-  virtual void UpdateHorzExtScrollBar() {}
+  virtual void UpdateHorzExtScrollBar();
   void CalcDrawInfoExt(TGridDrawInfo& Info, Integer& FrozenExtent, Integer& FooterExtent);
   // The vertical scroll bar's messages move the dataset (WM_VSCROLL).
   void WMVScroll(TMessage& Message);
+  // Thumb tracking with the horizontal setting's Tracking moves the columns with the thumb.
+  void WMHScroll(TMessage& Message);
+  // The rows a page scrolls: the visible rows less the footer and filler rows (at least 1).
+  Integer PageRowCount();
+  // Range, page and position of an external bar: the page goes last, so the position is not
+  // clamped by the old page.
+  static void SetExternalBarValues(TScrollBar* Bar, const SCROLLINFO& Info);
   bool CanNumberRecords();
   Integer CurrentRecordNumber();
   // The vertical bar's last values (as the grid set them).

@@ -684,6 +684,13 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
   TCustomGrid::Notification(AComponent, Operation);
   if (Operation != opRemove || !FColumns)
     return;
+  if (auto* bar = dynamic_cast<TScrollBar*>(AComponent)) {
+    for (TDBGridEhScrollBar* setting :
+         {FHorzScrollBar.get(), static_cast<TDBGridEhScrollBar*>(FVertScrollBar.get())})
+      if (setting && setting->ExtScrollBar() == bar)
+        setting->ExtScrollBarFreed();
+    return;
+  }
   if (auto* menu = dynamic_cast<TPopupMenu*>(AComponent)) {
     for (Integer i = 0; i < FColumns->Count(); ++i)
       if (FColumns->Items(i)->PopupMenu() == menu)
@@ -1045,6 +1052,9 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
     return;
   case WM_VSCROLL:
     WMVScroll(Message);
+    return;
+  case WM_HSCROLL:
+    WMHScroll(Message);
     return;
   case WM_TIMER:
     if (Message.WParam == 2) {

@@ -206,6 +206,8 @@ void TCustomDBGridEh::MemUpdateVertScrollBar()
   si.nPage = static_cast<UINT>(std::max<Integer>(info.Vert.LastFullVisibleCell - TopRow() + 1, 0));
   si.nMax = RowCount() - FixedRows();
   si.nPos = TopRow() - FixedRows() + 1;
+  if (TScrollBar* bar = FVertScrollBar->ExtScrollBar())
+    SetExternalBarValues(bar, si);
   if (!FVertScrollBar->IsScrollBarShowing())
     si.nMax = si.nMin;
   TScrollBarVisibleModeEh mode = FVertScrollBar->VisibleMode();
@@ -214,7 +216,7 @@ void TCustomDBGridEh::MemUpdateVertScrollBar()
   if (!changed)
     return;
   bool nothing = si.nMin >= si.nMax || static_cast<Integer>(si.nPage) >= si.nMax - si.nMin;
-  if (mode == sbAlwaysShowEh) {
+  if (mode == sbAlwaysShowEh && !FVertScrollBar->HasExternalBar()) {
     ShowScrollBar(Handle(), SB_VERT, true);
     EnableScrollBar(Handle(), SB_VERT, nothing ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH);
   } else if (mode != FLastVertBarMode) {
