@@ -1,7 +1,9 @@
 // The data-aware grid over 100,000 records of an in-memory dataset on the headless backend:
 // one screen scrolled page by page and row by row and repainted, measured near the first,
-// the middle and the last page. The grid shows its data link's buffer window, so the cost
-// per screen should not depend on where in the dataset the screen is.
+// the middle and the last page. The buffered view shows its data link's buffer window and
+// scrolls by moving the dataset; the memory-table view has a row per record, reads each
+// row on screen through an instant read and scrolls without moving the dataset. In both
+// the cost per screen should not depend on where in the dataset the screen is.
 #include <memory>
 
 #include <benchmark/benchmark.h>
@@ -12,6 +14,7 @@
 #include "platform/rtl/Units.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/backend/headless/Headless.h"
+#include "tests/controls/eh/MemTableEhTestKit.h"
 
 void RegisterGraphicsUnits();
 void RegisterUiUnits();
@@ -70,6 +73,37 @@ TGridFixture& Fixture()
   return fixture;
 }
 
+// The same records in a memory table that offers the grid its memory-table view.
+struct TMemTableFixture {
+  std::unique_ptr<ehtest::TTestMemTableEh> Data;
+  TForm* Form = nullptr;
+  TDBGridEh* Grid = nullptr;
+  TDataSource* Source = nullptr;
+
+  TMemTableFixture()
+  {
+    Fixture(); // units, backend
+    Data = std::make_unique<ehtest::TTestMemTableEh>();
+    Data->MakeFlat(kRecords);
+    Form = new TForm(nullptr);
+    Form->SetBounds(0, 0, 820, 620);
+    Grid = new TDBGridEh(Form);
+    Grid->SetBounds(0, 0, 800, 600);
+    Grid->SetParent(Form);
+    Source = new TDataSource();
+    Source->SetDataSet(Data.get());
+    Grid->SetDataSource(Source);
+    Form->Show();
+    Headless().ProcessMessages();
+  }
+};
+
+TMemTableFixture& MemFixture()
+{
+  static TMemTableFixture fixture;
+  return fixture;
+}
+
 // Where a screen starts: near the first, the middle or the last page.
 Integer StartOf(Integer Where)
 {
@@ -113,6 +147,49 @@ void BM_GridRowByRow(benchmark::State& State)
   Screen(State, false);
 }
 BENCHMARK(BM_GridRowByRow)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+// The memory-table view scrolled by the vertical bar's messages: the dataset never moves.
+void MemScreen(benchmark::State& State, bool PageByPage)
+{
+  TMemTableFixture& f = MemFixture();
+  if (!f.Grid->MemTableViewActive()) {
+    State.SkipWithError("the grid is not in memory-table view");
+    return;
+  }
+  Integer page = f.Grid->VisibleDataRowCount();
+  Integer start = StartOf(static_cast<Integer>(State.range(0)));
+  f.Grid->ClampedSetTopRow(start);
+  Headless().ProcessMessages();
+  Integer limit = PageByPage ? 4 : 4 * page;
+  Integer dir = 1, steps = 0;
+  HWND h = f.Grid->Handle();
+  for (auto _ : State) {
+    if (steps == limit) {
+      dir = -dir;
+      steps = 0;
+    }
+    ++steps;
+    Integer code =
+        PageByPage ? (dir > 0 ? SB_PAGEDOWN : SB_PAGEUP) : (dir > 0 ? SB_LINEDOWN : SB_LINEUP);
+    SendMessage(h, WM_VSCROLL, code, 0);
+    Headless().ProcessMessages();
+  }
+  State.counters["rows"] = page;
+  State.counters["top"] = f.Grid->TopRow();
+  State.SetItemsProcessed(State.iterations());
+}
+
+void BM_MemTablePageByPage(benchmark::State& State)
+{
+  MemScreen(State, true);
+}
+BENCHMARK(BM_MemTablePageByPage)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+void BM_MemTableRowByRow(benchmark::State& State)
+{
+  MemScreen(State, false);
+}
+BENCHMARK(BM_MemTableRowByRow)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

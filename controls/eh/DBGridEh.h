@@ -30,6 +30,7 @@ class TColumnDefValuesEh;
 class TGridDataLinkEh;
 class TBookmarkListEh;
 class TDBGridEhStyle;
+class IMemTableEh;
 class TDBGridEhSelection;
 class TColumnsEhList;
 class TPopupMenu;
@@ -1332,36 +1333,50 @@ public:
 class TDBGridEhScrollBar : public TPersistent {
 public:
   TDBGridEhScrollBar(TCustomDBGridEh* Grid, TScrollBarKind Kind) : FGrid(Grid), FKind(Kind) {}
+  // Lets go of the external bar (its notifications no longer reach the grid).
+  ~TDBGridEhScrollBar() override;
+  void Assign(TPersistent* Source) override;
 
   TScrollBarKind Kind() const { return FKind; }
-  bool Visible() const { return FVisible; }
+  // Visible is the visible mode not being "never"; setting it gives "auto" or "never".
+  bool Visible() const { return FVisibleMode != sbNeverShowEh; }
   void SetVisible(bool Value);
+  TScrollBarVisibleModeEh VisibleMode() const { return FVisibleMode; }
+  void SetVisibleMode(TScrollBarVisibleModeEh Value);
   bool Tracking() const { return FTracking; }
   void SetTracking(bool Value) { FTracking = Value; }
-  // Whether the grid's own bar shows (visible and not replaced by an external bar).
-  virtual bool IsScrollBarShowing() const { return FVisible; }
-  virtual TScrollBarVisibleModeEh VisibleMode() const
-  {
-    return FVisible ? sbAutoShowEh : sbNeverShowEh;
-  }
-  bool HasExternalBar() const { return false; }
+  // Whether the grid's own bar may show (visible and not replaced by an external bar).
+  bool IsScrollBarShowing() const { return Visible() && !FExtScrollBar; }
+  // The external bar's visibility, or the own bar's (visible and in the window's style).
+  bool IsScrollBarVisible() const;
+  // A scroll-bar control on the form that replaces the grid's own bar: its scroll
+  // notifications reach the grid as the grid's own scroll messages, and the grid sets its
+  // range and position. A bar another control listens to already raises "Possible <Name>
+  // already attached to the other control." and nothing changes.
+  TScrollBar* ExtScrollBar() const { return FExtScrollBar; }
+  void SetExtScrollBar(TScrollBar* AScrollBar);
+  bool HasExternalBar() const { return FExtScrollBar != nullptr; }
+  // The external bar's Visible follows Visible.
+  void SyncExternalBar();
+  // Range, page and position of the external bar, or of the window's own bar.
+  bool ReadScrollInfo(SCROLLINFO& AInfo) const;
 
 protected:
+  friend class TCustomDBGridEh;
+  void ExternalBarProc(TMessage& Message);
+  // The grid clears a bar that is being freed.
+  void ExtScrollBarFreed() { FExtScrollBar = nullptr; }
+
   TCustomDBGridEh* FGrid;
   TScrollBarKind FKind;
-  bool FVisible = true;
+  TScrollBar* FExtScrollBar = nullptr;
   bool FTracking = false;
+  TScrollBarVisibleModeEh FVisibleMode = sbAutoShowEh;
 };
 
 class TVertDBGridEhScrollBar : public TDBGridEhScrollBar {
 public:
   explicit TVertDBGridEhScrollBar(TCustomDBGridEh* Grid) : TDBGridEhScrollBar(Grid, sbVertical) {}
-  TScrollBarVisibleModeEh VisibleMode() const override { return FVisibleMode; }
-  void SetVisibleMode(TScrollBarVisibleModeEh Value);
-  bool IsScrollBarShowing() const override { return FVisible && FVisibleMode != sbNeverShowEh; }
-
-private:
-  TScrollBarVisibleModeEh FVisibleMode = sbAutoShowEh;
 };
 
 // ---- The grid ----
@@ -1489,8 +1504,35 @@ public:
   virtual void DataChanged();
   virtual void Scroll(Integer Distance);
   void RefreshMemTableLink();
-  bool HasMemTable() const { return false; }
+  bool HasMemTable() const { return FMemTable != nullptr; }
   bool MemTableViewActive() const { return HasMemTable() && FFooterRowCount == 0; }
+  IMemTableEh* MemTable() const { return FMemTable; }
+  // ---- Memory-table view (DBGridEhMemTable.cpp) ----
+  // One row per record of the memory table; scrolling moves only the view, the dataset's
+  // current record moves the current row.
+  void MemRecalcRowCount();
+  void MemSyncCurrentRow();
+  // Asks the memory table for enough records to fill the client area.
+  void RequestRecordsForView();
+  // Make a data row's record readable through the fields (an instant read of the memory
+  // table, else the data link's active record); always paired, never nested.
+  void BeginRowRead(Integer ADataRow);
+  void EndRowRead();
+  bool RowIsCurrent(Integer ADataRow);
+  // Whether a data row shows a record (rows beyond the records are empty).
+  bool RowHasRecord(Integer ADataRow);
+  // RowCount less the header rows (and the footer and filler rows).
+  Integer DataRowCount() const;
+  void ClampedSetTopRow(Integer ATop);
+  void MemClampTopRow();
+  void MemUpdateVertScrollBar();
+  void MemVertScroll(TMessage& Message);
+  // The tree area's width in the first column: 18 pixels per level of the readable record.
+  Integer MemTreeIndent();
+  void DrawMemTreeArea(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState);
+  // True when (X, Y) lies on a tree area; unless ACheckOnly a click on the node's glyph
+  // expands or collapses it, keeping the view and the current record.
+  bool MemTreeMouseDown(Integer X, Integer Y, bool ACheckOnly);
   virtual void FieldChanged(TField* Field);
   // ---- Editing bridge (DBGridEhEdit.cpp) ----
   virtual void UpdateData();
@@ -1568,10 +1610,17 @@ public:
   virtual void RecalcRowCount();
   virtual void SyncCurrentRow();
   virtual void UpdateVertScrollBar();
-  virtual void UpdateHorzExtScrollBar() {}
+  virtual void UpdateHorzExtScrollBar();
   void CalcDrawInfoExt(TGridDrawInfo& Info, Integer& FrozenExtent, Integer& FooterExtent);
   // The vertical scroll bar's messages move the dataset (WM_VSCROLL).
   void WMVScroll(TMessage& Message);
+  // Thumb tracking with the horizontal setting's Tracking moves the columns with the thumb.
+  void WMHScroll(TMessage& Message);
+  // The rows a page scrolls: the visible rows less the footer and filler rows (at least 1).
+  Integer PageRowCount();
+  // Range, page and position of an external bar: the page goes last, so the position is not
+  // clamped by the old page.
+  static void SetExternalBarValues(TScrollBar* Bar, const SCROLLINFO& Info);
   bool CanNumberRecords();
   Integer CurrentRecordNumber();
   // The vertical bar's last values (as the grid set them).
@@ -1619,6 +1668,9 @@ public:
   TGetTitleParamsEvent OnGetTitleParams;
   TTitleEhClickEvent OnTitleBtnClick;
   TNotifyEvent OnApplyFilter;
+  // Fired first by a wheel step in memory-table view; Handled stops the grid's own step.
+  TEvent<void(TObject*Sender, TShiftState Shift, TPoint MousePos, bool&Handled)> OnMouseWheelDown,
+      OnMouseWheelUp;
 
   // Whether the data link is reporting a layout change (column widths then stay generated).
   bool DataLinkLayoutChange() const { return FDataLinkLayoutChange; }
@@ -1668,6 +1720,10 @@ protected:
   void RowHeightsChanged() override;
   void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
   void TopLeftChanged() override;
+  // The wheel: in memory-table view it scrolls the view (Ctrl a page, Shift moves the
+  // record); otherwise it moves the dataset by a record.
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
 
   virtual TColumnDefValuesEh* CreateColumnDefValues();
   virtual TDBGridColumnsEh* CreateColumns();
@@ -1700,6 +1756,7 @@ protected:
   void RowStepUp(bool Shift);
   void TabWalk(bool Back);
   bool ConfirmDelete();
+  void CopyValueFromAbove();
   void DeleteByKey();
 
   // Painting (DBGridEhPaint.cpp).
@@ -1814,6 +1871,25 @@ private:
   AnsiString FEditText;
   Variant FEditValue = Null();
   Integer FCurrentFooterPaintRow = -1;
+  // Memory-table view.
+  IMemTableEh* FMemTable = nullptr;
+  TDataSet* FMemTableDataSet = nullptr;
+  bool FInRequestRecords = false;
+  bool FKeepSelAnchor = false;
+  Integer FMemLastIndex = -2;
+  bool FRowReading = false;
+  bool FRowReadMem = false;
+  Integer FRowReadSaved = 0;
+  // Moves the current cell to a row for the memory table (the anchor stays with the
+  // keep-anchor flag).
+  void MemMoveCurrentRow(Integer ATarget);
+  // Scrolls the view just enough to show a row.
+  void MemShowRow(Integer ARow);
+  // Expands or collapses a node, keeping the view's top row and, unless the table asks
+  // otherwise, the current record.
+  void MemSetNodeExpanded(Integer AIndex, bool AExpanded);
+  // Keypad *, + and - on the current node of a tree.
+  bool MemTreeKey(Word Key);
 };
 
 // The grid as programs place it.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/IMemTableEh.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -126,6 +127,10 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomGrid(AOwner)
 
 TCustomDBGridEh::~TCustomDBGridEh()
 {
+  if (FMemTableDataSet)
+    FMemTableDataSet->RemoveFreeNotification(this);
+  FMemTable = nullptr;
+  FMemTableDataSet = nullptr;
   if (FStyle)
     FStyle->RemoveGrid(this);
   FStyle = nullptr;
@@ -638,7 +643,19 @@ void TCustomDBGridEh::DataLinkStateChanged(bool Value)
 
 void TCustomDBGridEh::RefreshMemTableLink()
 {
-  // Datasets of this system offer no memory-table interface yet; the view stays buffered.
+  IMemTableEh* old = FMemTable;
+  TDataSet* ds = FDataLink ? FDataLink->DataSet() : nullptr;
+  IMemTableEh* now = FUseMemTableView && ds ? dynamic_cast<IMemTableEh*>(ds) : nullptr;
+  if (now == old)
+    return;
+  if (FMemTableDataSet && FMemTableDataSet != ds)
+    FMemTableDataSet->RemoveFreeNotification(this);
+  FMemTable = now;
+  FMemTableDataSet = now ? ds : nullptr;
+  FMemLastIndex = -2;
+  if (now)
+    ds->FreeNotification(this);
+  LayoutChanged();
 }
 
 void TCustomDBGridEh::DataChanged()
@@ -667,6 +684,13 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
   TCustomGrid::Notification(AComponent, Operation);
   if (Operation != opRemove || !FColumns)
     return;
+  if (auto* bar = dynamic_cast<TScrollBar*>(AComponent)) {
+    for (TDBGridEhScrollBar* setting :
+         {FHorzScrollBar.get(), static_cast<TDBGridEhScrollBar*>(FVertScrollBar.get())})
+      if (setting && setting->ExtScrollBar() == bar)
+        setting->ExtScrollBarFreed();
+    return;
+  }
   if (auto* menu = dynamic_cast<TPopupMenu*>(AComponent)) {
     for (Integer i = 0; i < FColumns->Count(); ++i)
       if (FColumns->Items(i)->PopupMenu() == menu)
@@ -710,7 +734,15 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
   if (auto* ds = dynamic_cast<TDataSet*>(AComponent)) {
     if (FSumList)
       FSumList->DataSetFreed(ds);
-    RefreshMemTableLink();
+    // The table goes with its dataset: it is never asked anything again.
+    if (ds == FMemTableDataSet) {
+      FMemTable = nullptr;
+      FMemTableDataSet = nullptr;
+      FRowReading = false;
+      // The rows are rebuilt from the queue, not from inside the dataset's destruction.
+      BeginLayout();
+      DeferLayout();
+    }
   }
 }
 
@@ -1020,6 +1052,9 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
     return;
   case WM_VSCROLL:
     WMVScroll(Message);
+    return;
+  case WM_HSCROLL:
+    WMHScroll(Message);
     return;
   case WM_TIMER:
     if (Message.WParam == 2) {

@@ -5,6 +5,7 @@
 
 #include "controls/eh/DBGridEh.h"
 #include "controls/eh/GridClipboardEh.h"
+#include "controls/eh/IMemTableEh.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/VirtualKeys.h"
 #include "platform/ui/Clipbrd.h"
@@ -216,6 +217,31 @@ AnsiString TCustomDBGridEh::DeleteQuestion() const
   return FSelectedRows->Count() < 2 ? SDeleteRecordQuestion : SDeleteMultipleRecordsQuestion;
 }
 
+void TCustomDBGridEh::CopyValueFromAbove()
+{
+  TColumnEh* c = CurrentColumn();
+  TField* f = c ? c->Field() : nullptr;
+  Integer active = FDataLink->ActiveRecord();
+  if (!f || active == 0 || !c->CanEditValue(false))
+    return;
+  TDataSet* ds = FDataLink->DataSet();
+  // The previous buffered record is read without moving the cursor; a lookup copies keys.
+  AnsiString names = f->FieldKind() == fkLookup ? f->KeyFields() : f->FieldName();
+  FDataLink->SetActiveRecord(active - 1);
+  Variant value;
+  {
+    TScopeExit back([&] { FDataLink->SetActiveRecord(active); });
+    value = ds->FieldValues(names);
+  }
+  if (!c->CanEditValue(true))
+    return;
+  ds->SetFieldValues(names, value);
+  ClearSelection();
+  ShowEditor();
+  if (InplaceEditor())
+    InplaceEditor()->SelectAll();
+}
+
 bool TCustomDBGridEh::ConfirmDelete()
 {
   if (!FOptions.Contains(dgConfirmDelete))
@@ -253,21 +279,35 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
   if (BiDiMode() == bdRightToLeft && (key == VK_LEFT || key == VK_RIGHT))
     key = key == VK_LEFT ? VK_RIGHT : VK_LEFT;
   Key = 0;
+  if (!ctrl && !alt && MemTreeKey(key))
+    return;
   if (ctrl) {
     if (!shift && (key == VK_PRIOR || key == VK_NEXT || key == VK_HOME || key == VK_END ||
                    key == VK_UP || key == VK_DOWN))
       ClearSelectionOnMove();
+    // The first and last record on screen: the buffer's ends, or in memory-table view the
+    // rows the view shows.
+    Integer toTop = -FDataLink->ActiveRecord();
+    Integer toBottom = FDataLink->RecordCount() - FDataLink->ActiveRecord() - 1;
+    if (MemTableViewActive()) {
+      TGridDrawInfo info;
+      CalcDrawInfo(info);
+      Integer last = std::min<Integer>(std::max(info.Vert.LastFullVisibleCell, TopRow()),
+                                       HeaderRowCount() + MemTable()->MemRecordCount() - 1);
+      toTop = TopRow() - Row();
+      toBottom = std::max<Integer>(last - Row(), toTop);
+    }
     switch (key) {
     case VK_PRIOR:
     case VK_UP:
       if (shift && multi)
-        MoveBySelecting(true, -FDataLink->ActiveRecord(), false, false);
+        MoveBySelecting(true, toTop, false, false);
       else
-        ds->MoveBy(-FDataLink->ActiveRecord());
+        ds->MoveBy(toTop);
       return;
     case VK_NEXT:
     case VK_DOWN: {
-      Integer d = FDataLink->RecordCount() - FDataLink->ActiveRecord() - 1;
+      Integer d = toBottom;
       if (shift && multi)
         MoveBySelecting(true, d, false, false);
       else
@@ -314,6 +354,10 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
     case 'X':
       if (CanCutSelection() && FClipboardActions.Contains(caCutEh))
         GridCutAction(this, false);
+      return;
+    case 222: // Ctrl+': the value of the record above
+      if (!shift)
+        CopyValueFromAbove();
       return;
     case 'A':
       if (CanSelectAllRecords() && FClipboardActions.Contains(caSelectAllEh))
@@ -460,6 +504,13 @@ void TCustomDBGridEh::KeyPress(char& Key)
     return;
   }
   if (SearchKeyPress(Key)) {
+    Key = 0;
+    return;
+  }
+  // In a memory table's tree the keypad's *, + and - expand and collapse (on the key
+  // press); their characters open no editor.
+  if ((Key == '*' || Key == '+' || Key == '-') && MemTableViewActive() &&
+      MemTable()->IsTreeView()) {
     Key = 0;
     return;
   }

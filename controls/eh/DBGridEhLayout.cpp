@@ -237,6 +237,7 @@ void TCustomDBGridEh::InternalLayout()
   if (FOptions.Contains(dgFullRowSelect) && left < ColCount() && left >= FixedCols())
     SetLeftCol(left);
   SyncCurrentRow();
+  UpdateHorzExtScrollBar();
   Invalidate();
   if (FSelection->Kind() == selColumnsEh)
     FSelection->Columns()->SyncWithColumns();

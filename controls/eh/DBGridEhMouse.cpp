@@ -52,7 +52,10 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     TCustomGrid::MouseDown(Button, Shift, X, Y); // moving the column by its title
     return;
   }
-  if (type.Area != caDataEh || !FDataLink->Active() || type.AreaRow >= FDataLink->RecordCount()) {
+  // A click on the memory table's tree expands or collapses a node and nothing else.
+  if (type.Area == caDataEh && MemTreeMouseDown(X, Y, false))
+    return;
+  if (type.Area != caDataEh || !RowHasRecord(type.AreaRow)) {
     TCustomControl::MouseDown(Button, Shift, X, Y);
     return;
   }
@@ -213,7 +216,7 @@ bool TCustomDBGridEh::SelectByMouse(TGridCoord Cell, const TCellTypeEh& Type, TS
   }
   // The indicator of a record selects records.
   if (Type.Area != caDataEh || !SelectionAllowed(selRowsEh) || ds->IsEmpty() ||
-      Type.AreaRow >= FDataLink->RecordCount())
+      !RowHasRecord(Type.AreaRow))
     return false;
   FDataLink->WritePendingEdits();
   Integer delta = Cell.Y - Row();

@@ -303,7 +303,7 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, const TRect& ARect,
                      column->Layout(), false, false, 0, 0, false);
       else
         canvas->FillRect(rect);
-    } else if (type.Area == caDataEh && FDataLink->Active() && dataRow < FDataLink->RecordCount()) {
+    } else if (type.Area == caDataEh && RowHasRecord(dataRow)) {
       DrawDataCellEh(ACol, ARow, dataCol, dataRow, rect, AState);
       highlighted = FCellParams->State.Contains(gdSelected);
     } else if (type.Area == caFooterEh && FDataLink->Active())
@@ -351,14 +351,13 @@ void TCustomDBGridEh::DrawIndicatorCell(Integer ACol, Integer ARow, const TRect&
     return;
   }
   TDataSet* ds = FDataLink->DataSet();
-  bool hasRecord = type.Area == caDataEh && dataRow >= 0 && dataRow < FDataLink->RecordCount();
+  bool hasRecord = type.Area == caDataEh && RowHasRecord(dataRow);
   bool selected = FSelection->Kind() == selAllEh;
   bool current = false;
   if (hasRecord) {
-    Integer saved = FDataLink->ActiveRecord();
-    TScopeExit restore([&] { FDataLink->SetActiveRecord(saved); });
-    current = dataRow == saved;
-    FDataLink->SetActiveRecord(dataRow);
+    current = RowIsCurrent(dataRow);
+    BeginRowRead(dataRow);
+    TScopeExit end([&] { EndRowRead(); });
     if (FOptions.Contains(dgMultiSelect) && FSelection->ContainsCell(-1, ds->Bookmark()))
       selected = true;
   }
@@ -477,9 +476,8 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
 {
   TCanvas* canvas = Canvas();
   TColumnEh* column = FColumns->Items(DataCol);
-  Integer saved = FDataLink->ActiveRecord();
-  TScopeExit restore([&] { FDataLink->SetActiveRecord(saved); });
-  FDataLink->SetActiveRecord(DataRow);
+  BeginRowRead(DataRow);
+  TScopeExit end([&] { EndRowRead(); });
   canvas->Font()->Assign(column->Font());
   TColCellParamsEh* p = FCellParams.get();
   p->Text = column->CellText();
@@ -500,7 +498,7 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
   if (highlighted)
     p->State.Include(gdSelected);
   p->Background = bg;
-  if (column->HideDuplicates() && DataRow > 0) {
+  if (column->HideDuplicates() && DataRow > 0 && !MemTableViewActive()) {
     FDataLink->SetActiveRecord(DataRow - 1);
     AnsiString previous = column->CellText();
     FDataLink->SetActiveRecord(DataRow);
@@ -513,23 +511,35 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
   Integer m = CellHas3DFrame(ACol, ARow, AState, ARect) ? 1 : 2;
   Integer v = FFlat ? m - 1 : m;
   TRect textRect = ARect;
+  // The memory table's tree takes the left of the first column; the cell starts after it.
+  TRect cellRect = ARect;
+  if (DataCol == 0 && MemTableViewActive()) {
+    Integer indent = std::min<Integer>(MemTreeIndent(), ARect.Width());
+    if (indent > 0) {
+      DrawMemTreeArea(ACol, ARow, TRect(ARect.Left, ARect.Top, ARect.Left + indent, ARect.Bottom),
+                      AState);
+      cellRect.Left += indent;
+      textRect.Left = cellRect.Left;
+      canvas->Brush()->SetColor(p->Background);
+    }
+  }
   bool editorHere = EditorMode() && ACol == Col() && ARow == Row();
   if (column->AlwaysShowEditButton() || editorHere)
     textRect.Right -= column->EditButtonsWidth();
   if (FDefaultDrawing) {
     TColumnKindEh kind = column->Kind();
     if (kind == ckCheckboxes) {
-      canvas->FillRect(ARect);
+      canvas->FillRect(cellRect);
       Integer size = 13;
-      TRect box(ARect.Left + (ARect.Width() - size) / 2, ARect.Top + (ARect.Height() - size) / 2, 0,
-                0);
-      box.Left = std::max(box.Left, ARect.Left);
+      TRect box(cellRect.Left + (cellRect.Width() - size) / 2,
+                cellRect.Top + (cellRect.Height() - size) / 2, 0, 0);
+      box.Left = std::max(box.Left, cellRect.Left);
       box.Right = box.Left + size;
       box.Bottom = box.Top + size;
       TRegion clipSaved;
       bool hadClip = canvas->GetClipRegion(clipSaved);
       TScopeExit restoreClip([&] { canvas->SelectClipRegion(hadClip ? &clipSaved : nullptr); });
-      canvas->IntersectClipRect(ARect);
+      canvas->IntersectClipRect(cellRect);
       Cardinal st = DFCS_BUTTONCHECK;
       if (p->CheckMark == cbChecked)
         st |= DFCS_CHECKED;
@@ -539,14 +549,14 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
         st |= DFCS_FLAT;
       DrawFrameControl(canvas, box, DFC_BUTTON, st);
     } else if (kind == ckImageList && column->ImageList()) {
-      canvas->FillRect(ARect);
-      DrawImageClipped(column->ImageList(), nullptr, canvas, taCenter, 0, p->ImageIndex, ARect);
+      canvas->FillRect(cellRect);
+      DrawImageClipped(column->ImageList(), nullptr, canvas, taCenter, 0, p->ImageIndex, cellRect);
     } else {
       if (column->ImageList() && column->ShowImageAndText()) {
         Integer band = column->ImageList()->Width() + 4;
-        canvas->FillRect(TRect(ARect.Left, ARect.Top, ARect.Left + band, ARect.Bottom));
+        canvas->FillRect(TRect(cellRect.Left, ARect.Top, cellRect.Left + band, ARect.Bottom));
         DrawImageClipped(column->ImageList(), nullptr, canvas, taCenter, 0, p->ImageIndex,
-                         TRect(ARect.Left, ARect.Top, ARect.Left + band, ARect.Bottom));
+                         TRect(cellRect.Left, ARect.Top, cellRect.Left + band, ARect.Bottom));
         textRect.Left += band + 1;
       }
       bool multi = column->WordWrap() && FMultiLineRows;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "controls/eh/DBGridEh.h"
+#include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeGuard.h"
 
 namespace {
@@ -16,6 +17,11 @@ Integer LineWidthOf(const TCustomDBGridEh* Grid)
 }
 
 } // namespace
+
+Integer TCustomDBGridEh::PageRowCount()
+{
+  return VisibleDataRowCount();
+}
 
 Integer TCustomDBGridEh::VisibleDataRowCount()
 {
@@ -46,6 +52,10 @@ void TCustomDBGridEh::RecalcRowCount()
   SetDefaultRowHeight(DefaultRowHeight());
   if (FOptions.Contains(dgTitles))
     SetRowHeights(0, titleHeight);
+  if (MemTableViewActive()) {
+    MemRecalcRowCount();
+    return;
+  }
   Integer oldRowCount = RowCount();
   SetTopRow(FixedRows());
   auto setRows = [&](Integer rows) {
@@ -79,6 +89,10 @@ void TCustomDBGridEh::RecalcRowCount()
 
 void TCustomDBGridEh::SyncCurrentRow()
 {
+  if (MemTableViewActive()) {
+    MemSyncCurrentRow();
+    return;
+  }
   if (FIncSearchActive && !FIncSearchMoving)
     StopIncrementalSearch();
   if (!FDataLink->Active() || !HandleAllocated() || ComponentState().Contains(csLoading))
@@ -97,6 +111,10 @@ void TCustomDBGridEh::SyncCurrentRow()
 
 void TCustomDBGridEh::Scroll(Integer Distance)
 {
+  if (MemTableViewActive()) {
+    MemSyncCurrentRow();
+    return;
+  }
   if (!HandleAllocated())
     return;
   TRect oldRow = CellRect(0, Row());
@@ -163,6 +181,10 @@ void TCustomDBGridEh::UpdateVertScrollBar()
 {
   if (!FDataLink || !HandleAllocated())
     return;
+  if (MemTableViewActive()) {
+    MemUpdateVertScrollBar();
+    return;
+  }
   SCROLLINFO old = VertScrollInfo();
   SCROLLINFO si;
   si.fMask = SIF_ALL;
@@ -187,15 +209,18 @@ void TCustomDBGridEh::UpdateVertScrollBar()
     si.nPos = ds->Bof() ? 0 : ds->Eof() ? 4 : 2;
   }
   TScrollBarVisibleModeEh mode = FVertScrollBar->VisibleMode();
+  SCROLLINFO real = si;
   if (!FVertScrollBar->IsScrollBarShowing()) {
     si.nMax = si.nMin;
     si.nPage = 0;
   }
+  if (TScrollBar* bar = FVertScrollBar->ExtScrollBar())
+    SetExternalBarValues(bar, real);
   bool changed = old.nMin != si.nMin || old.nMax != si.nMax || old.nPage != si.nPage ||
                  old.nPos != si.nPos || mode != FLastVertBarMode;
   if (!changed)
     return;
-  if (mode == sbAlwaysShowEh) {
+  if (mode == sbAlwaysShowEh && !FVertScrollBar->HasExternalBar()) {
     si.fMask |= SIF_DISABLENOSCROLL;
     ShowScrollBar(Handle(), SB_VERT, true);
   }
@@ -241,30 +266,147 @@ void TCustomDBGridEh::TopLeftChanged()
   }
   TCustomGrid::TopLeftChanged();
   UpdateHorzExtScrollBar();
+  if (MemTableViewActive())
+    RequestRecordsForView();
 }
 
 // ---- Scroll-bar settings ----
 
-void TDBGridEhScrollBar::SetVisible(bool Value)
+TDBGridEhScrollBar::~TDBGridEhScrollBar()
 {
-  if (Value == FVisible)
-    return;
-  FVisible = Value;
-  if (!FGrid)
-    return;
-  if (FKind == sbHorizontal)
-    FGrid->LayoutChanged();
-  else
-    FGrid->UpdateVertScrollBar();
+  if (FExtScrollBar && FExtScrollBar->HasNotificationHook())
+    FExtScrollBar->SetNotificationHook(TWndMethod());
 }
 
-void TVertDBGridEhScrollBar::SetVisibleMode(TScrollBarVisibleModeEh Value)
+void TDBGridEhScrollBar::Assign(TPersistent* Source)
+{
+  auto* src = dynamic_cast<TDBGridEhScrollBar*>(Source);
+  if (!src) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  SetVisible(src->Visible());
+  SetTracking(src->Tracking());
+  SetExtScrollBar(src->ExtScrollBar());
+}
+
+void TDBGridEhScrollBar::SetVisible(bool Value)
+{
+  SetVisibleMode(Value ? sbAutoShowEh : sbNeverShowEh);
+  SyncExternalBar();
+}
+
+void TDBGridEhScrollBar::SetVisibleMode(TScrollBarVisibleModeEh Value)
 {
   if (Value == FVisibleMode)
     return;
   FVisibleMode = Value;
-  if (FGrid)
+  if (!FGrid)
+    return;
+  if (FKind == sbVertical)
     FGrid->UpdateVertScrollBar();
+  FGrid->LayoutChanged();
+}
+
+bool TDBGridEhScrollBar::IsScrollBarVisible() const
+{
+  if (FExtScrollBar)
+    return FExtScrollBar->Visible();
+  if (!Visible() || !FGrid->HandleAllocated())
+    return false;
+  LONG_PTR style = GetWindowLong(FGrid->Handle(), GWL_STYLE);
+  return (style & (FKind == sbHorizontal ? WS_HSCROLL : WS_VSCROLL)) != 0;
+}
+
+void TDBGridEhScrollBar::SetExtScrollBar(TScrollBar* AScrollBar)
+{
+  if (AScrollBar == FExtScrollBar)
+    return;
+  bool designing = FGrid->ComponentState().Contains(csDesigning);
+  if (!designing && AScrollBar && AScrollBar->HasNotificationHook())
+    throw Exception("Possible " + AScrollBar->Name() + " already attached to the other control.");
+  if (!designing && FExtScrollBar)
+    FExtScrollBar->SetNotificationHook(TWndMethod());
+  if (FExtScrollBar)
+    FExtScrollBar->RemoveFreeNotification(FGrid);
+  FExtScrollBar = AScrollBar;
+  if (AScrollBar) {
+    AScrollBar->FreeNotification(FGrid);
+    if (!designing)
+      AScrollBar->SetNotificationHook([this](TMessage& Message) { ExternalBarProc(Message); });
+  }
+  SyncExternalBar();
+  if (FGrid->ComponentState().Contains(csDestroying) || !FGrid->HandleAllocated())
+    return;
+  if (FKind == sbVertical)
+    FGrid->UpdateVertScrollBar();
+  FGrid->LayoutChanged();
+}
+
+void TDBGridEhScrollBar::SyncExternalBar()
+{
+  if (FExtScrollBar)
+    FExtScrollBar->SetVisible(Visible());
+}
+
+bool TDBGridEhScrollBar::ReadScrollInfo(SCROLLINFO& AInfo) const
+{
+  if (FExtScrollBar)
+    return FExtScrollBar->HandleAllocated() &&
+           GetScrollInfo(FExtScrollBar->Handle(), SB_CTL, AInfo);
+  if (!FGrid->HandleAllocated())
+    return false;
+  return GetScrollInfo(FGrid->Handle(), FKind == sbHorizontal ? SB_HORZ : SB_VERT, AInfo);
+}
+
+void TDBGridEhScrollBar::ExternalBarProc(TMessage& Message)
+{
+  // The bar's notifications drive the grid through its ordinary scroll handling; the bar
+  // handles them afterwards as it always does.
+  if ((Message.Msg == CN_HSCROLL || Message.Msg == CN_VSCROLL) && FGrid->HandleAllocated())
+    SendMessage(FGrid->Handle(), FKind == sbHorizontal ? WM_HSCROLL : WM_VSCROLL, Message.WParam,
+                Message.LParam);
+}
+
+void TCustomDBGridEh::SetExternalBarValues(TScrollBar* Bar, const SCROLLINFO& Info)
+{
+  Bar->SetPageSize(0);
+  Integer mn = std::min<Integer>(Info.nMin, Info.nMax);
+  Bar->SetParams(Info.nPos, mn, Info.nMax);
+  Bar->SetPageSize(static_cast<Integer>(Info.nPage));
+}
+
+void TCustomDBGridEh::UpdateHorzExtScrollBar()
+{
+  TScrollBar* bar = FHorzScrollBar ? FHorzScrollBar->ExtScrollBar() : nullptr;
+  if (!bar || !HandleAllocated())
+    return;
+  Integer visible = VisibleColCount();
+  SCROLLINFO si;
+  si.nMin = 0;
+  si.nPage = static_cast<UINT>(visible);
+  si.nMax = visible + FixedCols() >= ColCount() ? 0 : 127;
+  // The largest useful left column: from it on every column fits into the visible width.
+  TGridDrawInfo info;
+  CalcDrawInfo(info);
+  Integer room = info.Horz.GridExtent - info.Horz.FixedBoundary, used = 0;
+  Integer last = ColCount() - 1;
+  for (Integer c = ColCount() - 1; c >= FixedCols(); --c) {
+    Integer w = ColWidths(c);
+    if (w <= 0)
+      continue;
+    used += w + info.Horz.EffectiveLineWidth;
+    if (used > room)
+      break;
+    last = c;
+  }
+  Integer span = last - FixedCols();
+  si.nPos = span > 0 ? MulDiv(LeftCol() - FixedCols(), 127, span) : 0;
+  if (bar->Min() == si.nMin && bar->Max() == si.nMax && bar->Position() == si.nPos)
+    return;
+  // The positions are a scale of 127 over the columns: the bar has no page.
+  si.nPage = 0;
+  SetExternalBarValues(bar, si);
 }
 
 // ---- Scroll messages ----
@@ -287,7 +429,13 @@ Integer TCustomDBGridEh::CurrentRecordNumber()
 
 void TCustomDBGridEh::WMVScroll(TMessage& Message)
 {
-  if (!AcquireFocus() || !FDataLink->Active())
+  if (!AcquireFocus())
+    return;
+  if (MemTableViewActive()) {
+    MemVertScroll(Message);
+    return;
+  }
+  if (!FDataLink->Active())
     return;
   TDataSet* ds = FDataLink->DataSet();
   Integer code = LOWORD(Message.WParam);
@@ -360,4 +508,50 @@ void TCustomDBGridEh::WMVScroll(TMessage& Message)
     break;
   }
   Message.Result = 0;
+}
+
+void TCustomDBGridEh::WMHScroll(TMessage& Message)
+{
+  if (FHorzScrollBar->Tracking() && LOWORD(Message.WParam) == SB_THUMBTRACK) {
+    SendMessage(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, HIWORD(Message.WParam)),
+                Message.LParam);
+    return;
+  }
+  // An external bar names a position out of 127 over the scrollable columns.
+  if (FHorzScrollBar->HasExternalBar()) {
+    Integer code = LOWORD(Message.WParam);
+    Integer left = LeftCol();
+    switch (code) {
+    case SB_LINELEFT:
+      left -= 1;
+      break;
+    case SB_LINERIGHT:
+      left += 1;
+      break;
+    case SB_PAGELEFT:
+      left -= std::max<Integer>(VisibleColCount(), 1);
+      break;
+    case SB_PAGERIGHT:
+      left += std::max<Integer>(VisibleColCount(), 1);
+      break;
+    case SB_LEFT:
+      left = FixedCols();
+      break;
+    case SB_RIGHT:
+      left = ColCount() - 1;
+      break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+      Integer maxLeft = CalcMaxTopLeft().X;
+      Integer pos = static_cast<Integer>(static_cast<SmallInt>(HIWORD(Message.WParam)));
+      left = FixedCols() + MulDiv(pos, maxLeft - FixedCols(), 127);
+      break;
+    }
+    default:
+      break;
+    }
+    SetLeftCol(std::clamp(left, FixedCols(), std::max(CalcMaxTopLeft().X, FixedCols())));
+  } else
+    TCustomGrid::Dispatch(Message);
+  UpdateHorzExtScrollBar();
 }

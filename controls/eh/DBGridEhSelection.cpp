@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/IMemTableEh.h"
 #include "platform/rtl/ScopeGuard.h"
 
 // ---- TDBGridEhSelection ----
@@ -223,6 +224,14 @@ TRect TDBGridEhSelectionRect::CellsBoxRect(Integer ACol1, AnsiString ABookmark1,
     std::swap(ACol1, ACol2);
   if (Compare(ABookmark1, ABookmark2) > 0)
     std::swap(ABookmark1, ABookmark2);
+  if (FGrid->MemTableViewActive()) {
+    // Every record has its row: the rows are the records' indexes in the memory table.
+    Integer header = FGrid->HeaderRowCount();
+    IMemTableEh* table = FGrid->MemTable();
+    return FGrid->BoxRect(
+        FGrid->DataToRawColumn(ACol1), table->IndexOfBookmark(ABookmark1) + header,
+        FGrid->DataToRawColumn(ACol2), table->IndexOfBookmark(ABookmark2) + header);
+  }
   TGridDataLinkEh* link = FGrid->DataLink();
   TDataSet* ds = link->DataSet();
   Integer saved = link->ActiveRecord();
@@ -264,6 +273,15 @@ TGridRect TDBGridEhSelectionRect::BoundingGridRect()
     return MakeGridRect(-1, -1, -1, -1);
   TDataSet* ds = link->DataSet();
   AnsiString upper = GetUpperRow(), lower = GetBottomRow();
+  if (FGrid->MemTableViewActive()) {
+    Integer header = FGrid->HeaderRowCount();
+    Integer top = FGrid->MemTable()->IndexOfBookmark(upper);
+    Integer bottom = FGrid->MemTable()->IndexOfBookmark(lower);
+    if (top < 0 || bottom < 0)
+      return MakeGridRect(-1, -1, -1, -1);
+    return MakeGridRect(FGrid->DataToRawColumn(GetLeftmostCol()), top + header,
+                        FGrid->DataToRawColumn(GetRightmostCol()), bottom + header);
+  }
   Integer saved = link->ActiveRecord();
   TScopeExit restore([&] { link->SetActiveRecord(saved); });
   Integer top = -1, bottom = -1;

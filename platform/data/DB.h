@@ -1067,6 +1067,22 @@ protected:
   // Opens the dataset when a stream set Active while it was read.
   void Loaded() override;
 
+  // Instant reads, for tables that show every record at once: between BeginInstantRead and
+  // EndInstantRead the fields and Bookmark read the record at Index (0-based, in the
+  // dataset's order, the record being inserted counted at its place) without moving the
+  // cursor or telling the links. The current record reads as it does outside (its edit
+  // buffer while editing); an index outside the records reads Null. Reads do not nest: a
+  // second BeginInstantRead replaces the first.
+  void BeginInstantRead(Integer Index);
+  void EndInstantRead();
+  bool InstantReading() const { return FInstantRead; }
+  // The number of records in the dataset's order (the record being inserted included) and
+  // the current record's index among them (-1 when there is none).
+  Integer OrderedRecordCount() const;
+  Integer CurrentRecordIndex() const;
+  // The index of the record a bookmark names (-1 when it names none).
+  Integer RecordIndexOfBookmark(const TBookmarkStr& Value) const;
+
 private:
   using TRecord = data_detail::TRecord;
   friend class TField;
@@ -1094,6 +1110,10 @@ private:
   // Records and the window.
   TRecord* BufferRecord(Integer Index) const;
   TRecord* ActiveRecordData() const;
+  // The record the fields read outside calculations: an instant read's or the active one.
+  TRecord* ReadRecordData() const { return FInstantRead ? FInstantRecord : ActiveRecordData(); }
+  // The view index where the record being inserted will go (-1 when not inserting).
+  Integer InsertViewIndex() const;
   Integer ViewIndexOf(const TRecord* Rec) const;
   Integer ViewIndexOfSerial(Int64 Serial) const;
   Integer StoredIndexOfSerial(Int64 Serial) const;
@@ -1167,6 +1187,8 @@ private:
   bool FEnableEvent = false;  // records moved or changed while controls were disabled
   bool FEnableLayout = false; // the layout changed while controls were disabled
   TDataSetState FDisableState = dsInactive;
+  bool FInstantRead = false;
+  TRecord* FInstantRecord = nullptr; // the record an instant read shows (none: Null)
 };
 
 // The stream over a blob field's value: reading gives the bytes; a writing stream stores

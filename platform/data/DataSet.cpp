@@ -250,6 +250,8 @@ void TDataSet::Close()
     BeforeClose(this);
   FEditRecord.reset();
   FEditOriginal = nullptr;
+  FInstantRead = false;
+  FInstantRecord = nullptr;
   FState = dsInactive;
   FModified = false;
   FFilterExpr.reset();
@@ -502,6 +504,66 @@ TRecord* TDataSet::BufferRecord(Integer Index) const
 TRecord* TDataSet::ActiveRecordData() const
 {
   return BufferRecord(FActiveRecord);
+}
+
+// ---- Instant reads ----
+
+Integer TDataSet::InsertViewIndex() const
+{
+  if (FState != dsInsert || !FEditRecord)
+    return -1;
+  Integer n = static_cast<Integer>(FView.size());
+  return FInsertAtEnd ? n : std::clamp(FInsertPos, 0, n);
+}
+
+Integer TDataSet::OrderedRecordCount() const
+{
+  if (!Active())
+    return 0;
+  return static_cast<Integer>(FView.size()) + (InsertViewIndex() >= 0 ? 1 : 0);
+}
+
+Integer TDataSet::CurrentRecordIndex() const
+{
+  if (!Active())
+    return -1;
+  Integer ins = InsertViewIndex();
+  return ins >= 0 ? ins : CurrentViewIndex();
+}
+
+Integer TDataSet::RecordIndexOfBookmark(const TBookmarkStr& Value) const
+{
+  if (!Active())
+    return -1;
+  Int64 serial = 0;
+  if (Value.empty() || !TryStrToInt64(Value, serial) || serial <= 0)
+    return -1;
+  Integer i = ViewIndexOfSerial(serial);
+  Integer ins = InsertViewIndex();
+  return i >= 0 && ins >= 0 && i >= ins ? i + 1 : i;
+}
+
+void TDataSet::BeginInstantRead(Integer Index)
+{
+  TRecord* rec = nullptr;
+  if (Active()) {
+    Integer ins = InsertViewIndex();
+    if (Index == CurrentRecordIndex())
+      rec = ActiveRecordData();
+    else {
+      Integer v = ins >= 0 && Index > ins ? Index - 1 : Index;
+      if (v >= 0 && v < static_cast<Integer>(FView.size()))
+        rec = FView[v];
+    }
+  }
+  FInstantRecord = rec;
+  FInstantRead = true;
+}
+
+void TDataSet::EndInstantRead()
+{
+  FInstantRead = false;
+  FInstantRecord = nullptr;
 }
 
 Integer TDataSet::CurrentViewIndex() const
@@ -985,7 +1047,7 @@ void TDataSet::AppendRecord(const std::vector<Variant>& Values)
 
 const Variant& TDataSet::GetFieldValue(TField* Field)
 {
-  TRecord* rec = (FState == dsCalcFields || FState == dsFilter) ? FCalcRecord : ActiveRecordData();
+  TRecord* rec = (FState == dsCalcFields || FState == dsFilter) ? FCalcRecord : ReadRecordData();
   if (!rec || Field->FSlot < 0 || Field->FSlot >= static_cast<Integer>(rec->Values.size()))
     return NullValue();
   if (Field->FFieldKind != fkData && rec->CalcStamp != FCalcStamp && FState != dsCalcFields)
@@ -1100,6 +1162,13 @@ TBlobFieldStream* TDataSet::CreateBlobStream(TField* Field, TBlobStreamMode Mode
 
 TBookmarkStr TDataSet::Bookmark()
 {
+  if (FInstantRead && Active()) {
+    // The record being inserted has no bookmark yet; an edited one keeps its own.
+    TRecord* rec = FInstantRecord;
+    if (rec && rec == FEditRecord.get())
+      rec = FState == dsInsert ? nullptr : FEditOriginal;
+    return rec ? IntToStr(rec->Serial) : TBookmarkStr();
+  }
   if (!Active() || FState == dsInsert)
     return TBookmarkStr();
   TRecord* rec = FEditOriginal ? FEditOriginal : ActiveRecordData();

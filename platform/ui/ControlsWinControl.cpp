@@ -243,13 +243,19 @@ void TWinControl::RecreateWnd()
 {
   if (!FHandle)
     return;
-  // A top-level window comes back as it was: shown and active if it was.
+  // A top-level window comes back as it was: shown and active if it was. A window that
+  // had the focus (itself or a child) gets it back: its form still names it the active
+  // control, so focusing it later through the form would do nothing.
   bool wasShown = !FParent && IsWindowVisible(FHandle);
   bool wasActive = wasShown && GetActiveWindow() == FHandle;
+  HWND focus = GetFocus();
+  bool wasFocused = focus && (focus == FHandle || IsChild(FHandle, focus));
   DestroyHandle();
   CreateHandle();
   if (wasShown)
     ShowWindow(FHandle, wasActive ? SW_SHOW : SW_SHOWNA);
+  if (wasFocused && FHandle && IsWindowVisible(FHandle))
+    ::SetFocus(FHandle);
 }
 
 AnsiString TWinControl::GetText() const

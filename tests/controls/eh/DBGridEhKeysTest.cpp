@@ -411,3 +411,23 @@ TEST_F(GridEhKeys, ClipboardKeysActOnlyWithTheirFlags)
   EXPECT_FALSE(Grid->CanPasteClipboard());
   EXPECT_FALSE(Grid->CanDeleteSelection());
 }
+
+TEST_F(GridEhKeys, CtrlQuoteCopiesTheValueOfTheRecordAbove)
+{
+  Focused();
+  Orders->Locate("ID", Variant(2), {});
+  Grid->SelectDataColumn(Col("City")->Index());
+  Key(222, false, true);
+  EXPECT_EQ(Orders->State(), dsEdit);
+  EXPECT_EQ(Orders->FieldByName("City")->AsString(), "Harbin") << "from record 1";
+  EXPECT_TRUE(Grid->EditorMode());
+  Orders->Cancel();
+  // A lookup copies its key; the first record shown has nothing above it.
+  Grid->SelectDataColumn(Col("Country")->Index());
+  Key(222, false, true);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 1);
+  Orders->Cancel();
+  Orders->First();
+  Key(222, false, true);
+  EXPECT_EQ(Orders->State(), dsBrowse);
+}

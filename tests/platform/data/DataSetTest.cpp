@@ -885,3 +885,69 @@ TEST(NumericFields, IntegerFieldKeepsToItsRange)
 }
 
 } // namespace
+
+// A dataset that exposes its instant reads, as memory tables do.
+class TInstantSet : public TMemDataSet {
+public:
+  using TDataSet::BeginInstantRead;
+  using TDataSet::CurrentRecordIndex;
+  using TDataSet::EndInstantRead;
+  using TDataSet::OrderedRecordCount;
+  using TDataSet::RecordIndexOfBookmark;
+};
+
+TEST(DataSetInstantRead, FieldsReadAnyRecordWithoutMovingOrTellingLinks)
+{
+  TInstantSet ds;
+  ds.FieldDefs()->Add("ID", ftInteger);
+  ds.FieldDefs()->Add("Name", ftString, 20);
+  ds.CreateDataSet();
+  for (Integer i = 1; i <= 5; ++i)
+    ds.AppendRecord({Variant(i), Variant("r" + IntToStr(i))});
+  ds.SetRecNo(2);
+  TDataSource source;
+  source.SetDataSet(&ds);
+  TRecordingLink link;
+  link.SetDataSource(&source);
+  link.Events.clear();
+  auto idAt = [&](Integer index) {
+    ds.BeginInstantRead(index);
+    Integer id = ds.FieldByName("ID")->IsNull() ? -1 : ds.FieldByName("ID")->AsInteger();
+    ds.EndInstantRead();
+    return id;
+  };
+  EXPECT_EQ(ds.OrderedRecordCount(), 5);
+  EXPECT_EQ(ds.CurrentRecordIndex(), 1);
+  EXPECT_EQ(idAt(4), 5);
+  EXPECT_EQ(idAt(0), 1);
+  EXPECT_EQ(idAt(7), -1) << "outside the records: Null";
+  ds.BeginInstantRead(3);
+  EXPECT_EQ(ds.RecordIndexOfBookmark(ds.Bookmark()), 3) << "the bookmark is the read record's";
+  ds.EndInstantRead();
+  EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 2);
+  EXPECT_EQ(ds.RecNo(), 2);
+  EXPECT_TRUE(link.Events.empty());
+
+  // The current record reads its edit buffer; a record inserted before the third counts at
+  // its place and moves the ones after it.
+  ds.Edit();
+  ds.FieldByName("Name")->SetAsString("edited");
+  ds.BeginInstantRead(1);
+  EXPECT_EQ(ds.FieldByName("Name")->AsString(), "edited");
+  EXPECT_EQ(ds.RecordIndexOfBookmark(ds.Bookmark()), 1);
+  ds.EndInstantRead();
+  ds.Post();
+  ds.SetRecNo(3);
+  ds.Insert();
+  ds.FieldByName("ID")->SetAsInteger(99);
+  EXPECT_EQ(ds.OrderedRecordCount(), 6);
+  EXPECT_EQ(ds.CurrentRecordIndex(), 2);
+  EXPECT_EQ(idAt(2), 99);
+  EXPECT_EQ(idAt(3), 3);
+  EXPECT_EQ(idAt(5), 5);
+  ds.BeginInstantRead(2);
+  EXPECT_EQ(ds.Bookmark(), "") << "the new record has no bookmark yet";
+  ds.EndInstantRead();
+  ds.Cancel();
+  EXPECT_EQ(ds.OrderedRecordCount(), 5);
+}

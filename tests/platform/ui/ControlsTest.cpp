@@ -1,5 +1,6 @@
 // Control-base behaviour not tied to forms: auto-sizing windowed controls, owner-draw
 // requests reflected to the control that made them.
+#include "platform/ui/StdCtrls.h"
 #include "tests/platform/ui/UiTestKit.h"
 
 using ControlAutoSize = UiTest;
@@ -30,6 +31,30 @@ TEST_F(ControlAutoSize, WindowedControlFollowsItsChildren)
   EXPECT_EQ(box->ClientHeight(), 45);
   child->SetVisible(false);
   EXPECT_EQ(box->ClientWidth(), 130) << "nothing left to fit: the size stays";
+  delete form;
+}
+
+TEST_F(ControlAutoSize, ARecreatedFocusedWindowKeepsTheFocus)
+{
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(100, 100, 400, 300);
+  auto* first = new TEdit(form);
+  first->SetParent(form);
+  auto* second = new TEdit(form);
+  second->SetTop(40);
+  second->SetParent(form);
+  form->Show();
+  second->SetFocus();
+  Headless().ProcessMessages();
+  ASSERT_TRUE(second->Focused());
+  HWND old = second->Handle();
+  second->RecreateWnd();
+  EXPECT_NE(second->Handle(), old);
+  EXPECT_TRUE(second->Focused()) << "the new window has the focus";
+  EXPECT_EQ(form->ActiveControl(), second);
+  // A window without the focus does not take it.
+  first->RecreateWnd();
+  EXPECT_TRUE(second->Focused());
   delete form;
 }
 
