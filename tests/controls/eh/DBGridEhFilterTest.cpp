@@ -109,8 +109,9 @@ TEST(GridEhFilterLanguage, TextsParseToConditionsOrExactErrors)
       result = ex.Message();
     }
     EXPECT_EQ(result, c.Result);
-    if (c.Canonical)
+    if (c.Canonical) {
       EXPECT_EQ(STFilterExpressionText(e), c.Canonical);
+    }
     // The canonical text parses back to the same expression.
     if (c.Canonical && *c.Canonical) {
       TSTFilterExpressionEh again;
