@@ -16,6 +16,21 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
   FTrackPoint = {X, Y};
   if (!AcquireFocus() || watch.Destroyed())
     return;
+  // The right border of a frozen column's title sizes that column.
+  Integer frozenIndex = -1, frozenPos = 0, frozenOfs = 0;
+  if (Button == mbLeft && !Shift.Contains(ssDouble) &&
+      InFrozenSizingZone(X, Y, frozenIndex, frozenPos, frozenOfs)) {
+    if (FDataLink->Active())
+      FDataLink->WritePendingEdits();
+    FFrozenSizingIndex = frozenIndex;
+    FFrozenSizingPos = frozenPos;
+    FFrozenSizingOfs = frozenOfs;
+    StartTracking(tmFrozenSizeEh);
+    if (!FExtOptions.Contains(dgxLiveColSizingEh))
+      ShowFrozenSizingLine();
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
   TGridDrawInfo info;
   TGridState state = gsNormal;
   Integer index = -1, pos = 0, ofs = 0;
@@ -129,6 +144,13 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
 void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
 {
   TDestroyWatch watch(this);
+  if (FTrackMode == tmFrozenSizeEh) {
+    if (!FExtOptions.Contains(dgxLiveColSizingEh))
+      SizeFrozenColumn(2);
+    EndTracking();
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+    return;
+  }
   // A drag ends here; the release still counts as a click on its cell below.
   if (FTrackMode != tmNoneEh || FRowDrag)
     EndTracking();
@@ -313,6 +335,8 @@ void TCustomDBGridEh::StopAutoScroll()
 void TCustomDBGridEh::EndTracking()
 {
   StopAutoScroll();
+  HideFrozenSizingLine();
+  FFrozenSizingIndex = -1;
   bool captured = FTrackCapture;
   FTrackCapture = false;
   FTrackMode = tmNoneEh;
@@ -333,6 +357,14 @@ void TCustomDBGridEh::MouseMove(TShiftState Shift, Integer X, Integer Y)
   }
   bool moved = FTrackPoint.X != X || FTrackPoint.Y != Y;
   FTrackPoint = {X, Y};
+  if (FTrackMode == tmFrozenSizeEh) {
+    FFrozenSizingPos = X + FFrozenSizingOfs;
+    if (FExtOptions.Contains(dgxLiveColSizingEh))
+      SizeFrozenColumn(1);
+    else
+      ShowFrozenSizingLine();
+    return;
+  }
   TRect area = DataArea();
   if (IsRectEmpty(area))
     return;
@@ -478,4 +510,104 @@ bool TCustomDBGridEh::ColumnPopup(Integer X, Integer Y)
   TPoint at = ClientToScreen({X, Y});
   menu->Popup(at.X, at.Y);
   return true;
+}
+
+// ---- Sizing frozen columns ----
+
+bool TCustomDBGridEh::InFrozenSizingZone(Integer X, Integer Y, Integer& Index, Integer& Pos,
+                                         Integer& Ofs)
+{
+  if (FFrozenColCount <= 0 || !TCustomGrid::Options().Contains(goColSizing) || !HandleAllocated())
+    return false;
+  if ((BiDiMode() == bdRightToLeft))
+    X = ClientWidth() - X;
+  TGridDrawInfo info;
+  CalcDrawInfo(info);
+  Integer line = info.Horz.EffectiveLineWidth;
+  Integer headerBottom = 0;
+  for (Integer r = 0; r < HeaderRowCount(); ++r)
+    headerBottom += RowHeights(r) + info.Vert.EffectiveLineWidth;
+  if (Y < 0 || Y >= headerBottom)
+    return false;
+  Integer d = line > 6 ? 0 : (7 - line) / 2;
+  Integer w = line > 6 ? line : 7;
+  Integer first = std::max<Integer>(FixedCols() - FFrozenColCount, FIndicatorColCount);
+  // A column's border: the widths and lines of the columns before it and its own width.
+  Integer left = 0, last = -1;
+  for (Integer c = 0; c < FixedCols(); ++c) {
+    Integer cw = std::max<Integer>(ColWidths(c), 0);
+    Integer border = left + cw;
+    left += ColWidths(c) < 0 ? 0 : cw + line;
+    if (c < first)
+      continue;
+    if (border > info.Horz.GridBoundary)
+      break;
+    last = c;
+    if (X >= border - d && X < border + w - d) {
+      Index = c;
+      Pos = border;
+      Ofs = border - X;
+      return true;
+    }
+  }
+  // A frozen column that ends at the client's right edge is sized at that edge.
+  if (last >= 0 && info.Horz.GridBoundary == ClientWidth() && X >= ClientWidth() - d &&
+      X < ClientWidth()) {
+    Index = last;
+    Pos = ClientWidth();
+    Ofs = Pos - X;
+    return true;
+  }
+  return false;
+}
+
+void TCustomDBGridEh::ShowFrozenSizingLine()
+{
+  if (!HandleAllocated())
+    return;
+  Integer x = (BiDiMode() == bdRightToLeft) ? ClientWidth() - FFrozenSizingPos : FFrozenSizingPos;
+  TPoint origin = ClientToScreen({x, 0});
+  if (FFrozenLine) {
+    MoveOverlay(FFrozenLine, origin);
+    return;
+  }
+  TRect screen = Bounds(origin.X, origin.Y, 1, ClientHeight());
+  FFrozenLine = CreateOverlay(screen, omXor);
+  TCanvas* c = OverlayCanvas(FFrozenLine);
+  c->Brush()->SetColor(clBlack);
+  c->FillRect(TRect(0, 0, 1, screen.Height()));
+  c->Pen()->SetColor(clWhite);
+  c->Pen()->SetStyle(psDot);
+  c->MoveTo(0, 0);
+  c->LineTo(0, screen.Height());
+  OverlayChanged(FFrozenLine);
+}
+
+void TCustomDBGridEh::HideFrozenSizingLine()
+{
+  if (FFrozenLine) {
+    DestroyOverlay(FFrozenLine);
+    FFrozenLine = 0;
+  }
+}
+
+void TCustomDBGridEh::SizeFrozenColumn(Integer MinWidth)
+{
+  Integer index = FFrozenSizingIndex;
+  if (index < FIndicatorColCount || RawToDataColumn(index) >= FColumns->Count())
+    return;
+  TGridDrawInfo info;
+  CalcDrawInfo(info);
+  Integer left = 0;
+  for (Integer c = 0; c < index; ++c) {
+    Integer cw = ColWidths(c);
+    left += cw < 0 ? 0 : cw + info.Horz.EffectiveLineWidth;
+  }
+  Integer width = FFrozenSizingPos - left;
+  if (width < MinWidth)
+    return;
+  TColumnEh* column = FColumns->Items(RawToDataColumn(index));
+  if (column->Width() != width)
+    column->SetWidth(width);
+  Update();
 }

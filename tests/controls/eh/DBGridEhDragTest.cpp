@@ -155,3 +155,43 @@ TEST_F(GridEhDrag, ARightClickOnADataColumnPopsItsMenu)
   delete menu;
   EXPECT_EQ(Col("City")->PopupMenu(), nullptr);
 }
+
+TEST_F(GridEhDrag, AFrozenColumnIsSizedByItsTitlesBorder)
+{
+  MakeGrid();
+  Grid->SetFrozenColCount(2);
+  Headless().ProcessMessages();
+  Integer raw = RawOf("Name");
+  ASSERT_EQ(Grid->FixedCols(), raw + 1);
+  TRect title = Grid->CellRect(raw, 0);
+  Integer width = Col("Name")->Width();
+  auto screen = [&](Integer x, Integer y) { return Grid->ClientToScreen({x, y}); };
+  // With a dotted line: the width changes on release only.
+  Headless().Press(hbLeft, screen(title.Right + 1, 5));
+  EXPECT_EQ(Grid->TrackMode(), TCustomDBGridEh::tmFrozenSizeEh);
+  Headless().Move(screen(title.Right + 31, 5));
+  EXPECT_EQ(Col("Name")->Width(), width);
+  Headless().Release(hbLeft, screen(title.Right + 31, 5));
+  EXPECT_EQ(Col("Name")->Width(), width + 30);
+  EXPECT_EQ(Grid->TrackMode(), TCustomDBGridEh::tmNoneEh);
+  // Live: the column follows the pointer; a press and release in place keeps the width.
+  TDBGridEhExtOptions x = Grid->ExtOptions();
+  x.Include(dgxLiveColSizingEh);
+  Grid->SetExtOptions(x);
+  title = Grid->CellRect(raw, 0);
+  Headless().Press(hbLeft, screen(title.Right - 2, 5));
+  Headless().Move(screen(title.Right - 22, 5));
+  EXPECT_EQ(Col("Name")->Width(), width + 10);
+  Headless().Release(hbLeft, screen(title.Right - 22, 5));
+  title = Grid->CellRect(raw, 0);
+  Headless().Press(hbLeft, screen(title.Right, 5));
+  Headless().Release(hbLeft, screen(title.Right, 5));
+  EXPECT_EQ(Col("Name")->Width(), width + 10);
+  // The same border in a data row is no sizing zone.
+  Integer h = Grid->HeaderRowCount();
+  TRect data = Grid->CellRect(raw, h + 1);
+  Headless().Press(hbLeft, screen(data.Right, data.Top + 5));
+  EXPECT_NE(Grid->TrackMode(), TCustomDBGridEh::tmFrozenSizeEh);
+  Headless().Release(hbLeft, screen(data.Right, data.Top + 5));
+  EXPECT_EQ(Col("Name")->Width(), width + 10);
+}
