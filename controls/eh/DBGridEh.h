@@ -1584,6 +1584,30 @@ public:
   void InvalidateIndicator();
   void InvalidateFooter();
   void ClearSelection();
+  // ---- Dragging (DBGridEhMouse.cpp) ----
+  // The mouse gesture under way: none, selecting rows from the indicator or in row mode,
+  // selecting columns by their titles, dragging a rectangle of cells.
+  enum TTrackModeEh {
+    tmNoneEh = 0,
+    tmRowSelectEh = 1,
+    tmColSelectEh = 2,
+    tmRectEh = 3,
+    tmFrozenSizeEh = 6 // sizing a frozen column by its title's right border
+  };
+  TTrackModeEh TrackMode() const { return FTrackMode; }
+  // One step of scrolling while a drag is outside the data area; timer 1 repeats it at the
+  // interval it sets (faster farther out) until the pointer is back inside.
+  void DragAutoScroll();
+  Integer AutoScrollInterval() const { return FAutoScrollInterval; }
+  bool AutoScrollRunning() const { return FAutoScrollRunning; }
+  // Ends a gesture of the grid's own: timer, capture, pressed title and tracking mode.
+  void EndTracking();
+  // Whether (X, Y) lies on the sizing zone of a frozen column's right border in the header
+  // rows; Index is the raw column, Pos the border, Ofs the border's distance from X.
+  bool InFrozenSizingZone(Integer X, Integer Y, Integer& Index, Integer& Pos, Integer& Ofs);
+  // The data cells' area in client coordinates (below the headers, above the filler and
+  // footers, right of the fixed columns).
+  TRect DataArea();
   virtual bool AcquireFocus();
   virtual void ShowCellEditor();
   void ResetStyle();
@@ -1714,6 +1738,9 @@ protected:
   void DoExit() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  // The base grid's scrolling while dragging: up and down move the dataset past the buffer.
+  void TimedScroll(TGridScrollDirection Direction) override;
   TInplaceEdit* CreateEditor() override;
   void DrawSizingLine(const TGridDrawInfo& DrawInfo) override;
   void ColWidthsChanged() override;
@@ -1871,6 +1898,27 @@ private:
   AnsiString FEditText;
   Variant FEditValue = Null();
   Integer FCurrentFooterPaintRow = -1;
+  // Dragging.
+  TTrackModeEh FTrackMode = tmNoneEh;
+  bool FRowDrag = false;
+  bool FTrackCapture = false;
+  TPoint FTrackPoint;
+  TPoint FMouseDownPoint;
+  Integer FAutoScrollInterval = 60;
+  Integer FFrozenSizingIndex = -1;
+  Integer FFrozenSizingPos = 0;
+  Integer FFrozenSizingOfs = 0;
+  HOVERLAY FFrozenLine = 0;
+  void ShowFrozenSizingLine();
+  void HideFrozenSizingLine();
+  // Sets a frozen column's width from its left edge to the sizing position (at least 1).
+  void SizeFrozenColumn(Integer MinWidth);
+  bool FAutoScrollRunning = false;
+  void StartAutoScroll(Integer Interval);
+  void StopAutoScroll();
+  void StartTracking(TTrackModeEh Mode);
+  // Column popup menus pop up on a right-button release over a data column.
+  bool ColumnPopup(Integer X, Integer Y);
   // Memory-table view.
   IMemTableEh* FMemTable = nullptr;
   TDataSet* FMemTableDataSet = nullptr;

@@ -1061,6 +1061,22 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
       StopIncrementalSearch();
       return;
     }
+    if (Message.WParam == 1 && FAutoScrollRunning) {
+      DragAutoScroll();
+      return;
+    }
+    break;
+  case WM_RBUTTONUP: {
+    TCustomGrid::Dispatch(Message);
+    TDestroyWatch watch(this);
+    Integer x = static_cast<SmallInt>(LOWORD(Message.LParam));
+    Integer y = static_cast<SmallInt>(HIWORD(Message.LParam));
+    if (!watch.Destroyed() && ColumnPopup(x, y))
+      Message.Result = 1;
+    return;
+  }
+  case WM_CANCELMODE:
+    EndTracking();
     break;
   case WM_SIZE:
     TCustomGrid::Dispatch(Message);
