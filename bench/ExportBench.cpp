@@ -4,6 +4,8 @@
 // time to the time zlib alone takes to deflate the same page content streams (the
 // uncompressed document's streams, at level 9 as the writer uses it). Times are processor
 // times of the exporting thread.
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include <benchmark/benchmark.h>
@@ -141,6 +143,10 @@ void BM_ExportPDF1000Pages(benchmark::State& State)
   State.counters["stream_MB"] = static_cast<double>(bytes) / 1e6;
   State.counters["deflate_ms"] = deflateTotal * 1000 / State.iterations();
   State.counters["export_to_deflate"] = exportTotal / deflateTotal;
+  // EXPORT_BENCH_KEEP names a file to keep the last compressed export in, to compare the bytes
+  // one build writes with another's.
+  if (const char* keep = std::getenv("EXPORT_BENCH_KEEP"))
+    std::rename(file.c_str(), keep);
   std::remove(file.c_str());
 }
 BENCHMARK(BM_ExportPDF1000Pages)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);

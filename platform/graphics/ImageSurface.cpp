@@ -48,6 +48,16 @@ inline std::uint32_t Rop3(unsigned index, std::uint32_t p, std::uint32_t s, std:
   return r & 0xFFFFFF;
 }
 
+// The rectangle of a region that is one, or false.
+bool SingleRect(const TRegion& region, TRect& rect)
+{
+  const std::vector<TRegion::TBand>& bands = region.Bands();
+  if (bands.size() != 1 || bands[0].Spans.size() != 1)
+    return false;
+  rect = {bands[0].Spans[0].Left, bands[0].Top, bands[0].Spans[0].Right, bands[0].Bottom};
+  return true;
+}
+
 TRect Normalized(TRect r)
 {
   if (r.Right < r.Left)
@@ -419,6 +429,17 @@ void TImageSurface::Paint(const TRegion& area, const TFill& fill, Integer rop2)
   if (rop2 == R2_NOP)
     return;
   std::uint32_t solid = SwapRB(static_cast<std::uint32_t>(fill.Color) & 0xFFFFFF);
+  if (!fill.Patterned && rop2 == R2_COPYPEN) {
+    // The common case, a plain fill, is a run of equal pixels per span.
+    const std::uint32_t pixel = 0xFF000000u | solid;
+    for (const TRegion::TBand& band : area.Bands())
+      for (Integer y = band.Top; y < band.Bottom; ++y) {
+        std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];
+        for (const TSpan& s : band.Spans)
+          std::fill(row + s.Left, row + s.Right, pixel);
+      }
+    return;
+  }
   for (const TRegion::TBand& band : area.Bands())
     for (Integer y = band.Top; y < band.Bottom; ++y) {
       std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];
@@ -508,6 +529,19 @@ void TImageSurface::FillShapeInside(const TSurfaceShape& shape, const TStroke& p
 
 void TImageSurface::FillArea(const TRegion& area, const TFill& fill, const TGc& gc)
 {
+  // A rectangle clipped by a rectangle (or by the surface alone) is their intersection:
+  // most fills are, and the general region combination costs more than the filling.
+  TRect r;
+  if (SingleRect(area, r)) {
+    TRect c = Rect(0, 0, FWidth, FHeight);
+    if (!gc.Clip || SingleRect(*gc.Clip, c)) {
+      r = {std::max({r.Left, c.Left, 0}), std::max({r.Top, c.Top, 0}),
+           std::min({r.Right, c.Right, FWidth}), std::min({r.Bottom, c.Bottom, FHeight})};
+      if (r.Left < r.Right && r.Top < r.Bottom)
+        Paint(TRegion(r), fill, gc.Rop2);
+      return;
+    }
+  }
   Paint(area.Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
 }
 
@@ -540,6 +574,44 @@ void TImageSurface::CopyBits(const TRect& dest, const TImageSurface* source,
     srcHeight = source->FHeight;
   }
   TRegion area = TRegion(d).Combine(ClipArea(gc), RGN_AND);
+  if (index == 0xCC) {
+    // A plain copy reads no pattern and no destination. The source column of each
+    // destination column is worked out once, and an unscaled, unmirrored row is copied
+    // whole.
+    std::vector<Integer> columns(static_cast<size_t>(dw));
+    for (Integer u = 0; u < dw; ++u) {
+      const Integer c = static_cast<Integer>((Int64(u) * sw) / dw);
+      columns[static_cast<size_t>(u)] = s.Left + (flipX ? sw - 1 - c : c);
+    }
+    const bool straight = sw == dw && !flipX;
+    for (const TRegion::TBand& band : area.Bands())
+      for (Integer y = band.Top; y < band.Bottom; ++y) {
+        std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];
+        const Integer v = static_cast<Integer>((Int64(y - d.Top) * sh) / dh);
+        const Integer sy = s.Top + (flipY ? sh - 1 - v : v);
+        const bool rowInside = sy >= 0 && sy < srcHeight;
+        const std::uint32_t* srcRow =
+            rowInside ? src + static_cast<size_t>(sy) * srcWidth : nullptr;
+        for (const TSpan& span : band.Spans) {
+          Integer x = span.Left;
+          if (straight && rowInside) {
+            // Columns inside the source are copied as a run; the rest read as black.
+            const Integer first = std::max(x, d.Left - s.Left);
+            const Integer last = std::min(span.Right, d.Left - s.Left + srcWidth);
+            for (; x < std::min(first, span.Right); ++x)
+              row[x] = 0xFF000000u;
+            for (; x < last; ++x)
+              row[x] = 0xFF000000u | (srcRow[x - d.Left + s.Left] & 0xFFFFFF);
+          }
+          for (; x < span.Right; ++x) {
+            const Integer sx = columns[static_cast<size_t>(x - d.Left)];
+            row[x] =
+                0xFF000000u | (rowInside && sx >= 0 && sx < srcWidth ? srcRow[sx] & 0xFFFFFF : 0u);
+          }
+        }
+      }
+    return;
+  }
   for (const TRegion::TBand& band : area.Bands())
     for (Integer y = band.Top; y < band.Bottom; ++y) {
       std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];

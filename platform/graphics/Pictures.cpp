@@ -598,7 +598,7 @@ void TGraphic::SaveToFile(const AnsiString& fileName)
 // ---------------------------------------------------------------------------------------
 // TBitmap
 
-TBitmap::TBitmap() : FSurface(std::make_unique<TImageSurface>(0, 0)) {}
+TBitmap::TBitmap() : FSurface(std::make_shared<TImageSurface>(0, 0)) {}
 
 TBitmap::TBitmap(Integer width, Integer height) : TBitmap()
 {
@@ -639,7 +639,7 @@ void TBitmap::SetSize(Integer width, Integer height)
   if (Int64(width) * height > 2 * kMaxPixels)
     throw EOutOfMemory("Out of memory");
   TColor fill = FCanvas ? ColorToRGB(FCanvas->Brush()->Color()) : clWhite;
-  FSurface->Resize(width, height, fill);
+  OwnSurface(true).Resize(width, height, fill);
   FOriginal.clear();
   Changed();
 }
@@ -688,13 +688,26 @@ TCanvas* TBitmap::Canvas()
   // from.
   FOriginal.clear();
   if (!FCanvas)
-    FCanvas = std::make_unique<TCanvas>(FSurface.get());
+    FCanvas = std::make_unique<TCanvas>(&OwnSurface(true));
   return FCanvas.get();
 }
 
 TImageSurface& TBitmap::Surface()
 {
   FOriginal.clear();
+  TImageSurface& surface = OwnSurface(true);
+  FSurfaceLent = true;
+  return surface;
+}
+
+TImageSurface& TBitmap::OwnSurface(bool keepPixels)
+{
+  if (FSurface.use_count() > 1) {
+    const Integer w = keepPixels ? FSurface->Width() : 0, h = keepPixels ? FSurface->Height() : 0;
+    auto own = std::make_shared<TImageSurface>(w, h, 0);
+    std::copy_n(FSurface->Bits(), static_cast<size_t>(w) * h, own->Bits());
+    FSurface = std::move(own);
+  }
   return *FSurface;
 }
 
@@ -721,10 +734,11 @@ void TBitmap::LoadFromBytes(const std::string& bytes)
     // A picture that does not fit in memory is as unreadable as a damaged one.
     InvalidBitmap();
   }
-  FSurface->Resize(0, 0, 0);
-  FSurface->Resize(surface->Width(), surface->Height(), 0);
+  TImageSurface& own = OwnSurface(false);
+  own.Resize(0, 0, 0);
+  own.Resize(surface->Width(), surface->Height(), 0);
   std::copy_n(surface->Bits(), static_cast<size_t>(surface->Width()) * surface->Height(),
-              FSurface->Bits());
+              own.Bits());
   FPixelFormat = format;
   Changed();
   SetModified(false);
@@ -760,10 +774,15 @@ void TBitmap::Assign(TPersistent* Source)
   if (auto* bmp = dynamic_cast<TBitmap*>(Source)) {
     if (bmp == this)
       return;
-    FSurface->Resize(0, 0, 0);
-    FSurface->Resize(bmp->Width(), bmp->Height(), 0);
-    std::copy_n(bmp->FSurface->Bits(), static_cast<size_t>(bmp->Width()) * bmp->Height(),
-                FSurface->Bits());
+    if (!FCanvas && !FSurfaceLent && !bmp->FCanvas && !bmp->FSurfaceLent) {
+      FSurface = bmp->FSurface;
+    } else {
+      TImageSurface& own = OwnSurface(false);
+      own.Resize(0, 0, 0);
+      own.Resize(bmp->Width(), bmp->Height(), 0);
+      std::copy_n(bmp->FSurface->Bits(), static_cast<size_t>(bmp->Width()) * bmp->Height(),
+                  own.Bits());
+    }
     FPixelFormat = bmp->FPixelFormat;
     FTransparentMode = bmp->FTransparentMode;
     FTransparentColor = bmp->FTransparentColor;

@@ -103,8 +103,15 @@ public:
   void Assign(TPersistent* Source) override;
 
 private:
-  std::unique_ptr<TImageSurface> FSurface;
+  // The pixels to change: a surface shared with copies is copied first (or, when the
+  // pixels are about to be replaced, swapped for an empty one).
+  TImageSurface& OwnSurface(bool keepPixels);
+
+  // Copies share their pixels until one of them changes them. A bitmap whose canvas or
+  // surface has been handed out never shares: whoever holds them may draw at any time.
+  std::shared_ptr<TImageSurface> FSurface;
   std::unique_ptr<TCanvas> FCanvas;
+  bool FSurfaceLent = false;
   TPixelFormat FPixelFormat = pfDevice;
   TTransparentMode FTransparentMode = tmAuto;
   TColor FTransparentColor = clDefault;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/Surface.h"
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/NumFormat.h"
@@ -845,7 +846,8 @@ Integer TfrxBarcode::Width()
 // boundaries (x to x + width, 0 to height + 1), not on pixel centres with a one-pixel pen:
 // a stretched playback maps edges exactly, so bars and spaces keep their proportions at
 // any scale, and at scale 1 the pixels are those of the pen-drawn outline.
-void TfrxBarcode::DrawLines(TCanvas* Canvas, const AnsiString& Data, Integer W)
+void TfrxBarcode::ForEachBar(const AnsiString& Data, Integer W,
+                             const std::function<void(TColor, const TPoint (&)[4])>& Bar)
 {
   const double a = FAngle * Pi() / 180.0;
   const double s = std::sin(a), c = std::cos(a);
@@ -868,29 +870,70 @@ void TfrxBarcode::DrawLines(TCanvas* Canvas, const AnsiString& Data, Integer W)
   auto turn = [&](double x, double y) {
     return TPoint{r(x * c + y * s) + shiftX + FLeft, r(-x * s + y * c) + shiftY + FTop};
   };
-  Canvas->Pen()->SetStyle(psClear);
-  const bool square = std::fmod(FAngle, 90.0) == 0;
   Integer x = 0;
   for (char code : Data) {
     Integer width;
     TLineKind kind;
     OneBarProps(code, width, kind);
     const Integer h = kind == lkBlackHalf ? FHeight * 2 / 5 : FHeight;
-    Canvas->Brush()->SetStyle(bsSolid);
-    Canvas->Brush()->SetColor(kind == lkWhite ? FColor : FColorBar);
     const TPoint pts[4] = {turn(x, 0), turn(x, h + 1), turn(x + width, h + 1), turn(x + width, 0)};
-    if (square) {
-      // A bar along the axes is the rectangle of its corners, which fills the same pixels
-      // at a fraction of a polygon's cost.
-      const auto [l, r] = std::minmax({pts[0].X, pts[1].X, pts[2].X, pts[3].X});
-      const auto [t, b] = std::minmax({pts[0].Y, pts[1].Y, pts[2].Y, pts[3].Y});
-      Canvas->FillRect(TRect{l, t, r, b});
-    } else {
-      Canvas->Polygon(pts, 4);
-    }
+    Bar(kind == lkWhite ? FColor : FColorBar, pts);
     x += width;
   }
+}
+
+namespace {
+
+// A bar along the axes is the rectangle of its corners, which fills the same pixels as the
+// polygon at a fraction of its cost.
+TRect CornersRect(const TPoint (&Pts)[4])
+{
+  const auto [l, r] = std::minmax({Pts[0].X, Pts[1].X, Pts[2].X, Pts[3].X});
+  const auto [t, b] = std::minmax({Pts[0].Y, Pts[1].Y, Pts[2].Y, Pts[3].Y});
+  return TRect{l, t, r, b};
+}
+
+} // namespace
+
+void TfrxBarcode::DrawLines(TCanvas* Canvas, const AnsiString& Data, Integer W)
+{
+  Canvas->Pen()->SetStyle(psClear);
+  const bool square = std::fmod(FAngle, 90.0) == 0;
+  ForEachBar(Data, W, [&](TColor Color, const TPoint(&Pts)[4]) {
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(Color);
+    if (square)
+      Canvas->FillRect(CornersRect(Pts));
+    else
+      Canvas->Polygon(Pts, 4);
+  });
   Canvas->Pen()->SetStyle(psSolid);
+}
+
+// Each rectangle is filled on the device as a metafile played into Rect fills a recorded
+// one: its edges scaled by Rect's size over the recording's and rounded, inside the
+// canvas's clip. Recording and playing the bars cost far more than filling them.
+void TfrxBarcode::DrawSquareLines(TCanvas* Canvas, const TRect& Rect, const AnsiString& Data,
+                                  Integer W, Integer MetaW, Integer MetaH)
+{
+  TSurface* surface = Canvas->Surface();
+  if (!surface)
+    throw EInvalidOperation("Canvas does not allow drawing");
+  const TPoint origin = Canvas->ToDevice(Rect.TopLeft());
+  const double sx = double(Rect.Width()) / MetaW, sy = double(Rect.Height()) / MetaH;
+  auto mapX = [&](Integer x) { return origin.X + static_cast<Integer>(std::floor(x * sx + 0.5)); };
+  auto mapY = [&](Integer y) { return origin.Y + static_cast<Integer>(std::floor(y * sy + 0.5)); };
+  TRegion clip;
+  TGc gc;
+  if (Canvas->GetClipRegion(clip))
+    gc.Clip = &clip;
+  ForEachBar(Data, W, [&](TColor Color, const TPoint(&Pts)[4]) {
+    const TRect r = CornersRect(Pts);
+    if (IsRectEmpty(r))
+      return;
+    surface->FillArea(TRegion(TRect{mapX(r.Left), mapY(r.Top), mapX(r.Right), mapY(r.Bottom)}),
+                      TFill::Solid(ColorToRGB(Color)), gc);
+  });
 }
 
 void TfrxBarcode::DrawText(TCanvas* Canvas, const AnsiString& Data, Integer W, Integer MetaW,
@@ -987,12 +1030,21 @@ void TfrxBarcode::DrawBarcode(TCanvas* Canvas, const TRect& Rect, bool ShowText)
   else if (FAngle == 180)
     FTop = offset;
 
+  const Integer recordW = std::max<Integer>(1, metaW), recordH = std::max<Integer>(1, metaH);
+  // Turned by a multiple of 90 degrees, the bars go straight onto the canvas; turned by
+  // any other angle they are polygons, recorded and stretched with the text.
+  const bool square = std::fmod(FAngle, 90.0) == 0;
+  if (square)
+    DrawSquareLines(Canvas, Rect, data, w, recordW, recordH);
+  if (square && !ShowText)
+    return;
   TMetafile meta;
-  meta.SetWidth(std::max<Integer>(1, metaW));
-  meta.SetHeight(std::max<Integer>(1, metaH));
+  meta.SetWidth(recordW);
+  meta.SetHeight(recordH);
   {
     TMetafileCanvas mc(&meta, 0);
-    DrawLines(&mc, data, w);
+    if (!square)
+      DrawLines(&mc, data, w);
     if (ShowText)
       DrawText(&mc, data, w, metaW, metaH);
   }

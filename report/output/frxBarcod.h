@@ -9,6 +9,8 @@
 // with w0 = Modul, w1 = Round(Modul x Ratio), w2 = w1 x 3 div 2, w3 = 2 x w1.
 #pragma once
 
+#include <functional>
+
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Classes.h"
 
@@ -105,7 +107,14 @@ private:
   enum TLineKind { lkWhite, lkBlack, lkBlackHalf };
   void OneBarProps(char Code, Integer& Width, TLineKind& Kind) const;
   Integer CodeWidth(const AnsiString& Data) const;
+  // Calls Bar with the colour and the four turned corners of each element.
+  void ForEachBar(const AnsiString& Data, Integer W,
+                  const std::function<void(TColor Color, const TPoint (&Corners)[4])>& Bar);
   void DrawLines(TCanvas* Canvas, const AnsiString& Data, Integer W);
+  // The bars of a code turned by a multiple of 90 degrees, drawn straight onto Canvas as
+  // rectangles where playing DrawLines' recording into Rect would put them.
+  void DrawSquareLines(TCanvas* Canvas, const TRect& Rect, const AnsiString& Data, Integer W,
+                       Integer MetaW, Integer MetaH);
   void DrawText(TCanvas* Canvas, const AnsiString& Data, Integer W, Integer MetaW, Integer MetaH);
 
   AnsiString Code_2_5_interleaved();

@@ -29,15 +29,9 @@ namespace {
 
 AnsiString GDefaultLanguage = "zh";
 
-// "%.4f" in the C locale, without a minus sign on a value that rounds to zero.
 AnsiString F4(Extended Value)
 {
-  double v = static_cast<double>(Value);
-  if (std::fabs(v) < 0.00005)
-    v = 0;
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
-  return AnsiString(buf, r.ptr);
+  return TfrxPDFToolkit::FloatText(Value);
 }
 
 // "%.2g" in the C locale.
@@ -114,6 +108,39 @@ void TfrxPDFElement::WriteLn(TStream* Stream, std::string_view Text)
 // TfrxPDFToolkit
 
 TfrxPDFToolkit::TfrxPDFToolkit() : LangCode(GDefaultLanguage) {}
+
+AnsiString TfrxPDFToolkit::FloatText(Extended Value)
+{
+  double v = static_cast<double>(Value);
+  if (std::fabs(v) < 0.00005)
+    v = 0;
+  // Coordinates are written by the thousand per page. The nearest number of ten-thousandths
+  // is the one printf gives unless the value lies (almost) halfway between two, which the
+  // exact remainder shows; those, and values too large for the shortcut, are printed.
+  if (std::fabs(v) < 1e9) {
+    const double k = std::nearbyint(v * 10000);
+    if (std::fabs(std::fma(v, 10000, -k)) < 0.49) {
+      char buf[32];
+      char* end = buf + sizeof buf;
+      char* at = end;
+      auto n = static_cast<std::uint64_t>(std::fabs(k));
+      for (Integer i = 0; i < 4; ++i, n /= 10)
+        *--at = static_cast<char>('0' + n % 10);
+      *--at = '.';
+      do {
+        *--at = static_cast<char>('0' + n % 10);
+        n /= 10;
+      } while (n > 0);
+      if (k < 0)
+        *--at = '-';
+      return AnsiString(at, end);
+    }
+  }
+  // The largest double has 309 digits before the point.
+  char buf[330];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
+  return AnsiString(buf, r.ptr);
+}
 
 AnsiString TfrxPDFToolkit::ColorText(TColor Color) const
 {

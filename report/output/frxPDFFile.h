@@ -60,6 +60,8 @@ public:
   // "r g b" of a colour, each part over 255 with two significant digits (system colours
   // resolved, none reads as white): (255, 128, 0) is "1 0.5 0".
   AnsiString ColorText(TColor Color) const;
+  // "%.4f" in the C locale, without a minus sign on a value that rounds to zero.
+  static AnsiString FloatText(Extended Value);
   // "\" "(" ")" escaped, byte 1 dropped, one CR LF at the end removed.
   static AnsiString EscapeText(const AnsiString& Text);
   // True when a byte is part of a double-byte character, above "z" or below a blank.

@@ -391,6 +391,84 @@ TEST(Canvas, BlockCopiesWithRasterOperations)
   EXPECT_EQ(m.At(3, 0), clRed);
 }
 
+// Plain copies, whole or in part, into a clip: every destination pixel takes the source
+// pixel its position maps to (rows and columns scaled by source size over destination
+// size, mirrored when one of the two rectangles is), black where that lies outside the
+// source, and pixels outside the clip keep their colour.
+TEST(Canvas, CopiesTakeTheMappedSourcePixels)
+{
+  TImageSurface src(5, 4, clBlack);
+  for (Integer y = 0; y < 4; ++y)
+    for (Integer x = 0; x < 5; ++x)
+      src.SetPixel(x, y, RGB(static_cast<Byte>(40 * x + 1), static_cast<Byte>(50 * y + 1), 7),
+                   TGc());
+  TCanvas srcCanvas(&src);
+  struct Case {
+    const char* Name;
+    TRect Dest, Source;
+  };
+  const Case cases[] = {
+      {"same size", Rect(3, 2, 8, 6), Rect(0, 0, 5, 4)},
+      {"part of the source", Rect(1, 1, 4, 3), Rect(2, 1, 5, 3)},
+      {"reaching past the source on both sides", Rect(0, 0, 9, 4), Rect(-2, -1, 7, 3)},
+      {"mirrored", Rect(8, 1, 3, 5), Rect(0, 0, 5, 4)},
+      {"mirrored upside down", Rect(3, 9, 8, 5), Rect(0, 0, 5, 4)},
+      {"stretched", Rect(0, 0, 12, 9), Rect(0, 0, 5, 4)},
+      {"shrunk", Rect(2, 2, 5, 4), Rect(0, 0, 5, 4)},
+      {"past the destination's edges", Rect(-2, -1, 11, 9), Rect(0, 0, 5, 4)},
+  };
+  TRegion clip = TRegion(Rect(0, 0, 12, 10)).Combine(TRegion(Rect(4, 3, 6, 5)), RGN_DIFF);
+  for (bool clipped : {false, true})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.Name) + (clipped ? ", clipped" : ""));
+      TFixture f(12, 10);
+      if (clipped)
+        f.Canvas.SelectClipRegion(&clip);
+      f.Canvas.StretchBlt(c.Dest, &srcCanvas, c.Source, SRCCOPY);
+      const TRect d = {std::min(c.Dest.Left, c.Dest.Right), std::min(c.Dest.Top, c.Dest.Bottom),
+                       std::max(c.Dest.Left, c.Dest.Right), std::max(c.Dest.Top, c.Dest.Bottom)};
+      const Integer sw = c.Source.Width(), sh = c.Source.Height();
+      const bool flipX = c.Dest.Right < c.Dest.Left, flipY = c.Dest.Bottom < c.Dest.Top;
+      for (Integer y = 0; y < 10; ++y)
+        for (Integer x = 0; x < 12; ++x) {
+          TColor expected = clWhite;
+          if (PtInRect(d, Point(x, y)) && (!clipped || clip.Contains(x, y))) {
+            const Integer u = (x - d.Left) * sw / d.Width(), v = (y - d.Top) * sh / d.Height();
+            const Integer sx = c.Source.Left + (flipX ? sw - 1 - u : u);
+            const Integer sy = c.Source.Top + (flipY ? sh - 1 - v : v);
+            expected = sx >= 0 && sy >= 0 && sx < 5 && sy < 4 ? src.Pixel(sx, sy) : clBlack;
+          }
+          ASSERT_EQ(f.At(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
+// Solid fills through a rectangular clip, a clip of several pieces, an empty clip and the
+// surface's edges give the pixels of the rectangle inside all of them, in every raster
+// mode's own way.
+TEST(Canvas, FilledRectanglesStayInsideTheClipAndTheSurface)
+{
+  const TRegion pieces = TRegion(Rect(0, 0, 4, 20)).Combine(TRegion(Rect(8, 5, 20, 9)), RGN_OR);
+  const TRegion clips[] = {TRegion(Rect(3, 4, 15, 30)), pieces, TRegion()};
+  for (Integer rop2 : {R2_COPYPEN, R2_NOT})
+    for (Integer i = -1; i < 3; ++i) {
+      SCOPED_TRACE(std::to_string(rop2) + " clip " + std::to_string(i));
+      TFixture f(20, 20);
+      TGc gc;
+      gc.Rop2 = rop2;
+      gc.Clip = i >= 0 ? &clips[i] : nullptr;
+      f.Surface.FillArea(TRegion(Rect(-5, 2, 10, 25)), TFill::Solid(clRed), gc);
+      for (Integer y = 0; y < 20; ++y)
+        for (Integer x = 0; x < 20; ++x) {
+          const bool inside = x < 10 && y >= 2 && (i < 0 || clips[i].Contains(x, y));
+          ASSERT_EQ(f.At(x, y), !inside              ? clWhite
+                                : rop2 == R2_COPYPEN ? clRed
+                                                     : clBlack)
+              << x << "," << y;
+        }
+    }
+}
+
 TEST(Canvas, DrawEdgeUsesTheSystemColoursPerSide)
 {
   // A diagnostic palette: each index its own colour.

@@ -155,6 +155,67 @@ TEST(Bitmap, LoadedAndUnchangedSavesTheSameBytes)
   EXPECT_EQ(static_cast<unsigned char>(changed[28]), 24);
 }
 
+// Copies of a bitmap read from a file share its pixels until one of them changes: drawing
+// on any of them, resizing one, reading a file into one or changing its pixels through the
+// surface leaves the others as they were; a bitmap drawn on is copied, not shared, so its
+// later drawing reaches no copy.
+TEST(Bitmap, CopiesKeepTheirPixelsWhenAnotherChanges)
+{
+  using TChange = void (*)(TBitmap&);
+  const std::pair<const char*, TChange> changes[] = {
+      {"canvas", [](TBitmap& b) { b.Canvas()->SetPixels(1, 1, clLime); }},
+      {"size", [](TBitmap& b) { b.SetSize(2, 1); }},
+      {"file", [](TBitmap& b) { b.LoadFromBytes(Sample()->SaveToBytes()); }},
+      {"surface", [](TBitmap& b) { b.Surface().SetPixel(1, 1, clLime, TGc()); }},
+  };
+  for (const auto& [name, change] : changes)
+    for (Integer changed = 0; changed < 3; ++changed) {
+      SCOPED_TRACE(std::string(name) + " of bitmap " + std::to_string(changed));
+      TBitmap bmps[3];
+      bmps[0].LoadFromBytes(PaletteBmp());
+      bmps[1].Assign(&bmps[0]);
+      bmps[2].Assign(&bmps[1]);
+      change(bmps[changed]);
+      for (Integer i = 0; i < 3; ++i) {
+        if (i == changed)
+          continue;
+        ASSERT_EQ(bmps[i].Width(), 4);
+        EXPECT_EQ(bmps[i].Pixel(0, 0), clRed);
+        EXPECT_EQ(bmps[i].Pixel(1, 1), clRed);
+        EXPECT_EQ(bmps[i].SaveToBytes(), PaletteBmp());
+      }
+      EXPECT_NE(bmps[changed].SaveToBytes(), PaletteBmp());
+    }
+
+  // A bitmap whose canvas or surface is held by someone is copied, in both directions.
+  TBitmap drawn, lent, copies[4];
+  drawn.LoadFromBytes(PaletteBmp());
+  lent.LoadFromBytes(PaletteBmp());
+  TCanvas* canvas = drawn.Canvas();
+  TImageSurface& surface = lent.Surface();
+  copies[0].Assign(&drawn);
+  copies[1].Assign(&lent);
+  copies[2].Canvas();
+  copies[2].Assign(&drawn);
+  copies[3].Surface();
+  copies[3].Assign(&lent);
+  canvas->SetPixels(0, 0, clLime);
+  surface.SetPixel(0, 0, clLime, TGc());
+  EXPECT_EQ(drawn.Pixel(0, 0), clLime);
+  EXPECT_EQ(lent.Pixel(0, 0), clLime);
+  for (TBitmap& copy : copies)
+    EXPECT_EQ(copy.Pixel(0, 0), clRed);
+
+  // And a bitmap whose canvas is held takes a copy of a plain one: its canvas draws on it.
+  TBitmap plain, target;
+  plain.LoadFromBytes(PaletteBmp());
+  TCanvas* targetCanvas = target.Canvas();
+  target.Assign(&plain);
+  targetCanvas->SetPixels(0, 0, clLime);
+  EXPECT_EQ(target.Pixel(0, 0), clLime);
+  EXPECT_EQ(plain.Pixel(0, 0), clRed);
+}
+
 TEST(Bitmap, MalformedFilesAreRefused)
 {
   std::string good = PaletteBmp();

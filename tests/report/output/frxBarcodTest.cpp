@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/graphics/Metafile.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/graphics/Region.h"
 #include "platform/rtl/AnsiStrings.h"
+#include "platform/rtl/Math.h"
 #include "tests/report/output/OutputTestSupport.h"
 
 namespace {
@@ -365,6 +368,55 @@ TEST(frxBarcodTest, StretchedElementsKeepTheirWidths)
   b.DrawBarcode(turned.Canvas(), TRect{0, 0, 60, turned.Height()}, false);
   std::vector<Integer> reversed(expected.rbegin(), expected.rend());
   EXPECT_EQ(Runs(turned, 10, 0, turned.Height(), false), reversed);
+}
+
+// A code turned by a multiple of 90 degrees is drawn straight onto the canvas, with the
+// pixels that its recording at scale 1 played into the same rectangle gives: at scales
+// that are not whole numbers, away from the canvas origin, and inside a clip region.
+TEST(frxBarcodTest, DrawnStraightAsItsRecordingPlays)
+{
+  const TRegion clip =
+      TRegion(TRect{0, 0, 200, 200}).Combine(TRegion(TRect{40, 30, 70, 200}), RGN_DIFF);
+  for (Integer angle : {0, 90, 180, 270})
+    for (TfrxBarcodeType typ : {bcCodeEAN13, bcCode128B})
+      for (bool clipped : {false, true}) {
+        SCOPED_TRACE(std::to_string(angle) + " " + BarcodeTypeInfo(typ).Name +
+                     (clipped ? " clipped" : ""));
+        TfrxBarcode b(nullptr);
+        b.SetTyp(typ);
+        b.SetText(typ == bcCodeEAN13 ? "5901234123457" : "SF1234567890");
+        b.SetAngle(angle);
+        const bool across = angle == 90 || angle == 270;
+        const TRect dest = across ? TRect{7, 5, 7 + 61, 5 + 173} : TRect{7, 5, 7 + 173, 5 + 61};
+        const Integer w = b.Width();
+        const double scale = double(across ? dest.Height() : dest.Width()) / w;
+        const Integer metaW = across ? static_cast<Integer>(Round(dest.Width() / scale)) : w;
+        const Integer metaH = across ? w : static_cast<Integer>(Round(dest.Height() / scale));
+
+        TMetafile recording;
+        recording.SetWidth(metaW);
+        recording.SetHeight(metaH);
+        {
+          TMetafileCanvas mc(&recording, 0);
+          b.DrawBarcode(&mc, TRect{0, 0, metaW, metaH}, true);
+        }
+        TBitmap expected(200, 200), drawn(200, 200);
+        for (TBitmap* bmp : {&expected, &drawn}) {
+          bmp->Canvas()->FillRect(TRect{0, 0, 200, 200});
+          if (clipped)
+            bmp->Canvas()->SelectClipRegion(&clip);
+        }
+        recording.Play(expected.Canvas(), dest);
+        b.DrawBarcode(drawn.Canvas(), dest, true);
+        Integer differ = 0, dark = 0;
+        for (Integer y = 0; y < 200; ++y)
+          for (Integer x = 0; x < 200; ++x) {
+            differ += drawn.Pixel(x, y) != expected.Pixel(x, y);
+            dark += drawn.Pixel(x, y) == clBlack;
+          }
+        EXPECT_EQ(differ, 0);
+        EXPECT_GT(dark, 1000);
+      }
 }
 
 // Bars take ColorBar and spaces Color; EAN guard bars reach below the digit bars, whose

@@ -3,6 +3,9 @@
 // read back by qpdf and poppler (text, fonts, rendering).
 #include "report/output/frxPDFFile.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -283,6 +286,35 @@ TEST(frxPDFToolkitTest, Formatting)
   EXPECT_EQ(PdfNameEscape("Times New Roman,Bold"), "Times#20New#20Roman,Bold");
   EXPECT_EQ(PdfNameEscape("a(b)/c#d%"), "a#28b#29#2Fc#23d#25");
   EXPECT_EQ(PdfNameEscape("\xCB\xCE"), "#CB#CE");
+}
+
+// Numbers are written as printf's "%.4f" writes them (halfway cases included), except that
+// a value that rounds to zero has no minus sign.
+TEST(frxPDFToolkitTest, NumbersAsPrintfWritesThem)
+{
+  auto printed = [](double v) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.4f", std::fabs(v) < 0.00005 ? 0.0 : v);
+    return std::string(buf);
+  };
+  std::vector<double> values = {0,          -0.0,        0.00004999,     0.00005,
+                                -0.00005,   0.00015,     0.00025,        1.00005,
+                                2.5,        -2.5,        0.12345,        -0.12345,
+                                595.2756,   12345.67895, 841.88976377,   1e9,
+                                -1e9 - 0.5, 1e9 + 0.125, 123456789012.5, 1e300,
+                                -1e300,     0.1 + 0.2,   1.0 / 3,        -2.0 / 3};
+  // Every ten-thousandth and every halfway point between two near a few magnitudes, and a
+  // sweep of other values with many digits.
+  for (double base : {0.0, 1.0, 100.0, 841.0, -300.0, 65536.0})
+    for (Integer i = 0; i < 400; ++i)
+      values.push_back(base + i / 20000.0);
+  std::uint64_t seed = 12345;
+  for (Integer i = 0; i < 20000; ++i) {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    values.push_back((static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5) * 4000.0);
+  }
+  for (double v : values)
+    ASSERT_EQ(TfrxPDFToolkit::FloatText(v), printed(v)) << std::hexfloat << v;
 }
 
 // The sample waybill through the export walk and the filter: qpdf finds the file sound,
