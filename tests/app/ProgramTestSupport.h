@@ -9,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include "app/Facade.h"
+#include "app/Objs.h"
 #include "app/Pub.h"
 #include "app/Splash.h"
+#include "app/Uis.h"
+#include "app/WaybillLayout.h"
 #include "app/main.h"
 #include "platform/graphics/Pictures.h"
+#include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/backend/headless/Headless.h"
@@ -74,6 +78,44 @@ inline void WriteSampleWaybillJpeg(const AnsiString& FileName, Integer Width, In
   jpeg.SetCompressionQuality(85);
   jpeg.Compress();
   jpeg.SaveToFile(FileName);
+}
+
+// A label of the default layout placed for a test: where it sits and what it says.
+struct TPlacedLabel {
+  const char* Name;
+  Integer Left, Top;
+  const char* Text;
+};
+
+// The default layout on 230 x 127 mm paper with only Labels visible, at their places.
+inline TWaybillLayout LayoutWithLabels(std::initializer_list<TPlacedLabel> Labels)
+{
+  TWaybillLayout layout = TWaybillLayout::Default();
+  for (TWaybillLabel& label : layout.Labels)
+    label.Visible = false;
+  for (const TPlacedLabel& placed : Labels) {
+    TWaybillLabel* label = layout.FindLabel(placed.Name);
+    label->Left = placed.Left;
+    label->Top = placed.Top;
+    label->Text = placed.Text;
+    label->Visible = true;
+  }
+  layout.PaperWidth = 230;
+  layout.PaperHeight = 127;
+  return layout;
+}
+
+// Stores the template "申通" of Layout over a sample scanned waybill written to PictureFile.
+inline void StoreSampleTemplate(const TWaybillLayout& Layout, const AnsiString& PictureFile)
+{
+  RTemplate t;
+  t.BillName = u"申通";
+  t.ImgName = PictureFile;
+  WriteSampleWaybillJpeg(t.ImgName, 869, 480);
+  t.AddTime = Now();
+  t.Billman = "sa";
+  t.Temdata = Layout.BuildLayoutText();
+  ASSERT_TRUE(TTemplateList::AddTemplate(t));
 }
 
 } // namespace app_test

@@ -97,30 +97,11 @@ TEST_P(Reports, TheDesignersPreviewPrintsTheLabelsAtTheirPlacesWithoutThePicture
 {
   Application()->CreateForm(mainFrm);
   mainFrm->Show();
-  TWaybillLayout layout = TWaybillLayout::Default();
-  for (TWaybillLabel& label : layout.Labels)
-    label.Visible = false;
-  auto place = [&](const char* name, Integer left, Integer top, const char* text) {
-    TWaybillLabel* label = layout.FindLabel(name);
-    label->Left = left;
-    label->Top = top;
-    label->Text = text;
-    label->Visible = true;
-  };
-  place("l13", 120, 160, "[u_Company]");
-  place("l14", 400, 300, "收件人 \"张三\"");
-  place("l15", 200, 250, "[空]");
+  TWaybillLayout layout = app_test::LayoutWithLabels({{"l13", 120, 160, "[u_Company]"},
+                                                      {"l14", 400, 300, "收件人 \"张三\""},
+                                                      {"l15", 200, 250, "[空]"}});
   layout.FindLabel("l17")->Text = "隐藏";
-  layout.PaperWidth = 230;
-  layout.PaperHeight = 127;
-  RTemplate t;
-  t.BillName = u"申通";
-  t.ImgName = TempFile("waybill.jpg");
-  app_test::WriteSampleWaybillJpeg(t.ImgName, 869, 480);
-  t.AddTime = Now();
-  t.Billman = "sa";
-  t.Temdata = layout.BuildLayoutText();
-  ASSERT_TRUE(TTemplateList::AddTemplate(t));
+  ASSERT_NO_FATAL_FAILURE(app_test::StoreSampleTemplate(layout, TempFile("waybill.jpg")));
 
   auto* designer = new Tmain1Frm(mainFrm);
   designer->Show();
