@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,27 @@ inline std::vector<std::string> PageSizes(const std::string& file)
 inline std::string Text(const std::string& file)
 {
   return RunCommand("pdftotext -layout '" + file + "' - 2>/dev/null");
+}
+
+// The number before "/" of each page's "page/pages" footer in a PDF's text, in page order
+// (pages without such a footer give nothing).
+inline std::vector<std::string> FooterNumbers(const std::string& file)
+{
+  std::vector<std::string> result;
+  const std::string text = Text(file);
+  const std::regex footer("(\\d+)/\\d+");
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\f', start);
+    if (end == std::string::npos)
+      end = text.size();
+    std::smatch m;
+    const std::string page = text.substr(start, end - start);
+    if (std::regex_search(page, m, footer))
+      result.push_back(m[1]);
+    start = end + 1;
+  }
+  return result;
 }
 
 } // namespace pdfprobe

@@ -21,25 +21,6 @@
 
 namespace {
 
-// The "page/pages" footer of each page in a PDF's text, in page order.
-std::vector<std::string> FooterNumbers(const std::string& pdf)
-{
-  std::vector<std::string> result;
-  std::string text = pdfprobe::Text(pdf);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\f', start);
-    if (end == std::string::npos)
-      end = text.size();
-    std::smatch m;
-    std::string page = text.substr(start, end - start);
-    if (std::regex_search(page, m, std::regex("(\\d+)/\\d+")))
-      result.push_back(m[1]);
-    start = end + 1;
-  }
-  return result;
-}
-
 std::vector<std::string> Numbers(std::initializer_list<int> pages)
 {
   std::vector<std::string> result;
@@ -101,7 +82,7 @@ TEST_F(frxPreviewPagesOutputTest, PrintsAPageRangeInCollatedCopies)
   report->ReportOptions()->SetName("订单");
   ASSERT_TRUE(pages->PrintPages());
   ASSERT_EQ(printer->JobCount(), 1);
-  EXPECT_EQ(FooterNumbers(Job(1)),
+  EXPECT_EQ(pdfprobe::FooterNumbers(Job(1)),
             Numbers({1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 1, 3, 5, 6, 7, 8, 9, 10, 11, 12}));
   EXPECT_EQ(pdfprobe::PageCount(Job(1)), 20);
   EXPECT_EQ(pdfprobe::PageSizes(Job(1))[0], "595x842");
@@ -111,7 +92,7 @@ TEST_F(frxPreviewPagesOutputTest, PrintsAPageRangeInCollatedCopies)
   report->PrintOptions()->SetPageNumbers("2-3");
   ASSERT_TRUE(pages->PrintPages());
   ASSERT_EQ(printer->JobCount(), 2);
-  EXPECT_EQ(FooterNumbers(Job(2)), Numbers({2, 3}));
+  EXPECT_EQ(pdfprobe::FooterNumbers(Job(2)), Numbers({2, 3}));
   std::ifstream record(folder + "/job-2.txt");
   std::string options((std::istreambuf_iterator<char>(record)), {});
   EXPECT_NE(options.find("copies=2\n"), std::string::npos) << options;
@@ -157,7 +138,7 @@ TEST_F(frxPreviewPagesOutputTest, DialogChoicesOddEvenReverseAndCancel)
     answer = &s;
     ASSERT_TRUE(pages->PrintPages());
     ASSERT_EQ(printer->JobCount(), ++jobs);
-    EXPECT_EQ(FooterNumbers(Job(jobs)), c.Printed);
+    EXPECT_EQ(pdfprobe::FooterNumbers(Job(jobs)), c.Printed);
   }
   // Cancel prints nothing; a copies text that is no number is refused before printing.
   answer = nullptr;
@@ -391,5 +372,5 @@ TEST_F(frxPreviewPagesOutputTest, TwoPageReportReachesAPrivateCupsQueue)
   ASSERT_TRUE(report->PreviewPages()->PrintPages());
   std::string pdf = server.WaitForJob(1);
   ASSERT_FALSE(pdf.empty());
-  EXPECT_EQ(FooterNumbers(pdf), Numbers({1, 2}));
+  EXPECT_EQ(pdfprobe::FooterNumbers(pdf), Numbers({1, 2}));
 }

@@ -42,25 +42,6 @@ protected:
   }
 };
 
-// The "page/pages" footers of a PDF's pages, in page order.
-std::vector<std::string> Footers(const std::string& Pdf)
-{
-  std::vector<std::string> result;
-  std::string text = pdfprobe::Text(Pdf);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\f', start);
-    if (end == std::string::npos)
-      end = text.size();
-    std::smatch m;
-    std::string page = text.substr(start, end - start);
-    if (std::regex_search(page, m, std::regex("(\\d+)/\\d+")))
-      result.push_back(m[1]);
-    start = end + 1;
-  }
-  return result;
-}
-
 // Runs Handler on the modal form with this caption when it shows.
 template <class TDialog>
 void OnDialog(const AnsiString& Caption, std::function<void(TDialog*)> Handler)
@@ -240,7 +221,7 @@ TEST_F(frxPreviewCommandsTest, PrintsARangeInCollatedCopiesAndKeepsThePageShown)
   const std::vector<std::string> once = {"1", "3", "5", "6", "7", "8", "9", "10", "11", "12"};
   std::vector<std::string> twice = once;
   twice.insert(twice.end(), once.begin(), once.end());
-  EXPECT_EQ(Footers(printer.Job(1)), twice);
+  EXPECT_EQ(pdfprobe::FooterNumbers(printer.Job(1)), twice);
   EXPECT_NE(pdfprobe::Text(printer.Job(1)).find(GbkToUtf8("青禾快递 运单清单")), std::string::npos);
   // The page shown stays the current page: Next goes on from it.
   EXPECT_EQ(w.Preview()->PageNo(), 4);
@@ -256,7 +237,7 @@ TEST_F(frxPreviewCommandsTest, PrintsARangeInCollatedCopiesAndKeepsThePageShown)
   Headless().Click(TPreviewWindow::At(w.Workspace(), 5, 5));
   Headless().Key('P', false, true);
   ASSERT_EQ(printer.Service()->JobCount(), 2);
-  EXPECT_EQ(Footers(printer.Job(2)), std::vector<std::string>{"5"});
+  EXPECT_EQ(pdfprobe::FooterNumbers(printer.Job(2)), std::vector<std::string>{"5"});
 }
 
 TEST_F(frxPreviewCommandsTest, WithoutPrintersThePrintButtonSaysSo)
