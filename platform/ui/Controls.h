@@ -107,6 +107,9 @@ public:
   TPoint DragPos() const { return FDragPos; }
   // True once the drag ended (dropped or cancelled).
   bool Finished() const { return FFinished; }
+  // True for an object that a control's OnStartDrag or DoStartDrag made for the drag alone:
+  // the drag frees it when it is over (after OnEndDrag). Others stay their maker's.
+  virtual bool FreedAfterDrag() const { return false; }
 
 private:
   TControl* FDragTarget = nullptr;

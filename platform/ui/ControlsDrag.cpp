@@ -133,7 +133,7 @@ struct TDragLoop {
     ControlsState().DragCancelled = false;
     TScopeExit cleanup([this] {
       Forget();
-      if (OwnObject)
+      if (OwnObject || (Object && Object->FreedAfterDrag()))
         delete Object;
     });
     bool started = false;

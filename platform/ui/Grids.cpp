@@ -70,6 +70,12 @@ TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner)
   FTabStop = false;
 }
 
+TInplaceEdit::~TInplaceEdit()
+{
+  if (FGrid && FGrid->FInplaceEdit == this)
+    FGrid->FInplaceEdit = nullptr;
+}
+
 void TInplaceEdit::CreateParams(TCreateParams& Params)
 {
   TCustomMaskEdit::CreateParams(Params);

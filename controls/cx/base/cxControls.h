@@ -106,6 +106,8 @@ public:
   using TDragControlObject::TDragControlObject;
   // The copy cursor over a target that accepts while Ctrl is held.
   TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+  // Made by the control for one drag: the drag frees it.
+  bool FreedAfterDrag() const override { return true; }
 };
 
 class TcxControl : public TCustomControl {

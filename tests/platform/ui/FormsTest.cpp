@@ -1069,6 +1069,55 @@ TEST_F(FormControls, DragAndDropBetweenControls)
   delete form;
 }
 
+// A drag object made by OnStartDrag stays its maker's unless it says the drag frees it; then
+// it is freed once OnEndDrag has seen it, whether dropped or cancelled.
+TEST_F(FormControls, DragObjectsFromOnStartDragAreFreedOnlyWhenTheySaySo)
+{
+  struct TCountedDrag : TDragObject {
+    bool Freed;
+    Integer* Deleted;
+    TCountedDrag(bool freed, Integer* deleted) : Freed(freed), Deleted(deleted) {}
+    ~TCountedDrag() override { ++*Deleted; }
+    bool FreedAfterDrag() const override { return Freed; }
+  };
+  TForm* form = MakeForm("拖放", Bounds(100, 100, 400, 300));
+  auto* source = Make<TCustomControl>(form, Bounds(10, 10, 80, 40));
+  auto* target = Make<TTestPaintBox>(form, Bounds(200, 10, 100, 100));
+  target->OnDragOver = [](TObject*, TObject*, Integer, Integer, TDragState, bool& accept) {
+    accept = true;
+  };
+  target->OnDragDrop = [](TObject*, TObject*, Integer, Integer) {};
+  form->Show();
+  Headless().ProcessMessages();
+  for (bool freed : {false, true})
+    for (bool cancelled : {false, true}) {
+      SCOPED_TRACE(std::string(freed ? "freed" : "kept") + (cancelled ? ", cancelled" : ""));
+      Integer deleted = 0;
+      TCountedDrag* made = nullptr;
+      source->OnStartDrag = [&](TObject*, TDragObject*& object) {
+        object = made = new TCountedDrag(freed, &deleted);
+      };
+      Integer deletedAtEnd = -1;
+      source->OnEndDrag = [&](TObject*, TObject*, Integer, Integer) { deletedAtEnd = deleted; };
+      Headless().Advance(1000);
+      if (cancelled) {
+        Headless().QueueStep([&] { Headless().Move(target->ClientToScreen({5, 5})); });
+        Headless().QueueStep([&] { Headless().Key(VK_ESCAPE); });
+        source->BeginDrag(true);
+        Headless().ProcessMessages();
+      } else {
+        source->SetDragMode(dmAutomatic);
+        Headless().Drag(CenterOf(source), target->ClientToScreen({30, 40}), 5);
+      }
+      ASSERT_NE(made, nullptr);
+      EXPECT_EQ(deletedAtEnd, 0) << "alive while OnEndDrag sees it";
+      EXPECT_EQ(deleted, freed ? 1 : 0);
+      if (!freed)
+        delete made;
+    }
+  delete form;
+}
+
 TEST_F(ModalDialogs, MessageBoxesComeInFrontOfStayOnTopForms)
 {
   TForm* onTop = MakeForm("置顶", Bounds(0, 0, 1024, 768));

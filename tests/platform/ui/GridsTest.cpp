@@ -278,6 +278,27 @@ TEST_F(GridControl, CellsAreEditedThroughTheInplaceEditor)
   EXPECT_EQ(ro->Cells(1, 1), "定");
 }
 
+// An editor freed before its grid (the grid's children go before the grid's window, whose
+// going moves the focus and reaches the grid) is forgotten by the grid: the grid answers
+// focus messages without it and opens a new one when typed into again.
+TEST_F(GridControl, AFreedEditorIsForgottenByItsGrid)
+{
+  TGridForm f;
+  TStringGrid* g = f.Grid;
+  g->SetOptions(g->Options() + TGridOptions{goEditing});
+  Headless().Type("A");
+  ASSERT_NE(g->InplaceEditor(), nullptr);
+  ASSERT_TRUE(g->InplaceEditor()->Focused());
+
+  delete g->InplaceEditor();
+  EXPECT_EQ(g->InplaceEditor(), nullptr);
+  g->SetFocus();
+  Headless().ProcessMessages();
+  Headless().Type("B");
+  ASSERT_NE(g->InplaceEditor(), nullptr);
+  EXPECT_EQ(g->Cells(1, 1), "B");
+}
+
 TEST_F(GridControl, MaskedCellKeepsItsCellUntilComplete)
 {
   TGridForm f;

@@ -4,6 +4,7 @@
 // that pictures show which part was drawn.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -51,9 +52,9 @@ public:
 
   static TColor PartColor(const std::string& cls, Integer part, Integer state)
   {
-    Integer h = 0;
+    std::uint32_t h = 0;
     for (char c : cls)
-      h = h * 31 + c;
+      h = h * 31 + static_cast<unsigned char>(c);
     return RGB(static_cast<Byte>(h & 0x7F), static_cast<Byte>(0x40 + part * 12),
                static_cast<Byte>(0x40 + state * 12));
   }
