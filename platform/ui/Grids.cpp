@@ -72,8 +72,10 @@ TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner)
 
 TInplaceEdit::~TInplaceEdit()
 {
-  if (FGrid && FGrid->FInplaceEdit == this)
+  if (FGrid && FGrid->FInplaceEdit == this) {
     FGrid->FInplaceEdit = nullptr;
+    FGrid->FEditorMode = false;
+  }
 }
 
 void TInplaceEdit::CreateParams(TCreateParams& Params)
