@@ -1326,7 +1326,20 @@ public:
   explicit TToolTipsWindow(TComponent* AOwner) : THintWindow(AOwner) {}
   // The hint's extent measured in AFont (the cell's font) in the window-text colour.
   TRect CalcHintRectFont(Integer MaxWidth, const AnsiString& AHint, TFont* AFont);
+  // The hint's data is the cell's font: the tip is measured and drawn in it.
+  TRect CalcHintRectData(Integer MaxWidth, const AnsiString& Hint, void* Data) override;
+  void ActivateHintData(TRect Rect, const AnsiString& Hint, void* Data) override;
 };
+THintWindow* MakeToolTipsWindow(TComponent* Owner);
+
+// The selection cursors: over a title's lowest 7 pixels (columns) and over the indicator
+// (records; the left-pointing one in right-to-left grids). Loaded at the unit's start;
+// LoadGridCursors raises EOutOfResources "Cannot load cursor resource" when one fails.
+extern HCURSOR ColumnSelectCursor;
+extern HCURSOR RowSelectCursor;
+extern HCURSOR RowSelectCursorRTL;
+void LoadGridCursors();
+void FreeGridCursors();
 
 // ---- Scroll-bar settings ----
 
@@ -1628,6 +1641,9 @@ public:
   THeadTreeNode* LeafOf(Integer DataCol) const;
   TDBGridEhSumList* SumList() const { return FSumList.get(); }
   virtual AnsiString FooterCellText(Integer AFooterIndex, TColumnEh* AColumn);
+  // The text a data cell's tool tip shows for the record being read: the cell's text, or
+  // for image and check-box columns the pick-list entry of the cell's image or state.
+  void CellTipText(TColumnEh* Column, AnsiString& Text);
   TNotifyEvent OnSumListRecalcAll;
   TNotifyEvent OnSumListAfterRecalcAll;
   // ---- Rows and scroll bars (DBGridEhRows.cpp) ----
@@ -1766,6 +1782,18 @@ protected:
   void DropStrayDefaultColumns();
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}
+
+  // Cell tool tips, the hint pause and the cursor (DBGridEhHints.cpp).
+  TPoint HitTestPoint();
+  bool CellHasToolTips(Integer ACol, Integer ARow);
+  void CMHintShowPause(TMessage& Message);
+  void CMHintShow(TMessage& Message);
+  void CellToolTip(TGridCoord Cell, TColumnEh* Column, THintInfo& Info);
+  void ShowCellToolTip(THintInfo& Info, const TRect& R, Integer Limit, const AnsiString& Text,
+                       TAlignment Alignment, bool Wrap, bool AlwaysCut);
+  // Sets the cursor the grid shows at the pointer; false leaves it to the base grid.
+  bool SetGridCursor(TMessage& Message);
+  std::unique_ptr<TFont> FToolTipFont;
 
   // Mouse selection: the column-select zone of titles and the indicator.
   bool InColumnSelectZone(TGridCoord Cell, Integer Y);
