@@ -69,10 +69,61 @@ private:
   Variant FDataIndependentValue;
 };
 
+// The edit box's private messages: re-create after the image settings changed; a button's
+// drop-down menu closed (WParam: the button control's Tag).
+constexpr UINT CM_EDITIMAGECHANGEDEH = 0x465;
+constexpr UINT CM_DROPDOWNMENUCLOSEDEH = 0x466;
+
+// The image an edit box shows at the left of its text.
+class TEditImageEh : public TPersistent {
+public:
+  explicit TEditImageEh(TWinControl* EditControl);
+
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  // 0: the image list's width.
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value);
+  // The edit grows to the image list's height.
+  bool UseImageHeight() const { return FUseImageHeight; }
+  void SetUseImageHeight(bool Value);
+  // Copies Images, ImageIndex, Visible and Width.
+  void Assign(TPersistent* Source) override;
+
+  // The image's place changed (the edit re-creates its window) / the image index changed.
+  TNotifyEvent OnChanged;
+  TNotifyEvent OnIndexChanged;
+
+protected:
+  TPersistent* GetOwner() override { return FEditControl; }
+
+private:
+  void Changed();
+
+  TWinControl* FEditControl;
+  TCustomImageList* FImages = nullptr;
+  Integer FImageIndex = -1;
+  bool FVisible = false;
+  Integer FWidth = 0;
+  bool FUseImageHeight = true;
+};
+
+using TOnCheckDrawRequiredStateEventEh = TEvent<void(TObject* Sender, bool& DrawState)>;
+using TGetImageIndexEventEh = TEvent<void(TObject* Sender, Integer& ImageIndex)>;
+
 // The data-aware edit box: a masked edit that shows a field's text (its edit text while
 // focused, its display text otherwise) and writes the text back when the dataset asks its
 // controls for their values (posting, or leaving the control); bound to nothing it holds a
-// value of its own. Its buttons, recent texts and in-place hosting come with the combo box.
+// value of its own. Buttons sit inside it at the right (a main button, hidden unless a
+// descendant shows it, and a collection of further buttons), an optional image at the left;
+// the text keeps to the rectangle between them. Unfocused, a text that is not left-aligned
+// is painted by the control itself; an empty required field is marked while a record is
+// inserted; the flat look draws its own border. DBCtrlsEhEdit.cpp holds the value flow and
+// keys, DBEditsEhLayout.cpp the buttons, layout and painting.
 class TCustomDBEditEh : public TCustomMaskEdit, public IDropDownOwnerEh {
 public:
   explicit TCustomDBEditEh(TComponent* AOwner);
@@ -95,11 +146,71 @@ public:
   // Writing the text stores it at once (a failure shows the stored value again and
   // propagates).
   void SetTextEh(const AnsiString& Value);
-  void CloseDropDown(bool) override {}
+  void CloseDropDown(bool) override;
+
+  // The field's alignment until one is set.
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment Value);
+  bool AlignmentSet() const { return FAlignmentSet; }
+  // The field's mask until one is set.
+  void SetEditMask(const AnsiString& Value);
+  bool EditMaskSet() const { return FEditMaskSet; }
+  // A fixed height from the font (with a single border).
+  void SetAutoSize(bool Value);
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool Value);
+  bool AlwaysShowBorder() const { return FAlwaysShowBorder; }
+  void SetAlwaysShowBorder(bool Value);
+  bool HighlightRequired() const { return FHighlightRequired; }
+  void SetHighlightRequired(bool Value);
+  bool WordWrap() const { return FWordWrapEh; }
+  void SetWordWrap(bool Value);
+
+  TEditButtonEh* EditButton() const { return FEditButton.get(); }
+  void SetEditButton(TEditButtonEh* Value) { FEditButton->Assign(Value); }
+  TEditButtonsEh* EditButtons() const { return FEditButtons.get(); }
+  void SetEditButtons(TEditButtonsEh* Value) { FEditButtons->Assign(Value); }
+  TEditImageEh* EditImage() const { return FEditImage.get(); }
+  void SetEditImage(TEditImageEh* Value) { FEditImage->Assign(Value); }
+
+  // The button controls: entry 0 is the main button's, entry i the collection's i-1th.
+  Integer ButtonControlCount() const { return static_cast<Integer>(FButtons.size()); }
+  TEditButtonControlEh* ButtonControl(Integer Index) const { return FButtons[Index].Control; }
+  TShape* ButtonSeparator(Integer Index) const { return FButtons[Index].Separator; }
+  // The width all buttons and separators take and the buttons' common height.
+  Integer ButtonsWidth() const { return FButtonsWidth; }
+  Integer ButtonsHeight() const { return FButtonsHeight; }
+  // The image's width plus its margin (0 without a shown image).
+  Integer ImageWidth() const { return FImageWidth; }
+  // The flat border shows its active look.
+  bool BorderShown() const { return FBorderShown; }
+  bool DroppedDown() const { return FDroppedDown; }
+
+  // With a fixed height the height is the font's (FitHeightToFont).
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  // The rectangle the text keeps to: the client area without the buttons and the image.
+  virtual TRect ComputeEditRect();
+  // The height the font (and the image) asks for.
+  virtual Integer FitHeightToFont();
+  // Whether the buttons and their shortcuts work.
+  virtual bool ButtonsActive();
 
   TUpdateDataEventEh OnUpdateData;
+  TOnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
+  TGetImageIndexEventEh OnGetImageIndex;
+  // The main button's events.
+  TButtonClickEventEh OnButtonClick;
+  TButtonDownEventEh OnButtonDown;
 
 protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Loaded() override;
+  void AdjustSize() override;
+  void Resize() override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void PaintWindow(HDC DC) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void DoEnter() override;
@@ -108,23 +219,95 @@ protected:
   bool EditCanModify() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
+  virtual TEditButtonEh* CreateMainEditButton();
+  // A descendant whose main button differs makes it again from its constructor (the base
+  // constructor cannot call the descendant's CreateMainEditButton).
+  void ReplaceMainEditButton();
+  virtual TEditButtonControlEh* CreateButtonControl();
+  virtual TAlignment DefAlignment();
+  virtual AnsiString DefEditMask();
+  virtual Integer DefImageIndex() { return -1; }
+  // The text the control paints itself.
+  virtual AnsiString PaintText();
   virtual void StoreValue();
+  virtual void ButtonDropDown(bool TopButton);
+  virtual void OpenDropDown();
+  virtual void ButtonPressed(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+  virtual void ButtonClicked(TObject* Sender);
+  virtual void ButtonMouseMoved(TObject* Sender, TShiftState Shift, Integer X, Integer Y) {}
+  virtual void ButtonReleased(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                              Integer Y);
+  virtual void PaintRequiredMark(TCanvas* Canvas);
+  virtual void ApplyFixedHeight();
+  virtual void RefreshImageIndex();
   void LinkDataChanged(TObject* Sender);
   void ApplyReadOnlyState();
+  // Builds, lays out and refreshes the button controls, then narrows the text to the rest.
+  void UpdateButtons();
+  void UpdateButtonStates();
+  void UpdateEditRect();
+  void UpdateBorderShown();
+  // The button entry whose shortcut Key and Shift are (-1 none).
+  Integer ButtonOfShortCut(Word Key, TShiftState Shift) const;
+  // The rectangles of the button strip and of the image.
+  TRect ButtonsRect() const;
+  TRect ImageRect() const;
+  bool ShowsNativeText() const;
+
+  bool FDroppedDown = false;
+  bool FDroppedByThisClick = false;
 
 private:
+  struct TButtonEntry {
+    TEditButtonControlEh* Control = nullptr;
+    TShape* Separator = nullptr;
+  };
   void UpdateData(TObject* Sender);
   void EditingChanged(TObject* Sender);
   void AssignText(const AnsiString& Text);
   void SetEditFocused(bool Value);
+  void ButtonsChanged(TCollectionItem* Item);
+  void MainButtonChanged(TEditButtonEh* Button);
+  void EditImageChanged(TObject* Sender);
+  void EditImageIndexChanged(TObject* Sender);
+  void ButtonClickEvent(TObject* Sender);
+  void ButtonMouseMoveEvent(TObject* Sender, TShiftState Shift, Integer X, Integer Y);
+  void ButtonMouseUpEvent(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                          Integer Y);
+  TEditButtonEh* ButtonOfEntry(Integer Index) const;
+  void BuildButtons();
+  void LayoutButtons();
+  void PaintSelf(TCanvas* Canvas);
+  void PaintImage(TCanvas* Canvas);
+  void PaintFlatBorder();
+  bool MouseOverBorderArea(TMessage& Message);
 
   std::unique_ptr<TFieldDataLinkEh> FDataLink;
+  std::unique_ptr<TEditButtonEh> FEditButton;
+  std::unique_ptr<TEditButtonsEh> FEditButtons;
+  std::unique_ptr<TEditImageEh> FEditImage;
+  std::vector<TButtonEntry> FButtons;
+  std::unique_ptr<TCanvas> FPaintCanvas;
   bool FFocused = false;
   bool FReadOnlyEh = false;
   bool FInUpdateData = false;
   bool FAssigning = false;
   bool FMaxLengthFromField = false;
   Integer FFieldMaxLength = 0;
+  TAlignment FAlignmentEh = taLeftJustify;
+  bool FAlignmentSet = false;
+  bool FEditMaskSet = false;
+  bool FFlat = false;
+  bool FAlwaysShowBorder = false;
+  bool FHighlightRequired = false;
+  bool FWordWrapEh = false;
+  bool FBorderShown = false;
+  bool FMouseOver = false;
+  bool FFixedHeight = false;
+  bool FBuildingButtons = false;
+  Integer FButtonsWidth = 0;
+  Integer FButtonsHeight = 0;
+  Integer FImageWidth = 0;
 };
 
 class TDBEditEh : public TCustomDBEditEh {

@@ -6,10 +6,32 @@
 TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner)
     : TCustomMaskEdit(AOwner), FDataLink(std::make_unique<TFieldDataLinkEh>())
 {
+  SetControlStyle(ControlStyle() + TControlStyle{csReplicatable});
+  FAutoSize = true;
   FDataLink->SetControl(this);
   FDataLink->OnDataChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::LinkDataChanged);
   FDataLink->OnStoreRequested = TNotifyEvent::Bind(this, &TCustomDBEditEh::UpdateData);
   FDataLink->OnEditingChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditingChanged);
+  FEditButton.reset(CreateMainEditButton());
+  FEditButton->OnChangeHook =
+      TEditButtonChangeHookEh::Bind(this, &TCustomDBEditEh::MainButtonChanged);
+  FEditButtons =
+      std::make_unique<TEditButtonsEh>(this, CollectionItemClass<TVisibleEditButtonEh>());
+  FEditButtons->OnChanged = TEditButtonsChangedEh::Bind(this, &TCustomDBEditEh::ButtonsChanged);
+  FEditImage = std::make_unique<TEditImageEh>(this);
+  FEditImage->OnChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditImageChanged);
+  FEditImage->OnIndexChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditImageIndexChanged);
+}
+
+void TCustomDBEditEh::ReplaceMainEditButton()
+{
+  std::unique_ptr<TEditButtonEh> button(CreateMainEditButton());
+  button->Assign(FEditButton.get());
+  button->SetVisible(true);
+  button->SetShortCut(ShortCutAltDownEh);
+  FEditButton = std::move(button);
+  FEditButton->OnChangeHook =
+      TEditButtonChangeHookEh::Bind(this, &TCustomDBEditEh::MainButtonChanged);
 }
 
 TCustomDBEditEh::~TCustomDBEditEh()
@@ -18,6 +40,10 @@ TCustomDBEditEh::~TCustomDBEditEh()
   FDataLink->OnStoreRequested = nullptr;
   FDataLink->OnEditingChanged = nullptr;
   FDataLink->SetDataSource(nullptr);
+  FEditButton->OnChangeHook = nullptr;
+  FEditButtons->OnChanged = nullptr;
+  FEditImage->OnChanged = nullptr;
+  FEditImage->OnIndexChanged = nullptr;
 }
 
 void TCustomDBEditEh::SetDataSource(TDataSource* Value)
@@ -39,14 +65,44 @@ void TCustomDBEditEh::SetDataField(const AnsiString& Value)
     SetMaxLength(0);
   FMaxLengthFromField = false;
   FDataLink->SetFieldName(Value);
+  UpdateButtonStates();
   Invalidate();
 }
 
 void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
 {
   TCustomMaskEdit::Notification(AComponent, Operation);
-  if (Operation == opRemove && FDataLink && AComponent == FDataLink->DataSource())
+  if (Operation != opRemove)
+    return;
+  if (FDataLink && AComponent == FDataLink->DataSource())
     FDataLink->SetDataSourceEh(nullptr);
+  if (FEditImage && AComponent == FEditImage->Images())
+    FEditImage->SetImages(nullptr);
+  // A menu that was a button's drop-down menu is dropped from every button.
+  if (FEditButton && AComponent == FEditButton->DropdownMenu())
+    FEditButton->SetDropdownMenu(nullptr);
+  if (FEditButtons)
+    for (Integer i = 0; i < FEditButtons->Count(); ++i)
+      if (AComponent == FEditButtons->Items(i)->DropdownMenu())
+        FEditButtons->Items(i)->SetDropdownMenu(nullptr);
+}
+
+void TCustomDBEditEh::SetEditMask(const AnsiString& Value)
+{
+  if (FEditMaskSet && Value == EditMask())
+    return;
+  bool loading = ComponentState().Contains(csLoading);
+  AnsiString kept = loading && IsDataIndependent() ? EditText() : AnsiString();
+  TCustomMaskEdit::SetEditMask(Value);
+  FEditMaskSet = true;
+  if (loading) {
+    AssignText(kept);
+    return;
+  }
+  if (IsDataIndependent())
+    FDataLink->WriteText(EditText());
+  else
+    LinkDataChanged(nullptr);
 }
 
 void TCustomDBEditEh::SetReadOnly(bool Value)
@@ -66,6 +122,12 @@ void TCustomDBEditEh::AssignText(const AnsiString& Text)
 void TCustomDBEditEh::LinkDataChanged(TObject*)
 {
   if (TField* field = Field()) {
+    if (!FAlignmentSet && field->Alignment() != FAlignmentEh) {
+      FAlignmentEh = field->Alignment();
+      Invalidate();
+    }
+    if (!FEditMaskSet && field->EditMask() != EditMask())
+      TCustomMaskEdit::SetEditMask(field->EditMask());
     if (!ComponentState().Contains(csDesigning) && MaxLength() == 0 &&
         (field->DataType() == ftString || field->DataType() == ftWideString)) {
       SetMaxLength(field->Size());
@@ -78,6 +140,8 @@ void TCustomDBEditEh::LinkDataChanged(TObject*)
     else
       AssignText(memo ? field->AsString() : field->DisplayText());
   } else if (IsDataIndependent()) {
+    if (!FEditMaskSet && IsMasked())
+      TCustomMaskEdit::SetEditMask("");
     const Variant& v = FDataLink->DataIndependentValue();
     AnsiString text;
     try {
@@ -87,10 +151,13 @@ void TCustomDBEditEh::LinkDataChanged(TObject*)
     }
     AssignText(text);
   } else {
+    if (!FEditMaskSet && IsMasked())
+      TCustomMaskEdit::SetEditMask("");
     AssignText("");
   }
   ApplyReadOnlyState();
   SetModified(false);
+  UpdateButtonStates();
 }
 
 void TCustomDBEditEh::EditingChanged(TObject*)
@@ -119,7 +186,10 @@ void TCustomDBEditEh::Change()
 {
   if (!FAssigning)
     FDataLink->MarkModified();
+  TDestroyWatch watch(this);
   TCustomMaskEdit::Change();
+  if (!watch.Destroyed())
+    RefreshImageIndex();
 }
 
 void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
@@ -131,6 +201,21 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
       SelectAll();
     Key = 0;
     return;
+  }
+  if (Key != 0 && ButtonsActive()) {
+    // A button's shortcut presses and clicks it like the mouse on its lower half.
+    Integer index = ButtonOfShortCut(Key, Shift);
+    if (index >= 0 && index < ButtonControlCount()) {
+      Key = 0;
+      TEditButtonControlEh* control = ButtonControl(index);
+      bool autoRepeat = false, handled = false;
+      TDestroyWatch watch(this);
+      if (control->OnDown)
+        control->OnDown(control, false, autoRepeat, handled);
+      if (!watch.Destroyed())
+        control->Click();
+      return;
+    }
   }
   if ((Key == VK_DELETE || (Key == VK_INSERT && Shift == TShiftState{ssShift})) && !FReadOnlyEh)
     FDataLink->StartEdit();
@@ -174,6 +259,8 @@ void TCustomDBEditEh::SetEditFocused(bool Value)
   if (Value == FFocused)
     return;
   FFocused = Value;
+  if (Alignment() != taLeftJustify && !IsMasked())
+    Invalidate();
   FDataLink->ResetValue();
 }
 
@@ -182,6 +269,7 @@ void TCustomDBEditEh::DoEnter()
   SetEditFocused(true);
   TCustomMaskEdit::DoEnter();
   ApplyReadOnlyState();
+  UpdateBorderShown();
 }
 
 void TCustomDBEditEh::DoExit()
@@ -196,6 +284,7 @@ void TCustomDBEditEh::DoExit()
   }
   SetEditFocused(false);
   ApplyReadOnlyState();
+  UpdateBorderShown();
 }
 
 void TCustomDBEditEh::UpdateData(TObject*)
