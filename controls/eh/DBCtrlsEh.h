@@ -112,6 +112,36 @@ private:
   bool FUseImageHeight = true;
 };
 
+// What a control that hosts an edit box as its in-place editor offers the editor: it sees
+// the editor's messages and keys first, may forbid changes and tells where and when it was
+// last clicked (a press of the editor right after it is a double click).
+class IInplaceEditHolderEh {
+public:
+  virtual ~IInplaceEditHolderEh() = default;
+  virtual bool InplaceEditCanModify(TControl* Editor) = 0;
+  // The screen point and message time of the holder's last click.
+  virtual bool GetMouseDownInfo(TPoint& Pt, Cardinal& Time) = 0;
+  // A message of the editor; a non-zero Result ends its handling.
+  virtual void InplaceEditWndProc(TControl* Editor, TMessage& Message) = 0;
+  // Keys of the editor; a hook that zeroes the key ends their handling.
+  virtual void InplaceEditKeyDown(TControl* Editor, Word& Key, TShiftState Shift) = 0;
+  virtual void InplaceEditKeyPress(TControl* Editor, char& Key) = 0;
+  virtual void InplaceEditKeyUp(TControl* Editor, Word& Key, TShiftState Shift) = 0;
+};
+
+// How a holder sets up an edit box as its in-place editor (the only way to set the holder).
+class IInplaceEditorEh {
+public:
+  virtual ~IInplaceEditorEh() = default;
+  virtual TFont* GetFont() = 0;
+  virtual void SetInplaceEditHolder(TWinControl* AInplaceEditHolder) = 0;
+  virtual void SetBorderStyle(TBorderStyle Value) = 0;
+  virtual void SetFont(TFont* Value) = 0;
+  virtual void SetColor(TColor Value) = 0;
+  virtual void SetOnKeyPress(TKeyPressEvent Value) = 0;
+  virtual void SetOnExit(TNotifyEvent Value) = 0;
+};
+
 using TOnCheckDrawRequiredStateEventEh = TEvent<void(TObject* Sender, bool& DrawState)>;
 using TGetImageIndexEventEh = TEvent<void(TObject* Sender, Integer& ImageIndex)>;
 
@@ -124,7 +154,7 @@ using TGetImageIndexEventEh = TEvent<void(TObject* Sender, Integer& ImageIndex)>
 // is painted by the control itself; an empty required field is marked while a record is
 // inserted; the flat look draws its own border. DBCtrlsEhEdit.cpp holds the value flow and
 // keys, DBEditsEhLayout.cpp the buttons, layout and painting.
-class TCustomDBEditEh : public TCustomMaskEdit, public IDropDownOwnerEh {
+class TCustomDBEditEh : public TCustomMaskEdit, public IDropDownOwnerEh, public IInplaceEditorEh {
 public:
   explicit TCustomDBEditEh(TComponent* AOwner);
   ~TCustomDBEditEh() override;
@@ -172,6 +202,30 @@ public:
   void SetEditButtons(TEditButtonsEh* Value) { FEditButtons->Assign(Value); }
   TEditImageEh* EditImage() const { return FEditImage.get(); }
   void SetEditImage(TEditImageEh* Value) { FEditImage->Assign(Value); }
+  // The recently used texts; with Active set a list of those starting with the typed text
+  // drops down as the user types.
+  TMRUListEh* MRUList() const { return FMRUList.get(); }
+  void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
+  // The list box of recent texts (made on first use) and whether it shows.
+  TMRUListboxEh* MruListBox();
+  bool MruListOpen() const { return FMruOpen; }
+
+  // ---- In-place hosting ----
+  TWinControl* InplaceEditHolder() const { return FHolder; }
+  // Shown at Rect (hosted: an empty Rect hides it), or placed there.
+  void PlaceAt(const TRect& Rect);
+  // Hidden (hosted: without redrawing, the holder getting back the focus).
+  void HideInPlace();
+  // IInplaceEditorEh
+  TFont* GetFont() override { return Font(); }
+  // Refuses (EInvalidOperation) a holder without IInplaceEditHolderEh, keeping none.
+  void SetInplaceEditHolder(TWinControl* AInplaceEditHolder) override;
+  void SetBorderStyle(TBorderStyle Value) override { TCustomMaskEdit::SetBorderStyle(Value); }
+  void SetFont(TFont* Value) override { TCustomMaskEdit::SetFont(Value); }
+  void SetColor(TColor Value) override { TCustomMaskEdit::SetColor(Value); }
+  void SetOnKeyPress(TKeyPressEvent Value) override { OnKeyPress = Value; }
+  void SetOnExit(TNotifyEvent Value) override { OnExit = Value; }
+  void SetFocus() override;
 
   // The button controls: entry 0 is the main button's, entry i the collection's i-1th.
   Integer ButtonControlCount() const { return static_cast<Integer>(FButtons.size()); }
@@ -213,6 +267,9 @@ protected:
   void PaintWindow(HDC DC) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void CMShowingChanged(TMessage& Message) override;
   void DoEnter() override;
   void DoExit() override;
   void Change() override;
@@ -239,6 +296,18 @@ protected:
                               Integer Y);
   virtual void PaintRequiredMark(TCanvas* Canvas);
   virtual void ApplyFixedHeight();
+  virtual TMRUListboxEh* CreateMruListBox();
+  // Whether a recent text is offered for the present text (OnItemFilter has the last word).
+  virtual void MruItemMatches(const AnsiString& Item, bool& Accept);
+  // The user resized the open list: its rows and width go to MRUList.
+  virtual void MruListResized();
+  // The user changed the text: the recent-text list opens, follows or closes.
+  virtual void TextChangedByUser();
+  void CloseMruList(bool Accept);
+  // Whether a cancel-mode notification from Sender leaves the drop-downs open.
+  virtual bool IsOwnPart(TControl* Sender);
+  // The holder's interface (null when not hosted).
+  IInplaceEditHolderEh* Holder() const { return FHolderIntf; }
   virtual void RefreshImageIndex();
   void LinkDataChanged(TObject* Sender);
   void ApplyReadOnlyState();
@@ -281,11 +350,23 @@ private:
   void PaintImage(TCanvas* Canvas);
   void PaintFlatBorder();
   bool MouseOverBorderArea(TMessage& Message);
+  void MruDropDown(TObject* Sender);
+  void MruCloseUp(TObject* Sender, bool Accept);
+  void MruListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                      Integer Y);
+  bool HolderWndProc(TMessage& Message);
 
   std::unique_ptr<TFieldDataLinkEh> FDataLink;
   std::unique_ptr<TEditButtonEh> FEditButton;
   std::unique_ptr<TEditButtonsEh> FEditButtons;
   std::unique_ptr<TEditImageEh> FEditImage;
+  std::unique_ptr<TMRUListEh> FMRUList;
+  TMRUListboxEh* FMruListBox = nullptr; // owned as a component
+  bool FMruOpen = false;
+  // Enter or Esc closed the list on key-down: its character goes nowhere.
+  char FSwallowChar = 0;
+  TWinControl* FHolder = nullptr;
+  IInplaceEditHolderEh* FHolderIntf = nullptr;
   std::vector<TButtonEntry> FButtons;
   std::unique_ptr<TCanvas> FPaintCanvas;
   bool FFocused = false;

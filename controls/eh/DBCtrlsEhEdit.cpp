@@ -21,6 +21,9 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner)
   FEditImage = std::make_unique<TEditImageEh>(this);
   FEditImage->OnChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditImageChanged);
   FEditImage->OnIndexChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditImageIndexChanged);
+  FMRUList = std::make_unique<TMRUListEh>(this);
+  FMRUList->OnDropDownHook = TNotifyEvent::Bind(this, &TCustomDBEditEh::MruDropDown);
+  FMRUList->OnCloseUpHook = TCloseUpEventEh::Bind(this, &TCustomDBEditEh::MruCloseUp);
 }
 
 void TCustomDBEditEh::ReplaceMainEditButton()
@@ -44,6 +47,10 @@ TCustomDBEditEh::~TCustomDBEditEh()
   FEditButtons->OnChanged = nullptr;
   FEditImage->OnChanged = nullptr;
   FEditImage->OnIndexChanged = nullptr;
+  FMRUList->OnDropDownHook = nullptr;
+  FMRUList->OnCloseUpHook = nullptr;
+  if (FHolder)
+    FHolder->RemoveFreeNotification(this);
 }
 
 void TCustomDBEditEh::SetDataSource(TDataSource* Value)
@@ -76,6 +83,14 @@ void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
     return;
   if (FDataLink && AComponent == FDataLink->DataSource())
     FDataLink->SetDataSourceEh(nullptr);
+  if (AComponent == FHolder) {
+    FHolder = nullptr;
+    FHolderIntf = nullptr;
+  }
+  if (AComponent == FMruListBox) {
+    FMruListBox = nullptr;
+    FMruOpen = false;
+  }
   if (FEditImage && AComponent == FEditImage->Images())
     FEditImage->SetImages(nullptr);
   // A menu that was a button's drop-down menu is dropped from every button.
@@ -170,7 +185,9 @@ void TCustomDBEditEh::EditingChanged(TObject*)
 void TCustomDBEditEh::ApplyReadOnlyState()
 {
   bool readOnly = FReadOnlyEh || (!FDataLink->EditingEh() && !OnUpdateData);
-  if (!FReadOnlyEh && FFocused && FDataLink->CanChange())
+  if (!readOnly && FHolderIntf && !FHolderIntf->InplaceEditCanModify(this))
+    readOnly = true;
+  else if (!FReadOnlyEh && FFocused && FDataLink->CanChange())
     readOnly = false;
   TCustomMaskEdit::SetReadOnly(readOnly);
 }
@@ -188,12 +205,36 @@ void TCustomDBEditEh::Change()
     FDataLink->MarkModified();
   TDestroyWatch watch(this);
   TCustomMaskEdit::Change();
-  if (!watch.Destroyed())
-    RefreshImageIndex();
+  if (watch.Destroyed())
+    return;
+  RefreshImageIndex();
+  if (!FAssigning)
+    TextChangedByUser();
 }
 
 void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
 {
+  FSwallowChar = 0;
+  if (FHolderIntf) {
+    FHolderIntf->InplaceEditKeyDown(this, Key, Shift);
+    if (Key == 0)
+      return;
+  }
+  if (FMruOpen && FMruListBox) {
+    bool alt = Shift.Contains(ssAlt), ctrl = Shift.Contains(ssCtrl);
+    if (((Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN) && !alt) ||
+        ((Key == VK_HOME || Key == VK_END) && ctrl)) {
+      FMruListBox->Perform(WM_KEYDOWN, Key, 0);
+      Key = 0;
+      return;
+    }
+    if (Key == VK_RETURN || Key == VK_ESCAPE) {
+      FSwallowChar = static_cast<char>(Key);
+      CloseMruList(Key == VK_RETURN);
+      Key = 0;
+      return;
+    }
+  }
   if (Key == 'A' && Shift.Contains(ssCtrl)) {
     // Ctrl+A alone selects everything; with another shift key it is left to the handlers.
     TWinControl::KeyDown(Key, Shift);
@@ -224,6 +265,16 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
 
 void TCustomDBEditEh::KeyPress(char& Key)
 {
+  if (FSwallowChar != 0 && Key == FSwallowChar) {
+    FSwallowChar = 0;
+    Key = 0;
+    return;
+  }
+  if (FHolderIntf) {
+    FHolderIntf->InplaceEditKeyPress(this, Key);
+    if (Key == 0)
+      return;
+  }
   if (OnKeyPress)
     OnKeyPress(this, Key);
   unsigned char c = static_cast<unsigned char>(Key);
@@ -305,6 +356,8 @@ void TCustomDBEditEh::StoreValue()
   if (!handled)
     FDataLink->WriteText(IsDataIndependent() ? EditText() : Text());
   SetModified(false);
+  if (FMRUList->AutoAdd() && FMRUList->Active() && Showing())
+    FMRUList->Remember(Text());
 }
 
 Variant TCustomDBEditEh::Value() const

@@ -313,6 +313,8 @@ void TCustomDBEditEh::OpenDropDown()
 {
   if (!FButtons.empty())
     FButtons[0].Control->SetHeldDown(true);
+  if (FMruOpen)
+    FMRUList->NotifyCloseUp(false);
 }
 
 void TCustomDBEditEh::CloseDropDown(bool)
@@ -594,6 +596,8 @@ bool TCustomDBEditEh::MouseOverBorderArea(TMessage& Message)
 
 void TCustomDBEditEh::WndProc(TMessage& Message)
 {
+  if (FHolderIntf && HolderWndProc(Message))
+    return;
   switch (Message.Msg) {
   case WM_LBUTTONDOWN:
   case WM_LBUTTONDBLCLK:
@@ -671,8 +675,33 @@ void TCustomDBEditEh::Dispatch(TMessage& Message)
       SetHeight(FitHeightToFont());
     UpdateButtons();
     return;
+  case WM_KILLFOCUS:
+    if (FMruOpen)
+      FMRUList->NotifyCloseUp(false);
+    break;
+  case WM_GETDLGCODE:
+    TCustomMaskEdit::Dispatch(Message);
+    Message.Result |= DLGC_WANTARROWS | DLGC_HASSETSEL | DLGC_WANTCHARS;
+    if (FHolder && FHolder->HandleAllocated() &&
+        (SendMessage(FHolder->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB))
+      Message.Result |= DLGC_WANTTAB;
+    return;
+  case CM_WANTSPECIALKEY:
+    if (Message.WParam == VK_ESCAPE && Modified()) {
+      Message.Result = 1;
+      return;
+    }
+    if (FMruOpen && FMruListBox && FMruListBox->ItemIndex() >= 0 &&
+        (Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE)) {
+      Message.Result = 1;
+      return;
+    }
+    break;
   case WM_CANCELMODE:
   case CM_CANCELMODE:
+    if (Message.Msg == CM_CANCELMODE && FMruOpen &&
+        !IsOwnPart(reinterpret_cast<TControl*>(Message.LParam)))
+      FMRUList->NotifyCloseUp(false);
     TCustomMaskEdit::Dispatch(Message);
     // A button holding the mouse lets it go.
     for (const TButtonEntry& entry : FButtons)
