@@ -4,6 +4,7 @@
 // Boolean field or to lists of field texts, painted entirely by itself.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "controls/eh/DropDownsEh.h"
@@ -170,9 +171,10 @@ public:
   void SetReadOnly(bool Value);
   bool EditFocused() const { return FFocused; }
 
-  // The value: data independent, the edit's own; bound, the field's.
-  Variant Value() const;
-  void SetValue(const Variant& Value);
+  // The value: data independent, the edit's own; bound, the field's (the combo box with key
+  // items: the key). Writing stores at once.
+  Variant Value() const { return ReadValue(); }
+  void SetValue(const Variant& Value) { WriteValue(Value); }
   // Writing the text stores it at once (a failure shows the stored value again and
   // propagates).
   void SetTextEh(const AnsiString& Value);
@@ -287,7 +289,28 @@ protected:
   // The text the control paints itself.
   virtual AnsiString PaintText();
   virtual void StoreValue();
-  virtual void ButtonDropDown(bool TopButton);
+  // The key-down handling after the holder, the recent-text list, Ctrl+A and the buttons'
+  // shortcuts, before the native edit's.
+  virtual void EditKeyDown(Word& Key, TShiftState Shift);
+  virtual Variant ReadValue() const;
+  virtual void WriteValue(const Variant& Value);
+  // Shows a text / a value without storing it.
+  virtual void AssignText(const AnsiString& Text);
+  virtual void AssignValue(const Variant& Value);
+  // Hands the text to the link.
+  virtual void PostValue();
+  // Whether a typed character is taken (the field's valid-character test).
+  virtual bool AcceptsChar(char Ch);
+  // Reading: a field's value into the edit, or the edit's own value.
+  virtual void ReadFieldValue(TField* Field);
+  virtual void ReadIndependentValue(const Variant& Value);
+  // Whether a string field's size becomes MaxLength.
+  virtual bool FieldSetsMaxLength() { return true; }
+  // Shows (Show) and stores at once, the way writing Text and Value does; false when
+  // ignored (design time).
+  bool WriteAndStore(const std::function<void()>& Show);
+  // The main button was pressed (Down: its lower half).
+  virtual void ButtonDropDown(bool Down);
   virtual void OpenDropDown();
   virtual void ButtonPressed(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
   virtual void ButtonClicked(TObject* Sender);
@@ -310,7 +333,7 @@ protected:
   IInplaceEditHolderEh* Holder() const { return FHolderIntf; }
   virtual void RefreshImageIndex();
   void LinkDataChanged(TObject* Sender);
-  void ApplyReadOnlyState();
+  virtual void ApplyReadOnlyState();
   // Builds, lays out and refreshes the button controls, then narrows the text to the rest.
   void UpdateButtons();
   void UpdateButtonStates();
@@ -333,7 +356,6 @@ private:
   };
   void UpdateData(TObject* Sender);
   void EditingChanged(TObject* Sender);
-  void AssignText(const AnsiString& Text);
   void SetEditFocused(bool Value);
   void ButtonsChanged(TCollectionItem* Item);
   void MainButtonChanged(TEditButtonEh* Button);
@@ -394,6 +416,151 @@ private:
 class TDBEditEh : public TCustomDBEditEh {
 public:
   using TCustomDBEditEh::TCustomDBEditEh;
+};
+
+enum TDropDownAlign { daLeft, daRight, daCenter };
+
+// The drop-down list's settings of a combo box.
+class TDropDownBoxEh : public TPersistent {
+public:
+  explicit TDropDownBoxEh(TPersistent* Owner) : FOwner(Owner) {}
+  TDropDownAlign Align() const { return FAlign; }
+  void SetAlign(TDropDownAlign Value) { FAlign = Value; }
+  // Typing a character opens the list.
+  bool AutoDrop() const { return FAutoDrop; }
+  void SetAutoDrop(bool Value) { FAutoDrop = Value; }
+  Integer Rows() const { return FRows; }
+  void SetRows(Integer Value) { FRows = Value; }
+  bool Sizable() const { return FSizable; }
+  void SetSizable(bool Value) { FSizable = Value; }
+  // -1 fits the widest item; below 1 the control's width.
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value) { FWidth = Value; }
+  // Copies Align, Rows, Width and Sizable.
+  void Assign(TPersistent* Source) override;
+
+protected:
+  TPersistent* GetOwner() override { return FOwner; }
+
+private:
+  TPersistent* FOwner;
+  TDropDownAlign FAlign = daLeft;
+  bool FAutoDrop = false;
+  Integer FRows = 7;
+  bool FSizable = false;
+  Integer FWidth = 0;
+};
+
+using TNotInListEventEh =
+    TEvent<void(TObject* Sender, const AnsiString& NewText, bool& RecheckInList)>;
+using TClosingUpEventEh = TEvent<void(TObject* Sender, bool& Accept)>;
+
+// The data-aware combo box: the edit box with a list of items in a drop-down list box.
+// Without KeyItems it edits text and completes typing from the items; with KeyItems item i
+// shows Items[i] and stands for the stored value KeyItems[i], the user chooses (typing
+// searches the items) and the field receives the key. Only items that have a key can be
+// chosen in keyed mode. DBEditsEhCombo.cpp holds it.
+class TCustomDBComboBoxEh : public TCustomDBEditEh {
+public:
+  explicit TCustomDBComboBoxEh(TComponent* AOwner);
+  ~TCustomDBComboBoxEh() override;
+
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  TStrings* KeyItems() const { return FKeyItems.get(); }
+  void SetKeyItems(TStrings* Value) { FKeyItems->Assign(Value); }
+  TDropDownBoxEh* DropDownBox() const { return FDropDownBox.get(); }
+  void SetDropDownBox(TDropDownBoxEh* Value) { FDropDownBox->Assign(Value); }
+  // The edit image's list; setting it shows the image.
+  TCustomImageList* Images() const { return EditImage()->Images(); }
+  void SetImages(TCustomImageList* Value);
+
+  Integer ItemIndex() const { return FItemIndex; }
+  // Chooses an item and stores at once.
+  void SetItemIndex(Integer Value);
+  // The usable items: all of them, or with key items as many as have a key.
+  Integer ItemCount() const { return FItemCount; }
+  bool Keyed() const { return FKeyed; }
+  bool ListVisible() const { return FListVisible; }
+  // The drop-down list box (made on first use).
+  TPopupListboxEh* PopupList();
+  // Keyed: the value becomes Null (stored); otherwise the text is emptied.
+  void Clear();
+  void CloseDropDown(bool Accept) override;
+
+  TNotifyEvent OnDropDown;
+  TCloseUpEventEh OnCloseUp;
+  TNotInListEventEh OnNotInList;
+  TListGetImageIndexEventEh OnGetItemImageIndex;
+  // While the list closes, before its choice is taken.
+  TClosingUpEventEh OnClosingUp;
+  // When the items are needed and Items is empty.
+  TNotifyEvent OnGetItemsList;
+
+protected:
+  void KeyPress(char& Key) override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+  void EditKeyDown(Word& Key, TShiftState Shift) override;
+
+  TEditButtonEh* CreateMainEditButton() override;
+  TAlignment DefAlignment() override;
+  Integer DefImageIndex() override { return FItemImageIndex; }
+  Variant ReadValue() const override;
+  void AssignText(const AnsiString& Text) override;
+  void AssignValue(const Variant& Value) override;
+  void PostValue() override;
+  bool AcceptsChar(char Ch) override;
+  void ReadFieldValue(TField* Field) override;
+  void ReadIndependentValue(const Variant& Value) override;
+  bool FieldSetsMaxLength() override { return !FKeyed; }
+  void ApplyReadOnlyState() override;
+  void RefreshImageIndex() override;
+  void StoreValue() override;
+  void ButtonDropDown(bool Down) override;
+  void OpenDropDown() override;
+  void ButtonMouseMoved(TObject* Sender, TShiftState Shift, Integer X, Integer Y) override;
+  bool IsOwnPart(TControl* Sender) override;
+  void TextChangedByUser() override;
+
+  // Selects the first item equal to Text (Partial: starting with it), completing the text;
+  // true when the current item changed.
+  virtual bool LocateItem(const AnsiString& Text, bool Partial);
+  // Typed text of the item search (a Backspace widens the selection backwards).
+  virtual bool TypeAhead(const AnsiString& Text);
+  virtual Integer EnsureItems();
+  // Makes item Index the current one and shows its text (Force: even when it is current).
+  void SelectItem(Integer Index, bool Force = false);
+  // The previous (Up) or next item.
+  void Step(bool Up);
+
+private:
+  void ItemsChanged(TObject* Sender);
+  void KeyItemsChanged(TObject* Sender);
+  void UpdateItemCount();
+  void ListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void ListGetImageIndex(TObject* Sender, Integer ItemIndex, Integer& ImageIndex);
+  Integer IndexOfText(TStrings* List, const AnsiString& Text, Integer Count) const;
+  void UserChoseItem(Integer Index);
+
+  std::unique_ptr<TStringList> FItems;
+  std::unique_ptr<TStringList> FKeyItems;
+  std::unique_ptr<TDropDownBoxEh> FDropDownBox;
+  TPopupListboxEh* FPopupList = nullptr; // owned as a component
+  Integer FItemIndex = -1;
+  Integer FItemCount = 0;
+  bool FKeyed = false;
+  Variant FKeyValue;
+  bool FListVisible = false;
+  Integer FItemImageIndex = -1;
+  // The character message being handled was used up by the key-press handling.
+  bool FCharConsumed = false;
+};
+
+class TDBComboBoxEh : public TCustomDBComboBoxEh {
+public:
+  using TCustomDBComboBoxEh::TCustomDBComboBoxEh;
 };
 
 class TCustomDBCheckBoxEh : public TButtonControl {

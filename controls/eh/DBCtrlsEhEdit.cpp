@@ -127,6 +127,39 @@ void TCustomDBEditEh::SetReadOnly(bool Value)
   ApplyReadOnlyState();
 }
 
+namespace {
+
+// A Variant's text: '' for arrays and values that do not convert.
+AnsiString VariantText(const Variant& V)
+{
+  try {
+    return VarIsArray(V) ? AnsiString() : VarToStr(V);
+  } catch (const Exception&) {
+    return AnsiString();
+  }
+}
+
+} // namespace
+
+void TCustomDBEditEh::AssignValue(const Variant& Value)
+{
+  AssignText(VariantText(Value));
+}
+
+void TCustomDBEditEh::ReadFieldValue(TField* Field)
+{
+  bool memo = Field->DataType() == ftMemo;
+  if (FFocused && Field->CanModify())
+    AssignText(memo ? Field->AsString() : Field->Text());
+  else
+    AssignText(memo ? Field->AsString() : Field->DisplayText());
+}
+
+void TCustomDBEditEh::ReadIndependentValue(const Variant& Value)
+{
+  AssignText(VariantText(Value));
+}
+
 void TCustomDBEditEh::AssignText(const AnsiString& Text)
 {
   FAssigning = true;
@@ -143,28 +176,17 @@ void TCustomDBEditEh::LinkDataChanged(TObject*)
     }
     if (!FEditMaskSet && field->EditMask() != EditMask())
       TCustomMaskEdit::SetEditMask(field->EditMask());
-    if (!ComponentState().Contains(csDesigning) && MaxLength() == 0 &&
+    if (!ComponentState().Contains(csDesigning) && MaxLength() == 0 && FieldSetsMaxLength() &&
         (field->DataType() == ftString || field->DataType() == ftWideString)) {
       SetMaxLength(field->Size());
       FMaxLengthFromField = true;
       FFieldMaxLength = field->Size();
     }
-    bool memo = field->DataType() == ftMemo;
-    if (FFocused && field->CanModify())
-      AssignText(memo ? field->AsString() : field->Text());
-    else
-      AssignText(memo ? field->AsString() : field->DisplayText());
+    ReadFieldValue(field);
   } else if (IsDataIndependent()) {
     if (!FEditMaskSet && IsMasked())
       TCustomMaskEdit::SetEditMask("");
-    const Variant& v = FDataLink->DataIndependentValue();
-    AnsiString text;
-    try {
-      text = VarIsArray(v) ? AnsiString() : VarToStr(v);
-    } catch (const Exception&) {
-      text.clear();
-    }
-    AssignText(text);
+    ReadIndependentValue(FDataLink->DataIndependentValue());
   } else {
     if (!FEditMaskSet && IsMasked())
       TCustomMaskEdit::SetEditMask("");
@@ -258,9 +280,15 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
       return;
     }
   }
+  EditKeyDown(Key, Shift);
+  if (Key != 0)
+    TCustomMaskEdit::KeyDown(Key, Shift);
+}
+
+void TCustomDBEditEh::EditKeyDown(Word& Key, TShiftState Shift)
+{
   if ((Key == VK_DELETE || (Key == VK_INSERT && Shift == TShiftState{ssShift})) && !FReadOnlyEh)
     FDataLink->StartEdit();
-  TCustomMaskEdit::KeyDown(Key, Shift);
 }
 
 void TCustomDBEditEh::KeyPress(char& Key)
@@ -291,7 +319,7 @@ void TCustomDBEditEh::KeyPress(char& Key)
     return;
   }
   bool starts = c == VK_BACK || c == 22 || c == 24 || c >= 32;
-  if (c >= 32 && Field() && !IsDataIndependent() && !Field()->IsValidChar(Key)) {
+  if (c >= 32 && Field() && !IsDataIndependent() && !AcceptsChar(Key)) {
     MessageBeep(0);
     Key = 0;
     return;
@@ -354,13 +382,23 @@ void TCustomDBEditEh::StoreValue()
     OnUpdateData(this, handled);
   }
   if (!handled)
-    FDataLink->WriteText(IsDataIndependent() ? EditText() : Text());
+    PostValue();
   SetModified(false);
   if (FMRUList->AutoAdd() && FMRUList->Active() && Showing())
     FMRUList->Remember(Text());
 }
 
-Variant TCustomDBEditEh::Value() const
+void TCustomDBEditEh::PostValue()
+{
+  FDataLink->WriteText(IsDataIndependent() ? EditText() : Text());
+}
+
+bool TCustomDBEditEh::AcceptsChar(char Ch)
+{
+  return !Field() || Field()->IsValidChar(Ch);
+}
+
+Variant TCustomDBEditEh::ReadValue() const
 {
   if (IsDataIndependent())
     return FDataLink->DataIndependentValue();
@@ -368,31 +406,34 @@ Variant TCustomDBEditEh::Value() const
   return field ? field->Value() : Null();
 }
 
-void TCustomDBEditEh::SetValue(const Variant& Value)
+void TCustomDBEditEh::WriteValue(const Variant& Value)
 {
-  AnsiString text;
-  try {
-    text = VarIsArray(Value) ? AnsiString() : VarToStr(Value);
-  } catch (const Exception&) {
-  }
-  SetTextEh(text);
+  if (!WriteAndStore([&] { AssignValue(Value); }))
+    return;
+  // The edit box keeps the Variant itself as its own value, not its text.
   if (IsDataIndependent() && !FInUpdateData)
     FDataLink->SetDataIndependentValue(Value);
 }
 
 void TCustomDBEditEh::SetTextEh(const AnsiString& Value)
 {
+  WriteAndStore([&] { AssignText(Value); });
+}
+
+bool TCustomDBEditEh::WriteAndStore(const std::function<void()>& Show)
+{
   if (ComponentState().Contains(csDesigning) && !IsDataIndependent())
-    return;
+    return false;
   if (!IsDataIndependent())
     FDataLink->Edit(); // nothing to put into edit without a dataset
-  AssignText(Value);
+  Show();
   if (FInUpdateData)
-    return;
+    return true;
   try {
     StoreValue();
   } catch (...) {
     FDataLink->ResetValue();
     throw;
   }
+  return true;
 }
