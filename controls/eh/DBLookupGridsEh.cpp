@@ -551,11 +551,9 @@ bool TDBLookupGridEh::LocateKey()
       return false;
     // A handler run by the move may have changed the key.
     FKeyValue = key;
-    if (MemTableViewActive()) {
-      Integer rows = VisibleDataRowCount();
-      Integer target = Row() - HeaderRowCount() - rows / 2;
-      ClampedSetTopRow(TopRow() + std::max(0, target));
-    }
+    // The memory-table view puts the key's row in the middle of the visible rows.
+    if (MemTableViewActive() && HandleAllocated())
+      ClampedSetTopRow(std::max(FixedRows(), Row() - VisibleDataRowCount() / 2));
     return true;
   } catch (Exception&) {
     return false;

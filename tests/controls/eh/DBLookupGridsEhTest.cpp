@@ -7,6 +7,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/VirtualKeys.h"
 #include "tests/controls/eh/GridEhTestKit.h"
+#include "tests/controls/eh/MemTableEhTestKit.h"
 
 using namespace ehtest;
 
@@ -516,4 +517,42 @@ TEST_F(LookupGridEh, MovingAGeneratedColumnReordersListFieldsAndSpecialCells)
   column->SpecCell()->SetText("-");
   EXPECT_TRUE(column->SpecCell()->TextAssigned());
   EXPECT_EQ(column->SpecCell()->Text(), "-");
+}
+
+TEST_F(LookupGridEh, OverAMemoryTableTheKeyRowIsCentredAndScrollingLeavesTheChoice)
+{
+  MakeLookup();
+  auto table = std::make_unique<TTestMemTableEh>();
+  table->MakeFlat(50);
+  ListSrc->SetDataSet(table.get());
+  Lookup->SetListSource(ListSrc);
+  Lookup->SetKeyField("ID");
+  Lookup->SetListField("Name");
+  Lookup->SetListRowCount(5);
+  Headless().ProcessMessages();
+  ASSERT_TRUE(Lookup->MemTableViewActive());
+  Lookup->SetKeyValue(Variant(30));
+  Headless().ProcessMessages();
+  EXPECT_EQ(table->FieldByName("ID")->AsInteger(), 30);
+  EXPECT_EQ(Lookup->Text(), "R030");
+  EXPECT_TRUE(Lookup->KeyRowIsCurrent());
+  EXPECT_EQ(Lookup->Row() - Lookup->TopRow(), 2) << "the key's row in the middle";
+  // The wheel scrolls the view only.
+  Focus();
+  Integer top = Lookup->TopRow();
+  Headless().Wheel(-1, RowCentre(0));
+  Headless().ProcessMessages();
+  EXPECT_GT(Lookup->TopRow(), top);
+  EXPECT_EQ(VarToStr(Lookup->KeyValue()), "30");
+  // A click chooses the row under the pointer; a key press moves on from the choice.
+  Integer first = Lookup->TopRow() - Lookup->HeaderRowCount() + 1; // the ID on the top row
+  Headless().Advance(1000);
+  Headless().Click(RowCentre(Lookup->TopRow()));
+  Headless().ProcessMessages();
+  Integer chosen = table->FieldByName("ID")->AsInteger();
+  EXPECT_EQ(chosen, first);
+  EXPECT_EQ(VarToStr(Lookup->KeyValue()), IntToStr(chosen));
+  Key(VK_DOWN);
+  EXPECT_EQ(VarToStr(Lookup->KeyValue()), IntToStr(chosen + 1));
+  ListSrc->SetDataSet(nullptr);
 }
