@@ -1610,7 +1610,7 @@ public:
   TTrackModeEh TrackMode() const { return FTrackMode; }
   // One step of scrolling while a drag is outside the data area; timer 1 repeats it at the
   // interval it sets (faster farther out) until the pointer is back inside.
-  void DragAutoScroll();
+  virtual void DragAutoScroll();
   Integer AutoScrollInterval() const { return FAutoScrollInterval; }
   bool AutoScrollRunning() const { return FAutoScrollRunning; }
   // Ends a gesture of the grid's own: timer, capture, pressed title and tracking mode.
@@ -1827,6 +1827,9 @@ protected:
   virtual bool CellHas3DFrame(Integer ACol, Integer ARow, TGridDrawState AState,
                               const TRect& ARect);
   void Draw3DFrame(TRect& ARect, bool Raised);
+  // Whether a data cell is drawn highlighted, and in which colours (the style's rule).
+  virtual bool DataCellHighlightColors(Integer ACol, Integer ARow, Integer DataCol, Integer DataRow,
+                                       TGridDrawState& State, TColor& Background, TFont* AFont);
   bool CellInSelection(Integer ACol, Integer ARow, const AnsiString& Bookmark, Integer DataCol);
 
   // Link state.
