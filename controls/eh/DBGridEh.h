@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "controls/eh/DBSumListProducer.h"
+#include "controls/eh/DropDownsEh.h"
 #include "controls/eh/PropertyInterceptors.h"
 #include "platform/data/DB.h"
 #include "platform/graphics/ImgList.h"
@@ -644,6 +645,9 @@ public:
   void SetButtonStyle(TColumnButtonStyleEh Value);
   bool AlwaysShowEditButton() const;
   void SetAlwaysShowEditButton(bool Value);
+  // The texts recently entered in the column's cells (inactive until switched on).
+  TMRUListEh* MRUList() const { return FMRUList.get(); }
+  void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
   Cardinal DropDownRows() const { return FDropDownRows; }
   void SetDropDownRows(Cardinal Value) { FDropDownRows = Value; }
   Integer DropDownWidth() const { return FDropDownWidth; }
@@ -780,6 +784,7 @@ private:
   bool FShowImageAndText = false;
   TColumnButtonStyleEh FButtonStyle = cbsAuto;
   bool FAlwaysShowEditButton = false;
+  std::unique_ptr<TMRUListEh> FMRUList;
   Cardinal FDropDownRows = 7;
   Integer FDropDownWidth = 0;
   bool FDropDownSizing = false;
@@ -1201,7 +1206,15 @@ void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 // The editor of a grid cell: the base in-place edit, narrowed by the cell's edit button, with
 // the drop-down list of pick-list and key-list columns (Alt+Down or F4, a click on the
 // button; Enter or a click takes the item, Esc closes).
-class TDBGridInplaceEdit : public TInplaceEdit {
+class TPopupMonthCalendarEh;
+class TPopupCalculatorEh;
+class TMRUListboxEh;
+
+// The cell editor: the base in-place edit narrowed by the cell's edit button, with the
+// drop-downs of the cell's edit style (pick list, month calendar, calculator) and the list
+// of recently entered texts dropping down while the user types. The popups close through
+// the editor (IDropDownOwnerEh).
+class TDBGridInplaceEdit : public TInplaceEdit, public IDropDownOwnerEh {
 public:
   explicit TDBGridInplaceEdit(TComponent* AOwner);
   ~TDBGridInplaceEdit() override;
@@ -1209,24 +1222,63 @@ public:
   TCellEditStyleEh EditStyle() const { return FEditStyle; }
   Integer ButtonWidth() const { return FButtonWidth; }
   bool ListVisible() const { return FListVisible; }
+  bool DroppedDown() const { return FListVisible; }
   TPopupListboxEh* PickList() const { return FPickList; }
+  TPopupMonthCalendarEh* Calendar() const { return FCalendar; }
+  TPopupCalculatorEh* Calculator() const { return FCalculator; }
+  TMRUListboxEh* MruListBox() const { return FMruListBox; }
+  bool MruListVisible() const { return FMruOpen; }
+  // The popup of the current edit style (none for styles without one).
+  TWinControl* ActiveList();
   void OpenDropDown();
-  void CloseDropDown(bool Accept);
+  void CloseDropDown(bool Accept) override;
+  void OpenMruList();
+  void CloseMruList(bool Accept);
   void UpdateContents() override;
 
 protected:
   void UpdateLoc(const TRect& Loc) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void Change() override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
   void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // A change of the text the user made: the recent-text list follows it.
+  virtual void TextChangedByUser();
 
 private:
   TCustomDBGridEh* DBGrid() const;
   TStrings* ListItems(TColumnEh* Column, Integer& Count) const;
+  bool CalculatorStyle() const;
+  // Whether the current edit style drops a list down.
+  bool HasList() const;
+  void SetEditorText(const AnsiString& Value);
+  void OpenPickList(TColumnEh* Column);
+  void OpenCalendar(TColumnEh* Column);
+  void OpenCalculator(TColumnEh* Column);
+  void AcceptPickList(TColumnEh* Column, Integer Index);
+  void AcceptCalendar(TColumnEh* Column);
+  void AcceptCalculator(TColumnEh* Column);
+  // Keys for an open list; true when the key went to it.
+  bool ListKeyDown(Word& Key, TShiftState Shift);
+  bool MruKeyDown(Word& Key, TShiftState Shift);
+  void ShowPopup(TWinControl* Popup, TPoint At);
+  void MruListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                      Integer Y);
+  bool ForeignWindow(HWND Window, TWinControl* Popup) const;
 
   TCellEditStyleEh FEditStyle = cesPlain;
   Integer FButtonWidth = 0;
-  TPopupListboxEh* FPickList = nullptr; // owned
+  TPopupListboxEh* FPickList = nullptr;       // owned
+  TPopupMonthCalendarEh* FCalendar = nullptr; // owned through the component tree
+  TPopupCalculatorEh* FCalculator = nullptr;  // owned through the component tree
+  TMRUListboxEh* FMruListBox = nullptr;       // owned through the component tree
+  TMRUListEh* FMRUList = nullptr;             // the column's
   bool FListVisible = false;
+  bool FMruOpen = false;
+  bool FContentsUpdating = false;
+  bool FEatChar = false;
 };
 
 // ---- Style ----

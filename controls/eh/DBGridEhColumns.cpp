@@ -932,6 +932,7 @@ TColumnEh::TColumnEh(TCollection* Collection) : TCollectionItem(nullptr)
   FImageChangeLink->OnChange = TNotifyEvent::Bind(this, &TColumnEh::ImageListChanged);
   FShowImageAndText = false;
   FSTFilter = std::make_unique<TSTColumnFilterEh>(this);
+  FMRUList = std::make_unique<TMRUListEh>(this);
 }
 
 TColumnEh::~TColumnEh()
@@ -1804,6 +1805,10 @@ void TColumnEh::StoreCellValue(AnsiString Text, Variant Value, bool UseText)
     f->DataSet()->SetFieldValues(f->KeyFields(), Value);
   } else
     f->SetAsVariant(Value);
+  // Texts entered in the cell editor become recent texts of the column.
+  TInplaceEdit* editor = g->InplaceEditor();
+  if (FMRUList->Active() && FMRUList->AutoAdd() && editor && editor->Visible() && editor->Showing())
+    FMRUList->Remember(Text);
 }
 
 bool TColumnEh::CanEditValue(bool TryEdit)
@@ -2020,6 +2025,7 @@ void TColumnEh::Assign(TPersistent* Source)
   OnGetCellParams = src->OnGetCellParams;
   OnNotInList = src->OnNotInList;
   OnUpdateData = src->OnUpdateData;
+  FMRUList->Assign(src->FMRUList.get());
   SetDisplayFormat(src->FDisplayFormat);
   SetEditMask(src->FEditMask);
   SetShowImageAndText(src->FShowImageAndText);

@@ -1099,6 +1099,16 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
     TCustomGrid::Dispatch(Message);
     Message.Result |= DLGC_WANTCHARS;
     return;
+  case WM_MOUSEWHEEL:
+  case CM_MOUSEWHEEL:
+    // An open drop-down of the cell editor takes the wheel.
+    if (TDBGridInplaceEdit* editor = CellEditor(); editor && editor->ListVisible())
+      if (TWinControl* list = editor->ActiveList())
+        if (list->Perform(Message.Msg, Message.WParam, Message.LParam) != 0) {
+          Message.Result = 1;
+          return;
+        }
+    break;
   case WM_ERASEBKGND:
     Message.Result = 1; // the cells cover the whole client area
     return;
