@@ -38,6 +38,7 @@ class TPopupMenu;
 class TSTColumnFilterEh;
 class TSTDBGridEhFilter;
 class TPopupListboxEh;
+class TPopupDataGridEh;
 class TDBGridInplaceEdit;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
@@ -645,6 +646,8 @@ public:
   void SetButtonStyle(TColumnButtonStyleEh Value);
   bool AlwaysShowEditButton() const;
   void SetAlwaysShowEditButton(bool Value);
+  // The list a lookup cell drops down: made at its first use, owned by the column.
+  TPopupDataGridEh* DropDownGrid();
   // The texts recently entered in the column's cells (inactive until switched on).
   TMRUListEh* MRUList() const { return FMRUList.get(); }
   void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
@@ -785,6 +788,7 @@ private:
   TColumnButtonStyleEh FButtonStyle = cbsAuto;
   bool FAlwaysShowEditButton = false;
   std::unique_ptr<TMRUListEh> FMRUList;
+  TPopupDataGridEh* FDropDownGrid = nullptr;
   Cardinal FDropDownRows = 7;
   Integer FDropDownWidth = 0;
   bool FDropDownSizing = false;
@@ -1226,6 +1230,8 @@ public:
   TPopupListboxEh* PickList() const { return FPickList; }
   TPopupMonthCalendarEh* Calendar() const { return FCalendar; }
   TPopupCalculatorEh* Calculator() const { return FCalculator; }
+  // The lookup list of the current lookup column while the editor shows it (borrowed).
+  TPopupDataGridEh* DataList() const { return FDataList; }
   TMRUListboxEh* MruListBox() const { return FMruListBox; }
   bool MruListVisible() const { return FMruOpen; }
   // The popup of the current edit style (none for styles without one).
@@ -1257,6 +1263,8 @@ private:
   void OpenPickList(TColumnEh* Column);
   void OpenCalendar(TColumnEh* Column);
   void OpenCalculator(TColumnEh* Column);
+  bool OpenDataList(TColumnEh* Column);
+  void AcceptDataList(TColumnEh* Column);
   void AcceptPickList(TColumnEh* Column, Integer Index);
   void AcceptCalendar(TColumnEh* Column);
   void AcceptCalculator(TColumnEh* Column);
@@ -1275,6 +1283,8 @@ private:
   TPopupCalculatorEh* FCalculator = nullptr;  // owned through the component tree
   TMRUListboxEh* FMruListBox = nullptr;       // owned through the component tree
   TMRUListEh* FMRUList = nullptr;             // the column's
+  TPopupDataGridEh* FDataList = nullptr;      // the column's, while open
+  TDataSource* FLookupSource = nullptr;       // owned through the component tree
   bool FListVisible = false;
   bool FMruOpen = false;
   bool FContentsUpdating = false;

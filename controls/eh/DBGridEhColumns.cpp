@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -946,11 +947,20 @@ TColumnEh::~TColumnEh()
   }
   if (FImageList)
     FImageList->UnRegisterChanges(FImageChangeLink.get());
+  delete FDropDownGrid;
+  FDropDownGrid = nullptr;
   // The footers give their sums back to the grid's sum list while the grid is known.
   FFooters.reset();
   FFooter.reset();
   // Leaving the collection reports the change while the column's other parts still exist.
   SetCollection(nullptr);
+}
+
+TPopupDataGridEh* TColumnEh::DropDownGrid()
+{
+  if (!FDropDownGrid)
+    FDropDownGrid = new TPopupDataGridEh(nullptr);
+  return FDropDownGrid;
 }
 
 TCustomDBGridEh* TColumnEh::OwnerGrid() const

@@ -7,6 +7,7 @@
 
 #include "controls/eh/CalculatorEh.h"
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "controls/eh/DropDownsEh.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/NumFormat.h"
@@ -64,6 +65,12 @@ void TDBGridInplaceEdit::Notification(TComponent* AComponent, TOperation Operati
     FCalculator = nullptr;
   if (AComponent == FMruListBox)
     FMruListBox = nullptr;
+  if (AComponent == FDataList) {
+    FDataList = nullptr;
+    FListVisible = false;
+  }
+  if (AComponent == FLookupSource)
+    FLookupSource = nullptr;
 }
 
 void TDBGridInplaceEdit::UpdateContents()
@@ -102,6 +109,8 @@ TWinControl* TDBGridInplaceEdit::ActiveList()
     return FPickList;
   case cesDate:
     return FCalendar;
+  case cesDataList:
+    return FDataList;
   case cesDropDown:
     return CalculatorStyle() ? FCalculator : nullptr;
   default: {
@@ -119,7 +128,8 @@ bool TDBGridInplaceEdit::HasList() const
   TColumnEh* c = g ? g->CurrentColumn() : nullptr;
   if (!c)
     return false;
-  return FEditStyle == cesPickList || FEditStyle == cesDate || CalculatorStyle() || c->HasKeyList();
+  return FEditStyle == cesPickList || FEditStyle == cesDate || FEditStyle == cesDataList ||
+         CalculatorStyle() || c->HasKeyList();
 }
 
 TStrings* TDBGridInplaceEdit::ListItems(TColumnEh* Column, Integer& Count) const
@@ -155,7 +165,10 @@ void TDBGridInplaceEdit::OpenDropDown()
   TColumnEh* c = g ? g->CurrentColumn() : nullptr;
   if (!c || FListVisible)
     return;
-  if (FEditStyle == cesDate)
+  if (FEditStyle == cesDataList) {
+    if (!OpenDataList(c))
+      return;
+  } else if (FEditStyle == cesDate)
     OpenCalendar(c);
   else if (CalculatorStyle())
     OpenCalculator(c);
@@ -241,6 +254,62 @@ void TDBGridInplaceEdit::OpenCalculator(TColumnEh*)
   ShowPopup(FCalculator, FitDropDownToControl(this, FCalculator, 0));
 }
 
+// The lookup list: the list dataset of the column's lookup field, its key on the cell's key.
+bool TDBGridInplaceEdit::OpenDataList(TColumnEh* Column)
+{
+  TField* f = Column->Field();
+  TDataSet* list = f ? f->LookupDataSet() : nullptr;
+  if (!list)
+    return false;
+  TCustomDBGridEh* g = DBGrid();
+  if (!FLookupSource) {
+    FLookupSource = new TDataSource(this);
+    FLookupSource->FreeNotification(this);
+  }
+  FLookupSource->SetDataSet(list);
+  TPopupDataGridEh* grid = Column->DropDownGrid();
+  if (grid != FDataList) {
+    FDataList = grid;
+    grid->FreeNotification(this);
+  }
+  grid->OnMouseCloseUp = [this](TObject*, bool Accept) { CloseDropDown(Accept); };
+  grid->SetColor(Color());
+  grid->Font()->Assign(Font());
+  grid->SetShowTitles(Column->DropDownShowTitles());
+  grid->SetListSource(FLookupSource);
+  grid->SetKeyField(f->LookupKeyFields());
+  AnsiString display = Column->LookupDisplayFields();
+  grid->SetListField(display.empty() ? f->LookupResultField() : display);
+  Integer rows = static_cast<Integer>(Column->DropDownRows());
+  if (list->IsSequenced() && list->RecordCount() >= 1 && list->RecordCount() < rows)
+    rows = list->RecordCount();
+  Integer width = Column->DropDownWidth() > 0 ? Column->DropDownWidth() : Width();
+  grid->SetBounds(grid->Left(), grid->Top(), std::max(width, Width()), grid->Height());
+  grid->SetListRowCount(rows);
+  grid->SetKeyValue(g->EditValue());
+  grid->SetSizeGripResized(false);
+  ShowPopup(grid, FitDropDownToControl(this, grid, 0));
+  return true;
+}
+
+void TDBGridInplaceEdit::AcceptDataList(TColumnEh* Column)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TField* f = Column->Field();
+  Variant key = FDataList->KeyValue();
+  AnsiString text = FDataList->Text();
+  if (!f || !Column->CanEditValue(true) || !g->PrepareCellEdit())
+    return;
+  g->DataLink()->DataSet()->Edit();
+  if (g->DataLink()->Editing()) {
+    g->DataLink()->MarkModified();
+    g->SetEditValue(key);
+    g->SetEditText(g->Col(), g->Row(), text);
+  }
+  SetEditorText(text);
+  SelectAll();
+}
+
 // ---- Closing ----
 
 void TDBGridInplaceEdit::CloseDropDown(bool Accept)
@@ -260,12 +329,26 @@ void TDBGridInplaceEdit::CloseDropDown(bool Accept)
   TColumnEh* c = g ? g->CurrentColumn() : nullptr;
   if (!c)
     return;
+  if (list && list == FDataList) {
+    // A list the user resized keeps its size for the column.
+    if (FDataList->SizeGripResized()) {
+      c->SetDropDownRows(static_cast<Cardinal>(std::max(FDataList->ListRowCount(), 1)));
+      c->SetDropDownWidth(FDataList->Width());
+    }
+  }
   if (!Accept) {
     // The text goes back to the cell's text being edited.
-    if (list == FPickList)
+    if (list == FPickList || (list && list == FDataList))
       SetEditorText(g->GetEditText(g->Col(), g->Row()));
-    return;
+  } else if (list && list == FDataList)
+    AcceptDataList(c);
+  if (list && list == FDataList) {
+    FDataList->SetListSource(nullptr);
+    if (FLookupSource)
+      FLookupSource->SetDataSet(nullptr);
   }
+  if (!Accept)
+    return;
   if (list == FPickList)
     AcceptPickList(c, FPickList->ItemIndex());
   else if (list == FCalendar)
@@ -362,7 +445,11 @@ bool TDBGridInplaceEdit::ListKeyDown(Word& Key, TShiftState Shift)
               ((Key == VK_LEFT || Key == VK_RIGHT) && list == FCalendar);
   if (!pass)
     return false;
-  if (list == FPickList) {
+  if (list == FDataList) {
+    FDataList->HandleOwnerKey(Key, Shift);
+    SetEditorText(FDataList->Text());
+    SelectAll();
+  } else if (list == FPickList) {
     Integer n = FPickList->Items()->Count();
     Integer step = Key == VK_UP ? -1 : Key == VK_DOWN ? 1 : Key == VK_PRIOR ? -7 : 7;
     if (Key == VK_HOME)

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "controls/eh/CalculatorEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/VirtualKeys.h"
 #include "platform/ui/StdCtrls.h"
@@ -197,4 +198,52 @@ TEST_F(GridEhDropDowns, RecentTextsDropDownWhileTyping)
   Headless().Type("Q");
   Headless().ProcessMessages();
   EXPECT_FALSE(editor->MruListVisible());
+}
+
+TEST_F(GridEhDropDowns, ALookupCellChoosesFromItsListDataset)
+{
+  TDBGridInplaceEdit* editor = Edit("Country");
+  ASSERT_EQ(editor->EditStyle(), cesDataList);
+  EXPECT_EQ(editor->Text(), "North");
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list, Col("Country")->DropDownGrid()) << "the column's list";
+  EXPECT_TRUE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(VarToStr(list->KeyValue()), "1") << "on the cell's key";
+  EXPECT_EQ(list->ListRowCount(), 4) << "as many rows as the list has records";
+  // Keys choose in the list while the editor keeps the focus; Esc puts the text back.
+  Key(VK_DOWN);
+  EXPECT_EQ(VarToStr(list->KeyValue()), "2");
+  EXPECT_EQ(editor->Text(), "South");
+  EXPECT_EQ(GetFocus(), editor->Handle());
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), "North");
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 1);
+  // Enter takes the chosen record's key; posting stores it.
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), "East");
+  EXPECT_TRUE(Grid->EditorMode());
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 3);
+  EXPECT_EQ(Orders->FieldByName("Country")->AsString(), "East");
+
+  // A click on a row takes that row.
+  editor = Edit("Country");
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  TRect r = list->CellRect(list->DataToRawColumn(0), list->HeaderRowCount() + 3);
+  Headless().Advance(1000);
+  Headless().Click(list->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}));
+  Headless().ProcessMessages();
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), "West");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
 }
