@@ -584,6 +584,63 @@ void TCustomDBCheckBoxEh::DrawControl(TCanvas* Canvas, TCheckBoxState AState, bo
 void DBCtrlsEhInitialization()
 {
   RegisterEventType<TUpdateDataEventEh>("TUpdateDataEventEh");
+  RegisterEventType<TNotInListEventEh>("TNotInListEventEh");
+  RegisterEventType<TCloseUpEventEh>("TCloseUpEventEh");
+  RegisterEventType<TListGetImageIndexEventEh>("TListGetImageIndexEventEh");
+  RegisterEventType<TOnCheckDrawRequiredStateEventEh>("TOnCheckDrawRequiredStateEventEh");
+  RegisterEventType<TGetImageIndexEventEh>("TGetImageIndexEventEh");
+  RegisterEnumType<TDropDownAlign>("TDropDownAlign", {"daLeft", "daRight", "daCenter"});
+  using D = TDropDownBoxEh;
+  TClassRegistration<D, TPersistent>("TDropDownBoxEh")
+      .Abstract()
+      .Property("Align", &D::Align, &D::SetAlign)
+      .Default(daLeft)
+      .Property("AutoDrop", &D::AutoDrop, &D::SetAutoDrop)
+      .Default(false)
+      .Property("Rows", &D::Rows, &D::SetRows)
+      .Default(7)
+      .Property("Sizable", &D::Sizable, &D::SetSizable)
+      .Default(false)
+      .Property("Width", &D::Width, &D::SetWidth)
+      .Default(0);
+  TClassRegistration<TCustomDBEditEh, TWinControl>("TCustomDBEditEh");
+  TClassRegistration<TDBEditEh, TCustomDBEditEh>("TDBEditEh");
+  TClassRegistration<TCustomDBComboBoxEh, TCustomDBEditEh>("TCustomDBComboBoxEh");
+  // Items and KeyItems come before Text, so a data-independent keyed combo box read from a
+  // form description finds the item of its text.
+  using B = TDBComboBoxEh;
+  TClassRegistration<B, TCustomDBComboBoxEh>("TDBComboBoxEh")
+      .Property("AlwaysShowBorder", &B::AlwaysShowBorder, &B::SetAlwaysShowBorder)
+      .Default(false)
+      .Property("DataField", &B::DataField, &B::SetDataField)
+      .Property("DataSource", &B::DataSource, &B::SetDataSource)
+      .Property("DropDownBox", &B::DropDownBox, &B::SetDropDownBox)
+      .Property("Flat", &B::Flat, &B::SetFlat)
+      .Default(false)
+      .Property("HighlightRequired", &B::HighlightRequired, &B::SetHighlightRequired)
+      .Default(false)
+      .Property("Images", &B::Images, &B::SetImages)
+      .Property("Items", &B::Items, &B::SetItems)
+      .Property("KeyItems", &B::KeyItems, &B::SetKeyItems)
+      .Property("MaxLength", &B::MaxLength, &B::SetMaxLength)
+      .Default(0)
+      .Property("ReadOnly", &B::ReadOnly, &B::SetReadOnly)
+      .Default(false)
+      .Property("Text", &B::Text, &B::SetTextEh)
+      .Stored([](B* c) { return c->IsDataIndependent() && !c->Text().empty(); })
+      .Property("WordWrap", &B::WordWrap, &B::SetWordWrap)
+      .Default(false)
+      .Property("OnButtonClick", &B::OnButtonClick, &B::OnButtonClick)
+      .Property("OnButtonDown", &B::OnButtonDown, &B::OnButtonDown)
+      .Property("OnChange", &B::OnChange, &B::OnChange)
+      .Property("OnCheckDrawRequiredState", &B::OnCheckDrawRequiredState,
+                &B::OnCheckDrawRequiredState)
+      .Property("OnCloseUp", &B::OnCloseUp, &B::OnCloseUp)
+      .Property("OnDropDown", &B::OnDropDown, &B::OnDropDown)
+      .Property("OnGetImageIndex", &B::OnGetImageIndex, &B::OnGetImageIndex)
+      .Property("OnGetItemImageIndex", &B::OnGetItemImageIndex, &B::OnGetItemImageIndex)
+      .Property("OnNotInList", &B::OnNotInList, &B::OnNotInList)
+      .Property("OnUpdateData", &B::OnUpdateData, &B::OnUpdateData);
   using C = TDBCheckBoxEh;
   TClassRegistration<TCustomDBCheckBoxEh, TButtonControl>("TCustomDBCheckBoxEh");
   TClassRegistration<C, TCustomDBCheckBoxEh>("TDBCheckBoxEh")
@@ -605,4 +662,7 @@ void DBCtrlsEhInitialization()
       .Stored([](C* c) { return c->IsDataIndependent() && c->State() != cbUnchecked; })
       .Property("ValueChecked", &C::ValueChecked, &C::SetValueChecked)
       .Property("ValueUnchecked", &C::ValueUnchecked, &C::SetValueUnchecked);
+  // Constructed by name when read from form descriptions (the dialogs' controls).
+  RegisterClasses(
+      {ClassInfoOf<TDBEditEh>(), ClassInfoOf<TDBComboBoxEh>(), ClassInfoOf<TDBCheckBoxEh>()});
 }

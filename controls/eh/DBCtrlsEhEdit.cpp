@@ -6,10 +6,35 @@
 TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner)
     : TCustomMaskEdit(AOwner), FDataLink(std::make_unique<TFieldDataLinkEh>())
 {
+  SetControlStyle(ControlStyle() + TControlStyle{csReplicatable});
+  FAutoSize = true;
   FDataLink->SetControl(this);
   FDataLink->OnDataChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::LinkDataChanged);
   FDataLink->OnStoreRequested = TNotifyEvent::Bind(this, &TCustomDBEditEh::UpdateData);
   FDataLink->OnEditingChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditingChanged);
+  FEditButton.reset(CreateMainEditButton());
+  FEditButton->OnChangeHook =
+      TEditButtonChangeHookEh::Bind(this, &TCustomDBEditEh::MainButtonChanged);
+  FEditButtons =
+      std::make_unique<TEditButtonsEh>(this, CollectionItemClass<TVisibleEditButtonEh>());
+  FEditButtons->OnChanged = TEditButtonsChangedEh::Bind(this, &TCustomDBEditEh::ButtonsChanged);
+  FEditImage = std::make_unique<TEditImageEh>(this);
+  FEditImage->OnChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditImageChanged);
+  FEditImage->OnIndexChanged = TNotifyEvent::Bind(this, &TCustomDBEditEh::EditImageIndexChanged);
+  FMRUList = std::make_unique<TMRUListEh>(this);
+  FMRUList->OnDropDownHook = TNotifyEvent::Bind(this, &TCustomDBEditEh::MruDropDown);
+  FMRUList->OnCloseUpHook = TCloseUpEventEh::Bind(this, &TCustomDBEditEh::MruCloseUp);
+}
+
+void TCustomDBEditEh::ReplaceMainEditButton()
+{
+  std::unique_ptr<TEditButtonEh> button(CreateMainEditButton());
+  button->Assign(FEditButton.get());
+  button->SetVisible(true);
+  button->SetShortCut(ShortCutAltDownEh);
+  FEditButton = std::move(button);
+  FEditButton->OnChangeHook =
+      TEditButtonChangeHookEh::Bind(this, &TCustomDBEditEh::MainButtonChanged);
 }
 
 TCustomDBEditEh::~TCustomDBEditEh()
@@ -18,6 +43,14 @@ TCustomDBEditEh::~TCustomDBEditEh()
   FDataLink->OnStoreRequested = nullptr;
   FDataLink->OnEditingChanged = nullptr;
   FDataLink->SetDataSource(nullptr);
+  FEditButton->OnChangeHook = nullptr;
+  FEditButtons->OnChanged = nullptr;
+  FEditImage->OnChanged = nullptr;
+  FEditImage->OnIndexChanged = nullptr;
+  FMRUList->OnDropDownHook = nullptr;
+  FMRUList->OnCloseUpHook = nullptr;
+  if (FHolder)
+    FHolder->RemoveFreeNotification(this);
 }
 
 void TCustomDBEditEh::SetDataSource(TDataSource* Value)
@@ -39,14 +72,52 @@ void TCustomDBEditEh::SetDataField(const AnsiString& Value)
     SetMaxLength(0);
   FMaxLengthFromField = false;
   FDataLink->SetFieldName(Value);
+  UpdateButtonStates();
   Invalidate();
 }
 
 void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
 {
   TCustomMaskEdit::Notification(AComponent, Operation);
-  if (Operation == opRemove && FDataLink && AComponent == FDataLink->DataSource())
+  if (Operation != opRemove)
+    return;
+  if (FDataLink && AComponent == FDataLink->DataSource())
     FDataLink->SetDataSourceEh(nullptr);
+  if (AComponent == FHolder) {
+    FHolder = nullptr;
+    FHolderIntf = nullptr;
+  }
+  if (AComponent == FMruListBox) {
+    FMruListBox = nullptr;
+    FMruOpen = false;
+  }
+  if (FEditImage && AComponent == FEditImage->Images())
+    FEditImage->SetImages(nullptr);
+  // A menu that was a button's drop-down menu is dropped from every button.
+  if (FEditButton && AComponent == FEditButton->DropdownMenu())
+    FEditButton->SetDropdownMenu(nullptr);
+  if (FEditButtons)
+    for (Integer i = 0; i < FEditButtons->Count(); ++i)
+      if (AComponent == FEditButtons->Items(i)->DropdownMenu())
+        FEditButtons->Items(i)->SetDropdownMenu(nullptr);
+}
+
+void TCustomDBEditEh::SetEditMask(const AnsiString& Value)
+{
+  if (FEditMaskSet && Value == EditMask())
+    return;
+  bool loading = ComponentState().Contains(csLoading);
+  AnsiString kept = loading && IsDataIndependent() ? EditText() : AnsiString();
+  TCustomMaskEdit::SetEditMask(Value);
+  FEditMaskSet = true;
+  if (loading) {
+    AssignText(kept);
+    return;
+  }
+  if (IsDataIndependent())
+    FDataLink->WriteText(EditText());
+  else
+    LinkDataChanged(nullptr);
 }
 
 void TCustomDBEditEh::SetReadOnly(bool Value)
@@ -54,6 +125,39 @@ void TCustomDBEditEh::SetReadOnly(bool Value)
   FReadOnlyEh = Value;
   FDataLink->SetReadOnly(Value);
   ApplyReadOnlyState();
+}
+
+namespace {
+
+// A Variant's text: '' for arrays and values that do not convert.
+AnsiString VariantText(const Variant& V)
+{
+  try {
+    return VarIsArray(V) ? AnsiString() : VarToStr(V);
+  } catch (const Exception&) {
+    return AnsiString();
+  }
+}
+
+} // namespace
+
+void TCustomDBEditEh::AssignValue(const Variant& Value)
+{
+  AssignText(VariantText(Value));
+}
+
+void TCustomDBEditEh::ReadFieldValue(TField* Field)
+{
+  bool memo = Field->DataType() == ftMemo;
+  if (FFocused && Field->CanModify())
+    AssignText(memo ? Field->AsString() : Field->Text());
+  else
+    AssignText(memo ? Field->AsString() : Field->DisplayText());
+}
+
+void TCustomDBEditEh::ReadIndependentValue(const Variant& Value)
+{
+  AssignText(VariantText(Value));
 }
 
 void TCustomDBEditEh::AssignText(const AnsiString& Text)
@@ -66,31 +170,31 @@ void TCustomDBEditEh::AssignText(const AnsiString& Text)
 void TCustomDBEditEh::LinkDataChanged(TObject*)
 {
   if (TField* field = Field()) {
-    if (!ComponentState().Contains(csDesigning) && MaxLength() == 0 &&
+    if (!FAlignmentSet && field->Alignment() != FAlignmentEh) {
+      FAlignmentEh = field->Alignment();
+      Invalidate();
+    }
+    if (!FEditMaskSet && field->EditMask() != EditMask())
+      TCustomMaskEdit::SetEditMask(field->EditMask());
+    if (!ComponentState().Contains(csDesigning) && MaxLength() == 0 && FieldSetsMaxLength() &&
         (field->DataType() == ftString || field->DataType() == ftWideString)) {
       SetMaxLength(field->Size());
       FMaxLengthFromField = true;
       FFieldMaxLength = field->Size();
     }
-    bool memo = field->DataType() == ftMemo;
-    if (FFocused && field->CanModify())
-      AssignText(memo ? field->AsString() : field->Text());
-    else
-      AssignText(memo ? field->AsString() : field->DisplayText());
+    ReadFieldValue(field);
   } else if (IsDataIndependent()) {
-    const Variant& v = FDataLink->DataIndependentValue();
-    AnsiString text;
-    try {
-      text = VarIsArray(v) ? AnsiString() : VarToStr(v);
-    } catch (const Exception&) {
-      text.clear();
-    }
-    AssignText(text);
+    if (!FEditMaskSet && IsMasked())
+      TCustomMaskEdit::SetEditMask("");
+    ReadIndependentValue(FDataLink->DataIndependentValue());
   } else {
+    if (!FEditMaskSet && IsMasked())
+      TCustomMaskEdit::SetEditMask("");
     AssignText("");
   }
   ApplyReadOnlyState();
   SetModified(false);
+  UpdateButtonStates();
 }
 
 void TCustomDBEditEh::EditingChanged(TObject*)
@@ -103,7 +207,9 @@ void TCustomDBEditEh::EditingChanged(TObject*)
 void TCustomDBEditEh::ApplyReadOnlyState()
 {
   bool readOnly = FReadOnlyEh || (!FDataLink->EditingEh() && !OnUpdateData);
-  if (!FReadOnlyEh && FFocused && FDataLink->CanChange())
+  if (!readOnly && FHolderIntf && !FHolderIntf->InplaceEditCanModify(this))
+    readOnly = true;
+  else if (!FReadOnlyEh && FFocused && FDataLink->CanChange())
     readOnly = false;
   TCustomMaskEdit::SetReadOnly(readOnly);
 }
@@ -119,11 +225,38 @@ void TCustomDBEditEh::Change()
 {
   if (!FAssigning)
     FDataLink->MarkModified();
+  TDestroyWatch watch(this);
   TCustomMaskEdit::Change();
+  if (watch.Destroyed())
+    return;
+  RefreshImageIndex();
+  if (!FAssigning)
+    TextChangedByUser();
 }
 
 void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
 {
+  FSwallowChar = 0;
+  if (FHolderIntf) {
+    FHolderIntf->InplaceEditKeyDown(this, Key, Shift);
+    if (Key == 0)
+      return;
+  }
+  if (FMruOpen && FMruListBox) {
+    bool alt = Shift.Contains(ssAlt), ctrl = Shift.Contains(ssCtrl);
+    if (((Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN) && !alt) ||
+        ((Key == VK_HOME || Key == VK_END) && ctrl)) {
+      FMruListBox->Perform(WM_KEYDOWN, Key, 0);
+      Key = 0;
+      return;
+    }
+    if (Key == VK_RETURN || Key == VK_ESCAPE) {
+      FSwallowChar = static_cast<char>(Key);
+      CloseMruList(Key == VK_RETURN);
+      Key = 0;
+      return;
+    }
+  }
   if (Key == 'A' && Shift.Contains(ssCtrl)) {
     // Ctrl+A alone selects everything; with another shift key it is left to the handlers.
     TWinControl::KeyDown(Key, Shift);
@@ -132,13 +265,44 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
     Key = 0;
     return;
   }
+  if (Key != 0 && ButtonsActive()) {
+    // A button's shortcut presses and clicks it like the mouse on its lower half.
+    Integer index = ButtonOfShortCut(Key, Shift);
+    if (index >= 0 && index < ButtonControlCount()) {
+      Key = 0;
+      TEditButtonControlEh* control = ButtonControl(index);
+      bool autoRepeat = false, handled = false;
+      TDestroyWatch watch(this);
+      if (control->OnDown)
+        control->OnDown(control, false, autoRepeat, handled);
+      if (!watch.Destroyed())
+        control->Click();
+      return;
+    }
+  }
+  EditKeyDown(Key, Shift);
+  if (Key != 0)
+    TCustomMaskEdit::KeyDown(Key, Shift);
+}
+
+void TCustomDBEditEh::EditKeyDown(Word& Key, TShiftState Shift)
+{
   if ((Key == VK_DELETE || (Key == VK_INSERT && Shift == TShiftState{ssShift})) && !FReadOnlyEh)
     FDataLink->StartEdit();
-  TCustomMaskEdit::KeyDown(Key, Shift);
 }
 
 void TCustomDBEditEh::KeyPress(char& Key)
 {
+  if (FSwallowChar != 0 && Key == FSwallowChar) {
+    FSwallowChar = 0;
+    Key = 0;
+    return;
+  }
+  if (FHolderIntf) {
+    FHolderIntf->InplaceEditKeyPress(this, Key);
+    if (Key == 0)
+      return;
+  }
   if (OnKeyPress)
     OnKeyPress(this, Key);
   unsigned char c = static_cast<unsigned char>(Key);
@@ -155,7 +319,7 @@ void TCustomDBEditEh::KeyPress(char& Key)
     return;
   }
   bool starts = c == VK_BACK || c == 22 || c == 24 || c >= 32;
-  if (c >= 32 && Field() && !IsDataIndependent() && !Field()->IsValidChar(Key)) {
+  if (c >= 32 && Field() && !IsDataIndependent() && !AcceptsChar(Key)) {
     MessageBeep(0);
     Key = 0;
     return;
@@ -174,6 +338,8 @@ void TCustomDBEditEh::SetEditFocused(bool Value)
   if (Value == FFocused)
     return;
   FFocused = Value;
+  if (Alignment() != taLeftJustify && !IsMasked())
+    Invalidate();
   FDataLink->ResetValue();
 }
 
@@ -182,6 +348,7 @@ void TCustomDBEditEh::DoEnter()
   SetEditFocused(true);
   TCustomMaskEdit::DoEnter();
   ApplyReadOnlyState();
+  UpdateBorderShown();
 }
 
 void TCustomDBEditEh::DoExit()
@@ -196,6 +363,7 @@ void TCustomDBEditEh::DoExit()
   }
   SetEditFocused(false);
   ApplyReadOnlyState();
+  UpdateBorderShown();
 }
 
 void TCustomDBEditEh::UpdateData(TObject*)
@@ -214,11 +382,23 @@ void TCustomDBEditEh::StoreValue()
     OnUpdateData(this, handled);
   }
   if (!handled)
-    FDataLink->WriteText(IsDataIndependent() ? EditText() : Text());
+    PostValue();
   SetModified(false);
+  if (FMRUList->AutoAdd() && FMRUList->Active() && Showing())
+    FMRUList->Remember(Text());
 }
 
-Variant TCustomDBEditEh::Value() const
+void TCustomDBEditEh::PostValue()
+{
+  FDataLink->WriteText(IsDataIndependent() ? EditText() : Text());
+}
+
+bool TCustomDBEditEh::AcceptsChar(char Ch)
+{
+  return !Field() || Field()->IsValidChar(Ch);
+}
+
+Variant TCustomDBEditEh::ReadValue() const
 {
   if (IsDataIndependent())
     return FDataLink->DataIndependentValue();
@@ -226,31 +406,34 @@ Variant TCustomDBEditEh::Value() const
   return field ? field->Value() : Null();
 }
 
-void TCustomDBEditEh::SetValue(const Variant& Value)
+void TCustomDBEditEh::WriteValue(const Variant& Value)
 {
-  AnsiString text;
-  try {
-    text = VarIsArray(Value) ? AnsiString() : VarToStr(Value);
-  } catch (const Exception&) {
-  }
-  SetTextEh(text);
+  if (!WriteAndStore([&] { AssignValue(Value); }))
+    return;
+  // The edit box keeps the Variant itself as its own value, not its text.
   if (IsDataIndependent() && !FInUpdateData)
     FDataLink->SetDataIndependentValue(Value);
 }
 
 void TCustomDBEditEh::SetTextEh(const AnsiString& Value)
 {
+  WriteAndStore([&] { AssignText(Value); });
+}
+
+bool TCustomDBEditEh::WriteAndStore(const std::function<void()>& Show)
+{
   if (ComponentState().Contains(csDesigning) && !IsDataIndependent())
-    return;
+    return false;
   if (!IsDataIndependent())
     FDataLink->Edit(); // nothing to put into edit without a dataset
-  AssignText(Value);
+  Show();
   if (FInUpdateData)
-    return;
+    return true;
   try {
     StoreValue();
   } catch (...) {
     FDataLink->ResetValue();
     throw;
   }
+  return true;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "controls/eh/DBSumListProducer.h"
+#include "controls/eh/DropDownsEh.h"
 #include "controls/eh/PropertyInterceptors.h"
 #include "platform/data/DB.h"
 #include "platform/graphics/ImgList.h"
@@ -37,6 +38,7 @@ class TPopupMenu;
 class TSTColumnFilterEh;
 class TSTDBGridEhFilter;
 class TPopupListboxEh;
+class TPopupDataGridEh;
 class TDBGridInplaceEdit;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
@@ -644,6 +646,11 @@ public:
   void SetButtonStyle(TColumnButtonStyleEh Value);
   bool AlwaysShowEditButton() const;
   void SetAlwaysShowEditButton(bool Value);
+  // The list a lookup cell drops down: made at its first use, owned by the column.
+  TPopupDataGridEh* DropDownGrid();
+  // The texts recently entered in the column's cells (inactive until switched on).
+  TMRUListEh* MRUList() const { return FMRUList.get(); }
+  void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
   Cardinal DropDownRows() const { return FDropDownRows; }
   void SetDropDownRows(Cardinal Value) { FDropDownRows = Value; }
   Integer DropDownWidth() const { return FDropDownWidth; }
@@ -780,6 +787,8 @@ private:
   bool FShowImageAndText = false;
   TColumnButtonStyleEh FButtonStyle = cbsAuto;
   bool FAlwaysShowEditButton = false;
+  std::unique_ptr<TMRUListEh> FMRUList;
+  TPopupDataGridEh* FDropDownGrid = nullptr;
   Cardinal FDropDownRows = 7;
   Integer FDropDownWidth = 0;
   bool FDropDownSizing = false;
@@ -1201,7 +1210,15 @@ void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 // The editor of a grid cell: the base in-place edit, narrowed by the cell's edit button, with
 // the drop-down list of pick-list and key-list columns (Alt+Down or F4, a click on the
 // button; Enter or a click takes the item, Esc closes).
-class TDBGridInplaceEdit : public TInplaceEdit {
+class TPopupMonthCalendarEh;
+class TPopupCalculatorEh;
+class TMRUListboxEh;
+
+// The cell editor: the base in-place edit narrowed by the cell's edit button, with the
+// drop-downs of the cell's edit style (pick list, month calendar, calculator) and the list
+// of recently entered texts dropping down while the user types. The popups close through
+// the editor (IDropDownOwnerEh).
+class TDBGridInplaceEdit : public TInplaceEdit, public IDropDownOwnerEh {
 public:
   explicit TDBGridInplaceEdit(TComponent* AOwner);
   ~TDBGridInplaceEdit() override;
@@ -1209,24 +1226,69 @@ public:
   TCellEditStyleEh EditStyle() const { return FEditStyle; }
   Integer ButtonWidth() const { return FButtonWidth; }
   bool ListVisible() const { return FListVisible; }
+  bool DroppedDown() const { return FListVisible; }
   TPopupListboxEh* PickList() const { return FPickList; }
+  TPopupMonthCalendarEh* Calendar() const { return FCalendar; }
+  TPopupCalculatorEh* Calculator() const { return FCalculator; }
+  // The lookup list of the current lookup column while the editor shows it (borrowed).
+  TPopupDataGridEh* DataList() const { return FDataList; }
+  TMRUListboxEh* MruListBox() const { return FMruListBox; }
+  bool MruListVisible() const { return FMruOpen; }
+  // The popup of the current edit style (none for styles without one).
+  TWinControl* ActiveList();
   void OpenDropDown();
-  void CloseDropDown(bool Accept);
+  void CloseDropDown(bool Accept) override;
+  void OpenMruList();
+  void CloseMruList(bool Accept);
   void UpdateContents() override;
 
 protected:
   void UpdateLoc(const TRect& Loc) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void Change() override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
   void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // A change of the text the user made: the recent-text list follows it.
+  virtual void TextChangedByUser();
 
 private:
   TCustomDBGridEh* DBGrid() const;
   TStrings* ListItems(TColumnEh* Column, Integer& Count) const;
+  bool CalculatorStyle() const;
+  // Whether the current edit style drops a list down.
+  bool HasList() const;
+  void SetEditorText(const AnsiString& Value);
+  void OpenPickList(TColumnEh* Column);
+  void OpenCalendar(TColumnEh* Column);
+  void OpenCalculator(TColumnEh* Column);
+  bool OpenDataList(TColumnEh* Column);
+  void AcceptDataList(TColumnEh* Column);
+  void AcceptPickList(TColumnEh* Column, Integer Index);
+  void AcceptCalendar(TColumnEh* Column);
+  void AcceptCalculator(TColumnEh* Column);
+  // Keys for an open list; true when the key went to it.
+  bool ListKeyDown(Word& Key, TShiftState Shift);
+  bool MruKeyDown(Word& Key, TShiftState Shift);
+  void ShowPopup(TWinControl* Popup, TPoint At);
+  void MruListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                      Integer Y);
+  bool ForeignWindow(HWND Window, TWinControl* Popup) const;
 
   TCellEditStyleEh FEditStyle = cesPlain;
   Integer FButtonWidth = 0;
-  TPopupListboxEh* FPickList = nullptr; // owned
+  TPopupListboxEh* FPickList = nullptr;       // owned
+  TPopupMonthCalendarEh* FCalendar = nullptr; // owned through the component tree
+  TPopupCalculatorEh* FCalculator = nullptr;  // owned through the component tree
+  TMRUListboxEh* FMruListBox = nullptr;       // owned through the component tree
+  TMRUListEh* FMRUList = nullptr;             // the column's
+  TPopupDataGridEh* FDataList = nullptr;      // the column's, while open
+  TDataSource* FLookupSource = nullptr;       // owned through the component tree
   bool FListVisible = false;
+  bool FMruOpen = false;
+  bool FContentsUpdating = false;
+  bool FEatChar = false;
 };
 
 // ---- Style ----
@@ -1326,7 +1388,20 @@ public:
   explicit TToolTipsWindow(TComponent* AOwner) : THintWindow(AOwner) {}
   // The hint's extent measured in AFont (the cell's font) in the window-text colour.
   TRect CalcHintRectFont(Integer MaxWidth, const AnsiString& AHint, TFont* AFont);
+  // The hint's data is the cell's font: the tip is measured and drawn in it.
+  TRect CalcHintRectData(Integer MaxWidth, const AnsiString& Hint, void* Data) override;
+  void ActivateHintData(TRect Rect, const AnsiString& Hint, void* Data) override;
 };
+THintWindow* MakeToolTipsWindow(TComponent* Owner);
+
+// The selection cursors: over a title's lowest 7 pixels (columns) and over the indicator
+// (records; the left-pointing one in right-to-left grids). Loaded at the unit's start;
+// LoadGridCursors raises EOutOfResources "Cannot load cursor resource" when one fails.
+extern HCURSOR ColumnSelectCursor;
+extern HCURSOR RowSelectCursor;
+extern HCURSOR RowSelectCursorRTL;
+void LoadGridCursors();
+void FreeGridCursors();
 
 // ---- Scroll-bar settings ----
 
@@ -1597,7 +1672,7 @@ public:
   TTrackModeEh TrackMode() const { return FTrackMode; }
   // One step of scrolling while a drag is outside the data area; timer 1 repeats it at the
   // interval it sets (faster farther out) until the pointer is back inside.
-  void DragAutoScroll();
+  virtual void DragAutoScroll();
   Integer AutoScrollInterval() const { return FAutoScrollInterval; }
   bool AutoScrollRunning() const { return FAutoScrollRunning; }
   // Ends a gesture of the grid's own: timer, capture, pressed title and tracking mode.
@@ -1628,6 +1703,9 @@ public:
   THeadTreeNode* LeafOf(Integer DataCol) const;
   TDBGridEhSumList* SumList() const { return FSumList.get(); }
   virtual AnsiString FooterCellText(Integer AFooterIndex, TColumnEh* AColumn);
+  // The text a data cell's tool tip shows for the record being read: the cell's text, or
+  // for image and check-box columns the pick-list entry of the cell's image or state.
+  void CellTipText(TColumnEh* Column, AnsiString& Text);
   TNotifyEvent OnSumListRecalcAll;
   TNotifyEvent OnSumListAfterRecalcAll;
   // ---- Rows and scroll bars (DBGridEhRows.cpp) ----
@@ -1767,6 +1845,18 @@ protected:
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}
 
+  // Cell tool tips, the hint pause and the cursor (DBGridEhHints.cpp).
+  TPoint HitTestPoint();
+  bool CellHasToolTips(Integer ACol, Integer ARow);
+  void CMHintShowPause(TMessage& Message);
+  void CMHintShow(TMessage& Message);
+  void CellToolTip(TGridCoord Cell, TColumnEh* Column, THintInfo& Info);
+  void ShowCellToolTip(THintInfo& Info, const TRect& R, Integer Limit, const AnsiString& Text,
+                       TAlignment Alignment, bool Wrap, bool AlwaysCut);
+  // Sets the cursor the grid shows at the pointer; false leaves it to the base grid.
+  bool SetGridCursor(TMessage& Message);
+  std::unique_ptr<TFont> FToolTipFont;
+
   // Mouse selection: the column-select zone of titles and the indicator.
   bool InColumnSelectZone(TGridCoord Cell, Integer Y);
   bool SelectByMouse(TGridCoord Cell, const TCellTypeEh& Type, TShiftState Shift, Integer Y);
@@ -1799,6 +1889,9 @@ protected:
   virtual bool CellHas3DFrame(Integer ACol, Integer ARow, TGridDrawState AState,
                               const TRect& ARect);
   void Draw3DFrame(TRect& ARect, bool Raised);
+  // Whether a data cell is drawn highlighted, and in which colours (the style's rule).
+  virtual bool DataCellHighlightColors(Integer ACol, Integer ARow, Integer DataCol, Integer DataRow,
+                                       TGridDrawState& State, TColor& Background, TFont* AFont);
   bool CellInSelection(Integer ACol, Integer ARow, const AnsiString& Bookmark, Integer DataCol);
 
   // Link state.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -932,6 +933,7 @@ TColumnEh::TColumnEh(TCollection* Collection) : TCollectionItem(nullptr)
   FImageChangeLink->OnChange = TNotifyEvent::Bind(this, &TColumnEh::ImageListChanged);
   FShowImageAndText = false;
   FSTFilter = std::make_unique<TSTColumnFilterEh>(this);
+  FMRUList = std::make_unique<TMRUListEh>(this);
 }
 
 TColumnEh::~TColumnEh()
@@ -945,11 +947,20 @@ TColumnEh::~TColumnEh()
   }
   if (FImageList)
     FImageList->UnRegisterChanges(FImageChangeLink.get());
+  delete FDropDownGrid;
+  FDropDownGrid = nullptr;
   // The footers give their sums back to the grid's sum list while the grid is known.
   FFooters.reset();
   FFooter.reset();
   // Leaving the collection reports the change while the column's other parts still exist.
   SetCollection(nullptr);
+}
+
+TPopupDataGridEh* TColumnEh::DropDownGrid()
+{
+  if (!FDropDownGrid)
+    FDropDownGrid = new TPopupDataGridEh(nullptr);
+  return FDropDownGrid;
 }
 
 TCustomDBGridEh* TColumnEh::OwnerGrid() const
@@ -1804,6 +1815,10 @@ void TColumnEh::StoreCellValue(AnsiString Text, Variant Value, bool UseText)
     f->DataSet()->SetFieldValues(f->KeyFields(), Value);
   } else
     f->SetAsVariant(Value);
+  // Texts entered in the cell editor become recent texts of the column.
+  TInplaceEdit* editor = g->InplaceEditor();
+  if (FMRUList->Active() && FMRUList->AutoAdd() && editor && editor->Visible() && editor->Showing())
+    FMRUList->Remember(Text);
 }
 
 bool TColumnEh::CanEditValue(bool TryEdit)
@@ -2020,6 +2035,7 @@ void TColumnEh::Assign(TPersistent* Source)
   OnGetCellParams = src->OnGetCellParams;
   OnNotInList = src->OnNotInList;
   OnUpdateData = src->OnUpdateData;
+  FMRUList->Assign(src->FMRUList.get());
   SetDisplayFormat(src->FDisplayFormat);
   SetEditMask(src->FEditMask);
   SetShowImageAndText(src->FShowImageAndText);

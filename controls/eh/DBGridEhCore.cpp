@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/EditButtonsEh.h"
 #include "controls/eh/IMemTableEh.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/rtl/Math.h"
@@ -1078,6 +1079,18 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
   case WM_CANCELMODE:
     EndTracking();
     break;
+  case WM_SETCURSOR:
+    if (SetGridCursor(Message)) {
+      Message.Result = 1;
+      return;
+    }
+    break;
+  case CM_HINTSHOWPAUSE:
+    CMHintShowPause(Message);
+    return;
+  case CM_HINTSHOW:
+    CMHintShow(Message);
+    return;
   case WM_SIZE:
     TCustomGrid::Dispatch(Message);
     WMSize();
@@ -1086,8 +1099,46 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
     TCustomGrid::Dispatch(Message);
     Message.Result |= DLGC_WANTCHARS;
     return;
-  case WM_SETFOCUS:
+  case WM_MOUSEWHEEL:
+  case CM_MOUSEWHEEL:
+    // An open drop-down of the cell editor takes the wheel.
+    if (TDBGridInplaceEdit* editor = CellEditor(); editor && editor->ListVisible())
+      if (TWinControl* list = editor->ActiveList())
+        if (list->Perform(Message.Msg, Message.WParam, Message.LParam) != 0) {
+          Message.Result = 1;
+          return;
+        }
+    break;
+  case WM_ERASEBKGND:
+    Message.Result = 1; // the cells cover the whole client area
+    return;
+  case CM_CANCELMODE:
+    EndTracking();
+    break;
+  case CM_SYSCOLORCHANGE:
+    TCustomGrid::Dispatch(Message);
+    FlushButtonBitmaps();
+    return;
+  case CM_PARENTCOLORCHANGED:
+    TCustomGrid::Dispatch(Message);
+    if (ParentColor()) {
+      SetFooterColor(Color());
+      Invalidate();
+    }
+    return;
   case WM_KILLFOCUS:
+    // A sort waiting for the release of Ctrl runs when the focus leaves the grid for
+    // anything but its cell editor.
+    if (FSortPending && !(InplaceEditor() && InplaceEditor()->HandleAllocated() &&
+                          static_cast<HWND>(Message.WParam) == InplaceEditor()->Handle())) {
+      FSortPending = false;
+      TDestroyWatch watch(this);
+      SortMarkingChanged();
+      if (watch.Destroyed())
+        return;
+    }
+    [[fallthrough]];
+  case WM_SETFOCUS:
     TCustomGrid::Dispatch(Message);
     if (FSelectionActive != SelectionActive())
       SelectionFocusChanged();
@@ -1139,10 +1190,12 @@ void InitializeDBGridEhUnit()
                      InterceptorClassOf<TColumnEhPropertyInterceptor>());
   AddReadInterceptor(ClassInfoOf(typeid(TDBGridColumnsEh)),
                      InterceptorClassOf<TColumnsEhPropertyInterceptor>());
+  LoadGridCursors();
 }
 
 void FinalizeDBGridEhUnit()
 {
+  FreeGridCursors();
   FinalizeGridDataService();
   delete DefaultGridStyle();
 }

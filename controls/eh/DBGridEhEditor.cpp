@@ -1,12 +1,46 @@
-// The grid's cell editor: the base in-place edit with room for the cell's edit button and
-// the pick-list drop-down of pick-list and key-list columns (DBGridEh.h describes the unit).
+// The grid's cell editor: the base in-place edit with room for the cell's edit button, the
+// drop-downs of the cell's edit style (the pick list of pick-list and key-list columns, the
+// month calendar of date columns, the calculator of number columns with a drop-down button)
+// and the list of recently entered texts (DBGridEh.h describes the unit).
 #include <algorithm>
+#include <cmath>
 
+#include "controls/eh/CalculatorEh.h"
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "controls/eh/DropDownsEh.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/VirtualKeys.h"
+
+namespace {
+
+bool IsNumberField(TField* Field)
+{
+  switch (Field ? Field->DataType() : ftUnknown) {
+  case ftSmallint:
+  case ftInteger:
+  case ftWord:
+  case ftFloat:
+  case ftCurrency:
+  case ftBCD:
+  case ftLargeint:
+  case ftFMTBcd:
+    return true;
+  default:
+    return false;
+  }
+}
+
+bool IsPartOf(HWND Window, TWinControl* Control)
+{
+  return Control && Control->HandleAllocated() &&
+         (Window == Control->Handle() || IsChild(Control->Handle(), Window));
+}
+
+} // namespace
 
 TDBGridInplaceEdit::TDBGridInplaceEdit(TComponent* AOwner) : TInplaceEdit(AOwner) {}
 
@@ -20,13 +54,36 @@ TCustomDBGridEh* TDBGridInplaceEdit::DBGrid() const
   return dynamic_cast<TCustomDBGridEh*>(Grid());
 }
 
+void TDBGridInplaceEdit::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TInplaceEdit::Notification(AComponent, Operation);
+  if (Operation != opRemove)
+    return;
+  if (AComponent == FCalendar)
+    FCalendar = nullptr;
+  if (AComponent == FCalculator)
+    FCalculator = nullptr;
+  if (AComponent == FMruListBox)
+    FMruListBox = nullptr;
+  if (AComponent == FDataList) {
+    FDataList = nullptr;
+    FListVisible = false;
+  }
+  if (AComponent == FLookupSource)
+    FLookupSource = nullptr;
+}
+
 void TDBGridInplaceEdit::UpdateContents()
 {
   CloseDropDown(false);
+  CloseMruList(false);
   TCustomDBGridEh* g = DBGrid();
   TColumnEh* c = g ? g->CurrentColumn() : nullptr;
   FEditStyle = c ? c->ColumnEditStyle() : cesPlain;
   FButtonWidth = FEditStyle == cesPlain || !g ? 0 : g->EditButtonWidth();
+  FMRUList = c ? c->MRUList() : nullptr;
+  FContentsUpdating = true;
+  TScopeExit done([&] { FContentsUpdating = false; });
   TInplaceEdit::UpdateContents();
 }
 
@@ -36,6 +93,43 @@ void TDBGridInplaceEdit::UpdateLoc(const TRect& Loc)
   TRect r = Loc;
   r.Right = std::max(r.Left + 1, r.Right - FButtonWidth);
   TInplaceEdit::UpdateLoc(r);
+}
+
+bool TDBGridInplaceEdit::CalculatorStyle() const
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  return FEditStyle == cesDropDown && c && IsNumberField(c->Field());
+}
+
+TWinControl* TDBGridInplaceEdit::ActiveList()
+{
+  switch (FEditStyle) {
+  case cesPickList:
+    return FPickList;
+  case cesDate:
+    return FCalendar;
+  case cesDataList:
+    return FDataList;
+  case cesDropDown:
+    return CalculatorStyle() ? FCalculator : nullptr;
+  default: {
+    // A key-list column with its button turned off still lists its texts.
+    TCustomDBGridEh* g = DBGrid();
+    TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+    return c && c->HasKeyList() ? FPickList : nullptr;
+  }
+  }
+}
+
+bool TDBGridInplaceEdit::HasList() const
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
+    return false;
+  return FEditStyle == cesPickList || FEditStyle == cesDate || FEditStyle == cesDataList ||
+         CalculatorStyle() || c->HasKeyList();
 }
 
 TStrings* TDBGridInplaceEdit::ListItems(TColumnEh* Column, Integer& Count) const
@@ -48,14 +142,49 @@ TStrings* TDBGridInplaceEdit::ListItems(TColumnEh* Column, Integer& Count) const
   return pick;
 }
 
+// A text the editor sets itself is no text the user typed: it opens no recent-text list.
+void TDBGridInplaceEdit::SetEditorText(const AnsiString& Value)
+{
+  bool saved = FContentsUpdating;
+  FContentsUpdating = true;
+  TScopeExit done([&] { FContentsUpdating = saved; });
+  SetText(Value);
+}
+
+// ---- Opening ----
+
+void TDBGridInplaceEdit::ShowPopup(TWinControl* Popup, TPoint At)
+{
+  SetWindowPos(Popup->Handle(), HWND_TOPMOST, At.X, At.Y, Popup->Width(), Popup->Height(),
+               SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
 void TDBGridInplaceEdit::OpenDropDown()
 {
   TCustomDBGridEh* g = DBGrid();
   TColumnEh* c = g ? g->CurrentColumn() : nullptr;
-  if (!c || FListVisible || (FEditStyle != cesPickList && !c->HasKeyList()))
+  if (!c || FListVisible)
     return;
+  if (FEditStyle == cesDataList) {
+    if (!OpenDataList(c))
+      return;
+  } else if (FEditStyle == cesDate)
+    OpenCalendar(c);
+  else if (CalculatorStyle())
+    OpenCalculator(c);
+  else if (FEditStyle == cesPickList || c->HasKeyList())
+    OpenPickList(c);
+  else
+    return;
+  CloseMruList(false);
+  FListVisible = true;
+  Invalidate();
+}
+
+void TDBGridInplaceEdit::OpenPickList(TColumnEh* Column)
+{
   Integer count = 0;
-  TStrings* items = ListItems(c, count);
+  TStrings* items = ListItems(Column, count);
   if (!FPickList) {
     FPickList = new TPopupListboxEh(nullptr);
     FPickList->OnMouseUp = [this](TObject*, TMouseButton Button, TShiftState, Integer X,
@@ -68,6 +197,7 @@ void TDBGridInplaceEdit::OpenDropDown()
       CloseDropDown(index >= 0);
     };
   }
+  FPickList->SetColor(Color());
   FPickList->Font()->Assign(Font());
   FPickList->Items()->Clear();
   for (Integer i = 0; i < count; ++i)
@@ -78,74 +208,488 @@ void TDBGridInplaceEdit::OpenDropDown()
       index = i;
   FPickList->SetItemIndex(index);
   TRect cell = CellRect();
-  Integer width = c->DropDownWidth() > 0 ? c->DropDownWidth() : cell.Width();
+  Integer width = Column->DropDownWidth() > 0 ? Column->DropDownWidth() : cell.Width();
   FPickList->SetWidth(width);
-  FPickList->SetRowCount(std::clamp<Integer>(count, 1, static_cast<Integer>(c->DropDownRows())));
-  TPoint at = FitDropDownToControl(this, FPickList, 0);
-  SetWindowPos(FPickList->Handle(), HWND_TOPMOST, at.X, at.Y, FPickList->Width(),
-               FPickList->Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
-  FListVisible = true;
+  FPickList->SetRowCount(
+      std::clamp<Integer>(count, 1, static_cast<Integer>(Column->DropDownRows())));
+  ShowPopup(FPickList, FitDropDownToControl(this, FPickList, 0));
 }
+
+void TDBGridInplaceEdit::OpenCalendar(TColumnEh* Column)
+{
+  if (!FCalendar) {
+    FCalendar = new TPopupMonthCalendarEh(this);
+    FCalendar->FreeNotification(this);
+  }
+  FCalendar->SetColor(Color());
+  FCalendar->Font()->Assign(Font());
+  // The text's date; a text that is no date opens on the field's date, else today.
+  TDateTime date = Date();
+  AnsiString text = ::Trim(Text());
+  TDateTime typed = 0;
+  if (!text.empty() && TryStrToDate(text, typed))
+    date = typed;
+  else if (!text.empty() && Column->Field() && !Column->Field()->IsNull() &&
+           Column->Field()->AsDateTime() != 0)
+    date = Column->Field()->AsDateTime();
+  FCalendar->SetDate(std::floor(date));
+  FCalendar->FitSize();
+  ShowPopup(FCalendar, FitDropDownToControl(this, FCalendar, 0));
+}
+
+void TDBGridInplaceEdit::OpenCalculator(TColumnEh*)
+{
+  if (!FCalculator) {
+    FCalculator = new TPopupCalculatorEh(this);
+    FCalculator->FreeNotification(this);
+  }
+  double value = 0;
+  AnsiString text = ::Trim(Text());
+  if (!text.empty() && !TryStrToFloat(text, value))
+    value = 0;
+  FCalculator->SetDropDownValue(Variant(value));
+  TCustomDBGridEh* g = DBGrid();
+  FCalculator->SetFlatLook(g && g->Flat());
+  SetSelLength(0);
+  ShowPopup(FCalculator, FitDropDownToControl(this, FCalculator, 0));
+}
+
+// The lookup list: the list dataset of the column's lookup field, its key on the cell's key.
+bool TDBGridInplaceEdit::OpenDataList(TColumnEh* Column)
+{
+  TField* f = Column->Field();
+  TDataSet* list = f ? f->LookupDataSet() : nullptr;
+  if (!list)
+    return false;
+  TCustomDBGridEh* g = DBGrid();
+  if (!FLookupSource) {
+    FLookupSource = new TDataSource(this);
+    FLookupSource->FreeNotification(this);
+  }
+  FLookupSource->SetDataSet(list);
+  TPopupDataGridEh* grid = Column->DropDownGrid();
+  if (grid != FDataList) {
+    FDataList = grid;
+    grid->FreeNotification(this);
+  }
+  grid->OnMouseCloseUp = [this](TObject*, bool Accept) { CloseDropDown(Accept); };
+  grid->SetColor(Color());
+  grid->Font()->Assign(Font());
+  grid->SetShowTitles(Column->DropDownShowTitles());
+  grid->SetListSource(FLookupSource);
+  grid->SetKeyField(f->LookupKeyFields());
+  AnsiString display = Column->LookupDisplayFields();
+  grid->SetListField(display.empty() ? f->LookupResultField() : display);
+  Integer rows = static_cast<Integer>(Column->DropDownRows());
+  if (list->IsSequenced() && list->RecordCount() >= 1 && list->RecordCount() < rows)
+    rows = list->RecordCount();
+  Integer width = Column->DropDownWidth() > 0 ? Column->DropDownWidth() : Width();
+  grid->SetBounds(grid->Left(), grid->Top(), std::max(width, Width()), grid->Height());
+  grid->SetListRowCount(rows);
+  grid->SetKeyValue(g->EditValue());
+  grid->SetSizeGripResized(false);
+  ShowPopup(grid, FitDropDownToControl(this, grid, 0));
+  return true;
+}
+
+void TDBGridInplaceEdit::AcceptDataList(TColumnEh* Column)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TField* f = Column->Field();
+  Variant key = FDataList->KeyValue();
+  AnsiString text = FDataList->Text();
+  if (!f || !Column->CanEditValue(true) || !g->PrepareCellEdit())
+    return;
+  g->DataLink()->DataSet()->Edit();
+  if (g->DataLink()->Editing()) {
+    g->DataLink()->MarkModified();
+    g->SetEditValue(key);
+    g->SetEditText(g->Col(), g->Row(), text);
+  }
+  SetEditorText(text);
+  SelectAll();
+}
+
+// ---- Closing ----
 
 void TDBGridInplaceEdit::CloseDropDown(bool Accept)
 {
+  TWinControl* list = ActiveList();
+  if (list && HandleAllocated() && IsPartOf(GetFocus(), list))
+    SetFocus();
   if (!FListVisible)
     return;
+  if (HWND capture = GetCapture(); capture && IsPartOf(capture, list))
+    SendMessage(capture, WM_CANCELMODE, 0, 0);
   FListVisible = false;
-  ShowWindow(FPickList->Handle(), SW_HIDE);
+  if (list && list->HandleAllocated())
+    ShowWindow(list->Handle(), SW_HIDE);
+  Invalidate();
   TCustomDBGridEh* g = DBGrid();
-  Integer index = FPickList->ItemIndex();
-  if (!Accept || index < 0 || !g)
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
     return;
-  TColumnEh* c = g->CurrentColumn();
-  if (!c || !g->PrepareCellEdit())
+  if (list && list == FDataList) {
+    // A list the user resized keeps its size for the column.
+    if (FDataList->SizeGripResized()) {
+      c->SetDropDownRows(static_cast<Cardinal>(std::max(FDataList->ListRowCount(), 1)));
+      c->SetDropDownWidth(FDataList->Width());
+    }
+  }
+  if (!Accept) {
+    // The text goes back to the cell's text being edited.
+    if (list == FPickList || (list && list == FDataList))
+      SetEditorText(g->GetEditText(g->Col(), g->Row()));
+  } else if (list && list == FDataList)
+    AcceptDataList(c);
+  if (list && list == FDataList) {
+    FDataList->SetListSource(nullptr);
+    if (FLookupSource)
+      FLookupSource->SetDataSet(nullptr);
+  }
+  if (!Accept)
     return;
-  AnsiString text = FPickList->Items()->Strings(index);
-  SetText(text);
+  if (list == FPickList)
+    AcceptPickList(c, FPickList->ItemIndex());
+  else if (list == FCalendar)
+    AcceptCalendar(c);
+  else if (list == FCalculator)
+    AcceptCalculator(c);
+}
+
+void TDBGridInplaceEdit::AcceptPickList(TColumnEh* Column, Integer Index)
+{
+  TCustomDBGridEh* g = DBGrid();
+  if (Index < 0 || Index >= FPickList->Items()->Count() || !g->PrepareCellEdit())
+    return;
+  AnsiString text = FPickList->Items()->Strings(Index);
+  SetEditorText(text);
   SelectAll();
-  if (c->HasKeyList() && index < c->KeyList()->Count())
-    g->SetEditValue(Variant(c->KeyList()->Strings(index)));
+  if (Column->HasKeyList() && Index < Column->KeyList()->Count())
+    g->SetEditValue(Variant(Column->KeyList()->Strings(Index)));
   g->SetEditText(g->Col(), g->Row(), text);
   g->DataLink()->MarkModified();
 }
 
+void TDBGridInplaceEdit::AcceptCalendar(TColumnEh* Column)
+{
+  TCustomDBGridEh* g = DBGrid();
+  if (!Column->CanEditValue(true) || !g->PrepareCellEdit())
+    return;
+  TDateTime date = FCalendar->Date();
+  g->DataLink()->DataSet()->Edit();
+  Column->StoreCellValue(DateToStr(date), VarFromDateTime(date), false);
+  SetEditorText(g->GetEditText(g->Col(), g->Row()));
+  SelectAll();
+}
+
+void TDBGridInplaceEdit::AcceptCalculator(TColumnEh* Column)
+{
+  TCustomDBGridEh* g = DBGrid();
+  if (!Column->CanEditValue(true) || !g->PrepareCellEdit())
+    return;
+  Variant value = FCalculator->DropDownValue();
+  if (!VarIsNumeric(value))
+    return;
+  SetEditorText(VarToStr(value));
+  g->SetEditText(g->Col(), g->Row(), Text());
+  g->DataLink()->MarkModified();
+  SelectAll();
+}
+
+// ---- Keys ----
+
+bool TDBGridInplaceEdit::ListKeyDown(Word& Key, TShiftState Shift)
+{
+  if (!HasList())
+    return false;
+  bool alt = Shift.Contains(ssAlt), ctrl = Shift.Contains(ssCtrl);
+  if ((Key == VK_DOWN || Key == VK_UP) && alt) {
+    FListVisible ? CloseDropDown(true) : OpenDropDown();
+    Key = 0;
+    return true;
+  }
+  if (Key == VK_F4 && Shift.Empty()) {
+    FListVisible ? CloseDropDown(true) : OpenDropDown();
+    Key = 0;
+    return true;
+  }
+  if (!FListVisible) {
+    if (Key == VK_RETURN && ctrl) {
+      OpenDropDown();
+      Key = 0;
+      return true;
+    }
+    return false;
+  }
+  TWinControl* list = ActiveList();
+  if (!list)
+    return false;
+  if (list == FCalculator) {
+    // Enter and Esc are the calculator's; its characters follow as key presses.
+    if (Key == VK_RETURN || Key == VK_ESCAPE) {
+      FCalculator->HandleKey(Key == VK_RETURN ? '\r' : char(27));
+      Key = 0;
+      return true;
+    }
+    return false;
+  }
+  if ((Key == VK_RETURN || Key == VK_ESCAPE) && !alt) {
+    CloseDropDown(Key == VK_RETURN);
+    Key = 0;
+    return true;
+  }
+  bool pass = ((Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN) &&
+               !Shift.Contains(ssShift)) ||
+              ((Key == VK_HOME || Key == VK_END) && ctrl) ||
+              ((Key == VK_LEFT || Key == VK_RIGHT) && list == FCalendar);
+  if (!pass)
+    return false;
+  if (list == FDataList) {
+    FDataList->HandleOwnerKey(Key, Shift);
+    SetEditorText(FDataList->Text());
+    SelectAll();
+  } else if (list == FPickList) {
+    Integer n = FPickList->Items()->Count();
+    Integer step = Key == VK_UP ? -1 : Key == VK_DOWN ? 1 : Key == VK_PRIOR ? -7 : 7;
+    if (Key == VK_HOME)
+      step = -n;
+    if (Key == VK_END)
+      step = n;
+    FPickList->SetItemIndex(std::clamp<Integer>(FPickList->ItemIndex() + step, 0, n - 1));
+    if (FPickList->ItemIndex() >= 0)
+      SetEditorText(FPickList->Items()->Strings(FPickList->ItemIndex()));
+  } else {
+    list->Perform(WM_KEYDOWN, Key, 0);
+  }
+  Key = 0;
+  return true;
+}
+
+bool TDBGridInplaceEdit::MruKeyDown(Word& Key, TShiftState Shift)
+{
+  if (!FMruOpen || !FMruListBox)
+    return false;
+  if (Key == VK_RETURN || Key == VK_ESCAPE) {
+    CloseMruList(Key == VK_RETURN);
+    Key = 0;
+    return true;
+  }
+  bool alt = Shift.Contains(ssAlt), ctrl = Shift.Contains(ssCtrl);
+  bool pass = ((Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN) && !alt) ||
+              ((Key == VK_HOME || Key == VK_END) && ctrl);
+  if (!pass)
+    return false;
+  FMruListBox->Perform(WM_KEYDOWN, Key, 0);
+  Key = 0;
+  return true;
+}
+
 void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 {
-  bool alt = Shift.Contains(ssAlt);
-  if ((Key == VK_DOWN && alt) || (Key == VK_F4 && Shift.Empty())) {
-    FListVisible ? CloseDropDown(true) : OpenDropDown();
+  Word key = Key;
+  if (MruKeyDown(Key, Shift) || ListKeyDown(Key, Shift)) {
+    // The character of an Enter or Esc a popup took is not the grid's.
+    FEatChar = key == VK_RETURN || key == VK_ESCAPE;
+    return;
+  }
+  FEatChar = false;
+  TInplaceEdit::KeyDown(Key, Shift);
+}
+
+void TDBGridInplaceEdit::KeyPress(char& Key)
+{
+  if (FEatChar) {
+    FEatChar = false;
+    if (Key == '\r' || Key == '\n' || Key == 27) {
+      Key = 0;
+      return;
+    }
+  }
+  if (FListVisible && ActiveList() == FCalculator && FCalculator) {
+    // The calculator takes the characters typed while it is open.
+    if (Key != '\r' && Key != 27)
+      FCalculator->HandleKey(Key);
     Key = 0;
     return;
   }
+  TDestroyWatch watch(this);
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (c && c->AutoDropDown() && !FListVisible && static_cast<unsigned char>(Key) >= 32 &&
+      ActiveList() != FCalculator)
+    OpenDropDown();
+  if (watch.Destroyed())
+    return;
+  TInplaceEdit::KeyPress(Key);
+}
+
+bool TDBGridInplaceEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
+{
+  // While a list is open the wheel is the list's (and never the edit's).
   if (FListVisible) {
-    switch (Key) {
-    case VK_UP:
-    case VK_DOWN:
-    case VK_PRIOR:
-    case VK_NEXT: {
-      Integer n = FPickList->Items()->Count();
-      Integer step = Key == VK_UP ? -1 : Key == VK_DOWN ? 1 : Key == VK_PRIOR ? -7 : 7;
-      FPickList->SetItemIndex(std::clamp<Integer>(FPickList->ItemIndex() + step, 0, n - 1));
-      Key = 0;
-      return;
-    }
-    case VK_RETURN:
-      CloseDropDown(true);
-      Key = 0;
-      return;
-    case VK_ESCAPE:
-      CloseDropDown(false);
-      Key = 0;
-      return;
-    }
+    if (TWinControl* list = ActiveList())
+      list->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<Word>(WheelDelta)),
+                    MAKELPARAM(MousePos.X, MousePos.Y));
+    return true;
   }
-  TInplaceEdit::KeyDown(Key, Shift);
+  return TInplaceEdit::DoMouseWheel(Shift, WheelDelta, MousePos);
+}
+
+// ---- Recently entered texts ----
+
+void TDBGridInplaceEdit::Change()
+{
+  TDestroyWatch watch(this);
+  TInplaceEdit::Change();
+  if (!watch.Destroyed() && !FContentsUpdating)
+    TextChangedByUser();
+}
+
+void TDBGridInplaceEdit::TextChangedByUser()
+{
+  if (!FMRUList)
+    return;
+  AnsiString blank = IsMasked() ? FormatMaskText(EditMask(), "") : AnsiString();
+  AnsiString text = Text();
+  if (text == blank) {
+    CloseMruList(false);
+    return;
+  }
+  if (FMRUList->Active() && Showing() && !FListVisible)
+    OpenMruList();
+}
+
+void TDBGridInplaceEdit::OpenMruList()
+{
+  if (!FMRUList)
+    return;
+  if (!FMruListBox) {
+    FMruListBox = new TMRUListboxEh(this);
+    FMruListBox->SetCtl3D(false);
+    FMruListBox->FreeNotification(this);
+    FMruListBox->OnMouseUp = TMouseEvent::Bind(this, &TDBGridInplaceEdit::MruListMouseUp);
+  }
+  TMRUListboxEh* list = FMruListBox;
+  TDestroyWatch watch(this);
+  bool complete = FMRUList->CopyMatchingTo(list->Items(), Text());
+  if (watch.Destroyed())
+    return;
+  Integer count = list->Items()->Count();
+  if (!complete || count == 0) {
+    CloseMruList(false);
+    return;
+  }
+  TRect format;
+  SendMessage(Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  TPoint topLeft = ClientToScreen(TPoint(format.Left, 0));
+  TPoint bottomRight = ClientToScreen(TPoint(format.Right, ClientHeight()));
+  TRect owner(topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y);
+  if (!FMruOpen) {
+    list->SetColor(Color());
+    list->Font()->Assign(Font());
+    list->SetItemHeight(0);
+    list->SetItemIndex(-1);
+    Integer width = FMRUList->ListWidth();
+    list->SetWidth(width > 0 && width > format.Width() ? width : format.Width());
+  }
+  list->SetRowCount(std::min(count, std::max(FMRUList->Rows(), 1)));
+  ShowPopup(list, FitDropDownToScreen(owner, list, 0));
+  list->SizeGrip()->SetGripVisible(true);
+  list->UpdateScrollBar();
+  list->SetSizeGripResized(false);
+  if (!FMruOpen)
+    FMRUList->NotifyDropDown();
+  FMruOpen = true;
+}
+
+void TDBGridInplaceEdit::CloseMruList(bool Accept)
+{
+  if (!FMruOpen)
+    return;
+  FMruOpen = false;
+  if (FMRUList && FMRUList->IsDroppedDown())
+    FMRUList->NotifyCloseUp(Accept);
+  TMRUListboxEh* list = FMruListBox;
+  if (!list)
+    return;
+  // The grip may have resized the list: the column keeps its rows and width.
+  if (list->SizeGripResized() && FMRUList) {
+    FMRUList->SetRows(list->RowCount());
+    FMRUList->SetListWidth(list->Width());
+  }
+  if (HWND capture = GetCapture(); capture && IsPartOf(capture, list))
+    SendMessage(capture, WM_CANCELMODE, 0, 0);
+  bool listHadFocus = IsPartOf(GetFocus(), list);
+  if (list->HandleAllocated())
+    ShowWindow(list->Handle(), SW_HIDE);
+  if (listHadFocus && CanFocus())
+    SetFocus();
+  TCustomDBGridEh* g = DBGrid();
+  if (!Accept || ReadOnly() || !g || !g->DataLink()->Editing())
+    return;
+  Integer index = list->ItemIndex();
+  if (index >= 0 && index < list->Items()->Count()) {
+    SetEditorText(list->Items()->Strings(index));
+    g->SetEditText(g->Col(), g->Row(), Text());
+    g->DataLink()->MarkModified();
+  }
+  if (Focused())
+    SelectAll();
+}
+
+void TDBGridInplaceEdit::MruListMouseUp(TObject*, TMouseButton Button, TShiftState, Integer X,
+                                        Integer Y)
+{
+  if (Button != mbLeft || !FMruOpen || !FMruListBox)
+    return;
+  bool inside = PtInRect(FMruListBox->ClientRect(), TPoint(X, Y));
+  if (inside) {
+    Integer index = FMruListBox->ItemAtPos(TPoint(X, Y), true);
+    if (index >= 0)
+      FMruListBox->SetItemIndex(index);
+  }
+  CloseMruList(inside);
+}
+
+// ---- Focus and cancel mode ----
+
+bool TDBGridInplaceEdit::ForeignWindow(HWND Window, TWinControl* Popup) const
+{
+  return !IsPartOf(Window, Popup);
 }
 
 void TDBGridInplaceEdit::Dispatch(TMessage& Message)
 {
-  if (Message.Msg == WM_KILLFOCUS)
-    CloseDropDown(false);
+  switch (Message.Msg) {
+  case WM_KILLFOCUS: {
+    // The focus leaving for anything but the open popup closes it without accepting.
+    HWND to = reinterpret_cast<HWND>(Message.WParam);
+    if (FListVisible) {
+      if (ForeignWindow(to, ActiveList()))
+        CloseDropDown(false);
+    } else if (FMruOpen && ForeignWindow(to, FMruListBox)) {
+      CloseMruList(false);
+    }
+    break;
+  }
+  case CM_CANCELMODE: {
+    auto* sender = reinterpret_cast<TControl*>(Message.LParam);
+    auto partOf = [&](TWinControl* popup) {
+      for (TControl* c = sender; c; c = c->Parent())
+        if (c == popup)
+          return true;
+      return false;
+    };
+    if (sender != this) {
+      if (FListVisible && !partOf(ActiveList()))
+        CloseDropDown(false);
+      if (FMruOpen && !partOf(FMruListBox))
+        CloseMruList(false);
+    }
+    break;
+  }
+  }
   TInplaceEdit::Dispatch(Message);
 }
 

@@ -54,6 +54,7 @@ QH_DECLARE_EXCEPTION(EConvertError, Exception);
 QH_DECLARE_EXCEPTION(EListError, Exception);
 QH_DECLARE_EXCEPTION(EStringListError, EListError);
 QH_DECLARE_EXCEPTION(EOutOfMemory, Exception);
+QH_DECLARE_EXCEPTION(EOutOfResources, EOutOfMemory);
 QH_DECLARE_EXCEPTION(EInvalidCast, Exception);
 QH_DECLARE_EXCEPTION(EAbstractError, Exception);
 QH_DECLARE_EXCEPTION(EAccessViolation, Exception);

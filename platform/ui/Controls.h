@@ -641,8 +641,13 @@ private:
   std::unique_ptr<TCanvas> FCanvas;
 };
 
+class THintWindow;
+// Makes a hint window (a THintWindow or a descendant).
+using THintWindowClass = THintWindow* (*)(TComponent* Owner);
+
 // What the hint manager is about to show; controls may change it when asked with
-// CM_HINTSHOW (LParam points at it; a non-zero answer shows nothing).
+// CM_HINTSHOW (LParam points at it; a non-zero answer shows nothing). An empty HintStr
+// shows nothing until the pointer leaves CursorRect, when the control is asked again.
 struct THintInfo {
   TControl* HintControl = nullptr;
   TPoint HintPos; // screen position of the hint window's top-left
@@ -653,6 +658,10 @@ struct THintInfo {
   Integer ReshowTimeout = 0;
   Integer HideTimeout = -1;
   AnsiString HintStr;
+  // The window class of this hint (the application's unless the control names another)
+  // and data the window reads (a font, say), handed to CalcHintRect and ActivateHintData.
+  THintWindowClass HintWindowClass = nullptr;
+  void* HintData = nullptr;
 };
 
 // The small topmost window that shows a hint: never activated, never focused.
@@ -668,6 +677,11 @@ public:
   }
   // The size the text needs within MaxWidth: the measured text plus 6 wide and 2 high.
   virtual TRect CalcHintRect(Integer MaxWidth, const AnsiString& Hint);
+  // CalcHintRect with the hint's data (the default ignores it).
+  virtual TRect CalcHintRectData(Integer MaxWidth, const AnsiString& Hint, void* Data)
+  {
+    return CalcHintRect(MaxWidth, Hint);
+  }
   void ReleaseHandle() { DestroyHandle(); }
 
 protected:

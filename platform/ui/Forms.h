@@ -303,8 +303,6 @@ public:
 TCustomForm* GetParentForm(TControl* Control);
 
 using TIdleEvent = TEvent<void(TObject* Sender, bool& Done)>;
-// Makes the application's hint window (a THintWindow or a descendant).
-using THintWindowClass = THintWindow* (*)(TComponent* Owner);
 using TExceptionEvent = TEvent<void(TObject* Sender, Exception* E)>;
 
 class TApplication : public TComponent {
@@ -420,6 +418,7 @@ private:
   TColor FHintColor = clInfoBk;
   THintWindow* FHintWindow = nullptr;
   THintWindowClass FHintWindowClass = nullptr;
+  THintWindowClass FHintWindowMadeBy = nullptr; // the class the hint window was made by
   TControl* FHintControl = nullptr;
   bool FHintActive = false;
   bool FHintTimerShows = false;

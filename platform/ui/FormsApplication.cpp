@@ -233,9 +233,13 @@ void TApplication::HintTimerProc(TMessage& Message)
     TPoint p;
     GetCursorPos(p);
     ActivateHint(p);
-  } else {
-    CancelHint();
+    return;
   }
+  // The hint timed out: the next move over the control starts its hint afresh.
+  CancelHint();
+  if (FHintControl)
+    FHintControl->RemoveFreeNotification(this);
+  FHintControl = nullptr;
 }
 
 // The pointer moved over Control: a new control starts the pause before its hint (a
@@ -263,7 +267,8 @@ void TApplication::HintMouseMessage(TControl* Control, TPoint CursorPos)
   if (!Control)
     return;
   Control->FreeNotification(this);
-  if (!Control->ShowHint() || GetShortHint(Control->Hint()).empty())
+  // A control without a hint text may still give one when asked (CM_HINTSHOW).
+  if (!Control->ShowHint())
     return;
   Integer pause = wasActive ? FHintShortPause : FHintPause;
   Control->Perform(CM_HINTSHOWPAUSE, wasActive ? 1 : 0, reinterpret_cast<LPARAM>(&pause));
@@ -286,22 +291,31 @@ void TApplication::ActivateHint(TPoint CursorPos)
   info.HintColor = FHintColor;
   info.HintPos = {CursorPos.X, CursorPos.Y + cursorDepth};
   info.HideTimeout = FHintHidePause;
+  info.HintWindowClass = FHintWindowClass;
   TDestroyWatch watch(c);
-  if (c->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || watch.Destroyed() ||
-      info.HintStr.empty())
+  if (c->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || watch.Destroyed())
     return;
-  if (!FHintWindow) {
-    FHintWindow = FHintWindowClass ? FHintWindowClass(this) : new THintWindow(this);
-    FHintWindow->FreeNotification(this);
-  }
-  FHintWindow->SetColor(info.HintColor);
-  TRect r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr);
-  OffsetRect(r, info.HintPos.X, info.HintPos.Y);
-  FHintWindow->ActivateHint(r, info.HintStr);
+  // Shown or not, the hint now covers CursorRect: leaving it asks the control again after
+  // the short pause (a grid's cells each have a hint of their own, or none).
   FHintActive = true;
   TPoint origin = c->ClientToScreen({0, 0});
   FHintCursorRect = info.CursorRect;
   OffsetRect(FHintCursorRect, origin.X, origin.Y);
+  if (info.HintStr.empty())
+    return;
+  if (FHintWindow && FHintWindowMadeBy != info.HintWindowClass) {
+    delete FHintWindow;
+    FHintWindow = nullptr;
+  }
+  if (!FHintWindow) {
+    FHintWindowMadeBy = info.HintWindowClass;
+    FHintWindow = info.HintWindowClass ? info.HintWindowClass(this) : new THintWindow(this);
+    FHintWindow->FreeNotification(this);
+  }
+  FHintWindow->SetColor(info.HintColor);
+  TRect r = FHintWindow->CalcHintRectData(info.HintMaxWidth, info.HintStr, info.HintData);
+  OffsetRect(r, info.HintPos.X, info.HintPos.Y);
+  FHintWindow->ActivateHintData(r, info.HintStr, info.HintData);
   if (info.HideTimeout > 0)
     StartHintTimer(info.HideTimeout, false);
 }

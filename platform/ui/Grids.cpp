@@ -1565,7 +1565,8 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, I
     TCustomControl::MouseDown(Button, Shift, X, Y);
     return;
   }
-  if (!Focused() && CanFocus() && !(FInplaceEdit && FInplaceEdit->Focused())) {
+  if (TakesFocusOnMouseDown() && !Focused() && CanFocus() &&
+      !(FInplaceEdit && FInplaceEdit->Focused())) {
     SetFocus();
     if (watch.Destroyed() || !Focused())
       return;

@@ -242,6 +242,8 @@ protected:
   virtual void CalcSizingState(Integer X, Integer Y, TGridState& State, Integer& Index,
                                Integer& SizingPos, Integer& SizingOfs, TGridDrawInfo& FixedInfo);
   virtual TInplaceEdit* CreateEditor();
+  // Whether a left press takes the focus first (drop-down grids keep it with their owner).
+  virtual bool TakesFocusOnMouseDown() { return true; }
   virtual bool CanEditShow();
   virtual bool CanEditModify() { return true; }
   virtual bool CanEditAcceptKey(char Key) { return true; }

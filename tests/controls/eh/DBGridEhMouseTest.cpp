@@ -8,6 +8,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/StdCtrls.h"
 #include "tests/controls/eh/GridEhTestKit.h"
 
 using namespace ehtest;
@@ -95,12 +96,29 @@ TEST_F(GridEhMouse, TitleButtonsCycleSortMarkersAndApplySorting)
   Headless().ProcessMessages();
   EXPECT_EQ(applied, 3);
   EXPECT_EQ(Col("Name")->Title()->SortMarker(), smUpEh);
+  // A sort waiting for Ctrl also runs when the focus leaves the grid, and only once.
+  auto* other = new TEdit(Form);
+  other->SetBounds(0, 205, 100, 20);
+  other->SetParent(Form);
+  Headless().KeyDown(VK_CONTROL);
+  Headless().Advance(1000);
+  Headless().Click(Centre(RawOf("City"), 0));
+  Headless().ProcessMessages();
+  EXPECT_EQ(applied, 3);
+  other->SetFocus();
+  Headless().ProcessMessages();
+  EXPECT_EQ(applied, 4);
+  Headless().KeyUp(VK_CONTROL);
+  Headless().ProcessMessages();
+  EXPECT_EQ(applied, 4);
+  Grid->SetFocus();
+  Headless().ProcessMessages();
   // Without the title button a title press starts moving the column instead.
   Grid->ColumnDefValues()->Title()->SetTitleButton(false);
   TPoint from = Centre(RawOf("City"), 0);
   Headless().Drag(from, {from.X + 80, from.Y});
   Headless().ProcessMessages();
-  EXPECT_EQ(applied, 3);
+  EXPECT_EQ(applied, 4);
   EXPECT_NE(Grid->Columns()->Items(2)->FieldName(), "City") << "dragged to the right";
 }
 

@@ -1,0 +1,383 @@
+// The data-aware combo box: keyed mapping between stored values and shown items, only items
+// with a key offered, stepping, the keyed item search, completion of free text, OnNotInList,
+// the data-independent keyed pattern of dialogs, and the drop-down list (opening, keys,
+// closing, width, resizing, mouse).
+#include "controls/eh/DBCtrlsEh.h"
+#include "platform/data/MemDataSet.h"
+#include "platform/rtl/DataModule.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/Streams.h"
+#include "tests/platform/ui/UiTestKit.h"
+#include "tests/support/ControlsGallery.h"
+
+namespace {
+
+// A root that streams every component it owns (forms here do not stream their controls).
+class TComboRoot : public TDataModule {
+public:
+  using TDataModule::TDataModule;
+  void GetChildren(TGetChildProc Proc, TComponent*) override
+  {
+    for (Integer i = 0; i < ComponentCount(); ++i)
+      Proc(Components(i));
+  }
+};
+
+} // namespace
+
+class DBComboBoxEh : public UiTest {
+protected:
+  std::unique_ptr<TMemDataSet> Data;
+  TDataSource* Source = nullptr;
+  TForm* Form = nullptr;
+  TDBComboBoxEh* Combo = nullptr;
+  TEdit* Other = nullptr;
+
+  void SetUp() override
+  {
+    UiTest::SetUp();
+    Data = std::make_unique<TMemDataSet>();
+    Data->FieldDefs()->Add("Code", ftString, 10);
+    Data->FieldDefs()->Add("Fruit", ftString, 20);
+    Data->CreateDataSet();
+    Data->AppendRecord({Variant("2"), Variant("Banana")});
+    Data->AppendRecord({Variant("9"), Variant("")});
+    Data->First();
+    Source = new TDataSource(nullptr);
+    Source->SetDataSet(Data.get());
+    Form = new TForm(nullptr);
+    Form->SetBounds(50, 50, 400, 300);
+    Combo = gallery::Put<TDBComboBoxEh>(Form, 10, 10, 150, 21);
+    Other = gallery::Put<TEdit>(Form, 10, 250, 100, 21);
+    Form->Show();
+    Other->SetFocus();
+    Headless().ProcessMessages();
+  }
+  void TearDown() override
+  {
+    delete Form;
+    delete Source;
+    Data.reset();
+    UiTest::TearDown();
+  }
+  void Keyed(std::initializer_list<const char*> items, std::initializer_list<const char*> keys)
+  {
+    for (const char* s : items)
+      Combo->Items()->Add(s);
+    for (const char* s : keys)
+      Combo->KeyItems()->Add(s);
+  }
+  void Bind(const char* field)
+  {
+    Combo->SetDataSource(Source);
+    Combo->SetDataField(field);
+  }
+  bool ListShowing()
+  {
+    TPopupListboxEh* l = Combo->PopupList();
+    return Combo->ListVisible() && l->HandleAllocated() && IsWindowVisible(l->Handle());
+  }
+  TPoint TextPoint() { return Combo->ClientToScreen(TPoint(10, Combo->ClientHeight() / 2)); }
+  TPoint ButtonPoint()
+  {
+    TEditButtonControlEh* b = Combo->ButtonControl(0);
+    return b->ClientToScreen(TPoint(b->Width() / 2, b->Height() / 2));
+  }
+  TPoint RowPoint(Integer Row)
+  {
+    TPopupListboxEh* l = Combo->PopupList();
+    TRect r = l->ItemRect(Row);
+    return l->ClientToScreen(TPoint(r.Left + 5, (r.Top + r.Bottom) / 2));
+  }
+};
+
+TEST_F(DBComboBoxEh, KeyedValuesShowTheirItemsAndOnlyItemsWithAKeyAreOffered)
+{
+  Keyed({"A", "B", "C"}, {"1", "2"});
+  EXPECT_TRUE(Combo->Keyed());
+  EXPECT_EQ(Combo->ItemCount(), 2);
+  EXPECT_TRUE(Combo->ButtonControl(0)->Visible()) << "the combo box's main button shows";
+  Bind("Code");
+  EXPECT_EQ(Combo->Text(), "B");
+  EXPECT_EQ(Combo->ItemIndex(), 1);
+  EXPECT_EQ(VarToStr(Combo->Value()), "2");
+  Data->Next();
+  EXPECT_EQ(Combo->Text(), "") << "9 is no key";
+  EXPECT_EQ(Combo->ItemIndex(), -1);
+  EXPECT_EQ(VarToStr(Combo->Value()), "9") << "the key value stays";
+
+  // The list shows A and B only: C has no key and could not be stored.
+  Combo->SetFocus();
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  EXPECT_EQ(Combo->PopupList()->Count(), 2);
+  Headless().Key(VK_DOWN);
+  Headless().Key(VK_DOWN);
+  Headless().Key(VK_DOWN);
+  EXPECT_EQ(Combo->PopupList()->ItemIndex(), 1) << "the list ends at B";
+  Headless().Key(VK_RETURN);
+  EXPECT_FALSE(ListShowing());
+  EXPECT_EQ(Combo->Text(), "B");
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "9") << "stored when left";
+  Other->SetFocus();
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "2");
+
+  // Delete clears a keyed value (stored on leaving); the typed text cannot be free.
+  Combo->SetFocus();
+  Headless().Key(VK_DELETE);
+  EXPECT_EQ(Combo->Text(), "");
+  EXPECT_TRUE(VarIsNull(Combo->Value()));
+  Other->SetFocus();
+  EXPECT_TRUE(Data->FieldByName("Code")->IsNull());
+}
+
+TEST_F(DBComboBoxEh, KeyedTypingSearchesTheItemsAndBackspaceWidensTheSelection)
+{
+  Keyed({"Apple", "Banana", "Blueberry", "李四", "张三"}, {"a", "b", "bb", "l", "z"});
+  Bind("Code");
+  Combo->SetFocus();
+  Headless().Type("b");
+  EXPECT_EQ(Combo->Text(), "Banana");
+  EXPECT_EQ(Combo->SelStart(), 1);
+  EXPECT_EQ(Combo->SelLength(), 5) << "the completed part is selected";
+  Headless().Type("l");
+  EXPECT_EQ(Combo->Text(), "Blueberry");
+  Headless().Type("x");
+  EXPECT_EQ(Combo->Text(), "Blueberry") << "no item starts with blx";
+  EXPECT_EQ(VarToStr(Combo->Value()), "bb");
+  Headless().Key(VK_BACK);
+  EXPECT_EQ(Combo->SelStart(), 1) << "the prefix lost one character";
+  EXPECT_EQ(Combo->Text(), "Blueberry");
+  Headless().Type("a");
+  EXPECT_EQ(Combo->Text(), "Banana");
+  // A double-byte character is searched whole.
+  Combo->SelectAll();
+  Headless().Type("张");
+  EXPECT_EQ(Combo->Text(), "张三");
+  EXPECT_EQ(VarToStr(Combo->Value()), "z");
+  Other->SetFocus();
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "z");
+}
+
+TEST_F(DBComboBoxEh, FreeTextCompletesFromTheItemsAndOnNotInListAsksOnlyForOtherText)
+{
+  for (const char* s : {"Apple", "Apricot", "Banana"})
+    Combo->Items()->Add(s);
+  Bind("Fruit");
+  std::vector<AnsiString> notInList;
+  Combo->OnNotInList = [&](TObject*, const AnsiString& text, bool&) { notInList.push_back(text); };
+  Combo->SetFocus();
+  Combo->SelectAll();
+  Headless().Type("a");
+  EXPECT_EQ(Combo->Text(), "Apple");
+  Headless().Type("p");
+  EXPECT_EQ(Combo->Text(), "Apple");
+  EXPECT_EQ(Combo->SelStart(), 2);
+  EXPECT_EQ(Combo->SelLength(), 3) << "ple is selected";
+  Headless().Type("r");
+  EXPECT_EQ(Combo->Text(), "Apricot");
+  EXPECT_EQ(Combo->SelLength(), 4);
+  EXPECT_EQ(Combo->ItemIndex(), 1);
+  Other->SetFocus();
+  EXPECT_EQ(Data->FieldByName("Fruit")->AsString(), "Apricot");
+  EXPECT_TRUE(notInList.empty()) << "the text was an item";
+
+  Combo->SetFocus();
+  Combo->SelectAll();
+  Headless().Type("Cherry");
+  EXPECT_EQ(Combo->Text(), "Cherry");
+  EXPECT_EQ(Combo->ItemIndex(), -1);
+  Other->SetFocus();
+  EXPECT_EQ(notInList, (std::vector<AnsiString>{"Cherry"}));
+  EXPECT_EQ(Data->FieldByName("Fruit")->AsString(), "Cherry") << "stored whatever it says";
+}
+
+TEST_F(DBComboBoxEh, UpAndDownStepThroughTheItemsAndStopAtTheEnds)
+{
+  Keyed({"A", "B", "C"}, {"1", "2", "3"});
+  Bind("Code");
+  Data->Next(); // 9: no item
+  Combo->SetFocus();
+  struct Step {
+    Word Key;
+    Integer Index;
+  };
+  for (Step s : {Step{VK_UP, 2}, Step{VK_DOWN, 2}, Step{VK_UP, 1}, Step{VK_UP, 0}, Step{VK_UP, 0},
+                 Step{VK_DOWN, 1}}) {
+    Headless().Key(s.Key);
+    EXPECT_EQ(Combo->ItemIndex(), s.Index);
+  }
+  EXPECT_EQ(Combo->Text(), "B");
+  EXPECT_EQ(Combo->SelLength(), 1) << "a step selects the text";
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "9") << "stored later, like typing";
+  // The wheel steps as well.
+  Headless().Wheel(-1, TextPoint());
+  EXPECT_EQ(Combo->ItemIndex(), 2);
+  Other->SetFocus();
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "3");
+  // Nothing changes a read-only combo box.
+  Combo->SetReadOnly(true);
+  Combo->SetFocus();
+  Headless().Key(VK_UP);
+  Headless().Wheel(1, TextPoint());
+  EXPECT_EQ(Combo->ItemIndex(), 2);
+}
+
+TEST_F(DBComboBoxEh, ADataIndependentKeyedComboComesUpWithTheItemOfItsText)
+{
+  // Written and read back as a dialog's form description: Items, KeyItems, then Text.
+  TComboRoot source(nullptr);
+  auto* written = new TDBComboBoxEh(&source);
+  written->SetName("Match");
+  for (const char* s : {"Any part", "Whole", "Beginning"})
+    written->Items()->Add(s);
+  for (const char* s : {"0", "1", "2"})
+    written->KeyItems()->Add(s);
+  written->SetTextEh("Whole");
+  EXPECT_EQ(written->ItemIndex(), 1);
+  EXPECT_EQ(VarToStr(written->Value()), "1");
+  TMemoryStream stream;
+  {
+    TWriter writer(&stream);
+    writer.WriteRootComponent(&source);
+  }
+  stream.SetPosition(0);
+  TComboRoot form(nullptr);
+  TReader reader(&stream);
+  reader.ReadRootComponent(&form);
+  auto* read = dynamic_cast<TDBComboBoxEh*>(form.FindComponent("Match"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->Text(), "Whole");
+  EXPECT_EQ(read->ItemIndex(), 1);
+  EXPECT_EQ(VarToStr(read->Value()), "1");
+  // Changing the choice changes the value at once.
+  read->SetItemIndex(2);
+  EXPECT_EQ(VarToStr(read->Value()), "2");
+  EXPECT_EQ(read->Text(), "Beginning");
+}
+
+TEST_F(DBComboBoxEh, TheListOpensClosesAndRemembersItsSize)
+{
+  Keyed({"甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬", "癸"},
+        {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"});
+  Bind("Code");
+  Combo->DropDownBox()->SetRows(4);
+  Combo->DropDownBox()->SetSizable(true);
+  std::vector<AnsiString> log;
+  Combo->OnDropDown = [&](TObject*) { log.push_back("drop"); };
+  Combo->OnClosingUp = [&](TObject*, bool& accept) {
+    log.push_back(accept ? "closing accept" : "closing");
+  };
+  Combo->OnCloseUp = [&](TObject*, bool accept) {
+    log.push_back(accept ? "closed accept" : "closed");
+  };
+  // A click on the main button opens the list, the next click closes it without accepting.
+  Headless().Click(ButtonPoint());
+  ASSERT_TRUE(ListShowing());
+  EXPECT_TRUE(Combo->Focused());
+  EXPECT_TRUE(Combo->ButtonControl(0)->HeldDown());
+  TPopupListboxEh* list = Combo->PopupList();
+  EXPECT_EQ(list->RowCount(), 4);
+  EXPECT_EQ(list->Width(), Combo->Width()) << "never narrower than the control";
+  EXPECT_EQ(list->ItemIndex(), 1) << "the current item";
+  Headless().Key(VK_DOWN);
+  Headless().Click(ButtonPoint());
+  EXPECT_FALSE(ListShowing());
+  EXPECT_FALSE(Combo->ButtonControl(0)->HeldDown());
+  EXPECT_EQ(Combo->Text(), "乙") << "closed without accepting";
+  EXPECT_EQ(log, (std::vector<AnsiString>{"drop", "closing", "closed"}));
+
+  // A click on a row accepts it; a press elsewhere in the form cancels.
+  Headless().Click(ButtonPoint());
+  ASSERT_TRUE(ListShowing());
+  Headless().Click(RowPoint(3));
+  EXPECT_FALSE(ListShowing());
+  EXPECT_EQ(Combo->Text(), "丁");
+  Headless().Click(ButtonPoint());
+  ASSERT_TRUE(ListShowing());
+  Headless().Click(Other->ClientToScreen(TPoint(3, 3)));
+  EXPECT_FALSE(ListShowing());
+  EXPECT_EQ(Combo->Text(), "丁");
+  Other->SetFocus();
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "4");
+
+  // Resizing with the grip is kept for the next opening.
+  Combo->SetFocus();
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  TSizeGripEh* grip = list->SizeGrip();
+  ASSERT_TRUE(grip->Visible());
+  Integer itemHeight = list->ItemRect(0).Height();
+  TPoint from = grip->ClientToScreen(TPoint(grip->Width() - 3, grip->Height() - 3));
+  Headless().Drag(from, TPoint(from.X + 30, from.Y + 2 * itemHeight));
+  Integer width = list->Width();
+  EXPECT_EQ(list->RowCount(), 6);
+  Headless().Key(VK_ESCAPE);
+  EXPECT_FALSE(ListShowing());
+  EXPECT_TRUE(Combo->Focused()) << "Esc closed the list only";
+  EXPECT_EQ(Combo->DropDownBox()->Rows(), 6);
+  EXPECT_EQ(Combo->DropDownBox()->Width(), width);
+  Headless().Key(VK_DOWN, false, false, true);
+  EXPECT_EQ(list->RowCount(), 6);
+  EXPECT_EQ(list->Width(), width);
+  Headless().Key(VK_ESCAPE);
+}
+
+TEST_F(DBComboBoxEh, AKeyedComboOpensFromItsTextAndADragIntoTheListChooses)
+{
+  Keyed({"A", "B", "C", "D"}, {"1", "2", "3", "4"});
+  Bind("Code");
+  Combo->SetFocus();
+  // A click on the text opens; the next click on the text closes without accepting.
+  Headless().Click(TextPoint());
+  ASSERT_TRUE(ListShowing());
+  Headless().Click(TextPoint());
+  EXPECT_FALSE(ListShowing());
+  EXPECT_EQ(Combo->Text(), "B");
+  // Pressing the text and releasing over a row takes that row.
+  Headless().Drag(TextPoint(), RowPoint(3));
+  EXPECT_FALSE(ListShowing());
+  EXPECT_EQ(Combo->Text(), "D");
+  // The same from the main button.
+  Headless().Drag(ButtonPoint(), RowPoint(0));
+  EXPECT_FALSE(ListShowing());
+  EXPECT_EQ(Combo->Text(), "A");
+  // A click on a further button never closes the list.
+  TEditButtonEh* extra = Combo->EditButtons()->Add();
+  extra->SetStyle(ebsEllipsisEh);
+  Integer extraClicks = 0;
+  extra->OnClick = [&](TObject*, bool&) { ++extraClicks; };
+  Headless().Click(ButtonPoint());
+  ASSERT_TRUE(ListShowing());
+  TEditButtonControlEh* b = Combo->ButtonControl(1);
+  Headless().Click(b->ClientToScreen(TPoint(3, 3)));
+  EXPECT_EQ(extraClicks, 1);
+  EXPECT_TRUE(ListShowing());
+  Headless().Key(VK_ESCAPE);
+}
+
+TEST_F(DBComboBoxEh, AListFittedToItsItemsMakesRoomForTheImages)
+{
+  for (const char* s : {"短", "一个很长很长的名字", "中等长度"})
+    Combo->Items()->Add(s);
+  auto* images = gallery::Images(Form, 16);
+  Combo->SetImages(images);
+  EXPECT_TRUE(Combo->EditImage()->Visible());
+  Combo->DropDownBox()->SetWidth(-1);
+  Combo->SetWidth(60);
+  Combo->SetFocus();
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  TPopupListboxEh* list = Combo->PopupList();
+  TBitmap probe(1, 1);
+  probe.Canvas()->SetFont(Combo->Font());
+  Integer widest = probe.Canvas()->TextWidth("一个很长很长的名字");
+  EXPECT_EQ(list->ClientWidth(), widest + 5 + 16 + 4);
+  EXPECT_GE(list->ItemRect(0).Height(), 17) << "rows as high as the images";
+  Headless().Key(VK_ESCAPE);
+  // Never narrower than the control.
+  Combo->SetWidth(300);
+  Headless().Key(VK_DOWN, false, false, true);
+  EXPECT_EQ(list->Width(), 300);
+  Headless().Key(VK_ESCAPE);
+}

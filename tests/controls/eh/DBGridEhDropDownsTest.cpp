@@ -1,0 +1,249 @@
+// The cell editor's drop-downs driven by keys, the wheel and the focus: the month calendar
+// of date columns, the calculator of number columns with a drop-down button, and the list
+// of recently entered texts that drops down while the user types.
+#include <cmath>
+
+#include "controls/eh/CalculatorEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/StdCtrls.h"
+#include "tests/controls/eh/GridEhTestKit.h"
+
+using namespace ehtest;
+
+namespace {
+
+class GridEhDropDowns : public GridEhTest {
+protected:
+  void SetUp() override
+  {
+    GridEhTest::SetUp();
+    MakeGrid();
+    Grid->SetFocus();
+    Headless().ProcessMessages();
+  }
+  // Opens the editor on a column of the current record.
+  TDBGridInplaceEdit* Edit(const char* Column)
+  {
+    Grid->SelectDataColumn(Col(Column)->Index());
+    Grid->ShowEditor();
+    Headless().ProcessMessages();
+    return Grid->CellEditor();
+  }
+  void Key(Word Vk, bool Shift = false, bool Ctrl = false, bool Alt = false)
+  {
+    Headless().Key(Vk, Shift, Ctrl, Alt);
+    Headless().ProcessMessages();
+  }
+  TDateTime Born() { return Orders->FieldByName("Born")->AsDateTime(); }
+};
+
+} // namespace
+
+TEST_F(GridEhDropDowns, TheCalendarPicksADateWithKeysAndTheWheel)
+{
+  TDBGridInplaceEdit* editor = Edit("Born");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->EditStyle(), cesDate);
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  TPopupMonthCalendarEh* calendar = editor->Calendar();
+  ASSERT_NE(calendar, nullptr);
+  EXPECT_EQ(editor->ActiveList(), calendar);
+  EXPECT_TRUE(IsWindowVisible(calendar->Handle()));
+  EXPECT_EQ(calendar->Date(), EncodeDate(1980, 1, 2)) << "opens on the cell's date";
+  EXPECT_EQ(GetFocus(), editor->Handle()) << "the editor keeps the focus";
+  TRect e, c;
+  GetWindowRect(editor->Handle(), e);
+  GetWindowRect(calendar->Handle(), c);
+  EXPECT_EQ(c.Top, e.Bottom) << "under the editor";
+  // Arrows go to the calendar; the wheel over the grid too.
+  Key(VK_RIGHT);
+  Key(VK_DOWN);
+  EXPECT_EQ(calendar->Date(), EncodeDate(1980, 1, 10));
+  Headless().Wheel(-1, Grid->ClientToScreen({50, 50}));
+  Headless().ProcessMessages();
+  EXPECT_EQ(calendar->Date(), EncodeDate(1980, 1, 11));
+  EXPECT_TRUE(editor->ListVisible());
+  // Enter takes it: the field holds the date, the editor shows it.
+  Key(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_FALSE(IsWindowVisible(calendar->Handle()));
+  EXPECT_EQ(Orders->State(), dsEdit);
+  EXPECT_EQ(Born(), EncodeDate(1980, 1, 11));
+  EXPECT_EQ(editor->Text(), DateToStr(EncodeDate(1980, 1, 11)));
+
+  // Esc leaves the date as it was; Alt+Down opens as F4 does.
+  EXPECT_TRUE(Grid->EditorMode()) << "the Enter that closed the calendar stays there";
+  Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(editor->ListVisible());
+  Key(VK_RIGHT);
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(Born(), EncodeDate(1980, 1, 11));
+}
+
+TEST_F(GridEhDropDowns, TheCalendarOpensOnTodayOrTheFieldsDateForTextsThatAreNoDates)
+{
+  struct TCase {
+    const char* Name;
+    const char* Text;
+    TDateTime Expected;
+  };
+  const TCase cases[] = {
+      {"a date", "2001-02-03", EncodeDate(2001, 2, 3)},
+      {"empty", "", std::floor(Date())},
+      {"no date", "abc", EncodeDate(1980, 1, 2)},
+  };
+  TDBGridInplaceEdit* editor = Edit("Born");
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    editor->SetText(c.Text);
+    editor->OpenDropDown();
+    ASSERT_TRUE(editor->ListVisible());
+    EXPECT_EQ(editor->Calendar()->Date(), c.Expected);
+    editor->CloseDropDown(false);
+  }
+}
+
+TEST_F(GridEhDropDowns, TheCalendarClosesWhenTheFocusLeaves)
+{
+  auto* other = new TEdit(Form);
+  other->SetBounds(0, 205, 100, 20);
+  other->SetParent(Form);
+  TDBGridInplaceEdit* editor = Edit("Born");
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  Key(VK_RIGHT);
+  other->SetFocus();
+  Headless().ProcessMessages();
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_FALSE(IsWindowVisible(editor->Calendar()->Handle()));
+  EXPECT_EQ(Born(), EncodeDate(1980, 1, 2)) << "closed without taking the date";
+}
+
+TEST_F(GridEhDropDowns, TheCalculatorComputesAndHandsOverItsResult)
+{
+  Col("Qty")->SetButtonStyle(cbsDropDown);
+  TDBGridInplaceEdit* editor = Edit("Qty");
+  EXPECT_EQ(editor->EditStyle(), cesDropDown);
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  TPopupCalculatorEh* calc = editor->Calculator();
+  ASSERT_NE(calc, nullptr);
+  EXPECT_EQ(editor->ActiveList(), calc);
+  EXPECT_EQ(calc->DisplayNumber(), 5) << "starts from the cell's number";
+  Headless().Type("*3");
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "5") << "typed characters go to the calculator";
+  // The first Enter computes, the second hands the result over.
+  Key(VK_RETURN);
+  EXPECT_TRUE(editor->ListVisible());
+  EXPECT_EQ(calc->DisplayNumber(), 15);
+  Key(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), "15");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("Qty")->AsInteger(), 15);
+
+  // Esc closes without a value; a read-only column opens but never writes.
+  Key(VK_F4);
+  Headless().Type("+1");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), "15");
+}
+
+TEST_F(GridEhDropDowns, RecentTextsDropDownWhileTyping)
+{
+  TMRUListEh* mru = Col("City")->MRUList();
+  mru->SetActive(true);
+  mru->Items()->SetText("Harbin\nHangzhou\nBeijing");
+  TDBGridInplaceEdit* editor = Edit("City");
+  editor->SelectAll();
+  Headless().Type("H");
+  Headless().ProcessMessages();
+  ASSERT_TRUE(editor->MruListVisible());
+  TMRUListboxEh* list = editor->MruListBox();
+  ASSERT_EQ(list->Items()->Count(), 2);
+  EXPECT_GE(list->Items()->IndexOf("Hangzhou"), 0);
+  EXPECT_GE(list->Items()->IndexOf("Harbin"), 0);
+  EXPECT_TRUE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(GetFocus(), editor->Handle());
+  Headless().Type("an");
+  Headless().ProcessMessages();
+  ASSERT_TRUE(editor->MruListVisible());
+  EXPECT_EQ(list->Items()->Count(), 1);
+  // Down chooses in the list, Enter takes the text.
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_FALSE(editor->MruListVisible());
+  EXPECT_EQ(editor->Text(), "Hangzhou");
+  EXPECT_EQ(Orders->State(), dsEdit);
+  // Storing the cell remembers its text (newest last).
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("City")->AsString(), "Hangzhou");
+  EXPECT_EQ(mru->Items()->Strings(mru->Items()->Count() - 1), "Hangzhou");
+
+  // Emptying the text closes the list; texts nothing matches close it too.
+  editor = Edit("City");
+  editor->SelectAll();
+  Headless().Type("B");
+  Headless().ProcessMessages();
+  ASSERT_TRUE(editor->MruListVisible());
+  Key(VK_BACK);
+  EXPECT_EQ(editor->Text(), "");
+  EXPECT_FALSE(editor->MruListVisible());
+  Headless().Type("Q");
+  Headless().ProcessMessages();
+  EXPECT_FALSE(editor->MruListVisible());
+}
+
+TEST_F(GridEhDropDowns, ALookupCellChoosesFromItsListDataset)
+{
+  TDBGridInplaceEdit* editor = Edit("Country");
+  ASSERT_EQ(editor->EditStyle(), cesDataList);
+  EXPECT_EQ(editor->Text(), "North");
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list, Col("Country")->DropDownGrid()) << "the column's list";
+  EXPECT_TRUE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(VarToStr(list->KeyValue()), "1") << "on the cell's key";
+  EXPECT_EQ(list->ListRowCount(), 4) << "as many rows as the list has records";
+  // Keys choose in the list while the editor keeps the focus; Esc puts the text back.
+  Key(VK_DOWN);
+  EXPECT_EQ(VarToStr(list->KeyValue()), "2");
+  EXPECT_EQ(editor->Text(), "South");
+  EXPECT_EQ(GetFocus(), editor->Handle());
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), "North");
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 1);
+  // Enter takes the chosen record's key; posting stores it.
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), "East");
+  EXPECT_TRUE(Grid->EditorMode());
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 3);
+  EXPECT_EQ(Orders->FieldByName("Country")->AsString(), "East");
+
+  // A click on a row takes that row.
+  editor = Edit("Country");
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  TRect r = list->CellRect(list->DataToRawColumn(0), list->HeaderRowCount() + 3);
+  Headless().Advance(1000);
+  Headless().Click(list->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}));
+  Headless().ProcessMessages();
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), "West");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+}
