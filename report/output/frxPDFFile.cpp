@@ -4,9 +4,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -847,12 +852,14 @@ void TfrxPDFPage::SaveToStream(TStream* Stream)
   const char* data = static_cast<const char*>(FContent->Memory());
   const size_t size = static_cast<size_t>(FContent->Size());
   if (FPDF->Compressed) {
-    const std::string packed = CompressBytes(data, size, zcMax);
-    WriteLn(Stream, "/Length " + Num(static_cast<Int64>(packed.size())));
+    const std::string* ahead = FPDF->Packed(this);
+    const std::string packed = ahead ? std::string() : CompressBytes(data, size, zcMax);
+    const std::string& bytes = ahead ? *ahead : packed;
+    WriteLn(Stream, "/Length " + Num(static_cast<Int64>(bytes.size())));
     WriteLn(Stream, "/Filter [/FlateDecode ]");
     WriteLn(Stream, ">>");
     WriteLn(Stream, "stream");
-    Write(Stream, packed);
+    Write(Stream, bytes);
     WriteLn(Stream, "");
   } else {
     WriteLn(Stream, "/Length " + Num(static_cast<Int64>(size)));
@@ -929,6 +936,103 @@ const std::string& TfrxPDFFile::JpegOf(TBitmap* Bitmap)
   return entries.front()->Jpeg;
 }
 
+// The packer: one worker thread deflating the contents of finished pages in the order they
+// were handed over. At most MaxQueued pages wait, so a worker slower than the drawing holds
+// the drawing back instead of letting pages pile up. The bytes equal what deflating the page
+// at the end gives; a failure is kept with the page and raised when the page is written,
+// where deflating it then would have raised it.
+struct TfrxPDFFile::TPacker {
+  static constexpr size_t MaxQueued = 2;
+  std::mutex Lock;
+  std::condition_variable Changed;
+  std::deque<TfrxPDFPage*> Queue;
+  bool Stopping = false;
+  std::thread Worker;
+
+  void Run()
+  {
+    std::unique_lock<std::mutex> hold(Lock);
+    for (;;) {
+      Changed.wait(hold, [&] { return Stopping || !Queue.empty(); });
+      if (Stopping)
+        return;
+      TfrxPDFPage* page = Queue.front();
+      hold.unlock();
+      // The page is no longer drawn on: its content stays as it is while it is read here.
+      const char* data = static_cast<const char*>(page->FContent->Memory());
+      const Int64 size = page->FContent->Size();
+      std::string packed;
+      int result = 0;
+      std::exception_ptr failure;
+      try {
+        result = DeflateBytes(data, static_cast<size_t>(size), zcMax, packed);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      hold.lock();
+      page->FPacked = std::move(packed);
+      page->FPackResult = result;
+      page->FPackFailure = failure;
+      page->FPackedFrom = size;
+      page->FPackState = TfrxPDFPage::psDone;
+      Queue.pop_front();
+      Changed.notify_all();
+    }
+  }
+};
+
+void TfrxPDFFile::Pack(TfrxPDFPage* Page)
+{
+  if (!Compressed || Page->FPackState != TfrxPDFPage::psNone)
+    return;
+  if (!FPacker) {
+    auto packer = std::make_unique<TPacker>();
+    try {
+      packer->Worker = std::thread([p = packer.get()] { p->Run(); });
+    } catch (const std::system_error&) {
+      return; // no thread to be had: the page is deflated when it is written
+    }
+    FPacker = std::move(packer);
+  }
+  std::unique_lock<std::mutex> hold(FPacker->Lock);
+  FPacker->Changed.wait(hold, [&] { return FPacker->Queue.size() < TPacker::MaxQueued; });
+  Page->FPackState = TfrxPDFPage::psQueued;
+  FPacker->Queue.push_back(Page);
+  FPacker->Changed.notify_all();
+}
+
+const std::string* TfrxPDFFile::Packed(TfrxPDFPage* Page)
+{
+  if (!FPacker || Page->FPackState == TfrxPDFPage::psNone)
+    return nullptr;
+  {
+    std::unique_lock<std::mutex> hold(FPacker->Lock);
+    FPacker->Changed.wait(hold, [&] { return Page->FPackState == TfrxPDFPage::psDone; });
+  }
+  if (Page->FPackedFrom != Page->FContent->Size())
+    return nullptr; // written to after it was handed over: deflated again
+  if (Page->FPackFailure)
+    std::rethrow_exception(Page->FPackFailure);
+  CheckDeflateResult(Page->FPackResult);
+  return &Page->FPacked;
+}
+
+void TfrxPDFFile::StopPacker()
+{
+  if (!FPacker)
+    return;
+  {
+    std::lock_guard<std::mutex> hold(FPacker->Lock);
+    FPacker->Stopping = true;
+  }
+  FPacker->Changed.notify_all();
+  FPacker->Worker.join();
+  // Pages the worker did not finish are deflated when written.
+  for (TfrxPDFPage* page : FPacker->Queue)
+    page->FPackState = TfrxPDFPage::psNone;
+  FPacker.reset();
+}
+
 TfrxPDFFile::TfrxPDFFile() : FToolkit(std::make_unique<TfrxPDFToolkit>()) {}
 
 TfrxPDFFile::~TfrxPDFFile()
@@ -938,6 +1042,7 @@ TfrxPDFFile::~TfrxPDFFile()
 
 void TfrxPDFFile::Clear()
 {
+  StopPacker();
   FPages.clear();
   FFonts.clear();
   FXRef.clear();
@@ -949,6 +1054,9 @@ TfrxPDFPage* TfrxPDFFile::AddPage(TfrxComponent* Page)
 {
   auto page = std::make_unique<TfrxPDFPage>(this, PageCount() + 1, Page->Width() * 0.75L,
                                             Page->Height() * 0.75L);
+  // The page before is finished: its content is deflated while this one is drawn.
+  if (!FPages.empty())
+    Pack(FPages.back().get());
   FPages.push_back(std::move(page));
   return FPages.back().get();
 }

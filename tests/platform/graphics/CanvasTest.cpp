@@ -469,6 +469,33 @@ TEST(Canvas, FilledRectanglesStayInsideTheClipAndTheSurface)
     }
 }
 
+// Long runs are filled in blocks, not pixel by pixel: every width around the block sizes
+// must still paint exactly its own pixels, in colours whose four bytes differ and in white.
+TEST(Canvas, WideSolidFillsAndNewSurfacesCoverExactlyTheirPixels)
+{
+  for (TColor colour : {clRed, clWhite, TColor(0x123456)})
+    for (Integer width : {1, 31, 32, 33, 47, 64, 100, 257}) {
+      SCOPED_TRACE(std::to_string(colour) + " width " + std::to_string(width));
+      TImageSurface surface(width + 6, 3, colour == clWhite ? clBlack : clWhite);
+      surface.FillArea(TRegion(Rect(3, 1, 3 + width, 2)), TFill::Solid(colour), TGc());
+      for (Integer y = 0; y < 3; ++y)
+        for (Integer x = 0; x < width + 6; ++x) {
+          const bool inside = y == 1 && x >= 3 && x < 3 + width;
+          ASSERT_EQ(surface.GetPixel(x, y) == colour, inside) << x << "," << y;
+        }
+      // A surface made larger keeps its pixels and grounds the new ones in the colour given.
+      surface.Resize(width + 40, 4, colour);
+      for (Integer y = 0; y < 4; ++y)
+        for (Integer x = 0; x < width + 40; ++x) {
+          const bool ground = x >= width + 6 || y == 3;
+          if (ground || (y == 1 && x >= 3 && x < 3 + width))
+            ASSERT_EQ(surface.GetPixel(x, y), colour) << x << "," << y;
+          else
+            ASSERT_NE(surface.GetPixel(x, y), colour) << x << "," << y;
+        }
+    }
+}
+
 TEST(Canvas, DrawEdgeUsesTheSystemColoursPerSide)
 {
   // A diagnostic palette: each index its own colour.

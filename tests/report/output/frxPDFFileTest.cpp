@@ -16,6 +16,7 @@
 #include "platform/ui/backend/headless/Headless.h"
 #include "report/output/frxExportPDF.h"
 #include "report/output/frxExportUtils.h"
+#include "report/output/frxZLib.h"
 #include "tests/report/output/ExportFixtures.h"
 #include "tests/report/output/OutputTestSupport.h"
 #include "tests/support/PdfProbe.h"
@@ -161,6 +162,96 @@ TEST_F(frxPDFTest, ShapesLinesAndCompression)
   const std::string packed = Write(r, true);
   EXPECT_NE(packed.find("/Filter [/FlateDecode ]"), std::string::npos);
   EXPECT_EQ(StreamOf(packed, 6), content);
+}
+
+// Pages of shapes only (no fonts, so page k's content is object 4 + 2k), each page's
+// shapes in other places.
+void BuildShapePages(TExportReport& R, Integer Pages)
+{
+  for (Integer k = 0; k < Pages; ++k) {
+    TfrxReportTitle* band = R.AddPage(10);
+    for (Integer i = 0; i <= k % 5; ++i)
+      R.Add<TfrxShapeView>(band, 10 * i + k, 30 * i, 50 + k, 20)->SetColor(clNone);
+  }
+}
+
+// Finished pages are deflated on a worker while later pages are drawn: every page's stream
+// holds the bytes deflating its own content at the end gives, in the page's place.
+TEST_F(frxPDFTest, PagesDeflatedAheadAreTheirOwnContentsBytes)
+{
+  TExportReport r;
+  BuildShapePages(r, 11);
+  r.Prepare();
+  const std::string plain = Write(r, false);
+  const std::string packed = Write(r, true);
+  for (Integer k = 1; k <= 11; ++k) {
+    SCOPED_TRACE(k);
+    const std::string content = StreamOf(plain, 4 + 2 * k);
+    ASSERT_NE(content.find(" re\r\n"), std::string::npos) << content;
+    const std::string head = std::to_string(4 + 2 * k) + " 0 obj\r\n";
+    const size_t s = packed.find("stream\r\n", packed.find(head)) + 8;
+    EXPECT_EQ(packed.substr(s, packed.find("\r\nendstream", s) - s),
+              CompressBytes(content.data(), content.size(), zcMax));
+    if (k > 1) // contents differ from page to page
+      EXPECT_NE(content, StreamOf(plain, 2 + 2 * k));
+  }
+}
+
+// A document dropped half made lets its worker go; cleared, it is written again as new.
+TEST_F(frxPDFTest, AbandonedOrClearedDocumentsStopDeflatingAhead)
+{
+  TExportReport r;
+  BuildShapePages(r, 7);
+  r.Prepare();
+  const std::string expected = Write(r, true);
+  auto fill = [&](TfrxPDFFile& Pdf) {
+    for (Integer i = 0; i < r.Pages()->PageCount(); ++i) {
+      auto* page = static_cast<TfrxReportPage*>(r.Pages()->BuildPage(i));
+      page->SetLeft(page->LeftMargin() * 3.77953L);
+      page->SetTop(page->TopMargin() * 3.77953L);
+      TfrxPDFPage* out = Pdf.AddPage(page);
+      TList* all = page->AllObjects();
+      for (Integer j = 0; j < all->Count(); ++j)
+        if (auto* v = dynamic_cast<TfrxView*>(static_cast<TObject*>(all->Items(j))))
+          out->AddObject(v);
+      page->SetLeft(0);
+      page->SetTop(0);
+    }
+  };
+  {
+    TfrxPDFFile dropped;
+    fill(dropped); // pages handed to the worker, never written
+  }
+  TfrxPDFFile pdf;
+  pdf.Title = "T";
+  fill(pdf);
+  pdf.Clear();
+  fill(pdf);
+  TStringStream out;
+  pdf.SaveToStream(&out);
+  EXPECT_EQ(out.DataString(), expected);
+}
+
+// A file that cannot be written fails the export as before, with pages deflated ahead; the
+// filter then writes the next file whole.
+TEST_F(frxPDFTest, FailedWriteAfterDeflatingAheadIsReported)
+{
+  TExportReport r;
+  BuildShapePages(r, 9);
+  r.Prepare();
+  TfrxPDFExport filter(nullptr);
+  filter.SetShowDialog(false);
+  filter.SetFileName("/nonexistent-dir/out.pdf");
+  EXPECT_THROW(r.Export(&filter), EFCreateError);
+  const std::string file = OutputPath("pdf_after_failed_write.pdf");
+  std::remove(file.c_str());
+  filter.SetFileName(file);
+  ASSERT_TRUE(r.Export(&filter));
+  std::string pdf;
+  ASSERT_TRUE(ReadFileBytes(file, pdf));
+  const std::string plain = Write(r, false);
+  for (Integer k = 1; k <= 9; ++k)
+    EXPECT_EQ(StreamOf(pdf, 4 + 2 * k), StreamOf(plain, 4 + 2 * k)) << k;
 }
 
 // Texts: escaping, the font resources (shared across sizes, one per face, style and
