@@ -50,29 +50,6 @@ inline std::uint32_t Rop3(unsigned index, std::uint32_t p, std::uint32_t s, std:
 }
 
 // The rectangle of a region that is one, or false.
-// Sets Count pixels to Value: by memset when its four bytes are equal (white, the usual
-// ground), else by copies of a doubling filled run; both move whole cache lines where a
-// loop of single stores would not.
-void FillPixels(std::uint32_t* At, size_t Count, std::uint32_t Value)
-{
-  constexpr size_t Seed = 16;
-  if (Count < 2 * Seed) {
-    std::fill_n(At, Count, Value);
-    return;
-  }
-  const std::uint32_t byte = Value & 0xFF;
-  if (Value == byte * 0x01010101u) {
-    std::memset(At, static_cast<int>(byte), Count * sizeof(std::uint32_t));
-    return;
-  }
-  std::fill_n(At, Seed, Value);
-  for (size_t done = Seed; done < Count;) {
-    const size_t n = std::min(done, Count - done);
-    std::memcpy(At + done, At, n * sizeof(std::uint32_t));
-    done += n;
-  }
-}
-
 bool SingleRect(const TRegion& region, TRect& rect)
 {
   const std::vector<TRegion::TBand>& bands = region.Bands();
@@ -409,9 +386,9 @@ void TImageSurface::Resize(Integer width, Integer height, TColor fill)
   width = std::max<Integer>(0, width);
   height = std::max<Integer>(0, height);
   ReleaseCairo(); // the pixels move
-  std::vector<std::uint32_t> bits(static_cast<size_t>(width) * height);
-  FillPixels(bits.data(), bits.size(),
-             0xFF000000u | SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
+  std::vector<std::uint32_t> bits(static_cast<size_t>(width) * height,
+                                  0xFF000000u |
+                                      SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
   Integer cw = std::min(width, FWidth), ch = std::min(height, FHeight);
   for (Integer y = 0; y < ch; ++y)
     std::copy_n(&FBits[static_cast<size_t>(y) * FWidth], cw, &bits[static_cast<size_t>(y) * width]);
@@ -460,7 +437,7 @@ void TImageSurface::Paint(const TRegion& area, const TFill& fill, Integer rop2)
       for (Integer y = band.Top; y < band.Bottom; ++y) {
         std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];
         for (const TSpan& s : band.Spans)
-          FillPixels(row + s.Left, static_cast<size_t>(s.Right - s.Left), pixel);
+          std::fill(row + s.Left, row + s.Right, pixel);
       }
     return;
   }
@@ -567,6 +544,63 @@ void TImageSurface::FillArea(const TRegion& area, const TFill& fill, const TGc& 
     }
   }
   Paint(area.Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
+}
+
+void TImageSurface::FillRects(const std::vector<TColoredRect>& rects, const TGc& gc)
+{
+  TRect c = Rect(0, 0, FWidth, FHeight);
+  if (gc.Rop2 != R2_COPYPEN || (gc.Clip && !SingleRect(*gc.Clip, c))) {
+    TSurface::FillRects(rects, gc);
+    return;
+  }
+  // Each rectangle inside the clip and the surface, as FillArea takes it.
+  struct TPiece {
+    TRect R;
+    std::uint32_t Pixel;
+  };
+  std::vector<TPiece> pieces;
+  std::vector<Integer> edges; // the rows where the set of rectangles covering a row changes
+  pieces.reserve(rects.size());
+  edges.reserve(2 * rects.size());
+  for (const TColoredRect& cr : rects) {
+    const TRect& r = cr.Rect; // an inverted rectangle is empty, as its region is
+    const TRect x = {std::max({r.Left, c.Left, 0}), std::max({r.Top, c.Top, 0}),
+                     std::min({r.Right, c.Right, FWidth}), std::min({r.Bottom, c.Bottom, FHeight})};
+    if (x.Left >= x.Right || x.Top >= x.Bottom)
+      continue;
+    pieces.push_back({x, 0xFF000000u | SwapRB(static_cast<std::uint32_t>(cr.Color) & 0xFFFFFF)});
+    edges.push_back(x.Top);
+    edges.push_back(x.Bottom);
+  }
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  std::vector<std::pair<Integer, Integer>> runs;
+  for (size_t k = 0; k + 1 < edges.size(); ++k) {
+    const Integer top = edges[k], bottom = edges[k + 1];
+    std::uint32_t* first = &FBits[static_cast<size_t>(top) * FWidth];
+    runs.clear();
+    for (const TPiece& p : pieces)
+      if (p.R.Top <= top && p.R.Bottom >= bottom) {
+        std::fill(first + p.R.Left, first + p.R.Right, p.Pixel);
+        runs.emplace_back(p.R.Left, p.R.Right);
+      }
+    if (runs.empty() || bottom - top == 1)
+      continue;
+    // The columns painted in the first row, joined where they touch, go down to the others.
+    std::sort(runs.begin(), runs.end());
+    size_t n = 0;
+    for (size_t i = 1; i < runs.size(); ++i)
+      if (runs[i].first <= runs[n].second)
+        runs[n].second = std::max(runs[n].second, runs[i].second);
+      else
+        runs[++n] = runs[i];
+    runs.resize(n + 1);
+    for (Integer y = top + 1; y < bottom; ++y) {
+      std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];
+      for (const auto& [l, r] : runs)
+        std::memcpy(row + l, first + l, static_cast<size_t>(r - l) * sizeof(std::uint32_t));
+    }
+  }
 }
 
 void TImageSurface::CopyBits(const TRect& dest, const TImageSurface* source,

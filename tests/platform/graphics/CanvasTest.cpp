@@ -469,8 +469,8 @@ TEST(Canvas, FilledRectanglesStayInsideTheClipAndTheSurface)
     }
 }
 
-// Long runs are filled in blocks, not pixel by pixel: every width around the block sizes
-// must still paint exactly its own pixels, in colours whose four bytes differ and in white.
+// Solid runs of any width paint exactly their own pixels, in colours whose four bytes differ
+// and in white.
 TEST(Canvas, WideSolidFillsAndNewSurfacesCoverExactlyTheirPixels)
 {
   for (TColor colour : {clRed, clWhite, TColor(0x123456)})
@@ -493,6 +493,47 @@ TEST(Canvas, WideSolidFillsAndNewSurfacesCoverExactlyTheirPixels)
           else
             ASSERT_NE(surface.GetPixel(x, y), colour) << x << "," << y;
         }
+    }
+}
+
+// Rectangles filled together (barcode bars: rows covered alike are filled once and copied)
+// give the pixels of filling them one by one: over a ground that differs in every pixel, with
+// bars of two heights and gaps between them, overlaps, an inverted and an outside rectangle,
+// under no clip, a rectangular clip, a clip of two pieces and another raster operation.
+TEST(Canvas, RectanglesFilledTogetherMatchFillingThemOneByOne)
+{
+  const std::vector<TColoredRect> bars = {
+      {Rect(2, 1, 4, 30), clBlack},  {Rect(4, 1, 5, 30), clWhite},
+      {Rect(5, 1, 8, 12), clRed},    {Rect(10, 1, 11, 30), clBlack},
+      {Rect(7, 5, 12, 9), clBlue},   {Rect(20, 3, 16, 9), clRed},
+      {Rect(-5, -5, 3, 2), clGreen}, {Rect(30, 1, 50, 5), clBlack},
+      {Rect(13, 40, 15, 50), clRed}, {Rect(13, 25, 36, 27), TColor(0x123456)}};
+  const TRegion twoPieces =
+      TRegion(Rect(0, 0, 6, 40)).Combine(TRegion(Rect(9, 10, 40, 20)), RGN_OR);
+  const TRegion rectClip(Rect(3, 2, 33, 28));
+  const TRegion* clips[] = {nullptr, &rectClip, &twoPieces};
+  for (Integer rop2 : {R2_COPYPEN, R2_NOT})
+    for (Integer i = 0; i < 3; ++i) {
+      SCOPED_TRACE(std::to_string(rop2) + " clip " + std::to_string(i));
+      TImageSurface together(34, 32), oneByOne(34, 32);
+      for (Integer y = 0; y < 32; ++y)
+        for (Integer x = 0; x < 34; ++x) {
+          together.SetPixel(x, y, TColor(x * 7 + y * 0x0500), TGc());
+          oneByOne.SetPixel(x, y, TColor(x * 7 + y * 0x0500), TGc());
+        }
+      TGc gc;
+      gc.Rop2 = rop2;
+      gc.Clip = clips[i];
+      together.FillRects(bars, gc);
+      for (const TColoredRect& b : bars)
+        oneByOne.FillArea(TRegion(b.Rect), TFill::Solid(b.Color), gc);
+      for (Integer y = 0; y < 32; ++y)
+        for (Integer x = 0; x < 34; ++x)
+          ASSERT_EQ(together.GetPixel(x, y), oneByOne.GetPixel(x, y)) << x << "," << y;
+      if (rop2 == R2_COPYPEN && i == 0) { // a tall bar, and the ground in the gap beside it
+        EXPECT_EQ(together.GetPixel(3, 20), clBlack);
+        EXPECT_EQ(together.GetPixel(8, 20), TColor(8 * 7 + 20 * 0x0500));
+      }
     }
 }
 
