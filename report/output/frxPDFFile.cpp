@@ -937,23 +937,30 @@ const std::string& TfrxPDFFile::JpegOf(TBitmap* Bitmap)
 }
 
 // The packer: one worker thread deflating the contents of finished pages in the order they
-// were handed over. At most MaxQueued pages wait, so a worker slower than the drawing holds
-// the drawing back instead of letting pages pile up. The bytes equal what deflating the page
-// at the end gives; a failure is kept with the page and raised when the page is written,
-// where deflating it then would have raised it.
+// were handed over. At most MaxQueued pages wait (pages the document keeps until it is
+// written in any case), enough to ride out the worker's turns off the processor; a worker
+// slower than the drawing holds the drawing back. The bytes equal what deflating the page at
+// the end gives; a failure is kept with the page and raised when the page is written, where
+// deflating it then would have raised it. Each side wakes the other only when it sleeps.
 struct TfrxPDFFile::TPacker {
-  static constexpr size_t MaxQueued = 2;
+  static constexpr size_t MaxQueued = 8;
   std::mutex Lock;
-  std::condition_variable Changed;
+  std::condition_variable Work, Done;
   std::deque<TfrxPDFPage*> Queue;
   bool Stopping = false;
+  bool WorkerWaits = false;
+  Integer Waiters = 0; // the document's side waiting for room or for a page
   std::thread Worker;
 
   void Run()
   {
     std::unique_lock<std::mutex> hold(Lock);
     for (;;) {
-      Changed.wait(hold, [&] { return Stopping || !Queue.empty(); });
+      while (!Stopping && Queue.empty()) {
+        WorkerWaits = true;
+        Work.wait(hold);
+        WorkerWaits = false;
+      }
       if (Stopping)
         return;
       TfrxPDFPage* page = Queue.front();
@@ -976,7 +983,18 @@ struct TfrxPDFFile::TPacker {
       page->FPackedFrom = size;
       page->FPackState = TfrxPDFPage::psDone;
       Queue.pop_front();
-      Changed.notify_all();
+      if (Waiters > 0)
+        Done.notify_all();
+    }
+  }
+
+  // Waits, holding the lock, until Ready() holds.
+  template <class F> void WaitFor(std::unique_lock<std::mutex>& Hold, F Ready)
+  {
+    while (!Ready()) {
+      ++Waiters;
+      Done.wait(Hold);
+      --Waiters;
     }
   }
 };
@@ -994,11 +1012,13 @@ void TfrxPDFFile::Pack(TfrxPDFPage* Page)
     }
     FPacker = std::move(packer);
   }
-  std::unique_lock<std::mutex> hold(FPacker->Lock);
-  FPacker->Changed.wait(hold, [&] { return FPacker->Queue.size() < TPacker::MaxQueued; });
+  TPacker& packer = *FPacker;
+  std::unique_lock<std::mutex> hold(packer.Lock);
+  packer.WaitFor(hold, [&] { return packer.Queue.size() < TPacker::MaxQueued; });
   Page->FPackState = TfrxPDFPage::psQueued;
-  FPacker->Queue.push_back(Page);
-  FPacker->Changed.notify_all();
+  packer.Queue.push_back(Page);
+  if (packer.WorkerWaits)
+    packer.Work.notify_one();
 }
 
 const std::string* TfrxPDFFile::Packed(TfrxPDFPage* Page)
@@ -1006,8 +1026,9 @@ const std::string* TfrxPDFFile::Packed(TfrxPDFPage* Page)
   if (!FPacker || Page->FPackState == TfrxPDFPage::psNone)
     return nullptr;
   {
-    std::unique_lock<std::mutex> hold(FPacker->Lock);
-    FPacker->Changed.wait(hold, [&] { return Page->FPackState == TfrxPDFPage::psDone; });
+    TPacker& packer = *FPacker;
+    std::unique_lock<std::mutex> hold(packer.Lock);
+    packer.WaitFor(hold, [&] { return Page->FPackState == TfrxPDFPage::psDone; });
   }
   if (Page->FPackedFrom != Page->FContent->Size())
     return nullptr; // written to after it was handed over: deflated again
@@ -1025,7 +1046,7 @@ void TfrxPDFFile::StopPacker()
     std::lock_guard<std::mutex> hold(FPacker->Lock);
     FPacker->Stopping = true;
   }
-  FPacker->Changed.notify_all();
+  FPacker->Work.notify_one();
   FPacker->Worker.join();
   // Pages the worker did not finish are deflated when written.
   for (TfrxPDFPage* page : FPacker->Queue)
