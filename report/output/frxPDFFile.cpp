@@ -949,7 +949,8 @@ struct TfrxPDFFile::TPacker {
   std::deque<TfrxPDFPage*> Queue;
   bool Stopping = false;
   bool WorkerWaits = false;
-  Integer Waiters = 0; // the document's side waiting for room or for a page
+  Integer Waiters = 0;       // the document's side waiting for room or for a page
+  TDeflater Deflater{zcMax}; // the worker's alone
   std::thread Worker;
 
   void Run()
@@ -972,7 +973,7 @@ struct TfrxPDFFile::TPacker {
       int result = 0;
       std::exception_ptr failure;
       try {
-        result = DeflateBytes(data, static_cast<size_t>(size), zcMax, packed);
+        result = Deflater.Deflate(data, static_cast<size_t>(size), packed);
       } catch (...) {
         failure = std::current_exception();
       }
@@ -1123,16 +1124,39 @@ void TfrxPDFFile::AddXRef(TStream* Stream, Integer Number)
 }
 
 // The document is assembled in memory, then written to Stream in one piece; the offsets
-// count from Stream's position on entry, so they are file offsets for a new file.
+// count from Stream's position on entry, so they are file offsets for a new file. A memory
+// stream written at its end takes the document directly (assembling it apart would copy the
+// whole file once more), and a failure cuts it back to where it was.
 void TfrxPDFFile::SaveToStream(TStream* Stream)
 {
-  TMemoryStream mem;
   // The page contents are most of the file (compressed, no more than they are now).
   Int64 expected = 65536;
   for (const auto& page : FPages)
     expected += page->Content()->Size() + 512;
+  if (auto* direct = dynamic_cast<TMemoryStream*>(Stream);
+      direct && direct->Position() == direct->Size()) {
+    const Int64 start = direct->Position();
+    direct->SetCapacity(start + expected);
+    FBase = 0; // the stream's own positions are the offsets
+    try {
+      WriteDocument(direct);
+    } catch (...) {
+      direct->SetSize(start);
+      direct->SetPosition(start);
+      throw;
+    }
+    return;
+  }
+  TMemoryStream mem;
   mem.SetCapacity(expected);
   FBase = Stream->Position();
+  WriteDocument(&mem);
+  Stream->WriteBuffer(mem.Memory(), static_cast<Integer>(mem.Size()));
+}
+
+void TfrxPDFFile::WriteDocument(TStream* Out)
+{
+  TStream& mem = *Out;
   FXRef.clear();
   FFontFiles.clear();
   const AnsiString stamp = FormatDateTime("yyyymmddhhnnss", Now());
@@ -1199,5 +1223,4 @@ void TfrxPDFFile::SaveToStream(TStream* Stream)
   WriteLn(&mem, "startxref");
   WriteLn(&mem, Num(xrefOffset));
   WriteLn(&mem, "%%EOF");
-  Stream->WriteBuffer(mem.Memory(), static_cast<Integer>(mem.Size()));
 }

@@ -212,6 +212,8 @@ private:
   // was not packed ahead or has changed since; raises what packing it raised.
   const std::string* Packed(TfrxPDFPage* Page);
   void StopPacker();
+  // The whole file into Out, offsets counted from FBase.
+  void WriteDocument(TStream* Out);
 
   struct TJpegCache;
   std::unique_ptr<TJpegCache> FJpegs;

@@ -151,16 +151,39 @@ void CompressStreamTo(TStream* Source, TStream* Dest, TZCompressionLevel Level)
   z.Finish();
 }
 
-int DeflateBytes(const void* Data, size_t Size, TZCompressionLevel Level, std::string& Out)
+struct TDeflater::TState {
+  z_stream Strm{};
+  int Level = Z_DEFAULT_COMPRESSION;
+  bool Started = false;
+  Byte Buffer[ZBufferSize];
+};
+
+TDeflater::TDeflater(TZCompressionLevel Level) : FState(std::make_unique<TState>())
+{
+  FState->Level = MappedLevel(Level);
+}
+
+TDeflater::~TDeflater()
+{
+  if (FState->Started)
+    deflateEnd(&FState->Strm);
+}
+
+int TDeflater::Deflate(const void* Data, size_t Size, std::string& Out)
 {
   Out.clear();
-  z_stream strm{};
-  int code = deflateInit(&strm, MappedLevel(Level));
-  if (code < 0)
+  z_stream& strm = FState->Strm;
+  int code = FState->Started ? deflateReset(&strm) : deflateInit(&strm, FState->Level);
+  if (code < 0) {
+    if (FState->Started)
+      deflateEnd(&strm);
+    FState->Started = false;
     return code;
+  }
+  FState->Started = true;
   // The compression stream's steps: its output buffer emptied whenever full, input given in
   // pieces of at most 1 GB, then Z_FINISH until the stream ends.
-  Byte buffer[ZBufferSize];
+  Byte* buffer = FState->Buffer;
   auto drain = [&] {
     Out.append(reinterpret_cast<const char*>(buffer), ZBufferSize - strm.avail_out);
     strm.next_out = buffer;
@@ -169,37 +192,36 @@ int DeflateBytes(const void* Data, size_t Size, TZCompressionLevel Level, std::s
   strm.next_out = buffer;
   strm.avail_out = ZBufferSize;
   const Byte* p = static_cast<const Byte*>(Data);
-  try {
-    while (Size > 0 && code >= 0) {
-      const size_t chunk = std::min<size_t>(Size, 1 << 30);
-      strm.next_in = const_cast<Bytef*>(p);
-      strm.avail_in = static_cast<uInt>(chunk);
-      while (strm.avail_in > 0) {
-        code = deflate(&strm, Z_NO_FLUSH);
-        if (code < 0)
-          break;
-        if (strm.avail_out == 0)
-          drain();
-      }
-      p += chunk;
-      Size -= chunk;
-    }
-    if (code >= 0) {
-      strm.next_in = nullptr;
-      strm.avail_in = 0;
-      while ((code = deflate(&strm, Z_FINISH)) != Z_STREAM_END && code >= 0)
+  while (Size > 0 && code >= 0) {
+    const size_t chunk = std::min<size_t>(Size, 1 << 30);
+    strm.next_in = const_cast<Bytef*>(p);
+    strm.avail_in = static_cast<uInt>(chunk);
+    while (strm.avail_in > 0) {
+      code = deflate(&strm, Z_NO_FLUSH);
+      if (code < 0)
+        break;
+      if (strm.avail_out == 0)
         drain();
-      if (code >= 0) {
-        drain();
-        code = Z_OK;
-      }
     }
-  } catch (...) {
-    deflateEnd(&strm);
-    throw;
+    p += chunk;
+    Size -= chunk;
   }
-  deflateEnd(&strm);
+  if (code >= 0) {
+    strm.next_in = nullptr;
+    strm.avail_in = 0;
+    while ((code = deflate(&strm, Z_FINISH)) != Z_STREAM_END && code >= 0)
+      drain();
+    if (code >= 0) {
+      drain();
+      code = Z_OK;
+    }
+  }
   return code;
+}
+
+int DeflateBytes(const void* Data, size_t Size, TZCompressionLevel Level, std::string& Out)
+{
+  return TDeflater(Level).Deflate(Data, Size, Out);
 }
 
 std::string CompressBytes(const void* Data, size_t Size, TZCompressionLevel Level)

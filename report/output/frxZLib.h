@@ -71,3 +71,19 @@ std::string CompressBytes(const void* Data, size_t Size, TZCompressionLevel Leve
 int DeflateBytes(const void* Data, size_t Size, TZCompressionLevel Level, std::string& Out);
 // Raises EZCompressionError with zlib's text for a negative result of DeflateBytes.
 void CheckDeflateResult(int Result);
+
+// DeflateBytes for one piece of data after another at one level, keeping zlib's state (some
+// 300 KB at level 9) from one to the next: zlib resets it to what a new stream starts with,
+// so the bytes are the same. Not a runtime object; for one thread at a time.
+class TDeflater {
+public:
+  explicit TDeflater(TZCompressionLevel Level);
+  ~TDeflater();
+  TDeflater(const TDeflater&) = delete;
+  TDeflater& operator=(const TDeflater&) = delete;
+  int Deflate(const void* Data, size_t Size, std::string& Out);
+
+private:
+  struct TState;
+  std::unique_ptr<TState> FState;
+};

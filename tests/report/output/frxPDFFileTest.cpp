@@ -197,6 +197,36 @@ TEST_F(frxPDFTest, PagesDeflatedAheadAreTheirOwnContentsBytes)
   }
 }
 
+// A memory stream takes the document directly and any other stream a copy assembled apart;
+// both give the same bytes, after what the stream held, with offsets counted from the
+// stream's start.
+TEST_F(frxPDFTest, MemoryAndOtherStreamsGetTheSameBytes)
+{
+  TExportReport r;
+  BuildShapePages(r, 3);
+  r.Prepare();
+  for (bool compressed : {false, true}) {
+    auto write = [&](TStream& Out) {
+      Out.WriteBuffer("head", 4);
+      TfrxPDFFile pdf;
+      pdf.Compressed = compressed;
+      for (Integer i = 0; i < r.Pages()->PageCount(); ++i)
+        pdf.AddPage(r.Pages()->BuildPage(i));
+      pdf.SaveToStream(&Out);
+    };
+    TMemoryStream memory;
+    TStringStream other;
+    write(memory);
+    write(other);
+    const std::string bytes(static_cast<const char*>(memory.Memory()),
+                            static_cast<size_t>(memory.Size()));
+    EXPECT_TRUE(bytes == other.DataString()) << compressed;
+    const size_t xref = bytes.rfind("\r\nxref\r\n") + 2;
+    EXPECT_EQ(bytes.substr(bytes.rfind("startxref\r\n") + 11, std::to_string(xref).size()),
+              std::to_string(xref));
+  }
+}
+
 // A document dropped half made lets its worker go; cleared, it is written again as new.
 TEST_F(frxPDFTest, AbandonedOrClearedDocumentsStopDeflatingAhead)
 {

@@ -188,4 +188,17 @@ TEST(frxZLibTest, DeflateBytesGivesTheStreamsBytes)
       EXPECT_TRUE(CompressBytes(in.data(), in.size(), level) == bytes);
       EXPECT_TRUE(Inflate(bytes) == in);
     }
+  // A deflater used again and again gives every piece the bytes of a fresh one, whatever
+  // came before it.
+  for (TZCompressionLevel level : {zcFastest, zcMax}) {
+    TDeflater reused(level);
+    for (int round = 0; round < 2; ++round)
+      for (int i = 3; i >= 0; --i) {
+        const std::string& in = inputs[round == 0 ? i : 3 - i];
+        std::string again, fresh;
+        EXPECT_EQ(reused.Deflate(in.data(), in.size(), again), 0);
+        EXPECT_EQ(DeflateBytes(in.data(), in.size(), level, fresh), 0);
+        EXPECT_TRUE(again == fresh) << level << " " << in.size();
+      }
+  }
 }
