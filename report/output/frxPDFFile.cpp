@@ -1076,9 +1076,12 @@ TfrxPDFPage* TfrxPDFFile::AddPage(TfrxComponent* Page)
 {
   auto page = std::make_unique<TfrxPDFPage>(this, PageCount() + 1, Page->Width() * 0.75L,
                                             Page->Height() * 0.75L);
-  // The page before is finished: its content is deflated while this one is drawn.
-  if (!FPages.empty())
+  // The page before is finished: its content is deflated while this one is drawn. Pages of
+  // a report are much alike, so the new content starts with room for as much as it held.
+  if (!FPages.empty()) {
+    page->FContent->SetCapacity(FPages.back()->FContent->Size());
     Pack(FPages.back().get());
+  }
   FPages.push_back(std::move(page));
   return FPages.back().get();
 }
