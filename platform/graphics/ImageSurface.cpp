@@ -351,6 +351,58 @@ std::vector<Integer> DashPattern(TPenStyle style)
 // ---------------------------------------------------------------------------------------
 // TImageSurface
 
+namespace {
+
+// Pixel buffers of surfaces gone, kept for the surfaces made next on the same thread: pages
+// drawn one after another make and drop bitmaps of the same few sizes, and fresh memory
+// costs a page fault per 4 KB touched. A few buffers of up to 1 MB each.
+struct TPixelPool {
+  static constexpr size_t MaxBuffers = 4;
+  static constexpr size_t MaxPixels = size_t(1) << 18;
+  std::vector<std::vector<std::uint32_t>> Free;
+  ~TPixelPool();
+};
+
+thread_local bool tPixelPoolGone = false; // surfaces freed after the thread's pool
+thread_local TPixelPool tPixelPool;
+
+TPixelPool::~TPixelPool()
+{
+  tPixelPoolGone = true;
+}
+
+// Count pixels of the value, in the smallest kept buffer that holds them when there is one.
+std::vector<std::uint32_t> TakePixels(size_t count, std::uint32_t value)
+{
+  if (!tPixelPoolGone && count > 0) {
+    auto& free = tPixelPool.Free;
+    size_t best = free.size();
+    for (size_t i = 0; i < free.size(); ++i)
+      if (free[i].capacity() >= count &&
+          (best == free.size() || free[i].capacity() < free[best].capacity()))
+        best = i;
+    if (best < free.size()) {
+      std::vector<std::uint32_t> bits = std::move(free[best]);
+      free.erase(free.begin() + static_cast<std::ptrdiff_t>(best));
+      bits.assign(count, value);
+      return bits;
+    }
+  }
+  return std::vector<std::uint32_t>(count, value);
+}
+
+void GivePixels(std::vector<std::uint32_t>&& bits)
+{
+  if (tPixelPoolGone || bits.capacity() == 0 || bits.capacity() > TPixelPool::MaxPixels)
+    return;
+  auto& free = tPixelPool.Free;
+  if (free.size() == TPixelPool::MaxBuffers)
+    free.erase(free.begin()); // the longest kept goes
+  free.push_back(std::move(bits));
+}
+
+} // namespace
+
 TImageSurface::TImageSurface(Integer width, Integer height, TColor fill)
 {
   Resize(width, height, fill);
@@ -369,6 +421,7 @@ std::unique_ptr<TImageSurface> TImageSurface::CreateInformationContext(const TPa
 TImageSurface::~TImageSurface()
 {
   ReleaseCairo();
+  GivePixels(std::move(FBits));
 }
 
 void TImageSurface::ReleaseCairo()
@@ -386,13 +439,14 @@ void TImageSurface::Resize(Integer width, Integer height, TColor fill)
   width = std::max<Integer>(0, width);
   height = std::max<Integer>(0, height);
   ReleaseCairo(); // the pixels move
-  std::vector<std::uint32_t> bits(static_cast<size_t>(width) * height,
-                                  0xFF000000u |
-                                      SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
+  std::vector<std::uint32_t> bits =
+      TakePixels(static_cast<size_t>(width) * height,
+                 0xFF000000u | SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
   Integer cw = std::min(width, FWidth), ch = std::min(height, FHeight);
   for (Integer y = 0; y < ch; ++y)
     std::copy_n(&FBits[static_cast<size_t>(y) * FWidth], cw, &bits[static_cast<size_t>(y) * width]);
   FBits.swap(bits);
+  GivePixels(std::move(bits));
   FWidth = width;
   FHeight = height;
 }

@@ -496,6 +496,27 @@ TEST(Canvas, WideSolidFillsAndNewSurfacesCoverExactlyTheirPixels)
     }
 }
 
+// Surfaces made one after another on a thread take over the pixel memory of surfaces gone:
+// a new one shows its ground colour alone, never what the memory held before.
+TEST(Canvas, NewSurfacesNeverShowOldPixels)
+{
+  for (int round = 0; round < 3; ++round) {
+    for (Integer size : {90, 60, 30}) {
+      TImageSurface old(size, size, clRed);
+      old.FillArea(TRegion(Rect(0, 0, size, size / 2)), TFill::Solid(clBlue), TGc());
+    }
+    TImageSurface fresh(70 - 20 * round, 40, clWhite);
+    TImageSurface grown(10, 10, clGreen);
+    grown.Resize(80, 50, clYellow);
+    for (Integer y = 0; y < 50; ++y)
+      for (Integer x = 0; x < 80; ++x) {
+        if (x < fresh.Width() && y < fresh.Height())
+          ASSERT_EQ(fresh.GetPixel(x, y), clWhite) << round << " " << x << "," << y;
+        ASSERT_EQ(grown.GetPixel(x, y), x < 10 && y < 10 ? clGreen : clYellow) << x << "," << y;
+      }
+  }
+}
+
 // Rectangles filled together (barcode bars: rows covered alike are filled once and copied)
 // give the pixels of filling them one by one: over a ground that differs in every pixel, with
 // bars of two heights and gaps between them, overlaps, an inverted and an outside rectangle,
