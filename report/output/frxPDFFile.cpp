@@ -1157,6 +1157,12 @@ void TfrxPDFFile::SaveToStream(TStream* Stream)
   Stream->WriteBuffer(mem.Memory(), static_cast<Integer>(mem.Size()));
 }
 
+void TfrxPDFFile::WriteTo(TStream* Stream)
+{
+  FBase = 0;
+  WriteDocument(Stream);
+}
+
 void TfrxPDFFile::WriteDocument(TStream* Out)
 {
   TStream& mem = *Out;

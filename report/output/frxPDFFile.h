@@ -176,6 +176,10 @@ public:
   Integer AddFallbackFont(TFont* Font);
   // Writes the whole document; offsets are taken from the stream's position on entry.
   void SaveToStream(TStream* Stream) override;
+  // Writes the whole document straight into Stream, piece by piece, with the stream's own
+  // positions as the offsets (a new file's stream at its start); what a failure leaves in
+  // Stream is the caller's to drop.
+  void WriteTo(TStream* Stream);
   void Clear();
 
   Integer PageCount() const { return static_cast<Integer>(FPages.size()); }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -282,6 +283,54 @@ TEST_F(frxPDFTest, FailedWriteAfterDeflatingAheadIsReported)
   const std::string plain = Write(r, false);
   for (Integer k = 1; k <= 9; ++k)
     EXPECT_EQ(StreamOf(pdf, 4 + 2 * k), StreamOf(plain, 4 + 2 * k)) << k;
+}
+
+// A file written piece by piece (the PDF export writes its document so) takes the target's
+// place only when complete: a writer that fails leaves the old file and no temporary one.
+// The stream counts its position and refuses to read or to seek elsewhere.
+TEST(frxExportUtils, FileWrittenPieceByPieceReplacesTheTargetOnlyWhenComplete)
+{
+  const std::string target = OutputPath("piecewise_out.bin");
+  auto leftovers = [&] {
+    Integer n = 0;
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::path(target).parent_path()))
+      n += e.path().filename().string().rfind("piecewise_out.bin.", 0) == 0;
+    return n;
+  };
+  frxWriteFileReplacing(target, std::string_view("old"));
+  std::string expected;
+  auto writer = [&](bool Fail) {
+    return [&, Fail](TStream* File) {
+      expected.clear();
+      const std::string small(1000, 's'), large(2500000, 'L');
+      for (Integer i = 0; i < 3000; ++i) {
+        File->WriteBuffer(small.data(), static_cast<Integer>(small.size()));
+        expected += small;
+        if (i == 1500) {
+          File->WriteBuffer(large.data(), static_cast<Integer>(large.size()));
+          expected += large;
+        }
+        ASSERT_EQ(File->Position(), static_cast<Int64>(expected.size()));
+      }
+      if (Fail)
+        throw Exception("stopped");
+      File->SetPosition(File->Position());
+      EXPECT_THROW(File->SetPosition(0), EWriteError);
+      char c;
+      EXPECT_THROW(File->Read(&c, 1), EReadError);
+    };
+  };
+  EXPECT_THROW(frxWriteFileReplacing(target, writer(true)), Exception);
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(target, bytes));
+  EXPECT_EQ(bytes, "old");
+  EXPECT_EQ(leftovers(), 0);
+  frxWriteFileReplacing(target, writer(false));
+  ASSERT_TRUE(ReadFileBytes(target, bytes));
+  EXPECT_TRUE(bytes == expected) << bytes.size() << " " << expected.size();
+  EXPECT_EQ(leftovers(), 0);
+  std::remove(target.c_str());
 }
 
 // Texts: escaping, the font resources (shared across sizes, one per face, style and
