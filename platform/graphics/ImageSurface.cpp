@@ -4,6 +4,7 @@
 // drawing and PNG output. See Surface.h.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <cairo.h>
 
@@ -350,6 +351,58 @@ std::vector<Integer> DashPattern(TPenStyle style)
 // ---------------------------------------------------------------------------------------
 // TImageSurface
 
+namespace {
+
+// Pixel buffers of surfaces gone, kept for the surfaces made next on the same thread: pages
+// drawn one after another make and drop bitmaps of the same few sizes, and fresh memory
+// costs a page fault per 4 KB touched. A few buffers of up to 1 MB each.
+struct TPixelPool {
+  static constexpr size_t MaxBuffers = 4;
+  static constexpr size_t MaxPixels = size_t(1) << 18;
+  std::vector<std::vector<std::uint32_t>> Free;
+  ~TPixelPool();
+};
+
+thread_local bool tPixelPoolGone = false; // surfaces freed after the thread's pool
+thread_local TPixelPool tPixelPool;
+
+TPixelPool::~TPixelPool()
+{
+  tPixelPoolGone = true;
+}
+
+// Count pixels of the value, in the smallest kept buffer that holds them when there is one.
+std::vector<std::uint32_t> TakePixels(size_t count, std::uint32_t value)
+{
+  if (!tPixelPoolGone && count > 0) {
+    auto& free = tPixelPool.Free;
+    size_t best = free.size();
+    for (size_t i = 0; i < free.size(); ++i)
+      if (free[i].capacity() >= count &&
+          (best == free.size() || free[i].capacity() < free[best].capacity()))
+        best = i;
+    if (best < free.size()) {
+      std::vector<std::uint32_t> bits = std::move(free[best]);
+      free.erase(free.begin() + static_cast<std::ptrdiff_t>(best));
+      bits.assign(count, value);
+      return bits;
+    }
+  }
+  return std::vector<std::uint32_t>(count, value);
+}
+
+void GivePixels(std::vector<std::uint32_t>&& bits)
+{
+  if (tPixelPoolGone || bits.capacity() == 0 || bits.capacity() > TPixelPool::MaxPixels)
+    return;
+  auto& free = tPixelPool.Free;
+  if (free.size() == TPixelPool::MaxBuffers)
+    free.erase(free.begin()); // the longest kept goes
+  free.push_back(std::move(bits));
+}
+
+} // namespace
+
 TImageSurface::TImageSurface(Integer width, Integer height, TColor fill)
 {
   Resize(width, height, fill);
@@ -368,6 +421,7 @@ std::unique_ptr<TImageSurface> TImageSurface::CreateInformationContext(const TPa
 TImageSurface::~TImageSurface()
 {
   ReleaseCairo();
+  GivePixels(std::move(FBits));
 }
 
 void TImageSurface::ReleaseCairo()
@@ -385,13 +439,14 @@ void TImageSurface::Resize(Integer width, Integer height, TColor fill)
   width = std::max<Integer>(0, width);
   height = std::max<Integer>(0, height);
   ReleaseCairo(); // the pixels move
-  std::vector<std::uint32_t> bits(static_cast<size_t>(width) * height,
-                                  0xFF000000u |
-                                      SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
+  std::vector<std::uint32_t> bits =
+      TakePixels(static_cast<size_t>(width) * height,
+                 0xFF000000u | SwapRB(static_cast<std::uint32_t>(fill) & 0xFFFFFF));
   Integer cw = std::min(width, FWidth), ch = std::min(height, FHeight);
   for (Integer y = 0; y < ch; ++y)
     std::copy_n(&FBits[static_cast<size_t>(y) * FWidth], cw, &bits[static_cast<size_t>(y) * width]);
   FBits.swap(bits);
+  GivePixels(std::move(bits));
   FWidth = width;
   FHeight = height;
 }
@@ -543,6 +598,63 @@ void TImageSurface::FillArea(const TRegion& area, const TFill& fill, const TGc& 
     }
   }
   Paint(area.Combine(ClipArea(gc), RGN_AND), fill, gc.Rop2);
+}
+
+void TImageSurface::FillRects(const std::vector<TColoredRect>& rects, const TGc& gc)
+{
+  TRect c = Rect(0, 0, FWidth, FHeight);
+  if (gc.Rop2 != R2_COPYPEN || (gc.Clip && !SingleRect(*gc.Clip, c))) {
+    TSurface::FillRects(rects, gc);
+    return;
+  }
+  // Each rectangle inside the clip and the surface, as FillArea takes it.
+  struct TPiece {
+    TRect R;
+    std::uint32_t Pixel;
+  };
+  std::vector<TPiece> pieces;
+  std::vector<Integer> edges; // the rows where the set of rectangles covering a row changes
+  pieces.reserve(rects.size());
+  edges.reserve(2 * rects.size());
+  for (const TColoredRect& cr : rects) {
+    const TRect& r = cr.Rect; // an inverted rectangle is empty, as its region is
+    const TRect x = {std::max({r.Left, c.Left, 0}), std::max({r.Top, c.Top, 0}),
+                     std::min({r.Right, c.Right, FWidth}), std::min({r.Bottom, c.Bottom, FHeight})};
+    if (x.Left >= x.Right || x.Top >= x.Bottom)
+      continue;
+    pieces.push_back({x, 0xFF000000u | SwapRB(static_cast<std::uint32_t>(cr.Color) & 0xFFFFFF)});
+    edges.push_back(x.Top);
+    edges.push_back(x.Bottom);
+  }
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  std::vector<std::pair<Integer, Integer>> runs;
+  for (size_t k = 0; k + 1 < edges.size(); ++k) {
+    const Integer top = edges[k], bottom = edges[k + 1];
+    std::uint32_t* first = &FBits[static_cast<size_t>(top) * FWidth];
+    runs.clear();
+    for (const TPiece& p : pieces)
+      if (p.R.Top <= top && p.R.Bottom >= bottom) {
+        std::fill(first + p.R.Left, first + p.R.Right, p.Pixel);
+        runs.emplace_back(p.R.Left, p.R.Right);
+      }
+    if (runs.empty() || bottom - top == 1)
+      continue;
+    // The columns painted in the first row, joined where they touch, go down to the others.
+    std::sort(runs.begin(), runs.end());
+    size_t n = 0;
+    for (size_t i = 1; i < runs.size(); ++i)
+      if (runs[i].first <= runs[n].second)
+        runs[n].second = std::max(runs[n].second, runs[i].second);
+      else
+        runs[++n] = runs[i];
+    runs.resize(n + 1);
+    for (Integer y = top + 1; y < bottom; ++y) {
+      std::uint32_t* row = &FBits[static_cast<size_t>(y) * FWidth];
+      for (const auto& [l, r] : runs)
+        std::memcpy(row + l, first + l, static_cast<size_t>(r - l) * sizeof(std::uint32_t));
+    }
+  }
 }
 
 void TImageSurface::CopyBits(const TRect& dest, const TImageSurface* source,

@@ -640,7 +640,7 @@ void TBitmap::SetSize(Integer width, Integer height)
     throw EOutOfMemory("Out of memory");
   TColor fill = FCanvas ? ColorToRGB(FCanvas->Brush()->Color()) : clWhite;
   OwnSurface(true).Resize(width, height, fill);
-  FOriginal.clear();
+  FOriginal.reset();
   Changed();
 }
 
@@ -649,7 +649,7 @@ void TBitmap::SetPixelFormat(TPixelFormat value)
   if (FPixelFormat == value)
     return;
   FPixelFormat = value;
-  FOriginal.clear();
+  FOriginal.reset();
   Changed();
 }
 
@@ -686,7 +686,7 @@ TCanvas* TBitmap::Canvas()
 {
   // Whoever takes the canvas may draw: the bitmap no longer matches the bytes it was read
   // from.
-  FOriginal.clear();
+  FOriginal.reset();
   if (!FCanvas)
     FCanvas = std::make_unique<TCanvas>(&OwnSurface(true));
   return FCanvas.get();
@@ -694,7 +694,7 @@ TCanvas* TBitmap::Canvas()
 
 TImageSurface& TBitmap::Surface()
 {
-  FOriginal.clear();
+  FOriginal.reset();
   TImageSurface& surface = OwnSurface(true);
   FSurfaceLent = true;
   return surface;
@@ -742,13 +742,13 @@ void TBitmap::LoadFromBytes(const std::string& bytes)
   FPixelFormat = format;
   Changed();
   SetModified(false);
-  FOriginal = bytes;
+  FOriginal = std::make_shared<const std::string>(bytes);
 }
 
 std::string TBitmap::SaveToBytes()
 {
-  if (!FOriginal.empty())
-    return FOriginal;
+  if (FOriginal && !FOriginal->empty())
+    return *FOriginal;
   return EncodeBmp(*FSurface, FPixelFormat);
 }
 

@@ -115,7 +115,8 @@ private:
   TPixelFormat FPixelFormat = pfDevice;
   TTransparentMode FTransparentMode = tmAuto;
   TColor FTransparentColor = clDefault;
-  std::string FOriginal; // the BMP bytes this bitmap was read from, while unmodified
+  // The BMP bytes this bitmap was read from, while unmodified; shared with its copies.
+  std::shared_ptr<const std::string> FOriginal;
 };
 
 // A JPEG picture kept as its file bytes and decoded on demand.

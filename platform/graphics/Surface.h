@@ -64,6 +64,12 @@ struct TSurfaceShape {
   Integer FillMode = ALTERNATE;
 };
 
+// A rectangle and the solid colour (RGB) it is filled with.
+struct TColoredRect {
+  TRect Rect;
+  TColor Color = 0;
+};
+
 enum TSurfaceKind { skRaster, skVector, skRecording };
 
 // A run of text as the canvas laid it out, in device pixels: the cell's top-left at (X, Y),
@@ -127,6 +133,12 @@ public:
   virtual void FillShapeInside(const TSurfaceShape& shape, const TStroke& pen, const TFill& fill,
                                const TGc& gc) = 0;
   virtual void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) = 0;
+  // Solid rectangles filled one after the other, each as FillArea fills it (barcode bars).
+  virtual void FillRects(const std::vector<TColoredRect>& rects, const TGc& gc)
+  {
+    for (const TColoredRect& r : rects)
+      FillArea(TRegion(r.Rect), TFill::Solid(r.Color), gc);
+  }
   // Block copy with a ternary raster operation; source extents differing from dest
   // stretch (nearest pixel), negative extents mirror. source may be null for operations
   // that do not read it.
@@ -185,6 +197,9 @@ public:
   void FillShapeInside(const TSurfaceShape& shape, const TStroke& pen, const TFill& fill,
                        const TGc& gc) override;
   void FillArea(const TRegion& area, const TFill& fill, const TGc& gc) override;
+  // Rows that the same rectangles cover come out alike: the first of them is filled and
+  // the others copied from it.
+  void FillRects(const std::vector<TColoredRect>& rects, const TGc& gc) override;
   void CopyBits(const TRect& dest, const TImageSurface* source, const TRect& sourceRect,
                 const TFill& pattern, TCopyMode rop, const TGc& gc) override;
   TColor GetPixel(Integer x, Integer y) const override;

@@ -79,6 +79,9 @@ public:
   virtual TfrxAlign Align() const { return baNone; }
   // True for bands, which aligning and difference texts treat apart.
   virtual bool IsBand() const { return false; }
+  // True for dialog pages, where absolute positions stop (asked for every position an export
+  // or a drawing takes, so a virtual call instead of a type walk).
+  virtual bool IsDialogPage() const { return false; }
   // The nearest page / report among the object and its parents.
   TfrxPage* Page();
   TfrxReport* Report();
@@ -1045,6 +1048,7 @@ private:
 class TfrxDialogPage : public TfrxPage {
 public:
   explicit TfrxDialogPage(TComponent* AOwner);
+  bool IsDialogPage() const override { return true; }
 
   // The form's border style, position and window state as the window layer numbers them
   // (TFormBorderStyle, TPosition, TWindowState).

@@ -364,8 +364,7 @@ void TfrxComponent::SetBounds(Extended ALeft, Extended ATop, Extended AWidth, Ex
 Extended TfrxComponent::AbsLeft() const
 {
   Extended result = FLeft;
-  for (const TfrxComponent* c = this; c->FParent && !dynamic_cast<TfrxDialogPage*>(c->FParent);
-       c = c->FParent)
+  for (const TfrxComponent* c = this; c->FParent && !c->FParent->IsDialogPage(); c = c->FParent)
     result += c->FParent->FLeft;
   return result;
 }
@@ -373,8 +372,7 @@ Extended TfrxComponent::AbsLeft() const
 Extended TfrxComponent::AbsTop() const
 {
   Extended result = FTop;
-  for (const TfrxComponent* c = this; c->FParent && !dynamic_cast<TfrxDialogPage*>(c->FParent);
-       c = c->FParent)
+  for (const TfrxComponent* c = this; c->FParent && !c->FParent->IsDialogPage(); c = c->FParent)
     result += c->FParent->FTop;
   return result;
 }

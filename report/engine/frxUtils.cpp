@@ -2,6 +2,7 @@
 #include "report/engine/frxUtils.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/ImgList.h"
@@ -227,8 +228,60 @@ void SplitTextByChar(const AnsiString& Text, TStrings* List, char Delimiter)
     List->Add(Text.substr(start));
 }
 
+namespace {
+
+// The plain numbers that stored reports are full of ("-12.5", "320", "0,25"): at most 19
+// digits around one separator. Their value is the digits as an integer over a power of ten,
+// both exact in an Extended, so the one rounding of the division gives the nearest
+// Extended, as parsing the text does. False for anything else.
+bool PlainDecimal(const AnsiString& Text, Extended& Value)
+{
+  size_t i = 0;
+  const size_t n = Text.size();
+  const bool negative = n > 0 && Text[0] == '-';
+  if (negative)
+    i = 1;
+  std::uint64_t digits = 0;
+  Integer count = 0, fraction = 0;
+  bool separator = false, before = false;
+  for (; i < n; ++i) {
+    const char c = Text[i];
+    if (c >= '0' && c <= '9') {
+      if (++count > 19)
+        return false;
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      if (separator)
+        ++fraction;
+      else
+        before = true;
+    } else if ((c == '.' || c == ',') && !separator) {
+      separator = true;
+    } else {
+      return false;
+    }
+  }
+  if (!before || (separator && fraction == 0))
+    return false;
+  if (digits == 0) {
+    Value = 0; // a zero reads as plus zero, whatever its sign
+    return true;
+  }
+  Extended scale = 1;
+  for (Integer k = 0; k < fraction; ++k)
+    scale *= 10;
+  Value = static_cast<Extended>(digits) / scale;
+  if (negative)
+    Value = -Value;
+  return true;
+}
+
+} // namespace
+
 Extended ParseFloatLenient(const AnsiString& Text)
 {
+  Extended plain = 0;
+  if (PlainDecimal(Text, plain))
+    return plain;
   AnsiString s;
   s.reserve(Text.size());
   for (char c : Text) {

@@ -226,7 +226,7 @@ void TfrxXMLSerializer::XMLToObj(std::string_view Text, TPersistent* Obj)
     size_t close = Text.find('"', open + 1);
     if (close == std::string_view::npos)
       close = Text.size();
-    const AnsiString value(Text.substr(open + 1, close - open - 1));
+    const std::string_view value = Text.substr(open + 1, close - open - 1);
     pos = close + 2;
     try {
       ApplyAttribute(name, value, Obj);
@@ -236,28 +236,28 @@ void TfrxXMLSerializer::XMLToObj(std::string_view Text, TPersistent* Obj)
   }
 }
 
-void TfrxXMLSerializer::ApplyAttribute(AnsiString Name, const AnsiString& Value, TPersistent* Obj)
+void TfrxXMLSerializer::ApplyAttribute(AnsiString Name, std::string_view Value, TPersistent* Obj)
 {
   if (Name.size() == 1)
     if (auto* component = dynamic_cast<TfrxComponent*>(Obj)) {
       switch (Name[0]) {
       case 'l':
-        component->SetLeft(ParseFloatLenient(Value));
+        component->SetLeft(ParseFloatLenient(AnsiString(Value)));
         return;
       case 't':
-        component->SetTop(ParseFloatLenient(Value));
+        component->SetTop(ParseFloatLenient(AnsiString(Value)));
         return;
       case 'w':
-        component->SetWidth(ParseFloatLenient(Value));
+        component->SetWidth(ParseFloatLenient(AnsiString(Value)));
         return;
       case 'h':
-        component->SetHeight(ParseFloatLenient(Value));
+        component->SetHeight(ParseFloatLenient(AnsiString(Value)));
         return;
       case 'x':
         // The text of a text object: its Memo lines.
         if (PPropInfo memo = GetPropInfo(Obj, "Memo", TTypeKinds{tkClass}))
           if (auto* lines = dynamic_cast<TStrings*>(GetObjectProp(Obj, memo)))
-            lines->SetText(XMLToStr(Value));
+            lines->SetText(XMLToStr(AnsiString(Value)));
         return;
       default:
         break;
@@ -273,17 +273,19 @@ void TfrxXMLSerializer::ApplyAttribute(AnsiString Name, const AnsiString& Value,
       return;
     Name.erase(0, dot + 1);
   }
-  if (auto* strings = dynamic_cast<TStrings*>(current); strings && Name == "text") {
-    strings->SetText(XMLToStr(Value));
-    return;
-  }
+  // The name first: the type test walks the class tree and most attributes are not "text".
+  if (Name == "text")
+    if (auto* strings = dynamic_cast<TStrings*>(current)) {
+      strings->SetText(XMLToStr(AnsiString(Value)));
+      return;
+    }
   if (Name == "propdata") {
     if (auto* persistent = dynamic_cast<TPersistent*>(current))
       ApplyPropData(Value, persistent);
     return;
   }
   if (PPropInfo prop = GetPropInfo(current, Name))
-    ApplyProperty(current, prop, Value);
+    ApplyProperty(current, prop, AnsiString(Value));
 }
 
 void TfrxXMLSerializer::ApplyProperty(TObject* Obj, PPropInfo Prop, const AnsiString& Value)
@@ -324,12 +326,12 @@ void TfrxXMLSerializer::ApplyProperty(TObject* Obj, PPropInfo Prop, const AnsiSt
   }
 }
 
-void TfrxXMLSerializer::ApplyPropData(const AnsiString& Value, TPersistent* Obj)
+void TfrxXMLSerializer::ApplyPropData(std::string_view Value, TPersistent* Obj)
 {
   auto* picture = FPictureCache ? dynamic_cast<TPicture*>(Obj) : nullptr;
   if (picture && FPictureCache->Load(Value, picture))
     return;
-  HexToStream(Value, FPropDataStream.get());
+  HexToStream(AnsiString(Value), FPropDataStream.get());
   FPropDataStream->SetPosition(0);
   TReader reader(FPropDataStream.get());
   std::unique_ptr<TPictureData> adaptor;
@@ -356,7 +358,7 @@ struct TfrxPictureCache::TEntry {
 TfrxPictureCache::TfrxPictureCache() = default;
 TfrxPictureCache::~TfrxPictureCache() = default;
 
-bool TfrxPictureCache::Load(const AnsiString& Text, TPicture* Picture)
+bool TfrxPictureCache::Load(std::string_view Text, TPicture* Picture)
 {
   // Texts are compared whole (a comparison stops at the first difference, so it costs less
   // than hashing the text would).
@@ -375,14 +377,14 @@ bool TfrxPictureCache::Load(const AnsiString& Text, TPicture* Picture)
   return false;
 }
 
-void TfrxPictureCache::Store(const AnsiString& Text, TPicture* Picture)
+void TfrxPictureCache::Store(std::string_view Text, TPicture* Picture)
 {
   TGraphic* graphic = Picture->Graphic();
   if (!graphic || Text.size() > MaxTextBytes ||
       (typeid(*graphic) != typeid(TBitmap) && typeid(*graphic) != typeid(TJPEGImage)))
     return;
   auto entry = std::make_unique<TEntry>();
-  entry->Text = Text;
+  entry->Text.assign(Text);
   entry->Picture = std::make_unique<TPicture>();
   entry->Picture->Assign(Picture);
   entry->Modified = graphic->Modified();

@@ -44,9 +44,9 @@ public:
   ~TfrxPictureCache();
 
   // Gives Picture a copy of the picture kept for Text; false when none is kept.
-  bool Load(const AnsiString& Text, TPicture* Picture);
+  bool Load(std::string_view Text, TPicture* Picture);
   // Keeps a copy of Picture, just read from Text, when its kind may be kept.
-  void Store(const AnsiString& Text, TPicture* Picture);
+  void Store(std::string_view Text, TPicture* Picture);
   void Clear();
   size_t Count() const { return FEntries.size(); }
 
@@ -115,9 +115,10 @@ public:
   void ReadPersistent(TComponent* AOwner, TPersistent* Item, const AnsiString& Text);
 
 private:
-  void ApplyAttribute(AnsiString Name, const AnsiString& Value, TPersistent* Obj);
+  // Value points into the text being read: a picture's data is not copied to be looked up.
+  void ApplyAttribute(AnsiString Name, std::string_view Value, TPersistent* Obj);
   void ApplyProperty(TObject* Obj, PPropInfo Prop, const AnsiString& Value);
-  void ApplyPropData(const AnsiString& Value, TPersistent* Obj);
+  void ApplyPropData(std::string_view Value, TPersistent* Obj);
   AnsiString PropertyText(TObject* Obj, PPropInfo Prop, const AnsiString& Prefix, bool& Written);
   void ResolveFixups();
   static void CheckNesting(TfrxXMLItem* Item);

@@ -927,13 +927,17 @@ void TfrxBarcode::DrawSquareLines(TCanvas* Canvas, const TRect& Rect, const Ansi
   TGc gc;
   if (Canvas->GetClipRegion(clip))
     gc.Clip = &clip;
+  // The bars are handed over together: a raster fills the rows they cover alike once.
+  std::vector<TColoredRect> bars;
+  bars.reserve(Data.size());
   ForEachBar(Data, W, [&](TColor Color, const TPoint(&Pts)[4]) {
     const TRect r = CornersRect(Pts);
     if (IsRectEmpty(r))
       return;
-    surface->FillArea(TRegion(TRect{mapX(r.Left), mapY(r.Top), mapX(r.Right), mapY(r.Bottom)}),
-                      TFill::Solid(ColorToRGB(Color)), gc);
+    bars.push_back(
+        {TRect{mapX(r.Left), mapY(r.Top), mapX(r.Right), mapY(r.Bottom)}, ColorToRGB(Color)});
   });
+  surface->FillRects(bars, gc);
 }
 
 void TfrxBarcode::DrawText(TCanvas* Canvas, const AnsiString& Data, Integer W, Integer MetaW,

@@ -78,10 +78,8 @@ void TfrxPDFExport::EndExport()
     pdf->Title = Report()->ReportOptions()->Name();
   if (Application())
     pdf->Creator = Application()->Title();
-  TMemoryStream bytes;
-  pdf->SaveToStream(&bytes);
-  frxWriteFileReplacing(FFileName, std::string_view(static_cast<const char*>(bytes.Memory()),
-                                                    static_cast<size_t>(bytes.Size())));
+  // Written to the file as it is made: the whole file is not held in memory once more.
+  frxWriteFileReplacing(FFileName, [&](TStream* File) { pdf->WriteTo(File); });
   if (FOpenAfterExport)
     frxOpenExportedFile(FFileName);
 }

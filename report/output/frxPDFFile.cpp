@@ -4,9 +4,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -847,12 +852,14 @@ void TfrxPDFPage::SaveToStream(TStream* Stream)
   const char* data = static_cast<const char*>(FContent->Memory());
   const size_t size = static_cast<size_t>(FContent->Size());
   if (FPDF->Compressed) {
-    const std::string packed = CompressBytes(data, size, zcMax);
-    WriteLn(Stream, "/Length " + Num(static_cast<Int64>(packed.size())));
+    const std::string* ahead = FPDF->Packed(this);
+    const std::string packed = ahead ? std::string() : CompressBytes(data, size, zcMax);
+    const std::string& bytes = ahead ? *ahead : packed;
+    WriteLn(Stream, "/Length " + Num(static_cast<Int64>(bytes.size())));
     WriteLn(Stream, "/Filter [/FlateDecode ]");
     WriteLn(Stream, ">>");
     WriteLn(Stream, "stream");
-    Write(Stream, packed);
+    Write(Stream, bytes);
     WriteLn(Stream, "");
   } else {
     WriteLn(Stream, "/Length " + Num(static_cast<Int64>(size)));
@@ -929,6 +936,125 @@ const std::string& TfrxPDFFile::JpegOf(TBitmap* Bitmap)
   return entries.front()->Jpeg;
 }
 
+// The packer: one worker thread deflating the contents of finished pages in the order they
+// were handed over. At most MaxQueued pages wait (pages the document keeps until it is
+// written in any case), enough to ride out the worker's turns off the processor; a worker
+// slower than the drawing holds the drawing back. The bytes equal what deflating the page at
+// the end gives; a failure is kept with the page and raised when the page is written, where
+// deflating it then would have raised it. Each side wakes the other only when it sleeps.
+struct TfrxPDFFile::TPacker {
+  static constexpr size_t MaxQueued = 8;
+  std::mutex Lock;
+  std::condition_variable Work, Done;
+  std::deque<TfrxPDFPage*> Queue;
+  bool Stopping = false;
+  bool WorkerWaits = false;
+  Integer Waiters = 0;       // the document's side waiting for room or for a page
+  TDeflater Deflater{zcMax}; // the worker's alone
+  std::thread Worker;
+
+  void Run()
+  {
+    std::unique_lock<std::mutex> hold(Lock);
+    for (;;) {
+      while (!Stopping && Queue.empty()) {
+        WorkerWaits = true;
+        Work.wait(hold);
+        WorkerWaits = false;
+      }
+      if (Stopping)
+        return;
+      TfrxPDFPage* page = Queue.front();
+      hold.unlock();
+      // The page is no longer drawn on: its content stays as it is while it is read here.
+      const char* data = static_cast<const char*>(page->FContent->Memory());
+      const Int64 size = page->FContent->Size();
+      std::string packed;
+      int result = 0;
+      std::exception_ptr failure;
+      try {
+        result = Deflater.Deflate(data, static_cast<size_t>(size), packed);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      hold.lock();
+      page->FPacked = std::move(packed);
+      page->FPackResult = result;
+      page->FPackFailure = failure;
+      page->FPackedFrom = size;
+      page->FPackState = TfrxPDFPage::psDone;
+      Queue.pop_front();
+      if (Waiters > 0)
+        Done.notify_all();
+    }
+  }
+
+  // Waits, holding the lock, until Ready() holds.
+  template <class F> void WaitFor(std::unique_lock<std::mutex>& Hold, F Ready)
+  {
+    while (!Ready()) {
+      ++Waiters;
+      Done.wait(Hold);
+      --Waiters;
+    }
+  }
+};
+
+void TfrxPDFFile::Pack(TfrxPDFPage* Page)
+{
+  if (!Compressed || Page->FPackState != TfrxPDFPage::psNone)
+    return;
+  if (!FPacker) {
+    auto packer = std::make_unique<TPacker>();
+    try {
+      packer->Worker = std::thread([p = packer.get()] { p->Run(); });
+    } catch (const std::system_error&) {
+      return; // no thread to be had: the page is deflated when it is written
+    }
+    FPacker = std::move(packer);
+  }
+  TPacker& packer = *FPacker;
+  std::unique_lock<std::mutex> hold(packer.Lock);
+  packer.WaitFor(hold, [&] { return packer.Queue.size() < TPacker::MaxQueued; });
+  Page->FPackState = TfrxPDFPage::psQueued;
+  packer.Queue.push_back(Page);
+  if (packer.WorkerWaits)
+    packer.Work.notify_one();
+}
+
+const std::string* TfrxPDFFile::Packed(TfrxPDFPage* Page)
+{
+  if (!FPacker || Page->FPackState == TfrxPDFPage::psNone)
+    return nullptr;
+  {
+    TPacker& packer = *FPacker;
+    std::unique_lock<std::mutex> hold(packer.Lock);
+    packer.WaitFor(hold, [&] { return Page->FPackState == TfrxPDFPage::psDone; });
+  }
+  if (Page->FPackedFrom != Page->FContent->Size())
+    return nullptr; // written to after it was handed over: deflated again
+  if (Page->FPackFailure)
+    std::rethrow_exception(Page->FPackFailure);
+  CheckDeflateResult(Page->FPackResult);
+  return &Page->FPacked;
+}
+
+void TfrxPDFFile::StopPacker()
+{
+  if (!FPacker)
+    return;
+  {
+    std::lock_guard<std::mutex> hold(FPacker->Lock);
+    FPacker->Stopping = true;
+  }
+  FPacker->Work.notify_one();
+  FPacker->Worker.join();
+  // Pages the worker did not finish are deflated when written.
+  for (TfrxPDFPage* page : FPacker->Queue)
+    page->FPackState = TfrxPDFPage::psNone;
+  FPacker.reset();
+}
+
 TfrxPDFFile::TfrxPDFFile() : FToolkit(std::make_unique<TfrxPDFToolkit>()) {}
 
 TfrxPDFFile::~TfrxPDFFile()
@@ -938,6 +1064,7 @@ TfrxPDFFile::~TfrxPDFFile()
 
 void TfrxPDFFile::Clear()
 {
+  StopPacker();
   FPages.clear();
   FFonts.clear();
   FXRef.clear();
@@ -949,6 +1076,12 @@ TfrxPDFPage* TfrxPDFFile::AddPage(TfrxComponent* Page)
 {
   auto page = std::make_unique<TfrxPDFPage>(this, PageCount() + 1, Page->Width() * 0.75L,
                                             Page->Height() * 0.75L);
+  // The page before is finished: its content is deflated while this one is drawn. Pages of
+  // a report are much alike, so the new content starts with room for as much as it held.
+  if (!FPages.empty()) {
+    page->FContent->SetCapacity(FPages.back()->FContent->Size());
+    Pack(FPages.back().get());
+  }
   FPages.push_back(std::move(page));
   return FPages.back().get();
 }
@@ -994,16 +1127,45 @@ void TfrxPDFFile::AddXRef(TStream* Stream, Integer Number)
 }
 
 // The document is assembled in memory, then written to Stream in one piece; the offsets
-// count from Stream's position on entry, so they are file offsets for a new file.
+// count from Stream's position on entry, so they are file offsets for a new file. A memory
+// stream written at its end takes the document directly (assembling it apart would copy the
+// whole file once more), and a failure cuts it back to where it was.
 void TfrxPDFFile::SaveToStream(TStream* Stream)
 {
-  TMemoryStream mem;
   // The page contents are most of the file (compressed, no more than they are now).
   Int64 expected = 65536;
   for (const auto& page : FPages)
     expected += page->Content()->Size() + 512;
+  if (auto* direct = dynamic_cast<TMemoryStream*>(Stream);
+      direct && direct->Position() == direct->Size()) {
+    const Int64 start = direct->Position();
+    direct->SetCapacity(start + expected);
+    FBase = 0; // the stream's own positions are the offsets
+    try {
+      WriteDocument(direct);
+    } catch (...) {
+      direct->SetSize(start);
+      direct->SetPosition(start);
+      throw;
+    }
+    return;
+  }
+  TMemoryStream mem;
   mem.SetCapacity(expected);
   FBase = Stream->Position();
+  WriteDocument(&mem);
+  Stream->WriteBuffer(mem.Memory(), static_cast<Integer>(mem.Size()));
+}
+
+void TfrxPDFFile::WriteTo(TStream* Stream)
+{
+  FBase = 0;
+  WriteDocument(Stream);
+}
+
+void TfrxPDFFile::WriteDocument(TStream* Out)
+{
+  TStream& mem = *Out;
   FXRef.clear();
   FFontFiles.clear();
   const AnsiString stamp = FormatDateTime("yyyymmddhhnnss", Now());
@@ -1070,5 +1232,4 @@ void TfrxPDFFile::SaveToStream(TStream* Stream)
   WriteLn(&mem, "startxref");
   WriteLn(&mem, Num(xrefOffset));
   WriteLn(&mem, "%%EOF");
-  Stream->WriteBuffer(mem.Memory(), static_cast<Integer>(mem.Size()));
 }

@@ -29,6 +29,7 @@
 // written with "." whatever the locale.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,6 +141,7 @@ public:
   Extended MarginLeft = 0, MarginTop = 0;
 
 private:
+  friend class TfrxPDFFile;
   void Out(std::string_view Line);
   void AddText(class TfrxCustomMemoView* Memo);
   // One line of text starting at (X, Y) points in the font at FontPos (Font's entry).
@@ -149,6 +151,15 @@ private:
   TfrxPDFFile* FPDF;
   Integer FIndex;
   std::unique_ptr<TMemoryStream> FContent;
+  // The content deflated ahead by the document's packer (TfrxPDFFile::TPacker), guarded by
+  // its lock: the state, zlib's result, a failure other than zlib's, the bytes, and the
+  // content size they were made from.
+  enum TPackState { psNone, psQueued, psDone };
+  TPackState FPackState = psNone;
+  int FPackResult = 0;
+  std::exception_ptr FPackFailure;
+  std::string FPacked;
+  Int64 FPackedFrom = -1;
 };
 
 class TfrxPDFFile : public TfrxPDFElement {
@@ -165,6 +176,10 @@ public:
   Integer AddFallbackFont(TFont* Font);
   // Writes the whole document; offsets are taken from the stream's position on entry.
   void SaveToStream(TStream* Stream) override;
+  // Writes the whole document straight into Stream, piece by piece, with the stream's own
+  // positions as the offsets (a new file's stream at its start); what a failure leaves in
+  // Stream is the caller's to drop.
+  void WriteTo(TStream* Stream);
   void Clear();
 
   Integer PageCount() const { return static_cast<Integer>(FPages.size()); }
@@ -193,6 +208,17 @@ public:
   const std::string& JpegOf(TBitmap* Bitmap);
 
 private:
+  friend class TfrxPDFPage;
+  // Deflates finished pages' contents on a worker thread while later pages are drawn.
+  struct TPacker;
+  void Pack(TfrxPDFPage* Page);
+  // The deflated content of Page (waiting for the packer when it has it), or null when it
+  // was not packed ahead or has changed since; raises what packing it raised.
+  const std::string* Packed(TfrxPDFPage* Page);
+  void StopPacker();
+  // The whole file into Out, offsets counted from FBase.
+  void WriteDocument(TStream* Out);
+
   struct TJpegCache;
   std::unique_ptr<TJpegCache> FJpegs;
   std::vector<std::pair<AnsiString, Integer>> FFontFiles;
@@ -203,6 +229,7 @@ private:
   Integer FFontBase = 4;
   Integer FPageBase = 4;
   std::unique_ptr<TfrxPDFToolkit> FToolkit;
+  std::unique_ptr<TPacker> FPacker;
 };
 
 // The language code of new documents' Unicode strings ("zh" by default); tests and other

@@ -1,6 +1,7 @@
 // Deflate compression through zlib's own API. See frxZLib.h.
 #include "report/output/frxZLib.h"
 
+#include <algorithm>
 #include <exception>
 
 #include <zlib.h>
@@ -150,17 +151,87 @@ void CompressStreamTo(TStream* Source, TStream* Dest, TZCompressionLevel Level)
   z.Finish();
 }
 
+struct TDeflater::TState {
+  z_stream Strm{};
+  int Level = Z_DEFAULT_COMPRESSION;
+  bool Started = false;
+  Byte Buffer[ZBufferSize];
+};
+
+TDeflater::TDeflater(TZCompressionLevel Level) : FState(std::make_unique<TState>())
+{
+  FState->Level = MappedLevel(Level);
+}
+
+TDeflater::~TDeflater()
+{
+  if (FState->Started)
+    deflateEnd(&FState->Strm);
+}
+
+int TDeflater::Deflate(const void* Data, size_t Size, std::string& Out)
+{
+  Out.clear();
+  z_stream& strm = FState->Strm;
+  int code = FState->Started ? deflateReset(&strm) : deflateInit(&strm, FState->Level);
+  if (code < 0) {
+    if (FState->Started)
+      deflateEnd(&strm);
+    FState->Started = false;
+    return code;
+  }
+  FState->Started = true;
+  // The compression stream's steps: its output buffer emptied whenever full, input given in
+  // pieces of at most 1 GB, then Z_FINISH until the stream ends.
+  Byte* buffer = FState->Buffer;
+  auto drain = [&] {
+    Out.append(reinterpret_cast<const char*>(buffer), ZBufferSize - strm.avail_out);
+    strm.next_out = buffer;
+    strm.avail_out = ZBufferSize;
+  };
+  strm.next_out = buffer;
+  strm.avail_out = ZBufferSize;
+  const Byte* p = static_cast<const Byte*>(Data);
+  while (Size > 0 && code >= 0) {
+    const size_t chunk = std::min<size_t>(Size, 1 << 30);
+    strm.next_in = const_cast<Bytef*>(p);
+    strm.avail_in = static_cast<uInt>(chunk);
+    while (strm.avail_in > 0) {
+      code = deflate(&strm, Z_NO_FLUSH);
+      if (code < 0)
+        break;
+      if (strm.avail_out == 0)
+        drain();
+    }
+    p += chunk;
+    Size -= chunk;
+  }
+  if (code >= 0) {
+    strm.next_in = nullptr;
+    strm.avail_in = 0;
+    while ((code = deflate(&strm, Z_FINISH)) != Z_STREAM_END && code >= 0)
+      drain();
+    if (code >= 0) {
+      drain();
+      code = Z_OK;
+    }
+  }
+  return code;
+}
+
+int DeflateBytes(const void* Data, size_t Size, TZCompressionLevel Level, std::string& Out)
+{
+  return TDeflater(Level).Deflate(Data, Size, Out);
+}
+
 std::string CompressBytes(const void* Data, size_t Size, TZCompressionLevel Level)
 {
-  TStringStream out;
-  TZCompressionStream z(&out, Level);
-  const Byte* p = static_cast<const Byte*>(Data);
-  while (Size > 0) {
-    const Integer chunk = static_cast<Integer>(std::min<size_t>(Size, 1 << 30));
-    z.WriteBuffer(p, chunk);
-    p += chunk;
-    Size -= static_cast<size_t>(chunk);
-  }
-  z.Finish();
-  return out.DataString();
+  std::string out;
+  CheckDeflateResult(DeflateBytes(Data, Size, Level, out));
+  return out;
+}
+
+void CheckDeflateResult(int Result)
+{
+  CCheck(Result);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Exceptions.h"
@@ -64,3 +65,25 @@ private:
 void CompressStreamTo(TStream* Source, TStream* Dest, TZCompressionLevel Level);
 // The same for bytes in memory; the result is a complete zlib stream.
 std::string CompressBytes(const void* Data, size_t Size, TZCompressionLevel Level);
+// The same without raising: zlib's result (0, or its negative error code, whose text zError
+// gives) and the bytes in Out. It makes the calls the compression stream makes, so the bytes
+// are the same, and it touches no runtime object, so a worker thread may run it.
+int DeflateBytes(const void* Data, size_t Size, TZCompressionLevel Level, std::string& Out);
+// Raises EZCompressionError with zlib's text for a negative result of DeflateBytes.
+void CheckDeflateResult(int Result);
+
+// DeflateBytes for one piece of data after another at one level, keeping zlib's state (some
+// 300 KB at level 9) from one to the next: zlib resets it to what a new stream starts with,
+// so the bytes are the same. Not a runtime object; for one thread at a time.
+class TDeflater {
+public:
+  explicit TDeflater(TZCompressionLevel Level);
+  ~TDeflater();
+  TDeflater(const TDeflater&) = delete;
+  TDeflater& operator=(const TDeflater&) = delete;
+  int Deflate(const void* Data, size_t Size, std::string& Out);
+
+private:
+  struct TState;
+  std::unique_ptr<TState> FState;
+};

@@ -469,6 +469,95 @@ TEST(Canvas, FilledRectanglesStayInsideTheClipAndTheSurface)
     }
 }
 
+// Solid runs of any width paint exactly their own pixels, in colours whose four bytes differ
+// and in white.
+TEST(Canvas, WideSolidFillsAndNewSurfacesCoverExactlyTheirPixels)
+{
+  for (TColor colour : {clRed, clWhite, TColor(0x123456)})
+    for (Integer width : {1, 31, 32, 33, 47, 64, 100, 257}) {
+      SCOPED_TRACE(std::to_string(colour) + " width " + std::to_string(width));
+      TImageSurface surface(width + 6, 3, colour == clWhite ? clBlack : clWhite);
+      surface.FillArea(TRegion(Rect(3, 1, 3 + width, 2)), TFill::Solid(colour), TGc());
+      for (Integer y = 0; y < 3; ++y)
+        for (Integer x = 0; x < width + 6; ++x) {
+          const bool inside = y == 1 && x >= 3 && x < 3 + width;
+          ASSERT_EQ(surface.GetPixel(x, y) == colour, inside) << x << "," << y;
+        }
+      // A surface made larger keeps its pixels and grounds the new ones in the colour given.
+      surface.Resize(width + 40, 4, colour);
+      for (Integer y = 0; y < 4; ++y)
+        for (Integer x = 0; x < width + 40; ++x) {
+          const bool ground = x >= width + 6 || y == 3;
+          if (ground || (y == 1 && x >= 3 && x < 3 + width))
+            ASSERT_EQ(surface.GetPixel(x, y), colour) << x << "," << y;
+          else
+            ASSERT_NE(surface.GetPixel(x, y), colour) << x << "," << y;
+        }
+    }
+}
+
+// Surfaces made one after another on a thread take over the pixel memory of surfaces gone:
+// a new one shows its ground colour alone, never what the memory held before.
+TEST(Canvas, NewSurfacesNeverShowOldPixels)
+{
+  for (int round = 0; round < 3; ++round) {
+    for (Integer size : {90, 60, 30}) {
+      TImageSurface old(size, size, clRed);
+      old.FillArea(TRegion(Rect(0, 0, size, size / 2)), TFill::Solid(clBlue), TGc());
+    }
+    TImageSurface fresh(70 - 20 * round, 40, clWhite);
+    TImageSurface grown(10, 10, clGreen);
+    grown.Resize(80, 50, clYellow);
+    for (Integer y = 0; y < 50; ++y)
+      for (Integer x = 0; x < 80; ++x) {
+        if (x < fresh.Width() && y < fresh.Height())
+          ASSERT_EQ(fresh.GetPixel(x, y), clWhite) << round << " " << x << "," << y;
+        ASSERT_EQ(grown.GetPixel(x, y), x < 10 && y < 10 ? clGreen : clYellow) << x << "," << y;
+      }
+  }
+}
+
+// Rectangles filled together (barcode bars: rows covered alike are filled once and copied)
+// give the pixels of filling them one by one: over a ground that differs in every pixel, with
+// bars of two heights and gaps between them, overlaps, an inverted and an outside rectangle,
+// under no clip, a rectangular clip, a clip of two pieces and another raster operation.
+TEST(Canvas, RectanglesFilledTogetherMatchFillingThemOneByOne)
+{
+  const std::vector<TColoredRect> bars = {
+      {Rect(2, 1, 4, 30), clBlack},  {Rect(4, 1, 5, 30), clWhite},
+      {Rect(5, 1, 8, 12), clRed},    {Rect(10, 1, 11, 30), clBlack},
+      {Rect(7, 5, 12, 9), clBlue},   {Rect(20, 3, 16, 9), clRed},
+      {Rect(-5, -5, 3, 2), clGreen}, {Rect(30, 1, 50, 5), clBlack},
+      {Rect(13, 40, 15, 50), clRed}, {Rect(13, 25, 36, 27), TColor(0x123456)}};
+  const TRegion twoPieces =
+      TRegion(Rect(0, 0, 6, 40)).Combine(TRegion(Rect(9, 10, 40, 20)), RGN_OR);
+  const TRegion rectClip(Rect(3, 2, 33, 28));
+  const TRegion* clips[] = {nullptr, &rectClip, &twoPieces};
+  for (Integer rop2 : {R2_COPYPEN, R2_NOT})
+    for (Integer i = 0; i < 3; ++i) {
+      SCOPED_TRACE(std::to_string(rop2) + " clip " + std::to_string(i));
+      TImageSurface together(34, 32), oneByOne(34, 32);
+      for (Integer y = 0; y < 32; ++y)
+        for (Integer x = 0; x < 34; ++x) {
+          together.SetPixel(x, y, TColor(x * 7 + y * 0x0500), TGc());
+          oneByOne.SetPixel(x, y, TColor(x * 7 + y * 0x0500), TGc());
+        }
+      TGc gc;
+      gc.Rop2 = rop2;
+      gc.Clip = clips[i];
+      together.FillRects(bars, gc);
+      for (const TColoredRect& b : bars)
+        oneByOne.FillArea(TRegion(b.Rect), TFill::Solid(b.Color), gc);
+      for (Integer y = 0; y < 32; ++y)
+        for (Integer x = 0; x < 34; ++x)
+          ASSERT_EQ(together.GetPixel(x, y), oneByOne.GetPixel(x, y)) << x << "," << y;
+      if (rop2 == R2_COPYPEN && i == 0) { // a tall bar, and the ground in the gap beside it
+        EXPECT_EQ(together.GetPixel(3, 20), clBlack);
+        EXPECT_EQ(together.GetPixel(8, 20), TColor(8 * 7 + 20 * 0x0500));
+      }
+    }
+}
+
 TEST(Canvas, DrawEdgeUsesTheSystemColoursPerSide)
 {
   // A diagnostic palette: each index its own colour.

@@ -1,6 +1,10 @@
 // Page ranges, the bracket scanner, hex streams and lenient numbers.
 #include "report/engine/frxUtils.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "platform/graphics/Graphics.h"
@@ -8,6 +12,7 @@
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/NumFormat.h"
 #include "platform/rtl/TypInfo.h"
 #include "report/engine/frxClass.h"
 
@@ -110,6 +115,65 @@ TEST(frxUtils, HexStreamsRoundTripAndReplaceOldContent)
   HexToStream("", &target);
   EXPECT_EQ(target.Size(), 0);
   EXPECT_THROW(HexToStream("0G", &target), EConvertError);
+}
+
+// Plain numbers are read by a short way; every value must be the very Extended the general
+// parser gives (bit for bit, signs of zero included), and what is not plain still goes the
+// general way, errors and all.
+TEST(frxUtils, PlainNumbersReadAsTheGeneralParserReadsThem)
+{
+  std::vector<AnsiString> texts = {"0",
+                                   "-0",
+                                   "-0.000",
+                                   "0.1",
+                                   "320",
+                                   "-12.5",
+                                   "0,25",
+                                   "94.48825",
+                                   "3.77953",
+                                   "1234567890123456789",
+                                   "0.0000000000000000001",
+                                   "12345678901234567890",
+                                   "1e3",
+                                   " 7",
+                                   "+7",
+                                   "-.5",
+                                   ".5",
+                                   "5.",
+                                   "1.2.3",
+                                   "",
+                                   "-"};
+  std::uint64_t x = 88172645463325252ull;
+  for (int i = 0; i < 2000; ++i) { // random decimals of up to 19 digits
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    const std::string digits = std::to_string(x % 10000000000000000000ull);
+    const size_t point = (x >> 40) % (digits.size() + 1);
+    AnsiString t = (x & 1 ? "-" : "") + digits;
+    if (point > 0 && point < digits.size())
+      t.insert(t.size() - digits.size() + point, 1, x & 2 ? '.' : ',');
+    texts.push_back(t);
+  }
+  for (const AnsiString& t : texts) {
+    SCOPED_TRACE(t);
+    AnsiString general = t;
+    for (char& c : general)
+      if (c == ',' || c == '.')
+        c = FormatSettings.DecimalSeparator;
+    general.erase(std::remove(general.begin(), general.end(), ' '), general.end());
+    Extended expected = 0;
+    bool valid = true;
+    try {
+      expected = StrToFloat(general);
+    } catch (const EConvertError&) {
+      valid = false;
+    }
+    if (!valid) {
+      EXPECT_THROW(ParseFloatLenient(t), EConvertError);
+      continue;
+    }
+    const Extended got = ParseFloatLenient(t);
+    EXPECT_EQ(std::memcmp(&got, &expected, 10), 0) << static_cast<double>(got);
+  }
 }
 
 TEST(frxUtils, NumbersAndPieces)

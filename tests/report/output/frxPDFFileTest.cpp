@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -16,6 +17,7 @@
 #include "platform/ui/backend/headless/Headless.h"
 #include "report/output/frxExportPDF.h"
 #include "report/output/frxExportUtils.h"
+#include "report/output/frxZLib.h"
 #include "tests/report/output/ExportFixtures.h"
 #include "tests/report/output/OutputTestSupport.h"
 #include "tests/support/PdfProbe.h"
@@ -161,6 +163,174 @@ TEST_F(frxPDFTest, ShapesLinesAndCompression)
   const std::string packed = Write(r, true);
   EXPECT_NE(packed.find("/Filter [/FlateDecode ]"), std::string::npos);
   EXPECT_EQ(StreamOf(packed, 6), content);
+}
+
+// Pages of shapes only (no fonts, so page k's content is object 4 + 2k), each page's
+// shapes in other places.
+void BuildShapePages(TExportReport& R, Integer Pages)
+{
+  for (Integer k = 0; k < Pages; ++k) {
+    TfrxReportTitle* band = R.AddPage(10);
+    for (Integer i = 0; i <= k % 5; ++i)
+      R.Add<TfrxShapeView>(band, 10 * i + k, 30 * i, 50 + k, 20)->SetColor(clNone);
+  }
+}
+
+// Finished pages are deflated on a worker while later pages are drawn: every page's stream
+// holds the bytes deflating its own content at the end gives, in the page's place.
+TEST_F(frxPDFTest, PagesDeflatedAheadAreTheirOwnContentsBytes)
+{
+  TExportReport r;
+  BuildShapePages(r, 11);
+  r.Prepare();
+  const std::string plain = Write(r, false);
+  const std::string packed = Write(r, true);
+  for (Integer k = 1; k <= 11; ++k) {
+    SCOPED_TRACE(k);
+    const std::string content = StreamOf(plain, 4 + 2 * k);
+    ASSERT_NE(content.find(" re\r\n"), std::string::npos) << content;
+    const std::string head = std::to_string(4 + 2 * k) + " 0 obj\r\n";
+    const size_t s = packed.find("stream\r\n", packed.find(head)) + 8;
+    EXPECT_EQ(packed.substr(s, packed.find("\r\nendstream", s) - s),
+              CompressBytes(content.data(), content.size(), zcMax));
+    if (k > 1) // contents differ from page to page
+      EXPECT_NE(content, StreamOf(plain, 2 + 2 * k));
+  }
+}
+
+// A memory stream takes the document directly and any other stream a copy assembled apart;
+// both give the same bytes, after what the stream held, with offsets counted from the
+// stream's start.
+TEST_F(frxPDFTest, MemoryAndOtherStreamsGetTheSameBytes)
+{
+  TExportReport r;
+  BuildShapePages(r, 3);
+  r.Prepare();
+  for (bool compressed : {false, true}) {
+    auto write = [&](TStream& Out) {
+      Out.WriteBuffer("head", 4);
+      TfrxPDFFile pdf;
+      pdf.Compressed = compressed;
+      for (Integer i = 0; i < r.Pages()->PageCount(); ++i)
+        pdf.AddPage(r.Pages()->BuildPage(i));
+      pdf.SaveToStream(&Out);
+    };
+    TMemoryStream memory;
+    TStringStream other;
+    write(memory);
+    write(other);
+    const std::string bytes(static_cast<const char*>(memory.Memory()),
+                            static_cast<size_t>(memory.Size()));
+    EXPECT_TRUE(bytes == other.DataString()) << compressed;
+    const size_t xref = bytes.rfind("\r\nxref\r\n") + 2;
+    EXPECT_EQ(bytes.substr(bytes.rfind("startxref\r\n") + 11, std::to_string(xref).size()),
+              std::to_string(xref));
+  }
+}
+
+// A document dropped half made lets its worker go; cleared, it is written again as new.
+TEST_F(frxPDFTest, AbandonedOrClearedDocumentsStopDeflatingAhead)
+{
+  TExportReport r;
+  BuildShapePages(r, 7);
+  r.Prepare();
+  const std::string expected = Write(r, true);
+  auto fill = [&](TfrxPDFFile& Pdf) {
+    for (Integer i = 0; i < r.Pages()->PageCount(); ++i) {
+      auto* page = static_cast<TfrxReportPage*>(r.Pages()->BuildPage(i));
+      page->SetLeft(page->LeftMargin() * 3.77953L);
+      page->SetTop(page->TopMargin() * 3.77953L);
+      TfrxPDFPage* out = Pdf.AddPage(page);
+      TList* all = page->AllObjects();
+      for (Integer j = 0; j < all->Count(); ++j)
+        if (auto* v = dynamic_cast<TfrxView*>(static_cast<TObject*>(all->Items(j))))
+          out->AddObject(v);
+      page->SetLeft(0);
+      page->SetTop(0);
+    }
+  };
+  {
+    TfrxPDFFile dropped;
+    fill(dropped); // pages handed to the worker, never written
+  }
+  TfrxPDFFile pdf;
+  pdf.Title = "T";
+  fill(pdf);
+  pdf.Clear();
+  fill(pdf);
+  TStringStream out;
+  pdf.SaveToStream(&out);
+  EXPECT_EQ(out.DataString(), expected);
+}
+
+// A file that cannot be written fails the export as before, with pages deflated ahead; the
+// filter then writes the next file whole.
+TEST_F(frxPDFTest, FailedWriteAfterDeflatingAheadIsReported)
+{
+  TExportReport r;
+  BuildShapePages(r, 9);
+  r.Prepare();
+  TfrxPDFExport filter(nullptr);
+  filter.SetShowDialog(false);
+  filter.SetFileName("/nonexistent-dir/out.pdf");
+  EXPECT_THROW(r.Export(&filter), EFCreateError);
+  const std::string file = OutputPath("pdf_after_failed_write.pdf");
+  std::remove(file.c_str());
+  filter.SetFileName(file);
+  ASSERT_TRUE(r.Export(&filter));
+  std::string pdf;
+  ASSERT_TRUE(ReadFileBytes(file, pdf));
+  const std::string plain = Write(r, false);
+  for (Integer k = 1; k <= 9; ++k)
+    EXPECT_EQ(StreamOf(pdf, 4 + 2 * k), StreamOf(plain, 4 + 2 * k)) << k;
+}
+
+// A file written piece by piece (the PDF export writes its document so) takes the target's
+// place only when complete: a writer that fails leaves the old file and no temporary one.
+// The stream counts its position and refuses to read or to seek elsewhere.
+TEST(frxExportUtils, FileWrittenPieceByPieceReplacesTheTargetOnlyWhenComplete)
+{
+  const std::string target = OutputPath("piecewise_out.bin");
+  auto leftovers = [&] {
+    Integer n = 0;
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::path(target).parent_path()))
+      n += e.path().filename().string().rfind("piecewise_out.bin.", 0) == 0;
+    return n;
+  };
+  frxWriteFileReplacing(target, std::string_view("old"));
+  std::string expected;
+  auto writer = [&](bool Fail) {
+    return [&, Fail](TStream* File) {
+      expected.clear();
+      const std::string small(1000, 's'), large(2500000, 'L');
+      for (Integer i = 0; i < 3000; ++i) {
+        File->WriteBuffer(small.data(), static_cast<Integer>(small.size()));
+        expected += small;
+        if (i == 1500) {
+          File->WriteBuffer(large.data(), static_cast<Integer>(large.size()));
+          expected += large;
+        }
+        ASSERT_EQ(File->Position(), static_cast<Int64>(expected.size()));
+      }
+      if (Fail)
+        throw Exception("stopped");
+      File->SetPosition(File->Position());
+      EXPECT_THROW(File->SetPosition(0), EWriteError);
+      char c;
+      EXPECT_THROW(File->Read(&c, 1), EReadError);
+    };
+  };
+  EXPECT_THROW(frxWriteFileReplacing(target, writer(true)), Exception);
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(target, bytes));
+  EXPECT_EQ(bytes, "old");
+  EXPECT_EQ(leftovers(), 0);
+  frxWriteFileReplacing(target, writer(false));
+  ASSERT_TRUE(ReadFileBytes(target, bytes));
+  EXPECT_TRUE(bytes == expected) << bytes.size() << " " << expected.size();
+  EXPECT_EQ(leftovers(), 0);
+  std::remove(target.c_str());
 }
 
 // Texts: escaping, the font resources (shared across sizes, one per face, style and
