@@ -510,8 +510,9 @@ TEST(Canvas, NewSurfacesNeverShowOldPixels)
     grown.Resize(80, 50, clYellow);
     for (Integer y = 0; y < 50; ++y)
       for (Integer x = 0; x < 80; ++x) {
-        if (x < fresh.Width() && y < fresh.Height())
+        if (x < fresh.Width() && y < fresh.Height()) {
           ASSERT_EQ(fresh.GetPixel(x, y), clWhite) << round << " " << x << "," << y;
+        }
         ASSERT_EQ(grown.GetPixel(x, y), x < 10 && y < 10 ? clGreen : clYellow) << x << "," << y;
       }
   }

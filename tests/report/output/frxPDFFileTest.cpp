@@ -193,8 +193,9 @@ TEST_F(frxPDFTest, PagesDeflatedAheadAreTheirOwnContentsBytes)
     const size_t s = packed.find("stream\r\n", packed.find(head)) + 8;
     EXPECT_EQ(packed.substr(s, packed.find("\r\nendstream", s) - s),
               CompressBytes(content.data(), content.size(), zcMax));
-    if (k > 1) // contents differ from page to page
+    if (k > 1) { // contents differ from page to page
       EXPECT_NE(content, StreamOf(plain, 2 + 2 * k));
+    }
   }
 }
 
