@@ -1401,6 +1401,10 @@ extern HCURSOR ColumnSelectCursor;
 extern HCURSOR RowSelectCursor;
 extern HCURSOR RowSelectCursorRTL;
 void LoadGridCursors();
+// Whether grids draw their fixed cells with the theme's header items (off until the program
+// turns it on: grids keep their classic frames by default).
+bool GridThemesEnabled();
+void SetGridThemesEnabled(bool Value);
 void FreeGridCursors();
 
 // ---- Scroll-bar settings ----
@@ -1509,6 +1513,9 @@ public:
   Integer AutoFitMinWidth() const { return FAutoFitMinWidth; }
   void SetAutoFitMinWidth(Integer Value);
   bool UseMultiTitle() const { return FUseMultiTitle; }
+  // Fixed cells are drawn by the theme's header items: not flat, themes on, 3-D fixed cells
+  // and both kinds of grid lines.
+  bool ThemedFixedCells() const;
   void SetUseMultiTitle(bool Value);
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool Value) { FDefaultDrawing = Value; }
@@ -1886,6 +1893,7 @@ protected:
   void DrawFooterCell(Integer DataCol, Integer FooterRow, const TRect& ARect,
                       TGridDrawState AState);
   void DrawTitleBands(Integer DataCol, const TRect& ARect);
+  void DrawThemedFixedCell(const TRect& ARect, bool Hot, const TRect& Clip);
   virtual bool CellHas3DFrame(Integer ACol, Integer ARow, TGridDrawState AState,
                               const TRect& ARect);
   void Draw3DFrame(TRect& ARect, bool Raised);
