@@ -1400,6 +1400,25 @@ THintWindow* MakeToolTipsWindow(TComponent* Owner);
 extern HCURSOR ColumnSelectCursor;
 extern HCURSOR RowSelectCursor;
 extern HCURSOR RowSelectCursorRTL;
+// The keys of the incremental search, the find dialog and the copy from the record above,
+// the search's time-out and its colours: read at each use, so a program may change them.
+extern TShortCut IncSearchShortCut;     // Ctrl+F
+extern TShortCut SearchNextShortCut;    // Ctrl+Enter
+extern TShortCut SearchPriorShortCut;   // Ctrl+Shift+Enter
+extern TShortCut CopyFromAboveShortCut; // Ctrl+'
+extern TShortCut FindDialogShortCut;    // Ctrl+F
+extern Integer TypeToSearchTimeOut;     // milliseconds
+extern TColor SearchBackgroundColor;
+extern TColor SearchTextColor;
+// The find dialog's entry point, stored by the find dialog's unit at start-up: the grid to
+// search, the text to start with, and whether the dialog is modal. Without one, the grid's
+// find keys do nothing.
+using TExecuteDBGridEhFindDialogProc = void (*)(TCustomDBGridEh* Grid, const AnsiString& Text,
+                                                bool Modal);
+extern TExecuteDBGridEhFindDialogProc ExecuteDBGridEhFindDialogProc;
+// Whether the grid opens the find dialog modally (the default) or as a tool window.
+extern bool FindDialogModal;
+void OpenGridFindDialog(TCustomDBGridEh* Grid, const AnsiString& Text);
 void LoadGridCursors();
 // Whether grids draw their fixed cells with the theme's header items (off until the program
 // turns it on: grids keep their classic frames by default).
@@ -1852,6 +1871,8 @@ protected:
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}
 
+  // Whether a key with its shift state is the given shortcut.
+  static bool IsKeyOf(TShortCut ShortCut, Word Key, TShiftState Shift);
   // Cell tool tips, the hint pause and the cursor (DBGridEhHints.cpp).
   TPoint HitTestPoint();
   bool CellHasToolTips(Integer ACol, Integer ARow);

@@ -279,6 +279,10 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
   if (BiDiMode() == bdRightToLeft && (key == VK_LEFT || key == VK_RIGHT))
     key = key == VK_LEFT ? VK_RIGHT : VK_LEFT;
   Key = 0;
+  if (IsKeyOf(CopyFromAboveShortCut, key, Shift)) {
+    CopyValueFromAbove();
+    return;
+  }
   if (!ctrl && !alt && MemTreeKey(key))
     return;
   if (ctrl) {
@@ -354,10 +358,6 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
     case 'X':
       if (CanCutSelection() && FClipboardActions.Contains(caCutEh))
         GridCutAction(this, false);
-      return;
-    case 222: // Ctrl+': the value of the record above
-      if (!shift)
-        CopyValueFromAbove();
       return;
     case 'A':
       if (CanSelectAllRecords() && FClipboardActions.Contains(caSelectAllEh))

@@ -636,8 +636,8 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
     TRect mark(textRect.Left + m, textRect.Top + v,
                std::min<Integer>(textRect.Left + m + canvas->TextWidth(prefix), textRect.Right),
                textRect.Bottom - v);
-    canvas->Brush()->SetColor(clYellow);
-    canvas->Font()->SetColor(clBlack);
+    canvas->Brush()->SetColor(SearchBackgroundColor);
+    canvas->Font()->SetColor(SearchTextColor);
     canvas->ExtTextOut(mark.Left, mark.Top, ETO_CLIPPED | ETO_OPAQUE, &mark, prefix);
   }
   // The required mark: a red dotted line under an empty required cell of a new record.
