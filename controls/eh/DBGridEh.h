@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/eh/DBCtrlsEh.h"
 #include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/PropertyInterceptors.h"
@@ -40,6 +41,8 @@ class TSTDBGridEhFilter;
 class TPopupListboxEh;
 class TPopupDataGridEh;
 class TDBGridInplaceEdit;
+class TInplaceFilterEditEh;
+class IMemTableDataFieldValueListEh;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
 
@@ -682,6 +685,15 @@ public:
   Integer Tag() const { return FTag; }
   void SetTag(Integer Value) { FTag = Value; }
   TSTColumnFilterEh* STFilter() const { return FSTFilter.get(); }
+  // The distinct values the filter cell's list offers (kept from its first drop-down).
+  const std::shared_ptr<IMemTableDataFieldValueListEh>& FilterValueList() const
+  {
+    return FFilterValueList;
+  }
+  void SetFilterValueList(std::shared_ptr<IMemTableDataFieldValueListEh> Value)
+  {
+    FFilterValueList = std::move(Value);
+  }
 
   // Defaults.
   TColor DefColor() const;
@@ -806,6 +818,7 @@ private:
   Integer FTag = 0;
   bool FSyncingFont = false;
   std::unique_ptr<TSTColumnFilterEh> FSTFilter;
+  std::shared_ptr<IMemTableDataFieldValueListEh> FFilterValueList;
 };
 
 // The published column class of the data grid.
@@ -831,7 +844,11 @@ public:
   TColumnEh* ColumnAt(Integer Index) const { return Items(Index); }
   bool IsCustomized() const { return Count() > 0 && !Items(0)->IsDefaultColumn(); }
   // Forgets the filter value lists the columns cached.
-  void ClearValueLists() {}
+  void ClearValueLists()
+  {
+    for (Integer i = 0; i < Count(); ++i)
+      Items(i)->SetFilterValueList(nullptr);
+  }
 
 protected:
   TPersistent* GetOwner() override;
@@ -1291,6 +1308,14 @@ private:
   bool FEatChar = false;
 };
 
+// The editor of a filter cell: a combo box one pixel lower at the top.
+class TInplaceFilterEditEh : public TDBComboBoxEh {
+public:
+  using TDBComboBoxEh::TDBComboBoxEh;
+  // Sets the key value, then shows Text for it.
+  void ShowKeyText(const Variant& Value, const AnsiString& Text);
+};
+
 // ---- Style ----
 
 class TDBGridEhStyle : public TPersistent {
@@ -1479,7 +1504,7 @@ public:
 
 // ---- The grid ----
 
-class TCustomDBGridEh : public TCustomGrid {
+class TCustomDBGridEh : public TCustomGrid, public IInplaceEditHolderEh {
 public:
   explicit TCustomDBGridEh(TComponent* AOwner);
   ~TCustomDBGridEh() override;
@@ -1582,6 +1607,29 @@ public:
   // repainted also when applying raises.
   void ApplyFilterNow();
   void ClearFilter();
+  // Filter editing (DBGridEhFilterEdit.cpp): the combo box the grid places over a filter
+  // cell while the user edits the cell's filter.
+  void StartFilterEdit(Integer ADataCol);
+  void EndFilterEdit();
+  void SetFilterEditing(bool AActive);
+  void HideFilterEdit();
+  void UpdateFilterEdit(bool AReinit);
+  virtual void PrepareFilterEdit(Integer ADataCol);
+  virtual void StoreFilterEditText(Integer ADataCol);
+  virtual bool FilterEditActive();
+  virtual TInplaceFilterEditEh* CreateFilterEdit();
+  void MoveFilterEdit(bool AForward, bool AToEnd);
+  bool IsFilterRow(Integer ACol, Integer ARow) const;
+  bool FilterEditing() const { return FFilterEditing; }
+  Integer FilterCol() const { return FFilterCol; }
+  TInplaceFilterEditEh* FilterEdit() const { return FFilterEdit; }
+  // The filter editor's holder.
+  bool InplaceEditCanModify(TControl* Editor) override { return true; }
+  bool GetMouseDownInfo(TPoint& Pt, Cardinal& Time) override;
+  void InplaceEditWndProc(TControl* Editor, TMessage& Message) override {}
+  void InplaceEditKeyDown(TControl* Editor, Word& Key, TShiftState Shift) override;
+  void InplaceEditKeyPress(TControl* Editor, char& Key) override;
+  void InplaceEditKeyUp(TControl* Editor, Word& Key, TShiftState Shift) override {}
 
   // ---- Coordinates ----
   Integer RawToDataColumn(Integer ACol) const { return ACol - FIndicatorColCount; }
@@ -1995,6 +2043,18 @@ private:
   bool FLastVertBarVisible = false;
   bool FSelectionActive = false;
   std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
+  TInplaceFilterEditEh* FFilterEdit = nullptr; // owned through the component tree
+  Integer FFilterCol = -1;
+  bool FFilterEditing = false;
+  TPoint FFilterMouseDownPos;
+  Cardinal FFilterMouseDownTime = 0;
+  bool FFilterListEnter = false;
+  void FilterEditKeyDown(Word& Key, TShiftState Shift);
+  void FilterEditCloseUp(TObject* Sender, bool Accept);
+  void FilterListChoosing(TObject* Sender, bool& Accept);
+  void FillFilterList(TObject* Sender);
+  // A press on a filter cell starts editing it; true when it did.
+  bool FilterRowMouseDown(TMessage& Message);
   std::unique_ptr<THeadTreeNode> FTitleRoot;
   std::vector<THeadTreeNode*> FLeaves;
   std::unique_ptr<TDBGridEhSumList> FSumList;
