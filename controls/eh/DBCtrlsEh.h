@@ -159,6 +159,9 @@ class TCustomDBEditEh : public TCustomMaskEdit, public IDropDownOwnerEh, public 
 public:
   explicit TCustomDBEditEh(TComponent* AOwner);
   ~TCustomDBEditEh() override;
+  // The button controls go with the other children before the window does: the edit lets
+  // go of them first.
+  void BeforeDestruction() override;
 
   TDataSource* DataSource() const { return FDataLink->DataSource(); }
   void SetDataSource(TDataSource* Value);

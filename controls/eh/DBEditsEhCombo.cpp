@@ -466,7 +466,8 @@ void TCustomDBComboBoxEh::Dispatch(TMessage& Message)
     }
     break;
   case WM_KILLFOCUS:
-    CloseDropDown(false);
+    if (!ComponentState().Contains(csDestroying))
+      CloseDropDown(false);
     break;
   case CM_CANCELMODE:
     if (FListVisible && !IsOwnPart(reinterpret_cast<TControl*>(Message.LParam)))

@@ -1,7 +1,8 @@
 // A screenshot of the editors' pieces with Chinese data: edit buttons of every kind, check
-// box faces in their three states, data-aware check boxes, an open popup list under an edit with
-// its grip, the recent-text list with its own scroll bar, the popup calendar and the popup
-// calculator; written to grid_editors.png beside the test binary.
+// box faces in their three states, data-aware check boxes, the open list of a keyed combo box
+// with a further button, an edit box with buttons and the recent-text list with its own scroll
+// bar, the popup calendar and the popup calculator; written to grid_editors.png beside the
+// test binary.
 #include <filesystem>
 
 #include "controls/eh/CalculatorEh.h"
@@ -13,12 +14,6 @@
 #include "tests/platform/ui/UiTestKit.h"
 
 namespace {
-
-class TOwnerEdit : public TEdit, public IDropDownOwnerEh {
-public:
-  using TEdit::TEdit;
-  void CloseDropDown(bool) override {}
-};
 
 void ShowPopup(TWinControl* popup, TPoint at)
 {
@@ -77,27 +72,35 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
     check->SetState(i == 0 ? cbChecked : cbGrayed);
   }
 
-  auto* edit = new TOwnerEdit(form);
+  // A keyed combo box with a further button, its list open on the current city.
+  auto* edit = new TDBComboBoxEh(form);
   edit->SetParent(form);
   edit->SetBounds(16, 110, 150, 21);
-  edit->SetText("上海");
-  auto* historyEdit = new TOwnerEdit(form);
+  Integer key = 1;
+  for (const char* city : {"北京", "上海", "广州", "深圳", "杭州", "南京"}) {
+    edit->Items()->Add(city);
+    edit->KeyItems()->Add(IntToStr(key++));
+  }
+  edit->DropDownBox()->SetRows(4);
+  edit->DropDownBox()->SetSizable(true);
+  edit->EditButtons()->Add()->SetStyle(ebsEllipsisEh);
+  edit->SetTextEh("上海");
+  // An edit box with a spin and a plus button in the flat look.
+  auto* historyEdit = new TDBEditEh(form);
   historyEdit->SetParent(form);
   historyEdit->SetBounds(190, 110, 150, 21);
-  historyEdit->SetText("张");
+  historyEdit->SetFlat(true);
+  historyEdit->SetAlwaysShowBorder(true);
+  historyEdit->EditButtons()->Add()->SetStyle(ebsUpDownEh);
+  historyEdit->EditButtons()->Add()->SetStyle(ebsPlusEh);
+  historyEdit->SetTextEh("张");
   form->Show();
   edit->SetFocus();
   Headless().ProcessMessages();
-
-  auto* list = new TPopupListboxEh(edit);
-  list->SetItemHeight(18);
-  for (const char* city : {"北京", "上海", "广州", "深圳", "杭州"})
-    list->Items()->Add(city);
-  list->SetBounds(0, 0, 150, list->BorderHeight() + 4 * 18);
-  list->SetItemIndex(1);
-  TPoint at = FitDropDownToControl(edit, list, 0);
-  list->SetBounds(at.X, at.Y, list->Width(), list->Height());
-  ShowPopup(list, at);
+  Headless().Key(VK_DOWN, false, false, true);
+  TPopupListboxEh* list = edit->PopupList();
+  ASSERT_TRUE(edit->ListVisible());
+  TPoint at;
 
   auto* history = new TMRUListboxEh(historyEdit);
   history->SetItemHeight(18);
@@ -127,7 +130,9 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
 
   auto shot = Headless().Screenshot();
   auto pixel = [&](TPoint p) { return shot->GetPixel(p.X, p.Y); };
-  EXPECT_EQ(pixel(list->ClientToScreen({100, 18 + 9})), ColorToRGB(clHighlight))
+  TRect chosen = list->ItemRect(1);
+  EXPECT_EQ(pixel(list->ClientToScreen({100, (chosen.Top + chosen.Bottom) / 2})),
+            ColorToRGB(clHighlight))
       << "the chosen city is highlighted";
   EXPECT_TRUE(history->ScrollBar()->Visible());
   EXPECT_FALSE(GetWindowLong(history->Handle(), GWL_STYLE) & WS_VSCROLL) << "one bar only";
