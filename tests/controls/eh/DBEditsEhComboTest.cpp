@@ -7,6 +7,7 @@
 #include "platform/rtl/DataModule.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Streams.h"
+#include "platform/ui/Clipbrd.h"
 #include "tests/platform/ui/UiTestKit.h"
 #include "tests/support/ControlsGallery.h"
 
@@ -396,4 +397,34 @@ TEST_F(DBComboBoxEh, AFormGoesWhileTheComboHasTheFocusAndItsListIsOpen)
   Form = nullptr;
   EXPECT_EQ(closeUps, 0) << "no events from a control that is going away";
   Headless().ProcessMessages();
+}
+
+TEST_F(DBComboBoxEh, PastingSearchesAKeyedComboAndAutoDropOpensOnTyping)
+{
+  Combo->OnGetItemsList = [&](TObject*) { Keyed({"Apple", "Banana", "Cherry"}, {"a", "b", "c"}); };
+  Bind("Code");
+  EXPECT_EQ(Combo->Text(), "2") << "no key items yet: a plain text";
+  Combo->DropDownBox()->SetAutoDrop(true);
+  Combo->SetFocus();
+  Headless().Type("c");
+  EXPECT_TRUE(ListShowing()) << "typing opened the list";
+  EXPECT_EQ(Combo->Text(), "Cherry") << "the items were asked for when needed";
+  Headless().Key(VK_ESCAPE);
+  Clipboard()->SetAsText("Ban");
+  Combo->SelectAll();
+  Headless().Key('V', false, true);
+  EXPECT_EQ(Combo->Text(), "Banana") << "pasted text searches the items";
+  Clipboard()->SetAsText("Kiwi");
+  Combo->SelectAll();
+  Headless().Key('V', false, true);
+  EXPECT_EQ(Combo->Text(), "Banana") << "no item: nothing changes";
+  Other->SetFocus();
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "b");
+
+  // Bound to a field name without a data source: a choice is shown, nothing is stored.
+  Combo->SetDataSource(nullptr);
+  EXPECT_FALSE(Combo->IsDataIndependent());
+  Combo->SetItemIndex(2);
+  EXPECT_EQ(Combo->Text(), "Cherry");
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "b");
 }
