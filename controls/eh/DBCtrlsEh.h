@@ -525,7 +525,6 @@ protected:
   void OpenDropDown() override;
   void ButtonMouseMoved(TObject* Sender, TShiftState Shift, Integer X, Integer Y) override;
   bool IsOwnPart(TControl* Sender) override;
-  void TextChangedByUser() override;
 
   // Selects the first item equal to Text (Partial: starting with it), completing the text;
   // true when the current item changed.

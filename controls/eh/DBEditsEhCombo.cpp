@@ -74,6 +74,9 @@ void TCustomDBComboBoxEh::UpdateItemCount()
 {
   FKeyed = FKeyItems->Count() > 0;
   FItemCount = FKeyed ? std::min(FItems->Count(), FKeyItems->Count()) : FItems->Count();
+  // The shown texts are items, not the field's text: the field's size does not limit them.
+  if (FKeyed && MaxLength() > 0)
+    SetMaxLength(0);
   if (FListVisible && FPopupList)
     FPopupList->SetCount(FItemCount);
   ApplyReadOnlyState();
@@ -354,11 +357,6 @@ bool TCustomDBComboBoxEh::TypeAhead(const AnsiString& Text)
   AnsiString prefix = text.substr(0, static_cast<size_t>(std::clamp(SelStart(), 0, length))) + Text;
   EnsureItems();
   return LocateItem(prefix, true);
-}
-
-void TCustomDBComboBoxEh::TextChangedByUser()
-{
-  TCustomDBEditEh::TextChangedByUser();
 }
 
 // ---- Keys ----

@@ -661,6 +661,9 @@ void TCustomDBEditEh::Dispatch(TMessage& Message)
   case CM_EDITIMAGECHANGEDEH:
     RecreateWnd();
     return;
+  case CM_GETDATALINK:
+    Message.Result = reinterpret_cast<LRESULT>(static_cast<TDataLink*>(DataLink()));
+    return;
   case WM_NCPAINT:
     if (FFlat && Ctl3D() && BorderStyle() == bsSingle && HandleAllocated()) {
       PaintFlatBorder();

@@ -428,3 +428,14 @@ TEST_F(DBComboBoxEh, PastingSearchesAKeyedComboAndAutoDropOpensOnTyping)
   EXPECT_EQ(Combo->Text(), "Cherry");
   EXPECT_EQ(Data->FieldByName("Code")->AsString(), "b");
 }
+
+TEST_F(DBComboBoxEh, KeyItemsAddedToABoundComboShowLongItemsWhole)
+{
+  Bind("Code");
+  EXPECT_EQ(Combo->MaxLength(), 10) << "a plain combo takes the string field's size";
+  Keyed({"甲", "一个很长很长的名字"}, {"1", "2"});
+  EXPECT_EQ(Combo->MaxLength(), 0);
+  EXPECT_EQ(Combo->Text(), "一个很长很长的名字") << "the item of key 2, not cut to 10 bytes";
+  EXPECT_EQ(Combo->Perform(CM_GETDATALINK, 0, 0),
+            reinterpret_cast<LRESULT>(static_cast<TDataLink*>(Combo->DataLink())));
+}
