@@ -235,6 +235,11 @@ TEST_F(DBComboBoxEh, ADataIndependentKeyedComboComesUpWithTheItemOfItsText)
   for (const char* s : {"0", "1", "2"})
     written->KeyItems()->Add(s);
   written->SetTextEh("Whole");
+  auto* masked = new TDBComboBoxEh(&source);
+  masked->SetName("Masked");
+  masked->SetEditMask("999;0;_");
+  masked->SetAlignment(taCenter);
+  (new TDBComboBoxEh(&source))->SetName("Plain");
   EXPECT_EQ(written->ItemIndex(), 1);
   EXPECT_EQ(VarToStr(written->Value()), "1");
   TMemoryStream stream;
@@ -251,6 +256,15 @@ TEST_F(DBComboBoxEh, ADataIndependentKeyedComboComesUpWithTheItemOfItsText)
   EXPECT_EQ(read->Text(), "Whole");
   EXPECT_EQ(read->ItemIndex(), 1);
   EXPECT_EQ(VarToStr(read->Value()), "1");
+  auto* maskedRead = dynamic_cast<TDBComboBoxEh*>(form.FindComponent("Masked"));
+  ASSERT_NE(maskedRead, nullptr);
+  EXPECT_EQ(maskedRead->EditMask(), "999;0;_");
+  EXPECT_TRUE(maskedRead->EditMaskSet());
+  EXPECT_EQ(maskedRead->Alignment(), taCenter);
+  auto* plainRead = dynamic_cast<TDBComboBoxEh*>(form.FindComponent("Plain"));
+  ASSERT_NE(plainRead, nullptr);
+  EXPECT_FALSE(plainRead->EditMaskSet()) << "an unset mask still follows the field";
+  EXPECT_FALSE(plainRead->AlignmentSet());
   // Changing the choice changes the value at once.
   read->SetItemIndex(2);
   EXPECT_EQ(VarToStr(read->Value()), "2");
