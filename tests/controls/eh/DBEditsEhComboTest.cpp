@@ -453,3 +453,52 @@ TEST_F(DBComboBoxEh, KeyItemsAddedToABoundComboShowLongItemsWhole)
   EXPECT_EQ(Combo->Perform(CM_GETDATALINK, 0, 0),
             reinterpret_cast<LRESULT>(static_cast<TDataLink*>(Combo->DataLink())));
 }
+
+TEST_F(DBComboBoxEh, TheRecentTextListAndTheItemListNeverShowTogether)
+{
+  for (const char* s : {"Apple", "Apricot", "Banana"})
+    Combo->Items()->Add(s);
+  Combo->MRUList()->Items()->Add("Avocado");
+  Combo->MRUList()->SetActive(true);
+  Bind("Fruit");
+  Combo->SetFocus();
+  Combo->SelectAll();
+  Headless().Type("x");
+  Headless().Key(VK_BACK);
+  Headless().Type("a");
+  ASSERT_TRUE(Combo->MruListOpen());
+  // Opening the item list closes the recent texts; typing while it is open leaves them shut.
+  Headless().Key(VK_DOWN, false, false, true);
+  EXPECT_TRUE(ListShowing());
+  EXPECT_FALSE(Combo->MruListOpen());
+  Headless().Type("v");
+  EXPECT_FALSE(Combo->MruListOpen());
+  Headless().Key(VK_ESCAPE);
+  EXPECT_FALSE(ListShowing());
+}
+
+TEST_F(DBComboBoxEh, ACloseUpHandlerThatMovesTheFocusStillGetsTheChoiceStored)
+{
+  Keyed({"A", "B", "C"}, {"1", "2", "3"});
+  Bind("Code");
+  Combo->OnCloseUp = [&](TObject*, bool accept) {
+    if (accept)
+      Other->SetFocus();
+  };
+  Combo->SetFocus();
+  Headless().Key(VK_DOWN, false, false, true);
+  Headless().Key(VK_DOWN);
+  Headless().Key(VK_RETURN);
+  EXPECT_FALSE(ListShowing());
+  EXPECT_TRUE(Other->Focused());
+  EXPECT_EQ(Combo->Text(), "C");
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "3") << "left in the handler: stored";
+  // A drop-down handler that takes the mouse away does not keep the list from working.
+  Combo->OnDropDown = [&](TObject*) { SetCapture(Other->Handle()); };
+  Combo->OnCloseUp = nullptr;
+  Headless().Click(ButtonPoint());
+  ASSERT_TRUE(ListShowing());
+  Headless().Click(RowPoint(0));
+  EXPECT_FALSE(ListShowing());
+  EXPECT_EQ(Combo->Text(), "A");
+}
