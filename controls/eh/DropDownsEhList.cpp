@@ -1,5 +1,6 @@
 // The popup list box and the recent-text list box (see DropDownsEh.h).
 #include "controls/eh/DropDownsEh.h"
+#include "controls/eh/DropDownsEhPrivate.h"
 #include "controls/eh/EhHelpers.h"
 #include "controls/eh/EhWrappers.h"
 #include "platform/graphics/ImgList.h"
@@ -11,22 +12,38 @@ namespace {
 constexpr Cardinal SearchPauseMs = 2000;
 constexpr Integer SearchMaxLength = 32;
 
-// The 2-pixel raised frame of a drop-down painted in its non-client area.
-void PaintRaisedFrame(HWND Wnd)
+} // namespace
+
+bool DropDownFrameMessage(TWinControl* Control, TMessage& Message, TDropDownFrameEh Kind)
 {
-  HDC dc = GetWindowDC(Wnd);
+  if (Message.Msg == WM_NCCALCSIZE) {
+    if (Control->Ctl3D() && Message.LParam) {
+      TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0];
+      InflateRect(r, -2, -2);
+    }
+    return true;
+  }
+  if (Message.Msg != WM_NCPAINT)
+    return false;
+  if (!Control->Ctl3D() || !Control->HandleAllocated())
+    return true;
+  HWND wnd = Control->Handle();
+  HDC dc = GetWindowDC(wnd);
   if (TCanvas* c = CanvasFromDC(dc)) {
     TRect window;
-    GetWindowRect(Wnd, window);
+    GetWindowRect(wnd, window);
     TRect r(0, 0, window.Width(), window.Height());
-    DrawEdge(c, r, BDR_RAISEDOUTER, BF_RECT);
+    if (Kind == TDropDownFrameEh::DarkShadow) {
+      c->Brush()->SetColor(cl3DDkShadow);
+      c->FrameRect(r);
+    } else
+      DrawEdge(c, r, BDR_RAISEDOUTER, BF_RECT);
     InflateRect(r, -1, -1);
     DrawEdge(c, r, BDR_RAISEDINNER, BF_RECT);
   }
-  ReleaseDC(Wnd, dc);
+  ReleaseDC(wnd, dc);
+  return true;
 }
-
-} // namespace
 
 // ---- TPopupListboxEh ----
 
@@ -144,16 +161,9 @@ void TPopupListboxEh::Dispatch(TMessage& Message)
     Message.Result = MA_NOACTIVATE;
     return;
   case WM_NCCALCSIZE:
-    TCustomListBox::Dispatch(Message);
-    if (Ctl3D() && Message.LParam) {
-      TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0];
-      InflateRect(r, -BorderWidthEh(), -BorderWidthEh());
-    }
-    return;
   case WM_NCPAINT:
     TCustomListBox::Dispatch(Message);
-    if (Ctl3D() && HandleAllocated())
-      PaintRaisedFrame(FHandle);
+    DropDownFrameMessage(this, Message, TDropDownFrameEh::Raised);
     return;
   case CM_GRIPMOVEEH:
     FSizeGrip->MoveTo(static_cast<TGripMoveEh>(Message.WParam & 0xFF));
