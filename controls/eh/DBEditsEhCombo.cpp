@@ -549,6 +549,7 @@ void TCustomDBComboBoxEh::OpenDropDown()
   SetWindowPos(list->Handle(), HWND_TOPMOST, at.X, at.Y, list->Width(), list->Height(),
                SWP_SHOWWINDOW | SWP_NOACTIVATE);
   list->SizeGrip()->SetGripVisible(DropDownBox()->Sizable());
+  list->UpdateScrollBar();
   list->SetSizeGripResized(false);
   FListVisible = true;
   FDroppedDown = true;

@@ -502,3 +502,65 @@ TEST_F(DBComboBoxEh, ACloseUpHandlerThatMovesTheFocusStillGetsTheChoiceStored)
   EXPECT_FALSE(ListShowing());
   EXPECT_EQ(Combo->Text(), "A");
 }
+
+TEST_F(DBComboBoxEh, TheListsScrollBarShowsItsArrowsAndLeavesTheCornerToTheGrip)
+{
+  Keyed({"甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬", "癸"},
+        {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"});
+  Bind("Code");
+  Combo->DropDownBox()->SetRows(4);
+  Combo->DropDownBox()->SetSizable(true);
+  Combo->SetFocus();
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  TPopupListboxEh* list = Combo->PopupList();
+  TScrollBar* bar = list->ScrollBar();
+  TSizeGripEh* grip = list->SizeGrip();
+  TRect client = list->ClientRect();
+  EXPECT_EQ(GetWindowLong(list->Handle(), GWL_STYLE) & WS_VSCROLL, 0) << "no bar of its own";
+  ASSERT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->BoundsRect(), Rect(client.Right - bar->Width(), 0, client.Right, grip->Top()));
+  EXPECT_EQ(grip->BoundsRect(), Rect(client.Right - grip->Width(), client.Bottom - grip->Height(),
+                                     client.Right, client.Bottom))
+      << "the grip in the corner under the bar";
+  EXPECT_FALSE(grip->Triangle()) << "a full square beside the bar";
+  // The arrow buttons carry their arrows.
+  auto darkIn = [](TRect r) {
+    for (Integer y = r.Top; y < r.Bottom; ++y)
+      for (Integer x = r.Left; x < r.Right; ++x)
+        if (Headless().ScreenPixel({x, y}) == ColorToRGB(clBtnText))
+          return true;
+    return false;
+  };
+  TPoint origin = bar->ClientToScreen({0, 0});
+  EXPECT_TRUE(darkIn(Bounds(origin.X + 2, origin.Y + 2, bar->Width() - 4, bar->Width() - 4)));
+  EXPECT_TRUE(darkIn(Bounds(origin.X + 2, origin.Y + bar->Height() - bar->Width() + 2,
+                            bar->Width() - 4, bar->Width() - 4)));
+
+  // Keys that scroll the rows move the bar; a click on its arrow scrolls the rows and leaves
+  // the focus and the open list with the combo box.
+  for (int i = 0; i < 5; ++i)
+    Headless().Key(VK_DOWN);
+  EXPECT_EQ(list->ItemIndex(), 6);
+  EXPECT_EQ(list->TopIndex(), 3);
+  EXPECT_EQ(bar->Position(), 3);
+  Headless().Click(bar->ClientToScreen({bar->Width() / 2, bar->Height() - 4}));
+  EXPECT_EQ(list->TopIndex(), 4);
+  EXPECT_EQ(bar->Position(), 4);
+  EXPECT_TRUE(Combo->Focused());
+  EXPECT_TRUE(ListShowing());
+  Headless().Key(VK_ESCAPE);
+
+  // Without the grip the bar runs the whole height; with all items shown there is none.
+  Combo->DropDownBox()->SetSizable(false);
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  EXPECT_FALSE(grip->Visible());
+  EXPECT_EQ(bar->BoundsRect(), Rect(client.Right - bar->Width(), 0, client.Right, client.Bottom));
+  Headless().Key(VK_ESCAPE);
+  Combo->DropDownBox()->SetRows(12);
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  EXPECT_FALSE(bar->Visible());
+  Headless().Key(VK_ESCAPE);
+}
