@@ -37,6 +37,7 @@ class TPopupMenu;
 class TSTColumnFilterEh;
 class TSTDBGridEhFilter;
 class TPopupListboxEh;
+class TPopupDataGridEh;
 class TDBGridInplaceEdit;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
@@ -1199,8 +1200,9 @@ void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 // ---- The cell editor ----
 
 // The editor of a grid cell: the base in-place edit, narrowed by the cell's edit button, with
-// the drop-down list of pick-list and key-list columns (Alt+Down or F4, a click on the
-// button; Enter or a click takes the item, Esc closes).
+// the drop-down list of pick-list and key-list columns and the drop-down data grid of lookup
+// columns (Alt+Down or F4, a click on the button; Enter or a click takes the item or row, Esc
+// closes).
 class TDBGridInplaceEdit : public TInplaceEdit {
 public:
   explicit TDBGridInplaceEdit(TComponent* AOwner);
@@ -1210,6 +1212,8 @@ public:
   Integer ButtonWidth() const { return FButtonWidth; }
   bool ListVisible() const { return FListVisible; }
   TPopupListboxEh* PickList() const { return FPickList; }
+  // The drop-down data grid of lookup columns (created on first use, owned).
+  TPopupDataGridEh* DataList() const { return FDataList; }
   void OpenDropDown();
   void CloseDropDown(bool Accept);
   void UpdateContents() override;
@@ -1222,11 +1226,16 @@ protected:
 private:
   TCustomDBGridEh* DBGrid() const;
   TStrings* ListItems(TColumnEh* Column, Integer& Count) const;
+  void OpenDataList(TColumnEh* Column);
+  void CloseDataList(bool Accept);
 
   TCellEditStyleEh FEditStyle = cesPlain;
   Integer FButtonWidth = 0;
-  TPopupListboxEh* FPickList = nullptr; // owned
+  TPopupListboxEh* FPickList = nullptr;  // owned
+  TPopupDataGridEh* FDataList = nullptr; // owned
+  std::unique_ptr<TDataSource> FLookupSource;
   bool FListVisible = false;
+  bool FDataListVisible = false;
 };
 
 // ---- Style ----

@@ -1,8 +1,10 @@
-// The grid's cell editor: the base in-place edit with room for the cell's edit button and
-// the pick-list drop-down of pick-list and key-list columns (DBGridEh.h describes the unit).
+// The grid's cell editor: the base in-place edit with room for the cell's edit button, the
+// pick-list drop-down of pick-list and key-list columns and the drop-down data grid of lookup
+// columns (DBGridEh.h describes the unit).
 #include <algorithm>
 
 #include "controls/eh/DBGridEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "controls/eh/DropDownsEh.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
@@ -13,6 +15,7 @@ TDBGridInplaceEdit::TDBGridInplaceEdit(TComponent* AOwner) : TInplaceEdit(AOwner
 TDBGridInplaceEdit::~TDBGridInplaceEdit()
 {
   delete FPickList;
+  delete FDataList;
 }
 
 TCustomDBGridEh* TDBGridInplaceEdit::DBGrid() const
@@ -52,6 +55,10 @@ void TDBGridInplaceEdit::OpenDropDown()
 {
   TCustomDBGridEh* g = DBGrid();
   TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (c && FEditStyle == cesDataList) {
+    OpenDataList(c);
+    return;
+  }
   if (!c || FListVisible || (FEditStyle != cesPickList && !c->HasKeyList()))
     return;
   Integer count = 0;
@@ -87,8 +94,85 @@ void TDBGridInplaceEdit::OpenDropDown()
   FListVisible = true;
 }
 
+void TDBGridInplaceEdit::OpenDataList(TColumnEh* Column)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TField* f = Column->Field();
+  if (FDataListVisible || !g || !f || f->FieldKind() != fkLookup)
+    return;
+  TDataSet* list = f->LookupDataSet();
+  if (!list || !list->Active())
+    return;
+  if (!FDataList) {
+    FDataList = new TPopupDataGridEh(nullptr);
+    FDataList->OnMouseCloseUp = [this](TObject*, bool Accept) { CloseDropDown(Accept); };
+    FLookupSource = std::make_unique<TDataSource>();
+  }
+  FDataList->SetColor(Color());
+  FDataList->Font()->Assign(Font());
+  // A short sequenced list shows all its records and no empty rows.
+  Integer rows = static_cast<Integer>(Column->DropDownRows());
+  if (list->IsSequenced() && list->RecordCount() >= 1 && list->RecordCount() < rows)
+    rows = list->RecordCount();
+  FDataList->SetShowTitles(Column->DropDownShowTitles());
+  FDataList->SetAutoFitColWidths(false);
+  FLookupSource->SetDataSet(list);
+  FDataList->SetListSource(FLookupSource.get());
+  FDataList->SetListFieldIndex(0);
+  AnsiString display = Column->LookupDisplayFields();
+  FDataList->SetListField(display.empty() ? f->LookupResultField() : display);
+  FDataList->SetKeyField(f->LookupKeyFields());
+  HWND window = FDataList->Handle();
+  FDataList->SetListRowCount(rows);
+  Integer width = Column->DropDownWidth();
+  if (width == -1)
+    width = FDataList->TotalColumnsWidth() + FDataList->Width() - FDataList->ClientWidth();
+  else if (width <= 0)
+    width = Width();
+  FDataList->SetWidth(std::max(width, Width()));
+  FDataList->SetKeyValue(g->EditValue());
+  TPoint at = FitDropDownToControl(this, FDataList, 0);
+  FDataList->SetSizeGripResized(false);
+  SetWindowPos(window, HWND_TOPMOST, at.X, at.Y, FDataList->Width(), FDataList->Height(),
+               SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  FDataListVisible = true;
+}
+
+void TDBGridInplaceEdit::CloseDataList(bool Accept)
+{
+  FDataListVisible = false;
+  ShowWindow(FDataList->Handle(), SW_HIDE);
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
+    return;
+  // A size the user gave the list is kept for the next opening.
+  if (FDataList->SizeGripResized()) {
+    c->SetDropDownRows(static_cast<Cardinal>(FDataList->ListRowCount()));
+    c->SetDropDownWidth(FDataList->Width());
+  }
+  if (!Accept) {
+    // The text the keys showed while the list was open goes back to the cell's.
+    SetText(g->EditText());
+    SelectAll();
+    return;
+  }
+  if (!g->PrepareCellEdit())
+    return;
+  AnsiString text = FDataList->Text();
+  SetText(text);
+  SelectAll();
+  g->SetEditValue(FDataList->KeyValue());
+  g->SetEditText(g->Col(), g->Row(), text);
+  g->DataLink()->MarkModified();
+}
+
 void TDBGridInplaceEdit::CloseDropDown(bool Accept)
 {
+  if (FDataListVisible) {
+    CloseDataList(Accept);
+    return;
+  }
   if (!FListVisible)
     return;
   FListVisible = false;
@@ -113,9 +197,38 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 {
   bool alt = Shift.Contains(ssAlt);
   if ((Key == VK_DOWN && alt) || (Key == VK_F4 && Shift.Empty())) {
-    FListVisible ? CloseDropDown(true) : OpenDropDown();
+    FListVisible || FDataListVisible ? CloseDropDown(true) : OpenDropDown();
     Key = 0;
     return;
+  }
+  if (FDataListVisible) {
+    bool ctrl = Shift.Contains(ssCtrl);
+    switch (Key) {
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END: {
+      if ((Key == VK_HOME || Key == VK_END) && !ctrl)
+        break;
+      // The list moves its choice; the editor shows the chosen text.
+      Word listKey = Key;
+      FDataList->HandleOwnerKey(listKey, TShiftState{});
+      SetText(FDataList->Text());
+      SelectAll();
+      Key = 0;
+      return;
+    }
+    case VK_RETURN:
+      CloseDropDown(true);
+      Key = 0;
+      return;
+    case VK_ESCAPE:
+      CloseDropDown(false);
+      Key = 0;
+      return;
+    }
   }
   if (FListVisible) {
     switch (Key) {

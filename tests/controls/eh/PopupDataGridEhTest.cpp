@@ -180,3 +180,76 @@ TEST_F(PopupDataGridEhTest, SizeLimitsAndTheGrip)
   // The popup answers a mouse activation with "no activate".
   EXPECT_EQ(SendMessage(Popup->Handle(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
 }
+
+namespace {
+
+class CellEditorDataList : public GridEhTest {
+protected:
+  TDBGridInplaceEdit* OpenCountryEditor(Integer RecNo)
+  {
+    MakeGrid();
+    Grid->SetFocus();
+    Orders->SetRecNo(RecNo);
+    Grid->SelectDataColumn(Col("Country")->Index());
+    Grid->ShowEditor();
+    Headless().ProcessMessages();
+    return Grid->CellEditor();
+  }
+  void Key(Word Vk, bool Alt = false, bool Ctrl = false)
+  {
+    Headless().Key(Vk, false, Ctrl, Alt);
+    Headless().ProcessMessages();
+  }
+};
+
+} // namespace
+
+TEST_F(CellEditorDataList, ALookupColumnDropsDownItsListAndStoresTheChosenKey)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(1);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_EQ(editor->EditStyle(), cesDataList);
+  Key(VK_F4);
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(VarToStr(list->KeyValue()), "1") << "the cell's key is the list's choice";
+  EXPECT_EQ(list->ListRowCount(), 4) << "a short list shows all its records";
+  EXPECT_EQ(GetFocus(), editor->Handle()) << "the editor keeps the focus";
+  // Keys go to the list; the editor shows the chosen text.
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(VarToStr(list->KeyValue()), "3");
+  EXPECT_EQ(editor->Text(), "East");
+  Key(VK_RETURN);
+  EXPECT_FALSE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(editor->Text(), "East");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 3);
+  EXPECT_EQ(Orders->FieldByName("Country")->AsString(), "East");
+}
+
+TEST_F(CellEditorDataList, EscapeLeavesTheCellAndAClickTakesTheRow)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(2);
+  Key(VK_DOWN, true);
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_TRUE(list && IsWindowVisible(list->Handle()));
+  Key(VK_END, false, true);
+  EXPECT_EQ(VarToStr(list->KeyValue()), "4") << "Ctrl+End goes to the list";
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(editor->Text(), "South");
+  EXPECT_EQ(Orders->State(), dsBrowse);
+  // A click on the last row chooses it and closes the list.
+  Key(VK_F4);
+  ASSERT_TRUE(IsWindowVisible(list->Handle()));
+  TRect r = list->CellRect(0, list->HeaderRowCount() + 3);
+  Headless().Advance(1000);
+  Headless().Click(list->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}));
+  Headless().ProcessMessages();
+  EXPECT_FALSE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(editor->Text(), "West");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+}
