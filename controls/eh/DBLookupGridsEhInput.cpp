@@ -288,7 +288,8 @@ void TDBLookupGridEh::UpdateVertScrollBar()
     TDataSetState state = list->State();
     if (state == dsBrowse || state == dsEdit)
       si.nPos = std::max<Integer>(list->RecNo() - DataLink()->ActiveRecord() - 1, 0);
-  } else if (VisibleDataRowCount() != DataLink()->RecordCount()) {
+  } else if (DataLink()->RecordCount() < DataLink()->BufferCount()) {
+    // Every record is in the window: nothing to scroll.
     si.nMax = 0;
   } else {
     si.nMax = 4;

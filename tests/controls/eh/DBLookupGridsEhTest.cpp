@@ -556,3 +556,82 @@ TEST_F(LookupGridEh, OverAMemoryTableTheKeyRowIsCentredAndScrollingLeavesTheChoi
   EXPECT_EQ(VarToStr(Lookup->KeyValue()), IntToStr(chosen + 1));
   ListSrc->SetDataSet(nullptr);
 }
+
+TEST_F(LookupGridEh, FreedSourcesAndGridsLetGoOfEachOther)
+{
+  MakeLookup();
+  Lookup->SetDataSource(Source);
+  Lookup->SetDataField("Country");
+  ASSERT_TRUE(Lookup->LookupMode());
+  // A master source freed under the grid is dropped; the grid keeps working.
+  delete Source;
+  Source = nullptr;
+  EXPECT_EQ(Lookup->DataSource(), nullptr);
+  EXPECT_FALSE(Lookup->LookupMode());
+  EXPECT_TRUE(VarIsNull(Lookup->KeyValue()));
+  // A grid in lookup mode freed while everything is bound.
+  Source = new TDataSource();
+  Source->SetDataSet(Orders.get());
+  auto* second = new TDBLookupGridEh(Form);
+  second->SetParent(Form);
+  second->SetDataSource(Source);
+  second->SetDataField("Country");
+  second->SpecRow()->SetVisible(true);
+  Headless().ProcessMessages();
+  ASSERT_TRUE(second->ListActive());
+  delete second;
+  Orders->Next();
+  EXPECT_EQ(Orders->RecNo(), 2);
+  // A request to focus the master field focuses a grid bound to it.
+  Lookup->SetDataSource(Source);
+  Lookup->SetDataField("CountryID");
+  Orders->FieldByName("CountryID")->FocusControl();
+  Headless().ProcessMessages();
+  EXPECT_TRUE(Lookup->Focused());
+}
+
+TEST_F(LookupGridEh, AListWithoutRecordNumbersHasAFivePositionBar)
+{
+  MakeLookup();
+  Fruits = MakeFruits();
+  Fruits->SetSequenced(false);
+  ListSrc->SetDataSet(Fruits.get());
+  Lookup->SetListSource(ListSrc);
+  Lookup->SetKeyField("ID");
+  Lookup->SetListField("Name");
+  Lookup->SetListRowCount(3);
+  Lookup->SetKeyValue(Variant(1));
+  Headless().ProcessMessages();
+  auto bar = [&] {
+    SCROLLINFO si = Lookup->VertScrollInfo();
+    return std::make_pair(si.nMax, si.nPos);
+  };
+  // Located on its first record the list is not yet at its beginning (Bof): the middle.
+  EXPECT_EQ(bar(), std::make_pair(4, 2));
+  struct TStep {
+    const char* Name;
+    Integer Code, Pos, Max, RecNoAfter;
+  } steps[] = {
+      // The window holds records 1-3 with the cursor on 1.
+      {"line down: the record after the window", SB_LINEDOWN, 2, 4, 4},
+      {"page down: the window's last record goes to its top", SB_PAGEDOWN, 2, 4, 6},
+      {"bottom", SB_BOTTOM, 4, 4, 8},
+      {"page up", SB_PAGEUP, 2, 4, 4},
+      {"line up: the record before the window", SB_LINEUP, 2, 4, 3},
+      {"top", SB_TOP, 0, 4, 1},
+      {"thumb at 4: the last record", MAKEWPARAM(SB_THUMBPOSITION, 4), 4, 4, 8},
+      {"thumb at 0: the first record", MAKEWPARAM(SB_THUMBPOSITION, 0), 0, 4, 1},
+  };
+  for (const TStep& s : steps) {
+    SCOPED_TRACE(s.Name);
+    SendMessage(Lookup->Handle(), WM_VSCROLL, static_cast<WPARAM>(s.Code), 0);
+    Headless().ProcessMessages();
+    EXPECT_EQ(bar(), std::make_pair(s.Max, s.Pos));
+    EXPECT_EQ(Fruits->FieldByName("ID")->AsInteger(), s.RecNoAfter);
+    EXPECT_EQ(VarToStr(Lookup->KeyValue()), "1") << "scrolling never chooses";
+  }
+  // Fewer records than rows: nothing to scroll.
+  Lookup->SetListRowCount(10);
+  Headless().ProcessMessages();
+  EXPECT_EQ(bar().first, 0);
+}
