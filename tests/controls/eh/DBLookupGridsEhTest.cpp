@@ -635,3 +635,35 @@ TEST_F(LookupGridEh, AListWithoutRecordNumbersHasAFivePositionBar)
   Headless().ProcessMessages();
   EXPECT_EQ(bar().first, 0);
 }
+
+TEST_F(LookupGridEh, FittedColumnsShareTheWidthAndSizingOneWidensTheWindow)
+{
+  MakeLookup();
+  BindPlain();
+  Lookup->SetListField("ID;Name");
+  Lookup->SetShowTitles(true);
+  Lookup->SetLookupOptions({dlgColLinesEh, dlgColumnResizeEh});
+  Lookup->SetAutoFitColWidths(true);
+  Headless().ProcessMessages();
+  ASSERT_EQ(Lookup->Columns()->Count(), 2);
+  EXPECT_EQ(Lookup->ScrollBars(), ssNone) << "no horizontal bar while fitted";
+  TColumnEh* id = Lookup->Columns()->Items(0);
+  TColumnEh* name = Lookup->Columns()->Items(1);
+  Integer lines = 2 * Lookup->GridLineWidth();
+  EXPECT_EQ(id->Width() + name->Width() + lines, Lookup->ClientWidth());
+  EXPECT_EQ(Lookup->TotalColumnsWidth(), id->AutoFitBaseWidth() + name->AutoFitBaseWidth() + lines);
+  // The user widens the first column by its title border: the window takes the columns.
+  TRect title = Lookup->CellRect(Lookup->DataToRawColumn(0), 0);
+  TPoint border = Lookup->ClientToScreen({title.Right, title.Top + 3});
+  Integer before = id->Width();
+  Headless().Advance(1000);
+  Headless().Drag(border, {border.X + 20, border.Y});
+  Headless().ProcessMessages();
+  EXPECT_EQ(id->Width(), before + 20);
+  EXPECT_EQ(Lookup->ClientWidth(), id->Width() + name->Width() + lines);
+  EXPECT_EQ(id->AutoFitBaseWidth(), id->Width());
+  EXPECT_FALSE(Lookup->Columns()->IsCustomized()) << "the columns stay generated";
+  // Unfitted, the bar comes back.
+  Lookup->SetAutoFitColWidths(false);
+  EXPECT_EQ(Lookup->ScrollBars(), ssHorizontal);
+}

@@ -253,3 +253,25 @@ TEST_F(CellEditorDataList, EscapeLeavesTheCellAndAClickTakesTheRow)
   Key(VK_RETURN);
   EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
 }
+
+TEST_F(CellEditorDataList, TheListIsAsWideAsItsColumnsOrTheCellAndKeepsAUsersSize)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(1);
+  TColumnEh* country = Col("Country");
+  country->SetLookupDisplayFields("Name;ID");
+  country->SetDropDownWidth(-1);
+  Key(VK_F4);
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_TRUE(list && IsWindowVisible(list->Handle()));
+  ASSERT_EQ(list->Columns()->Count(), 2);
+  Integer frame = list->Width() - list->ClientWidth();
+  EXPECT_EQ(list->Width(), std::max(list->TotalColumnsWidth() + frame, editor->Width()));
+  Key(VK_ESCAPE);
+  // A width of 0 is the editor's; a user's resize is kept in the column.
+  country->SetDropDownWidth(0);
+  Key(VK_F4);
+  EXPECT_EQ(list->Width(), editor->Width());
+  list->SetBounds(list->Left(), list->Top(), editor->Width() + 40, list->Height());
+  Key(VK_ESCAPE);
+  EXPECT_EQ(country->DropDownWidth(), editor->Width() + 40);
+}
