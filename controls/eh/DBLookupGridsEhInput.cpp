@@ -126,6 +126,12 @@ void TDBLookupGridEh::SetShowTitles(bool Value)
   ApplyRowCount();
 }
 
+void TDBLookupGridEh::SetUseMultiTitle(bool Value)
+{
+  TCustomDBGridEh::SetUseMultiTitle(Value);
+  ApplyRowCount();
+}
+
 void TDBLookupGridEh::SetAutoFitColWidths(bool Value)
 {
   if (Value == FAutoFitColWidths)
@@ -446,6 +452,13 @@ void TDBLookupGridEh::Dispatch(TMessage& Message)
   case WM_CANCELMODE:
     FTracking = false;
     StopListAutoScroll();
+    break;
+  case WM_SETCURSOR:
+    // The special row is no title: its column borders do not size columns.
+    if (LOWORD(Message.LParam) == HTCLIENT && InSpecRow(ScreenToClient(Mouse()->CursorPos()).Y)) {
+      TCustomControl::Dispatch(Message);
+      return;
+    }
     break;
   }
   TCustomDBGridEh::Dispatch(Message);

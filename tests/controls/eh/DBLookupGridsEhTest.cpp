@@ -296,6 +296,16 @@ TEST_F(LookupGridEh, TheKeyRowIsHighlightedAndTheSpecialRowDrawnWhenChosen)
   Headless().ProcessMessages();
   EXPECT_EQ(pixel(data - 1), ColorToRGB(clHighlight));
   EXPECT_EQ(pixel(data + 2), ColorToRGB(clWindow));
+  // The special row's colour, and a column's own colour for its cell.
+  Orders->SetRecNo(1);
+  Lookup->SpecRow()->SetColor(clYellow);
+  Headless().ProcessMessages();
+  EXPECT_EQ(pixel(data - 1), ColorToRGB(clYellow));
+  auto* column = static_cast<TDBLookupGridColumnEh*>(Lookup->Columns()->Items(0));
+  column->SpecCell()->SetColor(clAqua);
+  Headless().ProcessMessages();
+  EXPECT_EQ(pixel(data - 1), ColorToRGB(clAqua));
+  EXPECT_TRUE(column->SpecCell()->ColorAssigned());
 }
 
 TEST_F(LookupGridEh, ArrowsWalkTheListAndReachTheSpecialRow)
