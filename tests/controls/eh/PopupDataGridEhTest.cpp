@@ -275,3 +275,17 @@ TEST_F(CellEditorDataList, TheListIsAsWideAsItsColumnsOrTheCellAndKeepsAUsersSiz
   Key(VK_ESCAPE);
   EXPECT_EQ(country->DropDownWidth(), editor->Width() + 40);
 }
+
+TEST_F(CellEditorDataList, AnEditorFreedBeforeItsGridIsForgotten)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(1);
+  Key(VK_F4);
+  ASSERT_TRUE(editor->DataList() && IsWindowVisible(editor->DataList()->Handle()));
+  // A window's children go before the window: the grid then still gets focus messages.
+  delete editor;
+  EXPECT_EQ(Grid->InplaceEditor(), nullptr);
+  Grid->SetFocus();
+  Headless().ProcessMessages();
+  EXPECT_TRUE(Grid->Focused());
+  EXPECT_TRUE(Grid->SelectionActive()) << "asked without reaching the freed editor";
+}
