@@ -1221,6 +1221,7 @@ public:
 protected:
   void UpdateLoc(const TRect& Loc) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
   void Dispatch(TMessage& Message) override;
 
 private:
@@ -1228,6 +1229,11 @@ private:
   TStrings* ListItems(TColumnEh* Column, Integer& Count) const;
   void OpenDataList(TColumnEh* Column);
   void CloseDataList(bool Accept);
+  // Text typed into a lookup cell completes to the first list record it begins; whether
+  // the typed text was taken (swallowed).
+  bool AcceptDataListText(const AnsiString& Typed);
+  // The key of a lookup cell changed by typing or deleting: the open list shows it.
+  void DataListFollows(const Variant& Key);
 
   TCellEditStyleEh FEditStyle = cesPlain;
   Integer FButtonWidth = 0;

@@ -201,6 +201,29 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
     Key = 0;
     return;
   }
+  if (FEditStyle == cesDataList && Shift.Empty() && (Key == VK_BACK || Key == VK_DELETE)) {
+    TCustomDBGridEh* g = DBGrid();
+    TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+    if (c && c->CanEditValue(false)) {
+      // The whole text deleted clears the key; otherwise a lookup cell holds only list
+      // texts, so Backspace just moves left and Delete does nothing.
+      if (Key == VK_DELETE && SelStart() == 0 && SelLength() == Length(Text()) &&
+          c->CanEditValue(true) && g->PrepareCellEdit()) {
+        SetText(AnsiString());
+        g->SetEditValue(Null());
+        g->SetEditText(g->Col(), g->Row(), AnsiString());
+        DataListFollows(Null());
+        Key = 0;
+        return;
+      }
+      if (Key == VK_BACK)
+        Key = VK_LEFT;
+      else {
+        Key = 0;
+        return;
+      }
+    }
+  }
   if (FDataListVisible) {
     bool ctrl = Shift.Contains(ssCtrl);
     switch (Key) {
@@ -253,6 +276,75 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
     }
   }
   TInplaceEdit::KeyDown(Key, Shift);
+}
+
+void TDBGridInplaceEdit::DataListFollows(const Variant& Key)
+{
+  if (FDataListVisible)
+    FDataList->SetKeyValue(Key);
+}
+
+bool TDBGridInplaceEdit::AcceptDataListText(const AnsiString& Typed)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  TField* f = c ? c->Field() : nullptr;
+  TDataSet* list = f && f->FieldKind() == fkLookup ? f->LookupDataSet() : nullptr;
+  if (!list || !list->Active() || !c->CanEditValue(false) || !g->PrepareCellEdit())
+    return false;
+  if (Typed == "\b")
+    return true; // Backspace already acted as a key (see KeyDown)
+  AnsiString prefix = Text().substr(0, static_cast<std::size_t>(SelStart())) + Typed;
+  bool found = false;
+  try {
+    found =
+        list->Locate(f->LookupResultField(), Variant(prefix), {loCaseInsensitive, loPartialKey});
+  } catch (Exception&) {
+    found = false; // a list that cannot search finds nothing
+  }
+  if (found) {
+    // The record's text, its untyped rest selected for the next character to replace.
+    AnsiString text = list->FieldByName(f->LookupResultField())->AsString();
+    Variant key = list->FieldValues(f->LookupKeyFields());
+    SetText(text);
+    SetSelStart(Length(prefix));
+    SetSelLength(std::max<Integer>(Length(text) - Length(prefix), 0));
+    g->SetEditValue(key);
+    g->SetEditText(g->Col(), g->Row(), text);
+    DataListFollows(key);
+    return true;
+  }
+  if (!c->OnNotInList)
+    return true; // text no record begins is not typed
+  SetText(prefix);
+  SetSelStart(Length(prefix));
+  g->SetEditValue(Null());
+  g->SetEditText(g->Col(), g->Row(), prefix);
+  DataListFollows(Null());
+  return true;
+}
+
+void TDBGridInplaceEdit::KeyPress(char& Key)
+{
+  if (FEditStyle != cesDataList) {
+    TInplaceEdit::KeyPress(Key);
+    return;
+  }
+  unsigned char c = static_cast<unsigned char>(Key);
+  if (c < 32 && c != VK_BACK) {
+    TInplaceEdit::KeyPress(Key);
+    return;
+  }
+  // A double-byte character is typed whole: its trail byte is the next character message.
+  AnsiString typed(1, Key);
+  MSG next;
+  if (c >= 0x81 && HandleAllocated() && PeekMessage(next, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
+    typed += static_cast<char>(next.wParam);
+  if (AcceptDataListText(typed)) {
+    Key = 0;
+    return;
+  }
+  TInplaceEdit::KeyPress(Key);
 }
 
 void TDBGridInplaceEdit::Dispatch(TMessage& Message)

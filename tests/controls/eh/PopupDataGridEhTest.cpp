@@ -289,3 +289,48 @@ TEST_F(CellEditorDataList, AnEditorFreedBeforeItsGridIsForgotten)
   EXPECT_TRUE(Grid->Focused());
   EXPECT_TRUE(Grid->SelectionActive()) << "asked without reaching the freed editor";
 }
+
+TEST_F(CellEditorDataList, TypingCompletesToAListRecordAndTheOpenListFollows)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(1);
+  ASSERT_EQ(editor->Text(), "North");
+  Headless().Type("e");
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "East");
+  EXPECT_EQ(editor->SelStart(), 1);
+  EXPECT_EQ(editor->SelText(), "ast") << "the completed rest is selected";
+  EXPECT_EQ(VarToStr(Grid->EditValue()), "3");
+  // A character no record continues with is not typed.
+  Headless().Type("x");
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "East");
+  EXPECT_EQ(editor->SelText(), "ast");
+  // Backspace moves left only; the text stays a list text.
+  Headless().Key(VK_BACK);
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "East");
+  // With the list open its choice follows the typing.
+  Key(VK_F4);
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_TRUE(list && IsWindowVisible(list->Handle()));
+  editor->SelectAll();
+  Headless().Type("w");
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "West");
+  EXPECT_EQ(VarToStr(list->KeyValue()), "4");
+  Key(VK_RETURN); // closes the list, taking West
+  Key(VK_RETURN); // stores the cell
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+}
+
+TEST_F(CellEditorDataList, DeletingTheWholeTextClearsTheKey)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(2);
+  editor->SelectAll();
+  Key(VK_DELETE);
+  EXPECT_EQ(editor->Text(), "");
+  EXPECT_TRUE(VarIsNull(Grid->EditValue()));
+  Key(VK_RETURN);
+  EXPECT_TRUE(Orders->FieldByName("CountryID")->IsNull());
+  EXPECT_EQ(Orders->FieldByName("Country")->AsString(), "");
+}
