@@ -37,6 +37,7 @@ class TPopupMenu;
 class TSTColumnFilterEh;
 class TSTDBGridEhFilter;
 class TPopupListboxEh;
+class TPopupDataGridEh;
 class TDBGridInplaceEdit;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
@@ -1199,8 +1200,9 @@ void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 // ---- The cell editor ----
 
 // The editor of a grid cell: the base in-place edit, narrowed by the cell's edit button, with
-// the drop-down list of pick-list and key-list columns (Alt+Down or F4, a click on the
-// button; Enter or a click takes the item, Esc closes).
+// the drop-down list of pick-list and key-list columns and the drop-down data grid of lookup
+// columns (Alt+Down or F4, a click on the button; Enter or a click takes the item or row, Esc
+// closes).
 class TDBGridInplaceEdit : public TInplaceEdit {
 public:
   explicit TDBGridInplaceEdit(TComponent* AOwner);
@@ -1210,6 +1212,8 @@ public:
   Integer ButtonWidth() const { return FButtonWidth; }
   bool ListVisible() const { return FListVisible; }
   TPopupListboxEh* PickList() const { return FPickList; }
+  // The drop-down data grid of lookup columns (created on first use, owned).
+  TPopupDataGridEh* DataList() const { return FDataList; }
   void OpenDropDown();
   void CloseDropDown(bool Accept);
   void UpdateContents() override;
@@ -1217,16 +1221,27 @@ public:
 protected:
   void UpdateLoc(const TRect& Loc) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
   void Dispatch(TMessage& Message) override;
 
 private:
   TCustomDBGridEh* DBGrid() const;
   TStrings* ListItems(TColumnEh* Column, Integer& Count) const;
+  void OpenDataList(TColumnEh* Column);
+  void CloseDataList(bool Accept);
+  // Text typed into a lookup cell completes to the first list record it begins; whether
+  // the typed text was taken (swallowed).
+  bool AcceptDataListText(const AnsiString& Typed);
+  // The key of a lookup cell changed by typing or deleting: the open list shows it.
+  void DataListFollows(const Variant& Key);
 
   TCellEditStyleEh FEditStyle = cesPlain;
   Integer FButtonWidth = 0;
-  TPopupListboxEh* FPickList = nullptr; // owned
+  TPopupListboxEh* FPickList = nullptr;  // owned
+  TPopupDataGridEh* FDataList = nullptr; // owned
+  std::unique_ptr<TDataSource> FLookupSource;
   bool FListVisible = false;
+  bool FDataListVisible = false;
 };
 
 // ---- Style ----
@@ -1597,7 +1612,7 @@ public:
   TTrackModeEh TrackMode() const { return FTrackMode; }
   // One step of scrolling while a drag is outside the data area; timer 1 repeats it at the
   // interval it sets (faster farther out) until the pointer is back inside.
-  void DragAutoScroll();
+  virtual void DragAutoScroll();
   Integer AutoScrollInterval() const { return FAutoScrollInterval; }
   bool AutoScrollRunning() const { return FAutoScrollRunning; }
   // Ends a gesture of the grid's own: timer, capture, pressed title and tracking mode.
@@ -1799,6 +1814,9 @@ protected:
   virtual bool CellHas3DFrame(Integer ACol, Integer ARow, TGridDrawState AState,
                               const TRect& ARect);
   void Draw3DFrame(TRect& ARect, bool Raised);
+  // Whether a data cell is drawn highlighted, and in which colours (the style's rule).
+  virtual bool DataCellHighlightColors(Integer ACol, Integer ARow, Integer DataCol, Integer DataRow,
+                                       TGridDrawState& State, TColor& Background, TFont* AFont);
   bool CellInSelection(Integer ACol, Integer ARow, const AnsiString& Bookmark, Integer DataCol);
 
   // Link state.

@@ -227,6 +227,15 @@ bool TCustomDBGridEh::CellHas3DFrame(Integer ACol, Integer ARow, TGridDrawState 
   return result;
 }
 
+bool TCustomDBGridEh::DataCellHighlightColors(Integer ACol, Integer ARow, Integer DataCol,
+                                              Integer DataRow, TGridDrawState& State,
+                                              TColor& Background, TFont* AFont)
+{
+  return FStyle ? FStyle->HighlightDataCell(this, ACol, ARow, DataCol, DataRow, State, Background,
+                                            AFont)
+                : false;
+}
+
 void TCustomDBGridEh::Draw3DFrame(TRect& ARect, bool Sunken)
 {
   TRect r = ARect;
@@ -492,9 +501,7 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
   column->DoGetCellParams(false, p);
   TGridDrawState state = p->State;
   TColor bg = p->Background;
-  bool highlighted =
-      FStyle ? FStyle->HighlightDataCell(this, ACol, ARow, DataCol, DataRow, state, bg, p->Font)
-             : false;
+  bool highlighted = DataCellHighlightColors(ACol, ARow, DataCol, DataRow, state, bg, p->Font);
   if (highlighted)
     p->State.Include(gdSelected);
   p->Background = bg;

@@ -3,6 +3,7 @@
 // the top of their own files.
 #include "controls/eh/CalculatorEh.h"
 #include "controls/eh/DBCtrlsEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
@@ -26,4 +27,5 @@ void RegisterEhUnits()
   RegisterUnit("CalculatorEh", CalculatorEhInitialization, nullptr);
   RegisterUnit("DBCtrlsEh", DBCtrlsEhInitialization, nullptr);
   RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
+  RegisterUnit("DBLookupGridsEh", DBLookupGridsEhInitialization, nullptr);
 }

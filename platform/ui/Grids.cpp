@@ -70,6 +70,13 @@ TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner)
   FTabStop = false;
 }
 
+void TInplaceEdit::BeforeDestruction()
+{
+  if (FGrid && FGrid->FInplaceEdit == this)
+    FGrid->FInplaceEdit = nullptr;
+  TCustomMaskEdit::BeforeDestruction();
+}
+
 void TInplaceEdit::CreateParams(TCreateParams& Params)
 {
   TCustomMaskEdit::CreateParams(Params);
@@ -1557,7 +1564,8 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, I
     TCustomControl::MouseDown(Button, Shift, X, Y);
     return;
   }
-  if (!Focused() && CanFocus() && !(FInplaceEdit && FInplaceEdit->Focused())) {
+  if (TakesFocusOnMouseDown() && !Focused() && CanFocus() &&
+      !(FInplaceEdit && FInplaceEdit->Focused())) {
     SetFocus();
     if (watch.Destroyed() || !Focused())
       return;

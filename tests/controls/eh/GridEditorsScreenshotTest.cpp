@@ -1,14 +1,16 @@
 // A screenshot of the editors' pieces with Chinese data: edit buttons of every kind, check
 // box faces in their three states, data-aware check boxes, the open list of a keyed combo box
 // with a further button, an edit box with buttons and the recent-text list with its own scroll
-// bar, the popup calendar and the popup calculator; written to grid_editors.png beside the
-// test binary.
+// bar, the popup calendar, the popup calculator and an open lookup grid with its special row;
+// written to grid_editors.png beside the test binary.
 #include <filesystem>
 
 #include "controls/eh/CalculatorEh.h"
 #include "controls/eh/DBCtrlsEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
+#include "platform/data/MemDataSet.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/ui/UiTestKit.h"
@@ -121,6 +123,33 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
   calendar->SetToday(EncodeDate(2026, 1, 5));
   calendar->FitSize();
   ShowPopup(calendar, form->ClientToScreen({380, 180}));
+
+  // A lookup grid over cities with the special row "(无)"; 上海 is the choice.
+  TMemDataSet cities;
+  cities.FieldDefs()->Add("ID", ftInteger);
+  cities.FieldDefs()->Add("Name", ftString, 20);
+  cities.CreateDataSet();
+  Integer id = 0;
+  for (const char* city : {"北京", "上海", "广州", "深圳", "杭州", "苏州"})
+    cities.AppendRecord({Variant(++id), Variant(city)});
+  cities.First();
+  TDataSource citySource;
+  citySource.SetDataSet(&cities);
+  auto* lookup = new TDBLookupGridEh(form);
+  lookup->SetParent(form);
+  lookup->SetBounds(16, 210, 170, 100);
+  lookup->SetAutoFitColWidths(true);
+  lookup->SetShowTitles(true);
+  lookup->SpecRow()->SetCellsText("0;(无)");
+  lookup->SpecRow()->SetVisible(true);
+  lookup->SetListSource(&citySource);
+  lookup->SetKeyField("ID");
+  lookup->SetListField("ID;Name");
+  lookup->SetListFieldIndex(1);
+  lookup->Columns()->Items(0)->Title()->SetCaption("编号");
+  lookup->Columns()->Items(1)->Title()->SetCaption("城市");
+  lookup->SetListRowCount(4);
+  lookup->SetKeyValue(Variant(2));
   Headless().ProcessMessages();
 
   std::filesystem::path dir = std::filesystem::path(ParamStr(0)).parent_path();
@@ -138,5 +167,10 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
   EXPECT_FALSE(GetWindowLong(history->Handle(), GWL_STYLE) & WS_VSCROLL) << "one bar only";
   EXPECT_EQ(calc->EqualButton()->Caption(), "=");
   EXPECT_EQ(GetFocus(), edit->Handle()) << "no popup took the focus";
+  TRect chosen = lookup->CellRect(1, lookup->HeaderRowCount() + 1);
+  EXPECT_EQ(pixel(lookup->ClientToScreen({chosen.Right - 3, chosen.Top + 2})),
+            ColorToRGB(clHighlight))
+      << "the lookup grid's choice is highlighted";
+  EXPECT_EQ(lookup->Text(), "上海");
   delete form;
 }
