@@ -167,8 +167,8 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
   EXPECT_FALSE(GetWindowLong(history->Handle(), GWL_STYLE) & WS_VSCROLL) << "one bar only";
   EXPECT_EQ(calc->EqualButton()->Caption(), "=");
   EXPECT_EQ(GetFocus(), edit->Handle()) << "no popup took the focus";
-  TRect chosen = lookup->CellRect(1, lookup->HeaderRowCount() + 1);
-  EXPECT_EQ(pixel(lookup->ClientToScreen({chosen.Right - 3, chosen.Top + 2})),
+  TRect choice = lookup->CellRect(1, lookup->HeaderRowCount() + 1);
+  EXPECT_EQ(pixel(lookup->ClientToScreen({choice.Right - 3, choice.Top + 2})),
             ColorToRGB(clHighlight))
       << "the lookup grid's choice is highlighted";
   EXPECT_EQ(lookup->Text(), "上海");
