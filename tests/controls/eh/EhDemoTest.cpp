@@ -17,6 +17,7 @@
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/controls/eh/GridEhTestKit.h"
+#include "tests/support/ControlsGallery.h"
 
 using namespace ehtest;
 
@@ -81,9 +82,7 @@ protected:
     CountrySource = new TDataSource();
     CountrySource->SetDataSet(Countries.get());
 
-    Grid = new TDBGridEh(Form);
-    Grid->SetParent(Form);
-    Grid->SetBounds(8, 8, 616, 206);
+    Grid = gallery::Put<TDBGridEh>(Form, 8, 8, 616, 206);
     const char* columns[][2] = {{"ID", "编号"},  {"Name", "姓名"}, {"City", "城市"},
                                 {"Qty", "数量"}, {"Paid", "已付"}, {"Country", "地区"}};
     for (auto& c : columns) {
@@ -94,22 +93,15 @@ protected:
     Grid->SetDataSource(Source);
 
     auto label = [this](const char* caption, Integer x, Integer y) {
-      auto* l = new TLabel(Form);
-      l->SetParent(Form);
-      l->SetCaption(caption);
-      l->SetBounds(x, y + 3, 40, 17);
+      gallery::Put<TLabel>(Form, x, y + 3, 40, 17)->SetCaption(caption);
     };
     label("姓名", 8, 228);
-    Edit = new TDBEditEh(Form);
-    Edit->SetParent(Form);
-    Edit->SetBounds(48, 228, 150, 21);
+    Edit = gallery::Put<TDBEditEh>(Form, 48, 228, 150, 21);
     Edit->SetDataSource(Source);
     Edit->SetDataField("Name");
 
     label("地区", 8, 260);
-    Combo = new TDBComboBoxEh(Form);
-    Combo->SetParent(Form);
-    Combo->SetBounds(48, 260, 150, 21);
+    Combo = gallery::Put<TDBComboBoxEh>(Form, 48, 260, 150, 21);
     for (const char* name : {"North", "South", "East", "West"})
       Combo->Items()->Add(name);
     for (const char* key : {"1", "2", "3", "4"})
@@ -117,16 +109,12 @@ protected:
     Combo->SetDataSource(Source);
     Combo->SetDataField("CountryID");
 
-    Check = new TDBCheckBoxEh(Form);
-    Check->SetParent(Form);
-    Check->SetBounds(48, 292, 120, 17);
+    Check = gallery::Put<TDBCheckBoxEh>(Form, 48, 292, 120, 17);
     Check->SetCaption("已付款");
     Check->SetDataSource(Source);
     Check->SetDataField("Paid");
 
-    Lookup = new TDBLookupGridEh(Form);
-    Lookup->SetParent(Form);
-    Lookup->SetBounds(240, 228, 180, 100);
+    Lookup = gallery::Put<TDBLookupGridEh>(Form, 240, 228, 180, 100);
     Lookup->SetAutoFitColWidths(true);
     Lookup->SetShowTitles(true);
     Lookup->SetDataSource(Source);
