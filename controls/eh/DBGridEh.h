@@ -1224,16 +1224,15 @@ void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 
 // ---- The cell editor ----
 
-// The editor of a grid cell: the base in-place edit, narrowed by the cell's edit button, with
-// the drop-down list of pick-list and key-list columns (Alt+Down or F4, a click on the
-// button; Enter or a click takes the item, Esc closes).
 class TPopupMonthCalendarEh;
 class TPopupCalculatorEh;
 class TMRUListboxEh;
 
 // The cell editor: the base in-place edit narrowed by the cell's edit button, with the
-// drop-downs of the cell's edit style (pick list, month calendar, calculator) and the list
-// of recently entered texts dropping down while the user types. The popups close through
+// drop-downs of the cell's edit style (pick list, month calendar, calculator, the lookup
+// list of lookup columns: Alt+Down or F4, a click on the button; Enter or a click takes
+// the item, Esc closes) and the list of recently entered texts dropping down while the
+// user types. The popups close through
 // the editor (IDropDownOwnerEh).
 class TDBGridInplaceEdit : public TInplaceEdit, public IDropDownOwnerEh {
 public:
@@ -1282,6 +1281,11 @@ private:
   void OpenCalculator(TColumnEh* Column);
   bool OpenDataList(TColumnEh* Column);
   void AcceptDataList(TColumnEh* Column);
+  // Text typed into a lookup cell completes to the first list record it begins; whether
+  // the typed text was taken (swallowed).
+  bool AcceptDataListText(const AnsiString& Typed);
+  // The key of a lookup cell changed by typing or deleting: the open list shows it.
+  void DataListFollows(const Variant& Key);
   void AcceptPickList(TColumnEh* Column, Integer Index);
   void AcceptCalendar(TColumnEh* Column);
   void AcceptCalculator(TColumnEh* Column);

@@ -70,6 +70,13 @@ TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner)
   FTabStop = false;
 }
 
+void TInplaceEdit::BeforeDestruction()
+{
+  if (FGrid && FGrid->FInplaceEdit == this)
+    FGrid->FInplaceEdit = nullptr;
+  TCustomMaskEdit::BeforeDestruction();
+}
+
 void TInplaceEdit::CreateParams(TCreateParams& Params)
 {
   TCustomMaskEdit::CreateParams(Params);
