@@ -1727,6 +1727,15 @@ public:
   bool CanCutSelection();
   bool CanPasteClipboard();
   bool CanSelectAllRecords();
+  // The cell editor exists and is shown.
+  bool CellEditorShown() const;
+  // Repaints a raw column from the titles to the last row on screen.
+  void InvalidateGridColumn(Integer ACol);
+  // Makes a raw column current (a frozen one without scrolling the view).
+  void MoveToRawColumn(Integer ACol);
+  // Lists the sort-marked columns again by their titles' SortIndex (1 first; gaps stay
+  // empty entries).
+  void RebuildSortMarkedColumns();
   void MoveBySelecting(bool Select, Integer Distance, bool RowsMode, bool ToEnd);
   // The delete confirmation's question for the selected records.
   AnsiString DeleteQuestion() const;

@@ -236,3 +236,40 @@ bool TCustomDBGridEh::SearchKeyPress(char Key)
   RunIncrementalSearch(text, FIncSearchActive ? FIncSearchTimeOut : TypeToSearchTimeOut, 0);
   return true;
 }
+
+// ---- Small operations other units use ----
+
+bool TCustomDBGridEh::CellEditorShown() const
+{
+  return InplaceEditor() && InplaceEditor()->Visible();
+}
+
+void TCustomDBGridEh::InvalidateGridColumn(Integer ACol)
+{
+  if (!HandleAllocated())
+    return;
+  TRect r = BoxRect(ACol, 0, ACol, TopRow() + VisibleRowCount() + 1);
+  ::InvalidateRect(Handle(), &r, false);
+}
+
+void TCustomDBGridEh::MoveToRawColumn(Integer ACol)
+{
+  if (ACol == Col())
+    return;
+  // The grid's own column move: a frozen column is made current without scrolling.
+  SelectColumn(ACol, 0, false);
+}
+
+void TCustomDBGridEh::RebuildSortMarkedColumns()
+{
+  FSortMarkedColumns->Clear();
+  for (Integer i = 0; i < FColumns->Count(); ++i) {
+    TColumnEh* c = FColumns->Items(i);
+    Integer index = c->Title()->SortIndex();
+    if (index <= 0)
+      continue;
+    if (FSortMarkedColumns->Count() < index)
+      FSortMarkedColumns->SetCount(index);
+    FSortMarkedColumns->SetItems(index - 1, c);
+  }
+}

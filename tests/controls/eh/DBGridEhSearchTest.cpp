@@ -205,3 +205,26 @@ TEST_F(GridEhSearch, CtrlFMakesASearchWithoutTimeOutAndASecondOneOpensTheFindDia
   SearchNextShortCut = saved;
   EXPECT_EQ(Id(), 3) << "F3 found the next \"a\"";
 }
+
+TEST_F(GridEhSearch, SmallOperationsOtherUnitsUse)
+{
+  Focused();
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxMultiSortMarkingEh});
+  // The sort-marked list comes back in SortIndex order.
+  Col("City")->Title()->SetSortMarker(smDownEh);
+  Col("ID")->Title()->SetSortMarker(smUpEh);
+  Col("Qty")->Title()->SetSortMarker(smDownEh);
+  ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 3);
+  Grid->SortMarkedColumns()->Clear();
+  Grid->RebuildSortMarkedColumns();
+  ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 3);
+  EXPECT_EQ(Grid->SortMarkedColumns()->Items(0), Col("City"));
+  EXPECT_EQ(Grid->SortMarkedColumns()->Items(1), Col("ID"));
+  EXPECT_EQ(Grid->SortMarkedColumns()->Items(2), Col("Qty"));
+  // Moving to a raw column makes its column current.
+  Grid->MoveToRawColumn(Grid->DataToRawColumn(Col("City")->Index()));
+  EXPECT_EQ(Grid->CurrentColumn(), Col("City"));
+  EXPECT_FALSE(Grid->CellEditorShown());
+  Grid->ShowEditor();
+  EXPECT_TRUE(Grid->CellEditorShown());
+}
