@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "controls/eh/DropDownsEhPrivate.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Math.h"
 #include "platform/rtl/NumFormat.h"
@@ -397,27 +398,9 @@ void TPopupCalculatorEh::Dispatch(TMessage& Message)
     Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
     return;
   case WM_NCCALCSIZE:
-    TCalculatorEh::Dispatch(Message);
-    if (Ctl3D() && Message.LParam) {
-      TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0];
-      InflateRect(r, -BorderWidthEh(), -BorderWidthEh());
-    }
-    return;
   case WM_NCPAINT:
     TCalculatorEh::Dispatch(Message);
-    if (Ctl3D() && HandleAllocated()) {
-      HDC dc = GetWindowDC(FHandle);
-      if (TCanvas* c = CanvasFromDC(dc)) {
-        TRect window;
-        GetWindowRect(FHandle, window);
-        TRect r(0, 0, window.Width(), window.Height());
-        c->Brush()->SetColor(cl3DDkShadow);
-        c->FrameRect(r);
-        InflateRect(r, -1, -1);
-        DrawEdge(c, r, BDR_RAISEDINNER, BF_RECT);
-      }
-      ReleaseDC(FHandle, dc);
-    }
+    DropDownFrameMessage(this, Message, TDropDownFrameEh::DarkShadow);
     return;
   case CM_CALENDARCLOSEEH:
     CloseUp(false);

@@ -159,6 +159,9 @@ class TCustomDBEditEh : public TCustomMaskEdit, public IDropDownOwnerEh, public 
 public:
   explicit TCustomDBEditEh(TComponent* AOwner);
   ~TCustomDBEditEh() override;
+  // The button controls go with the other children before the window does: the edit lets
+  // go of them first.
+  void BeforeDestruction() override;
 
   TDataSource* DataSource() const { return FDataLink->DataSource(); }
   void SetDataSource(TDataSource* Value);
@@ -522,7 +525,6 @@ protected:
   void OpenDropDown() override;
   void ButtonMouseMoved(TObject* Sender, TShiftState Shift, Integer X, Integer Y) override;
   bool IsOwnPart(TControl* Sender) override;
-  void TextChangedByUser() override;
 
   // Selects the first item equal to Text (Partial: starting with it), completing the text;
   // true when the current item changed.

@@ -26,6 +26,12 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* AOwner)
   FMRUList->OnCloseUpHook = TCloseUpEventEh::Bind(this, &TCustomDBEditEh::MruCloseUp);
 }
 
+void TCustomDBEditEh::BeforeDestruction()
+{
+  FButtons.clear();
+  TCustomMaskEdit::BeforeDestruction();
+}
+
 void TCustomDBEditEh::ReplaceMainEditButton()
 {
   std::unique_ptr<TEditButtonEh> button(CreateMainEditButton());
@@ -90,6 +96,13 @@ void TCustomDBEditEh::Notification(TComponent* AComponent, TOperation Operation)
   if (AComponent == FMruListBox) {
     FMruListBox = nullptr;
     FMruOpen = false;
+  }
+  // A button control or separator freed from outside: its entry is made again.
+  for (TButtonEntry& entry : FButtons) {
+    if (entry.Control == AComponent)
+      entry.Control = nullptr;
+    if (entry.Separator == AComponent)
+      entry.Separator = nullptr;
   }
   if (FEditImage && AComponent == FEditImage->Images())
     FEditImage->SetImages(nullptr);
@@ -271,6 +284,8 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
     if (index >= 0 && index < ButtonControlCount()) {
       Key = 0;
       TEditButtonControlEh* control = ButtonControl(index);
+      if (!control)
+        return;
       bool autoRepeat = false, handled = false;
       TDestroyWatch watch(this);
       if (control->OnDown)

@@ -74,6 +74,9 @@ void TCustomDBComboBoxEh::UpdateItemCount()
 {
   FKeyed = FKeyItems->Count() > 0;
   FItemCount = FKeyed ? std::min(FItems->Count(), FKeyItems->Count()) : FItems->Count();
+  // The shown texts are items, not the field's text: the field's size does not limit them.
+  if (FKeyed && MaxLength() > 0)
+    SetMaxLength(0);
   if (FListVisible && FPopupList)
     FPopupList->SetCount(FItemCount);
   ApplyReadOnlyState();
@@ -356,11 +359,6 @@ bool TCustomDBComboBoxEh::TypeAhead(const AnsiString& Text)
   return LocateItem(prefix, true);
 }
 
-void TCustomDBComboBoxEh::TextChangedByUser()
-{
-  TCustomDBEditEh::TextChangedByUser();
-}
-
 // ---- Keys ----
 
 void TCustomDBComboBoxEh::EditKeyDown(Word& Key, TShiftState Shift)
@@ -466,7 +464,8 @@ void TCustomDBComboBoxEh::Dispatch(TMessage& Message)
     }
     break;
   case WM_KILLFOCUS:
-    CloseDropDown(false);
+    if (!ComponentState().Contains(csDestroying))
+      CloseDropDown(false);
     break;
   case CM_CANCELMODE:
     if (FListVisible && !IsOwnPart(reinterpret_cast<TControl*>(Message.LParam)))
@@ -550,6 +549,7 @@ void TCustomDBComboBoxEh::OpenDropDown()
   SetWindowPos(list->Handle(), HWND_TOPMOST, at.X, at.Y, list->Width(), list->Height(),
                SWP_SHOWWINDOW | SWP_NOACTIVATE);
   list->SizeGrip()->SetGripVisible(DropDownBox()->Sizable());
+  list->UpdateScrollBar();
   list->SetSizeGripResized(false);
   FListVisible = true;
   FDroppedDown = true;

@@ -118,6 +118,17 @@ void TCustomDBEditEh::MainButtonChanged(TEditButtonEh*)
 
 void TCustomDBEditEh::BuildButtons()
 {
+  // Entries that lost a part are made again.
+  for (size_t i = 0; i < FButtons.size();) {
+    if (FButtons[i].Control && FButtons[i].Separator) {
+      ++i;
+      continue;
+    }
+    delete FButtons[i].Control;
+    delete FButtons[i].Separator;
+    FButtons.erase(FButtons.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  // Entries follow the buttons by index: rebuilt past the first lost one.
   size_t wanted = static_cast<size_t>(FEditButtons->Count()) + 1;
   while (FButtons.size() > wanted) {
     delete FButtons.back().Control;
@@ -188,6 +199,8 @@ void TCustomDBEditEh::UpdateButtonStates()
 {
   bool active = ButtonsActive();
   for (const TButtonEntry& entry : FButtons) {
+    if (!entry.Control || !entry.Separator)
+      continue;
     entry.Control->SetEnabled(active);
     entry.Control->SetActive(FBorderShown);
     entry.Separator->Pen()->SetColor(FBorderShown ? clBtnFace : Color());
@@ -196,7 +209,7 @@ void TCustomDBEditEh::UpdateButtonStates()
 
 void TCustomDBEditEh::UpdateButtons()
 {
-  if (FBuildingButtons || !HandleAllocated())
+  if (FBuildingButtons || !HandleAllocated() || ComponentState().Contains(csDestroying))
     return;
   FBuildingButtons = true;
   TScopeExit done([this] { FBuildingButtons = false; });
@@ -311,7 +324,7 @@ void TCustomDBEditEh::ButtonDropDown(bool)
 
 void TCustomDBEditEh::OpenDropDown()
 {
-  if (!FButtons.empty())
+  if (!FButtons.empty() && FButtons[0].Control)
     FButtons[0].Control->SetHeldDown(true);
   if (FMruOpen)
     FMRUList->NotifyCloseUp(false);
@@ -319,7 +332,7 @@ void TCustomDBEditEh::OpenDropDown()
 
 void TCustomDBEditEh::CloseDropDown(bool)
 {
-  if (!FButtons.empty())
+  if (!FButtons.empty() && FButtons[0].Control)
     FButtons[0].Control->SetHeldDown(false);
 }
 
@@ -648,6 +661,9 @@ void TCustomDBEditEh::Dispatch(TMessage& Message)
   case CM_EDITIMAGECHANGEDEH:
     RecreateWnd();
     return;
+  case CM_GETDATALINK:
+    Message.Result = reinterpret_cast<LRESULT>(static_cast<TDataLink*>(DataLink()));
+    return;
   case WM_NCPAINT:
     if (FFlat && Ctl3D() && BorderStyle() == bsSingle && HandleAllocated()) {
       PaintFlatBorder();
@@ -676,7 +692,7 @@ void TCustomDBEditEh::Dispatch(TMessage& Message)
     UpdateButtons();
     return;
   case WM_KILLFOCUS:
-    if (FMruOpen)
+    if (FMruOpen && !ComponentState().Contains(csDestroying))
       FMRUList->NotifyCloseUp(false);
     break;
   case WM_GETDLGCODE:
@@ -705,7 +721,7 @@ void TCustomDBEditEh::Dispatch(TMessage& Message)
     TCustomMaskEdit::Dispatch(Message);
     // A button holding the mouse lets it go.
     for (const TButtonEntry& entry : FButtons)
-      if (entry.Control->MouseCapture())
+      if (entry.Control && entry.Control->MouseCapture())
         entry.Control->Perform(CM_CANCELMODE, 0, 0);
     return;
   }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/eh/DBCtrlsEh.h"
 #include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/PropertyInterceptors.h"
@@ -40,6 +41,8 @@ class TSTDBGridEhFilter;
 class TPopupListboxEh;
 class TPopupDataGridEh;
 class TDBGridInplaceEdit;
+class TInplaceFilterEditEh;
+class IMemTableDataFieldValueListEh;
 
 // ---- Option sets and enumerations (ordinals are bit numbers; keep the order) ----
 
@@ -682,6 +685,15 @@ public:
   Integer Tag() const { return FTag; }
   void SetTag(Integer Value) { FTag = Value; }
   TSTColumnFilterEh* STFilter() const { return FSTFilter.get(); }
+  // The distinct values the filter cell's list offers (kept from its first drop-down).
+  const std::shared_ptr<IMemTableDataFieldValueListEh>& FilterValueList() const
+  {
+    return FFilterValueList;
+  }
+  void SetFilterValueList(std::shared_ptr<IMemTableDataFieldValueListEh> Value)
+  {
+    FFilterValueList = std::move(Value);
+  }
 
   // Defaults.
   TColor DefColor() const;
@@ -806,6 +818,7 @@ private:
   Integer FTag = 0;
   bool FSyncingFont = false;
   std::unique_ptr<TSTColumnFilterEh> FSTFilter;
+  std::shared_ptr<IMemTableDataFieldValueListEh> FFilterValueList;
 };
 
 // The published column class of the data grid.
@@ -831,7 +844,11 @@ public:
   TColumnEh* ColumnAt(Integer Index) const { return Items(Index); }
   bool IsCustomized() const { return Count() > 0 && !Items(0)->IsDefaultColumn(); }
   // Forgets the filter value lists the columns cached.
-  void ClearValueLists() {}
+  void ClearValueLists()
+  {
+    for (Integer i = 0; i < Count(); ++i)
+      Items(i)->SetFilterValueList(nullptr);
+  }
 
 protected:
   TPersistent* GetOwner() override;
@@ -1207,16 +1224,15 @@ void SetColumnsIndexText(TDBGridColumnsEh* Columns, const AnsiString& AText);
 
 // ---- The cell editor ----
 
-// The editor of a grid cell: the base in-place edit, narrowed by the cell's edit button, with
-// the drop-down list of pick-list and key-list columns (Alt+Down or F4, a click on the
-// button; Enter or a click takes the item, Esc closes).
 class TPopupMonthCalendarEh;
 class TPopupCalculatorEh;
 class TMRUListboxEh;
 
 // The cell editor: the base in-place edit narrowed by the cell's edit button, with the
-// drop-downs of the cell's edit style (pick list, month calendar, calculator) and the list
-// of recently entered texts dropping down while the user types. The popups close through
+// drop-downs of the cell's edit style (pick list, month calendar, calculator, the lookup
+// list of lookup columns: Alt+Down or F4, a click on the button; Enter or a click takes
+// the item, Esc closes) and the list of recently entered texts dropping down while the
+// user types. The popups close through
 // the editor (IDropDownOwnerEh).
 class TDBGridInplaceEdit : public TInplaceEdit, public IDropDownOwnerEh {
 public:
@@ -1265,6 +1281,11 @@ private:
   void OpenCalculator(TColumnEh* Column);
   bool OpenDataList(TColumnEh* Column);
   void AcceptDataList(TColumnEh* Column);
+  // Text typed into a lookup cell completes to the first list record it begins; whether
+  // the typed text was taken (swallowed).
+  bool AcceptDataListText(const AnsiString& Typed);
+  // The key of a lookup cell changed by typing or deleting: the open list shows it.
+  void DataListFollows(const Variant& Key);
   void AcceptPickList(TColumnEh* Column, Integer Index);
   void AcceptCalendar(TColumnEh* Column);
   void AcceptCalculator(TColumnEh* Column);
@@ -1289,6 +1310,14 @@ private:
   bool FMruOpen = false;
   bool FContentsUpdating = false;
   bool FEatChar = false;
+};
+
+// The editor of a filter cell: a combo box one pixel lower at the top.
+class TInplaceFilterEditEh : public TDBComboBoxEh {
+public:
+  using TDBComboBoxEh::TDBComboBoxEh;
+  // Sets the key value, then shows Text for it.
+  void ShowKeyText(const Variant& Value, const AnsiString& Text);
 };
 
 // ---- Style ----
@@ -1400,7 +1429,30 @@ THintWindow* MakeToolTipsWindow(TComponent* Owner);
 extern HCURSOR ColumnSelectCursor;
 extern HCURSOR RowSelectCursor;
 extern HCURSOR RowSelectCursorRTL;
+// The keys of the incremental search, the find dialog and the copy from the record above,
+// the search's time-out and its colours: read at each use, so a program may change them.
+extern TShortCut IncSearchShortCut;     // Ctrl+F
+extern TShortCut SearchNextShortCut;    // Ctrl+Enter
+extern TShortCut SearchPriorShortCut;   // Ctrl+Shift+Enter
+extern TShortCut CopyFromAboveShortCut; // Ctrl+'
+extern TShortCut FindDialogShortCut;    // Ctrl+F
+extern Integer TypeToSearchTimeOut;     // milliseconds
+extern TColor SearchBackgroundColor;
+extern TColor SearchTextColor;
+// The find dialog's entry point, stored by the find dialog's unit at start-up: the grid to
+// search, the text to start with, and whether the dialog is modal. Without one, the grid's
+// find keys do nothing.
+using TExecuteDBGridEhFindDialogProc = void (*)(TCustomDBGridEh* Grid, const AnsiString& Text,
+                                                bool Modal);
+extern TExecuteDBGridEhFindDialogProc ExecuteDBGridEhFindDialogProc;
+// Whether the grid opens the find dialog modally (the default) or as a tool window.
+extern bool FindDialogModal;
+void OpenGridFindDialog(TCustomDBGridEh* Grid, const AnsiString& Text);
 void LoadGridCursors();
+// Whether grids draw their fixed cells with the theme's header items (off until the program
+// turns it on: grids keep their classic frames by default).
+bool GridThemesEnabled();
+void SetGridThemesEnabled(bool Value);
 void FreeGridCursors();
 
 // ---- Scroll-bar settings ----
@@ -1456,7 +1508,7 @@ public:
 
 // ---- The grid ----
 
-class TCustomDBGridEh : public TCustomGrid {
+class TCustomDBGridEh : public TCustomGrid, public IInplaceEditHolderEh {
 public:
   explicit TCustomDBGridEh(TComponent* AOwner);
   ~TCustomDBGridEh() override;
@@ -1509,6 +1561,9 @@ public:
   Integer AutoFitMinWidth() const { return FAutoFitMinWidth; }
   void SetAutoFitMinWidth(Integer Value);
   bool UseMultiTitle() const { return FUseMultiTitle; }
+  // Fixed cells are drawn by the theme's header items: not flat, themes on, 3-D fixed cells
+  // and both kinds of grid lines.
+  bool ThemedFixedCells() const;
   void SetUseMultiTitle(bool Value);
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool Value) { FDefaultDrawing = Value; }
@@ -1556,6 +1611,29 @@ public:
   // repainted also when applying raises.
   void ApplyFilterNow();
   void ClearFilter();
+  // Filter editing (DBGridEhFilterEdit.cpp): the combo box the grid places over a filter
+  // cell while the user edits the cell's filter.
+  void StartFilterEdit(Integer ADataCol);
+  void EndFilterEdit();
+  void SetFilterEditing(bool AActive);
+  void HideFilterEdit();
+  void UpdateFilterEdit(bool AReinit);
+  virtual void PrepareFilterEdit(Integer ADataCol);
+  virtual void StoreFilterEditText(Integer ADataCol);
+  virtual bool FilterEditActive();
+  virtual TInplaceFilterEditEh* CreateFilterEdit();
+  void MoveFilterEdit(bool AForward, bool AToEnd);
+  bool IsFilterRow(Integer ACol, Integer ARow) const;
+  bool FilterEditing() const { return FFilterEditing; }
+  Integer FilterCol() const { return FFilterCol; }
+  TInplaceFilterEditEh* FilterEdit() const { return FFilterEdit; }
+  // The filter editor's holder.
+  bool InplaceEditCanModify(TControl* Editor) override { return true; }
+  bool GetMouseDownInfo(TPoint& Pt, Cardinal& Time) override;
+  void InplaceEditWndProc(TControl* Editor, TMessage& Message) override {}
+  void InplaceEditKeyDown(TControl* Editor, Word& Key, TShiftState Shift) override;
+  void InplaceEditKeyPress(TControl* Editor, char& Key) override;
+  void InplaceEditKeyUp(TControl* Editor, Word& Key, TShiftState Shift) override {}
 
   // ---- Coordinates ----
   Integer RawToDataColumn(Integer ACol) const { return ACol - FIndicatorColCount; }
@@ -1649,6 +1727,15 @@ public:
   bool CanCutSelection();
   bool CanPasteClipboard();
   bool CanSelectAllRecords();
+  // The cell editor exists and is shown.
+  bool CellEditorShown() const;
+  // Repaints a raw column from the titles to the last row on screen.
+  void InvalidateGridColumn(Integer ACol);
+  // Makes a raw column current (a frozen one without scrolling the view).
+  void MoveToRawColumn(Integer ACol);
+  // Lists the sort-marked columns again by their titles' SortIndex (1 first; gaps stay
+  // empty entries).
+  void RebuildSortMarkedColumns();
   void MoveBySelecting(bool Select, Integer Distance, bool RowsMode, bool ToEnd);
   // The delete confirmation's question for the selected records.
   AnsiString DeleteQuestion() const;
@@ -1845,6 +1932,8 @@ protected:
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}
 
+  // Whether a key with its shift state is the given shortcut.
+  static bool IsKeyOf(TShortCut ShortCut, Word Key, TShiftState Shift);
   // Cell tool tips, the hint pause and the cursor (DBGridEhHints.cpp).
   TPoint HitTestPoint();
   bool CellHasToolTips(Integer ACol, Integer ARow);
@@ -1886,6 +1975,7 @@ protected:
   void DrawFooterCell(Integer DataCol, Integer FooterRow, const TRect& ARect,
                       TGridDrawState AState);
   void DrawTitleBands(Integer DataCol, const TRect& ARect);
+  void DrawThemedFixedCell(const TRect& ARect, bool Hot, const TRect& Clip);
   virtual bool CellHas3DFrame(Integer ACol, Integer ARow, TGridDrawState AState,
                               const TRect& ARect);
   void Draw3DFrame(TRect& ARect, bool Raised);
@@ -1966,6 +2056,18 @@ private:
   bool FLastVertBarVisible = false;
   bool FSelectionActive = false;
   std::unique_ptr<TSTDBGridEhFilter> FSTFilter;
+  TInplaceFilterEditEh* FFilterEdit = nullptr; // owned through the component tree
+  Integer FFilterCol = -1;
+  bool FFilterEditing = false;
+  TPoint FFilterMouseDownPos;
+  Cardinal FFilterMouseDownTime = 0;
+  bool FFilterListEnter = false;
+  void FilterEditKeyDown(Word& Key, TShiftState Shift);
+  void FilterEditCloseUp(TObject* Sender, bool Accept);
+  void FilterListChoosing(TObject* Sender, bool& Accept);
+  void FillFilterList(TObject* Sender);
+  // A press on a filter cell starts editing it; true when it did.
+  bool FilterRowMouseDown(TMessage& Message);
   std::unique_ptr<THeadTreeNode> FTitleRoot;
   std::vector<THeadTreeNode*> FLeaves;
   std::unique_ptr<TDBGridEhSumList> FSumList;

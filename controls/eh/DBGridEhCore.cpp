@@ -1126,6 +1126,11 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
       Invalidate();
     }
     return;
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+    if (FilterRowMouseDown(Message))
+      return;
+    break;
   case WM_KILLFOCUS:
     // A sort waiting for the release of Ctrl runs when the focus leaves the grid for
     // anything but its cell editor.
@@ -1140,6 +1145,11 @@ void TCustomDBGridEh::Dispatch(TMessage& Message)
     [[fallthrough]];
   case WM_SETFOCUS:
     TCustomGrid::Dispatch(Message);
+    // While a filter cell is edited the focus belongs to its editor.
+    if (Message.Msg == WM_SETFOCUS && FFilterEditing && FFilterEdit &&
+        FFilterEdit->HandleAllocated() && IsWindowVisible(FFilterEdit->Handle()) &&
+        reinterpret_cast<HWND>(Message.WParam) != FFilterEdit->Handle())
+      ::SetFocus(FFilterEdit->Handle());
     if (FSelectionActive != SelectionActive())
       SelectionFocusChanged();
     InvalidateRow(Row());

@@ -9,6 +9,7 @@
 #include "controls/eh/DBGridEh.h"
 #include "controls/eh/DBLookupGridsEh.h"
 #include "controls/eh/DropDownsEh.h"
+#include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -283,9 +284,17 @@ bool TDBGridInplaceEdit::OpenDataList(TColumnEh* Column)
   Integer rows = static_cast<Integer>(Column->DropDownRows());
   if (list->IsSequenced() && list->RecordCount() >= 1 && list->RecordCount() < rows)
     rows = list->RecordCount();
-  Integer width = Column->DropDownWidth() > 0 ? Column->DropDownWidth() : Width();
-  grid->SetBounds(grid->Left(), grid->Top(), std::max(width, Width()), grid->Height());
+  grid->SetAutoFitColWidths(false);
+  grid->SetListFieldIndex(0);
+  grid->HandleNeeded(); // the row count sizes an existing window
   grid->SetListRowCount(rows);
+  // -1: as wide as its columns; 0 or less: the editor's width; never narrower than it.
+  Integer width = Column->DropDownWidth();
+  if (width == -1)
+    width = grid->TotalColumnsWidth() + grid->Width() - grid->ClientWidth();
+  else if (width <= 0)
+    width = Width();
+  grid->SetWidth(std::max(width, Width()));
   grid->SetKeyValue(g->EditValue());
   grid->SetSizeGripResized(false);
   ShowPopup(grid, FitDropDownToControl(this, grid, 0));
@@ -487,6 +496,29 @@ bool TDBGridInplaceEdit::MruKeyDown(Word& Key, TShiftState Shift)
 
 void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 {
+  if (FEditStyle == cesDataList && Shift.Empty() && (Key == VK_BACK || Key == VK_DELETE)) {
+    TCustomDBGridEh* g = DBGrid();
+    TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+    if (c && c->CanEditValue(false)) {
+      // The whole text deleted clears the key; otherwise a lookup cell holds only list
+      // texts, so Backspace just moves left and Delete does nothing.
+      if (Key == VK_DELETE && SelStart() == 0 && SelLength() == Length(Text()) &&
+          c->CanEditValue(true) && g->PrepareCellEdit()) {
+        SetEditorText(AnsiString());
+        g->SetEditValue(Null());
+        g->SetEditText(g->Col(), g->Row(), AnsiString());
+        DataListFollows(Null());
+        Key = 0;
+        return;
+      }
+      if (Key == VK_BACK)
+        Key = VK_LEFT;
+      else {
+        Key = 0;
+        return;
+      }
+    }
+  }
   Word key = Key;
   if (MruKeyDown(Key, Shift) || ListKeyDown(Key, Shift)) {
     // The character of an Enter or Esc a popup took is not the grid's.
@@ -521,7 +553,65 @@ void TDBGridInplaceEdit::KeyPress(char& Key)
     OpenDropDown();
   if (watch.Destroyed())
     return;
+  unsigned char ch = static_cast<unsigned char>(Key);
+  if (FEditStyle == cesDataList && (ch >= 32 || ch == VK_BACK)) {
+    // A double-byte character is typed whole: its trail byte is the next character message.
+    AnsiString typed(1, Key);
+    MSG next;
+    if (ch >= 0x81 && HandleAllocated() && PeekMessage(next, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
+      typed += static_cast<char>(next.wParam);
+    if (AcceptDataListText(typed)) {
+      Key = 0;
+      return;
+    }
+  }
   TInplaceEdit::KeyPress(Key);
+}
+
+void TDBGridInplaceEdit::DataListFollows(const Variant& Key)
+{
+  if (FListVisible && FDataList && ActiveList() == FDataList)
+    FDataList->SetKeyValue(Key);
+}
+
+bool TDBGridInplaceEdit::AcceptDataListText(const AnsiString& Typed)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  TField* f = c ? c->Field() : nullptr;
+  TDataSet* list = f && f->FieldKind() == fkLookup ? f->LookupDataSet() : nullptr;
+  if (!list || !list->Active() || !c->CanEditValue(false) || !g->PrepareCellEdit())
+    return false;
+  if (Typed == "\b")
+    return true; // Backspace already acted as a key (see KeyDown)
+  AnsiString prefix = Text().substr(0, static_cast<std::size_t>(SelStart())) + Typed;
+  bool found = false;
+  try {
+    found =
+        list->Locate(f->LookupResultField(), Variant(prefix), {loCaseInsensitive, loPartialKey});
+  } catch (Exception&) {
+    found = false; // a list that cannot search finds nothing
+  }
+  if (found) {
+    // The record's text, its untyped rest selected for the next character to replace.
+    AnsiString text = list->FieldByName(f->LookupResultField())->AsString();
+    Variant key = list->FieldValues(f->LookupKeyFields());
+    SetEditorText(text);
+    SetSelStart(Length(prefix));
+    SetSelLength(std::max<Integer>(Length(text) - Length(prefix), 0));
+    g->SetEditValue(key);
+    g->SetEditText(g->Col(), g->Row(), text);
+    DataListFollows(key);
+    return true;
+  }
+  if (!c->OnNotInList)
+    return true; // text no record begins is not typed
+  SetEditorText(prefix);
+  SetSelStart(Length(prefix));
+  g->SetEditValue(Null());
+  g->SetEditText(g->Col(), g->Row(), prefix);
+  DataListFollows(Null());
+  return true;
 }
 
 bool TDBGridInplaceEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
@@ -661,6 +751,11 @@ bool TDBGridInplaceEdit::ForeignWindow(HWND Window, TWinControl* Popup) const
 
 void TDBGridInplaceEdit::Dispatch(TMessage& Message)
 {
+  // An editor going away closes nothing more (its window's end sends it focus messages).
+  if (ComponentState().Contains(csDestroying)) {
+    TInplaceEdit::Dispatch(Message);
+    return;
+  }
   switch (Message.Msg) {
   case WM_KILLFOCUS: {
     // The focus leaving for anything but the open popup closes it without accepting.

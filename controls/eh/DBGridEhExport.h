@@ -164,18 +164,51 @@ protected:
   TColor DataCellShade(TColumnsEhList* Columns, Integer Position);
   TColor FooterCellShade(TColumnsEhList* Columns, Integer Position, Integer FooterNo);
 
+  // ---- Multi-level titles ----
+  // One entry per export column while the levels are built: the height accumulated from the
+  // leaf up to the current node, and that node.
+  struct TTitleExpRec {
+    Integer Height = 0;
+    THeadTreeNode* Node = nullptr;
+  };
+  using TTitleExpArr = std::vector<TTitleExpRec>;
+  // The cells a title node covers: columns FirstCol..LastCol, levels BottomLevel..TopLevel.
+  struct TTitleSpan {
+    Integer FirstCol, LastCol, BottomLevel, TopLevel;
+  };
+  // Fills the title levels (level 0 holds the leaves); false when a column has no leaf.
+  bool BuildTitleMatrix(TColumnsEhList* Columns);
+  // The span of the cell's node; clears the other cells the node covers.
+  TTitleSpan SpanOfTitleCell(Integer Level, Integer Col);
+  void MarkInnerBorders(const TTitleSpan& Span);
+  // Bits of the borders written for a title cell: 1 left, 2 top, 4 bottom, 8 right.
+  unsigned CellBorderFlags(Integer Level, Integer Col) const;
+  void EmitMultiTitle(TColumnsEhList* Columns);
+
 private:
+  static constexpr unsigned AllBorders = 15;
   // The row's cell definitions: borders, shade and right edge of each column.
-  template <class Shade> void OutRowDefinitions(TColumnsEhList* Columns, Shade ShadeOf);
+  template <class Shade, class Borders>
+  void OutRowDefinitions(TColumnsEhList* Columns, Shade ShadeOf, Borders BordersOf);
+  template <class Shade> void OutRowDefinitions(TColumnsEhList* Columns, Shade ShadeOf)
+  {
+    OutRowDefinitions(Columns, ShadeOf, [](Integer) { return AllBorders; });
+  }
   void OutCellContent(TAlignment Alignment, TFont* Font, const AnsiString& Text, TColor Background);
   AnsiString Spacing() const;
+
+  // levels[q][c]: the node of column c at level q, null once a span above has covered it.
+  std::vector<std::vector<THeadTreeNode*>> FTitleLevels;
+  // The inner-border bits (as CellBorderFlags) of every title cell.
+  std::vector<std::vector<unsigned>> FInnerBorders;
 
   std::unique_ptr<TStringList> FColorTable;
   std::unique_ptr<TStringList> FFontTable;
 };
 
 // Escapes a text for RTF: "\", "{" and "}" get a backslash, every byte of 0x80 and above
-// (both bytes of a double-byte character) becomes \'hh.
+// (both bytes of a double-byte character) becomes \'hh, and a line end (CR LF, CR or LF)
+// becomes \line, so the lines of a memo text stay apart.
 AnsiString RtfEscapedText(const AnsiString& Text);
 
 // ---- Importers ----

@@ -1,5 +1,8 @@
 // The grid's RTF exporter (see DBGridEhExport.h). The body is written into a memory stream
 // first, because the colour and font tables that precede it fill up while it is written.
+#include <algorithm>
+#include <cstdlib>
+
 #include "controls/eh/DBGridEhExport.h"
 #include "controls/eh/EhWrappers.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -29,6 +32,10 @@ AnsiString RtfEscapedText(const AnsiString& Text)
       out += HexEscape(static_cast<unsigned char>(Text[++i]));
     } else if (c >= 0x80) {
       out += HexEscape(c);
+    } else if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n')
+        ++i;
+      out += "\\line ";
     } else {
       if (c == '\\' || c == '{' || c == '}')
         out += '\\';
@@ -134,15 +141,17 @@ AnsiString TDBGridEhExportAsRTF::Spacing() const
   return "\\sb" + s + "\\sa" + s;
 }
 
-template <class Shade>
-void TDBGridEhExportAsRTF::OutRowDefinitions(TColumnsEhList* Columns, Shade ShadeOf)
+template <class Shade, class Borders>
+void TDBGridEhExportAsRTF::OutRowDefinitions(TColumnsEhList* Columns, Shade ShadeOf,
+                                             Borders BordersOf)
 {
   OutLine("\\trowd");
   OutLine("\\trgaph40");
   Integer dpi = ScreenPixelsPerInch;
   Integer edge = 0;
   for (Integer p = 0; p < Columns->Count(); ++p) {
-    OutCellBorders(true, true, true, true);
+    unsigned borders = BordersOf(p);
+    OutCellBorders(borders & 1, borders & 2, borders & 4, borders & 8);
     Out("\\clshdng10000\\clcfpat" + IntToStr(ColorNumber(ShadeOf(p))));
     edge += Columns->Items(p)->Width() * 1440 / dpi;
     OutLine("\\cellx" + IntToStr(edge));
@@ -160,12 +169,123 @@ void TDBGridEhExportAsRTF::OutCellContent(TAlignment Alignment, TFont* Font, con
 
 void TDBGridEhExportAsRTF::EmitTitle(TColumnsEhList* Columns)
 {
+  if (DBGridEh()->UseMultiTitle() && BuildTitleMatrix(Columns)) {
+    EmitMultiTitle(Columns);
+    return;
+  }
   OutRowDefinitions(Columns, [&](Integer p) { return Columns->Items(p)->Title()->Color(); });
   for (Integer p = 0; p < Columns->Count(); ++p) {
     TColumnTitleEh* title = Columns->Items(p)->Title();
     OutCellContent(title->Alignment(), title->Font(), title->Caption(), title->Color());
   }
   OutLine("\\pard\\intbl\\row}");
+}
+
+bool TDBGridEhExportAsRTF::BuildTitleMatrix(TColumnsEhList* Columns)
+{
+  FTitleLevels.clear();
+  FInnerBorders.clear();
+  TTitleExpArr columns(static_cast<std::size_t>(Columns->Count()));
+  for (Integer p = 0; p < Columns->Count(); ++p) {
+    THeadTreeNode* leaf = DBGridEh()->LeafOf(Columns->Items(p)->Index());
+    if (!leaf)
+      return false; // the title tree is not laid out for these columns
+    columns[static_cast<std::size_t>(p)] = {leaf->NodeHeight, leaf};
+  }
+  if (columns.empty())
+    return false;
+  // Level by level upwards: the columns whose node ends lowest move on to its parent. The
+  // level where nothing moves any more (the roots) is not kept.
+  for (bool moved = true; moved;) {
+    Integer lowest = columns.front().Height;
+    for (const TTitleExpRec& c : columns)
+      lowest = std::min(lowest, c.Height);
+    std::vector<THeadTreeNode*> level;
+    moved = false;
+    for (TTitleExpRec& c : columns) {
+      level.push_back(c.Node);
+      if (c.Height == lowest && c.Node->ParentNode) {
+        c.Node = c.Node->ParentNode;
+        c.Height += c.Node->NodeHeight;
+        moved = true;
+      }
+    }
+    if (moved || FTitleLevels.empty())
+      FTitleLevels.push_back(std::move(level));
+  }
+  FInnerBorders.assign(FTitleLevels.size(), std::vector<unsigned>(columns.size(), 0));
+  return true;
+}
+
+TDBGridEhExportAsRTF::TTitleSpan TDBGridEhExportAsRTF::SpanOfTitleCell(Integer Level, Integer Col)
+{
+  auto at = [this](Integer q, Integer c) -> THeadTreeNode*& {
+    return FTitleLevels[static_cast<std::size_t>(q)][static_cast<std::size_t>(c)];
+  };
+  TTitleSpan span{Col, Col, Level, Level};
+  THeadTreeNode* node = at(Level, Col);
+  if (!node)
+    return span;
+  while (span.BottomLevel > 0 && at(span.BottomLevel - 1, Col) == node)
+    at(--span.BottomLevel, Col) = nullptr;
+  Integer count = static_cast<Integer>(FTitleLevels[static_cast<std::size_t>(Level)].size());
+  while (span.LastCol + 1 < count && at(Level, span.LastCol + 1) == node)
+    at(Level, ++span.LastCol) = nullptr;
+  for (Integer q = span.BottomLevel; q < Level; ++q)
+    for (Integer c = Col + 1; c <= span.LastCol; ++c)
+      at(q, c) = nullptr;
+  return span;
+}
+
+void TDBGridEhExportAsRTF::MarkInnerBorders(const TTitleSpan& Span)
+{
+  for (Integer q = Span.BottomLevel; q <= Span.TopLevel; ++q)
+    for (Integer c = Span.FirstCol; c <= Span.LastCol; ++c) {
+      unsigned& inner = FInnerBorders[static_cast<std::size_t>(q)][static_cast<std::size_t>(c)];
+      if (c > Span.FirstCol)
+        inner |= 1;
+      if (q < Span.TopLevel)
+        inner |= 2;
+      if (q > Span.BottomLevel)
+        inner |= 4;
+      if (c < Span.LastCol)
+        inner |= 8;
+    }
+}
+
+unsigned TDBGridEhExportAsRTF::CellBorderFlags(Integer Level, Integer Col) const
+{
+  return AllBorders &
+         ~FInnerBorders[static_cast<std::size_t>(Level)][static_cast<std::size_t>(Col)];
+}
+
+void TDBGridEhExportAsRTF::EmitMultiTitle(TColumnsEhList* Columns)
+{
+  // Spacing of the title text: half the grid's title text spacing in twips, less 20.
+  Integer dpi = ScreenPixelsPerInch;
+  Integer spacing = std::abs((DBGridEh()->TitleTextSpacing() * 720 - 20 * dpi) / dpi);
+  AnsiString s = IntToStr(spacing);
+  TColor fixed = DBGridEh()->FixedColor();
+  for (Integer q = static_cast<Integer>(FTitleLevels.size()) - 1; q >= 0; --q) {
+    auto shadeOf = [&](Integer p) { return q > 0 ? fixed : Columns->Items(p)->Title()->Color(); };
+    auto bordersOf = [&](Integer p) {
+      MarkInnerBorders(SpanOfTitleCell(q, p));
+      return CellBorderFlags(q, p);
+    };
+    OutRowDefinitions(Columns, shadeOf, bordersOf);
+    const std::vector<THeadTreeNode*>& level = FTitleLevels[static_cast<std::size_t>(q)];
+    for (Integer p = 0; p < Columns->Count(); ++p) {
+      THeadTreeNode* node = level[static_cast<std::size_t>(p)];
+      Out(node ? "\\pard\\intbl{\\qc\\sb" + s + "\\sa" + s : AnsiString("\\pard\\intbl{\\qc"));
+      AnsiString text = node ? node->Caption : AnsiString();
+      if (q > 0)
+        OutText(DBGridEh()->TitleFont(), text, fixed);
+      else
+        OutText(Columns->Items(p)->Title()->Font(), text, Columns->Items(p)->Title()->Color());
+      OutLine("\\cell}");
+    }
+    OutLine("\\pard\\intbl\\row}");
+  }
 }
 
 TColor TDBGridEhExportAsRTF::DataCellShade(TColumnsEhList* Columns, Integer Position)

@@ -687,10 +687,16 @@ void TCustomDBGridEh::ApplySorting()
 
 void TCustomDBGridEh::ApplyFilterNow()
 {
+  if (FFilterEditing && FFilterEdit && FFilterEdit->HandleAllocated() &&
+      IsWindowVisible(FFilterEdit->Handle()))
+    StoreFilterEditText(FFilterCol);
   Integer left = LeftCol();
   TScopeExit restore([&] {
     if (left < ColCount() && left >= FixedCols())
       SetLeftCol(left);
+    UpdateFilterEdit(true);
+    if (FSumList && FSumList->Active())
+      FSumList->RecalculateAll();
     InvalidateFooter();
     Invalidate();
   });
@@ -702,6 +708,7 @@ void TCustomDBGridEh::ApplyFilterNow()
 
 void TCustomDBGridEh::ClearFilter()
 {
+  EndFilterEdit();
   for (Integer i = 0; i < FColumns->Count(); ++i)
     FColumns->Items(i)->STFilter()->Clear();
   Invalidate();

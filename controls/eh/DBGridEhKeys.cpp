@@ -279,6 +279,28 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
   if (BiDiMode() == bdRightToLeft && (key == VK_LEFT || key == VK_RIGHT))
     key = key == VK_LEFT ? VK_RIGHT : VK_LEFT;
   Key = 0;
+  // Up from the first record (or with Ctrl) goes into the filter row.
+  if (key == VK_UP && !alt && !shift && STFilterVisible() &&
+      (ctrl || ds->Bof() || (ds->IsSequenced() && ds->RecNo() == 1))) {
+    Integer col = SelectedIndex();
+    if (FOptions.Contains(dgFullRowSelect)) {
+      col = std::max<Integer>(FFilterCol, 0);
+      while (col < FColumns->Count() && !FilterCellVisible(col))
+        ++col;
+      Integer raw = DataToRawColumn(col);
+      if (col >= FColumns->Count() || (raw >= FixedCols() && IsRectEmpty(CellRect(raw, 0)))) {
+        col = std::max<Integer>(RawToDataColumn(LeftCol()), 0);
+        while (col < FColumns->Count() && !FilterCellVisible(col))
+          ++col;
+      }
+    }
+    StartFilterEdit(col);
+    return;
+  }
+  if (IsKeyOf(CopyFromAboveShortCut, key, Shift)) {
+    CopyValueFromAbove();
+    return;
+  }
   if (!ctrl && !alt && MemTreeKey(key))
     return;
   if (ctrl) {
@@ -354,10 +376,6 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
     case 'X':
       if (CanCutSelection() && FClipboardActions.Contains(caCutEh))
         GridCutAction(this, false);
-      return;
-    case 222: // Ctrl+': the value of the record above
-      if (!shift)
-        CopyValueFromAbove();
       return;
     case 'A':
       if (CanSelectAllRecords() && FClipboardActions.Contains(caSelectAllEh))

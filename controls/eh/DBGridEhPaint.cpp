@@ -5,6 +5,7 @@
 
 #include "controls/eh/DBGridEh.h"
 #include "platform/graphics/Region.h"
+#include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
@@ -333,7 +334,8 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, const TRect& ARect,
   }
   bool bands = type.Area == caTitleEh && FUseMultiTitle && FOptions.Contains(dgTitles) &&
                dataCol >= 0 && dataCol < FColumns->Count();
-  if (is3D) {
+  bool themedCell = is3D && ThemedFixedCells();
+  if (is3D && !themedCell) {
     InflateRect(rect, 1, 1);
     // Under upper titles the leaf's frame surrounds only the leaf's own part of the cell.
     if (bands)
@@ -343,6 +345,30 @@ void TCustomDBGridEh::DrawCell(Integer ACol, Integer ARow, const TRect& ARect,
   }
   if (bands)
     DrawTitleBands(dataCol, ARect);
+}
+
+bool TCustomDBGridEh::ThemedFixedCells() const
+{
+  return !FFlat && GridThemesEnabled() && IsThemeActive() && FExtOptions.Contains(dgxFixed3DEh) &&
+         FOptions.Contains(dgColLines) && FOptions.Contains(dgRowLines);
+}
+
+// A header item of the theme over the cell grown by 2 pixels on every side (so its own edges
+// fall on the grid lines), clipped to Clip unless that is empty; without a theme the cell is
+// filled with the brush.
+void TCustomDBGridEh::DrawThemedFixedCell(const TRect& ARect, bool Hot, const TRect& Clip)
+{
+  TCanvas* canvas = Canvas();
+  HTHEME theme = OpenThemeData(HandleAllocated() ? Handle() : 0, u"Header");
+  if (!theme) {
+    canvas->FillRect(ARect);
+    return;
+  }
+  TScopeExit close([&] { CloseThemeData(theme); });
+  TRect r = ARect;
+  InflateRect(r, 2, 2);
+  TRect clip = IsRectEmpty(Clip) ? ARect : Clip;
+  DrawThemeBackground(theme, canvas, HP_HEADERITEM, Hot ? HIS_HOT : HIS_NORMAL, r, &clip);
 }
 
 void TCustomDBGridEh::DrawIndicatorCell(Integer ACol, Integer ARow, const TRect& ARect,
@@ -373,7 +399,12 @@ void TCustomDBGridEh::DrawIndicatorCell(Integer ACol, Integer ARow, const TRect&
   if (selected)
     FStyle->HighlightOtherCell(this, ACol, ARow, -1, dataRow, true, type, bg, canvas->Font());
   canvas->Brush()->SetColor(bg);
-  canvas->FillRect(ARect);
+  if (ThemedFixedCells() && CellHas3DFrame(ACol, ARow, AState, ARect)) {
+    TRect cell = ARect;
+    InflateRect(cell, 1, 1);
+    DrawThemedFixedCell(cell, selected, TRect());
+  } else
+    canvas->FillRect(ARect);
   if (!hasRecord || (!current && !selected))
     return;
   if (current)
@@ -426,6 +457,13 @@ void TCustomDBGridEh::DrawTitleCell(Integer DataCol, Integer ARow, const TRect& 
       textRect.Top = std::max<Integer>(ARect.Top, ARect.Bottom - leaf->NodeHeight + 3);
     }
   }
+  // A title image takes the caption's place.
+  Integer imageIndex = FTitleImages ? title->ImageIndex() : -1;
+  Integer imageOffset = 0;
+  if (imageIndex != -1) {
+    caption.clear();
+    imageOffset = FTitleImages->Width();
+  }
   Integer numberWidth = 0;
   bool drawMarker = marker != smNoneEh, drawNumber = false;
   if (drawMarker) {
@@ -440,10 +478,10 @@ void TCustomDBGridEh::DrawTitleCell(Integer DataCol, Integer ARow, const TRect& 
       drawNumber = true;
       textRect.Right -= numberWidth;
     }
-    if (textRect.Right < textRect.Left) {
+    if (textRect.Width() < imageOffset) {
       textRect.Right += 14;
       drawMarker = false;
-      if (textRect.Right < textRect.Left) {
+      if (textRect.Width() < imageOffset) {
         textRect.Right += numberWidth + 2;
         drawNumber = false;
       }
@@ -455,13 +493,26 @@ void TCustomDBGridEh::DrawTitleCell(Integer DataCol, Integer ARow, const TRect& 
     FStyle->HighlightOtherCell(this, DataToRawColumn(DataCol), ARow, DataCol, -1, true, type, bg,
                                canvas->Font());
   canvas->Brush()->SetColor(bg);
-  canvas->FillRect(TRect(textRect.Right, textRect.Top, ARect.Right, ARect.Bottom));
-  Integer m = CellHas3DFrame(DataToRawColumn(DataCol), ARow, AState, ARect) ? 1 : 2;
+  bool is3D = CellHas3DFrame(DataToRawColumn(DataCol), ARow, AState, ARect);
+  bool themed = ThemedFixedCells();
+  if (themed) {
+    TRect cell = ARect;
+    if (is3D)
+      InflateRect(cell, 1, 1);
+    DrawThemedFixedCell(cell, DataToRawColumn(DataCol) == FPressedTitleCol || selected, TRect());
+  } else
+    canvas->FillRect(TRect(textRect.Right, textRect.Top, ARect.Right, ARect.Bottom));
+  Integer m = is3D ? 1 : 2;
   Integer v = FFlat ? m - 1 : m;
   bool multi = FTitleHeight > 0 || FTitleLines > 0 || FUseMultiTitle;
   TAlignment align = FUseMultiTitle ? taCenter : title->Alignment();
-  DrawCellText(canvas, textRect, true, m, v, caption, align, multi ? tlCenter : tlTop, multi,
+  if (themed)
+    canvas->Brush()->SetStyle(bsClear);
+  DrawCellText(canvas, textRect, !themed, m, v, caption, align, multi ? tlCenter : tlTop, multi,
                title->EndEllipsis(), 0, 0, false);
+  canvas->Brush()->SetStyle(bsSolid);
+  if (imageIndex != -1)
+    DrawImageClipped(FTitleImages, nullptr, canvas, align, 0, imageIndex, textRect);
   if (drawMarker) {
     // The marker: a small triangle, pointing down for descending and up for ascending.
     Integer x = ARect.Right - 10 - numberWidth - 2, y = (ARect.Top + ARect.Bottom - 9) / 2;
@@ -475,6 +526,7 @@ void TCustomDBGridEh::DrawTitleCell(Integer DataCol, Integer ARow, const TRect& 
       canvas->Font()->SetHeight(-8);
       canvas->Brush()->SetStyle(bsClear);
       canvas->TextOut(ARect.Right - numberWidth - 2, y - 1, IntToStr(title->SortIndex()));
+      canvas->Brush()->SetStyle(bsSolid);
       canvas->Font()->Assign(FTitleFont.get());
     }
   }
@@ -584,8 +636,8 @@ void TCustomDBGridEh::DrawDataCellEh(Integer ACol, Integer ARow, Integer DataCol
     TRect mark(textRect.Left + m, textRect.Top + v,
                std::min<Integer>(textRect.Left + m + canvas->TextWidth(prefix), textRect.Right),
                textRect.Bottom - v);
-    canvas->Brush()->SetColor(clYellow);
-    canvas->Font()->SetColor(clBlack);
+    canvas->Brush()->SetColor(SearchBackgroundColor);
+    canvas->Font()->SetColor(SearchTextColor);
     canvas->ExtTextOut(mark.Left, mark.Top, ETO_CLIPPED | ETO_OPAQUE, &mark, prefix);
   }
   // The required mark: a red dotted line under an empty required cell of a new record.
@@ -625,9 +677,21 @@ void TCustomDBGridEh::DrawFooterCell(Integer DataCol, Integer FooterRow, const T
     text = FooterCellText(FooterRow, column);
     GetFooterParams(DataCol, FooterRow, column, canvas->Font(), bg, align, AState, text);
     canvas->Brush()->SetColor(bg);
-    Integer m = CellHas3DFrame(DataToRawColumn(DataCol), Row(), AState, ARect) ? 1 : 2;
-    DrawCellText(canvas, ARect, true, m, FFlat ? m - 1 : m, text, align, column->Layout(),
+    bool is3D = CellHas3DFrame(DataToRawColumn(DataCol), Row(), AState, ARect);
+    bool themed = is3D && ThemedFixedCells();
+    if (themed) {
+      TRect cell = ARect;
+      InflateRect(cell, 1, 1);
+      DrawThemedFixedCell(cell, false, TRect());
+    }
+    // On a themed cell the button face is the theme's: the text is written over it.
+    bool fill = !(themed && bg == clBtnFace);
+    if (!fill)
+      canvas->Brush()->SetStyle(bsClear);
+    Integer m = is3D ? 1 : 2;
+    DrawCellText(canvas, ARect, fill, m, FFlat ? m - 1 : m, text, align, column->Layout(),
                  footer->WordWrap() && FMultiLineRows, footer->EndEllipsis(), 0, 0, false);
+    canvas->Brush()->SetStyle(bsSolid);
   }
   if (OnDrawFooterCell)
     OnDrawFooterCell(this, DataCol, FooterRow, column, ARect, AState);

@@ -5,6 +5,7 @@
 
 #include "controls/eh/DBGridEh.h"
 #include "controls/eh/EhWrappers.h"
+#include "platform/rtl/Consts.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/VirtualKeys.h"
 
@@ -134,13 +135,48 @@ void TCustomDBGridEh::KillSearchTimer()
   FIncSearchTimerRunning = false;
 }
 
+TShortCut IncSearchShortCut = ShortCut('F', {ssCtrl});
+TShortCut SearchNextShortCut = ShortCut(VK_RETURN, {ssCtrl});
+TShortCut SearchPriorShortCut = ShortCut(VK_RETURN, {ssCtrl, ssShift});
+TShortCut CopyFromAboveShortCut = ShortCut(222, {ssCtrl});
+TShortCut FindDialogShortCut = ShortCut('F', {ssCtrl});
+Integer TypeToSearchTimeOut = 1500;
+TExecuteDBGridEhFindDialogProc ExecuteDBGridEhFindDialogProc = nullptr;
+bool FindDialogModal = true;
+
+void OpenGridFindDialog(TCustomDBGridEh* Grid, const AnsiString& Text)
+{
+  if (ExecuteDBGridEhFindDialogProc && Grid->DataLink()->Active())
+    ExecuteDBGridEhFindDialogProc(Grid, Text, FindDialogModal);
+}
+TColor SearchBackgroundColor = clYellow;
+TColor SearchTextColor = clBlack;
+
+bool TCustomDBGridEh::IsKeyOf(TShortCut ShortCut, Word Key, TShiftState Shift)
+{
+  TShiftState modifiers = Shift * TShiftState{ssShift, ssCtrl, ssAlt};
+  return ShortCut != 0 && ::ShortCut(Key, modifiers) == ShortCut;
+}
+
 bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift)
 {
-  bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift);
-  if (ctrl && !shift && Key == 'F' && FExtOptions.Contains(dgxIncSearchEh)) {
-    if (!FIncSearchActive)
-      RunIncrementalSearch(AnsiString(), -1, 0);
+  if (IsKeyOf(IncSearchShortCut, Key, Shift) && FExtOptions.Contains(dgxIncSearchEh)) {
     Key = 0;
+    if (FIncSearchActive && FExtOptions.Contains(dgxFindDialogEh) &&
+        FindDialogShortCut == IncSearchShortCut) {
+      // A second Ctrl+F turns the search into the find dialog.
+      StopIncrementalSearch();
+      OpenGridFindDialog(this, AnsiString());
+      return true;
+    }
+    // A search begun by typing loses its time-out.
+    RunIncrementalSearch(AnsiString(), -1, 0);
+    return true;
+  }
+  if (IsKeyOf(FindDialogShortCut, Key, Shift) && FExtOptions.Contains(dgxFindDialogEh)) {
+    Key = 0;
+    StopIncrementalSearch();
+    OpenGridFindDialog(this, AnsiString());
     return true;
   }
   if (!FIncSearchActive)
@@ -167,8 +203,9 @@ bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift)
     Key = 0;
     return true;
   }
-  if (ctrl && Key == VK_RETURN) {
-    RunIncrementalSearch(AnsiString(), FIncSearchTimeOut, shift ? 2 : 1);
+  if (IsKeyOf(SearchNextShortCut, Key, Shift) || IsKeyOf(SearchPriorShortCut, Key, Shift)) {
+    bool prior = IsKeyOf(SearchPriorShortCut, Key, Shift);
+    RunIncrementalSearch(AnsiString(), FIncSearchTimeOut, prior ? 2 : 1);
     Key = 0;
     return true;
   }
@@ -196,6 +233,43 @@ bool TCustomDBGridEh::SearchKeyPress(char Key)
   if (static_cast<unsigned char>(Key) >= 0x81 && HandleAllocated() &&
       PeekMessage(next, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
     text += static_cast<char>(next.wParam);
-  RunIncrementalSearch(text, FIncSearchActive ? FIncSearchTimeOut : 1500, 0);
+  RunIncrementalSearch(text, FIncSearchActive ? FIncSearchTimeOut : TypeToSearchTimeOut, 0);
   return true;
+}
+
+// ---- Small operations other units use ----
+
+bool TCustomDBGridEh::CellEditorShown() const
+{
+  return InplaceEditor() && InplaceEditor()->Visible();
+}
+
+void TCustomDBGridEh::InvalidateGridColumn(Integer ACol)
+{
+  if (!HandleAllocated())
+    return;
+  TRect r = BoxRect(ACol, 0, ACol, TopRow() + VisibleRowCount() + 1);
+  ::InvalidateRect(Handle(), &r, false);
+}
+
+void TCustomDBGridEh::MoveToRawColumn(Integer ACol)
+{
+  if (ACol == Col())
+    return;
+  // The grid's own column move: a frozen column is made current without scrolling.
+  SelectColumn(ACol, 0, false);
+}
+
+void TCustomDBGridEh::RebuildSortMarkedColumns()
+{
+  FSortMarkedColumns->Clear();
+  for (Integer i = 0; i < FColumns->Count(); ++i) {
+    TColumnEh* c = FColumns->Items(i);
+    Integer index = c->Title()->SortIndex();
+    if (index <= 0)
+      continue;
+    if (FSortMarkedColumns->Count() < index)
+      FSortMarkedColumns->SetCount(index);
+    FSortMarkedColumns->SetItems(index - 1, c);
+  }
 }

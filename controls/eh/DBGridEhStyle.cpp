@@ -181,3 +181,17 @@ bool TDBGridEhStyle::HighlightOtherCell(TCustomDBGridEh* Grid, Integer ACol, Int
         FScreenColorCount == -1 ? MixLightColor(Background, clBtnShadow, false) : clBtnFace;
   return true;
 }
+
+namespace {
+bool GridThemes = false;
+} // namespace
+
+bool GridThemesEnabled()
+{
+  return GridThemes;
+}
+
+void SetGridThemesEnabled(bool Value)
+{
+  GridThemes = Value;
+}

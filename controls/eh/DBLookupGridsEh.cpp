@@ -235,6 +235,9 @@ TDBLookupGridEh::~TDBLookupGridEh()
     master->RemoveFreeNotification(this);
   FMasterDataLink->DetachGrid();
   FMasterDataLink->SetDataSource(nullptr);
+  // The list lets go while every member is alive: the internal source dies with this class,
+  // and the link's notification of it would reach members already destroyed.
+  TCustomDBGridEh::SetDataSource(nullptr);
   FListActive = false;
   FListFields.clear();
   FKeyFields.clear();

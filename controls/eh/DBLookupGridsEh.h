@@ -147,6 +147,8 @@ public:
   // The master link's read-only flag.
   bool ReadOnly() const;
   void SetReadOnly(bool Value);
+  // Multi-level titles change the title height: the rows are fitted again.
+  void SetUseMultiTitle(bool Value);
   bool PopupMode() const { return FPopupMode; }
   void SetPopupMode(bool Value) { FPopupMode = Value; }
 

@@ -126,6 +126,12 @@ void TDBLookupGridEh::SetShowTitles(bool Value)
   ApplyRowCount();
 }
 
+void TDBLookupGridEh::SetUseMultiTitle(bool Value)
+{
+  TCustomDBGridEh::SetUseMultiTitle(Value);
+  ApplyRowCount();
+}
+
 void TDBLookupGridEh::SetAutoFitColWidths(bool Value)
 {
   if (Value == FAutoFitColWidths)
@@ -288,7 +294,8 @@ void TDBLookupGridEh::UpdateVertScrollBar()
     TDataSetState state = list->State();
     if (state == dsBrowse || state == dsEdit)
       si.nPos = std::max<Integer>(list->RecNo() - DataLink()->ActiveRecord() - 1, 0);
-  } else if (VisibleDataRowCount() != DataLink()->RecordCount()) {
+  } else if (DataLink()->RecordCount() < DataLink()->BufferCount()) {
+    // Every record is in the window: nothing to scroll.
     si.nMax = 0;
   } else {
     si.nMax = 4;
@@ -445,6 +452,13 @@ void TDBLookupGridEh::Dispatch(TMessage& Message)
   case WM_CANCELMODE:
     FTracking = false;
     StopListAutoScroll();
+    break;
+  case WM_SETCURSOR:
+    // The special row is no title: its column borders do not size columns.
+    if (LOWORD(Message.LParam) == HTCLIENT && InSpecRow(ScreenToClient(Mouse()->CursorPos()).Y)) {
+      TCustomControl::Dispatch(Message);
+      return;
+    }
     break;
   }
   TCustomDBGridEh::Dispatch(Message);

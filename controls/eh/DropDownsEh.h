@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "platform/graphics/Pictures.h"
 #include "platform/rtl/Variants.h"
@@ -83,7 +84,10 @@ using TListGetImageIndexEventEh =
 
 // A list box in a top-level window of its own that never takes the focus: its owner keeps
 // the focus and hands keys on. Its height is always whole rows; it tracks the mouse, finds
-// items as the user types, and may show an image before each item.
+// items as the user types, and may show an image before each item. Its scroll bar is a
+// child at the client area's right edge, kept clear of the size grip: beside a grip in a
+// right-hand corner it runs from the top to the grip (or from the grip to the bottom), and
+// the grip is then a full square in the corner under (or over) it.
 class TPopupListboxEh : public TCustomListBox {
 public:
   explicit TPopupListboxEh(TComponent* AOwner);
@@ -111,6 +115,9 @@ public:
 
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   bool CanFocusEh() const { return false; }
+  TScrollBar* ScrollBar() const { return FScrollBar; }
+  // Places the scroll bar and the grip for the present size, items and grip corner.
+  void UpdateScrollBar();
 
 protected:
   void CreateParams(TCreateParams& Params) override;
@@ -128,8 +135,15 @@ protected:
 
 private:
   void PaintFrame();
+  void ScrollBarNotification(TMessage& Message);
+  void HideOwnBar();
+  // Whether what the bar shows (items, top row, size, grip) changed since it was placed.
+  bool ScrollBarOutdated();
 
   TSizeGripEh* FSizeGrip;
+  TScrollBar* FScrollBar;
+  bool FScrollBarLock = false;
+  std::vector<Integer> FScrollBarState;
   TPoint FMousePos{-1, -1};
   AnsiString FSearchText;
   Cardinal FSearchTickCount = 0;
@@ -139,26 +153,10 @@ private:
   bool FSizeGripResized = false;
 };
 
-// The recent-text list: a popup list with its own scroll bar beside the grip.
+// The recent-text list: a sorted popup list.
 class TMRUListboxEh : public TPopupListboxEh {
 public:
   explicit TMRUListboxEh(TComponent* AOwner);
-  TScrollBar* ScrollBar() const { return FScrollBar; }
-  // Places the scroll bar and the grip for the present size, items and grip corner.
-  void UpdateScrollBar();
-
-protected:
-  void CreateParams(TCreateParams& Params) override;
-  void Dispatch(TMessage& Message) override;
-  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
-  void GripParentSizeChanged(TObject* Sender) override;
-
-private:
-  void ScrollBarNotification(TMessage& Message);
-  void HideOwnBar();
-
-  TScrollBar* FScrollBar;
-  bool FScrollBarLock = false;
 };
 
 // The calendar that date editors drop down: a popup month calendar in a 2-pixel frame that

@@ -1,5 +1,6 @@
 // The popup calendar of date editors (see DropDownsEh.h).
 #include "controls/eh/DropDownsEh.h"
+#include "controls/eh/DropDownsEhPrivate.h"
 #include "platform/rtl/TypInfo.h"
 #include "platform/ui/Windows.h"
 
@@ -58,26 +59,9 @@ void TPopupMonthCalendarEh::Dispatch(TMessage& Message)
     Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
     return;
   case WM_NCCALCSIZE:
-    TMonthCalendar::Dispatch(Message);
-    if (Ctl3D() && Message.LParam) {
-      TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0];
-      InflateRect(r, -BorderWidthEh(), -BorderWidthEh());
-    }
-    return;
   case WM_NCPAINT:
     TMonthCalendar::Dispatch(Message);
-    if (Ctl3D() && HandleAllocated()) {
-      HDC dc = GetWindowDC(FHandle);
-      if (TCanvas* c = CanvasFromDC(dc)) {
-        TRect window;
-        GetWindowRect(FHandle, window);
-        TRect r(0, 0, window.Width(), window.Height());
-        DrawEdge(c, r, BDR_RAISEDOUTER, BF_RECT);
-        InflateRect(r, -1, -1);
-        DrawEdge(c, r, BDR_RAISEDINNER, BF_RECT);
-      }
-      ReleaseDC(FHandle, dc);
-    }
+    DropDownFrameMessage(this, Message, TDropDownFrameEh::Raised);
     return;
   case WM_KILLFOCUS: {
     TMonthCalendar::Dispatch(Message);

@@ -1,9 +1,11 @@
 // The popup list box and the recent-text list box (see DropDownsEh.h).
 #include "controls/eh/DropDownsEh.h"
+#include "controls/eh/DropDownsEhPrivate.h"
 #include "controls/eh/EhHelpers.h"
 #include "controls/eh/EhWrappers.h"
 #include "platform/graphics/ImgList.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/ui/Windows.h"
 
 namespace {
@@ -11,22 +13,38 @@ namespace {
 constexpr Cardinal SearchPauseMs = 2000;
 constexpr Integer SearchMaxLength = 32;
 
-// The 2-pixel raised frame of a drop-down painted in its non-client area.
-void PaintRaisedFrame(HWND Wnd)
+} // namespace
+
+bool DropDownFrameMessage(TWinControl* Control, TMessage& Message, TDropDownFrameEh Kind)
 {
-  HDC dc = GetWindowDC(Wnd);
+  if (Message.Msg == WM_NCCALCSIZE) {
+    if (Control->Ctl3D() && Message.LParam) {
+      TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0];
+      InflateRect(r, -2, -2);
+    }
+    return true;
+  }
+  if (Message.Msg != WM_NCPAINT)
+    return false;
+  if (!Control->Ctl3D() || !Control->HandleAllocated())
+    return true;
+  HWND wnd = Control->Handle();
+  HDC dc = GetWindowDC(wnd);
   if (TCanvas* c = CanvasFromDC(dc)) {
     TRect window;
-    GetWindowRect(Wnd, window);
+    GetWindowRect(wnd, window);
     TRect r(0, 0, window.Width(), window.Height());
-    DrawEdge(c, r, BDR_RAISEDOUTER, BF_RECT);
+    if (Kind == TDropDownFrameEh::DarkShadow) {
+      c->Brush()->SetColor(cl3DDkShadow);
+      c->FrameRect(r);
+    } else
+      DrawEdge(c, r, BDR_RAISEDOUTER, BF_RECT);
     InflateRect(r, -1, -1);
     DrawEdge(c, r, BDR_RAISEDINNER, BF_RECT);
   }
-  ReleaseDC(Wnd, dc);
+  ReleaseDC(wnd, dc);
+  return true;
 }
-
-} // namespace
 
 // ---- TPopupListboxEh ----
 
@@ -39,6 +57,14 @@ TPopupListboxEh::TPopupListboxEh(TComponent* AOwner) : TCustomListBox(AOwner)
   FSizeGrip->SetParent(this);
   FSizeGrip->OnParentSizeChanged =
       TNotifyEvent::Bind(this, &TPopupListboxEh::GripParentSizeChanged);
+  FScrollBar = new TScrollBar(this);
+  FScrollBar->SetKind(sbVertical);
+  FScrollBar->SetTabStop(false);
+  FScrollBar->SetVisible(false);
+  FScrollBar->SetWidth(GetSystemMetrics(SM_CXVSCROLL));
+  FScrollBar->SetControlStyle(FScrollBar->ControlStyle() + TControlStyle{csReplicatable});
+  FScrollBar->SetParent(this);
+  FScrollBar->SetNotificationHook(TWndMethod::Bind(this, &TPopupListboxEh::ScrollBarNotification));
 }
 
 TPopupListboxEh::~TPopupListboxEh()
@@ -50,7 +76,7 @@ TPopupListboxEh::~TPopupListboxEh()
 void TPopupListboxEh::CreateParams(TCreateParams& Params)
 {
   TCustomListBox::CreateParams(Params);
-  Params.Style &= ~DWORD(WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_BORDER);
+  Params.Style &= ~DWORD(WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | WS_BORDER);
   Params.Style |= WS_POPUP | WS_CLIPCHILDREN;
   if (!Ctl3D())
     Params.Style |= WS_BORDER;
@@ -64,6 +90,7 @@ void TPopupListboxEh::CreateWnd()
 {
   TCustomListBox::CreateWnd();
   FSizeGrip->SnapToCorner();
+  UpdateScrollBar();
 }
 
 Integer TPopupListboxEh::BorderHeight() const
@@ -144,27 +171,98 @@ void TPopupListboxEh::Dispatch(TMessage& Message)
     Message.Result = MA_NOACTIVATE;
     return;
   case WM_NCCALCSIZE:
-    TCustomListBox::Dispatch(Message);
-    if (Ctl3D() && Message.LParam) {
-      TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0];
-      InflateRect(r, -BorderWidthEh(), -BorderWidthEh());
-    }
-    return;
   case WM_NCPAINT:
     TCustomListBox::Dispatch(Message);
-    if (Ctl3D() && HandleAllocated())
-      PaintRaisedFrame(FHandle);
+    DropDownFrameMessage(this, Message, TDropDownFrameEh::Raised);
     return;
   case CM_GRIPMOVEEH:
     FSizeGrip->MoveTo(static_cast<TGripMoveEh>(Message.WParam & 0xFF));
+    UpdateScrollBar();
     return;
   }
   TCustomListBox::Dispatch(Message);
+  HideOwnBar();
+  // Whatever moved the rows (keys, the selection, the wheel, new items, a resize) moves
+  // the bar with them.
+  if (!FScrollBarLock && HandleAllocated() && ScrollBarOutdated())
+    UpdateScrollBar();
 }
 
 void TPopupListboxEh::GripParentSizeChanged(TObject*)
 {
   FSizeGripResized = true;
+  UpdateScrollBar();
+}
+
+bool TPopupListboxEh::ScrollBarOutdated()
+{
+  FScrollBarLock = true;
+  TRect client = ClientRect();
+  std::vector<Integer> state = {Count(),
+                                TopIndex(),
+                                EffectiveItemHeightEh(),
+                                client.Width(),
+                                client.Height(),
+                                static_cast<Integer>(FSizeGrip->Corner()),
+                                FSizeGrip->Visible() ? 1 : 0};
+  FScrollBarLock = false;
+  return state != FScrollBarState;
+}
+
+void TPopupListboxEh::UpdateScrollBar()
+{
+  if (FScrollBarLock || !FScrollBar)
+    return;
+  FScrollBarLock = true;
+  TScopeExit unlock([this] { FScrollBarLock = false; });
+  HideOwnBar();
+  TRect client = ClientRect();
+  Integer itemHeight = EffectiveItemHeightEh();
+  Integer visible = std::max(1, client.Height() / itemHeight);
+  Integer count = Count();
+  Integer top = TopIndex();
+  FScrollBarState = {count,
+                     top,
+                     itemHeight,
+                     client.Width(),
+                     client.Height(),
+                     static_cast<Integer>(FSizeGrip->Corner()),
+                     FSizeGrip->Visible() ? 1 : 0};
+  bool gripRight = FSizeGrip->Visible() &&
+                   (FSizeGrip->Corner() == gcTopRight || FSizeGrip->Corner() == gcBottomRight);
+  Integer barW = FScrollBar->Width();
+  Integer barTop = 0, barBottom = client.Height();
+  if (gripRight && FSizeGrip->Corner() == gcBottomRight)
+    barBottom -= FSizeGrip->Height();
+  else if (gripRight)
+    barTop += FSizeGrip->Height();
+  if (count > visible) {
+    FScrollBar->SetBounds(client.Width() - barW, barTop, barW, std::max(0, barBottom - barTop));
+    FScrollBar->SetParams(top, 0, std::max(0, count - 1));
+    FScrollBar->SetPageSize(visible);
+    FScrollBar->SetVisible(true);
+    FSizeGrip->SetTriangle(!gripRight);
+  } else {
+    FScrollBar->SetVisible(false);
+    FSizeGrip->SetTriangle(true);
+  }
+}
+
+void TPopupListboxEh::ScrollBarNotification(TMessage& Message)
+{
+  if (Message.Msg != CN_VSCROLL)
+    return;
+  // The bar's scrolling becomes the list's own.
+  Perform(WM_VSCROLL, Message.WParam, 0);
+  UpdateScrollBar();
+}
+
+// The list box shows a bar of its own whenever its range passes a page; the list uses the
+// bar beside the grip instead.
+void TPopupListboxEh::HideOwnBar()
+{
+  if (HandleAllocated() && (GetWindowLong(FHandle, GWL_STYLE) & WS_VSCROLL))
+    ShowScrollBar(FHandle, SB_VERT, false);
 }
 
 void TPopupListboxEh::KeyDown(Word& Key, TShiftState Shift)
@@ -217,6 +315,7 @@ bool TPopupListboxEh::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint
   if (TControl::DoMouseWheel(Shift, WheelDelta, MousePos))
     return true;
   SetTopIndex(std::max(0, TopIndex() + (WheelDelta > 0 ? -1 : 1)));
+  UpdateScrollBar();
   return true;
 }
 
@@ -253,97 +352,5 @@ void TPopupListboxEh::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState
 
 TMRUListboxEh::TMRUListboxEh(TComponent* AOwner) : TPopupListboxEh(AOwner)
 {
-  FScrollBar = new TScrollBar(this);
-  FScrollBar->SetKind(sbVertical);
-  FScrollBar->SetTabStop(false);
-  FScrollBar->SetWidth(GetSystemMetrics(SM_CXVSCROLL));
-  FScrollBar->SetControlStyle(FScrollBar->ControlStyle() + TControlStyle{csReplicatable});
-  FScrollBar->SetParent(this);
-  FScrollBar->SetNotificationHook(TWndMethod::Bind(this, &TMRUListboxEh::ScrollBarNotification));
   SetSorted(true);
-}
-
-void TMRUListboxEh::CreateParams(TCreateParams& Params)
-{
-  TPopupListboxEh::CreateParams(Params);
-  Params.Style &= ~DWORD(WS_VSCROLL | WS_HSCROLL);
-}
-
-void TMRUListboxEh::UpdateScrollBar()
-{
-  if (FScrollBarLock)
-    return;
-  FScrollBarLock = true;
-  HideOwnBar();
-  TRect client = ClientRect();
-  Integer itemHeight = EffectiveItemHeightEh();
-  Integer visible = std::max(1, client.Height() / itemHeight);
-  bool needBar = Count() > visible;
-  TSizeGripEh* grip = SizeGrip();
-  bool gripRight = grip->Corner() == gcTopRight || grip->Corner() == gcBottomRight;
-  Integer barW = FScrollBar->Width();
-  Integer top = 0, bottom = client.Height();
-  if (grip->Corner() == gcBottomRight)
-    bottom -= grip->Height();
-  else if (grip->Corner() == gcTopRight)
-    top += grip->Height();
-  if (needBar) {
-    FScrollBar->SetBounds(client.Width() - barW, top, barW, std::max(0, bottom - top));
-    FScrollBar->SetParams(TopIndex(), 0, std::max(0, Count() - 1));
-    FScrollBar->SetPageSize(visible);
-    FScrollBar->SetVisible(true);
-    grip->SetTriangle(!gripRight);
-  } else {
-    FScrollBar->SetVisible(false);
-    grip->SetTriangle(true);
-  }
-  FScrollBarLock = false;
-}
-
-void TMRUListboxEh::ScrollBarNotification(TMessage& Message)
-{
-  if (Message.Msg != CN_VSCROLL)
-    return;
-  // The bar's scrolling becomes the list's own.
-  Perform(WM_VSCROLL, Message.WParam, 0);
-  UpdateScrollBar();
-}
-
-// The list box's own bar shows whenever its range passes a page; the list uses the bar
-// beside the grip instead.
-void TMRUListboxEh::HideOwnBar()
-{
-  if (HandleAllocated() && (GetWindowLong(FHandle, GWL_STYLE) & WS_VSCROLL))
-    ShowScrollBar(FHandle, SB_VERT, false);
-}
-
-void TMRUListboxEh::Dispatch(TMessage& Message)
-{
-  TPopupListboxEh::Dispatch(Message);
-  HideOwnBar();
-  switch (Message.Msg) {
-  case WM_SIZE:
-  case WM_VSCROLL:
-  case CM_GRIPMOVEEH:
-  case LB_ADDSTRING:
-  case LB_INSERTSTRING:
-  case LB_DELETESTRING:
-  case LB_RESETCONTENT:
-  case LB_SETTOPINDEX:
-    UpdateScrollBar();
-    break;
-  }
-}
-
-bool TMRUListboxEh::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos)
-{
-  bool result = TPopupListboxEh::DoMouseWheel(Shift, WheelDelta, MousePos);
-  UpdateScrollBar();
-  return result;
-}
-
-void TMRUListboxEh::GripParentSizeChanged(TObject* Sender)
-{
-  TPopupListboxEh::GripParentSizeChanged(Sender);
-  UpdateScrollBar();
 }

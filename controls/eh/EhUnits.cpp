@@ -3,6 +3,7 @@
 // the top of their own files.
 #include "controls/eh/CalculatorEh.h"
 #include "controls/eh/DBCtrlsEh.h"
+#include "controls/eh/DBGridEhFindDlg.h"
 #include "controls/eh/DBLookupGridsEh.h"
 #include "controls/eh/DBSumListProducer.h"
 #include "controls/eh/DropDownsEh.h"
@@ -28,4 +29,5 @@ void RegisterEhUnits()
   RegisterUnit("DBCtrlsEh", DBCtrlsEhInitialization, nullptr);
   RegisterUnit("DBGridEh", &InitializeDBGridEhUnit, &FinalizeDBGridEhUnit);
   RegisterUnit("DBLookupGridsEh", DBLookupGridsEhInitialization, nullptr);
+  RegisterUnit("DBGridEhFindDlgs", InitializeDBGridEhFindDlgUnit, FinalizeDBGridEhFindDlgUnit);
 }

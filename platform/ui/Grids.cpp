@@ -70,12 +70,13 @@ TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner)
   FTabStop = false;
 }
 
-TInplaceEdit::~TInplaceEdit()
+void TInplaceEdit::BeforeDestruction()
 {
   if (FGrid && FGrid->FInplaceEdit == this) {
     FGrid->FInplaceEdit = nullptr;
     FGrid->FEditorMode = false;
   }
+  TCustomMaskEdit::BeforeDestruction();
 }
 
 void TInplaceEdit::CreateParams(TCreateParams& Params)

@@ -86,8 +86,9 @@ QH_DECLARE_EXCEPTION(EInvalidGridOperation, Exception);
 class TInplaceEdit : public TCustomMaskEdit {
 public:
   explicit TInplaceEdit(TComponent* AOwner);
-  // The grid forgets an editor that goes (freed with the grid's other children, or alone).
-  ~TInplaceEdit() override;
+  // The grid forgets an editor freed before it (a window's children go before the window,
+  // whose destruction still sends the grid focus messages).
+  void BeforeDestruction() override;
 
   TCustomGrid* Grid() const { return FGrid; }
   // Shows the editor at Loc (client coordinates of the grid) and focuses it when the grid

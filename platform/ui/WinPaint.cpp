@@ -143,14 +143,20 @@ void DrawScrollBar(TCanvas& c, const TWnd* w, Integer bar)
     c.FillRect(b);
     DrawEdge(&c, b, EDGE_RAISED, BF_RECT);
   };
+  // The arrow buttons carry their arrows, embossed while the bar or that end is disabled.
+  UINT disabled = w->ScrollArrowsDisabled[bar];
+  auto arrow = [&](TRect b, Cardinal kind, UINT end) {
+    bool inactive = !g.Usable || (disabled & end);
+    DrawFrameControl(&c, b, DFC_SCROLL, kind | (inactive ? DFCS_INACTIVE : 0));
+  };
   if (bar == SB_VERT) {
-    button(Rect(r.Left, r.Top, r.Right, r.Top + g.Arrow));
-    button(Rect(r.Left, r.Bottom - g.Arrow, r.Right, r.Bottom));
+    arrow(Rect(r.Left, r.Top, r.Right, r.Top + g.Arrow), DFCS_SCROLLUP, ESB_DISABLE_LTUP);
+    arrow(Rect(r.Left, r.Bottom - g.Arrow, r.Right, r.Bottom), DFCS_SCROLLDOWN, ESB_DISABLE_RTDN);
     if (g.Usable)
       button(Rect(r.Left, r.Top + g.ThumbTop, r.Right, r.Top + g.ThumbBottom));
   } else {
-    button(Rect(r.Left, r.Top, r.Left + g.Arrow, r.Bottom));
-    button(Rect(r.Right - g.Arrow, r.Top, r.Right, r.Bottom));
+    arrow(Rect(r.Left, r.Top, r.Left + g.Arrow, r.Bottom), DFCS_SCROLLLEFT, ESB_DISABLE_LTUP);
+    arrow(Rect(r.Right - g.Arrow, r.Top, r.Right, r.Bottom), DFCS_SCROLLRIGHT, ESB_DISABLE_RTDN);
     if (g.Usable)
       button(Rect(r.Left + g.ThumbTop, r.Top, r.Left + g.ThumbBottom, r.Bottom));
   }

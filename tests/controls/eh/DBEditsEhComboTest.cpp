@@ -7,6 +7,7 @@
 #include "platform/rtl/DataModule.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Streams.h"
+#include "platform/ui/Clipbrd.h"
 #include "tests/platform/ui/UiTestKit.h"
 #include "tests/support/ControlsGallery.h"
 
@@ -55,7 +56,7 @@ protected:
   }
   void TearDown() override
   {
-    delete Form;
+    delete Form; // may be gone already
     delete Source;
     Data.reset();
     UiTest::TearDown();
@@ -234,6 +235,11 @@ TEST_F(DBComboBoxEh, ADataIndependentKeyedComboComesUpWithTheItemOfItsText)
   for (const char* s : {"0", "1", "2"})
     written->KeyItems()->Add(s);
   written->SetTextEh("Whole");
+  auto* masked = new TDBComboBoxEh(&source);
+  masked->SetName("Masked");
+  masked->SetEditMask("999;0;_");
+  masked->SetAlignment(taCenter);
+  (new TDBComboBoxEh(&source))->SetName("Plain");
   EXPECT_EQ(written->ItemIndex(), 1);
   EXPECT_EQ(VarToStr(written->Value()), "1");
   TMemoryStream stream;
@@ -250,6 +256,15 @@ TEST_F(DBComboBoxEh, ADataIndependentKeyedComboComesUpWithTheItemOfItsText)
   EXPECT_EQ(read->Text(), "Whole");
   EXPECT_EQ(read->ItemIndex(), 1);
   EXPECT_EQ(VarToStr(read->Value()), "1");
+  auto* maskedRead = dynamic_cast<TDBComboBoxEh*>(form.FindComponent("Masked"));
+  ASSERT_NE(maskedRead, nullptr);
+  EXPECT_EQ(maskedRead->EditMask(), "999;0;_");
+  EXPECT_TRUE(maskedRead->EditMaskSet());
+  EXPECT_EQ(maskedRead->Alignment(), taCenter);
+  auto* plainRead = dynamic_cast<TDBComboBoxEh*>(form.FindComponent("Plain"));
+  ASSERT_NE(plainRead, nullptr);
+  EXPECT_FALSE(plainRead->EditMaskSet()) << "an unset mask still follows the field";
+  EXPECT_FALSE(plainRead->AlignmentSet());
   // Changing the choice changes the value at once.
   read->SetItemIndex(2);
   EXPECT_EQ(VarToStr(read->Value()), "2");
@@ -379,5 +394,173 @@ TEST_F(DBComboBoxEh, AListFittedToItsItemsMakesRoomForTheImages)
   Combo->SetWidth(300);
   Headless().Key(VK_DOWN, false, false, true);
   EXPECT_EQ(list->Width(), 300);
+  Headless().Key(VK_ESCAPE);
+}
+
+TEST_F(DBComboBoxEh, AFormGoesWhileTheComboHasTheFocusAndItsListIsOpen)
+{
+  Keyed({"A", "B"}, {"1", "2"});
+  Combo->EditButtons()->Add();
+  Integer closeUps = 0;
+  Combo->OnCloseUp = [&](TObject*, bool) { ++closeUps; };
+  Combo->SetFocus();
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  // The buttons go with the other children before the window: nothing may reach them.
+  delete Form;
+  Form = nullptr;
+  EXPECT_EQ(closeUps, 0) << "no events from a control that is going away";
+  Headless().ProcessMessages();
+}
+
+TEST_F(DBComboBoxEh, PastingSearchesAKeyedComboAndAutoDropOpensOnTyping)
+{
+  Combo->OnGetItemsList = [&](TObject*) { Keyed({"Apple", "Banana", "Cherry"}, {"a", "b", "c"}); };
+  Bind("Code");
+  EXPECT_EQ(Combo->Text(), "2") << "no key items yet: a plain text";
+  Combo->DropDownBox()->SetAutoDrop(true);
+  Combo->SetFocus();
+  Headless().Type("c");
+  EXPECT_TRUE(ListShowing()) << "typing opened the list";
+  EXPECT_EQ(Combo->Text(), "Cherry") << "the items were asked for when needed";
+  Headless().Key(VK_ESCAPE);
+  Clipboard()->SetAsText("Ban");
+  Combo->SelectAll();
+  Headless().Key('V', false, true);
+  EXPECT_EQ(Combo->Text(), "Banana") << "pasted text searches the items";
+  Clipboard()->SetAsText("Kiwi");
+  Combo->SelectAll();
+  Headless().Key('V', false, true);
+  EXPECT_EQ(Combo->Text(), "Banana") << "no item: nothing changes";
+  Other->SetFocus();
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "b");
+
+  // Bound to a field name without a data source: a choice is shown, nothing is stored.
+  Combo->SetDataSource(nullptr);
+  EXPECT_FALSE(Combo->IsDataIndependent());
+  Combo->SetItemIndex(2);
+  EXPECT_EQ(Combo->Text(), "Cherry");
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "b");
+}
+
+TEST_F(DBComboBoxEh, KeyItemsAddedToABoundComboShowLongItemsWhole)
+{
+  Bind("Code");
+  EXPECT_EQ(Combo->MaxLength(), 10) << "a plain combo takes the string field's size";
+  Keyed({"甲", "一个很长很长的名字"}, {"1", "2"});
+  EXPECT_EQ(Combo->MaxLength(), 0);
+  EXPECT_EQ(Combo->Text(), "一个很长很长的名字") << "the item of key 2, not cut to 10 bytes";
+  EXPECT_EQ(Combo->Perform(CM_GETDATALINK, 0, 0),
+            reinterpret_cast<LRESULT>(static_cast<TDataLink*>(Combo->DataLink())));
+}
+
+TEST_F(DBComboBoxEh, TheRecentTextListAndTheItemListNeverShowTogether)
+{
+  for (const char* s : {"Apple", "Apricot", "Banana"})
+    Combo->Items()->Add(s);
+  Combo->MRUList()->Items()->Add("Avocado");
+  Combo->MRUList()->SetActive(true);
+  Bind("Fruit");
+  Combo->SetFocus();
+  Combo->SelectAll();
+  Headless().Type("x");
+  Headless().Key(VK_BACK);
+  Headless().Type("a");
+  ASSERT_TRUE(Combo->MruListOpen());
+  // Opening the item list closes the recent texts; typing while it is open leaves them shut.
+  Headless().Key(VK_DOWN, false, false, true);
+  EXPECT_TRUE(ListShowing());
+  EXPECT_FALSE(Combo->MruListOpen());
+  Headless().Type("v");
+  EXPECT_FALSE(Combo->MruListOpen());
+  Headless().Key(VK_ESCAPE);
+  EXPECT_FALSE(ListShowing());
+}
+
+TEST_F(DBComboBoxEh, ACloseUpHandlerThatMovesTheFocusStillGetsTheChoiceStored)
+{
+  Keyed({"A", "B", "C"}, {"1", "2", "3"});
+  Bind("Code");
+  Combo->OnCloseUp = [&](TObject*, bool accept) {
+    if (accept)
+      Other->SetFocus();
+  };
+  Combo->SetFocus();
+  Headless().Key(VK_DOWN, false, false, true);
+  Headless().Key(VK_DOWN);
+  Headless().Key(VK_RETURN);
+  EXPECT_FALSE(ListShowing());
+  EXPECT_TRUE(Other->Focused());
+  EXPECT_EQ(Combo->Text(), "C");
+  EXPECT_EQ(Data->FieldByName("Code")->AsString(), "3") << "left in the handler: stored";
+  // A drop-down handler that takes the mouse away does not keep the list from working.
+  Combo->OnDropDown = [&](TObject*) { SetCapture(Other->Handle()); };
+  Combo->OnCloseUp = nullptr;
+  Headless().Click(ButtonPoint());
+  ASSERT_TRUE(ListShowing());
+  Headless().Click(RowPoint(0));
+  EXPECT_FALSE(ListShowing());
+  EXPECT_EQ(Combo->Text(), "A");
+}
+
+TEST_F(DBComboBoxEh, TheListsScrollBarShowsItsArrowsAndLeavesTheCornerToTheGrip)
+{
+  Keyed({"甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬", "癸"},
+        {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"});
+  Bind("Code");
+  Combo->DropDownBox()->SetRows(4);
+  Combo->DropDownBox()->SetSizable(true);
+  Combo->SetFocus();
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  TPopupListboxEh* list = Combo->PopupList();
+  TScrollBar* bar = list->ScrollBar();
+  TSizeGripEh* grip = list->SizeGrip();
+  TRect client = list->ClientRect();
+  EXPECT_EQ(GetWindowLong(list->Handle(), GWL_STYLE) & WS_VSCROLL, 0) << "no bar of its own";
+  ASSERT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->BoundsRect(), Rect(client.Right - bar->Width(), 0, client.Right, grip->Top()));
+  EXPECT_EQ(grip->BoundsRect(), Rect(client.Right - grip->Width(), client.Bottom - grip->Height(),
+                                     client.Right, client.Bottom))
+      << "the grip in the corner under the bar";
+  EXPECT_FALSE(grip->Triangle()) << "a full square beside the bar";
+  // The arrow buttons carry their arrows.
+  auto darkIn = [](TRect r) {
+    for (Integer y = r.Top; y < r.Bottom; ++y)
+      for (Integer x = r.Left; x < r.Right; ++x)
+        if (Headless().ScreenPixel({x, y}) == ColorToRGB(clBtnText))
+          return true;
+    return false;
+  };
+  TPoint origin = bar->ClientToScreen({0, 0});
+  EXPECT_TRUE(darkIn(Bounds(origin.X + 2, origin.Y + 2, bar->Width() - 4, bar->Width() - 4)));
+  EXPECT_TRUE(darkIn(Bounds(origin.X + 2, origin.Y + bar->Height() - bar->Width() + 2,
+                            bar->Width() - 4, bar->Width() - 4)));
+
+  // Keys that scroll the rows move the bar; a click on its arrow scrolls the rows and leaves
+  // the focus and the open list with the combo box.
+  for (int i = 0; i < 5; ++i)
+    Headless().Key(VK_DOWN);
+  EXPECT_EQ(list->ItemIndex(), 6);
+  EXPECT_EQ(list->TopIndex(), 3);
+  EXPECT_EQ(bar->Position(), 3);
+  Headless().Click(bar->ClientToScreen({bar->Width() / 2, bar->Height() - 4}));
+  EXPECT_EQ(list->TopIndex(), 4);
+  EXPECT_EQ(bar->Position(), 4);
+  EXPECT_TRUE(Combo->Focused());
+  EXPECT_TRUE(ListShowing());
+  Headless().Key(VK_ESCAPE);
+
+  // Without the grip the bar runs the whole height; with all items shown there is none.
+  Combo->DropDownBox()->SetSizable(false);
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  EXPECT_FALSE(grip->Visible());
+  EXPECT_EQ(bar->BoundsRect(), Rect(client.Right - bar->Width(), 0, client.Right, client.Bottom));
+  Headless().Key(VK_ESCAPE);
+  Combo->DropDownBox()->SetRows(12);
+  Headless().Key(VK_DOWN, false, false, true);
+  ASSERT_TRUE(ListShowing());
+  EXPECT_FALSE(bar->Visible());
   Headless().Key(VK_ESCAPE);
 }

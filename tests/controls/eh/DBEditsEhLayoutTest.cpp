@@ -331,3 +331,23 @@ TEST_F(DBEditEhLayout, TheRequiredMarkShowsOnlyWhileInsertingAnEmptyRequiredFiel
   EXPECT_EQ(redOnRow(first, last), 0) << "the handler took the mark away";
   EXPECT_TRUE(asked);
 }
+
+TEST_F(DBEditEhLayout, TheNativeAlignmentIsLeftUnlessTheTextWraps)
+{
+  Edit->SetAlignment(taRightJustify);
+  auto style = [&] { return static_cast<DWORD>(GetWindowLong(Edit->Handle(), GWL_STYLE)); };
+  EXPECT_EQ(style() & (ES_RIGHT | ES_CENTER), 0u) << "unfocused right text is painted by the edit";
+  EXPECT_FALSE(style() & ES_MULTILINE);
+  Edit->SetWordWrap(true);
+  EXPECT_TRUE(style() & ES_RIGHT);
+  EXPECT_TRUE(style() & ES_MULTILINE);
+  EXPECT_FALSE(style() & ES_AUTOHSCROLL);
+  Edit->SetAlignment(taCenter);
+  EXPECT_TRUE(style() & ES_CENTER);
+  // Enter still never goes into the text.
+  Edit->SetFocus();
+  Edit->SelectAll();
+  Headless().Type("ab");
+  Headless().Key(VK_RETURN);
+  EXPECT_EQ(Edit->Text(), "ab");
+}

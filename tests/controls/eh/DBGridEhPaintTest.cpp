@@ -3,6 +3,7 @@
 #include "platform/graphics/Pictures.h"
 #include "platform/graphics/Region.h"
 #include "platform/graphics/Surface.h"
+#include "platform/graphics/Themes.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/controls/eh/GridEhTestKit.h"
 
@@ -228,4 +229,147 @@ TEST_F(GridEhPaint, TitlesHaveRaisedFramesAndTheCurrentCellIsHighlighted)
     if (at(x, qty.Top + 6) == ColorToRGB(clBlack))
       ink = x + 1;
   EXPECT_EQ(ink, qty.Right - 3 - 1);
+}
+
+namespace {
+
+// A theme whose header items are solid: teal normal, fuchsia hot; the rest is the classic one.
+class TSolidHeaderTheme : public TThemeService {
+public:
+  std::unique_ptr<TThemeService> Classic = CreateClassicThemeService();
+  Integer HeaderItems = 0;
+  bool IsThemeActive() override { return true; }
+  HTHEME OpenThemeData(const WideString& c) override { return Classic->OpenThemeData(c); }
+  HRESULT CloseThemeData(HTHEME t) override { return Classic->CloseThemeData(t); }
+  HRESULT DrawThemeBackground(HTHEME t, TCanvas& canvas, Integer part, Integer state,
+                              const TRect& rect, const TRect* clip) override
+  {
+    if (part != HP_HEADERITEM)
+      return Classic->DrawThemeBackground(t, canvas, part, state, rect, clip);
+    ++HeaderItems;
+    TRect r = rect;
+    if (clip)
+      IntersectRect(r, r, *clip);
+    canvas.Brush()->SetColor(state == HIS_HOT ? clFuchsia : clTeal);
+    canvas.FillRect(r);
+    return S_OK;
+  }
+  HRESULT DrawThemeText(HTHEME t, TCanvas& c, Integer p, Integer s, const WideString& x, Cardinal f,
+                        Cardinal f2, const TRect& r) override
+  {
+    return Classic->DrawThemeText(t, c, p, s, x, f, f2, r);
+  }
+  HRESULT DrawThemeEdge(HTHEME t, TCanvas& c, Integer p, Integer s, const TRect& d, Cardinal e,
+                        Cardinal f, TRect* content) override
+  {
+    return Classic->DrawThemeEdge(t, c, p, s, d, e, f, content);
+  }
+  HRESULT GetThemeBackgroundContentRect(HTHEME t, TCanvas* c, Integer p, Integer s, const TRect& b,
+                                        TRect& content) override
+  {
+    return Classic->GetThemeBackgroundContentRect(t, c, p, s, b, content);
+  }
+  HRESULT GetThemeBackgroundRegion(HTHEME t, TCanvas* c, Integer p, Integer s, const TRect& r,
+                                   TRegion& region) override
+  {
+    return Classic->GetThemeBackgroundRegion(t, c, p, s, r, region);
+  }
+  HRESULT GetThemePartSize(HTHEME t, TCanvas* c, Integer p, Integer s, const TRect* r, THEMESIZE k,
+                           TSize& size) override
+  {
+    return Classic->GetThemePartSize(t, c, p, s, r, k, size);
+  }
+  HRESULT GetThemeColor(HTHEME t, Integer p, Integer s, Integer prop, TColor& c) override
+  {
+    return Classic->GetThemeColor(t, p, s, prop, c);
+  }
+  bool IsThemeBackgroundPartiallyTransparent(HTHEME t, Integer p, Integer s) override
+  {
+    return Classic->IsThemeBackgroundPartiallyTransparent(t, p, s);
+  }
+};
+
+} // namespace
+
+TEST_F(GridEhPaint, TitleImagesTakeTheCaptionsPlace)
+{
+  MakeGrid();
+  auto* images = new TImageList(Form);
+  images->SetWidth(8);
+  images->SetHeight(8);
+  TBitmap b(8, 8);
+  b.Canvas()->Brush()->SetColor(clRed);
+  b.Canvas()->FillRect(Rect(0, 0, 8, 8));
+  images->Add(&b, nullptr);
+  Grid->SetTitleImages(images);
+  TColumnTitleEh* title = Col("City")->Title();
+  title->SetImageIndex(0);
+  title->SetAlignment(taCenter);
+  Headless().ProcessMessages();
+  auto at = [&](Integer x, Integer y) {
+    return Headless().ScreenPixel(Grid->ClientToScreen({x, y}));
+  };
+  TRect r = Grid->CellRect(Grid->DataToRawColumn(Col("City")->Index()), 0);
+  Integer mid = (r.Left + r.Right) / 2;
+  Integer red = 0, black = 0;
+  for (Integer y = r.Top + 1; y < r.Bottom - 1; ++y)
+    for (Integer x = r.Left + 1; x < r.Right - 1; ++x) {
+      red += at(x, y) == ColorToRGB(clRed);
+      black += at(x, y) == ColorToRGB(clBlack);
+    }
+  EXPECT_EQ(red, 64) << "the whole image";
+  EXPECT_EQ(black, 0) << "no caption";
+  EXPECT_EQ(at(mid, r.Top + 8), ColorToRGB(clRed)) << "centred as the title's alignment";
+  // Fitting the column to its title gives the image's width and the margin.
+  Integer w = 0;
+  Grid->TitleFitWidth(Col("City"), w);
+  EXPECT_EQ(w, 4 + 8);
+  // Without the image list the caption is back.
+  Grid->SetTitleImages(nullptr);
+  Headless().ProcessMessages();
+  black = 0;
+  for (Integer y = r.Top + 1; y < r.Bottom - 1; ++y)
+    for (Integer x = r.Left + 1; x < r.Right - 1; ++x)
+      black += at(x, y) == ColorToRGB(clBlack);
+  EXPECT_GT(black, 0);
+}
+
+TEST_F(GridEhPaint, ThemedFixedCellsAreHeaderItemsWithoutFrames)
+{
+  TSolidHeaderTheme theme;
+  SetThemeServices(&theme);
+  SetGridThemesEnabled(true);
+  struct TReset {
+    ~TReset()
+    {
+      SetGridThemesEnabled(false);
+      SetThemeServices(nullptr);
+    }
+  } reset;
+  MakeGrid();
+  Grid->SetFocus();
+  Headless().ProcessMessages();
+  ASSERT_TRUE(Grid->ThemedFixedCells());
+  auto at = [&](Integer x, Integer y) {
+    return Headless().ScreenPixel(Grid->ClientToScreen({x, y}));
+  };
+  TRect title = Grid->CellRect(2, 0);
+  EXPECT_EQ(at(title.Left, title.Top + 5), ColorToRGB(clTeal)) << "no raised edge";
+  EXPECT_EQ(at(title.Right - 1, title.Top + 5), ColorToRGB(clTeal));
+  TRect indicator = Grid->CellRect(0, 3);
+  EXPECT_EQ(at(indicator.Left + 1, indicator.Top + 1), ColorToRGB(clTeal));
+  // Selected columns show the hot item.
+  Grid->SetOptions(Grid->Options() + TDBGridEhOptions{dgMultiSelect});
+  Grid->Selection()->Columns()->SelectColumn(Grid->Columns()->Items(1), false);
+  Grid->Invalidate();
+  Headless().ProcessMessages();
+  title = Grid->CellRect(Grid->DataToRawColumn(1), 0);
+  EXPECT_EQ(at(title.Right - 3, title.Bottom - 3), ColorToRGB(clFuchsia));
+  // A flat grid keeps its own look.
+  Grid->SetFlat(true);
+  EXPECT_FALSE(Grid->ThemedFixedCells());
+  theme.HeaderItems = 0;
+  Grid->Invalidate();
+  Headless().ProcessMessages();
+  EXPECT_EQ(theme.HeaderItems, 0);
 }

@@ -1,6 +1,7 @@
 // Incremental search in the current column (typed prefixes that keep the cell's own
 // letters, characters that find nothing dropped, next and previous matches, the time-out)
 // and keeping the view's position around walks through the dataset.
+#include "platform/rtl/Consts.h"
 #include "platform/rtl/VirtualKeys.h"
 #include "tests/controls/eh/GridEhTestKit.h"
 
@@ -161,4 +162,69 @@ TEST_F(GridEhSearch, ADoubleClickOnABorderFitsTheColumn)
   Headless().DoubleClick(Grid->ClientToScreen({title.Right, title.Top + 5}));
   Headless().ProcessMessages();
   EXPECT_EQ(Col("Name")->Width(), 4 + 6 * 7);
+}
+
+TEST_F(GridEhSearch, CtrlFMakesASearchWithoutTimeOutAndASecondOneOpensTheFindDialog)
+{
+  Focused();
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxIncSearchEh} -
+                      TDBGridEhExtOptions{dgxFindDialogEh});
+  static Integer opened = 0;
+  static bool modal = false;
+  opened = 0;
+  ExecuteDBGridEhFindDialogProc = [](TCustomDBGridEh*, const AnsiString&, bool Modal) {
+    ++opened;
+    modal = Modal;
+  };
+  struct TReset {
+    ~TReset() { ExecuteDBGridEhFindDialogProc = nullptr; }
+  } reset;
+  Type("a");
+  ASSERT_TRUE(Grid->IncSearchActive());
+  Headless().Key('F', false, true);
+  Headless().ProcessMessages();
+  Headless().AdvanceAndProcess(5000);
+  EXPECT_TRUE(Grid->IncSearchActive()) << "no time-out after Ctrl+F";
+  EXPECT_EQ(Grid->IncSearchText(), "A");
+  EXPECT_EQ(opened, 0) << "without the find-dialog option";
+  // With it, Ctrl+F during a search ends the search and opens the dialog, modally.
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxFindDialogEh});
+  Type("a");
+  ASSERT_TRUE(Grid->IncSearchActive());
+  Headless().Key('F', false, true);
+  Headless().ProcessMessages();
+  EXPECT_FALSE(Grid->IncSearchActive());
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(modal);
+  // The search keys are the program's to change.
+  TShortCut saved = SearchNextShortCut;
+  SearchNextShortCut = ShortCut(VK_F3, {});
+  Type("a");
+  Headless().Key(VK_F3);
+  Headless().ProcessMessages();
+  SearchNextShortCut = saved;
+  EXPECT_EQ(Id(), 3) << "F3 found the next \"a\"";
+}
+
+TEST_F(GridEhSearch, SmallOperationsOtherUnitsUse)
+{
+  Focused();
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxMultiSortMarkingEh});
+  // The sort-marked list comes back in SortIndex order.
+  Col("City")->Title()->SetSortMarker(smDownEh);
+  Col("ID")->Title()->SetSortMarker(smUpEh);
+  Col("Qty")->Title()->SetSortMarker(smDownEh);
+  ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 3);
+  Grid->SortMarkedColumns()->Clear();
+  Grid->RebuildSortMarkedColumns();
+  ASSERT_EQ(Grid->SortMarkedColumns()->Count(), 3);
+  EXPECT_EQ(Grid->SortMarkedColumns()->Items(0), Col("City"));
+  EXPECT_EQ(Grid->SortMarkedColumns()->Items(1), Col("ID"));
+  EXPECT_EQ(Grid->SortMarkedColumns()->Items(2), Col("Qty"));
+  // Moving to a raw column makes its column current.
+  Grid->MoveToRawColumn(Grid->DataToRawColumn(Col("City")->Index()));
+  EXPECT_EQ(Grid->CurrentColumn(), Col("City"));
+  EXPECT_FALSE(Grid->CellEditorShown());
+  Grid->ShowEditor();
+  EXPECT_TRUE(Grid->CellEditorShown());
 }

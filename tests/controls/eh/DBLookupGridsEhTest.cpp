@@ -296,6 +296,16 @@ TEST_F(LookupGridEh, TheKeyRowIsHighlightedAndTheSpecialRowDrawnWhenChosen)
   Headless().ProcessMessages();
   EXPECT_EQ(pixel(data - 1), ColorToRGB(clHighlight));
   EXPECT_EQ(pixel(data + 2), ColorToRGB(clWindow));
+  // The special row's colour, and a column's own colour for its cell.
+  Orders->SetRecNo(1);
+  Lookup->SpecRow()->SetColor(clYellow);
+  Headless().ProcessMessages();
+  EXPECT_EQ(pixel(data - 1), ColorToRGB(clYellow));
+  auto* column = static_cast<TDBLookupGridColumnEh*>(Lookup->Columns()->Items(0));
+  column->SpecCell()->SetColor(clAqua);
+  Headless().ProcessMessages();
+  EXPECT_EQ(pixel(data - 1), ColorToRGB(clAqua));
+  EXPECT_TRUE(column->SpecCell()->ColorAssigned());
 }
 
 TEST_F(LookupGridEh, ArrowsWalkTheListAndReachTheSpecialRow)
@@ -555,4 +565,115 @@ TEST_F(LookupGridEh, OverAMemoryTableTheKeyRowIsCentredAndScrollingLeavesTheChoi
   Key(VK_DOWN);
   EXPECT_EQ(VarToStr(Lookup->KeyValue()), IntToStr(chosen + 1));
   ListSrc->SetDataSet(nullptr);
+}
+
+TEST_F(LookupGridEh, FreedSourcesAndGridsLetGoOfEachOther)
+{
+  MakeLookup();
+  Lookup->SetDataSource(Source);
+  Lookup->SetDataField("Country");
+  ASSERT_TRUE(Lookup->LookupMode());
+  // A master source freed under the grid is dropped; the grid keeps working.
+  delete Source;
+  Source = nullptr;
+  EXPECT_EQ(Lookup->DataSource(), nullptr);
+  EXPECT_FALSE(Lookup->LookupMode());
+  EXPECT_TRUE(VarIsNull(Lookup->KeyValue()));
+  // A grid in lookup mode freed while everything is bound.
+  Source = new TDataSource();
+  Source->SetDataSet(Orders.get());
+  auto* second = new TDBLookupGridEh(Form);
+  second->SetParent(Form);
+  second->SetDataSource(Source);
+  second->SetDataField("Country");
+  second->SpecRow()->SetVisible(true);
+  Headless().ProcessMessages();
+  ASSERT_TRUE(second->ListActive());
+  delete second;
+  Orders->Next();
+  EXPECT_EQ(Orders->RecNo(), 2);
+  // A request to focus the master field focuses a grid bound to it.
+  Lookup->SetDataSource(Source);
+  Lookup->SetDataField("CountryID");
+  Orders->FieldByName("CountryID")->FocusControl();
+  Headless().ProcessMessages();
+  EXPECT_TRUE(Lookup->Focused());
+}
+
+TEST_F(LookupGridEh, AListWithoutRecordNumbersHasAFivePositionBar)
+{
+  MakeLookup();
+  Fruits = MakeFruits();
+  Fruits->SetSequenced(false);
+  ListSrc->SetDataSet(Fruits.get());
+  Lookup->SetListSource(ListSrc);
+  Lookup->SetKeyField("ID");
+  Lookup->SetListField("Name");
+  Lookup->SetListRowCount(3);
+  Lookup->SetKeyValue(Variant(1));
+  Headless().ProcessMessages();
+  auto bar = [&] {
+    SCROLLINFO si = Lookup->VertScrollInfo();
+    return std::make_pair(si.nMax, si.nPos);
+  };
+  // Located on its first record the list is not yet at its beginning (Bof): the middle.
+  EXPECT_EQ(bar(), std::make_pair(4, 2));
+  struct TStep {
+    const char* Name;
+    Integer Code, Pos, Max, RecNoAfter;
+  } steps[] = {
+      // The window holds records 1-3 with the cursor on 1.
+      {"line down: the record after the window", SB_LINEDOWN, 2, 4, 4},
+      {"page down: the window's last record goes to its top", SB_PAGEDOWN, 2, 4, 6},
+      {"bottom", SB_BOTTOM, 4, 4, 8},
+      {"page up", SB_PAGEUP, 2, 4, 4},
+      {"line up: the record before the window", SB_LINEUP, 2, 4, 3},
+      {"top", SB_TOP, 0, 4, 1},
+      {"thumb at 4: the last record", MAKEWPARAM(SB_THUMBPOSITION, 4), 4, 4, 8},
+      {"thumb at 0: the first record", MAKEWPARAM(SB_THUMBPOSITION, 0), 0, 4, 1},
+  };
+  for (const TStep& s : steps) {
+    SCOPED_TRACE(s.Name);
+    SendMessage(Lookup->Handle(), WM_VSCROLL, static_cast<WPARAM>(s.Code), 0);
+    Headless().ProcessMessages();
+    EXPECT_EQ(bar(), std::make_pair(s.Max, s.Pos));
+    EXPECT_EQ(Fruits->FieldByName("ID")->AsInteger(), s.RecNoAfter);
+    EXPECT_EQ(VarToStr(Lookup->KeyValue()), "1") << "scrolling never chooses";
+  }
+  // Fewer records than rows: nothing to scroll.
+  Lookup->SetListRowCount(10);
+  Headless().ProcessMessages();
+  EXPECT_EQ(bar().first, 0);
+}
+
+TEST_F(LookupGridEh, FittedColumnsShareTheWidthAndSizingOneWidensTheWindow)
+{
+  MakeLookup();
+  BindPlain();
+  Lookup->SetListField("ID;Name");
+  Lookup->SetShowTitles(true);
+  Lookup->SetLookupOptions({dlgColLinesEh, dlgColumnResizeEh});
+  Lookup->SetAutoFitColWidths(true);
+  Headless().ProcessMessages();
+  ASSERT_EQ(Lookup->Columns()->Count(), 2);
+  EXPECT_EQ(Lookup->ScrollBars(), ssNone) << "no horizontal bar while fitted";
+  TColumnEh* id = Lookup->Columns()->Items(0);
+  TColumnEh* name = Lookup->Columns()->Items(1);
+  Integer lines = 2 * Lookup->GridLineWidth();
+  EXPECT_EQ(id->Width() + name->Width() + lines, Lookup->ClientWidth());
+  EXPECT_EQ(Lookup->TotalColumnsWidth(), id->AutoFitBaseWidth() + name->AutoFitBaseWidth() + lines);
+  // The user widens the first column by its title border: the window takes the columns.
+  TRect title = Lookup->CellRect(Lookup->DataToRawColumn(0), 0);
+  TPoint border = Lookup->ClientToScreen({title.Right, title.Top + 3});
+  Integer before = id->Width();
+  Headless().Advance(1000);
+  Headless().Drag(border, {border.X + 20, border.Y});
+  Headless().ProcessMessages();
+  EXPECT_EQ(id->Width(), before + 20);
+  EXPECT_EQ(Lookup->ClientWidth(), id->Width() + name->Width() + lines);
+  EXPECT_EQ(id->AutoFitBaseWidth(), id->Width());
+  EXPECT_FALSE(Lookup->Columns()->IsCustomized()) << "the columns stay generated";
+  // Unfitted, the bar comes back.
+  Lookup->SetAutoFitColWidths(false);
+  EXPECT_EQ(Lookup->ScrollBars(), ssHorizontal);
 }

@@ -3,6 +3,7 @@
 // rules and list box, the special row's cell texts and inherited look.
 #include "controls/eh/DropDownsEh.h"
 
+#include "controls/eh/CalculatorEh.h"
 #include "controls/eh/EditButtonsEh.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/ui/UiTestKit.h"
@@ -233,6 +234,30 @@ TEST_F(DropDownsEh, PopupListHeightIsWholeRows)
   EXPECT_EQ(list->Width(), GetSystemMetrics(SM_CXVSCROLL));
   ShowPopup(list);
   EXPECT_EQ(list->ClientHeight(), 7 * 16) << "the frame is non-client";
+}
+
+TEST_F(DropDownsEh, PopupFramesArePaintedAroundTheClientArea)
+{
+  TForm owner(nullptr);
+  TPopupListboxEh* list = MakeList(&owner, {"a", "b"});
+  auto* calculator = new TPopupCalculatorEh(&owner);
+  calculator->SetLeft(500);
+  calculator->SetTop(100);
+  struct {
+    TWinControl* Popup;
+    TColor OuterTopLeft;
+  } cases[] = {{list, cl3DLight}, {calculator, cl3DDkShadow}};
+  for (auto& c : cases) {
+    ShowPopup(c.Popup);
+    TRect r = c.Popup->BoundsRect();
+    auto at = [](Integer x, Integer y) { return Headless().ScreenPixel({x, y}); };
+    EXPECT_EQ(at(r.Left, r.Top), ColorToRGB(c.OuterTopLeft));
+    EXPECT_EQ(at(r.Right - 1, r.Bottom - 1), ColorToRGB(cl3DDkShadow));
+    EXPECT_EQ(at(r.Left + 1, r.Top + 1), ColorToRGB(clBtnHighlight)) << "the raised inner edge";
+    EXPECT_EQ(at(r.Right - 2, r.Bottom - 2), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(c.Popup->ClientWidth(), r.Width() - 4);
+    EXPECT_EQ(c.Popup->ClientToScreen({0, 0}), TPoint(r.Left + 2, r.Top + 2));
+  }
 }
 
 TEST_F(DropDownsEh, IncrementalSearchWithinTwoSecondsAndAtMost32Characters)

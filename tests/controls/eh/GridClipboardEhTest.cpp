@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "controls/eh/DBGridEhExport.h"
 #include "platform/rtl/Codec.h"
@@ -38,6 +40,58 @@ void Confirm(TCustomDBGridEh* grid, TGridSelectionKindEh kind, const AnsiString&
     GetClientRect(b, r);
     Headless().Click(THeadlessBackend::ScreenPoint(b, {r.Width() / 2, r.Height() / 2}));
   });
+}
+
+// The rows of an RTF table as cells "<borders>:<text>", borders named by their letters
+// in the order written (l, t, b, r); the text is what follows the blank after \cb<n>.
+std::vector<std::vector<std::string>> TableRows(const std::string& rtf)
+{
+  std::vector<std::vector<std::string>> rows;
+  for (std::size_t at = rtf.find("\\trowd"); at != std::string::npos;
+       at = rtf.find("\\trowd", at + 1)) {
+    std::size_t end = rtf.find("\\row}", at);
+    std::string row = rtf.substr(at, end - at);
+    std::vector<std::string> borders;
+    std::string current;
+    std::size_t pos = 0;
+    for (std::size_t cell = row.find("\\clbrdr"), shade = row.find("\\clshdng");
+         shade != std::string::npos; shade = row.find("\\clshdng", shade + 1)) {
+      current.clear();
+      for (; cell != std::string::npos && cell < shade; cell = row.find("\\clbrdr", cell + 1))
+        current += row[cell + 7];
+      borders.push_back(current);
+      pos = shade;
+    }
+    std::vector<std::string> cells;
+    std::size_t c = row.find("\\pard\\intbl{", pos);
+    for (std::size_t i = 0; c != std::string::npos; ++i, c = row.find("\\pard\\intbl{", c + 1)) {
+      std::size_t text = row.find(' ', row.find("\\cb", c)) + 1;
+      std::string t = row.substr(text, row.find("\\cell}", text) - text);
+      cells.push_back((i < borders.size() ? borders[i] : "?") + ":" + t);
+    }
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+// Converts the RTF to plain text with LibreOffice and returns it as GBK.
+AnsiString LibreOfficeText(const AnsiString& rtf, const char* name)
+{
+  AnsiString dir = (std::filesystem::path(ParamStr(0)).parent_path() / name).string();
+  std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
+  {
+    std::ofstream out(dir + "/grid.rtf", std::ios::binary);
+    out << rtf;
+  }
+  AnsiString command = "cd '" + dir + "'" +
+                       " && HOME=$PWD timeout 120 soffice --headless --norestore "
+                       "-env:UserInstallation=file://$PWD/profile --convert-to txt:Text grid.rtf "
+                       "> soffice.log 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(dir + "/grid.txt", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return Utf8ToGbk(text.str());
 }
 
 } // namespace
@@ -125,6 +179,8 @@ TEST_F(GridClipboardEh, EdgesColoursFontsAndEscapes)
   EXPECT_NE(rtf.find("\\fs24\\b\\f0\\cf0\\cb2 \\'81\\'5c\\{x\\}\\\\\\cell}"), AnsiString::npos)
       << "a trail byte 5C is not taken for a backslash";
   EXPECT_EQ(RtfEscapedText("\xa9\x5c{"), "\\'a9\\'5c\\{");
+  // Line ends of memo texts become \line; a reader would join the lines otherwise.
+  EXPECT_EQ(RtfEscapedText("a\r\nb\nc\rd\r\n"), "a\\line b\\line c\\line d\\line ");
 }
 
 TEST_F(GridClipboardEh, LibreOfficeReadsTheChineseText)
@@ -132,23 +188,101 @@ TEST_F(GridClipboardEh, LibreOfficeReadsTheChineseText)
   if (std::system("command -v soffice > /dev/null 2>&1") != 0)
     GTEST_SKIP() << "LibreOffice is not installed";
   MakeNamesGrid({"张三", "乗{x}", "李四"});
-  AnsiString dir = (std::filesystem::path(ParamStr(0)).parent_path() / "eh_rtf_check").string();
-  std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-  {
-    std::ofstream out(dir + "/grid.rtf", std::ios::binary);
-    out << Rtf(Grid);
-  }
-  AnsiString command = "cd '" + dir + "'" +
-                       " && HOME=$PWD timeout 120 soffice --headless --norestore "
-                       "-env:UserInstallation=file://$PWD/profile --convert-to txt:Text grid.rtf "
-                       "> soffice.log 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  std::ifstream in(dir + "/grid.txt", std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  AnsiString gbk = Utf8ToGbk(text.str());
+  AnsiString gbk = LibreOfficeText(Rtf(Grid), "eh_rtf_check");
   for (const char* s : {"张三", "乗{x}", "李四", "Name"})
     EXPECT_NE(gbk.find(s), AnsiString::npos) << s;
+
+  // Multi-level Chinese titles and a text of two lines.
+  Names->First();
+  Names->Edit();
+  Names->FieldByName("Name")->SetAsString("第一行\r\n第二行");
+  Names->Post();
+  Grid->SetUseMultiTitle(true);
+  Grid->Columns()->Items(0)->Title()->SetCaption("地址|城市");
+  for (const char* caption : {"地址|街道", "电话"}) {
+    TColumnEh* c = Grid->Columns()->Add();
+    c->SetFieldName("Name");
+    c->SetWidth(65);
+    c->Title()->SetCaption(caption);
+  }
+  Headless().ProcessMessages();
+  gbk = LibreOfficeText(Rtf(Grid), "eh_rtf_check_titles");
+  for (const char* s : {"地址", "城市", "街道", "电话", "乗{x}"})
+    EXPECT_NE(gbk.find(s), AnsiString::npos) << s;
+  EXPECT_EQ(gbk.find("地址", gbk.find("地址") + 1), AnsiString::npos) << "the upper title once";
+  EXPECT_EQ(gbk.find("第一行第二行"), AnsiString::npos) << "the two lines stay apart";
+  EXPECT_NE(gbk.find("第二行"), AnsiString::npos);
+}
+
+TEST_F(GridClipboardEh, MultiLevelTitlesLeaveOutTheBordersInsideTheirSpans)
+{
+  MakeNamesGrid({"Abc"});
+  Grid->SetUseMultiTitle(true);
+  Grid->Columns()->Items(0)->Title()->SetCaption("G|A");
+  for (auto [caption, width] : {std::pair{"G|B", 50}, {"C", 33}}) {
+    TColumnEh* c = Grid->Columns()->Add();
+    c->SetFieldName("Name");
+    c->SetWidth(width);
+    c->Title()->SetCaption(caption);
+  }
+  Headless().ProcessMessages();
+  auto line = [](const char* border) {
+    return "\\clbrdr" + std::string(border) + "\\brdrs\\brdrcf0\r\n";
+  };
+  std::string l = line("l"), t = line("t"), b = line("b"), r = line("r");
+  // Two leaves under one group beside a column as high as group and leaf together; the
+  // title text spacing of 10 pixels gives \sb55\sa55, empty cells have no spacing.
+  std::string titles = "\\trowd\r\n\\trgaph40\r\n" + l + t + b +
+                       "\\clshdng10000\\clcfpat2\\cellx975\r\n" + t + b + r +
+                       "\\clshdng10000\\clcfpat2\\cellx1725\r\n" + l + t + r +
+                       "\\clshdng10000\\clcfpat2\\cellx2220\r\n{\\trrh0\r\n"
+                       "\\pard\\intbl{\\qc\\sb55\\sa55\\fs18\\f0\\cf0\\cb2 G\\cell}\r\n"
+                       "\\pard\\intbl{\\qc\\fs18\\f0\\cf0\\cb2 \\cell}\r\n"
+                       "\\pard\\intbl{\\qc\\sb55\\sa55\\fs18\\f0\\cf0\\cb2 C\\cell}\r\n"
+                       "\\pard\\intbl\\row}\r\n"
+                       "\\trowd\r\n\\trgaph40\r\n" +
+                       l + t + b + r + "\\clshdng10000\\clcfpat2\\cellx975\r\n" + l + t + b + r +
+                       "\\clshdng10000\\clcfpat2\\cellx1725\r\n" + l + b + r +
+                       "\\clshdng10000\\clcfpat2\\cellx2220\r\n{\\trrh0\r\n"
+                       "\\pard\\intbl{\\qc\\sb55\\sa55\\fs18\\f0\\cf0\\cb2 A\\cell}\r\n"
+                       "\\pard\\intbl{\\qc\\sb55\\sa55\\fs18\\f0\\cf0\\cb2 B\\cell}\r\n"
+                       "\\pard\\intbl{\\qc\\fs18\\f0\\cf0\\cb2 \\cell}\r\n"
+                       "\\pard\\intbl\\row}\r\n";
+  std::string rtf = Rtf(Grid);
+  std::size_t body = rtf.find("\\trowd");
+  ASSERT_NE(body, std::string::npos);
+  EXPECT_EQ(rtf.substr(body, titles.size()), titles);
+  EXPECT_EQ(rtf.substr(body + titles.size(), 7), "\\trowd\r") << "the data row follows";
+
+  // Three levels: the upper title G spans two columns and two levels; the cells it covers
+  // stay empty and keep the borders inside it left out. The grid's fixed colour and title
+  // font serve the upper levels, the column's title the leaves.
+  Grid->SetFixedColor(clYellow);
+  Grid->TitleFont()->SetName("宋体");
+  Grid->Columns()->Items(2)->Title()->SetCaption("H|X|1");
+  Grid->Columns()->Items(0)->Title()->SetColor(clAqua);
+  Grid->Columns()->Items(0)->Title()->Font()->SetName("Arial");
+  Headless().ProcessMessages();
+  rtf = Rtf(Grid);
+  std::vector<std::vector<std::string>> expected = {
+      {"lt:G", "tr:", "ltbr:H"}, {"lb:", "br:", "ltbr:X"}, {"ltbr:A", "ltbr:B", "ltbr:1"}};
+  std::vector<std::vector<std::string>> rows = TableRows(rtf);
+  ASSERT_EQ(rows.size(), 4u);
+  rows.pop_back();
+  EXPECT_EQ(rows, expected);
+  EXPECT_NE(
+      rtf.find(
+          "\\fonttbl\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;\\f1\\fnil\\fcharset134 Arial;"),
+      std::string::npos);
+  EXPECT_NE(rtf.find("\\f0\\cf0\\cb3 G\\cell}"), std::string::npos);
+  EXPECT_NE(rtf.find("\\f1\\cf0\\cb4 A\\cell}"), std::string::npos);
+  EXPECT_NE(rtf.find("\\f0\\cf0\\cb3 B\\cell}"), std::string::npos);
+  for (const char* shade :
+       {"\\clcfpat3\\cellx975", "\\clcfpat4\\cellx975", "\\clcfpat3\\cellx1725"})
+    EXPECT_NE(rtf.find(shade), std::string::npos) << shade;
+  Grid->SetUseMultiTitle(false);
+  EXPECT_EQ(TableRows(Rtf(Grid))[0],
+            (std::vector<std::string>{"ltbr:G|A", "ltbr:G|B", "ltbr:H|X|1"}));
 }
 
 TEST_F(GridClipboardEh, CopyPutsFourFormatsInOneContentAndPasteBringsThemBack)

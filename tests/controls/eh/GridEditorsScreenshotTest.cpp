@@ -1,24 +1,21 @@
 // A screenshot of the editors' pieces with Chinese data: edit buttons of every kind, check
-// box faces in their three states, data-aware check boxes, an open popup list under an edit with
-// its grip, the recent-text list with its own scroll bar, the popup calendar and the popup
-// calculator; written to grid_editors.png beside the test binary.
+// box faces in their three states, data-aware check boxes, the open list of a keyed combo box
+// with a further button, an edit box with buttons and the recent-text list with its own scroll
+// bar, the popup calendar, the popup calculator and an open lookup grid with its special row;
+// written to grid_editors.png beside the test binary.
 #include <filesystem>
 
 #include "controls/eh/CalculatorEh.h"
 #include "controls/eh/DBCtrlsEh.h"
+#include "controls/eh/DBLookupGridsEh.h"
 #include "controls/eh/DropDownsEh.h"
 #include "controls/eh/EditButtonsEh.h"
+#include "platform/data/MemDataSet.h"
 #include "platform/graphics/Surface.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/ui/UiTestKit.h"
 
 namespace {
-
-class TOwnerEdit : public TEdit, public IDropDownOwnerEh {
-public:
-  using TEdit::TEdit;
-  void CloseDropDown(bool) override {}
-};
 
 void ShowPopup(TWinControl* popup, TPoint at)
 {
@@ -77,27 +74,35 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
     check->SetState(i == 0 ? cbChecked : cbGrayed);
   }
 
-  auto* edit = new TOwnerEdit(form);
+  // A keyed combo box with a further button, its list open on the current city.
+  auto* edit = new TDBComboBoxEh(form);
   edit->SetParent(form);
   edit->SetBounds(16, 110, 150, 21);
-  edit->SetText("上海");
-  auto* historyEdit = new TOwnerEdit(form);
+  Integer key = 1;
+  for (const char* city : {"北京", "上海", "广州", "深圳", "杭州", "南京"}) {
+    edit->Items()->Add(city);
+    edit->KeyItems()->Add(IntToStr(key++));
+  }
+  edit->DropDownBox()->SetRows(4);
+  edit->DropDownBox()->SetSizable(true);
+  edit->EditButtons()->Add()->SetStyle(ebsEllipsisEh);
+  edit->SetTextEh("上海");
+  // An edit box with a spin and a plus button in the flat look.
+  auto* historyEdit = new TDBEditEh(form);
   historyEdit->SetParent(form);
   historyEdit->SetBounds(190, 110, 150, 21);
-  historyEdit->SetText("张");
+  historyEdit->SetFlat(true);
+  historyEdit->SetAlwaysShowBorder(true);
+  historyEdit->EditButtons()->Add()->SetStyle(ebsUpDownEh);
+  historyEdit->EditButtons()->Add()->SetStyle(ebsPlusEh);
+  historyEdit->SetTextEh("张");
   form->Show();
   edit->SetFocus();
   Headless().ProcessMessages();
-
-  auto* list = new TPopupListboxEh(edit);
-  list->SetItemHeight(18);
-  for (const char* city : {"北京", "上海", "广州", "深圳", "杭州"})
-    list->Items()->Add(city);
-  list->SetBounds(0, 0, 150, list->BorderHeight() + 4 * 18);
-  list->SetItemIndex(1);
-  TPoint at = FitDropDownToControl(edit, list, 0);
-  list->SetBounds(at.X, at.Y, list->Width(), list->Height());
-  ShowPopup(list, at);
+  Headless().Key(VK_DOWN, false, false, true);
+  TPopupListboxEh* list = edit->PopupList();
+  ASSERT_TRUE(edit->ListVisible());
+  TPoint at;
 
   auto* history = new TMRUListboxEh(historyEdit);
   history->SetItemHeight(18);
@@ -118,6 +123,33 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
   calendar->SetToday(EncodeDate(2026, 1, 5));
   calendar->FitSize();
   ShowPopup(calendar, form->ClientToScreen({380, 180}));
+
+  // A lookup grid over cities with the special row "(无)"; 上海 is the choice.
+  TMemDataSet cities;
+  cities.FieldDefs()->Add("ID", ftInteger);
+  cities.FieldDefs()->Add("Name", ftString, 20);
+  cities.CreateDataSet();
+  Integer id = 0;
+  for (const char* city : {"北京", "上海", "广州", "深圳", "杭州", "苏州"})
+    cities.AppendRecord({Variant(++id), Variant(city)});
+  cities.First();
+  TDataSource citySource;
+  citySource.SetDataSet(&cities);
+  auto* lookup = new TDBLookupGridEh(form);
+  lookup->SetParent(form);
+  lookup->SetBounds(16, 210, 170, 100);
+  lookup->SetAutoFitColWidths(true);
+  lookup->SetShowTitles(true);
+  lookup->SpecRow()->SetCellsText("0;(无)");
+  lookup->SpecRow()->SetVisible(true);
+  lookup->SetListSource(&citySource);
+  lookup->SetKeyField("ID");
+  lookup->SetListField("ID;Name");
+  lookup->SetListFieldIndex(1);
+  lookup->Columns()->Items(0)->Title()->SetCaption("编号");
+  lookup->Columns()->Items(1)->Title()->SetCaption("城市");
+  lookup->SetListRowCount(4);
+  lookup->SetKeyValue(Variant(2));
   Headless().ProcessMessages();
 
   std::filesystem::path dir = std::filesystem::path(ParamStr(0)).parent_path();
@@ -127,11 +159,18 @@ TEST_F(GridEditorsScreenshot, EditorsWithChineseData)
 
   auto shot = Headless().Screenshot();
   auto pixel = [&](TPoint p) { return shot->GetPixel(p.X, p.Y); };
-  EXPECT_EQ(pixel(list->ClientToScreen({100, 18 + 9})), ColorToRGB(clHighlight))
+  TRect chosen = list->ItemRect(1);
+  EXPECT_EQ(pixel(list->ClientToScreen({100, (chosen.Top + chosen.Bottom) / 2})),
+            ColorToRGB(clHighlight))
       << "the chosen city is highlighted";
   EXPECT_TRUE(history->ScrollBar()->Visible());
   EXPECT_FALSE(GetWindowLong(history->Handle(), GWL_STYLE) & WS_VSCROLL) << "one bar only";
   EXPECT_EQ(calc->EqualButton()->Caption(), "=");
   EXPECT_EQ(GetFocus(), edit->Handle()) << "no popup took the focus";
+  TRect choice = lookup->CellRect(1, lookup->HeaderRowCount() + 1);
+  EXPECT_EQ(pixel(lookup->ClientToScreen({choice.Right - 3, choice.Top + 2})),
+            ColorToRGB(clHighlight))
+      << "the lookup grid's choice is highlighted";
+  EXPECT_EQ(lookup->Text(), "上海");
   delete form;
 }

@@ -180,3 +180,157 @@ TEST_F(PopupDataGridEhTest, SizeLimitsAndTheGrip)
   // The popup answers a mouse activation with "no activate".
   EXPECT_EQ(SendMessage(Popup->Handle(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
 }
+
+namespace {
+
+class CellEditorDataList : public GridEhTest {
+protected:
+  TDBGridInplaceEdit* OpenCountryEditor(Integer RecNo)
+  {
+    MakeGrid();
+    Grid->SetFocus();
+    Orders->SetRecNo(RecNo);
+    Grid->SelectDataColumn(Col("Country")->Index());
+    Grid->ShowEditor();
+    Headless().ProcessMessages();
+    return Grid->CellEditor();
+  }
+  void Key(Word Vk, bool Alt = false, bool Ctrl = false)
+  {
+    Headless().Key(Vk, false, Ctrl, Alt);
+    Headless().ProcessMessages();
+  }
+};
+
+} // namespace
+
+TEST_F(CellEditorDataList, ALookupColumnDropsDownItsListAndStoresTheChosenKey)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(1);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_EQ(editor->EditStyle(), cesDataList);
+  Key(VK_F4);
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(VarToStr(list->KeyValue()), "1") << "the cell's key is the list's choice";
+  EXPECT_EQ(list->ListRowCount(), 4) << "a short list shows all its records";
+  EXPECT_EQ(GetFocus(), editor->Handle()) << "the editor keeps the focus";
+  // Keys go to the list; the editor shows the chosen text.
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(VarToStr(list->KeyValue()), "3");
+  EXPECT_EQ(editor->Text(), "East");
+  Key(VK_RETURN);
+  EXPECT_FALSE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(editor->Text(), "East");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 3);
+  EXPECT_EQ(Orders->FieldByName("Country")->AsString(), "East");
+}
+
+TEST_F(CellEditorDataList, EscapeLeavesTheCellAndAClickTakesTheRow)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(2);
+  Key(VK_DOWN, true);
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_TRUE(list && IsWindowVisible(list->Handle()));
+  Key(VK_END, false, true);
+  EXPECT_EQ(VarToStr(list->KeyValue()), "4") << "Ctrl+End goes to the list";
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(editor->Text(), "South");
+  EXPECT_EQ(Orders->State(), dsBrowse);
+  // A click on the last row chooses it and closes the list.
+  Key(VK_F4);
+  ASSERT_TRUE(IsWindowVisible(list->Handle()));
+  TRect r = list->CellRect(0, list->HeaderRowCount() + 3);
+  Headless().Advance(1000);
+  Headless().Click(list->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}));
+  Headless().ProcessMessages();
+  EXPECT_FALSE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(editor->Text(), "West");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+}
+
+TEST_F(CellEditorDataList, TheListIsAsWideAsItsColumnsOrTheCellAndKeepsAUsersSize)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(1);
+  TColumnEh* country = Col("Country");
+  country->SetLookupDisplayFields("Name;ID");
+  country->SetDropDownWidth(-1);
+  Key(VK_F4);
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_TRUE(list && IsWindowVisible(list->Handle()));
+  ASSERT_EQ(list->Columns()->Count(), 2);
+  Integer frame = list->Width() - list->ClientWidth();
+  EXPECT_EQ(list->Width(), std::max(list->TotalColumnsWidth() + frame, editor->Width()));
+  Key(VK_ESCAPE);
+  // A width of 0 is the editor's; a user's resize is kept in the column.
+  country->SetDropDownWidth(0);
+  Key(VK_F4);
+  EXPECT_EQ(list->Width(), editor->Width());
+  list->SetBounds(list->Left(), list->Top(), editor->Width() + 40, list->Height());
+  Key(VK_ESCAPE);
+  EXPECT_EQ(country->DropDownWidth(), editor->Width() + 40);
+}
+
+TEST_F(CellEditorDataList, AnEditorFreedBeforeItsGridIsForgotten)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(1);
+  Key(VK_F4);
+  ASSERT_TRUE(editor->DataList() && IsWindowVisible(editor->DataList()->Handle()));
+  // A window's children go before the window: the grid then still gets focus messages.
+  delete editor;
+  EXPECT_EQ(Grid->InplaceEditor(), nullptr);
+  Grid->SetFocus();
+  Headless().ProcessMessages();
+  EXPECT_TRUE(Grid->Focused());
+  EXPECT_TRUE(Grid->SelectionActive()) << "asked without reaching the freed editor";
+}
+
+TEST_F(CellEditorDataList, TypingCompletesToAListRecordAndTheOpenListFollows)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(1);
+  ASSERT_EQ(editor->Text(), "North");
+  Headless().Type("e");
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "East");
+  EXPECT_EQ(editor->SelStart(), 1);
+  EXPECT_EQ(editor->SelText(), "ast") << "the completed rest is selected";
+  EXPECT_EQ(VarToStr(Grid->EditValue()), "3");
+  // A character no record continues with is not typed.
+  Headless().Type("x");
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "East");
+  EXPECT_EQ(editor->SelText(), "ast");
+  // Backspace moves left only; the text stays a list text.
+  Headless().Key(VK_BACK);
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "East");
+  // With the list open its choice follows the typing.
+  Key(VK_F4);
+  TPopupDataGridEh* list = editor->DataList();
+  ASSERT_TRUE(list && IsWindowVisible(list->Handle()));
+  editor->SelectAll();
+  Headless().Type("w");
+  Headless().ProcessMessages();
+  EXPECT_EQ(editor->Text(), "West");
+  EXPECT_EQ(VarToStr(list->KeyValue()), "4");
+  Key(VK_RETURN); // closes the list, taking West
+  Key(VK_RETURN); // stores the cell
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+}
+
+TEST_F(CellEditorDataList, DeletingTheWholeTextClearsTheKey)
+{
+  TDBGridInplaceEdit* editor = OpenCountryEditor(2);
+  editor->SelectAll();
+  Key(VK_DELETE);
+  EXPECT_EQ(editor->Text(), "");
+  EXPECT_TRUE(VarIsNull(Grid->EditValue()));
+  Key(VK_RETURN);
+  EXPECT_TRUE(Orders->FieldByName("CountryID")->IsNull());
+  EXPECT_EQ(Orders->FieldByName("Country")->AsString(), "");
+}

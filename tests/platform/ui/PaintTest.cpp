@@ -257,6 +257,41 @@ TEST_F(Paint, WindowScrollBarsShowHideAndClamp)
   EXPECT_FALSE(GetScrollBarInfo(top, OBJID_VSCROLL, info));
 }
 
+TEST_F(Paint, WindowScrollBarArrowsShowAndAreEmbossedWhileDisabled)
+{
+  HWND top = Top(100, 100, 200, 100);
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.nMin = 0;
+  si.nMax = 99;
+  si.nPage = 10;
+  si.nPos = 0;
+  SetScrollInfo(top, SB_VERT, si, true);
+  Headless().ProcessMessages();
+  // Pixels of a colour in an arrow button of the bar at the window's right edge.
+  auto count = [](Integer top, TColor color) {
+    Integer n = 0;
+    for (Integer y = top + 2; y < top + 15; ++y)
+      for (Integer x = 285; x < 298; ++x)
+        n += Headless().ScreenPixel({x, y}) == ColorToRGB(color);
+    return n;
+  };
+  EXPECT_GT(count(100, clBtnText), 3) << "the up arrow";
+  EXPECT_GT(count(183, clBtnText), 3) << "the down arrow";
+  EnableScrollBar(top, SB_VERT, ESB_DISABLE_LTUP);
+  Headless().ProcessMessages();
+  EXPECT_EQ(count(100, clBtnText), 0) << "a disabled end is embossed";
+  EXPECT_GT(count(100, clBtnShadow), 3);
+  EXPECT_GT(count(183, clBtnText), 3);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
+  si.nMax = 5;
+  EnableScrollBar(top, SB_VERT, ESB_ENABLE_BOTH);
+  SetScrollInfo(top, SB_VERT, si, true);
+  Headless().ProcessMessages();
+  EXPECT_EQ(count(183, clBtnText), 0) << "a bar with nothing to scroll";
+  EXPECT_GT(count(183, clBtnShadow), 3);
+}
+
 TEST_F(Paint, CaretInvertsItsRectangleAndSurvivesRepaints)
 {
   HWND top = Top(0, 0, 100, 100);
