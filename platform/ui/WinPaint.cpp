@@ -147,7 +147,8 @@ void DrawScrollBar(TCanvas& c, const TWnd* w, Integer bar)
   UINT disabled = w->ScrollArrowsDisabled[bar];
   auto arrow = [&](TRect b, Cardinal kind, UINT end) {
     bool inactive = !g.Usable || (disabled & end);
-    DrawFrameControl(&c, b, DFC_SCROLL, kind | (inactive ? static_cast<Cardinal>(DFCS_INACTIVE) : 0u));
+    DrawFrameControl(&c, b, DFC_SCROLL,
+                     kind | (inactive ? static_cast<Cardinal>(DFCS_INACTIVE) : 0u));
   };
   if (bar == SB_VERT) {
     arrow(Rect(r.Left, r.Top, r.Right, r.Top + g.Arrow), DFCS_SCROLLUP, ESB_DISABLE_LTUP);
