@@ -3,46 +3,23 @@
 // values, a binding without a data source, and the box placed by the alignment.
 #include "controls/eh/DBCtrlsEh.h"
 #include "platform/data/MemDataSet.h"
+#include "tests/controls/eh/EhEditorTestKit.h"
 #include "tests/platform/ui/UiTestKit.h"
 
-class DBCheckBoxEh : public UiTest {
+class DBCheckBoxEh : public EhEditorTest {
 protected:
-  std::unique_ptr<TMemDataSet> Data;
-  TDataSource* Source = nullptr;
-  TForm* Form = nullptr;
   TDBCheckBoxEh* Box = nullptr;
-  TEdit* Other = nullptr;
 
   void SetUp() override
   {
     UiTest::SetUp();
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs()->Add("Flag", ftString, 10);
-    Data->FieldDefs()->Add("Paid", ftBoolean);
-    Data->CreateDataSet();
-    Data->AppendRecord({Variant("y"), Variant(true)});
-    Data->AppendRecord({Variant("maybe"), Null()});
-    Data->First();
-    Source = new TDataSource(nullptr);
-    Source->SetDataSet(Data.get());
-    Form = new TForm(nullptr);
-    Form->SetBounds(50, 50, 300, 150);
-    Box = new TDBCheckBoxEh(Form);
-    Box->SetParent(Form);
-    Box->SetBounds(10, 10, 120, 17);
+    MakeData({{"Flag", ftString, 10}, {"Paid", ftBoolean}},
+             {{Variant("y"), Variant(true)}, {Variant("maybe"), Null()}});
+    MakeForm(300, 150);
+    Box = gallery::Put<TDBCheckBoxEh>(Form, 10, 10, 120, 17);
     Box->SetCaption("已付款");
-    Other = new TEdit(Form);
-    Other->SetParent(Form);
-    Other->SetBounds(10, 50, 100, 21);
-    Form->Show();
-    Headless().ProcessMessages();
-  }
-  void TearDown() override
-  {
-    delete Form;
-    delete Source;
-    Data.reset();
-    UiTest::TearDown();
+    PlaceOther(50);
+    ShowForm(nullptr);
   }
   void Bind(const char* field)
   {

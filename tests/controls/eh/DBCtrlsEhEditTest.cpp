@@ -3,47 +3,23 @@
 // with a mask, and a binding without a data source.
 #include "controls/eh/DBCtrlsEh.h"
 #include "platform/data/MemDataSet.h"
+#include "tests/controls/eh/EhEditorTestKit.h"
 #include "tests/platform/ui/UiTestKit.h"
 
-class DBEditEh : public UiTest {
+class DBEditEh : public EhEditorTest {
 protected:
-  std::unique_ptr<TMemDataSet> Data;
-  TDataSource* Source = nullptr;
-  TForm* Form = nullptr;
   TDBEditEh* Edit = nullptr;
-  TEdit* Other = nullptr;
 
   void SetUp() override
   {
     UiTest::SetUp();
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs()->Add("Name", ftString, 20);
-    Data->FieldDefs()->Add("Price", ftFloat);
-    Data->CreateDataSet();
-    Data->AppendRecord({Variant("张三"), Variant(1.5)});
-    Data->AppendRecord({Variant("李四"), Variant(2.25)});
-    Data->First();
+    MakeData({{"Name", ftString, 20}, {"Price", ftFloat}},
+             {{Variant("张三"), Variant(1.5)}, {Variant("李四"), Variant(2.25)}});
     static_cast<TFloatField*>(Data->FieldByName("Price"))->SetDisplayFormat("0.00元");
-    Source = new TDataSource(nullptr);
-    Source->SetDataSet(Data.get());
-    Form = new TForm(nullptr);
-    Form->SetBounds(50, 50, 300, 150);
-    Edit = new TDBEditEh(Form);
-    Edit->SetParent(Form);
-    Edit->SetBounds(10, 10, 150, 21);
-    Other = new TEdit(Form);
-    Other->SetParent(Form);
-    Other->SetBounds(10, 50, 100, 21);
-    Form->Show();
-    Other->SetFocus();
-    Headless().ProcessMessages();
-  }
-  void TearDown() override
-  {
-    delete Form;
-    delete Source;
-    Data.reset();
-    UiTest::TearDown();
+    MakeForm(300, 150);
+    Edit = gallery::Put<TDBEditEh>(Form, 10, 10, 150, 21);
+    PlaceOther(50);
+    ShowForm(Other);
   }
   void Bind(const char* field)
   {

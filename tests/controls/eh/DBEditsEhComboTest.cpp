@@ -8,6 +8,7 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Streams.h"
 #include "platform/ui/Clipbrd.h"
+#include "tests/controls/eh/EhEditorTestKit.h"
 #include "tests/platform/ui/UiTestKit.h"
 #include "tests/support/ControlsGallery.h"
 
@@ -26,40 +27,19 @@ public:
 
 } // namespace
 
-class DBComboBoxEh : public UiTest {
+class DBComboBoxEh : public EhEditorTest {
 protected:
-  std::unique_ptr<TMemDataSet> Data;
-  TDataSource* Source = nullptr;
-  TForm* Form = nullptr;
   TDBComboBoxEh* Combo = nullptr;
-  TEdit* Other = nullptr;
 
   void SetUp() override
   {
     UiTest::SetUp();
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs()->Add("Code", ftString, 10);
-    Data->FieldDefs()->Add("Fruit", ftString, 20);
-    Data->CreateDataSet();
-    Data->AppendRecord({Variant("2"), Variant("Banana")});
-    Data->AppendRecord({Variant("9"), Variant("")});
-    Data->First();
-    Source = new TDataSource(nullptr);
-    Source->SetDataSet(Data.get());
-    Form = new TForm(nullptr);
-    Form->SetBounds(50, 50, 400, 300);
+    MakeData({{"Code", ftString, 10}, {"Fruit", ftString, 20}},
+             {{Variant("2"), Variant("Banana")}, {Variant("9"), Variant("")}});
+    MakeForm(400, 300);
     Combo = gallery::Put<TDBComboBoxEh>(Form, 10, 10, 150, 21);
-    Other = gallery::Put<TEdit>(Form, 10, 250, 100, 21);
-    Form->Show();
-    Other->SetFocus();
-    Headless().ProcessMessages();
-  }
-  void TearDown() override
-  {
-    delete Form; // may be gone already
-    delete Source;
-    Data.reset();
-    UiTest::TearDown();
+    PlaceOther(250);
+    ShowForm(Other);
   }
   void Keyed(std::initializer_list<const char*> items, std::initializer_list<const char*> keys)
   {

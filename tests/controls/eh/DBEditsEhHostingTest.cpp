@@ -3,6 +3,7 @@
 // control (the holder's hooks, double clicks, read-only, placing and hiding).
 #include "controls/eh/DBCtrlsEh.h"
 #include "platform/data/MemDataSet.h"
+#include "tests/controls/eh/EhEditorTestKit.h"
 #include "tests/platform/ui/UiTestKit.h"
 #include "tests/support/ControlsGallery.h"
 
@@ -18,44 +19,25 @@ std::vector<AnsiString> ItemsOf(TStrings* S)
 
 } // namespace
 
-class DBEditEhMru : public UiTest {
+class DBEditEhMru : public EhEditorTest {
 protected:
-  std::unique_ptr<TMemDataSet> Data;
-  TDataSource* Source = nullptr;
-  TForm* Form = nullptr;
   TDBEditEh* Edit = nullptr;
-  TEdit* Other = nullptr;
 
   void SetUp() override
   {
     UiTest::SetUp();
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs()->Add("Name", ftString, 20);
-    Data->CreateDataSet();
-    Data->AppendRecord({Variant("张三")});
-    Data->First();
-    Source = new TDataSource(nullptr);
-    Source->SetDataSet(Data.get());
-    Form = new TForm(nullptr);
-    Form->SetBounds(50, 50, 400, 300);
+    MakeData({{"Name", ftString, 20}}, {{Variant("张三")}});
+    MakeForm(400, 300);
     Edit = gallery::Put<TDBEditEh>(Form, 10, 10, 200, 21);
-    Other = gallery::Put<TEdit>(Form, 10, 200, 100, 21);
+    PlaceOther(200);
     Edit->SetDataSource(Source);
     Edit->SetDataField("Name");
     for (const char* s : {"Banana", "apricot", "Apple"})
       Edit->MRUList()->Items()->Add(s);
     Edit->MRUList()->SetActive(true);
-    Form->Show();
-    Edit->SetFocus();
+    ShowForm(Edit);
     Edit->SelectAll();
     Headless().ProcessMessages();
-  }
-  void TearDown() override
-  {
-    delete Form;
-    delete Source;
-    Data.reset();
-    UiTest::TearDown();
   }
   bool ListShowing()
   {

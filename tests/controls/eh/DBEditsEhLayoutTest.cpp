@@ -5,42 +5,22 @@
 #include "platform/data/MemDataSet.h"
 #include "platform/graphics/TextEngine.h"
 #include "platform/ui/Menus.h"
+#include "tests/controls/eh/EhEditorTestKit.h"
 #include "tests/platform/ui/UiTestKit.h"
 #include "tests/support/ControlsGallery.h"
 
-class DBEditEhLayout : public UiTest {
+class DBEditEhLayout : public EhEditorTest {
 protected:
-  std::unique_ptr<TMemDataSet> Data;
-  TDataSource* Source = nullptr;
-  TForm* Form = nullptr;
   TDBEditEh* Edit = nullptr;
-  TEdit* Other = nullptr;
 
   void SetUp() override
   {
     UiTest::SetUp();
-    Data = std::make_unique<TMemDataSet>();
-    Data->FieldDefs()->Add("Name", ftString, 20);
-    Data->FieldDefs()->Add("Price", ftFloat);
-    Data->CreateDataSet();
-    Data->AppendRecord({Variant("张三"), Variant(1.5)});
-    Data->First();
-    Source = new TDataSource(nullptr);
-    Source->SetDataSet(Data.get());
-    Form = new TForm(nullptr);
-    Form->SetBounds(50, 50, 400, 200);
+    MakeData({{"Name", ftString, 20}, {"Price", ftFloat}}, {{Variant("张三"), Variant(1.5)}});
+    MakeForm(400, 200);
     Edit = gallery::Put<TDBEditEh>(Form, 10, 10, 204, 25);
-    Other = gallery::Put<TEdit>(Form, 10, 100, 100, 21);
-    Form->Show();
-    Other->SetFocus();
-    Headless().ProcessMessages();
-  }
-  void TearDown() override
-  {
-    delete Form;
-    delete Source;
-    Data.reset();
-    UiTest::TearDown();
+    PlaceOther(100);
+    ShowForm(Other);
   }
   // A client area of exactly W x H.
   void ClientSize(Integer W, Integer H)
