@@ -1928,6 +1928,8 @@ protected:
   void InternalLayout();
   void BuildColumnsFromFields();
   void ApplyAutoFit();
+  // The auto-fit distribution itself (ApplyAutoFit holds the layout around it).
+  void FitColumnWidths();
   void DropStrayDefaultColumns();
   void ApplyTitleHeight();
   void ColumnsChangedFromCollection() {}

@@ -294,6 +294,23 @@ void TCustomDBGridEh::ApplyColumnWidths()
 
 void TCustomDBGridEh::ApplyAutoFit()
 {
+  // Sizing a default column can change its field's display width, and the layout that change
+  // asks for rebuilds the default columns. Outside a layout that rebuild waits until every
+  // width is set, so the columns being sized stay alive.
+  const bool ownLock = AcquireLayoutLock();
+  try {
+    FitColumnWidths();
+  } catch (...) {
+    if (ownLock)
+      EndLayout();
+    throw;
+  }
+  if (ownLock)
+    EndLayout();
+}
+
+void TCustomDBGridEh::FitColumnWidths()
+{
   std::vector<bool> marked(static_cast<std::size_t>(FColumns->Count()), false);
   Integer sum = 0, available = 0;
   for (Integer pass = 0; pass <= FVisibleColumns->Count(); ++pass) {

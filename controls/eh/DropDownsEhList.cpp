@@ -141,8 +141,16 @@ void TPopupListboxEh::SetImages(TCustomImageList* Value)
 void TPopupListboxEh::Notification(TComponent* AComponent, TOperation Operation)
 {
   TCustomListBox::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FImages)
+  if (Operation != opRemove)
+    return;
+  if (AComponent == FImages)
     FImages = nullptr;
+  // The grip and the bar go with the list's other children, before its window: messages the
+  // window still gets then must not reach them.
+  if (AComponent == FSizeGrip)
+    FSizeGrip = nullptr;
+  if (AComponent == FScrollBar)
+    FScrollBar = nullptr;
 }
 
 void TPopupListboxEh::UseExternalItems(TStrings* Items)
@@ -176,7 +184,8 @@ void TPopupListboxEh::Dispatch(TMessage& Message)
     DropDownFrameMessage(this, Message, TDropDownFrameEh::Raised);
     return;
   case CM_GRIPMOVEEH:
-    FSizeGrip->MoveTo(static_cast<TGripMoveEh>(Message.WParam & 0xFF));
+    if (FSizeGrip)
+      FSizeGrip->MoveTo(static_cast<TGripMoveEh>(Message.WParam & 0xFF));
     UpdateScrollBar();
     return;
   }
@@ -184,7 +193,7 @@ void TPopupListboxEh::Dispatch(TMessage& Message)
   HideOwnBar();
   // Whatever moved the rows (keys, the selection, the wheel, new items, a resize) moves
   // the bar with them.
-  if (!FScrollBarLock && HandleAllocated() && ScrollBarOutdated())
+  if (!FScrollBarLock && FScrollBar && FSizeGrip && HandleAllocated() && ScrollBarOutdated())
     UpdateScrollBar();
 }
 
@@ -211,7 +220,7 @@ bool TPopupListboxEh::ScrollBarOutdated()
 
 void TPopupListboxEh::UpdateScrollBar()
 {
-  if (FScrollBarLock || !FScrollBar)
+  if (FScrollBarLock || !FScrollBar || !FSizeGrip)
     return;
   FScrollBarLock = true;
   TScopeExit unlock([this] { FScrollBarLock = false; });
