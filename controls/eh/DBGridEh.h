@@ -2061,7 +2061,6 @@ private:
   bool FFilterEditing = false;
   TPoint FFilterMouseDownPos;
   Cardinal FFilterMouseDownTime = 0;
-  bool FFilterListEnter = false;
   void FilterEditKeyDown(Word& Key, TShiftState Shift);
   void FilterEditCloseUp(TObject* Sender, bool Accept);
   void FilterListChoosing(TObject* Sender, bool& Accept);
