@@ -1286,6 +1286,18 @@ private:
   bool AcceptDataListText(const AnsiString& Typed);
   // The key of a lookup cell changed by typing or deleting: the open list shows it.
   void DataListFollows(const Variant& Key);
+  // Text typed into a pick-list or key-list cell completes to the first list text it begins;
+  // whether the typed text was taken (a key-list cell takes every character).
+  bool AcceptPickListText(const AnsiString& Typed);
+  // The pasted text of a lookup or key-list cell, completed as typed text is; whether the
+  // cell took the paste (other cells paste normally).
+  bool PasteCompleted(const AnsiString& Pasted);
+  // Puts a completed text into the editor and the grid's edit text, the part from Caret on
+  // selected.
+  void TakeCompletion(const AnsiString& Text, Integer Caret);
+  // A completion searched in the lookup list: the record's text and key, or Null when no
+  // record's text begins with Prefix.
+  bool LocateDataListText(const AnsiString& Prefix, AnsiString& Text, Variant& Key);
   void AcceptPickList(TColumnEh* Column, Integer Index);
   void AcceptCalendar(TColumnEh* Column);
   void AcceptCalculator(TColumnEh* Column);

@@ -15,6 +15,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/Clipbrd.h"
 
 namespace {
 
@@ -33,6 +34,16 @@ bool IsNumberField(TField* Field)
   default:
     return false;
   }
+}
+
+// The first of the list's first Count texts that begins with Prefix, ignoring case; -1 when
+// none does.
+Integer FindListEntry(TStrings* List, Integer Count, const AnsiString& Prefix)
+{
+  for (Integer i = 0; i < Count; ++i)
+    if (AnsiSameText(List->Strings(i).substr(0, Prefix.size()), Prefix))
+      return i;
+  return -1;
 }
 
 bool IsPartOf(HWND Window, TWinControl* Control)
@@ -496,27 +507,28 @@ bool TDBGridInplaceEdit::MruKeyDown(Word& Key, TShiftState Shift)
 
 void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 {
-  if (FEditStyle == cesDataList && Shift.Empty() && (Key == VK_BACK || Key == VK_DELETE)) {
-    TCustomDBGridEh* g = DBGrid();
-    TColumnEh* c = g ? g->CurrentColumn() : nullptr;
-    if (c && c->CanEditValue(false)) {
-      // The whole text deleted clears the key; otherwise a lookup cell holds only list
-      // texts, so Backspace just moves left and Delete does nothing.
-      if (Key == VK_DELETE && SelStart() == 0 && SelLength() == Length(Text()) &&
-          c->CanEditValue(true) && g->PrepareCellEdit()) {
-        SetEditorText(AnsiString());
-        g->SetEditValue(Null());
-        g->SetEditText(g->Col(), g->Row(), AnsiString());
-        DataListFollows(Null());
-        Key = 0;
-        return;
-      }
-      if (Key == VK_BACK)
-        Key = VK_LEFT;
-      else {
-        Key = 0;
-        return;
-      }
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  bool listCell = c && (FEditStyle == cesDataList || c->Kind() == ckKeyList);
+  if (listCell && Shift.Empty() && (Key == VK_BACK || Key == VK_DELETE) && c->CanEditValue(false)) {
+    // The whole text deleted clears the key; otherwise a lookup or key-list cell holds only
+    // list texts, so Backspace just moves left and Delete does nothing.
+    if (Key == VK_DELETE && SelStart() == 0 && SelLength() == Length(Text()) &&
+        c->CanEditValue(true) && g->PrepareCellEdit()) {
+      SetEditorText(AnsiString());
+      g->SetEditValue(Null());
+      g->SetEditText(g->Col(), g->Row(), AnsiString());
+      DataListFollows(Null());
+      if (FListVisible && ActiveList() == FPickList)
+        FPickList->SetItemIndex(-1);
+      Key = 0;
+      return;
+    }
+    if (Key == VK_BACK)
+      Key = VK_LEFT;
+    else {
+      Key = 0;
+      return;
     }
   }
   Word key = Key;
@@ -565,6 +577,22 @@ void TDBGridInplaceEdit::KeyPress(char& Key)
       return;
     }
   }
+  if (c && (FEditStyle == cesPickList || c->Kind() == ckKeyList) && (ch >= 32 || ch == VK_BACK)) {
+    AnsiString typed(1, Key);
+    MSG next;
+    if (ch >= 0x81 && HandleAllocated() && PeekMessage(next, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
+      typed += static_cast<char>(next.wParam);
+    if (AcceptPickListText(typed)) {
+      Key = 0;
+      return;
+    }
+    if (typed.size() > 1) {
+      // An unmatched double-byte character goes in whole.
+      SetSelText(typed);
+      Key = 0;
+      return;
+    }
+  }
   TInplaceEdit::KeyPress(Key);
 }
 
@@ -572,6 +600,35 @@ void TDBGridInplaceEdit::DataListFollows(const Variant& Key)
 {
   if (FListVisible && FDataList && ActiveList() == FDataList)
     FDataList->SetKeyValue(Key);
+}
+
+bool TDBGridInplaceEdit::LocateDataListText(const AnsiString& Prefix, AnsiString& Text,
+                                            Variant& Key)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TField* f = g && g->CurrentColumn() ? g->CurrentColumn()->Field() : nullptr;
+  TDataSet* list = f && f->FieldKind() == fkLookup ? f->LookupDataSet() : nullptr;
+  if (!list || !list->Active())
+    return false;
+  try {
+    if (!list->Locate(f->LookupResultField(), Variant(Prefix), {loCaseInsensitive, loPartialKey}))
+      return false;
+  } catch (Exception&) {
+    return false; // a list that cannot search finds nothing
+  }
+  Text = list->FieldByName(f->LookupResultField())->AsString();
+  Key = list->FieldValues(f->LookupKeyFields());
+  return true;
+}
+
+void TDBGridInplaceEdit::TakeCompletion(const AnsiString& Text, Integer Caret)
+{
+  TCustomDBGridEh* g = DBGrid();
+  SetEditorText(Text);
+  Caret = std::clamp<Integer>(Caret, 0, Length(Text));
+  SetSelStart(Caret);
+  SetSelLength(Length(Text) - Caret);
+  g->SetEditText(g->Col(), g->Row(), Text);
 }
 
 bool TDBGridInplaceEdit::AcceptDataListText(const AnsiString& Typed)
@@ -585,32 +642,96 @@ bool TDBGridInplaceEdit::AcceptDataListText(const AnsiString& Typed)
   if (Typed == "\b")
     return true; // Backspace already acted as a key (see KeyDown)
   AnsiString prefix = Text().substr(0, static_cast<std::size_t>(SelStart())) + Typed;
-  bool found = false;
-  try {
-    found =
-        list->Locate(f->LookupResultField(), Variant(prefix), {loCaseInsensitive, loPartialKey});
-  } catch (Exception&) {
-    found = false; // a list that cannot search finds nothing
-  }
-  if (found) {
+  AnsiString text;
+  Variant key;
+  if (LocateDataListText(prefix, text, key)) {
     // The record's text, its untyped rest selected for the next character to replace.
-    AnsiString text = list->FieldByName(f->LookupResultField())->AsString();
-    Variant key = list->FieldValues(f->LookupKeyFields());
-    SetEditorText(text);
-    SetSelStart(Length(prefix));
-    SetSelLength(std::max<Integer>(Length(text) - Length(prefix), 0));
+    TakeCompletion(text, Length(prefix));
     g->SetEditValue(key);
-    g->SetEditText(g->Col(), g->Row(), text);
     DataListFollows(key);
     return true;
   }
   if (!c->OnNotInList)
     return true; // text no record begins is not typed
-  SetEditorText(prefix);
-  SetSelStart(Length(prefix));
+  TakeCompletion(prefix, Length(prefix));
   g->SetEditValue(Null());
-  g->SetEditText(g->Col(), g->Row(), prefix);
   DataListFollows(Null());
+  return true;
+}
+
+bool TDBGridInplaceEdit::AcceptPickListText(const AnsiString& Typed)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c || !c->CanEditValue(false) || !g->PrepareCellEdit())
+    return false;
+  bool keyed = c->Kind() == ckKeyList;
+  if (Typed == "\b")
+    return keyed; // Backspace already acted as a key in a key-list cell (see KeyDown)
+  AnsiString prefix = Text().substr(0, static_cast<std::size_t>(SelStart())) + Typed;
+  Integer count = 0;
+  TStrings* items = ListItems(c, count);
+  Integer index = FindListEntry(items, count, prefix);
+  if (index >= 0) {
+    TakeCompletion(items->Strings(index), Length(prefix));
+    if (FListVisible && ActiveList() == FPickList)
+      FPickList->SetItemIndex(index);
+    return true;
+  }
+  if (keyed && c->OnNotInList) {
+    TakeCompletion(prefix, Length(prefix));
+    g->SetEditValue(Null());
+    if (FListVisible && ActiveList() == FPickList)
+      FPickList->SetItemIndex(-1);
+  }
+  // A key-list cell holds only list texts and texts its OnNotInList may take.
+  return keyed;
+}
+
+bool TDBGridInplaceEdit::PasteCompleted(const AnsiString& Pasted)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
+    return false;
+  TField* f = c->Field();
+  bool dataList =
+      FEditStyle == cesDataList && f && f->FieldKind() == fkLookup && f->LookupDataSet();
+  if (!dataList && c->Kind() != ckKeyList)
+    return false;
+  // Taken by the cell whether or not it completes: a list cell holds no free pasted text.
+  if (!c->CanEditValue(false) || ReadOnly())
+    return true;
+  AnsiString text = Text();
+  std::size_t start = std::min<std::size_t>(static_cast<std::size_t>(SelStart()), text.size());
+  std::size_t end =
+      std::min<std::size_t>(start + static_cast<std::size_t>(SelLength()), text.size());
+  AnsiString head = text.substr(0, start) + Pasted;
+  AnsiString whole = head + text.substr(end);
+  if (dataList) {
+    AnsiString found;
+    Variant key;
+    bool located = LocateDataListText(whole, found, key);
+    if (!located && !c->OnNotInList)
+      return true;
+    if (!g->PrepareCellEdit())
+      return true;
+    TakeCompletion(located ? found : whole, Length(head));
+    Variant value = located ? key : Null();
+    g->SetEditValue(value);
+    DataListFollows(value);
+    return true;
+  }
+  Integer count = 0;
+  TStrings* items = ListItems(c, count);
+  Integer index = FindListEntry(items, count, whole);
+  if ((index < 0 && !c->OnNotInList) || !g->PrepareCellEdit())
+    return true;
+  TakeCompletion(index >= 0 ? items->Strings(index) : whole, Length(head));
+  if (index < 0)
+    g->SetEditValue(Null());
+  if (FListVisible && ActiveList() == FPickList)
+    FPickList->SetItemIndex(index);
   return true;
 }
 
@@ -757,6 +878,10 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message)
     return;
   }
   switch (Message.Msg) {
+  case WM_PASTE:
+    if (Clipboard()->HasFormat(CF_TEXT) && PasteCompleted(Clipboard()->AsText()))
+      return;
+    break;
   case WM_KILLFOCUS: {
     // The focus leaving for anything but the open popup closes it without accepting.
     HWND to = reinterpret_cast<HWND>(Message.WParam);

@@ -7,6 +7,7 @@
 #include "controls/eh/DBLookupGridsEh.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/Clipbrd.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/controls/eh/GridEhTestKit.h"
 
@@ -246,4 +247,142 @@ TEST_F(GridEhDropDowns, ALookupCellChoosesFromItsListDataset)
   EXPECT_EQ(editor->Text(), "West");
   Key(VK_RETURN);
   EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+}
+
+// ---- Completion of typed and pasted texts ----
+
+namespace {
+
+class GridEhCompletion : public GridEhDropDowns {
+protected:
+  void SetUp() override
+  {
+    GridEhDropDowns::SetUp();
+    TColumnEh* flag = Col("Flag");
+    flag->PickList()->SetText("Yes\nNo\nMaybe");
+    flag->KeyList()->SetText("Y\nN"); // "Maybe" has no key
+    Col("City")->PickList()->SetText("Harbin\nHangzhou\nBeijing");
+  }
+  void Paste(TDBGridInplaceEdit* Editor, const char* Text)
+  {
+    Clipboard()->SetAsText(Text);
+    Key('V', false, true);
+    (void)Editor;
+  }
+  std::pair<Integer, Integer> Selection(TDBGridInplaceEdit* Editor)
+  {
+    return {Editor->SelStart(), Editor->SelLength()};
+  }
+};
+
+} // namespace
+
+TEST_F(GridEhCompletion, AKeyListCellTakesOnlyTextsOfItsKeyedEntries)
+{
+  ASSERT_EQ(Col("Flag")->Kind(), ckKeyList);
+  TDBGridInplaceEdit* editor = Edit("Flag");
+  EXPECT_EQ(editor->Text(), "Yes");
+  editor->SelectAll();
+  Headless().Type("n");
+  EXPECT_EQ(editor->Text(), "No");
+  EXPECT_EQ(Selection(editor), std::make_pair(1, 1)) << "the completed rest selected";
+  Headless().Type("x");
+  EXPECT_EQ(editor->Text(), "No") << "a character no entry continues with is swallowed";
+  editor->SelectAll();
+  Headless().Type("m");
+  EXPECT_EQ(editor->Text(), "No") << "an entry without a key is never completed";
+  // Backspace only moves left: the cell never holds a part of an entry.
+  editor->SetSelStart(2);
+  Key(VK_BACK);
+  EXPECT_EQ(editor->Text(), "No");
+  EXPECT_EQ(Selection(editor), std::make_pair(1, 0));
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "N") << "the entry's key is stored";
+
+  // The whole text deleted clears the key; a partial Delete does nothing.
+  editor = Edit("Flag");
+  editor->SetSelStart(1);
+  Key(VK_DELETE);
+  EXPECT_EQ(editor->Text(), "No");
+  editor->SelectAll();
+  Key(VK_DELETE);
+  EXPECT_EQ(editor->Text(), "");
+  Key(VK_RETURN);
+  EXPECT_TRUE(Orders->FieldByName("Flag")->IsNull());
+
+  // An open list follows the typed text.
+  editor = Edit("Flag");
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  Headless().Type("y");
+  EXPECT_EQ(editor->Text(), "Yes");
+  EXPECT_EQ(editor->PickList()->ItemIndex(), 0);
+  Key(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "Y");
+}
+
+TEST_F(GridEhCompletion, APickListCellCompletesButTakesFreeText)
+{
+  TDBGridInplaceEdit* editor = Edit("City");
+  editor->SelectAll();
+  Headless().Type("ha");
+  EXPECT_EQ(editor->Text(), "Harbin");
+  EXPECT_EQ(Selection(editor), std::make_pair(2, 4));
+  Headless().Type("n");
+  EXPECT_EQ(editor->Text(), "Hangzhou") << "the next entry the longer prefix begins";
+  Headless().Type("q");
+  EXPECT_EQ(editor->Text(), "Hanq") << "free text replaces the completed rest";
+  Key(VK_BACK);
+  EXPECT_EQ(editor->Text(), "Han");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("City")->AsString(), "Han");
+}
+
+TEST_F(GridEhCompletion, NotInListTextsGoIntoAKeyListCellWithoutAKey)
+{
+  Integer asked = 0;
+  Col("Flag")->OnNotInList = [&](TObject*, AnsiString, bool& Recheck) {
+    ++asked;
+    Recheck = false;
+  };
+  TDBGridInplaceEdit* editor = Edit("Flag");
+  editor->SelectAll();
+  Headless().Type("q");
+  EXPECT_EQ(editor->Text(), "q");
+  EXPECT_EQ(Selection(editor), std::make_pair(1, 0));
+  Key(VK_RETURN);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(Orders->FieldByName("Flag")->IsNull()) << "no key names the text";
+}
+
+TEST_F(GridEhCompletion, PastedTextCompletesInListCellsAndPastesNormallyElsewhere)
+{
+  // Key list: the pasted text completes; a text no entry begins changes nothing.
+  TDBGridInplaceEdit* editor = Edit("Flag");
+  editor->SelectAll();
+  Paste(editor, "n");
+  EXPECT_EQ(editor->Text(), "No");
+  EXPECT_EQ(Selection(editor), std::make_pair(1, 1));
+  editor->SelectAll();
+  Paste(editor, "zz");
+  EXPECT_EQ(editor->Text(), "No");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "N");
+
+  // Lookup: the record's text and key; the text before the selection counts.
+  editor = Edit("Country");
+  editor->SelectAll();
+  Paste(editor, "we");
+  EXPECT_EQ(editor->Text(), "West");
+  EXPECT_EQ(Selection(editor), std::make_pair(2, 2));
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+
+  // A plain pick-list cell pastes as any edit does.
+  editor = Edit("City");
+  editor->SelectAll();
+  Paste(editor, "Ha");
+  EXPECT_EQ(editor->Text(), "Ha");
 }
