@@ -1720,6 +1720,9 @@ public:
   // ---- Incremental search and the view's position (DBGridEhSearch.cpp) ----
   void RunIncrementalSearch(const AnsiString& AddText, Integer TimeOut, Integer Direction);
   void StopIncrementalSearch();
+  // The search and find-dialog shortcuts (Ctrl+F) from the grid or its cell editor: starts
+  // the incremental search, or opens the find dialog with FindText; whether the key was one.
+  bool FindShortCutDown(Word& Key, TShiftState Shift, const AnsiString& FindText);
   bool IncSearchActive() const { return FIncSearchActive; }
   AnsiString IncSearchText() const { return FIncSearchText; }
   // Widths fitted to titles, data and footers (DBGridEhFit.cpp).

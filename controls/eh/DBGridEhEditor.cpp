@@ -531,6 +531,9 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
       return;
     }
   }
+  // Ctrl+F searches from the cell as from the grid; the find dialog starts with the cell's text.
+  if (g && g->FindShortCutDown(Key, Shift, Text()))
+    return;
   Word key = Key;
   if (MruKeyDown(Key, Shift) || ListKeyDown(Key, Shift)) {
     // The character of an Enter or Esc a popup took is not the grid's.

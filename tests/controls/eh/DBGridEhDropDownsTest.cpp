@@ -6,6 +6,7 @@
 #include "controls/eh/CalculatorEh.h"
 #include "controls/eh/DBLookupGridsEh.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/VirtualKeys.h"
 #include "platform/ui/Clipbrd.h"
 #include "platform/ui/StdCtrls.h"
@@ -385,4 +386,42 @@ TEST_F(GridEhCompletion, PastedTextCompletesInListCellsAndPastesNormallyElsewher
   editor->SelectAll();
   Paste(editor, "Ha");
   EXPECT_EQ(editor->Text(), "Ha");
+}
+
+TEST_F(GridEhDropDowns, CtrlFInTheCellEditorSearchesAsInTheGrid)
+{
+  static Integer opened = 0;
+  static AnsiString text;
+  opened = 0;
+  TExecuteDBGridEhFindDialogProc saved = ExecuteDBGridEhFindDialogProc;
+  ExecuteDBGridEhFindDialogProc = [](TCustomDBGridEh*, const AnsiString& Text, bool) {
+    ++opened;
+    text = Text;
+  };
+  TScopeExit reset([&] { ExecuteDBGridEhFindDialogProc = saved; });
+  // The find dialog opens with the cell's text.
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxFindDialogEh} -
+                      TDBGridEhExtOptions{dgxIncSearchEh});
+  TDBGridInplaceEdit* editor = Edit("Name");
+  ASSERT_EQ(editor->Text(), "Cab");
+  Key('F', false, true);
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(text, "Cab");
+  EXPECT_EQ(editor->Text(), "Cab") << "the key is not the edit's";
+
+  // With the incremental search, Ctrl+F leaves the cell for a search the grid's keys drive.
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxIncSearchEh});
+  editor = Edit("Name");
+  Key('F', false, true);
+  EXPECT_TRUE(Grid->IncSearchActive());
+  EXPECT_FALSE(Grid->EditorMode());
+  EXPECT_EQ(GetFocus(), Grid->Handle());
+  Headless().Type("de");
+  Headless().ProcessMessages();
+  EXPECT_EQ(Orders->FieldByName("Name")->AsString(), "Delta");
+  EXPECT_EQ(opened, 1);
+  // A second Ctrl+F turns the search into the find dialog.
+  Key('F', false, true);
+  EXPECT_FALSE(Grid->IncSearchActive());
+  EXPECT_EQ(opened, 2);
 }
