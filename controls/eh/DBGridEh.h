@@ -1257,6 +1257,12 @@ public:
   void OpenMruList();
   void CloseMruList(bool Accept);
   void UpdateContents() override;
+  // A press on the cell's main button (Down: its lower half): an up-down cell steps its
+  // value, the list styles open their list.
+  virtual void ButtonDropDown(bool Down);
+  // Steps the cell's value: the top button forward in text cells and to the previous entry
+  // in list cells; a text typed into the editor is stored first.
+  void StepByButton(bool Down);
 
 protected:
   void UpdateLoc(const TRect& Loc) override;

@@ -330,6 +330,38 @@ void TDBGridInplaceEdit::AcceptDataList(TColumnEh* Column)
   SelectAll();
 }
 
+// ---- The main button ----
+
+void TDBGridInplaceEdit::ButtonDropDown(bool Down)
+{
+  if (FEditStyle == cesUpDown)
+    StepByButton(Down);
+  else if (!FListVisible)
+    OpenDropDown();
+}
+
+void TDBGridInplaceEdit::StepByButton(bool Down)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c || !c->CanEditValue(true))
+    return;
+  TDestroyWatch watch(this);
+  if (Text() != g->EditText()) {
+    g->SetEditText(g->Col(), g->Row(), Text());
+    g->UpdateData();
+    if (watch.Destroyed())
+      return;
+  }
+  // Text cells count up with the top button; list cells move back to the previous entry.
+  Integer step = Down ? -1 : 1;
+  c->StepValue(c->Kind() == ckText ? step : -step);
+  if (watch.Destroyed())
+    return;
+  SetEditorText(g->GetEditText(g->Col(), g->Row()));
+  SelectAll();
+}
+
 // ---- Closing ----
 
 void TDBGridInplaceEdit::CloseDropDown(bool Accept)

@@ -134,7 +134,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
           FOptions.Contains(dgEditing)) {
         ShowEditor();
         if (onButton && CellEditor())
-          CellEditor()->OpenDropDown();
+          CellEditor()->ButtonDropDown(Y >= (r.Top + r.Bottom) / 2);
       }
     }
   }

@@ -425,3 +425,40 @@ TEST_F(GridEhDropDowns, CtrlFInTheCellEditorSearchesAsInTheGrid)
   EXPECT_FALSE(Grid->IncSearchActive());
   EXPECT_EQ(opened, 2);
 }
+
+TEST_F(GridEhDropDowns, TheUpDownButtonStepsTheCellsValue)
+{
+  Col("Qty")->SetButtonStyle(cbsUpDown);
+  Col("Flag")->SetButtonStyle(cbsUpDown);
+  Col("Flag")->PickList()->SetText("Yes\nNo");
+  Col("Flag")->KeyList()->SetText("Y\nN");
+  auto press = [&](const char* Column, bool Lower) {
+    TRect r = Grid->CellRect(Grid->DataToRawColumn(Col(Column)->Index()), Grid->Row());
+    Integer y = Lower ? r.Bottom - 3 : r.Top + 3;
+    Headless().Advance(1000);
+    Headless().Click(Grid->ClientToScreen({r.Right - 3, y}));
+    Headless().ProcessMessages();
+  };
+  Grid->SelectDataColumn(Col("Qty")->Index());
+  press("Qty", false);
+  ASSERT_TRUE(Grid->EditorMode());
+  EXPECT_EQ(Grid->CellEditor()->EditStyle(), cesUpDown);
+  EXPECT_EQ(Orders->FieldByName("Qty")->AsInteger(), 6) << "the top half counts up";
+  EXPECT_EQ(Grid->CellEditor()->Text(), "6");
+  press("Qty", true);
+  press("Qty", true);
+  EXPECT_EQ(Orders->FieldByName("Qty")->AsInteger(), 4);
+  // A typed text is stored before the step.
+  TDBGridInplaceEdit* editor = Grid->CellEditor();
+  editor->SelectAll();
+  Headless().Type("20");
+  press("Qty", false);
+  EXPECT_EQ(Orders->FieldByName("Qty")->AsInteger(), 21);
+  EXPECT_EQ(editor->Text(), "21");
+  // In a key-list cell the top half goes to the previous entry.
+  Grid->SelectDataColumn(Col("Flag")->Index());
+  press("Flag", true);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "N");
+  press("Flag", false);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "Y");
+}
