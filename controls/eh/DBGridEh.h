@@ -653,6 +653,8 @@ public:
   TPopupDataGridEh* DropDownGrid();
   // The texts recently entered in the column's cells (inactive until switched on).
   TMRUListEh* MRUList() const { return FMRUList.get(); }
+  // The buttons the cell editor shows left of the main button, the last one outermost.
+  TEditButtonsEh* EditButtons() const { return FEditButtons.get(); }
   void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
   Cardinal DropDownRows() const { return FDropDownRows; }
   void SetDropDownRows(Cardinal Value) { FDropDownRows = Value; }
@@ -800,6 +802,7 @@ private:
   TColumnButtonStyleEh FButtonStyle = cbsAuto;
   bool FAlwaysShowEditButton = false;
   std::unique_ptr<TMRUListEh> FMRUList;
+  std::unique_ptr<TEditButtonsEh> FEditButtons;
   TPopupDataGridEh* FDropDownGrid = nullptr;
   Cardinal FDropDownRows = 7;
   Integer FDropDownWidth = 0;
@@ -1263,9 +1266,13 @@ public:
   // Steps the cell's value: the top button forward in text cells and to the previous entry
   // in list cells; a text typed into the editor is stored first.
   void StepByButton(bool Down);
+  // The controls of the column's visible edit buttons, left of the main button.
+  Integer ExtraButtonCount() const { return static_cast<Integer>(FExtraButtons.size()); }
+  TEditButtonControlEh* ExtraButton(Integer Index) const { return FExtraButtons[Index].Control; }
 
 protected:
   void UpdateLoc(const TRect& Loc) override;
+  void BoundsChanged() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void Change() override;
@@ -1314,7 +1321,21 @@ private:
   void MruListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
                       Integer Y);
   bool ForeignWindow(HWND Window, TWinControl* Popup) const;
+  // The column's edit buttons: made again for each cell, laid out with every move.
+  void BuildExtraButtons(TColumnEh* Column);
+  void LayoutExtraButtons();
+  void ExtraButtonPressed(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+  void ExtraButtonClicked(TObject* Sender);
+  TEditButtonEh* ButtonOfControl(TObject* Control) const;
+  // A shortcut of one of the column's buttons presses and clicks it.
+  bool ExtraButtonShortCut(Word Key, TShiftState Shift);
 
+  struct TExtraButton {
+    Integer Index = 0;                       // in the column's EditButtons
+    TEditButtonControlEh* Control = nullptr; // owned through the component tree
+  };
+  std::vector<TExtraButton> FExtraButtons;
+  Integer FExtraButtonsWidth = 0;
   TCellEditStyleEh FEditStyle = cesPlain;
   Integer FButtonWidth = 0;
   TPopupListboxEh* FPickList = nullptr;       // owned

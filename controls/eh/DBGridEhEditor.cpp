@@ -46,6 +46,9 @@ Integer FindListEntry(TStrings* List, Integer Count, const AnsiString& Prefix)
   return -1;
 }
 
+// Posted by a column button whose menu closed; the next press on that button takes it away.
+constexpr UINT kMenuClosedMessage = WM_USER + 102;
+
 bool IsPartOf(HWND Window, TWinControl* Control)
 {
   return Control && Control->HandleAllocated() &&
@@ -97,6 +100,8 @@ void TDBGridInplaceEdit::UpdateContents()
   FContentsUpdating = true;
   TScopeExit done([&] { FContentsUpdating = false; });
   TInplaceEdit::UpdateContents();
+  BuildExtraButtons(c);
+  LayoutExtraButtons();
 }
 
 void TDBGridInplaceEdit::UpdateLoc(const TRect& Loc)
@@ -105,6 +110,156 @@ void TDBGridInplaceEdit::UpdateLoc(const TRect& Loc)
   TRect r = Loc;
   r.Right = std::max(r.Left + 1, r.Right - FButtonWidth);
   TInplaceEdit::UpdateLoc(r);
+}
+
+void TDBGridInplaceEdit::BoundsChanged()
+{
+  TInplaceEdit::BoundsChanged();
+  LayoutExtraButtons();
+}
+
+// ---- The column's edit buttons ----
+
+void TDBGridInplaceEdit::BuildExtraButtons(TColumnEh* Column)
+{
+  TCustomDBGridEh* g = DBGrid();
+  std::vector<Integer> wanted;
+  if (Column && g)
+    for (Integer i = 0; i < Column->EditButtons()->Count(); ++i)
+      if (Column->EditButtons()->Items(i)->Visible())
+        wanted.push_back(i);
+  while (FExtraButtons.size() > wanted.size()) {
+    delete FExtraButtons.back().Control;
+    FExtraButtons.pop_back();
+  }
+  while (FExtraButtons.size() < wanted.size()) {
+    TExtraButton entry;
+    entry.Control = new TEditButtonControlEh(this);
+    entry.Control->SetParent(this);
+    entry.Control->OnDown = TButtonDownEventEh::Bind(this, &TDBGridInplaceEdit::ExtraButtonPressed);
+    entry.Control->OnClick = TNotifyEvent::Bind(this, &TDBGridInplaceEdit::ExtraButtonClicked);
+    FExtraButtons.push_back(entry);
+  }
+  bool flat = g && g->Flat();
+  Integer mainWidth = g ? g->EditButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
+  FExtraButtonsWidth = 0;
+  for (std::size_t i = 0; i < wanted.size(); ++i) {
+    TEditButtonEh* button = Column->EditButtons()->Items(wanted[i]);
+    TEditButtonControlEh* control = FExtraButtons[i].Control;
+    FExtraButtons[i].Index = wanted[i];
+    control->SetTag(static_cast<Integer>(i));
+    control->SetStyle(button->Style());
+    control->Glyph()->Assign(button->Glyph());
+    control->SetNumGlyphs(button->NumGlyphs());
+    control->SetHint(button->Hint());
+    control->SetFlat(flat);
+    control->SetWidth(button->Width() > 0 ? button->Width() : mainWidth);
+    control->SetVisible(true);
+    control->SetEnabled(true);
+    control->SetActive(true);
+    FExtraButtonsWidth += control->Width() + (flat ? 1 : 0);
+  }
+}
+
+void TDBGridInplaceEdit::LayoutExtraButtons()
+{
+  // From the right edge leftwards, the last button outermost; the text ends before them.
+  TCustomDBGridEh* g = DBGrid();
+  bool flat = g && g->Flat();
+  Integer right = ClientWidth();
+  for (std::size_t i = FExtraButtons.size(); i-- > 0;) {
+    TEditButtonControlEh* control = FExtraButtons[i].Control;
+    right -= control->Width();
+    control->SetBounds(right, 0, control->Width(), ClientHeight());
+    if (flat)
+      --right;
+  }
+  if (HandleAllocated())
+    SendMessage(Handle(), EM_SETMARGINS, EC_RIGHTMARGIN,
+                MAKELPARAM(0, static_cast<Word>(FExtraButtonsWidth)));
+}
+
+TEditButtonEh* TDBGridInplaceEdit::ButtonOfControl(TObject* Control) const
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  for (const TExtraButton& entry : FExtraButtons)
+    if (entry.Control == Control && c && entry.Index < c->EditButtons()->Count())
+      return c->EditButtons()->Items(entry.Index);
+  return nullptr;
+}
+
+void TDBGridInplaceEdit::ExtraButtonPressed(TObject* Sender, bool TopButton, bool& AutoRepeat,
+                                            bool& Handled)
+{
+  auto* control = static_cast<TEditButtonControlEh*>(Sender);
+  TDestroyWatch watch(this);
+  if (CanFocus() && !Focused())
+    SetFocus();
+  if (watch.Destroyed())
+    return;
+  Handled = false;
+  // A press that closed this button's drop-down menu does nothing more.
+  MSG pending;
+  if (HandleAllocated() &&
+      PeekMessage(pending, Handle(), kMenuClosedMessage, kMenuClosedMessage, PM_NOREMOVE) &&
+      pending.wParam == static_cast<WPARAM>(control->Tag())) {
+    PeekMessage(pending, Handle(), kMenuClosedMessage, kMenuClosedMessage, PM_REMOVE);
+    return;
+  }
+  TEditButtonEh* button = ButtonOfControl(control);
+  if (!button)
+    return;
+  if (button->OnDown)
+    button->OnDown(control, TopButton, AutoRepeat, Handled);
+  if (Handled || watch.Destroyed())
+    return;
+  if (TPopupMenu* menu = button->DropdownMenu()) {
+    TPoint at = control->ClientToScreen(
+        TPoint(menu->Alignment() == paRight ? control->Width() : 0, control->Height()));
+    menu->SetPopupComponent(control);
+    menu->Popup(at.X, at.Y);
+    if (watch.Destroyed())
+      return;
+    // The menu is closed now: the press that closed it must not open it again, and the
+    // button is let go.
+    PostMessage(Handle(), kMenuClosedMessage, static_cast<WPARAM>(control->Tag()), 0);
+    control->Perform(WM_LBUTTONUP, 0, PointToLParam(TPoint(-1, -1)));
+  }
+}
+
+void TDBGridInplaceEdit::ExtraButtonClicked(TObject* Sender)
+{
+  TEditButtonEh* button = ButtonOfControl(Sender);
+  bool handled = false;
+  if (button && button->OnClick)
+    button->OnClick(Sender, handled);
+}
+
+bool TDBGridInplaceEdit::ExtraButtonShortCut(Word Key, TShiftState Shift)
+{
+  TShortCut shortCut = ::ShortCut(Key, Shift * TShiftState{ssShift, ssCtrl, ssAlt});
+  if (shortCut == 0)
+    return false;
+  for (const TExtraButton& entry : FExtraButtons) {
+    TEditButtonEh* button = ButtonOfControl(entry.Control);
+    if (!button || button->ShortCut() != shortCut)
+      continue;
+    TEditButtonControlEh* control = entry.Control;
+    TDestroyWatch watch(this);
+    bool autoRepeat = false, handled = false;
+    ExtraButtonPressed(control, false, autoRepeat, handled);
+    if (watch.Destroyed())
+      return true;
+    // No press of the mouse closed a menu opened by the key: its notice must not eat the
+    // next press on the button.
+    MSG pending;
+    if (HandleAllocated())
+      PeekMessage(pending, Handle(), kMenuClosedMessage, kMenuClosedMessage, PM_REMOVE);
+    control->Click();
+    return true;
+  }
+  return false;
 }
 
 bool TDBGridInplaceEdit::CalculatorStyle() const
@@ -562,6 +717,10 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
       Key = 0;
       return;
     }
+  }
+  if (ExtraButtonShortCut(Key, Shift)) {
+    Key = 0;
+    return;
   }
   // Ctrl+F searches from the cell as from the grid; the find dialog starts with the cell's text.
   if (g && g->FindShortCutDown(Key, Shift, Text()))

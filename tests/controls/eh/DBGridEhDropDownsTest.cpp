@@ -9,6 +9,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/VirtualKeys.h"
 #include "platform/ui/Clipbrd.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/controls/eh/GridEhTestKit.h"
 
@@ -461,4 +462,70 @@ TEST_F(GridEhDropDowns, TheUpDownButtonStepsTheCellsValue)
   EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "N");
   press("Flag", false);
   EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "Y");
+}
+
+TEST_F(GridEhDropDowns, TheColumnsEditButtonsSitInTheCellEditor)
+{
+  TColumnEh* name = Col("Name");
+  Integer plainWidth = name->EditButtonsWidth();
+  TEditButtonEh* first = name->EditButtons()->Add();
+  first->SetStyle(ebsEllipsisEh);
+  first->SetShortCut(ShortCut(VK_F8, {}));
+  Integer clicks = 0;
+  first->OnClick = [&](TObject*, bool&) { ++clicks; };
+  TEditButtonEh* hidden = name->EditButtons()->Add();
+  hidden->SetVisible(false);
+  TEditButtonEh* last = name->EditButtons()->Add();
+  last->SetWidth(20);
+  auto* menu = new TPopupMenu(Form);
+  auto* item = new TMenuItem(menu);
+  item->SetCaption("复制");
+  menu->Items()->Add(item);
+  Integer popups = 0;
+  menu->OnPopup = [&](TObject*) { ++popups; };
+  last->SetDropdownMenu(menu);
+  EXPECT_EQ(name->EditButtonsWidth(), plainWidth + Grid->EditButtonWidth() + 20)
+      << "the cell's text leaves room for the visible buttons";
+
+  TDBGridInplaceEdit* editor = Edit("Name");
+  ASSERT_EQ(editor->ExtraButtonCount(), 2) << "only the visible buttons";
+  TEditButtonControlEh* b1 = editor->ExtraButton(0);
+  TEditButtonControlEh* b2 = editor->ExtraButton(1);
+  EXPECT_EQ(b2->Left(), editor->ClientWidth() - 20) << "the last button outermost";
+  EXPECT_EQ(b1->Left(), b2->Left() - Grid->EditButtonWidth());
+  EXPECT_EQ(b1->Style(), ebsEllipsisEh);
+  TRect format;
+  SendMessage(editor->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  EXPECT_LE(format.Right, b1->Left()) << "the text ends before the buttons";
+
+  // A click fires the button's OnClick; the editor keeps the focus and its text.
+  auto centre = [](TControl* c) { return c->ClientToScreen({c->Width() / 2, c->Height() / 2}); };
+  Headless().Advance(1000);
+  Headless().Click(centre(b1));
+  Headless().ProcessMessages();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(GetFocus(), editor->Handle());
+  EXPECT_TRUE(Grid->EditorMode());
+  // Its shortcut presses and clicks it.
+  Key(VK_F8);
+  EXPECT_EQ(clicks, 2);
+
+  // A press opens the menu; the press that closes it does not open it again.
+  TPoint at = centre(b2);
+  Headless().QueueStep([&] { Headless().Click(at); });
+  Headless().Advance(1000);
+  Headless().Click(at);
+  Headless().ProcessMessages();
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(menu->PopupComponent(), b2);
+  EXPECT_EQ(b2->State(), bsUp) << "the button was let go";
+  Headless().QueueStep([&] { Headless().Key(VK_ESCAPE); });
+  Headless().Advance(1000);
+  Headless().Click(at);
+  Headless().ProcessMessages();
+  EXPECT_EQ(popups, 2);
+
+  // Another cell without buttons has none.
+  editor = Edit("City");
+  EXPECT_EQ(editor->ExtraButtonCount(), 0);
 }
