@@ -749,6 +749,9 @@ public:
   TColCellUpdateDataEventEh OnUpdateData;
   TNotInListEventEh OnNotInList;
   TOnColumnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
+  // The cell's main button pressed and clicked in the cell editor (Sender: the editor).
+  TButtonDownEventEh OnEditButtonDown;
+  TButtonClickEventEh OnEditButtonClick;
 
 protected:
   friend class TColumnTitleEh;
@@ -1263,6 +1266,10 @@ public:
   // A press on the cell's main button (Down: its lower half): an up-down cell steps its
   // value, the list styles open their list.
   virtual void ButtonDropDown(bool Down);
+  // The main button pressed (Down: its lower half) and clicked, by the mouse on the grid's
+  // button or by Ctrl+Enter.
+  void MainButtonPressed(bool Down);
+  void MainButtonClicked();
   // Steps the cell's value: the top button forward in text cells and to the previous entry
   // in list cells; a text typed into the editor is stored first.
   void StepByButton(bool Down);
@@ -1335,6 +1342,12 @@ private:
     TEditButtonControlEh* Control = nullptr; // owned through the component tree
   };
   std::vector<TExtraButton> FExtraButtons;
+  bool FPressOpenedList = false;
+  // The list closed by a press on the grid (the focus or a cancel-mode notice going to the
+  // grid), and the time of that press: a press on the cell's button that closed its list
+  // does not open it again.
+  bool FListClosedByGridPress = false;
+  DWORD FListClosedAt = 0;
   Integer FExtraButtonsWidth = 0;
   TCellEditStyleEh FEditStyle = cesPlain;
   Integer FButtonWidth = 0;
@@ -2130,6 +2143,7 @@ private:
   Integer FSavedOffset = 0;
   Integer FPressedTitleCol = -1;
   TGridCoord FClickedCell{-1, -1};
+  TGridCoord FButtonPressedCell{-1, -1}; // the cell whose edit button the mouse pressed
   // The cell being edited: its text and (key lists, lookups) its key value.
   AnsiString FEditText;
   Variant FEditValue = Null();

@@ -487,6 +487,52 @@ void TDBGridInplaceEdit::AcceptDataList(TColumnEh* Column)
 
 // ---- The main button ----
 
+void TDBGridInplaceEdit::MainButtonPressed(bool Down)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
+    return;
+  bool closedByThisPress = FListClosedByGridPress && FListClosedAt == GetMessageTime();
+  FListClosedByGridPress = false;
+  TDestroyWatch watch(this);
+  bool autoRepeat = false, handled = false;
+  if (c->OnEditButtonDown)
+    c->OnEditButtonDown(this, !Down, autoRepeat, handled);
+  if (handled || watch.Destroyed())
+    return;
+  if (closedByThisPress && FEditStyle != cesUpDown)
+    return; // the press closed the cell's list
+  bool wasOpen = FListVisible;
+  ButtonDropDown(Down);
+  if (!watch.Destroyed() && !wasOpen && FListVisible)
+    FPressOpenedList = true;
+}
+
+void TDBGridInplaceEdit::MainButtonClicked()
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
+    return;
+  TDestroyWatch watch(this);
+  if (FEditStyle == cesEllipsis || (FEditStyle == cesDropDown && !CalculatorStyle()))
+    g->EditButtonClick();
+  if (watch.Destroyed())
+    return;
+  bool handled = false;
+  if (c->OnEditButtonClick)
+    c->OnEditButtonClick(this, handled);
+  if (watch.Destroyed())
+    return;
+  // A click on the button of an open list closes it, but not the click of the press that
+  // opened it.
+  bool opened = FPressOpenedList;
+  FPressOpenedList = false;
+  if (!handled && FListVisible && !opened)
+    CloseDropDown(false);
+}
+
 void TDBGridInplaceEdit::ButtonDropDown(bool Down)
 {
   if (FEditStyle == cesUpDown)
@@ -717,6 +763,16 @@ void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
       Key = 0;
       return;
     }
+  }
+  if (Key == VK_RETURN && Shift == TShiftState{ssCtrl} &&
+      (FEditStyle == cesEllipsis || (FEditStyle == cesDropDown && !CalculatorStyle()))) {
+    // Ctrl+Enter clicks the button; its line-feed character is not the text's.
+    Key = 0;
+    MSG pending;
+    if (HandleAllocated())
+      PeekMessage(pending, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+    MainButtonClicked();
+    return;
   }
   if (ExtraButtonShortCut(Key, Shift)) {
     Key = 0;
@@ -1080,8 +1136,11 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message)
     // The focus leaving for anything but the open popup closes it without accepting.
     HWND to = reinterpret_cast<HWND>(Message.WParam);
     if (FListVisible) {
-      if (ForeignWindow(to, ActiveList()))
+      if (ForeignWindow(to, ActiveList())) {
+        FListClosedByGridPress = DBGrid() && to == DBGrid()->Handle();
+        FListClosedAt = GetMessageTime();
         CloseDropDown(false);
+      }
     } else if (FMruOpen && ForeignWindow(to, FMruListBox)) {
       CloseMruList(false);
     }
@@ -1096,8 +1155,11 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message)
       return false;
     };
     if (sender != this) {
-      if (FListVisible && !partOf(ActiveList()))
+      if (FListVisible && !partOf(ActiveList())) {
+        FListClosedByGridPress = sender == DBGrid();
+        FListClosedAt = GetMessageTime();
         CloseDropDown(false);
+      }
       if (FMruOpen && !partOf(FMruListBox))
         CloseMruList(false);
     }

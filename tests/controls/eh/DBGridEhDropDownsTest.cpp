@@ -529,3 +529,57 @@ TEST_F(GridEhDropDowns, TheColumnsEditButtonsSitInTheCellEditor)
   editor = Edit("City");
   EXPECT_EQ(editor->ExtraButtonCount(), 0);
 }
+
+TEST_F(GridEhDropDowns, TheMainButtonsPressAndClickReachTheGridAndTheColumn)
+{
+  TColumnEh* city = Col("City");
+  city->SetButtonStyle(cbsEllipsis);
+  Integer gridClicks = 0, columnClicks = 0, downs = 0;
+  bool handleDown = false;
+  Grid->OnEditButtonClick = [&](TObject*) { ++gridClicks; };
+  city->OnEditButtonClick = [&](TObject*, bool&) { ++columnClicks; };
+  city->OnEditButtonDown = [&](TObject*, bool, bool&, bool& Handled) {
+    ++downs;
+    Handled = handleDown;
+  };
+  auto pressButton = [&](const char* Column) {
+    TRect r = Grid->CellRect(Grid->DataToRawColumn(Col(Column)->Index()), Grid->Row());
+    Headless().Advance(1000);
+    Headless().Click(Grid->ClientToScreen({r.Right - 3, (r.Top + r.Bottom) / 2}));
+    Headless().ProcessMessages();
+  };
+  Grid->SelectDataColumn(city->Index());
+  pressButton("City");
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(gridClicks, 1);
+  EXPECT_EQ(columnClicks, 1);
+  // Ctrl+Enter clicks it from the keyboard; its line feed does not go into the text.
+  TDBGridInplaceEdit* editor = Grid->CellEditor();
+  ASSERT_NE(editor, nullptr);
+  AnsiString text = editor->Text();
+  Key(VK_RETURN, false, true);
+  EXPECT_EQ(gridClicks, 2);
+  EXPECT_EQ(columnClicks, 2);
+  EXPECT_EQ(editor->Text(), text);
+
+  // A pick list opens with the press; its click does not close it, the next one does.
+  city->SetButtonStyle(cbsAuto);
+  city->PickList()->SetText("Harbin\nBeijing");
+  Edit("Name");
+  editor = Edit("City");
+  pressButton("City");
+  EXPECT_EQ(downs, 2);
+  EXPECT_EQ(editor->EditStyle(), cesPickList);
+  EXPECT_TRUE(editor->ListVisible());
+  EXPECT_EQ(columnClicks, 3);
+  EXPECT_EQ(gridClicks, 2) << "only ellipsis and drop-down buttons click the grid";
+  pressButton("City");
+  EXPECT_EQ(downs, 3);
+  EXPECT_EQ(columnClicks, 4);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), text) << "closed without taking an entry";
+  // A handled press opens nothing.
+  handleDown = true;
+  pressButton("City");
+  EXPECT_FALSE(editor->ListVisible());
+}
