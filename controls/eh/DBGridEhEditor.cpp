@@ -554,9 +554,19 @@ void TDBGridInplaceEdit::StepByButton(bool Down)
     if (watch.Destroyed())
       return;
   }
-  // Text cells count up with the top button; list cells move back to the previous entry.
+  // Text cells count up with the top button by the column's Increment; list cells move
+  // back to the previous entry.
   Integer step = Down ? -1 : 1;
-  c->StepValue(c->Kind() == ckText ? step : -step);
+  TField* f = c->Field();
+  if (c->Kind() == ckText && IsNumberField(f) && c->Increment() != 1) {
+    try {
+      Extended value = f->IsNull() ? 0 : f->AsFloat();
+      f->SetAsFloat(static_cast<Double>(value + step * c->Increment()));
+    } catch (const EDatabaseError&) {
+      // A value the database refuses leaves the field as it was.
+    }
+  } else
+    c->StepValue(c->Kind() == ckText ? step : -step);
   if (watch.Destroyed())
     return;
   SetEditorText(g->GetEditText(g->Col(), g->Row()));

@@ -456,6 +456,15 @@ TEST_F(GridEhDropDowns, TheUpDownButtonStepsTheCellsValue)
   press("Qty", false);
   EXPECT_EQ(Orders->FieldByName("Qty")->AsInteger(), 21);
   EXPECT_EQ(editor->Text(), "21");
+  // A number column steps by its Increment.
+  Col("Price")->SetButtonStyle(cbsUpDown);
+  Col("Price")->SetIncrement(0.25);
+  Grid->SelectDataColumn(Col("Price")->Index());
+  press("Price", false);
+  EXPECT_DOUBLE_EQ(Orders->FieldByName("Price")->AsFloat(), 1.75);
+  press("Price", true);
+  press("Price", true);
+  EXPECT_DOUBLE_EQ(Orders->FieldByName("Price")->AsFloat(), 1.25);
   // In a key-list cell the top half goes to the previous entry.
   Grid->SelectDataColumn(Col("Flag")->Index());
   press("Flag", true);
