@@ -653,6 +653,8 @@ public:
   TPopupDataGridEh* DropDownGrid();
   // The texts recently entered in the column's cells (inactive until switched on).
   TMRUListEh* MRUList() const { return FMRUList.get(); }
+  // The buttons the cell editor shows left of the main button, the last one outermost.
+  TEditButtonsEh* EditButtons() const { return FEditButtons.get(); }
   void SetMRUList(TMRUListEh* Value) { FMRUList->Assign(Value); }
   Cardinal DropDownRows() const { return FDropDownRows; }
   void SetDropDownRows(Cardinal Value) { FDropDownRows = Value; }
@@ -747,6 +749,9 @@ public:
   TColCellUpdateDataEventEh OnUpdateData;
   TNotInListEventEh OnNotInList;
   TOnColumnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
+  // The cell's main button pressed and clicked in the cell editor (Sender: the editor).
+  TButtonDownEventEh OnEditButtonDown;
+  TButtonClickEventEh OnEditButtonClick;
 
 protected:
   friend class TColumnTitleEh;
@@ -800,6 +805,7 @@ private:
   TColumnButtonStyleEh FButtonStyle = cbsAuto;
   bool FAlwaysShowEditButton = false;
   std::unique_ptr<TMRUListEh> FMRUList;
+  std::unique_ptr<TEditButtonsEh> FEditButtons;
   TPopupDataGridEh* FDropDownGrid = nullptr;
   Cardinal FDropDownRows = 7;
   Integer FDropDownWidth = 0;
@@ -1257,9 +1263,23 @@ public:
   void OpenMruList();
   void CloseMruList(bool Accept);
   void UpdateContents() override;
+  // A press on the cell's main button (Down: its lower half): an up-down cell steps its
+  // value, the list styles open their list.
+  virtual void ButtonDropDown(bool Down);
+  // The main button pressed (Down: its lower half) and clicked, by the mouse on the grid's
+  // button or by Ctrl+Enter.
+  void MainButtonPressed(bool Down);
+  void MainButtonClicked();
+  // Steps the cell's value: the top button forward in text cells and to the previous entry
+  // in list cells; a text typed into the editor is stored first.
+  void StepByButton(bool Down);
+  // The controls of the column's visible edit buttons, left of the main button.
+  Integer ExtraButtonCount() const { return static_cast<Integer>(FExtraButtons.size()); }
+  TEditButtonControlEh* ExtraButton(Integer Index) const { return FExtraButtons[Index].Control; }
 
 protected:
   void UpdateLoc(const TRect& Loc) override;
+  void BoundsChanged() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void Change() override;
@@ -1286,6 +1306,18 @@ private:
   bool AcceptDataListText(const AnsiString& Typed);
   // The key of a lookup cell changed by typing or deleting: the open list shows it.
   void DataListFollows(const Variant& Key);
+  // Text typed into a pick-list or key-list cell completes to the first list text it begins;
+  // whether the typed text was taken (a key-list cell takes every character).
+  bool AcceptPickListText(const AnsiString& Typed);
+  // The pasted text of a lookup or key-list cell, completed as typed text is; whether the
+  // cell took the paste (other cells paste normally).
+  bool PasteCompleted(const AnsiString& Pasted);
+  // Puts a completed text into the editor and the grid's edit text, the part from Caret on
+  // selected.
+  void TakeCompletion(const AnsiString& Text, Integer Caret);
+  // A completion searched in the lookup list: the record's text and key, or Null when no
+  // record's text begins with Prefix.
+  bool LocateDataListText(const AnsiString& Prefix, AnsiString& Text, Variant& Key);
   void AcceptPickList(TColumnEh* Column, Integer Index);
   void AcceptCalendar(TColumnEh* Column);
   void AcceptCalculator(TColumnEh* Column);
@@ -1296,7 +1328,27 @@ private:
   void MruListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
                       Integer Y);
   bool ForeignWindow(HWND Window, TWinControl* Popup) const;
+  // The column's edit buttons: made again for each cell, laid out with every move.
+  void BuildExtraButtons(TColumnEh* Column);
+  void LayoutExtraButtons();
+  void ExtraButtonPressed(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled);
+  void ExtraButtonClicked(TObject* Sender);
+  TEditButtonEh* ButtonOfControl(TObject* Control) const;
+  // A shortcut of one of the column's buttons presses and clicks it.
+  bool ExtraButtonShortCut(Word Key, TShiftState Shift);
 
+  struct TExtraButton {
+    Integer Index = 0;                       // in the column's EditButtons
+    TEditButtonControlEh* Control = nullptr; // owned through the component tree
+  };
+  std::vector<TExtraButton> FExtraButtons;
+  bool FPressOpenedList = false;
+  // The list closed by a press on the grid (the focus or a cancel-mode notice going to the
+  // grid), and the time of that press: a press on the cell's button that closed its list
+  // does not open it again.
+  bool FListClosedByGridPress = false;
+  DWORD FListClosedAt = 0;
+  Integer FExtraButtonsWidth = 0;
   TCellEditStyleEh FEditStyle = cesPlain;
   Integer FButtonWidth = 0;
   TPopupListboxEh* FPickList = nullptr;       // owned
@@ -1708,6 +1760,9 @@ public:
   // ---- Incremental search and the view's position (DBGridEhSearch.cpp) ----
   void RunIncrementalSearch(const AnsiString& AddText, Integer TimeOut, Integer Direction);
   void StopIncrementalSearch();
+  // The search and find-dialog shortcuts (Ctrl+F) from the grid or its cell editor: starts
+  // the incremental search, or opens the find dialog with FindText; whether the key was one.
+  bool FindShortCutDown(Word& Key, TShiftState Shift, const AnsiString& FindText);
   bool IncSearchActive() const { return FIncSearchActive; }
   AnsiString IncSearchText() const { return FIncSearchText; }
   // Widths fitted to titles, data and footers (DBGridEhFit.cpp).
@@ -2063,7 +2118,6 @@ private:
   bool FFilterEditing = false;
   TPoint FFilterMouseDownPos;
   Cardinal FFilterMouseDownTime = 0;
-  bool FFilterListEnter = false;
   void FilterEditKeyDown(Word& Key, TShiftState Shift);
   void FilterEditCloseUp(TObject* Sender, bool Accept);
   void FilterListChoosing(TObject* Sender, bool& Accept);
@@ -2091,6 +2145,7 @@ private:
   Integer FSavedOffset = 0;
   Integer FPressedTitleCol = -1;
   TGridCoord FClickedCell{-1, -1};
+  TGridCoord FButtonPressedCell{-1, -1}; // the cell whose edit button the mouse pressed
   // The cell being edited: its text and (key lists, lookups) its key value.
   AnsiString FEditText;
   Variant FEditValue = Null();

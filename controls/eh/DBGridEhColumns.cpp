@@ -934,10 +934,14 @@ TColumnEh::TColumnEh(TCollection* Collection) : TCollectionItem(nullptr)
   FShowImageAndText = false;
   FSTFilter = std::make_unique<TSTColumnFilterEh>(this);
   FMRUList = std::make_unique<TMRUListEh>(this);
+  FEditButtons =
+      std::make_unique<TEditButtonsEh>(this, CollectionItemClass<TVisibleEditButtonEh>());
+  FEditButtons->OnChanged = [this](TCollectionItem*) { Changed(false); };
 }
 
 TColumnEh::~TColumnEh()
 {
+  FEditButtons->OnChanged = nullptr; // the buttons go with the column, telling nobody
   TCustomDBGridEh* grid = OwnerGrid();
   bool gridAlive = grid && grid->Columns() == Collection();
   if (gridAlive) {
@@ -1676,6 +1680,11 @@ Integer TColumnEh::EditButtonsWidth()
   Integer w = 0;
   if (ColumnEditStyle() != cesPlain)
     w += button + (flat ? 1 : 0);
+  for (Integer i = 0; i < FEditButtons->Count(); ++i) {
+    TEditButtonEh* b = FEditButtons->Items(i);
+    if (b->Visible())
+      w += (b->Width() > 0 ? b->Width() : button) + (flat ? 1 : 0);
+  }
   return w;
 }
 
@@ -2036,6 +2045,7 @@ void TColumnEh::Assign(TPersistent* Source)
   OnNotInList = src->OnNotInList;
   OnUpdateData = src->OnUpdateData;
   FMRUList->Assign(src->FMRUList.get());
+  FEditButtons->Assign(src->FEditButtons.get());
   SetDisplayFormat(src->FDisplayFormat);
   SetEditMask(src->FEditMask);
   SetShowImageAndText(src->FShowImageAndText);

@@ -15,6 +15,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/Clipbrd.h"
 
 namespace {
 
@@ -34,6 +35,19 @@ bool IsNumberField(TField* Field)
     return false;
   }
 }
+
+// The first of the list's first Count texts that begins with Prefix, ignoring case; -1 when
+// none does.
+Integer FindListEntry(TStrings* List, Integer Count, const AnsiString& Prefix)
+{
+  for (Integer i = 0; i < Count; ++i)
+    if (AnsiSameText(List->Strings(i).substr(0, Prefix.size()), Prefix))
+      return i;
+  return -1;
+}
+
+// Posted by a column button whose menu closed; the next press on that button takes it away.
+constexpr UINT kMenuClosedMessage = WM_USER + 102;
 
 bool IsPartOf(HWND Window, TWinControl* Control)
 {
@@ -86,6 +100,8 @@ void TDBGridInplaceEdit::UpdateContents()
   FContentsUpdating = true;
   TScopeExit done([&] { FContentsUpdating = false; });
   TInplaceEdit::UpdateContents();
+  BuildExtraButtons(c);
+  LayoutExtraButtons();
 }
 
 void TDBGridInplaceEdit::UpdateLoc(const TRect& Loc)
@@ -94,6 +110,156 @@ void TDBGridInplaceEdit::UpdateLoc(const TRect& Loc)
   TRect r = Loc;
   r.Right = std::max(r.Left + 1, r.Right - FButtonWidth);
   TInplaceEdit::UpdateLoc(r);
+}
+
+void TDBGridInplaceEdit::BoundsChanged()
+{
+  TInplaceEdit::BoundsChanged();
+  LayoutExtraButtons();
+}
+
+// ---- The column's edit buttons ----
+
+void TDBGridInplaceEdit::BuildExtraButtons(TColumnEh* Column)
+{
+  TCustomDBGridEh* g = DBGrid();
+  std::vector<Integer> wanted;
+  if (Column && g)
+    for (Integer i = 0; i < Column->EditButtons()->Count(); ++i)
+      if (Column->EditButtons()->Items(i)->Visible())
+        wanted.push_back(i);
+  while (FExtraButtons.size() > wanted.size()) {
+    delete FExtraButtons.back().Control;
+    FExtraButtons.pop_back();
+  }
+  while (FExtraButtons.size() < wanted.size()) {
+    TExtraButton entry;
+    entry.Control = new TEditButtonControlEh(this);
+    entry.Control->SetParent(this);
+    entry.Control->OnDown = TButtonDownEventEh::Bind(this, &TDBGridInplaceEdit::ExtraButtonPressed);
+    entry.Control->OnClick = TNotifyEvent::Bind(this, &TDBGridInplaceEdit::ExtraButtonClicked);
+    FExtraButtons.push_back(entry);
+  }
+  bool flat = g && g->Flat();
+  Integer mainWidth = g ? g->EditButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
+  FExtraButtonsWidth = 0;
+  for (std::size_t i = 0; i < wanted.size(); ++i) {
+    TEditButtonEh* button = Column->EditButtons()->Items(wanted[i]);
+    TEditButtonControlEh* control = FExtraButtons[i].Control;
+    FExtraButtons[i].Index = wanted[i];
+    control->SetTag(static_cast<Integer>(i));
+    control->SetStyle(button->Style());
+    control->Glyph()->Assign(button->Glyph());
+    control->SetNumGlyphs(button->NumGlyphs());
+    control->SetHint(button->Hint());
+    control->SetFlat(flat);
+    control->SetWidth(button->Width() > 0 ? button->Width() : mainWidth);
+    control->SetVisible(true);
+    control->SetEnabled(true);
+    control->SetActive(true);
+    FExtraButtonsWidth += control->Width() + (flat ? 1 : 0);
+  }
+}
+
+void TDBGridInplaceEdit::LayoutExtraButtons()
+{
+  // From the right edge leftwards, the last button outermost; the text ends before them.
+  TCustomDBGridEh* g = DBGrid();
+  bool flat = g && g->Flat();
+  Integer right = ClientWidth();
+  for (std::size_t i = FExtraButtons.size(); i-- > 0;) {
+    TEditButtonControlEh* control = FExtraButtons[i].Control;
+    right -= control->Width();
+    control->SetBounds(right, 0, control->Width(), ClientHeight());
+    if (flat)
+      --right;
+  }
+  if (HandleAllocated())
+    SendMessage(Handle(), EM_SETMARGINS, EC_RIGHTMARGIN,
+                MAKELPARAM(0, static_cast<Word>(FExtraButtonsWidth)));
+}
+
+TEditButtonEh* TDBGridInplaceEdit::ButtonOfControl(TObject* Control) const
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  for (const TExtraButton& entry : FExtraButtons)
+    if (entry.Control == Control && c && entry.Index < c->EditButtons()->Count())
+      return c->EditButtons()->Items(entry.Index);
+  return nullptr;
+}
+
+void TDBGridInplaceEdit::ExtraButtonPressed(TObject* Sender, bool TopButton, bool& AutoRepeat,
+                                            bool& Handled)
+{
+  auto* control = static_cast<TEditButtonControlEh*>(Sender);
+  TDestroyWatch watch(this);
+  if (CanFocus() && !Focused())
+    SetFocus();
+  if (watch.Destroyed())
+    return;
+  Handled = false;
+  // A press that closed this button's drop-down menu does nothing more.
+  MSG pending;
+  if (HandleAllocated() &&
+      PeekMessage(pending, Handle(), kMenuClosedMessage, kMenuClosedMessage, PM_NOREMOVE) &&
+      pending.wParam == static_cast<WPARAM>(control->Tag())) {
+    PeekMessage(pending, Handle(), kMenuClosedMessage, kMenuClosedMessage, PM_REMOVE);
+    return;
+  }
+  TEditButtonEh* button = ButtonOfControl(control);
+  if (!button)
+    return;
+  if (button->OnDown)
+    button->OnDown(control, TopButton, AutoRepeat, Handled);
+  if (Handled || watch.Destroyed())
+    return;
+  if (TPopupMenu* menu = button->DropdownMenu()) {
+    TPoint at = control->ClientToScreen(
+        TPoint(menu->Alignment() == paRight ? control->Width() : 0, control->Height()));
+    menu->SetPopupComponent(control);
+    menu->Popup(at.X, at.Y);
+    if (watch.Destroyed())
+      return;
+    // The menu is closed now: the press that closed it must not open it again, and the
+    // button is let go.
+    PostMessage(Handle(), kMenuClosedMessage, static_cast<WPARAM>(control->Tag()), 0);
+    control->Perform(WM_LBUTTONUP, 0, PointToLParam(TPoint(-1, -1)));
+  }
+}
+
+void TDBGridInplaceEdit::ExtraButtonClicked(TObject* Sender)
+{
+  TEditButtonEh* button = ButtonOfControl(Sender);
+  bool handled = false;
+  if (button && button->OnClick)
+    button->OnClick(Sender, handled);
+}
+
+bool TDBGridInplaceEdit::ExtraButtonShortCut(Word Key, TShiftState Shift)
+{
+  TShortCut shortCut = ::ShortCut(Key, Shift * TShiftState{ssShift, ssCtrl, ssAlt});
+  if (shortCut == 0)
+    return false;
+  for (const TExtraButton& entry : FExtraButtons) {
+    TEditButtonEh* button = ButtonOfControl(entry.Control);
+    if (!button || button->ShortCut() != shortCut)
+      continue;
+    TEditButtonControlEh* control = entry.Control;
+    TDestroyWatch watch(this);
+    bool autoRepeat = false, handled = false;
+    ExtraButtonPressed(control, false, autoRepeat, handled);
+    if (watch.Destroyed())
+      return true;
+    // No press of the mouse closed a menu opened by the key: its notice must not eat the
+    // next press on the button.
+    MSG pending;
+    if (HandleAllocated())
+      PeekMessage(pending, Handle(), kMenuClosedMessage, kMenuClosedMessage, PM_REMOVE);
+    control->Click();
+    return true;
+  }
+  return false;
 }
 
 bool TDBGridInplaceEdit::CalculatorStyle() const
@@ -319,6 +485,94 @@ void TDBGridInplaceEdit::AcceptDataList(TColumnEh* Column)
   SelectAll();
 }
 
+// ---- The main button ----
+
+void TDBGridInplaceEdit::MainButtonPressed(bool Down)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
+    return;
+  bool closedByThisPress = FListClosedByGridPress && FListClosedAt == GetMessageTime();
+  FListClosedByGridPress = false;
+  TDestroyWatch watch(this);
+  bool autoRepeat = false, handled = false;
+  if (c->OnEditButtonDown)
+    c->OnEditButtonDown(this, !Down, autoRepeat, handled);
+  if (handled || watch.Destroyed())
+    return;
+  if (closedByThisPress && FEditStyle != cesUpDown)
+    return; // the press closed the cell's list
+  bool wasOpen = FListVisible;
+  ButtonDropDown(Down);
+  if (!watch.Destroyed() && !wasOpen && FListVisible)
+    FPressOpenedList = true;
+}
+
+void TDBGridInplaceEdit::MainButtonClicked()
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
+    return;
+  TDestroyWatch watch(this);
+  if (FEditStyle == cesEllipsis || (FEditStyle == cesDropDown && !CalculatorStyle()))
+    g->EditButtonClick();
+  if (watch.Destroyed())
+    return;
+  bool handled = false;
+  if (c->OnEditButtonClick)
+    c->OnEditButtonClick(this, handled);
+  if (watch.Destroyed())
+    return;
+  // A click on the button of an open list closes it, but not the click of the press that
+  // opened it.
+  bool opened = FPressOpenedList;
+  FPressOpenedList = false;
+  if (!handled && FListVisible && !opened)
+    CloseDropDown(false);
+}
+
+void TDBGridInplaceEdit::ButtonDropDown(bool Down)
+{
+  if (FEditStyle == cesUpDown)
+    StepByButton(Down);
+  else if (!FListVisible)
+    OpenDropDown();
+}
+
+void TDBGridInplaceEdit::StepByButton(bool Down)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c || !c->CanEditValue(true))
+    return;
+  TDestroyWatch watch(this);
+  if (Text() != g->EditText()) {
+    g->SetEditText(g->Col(), g->Row(), Text());
+    g->UpdateData();
+    if (watch.Destroyed())
+      return;
+  }
+  // Text cells count up with the top button by the column's Increment; list cells move
+  // back to the previous entry.
+  Integer step = Down ? -1 : 1;
+  TField* f = c->Field();
+  if (c->Kind() == ckText && IsNumberField(f) && c->Increment() != 1) {
+    try {
+      Extended value = f->IsNull() ? 0 : f->AsFloat();
+      f->SetAsFloat(static_cast<Double>(value + step * c->Increment()));
+    } catch (const EDatabaseError&) {
+      // A value the database refuses leaves the field as it was.
+    }
+  } else
+    c->StepValue(c->Kind() == ckText ? step : -step);
+  if (watch.Destroyed())
+    return;
+  SetEditorText(g->GetEditText(g->Col(), g->Row()));
+  SelectAll();
+}
+
 // ---- Closing ----
 
 void TDBGridInplaceEdit::CloseDropDown(bool Accept)
@@ -496,29 +750,47 @@ bool TDBGridInplaceEdit::MruKeyDown(Word& Key, TShiftState Shift)
 
 void TDBGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 {
-  if (FEditStyle == cesDataList && Shift.Empty() && (Key == VK_BACK || Key == VK_DELETE)) {
-    TCustomDBGridEh* g = DBGrid();
-    TColumnEh* c = g ? g->CurrentColumn() : nullptr;
-    if (c && c->CanEditValue(false)) {
-      // The whole text deleted clears the key; otherwise a lookup cell holds only list
-      // texts, so Backspace just moves left and Delete does nothing.
-      if (Key == VK_DELETE && SelStart() == 0 && SelLength() == Length(Text()) &&
-          c->CanEditValue(true) && g->PrepareCellEdit()) {
-        SetEditorText(AnsiString());
-        g->SetEditValue(Null());
-        g->SetEditText(g->Col(), g->Row(), AnsiString());
-        DataListFollows(Null());
-        Key = 0;
-        return;
-      }
-      if (Key == VK_BACK)
-        Key = VK_LEFT;
-      else {
-        Key = 0;
-        return;
-      }
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  bool listCell = c && (FEditStyle == cesDataList || c->Kind() == ckKeyList);
+  if (listCell && Shift.Empty() && (Key == VK_BACK || Key == VK_DELETE) && c->CanEditValue(false)) {
+    // The whole text deleted clears the key; otherwise a lookup or key-list cell holds only
+    // list texts, so Backspace just moves left and Delete does nothing.
+    if (Key == VK_DELETE && SelStart() == 0 && SelLength() == Length(Text()) &&
+        c->CanEditValue(true) && g->PrepareCellEdit()) {
+      SetEditorText(AnsiString());
+      g->SetEditValue(Null());
+      g->SetEditText(g->Col(), g->Row(), AnsiString());
+      DataListFollows(Null());
+      if (FListVisible && ActiveList() == FPickList)
+        FPickList->SetItemIndex(-1);
+      Key = 0;
+      return;
+    }
+    if (Key == VK_BACK)
+      Key = VK_LEFT;
+    else {
+      Key = 0;
+      return;
     }
   }
+  if (Key == VK_RETURN && Shift == TShiftState{ssCtrl} &&
+      (FEditStyle == cesEllipsis || (FEditStyle == cesDropDown && !CalculatorStyle()))) {
+    // Ctrl+Enter clicks the button; its line-feed character is not the text's.
+    Key = 0;
+    MSG pending;
+    if (HandleAllocated())
+      PeekMessage(pending, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+    MainButtonClicked();
+    return;
+  }
+  if (ExtraButtonShortCut(Key, Shift)) {
+    Key = 0;
+    return;
+  }
+  // Ctrl+F searches from the cell as from the grid; the find dialog starts with the cell's text.
+  if (g && g->FindShortCutDown(Key, Shift, Text()))
+    return;
   Word key = Key;
   if (MruKeyDown(Key, Shift) || ListKeyDown(Key, Shift)) {
     // The character of an Enter or Esc a popup took is not the grid's.
@@ -565,6 +837,22 @@ void TDBGridInplaceEdit::KeyPress(char& Key)
       return;
     }
   }
+  if (c && (FEditStyle == cesPickList || c->Kind() == ckKeyList) && (ch >= 32 || ch == VK_BACK)) {
+    AnsiString typed(1, Key);
+    MSG next;
+    if (ch >= 0x81 && HandleAllocated() && PeekMessage(next, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
+      typed += static_cast<char>(next.wParam);
+    if (AcceptPickListText(typed)) {
+      Key = 0;
+      return;
+    }
+    if (typed.size() > 1) {
+      // An unmatched double-byte character goes in whole.
+      SetSelText(typed);
+      Key = 0;
+      return;
+    }
+  }
   TInplaceEdit::KeyPress(Key);
 }
 
@@ -572,6 +860,35 @@ void TDBGridInplaceEdit::DataListFollows(const Variant& Key)
 {
   if (FListVisible && FDataList && ActiveList() == FDataList)
     FDataList->SetKeyValue(Key);
+}
+
+bool TDBGridInplaceEdit::LocateDataListText(const AnsiString& Prefix, AnsiString& Text,
+                                            Variant& Key)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TField* f = g && g->CurrentColumn() ? g->CurrentColumn()->Field() : nullptr;
+  TDataSet* list = f && f->FieldKind() == fkLookup ? f->LookupDataSet() : nullptr;
+  if (!list || !list->Active())
+    return false;
+  try {
+    if (!list->Locate(f->LookupResultField(), Variant(Prefix), {loCaseInsensitive, loPartialKey}))
+      return false;
+  } catch (Exception&) {
+    return false; // a list that cannot search finds nothing
+  }
+  Text = list->FieldByName(f->LookupResultField())->AsString();
+  Key = list->FieldValues(f->LookupKeyFields());
+  return true;
+}
+
+void TDBGridInplaceEdit::TakeCompletion(const AnsiString& Text, Integer Caret)
+{
+  TCustomDBGridEh* g = DBGrid();
+  SetEditorText(Text);
+  Caret = std::clamp<Integer>(Caret, 0, Length(Text));
+  SetSelStart(Caret);
+  SetSelLength(Length(Text) - Caret);
+  g->SetEditText(g->Col(), g->Row(), Text);
 }
 
 bool TDBGridInplaceEdit::AcceptDataListText(const AnsiString& Typed)
@@ -585,32 +902,96 @@ bool TDBGridInplaceEdit::AcceptDataListText(const AnsiString& Typed)
   if (Typed == "\b")
     return true; // Backspace already acted as a key (see KeyDown)
   AnsiString prefix = Text().substr(0, static_cast<std::size_t>(SelStart())) + Typed;
-  bool found = false;
-  try {
-    found =
-        list->Locate(f->LookupResultField(), Variant(prefix), {loCaseInsensitive, loPartialKey});
-  } catch (Exception&) {
-    found = false; // a list that cannot search finds nothing
-  }
-  if (found) {
+  AnsiString text;
+  Variant key;
+  if (LocateDataListText(prefix, text, key)) {
     // The record's text, its untyped rest selected for the next character to replace.
-    AnsiString text = list->FieldByName(f->LookupResultField())->AsString();
-    Variant key = list->FieldValues(f->LookupKeyFields());
-    SetEditorText(text);
-    SetSelStart(Length(prefix));
-    SetSelLength(std::max<Integer>(Length(text) - Length(prefix), 0));
+    TakeCompletion(text, Length(prefix));
     g->SetEditValue(key);
-    g->SetEditText(g->Col(), g->Row(), text);
     DataListFollows(key);
     return true;
   }
   if (!c->OnNotInList)
     return true; // text no record begins is not typed
-  SetEditorText(prefix);
-  SetSelStart(Length(prefix));
+  TakeCompletion(prefix, Length(prefix));
   g->SetEditValue(Null());
-  g->SetEditText(g->Col(), g->Row(), prefix);
   DataListFollows(Null());
+  return true;
+}
+
+bool TDBGridInplaceEdit::AcceptPickListText(const AnsiString& Typed)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c || !c->CanEditValue(false) || !g->PrepareCellEdit())
+    return false;
+  bool keyed = c->Kind() == ckKeyList;
+  if (Typed == "\b")
+    return keyed; // Backspace already acted as a key in a key-list cell (see KeyDown)
+  AnsiString prefix = Text().substr(0, static_cast<std::size_t>(SelStart())) + Typed;
+  Integer count = 0;
+  TStrings* items = ListItems(c, count);
+  Integer index = FindListEntry(items, count, prefix);
+  if (index >= 0) {
+    TakeCompletion(items->Strings(index), Length(prefix));
+    if (FListVisible && ActiveList() == FPickList)
+      FPickList->SetItemIndex(index);
+    return true;
+  }
+  if (keyed && c->OnNotInList) {
+    TakeCompletion(prefix, Length(prefix));
+    g->SetEditValue(Null());
+    if (FListVisible && ActiveList() == FPickList)
+      FPickList->SetItemIndex(-1);
+  }
+  // A key-list cell holds only list texts and texts its OnNotInList may take.
+  return keyed;
+}
+
+bool TDBGridInplaceEdit::PasteCompleted(const AnsiString& Pasted)
+{
+  TCustomDBGridEh* g = DBGrid();
+  TColumnEh* c = g ? g->CurrentColumn() : nullptr;
+  if (!c)
+    return false;
+  TField* f = c->Field();
+  bool dataList =
+      FEditStyle == cesDataList && f && f->FieldKind() == fkLookup && f->LookupDataSet();
+  if (!dataList && c->Kind() != ckKeyList)
+    return false;
+  // Taken by the cell whether or not it completes: a list cell holds no free pasted text.
+  if (!c->CanEditValue(false) || ReadOnly())
+    return true;
+  AnsiString text = Text();
+  std::size_t start = std::min<std::size_t>(static_cast<std::size_t>(SelStart()), text.size());
+  std::size_t end =
+      std::min<std::size_t>(start + static_cast<std::size_t>(SelLength()), text.size());
+  AnsiString head = text.substr(0, start) + Pasted;
+  AnsiString whole = head + text.substr(end);
+  if (dataList) {
+    AnsiString found;
+    Variant key;
+    bool located = LocateDataListText(whole, found, key);
+    if (!located && !c->OnNotInList)
+      return true;
+    if (!g->PrepareCellEdit())
+      return true;
+    TakeCompletion(located ? found : whole, Length(head));
+    Variant value = located ? key : Null();
+    g->SetEditValue(value);
+    DataListFollows(value);
+    return true;
+  }
+  Integer count = 0;
+  TStrings* items = ListItems(c, count);
+  Integer index = FindListEntry(items, count, whole);
+  if ((index < 0 && !c->OnNotInList) || !g->PrepareCellEdit())
+    return true;
+  TakeCompletion(index >= 0 ? items->Strings(index) : whole, Length(head));
+  if (index < 0)
+    g->SetEditValue(Null());
+  if (FListVisible && ActiveList() == FPickList)
+    FPickList->SetItemIndex(index);
   return true;
 }
 
@@ -757,12 +1138,19 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message)
     return;
   }
   switch (Message.Msg) {
+  case WM_PASTE:
+    if (Clipboard()->HasFormat(CF_TEXT) && PasteCompleted(Clipboard()->AsText()))
+      return;
+    break;
   case WM_KILLFOCUS: {
     // The focus leaving for anything but the open popup closes it without accepting.
     HWND to = reinterpret_cast<HWND>(Message.WParam);
     if (FListVisible) {
-      if (ForeignWindow(to, ActiveList()))
+      if (ForeignWindow(to, ActiveList())) {
+        FListClosedByGridPress = DBGrid() && to == DBGrid()->Handle();
+        FListClosedAt = GetMessageTime();
         CloseDropDown(false);
+      }
     } else if (FMruOpen && ForeignWindow(to, FMruListBox)) {
       CloseMruList(false);
     }
@@ -777,8 +1165,11 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message)
       return false;
     };
     if (sender != this) {
-      if (FListVisible && !partOf(ActiveList()))
+      if (FListVisible && !partOf(ActiveList())) {
+        FListClosedByGridPress = sender == DBGrid();
+        FListClosedAt = GetMessageTime();
         CloseDropDown(false);
+      }
       if (FMruOpen && !partOf(FMruListBox))
         CloseMruList(false);
     }

@@ -244,17 +244,13 @@ void TCustomDBGridEh::InplaceEditKeyPress(TControl* Editor, char& Key)
   if (Editor != FFilterEdit || Key != '\r')
     return;
   Key = 0;
-  if (FFilterListEnter) {
-    FFilterListEnter = false;
-    return;
-  }
   ApplyFilterNow();
 }
 
 void TCustomDBGridEh::FilterEditKeyDown(Word& Key, TShiftState Shift)
 {
-  // The Enter that closes the list takes the choice; its character applies nothing.
-  FFilterListEnter = FFilterEdit && FFilterEdit->ListVisible() && Key == VK_RETURN;
+  // While the list is open its keys are the combo box's (it keeps the character of the Enter
+  // that closes it, so a choice applies nothing).
   if (!FFilterEdit || FFilterEdit->ListVisible())
     return;
   AnsiString text = FFilterEdit->Text();

@@ -13,6 +13,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
 {
   TDestroyWatch watch(this);
   FClickedCell = {-1, -1};
+  FButtonPressedCell = {-1, -1};
   FTrackPoint = {X, Y};
   if (!AcquireFocus() || watch.Destroyed())
     return;
@@ -133,8 +134,10 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
       if ((sameCell || onButton || FOptions.Contains(dgAlwaysShowEditor)) &&
           FOptions.Contains(dgEditing)) {
         ShowEditor();
-        if (onButton && CellEditor())
-          CellEditor()->OpenDropDown();
+        if (onButton && CellEditor()) {
+          FButtonPressedCell = {cell.X, cell.Y};
+          CellEditor()->MainButtonPressed(Y >= (r.Top + r.Bottom) / 2);
+        }
       }
     }
   }
@@ -195,6 +198,15 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, Integer X,
   }
   if (type.Area != caDataEh)
     return;
+  // A release on the edit button it was pressed on clicks it.
+  TGridCoord pressed = FButtonPressedCell;
+  FButtonPressedCell = {-1, -1};
+  if (pressed.X == cell.X && pressed.Y == cell.Y && CellEditor() &&
+      X >= CellRect(cell.X, cell.Y).Right - EditButtonWidth()) {
+    CellEditor()->MainButtonClicked();
+    if (watch.Destroyed())
+      return;
+  }
   CellClick(column);
   if (watch.Destroyed())
     return;

@@ -158,7 +158,7 @@ bool TCustomDBGridEh::IsKeyOf(TShortCut ShortCut, Word Key, TShiftState Shift)
   return ShortCut != 0 && ::ShortCut(Key, modifiers) == ShortCut;
 }
 
-bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift)
+bool TCustomDBGridEh::FindShortCutDown(Word& Key, TShiftState Shift, const AnsiString& FindText)
 {
   if (IsKeyOf(IncSearchShortCut, Key, Shift) && FExtOptions.Contains(dgxIncSearchEh)) {
     Key = 0;
@@ -166,7 +166,7 @@ bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift)
         FindDialogShortCut == IncSearchShortCut) {
       // A second Ctrl+F turns the search into the find dialog.
       StopIncrementalSearch();
-      OpenGridFindDialog(this, AnsiString());
+      OpenGridFindDialog(this, FindText);
       return true;
     }
     // A search begun by typing loses its time-out.
@@ -176,9 +176,16 @@ bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift)
   if (IsKeyOf(FindDialogShortCut, Key, Shift) && FExtOptions.Contains(dgxFindDialogEh)) {
     Key = 0;
     StopIncrementalSearch();
-    OpenGridFindDialog(this, AnsiString());
+    OpenGridFindDialog(this, FindText);
     return true;
   }
+  return false;
+}
+
+bool TCustomDBGridEh::SearchKeyDown(Word& Key, TShiftState Shift)
+{
+  if (FindShortCutDown(Key, Shift, AnsiString()))
+    return true;
   if (!FIncSearchActive)
     return false;
   if (Shift.Empty() && (Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_F2)) {

@@ -192,7 +192,8 @@ public:
     if (Key == ZeroKey)
       Key = 0;
   }
-  void InplaceEditKeyPress(TControl*, char&) override {}
+  AnsiString Chars; // the characters the editor passed on
+  void InplaceEditKeyPress(TControl*, char& Key) override { Chars += Key; }
   void InplaceEditKeyUp(TControl*, Word&, TShiftState) override {}
 };
 
@@ -309,4 +310,34 @@ TEST_F(DBEditEhInplace, PlacingShowsAtTheRectangleAndAnEmptyOneHides)
   Edit->SetParent(Form);
   delete Host;
   EXPECT_EQ(Edit->InplaceEditHolder(), nullptr);
+}
+
+TEST_F(DBEditEhInplace, TheEnterOrEscThatClosesAHostedCombosListStaysWithTheCombo)
+{
+  auto* combo = new TDBComboBoxEh(Form);
+  combo->SetAutoSize(false);
+  combo->SetParent(Host);
+  for (const char* s : {"North", "South"})
+    combo->Items()->Add(s);
+  static_cast<IInplaceEditorEh*>(combo)->SetInplaceEditHolder(Host);
+  Host->SetFocus();
+  combo->PlaceAt(Rect(20, 30, 160, 52));
+  ASSERT_TRUE(combo->Focused());
+  AnsiString pressed;
+  combo->OnKeyPress = [&](TObject*, char& Key) { pressed += Key; };
+  for (Word closer : {Word(VK_RETURN), Word(VK_ESCAPE)}) {
+    Headless().Key(VK_DOWN, false, false, true);
+    ASSERT_TRUE(combo->ListVisible());
+    Headless().Key(VK_DOWN);
+    Headless().Key(closer);
+    Headless().ProcessMessages();
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_EQ(Host->Chars, "") << "the closing key's character is the list's";
+    EXPECT_EQ(pressed, "");
+  }
+  EXPECT_EQ(combo->Text(), "North") << "Enter took the row, Esc kept the text";
+  // With the list closed Enter is the holder's again.
+  Headless().Key(VK_RETURN);
+  Headless().ProcessMessages();
+  EXPECT_EQ(Host->Chars, "\r");
 }

@@ -6,7 +6,10 @@
 #include "controls/eh/CalculatorEh.h"
 #include "controls/eh/DBLookupGridsEh.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/VirtualKeys.h"
+#include "platform/ui/Clipbrd.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/controls/eh/GridEhTestKit.h"
 
@@ -246,4 +249,346 @@ TEST_F(GridEhDropDowns, ALookupCellChoosesFromItsListDataset)
   EXPECT_EQ(editor->Text(), "West");
   Key(VK_RETURN);
   EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+}
+
+// ---- Completion of typed and pasted texts ----
+
+namespace {
+
+class GridEhCompletion : public GridEhDropDowns {
+protected:
+  void SetUp() override
+  {
+    GridEhDropDowns::SetUp();
+    TColumnEh* flag = Col("Flag");
+    flag->PickList()->SetText("Yes\nNo\nMaybe");
+    flag->KeyList()->SetText("Y\nN"); // "Maybe" has no key
+    Col("City")->PickList()->SetText("Harbin\nHangzhou\nBeijing");
+  }
+  void Paste(TDBGridInplaceEdit* Editor, const char* Text)
+  {
+    Clipboard()->SetAsText(Text);
+    Key('V', false, true);
+    (void)Editor;
+  }
+  std::pair<Integer, Integer> Selection(TDBGridInplaceEdit* Editor)
+  {
+    return {Editor->SelStart(), Editor->SelLength()};
+  }
+};
+
+} // namespace
+
+TEST_F(GridEhCompletion, AKeyListCellTakesOnlyTextsOfItsKeyedEntries)
+{
+  ASSERT_EQ(Col("Flag")->Kind(), ckKeyList);
+  TDBGridInplaceEdit* editor = Edit("Flag");
+  EXPECT_EQ(editor->Text(), "Yes");
+  editor->SelectAll();
+  Headless().Type("n");
+  EXPECT_EQ(editor->Text(), "No");
+  EXPECT_EQ(Selection(editor), std::make_pair(1, 1)) << "the completed rest selected";
+  Headless().Type("x");
+  EXPECT_EQ(editor->Text(), "No") << "a character no entry continues with is swallowed";
+  editor->SelectAll();
+  Headless().Type("m");
+  EXPECT_EQ(editor->Text(), "No") << "an entry without a key is never completed";
+  // Backspace only moves left: the cell never holds a part of an entry.
+  editor->SetSelStart(2);
+  Key(VK_BACK);
+  EXPECT_EQ(editor->Text(), "No");
+  EXPECT_EQ(Selection(editor), std::make_pair(1, 0));
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "N") << "the entry's key is stored";
+
+  // The whole text deleted clears the key; a partial Delete does nothing.
+  editor = Edit("Flag");
+  editor->SetSelStart(1);
+  Key(VK_DELETE);
+  EXPECT_EQ(editor->Text(), "No");
+  editor->SelectAll();
+  Key(VK_DELETE);
+  EXPECT_EQ(editor->Text(), "");
+  Key(VK_RETURN);
+  EXPECT_TRUE(Orders->FieldByName("Flag")->IsNull());
+
+  // An open list follows the typed text.
+  editor = Edit("Flag");
+  Key(VK_F4);
+  ASSERT_TRUE(editor->ListVisible());
+  Headless().Type("y");
+  EXPECT_EQ(editor->Text(), "Yes");
+  EXPECT_EQ(editor->PickList()->ItemIndex(), 0);
+  Key(VK_RETURN);
+  EXPECT_FALSE(editor->ListVisible());
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "Y");
+}
+
+TEST_F(GridEhCompletion, APickListCellCompletesButTakesFreeText)
+{
+  TDBGridInplaceEdit* editor = Edit("City");
+  editor->SelectAll();
+  Headless().Type("ha");
+  EXPECT_EQ(editor->Text(), "Harbin");
+  EXPECT_EQ(Selection(editor), std::make_pair(2, 4));
+  Headless().Type("n");
+  EXPECT_EQ(editor->Text(), "Hangzhou") << "the next entry the longer prefix begins";
+  Headless().Type("q");
+  EXPECT_EQ(editor->Text(), "Hanq") << "free text replaces the completed rest";
+  Key(VK_BACK);
+  EXPECT_EQ(editor->Text(), "Han");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("City")->AsString(), "Han");
+}
+
+TEST_F(GridEhCompletion, NotInListTextsGoIntoAKeyListCellWithoutAKey)
+{
+  Integer asked = 0;
+  Col("Flag")->OnNotInList = [&](TObject*, AnsiString, bool& Recheck) {
+    ++asked;
+    Recheck = false;
+  };
+  TDBGridInplaceEdit* editor = Edit("Flag");
+  editor->SelectAll();
+  Headless().Type("q");
+  EXPECT_EQ(editor->Text(), "q");
+  EXPECT_EQ(Selection(editor), std::make_pair(1, 0));
+  Key(VK_RETURN);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(Orders->FieldByName("Flag")->IsNull()) << "no key names the text";
+}
+
+TEST_F(GridEhCompletion, PastedTextCompletesInListCellsAndPastesNormallyElsewhere)
+{
+  // Key list: the pasted text completes; a text no entry begins changes nothing.
+  TDBGridInplaceEdit* editor = Edit("Flag");
+  editor->SelectAll();
+  Paste(editor, "n");
+  EXPECT_EQ(editor->Text(), "No");
+  EXPECT_EQ(Selection(editor), std::make_pair(1, 1));
+  editor->SelectAll();
+  Paste(editor, "zz");
+  EXPECT_EQ(editor->Text(), "No");
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "N");
+
+  // Lookup: the record's text and key; the text before the selection counts.
+  editor = Edit("Country");
+  editor->SelectAll();
+  Paste(editor, "we");
+  EXPECT_EQ(editor->Text(), "West");
+  EXPECT_EQ(Selection(editor), std::make_pair(2, 2));
+  Key(VK_RETURN);
+  EXPECT_EQ(Orders->FieldByName("CountryID")->AsInteger(), 4);
+
+  // A plain pick-list cell pastes as any edit does.
+  editor = Edit("City");
+  editor->SelectAll();
+  Paste(editor, "Ha");
+  EXPECT_EQ(editor->Text(), "Ha");
+}
+
+TEST_F(GridEhDropDowns, CtrlFInTheCellEditorSearchesAsInTheGrid)
+{
+  static Integer opened = 0;
+  static AnsiString text;
+  opened = 0;
+  TExecuteDBGridEhFindDialogProc saved = ExecuteDBGridEhFindDialogProc;
+  ExecuteDBGridEhFindDialogProc = [](TCustomDBGridEh*, const AnsiString& Text, bool) {
+    ++opened;
+    text = Text;
+  };
+  TScopeExit reset([&] { ExecuteDBGridEhFindDialogProc = saved; });
+  // The find dialog opens with the cell's text.
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxFindDialogEh} -
+                      TDBGridEhExtOptions{dgxIncSearchEh});
+  TDBGridInplaceEdit* editor = Edit("Name");
+  ASSERT_EQ(editor->Text(), "Cab");
+  Key('F', false, true);
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(text, "Cab");
+  EXPECT_EQ(editor->Text(), "Cab") << "the key is not the edit's";
+
+  // With the incremental search, Ctrl+F leaves the cell for a search the grid's keys drive.
+  Grid->SetExtOptions(Grid->ExtOptions() + TDBGridEhExtOptions{dgxIncSearchEh});
+  editor = Edit("Name");
+  Key('F', false, true);
+  EXPECT_TRUE(Grid->IncSearchActive());
+  EXPECT_FALSE(Grid->EditorMode());
+  EXPECT_EQ(GetFocus(), Grid->Handle());
+  Headless().Type("de");
+  Headless().ProcessMessages();
+  EXPECT_EQ(Orders->FieldByName("Name")->AsString(), "Delta");
+  EXPECT_EQ(opened, 1);
+  // A second Ctrl+F turns the search into the find dialog.
+  Key('F', false, true);
+  EXPECT_FALSE(Grid->IncSearchActive());
+  EXPECT_EQ(opened, 2);
+}
+
+TEST_F(GridEhDropDowns, TheUpDownButtonStepsTheCellsValue)
+{
+  Col("Qty")->SetButtonStyle(cbsUpDown);
+  Col("Flag")->SetButtonStyle(cbsUpDown);
+  Col("Flag")->PickList()->SetText("Yes\nNo");
+  Col("Flag")->KeyList()->SetText("Y\nN");
+  auto press = [&](const char* Column, bool Lower) {
+    TRect r = Grid->CellRect(Grid->DataToRawColumn(Col(Column)->Index()), Grid->Row());
+    Integer y = Lower ? r.Bottom - 3 : r.Top + 3;
+    Headless().Advance(1000);
+    Headless().Click(Grid->ClientToScreen({r.Right - 3, y}));
+    Headless().ProcessMessages();
+  };
+  Grid->SelectDataColumn(Col("Qty")->Index());
+  press("Qty", false);
+  ASSERT_TRUE(Grid->EditorMode());
+  EXPECT_EQ(Grid->CellEditor()->EditStyle(), cesUpDown);
+  EXPECT_EQ(Orders->FieldByName("Qty")->AsInteger(), 6) << "the top half counts up";
+  EXPECT_EQ(Grid->CellEditor()->Text(), "6");
+  press("Qty", true);
+  press("Qty", true);
+  EXPECT_EQ(Orders->FieldByName("Qty")->AsInteger(), 4);
+  // A typed text is stored before the step.
+  TDBGridInplaceEdit* editor = Grid->CellEditor();
+  editor->SelectAll();
+  Headless().Type("20");
+  press("Qty", false);
+  EXPECT_EQ(Orders->FieldByName("Qty")->AsInteger(), 21);
+  EXPECT_EQ(editor->Text(), "21");
+  // A number column steps by its Increment.
+  Col("Price")->SetButtonStyle(cbsUpDown);
+  Col("Price")->SetIncrement(0.25);
+  Grid->SelectDataColumn(Col("Price")->Index());
+  press("Price", false);
+  EXPECT_DOUBLE_EQ(Orders->FieldByName("Price")->AsFloat(), 1.75);
+  press("Price", true);
+  press("Price", true);
+  EXPECT_DOUBLE_EQ(Orders->FieldByName("Price")->AsFloat(), 1.25);
+  // In a key-list cell the top half goes to the previous entry.
+  Grid->SelectDataColumn(Col("Flag")->Index());
+  press("Flag", true);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "N");
+  press("Flag", false);
+  EXPECT_EQ(Orders->FieldByName("Flag")->AsString(), "Y");
+}
+
+TEST_F(GridEhDropDowns, TheColumnsEditButtonsSitInTheCellEditor)
+{
+  TColumnEh* name = Col("Name");
+  Integer plainWidth = name->EditButtonsWidth();
+  TEditButtonEh* first = name->EditButtons()->Add();
+  first->SetStyle(ebsEllipsisEh);
+  first->SetShortCut(ShortCut(VK_F8, {}));
+  Integer clicks = 0;
+  first->OnClick = [&](TObject*, bool&) { ++clicks; };
+  TEditButtonEh* hidden = name->EditButtons()->Add();
+  hidden->SetVisible(false);
+  TEditButtonEh* last = name->EditButtons()->Add();
+  last->SetWidth(20);
+  auto* menu = new TPopupMenu(Form);
+  auto* item = new TMenuItem(menu);
+  item->SetCaption("复制");
+  menu->Items()->Add(item);
+  Integer popups = 0;
+  menu->OnPopup = [&](TObject*) { ++popups; };
+  last->SetDropdownMenu(menu);
+  EXPECT_EQ(name->EditButtonsWidth(), plainWidth + Grid->EditButtonWidth() + 20)
+      << "the cell's text leaves room for the visible buttons";
+
+  TDBGridInplaceEdit* editor = Edit("Name");
+  ASSERT_EQ(editor->ExtraButtonCount(), 2) << "only the visible buttons";
+  TEditButtonControlEh* b1 = editor->ExtraButton(0);
+  TEditButtonControlEh* b2 = editor->ExtraButton(1);
+  EXPECT_EQ(b2->Left(), editor->ClientWidth() - 20) << "the last button outermost";
+  EXPECT_EQ(b1->Left(), b2->Left() - Grid->EditButtonWidth());
+  EXPECT_EQ(b1->Style(), ebsEllipsisEh);
+  TRect format;
+  SendMessage(editor->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  EXPECT_LE(format.Right, b1->Left()) << "the text ends before the buttons";
+
+  // A click fires the button's OnClick; the editor keeps the focus and its text.
+  auto centre = [](TControl* c) { return c->ClientToScreen({c->Width() / 2, c->Height() / 2}); };
+  Headless().Advance(1000);
+  Headless().Click(centre(b1));
+  Headless().ProcessMessages();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(GetFocus(), editor->Handle());
+  EXPECT_TRUE(Grid->EditorMode());
+  // Its shortcut presses and clicks it.
+  Key(VK_F8);
+  EXPECT_EQ(clicks, 2);
+
+  // A press opens the menu; the press that closes it does not open it again.
+  TPoint at = centre(b2);
+  Headless().QueueStep([&] { Headless().Click(at); });
+  Headless().Advance(1000);
+  Headless().Click(at);
+  Headless().ProcessMessages();
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(menu->PopupComponent(), b2);
+  EXPECT_EQ(b2->State(), bsUp) << "the button was let go";
+  Headless().QueueStep([&] { Headless().Key(VK_ESCAPE); });
+  Headless().Advance(1000);
+  Headless().Click(at);
+  Headless().ProcessMessages();
+  EXPECT_EQ(popups, 2);
+
+  // Another cell without buttons has none.
+  editor = Edit("City");
+  EXPECT_EQ(editor->ExtraButtonCount(), 0);
+}
+
+TEST_F(GridEhDropDowns, TheMainButtonsPressAndClickReachTheGridAndTheColumn)
+{
+  TColumnEh* city = Col("City");
+  city->SetButtonStyle(cbsEllipsis);
+  Integer gridClicks = 0, columnClicks = 0, downs = 0;
+  bool handleDown = false;
+  Grid->OnEditButtonClick = [&](TObject*) { ++gridClicks; };
+  city->OnEditButtonClick = [&](TObject*, bool&) { ++columnClicks; };
+  city->OnEditButtonDown = [&](TObject*, bool, bool&, bool& Handled) {
+    ++downs;
+    Handled = handleDown;
+  };
+  auto pressButton = [&](const char* Column) {
+    TRect r = Grid->CellRect(Grid->DataToRawColumn(Col(Column)->Index()), Grid->Row());
+    Headless().Advance(1000);
+    Headless().Click(Grid->ClientToScreen({r.Right - 3, (r.Top + r.Bottom) / 2}));
+    Headless().ProcessMessages();
+  };
+  Grid->SelectDataColumn(city->Index());
+  pressButton("City");
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(gridClicks, 1);
+  EXPECT_EQ(columnClicks, 1);
+  // Ctrl+Enter clicks it from the keyboard; its line feed does not go into the text.
+  TDBGridInplaceEdit* editor = Grid->CellEditor();
+  ASSERT_NE(editor, nullptr);
+  AnsiString text = editor->Text();
+  Key(VK_RETURN, false, true);
+  EXPECT_EQ(gridClicks, 2);
+  EXPECT_EQ(columnClicks, 2);
+  EXPECT_EQ(editor->Text(), text);
+
+  // A pick list opens with the press; its click does not close it, the next one does.
+  city->SetButtonStyle(cbsAuto);
+  city->PickList()->SetText("Harbin\nBeijing");
+  Edit("Name");
+  editor = Edit("City");
+  pressButton("City");
+  EXPECT_EQ(downs, 2);
+  EXPECT_EQ(editor->EditStyle(), cesPickList);
+  EXPECT_TRUE(editor->ListVisible());
+  EXPECT_EQ(columnClicks, 3);
+  EXPECT_EQ(gridClicks, 2) << "only ellipsis and drop-down buttons click the grid";
+  pressButton("City");
+  EXPECT_EQ(downs, 3);
+  EXPECT_EQ(columnClicks, 4);
+  EXPECT_FALSE(editor->ListVisible());
+  EXPECT_EQ(editor->Text(), text) << "closed without taking an entry";
+  // A handled press opens nothing.
+  handleDown = true;
+  pressButton("City");
+  EXPECT_FALSE(editor->ListVisible());
 }

@@ -172,12 +172,15 @@ TEST_F(GridEhSearch, CtrlFMakesASearchWithoutTimeOutAndASecondOneOpensTheFindDia
   static Integer opened = 0;
   static bool modal = false;
   opened = 0;
+  // The find dialog's own hook comes back afterwards (other tests open the dialog).
+  static TExecuteDBGridEhFindDialogProc savedHook = nullptr;
+  savedHook = ExecuteDBGridEhFindDialogProc;
   ExecuteDBGridEhFindDialogProc = [](TCustomDBGridEh*, const AnsiString&, bool Modal) {
     ++opened;
     modal = Modal;
   };
   struct TReset {
-    ~TReset() { ExecuteDBGridEhFindDialogProc = nullptr; }
+    ~TReset() { ExecuteDBGridEhFindDialogProc = savedHook; }
   } reset;
   Type("a");
   ASSERT_TRUE(Grid->IncSearchActive());
