@@ -279,15 +279,8 @@ void TCustomDBEditEh::ButtonPressed(TObject* Sender, bool TopButton, bool& AutoR
   if (watch.Destroyed())
     return;
   Handled = false;
-  // A press that closed this button's drop-down menu does nothing more.
-  MSG pending;
-  if (HandleAllocated() &&
-      PeekMessage(pending, Handle(), CM_DROPDOWNMENUCLOSEDEH, CM_DROPDOWNMENUCLOSEDEH,
-                  PM_NOREMOVE) &&
-      pending.wParam == static_cast<WPARAM>(control->Tag())) {
-    PeekMessage(pending, Handle(), CM_DROPDOWNMENUCLOSEDEH, CM_DROPDOWNMENUCLOSEDEH, PM_REMOVE);
+  if (TakeMenuClosedNotice(this, CM_DROPDOWNMENUCLOSEDEH, control->Tag()))
     return;
-  }
   Integer index = control->Tag();
   TEditButtonEh* button = ButtonOfEntry(index);
   if (index == 0) {
@@ -299,16 +292,7 @@ void TCustomDBEditEh::ButtonPressed(TObject* Sender, bool TopButton, bool& AutoR
   if (Handled || watch.Destroyed())
     return;
   if (TPopupMenu* menu = button->DropdownMenu()) {
-    TPoint at = control->ClientToScreen(
-        TPoint(menu->Alignment() == paRight ? control->Width() : 0, control->Height()));
-    menu->SetPopupComponent(control);
-    menu->Popup(at.X, at.Y);
-    if (watch.Destroyed())
-      return;
-    // The menu is closed now: the press that closed it must not open it again, and the
-    // button is let go.
-    PostMessage(Handle(), CM_DROPDOWNMENUCLOSEDEH, static_cast<WPARAM>(index), 0);
-    control->Perform(WM_LBUTTONUP, 0, PointToLParam(TPoint(-1, -1)));
+    PopupButtonMenu(this, control, menu, CM_DROPDOWNMENUCLOSEDEH);
   } else if (index == 0) {
     ButtonDropDown(!TopButton);
   }

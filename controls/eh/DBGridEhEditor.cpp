@@ -199,14 +199,8 @@ void TDBGridInplaceEdit::ExtraButtonPressed(TObject* Sender, bool TopButton, boo
   if (watch.Destroyed())
     return;
   Handled = false;
-  // A press that closed this button's drop-down menu does nothing more.
-  MSG pending;
-  if (HandleAllocated() &&
-      PeekMessage(pending, Handle(), kMenuClosedMessage, kMenuClosedMessage, PM_NOREMOVE) &&
-      pending.wParam == static_cast<WPARAM>(control->Tag())) {
-    PeekMessage(pending, Handle(), kMenuClosedMessage, kMenuClosedMessage, PM_REMOVE);
+  if (TakeMenuClosedNotice(this, kMenuClosedMessage, control->Tag()))
     return;
-  }
   TEditButtonEh* button = ButtonOfControl(control);
   if (!button)
     return;
@@ -214,18 +208,8 @@ void TDBGridInplaceEdit::ExtraButtonPressed(TObject* Sender, bool TopButton, boo
     button->OnDown(control, TopButton, AutoRepeat, Handled);
   if (Handled || watch.Destroyed())
     return;
-  if (TPopupMenu* menu = button->DropdownMenu()) {
-    TPoint at = control->ClientToScreen(
-        TPoint(menu->Alignment() == paRight ? control->Width() : 0, control->Height()));
-    menu->SetPopupComponent(control);
-    menu->Popup(at.X, at.Y);
-    if (watch.Destroyed())
-      return;
-    // The menu is closed now: the press that closed it must not open it again, and the
-    // button is let go.
-    PostMessage(Handle(), kMenuClosedMessage, static_cast<WPARAM>(control->Tag()), 0);
-    control->Perform(WM_LBUTTONUP, 0, PointToLParam(TPoint(-1, -1)));
-  }
+  if (TPopupMenu* menu = button->DropdownMenu())
+    PopupButtonMenu(this, control, menu, kMenuClosedMessage);
 }
 
 void TDBGridInplaceEdit::ExtraButtonClicked(TObject* Sender)

@@ -417,3 +417,31 @@ void EditButtonsEhFinalization()
 {
   FlushButtonBitmaps();
 }
+
+bool PopupButtonMenu(TWinControl* Owner, TEditButtonControlEh* Control, TPopupMenu* Menu,
+                     UINT Notice)
+{
+  TDestroyWatch watch(Owner);
+  TPoint at = Control->ClientToScreen(
+      TPoint(Menu->Alignment() == paRight ? Control->Width() : 0, Control->Height()));
+  Menu->SetPopupComponent(Control);
+  Menu->Popup(at.X, at.Y);
+  if (watch.Destroyed())
+    return false;
+  // The menu is closed now: the press that closed it must not open it again, and the button
+  // is let go.
+  PostMessage(Owner->Handle(), Notice, static_cast<WPARAM>(Control->Tag()), 0);
+  Control->Perform(WM_LBUTTONUP, 0, PointToLParam(TPoint(-1, -1)));
+  return true;
+}
+
+bool TakeMenuClosedNotice(TWinControl* Owner, UINT Notice, Integer Tag)
+{
+  MSG pending;
+  if (!Owner->HandleAllocated() ||
+      !PeekMessage(pending, Owner->Handle(), Notice, Notice, PM_NOREMOVE) ||
+      pending.wParam != static_cast<WPARAM>(Tag))
+    return false;
+  PeekMessage(pending, Owner->Handle(), Notice, Notice, PM_REMOVE);
+  return true;
+}

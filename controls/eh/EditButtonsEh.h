@@ -227,6 +227,15 @@ private:
   std::vector<std::unique_ptr<TButtonBitmapInfoBitmapEh>> FEntries;
 };
 
+// A button's drop-down menu, shown under Control for a press on it. When the menu has closed,
+// Owner is sent Notice (with the button's tag, posted) and the button is let go; false when
+// Owner went while the menu was open.
+bool PopupButtonMenu(TWinControl* Owner, TEditButtonControlEh* Control, TPopupMenu* Menu,
+                     UINT Notice);
+// Takes the Notice a closed menu of the button Tag left for Owner: true when it was there, so
+// the press that closed the menu does nothing more.
+bool TakeMenuClosedNotice(TWinControl* Owner, UINT Notice, Integer Tag);
+
 // The one cache of the program (made at start-up, freed at the end).
 TButtonsBitmapCache* SharedButtonBitmaps();
 void FlushButtonBitmaps();
