@@ -597,13 +597,7 @@ void TCustomDBComboBoxEh::ListMouseUp(TObject*, TMouseButton Button, TShiftState
 {
   if (Button != mbLeft || !FListVisible || !FPopupList)
     return;
-  bool inside = PtInRect(FPopupList->ClientRect(), TPoint(X, Y));
-  if (inside) {
-    Integer index = FPopupList->ItemAtPos(TPoint(X, Y), true);
-    if (index >= 0)
-      FPopupList->SetItemIndex(index);
-  }
-  CloseDropDown(inside);
+  CloseDropDown(FPopupList->ChooseItemAt(TPoint(X, Y)));
 }
 
 void TCustomDBComboBoxEh::ListGetImageIndex(TObject*, Integer ItemIndex, Integer& ImageIndex)

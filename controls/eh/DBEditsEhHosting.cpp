@@ -164,13 +164,7 @@ void TCustomDBEditEh::MruListMouseUp(TObject*, TMouseButton Button, TShiftState,
 {
   if (Button != mbLeft || !FMruOpen || !FMruListBox)
     return;
-  bool inside = PtInRect(FMruListBox->ClientRect(), TPoint(X, Y));
-  if (inside) {
-    Integer index = FMruListBox->ItemAtPos(TPoint(X, Y), true);
-    if (index >= 0)
-      FMruListBox->SetItemIndex(index);
-  }
-  FMRUList->NotifyCloseUp(inside);
+  FMRUList->NotifyCloseUp(FMruListBox->ChooseItemAt(TPoint(X, Y)));
 }
 
 void TCustomDBEditEh::MruListResized()

@@ -411,6 +411,8 @@ private:
   void FontChanged(TObject* Sender);
   bool IsOwn(TColumnEhValue Value) const;
   void SetOwn(TColumnEhValue Value, bool On);
+  // Sets an own value: Field takes Value and Flag is marked own, unless it already holds it.
+  template <class T> void SetOwnValue(T& Field, T Value, TColumnEhValue Flag);
   void Changed(bool AllItems);
 
   TColumnEh* FColumn;

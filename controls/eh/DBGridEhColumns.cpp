@@ -411,13 +411,18 @@ TColor TColumnTitleEh::Color() const
   return IsOwn(cvTitleColor) ? FColor : DefColor();
 }
 
+template <class T> void TColumnTitleEh::SetOwnValue(T& Field, T Value, TColumnEhValue Flag)
+{
+  if (IsOwn(Flag) && Field == Value)
+    return;
+  Field = Value;
+  SetOwn(Flag, true);
+  Changed(false);
+}
+
 void TColumnTitleEh::SetColor(TColor Value)
 {
-  if (IsOwn(cvTitleColor) && FColor == Value)
-    return;
-  FColor = Value;
-  SetOwn(cvTitleColor, true);
-  Changed(false);
+  SetOwnValue(FColor, Value, cvTitleColor);
 }
 
 TAlignment TColumnTitleEh::Alignment() const
@@ -427,11 +432,7 @@ TAlignment TColumnTitleEh::Alignment() const
 
 void TColumnTitleEh::SetAlignment(TAlignment Value)
 {
-  if (IsOwn(cvTitleAlignment) && FAlignment == Value)
-    return;
-  FAlignment = Value;
-  SetOwn(cvTitleAlignment, true);
-  Changed(false);
+  SetOwnValue(FAlignment, Value, cvTitleAlignment);
 }
 
 void TColumnTitleEh::SetImageIndex(Integer Value)
@@ -450,11 +451,7 @@ bool TColumnTitleEh::TitleButton() const
 
 void TColumnTitleEh::SetTitleButton(bool Value)
 {
-  if (IsOwn(cvTitleButton) && FTitleButton == Value)
-    return;
-  FTitleButton = Value;
-  SetOwn(cvTitleButton, true);
-  Changed(false);
+  SetOwnValue(FTitleButton, Value, cvTitleButton);
 }
 
 bool TColumnTitleEh::EndEllipsis() const
@@ -464,11 +461,7 @@ bool TColumnTitleEh::EndEllipsis() const
 
 void TColumnTitleEh::SetEndEllipsis(bool Value)
 {
-  if (IsOwn(cvTitleEndEllipsis) && FEndEllipsis == Value)
-    return;
-  FEndEllipsis = Value;
-  SetOwn(cvTitleEndEllipsis, true);
-  Changed(false);
+  SetOwnValue(FEndEllipsis, Value, cvTitleEndEllipsis);
 }
 
 bool TColumnTitleEh::ToolTips() const
@@ -489,11 +482,7 @@ TTextOrientationEh TColumnTitleEh::Orientation() const
 
 void TColumnTitleEh::SetOrientation(TTextOrientationEh Value)
 {
-  if (IsOwn(cvTitleOrientation) && FOrientation == Value)
-    return;
-  FOrientation = Value;
-  SetOwn(cvTitleOrientation, true);
-  Changed(false);
+  SetOwnValue(FOrientation, Value, cvTitleOrientation);
 }
 
 void TColumnTitleEh::SetSortMarker(TSortMarkerEh Value)

@@ -1098,13 +1098,7 @@ void TDBGridInplaceEdit::MruListMouseUp(TObject*, TMouseButton Button, TShiftSta
 {
   if (Button != mbLeft || !FMruOpen || !FMruListBox)
     return;
-  bool inside = PtInRect(FMruListBox->ClientRect(), TPoint(X, Y));
-  if (inside) {
-    Integer index = FMruListBox->ItemAtPos(TPoint(X, Y), true);
-    if (index >= 0)
-      FMruListBox->SetItemIndex(index);
-  }
-  CloseMruList(inside);
+  CloseMruList(FMruListBox->ChooseItemAt(TPoint(X, Y)));
 }
 
 // ---- Focus and cancel mode ----

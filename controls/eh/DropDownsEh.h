@@ -119,6 +119,10 @@ public:
   // Places the scroll bar and the grip for the present size, items and grip corner.
   void UpdateScrollBar();
 
+  // A release at P (client coordinates): inside the list, the item under it becomes the
+  // chosen one. Whether P is inside: the list closes accepting then, else cancelling.
+  bool ChooseItemAt(TPoint P);
+
 protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;

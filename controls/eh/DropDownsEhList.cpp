@@ -363,3 +363,13 @@ TMRUListboxEh::TMRUListboxEh(TComponent* AOwner) : TPopupListboxEh(AOwner)
 {
   SetSorted(true);
 }
+
+bool TPopupListboxEh::ChooseItemAt(TPoint P)
+{
+  if (!PtInRect(ClientRect(), P))
+    return false;
+  Integer index = ItemAtPos(P, true);
+  if (index >= 0)
+    SetItemIndex(index);
+  return true;
+}

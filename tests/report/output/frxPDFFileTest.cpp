@@ -37,17 +37,14 @@ protected:
     Headless().Reset();
   }
 
-  // The document of every prepared page of R, written as the filter writes it.
-  std::string Write(TExportReport& R, bool Compressed, const AnsiString& Title = "T")
+  // Every prepared page of R added to Pdf as the filter adds them.
+  static void AddPages(TExportReport& R, TfrxPDFFile& Pdf)
   {
-    TfrxPDFFile pdf;
-    pdf.Compressed = Compressed;
-    pdf.Title = Title;
     for (Integer i = 0; i < R.Pages()->PageCount(); ++i) {
       auto* page = static_cast<TfrxReportPage*>(R.Pages()->BuildPage(i));
       page->SetLeft(page->LeftMargin() * 3.77953L);
       page->SetTop(page->TopMargin() * 3.77953L);
-      TfrxPDFPage* out = pdf.AddPage(page);
+      TfrxPDFPage* out = Pdf.AddPage(page);
       TList* all = page->AllObjects();
       for (Integer j = 0; j < all->Count(); ++j)
         if (auto* v = dynamic_cast<TfrxView*>(static_cast<TObject*>(all->Items(j))))
@@ -55,6 +52,15 @@ protected:
       page->SetLeft(0);
       page->SetTop(0);
     }
+  }
+
+  // The document of every prepared page of R, written as the filter writes it.
+  std::string Write(TExportReport& R, bool Compressed, const AnsiString& Title = "T")
+  {
+    TfrxPDFFile pdf;
+    pdf.Compressed = Compressed;
+    pdf.Title = Title;
+    AddPages(R, pdf);
     TStringStream out;
     pdf.SaveToStream(&out);
     return out.DataString();
@@ -236,20 +242,7 @@ TEST_F(frxPDFTest, AbandonedOrClearedDocumentsStopDeflatingAhead)
   BuildShapePages(r, 7);
   r.Prepare();
   const std::string expected = Write(r, true);
-  auto fill = [&](TfrxPDFFile& Pdf) {
-    for (Integer i = 0; i < r.Pages()->PageCount(); ++i) {
-      auto* page = static_cast<TfrxReportPage*>(r.Pages()->BuildPage(i));
-      page->SetLeft(page->LeftMargin() * 3.77953L);
-      page->SetTop(page->TopMargin() * 3.77953L);
-      TfrxPDFPage* out = Pdf.AddPage(page);
-      TList* all = page->AllObjects();
-      for (Integer j = 0; j < all->Count(); ++j)
-        if (auto* v = dynamic_cast<TfrxView*>(static_cast<TObject*>(all->Items(j))))
-          out->AddObject(v);
-      page->SetLeft(0);
-      page->SetTop(0);
-    }
-  };
+  auto fill = [&](TfrxPDFFile& Pdf) { AddPages(r, Pdf); };
   {
     TfrxPDFFile dropped;
     fill(dropped); // pages handed to the worker, never written
