@@ -35,12 +35,37 @@ void XScreenSize(int& Width, int& Height)
 
 namespace {
 
+XErrorHandler OtherErrors = nullptr;
+
+int IgnoreGoneWindows(Display* D, XErrorEvent* E)
+{
+  return E->error_code == BadWindow || !OtherErrors ? 0 : OtherErrors(D, E);
+}
+
+// The program's windows come and go while a test looks at the display: a window that went
+// between being listed and being asked about is no error of the test (Xlib's default
+// handler would end the test binary).
+class TGoneWindowsIgnored {
+public:
+  TGoneWindowsIgnored()
+  {
+    XSync(TheDisplay, False);
+    OtherErrors = XSetErrorHandler(&IgnoreGoneWindows);
+  }
+  ~TGoneWindowsIgnored()
+  {
+    XSync(TheDisplay, False);
+    XSetErrorHandler(OtherErrors);
+  }
+};
+
 // Every window of the display with its title (UTF-8), depth first from the root.
 std::vector<std::pair<Window, std::string>> TitledWindows()
 {
   std::vector<std::pair<Window, std::string>> titled;
   if (!TheDisplay)
     return titled;
+  TGoneWindowsIgnored ignored;
   const Atom netName = XInternAtom(TheDisplay, "_NET_WM_NAME", False);
   const Atom utf8 = XInternAtom(TheDisplay, "UTF8_STRING", False);
   std::vector<Window> pending{DefaultRootWindow(TheDisplay)};
@@ -84,6 +109,7 @@ bool XWindowOrigin(const std::string& Title, int& X, int& Y)
   for (const auto& [window, title] : TitledWindows()) {
     if (title != Title)
       continue;
+    TGoneWindowsIgnored ignored;
     Window child;
     return XTranslateCoordinates(TheDisplay, window, DefaultRootWindow(TheDisplay), 0, 0, &X, &Y,
                                  &child) != 0;
